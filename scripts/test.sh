@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what the project needs, builds it and runs the whole test suite:
+# first the normal build, then a second tree built with the sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+jobs=$(nproc)
+for preset in default asan; do
+  echo "== $preset build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== $preset tests"
+  ctest --preset "$preset" -j "$jobs"
+done

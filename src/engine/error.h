@@ -1,0 +1,28 @@
+#pragma once
+// The one error reporter. Level 0 shows "ERROR!" and ends the program with
+// exit code 1, level 1 shows "WARNING!" and returns -1, other levels return -1
+// silently. Boxes go through platform::ShowMessageBox.
+#include <cstdint>
+#include <functional>
+
+int32_t ReportError(int32_t level, int32_t unused, const char* text);
+// printf-style convenience over ReportError (the text is cut at 1024 bytes).
+int32_t ReportErrorF(int32_t level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void ShowFatalError(int32_t unused, const char* text);
+void ShowWarning(int32_t unused, const char* text);
+void SetErrorOwnerWindow(void* window);
+void* GetErrorOwnerWindow();
+
+// What a level-0 error does after its box: by default the process exits with
+// code 1. Tests install a handler that throws so they can observe the error;
+// the handler must not return (if it does, the process exits as usual).
+using FatalExitHandler = std::function<void(const char* text)>;
+FatalExitHandler SetFatalExitHandler(FatalExitHandler handler);
+
+// Thrown by the test handler below; carries the fatal text.
+struct FatalErrorException {
+  const char* what;
+};
+// Installs a handler that throws FatalErrorException (for tests).
+void ThrowOnFatalError();
