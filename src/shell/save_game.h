@@ -1,0 +1,207 @@
+#pragma once
+// Save games: one file of typed chunks. Each chunk is a little-endian int32
+// type (a single bit), an int32 length and that many bytes; a lone int32 -1
+// ends the file. The first chunk is always the version chunk.
+//
+// Every subsystem with state registers a save hook for its mask bit (which
+// appends chunks through WriteSaveChunk / ReserveSaveChunk while a save runs)
+// and a load hook for each chunk type it owns. The shell never names the
+// subsystems: the writer calls the registered save hooks in the fixed order of
+// kSaveHookOrder, the reader dispatches by chunk type.
+//
+// A save is built in memory and written to "<path>.tmp", which is renamed over
+// the old file only when complete. A load reads the whole file and checks
+// every chunk (bounds, known type, length, the load hook's own check) before
+// any hook runs, so a bad file changes nothing.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Chunk types (and the mask bits that select them).
+enum SaveChunkType : int32_t {
+  kChunkVersion = 1,
+  kChunkSkipped = 2,  // accepted and ignored by the reader
+  kChunkBuildings = 4,
+  kChunkPeople = 16,
+  kChunkBusinesses = 32,
+  kChunkPlayers = 64,
+  kChunkCamera = 256,
+  kChunkClock = 512,
+  kChunkGameTime = 1024,
+  kChunkConstruction = 2048,
+  kChunkHouseholds = 4096,
+  kChunkHeader = 0x2000,
+  kChunkEventQueue = 0x4000,
+  kChunkAuction = 0x8000,
+  kChunkGoals = 0x10000,
+  kChunkStatsHistory = 0x20000,
+  kChunkBusinessKinds = 0x40000,
+  kChunkPlayerSetup = 0x80000,
+  kChunkStoredCamera = 0x100000,
+  kChunkCommodities = 0x200000,
+  kChunkEndGame = 0x400000,
+  kChunkTerminator = -1,
+};
+
+// Mask bits that select save hooks (a hook may write several chunk types:
+// 0x40 writes players and set-up rows, 8 writes the buildings chunk 4, 0x80
+// is traffic, which writes nothing).
+enum SaveMaskBit : uint32_t {
+  kSaveBuildings = 8,
+  kSavePeople = 0x10,
+  kSaveBusinesses = 0x20,
+  kSavePlayers = 0x40,
+  kSaveTraffic = 0x80,
+  kSaveCameras = 0x100,
+  kSaveClock = 0x200,
+  kSaveGameTime = 0x400,
+  kSaveConstruction = 0x800,
+  kSaveHouseholds = 0x1000,
+  kSaveHeader = 0x2000,
+  kSaveEventQueue = 0x4000,
+  kSaveAuction = 0x8000,
+  kSaveGoals = 0x10000,
+  kSaveStatsHistory = 0x20000,
+  kSaveBusinessKinds = 0x40000,
+  kSaveCommodities = 0x200000,
+  kSaveEndGame = 0x400000,
+  kSaveAll = 0xFFFFFFFFu,
+};
+
+// The order in which WriteSaveGame calls the save hooks (after the version
+// chunk and the header, before the end-game word and the terminator).
+inline constexpr uint32_t kSaveHookOrder[] = {
+    kSavePlayers,   kSaveBusinesses,    kSaveBuildings,    kSavePeople,
+    kSaveTraffic,   kSaveCameras,       kSaveClock,        kSaveGameTime,
+    kSaveConstruction, kSaveHouseholds, kSaveEventQueue,   kSaveAuction,
+    kSaveGoals,     kSaveBusinessKinds, kSaveCommodities,  kSaveStatsHistory,
+};
+
+inline constexpr size_t kSaveVersionLength = 40;
+inline constexpr size_t kSaveHeaderLength = 16;
+inline constexpr size_t kSaveBufferCapacity = 0x200000;  // 2 MiB
+inline constexpr size_t kSavePathMax = 127;
+
+// The 40-byte version block that opens every save.
+extern const uint8_t kSaveVersionBlock[kSaveVersionLength];
+
+// The header chunk (0x2000): what the save and load screens show.
+struct SaveGameHeader {
+  int32_t scenarioId = 0;
+  int32_t year = 0;  // 1930 + decade * 10 + year in decade
+  float money = 0.0f;
+  int32_t difficulty = 0;  // 0-2
+};
+
+// One save or load in progress; lives on the caller's stack.
+struct SaveGameFile {
+  std::string path;              // real file path
+  std::vector<uint8_t> buffer;   // the save being built, or the file read
+  size_t cursor = 0;             // next chunk written or read
+  size_t capacity = kSaveBufferCapacity;
+  size_t used = 0;
+  bool overflowed = false;       // an append did not fit: the save fails
+};
+
+// ---- Hooks --------------------------------------------------------------
+
+// Appends this subsystem's chunks through WriteSaveChunk / ReserveSaveChunk.
+using SaveHook = std::function<void()>;
+// Receives one chunk that passed the checks; applies it to the game.
+using LoadHook = std::function<void(std::span<const uint8_t> data)>;
+// Optional check of one chunk before anything is applied; false rejects the file.
+using ChunkCheck = std::function<bool(std::span<const uint8_t> data)>;
+
+// Registers (or replaces) the save hook of one mask bit of kSaveHookOrder.
+// Returns false for a bit that is not in the order table.
+bool RegisterSaveHook(uint32_t maskBit, SaveHook hook);
+
+// Registers (or replaces) the load hook of a chunk type. A non-zero
+// fixedLength makes every chunk of the type that long; check, when given,
+// vets each chunk's contents. A type with no load hook is unknown to the
+// reader and a file holding it is rejected.
+bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength = 0,
+                      ChunkCheck check = {});
+
+// Forgets every registered hook (tests and shutdown).
+void ClearSaveHooks();
+
+// Supplies the header for the next save (scenario, year, money, difficulty).
+// Without a source the current header record is written as it stands.
+void SetSaveHeaderSource(std::function<SaveGameHeader()> source);
+
+// The header record: filled by a header read or a load.
+SaveGameHeader& CurrentSaveHeader();
+
+// The end-game request word (chunk 0x400000), tested and cleared by EndGame.
+int32_t& EndGameWord();
+
+// The save being written or the file being read, while one runs; else null.
+SaveGameFile* CurrentSaveFile();
+
+// ---- Writing ------------------------------------------------------------
+
+// Writes a complete file for the mask. False (and the old file untouched)
+// when the file cannot be written or the save does not fit.
+bool WriteSaveGame(SaveGameFile& file, uint32_t mask);
+
+// Appends one chunk to the current save; type -1 appends only the
+// terminator. False when no save runs or the chunk does not fit (the save
+// then fails with the warning "The save game file has become too large...").
+bool WriteSaveChunk(int32_t type, uint32_t length, const void* data);
+
+// Appends a chunk header and returns where its `length` bytes go, zeroed, for
+// the caller to fill in place. Null when no save runs or it does not fit.
+uint8_t* ReserveSaveChunk(int32_t type, uint32_t length);
+
+// ---- Reading ------------------------------------------------------------
+
+// Reads and checks the whole file, then hands each chunk whose type bit is in
+// the mask to its hook, in file order. The version is compared only when the
+// mask has bit 1; an old version shows the old-save notice. Reading stops once
+// every bit of the mask has been served (a header-only read ends after the
+// header). False, with nothing applied, on any fault.
+bool LoadGameFile(SaveGameFile& file, uint32_t mask);
+
+// Reads the whole file at file.path into file.buffer and checks every chunk
+// without applying anything. Used by LoadGameFile and LoadGame.
+bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion);
+
+// Shown when a save of another version is loaded. Default: a message box
+// "Old Savegame FIle"; the in-game prompt replaces it once panels exist.
+void SetOldSaveNotice(std::function<void()> notice);
+
+// ---- Save and load sequences --------------------------------------------
+
+// The current player profile's name, for "profiles\<profile>\<name>".
+void SetSaveProfileSource(std::function<std::string()> source);
+// Game name of a save: "profiles\<profile>\<name>".
+std::string SaveGamePath(std::string_view name);
+// Turns a game name into a real path (the path service once installed).
+void SetSavePathResolver(std::function<std::string(std::string_view)> resolver);
+std::string ResolveSavePath(std::string_view gameName);
+
+// Steps of LoadGame that belong to other subsystems. After the file has been
+// checked: Reset steps (the new-game reset), then the header is read, then
+// AfterHeader steps (scenario choice, scripts, level refresh; any false
+// return fails the load), then every chunk is applied, then AfterLoad steps
+// (fix-ups, the game-running flag, unpausing).
+enum class LoadGamePhase { Reset, AfterHeader, AfterLoad };
+using LoadGameStep = std::function<bool()>;
+void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step);
+void ClearLoadGameSteps();
+
+// Saves everything as "profiles\<profile>\<name>".
+bool SaveGame(std::string_view name);
+// Loads "profiles\<profile>\<name>"; a bad file leaves the game as it was.
+bool LoadGame(std::string_view name);
+// Reads only the header of a save into CurrentSaveHeader(); false when the
+// file is missing or bad.
+bool ReadSaveHeader(std::string_view name);
+// Reads only the game-time chunk of a save.
+bool ReadSaveGameTime(std::string_view name);
+bool FileExists(std::string_view path);
