@@ -1,0 +1,119 @@
+#include "platform/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::string& RootStorage() {
+  static std::string root;
+  return root;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.empty() ? "." : path.c_str(), &st) == 0;
+}
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+// The entry of `dir` equal to `name` without regard to case. When several
+// differ only in case, the smallest in byte order wins so that every machine
+// picks the same one.
+bool FindNoCase(const std::string& dir, std::string_view name, std::string& found) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return false;
+  bool any = false;
+  while (const dirent* e = ::readdir(d)) {
+    std::string_view entry(e->d_name);
+    if (!EqualNoCase(entry, name)) continue;
+    if (!any || entry < found) found.assign(entry);
+    any = true;
+  }
+  ::closedir(d);
+  return any;
+}
+
+std::vector<std::string_view> SplitComponents(std::string_view name) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i == name.size() || name[i] == '\\' || name[i] == '/') {
+      std::string_view part = name.substr(start, i - start);
+      if (!part.empty() && part != ".") parts.push_back(part);
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
+void Append(std::string& path, std::string_view part) {
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += part;
+}
+
+std::string Resolve(std::string_view game_name) {
+  const bool absolute = !game_name.empty() && (game_name[0] == '\\' || game_name[0] == '/');
+  std::string path = absolute ? std::string("/") : GameRoot();
+  bool matching = true;  // stop searching once a component is missing
+  for (std::string_view part : SplitComponents(game_name)) {
+    if (matching) {
+      std::string exact = path;
+      Append(exact, part);
+      if (Exists(exact)) {
+        path = std::move(exact);
+        continue;
+      }
+      std::string found;
+      if (FindNoCase(path, part, found)) {
+        Append(path, found);
+        continue;
+      }
+      matching = false;
+    }
+    Append(path, part);
+  }
+  if (path.empty()) path = ".";
+  return path;
+}
+
+}  // namespace
+
+void SetGameRoot(std::string_view root) {
+  std::string& r = RootStorage();
+  r.assign(root);
+  for (char& c : r) {
+    if (c == '\\') c = '/';
+  }
+  while (r.size() > 1 && r.back() == '/') r.pop_back();
+}
+
+const std::string& GameRoot() { return RootStorage(); }
+
+std::string ResolveGamePath(std::string_view game_name) { return Resolve(game_name); }
+
+// Matching the last component of any case already covers an existing file;
+// a new one keeps its name as written because nothing matches it.
+std::string ResolveNewGamePath(std::string_view game_name) { return Resolve(game_name); }
+
+std::FILE* OpenGameFile(std::string_view game_name, const char* mode) {
+  const bool writes = std::strpbrk(mode, "wa") != nullptr;
+  const std::string path = writes ? ResolveNewGamePath(game_name) : ResolveGamePath(game_name);
+  return std::fopen(path.c_str(), mode);
+}
+
+bool GameFileExists(std::string_view game_name) { return Exists(ResolveGamePath(game_name)); }
+
+}  // namespace platform

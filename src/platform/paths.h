@@ -1,0 +1,37 @@
+#pragma once
+// The path service. The game names its files relative to its root folder,
+// with backslashes and in whatever case the data happened to be written
+// (`scripts\gamestart\hub.lua`, `max\archive.DIR`). Every file the game opens
+// goes through here to become a real path on a case-sensitive file system.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The game's root folder. Empty (the default) means the working directory.
+void SetGameRoot(std::string_view root);
+const std::string& GameRoot();
+
+// A game name as a real path below the root: `\` becomes `/`, doubled
+// separators and "." components disappear, and every component that does not
+// exist as written is matched against its folder without regard to (ASCII)
+// case. Components with no match at all are kept as written, so opening the
+// result fails in the ordinary way. A name that starts with a separator is
+// taken as absolute and not put under the root.
+std::string ResolveGamePath(std::string_view game_name);
+
+// The same for a file that is about to be written: existing folders are
+// matched as above; the last component matches an existing file of any case
+// (so a rewrite replaces it instead of adding a twin that differs only in
+// case) and is otherwise kept as written.
+std::string ResolveNewGamePath(std::string_view game_name);
+
+// fopen through the service: modes that write or append use
+// ResolveNewGamePath, the others ResolveGamePath.
+std::FILE* OpenGameFile(std::string_view game_name, const char* mode);
+
+// True when the name resolves to an existing file or folder.
+bool GameFileExists(std::string_view game_name);
+
+}  // namespace platform
