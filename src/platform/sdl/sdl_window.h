@@ -1,0 +1,12 @@
+#pragma once
+// The SDL form of the window layer (platform/window.h).
+#include <string>
+
+namespace platform {
+
+// Starts SDL's video and makes CreateGameWindow give SDL windows, whose
+// events reach the pump and whose posted messages travel as SDL user events.
+// False, with the reason in `error`, when there is no display.
+bool InstallSdlWindows(std::string* error = nullptr);
+
+}  // namespace platform
