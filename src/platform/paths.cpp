@@ -65,7 +65,7 @@ void Append(std::string& path, std::string_view part) {
 }
 
 std::string Resolve(std::string_view game_name) {
-  const bool absolute = !game_name.empty() && (game_name[0] == '\\' || game_name[0] == '/');
+  const bool absolute = !game_name.empty() && game_name[0] == '/';
   std::string path = absolute ? std::string("/") : GameRoot();
   bool matching = true;  // stop searching once a component is missing
   for (std::string_view part : SplitComponents(game_name)) {

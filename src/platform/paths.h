@@ -17,8 +17,9 @@ const std::string& GameRoot();
 // separators and "." components disappear, and every component that does not
 // exist as written is matched against its folder without regard to (ASCII)
 // case. Components with no match at all are kept as written, so opening the
-// result fails in the ordinary way. A name that starts with a separator is
-// taken as absolute and not put under the root.
+// result fails in the ordinary way. A name that starts with '/' is already a
+// real path (tools, tests) and is not put under the root; a leading '\' is
+// just a separator.
 std::string ResolveGamePath(std::string_view game_name);
 
 // The same for a file that is about to be written: existing folders are
