@@ -13,6 +13,7 @@
 
 #include "engine/error.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 
 static_assert(std::endian::native == std::endian::little, "save files are little-endian");
 
@@ -419,10 +420,7 @@ void SetSavePathResolver(std::function<std::string(std::string_view)> resolver) 
 std::string ResolveSavePath(std::string_view gameName) {
   auto& resolver = Registry().pathResolver;
   if (resolver) return resolver(gameName);
-  std::string path(gameName);
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
+  return platform::ResolveNewGamePath(gameName);
 }
 
 void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step) {

@@ -181,7 +181,7 @@ void SetOldSaveNotice(std::function<void()> notice);
 void SetSaveProfileSource(std::function<std::string()> source);
 // Game name of a save: "profiles\<profile>\<name>".
 std::string SaveGamePath(std::string_view name);
-// Turns a game name into a real path (the path service once installed).
+// Turns a game name into a real path (the path service unless replaced).
 void SetSavePathResolver(std::function<std::string(std::string_view)> resolver);
 std::string ResolveSavePath(std::string_view gameName);
 
