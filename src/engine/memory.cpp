@@ -267,6 +267,45 @@ uint32_t CMemoryManager::BlockSize(const void* pointer) const {
   return offset == kNone ? 0 : Header(offset)->size;
 }
 
+bool CMemoryManager::CheckHeap() const {
+  if (!initialised_) return true;
+  if (activeTop_ > staticBottom_ || staticBottom_ > poolSize_) return false;
+  uint32_t freeBlocks = 0;
+  uint32_t expectedLower = kNone;
+  uint32_t last = kNone;
+  bool lastFree = false;
+  for (uint32_t at = activeTop_ > 0 ? 0 : kNone; at != kNone;) {
+    if (uint64_t{at} + headerSize_ > activeTop_) return false;
+    const BlockHeader* h = Header(at);
+    const uint64_t end = uint64_t{at} + headerSize_ + h->size;
+    if (h->lower != expectedLower || end > activeTop_ || h->size % alignment_ != 0) return false;
+    const bool isFree = h->cell != kNone;
+    if (isFree) {
+      if (lastFree || h->cell % 4 != 0 || uint64_t{h->cell} + kRecordBytes > poolSize_) return false;
+      const FreeCell* c = Cell(h->cell);
+      if (c->payload != at + headerSize_ || c->size != h->size) return false;
+      ++freeBlocks;
+    }
+    if (h->upper != kNone && h->upper != end) return false;
+    lastFree = isFree;
+    expectedLower = last = at;
+    at = h->upper;
+  }
+  if (last != topmost_ || lastFree) return false;
+  if (last != kNone && uint64_t{last} + headerSize_ + Header(last)->size != activeTop_) return false;
+
+  uint32_t listed = 0;
+  uint32_t previous = kNone;
+  for (uint32_t cell = freeList_; cell != kNone; cell = Cell(cell)->next) {
+    const FreeCell* c = Cell(cell);
+    if (++listed > freeBlocks || c->previous != previous) return false;
+    if (previous != kNone && Cell(previous)->size > c->size) return false;
+    if (Header(c->payload - headerSize_)->cell != cell) return false;
+    previous = cell;
+  }
+  return listed == freeBlocks && static_cast<int32_t>(listed) == stats_.NumFreeBlocks;
+}
+
 void CMemoryManager::FillPattern(void* address, size_t length, uint32_t pattern) {
   auto* bytes = static_cast<uint8_t*>(address);
   const size_t words = length / 4;

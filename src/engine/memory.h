@@ -148,6 +148,10 @@ class CMemoryManager {
   uint32_t BlockSize(const void* pointer) const;
   // True when the pointer is the payload of a block in use.
   bool IsLiveBlock(const void* pointer) const;
+  // Walks both heaps' bookkeeping: blocks tile the active heap with matching
+  // links, free blocks and cells agree, the free list is sorted, no two free
+  // blocks touch and the topmost block is in use. False on any breach.
+  bool CheckHeap() const;
 
  private:
   struct BlockHeader;
