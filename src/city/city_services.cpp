@@ -1,0 +1,73 @@
+#include "city/city_services.h"
+
+#include <cmath>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+
+float CityBusinessServices::DampedAreaValue(int32_t units, float e) const {
+  if (units <= 0) return 0.0f;
+  float u = static_cast<float>(units);
+  return u * (e - (1.0f - 1.0f / std::sqrt(u)) * e * 0.5f);
+}
+
+// The plain box: the footprint of the lot rectangle, one floor height per
+// floor, one door at the middle of the footprint at door height.
+bool CityVisualServices::SetUpBuildingVisual(CBuilding& b) {
+  BuildingVisual& v = b.Visual;
+  v.Built = 0;
+  v.SignCount = 0;
+  v.PropCount = 0;
+  v.LibraryEntry = -1;
+  v.Rotation[0] = v.Rotation[1] = v.Rotation[2] = 0.0f;
+  float halfX = static_cast<float>(b.X2 - b.X1 + 1) * kLotSize * 0.5f;
+  float halfZ = static_cast<float>(b.Z2 - b.Z1 + 1) * kLotSize * 0.5f;
+  v.Height = static_cast<float>(b.Floors) * kPlainFloorHeight;
+  v.BoxMin[0] = -halfX;
+  v.BoxMin[1] = 0.0f;
+  v.BoxMin[2] = -halfZ;
+  v.BoxMax[0] = halfX;
+  v.BoxMax[1] = v.Height;
+  v.BoxMax[2] = halfZ;
+  // Door points arrive relative to the block; linking makes them relative to
+  // the building, so this one ends up at the building's middle.
+  v.DoorCount = 1;
+  float blockX = b.Block ? b.Block->CentreX : 0.0f;
+  float blockZ = b.Block ? b.Block->CentreZ : 0.0f;
+  v.Doors[0] = DoorPoint{blockX - b.CentreX, 6.0f, blockZ - b.CentreZ};
+  return true;
+}
+
+void CityVisualServices::ReleaseBuildingVisuals(CBuilding& b) {
+  b.Visual.SignCount = 0;
+  b.Visual.PropCount = 0;
+  b.Visual.DoorCount = 0;
+}
+
+namespace {
+
+CitySessionServices g_defaultSession;
+CityAiServices g_defaultAi;
+CityPromptServices g_defaultPrompt;
+CityBusinessServices g_defaultBusiness;
+CityPeopleServices g_defaultPeople;
+CityVisualServices g_defaultVisuals;
+
+CityServices g_services = {&g_defaultSession, &g_defaultAi,     &g_defaultPrompt,
+                           &g_defaultBusiness, &g_defaultPeople, &g_defaultVisuals};
+
+}  // namespace
+
+CityServices& City() { return g_services; }
+
+void SetCitySessionServices(CitySessionServices* s) { g_services.session = s ? s : &g_defaultSession; }
+void SetCityAiServices(CityAiServices* s) { g_services.ai = s ? s : &g_defaultAi; }
+void SetCityPromptServices(CityPromptServices* s) { g_services.prompt = s ? s : &g_defaultPrompt; }
+void SetCityBusinessServices(CityBusinessServices* s) { g_services.business = s ? s : &g_defaultBusiness; }
+void SetCityPeopleServices(CityPeopleServices* s) { g_services.people = s ? s : &g_defaultPeople; }
+void SetCityVisualServices(CityVisualServices* s) { g_services.visuals = s ? s : &g_defaultVisuals; }
+
+void RestoreDefaultCityServices() {
+  g_services = {&g_defaultSession, &g_defaultAi,     &g_defaultPrompt,
+                &g_defaultBusiness, &g_defaultPeople, &g_defaultVisuals};
+}

@@ -1,0 +1,112 @@
+#pragma once
+// What the city model needs of subsystems built on top of it (the session's
+// clock, players and messages; the computer players' bookkeeping; the prompt
+// panel; businesses; the architect and building visuals). Each is a narrow
+// virtual here with a harmless default, so the city runs headless and alone;
+// the subsystem that provides a service installs its own implementation.
+#include <cstdint>
+#include <span>
+
+class CBuilding;
+class CBlock;
+class CPlayer;
+
+// Session: clock, players and game messages.
+class CitySessionServices {
+ public:
+  virtual ~CitySessionServices() = default;
+  virtual int32_t LogicTick() const { return 0; }
+  virtual int32_t GameHour() const { return 9; }
+  virtual int32_t DecadeIndex() const { return 0; }
+  virtual int32_t YearInDecade() const { return 0; }
+  // The player object of a number 1..6; null for 0 or an unused number.
+  virtual CPlayer* GetPlayer(int32_t /*number*/) const { return nullptr; }
+  virtual int32_t LocalPlayer() const { return 0; }
+  virtual bool OwnsDistrictSet(int32_t /*player*/, int32_t /*district*/) const { return false; }
+  // Posts a game message: type, total length (with the 20-byte common header)
+  // and the payload words after the header.
+  virtual void SendMessage(int32_t /*type*/, int32_t /*length*/, std::span<const int32_t> /*payload*/,
+                           int32_t /*delay*/) {}
+  virtual void ReturnBlockToCity(int32_t /*block*/) {}
+  // The block of the running auction, -1 when none runs.
+  virtual int32_t AuctionBlock() const { return -1; }
+  virtual void EndAuction() {}
+  virtual void ResetStatistics() {}  // CData::Reset
+};
+
+// Computer players: free-footprint bookkeeping of a block.
+class CityAiServices {
+ public:
+  virtual ~CityAiServices() = default;
+  virtual void ComputeBlockFreeFootprint(int32_t /*block*/) {}
+};
+
+// Interface: the message prompt.
+class CityPromptServices {
+ public:
+  virtual ~CityPromptServices() = default;
+  virtual void ShowPrompt(int32_t /*portraitImage*/, int32_t /*lineTextId*/, int32_t /*bodyTextId*/,
+                          int32_t /*bodyArgTextId*/, int32_t /*buttonTextId*/) {}
+};
+
+// Businesses (held by later code): the figures the block and building rules read.
+class CityBusinessServices {
+ public:
+  virtual ~CityBusinessServices() = default;
+  virtual uint32_t SoldCommodityMask(int32_t /*business*/) const { return 0; }
+  virtual int32_t BusinessKind(int32_t /*business*/) const { return -1; }  // 1 = residence
+  virtual float MoneyValue(int32_t /*business*/) const { return 0; }
+  virtual float Rating(int32_t /*business*/) const { return 0; }
+  // Business type figures (`density`, `refurbcost`, utility needs).
+  virtual float Density(int32_t /*type*/) const { return 0; }
+  virtual float RefurbCost(int32_t /*type*/) const { return 0; }
+  // Utility need of a type: 0 telecom, 1 gas, 2 water, 3 electrical.
+  virtual float UtilityNeed(int32_t /*type*/, int /*utility*/) const { return 0; }
+  virtual float InitialStockCost(int32_t /*type*/, int32_t /*units*/) const { return 0; }
+  virtual float DampedAreaValue(int32_t units, float e) const;
+};
+
+// People: how many are in a block, and the sum (modulo 256) of their interest in it.
+class CityPeopleServices {
+ public:
+  virtual ~CityPeopleServices() = default;
+  virtual uint16_t PeopleInBlock(int32_t /*block*/) const { return 0; }
+  virtual uint8_t InterestTotal(int32_t /*block*/) const { return 0; }
+};
+
+// Building visuals: the architect builds a building's look when it is linked
+// into its block. Without the architect every building is a plain box.
+class CityVisualServices {
+ public:
+  virtual ~CityVisualServices() = default;
+  // Sets up the visual; returns false when no fitting design exists (the
+  // building then keeps the plain box and a warning is reported).
+  virtual bool SetUpBuildingVisual(CBuilding& building);
+  virtual void ReleaseBuildingVisuals(CBuilding& building);
+  // Rebuilds the signs of an architect-built visual.
+  virtual void RebuildSigns(CBuilding& /*building*/) {}
+  virtual void StopEffect(int32_t /*effectSlot*/) {}
+};
+
+struct CityServices {
+  CitySessionServices* session;
+  CityAiServices* ai;
+  CityPromptServices* prompt;
+  CityBusinessServices* business;
+  CityPeopleServices* people;
+  CityVisualServices* visuals;
+};
+
+// The installed services; every pointer is always valid (defaults at start).
+CityServices& City();
+// Installs one service (null restores its default).
+void SetCitySessionServices(CitySessionServices* s);
+void SetCityAiServices(CityAiServices* s);
+void SetCityPromptServices(CityPromptServices* s);
+void SetCityBusinessServices(CityBusinessServices* s);
+void SetCityPeopleServices(CityPeopleServices* s);
+void SetCityVisualServices(CityVisualServices* s);
+void RestoreDefaultCityServices();
+
+// The height of one floor of the plain box visual.
+inline constexpr float kPlainFloorHeight = 10.0f;
