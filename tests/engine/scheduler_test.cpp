@@ -251,7 +251,7 @@ TEST(Stopwatch, MeasuresWithoutItsOwnOverhead) {
   EXPECT_GE(watch.overhead, 0);
   watch.Start();
   volatile int sink = 0;
-  for (int i = 0; i < 100000; ++i) sink = sink + i;
+  for (int i = 0; i < 100000; ++i) sink = sink ^ i;
   watch.Stop();
   EXPECT_GT(watch.elapsed, 0);
 }
