@@ -25,12 +25,12 @@ struct TestImage {
   Image32 image;
 };
 
-class Draw2D : public ::testing::Test {
+class Draw2DTest : public ::testing::Test {
  protected:
   void TearDown() override { Draw2DSetTarget({0, 0, nullptr}); }
 };
 
-TEST_F(Draw2D, FillRectCoversTheTargetAndSwapsRedAndBlue) {
+TEST_F(Draw2DTest, FillRectCoversTheTargetAndSwapsRedAndBlue) {
   TestImage target(64, 64, 0x12345678);
   Draw2DSetTarget(target.image);
   Draw2DFillRect(0, 0, 64, 64, 0xFF000000);
@@ -47,7 +47,7 @@ TEST_F(Draw2D, FillRectCoversTheTargetAndSwapsRedAndBlue) {
   EXPECT_TRUE(target.GuardsIntact());
 }
 
-TEST_F(Draw2D, EverythingClipsToTheTarget) {
+TEST_F(Draw2DTest, EverythingClipsToTheTarget) {
   TestImage target(8, 8);
   Draw2DSetTarget(target.image);
   Draw2DFillRect(-2, -2, 4, 4, 0xFF0000FF);
@@ -74,7 +74,7 @@ TEST_F(Draw2D, EverythingClipsToTheTarget) {
   EXPECT_EQ(Draw2DGetPixel(0, 0), 0u);
 }
 
-TEST_F(Draw2D, FillCornersExcludesTheFarCorner) {
+TEST_F(Draw2DTest, FillCornersExcludesTheFarCorner) {
   TestImage target(4, 4);
   Draw2DSetTarget(target.image);
   Draw2DFillCorners(1, 1, 3, 1, 5);  // y1 <= y0: nothing
@@ -87,7 +87,7 @@ TEST_F(Draw2D, FillCornersExcludesTheFarCorner) {
   EXPECT_EQ(target.At(3, 1), 0u);
 }
 
-TEST_F(Draw2D, BlitsCopyAndBlendByAlpha) {
+TEST_F(Draw2DTest, BlitsCopyAndBlendByAlpha) {
   TestImage target(2, 2, 0xFFFFFFFF);
   Draw2DSetTarget(target.image);
   uint32_t pixels[4] = {0xFF102030, 0x00102030, 0x80204060, 0x01000000};
@@ -104,7 +104,7 @@ TEST_F(Draw2D, BlitsCopyAndBlendByAlpha) {
   EXPECT_EQ(target.At(1, 0), 0x00102030u);
 }
 
-TEST_F(Draw2D, Lines) {
+TEST_F(Draw2DTest, Lines) {
   TestImage target(6, 6);
   Draw2DSetTarget(target.image);
   Draw2DLine(4, 1, 1, 1, 2);  // horizontal: smaller x to larger, end excluded

@@ -204,14 +204,14 @@ TEST(Maths, SineTableAndPointers) {
   EXPECT_FLOAT_EQ(g_SineTable[319], std::sin(319 * 0.02453125f));
 }
 
-class Projection : public ::testing::Test {
+class ProjectionTest : public ::testing::Test {
  protected:
   void SetUp() override { saved_ = g_Projection; }
   void TearDown() override { g_Projection = saved_; }
   ProjectionState saved_;
 };
 
-TEST_F(Projection, SetProjectionFillsTheRecord) {
+TEST_F(ProjectionTest, SetProjectionFillsTheRecord) {
   SetProjection(640, 480, 90, 2, 1000, 0.5f, 0.25f);
   const ProjectionState& p = g_Projection;
   float t = std::tan(45.0f * 0.017453292f);
@@ -232,7 +232,7 @@ TEST_F(Projection, SetProjectionFillsTheRecord) {
   EXPECT_EQ(p.guardBox[1], 2000.0f);
 }
 
-TEST_F(Projection, NearPointsAreProjectedAsIfAtOne) {
+TEST_F(ProjectionTest, NearPointsAreProjectedAsIfAtOne) {
   SetProjection(640, 480, 90, 1, 1000, 1, 0);
   Vec3 view[3] = {{1, 1, 0.5f}, {1, 1, 1}, {1, 1, 2}};
   ScreenPoint screen[3];
@@ -258,7 +258,7 @@ TEST_F(Projection, NearPointsAreProjectedAsIfAtOne) {
   EXPECT_EQ(s[0].x, screen[2].x);
 }
 
-TEST_F(Projection, ClipOutcodes) {
+TEST_F(ProjectionTest, ClipOutcodes) {
   // Scales chosen so that screen = view * 100 / z + centre is exact.
   SetProjection(640, 480, 90, 1, 1000, 1, 0);
   g_Projection.screenXScale = 100;
@@ -292,7 +292,7 @@ TEST_F(Projection, ClipOutcodes) {
   }
 }
 
-TEST_F(Projection, ClipCombinesCodesAndWritesRecords) {
+TEST_F(ProjectionTest, ClipCombinesCodesAndWritesRecords) {
   SetProjection(640, 480, 90, 1, 1000, 1, 0);
   g_Projection.screenXScale = 100;
   g_Projection.screenYScale = -100;

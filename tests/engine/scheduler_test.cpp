@@ -27,7 +27,7 @@ void Task1() { ++g_calls[1], g_order.push_back(1); }
 void Task2() { ++g_calls[2], g_order.push_back(2); }
 void Task3() { ++g_calls[3], g_order.push_back(3); }
 
-class Scheduler : public ::testing::Test {
+class SchedulerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_now = 100000;
@@ -43,7 +43,7 @@ class Scheduler : public ::testing::Test {
   CScheduler scheduler;
 };
 
-TEST_F(Scheduler, FortyFiveMillisecondsGiveOneLogicTick) {
+TEST_F(SchedulerTest, FortyFiveMillisecondsGiveOneLogicTick) {
   int32_t tick = scheduler.AddTask(25, Task0, 2, true);
   ASSERT_EQ(tick, 0);
   RunAfter(45);
@@ -57,14 +57,14 @@ TEST_F(Scheduler, FortyFiveMillisecondsGiveOneLogicTick) {
   EXPECT_FLOAT_EQ(scheduler.Fraction(tick), 0.125f);
 }
 
-TEST_F(Scheduler, TasksRunInIndexOrderWithinAStep) {
+TEST_F(SchedulerTest, TasksRunInIndexOrderWithinAStep) {
   scheduler.AddTask(50, Task0, 1, true);
   scheduler.AddTask(100, Task1, 1, true);  // period 10: twice per step
   RunAfter(20);
   EXPECT_EQ(g_order, (std::vector<int>{0, 1, 1}));
 }
 
-TEST_F(Scheduler, DisabledTaskAccumulatesNothingUntilEnabled) {
+TEST_F(SchedulerTest, DisabledTaskAccumulatesNothingUntilEnabled) {
   int32_t task = scheduler.AddTask(50, Task0, 4, false);
   RunAfter(200);
   EXPECT_EQ(g_calls[0], 0);
@@ -75,7 +75,7 @@ TEST_F(Scheduler, DisabledTaskAccumulatesNothingUntilEnabled) {
   EXPECT_FLOAT_EQ(scheduler.Fraction(task), 0.5f);
 }
 
-TEST_F(Scheduler, GroupsAndRates) {
+TEST_F(SchedulerTest, GroupsAndRates) {
   int32_t a = scheduler.AddTask(50, Task0, 2 | 4, true);
   int32_t b = scheduler.AddTask(50, Task1, 8, true);
   scheduler.DisableGroup(4);
@@ -93,7 +93,7 @@ TEST_F(Scheduler, GroupsAndRates) {
   EXPECT_EQ(scheduler.Task(a).accumulated, 0.0f);
 }
 
-TEST_F(Scheduler, FixedPaceCoversThirtyNineMillisecondsPerRun) {
+TEST_F(SchedulerTest, FixedPaceCoversThirtyNineMillisecondsPerRun) {
   scheduler.SetFixedPace(true);
   scheduler.AddTask(50, Task0, 1, true);
   scheduler.AddTask(25, Task1, 1, true);
@@ -102,7 +102,7 @@ TEST_F(Scheduler, FixedPaceCoversThirtyNineMillisecondsPerRun) {
   EXPECT_EQ(g_calls[1], 39);
 }
 
-TEST_F(Scheduler, DefaultPaceFollowsTheClockButNeverExceedsOnePass) {
+TEST_F(SchedulerTest, DefaultPaceFollowsTheClockButNeverExceedsOnePass) {
   scheduler.AddTask(50, Task0, 1, true);
   scheduler.AddTask(25, Task1, 1, true);
   // A slow machine: 100 ms per frame still gives 39 ms per pass.
@@ -118,14 +118,14 @@ TEST_F(Scheduler, DefaultPaceFollowsTheClockButNeverExceedsOnePass) {
   EXPECT_EQ(g_calls[1], 25);
 }
 
-TEST_F(Scheduler, RealTimeCatchesUpInFull) {
+TEST_F(SchedulerTest, RealTimeCatchesUpInFull) {
   scheduler.AddTask(50, Task0, 1, true);
   RunAfter(1000, true);
   EXPECT_EQ(g_calls[0], 50);
   EXPECT_EQ(scheduler.LastElapsed(), 1000);
 }
 
-TEST_F(Scheduler, ResetClockDropsTheBacklog) {
+TEST_F(SchedulerTest, ResetClockDropsTheBacklog) {
   scheduler.AddTask(25, Task0, 1, true);
   g_now += 5000;
   scheduler.ResetClock();
@@ -134,7 +134,7 @@ TEST_F(Scheduler, ResetClockDropsTheBacklog) {
   EXPECT_EQ(scheduler.LastElapsed(), 45);
 }
 
-TEST_F(Scheduler, TimeSkipReachesEveryEnabledTask) {
+TEST_F(SchedulerTest, TimeSkipReachesEveryEnabledTask) {
   scheduler.AddTask(1, Task0, 8, true);
   scheduler.AddTask(1, Task1, 2, true);  // not in the skip's group: still skipped
   scheduler.AddTask(1, Task2, 8, false);
@@ -161,7 +161,7 @@ TEST_F(Scheduler, TimeSkipReachesEveryEnabledTask) {
   EXPECT_EQ(scheduler.LastElapsed(), 0);
 }
 
-TEST_F(Scheduler, ClockWrapAndBackwardsClock) {
+TEST_F(SchedulerTest, ClockWrapAndBackwardsClock) {
   scheduler.AddTask(50, Task0, 1, true);
   g_now = 0xFFFFFFF0u;
   scheduler.ResetClock();
@@ -175,7 +175,7 @@ TEST_F(Scheduler, ClockWrapAndBackwardsClock) {
   EXPECT_EQ(g_calls[0], 2);
 }
 
-TEST_F(Scheduler, RefusesAHundredAndFirstTaskAndBadRates) {
+TEST_F(SchedulerTest, RefusesAHundredAndFirstTaskAndBadRates) {
   BoxCapture boxes;
   for (int i = 0; i < CScheduler::kMaxTasks; ++i) ASSERT_EQ(scheduler.AddTask(1, Task0, 1, true), i);
   EXPECT_EQ(scheduler.AddTask(1, Task0, 1, true), -1);
@@ -189,7 +189,7 @@ TEST_F(Scheduler, RefusesAHundredAndFirstTaskAndBadRates) {
   EXPECT_EQ(boxes.boxes.size(), 5u);
 }
 
-TEST_F(Scheduler, MeasuresFramesPerSecond) {
+TEST_F(SchedulerTest, MeasuresFramesPerSecond) {
   for (int i = 0; i < 20; ++i) RunAfter(25, false);
   EXPECT_FLOAT_EQ(scheduler.FramesPerSecond(), 40.0f);
 }
@@ -207,7 +207,7 @@ TEST(SchedulerTaskRecord, InitAndAddTime) {
 }
 
 // Restores round-to-nearest whatever a test leaves behind.
-class FpuModes : public ::testing::Test {
+class FpuModesTest : public ::testing::Test {
  protected:
   void TearDown() override { FpuSetFullPrecision(); }
 };
@@ -217,7 +217,7 @@ float Third() {
   return one / three;
 }
 
-TEST_F(FpuModes, SetAndGetModes) {
+TEST_F(FpuModesTest, SetAndGetModes) {
   FpuSetFullPrecision();
   int32_t precision = -1, rounding = -1;
   EXPECT_TRUE(FpuGetMode(precision, rounding));
@@ -256,7 +256,7 @@ TEST(Stopwatch, MeasuresWithoutItsOwnOverhead) {
   EXPECT_GT(watch.elapsed, 0);
 }
 
-class Profiler : public ::testing::Test {
+class ProfilerTest : public ::testing::Test {
  protected:
   static uint32_t Clock() { return g_now; }
   void SetUp() override {
@@ -275,7 +275,7 @@ class Profiler : public ::testing::Test {
   CProfiler profiler;
 };
 
-TEST_F(Profiler, ReportsOwnSharesOnceASecond) {
+TEST_F(ProfilerTest, ReportsOwnSharesOnceASecond) {
   ASSERT_TRUE(profiler.Start(path.c_str()));
   for (int frame = 0; frame < 2; ++frame) {
     profiler.BeginFrame();
@@ -299,7 +299,7 @@ TEST_F(Profiler, ReportsOwnSharesOnceASecond) {
             " 20.00   0001 : -inner\n");
 }
 
-TEST_F(Profiler, MismatchedEndsAndFullTableAreRefused) {
+TEST_F(ProfilerTest, MismatchedEndsAndFullTableAreRefused) {
   profiler.BeginFrame();
   EXPECT_FALSE(profiler.EndSection("never"));
   ASSERT_TRUE(profiler.BeginSection("a"));
