@@ -1,0 +1,87 @@
+#include "shell/event_record_commands.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "engine/input_device.h"
+#include "shell/console.h"
+#include "shell/save_game.h"
+
+namespace {
+
+constexpr std::string_view kRecordingStartSave = "__rec.sav";
+
+// Console file names name a file in the profile's folder, nothing else.
+bool PlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("/\\:") == std::string_view::npos &&
+         name.find("..") == std::string_view::npos;
+}
+
+std::string RealPath(std::string_view fileName) { return ResolveSavePath(SaveGamePath(fileName)); }
+
+// Copies one save of the profile to another name; the target is replaced
+// only by a complete copy of a save that reads back whole.
+bool CopySave(std::string_view from, std::string_view to) {
+  namespace fs = std::filesystem;
+  SaveGameFile source;
+  source.path = RealPath(from);
+  if (!CheckSaveGameFile(source, false)) return false;
+  fs::path target = RealPath(to);
+  fs::path temp = target;
+  temp += ".tmp";
+  std::error_code ec;
+  fs::copy_file(source.path, temp, fs::copy_options::overwrite_existing, ec);
+  if (!ec) fs::rename(temp, target, ec);
+  if (ec) fs::remove(temp, ec);
+  return !ec;
+}
+
+void CouldNotLoad(std::string_view name) {
+  ConsolePrintF(kConsoleError, "Error. File %.*s could not be loaded", int(name.size()), name.data());
+}
+
+}  // namespace
+
+int LoadEventRecordCommand(const char* rest) {
+  std::string name;
+  if (!ReadConsoleWord(rest, name)) return 0;
+  CInputDevice* device = TheInputDevice();
+  if (!PlainName(name) || device == nullptr ||
+      !device->LoadRecording(RealPath(name + ".rec").c_str())) {
+    CouldNotLoad(name);
+    return 0;
+  }
+  // The save the recording starts from becomes the running game, and is
+  // kept as the start of the recording for a later SAVEEVENTRECORD.
+  std::string save = name + ".sav";
+  if (!LoadGame(save)) {
+    CouldNotLoad(save);
+    return 0;
+  }
+  if (!SaveGame(kRecordingStartSave))
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved", std::string(kRecordingStartSave).c_str());
+  return 0;
+}
+
+int SaveEventRecordCommand(const char* rest) {
+  std::string name;
+  if (!ReadConsoleWord(rest, name)) return 0;
+  CInputDevice* device = TheInputDevice();
+  if (!PlainName(name) || device == nullptr ||
+      !device->SaveRecording(RealPath(name + ".rec").c_str())) {
+    CouldNotLoad(name);
+    return 0;
+  }
+  // The recording's save is the game as it was when it started: a copy of
+  // "__rec.sav", never the game running now.
+  if (!CopySave(kRecordingStartSave, name + ".sav")) CouldNotLoad(kRecordingStartSave);
+  return 0;
+}
+
+void AttachEventRecordCommands() {
+  SetConsoleCommandHandler("LOADEVENTRECORD", LoadEventRecordCommand);
+  SetConsoleCommandHandler("SAVEEVENTRECORD", SaveEventRecordCommand);
+}

@@ -1,0 +1,163 @@
+#include "shell/event_record_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/input_device.h"
+#include "platform/message_box.h"
+#include "shell/console.h"
+#include "shell/save_game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// A game whose whole state is one number, saved as one people chunk.
+class EventRecordCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("event_record_commands_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "profiles" / "anna");
+    oldBoxes = platform::SetMessageBoxBackend(
+        [](std::string_view, std::string_view, platform::BoxIcon, platform::BoxButtons) {
+          return platform::BoxResult::Ok;
+        });
+    SetSavePathResolver([this](std::string_view name) {
+      std::string p(name);
+      for (char& c : p)
+        if (c == '\\') c = '/';
+      return (dir / p).string();
+    });
+    SetSaveProfileSource([] { return std::string("anna"); });
+    RegisterSaveHook(kSavePeople, [this] { WriteSaveChunk(kChunkPeople, 8, &state); });
+    RegisterLoadHook(
+        kChunkPeople, [this](std::span<const uint8_t> d) { std::memcpy(&state, d.data(), 8); }, 8);
+    oldSink = SetConsoleSink([this](std::string_view text, int kind) {
+      replies.emplace_back(text);
+      kinds.push_back(kind);
+    });
+    ClearConsoleCommandTable();
+    RegisterConsoleCommands();
+    AttachEventRecordCommands();
+    device.Create(nullptr);
+    device.InitDevice(nullptr, kInputMouse, false);
+    device.InitDevice(nullptr, kInputKeyboard, true);
+    SetTheInputDevice(&device);
+    g_InputState = InputState{};
+  }
+  void TearDown() override {
+    SetTheInputDevice(nullptr);
+    ClearConsoleCommandTable();
+    SetConsoleSink(std::move(oldSink));
+    ClearSaveHooks();
+    SetSavePathResolver(nullptr);
+    SetSaveProfileSource(nullptr);
+    platform::SetMessageBoxBackend(std::move(oldBoxes));
+    fs::remove_all(dir);
+  }
+  fs::path Profile(const char* name) const { return dir / "profiles" / "anna" / name; }
+  void RecordSomething() {
+    device.StartRecording();
+    for (int i = 0; i < 5; ++i) {
+      device.SetCursorPosition(i, i, false);
+      device.Poll(kInputMouse);
+      device.Poll(kInputKeyboard);
+    }
+  }
+
+  int64_t state = 0;
+  fs::path dir;
+  CInputDevice device;
+  std::vector<std::string> replies;
+  std::vector<int> kinds;
+  ConsoleSink oldSink;
+  platform::MessageBoxBackend oldBoxes;
+};
+
+TEST_F(EventRecordCommandsTest, SaveCopiesTheRecordingsStartAndLeavesTheRunningGame) {
+  state = 1;
+  ASSERT_TRUE(SaveGame("__rec.sav"));
+  RecordSomething();
+  state = 2;  // the game has moved on while recording
+  ExecuteConsoleCommand("SAVEEVENTRECORD run1");
+  EXPECT_TRUE(replies.empty());
+  EXPECT_EQ(state, 2);
+  EXPECT_FALSE(device.IsRecording());
+  EXPECT_EQ(fs::file_size(Profile("run1.rec")), kEventRecordFileSize);
+  EXPECT_EQ(ReadAll(Profile("run1.sav")), ReadAll(Profile("__rec.sav")));
+
+  // Loading it back: the recording, then its save becomes the game and the
+  // new start of the recording.
+  fs::remove(Profile("__rec.sav"));
+  CInputDevice other;
+  SetTheInputDevice(&other);
+  ExecuteConsoleCommand("loadeventrecord run1");
+  EXPECT_TRUE(replies.empty());
+  EXPECT_EQ(other.Recording().recordCount, device.Recording().recordCount);
+  EXPECT_EQ(other.Recording().pollCount, 5);
+  EXPECT_EQ(state, 1);
+  EXPECT_EQ(ReadAll(Profile("__rec.sav")), ReadAll(Profile("run1.sav")));
+}
+
+TEST_F(EventRecordCommandsTest, WithoutTheStartSaveOnlyTheRecordingIsWritten) {
+  RecordSomething();
+  ExecuteConsoleCommand("SAVEEVENTRECORD run2");
+  EXPECT_TRUE(fs::exists(Profile("run2.rec")));
+  EXPECT_FALSE(fs::exists(Profile("run2.sav")));
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0], "Error. File __rec.sav could not be loaded");
+  EXPECT_EQ(kinds[0], kConsoleError);
+}
+
+TEST_F(EventRecordCommandsTest, RefusedNamesAndMissingFiles) {
+  RecordSomething();
+  state = 1;
+  ASSERT_TRUE(SaveGame("__rec.sav"));
+  for (const char* line : {"SAVEEVENTRECORD ../escape", "SAVEEVENTRECORD a/b", "SAVEEVENTRECORD a\\b",
+                           "LOADEVENTRECORD ..", "LOADEVENTRECORD nothing"}) {
+    replies.clear();
+    ExecuteConsoleCommand(line);
+    ASSERT_EQ(replies.size(), 1u) << line;
+    EXPECT_EQ(kinds[0], kConsoleError) << line;
+  }
+  EXPECT_EQ(replies[0], "Error. File nothing could not be loaded");
+  EXPECT_FALSE(fs::exists(dir / "profiles" / "escape.rec"));
+  EXPECT_FALSE(fs::exists(dir / "profiles" / "anna" / "a"));
+  // The recording is still in the device and nothing was loaded.
+  EXPECT_TRUE(device.HasRecording());
+  EXPECT_EQ(state, 1);
+  // No name: nothing at all.
+  replies.clear();
+  ExecuteConsoleCommand("SAVEEVENTRECORD");
+  EXPECT_TRUE(replies.empty());
+}
+
+TEST_F(EventRecordCommandsTest, ARecordingWithoutItsSaveDoesNotReplaceTheStart) {
+  RecordSomething();
+  state = 1;
+  ASSERT_TRUE(SaveGame("__rec.sav"));
+  ASSERT_TRUE(device.SaveRecording(Profile("lonely.rec").c_str()));
+  auto before = ReadAll(Profile("__rec.sav"));
+  state = 5;
+  ExecuteConsoleCommand("LOADEVENTRECORD lonely");
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0], "Error. File lonely.sav could not be loaded");
+  EXPECT_EQ(state, 5);
+  EXPECT_EQ(ReadAll(Profile("__rec.sav")), before);
+}
+
+}  // namespace
