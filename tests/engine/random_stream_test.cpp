@@ -120,6 +120,7 @@ TEST(RandomStream, StreamsMadeAfterSeedingRepeatForTheSameSeed) {
 }
 
 TEST(RandomStream, DestroyedStreamsLeaveTheListWhole) {
+  MasterRandomStream();  // the master joins the list with the first stream
   const auto before = ListForward();
   auto a = std::make_unique<CRandomStream>();
   auto b = std::make_unique<CRandomStream>();
