@@ -149,70 +149,73 @@ std::unique_ptr<InputSource> CreateInputSource() {
   return std::make_unique<HeadlessInputSource>();
 }
 
-// Headless devices.
+// Devices fed by events.
 
-bool HeadlessInputSource::OpenDevice(InputDeviceKind kind, bool) {
+bool QueuedInputSource::OpenDevice(InputDeviceKind kind, bool) {
   devices_[int(kind)].open = true;
   return true;
 }
 
-void HeadlessInputSource::CloseDevice(InputDeviceKind kind) { devices_[int(kind)] = Device{}; }
+void QueuedInputSource::CloseDevice(InputDeviceKind kind) { devices_[int(kind)] = Device{}; }
 
-bool HeadlessInputSource::Acquire(InputDeviceKind kind) {
+bool QueuedInputSource::Acquire(InputDeviceKind kind) {
   Device& d = devices_[int(kind)];
+  // Motion from before the device was taken is not the game's.
+  if (kind == InputDeviceKind::Mouse && !d.acquired) mouse_.x = mouse_.y = mouse_.wheel = 0;
   d.acquired = d.open && focus_;
   return d.acquired;
 }
 
-bool HeadlessInputSource::Unacquire(InputDeviceKind kind) {
+bool QueuedInputSource::Unacquire(InputDeviceKind kind) {
   devices_[int(kind)].acquired = false;
   return true;
 }
 
-bool HeadlessInputSource::Readable(InputDeviceKind kind) const {
+bool QueuedInputSource::Readable(InputDeviceKind kind) const {
   const Device& d = devices_[int(kind)];
   return focus_ && d.open && d.acquired;
 }
 
-void HeadlessInputSource::KeyChange(uint8_t code, bool down) {
+void QueuedInputSource::KeyChange(uint8_t code, bool down, uint32_t time) {
   if (!focus_ || code == 0) return;
   keys_[code] = down ? 0x80 : 0;
   if (events_.size() >= kMaxQueuedKeyEvents) events_.pop_front();
-  events_.push_back(KeyEvent{code, down ? 0x80u : 0u, timeGetTime(), sequence_++});
+  events_.push_back(KeyEvent{code, down ? 0x80u : 0u, time, sequence_++});
 }
 
-void HeadlessInputSource::MoveMouse(int32_t dx, int32_t dy) {
+void QueuedInputSource::MoveMouse(int32_t dx, int32_t dy) {
   if (!focus_) return;
   mouse_.x += dx;
   mouse_.y += dy;
 }
 
-void HeadlessInputSource::TurnWheel(int32_t notches) {
+void QueuedInputSource::TurnWheel(int32_t notches) {
   if (focus_) mouse_.wheel += notches * 120;
 }
 
-void HeadlessInputSource::SetMouseButton(int button, bool down) {
+void QueuedInputSource::SetMouseButton(int button, bool down) {
   if (focus_ && button >= 0 && button < 4) mouse_.buttons[button] = down ? 0x80 : 0;
 }
 
-void HeadlessInputSource::SetFocus(bool focus) {
+void QueuedInputSource::SetFocus(bool focus) {
   if (focus_ && !focus) {
     // Keys held when the focus goes are let go, so none stays down.
     for (int code = 1; code < 256; ++code)
-      if (keys_[code]) KeyChange(static_cast<uint8_t>(code), false);
+      if (keys_[code]) KeyChange(static_cast<uint8_t>(code), false, timeGetTime());
     mouse_ = MouseReading{};
     for (Device& d : devices_) d.acquired = false;
   }
   focus_ = focus;
 }
 
-bool HeadlessInputSource::ReadKeyTable(std::span<uint8_t, 256> keys) {
+bool QueuedInputSource::ReadKeyTable(std::span<uint8_t, 256> keys) {
   if (!Readable(InputDeviceKind::Keyboard)) return false;
   std::copy(keys_.begin(), keys_.end(), keys.begin());
+  events_.clear();  // the table already says what they said
   return true;
 }
 
-int HeadlessInputSource::ReadKeyEvents(std::span<KeyEvent> out) {
+int QueuedInputSource::ReadKeyEvents(std::span<KeyEvent> out) {
   if (!Readable(InputDeviceKind::Keyboard)) return -1;
   size_t n = std::min(out.size(), events_.size());
   for (size_t i = 0; i < n; ++i) {
@@ -222,11 +225,14 @@ int HeadlessInputSource::ReadKeyEvents(std::span<KeyEvent> out) {
   return static_cast<int>(n);
 }
 
-bool HeadlessInputSource::ReadMouse(MouseReading& mouse) {
+bool QueuedInputSource::ReadMouse(MouseReading& mouse) {
   if (!Readable(InputDeviceKind::Mouse)) return false;
   mouse = mouse_;
   mouse_.x = mouse_.y = mouse_.wheel = 0;
   return true;
 }
+
+void HeadlessInputSource::PressKey(uint8_t code) { KeyChange(code, true, timeGetTime()); }
+void HeadlessInputSource::ReleaseKey(uint8_t code) { KeyChange(code, false, timeGetTime()); }
 
 }  // namespace platform

@@ -122,7 +122,8 @@ class InputSource {
   virtual bool ReadMouse(MouseReading& mouse) = 0;
 };
 
-// Where window messages go (set by the owner of the input device).
+// Where the window procedure hands characters, pointer moves and button
+// flags (set by the owner of the input device).
 class InputMessageSink {
  public:
   virtual ~InputMessageSink() = default;
@@ -137,10 +138,11 @@ class InputMessageSink {
 InputMessageSink* SetInputMessageSink(InputMessageSink* sink);
 InputMessageSink* GetInputMessageSink();
 
-// Headless devices: a test (or a tool replaying input) pushes keys and mouse
-// motion, and they come out of the next polls as from a real device. A new
-// source has the focus; devices read only once opened and acquired.
-class HeadlessInputSource : public InputSource {
+// Devices fed by events: key changes, mouse motion, wheel and buttons are
+// pushed as they happen and collect until the next read. Without the focus
+// nothing is taken and every read fails; losing it lets go of held keys.
+// Devices read only once opened and acquired.
+class QueuedInputSource : public InputSource {
  public:
   bool OpenDevice(InputDeviceKind kind, bool buffered) override;
   void CloseDevice(InputDeviceKind kind) override;
@@ -150,12 +152,10 @@ class HeadlessInputSource : public InputSource {
   int ReadKeyEvents(std::span<KeyEvent> out) override;
   bool ReadMouse(MouseReading& mouse) override;
 
-  void PressKey(uint8_t code) { KeyChange(code, true); }
-  void ReleaseKey(uint8_t code) { KeyChange(code, false); }
+  void KeyChange(uint8_t code, bool down, uint32_t time);
   void MoveMouse(int32_t dx, int32_t dy);
   void TurnWheel(int32_t notches);
   void SetMouseButton(int button, bool down);
-  // Without the focus every read fails and pushed input is ignored.
   void SetFocus(bool focus);
   bool HasFocus() const { return focus_; }
   size_t PendingKeyEvents() const { return events_.size(); }
@@ -165,7 +165,6 @@ class HeadlessInputSource : public InputSource {
     bool open = false;
     bool acquired = false;
   };
-  void KeyChange(uint8_t code, bool down);
   bool Readable(InputDeviceKind kind) const;
 
   Device devices_[2];
@@ -174,6 +173,15 @@ class HeadlessInputSource : public InputSource {
   std::deque<KeyEvent> events_;
   uint32_t sequence_ = 0;
   MouseReading mouse_;
+};
+
+// Headless devices: a test (or a tool replaying input) pushes keys and mouse
+// motion, and they come out of the next polls as from a real device. A new
+// source has the focus.
+class HeadlessInputSource : public QueuedInputSource {
+ public:
+  void PressKey(uint8_t code);
+  void ReleaseKey(uint8_t code);
 };
 
 // Most key events a source keeps between polls; older ones are dropped first.

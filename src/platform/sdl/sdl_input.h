@@ -3,9 +3,8 @@
 
 namespace platform {
 
-// Once, after SDL's video is up: watches SDL's input events (key changes and
-// mouse motion for the polled devices; characters, pointer moves and buttons
-// for the input message sink) and makes CreateInputSource give SDL devices.
+// Once, after SDL's video is up: watches SDL's key, mouse and focus events for
+// the polled devices and makes CreateInputSource give SDL devices.
 void InstallSdlInput();
 
 }  // namespace platform
