@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "engine/animation.h"
 #include "engine/error.h"
 #include "engine/memory.h"
 #include "engine/renderer.h"
@@ -24,6 +25,7 @@ void TransformCorners(const Mat43& view, const Bounds& model, Bounds& out) {
 }  // namespace
 
 void CEntity::Reset() {
+  if (animSlot >= 0) EntAnimDetach(this);
   model = nullptr;
   position = Vec3{0, 0, 0};
   rotation = Vec3{0, 0, 0};
@@ -120,6 +122,8 @@ bool CEntityHouse::Allocate(int32_t newCapacity) {
 }
 
 int32_t CEntityHouse::Release() {
+  for (int32_t i = 0; i < count; ++i)
+    if (entities[i].animSlot >= 0) EntAnimDetach(&entities[i]);
   if (entities) MEM_FREE(entities);
   entities = nullptr;
   count = capacity = 0;

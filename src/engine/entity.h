@@ -29,7 +29,8 @@ inline constexpr int32_t kLodCulled = 9;
 
 class CEntity {
  public:
-  CEntity() : flags(0) { Reset(); }
+  CEntity() : animSlot(-1), flags(0) { Reset(); }
+  // Also ends a running animation without its completion procedure.
   void Reset();
   // Binds the model set; its level-0 handle must be in use.
   void SetModel(ModelLodSet* set);
@@ -71,7 +72,7 @@ class CEntityHouse {
   CEntityHouse& operator=(const CEntityHouse&) = delete;
 
   bool Allocate(int32_t capacity);
-  int32_t Release();
+  int32_t Release();  // ends the entities' animations too
   CEntity* Add(const CEntity& entity);  // null when full
   CEntity* GetEntity(int32_t index);    // null when index >= count
   int32_t DrawAll(const Mat43& view);
