@@ -35,6 +35,9 @@ struct EventView {
   size_t next = 0;                // offset of the event after it
 };
 
+// An int32 field of an event (events are packed, so fields are unaligned).
+int32_t EventInt32(const uint8_t* field);
+
 // Size of an event of the given kind with n key pairs (keys only).
 size_t EventSize(EventKind kind, int32_t keyPairs = 0);
 

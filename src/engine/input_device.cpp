@@ -22,12 +22,6 @@ platform::InputDeviceKind KindOf(int32_t device) {
 
 bool ValidDevice(int32_t device) { return device == kInputMouse || device == kInputKeyboard; }
 
-int32_t ReadInt32(const uint8_t* p) {
-  int32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
 }  // namespace
 
 void InputErrorHook(int32_t) {}
@@ -167,7 +161,7 @@ void CInputDevice::ReplayPoll() {
     const uint8_t* d = ev.data.data();
     switch (ev.kind) {
       case EventKind::Keys: {
-        int32_t n = ReadInt32(d);
+        int32_t n = EventInt32(d);
         for (int32_t i = 0; i < n && eventCount_ < platform::kKeyEventsPerPoll; ++i) {
           eventData_[eventCount_] = platform::KeyEvent{d[4 + 2 * i], d[5 + 2 * i], 0,
                                                        static_cast<uint32_t>(eventCount_)};
@@ -176,9 +170,9 @@ void CInputDevice::ReplayPoll() {
         break;
       }
       case EventKind::Pointer:
-        SetCursorPosition(ReadInt32(d), ReadInt32(d + 4), true);
-        g.uiCursorX = ReadInt32(d + 8);
-        g.uiCursorY = ReadInt32(d + 12);
+        SetCursorPosition(EventInt32(d), EventInt32(d + 4), true);
+        g.uiCursorX = EventInt32(d + 8);
+        g.uiCursorY = EventInt32(d + 12);
         break;
       case EventKind::Mouse: std::memcpy(&g.mouse, d, sizeof g.mouse); break;
     }
