@@ -35,12 +35,14 @@ struct BusinessType {
   int32_t MaxHeight = 0;
   int32_t MinHeight = 0;
   uint8_t CommodityCount = 0;
+  uint8_t Pad0[3] = {};
   float TimeInStore = 0;
   int32_t RefurbCost = 0;
   float StockCapacity = 0;  // stock units per footprint unit
   uint8_t OpeningTime = 0;
   uint8_t ClosingTime = 0;
   uint8_t FootprintBand = 0;
+  uint8_t Pad1 = 0;
   float TelecomNeed = 0;  // charges per footprint unit per day
   float GasNeed = 0;
   float WaterNeed = 0;

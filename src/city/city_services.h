@@ -86,6 +86,10 @@ class CityVisualServices {
   // Rebuilds the signs of an architect-built visual.
   virtual void RebuildSigns(CBuilding& /*building*/) {}
   virtual void StopEffect(int32_t /*effectSlot*/) {}
+  // A block's district colours changed: retint its base entity (colour) or
+  // its name label (text colour).
+  virtual void TintBlockBase(int32_t /*block*/, uint32_t /*colour*/) {}
+  virtual void TintBlockLabel(int32_t /*block*/, uint32_t /*colour*/) {}
 };
 
 struct CityServices {

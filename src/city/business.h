@@ -1,0 +1,230 @@
+#pragma once
+// Business records: 600 businesses, each in one building. A shop stocks up
+// to six commodities, sells them at its owner's prices, restocks every
+// morning and pays ground rent and utilities; a residence lets places to
+// households; a landscape feature raises its block's prestige. Owners change
+// prices through game message 22; the hourly and daily jobs run on the clock.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "city/business_types.h"
+
+class CBuilding;
+class CPerson;
+
+inline constexpr int kMaxBusinesses = 600;
+inline constexpr int kSlotsPerBusiness = kMaxTypeCommodities;
+inline constexpr int kAccountLineCount = 13;
+inline constexpr int kDayRing = 4;
+inline constexpr int32_t kMaxPlayerNumber = 6;
+
+enum AccountLine : int {
+  kLineSales = 0,
+  kLineGroundRent = 1,
+  kLineOther = 2,
+  kLineStock = 3,
+  kLineOtherBookedOnly = 4,
+  kLineGas = 5,
+  kLineElectricity = 6,
+  kLineWater = 7,
+  kLineTelephone = 8,
+  kLineRentReceived = 11,
+};
+
+enum OpenState : int32_t { kOpen = 0, kClosed = 1, kHeldClosed = 2 };
+
+// Ledger categories on the owner.
+inline constexpr int32_t kLedgerLandlordIncome = 34;
+inline constexpr int32_t kLedgerDiscards = 19;
+
+struct CommoditySlot {
+  uint16_t Stock = 0;
+  uint16_t SoldPerDay[kDayRing] = {};
+  uint16_t DiscardedPerDay[kDayRing] = {};
+  uint16_t Pad = 0;
+  float MarginToday = 0;
+  float MarginYesterday = 0;
+  uint32_t Reserved1[2] = {};
+  float TakingsToday = 0;
+  float TakingsYesterday = 0;
+  uint32_t Reserved2[2] = {};
+
+  float GetTakingsToday() const { return TakingsToday; }
+  float GetTakingsYesterday() const { return TakingsYesterday; }
+  float GetMarginToday() const { return MarginToday; }
+  float GetMarginYesterday() const { return MarginYesterday; }
+};
+static_assert(sizeof(CommoditySlot) == 52);
+
+// The payload of message 22 after the common 20-byte header.
+struct PriceMessage {
+  int32_t Business = -1;
+  int16_t StockTargets[kSlotsPerBusiness] = {};
+  float Prices[kSlotsPerBusiness] = {};
+  float Rent = 0;
+};
+static_assert(sizeof(PriceMessage) == 44);
+inline constexpr int32_t kPriceMessageType = 22;
+inline constexpr int32_t kPriceMessageLength = 64;
+
+// Every byte is a named field (padding included) so saved records and the
+// sync checksum are the same on every machine.
+class CBusiness {
+ public:
+  int32_t Kind = -1;
+  int32_t Type = -1;
+  int16_t Building = -1;
+  int8_t Owner = -1;  // player 1..6, 0 the city, -1 free
+  uint8_t HoursOpen = 1;
+  uint8_t HoursClose = 1;
+  uint8_t Pad0 = 0;
+  uint16_t Capacity = 0;
+  uint16_t Occupants = 0;
+  uint16_t OccupantsAtSettlement = 0;
+  float LastDayRent = 0;
+  uint16_t GroundRent = 0;
+  uint16_t Pad1 = 0;
+  float DayTotal = 0;
+  float PotentialIncome = 0;
+  float Accounts[kAccountLineCount] = {};
+  float ProfitRing[kDayRing] = {};
+  uint8_t OpenHour = 0;
+  uint8_t CloseHour = 0;
+  uint8_t Pad2[2] = {};
+  int32_t OpenState = kClosed;
+  uint32_t InStockMask = 0;
+  uint8_t EventHours = 0;
+  uint8_t Pad3[3] = {};
+  int32_t EventKind = 0;
+  float EventFactor = 0;
+  CommoditySlot Slots[kSlotsPerBusiness];
+  int16_t StockTarget[kSlotsPerBusiness] = {};
+  float Price[kSlotsPerBusiness] = {};
+  float RentPerPlace = 0;
+  int16_t PendingStockTarget[kSlotsPerBusiness] = {};
+  float PendingPrice[kSlotsPerBusiness] = {};
+  float PendingRent = 0;
+  uint8_t Changed = 0;
+  uint8_t Day = 0;
+  uint8_t Pad4[2] = {};
+  int32_t FirstResident = -1;
+  int32_t Index = 0;
+  int32_t LastActivityTick = 0;
+  int32_t TotalStock = 0;
+  uint8_t InUse = 0;
+  uint8_t SoldOut = 0;
+  uint8_t Pad5[2] = {};
+
+  // ---- Lookups ----
+  const BusinessType* GetTypeRow() const { return GetBusinessType(Type); }
+  int SlotCount() const;  // used slots: the type's commodity count
+  int FindCommoditySlot(int32_t commodity) const;
+  bool HasCommodity(int32_t commodity) const { return FindCommoditySlot(commodity) >= 0; }
+  int32_t GetSlotCommodity(int slot) const;  // -1 past the used slots
+  float GetCommodityPrice(int32_t commodity) const;  // 0 for one it does not sell
+  CBuilding* GetBuilding() const;
+  int32_t GetBlock() const;
+  int32_t GetFootprintUnits() const;
+  int32_t GetTypeNameId() const;
+  int32_t GetOwnerNumber() const { return Owner; }
+  bool OwnerIsPlayer() const;
+  int32_t GetFirstPerson() const { return FirstResident; }
+  std::string GetOwnerLabel(const char* cityName) const;
+  std::string GetOpenHoursText() const;  // empty when either byte is 0
+  bool IsShop() const { return Kind == kBusinessShop; }
+  bool IsResidence() const { return Kind == kBusinessResidence; }
+  bool IsEventRunning() const { return EventHours > 0; }
+
+  // ---- Figures ----
+  float GetProfit() const;
+  float GetDayProfit(int day) const;
+  float GetLastDayProfit() const;
+  float GetTodayTakings() const;
+  float GetYesterdayTakings() const;
+  float GetTodayMargin() const;
+  float GetYesterdayMargin() const;
+  float GetStockValue() const;
+  int32_t GetTodaySales() const;
+  int32_t GetLastDaySales() const;
+  void RecountStock();
+  float GetRating() const;
+  float GetSellValue() const { return 0.4f * GetRating(); }
+  float GetTotalPrice() const;
+
+  // ---- Changes ----
+  void Reset(int32_t index);
+  void SetOwner(int32_t newOwner);
+  void Refresh(bool noCharge);
+  void Restock(bool noCharge);
+  void ClearStock();
+  void SetStockTarget(int slot, int32_t target);
+  void AddStock(int slot, int32_t target) { SetStockTarget(slot, target); }
+  // Sells up to `units` (never more than the slot holds); returns units sold.
+  int32_t Sell(int32_t commodity, int32_t units);
+  bool AddPerson(CPerson& person);
+  bool RemovePerson(CPerson& person);
+  void RehouseResidents();
+  int32_t StartEvent(int32_t kind);
+  void UpdateOpenState(int32_t value);
+  void SetAvailability(int32_t value) { UpdateOpenState(value); }
+  void CheckSoldOut(bool daytime);
+  void AddToAccount(float amount, int line, bool book);
+  void Book(float amount, int line);
+  void CollectRent();
+  void PayGroundRent(bool book);
+  void PayUtilities(bool book);
+  void SendPriceMessage();
+  void ApplyPriceMessage(const PriceMessage& message);
+
+ private:
+  void StampActivity();
+  int32_t FreeStockSpace() const;
+};
+static_assert(sizeof(CBusiness) == 544);
+
+extern std::array<CBusiness, kMaxBusinesses> g_Businesses;
+
+CBusiness* GetBusiness(int32_t index);  // null outside the table
+CBusiness* GetBusinessInUse(int32_t index);  // null when outside or free
+
+// The hour rule: closed before openHour, open from it, closed again from
+// closeHour when closeHour is above openHour.
+int32_t HourRuleState(int32_t openHour, int32_t closeHour, int32_t hour);
+
+// ---- Life ----
+int32_t AllocBusiness(int32_t type, int32_t owner, int32_t building);  // -1 when none free
+bool OpenBusiness(int32_t business, int32_t building, bool noCharge);
+void CloseBusiness(int32_t business);
+void SendBusinessPriceMessages(int32_t player);
+// Message 22 from player `sender`: checked before anything changes.
+bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload);
+
+// ---- Periodic jobs ----
+void UpdateBusinessesHourly();
+void SettleBusinessesDaily();
+void CloseBusinessDay();
+
+// ---- Set-up ----
+void ResetBusinesses();  // program start: records, type commodity lists, vacancies
+void ResetBusinessRecords();
+
+// ---- Vacancy list: residences with free places ----
+void AddVacancy(int32_t business);  // moves it to the end when already listed
+void RemoveVacancy(int32_t business);
+bool HasVacancy(int32_t business);
+int32_t VacancyCount();
+int32_t FirstVacancy();               // -1 when empty
+int32_t NextVacancy(int32_t business);  // -1 at the end
+void ClearVacancies();
+void RebuildVacancies();  // from the records (after a load)
+
+// Sync check value over the records in use.
+uint32_t BusinessChecksum();
+
+// Save chunk 32: the 600 records.
+inline constexpr uint32_t kBusinessesChunkLength = kMaxBusinesses * sizeof(CBusiness);
+void SaveBusinessesChunk();
+bool CheckBusinessesChunk(std::span<const uint8_t> data);
+void LoadBusinessesChunk(std::span<const uint8_t> data);
