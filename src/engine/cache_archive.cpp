@@ -300,18 +300,27 @@ bool CCacheArchive::BeginRead(std::string_view name) {
             ByteSum(read_buffer_) == static_cast<uint32_t>(e.byte_sum);
   if (!ok) {
     ReportErrorF(1, "Cache archive entry %s is damaged; preparing it again", e.name);
-    // Forget the entry so that the loader adds a fresh one; the directory
-    // stays marked not-closed until Close.
-    e.name[0] = 0;
-    header_.closed = 0;
-    WriteDirectory();
-    read_buffer_.clear();
+    Forget(name);
     return false;
   }
   e.read = 1;
   current_entry_ = index;
   current_mode_ = kReading;
   return true;
+}
+
+void CCacheArchive::Forget(std::string_view name) {
+  int32_t index = FindEntry(name);
+  if (index < 0) return;
+  // The directory stays marked not-closed until Close.
+  entries_[static_cast<size_t>(index)].name[0] = 0;
+  if (index == current_entry_) {
+    current_entry_ = -1;
+    current_mode_ = kNone;
+    read_buffer_.clear();
+  }
+  header_.closed = 0;
+  WriteDirectory();
 }
 
 bool CCacheArchive::Read(void* buffer, size_t length) {

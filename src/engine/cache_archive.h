@@ -94,6 +94,10 @@ class CCacheArchive {
   // Bytes left to read in the current entry.
   size_t Remaining() const;
 
+  // Drops an entry from lookup (its content proved unusable); the next load
+  // prepares the source file again.
+  void Forget(std::string_view name);
+
   bool SetEntryInfo(const void* source, size_t length);
   bool GetEntryInfo(void* destination, size_t length) const;
 
