@@ -273,3 +273,18 @@ TEST_F(Buildings, DamagedChunksChangeNothing) {
   EXPECT_FALSE(CheckBuildingsChunk(longer));
   EXPECT_TRUE(CheckBuildingsChunk(good));
 }
+
+namespace {
+struct NoDesign : CityVisualServices {
+  bool SetUpBuildingVisual(CBuilding&) override { return false; }
+};
+}  // namespace
+
+TEST_F(Buildings, NoFittingDesignFallsBackToThePlainBox) {
+  NoDesign visuals;
+  SetCityVisualServices(&visuals);
+  CBuilding* b = Place(8, 0, 0, 0, 0, 3);
+  EXPECT_EQ(b->Visual.Built, 0);
+  EXPECT_FLOAT_EQ(b->Visual.Height, 3 * kPlainFloorHeight);
+  EXPECT_EQ(g_Blocks[8].BuildingCount, 1);
+}
