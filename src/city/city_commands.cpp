@@ -77,40 +77,34 @@ int ReadDistrictColour(const char*& rest, int& district, bool& haveColour, uint3
   return 0;
 }
 
-int DistrictColour(const char* rest) {
+// Sets a district's base colour (its blocks' colour and base tint follow) or
+// its label colour, then reports the colour as stored.
+int SetDistrictColour(const char* rest, bool label) {
   int district = -1;
   bool haveColour = false;
   uint32_t colour = 0;
   if (ReadDistrictColour(rest, district, haveColour, colour) < 0) return 0;
   CDistrict& d = g_Districts[district];
+  uint8_t(&stored)[4] = label ? d.TextColour : d.Colour;
   if (haveColour) {
-    StoreColour(d.Colour, colour);
+    StoreColour(stored, colour);
     for (CBlock& b : g_Blocks) {
       if (!b.InUse || g_BlockDefs[b.Index].District != district) continue;
-      b.DistrictColour = colour;
-      City().visuals->TintBlockBase(b.Index, colour);
+      if (label) {
+        City().visuals->TintBlockLabel(b.Index, colour);
+      } else {
+        b.DistrictColour = colour;
+        City().visuals->TintBlockBase(b.Index, colour);
+      }
     }
   }
-  ConsolePrintF(kConsoleReply, "Current colour: %s %i %i %i", d.Key, d.Colour[0], d.Colour[1], d.Colour[2]);
+  ConsolePrintF(kConsoleReply, label ? "Current text colour: %s %i %i %i" : "Current colour: %s %i %i %i", d.Key,
+                stored[0], stored[1], stored[2]);
   return 0;
 }
 
-int DistrictTextColour(const char* rest) {
-  int district = -1;
-  bool haveColour = false;
-  uint32_t colour = 0;
-  if (ReadDistrictColour(rest, district, haveColour, colour) < 0) return 0;
-  CDistrict& d = g_Districts[district];
-  if (haveColour) {
-    StoreColour(d.TextColour, colour);
-    for (const CBlock& b : g_Blocks) {
-      if (b.InUse && g_BlockDefs[b.Index].District == district) City().visuals->TintBlockLabel(b.Index, colour);
-    }
-  }
-  ConsolePrintF(kConsoleReply, "Current text colour: %s %i %i %i", d.Key, d.TextColour[0], d.TextColour[1],
-                d.TextColour[2]);
-  return 0;
-}
+int DistrictColour(const char* rest) { return SetDistrictColour(rest, false); }
+int DistrictTextColour(const char* rest) { return SetDistrictColour(rest, true); }
 
 }  // namespace
 
