@@ -14,6 +14,7 @@
 #include "city/households.h"
 #include "city/person.h"
 #include "engine/error.h"
+#include "shell/save_game.h"
 
 static_assert(offsetof(CBusiness, LastDayRent) == 20);
 static_assert(offsetof(CBusiness, Accounts) == 36);
@@ -450,15 +451,17 @@ void CloseBusiness(int32_t business) {
     Economy().ai->DecBlockBusinessTypeCount(block, b->Type);
   if (b->Kind == kBusinessLandscape && building != nullptr && building->Block != nullptr)
     building->Block->Prestige -= 0.1f * static_cast<float>(units);
-  if (building != nullptr) {
-    building->BusinessIndex = -1;
-    RefreshBuildingModel(*building);
-  }
   if (b->IsResidence()) {
-    RemoveVacancy(business);
+    // Evicted while the building still names the business, so each resident
+    // leaves the chain; the vacancy entry its leaving made goes last.
     std::array<int32_t, kMaxPeople> residents;
     int n = CollectResidents(*b, residents);
     for (int i = 0; i < n; ++i) g_People[residents[i]].Evict();
+    RemoveVacancy(business);
+  }
+  if (building != nullptr) {
+    building->BusinessIndex = -1;
+    RefreshBuildingModel(*building);
   }
   if (Economy().ai->DemandTrackingOn()) Economy().ai->BusinessClosed(business);
   b->SetOwner(-1);
@@ -841,4 +844,51 @@ uint32_t BusinessChecksum() {
     for (size_t i = 0; i < sizeof(CBusiness); ++i) sum = (sum ^ bytes[i]) * 16777619u;
   }
   return sum;
+}
+
+// ---- Save chunk ---------------------------------------------------------------
+
+void SaveBusinessesChunk() { WriteSaveChunk(kChunkBusinesses, kBusinessesChunkLength, g_Businesses.data()); }
+
+namespace {
+
+bool AllFinite(std::span<const float> values) {
+  for (float v : values) {
+    if (!std::isfinite(v)) return false;
+  }
+  return true;
+}
+
+bool IsValidSavedRecord(const CBusiness& b, int index) {
+  if (b.Index != index || b.InUse > 1) return false;
+  if (!b.InUse) return true;
+  if (!IsBusinessType(b.Type) || b.Kind < kBusinessShop || b.Kind > kBusinessLandscape) return false;
+  if (b.Building < -1 || b.Building >= kBuildingPoolSize) return false;
+  if (b.Owner < 0 || b.Owner > kMaxPlayerNumber) return false;
+  if (b.Day >= kDayRing || b.OpenState < kOpen || b.OpenState > kHeldClosed) return false;
+  if (b.FirstResident < -1 || b.FirstResident >= kMaxPeople) return false;
+  if (b.EventKind < 0 || b.EventKind > 4) return false;
+  if (!AllFinite(b.Accounts) || !AllFinite(b.ProfitRing) || !AllFinite(b.Price) || !AllFinite(b.PendingPrice))
+    return false;
+  const float singles[] = {b.LastDayRent, b.DayTotal, b.PotentialIncome, b.EventFactor, b.RentPerPlace,
+                           b.PendingRent};
+  return AllFinite(singles);
+}
+
+}  // namespace
+
+bool CheckBusinessesChunk(std::span<const uint8_t> data) {
+  if (data.size() != kBusinessesChunkLength) return false;
+  for (int i = 0; i < kMaxBusinesses; ++i) {
+    CBusiness b;
+    std::memcpy(static_cast<void*>(&b), data.data() + i * sizeof(CBusiness), sizeof(CBusiness));
+    if (!IsValidSavedRecord(b, i)) return false;
+  }
+  return true;
+}
+
+void LoadBusinessesChunk(std::span<const uint8_t> data) {
+  if (!CheckBusinessesChunk(data)) return;
+  std::memcpy(static_cast<void*>(g_Businesses.data()), data.data(), kBusinessesChunkLength);
+  RebuildVacancies();
 }

@@ -1,0 +1,53 @@
+#include "city/economy.h"
+
+#include <span>
+
+#include "city/business.h"
+#include "city/commodities.h"
+#include "city/economy_services.h"
+#include "city/households.h"
+#include "city/population_classes.h"
+#include "city/timetables.h"
+#include "shell/save_game.h"
+
+void ResetEconomyTables() {
+  ResetCommodities();
+  ResetBusinessTypes();
+  ResetBusinesses();
+  ResetTimetables();
+  ResetPreferences();
+  ResetSocialClasses();
+  ResetClassPairLists();
+  ResetPeopleSpeeds();
+  ResetHouseholds();
+}
+
+void ResetEconomyForNewGame() {
+  ResetBusinessRecords();
+  ClearBusinessTypeCommodities();
+  ResetHouseholds();
+}
+
+void RegisterEconomyRandomStreams() {
+  PeopleRandom();
+  HouseholdRandom();
+}
+
+void RegisterEconomySaveHooks() {
+  RegisterSaveHook(kSaveBusinesses, [] { SaveBusinessesChunk(); });
+  RegisterSaveHook(kSaveBusinessKinds, [] { SaveBusinessTypesChunk(); });
+  RegisterSaveHook(kSaveCommodities, [] { SaveCommoditiesChunk(); });
+  RegisterSaveHook(kSaveHouseholds, [] { SaveHouseholdsChunk(); });
+  RegisterLoadHook(kChunkBusinesses, LoadBusinessesChunk, kBusinessesChunkLength, CheckBusinessesChunk);
+  RegisterLoadHook(kChunkBusinessKinds, LoadBusinessTypesChunk, kBusinessTypesChunkLength, CheckBusinessTypesChunk);
+  RegisterLoadHook(kChunkCommodities, LoadCommoditiesChunk, kCommoditiesChunkLength, CheckCommoditiesChunk);
+  RegisterLoadHook(kChunkHouseholds, LoadHouseholdsChunk, kHouseholdsChunkLength, CheckHouseholdsChunk);
+}
+
+void InitEconomy() {
+  RegisterEconomyRandomStreams();
+  ResetEconomyTables();
+  RegisterEconomySaveHooks();
+  RegisterEconomyConsoleCommands();
+  InstallEconomyCityServices();
+}
