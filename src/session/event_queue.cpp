@@ -1,0 +1,137 @@
+#include "session/event_queue.h"
+
+#include <algorithm>
+
+#include "city/blocks.h"
+#include "engine/error.h"
+#include "session/le_bytes.h"
+#include "session/session_state.h"
+#include "shell/save_game.h"
+
+CEventQueue& EventQueue() {
+  static CEventQueue queue;
+  return queue;
+}
+
+void CEventQueue::Fire(const CGameEvent& event) {
+  if (event.kind == kEventDeliverMessage) {
+    DispatchGameMessage(event.message);
+  } else if (CBlock* block = GetBlock(event.block)) {
+    block->BuildingRights = kRightsGranted;
+  }
+}
+
+void CEventQueue::Insert(CGameEvent&& event, std::deque<CGameEvent>& list) {
+  auto later = std::upper_bound(list.begin(), list.end(), event.due,
+                                [](int32_t due, const CGameEvent& e) { return due < e.due; });
+  list.insert(later, std::move(event));
+}
+
+void CEventQueue::AddEvent(CGameEvent&& event) {
+  if (event.due == -1) {
+    Fire(event);
+    return;
+  }
+  if (event.clock == kClockLogic) {
+    if (static_cast<uint32_t>(event.due) == LogicTick()) {
+      Fire(event);
+      return;
+    }
+    Insert(std::move(event), logic_);
+  } else {
+    if (static_cast<int64_t>(RunningTick()) >= event.due) {
+      Fire(event);
+      return;
+    }
+    Insert(std::move(event), running_);
+  }
+}
+
+void CEventQueue::Add(int32_t clock, int32_t due, int32_t kind, int32_t block, const CNetMessage* message) {
+  CGameEvent e;
+  e.kind = kind;
+  e.clock = clock == kClockRunning ? kClockRunning : kClockLogic;
+  e.due = due;
+  e.block = block;
+  if (kind == kEventDeliverMessage) {
+    if (message == nullptr) return;
+    e.message = *message;
+  }
+  AddEvent(std::move(e));
+}
+
+void CEventQueue::DispatchDue() {
+  // An entry is taken off its list before it fires, so what it adds lands safely.
+  while (!logic_.empty() && static_cast<int64_t>(logic_.front().due) <= static_cast<int64_t>(LogicTick())) {
+    CGameEvent e = std::move(logic_.front());
+    logic_.pop_front();
+    Fire(e);
+  }
+  while (!running_.empty() && static_cast<int64_t>(running_.front().due) <= static_cast<int64_t>(RunningTick())) {
+    CGameEvent e = std::move(running_.front());
+    running_.pop_front();
+    Fire(e);
+  }
+}
+
+void CEventQueue::Clear() {
+  logic_.clear();
+  running_.clear();
+}
+
+namespace {
+
+void SaveEvent(const CGameEvent& e) {
+  std::span<const uint8_t> msg;
+  if (e.kind == kEventDeliverMessage) msg = e.message.Bytes();
+  uint32_t length = kGameEventRecordSize + static_cast<uint32_t>(msg.size());
+  uint8_t* p = ReserveSaveChunk(kChunkEventQueue, length);
+  if (p == nullptr) return;
+  StoreLeI32(p + 0, e.kind);
+  StoreLeI32(p + 4, e.clock);
+  StoreLeI32(p + 8, e.due);
+  StoreLeI32(p + 12, e.kind == kEventBlockReady ? e.block : 0);  // a message address means nothing on load
+  StoreLeI32(p + 16, 0);
+  StoreLeI32(p + 20, 0);
+  if (!msg.empty()) std::copy(msg.begin(), msg.end(), p + kGameEventRecordSize);
+}
+
+}  // namespace
+
+void CEventQueue::Save() const {
+  for (const CGameEvent& e : logic_) SaveEvent(e);
+  for (const CGameEvent& e : running_) SaveEvent(e);
+}
+
+bool CEventQueue::CheckEntry(std::span<const uint8_t> chunk) {
+  if (chunk.size() < kGameEventRecordSize) return false;
+  const uint8_t* p = chunk.data();
+  int32_t kind = LoadLeI32(p), clock = LoadLeI32(p + 4), due = LoadLeI32(p + 8);
+  if (clock != kClockLogic && clock != kClockRunning) return false;
+  if (due < -1) return false;
+  if (kind == kEventBlockReady) {
+    int32_t block = LoadLeI32(p + 12);
+    return chunk.size() == kGameEventRecordSize && block >= 0 && block < kBlockCount;
+  }
+  if (kind != kEventDeliverMessage) return false;
+  return CheckNetMessage(chunk.subspan(kGameEventRecordSize));
+}
+
+bool CEventQueue::LoadEntry(std::span<const uint8_t> chunk) {
+  if (!CheckEntry(chunk)) {
+    ReportError(1, 0, "CEventQueue::LoadEntry: Bad event entry.");
+    return false;
+  }
+  const uint8_t* p = chunk.data();
+  CGameEvent e;
+  e.kind = LoadLeI32(p);
+  e.clock = LoadLeI32(p + 4);
+  e.due = LoadLeI32(p + 8);
+  if (e.kind == kEventBlockReady) {
+    e.block = LoadLeI32(p + 12);
+  } else if (!e.message.Parse(chunk.subspan(kGameEventRecordSize))) {
+    return false;
+  }
+  AddEvent(std::move(e));
+  return true;
+}

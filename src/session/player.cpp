@@ -1,0 +1,271 @@
+#include "session/player.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "city/buildings.h"
+#include "engine/error.h"
+#include "session/le_bytes.h"
+#include "session/session_services.h"
+
+// ---- CPlayer ----------------------------------------------------------------
+
+CPlayer::CPlayer() = default;
+CPlayer::~CPlayer() = default;
+
+void CPlayer::AddToLedger(float amount, int32_t category) {
+  if (category < 0 || category >= kLedgerCategories) {
+    ReportErrorF(1, "AddToLedger: Invalid ledger category %d.", category);
+    return;
+  }
+  Today()[category] += amount;
+}
+
+bool CPlayer::IsLocal() const { return PlayerTable().Local() == this; }
+
+void CPlayer::AddMoney(float amount, int32_t category) {
+  AddToLedger(amount, category);
+  money += amount;
+  if (!IsLocal() || amount == 0.0f) return;
+  SessionInterfaceServices& ui = *Services().ui;
+  bool gain = amount > 0.0f;
+  ui.MoneyAnimation(gain);
+  ui.PlaySoundSample(gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60);
+}
+
+int32_t CPlayer::GetRatingPoints() const {
+  int64_t sum = int64_t(pointsA) + pointsB;
+  return sum < 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
+}
+
+bool CPlayer::CanAfford(float amount, bool show) const {
+  if (kCreditAllowance + money >= amount || Session().unlimitedMoney) return true;
+  if (show && IsLocal()) Services().ui->ShowPrompt(kDefaultPortrait, 1718, 1730, 1435);
+  return false;
+}
+
+bool CPlayer::OwnsDistrictSet(int32_t district) const {
+  if (district < 0 || district >= kDistrictCount) return false;
+  bool any = false;
+  for (int32_t block : g_Districts[district].Blocks) {
+    if (block < 0 || block >= kBlockCount) continue;
+    any = true;
+    if (!ownedBlocks[block]) return false;
+  }
+  return any;
+}
+
+void CPlayer::UpdateDistrictSetFlag() {
+  ownsDistrict = 0;
+  for (int d = 0; d < kDistrictCount; ++d)
+    if (OwnsDistrictSet(d)) ownsDistrict = 1;
+}
+
+void CPlayer::RequestBuyBlock(int32_t block, float price, int32_t extra) {
+  const CBlock* b = GetBlock(block);
+  if (b == nullptr) return;
+  PlayerTable().PostPlayerMessage(int32_t(b->Owner) - 1, index, PLAYER_MESS_BUY_REQUEST, block,
+                                  static_cast<int32_t>(price), extra, 0, kSenderToken);
+}
+
+void CPlayer::RequestSellBlock(int32_t block, float amount, int32_t extra) {
+  PlayerTable().PostPlayerMessage(kCityPlayer, index, PLAYER_MESS_BLOCK_SALE, block, static_cast<int32_t>(amount),
+                                  extra, 0, kSenderToken);
+}
+
+bool CPlayer::PostConstructBuilding(int32_t block, int32_t lotX, int32_t lotY, int32_t width, int32_t depth,
+                                    int32_t floors, int32_t design, int32_t buildingKind, int32_t quality,
+                                    int32_t /*ignored*/, int32_t businessType) {
+  EstimateBuildingCost(block, width * depth * floors, buildingKind, businessType, static_cast<uint8_t>(quality),
+                       index);
+  const BuildingCostEstimate& e = g_LastCostEstimate;
+  const float parts[4] = {e.Construction, e.UtilityCharge, e.RentEstimate, e.StockCost};
+  CNetMessage m = MakeConstructMessage(block, lotX, lotX + width - 1, lotY, lotY + depth - 1, floors, design,
+                                       businessType, buildingKind, quality, index + 1, parts);
+  return m.Send(0);
+}
+
+bool CPlayer::PostDemolishBuilding(int32_t building, int32_t value) {
+  return MakeDemolishMessage(index, building, value).Send(0);
+}
+
+bool CPlayer::PostOpenBusiness(int32_t building, int32_t businessType, int32_t flags) {
+  return MakeOpenBusinessMessage(building, businessType, index + 1, flags).Send(0);
+}
+
+bool CPlayer::PostBuyBusiness(int32_t building, int32_t businessType) {
+  return MakeBuyBusinessMessage(building, businessType, index + 1).Send(0);
+}
+
+bool CPlayer::PostCloseBusiness(int32_t business) { return MakeCloseBusinessMessage(business, index).Send(0); }
+
+bool CPlayer::PostRemovePlayer(int32_t player) { return MakeRemovePlayerMessage(player).Send(0); }
+
+bool CPlayer::AddMessage(const CNetMessage& message) {
+  if (!inUse) return false;
+  queue_.push_back(message);
+  return true;
+}
+
+const CNetMessage* CPlayer::PopMessage() {
+  if (queue_.empty()) return nullptr;
+  current_ = queue_.front();
+  queue_.pop_front();
+  return &current_;
+}
+
+void CPlayer::BeginResidentCount(int32_t block) {
+  if (block < 0 || block >= kBlockCount) return;
+  counting = 1;
+  countingActive = 1;
+  countedBlock = block;
+  int32_t households = 0;
+  Services().business->CountBlockResidents(block, demandTally, households);
+  int32_t total = std::clamp<int32_t>(residentCount + households, INT16_MIN, INT16_MAX);
+  residentCount = residentCount2 = static_cast<int16_t>(total);
+  countingActive = 0;
+}
+
+void CPlayer::ClearResidentCount() {
+  counting = countingActive = 0;
+  countedBlock = 0;
+  residentCount = residentCount2 = 0;
+  std::memset(demandTally, 0, sizeof demandTally);
+}
+
+void CPlayer::WriteState(std::span<uint8_t, kPlayerStateSize> out) const {
+  uint8_t* p = out.data();
+  std::memset(p, 0, kPlayerStateSize);
+  StoreLeF32(p + 0, money);
+  StoreLeI32(p + 4, updateCountdown);
+  StoreLeI32(p + 8, requestToken);
+  p[12] = static_cast<uint8_t>(inUse);
+  p[13] = static_cast<uint8_t>(counting);
+  p[14] = static_cast<uint8_t>(countingActive);
+  for (int l = 0; l < 2; ++l)
+    for (int c = 0; c < kLedgerCategories; ++c) StoreLeF32(p + 16 + 4 * (l * kLedgerCategories + c), ledgers[l][c]);
+  p[320] = currentLedger;
+  p[321] = static_cast<uint8_t>(ownsDistrict);
+  StoreLeI32(p + 324, cardEffect);
+  StoreLeI32(p + 328, statisticA);
+  StoreLeI32(p + 332, character);
+  StoreLeI32(p + 336, kind);
+  std::memcpy(p + 340, name, kPlayerNameSize);
+  p[340 + kPlayerNameSize - 1] = 0;
+  std::memcpy(p + 372, ownedBlocks, kBlockCount);
+  StoreLeI32(p + 424, pointsA);
+  StoreLeI32(p + 428, pointsB);
+  StoreLeI32(p + 432, salesCount);
+  StoreLeI32(p + 436, heldCard);
+}
+
+void CPlayer::ReadState(std::span<const uint8_t, kPlayerStateSize> in) {
+  const uint8_t* p = in.data();
+  money = LoadLeF32(p + 0);
+  updateCountdown = LoadLeI32(p + 4);
+  requestToken = LoadLeI32(p + 8);
+  inUse = static_cast<int8_t>(p[12]);
+  counting = static_cast<int8_t>(p[13]);
+  countingActive = static_cast<int8_t>(p[14]);
+  for (int l = 0; l < 2; ++l)
+    for (int c = 0; c < kLedgerCategories; ++c) ledgers[l][c] = LoadLeF32(p + 16 + 4 * (l * kLedgerCategories + c));
+  currentLedger = p[320] & 1;
+  ownsDistrict = static_cast<int8_t>(p[321]);
+  cardEffect = LoadLeI32(p + 324);
+  statisticA = LoadLeI32(p + 328);
+  character = LoadLeI32(p + 332);
+  kind = LoadLeI32(p + 336);
+  std::memcpy(name, p + 340, kPlayerNameSize);
+  name[kPlayerNameSize - 1] = 0;
+  std::memcpy(ownedBlocks, p + 372, kBlockCount);
+  pointsA = LoadLeI32(p + 424);
+  pointsB = LoadLeI32(p + 428);
+  salesCount = LoadLeI32(p + 432);
+  heldCard = LoadLeI32(p + 436);
+}
+
+// ---- Human player -------------------------------------------------------------
+
+void CHumanPlayer::Update() {
+  if (--updateCountdown > 0) return;
+  updateCountdown = 2;
+  if (state == 0)
+    HandleMessage();
+  else if (state != 1)
+    ReportError(1, 0, "Unhandled human player state");
+}
+
+void CHumanPlayer::HandleMessage() {
+  const CNetMessage* m = PopMessage();
+  if (m == nullptr) return;
+  SessionInterfaceServices& ui = *Services().ui;
+  switch (m->Type()) {
+    case PLAYER_MESS_BUY_REQUEST:
+      if (ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
+      break;
+    case PLAYER_MESS_BUY_ACCEPTED:
+    case PLAYER_MESS_REFUSED:
+    case PLAYER_MESS_DEBT_WARNING:
+      ui.ShowPlayerMessagePrompt(*this, *m);
+      break;
+    case PLAYER_MESS_BOUGHT_OUT: {
+      const CBuilding* b = GetBuilding(m->I32(24));
+      if (b && b->GetBusiness() >= 0 && ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
+      break;
+    }
+    case PLAYER_MESS_CARD_HELD:
+      Services().game->SetHeldCard(*this, m->I32(24));
+      break;
+    case 34:
+    case PLAYER_MESS_AUCTION_BEGINS:
+    case PLAYER_MESS_AUCTION_OVER:
+    case PLAYER_MESS_AUCTION_ENDED:
+    case PLAYER_MESS_OUT_OF_DEBT:
+    case PLAYER_MESS_REMOVED:
+    case PLAYER_MESS_BUSINESS_JOINS:
+      break;
+    default:
+      ReportError(1, 0, "Unhandled Player message");
+      break;
+  }
+}
+
+void CHumanPlayer::AnswerBuyRequest(int32_t button, int32_t code) {
+  const CNetMessage& m = CurrentMessage();
+  int32_t block = m.I32(24);
+  const CBlock* b = GetBlock(block);
+  CPlayer* local = PlayerTable().Local();
+  bool stillOurs = b != nullptr && local != nullptr && b->Owner == local->index + 1;
+  if (stillOurs && code == PLAYER_MESS_BUY_REQUEST) {
+    if (button == 0) {
+      const int32_t request[5] = {m.I32(24), m.I32(28), m.I32(32), m.I32(36), m.I32(40)};
+      MakeStartAuctionMessage(block, m.I8(20), m.I32(28), request).Send(0);
+    } else if (button == 1) {
+      PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_REFUSED);
+    }
+  }
+  state = 0;
+}
+
+// ---- Set-up rows ----------------------------------------------------------------
+
+void PlayerSetupRow::Write(std::span<uint8_t, kPlayerSetupRowSize> out) const {
+  uint8_t* p = out.data();
+  std::memset(p, 0, kPlayerSetupRowSize);
+  StoreLeI32(p, character);
+  StoreLeI32(p + 4, kind);
+  std::memcpy(p + 8, name, kPlayerNameSize);
+  p[8 + kPlayerNameSize - 1] = 0;
+  StoreLeI32(p + 40, directPlayId);
+  StoreLeI32(p + 44, difficulty);
+}
+
+void PlayerSetupRow::Read(std::span<const uint8_t, kPlayerSetupRowSize> in) {
+  const uint8_t* p = in.data();
+  character = LoadLeI32(p);
+  kind = LoadLeI32(p + 4);
+  std::memcpy(name, p + 8, kPlayerNameSize);
+  name[kPlayerNameSize - 1] = 0;
+  directPlayId = LoadLeI32(p + 40);
+  difficulty = LoadLeI32(p + 44);
+}

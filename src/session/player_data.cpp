@@ -1,0 +1,176 @@
+#include "session/player_data.h"
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "engine/error.h"
+#include "session/game_clock.h"
+#include "session/player.h"
+#include "session/session_services.h"
+
+namespace {
+
+constexpr int32_t kBusinessRecords = 600;
+
+bool ValidPlayer(int32_t player, const char* text) {
+  if (player >= 0 && player < kMaxPlayers) return true;
+  ReportError(0, 0, text);
+  return false;
+}
+
+bool IsDistrictZeroBlock(int32_t block) { return g_BlockDefs[block].District == 0; }
+
+float SumLedger(const float* ledger) {
+  float sum = 0.0f;
+  for (int c = 0; c < kLedgerCategories; ++c) sum += ledger[c];
+  return sum;
+}
+
+}  // namespace
+
+CData& PlayerData() {
+  static CData data;
+  return data;
+}
+
+void CData::Reset() {
+  businessStale = spareStale = blockStale = 100;
+  averagesDirty = 1;
+  for (Row& r : rows) r = Row{};
+  for (float& a : averages) a = 0.0f;
+  CountPeopleInBlocks();
+  RecountBlocks();
+  RecountBusinesses();
+}
+
+float CData::GetPaperWealthForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetPaperWealthForPlayer: Invalid player index")) return 0.0f;
+  const CPlayer* p = PlayerTable().Get(player);
+  if (p == nullptr) return 0.0f;
+  SessionBusinessServices& biz = *Services().business;
+  float sum = 0.0f;
+  for (int b = 0; b < kBlockCount; ++b) {
+    if (IsDistrictZeroBlock(b)) continue;
+    const CBlock& block = g_Blocks[b];
+    if (p->ownedBlocks[b]) sum += block.GetLeasePrice();
+    for (const CBuilding* bld = block.FirstBuilding; bld; bld = bld->Next) {
+      int32_t business = bld->GetBusiness();
+      if (business >= 0 && biz.InUse(business) && biz.Owner(business) == player + 1) sum += biz.Rating(business);
+    }
+  }
+  return p->money + sum;
+}
+
+float CData::GetProfitsForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetProfitsForPlayer: Invalid player index")) return 0.0f;
+  const CPlayer* p = PlayerTable().Get(player);
+  return p ? SumLedger(p->Today()) : 0.0f;
+}
+
+float CData::GetLastDayProfitsForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetProfitsForPlayer: Invalid player index")) return 0.0f;
+  const CPlayer* p = PlayerTable().Get(player);
+  if (p == nullptr) return 0.0f;
+  int ledger = GameClock().hour > 5 ? p->currentLedger : (p->currentLedger ^ 1);
+  return SumLedger(p->ledgers[ledger & 1]);
+}
+
+void CData::RecountBlocks() {
+  blockStale = 0;
+  for (Row& r : rows) r.blocks = r.sets = 0;
+  CPlayerTable& table = PlayerTable();
+  for (int b = 0; b < kBlockCount; ++b) {
+    if (IsDistrictZeroBlock(b)) continue;
+    g_BlockStats[b].Refresh();
+    for (int i = 0; i < kMaxPlayers; ++i) {
+      const CPlayer* p = table.Get(i);
+      if (p && p->ownedBlocks[b]) {
+        ++rows[i].blocks;
+        break;
+      }
+    }
+  }
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    const CPlayer* p = table.Get(i);
+    if (p == nullptr) continue;
+    for (const CDistrict& d : g_Districts) {
+      bool any = false, all = true;
+      for (int k = 0; k < 4; ++k) {
+        int32_t b = d.Blocks[k];
+        if (b < 0 || b >= kBlockCount) continue;
+        any = true;
+        all = all && p->ownedBlocks[b];
+      }
+      if (any && all) ++rows[i].sets;
+    }
+  }
+}
+
+int32_t CData::GetNumBlocksForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetNumBlocksForPlayer: Invalid player index")) return 0;
+  if (blockStale > 10) RecountBlocks();
+  return rows[player].blocks;
+}
+
+int32_t CData::GetNumSetsForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetNumBlocksForPlayer: Invalid player index")) return 0;
+  if (blockStale > 10) RecountBlocks();
+  return rows[player].sets;
+}
+
+void CData::RecountBusinesses() {
+  businessStale = 0;
+  for (Row& r : rows) r.businesses = 0;
+  const SessionBusinessServices& biz = *Services().business;
+  for (int32_t b = 0; b < kBusinessRecords; ++b) {
+    if (!biz.InUse(b) || !biz.Counted(b)) continue;
+    int32_t owner = biz.Owner(b);
+    if (owner >= 1 && owner <= kMaxPlayers) ++rows[owner - 1].businesses;
+  }
+}
+
+int32_t CData::GetNumBusinessesForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetNumBusinessesForPlayer: Invalid player index")) return 0;
+  if (businessStale > 10) RecountBusinesses();
+  return rows[player].businesses;
+}
+
+void CData::ComputeAverages() {
+  averagesDirty = 0;
+  const SessionBusinessServices& biz = *Services().business;
+  for (int32_t c = 0; c < 32; ++c) {
+    float sum = biz.CommodityBaseValue(c);
+    int32_t sellers = 0;
+    for (int32_t b = 0; b < kBusinessRecords; ++b) {
+      float price = 0.0f;
+      if (biz.InUse(b) && biz.CommodityPrice(b, c, price)) {
+        sum += price;
+        ++sellers;
+      }
+    }
+    averages[c] = sum / static_cast<float>(sellers + 1);
+  }
+  float rentSum = 0.0f;
+  int64_t residents = 0;
+  for (const CBuilding& bld : g_Buildings) {
+    int32_t business = bld.GetBusiness();
+    if (!bld.InUse || business < 0 || !biz.InUse(business) || biz.Kind(business) != 1) continue;
+    float rent = 0.0f;
+    int32_t count = 0;
+    biz.ResidentRent(business, rent, count);
+    rentSum += rent * static_cast<float>(count);
+    residents += count;
+  }
+  // A city without residents has no rent per resident.
+  averages[32] = residents > 0 ? rentSum / static_cast<float>(residents) : 0.0f;
+}
+
+float CData::GetAverageBlockValue() {
+  if (averagesDirty) ComputeAverages();
+  return averages[32];
+}
+
+float CData::GetAverageCommodityPrice(int32_t commodity) {
+  if (commodity < 0 || commodity >= 32) return 0.0f;
+  if (averagesDirty) ComputeAverages();
+  return averages[commodity];
+}

@@ -1,0 +1,222 @@
+#include "session/player.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/error.h"
+#include "session/le_bytes.h"
+#include "session/session_services.h"
+#include "shell/save_game.h"
+
+CPlayerTable& PlayerTable() {
+  static CPlayerTable table;
+  return table;
+}
+
+CPlayerTable::CPlayerTable() = default;
+CPlayerTable::~CPlayerTable() = default;
+
+CPlayer* CPlayerTable::Get(int32_t index) const {
+  if (index < 0 || index >= kMaxPlayers) return nullptr;
+  return players_[index].get();
+}
+
+bool CPlayerTable::CreatePlayer(int32_t kind, int32_t character, const char* name) {
+  return CreatePlayerSlot(kind, character, name) >= 0;
+}
+
+int32_t CPlayerTable::CreatePlayerSlot(int32_t kind, int32_t character, const char* name) {
+  if (kind < kPlayerHuman || kind > kPlayerInactive) return -1;
+  int slot = 0;
+  while (slot < kMaxPlayers && !freeSlot_[slot]) ++slot;
+  if (slot == kMaxPlayers) return -1;
+  std::unique_ptr<CPlayer> p;
+  if (kind == kPlayerHuman) {
+    p = std::make_unique<CHumanPlayer>();
+  } else {
+    p.reset(Services().game->CreateComputerPlayer(character));
+    if (!p) return -1;
+  }
+  p->index = static_cast<uint8_t>(slot);
+  p->kind = kind;
+  if (name) {
+    std::strncpy(p->name, name, kPlayerNameSize - 1);
+    p->name[kPlayerNameSize - 1] = 0;
+  }
+  p->money = Tweaks().startingCash;
+  p->character = character;
+  if (kind == kPlayerInactive) p->inUse = 0;
+  players_[slot] = std::move(p);
+  freeSlot_[slot] = 0;
+  ++playerCount_;
+  if (kind != kPlayerInactive) ++activeCount_;
+  return slot;
+}
+
+void CPlayerTable::CreateSessionPlayers() {
+  if (playerCount_ > 0) {
+    local_ = Get(0);
+    return;
+  }
+  const SessionState& s = Session();
+  int32_t slotOfRow[kMaxPlayers];
+  for (int row = 0; row < kMaxPlayers; ++row) {
+    const PlayerSetupRow& r = setupRows_[row];
+    slotOfRow[row] = CreatePlayerSlot(r.kind, r.character, r.name);
+    if (slotOfRow[row] < 0) continue;
+    if (s.networkSession && !s.host && r.directPlayId == s.localDirectPlayId) local_ = Get(slotOfRow[row]);
+  }
+  if (!s.networkSession || s.host || local_ == nullptr) local_ = Get(0);
+  SessionGameServices& game = *Services().game;
+  int computers = 0;
+  for (int row = 0; row < kMaxPlayers; ++row) {
+    CPlayer* p = Get(slotOfRow[row]);
+    if (p && p->kind == kPlayerComputer) {
+      game.ResumeComputerPlayer(*p);
+      ++computers;
+    }
+  }
+  if (computers > 0) game.LoadAiCharacterScripts();
+  for (int row = 0; row < kMaxPlayers; ++row) {
+    CPlayer* p = Get(slotOfRow[row]);
+    if (p && p->kind == kPlayerComputer) game.SetComputerDifficulty(*p, setupRows_[row].difficulty);
+  }
+}
+
+void CPlayerTable::DeleteAllPlayers() {
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    players_[i].reset();
+    freeSlot_[i] = 1;
+  }
+  playerCount_ = 0;
+  activeCount_ = 0;
+  local_ = nullptr;
+  Services().game->ResetAiCharacters();
+}
+
+void CPlayerTable::ClearPlayerSetupRows() {
+  for (PlayerSetupRow& r : setupRows_) r = PlayerSetupRow{};
+}
+
+void CPlayerTable::UpdatePlayers() {
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    CPlayer* p = Get(i);
+    if (p == nullptr || !p->inUse) continue;
+    if (p->kind == kPlayerHuman || IsAuthority()) p->Update();
+  }
+  if (CPlayer* local = local_) {
+    if (local->money < 0.0f && local->moneyAtLastCheck >= 0.0f)
+      Services().ui->ShowPrompt(kDefaultPortrait, 1739, 1740, 1435);
+    local->moneyAtLastCheck = local->money;
+  }
+}
+
+void CPlayerTable::SwapLedgers() {
+  for (auto& p : players_) {
+    if (!p) continue;
+    p->currentLedger ^= 1;
+    std::memset(p->Today(), 0, sizeof(float) * kLedgerCategories);
+  }
+}
+
+void CPlayerTable::ClearCardEffects() {
+  for (auto& p : players_)
+    if (p) p->cardEffect = 0;
+}
+
+bool CPlayerTable::PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code, int32_t v1, int32_t v2,
+                                     int32_t v3, int32_t v4, int32_t token) {
+  if (!IsPlayerMessageType(code)) return false;
+  if (recipient == kCityPlayer) {
+    if (activeCount_ <= 0) return false;
+  } else {
+    CPlayer* to = Get(recipient);
+    if (to == nullptr || !to->inUse) return false;
+  }
+  if (sender < kCityPlayer || sender >= kMaxPlayers) return false;
+  if (token == kSenderToken) {
+    const CPlayer* from = Get(sender);
+    token = from ? from->requestToken : -1;
+  }
+  return MakePlayerMessage(code, sender, recipient, v1, v2, v3, v4, token).Send(0);
+}
+
+bool CPlayerTable::RepostPlayerMessage(const CNetMessage& message, int32_t code, int32_t v1, int32_t v2,
+                                       int32_t v3, int32_t v4) {
+  if (!IsPlayerMessageType(code)) return false;
+  CNetMessage reply = message;
+  int8_t from = message.I8(20), to = message.I8(21);
+  if (from != kCityPlayer) {
+    CPlayer* p = Get(from);
+    if (p == nullptr || !p->inUse) return false;
+  }
+  reply.SetI32(4, code);
+  reply.SetI8(20, to);
+  reply.SetI8(21, from);
+  const int32_t values[4] = {v1, v2, v3, v4};
+  for (int i = 0; i < 4; ++i)
+    if (values[i] != kKeepValue) reply.SetI32(24 + 4 * i, values[i]);
+  reply.SetDelivery(0);
+  reply.SetRelative(false);
+  return reply.Send(0);
+}
+
+// ---- Save and load ------------------------------------------------------------------
+
+void CPlayerTable::SavePlayers() const {
+  for (int i = 0; i < playerCount_ && i < kMaxPlayers; ++i) {
+    const CPlayer* p = Get(i);
+    if (p == nullptr) continue;
+    uint8_t row[kPlayerSetupRowSize];
+    setupRows_[i].Write(row);
+    WriteSaveChunk(kChunkPlayerSetup, kPlayerSetupRowSize, row);
+    uint8_t state[kPlayerStateSize];
+    p->WriteState(state);
+    WriteSaveChunk(kChunkPlayers, kPlayerStateSize, state);
+  }
+}
+
+void CPlayerTable::LoadPlayerSetupRow(std::span<const uint8_t> data) {
+  if (data.size() != kPlayerSetupRowSize || playerCount_ >= kMaxPlayers) return;
+  setupRows_[playerCount_].Read(data.first<kPlayerSetupRowSize>());
+}
+
+bool CPlayerTable::CheckPlayerState(std::span<const uint8_t> data) {
+  if (data.size() != kPlayerStateSize) return false;
+  const uint8_t* p = data.data();
+  int32_t kind = LoadLeI32(p + 336);
+  if (kind < kPlayerHuman || kind > kPlayerInactive) return false;
+  if (p[12] > 1 || p[320] > 1) return false;
+  if (std::memchr(p + 340, 0, kPlayerNameSize) == nullptr) return false;
+  for (int b = 0; b < kBlockCount; ++b)
+    if (p[372 + b] > 1) return false;
+  if (!std::isfinite(LoadLeF32(p))) return false;
+  for (int i = 0; i < 2 * kLedgerCategories; ++i)
+    if (!std::isfinite(LoadLeF32(p + 16 + 4 * i))) return false;
+  return true;
+}
+
+void CPlayerTable::LoadPlayerState(std::span<const uint8_t> data) {
+  if (!CheckPlayerState(data)) {
+    ReportError(1, 0, "CPlayerTable::LoadPlayerState: Bad player record.");
+    return;
+  }
+  const uint8_t* p = data.data();
+  char name[kPlayerNameSize];
+  std::memcpy(name, p + 340, kPlayerNameSize);
+  name[kPlayerNameSize - 1] = 0;
+  int32_t slot = CreatePlayerSlot(LoadLeI32(p + 336), LoadLeI32(p + 332), name);
+  if (slot < 0) {
+    ReportError(1, 0, "CPlayerTable::LoadPlayerState: No free player slot.");
+    return;
+  }
+  CPlayer* player = Get(slot);
+  int32_t activeBefore = player->inUse && player->kind != kPlayerInactive;
+  player->ReadState(data.first<kPlayerStateSize>());
+  // The loaded record decides whether the player takes part.
+  int32_t activeAfter = player->inUse && player->kind != kPlayerInactive;
+  activeCount_ += activeAfter - activeBefore;
+  if (local_ == nullptr) local_ = player;
+  if (player->heldCard != 0)
+    PostPlayerMessage(kCityPlayer, player->index, PLAYER_MESS_CARD_DEAL, player->heldCard, 0, 0, 0, kSenderToken);
+}

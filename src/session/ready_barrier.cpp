@@ -1,0 +1,72 @@
+#include "session/ready_barrier.h"
+
+#include <cstring>
+
+#include "session/player.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "shell/game_loop.h"
+
+namespace {
+constexpr int kWaitingForPlayers = 2;
+}
+
+ReadyBarrier& PlayerReadyBarrier() {
+  static ReadyBarrier barrier;
+  return barrier;
+}
+
+bool BeginPlayerReadyWait() {
+  if (!Session().networkSession) return false;
+  ReadyBarrier& b = PlayerReadyBarrier();
+  b.waiting = true;
+  std::memset(b.ready, 0, sizeof b.ready);
+  b.answerState = 0;
+  GamePauseState().AddReason(kWaitingForPlayers);
+  return true;
+}
+
+void EndPlayerReadyWait() {
+  ReadyBarrier& b = PlayerReadyBarrier();
+  if (!b.waiting) return;
+  b.waiting = false;
+  GamePauseState().RemoveReason(kWaitingForPlayers);
+  GameScheduler().ResetClock();
+}
+
+void RunPlayerReadyWait() {
+  ReadyBarrier& b = PlayerReadyBarrier();
+  if (!b.waiting || ++b.calls % 5 != 0) return;
+  const SessionState& s = Session();
+  SessionNetworkServices& net = *Services().network;
+  if (s.host) {
+    if (s.localSlot >= 0 && s.localSlot < kMaxPlayers) b.ready[s.localSlot] = 1;
+    bool sent = false;
+    for (int slot = 0; slot < kMaxPlayers; ++slot) {
+      const CPlayer* p = PlayerTable().Get(slot);
+      if (b.ready[slot] || p == nullptr || !p->inUse || p->kind != kPlayerHuman) continue;
+      net.SendToSlot(slot, MakeReadyMessage(s.localSlot, false).Bytes());
+      sent = true;
+    }
+    if (!sent) {
+      net.SendToAll(MakeReadyMessage(s.localSlot, true).Bytes());
+      EndPlayerReadyWait();
+    }
+  } else if (b.answerState == 1) {
+    net.SendToHost(MakeReadyMessage(s.localSlot, false).Bytes());
+    b.answerState = 2;
+  }
+}
+
+void OnPlayerReady(const CNetMessage& m) {
+  ReadyBarrier& b = PlayerReadyBarrier();
+  if (!b.waiting) return;
+  if (Session().host) {
+    int32_t slot = m.I32(20);
+    if (slot >= 0 && slot < kMaxPlayers) b.ready[slot] = 1;
+  } else if (m.U8(24)) {
+    EndPlayerReadyWait();
+  } else {
+    b.answerState = 1;
+  }
+}

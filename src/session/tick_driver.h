@@ -1,0 +1,44 @@
+#pragma once
+// The logic tick driver: one scheduler call runs one logic tick (four in the
+// fast mode of a single-player game), stepping every system in a fixed order,
+// and keeps a network game in lockstep through tick grants and sync snapshots.
+#include <cstdint>
+
+#include "session/net_message.h"
+
+inline constexpr uint32_t kSnapshotInterval = 200;
+inline constexpr int kSnapshotRing = 10;
+
+struct CSyncSnapshot {
+  int32_t sender = 0;
+  uint32_t tick = 0;
+  int32_t people = 0;
+  int32_t traffic = 0;
+  int32_t buildings = 0;
+  int32_t businesses = 0;
+  int32_t players = 0;
+  int16_t fpuPrecision = 0;
+  int16_t fpuRounding = 0;
+
+  CNetMessage ToMessage() const;
+  static CSyncSnapshot FromMessage(const CNetMessage& message);
+};
+
+// The scheduler task.
+void RunLogicTicks();
+// Fills the ring slot of the current tick (network games with a local player).
+void TakeSyncSnapshot();
+// Host: compares a client's snapshot with its own copy of that tick and warns
+// of each difference.
+void CompareSyncSnapshot(const CSyncSnapshot& received);
+// Computes the five checksums and the floating-point modes of this machine now.
+CSyncSnapshot ComputeSyncSnapshot();
+const CSyncSnapshot& SnapshotRingSlot(int slot);
+
+void SetLogicSpeed(bool fast);
+bool ToggleLogicSpeed();
+// A client waiting at its tick limit for the next grant.
+bool WaitingForTickGrant();
+// Level start: no grant awaited, an empty snapshot ring.
+void ResetTickDriver();
+void OnTickGrant(uint32_t limit);
