@@ -1,0 +1,197 @@
+#pragma once
+// A fresh game session over the built-in city for a test: default services
+// replaced by recording ones, a scratch game root, message boxes captured.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "city/city_fixture.h"
+#include "engine/error.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "session/event_queue.h"
+#include "session/game_clock.h"
+#include "session/player.h"
+#include "session/player_data.h"
+#include "session/session.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "session/stats_history.h"
+#include "session/tick_driver.h"
+#include "session/utility_income.h"
+#include "shell/game_loop.h"
+#include "shell/save_game.h"
+
+// Writes the name of every step it is asked for into one log.
+struct StepLog {
+  std::vector<std::string> steps;
+  bool Has(const std::string& s) const {
+    for (const auto& x : steps)
+      if (x == s) return true;
+    return false;
+  }
+  int Count(const std::string& s) const {
+    int n = 0;
+    for (const auto& x : steps) n += x == s;
+    return n;
+  }
+};
+
+struct RecordingWorld : SessionWorldServices {
+  StepLog* log;
+  bool quitOnPeople = false;
+  explicit RecordingWorld(StepLog* l) : log(l) {}
+  void UpdateAnimatedScenery() override { log->steps.push_back("scenery"); }
+  void UpdateNightWindows() override { log->steps.push_back("windows"); }
+  void UpdatePeople() override {
+    log->steps.push_back("people");
+    if (quitOnPeople) RunState().quit = true;
+  }
+  void UpdateParticles() override { log->steps.push_back("particles"); }
+  void UpdateTraffic() override { log->steps.push_back("traffic"); }
+  void UpdateBlockAmbiencePositions() override { log->steps.push_back("ambience"); }
+  void UpdateSmokeEmitters() override { log->steps.push_back("smoke"); }
+  void StepPulsingLights() override { log->steps.push_back("lights"); }
+  void UpdateConstructionJobs() override { log->steps.push_back("construction"); }
+  void StepEntityAnimations() override { log->steps.push_back("animations"); }
+  void ScheduleSceneryForHour(int32_t h) override { log->steps.push_back("scenery-hour " + std::to_string(h)); }
+  void UpdateBusinessAvailabilityHourly() override { log->steps.push_back("availability"); }
+  void UpdateBlockLeasesHourly() override { log->steps.push_back("leases"); }
+  void CloseBusinessDay() override { log->steps.push_back("close-day"); }
+  void SettleBusinessesDaily() override { log->steps.push_back("settle"); }
+  void UpdatePeopleBlockMemoryDaily() override { log->steps.push_back("memory"); }
+  void UpdateHouseHuntDaily() override { log->steps.push_back("house-hunt"); }
+  int32_t PeopleChecksum() override { return people; }
+  int32_t people = 7;
+};
+
+struct RecordingGame : SessionGameServices {
+  StepLog* log;
+  bool auctionRunning = false;
+  explicit RecordingGame(StepLog* l) : log(l) {}
+  bool StartAuction(int32_t block, int32_t starter, int32_t opening) override {
+    log->steps.push_back("auction " + std::to_string(block) + " " + std::to_string(starter) + " " +
+                         std::to_string(opening));
+    return true;
+  }
+  bool AuctionRunning() const override { return auctionRunning; }
+  void StepAuctioneer() override { log->steps.push_back("auctioneer"); }
+  void CheckGoals() override { log->steps.push_back("goals"); }
+  void HourlyGoalCheck() override { log->steps.push_back("hourly-goals"); }
+  void EveningGoalCheck() override { log->steps.push_back("evening-goals"); }
+  void CatchEvent(const char* name, int32_t arg) override {
+    log->steps.push_back(std::string("event ") + name + " " + std::to_string(arg));
+  }
+  void TriggerEvent(const char* name, int32_t delay, int32_t arg) override {
+    log->steps.push_back(std::string("trigger ") + name + " " + std::to_string(delay) + " " + std::to_string(arg));
+  }
+  void TickScriptTimers() override { log->steps.push_back("timers"); }
+  void RunAiTick() override { log->steps.push_back("ai"); }
+  void RunAiHourlyUpdate() override { log->steps.push_back("ai-hourly"); }
+  void RunAiDayRollover() override { log->steps.push_back("ai-day"); }
+  void ChanceHourlyTick(CPlayer& p) override { log->steps.push_back("chance " + std::to_string(p.index)); }
+};
+
+struct RecordingUi : SessionInterfaceServices {
+  StepLog* log;
+  explicit RecordingUi(StepLog* l) : log(l) {}
+  void ShowPrompt(int32_t portrait, int32_t l1, int32_t l2, int32_t) override {
+    log->steps.push_back("prompt " + std::to_string(portrait) + " " + std::to_string(l1) + " " +
+                         std::to_string(l2));
+  }
+  int32_t PlaySoundSample(const char* name, int32_t volume) override {
+    log->steps.push_back(std::string("sound ") + name + " " + std::to_string(volume));
+    return 5;
+  }
+  bool SoundPlaying(int32_t voice) const override { return voice == 5; }
+  void StopSound(int32_t voice) override { log->steps.push_back("stop " + std::to_string(voice)); }
+  void PlayMusicTrack(int32_t era) override { log->steps.push_back("music " + std::to_string(era)); }
+};
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("rc_session_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_ / "parameters");
+    std::filesystem::create_directories(root_ / "profiles" / "test");
+    oldRoot_ = platform::GameRoot();
+    platform::SetGameRoot(root_.string());
+    oldBackend_ = platform::SetMessageBoxBackend(
+        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
+          boxes.push_back(std::string(text));
+          return platform::BoxResult::Ok;
+        });
+    ThrowOnFatalError();
+    BuildTestCity();
+    RestoreDefaultSessionServices();
+    SetSessionWorldServices(&world);
+    SetSessionGameServices(&game);
+    SetSessionInterfaceServices(&ui);
+    ClearSaveHooks();
+    ClearLoadGameSteps();
+    SetSaveProfileSource([] { return std::string("test"); });
+    RegisterSessionSaveHooks();
+    Session() = SessionState{};
+    Tweaks() = GameTweaks{};
+    RunState().quit = false;
+    GamePauseState().Reset();
+    PlayerTable().DeleteAllPlayers();
+    PlayerTable().ClearPlayerSetupRows();
+    EventQueue().Clear();
+    ResetTickCounters();
+    ResetTickDriver();
+    ResetGameClock();
+    GameClock().absoluteHour = 0;
+    GetUtilityIncome() = UtilityIncome{};
+    ResetUtilityIncome();
+    ClearStatsHistory();
+    PlayerData().Reset();
+  }
+
+  void TearDown() override {
+    PlayerTable().DeleteAllPlayers();
+    EventQueue().Clear();
+    RestoreDefaultSessionServices();
+    RestoreDefaultCityServices();
+    ClearSaveHooks();
+    GamePauseState().Reset();
+    RunState().quit = false;
+    platform::SetMessageBoxBackend(oldBackend_);
+    platform::SetGameRoot(oldRoot_);
+    std::filesystem::remove_all(root_);
+  }
+
+  // A single-player game: a local human in slot 0 and `computers` computer players.
+  void MakePlayers(int computers = 0) {
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
+    for (int i = 0; i < computers; ++i) ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, i, "Cpu"));
+    PlayerTable().SetLocal(PlayerTable().Get(0));
+  }
+
+  void RunTicks(int n) {
+    for (int i = 0; i < n; ++i) RunLogicTicks();
+  }
+
+  bool HasBox(const std::string& text) const {
+    for (const auto& b : boxes)
+      if (b == text) return true;
+    return false;
+  }
+
+  StepLog log;
+  RecordingWorld world{&log};
+  RecordingGame game{&log};
+  RecordingUi ui{&log};
+  std::vector<std::string> boxes;
+  std::filesystem::path root_;
+
+ private:
+  std::string oldRoot_;
+  platform::MessageBoxBackend oldBackend_;
+};
