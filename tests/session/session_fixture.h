@@ -71,7 +71,9 @@ struct RecordingWorld : SessionWorldServices {
 struct RecordingGame : SessionGameServices {
   StepLog* log;
   bool auctionRunning = false;
+  bool tutorial = false;
   explicit RecordingGame(StepLog* l) : log(l) {}
+  bool IsTutorialRunning() const override { return tutorial; }
   bool StartAuction(int32_t block, int32_t starter, int32_t opening) override {
     log->steps.push_back("auction " + std::to_string(block) + " " + std::to_string(starter) + " " +
                          std::to_string(opening));
