@@ -1,0 +1,187 @@
+// Save chunks of the session: players, clock, event queue, statistics history.
+#include <cstring>
+#include <fstream>
+
+#include "session/le_bytes.h"
+#include "session_fixture.h"
+
+namespace {
+
+class SessionSaveTest : public SessionTest {
+ protected:
+  std::string Path(const char* name) { return (root_ / name).string(); }
+
+  bool Save(const char* name, uint32_t mask) {
+    SaveGameFile file;
+    file.path = Path(name);
+    return WriteSaveGame(file, mask);
+  }
+  bool Load(const char* name, uint32_t mask) {
+    SaveGameFile file;
+    file.path = Path(name);
+    return LoadGameFile(file, mask);
+  }
+  std::vector<uint8_t> ReadAll(const char* name) {
+    std::ifstream in(Path(name), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+  void WriteAll(const char* name, const std::vector<uint8_t>& bytes) {
+    std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  // Offset of the data of the n-th chunk of a type, or 0.
+  size_t ChunkData(const std::vector<uint8_t>& f, int32_t type, int n = 0) {
+    size_t pos = 0;
+    while (pos + 8 <= f.size()) {
+      int32_t t = LoadLeI32(&f[pos]);
+      if (t == -1) break;
+      int32_t len = LoadLeI32(&f[pos + 4]);
+      if (t == type && n-- == 0) return pos + 8;
+      pos += 8 + len;
+    }
+    return 0;
+  }
+};
+
+TEST_F(SessionSaveTest, PlayersRoundTripInSlotOrder) {
+  MakePlayers(1);
+  CPlayer* cpu = PlayerTable().Get(1);
+  PlayerTable().SetupRow(1) = PlayerSetupRow{4, kPlayerComputer, "Cpu", 77, 2};
+  cpu->money = 1234.5f;
+  cpu->AddToLedger(-8.0f, 14);
+  cpu->ownedBlocks[20] = 1;
+  cpu->pointsA = 3;
+  cpu->pointsB = 9;
+  cpu->salesCount = 11;
+  ASSERT_TRUE(Save("players.sav", kSavePlayers));
+  PlayerTable().DeleteAllPlayers();
+  PlayerTable().ClearPlayerSetupRows();
+  ASSERT_TRUE(Load("players.sav", kChunkPlayers | kChunkPlayerSetup));
+  ASSERT_EQ(PlayerTable().PlayerCount(), 2);
+  EXPECT_EQ(PlayerTable().Local(), PlayerTable().Get(0));
+  const CPlayer* back = PlayerTable().Get(1);
+  EXPECT_STREQ(back->name, "Cpu");
+  EXPECT_EQ(back->kind, kPlayerComputer);
+  EXPECT_FLOAT_EQ(back->money, 1234.5f);
+  EXPECT_FLOAT_EQ(back->Today()[14], -8.0f);
+  EXPECT_EQ(back->ownedBlocks[20], 1);
+  EXPECT_EQ(back->GetRatingPoints(), 12);
+  EXPECT_EQ(back->salesCount, 11);
+  EXPECT_EQ(PlayerTable().SetupRow(1).directPlayId, 77);
+  EXPECT_EQ(PlayerTable().SetupRow(1).difficulty, 2);
+}
+
+TEST_F(SessionSaveTest, LyingPlayerChunksAreRejectedBeforeAnythingChanges) {
+  MakePlayers(1);
+  ASSERT_TRUE(Save("players.sav", kSavePlayers));
+  std::vector<uint8_t> good = ReadAll("players.sav");
+  size_t state = ChunkData(good, kChunkPlayers, 1);
+  ASSERT_NE(state, 0u);
+  PlayerTable().Get(0)->money = 42.0f;
+
+  struct Lie {
+    size_t offset;
+    uint8_t value;
+  };
+  for (Lie lie : {Lie{336, 9}, Lie{12, 3}, Lie{372 + 5, 2}, Lie{320, 2}}) {
+    std::vector<uint8_t> bad = good;
+    bad[state + lie.offset] = lie.value;
+    WriteAll("bad.sav", bad);
+    EXPECT_FALSE(Load("bad.sav", kChunkPlayers | kChunkPlayerSetup));
+  }
+  std::vector<uint8_t> bad = good;
+  std::memset(&bad[state + 340], 'x', 32);  // unterminated name
+  WriteAll("bad.sav", bad);
+  EXPECT_FALSE(Load("bad.sav", kChunkPlayers | kChunkPlayerSetup));
+  EXPECT_EQ(PlayerTable().PlayerCount(), 2);
+  EXPECT_FLOAT_EQ(PlayerTable().Get(0)->money, 42.0f);
+}
+
+TEST_F(SessionSaveTest, MorePlayerChunksThanTheTableHoldsFailTheLoad) {
+  MakePlayers(5);
+  ASSERT_TRUE(Save("six.sav", kSavePlayers));
+  std::vector<uint8_t> f = ReadAll("six.sav");
+  // Repeat the last set-up row and state pair before the terminator: seven players.
+  size_t row = ChunkData(f, kChunkPlayerSetup, 5) - 8;
+  std::vector<uint8_t> pair(f.begin() + row, f.end() - 4);
+  f.insert(f.end() - 4, pair.begin(), pair.end());
+  WriteAll("seven.sav", f);
+  PlayerTable().DeleteAllPlayers();
+  EXPECT_FALSE(Load("seven.sav", kChunkPlayers | kChunkPlayerSetup));
+  EXPECT_EQ(PlayerTable().PlayerCount(), 0);
+  // The six-player file still loads afterwards: the count starts again.
+  EXPECT_TRUE(Load("six.sav", kChunkPlayers | kChunkPlayerSetup));
+  EXPECT_EQ(PlayerTable().PlayerCount(), 6);
+}
+
+TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
+  MakePlayers();
+  ASSERT_TRUE(Save("empty.sav", kSaveEventQueue));
+  EXPECT_EQ(ChunkData(ReadAll("empty.sav"), kChunkEventQueue), 0u);
+
+  RunTicks(5);
+  MakePrepareBlockMessage(12).Send(0);  // due at tick 30
+  RunTicks(25);                         // applied: block 12 prepares, ready a day later
+  MakeBlockTransferMessage(300, 13, 1).Send(0);  // due at tick 55
+  ASSERT_EQ(EventQueue().Count(), 2u);
+  ASSERT_TRUE(Save("queue.sav", kSaveEventQueue));
+  EventQueue().Clear();
+  ASSERT_TRUE(Load("queue.sav", kChunkEventQueue));
+  ASSERT_EQ(EventQueue().Count(), 2u);
+  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), kMsgBlockTransfer);
+  EXPECT_EQ(EventQueue().RunningList().front().block, 12);
+  RunTicks(25);
+  EXPECT_EQ(g_Blocks[13].Owner, 1);
+  g_Blocks[12].BuildingRights = kRightsPreparing;
+  RunTicks(static_cast<int>(kTicksPerDay));
+  EXPECT_EQ(g_Blocks[12].BuildingRights, kRightsGranted);
+
+  // Lying entries: a block out of range, an unknown kind, a length that does
+  // not match the stored message, a message that fails its checks.
+  MakeBlockTransferMessage(300, 14, 1).Send(0);
+  g_Blocks[11].BuildingRights = kRightsNone;
+  EventQueue().Add(kClockRunning, static_cast<int32_t>(RunningTick() + 100), kEventBlockReady, 11, nullptr);
+  ASSERT_TRUE(Save("queue2.sav", kSaveEventQueue));
+  const std::vector<uint8_t> good = ReadAll("queue2.sav");
+  size_t msg = ChunkData(good, kChunkEventQueue, 0), blk = ChunkData(good, kChunkEventQueue, 1);
+  ASSERT_NE(msg, 0u);
+  ASSERT_NE(blk, 0u);
+  auto reject = [&](size_t at, int32_t value, int width) {
+    std::vector<uint8_t> bad = good;
+    if (width == 4) StoreLeI32(&bad[at], value);
+    if (width == 2) StoreLeI16(&bad[at], static_cast<int16_t>(value));
+    WriteAll("bad.sav", bad);
+    size_t before = EventQueue().Count();
+    EXPECT_FALSE(Load("bad.sav", kChunkEventQueue));
+    EXPECT_EQ(EventQueue().Count(), before);
+  };
+  reject(blk + 12, 52, 4);         // block
+  reject(blk, 7, 4);               // kind
+  reject(blk + 4, 3, 4);           // clock
+  reject(msg + 24 + 8, 24, 4);     // message length field
+  reject(msg + 24 + 4, 19, 4);     // a different kind of another size
+  reject(msg + 24 + 24, 60, 2);    // the message's block
+}
+
+TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndClampsItsIndices) {
+  MakePlayers();
+  for (int i = 0; i < 3; ++i) RecordStatsHistorySample();
+  ASSERT_TRUE(Save("hist.sav", kSaveStatsHistory));
+  std::vector<uint8_t> f = ReadAll("hist.sav");
+  ClearStatsHistory();
+  ASSERT_TRUE(Load("hist.sav", kChunkStatsHistory));
+  EXPECT_EQ(StatsHistory().count[2], 3);
+  float v = 0;
+  ASSERT_TRUE(GetStatsHistorySample(v, 0, 2, -1));
+  EXPECT_FLOAT_EQ(v, 5000.0f);
+
+  size_t data = ChunkData(f, kChunkStatsHistory);
+  StoreLeI32(&f[data + 69120 + 4 * 2], 100000);  // write index
+  StoreLeI32(&f[data + 69264 + 4 * 2], -7);      // count
+  WriteAll("hist2.sav", f);
+  ASSERT_TRUE(Load("hist2.sav", kChunkStatsHistory));
+  EXPECT_EQ(StatsHistory().writeIndex[2], kHistorySamples - 1);
+  EXPECT_EQ(StatsHistory().count[2], 0);
+  EXPECT_FALSE(GetStatsHistorySample(v, 0, 2, 0));
+}
+
+}  // namespace
