@@ -2,11 +2,19 @@
 #include <cstdio>
 #include <string_view>
 
-#include "shell/command_script.h"
-#include "shell/config_file.h"
+#include <string>
+
+#include "engine/error.h"
+#include "platform/headless.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_window.h"
 #include "shell/console.h"
 #include "shell/debug_flags.h"
-#include "shell/system_settings.h"
+#include "shell/startup.h"
+
+namespace platform {
+void InstallSdlMessageBoxes();
+}
 
 namespace {
 
@@ -17,23 +25,23 @@ void PrintToStandardError(std::string_view text, int kind) {
                static_cast<int>(text.size()), text.data());
 }
 
-// Reads config.cfg through the command table. The game root is the working
-// directory.
-void ReadSystemConfig() {
-  RegisterConsoleCommands();
-  ReadParameterFile(kConfigFileName);
+// With a display the platform's SDL forms replace the headless ones.
+void InstallSdlPlatform() {
+  if (platform::IsHeadless()) return;
+  platform::InstallSdlMessageBoxes();
+  platform::InstallSdlChoiceBoxes();
+  std::string error;
+  if (!platform::InstallSdlWindows(&error))
+    ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",
+                 error.c_str());
+  platform::InstallSdlInput();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
   SetConsoleSink(PrintToStandardError);
   ClearDebugFlags();
-  ReadSystemConfig();
-  // The second reading overrides anything the first one set.
-  ResetSoundSetupFlags();
-  ReadSystemConfig();
-  return 0;
+  InstallSdlPlatform();
+  return WinMain(JoinCommandLine(argc, argv));
 }

@@ -10,3 +10,10 @@ namespace platform {
 bool InstallSdlWindows(std::string* error = nullptr);
 
 }  // namespace platform
+
+namespace platform {
+
+// Makes ShowChoiceBox use SDL's message box with one button per choice.
+void InstallSdlChoiceBoxes();
+
+}  // namespace platform

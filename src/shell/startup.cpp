@@ -1,0 +1,517 @@
+#include "shell/startup.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "engine/error.h"
+#include "engine/renderer.h"
+#include "platform/choice_box.h"
+#include "platform/input.h"
+#include "platform/instance_lock.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "platform/settings_store.h"
+#include "platform/window.h"
+#include "shell/command_script.h"
+#include "shell/config_file.h"
+#include "shell/console.h"
+#include "shell/game_loop.h"
+#include "shell/save_game.h"
+#include "shell/startup_messages.h"
+
+namespace {
+
+constexpr const char* kWindowTitle = "Rentopia Civano";
+constexpr const char* kCrashApology =
+    "Rentopia Civano has encountered an unknown error. Attempting to shutdown gracefully. A file "
+    "called __crash.sav will have been saved.\nWhen you run Rentopia Civano again you will be "
+    "asked if you wish to run in safe mode or not.\nPlease see the readme file for more details.";
+
+struct ShellWindowState {
+  std::unique_ptr<platform::GameWindow> window;
+  std::unique_ptr<CRenderer> renderer;
+  RendererSettings* settings = &g_RendererSettings;
+  std::map<int32_t, RendererFactory> factories;
+  CursorScaleHook cursorScale;
+  std::function<void()> paint;
+  std::function<void(uint64_t, int64_t)> music;
+  std::function<bool()> hardwareCursor;
+  SafeModeDialog safeModeDialog;
+  platform::InstanceLock lock;
+  int32_t layoutWidth = 640;
+  int32_t layoutHeight = 480;
+};
+
+ShellWindowState& Shell() {
+  static ShellWindowState state;
+  return state;
+}
+
+// strtok over a private copy: skip leading separators, cut the token at the
+// next separator and step past that one separator.
+class CommandLineTokens {
+ public:
+  explicit CommandLineTokens(std::string_view text) : text_(text) {}
+  bool Next(const char* separators, std::string& token) {
+    size_t start = text_.find_first_not_of(separators, pos_);
+    if (start == std::string::npos) {
+      pos_ = text_.size();
+      return false;
+    }
+    size_t end = text_.find_first_of(separators, start);
+    if (end == std::string::npos) end = text_.size();
+    token = text_.substr(start, end - start);
+    pos_ = end < text_.size() ? end + 1 : end;
+    return true;
+  }
+
+ private:
+  std::string text_;
+  size_t pos_ = 0;
+};
+
+constexpr const char* kTokenSeparators = " ,\t\n-+";
+
+// The leading run of up to `max` characters of `text` from the set `allowed`.
+std::string LeadingRun(std::string_view text, std::string_view allowed, size_t max) {
+  size_t n = 0;
+  while (n < text.size() && n < max && allowed.find(text[n]) != std::string_view::npos) ++n;
+  return std::string(text.substr(0, n));
+}
+
+template <size_t N>
+void CopyBounded(char (&out)[N], std::string_view text) {
+  size_t n = std::min(text.size(), N - 1);
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+}
+
+bool UpperEquals(std::string_view token, std::string_view keyword) {
+  if (token.size() != keyword.size()) return false;
+  for (size_t i = 0; i < token.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(token[i])) != keyword[i]) return false;
+  return true;
+}
+
+std::string MessageText(int32_t id) { return GetStartupMessage(id); }
+
+int DefaultSafeModeDialog() {
+  std::string text = MessageText(36) + "\n\n" + MessageText(37);
+  std::string labels[3] = {MessageText(38), MessageText(39), MessageText(40)};
+  std::string_view views[3] = {labels[0], labels[1], labels[2]};
+  int choice = platform::ShowChoiceBox(MessageText(35), text, views, 2);
+  return choice == 0 ? 1 : choice == 1 ? 2 : 0;
+}
+
+void ReadConfig() {
+  RegisterConsoleCommands();
+  ReadParameterFile(kConfigFileName);
+}
+
+void ShowSystemCursor(bool show) {
+  if (Shell().window) Shell().window->ShowSystemCursor(show);
+}
+
+bool HardwareCursor() {
+  auto& query = Shell().hardwareCursor;
+  return query && query();
+}
+
+void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
+  if (Shell().cursorScale) Shell().cursorScale(s1x, s1y, s2x, s2y);
+}
+
+extern "C" void OnFatalSignal(int sig) {
+  static const char kPrefix[] = "\n";
+  ssize_t ignored = ::write(STDERR_FILENO, kCrashApology, std::strlen(kCrashApology));
+  ignored = ::write(STDERR_FILENO, kPrefix, 1);
+  (void)ignored;
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+}  // namespace
+
+// ---- Command line -----------------------------------------------------------
+
+std::string JoinCommandLine(int argc, const char* const* argv) {
+  std::string line;
+  bool quoteNext = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (!line.empty()) line += ' ';
+    bool blank = arg.find_first_of(" \t") != std::string_view::npos;
+    if ((quoteNext || blank) && arg.find('"') == std::string_view::npos) {
+      line += '"';
+      line += arg;
+      line += '"';
+    } else {
+      line += arg;
+    }
+    std::string_view word = arg;
+    while (!word.empty() && (word.front() == '-' || word.front() == '+')) word.remove_prefix(1);
+    quoteNext = UpperEquals(word, "JOIN") || UpperEquals(word, "MAXPLAYERS") ||
+                UpperEquals(word, "SESSIONNAME");
+  }
+  return line;
+}
+
+void ParseCommandLine(std::string_view text, StartupOptions& options) {
+  CommandLineTokens tokens(text);
+  std::string token, argument;
+  while (tokens.Next(kTokenSeparators, token)) {
+    if (UpperEquals(token, "NOEXCEPTIONHANDLING")) {
+      options.noExceptionHandling = true;
+    } else if (UpperEquals(token, "DEBUGSTUFF")) {
+      options.debugStuff = true;
+    } else if (UpperEquals(token, "L")) {
+      if (tokens.Next(kTokenSeparators, argument)) CopyBounded(options.languageName, argument);
+    } else if (UpperEquals(token, "HOST")) {
+      options.networkStart = true;
+      options.hostSession = true;
+    } else if (UpperEquals(token, "PORT")) {
+      if (tokens.Next(kTokenSeparators, argument)) {
+        char* end = nullptr;
+        long port = std::strtol(argument.c_str(), &end, 10);
+        if (end != argument.c_str() && port > 0 && port <= 65535) options.port = int32_t(port);
+      }
+    } else if (UpperEquals(token, "JOIN")) {
+      options.networkStart = true;
+      options.hostSession = false;
+      if (tokens.Next("\"", argument))
+        CopyBounded(options.hostAddress, LeadingRun(argument, "0123456789.", kHostAddressSize - 1));
+    } else if (UpperEquals(token, "SESSIONNAME")) {
+      if (tokens.Next(",\t\n-+", argument)) {
+        std::string_view a = argument;
+        size_t lead = a.find_first_not_of(' ');
+        a = lead == std::string_view::npos ? std::string_view() : a.substr(lead);
+        std::string name;
+        if (!a.empty() && a.front() == '"') {
+          a.remove_prefix(1);
+          name = std::string(a.substr(0, std::min(a.find('"'), size_t(kSessionNameSize - 1))));
+        } else {
+          name = std::string(a.substr(0, std::min(a.find_first_of(" \t"), size_t(kSessionNameSize - 1))));
+        }
+        CopyBounded(options.sessionName, name);
+      }
+    } else if (UpperEquals(token, "MAXPLAYERS")) {
+      tokens.Next("\"", argument);
+    }
+  }
+}
+
+void InterfaceLayoutSize(int32_t displayWidth, int32_t displayHeight, int32_t& width,
+                         int32_t& height) {
+  width = displayWidth;
+  height = displayHeight;
+  if (displayWidth == 1280) {
+    width = 640;
+    height = 480;
+  } else if (displayWidth == 1600) {
+    width = 800;
+    height = 600;
+  }
+}
+
+// ---- Safe-mode marker -------------------------------------------------------
+
+bool SafeModeMarkerExists() {
+  std::string path = platform::ResolveGamePath(kSafeModeMarkerName);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+MarkerState CheckSafeModeMarker() {
+  if (SafeModeMarkerExists()) return MarkerState::LeftOver;
+  std::string path = platform::ResolveNewGamePath(kSafeModeMarkerName);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    ReportError(1, 0, "Error trying to create safe file!\n");
+    return MarkerState::Unwritable;
+  }
+  ::close(fd);
+  return MarkerState::Created;
+}
+
+void DeleteSafeModeMarker() { ::unlink(platform::ResolveGamePath(kSafeModeMarkerName).c_str()); }
+
+SafeModeDialog SetSafeModeDialog(SafeModeDialog dialog) {
+  SafeModeDialog old = std::move(Shell().safeModeDialog);
+  Shell().safeModeDialog = std::move(dialog);
+  return old;
+}
+
+void ApplySafeModeSettings(bool software) {
+  RendererSettings& r = g_RendererSettings;
+  r.texBitDepth = 16;
+  r.bitDepth = 16;
+  r.width = 640;
+  r.height = 480;
+  r.device = 0;
+  r.texDetail = 0;
+  r.api = software ? kApiSoftware : kApiDirect3D;
+  g_StartupOptions.noMovie = true;
+  SoundSettings& s = g_SoundSettings;
+  s.deviceIndex = 0;
+  CopyBounded(s.deviceDescription, "Primary Sound Driver");
+  s.avail = 1;
+  s.music = 1;
+  s.no3d = 1;
+  s.shware = 0;
+}
+
+void OfferSafeMode() {
+  auto& dialog = Shell().safeModeDialog;
+  int choice = dialog ? dialog() : DefaultSafeModeDialog();
+  if (choice == 1 || choice == 2) {
+    ApplySafeModeSettings(choice == 1);
+    WriteConfigFile();
+  }
+}
+
+// ---- Instance guard -----------------------------------------------------------
+
+bool AcquireInstanceMutex() { return Shell().lock.AcquireForGame(); }
+void ReleaseInstanceMutex() { Shell().lock.Release(); }
+
+// ---- Window -------------------------------------------------------------------
+
+void SetRendererFactory(int32_t api, RendererFactory factory) {
+  Shell().factories[api] = std::move(factory);
+}
+
+CRenderer* CurrentRenderer() { return Shell().renderer.get(); }
+void SetCursorScaleHook(CursorScaleHook hook) { Shell().cursorScale = std::move(hook); }
+void SetPaintHook(std::function<void()> hook) { Shell().paint = std::move(hook); }
+void SetMusicMessageHook(std::function<void(uint64_t, int64_t)> hook) {
+  Shell().music = std::move(hook);
+}
+void SetHardwareCursorQuery(std::function<bool()> query) {
+  Shell().hardwareCursor = std::move(query);
+}
+
+void CreateRenderer(RendererSettings& settings) {
+  ShellWindowState& shell = Shell();
+  int32_t api = settings.api;
+  int32_t factoryApi = api == kApiTest ? kApiSoftware : api;
+  auto it = shell.factories.find(factoryApi);
+  if (it != shell.factories.end() && it->second) {
+    shell.renderer = it->second();
+    if (!shell.renderer) {
+      ReportError(0, 0,
+                  api == kApiDirect3D    ? "Failed to create D3D renderer. Ugh!!"
+                  : api == kApiSoftware ? "Failed to create Software renderer. Ugh!!"
+                                         : "Failed to create D3D Test renderer. Ugh!!");
+      return;
+    }
+    if (api != kApiDirect3D) g_StartupOptions.performance = 0;
+  }
+  shell.settings = &settings;
+  if (shell.renderer && !settings.windowed)
+    shell.renderer->CheckDisplayMode(settings.width, settings.height, settings.bitDepth);
+  CreateMainWindow();
+}
+
+void ConfigureRendererForGame() {
+  CRenderer* r = CurrentRenderer();
+  if (!r) return;
+  r->SetFieldOfView(53.0f);
+  r->SetDepthRange(1.0f, 3000.0f);
+  r->SetClearFlags(false, true);
+}
+
+void CreateMainWindow() {
+  ShellWindowState& shell = Shell();
+  RendererSettings& s = *shell.settings;
+  InterfaceLayoutSize(s.width, s.height, shell.layoutWidth, shell.layoutHeight);
+  platform::WindowDesc desc;
+  desc.title = kWindowTitle;
+  desc.windowed = s.windowed != 0;
+  int32_t screenWidth = 0, screenHeight = 0;
+  platform::GetDisplaySize(screenWidth, screenHeight);
+  if (desc.windowed) {
+    desc.x = (screenWidth - s.width) / 2;
+    desc.y = (screenHeight - s.height) / 2;
+    desc.width = s.width;
+    desc.height = s.height;
+  } else {
+    desc.width = screenWidth;
+    desc.height = screenHeight;
+  }
+  if (RunState().startMode != 0) return;
+  platform::SetWindowProc(MainWindowProc);
+  shell.window = platform::CreateGameWindow(desc);
+  if (!shell.window) {
+    ReportError(0, 0, "Unable to create the main window.");
+    return;
+  }
+  if (shell.renderer) shell.renderer->Open(shell.window->NativeHandle(), nullptr, &s);
+  SetCursorScales(640.0f / float(s.width), 480.0f / float(s.height), 1.0f, 1.0f);
+}
+
+void ShowMainWindow() {
+  if (Shell().window) Shell().window->Show();
+}
+
+void RaiseMainWindow() {
+  if (Shell().window) Shell().window->Raise();
+}
+
+void DestroyMainWindow() {
+  ShellWindowState& shell = Shell();
+  if (shell.window) {
+    platform::SendWindowMessage(platform::WM_DESTROY);
+    if (shell.renderer) shell.renderer->Close();
+    shell.window.reset();
+  }
+  shell.renderer.reset();
+  RunState().quit = true;
+}
+
+void* MainWindowHandle() { return Shell().window ? Shell().window->NativeHandle() : nullptr; }
+bool MainWindowExists() { return Shell().window != nullptr; }
+
+void PumpMessages() { platform::PumpWindowMessages(); }
+
+int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
+  using namespace platform;
+  GameRunState& run = RunState();
+  ShellWindowState& shell = Shell();
+  run.doubleClick = false;
+  InputMessageSink* sink = GetInputMessageSink();
+  switch (message) {
+    case WM_DESTROY:
+      run.drawingEnabled = false;
+      return 0;
+    case WM_CREATE:
+    case WM_MOVE:
+      return 0;
+    case WM_SIZE: {
+      int32_t w = int32_t(LowWord(uint64_t(lparam))), h = int32_t(HighWord(uint64_t(lparam)));
+      // A minimised window has no client area to scale to.
+      if (shell.settings->windowed && w > 0 && h > 0) {
+        SetCursorScales(640.0f / float(w), 480.0f / float(h),
+                        float(shell.settings->width) / float(w),
+                        float(shell.settings->height) / float(h));
+        if (shell.renderer) shell.renderer->Activate();
+        if (shell.window) shell.window->Invalidate();
+      }
+      return DefWindowProc(message, wparam, lparam);
+    }
+    case WM_ACTIVATE:
+      if (run.quit) return 0;
+      if (LowWord(wparam) != WA_INACTIVE && HighWord(wparam) == 0)
+        ActivateApp();
+      else
+        DeactivateApp();
+      return DefWindowProc(message, wparam, lparam);
+    case WM_NCACTIVATE:
+      if (wparam) ActivateApp();
+      return DefWindowProc(message, wparam, lparam);
+    case WM_PAINT:
+      if (shell.paint) shell.paint();
+      return 0;
+    case WM_CLOSE:
+      run.drawingEnabled = false;
+      run.quit = true;
+      return 0;
+    case WM_CHAR:
+      if (sink) sink->OnChar(uint8_t(wparam));
+      return 0;
+    case WM_MOUSEMOVE:
+      if (sink) sink->OnPointerMoved(ParamX(lparam), ParamY(lparam));
+      if (!HardwareCursor()) ShowSystemCursor(false);
+      return 0;
+    case WM_NCMOUSEMOVE:
+      if (!HardwareCursor()) ShowSystemCursor(true);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      if (sink) sink->OnMouseButtons(uint32_t(wparam));
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      run.doubleClick = true;
+      return 0;
+    case WM_MUSICNOTIFY:
+      if (shell.music) shell.music(wparam, lparam);
+      return DefWindowProc(message, wparam, lparam);
+    default:
+      return DefWindowProc(message, wparam, lparam);
+  }
+}
+
+// ---- Crash guard ------------------------------------------------------------------
+
+void InstallFatalSignalHandlers() {
+  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) std::signal(sig, OnFatalSignal);
+}
+
+void RunGuarded(const std::function<void()>& game) {
+  if (g_StartupOptions.noExceptionHandling) {
+    game();
+    return;
+  }
+  try {
+    game();
+  } catch (...) {
+    ReportError(1, 0, kCrashApology);
+    if (RunState().gameRunning) SaveGame("__crash.sav");
+    ShutdownGame();
+    RunState().cleanExit = false;
+    throw;
+  }
+}
+
+// ---- The program ------------------------------------------------------------------
+
+int WinMain(std::string_view commandLine) {
+  platform::InstallCloseSignals();
+  RegisterShellSaveHooks();
+  ReadConfig();
+  CopyBounded(g_StartupOptions.languageName,
+              platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage));
+  ParseCommandLine(commandLine, g_StartupOptions);
+  SetLanguageIndex(g_StartupOptions.languageName);
+
+  // A second instance leaves the running one's marker alone.
+  if (!AcquireInstanceMutex()) {
+    platform::ShowMessageBox(" ", GetStartupMessage(22), platform::BoxIcon::Warning);
+    return 0;
+  }
+  if (CheckSafeModeMarker() == MarkerState::LeftOver) OfferSafeMode();
+
+  GameRunState& run = RunState();
+  run.appActive = true;
+  run.drawingEnabled = false;
+  run.gameRunning = false;
+  run.quit = false;
+  ResetSoundSetupFlags();
+  ReadConfig();
+
+  // Until the set-up dialog exists the game starts as if Play were chosen.
+  run.startMode = 0;
+  if (run.quit) {
+    ReleaseInstanceMutex();
+    DeleteSafeModeMarker();
+    return 0;
+  }
+  PumpMessages();
+  if (run.startMode == 0) {
+    if (!g_StartupOptions.noExceptionHandling) InstallFatalSignalHandlers();
+    RunGuarded(RunGame);
+  }
+  if (run.cleanExit) DeleteSafeModeMarker();
+  return 0;
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The program's entry and outermost frame: the order of start-up, the command
+// line, the single-instance guard, the safe-mode marker, the main window and
+// its procedure, the renderer choice and the crash guard.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "shell/system_settings.h"
+
+class CRenderer;
+
+// The program: start-up, the game and shutdown. Returns the exit code.
+int WinMain(std::string_view commandLine);
+
+// The command line as one text from the program's arguments. Arguments that
+// the keywords JOIN, MAXPLAYERS and SESSIONNAME take, and any with blanks,
+// are put back in double quotes, as the user typed them.
+std::string JoinCommandLine(int argc, const char* const* argv);
+// Fills the start-up options from the command line.
+void ParseCommandLine(std::string_view text, StartupOptions& options);
+
+// The interface layout for a display size: 1280 wide gives 640 x 480, 1600
+// wide 800 x 600, any other the display size itself.
+void InterfaceLayoutSize(int32_t displayWidth, int32_t displayHeight, int32_t& width,
+                         int32_t& height);
+
+// ---- Safe-mode marker -------------------------------------------------------
+
+// The marker's game name: present while a run is in progress or after one
+// that did not end in order.
+inline constexpr std::string_view kSafeModeMarkerName = "ZKS.txt";
+
+enum class MarkerState { Created, LeftOver, Unwritable };
+// Present: the last run did not end in order (the marker stays). Absent: it
+// is created (a warning when that fails).
+MarkerState CheckSafeModeMarker();
+void DeleteSafeModeMarker();
+bool SafeModeMarkerExists();
+
+// The safe-mode offer: 0 run normally, 1 software safe mode, 2 Direct3D
+// safe mode. Default: a choice box with the start-up messages' texts, which
+// headless takes the "No" choice.
+using SafeModeDialog = std::function<int()>;
+SafeModeDialog SetSafeModeDialog(SafeModeDialog dialog);
+// Runs the offer and applies a safe choice (settings and config.cfg).
+void OfferSafeMode();
+// The safe settings: 640 x 480 x 16, device 0, low detail, no movie, sound
+// off on the primary device; the software renderer or Direct3D.
+void ApplySafeModeSettings(bool software);
+
+// ---- Instance guard ---------------------------------------------------------
+
+// Takes the single-instance lock; false when another instance holds it.
+bool AcquireInstanceMutex();
+void ReleaseInstanceMutex();
+
+// ---- Window -----------------------------------------------------------------
+
+// Creates the renderer named by the settings' API (when its factory exists),
+// then the main window, and opens the renderer on it.
+void CreateRenderer(RendererSettings& settings);
+// The renderer's fixed set-up for the game (field of view, depth range, clear).
+void ConfigureRendererForGame();
+void CreateMainWindow();
+void ShowMainWindow();
+void RaiseMainWindow();
+// Closes the renderer and the window and sets the quit flag.
+void DestroyMainWindow();
+// Gives the focus to a pending window and dispatches every queued message.
+void PumpMessages();
+int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam);
+// The window system's handle of the main window (null headless or closed).
+void* MainWindowHandle();
+bool MainWindowExists();
+
+using RendererFactory = std::function<std::unique_ptr<CRenderer>()>;
+// Installs the factory for one API value (0 Direct3D, 2 software, 3 test).
+void SetRendererFactory(int32_t api, RendererFactory factory);
+CRenderer* CurrentRenderer();
+
+// The input device's cursor scales: (640 / width, 480 / height) and the
+// second pair, given when the window is made or resized.
+using CursorScaleHook = std::function<void(float s1x, float s1y, float s2x, float s2y)>;
+void SetCursorScaleHook(CursorScaleHook hook);
+// Draws one frame for WM_PAINT.
+void SetPaintHook(std::function<void()> hook);
+// The music notification (the private message) goes here.
+void SetMusicMessageHook(std::function<void(uint64_t wparam, int64_t lparam)> hook);
+// Whether the profile wants the hardware cursor (then the window leaves the
+// system cursor alone).
+void SetHardwareCursorQuery(std::function<bool()> query);
+
+// ---- Crash guard --------------------------------------------------------------
+
+// Runs the game; an exception that escapes is met with the apology, a crash
+// save when a game runs, shutdown and a kept marker, then re-thrown. A fatal
+// signal logs the apology and keeps the marker.
+void RunGuarded(const std::function<void()>& game);
+void InstallFatalSignalHandlers();

@@ -1,0 +1,121 @@
+// Starts the game program headless and ends it the way a user closes it.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CityrunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("cityrun_test_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    for (pid_t pid : running_) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+    fs::remove_all(dir_);
+  }
+
+  // Starts cityrun in the test folder with its standard error in `log`.
+  pid_t Start(const std::string& log) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(dir_.c_str()) != 0) ::_exit(120);
+      int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(fd, STDERR_FILENO);
+      ::dup2(fd, STDOUT_FILENO);
+      ::setenv("CITYRUN_HEADLESS", "1", 1);
+      ::execl(CITYRUN_PATH, CITYRUN_PATH, static_cast<char*>(nullptr));
+      ::_exit(121);
+    }
+    running_.push_back(pid);
+    return pid;
+  }
+
+  int Wait(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    running_.erase(std::remove(running_.begin(), running_.end(), pid), running_.end());
+    return status;
+  }
+
+  bool WaitForFile(const fs::path& p) {
+    for (int i = 0; i < 500; ++i) {
+      if (fs::exists(p)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  bool WaitForText(const fs::path& p, const std::string& text) {
+    for (int i = 0; i < 500; ++i) {
+      if (Read(p).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  std::string Read(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+  std::vector<pid_t> running_;
+};
+
+TEST_F(CityrunTest, RunsHeadlessRefusesASecondInstanceAndEndsInOrder) {
+  pid_t first = Start((dir_ / "first.log").string());
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+
+  pid_t second = Start((dir_ / "second.log").string());
+  int status = Wait(second);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(Read(dir_ / "second.log").find("There is already an instance"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir_ / "ZKS.txt"));  // the running instance's marker stays
+
+  ::kill(first, SIGTERM);  // as closing the window
+  status = Wait(first);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+TEST_F(CityrunTest, AnUncleanEndLeavesTheMarkerAndTheNextStartOffersSafeMode) {
+  pid_t first = Start((dir_ / "first.log").string());
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  ::kill(first, SIGKILL);
+  Wait(first);
+  EXPECT_TRUE(fs::exists(dir_ / "ZKS.txt"));
+
+  pid_t next = Start((dir_ / "next.log").string());
+  EXPECT_TRUE(WaitForText(dir_ / "next.log", "[Safe Mode]"));
+  ::kill(next, SIGINT);
+  int status = Wait(next);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+}  // namespace

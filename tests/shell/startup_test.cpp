@@ -1,0 +1,311 @@
+#include "shell/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "platform/instance_lock.h"
+#include "platform/paths.h"
+#include "platform/window.h"
+#include "shell/console.h"
+#include "shell/game_loop.h"
+#include "shell/save_game.h"
+#include "shell/startup_messages.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CommandLine, KeywordTable) {
+  struct Case {
+    const char* line;
+    bool networkStart, hostSession;
+    const char* address;
+    int32_t port;
+    const char* session;
+    const char* language;
+    bool debugStuff;
+  } cases[] = {
+      {"-HOST PORT 3000", true, true, "", 3000, "", "usa", false},
+      {"join \"192.168.0.7\" port 4000", true, false, "192.168.0.7", 4000, "", "usa", false},
+      // Without quotes the address takes the rest of the line with it.
+      {"JOIN 10.0.0.1 PORT 4000 DEBUGSTUFF", true, false, "10.0.0.1", 2299, "", "usa", false},
+      {"+L ger", false, false, "", 2299, "", "ger", false},
+      {"L Fin,DEBUGSTUFF", false, false, "", 2299, "", "Fin", true},
+      // The session name's text runs to the next comma or sign and swallows HOST.
+      {"SESSIONNAME \"My Town Game\" HOST", false, false, "", 2299, "My Town Game", "usa", false},
+      {"SESSIONNAME \"Dock\",HOST", true, true, "", 2299, "Dock", "usa", false},
+      {"SESSIONNAME Harbour side,PORT 77", false, false, "", 77, "Harbour", "usa", false},
+      {"MAXPLAYERS \"4\" HOST", true, true, "", 2299, "", "usa", false},
+      {"PORT 99999 PORT x", false, false, "", 2299, "", "usa", false},
+      {"JOIN \"1234567890.1234567890.1234567890\"", true, false, "1234567890.1234567890.1", 2299,
+       "", "usa", false},
+      {"unknown words only", false, false, "", 2299, "", "usa", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    StartupOptions o;
+    ParseCommandLine(c.line, o);
+    EXPECT_EQ(o.networkStart, c.networkStart);
+    EXPECT_EQ(o.hostSession, c.hostSession);
+    EXPECT_STREQ(o.hostAddress, c.address);
+    EXPECT_EQ(o.port, c.port);
+    EXPECT_STREQ(o.sessionName, c.session);
+    EXPECT_STREQ(o.languageName, c.language);
+    EXPECT_EQ(o.debugStuff, c.debugStuff);
+  }
+}
+
+TEST(CommandLine, LanguageNameIsBoundedAndSelectsTexts) {
+  StartupOptions o;
+  std::string line = "L " + std::string(600, 'x');
+  ParseCommandLine(line, o);
+  EXPECT_EQ(std::string(o.languageName), std::string(kLanguageNameSize - 1, 'x'));
+
+  StartupOptions ger;
+  ParseCommandLine("L ger", ger);
+  SetLanguageIndex(ger.languageName);
+  EXPECT_EQ(GetLanguageIndex(), kLanguageGerman);
+  ResetLanguageIndex();
+}
+
+TEST(CommandLine, ArgumentsAreJoinedWithKeywordArgumentsQuoted) {
+  const char* argv[] = {"cityrun", "-JOIN", "10.1.2.3", "PORT", "3000",
+                        "L", "ger", "SESSIONNAME", "Old Town"};
+  std::string line = JoinCommandLine(9, argv);
+  EXPECT_EQ(line, "-JOIN \"10.1.2.3\" PORT 3000 L ger SESSIONNAME \"Old Town\"");
+  StartupOptions o;
+  ParseCommandLine(line, o);
+  EXPECT_STREQ(o.hostAddress, "10.1.2.3");
+  EXPECT_EQ(o.port, 3000);
+  EXPECT_STREQ(o.sessionName, "Old Town");
+  EXPECT_STREQ(o.languageName, "ger");
+}
+
+TEST(InterfaceLayout, WideDisplaysUseSmallerLayouts) {
+  struct {
+    int32_t w, h, lw, lh;
+  } cases[] = {{1280, 1024, 640, 480}, {1600, 1200, 800, 600}, {1024, 768, 1024, 768},
+               {640, 480, 640, 480}, {1280, 960, 640, 480}};
+  for (auto& c : cases) {
+    int32_t w = 0, h = 0;
+    InterfaceLayoutSize(c.w, c.h, w, h);
+    EXPECT_EQ(w, c.lw) << c.w;
+    EXPECT_EQ(h, c.lh) << c.w;
+  }
+}
+
+class GameRootTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("startup_test_" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    oldRoot_ = platform::GameRoot();
+    platform::SetGameRoot(root_.string());
+    oldBoxes_ = platform::SetMessageBoxBackend(
+        [this](std::string_view caption, std::string_view text, platform::BoxIcon,
+               platform::BoxButtons) {
+          boxes_.push_back(std::string(caption) + "|" + std::string(text));
+          return platform::BoxResult::Ok;
+        });
+  }
+  void TearDown() override {
+    platform::SetMessageBoxBackend(std::move(oldBoxes_));
+    platform::SetGameRoot(oldRoot_);
+    fs::remove_all(root_);
+  }
+  fs::path root_;
+  std::string oldRoot_;
+  std::vector<std::string> boxes_;
+  platform::MessageBoxBackend oldBoxes_;
+};
+
+TEST_F(GameRootTest, MarkerIsCreatedThenFoundLeftOver) {
+  EXPECT_FALSE(SafeModeMarkerExists());
+  EXPECT_EQ(CheckSafeModeMarker(), MarkerState::Created);
+  EXPECT_TRUE(fs::exists(root_ / "ZKS.txt"));
+  // A run that did not end in order leaves it; the next start finds it and keeps it.
+  EXPECT_EQ(CheckSafeModeMarker(), MarkerState::LeftOver);
+  EXPECT_TRUE(SafeModeMarkerExists());
+  DeleteSafeModeMarker();
+  EXPECT_FALSE(SafeModeMarkerExists());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(GameRootTest, SafeModeChoiceAppliesSafeSettingsAndWritesConfig) {
+  RendererSettings savedRenderer = g_RendererSettings;
+  StartupOptions savedOptions = g_StartupOptions;
+  SoundSettings savedSound = g_SoundSettings;
+  g_RendererSettings.width = 1600;
+  g_RendererSettings.api = kApiDirect3D;
+
+  auto old = SetSafeModeDialog([] { return 0; });
+  OfferSafeMode();
+  EXPECT_EQ(g_RendererSettings.width, 1600);
+  EXPECT_FALSE(fs::exists(root_ / "config.cfg"));
+
+  SetSafeModeDialog([] { return 1; });
+  OfferSafeMode();
+  EXPECT_EQ(g_RendererSettings.width, 640);
+  EXPECT_EQ(g_RendererSettings.api, kApiSoftware);
+  EXPECT_EQ(g_RendererSettings.texDetail, 0);
+  EXPECT_TRUE(g_StartupOptions.noMovie);
+  EXPECT_TRUE(fs::exists(root_ / "config.cfg"));
+
+  // Headless, the offer's default is to run normally.
+  SetSafeModeDialog(nullptr);
+  g_RendererSettings.width = 1024;
+  OfferSafeMode();
+  EXPECT_EQ(g_RendererSettings.width, 1024);
+
+  SetSafeModeDialog(std::move(old));
+  g_RendererSettings = savedRenderer;
+  g_StartupOptions = savedOptions;
+  g_SoundSettings = savedSound;
+}
+
+TEST_F(GameRootTest, SecondInstanceIsRefused) {
+  ASSERT_TRUE(AcquireInstanceMutex());
+  platform::InstanceLock other;
+  EXPECT_FALSE(other.AcquireForGame());
+  ReleaseInstanceMutex();
+  EXPECT_TRUE(other.AcquireForGame());
+}
+
+// The pause reasons and the window procedure act on the game's scheduler.
+class GameStateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GamePauseState().Reset();
+    RunState() = GameRunState{};
+    GameScheduler().Init();
+    RegisterGameTasks();
+  }
+  void TearDown() override {
+    ClearGameSteps();
+    GamePauseState().Reset();
+    RunState() = GameRunState{};
+  }
+  bool LogicEnabled() { return GameScheduler().Task(RunState().logicTask).enabled != 0; }
+};
+
+TEST_F(GameStateTest, PauseReasonsNest) {
+  CGamePauseState& pause = GamePauseState();
+  EXPECT_TRUE(LogicEnabled());
+  pause.RemoveReason(0);  // at 0: nothing changes
+  EXPECT_EQ(pause.Count(0), 0);
+  EXPECT_FALSE(pause.Paused());
+
+  pause.AddReason(0);
+  pause.AddReason(0);
+  pause.AddReason(3);
+  EXPECT_TRUE(pause.Paused());
+  EXPECT_FALSE(LogicEnabled());
+  EXPECT_TRUE(GameScheduler().Task(RunState().interfaceTask).enabled);
+  pause.RemoveReason(0);
+  pause.RemoveReason(3);
+  EXPECT_TRUE(pause.Paused());
+  pause.RemoveReason(0);
+  EXPECT_FALSE(pause.Paused());
+  EXPECT_TRUE(LogicEnabled());
+
+  pause.AddReason(2);
+  pause.AddReason(2);
+  pause.ClearReason(2);
+  EXPECT_EQ(pause.Count(2), 0);
+  EXPECT_FALSE(pause.Paused());
+  pause.AddReason(7);  // out of range: a warning, nothing else
+  EXPECT_FALSE(pause.Paused());
+}
+
+TEST_F(GameStateTest, ActivationMessagesPauseOutsideNetworkGames) {
+  using namespace platform;
+  MainWindowProc(WM_ACTIVATE, MakeParam(WA_ACTIVE, 1), 0);  // minimised: deactivates
+  EXPECT_FALSE(RunState().appActive);
+  EXPECT_EQ(GamePauseState().Count(1), 1);
+  MainWindowProc(WM_ACTIVATE, MakeParam(WA_INACTIVE, 0), 0);
+  EXPECT_EQ(GamePauseState().Count(1), 1);  // never above one
+  MainWindowProc(WM_ACTIVATE, MakeParam(WA_ACTIVE, 0), 0);
+  EXPECT_TRUE(RunState().appActive);
+  EXPECT_TRUE(RunState().drawingEnabled);
+  EXPECT_EQ(GamePauseState().Count(1), 0);
+  EXPECT_FALSE(GamePauseState().Paused());
+
+  SetNetworkGameQuery([] { return true; });
+  MainWindowProc(WM_ACTIVATE, MakeParam(WA_INACTIVE, 0), 0);
+  EXPECT_FALSE(RunState().appActive);
+  EXPECT_FALSE(GamePauseState().Paused());
+}
+
+TEST_F(GameStateTest, WindowProcedureHandlesCloseSizeAndDoubleClick) {
+  using namespace platform;
+  std::vector<float> scales;
+  SetCursorScaleHook([&](float a, float b, float c, float d) { scales = {a, b, c, d}; });
+  RendererSettings saved = g_RendererSettings;
+  g_RendererSettings.windowed = 1;
+  g_RendererSettings.width = 640;
+  g_RendererSettings.height = 480;
+  MainWindowProc(WM_SIZE, SIZE_MINIMIZED, 0);  // no client area: ignored
+  EXPECT_TRUE(scales.empty());
+  MainWindowProc(WM_SIZE, SIZE_RESTORED, MakeParam(1280, 960));
+  EXPECT_EQ(scales, (std::vector<float>{0.5f, 0.5f, 0.5f, 0.5f}));
+
+  MainWindowProc(WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+  EXPECT_TRUE(RunState().doubleClick);
+  MainWindowProc(WM_MOUSEMOVE, 0, 0);
+  EXPECT_FALSE(RunState().doubleClick);
+
+  RunState().drawingEnabled = true;
+  MainWindowProc(WM_CLOSE, 0, 0);
+  EXPECT_TRUE(RunState().quit);
+  EXPECT_FALSE(RunState().drawingEnabled);
+  // After the close request activation changes nothing.
+  MainWindowProc(WM_ACTIVATE, MakeParam(WA_INACTIVE, 0), 0);
+  EXPECT_EQ(GamePauseState().Count(1), 0);
+  SetCursorScaleHook(nullptr);
+  g_RendererSettings = saved;
+}
+
+TEST_F(GameStateTest, ConsoleSavesAndLoadsTheGameTime) {
+  fs::path root = fs::temp_directory_path() / ("game_time_" + std::to_string(::getpid()));
+  fs::create_directories(root / "profiles" / "p");
+  std::string oldRoot = platform::GameRoot();
+  platform::SetGameRoot(root.string());
+  SetSaveProfileSource([] { return std::string("p"); });
+  RegisterConsoleCommands();
+  RegisterShellSaveHooks();
+  std::vector<std::string> replies;
+  auto oldSink = SetConsoleSink([&](std::string_view t, int) { replies.emplace_back(t); });
+
+  GameTime() = GameTimeWords{{1234, 5}, {25, 7}, 4, 2};
+  GamePauseState().AddReason(0);
+  ExecuteConsoleCommand("savegame Slot1");
+  GameTime() = GameTimeWords{};
+  ExecuteConsoleCommand("LOADGAME Slot1");
+  ExecuteConsoleCommand("LOADGAME missing");
+  ASSERT_EQ(replies.size(), 3u);
+  EXPECT_EQ(replies[0], "File Slot1 saved successfully");
+  EXPECT_EQ(replies[1], "File Slot1 loaded successfully");
+  EXPECT_EQ(replies[2], "Error. File missing could not be loaded");
+  EXPECT_EQ(GameTime().gameTime[0], 1234);
+  EXPECT_EQ(GameTime().timeWords[1], 7);
+  EXPECT_EQ(GameTime().screenMode, 4);
+  EXPECT_EQ(GameTime().viewState, 2);
+  EXPECT_TRUE(RunState().gameRunning);
+  EXPECT_FALSE(GamePauseState().Paused());
+
+  SetConsoleSink(std::move(oldSink));
+  ClearSaveHooks();
+  ClearLoadGameSteps();
+  SetSaveProfileSource(nullptr);
+  platform::SetGameRoot(oldRoot);
+  fs::remove_all(root);
+}
+
+}  // namespace
