@@ -111,5 +111,12 @@ void BlitSpriteTinted555(int32_t x, int32_t y, int32_t width, int32_t height,
                          const uint16_t* texels, int32_t textureWidth, int32_t textureHeight,
                          uint32_t tint, const SpriteSourceRect& source);
 
+// The same blit for the current format with an explicit key: a texel draws
+// when it has a bit of `key` set; key 0 draws every texel (pages without
+// transparency carry no key bit).
+void BlitSpriteTintedKey(int32_t x, int32_t y, int32_t width, int32_t height,
+                         const uint16_t* texels, int32_t textureWidth, int32_t textureHeight,
+                         uint32_t tint, const SpriteSourceRect& source, uint16_t key);
+
 // Float to 32-bit integer, round to nearest, ties to even; saturating.
 int32_t RasterRound(float value);

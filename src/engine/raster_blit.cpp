@@ -49,7 +49,7 @@ void BlitSpriteTinted(const TintFormat& f, int32_t x, int32_t y, int32_t width, 
       int64_t sourceCol = su + (col - x) * sw / width;
       if (sourceCol < 0 || sourceCol >= textureWidth) continue;
       uint16_t t = sourceTexels[sourceCol];
-      if (t & f.key) pixels[col] = Tint(f, t, r, g, b);
+      if (!f.key || (t & f.key)) pixels[col] = Tint(f, t, r, g, b);
     }
   }
 }
@@ -67,5 +67,14 @@ void BlitSpriteTinted555(int32_t x, int32_t y, int32_t width, int32_t height,
                          const uint16_t* texels, int32_t textureWidth, int32_t textureHeight,
                          uint32_t tint, const SpriteSourceRect& source) {
   BlitSpriteTinted(kTint555, x, y, width, height, texels, textureWidth, textureHeight, tint,
+                   source);
+}
+
+void BlitSpriteTintedKey(int32_t x, int32_t y, int32_t width, int32_t height,
+                         const uint16_t* texels, int32_t textureWidth, int32_t textureHeight,
+                         uint32_t tint, const SpriteSourceRect& source, uint16_t key) {
+  TintFormat format = PixelIs565 ? kTint565 : kTint555;
+  format.key = key;
+  BlitSpriteTinted(format, x, y, width, height, texels, textureWidth, textureHeight, tint,
                    source);
 }

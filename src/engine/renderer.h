@@ -14,6 +14,7 @@
 #include <cstdint>
 
 struct Vec3;
+struct Mat43;
 struct RendererSettings;  // the shell's system set-up record
 struct ShaderMode;        // one named render-state block
 struct CTextureSystem;
@@ -254,7 +255,38 @@ class CRenderer {
   }
   void ValidateShaderList(ShaderMode* table, int32_t count) { SetShaderTable(table, count); }
   void DrawSpecial() { DrawTexturePageOverview(); }
+  void SetClearEnable(bool colour, bool depth) { SetClearFlags(colour, depth); }
+  void SetColourRamps(uint32_t diffuse, uint32_t ambient, uint32_t rampStep, uint32_t rampBase,
+                      int32_t unused1, float overbrightScale, float lightX, float lightY,
+                      float lightZ, int32_t unused2) {
+    SetLightRamps(diffuse, ambient, rampStep, rampBase, unused1, overbrightScale, lightX, lightY,
+                  lightZ, unused2);
+  }
+  // The interface's form of the textured quads: one texture (a slot of the
+  // attached texture system) and one rectangle {left, top, right, bottom} of
+  // it per quad, corners in the order (left, top), (right, top), (right,
+  // bottom), (left, bottom). Mapped into the texture's page and drawn by the
+  // page form above; the texture is marked used this frame.
+  void DrawTexturedQuadsShaded(const Vec3* quads, int32_t count, const TexRect* rects,
+                               int32_t texture, const uint32_t* colours);
+  void DrawTexturedQuads(const Vec3* quads, int32_t count, const TexRect* rects, int32_t texture);
 };
+
+// Slot numbers and names of the operations, and the other names some of the
+// game's code uses for them.
+inline constexpr int32_t kRendererOperationCount = 107;
+const char* RendererOperationName(int32_t slot);  // null outside 0 .. 106
+struct RendererAlias {
+  const char* alias;
+  int32_t slot;
+};
+extern const RendererAlias kRendererAliases[6];
+// Slot of an operation by its name or one of its other names; -1 if none.
+int32_t RendererOperationSlot(const char* name);
+
+// The view matrix the renderer built last (ApplyCamera), for other modules.
+void PublishViewMatrix(const Mat43& view);
+const Mat43& PublishedViewMatrix();
 
 // Program-wide counters the renderers keep for the statistics displays.
 struct RendererStats {

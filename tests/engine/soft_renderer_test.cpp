@@ -1,0 +1,308 @@
+#include "engine/soft_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+
+#include "engine/entity.h"
+#include "engine/memory.h"
+#include "engine/model.h"
+#include "engine/texture.h"
+#include "scene_fixture.h"
+#include "shell/system_settings.h"
+
+namespace {
+
+uint32_t Checksum(const uint32_t* pixels, size_t count) {
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < count; ++i) {
+    h = (h ^ pixels[i]) * 16777619u;
+  }
+  return h;
+}
+
+class SoftRendererTest : public SceneTest {
+ protected:
+  void SetUp() override {
+    SceneTest::SetUp();
+    TexSysCreate();
+    ModSysCreate();
+    settings.api = kApiSoftware;
+    settings.width = 1024;
+    settings.height = 768;
+    settings.windowed = 1;
+    ASSERT_TRUE(renderer.Open(nullptr, nullptr, &settings));
+    renderer.AttachTextureSystem(TheTextureSystem());
+    renderer.AttachModelSet(TheModelSystem());
+  }
+  void TearDown() override {
+    renderer.Close();
+    ModSysDestroy();
+    TexSysDestroy();
+    SceneTest::TearDown();
+  }
+
+  // One texture: a checkerboard of 8-texel squares, red and white.
+  int32_t MakeChecker(uint32_t flags = 0, int32_t size = 64) {
+    CTexture& t = store.emplace_back();
+    std::memset(&t, 0, sizeof t);
+    t.flags = flags;
+    t.width = t.height = size;
+    t.uSize = t.vSize = float(size);
+    t.pixels = static_cast<uint32_t*>(MEM_ALLOC(size_t(size) * size * 4));
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x)  // bytes R, G, B, A
+        t.pixels[y * size + x] = ((x / 8 + y / 8) & 1) ? 0xFFFFFFFFu : 0xFF0000FFu;
+    TexSysBeginGroup("test");
+    uint8_t options[kTexOptionCount] = {0, 0, 0, 0, 0, 0};
+    TexSysSetLoadOptions(options);
+    int32_t slot = TexSysAddTexture(&t, 0);
+    TexSysBuildPages();
+    renderer.DownloadAllTexturePages();
+    return slot;
+  }
+
+  // A square of side `size` facing -z, centred on the origin, mapped once.
+  int32_t MakeSquare(int32_t slot, float size) {
+    float h = size / 2;
+    Vec3 corners[4] = {{-h, h, 0}, {h, h, 0}, {h, -h, 0}, {-h, -h, 0}};
+    TexCoord uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    int32_t handle = ModSysCreateSelfBuiltModel(1, 4, corners, uv, nullptr);
+    // Anticlockwise on screen: the front.
+    ModSysAddTriangle(0, 2, 1);
+    ModSysAddTriangle(0, 3, 2);
+    ModSysEndPrimitive(handle, 0, 0, uint16_t(slot));
+    renderer.PrepareModel(handle);
+    return handle;
+  }
+
+  CEntity PlaceEntity(ModelLodSet& set, int32_t handle, Vec3 position) {
+    set = ModelLodSet{{handle, 0, 0}, 1};
+    CEntity e;
+    e.model = &set;
+    e.position = position;
+    e.rotation = {0, 0, 0};
+    e.scale = {1, 1, 1};
+    e.colour = 0xFFFFFFFF;
+    e.flags = kEntVisible | kEntRebuildMatrix;
+    e.Transform(renderer.ViewMatrix());
+    return e;
+  }
+
+  uint16_t Pixel(int x, int y) { return renderer.ColourBuffer()[y * kSoftWidth + x]; }
+
+  RendererSettings settings;
+  CSoftwareRenderer renderer;
+  std::deque<CTexture> store;
+};
+
+TEST_F(SoftRendererTest, OpenForcesSixFortyByFourEighty) {
+  EXPECT_EQ(settings.width, 640);
+  EXPECT_EQ(settings.height, 480);
+  EXPECT_STREQ(renderer.GetDescription(), "Tarnwell SW Rasterizer");
+  EXPECT_STREQ(renderer.GetName(), "N/A");
+  void* pixels;
+  int32_t w, h, pitch;
+  BackBufferFormat format;
+  renderer.LockBackBuffer(&pixels, &w, &h, &pitch, &format);
+  EXPECT_EQ(pixels, renderer.ColourBuffer());
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 480);
+  EXPECT_EQ(pitch, 1280);
+  EXPECT_EQ(format, kBackBufferR5G6B5);
+}
+
+TEST_F(SoftRendererTest, OpenFailsWhenTheWindowCannotShowFrames) {
+  auto old = platform::SetPresenterFactory([](void*) { return nullptr; });
+  CSoftwareRenderer other;
+  RendererSettings s;
+  EXPECT_FALSE(other.Open(nullptr, nullptr, &s));
+  EXPECT_TRUE(Warned("cannot show frames"));
+  EXPECT_FALSE(other.BeginFrame());
+  other.Close();
+  platform::SetPresenterFactory(std::move(old));
+}
+
+TEST_F(SoftRendererTest, GoldenTexturedLitScene) {
+  int32_t slot = MakeChecker();
+  int32_t handle = MakeSquare(slot, 40.0f);
+  ASSERT_NE(renderer.PageTexture(TexSysGetTexture(slot)->pageIndex), nullptr);
+
+  ASSERT_TRUE(renderer.BeginFrame());
+  renderer.Clear();
+  renderer.SetLightRamps(0x00C08040, 0x00202020, 0, 0, 0, 1.0f, 0, -1, 0, 0);
+  renderer.SetCameraPosition(0, 10, -30);
+  renderer.SetCameraTarget(0, 0, 50);
+  renderer.ApplyCamera();
+  renderer.UpdateViewVolume();
+  ModelLodSet set;
+  CEntity near = PlaceEntity(set, handle, {0, 0, 40});
+  CEntity far = PlaceEntity(set, handle, {15, 5, 60});
+  renderer.DrawEntity(&far);
+  renderer.DrawEntity(&near);
+  // The nearer square hides the farther one where they overlap.
+  renderer.BeginOverlay();
+  renderer.Begin2D();
+  Vec3 bar[4] = {{0, 460, 1}, {320, 460, 1}, {320, 480, 1}, {0, 480, 1}};
+  uint32_t colours[4] = {0xFF00FF00, 0xFF0000FF, 0xFF0000FF, 0xFF00FF00};
+  renderer.DrawGouraudQuads(bar, 1, colours);
+  renderer.EndOverlay();
+  renderer.EndFrame();
+  renderer.Present();
+
+  uint32_t* pixels = nullptr;
+  int32_t w = 0, h = 0;
+  ASSERT_EQ(renderer.ReadBackBuffer(&pixels, &w, &h), 1);
+  ASSERT_EQ(w, 640);
+  ASSERT_EQ(h, 480);
+  // Rows come last screen row first, as 0x00BBGGRR.
+  auto at = [&](int x, int y) { return pixels[(479 - y) * 640 + x]; };
+  EXPECT_EQ(at(5, 470), 0x0000FF00u);  // the bar, untinted (drawn on the surface)
+  EXPECT_EQ(at(5, 5), 0u);             // background
+  uint32_t centre = at(320, 250);
+  EXPECT_NE(centre, 0u);
+  // Tinted: red at most 0xE0 of white, blue at most 0x60.
+  EXPECT_LE(centre & 0xFF, 0xE8u);
+  EXPECT_LE((centre >> 16) & 0xFF, 0x68u);
+  if (const char* dump = std::getenv("RC_DUMP_GOLDEN")) {  // to look at the picture
+    if (std::FILE* f = std::fopen(dump, "wb")) {
+      std::fprintf(f, "P6 640 480 255\n");
+      for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+          uint32_t p = at(x, y);
+          std::fputc(int(p & 0xFF), f), std::fputc(int((p >> 8) & 0xFF), f);
+          std::fputc(int((p >> 16) & 0xFF), f);
+        }
+      std::fclose(f);
+    }
+  }
+  EXPECT_EQ(Checksum(pixels, size_t(w) * h), 2486881627u) << "golden checksum";
+  std::free(pixels);
+}
+
+TEST_F(SoftRendererTest, TintCopiesUnchangedAboveF0AndWithLightingOff) {
+  ASSERT_TRUE(renderer.BeginFrame());
+  void* p;
+  int32_t w, h, pitch;
+  BackBufferFormat f;
+  renderer.LockBackBuffer(&p, &w, &h, &pitch, &f);
+  static_cast<uint16_t*>(p)[0] = 0xFFFF;
+  const struct {
+    uint32_t tint;
+    bool lighting;
+    uint16_t expected;
+  } cases[] = {{0x00F1F1F1, true, 0xFFFF}, {0x00F0F0F0, true, 0xEF7D}, {0x00808080, false, 0xFFFF}};
+  for (const auto& c : cases) {
+    renderer.SetLightRamps(c.tint, 0, 0, 0, 0, 1, 0, 0, 0, 0);
+    if (!c.lighting) renderer.DisableLighting();
+    renderer.BeginOverlay();
+    renderer.LockBackBuffer(&p, &w, &h, &pitch, &f);
+    EXPECT_EQ(static_cast<uint16_t*>(p)[0], c.expected) << std::hex << c.tint;
+    renderer.EndOverlay();
+  }
+}
+
+TEST_F(SoftRendererTest, PolylinesDrawLinesAndPoints) {
+  ASSERT_TRUE(renderer.BeginFrame());
+  PolylinePoint one{10, 10, 0, 0xFFFFFFFF};
+  renderer.BeginPolyline(kPolylineStrip);
+  renderer.DrawPolyline(1, &one);
+  EXPECT_EQ(Pixel(10, 10), 0);
+  PolylinePoint line[2] = {{10, 10, 0, 0xFFFFFFFF}, {20, 15, 0, 0}};
+  renderer.DrawPolyline(2, line);
+  EXPECT_EQ(Pixel(10, 10), 0xFFFF);
+  EXPECT_EQ(Pixel(20, 15), 0xFFFF);
+  PolylinePoint off[2] = {{10, 10, 0, 0xFFFFFFFF}, {700, 15, 0, 0}};
+  renderer.DrawPolyline(2, off);  // an end off screen: not drawn
+  EXPECT_EQ(Pixel(100, 10), 0);
+
+  renderer.BeginPolyline(7);  // ignored
+  EXPECT_EQ(renderer.PolylineMode(), kPolylineStrip);
+  renderer.BeginPolyline(kPolylinePoints);
+  renderer.SetCameraPosition(0, 0, -1);
+  renderer.SetCameraTarget(0, 0, 100);
+  renderer.ApplyCamera();
+  PolylinePoint points[3] = {{0, 0, 100, 0xFF0000FF}, {1000, 0, 100, 0xFF0000FF},
+                             {0, 0, -50, 0xFF0000FF}};
+  renderer.DrawPolyline(3, points);
+  int blue = 0;
+  for (int i = 0; i < 640 * 480; ++i) blue += renderer.ColourBuffer()[i] == 0x001F;
+  EXPECT_EQ(blue, 1);
+  EXPECT_EQ(Pixel(320, 240), 0x001F);
+}
+
+TEST_F(SoftRendererTest, SpritesPartlyOffScreenAreClipped) {
+  int32_t slot = MakeChecker(kTexFlagKeyedAlpha, 256);  // a whole page
+  int32_t page = TexSysGetTexture(slot)->pageIndex;
+  ASSERT_TRUE(renderer.BeginFrame());
+  renderer.Clear();
+  renderer.SetCameraPosition(0, 0, -1);
+  renderer.SetCameraTarget(0, 0, 100);
+  renderer.ApplyCamera();
+  // Sprites straddling the left, right, top and bottom edges and a corner.
+  Vec3 at[5] = {{-135, 0, 100}, {135, 0, 100}, {0, 101, 100}, {0, -101, 100}, {135, 101, 100}};
+  float sizes[5] = {20, 20, 20, 20, 20};
+  renderer.DrawSprites(5, at, nullptr, page, sizes, 0.0f, 512);
+  int drawn = 0;
+  for (int i = 0; i < 640 * 480; ++i) drawn += renderer.ColourBuffer()[i] != 0;
+  EXPECT_GT(drawn, 1000);
+  EXPECT_NE(Pixel(0, 240), 0);
+  EXPECT_NE(Pixel(639, 240), 0);
+}
+
+TEST_F(SoftRendererTest, ShaderChoosesFillersAndMinusOneChangesNothing) {
+  ShaderMode table[3] = {};
+  table[1].softwareFlags = 0x1;
+  table[2].softwareFlags = 0x100;
+  renderer.SetShaderTable(table, 3);
+  renderer.SetShader(1);
+  EXPECT_EQ(g_RasterVertices.OpaqueFiller, &FillTextured);
+  EXPECT_EQ(g_RasterVertices.KeyedFiller, &FillTexturedKeyed);
+  renderer.SetShader(-1);
+  EXPECT_EQ(renderer.CurrentShader(), 1);
+  renderer.SetShader(2);
+  EXPECT_EQ(g_RasterVertices.OpaqueFiller, &FillTexturedDepth);
+  EXPECT_EQ(g_RasterVertices.KeyedFiller, &FillTexturedDepth);
+  renderer.SetShader(5);  // beyond the table
+  EXPECT_EQ(renderer.CurrentShader(), 2);
+  ASSERT_TRUE(renderer.BeginFrame());
+  renderer.BeginOverlay();
+  EXPECT_EQ(g_RasterVertices.OpaqueFiller, &FillTextured);
+  renderer.EndOverlay();
+}
+
+TEST_F(SoftRendererTest, LostSurfaceSkipsTheFrameAndRestores) {
+  renderer.Display().Back()->MarkLost();
+  EXPECT_FALSE(renderer.BeginFrame());
+  EXPECT_TRUE(renderer.BeginFrame());
+}
+
+TEST_F(SoftRendererTest, ReadBackExpandsSixteenBitPixels) {
+  ASSERT_TRUE(renderer.BeginFrame());
+  Vec3 quad[4] = {{0, 0, 0}, {8, 0, 0}, {8, 8, 0}, {0, 8, 0}};
+  uint32_t red = 0xFFFF0000;
+  renderer.DrawFlatQuads(quad, 1, &red);
+  uint32_t* pixels = nullptr;
+  int32_t w, h;
+  ASSERT_EQ(renderer.ReadBackBuffer(&pixels, &w, &h), 1);
+  EXPECT_EQ(pixels[479 * 640 + 2], 0x000000FFu);
+  EXPECT_EQ(pixels[0], 0u);
+  std::free(pixels);
+}
+
+TEST(SoftRendererNames, ResultNamesAndOperationTable) {
+  EXPECT_STREQ(DirectXErrorName(0), "D3D_OK");
+  EXPECT_STREQ(DirectXErrorName(12345), "Unknown DirectDraw Error");
+  EXPECT_STREQ(RendererOperationName(48), "SetLightRamps");
+  EXPECT_STREQ(RendererOperationName(106), "Reserved106");
+  EXPECT_EQ(RendererOperationName(107), nullptr);
+  EXPECT_EQ(RendererOperationSlot("SetColourRamps"), 48);
+  EXPECT_EQ(RendererOperationSlot("SetClearEnable"), 21);
+  EXPECT_EQ(RendererOperationSlot("DrawSprites"), 94);
+  EXPECT_EQ(RendererOperationSlot("Nothing"), -1);
+}
+
+}  // namespace
