@@ -216,6 +216,8 @@ float CBusiness::GetTotalPrice() const {
   return sum;
 }
 
+float CBusiness::GetSlotCost(int slot) const { return GetCommodityBasePrice(GetSlotCommodity(slot)); }
+
 // ---- Rules ------------------------------------------------------------------
 
 int32_t HourRuleState(int32_t openHour, int32_t closeHour, int32_t hour) {

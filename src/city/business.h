@@ -152,6 +152,10 @@ class CBusiness {
   float GetRating() const;
   float GetSellValue() const { return 0.4f * GetRating(); }
   float GetTotalPrice() const;
+  // Per-slot figures as the panels read them: the selling price and the
+  // commodity's base cost of a used slot (0 past them).
+  float GetSlotPrice(int slot) const { return (slot >= 0 && slot < SlotCount()) ? Price[slot] : 0.0f; }
+  float GetSlotCost(int slot) const;
 
   // ---- Changes ----
   void Reset(int32_t index);
@@ -188,6 +192,9 @@ extern std::array<CBusiness, kMaxBusinesses> g_Businesses;
 
 CBusiness* GetBusiness(int32_t index);  // null outside the table
 CBusiness* GetBusinessInUse(int32_t index);  // null when outside or free
+
+// The panels' name for a type's stock capacity over an area.
+inline int32_t GetSetupCostForArea(int32_t units, int32_t type) { return GetStockCapacityForArea(units, type); }
 
 // The hour rule: closed before openHour, open from it, closed again from
 // closeHour when closeHour is above openHour.

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "city/blocks.h"
+#include "city/economy.h"
 #include "city/lane_network.h"
+#include "city/traffic.h"
 #include "city/road_topology.h"
 #include "engine/error.h"
 #include "engine/random_stream.h"
@@ -15,7 +17,11 @@ CRandomStream& StreetLightRandom() {
   return stream;
 }
 
-void RegisterCityRandomStreams() { StreetLightRandom(); }
+void RegisterCityRandomStreams() {
+  StreetLightRandom();
+  RegisterEconomyRandomStreams();
+  VehicleRandom();
+}
 
 namespace {
 

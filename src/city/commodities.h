@@ -21,6 +21,7 @@ struct CommodityRow {
   float Markup = 0;    // base price to default selling price
 };
 static_assert(sizeof(CommodityRow) == 28);
+using CommodityType = CommodityRow;  // the name the panels and scripts use
 static_assert(std::endian::native == std::endian::little, "records are saved as they lie in memory");
 
 extern std::array<CommodityRow, kCommodityCount> g_Commodities;
