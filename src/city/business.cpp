@@ -130,6 +130,8 @@ int32_t CBusiness::GetTypeNameId() const {
   return t ? t->NameTextId : kNoTypeNameTextId;
 }
 
+CPlayer* CBusiness::GetOwner() const { return Owner >= 1 ? City().session->GetPlayer(Owner) : nullptr; }
+
 bool CBusiness::OwnerIsPlayer() const { return IsPlayerNumber(Owner); }
 
 std::string CBusiness::GetOwnerLabel(const char* cityName) const {

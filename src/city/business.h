@@ -13,6 +13,7 @@
 
 class CBuilding;
 class CPerson;
+class CPlayer;
 
 inline constexpr int kMaxBusinesses = 600;
 inline constexpr int kSlotsPerBusiness = kMaxTypeCommodities;
@@ -129,6 +130,7 @@ class CBusiness {
   int32_t GetFootprintUnits() const;
   int32_t GetTypeNameId() const;
   int32_t GetOwnerNumber() const { return Owner; }
+  CPlayer* GetOwner() const;  // null for the city or a free record
   bool OwnerIsPlayer() const;
   int32_t GetFirstPerson() const { return FirstResident; }
   std::string GetOwnerLabel(const char* cityName) const;
