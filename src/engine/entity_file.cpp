@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/error.h"
+#include "engine/file_bytes.h"
 #include "engine/memory.h"
 #include "engine/model_file.h"
 #include "engine/texture_file.h"
@@ -13,10 +14,7 @@ namespace {
 
 EntLoadProgressProc g_progress = nullptr;
 
-[[noreturn]] void Fatal(const std::string& message) {
-  ReportError(0, 0, message.c_str());
-  std::abort();  // not reached: level 0 ends the program
-}
+[[noreturn]] void Fatal(const std::string& message) { FatalFileError(message, ""); }
 
 // The texture directory's names, in order.
 std::vector<std::string> DirectoryNames(const uint8_t* directory, size_t size) {

@@ -1,9 +1,11 @@
 #include "engine/file_bytes.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "engine/error.h"
 #include "platform/paths.h"
 
 namespace {
@@ -32,4 +34,10 @@ bool WriteWholeGameFile(std::string_view game_name, std::span<const uint8_t> byt
   if (!file) return false;
   bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
   return std::fclose(file.release()) == 0 && ok;
+}
+
+void FatalFileError(std::string_view text, std::string_view path) {
+  std::string message = std::string(text) + std::string(path);
+  ReportError(0, 0, message.c_str());
+  std::abort();  // not reached: level 0 ends the program
 }

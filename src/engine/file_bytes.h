@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -14,6 +15,15 @@ bool ReadWholeGameFile(std::string_view game_name, std::vector<uint8_t>& out,
                        size_t limit = size_t{1} << 30);
 // Writes a whole file (game name), creating its folder when needed.
 bool WriteWholeGameFile(std::string_view game_name, std::span<const uint8_t> bytes);
+
+// Stores a reason for refusing a file and returns false.
+inline bool RefuseFile(std::string& reason, const char* why) {
+  reason = why;
+  return false;
+}
+// A fatal error made of a text followed directly by a path (the loaders'
+// form); does not return.
+[[noreturn]] void FatalFileError(std::string_view text, std::string_view path);
 
 // Appends records to a byte vector.
 struct ByteWriter {

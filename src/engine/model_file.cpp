@@ -13,11 +13,6 @@ namespace {
 
 constexpr uint32_t kPrimitiveImageSize = 20;
 
-bool Fail(std::string& reason, const char* why) {
-  reason = why;
-  return false;
-}
-
 bool NameTerminated(const ModelNamedRecord& r) {
   return std::memchr(r.name, 0, sizeof r.name) != nullptr;
 }
@@ -46,24 +41,24 @@ bool ParseModelFile(std::span<const uint8_t> bytes, ModelFileData& out, std::str
   ByteReader r(bytes);
   uint16_t major = 0, minor = 0, v = 0, p = 0, f = 0, d = 0;
   uint32_t flags = 0;
-  if (!(r.Get(major) && r.Get(minor) && r.Get(flags))) return Fail(reason, "file too short");
-  if (major != 0 || minor != 1) return Fail(reason, "version");
-  if (!(r.Get(v) && r.Get(p) && r.Get(f) && r.Get(d))) return Fail(reason, "file too short");
+  if (!(r.Get(major) && r.Get(minor) && r.Get(flags))) return RefuseFile(reason, "file too short");
+  if (major != 0 || minor != 1) return RefuseFile(reason, "version");
+  if (!(r.Get(v) && r.Get(p) && r.Get(f) && r.Get(d))) return RefuseFile(reason, "file too short");
   if (v != 0) {
-    if (!(flags & kModelSectionPositions)) return Fail(reason, "vertices without positions");
-    if (!(flags & kModelSectionTexCoords)) return Fail(reason, "vertices without texture coordinates");
-    if (f == 0) return Fail(reason, "vertices without frames");
+    if (!(flags & kModelSectionPositions)) return RefuseFile(reason, "vertices without positions");
+    if (!(flags & kModelSectionTexCoords)) return RefuseFile(reason, "vertices without texture coordinates");
+    if (f == 0) return RefuseFile(reason, "vertices without frames");
   }
-  if (p != 0 && !(flags & kModelSectionPrimitives)) return Fail(reason, "primitive count without primitives");
-  if (d != 0 && !(flags & kModelSectionDirectory)) return Fail(reason, "directory size without directory");
+  if (p != 0 && !(flags & kModelSectionPrimitives)) return RefuseFile(reason, "primitive count without primitives");
+  if (d != 0 && !(flags & kModelSectionDirectory)) return RefuseFile(reason, "directory size without directory");
   out.vertexCount = v;
   out.frameCount = f;
   if (v != 0) {
     size_t count = static_cast<size_t>(f) * v;
-    if (r.Remaining() / sizeof(Vec3) < count) return Fail(reason, "positions pass the end of the file");
+    if (r.Remaining() / sizeof(Vec3) < count) return RefuseFile(reason, "positions pass the end of the file");
     out.positions.resize(count);
     r.GetBytes(out.positions.data(), count * sizeof(Vec3));
-    if (r.Remaining() / sizeof(TexCoord) < v) return Fail(reason, "texture coordinates pass the end of the file");
+    if (r.Remaining() / sizeof(TexCoord) < v) return RefuseFile(reason, "texture coordinates pass the end of the file");
     out.uvs.resize(v);
     r.GetBytes(out.uvs.data(), v * sizeof(TexCoord));
   }
@@ -73,48 +68,48 @@ bool ParseModelFile(std::span<const uint8_t> bytes, ModelFileData& out, std::str
     for (ModelFileData::Primitive& prim : out.primitives) {
       uint16_t count = 0;
       if (!(r.Get(prim.key) && r.Get(prim.texture) && r.Get(count))) {
-        return Fail(reason, "primitives pass the end of the file");
+        return RefuseFile(reason, "primitives pass the end of the file");
       }
       total += count;
-      if (total > kMaxModelIndices) return Fail(reason, "more than 32000 indices");
-      if (count % 3 != 0) return Fail(reason, "index count not a multiple of 3");
+      if (total > kMaxModelIndices) return RefuseFile(reason, "more than 32000 indices");
+      if (count % 3 != 0) return RefuseFile(reason, "index count not a multiple of 3");
       prim.indices.resize(count);
       if (!r.GetBytes(prim.indices.data(), count * sizeof(uint16_t))) {
-        return Fail(reason, "indices pass the end of the file");
+        return RefuseFile(reason, "indices pass the end of the file");
       }
       for (uint16_t index : prim.indices) {
-        if (index >= v) return Fail(reason, "index beyond the vertices");
+        if (index >= v) return RefuseFile(reason, "index beyond the vertices");
       }
     }
   }
   if (d != 0) {
     std::vector<uint8_t> block(d);
-    if (!r.GetBytes(block.data(), d)) return Fail(reason, "directory passes the end of the file");
-    if (!SplitDirectory(block, out.textures)) return Fail(reason, "directory not ended by a zero byte");
+    if (!r.GetBytes(block.data(), d)) return RefuseFile(reason, "directory passes the end of the file");
+    if (!SplitDirectory(block, out.textures)) return RefuseFile(reason, "directory not ended by a zero byte");
     for (const ModelFileData::Primitive& prim : out.primitives) {
-      if (prim.texture >= out.textures.size()) return Fail(reason, "texture index beyond the directory");
+      if (prim.texture >= out.textures.size()) return RefuseFile(reason, "texture index beyond the directory");
     }
   }
   if (flags & kModelSectionFrames) {
     out.hasFrameRecords = true;
-    if (!r.Get(out.frameRecordCount) || out.frameRecordCount < 0) return Fail(reason, "bad frame-record count");
+    if (!r.Get(out.frameRecordCount) || out.frameRecordCount < 0) return RefuseFile(reason, "bad frame-record count");
     size_t count = static_cast<size_t>(f) * static_cast<size_t>(out.frameRecordCount);
-    if (r.Remaining() / sizeof(ModelFrameRecord) < count) return Fail(reason, "frame records pass the end of the file");
+    if (r.Remaining() / sizeof(ModelFrameRecord) < count) return RefuseFile(reason, "frame records pass the end of the file");
     out.frameRecords.resize(count);
     r.GetBytes(out.frameRecords.data(), count * sizeof(ModelFrameRecord));
   }
   if (flags & kModelSectionNamed) {
     out.hasNamedRecords = true;
     int32_t m = 0;
-    if (!r.Get(m) || m < 0) return Fail(reason, "bad named-record count");
+    if (!r.Get(m) || m < 0) return RefuseFile(reason, "bad named-record count");
     if (r.Remaining() / sizeof(ModelNamedRecord) < static_cast<size_t>(m)) {
-      return Fail(reason, "named records pass the end of the file");
+      return RefuseFile(reason, "named records pass the end of the file");
     }
     out.namedRecords.resize(static_cast<size_t>(m));
     r.GetBytes(out.namedRecords.data(), out.namedRecords.size() * sizeof(ModelNamedRecord));
     for (const ModelNamedRecord& n : out.namedRecords) {
       if (!NameTerminated(n) || n.firstVertex > n.lastVertex || n.lastVertex >= v) {
-        return Fail(reason, "bad named record");
+        return RefuseFile(reason, "bad named record");
       }
     }
   }
@@ -123,34 +118,34 @@ bool ParseModelFile(std::span<const uint8_t> bytes, ModelFileData& out, std::str
 
 bool EncodeModelFile(const ModelFileData& m, std::vector<uint8_t>& out, std::string& reason) {
   const size_t v = m.vertexCount;
-  if (v != 0 && m.frameCount == 0) return Fail(reason, "vertices without frames");
-  if (m.positions.size() != v * m.frameCount) return Fail(reason, "positions do not match the counts");
-  if (m.uvs.size() != v) return Fail(reason, "texture coordinates do not match the vertex count");
-  if (m.primitives.size() > 0xFFFF) return Fail(reason, "too many primitives");
+  if (v != 0 && m.frameCount == 0) return RefuseFile(reason, "vertices without frames");
+  if (m.positions.size() != v * m.frameCount) return RefuseFile(reason, "positions do not match the counts");
+  if (m.uvs.size() != v) return RefuseFile(reason, "texture coordinates do not match the vertex count");
+  if (m.primitives.size() > 0xFFFF) return RefuseFile(reason, "too many primitives");
   size_t total = 0;
   for (const ModelFileData::Primitive& prim : m.primitives) {
     total += prim.indices.size();
-    if (prim.indices.size() % 3 != 0) return Fail(reason, "index count not a multiple of 3");
-    if (!m.textures.empty() && prim.texture >= m.textures.size()) return Fail(reason, "texture index beyond the directory");
+    if (prim.indices.size() % 3 != 0) return RefuseFile(reason, "index count not a multiple of 3");
+    if (!m.textures.empty() && prim.texture >= m.textures.size()) return RefuseFile(reason, "texture index beyond the directory");
     for (uint16_t index : prim.indices) {
-      if (index >= v) return Fail(reason, "index beyond the vertices");
+      if (index >= v) return RefuseFile(reason, "index beyond the vertices");
     }
   }
-  if (total > static_cast<size_t>(kMaxModelIndices)) return Fail(reason, "more than 32000 indices");
+  if (total > static_cast<size_t>(kMaxModelIndices)) return RefuseFile(reason, "more than 32000 indices");
   ByteWriter dir;
   for (const std::string& name : m.textures) {
-    if (name.empty() || name.find('\0') != std::string::npos) return Fail(reason, "bad texture name");
+    if (name.empty() || name.find('\0') != std::string::npos) return RefuseFile(reason, "bad texture name");
     dir.PutBytes(name.data(), name.size());
     dir.Put(uint8_t{0});
   }
-  if (dir.bytes.size() > 0xFFFF) return Fail(reason, "texture directory too large");
+  if (dir.bytes.size() > 0xFFFF) return RefuseFile(reason, "texture directory too large");
   if (m.hasFrameRecords &&
       m.frameRecords.size() != static_cast<size_t>(m.frameCount) * static_cast<size_t>(std::max(m.frameRecordCount, 0))) {
-    return Fail(reason, "frame records do not match the counts");
+    return RefuseFile(reason, "frame records do not match the counts");
   }
   for (const ModelNamedRecord& n : m.namedRecords) {
     if (!NameTerminated(n) || n.firstVertex > n.lastVertex || n.lastVertex >= v) {
-      return Fail(reason, "bad named record");
+      return RefuseFile(reason, "bad named record");
     }
   }
   uint32_t flags = 0;
@@ -193,7 +188,7 @@ bool EncodeModelFile(const ModelFileData& m, std::vector<uint8_t>& out, std::str
 bool WriteModelFile(std::string_view game_name, const ModelFileData& model, std::string& reason) {
   std::vector<uint8_t> bytes;
   if (!EncodeModelFile(model, bytes, reason)) return false;
-  if (!WriteWholeGameFile(game_name, bytes)) return Fail(reason, "cannot write the file");
+  if (!WriteWholeGameFile(game_name, bytes)) return RefuseFile(reason, "cannot write the file");
   return true;
 }
 
@@ -206,7 +201,7 @@ bool NormaliseModelVertices(ModelFileData& m, std::string& reason) {
     for (uint16_t& index : prim.indices) {
       auto it = mapped.find(index);
       if (it == mapped.end()) {
-        if (source.size() >= 0xFFFF) return Fail(reason, "too many vertices once split");
+        if (source.size() >= 0xFFFF) return RefuseFile(reason, "too many vertices once split");
         it = mapped.emplace(index, static_cast<uint16_t>(source.size())).first;
         users[index].push_back(static_cast<uint32_t>(source.size()));
         source.push_back(index);
@@ -226,10 +221,10 @@ bool NormaliseModelVertices(ModelFileData& m, std::string& reason) {
     for (uint32_t old = rec.firstVertex; old <= rec.lastVertex && old < v; ++old) {
       made.insert(made.end(), users[old].begin(), users[old].end());
     }
-    if (made.empty()) return Fail(reason, "a group names no used vertex");
+    if (made.empty()) return RefuseFile(reason, "a group names no used vertex");
     auto [lo, hi] = std::minmax_element(made.begin(), made.end());
     if (static_cast<size_t>(*hi - *lo + 1) != made.size()) {
-      return Fail(reason, "a group's vertices are not contiguous once split per primitive");
+      return RefuseFile(reason, "a group's vertices are not contiguous once split per primitive");
     }
     rec.firstVertex = static_cast<uint16_t>(*lo);
     rec.lastVertex = static_cast<uint16_t>(*hi);
@@ -244,19 +239,11 @@ bool NormaliseModelVertices(ModelFileData& m, std::string& reason) {
 
 namespace {
 
-std::string PathText(std::string_view path) { return std::string(path); }
-
-[[noreturn]] void Fatal(const char* text, std::string_view path) {
-  std::string message = std::string(text) + PathText(path);
-  ReportError(0, 0, message.c_str());
-  std::abort();  // not reached: level 0 ends the program
-}
-
 template <typename T>
 T* ActiveArray(size_t count, const char* failure, std::string_view path) {
   if (count == 0) return nullptr;
   void* block = MEM_ALLOC(sizeof(T) * count);
-  if (!block) Fatal(failure, path);
+  if (!block) FatalFileError(failure, path);
   return static_cast<T*>(block);
 }
 
@@ -264,7 +251,7 @@ template <typename T>
 T* StaticArray(size_t count, std::string_view path) {
   if (count == 0) return nullptr;
   void* block = MEM_STATIC_ALLOC(sizeof(T) * count);
-  if (!block) Fatal("Unable to allocate vertex memory for ", path);
+  if (!block) FatalFileError("Unable to allocate vertex memory for ", path);
   return static_cast<T*>(block);
 }
 
@@ -276,19 +263,19 @@ void FreeIfSet(void* block) {
 
 void ModLoadReadFile(std::string_view path, CModel** model_out, uint8_t** directory_out) {
   auto* model = static_cast<CModel*>(MEM_ALLOC(sizeof(CModel)));
-  if (!model) Fatal("Cannot allocate memory for new model file ", path);
+  if (!model) FatalFileError("Cannot allocate memory for new model file ", path);
   std::memset(static_cast<void*>(model), 0, sizeof(CModel));
   std::vector<uint8_t> bytes;
   if (!ReadWholeGameFile(path, bytes)) {
     MEM_FREE(model);
-    Fatal("Cannot open new model file ", path);
+    FatalFileError("Cannot open new model file ", path);
   }
   ModelFileData data;
   std::string reason;
   if (!ParseModelFile(bytes, data, reason)) {
     MEM_FREE(model);
-    if (reason == "version") Fatal("Model is not same version number ", path);
-    Fatal(("Model file is damaged (" + reason + "): ").c_str(), path);
+    if (reason == "version") FatalFileError("Model is not same version number ", path);
+    FatalFileError("Model file is damaged (" + reason + "): ", path);
   }
   const size_t v = data.vertexCount;
   model->vertexCount = data.vertexCount;
@@ -460,7 +447,7 @@ bool ModLoadReadImage(std::string_view path, CModel** model_out, uint8_t** direc
 
   // The entry is whole: build the model in static memory.
   auto* model = static_cast<CModel*>(MEM_STATIC_ALLOC(sizeof(CModel)));
-  if (!model) Fatal("Cannot allocate memory for new model file ", path);
+  if (!model) FatalFileError("Cannot allocate memory for new model file ", path);
   *model = head;
   ByteReader body({bytes.data() + r.Position(), r.Remaining()});
   if (v) {
@@ -493,7 +480,7 @@ bool ModLoadReadImage(std::string_view path, CModel** model_out, uint8_t** direc
   uint8_t* directory = nullptr;
   if (head.textureDirSize) {
     directory = static_cast<uint8_t*>(MEM_ALLOC(head.textureDirSize));
-    if (!directory) Fatal("Unable to allocate texture directory memory for ", path);
+    if (!directory) FatalFileError("Unable to allocate texture directory memory for ", path);
     std::memcpy(directory, bytes.data() + bytes.size() - head.textureDirSize, head.textureDirSize);
   }
   *model_out = model;
@@ -517,7 +504,7 @@ void ModLoadFreeModel(CModel* model, uint8_t* directory) {
 }
 
 void ModLoadModel(std::string_view path, CModel** model, uint8_t** directory) {
-  if (!CacheArchive().IsOpen()) Fatal("The cache archive is not open, needed by ", path);
+  if (!CacheArchive().IsOpen()) FatalFileError("The cache archive is not open, needed by ", path);
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!CacheArchive().Contains(path)) {
       CModel* temp = nullptr;
@@ -531,5 +518,5 @@ void ModLoadModel(std::string_view path, CModel** model, uint8_t** directory) {
     // A damaged entry is forgotten: prepare the file again.
     CacheArchive().Forget(path);
   }
-  Fatal("Cannot read the cached model ", path);
+  FatalFileError("Cannot read the cached model ", path);
 }

@@ -10,17 +10,6 @@
 
 namespace {
 
-bool Fail(std::string& reason, const char* why) {
-  reason = why;
-  return false;
-}
-
-[[noreturn]] void Fatal(const char* text, std::string_view path) {
-  std::string message = std::string(text) + std::string(path);
-  ReportError(0, 0, message.c_str());
-  std::abort();  // not reached: level 0 ends the program
-}
-
 bool SideOk(int64_t side) { return side >= 1 && side <= kMaxTextureSide; }
 
 // Reads width x height texels; false when they pass the end.
@@ -92,7 +81,7 @@ bool ReadEntryTexture(ByteReader& r, CTexture* record, std::string_view path) {
   if (!GetRecord(r, *record)) return false;
   size_t size = static_cast<size_t>(record->width) * static_cast<size_t>(record->height) * 4;
   record->pixels = static_cast<uint32_t*>(MEM_ALLOC(size));
-  if (!record->pixels) Fatal("Failed to allocate memory when loading ", path);
+  if (!record->pixels) FatalFileError("Failed to allocate memory when loading ", path);
   r.GetBytes(record->pixels, size);
   return true;
 }
@@ -111,21 +100,21 @@ bool ParseGtdFile(std::span<const uint8_t> bytes, std::vector<TextureImage>& out
   out.clear();
   ByteReader r(bytes);
   int32_t version = 0, count = 0;
-  if (!r.Get(version)) return Fail(reason, "file too short");
-  if (version != kGtdVersion) return Fail(reason, "version");
-  if (!r.Get(count) || count < 0) return Fail(reason, "bad texture count");
+  if (!r.Get(version)) return RefuseFile(reason, "file too short");
+  if (version != kGtdVersion) return RefuseFile(reason, "version");
+  if (!r.Get(count) || count < 0) return RefuseFile(reason, "bad texture count");
   // Each texture takes at least 12 bytes: a count beyond that is damage.
-  if (static_cast<size_t>(count) > r.Remaining() / 12) return Fail(reason, "texture count beyond the file");
+  if (static_cast<size_t>(count) > r.Remaining() / 12) return RefuseFile(reason, "texture count beyond the file");
   out.resize(static_cast<size_t>(count));
   for (TextureImage& t : out) {
     float w = 0, h = 0;
-    if (!r.Get(w) || !r.Get(h)) return Fail(reason, "texture header passes the end of the file");
+    if (!r.Get(w) || !r.Get(h)) return RefuseFile(reason, "texture header passes the end of the file");
     if (!(w >= 1 && w <= kMaxTextureSide && h >= 1 && h <= kMaxTextureSide)) {
-      return Fail(reason, "bad texture size");
+      return RefuseFile(reason, "bad texture size");
     }
     t.width = static_cast<int32_t>(w);
     t.height = static_cast<int32_t>(h);
-    if (!GetTexels(r, t)) return Fail(reason, "texels pass the end of the file");
+    if (!GetTexels(r, t)) return RefuseFile(reason, "texels pass the end of the file");
   }
   return true;
 }
@@ -151,10 +140,10 @@ bool ParseTextureFile(std::span<const uint8_t> bytes, TextureImage& out, std::st
   ByteReader r(bytes);
   uint16_t w = 0, h = 0;
   uint32_t format = 0;
-  if (!(r.Get(w) && r.Get(h) && r.Get(format))) return Fail(reason, "file too short");
-  if (!SideOk(w) || !SideOk(h)) return Fail(reason, "bad texture size");
+  if (!(r.Get(w) && r.Get(h) && r.Get(format))) return RefuseFile(reason, "file too short");
+  if (!SideOk(w) || !SideOk(h)) return RefuseFile(reason, "bad texture size");
   out = TextureImage{format, w, h, {}};
-  if (!GetTexels(r, out)) return Fail(reason, "texels pass the end of the file");
+  if (!GetTexels(r, out)) return RefuseFile(reason, "texels pass the end of the file");
   return true;
 }
 
@@ -273,12 +262,12 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!archive.Contains(path)) {
       std::vector<uint8_t> bytes;
-      if (!ReadWholeGameFile(path, bytes)) Fatal("Cannot open texture file ", path);
+      if (!ReadWholeGameFile(path, bytes)) FatalFileError("Cannot open texture file ", path);
       std::vector<TextureImage> images;
       std::string reason;
       if (!ParseGtdFile(bytes, images, reason)) {
-        if (reason == "version") Fatal("Incorrect Texture Version ", path);
-        Fatal("Error loading ", path);
+        if (reason == "version") FatalFileError("Incorrect Texture Version ", path);
+        FatalFileError("Error loading ", path);
       }
       ByteWriter w;
       w.Put(static_cast<int32_t>(images.size()));
@@ -288,7 +277,7 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
         w.PutBytes(image.texels.data(), image.texels.size());
       }
       if (!(archive.AddEntry(path) && archive.BeginWrite(path) && archive.Write(w.bytes.data(), w.bytes.size()))) {
-        Fatal("Cannot store in the cache archive ", path);
+        FatalFileError("Cannot store in the cache archive ", path);
       }
     }
     if (prepare_only) return true;
@@ -315,14 +304,14 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
     CTexture* records = nullptr;
     if (n > 0) {
       records = static_cast<CTexture*>(MEM_STATIC_ALLOC(sizeof(CTexture) * static_cast<size_t>(n)));
-      if (!records) Fatal("Failed to allocate memory when loading ", path);
+      if (!records) FatalFileError("Failed to allocate memory when loading ", path);
     }
     for (int32_t i = 0; i < n; ++i) ReadEntryTexture(r, &records[i], path);
     *textures = records;
     *count = n;
     return true;
   }
-  Fatal("Error loading ", path);
+  FatalFileError("Error loading ", path);
 }
 
 int32_t TexLoadTexture(std::string_view path) {
@@ -335,14 +324,14 @@ int32_t TexLoadTexture(std::string_view path) {
       if (!ReadWholeGameFile(path, bytes)) return -1;
       TextureImage image;
       std::string reason;
-      if (!ParseTextureFile(bytes, image, reason)) Fatal("Error loading ", path);
+      if (!ParseTextureFile(bytes, image, reason)) FatalFileError("Error loading ", path);
       PrepareImage(image);
       ByteWriter w;
       w.Put(int32_t{1});
       PutRecord(w, RecordOf(image));
       w.PutBytes(image.texels.data(), image.texels.size());
       if (!(archive.AddEntry(key) && archive.BeginWrite(key) && archive.Write(w.bytes.data(), w.bytes.size()))) {
-        Fatal("Cannot store in the cache archive ", path);
+        FatalFileError("Cannot store in the cache archive ", path);
       }
       TextureEntryInfo info{};
       archive.GetEntryInfo(&info, sizeof info);
@@ -372,7 +361,7 @@ int32_t TexLoadTexture(std::string_view path) {
     ByteReader r(bytes);
     int32_t n = 0;
     auto* record = static_cast<CTexture*>(MEM_STATIC_ALLOC(sizeof(CTexture)));
-    if (!record) Fatal("Failed to allocate memory when loading ", path);
+    if (!record) FatalFileError("Failed to allocate memory when loading ", path);
     if (!r.Get(n) || n != 1 || !ReadEntryTexture(r, record, path)) {
       archive.Forget(key);
       continue;
@@ -385,5 +374,5 @@ int32_t TexLoadTexture(std::string_view path) {
     archive.SetEntryInfo(&info, sizeof info);
     return slot;
   }
-  Fatal("Error loading ", path);
+  FatalFileError("Error loading ", path);
 }

@@ -34,7 +34,7 @@ TEST_F(ModelFileTest, FileRoundTrips) {
   EXPECT_EQ(back.primitives[1].indices, m.primitives[1].indices);
   EXPECT_EQ(back.positions.size(), 16u);
   EXPECT_FLOAT_EQ(back.positions[9].y, 1.0f);
-  EXPECT_EQ(back.frameRecords[1].tag, 8);
+  EXPECT_EQ(int32_t{back.frameRecords[1].tag}, 8);
   EXPECT_STREQ(back.namedRecords[0].name, "P_MAIN_MAP");
   std::vector<uint8_t> again;
   ASSERT_TRUE(EncodeModelFile(back, again, reason));
@@ -84,8 +84,8 @@ TEST_F(ModelFileTest, NormalisingNumbersVerticesByFirstUseAndKeepsGroups) {
   ASSERT_TRUE(NormaliseModelVertices(m, reason)) << reason;
   EXPECT_EQ(m.vertexCount, 8);  // vertex 7 was unused and is gone
   EXPECT_EQ(m.primitives[1].indices, (std::vector<uint16_t>{4, 5, 6, 4, 6, 7}));
-  EXPECT_EQ(m.namedRecords[0].firstVertex, 2);
-  EXPECT_EQ(m.namedRecords[0].lastVertex, 7);
+  EXPECT_EQ(int{m.namedRecords[0].firstVertex}, 2);
+  EXPECT_EQ(int{m.namedRecords[0].lastVertex}, 7);
   EXPECT_FLOAT_EQ(m.positions[5].x, 1.0f);  // the copy of shared vertex 2
   // Old vertices 4 to 6 end up as 7, 6 and 4: not one range any more.
   m = Quads(2);
