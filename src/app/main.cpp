@@ -1,15 +1,23 @@
 // cityrun: the game program.
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <string_view>
 
 #include <string>
 
 #include "engine/error.h"
+#include "engine/fullscreen_image.h"
+#include "engine/loading_screen.h"
+#include "engine/soft_renderer.h"
+#include "engine/texture.h"
 #include "platform/headless.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
 #include "shell/console.h"
 #include "shell/debug_flags.h"
+#include "shell/game_loop.h"
 #include "shell/startup.h"
 
 namespace platform {
@@ -35,6 +43,27 @@ void InstallSdlPlatform() {
     ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",
                  error.c_str());
   platform::InstallSdlInput();
+  platform::InstallSdlPresenter();
+}
+
+// The software renderer for API 2 and 3, and the loading screen of the game
+// start: up after the window with the items the loaders report, held until it
+// has been up 11 s.
+void InstallSoftwareRendererAndLoadingScreen() {
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  AddStartStep(StartPhase::AfterWindow, [] {
+    SetImageLanguage(g_StartupOptions.languageName);
+    LoadingScreenStart(3100);
+    if (TheTextureSystem()) TexSysSetProgressProc(LoadingScreenProgress);
+  });
+  AddStartStep(StartPhase::AfterParameters, [] {
+    while (LoadingElapsed() < 11000 && !RunState().quit) {
+      PumpMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    LoadingScreenFinish();
+    if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
+  });
 }
 
 }  // namespace
@@ -43,5 +72,6 @@ int main(int argc, char** argv) {
   SetConsoleSink(PrintToStandardError);
   ClearDebugFlags();
   InstallSdlPlatform();
+  InstallSoftwareRendererAndLoadingScreen();
   return WinMain(JoinCommandLine(argc, argv));
 }

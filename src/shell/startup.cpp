@@ -315,6 +315,7 @@ void CreateRenderer(RendererSettings& settings) {
       return;
     }
     if (api != kApiDirect3D) g_StartupOptions.performance = 0;
+    SetRenderer(shell.renderer.get());
   }
   shell.settings = &settings;
   if (shell.renderer && !settings.windowed)
@@ -355,7 +356,10 @@ void CreateMainWindow() {
     ReportError(0, 0, "Unable to create the main window.");
     return;
   }
-  if (shell.renderer) shell.renderer->Open(shell.window->NativeHandle(), nullptr, &s);
+  if (shell.renderer && !shell.renderer->Open(shell.window->NativeHandle(), nullptr, &s)) {
+    ReportError(0, 0, "Failed to open the renderer on the main window.");
+    return;
+  }
   SetCursorScales(640.0f / float(s.width), 480.0f / float(s.height), 1.0f, 1.0f);
 }
 
@@ -374,6 +378,7 @@ void DestroyMainWindow() {
     if (shell.renderer) shell.renderer->Close();
     shell.window.reset();
   }
+  if (GetRenderer() == shell.renderer.get()) SetRenderer(nullptr);
   shell.renderer.reset();
   RunState().quit = true;
 }
