@@ -1,0 +1,30 @@
+#pragma once
+// The scripting layer's own tables: the city objects (Block, BusinessInfo,
+// Business, Commodity with their constants), the people and game-rule tables
+// (People, Tweaks), the scripts' random numbers and the initial values.
+// Each registers into the state that CScript::Create is filling.
+#include <cstdint>
+
+class CScript;
+
+void RegisterBlockScriptTable(CScript& script);
+void RegisterBusinessScriptTables(CScript& script);  // BusinessInfo, Business and the kind constants
+void RegisterCommodityScriptTable(CScript& script);
+void RegisterBuildingInfoScriptTable(CScript& script);
+void RegisterPeopleScriptTable(CScript& script);
+// Clears the nine game-rule values before binding them.
+void RegisterTweaksScriptTable(CScript& script);
+void RegisterRandomScriptTable(CScript& script);
+void RegisterInitialValueScriptTable(CScript& script);
+
+// Game-rule flags that only scripts and the front end read.
+struct ScriptRuleFlags {
+  uint8_t cityBusinessesOwnable = 0;
+  uint8_t daysOff = 0;
+};
+ScriptRuleFlags& RuleFlags();
+
+// Makes people for People.Create: class, variant and extra (-1 = random).
+// The people code installs it; false when no person could be made.
+using PersonCreator = bool (*)(int32_t populationClass, int32_t variant, int32_t extra);
+void SetPersonCreator(PersonCreator creator);
