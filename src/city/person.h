@@ -8,8 +8,9 @@
 #include <array>
 #include <cstdint>
 
+#include "city/road_topology.h"  // kNoBlock
+
 inline constexpr int kMaxPeople = 2000;
-inline constexpr uint8_t kNoBlock = 255;
 inline constexpr int32_t kNoHousingScore = -99999999;
 inline constexpr float kNoShoppingScore = -100000000.0f;
 

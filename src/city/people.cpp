@@ -1,0 +1,1180 @@
+#include "city/people.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/commodities.h"
+#include "city/economy_services.h"
+#include "city/households.h"
+#include "city/population_classes.h"
+#include "city/road_topology.h"
+#include "city/timetables.h"
+#include "city/traffic.h"
+#include "engine/error.h"
+#include "engine/random_stream.h"
+#include "shell/save_game.h"
+
+std::array<PersonCycle, kMaxPeople> g_PersonCycles;
+std::array<CEntity, kMaxPeople> g_PersonEntities;
+
+namespace {
+
+PeopleSessionServices g_defaultSession;
+PeopleSessionServices* g_session = &g_defaultSession;
+std::array<uint8_t, kBlockCount * kBlockCount> g_nextHop;
+
+constexpr int32_t kRingOrder[8] = {1, 3, 2, 6, 4, 12, 8, 9};
+enum WalkResult { kBusy, kDone, kRide };
+
+PersonCycle& CycleOf(const CPerson& p) { return g_PersonCycles[p.Index]; }
+CBlock* BlockOf(int32_t block) { return GetBlock(block); }
+
+int32_t RandomRailroadBlock() { return kRailroadBlocks[PeopleRandom().Range(4)]; }
+
+float RingRadius(const PersonCycle& c) { return static_cast<float>(c.StartChoice) + 35.0f; }
+
+int RingPos(int32_t code) {
+  for (int i = 0; i < 8; ++i) {
+    if (kRingOrder[i] == code) return i;
+  }
+  return -1;
+}
+
+// Side code of a point relative to a block centre (corners combine two).
+int32_t SideOfPoint(float x, float z) {
+  int32_t code = 0;
+  if (x >= 31) code |= 2;
+  if (x <= -31) code |= 8;
+  if (z >= 31) code |= 1;
+  if (z <= -31) code |= 4;
+  return code;
+}
+
+void RingPoint(int32_t code, float r, float& x, float& z) {
+  x = (code & 2) ? r : (code & 8) ? -r : 0.0f;
+  z = (code & 1) ? r : (code & 4) ? -r : 0.0f;
+}
+
+int32_t OppositeSide(int32_t side) {
+  switch (side) {
+    case 1: return 4;
+    case 4: return 1;
+    case 2: return 8;
+    case 8: return 2;
+    default: return 0;
+  }
+}
+
+int SideNodeIndex(int32_t side) {
+  switch (side) {
+    case 1: return kSideNorth;
+    case 4: return kSideSouth;
+    case 2: return kSideEast;
+    default: return kSideWest;
+  }
+}
+
+float WorldX(const PersonCycle& c) { return c.Motion.X - kMotionOffsetX; }
+float WorldZ(const PersonCycle& c) { return c.Motion.Z - kMotionOffsetZ; }
+
+void SyncPosition(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  p.PositionX = WorldX(c);
+  p.PositionZ = WorldZ(c);
+  CEntity& e = g_PersonEntities[p.Index];
+  e.position = Vec3{p.PositionX, 0.5f, p.PositionZ};
+  e.rotation = Vec3{0, c.Motion.Heading, 0};
+}
+
+void Teleport(CPerson& p, float worldX, float worldZ) {
+  PersonCycle& c = CycleOf(p);
+  c.Motion.X = c.Motion.TargetX = worldX + kMotionOffsetX;
+  c.Motion.Z = c.Motion.TargetZ = worldZ + kMotionOffsetZ;
+  SyncPosition(p);
+}
+
+// Starts a straight move to a world point (target cut to whole units).
+void MoveTo(CPerson& p, float worldX, float worldZ) {
+  PersonCycle& c = CycleOf(p);
+  c.Motion.TargetX = std::trunc(worldX + kMotionOffsetX);
+  c.Motion.TargetZ = std::trunc(worldZ + kMotionOffsetZ);
+  c.Flags |= kFlagMoving;
+  c.Mode = kModeWhenStill;
+}
+
+void MoveToRelative(CPerson& p, float x, float z) {
+  const CBlock* b = BlockOf(p.CurrentBlock);
+  MoveTo(p, (b ? b->CentreX : 0.0f) + x, (b ? b->CentreZ : 0.0f) + z);
+}
+
+void RelativePosition(const CPerson& p, float& x, float& z) {
+  const PersonCycle& c = CycleOf(p);
+  const CBlock* b = BlockOf(p.CurrentBlock);
+  x = WorldX(c) - (b ? b->CentreX : 0.0f);
+  z = WorldZ(c) - (b ? b->CentreZ : 0.0f);
+}
+
+// True on arrival.
+bool StepMotion(PersonMotion& m) {
+  float dx = m.TargetX - m.X, dz = m.TargetZ - m.Z;
+  if (std::fabs(dz) >= std::fabs(dx)) {
+    if (dz != 0) m.Heading = dz > 0 ? 180.0f : 0.0f;
+  } else {
+    m.Heading = dx > 0 ? 90.0f : -90.0f;
+  }
+  float d2 = dx * dx + dz * dz;
+  if (d2 <= m.Step * m.Step) {
+    m.X = m.TargetX;
+    m.Z = m.TargetZ;
+    return true;
+  }
+  float scale = m.Step / std::sqrt(d2);
+  m.X += dx * scale;
+  m.Z += dz * scale;
+  return false;
+}
+
+void ChangeBlockCount(int32_t block, int32_t change) {
+  if (CBlock* b = BlockOf(block)) b->PeopleInside = std::max(0, b->PeopleInside + change);
+}
+
+void DrawTimetable(CPerson& p) {
+  int32_t t = DrawDailyObjective(ObjectiveClassForPerson(p.Kind, p.IsHoused()));
+  p.DayTimetable = t < 0 ? 255 : static_cast<uint8_t>(t);
+}
+
+void DoorOf(int32_t buildingId, float door[3]) {
+  const CBuilding* b = GetBuilding(buildingId);
+  door[0] = b ? b->CentreX : 0.0f;
+  door[1] = 0.5f;
+  door[2] = b ? b->CentreZ : 0.0f;
+  if (b != nullptr && b->Visual.DoorCount > 0) {
+    door[0] += b->Visual.Doors[0].x;
+    door[2] += b->Visual.Doors[0].z;
+  }
+}
+
+void BlockReferencePoint(int32_t block, float door[3]) {
+  const CBlock* b = BlockOf(block);
+  door[0] = b ? b->CentreX : 0.0f;
+  door[1] = 0.5f;
+  door[2] = b ? b->CentreZ : 0.0f;
+}
+
+// ---- Walking --------------------------------------------------------------------
+
+// Out of a building or the underground, onto the street at 37 units.
+void LeaveTransit(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  c.Flags &= ~kFlagOffStreet;
+  ChangeBlockCount(p.CurrentBlock, 1);
+  float x, z;
+  RelativePosition(p, x, z);
+  if (std::fabs(x) >= std::fabs(z)) {
+    x = x < 0 ? -kRingStreet : kRingStreet;
+  } else {
+    z = z < 0 ? -kRingStreet : kRingStreet;
+  }
+  const CBlock* b = BlockOf(p.CurrentBlock);
+  Teleport(p, (b ? b->CentreX : 0.0f) + x, (b ? b->CentreZ : 0.0f) + z);
+  int32_t side = SideOfPoint(x, z);
+  c.Side = RingPos(side) >= 0 ? side : 4;
+}
+
+int CurrentRingPos(const CPerson& p) {
+  const PersonCycle& c = CycleOf(p);
+  int pos = RingPos(c.Side);
+  if (pos >= 0) return pos;
+  float x, z;
+  RelativePosition(p, x, z);
+  pos = RingPos(SideOfPoint(x, z));
+  return pos >= 0 ? pos : 4;
+}
+
+// Round the ring to the side nearest the leg target, then straight to it.
+// True once the person stands at the target.
+bool WalkLeg(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  float r = RingRadius(c);
+  switch (c.RingPhase) {
+    case 0: {
+      float& tx = c.LegTarget[0];
+      float& tz = c.LegTarget[2];
+      if (std::fabs(tx) >= std::fabs(tz)) {
+        tx = tx < 0 ? -kRingStreet : kRingStreet;
+      } else {
+        tz = tz < 0 ? -kRingStreet : kRingStreet;
+      }
+      int goal = RingPos(SideOfPoint(tx, tz));
+      int present = CurrentRingPos(p);
+      c.RingGoal = goal >= 0 ? goal : present;
+      c.EntrySide = kRingOrder[present];
+      c.ExitSide = kRingOrder[c.RingGoal];
+      int diff = present - c.RingGoal;
+      bool forward = (diff < 1 && std::abs(diff) < 5) || (diff >= 1 && std::abs(diff) > 3);
+      if (forward) {
+        c.Flags &= ~kFlagBackward;
+      } else {
+        c.Flags |= kFlagBackward;
+      }
+      c.Flags |= kFlagRingWalk;
+      c.RingPhase = 1;
+      [[fallthrough]];
+    }
+    case 1: {
+      int present = CurrentRingPos(p);
+      if (present != c.RingGoal) {
+        int next = (present + ((c.Flags & kFlagBackward) ? 7 : 1)) % 8;
+        c.Side = kRingOrder[next];
+        float x, z;
+        RingPoint(c.Side, r, x, z);
+        MoveToRelative(p, x, z);
+        return false;
+      }
+      c.Flags &= ~kFlagRingWalk;
+      c.RingPhase = 2;
+      MoveToRelative(p, c.LegTarget[0], c.LegTarget[2]);
+      return false;
+    }
+    case 2:
+      c.RingPhase = 0;
+      return true;
+    default:
+      c.RingPhase = 0;
+      return false;
+  }
+}
+
+void SetLegTargetWorld(CPerson& p, const float world[3]) {
+  PersonCycle& c = CycleOf(p);
+  const CBlock* b = BlockOf(p.CurrentBlock);
+  c.LegTarget[0] = world[0] - (b ? b->CentreX : 0.0f);
+  c.LegTarget[1] = 0.5f;
+  c.LegTarget[2] = world[2] - (b ? b->CentreZ : 0.0f);
+  c.RingPhase = 0;
+}
+
+void ReleaseCrossing(PersonCycle& c) {
+  if (c.CrossNode >= 0) RemoveJunctionWalker(c.CrossNode, c.CrossDirection);
+  c.CrossNode = -1;
+  c.CrossDirection = 0;
+  c.Flags &= ~kFlagCrossing;
+}
+
+// Plans the next block of a walk: the corner to cross from and the point on
+// the far side. False when there is no walking route.
+bool PlanCrossing(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  uint8_t next = GetNextBlockToward(p.CurrentBlock, p.TargetBlock);
+  if (next == kNextHopRide || next >= kBlockCount) return false;
+  c.NextBlock = next;
+  const CBlock* here = BlockOf(p.CurrentBlock);
+  const CBlock* there = BlockOf(next);
+  int32_t exit = 0;
+  if (there->CentreX > here->CentreX) exit = 2;
+  if (there->CentreX < here->CentreX) exit = 8;
+  if (there->CentreZ > here->CentreZ) exit = 1;
+  if (there->CentreZ < here->CentreZ) exit = 4;
+  if (exit == 0) exit = 1;
+  float x, z;
+  RelativePosition(p, x, z);
+  int32_t across = (exit == 1 || exit == 4) ? (x >= 0 ? 2 : 8) : (z >= 0 ? 1 : 4);
+  if (c.Side & across & ~exit) across = c.Side & across;
+  int32_t corner = exit | across;
+  float r = RingRadius(c);
+  RingPoint(corner, r, c.LegTarget[0], c.LegTarget[2]);
+  c.LegTarget[1] = 0.5f;
+  c.RingPhase = 0;
+  c.ExitSide = exit;
+  float fx, fz;
+  RingPoint(OppositeSide(exit) | across, r, fx, fz);
+  c.CrossX = there->CentreX + fx;
+  c.CrossZ = there->CentreZ + fz;
+  c.CrossDirection = across;
+  uint8_t node = here->SideNode[SideNodeIndex(exit)];
+  c.CrossNode = -1;
+  c.CrossStep = node == kNoNode ? -1 : node;
+  return true;
+}
+
+// Crosses the street to the next block; true once over.
+bool CrossStreet(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  if (c.CrossState == 0) {
+    int32_t node = c.CrossStep;
+    if (node >= 0 && !IsJunctionBoxClear(node, c.CrossDirection)) {
+      ++c.CrossWait;
+      return false;
+    }
+    if (node >= 0) {
+      AddJunctionWalker(node, c.CrossDirection);
+      c.CrossNode = node;
+    }
+    c.Flags |= kFlagCrossing;
+    c.CrossWait = 0;
+    c.CrossState = 1;
+    MoveTo(p, c.CrossX, c.CrossZ);
+    return false;
+  }
+  ReleaseCrossing(c);
+  c.CrossState = 0;
+  ChangeBlockCount(p.CurrentBlock, -1);
+  p.CurrentBlock = c.NextBlock;
+  ChangeBlockCount(p.CurrentBlock, 1);
+  p.SetBlockMemory(p.CurrentBlock, std::max(p.GetBlockMemory(p.CurrentBlock), 3));
+  float x, z;
+  RelativePosition(p, x, z);
+  int32_t side = SideOfPoint(x, z);
+  c.Side = RingPos(side) >= 0 ? side : c.Side;
+  return true;
+}
+
+WalkResult WalkToBlock(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  for (int guard = 0; guard < 4; ++guard) {
+    switch (c.LegState) {
+      case 0:
+        if (c.Flags & kFlagOffStreet) {
+          c.LegState = 4;
+          continue;
+        }
+        if (p.CurrentBlock == p.TargetBlock || BlockOf(p.TargetBlock) == nullptr) return kDone;
+        c.LegState = 3;
+        continue;
+      case 4:
+        LeaveTransit(p);
+        c.LegState = 3;
+        continue;
+      case 3:
+        if (p.CurrentBlock == p.TargetBlock) {
+          c.LegState = 0;
+          return kDone;
+        }
+        if (!PlanCrossing(p)) {
+          c.LegState = 0;
+          return kRide;
+        }
+        c.LegState = 1;
+        continue;
+      case 1:
+        if (!WalkLeg(p)) return kBusy;
+        c.LegState = 2;
+        continue;
+      case 2:
+        if (!CrossStreet(p)) return kBusy;
+        c.LegState = 3;
+        continue;
+      default:
+        c.LegState = 0;
+        continue;
+    }
+  }
+  return kBusy;
+}
+
+WalkResult RideToBlock(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  switch (c.LegState) {
+    case 0:
+      if (c.Flags & kFlagOffStreet) LeaveTransit(p);
+      c.LegTarget[0] = 0;
+      c.LegTarget[1] = 0.5f;
+      c.LegTarget[2] = -41;
+      c.RingPhase = 0;
+      c.LegState = 6;
+      [[fallthrough]];
+    case 6:
+      if (!WalkLeg(p)) return kBusy;
+      c.LegState = 7;
+      MoveToRelative(p, 0, -41);
+      return kBusy;
+    case 7: {
+      ChangeBlockCount(p.CurrentBlock, -1);
+      p.CurrentBlock = p.TargetBlock;
+      ChangeBlockCount(p.CurrentBlock, 1);
+      p.SetBlockMemory(p.CurrentBlock, std::max(p.GetBlockMemory(p.CurrentBlock), 3));
+      const CBlock* b = BlockOf(p.CurrentBlock);
+      Teleport(p, b->CentreX, b->CentreZ - 41);
+      c.Motion.Heading += 180;
+      c.LegState = 9;
+      MoveToRelative(p, 0, -38);
+      return kBusy;
+    }
+    case 9:
+      c.Side = 4;
+      c.LegState = 0;
+      return kDone;
+    default:
+      c.LegState = 0;
+      return kBusy;
+  }
+}
+
+// Walk to the door set as the leg target (world position), then go in.
+WalkResult WalkToDoor(CPerson& p, const float door[3]) {
+  PersonCycle& c = CycleOf(p);
+  switch (c.LegState) {
+    case 0:
+      if (c.Flags & kFlagOffStreet) LeaveTransit(p);
+      SetLegTargetWorld(p, door);
+      c.LegState = 6;
+      [[fallthrough]];
+    case 6:
+      if (!WalkLeg(p)) return kBusy;
+      c.Flags |= kFlagOffStreet;
+      c.SavedDestination.Block = kNoBlock;
+      ChangeBlockCount(p.CurrentBlock, -1);
+      c.LegState = 0;
+      return kDone;
+    default:
+      c.LegState = 0;
+      return kBusy;
+  }
+}
+
+// Walks or rides to p.TargetBlock by sub-states 3 and 4; `arrive` is the
+// sub-state after arrival. True when the sub-state moved on.
+bool TravelStep(CPerson& p, int32_t arrive) {
+  PersonCycle& c = CycleOf(p);
+  WalkResult r = c.SubState == 4 ? RideToBlock(p) : WalkToBlock(p);
+  if (r == kRide) {
+    c.SubState = 4;
+    c.LegState = 0;
+    return true;
+  }
+  if (r == kDone) {
+    c.SubState = arrive;
+    c.LegState = 0;
+    return true;
+  }
+  return false;
+}
+
+// ---- States ---------------------------------------------------------------------
+
+void LookForHouse(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  if (c.SubState == 0) {
+    if (!p.FindHomeBlock()) {
+      EnterState(p, kStateStrolling);
+      return;
+    }
+    c.SubState = 7;
+  }
+  if (c.SubState == 3 || c.SubState == 4) {
+    TravelStep(p, 7);
+    return;
+  }
+  int32_t r = p.ChooseResidence(p.TargetBlock);
+  CBusiness* b = GetBusinessInUse(r);
+  if (b == nullptr || !b->AddPerson(p)) {
+    EnterState(p, kStateStrolling);
+    return;
+  }
+  p.HomeBuilding = b->Building;
+  p.HomeBlock = static_cast<uint8_t>(b->GetBlock());
+  DoorOf(p.HomeBuilding, c.HomeDoor);
+  DrawTimetable(p);
+  if (b->OwnerIsPlayer()) Economy().players->AddRatingPoints(b->Owner, 50);
+  EnterState(p, kStateGoingHome);
+}
+
+void WalkHome(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  if (c.SubState == 0) {
+    if (p.HomeBlock == kNoBlock) {
+      p.HomeBlock = static_cast<uint8_t>(RandomRailroadBlock());
+      BlockReferencePoint(p.HomeBlock, c.HomeDoor);
+    }
+    p.TargetBlock = p.HomeBlock;
+    c.SubState = 3;
+  }
+  if (c.SubState == 3 || c.SubState == 4) {
+    TravelStep(p, 5);
+    return;
+  }
+  if (WalkToDoor(p, c.HomeDoor) != kDone) return;
+  for (int i = 0; i < 4; ++i) {
+    if (kRailroadBlocks[i] == p.HomeBlock) g_session->AddRailroadPassengers(i + 1, 5);
+  }
+  EnterState(p, kStateAtHome);
+}
+
+void GoToWork(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  if (c.SubState == 0) {
+    if (BlockOf(p.WorkBlock) == nullptr) {  // no work place: the day is spent as it is
+      EnterState(p, kStateAtWork);
+      return;
+    }
+    p.TargetBlock = p.WorkBlock;
+    c.SubState = 3;
+  }
+  if (c.SubState == 3 || c.SubState == 4) {
+    TravelStep(p, 5);
+    return;
+  }
+  if (WalkToDoor(p, c.WorkDoor) == kDone) EnterState(p, kStateAtWork);
+}
+
+// True when the trip is over.
+bool ShoppingTrip(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  switch (c.SubState) {
+    case 0: {
+      int32_t block = p.ChooseShoppingBlock();
+      if (block < 0) return true;
+      p.TargetBlock = static_cast<uint8_t>(block);
+      c.BoughtHere = 0;
+      c.SubState = 3;
+      c.LegState = 0;
+      return false;
+    }
+    case 3:
+    case 4:
+      TravelStep(p, 6);
+      return false;
+    case 5: {
+      float door[3];
+      DoorOf(p.Destination.Building, door);
+      if (WalkToDoor(p, door) != kDone) return false;
+      if (Buy(p)) c.BoughtHere = 1;
+      c.SubState = 6;
+      return false;
+    }
+    case 6:
+      if (p.ChooseShop()) {
+        DoorOf(p.Destination.Building, p.Destination.Position);
+        c.SubState = 5;
+        c.LegState = 0;
+        return false;
+      }
+      // Nothing suits here: another block after a purchase, else the trip ends
+      // (choosing the same block again would go round for ever).
+      if (!c.BoughtHere) return true;
+      c.SubState = 0;
+      return false;
+    default:
+      c.SubState = 0;
+      return false;
+  }
+}
+
+void Stroll(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  switch (c.SubState) {
+    case 0:
+      for (int tries = 0; tries < 256; ++tries) {
+        int32_t block = static_cast<int32_t>(PeopleRandom().Range(kBlockCount));
+        if (g_Blocks[block].InUse) {
+          p.TargetBlock = static_cast<uint8_t>(block);
+          c.SubState = 3;
+          c.LegState = 0;
+          return;
+        }
+      }
+      return;
+    case 3:
+    case 4:
+      TravelStep(p, 2);
+      return;
+    default: {
+      if (c.Flags & kFlagOffStreet) LeaveTransit(p);
+      int present = CurrentRingPos(p);
+      int next = (present + ((c.Flags & kFlagBackward) ? 7 : 1)) % 8;
+      c.Side = c.ExitSide = kRingOrder[next];
+      float x, z;
+      RingPoint(c.Side, RingRadius(c), x, z);
+      MoveToRelative(p, x, z);
+      return;
+    }
+  }
+}
+
+void Step(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  switch (c.State) {
+    case kStateLookForHouse: LookForHouse(p); break;
+    case kStateGoingHome: WalkHome(p); break;
+    case kStateGoingToWork: GoToWork(p); break;
+    case kStateMainShopping:
+    case kStateDiningOut:
+    case kStateSnack:
+    case kStateEntertainment:
+      if (ShoppingTrip(p)) EnterState(p, kStateStrolling);
+      break;
+    case kStateStayingOver:
+      if (ShoppingTrip(p)) EnterState(p, kStateGoingHome);
+      break;
+    case kStateStrolling: Stroll(p); break;
+    case kStateAtHome:
+    case kStateAsleep:
+    case kStateAtWork: break;
+    default: c.HourCountdown = kTicksPerGameHour; break;
+  }
+}
+
+class PeopleEconomyPlanner : public EconomyPeopleServices {
+ public:
+  void Replan(CPerson& person) override { ::Replan(person); }
+};
+
+class PeopleCounter : public CityPeopleServices {
+ public:
+  uint16_t PeopleInBlock(int32_t block) const override {
+    return static_cast<uint16_t>(std::clamp(::PeopleInBlock(block), 0, 65535));
+  }
+  uint8_t InterestTotal(int32_t block) const override {
+    uint32_t sum = 0;
+    for (int i = 0; i < g_PeopleCount; ++i) {
+      if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
+    }
+    return static_cast<uint8_t>(sum & 0xFF);
+  }
+};
+
+}  // namespace
+
+void SetPeopleSessionServices(PeopleSessionServices* s) { g_session = s ? s : &g_defaultSession; }
+
+void InstallPeopleServices() {
+  static PeopleEconomyPlanner planner;
+  static PeopleCounter counter;
+  SetEconomyPeopleServices(&planner);
+  SetCityPeopleServices(&counter);
+}
+
+// ---- Life -----------------------------------------------------------------------
+
+void ResetPeopleTables() { g_nextHop.fill(kNextHopUnknown); }
+
+void ResetPeople() {
+  ClearPersonRecords();
+  for (int i = 0; i < kMaxPeople; ++i) {
+    g_PersonCycles[i] = PersonCycle{};
+    CEntity& e = g_PersonEntities[i];
+    e.Reset();
+    e.objectKind = static_cast<int16_t>((i & 4) ? 1 : 2);
+    e.index = i;
+    e.flags = 0;
+  }
+  for (CBlock& b : g_Blocks) b.PeopleInside = 0;
+}
+
+CPerson* CreatePerson(int32_t kind, int32_t socialClass, int32_t preferenceRow) {
+  auto it = std::find_if(g_People.begin(), g_People.end(), [](const CPerson& p) { return !p.InUse; });
+  if (it == g_People.end()) return nullptr;
+  CPerson& p = *it;
+  PersonCycle& c = CycleOf(p);
+  uint16_t index = p.Index;
+  p = CPerson{};
+  p.Index = index;
+  p.InUse = 1;
+  c = PersonCycle{};
+  g_PeopleCount = std::max<int32_t>(g_PeopleCount, index + 1);
+  p.Household = static_cast<int16_t>(AllocHousehold());
+  CRandomStream& random = PeopleRandom();
+
+  // Init and the place of entry: one of the railroads, on a random side.
+  c.Mode = kModeWhenStill;
+  c.StartChoice = static_cast<uint8_t>(1 + random.Range(5));
+  uint32_t itchy = g_ItchyCounter > 0 ? static_cast<uint32_t>(g_ItchyCounter) : 1u;
+  p.SetHouseHuntCountdown(1 + static_cast<int32_t>(HouseholdRandom().Range(itchy)));
+  p.CurrentBlock = static_cast<uint8_t>(RandomRailroadBlock());
+  ChangeBlockCount(p.CurrentBlock, 1);
+  static constexpr int32_t kEntrySides[8] = {1, 9, 8, 12, 4, 6, 2, 3};
+  c.Side = c.EntrySide = c.ExitSide = kEntrySides[random.Range(8)];
+  float x, z;
+  RingPoint(c.Side, RingRadius(c), x, z);
+  const CBlock* entry = BlockOf(p.CurrentBlock);
+  Teleport(p, entry->CentreX + x, entry->CentreZ + z);
+
+  // Setup.
+  if (kind < 0 || kind >= kPersonKindCount) kind = static_cast<int32_t>(random.Range(5));
+  if (socialClass < 0 || socialClass >= kSocialClassCount) socialClass = static_cast<int32_t>(random.Range(3));
+  c.WorkValue1 = 96 + static_cast<int32_t>(random.Range(505));
+  c.WorkValue2 = (index & 4) ? 603 + static_cast<int32_t>(random.Range(126)) : 731 + static_cast<int32_t>(random.Range(127));
+  p.SocialClass = socialClass;
+  p.Kind = kind;
+  p.PriceTolerance = 1.5f + static_cast<float>(random.Range(101)) * 0.01f;
+  if (kind == kChild) {
+    p.WorkBlock = kSchoolBlock;
+    BlockReferencePoint(kSchoolBlock, c.WorkDoor);
+  }
+  if (kind == kTourist) {
+    p.HomeBlock = static_cast<uint8_t>(RandomRailroadBlock());
+    BlockReferencePoint(p.HomeBlock, c.HomeDoor);
+  }
+  c.Motion.Step = g_PeopleSpeeds[kind] +
+                  static_cast<float>(random.Range(101)) * 0.01f * g_PeopleSpeeds[kChassisDisplacement];
+  if (preferenceRow < 0 || preferenceRow >= kPreferenceRowCount)
+    preferenceRow = DrawPreference(PopulationClassOf(kind, socialClass));
+  p.PreferenceRow = static_cast<uint8_t>(std::max(preferenceRow, 0));
+  // The entry block stays known.
+  std::fill(std::begin(p.BlockMemory), std::end(p.BlockMemory), 0);
+  p.SetBlockMemory(p.CurrentBlock, 3);
+  DrawTimetable(p);
+  ApplyTimetable(p);
+  if (CHousehold* h = GetHousehold(p.Household)) h->InitWants(p.PreferenceRow);
+  g_PersonEntities[index].flags |= kEntVisible;
+  return &p;
+}
+
+void UpdatePerson(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  if (c.Flags & kFlagMoving) {
+    if (StepMotion(c.Motion)) c.Flags &= ~kFlagMoving;
+    SyncPosition(p);
+  }
+  bool due = c.HourCountdown <= 1;
+  --c.HourCountdown;
+  if (due && !(c.Flags & kFlagCrossing)) {
+    ApplyTimetable(p);
+    c.HourCountdown = kTicksPerGameHour;
+  }
+  switch (c.Mode) {
+    case kModeSignal:
+      if (c.ModeSignal) Step(p);
+      break;
+    case kModeWhenStill:
+      if (!(c.Flags & kFlagMoving)) Step(p);
+      break;
+    case kModeStepFlag:
+      if (c.StepFlag) {
+        c.StepFlag = 0;
+        Step(p);
+      }
+      break;
+    case kModeInShop:
+      if (c.WaitTicks-- <= 0) {
+        c.Mode = kModeWhenStill;
+        Step(p);
+      }
+      break;
+    default: break;
+  }
+}
+
+int32_t UpdatePeople() {
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    if (g_People[i].InUse) UpdatePerson(g_People[i]);
+  }
+  return g_PeopleCount;
+}
+
+void EnterState(CPerson& p, int32_t state) {
+  PersonCycle& c = CycleOf(p);
+  if (c.State == state) return;
+  c.State = state;
+  c.SubState = c.LegState = c.CrossState = c.CrossStep = c.CrossWait = 0;
+  c.RingPhase = 0;
+  if (state == kStateMainShopping || state == kStateEntertainment) p.TripsToday = 0;
+  c.Mode = (state == kStateAtHome || state == kStateAsleep || state == kStateAtWork) ? kModeIdle : kModeWhenStill;
+}
+
+void ApplyTimetable(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  int32_t code = GetTimetableActivity(p.DayTimetable, City().session->GameHour());
+  int32_t s = c.State;
+  auto shop = [&](int cls, int32_t state) {
+    p.ShoppingMask = g_ShoppingClassMasks[cls];
+    EnterState(p, state);
+  };
+  switch (code) {
+    case kActSleep:
+      if (s == kStateAtHome) EnterState(p, kStateAsleep);
+      else if (s != kStateAsleep && s != kStateGoingHome) EnterState(p, kStateGoingHome);
+      break;
+    case kActStroll:
+    case kActCollectWelfare:
+    case kActCollectPension: EnterState(p, kStateStrolling); break;
+    case kActGoHome:
+      if (s != kStateGoingHome && s != kStateAtHome && s != kStateAsleep) EnterState(p, kStateGoingHome);
+      break;
+    case kActGoToWork:
+    case kActGoToSchool:
+    case kActAtWork:
+    case 16:
+      if (s != kStateGoingToWork && s != kStateAtWork) EnterState(p, kStateGoingToWork);
+      break;
+    case kActLookForHouse:
+      if (!p.IsHoused() && s != kStateLookForHouse) EnterState(p, kStateLookForHouse);
+      break;
+    case kActSnackTime: shop(kSnackShopping, kStateSnack); break;
+    case kActMealTime: shop(kDiningOutShopping, kStateDiningOut); break;
+    case kActEntertainment: shop(kEntertainmentShopping, kStateEntertainment); break;
+    case kActMainShopping: shop(kMainShopping, kStateMainShopping); break;
+    case kActStayOver: shop(kStayOverShopping, kStateStayingOver); break;
+    case kActAtHome:
+      if (s == kStateAsleep) EnterState(p, kStateAtHome);
+      else if (s != kStateGoingHome && s != kStateAtHome) EnterState(p, kStateGoingHome);
+      break;
+    case kActUndefined:
+      if (s != kStateAtHome) EnterState(p, kStateGoingHome);
+      break;
+    default: break;  // look for a job, codes above 17, unset: as it is
+  }
+}
+
+void Replan(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  DrawTimetable(p);
+  if (c.Flags & kFlagCrossing) {
+    c.HourCountdown = 1;  // applied once it is across
+    return;
+  }
+  ApplyTimetable(p);
+}
+
+void DailyIncome(CPerson& p) {
+  if (CHousehold* h = GetHousehold(p.Household)) {
+    h->Money += ClassIncome(p.Kind, p.SocialClass);
+    h->BalanceWants(p.PreferenceRow);
+  }
+  DrawTimetable(p);
+}
+
+void UpdatePeopleDaily() {
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    CPerson& p = g_People[i];
+    if (!p.InUse) continue;
+    DailyIncome(p);
+    for (int32_t b = 0; b < kBlockCount; ++b) {
+      int m = p.GetBlockMemory(b);
+      if (m > 0) p.SetBlockMemory(b, m - 1);
+    }
+  }
+}
+
+bool Buy(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  const CBuilding* building = GetBuilding(p.Destination.Building);
+  CBusiness* b = building && building->InUse ? GetBusinessInUse(building->BusinessIndex) : nullptr;
+  int32_t commodity = p.Commodity;
+  if (b == nullptr || !b->HasCommodity(commodity) || b->OpenState != kOpen) return false;
+  int slot = b->FindCommoditySlot(commodity);
+  float price = b->Price[slot];
+  CHousehold* h = GetHousehold(p.Household);
+  bool bought = false;
+  // No household, or no price set: nothing can be paid for.
+  if (h != nullptr && price > 0) {
+    int32_t units = std::min<int32_t>(static_cast<int32_t>(h->Want[commodity] / price), b->Slots[slot].Stock);
+    float weight = 0;
+    if (const ::PreferenceRow* row = GetPreferenceRow(p.PreferenceRow)) {
+      for (int i = 0; i < row->Count; ++i) {
+        if (row->Commodity[i] == commodity) {
+          weight = row->Weight[i];
+          break;
+        }
+      }
+    }
+    float cap = 2 * weight;
+    bool capped = static_cast<float>(units) > cap;
+    if (capped) units = static_cast<int32_t>(cap);
+    if (units > 0) units = b->Sell(commodity, units);
+    float spent = price * static_cast<float>(std::max(units, 0));
+    h->Money -= spent;
+    h->Want[commodity] -= spent;
+    h->TotalWant -= spent;
+    if (capped) {
+      float rest = h->Want[commodity];
+      h->Money -= rest;
+      h->TotalWant -= rest;
+      h->Want[commodity] = 0;
+    }
+    if (h->Want[commodity] <= 0) h->Want[commodity] = 0;
+    h->RebuildWantMask();
+    bought = units > 0;
+  }
+  c.SavedDestination = p.Destination;
+  c.Mode = kModeInShop;
+  const BusinessType* type = b->GetTypeRow();
+  c.WaitTicks = type ? static_cast<int32_t>(type->TimeInStore) : 0;
+  return bought;
+}
+
+// ---- Queries ------------------------------------------------------------------------
+
+int32_t GetActivityTextId(const CPerson& p) {
+  static constexpr int32_t kIds[10] = {1169, 1165, 1166, 1171, 1167, 1168, 1172, 1174, 1173, 1175};
+  int32_t s = CycleOf(p).State;
+  if (s >= 0 && s <= 9) return kIds[s];
+  return s == 11 ? 1179 : 1178;
+}
+
+int32_t GetWorkBusinessKind(const CPerson& p) {
+  // People have a work block, not a work building: a business there is not tracked.
+  (void)p;
+  return 255;
+}
+
+int32_t GetModelIndex(const CPerson& p) {
+  const PersonCycle& c = CycleOf(p);
+  int32_t kind = p.Kind == kTourist ? kAdult : p.Kind;
+  return (((c.Flags & kFlagMoving) ? 0 : 4) + kind) * 4 + (c.Flags & 3);
+}
+
+int32_t GetHousingStatus(const CPerson& p) {
+  if (p.Kind == kTourist) return 0;
+  return p.IsHoused() ? 2 : 1;
+}
+
+int32_t PeopleInBlock(int32_t block) {
+  const CBlock* b = GetBlock(block);
+  return b ? b->PeopleInside : 0;
+}
+
+uint8_t GetNextBlockToward(int32_t from, int32_t to) {
+  if (from < 0 || from >= kBlockCount || to < 0 || to >= kBlockCount) return kNextHopRide;
+  if (from == to) return static_cast<uint8_t>(to);
+  uint8_t& entry = g_nextHop[from * kBlockCount + to];
+  if (entry != kNextHopUnknown) return entry;
+  FindBlockPaths(from, to);
+  const BlockPathList& list = g_BlockPaths;
+  if (list.PathCount == 0) {
+    entry = kNextHopRide;
+    return entry;
+  }
+  const BlockPathRecord& path = list.Records[list.PathCount - 1];
+  if (path.Length > GetBlockPathDepthLimit()) {
+    entry = kNextHopRide;
+    return entry;
+  }
+  int32_t blocks = path.Length + 2;
+  for (int32_t i = 0; i + 1 < blocks && i + 1 < kBlockPathMaxLength; ++i) {
+    g_nextHop[path.Blocks[i] * kBlockCount + to] = path.Blocks[i + 1];
+  }
+  return entry;
+}
+
+int32_t GetPeopleChecksum() {
+  uint32_t sum = 0;
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    const CPerson& p = g_People[i];
+    if (!p.InUse) continue;
+    const PersonCycle& c = g_PersonCycles[i];
+    sum += std::bit_cast<uint32_t>(c.Motion.X) + std::bit_cast<uint32_t>(c.Motion.Z);
+    sum += static_cast<uint32_t>(c.State) * 31u + p.CurrentBlock;
+  }
+  return static_cast<int32_t>(sum);
+}
+
+// ---- Saving -----------------------------------------------------------------------
+
+namespace {
+
+// The saved layout, field after field (little-endian, as the records lie in memory).
+template <bool Writing>
+class RecordCursor {
+ public:
+  using Byte = std::conditional_t<Writing, uint8_t, const uint8_t>;
+  explicit RecordCursor(Byte* data) : data_(data) {}
+  template <typename T>
+  void Field(T& value) {
+    if constexpr (Writing) {
+      std::memcpy(data_ + at_, &value, sizeof(T));
+    } else {
+      std::memcpy(&value, data_ + at_, sizeof(T));
+    }
+    at_ += sizeof(T);
+  }
+  template <typename T, size_t N>
+  void Field(T (&values)[N]) {
+    for (T& v : values) Field(v);
+  }
+  void Pad(size_t n) { at_ += n; }
+  size_t Used() const { return at_; }
+
+ private:
+  Byte* data_;
+  size_t at_ = 0;
+};
+
+template <typename Cursor, typename Person, typename Cycle>
+void VisitRecord(Cursor& r, Person& p, Cycle& c) {
+  auto dest = [&](auto& d) {
+    r.Field(d.Block);
+    r.Pad(1);
+    r.Field(d.Building);
+    r.Field(d.Position);
+  };
+  r.Field(p.Kind);
+  r.Field(c.WorkValue1);
+  r.Field(c.WorkValue2);
+  r.Field(p.HomeBlock);
+  r.Pad(1);
+  r.Field(p.HomeBuilding);
+  r.Field(c.HomeDoor);
+  r.Field(p.WorkBlock);
+  r.Pad(3);
+  r.Field(c.WorkDoor);
+  r.Field(p.BlockMemory);
+  r.Pad(3);
+  r.Field(p.SocialClass);
+  r.Field(p.DayTimetable);
+  r.Pad(3);
+  dest(p.Destination);
+  dest(c.SavedDestination);
+  r.Field(p.Commodity);
+  r.Field(p.Household);
+  r.Field(p.PreferenceRow);
+  r.Pad(1);
+  r.Field(p.ShoppingMask);
+  r.Field(p.PriceTolerance);
+  r.Field(p.TripsToday);
+  r.Pad(3);
+  r.Field(p.HouseHuntCountdown);
+  r.Field(p.CurrentBlock);
+  r.Field(p.TargetBlock);
+  r.Field(c.Flags);
+  r.Pad(1);
+  r.Field(c.Side);
+  r.Field(c.EntrySide);
+  r.Field(c.ExitSide);
+  r.Field(c.StartChoice);
+  r.Field(c.NextBlock);
+  r.Field(c.BoughtHere);
+  r.Pad(1);
+  r.Field(c.LegTarget);
+  r.Field(c.CrossX);
+  r.Field(c.CrossZ);
+  r.Field(c.RingGoal);
+  r.Field(c.RingPhase);
+  r.Field(c.CrossNode);
+  r.Field(c.CrossDirection);
+  r.Field(c.Mode);
+  r.Field(c.ModeSignal);
+  r.Field(c.StepFlag);
+  r.Pad(2);
+  r.Field(c.HourCountdown);
+  r.Field(c.WaitTicks);
+  r.Field(c.Working);
+  r.Field(c.State);
+  r.Field(c.SubState);
+  r.Field(c.LegState);
+  r.Field(c.CrossState);
+  r.Field(c.CrossStep);
+  r.Field(c.CrossWait);
+  r.Field(p.NextResident);
+  r.Field(c.Motion.X);
+  r.Field(c.Motion.Z);
+  r.Field(c.Motion.TargetX);
+  r.Field(c.Motion.TargetZ);
+  r.Field(c.Motion.Step);
+  r.Field(c.Motion.Heading);
+  r.Field(p.PositionX);
+  r.Field(p.PositionZ);
+}
+constexpr size_t kIndexOffset = kPersonRecordLength - 4;  // index uint16, inUse uint8, one pad
+
+bool FiniteFloats(std::span<const float> values) {
+  return std::all_of(values.begin(), values.end(), [](float f) { return std::isfinite(f); });
+}
+
+bool BlockOrNone(uint8_t b) { return b < kBlockCount || b == kNoBlock; }
+
+}  // namespace
+
+std::array<uint8_t, kPersonRecordLength> PackPersonRecord(int32_t index) {
+  std::array<uint8_t, kPersonRecordLength> out{};
+  CPerson& p = g_People[index];
+  PersonCycle& c = g_PersonCycles[index];
+  RecordCursor<true> w(out.data());
+  VisitRecord(w, p, c);
+  std::memcpy(out.data() + kIndexOffset, &p.Index, sizeof(p.Index));
+  out[kIndexOffset + 2] = p.InUse;
+  return out;
+}
+
+void SavePeopleChunks() {
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    if (!g_People[i].InUse) continue;
+    auto record = PackPersonRecord(i);
+    WriteSaveChunk(kChunkPeople, kPersonRecordLength, record.data());
+  }
+}
+
+bool CheckPersonChunk(std::span<const uint8_t> data) {
+  if (data.size() != kPersonRecordLength) {
+    ReportError(1, 0, "People data structure differs from that in the savegame file. Aborting.....");
+    return false;
+  }
+  CPerson p;
+  PersonCycle c;
+  RecordCursor<false> r(data.data());
+  VisitRecord(r, p, c);
+  uint16_t index = 0;
+  std::memcpy(&index, data.data() + kIndexOffset, sizeof(index));
+  float floats[] = {c.HomeDoor[0], c.HomeDoor[2], c.WorkDoor[0], c.WorkDoor[2], p.Destination.Position[0],
+                    p.Destination.Position[2], c.LegTarget[0], c.LegTarget[2], c.CrossX, c.CrossZ, c.Motion.X,
+                    c.Motion.Z, c.Motion.TargetX, c.Motion.TargetZ, c.Motion.Step, p.PriceTolerance};
+  bool ok = index < kMaxPeople && p.Kind >= 0 && p.Kind < kPersonKindCount && p.SocialClass >= 0 &&
+            p.SocialClass < kSocialClassCount && p.Household >= -1 && p.Household < kMaxHouseholds &&
+            BlockOrNone(p.HomeBlock) && BlockOrNone(p.WorkBlock) && p.CurrentBlock < kBlockCount &&
+            BlockOrNone(p.TargetBlock) && BlockOrNone(c.NextBlock) && BlockOrNone(p.Destination.Block) &&
+            BlockOrNone(c.SavedDestination.Block) && p.HomeBuilding >= -1 && p.HomeBuilding < kBuildingPoolSize &&
+            p.Destination.Building >= -1 && p.Destination.Building < kBuildingPoolSize && p.Commodity >= -1 &&
+            p.Commodity < kCommodityCount && p.NextResident >= -1 && p.NextResident < kMaxPeople &&
+            c.State >= -1 && c.State <= kStateStrolling && c.Mode >= kModeSignal && c.Mode <= kModeIdle &&
+            c.RingGoal >= 0 && c.RingGoal < 8 && c.CrossNode >= -1 && c.CrossNode < kMaxRoadNodes &&
+            c.CrossStep >= -1 && c.CrossStep < kMaxRoadNodes && c.StartChoice >= 1 && c.StartChoice <= 5 &&
+            c.Motion.Step >= 0 && FiniteFloats(floats);
+  if (!ok) ReportErrorF(1, "Saved person %u is out of range", static_cast<unsigned>(index));
+  return ok;
+}
+
+void LoadPersonChunk(std::span<const uint8_t> data) {
+  if (!CheckPersonChunk(data)) return;
+  uint16_t index = 0;
+  std::memcpy(&index, data.data() + kIndexOffset, sizeof(index));
+  CPerson& p = g_People[index];
+  PersonCycle& c = g_PersonCycles[index];
+  p = CPerson{};
+  c = PersonCycle{};
+  RecordCursor<false> r(data.data());
+  VisitRecord(r, p, c);
+  p.Index = index;
+  p.InUse = 1;
+  g_PeopleCount = std::max<int32_t>(g_PeopleCount, index + 1);
+}
+
+void FinishPeopleLoad() {
+  for (CBlock& b : g_Blocks) b.PeopleInside = 0;
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    CPerson& p = g_People[i];
+    if (!p.InUse) continue;
+    PersonCycle& c = g_PersonCycles[i];
+    if (!(c.Flags & kFlagOffStreet)) ChangeBlockCount(p.CurrentBlock, 1);
+    SyncPosition(p);
+    CEntity& e = g_PersonEntities[i];
+    e.flags = static_cast<uint8_t>((c.Flags & kFlagOffStreet) ? (e.flags & ~kEntVisible) : (e.flags | kEntVisible));
+  }
+  // A street being crossed keeps its junction claimed.
+  RestorePeopleCrossings();
+}
+
+void RestorePeopleCrossings() {
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    const PersonCycle& c = g_PersonCycles[i];
+    if (g_People[i].InUse && (c.Flags & kFlagCrossing) && c.CrossNode >= 0) AddJunctionWalker(c.CrossNode, c.CrossDirection);
+  }
+}
+
+void RegisterPeopleSaveHooks() {
+  RegisterSaveHook(kSavePeople, SavePeopleChunks);
+  RegisterLoadHook(kChunkPeople, LoadPersonChunk, kPersonRecordLength, CheckPersonChunk);
+  AddLoadGameStep(LoadGamePhase::Reset, [] {
+    ResetPeople();
+    return true;
+  });
+  AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
+    FinishPeopleLoad();
+    return true;
+  });
+}
