@@ -120,3 +120,6 @@ void BlitSpriteTintedKey(int32_t x, int32_t y, int32_t width, int32_t height,
 
 // Float to 32-bit integer, round to nearest, ties to even; saturating.
 int32_t RasterRound(float value);
+// The same kept modulo 2^32: texture positions only matter modulo the tile,
+// so far repeats still tile.
+uint32_t RasterRoundWrap(float value);

@@ -35,13 +35,6 @@ int32_t g_TargetRows = 480;
 // accumulator in [0, 0x7FFF].
 constexpr float kDepthScale = 4294836224.0f;
 
-// Round to nearest (ties to even), kept in 32 bits by wrapping: texture
-// positions only matter modulo the tile, so far repeats still tile.
-uint32_t RoundWrap(float value) {
-  if (!(std::fabs(value) < 9.2e18f)) return 0;
-  return static_cast<uint32_t>(static_cast<uint64_t>(std::llrintf(value)));
-}
-
 enum class Fill { Textured, TexturedKeyed, TexturedDepth, TexturedDepthKeyed, Silhouette, Flat,
                   FlatDepth };
 
@@ -223,10 +216,10 @@ void FillAffine(const SoftTexture* texture, bool clip) {
   Edge left{RasterRound((sL * t + v[0].x) * 65536.0f), RasterRound(sL * 65536.0f)};
   Edge right{RasterRound((sR * t + v[0].x) * 65536.0f), RasterRound(sR * 65536.0f)};
   if constexpr (kTextured) {
-    u0 = RoundWrap((t * dudy + v[0].u - dudx * v[0].x) * 65536.0f);
-    v0 = RoundWrap((t * dvdy + v[0].v - dvdx * v[0].x) * 65536.0f);
-    uStep = RoundWrap(dudy * 65536.0f);
-    vStep = RoundWrap(dvdy * 65536.0f);
+    u0 = RasterRoundWrap((t * dudy + v[0].u - dudx * v[0].x) * 65536.0f);
+    v0 = RasterRoundWrap((t * dvdy + v[0].v - dvdx * v[0].x) * 65536.0f);
+    uStep = RasterRoundWrap(dudy * 65536.0f);
+    vStep = RasterRoundWrap(dvdy * 65536.0f);
   }
   uint32_t zl = 0, zStep = 0;
   if constexpr (kDepth) {
@@ -287,6 +280,11 @@ int32_t RasterRound(float value) {
   if (!(value > -2147483648.0f)) return value != value ? 0 : INT32_MIN;
   if (!(value < 2147483648.0f)) return INT32_MAX;
   return static_cast<int32_t>(std::lrintf(value));
+}
+
+uint32_t RasterRoundWrap(float value) {
+  if (!(std::fabs(value) < 9.2e18f)) return 0;
+  return static_cast<uint32_t>(static_cast<uint64_t>(std::llrintf(value)));
 }
 
 void RasterSetColourTarget(uint16_t* pixels, int32_t pitchPixels, int32_t width, int32_t rows) {

@@ -16,13 +16,6 @@ int32_t Truncate(float value) {
   return static_cast<int32_t>(value);
 }
 
-// Texture positions with 24 fraction bits, kept modulo 2^32 (they only matter
-// modulo the tile).
-uint32_t RoundWrap(float value) {
-  if (!(std::fabs(value) < 9.2e18f)) return 0;
-  return static_cast<uint32_t>(static_cast<uint64_t>(std::llrintf(value)));
-}
-
 struct FloorPoint {
   int32_t x12, y12;
   float x, y;
@@ -127,8 +120,8 @@ void FillFloorTextured(const SoftTexture& texture, const FloorVertex& a, const F
     int32_t start = xr - 1;
     int32_t count = xr - xl;
     float zr = 16777216.0f / right.q;
-    uint32_t u = RoundWrap(right.uq * zr), v = RoundWrap(right.vq * zr);
-    uint32_t du = RoundWrap(gu * zr), dv = RoundWrap(gv * zr);
+    uint32_t u = RasterRoundWrap(right.uq * zr), v = RasterRoundWrap(right.vq * zr);
+    uint32_t du = RasterRoundWrap(gu * zr), dv = RasterRoundWrap(gv * zr);
     if (clip) {
       if (xr > ClipRect.ClipRight) {
         int32_t skip = xr - ClipRect.ClipRight;
