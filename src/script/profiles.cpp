@@ -271,6 +271,7 @@ bool CPlayerProfile::Select(std::string_view newName) {
   if (RunSettings()) {
     Apply();
     ProfileHooks().UnlockFirstScenario();
+    WriteLastProfileName(newName);  // remembered even if the program never ends in order
     return true;
   }
   name[0] = '\0';
