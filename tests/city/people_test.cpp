@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/population_classes.h"
+#include "city/business.h"
+#include "city/fixture_city.h"
+#include "city/households.h"
+#include "city/people.h"
+#include "city/road_topology.h"
+#include "city/timetables.h"
+#include "engine/error.h"
+
+namespace {
+
+class People : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ThrowOnFatalError();
+    FixtureCityOptions o;
+    o.People = 40;
+    o.Seed = 31;
+    BuildFixtureCity(o);
+  }
+  // A shop business selling a commodity, open.
+  static CBusiness* OpenShop(int32_t& commodity) {
+    for (CBusiness& b : g_Businesses) {
+      if (b.InUse && b.IsShop() && b.OpenState == kOpen && b.SlotCount() > 0) {
+        commodity = b.GetSlotCommodity(0);
+        return &b;
+      }
+    }
+    return nullptr;
+  }
+};
+
+}  // namespace
+
+TEST_F(People, NewPeopleStartAtARailroadUnhousedAndLookForAHouse) {
+  for (int i = 0; i < g_PeopleCount; ++i) {
+    const CPerson& p = g_People[i];
+    const PersonCycle& c = g_PersonCycles[i];
+    EXPECT_TRUE(p.CurrentBlock == 4 || p.CurrentBlock == 17 || p.CurrentBlock == 43 || p.CurrentBlock == 44);
+    EXPECT_EQ(p.GetBlockMemory(p.CurrentBlock), 3);
+    EXPECT_GE(p.PriceTolerance, 1.5f);
+    EXPECT_LE(p.PriceTolerance, 2.5f);
+    EXPECT_GE(c.StartChoice, 1);
+    EXPECT_LE(c.StartChoice, 5);
+    if (p.Kind == kChild) {
+      EXPECT_EQ(p.WorkBlock, kSchoolBlock);
+    }
+    // Hour 7 of the unhoused timetable: look for a house (tourists stroll).
+    if (p.Kind != kTourist) {
+      EXPECT_EQ(c.State, kStateLookForHouse) << i;
+    }
+  }
+  int32_t onStreet = 0;
+  for (int b = 0; b < kBlockCount; ++b) onStreet += PeopleInBlock(b);
+  EXPECT_EQ(onStreet, g_PeopleCount);
+}
+
+TEST_F(People, LookingForAHouseMovesIntoAResidence) {
+  CPerson& p = g_People[0];
+  p.Kind = kAdult;
+  EnterState(p, kStateLookForHouse);
+  UpdatePerson(p);
+  ASSERT_TRUE(p.IsHoused());
+  const CBusiness* home = GetBusinessInUse(GetBuilding(p.HomeBuilding)->BusinessIndex);
+  ASSERT_NE(home, nullptr);
+  EXPECT_TRUE(home->IsResidence());
+  EXPECT_EQ(p.HomeBlock, home->GetBlock());
+  EXPECT_EQ(g_PersonCycles[0].State, kStateGoingHome);
+}
+
+TEST_F(People, TimetableCodesChooseStates) {
+  struct Case {
+    int32_t code, from, to;
+  };
+  const Case cases[] = {
+      {kActSleep, kStateAtHome, kStateAsleep},       {kActSleep, kStateStrolling, kStateGoingHome},
+      {kActSleep, kStateGoingHome, kStateGoingHome}, {kActStroll, kStateAtWork, kStateStrolling},
+      {kActGoHome, kStateAsleep, kStateAsleep},      {kActGoHome, kStateSnack, kStateGoingHome},
+      {kActGoToWork, kStateAtWork, kStateAtWork},    {kActAtWork, kStateAtHome, kStateGoingToWork},
+      {kActAtHome, kStateAsleep, kStateAtHome},      {kActAtHome, kStateStrolling, kStateGoingHome},
+      {kActUndefined, kStateAtHome, kStateAtHome},   {kActUndefined, kStateAsleep, kStateGoingHome},
+      {kActMainShopping, kStateAtHome, kStateMainShopping},
+      {kActStayOver, kStateStrolling, kStateStayingOver},
+      {kActLookForJob, kStateAtHome, kStateAtHome},  {-1, kStateAtWork, kStateAtWork},
+  };
+  CPerson& p = g_People[1];
+  for (const Case& c : cases) {
+    for (int h = 0; h < 24; ++h) g_Timetables[99][h] = c.code;
+    p.DayTimetable = 99;
+    g_PersonCycles[1].State = c.from;
+    ApplyTimetable(p);
+    EXPECT_EQ(g_PersonCycles[1].State, c.to) << "code " << c.code << " from " << c.from;
+  }
+  // Modes: idle at home, asleep and at work; acting otherwise.
+  g_PersonCycles[1].State = kStateStrolling;
+  EnterState(p, kStateAtWork);
+  EXPECT_EQ(g_PersonCycles[1].Mode, kModeIdle);
+  EnterState(p, kStateStrolling);
+  EXPECT_EQ(g_PersonCycles[1].Mode, kModeWhenStill);
+}
+
+TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
+  int32_t commodity = -1;
+  CBusiness* shop = OpenShop(commodity);
+  ASSERT_NE(shop, nullptr);
+  CPerson& p = g_People[2];
+  CHousehold* h = GetHousehold(p.Household);
+  ASSERT_NE(h, nullptr);
+  int slot = shop->FindCommoditySlot(commodity);
+  shop->Price[slot] = 2.0f;
+  shop->Slots[slot].Stock = 100;
+  h->Want[commodity] = 9.0f;
+  h->Money = 50.0f;
+  h->TotalWant = 9.0f;
+  p.Commodity = commodity;
+  p.Destination.Building = shop->Building;
+  // A preference row that weighs the commodity heavily (no cap).
+  g_Preferences[120] = PreferenceRow{};
+  g_Preferences[120].Commodity[0] = commodity;
+  g_Preferences[120].Weight[0] = 50.0f;
+  g_Preferences[120].Count = 1;
+  p.PreferenceRow = 120;
+  EXPECT_TRUE(Buy(p));
+  EXPECT_EQ(shop->Slots[slot].Stock, 96);
+  EXPECT_FLOAT_EQ(h->Money, 42.0f);
+  EXPECT_FLOAT_EQ(h->Want[commodity], 1.0f);
+  EXPECT_EQ(g_PersonCycles[2].Mode, kModeInShop);
+  EXPECT_EQ(g_PersonCycles[2].WaitTicks, static_cast<int32_t>(shop->GetTypeRow()->TimeInStore));
+
+  // The cap: twice the row's weight; the rest of the want is dropped too.
+  g_Preferences[120].Weight[0] = 1.0f;
+  h->Want[commodity] = 20.0f;
+  h->Money = 50.0f;
+  EXPECT_TRUE(Buy(p));
+  EXPECT_EQ(shop->Slots[slot].Stock, 94);
+  EXPECT_FLOAT_EQ(h->Want[commodity], 0.0f);
+  EXPECT_FLOAT_EQ(h->Money, 50.0f - 4.0f - 16.0f);
+
+  // No price: nothing bought, no division by zero.
+  shop->Price[slot] = 0.0f;
+  h->Want[commodity] = 20.0f;
+  EXPECT_FALSE(Buy(p));
+  EXPECT_EQ(shop->Slots[slot].Stock, 94);
+  // No household: nothing bought either.
+  shop->Price[slot] = 2.0f;
+  p.Household = -1;
+  EXPECT_FALSE(Buy(p));
+  EXPECT_EQ(shop->Slots[slot].Stock, 94);
+  DailyIncome(p);  // and no income to a missing household
+}
+
+TEST_F(People, ShopWaitLastsTimeInStoreTicks) {
+  CPerson& p = g_People[3];
+  PersonCycle& c = g_PersonCycles[3];
+  EnterState(p, kStateMainShopping);
+  c.SubState = 6;
+  c.Mode = kModeInShop;
+  c.WaitTicks = 5;
+  c.HourCountdown = 1000;
+  for (int t = 0; t < 5; ++t) {
+    UpdatePerson(p);
+    EXPECT_EQ(c.Mode, kModeInShop);
+  }
+  UpdatePerson(p);
+  EXPECT_NE(c.Mode, kModeInShop);
+}
+
+TEST_F(People, NoWalkingRouteMeansRiding) {
+  ResetPeopleTables();
+  SetBlockPathDepthLimit(1);
+  EXPECT_EQ(GetNextBlockToward(0, 40), kNextHopRide);
+  ResetPeopleTables();
+  SetBlockPathDepthLimit(20);
+  uint8_t next = GetNextBlockToward(0, 1);
+  EXPECT_EQ(next, 1);  // neighbours: straight across
+  EXPECT_EQ(GetNextBlockToward(5, 5), 5);
+}
+
+TEST_F(People, ADayKeepsTheCountsAndSellsGoods) {
+  int32_t soldBefore = 0;
+  for (const CBusiness& b : g_Businesses) soldBefore += b.InUse ? b.GetTodaySales() : 0;
+  RunFixtureCity(15000);
+  int housed = 0, onStreet = 0;
+  for (int i = 0; i < g_PeopleCount; ++i) {
+    housed += g_People[i].IsHoused();
+    onStreet += !(g_PersonCycles[i].Flags & kFlagOffStreet);
+  }
+  int counted = 0;
+  for (int b = 0; b < kBlockCount; ++b) counted += PeopleInBlock(b);
+  EXPECT_EQ(counted, onStreet);
+  EXPECT_GT(housed, g_PeopleCount / 2);
+  int32_t units = 0;
+  for (const CBusiness& b : g_Businesses) {
+    if (!b.InUse) continue;
+    for (const CommoditySlot& s : b.Slots) units += s.SoldPerDay[0] + s.SoldPerDay[1];
+  }
+  EXPECT_GT(units, soldBefore);
+}
+
+TEST_F(People, SavedRecordsRoundTripAndBadOnesAreRefused) {
+  RunFixtureCity(700);
+  auto record = PackPersonRecord(5);
+  EXPECT_TRUE(CheckPersonChunk(record));
+  // Wrong length: refused, nothing changes.
+  std::vector<uint8_t> shorter(record.begin(), record.end() - 1);
+  EXPECT_FALSE(CheckPersonChunk(shorter));
+  // Index out of range.
+  auto bad = record;
+  uint16_t index = 5000;
+  std::memcpy(bad.data() + kPersonRecordLength - 4, &index, 2);
+  EXPECT_FALSE(CheckPersonChunk(bad));
+  // A household out of range.
+  bad = record;
+  CPerson copy = g_People[5];
+  g_People[5].Household = 3000;
+  bad = PackPersonRecord(5);
+  g_People[5] = copy;
+  EXPECT_FALSE(CheckPersonChunk(bad));
+  LoadPersonChunk(bad);
+  EXPECT_EQ(g_People[5].Household, copy.Household);
+  // The round trip keeps every saved field.
+  PersonCycle cycle = g_PersonCycles[5];
+  g_PersonCycles[5] = PersonCycle{};
+  LoadPersonChunk(record);
+  EXPECT_EQ(PackPersonRecord(5), record);
+  EXPECT_EQ(g_PersonCycles[5].State, cycle.State);
+  EXPECT_EQ(g_PersonCycles[5].Motion.X, cycle.Motion.X);
+}
