@@ -41,8 +41,9 @@ constexpr uint32_t kColourOp[10] = {0,
                                     kGpuOpBlendTextureAlpha,
                                     kGpuOpBlendDiffuseAlpha};
 
+// Tables whose entry 0 is the only code without a device value.
 bool Lookup(const uint32_t* table, int32_t size, int32_t code, uint32_t& out) {
-  if (code <= 0 || code >= size || !table[code]) return false;
+  if (code <= 0 || code >= size) return false;
   out = table[code];
   return true;
 }
