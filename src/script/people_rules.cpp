@@ -14,8 +14,6 @@
 
 namespace {
 
-PersonCreator g_PersonCreator = nullptr;
-
 constexpr const char* kPopulationClassNames[] = {
     "LOW_CLASS_CHILD",     "MEDIUM_CLASS_CHILD",     "HIGH_CLASS_CHILD",     "LOW_CLASS_TEENAGER",
     "MEDIUM_CLASS_TEENAGER", "HIGH_CLASS_TEENAGER",  "LOW_CLASS_ADULT",      "MEDIUM_CLASS_ADULT",
@@ -40,16 +38,12 @@ int PeopleCreate(lua_State* state) {
     return 0;
   }
   if (count == 0) return 0;
-  if (g_PersonCreator == nullptr) {
-    ReportError(1, 0, "People.Create: the people are not available");
-    return 0;
-  }
   const int32_t populationClass = OptionalInt(state, 2);
   const int32_t variant = OptionalInt(state, 3);
   const int32_t extra = OptionalInt(state, 4);
   // Never more than the people table holds; stop when it is full.
   for (int32_t i = 0; i < count && i < PeopleCapacity(); ++i) {
-    if (!g_PersonCreator(populationClass, variant, extra)) break;
+    if (!CreateScriptPerson(populationClass, variant, extra)) break;
   }
   return 0;
 }
@@ -102,8 +96,6 @@ ScriptRuleFlags& RuleFlags() {
   static ScriptRuleFlags flags;
   return flags;
 }
-
-void SetPersonCreator(PersonCreator creator) { g_PersonCreator = creator; }
 
 void RegisterPeopleScriptTable(CScript& s) {
   s.CreateTable("People");

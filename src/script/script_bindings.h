@@ -23,8 +23,3 @@ struct ScriptRuleFlags {
   uint8_t daysOff = 0;
 };
 ScriptRuleFlags& RuleFlags();
-
-// Makes people for People.Create: class, variant and extra (-1 = random).
-// The people code installs it; false when no person could be made.
-using PersonCreator = bool (*)(int32_t populationClass, int32_t variant, int32_t extra);
-void SetPersonCreator(PersonCreator creator);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "city/economy_fixture.h"
+#include "city/people.h"
 #include "city/road_topology.h"
 #include "platform/message_box.h"
 #include "script/script.h"
@@ -175,9 +176,15 @@ TEST_F(CityScriptTest, PeopleTable) {
   ASSERT_TRUE(Run("People.Create(-5)"));
   EXPECT_EQ(CountBoxes("People.Create"), 1);
   EXPECT_EQ(Eval("People.NumberInCity()"), 0);
-  NewPerson();
-  NewPerson();
-  EXPECT_EQ(Eval("People.NumberInCity()"), 2);
+  ResetPeople();
+  ASSERT_TRUE(Run("People.Create(3)"));
+  EXPECT_EQ(Eval("People.NumberInCity()"), 3);
+  ASSERT_TRUE(Run("People.Create(2, 9) People.Create(1, 0, 5)"));
+  EXPECT_EQ(CountBoxes("People.Create: kind"), 2);
+  EXPECT_EQ(Eval("People.NumberInCity()"), 3);
+  ASSERT_TRUE(Run("People.Create(1e9)"));  // stops when the table is full
+  EXPECT_EQ(Eval("People.NumberInCity()"), kMaxPeople);
+  ResetPeople();
 }
 
 TEST_F(CityScriptTest, InitialValues) {
