@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "script/level_scripts.h"
 #include "platform/temp_dir.h"
 #include "script_fixture.h"
 #include "session/session_state.h"
@@ -257,6 +258,22 @@ TEST_F(EventTest, ScriptAlertFunctionReceivesErrors) {
   const std::string got = EvalText("got");
   EXPECT_EQ(got.find("error: "), 0u);
   EXPECT_NE(got.find("<test: line 1>"), std::string::npos) << got;
+}
+
+TEST_F(EventTest, LevelStartRunsBothHubsInANewStateAndRaisesLevel) {
+  TempDir dir;
+  const std::string oldRoot = platform::GameRoot();
+  platform::SetGameRoot(dir.path());
+  dir.Write("scripts/default/hub.lua", "function EVENT_Level(a) Seen(common + own) end common = 1\n");
+  dir.Write("scripts/Harbour/hub.lua", "own = 10\n");
+  ASSERT_TRUE(Run("leftover = 1"));
+  EXPECT_TRUE(StartLevelScripts("harbour"));
+  EXPECT_EQ(g_Seen, std::vector<int>({11}));
+  EXPECT_EQ(Eval("leftover"), -999);
+  EXPECT_FALSE(StartLevelScripts("..\\default"));
+  EXPECT_EQ(CountBoxes("is not a plain folder name"), 1);
+  EXPECT_FALSE(RunAiCharacterScripts("harbour", false));  // no default ai.lua
+  platform::SetGameRoot(oldRoot);
 }
 
 }  // namespace
