@@ -9,6 +9,7 @@ PACKAGES=(
   libopenal-dev libvorbis-dev
   libenet-dev
   liblua5.4-dev
+  libfreetype-dev fonts-dejavu-core libpng-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

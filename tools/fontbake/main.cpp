@@ -1,0 +1,49 @@
+// Bakes the game's fonts: the glyph tables ("<base>.tab") of a font list and
+// the glyph texture sets of the three screen sizes
+// (gamedata2\font640, font800, font1024, each a textures.gtd).
+//
+//   fontbake <font list> <face folder> <game root>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/paths.h"
+#include "tools/fontbake/font_baker.h"
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: fontbake <font list> <face folder> <game root>\n");
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "cannot open %s\n", argv[1]);
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  std::vector<FontSpec> fonts;
+  BakedFonts baked;
+  std::string error;
+  const std::vector<int32_t> widths = {640, 800, 1024};
+  if (!ParseFontList(text.str(), fonts, error) || !BakeFonts(fonts, argv[2], widths, baked, error)) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
+    return 1;
+  }
+  platform::SetGameRoot(argv[3]);
+  for (size_t f = 0; f < fonts.size(); ++f) {
+    if (!WriteFontTable(fonts[f].base, baked.tables[f])) {
+      std::fprintf(stderr, "cannot write %s.tab\n", fonts[f].base.c_str());
+      return 1;
+    }
+  }
+  for (size_t s = 0; s < widths.size(); ++s) {
+    std::string name = "gamedata2\\font" + std::to_string(widths[s]) + "\\textures.gtd";
+    if (!WriteGtdFile(name, baked.sets[s])) {
+      std::fprintf(stderr, "cannot write %s\n", name.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
