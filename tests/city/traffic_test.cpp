@@ -56,6 +56,7 @@ class Traffic : public ::testing::Test {
     return v;
   }
   static void SetGreen(int32_t lane, bool green) {
+    if (g_Lanes.Lanes[lane].Junction < 0) return;
     JunctionState& j = g_Lanes.Junctions[g_Lanes.Lanes[lane].Junction];
     j.SignalA = green ? g_Lanes.Lanes[lane].Direction : 0;
   }
