@@ -69,7 +69,8 @@ struct PersonMotion {
 //  - CrossNode / CrossDirection: the road node and direction of the junction
 //    claimed while crossing (-1 none), so the claim is released exactly, and
 //    re-made after a load.
-//  - CrossX / CrossZ: the point on the far side of the street being crossed.
+//  - CrossX / CrossZ: the point on the far side of the street being crossed;
+//    CrossStep: the road node whose junction is asked before crossing (-1 none).
 //  - LegTarget: the current leg's target, relative to the block centre.
 //  - RingGoal: ring position (0..7) a leg walks to; RingPhase: 0 start, 1 round
 //    the ring, 2 straight to the target, 3 done.
