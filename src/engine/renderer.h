@@ -15,7 +15,7 @@
 
 struct Vec3;
 struct Mat43;
-struct RendererSettings;  // the shell's system set-up record
+#include "engine/renderer_settings.h"
 struct ShaderMode;        // one named render-state block
 struct CTextureSystem;
 struct CModelSystem;

@@ -13,7 +13,7 @@
 #include "engine/memory.h"
 #include "engine/model.h"
 #include "engine/texture.h"
-#include "shell/system_settings.h"  // the set-up record handed to Open
+#include "engine/renderer_settings.h"  // the set-up record handed to Open
 
 namespace {
 
