@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/game_wiring.h"
 #include "engine/error.h"
 #include "engine/fullscreen_image.h"
 #include "engine/loading_screen.h"
@@ -73,5 +74,6 @@ int main(int argc, char** argv) {
   ClearDebugFlags();
   InstallSdlPlatform();
   InstallSoftwareRendererAndLoadingScreen();
+  WireGame();
   return WinMain(JoinCommandLine(argc, argv));
 }

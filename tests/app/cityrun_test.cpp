@@ -80,6 +80,11 @@ class CityrunTest : public ::testing::Test {
     return s.str();
   }
 
+  void Write(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << text;
+  }
+
   fs::path dir_;
   std::vector<pid_t> running_;
 };
@@ -116,6 +121,32 @@ TEST_F(CityrunTest, AnUncleanEndLeavesTheMarkerAndTheNextStartOffersSafeMode) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+// The city, economy and session are wired in: their chunks save and load, and
+// a loaded game runs logic ticks (city, traffic, particles, animations) until
+// the window is closed.
+TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
+  const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
+  if (fs::exists(routes)) {
+    fs::create_directories(dir_ / "gamedata");
+    fs::copy_file(routes, dir_ / "gamedata" / "route_smalltable.bin");
+  }
+  fs::create_directories(dir_ / "profiles");
+  Write(dir_ / "parameters" / "parameter.prm", "SAVEGAME wired\nLOADGAME wired\n");
+
+  const fs::path log = dir_ / "run.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "File wired loaded successfully")) << Read(log);
+  EXPECT_NE(Read(log).find("File wired saved successfully"), std::string::npos);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // some 35 logic ticks
+
+  ::kill(game, SIGTERM);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+  EXPECT_EQ(Read(log).find("WARNING"), std::string::npos) << Read(log);
 }
 
 }  // namespace

@@ -1,0 +1,234 @@
+#include "app/game_wiring.h"
+
+#include <memory>
+
+#include "city/blocks.h"
+#include "city/city.h"
+#include "city/city_map.h"
+#include "city/economy.h"
+#include "city/population_classes.h"
+#include "city/traffic.h"
+#include "engine/animation.h"
+#include "engine/camera_controller.h"
+#include "engine/d3d_renderer.h"
+#include "engine/error.h"
+#include "engine/input_device.h"
+#include "engine/particles.h"
+#include "engine/random_streams_order.h"
+#include "engine/renderer.h"
+#include "platform/input.h"
+#include "session/session.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "session/stats_history.h"
+#include "session/tick_driver.h"
+#include "shell/event_record_commands.h"
+#include "shell/game_loop.h"
+#include "shell/startup.h"
+#include "shell/system_settings.h"
+
+namespace {
+
+constexpr int32_t kCameraRate = 50;
+constexpr int32_t kNewGameCameraMode = 6;
+
+// The city's per-tick steps that live outside the session (particles, entity
+// animations, traffic) on top of the world service the session installed;
+// everything else goes to that one.
+class GameWorldServices : public SessionWorldServices {
+ public:
+  void Wrap(SessionWorldServices* inner) { inner_ = inner; }
+
+  void UpdateAnimatedScenery() override { inner_->UpdateAnimatedScenery(); }
+  void UpdateNightWindows() override { inner_->UpdateNightWindows(); }
+  void UpdatePeople() override { inner_->UpdatePeople(); }
+  void UpdateParticles() override {
+    inner_->UpdateParticles();
+    ParticleManager().UpdateAll();
+  }
+  void UpdateTraffic() override {
+    inner_->UpdateTraffic();
+    ::UpdateTraffic();
+  }
+  void UpdateBlockAmbiencePositions() override { inner_->UpdateBlockAmbiencePositions(); }
+  void UpdateSmokeEmitters() override { inner_->UpdateSmokeEmitters(); }
+  void StepPulsingLights() override { inner_->StepPulsingLights(); }
+  void UpdateConstructionJobs() override { inner_->UpdateConstructionJobs(); }
+  void StepEntityAnimations() override {
+    inner_->StepEntityAnimations();
+    EntAnimStepAll();
+  }
+  void ScheduleSceneryForHour(int32_t hour) override { inner_->ScheduleSceneryForHour(hour); }
+  void UpdateBusinessAvailabilityHourly() override { inner_->UpdateBusinessAvailabilityHourly(); }
+  void UpdateBlockLeasesHourly() override { inner_->UpdateBlockLeasesHourly(); }
+  void CloseBusinessDay() override { inner_->CloseBusinessDay(); }
+  void SettleBusinessesDaily() override { inner_->SettleBusinessesDaily(); }
+  void UpdatePeopleBlockMemoryDaily() override { inner_->UpdatePeopleBlockMemoryDaily(); }
+  void UpdateHouseHuntDaily() override { inner_->UpdateHouseHuntDaily(); }
+  void UpdateTrafficForDecade(int32_t decade) override {
+    inner_->UpdateTrafficForDecade(decade);
+    ::UpdateTrafficForDecade(decade);
+  }
+  int32_t PeopleChecksum() override { return inner_->PeopleChecksum(); }
+  int32_t TrafficChecksum() override { return GetTrafficChecksum(); }
+  bool StartConstructionJob(int32_t block, int32_t building, int32_t businessType,
+                            int32_t player) override {
+    return inner_->StartConstructionJob(block, building, businessType, player);
+  }
+  bool StartDemolitionJob(int32_t block, int32_t building) override {
+    return inner_->StartDemolitionJob(block, building);
+  }
+
+ private:
+  SessionWorldServices* inner_ = nullptr;
+};
+
+GameWorldServices& WorldServices() {
+  static GameWorldServices services;
+  return services;
+}
+
+// ---- Input device and camera ---------------------------------------------------
+
+std::unique_ptr<CInputDeviceMessages>& InputMessages() {
+  static std::unique_ptr<CInputDeviceMessages> messages;
+  return messages;
+}
+
+// The device object exists before the window, so the window's cursor scales
+// reach it; its devices open once the window is up.
+void CreateGameInputDevice() {
+  CInputDevice* device = CreateInputDevice();
+  if (device == nullptr) {
+    ReportError(0, 0, "Unable to create the input device.");
+    return;
+  }
+  InputMessages() = std::make_unique<CInputDeviceMessages>(device);
+  platform::SetInputMessageSink(InputMessages().get());
+}
+
+void OpenInputDevices() {
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr) return;
+  device->Create(nullptr);
+  device->InitDevice(MainWindowHandle(), kInputMouse, false);
+  device->InitDevice(MainWindowHandle(), kInputKeyboard, true);
+}
+
+void ReleaseInputDevices() {
+  if (platform::GetInputMessageSink() == InputMessages().get()) platform::SetInputMessageSink(nullptr);
+  InputMessages().reset();
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr) return;
+  device->ReleaseDevice(kInputMouse);
+  device->ReleaseDevice(kInputKeyboard);
+  DestroyInputDevice(device);
+  SetTheInputDevice(nullptr);
+}
+
+void SetInputCursorScales(float s1x, float s1y, float s2x, float s2y) {
+  if (CInputDevice* device = TheInputDevice()) {
+    device->SetCursorScale1(s1x, s1y);
+    device->SetCursorScale2(s2x, s2y);
+  }
+}
+
+void AcquireInput(bool active) {
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr) return;
+  if (active) {
+    device->Acquire(kInputMouse);
+    device->Acquire(kInputKeyboard);
+  } else {
+    device->Unacquire(kInputMouse);
+    device->Unacquire(kInputKeyboard);
+  }
+}
+
+void PollInput() {
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr || !RunState().appActive) return;
+  device->Poll(kInputMouse);
+  device->Poll(kInputKeyboard);
+}
+
+void StartCamera() { CamInit(kCameraRate, g_RendererSettings.api == kApiTest ? kCamConstraintPlan : 0); }
+
+// Draws with the camera between its last two steps, by the interface task's
+// progress towards the next.
+void InterpolateCamera() {
+  const int32_t task = RunState().interfaceTask;
+  if (task < 0) return;
+  CamInterpolate(GameScheduler().Fraction(task));
+  CRenderer* renderer = CurrentRenderer();
+  if (renderer == nullptr) return;
+  const CameraState& c = g_CameraState;
+  renderer->SetCameraPosition(c.drawnEye.x, c.drawnEye.y, c.drawnEye.z);
+  renderer->SetCameraTarget(c.drawnLookAt.x, c.drawnLookAt.y, c.drawnLookAt.z);
+  renderer->SetCameraUp(c.up.x, c.up.y, c.up.z);
+}
+
+// ---- The city ------------------------------------------------------------------
+
+// The city and its subsystems, at the game start's place for them (after
+// the scheduler; the shell's load sequence is set up by then, so the
+// session's load steps join it rather than being cleared with it).
+void InitCitySubsystems() {
+  InitCityModel();
+  // A map that does not fit its tables has been reported; the game goes on
+  // with what was built.
+  StartCityStreets();
+  InitEconomy();
+  RegisterTrafficSaveHooks();
+  // The economy's part of the new-game reset comes before the session's.
+  AddResetStep([] {
+    ResetPreferences();
+    ResetEconomyForNewGame();
+  });
+  InitSession();
+  WorldServices().Wrap(Services().world);
+  SetSessionWorldServices(&WorldServices());
+  SetNetworkGameQuery([] { return Session().networkSession; });
+  AddResetStep([] {
+    ClearCity();
+    EntAnimFinishAll();
+    ResetBlockStats(true);
+    ClearStatsHistory();
+    CamSetMode(kNewGameCameraMode);
+    SetLogicSpeed(false);
+  });
+}
+
+void WireInputAndCamera() {
+  SetCursorScaleHook(SetInputCursorScales);
+  AddStartStep(StartPhase::BeforeRenderer, CreateGameInputDevice);
+  AddStartStep(StartPhase::AfterWindow, StartCamera);
+  AddStartStep(StartPhase::AfterWindow, OpenInputDevices);
+  AddActivationStep(AcquireInput);
+  AddTaskStep(GameTask::Interface, PollInput);
+  AddTaskStep(GameTask::Interface, CamUpdate);
+  AddLoopStep(LoopPhase::AfterScheduler, InterpolateCamera);
+  AddShutdownStep(ShutdownPhase::Late, ReleaseInputDevices);
+}
+
+void WireRenderers() {
+  // The software renderer (API 2 and 3) is installed with its presenter by
+  // the program's platform set-up.
+  SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
+}
+
+}  // namespace
+
+void RegisterRandomStreams() {
+  RegisterEngineRandomStreams();
+  RegisterCityRandomStreams();
+}
+
+void WireGame() {
+  RegisterRandomStreams();
+  AttachEventRecordCommands();
+  WireInputAndCamera();
+  WireRenderers();
+  AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
+  AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
+}

@@ -1,0 +1,46 @@
+// The program's random streams stand in one fixed order, so that machines of
+// a network game seeded alike draw alike.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/game_wiring.h"
+#include "city/city_map.h"
+#include "city/households.h"
+#include "city/timetables.h"
+#include "city/traffic.h"
+#include "engine/animation.h"
+#include "engine/light_ramp.h"
+#include "engine/particles.h"
+#include "engine/random_stream.h"
+
+namespace {
+
+int PlaceInList(const CRandomStream& stream) {
+  int place = 0;
+  for (const CRandomStream* s = FirstRandomStream(); s; s = s->Next(), ++place)
+    if (s == &stream) return place;
+  return -1;
+}
+
+TEST(RandomStreamsOrder, EngineStreamsComeFirstThenTheCitysInSubsystemOrder) {
+  RegisterRandomStreams();
+  const std::vector<const CRandomStream*> expected = {
+      &MasterRandomStream(), &ParticleRandom(),   &EntAnimRandom(),   &RendererCommonRandom(),
+      &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom()};
+  int previous = -1;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    int place = PlaceInList(*expected[i]);
+    ASSERT_GT(place, previous) << "stream " << i << " out of order";
+    previous = place;
+  }
+  // Registering again adds nothing and moves nothing.
+  int count = 0;
+  for (const CRandomStream* s = FirstRandomStream(); s; s = s->Next()) ++count;
+  RegisterRandomStreams();
+  int again = 0;
+  for (const CRandomStream* s = FirstRandomStream(); s; s = s->Next()) ++again;
+  EXPECT_EQ(again, count);
+}
+
+}  // namespace
