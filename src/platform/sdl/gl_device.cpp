@@ -100,6 +100,10 @@ uniform int uScreen;
 uniform vec2 uTarget;
 uniform int uFogMode;
 uniform vec2 uFogRange;
+// Pixel centres sit on whole coordinates in the layer's convention and half
+// way in GL's; edges that pass exactly through centres must keep the
+// top-left rule with y running down, so y moves a sixty-fourth less.
+const vec2 kCentre = vec2(0.5, 0.5 - 1.0 / 64.0);
 SHADE out vec4 vDiffuse;
 SHADE out vec4 vSpecular;
 out vec2 vUv[2];
@@ -109,11 +113,12 @@ void main() {
   vec4 clip;
   if (uScreen == 1) {
     float w = aPos.w > 0.0 ? 1.0 / aPos.w : 1.0;
-    vec2 ndc = vec2((aPos.x + 0.5) * 2.0 / uTarget.x - 1.0, 1.0 - (aPos.y + 0.5) * 2.0 / uTarget.y);
+    vec2 ndc = vec2((aPos.x + kCentre.x) * 2.0 / uTarget.x - 1.0,
+                    1.0 - (aPos.y + kCentre.y) * 2.0 / uTarget.y);
     clip = vec4(ndc * w, (2.0 * aPos.z - 1.0) * w, w);
   } else {
     clip = vec4(aPos.xyz, 1.0) * uMatrix;
-    clip.xy += vec2(1.0 / uTarget.x, -1.0 / uTarget.y) * clip.w;
+    clip.xy += vec2(2.0 * kCentre.x / uTarget.x, -2.0 * kCentre.y / uTarget.y) * clip.w;
     clip.z = 2.0 * clip.z - clip.w;
   }
   vDepth = clip.w;
@@ -876,7 +881,14 @@ bool GlDevice::WriteBackBuffer(const GpuImage& image) {
 
 class GlGpuSystem : public GpuSystem {
  public:
-  GlGpuSystem() { started_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+  GlGpuSystem() {
+    // With no display at all, SDL's offscreen driver (EGL) gives a GL context
+    // without first waiting on window systems that are not there.
+    if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER") &&
+        !SDL_WasInit(SDL_INIT_VIDEO))
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    started_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  }
   ~GlGpuSystem() override {
     if (started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }

@@ -1,0 +1,184 @@
+// The hardware renderer drawing through OpenGL (Mesa in tests), read back and
+// checked pixel by pixel against what the renderer's conventions promise.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "engine/d3d_renderer.h"
+#include "engine/memory.h"
+#include "engine/texture.h"
+#include "platform/sdl/gl_gpu.h"
+
+namespace {
+
+class GlRenderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = platform::SetGpuSystemFactory([] { return platform::CreateGlGpuSystem(); });
+    D3DForgetEnumeration();
+    settings_.width = 64;
+    settings_.height = 48;
+    settings_.windowed = 1;
+    settings_.fog = 0;
+    renderer_ = std::make_unique<CD3DRenderer>();
+    if (!renderer_->Open(nullptr, nullptr, &settings_)) {
+      renderer_.reset();
+      GTEST_SKIP() << "no OpenGL 3.3 context here";
+    }
+    std::memset(table_, 0, sizeof(table_));
+    ShaderMode& m = table_[0];
+    m.name = "plain";
+    m.fill = kFillGouraud;
+    m.depthTest = m.depthWrite = kStateOn;
+    m.depthCompare = kCmpLessEqual;
+    m.specular = kStateOn;
+    m.alphaTest = m.alphaBlend = kStateOff;
+    m.cull = kCullNone;
+    m.stageCount = 1;
+    m.stages[0] = {2, 0, 0, kFilterPoint, kFilterPoint, kFilterNone, kAddrClamp, kAddrClamp,
+                   kArgTexture, kArgDiffuse, kOpModulate, kArgTexture, kArgDiffuse, kOpModulate};
+    m.stages[1].state = kStageDisabled;
+    table_[1] = m;
+    table_[1].index = 1;
+    table_[1].cull = kCullClockwise;
+    renderer_->SetShaderTable(table_, 2);
+    renderer_->SetClearFlags(true, true);
+  }
+  void TearDown() override {
+    if (renderer_) renderer_->Close();
+    renderer_.reset();
+    platform::SetGpuSystemFactory(old_);
+    D3DForgetEnumeration();
+  }
+  // Reads the frame back as rows top first, 0x00BBGGRR.
+  std::vector<uint32_t> Frame() {
+    uint32_t* pixels = nullptr;
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(renderer_->ReadBackBuffer(&pixels, &w, &h), 1);
+    std::vector<uint32_t> rows(size_t(w) * size_t(h));
+    for (int32_t y = 0; y < h; ++y)  // read-back rows come bottom-up
+      std::memcpy(&rows[size_t(y) * size_t(w)], pixels + size_t(h - 1 - y) * size_t(w),
+                  size_t(w) * 4);
+    std::free(pixels);
+    return rows;
+  }
+  uint32_t At(const std::vector<uint32_t>& f, int32_t x, int32_t y) { return f[size_t(y * 64 + x)]; }
+  // Screen rectangle in the 640 x 480 interface space.
+  void Rect(float x0, float y0, float x1, float y1, float z, uint32_t colour, bool clockwise) {
+    Vec3 q[4] = {{x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}};
+    if (!clockwise) std::swap(q[1], q[3]);
+    renderer_->DrawFlatQuads(q, 1, &colour);
+  }
+
+  platform::GpuSystemFactory old_;
+  RendererSettings settings_{};
+  ShaderMode table_[2];
+  std::unique_ptr<CD3DRenderer> renderer_;
+};
+
+TEST_F(GlRenderTest, PixelCentresRowsAndColours) {
+  ASSERT_TRUE(renderer_->BeginFrame());
+  renderer_->Clear();
+  renderer_->SetShader(0);
+  renderer_->BeginOverlay();  // the screen's own pixels
+  Rect(10, 5, 20, 15, 10, 0xFFFF0000, true);
+  Rect(0, 0, 1, 1, 10, 0xFF00FF00, true);
+  renderer_->EndOverlay();
+  renderer_->EndFrame();
+  const auto f = Frame();
+  // Whole pixels 10..19 and 5..14 exactly: no half-pixel smear.
+  EXPECT_EQ(At(f, 10, 5), 0x000000FFu);
+  EXPECT_EQ(At(f, 19, 14), 0x000000FFu);
+  EXPECT_EQ(At(f, 9, 5), 0u);
+  EXPECT_EQ(At(f, 20, 14), 0u);
+  EXPECT_EQ(At(f, 10, 15), 0u);
+  EXPECT_EQ(At(f, 10, 4), 0u);
+  EXPECT_EQ(At(f, 0, 0), 0x0000FF00u);  // top-left stays top-left
+}
+
+TEST_F(GlRenderTest, ClockwiseCullingAndDepth) {
+  ASSERT_TRUE(renderer_->BeginFrame());
+  renderer_->Clear();
+  renderer_->SetShader(1);  // culls faces clockwise on screen
+  renderer_->BeginOverlay();
+  Rect(0, 0, 10, 10, 10, 0xFFFF0000, true);
+  Rect(20, 0, 30, 10, 10, 0xFFFF0000, false);
+  // Depth 0..1: the nearer of two overlapping quads wins whatever the order.
+  Rect(40, 0, 50, 10, 5000, 0xFF0000FF, false);
+  Rect(40, 0, 50, 10, 1000, 0xFF00FF00, false);
+  Rect(40, 0, 50, 10, 9000, 0xFFFFFFFF, false);
+  renderer_->EndOverlay();
+  renderer_->EndFrame();
+  const auto f = Frame();
+  EXPECT_EQ(At(f, 5, 5), 0u);
+  EXPECT_EQ(At(f, 25, 5), 0x000000FFu);
+  EXPECT_EQ(At(f, 45, 5), 0x0000FF00u);
+}
+
+TEST_F(GlRenderTest, SpecularAfterTexturingAndTableFog) {
+  MemoryManager().Init(16 << 20, 16);
+  TexSysCreate();
+  CTextureSystem* t = TheTextureSystem();
+  std::vector<uint32_t> texels(16 * 16, 0xFF202020u);  // dark grey, opaque (bytes R G B A)
+  t->pageCount = 1;
+  t->pages[0] = TexturePage{};
+  t->pages[0].width = t->pages[0].height = 16;
+  t->pages[0].flags = kTexFlagOpaque;
+  t->pages[0].pixels = texels.data();
+  settings_.texBitDepth = 32;
+  renderer_->AttachTextureSystem(t);
+  renderer_->DownloadAllTexturePages();
+
+  ASSERT_TRUE(renderer_->BeginFrame());
+  renderer_->Clear();
+  renderer_->SetShader(0);
+  renderer_->BeginOverlay();
+  // Texture 0x20 x white diffuse, then + specular 0x40 red: 0x60 red.
+  const VertexTextured v[4] = {{0, 0, 10, 0xFFFFFFFF, 0xFF400000, 0, 0},
+                               {16, 0, 10, 0xFFFFFFFF, 0xFF400000, 1, 0},
+                               {16, 16, 10, 0xFFFFFFFF, 0xFF400000, 1, 1},
+                               {0, 16, 10, 0xFFFFFFFF, 0xFF400000, 0, 1}};
+  const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+  renderer_->DrawIndexedTextured(v, idx, 4, 6, 0);
+  renderer_->EndOverlay();
+  renderer_->EndFrame();
+  auto f = Frame();
+  const uint32_t p = At(f, 8, 8);
+  EXPECT_NEAR(int(p & 0xFF), 0x60, 2);
+  EXPECT_NEAR(int((p >> 8) & 0xFF), 0x20, 2);
+
+  // Table fog by view depth: past the end the fog colour, before the start none.
+  renderer_->ReleaseTexturePages();
+  t->pages[0].pixels = nullptr;
+  TexSysDestroy();
+  MemoryManager().Shutdown();
+  renderer_->AttachTextureSystem(nullptr);
+  renderer_->SetFog(0xFF0000FF, 100.0f, 200.0f, 0.0f);
+  renderer_->SetFieldOfView(90.0f);
+  RendererSettings fogged = settings_;
+  fogged.fog = 1;
+  renderer_->Close();
+  renderer_ = std::make_unique<CD3DRenderer>();
+  ASSERT_TRUE(renderer_->Open(nullptr, nullptr, &fogged));
+  renderer_->SetShaderTable(table_, 2);
+  renderer_->SetClearFlags(true, true);
+  renderer_->SetDepthRange(1.0f, 1000.0f);
+  renderer_->SetFog(0xFF0000FF, 100.0f, 200.0f, 0.0f);
+  ASSERT_TRUE(renderer_->BeginFrame());
+  renderer_->Clear();
+  renderer_->SetShader(0);
+  const uint32_t white = 0xFFFFFFFF;
+  const Vec3 nearQuad[4] = {{-60, -60, 50}, {0, -60, 50}, {0, 60, 50}, {-60, 60, 50}};
+  const Vec3 farQuad[4] = {{0, -600, 500}, {600, -600, 500}, {600, 600, 500}, {0, 600, 500}};
+  renderer_->DrawFlatQuads(nearQuad, 1, &white);
+  renderer_->DrawFlatQuads(farQuad, 1, &white);
+  renderer_->EndFrame();
+  f = Frame();
+  EXPECT_EQ(At(f, 16, 24), 0x00FFFFFFu);  // left half: before the fog
+  EXPECT_EQ(At(f, 48, 24), 0x00FF0000u);  // right half: wholly fogged blue
+}
+
+}  // namespace
