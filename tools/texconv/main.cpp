@@ -1,0 +1,61 @@
+// Converts a texture source (texture_source.h) into a texture set
+// ("textures.gtd") or a single texture file, one per screen-size variant.
+//
+//   texconv <source.txt> <game root>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "engine/texture.h"
+#include "platform/paths.h"
+#include "tools/texconv/texture_source.h"
+
+namespace {
+
+bool WriteOutput(const std::string& name, const std::vector<TextureImage>& textures, bool set) {
+  for (const TextureImage& t : textures) {
+    if (t.width > kTexturePageSize || t.height > kTexturePageSize) {
+      std::fprintf(stderr, "%s: a texture grows past %d texels\n", name.c_str(), kTexturePageSize);
+      return false;
+    }
+  }
+  bool ok = set ? WriteGtdFile(name, textures) : WriteTextureFile(name, textures.front());
+  if (!ok) std::fprintf(stderr, "cannot write %s\n", name.c_str());
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: texconv <source.txt> <game root>\n");
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "cannot open %s\n", argv[1]);
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  TextureSource source;
+  std::string error;
+  const std::string folder = std::filesystem::path(argv[1]).parent_path().string();
+  if (!ParseTextureSource(text.str(), folder.empty() ? "." : folder, source, error)) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
+    return 1;
+  }
+  platform::SetGameRoot(argv[2]);
+  const bool set = source.output.ends_with(".gtd");
+  const std::vector<std::string> names = TextureOutputs(source);
+  for (size_t v = 0; v < names.size(); ++v) {
+    std::vector<TextureImage> textures = source.textures;
+    if (!source.variants.empty()) {
+      for (TextureImage& t : textures) t = ScaleTexture(t, static_cast<float>(source.variants[v]) / 640.0f);
+    }
+    if (!WriteOutput(names[v], textures, set)) return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Texture sources: small readable descriptions of textures, drawn in code or
+// read from PNG files, for the texture converter.
+//
+// One statement a line; '#' starts a comment. Colours are #RRGGBB or
+// #RRGGBBAA.
+//   output <game name>        where the result goes: a name ending in ".gtd" is
+//                             a texture set, any other a single texture file;
+//                             with variants, "%d" in it stands for the width
+//   variants <width>...       one output per screen width, every texture
+//                             scaled by (width / 640)
+//   texture <w> <h> [colour]  starts a texture (transparent black by default)
+//   texture png <file>        starts a texture from a PNG (source's folder)
+//   flags ownpage | <number>  the texture's format word (single textures)
+//   fill <colour>
+//   rect <x> <y> <w> <h> <colour>
+//   frame <width> <colour>    a border along the edges
+//   checker <cell> <colour> <colour>
+//   stripes <h|v> <width> <colour> <colour>
+//   gradient <h|v> <colour> <colour>
+//   bricks <w> <h> <mortar> <brick colour> <mortar colour>
+//   noise <seed> <amount>     varies every texel's brightness by up to amount
+//   key <char> <colour>       a colour for the pixel rows below
+//   pixels <x> <y>            rows of key characters follow, up to "end";
+//                             '.' and ' ' leave a texel as it is
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/texture_file.h"
+
+struct TextureSource {
+  std::string output;
+  std::vector<int32_t> variants;  // empty: one output as drawn
+  std::vector<TextureImage> textures;
+};
+
+// `folder` is where PNG files named by the source are found.
+bool ParseTextureSource(std::string_view text, const std::string& folder, TextureSource& out,
+                        std::string& error);
+bool ReadPngTexture(const std::string& path, TextureImage& out, std::string& error);
+// Resamples a texture (bilinear, edges clamped) to round(side x scale).
+TextureImage ScaleTexture(const TextureImage& texture, float scale);
+// The game names written for a source, one per variant.
+std::vector<std::string> TextureOutputs(const TextureSource& source);
