@@ -18,14 +18,14 @@ using BindingTest = ScriptTest;
 
 TEST_F(BindingTest, IntMembersTruncateTowardZero) {
   EXPECT_EQ(Eval("Tweaks.blockleaselength"), 0);  // cleared by the new state
-  ASSERT_TRUE(Run("Tweaks.blockleaselength = 48.9"));
+  ASSERT_TRUE(RunScript("Tweaks.blockleaselength = 48.9"));
   EXPECT_EQ(Tweaks().blockLeaseLength, 48);
   EXPECT_EQ(Eval("Tweaks.blockleaselength"), 48);
-  ASSERT_TRUE(Run("Tweaks.numyearsin24hours = -2.7"));
+  ASSERT_TRUE(RunScript("Tweaks.numyearsin24hours = -2.7"));
   EXPECT_EQ(Tweaks().yearsPerDay, -2);
-  ASSERT_TRUE(Run("Tweaks.numyearsin24hours = 1e30"));  // held in range, never undefined
+  ASSERT_TRUE(RunScript("Tweaks.numyearsin24hours = 1e30"));  // held in range, never undefined
   EXPECT_EQ(Tweaks().yearsPerDay, INT32_MAX);
-  ASSERT_TRUE(Run("Tweaks.numyearsin24hours = '12'"));
+  ASSERT_TRUE(RunScript("Tweaks.numyearsin24hours = '12'"));
   EXPECT_EQ(Tweaks().yearsPerDay, 12);
   // The program's own changes are what scripts read.
   Tweaks().blockLeaseLength = 5;
@@ -39,7 +39,7 @@ TEST_F(BindingTest, ByteBoolAndFloatConversions) {
     int owner;
   } cases[] = {{"Block[3].owner = 300", 44}, {"Block[3].owner = 2.9", 2}, {"Block[3].owner = -1", 255}};
   for (const Case& c : cases) {
-    ASSERT_TRUE(Run(c.assignment));
+    ASSERT_TRUE(RunScript(c.assignment));
     EXPECT_EQ(g_Blocks[3].Owner, c.owner) << c.assignment;
   }
   struct Flag {
@@ -47,28 +47,28 @@ TEST_F(BindingTest, ByteBoolAndFloatConversions) {
     uint8_t stored;
   } flags[] = {{"0.5", 1}, {"0", 0}, {"TRUE", 1}, {"FALSE", 0}, {"true", 1}, {"false", 0}, {"-3", 1}};
   for (const Flag& f : flags) {
-    ASSERT_TRUE(Run(std::string("Block[5].ownable = ") + f.value));
+    ASSERT_TRUE(RunScript(std::string("Block[5].ownable = ") + f.value));
     EXPECT_EQ(g_Blocks[5].Ownable, f.stored) << f.value;
   }
   g_Blocks[5].Ownable = 7;
   EXPECT_EQ(Eval("Block[5].ownable"), 1);
-  ASSERT_TRUE(Run("Tweaks.railutilincomeEASY = 1.25 Tweaks.dailyfreightHARD = 3"));
+  ASSERT_TRUE(RunScript("Tweaks.railutilincomeEASY = 1.25 Tweaks.dailyfreightHARD = 3"));
   EXPECT_FLOAT_EQ(Tweaks().railUtilIncome[2], 1.25f);
   EXPECT_FLOAT_EQ(Tweaks().dailyFreight[0], 3.0f);
   EXPECT_DOUBLE_EQ(Eval("Tweaks.railutilincomeEASY"), 1.25);
-  ASSERT_TRUE(Run("Tweaks.dailyfreightHARD = 1e300"));
+  ASSERT_TRUE(RunScript("Tweaks.dailyfreightHARD = 1e300"));
   EXPECT_TRUE(std::isfinite(Tweaks().dailyFreight[0]));
 }
 
 TEST_F(BindingTest, MembersThatAreNotBoundWarnAndChangeNothing) {
-  ASSERT_TRUE(Run("Tweaks.nosuchthing = 3"));
+  ASSERT_TRUE(RunScript("Tweaks.nosuchthing = 3"));
   EXPECT_EQ(CountBoxes("Invalid member : nosuchthing"), 1);
   boxes_.clear();
   EXPECT_EQ(Eval("Tweaks.nosuchthing"), -999);
   EXPECT_EQ(CountBoxes("Invalid member"), 1);
   // Methods cannot be replaced and objects cannot be swapped.
   boxes_.clear();
-  ASSERT_TRUE(Run("BusinessInfo[1].AddCommodity = nil Block[2] = 5"));
+  ASSERT_TRUE(RunScript("BusinessInfo[1].AddCommodity = nil Block[2] = 5"));
   EXPECT_EQ(CountBoxes("Invalid member : AddCommodity"), 1);
   EXPECT_EQ(CountBoxes("Invalid member : 2"), 1);
   // A plain number member reads with a warning.
@@ -80,14 +80,14 @@ TEST_F(BindingTest, MembersThatAreNotBoundWarnAndChangeNothing) {
 TEST_F(BindingTest, MethodsCalledWithDotWarnAndDoNothing) {
   InitBlockDefs();
   const float before = g_BlockDefs[4].Distribution[1];
-  ASSERT_TRUE(Run("Block[4].Distribution(1, 0.75)"));
+  ASSERT_TRUE(RunScript("Block[4].Distribution(1, 0.75)"));
   EXPECT_EQ(CountBoxes("Calling GetThis by using . instead of :"), 1);
   EXPECT_EQ(g_BlockDefs[4].Distribution[1], before);
-  ASSERT_TRUE(Run("Block[4]:Distribution(1, 0.75)"));
+  ASSERT_TRUE(RunScript("Block[4]:Distribution(1, 0.75)"));
   EXPECT_FLOAT_EQ(g_BlockDefs[4].Distribution[1], 0.75f);
   // An object of another class is not taken for a block.
   boxes_.clear();
-  ASSERT_TRUE(Run("Block[4].Distribution(Commodity[1], 1, 0.5)"));
+  ASSERT_TRUE(RunScript("Block[4].Distribution(Commodity[1], 1, 0.5)"));
   EXPECT_EQ(boxes_.size(), 1u);
   EXPECT_FLOAT_EQ(g_BlockDefs[4].Distribution[1], 0.75f);
 }
@@ -95,24 +95,24 @@ TEST_F(BindingTest, MethodsCalledWithDotWarnAndDoNothing) {
 TEST_F(BindingTest, BoundGlobalsAndStringsAreCutToTheirField) {
   CPlayerProfile& profile = PlayerProfile();
   std::memset(profile.name, 0, sizeof profile.name);
-  ASSERT_TRUE(Run("ProfileName = 'Ada'"));
+  ASSERT_TRUE(RunScript("ProfileName = 'Ada'"));
   EXPECT_STREQ(profile.name, "Ada");
   EXPECT_EQ(EvalText("ProfileName"), "Ada");
-  ASSERT_TRUE(Run("ProfileName = 42"));
+  ASSERT_TRUE(RunScript("ProfileName = 42"));
   EXPECT_STREQ(profile.name, "42");
-  ASSERT_TRUE(Run("ProfileName = {}"));  // not text: nothing written
+  ASSERT_TRUE(RunScript("ProfileName = {}"));  // not text: nothing written
   EXPECT_STREQ(profile.name, "42");
-  ASSERT_TRUE(Run("local s = 'x' for i = 1, 9 do s = s .. s end g_ProfileOptions.PlayerName = s"));
+  ASSERT_TRUE(RunScript("local s = 'x' for i = 1, 9 do s = s .. s end g_ProfileOptions.PlayerName = s"));
   EXPECT_EQ(std::strlen(profile.PlayerName), sizeof profile.PlayerName - 1);
   EXPECT_EQ(EvalText("g_ProfileOptions.PlayerName").size(), sizeof profile.PlayerName - 1);
   // Ordinary globals still work beside bound ones.
-  ASSERT_TRUE(Run("plain = 3 plain = plain + 1"));
+  ASSERT_TRUE(RunScript("plain = 3 plain = plain + 1"));
   EXPECT_EQ(Eval("plain"), 4);
   std::memset(profile.name, 0, sizeof profile.name);
 }
 
 TEST_F(BindingTest, TweaksAreClearedByEachNewState) {
-  ASSERT_TRUE(Run("Tweaks.blockleaselength = 48 Tweaks.daysoff = 1 Tweaks.citybusinessesownable = TRUE"));
+  ASSERT_TRUE(RunScript("Tweaks.blockleaselength = 48 Tweaks.daysoff = 1 Tweaks.citybusinessesownable = TRUE"));
   EXPECT_EQ(RuleFlags().daysOff, 1);
   EXPECT_EQ(RuleFlags().cityBusinessesOwnable, 1);
   ASSERT_TRUE(Script().Create());

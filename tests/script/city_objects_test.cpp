@@ -5,41 +5,20 @@
 #include "city/economy_fixture.h"
 #include "city/people.h"
 #include "city/road_topology.h"
-#include "platform/message_box.h"
-#include "script/script.h"
+#include "script_fixture.h"
 #include "session/session_state.h"
 
 namespace {
 
-class CityScriptTest : public EconomyTest {
+class CityScriptTest : public EconomyTest, protected ScriptHarness {
  protected:
   void SetUp() override {
     EconomyTest::SetUp();
-    old_backend_ = platform::SetMessageBoxBackend(
-        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
-          boxes_.emplace_back(text);
-          return platform::BoxResult::Ok;
-        });
-    ASSERT_TRUE(Script().Create());
+    StartScripts();
   }
   void TearDown() override {
-    Script().Destroy();
-    platform::SetMessageBoxBackend(old_backend_);
+    StopScripts();
     EconomyTest::TearDown();
-  }
-  bool Run(const std::string& text) { return Script().RunText(text, "city", true); }
-  double Eval(const std::string& expression) {
-    lua_State* L = Script().State();
-    if (!Run("__r = " + expression)) return -999;
-    lua_getglobal(L, "__r");
-    const double v = lua_isnil(L, -1) ? -999 : lua_tonumber(L, -1);
-    lua_pop(L, 1);
-    return v;
-  }
-  int CountBoxes(const std::string& text) const {
-    int n = 0;
-    for (const std::string& b : boxes_) n += b.find(text) != std::string::npos;
-    return n;
   }
   // A shop of type 0 selling BREAD and MEAT in a building of block 6, owned by player 1.
   int32_t OpenShop() {
@@ -49,13 +28,10 @@ class CityScriptTest : public EconomyTest {
     const int32_t building = Place(6, 0, 0, 1, 1, 2);
     return Open(0, 1, building, true);
   }
-
-  std::vector<std::string> boxes_;
-  platform::MessageBoxBackend old_backend_;
 };
 
 TEST_F(CityScriptTest, BlockMembersAreTheBlockRecords) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     Block[HARROWGATE_AVENUE].value = 12000
     Block[HARROWGATE_AVENUE].looseness = 0.25
     Block[HARROWGATE_AVENUE].prestige = 3.5
@@ -73,7 +49,7 @@ TEST_F(CityScriptTest, BlockMembersAreTheBlockRecords) {
   EXPECT_TRUE(boxes_.empty());
 
   // Bad indexes are refused with a report.
-  ASSERT_TRUE(Run("Block[6]:Distribution(6, 1) Block[6]:Distribution(-1, 1)"));
+  ASSERT_TRUE(RunScript("Block[6]:Distribution(6, 1) Block[6]:Distribution(-1, 1)"));
   EXPECT_EQ(CountBoxes("Block:Distribution: index"), 2);
   boxes_.clear();
   EXPECT_EQ(Eval("Block[52]"), -999);
@@ -81,7 +57,7 @@ TEST_F(CityScriptTest, BlockMembersAreTheBlockRecords) {
 }
 
 TEST_F(CityScriptTest, BusinessInfoAndCommodity) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     BusinessInfo[BAKERY].available = TRUE
     BusinessInfo[BAKERY].density = 0.5
     BusinessInfo[BAKERY].refurbcost = 250
@@ -111,7 +87,7 @@ TEST_F(CityScriptTest, BusinessInfoAndCommodity) {
   EXPECT_EQ(g_ShoppingClassMasks[0] & (1u << 3), 1u << 3);
   EXPECT_TRUE(boxes_.empty());
 
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     for c = 5, 9 do BusinessInfo[BAKERY]:AddCommodity(c) end
     BusinessInfo[BAKERY]:AddCommodity(40)
     Commodity[BREAD]:Membership(5))"));
@@ -143,19 +119,19 @@ TEST_F(CityScriptTest, BusinessMethodsReadAndChangeTheRecord) {
 
   // New prices wait for the owner's price message; never below 0.1.
   shop.Changed = 0;
-  ASSERT_TRUE(Run(obj + ":SetCommodityPriceByIndex(0, 0.05) " + obj + ":SetCommodityPriceByType(MEAT, 4)"));
+  ASSERT_TRUE(RunScript(obj + ":SetCommodityPriceByIndex(0, 0.05) " + obj + ":SetCommodityPriceByType(MEAT, 4)"));
   EXPECT_FLOAT_EQ(shop.PendingPrice[0], 0.1f);
   EXPECT_FLOAT_EQ(shop.PendingPrice[1], 4.0f);
   EXPECT_FLOAT_EQ(shop.Price[0], 2.5f);
   EXPECT_EQ(shop.Changed, 1);
 
-  ASSERT_TRUE(Run(obj + ":SetOwner(2)"));
+  ASSERT_TRUE(RunScript(obj + ":SetOwner(2)"));
   EXPECT_EQ(shop.Owner, 2);
   EXPECT_EQ(g_Buildings[shop.Building].Owner, 2);
 
   // Slots and owners out of range are refused.
   boxes_.clear();
-  ASSERT_TRUE(Run(obj + ":SetCommodityPriceByIndex(2, 9) " + obj + ":GetCommodityStockByIndex(-1) " + obj +
+  ASSERT_TRUE(RunScript(obj + ":SetCommodityPriceByIndex(2, 9) " + obj + ":GetCommodityStockByIndex(-1) " + obj +
                   ":SetOwner(7) " + obj + ":GetCommodityPriceByType(32)"));
   EXPECT_EQ(boxes_.size(), 4u);
   EXPECT_EQ(shop.Owner, 2);
@@ -163,32 +139,32 @@ TEST_F(CityScriptTest, BusinessMethodsReadAndChangeTheRecord) {
 }
 
 TEST_F(CityScriptTest, PeopleTable) {
-  ASSERT_TRUE(Run("People.itchycounter = 9 People.subwaythreshold = 4 People.Welfare(2, CLASS_MEDIUM, 12.5)"));
+  ASSERT_TRUE(RunScript("People.itchycounter = 9 People.subwaythreshold = 4 People.Welfare(2, CLASS_MEDIUM, 12.5)"));
   EXPECT_EQ(g_ItchyCounter, 9);
   EXPECT_EQ(GetBlockPathDepthLimit(), 4);
   EXPECT_FLOAT_EQ(g_SocialClasses[1].Income[2], 12.5f);
-  ASSERT_TRUE(Run("People.Welfare(5, 0, 1) People.Welfare(0, 3, 1)"));
+  ASSERT_TRUE(RunScript("People.Welfare(5, 0, 1) People.Welfare(0, 3, 1)"));
   EXPECT_EQ(CountBoxes("People.Welfare"), 2);
 
   boxes_.clear();
-  ASSERT_TRUE(Run("People.Create(0)"));
+  ASSERT_TRUE(RunScript("People.Create(0)"));
   EXPECT_EQ(Eval("People.NumberInCity()"), 0);
-  ASSERT_TRUE(Run("People.Create(-5)"));
+  ASSERT_TRUE(RunScript("People.Create(-5)"));
   EXPECT_EQ(CountBoxes("People.Create"), 1);
   EXPECT_EQ(Eval("People.NumberInCity()"), 0);
   ResetPeople();
-  ASSERT_TRUE(Run("People.Create(3)"));
+  ASSERT_TRUE(RunScript("People.Create(3)"));
   EXPECT_EQ(Eval("People.NumberInCity()"), 3);
-  ASSERT_TRUE(Run("People.Create(2, 9) People.Create(1, 0, 5)"));
+  ASSERT_TRUE(RunScript("People.Create(2, 9) People.Create(1, 0, 5)"));
   EXPECT_EQ(CountBoxes("People.Create: kind"), 2);
   EXPECT_EQ(Eval("People.NumberInCity()"), 3);
-  ASSERT_TRUE(Run("People.Create(1e9)"));  // stops when the table is full
+  ASSERT_TRUE(RunScript("People.Create(1e9)"));  // stops when the table is full
   EXPECT_EQ(Eval("People.NumberInCity()"), kMaxPeople);
   ResetPeople();
 }
 
 TEST_F(CityScriptTest, InitialValues) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     InitialValue.playermoney = 7500
     InitialValue.AddPreference(3, BREAD, 2.5)
     InitialValue.AssociatePreference(LOW_CLASS_ADULT, 3))"));
@@ -199,7 +175,7 @@ TEST_F(CityScriptTest, InitialValues) {
   ASSERT_EQ(g_PopulationClasses[6].Count, 1);
   EXPECT_EQ(g_PopulationClasses[6].Rows[0], 3);
   EXPECT_TRUE(boxes_.empty());
-  ASSERT_TRUE(Run("InitialValue.AssociatePreference(16, 3) InitialValue.AssociatePreference(0, 200)"));
+  ASSERT_TRUE(RunScript("InitialValue.AssociatePreference(16, 3) InitialValue.AssociatePreference(0, 200)"));
   EXPECT_EQ(CountBoxes("InitialValue.AssociatePreference"), 2);
   Tweaks().startingCash = 5000.0f;
 }

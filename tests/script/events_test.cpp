@@ -36,7 +36,7 @@ class EventTest : public ScriptTest {
 };
 
 TEST_F(EventTest, EventRepeatsAfterTheDelayItReturnsUntilZeroOrNil) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     runs = 0
     function EVENT_Repeat(a)
       Seen(a)
@@ -55,13 +55,13 @@ TEST_F(EventTest, EventRepeatsAfterTheDelayItReturnsUntilZeroOrNil) {
   EXPECT_EQ(g_Seen.size(), 3u);  // returned 0: no more
   EXPECT_EQ(Script().TimerCount(), 0u);
 
-  ASSERT_TRUE(Run("function EVENT_Once(a) Seen(a) end"));  // returns nil
+  ASSERT_TRUE(RunScript("function EVENT_Once(a) Seen(a) end"));  // returns nil
   Script().TriggerEvent("Once", 0, 1);
   EXPECT_EQ(Script().TimerCount(), 0u);
 }
 
 TEST_F(EventTest, ReturnedFractionsTruncateAndNegativesNeverFire) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     frac = 0
     function EVENT_Frac(a) Seen(a) frac = frac + 1 if frac == 1 then return 2.9 end end
     function EVENT_Neg(a) Seen(a) return -3 end)"));
@@ -80,7 +80,7 @@ TEST_F(EventTest, ReturnedFractionsTruncateAndNegativesNeverFire) {
 }
 
 TEST_F(EventTest, DelayedEventRunsItsInitialiserAtOnce) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     function EVENTINITIALISE_Later(a) Seen(100 + a) end
     function EVENT_Later(a) Seen(a) end
     C_TriggerEvent("Later", 3, 9))"));
@@ -91,17 +91,17 @@ TEST_F(EventTest, DelayedEventRunsItsInitialiserAtOnce) {
   EXPECT_EQ(g_Seen, std::vector<int>({109, 9}));
 
   g_Seen.clear();
-  ASSERT_TRUE(Run("C_TriggerEvent('Later', 0, 4)"));
+  ASSERT_TRUE(RunScript("C_TriggerEvent('Later', 0, 4)"));
   EXPECT_EQ(g_Seen, std::vector<int>({104, 4}));  // both before C_TriggerEvent returns
 }
 
 TEST_F(EventTest, AbsoluteTicks) {
-  ASSERT_TRUE(Run("function EVENT_At(a) Seen(a) end"));
-  ASSERT_TRUE(Run("C_TriggerEventAbsolute('At', 100, 1)"));  // now
+  ASSERT_TRUE(RunScript("function EVENT_At(a) Seen(a) end"));
+  ASSERT_TRUE(RunScript("C_TriggerEventAbsolute('At', 100, 1)"));  // now
   EXPECT_EQ(g_Seen, std::vector<int>({1}));
-  ASSERT_TRUE(Run("C_TriggerEventAbsolute('At', 99, 2)"));  // past: nothing
+  ASSERT_TRUE(RunScript("C_TriggerEventAbsolute('At', 99, 2)"));  // past: nothing
   EXPECT_EQ(Script().TimerCount(), 0u);
-  ASSERT_TRUE(Run("C_TriggerEventAbsolute('At', 103, 3)"));
+  ASSERT_TRUE(RunScript("C_TriggerEventAbsolute('At', 103, 3)"));
   Ticks(2);
   EXPECT_EQ(g_Seen.size(), 1u);
   Ticks(1);
@@ -117,14 +117,14 @@ TEST_F(EventTest, MissingEventFunctionWarnsEachTimeAndLeavesTheStack) {
   // Missing initialisers and catchers are silent.
   boxes_.clear();
   EXPECT_FALSE(Script().CatchEvent("HourlyUpdate", 5));
-  ASSERT_TRUE(Run("function CATCHEVENT_HourlyUpdate(h) Seen(h) end"));
+  ASSERT_TRUE(RunScript("function CATCHEVENT_HourlyUpdate(h) Seen(h) end"));
   EXPECT_TRUE(Script().CatchEvent("HourlyUpdate", 5));
   EXPECT_EQ(g_Seen, std::vector<int>({5}));
   EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(EventTest, ErrorInsideATimerIsReportedAndTheGameGoesOn) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     n = 0
     function EVENT_Bad(a)
       n = n + 1
@@ -150,7 +150,7 @@ TEST_F(EventTest, ErrorInsideATimerIsReportedAndTheGameGoesOn) {
 }
 
 TEST_F(EventTest, NoEventOfAnOldStateFiresAfterANewOne) {
-  ASSERT_TRUE(Run("function EVENT_Old(a) Seen(a) return 1 end"));
+  ASSERT_TRUE(RunScript("function EVENT_Old(a) Seen(a) return 1 end"));
   Script().TriggerEvent("Old", 2, 1);
   Script().TriggerEvent("Old", 0, 2);
   ASSERT_EQ(Script().TimerCount(), 2u);
@@ -164,7 +164,7 @@ TEST_F(EventTest, NoEventOfAnOldStateFiresAfterANewOne) {
 
 TEST_F(EventTest, ANewStateMadeWhileAScriptRunsReplacesItSafely) {
   // A binding that starts a level replaces the state under the running script.
-  ASSERT_TRUE(Run("function EVENT_Restart(a) Seen(a) C_RunScript('nothing.lua') return 1 end"));
+  ASSERT_TRUE(RunScript("function EVENT_Restart(a) Seen(a) C_RunScript('nothing.lua') return 1 end"));
   static bool restart = false;
   AddScriptBinder(ScriptBindingStage::kGame, [](CScript& s) {
     s.RegisterFunction(
@@ -176,7 +176,7 @@ TEST_F(EventTest, ANewStateMadeWhileAScriptRunsReplacesItSafely) {
   });
   restart = true;
   ASSERT_TRUE(Script().Create());
-  ASSERT_TRUE(Run("function EVENT_Restart(a) Seen(a) Restart() return 1 end function EVENT_Other(a) Seen(a) return 1 end"));
+  ASSERT_TRUE(RunScript("function EVENT_Restart(a) Seen(a) Restart() return 1 end function EVENT_Other(a) Seen(a) return 1 end"));
   Script().TriggerEvent("Other", 1, 5);
   Script().TriggerEvent("Restart", 1, 6);
   g_Seen.clear();
@@ -186,11 +186,11 @@ TEST_F(EventTest, ANewStateMadeWhileAScriptRunsReplacesItSafely) {
   EXPECT_EQ(Script().TimerCount(), 0u);
   Ticks(3);
   EXPECT_EQ(g_Seen.size(), 2u);
-  EXPECT_TRUE(Run("x = 1"));  // the new state works
+  EXPECT_TRUE(RunScript("x = 1"));  // the new state works
 }
 
 TEST_F(EventTest, TimerAddedDuringTheWalkIsCountedInTheSameWalkUnlessAddedByTheLast) {
-  ASSERT_TRUE(Run(R"(
+  ASSERT_TRUE(RunScript(R"(
     function EVENT_Adder(a) C_TriggerEvent("Added", 1, a) return 0 end
     function EVENT_Added(a) Seen(a) return 0 end
     function EVENT_Tail(a) return 100 end)"));
@@ -246,15 +246,15 @@ TEST_F(EventTest, ScriptFilesRunAsTextOnlyAndReportTheirErrors) {
   EXPECT_FALSE(Script().RunFile("scripts\\level\\ai.lua", false));  // optional: silent
   EXPECT_TRUE(boxes_.empty());
   // Without an _ALERT the error text goes nowhere but the log.
-  ASSERT_TRUE(Run("_ALERT = nil"));
+  ASSERT_TRUE(RunScript("_ALERT = nil"));
   EXPECT_FALSE(Script().RunFile("scripts\\broken\\hub.lua", true));
   EXPECT_EQ(boxes_.size(), 1u);
   platform::SetGameRoot(oldRoot);
 }
 
 TEST_F(EventTest, ScriptAlertFunctionReceivesErrors) {
-  ASSERT_TRUE(Run("got = '' function _ALERT(t) got = t end"));
-  EXPECT_FALSE(Run("local a = {} a.b.c = 1"));
+  ASSERT_TRUE(RunScript("got = '' function _ALERT(t) got = t end"));
+  EXPECT_FALSE(RunScript("local a = {} a.b.c = 1"));
   const std::string got = EvalText("got");
   EXPECT_EQ(got.find("error: "), 0u);
   EXPECT_NE(got.find("<test: line 1>"), std::string::npos) << got;
@@ -266,7 +266,7 @@ TEST_F(EventTest, LevelStartRunsBothHubsInANewStateAndRaisesLevel) {
   platform::SetGameRoot(dir.path());
   dir.Write("scripts/default/hub.lua", "function EVENT_Level(a) Seen(common + own) end common = 1\n");
   dir.Write("scripts/Harbour/hub.lua", "own = 10\n");
-  ASSERT_TRUE(Run("leftover = 1"));
+  ASSERT_TRUE(RunScript("leftover = 1"));
   EXPECT_TRUE(StartLevelScripts("harbour"));
   EXPECT_EQ(g_Seen, std::vector<int>({11}));
   EXPECT_EQ(Eval("leftover"), -999);

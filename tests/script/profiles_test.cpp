@@ -121,7 +121,7 @@ TEST_F(ProfileTest, NamesCannotBreakTheFileOrInjectScript) {
   CPlayerProfile& p = PlayerProfile();
   ASSERT_TRUE(p.CreateNew("Ada"));
   const std::string hostile = "Bob\" g_ProfileOptions.MusicVolume = 1 --\n\\\x01 end";
-  ASSERT_TRUE(Run("g_ProfileOptions.PlayerName = " + QuoteScriptString(hostile)));
+  ASSERT_TRUE(RunScript("g_ProfileOptions.PlayerName = " + QuoteScriptString(hostile)));
   EXPECT_EQ(std::string(p.PlayerName), hostile);
   ASSERT_TRUE(p.Save());
   p.MusicVolume = 20;

@@ -11,10 +11,10 @@
 #include "platform/message_box.h"
 #include "script/script.h"
 
-class ScriptTest : public ::testing::Test {
+// Box capture and script helpers, for fixtures of their own.
+class ScriptHarness {
  protected:
-  void SetUp() override {
-    ThrowOnFatalError();
+  void StartScripts() {
     old_backend_ = platform::SetMessageBoxBackend(
         [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
           boxes_.emplace_back(text);
@@ -22,12 +22,12 @@ class ScriptTest : public ::testing::Test {
         });
     ASSERT_TRUE(Script().Create());
   }
-  void TearDown() override {
+  void StopScripts() {
     Script().Destroy();
     platform::SetMessageBoxBackend(old_backend_);
   }
 
-  bool Run(const std::string& text) { return Script().RunText(text, "test", true); }
+  bool RunScript(const std::string& text) { return Script().RunText(text, "test", true); }
   // The value of a script expression as a number (nil gives -999).
   double Eval(const std::string& expression) {
     lua_State* L = Script().State();
@@ -55,4 +55,13 @@ class ScriptTest : public ::testing::Test {
 
   std::vector<std::string> boxes_;
   platform::MessageBoxBackend old_backend_;
+};
+
+class ScriptTest : public ::testing::Test, protected ScriptHarness {
+ protected:
+  void SetUp() override {
+    ThrowOnFatalError();
+    StartScripts();
+  }
+  void TearDown() override { StopScripts(); }
 };
