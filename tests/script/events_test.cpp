@@ -6,6 +6,7 @@
 
 #include "platform/paths.h"
 #include "script/level_scripts.h"
+#include "script/script_session.h"
 #include "platform/temp_dir.h"
 #include "script_fixture.h"
 #include "session/session_state.h"
@@ -274,6 +275,18 @@ TEST_F(EventTest, LevelStartRunsBothHubsInANewStateAndRaisesLevel) {
   EXPECT_EQ(CountBoxes("is not a plain folder name"), 1);
   EXPECT_FALSE(RunAiCharacterScripts("harbour", false));  // no default ai.lua
   platform::SetGameRoot(oldRoot);
+}
+
+TEST_F(EventTest, TheSessionRaisesEventsAndCountsThemDown) {
+  InstallScriptSessionServices();
+  ASSERT_TRUE(RunScript("function EVENT_Intro(a) Seen(a) end function CATCHEVENT_EndOfDay(a) Seen(50 + a) end"));
+  Services().game->TriggerEvent("Intro", 2, 4);
+  Services().game->CatchEvent("EndOfDay", 1);
+  EXPECT_EQ(g_Seen, std::vector<int>({51}));
+  Services().game->TickScriptTimers();
+  Services().game->TickScriptTimers();
+  EXPECT_EQ(g_Seen, std::vector<int>({51, 4}));
+  RestoreDefaultSessionServices();
 }
 
 }  // namespace
