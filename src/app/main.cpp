@@ -13,6 +13,7 @@
 #include "engine/soft_renderer.h"
 #include "engine/texture.h"
 #include "platform/headless.h"
+#include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
@@ -45,6 +46,7 @@ void InstallSdlPlatform() {
                  error.c_str());
   platform::InstallSdlInput();
   platform::InstallSdlPresenter();
+  platform::InstallGlGpu();  // the hardware renderer draws through OpenGL
 }
 
 // The software renderer for API 2 and 3, and the loading screen of the game

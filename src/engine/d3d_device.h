@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/gpu_device.h"
-#include "shell/system_settings.h"  // the set-up record handed to Open
+#include "engine/renderer_settings.h"  // the set-up record handed to Open
 
 inline constexpr int32_t kMaxD3DAdapters = 8;
 inline constexpr int32_t kMaxD3DModes = 64;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sdl/gl_gpu.h"
@@ -899,26 +900,25 @@ class GlGpuSystem : public GpuSystem {
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* name = SDL_GetDisplayName(adapter);
     out.driver = std::string("OpenGL on ") + (driver ? driver : "SDL");
-    out.description = name ? name : "Display";
+    out.description = std::string("Display ") + (name ? name : "");
     return true;
   }
   // Each of the display's sizes at both depths: the layer draws into its own
-  // target, so either depth can be shown.
-  int32_t ModeCount(int32_t adapter) override {
-    if (adapter < 0 || adapter >= AdapterCount()) return 0;
-    return 2 * std::max(0, SDL_GetNumDisplayModes(adapter));
-  }
+  // target, so either depth can be shown. A display that lists no real size
+  // (the offscreen driver) offers the usual ones.
+  int32_t ModeCount(int32_t adapter) override { return 2 * int32_t(Sizes(adapter).size()); }
   bool GetMode(int32_t adapter, int32_t index, GpuDisplayMode& out) override {
-    if (index < 0 || index >= ModeCount(adapter)) return false;
-    SDL_DisplayMode m;
-    if (SDL_GetDisplayMode(adapter, index / 2, &m) != 0) return false;
-    out = {m.w, m.h, m.refresh_rate, index % 2 ? GpuFormat::X8R8G8B8 : GpuFormat::R5G6B5};
+    const std::vector<GpuDisplayMode> sizes = Sizes(adapter);
+    if (index < 0 || index >= 2 * int32_t(sizes.size())) return false;
+    out = sizes[size_t(index / 2)];
+    out.format = index % 2 ? GpuFormat::X8R8G8B8 : GpuFormat::R5G6B5;
     return true;
   }
   bool GetCurrentMode(int32_t adapter, GpuDisplayMode& out) override {
     SDL_DisplayMode m;
     if (adapter < 0 || adapter >= AdapterCount() || SDL_GetDesktopDisplayMode(adapter, &m) != 0)
       return false;
+    if (m.w <= 0 || m.h <= 0) m.w = 1024, m.h = 768;
     out = {m.w, m.h, m.refresh_rate,
            SDL_BITSPERPIXEL(m.format) == 16 ? GpuFormat::R5G6B5 : GpuFormat::X8R8G8B8};
     return true;
@@ -976,6 +976,20 @@ class GlGpuSystem : public GpuSystem {
   }
 
  private:
+  std::vector<GpuDisplayMode> Sizes(int32_t adapter) {
+    std::vector<GpuDisplayMode> out;
+    if (adapter < 0 || adapter >= AdapterCount()) return out;
+    for (int32_t i = 0; i < SDL_GetNumDisplayModes(adapter); ++i) {
+      SDL_DisplayMode m;
+      if (SDL_GetDisplayMode(adapter, i, &m) == 0 && m.w > 0 && m.h > 0)
+        out.push_back({m.w, m.h, m.refresh_rate, GpuFormat::X8R8G8B8});
+    }
+    if (out.empty())
+      for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}})
+        out.push_back({w, h, 60, GpuFormat::X8R8G8B8});
+    return out;
+  }
+
   bool started_ = false;
 };
 
