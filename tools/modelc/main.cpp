@@ -1,0 +1,36 @@
+// Compiles a model source (model_source.h) into a ".tm" model file.
+//
+//   modelc <source.txt> <game root>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/paths.h"
+#include "tools/modelc/model_source.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: modelc <source.txt> <game root>\n");
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "cannot open %s\n", argv[1]);
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  ModelSource source;
+  std::string error;
+  if (!ParseModelSource(text.str(), source, error)) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
+    return 1;
+  }
+  platform::SetGameRoot(argv[2]);
+  if (!WriteModelFile(source.output, source.model, error)) {
+    std::fprintf(stderr, "%s: %s: %s\n", argv[1], source.output.c_str(), error.c_str());
+    return 1;
+  }
+  return 0;
+}
