@@ -289,25 +289,30 @@ void CBusiness::PayUtilities(bool book) {
   if (t == nullptr) return;
   float f = static_cast<float>(GetFootprintUnits());
   struct Utility {
-    int block;       // index into kUtilityBlocks
-    int incomeSlot;  // utility income account
+    int incomeSlot;  // utility income account, which names the utility's block
     int line;
     float need;
   };
   const Utility utilities[4] = {
-      {0, 3, kLineTelephone, t->TelecomNeed},
-      {1, 2, kLineGas, t->GasNeed},
-      {2, 0, kLineWater, t->WaterNeed},
-      {3, 1, kLineElectricity, t->ElectricalNeed},
+      {kUtilityTelephone, kLineTelephone, t->TelecomNeed},
+      {kUtilityGas, kLineGas, t->GasNeed},
+      {kUtilityWater, kLineWater, t->WaterNeed},
+      {kUtilityElectricity, kLineElectricity, t->ElectricalNeed},
   };
   for (const Utility& u : utilities) {
-    if (g_Blocks[kUtilityBlocks[u.block]].Owner == Owner) continue;
+    if (g_Blocks[kUtilitySlotBlocks[u.incomeSlot]].Owner == Owner) continue;
     if (!Players().UtilityChargingOn(u.incomeSlot)) continue;
     float amount = f * u.need;
     Players().AddUtilityIncome(u.incomeSlot, amount);
     AddToAccount(-amount, u.line, book);
   }
 }
+
+static_assert(kUtilitySlotBlocks[kUtilityTelephone] == kUtilityBlocks[0] &&
+                  kUtilitySlotBlocks[kUtilityGas] == kUtilityBlocks[1] &&
+                  kUtilitySlotBlocks[kUtilityWater] == kUtilityBlocks[2] &&
+                  kUtilitySlotBlocks[kUtilityElectricity] == kUtilityBlocks[3],
+              "the utility accounts and the city's utility blocks name the same four blocks");
 
 // ---- Record life --------------------------------------------------------------
 

@@ -10,6 +10,14 @@
 
 class CPerson;
 
+// The utility accounts follow the utility block list: slot 0 water (block
+// 39), 1 electricity (42), 2 gas (35), 3 telephone (2). The city's
+// kUtilityBlocks holds the same blocks in the order of a business type's
+// utility needs (telecoms, gas, water, electricity).
+inline constexpr int kUtilitySlots = 4;
+inline constexpr int32_t kUtilitySlotBlocks[kUtilitySlots] = {39, 42, 35, 2};
+enum UtilitySlot : int { kUtilityWater = 0, kUtilityElectricity = 1, kUtilityGas = 2, kUtilityTelephone = 3 };
+
 // Players by number 1..6 (0 is the city and has no player object).
 class EconomyPlayerServices {
  public:
@@ -31,7 +39,7 @@ class EconomyPlayerServices {
   virtual const char* PlayerName(int32_t /*player*/) const { return ""; }
   // CData::GetAverageBlockValue.
   virtual float AverageBlockValue() const { return 0.0f; }
-  // Utility accounts: slot 0 water, 1 electricity, 2 gas, 3 telephone.
+  // Utility accounts by slot (kUtilitySlotBlocks).
   virtual bool UtilityChargingOn(int /*slot*/) const { return true; }
   virtual void AddUtilityIncome(int /*slot*/, float /*amount*/) {}
   virtual void PayUtilityIncome() {}

@@ -18,6 +18,15 @@ namespace {
 
 void Unhandled() { ReportError(1, 0, "Unhandled Client message"); }
 
+// The player created from the set-up row that carries a DirectPlay id; 0 when none.
+int32_t PlayerNumberOfDirectPlayId(int32_t id) {
+  if (id == 0) return 0;
+  CPlayerTable& table = PlayerTable();
+  for (int i = 0; i < kMaxPlayers; ++i)
+    if (table.Get(i) != nullptr && table.SetupRow(i).directPlayId == id) return i + 1;
+  return 0;
+}
+
 void RefreshPanels() { Services().ui->RefreshSelectionPage(); }
 
 // Posts player message 44 to the computer owner of a business that joined it.
@@ -343,7 +352,7 @@ void DispatchGameMessage(const CNetMessage& m) {
   DispatchKind(m);
 }
 
-void OnDirectPlayGameMessage(std::span<const uint8_t> bytes) {
+void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId) {
   CNetMessage m;
   const char* why = "";
   if (bytes.size() > static_cast<size_t>(kNetReceiveBufferSize) || !CheckNetMessage(bytes, &why) ||
@@ -351,10 +360,13 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes) {
     ReportErrorF(1, "Dropped a bad network message (%s).", why);
     return;
   }
-  if (Session().networkSession && Session().host)
+  if (Session().networkSession && Session().host) {
+    // A client may only act for its own player, whatever it wrote.
+    m.SetSender(PlayerNumberOfDirectPlayId(fromDirectPlayId));
     RouteGameMessage(m);
-  else
+  } else {
     DispatchGameMessage(m);
+  }
 }
 
 void AddStatusMessage(int32_t kind, const CNetMessage& m) {

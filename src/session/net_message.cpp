@@ -183,6 +183,7 @@ bool CheckNetMessage(std::span<const uint8_t> bytes, const char** why) {
   if (size == 0) return Fail(why, "unknown type");
   if (LoadLeI32(p + 8) != size || bytes.size() != static_cast<size_t>(size)) return Fail(why, "length");
   if (p[16] > 1) return Fail(why, "relative flag");
+  if (p[kNetSenderOffset] > kMaxPlayers) return Fail(why, "sender");
   return CheckKindFields(type, p, why);
 }
 
@@ -219,6 +220,9 @@ void CNetMessage::SetU8(int offset, uint8_t value) {
 }
 void CNetMessage::SetF32(int offset, float value) {
   if (offset >= 0 && offset + 4 <= kMaxNetMessageSize) StoreLeF32(data_ + offset, value);
+}
+void CNetMessage::SetSender(int32_t number) {
+  data_[kNetSenderOffset] = static_cast<uint8_t>(number >= 1 && number <= kMaxPlayers ? number : 0);
 }
 void CNetMessage::SetName(int offset, int size, const char* name) {
   if (offset < 0 || size <= 0 || offset + size > kMaxNetMessageSize) return;

@@ -4,8 +4,14 @@
 // delivery tick and applied by the dispatcher at that tick on every machine.
 //
 // A message is one little-endian record: 20-byte header (class word, always
-// written 0 and never read; type; length; delivery tick; relative flag and
-// padding), then the kind's payload at fixed offsets.
+// written 0 and never read; type; length; delivery tick; relative flag;
+// sender; padding), then the kind's payload at fixed offsets.
+//
+// The sender byte is the number (1..6, 0 none) of the player the message acts
+// for. A poster on this machine sets it; the host overwrites it on every
+// message a client sends with the player of the machine it came from, so no
+// machine can act for another's player, and every machine applies the
+// message with the same sender.
 #include <cstdint>
 #include <span>
 
@@ -13,6 +19,7 @@ inline constexpr int kNetHeaderSize = 20;
 inline constexpr int kMaxNetMessageSize = 276;   // the largest kind (lobby set-up)
 inline constexpr int kNetReceiveBufferSize = 1024;
 inline constexpr int kPlayerMessageSize = 48;
+inline constexpr int kNetSenderOffset = 17;
 
 enum NetMessageType : int32_t {
   kMsgNone = 0,
@@ -90,6 +97,9 @@ class CNetMessage {
   bool Relative() const { return data_[16] != 0; }
   void SetDelivery(uint32_t tick) { SetU32(12, tick); }
   void SetRelative(bool relative) { data_[16] = relative ? 1 : 0; }
+  // The player number the message acts for (1..6), 0 when none.
+  int32_t Sender() const { return data_[kNetSenderOffset]; }
+  void SetSender(int32_t number);
 
   // The kind's fixed length.
   int32_t GetSize() const { return NetMessageSize(Type()); }
@@ -140,8 +150,10 @@ void RouteGameMessage(CNetMessage& message);
 // Applies a message on this machine, or defers it to its delivery tick.
 void DispatchGameMessage(const CNetMessage& message);
 // A message received from the network: checked, then routed (host) or
-// dispatched (client). A bad record is dropped with a warning.
-void OnDirectPlayGameMessage(std::span<const uint8_t> bytes);
+// dispatched (client). A bad record is dropped with a warning. On the host the
+// sender byte becomes the player whose set-up row holds the DirectPlay id the
+// transport received it from (0 when none).
+void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId = 0);
 
 // ---- Builders ---------------------------------------------------------------
 

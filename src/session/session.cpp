@@ -9,6 +9,7 @@
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
+#include "city/house_hunt.h"
 #include "city/households.h"
 #include "city/person.h"
 #include "engine/error.h"
@@ -52,6 +53,12 @@ class CitySessionLink : public CitySessionServices {
       return;
     }
     for (size_t i = 0; i < payload.size(); ++i) m.SetI32(kNetHeaderSize + 4 * static_cast<int>(i), payload[i]);
+    // A price message is posted for its business's owner (only an owner's
+    // own businesses are sent); the owner must still hold it when it arrives.
+    if (type == kMsgBusinessPrices) {
+      const CBusiness* b = GetBusinessInUse(m.I32(kNetHeaderSize));
+      m.SetSender(b ? b->Owner : 0);
+    }
     m.Send(static_cast<uint32_t>(delay));
   }
   void ReturnBlockToCity(int32_t block) override { ::ReturnBlockToCity(block, 0.0f); }
@@ -147,10 +154,9 @@ class EconomyBusinessLink : public SessionBusinessServices {
     return r ? r->GetRating() : 0.0f;
   }
   void ApplyPriceMessage(const CNetMessage& m) override {
-    const CBusiness* r = GetBusinessInUse(m.I32(kNetHeaderSize));
-    if (r == nullptr) return;
-    // The message names no sender; the business's owner is the one who may set its prices.
-    ApplyBusinessPriceMessage(r->Owner, m.Bytes().subspan(kNetHeaderSize, sizeof(PriceMessage)));
+    std::span<const uint8_t> bytes = m.Bytes();
+    if (bytes.size() < kNetHeaderSize + sizeof(PriceMessage)) return;
+    ApplyBusinessPriceMessage(m.Sender(), bytes.subspan(kNetHeaderSize, sizeof(PriceMessage)));
   }
   bool CommodityPrice(int32_t b, int32_t commodity, float& price) const override {
     const CBusiness* r = GetBusinessInUse(b);
@@ -194,6 +200,13 @@ class EconomyWorldLink : public SessionWorldServices {
   void UpdateBusinessAvailabilityHourly() override { UpdateBusinessesHourly(); }
   void CloseBusinessDay() override { ::CloseBusinessDay(); }
   void SettleBusinessesDaily() override { ::SettleBusinessesDaily(); }
+  void UpdateHouseHuntDaily() override { ::UpdateHouseHuntDaily(); }
+};
+
+// The economy's selection-panel refresh goes to the session's interface.
+class EconomyPanelLink : public EconomyPanelServices {
+ public:
+  void RefreshSelectionPage() override { Services().ui->RefreshSelectionPage(); }
 };
 
 CitySessionLink& CityLink() {
@@ -210,6 +223,11 @@ EconomyBusinessLink& BusinessLink() {
 }
 EconomyWorldLink& WorldLink() {
   static EconomyWorldLink link;
+  return link;
+}
+
+EconomyPanelLink& PanelLink() {
+  static EconomyPanelLink link;
   return link;
 }
 
@@ -254,6 +272,7 @@ void RegisterSessionSaveHooks() {
 void ConnectSessionToCity() {
   SetCitySessionServices(&CityLink());
   SetEconomyPlayerServices(&PlayerLink());
+  SetEconomyPanelServices(&PanelLink());
   SetSessionBusinessServices(&BusinessLink());
   SetSessionWorldServices(&WorldLink());
 }

@@ -1,6 +1,7 @@
 #include "session/utility_income.h"
 
 #include "city/blocks.h"
+#include "city/economy_services.h"
 #include "session/player.h"
 #include "session/session_state.h"
 
@@ -37,7 +38,7 @@ int32_t CountOwned(int32_t player, int32_t (*blockOf)(int32_t)) {
   return n;
 }
 
-int32_t UtilityBlock(int32_t slot) { return kUtilityBlocks[slot]; }
+int32_t UtilityBlock(int32_t slot) { return kUtilitySlotBlocks[slot]; }
 
 }  // namespace
 

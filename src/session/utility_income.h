@@ -5,7 +5,7 @@
 #include <cstdint>
 
 struct UtilityIncome {
-  float takings[4] = {};        // per utility slot, since the last payout
+  float takings[4] = {};        // per utility slot (kUtilitySlotBlocks), since the last payout
   float railroadValues[4] = {};  // what each railroad pays at the next payout
   uint8_t enabled[4] = {1, 1, 1, 1};
   float dailyFreight = 0;

@@ -264,7 +264,7 @@ TEST_F(Businesses, DailySettlementCollectsRentGroundRentAndUtilities) {
   g_Blocks[11].Prestige = 0;
   g_BusinessTypes[kTypeApartments].TelecomNeed = 1;
   g_BusinessTypes[kTypeApartments].WaterNeed = 2;
-  g_Blocks[kUtilityBlocks[2]].Owner = 1;  // the owner runs the water works: no water charge
+  g_Blocks[kUtilitySlotBlocks[kUtilityWater]].Owner = 1;  // the owner runs the water works: no water charge
   int32_t b = OpenResidence(11, 0, 0, 1, 4.0f);
   CBusiness& home = g_Businesses[b];
   EXPECT_EQ(home.Capacity, 4);

@@ -98,6 +98,8 @@ class EconomyTest : public ::testing::Test {
     RestoreDefaultEconomyServices();
   }
 
+ public:
+  // Table and city helpers, shared with other fixtures that run the economy.
   // A shop type selling the given commodities (equal weights unless given).
   static void DefineShopType(int32_t type, std::initializer_list<int32_t> commodities, float stockCapacity = 10.0f,
                              uint8_t open = 9, uint8_t close = 17) {
@@ -146,6 +148,8 @@ class EconomyTest : public ::testing::Test {
     p.HomeBuilding = b.Building;
     p.HomeBlock = static_cast<uint8_t>(b.GetBlock());
   }
+
+ protected:
 
   EconSession session;
   EconPlayers players;

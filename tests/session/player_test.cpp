@@ -1,5 +1,6 @@
 #include "session/player.h"
 
+#include "city/economy_services.h"
 #include "session/city_seller.h"
 #include "session/le_bytes.h"
 #include "session_fixture.h"
@@ -144,7 +145,7 @@ TEST_F(PlayerTest, UtilityAndRailroadIncomeArePaidAtSixOClock) {
   Tweaks().dailyFreight[1] = 100.0f;
   SelectUtilityIncomeValues(1);
   ResetUtilityIncome();
-  for (int s = 0; s < 3; ++s) me->TakeBlock(kUtilityBlocks[s], 0.0f);
+  for (int s = 0; s < 3; ++s) me->TakeBlock(kUtilitySlotBlocks[s], 0.0f);
   const int32_t rail = RailroadBlock(0);
   ASSERT_GE(rail, 0);
   cpu->TakeBlock(rail, 0.0f);
