@@ -4,7 +4,7 @@
 //
 // The first eight values say where the glyph lies in the font's glyph
 // textures; the text system passes them on untouched. The fonts this game
-// builds (tools/fontbaker) fill them as:
+// builds (tools/fontbake) fill them as:
 //   [0] index of the glyph's texture within the font texture set
 //       (gamedata2\font640, font800, font1024: the same order in all three)
 //   [1] x, [2] y, [3] width, [4] height of the glyph's cell in that texture,

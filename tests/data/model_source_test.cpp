@@ -46,9 +46,9 @@ TEST(ModelSourceTest, BoxHasSixOutwardFacesAndItsGroup) {
   ExpectFacingOut(m, {1, 2, 3});
   ASSERT_EQ(m.namedRecords.size(), 1u);
   EXPECT_STREQ(m.namedRecords[0].name, "WALLS");
-  EXPECT_EQ(m.namedRecords[0].firstVertex, 0);
-  EXPECT_EQ(m.namedRecords[0].lastVertex, 23);
-  EXPECT_EQ(m.namedRecords[0].value, 3);
+  EXPECT_EQ(uint16_t{m.namedRecords[0].firstVertex}, 0);
+  EXPECT_EQ(uint16_t{m.namedRecords[0].lastVertex}, 23);
+  EXPECT_EQ(int32_t{m.namedRecords[0].value}, 3);
   EXPECT_TRUE(m.hasNamedRecords);
   EXPECT_FALSE(m.hasFrameRecords);
   // Stretched once across each face by default.
