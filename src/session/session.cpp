@@ -11,6 +11,7 @@
 #include "city/economy_services.h"
 #include "city/house_hunt.h"
 #include "city/households.h"
+#include "city/people.h"
 #include "city/person.h"
 #include "engine/error.h"
 #include "engine/random_stream.h"
@@ -193,14 +194,25 @@ class EconomyBusinessLink : public SessionBusinessServices {
   int32_t Checksum() const override { return static_cast<int32_t>(BusinessChecksum()); }
 };
 
-// The economy's daily jobs as the session's world steps (the rest of the
-// world's steps come from their own subsystems).
+// The people's and the economy's jobs as the session's world steps (the rest
+// of the world's steps come from their own subsystems).
 class EconomyWorldLink : public SessionWorldServices {
  public:
+  void UpdatePeople() override { ::UpdatePeople(); }
   void UpdateBusinessAvailabilityHourly() override { UpdateBusinessesHourly(); }
   void CloseBusinessDay() override { ::CloseBusinessDay(); }
   void SettleBusinessesDaily() override { ::SettleBusinessesDaily(); }
+  void UpdatePeopleBlockMemoryDaily() override { UpdatePeopleDaily(); }
   void UpdateHouseHuntDaily() override { ::UpdateHouseHuntDaily(); }
+  int32_t PeopleChecksum() override { return GetPeopleChecksum(); }
+};
+
+// The people's railroad passenger accounts.
+class PeopleRailroadLink : public PeopleSessionServices {
+ public:
+  void AddRailroadPassengers(int32_t account, int32_t amount) override {
+    ::AddRailroadPassengers(account, amount);
+  }
 };
 
 // The economy's selection-panel refresh goes to the session's interface.
@@ -223,6 +235,11 @@ EconomyBusinessLink& BusinessLink() {
 }
 EconomyWorldLink& WorldLink() {
   static EconomyWorldLink link;
+  return link;
+}
+
+PeopleRailroadLink& RailroadLink() {
+  static PeopleRailroadLink link;
   return link;
 }
 
@@ -273,6 +290,7 @@ void ConnectSessionToCity() {
   SetCitySessionServices(&CityLink());
   SetEconomyPlayerServices(&PlayerLink());
   SetEconomyPanelServices(&PanelLink());
+  SetPeopleSessionServices(&RailroadLink());
   SetSessionBusinessServices(&BusinessLink());
   SetSessionWorldServices(&WorldLink());
 }

@@ -6,11 +6,12 @@
 
 // Program start: registers the save chunks, attaches RunLogicTicks to the
 // shell's logic task and installs the session as the city's session service
-// and the economy's player, ledger, utility-account and panel services, and
-// the economy as the session's business service and its hourly and daily
-// jobs as the session's world steps. The economy's computer-player
-// bookkeeping and the people's planning are installed by their own
-// subsystems.
+// and the economy's player, ledger, utility-account and panel services and
+// the people's railroad accounts, and the economy as the session's business
+// service; the people's tick, daily update and checksum and the economy's
+// hourly and daily jobs become the session's world steps. The economy's
+// computer-player bookkeeping and the people's own planning
+// (InstallPeopleServices) are installed by their own subsystems.
 void InitSession();
 // Only the save chunks (tests).
 void RegisterSessionSaveHooks();

@@ -86,6 +86,10 @@ void PayRailroadIncome() {
   for (float& v : u.railroadValues) v = u.dailyFreight;
 }
 
+void AddRailroadPassengers(int32_t account, int32_t amount) {
+  if (account >= 1 && account <= 4) GetUtilityIncome().railroadValues[account - 1] += static_cast<float>(amount);
+}
+
 void PayDailyRailUtilityIncome() {
   PayUtilityIncome();
   PayRailroadIncome();

@@ -21,6 +21,9 @@ void ResetUtilityIncome();
 void AddUtilityIncome(int32_t slot, float amount);
 void PayUtilityIncome();
 void PayRailroadIncome();
+// People arriving home at a railroad: passenger account 1..4 (railroad slot
+// 0..3) pays the amount more at the next payout; other accounts are ignored.
+void AddRailroadPassengers(int32_t account, int32_t amount);
 void PayDailyRailUtilityIncome();
 // The block of a railroad slot 0..3 (the blocks of the railroad district
 // kind, in block order); -1 when the map has fewer.

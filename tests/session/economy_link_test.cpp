@@ -6,6 +6,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/economy_fixture.h"
+#include "city/people.h"
 #include "session/net_message.h"
 #include "session_fixture.h"
 
@@ -247,14 +248,30 @@ TEST_F(EconomyLinkTest, ClockRunsTheBusinessJobsAndPaysUtilitiesToTheirBlocks) {
   RunTicks(kTicksPerHour);
   EXPECT_EQ(shop.Day, (day + 1) % kDayRing);
 
-  // 17 o'clock: every person's house-hunt countdown goes down a day.
+  // The house hunt (which the clock runs at 17) counts every person down a day.
   CPerson& p = g_People[g_PeopleCount++];
   p = CPerson{};
   p.InUse = 1;
   p.SetHouseHuntCountdown(5);
-  GameClock().hour = 16;
-  RunTicks(kTicksPerHour);
+  Services().world->UpdateHouseHuntDaily();
   EXPECT_EQ(p.GetHouseHuntCountdown(), 4);
+}
+
+TEST_F(EconomyLinkTest, RailroadPassengersRaiseTheirRailroadsNextPayout) {
+  Tweaks().railUtilIncome[1] = 1.0f;
+  Tweaks().dailyFreight[1] = 100.0f;
+  SelectUtilityIncomeValues(1);
+  ResetUtilityIncome();
+  // The people's passenger accounts 1..4 are the railroad slots 0..3.
+  for (int s = 0; s < 4; ++s) ASSERT_EQ(RailroadBlock(s), kRailroadBlocks[s]) << s;
+  cpu->TakeBlock(kRailroadBlocks[2], 0.0f);
+  AddRailroadPassengers(3, 5);
+  AddRailroadPassengers(5, 1000);  // no such account
+  AddRailroadPassengers(0, 1000);
+  const float before = cpu->money;
+  PayRailroadIncome();
+  EXPECT_FLOAT_EQ(cpu->money - before, (100.0f + 5.0f) * 0.25f);
+  EXPECT_FLOAT_EQ(GetUtilityIncome().railroadValues[2], 100.0f);
 }
 
 TEST(UtilitySlots, FollowTheUtilityDistrictsBlockList) {
