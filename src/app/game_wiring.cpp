@@ -22,7 +22,12 @@
 #include "session/session_state.h"
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
+#include "script/level_scripts.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "script/script_session.h"
 #include "shell/event_record_commands.h"
+#include "shell/save_game.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "shell/system_settings.h"
@@ -211,6 +216,19 @@ void WireInputAndCamera() {
   AddShutdownStep(ShutdownPhase::Late, ReleaseInputDevices);
 }
 
+// ---- Scripts and the player profile ----------------------------------------------
+
+void WireScripts() {
+  InstallScriptSessionServices();
+  SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
+  SetHardwareCursorQuery([] { return PlayerProfile().HardwareCursor != 0; });
+  // Errors in the scripts have been reported; the game goes on without them.
+  AddStartStep(StartPhase::AfterPause, [] { RunGameStartScripts(); });
+  AddStartStep(StartPhase::FirstScreen, [] { PlayerProfile().LoadLast(); });
+  AddShutdownStep(ShutdownPhase::First, [] { PlayerProfile().Save(); });
+  AddShutdownStep(ShutdownPhase::Late, [] { Script().Destroy(); });
+}
+
 void WireRenderers() {
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
@@ -222,12 +240,14 @@ void WireRenderers() {
 void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
+  RegisterScriptRandomStreams();
 }
 
 void WireGame() {
   RegisterRandomStreams();
   AttachEventRecordCommands();
   WireInputAndCamera();
+  WireScripts();
   WireRenderers();
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });

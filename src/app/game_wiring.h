@@ -4,7 +4,7 @@
 // main loop, the new-game reset, activation and shutdown. The shell knows
 // none of the subsystems built on it; this is the one place that names them.
 
-// Fixes the random streams' order (engine, then city and economy). Called
+// Fixes the random streams' order (engine, city and economy, scripts). Called
 // before anything else touches a stream.
 void RegisterRandomStreams();
 

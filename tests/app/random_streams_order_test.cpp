@@ -13,6 +13,7 @@
 #include "engine/light_ramp.h"
 #include "engine/particles.h"
 #include "engine/random_stream.h"
+#include "script/script.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ TEST(RandomStreamsOrder, EngineStreamsComeFirstThenTheCitysInSubsystemOrder) {
   RegisterRandomStreams();
   const std::vector<const CRandomStream*> expected = {
       &MasterRandomStream(), &ParticleRandom(),   &EntAnimRandom(),   &RendererCommonRandom(),
-      &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom()};
+      &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom(),
+      &ScriptRandom()};
   int previous = -1;
   for (size_t i = 0; i < expected.size(); ++i) {
     int place = PlaceInList(*expected[i]);
