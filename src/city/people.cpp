@@ -652,7 +652,10 @@ void InstallPeopleServices() {
 
 // ---- Life -----------------------------------------------------------------------
 
-void ResetPeopleTables() { g_nextHop.fill(kNextHopUnknown); }
+void ResetPeopleTables() {
+  g_nextHop.fill(kNextHopUnknown);
+  ResetClassPairLists();  // the console's proximity and rent score lists
+}
 
 void ResetPeople() {
   ClearPersonRecords();
