@@ -6,6 +6,7 @@
 #include "city/city.h"
 #include "city/city_map.h"
 #include "city/economy.h"
+#include "city/people.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "engine/animation.h"
@@ -183,8 +184,12 @@ void InitCitySubsystems() {
   // A map that does not fit its tables has been reported; the game goes on
   // with what was built.
   StartCityStreets();
-  InitEconomy();
+  ResetTraffic();
   RegisterTrafficSaveHooks();
+  ResetPeopleTables();
+  InstallPeopleServices();
+  RegisterPeopleSaveHooks();
+  InitEconomy();
   // The economy's part of the new-game reset comes before the session's.
   AddResetStep([] {
     ResetPreferences();
@@ -197,7 +202,10 @@ void InitCitySubsystems() {
   AddResetStep([] {
     ClearCity();
     EntAnimFinishAll();
+    ResetPeople();
     ResetBlockStats(true);
+    // Traffic saves nothing: a new or loaded game starts with empty streets.
+    ResetTraffic();
     ClearStatsHistory();
     CamSetMode(kNewGameCameraMode);
     SetLogicSpeed(false);
