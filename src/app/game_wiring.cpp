@@ -32,6 +32,7 @@
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "shell/system_settings.h"
+#include "visuals/shader_table.h"
 
 namespace {
 
@@ -215,6 +216,7 @@ void InitCitySubsystems() {
 void WireInputAndCamera() {
   SetCursorScaleHook(SetInputCursorScales);
   AddStartStep(StartPhase::BeforeRenderer, CreateGameInputDevice);
+  AddStartStep(StartPhase::AfterWindow, [] { BuildShaderTable(CurrentRenderer()); });
   AddStartStep(StartPhase::AfterWindow, StartCamera);
   AddStartStep(StartPhase::AfterWindow, OpenInputDevices);
   AddActivationStep(AcquireInput);
