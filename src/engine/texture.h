@@ -131,6 +131,14 @@ void TexSysReleaseSlot(int32_t slot);
 void TexSysMoveToCurrentGroup(int32_t slot);
 void TexSysSetProgressProc(TexProgressProc proc);
 
+// The packed state (slots, texture records, pages and their texels) as one
+// file. Saving needs every texture in use packed; loading needs a system with
+// nothing registered yet and replaces its slots and pages only when the whole
+// file checks out. False when there is no file or it is refused.
+inline constexpr const char* kTexturePageCacheFile = "gamedata2\\TexPages.bin";
+bool TexSysSavePageCache(const char* gameName = kTexturePageCacheFile);
+bool TexSysLoadPageCache(const char* gameName = kTexturePageCacheFile);
+
 // Lookups for the drawing and interface code.
 CTexture* TexSysGetTexture(int32_t slot);  // null for a slot not in use
 int32_t TexSysTextureWidth(int32_t slot);   // texels, 0 for a slot not in use

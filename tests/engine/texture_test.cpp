@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "engine/memory.h"
 #include "scene_fixture.h"
@@ -238,6 +243,128 @@ TEST_F(TextureTest, NamedTexturesAndUsedMarks) {
   EXPECT_EQ(TexSysTextureHeight(slot), 4);
   TexSysMarkTextureUsed(slot);
   EXPECT_FLOAT_EQ(TheTextureSystem()->pageUsed[0], 1.0f);
+}
+
+class TexturePageCacheTest : public TextureTest {
+ protected:
+  std::string path = (std::filesystem::temp_directory_path() /
+                      ("rc_texpages_" + std::to_string(::getpid()) + ".bin")).string();
+
+  void TearDown() override {
+    std::filesystem::remove(path);
+    TextureTest::TearDown();
+  }
+  // Two packed textures in two groups (one with a border) and the page texture.
+  void PackAndSave() {
+    TexSysBeginGroup("a");
+    Border(2);
+    TexSysAddTexture(Make(64, 32, 1, kTexFlagOpaque), 0);
+    TexSysBeginGroup("b");
+    TexSysAddTexture(Make(16, 16, 2, kTexFlagPartialAlpha), 0);
+    TexSysBuildPages();
+    TexSysCreatePageTexture(64);
+    ASSERT_TRUE(TexSysSavePageCache(path.c_str()));
+  }
+  void Restart() {
+    TexSysDestroy();
+    TexSysCreate();
+  }
+  std::vector<char> FileBytes() {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void WriteFile(const std::vector<char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+};
+
+TEST_F(TexturePageCacheTest, SavedPagesLoadBackWithTheirSlotsAndTexels) {
+  PackAndSave();
+  const CTextureSystem* before = TheTextureSystem();
+  const int32_t pages = before->pageCount;
+  std::vector<std::vector<uint32_t>> texels;
+  std::vector<CTexture> records;
+  for (int32_t p = 0; p < pages; ++p)
+    texels.emplace_back(TexSysPagePixels(p),
+                        TexSysPagePixels(p) + TexSysPageSize(p) * TexSysPageSize(p));
+  for (int32_t s = 0; s < 3; ++s) records.push_back(*TexSysGetTexture(s));
+  const auto size = std::filesystem::file_size(path);
+  EXPECT_EQ(size, 16u + 3 * (12 + 56) + size_t(pages) * 40 + (2 * 256 * 256 + 64 * 64) * 4);
+
+  Restart();
+  ASSERT_TRUE(TexSysLoadPageCache(path.c_str()));
+  const CTextureSystem* after = TheTextureSystem();
+  ASSERT_EQ(after->pageCount, pages);
+  EXPECT_EQ(after->nextSlot, 3);
+  for (int32_t p = 0; p < pages; ++p) {
+    ASSERT_EQ(TexSysPageSize(p), p == 2 ? 64 : 256);
+    EXPECT_TRUE(std::equal(texels[p].begin(), texels[p].end(), TexSysPagePixels(p)));
+    EXPECT_TRUE(after->pageFull[p]);
+  }
+  EXPECT_EQ(after->pages[1].flags, kTexFlagPartialAlpha);
+  for (int32_t s = 0; s < 3; ++s) {
+    const CTexture* t = TexSysGetTexture(s);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->pageIndex, records[s].pageIndex);
+    EXPECT_FLOAT_EQ(t->uOffset, records[s].uOffset);
+    EXPECT_FLOAT_EQ(t->vSize, records[s].vSize);
+    EXPECT_EQ(t->group, records[s].group);
+    EXPECT_EQ(0, std::memcmp(t->options, records[s].options, kTexOptionCount));
+  }
+  // The page texture draws into its page again; the packed ones hold no texels.
+  EXPECT_EQ(TexSysGetTexture(2)->pixels, TexSysPagePixels(2));
+  EXPECT_EQ(TexSysGetTexture(0)->pixels, nullptr);
+  // Textures registered afterwards take the next slot and pack onto new pages.
+  TexSysBeginGroup("late");
+  EXPECT_EQ(TexSysAddTexture(Make(8, 8), 0), 3);
+  TexSysBuildPages();
+  EXPECT_EQ(TexSysGetTexture(3)->pageIndex, pages);
+}
+
+TEST_F(TexturePageCacheTest, DamagedFilesAndBusySystemsAreRefusedAndChangeNothing) {
+  PackAndSave();
+  EXPECT_FALSE(TexSysLoadPageCache(path.c_str()));  // textures registered already
+  const std::vector<char> good = FileBytes();
+  auto withInt = [&](size_t offset, int32_t value) {
+    std::vector<char> bytes = good;
+    std::memcpy(bytes.data() + offset, &value, 4);
+    return bytes;
+  };
+  const size_t textures = 16 + 3 * 12;
+  const size_t pages = textures + 3 * 56;
+  std::vector<std::vector<char>> bad = {
+      std::vector<char>(good.begin(), good.end() - 1),  // short of texels
+      withInt(0, 0x20000),                              // version
+      withInt(4, kMaxTextures + 1),                     // slot count
+      withInt(8, 2),                                    // page count against the texels
+      withInt(textures + 36, 7),                        // a texture's page index
+      withInt(pages, 0),                                // a page's size
+  };
+  {
+    std::vector<char> longer = good;
+    longer.push_back(0);
+    bad.push_back(longer);
+  }
+  for (size_t i = 0; i < bad.size(); ++i) {
+    Restart();
+    WriteFile(bad[i]);
+    boxTexts.clear();
+    EXPECT_FALSE(TexSysLoadPageCache(path.c_str())) << i;
+    EXPECT_TRUE(Warned("not loaded")) << i;
+    EXPECT_EQ(TheTextureSystem()->pageCount, 0) << i;
+    EXPECT_EQ(TheTextureSystem()->nextSlot, 0) << i;
+  }
+  std::filesystem::remove(path);
+  EXPECT_FALSE(TexSysLoadPageCache(path.c_str()));  // no cache: quietly false
+}
+
+TEST_F(TexturePageCacheTest, UnpackedTexturesAreNotCached) {
+  TexSysBeginGroup("g");
+  TexSysAddTexture(Make(8, 8), 0);
+  EXPECT_FALSE(TexSysSavePageCache(path.c_str()));
+  EXPECT_TRUE(Warned("not packed"));
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace
