@@ -4,6 +4,7 @@
 
 #include "engine/memory.h"
 #include "engine/random_stream.h"
+#include "engine/sprite_batch.h"
 
 namespace {
 
@@ -25,6 +26,14 @@ CRandomStream& ParticleRandom() {
   static CRandomStream stream;
   return stream;
 }
+
+void SpriteBatchParticleSprites::Begin() { batch_.Reset(); }
+void SpriteBatchParticleSprites::SetTexture(int32_t texture) { batch_.SetTexture(texture); }
+// The batch negates z on entry, as sprites are drawn at (x, y, -z).
+void SpriteBatchParticleSprites::Add(const Vec3& position, uint32_t colour, float scale) {
+  batch_.Add(position, colour, scale);
+}
+void SpriteBatchParticleSprites::End() { batch_.Flush(); }
 
 bool CParticleEmitter::Init(int32_t tex, float px, float pz, float w, float d, int32_t count) {
   texture = tex;
@@ -132,6 +141,11 @@ void CParticleManager::UpdateAll() {
 void CParticleManager::DrawAll(ParticleSprites& batch) const {
   for (const CParticleEmitter& e : emitters_)
     if (e.state != kEmitterFree) e.Draw(batch);
+}
+
+void CParticleManager::DrawAll(CSpriteBatch& batch) const {
+  SpriteBatchParticleSprites sprites(batch);
+  DrawAll(sprites);
 }
 
 void CParticleManager::Reset() {

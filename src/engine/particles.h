@@ -8,6 +8,7 @@
 #include "engine/maths.h"
 
 class CRandomStream;
+class CSpriteBatch;
 
 inline constexpr int32_t kMaxParticleEmitters = 16;
 inline constexpr int32_t kMaxParticlesPerEmitter = 500;
@@ -33,6 +34,20 @@ class ParticleSprites {
   // A sprite at a world position; scale multiplies the batch's base size.
   virtual void Add(const Vec3& position, uint32_t colour, float scale) = 0;
   virtual void End() = 0;
+};
+
+// The frame's sprite batch as particles see it: beginning empties the batch,
+// the texture becomes its page, ending flushes it to the renderer.
+class SpriteBatchParticleSprites : public ParticleSprites {
+ public:
+  explicit SpriteBatchParticleSprites(CSpriteBatch& batch) : batch_(batch) {}
+  void Begin() override;
+  void SetTexture(int32_t texture) override;
+  void Add(const Vec3& position, uint32_t colour, float scale) override;
+  void End() override;
+
+ private:
+  CSpriteBatch& batch_;
 };
 
 class CParticleEmitter {
@@ -63,6 +78,8 @@ class CParticleManager {
   void RemoveEmitter(int32_t index);
   void UpdateAll();
   void DrawAll(ParticleSprites& batch) const;
+  // The world draw's form: through the frame's sprite batch.
+  void DrawAll(CSpriteBatch& batch) const;
   // Frees every slot at once (shutdown, and between tests).
   void Reset();
 

@@ -7,6 +7,8 @@
 
 #include "engine/memory.h"
 #include "engine/random_stream.h"
+#include "engine/sprite_batch.h"
+#include "recording_renderer.h"
 
 namespace {
 
@@ -144,6 +146,48 @@ TEST_F(ParticlesTest, NothingToDrawForFreeSlots) {
   pm.UpdateAll();
   pm.DrawAll(batch);
   EXPECT_EQ(batch.calls, (std::vector<std::string>{"begin", "texture", "end"}));
+}
+
+// Keeps what each DrawSprites call was given.
+struct SpriteRenderer : RecordingRenderer {
+  struct Call {
+    std::vector<Vec3> positions;
+    std::vector<uint32_t> colours;
+    std::vector<float> sizes;
+    int32_t page;
+  };
+  std::vector<Call> draws;
+  void DrawSprites(int32_t count, const Vec3* p, const uint32_t* c, int32_t page, const float* s,
+                   float, int32_t) override {
+    draws.push_back({{p, p + count}, {c, c + count}, {s, s + count}, page});
+  }
+};
+
+TEST_F(ParticlesTest, EachEmitterDrawsThroughTheSpriteBatchInOneCall) {
+  SpriteRenderer renderer;
+  CSpriteBatch batch;
+  batch.Create(&renderer, 512, 512, -1, 2.0f);
+  batch.Add(Vec3{9, 9, 9}, 0);  // left over from other drawing: not the particles'
+  pm.AddEmitter(7, 100, 200, 30, 20, 50);
+  pm.AddEmitter(8, -50, -60, 5, 5, 50);
+  pm.UpdateAll();
+  pm.UpdateAll();
+  pm.DrawAll(batch);
+  ASSERT_EQ(renderer.draws.size(), 2u);
+  EXPECT_EQ(batch.Count(), 0);
+  const SpriteRenderer::Call& first = renderer.draws[0];
+  EXPECT_EQ(first.page, 7);
+  EXPECT_EQ(renderer.draws[1].page, 8);
+  ASSERT_EQ(first.positions.size(), 2u);
+  const Vec3& older = pm.Emitter(0).positions[0];
+  // Drawn at (x, y, -z), white fading from the first tick, sized by age.
+  EXPECT_EQ(first.positions[0].x, older.x);
+  EXPECT_EQ(first.positions[0].z, -older.z);
+  EXPECT_EQ(first.colours[0], 0xFEFFFFFFu);
+  EXPECT_FLOAT_EQ(first.sizes[0], 2.0f * 0.05f);
+  EXPECT_EQ(first.colours[1], 0x00FFFFFFu);
+  EXPECT_EQ(first.sizes[1], 0.0f);
+  batch.Destroy();
 }
 
 }  // namespace
