@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/entity.h"
 #include "engine/input_device.h"
 #include "platform/input.h"
 
@@ -258,6 +259,11 @@ void CamFreeInit(const CamSteering& steered) {
   c.pitch = 0;
   FlagsOff(c);
   Cam().steered = steered;
+}
+
+void CamFreeInit(CEntity* entity) {
+  CamFreeInit(entity ? CamSteering{&entity->position, &entity->rotation.x, &entity->rotation.y}
+                     : CamSteering{});
 }
 
 void CamRotateInit() {

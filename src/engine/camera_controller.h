@@ -61,6 +61,7 @@ inline constexpr int32_t kCamFirstCustomMode = 9;
 inline constexpr int32_t kCamLastCustomMode = 32;
 
 using CamModeProc = void (*)();
+class CEntity;
 
 // What the free camera (mode 2) steers: an object's position and its
 // rotations about x and y in degrees. Entities hand in their own fields.
@@ -79,6 +80,9 @@ void CamSetPosition(float x, float y, float z);
 void CamSetPlanView(float x, float height, float z);
 void CamStartFlyby(const BezierCurve& curve);
 void CamFreeInit(const CamSteering& steered);
+// Steers a placed entity (its position and rotations about x and y); null
+// steers nothing.
+void CamFreeInit(CEntity* entity);
 void CamRotateInit();
 void CamUpdate();
 void CamInterpolate(float fraction);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "engine/entity.h"
 #include "engine/input_device.h"
 
 namespace {
@@ -222,6 +223,17 @@ TEST_F(CameraTest, FreeCameraSteersItsObject) {
   float z = c.targetEye.z;
   CamUpdate();
   EXPECT_FLOAT_EQ(c.targetEye.z, z - 4);
+
+  // An entity is steered through its own position and rotations.
+  CEntity entity;
+  CamFreeInit(&entity);
+  g_InputState = InputState{};
+  g_InputState.keys[key::kRight] = 0x80;
+  g_InputState.mouse.y = 3;
+  g_InputState.mouse.buttons[0] = 1;
+  CamUpdate();
+  EXPECT_FLOAT_EQ(entity.rotation.x, 3);
+  EXPECT_FLOAT_EQ(entity.position.x, 2 * CamSlowSpeed() * std::cos(3 * 0.01754386f));
 }
 
 int g_customCalls = 0;
