@@ -36,6 +36,11 @@ int TimetableCommand(const char* rest) {
   if (!ReadConsoleWord(rest, number) || !ReadConsoleWord(rest, slot) || !ReadConsoleWord(rest, activity)) return 0;
   UpperCaseWord(slot);
   UpperCaseWord(activity);
+  // A number that is not one would read as timetable 0 and overwrite it.
+  if (!IsIntegerWord(number)) {
+    ConsolePrintF(kConsoleError, "Invalid timetable entry %s %s %s", number.c_str(), slot.c_str(), activity.c_str());
+    return 0;
+  }
   int32_t n = ConsoleWordToInt(number);
   if (!SetTimetableEntry(n, slot, activity))
     ConsolePrintF(kConsoleError, "Invalid timetable entry %i %s %s", n, slot.c_str(), activity.c_str());
@@ -48,8 +53,13 @@ int AddDailyObjectiveCommand(const char* rest) {
   if (!ReadConsoleWord(rest, first) || !ReadConsoleWord(rest, second)) return 0;
   bool numberFirst = IsIntegerWord(first) && !IsIntegerWord(second);
   std::string cls = numberFirst ? second : first;
-  int32_t n = ConsoleWordToInt(numberFirst ? first : second);
+  const std::string& number = numberFirst ? first : second;
   UpperCaseWord(cls);
+  if (!IsIntegerWord(number)) {
+    ConsolePrintF(kConsoleError, "Invalid daily objective %s %s", cls.c_str(), number.c_str());
+    return 0;
+  }
+  int32_t n = ConsoleWordToInt(number);
   if (!AddDailyObjective(cls, n)) ConsolePrintF(kConsoleError, "Invalid daily objective %s %i", cls.c_str(), n);
   return 0;
 }

@@ -73,12 +73,16 @@ TEST_F(PeopleCommands, InvalidTimetableEntriesAreReportedAndChangeNothing) {
       "TIMETABLE 100 HOUR1 SLEEP\n"
       "TIMETABLE -1 HOUR1 SLEEP\n"
       "TIMETABLE 5 HOUR0 SLEEP\n"
-      "TIMETABLE 5 HOUR2 DANCE\n");
+      "TIMETABLE 5 HOUR2 DANCE\n"
+      "TIMETABLE SIX HOUR1 SLEEP\n"
+      "TIMETABLE 2X HOUR1 SLEEP\n");
   std::vector<std::string> expected = {
       "E:Invalid timetable entry 100 HOUR1 SLEEP",
       "E:Invalid timetable entry -1 HOUR1 SLEEP",
       "E:Invalid timetable entry 5 HOUR0 SLEEP",
       "E:Invalid timetable entry 5 HOUR2 DANCE",
+      "E:Invalid timetable entry SIX HOUR1 SLEEP",
+      "E:Invalid timetable entry 2X HOUR1 SLEEP",
   };
   EXPECT_EQ(lines, expected);
   for (const auto& t : g_Timetables)
@@ -92,7 +96,8 @@ TEST_F(PeopleCommands, DailyObjectivesTakeEitherArgumentOrder) {
       "ADD_DAILY_OBJECTIVE UNHOUSED\n"
       "ADD_DAILY_OBJECTIVE WORKERS 3\n"
       "ADD_DAILY_OBJECTIVE ADULT 100\n"
-      "ADD_DAILY_OBJECTIVE -2 ADULT\n");
+      "ADD_DAILY_OBJECTIVE -2 ADULT\n"
+      "ADD_DAILY_OBJECTIVE ADULT seven\n");
   EXPECT_EQ(g_ObjectiveLists[kObjectiveAdult].Count, 1);
   EXPECT_EQ(g_ObjectiveLists[kObjectiveAdult].Timetables[0], 7);
   EXPECT_EQ(g_ObjectiveLists[kObjectiveTourist].Count, 1);
@@ -102,6 +107,7 @@ TEST_F(PeopleCommands, DailyObjectivesTakeEitherArgumentOrder) {
       "E:Invalid daily objective WORKERS 3",
       "E:Invalid daily objective ADULT 100",
       "E:Invalid daily objective ADULT -2",
+      "E:Invalid daily objective ADULT seven",
   };
   EXPECT_EQ(lines, expected);
 }
