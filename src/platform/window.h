@@ -43,6 +43,16 @@ enum : uint32_t {
   WM_MUSICNOTIFY = 0x8001,
 };
 
+// WM_SYSCOMMAND wparam (low four bits are the system's own).
+enum : uint32_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
+// WM_COMMAND items of the windowed mode's debug menu. The window has no menu
+// bar; the window system raises them from Ctrl+F9, Ctrl+F10 and Ctrl+F11.
+enum : uint32_t {
+  kMenuRendererInformation = 40001,
+  kMenuMemoryStatistics = 40002,
+  kMenuTextureStatistics = 40003,
+};
+
 // WM_ACTIVATE low word.
 enum : uint32_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
 // WM_SIZE wparam.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 #include <string>
@@ -12,6 +13,7 @@
 #include "engine/memory.h"
 #include "engine/renderer.h"
 #include "platform/headless.h"
+#include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "shell/command_script.h"
 #include "shell/console.h"
@@ -24,6 +26,7 @@ namespace {
 
 constexpr uint32_t kGameHeapSize = 0x5000000;
 constexpr uint32_t kGameHeapAlignment = 16;
+constexpr const char* kMemoryReportName = "memreport.txt";
 
 struct GameSteps {
   std::vector<GameStep> start[int(StartPhase::kCount)];
@@ -34,6 +37,7 @@ struct GameSteps {
   std::vector<std::function<void(bool)>> activation;
   std::function<bool()> networkGame;
   bool running = false;  // between the start of RunGame and ShutdownGame
+  std::FILE* memoryReport = nullptr;
 };
 
 GameSteps& Steps() {
@@ -181,6 +185,39 @@ void ActivateApp() {
   if (!IsNetworkGame() && pause.Count(1) > 0) pause.RemoveReason(1);
 }
 
+// ---- Memory report ----------------------------------------------------------
+
+bool StartMemoryReport() {
+  GameSteps& steps = Steps();
+  if (steps.memoryReport) return true;
+  steps.memoryReport = platform::OpenGameFile(kMemoryReportName, "w");
+  if (!steps.memoryReport) {
+    ReportErrorF(1, "Unable to create %s.", kMemoryReportName);
+    return false;
+  }
+  CMemoryManager& memory = MemoryManager();
+  memory.SetReportCallback([file = steps.memoryReport](const char* line) {
+    std::fprintf(file, "%s\n", line);
+  });
+  memory.SetDebugFlags(CMemoryManager::kReportActivity);
+  return true;
+}
+
+void FinishMemoryReport() {
+  GameSteps& steps = Steps();
+  if (!steps.memoryReport) return;
+  CMemoryManager& memory = MemoryManager();
+  memory.ReportAllocations();
+  memory.ReportFreeBlocks();
+  memory.ReportStats();
+  memory.SetDebugFlags(0);
+  memory.SetReportCallback({});
+  std::fclose(steps.memoryReport);
+  steps.memoryReport = nullptr;
+}
+
+bool MemoryReportOpen() { return Steps().memoryReport != nullptr; }
+
 // ---- Game time chunk ----------------------------------------------------------
 
 GameTimeWords& GameTime() {
@@ -255,6 +292,7 @@ void RunGame() {
 
   g_StartupOptions.fullInstall =
       platform::ReadSetting(platform::kSettingSetup, "") != "Min";
+  if (g_StartupOptions.memoryReport) StartMemoryReport();
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the game's memory heap.");
 
@@ -298,6 +336,7 @@ void ShutdownGame() {
   RunList(steps.shutdown[int(ShutdownPhase::First)]);
   DestroyMainWindow();
   RunList(steps.shutdown[int(ShutdownPhase::AfterWindow)]);
+  FinishMemoryReport();
   RunState().drawingEnabled = false;
   RunList(steps.shutdown[int(ShutdownPhase::Late)]);
   if (MemoryManager().IsInitialised()) MemoryManager().Shutdown();

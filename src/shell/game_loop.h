@@ -131,6 +131,15 @@ bool RunMainLoopPass();
 void ActivateApp();
 void DeactivateApp();
 
+// The memory manager's activity log: StartMemoryReport opens "memreport.txt"
+// in the game root and sends every log line there (reporting only, no fills);
+// FinishMemoryReport writes the allocation, free-block and statistics reports
+// and closes the file. RunGame and ShutdownGame call them when the MEMREPORT
+// start-up option is set. False when the file cannot be created.
+bool StartMemoryReport();
+void FinishMemoryReport();
+bool MemoryReportOpen();
+
 // Hooks chunk 1024, the load sequence's reset and running steps, and the
 // LOADGAME and SAVEGAME console commands.
 void RegisterShellSaveHooks();

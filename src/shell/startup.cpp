@@ -12,7 +12,9 @@
 #include <map>
 
 #include "engine/error.h"
+#include "engine/memory.h"
 #include "engine/renderer.h"
+#include "engine/texture.h"
 #include "platform/choice_box.h"
 #include "platform/input.h"
 #include "platform/instance_lock.h"
@@ -172,6 +174,8 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.noExceptionHandling = true;
     } else if (UpperEquals(token, "DEBUGSTUFF")) {
       options.debugStuff = true;
+    } else if (UpperEquals(token, "MEMREPORT")) {
+      options.memoryReport = true;
     } else if (UpperEquals(token, "L")) {
       if (tokens.Next(kTokenSeparators, argument)) CopyBounded(options.languageName, argument);
     } else if (UpperEquals(token, "HOST")) {
@@ -388,6 +392,63 @@ bool MainWindowExists() { return Shell().window != nullptr; }
 
 void PumpMessages() { platform::PumpWindowMessages(); }
 
+namespace {
+
+const char* Text(const char* text) { return text ? text : ""; }
+
+std::string RendererInformation() {
+  CRenderer* r = CurrentRenderer();
+  if (!r) return "No renderer is open.";
+  std::string text;
+  text += "Vendor: " + std::string(Text(r->GetVendor())) + "\n";
+  text += "Description: " + std::string(Text(r->GetDescription())) + "\n";
+  text += "Version: " + std::string(Text(r->GetVersion())) + "\n";
+  text += "Name: " + std::string(Text(r->GetName()));
+  return text;
+}
+
+std::string MemoryStatistics() {
+  const MemoryStats s = MemoryManager().GetStats();
+  const std::pair<const char*, int32_t> rows[] = {
+      {"HeapSize", s.HeapSize},
+      {"FreeTableSize", s.FreeTableSize},
+      {"NumFreeBlocks", s.NumFreeBlocks},
+      {"MaxFreeBlocks", s.MaxFreeBlocks},
+      {"NumActiveAllocs", s.NumActiveAllocs},
+      {"MaxActiveAllocs", s.MaxActiveAllocs},
+      {"NumStaticAllocs", s.NumStaticAllocs},
+      {"NumStaticBytes", s.NumStaticBytes},
+      {"Allocated Bytes", s.AllocatedBytes},
+      {"Max Allocated Bytes", s.MaxAllocatedBytes},
+      {"Memory in Free Blocks", s.MemoryInFreeBlocks},
+  };
+  std::string text;
+  for (const auto& [name, value] : rows) {
+    if (!text.empty()) text += '\n';
+    text += std::string(name) + ": " + std::to_string(value);
+  }
+  return text;
+}
+
+std::string TextureStatistics() {
+  CRenderer* r = CurrentRenderer();
+  const CTextureSystem* t = r ? r->GetTextureSystem() : nullptr;
+  if (!t) return "No texture system is attached.";
+  return "Textures: " + std::to_string(t->nextSlot) +
+         "\nTexture pages: " + std::to_string(t->pageCount);
+}
+
+}  // namespace
+
+std::string DebugInformationText(uint32_t command) {
+  switch (command) {
+    case platform::kMenuRendererInformation: return RendererInformation();
+    case platform::kMenuMemoryStatistics: return MemoryStatistics();
+    case platform::kMenuTextureStatistics: return TextureStatistics();
+    default: return {};
+  }
+}
+
 int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
   using namespace platform;
   GameRunState& run = RunState();
@@ -449,6 +510,19 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
     case WM_LBUTTONDBLCLK:
       run.doubleClick = true;
       return 0;
+    case WM_SYSCOMMAND:
+      // The screen saver and monitor power-down wait while the game runs.
+      if ((wparam & 0xFFF0) == SC_SCREENSAVE || (wparam & 0xFFF0) == SC_MONITORPOWER) return 0;
+      return DefWindowProc(message, wparam, lparam);
+    case WM_COMMAND: {
+      static constexpr const char* kCaptions[] = {"Renderer Information", "Memory Statistics",
+                                                  "Texture Statistics"};
+      const uint32_t item = LowWord(wparam);
+      const std::string text = DebugInformationText(item);
+      if (text.empty()) return DefWindowProc(message, wparam, lparam);
+      ShowMessageBox(kCaptions[item - kMenuRendererInformation], text, BoxIcon::Information);
+      return 0;
+    }
     case WM_MUSICNOTIFY:
       if (shell.music) shell.music(wparam, lparam);
       return DefWindowProc(message, wparam, lparam);

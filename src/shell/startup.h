@@ -69,6 +69,10 @@ void ShowMainWindow();
 void RaiseMainWindow();
 // Closes the renderer and the window and sets the quit flag.
 void DestroyMainWindow();
+// The text of the debug information box that a debug-menu item opens
+// (renderer information, memory statistics, texture statistics), or empty
+// for any other command.
+std::string DebugInformationText(uint32_t command);
 // Gives the focus to a pending window and dispatches every queued message.
 void PumpMessages();
 int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam);

@@ -38,6 +38,7 @@ struct StartupOptions {
   char hostAddress[kHostAddressSize] = "";  // digits and dots
   char sessionName[kSessionNameSize] = "";
   int32_t port = kDefaultNetworkPort;
+  bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
 };
 
 extern RendererSettings g_RendererSettings;

@@ -63,13 +63,17 @@ TEST_F(FileFuzzTest, ModelFiles) {
     std::vector<uint8_t> bad = Mutate(good);
     ModelFileData out;
     bool parsed = ParseModelFile(bad, out, reason);
-    if (!parsed) EXPECT_FALSE(reason.empty());
+    if (!parsed) {
+      EXPECT_FALSE(reason.empty());
+    }
     std::string name = "gamedata2\\fuzz\\m" + std::to_string(i) + ".tm";
     WriteBytes("gamedata2/fuzz/m" + std::to_string(i) + ".tm", bad);
     CModel* model = nullptr;
     uint8_t* dir = nullptr;
     bool loaded = Survives([&] { ModLoadModel(name, &model, &dir); });
-    if (!parsed) EXPECT_FALSE(loaded) << i;
+    if (!parsed) {
+      EXPECT_FALSE(loaded) << i;
+    }
     if (loaded && dir) MEM_FREE(dir);
   }
 }

@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/memory.h"
 #include "platform/message_box.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
@@ -168,6 +171,55 @@ TEST_F(GameRootTest, SafeModeChoiceAppliesSafeSettingsAndWritesConfig) {
   g_RendererSettings = savedRenderer;
   g_StartupOptions = savedOptions;
   g_SoundSettings = savedSound;
+}
+
+TEST_F(GameRootTest, MemoryReportLogsTheRunAndEndsWithTheReports) {
+  StartupOptions o;
+  ParseCommandLine("-memreport", o);
+  EXPECT_TRUE(o.memoryReport);
+
+  CMemoryManager& memory = MemoryManager();
+  ASSERT_TRUE(StartMemoryReport());
+  ASSERT_TRUE(memory.Init(1 << 16, 16));
+  void* block = memory.Alloc(40, "city.cpp", 12);
+  memory.Alloc(8, "city.cpp", 13);
+  memory.Free(block, "city.cpp", 14);
+  FinishMemoryReport();
+  EXPECT_FALSE(MemoryReportOpen());
+  EXPECT_EQ(memory.GetDebugFlags(), 0);
+  memory.Alloc(8, "city.cpp", 15);  // the log is closed: nothing more is written
+  memory.Shutdown();
+
+  std::ifstream in(root_ / "memreport.txt");
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string log = text.str();
+  EXPECT_EQ(log.rfind("Debug status: Activity Reporting\n", 0), 0u);
+  EXPECT_NE(log.find("REQUEST TO ALLOCATE:: 40 of memory  requested at city.cpp at line 12\n"),
+            std::string::npos);
+  const size_t allocations = log.find("ALLOCATION ANALYSIS");
+  const size_t frees = log.find("FREE ANALYSIS");
+  const size_t stats = log.find("Actual memory used\t");
+  EXPECT_LT(allocations, frees);
+  EXPECT_LT(frees, stats);
+  EXPECT_NE(stats, std::string::npos);
+  EXPECT_EQ(log.find("line 15"), std::string::npos);
+}
+
+TEST_F(GameRootTest, DebugMenuItemsShowTheirInformation) {
+  using namespace platform;
+  ASSERT_TRUE(MemoryManager().Init(1 << 16, 16));
+  MainWindowProc(WM_COMMAND, kMenuMemoryStatistics, 0);
+  MainWindowProc(WM_COMMAND, kMenuRendererInformation, 0);
+  MainWindowProc(WM_COMMAND, kMenuTextureStatistics, 0);
+  MainWindowProc(WM_COMMAND, 40004, 0);  // not a menu item: no box
+  MemoryManager().Shutdown();
+  ASSERT_EQ(boxes_.size(), 3u);
+  EXPECT_EQ(boxes_[0].rfind("Memory Statistics|HeapSize: 65536\nFreeTableSize: 0", 0), 0u);
+  EXPECT_NE(boxes_[0].find("\nMemory in Free Blocks: 0"), std::string::npos);
+  EXPECT_EQ(boxes_[1], "Renderer Information|No renderer is open.");
+  EXPECT_EQ(boxes_[2], "Texture Statistics|No texture system is attached.");
+  EXPECT_EQ(MainWindowProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
 }
 
 TEST_F(GameRootTest, SecondInstanceIsRefused) {

@@ -33,6 +33,17 @@ uint8_t ControlCharacter(SDL_Scancode code) {
   }
 }
 
+// The debug menu's items, which the window has no menu bar to show.
+uint32_t DebugMenuItem(const SDL_KeyboardEvent& key) {
+  if (key.repeat || !(key.keysym.mod & KMOD_CTRL)) return 0;
+  switch (key.keysym.scancode) {
+    case SDL_SCANCODE_F9: return kMenuRendererInformation;
+    case SDL_SCANCODE_F10: return kMenuMemoryStatistics;
+    case SDL_SCANCODE_F11: return kMenuTextureStatistics;
+    default: return 0;
+  }
+}
+
 // Turns one SDL event into window events (none, one or several).
 void Convert(const SDL_Event& e, std::deque<WindowEvent>& out) {
   WindowEvent w;
@@ -81,7 +92,13 @@ void Convert(const SDL_Event& e, std::deque<WindowEvent>& out) {
         push(e.type == SDL_MOUSEBUTTONDOWN ? WindowEventKind::ButtonDown : WindowEventKind::ButtonUp);
       break;
     case SDL_KEYDOWN:
-      if ((w.code = ControlCharacter(e.key.keysym.scancode))) push(WindowEventKind::Character);
+      if (uint32_t item = DebugMenuItem(e.key)) {
+        w.code = WM_COMMAND;
+        w.wparam = item;
+        push(WindowEventKind::Posted);
+      } else if ((w.code = ControlCharacter(e.key.keysym.scancode))) {
+        push(WindowEventKind::Character);
+      }
       break;
     case SDL_TEXTINPUT:
       for (char c : GameCharsFromUtf8(e.text.text)) {
