@@ -34,8 +34,9 @@ class CityrunTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  // Starts cityrun in the test folder with its standard error in `log`.
-  pid_t Start(const std::string& log) {
+  // Starts cityrun in the test folder with its standard error in `log` and
+  // up to two command-line arguments.
+  pid_t Start(const std::string& log, const char* arg1 = nullptr, const char* arg2 = nullptr) {
     pid_t pid = ::fork();
     if (pid == 0) {
       if (::chdir(dir_.c_str()) != 0) ::_exit(120);
@@ -43,7 +44,7 @@ class CityrunTest : public ::testing::Test {
       ::dup2(fd, STDERR_FILENO);
       ::dup2(fd, STDOUT_FILENO);
       ::setenv("CITYRUN_HEADLESS", "1", 1);
-      ::execl(CITYRUN_PATH, CITYRUN_PATH, static_cast<char*>(nullptr));
+      ::execl(CITYRUN_PATH, CITYRUN_PATH, arg1, arg2, static_cast<char*>(nullptr));
       ::_exit(121);
     }
     running_.push_back(pid);
@@ -99,6 +100,14 @@ TEST_F(CityrunTest, RunsHeadlessRefusesASecondInstanceAndEndsInOrder) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_NE(Read(dir_ / "second.log").find("There is already an instance"), std::string::npos);
   EXPECT_TRUE(fs::exists(dir_ / "ZKS.txt"));  // the running instance's marker stays
+
+  // The refusal speaks the language chosen on the command line.
+  second = Start((dir_ / "german.log").string(), "L", "ger");
+  status = Wait(second);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(Read(dir_ / "german.log").find("Rentopia Civano wird bereits ausgeführt."),
+            std::string::npos);
 
   ::kill(first, SIGTERM);  // as closing the window
   status = Wait(first);

@@ -222,6 +222,25 @@ TEST_F(GameRootTest, DebugMenuItemsShowTheirInformation) {
   EXPECT_EQ(MainWindowProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
 }
 
+TEST_F(GameRootTest, CrashGuardApologisesSavesTheRunningGameAndKeepsTheMarker) {
+  struct Crash {};
+  fs::create_directories(root_ / "profiles");
+  RunState() = GameRunState{};
+  RunState().gameRunning = true;
+  EXPECT_THROW(RunGuarded([] { throw Crash{}; }), Crash);
+  EXPECT_FALSE(RunState().cleanExit);
+  EXPECT_TRUE(fs::exists(root_ / "profiles" / "__crash.sav"));
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].rfind("WARNING!|Rentopia Civano has encountered an unknown error.", 0), 0u);
+
+  // Without a game running nothing is saved.
+  fs::remove(root_ / "profiles" / "__crash.sav");
+  RunState() = GameRunState{};
+  EXPECT_THROW(RunGuarded([] { throw Crash{}; }), Crash);
+  EXPECT_FALSE(fs::exists(root_ / "profiles" / "__crash.sav"));
+  RunState() = GameRunState{};
+}
+
 TEST_F(GameRootTest, SecondInstanceIsRefused) {
   ASSERT_TRUE(AcquireInstanceMutex());
   platform::InstanceLock other;
