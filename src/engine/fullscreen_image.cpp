@@ -180,6 +180,30 @@ bool ScaleImageToBuffer(std::span<const uint16_t> s, int32_t sw, int32_t sh, voi
   return true;
 }
 
+std::vector<uint8_t> EncodeFullScreenPicture(std::span<const uint16_t> pixels, int32_t width,
+                                             int32_t height) {
+  if (width <= 0 || height <= 0 || width > kFullScreenWidth || height > kFullScreenHeight ||
+      pixels.size() < size_t(width) * size_t(height))
+    return {};
+  ByteWriter out;
+  const uint8_t head[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // no id, no map, uncompressed
+  out.PutBytes(head, sizeof head);
+  out.Put(uint16_t(width));
+  out.Put(uint16_t(height));
+  out.Put(uint8_t(16));
+  out.Put(uint8_t(0));  // bottom row first
+  for (int32_t row = height - 1; row >= 0; --row) {
+    for (int32_t x = 0; x < width; ++x) out.Put(uint16_t(pixels[size_t(row) * width + x] & 0x7FFF));
+  }
+  return std::move(out.bytes);
+}
+
+bool WriteFullScreenPicture(std::string_view gameName, std::span<const uint16_t> pixels,
+                            int32_t width, int32_t height) {
+  const std::vector<uint8_t> bytes = EncodeFullScreenPicture(pixels, width, height);
+  return !bytes.empty() && WriteWholeGameFile(gameName, bytes);
+}
+
 bool Image2DDrawFullScreen(std::string_view fileName, CRenderer* renderer) {
   KeptImage& k = Kept();
   if (fileName != k.name || k.reload) LoadImage(fileName);

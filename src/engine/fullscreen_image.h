@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 class CRenderer;
 
@@ -28,6 +29,16 @@ void ReleaseFullScreenImage();
 // Name of the kept picture ("" when none) and how often a file was read.
 std::string_view KeptImageName();
 int32_t FullScreenImageReads();
+
+// The file form of a full-screen picture: an uncompressed 16-bit TGA of 5-5-5
+// pixels (red highest), bottom row first, as the loader reads it. `pixels`
+// are top row first. Empty when the size is not 1 .. 640 x 1 .. 480 or the
+// pixels are too few.
+std::vector<uint8_t> EncodeFullScreenPicture(std::span<const uint16_t> pixels, int32_t width,
+                                             int32_t height);
+// Encodes and writes a picture under a game name; false when it cannot.
+bool WriteFullScreenPicture(std::string_view gameName, std::span<const uint16_t> pixels,
+                            int32_t width, int32_t height);
 
 // Scales a 5-5-5 picture into a destination of `destWidth` x `destHeight`
 // pixels of the given back-buffer format (pitch in bytes): rows copied or

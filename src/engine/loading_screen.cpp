@@ -86,14 +86,25 @@ void LoadingScreenStart(int32_t expectedCount) {
   LoadingScreenStep(false);
 }
 
-void LoadingScreenStep(bool force) {
+namespace {
+
+void DrawWhenDue(bool force) {
   LoadingScreenState& s = State();
-  if (float(s.items + 1) <= s.expectedTotal) ++s.items;
   const uint32_t now = Now();
   if (!force && s.lastDraw >= 0 && now - uint32_t(s.lastDraw) <= 999) return;
   DrawFrame();
   s.lastDraw = now;
 }
+
+}  // namespace
+
+void LoadingScreenStep(bool force) {
+  LoadingScreenState& s = State();
+  if (float(s.items + 1) <= s.expectedTotal) ++s.items;
+  DrawWhenDue(force);
+}
+
+void LoadingScreenRefresh() { DrawWhenDue(false); }
 
 void LoadingScreenFinish() {
   LoadingScreenState& s = State();

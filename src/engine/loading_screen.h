@@ -18,6 +18,10 @@ void LoadingScreenStart(int32_t expectedCount);
 // Counts one item; draws a frame when forced or when the last one is more
 // than 999 ms old.
 void LoadingScreenStep(bool force = false);
+// Redraws the screen without counting an item when the last drawing is more
+// than 999 ms old, so the pictures follow their timeline while the game start
+// holds the screen after loading.
+void LoadingScreenRefresh();
 // Fills the bar and draws it.
 void LoadingScreenFinish();
 // Milliseconds since LoadingScreenStart.

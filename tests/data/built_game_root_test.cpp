@@ -6,6 +6,8 @@
 #include "engine/engine_files_fixture.h"
 #include "engine/entity_file.h"
 #include "engine/file_bytes.h"
+#include "engine/fullscreen_image.h"
+#include "engine/loading_screen.h"
 #include "engine/text_bank.h"
 #include "tools/fontbake/font_baker.h"
 
@@ -130,6 +132,17 @@ TEST_F(BuiltGameRootTest, EveryBuiltModelAndTextureFileParses) {
     TextureImage texture;
     ASSERT_TRUE(ReadWholeGameFile(name, bytes)) << name;
     EXPECT_TRUE(ParseTextureFile(bytes, texture, reason)) << name << ": " << reason;
+  }
+}
+
+TEST_F(BuiltGameRootTest, StartUpPicturesAreFullScreen16BitImages) {
+  for (const char* name : {kSplashPicture, kWarningPicture, "language\\usa\\loading.tga"}) {
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeGameFile(name, bytes)) << name;
+    ASSERT_EQ(bytes.size(), 18u + 640u * 480u * 2u) << name;
+    EXPECT_EQ(bytes[16], 16) << name;
+    EXPECT_EQ(bytes[12] | bytes[13] << 8, 640) << name;
+    EXPECT_EQ(bytes[14] | bytes[15] << 8, 480) << name;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <png.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/texture.h"
@@ -96,6 +97,9 @@ TEST(TextureSourceTest, BadSourcesNameTheLine) {
       {"output a.tex\ntexture 4 4 #000000 extra\n", "line 2: unexpected extra"},
       {"output a.tex\ntexture 4 4\nfill #000000 extra\n", "line 3: unexpected extra"},
       {"output a.tex\ntexture png missing.png\n", "line 2: cannot read"},
+      {"output a.tga\ntexture 641 480\n", "line 2: expected texture <width> <height>"},
+      {"output a.tga\ntexture 64 64\ntext c 10 12 #FFFFFF\n", "line 3: expected a face file"},
+      {"output a.tga\ntexture 64 64\ntext c 10 12 #FFFFFF Nope.ttf Hi\n", "line 3: cannot open the face"},
   };
   for (const Case& c : cases) {
     TextureSource s;
@@ -103,6 +107,33 @@ TEST(TextureSourceTest, BadSourcesNameTheLine) {
     EXPECT_FALSE(ParseTextureSource(c.text, ".", s, error)) << c.text;
     EXPECT_NE(error.find(c.error), std::string::npos) << c.text << " gave " << error;
   }
+}
+
+TEST(TextureSourceTest, PicturesAreFullScreenSizedAndDrawText) {
+  TextureSource s;
+  std::string error;
+  ASSERT_TRUE(ParseTextureSource("output language\\usa\\loading.tga\ntexture 640 480 #000000\n"
+                                 "text c 100 40 #F80000 DejaVuSans-Bold.ttf Loading\n",
+                                 ".", s, error, RC_DEJAVU_DIR))
+      << error;
+  ASSERT_TRUE(IsPictureOutput(s));
+  const TextureImage& t = s.textures.front();
+  ASSERT_EQ(t.width, 640);
+  // The text is centred, above its baseline, in the text colour.
+  int32_t left = 640, right = -1, red = 0;
+  for (int32_t y = 0; y < 480; ++y) {
+    for (int32_t x = 0; x < 640; ++x) {
+      if (Texel(t, x, y)[0] == 0) continue;
+      EXPECT_LE(y, 110) << x << "," << y;
+      left = std::min(left, x), right = std::max(right, x);
+      red += Texel(t, x, y)[0] == 0xF8;
+    }
+  }
+  EXPECT_GT(red, 100);
+  EXPECT_NEAR((left + right) / 2, 320, 4);
+  const std::vector<uint16_t> pixels = PicturePixels(t);
+  EXPECT_EQ(pixels[0], 0);
+  EXPECT_EQ(PicturePixels(Parse("output a.tga\ntexture 1 1 #F8FC08\n").textures[0])[0], 0x7FE1);
 }
 
 TEST(TextureSourceTest, ReadsPngFilesAsTexels) {

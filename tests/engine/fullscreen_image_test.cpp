@@ -77,6 +77,19 @@ TEST_F(FullScreenImageTest, EqualSizeConvertsRowsBottomFirst) {
   EXPECT_EQ(FullScreenImageReads(), 1);  // the same picture is read once
 }
 
+TEST_F(FullScreenImageTest, WrittenPictureReadsBackAsTheSameFile) {
+  std::vector<uint16_t> top(640 * 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) top[size_t(y) * 640 + x] = Halves(x, 479 - y);
+  EXPECT_EQ(EncodeFullScreenPicture(top, 640, 480), Tga(640, 480, 16, Halves));
+  ASSERT_TRUE(WriteFullScreenPicture("gamedata\\screens\\w.tga", top, 640, 480));
+  ASSERT_TRUE(Image2DDrawFullScreen("gamedata\\screens\\w.tga", &renderer));
+  EXPECT_EQ(renderer.Pixel16(0, 479), 0xF800);
+  EXPECT_EQ(renderer.Pixel16(400, 10), 0x001F);
+  EXPECT_TRUE(EncodeFullScreenPicture(top, 641, 480).empty());
+  EXPECT_TRUE(EncodeFullScreenPicture({top.data(), 10}, 640, 480).empty());
+}
+
 TEST_F(FullScreenImageTest, LargerBackBufferIsScaledBilinearly) {
   WriteBytes("gamedata/screens/a.tga", Tga(640, 480, 16, Halves));
   renderer.Resize(1024, 768, kBackBufferX8R8G8B8);
@@ -189,6 +202,26 @@ TEST_F(LoadingScreenTest, FrameOrderAndBarColours) {
   EXPECT_EQ(right, left);
   LoadingBarColours(6, 6.0f, &left, &right);
   EXPECT_EQ(right, 0xFF0000FFu);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LoadingScreenTest, RefreshFollowsTheTimelineWithoutCountingItems) {
+  SetImageLanguage("usa");
+  LoadingScreenStart(100);
+  const int32_t items = GetLoadingScreenState().items;
+  LoadingScreenRefresh();  // the same second: nothing
+  EXPECT_EQ(GetLoadingScreenState().framesDrawn, 1);
+  for (uint32_t t : {1000u, 2000u, 3000u, 4000u, 5000u, 6000u, 7000u, 8000u, 9000u}) {
+    now = 1000 + t;
+    LoadingScreenRefresh();
+    EXPECT_EQ(GetLoadingScreenState().loadingPictureShown, t >= 9000) << t;
+  }
+  EXPECT_EQ(GetLoadingScreenState().framesDrawn, 10);
+  EXPECT_EQ(GetLoadingScreenState().items, items);
+  EXPECT_EQ(GetLoadingScreenState().splashEnded, 3000);
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 // Converts a texture source (texture_source.h) into a texture set
 // ("textures.gtd") or a single texture file, one per screen-size variant.
 //
-//   texconv <source.txt> <game root>
+//   texconv <source.txt> <game root> [face folder]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "engine/fullscreen_image.h"
 #include "engine/texture.h"
 #include "platform/paths.h"
 #include "tools/texconv/texture_source.h"
@@ -29,8 +30,8 @@ bool WriteOutput(const std::string& name, const std::vector<TextureImage>& textu
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: texconv <source.txt> <game root>\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: texconv <source.txt> <game root> [face folder]\n");
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -43,11 +44,20 @@ int main(int argc, char** argv) {
   TextureSource source;
   std::string error;
   const std::string folder = std::filesystem::path(argv[1]).parent_path().string();
-  if (!ParseTextureSource(text.str(), folder.empty() ? "." : folder, source, error)) {
+  if (!ParseTextureSource(text.str(), folder.empty() ? "." : folder, source, error,
+                          argc == 4 ? argv[3] : ".")) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }
   platform::SetGameRoot(argv[2]);
+  if (IsPictureOutput(source)) {
+    const TextureImage& picture = source.textures.front();
+    if (!WriteFullScreenPicture(source.output, PicturePixels(picture), picture.width, picture.height)) {
+      std::fprintf(stderr, "cannot write %s\n", source.output.c_str());
+      return 1;
+    }
+    return 0;
+  }
   const bool set = source.output.ends_with(".gtd");
   const std::vector<std::string> names = TextureOutputs(source);
   for (size_t v = 0; v < names.size(); ++v) {

@@ -1,5 +1,7 @@
 #include "tools/texconv/texture_source.h"
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <png.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "engine/fullscreen_image.h"
 #include "engine/texture.h"
 
 namespace {
@@ -64,9 +67,57 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
   return h ^ (h >> 15);
 }
 
+bool EndsWith(const std::string& s, const char* tail) {
+  const size_t n = std::char_traits<char>::length(tail);
+  return s.size() > n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// Draws one line of text with a TrueType face, blending by glyph coverage.
+// x < 0 centres the line across the texture.
+bool DrawText(TextureImage& t, const std::string& face_path, int32_t x, int32_t baseline,
+              int32_t size, const Colour& colour, const std::string& text, std::string& error) {
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&library) != 0) {
+    error = "cannot start FreeType";
+    return false;
+  }
+  bool ok = FT_New_Face(library, face_path.c_str(), 0, &face) == 0 &&
+            FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) == 0;
+  if (!ok) error = "cannot open the face " + face_path;
+  for (int pass = 0; ok && pass < 2; ++pass) {  // measure, then draw
+    int32_t pen = 0;
+    for (unsigned char c : text) {
+      if (FT_Load_Char(face, c, pass ? FT_LOAD_RENDER : FT_LOAD_DEFAULT) != 0) continue;
+      if (pass) {
+        const FT_Bitmap& b = face->glyph->bitmap;
+        const int32_t left = x + pen + face->glyph->bitmap_left;
+        const int32_t top = baseline - face->glyph->bitmap_top;
+        for (uint32_t r = 0; r < b.rows; ++r) {
+          for (uint32_t col = 0; col < b.width; ++col) {
+            const int32_t px = left + static_cast<int32_t>(col), py = top + static_cast<int32_t>(r);
+            if (px < 0 || py < 0 || px >= t.width || py >= t.height) continue;
+            const float cover = static_cast<float>(b.buffer[static_cast<ptrdiff_t>(r) * b.pitch + col]) / 255.0f;
+            uint8_t* texel = &t.texels[(static_cast<size_t>(py) * static_cast<size_t>(t.width) + static_cast<size_t>(px)) * 4];
+            Colour under{texel[0], texel[1], texel[2], texel[3]};
+            Colour mixed = Mix(under, colour, cover * static_cast<float>(colour[3]) / 255.0f);
+            std::copy(mixed.begin(), mixed.end(), texel);
+          }
+        }
+      }
+      pen += static_cast<int32_t>(face->glyph->advance.x >> 6);
+    }
+    if (!pass && x < 0) x = (t.width - pen) / 2;
+  }
+  if (face) FT_Done_Face(face);
+  FT_Done_FreeType(library);
+  return ok;
+}
+
 class SourceParser {
  public:
-  SourceParser(const std::string& folder, TextureSource& out) : folder_(folder), out_(out) {}
+  SourceParser(const std::string& folder, const std::string& face_folder, TextureSource& out)
+      : folder_(folder), face_folder_(face_folder), out_(out) {}
 
   bool Parse(std::string_view text, std::string& error) {
     std::istringstream in{std::string(text)};
@@ -93,14 +144,16 @@ class SourceParser {
     else if (!out_.variants.empty() && out_.output.find("%d") == std::string::npos)
       why_ = "variants need %d in the output name";
     else if (!IsSet() && out_.textures.size() != 1) why_ = "a single texture file holds exactly one texture";
+    else if (IsPicture() && !out_.variants.empty()) why_ = "a full-screen picture has no variants";
     else return true;
     return Fail(error);
   }
 
  private:
-  bool IsSet() const {
-    return out_.output.size() > 4 && out_.output.compare(out_.output.size() - 4, 4, ".gtd") == 0;
-  }
+  bool IsSet() const { return EndsWith(out_.output, ".gtd"); }
+  bool IsPicture() const { return EndsWith(out_.output, ".tga"); }
+  int32_t MaxWidth() const { return IsPicture() ? kFullScreenWidth : kTexturePageSize; }
+  int32_t MaxHeight() const { return IsPicture() ? kFullScreenHeight : kTexturePageSize; }
   bool Fail(std::string& error) const {
     error = "line " + std::to_string(line_) + ": " + why_;
     return false;
@@ -152,7 +205,7 @@ class SourceParser {
     TextureImage* t = Current();
     if (!t) return false;
     Canvas canvas{*t};
-    const int32_t side = kTexturePageSize;
+    const int32_t side = MaxWidth();
     Colour a, b;
     int32_t x = 0, y = 0, w = 0, h = 0, n = 0;
     bool horizontal = false;
@@ -230,6 +283,20 @@ class SourceParser {
       }
       return true;
     }
+    if (op == "text") {
+      std::string where, face, words_left;
+      if (!(words >> where)) return Refuse("expected text <x|c> <y> <size> <colour> <face> <words>");
+      if (where == "c") x = -1;
+      else if (std::istringstream number(where); !(number >> x) || x < -side || x > side)
+        return Refuse("text x is a number or c");
+      if (!Get(words, y, -side, side) || !Get(words, n, 4, 400) || !Get(words, a)) return false;
+      if (!(words >> face)) return Refuse("expected a face file");
+      std::getline(words >> std::ws, words_left);
+      if (words_left.empty()) return Refuse("expected the words to draw");
+      std::string error;
+      if (!DrawText(*t, face_folder_ + "/" + face, x, y, n, a, words_left, error)) return Refuse(error.c_str());
+      return true;
+    }
     if (op == "pixels") {
       if (!Get(words, x, 0, t->width - 1) || !Get(words, y, 0, t->height - 1)) return false;
       pixel_x_ = x;
@@ -257,8 +324,8 @@ class SourceParser {
     }
     std::istringstream size(first);
     int32_t w = 0, h = 0;
-    if (!(size >> w) || !Get(words, h, 1, kTexturePageSize) || w < 1 || w > kTexturePageSize)
-      return Refuse("expected texture <width> <height> (1 to 256) [colour], or texture png <file>");
+    if (!(size >> w) || !Get(words, h, 1, MaxHeight()) || w < 1 || w > MaxWidth())
+      return Refuse("expected texture <width> <height> (1 to 256; 640 x 480 for pictures) [colour], or texture png <file>");
     Colour c{0, 0, 0, 0};
     std::string word;
     if (words >> word && !ParseColour(word, c)) return Refuse("expected a colour #RRGGBB or #RRGGBBAA");
@@ -288,6 +355,7 @@ class SourceParser {
   }
 
   const std::string& folder_;
+  const std::string& face_folder_;
   TextureSource& out_;
   std::map<char, Colour> keys_;
   int line_ = 0;
@@ -299,9 +367,20 @@ class SourceParser {
 }  // namespace
 
 bool ParseTextureSource(std::string_view text, const std::string& folder, TextureSource& out,
-                        std::string& error) {
+                        std::string& error, const std::string& face_folder) {
   out = TextureSource{};
-  return SourceParser(folder, out).Parse(text, error);
+  return SourceParser(folder, face_folder, out).Parse(text, error);
+}
+
+bool IsPictureOutput(const TextureSource& source) { return EndsWith(source.output, ".tga"); }
+
+std::vector<uint16_t> PicturePixels(const TextureImage& picture) {
+  std::vector<uint16_t> pixels(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const uint8_t* t = &picture.texels[i * 4];
+    pixels[i] = static_cast<uint16_t>(((t[0] >> 3) << 10) | ((t[1] >> 3) << 5) | (t[2] >> 3));
+  }
+  return pixels;
 }
 
 bool ReadPngTexture(const std::string& path, TextureImage& out, std::string& error) {

@@ -5,8 +5,11 @@
 // One statement a line; '#' starts a comment. Colours are #RRGGBB or
 // #RRGGBBAA.
 //   output <game name>        where the result goes: a name ending in ".gtd" is
-//                             a texture set, any other a single texture file;
-//                             with variants, "%d" in it stands for the width
+//                             a texture set, one ending in ".tga" a full-screen
+//                             picture (one texture of up to 640 x 480, written
+//                             as 16-bit 5-5-5), any other a single texture
+//                             file; with variants, "%d" in it stands for the
+//                             width
 //   variants <width>...       one output per screen width, every texture
 //                             scaled by (width / 640)
 //   texture <w> <h> [colour]  starts a texture (transparent black by default)
@@ -23,6 +26,10 @@
 //   key <char> <colour>       a colour for the pixel rows below
 //   pixels <x> <y>            rows of key characters follow, up to "end";
 //                             '.' and ' ' leave a texel as it is
+//   text <x|c> <y> <size> <colour> <face> <words...>
+//                             the rest of the line drawn with a TrueType face
+//                             (a file in the face folder) at <size> pixels,
+//                             baseline at y; "c" centres it across the texture
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,9 +43,15 @@ struct TextureSource {
   std::vector<TextureImage> textures;
 };
 
-// `folder` is where PNG files named by the source are found.
+// `folder` is where PNG files named by the source are found, `face_folder`
+// where the faces of text statements are.
 bool ParseTextureSource(std::string_view text, const std::string& folder, TextureSource& out,
-                        std::string& error);
+                        std::string& error, const std::string& face_folder = {});
+// True when the source's output is a full-screen picture.
+bool IsPictureOutput(const TextureSource& source);
+// A picture's texels as 5-5-5 pixels (the top five bits of each channel),
+// top row first.
+std::vector<uint16_t> PicturePixels(const TextureImage& picture);
 bool ReadPngTexture(const std::string& path, TextureImage& out, std::string& error);
 // Resamples a texture (bilinear, edges clamped) to round(side x scale).
 TextureImage ScaleTexture(const TextureImage& texture, float scale);
