@@ -5,8 +5,10 @@
 #include "script/script_bindings.h"
 
 void RegisterDefaultScriptBinders() {
+  AddScriptBinder(ScriptBindingStage::kGame, RegisterGameScriptTable);
   AddScriptBinder(ScriptBindingStage::kGame, RegisterRandomScriptTable);
   AddScriptBinder(ScriptBindingStage::kGame, RegisterInitialValueScriptTable);
+  AddScriptBinder(ScriptBindingStage::kGame, RegisterCityBuildingScriptFunctions);
   AddScriptBinder(ScriptBindingStage::kBlock, RegisterBlockScriptTable);
   AddScriptBinder(ScriptBindingStage::kTweaks, RegisterTweaksScriptTable);
   AddScriptBinder(ScriptBindingStage::kBusiness, RegisterBusinessScriptTables);

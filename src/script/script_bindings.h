@@ -16,6 +16,16 @@ void RegisterPeopleScriptTable(CScript& script);
 void RegisterTweaksScriptTable(CScript& script);
 void RegisterRandomScriptTable(CScript& script);
 void RegisterInitialValueScriptTable(CScript& script);
+// AddBuilding, AddBusiness and the CarFrequency, TaxiFrequency and
+// VanFrequency tables of the traffic limits.
+void RegisterCityBuildingScriptFunctions(CScript& script);
+// Game: Pause, Unpause, End and the performance level.
+void RegisterGameScriptTable(CScript& script);
+
+// Game.End(finished, mode) is handed to the game's end; until one is set the
+// call is refused with a warning.
+using ScriptEndGameHandler = void (*)(bool finished, int32_t mode);
+void SetScriptEndGameHandler(ScriptEndGameHandler handler);
 
 // Game-rule flags that only scripts and the front end read.
 struct ScriptRuleFlags {
