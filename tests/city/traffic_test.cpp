@@ -462,3 +462,48 @@ TEST_F(Traffic, NearestVehiclesAndLoudness) {
   EXPECT_FLOAT_EQ(g_Traffic.Nearest[1].Distance, 30);
   EXPECT_FLOAT_EQ(g_Traffic.Loudness, 0.1f + 1.0f / 30);
 }
+
+// Every depot sends a vehicle that reaches its destination depot. A departing
+// vehicle first asks the route table on the depot's join lane, so depots whose
+// road has no straight-on exit at its east junction are served as well as the
+// others.
+TEST_F(Traffic, EveryDepotSendsVehiclesThatArrive) {
+  const int32_t depots = g_Lanes.DepotCount;
+  ASSERT_GT(depots, 2);
+  int noStraightOn = 0;
+  for (int32_t d = 0; d < depots; ++d) {
+    const Lane& road = g_Lanes.Lanes[g_Lanes.Depots[d].RoadLane];
+    noStraightOn += g_Lanes.Waypoints[road.End].StraightLane < 0;
+  }
+  EXPECT_GT(noStraightOn, 0);  // the map has such depots: they must be covered
+  for (int32_t offset : {1, depots / 2}) {
+    ResetTraffic();
+    for (int b = 0; b < kTimeBands; ++b) g_Traffic.CarFrequency[b] = g_Traffic.TaxiFrequency[b] = 0;
+    std::vector<int32_t> destination(kMaxVehicles, -1);
+    for (int32_t d = 0; d < depots; ++d) {
+      CVehicle* v = SpawnVehicle(d, (d + offset) % depots, 6 + d % 18);
+      ASSERT_NE(v, nullptr);
+      destination[v->Index] = v->Destination;
+    }
+    std::vector<int32_t> arrivedAt(kMaxVehicles, -1);
+    int remaining = depots;
+    for (int tick = 0; tick < 30000 && remaining > 0; ++tick) {
+      UpdateTraffic();
+      for (const CVehicle& v : g_Vehicles) {
+        if (destination[v.Index] < 0 || arrivedAt[v.Index] >= 0) continue;
+        if (v.State == kVehicleArrived) {
+          for (int32_t d = 0; d < depots; ++d) {
+            if (g_Lanes.Depots[d].EntryLane == v.Lane) arrivedAt[v.Index] = d;
+          }
+          --remaining;
+        } else {
+          ASSERT_NE(v.State, kVehicleFree) << "vehicle from depot " << v.Depot << " left the road without arriving";
+        }
+      }
+    }
+    for (int32_t i = 0; i < depots; ++i) {
+      EXPECT_EQ(arrivedAt[i], destination[i]) << "vehicle from depot " << g_Vehicles[i].Depot << ", offset " << offset;
+    }
+    ExpectLaneBookkeeping();
+  }
+}
