@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "city/blocks.h"
@@ -8,9 +9,11 @@
 #include "city/business.h"
 #include "city/fixture_city.h"
 #include "city/households.h"
+#include "city/lane_network.h"
 #include "city/people.h"
 #include "city/road_topology.h"
 #include "city/timetables.h"
+#include "city/traffic.h"
 #include "engine/error.h"
 
 namespace {
@@ -231,4 +234,136 @@ TEST_F(People, SavedRecordsRoundTripAndBadOnesAreRefused) {
   EXPECT_EQ(PackPersonRecord(5), record);
   EXPECT_EQ(g_PersonCycles[5].State, cycle.State);
   EXPECT_EQ(g_PersonCycles[5].Motion.X, cycle.Motion.X);
+}
+
+namespace {
+
+// Stands a person still on the street of a block, on the ring at its east
+// side, about to walk (or ride) to `target`.
+void StartTrip(CPerson& p, int32_t block, int32_t target) {
+  PersonCycle& c = g_PersonCycles[p.Index];
+  if (!(c.Flags & kFlagOffStreet)) --g_Blocks[p.CurrentBlock].PeopleInside;
+  ++g_Blocks[block].PeopleInside;
+  p.CurrentBlock = static_cast<uint8_t>(block);
+  c.Flags = 0;
+  c.Side = c.ExitSide = 2;
+  c.Motion.X = c.Motion.TargetX = std::trunc(g_Blocks[block].CentreX + 38 + kMotionOffsetX);
+  c.Motion.Z = c.Motion.TargetZ = std::trunc(g_Blocks[block].CentreZ + kMotionOffsetZ);
+  EnterState(p, kStateStrolling);
+  c.SubState = 3;
+  c.HourCountdown = 1000000;  // no timetable change during the trip
+  p.TargetBlock = static_cast<uint8_t>(target);
+}
+
+int32_t TotalWalkers() {
+  int32_t n = 0;
+  for (int32_t j = 0; j < g_Lanes.JunctionStateCount; ++j) n += g_Lanes.Junctions[j].Walkers;
+  return n;
+}
+
+}  // namespace
+
+// Blocks 21 and 22 lie side by side with a road between them and junctions
+// at its ends: the walk crosses at a junction, waits while vehicles hold its
+// box, counts as a walker only while crossing, and ends in the next block.
+TEST_F(People, CrossingAStreetWaitsForTheBoxAndClaimsItWhileCrossing) {
+  CPerson& p = g_People[4];
+  PersonCycle& c = g_PersonCycles[4];
+  StartTrip(p, 21, 22);
+  const int32_t walkers = TotalWalkers();
+  for (JunctionState& j : g_Lanes.Junctions) j.BoxLock[1] = 0x100;  // a vehicle in every box
+  for (int t = 0; t < 1500; ++t) UpdatePerson(p);
+  EXPECT_EQ(p.CurrentBlock, 21);
+  EXPECT_GT(c.CrossWait, 0);
+  EXPECT_EQ(c.Flags & kFlagCrossing, 0);
+  EXPECT_EQ(TotalWalkers(), walkers);
+  for (JunctionState& j : g_Lanes.Junctions) j.BoxLock[1] = 0;
+  bool claimed = false;
+  for (int t = 0; t < 1500 && p.CurrentBlock == 21; ++t) {
+    UpdatePerson(p);
+    if (c.Flags & kFlagCrossing) {
+      claimed = true;
+      ASSERT_GE(c.CrossNode, 0);
+      ASSERT_EQ(TotalWalkers(), walkers + 1);
+      // A vehicle may not enter the box while the person is on it.
+      EXPECT_FALSE(IsBoxFreeFor(JunctionStateOf(g_RoadNodes.Nodes[c.CrossNode].Neighbour[DirectionIndex(c.CrossDirection)]), 0, 0));
+    }
+  }
+  EXPECT_TRUE(claimed);
+  EXPECT_EQ(p.CurrentBlock, 22);
+  EXPECT_EQ(c.Flags & kFlagCrossing, 0);
+  EXPECT_EQ(TotalWalkers(), walkers);
+  EXPECT_EQ(p.GetBlockMemory(22), 3);
+}
+
+// With no walking route the person rides the underground: down at the
+// entrance of its block, up at the same point of the target, and it never
+// stands in a block between.
+TEST_F(People, WithNoWalkingRouteThePersonRidesTheUnderground) {
+  ResetPeopleTables();
+  SetBlockPathDepthLimit(1);
+  CPerson& p = g_People[5];
+  PersonCycle& c = g_PersonCycles[5];
+  StartTrip(p, 21, 30);
+  int32_t inside30 = g_Blocks[30].PeopleInside;
+  for (int t = 0; t < 3000 && c.SubState != 2; ++t) {
+    UpdatePerson(p);
+    ASSERT_TRUE(p.CurrentBlock == 21 || p.CurrentBlock == 30);
+  }
+  ASSERT_EQ(c.SubState, 2);  // arrived: now walking round the block
+  EXPECT_EQ(p.CurrentBlock, 30);
+  EXPECT_EQ(g_Blocks[30].PeopleInside, inside30 + 1);
+  EXPECT_EQ(p.GetBlockMemory(30), 3);
+  // It came up at the entrance and walked out to the ring on the south side.
+  EXPECT_NEAR(p.PositionX, g_Blocks[30].CentreX, 1.0f);
+  EXPECT_NEAR(p.PositionZ, g_Blocks[30].CentreZ - 38, 1.0f);
+}
+
+// Tourists draw the tourist timetable whatever happens; others without a
+// home draw the unhoused one. An evicted person leaves the residence and
+// looks for a house again at once.
+TEST_F(People, TimetablesByHousingAndEviction) {
+  CPerson* tourist = CreatePerson(kTourist, 0, -1);
+  ASSERT_NE(tourist, nullptr);
+  constexpr uint8_t kAdultTable = 0, kUnhousedTable = 1, kTouristTable = 5;  // as the fixture defines them
+  EXPECT_EQ(tourist->DayTimetable, kTouristTable);
+  EXPECT_EQ(GetHousingStatus(*tourist), 0);
+  tourist->Evict();
+  EXPECT_EQ(tourist->DayTimetable, kTouristTable);
+  DailyIncome(*tourist);
+  EXPECT_EQ(tourist->DayTimetable, kTouristTable);
+
+  CPerson& p = g_People[0];
+  p.Kind = kAdult;
+  EnterState(p, kStateLookForHouse);
+  UpdatePerson(p);
+  ASSERT_TRUE(p.IsHoused());
+  DailyIncome(p);
+  EXPECT_EQ(p.DayTimetable, kAdultTable);
+  CBusiness* home = GetBusinessInUse(GetBuilding(p.HomeBuilding)->BusinessIndex);
+  ASSERT_NE(home, nullptr);
+  p.Evict();
+  EXPECT_EQ(p.HomeBlock, kNoBlock);
+  EXPECT_EQ(p.HomeBuilding, -1);
+  EXPECT_EQ(GetHousingStatus(p), 1);
+  EXPECT_EQ(p.DayTimetable, kUnhousedTable);
+  for (int32_t r = home->GetFirstPerson(); r >= 0; r = g_People[r].NextResident) EXPECT_NE(r, 0);
+  EXPECT_EQ(g_PersonCycles[0].State, kStateLookForHouse);  // hour 7 of the unhoused day
+}
+
+// Hour 5: the household is paid the person's income and people forget a
+// little of every block they know.
+TEST_F(People, DailyIncomeAndForgetting) {
+  CPerson& p = g_People[6];
+  CHousehold* h = GetHousehold(p.Household);
+  ASSERT_NE(h, nullptr);
+  float money = h->Money;
+  p.SetBlockMemory(30, 3);
+  p.SetBlockMemory(31, 1);
+  p.SetBlockMemory(32, 0);
+  UpdatePeopleDaily();
+  EXPECT_FLOAT_EQ(h->Money, money + ClassIncome(p.Kind, p.SocialClass));
+  EXPECT_EQ(p.GetBlockMemory(30), 2);
+  EXPECT_EQ(p.GetBlockMemory(31), 0);
+  EXPECT_EQ(p.GetBlockMemory(32), 0);
 }
