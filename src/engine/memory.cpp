@@ -258,6 +258,14 @@ uint32_t CMemoryManager::LiveHeaderOffset(const void* pointer) const {
   return Header(h->lower)->upper == offset ? offset : kNone;
 }
 
+// Below the static heap: a pointer there that is no live block is a caller's
+// fault (a double free, also of a block already returned to the gap, or an
+// interior pointer), unlike null or a static block, which are merely refused.
+bool CMemoryManager::InFreeableRange(const void* pointer) const {
+  const auto* p = static_cast<const uint8_t*>(pointer);
+  return pool_ && p > pool_ && p < pool_ + staticBottom_;
+}
+
 bool CMemoryManager::IsLiveBlock(const void* pointer) const {
   return LiveHeaderOffset(pointer) != kNone;
 }
@@ -473,8 +481,7 @@ bool CMemoryManager::Free(void* pointer, const char* file, int line) {
   if (!initialised_) return false;
   const uint32_t offset = LiveHeaderOffset(pointer);
   if (offset == kNone) {
-    const auto* p = static_cast<const uint8_t*>(pointer);
-    if (InActiveHeap(pointer) && p != pool_ + activeTop_) {
+    if (InFreeableRange(pointer)) {
       ReportErrorF(1, "Attempt to free memory that is not an allocated block in %s at line %d",
                    StripSourcePath(file), line);
     }
@@ -553,8 +560,7 @@ void* CMemoryManager::Realloc(void* pointer, uint32_t size, const char* file, in
   if (!initialised_) return nullptr;
   const uint32_t offset = LiveHeaderOffset(pointer);
   if (offset == kNone) {
-    const auto* p = static_cast<const uint8_t*>(pointer);
-    if (InActiveHeap(pointer) && p != pool_ + activeTop_) {
+    if (InFreeableRange(pointer)) {
       ReportErrorF(1, "Attempt to resize memory that is not an allocated block in %s at line %d",
                    StripSourcePath(file), line);
     }

@@ -169,6 +169,7 @@ class CMemoryManager {
   // Header offset of the live block whose payload is at pointer, or kNone.
   uint32_t LiveHeaderOffset(const void* pointer) const;
   bool InActiveHeap(const void* pointer) const;
+  bool InFreeableRange(const void* pointer) const;
   void NoteAllocated();
 
   // Free-cell lists.
