@@ -9,7 +9,7 @@ PACKAGES=(
   libopenal-dev libvorbis-dev
   libenet-dev
   liblua5.4-dev
-  libfreetype-dev fonts-dejavu-core libpng-dev
+  libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
