@@ -100,12 +100,15 @@ int NativeAddBuilding(lua_State* state) {
   return 1;
 }
 
-// AddBusiness(building, kind key): a business of that kind for nobody, opened
+// AddBusiness(building, kind key or constant): a business of that kind for nobody, opened
 // in the building without charge.
 int NativeAddBusiness(lua_State* state) {
   const int32_t buildingId = ArgInt(state, 1, -1);
   if (buildingId == -1) return 0;
-  const int type = FindBusinessTypeByName(UpperKey(state, 2));
+  // A key, or a business-kind constant.
+  const int type = lua_type(state, 2) == LUA_TNUMBER
+                       ? (IsBusinessType(ArgInt(state, 2, -1)) ? ArgInt(state, 2, -1) : -1)
+                       : FindBusinessTypeByName(UpperKey(state, 2));
   if (type < 0) {
     ReportErrorF(1, "AddBusiness: unknown business kind %s", KeyText(state, 2).c_str());
     return 0;

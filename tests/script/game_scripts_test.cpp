@@ -90,12 +90,15 @@ TEST_F(CityBuildingScriptTest, AddBusinessOpensForTheCity) {
   EXPECT_EQ(g_Businesses[business].Type, 0);
   EXPECT_EQ(g_Businesses[business].Owner, 0);
   EXPECT_TRUE(boxes_.empty());
+  const double other = Eval(R"(AddBuilding(HARROWGATE_AVENUE, 5, 0, 2, 2, 2, "RETAIL", 6, "low"))");
+  ASSERT_TRUE(RunScript("AddBusiness(" + std::to_string(static_cast<int>(other)) + ", BAKERY)"));
+  EXPECT_GE(g_Buildings[static_cast<int>(other)].BusinessIndex, 0);
 
   // Nothing for building -1, an unknown kind or a building not in use.
   const int before = BusinessesInUse();
-  ASSERT_TRUE(RunScript(R"(AddBusiness(-1, "bakery") AddBusiness(shop, "castle") AddBusiness(599, "bakery"))"));
+  ASSERT_TRUE(RunScript(R"(AddBusiness(-1, "bakery") AddBusiness(shop, "castle") AddBusiness(shop, 45) AddBusiness(599, "bakery"))"));
   EXPECT_EQ(BusinessesInUse(), before);
-  EXPECT_EQ(CountBoxes("AddBusiness"), 2);
+  EXPECT_EQ(CountBoxes("AddBusiness"), 3);
 }
 
 TEST_F(CityBuildingScriptTest, FrequencyTablesAndGameTable) {
