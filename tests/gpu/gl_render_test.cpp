@@ -10,6 +10,7 @@
 #include "engine/d3d_renderer.h"
 #include "engine/memory.h"
 #include "engine/texture.h"
+#include "driver_leaks.h"
 #include "platform/sdl/gl_gpu.h"
 
 namespace {
@@ -17,6 +18,7 @@ namespace {
 class GlRenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    IgnoreDriverAllocations(true);
     old_ = platform::SetGpuSystemFactory([] { return platform::CreateGlGpuSystem(); });
     D3DForgetEnumeration();
     settings_.width = 64;
@@ -52,6 +54,7 @@ class GlRenderTest : public ::testing::Test {
     renderer_.reset();
     platform::SetGpuSystemFactory(old_);
     D3DForgetEnumeration();
+    IgnoreDriverAllocations(false);
   }
   // Reads the frame back as rows top first, 0x00BBGGRR.
   std::vector<uint32_t> Frame() {

@@ -16,6 +16,7 @@
 #include "engine/model.h"
 #include "engine/soft_renderer.h"
 #include "engine/texture.h"
+#include "driver_leaks.h"
 #include "platform/sdl/gl_gpu.h"
 
 namespace {
@@ -23,6 +24,7 @@ namespace {
 class GoldenTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    IgnoreDriverAllocations(true);
     MemoryManager().Init(64 << 20, 16);
     TexSysCreate();
     ModSysCreate();
@@ -57,6 +59,7 @@ class GoldenTest : public ::testing::Test {
     ModSysDestroy();
     TexSysDestroy();
     MemoryManager().Shutdown();
+    IgnoreDriverAllocations(false);
   }
 
   // Draws the scene; returns the frame as 0x00BBGGRR rows, bottom row first.
