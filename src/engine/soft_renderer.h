@@ -157,6 +157,9 @@ class CSoftwareRenderer : public CRenderer {
   void FlatTriangle(uint32_t colour, float x0, float y0, float x1, float y1, float x2, float y2);
   const Vec3* FramePositions(const CModel& model, int32_t frame);
   void DrawEntityFlat(const CEntity& entity, const CModel& model, const Vec3* positions);
+  int ClipToNear(const ClipVertex* in, int count, ClipVertex* out) const;
+  void QuadTriangle(const SoftTexture& texture, const ClipVertex& a, const ClipVertex& b,
+                    const ClipVertex& c);
   void DrawModelTriangle(const CEntity& entity, const SoftTexture* texture, ClipVertex* v);
   void FillTriangle(const CEntity& entity, const SoftTexture* texture, const ClipVertex& a,
                     const ClipVertex& b, const ClipVertex& c);

@@ -147,38 +147,43 @@ void CSoftwareRenderer::DrawEntity(CEntity* entity) {
   }
 }
 
+int CSoftwareRenderer::ClipToNear(const ClipVertex* in, int count, ClipVertex* out) const {
+  // Keep the vertices in front and insert, on every edge that crosses the
+  // near distance, the crossing point projected at that distance.
+  const ProjectionState& p = g_Projection;
+  int kept = 0;
+  for (int i = 0; i < count; ++i) {
+    const bool firstIn = in[i].vz > near_;
+    if (firstIn) out[kept++] = in[i];
+    if (firstIn == (in[(i + 1) % count].vz > near_)) continue;
+    // From the vertex in front, so that two triangles sharing this edge get
+    // the very same point and no pixel falls between them.
+    const ClipVertex& a = firstIn ? in[i] : in[(i + 1) % count];
+    const ClipVertex& b = firstIn ? in[(i + 1) % count] : in[i];
+    const float t = (near_ - a.vz) / (b.vz - a.vz);
+    ClipVertex& c = out[kept++];
+    c.vx = a.vx + (b.vx - a.vx) * t;
+    c.vy = a.vy + (b.vy - a.vy) * t;
+    c.vz = near_;
+    c.u = a.u + (b.u - a.u) * t;
+    c.v = a.v + (b.v - a.v) * t;
+    c.x = c.vx * p.screenXScale / near_ + p.centreX;
+    c.y = c.vy * p.screenYScale / near_ + p.centreY;
+    c.depth = 1.0f;
+    c.code = ScreenCode(c.x, c.y) | kClipInFront;
+  }
+  return kept;
+}
+
 void CSoftwareRenderer::DrawModelTriangle(const CEntity& entity, const SoftTexture* texture,
                                           ClipVertex* v) {
   if (((v[0].code | v[1].code | v[2].code) & kClipAllInside) != kClipAllInside) return;
   ClipVertex poly[4];
-  int count = 0;
+  int count = 3;
   if (v[0].code & v[1].code & v[2].code & kClipInFront) {
     poly[0] = v[0], poly[1] = v[1], poly[2] = v[2];
-    count = 3;
   } else {
-    // Cut against the near distance: keep the vertices in front, insert the
-    // crossing point of every edge that crosses it.
-    const ProjectionState& p = g_Projection;
-    for (int i = 0; i < 3 && count < 4; ++i) {
-      const ClipVertex& a = v[i];
-      const ClipVertex& b = v[(i + 1) % 3];
-      const bool aIn = a.vz > near_, bIn = b.vz > near_;
-      if (aIn) poly[count++] = a;
-      if (aIn != bIn && count < 4) {
-        float t = (near_ - a.vz) / (b.vz - a.vz);
-        ClipVertex c;
-        c.vx = a.vx + (b.vx - a.vx) * t;
-        c.vy = a.vy + (b.vy - a.vy) * t;
-        c.vz = near_;
-        c.u = a.u + (b.u - a.u) * t;
-        c.v = a.v + (b.v - a.v) * t;
-        c.x = c.vx * p.screenXScale / near_ + p.centreX;
-        c.y = c.vy * p.screenYScale / near_ + p.centreY;
-        c.depth = 1.0f;
-        c.code = ScreenCode(c.x, c.y) | kClipInFront;
-        poly[count++] = c;
-      }
-    }
+    count = ClipToNear(v, 3, poly);
     if (count < 3) return;
   }
   if (SignedArea(poly[0].x, poly[0].y, poly[1].x, poly[1].y, poly[2].x, poly[2].y) >= 0.0f)
@@ -307,20 +312,34 @@ void CSoftwareRenderer::DrawTexturedQuadsColoured(const Vec3* quads, int32_t cou
   if (!texture) return;
   for (int32_t i = 0; i < count; ++i) {
     ClipPoint p[4];
+    ViewPoint w[4];
     uint32_t codes[4];
-    int32_t result = ProjectPointsClip(view_, quads + 4 * i, p, 4, sizeof(ClipPoint),
-                                       sizeof(Vec3), codes);
+    int32_t result = ProjectPointsClipNear(view_, quads + 4 * i, w, p, 4, sizeof(ClipPoint),
+                                           sizeof(Vec3), codes);
+    // All four outside one screen edge, or all behind the near distance.
     if ((result & kClipAllInside) != kClipAllInside) continue;
-    if (!(codes[0] & codes[1] & codes[2] & codes[3] & kClipInFront)) continue;
-    const uint8_t clip = ((result >> 16) & kClipAllInside) != kClipAllInside;
-    RasterVertex v[4];
+    ClipVertex corner[4], poly[5];
     for (int k = 0; k < 4; ++k)
-      v[k] = {p[k].x, p[k].y, p[k].depth * 0.5f, coords[4 * i + k].u, coords[4 * i + k].v};
-    SetBlock(v[0], v[2], v[3]);
-    TexturedFiller(*texture)(*texture, clip);
-    SetBlock(v[0], v[1], v[2]);
-    TexturedFiller(*texture)(*texture, clip);
+      corner[k] = {w[k].x, w[k].y, w[k].z, p[k].x, p[k].y, p[k].depth, coords[4 * i + k].u,
+                   coords[4 * i + k].v, codes[k]};
+    // A quad reaching behind the viewer (a large piece of ground) keeps its
+    // part in front instead of vanishing.
+    int n = 4;
+    if (codes[0] & codes[1] & codes[2] & codes[3] & kClipInFront) {
+      std::copy(corner, corner + 4, poly);
+    } else {
+      n = ClipToNear(corner, 4, poly);
+    }
+    for (int k = 1; k + 1 < n; ++k) QuadTriangle(*texture, poly[0], poly[k], poly[k + 1]);
   }
+}
+
+void CSoftwareRenderer::QuadTriangle(const SoftTexture& texture, const ClipVertex& a,
+                                     const ClipVertex& b, const ClipVertex& c) {
+  const uint8_t clip = ((a.code & b.code & c.code) & kClipAllInside) != kClipAllInside;
+  SetBlock({a.x, a.y, a.depth * 0.5f, a.u, a.v}, {b.x, b.y, b.depth * 0.5f, b.u, b.v},
+           {c.x, c.y, c.depth * 0.5f, c.u, c.v});
+  TexturedFiller(texture)(texture, clip);
 }
 
 void CSoftwareRenderer::DrawFlatQuads(const Vec3* quads, int32_t count, const uint32_t* colours) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <vector>
 
 #include "engine/entity.h"
 #include "engine/memory.h"
@@ -93,6 +94,11 @@ class SoftRendererTest : public SceneTest {
   }
 
   uint16_t Pixel(int x, int y) { return renderer.ColourBuffer()[y * kSoftWidth + x]; }
+  int CountDrawn() const {
+    int n = 0;
+    for (int i = 0; i < kSoftWidth * kSoftHeight; ++i) n += renderer.ColourBuffer()[i] != 0;
+    return n;
+  }
 
   RendererSettings settings;
   CSoftwareRenderer renderer;
@@ -183,6 +189,89 @@ TEST_F(SoftRendererTest, GoldenTexturedLitScene) {
   std::free(pixels);
 }
 
+// Ground: a level square (front face up) centred on the origin, its texture
+// repeated every 40 units.
+TEST_F(SoftRendererTest, GroundDrawsInViewAcrossTheNearPlaneAndPastTheScreenEdges) {
+  int32_t slot = MakeChecker(0, 256);  // a whole page, so repeats tile it
+  int32_t page = TexSysGetTexture(slot)->pageIndex;
+  ShaderMode table[2] = {};
+  table[1].softwareFlags = kShaderSoftFloor;
+  renderer.SetShaderTable(table, 2);
+  enum Path { kEntity, kEntityFloorShader, kColouredQuad };
+  const struct {
+    Path path;
+    float size, z;          // the square's side and centre
+    Vec3 eye, target;
+    int minDrawn, maxDrawn;  // pixels covered
+    int fullFromRow;         // rows from here down are covered edge to edge (-1: none)
+  } cases[] = {
+      // Wholly in view: about 120 x 20 pixels.
+      {kEntity, 40, 40, {0, 20, -60}, {0, 0, 100}, 1800, 2100, -1},
+      {kEntityFloorShader, 40, 40, {0, 20, -60}, {0, 0, 100}, 1800, 2100, -1},
+      {kColouredQuad, 40, 40, {0, 20, -60}, {0, 0, 100}, 1800, 2100, -1},
+      // Reaching behind the camera and past both sides: the ground fills
+      // the picture below the horizon.
+      {kEntity, 2000, 0, {0, 20, -60}, {0, 0, 100}, 160000, 640 * 480, 230},
+      {kEntityFloorShader, 2000, 0, {0, 20, -60}, {0, 0, 100}, 160000, 640 * 480, 230},
+      {kColouredQuad, 2000, 0, {0, 20, -60}, {0, 0, 100}, 160000, 640 * 480, 230},
+      // Looking steeply down onto it: the whole picture, with no pixel
+      // missing where its triangles meet.
+      {kEntity, 2000, 0, {0, 30, -60}, {0, 0, -40}, 640 * 480, 640 * 480, 0},
+      {kEntityFloorShader, 2000, 0, {0, 30, -60}, {0, 0, -40}, 640 * 480, 640 * 480, 0},
+      {kColouredQuad, 2000, 0, {0, 30, -60}, {0, 0, -40}, 640 * 480, 640 * 480, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "path " << c.path << " size " << c.size << " eye y "
+                                      << c.eye.y);
+    const float h = c.size / 2, repeats = c.size / 40;
+    TexCoord uv[4] = {{0, 0}, {repeats, 0}, {repeats, repeats}, {0, repeats}};
+    ASSERT_TRUE(renderer.BeginFrame());
+    std::memset(const_cast<uint16_t*>(renderer.ColourBuffer()), 0, 640 * 480 * 2);
+    renderer.Clear();
+    renderer.SetShader(c.path == kEntityFloorShader ? 1 : 0);
+    renderer.SetCameraPosition(c.eye.x, c.eye.y, c.eye.z);
+    renderer.SetCameraTarget(c.target.x, c.target.y, c.target.z);
+    renderer.ApplyCamera();
+    renderer.UpdateViewVolume();
+    if (c.path == kColouredQuad) {
+      Vec3 quad[4] = {{-h, 0, c.z - h}, {h, 0, c.z - h}, {h, 0, c.z + h}, {-h, 0, c.z + h}};
+      uint32_t white = 0xFFFFFFFF;
+      renderer.DrawTexturedQuadsColoured(quad, 1, &white, uv, page);
+      // The screen-space quads take their corners as pixels: the same world
+      // corners (all at y 0) are a line along the top row, which covers nothing.
+      const int before = CountDrawn();
+      renderer.DrawTexturedQuads(quad, 1, uv, page);
+      EXPECT_EQ(CountDrawn(), before);
+    } else {
+      // Model z runs opposite to the world's, so (0, 2, 1) faces up; seen
+      // from above, the other winding is a back face and draws nothing.
+      Vec3 corners[4] = {{-h, 0, -h}, {h, 0, -h}, {h, 0, h}, {-h, 0, h}};
+      ModelLodSet set;
+      for (bool up : {false, true}) {
+        int32_t handle = ModSysCreateSelfBuiltModel(1, 4, corners, uv, nullptr);
+        ModSysAddTriangle(0, up ? 2 : 1, up ? 1 : 2);
+        ModSysAddTriangle(0, up ? 3 : 2, up ? 2 : 3);
+        ModSysEndPrimitive(handle, 0, 0, uint16_t(slot));
+        renderer.PrepareModel(handle);
+        CEntity e = PlaceEntity(set, handle, {0, 0, c.z});
+        renderer.DrawEntity(&e);
+        if (!up) {
+          EXPECT_EQ(CountDrawn(), 0);
+        }
+      }
+    }
+    const int drawn = CountDrawn();
+    EXPECT_GE(drawn, c.minDrawn);
+    EXPECT_LE(drawn, c.maxDrawn);
+    if (c.fullFromRow >= 0) {
+      int gaps = 0;
+      for (int y = c.fullFromRow; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) gaps += Pixel(x, y) == 0;
+      EXPECT_EQ(gaps, 0);
+    }
+  }
+}
+
 TEST_F(SoftRendererTest, TintCopiesUnchangedAboveF0AndWithLightingOff) {
   ASSERT_TRUE(renderer.BeginFrame());
   void* p;
@@ -246,9 +335,7 @@ TEST_F(SoftRendererTest, SpritesPartlyOffScreenAreClipped) {
   Vec3 at[5] = {{-135, 0, 100}, {135, 0, 100}, {0, 101, 100}, {0, -101, 100}, {135, 101, 100}};
   float sizes[5] = {20, 20, 20, 20, 20};
   renderer.DrawSprites(5, at, nullptr, page, sizes, 0.0f, 512);
-  int drawn = 0;
-  for (int i = 0; i < 640 * 480; ++i) drawn += renderer.ColourBuffer()[i] != 0;
-  EXPECT_GT(drawn, 1000);
+  EXPECT_GT(CountDrawn(), 1000);
   EXPECT_NE(Pixel(0, 240), 0);
   EXPECT_NE(Pixel(639, 240), 0);
 }
