@@ -23,17 +23,22 @@ struct FloorPoint {
 };
 
 // One edge walking up the rows from `from` to `to`: x in 20.12; the right
-// edge also carries q, u*q and v*q.
+// edge also carries q, u*q and v*q. These are taken as start + rows * step
+// rather than summed row by row: an edge that starts far below the screen
+// (ground cut at the near distance) would otherwise carry thousands of
+// rounding errors into the visible rows and shift the texture.
 struct FloorEdge {
   int64_t x = 0, xStep = 0;
-  float q = 0, qStep = 0, uq = 0, uqStep = 0, vq = 0, vqStep = 0;
+  float q0 = 0, qStep = 0, uq0 = 0, uqStep = 0, vq0 = 0, vqStep = 0;
+  int32_t rows = 0;
 
   void Start(const FloorPoint& from, const FloorPoint& to) {
     int64_t height = int64_t(from.y12) - to.y12;
     x = from.x12;
-    q = from.q;
-    uq = from.uq;
-    vq = from.vq;
+    q0 = from.q;
+    uq0 = from.uq;
+    vq0 = from.vq;
+    rows = 0;
     if (height <= 0) {
       xStep = 0;
       qStep = uqStep = vqStep = 0;
@@ -48,16 +53,17 @@ struct FloorEdge {
     int32_t fraction = from.y12 & 4095;
     x += fraction * xStep / 4096;
     float f = float(fraction) / 4096.0f;
-    q += f * qStep;
-    uq += f * uqStep;
-    vq += f * vqStep;
+    q0 += f * qStep;
+    uq0 += f * uqStep;
+    vq0 += f * vqStep;
   }
   void Advance() {
     x += xStep;
-    q += qStep;
-    uq += uqStep;
-    vq += vqStep;
+    ++rows;
   }
+  float Q() const { return q0 + float(rows) * qStep; }
+  float UQ() const { return uq0 + float(rows) * uqStep; }
+  float VQ() const { return vq0 + float(rows) * vqStep; }
 };
 
 int32_t AbsShifted(uint32_t step, int32_t shift) {
@@ -119,8 +125,8 @@ void FillFloorTextured(const SoftTexture& texture, const FloorVertex& a, const F
     int32_t xr = int32_t(right.x / 4096), xl = int32_t(left.x / 4096);
     int32_t start = xr - 1;
     int32_t count = xr - xl;
-    float zr = 16777216.0f / right.q;
-    uint32_t u = RasterRoundWrap(right.uq * zr), v = RasterRoundWrap(right.vq * zr);
+    float zr = 16777216.0f / right.Q();
+    uint32_t u = RasterRoundWrap(right.UQ() * zr), v = RasterRoundWrap(right.VQ() * zr);
     uint32_t du = RasterRoundWrap(gu * zr), dv = RasterRoundWrap(gv * zr);
     if (clip) {
       if (xr > ClipRect.ClipRight) {

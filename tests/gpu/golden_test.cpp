@@ -14,6 +14,7 @@
 #include "engine/entity.h"
 #include "engine/memory.h"
 #include "engine/model.h"
+#include "engine/shader_mode.h"
 #include "engine/soft_renderer.h"
 #include "engine/texture.h"
 #include "driver_leaks.h"
@@ -41,6 +42,7 @@ class GoldenTest : public ::testing::Test {
     t->pages[0].pixels = texels_.data();
     texture_.width = texture_.height = 64;
     texture_.pixels = texels_.data();
+    texture_.uSize = texture_.vSize = 1.0f;  // the whole page
     texture_.pageIndex = 0;
     slot_ = TexSysAddTexture(&texture_, 0);
     const Vec3 p[8] = {{-10, -10, -10}, {10, -10, -10}, {10, 10, -10}, {-10, 10, -10},
@@ -52,6 +54,15 @@ class GoldenTest : public ::testing::Test {
                                   {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
     for (const auto& f : faces) ModSysAddQuad(f[0], f[3], f[2], f[1]);
     ModSysEndPrimitive(box_.handles[0], 0, 0, uint16_t(slot_));
+    // Ground under the box, 400 across: it reaches behind the camera and past
+    // both sides of the picture. The page repeats every 80 units.
+    const Vec3 g[4] = {{-200, 0, -200}, {200, 0, -200}, {200, 0, 200}, {-200, 0, 200}};
+    const TexCoord guv[4] = {{0, 0}, {5, 0}, {5, 5}, {0, 5}};
+    ground_.handles[0] = ModSysCreateSelfBuiltModel(1, 4, g, guv, nullptr);
+    ground_.count = 1;
+    ModSysAddTriangle(0, 2, 1);  // facing up (model z runs opposite to the world's)
+    ModSysAddTriangle(0, 3, 2);
+    ModSysEndPrimitive(ground_.handles[0], 0, 0, uint16_t(slot_));
   }
   void TearDown() override {
     texture_.pixels = nullptr;
@@ -75,11 +86,17 @@ class GoldenTest : public ::testing::Test {
     shader.stages[0] = {2, 0, 0, kFilterPoint, kFilterPoint, kFilterNone, kAddrWrap, kAddrWrap,
                         kArgTexture, kArgDiffuse, kOpModulate, kArgTexture, kArgDiffuse, kOpModulate};
     shader.stages[1].state = kStageDisabled;
+    // The ground goes through the software renderer's perspective-correct
+    // ground filler, as the game's ground shaders do.
+    ShaderMode shaders[2] = {shader, shader};
+    shaders[1].name = "ground";
+    shaders[1].softwareFlags = kShaderSoftFloor;
     r.AttachTextureSystem(TheTextureSystem());
     r.AttachModelSet(TheModelSystem());
     r.DownloadAllTexturePages();
     r.PrepareModel(box_.handles[0]);
-    r.SetShaderTable(&shader, 1);
+    r.PrepareModel(ground_.handles[0]);
+    r.SetShaderTable(shaders, 2);
     r.SetFieldOfView(60.0f);
     r.SetDepthRange(1.0f, 3000.0f);
     r.SetClearFlags(true, true);
@@ -93,6 +110,13 @@ class GoldenTest : public ::testing::Test {
     r.ApplyCamera();
     r.UpdateViewVolume();
     r.DisableLighting();
+    r.SetShader(1);
+    CEntity ground;
+    ground.SetModel(&ground_);
+    ground.rotation = {0, 0, 0};
+    ground.scale = {1, 1, 1};
+    ground.position = {0, -5, 0};
+    ground.Draw(PublishedViewMatrix());
     r.SetShader(0);
     CEntity e;
     e.SetModel(&box_);
@@ -117,6 +141,7 @@ class GoldenTest : public ::testing::Test {
   CTexture texture_{};
   int32_t slot_ = -1;
   ModelLodSet box_{};
+  ModelLodSet ground_{};
 };
 
 TEST_F(GoldenTest, HardwareAndSoftwareRenderersAgree) {
@@ -178,7 +203,12 @@ TEST_F(GoldenTest, HardwareAndSoftwareRenderersAgree) {
     }
   }
   RecordProperty("differing_pixels", off);
-  EXPECT_GT(lit, int32_t(a.size() / 20));  // the box covers a good part of the frame
+  EXPECT_GT(lit, int32_t(a.size() / 2));  // the box and the ground below the horizon
+  // The ground fills the bottom of both pictures from edge to edge.
+  for (size_t x = 0; x < 640; ++x) {
+    EXPECT_NE(a[x], 0u) << "software, column " << x;
+    EXPECT_NE(b[x], 0u) << "hardware, column " << x;
+  }
   EXPECT_LE(off, int32_t(a.size() * 4 / 100)) << off << " of " << a.size() << " pixels differ";
 }
 
