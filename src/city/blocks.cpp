@@ -128,18 +128,22 @@ void InitDistricts() {
 
 CBlock* GetBlock(int32_t id) { return (id >= 0 && id < kBlockCount) ? &g_Blocks[id] : nullptr; }
 
+// Keys repeat (civic blocks share theirs); every row is compared and the
+// last match wins, as the command scripts and scripts expect.
 int FindBlockByKey(std::string_view key) {
+  int found = -1;
   for (int i = 0; i < kBlockCount; ++i) {
-    if (KeyEquals(g_BlockDefs[i].Key, key)) return i;
+    if (KeyEquals(g_BlockDefs[i].Key, key)) found = i;
   }
-  return -1;
+  return found;
 }
 
 int FindDistrictByKey(std::string_view key) {
+  int found = -1;
   for (int i = 0; i < kDistrictCount; ++i) {
-    if (KeyEquals(g_Districts[i].Key, key)) return i;
+    if (KeyEquals(g_Districts[i].Key, key)) found = i;
   }
-  return -1;
+  return found;
 }
 
 // ---- Lot grid ----------------------------------------------------------------
