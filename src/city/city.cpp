@@ -5,6 +5,7 @@
 #include "city/city_commands.h"
 #include "city/city_map.h"
 #include "city/city_save.h"
+#include "city/prestige_textures.h"
 
 void InitCityModel() {
   InitBlockDefs();
@@ -13,7 +14,9 @@ void InitCityModel() {
   ResetBuildings();
   InitBlocks();
   ResetBlockStats(false);
+  ResetPrestigeTextureLists();
   RegisterCityConsoleCommands();
+  RegisterPrestigeTextureCommand();
   RegisterCitySaveHooks();
 }
 

@@ -22,6 +22,7 @@
 #include "city/fixture_city.h"
 #include "city/people.h"
 #include "city/population_classes.h"
+#include "city/prestige_textures.h"
 #include "city/timetables.h"
 #include "engine/error.h"
 #include "platform/paths.h"
@@ -68,7 +69,9 @@ class ParameterFiles : public ::testing::Test {
     ClearConsoleCommandTable();
     RegisterConsoleCommands();
     RegisterCityConsoleCommands();
+    RegisterPrestigeTextureCommand();
     RegisterEconomyConsoleCommands();
+    ResetPrestigeTextureLists();
     oldSink_ = SetConsoleSink([this](std::string_view text, int kind) {
       std::string line(text);
       bool fault = kind == kConsoleError;
@@ -116,22 +119,6 @@ class ParameterFiles : public ::testing::Test {
   ConsoleSink oldSink_;
 };
 
-// The prestige ranking has no handler yet, so its lines are checked here:
-// RESET, or a material with its variant number and a class.
-bool IsPrestigeRankingLine(std::istringstream& words) {
-  std::string what, cls;
-  words >> what >> cls;
-  if (what == "RESET") return cls.empty();
-  for (std::string material : {"STONE", "BRICK", "CONCRETE", "TIMBER", "GLASS"}) {
-    if (what.rfind(material, 0) != 0) continue;
-    std::string variant = what.substr(material.size());
-    bool number = !variant.empty() && variant.size() <= 2 &&
-                  std::all_of(variant.begin(), variant.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return number && std::stoi(variant) >= 1 && (cls == "LOW" || cls == "MEDIUM" || cls == "HIGH");
-  }
-  return false;
-}
-
 TEST_F(ParameterFiles, EveryFileHoldsOnlyCommandsTheGameRuns) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(fs::path(RC_GAME_ROOT) / "parameters")) {
@@ -155,10 +142,6 @@ TEST_F(ParameterFiles, EveryFileHoldsOnlyCommandsTheGameRuns) {
       std::string command;
       if (!(words >> command) || command.rfind("//", 0) == 0) continue;
       UpperCaseWord(command);
-      if (command == "TEXTUREPRESTIGERANKING") {
-        EXPECT_TRUE(IsPrestigeRankingLine(words)) << name << ":" << number << ": " << line;
-        continue;
-      }
       int index = FindConsoleCommand(command);
       ASSERT_GE(index, 0) << name << ":" << number << ": " << line;
       EXPECT_NE(ConsoleCommandTable()[index].handler, nullptr) << name << ":" << number << ": " << line;
@@ -184,6 +167,11 @@ TEST_F(ParameterFiles, StartUpAndEveryDecadeRunWithoutAnError) {
   EXPECT_GT(g_ClassPairLists[0].Proximity.Count, 0);
   EXPECT_GT(g_ClassPairLists[1].RentScore.Count, 0);
   EXPECT_GT(g_ClassPairLists[2].ApartmentRent.Count, 0);
+  // Every prestige level has wall textures to build with, all of real materials.
+  for (const PrestigeTextureList& list : PrestigeTextureLists()) {
+    EXPECT_GT(list.Count, 0);
+    for (int32_t texture : list.View()) EXPECT_TRUE(texture >= 0 && texture < 65536 && texture % 16 == 0) << texture;
+  }
   int dock = FindBlockByKey("DOCK_1"), strand = FindBlockByKey("STRANDWAY");
   ASSERT_GE(dock, 0);
   ASSERT_GE(strand, 0);
@@ -201,7 +189,9 @@ TEST_F(ParameterFiles, TheFirstDecadeSetsBackEverythingLaterDecadesChange) {
   auto speeds = g_PeopleSpeeds;
   auto blocks = g_BlockDefs;
   auto districts = g_Districts;
+  auto textures = PrestigeTextureLists();
   ReadDecades(kDecades - 1);
+  EXPECT_NE(std::memcmp(&textures, &PrestigeTextureLists(), sizeof textures), 0);
   EXPECT_NE(std::memcmp(&kinds, &g_BuildingKinds, sizeof kinds), 0);  // the decades do change things
   // A new game, or a game loaded back into the 1930s. Lists that a decade
   // file appended to would have grown.
@@ -214,6 +204,7 @@ TEST_F(ParameterFiles, TheFirstDecadeSetsBackEverythingLaterDecadesChange) {
   EXPECT_EQ(speeds, g_PeopleSpeeds);
   EXPECT_EQ(std::memcmp(&blocks, &g_BlockDefs, sizeof blocks), 0);
   EXPECT_EQ(std::memcmp(&districts, &g_Districts, sizeof districts), 0);
+  EXPECT_EQ(std::memcmp(&textures, &PrestigeTextureLists(), sizeof textures), 0);
   EXPECT_EQ(Faults(), "");
 }
 
