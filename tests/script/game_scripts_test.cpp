@@ -5,14 +5,18 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_commands.h"
 #include "city/economy_fixture.h"
 #include "city/people.h"
+#include "city/population_classes.h"
 #include "city/traffic.h"
 #include "platform/paths.h"
 #include "script/level_scripts.h"
 #include "script/script_bindings.h"
 #include "script_fixture.h"
 #include "session/session_state.h"
+#include "shell/command_script.h"
+#include "shell/console.h"
 #include "shell/game_loop.h"
 #include "shell/system_settings.h"
 
@@ -180,6 +184,28 @@ TEST_F(GameScriptsTest, GameStartSetsTheRulesAndBuildsTheStartingCity) {
   EXPECT_GT(BuildingsInUse(), 50);
   EXPECT_GT(BusinessesInUse(), 50);
   EXPECT_EQ(Eval("People.NumberInCity()"), Eval("StartingPopulation"));
+}
+
+// Everyone but a tourist looks for a home of its own, on its own income: the
+// starting city's cheapest homes must be within reach of every age and class.
+TEST_F(GameScriptsTest, EveryAgeAndClassCanAffordAStartingHome) {
+  // Start-up reads the first decade's building rents before the city goes up.
+  ClearConsoleCommandTable();
+  RegisterConsoleCommands();
+  RegisterCityConsoleCommands();
+  ReadParameterFile("parameters\\1930.prm");
+  ClearConsoleCommandTable();
+  ASSERT_TRUE(RunGameStartScripts());
+  float cheapest = -1;
+  for (const CBusiness& b : g_Businesses) {
+    if (b.InUse && b.IsResidence() && (cheapest < 0 || b.RentPerPlace < cheapest)) cheapest = b.RentPerPlace;
+  }
+  ASSERT_GT(cheapest, 0.0f);
+  for (int32_t kind : {kChild, kTeenager, kAdult, kPensioner}) {
+    for (int32_t cls = 0; cls < kSocialClassCount; ++cls) {
+      EXPECT_LE(cheapest, kAffordabilityFactor * ClassIncome(kind, cls)) << "kind " << kind << ", class " << cls;
+    }
+  }
 }
 
 TEST_F(GameScriptsTest, LevelStartRunsTheDefaultHubInANewState) {

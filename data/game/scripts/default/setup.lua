@@ -245,10 +245,14 @@ ClassPreferences = {
 }
 
 -- Daily income of a child, teenager, adult, pensioner and tourist, by class.
+-- Everyone but a tourist rents a place of its own from its own income, and
+-- may pay at most 0.48 of it a day: an apartment place costs six times the
+-- residential building rent (12 in every decade), so no income here may fall
+-- below 25, and the lowest keep a little room for rent rises.
 Incomes = {
-  { CLASS_LOW, 5, 10, 40, 25, 60 },
-  { CLASS_MEDIUM, 10, 20, 80, 45, 120 },
-  { CLASS_HIGH, 20, 40, 160, 90, 240 },
+  { CLASS_LOW, 30, 35, 40, 30, 60 },
+  { CLASS_MEDIUM, 40, 50, 80, 45, 120 },
+  { CLASS_HIGH, 60, 80, 160, 90, 240 },
 }
 
 function SetUpPopulation()
