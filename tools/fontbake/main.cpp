@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/paths.h"
+#include "tools/tool_io.h"
 #include "tools/fontbake/font_baker.h"
 
 int main(int argc, char** argv) {
@@ -16,18 +17,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fontbake <font list> <face folder> <game root>\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "cannot open %s\n", argv[1]);
-    return 1;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string text;
+  if (!ReadToolSource(argv[1], text)) return 1;
   std::vector<FontSpec> fonts;
   BakedFonts baked;
   std::string error;
   const std::vector<int32_t> widths = {640, 800, 1024};
-  if (!ParseFontList(text.str(), fonts, error) || !BakeFonts(fonts, argv[2], widths, baked, error)) {
+  if (!ParseFontList(text, fonts, error) || !BakeFonts(fonts, argv[2], widths, baked, error)) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/paths.h"
+#include "tools/tool_io.h"
 #include "tools/modelc/model_source.h"
 
 int main(int argc, char** argv) {
@@ -14,16 +15,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: modelc <source.txt> <game root>\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "cannot open %s\n", argv[1]);
-    return 1;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string text;
+  if (!ReadToolSource(argv[1], text)) return 1;
   ModelSource source;
   std::string error;
-  if (!ParseModelSource(text.str(), source, error)) {
+  if (!ParseModelSource(text, source, error)) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }

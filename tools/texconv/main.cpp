@@ -11,6 +11,7 @@
 #include "engine/fullscreen_image.h"
 #include "engine/texture.h"
 #include "platform/paths.h"
+#include "tools/tool_io.h"
 #include "tools/texconv/texture_source.h"
 
 namespace {
@@ -34,17 +35,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: texconv <source.txt> <game root> [face folder]\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "cannot open %s\n", argv[1]);
-    return 1;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string text;
+  if (!ReadToolSource(argv[1], text)) return 1;
   TextureSource source;
   std::string error;
   const std::string folder = std::filesystem::path(argv[1]).parent_path().string();
-  if (!ParseTextureSource(text.str(), folder.empty() ? "." : folder, source, error,
+  if (!ParseTextureSource(text, folder.empty() ? "." : folder, source, error,
                           argc == 4 ? argv[3] : ".")) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
