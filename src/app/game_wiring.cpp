@@ -9,14 +9,18 @@
 #include "city/people.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
+#include "app/level_wiring.h"
 #include "engine/animation.h"
 #include "engine/camera_controller.h"
 #include "engine/d3d_renderer.h"
 #include "engine/error.h"
+#include "engine/image32.h"
 #include "engine/input_device.h"
+#include "engine/model.h"
 #include "engine/particles.h"
 #include "engine/random_streams_order.h"
 #include "engine/renderer.h"
+#include "engine/texture.h"
 #include "platform/input.h"
 #include "session/session.h"
 #include "session/session_services.h"
@@ -26,7 +30,6 @@
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "script/script.h"
-#include "script/script_session.h"
 #include "shell/event_record_commands.h"
 #include "shell/game_loop.h"
 #include "shell/save_game.h"
@@ -38,6 +41,8 @@ namespace {
 
 constexpr int32_t kCameraRate = 50;
 constexpr int32_t kNewGameCameraMode = 6;
+constexpr int32_t kBlackPageSize = 64;
+constexpr uint32_t kOpaqueBlack = 0xFF000000;
 
 // The city's per-tick steps that live outside the session (particles, entity
 // animations, traffic) on top of the world service the session installed;
@@ -93,6 +98,56 @@ class GameWorldServices : public SessionWorldServices {
 GameWorldServices& WorldServices() {
   static GameWorldServices services;
   return services;
+}
+
+// ---- Texture and model systems -------------------------------------------------
+
+void CreateEngineSystems() {
+  TexSysCreate();
+  ModSysCreate();
+  InitSqrtTable();
+}
+
+void AttachEngineSystems() {
+  CRenderer* renderer = CurrentRenderer();
+  if (renderer == nullptr) return;
+  renderer->AttachTextureSystem(TheTextureSystem());
+  renderer->AttachModelSet(TheModelSystem());
+}
+
+// Packs what the loaders registered into pages and sends them to the
+// renderer, with one page of its own: a 64 x 64 texture of opaque black.
+void BuildTexturePages() {
+  CRenderer* renderer = CurrentRenderer();
+  if (renderer == nullptr || TheTextureSystem() == nullptr) return;
+  TexSysSetRendererCaps(renderer->GetTextureFormatHint());
+  TexSysBuildPages();
+  const int32_t slot = TexSysCreatePageTexture(kBlackPageSize);
+  renderer->DownloadAllTexturePages();
+  const CTexture* black = TexSysGetTexture(slot);
+  if (black == nullptr || black->pixels == nullptr) return;
+  Draw2DSetTarget(Image32{black->width, black->height, black->pixels});
+  Draw2DFillRect(0, 0, black->width, black->height, kOpaqueBlack);
+  renderer->DownloadTexturePage(black->pageIndex);
+}
+
+void PrepareModels() {
+  if (CRenderer* renderer = CurrentRenderer()) renderer->PrepareAllModels();
+}
+
+void DestroyEngineSystems() {
+  ModSysDestroy();
+  TexSysDestroy();
+}
+
+// Before the input device and the renderer's own steps, in the game start's
+// order: systems, attachment, texture pages, then (later) model preparation.
+void WireEngineSystems() {
+  AddStartStep(StartPhase::BeforeRenderer, CreateEngineSystems);
+  AddStartStep(StartPhase::AfterRenderer, AttachEngineSystems);
+  AddStartStep(StartPhase::AfterWindow, BuildTexturePages);
+  AddStartStep(StartPhase::AfterPause, PrepareModels);
+  AddShutdownStep(ShutdownPhase::AfterWindow, DestroyEngineSystems);
 }
 
 // ---- Input device and camera ---------------------------------------------------
@@ -185,6 +240,7 @@ void InitCitySubsystems() {
   // A map that does not fit its tables has been reported; the game goes on
   // with what was built.
   StartCityStreets();
+  EntAnimResetPool();
   ResetTraffic();
   RegisterTrafficSaveHooks();
   ResetPeopleTables();
@@ -211,6 +267,7 @@ void InitCitySubsystems() {
     CamSetMode(kNewGameCameraMode);
     SetLogicSpeed(false);
   });
+  WireLevels();
 }
 
 void WireInputAndCamera() {
@@ -229,12 +286,14 @@ void WireInputAndCamera() {
 // ---- Scripts and the player profile ----------------------------------------------
 
 void WireScripts() {
-  InstallScriptSessionServices();
+  InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetHardwareCursorQuery([] { return PlayerProfile().HardwareCursor != 0; });
   // Errors in the scripts have been reported; the game goes on without them.
   AddStartStep(StartPhase::AfterPause, [] { RunGameStartScripts(); });
   AddStartStep(StartPhase::FirstScreen, [] { PlayerProfile().LoadLast(); });
+  // Until the front end exists it is the first screen's choice.
+  AddStartStep(StartPhase::FirstScreen, StartFreeGameUntilFrontEndExists);
   AddShutdownStep(ShutdownPhase::First, [] { PlayerProfile().Save(); });
   AddShutdownStep(ShutdownPhase::Late, [] { Script().Destroy(); });
 }
@@ -256,6 +315,7 @@ void RegisterRandomStreams() {
 void WireGame() {
   RegisterRandomStreams();
   AttachEventRecordCommands();
+  WireEngineSystems();
   WireInputAndCamera();
   WireScripts();
   WireRenderers();

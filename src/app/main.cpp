@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/game_wiring.h"
+#include "engine/entity_file.h"
 #include "engine/error.h"
 #include "engine/fullscreen_image.h"
 #include "engine/loading_screen.h"
@@ -58,14 +59,17 @@ void InstallSoftwareRendererAndLoadingScreen() {
     SetImageLanguage(g_StartupOptions.languageName);
     LoadingScreenStart(3100);
     if (TheTextureSystem()) TexSysSetProgressProc(LoadingScreenProgress);
+    EntSetLoadProgressProc(LoadingScreenProgress);
   });
   AddStartStep(StartPhase::AfterParameters, [] {
     while (LoadingElapsed() < 11000 && !RunState().quit) {
       PumpMessages();
+      LoadingScreenRefresh();
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     LoadingScreenFinish();
     if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
+    EntSetLoadProgressProc(nullptr);
   });
 }
 

@@ -49,11 +49,6 @@ void RunList(const std::vector<GameStep>& list) {
   for (const GameStep& step : list) step();
 }
 
-bool IsNetworkGame() {
-  auto& query = Steps().networkGame;
-  return query && query();
-}
-
 void RunTask(GameTask task) { RunList(Steps().tasks[int(task)]); }
 
 void RefreshPanelsTask() { RunTask(GameTask::PanelRefresh); }
@@ -157,6 +152,11 @@ void AddActivationStep(std::function<void(bool)> step) {
 }
 void SetNetworkGameQuery(std::function<bool()> query) { Steps().networkGame = std::move(query); }
 
+bool IsNetworkGameRunning() {
+  auto& query = Steps().networkGame;
+  return query && query();
+}
+
 void ClearGameSteps() {
   GameSteps& s = Steps();
   for (auto& l : s.start) l.clear();
@@ -174,7 +174,7 @@ void DeactivateApp() {
   for (auto& step : Steps().activation) step(false);
   RunState().appActive = false;
   CGamePauseState& pause = GamePauseState();
-  if (!IsNetworkGame() && pause.Count(1) <= 0) pause.AddReason(1);
+  if (!IsNetworkGameRunning() && pause.Count(1) <= 0) pause.AddReason(1);
 }
 
 void ActivateApp() {
@@ -182,7 +182,7 @@ void ActivateApp() {
   RunState().drawingEnabled = true;
   RunState().appActive = true;
   CGamePauseState& pause = GamePauseState();
-  if (!IsNetworkGame() && pause.Count(1) > 0) pause.RemoveReason(1);
+  if (!IsNetworkGameRunning() && pause.Count(1) > 0) pause.RemoveReason(1);
 }
 
 // ---- Memory report ----------------------------------------------------------
@@ -299,6 +299,7 @@ void RunGame() {
   RunList(steps.start[int(StartPhase::BeforeRenderer)]);
   CreateRenderer(g_RendererSettings);
   ConfigureRendererForGame();
+  RunList(steps.start[int(StartPhase::AfterRenderer)]);
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();

@@ -76,6 +76,7 @@ void LoadGameTimeChunk(std::span<const uint8_t> data);
 // Where a start step runs within RunGame.
 enum class StartPhase {
   BeforeRenderer,   // intro movie, engine systems
+  AfterRenderer,    // the texture and model systems attached to the renderer
   AfterWindow,      // loading screen, assets, textures, fonts, sound, camera
   AfterScheduler,   // city and subsystem initialisers, sprite batches
   AfterPause,       // models, standard buildings, panels, scripts
@@ -112,6 +113,7 @@ void AddResetStep(GameStep step);
 void AddActivationStep(std::function<void(bool active)> step);
 // True while a network session runs (deactivation then does not pause).
 void SetNetworkGameQuery(std::function<bool()> query);
+bool IsNetworkGameRunning();
 void ClearGameSteps();
 
 // ---- The game -------------------------------------------------------------

@@ -86,6 +86,13 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
+  void CopyRouteTable() {
+    const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
+    if (!fs::exists(routes)) return;
+    fs::create_directories(dir_ / "gamedata");
+    fs::copy_file(routes, dir_ / "gamedata" / "route_smalltable.bin");
+  }
+
   fs::path dir_;
   std::vector<pid_t> running_;
 };
@@ -134,18 +141,17 @@ TEST_F(CityrunTest, AnUncleanEndLeavesTheMarkerAndTheNextStartOffersSafeMode) {
 
 // The city, economy, session and scripts are wired in: their chunks save and
 // load, and a loaded game runs logic ticks (city, traffic, particles,
-// animations, script timers) until the window is closed. The game-start
-// script asks for an event 30 ticks on, which can only come from running
-// ticks; the event shows itself by calling for an event nobody defined.
+// animations, script timers) until the window is closed. A load starts the
+// saved level's scripts in a new state (here the default level's, since the
+// save was written before any level); they ask for an event 30 ticks on,
+// which can only come from running ticks; the event shows itself by calling
+// for an event nobody defined. A loaded game is not replaced by a free game.
 TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
-  const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
-  if (fs::exists(routes)) {
-    fs::create_directories(dir_ / "gamedata");
-    fs::copy_file(routes, dir_ / "gamedata" / "route_smalltable.bin");
-  }
+  CopyRouteTable();
   fs::create_directories(dir_ / "profiles");
   Write(dir_ / "parameters" / "parameter.prm", "SAVEGAME wired\nLOADGAME wired\n");
-  Write(dir_ / "scripts" / "gamestart" / "hub.lua",
+  Write(dir_ / "scripts" / "gamestart" / "hub.lua", "-- nothing at game start\n");
+  Write(dir_ / "scripts" / "default" / "hub.lua",
         "function EVENT_Probe(n) C_TriggerEvent('LogicTicksRan', 0, 0) end\n"
         "C_TriggerEvent('Probe', 30, 0)\n");
 
@@ -164,6 +170,40 @@ TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
   // The probe's is the only report.
   std::string text = Read(log);
   EXPECT_EQ(text.find("WARNING"), text.rfind("WARNING")) << text;
+}
+
+// With no save loaded the program starts the free-play level with the game's
+// own scripts: the level's city has people, logic ticks run them, and a
+// script ending the game through Game.End takes the people away at once.
+TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
+  CopyRouteTable();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  Write(dir_ / "scripts" / "freeplay" / "hub.lua",
+        "function EVENT_Probe(n)\n"
+        "  if People.NumberInCity() > 0 then C_TriggerEvent('PeopleAfterTicks', 0, 0) end\n"
+        "  Game.End(0, 0)\n"
+        "  if People.NumberInCity() == 0 then C_TriggerEvent('GameEnded', 0, 0) end\n"
+        "  return 0\n"
+        "end\n"
+        "C_TriggerEvent('Probe', 50, 0)\n");
+
+  const fs::path log = dir_ / "run.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "event function for PeopleAfterTicks", 40)) << Read(log);
+  EXPECT_TRUE(WaitForText(log, "event function for GameEnded", 5)) << Read(log);
+
+  ::kill(game, SIGTERM);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+  // The two probes' reports (two lines each) are the only ones.
+  std::string text = Read(log);
+  size_t warnings = 0;
+  for (size_t at = text.find("WARNING"); at != std::string::npos; at = text.find("WARNING", at + 1))
+    ++warnings;
+  EXPECT_EQ(warnings, 2u) << text;
 }
 
 }  // namespace
