@@ -46,6 +46,9 @@ void DrawFrame() {
   s.loadingPictureShown = loading;
   if (!r->BeginFrame()) return;
   r->DisableDepthTest();
+  // The bar's corners run clockwise on screen; the named shaders built at
+  // start-up leave clockwise culling on the hardware device.
+  r->DisableCulling();
   Image2DDrawFullScreen(picture, r);
   r->BeginOverlay();
   r->Begin2D();

@@ -193,8 +193,9 @@ TEST_F(LoadingScreenTest, FrameOrderAndBarColours) {
   now += 10000;
   LoadingScreenFinish();
   EXPECT_EQ(renderer.calls,
-            (std::vector<std::string>{"BeginFrame", "DisableDepthTest", "BeginOverlay", "Begin2D",
-                                      "DrawGouraudQuads", "EndOverlay", "EndFrame", "Present"}));
+            (std::vector<std::string>{"BeginFrame", "DisableDepthTest", "DisableCulling",
+                                      "BeginOverlay", "Begin2D", "DrawGouraudQuads", "EndOverlay",
+                                      "EndFrame", "Present"}));
   EXPECT_EQ(LoadingElapsed(), 10000u);
   uint32_t left, right;
   LoadingBarColours(0, 6.0f, &left, &right);
