@@ -1,10 +1,19 @@
 // The hardware renderer drawing through OpenGL (Mesa in tests), read back and
 // checked pixel by pixel against what the renderer's conventions promise.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/d3d_renderer.h"
@@ -183,5 +192,54 @@ TEST_F(GlRenderTest, SpecularAfterTexturingAndTableFog) {
   EXPECT_EQ(At(f, 16, 24), 0x00FFFFFFu);  // left half: before the fog
   EXPECT_EQ(At(f, 48, 24), 0x00FF0000u);  // right half: wholly fogged blue
 }
+
+#ifdef CITYRUN_PATH
+// The game program with "SysSetup api D3D" opens the OpenGL layer on its own
+// window (SDL's off-screen display here) and keeps drawing its start-up
+// frames until it is closed.
+TEST_F(GlRenderTest, CityrunOpensTheOpenGLRendererOnItsWindow) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("rc_gl_cityrun_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "config.cfg") << "SysSetup api D3D\nSysSetup Window 1\n"
+                                       "SysSetup width 640\nSysSetup height 480\n";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(dir.c_str()) != 0) ::_exit(120);
+    if (!std::freopen("out.log", "w", stderr) || !std::freopen("out.log", "a", stdout)) ::_exit(121);
+    ::unsetenv("CITYRUN_HEADLESS");
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::execl(CITYRUN_PATH, CITYRUN_PATH, static_cast<char*>(nullptr));
+    ::_exit(122);
+  }
+  ASSERT_GT(pid, 0);
+  auto read = [&](const char* name) {
+    std::ifstream in(dir / name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  };
+  bool enumerated = false;
+  for (int i = 0; i < 1000 && !enumerated; ++i) {
+    enumerated = read("D3DEnum.txt").find("Valid Video Modes") != std::string::npos;
+    if (!enumerated) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(2));  // frames of the start-up pictures
+  int status = 0;
+  EXPECT_EQ(::waitpid(pid, &status, WNOHANG), 0) << read("out.log");  // still running
+  ::kill(pid, SIGTERM);  // as closing the window
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(enumerated);
+  EXPECT_NE(read("D3DEnum.txt").find("OpenGL on offscreen\n"), std::string::npos);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read("out.log");
+  const std::string log = read("out.log");
+  EXPECT_EQ(log.find("D3D"), std::string::npos) << log;  // the device and its buffers were made
+  EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+  fs::remove_all(dir);
+}
+#endif
 
 }  // namespace
