@@ -276,3 +276,38 @@ TEST_F(D3DEnumTest, EightValidAdaptersFirstSixtyFourModesOnce) {
   ASSERT_TRUE(D3DEnumerateDevices());  // once per run
   EXPECT_FALSE(std::filesystem::exists(root_ / "D3DEnum.txt"));
 }
+
+TEST_F(D3DQueueTest, LostDeviceIsResetWithBuffersPagesAndEveryState) {
+  ASSERT_TRUE(Open());
+  renderer_->AttachTextureSystem(TheTextureSystem());
+  renderer_->DownloadAllTexturePages();
+  renderer_->SetShaderTable(table_, 4);
+  const Vec3 quad[4] = {{0, 0, 10}, {1, 0, 10}, {1, 1, 10}, {0, 1, 10}};
+  const TexCoord uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  auto frame = [&] {
+    ASSERT_TRUE(renderer_->BeginFrame());
+    renderer_->SetShader(0);
+    renderer_->DrawTexturedQuads(quad, 1, uv, 1);
+    renderer_->EndFrame();
+  };
+  frame();
+  device_->lost_ = platform::GpuResult::DeviceLost;  // still lost: wait, change nothing
+  renderer_->Present();
+  EXPECT_EQ(device_->resets, 0);
+  device_->lost_ = platform::GpuResult::DeviceNotReset;
+  device_->ClearCalls();
+  renderer_->Present();
+  EXPECT_EQ(device_->resets, 1);
+  EXPECT_EQ(Count(GpuCall::Reset), 1);
+  device_->ClearCalls();
+  frame();
+  const auto draws = device_->CallsOf(GpuCall::DrawIndexed);
+  ASSERT_EQ(draws.size(), 1u);
+  EXPECT_EQ(draws[0].b, 2);
+  // The page's texture was made again and bound; every state was sent again.
+  bool bound = false;
+  for (const auto& c : device_->CallsOf(GpuCall::Texture)) bound |= c.a == 0 && c.texture != nullptr;
+  EXPECT_TRUE(bound);
+  EXPECT_EQ(CountState(platform::GpuState::ZWriteEnable), 1);
+  EXPECT_EQ(CountState(platform::GpuState::CullMode), 1);
+}

@@ -163,3 +163,19 @@ TEST_F(D3DRecordingTest, ProjectionViewAndBackBuffer) {
   EXPECT_EQ(pixels[size_t(h - 1) * size_t(w)], 0x000000FFu);
   std::free(pixels);
 }
+
+TEST_F(D3DRecordingTest, ViewWindowEnlargesAQuarterOfTheView) {
+  ASSERT_TRUE(Open());
+  renderer_->SetViewWindow(0.5f, 1.0f, 0.0f, 0.5f);
+  renderer_->SetFieldOfView(90.0f);
+  const float* p = renderer_->ProjectionMatrix();
+  // Centre of the lower right quarter of the normal view (x 0.5, y -0.5 on
+  // the screen's -1..1 axes) lands in the middle of the screen.
+  const float z = 10.0f, x = 0.5f * (640.0f / 480.0f) * z, y = -0.5f * z;
+  EXPECT_NEAR((x * p[0] + z * p[8]) / z, 0.0f, 1e-5);
+  EXPECT_NEAR((y * p[5] + z * p[9]) / z, 0.0f, 1e-5);
+  // The quarter's corner goes to the screen's corner.
+  EXPECT_NEAR((0.0f * p[0] + z * p[8]) / z, -1.0f, 1e-5);
+  EXPECT_NEAR((0.0f * p[5] + z * p[9]) / z, 1.0f, 1e-5);
+  renderer_->SetViewWindow(0.0f, 1.0f, 0.0f, 1.0f);
+}
