@@ -1,10 +1,9 @@
 // cityrun: the game program.
 #include <chrono>
 #include <cstdio>
-#include <thread>
-#include <string_view>
-
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "app/game_wiring.h"
 #include "engine/entity_file.h"
