@@ -12,6 +12,8 @@ namespace {
 
 constexpr int32_t kBusinessRecords = 600;
 constexpr int32_t kBusinessTypes = 45;
+// No game runs this many ticks (over a year at full speed).
+constexpr uint32_t kMaxDeliveryTick = 0x3FFFFFFF;
 
 struct KindInfo {
   int32_t size;
@@ -184,6 +186,10 @@ bool CheckNetMessage(std::span<const uint8_t> bytes, const char** why) {
   if (LoadLeI32(p + 8) != size || bytes.size() != static_cast<size_t>(size)) return Fail(why, "length");
   if (p[16] > 1) return Fail(why, "relative flag");
   if (p[kNetSenderOffset] > kMaxPlayers) return Fail(why, "sender");
+  // The event queue keeps delivery ticks signed, and the host adds the current
+  // tick to a relative delay: a larger one would wrap to a tick already past
+  // and be queued again for ever.
+  if (LoadLeU32(p + 12) > kMaxDeliveryTick) return Fail(why, "delivery tick");
   return CheckKindFields(type, p, why);
 }
 

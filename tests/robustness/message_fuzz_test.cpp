@@ -1,0 +1,193 @@
+// Mangled game messages reaching a running game the way the network transport
+// hands them over, as single player, host and client: a message its checks
+// refuse changes nothing, and whatever is accepted is applied without harm.
+#include <array>
+#include <limits>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "game_fixture.h"
+#include "session/le_bytes.h"
+#include "session/net_message.h"
+
+namespace {
+
+// One well-formed message of every kind, naming things the fixture city has.
+std::vector<CNetMessage> ValidMessages() {
+  int32_t building = -1, business = -1, block = -1;
+  for (int32_t i = 0; i < kBuildingPoolSize && building < 0; ++i)
+    if (CBuilding* b = GetBuilding(i); b && b->InUse && b->GetBusiness() >= 0) building = i, business = b->GetBusiness();
+  for (int32_t i = 0; i < kBlockCount && block < 0; ++i)
+    if (g_Blocks[i].InUse) block = i;
+  const float parts[4] = {100.0f, 4.0f, 3.0f, 2.0f};
+  const int32_t request[5] = {3, 250, 0, 0, -1};
+  CNetMessage lobby(kMsgLobbySetup);
+  for (int i = 0; i < 6; ++i) {
+    lobby.SetI32(24 + 4 * i, 100 + i);
+    lobby.SetName(48 + 32 * i, 32, "Player");
+    lobby.SetI8(240 + i, static_cast<int8_t>(i % 3));
+  }
+  CNetMessage slot(kMsgLobbySlot);
+  slot.SetU8(20, 3);
+  slot.SetName(21, 32, "Slot three");
+  CNetMessage prices(kMsgBusinessPrices);
+  prices.SetI32(20, business);
+  CSyncSnapshot snap;
+  snap.sender = 2;
+  snap.tick = 400;
+  return {MakeTimeSkipMessage(2),
+          snap.ToMessage(),
+          MakeNewHostMessage(1),
+          MakeGameStartMessage(1234, 100001, 1),
+          lobby,
+          slot,
+          MakeReadyMessage(2, true),
+          MakeTickGrantMessage(75),
+          MakeGoalMessage(1, 2),
+          MakeRemovePlayerMessage(2),
+          MakeLobbyLeaveMessage(-1, 2),
+          MakeTokenCycleMessage(1, 4),
+          MakeConstructMessage(block, 0, 1, 0, 1, 2, 77, 5, 0, 1, 1, parts),
+          MakeDemolishMessage(1, building, 500),
+          MakeOpenBusinessMessage(building, 3, 1, 1),
+          MakeBuyBusinessMessage(building, 4, 2),
+          MakeCloseBusinessMessage(business, 1),
+          CNetMessage(kMsgPlayerNote),
+          MakeBuyoutMessage(building),
+          MakeBlockTransferMessage(750, block, 1),
+          MakeTakeOverMessage(900, business, 3),
+          prices,
+          MakePrepareBlockMessage(block),
+          MakePlayCardMessage(4, 1, block),
+          MakeStartAuctionMessage(block, -1, 500, request),
+          CNetMessage(kMsgOpenAuction),
+          MakeAuctionMessage(0, 1, 600),
+          CNetMessage(kMsgFinishAuction),
+          MakePlayerMessage(PLAYER_MESS_BUY_REQUEST, 1, -1, block, 500, 0, 0, -1),
+          MakePlayerMessage(PLAYER_MESS_BUY_ACCEPTED, 0, 1, block, 500, 0, 0, -1),
+          MakePlayerMessage(PLAYER_MESS_CARD_DISCARD, 2, -1, 2, 0, 0, 0, -1)};
+}
+
+constexpr int32_t kExtremes[] = {0,   -1,   1,    2,    5,     6,      7,     51,  52,
+                                 127, 128,  255,  599,  600,   -128,   32767, -32768,
+                                 65535, 1 << 20, std::numeric_limits<int32_t>::max(),
+                                 std::numeric_limits<int32_t>::min(), 0x7FC00000, 0x7F800000,
+                                 0x4E6E6B28, static_cast<int32_t>(0xCE6E6B28)};
+
+class MessageMutator {
+ public:
+  MessageMutator(std::vector<CNetMessage> valid, uint32_t seed) : valid_(std::move(valid)), rng_(seed) {}
+
+  std::vector<uint8_t> Next() {
+    const CNetMessage& m = valid_[Pick(valid_.size())];
+    std::vector<uint8_t> b(m.Bytes().begin(), m.Bytes().end());
+    // Delivery stamped as a host would, now or a few ticks on.
+    StoreLeI32(b.data() + 12, Pick(3) == 0 ? 0 : static_cast<int32_t>(LogicTick() + 1 + Pick(30)));
+    b[16] = Pick(2) ? 1 : 0;
+    switch (Pick(8)) {
+      case 0: break;  // as built
+      case 1: case 2: case 3: {  // one payload field at an extreme
+        const int width = std::array{1, 2, 4}[Pick(3)];
+        const int32_t v = kExtremes[Pick(std::size(kExtremes))];
+        if (b.size() < static_cast<size_t>(kNetHeaderSize + width)) break;
+        size_t at = kNetHeaderSize + Pick(b.size() - kNetHeaderSize - width + 1);
+        if (width == 4) StoreLeI32(&b[at], v);
+        if (width == 2) StoreLeI16(&b[at], static_cast<int16_t>(v));
+        if (width == 1) b[at] = static_cast<uint8_t>(v);
+        break;
+      }
+      case 4:  // a few flipped bits anywhere, the header too
+        for (int n = 1 + Pick(3); n > 0; --n) b[Pick(b.size())] ^= static_cast<uint8_t>(1u << Pick(8));
+        break;
+      case 5:  // cut short or run on
+        if (Pick(2)) b.resize(Pick(b.size()));
+        else b.resize(b.size() + 1 + Pick(64), static_cast<uint8_t>(Pick(256)));
+        break;
+      case 6: {  // another kind's type word and length, this kind's bytes
+        const int32_t type = static_cast<int32_t>(Pick(52)) - 1;
+        StoreLeI32(b.data() + 4, type);
+        if (Pick(2)) {
+          b.resize(static_cast<size_t>(std::max(NetMessageSize(type), kNetHeaderSize)));
+          StoreLeI32(b.data() + 8, static_cast<int32_t>(b.size()));
+        }
+        break;
+      }
+      default:  // random payload behind a well-formed header
+        for (size_t i = kNetHeaderSize; i < b.size(); ++i) b[i] = static_cast<uint8_t>(Pick(256));
+        break;
+    }
+    return b;
+  }
+
+  int32_t Sender() { return std::array{0, 100, 101, 102, 999}[Pick(5)]; }
+
+ private:
+  size_t Pick(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
+  std::vector<CNetMessage> valid_;
+  std::mt19937 rng_;
+};
+
+class MessageFuzzTest : public RunningGameTest {
+ protected:
+  void SetRole(int role) {
+    Session().networkSession = role != 0;
+    Session().host = role == 1;
+  }
+};
+
+TEST_F(MessageFuzzTest, RefusedMessagesChangeNothingAndAcceptedOnesApplySafely) {
+  ASSERT_TRUE(SaveGame("start.sav"));
+  MessageMutator mutator(ValidMessages(), 77u);
+  int accepted = 0, refused = 0;
+  for (int round = 0; round < 90; ++round) {
+    const int role = round % 3;  // single player, host, client
+    SCOPED_TRACE("round " + std::to_string(round) + " role " + std::to_string(role));
+    ASSERT_TRUE(LoadGame("start.sav"));
+    ResetTickDriver();
+    SetRole(role);
+    std::vector<std::vector<uint8_t>> good, bad;
+    while (good.size() + bad.size() < 40) {
+      std::vector<uint8_t> b = mutator.Next();
+      (CheckNetMessage(b) ? good : bad).push_back(std::move(b));
+    }
+    // Refused: the whole batch leaves the game as it was, each with a warning.
+    const std::vector<uint8_t> before = Snapshot();
+    const size_t queued = EventQueue().Count();
+    const int warnings = boxes;
+    for (const auto& b : bad) OnDirectPlayGameMessage(b, mutator.Sender());
+    EXPECT_EQ(boxes - warnings, static_cast<int>(bad.size()));
+    EXPECT_EQ(EventQueue().Count(), queued);
+    ASSERT_EQ(Snapshot(), before);
+    refused += static_cast<int>(bad.size());
+    // Accepted: applied now or at their tick, then the game runs on.
+    for (const auto& b : good) OnDirectPlayGameMessage(b, mutator.Sender());
+    const uint32_t tick = LogicTick();
+    OnTickGrant(tick + 100);  // as the host grants a client, so a network game runs on
+    RunTicks(static_cast<int>(kMessageDeliveryLead) + 32);
+    EXPECT_GT(LogicTick(), tick);
+    accepted += static_cast<int>(good.size());
+  }
+  EXPECT_GT(accepted, 300);
+  EXPECT_GT(refused, 300);
+}
+
+// A delivery tick the queue cannot hold used to wrap to a past tick and be
+// queued again for ever (or, at -1, fired and queued again until the stack ran out).
+TEST_F(MessageFuzzTest, DeliveryTicksBeyondAnyGameAreRefused) {
+  for (int role : {0, 1, 2}) {
+    SetRole(role);
+    for (uint32_t delivery : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
+      CNetMessage m = MakeTickGrantMessage(900);
+      m.SetDelivery(delivery);
+      EXPECT_FALSE(CheckNetMessage(m.Bytes()));
+      const int warnings = boxes;
+      OnDirectPlayGameMessage(m.Bytes(), 101);
+      EXPECT_EQ(boxes, warnings + 1);
+      EXPECT_TRUE(EventQueue().Empty());
+    }
+  }
+  RunTicks(3);
+}
+
+}  // namespace
