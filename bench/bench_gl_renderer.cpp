@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "engine/d3d_renderer.h"
-#include "engine/entity.h"
-#include "engine/memory.h"
-#include "engine/model.h"
-#include "engine/texture.h"
+#include "engine/render/d3d_renderer.h"
+#include "engine/scene/entity.h"
+#include "engine/core/memory.h"
+#include "engine/scene/model.h"
+#include "engine/scene/texture.h"
 #include "platform/sdl/gl_gpu.h"
 
 namespace {

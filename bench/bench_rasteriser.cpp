@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/raster.h"
+#include "engine/render/raster.h"
 
 namespace {
 

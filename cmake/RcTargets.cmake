@@ -1,6 +1,11 @@
 # One static library per subsystem folder: every .cpp in the folder is part of it.
+# A library whose folder has part folders (the engine) names them in RC_PARTS.
 function(rc_library name dir)
-  file(GLOB _srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(_globs ${dir}/*.cpp)
+  foreach(_part ${RC_PARTS_${name}})
+    list(APPEND _globs ${dir}/${_part}/*.cpp)
+  endforeach()
+  file(GLOB _srcs CONFIGURE_DEPENDS ${_globs})
   if(NOT _srcs)
     # A subsystem with headers only so far.
     add_library(${name} INTERFACE)

@@ -9,7 +9,7 @@
 #include "city/households.h"
 #include "city/people.h"
 #include "city/traffic.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "script/script.h"
@@ -24,7 +24,7 @@
 #include "session/stats_history.h"
 #include "shell/game_level.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

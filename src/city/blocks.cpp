@@ -7,7 +7,7 @@
 
 #include "city/buildings.h"
 #include "city/city_services.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 std::array<BlockDef, kBlockCount> g_BlockDefs;
 std::array<CDistrict, kDistrictCount> g_Districts;

@@ -6,7 +6,7 @@
 
 #include "city/blocks.h"
 #include "city/city_services.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 std::array<BuildingKind, kBuildingKindCount> g_BuildingKinds;
 std::array<CBuilding, kBuildingPoolSize> g_Buildings;

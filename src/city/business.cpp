@@ -13,8 +13,8 @@
 #include "city/economy_services.h"
 #include "city/households.h"
 #include "city/person.h"
-#include "engine/error.h"
-#include "shell/save_game.h"
+#include "engine/core/error.h"
+#include "engine/files/save_game.h"
 
 static_assert(offsetof(CBusiness, LastDayRent) == 20);
 static_assert(offsetof(CBusiness, Accounts) == 36);

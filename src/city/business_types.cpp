@@ -9,8 +9,8 @@
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/text_match.h"
-#include "engine/error.h"
-#include "shell/save_game.h"
+#include "engine/core/error.h"
+#include "engine/files/save_game.h"
 
 std::array<BusinessType, kBusinessTypeCount> g_BusinessTypes;
 std::array<TypeCommodityList, kBusinessTypeCount> g_TypeCommodities;

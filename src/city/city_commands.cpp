@@ -7,7 +7,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/city_services.h"
-#include "shell/console.h"
+#include "engine/core/console.h"
 
 namespace {
 

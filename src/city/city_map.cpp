@@ -7,8 +7,8 @@
 #include "city/lane_network.h"
 #include "city/traffic.h"
 #include "city/road_topology.h"
-#include "engine/error.h"
-#include "engine/random_stream.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
 
 StreetLightTable g_StreetLights;
 

@@ -4,9 +4,9 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "engine/error.h"
-#include "engine/file_bytes.h"
-#include "shell/save_game.h"
+#include "engine/core/error.h"
+#include "engine/files/file_bytes.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

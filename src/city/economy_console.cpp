@@ -7,7 +7,7 @@
 #include "city/economy.h"
 #include "city/population_classes.h"
 #include "city/timetables.h"
-#include "shell/console.h"
+#include "engine/core/console.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "city/route_table_builder.h"
 #include "city/timetables.h"
 #include "city/traffic.h"
-#include "engine/random_stream.h"
-#include "shell/save_game.h"
+#include "engine/core/random_stream.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "city/households.h"
 #include "city/person.h"
 #include "city/population_classes.h"
-#include "engine/error.h"
-#include "engine/random_stream.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "city/commodities.h"
 #include "city/population_classes.h"
-#include "engine/random_stream.h"
-#include "shell/save_game.h"
+#include "engine/core/random_stream.h"
+#include "engine/files/save_game.h"
 
 std::array<CHousehold, kMaxHouseholds> g_Households;
 

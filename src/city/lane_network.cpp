@@ -6,7 +6,7 @@
 
 #include "city/blocks.h"
 #include "city/road_topology.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 LaneNetwork g_Lanes;
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/maths.h"
+#include "engine/core/maths.h"
 
 inline constexpr int kMaxWaypoints = 512;
 inline constexpr int kMaxLanes = 700;

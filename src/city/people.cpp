@@ -16,9 +16,9 @@
 #include "city/road_topology.h"
 #include "city/timetables.h"
 #include "city/traffic.h"
-#include "engine/error.h"
-#include "engine/random_stream.h"
-#include "shell/save_game.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
+#include "engine/files/save_game.h"
 
 std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 std::array<CEntity, kMaxPeople> g_PersonEntities;

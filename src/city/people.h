@@ -15,7 +15,7 @@
 #include <span>
 
 #include "city/person.h"
-#include "engine/entity.h"
+#include "engine/scene/entity.h"
 
 inline constexpr int32_t kTicksPerGameHour = 625;
 inline constexpr float kMotionOffsetX = 470.0f;

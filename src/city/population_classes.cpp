@@ -6,8 +6,8 @@
 #include "city/commodities.h"
 #include "city/households.h"
 #include "city/text_match.h"
-#include "engine/error.h"
-#include "engine/random_stream.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
 
 std::array<PreferenceRow, kPreferenceRowCount> g_Preferences;
 std::array<PopulationClassList, kPopulationClassCount> g_PopulationClasses;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/console.h"
+#include "engine/core/console.h"
 
 namespace {
 

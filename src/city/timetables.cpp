@@ -1,6 +1,6 @@
 #include "city/timetables.h"
 
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 
 std::array<std::array<int32_t, kTimetableHours>, kTimetableCount> g_Timetables;
 std::array<ObjectiveList, kObjectiveClassCount> g_ObjectiveLists;

@@ -7,9 +7,9 @@
 #include "city/city_services.h"
 #include "city/lane_network.h"
 #include "city/road_topology.h"
-#include "engine/random_stream.h"
-#include "shell/debug_flags.h"
-#include "shell/save_game.h"
+#include "engine/core/random_stream.h"
+#include "engine/core/debug_flags.h"
+#include "engine/files/save_game.h"
 
 std::array<CVehicle, kMaxVehicles> g_Vehicles;
 TrafficState g_Traffic;

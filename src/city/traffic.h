@@ -8,8 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/entity.h"
-#include "engine/maths.h"
+#include "engine/scene/entity.h"
+#include "engine/core/maths.h"
 
 class CRandomStream;
 struct TrafficLightPost;

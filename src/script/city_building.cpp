@@ -11,12 +11,12 @@
 #include "city/business_types.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "script/script.h"
 #include "script/script_args.h"
 #include "script/script_bindings.h"
 #include "shell/game_loop.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "city/commodities.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "script/script.h"
 #include "script/script_args.h"
 #include "script/script_bindings.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "script/profiles.h"
 #include "script/script.h"
 

@@ -3,7 +3,7 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "city/population_classes.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 int32_t CurrentPeopleCount() { return g_PeopleCount; }
 int32_t PeopleCapacity() { return kMaxPeople; }

@@ -4,8 +4,8 @@
 
 #include "city/population_classes.h"
 #include "city/road_topology.h"
-#include "engine/error.h"
-#include "engine/random_stream.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
 #include "script/people_access.h"
 #include "script/script.h"
 #include "script/script_args.h"

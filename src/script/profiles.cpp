@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/script.h"
 #include "script/script_args.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 namespace fs = std::filesystem;
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/error.h"
-#include "engine/random_stream.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
 #include "platform/paths.h"
 #include "script/script_args.h"
 #include "session/session_state.h"

@@ -2,7 +2,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_services.h"

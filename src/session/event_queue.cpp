@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "city/blocks.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "session/le_bytes.h"
 #include "session/session_state.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 CEventQueue& EventQueue() {
   static CEventQueue queue;

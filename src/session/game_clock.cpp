@@ -8,8 +8,8 @@
 #include "session/session_state.h"
 #include "session/stats_history.h"
 #include "session/utility_income.h"
-#include "shell/command_script.h"
-#include "shell/save_game.h"
+#include "engine/core/command_script.h"
+#include "engine/files/save_game.h"
 
 CGameClock& GameClock() {
   static CGameClock clock;

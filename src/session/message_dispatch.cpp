@@ -3,7 +3,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/net_message.h"

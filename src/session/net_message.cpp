@@ -4,7 +4,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "session/le_bytes.h"
 #include "session/session_state.h"
 

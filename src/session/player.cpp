@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "city/buildings.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "session/le_bytes.h"
 #include "session/session_services.h"
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "session/le_bytes.h"
 #include "session/session_services.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 CPlayerTable& PlayerTable() {
   static CPlayerTable table;

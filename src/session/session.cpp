@@ -13,8 +13,8 @@
 #include "city/households.h"
 #include "city/people.h"
 #include "city/person.h"
-#include "engine/error.h"
-#include "engine/random_stream.h"
+#include "engine/core/error.h"
+#include "engine/core/random_stream.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
@@ -26,7 +26,7 @@
 #include "session/tick_driver.h"
 #include "session/utility_income.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "session/le_bytes.h"
 #include "session/player.h"
 #include "session/player_data.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 namespace {
 constexpr size_t kIndexOffset = sizeof(float) * kHistoryRings * kHistorySamples;

@@ -1,8 +1,8 @@
 #include "session/tick_driver.h"
 
 #include "city/buildings.h"
-#include "engine/error.h"
-#include "engine/fpu_control.h"
+#include "engine/core/error.h"
+#include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/player.h"

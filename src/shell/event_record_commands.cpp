@@ -5,9 +5,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "engine/input_device.h"
-#include "shell/console.h"
-#include "shell/save_game.h"
+#include "engine/input/input_device.h"
+#include "engine/core/console.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

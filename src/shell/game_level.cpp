@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

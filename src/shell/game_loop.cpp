@@ -8,19 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "engine/error.h"
-#include "engine/fpu_control.h"
-#include "engine/memory.h"
-#include "engine/renderer.h"
+#include "engine/core/error.h"
+#include "engine/core/fpu_control.h"
+#include "engine/core/memory.h"
+#include "engine/render/renderer.h"
 #include "platform/headless.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
-#include "shell/command_script.h"
-#include "shell/console.h"
-#include "shell/debug_flags.h"
-#include "shell/save_game.h"
+#include "engine/core/command_script.h"
+#include "engine/core/console.h"
+#include "engine/core/debug_flags.h"
+#include "engine/files/save_game.h"
 #include "shell/startup.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

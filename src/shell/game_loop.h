@@ -10,7 +10,7 @@
 #include <functional>
 #include <span>
 
-#include "engine/scheduler.h"
+#include "engine/core/scheduler.h"
 
 // Four counting pause reasons: 0 game or script, 1 inactive application and
 // network waits, 2 and 3 pauses with an on-screen message (3 the pause

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <map>
 
-#include "engine/error.h"
-#include "engine/memory.h"
-#include "engine/renderer.h"
-#include "engine/texture.h"
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/render/renderer.h"
+#include "engine/scene/texture.h"
 #include "platform/choice_box.h"
 #include "platform/input.h"
 #include "platform/instance_lock.h"
@@ -22,11 +22,11 @@
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "platform/window.h"
-#include "shell/command_script.h"
-#include "shell/config_file.h"
-#include "shell/console.h"
+#include "engine/core/command_script.h"
+#include "engine/core/config_file.h"
+#include "engine/core/console.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 #include "shell/startup_messages.h"
 
 namespace {

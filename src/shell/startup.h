@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 class CRenderer;
 

@@ -1,6 +1,6 @@
 #include "visuals/draw_distances.h"
 
-#include "engine/entity.h"
+#include "engine/scene/entity.h"
 
 float DetailFactor = 1.0f;
 int32_t DetailChoice = 2;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "engine/renderer.h"
-#include "shell/system_settings.h"
+#include "engine/render/renderer.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

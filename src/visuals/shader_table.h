@@ -5,7 +5,7 @@
 // multi-texturing is switched off.
 #include <cstdint>
 
-#include "engine/shader_mode.h"
+#include "engine/render/shader_mode.h"
 
 class CRenderer;
 

@@ -9,10 +9,10 @@
 #include "city/households.h"
 #include "city/timetables.h"
 #include "city/traffic.h"
-#include "engine/animation.h"
-#include "engine/light_ramp.h"
-#include "engine/particles.h"
-#include "engine/random_stream.h"
+#include "engine/scene/animation.h"
+#include "engine/render/light_ramp.h"
+#include "engine/scene/particles.h"
+#include "engine/core/random_stream.h"
 #include "script/script.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "city/city.h"
 #include "city_fixture.h"
-#include "shell/console.h"
+#include "engine/core/console.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "city/buildings.h"
 #include "city/city_map.h"
 #include "city/city_services.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 inline void BuildTestCity() {
   RestoreDefaultCityServices();

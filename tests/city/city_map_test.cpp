@@ -9,7 +9,7 @@
 #include "city/lane_network.h"
 #include "city/road_topology.h"
 #include "city_fixture.h"
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 
 namespace {
 

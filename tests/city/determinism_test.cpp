@@ -6,7 +6,7 @@
 #include "city/fixture_city.h"
 #include "city/people.h"
 #include "city/traffic.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 namespace {
 

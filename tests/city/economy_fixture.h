@@ -18,7 +18,7 @@
 #include "city/population_classes.h"
 #include "city/timetables.h"
 #include "city_fixture.h"
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 
 struct EconSession : CitySessionServices {
   int32_t hour = 9;

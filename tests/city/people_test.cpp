@@ -14,7 +14,7 @@
 #include "city/road_topology.h"
 #include "city/timetables.h"
 #include "city/traffic.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 namespace {
 

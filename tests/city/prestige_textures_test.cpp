@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/console.h"
+#include "engine/core/console.h"
 
 namespace {
 

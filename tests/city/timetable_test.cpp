@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "economy_fixture.h"
-#include "shell/command_script.h"
-#include "shell/console.h"
+#include "engine/core/command_script.h"
+#include "engine/core/console.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "city/route_table_builder.h"
 #include "city/traffic.h"
 #include "city_fixture.h"
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 
 namespace {
 

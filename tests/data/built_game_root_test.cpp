@@ -4,11 +4,11 @@
 #include <filesystem>
 
 #include "engine/engine_files_fixture.h"
-#include "engine/entity_file.h"
-#include "engine/file_bytes.h"
-#include "engine/fullscreen_image.h"
-#include "engine/loading_screen.h"
-#include "engine/text_bank.h"
+#include "engine/files/entity_file.h"
+#include "engine/files/file_bytes.h"
+#include "engine/render/fullscreen_image.h"
+#include "engine/render/loading_screen.h"
+#include "engine/files/text_bank.h"
 #include "tools/fontbake/font_baker.h"
 
 namespace {

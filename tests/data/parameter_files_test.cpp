@@ -24,10 +24,10 @@
 #include "city/population_classes.h"
 #include "city/prestige_textures.h"
 #include "city/timetables.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/paths.h"
-#include "shell/command_script.h"
-#include "shell/console.h"
+#include "engine/core/command_script.h"
+#include "engine/core/console.h"
 
 namespace {
 

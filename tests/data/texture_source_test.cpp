@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/texture.h"
+#include "engine/scene/texture.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "engine/animation.h"
+#include "engine/scene/animation.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "engine/entity.h"
+#include "engine/scene/entity.h"
 #include "scene_fixture.h"
 
 namespace {

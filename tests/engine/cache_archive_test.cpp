@@ -1,4 +1,4 @@
-#include "engine/cache_archive.h"
+#include "engine/files/cache_archive.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
-#include "engine/camera_controller.h"
+#include "engine/input/camera_controller.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "engine/entity.h"
-#include "engine/input_device.h"
+#include "engine/scene/entity.h"
+#include "engine/input/input_device.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 // cache archive open, for tests of the model, texture and entity loaders.
 #include <cstring>
 
-#include "engine/cache_archive.h"
-#include "engine/memory.h"
-#include "engine/model.h"
-#include "engine/model_file.h"
-#include "engine/texture.h"
-#include "engine/texture_file.h"
+#include "engine/files/cache_archive.h"
+#include "engine/core/memory.h"
+#include "engine/scene/model.h"
+#include "engine/files/model_file.h"
+#include "engine/scene/texture.h"
+#include "engine/files/texture_file.h"
 #include "game_root_fixture.h"
 
 class EngineFilesTest : public GameRootTest {

@@ -1,4 +1,4 @@
-#include "engine/entity_file.h"
+#include "engine/files/entity_file.h"
 
 #include "engine_files_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "engine/entity.h"
+#include "engine/scene/entity.h"
 
 #include <gtest/gtest.h>
 

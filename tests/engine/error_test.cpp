@@ -1,4 +1,4 @@
-#include "engine/error.h"
+#include "engine/core/error.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // reads out of bounds.
 #include <random>
 
-#include "engine/entity_file.h"
-#include "engine/text_bank.h"
+#include "engine/files/entity_file.h"
+#include "engine/files/text_bank.h"
 #include "engine_files_fixture.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "engine/fullscreen_image.h"
+#include "engine/render/fullscreen_image.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "engine/loading_screen.h"
-#include "engine/memory.h"
+#include "engine/render/loading_screen.h"
+#include "engine/core/memory.h"
 #include "game_root_fixture.h"
 #include "recording_renderer.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 

@@ -1,4 +1,4 @@
-#include "engine/image32.h"
+#include "engine/files/image32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/input_device.h"
+#include "engine/input/input_device.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "platform/message_box.h"
 
 namespace {

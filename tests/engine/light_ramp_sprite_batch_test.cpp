@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "engine/light_ramp.h"
-#include "engine/memory.h"
-#include "engine/sprite_batch.h"
+#include "engine/render/light_ramp.h"
+#include "engine/core/memory.h"
+#include "engine/render/sprite_batch.h"
 #include "recording_renderer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/maths.h"
+#include "engine/core/maths.h"
 
 #include <gtest/gtest.h>
 

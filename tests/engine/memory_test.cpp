@@ -1,4 +1,4 @@
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/model.h"
+#include "engine/scene/model.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/memory.h"
-#include "engine/texture.h"
+#include "engine/core/memory.h"
+#include "engine/scene/texture.h"
 #include "scene_fixture.h"
 
 namespace {

@@ -1,13 +1,13 @@
-#include "engine/particles.h"
+#include "engine/scene/particles.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/memory.h"
-#include "engine/random_stream.h"
-#include "engine/sprite_batch.h"
+#include "engine/core/memory.h"
+#include "engine/core/random_stream.h"
+#include "engine/render/sprite_batch.h"
 #include "recording_renderer.h"
 
 namespace {

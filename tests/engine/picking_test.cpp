@@ -1,4 +1,4 @@
-#include "engine/picking.h"
+#include "engine/scene/picking.h"
 
 #include <gtest/gtest.h>
 

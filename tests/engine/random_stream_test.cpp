@@ -1,4 +1,4 @@
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/raster.h"
+#include "engine/render/raster.h"
 
 class RasterTarget : public ::testing::Test {
  protected:

@@ -1,4 +1,4 @@
-#include "engine/raster.h"
+#include "engine/render/raster.h"
 
 #include <gtest/gtest.h>
 

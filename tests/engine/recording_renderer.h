@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/renderer.h"
+#include "engine/render/renderer.h"
 
 class RecordingRenderer : public CRenderer {
  public:

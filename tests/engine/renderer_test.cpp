@@ -1,4 +1,4 @@
-#include "engine/renderer.h"
+#include "engine/render/renderer.h"
 
 #include <gtest/gtest.h>
 

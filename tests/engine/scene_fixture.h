@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/error.h"
-#include "engine/memory.h"
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
 #include "platform/message_box.h"
 
 class SceneTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "engine/scheduler.h"
+#include "engine/core/scheduler.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "engine/box_capture.h"
-#include "engine/fpu_control.h"
-#include "engine/profiler.h"
-#include "engine/stopwatch.h"
+#include "engine/core/fpu_control.h"
+#include "engine/core/profiler.h"
+#include "engine/core/stopwatch.h"
 
 namespace {
 

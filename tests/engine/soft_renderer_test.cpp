@@ -1,4 +1,4 @@
-#include "engine/soft_renderer.h"
+#include "engine/render/soft_renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,12 @@
 #include <deque>
 #include <vector>
 
-#include "engine/entity.h"
-#include "engine/memory.h"
-#include "engine/model.h"
-#include "engine/texture.h"
+#include "engine/scene/entity.h"
+#include "engine/core/memory.h"
+#include "engine/scene/model.h"
+#include "engine/scene/texture.h"
 #include "scene_fixture.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

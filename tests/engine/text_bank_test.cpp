@@ -1,4 +1,4 @@
-#include "engine/text_bank.h"
+#include "engine/files/text_bank.h"
 
 #include "game_root_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "engine/texture.h"
+#include "engine/scene/texture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <fstream>
 #include <vector>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "scene_fixture.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "d3d_fixture.h"
-#include "engine/entity.h"
-#include "engine/memory.h"
-#include "engine/model.h"
-#include "engine/texture.h"
+#include "engine/scene/entity.h"
+#include "engine/core/memory.h"
+#include "engine/scene/model.h"
+#include "engine/scene/texture.h"
 
 using platform::GpuCall;
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/d3d_renderer.h"
-#include "engine/error.h"
+#include "engine/render/d3d_renderer.h"
+#include "engine/core/error.h"
 #include "platform/paths.h"
 #include "platform/recording_gpu_device.h"
 

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/d3d_renderer.h"
-#include "engine/memory.h"
-#include "engine/texture.h"
+#include "engine/render/d3d_renderer.h"
+#include "engine/core/memory.h"
+#include "engine/scene/texture.h"
 #include "driver_leaks.h"
 #include "platform/sdl/gl_gpu.h"
 

@@ -10,13 +10,13 @@
 #include <memory>
 #include <vector>
 
-#include "engine/d3d_renderer.h"
-#include "engine/entity.h"
-#include "engine/memory.h"
-#include "engine/model.h"
-#include "engine/shader_mode.h"
-#include "engine/soft_renderer.h"
-#include "engine/texture.h"
+#include "engine/render/d3d_renderer.h"
+#include "engine/scene/entity.h"
+#include "engine/core/memory.h"
+#include "engine/scene/model.h"
+#include "engine/render/shader_mode.h"
+#include "engine/render/soft_renderer.h"
+#include "engine/scene/texture.h"
 #include "driver_leaks.h"
 #include "platform/sdl/gl_gpu.h"
 

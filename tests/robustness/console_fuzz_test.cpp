@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "game_fixture.h"
-#include "shell/command_script.h"
-#include "shell/debug_flags.h"
-#include "shell/system_settings.h"
+#include "engine/core/command_script.h"
+#include "engine/core/debug_flags.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "city/people.h"
 #include "city/prestige_textures.h"
 #include "city/traffic.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "session/event_queue.h"
@@ -35,10 +35,10 @@
 #include "session/session_state.h"
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
-#include "shell/console.h"
+#include "engine/core/console.h"
 #include "shell/event_record_commands.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 class RunningGameTest : public ::testing::Test {
  protected:

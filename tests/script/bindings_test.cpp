@@ -6,7 +6,7 @@
 
 #include "city/blocks.h"
 #include "city/business_types.h"
-#include "engine/random_stream.h"
+#include "engine/core/random_stream.h"
 #include "script/profiles.h"
 #include "script/script_bindings.h"
 #include "script_fixture.h"

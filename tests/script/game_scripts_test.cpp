@@ -15,10 +15,10 @@
 #include "script/script_bindings.h"
 #include "script_fixture.h"
 #include "session/session_state.h"
-#include "shell/command_script.h"
-#include "shell/console.h"
+#include "engine/core/command_script.h"
+#include "engine/core/console.h"
 #include "shell/game_loop.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/temp_dir.h"
 #include "script/profiles.h"
 #include "script_fixture.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 

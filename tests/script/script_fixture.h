@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "script/script.h"
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "shell/console.h"
+#include "engine/core/console.h"
 #include "session_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "city/city_fixture.h"
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "session/event_queue.h"
@@ -23,7 +23,7 @@
 #include "session/tick_driver.h"
 #include "session/utility_income.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 // Writes the name of every step it is asked for into one log.
 struct StepLog {

@@ -1,4 +1,4 @@
-#include "shell/command_script.h"
+#include "engine/core/command_script.h"
 
 #include <fstream>
 #include <string>

@@ -1,4 +1,4 @@
-#include "shell/config_file.h"
+#include "engine/core/config_file.h"
 
 #include <cstring>
 #include <fstream>
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "console_fixture.h"
-#include "shell/command_script.h"
+#include "engine/core/command_script.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/error.h"
+#include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
-#include "shell/console.h"
-#include "shell/debug_flags.h"
+#include "engine/core/console.h"
+#include "engine/core/debug_flags.h"
 #include "shell/startup_messages.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 
 class ConsoleTest : public ::testing::Test {
  protected:

@@ -1,10 +1,10 @@
-#include "shell/console.h"
+#include "engine/core/console.h"
 
 #include <string>
 #include <vector>
 
 #include "console_fixture.h"
-#include "shell/debug_flags.h"
+#include "engine/core/debug_flags.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/input_device.h"
+#include "engine/input/input_device.h"
 #include "platform/message_box.h"
-#include "shell/console.h"
-#include "shell/save_game.h"
+#include "engine/core/console.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

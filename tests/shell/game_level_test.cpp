@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/animation.h"
-#include "engine/random_stream.h"
+#include "engine/scene/animation.h"
+#include "engine/core/random_stream.h"
 #include "shell/game_level.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 namespace {
 

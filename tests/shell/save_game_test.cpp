@@ -1,4 +1,4 @@
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/setup_commands.h"
+#include "engine/core/setup_commands.h"
 
 #include <cstring>
 #include <string>

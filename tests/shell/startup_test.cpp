@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/memory.h"
+#include "engine/core/memory.h"
 #include "platform/message_box.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "platform/window.h"
-#include "shell/console.h"
+#include "engine/core/console.h"
 #include "shell/game_loop.h"
-#include "shell/save_game.h"
+#include "engine/files/save_game.h"
 #include "shell/startup_messages.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "engine/d3d_renderer.h"
-#include "engine/entity.h"
+#include "engine/render/d3d_renderer.h"
+#include "engine/scene/entity.h"
 #include "platform/recording_gpu_device.h"
-#include "shell/system_settings.h"
+#include "engine/core/system_settings.h"
 #include "visuals/draw_distances.h"
 #include "visuals/shader_table.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <sstream>
 
-#include "engine/texture.h"
+#include "engine/scene/texture.h"
 #include "platform/input.h"
 
 namespace {

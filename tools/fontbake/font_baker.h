@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/font_table.h"
-#include "engine/texture_file.h"
+#include "engine/files/font_table.h"
+#include "engine/files/texture_file.h"
 
 // Side of every font texture in interface units. Scaled by 1.25 and 1.6 it
 // stays whole (175 and 224 texels), and with the border the texture system

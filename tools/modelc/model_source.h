@@ -29,7 +29,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/model_file.h"
+#include "engine/files/model_file.h"
 
 struct ModelSource {
   std::string output;

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "engine/fullscreen_image.h"
-#include "engine/texture.h"
+#include "engine/render/fullscreen_image.h"
+#include "engine/scene/texture.h"
 #include "platform/paths.h"
 #include "tools/tool_io.h"
 #include "tools/texconv/texture_source.h"

@@ -10,8 +10,8 @@
 #include <map>
 #include <sstream>
 
-#include "engine/fullscreen_image.h"
-#include "engine/texture.h"
+#include "engine/render/fullscreen_image.h"
+#include "engine/scene/texture.h"
 
 namespace {
 

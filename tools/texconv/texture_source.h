@@ -35,7 +35,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/texture_file.h"
+#include "engine/files/texture_file.h"
 
 struct TextureSource {
   std::string output;

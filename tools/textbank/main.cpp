@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/text_bank.h"
+#include "engine/files/text_bank.h"
 #include "platform/input.h"
 #include "platform/paths.h"
 

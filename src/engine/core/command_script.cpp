@@ -1,0 +1,82 @@
+#include "engine/core/command_script.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#include "engine/core/error.h"
+#include "platform/paths.h"
+#include "engine/core/console.h"
+
+namespace {
+
+bool EndsScript(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+}  // namespace
+
+bool ReadTextLine(std::string_view& text, std::span<char, kCommandLineSize> line) {
+  std::fill(line.begin(), line.end(), '\0');
+  size_t n = 0;
+  bool cut = false;
+  while (!text.empty()) {
+    const char c = text.front();
+    if (EndsScript(c)) {
+      text = {};
+      return false;
+    }
+    text.remove_prefix(1);
+    if (n < kMaxCommandLineLength || c == '\n') {
+      if (n <= kMaxCommandLineLength) line[n++] = c;
+    } else if (!cut) {
+      cut = true;
+      ConsolePrintF(kConsoleError, "Error. Line longer than %zu characters cut", kMaxCommandLineLength);
+    }
+    if (c == '\n') return true;
+  }
+  return false;
+}
+
+void RunCommandScript(std::string text) {
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  std::string_view rest = text;
+  char line[kCommandLineSize];
+  bool more = true;
+  while (more) {
+    more = ReadTextLine(rest, line);
+    ExecuteConsoleCommand(line);
+  }
+}
+
+void ReadParameterFile(std::string_view game_name) {
+  std::FILE* f = platform::OpenGameFile(game_name, "rb");
+  if (!f) return;
+  // Only a regular file has a size to read in (a folder opens but is no script).
+  struct stat st;
+  long size = -1;
+  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && std::fseek(f, 0, SEEK_END) == 0) {
+    size = std::ftell(f);
+  }
+  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+    std::fclose(f);
+    ReportError(1, 0, "Error reading in parameter file.");
+    return;
+  }
+  std::string text;
+  try {
+    text.resize(static_cast<size_t>(size));
+  } catch (const std::exception&) {  // bad_alloc or length_error
+    std::fclose(f);
+    ReportError(1, 0, "Error allocating memory for parameter file.");
+    return;
+  }
+  const size_t got = std::fread(text.data(), 1, text.size(), f);
+  const bool failed = std::ferror(f) != 0 || got != text.size();
+  std::fclose(f);
+  if (failed) {
+    ReportError(1, 0, "Error reading in parameter file.");
+    return;
+  }
+  RunCommandScript(std::move(text));
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The set-up settings: the renderer's system settings, the sound settings and
+// the start-up options. Each is one program-wide record with its defaults
+// compiled in; config.cfg (through SYSSETUP), the command line and the
+// set-up dialog change them before the game starts.
+#include <cstdint>
+
+#include "engine/render/renderer_settings.h"
+
+inline constexpr int kSoundDescriptionSize = 1024;
+
+// The sound device chosen in the set-up dialog and the sound switches.
+struct SoundSettings {
+  int32_t deviceIndex = 0;  // into the enumerated device list
+  char deviceDescription[kSoundDescriptionSize] = "Primary Sound Driver";
+  uint8_t shware = 0;  // hardware mixing
+  uint8_t avail = 0;   // set: sound switched off altogether (the key's name is historical)
+  uint8_t music = 1;   // music on
+  uint8_t no3d = 0;    // no positional sound
+};
+
+inline constexpr int kLanguageNameSize = 255;
+inline constexpr int kDataRootSize = 255;
+inline constexpr int kHostAddressSize = 24;
+inline constexpr int kSessionNameSize = 32;
+inline constexpr int32_t kDefaultNetworkPort = 2299;
+
+struct StartupOptions {
+  bool noExceptionHandling = false;
+  bool debugStuff = false;  // enables the debug keys
+  char languageName[kLanguageNameSize] = "usa";
+  bool noMovie = false;    // no intro movie
+  bool fullInstall = true;  // false for a minimal installation
+  char dataRoot[kDataRootSize] = "";  // data root of a minimal installation
+  int32_t performance = 2;  // 0 with the software renderer; scripts read it
+  bool networkStart = false;
+  bool hostSession = false;
+  char hostAddress[kHostAddressSize] = "";  // digits and dots
+  char sessionName[kSessionNameSize] = "";
+  int32_t port = kDefaultNetworkPort;
+  bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
+};
+
+extern RendererSettings g_RendererSettings;
+extern SoundSettings g_SoundSettings;
+extern StartupOptions g_StartupOptions;
+
+// Puts all three records back to their defaults.
+void ResetSystemSettings();
+
+// Clears the AVAIL, SHWARE and NO3D switches; done before config.cfg is read
+// the second time so that the file's own lines decide them.
+void ResetSoundSetupFlags();

@@ -1,0 +1,494 @@
+#include "engine/files/save_game.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <map>
+
+#include "engine/core/error.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+
+static_assert(std::endian::native == std::endian::little, "save files are little-endian");
+
+const uint8_t kSaveVersionBlock[kSaveVersionLength] = {
+    0x12, 0x34, 0x40, 0xFE, 0x34, 0xDD, 0x28, 0x00, 0x34, 0x12, 0xFE, 0x40, 0x04, 0xEF,
+    0x21, 0x43, 0x00, 0x82, 0xDD, 0x43, 0x0B, 0x00, 0x00, 0x00, 0, 0, 0, 0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0};
+
+namespace {
+
+struct LoadEntry {
+  LoadHook hook;
+  uint32_t fixedLength = 0;
+  ChunkCheck check;
+};
+
+struct SaveRegistry {
+  SaveHook saveHooks[std::size(kSaveHookOrder)];
+  std::map<int32_t, LoadEntry> loadHooks;
+  std::function<SaveGameHeader()> headerSource;
+  std::function<void()> oldSaveNotice;
+  std::function<std::string()> profileSource;
+  std::function<std::string(std::string_view)> pathResolver;
+  std::vector<LoadGameStep> steps[3];
+  std::vector<std::function<void()>> checkStarts;
+  SaveGameHeader header;
+  int32_t endGameWord = 0;
+  SaveGameFile* current = nullptr;
+};
+
+SaveRegistry& Registry() {
+  static SaveRegistry registry;
+  return registry;
+}
+
+// Marks a save or load as the current one for the duration of a scope.
+class CurrentFileScope {
+ public:
+  explicit CurrentFileScope(SaveGameFile& file) { Registry().current = &file; }
+  ~CurrentFileScope() { Registry().current = nullptr; }
+  CurrentFileScope(const CurrentFileScope&) = delete;
+  CurrentFileScope& operator=(const CurrentFileScope&) = delete;
+};
+
+int32_t ReadI32(const uint8_t* p) {
+  int32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+void PutI32(uint8_t* p, int32_t v) { std::memcpy(p, &v, 4); }
+
+bool IsSingleBit(int32_t type) { return type > 0 && std::has_single_bit(uint32_t(type)); }
+
+void EncodeHeader(const SaveGameHeader& h, uint8_t* out) {
+  PutI32(out, h.scenarioId);
+  PutI32(out + 4, h.year);
+  std::memcpy(out + 8, &h.money, 4);
+  PutI32(out + 12, h.difficulty);
+}
+
+SaveGameHeader DecodeHeader(const uint8_t* in) {
+  SaveGameHeader h;
+  h.scenarioId = ReadI32(in);
+  h.year = ReadI32(in + 4);
+  std::memcpy(&h.money, in + 8, 4);
+  h.difficulty = ReadI32(in + 12);
+  return h;
+}
+
+void ShowOldSaveNotice() {
+  auto& notice = Registry().oldSaveNotice;
+  if (notice) {
+    notice();
+    return;
+  }
+  platform::ShowMessageBox("Old Savegame FIle",
+                           "Sorry, the savefile you are trying to load was saved out with an "
+                           "older version of Civano",
+                           platform::BoxIcon::Warning);
+}
+
+// Reads a whole file into memory; false when it cannot be opened or read, or
+// is larger than any save the game writes.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok && size_t(st.st_size) > kSaveBufferCapacity) {
+    ReportErrorF(level, "Save game %s is larger than any save game.", path.c_str());
+    ok = false;
+  }
+  if (ok) {
+    out.resize(size_t(st.st_size));
+    size_t done = 0;
+    while (done < out.size()) {
+      ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += size_t(n);
+    }
+    if (done != out.size()) {
+      ReportErrorF(level, "Unable to read save game %s.", path.c_str());
+      ok = false;
+    }
+  }
+  ::close(fd);
+  if (!ok) out.clear();
+  return ok;
+}
+
+// Writes the bytes to a fresh file; false (and no file left) on any failure.
+bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  bool ok = done == bytes.size() && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (!ok) ::unlink(path.c_str());
+  return ok;
+}
+
+// One chunk of a checked file.
+struct ChunkView {
+  int32_t type;
+  std::span<const uint8_t> data;
+};
+
+// Calls visit for each chunk up to the terminator. The file must have passed
+// CheckSaveGameFile; visit returns false to stop.
+template <typename Visit>
+void ForEachChunk(std::span<const uint8_t> bytes, Visit visit) {
+  size_t pos = 0;
+  while (pos + 4 <= bytes.size()) {
+    int32_t type = ReadI32(&bytes[pos]);
+    if (type == kChunkTerminator) return;
+    uint32_t length = uint32_t(ReadI32(&bytes[pos + 4]));
+    if (!visit(ChunkView{type, bytes.subspan(pos + 8, length)})) return;
+    pos += 8 + size_t(length);
+  }
+}
+
+// Hands each chunk whose bit is in the mask to its owner, in file order.
+void ApplyChunks(SaveGameFile& file, uint32_t mask) {
+  CurrentFileScope scope(file);
+  SaveRegistry& reg = Registry();
+  ForEachChunk(file.buffer, [&](const ChunkView& chunk) {
+    if (mask == 0) return false;
+    if (!(uint32_t(chunk.type) & mask)) return true;
+    switch (chunk.type) {
+      case kChunkVersion:
+        mask &= ~uint32_t(kChunkVersion);
+        break;
+      case kChunkHeader:
+        reg.header = DecodeHeader(chunk.data.data());
+        mask &= ~uint32_t(kChunkHeader);
+        break;
+      case kChunkEndGame:
+        reg.endGameWord = ReadI32(chunk.data.data());
+        break;
+      case kChunkSkipped:
+        break;
+      default:
+        if (auto it = reg.loadHooks.find(chunk.type); it != reg.loadHooks.end() && it->second.hook)
+          it->second.hook(chunk.data);
+        break;
+    }
+    return true;
+  });
+}
+
+// The length a chunk type must have, or 0 for any; false for an unknown type.
+bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check) {
+  check = nullptr;
+  switch (type) {
+    case kChunkVersion: fixedLength = kSaveVersionLength; return true;
+    case kChunkHeader: fixedLength = kSaveHeaderLength; return true;
+    case kChunkEndGame: fixedLength = 4; return true;
+    case kChunkSkipped: fixedLength = 0; return true;
+    default: break;
+  }
+  auto& hooks = Registry().loadHooks;
+  auto it = hooks.find(type);
+  if (it == hooks.end()) return false;
+  fixedLength = it->second.fixedLength;
+  if (it->second.check) check = &it->second.check;
+  return true;
+}
+
+bool RunSteps(LoadGamePhase phase) {
+  for (auto& step : Registry().steps[int(phase)])
+    if (!step()) return false;
+  return true;
+}
+
+}  // namespace
+
+// ---- Hooks ----------------------------------------------------------------
+
+bool RegisterSaveHook(uint32_t maskBit, SaveHook hook) {
+  for (size_t i = 0; i < std::size(kSaveHookOrder); ++i) {
+    if (kSaveHookOrder[i] == maskBit) {
+      Registry().saveHooks[i] = std::move(hook);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, ChunkCheck check) {
+  if (!IsSingleBit(chunkType)) return false;
+  switch (chunkType) {
+    case kChunkVersion:
+    case kChunkSkipped:
+    case kChunkHeader:
+    case kChunkEndGame:
+      return false;  // read by the framework itself
+    default:
+      break;
+  }
+  Registry().loadHooks[chunkType] = LoadEntry{std::move(hook), fixedLength, std::move(check)};
+  return true;
+}
+
+void ClearSaveHooks() {
+  SaveRegistry& reg = Registry();
+  for (auto& hook : reg.saveHooks) hook = nullptr;
+  reg.loadHooks.clear();
+  reg.headerSource = nullptr;
+  reg.checkStarts.clear();
+}
+
+void AddSaveCheckStartStep(std::function<void()> step) {
+  Registry().checkStarts.push_back(std::move(step));
+}
+
+void SetSaveHeaderSource(std::function<SaveGameHeader()> source) {
+  Registry().headerSource = std::move(source);
+}
+
+SaveGameHeader& CurrentSaveHeader() { return Registry().header; }
+int32_t& EndGameWord() { return Registry().endGameWord; }
+SaveGameFile* CurrentSaveFile() { return Registry().current; }
+
+// ---- Writing --------------------------------------------------------------
+
+uint8_t* ReserveSaveChunk(int32_t type, uint32_t length) {
+  SaveGameFile* file = Registry().current;
+  if (!file || file->overflowed) return nullptr;
+  size_t size = type == kChunkTerminator ? 4 : 8 + size_t(length);
+  if (length > uint32_t(INT32_MAX) || file->used + size > file->capacity ||
+      file->cursor + size > file->buffer.size()) {
+    ReportError(1, 0, "The save game file has become too large. Increase it's size");
+    file->overflowed = true;
+    return nullptr;
+  }
+  file->used += size;
+  uint8_t* at = file->buffer.data() + file->cursor;
+  PutI32(at, type);
+  if (type == kChunkTerminator) {
+    file->cursor += 4;
+    return at + 4;
+  }
+  PutI32(at + 4, int32_t(length));
+  file->cursor += 8;
+  uint8_t* data = file->buffer.data() + file->cursor;
+  std::memset(data, 0, length);
+  file->cursor += length;
+  return data;
+}
+
+bool WriteSaveChunk(int32_t type, uint32_t length, const void* data) {
+  uint8_t* at = ReserveSaveChunk(type, type == kChunkTerminator ? 0 : length);
+  if (!at) return false;
+  if (type != kChunkTerminator && length) std::memcpy(at, data, length);
+  return true;
+}
+
+bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
+  SaveRegistry& reg = Registry();
+  if (reg.current) return false;  // no saving from inside a hook
+  file.buffer.assign(file.capacity, 0);
+  file.cursor = 0;
+  file.used = 0;
+  file.overflowed = false;
+  {
+    CurrentFileScope scope(file);
+    WriteSaveChunk(kChunkVersion, kSaveVersionLength, kSaveVersionBlock);
+    if (mask & kSaveHeader) {
+      if (reg.headerSource) reg.header = reg.headerSource();
+      uint8_t header[kSaveHeaderLength];
+      EncodeHeader(reg.header, header);
+      WriteSaveChunk(kChunkHeader, sizeof header, header);
+    }
+    for (size_t i = 0; i < std::size(kSaveHookOrder); ++i)
+      if ((mask & kSaveHookOrder[i]) && reg.saveHooks[i]) reg.saveHooks[i]();
+    if (mask & kSaveEndGame) WriteSaveChunk(kChunkEndGame, 4, &reg.endGameWord);
+    WriteSaveChunk(kChunkTerminator, 0, nullptr);
+  }
+  if (file.overflowed) {
+    file.buffer.clear();
+    return false;
+  }
+  file.buffer.resize(file.used);
+  // Written beside the old save and renamed over it only when complete.
+  std::string temp = file.path + ".tmp";
+  if (!WriteNewFile(temp, file.buffer)) {
+    ReportError(1, 0, "Error occurred whilst writing game data");
+    return false;
+  }
+  if (std::rename(temp.c_str(), file.path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    ReportError(1, 0, "Error occurred whilst writing game data");
+    return false;
+  }
+  return true;
+}
+
+// ---- Reading --------------------------------------------------------------
+
+bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion) {
+  // A full load warns; a quick look at a header (the load screen) stays quiet.
+  int level = checkVersion ? 1 : 2;
+  if (!ReadWholeFile(file.path, file.buffer, level)) return false;
+  for (auto& start : Registry().checkStarts) start();
+  file.cursor = 0;
+  file.used = file.buffer.size();
+  std::span<const uint8_t> bytes(file.buffer);
+  auto damaged = [&](const char* why) {
+    ReportErrorF(level, "The save game %s is damaged (%s).", file.path.c_str(), why);
+    file.buffer.clear();
+    return false;
+  };
+  size_t pos = 0;
+  bool first = true;
+  for (;;) {
+    if (pos + 4 > bytes.size()) return damaged("it ends without a terminator");
+    int32_t type = ReadI32(&bytes[pos]);
+    if (type == kChunkTerminator) {
+      if (first) return damaged("it has no version chunk");
+      if (pos + 4 != bytes.size()) return damaged("data follows the terminator");
+      return true;
+    }
+    if (pos + 8 > bytes.size()) return damaged("a chunk header is cut off");
+    int32_t length = ReadI32(&bytes[pos + 4]);
+    if (length < 0 || size_t(length) > bytes.size() - pos - 8)
+      return damaged("a chunk runs past the end of the file");
+    std::span<const uint8_t> data = bytes.subspan(pos + 8, size_t(length));
+    if (first && type != kChunkVersion) return damaged("it has no version chunk");
+    uint32_t fixedLength = 0;
+    const ChunkCheck* check = nullptr;
+    if (!IsSingleBit(type) || !KnownChunk(type, fixedLength, check)) {
+      ReportError(level,
+                  0, "Ooops. Trying to Load some unheard of chunk type. I don't believe you wanted "
+                     "to do that!!!\n");
+      file.buffer.clear();
+      return false;
+    }
+    if (fixedLength && uint32_t(length) != fixedLength)
+      return damaged("a chunk has the wrong length");
+    if (check && !(*check)(data)) return damaged("a chunk holds invalid data");
+    if (type == kChunkVersion && checkVersion &&
+        std::memcmp(data.data(), kSaveVersionBlock, kSaveVersionLength) != 0) {
+      ShowOldSaveNotice();
+      file.buffer.clear();
+      return false;
+    }
+    first = false;
+    pos += 8 + size_t(length);
+  }
+}
+
+bool LoadGameFile(SaveGameFile& file, uint32_t mask) {
+  if (Registry().current) return false;
+  if (!CheckSaveGameFile(file, (mask & kChunkVersion) != 0)) return false;
+  ApplyChunks(file, mask);
+  return true;
+}
+
+void SetOldSaveNotice(std::function<void()> notice) {
+  Registry().oldSaveNotice = std::move(notice);
+}
+
+// ---- Save and load sequences ----------------------------------------------
+
+void SetSaveProfileSource(std::function<std::string()> source) {
+  Registry().profileSource = std::move(source);
+}
+
+std::string SaveGamePath(std::string_view name) {
+  auto& source = Registry().profileSource;
+  std::string profile = source ? source() : std::string();
+  std::string path = "profiles\\";
+  path += profile;
+  path += '\\';
+  path += name;
+  return path;
+}
+
+void SetSavePathResolver(std::function<std::string(std::string_view)> resolver) {
+  Registry().pathResolver = std::move(resolver);
+}
+
+std::string ResolveSavePath(std::string_view gameName) {
+  auto& resolver = Registry().pathResolver;
+  if (resolver) return resolver(gameName);
+  return platform::ResolveNewGamePath(gameName);
+}
+
+void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step) {
+  Registry().steps[int(phase)].push_back(std::move(step));
+}
+
+void ClearLoadGameSteps() {
+  for (auto& list : Registry().steps) list.clear();
+}
+
+namespace {
+
+// A save name names a file in the profile's folder, nothing else.
+bool ValidSaveName(std::string_view name) {
+  if (name.empty() || name == "." || name == ".." || SaveGamePath(name).size() > kSavePathMax)
+    return false;
+  return name.find_first_of("/\\") == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
+bool SaveGame(std::string_view name) {
+  if (!ValidSaveName(name)) return false;
+  SaveGameFile file;
+  file.path = ResolveSavePath(SaveGamePath(name));
+  return WriteSaveGame(file, kSaveAll);
+}
+
+bool LoadGame(std::string_view name) {
+  if (!ValidSaveName(name) || Registry().current) return false;
+  SaveGameFile file;
+  file.path = ResolveSavePath(SaveGamePath(name));
+  // Everything is checked before the running game is touched.
+  if (!CheckSaveGameFile(file, true)) return false;
+  if (!RunSteps(LoadGamePhase::Reset)) return false;
+  ApplyChunks(file, kChunkHeader);
+  ApplyChunks(file, kChunkGameTime);
+  if (!RunSteps(LoadGamePhase::AfterHeader)) return false;
+  ApplyChunks(file, kSaveAll);
+  return RunSteps(LoadGamePhase::AfterLoad);
+}
+
+bool ReadSaveHeader(std::string_view name) {
+  if (!ValidSaveName(name)) return false;
+  SaveGameFile file;
+  file.path = ResolveSavePath(SaveGamePath(name));
+  return LoadGameFile(file, kChunkHeader);
+}
+
+bool ReadSaveGameTime(std::string_view name) {
+  if (!ValidSaveName(name)) return false;
+  SaveGameFile file;
+  file.path = ResolveSavePath(SaveGamePath(name));
+  return LoadGameFile(file, kChunkGameTime);
+}
+
+bool FileExists(std::string_view path) {
+  std::string real = ResolveSavePath(path);
+  int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}

@@ -1,0 +1,101 @@
+#include "engine/files/text_bank.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "engine/files/file_bytes.h"
+
+TextError ReadTextBankFiles(std::string_view base, TextBankData& out) {
+  std::vector<uint8_t> off, bin;
+  std::string name(base);
+  if (!ReadWholeGameFile(name + ".off", off) || !ReadWholeGameFile(name + ".bin", bin)) {
+    return kTextCannotOpen;
+  }
+  // Every length must lie inside the .bin file and together they must fill it.
+  if (off.size() % 2 != 0 || off.empty()) return kTextShortRead;
+  std::vector<uint16_t> lengths(off.size() / 2);
+  std::memcpy(lengths.data(), off.data(), off.size());
+  uint64_t total = std::accumulate(lengths.begin(), lengths.end(), uint64_t{0});
+  if (total != bin.size()) return kTextShortRead;
+  out.lengths = std::move(lengths);
+  out.bytes = std::move(bin);
+  return kTextOk;
+}
+
+bool WriteTextBankFiles(std::string_view base, std::span<const std::string> strings) {
+  ByteWriter off, bin;
+  for (const std::string& s : strings) {
+    if (s.size() > 0xFFFF) return false;
+    off.Put(static_cast<uint16_t>(s.size()));
+    bin.PutBytes(s.data(), s.size());
+  }
+  std::string name(base);
+  return WriteWholeGameFile(name + ".off", off.bytes) && WriteWholeGameFile(name + ".bin", bin.bytes);
+}
+
+std::string CodePageCharTable() {
+  std::string table;
+  for (int c = 32; c < 256; ++c) table.push_back(static_cast<char>(c));
+  return table;
+}
+
+// ---- CStringBank ----------------------------------------------------------
+
+void CStringBank::Clear() {
+  std::fill(bytes_.begin(), bytes_.end(), 0);
+  offsets_.assign(1, 0);
+  count_ = 0;
+}
+
+std::span<const uint8_t> CStringBank::String(uint32_t index) const {
+  if (index >= count_) return {};
+  uint32_t begin = offsets_[index], end = offsets_[index + 1];
+  end = std::min<uint32_t>(end, static_cast<uint32_t>(bytes_.size()));
+  if (begin >= end) return {};
+  return {bytes_.data() + begin, end - begin};
+}
+
+void CStringBank::Assign(std::span<const uint8_t> bytes, std::span<const uint32_t> starts) {
+  bytes_.assign(bytes.begin(), bytes.end());
+  offsets_.assign(starts.begin(), starts.end());
+  if (offsets_.empty()) offsets_.push_back(0);
+  count_ = static_cast<uint32_t>(offsets_.size() - 1);
+  // Line ends may lie one past the text; keep them inside the bytes.
+  if (offsets_.back() > bytes_.size()) bytes_.resize(offsets_.back(), 0);
+}
+
+bool CStringBank::AppendBank(const CStringBank& other) {
+  if (other.count_ == 0) return false;
+  uint32_t shift = offsets_[count_];
+  uint32_t other_end = other.offsets_[other.count_];
+  bytes_.resize(shift);
+  bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.begin() + other_end);
+  offsets_.resize(count_ + 1);
+  for (uint32_t i = 1; i <= other.count_; ++i) offsets_.push_back(other.offsets_[i] + shift);
+  count_ += other.count_;
+  return true;
+}
+
+bool CStringBank::SetString(uint32_t index, const CStringBank& source, uint32_t source_index) {
+  if (source_index >= source.count_) return false;
+  std::span<const uint8_t> text = source.String(source_index);
+  while (count_ <= index) {
+    offsets_.push_back(offsets_[count_]);
+    ++count_;
+  }
+  uint32_t begin = offsets_[index], end = offsets_[index + 1];
+  bytes_.resize(std::max<size_t>(bytes_.size(), offsets_[count_]));
+  bytes_.erase(bytes_.begin() + begin, bytes_.begin() + end);
+  bytes_.insert(bytes_.begin() + begin, text.begin(), text.end());
+  int64_t delta = static_cast<int64_t>(text.size()) - (end - begin);
+  for (uint32_t i = index + 1; i <= count_; ++i) {
+    offsets_[i] = static_cast<uint32_t>(offsets_[i] + delta);
+  }
+  return true;
+}
+
+void CStringBank::CopyArrays(const CStringBank& other) {
+  bytes_ = other.bytes_;
+  offsets_ = other.offsets_;
+  count_ = other.count_;
+}

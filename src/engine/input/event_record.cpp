@@ -1,0 +1,130 @@
+#include "engine/input/event_record.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+static_assert(std::endian::native == std::endian::little,
+              "recordings are stored in memory order, which must be little-endian");
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+int32_t EventInt32(const uint8_t* field) {
+  int32_t v;
+  std::memcpy(&v, field, 4);
+  return v;
+}
+
+size_t EventSize(EventKind kind, int32_t keyPairs) {
+  switch (kind) {
+    case EventKind::Keys: return kEventHeaderSize + 4 + 2 * static_cast<size_t>(keyPairs);
+    case EventKind::Pointer:
+    case EventKind::Mouse: return kEventHeaderSize + 16;
+  }
+  return 0;
+}
+
+bool ReadEventAt(std::span<const uint8_t> buffer, size_t offset, EventView& out) {
+  if (offset > buffer.size() || buffer.size() - offset < kEventHeaderSize + 4) return false;
+  const uint8_t* p = buffer.data() + offset;
+  uint8_t kind = p[4];
+  if (kind > uint8_t(EventKind::Mouse)) return false;
+  int32_t pairs = 0;
+  if (kind == uint8_t(EventKind::Keys)) {
+    pairs = EventInt32(p + kEventHeaderSize);
+    if (pairs < 1 || pairs > kMaxKeyPairsPerEvent) return false;
+  }
+  size_t size = EventSize(EventKind(kind), pairs);
+  if (buffer.size() - offset < size) return false;
+  out.poll = EventInt32(p);
+  out.kind = EventKind(kind);
+  out.data = buffer.subspan(offset + kEventHeaderSize, size - kEventHeaderSize);
+  out.next = offset + size;
+  return true;
+}
+
+bool CheckEventRecording(const EventRecording& rec, std::string& why) {
+  if (rec.pollCount < 0 || rec.recordCount < 0) {
+    why = "negative poll or record count";
+    return false;
+  }
+  size_t offset = 0;
+  int32_t lastPoll = 0;
+  for (int32_t i = 0; i < rec.recordCount; ++i) {
+    EventView ev;
+    if (!ReadEventAt(rec.events, offset, ev)) {
+      why = "event " + std::to_string(i) + " is damaged or runs past the buffer";
+      return false;
+    }
+    if (ev.poll < lastPoll || ev.poll > rec.pollCount) {
+      why = "event " + std::to_string(i) + " is out of order";
+      return false;
+    }
+    lastPoll = ev.poll;
+    offset = ev.next;
+  }
+  return true;
+}
+
+bool WriteEventRecordFile(const char* path, const EventRecording& rec) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path target(path);
+  if (fs::exists(target, ec))
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
+  fs::path temp = target;
+  temp += ".tmp";
+  {
+    File f(std::fopen(temp.c_str(), "wb"));
+    if (!f) return false;
+    bool ok = std::fwrite(&rec.camera, sizeof rec.camera, 1, f.get()) == 1 &&
+              std::fwrite(&rec.pollCount, 4, 1, f.get()) == 1 &&
+              std::fwrite(&rec.recordCount, 4, 1, f.get()) == 1 &&
+              std::fwrite(rec.events, kEventBufferSize, 1, f.get()) == 1;
+    if (std::fclose(f.release()) != 0) ok = false;
+    if (!ok) {
+      fs::remove(temp, ec);
+      return false;
+    }
+  }
+  fs::rename(temp, target, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+bool ReadEventRecordFile(const char* path, EventRecording& out, std::string& why) {
+  File f(std::fopen(path, "rb"));
+  if (!f) {
+    why = "cannot be opened";
+    return false;
+  }
+  auto bytes = std::make_unique<uint8_t[]>(kEventRecordFileSize + 1);
+  size_t got = std::fread(bytes.get(), 1, kEventRecordFileSize + 1, f.get());
+  if (got != kEventRecordFileSize) {
+    why = "is " + std::to_string(got) + " bytes long, not " + std::to_string(kEventRecordFileSize);
+    if (got > kEventRecordFileSize) why = "is longer than a recording";
+    return false;
+  }
+  auto rec = std::make_unique<EventRecording>();
+  const uint8_t* p = bytes.get();
+  std::memcpy(&rec->camera, p, sizeof rec->camera);
+  rec->pollCount = EventInt32(p + 196);
+  rec->recordCount = EventInt32(p + 200);
+  std::memcpy(rec->events, p + 204, kEventBufferSize);
+  if (!CheckEventRecording(*rec, why)) return false;
+  out = *rec;
+  return true;
+}
