@@ -13,6 +13,7 @@
 // message a client sends with the player of the machine it came from, so no
 // machine can act for another's player, and every machine applies the
 // message with the same sender.
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -125,6 +126,19 @@ class CNetMessage {
   // Takes a received or loaded record: true when it passes every check
   // (CheckNetMessage); otherwise the message is left unchanged.
   bool Parse(std::span<const uint8_t> bytes);
+
+  // As the last field of a saved record: the whole message, checked.
+  template <class V>
+  void Visit(V& v) {
+    if constexpr (V::kReading) {
+      uint8_t bytes[kMaxNetMessageSize];
+      const size_t n = std::min(v.Remaining(), sizeof bytes);
+      v.Bytes(bytes, n);
+      v.Require(n > 0 && Parse(std::span<const uint8_t>(bytes, n)), "game message");
+    } else {
+      v.Bytes(data_, Bytes().size());
+    }
+  }
 
  private:
   uint8_t data_[kMaxNetMessageSize] = {};

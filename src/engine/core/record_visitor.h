@@ -13,6 +13,7 @@
 //     v.Require(x1 <= x2, "lot rectangle");
 //   }
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -27,6 +28,12 @@ struct FieldRange {
   int64_t max = INT64_MAX;
   const char* what = nullptr;
 };
+
+// The rule for a float that must be a finite number.
+struct FiniteRule {
+  const char* what = "number";
+};
+inline constexpr FiniteRule kFinite{};
 
 // An index that must not be mixed with another kind of index (a player index
 // with a player number, a block with a building). Tag gives the valid range
@@ -77,7 +84,7 @@ class RecordWriter {
   template <class T> void U16(const T& f, FieldRange = {}) { Put<uint16_t>(f); }
   template <class T> void I32(const T& f, FieldRange = {}) { Put<int32_t>(f); }
   template <class T> void U32(const T& f, FieldRange = {}) { Put<uint32_t>(f); }
-  void F32(const float& f) { out_.Put(f); }
+  void F32(const float& f, FiniteRule = {}) { out_.Put(f); }
   // Bytes kept as they are (tables of bytes, opaque blocks).
   void Bytes(const void* data, size_t size) { out_.PutBytes(data, size); }
   // A text field of fixed size, written terminated.
@@ -115,6 +122,10 @@ class RecordReader {
   void F32(float& f) {
     if (ok_ && !in_.Get(f)) Fail("short record");
   }
+  void F32(float& f, FiniteRule rule) {
+    F32(f);
+    if (ok_ && !std::isfinite(f)) Fail(rule.what);
+  }
   void Bytes(void* data, size_t size) {
     if (ok_ && !in_.GetBytes(data, size)) Fail("short record");
   }
@@ -122,7 +133,8 @@ class RecordReader {
   void Text(char (&text)[N], const char* what = "name") {
     if (!ok_) return;
     if (!in_.GetBytes(text, N)) return Fail("short record");
-    if (std::memchr(text, 0, N) == nullptr) Fail(what);
+    if (std::memchr(text, 0, N) == nullptr) return Fail(what);
+    text[N - 1] = 0;  // as it is written back
   }
   void Pad(size_t size) {
     if (ok_ && !in_.Skip(size)) Fail("short record");
@@ -132,6 +144,8 @@ class RecordReader {
   }
 
   bool Ok() const { return ok_; }
+  // Bytes left for a record whose last field runs to the end.
+  size_t Remaining() const { return ok_ ? in_.Remaining() : 0; }
   // True when every byte was read and every rule held.
   bool Done() const { return ok_ && in_.Remaining() == 0; }
   const char* Why() const { return why_; }
