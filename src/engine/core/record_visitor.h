@@ -59,6 +59,17 @@ constexpr FieldRange DefaultRange() {
   if constexpr (IsStrongId<T>::value) return T::kRange;
   else return FieldRange{};
 }
+// The wire type of a field written at its own width (Field).
+template <class T>
+auto WireOf() {
+  if constexpr (IsStrongId<T>::value) return int32_t{};
+  else if constexpr (std::is_enum_v<T>) return std::underlying_type_t<T>{};
+  else if constexpr (std::is_same_v<T, bool>) return uint8_t{};
+  else return T{};
+}
+template <class T>
+using Wire = decltype(WireOf<T>());
+
 template <class T>
 int64_t Number(const T& field) {
   if constexpr (IsStrongId<T>::value) return field.value;
@@ -85,6 +96,17 @@ class RecordWriter {
   template <class T> void I32(const T& f, FieldRange = {}) { Put<int32_t>(f); }
   template <class T> void U32(const T& f, FieldRange = {}) { Put<uint32_t>(f); }
   void F32(const float& f, FiniteRule = {}) { out_.Put(f); }
+  // A field at its own width (saved records whose layout is their fields').
+  template <class T>
+  void Field(const T& f, FieldRange = {}) {
+    if constexpr (std::is_floating_point_v<T>) out_.Put(f);
+    else Put<record::Wire<T>>(f);
+  }
+  void Field(const float& f, FiniteRule) { out_.Put(f); }
+  template <class T, size_t N, class Rule = FieldRange>
+  void Field(const T (&fields)[N], Rule rule = {}) {
+    for (const T& f : fields) Field(f, rule);
+  }
   // Bytes kept as they are (tables of bytes, opaque blocks).
   void Bytes(const void* data, size_t size) { out_.PutBytes(data, size); }
   // A text field of fixed size, written terminated.
@@ -125,6 +147,19 @@ class RecordReader {
   void F32(float& f, FiniteRule rule) {
     F32(f);
     if (ok_ && !std::isfinite(f)) Fail(rule.what);
+  }
+  template <class T>
+  void Field(T& f, FieldRange r = record::DefaultRange<T>()) {
+    if constexpr (std::is_floating_point_v<T>) {
+      if (ok_ && !in_.Get(f)) Fail("short record");
+    } else {
+      Get<record::Wire<T>>(f, r);
+    }
+  }
+  void Field(float& f, FiniteRule rule) { F32(f, rule); }
+  template <class T, size_t N, class Rule = FieldRange>
+  void Field(T (&fields)[N], Rule rule = {}) {
+    for (T& f : fields) Field(f, rule);
   }
   void Bytes(void* data, size_t size) {
     if (ok_ && !in_.GetBytes(data, size)) Fail("short record");
