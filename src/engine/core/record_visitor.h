@@ -12,6 +12,7 @@
 //     v.F32(cost);
 //     v.Require(x1 <= x2, "lot rectangle");
 //   }
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -119,6 +120,9 @@ class RecordWriter {
   }
   void Pad(size_t size) { out_.PutZeros(size); }
   void Require(bool, const char*) {}
+  // The row of a table being visited (VisitRecord of a std::array).
+  void SetRow(size_t row) { row_ = row; }
+  size_t Row() const { return row_; }
 
  private:
   template <class W, class T>
@@ -126,6 +130,7 @@ class RecordWriter {
     out_.Put(static_cast<W>(record::Number(f)));
   }
   ByteWriter& out_;
+  size_t row_ = 0;
 };
 
 // Decodes a record into the visited fields and checks every rule; the first
@@ -177,6 +182,8 @@ class RecordReader {
   void Require(bool condition, const char* what) {
     if (ok_ && !condition) Fail(what);
   }
+  void SetRow(size_t row) { row_ = row; }
+  size_t Row() const { return row_; }
 
   bool Ok() const { return ok_; }
   // Bytes left for a record whose last field runs to the end.
@@ -200,15 +207,30 @@ class RecordReader {
     why_ = why;
   }
   ByteReader in_;
+  size_t row_ = 0;
   bool ok_ = true;
   const char* why_ = "";
 };
+
+// A record is visited by its Visit; a table saved whole (a std::array of
+// records) row by row, each row knowing its index through v.Row().
+template <class V, class T>
+void VisitRecord(V& v, T& record) {
+  record.Visit(v);
+}
+template <class V, class T, size_t N>
+void VisitRecord(V& v, std::array<T, N>& rows) {
+  for (size_t i = 0; i < N; ++i) {
+    v.SetRow(i);
+    VisitRecord(v, rows[i]);
+  }
+}
 
 // Encodes one record through its visit.
 template <class T>
 void EncodeRecord(const T& record, ByteWriter& out) {
   RecordWriter w(out);
-  const_cast<T&>(record).Visit(w);  // the writer only reads the fields
+  VisitRecord(w, const_cast<T&>(record));  // the writer only reads the fields
 }
 template <class T>
 std::vector<uint8_t> EncodeRecord(const T& record) {
@@ -221,7 +243,7 @@ std::vector<uint8_t> EncodeRecord(const T& record) {
 template <class T>
 bool DecodeRecord(std::span<const uint8_t> bytes, T& out, const char** why = nullptr) {
   RecordReader r(bytes);
-  out.Visit(r);
+  VisitRecord(r, out);
   if (r.Done()) return true;
   if (why) *why = r.Ok() ? "length" : r.Why();
   return false;

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -194,13 +195,13 @@ bool RegisterRecordChunk(int32_t chunkType, uint32_t length, std::function<void(
   return RegisterLoadHook(
       chunkType,
       [apply = std::move(apply)](std::span<const uint8_t> data) {
-        Record staged{};
-        if (DecodeRecord(data, staged)) apply(staged);
+        auto staged = std::make_unique<Record>();  // tables are large
+        if (DecodeRecord(data, *staged)) apply(*staged);
       },
       length,
       [](std::span<const uint8_t> data) {
-        Record staged{};
-        return DecodeRecord(data, staged);
+        auto staged = std::make_unique<Record>();
+        return DecodeRecord(data, *staged);
       },
       maxCount);
 }
