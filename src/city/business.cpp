@@ -16,6 +16,8 @@
 #include "engine/core/error.h"
 #include "engine/files/save_game.h"
 
+// The sync checksum hashes the records' bytes, so their layout is pinned.
+static_assert(sizeof(CBusiness) == 544);
 static_assert(offsetof(CBusiness, LastDayRent) == 20);
 static_assert(offsetof(CBusiness, Accounts) == 36);
 static_assert(offsetof(CBusiness, OpenHour) == 104);
