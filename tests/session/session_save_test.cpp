@@ -127,7 +127,7 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   EventQueue().Clear();
   ASSERT_TRUE(Load("queue.sav", kChunkEventQueue));
   ASSERT_EQ(EventQueue().Count(), 2u);
-  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), kMsgBlockTransfer);
+  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), BlockTransferMsg::kType);
   EXPECT_EQ(EventQueue().RunningList().front().block, 12);
   RunTicks(25);
   EXPECT_EQ(g_Blocks[13].Owner, 1);
