@@ -1172,12 +1172,4 @@ void RestorePeopleCrossings() {
 void RegisterPeopleSaveHooks() {
   RegisterSaveHook(kSavePeople, SavePeopleChunks);
   RegisterLoadHook(kChunkPeople, LoadPersonChunk, kPersonRecordLength, CheckPersonChunk);
-  AddLoadGameStep(LoadGamePhase::Reset, [] {
-    ResetPeople();
-    return true;
-  });
-  AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
-    FinishPeopleLoad();
-    return true;
-  });
 }

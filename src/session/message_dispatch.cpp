@@ -12,7 +12,7 @@
 #include "session/ready_barrier.h"
 #include "session/session_services.h"
 #include "session/tick_driver.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 

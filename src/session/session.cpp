@@ -13,6 +13,9 @@
 #include "city/households.h"
 #include "city/people.h"
 #include "city/person.h"
+#include "city/traffic.h"
+#include "engine/scene/animation.h"
+#include "engine/scene/particles.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "session/city_seller.h"
@@ -25,7 +28,6 @@
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
 #include "session/utility_income.h"
-#include "shell/game_loop.h"
 #include "engine/files/save_game.h"
 
 namespace {
@@ -194,11 +196,17 @@ class EconomyBusinessLink : public SessionBusinessServices {
   int32_t Checksum() const override { return static_cast<int32_t>(BusinessChecksum()); }
 };
 
-// The people's and the economy's jobs as the session's world steps (the rest
-// of the world's steps come from their own subsystems).
+// The city's per-tick steps (people, particles, traffic, entity animations)
+// and the economy's jobs as the session's world steps (the rest of the
+// world's steps come from their own subsystems).
 class EconomyWorldLink : public SessionWorldServices {
  public:
   void UpdatePeople() override { ::UpdatePeople(); }
+  void UpdateParticles() override { ParticleManager().UpdateAll(); }
+  void UpdateTraffic() override { ::UpdateTraffic(); }
+  void StepEntityAnimations() override { EntAnimStepAll(); }
+  void UpdateTrafficForDecade(int32_t decade) override { ::UpdateTrafficForDecade(decade); }
+  int32_t TrafficChecksum() override { return GetTrafficChecksum(); }
   void UpdateBusinessAvailabilityHourly() override { UpdateBusinessesHourly(); }
   void CloseBusinessDay() override { ::CloseBusinessDay(); }
   void SettleBusinessesDaily() override { ::SettleBusinessesDaily(); }
@@ -271,6 +279,8 @@ void RegisterSessionSaveHooks() {
   RegisterSaveHook(kSaveClock, [] { SaveGameClock(); });
   RegisterSaveHook(kSaveEventQueue, [] { EventQueue().Save(); });
   RegisterSaveHook(kSaveStatsHistory, [] { SaveStatsHistory(); });
+  RegisterSaveHook(kSaveGameTime, SaveGameTimeChunk);
+  RegisterLoadHook(kChunkGameTime, LoadGameTimeChunk, 24);
   AddSaveCheckStartStep([] { PlayerChunksChecked() = 0; });
   RegisterLoadHook(
       kChunkPlayerSetup, [](std::span<const uint8_t> d) { PlayerTable().LoadPlayerSetupRow(d); }, kPlayerSetupRowSize,
@@ -298,20 +308,6 @@ void ConnectSessionToCity() {
 void InitSession() {
   RegisterSessionSaveHooks();
   ConnectSessionToCity();
-  AddTaskStep(GameTask::Logic, RunLogicTicks);
-  AddResetStep([] {
-    PlayerTable().DeleteAllPlayers();
-    Services().game->ResetAuction();
-    ResetGameClock();
-    ResetUtilityIncome();
-    EventQueue().Clear();
-  });
-  AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
-    Session().tickInHour = RunningTick() % kTicksPerHour;
-    LoadDecadeParameters(GameClock().decade);
-    ResetUtilityIncome();
-    return true;
-  });
 }
 
 void StartLevelSession() {
@@ -325,10 +321,4 @@ void StartLevelSession() {
   LoadDecadeParameters(GameClock().decade);
   if (Session().networkSession) SeedRandomStreams(static_cast<uint32_t>(Session().networkSeed));
   Session().inGame = true;
-}
-
-void EndGameSession() {
-  RecordStatsHistorySample();
-  EventQueue().Clear();
-  Session().inGame = false;
 }

@@ -1,8 +1,43 @@
 #include "session/session_state.h"
 
-#include "shell/game_loop.h"
+#include <algorithm>
+#include <cstring>
 
-// The shell saves these four words; the session gives them their meaning.
+#include "engine/files/save_game.h"
+
+GameTimeWords& GameTime() {
+  static GameTimeWords words;
+  return words;
+}
+
+void SaveGameTimeChunk() {
+  const GameTimeWords& t = GameTime();
+  int32_t words[6] = {t.gameTime[0], t.gameTime[1], t.timeWords[0],
+                      t.timeWords[1], t.screenMode,  t.viewState};
+  WriteSaveChunk(kChunkGameTime, sizeof words, words);
+}
+
+void LoadGameTimeChunk(std::span<const uint8_t> data) {
+  int32_t words[6] = {};
+  std::memcpy(words, data.data(), std::min(data.size(), sizeof words));
+  GameTimeWords& t = GameTime();
+  t.gameTime[0] = words[0];
+  t.gameTime[1] = words[1];
+  t.timeWords[0] = words[2];
+  t.timeWords[1] = words[3];
+  t.screenMode = words[4];
+  t.viewState = words[5];
+}
+
+void ResetGameTime() {
+  GameTimeWords& t = GameTime();
+  t.viewState = 1;
+  t.gameTime[0] = 0;
+  t.gameTime[1] = 0;
+  t.timeWords[0] = 25;
+}
+
+// Saved as game-time words; the session gives them their meaning.
 uint32_t& LogicTick() { return reinterpret_cast<uint32_t&>(GameTime().gameTime[0]); }
 uint32_t& RunningTick() { return reinterpret_cast<uint32_t&>(GameTime().gameTime[1]); }
 uint32_t& TickLimit() { return reinterpret_cast<uint32_t&>(GameTime().timeWords[0]); }

@@ -22,7 +22,7 @@
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
 #include "session/utility_income.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 
 // Writes the name of every step it is asked for into one log.
@@ -136,7 +136,6 @@ class SessionTest : public ::testing::Test {
     SetSessionGameServices(&game);
     SetSessionInterfaceServices(&ui);
     ClearSaveHooks();
-    ClearLoadGameSteps();
     SetSaveProfileSource([] { return std::string("test"); });
     RegisterSessionSaveHooks();
     Session() = SessionState{};
