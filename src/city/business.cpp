@@ -691,13 +691,14 @@ void CBusiness::CheckSoldOut(bool daytime) {
 
 void CBusiness::SendPriceMessage() {
   PriceMessage m;
-  m.Business = Index;
+  m.Business = BusinessId{Index};
   std::copy(std::begin(PendingStockTarget), std::end(PendingStockTarget), m.StockTargets);
   std::copy(std::begin(PendingPrice), std::end(PendingPrice), m.Prices);
   m.Rent = PendingRent;
   Changed = 0;
-  int32_t words[sizeof(PriceMessage) / 4];
-  std::memcpy(words, &m, sizeof(m));
+  const std::vector<uint8_t> bytes = EncodeRecord(m);
+  std::vector<int32_t> words(bytes.size() / 4);
+  for (size_t i = 0; i < words.size(); ++i) words[i] = LoadLeI32(&bytes[4 * i]);
   City().session->SendMessage(kPriceMessageType, kPriceMessageLength, words, 0);
 }
 
@@ -717,16 +718,10 @@ void CBusiness::ApplyPriceMessage(const PriceMessage& m) {
   if (m.Rent > old) RehouseResidents();
 }
 
-bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload) {
-  if (payload.size() != sizeof(PriceMessage)) {
-    ReportError(2, 0, "Price message of the wrong length ignored.");
-    return false;
-  }
-  PriceMessage m;
-  std::memcpy(&m, payload.data(), sizeof(m));
-  CBusiness* b = GetBusinessInUse(m.Business);
+bool ApplyBusinessPriceMessage(int32_t sender, const PriceMessage& m) {
+  CBusiness* b = GetBusinessInUse(m.Business.value);
   if (b == nullptr || b->Owner < 1 || b->Owner != sender) {
-    ReportErrorF(2, "Price message for business %d from player %d ignored.", m.Business, sender);
+    ReportErrorF(2, "Price message for business %d from player %d ignored.", m.Business.value, sender);
     return false;
   }
   bool valid = std::isfinite(m.Rent) && m.Rent >= 0;
@@ -734,7 +729,7 @@ bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload)
     valid = valid && std::isfinite(m.Prices[i]) && m.Prices[i] >= 0 && m.StockTargets[i] >= 0;
   }
   if (!valid) {
-    ReportErrorF(2, "Price message for business %d with bad values ignored.", m.Business);
+    ReportErrorF(2, "Price message for business %d with bad values ignored.", m.Business.value);
     return false;
   }
   b->ApplyPriceMessage(m);

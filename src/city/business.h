@@ -10,16 +10,15 @@
 #include <string>
 
 #include "city/business_types.h"
+#include "city/game_ids.h"
 
 class CBuilding;
 class CPerson;
 class CPlayer;
 
-inline constexpr int kMaxBusinesses = 600;
 inline constexpr int kSlotsPerBusiness = kMaxTypeCommodities;
 inline constexpr int kAccountLineCount = 13;
 inline constexpr int kDayRing = 4;
-inline constexpr int32_t kMaxPlayerNumber = 6;
 
 enum AccountLine : int {
   kLineSales = 0,
@@ -59,15 +58,24 @@ struct CommoditySlot {
 };
 static_assert(sizeof(CommoditySlot) == 52);
 
-// The payload of message 22 after the common 20-byte header.
+// Game message 22: an owner's new prices, stock targets and rent for one of
+// its businesses (registered with the other kinds in the session's table).
 struct PriceMessage {
-  int32_t Business = -1;
+  static constexpr int32_t kType = 22;
+  BusinessId Business;
   int16_t StockTargets[kSlotsPerBusiness] = {};
   float Prices[kSlotsPerBusiness] = {};
   float Rent = 0;
+
+  template <class V>
+  void Visit(V& v) {
+    v.I32(Business);
+    for (int16_t& t : StockTargets) v.I16(t);
+    for (float& p : Prices) v.F32(p);
+    v.F32(Rent);
+  }
 };
-static_assert(sizeof(PriceMessage) == 44);
-inline constexpr int32_t kPriceMessageType = 22;
+inline constexpr int32_t kPriceMessageType = PriceMessage::kType;
 inline constexpr int32_t kPriceMessageLength = 64;
 
 // Every byte is a named field (padding included) so saved records and the
@@ -208,7 +216,7 @@ bool OpenBusiness(int32_t business, int32_t building, bool noCharge);
 void CloseBusiness(int32_t business);
 void SendBusinessPriceMessages(int32_t player);
 // Message 22 from player `sender`: checked before anything changes.
-bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload);
+bool ApplyBusinessPriceMessage(int32_t sender, const PriceMessage& message);
 
 // ---- Periodic jobs ----
 void UpdateBusinessesHourly();

@@ -4,7 +4,7 @@
 
 #include "city/blocks.h"
 #include "engine/core/error.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/session_state.h"
 #include "engine/files/save_game.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"

@@ -5,7 +5,7 @@
 
 #include "city/buildings.h"
 #include "engine/core/error.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/session_services.h"
 
 // ---- CPlayer ----------------------------------------------------------------
@@ -79,35 +79,37 @@ bool CPlayer::PostConstructBuilding(int32_t block, int32_t lotX, int32_t lotY, i
   EstimateBuildingCost(block, width * depth * floors, buildingKind, businessType, static_cast<uint8_t>(quality),
                        index);
   const BuildingCostEstimate& e = g_LastCostEstimate;
-  const float parts[4] = {e.Construction, e.UtilityCharge, e.RentEstimate, e.StockCost};
-  CNetMessage m = MakeConstructMessage(block, lotX, lotX + width - 1, lotY, lotY + depth - 1, floors, design,
-                                       businessType, buildingKind, quality, index + 1, parts);
-  return m.Send(0);
+  return Post(ConstructBuildingMsg{BlockId{block}, lotX, lotX + width - 1, lotY, lotY + depth - 1, floors, design,
+                                   businessType, buildingKind, quality, NumberOf(PlayerIndex{index}),
+                                   {e.Construction, e.UtilityCharge, e.RentEstimate, e.StockCost}});
 }
 
 bool CPlayer::PostDemolishBuilding(int32_t building, int32_t value) {
-  return MakeDemolishMessage(index, building, value).Send(0);
+  return Post(DemolishBuildingMsg{PlayerIndex{index}, BuildingId{building}, value});
 }
 
 bool CPlayer::PostOpenBusiness(int32_t building, int32_t businessType, int32_t flags) {
-  return MakeOpenBusinessMessage(building, businessType, index + 1, flags).Send(0);
+  return Post(OpenBusinessMsg{BuildingId{building}, businessType, NumberOf(PlayerIndex{index}),
+                              static_cast<uint8_t>(flags)});
 }
 
 bool CPlayer::PostBuyBusiness(int32_t building, int32_t businessType) {
-  return MakeBuyBusinessMessage(building, businessType, index + 1).Send(0);
+  return Post(BuyBusinessMsg{BuildingId{building}, businessType, NumberOf(PlayerIndex{index})});
 }
 
-bool CPlayer::PostCloseBusiness(int32_t business) { return MakeCloseBusinessMessage(business, index).Send(0); }
+bool CPlayer::PostCloseBusiness(int32_t business) {
+  return Post(CloseBusinessMsg{BusinessId{business}, PlayerIndex{index}});
+}
 
-bool CPlayer::PostRemovePlayer(int32_t player) { return MakeRemovePlayerMessage(player).Send(0); }
+bool CPlayer::PostRemovePlayer(int32_t player) { return Post(RemovePlayerMsg{PlayerIndex{player}}); }
 
-bool CPlayer::AddMessage(const CNetMessage& message) {
+bool CPlayer::AddMessage(const PlayerMessage& message) {
   if (!inUse) return false;
   queue_.push_back(message);
   return true;
 }
 
-const CNetMessage* CPlayer::PopMessage() {
+const PlayerMessage* CPlayer::PopMessage() {
   if (queue_.empty()) return nullptr;
   current_ = queue_.front();
   queue_.pop_front();
@@ -196,10 +198,10 @@ void CHumanPlayer::Update() {
 }
 
 void CHumanPlayer::HandleMessage() {
-  const CNetMessage* m = PopMessage();
+  const PlayerMessage* m = PopMessage();
   if (m == nullptr) return;
   SessionInterfaceServices& ui = *Services().ui;
-  switch (m->Type()) {
+  switch (m->code) {
     case PLAYER_MESS_BUY_REQUEST:
       if (ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
       break;
@@ -209,12 +211,12 @@ void CHumanPlayer::HandleMessage() {
       ui.ShowPlayerMessagePrompt(*this, *m);
       break;
     case PLAYER_MESS_BOUGHT_OUT: {
-      const CBuilding* b = GetBuilding(m->I32(24));
+      const CBuilding* b = GetBuilding(m->values[0]);
       if (b && b->GetBusiness() >= 0 && ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
       break;
     }
     case PLAYER_MESS_CARD_HELD:
-      Services().game->SetHeldCard(*this, m->I32(24));
+      Services().game->SetHeldCard(*this, m->values[0]);
       break;
     case 34:
     case PLAYER_MESS_AUCTION_BEGINS:
@@ -231,15 +233,14 @@ void CHumanPlayer::HandleMessage() {
 }
 
 void CHumanPlayer::AnswerBuyRequest(int32_t button, int32_t code) {
-  const CNetMessage& m = CurrentMessage();
-  int32_t block = m.I32(24);
-  const CBlock* b = GetBlock(block);
+  const PlayerMessage& m = CurrentMessage();
+  const BlockId block{m.values[0]};
+  const CBlock* b = GetBlock(block.value);
   CPlayer* local = PlayerTable().Local();
   bool stillOurs = b != nullptr && local != nullptr && b->Owner == local->index + 1;
   if (stillOurs && code == PLAYER_MESS_BUY_REQUEST) {
     if (button == 0) {
-      const int32_t request[5] = {m.I32(24), m.I32(28), m.I32(32), m.I32(36), m.I32(40)};
-      MakeStartAuctionMessage(block, m.I8(20), m.I32(28), request).Send(0);
+      Post(StartAuctionMsg{block, m.from, m.values[1], {m.values[0], m.values[1], m.values[2], m.values[3], m.token}});
     } else if (button == 1) {
       PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_REFUSED);
     }

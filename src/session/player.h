@@ -9,7 +9,7 @@
 #include <span>
 
 #include "city/blocks.h"
-#include "session/net_message.h"
+#include "session/game_messages.h"
 #include "session/session_state.h"
 
 inline constexpr int kLedgerCategories = 38;
@@ -107,10 +107,10 @@ class CPlayer {
   void ReleasePlayerHoldings();
 
   // The player-message queue.
-  bool AddMessage(const CNetMessage& message);
-  const CNetMessage* PopMessage();
+  bool AddMessage(const PlayerMessage& message);
+  const PlayerMessage* PopMessage();
   size_t QueuedMessages() const { return queue_.size(); }
-  const CNetMessage& CurrentMessage() const { return current_; }
+  const PlayerMessage& CurrentMessage() const { return current_; }
 
   void BeginResidentCount(int32_t block);
   void EndResidentCount() { countingActive = 0; }
@@ -121,8 +121,8 @@ class CPlayer {
   void ReadState(std::span<const uint8_t, kPlayerStateSize> in);
 
  private:
-  std::deque<CNetMessage> queue_;
-  CNetMessage current_{kMsgFirstPlayerMessage};
+  std::deque<PlayerMessage> queue_;
+  PlayerMessage current_;
 };
 
 // A person at a machine: turns the messages addressed to it into prompts, one
@@ -174,7 +174,7 @@ class CPlayerTable {
   void ClearCardEffects();
   bool PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code, int32_t v1, int32_t v2, int32_t v3,
                          int32_t v4, int32_t token);
-  bool RepostPlayerMessage(const CNetMessage& message, int32_t code, int32_t v1 = kKeepValue,
+  bool RepostPlayerMessage(const PlayerMessage& message, int32_t code, int32_t v1 = kKeepValue,
                            int32_t v2 = kKeepValue, int32_t v3 = kKeepValue, int32_t v4 = kKeepValue);
   void RemovePlayer(int32_t index);
 

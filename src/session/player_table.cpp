@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/core/error.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/session_services.h"
 #include "engine/files/save_game.h"
 
@@ -138,27 +138,24 @@ bool CPlayerTable::PostPlayerMessage(int32_t recipient, int32_t sender, int32_t 
     const CPlayer* from = Get(sender);
     token = from ? from->requestToken : -1;
   }
-  return MakePlayerMessage(code, sender, recipient, v1, v2, v3, v4, token).Send(0);
+  return Post(PlayerMessage{code, PlayerIndex{sender}, PlayerIndex{recipient}, {v1, v2, v3, v4}, token});
 }
 
-bool CPlayerTable::RepostPlayerMessage(const CNetMessage& message, int32_t code, int32_t v1, int32_t v2,
+bool CPlayerTable::RepostPlayerMessage(const PlayerMessage& message, int32_t code, int32_t v1, int32_t v2,
                                        int32_t v3, int32_t v4) {
   if (!IsPlayerMessageType(code)) return false;
-  CNetMessage reply = message;
-  int8_t from = message.I8(20), to = message.I8(21);
-  if (from != kCityPlayer) {
-    CPlayer* p = Get(from);
+  if (!message.from.IsNone()) {
+    CPlayer* p = Get(message.from.value);
     if (p == nullptr || !p->inUse) return false;
   }
-  reply.SetI32(4, code);
-  reply.SetI8(20, to);
-  reply.SetI8(21, from);
+  PlayerMessage reply = message;
+  reply.code = code;
+  reply.from = message.to;
+  reply.to = message.from;
   const int32_t values[4] = {v1, v2, v3, v4};
   for (int i = 0; i < 4; ++i)
-    if (values[i] != kKeepValue) reply.SetI32(24 + 4 * i, values[i]);
-  reply.SetDelivery(0);
-  reply.SetRelative(false);
-  return reply.Send(0);
+    if (values[i] != kKeepValue) reply.values[i] = values[i];
+  return Post(reply);
 }
 
 // ---- Save and load ------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_messages.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_services.h"
@@ -55,11 +56,13 @@ class CitySessionLink : public CitySessionServices {
       ReportErrorF(1, "Dropped a city message of type %d and length %d.", type, length);
       return;
     }
-    for (size_t i = 0; i < payload.size(); ++i) m.SetI32(kNetHeaderSize + 4 * static_cast<int>(i), payload[i]);
+    ByteWriter words;
+    for (int32_t word : payload) words.Put(word);
+    m.SetPayload(words.bytes);
     // A price message is posted for its business's owner (only an owner's
     // own businesses are sent); the owner must still hold it when it arrives.
-    if (type == kMsgBusinessPrices) {
-      const CBusiness* b = GetBusinessInUse(m.I32(kNetHeaderSize));
+    if (PriceMessage prices; DecodeMessage(m, prices)) {
+      const CBusiness* b = GetBusinessInUse(prices.Business.value);
       m.SetSender(b ? b->Owner : 0);
     }
     m.Send(static_cast<uint32_t>(delay));
@@ -155,11 +158,6 @@ class EconomyBusinessLink : public SessionBusinessServices {
   float Rating(int32_t b) const override {
     const CBusiness* r = GetBusinessInUse(b);
     return r ? r->GetRating() : 0.0f;
-  }
-  void ApplyPriceMessage(const CNetMessage& m) override {
-    std::span<const uint8_t> bytes = m.Bytes();
-    if (bytes.size() < kNetHeaderSize + sizeof(PriceMessage)) return;
-    ApplyBusinessPriceMessage(m.Sender(), bytes.subspan(kNetHeaderSize, sizeof(PriceMessage)));
   }
   bool CommodityPrice(int32_t b, int32_t commodity, float& price) const override {
     const CBusiness* r = GetBusinessInUse(b);

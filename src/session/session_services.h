@@ -8,8 +8,13 @@
 #include <cstdint>
 #include <span>
 
-class CNetMessage;
 class CPlayer;
+struct AuctionStepMsg;
+struct GoalResultMsg;
+struct LobbySetupMsg;
+struct LobbySlotMsg;
+struct PlayCardMsg;
+struct PlayerMessage;
 
 // City simulation steps and jobs not owned by the session.
 class SessionWorldServices {
@@ -65,7 +70,6 @@ class SessionBusinessServices {
   virtual void Refresh(int32_t /*business*/, bool /*noCharge*/) {}
   virtual float SellValue(int32_t /*business*/) const { return 0; }
   virtual float Rating(int32_t /*business*/) const { return 0; }
-  virtual void ApplyPriceMessage(const CNetMessage& /*message*/) {}
   // The price of a commodity at a business; false when it does not sell it.
   virtual bool CommodityPrice(int32_t /*business*/, int32_t /*commodity*/, float& /*price*/) const {
     return false;
@@ -92,9 +96,9 @@ class SessionGameServices {
   virtual ~SessionGameServices() = default;
   // Auctions. StartAuction is false when an auction already runs.
   virtual bool StartAuction(int32_t /*block*/, int32_t /*starter*/, int32_t /*opening*/) { return true; }
-  virtual void OpenAuctionScreen(const CNetMessage&) {}
-  virtual void ApplyAuctionMessage(const CNetMessage&) {}
-  virtual void FinishAuction(const CNetMessage&) {}
+  virtual void OpenAuctionScreen() {}
+  virtual void ApplyAuctionMessage(const AuctionStepMsg&) {}
+  virtual void FinishAuction() {}
   virtual void StepAuctioneer() {}
   virtual bool AuctionRunning() const { return false; }
   virtual int32_t AuctionBlock() const { return -1; }
@@ -105,7 +109,7 @@ class SessionGameServices {
   virtual void CheckGoals() {}
   virtual void HourlyGoalCheck() {}
   virtual void EveningGoalCheck() {}
-  virtual void ApplyGoalMessage(const CNetMessage&) {}
+  virtual void ApplyGoalMessage(const GoalResultMsg&) {}
   // Scenarios and cut scenes.
   virtual bool IsTutorialRunning() const { return false; }
   virtual bool SelectScenario(int32_t /*id*/, bool /*run*/) { return false; }
@@ -125,14 +129,16 @@ class SessionGameServices {
   virtual void LoadAiCharacterScripts() {}
   virtual void ResetAiCharacters() {}
   // Chance cards.
-  virtual void ApplyChanceCardEffect(const CNetMessage&) {}
+  virtual void ApplyChanceCardEffect(const PlayCardMsg&) {}
   virtual void ChanceHourlyTick(CPlayer&) {}
-  virtual void DrawCard(const CNetMessage&) {}
-  virtual void DealCard(const CNetMessage&) {}
+  virtual void DrawCard(const PlayerMessage&) {}
+  virtual void DealCard(const PlayerMessage&) {}
   virtual void ClearCardDrawn(int32_t /*card*/) {}
   virtual void SetHeldCard(CPlayer&, int32_t /*card*/) {}
-  // Lobby messages 5, 6, 11 and 12 (the front end's lobby screens).
-  virtual void LobbyMessage(const CNetMessage&) {}
+  // Lobby messages 5, 6 and 12 (the front end's lobby screens).
+  virtual void LobbySetup(const LobbySetupMsg&) {}
+  virtual void LobbySlot(const LobbySlotMsg&) {}
+  virtual void CycleTokenAndSend(int32_t /*slot*/, int32_t /*direction*/) {}
   virtual void EndNetworkGame() {}
 };
 
@@ -143,7 +149,7 @@ class SessionInterfaceServices {
   // A one-button prompt: portrait image, two line text ids, the button text.
   virtual void ShowPrompt(int32_t /*portrait*/, int32_t /*line1*/, int32_t /*line2*/, int32_t /*button*/) {}
   // A prompt for a player message (human players); false when none was shown.
-  virtual bool ShowPlayerMessagePrompt(CPlayer&, const CNetMessage&) { return false; }
+  virtual bool ShowPlayerMessagePrompt(CPlayer&, const PlayerMessage&) { return false; }
   virtual void RefreshSelectionPage() {}
   virtual void OnBlockRequestAnswered(int32_t /*block*/, int32_t /*force*/) {}
   virtual void OnDemolitionStarted(int32_t /*building*/) {}

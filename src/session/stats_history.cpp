@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "engine/files/save_game.h"

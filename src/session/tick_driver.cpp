@@ -5,6 +5,7 @@
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_messages.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -83,7 +84,7 @@ void StepRunningCity() {
 // the host before the grant that lets the client run it, so none arrives late.
 void HoldAtTickLimit() {
   if (IsAuthority()) {
-    if (LogicTick() >= TickLimit()) MakeTickGrantMessage(LogicTick() + kMessageDeliveryLead).Send(0);
+    if (LogicTick() >= TickLimit()) Post(TickGrantMsg{LogicTick() + kMessageDeliveryLead});
     return;
   }
   TickDriverState& d = Driver();
@@ -95,31 +96,11 @@ void HoldAtTickLimit() {
 
 }  // namespace
 
-CNetMessage CSyncSnapshot::ToMessage() const {
-  CNetMessage m(kMsgSyncSnapshot);
-  m.SetI32(20, sender);
-  m.SetU32(24, tick);
-  m.SetI32(28, people);
-  m.SetI32(32, traffic);
-  m.SetI32(36, buildings);
-  m.SetI32(40, businesses);
-  m.SetI32(44, players);
-  m.SetI16(48, fpuPrecision);
-  m.SetI16(50, fpuRounding);
-  return m;
-}
+CNetMessage CSyncSnapshot::ToMessage() const { return EncodeMessage(*this); }
 
 CSyncSnapshot CSyncSnapshot::FromMessage(const CNetMessage& m) {
   CSyncSnapshot s;
-  s.sender = m.I32(20);
-  s.tick = m.U32(24);
-  s.people = m.I32(28);
-  s.traffic = m.I32(32);
-  s.buildings = m.I32(36);
-  s.businesses = m.I32(40);
-  s.players = m.I32(44);
-  s.fpuPrecision = m.I16(48);
-  s.fpuRounding = m.I16(50);
+  DecodeMessage(m, s);
   return s;
 }
 

@@ -2,7 +2,7 @@
 
 #include "city/economy_services.h"
 #include "session/city_seller.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session_fixture.h"
 
 namespace {
@@ -75,7 +75,7 @@ TEST_F(PlayerTest, AlonePlayersBuyFromTheCityDirectly) {
   ASSERT_EQ(block.Owner, 0);
   me->RequestBuyBlock(12, 750.0f, -1);
   ASSERT_EQ(me->QueuedMessages(), 1u);
-  EXPECT_EQ(me->PopMessage()->Type(), PLAYER_MESS_BUY_ACCEPTED);
+  EXPECT_EQ(me->PopMessage()->code, PLAYER_MESS_BUY_ACCEPTED);
   RunTicks(25);
   EXPECT_EQ(block.Owner, 1);
   EXPECT_EQ(block.LeaseHours, 48);
@@ -114,7 +114,7 @@ TEST_F(PlayerTest, BuyingFromAnotherPlayerPaysTheSeller) {
   CPlayer* me = PlayerTable().Get(0);
   CPlayer* cpu = PlayerTable().Get(1);
   cpu->TakeBlock(12, 0.0f);
-  MakeBlockTransferMessage(900, 12, 1).Send(0);
+  Post(BlockTransferMsg{900, BlockId{12}, PlayerNumber{1}});
   RunTicks(25);
   EXPECT_EQ(g_Blocks[12].Owner, 1);
   EXPECT_EQ(cpu->ownedBlocks[12], 0);
@@ -127,7 +127,7 @@ TEST_F(PlayerTest, RemovedPlayerReleasesItsHoldingsOnce) {
   MakePlayers(1);
   CPlayer* cpu = PlayerTable().Get(1);
   cpu->TakeBlock(12, 0.0f);
-  MakeRemovePlayerMessage(1).Send(0);
+  Post(RemovePlayerMsg{PlayerIndex{1}});
   RunTicks(25);
   EXPECT_EQ(cpu->inUse, 0);
   EXPECT_EQ(cpu->kind, kPlayerInactive);

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session_fixture.h"
 
 namespace {
@@ -119,9 +119,9 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   EXPECT_EQ(ChunkData(ReadAll("empty.sav"), kChunkEventQueue), 0u);
 
   RunTicks(5);
-  MakePrepareBlockMessage(12).Send(0);  // due at tick 30
+  Post(PrepareBlockMsg{BlockId{12}});  // due at tick 30
   RunTicks(25);                         // applied: block 12 prepares, ready a day later
-  MakeBlockTransferMessage(300, 13, 1).Send(0);  // due at tick 55
+  Post(BlockTransferMsg{300, BlockId{13}, PlayerNumber{1}});  // due at tick 55
   ASSERT_EQ(EventQueue().Count(), 2u);
   ASSERT_TRUE(Save("queue.sav", kSaveEventQueue));
   EventQueue().Clear();
@@ -137,7 +137,7 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
 
   // Lying entries: a block out of range, an unknown kind, a length that does
   // not match the stored message, a message that fails its checks.
-  MakeBlockTransferMessage(300, 14, 1).Send(0);
+  Post(BlockTransferMsg{300, BlockId{14}, PlayerNumber{1}});
   g_Blocks[11].BuildingRights = kRightsNone;
   EventQueue().Add(kClockRunning, static_cast<int32_t>(RunningTick() + 100), kEventBlockReady, 11, nullptr);
   ASSERT_TRUE(Save("queue2.sav", kSaveEventQueue));

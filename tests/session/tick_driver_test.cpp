@@ -84,7 +84,7 @@ TEST_F(TickDriverTest, ClientStopsBelowItsGrantedLimitUntilTheNextGrant) {
   EXPECT_EQ(LogicTick(), 24u);
   EXPECT_TRUE(WaitingForTickGrant());
   EXPECT_GT(GamePauseState().Count(1), 0);
-  CNetMessage grant = MakeTickGrantMessage(50);
+  CNetMessage grant = EncodeMessage(TickGrantMsg{50});
   OnDirectPlayGameMessage(grant.Bytes());
   EXPECT_FALSE(WaitingForTickGrant());
   EXPECT_EQ(GamePauseState().Count(1), 0);
