@@ -27,6 +27,7 @@
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "session/game_clock.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "session/simulation.h"
@@ -167,9 +168,14 @@ void Game::Frame() {
   if (RunState().drawingEnabled) DrawFrame();
 }
 
-// The simulation's game events go to the interface and sound here, once per
-// frame, once both exist.
-void Game::DrainGameEvents() {}
+// What the simulation told this frame goes to the interface (prompts,
+// panels, ticker, money animations) and to sound. Until they exist the
+// events are dropped here: nothing in the game waits for them.
+void Game::DrainGameEvents() {
+  for (const GameEvent& event : TakeGameEvents()) {
+    (void)event;
+  }
+}
 
 // The world (src/visuals), then the interface (src/ui) over it, once they
 // draw; the loading screen draws itself during the start.

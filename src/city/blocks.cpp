@@ -7,6 +7,7 @@
 
 #include "city/buildings.h"
 #include "city/city_services.h"
+#include "session/game_events.h"
 #include "engine/core/error.h"
 
 std::array<BlockDef, kBlockCount> g_BlockDefs;
@@ -415,9 +416,9 @@ void UpdateBlockLeasesHourly() {
     --b.PrepareHours;
     bool local = b.Owner == session.LocalPlayer();
     int32_t nameId = g_BlockDefs[b.DefIndex >= 0 && b.DefIndex < kBlockCount ? b.DefIndex : i].NameTextId;
-    if (before == 25 && local) City().prompt->ShowPrompt(302, 1727, 1728, nameId, 1435);
+    if (before == 25 && local) PostGameEvent(PromptEvent{302, 1727, 1728, nameId, 1435});
     if (b.LeaseHours == 0) {
-      if (local) City().prompt->ShowPrompt(302, 1727, 1729, nameId, 1435);
+      if (local) PostGameEvent(PromptEvent{302, 1727, 1729, nameId, 1435});
       session.ReturnBlockToCity(i);
       if (session.AuctionBlock() == i) session.EndAuction();
     }

@@ -1,7 +1,8 @@
 #pragma once
 // What the city model needs of subsystems built on top of it (the session's
-// clock, players and messages; the computer players' bookkeeping; the prompt
-// panel; businesses; the architect and building visuals). Each is a narrow
+// clock, players and messages; the computer players' bookkeeping;
+// businesses; the architect and building visuals). Prompts go up as game
+// events (session/game_events.h). Each is a narrow
 // virtual here with a harmless default, so the city runs headless and alone;
 // the subsystem that provides a service installs its own implementation.
 #include <cstdint>
@@ -39,14 +40,6 @@ class CityAiServices {
  public:
   virtual ~CityAiServices() = default;
   virtual void ComputeBlockFreeFootprint(int32_t /*block*/) {}
-};
-
-// Interface: the message prompt.
-class CityPromptServices {
- public:
-  virtual ~CityPromptServices() = default;
-  virtual void ShowPrompt(int32_t /*portraitImage*/, int32_t /*lineTextId*/, int32_t /*bodyTextId*/,
-                          int32_t /*bodyArgTextId*/, int32_t /*buttonTextId*/) {}
 };
 
 // Businesses (held by later code): the figures the block and building rules read.
@@ -95,7 +88,6 @@ class CityVisualServices {
 struct CityServices {
   CitySessionServices* session;
   CityAiServices* ai;
-  CityPromptServices* prompt;
   CityBusinessServices* business;
   CityPeopleServices* people;
   CityVisualServices* visuals;
@@ -106,7 +98,6 @@ CityServices& City();
 // Installs one service (null restores its default).
 void SetCitySessionServices(CitySessionServices* s);
 void SetCityAiServices(CityAiServices* s);
-void SetCityPromptServices(CityPromptServices* s);
 void SetCityBusinessServices(CityBusinessServices* s);
 void SetCityPeopleServices(CityPeopleServices* s);
 void SetCityVisualServices(CityVisualServices* s);

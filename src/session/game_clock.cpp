@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -53,7 +54,6 @@ void RunHourlyUpdate() {
   SessionGameServices& game = *Services().game;
   if (game.CutSceneRunning() || game.IsTutorialRunning()) return;
   SessionWorldServices& world = *Services().world;
-  SessionInterfaceServices& ui = *Services().ui;
   CPlayerTable& players = PlayerTable();
   const int32_t hour = GameClock().hour;
 
@@ -68,9 +68,7 @@ void RunHourlyUpdate() {
     players.SwapLedgers();
   }
   if (hour == 6) {
-    int32_t& voice = Session().preSixVoice;
-    if (voice != 0 && ui.SoundPlaying(voice)) ui.StopSound(voice);
-    voice = 0;
+    PostGameEvent(StopSoundEvent{kPreSixSample});
     game.CatchEvent("EndOfDay", 0);
     world.SettleBusinessesDaily();
     players.ClearCardEffects();
@@ -127,7 +125,7 @@ void LoadDecadeParameters(int32_t decade) {
   static const char* const kIntroEvents[] = {nullptr,             "BusinessIntro1940", "BusinessIntro1950",
                                              "BusinessIntro1960", "BusinessIntro1970", "BusinessIntro1980"};
   if (c.decade >= 0 && c.decade <= 6) {
-    Services().ui->PlayMusicTrack(c.decade);
+    PostGameEvent(MusicEvent{c.decade});
     if (c.decade >= 1 && c.decade <= 5 && startOfDay)
       Services().game->TriggerEvent(kIntroEvents[c.decade], 1250, 0);
   }

@@ -2,6 +2,7 @@
 // Apply<Kind> runs on every machine at the message's delivery tick with the
 // decoded, checked struct; Route<Kind> is the host's (or single player's)
 // routing step where a kind has one.
+#include "session/game_events.h"
 #include "session/game_messages.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ namespace {
 
 void Unhandled() { ReportError(1, 0, "Unhandled Client message"); }
 
-void RefreshPanels() { Services().ui->RefreshSelectionPage(); }
+void RefreshPanels() { PostGameEvent(SelectionPageEvent{}); }
 
 // Posts player message 44 to the computer owner of a business that joined it.
 void TellComputerOwner(PlayerNumber ownerNumber, int32_t business) {
@@ -153,7 +154,7 @@ void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
   const int32_t id = building->Id;
   if (Services().world->StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(m);
   RefreshPanels();
-  Services().ui->OnDemolitionStarted(id);
+  PostGameEvent(DemolitionStartedEvent{id});
 }
 
 void ApplyOpenBusiness(const OpenBusinessMsg& m) {
@@ -180,7 +181,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   record->Refresh(false);
   PlayerData().MarkBusinessesStale();
   RefreshPanels();
-  Services().ui->OnBusinessTraded(building ? building->Id : -1);
+  PostGameEvent(BusinessTradedEvent{building ? building->Id : -1});
 }
 
 void ApplyPlayerNote(const PlayerNoteMsg&) {}
@@ -202,7 +203,7 @@ void ApplyBuyout(const BuyoutMsg& m) {
     PlayerTable().PostPlayerMessage(former->index, blockOwner->index, PLAYER_MESS_BOUGHT_OUT, building->Id, 0, 0, 0,
                                     kSenderToken);
   RefreshPanels();
-  Services().ui->OnBusinessTraded(building->Id);
+  PostGameEvent(BusinessTradedEvent{building->Id});
 }
 
 void ApplyBlockTransfer(const BlockTransferMsg& m) {
@@ -222,7 +223,7 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
   for (int i = 0; i < kMaxPlayers; ++i)
     if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
   RefreshPanels();
-  Services().ui->OnBlockRequestAnswered(m.block.value, 0);
+  PostGameEvent(BlockAnsweredEvent{m.block.value, 0});
 }
 
 void ApplyTakeOverBusiness(const TakeOverBusinessMsg& m) {

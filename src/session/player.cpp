@@ -6,6 +6,7 @@
 #include "city/buildings.h"
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/session_services.h"
 
 // ---- CPlayer ----------------------------------------------------------------
@@ -27,10 +28,9 @@ void CPlayer::AddMoney(float amount, int32_t category) {
   AddToLedger(amount, category);
   money += amount;
   if (!IsLocal() || amount == 0.0f) return;
-  SessionInterfaceServices& ui = *Services().ui;
-  bool gain = amount > 0.0f;
-  ui.MoneyAnimation(gain);
-  ui.PlaySoundSample(gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60);
+  const bool gain = amount > 0.0f;
+  PostGameEvent(MoneyEvent{gain});
+  PostGameEvent(SoundEvent{gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60});
 }
 
 int32_t CPlayer::GetRatingPoints() const {
@@ -40,7 +40,7 @@ int32_t CPlayer::GetRatingPoints() const {
 
 bool CPlayer::CanAfford(float amount, bool show) const {
   if (kCreditAllowance + money >= amount || Session().unlimitedMoney) return true;
-  if (show && IsLocal()) Services().ui->ShowPrompt(kDefaultPortrait, 1718, 1730, 1435);
+  if (show && IsLocal()) PostGameEvent(PromptEvent{kDefaultPortrait, 1718, 1730, 0, 1435});
   return false;
 }
 
@@ -188,6 +188,12 @@ void CPlayer::ReadState(std::span<const uint8_t, kPlayerStateSize> in) {
 
 // ---- Human player -------------------------------------------------------------
 
+// The interface shows the message; the player's answer (to a buy request
+// or a buy-out) comes back as a game message of its own.
+void CHumanPlayer::ShowMessage(const PlayerMessage& message) {
+  PostGameEvent(PlayerMessageEvent{index, message});
+}
+
 void CHumanPlayer::Update() {
   if (--updateCountdown > 0) return;
   updateCountdown = 2;
@@ -200,19 +206,16 @@ void CHumanPlayer::Update() {
 void CHumanPlayer::HandleMessage() {
   const PlayerMessage* m = PopMessage();
   if (m == nullptr) return;
-  SessionInterfaceServices& ui = *Services().ui;
   switch (m->code) {
     case PLAYER_MESS_BUY_REQUEST:
-      if (ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
-      break;
     case PLAYER_MESS_BUY_ACCEPTED:
     case PLAYER_MESS_REFUSED:
     case PLAYER_MESS_DEBT_WARNING:
-      ui.ShowPlayerMessagePrompt(*this, *m);
+      ShowMessage(*m);
       break;
     case PLAYER_MESS_BOUGHT_OUT: {
       const CBuilding* b = GetBuilding(m->values[0]);
-      if (b && b->GetBusiness() >= 0 && ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
+      if (b && b->GetBusiness() >= 0) ShowMessage(*m);
       break;
     }
     case PLAYER_MESS_CARD_HELD:

@@ -1,3 +1,4 @@
+#include "session/game_events.h"
 #include "session/player.h"
 
 #include <cmath>
@@ -106,7 +107,7 @@ void CPlayerTable::UpdatePlayers() {
   }
   if (CPlayer* local = local_) {
     if (local->money < 0.0f && local->moneyAtLastCheck >= 0.0f)
-      Services().ui->ShowPrompt(kDefaultPortrait, 1739, 1740, 1435);
+      PostGameEvent(PromptEvent{kDefaultPortrait, 1739, 1740, 0, 1435});
     local->moneyAtLastCheck = local->money;
   }
 }

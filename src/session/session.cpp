@@ -221,12 +221,6 @@ class PeopleRailroadLink : public PeopleSessionServices {
   }
 };
 
-// The economy's selection-panel refresh goes to the session's interface.
-class EconomyPanelLink : public EconomyPanelServices {
- public:
-  void RefreshSelectionPage() override { Services().ui->RefreshSelectionPage(); }
-};
-
 CitySessionLink& CityLink() {
   static CitySessionLink link;
   return link;
@@ -249,10 +243,6 @@ PeopleRailroadLink& RailroadLink() {
   return link;
 }
 
-EconomyPanelLink& PanelLink() {
-  static EconomyPanelLink link;
-  return link;
-}
 
 int32_t& PlayerChunksChecked() {
   static int32_t count = 0;
@@ -297,7 +287,6 @@ void RegisterSessionSaveHooks() {
 void ConnectSessionToCity() {
   SetCitySessionServices(&CityLink());
   SetEconomyPlayerServices(&PlayerLink());
-  SetEconomyPanelServices(&PanelLink());
   SetPeopleSessionServices(&RailroadLink());
   SetSessionBusinessServices(&BusinessLink());
   SetSessionWorldServices(&WorldLink());

@@ -1,8 +1,9 @@
 #pragma once
 // What the session needs of subsystems that are built on top of it or beside
 // it: the city's per-tick and hourly jobs, businesses, auctions, goals,
-// scenarios, scripts, computer players, chance cards, panels, sound and the
-// network transport. Each service is a narrow virtual interface with a
+// scenarios, scripts, computer players, chance cards and the network
+// transport. The interface and sound are told through the game events
+// (game_events.h), never asked. Each service is a narrow virtual interface with a
 // harmless default, so the session runs headless and alone; the subsystem
 // that provides a service installs its implementation.
 #include <cstdint>
@@ -142,29 +143,6 @@ class SessionGameServices {
   virtual void EndNetworkGame() {}
 };
 
-// Panels, prompts and sound.
-class SessionInterfaceServices {
- public:
-  virtual ~SessionInterfaceServices() = default;
-  // A one-button prompt: portrait image, two line text ids, the button text.
-  virtual void ShowPrompt(int32_t /*portrait*/, int32_t /*line1*/, int32_t /*line2*/, int32_t /*button*/) {}
-  // A prompt for a player message (human players); false when none was shown.
-  virtual bool ShowPlayerMessagePrompt(CPlayer&, const PlayerMessage&) { return false; }
-  virtual void RefreshSelectionPage() {}
-  virtual void OnBlockRequestAnswered(int32_t /*block*/, int32_t /*force*/) {}
-  virtual void OnDemolitionStarted(int32_t /*building*/) {}
-  virtual void OnBusinessTraded(int32_t /*building*/) {}
-  virtual void AddTickerMessage(std::span<const int32_t, 10> /*record*/) {}
-  virtual void SetSpeedControl(bool /*fast*/) {}
-  virtual void CloseLocalPlayerPanels() {}
-  virtual void MoneyAnimation(bool /*gain*/) {}
-  // Sound: returns a voice (0 none).
-  virtual int32_t PlaySoundSample(const char* /*name*/, int32_t /*volume*/) { return 0; }
-  virtual bool SoundPlaying(int32_t /*voice*/) const { return false; }
-  virtual void StopSound(int32_t /*voice*/) {}
-  virtual void PlayMusicTrack(int32_t /*era*/) {}
-};
-
 // The network transport (only used while a session is open).
 class SessionNetworkServices {
  public:
@@ -180,7 +158,6 @@ struct SessionServices {
   SessionWorldServices* world;
   SessionBusinessServices* business;
   SessionGameServices* game;
-  SessionInterfaceServices* ui;
   SessionNetworkServices* network;
 };
 
@@ -189,6 +166,5 @@ SessionServices& Services();
 void SetSessionWorldServices(SessionWorldServices* s);
 void SetSessionBusinessServices(SessionBusinessServices* s);
 void SetSessionGameServices(SessionGameServices* s);
-void SetSessionInterfaceServices(SessionInterfaceServices* s);
 void SetSessionNetworkServices(SessionNetworkServices* s);
 void RestoreDefaultSessionServices();

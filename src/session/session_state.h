@@ -49,7 +49,6 @@ struct SessionState {
   bool sessionLost = false;
   bool unlimitedMoney = false;  // console switch; off at every settings reset
   int32_t shellGameMode = 0;    // 3 skips the hourly scenery schedule
-  int32_t preSixVoice = 0;      // voice of "presixoclock.wav", 0 none
 };
 SessionState& Session();
 

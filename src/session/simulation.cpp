@@ -9,6 +9,7 @@
 #include "engine/scene/animation.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/ready_barrier.h"
 #include "session/session.h"
@@ -34,6 +35,8 @@ void InitSimulation() {
 }
 
 void ResetSimulation() {
+  // What was told of the old game is no news for the new one.
+  ClearGameEvents();
   ResetPreferences();
   ResetEconomyForNewGame();
   PlayerTable().DeleteAllPlayers();

@@ -4,6 +4,7 @@
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/game_clock.h"
 #include "session/game_messages.h"
 #include "session/player.h"
@@ -73,7 +74,7 @@ void StepRunningCity() {
   ++RunningTick();
   ++DayTick();
   if (GameClock().hour == 5 && s.tickInHour == kPreSixTick)
-    s.preSixVoice = Services().ui->PlaySoundSample("presixoclock.wav", 100);
+    PostGameEvent(SoundEvent{kPreSixSample, 100});
   if (RunningTick() % kTicksPerHour == 0) AdvanceGameHour();
   game.TickScriptTimers();
   if (LogicTick() % 50 == 0 && IsAuthority()) game.CheckGoals();
@@ -186,7 +187,7 @@ void OnTickGrant(uint32_t limit) {
 void SetLogicSpeed(bool fast) {
   if (Session().networkSession) return;
   Session().ticksPerCall = fast ? 4 : 1;
-  Services().ui->SetSpeedControl(fast);
+  PostGameEvent(SpeedEvent{fast});
 }
 
 bool ToggleLogicSpeed() {

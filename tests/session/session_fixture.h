@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session.h"
@@ -25,18 +26,34 @@
 #include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 
-// Writes the name of every step it is asked for into one log.
+// Writes the name of every step it is asked for into one log; the game
+// events posted so far join it (prompts, sounds, music) when it is read.
 struct StepLog {
   std::vector<std::string> steps;
-  bool Has(const std::string& s) const {
+  bool Has(const std::string& s) {
+    TakeEvents();
     for (const auto& x : steps)
       if (x == s) return true;
     return false;
   }
-  int Count(const std::string& s) const {
+  int Count(const std::string& s) {
+    TakeEvents();
     int n = 0;
     for (const auto& x : steps) n += x == s;
     return n;
+  }
+  void TakeEvents() {
+    for (const GameEvent& e : TakeGameEvents()) {
+      if (const auto* p = std::get_if<PromptEvent>(&e))
+        steps.push_back("prompt " + std::to_string(p->portrait) + " " + std::to_string(p->line) + " " +
+                        std::to_string(p->body));
+      else if (const auto* s = std::get_if<SoundEvent>(&e))
+        steps.push_back(std::string("sound ") + s->sample + " " + std::to_string(s->volume));
+      else if (const auto* t = std::get_if<StopSoundEvent>(&e))
+        steps.push_back(std::string("stop ") + t->sample);
+      else if (const auto* m = std::get_if<MusicEvent>(&e))
+        steps.push_back("music " + std::to_string(m->era));
+    }
   }
 };
 
@@ -97,21 +114,6 @@ struct RecordingGame : SessionGameServices {
   void ChanceHourlyTick(CPlayer& p) override { log->steps.push_back("chance " + std::to_string(p.index)); }
 };
 
-struct RecordingUi : SessionInterfaceServices {
-  StepLog* log;
-  explicit RecordingUi(StepLog* l) : log(l) {}
-  void ShowPrompt(int32_t portrait, int32_t l1, int32_t l2, int32_t) override {
-    log->steps.push_back("prompt " + std::to_string(portrait) + " " + std::to_string(l1) + " " +
-                         std::to_string(l2));
-  }
-  int32_t PlaySoundSample(const char* name, int32_t volume) override {
-    log->steps.push_back(std::string("sound ") + name + " " + std::to_string(volume));
-    return 5;
-  }
-  bool SoundPlaying(int32_t voice) const override { return voice == 5; }
-  void StopSound(int32_t voice) override { log->steps.push_back("stop " + std::to_string(voice)); }
-  void PlayMusicTrack(int32_t era) override { log->steps.push_back("music " + std::to_string(era)); }
-};
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -134,7 +136,7 @@ class SessionTest : public ::testing::Test {
     RestoreDefaultSessionServices();
     SetSessionWorldServices(&world);
     SetSessionGameServices(&game);
-    SetSessionInterfaceServices(&ui);
+    ClearGameEvents();
     ClearSaveHooks();
     SetSaveProfileSource([] { return std::string("test"); });
     RegisterSessionSaveHooks();
@@ -188,7 +190,6 @@ class SessionTest : public ::testing::Test {
   StepLog log;
   RecordingWorld world{&log};
   RecordingGame game{&log};
-  RecordingUi ui{&log};
   std::vector<std::string> boxes;
   std::filesystem::path root_;
 
