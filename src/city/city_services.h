@@ -67,11 +67,21 @@ class CityPeopleServices {
   virtual uint8_t InterestTotal(int32_t /*block*/) const { return 0; }
 };
 
-// Building visuals: the architect builds a building's look when it is linked
-// into its block. Without the architect every building is a plain box.
+// Building and street visuals: the architect builds a building's look when
+// it is linked into its block (without it every building is a plain box),
+// and the city's visual effects step with the logic ticks. Nothing the
+// simulation computes depends on them.
 class CityVisualServices {
  public:
   virtual ~CityVisualServices() = default;
+  // Per running tick, at their places in the tick driver's order.
+  virtual void UpdateAnimatedScenery() {}
+  virtual void UpdateNightWindows() {}
+  virtual void UpdateBlockAmbiencePositions() {}
+  virtual void UpdateSmokeEmitters() {}
+  virtual void StepPulsingLights() {}
+  // Each game hour: the scenery's schedule for the hour.
+  virtual void ScheduleSceneryForHour(int32_t /*hour*/) {}
   // Sets up the visual; returns false when no fitting design exists (the
   // building then keeps the plain box and a warning is reported).
   virtual bool SetUpBuildingVisual(CBuilding& building);

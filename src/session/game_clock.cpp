@@ -2,6 +2,12 @@
 
 #include <cstdio>
 
+#include "city/blocks.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/house_hunt.h"
+#include "city/people.h"
+#include "city/traffic.h"
 #include "engine/core/byte_io.h"
 #include "session/game_events.h"
 #include "session/player.h"
@@ -53,30 +59,29 @@ void AdvanceGameHour() {
 void RunHourlyUpdate() {
   SessionGameServices& game = *Services().game;
   if (game.CutSceneRunning() || game.IsTutorialRunning()) return;
-  SessionWorldServices& world = *Services().world;
   CPlayerTable& players = PlayerTable();
   const int32_t hour = GameClock().hour;
 
   game.CatchEvent("HourlyUpdate", hour);
   if (hour == 18) game.EveningGoalCheck();
   game.HourlyGoalCheck();
-  if (Session().shellGameMode != 3) world.ScheduleSceneryForHour(hour);
-  world.UpdateBusinessAvailabilityHourly();
-  world.UpdateBlockLeasesHourly();
+  if (Session().shellGameMode != 3) City().visuals->ScheduleSceneryForHour(hour);
+  UpdateBusinessesHourly();
+  UpdateBlockLeasesHourly();
   if (hour == 24) {
-    world.CloseBusinessDay();
+    CloseBusinessDay();
     players.SwapLedgers();
   }
   if (hour == 6) {
     PostGameEvent(StopSoundEvent{kPreSixSample});
     game.CatchEvent("EndOfDay", 0);
-    world.SettleBusinessesDaily();
+    SettleBusinessesDaily();
     players.ClearCardEffects();
     PayDailyRailUtilityIncome();
   }
   if (hour == 10) game.CatchEvent("BlockUnlock", GameClock().dayCounter);
-  if (hour == 5) world.UpdatePeopleBlockMemoryDaily();
-  if (hour == 17) world.UpdateHouseHuntDaily();
+  if (hour == 5) UpdatePeopleDaily();
+  if (hour == 17) UpdateHouseHuntDaily();
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
@@ -119,7 +124,7 @@ void LoadDecadeParameters(int32_t decade) {
     std::snprintf(name, sizeof name, "parameters\\%d.prm", 1930 + 10 * i);
     ReadParameterFile(name);
   }
-  Services().world->UpdateTrafficForDecade(decade);
+  UpdateTrafficForDecade(decade);
   const CGameClock& c = GameClock();
   bool startOfDay = c.hour < 2;
   static const char* const kIntroEvents[] = {nullptr,             "BusinessIntro1940", "BusinessIntro1950",

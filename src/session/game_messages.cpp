@@ -2,7 +2,6 @@
 // Apply<Kind> runs on every machine at the message's delivery tick with the
 // decoded, checked struct; Route<Kind> is the host's (or single player's)
 // routing step where a kind has one.
-#include "session/game_events.h"
 #include "session/game_messages.h"
 
 #include <algorithm>
@@ -12,9 +11,11 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "city/construction_jobs.h"
 #include "engine/core/error.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/ready_barrier.h"
@@ -133,7 +134,7 @@ void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
   block->PlaceBuilding(building, m.x1, m.y1, m.x2, m.y2, m.floors, m.design, m.kind,
                        static_cast<uint8_t>(m.quality), m.costParts[0]);
   building->SetOwner(static_cast<uint8_t>(m.player.value));
-  Services().world->StartConstructionJob(m.block.value, building->Id, m.businessType, IndexOf(m.player).value);
+  StartConstructionJob(m.block.value, building->Id, m.businessType, IndexOf(m.player).value);
   if (player) {
     player->AddMoney(-m.costParts[0], kLedgerConstruction);
     player->AddMoney(-m.costParts[1], kLedgerConstructionPart4);
@@ -152,7 +153,7 @@ void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
     CloseBusiness(business);
   }
   const int32_t id = building->Id;
-  if (Services().world->StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(m);
+  if (StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(m);
   RefreshPanels();
   PostGameEvent(DemolitionStartedEvent{id});
 }

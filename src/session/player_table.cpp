@@ -1,4 +1,3 @@
-#include "session/game_events.h"
 #include "session/player.h"
 
 #include <cmath>
@@ -6,6 +5,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/session_services.h"
 #include "engine/files/save_game.h"
 

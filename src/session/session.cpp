@@ -194,25 +194,6 @@ class EconomyBusinessLink : public SessionBusinessServices {
   int32_t Checksum() const override { return static_cast<int32_t>(BusinessChecksum()); }
 };
 
-// The city's per-tick steps (people, particles, traffic, entity animations)
-// and the economy's jobs as the session's world steps (the rest of the
-// world's steps come from their own subsystems).
-class EconomyWorldLink : public SessionWorldServices {
- public:
-  void UpdatePeople() override { ::UpdatePeople(); }
-  void UpdateParticles() override { ParticleManager().UpdateAll(); }
-  void UpdateTraffic() override { ::UpdateTraffic(); }
-  void StepEntityAnimations() override { EntAnimStepAll(); }
-  void UpdateTrafficForDecade(int32_t decade) override { ::UpdateTrafficForDecade(decade); }
-  int32_t TrafficChecksum() override { return GetTrafficChecksum(); }
-  void UpdateBusinessAvailabilityHourly() override { UpdateBusinessesHourly(); }
-  void CloseBusinessDay() override { ::CloseBusinessDay(); }
-  void SettleBusinessesDaily() override { ::SettleBusinessesDaily(); }
-  void UpdatePeopleBlockMemoryDaily() override { UpdatePeopleDaily(); }
-  void UpdateHouseHuntDaily() override { ::UpdateHouseHuntDaily(); }
-  int32_t PeopleChecksum() override { return GetPeopleChecksum(); }
-};
-
 // The people's railroad passenger accounts.
 class PeopleRailroadLink : public PeopleSessionServices {
  public:
@@ -231,10 +212,6 @@ EconomyPlayerLink& PlayerLink() {
 }
 EconomyBusinessLink& BusinessLink() {
   static EconomyBusinessLink link;
-  return link;
-}
-EconomyWorldLink& WorldLink() {
-  static EconomyWorldLink link;
   return link;
 }
 
@@ -289,7 +266,6 @@ void ConnectSessionToCity() {
   SetEconomyPlayerServices(&PlayerLink());
   SetPeopleSessionServices(&RailroadLink());
   SetSessionBusinessServices(&BusinessLink());
-  SetSessionWorldServices(&WorldLink());
 }
 
 void InitSession() {

@@ -1,6 +1,6 @@
 #pragma once
 // What the session needs of subsystems that are built on top of it or beside
-// it: the city's per-tick and hourly jobs, businesses, auctions, goals,
+// it: businesses, auctions, goals,
 // scenarios, scripts, computer players, chance cards and the network
 // transport. The interface and sound are told through the game events
 // (game_events.h), never asked. Each service is a narrow virtual interface with a
@@ -16,42 +16,6 @@ struct LobbySetupMsg;
 struct LobbySlotMsg;
 struct PlayCardMsg;
 struct PlayerMessage;
-
-// City simulation steps and jobs not owned by the session.
-class SessionWorldServices {
- public:
-  virtual ~SessionWorldServices() = default;
-  // Per running tick, in the tick driver's order.
-  virtual void UpdateAnimatedScenery() {}
-  virtual void UpdateNightWindows() {}
-  virtual void UpdatePeople() {}
-  virtual void UpdateParticles() {}
-  virtual void UpdateTraffic() {}
-  virtual void UpdateBlockAmbiencePositions() {}
-  virtual void UpdateSmokeEmitters() {}
-  virtual void StepPulsingLights() {}
-  virtual void UpdateConstructionJobs() {}
-  // Every logic tick, in every game state.
-  virtual void StepEntityAnimations() {}
-  // Hourly and daily jobs.
-  virtual void ScheduleSceneryForHour(int32_t /*hour*/) {}
-  virtual void UpdateBusinessAvailabilityHourly() {}
-  virtual void UpdateBlockLeasesHourly();  // default: the city's block leases
-  virtual void CloseBusinessDay() {}
-  virtual void SettleBusinessesDaily() {}
-  virtual void UpdatePeopleBlockMemoryDaily() {}
-  virtual void UpdateHouseHuntDaily() {}
-  virtual void UpdateTrafficForDecade(int32_t /*decade*/) {}
-  // Sync snapshot checksums (wrapping sums).
-  virtual int32_t PeopleChecksum() { return 0; }
-  virtual int32_t TrafficChecksum() { return 0; }
-  // Construction and demolition jobs; true when the job started.
-  virtual bool StartConstructionJob(int32_t /*block*/, int32_t /*building*/, int32_t /*businessType*/,
-                                    int32_t /*player*/) {
-    return true;
-  }
-  virtual bool StartDemolitionJob(int32_t /*block*/, int32_t /*building*/) { return true; }
-};
 
 // Business records (the economy). Owners are 1-based player numbers, 0 the city.
 class SessionBusinessServices {
@@ -155,7 +119,6 @@ class SessionNetworkServices {
 };
 
 struct SessionServices {
-  SessionWorldServices* world;
   SessionBusinessServices* business;
   SessionGameServices* game;
   SessionNetworkServices* network;
@@ -163,7 +126,6 @@ struct SessionServices {
 
 // The installed services; every pointer is always valid.
 SessionServices& Services();
-void SetSessionWorldServices(SessionWorldServices* s);
 void SetSessionBusinessServices(SessionBusinessServices* s);
 void SetSessionGameServices(SessionGameServices* s);
 void SetSessionNetworkServices(SessionNetworkServices* s);

@@ -1,6 +1,12 @@
 #include "session/tick_driver.h"
 
 #include "city/buildings.h"
+#include "city/city_services.h"
+#include "city/construction_jobs.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "engine/scene/animation.h"
+#include "engine/scene/particles.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
@@ -57,18 +63,18 @@ int32_t PlayersChecksum() {
 }
 
 void StepRunningCity() {
-  SessionWorldServices& world = *Services().world;
+  CityVisualServices& visuals = *City().visuals;
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
-  world.UpdateAnimatedScenery();
-  world.UpdateNightWindows();
-  world.UpdatePeople();
-  world.UpdateParticles();
-  world.UpdateTraffic();
-  world.UpdateBlockAmbiencePositions();
-  world.UpdateSmokeEmitters();
-  world.StepPulsingLights();
-  world.UpdateConstructionJobs();
+  visuals.UpdateAnimatedScenery();
+  visuals.UpdateNightWindows();
+  UpdatePeople();
+  ParticleManager().UpdateAll();
+  UpdateTraffic();
+  visuals.UpdateBlockAmbiencePositions();
+  visuals.UpdateSmokeEmitters();
+  visuals.StepPulsingLights();
+  UpdateConstructionJobs();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;
   ++RunningTick();
@@ -114,8 +120,8 @@ CSyncSnapshot ComputeSyncSnapshot() {
   FpuGetMode(precision, rounding);
   s.fpuPrecision = static_cast<int16_t>(precision);
   s.fpuRounding = static_cast<int16_t>(rounding);
-  s.people = Services().world->PeopleChecksum();
-  s.traffic = Services().world->TrafficChecksum();
+  s.people = GetPeopleChecksum();
+  s.traffic = GetTrafficChecksum();
   s.buildings = BuildingsChecksum();
   s.businesses = Services().business->Checksum();
   s.players = PlayersChecksum();
@@ -160,7 +166,7 @@ void RunLogicTicks() {
       if (IsAuthority()) Services().game->StepAuctioneer();
       if (Services().game->IsTutorialRunning()) Services().game->TickScriptTimers();
     }
-    Services().world->StepEntityAnimations();
+    EntAnimStepAll();
     if (LogicTick() % 5 == 0) PlayerTable().UpdatePlayers();
     HoldAtTickLimit();
     DebugTrace("Logic end");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "city/city_fixture.h"
+#include "city/city_services.h"
 #include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -57,38 +58,24 @@ struct StepLog {
   }
 };
 
-struct RecordingWorld : SessionWorldServices {
+// The city's visual effects, which the tick driver and the clock step at
+// their places.
+struct RecordingVisuals : CityVisualServices {
   StepLog* log;
-  bool quitOnPeople = false;
-  explicit RecordingWorld(StepLog* l) : log(l) {}
+  explicit RecordingVisuals(StepLog* l) : log(l) {}
   void UpdateAnimatedScenery() override { log->steps.push_back("scenery"); }
   void UpdateNightWindows() override { log->steps.push_back("windows"); }
-  void UpdatePeople() override {
-    log->steps.push_back("people");
-    if (quitOnPeople) RunState().quit = true;
-  }
-  void UpdateParticles() override { log->steps.push_back("particles"); }
-  void UpdateTraffic() override { log->steps.push_back("traffic"); }
   void UpdateBlockAmbiencePositions() override { log->steps.push_back("ambience"); }
   void UpdateSmokeEmitters() override { log->steps.push_back("smoke"); }
   void StepPulsingLights() override { log->steps.push_back("lights"); }
-  void UpdateConstructionJobs() override { log->steps.push_back("construction"); }
-  void StepEntityAnimations() override { log->steps.push_back("animations"); }
   void ScheduleSceneryForHour(int32_t h) override { log->steps.push_back("scenery-hour " + std::to_string(h)); }
-  void UpdateBusinessAvailabilityHourly() override { log->steps.push_back("availability"); }
-  void UpdateBlockLeasesHourly() override { log->steps.push_back("leases"); }
-  void CloseBusinessDay() override { log->steps.push_back("close-day"); }
-  void SettleBusinessesDaily() override { log->steps.push_back("settle"); }
-  void UpdatePeopleBlockMemoryDaily() override { log->steps.push_back("memory"); }
-  void UpdateHouseHuntDaily() override { log->steps.push_back("house-hunt"); }
-  int32_t PeopleChecksum() override { return people; }
-  int32_t people = 7;
 };
 
 struct RecordingGame : SessionGameServices {
   StepLog* log;
   bool auctionRunning = false;
   bool tutorial = false;
+  bool quitOnAi = false;
   explicit RecordingGame(StepLog* l) : log(l) {}
   bool IsTutorialRunning() const override { return tutorial; }
   bool StartAuction(int32_t block, int32_t starter, int32_t opening) override {
@@ -108,7 +95,10 @@ struct RecordingGame : SessionGameServices {
     log->steps.push_back(std::string("trigger ") + name + " " + std::to_string(delay) + " " + std::to_string(arg));
   }
   void TickScriptTimers() override { log->steps.push_back("timers"); }
-  void RunAiTick() override { log->steps.push_back("ai"); }
+  void RunAiTick() override {
+    log->steps.push_back("ai");
+    if (quitOnAi) RunState().quit = true;
+  }
   void RunAiHourlyUpdate() override { log->steps.push_back("ai-hourly"); }
   void RunAiDayRollover() override { log->steps.push_back("ai-day"); }
   void ChanceHourlyTick(CPlayer& p) override { log->steps.push_back("chance " + std::to_string(p.index)); }
@@ -134,7 +124,7 @@ class SessionTest : public ::testing::Test {
     ThrowOnFatalError();
     BuildTestCity();
     RestoreDefaultSessionServices();
-    SetSessionWorldServices(&world);
+    SetCityVisualServices(&visuals);
     SetSessionGameServices(&game);
     ClearGameEvents();
     ClearSaveHooks();
@@ -188,7 +178,7 @@ class SessionTest : public ::testing::Test {
   }
 
   StepLog log;
-  RecordingWorld world{&log};
+  RecordingVisuals visuals{&log};
   RecordingGame game{&log};
   std::vector<std::string> boxes;
   std::filesystem::path root_;
