@@ -19,14 +19,13 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "session/utility_income.h"
 
 std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 std::array<CEntity, kMaxPeople> g_PersonEntities;
 
 namespace {
 
-PeopleSessionServices g_defaultSession;
-PeopleSessionServices* g_session = &g_defaultSession;
 std::array<uint8_t, kBlockCount * kBlockCount> g_nextHop;
 
 constexpr int32_t kRingOrder[8] = {1, 3, 2, 6, 4, 12, 8, 9};
@@ -501,7 +500,7 @@ void WalkHome(CPerson& p) {
   }
   if (WalkToDoor(p, c.HomeDoor) != kDone) return;
   for (int i = 0; i < 4; ++i) {
-    if (kRailroadBlocks[i] == p.HomeBlock) g_session->AddRailroadPassengers(i + 1, 5);
+    if (kRailroadBlocks[i] == p.HomeBlock) AddRailroadPassengers(i + 1, 5);
   }
   EnterState(p, kStateAtHome);
 }
@@ -641,7 +640,6 @@ class PeopleCounter : public CityPeopleServices {
 
 }  // namespace
 
-void SetPeopleSessionServices(PeopleSessionServices* s) { g_session = s ? s : &g_defaultSession; }
 
 void InstallPeopleServices() {
   static PeopleEconomyPlanner planner;

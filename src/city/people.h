@@ -105,15 +105,6 @@ struct PersonCycle {
 extern std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 extern std::array<CEntity, kMaxPeople> g_PersonEntities;
 
-// What the people need of the session: the railroads' passenger accounts and
-// the owners' rating points. Defaults do nothing.
-class PeopleSessionServices {
- public:
-  virtual ~PeopleSessionServices() = default;
-  virtual void AddRailroadPassengers(int32_t /*account 1..4*/, int32_t /*amount*/) {}
-};
-void SetPeopleSessionServices(PeopleSessionServices* s);  // null restores the default
-
 // ---- Life ----
 void ResetPeopleTables();  // program start: the next-hop table
 void ResetPeople();        // new game, level end, load

@@ -194,13 +194,6 @@ class EconomyBusinessLink : public SessionBusinessServices {
   int32_t Checksum() const override { return static_cast<int32_t>(BusinessChecksum()); }
 };
 
-// The people's railroad passenger accounts.
-class PeopleRailroadLink : public PeopleSessionServices {
- public:
-  void AddRailroadPassengers(int32_t account, int32_t amount) override {
-    ::AddRailroadPassengers(account, amount);
-  }
-};
 
 CitySessionLink& CityLink() {
   static CitySessionLink link;
@@ -215,10 +208,6 @@ EconomyBusinessLink& BusinessLink() {
   return link;
 }
 
-PeopleRailroadLink& RailroadLink() {
-  static PeopleRailroadLink link;
-  return link;
-}
 
 
 int32_t& PlayerChunksChecked() {
@@ -264,7 +253,6 @@ void RegisterSessionSaveHooks() {
 void ConnectSessionToCity() {
   SetCitySessionServices(&CityLink());
   SetEconomyPlayerServices(&PlayerLink());
-  SetPeopleSessionServices(&RailroadLink());
   SetSessionBusinessServices(&BusinessLink());
 }
 
