@@ -4,6 +4,10 @@
 #include <cstring>
 
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/commodities.h"
+#include "city/households.h"
+#include "city/person.h"
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
 #include "session/game_events.h"
@@ -116,13 +120,38 @@ const PlayerMessage* CPlayer::PopMessage() {
   return &current_;
 }
 
+namespace {
+
+// The resident households of the block's apartments: for each, adds one to
+// the tally of every active commodity it wants; returns how many there are.
+int32_t CountBlockResidents(int32_t block, int16_t* tally) {
+  int32_t households = 0;
+  const CBlock* blk = GetBlock(block);
+  if (blk == nullptr) return 0;
+  for (const CBuilding* bld = blk->FirstBuilding; bld; bld = bld->Next) {
+    const CBusiness* r = GetBusinessInUse(bld->GetBusiness());
+    if (r == nullptr || r->Type != kTypeApartments) continue;
+    int guard = 0;
+    for (int32_t p = r->FirstResident; p >= 0 && p < kMaxPeople && guard < kMaxPeople;
+         p = g_People[p].NextResident, ++guard) {
+      const CHousehold* h = GetHousehold(g_People[p].Household);
+      if (h == nullptr) continue;
+      ++households;
+      for (int c = 0; c < kCommodityCount; ++c)
+        if (g_Commodities[c].Active && (h->WantMask >> c & 1u)) ++tally[c];
+    }
+  }
+  return households;
+}
+
+}  // namespace
+
 void CPlayer::BeginResidentCount(int32_t block) {
   if (block < 0 || block >= kBlockCount) return;
   counting = 1;
   countingActive = 1;
   countedBlock = block;
-  int32_t households = 0;
-  Services().business->CountBlockResidents(block, demandTally, households);
+  const int32_t households = CountBlockResidents(block, demandTally);
   int32_t total = std::clamp<int32_t>(residentCount + households, INT16_MIN, INT16_MAX);
   residentCount = residentCount2 = static_cast<int16_t>(total);
   countingActive = 0;

@@ -4,12 +4,8 @@
 #include <cstdint>
 
 // Program start (InitSimulation): registers the save chunks and installs the
-// session as the city's session service and the economy's player, ledger, utility-account and panel services and
-// the people's railroad accounts, and the economy as the session's business
-// service; the people's tick, daily update and checksum and the economy's
-// hourly and daily jobs become the session's world steps. The economy's
-// computer-player bookkeeping and the people's own planning
-// (InstallPeopleServices) are installed by their own subsystems.
+// session as the city's clock, players and message post and as the
+// economy's players, ledgers and utility accounts.
 void InitSession();
 // Only the save chunks (tests).
 void RegisterSessionSaveHooks();

@@ -7,21 +7,19 @@ CPlayer* SessionGameServices::CreateComputerPlayer(int32_t /*characterRow*/) { r
 
 namespace {
 
-SessionBusinessServices g_defaultBusiness;
 SessionGameServices g_defaultGame;
 SessionNetworkServices g_defaultNetwork;
 
-SessionServices g_services = {&g_defaultBusiness, &g_defaultGame,
+SessionServices g_services = {&g_defaultGame,
                               &g_defaultNetwork};
 
 }  // namespace
 
 SessionServices& Services() { return g_services; }
 
-void SetSessionBusinessServices(SessionBusinessServices* s) { g_services.business = s ? s : &g_defaultBusiness; }
 void SetSessionGameServices(SessionGameServices* s) { g_services.game = s ? s : &g_defaultGame; }
 void SetSessionNetworkServices(SessionNetworkServices* s) { g_services.network = s ? s : &g_defaultNetwork; }
 
 void RestoreDefaultSessionServices() {
-  g_services = {&g_defaultBusiness, &g_defaultGame, &g_defaultNetwork};
+  g_services = {&g_defaultGame, &g_defaultNetwork};
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the session needs of subsystems that are built on top of it or beside
-// it: businesses, auctions, goals,
+// it: auctions, goals,
 // scenarios, scripts, computer players, chance cards and the network
 // transport. The interface and sound are told through the game events
 // (game_events.h), never asked. Each service is a narrow virtual interface with a
@@ -16,43 +16,6 @@ struct LobbySetupMsg;
 struct LobbySlotMsg;
 struct PlayCardMsg;
 struct PlayerMessage;
-
-// Business records (the economy). Owners are 1-based player numbers, 0 the city.
-class SessionBusinessServices {
- public:
-  virtual ~SessionBusinessServices() = default;
-  virtual bool InUse(int32_t /*business*/) const { return false; }
-  // Counted as owned unless its state is 2.
-  virtual bool Counted(int32_t business) const { return InUse(business); }
-  virtual int32_t Owner(int32_t /*business*/) const { return 0; }
-  virtual void SetOwner(int32_t /*business*/, int32_t /*owner*/) {}
-  virtual int32_t Type(int32_t /*business*/) const { return -1; }
-  virtual int32_t Kind(int32_t /*business*/) const { return -1; }  // 1 residence
-  virtual int32_t Building(int32_t /*business*/) const { return -1; }
-  virtual int32_t Alloc(int32_t /*type*/, int32_t /*owner*/, int32_t /*building*/) { return -1; }
-  virtual void Open(int32_t /*business*/, int32_t /*building*/, bool /*noCharge*/) {}
-  virtual void Close(int32_t /*business*/) {}
-  virtual void Refresh(int32_t /*business*/, bool /*noCharge*/) {}
-  virtual float SellValue(int32_t /*business*/) const { return 0; }
-  virtual float Rating(int32_t /*business*/) const { return 0; }
-  // The price of a commodity at a business; false when it does not sell it.
-  virtual bool CommodityPrice(int32_t /*business*/, int32_t /*commodity*/, float& /*price*/) const {
-    return false;
-  }
-  // Base price x factor of a commodity (commodity table).
-  virtual float CommodityBaseValue(int32_t /*commodity*/) const { return 0; }
-  // Rent and resident count of a residence.
-  virtual void ResidentRent(int32_t /*business*/, float& rent, int32_t& residents) const {
-    rent = 0;
-    residents = 0;
-  }
-  // The resident households of the block's residences: for each, adds one to
-  // the tally of every active commodity it wants, and counts it.
-  virtual void CountBlockResidents(int32_t /*block*/, int16_t* /*tally32*/, int32_t& households) const {
-    households = 0;
-  }
-  virtual int32_t Checksum() const { return 0; }
-};
 
 // Session parts built by later work: auctions, goals, scenarios, scripts,
 // cut scenes, computer players, chance cards and the lobby.
@@ -119,14 +82,12 @@ class SessionNetworkServices {
 };
 
 struct SessionServices {
-  SessionBusinessServices* business;
   SessionGameServices* game;
   SessionNetworkServices* network;
 };
 
 // The installed services; every pointer is always valid.
 SessionServices& Services();
-void SetSessionBusinessServices(SessionBusinessServices* s);
 void SetSessionGameServices(SessionGameServices* s);
 void SetSessionNetworkServices(SessionNetworkServices* s);
 void RestoreDefaultSessionServices();

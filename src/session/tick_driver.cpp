@@ -1,6 +1,7 @@
 #include "session/tick_driver.h"
 
 #include "city/buildings.h"
+#include "city/business.h"
 #include "city/city_services.h"
 #include "city/construction_jobs.h"
 #include "city/people.h"
@@ -123,7 +124,7 @@ CSyncSnapshot ComputeSyncSnapshot() {
   s.people = GetPeopleChecksum();
   s.traffic = GetTrafficChecksum();
   s.buildings = BuildingsChecksum();
-  s.businesses = Services().business->Checksum();
+  s.businesses = static_cast<int32_t>(BusinessChecksum());
   s.players = PlayersChecksum();
   return s;
 }
