@@ -7,6 +7,7 @@
 
 #include "city/buildings.h"
 #include "city/city_services.h"
+#include "city/people.h"
 #include "session/game_events.h"
 #include "engine/core/error.h"
 
@@ -334,10 +335,12 @@ void BlockStats::Refresh() {
   Owner = b.Owner;
   LeasePrice = b.GetLeasePrice();
   Reserved = 0;
-  InterestTotal = City().people->InterestTotal(BlockId);
+  InterestTotal = BlockInterestTotal(BlockId);
 }
 
-void BlockStats::CountPeople() { PeopleCount = City().people->PeopleInBlock(BlockId); }
+void BlockStats::CountPeople() {
+  PeopleCount = static_cast<uint16_t>(std::clamp(PeopleInBlock(BlockId), 0, 65535));
+}
 
 int32_t BlockStats::GetAdjacentBlockSlot(int slot) const {
   return (slot >= 0 && slot < kMaxAdjacentBlocks) ? Adjacent[slot] : -1;

@@ -49,11 +49,10 @@ namespace {
 CitySessionServices g_defaultSession;
 CityAiServices g_defaultAi;
 CityBusinessServices g_defaultBusiness;
-CityPeopleServices g_defaultPeople;
 CityVisualServices g_defaultVisuals;
 
 CityServices g_services = {&g_defaultSession, &g_defaultAi,
-                           &g_defaultBusiness, &g_defaultPeople, &g_defaultVisuals};
+                           &g_defaultBusiness, &g_defaultVisuals};
 
 }  // namespace
 
@@ -62,10 +61,9 @@ CityServices& City() { return g_services; }
 void SetCitySessionServices(CitySessionServices* s) { g_services.session = s ? s : &g_defaultSession; }
 void SetCityAiServices(CityAiServices* s) { g_services.ai = s ? s : &g_defaultAi; }
 void SetCityBusinessServices(CityBusinessServices* s) { g_services.business = s ? s : &g_defaultBusiness; }
-void SetCityPeopleServices(CityPeopleServices* s) { g_services.people = s ? s : &g_defaultPeople; }
 void SetCityVisualServices(CityVisualServices* s) { g_services.visuals = s ? s : &g_defaultVisuals; }
 
 void RestoreDefaultCityServices() {
   g_services = {&g_defaultSession, &g_defaultAi,
-                &g_defaultBusiness, &g_defaultPeople, &g_defaultVisuals};
+                &g_defaultBusiness, &g_defaultVisuals};
 }

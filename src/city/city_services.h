@@ -59,14 +59,6 @@ class CityBusinessServices {
   virtual float DampedAreaValue(int32_t units, float e) const;
 };
 
-// People: how many are in a block, and the sum (modulo 256) of their interest in it.
-class CityPeopleServices {
- public:
-  virtual ~CityPeopleServices() = default;
-  virtual uint16_t PeopleInBlock(int32_t /*block*/) const { return 0; }
-  virtual uint8_t InterestTotal(int32_t /*block*/) const { return 0; }
-};
-
 // Building and street visuals: the architect builds a building's look when
 // it is linked into its block (without it every building is a plain box),
 // and the city's visual effects step with the logic ticks. Nothing the
@@ -99,7 +91,6 @@ struct CityServices {
   CitySessionServices* session;
   CityAiServices* ai;
   CityBusinessServices* business;
-  CityPeopleServices* people;
   CityVisualServices* visuals;
 };
 
@@ -109,7 +100,6 @@ CityServices& City();
 void SetCitySessionServices(CitySessionServices* s);
 void SetCityAiServices(CityAiServices* s);
 void SetCityBusinessServices(CityBusinessServices* s);
-void SetCityPeopleServices(CityPeopleServices* s);
 void SetCityVisualServices(CityVisualServices* s);
 void RestoreDefaultCityServices();
 

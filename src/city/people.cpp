@@ -624,28 +624,20 @@ class PeopleEconomyPlanner : public EconomyPeopleServices {
   void Replan(CPerson& person) override { ::Replan(person); }
 };
 
-class PeopleCounter : public CityPeopleServices {
- public:
-  uint16_t PeopleInBlock(int32_t block) const override {
-    return static_cast<uint16_t>(std::clamp(::PeopleInBlock(block), 0, 65535));
-  }
-  uint8_t InterestTotal(int32_t block) const override {
-    uint32_t sum = 0;
-    for (int i = 0; i < g_PeopleCount; ++i) {
-      if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
-    }
-    return static_cast<uint8_t>(sum & 0xFF);
-  }
-};
-
 }  // namespace
+
+uint8_t BlockInterestTotal(int32_t block) {
+  uint32_t sum = 0;
+  for (int i = 0; i < g_PeopleCount; ++i) {
+    if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
+  }
+  return static_cast<uint8_t>(sum & 0xFF);
+}
 
 
 void InstallPeopleServices() {
   static PeopleEconomyPlanner planner;
-  static PeopleCounter counter;
   SetEconomyPeopleServices(&planner);
-  SetCityPeopleServices(&counter);
 }
 
 // ---- Life -----------------------------------------------------------------------

@@ -136,6 +136,8 @@ int32_t GetWorkBusinessKind(const CPerson& p);
 int32_t GetModelIndex(const CPerson& p);
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);
+// The sum, modulo 256, of every person's interest in the block.
+uint8_t BlockInterestTotal(int32_t block);
 // The next block toward `to` on foot; 255 to ride; cached.
 uint8_t GetNextBlockToward(int32_t from, int32_t to);
 // Wrapping sum over the people in use of their positions, states and blocks.
