@@ -13,6 +13,7 @@
 #include "city/economy_services.h"
 #include "city/households.h"
 #include "city/person.h"
+#include "session/game_events.h"
 #include "engine/core/error.h"
 #include "engine/files/save_game.h"
 
@@ -396,7 +397,7 @@ int32_t AllocBusiness(int32_t type, int32_t owner, int32_t building) {
     b.CloseHour = t->ClosingTime;
     b.InStockMask = t->CommodityMask;
     b.SetOwner(owner);
-    Economy().panels->RefreshSelectionPage();
+    PostGameEvent(SelectionPageEvent{});
     return i;
   }
   return -1;

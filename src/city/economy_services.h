@@ -59,13 +59,6 @@ class EconomyAiServices {
   virtual void DecBlockBusinessTypeCount(int32_t /*block*/, int32_t /*type*/) {}
 };
 
-// Interface: the selection panel's page refresh after a business is allocated.
-class EconomyPanelServices {
- public:
-  virtual ~EconomyPanelServices() = default;
-  virtual void RefreshSelectionPage() {}
-};
-
 // People: what only the people's daily cycle knows how to do.
 class EconomyPeopleServices {
  public:
@@ -78,7 +71,6 @@ class EconomyPeopleServices {
 struct EconomyServices {
   EconomyPlayerServices* players;
   EconomyAiServices* ai;
-  EconomyPanelServices* panels;
   EconomyPeopleServices* people;
 };
 
@@ -86,7 +78,6 @@ struct EconomyServices {
 EconomyServices& Economy();
 void SetEconomyPlayerServices(EconomyPlayerServices* s);  // null restores the default
 void SetEconomyAiServices(EconomyAiServices* s);
-void SetEconomyPanelServices(EconomyPanelServices* s);
 void SetEconomyPeopleServices(EconomyPeopleServices* s);
 void RestoreDefaultEconomyServices();
 

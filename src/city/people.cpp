@@ -19,14 +19,13 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "session/utility_income.h"
 
 std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 std::array<CEntity, kMaxPeople> g_PersonEntities;
 
 namespace {
 
-PeopleSessionServices g_defaultSession;
-PeopleSessionServices* g_session = &g_defaultSession;
 std::array<uint8_t, kBlockCount * kBlockCount> g_nextHop;
 
 constexpr int32_t kRingOrder[8] = {1, 3, 2, 6, 4, 12, 8, 9};
@@ -501,7 +500,7 @@ void WalkHome(CPerson& p) {
   }
   if (WalkToDoor(p, c.HomeDoor) != kDone) return;
   for (int i = 0; i < 4; ++i) {
-    if (kRailroadBlocks[i] == p.HomeBlock) g_session->AddRailroadPassengers(i + 1, 5);
+    if (kRailroadBlocks[i] == p.HomeBlock) AddRailroadPassengers(i + 1, 5);
   }
   EnterState(p, kStateAtHome);
 }
@@ -625,29 +624,20 @@ class PeopleEconomyPlanner : public EconomyPeopleServices {
   void Replan(CPerson& person) override { ::Replan(person); }
 };
 
-class PeopleCounter : public CityPeopleServices {
- public:
-  uint16_t PeopleInBlock(int32_t block) const override {
-    return static_cast<uint16_t>(std::clamp(::PeopleInBlock(block), 0, 65535));
-  }
-  uint8_t InterestTotal(int32_t block) const override {
-    uint32_t sum = 0;
-    for (int i = 0; i < g_PeopleCount; ++i) {
-      if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
-    }
-    return static_cast<uint8_t>(sum & 0xFF);
-  }
-};
-
 }  // namespace
 
-void SetPeopleSessionServices(PeopleSessionServices* s) { g_session = s ? s : &g_defaultSession; }
+uint8_t BlockInterestTotal(int32_t block) {
+  uint32_t sum = 0;
+  for (int i = 0; i < g_PeopleCount; ++i) {
+    if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
+  }
+  return static_cast<uint8_t>(sum & 0xFF);
+}
+
 
 void InstallPeopleServices() {
   static PeopleEconomyPlanner planner;
-  static PeopleCounter counter;
   SetEconomyPeopleServices(&planner);
-  SetCityPeopleServices(&counter);
 }
 
 // ---- Life -----------------------------------------------------------------------
@@ -1114,14 +1104,6 @@ void RestorePeopleCrossings() {
 void RegisterPeopleSaveHooks() {
   RegisterSaveHook(kSavePeople, SavePeopleChunks);
   RegisterRecordChunk<PersonRecord>(kChunkPeople, kPersonRecordLength, ApplyPersonRecord);
-  AddLoadGameStep(LoadGamePhase::Reset, [] {
-    ResetPeople();
-    return true;
-  });
-  AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
-    FinishPeopleLoad();
-    return true;
-  });
 }
 
 template void PersonRecord::Visit(RecordWriter&);

@@ -105,15 +105,6 @@ struct PersonCycle {
 extern std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 extern std::array<CEntity, kMaxPeople> g_PersonEntities;
 
-// What the people need of the session: the railroads' passenger accounts and
-// the owners' rating points. Defaults do nothing.
-class PeopleSessionServices {
- public:
-  virtual ~PeopleSessionServices() = default;
-  virtual void AddRailroadPassengers(int32_t /*account 1..4*/, int32_t /*amount*/) {}
-};
-void SetPeopleSessionServices(PeopleSessionServices* s);  // null restores the default
-
 // ---- Life ----
 void ResetPeopleTables();  // program start: the next-hop table
 void ResetPeople();        // new game, level end, load
@@ -145,6 +136,8 @@ int32_t GetWorkBusinessKind(const CPerson& p);
 int32_t GetModelIndex(const CPerson& p);
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);
+// The sum, modulo 256, of every person's interest in the block.
+uint8_t BlockInterestTotal(int32_t block);
 // The next block toward `to` on foot; 255 to ride; cached.
 uint8_t GetNextBlockToward(int32_t from, int32_t to);
 // Wrapping sum over the people in use of their positions, states and blocks.

@@ -5,6 +5,7 @@
 #include "city/business.h"
 #include "engine/core/error.h"
 #include "session/game_messages.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_services.h"
@@ -119,7 +120,7 @@ void ReturnBlockToCity(int32_t blockIndex, float amount) {
   }
   PlayerData().MarkBlocksStale();
   if (owner && owner->kind != kPlayerHuman) Services().game->SyncOwnershipLists(*owner);
-  Services().ui->RefreshSelectionPage();
+  PostGameEvent(SelectionPageEvent{});
 }
 
 void CPlayer::TakeOverBusiness(int32_t business, float price) {
@@ -169,7 +170,7 @@ void CPlayerTable::RemovePlayer(int32_t index) {
   const bool local = p == local_;
   p->ReleasePlayerHoldings();
   if (local) {
-    Services().ui->CloseLocalPlayerPanels();
+    PostGameEvent(LocalPlayerLeftEvent{});
     if (Session().networkSession) {
       Services().network->CloseSession();
       Session().networkSession = false;

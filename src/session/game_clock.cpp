@@ -2,7 +2,14 @@
 
 #include <cstdio>
 
+#include "city/blocks.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/house_hunt.h"
+#include "city/people.h"
+#include "city/traffic.h"
 #include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -52,33 +59,29 @@ void AdvanceGameHour() {
 void RunHourlyUpdate() {
   SessionGameServices& game = *Services().game;
   if (game.CutSceneRunning() || game.IsTutorialRunning()) return;
-  SessionWorldServices& world = *Services().world;
-  SessionInterfaceServices& ui = *Services().ui;
   CPlayerTable& players = PlayerTable();
   const int32_t hour = GameClock().hour;
 
   game.CatchEvent("HourlyUpdate", hour);
   if (hour == 18) game.EveningGoalCheck();
   game.HourlyGoalCheck();
-  if (Session().shellGameMode != 3) world.ScheduleSceneryForHour(hour);
-  world.UpdateBusinessAvailabilityHourly();
-  world.UpdateBlockLeasesHourly();
+  if (Session().shellGameMode != 3) City().visuals->ScheduleSceneryForHour(hour);
+  UpdateBusinessesHourly();
+  UpdateBlockLeasesHourly();
   if (hour == 24) {
-    world.CloseBusinessDay();
+    CloseBusinessDay();
     players.SwapLedgers();
   }
   if (hour == 6) {
-    int32_t& voice = Session().preSixVoice;
-    if (voice != 0 && ui.SoundPlaying(voice)) ui.StopSound(voice);
-    voice = 0;
+    PostGameEvent(StopSoundEvent{kPreSixSample});
     game.CatchEvent("EndOfDay", 0);
-    world.SettleBusinessesDaily();
+    SettleBusinessesDaily();
     players.ClearCardEffects();
     PayDailyRailUtilityIncome();
   }
   if (hour == 10) game.CatchEvent("BlockUnlock", GameClock().dayCounter);
-  if (hour == 5) world.UpdatePeopleBlockMemoryDaily();
-  if (hour == 17) world.UpdateHouseHuntDaily();
+  if (hour == 5) UpdatePeopleDaily();
+  if (hour == 17) UpdateHouseHuntDaily();
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
@@ -96,13 +99,13 @@ void LoadDecadeParameters(int32_t decade) {
     std::snprintf(name, sizeof name, "parameters\\%d.prm", 1930 + 10 * i);
     ReadParameterFile(name);
   }
-  Services().world->UpdateTrafficForDecade(decade);
+  UpdateTrafficForDecade(decade);
   const CGameClock& c = GameClock();
   bool startOfDay = c.hour < 2;
   static const char* const kIntroEvents[] = {nullptr,             "BusinessIntro1940", "BusinessIntro1950",
                                              "BusinessIntro1960", "BusinessIntro1970", "BusinessIntro1980"};
   if (c.decade >= 0 && c.decade <= 6) {
-    Services().ui->PlayMusicTrack(c.decade);
+    PostGameEvent(MusicEvent{c.decade});
     if (c.decade >= 1 && c.decade <= 5 && startOfDay)
       Services().game->TriggerEvent(kIntroEvents[c.decade], 1250, 0);
   }

@@ -7,6 +7,9 @@
 #include <cstdint>
 
 inline constexpr uint32_t kClockChunkSize = 20;
+// The chime before six in the morning: the tick driver starts it late in the
+// fifth hour, the six o'clock hour stops it if it still plays.
+inline constexpr const char* kPreSixSample = "presixoclock.wav";
 
 struct CGameClock {
   int32_t hour = 9;          // 0..23 (24 only inside the midnight hourly update)

@@ -11,20 +11,22 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "city/construction_jobs.h"
 #include "engine/core/error.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/ready_barrier.h"
 #include "session/session_services.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 
 void Unhandled() { ReportError(1, 0, "Unhandled Client message"); }
 
-void RefreshPanels() { Services().ui->RefreshSelectionPage(); }
+void RefreshPanels() { PostGameEvent(SelectionPageEvent{}); }
 
 // Posts player message 44 to the computer owner of a business that joined it.
 void TellComputerOwner(PlayerNumber ownerNumber, int32_t business) {
@@ -132,7 +134,7 @@ void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
   block->PlaceBuilding(building, m.x1, m.y1, m.x2, m.y2, m.floors, m.design, m.kind,
                        static_cast<uint8_t>(m.quality), m.costParts[0]);
   building->SetOwner(static_cast<uint8_t>(m.player.value));
-  Services().world->StartConstructionJob(m.block.value, building->Id, m.businessType, IndexOf(m.player).value);
+  StartConstructionJob(m.block.value, building->Id, m.businessType, IndexOf(m.player).value);
   if (player) {
     player->AddMoney(-m.costParts[0], kLedgerConstruction);
     player->AddMoney(-m.costParts[1], kLedgerConstructionPart4);
@@ -151,9 +153,9 @@ void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
     CloseBusiness(business);
   }
   const int32_t id = building->Id;
-  if (Services().world->StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(m);
+  if (StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(m);
   RefreshPanels();
-  Services().ui->OnDemolitionStarted(id);
+  PostGameEvent(DemolitionStartedEvent{id});
 }
 
 void ApplyOpenBusiness(const OpenBusinessMsg& m) {
@@ -180,7 +182,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   record->Refresh(false);
   PlayerData().MarkBusinessesStale();
   RefreshPanels();
-  Services().ui->OnBusinessTraded(building ? building->Id : -1);
+  PostGameEvent(BusinessTradedEvent{building ? building->Id : -1});
 }
 
 void ApplyPlayerNote(const PlayerNoteMsg&) {}
@@ -202,7 +204,7 @@ void ApplyBuyout(const BuyoutMsg& m) {
     PlayerTable().PostPlayerMessage(former->index, blockOwner->index, PLAYER_MESS_BOUGHT_OUT, building->Id, 0, 0, 0,
                                     kSenderToken);
   RefreshPanels();
-  Services().ui->OnBusinessTraded(building->Id);
+  PostGameEvent(BusinessTradedEvent{building->Id});
 }
 
 void ApplyBlockTransfer(const BlockTransferMsg& m) {
@@ -222,7 +224,7 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
   for (int i = 0; i < kMaxPlayers; ++i)
     if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
   RefreshPanels();
-  Services().ui->OnBlockRequestAnswered(m.block.value, 0);
+  PostGameEvent(BlockAnsweredEvent{m.block.value, 0});
 }
 
 void ApplyTakeOverBusiness(const TakeOverBusinessMsg& m) {

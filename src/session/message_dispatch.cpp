@@ -8,6 +8,7 @@
 #include "engine/core/error.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/game_messages.h"
 #include "session/player.h"
 #include "session/session_services.h"
@@ -24,7 +25,7 @@ int32_t PlayerNumberOfDirectPlayId(int32_t id) {
 }
 
 void ClearPendingRequest(const PlayerMessage& m) {
-  if (m.code == PLAYER_MESS_REFUSED) Services().ui->OnBlockRequestAnswered(m.values[0], 1);
+  if (m.code == PLAYER_MESS_REFUSED) PostGameEvent(BlockAnsweredEvent{m.values[0], 1});
 }
 
 void RoutePlayerMessage(const CNetMessage& raw) {
@@ -45,7 +46,9 @@ void RoutePlayerMessage(const CNetMessage& raw) {
 
 void SendTickerRecord(StatusKind kind, std::span<int32_t, 10> record) {
   record[2] = kind;
-  Services().ui->AddTickerMessage(record);
+  TickerEvent ticker;
+  std::copy(record.begin(), record.end(), ticker.record.begin());
+  PostGameEvent(ticker);
 }
 
 }  // namespace

@@ -4,8 +4,13 @@
 #include <cstring>
 
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/commodities.h"
+#include "city/households.h"
+#include "city/person.h"
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/session_services.h"
 
 // ---- CPlayer ----------------------------------------------------------------
@@ -27,10 +32,9 @@ void CPlayer::AddMoney(float amount, int32_t category) {
   AddToLedger(amount, category);
   money += amount;
   if (!IsLocal() || amount == 0.0f) return;
-  SessionInterfaceServices& ui = *Services().ui;
-  bool gain = amount > 0.0f;
-  ui.MoneyAnimation(gain);
-  ui.PlaySoundSample(gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60);
+  const bool gain = amount > 0.0f;
+  PostGameEvent(MoneyEvent{gain});
+  PostGameEvent(SoundEvent{gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60});
 }
 
 int32_t CPlayer::GetRatingPoints() const {
@@ -40,7 +44,7 @@ int32_t CPlayer::GetRatingPoints() const {
 
 bool CPlayer::CanAfford(float amount, bool show) const {
   if (kCreditAllowance + money >= amount || Session().unlimitedMoney) return true;
-  if (show && IsLocal()) Services().ui->ShowPrompt(kDefaultPortrait, 1718, 1730, 1435);
+  if (show && IsLocal()) PostGameEvent(PromptEvent{kDefaultPortrait, 1718, 1730, 0, 1435});
   return false;
 }
 
@@ -116,13 +120,38 @@ const PlayerMessage* CPlayer::PopMessage() {
   return &current_;
 }
 
+namespace {
+
+// The resident households of the block's apartments: for each, adds one to
+// the tally of every active commodity it wants; returns how many there are.
+int32_t CountBlockResidents(int32_t block, int16_t* tally) {
+  int32_t households = 0;
+  const CBlock* blk = GetBlock(block);
+  if (blk == nullptr) return 0;
+  for (const CBuilding* bld = blk->FirstBuilding; bld; bld = bld->Next) {
+    const CBusiness* r = GetBusinessInUse(bld->GetBusiness());
+    if (r == nullptr || r->Type != kTypeApartments) continue;
+    int guard = 0;
+    for (int32_t p = r->FirstResident; p >= 0 && p < kMaxPeople && guard < kMaxPeople;
+         p = g_People[p].NextResident, ++guard) {
+      const CHousehold* h = GetHousehold(g_People[p].Household);
+      if (h == nullptr) continue;
+      ++households;
+      for (int c = 0; c < kCommodityCount; ++c)
+        if (g_Commodities[c].Active && (h->WantMask >> c & 1u)) ++tally[c];
+    }
+  }
+  return households;
+}
+
+}  // namespace
+
 void CPlayer::BeginResidentCount(int32_t block) {
   if (block < 0 || block >= kBlockCount) return;
   counting = 1;
   countingActive = 1;
   countedBlock = block;
-  int32_t households = 0;
-  Services().business->CountBlockResidents(block, demandTally, households);
+  const int32_t households = CountBlockResidents(block, demandTally);
   int32_t total = std::clamp<int32_t>(residentCount + households, INT16_MIN, INT16_MAX);
   residentCount = residentCount2 = static_cast<int16_t>(total);
   countingActive = 0;
@@ -137,6 +166,12 @@ void CPlayer::ClearResidentCount() {
 
 // ---- Human player -------------------------------------------------------------
 
+// The interface shows the message; the player's answer (to a buy request
+// or a buy-out) comes back as a game message of its own.
+void CHumanPlayer::ShowMessage(const PlayerMessage& message) {
+  PostGameEvent(PlayerMessageEvent{index, message});
+}
+
 void CHumanPlayer::Update() {
   if (--updateCountdown > 0) return;
   updateCountdown = 2;
@@ -149,19 +184,16 @@ void CHumanPlayer::Update() {
 void CHumanPlayer::HandleMessage() {
   const PlayerMessage* m = PopMessage();
   if (m == nullptr) return;
-  SessionInterfaceServices& ui = *Services().ui;
   switch (m->code) {
     case PLAYER_MESS_BUY_REQUEST:
-      if (ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
-      break;
     case PLAYER_MESS_BUY_ACCEPTED:
     case PLAYER_MESS_REFUSED:
     case PLAYER_MESS_DEBT_WARNING:
-      ui.ShowPlayerMessagePrompt(*this, *m);
+      ShowMessage(*m);
       break;
     case PLAYER_MESS_BOUGHT_OUT: {
       const CBuilding* b = GetBuilding(m->values[0]);
-      if (b && b->GetBusiness() >= 0 && ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
+      if (b && b->GetBusiness() >= 0) ShowMessage(*m);
       break;
     }
     case PLAYER_MESS_CARD_HELD:

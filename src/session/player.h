@@ -159,12 +159,20 @@ class CHumanPlayer : public CPlayer {
  public:
   int32_t state = 0;  // 0 idle, 1 a prompt of a message is on screen
 
+  // Buy requests and answers, refusals, debt warnings and buy-outs go to
+  // the interface as game events (PlayerMessageEvent).
   void HandleMessage() override;
   void Update() override;
+  // The prompt panel opened a prompt of a message: no further message is
+  // handled until it closes.
+  void OnPromptOpened() { state = 1; }
   // The buy-request prompt's answer (button 0 auction, 1 refuse).
   void AnswerBuyRequest(int32_t button, int32_t code);
   // The bought-out prompt closed.
   void OnPromptClosed() { state = 0; }
+
+ private:
+  void ShowMessage(const PlayerMessage& message);
 };
 
 // Stands in for a computer player until the computer players exist: it

@@ -5,6 +5,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/session_services.h"
 #include "engine/files/save_game.h"
 
@@ -106,7 +107,7 @@ void CPlayerTable::UpdatePlayers() {
   }
   if (CPlayer* local = local_) {
     if (local->money < 0.0f && local->moneyAtLastCheck >= 0.0f)
-      Services().ui->ShowPrompt(kDefaultPortrait, 1739, 1740, 1435);
+      PostGameEvent(PromptEvent{kDefaultPortrait, 1739, 1740, 0, 1435});
     local->moneyAtLastCheck = local->money;
   }
 }

@@ -6,7 +6,7 @@
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 constexpr int kWaitingForPlayers = 2;

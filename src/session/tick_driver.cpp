@@ -1,15 +1,23 @@
 #include "session/tick_driver.h"
 
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/construction_jobs.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "engine/scene/animation.h"
+#include "engine/scene/particles.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/game_clock.h"
 #include "session/game_messages.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 
@@ -56,24 +64,24 @@ int32_t PlayersChecksum() {
 }
 
 void StepRunningCity() {
-  SessionWorldServices& world = *Services().world;
+  CityVisualServices& visuals = *City().visuals;
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
-  world.UpdateAnimatedScenery();
-  world.UpdateNightWindows();
-  world.UpdatePeople();
-  world.UpdateParticles();
-  world.UpdateTraffic();
-  world.UpdateBlockAmbiencePositions();
-  world.UpdateSmokeEmitters();
-  world.StepPulsingLights();
-  world.UpdateConstructionJobs();
+  visuals.UpdateAnimatedScenery();
+  visuals.UpdateNightWindows();
+  UpdatePeople();
+  ParticleManager().UpdateAll();
+  UpdateTraffic();
+  visuals.UpdateBlockAmbiencePositions();
+  visuals.UpdateSmokeEmitters();
+  visuals.StepPulsingLights();
+  UpdateConstructionJobs();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;
   ++RunningTick();
   ++DayTick();
   if (GameClock().hour == 5 && s.tickInHour == kPreSixTick)
-    s.preSixVoice = Services().ui->PlaySoundSample("presixoclock.wav", 100);
+    PostGameEvent(SoundEvent{kPreSixSample, 100});
   if (RunningTick() % kTicksPerHour == 0) AdvanceGameHour();
   game.TickScriptTimers();
   if (LogicTick() % 50 == 0 && IsAuthority()) game.CheckGoals();
@@ -113,10 +121,10 @@ CSyncSnapshot ComputeSyncSnapshot() {
   FpuGetMode(precision, rounding);
   s.fpuPrecision = static_cast<int16_t>(precision);
   s.fpuRounding = static_cast<int16_t>(rounding);
-  s.people = Services().world->PeopleChecksum();
-  s.traffic = Services().world->TrafficChecksum();
+  s.people = GetPeopleChecksum();
+  s.traffic = GetTrafficChecksum();
   s.buildings = BuildingsChecksum();
-  s.businesses = Services().business->Checksum();
+  s.businesses = static_cast<int32_t>(BusinessChecksum());
   s.players = PlayersChecksum();
   return s;
 }
@@ -159,7 +167,7 @@ void RunLogicTicks() {
       if (IsAuthority()) Services().game->StepAuctioneer();
       if (Services().game->IsTutorialRunning()) Services().game->TickScriptTimers();
     }
-    Services().world->StepEntityAnimations();
+    EntAnimStepAll();
     if (LogicTick() % 5 == 0) PlayerTable().UpdatePlayers();
     HoldAtTickLimit();
     DebugTrace("Logic end");
@@ -186,7 +194,7 @@ void OnTickGrant(uint32_t limit) {
 void SetLogicSpeed(bool fast) {
   if (Session().networkSession) return;
   Session().ticksPerCall = fast ? 4 : 1;
-  Services().ui->SetSpeedControl(fast);
+  PostGameEvent(SpeedEvent{fast});
 }
 
 bool ToggleLogicSpeed() {

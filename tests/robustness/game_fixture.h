@@ -1,8 +1,10 @@
 #pragma once
 // A running game for the robustness tests: the fixture city (buildings,
 // businesses, households, people, traffic) under a real session with three
-// players, every subsystem's save chunks and load steps registered as the
-// program's start registers them, every console command attached. Message
+// players, every subsystem's save chunks registered as the program's start
+// registers them, every console command attached, and loads through the game
+// root's load (with no level scripts in the scratch root, only the shared
+// rules are missing: the saved state is all there is). Message
 // boxes and console replies are captured; the game root is a scratch folder.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -36,8 +38,8 @@
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
 #include "engine/core/console.h"
-#include "shell/event_record_commands.h"
-#include "shell/game_loop.h"
+#include "app/game.h"
+#include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 
 class RunningGameTest : public ::testing::Test {
@@ -92,8 +94,6 @@ class RunningGameTest : public ::testing::Test {
     PlayerTable().DeleteAllPlayers();
     EventQueue().Clear();
     Session() = SessionState{};
-    ClearGameSteps();
-    ClearLoadGameSteps();
     ClearSaveHooks();
     ClearConsoleCommandTable();
     RestoreDefaultSessionServices();
@@ -106,15 +106,13 @@ class RunningGameTest : public ::testing::Test {
     std::filesystem::remove_all(root_);
   }
 
-  // The save chunks, load steps and console commands of every subsystem, in
-  // the program's start order.
+  // The save chunks and console commands of every subsystem, as the
+  // program's start attaches them (the fixture city stands in for the map's).
   static void WireSubsystems() {
-    ClearGameSteps();
     ClearSaveHooks();
     ClearConsoleCommandTable();
     RegisterConsoleCommands();
     SetSaveProfileSource([] { return std::string("test"); });
-    RegisterShellSaveHooks();
     RegisterCitySaveHooks();
     RegisterTrafficSaveHooks();
     RegisterPeopleSaveHooks();
@@ -122,15 +120,12 @@ class RunningGameTest : public ::testing::Test {
     RegisterEconomyConsoleCommands();
     RegisterCityConsoleCommands();
     RegisterPrestigeTextureCommand();
-    AttachEventRecordCommands();
-    AddResetStep([] { ResetEconomyForNewGame(); });
+    AttachGameConsoleCommands();
     InitSession();
-    AddResetStep([] {
-      ResetPeople();
-      ResetTraffic();
-      ClearStatsHistory();
-    });
   }
+
+  // The game root's load, as LOADGAME runs it.
+  static bool LoadGame(std::string_view name) { return TheGame().Load(name); }
 
   void RunTicks(int n) {
     for (int i = 0; i < n; ++i) RunLogicTicks();

@@ -254,7 +254,8 @@ TEST_F(EconomyLinkTest, ClockRunsTheBusinessJobsAndPaysUtilitiesToTheirBlocks) {
   p = CPerson{};
   p.InUse = 1;
   p.SetHouseHuntCountdown(5);
-  Services().world->UpdateHouseHuntDaily();
+  GameClock().hour = 17;
+  RunHourlyUpdate();
   EXPECT_EQ(p.GetHouseHuntCountdown(), 4);
 }
 

@@ -208,3 +208,33 @@ TEST_F(PlayerTest, StatisticsHistoryRingsAndShares) {
 }
 
 }  // namespace
+
+namespace {
+
+// The simulation tells the interface and never asks it: a human player's
+// messages become events for the prompt panel whether or not one is shown,
+// and the outbox keeps a bounded number when nobody drains it.
+TEST_F(PlayerTest, MessagesForTheLocalHumanAreToldAsGameEvents) {
+  MakePlayers();
+  auto* me = static_cast<CHumanPlayer*>(PlayerTable().Get(0));
+  ClearGameEvents();
+  PlayerMessage m;
+  m.code = PLAYER_MESS_DEBT_WARNING;
+  m.values[0] = 7;
+  ASSERT_TRUE(me->AddMessage(m));
+  for (int i = 0; i < 10; ++i) me->Update();  // the first update comes after ten calls
+  std::vector<GameEvent> events = TakeGameEvents();
+  ASSERT_EQ(events.size(), 1u);
+  const auto* shown = std::get_if<PlayerMessageEvent>(&events[0]);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->player, 0);
+  EXPECT_EQ(shown->message.code, PLAYER_MESS_DEBT_WARNING);
+  EXPECT_EQ(shown->message.values[0], 7);
+  EXPECT_EQ(me->state, 0);  // the simulation does not wait on the interface
+
+  for (size_t i = 0; i < kMaxPendingGameEvents + 10; ++i) PostGameEvent(SelectionPageEvent{});
+  EXPECT_EQ(TakeGameEvents().size(), kMaxPendingGameEvents);
+  EXPECT_TRUE(TakeGameEvents().empty());
+}
+
+}  // namespace

@@ -38,7 +38,6 @@ struct SaveRegistry {
   std::function<void()> oldSaveNotice;
   std::function<std::string()> profileSource;
   std::function<std::string(std::string_view)> pathResolver;
-  std::vector<LoadGameStep> steps[3];
   std::vector<std::function<void()>> checkStarts;
   SaveGameHeader header;
   int32_t endGameWord = 0;
@@ -197,12 +196,6 @@ bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check, i
   fixedLength = it->second.fixedLength;
   maxCount = it->second.maxCount;
   if (it->second.check) check = &it->second.check;
-  return true;
-}
-
-bool RunSteps(LoadGamePhase phase) {
-  for (auto& step : Registry().steps[int(phase)])
-    if (!step()) return false;
   return true;
 }
 
@@ -421,14 +414,6 @@ std::string ResolveSavePath(std::string_view gameName) {
   return platform::ResolveNewGamePath(gameName);
 }
 
-void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step) {
-  Registry().steps[int(phase)].push_back(std::move(step));
-}
-
-void ClearLoadGameSteps() {
-  for (auto& list : Registry().steps) list.clear();
-}
-
 namespace {
 
 // A save name names a file in the profile's folder, nothing else.
@@ -448,19 +433,13 @@ bool SaveGame(std::string_view name) {
   return WriteSaveGame(file, kSaveAll);
 }
 
-bool LoadGame(std::string_view name) {
+bool OpenSaveGame(std::string_view name, SaveGameFile& file) {
   if (!ValidSaveName(name) || Registry().current) return false;
-  SaveGameFile file;
   file.path = ResolveSavePath(SaveGamePath(name));
-  // Everything is checked before the running game is touched.
-  if (!CheckSaveGameFile(file, true)) return false;
-  if (!RunSteps(LoadGamePhase::Reset)) return false;
-  ApplyChunks(file, kChunkHeader);
-  ApplyChunks(file, kChunkGameTime);
-  if (!RunSteps(LoadGamePhase::AfterHeader)) return false;
-  ApplyChunks(file, kSaveAll);
-  return RunSteps(LoadGamePhase::AfterLoad);
+  return CheckSaveGameFile(file, true);
 }
+
+void ApplySaveChunks(SaveGameFile& file, uint32_t mask) { ApplyChunks(file, mask); }
 
 bool ReadSaveHeader(std::string_view name) {
   if (!ValidSaveName(name)) return false;

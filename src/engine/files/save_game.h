@@ -233,20 +233,16 @@ std::string SaveGamePath(std::string_view name);
 void SetSavePathResolver(std::function<std::string(std::string_view)> resolver);
 std::string ResolveSavePath(std::string_view gameName);
 
-// Steps of LoadGame that belong to other subsystems. After the file has been
-// checked: Reset steps (the new-game reset), then the header is read, then
-// AfterHeader steps (scenario choice, scripts, level refresh; any false
-// return fails the load), then every chunk is applied, then AfterLoad steps
-// (fix-ups, the game-running flag, unpausing).
-enum class LoadGamePhase { Reset, AfterHeader, AfterLoad };
-using LoadGameStep = std::function<bool()>;
-void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step);
-void ClearLoadGameSteps();
-
 // Saves everything as "profiles\<profile>\<name>".
 bool SaveGame(std::string_view name);
-// Loads "profiles\<profile>\<name>"; a bad file leaves the game as it was.
-bool LoadGame(std::string_view name);
+// Reads and checks the whole save "profiles\<profile>\<name>" (version
+// included) into file without applying anything; false, with nothing
+// changed, for a bad name or file. The game root's load then resets the game
+// and hands the chunks to their owners with ApplySaveChunks.
+bool OpenSaveGame(std::string_view name, SaveGameFile& file);
+// Hands each chunk of a checked file whose type bit is in the mask to its
+// load hook, in file order (the header and end-game word to their records).
+void ApplySaveChunks(SaveGameFile& file, uint32_t mask);
 // Reads only the header of a save into CurrentSaveHeader(); false when the
 // file is missing or bad.
 bool ReadSaveHeader(std::string_view name);
