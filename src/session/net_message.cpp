@@ -69,7 +69,7 @@ std::span<const uint8_t> CNetMessage::Payload() const {
 
 void CNetMessage::SetPayload(std::span<const uint8_t> payload) {
   const size_t n = std::min(payload.size(), static_cast<size_t>(kMaxNetMessageSize - kNetHeaderSize));
-  std::memcpy(data_ + kNetHeaderSize, payload.data(), n);
+  if (n) std::memcpy(data_ + kNetHeaderSize, payload.data(), n);
 }
 
 bool CNetMessage::Parse(std::span<const uint8_t> bytes) {
