@@ -17,6 +17,8 @@
 #include "engine/core/error.h"
 #include "engine/files/save_game.h"
 
+// The sync checksum hashes the records' bytes, so their layout is pinned.
+static_assert(sizeof(CBusiness) == 544);
 static_assert(offsetof(CBusiness, LastDayRent) == 20);
 static_assert(offsetof(CBusiness, Accounts) == 36);
 static_assert(offsetof(CBusiness, OpenHour) == 104);
@@ -853,8 +855,6 @@ uint32_t BusinessChecksum() {
 
 // ---- Save chunk ---------------------------------------------------------------
 
-void SaveBusinessesChunk() { WriteSaveChunk(kChunkBusinesses, kBusinessesChunkLength, g_Businesses.data()); }
-
 namespace {
 
 bool AllFinite(std::span<const float> values) {
@@ -864,36 +864,16 @@ bool AllFinite(std::span<const float> values) {
   return true;
 }
 
-bool IsValidSavedRecord(const CBusiness& b, int index) {
-  if (b.Index != index || b.InUse > 1) return false;
-  if (!b.InUse) return true;
-  if (!IsBusinessType(b.Type) || b.Kind < kBusinessShop || b.Kind > kBusinessLandscape) return false;
-  if (b.Building < -1 || b.Building >= kBuildingPoolSize) return false;
-  if (b.Owner < 0 || b.Owner > kMaxPlayerNumber) return false;
-  if (b.Day >= kDayRing || b.OpenState < kOpen || b.OpenState > kHeldClosed) return false;
-  if (b.FirstResident < -1 || b.FirstResident >= kMaxPeople) return false;
-  if (b.EventKind < 0 || b.EventKind > 4) return false;
-  if (!AllFinite(b.Accounts) || !AllFinite(b.ProfitRing) || !AllFinite(b.Price) || !AllFinite(b.PendingPrice))
-    return false;
-  const float singles[] = {b.LastDayRent, b.DayTotal, b.PotentialIncome, b.EventFactor, b.RentPerPlace,
-                           b.PendingRent};
-  return AllFinite(singles);
-}
-
 }  // namespace
 
-bool CheckBusinessesChunk(std::span<const uint8_t> data) {
-  if (data.size() != kBusinessesChunkLength) return false;
-  for (int i = 0; i < kMaxBusinesses; ++i) {
-    CBusiness b;
-    std::memcpy(static_cast<void*>(&b), data.data() + i * sizeof(CBusiness), sizeof(CBusiness));
-    if (!IsValidSavedRecord(b, i)) return false;
-  }
-  return true;
-}
-
-void LoadBusinessesChunk(std::span<const uint8_t> data) {
-  if (!CheckBusinessesChunk(data)) return;
-  std::memcpy(static_cast<void*>(g_Businesses.data()), data.data(), kBusinessesChunkLength);
-  RebuildVacancies();
+bool CBusiness::SavedRecordInUseValid() const {
+  if (!IsBusinessType(Type) || Kind < kBusinessShop || Kind > kBusinessLandscape) return false;
+  if (Building < -1 || Building >= kBuildingPoolSize) return false;
+  if (Owner < 0 || Owner > kMaxPlayerNumber) return false;
+  if (Day >= kDayRing || OpenState < kOpen || OpenState > kHeldClosed) return false;
+  if (FirstResident < -1 || FirstResident >= kMaxPeople) return false;
+  if (EventKind < 0 || EventKind > 4) return false;
+  if (!AllFinite(Accounts) || !AllFinite(ProfitRing) || !AllFinite(Price) || !AllFinite(PendingPrice)) return false;
+  const float singles[] = {LastDayRent, DayTotal, PotentialIncome, EventFactor, RentPerPlace, PendingRent};
+  return AllFinite(singles);
 }

@@ -55,6 +55,20 @@ struct CommoditySlot {
   float GetTakingsYesterday() const { return TakingsYesterday; }
   float GetMarginToday() const { return MarginToday; }
   float GetMarginYesterday() const { return MarginYesterday; }
+
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Stock);
+    v.Field(SoldPerDay);
+    v.Field(DiscardedPerDay);
+    v.Field(Pad);
+    v.Field(MarginToday);
+    v.Field(MarginYesterday);
+    v.Field(Reserved1);
+    v.Field(TakingsToday);
+    v.Field(TakingsYesterday);
+    v.Field(Reserved2);
+  }
 };
 static_assert(sizeof(CommoditySlot) == 52);
 
@@ -125,6 +139,59 @@ class CBusiness {
   uint8_t InUse = 0;
   uint8_t SoldOut = 0;
   uint8_t Pad5[2] = {};
+
+  // A row of chunk 32 (the table saved whole): every field in order. A free
+  // record is kept as it is; one in use must make sense.
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Kind);
+    v.Field(Type);
+    v.Field(Building);
+    v.Field(Owner);
+    v.Field(HoursOpen);
+    v.Field(HoursClose);
+    v.Field(Pad0);
+    v.Field(Capacity);
+    v.Field(Occupants);
+    v.Field(OccupantsAtSettlement);
+    v.Field(LastDayRent);
+    v.Field(GroundRent);
+    v.Field(Pad1);
+    v.Field(DayTotal);
+    v.Field(PotentialIncome);
+    v.Field(Accounts);
+    v.Field(ProfitRing);
+    v.Field(OpenHour);
+    v.Field(CloseHour);
+    v.Field(Pad2);
+    v.Field(OpenState);
+    v.Field(InStockMask);
+    v.Field(EventHours);
+    v.Field(Pad3);
+    v.Field(EventKind);
+    v.Field(EventFactor);
+    for (CommoditySlot& slot : Slots) slot.Visit(v);
+    v.Field(StockTarget);
+    v.Field(Price);
+    v.Field(RentPerPlace);
+    v.Field(PendingStockTarget);
+    v.Field(PendingPrice);
+    v.Field(PendingRent);
+    v.Field(Changed);
+    v.Field(Day);
+    v.Field(Pad4);
+    v.Field(FirstResident);
+    v.Field(Index);
+    v.Require(Index == static_cast<int32_t>(v.Row()), "business index");
+    v.Field(LastActivityTick);
+    v.Field(TotalStock);
+    v.Field(InUse, {0, 1, "in use"});
+    v.Field(SoldOut);
+    v.Field(Pad5);
+    v.Require(!InUse || SavedRecordInUseValid(), "business");
+  }
+  // The rules of a record in use (types, owner, references, finite figures).
+  bool SavedRecordInUseValid() const;
 
   // ---- Lookups ----
   const BusinessType* GetTypeRow() const { return GetBusinessType(Type); }
@@ -242,6 +309,4 @@ uint32_t BusinessChecksum();
 
 // Save chunk 32: the 600 records.
 inline constexpr uint32_t kBusinessesChunkLength = kMaxBusinesses * sizeof(CBusiness);
-void SaveBusinessesChunk();
-bool CheckBusinessesChunk(std::span<const uint8_t> data);
-void LoadBusinessesChunk(std::span<const uint8_t> data);
+using BusinessTable = std::array<CBusiness, kMaxBusinesses>;

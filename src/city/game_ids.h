@@ -6,10 +6,8 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_limits.h"
 #include "engine/core/record_visitor.h"
-
-inline constexpr int kMaxBusinesses = 600;
-inline constexpr int32_t kMaxPlayerNumber = 6;
 
 struct PlayerIndexTag {
   static constexpr int32_t kNone = -1, kMin = 0, kMax = kMaxPlayerNumber - 1;

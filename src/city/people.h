@@ -144,11 +144,19 @@ uint8_t GetNextBlockToward(int32_t from, int32_t to);
 int32_t GetPeopleChecksum();
 
 // ---- Saving ----
-// One chunk (type 16) per person in use, in index order; then the reader's
-// checks (length, index and every reference in range) before anything is applied.
+// One chunk (type 16) per person in use, in index order, each a PersonRecord:
+// its visit checks the index and every reference before anything is applied.
 void SavePeopleChunks();
-bool CheckPersonChunk(std::span<const uint8_t> data);
-void LoadPersonChunk(std::span<const uint8_t> data);
+// The record of one chunk: the person's saved fields and its index.
+struct PersonRecord {
+  CPerson person;
+  PersonCycle cycle;
+  uint16_t index = 0;
+  template <class V>
+  void Visit(V& v);
+};
+// A checked record into its slot.
+void ApplyPersonRecord(const PersonRecord& record);
 // After every chunk is in: block counts, junction claims of people crossing,
 // entity positions.
 void FinishPeopleLoad();

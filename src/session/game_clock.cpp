@@ -91,32 +91,7 @@ void RunHourlyUpdate() {
   RecordStatsHistorySample();
 }
 
-void SaveGameClock() {
-  const CGameClock& c = GameClock();
-  uint8_t bytes[kClockChunkSize];
-  const int32_t words[5] = {c.hour, c.yearInDecade, c.decade, c.absoluteHour, c.dayCounter};
-  for (int i = 0; i < 5; ++i) StoreLeI32(bytes + 4 * i, words[i]);
-  WriteSaveChunk(kChunkClock, kClockChunkSize, bytes);
-}
-
-bool CheckGameClock(std::span<const uint8_t> data) {
-  if (data.size() != kClockChunkSize) return false;
-  int32_t hour = LoadLeI32(data.data()), year = LoadLeI32(data.data() + 4), decade = LoadLeI32(data.data() + 8);
-  // Decade 8 is reached when the 2000s end; nothing is loaded for it.
-  return hour >= 0 && hour <= 23 && year >= 0 && year <= 9 && decade >= 0 && decade <= 8 &&
-         LoadLeI32(data.data() + 16) >= 0;
-}
-
-bool LoadGameClock(std::span<const uint8_t> data) {
-  if (!CheckGameClock(data)) return false;
-  CGameClock& c = GameClock();
-  c.hour = LoadLeI32(data.data());
-  c.yearInDecade = LoadLeI32(data.data() + 4);
-  c.decade = LoadLeI32(data.data() + 8);
-  c.absoluteHour = LoadLeI32(data.data() + 12);
-  c.dayCounter = LoadLeI32(data.data() + 16);
-  return true;
-}
+void SaveGameClock() { WriteRecordChunk(kChunkClock, GameClock()); }
 
 void LoadDecadeParameters(int32_t decade) {
   for (int32_t i = 0; i <= decade && i < 8; ++i) {

@@ -22,7 +22,7 @@ inline constexpr FieldRange kLot{0, kLotsPerSide - 1, "lot"};
 
 // 1: skip scheduler time (cut scenes).
 struct TimeSkipMsg {
-  static constexpr int32_t kType = kMsgTimeSkip;
+  static constexpr int32_t kType = 1;
   uint32_t seconds = 0;
   template <class V> void Visit(V& v) { v.U32(seconds); }
 };
@@ -31,14 +31,14 @@ struct TimeSkipMsg {
 
 // 3: this machine became the host.
 struct NewHostMsg {
-  static constexpr int32_t kType = kMsgNewHost;
+  static constexpr int32_t kType = 3;
   PlayerIndex slot;
   template <class V> void Visit(V& v) { v.I32(slot); }
 };
 
 // 4: the lobby starts the game.
 struct GameStartMsg {
-  static constexpr int32_t kType = kMsgGameStart;
+  static constexpr int32_t kType = 4;
   int32_t seed = 0;
   int32_t scenario = 0;
   int32_t version = 0;  // the sender's executable version
@@ -52,7 +52,7 @@ struct GameStartMsg {
 
 // 5: the host's whole lobby set-up.
 struct LobbySetupMsg {
-  static constexpr int32_t kType = kMsgLobbySetup;
+  static constexpr int32_t kType = 5;
   int32_t directPlayId[kMaxPlayers] = {};
   char names[kMaxPlayers][kLobbyNameSize] = {};
   int8_t kinds[kMaxPlayers] = {};  // -1 closed, 0 human, 1 computer, 2 free
@@ -70,7 +70,7 @@ struct LobbySetupMsg {
 
 // 6: one lobby slot changed.
 struct LobbySlotMsg {
-  static constexpr int32_t kType = kMsgLobbySlot;
+  static constexpr int32_t kType = 6;
   PlayerIndex slot;
   char name[kLobbyNameSize] = {};
   uint8_t kind = 0;
@@ -90,7 +90,7 @@ struct LobbySlotMsg {
 
 // 7: the player-ready barrier (CReadyMessage).
 struct PlayerReadyMsg {
-  static constexpr int32_t kType = kMsgPlayerReady;
+  static constexpr int32_t kType = 7;
   PlayerIndex slot;
   bool final = false;  // the host's word that every player is ready
   template <class V> void Visit(V& v) {
@@ -102,14 +102,14 @@ struct PlayerReadyMsg {
 
 // 8: the host lets clients run up to a tick.
 struct TickGrantMsg {
-  static constexpr int32_t kType = kMsgTickGrant;
+  static constexpr int32_t kType = 8;
   uint32_t limit = 0;
   template <class V> void Visit(V& v) { v.U32(limit); }
 };
 
 // 9: the victory goals decided something about a player.
 struct GoalResultMsg {
-  static constexpr int32_t kType = kMsgGoal;
+  static constexpr int32_t kType = 9;
   PlayerIndex player;  // -1: every player
   int32_t result = 0;
   template <class V> void Visit(V& v) {
@@ -120,14 +120,14 @@ struct GoalResultMsg {
 
 // 10: a player leaves the game.
 struct RemovePlayerMsg {
-  static constexpr int32_t kType = kMsgRemovePlayer;
+  static constexpr int32_t kType = 10;
   PlayerIndex player;
   template <class V> void Visit(V& v) { v.I32(player); }
 };
 
 // 11: a lobby slot leaves (-1: the host closed the lobby).
 struct LobbyLeaveMsg {
-  static constexpr int32_t kType = kMsgLobbyLeave;
+  static constexpr int32_t kType = 11;
   PlayerIndex slot;
   PlayerIndex keepSlot;  // the machine that stays
   template <class V> void Visit(V& v) {
@@ -138,7 +138,7 @@ struct LobbyLeaveMsg {
 
 // 12: a client asks the host to cycle a slot's token.
 struct TokenCycleMsg {
-  static constexpr int32_t kType = kMsgTokenCycle;
+  static constexpr int32_t kType = 12;
   PlayerIndex slot;
   int32_t direction = 0;
   template <class V> void Visit(V& v) {
@@ -149,7 +149,7 @@ struct TokenCycleMsg {
 
 // 13: CPlayer::PostConstructBuilding.
 struct ConstructBuildingMsg {
-  static constexpr int32_t kType = kMsgConstruct;
+  static constexpr int32_t kType = 13;
   BlockId block;
   int32_t x1 = 0, x2 = 0, y1 = 0, y2 = 0;  // the lot rectangle, inclusive
   int32_t floors = 1;
@@ -180,7 +180,7 @@ struct ConstructBuildingMsg {
 
 // 14: CPlayer::PostDemolishBuilding.
 struct DemolishBuildingMsg {
-  static constexpr int32_t kType = kMsgDemolish;
+  static constexpr int32_t kType = 14;
   PlayerIndex player;
   BuildingId building;
   int32_t refund = 0;  // paid to the business's owner
@@ -194,7 +194,7 @@ struct DemolishBuildingMsg {
 
 // 15: CPlayer::PostOpenBusiness.
 struct OpenBusinessMsg {
-  static constexpr int32_t kType = kMsgOpenBusiness;
+  static constexpr int32_t kType = 15;
   BuildingId building;
   int32_t businessType = 0;
   PlayerNumber owner;
@@ -210,7 +210,7 @@ struct OpenBusinessMsg {
 
 // 16: CPlayer::PostBuyBusiness.
 struct BuyBusinessMsg {
-  static constexpr int32_t kType = kMsgBuyBusiness;
+  static constexpr int32_t kType = 16;
   BuildingId building;
   int32_t businessType = 0;
   PlayerNumber buyer;
@@ -223,7 +223,7 @@ struct BuyBusinessMsg {
 
 // 17: CPlayer::PostCloseBusiness.
 struct CloseBusinessMsg {
-  static constexpr int32_t kType = kMsgCloseBusiness;
+  static constexpr int32_t kType = 17;
   BusinessId business;
   PlayerIndex player;
   template <class V> void Visit(V& v) {
@@ -235,20 +235,20 @@ struct CloseBusinessMsg {
 
 // 18: a player's note; posted by nobody here and ignored.
 struct PlayerNoteMsg {
-  static constexpr int32_t kType = kMsgPlayerNote;
+  static constexpr int32_t kType = 18;
   template <class V> void Visit(V& v) { v.Pad(8); }
 };
 
 // 19: CBuilding::SendBuyoutRequest.
 struct BuyoutMsg {
-  static constexpr int32_t kType = kMsgBuyout;
+  static constexpr int32_t kType = 19;
   BuildingId building;
   template <class V> void Visit(V& v) { v.I32(building); }
 };
 
 // 20: a block changes hands (auction result, the city).
 struct BlockTransferMsg {
-  static constexpr int32_t kType = kMsgBlockTransfer;
+  static constexpr int32_t kType = 20;
   int32_t price = 0;
   BlockId block;
   PlayerNumber buyer;  // 0: the block goes back to the city
@@ -262,7 +262,7 @@ struct BlockTransferMsg {
 
 // 21: a player takes over a business (posted by nothing in the game).
 struct TakeOverBusinessMsg {
-  static constexpr int32_t kType = kMsgTakeOverBusiness;
+  static constexpr int32_t kType = 21;
   int32_t price = 0;
   BusinessId business;
   PlayerIndex player;
@@ -278,14 +278,14 @@ struct TakeOverBusinessMsg {
 
 // 23: CBlock::SendPrepareRequest.
 struct PrepareBlockMsg {
-  static constexpr int32_t kType = kMsgPrepareBlock;
+  static constexpr int32_t kType = 23;
   BlockId block;
   template <class V> void Visit(V& v) { v.I32(block); }
 };
 
 // 24: a held chance card is played.
 struct PlayCardMsg {
-  static constexpr int32_t kType = kMsgPlayCard;
+  static constexpr int32_t kType = 24;
   int32_t card = 0;
   PlayerIndex player;
   int32_t target = 0;
@@ -298,7 +298,7 @@ struct PlayCardMsg {
 
 // 26: a block goes to auction.
 struct StartAuctionMsg {
-  static constexpr int32_t kType = kMsgStartAuction;
+  static constexpr int32_t kType = 26;
   BlockId block;
   PlayerIndex starter;  // -1: the city
   int32_t opening = 0;
@@ -313,13 +313,13 @@ struct StartAuctionMsg {
 
 // 27: the auction screen opens.
 struct OpenAuctionMsg {
-  static constexpr int32_t kType = kMsgOpenAuction;
+  static constexpr int32_t kType = 27;
   template <class V> void Visit(V&) {}
 };
 
 // 28: a bid, pass or pull-out, or an auctioneer stage.
 struct AuctionStepMsg {
-  static constexpr int32_t kType = kMsgAuction;
+  static constexpr int32_t kType = 28;
   int32_t step = 0;  // 0..2 a player's move, 3..4 the auctioneer's
   PlayerIndex player;
   int32_t amount = 0;
@@ -333,7 +333,7 @@ struct AuctionStepMsg {
 
 // 29: the auction ends.
 struct FinishAuctionMsg {
-  static constexpr int32_t kType = kMsgFinishAuction;
+  static constexpr int32_t kType = 29;
   template <class V> void Visit(V&) {}
 };
 

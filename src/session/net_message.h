@@ -13,6 +13,7 @@
 // message a client sends with the player of the machine it came from, so no
 // machine can act for another's player, and every machine applies the
 // message with the same sender.
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -24,39 +25,11 @@ inline constexpr int kNetReceiveBufferSize = 1024;
 inline constexpr int kPlayerMessageSize = 48;
 inline constexpr int kNetSenderOffset = 17;
 
-enum NetMessageType : int32_t {
-  kMsgNone = 0,
-  kMsgTimeSkip = 1,
-  kMsgSyncSnapshot = 2,
-  kMsgNewHost = 3,
-  kMsgGameStart = 4,
-  kMsgLobbySetup = 5,
-  kMsgLobbySlot = 6,
-  kMsgPlayerReady = 7,
-  kMsgTickGrant = 8,
-  kMsgGoal = 9,
-  kMsgRemovePlayer = 10,
-  kMsgLobbyLeave = 11,
-  kMsgTokenCycle = 12,
-  kMsgConstruct = 13,
-  kMsgDemolish = 14,
-  kMsgOpenBusiness = 15,
-  kMsgBuyBusiness = 16,
-  kMsgCloseBusiness = 17,
-  kMsgPlayerNote = 18,
-  kMsgBuyout = 19,
-  kMsgBlockTransfer = 20,
-  kMsgTakeOverBusiness = 21,
-  kMsgBusinessPrices = 22,
-  kMsgPrepareBlock = 23,
-  kMsgPlayCard = 24,
-  kMsgStartAuction = 26,
-  kMsgOpenAuction = 27,
-  kMsgAuction = 28,
-  kMsgFinishAuction = 29,
-  kMsgFirstPlayerMessage = 30,
-  kMsgLastPlayerMessage = 49,
-};
+// Types 1..29 are the game message kinds, each numbered by its struct's kType
+// (game_messages.h); 30..49 are player messages.
+inline constexpr int32_t kMsgNone = 0;
+inline constexpr int32_t kMsgFirstPlayerMessage = 30;
+inline constexpr int32_t kMsgLastPlayerMessage = 49;
 
 // Player message codes (types 30..49).
 enum PlayerMessageCode : int32_t {
@@ -125,6 +98,19 @@ class CNetMessage {
   // Takes a received or loaded record: true when it passes every check
   // (CheckNetMessage); otherwise the message is left unchanged.
   bool Parse(std::span<const uint8_t> bytes);
+
+  // As the last field of a saved record: the whole message, checked.
+  template <class V>
+  void Visit(V& v) {
+    if constexpr (V::kReading) {
+      uint8_t bytes[kMaxNetMessageSize];
+      const size_t n = std::min(v.Remaining(), sizeof bytes);
+      v.Bytes(bytes, n);
+      v.Require(n > 0 && Parse(std::span<const uint8_t>(bytes, n)), "game message");
+    } else {
+      v.Bytes(data_, Bytes().size());
+    }
+  }
 
  private:
   uint8_t data_[kMaxNetMessageSize] = {};

@@ -164,57 +164,6 @@ void CPlayer::ClearResidentCount() {
   std::memset(demandTally, 0, sizeof demandTally);
 }
 
-void CPlayer::WriteState(std::span<uint8_t, kPlayerStateSize> out) const {
-  uint8_t* p = out.data();
-  std::memset(p, 0, kPlayerStateSize);
-  StoreLeF32(p + 0, money);
-  StoreLeI32(p + 4, updateCountdown);
-  StoreLeI32(p + 8, requestToken);
-  p[12] = static_cast<uint8_t>(inUse);
-  p[13] = static_cast<uint8_t>(counting);
-  p[14] = static_cast<uint8_t>(countingActive);
-  for (int l = 0; l < 2; ++l)
-    for (int c = 0; c < kLedgerCategories; ++c) StoreLeF32(p + 16 + 4 * (l * kLedgerCategories + c), ledgers[l][c]);
-  p[320] = currentLedger;
-  p[321] = static_cast<uint8_t>(ownsDistrict);
-  StoreLeI32(p + 324, cardEffect);
-  StoreLeI32(p + 328, statisticA);
-  StoreLeI32(p + 332, character);
-  StoreLeI32(p + 336, kind);
-  std::memcpy(p + 340, name, kPlayerNameSize);
-  p[340 + kPlayerNameSize - 1] = 0;
-  std::memcpy(p + 372, ownedBlocks, kBlockCount);
-  StoreLeI32(p + 424, pointsA);
-  StoreLeI32(p + 428, pointsB);
-  StoreLeI32(p + 432, salesCount);
-  StoreLeI32(p + 436, heldCard);
-}
-
-void CPlayer::ReadState(std::span<const uint8_t, kPlayerStateSize> in) {
-  const uint8_t* p = in.data();
-  money = LoadLeF32(p + 0);
-  updateCountdown = LoadLeI32(p + 4);
-  requestToken = LoadLeI32(p + 8);
-  inUse = static_cast<int8_t>(p[12]);
-  counting = static_cast<int8_t>(p[13]);
-  countingActive = static_cast<int8_t>(p[14]);
-  for (int l = 0; l < 2; ++l)
-    for (int c = 0; c < kLedgerCategories; ++c) ledgers[l][c] = LoadLeF32(p + 16 + 4 * (l * kLedgerCategories + c));
-  currentLedger = p[320] & 1;
-  ownsDistrict = static_cast<int8_t>(p[321]);
-  cardEffect = LoadLeI32(p + 324);
-  statisticA = LoadLeI32(p + 328);
-  character = LoadLeI32(p + 332);
-  kind = LoadLeI32(p + 336);
-  std::memcpy(name, p + 340, kPlayerNameSize);
-  name[kPlayerNameSize - 1] = 0;
-  std::memcpy(ownedBlocks, p + 372, kBlockCount);
-  pointsA = LoadLeI32(p + 424);
-  pointsB = LoadLeI32(p + 428);
-  salesCount = LoadLeI32(p + 432);
-  heldCard = LoadLeI32(p + 436);
-}
-
 // ---- Human player -------------------------------------------------------------
 
 // The interface shows the message; the player's answer (to a buy request
@@ -280,25 +229,3 @@ void CHumanPlayer::AnswerBuyRequest(int32_t button, int32_t code) {
   state = 0;
 }
 
-// ---- Set-up rows ----------------------------------------------------------------
-
-void PlayerSetupRow::Write(std::span<uint8_t, kPlayerSetupRowSize> out) const {
-  uint8_t* p = out.data();
-  std::memset(p, 0, kPlayerSetupRowSize);
-  StoreLeI32(p, character);
-  StoreLeI32(p + 4, kind);
-  std::memcpy(p + 8, name, kPlayerNameSize);
-  p[8 + kPlayerNameSize - 1] = 0;
-  StoreLeI32(p + 40, directPlayId);
-  StoreLeI32(p + 44, difficulty);
-}
-
-void PlayerSetupRow::Read(std::span<const uint8_t, kPlayerSetupRowSize> in) {
-  const uint8_t* p = in.data();
-  character = LoadLeI32(p);
-  kind = LoadLeI32(p + 4);
-  std::memcpy(name, p + 8, kPlayerNameSize);
-  name[kPlayerNameSize - 1] = 0;
-  directPlayId = LoadLeI32(p + 40);
-  difficulty = LoadLeI32(p + 44);
-}

@@ -42,17 +42,8 @@ enum LedgerCategory : int32_t {
   kLedgerRailroadFirst = 29,
 };
 
-class CPlayer {
- public:
-  CPlayer();
-  virtual ~CPlayer();
-  CPlayer(const CPlayer&) = delete;
-  CPlayer& operator=(const CPlayer&) = delete;
-
-  virtual void HandleMessage() = 0;
-  virtual void Update() = 0;
-
-  // Saved state (chunk 64, in this order).
+// A player's saved state: the record of chunk 64 (440 bytes).
+struct PlayerSavedState {
   float money = 0;
   int32_t updateCountdown = 10;
   int32_t requestToken = -1;
@@ -72,6 +63,44 @@ class CPlayer {
   int32_t pointsB = 0;
   int32_t salesCount = 0;
   int32_t heldCard = 0;
+
+  template <class V>
+  void Visit(V& v) {
+    v.F32(money, kFinite);
+    v.I32(updateCountdown);
+    v.I32(requestToken);
+    v.U8(inUse, {0, 1, "in use"});
+    v.I8(counting);
+    v.I8(countingActive);
+    v.Pad(1);
+    for (auto& ledger : ledgers)
+      for (float& entry : ledger) v.F32(entry, kFinite);
+    v.U8(currentLedger, {0, 1, "ledger"});
+    v.I8(ownsDistrict);
+    v.Pad(2);
+    v.I32(cardEffect);
+    v.I32(statisticA);
+    v.I32(character);
+    v.I32(kind, {kPlayerHuman, kPlayerInactive, "player kind"});
+    v.Text(name);
+    for (int8_t& owned : ownedBlocks) v.U8(owned, {0, 1, "owned block"});
+    v.I32(pointsA);
+    v.I32(pointsB);
+    v.I32(salesCount);
+    v.I32(heldCard);
+  }
+};
+
+class CPlayer : public PlayerSavedState {
+ public:
+  CPlayer();
+  virtual ~CPlayer();
+  CPlayer(const CPlayer&) = delete;
+  CPlayer& operator=(const CPlayer&) = delete;
+
+  virtual void HandleMessage() = 0;
+  virtual void Update() = 0;
+
   // Run-time state.
   uint8_t index = 0;
   float moneyAtLastCheck = -100.0f;
@@ -116,9 +145,8 @@ class CPlayer {
   void EndResidentCount() { countingActive = 0; }
   void ClearResidentCount();
 
-  // The 440-byte saved state.
-  void WriteState(std::span<uint8_t, kPlayerStateSize> out) const;
-  void ReadState(std::span<const uint8_t, kPlayerStateSize> in);
+  PlayerSavedState& SavedState() { return *this; }
+  const PlayerSavedState& SavedState() const { return *this; }
 
  private:
   std::deque<PlayerMessage> queue_;
@@ -162,8 +190,15 @@ struct PlayerSetupRow {
   int32_t directPlayId = 0;
   int32_t difficulty = 0;
 
-  void Write(std::span<uint8_t, kPlayerSetupRowSize> out) const;
-  void Read(std::span<const uint8_t, kPlayerSetupRowSize> in);
+  // The record of chunk 0x80000 (48 bytes).
+  template <class V>
+  void Visit(V& v) {
+    v.I32(character);
+    v.I32(kind, {kPlayerEmpty, kPlayerInactive, "player kind"});
+    v.Text(name);
+    v.I32(directPlayId);
+    v.I32(difficulty);
+  }
 };
 
 class CPlayerTable {
@@ -199,9 +234,9 @@ class CPlayerTable {
 
   // Save hooks.
   void SavePlayers() const;
-  void LoadPlayerSetupRow(std::span<const uint8_t> data);
-  void LoadPlayerState(std::span<const uint8_t> data);
-  static bool CheckPlayerState(std::span<const uint8_t> data);
+  // Chunk records of a load, already checked.
+  void LoadPlayerSetupRow(const PlayerSetupRow& row);
+  void LoadPlayerState(const PlayerSavedState& state);
 
  private:
   int8_t freeSlot_[kMaxPlayers] = {1, 1, 1, 1, 1, 1};

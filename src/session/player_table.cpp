@@ -165,52 +165,25 @@ void CPlayerTable::SavePlayers() const {
   for (int i = 0; i < playerCount_ && i < kMaxPlayers; ++i) {
     const CPlayer* p = Get(i);
     if (p == nullptr) continue;
-    uint8_t row[kPlayerSetupRowSize];
-    setupRows_[i].Write(row);
-    WriteSaveChunk(kChunkPlayerSetup, kPlayerSetupRowSize, row);
-    uint8_t state[kPlayerStateSize];
-    p->WriteState(state);
-    WriteSaveChunk(kChunkPlayers, kPlayerStateSize, state);
+    WriteRecordChunk(kChunkPlayerSetup, setupRows_[i]);
+    WriteRecordChunk(kChunkPlayers, p->SavedState());
   }
 }
 
-void CPlayerTable::LoadPlayerSetupRow(std::span<const uint8_t> data) {
-  if (data.size() != kPlayerSetupRowSize || playerCount_ >= kMaxPlayers) return;
-  setupRows_[playerCount_].Read(data.first<kPlayerSetupRowSize>());
+void CPlayerTable::LoadPlayerSetupRow(const PlayerSetupRow& row) {
+  if (playerCount_ >= kMaxPlayers) return;
+  setupRows_[playerCount_] = row;
 }
 
-bool CPlayerTable::CheckPlayerState(std::span<const uint8_t> data) {
-  if (data.size() != kPlayerStateSize) return false;
-  const uint8_t* p = data.data();
-  int32_t kind = LoadLeI32(p + 336);
-  if (kind < kPlayerHuman || kind > kPlayerInactive) return false;
-  if (p[12] > 1 || p[320] > 1) return false;
-  if (std::memchr(p + 340, 0, kPlayerNameSize) == nullptr) return false;
-  for (int b = 0; b < kBlockCount; ++b)
-    if (p[372 + b] > 1) return false;
-  if (!std::isfinite(LoadLeF32(p))) return false;
-  for (int i = 0; i < 2 * kLedgerCategories; ++i)
-    if (!std::isfinite(LoadLeF32(p + 16 + 4 * i))) return false;
-  return true;
-}
-
-void CPlayerTable::LoadPlayerState(std::span<const uint8_t> data) {
-  if (!CheckPlayerState(data)) {
-    ReportError(1, 0, "CPlayerTable::LoadPlayerState: Bad player record.");
-    return;
-  }
-  const uint8_t* p = data.data();
-  char name[kPlayerNameSize];
-  std::memcpy(name, p + 340, kPlayerNameSize);
-  name[kPlayerNameSize - 1] = 0;
-  int32_t slot = CreatePlayerSlot(LoadLeI32(p + 336), LoadLeI32(p + 332), name);
+void CPlayerTable::LoadPlayerState(const PlayerSavedState& state) {
+  int32_t slot = CreatePlayerSlot(state.kind, state.character, state.name);
   if (slot < 0) {
     ReportError(1, 0, "CPlayerTable::LoadPlayerState: No free player slot.");
     return;
   }
   CPlayer* player = Get(slot);
   int32_t activeBefore = player->inUse && player->kind != kPlayerInactive;
-  player->ReadState(data.first<kPlayerStateSize>());
+  player->SavedState() = state;
   // The loaded record decides whether the player takes part.
   int32_t activeAfter = player->inUse && player->kind != kPlayerInactive;
   activeCount_ += activeAfter - activeBefore;

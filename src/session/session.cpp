@@ -118,22 +118,6 @@ EconomyPlayerLink& PlayerLink() {
 
 
 
-int32_t& PlayerChunksChecked() {
-  static int32_t count = 0;
-  return count;
-}
-
-bool CheckSetupRowChunk(std::span<const uint8_t> data) {
-  if (data.size() != kPlayerSetupRowSize || ++PlayerChunksChecked() > 2 * kMaxPlayers) return false;
-  int32_t kind;
-  std::memcpy(&kind, data.data() + 4, 4);
-  return kind >= kPlayerEmpty && kind <= kPlayerInactive && std::memchr(data.data() + 8, 0, kPlayerNameSize) != nullptr;
-}
-
-bool CheckPlayerStateChunk(std::span<const uint8_t> data) {
-  return ++PlayerChunksChecked() <= 2 * kMaxPlayers && CPlayerTable::CheckPlayerState(data);
-}
-
 }  // namespace
 
 void RegisterSessionSaveHooks() {
@@ -143,19 +127,17 @@ void RegisterSessionSaveHooks() {
   RegisterSaveHook(kSaveStatsHistory, [] { SaveStatsHistory(); });
   RegisterSaveHook(kSaveGameTime, SaveGameTimeChunk);
   RegisterLoadHook(kChunkGameTime, LoadGameTimeChunk, 24);
-  AddSaveCheckStartStep([] { PlayerChunksChecked() = 0; });
-  RegisterLoadHook(
-      kChunkPlayerSetup, [](std::span<const uint8_t> d) { PlayerTable().LoadPlayerSetupRow(d); }, kPlayerSetupRowSize,
-      CheckSetupRowChunk);
-  RegisterLoadHook(
-      kChunkPlayers, [](std::span<const uint8_t> d) { PlayerTable().LoadPlayerState(d); }, kPlayerStateSize,
-      CheckPlayerStateChunk);
-  RegisterLoadHook(
-      kChunkClock, [](std::span<const uint8_t> d) { LoadGameClock(d); }, kClockChunkSize, CheckGameClock);
-  RegisterLoadHook(
-      kChunkEventQueue, [](std::span<const uint8_t> d) { EventQueue().LoadEntry(d); }, 0, CEventQueue::CheckEntry);
-  RegisterLoadHook(
-      kChunkStatsHistory, [](std::span<const uint8_t> d) { LoadStatsHistory(d); }, kStatsHistorySize);
+  // One set-up row and one state per player: no more than the table holds.
+  RegisterRecordChunk<PlayerSetupRow>(
+      kChunkPlayerSetup, kPlayerSetupRowSize, [](const PlayerSetupRow& r) { PlayerTable().LoadPlayerSetupRow(r); },
+      kMaxPlayers);
+  RegisterRecordChunk<PlayerSavedState>(
+      kChunkPlayers, kPlayerStateSize, [](const PlayerSavedState& s) { PlayerTable().LoadPlayerState(s); },
+      kMaxPlayers);
+  RegisterRecordChunk<CGameClock>(kChunkClock, kClockChunkSize, [](const CGameClock& c) { GameClock() = c; });
+  RegisterRecordChunk<CGameEvent>(kChunkEventQueue, 0, [](const CGameEvent& e) { EventQueue().LoadEntry(e); });
+  RegisterRecordChunk<CStatsHistory>(kChunkStatsHistory, kStatsHistorySize,
+                                     [](const CStatsHistory& h) { StatsHistory() = h; });
 }
 
 void ConnectSessionToCity() {

@@ -22,7 +22,7 @@ struct CSyncSnapshot {
   int16_t fpuRounding = 0;
 
   // Game message 2: a client's snapshot for the host to compare.
-  static constexpr int32_t kType = kMsgSyncSnapshot;
+  static constexpr int32_t kType = 2;
   template <class V>
   void Visit(V& v) {
     v.I32(sender, {0, kMaxPlayers - 1, "player"});

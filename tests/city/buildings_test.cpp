@@ -172,6 +172,18 @@ TEST_F(Buildings, PoolExhaustionIsRefused) {
 
 // ---- Save chunk -------------------------------------------------------------------
 
+// As a load takes chunk 4: decoded into a staging record and checked, then applied.
+bool CheckBuildingsChunk(std::span<const uint8_t> bytes) {
+  auto staged = std::make_unique<CityBuildingsRecord>();
+  return DecodeRecord(bytes, *staged);
+}
+bool LoadBuildingsChunk(std::span<const uint8_t> bytes) {
+  auto staged = std::make_unique<CityBuildingsRecord>();
+  if (!DecodeRecord(bytes, *staged)) return false;
+  ApplyBuildingsRecord(*staged);
+  return true;
+}
+
 TEST_F(Buildings, EmptyCityChunkRoundTrip) {
   auto bytes = EncodeBuildingsChunk();
   auto again = EncodeBuildingsChunk();

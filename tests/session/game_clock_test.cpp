@@ -169,8 +169,9 @@ TEST_F(GameClockTest, ClockChunkRoundTripsAndBadOnesAreRefused) {
   EXPECT_EQ(GameClock().dayCounter, 33);
 
   uint8_t bad[kClockChunkSize] = {30};
-  EXPECT_FALSE(CheckGameClock(bad));
-  EXPECT_FALSE(LoadGameClock(std::span<const uint8_t>(bad, 12)));
+  CGameClock staged;
+  EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(bad), staged));
+  EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(bad, 12), staged));
   EXPECT_EQ(GameClock().hour, 14);
 }
 

@@ -71,9 +71,9 @@ TEST_F(NetMessageTest, MalformedRecordsAreRefused) {
   const CNetMessage construct =
       EncodeMessage(ConstructBuildingMsg{BlockId{1}, 0, 1, 0, 1, 1, 0, 0, 0, 0, PlayerNumber{1}, {}});
   const Case cases[] = {
-      {"type 0", CNetMessage(kMsgPrepareBlock), 4, 0, 4, 0},
-      {"type 25", CNetMessage(kMsgPrepareBlock), 4, 25, 4, 0},
-      {"type 50", CNetMessage(kMsgPrepareBlock), 4, 50, 4, 0},
+      {"type 0", CNetMessage(PrepareBlockMsg::kType), 4, 0, 4, 0},
+      {"type 25", CNetMessage(PrepareBlockMsg::kType), 4, 25, 4, 0},
+      {"type 50", CNetMessage(PrepareBlockMsg::kType), 4, 50, 4, 0},
       {"length field", prepare, 8, 28, 4, 0},
       {"short record", prepare, 8, 24, 4, 2},
       {"block", prepare, 20, 52, 4, 0},
@@ -101,7 +101,7 @@ TEST_F(NetMessageTest, MalformedRecordsAreRefused) {
     EXPECT_FALSE(parsed.Parse(bytes));
   }
   // Names must end inside their field.
-  CNetMessage slot(kMsgLobbySlot);
+  CNetMessage slot(LobbySlotMsg::kType);
   std::memset(slot.Data() + 21, 'x', 32);
   EXPECT_FALSE(CheckNetMessage(slot.Bytes()));
 }

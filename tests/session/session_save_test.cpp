@@ -127,7 +127,7 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   EventQueue().Clear();
   ASSERT_TRUE(Load("queue.sav", kChunkEventQueue));
   ASSERT_EQ(EventQueue().Count(), 2u);
-  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), kMsgBlockTransfer);
+  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), BlockTransferMsg::kType);
   EXPECT_EQ(EventQueue().RunningList().front().block, 12);
   RunTicks(25);
   EXPECT_EQ(g_Blocks[13].Owner, 1);
@@ -162,7 +162,7 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   reject(msg + 24 + 24, 60, 2);    // the message's block
 }
 
-TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndClampsItsIndices) {
+TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndRefusesIndicesOutsideItsRings) {
   MakePlayers();
   for (int i = 0; i < 3; ++i) RecordStatsHistorySample();
   ASSERT_TRUE(Save("hist.sav", kSaveStatsHistory));
@@ -174,14 +174,18 @@ TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndClampsItsIndices) {
   ASSERT_TRUE(GetStatsHistorySample(v, 0, 2, -1));
   EXPECT_FLOAT_EQ(v, 5000.0f);
 
-  size_t data = ChunkData(f, kChunkStatsHistory);
-  StoreLeI32(&f[data + 69120 + 4 * 2], 100000);  // write index
-  StoreLeI32(&f[data + 69264 + 4 * 2], -7);      // count
-  WriteAll("hist2.sav", f);
-  ASSERT_TRUE(Load("hist2.sav", kChunkStatsHistory));
-  EXPECT_EQ(StatsHistory().writeIndex[2], kHistorySamples - 1);
-  EXPECT_EQ(StatsHistory().count[2], 0);
-  EXPECT_FALSE(GetStatsHistorySample(v, 0, 2, 0));
+  // An index or count outside its ring refuses the file and changes nothing.
+  const size_t data = ChunkData(f, kChunkStatsHistory);
+  for (auto [at, value] : {std::pair{69120 + 4 * 2, 100000}, std::pair{69264 + 4 * 2, -7},
+                           std::pair{69264 + 4 * 2, kHistorySamples + 1}}) {
+    std::vector<uint8_t> bad = f;
+    StoreLeI32(&bad[data + at], value);
+    WriteAll("hist2.sav", bad);
+    EXPECT_FALSE(Load("hist2.sav", kChunkStatsHistory));
+    EXPECT_EQ(StatsHistory().count[2], 3);
+    ASSERT_TRUE(GetStatsHistorySample(v, 0, 2, -1));
+    EXPECT_FLOAT_EQ(v, 5000.0f);
+  }
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 //     v.F32(cost);
 //     v.Require(x1 <= x2, "lot rectangle");
 //   }
+#include <array>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -27,6 +29,12 @@ struct FieldRange {
   int64_t max = INT64_MAX;
   const char* what = nullptr;
 };
+
+// The rule for a float that must be a finite number.
+struct FiniteRule {
+  const char* what = "number";
+};
+inline constexpr FiniteRule kFinite{};
 
 // An index that must not be mixed with another kind of index (a player index
 // with a player number, a block with a building). Tag gives the valid range
@@ -52,6 +60,17 @@ constexpr FieldRange DefaultRange() {
   if constexpr (IsStrongId<T>::value) return T::kRange;
   else return FieldRange{};
 }
+// The wire type of a field written at its own width (Field).
+template <class T>
+auto WireOf() {
+  if constexpr (IsStrongId<T>::value) return int32_t{};
+  else if constexpr (std::is_enum_v<T>) return std::underlying_type_t<T>{};
+  else if constexpr (std::is_same_v<T, bool>) return uint8_t{};
+  else return T{};
+}
+template <class T>
+using Wire = decltype(WireOf<T>());
+
 template <class T>
 int64_t Number(const T& field) {
   if constexpr (IsStrongId<T>::value) return field.value;
@@ -77,7 +96,18 @@ class RecordWriter {
   template <class T> void U16(const T& f, FieldRange = {}) { Put<uint16_t>(f); }
   template <class T> void I32(const T& f, FieldRange = {}) { Put<int32_t>(f); }
   template <class T> void U32(const T& f, FieldRange = {}) { Put<uint32_t>(f); }
-  void F32(const float& f) { out_.Put(f); }
+  void F32(const float& f, FiniteRule = {}) { out_.Put(f); }
+  // A field at its own width (saved records whose layout is their fields').
+  template <class T>
+  void Field(const T& f, FieldRange = {}) {
+    if constexpr (std::is_floating_point_v<T>) out_.Put(f);
+    else Put<record::Wire<T>>(f);
+  }
+  void Field(const float& f, FiniteRule) { out_.Put(f); }
+  template <class T, size_t N, class Rule = FieldRange>
+  void Field(const T (&fields)[N], Rule rule = {}) {
+    for (const T& f : fields) Field(f, rule);
+  }
   // Bytes kept as they are (tables of bytes, opaque blocks).
   void Bytes(const void* data, size_t size) { out_.PutBytes(data, size); }
   // A text field of fixed size, written terminated.
@@ -90,6 +120,9 @@ class RecordWriter {
   }
   void Pad(size_t size) { out_.PutZeros(size); }
   void Require(bool, const char*) {}
+  // The row of a table being visited (VisitRecord of a std::array).
+  void SetRow(size_t row) { row_ = row; }
+  size_t Row() const { return row_; }
 
  private:
   template <class W, class T>
@@ -97,6 +130,7 @@ class RecordWriter {
     out_.Put(static_cast<W>(record::Number(f)));
   }
   ByteWriter& out_;
+  size_t row_ = 0;
 };
 
 // Decodes a record into the visited fields and checks every rule; the first
@@ -115,6 +149,23 @@ class RecordReader {
   void F32(float& f) {
     if (ok_ && !in_.Get(f)) Fail("short record");
   }
+  void F32(float& f, FiniteRule rule) {
+    F32(f);
+    if (ok_ && !std::isfinite(f)) Fail(rule.what);
+  }
+  template <class T>
+  void Field(T& f, FieldRange r = record::DefaultRange<T>()) {
+    if constexpr (std::is_floating_point_v<T>) {
+      if (ok_ && !in_.Get(f)) Fail("short record");
+    } else {
+      Get<record::Wire<T>>(f, r);
+    }
+  }
+  void Field(float& f, FiniteRule rule) { F32(f, rule); }
+  template <class T, size_t N, class Rule = FieldRange>
+  void Field(T (&fields)[N], Rule rule = {}) {
+    for (T& f : fields) Field(f, rule);
+  }
   void Bytes(void* data, size_t size) {
     if (ok_ && !in_.GetBytes(data, size)) Fail("short record");
   }
@@ -122,7 +173,8 @@ class RecordReader {
   void Text(char (&text)[N], const char* what = "name") {
     if (!ok_) return;
     if (!in_.GetBytes(text, N)) return Fail("short record");
-    if (std::memchr(text, 0, N) == nullptr) Fail(what);
+    if (std::memchr(text, 0, N) == nullptr) return Fail(what);
+    text[N - 1] = 0;  // as it is written back
   }
   void Pad(size_t size) {
     if (ok_ && !in_.Skip(size)) Fail("short record");
@@ -130,8 +182,12 @@ class RecordReader {
   void Require(bool condition, const char* what) {
     if (ok_ && !condition) Fail(what);
   }
+  void SetRow(size_t row) { row_ = row; }
+  size_t Row() const { return row_; }
 
   bool Ok() const { return ok_; }
+  // Bytes left for a record whose last field runs to the end.
+  size_t Remaining() const { return ok_ ? in_.Remaining() : 0; }
   // True when every byte was read and every rule held.
   bool Done() const { return ok_ && in_.Remaining() == 0; }
   const char* Why() const { return why_; }
@@ -151,15 +207,30 @@ class RecordReader {
     why_ = why;
   }
   ByteReader in_;
+  size_t row_ = 0;
   bool ok_ = true;
   const char* why_ = "";
 };
+
+// A record is visited by its Visit; a table saved whole (a std::array of
+// records) row by row, each row knowing its index through v.Row().
+template <class V, class T>
+void VisitRecord(V& v, T& record) {
+  record.Visit(v);
+}
+template <class V, class T, size_t N>
+void VisitRecord(V& v, std::array<T, N>& rows) {
+  for (size_t i = 0; i < N; ++i) {
+    v.SetRow(i);
+    VisitRecord(v, rows[i]);
+  }
+}
 
 // Encodes one record through its visit.
 template <class T>
 void EncodeRecord(const T& record, ByteWriter& out) {
   RecordWriter w(out);
-  const_cast<T&>(record).Visit(w);  // the writer only reads the fields
+  VisitRecord(w, const_cast<T&>(record));  // the writer only reads the fields
 }
 template <class T>
 std::vector<uint8_t> EncodeRecord(const T& record) {
@@ -172,7 +243,7 @@ std::vector<uint8_t> EncodeRecord(const T& record) {
 template <class T>
 bool DecodeRecord(std::span<const uint8_t> bytes, T& out, const char** why = nullptr) {
   RecordReader r(bytes);
-  out.Visit(r);
+  VisitRecord(r, out);
   if (r.Done()) return true;
   if (why) *why = r.Ok() ? "length" : r.Why();
   return false;
