@@ -1,10 +1,11 @@
 #pragma once
-// What the city model needs of subsystems built on top of it (the session's
-// clock, players and messages; the computer players' bookkeeping;
-// businesses; the architect and building visuals). Prompts go up as game
-// events (session/game_events.h). Each is a narrow
-// virtual here with a harmless default, so the city runs headless and alone;
-// the subsystem that provides a service installs its own implementation.
+// What the city model reaches through narrow virtuals with harmless
+// defaults: upward, the computer players' bookkeeping and the architect's
+// and the effects' visuals, which live above the simulation; within the
+// simulation, the session's clock, players and messages and the economy's
+// business figures, which the city's unit tests and the benchmark's fixture
+// city replace with their own (these are to become direct calls). Prompts go
+// up as game events (session/game_events.h).
 #include <cstdint>
 #include <span>
 

@@ -1,11 +1,12 @@
 #pragma once
-// What the economy (businesses, households, the house hunt) needs of the
-// subsystems above the city model: players and their ledgers, the utility
-// accounts, the computer players' demand bookkeeping, the selection panel and
-// the people's own planning. Each is a narrow virtual with a harmless default
-// so the economy runs headless and alone; the owning subsystem installs its
-// implementation. Clock, game messages and player objects come through
-// CitySessionServices (city_services.h).
+// What the economy (businesses, households, the house hunt) reaches through
+// narrow virtuals with harmless defaults: upward, the computer players'
+// demand bookkeeping; within the simulation, the players, ledgers and
+// utility accounts of the session and the people's own planning, which the
+// economy's unit tests and the benchmark's fixture city replace with their
+// own (these are to become direct calls). Clock, game messages and player
+// objects come through CitySessionServices (city_services.h); the selection
+// panel is told through the game events (session/game_events.h).
 #include <cstdint>
 
 class CPerson;

@@ -1,11 +1,11 @@
 #pragma once
-// What the session needs of subsystems that are built on top of it or beside
-// it: auctions, goals,
-// scenarios, scripts, computer players, chance cards and the network
-// transport. The interface and sound are told through the game events
-// (game_events.h), never asked. Each service is a narrow virtual interface with a
-// harmless default, so the session runs headless and alone; the subsystem
-// that provides a service installs its implementation.
+// What the session reaches above it: the scripts' events, the computer
+// players (their factory and bookkeeping) and the network transport, each a
+// narrow virtual with a harmless default so the session runs headless and
+// alone. Auctions, goals, scenarios, cut scenes, chance cards and the lobby
+// wait here too until they are built; they then live in the simulation and
+// are called directly. The interface and sound are told through the game
+// events (game_events.h), never asked.
 #include <cstdint>
 #include <span>
 

@@ -38,7 +38,6 @@ struct SaveRegistry {
   std::function<void()> oldSaveNotice;
   std::function<std::string()> profileSource;
   std::function<std::string(std::string_view)> pathResolver;
-  std::vector<std::function<void()>> checkStarts;
   SaveGameHeader header;
   int32_t endGameWord = 0;
   SaveGameFile* current = nullptr;
@@ -233,11 +232,6 @@ void ClearSaveHooks() {
   for (auto& hook : reg.saveHooks) hook = nullptr;
   reg.loadHooks.clear();
   reg.headerSource = nullptr;
-  reg.checkStarts.clear();
-}
-
-void AddSaveCheckStartStep(std::function<void()> step) {
-  Registry().checkStarts.push_back(std::move(step));
 }
 
 void SetSaveHeaderSource(std::function<SaveGameHeader()> source) {
@@ -326,7 +320,6 @@ bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion) {
   // A full load warns; a quick look at a header (the load screen) stays quiet.
   int level = checkVersion ? 1 : 2;
   if (!ReadWholeFile(file.path, file.buffer, level)) return false;
-  for (auto& start : Registry().checkStarts) start();
   file.cursor = 0;
   file.used = file.buffer.size();
   std::span<const uint8_t> bytes(file.buffer);

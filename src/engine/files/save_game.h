@@ -141,10 +141,6 @@ bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength = 0
 // Forgets every registered hook (tests and shutdown).
 void ClearSaveHooks();
 
-// Runs before the chunks of a file are checked, so checks that count chunks
-// across a file (more players than the table holds) can start from zero.
-void AddSaveCheckStartStep(std::function<void()> step);
-
 // Supplies the header for the next save (scenario, year, money, difficulty).
 // Without a source the current header record is written as it stands.
 void SetSaveHeaderSource(std::function<SaveGameHeader()> source);
