@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t kBusinessRecords = 600;
 
 bool ValidPlayer(int32_t player, const char* text) {
   if (player >= 0 && player < kMaxPlayers) return true;
@@ -120,7 +119,7 @@ int32_t CData::GetNumSetsForPlayer(int32_t player) {
 void CData::RecountBusinesses() {
   businessStale = 0;
   for (Row& r : rows) r.businesses = 0;
-  for (int32_t b = 0; b < kBusinessRecords; ++b) {
+  for (int32_t b = 0; b < kMaxBusinesses; ++b) {
     const CBusiness* business = GetBusinessInUse(b);
     // A business held closed is not counted as owned.
     if (business == nullptr || business->OpenState == kHeldClosed) continue;
@@ -140,7 +139,7 @@ void CData::ComputeAverages() {
   for (int32_t c = 0; c < 32; ++c) {
     float sum = IsCommodity(c) ? g_Commodities[c].Value * g_Commodities[c].Markup : 0.0f;
     int32_t sellers = 0;
-    for (int32_t b = 0; b < kBusinessRecords; ++b) {
+    for (int32_t b = 0; b < kMaxBusinesses; ++b) {
       const CBusiness* business = GetBusinessInUse(b);
       if (business != nullptr && business->HasCommodity(c)) {
         sum += business->GetCommodityPrice(c);

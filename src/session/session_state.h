@@ -3,13 +3,15 @@
 // network flags of this machine and the script-set game tweaks.
 #include <cstdint>
 
+#include "city/city_limits.h"
+
 // Game states selecting what a logic tick steps.
 enum GameStateValue : int32_t { kGameStateRunning = 1, kGameStateAuction = 2, kGameStateCutScene = 3 };
 
 inline constexpr uint32_t kTicksPerHour = 625;
 inline constexpr uint32_t kTicksPerDay = 15000;
 inline constexpr uint32_t kMessageDeliveryLead = 25;  // ticks from posting to applying
-inline constexpr int kMaxPlayers = 6;
+inline constexpr int kMaxPlayers = kMaxPlayerNumber;  // player slots
 
 // Six words saved as chunk 1024: two game-time words, two further time
 // words, the screen mode and the view state.
