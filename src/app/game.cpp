@@ -1,10 +1,12 @@
 #include "app/game.h"
 
 #include <ctime>
+#include <fstream>
 #include <string>
 
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
+#include "app/network_game.h"
 #include "city/city_map.h"
 #include "engine/core/command_script.h"
 #include "engine/core/console.h"
@@ -21,6 +23,7 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
@@ -48,6 +51,13 @@ int LoadGameCommand(const char* rest);
 int SaveGameCommand(const char* rest);
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
 SaveGameHeader CurrentGameHeader();
+
+// The host's record of every snapshot that differed, both sides, for
+// comparing afterwards (desync.log in the game folder).
+void AppendDesyncLog(const DesyncEvent& e) {
+  std::ofstream log(platform::ResolveNewGamePath("desync.log"), std::ios::app);
+  log << e.report;
+}
 
 }  // namespace
 
@@ -154,6 +164,8 @@ void Game::StartFirstScreen() {
   PlayerProfile().LoadLast();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
+  // HOST or JOIN: the level starts when the network game is gathered.
+  if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
   FillDefaultPlayerSetup();
   NewGame(&FreePlayLevel());
 }
@@ -172,7 +184,7 @@ void Game::Frame() {
 // events are dropped here: nothing in the game waits for them.
 void Game::DrainGameEvents() {
   for (const GameEvent& event : TakeGameEvents()) {
-    (void)event;
+    if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
   }
 }
 
@@ -299,6 +311,7 @@ void Game::EndGame(bool /*finished*/, int32_t /*outcome*/) {
 void Game::Shutdown() {
   if (!running_) return;
   running_ = false;
+  TheNetworkGame().End();
   PlayerProfile().Save();
   DestroyMainWindow();
   DestroyEngineSystems();

@@ -9,6 +9,7 @@
 #include "engine/core/error.h"
 #include "engine/render/soft_renderer.h"
 #include "platform/headless.h"
+#include "platform/net/enet_transport.h"
 #include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
   SetConsoleSink(PrintToStandardError);
   ClearDebugFlags();
   InstallSdlPlatform();
+  // The network needs no display: a headless game may host or join too.
+  platform::InstallEnetTransport();
   // The software renderer for API 2 and 3.
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
   Game& game = TheGame();

@@ -126,6 +126,47 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectP
   }
 }
 
+// ---- The transport's system events and chat ------------------------------------------
+
+void OnDirectPlayPlayerCreated(int32_t id, std::string_view shortName) {
+  const SessionState& s = Session();
+  if (!s.networkSession || !s.host || s.inGame) return;
+  CPlayerTable& table = PlayerTable();
+  for (int row = 0; row < kMaxPlayers; ++row) {
+    PlayerSetupRow& r = table.SetupRow(row);
+    if (r.kind != kPlayerEmpty) continue;
+    r = PlayerSetupRow{};
+    r.kind = kPlayerHuman;
+    r.directPlayId = id;
+    shortName.copy(r.name, std::min(shortName.size(), sizeof r.name - 1));
+    return;
+  }
+}
+
+void OnDirectPlayPlayerDestroyed(int32_t id) {
+  const SessionState& s = Session();
+  if (!s.networkSession || !s.host) return;
+  if (!s.inGame) {
+    // Still gathering: the row is free again.
+    CPlayerTable& table = PlayerTable();
+    for (int row = 0; row < kMaxPlayers; ++row)
+      if (table.SetupRow(row).directPlayId == id) table.SetupRow(row) = PlayerSetupRow{};
+    return;
+  }
+  if (const int32_t number = PlayerNumberOfDirectPlayId(id); number > 0)
+    Post(RemovePlayerMsg{PlayerIndex{number - 1}});
+}
+
+void OnDirectPlaySessionLost() {
+  Session().sessionLost = true;
+  Services().game->EndNetworkGame();
+}
+
+void OnDirectPlayChatMessage(int32_t id, std::string_view text) {
+  const int32_t number = PlayerNumberOfDirectPlayId(id);
+  Services().game->AddChatLine(number > 0 ? number - 1 : 0, text);
+}
+
 // ---- Status line records ----------------------------------------------------------
 
 void AddStatusMessage(const BlockTransferMsg& m) {
