@@ -122,6 +122,7 @@ void Game::Start() {
 
   // The main loop's tasks, then the simulation, paused until a game starts.
   GameScheduler().Init();
+  GameScheduler().SetFixedPace(g_StartupOptions.fullSpeed);
   GameScheduler().AddTask(0.5f, PanelRefreshTask, 4, true);
   GameScheduler().AddTask(10.0f, HoverTask, 1, true);
   run.interfaceTask = GameScheduler().AddTask(50.0f, InterfaceTask, 1, true);

@@ -184,6 +184,8 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.hostSession = true;
     } else if (UpperEquals(token, "PORT")) {
       if (tokens.Next(kTokenSeparators, argument)) ReadNumberInRange(argument, 1, 65535, options.port);
+    } else if (UpperEquals(token, "FULLSPEED")) {
+      options.fullSpeed = true;
     } else if (UpperEquals(token, "PLAYERS")) {
       if (tokens.Next(kTokenSeparators, argument))
         ReadNumberInRange(argument, 1, kMaxNetworkPlayers, options.networkPlayers);

@@ -39,7 +39,8 @@ struct StartupOptions {
   char hostAddress[kHostAddressSize] = "";  // digits and dots
   char sessionName[kSessionNameSize] = "";
   int32_t port = kDefaultNetworkPort;
-  int32_t networkPlayers = 2;  // PLAYERS: machines the host waits for before it starts
+  int32_t networkPlayers = 2;
+  bool fullSpeed = false;  // FULLSPEED: every main-loop pass runs a full step of game time (soak runs, benchmarks)  // PLAYERS: machines the host waits for before it starts
   bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
 };
 

@@ -1,0 +1,115 @@
+#pragma once
+// Runs the game program headless in a folder of its own, as a user would:
+// its standard error and output go to a log file; the test waits for texts
+// in it (bounded), and every process still running at the end is killed.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CityrunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("cityrun_test_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    for (pid_t pid : running_) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+    fs::remove_all(dir_);
+  }
+
+  // Starts cityrun in the test folder with its standard error in `log` and
+  // up to two command-line arguments.
+  pid_t Start(const std::string& log, const char* arg1 = nullptr, const char* arg2 = nullptr) {
+    std::vector<std::string> args;
+    for (const char* a : {arg1, arg2})
+      if (a != nullptr) args.emplace_back(a);
+    return StartIn(dir_, log, args);
+  }
+
+  // Starts cityrun in `folder` with the arguments.
+  pid_t StartIn(const fs::path& folder, const std::string& log, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(CITYRUN_PATH)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(folder.c_str()) != 0) ::_exit(120);
+      int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(fd, STDERR_FILENO);
+      ::dup2(fd, STDOUT_FILENO);
+      ::setenv("CITYRUN_HEADLESS", "1", 1);
+      ::execv(CITYRUN_PATH, argv.data());
+      ::_exit(121);
+    }
+    running_.push_back(pid);
+    return pid;
+  }
+
+  int Wait(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    running_.erase(std::remove(running_.begin(), running_.end(), pid), running_.end());
+    return status;
+  }
+
+  bool WaitForFile(const fs::path& p) {
+    for (int i = 0; i < 500; ++i) {
+      if (fs::exists(p)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  bool WaitForText(const fs::path& p, const std::string& text, int seconds = 5) {
+    for (int i = 0; i < seconds * 100; ++i) {
+      if (Read(p).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  std::string Read(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  void Write(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << text;
+  }
+
+  void CopyRouteTable(const fs::path& folder) {
+    const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
+    if (!fs::exists(routes)) return;
+    fs::create_directories(folder / "gamedata");
+    fs::copy_file(routes, folder / "gamedata" / "route_smalltable.bin");
+  }
+  void CopyRouteTable() { CopyRouteTable(dir_); }
+
+  fs::path dir_;
+  std::vector<pid_t> running_;
+};
+
+}  // namespace
