@@ -5,6 +5,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
@@ -114,7 +115,8 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectP
   const char* why = "";
   if (bytes.size() > static_cast<size_t>(kNetReceiveBufferSize) || !CheckNetMessage(bytes, &why) ||
       !m.Parse(bytes)) {
-    ReportErrorF(1, "Dropped a bad network message (%s).", why);
+    // Logged, never a box: a peer sending junk must not stall the host.
+    ConsolePrintF(kConsoleError, "Dropped a bad network message (%s).", why);
     return;
   }
   if (Session().networkSession && Session().host) {
