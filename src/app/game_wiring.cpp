@@ -9,6 +9,7 @@
 #include "city/people.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
+#include "app/interface_wiring.h"
 #include "app/level_wiring.h"
 #include "engine/scene/animation.h"
 #include "engine/input/camera_controller.h"
@@ -319,6 +320,7 @@ void WireGame() {
   WireInputAndCamera();
   WireScripts();
   WireRenderers();
+  WireInterface();  // the interface toolkit and the HUD
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
 }

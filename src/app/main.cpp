@@ -14,6 +14,7 @@
 #include "engine/scene/texture.h"
 #include "platform/headless.h"
 #include "platform/sdl/gl_gpu.h"
+#include "platform/sdl/sdl_cursor.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
@@ -45,6 +46,7 @@ void InstallSdlPlatform() {
     ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",
                  error.c_str());
   platform::InstallSdlInput();
+  platform::InstallSdlCursors();
   platform::InstallSdlPresenter();
   platform::InstallGlGpu();  // the hardware renderer draws through OpenGL
 }
