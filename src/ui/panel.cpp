@@ -47,6 +47,7 @@ CPanel::CPanel() { title.Attach(0, 0, 0, 0, this, this, 0); }
 
 CPanel::~CPanel() {
   if (CapturedPanel() == this) CapturedPanel() = nullptr;
+  if (manager) manager->RemovePanel(this);
 }
 
 float CPanel::LayerDepth() const {

@@ -36,6 +36,13 @@ void CPanelManager::Unlink(CPanel* p) {
   p->next = p->previous = nullptr;
 }
 
+void CPanelManager::RemovePanel(CPanel* panel) {
+  Unlink(panel);
+  for (CWidget** w : {&hovered, &entered, &tooltipWidget, &focusedEditBox})
+    if (*w && (*w)->IsOwnedBy(panel)) *w = nullptr;
+  panel->manager = nullptr;
+}
+
 void CPanelManager::MoveToFront(CPanel* panel) {
   if (panel == nullptr) return;
   Unlink(panel);

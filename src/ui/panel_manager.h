@@ -23,6 +23,8 @@ class CPanelManager {
   CPanel* AddPanel(CPanel* panel, CLayoutEntity* model, const char* hotArea = nullptr,
                    const char* dragBar = nullptr);
   void MoveToFront(CPanel* panel);
+  // Takes a panel out of the set (a panel leaving is forgotten everywhere).
+  void RemovePanel(CPanel* panel);
   void ProcessInput();
   void Draw();
   void CloseAll();
