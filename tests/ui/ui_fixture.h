@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/maths.h"
 #include "engine/core/memory.h"
 #include "engine/files/font_table.h"
 #include "engine/files/text_bank.h"
