@@ -106,6 +106,27 @@ int32_t LayoutGroupIndex(const LayoutModel& model, std::string_view name) {
   return -1;
 }
 
+int32_t LayoutPrimitiveGroup(const LayoutModel& model, size_t primitive) {
+  const auto& prims = model.data.primitives;
+  if (primitive >= prims.size() || prims[primitive].indices.empty()) return -1;
+  const uint16_t first = prims[primitive].indices[0];
+  for (int32_t g = 0; g < model.GroupCount(); ++g) {
+    const ModelNamedRecord& r = model.data.namedRecords[size_t(g)];
+    if (first >= r.firstVertex && first <= r.lastVertex) return g;
+  }
+  return -1;
+}
+
+int32_t LayoutPrimitiveTexture(const CLayoutEntity& entity, size_t primitive) {
+  if (entity.model == nullptr) return -1;
+  const LayoutModel& model = *entity.model;
+  const int32_t group = LayoutPrimitiveGroup(model, primitive);
+  if (group >= 0 && size_t(group) < entity.groupTextures.size() && entity.groupTextures[size_t(group)] >= 0)
+    return entity.groupTextures[size_t(group)];
+  const uint16_t t = model.data.primitives[primitive].texture;
+  return t < model.textures.size() ? model.textures[t] : -1;
+}
+
 void DrawLayoutModel(const CLayoutEntity& entity, float depth) {
   CRenderer* renderer = UiRenderer();
   if (renderer == nullptr || entity.model == nullptr) return;
@@ -115,10 +136,13 @@ void DrawLayoutModel(const CLayoutEntity& entity, float depth) {
   const uint32_t colour = (uint32_t(entity.alpha) << 24) | 0xFFFFFFu;
   std::vector<Vec3> quads;
   std::vector<TexRect> rects;
-  for (const auto& prim : model.data.primitives) {
-    if (prim.key == kLayoutAreaKey || prim.texture >= model.textures.size()) continue;
-    const int32_t texture = model.textures[prim.texture];
-    if (texture < 0) continue;
+  for (size_t pi = 0; pi < model.data.primitives.size(); ++pi) {
+    const auto& prim = model.data.primitives[pi];
+    const int32_t texture = LayoutPrimitiveTexture(entity, pi);
+    if (prim.key == kLayoutAreaKey || texture < 0) continue;
+    const int32_t group = LayoutPrimitiveGroup(model, pi);
+    const bool flipped = group >= 0 && size_t(group) < entity.groupFlipped.size() &&
+                         entity.groupFlipped[size_t(group)];
     quads.clear();
     rects.clear();
     for (size_t i = 0; i + 6 <= prim.indices.size(); i += 6) {
@@ -132,6 +156,7 @@ void DrawLayoutModel(const CLayoutEntity& entity, float depth) {
         t.u0 = std::min(t.u0, c.u), t.u1 = std::max(t.u1, c.u);
         t.v0 = std::min(t.v0, c.v), t.v1 = std::max(t.v1, c.v);
       }
+      if (flipped) std::swap(t.v0, t.v1);
       x1 += entity.x, x2 += entity.x, y1 += entity.y, y2 += entity.y;
       quads.insert(quads.end(), {{x1, y1, depth}, {x2, y1, depth}, {x2, y2, depth}, {x1, y2, depth}});
       rects.push_back(t);

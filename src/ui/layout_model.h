@@ -28,14 +28,23 @@ struct LayoutModel {
 };
 
 // The placed layout model of a panel: its screen position (layout units), a
-// rotation kept for the model's record, the frame shown and its alpha.
+// rotation kept for the model's record, the frame shown and its alpha. Two
+// panels may place one model; what a panel changes of its elements' looks
+// (texture, mirrored image) is kept here, by group.
 struct CLayoutEntity {
   const LayoutModel* model = nullptr;
   float x = 0.0f, y = 0.0f, z = 0.0f;
   float rotation[3] = {180.0f, 0.0f, 0.0f};  // turned over: model y up, screen y down
   int16_t frame = 0;
   uint8_t alpha = 255;
+  std::vector<int32_t> groupTextures;  // texture slot by group, -1: the model's
+  std::vector<uint8_t> groupFlipped;   // 1: the group's image mirrored top to bottom
 };
+
+// The group whose vertices hold the primitive's first index, -1 when none.
+int32_t LayoutPrimitiveGroup(const LayoutModel& model, size_t primitive);
+// The texture slot a primitive draws with on this entity (-1 none).
+int32_t LayoutPrimitiveTexture(const CLayoutEntity& entity, size_t primitive);
 
 // Reads a layout model file and registers the textures it names (single
 // texture files beside it). False with a reason when the file is missing or

@@ -91,6 +91,33 @@ UIRect CPanel::ElementRectInFrame(int32_t element, int32_t frame) const {
   return LayoutGroupRect(*layoutModel->model, element, frame);
 }
 
+int32_t CPanel::GetElementTexture(int32_t element) const {
+  if (layoutModel == nullptr || layoutModel->model == nullptr) return -1;
+  const LayoutModel& m = *layoutModel->model;
+  for (size_t p = 0; p < m.data.primitives.size(); ++p)
+    if (LayoutPrimitiveGroup(m, p) == element) return LayoutPrimitiveTexture(*layoutModel, p);
+  return -1;
+}
+
+bool CPanel::SetElementTexture(int32_t element, int32_t texture) {
+  if (layoutModel == nullptr || layoutModel->model == nullptr || element < 0 ||
+      element >= layoutModel->model->GroupCount() || GetElementTexture(element) == texture)
+    return false;
+  auto& textures = layoutModel->groupTextures;
+  if (textures.size() <= size_t(element)) textures.resize(size_t(element) + 1, -1);
+  textures[size_t(element)] = texture;
+  return true;
+}
+
+void CPanel::FlipMeshTextureYAxis(int32_t element) {
+  if (layoutModel == nullptr || layoutModel->model == nullptr || element < 0 ||
+      element >= layoutModel->model->GroupCount())
+    return;
+  auto& flipped = layoutModel->groupFlipped;
+  if (flipped.size() <= size_t(element)) flipped.resize(size_t(element) + 1, 0);
+  flipped[size_t(element)] ^= 1;
+}
+
 // ---- Binding and frames ---------------------------------------------------------
 
 void CPanel::BindLayout(CLayoutEntity* model, const char* hotArea, const char* dragBar,

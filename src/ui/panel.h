@@ -48,6 +48,12 @@ class CPanel : public CWidget {
   void ResetPosition();
   // One input frame of sliding, settling and fading.
   void StepAnimation();
+  // The texture slot an element is drawn with (-1 none), and another for
+  // it on this panel; true when that changed it.
+  int32_t GetElementTexture(int32_t element) const;
+  bool SetElementTexture(int32_t element, int32_t texture);
+  // Mirrors the element's image top to bottom (again: back as it was).
+  void FlipMeshTextureYAxis(int32_t element);
 
   // Element lookup in the model (names are upper case; frames 0 and 1 both
   // take model frame 0). A name the model lacks gives the zero rectangle and

@@ -1,8 +1,10 @@
 // 2D drawing and scaling, the cursor's requests and drawing, and the hover
 // tooltip's timing, texts and placement.
+#include "engine/input/input_device.h"
 #include "engine/scene/entity.h"
 #include "shell/startup.h"
 #include "ui/draw_2d.h"
+#include "ui/interface_frame.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -78,6 +80,22 @@ TEST_F(CursorTooltipTest, SoftwareCursorSitsOnItsHotSpot) {
     EXPECT_EQ(renderer_.textured[0].corners[2].x, c.x + 32) << c.index;
     EXPECT_FLOAT_EQ(renderer_.textured[0].corners[0].z, 0.1f);
   }
+}
+
+TEST_F(CursorTooltipTest, TheInputFrameTakesTheMouseAndTheTypedCharacters) {
+  CInputDevice device;
+  for (uint8_t c : {uint8_t(8), uint8_t(13), uint8_t(0xE9)}) device.PushChar(c);
+  g_InputState.uiCursorX = 320;
+  g_InputState.uiCursorY = 240;  // over no panel: the characters wait
+  g_InputState.leftButton = 1;
+  RunInterfaceInput(&device);
+  EXPECT_EQ(Ui().chars, (std::deque<uint8_t>{8, 13, 0xE9}));
+  EXPECT_FALSE(device.HasChars());
+  EXPECT_EQ(Ui().mouse.x, 320);
+  EXPECT_TRUE(Ui().mouse.left);
+  EXPECT_FALSE(Ui().previousMouse.left);
+  EXPECT_EQ(Ui().interfaceTicks, 1u);
+  g_InputState.leftButton = 0;
 }
 
 // ---- Hover tooltip ------------------------------------------------------------

@@ -256,7 +256,8 @@ TEST_F(OpenPanelTest, ATypedCharacterGoesToTheHoveredWidgetOnce) {
 
 TEST_F(OpenPanelTest, StackedModalsFadeTheSetOnceAndBackAfterTheLastPop) {
   LayoutModel otherModel = model_;
-  CLayoutEntity otherEntity{&otherModel};
+  CLayoutEntity otherEntity;
+  otherEntity.model = &otherModel;
   TestPanel other;
   set_.AddPanel(&other, &otherEntity);
   auto settle = [&] {
@@ -278,6 +279,27 @@ TEST_F(OpenPanelTest, StackedModalsFadeTheSetOnceAndBackAfterTheLastPop) {
   settle();
   EXPECT_EQ(entity_.alpha, 255);
   EXPECT_FALSE(other.modal);
+}
+
+TEST_F(PanelTest, PanelsSharingAModelChangeTheirOwnElementTextures) {
+  model_.textures = {AddTexture(8, 8)};
+  CLayoutEntity second;
+  second.model = &model_;
+  CPanel a, b;
+  a.BindLayout(&entity_, nullptr, nullptr, nullptr);
+  b.BindLayout(&second, nullptr, nullptr, nullptr);
+  const int32_t backing = CPanel::FindElementIndex("BACKING", &entity_);
+  const int32_t other = AddTexture(4, 4);
+  EXPECT_EQ(a.GetElementTexture(backing), model_.textures[0]);
+  EXPECT_TRUE(a.SetElementTexture(backing, other));
+  EXPECT_FALSE(a.SetElementTexture(backing, other));  // no change
+  EXPECT_EQ(a.GetElementTexture(backing), other);
+  EXPECT_EQ(b.GetElementTexture(backing), model_.textures[0]);
+  EXPECT_FALSE(a.SetElementTexture(99, other));
+  a.FlipMeshTextureYAxis(backing);
+  EXPECT_EQ(entity_.groupFlipped[size_t(backing)], 1);
+  a.FlipMeshTextureYAxis(backing);
+  EXPECT_EQ(entity_.groupFlipped[size_t(backing)], 0);
 }
 
 TEST_F(PanelTest, HudSetBindsInItsFixedOrder) {

@@ -31,6 +31,7 @@ class WidgetTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
+    entity_.model = &model_;
     panel_.BindLayout(&entity_, nullptr, nullptr, nullptr);
   }
   // A child of `parent` made like the factory makes its widgets.
@@ -43,7 +44,7 @@ class WidgetTest : public UiTest {
   }
 
   LayoutModel model_;
-  CLayoutEntity entity_{&model_};
+  CLayoutEntity entity_;
   CPanel panel_;
   std::string log_;
   std::vector<std::unique_ptr<Probe>> probes_;
