@@ -208,9 +208,9 @@ class OpenPanelTest : public PanelTest {
     owned_.reset(probe_);
   }
   TestSet set_;
+  std::unique_ptr<Probe> owned_;  // outlives the panel, as a panel's children do
   TestPanel panel_;
   Probe* probe_ = nullptr;
-  std::unique_ptr<Probe> owned_;
 };
 
 TEST_F(OpenPanelTest, WhileTheRightButtonIsHeldNothingIsHoveredOrTold) {
