@@ -64,6 +64,12 @@ void WireInterface() {
   AddTaskStep(GameTask::Interface, [] {
     FollowGameState();
     RunInterfaceInput(TheInputDevice());
+    // Clicks on the panels are not clicks on the city.
+    RunState().pointerOverPanels = GamePanels().IsMouseOverPanels() ? 1 : 0;
+  });
+  AddResetStep([] {
+    GamePanels().ResetPanels();
+    GamePanels().RefreshAll();
   });
   AddTaskStep(GameTask::Hover, DecayCursorPriority);
   AddTaskStep(GameTask::PanelRefresh, [] { GamePanels().RefreshAll(); });

@@ -135,6 +135,25 @@ TEST_F(PanelTest, LayoutCompilerRefusesBadSources) {
   }
 }
 
+TEST_F(PanelTest, DamagedOrMissingLayoutFilesAreRefused) {
+  LayoutSource compiled;
+  std::string error;
+  ASSERT_TRUE(ParseLayoutSource(kPanelSource, compiled, error));
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(EncodeModelFile(compiled.model, bytes, error));
+  for (size_t cut : {size_t(0), size_t(4), bytes.size() / 2, bytes.size() - 1}) {
+    LayoutModel model;
+    EXPECT_FALSE(ParseLayoutModel(std::span(bytes.data(), cut), model, error)) << cut;
+  }
+  LayoutModel model;
+  EXPECT_FALSE(LoadLayoutModel("gamedata2\\test\\none.tm", model, error));
+  // A texture that cannot be read is reported and left out; the layout stands.
+  WriteBytes("gamedata2/test/panel.tm", bytes);
+  ASSERT_TRUE(LoadLayoutModel("gamedata2\\test\\panel.tm", model, error)) << error;
+  EXPECT_EQ(model.textures, std::vector<int32_t>{-1});
+  EXPECT_EQ(boxes_.size(), 1u);
+}
+
 TEST_F(PanelTest, OpeningPlaysToTheLastFrameThenSettlesOnTheChosenOneAndRefreshesOnce) {
   TestPanel panel;
   panel.BindLayout(&entity_, "HOTAREA", "DRAGBAR", nullptr);
