@@ -96,16 +96,8 @@ bool LoadCursorImages() {
 }
 
 bool LoadHudLayouts() {
-  std::vector<LayoutModel> models(kHudModelCount);
-  bool ok = true;
-  for (int32_t i = 0; i < kHudModelCount; ++i) {
-    std::string reason;
-    if (!LoadLayoutModel(kHudLayoutFiles[i], models[size_t(i)], reason)) {
-      ReportErrorF(1, "Layout %.200s cannot be read (%.100s)", kHudLayoutFiles[i], reason.c_str());
-      models[size_t(i)] = LayoutModel{};
-      ok = false;
-    }
-  }
+  std::vector<LayoutModel> models;
+  const bool ok = LoadLayoutModels(kHudLayoutFiles, models);
   GamePanels().SetLayoutModels(std::move(models));
   return ok;
 }

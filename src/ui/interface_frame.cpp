@@ -21,8 +21,11 @@ void RunInterfaceInput(CInputDevice* device) {
   now.right = g_InputState.rightButton != 0;
   now.wheel = g_InputState.mouse.wheel;
   BeginUiInputFrame(now);
+  auto& chars = Ui().chars;
   if (device)
-    while (device->HasChars()) Ui().chars.push_back(device->PopChar());
+    while (device->HasChars()) chars.push_back(device->PopChar());
+  // Typing with the mouse over no panel must not pile characters up.
+  while (chars.size() > size_t(kTypedCharCapacity)) chars.pop_front();
   ++Ui().interfaceTicks;
   GamePanels().ProcessInput();
   HoverInfo().CountFrame();

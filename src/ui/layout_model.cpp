@@ -61,6 +61,20 @@ bool LoadLayoutModel(std::string_view gameName, LayoutModel& out, std::string& r
   return true;
 }
 
+bool LoadLayoutModels(std::span<const char* const> gameNames, std::vector<LayoutModel>& out) {
+  out.assign(gameNames.size(), LayoutModel{});
+  bool ok = true;
+  for (size_t i = 0; i < gameNames.size(); ++i) {
+    std::string reason;
+    if (!LoadLayoutModel(gameNames[i], out[i], reason)) {
+      ReportErrorF(1, "Layout %.200s cannot be read (%.100s)", gameNames[i], reason.c_str());
+      out[i] = LayoutModel{};
+      ok = false;
+    }
+  }
+  return ok;
+}
+
 UIRect LayoutGroupRect(const LayoutModel& model, int32_t group, int32_t frame) {
   const Vec3* p = FramePositions(model, frame);
   if (p == nullptr || group < 0 || group >= model.GroupCount()) return UIRect{};

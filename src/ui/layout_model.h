@@ -50,6 +50,9 @@ int32_t LayoutPrimitiveTexture(const CLayoutEntity& entity, size_t primitive);
 // texture files beside it). False with a reason when the file is missing or
 // damaged; a texture that cannot be read is reported and left out.
 bool LoadLayoutModel(std::string_view gameName, LayoutModel& out, std::string& reason);
+// A panel set's layouts, in order; one that cannot be read is reported and
+// left empty (its panel then has no model). False when any was missing.
+bool LoadLayoutModels(std::span<const char* const> gameNames, std::vector<LayoutModel>& out);
 // The same from bytes already read (textures are not registered).
 bool ParseLayoutModel(std::span<const uint8_t> bytes, LayoutModel& out, std::string& reason);
 

@@ -95,6 +95,11 @@ TEST_F(CursorTooltipTest, TheInputFrameTakesTheMouseAndTheTypedCharacters) {
   EXPECT_TRUE(Ui().mouse.left);
   EXPECT_FALSE(Ui().previousMouse.left);
   EXPECT_EQ(Ui().interfaceTicks, 1u);
+  for (int i = 0; i < 40; ++i) {
+    device.PushChar('x');
+    RunInterfaceInput(&device);
+  }
+  EXPECT_EQ(Ui().chars.size(), size_t(kTypedCharCapacity));
   g_InputState.leftButton = 0;
 }
 
