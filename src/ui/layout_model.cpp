@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "engine/core/error.h"
 #include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/render/renderer.h"
+#include "engine/scene/texture.h"
 #include "ui/ui_services.h"
 
 namespace {
@@ -23,7 +25,40 @@ std::string FolderOf(std::string_view gameName) {
   return slash == std::string_view::npos ? std::string() : std::string(gameName.substr(0, slash + 1));
 }
 
-int32_t LoadSingleTexture(const std::string& path) {
+// "a\\b\\..\\c" -> "a\\c", so every layout naming one file shares its texture.
+std::string NormalisedName(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find_first_of("\\/", start), path.size());
+    const std::string part = path.substr(start, end - start);
+    if (part == ".." && !parts.empty() && parts.back() != "..")
+      parts.pop_back();
+    else if (!part.empty() && part != ".")
+      parts.push_back(part);
+    start = end + 1;
+  }
+  std::string out;
+  for (const std::string& part : parts) out += (out.empty() ? "" : "\\") + part;
+  return out;
+}
+
+// Texture slots of the layout textures registered so far in the current
+// texture system, by game name.
+std::map<std::string, int32_t>& LayoutTextures() {
+  static std::map<std::string, int32_t> slots;
+  static const CTextureSystem* system = nullptr;
+  if (system != TheTextureSystem()) {
+    slots.clear();
+    system = TheTextureSystem();
+  }
+  return slots;
+}
+
+int32_t LoadSingleTexture(const std::string& name) {
+  const std::string path = NormalisedName(name);
+  const auto known = LayoutTextures().find(path);
+  if (known != LayoutTextures().end()) return known->second;
   std::vector<uint8_t> bytes;
   TextureImage image;
   std::string reason;
@@ -31,7 +66,9 @@ int32_t LoadSingleTexture(const std::string& path) {
     ReportErrorF(1, "Layout texture %.200s cannot be read", path.c_str());
     return -1;
   }
-  return TexRegisterImage(std::move(image));
+  const int32_t slot = TexRegisterImage(std::move(image));
+  if (slot >= 0) LayoutTextures()[path] = slot;
+  return slot;
 }
 
 }  // namespace

@@ -63,8 +63,11 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
   }
   EXPECT_TRUE(LoadInterfaceFonts("usa", 640));
   EXPECT_TRUE(LoadCursorImages());
+  const int32_t before = TheTextureSystem()->nextSlot;
   EXPECT_TRUE(LoadHudLayouts());
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+  // The layouts share their five textures, the console's included.
+  EXPECT_EQ(TheTextureSystem()->nextSlot - before, 5);
 
   CGamePanelManager& hud = GamePanels();
   hud.CreatePanels();
