@@ -14,6 +14,7 @@
 #include "engine/scene/texture.h"
 #include "platform/headless.h"
 #include "platform/sdl/gl_gpu.h"
+#include "platform/sdl/openal_sound.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
@@ -37,6 +38,7 @@ void PrintToStandardError(std::string_view text, int kind) {
 
 // With a display the platform's SDL forms replace the headless ones.
 void InstallSdlPlatform() {
+  platform::InstallOpenAlSound();  // decides for itself whether headless runs hear it
   if (platform::IsHeadless()) return;
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlChoiceBoxes();

@@ -133,7 +133,12 @@ CSoundDevice* PlayNamedSound(const std::string& name, int32_t volume) {
   return PlaySoundSample(name, true, false, false, false, volume);
 }
 
-void ScriptPlaySound(const std::string& file) { PlaySoundSample(file, true, false, false, true, 100); }
+CSoundDevice* ScriptPlaySound(const std::string& file) {
+  // A script names a file below the sound folder, nothing above it.
+  if (file.empty() || file.size() > 255 || file.find("..") != std::string::npos || file[0] == '/' || file[0] == '\\')
+    return nullptr;
+  return PlaySoundSample(file, true, false, false, true, 100);
+}
 
 CGameSound& GameSound() {
   static CGameSound sound;

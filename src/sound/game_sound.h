@@ -157,5 +157,6 @@ void UpdateSoundListener();
 // unique), else a one-shot stream.
 CSoundDevice* PlayNamedSound(const std::string& name, int32_t volume);
 
-// The script function C_PlaySound(file).
-void ScriptPlaySound(const std::string& file);
+// The script function C_PlaySound(file): a one-shot stream; names that
+// reach outside the sound folder are refused (null).
+CSoundDevice* ScriptPlaySound(const std::string& file);
