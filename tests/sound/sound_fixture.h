@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/core/system_settings.h"
+#include "engine/game_root_fixture.h"
 #include "platform/paths.h"
 #include "platform/sound_device.h"
 #include "sound/game_sound.h"
@@ -42,29 +42,21 @@ inline std::string MakeWave(int channels, int rate, int bits, size_t dataBytes, 
   return out + body;
 }
 
-class SoundTest : public ::testing::Test {
+class SoundTest : public GameRootTest {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("rc_sound_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    oldRoot_ = platform::GameRoot();
-    platform::SetGameRoot(root_.string());
+    GameRootTest::SetUp();
     ResetSystemSettings();
     platform::SetSoundDeviceFactory(nullptr);
   }
   void TearDown() override {
     DestroySoundManager();
-    platform::SetGameRoot(oldRoot_);
     ResetSystemSettings();
-    std::filesystem::remove_all(root_);
+    GameRootTest::TearDown();
   }
 
   void WriteFile(const std::string& name, const std::string& bytes) {
-    const std::filesystem::path p = root_ / name;
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
+    WriteBytes(name, std::vector<uint8_t>(bytes.begin(), bytes.end()));
   }
   // A mono 16-bit sample of `seconds` at 22050 Hz under gamedata/sound/high.
   void WriteSample(const std::string& name, double seconds = 0.5) {
@@ -90,6 +82,4 @@ class SoundTest : public ::testing::Test {
     return v != nullptr ? v->gain : -1.0f;
   }
 
-  std::filesystem::path root_;
-  std::string oldRoot_;
 };
