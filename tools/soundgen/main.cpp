@@ -11,6 +11,7 @@
 // The score's format is in music.h.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -67,7 +68,7 @@ bool Speak(std::istringstream& in, const std::string& outDir, std::string* error
       return false;
     }
   const std::string path = outDir + "/" + file;
-  WriteBytes(path, {});  // makes the folder
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   const std::string command = "espeak-ng -v \"" + voice + "\" -s " + std::to_string(speed) + " -p " +
                               std::to_string(pitch) + " -w \"" + path + "\" \"" + text + "\"";
   if (std::system(command.c_str()) != 0) {

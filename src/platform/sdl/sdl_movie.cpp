@@ -78,8 +78,8 @@ struct MovieWindow {
     window = SDL_CreateWindow("Rentopia Civano", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kMovieWidth,
                               kMovieHeight, flags);
     if (window == nullptr) return false;
-    renderer = SDL_CreateRenderer(window, -1, 0);
-    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    // A 640 x 480 picture needs no GPU; the game's own renderer comes later.
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (renderer == nullptr) return false;
     SDL_RenderSetLogicalSize(renderer, kMovieWidth, kMovieHeight);
     texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kMovieWidth,
