@@ -300,4 +300,17 @@ TEST_F(GameSoundTest, StopAmbientSoundsAndMusicAndPause) {
   EXPECT_EQ(m.FromHandle(100000), nullptr);
 }
 
+TEST_F(GameSoundTest, ScriptsPlayOneShotStreamsFromTheSoundFolderOnly) {
+  Start();
+  CSoundDevice* voice = ScriptPlaySound("spot_any_sell.wav");
+  ASSERT_NE(voice, nullptr);
+  EXPECT_EQ(voice->kind, CSoundDevice::kStream);
+  EXPECT_FALSE(voice->loop);
+  EXPECT_EQ(ScriptPlaySound("spot_any_sell.wav"), nullptr);  // unique
+  WriteSample("../outside.wav");
+  for (const char* name : {"", "../outside.wav", "..\\outside.wav", "/etc/passwd", "\\x.wav"})
+    EXPECT_EQ(ScriptPlaySound(name), nullptr) << name;
+  EXPECT_EQ(ScriptPlaySound(std::string(300, 'a') + ".wav"), nullptr);
+}
+
 }  // namespace
