@@ -18,7 +18,8 @@ constexpr int32_t kRowEntryBase = 1230000;
 constexpr size_t kCheckedNameLength = 6;
 
 struct CompileState {
-  bool running = false;
+  bool running = false;  // cleared by "Stop"
+  bool busy = false;     // from start to end, "Stop" or not: no second run inside the first
   std::unique_ptr<BuildingLibrary> library;
   std::function<void()> pump;
 };
@@ -157,7 +158,8 @@ bool CheckDesignParameters(const BuildingDesign& d, std::string_view fileName, C
 
 bool CompileBuildingLibrary(std::string_view dataRoot, CompileReport& report) {
   CompileState& state = State();
-  if (state.running) return false;
+  if (state.busy) return false;
+  state.busy = true;
   state.library = std::make_unique<BuildingLibrary>();
   report.errorLine.clear();
   report.statusLine = "STATUS: Working...";
@@ -178,6 +180,7 @@ bool CompileBuildingLibrary(std::string_view dataRoot, CompileReport& report) {
   }
   report.statusLine = ok ? "STATUS: Files processed OK" : "STATUS: There was an error processing files";
   state.running = false;
+  state.busy = false;
   return ok;
 }
 
