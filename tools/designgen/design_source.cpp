@@ -203,7 +203,8 @@ Outline StoreyOutline(const DesignLook& look, const Site& site, int s, int n) {
   if (look.shape == "tower" && s >= 2) return site.Inset(1.0f);
   if (look.shape == "garden") return site.d >= 3 ? Rect(0, site.front() - std::ceil(site.d / 2), site.w, site.front())
                                                  : site.Full();
-  if (look.shape == "works") return Rect(1, site.back() + 1, site.w - 1, site.front() - 2);
+  // A hall on the street front with a yard of plant behind it.
+  if (look.shape == "works") return Rect(1, site.back() + 2, site.w - 1, site.front());
   return site.Full();
 }
 
@@ -289,8 +290,7 @@ void AddParts(BuildingDesign& d, const Site& site, const DesignLook& look, int v
   } else if (look.shape == "garden" && site.d >= 3) {
     SpreadProps(d, 0, look, 0, site.back(), site.w, site.front() - std::ceil(site.d / 2), 0, variant);
   } else if (look.shape == "works") {
-    SpreadProps(d, 0, look, 0, site.front() - 2, site.w, site.front(), 0, variant);
-    SpreadProps(d, 0, look, 0, site.back(), site.w, site.back() + 1, 0, variant + 1);
+    SpreadProps(d, 0, look, 0, site.back(), site.w, site.back() + 2, 0, variant);
   } else if (!look.props.empty() && site.w >= 2 && site.d >= 2) {
     // One roof part on the top storey.
     const DesignLoop& loop = d.loops[top];
