@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int32_t kRowEntryBase = 1230000;
-// File names follow "%c%d%d_%c%d_00.cb"; the checks read up to character 5.
+// File names follow "%c%d%d_%c%d_00.cb"; the checks read the name up to
+// character 5, which a shorter name does not have.
 constexpr size_t kCheckedNameLength = 6;
 
 struct CompileState {
@@ -140,7 +141,7 @@ bool CheckDesignParameters(const BuildingDesign& d, std::string_view fileName, C
     for (int i = 0; i < d.loopCount && i < kMaxDesignLoops; ++i) repeats = repeats || d.loops[i].repeatMax > 1;
     if (!repeats) warn("--> WARNING: No repeatmax values on 4-floor building");
   }
-  if (fileName.size() < kCheckedNameLength) {
+  if (fs::path(fileName).stem().string().size() < kCheckedNameLength) {
     warn(Format("--> WARNING: Filename mismatch / filename '%.*s' is too short", static_cast<int>(fileName.size()),
                 fileName.data()));
     return false;

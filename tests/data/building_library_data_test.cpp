@@ -71,6 +71,14 @@ TEST_F(BuiltBuildingLibraryTest, DesignsStandOnTheirBaseWithDoorsOnTheFront) {
         if (pt.z == 7.0f && (code == 10 || code == 11)) frontDoor = true;
       }
     }
+    // Signs stand just in front of the street face; everything else on the lot.
+    for (int32_t p = 0; p < description.placementCount; ++p) {
+      const LibraryPlacement& part = description.placements[static_cast<size_t>(p)];
+      EXPECT_TRUE(part.X >= 0 && part.X <= b.BaseWidth && part.Z >= 7 - b.BaseDepth && part.Z <= 7.1f) << i;
+    }
+    if (b.Category == kCategoryLandscape) {
+      EXPECT_GT(description.placementCount, 0) << i;
+    }
     // Parks have no doors; every building has one on its street front.
     if (b.Category != kCategoryLandscape) {
       EXPECT_TRUE(frontDoor) << "design " << i << " category " << int{b.Category} << " base " << int{b.BaseWidth}

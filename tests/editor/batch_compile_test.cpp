@@ -148,7 +148,7 @@ TEST_F(BatchCompileTest, FailedChecksAreAllListedAndNothingIsWritten) {
   person->person = 8;
   Put("c22_m1_00.cb", *person);
   Put("e34_m2_00.cb", *Design(4, 3, 2));  // corner, wrong letter and sizes
-  Put("c3.cb", *Design(3, 3, 1));          // too short a name to check
+  Put("c33_m.cb", *Design(3, 3, 1));       // too short a name to check
   Put("c33_m1_00.cb", *Design(3, 3, 1));   // fine
   EXPECT_FALSE(Compile());
   EXPECT_EQ(report_.statusLine, "STATUS: There was an error processing files");

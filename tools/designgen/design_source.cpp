@@ -267,15 +267,21 @@ void AddControl(BuildingDesign& d, int loop, float x, float y, float z, int32_t 
   c.scaleY = sy;
 }
 
-// Parts spread over a rectangle on a grid, one per cell, taking turns among
-// the codes.
+// Parts spread over a rectangle, one per cell, taking turns among the codes;
+// on every other cell when the design's control points would not reach.
 void SpreadProps(BuildingDesign& d, int loop, const DesignLook& look, float x0, float z0, float x1, float z1,
                  float y, int variant) {
   if (look.props.empty()) return;
+  const auto cells = static_cast<int>((x1 - x0) * (z1 - z0));
+  const bool sparse = cells > kDesignControlPoints - 2;
   int n = variant;
-  for (float z = z0 + 0.5f; z < z1; z += 1.0f)
-    for (float x = x0 + 0.5f; x < x1; x += 1.0f)
-      AddControl(d, loop, x, y, z, look.props[static_cast<size_t>(n++) % look.props.size()]);
+  int row = 0;
+  for (float z = z0 + 0.5f; z < z1; z += 1.0f, ++row) {
+    int column = 0;
+    for (float x = x0 + 0.5f; x < x1; x += 1.0f, ++column)
+      if (!sparse || (row + column) % 2 == 0)
+        AddControl(d, loop, x, y, z, look.props[static_cast<size_t>(n++) % look.props.size()]);
+  }
 }
 
 void AddParts(BuildingDesign& d, const Site& site, const DesignLook& look, int variant, int groundLoop) {
