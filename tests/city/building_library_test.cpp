@@ -10,7 +10,7 @@
 
 namespace {
 
-struct LayerSpec {
+struct LayerShape {
   uint8_t weight;
   float height;
   uint8_t flags = 0;
@@ -18,12 +18,12 @@ struct LayerSpec {
 
 // Appends a design of square layers (4 points and the closing one each).
 int32_t AddDesign(BuildingLibrary& l, uint8_t w, uint8_t d, uint8_t floorClass, uint8_t corner,
-                  std::vector<LayerSpec> layers = {{1, 1.0f}}, uint8_t category = kCategoryRetail,
+                  std::vector<LayerShape> layers = {{1, 1.0f}}, uint8_t category = kCategoryRetail,
                   uint8_t quality = 2) {
   LibraryBuilding b;
   b.FirstLayer = static_cast<int32_t>(l.Layers.size());
   b.LayerCount = static_cast<int32_t>(layers.size());
-  for (const LayerSpec& spec : layers) {
+  for (const LayerShape& shape : layers) {
     const auto first = static_cast<uint32_t>(l.Points.size());
     const float back = 7.0f - d;
     const std::initializer_list<LibraryPoint> square = {{0, back}, {float(w), back}, {float(w), 7}, {0, 7}, {0, back}};
@@ -36,9 +36,9 @@ int32_t AddDesign(BuildingLibrary& l, uint8_t w, uint8_t d, uint8_t floorClass, 
     layer.TextureLayer = static_cast<int32_t>(l.TextureLayers.size());
     l.PointLayers.push_back(PackLayerReference(5, first));
     l.TextureLayers.push_back(PackLayerReference(5, first));
-    layer.Height = spec.height;
-    layer.Weight = spec.weight;
-    layer.Flags = spec.flags;
+    layer.Height = shape.height;
+    layer.Weight = shape.weight;
+    layer.Flags = shape.flags;
     l.Layers.push_back(layer);
   }
   b.FirstPlacement = static_cast<int32_t>(l.Placements.size());
