@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "city/blocks.h"
+#include "city/building_library.h"
 #include "city/city.h"
 #include "city/city_map.h"
 #include "city/economy.h"
@@ -323,6 +324,9 @@ void WireGame() {
   WireScripts();
   WireRenderers();
   WireSound();  // sound: to the Game root's outbox when it lands
+  // After the assets, before the city: a missing or refused library has been
+  // reported and the game goes on with plain boxes.
+  AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
 }
