@@ -7,6 +7,7 @@
 #include "script/profiles.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
+#include "sound/game_sound.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
 #include "ui/hover_info.h"
@@ -74,10 +75,13 @@ void WireInterface() {
   AddTaskStep(GameTask::Hover, DecayCursorPriority);
   AddTaskStep(GameTask::PanelRefresh, [] { GamePanels().RefreshAll(); });
   PauseSwitch().SetProc([](bool on) {
-    if (on)
+    if (on) {
       GamePauseState().AddReason(3);
-    else
+      GameSound().PauseAll();
+    } else {
       GamePauseState().RemoveReason(3);
+      GameSound().ResumeAll(GamePauseState().Count(3));
+    }
   });
   // --- interface wiring: drawn after the world ------------------------------
   AddLoopStep(LoopPhase::Draw, DrawInterfaceFrame);
