@@ -230,7 +230,11 @@ void Game::Activate(bool active) {
   if (active && pause.Count(kInactivePause) > 0) pause.RemoveReason(kInactivePause);
 }
 
-void Game::Paint() { DrawFrame(); }
+// A window uncovered during the start waits for the first frame: the
+// frame's resources (shaders, the interface) are not all up before that.
+void Game::Paint() {
+  if (RunState().startupFinished && RunState().drawingEnabled) DrawFrame();
+}
 
 void Game::SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
   SetInputCursorScales(s1x, s1y, s2x, s2y);
