@@ -6,7 +6,10 @@
 
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
+#include "app/interface_wiring.h"
 #include "app/network_game.h"
+#include "app/sound_wiring.h"
+#include "city/building_library.h"
 #include "city/city_map.h"
 #include "engine/core/command_script.h"
 #include "engine/core/console.h"
@@ -36,6 +39,9 @@
 #include "session/simulation.h"
 #include "session/tick_driver.h"
 #include "shell/game_loop.h"
+#include "sound/game_sound.h"
+#include "ui/cursors.h"
+#include "ui/game_panels.h"
 #include "visuals/shader_table.h"
 
 namespace {
@@ -70,6 +76,7 @@ void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
   RegisterScriptRandomStreams();
+  GameSound();  // the sound rules' stream (park sounds) comes last
 }
 
 // ---- Program start --------------------------------------------------------------
@@ -83,6 +90,7 @@ void AttachGameConsoleCommands() {
 void Game::Prepare() {
   RegisterRandomStreams();
   AttachGameConsoleCommands();
+  AttachSound();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -104,12 +112,15 @@ void Game::Start() {
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the game's memory heap.");
 
-  // The renderer and the window, with the engine's systems on them.
+  // The intro movie, then the renderer and the window with the engine's
+  // systems and the interface's assets on them.
+  if (introMovie_) introMovie_();
   CreateEngineSystems();
   CreateGameInputDevice();
   CreateRenderer(g_RendererSettings);
   ConfigureRendererForGame();
   AttachEngineSystems();
+  LoadInterface();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -119,6 +130,10 @@ void Game::Start() {
   BuildShaderTable(CurrentRenderer());
   StartCamera();
   OpenInputDevices();
+  OpenSound();
+  // After the assets, before the city: a missing or refused library has been
+  // reported and the game goes on with plain boxes.
+  LoadGameBuildingLibrary();
 
   // The main loop's tasks, then the simulation, paused until a game starts.
   GameScheduler().Init();
@@ -135,6 +150,7 @@ void Game::Start() {
   PrepareModels();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
+  CreateHud();
   ReadParameterFile("parameters\\parameter.prm");
   ReadParameterFile("parameters\\timetable.prm");
   HoldAndCloseLoadingScreen();
@@ -163,6 +179,7 @@ void Game::StartSimulation() {
 // free game.
 void Game::StartFirstScreen() {
   PlayerProfile().LoadLast();
+  ApplyCursorMode();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN: the level starts when the network game is gathered.
@@ -176,35 +193,38 @@ void Game::StartFirstScreen() {
 void Game::Frame() {
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
   InterpolateCamera();
+  UpdateSoundListener();
   DrainGameEvents();
   if (RunState().drawingEnabled) DrawFrame();
 }
 
-// What the simulation told this frame goes to the interface (prompts,
-// panels, ticker, money animations) and to sound. Until they exist the
-// events are dropped here: nothing in the game waits for them.
+// What the simulation told this frame goes to sound (samples, their stop,
+// the decade's music) and to the interface (prompts, panels, ticker, money
+// animations, once its panels take them; until then they are dropped here:
+// nothing in the game waits for them).
 void Game::DrainGameEvents() {
   for (const GameEvent& event : TakeGameEvents()) {
+    PlayGameEventSound(event);
     if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
   }
 }
 
-// The world (src/visuals), then the interface (src/ui) over it, once they
-// draw; the loading screen draws itself during the start.
-void Game::DrawFrame() {}
+// The world (src/visuals, once it draws a frame of its own), then the
+// interface over it; the loading screen draws itself during the start.
+void Game::DrawFrame() { DrawInterfaceFrame(); }
 
-// The interface's panel pages refresh here (twice a second).
-void Game::PanelRefreshTask() {}
+// Twice a second: the panels' pages.
+void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
-// The interface's hover tests run here (ten times a second).
-void Game::HoverTask() {}
+// Ten times a second: the cursor requests age.
+void Game::HoverTask() { DecayCursorPriority(); }
 
-// Fifty times a second: the input devices, then the camera (the interface's
-// input handling joins here).
+// Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
   PollInput();
   CamUpdate();
+  RunInterfaceTask();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -219,13 +239,18 @@ void Game::LogicTask() {
 // Losing the focus pauses a single-player game; a network game runs on.
 void Game::Activate(bool active) {
   AcquireInput(active);
+  ActivateSound(active);
   if (Session().networkSession) return;
   CGamePauseState& pause = GamePauseState();
   if (!active && pause.Count(kInactivePause) <= 0) pause.AddReason(kInactivePause);
   if (active && pause.Count(kInactivePause) > 0) pause.RemoveReason(kInactivePause);
 }
 
-void Game::Paint() { DrawFrame(); }
+// A window uncovered during the start waits for the first frame: the
+// frame's resources (shaders, the interface) are not all up before that.
+void Game::Paint() {
+  if (RunState().startupFinished && RunState().drawingEnabled) DrawFrame();
+}
 
 void Game::SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
   SetInputCursorScales(s1x, s1y, s2x, s2y);
@@ -238,6 +263,7 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 // The new-game reset, also the first step of a load.
 void Game::Reset() {
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
+  ResetInterface();
   ResetSimulation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
@@ -256,6 +282,7 @@ void Game::NewGame(const LevelEntry* entry) {
   RunLevelScripts(level, true);
   PlayerTable().CreateSessionPlayers();
   GameTime().screenMode = kScreenModeCity;
+  StartLevelSound();
   StartSimulationLevel();
   RunState().gameRunning = true;
   StartSimulationRunning();
@@ -293,6 +320,7 @@ bool Game::Load(std::string_view name) {
 bool Game::Save(std::string_view name) { return SaveGame(name); }
 
 void Game::EndGame(bool /*finished*/, int32_t /*outcome*/) {
+  GameSound().Disable();
   StopSimulation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);
@@ -316,10 +344,12 @@ void Game::Shutdown() {
   PlayerProfile().Save();
   DestroyMainWindow();
   DestroyEngineSystems();
+  DestroySystemCursors();
   FinishMemoryReport();
   RunState().drawingEnabled = false;
   ReleaseInputDevices();
   Script().Destroy();
+  CloseSound();
   ParticleManager().Reset();
   if (MemoryManager().IsInitialised()) MemoryManager().Shutdown();
   ReleaseInstanceMutex();

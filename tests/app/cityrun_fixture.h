@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -100,13 +103,30 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
-  void CopyRouteTable(const fs::path& folder) {
-    const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
-    if (!fs::exists(routes)) return;
-    fs::create_directories(folder / "gamedata");
-    fs::copy_file(routes, folder / "gamedata" / "route_smalltable.bin");
+  // The compiled data a game start reads: the route table and the building
+  // library.
+  void CopyCompiledData() { CopyCompiledData(dir_); }
+  void CopyCompiledData(const fs::path& folder) {
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat"}) {
+      const fs::path built = fs::path(RC_GAME_ROOT) / name;
+      if (!fs::exists(built)) continue;
+      fs::create_directories((folder / name).parent_path());
+      fs::copy_file(built, folder / name);
+    }
   }
-  void CopyRouteTable() { CopyRouteTable(dir_); }
+
+  // The interface's texts, fonts, images, cursors and HUD layouts.
+  void CopyInterfaceData() {
+    const fs::path root(RC_GAME_ROOT);
+    for (const char* folder :
+         {"language", "gamedata/fonts", "gamedata2/font640", "gamedata2/GenericTextures",
+          "gamedata2/GenericTextures640", "gamedata2/Cursors", "gamedata2/brand_new_panels",
+          "gamedata2/newpanels"}) {
+      fs::create_directories(dir_ / folder);
+      fs::copy(root / folder, dir_ / folder,
+               fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+  }
 
   fs::path dir_;
   std::vector<pid_t> running_;

@@ -15,7 +15,7 @@ class NetworkPlayTest : public CityrunTest {
     fs::create_directories(folder / "profiles");
     for (const char* f : {"scripts", "parameters"})
       fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
-    CopyRouteTable(folder);
+    CopyCompiledData(folder);
     return folder;
   }
 
