@@ -116,14 +116,15 @@ class CityrunTest : public ::testing::Test {
   }
 
   // The interface's texts, fonts, images, cursors and HUD layouts.
-  void CopyInterfaceData() {
+  void CopyInterfaceData() { CopyInterfaceData(dir_); }
+  void CopyInterfaceData(const fs::path& into) {
     const fs::path root(RC_GAME_ROOT);
     for (const char* folder :
          {"language", "gamedata/fonts", "gamedata2/font640", "gamedata2/GenericTextures",
           "gamedata2/GenericTextures640", "gamedata2/Cursors", "gamedata2/brand_new_panels",
           "gamedata2/newpanels"}) {
-      fs::create_directories(dir_ / folder);
-      fs::copy(root / folder, dir_ / folder,
+      fs::create_directories(into / folder);
+      fs::copy(root / folder, into / folder,
                fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
   }

@@ -16,6 +16,7 @@ class NetworkPlayTest : public CityrunTest {
     for (const char* f : {"scripts", "parameters"})
       fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
     CopyCompiledData(folder);
+    CopyInterfaceData(folder);
     return folder;
   }
 
