@@ -12,6 +12,7 @@
 #include "session/game_events.h"
 #include "session/game_messages.h"
 #include "session/player.h"
+#include "session/ready_barrier.h"
 #include "session/session_services.h"
 
 namespace {
@@ -155,8 +156,12 @@ void OnDirectPlayPlayerDestroyed(int32_t id) {
       if (table.SetupRow(row).directPlayId == id) table.SetupRow(row) = PlayerSetupRow{};
     return;
   }
-  if (const int32_t number = PlayerNumberOfDirectPlayId(id); number > 0)
-    Post(RemovePlayerMsg{PlayerIndex{number - 1}});
+  const int32_t number = PlayerNumberOfDirectPlayId(id);
+  if (number <= 0) return;
+  // A ready barrier would otherwise wait for the departed player for ever
+  // (its removal is applied only when the logic runs again).
+  PlayerReadyBarrier().ready[number - 1] = 1;
+  Post(RemovePlayerMsg{PlayerIndex{number - 1}});
 }
 
 void OnDirectPlaySessionLost() {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "session/game_messages.h"
+#include "session/ready_barrier.h"
 #include "session_fixture.h"
 
 namespace {
@@ -65,6 +66,7 @@ TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) 
   PlayerTable().CreateSessionPlayers();
   ASSERT_NE(PlayerTable().Get(1), nullptr);
   RunTicks(3);
+  ASSERT_TRUE(BeginPlayerReadyWait());
   OnDirectPlayPlayerDestroyed(99);  // nobody's id: nothing
   EXPECT_TRUE(net.toAll.empty());
   OnDirectPlayPlayerDestroyed(7);
@@ -73,6 +75,9 @@ TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) 
   ASSERT_TRUE(sent.Parse(net.toAll[0]));
   EXPECT_EQ(sent.Type(), RemovePlayerMsg::kType);
   EXPECT_EQ(sent.Delivery(), 3u + kMessageDeliveryLead);
+  // A barrier does not wait for the departed player.
+  EXPECT_EQ(PlayerReadyBarrier().ready[1], 1);
+  EndPlayerReadyWait();
   // A client hears of the departure too, but only the host's message acts.
   Session().host = false;
   OnDirectPlayPlayerDestroyed(7);
