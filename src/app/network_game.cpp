@@ -172,6 +172,12 @@ void NetworkGame::SendToSlot(int32_t slot, std::span<const uint8_t> bytes) {
   if (id != 0) transport_->SendToPlayer(static_cast<uint32_t>(id), bytes.data(), bytes.size());
 }
 
+void NetworkGame::SendChat(std::string_view text, int32_t slot) {
+  if (!transport_ || slot >= kMaxPlayers) return;
+  const int32_t id = slot < 0 ? 0 : PlayerTable().SetupRow(slot).directPlayId;
+  if (slot < 0 || id != 0) transport_->SendChat(std::string(text), static_cast<uint32_t>(id));
+}
+
 void NetworkGame::CloseSession() {
   if (transport_) transport_->CloseSession();
   transport_.reset();

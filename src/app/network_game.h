@@ -32,6 +32,7 @@ class NetworkGame final : public SessionNetworkServices {
   void SendToHost(std::span<const uint8_t> bytes) override;
   void SendToAll(std::span<const uint8_t> bytes) override;
   void SendToSlot(int32_t slot, std::span<const uint8_t> bytes) override;
+  void SendChat(std::string_view text, int32_t slot) override;
   void CloseSession() override;
   void StopPollTask() override;
 

@@ -80,6 +80,9 @@ class SessionNetworkServices {
   virtual void SendToHost(std::span<const uint8_t> /*bytes*/) {}
   virtual void SendToAll(std::span<const uint8_t> /*bytes*/) {}
   virtual void SendToSlot(int32_t /*slot*/, std::span<const uint8_t> /*bytes*/) {}
+  // Chat to every player (slot -1) or to one; it arrives through
+  // OnDirectPlayChatMessage on the other machines.
+  virtual void SendChat(std::string_view /*text*/, int32_t /*slot*/) {}
   virtual void CloseSession() {}
   virtual void StopPollTask() {}
 };
