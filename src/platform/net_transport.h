@@ -68,7 +68,8 @@ class NetTransport {
 
   // Host: a block to every other machine. Client: a block to the host.
   virtual bool SendToAll(const uint8_t* data, size_t size) = 0;
-  // A block to one player (a client's goes by way of the host).
+  // A block to one player. A client sends game blocks to the host only: the
+  // host relays none, so every machine applies only what the host routed.
   virtual bool SendToPlayer(uint32_t id, const uint8_t* data, size_t size) = 0;
   // Chat to every player (target 0) or one player; the host relays it.
   virtual bool SendChat(const std::string& text, uint32_t target) = 0;

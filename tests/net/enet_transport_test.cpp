@@ -162,11 +162,15 @@ TEST_F(EnetTransportTest, BurstKeepsItsOrderAndBroadcastSkipsTheSender) {
     return Count(Index(a), NetEventKind::kGame) == 1 && Count(Index(b), NetEventKind::kGame) == 1;
   }));
   EXPECT_EQ(Count(0, NetEventKind::kGame), 200);
-  // To one player, also from a client by way of the host.
-  b.SendToPlayer(a.LocalId(), block, 1);
-  ASSERT_TRUE(PumpUntil([&] { return Count(Index(a), NetEventKind::kGame) == 2; }));
-  EXPECT_EQ(Of(Index(a), NetEventKind::kGame)[1].from, b.LocalId());
-  EXPECT_EQ(Count(0, NetEventKind::kGame), 200);
+  // To one player: from the host, yes; from a client to another client,
+  // never (only what the host routes reaches the other machines).
+  host.SendToPlayer(b.LocalId(), block, 1);
+  ASSERT_TRUE(PumpUntil([&] { return Count(Index(b), NetEventKind::kGame) == 2; }));
+  EXPECT_EQ(Of(Index(b), NetEventKind::kGame)[1].from, host.LocalId());
+  EXPECT_FALSE(b.SendToPlayer(a.LocalId(), block, 1));
+  EXPECT_TRUE(b.SendToPlayer(host.LocalId(), block, 1));
+  ASSERT_TRUE(PumpUntil([&] { return Count(0, NetEventKind::kGame) == 201; }));
+  EXPECT_EQ(Count(Index(a), NetEventKind::kGame), 1);
 }
 
 TEST_F(EnetTransportTest, ChatIsRelayedWithItsSender) {
@@ -197,7 +201,7 @@ TEST_F(EnetTransportTest, OversizeBlockIsDroppedAndTheSessionGoesOn) {
   EXPECT_EQ(Of(0, NetEventKind::kGame)[0].data.size(), platform::kNetMaxBlock);
 
   // A peer of its own making: says hello, then sends an oversize block, a
-  // truncated one and one of an unknown kind. Each is dropped; the block
+  // truncated one, one of an unknown kind and one for another player. Each is dropped; the block
   // after them arrives.
   ENetHost* raw = enet_host_create(nullptr, 1, 1, 0, 0);
   ENetAddress to{};
@@ -221,6 +225,7 @@ TEST_F(EnetTransportTest, OversizeBlockIsDroppedAndTheSessionGoesOn) {
   send(oversize);
   send({4, 1, 2});
   send({77, 1, 2, 3});
+  send({4, 0, 0, 0, 0, 2, 0, 0, 0, 66});  // for another player: the host relays nothing
   send({4, 0, 0, 0, 0, 0, 0, 0, 0, 55});
   ASSERT_TRUE(PumpUntil([&] {
     while (enet_host_service(raw, &ev, 0) > 0) {
@@ -229,7 +234,7 @@ TEST_F(EnetTransportTest, OversizeBlockIsDroppedAndTheSessionGoesOn) {
     return Count(0, NetEventKind::kGame) == 2;
   }));
   EXPECT_EQ(Of(0, NetEventKind::kGame)[1].data, std::vector<uint8_t>{55});
-  EXPECT_EQ(Count(0, NetEventKind::kWarning), 2);  // the oversize and the truncated block
+  EXPECT_EQ(Count(0, NetEventKind::kWarning), 3);  // the oversize, the truncated and the relayed block
   EXPECT_TRUE(host.InSession());
   enet_host_destroy(raw);
 }

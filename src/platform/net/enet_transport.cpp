@@ -180,7 +180,7 @@ class EnetTransport final : public NetTransport {
   bool SendToPlayer(uint32_t id, const uint8_t* data, size_t size) override {
     if (!inSession_ || size > kNetMaxBlock) return false;
     const std::vector<uint8_t> packet = BlockPacket(localId_, id, data, size);
-    if (!isHost_) return Send(server_, packet);
+    if (!isHost_) return id == hostId_ && Send(server_, packet);
     const Player* p = Find(id);
     return p != nullptr && p->peer != nullptr && Send(p->peer, packet);
   }
@@ -370,14 +370,13 @@ class EnetTransport final : public NetTransport {
       const uint8_t* block = r.p + r.at;
       const size_t n = r.Left();
       if (!r.ok) return Warn("A malformed network message was dropped.");
-      if (to == 0 || to == localId_) {
-        NetEvent e;
-        e.from = from->id;
-        e.data.assign(block, block + n);
-        Event(std::move(e));
-      } else if (const Player* target = Find(to); target != nullptr && target->peer != nullptr) {
-        Send(target->peer, BlockPacket(from->id, to, block, n));
-      }
+      // Game blocks from a client are the host's alone: what reaches the
+      // other machines is what the host routes, so none is relayed.
+      if (to != 0 && to != localId_) return Warn("A network message for another player was dropped.");
+      NetEvent e;
+      e.from = from->id;
+      e.data.assign(block, block + n);
+      Event(std::move(e));
     } else if (kind == kChat) {
       r.U32();
       const uint32_t to = r.U32();
