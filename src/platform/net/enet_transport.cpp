@@ -383,6 +383,8 @@ class EnetTransport final : public NetTransport {
       if (!r.ok) return Warn("A malformed chat message was dropped.");
       const std::string text(reinterpret_cast<const char*>(r.p + r.at), std::min(r.Left(), kMaxChat));
       RelayChat(from->id, to, ChatPacket(from->id, to, text));
+    } else {
+      Warn("A network packet of unknown kind was dropped.");
     }
   }
 
