@@ -23,7 +23,7 @@ namespace {
 
 constexpr float kCell = 20.0f;        // ground pieces are cut this small (flat texture mapping)
 constexpr float kLandCell = 200.0f;   // the land beyond is coarser
-constexpr float kLandExtent = 3000.0f;
+constexpr float kLandExtent = 1500.0f;
 constexpr float kBayWidth = 16.0f;    // one facade texture across: four window bays
 constexpr float kBandHeight = 40.0f;  // one facade texture up: four floors
 constexpr float kWindowInset = 0.15f; // night windows sit just off the walls

@@ -9,6 +9,7 @@
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
 #include "engine/core/maths.h"
+#include "engine/core/system_settings.h"
 #include "engine/input/camera_controller.h"
 #include "engine/input/input_device.h"
 #include "engine/render/renderer.h"
@@ -19,7 +20,6 @@
 #include "platform/paths.h"
 #include "session/game_clock.h"
 #include "shell/game_loop.h"
-#include "shell/startup.h"
 #include "visuals/city_scene.h"
 #include "visuals/draw_distances.h"
 #include "visuals/game_camera.h"
@@ -109,6 +109,7 @@ void DrawPlanView(CRenderer& r) {
 }
 
 bool IsHardwareRenderer() { return g_RendererSettings.api == kApiDirect3D; }
+
 
 float& DetailPercent() {
   static float percent = 100.0f;
@@ -223,12 +224,17 @@ int32_t LastRoadDecade() { return Frame().roadDecade; }
 void ResetRoadDecade() { Frame().roadDecade = -1; }
 
 bool LoadDecadeTextures(CRenderer* renderer, int32_t decade, bool hardware) {
+  const PresentationTextures& t = PresentationTextureSlots();
+  return LoadDecadeTextures(renderer, decade, hardware, t.roadA, t.roadB);
+}
+
+bool LoadDecadeTextures(CRenderer* renderer, int32_t decade, bool hardware, int32_t roadA,
+                        int32_t roadB) {
   if (!hardware) return false;
   const int32_t d = std::clamp(decade, 0, kDecades - 1);
   if (d == Frame().roadDecade) return false;
   std::vector<uint8_t> buffer(kRoadBytes);
-  const PresentationTextures& t = PresentationTextureSlots();
-  const int32_t slots[2] = {t.roadA, t.roadB};
+  const int32_t slots[2] = {roadA, roadB};
   for (int32_t i = 0; i < 2; ++i) LoadRoadPage(renderer, RoadTextureFile(d, i), slots[i], buffer);
   Frame().roadDecade = d;
   return true;
@@ -238,14 +244,14 @@ bool LoadDecadeTextures(CRenderer* renderer, int32_t decade, bool hardware) {
 
 void RenderFrame() {
   if (DrawFrame())
-    if (CRenderer* r = CurrentRenderer()) r->Present();
+    if (CRenderer* r = GetRenderer()) r->Present();
 }
 
 bool DrawFrame() {
   MathInitSineTable();
   SetDrawRangesUnlimited();
   SetDetailFactor(DetailPercent());
-  CRenderer* r = CurrentRenderer();
+  CRenderer* r = GetRenderer();
   if (!r || !RunState().drawingEnabled) return false;
   if (SameView(g_CameraState)) return false;
   UpdateSunColours();

@@ -65,6 +65,9 @@ void SetupFrameCamera(CRenderer& renderer);
 // renderer keeps its pages in the device; a missing or short file is
 // reported and its page left as it was. True when a load was done.
 bool LoadDecadeTextures(CRenderer* renderer, int32_t decade, bool hardware);
+// The same into the pages of the two given texture slots (A, B).
+bool LoadDecadeTextures(CRenderer* renderer, int32_t decade, bool hardware, int32_t roadA,
+                        int32_t roadB);
 int32_t LastRoadDecade();
 void ResetRoadDecade();
 // The road file of decade d (0..7), variant 0 (A) or 1 (B).

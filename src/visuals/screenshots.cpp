@@ -6,7 +6,6 @@
 #include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
 #include "platform/paths.h"
-#include "shell/startup.h"
 #include "visuals/frame_draw.h"
 
 namespace {
@@ -32,7 +31,7 @@ std::string EncodeScreenshot(const uint32_t* pixels, int32_t width, int32_t heig
 }
 
 std::string WriteNumberedScreenshot(int32_t first) {
-  CRenderer* r = CurrentRenderer();
+  CRenderer* r = GetRenderer();
   if (!r) return {};
   const CameraState& c = g_CameraState;
   r->SetCameraPosition(c.eye.x, c.eye.y, c.eye.z);

@@ -219,7 +219,9 @@ void BuildSkyGeometry() {
     for (int32_t i = 0; i < kRingVertices; ++i) {
       const float a = float(i) * kPi / 32;
       const int32_t v = r * kRingVertices + i;
-      g.positions[v] = {radius * std::cos(a), height, radius * std::sin(a)};
+      // Round the other way than the angle grows in the world's x-z plane, so
+      // the index list's triangles face inwards.
+      g.positions[v] = {radius * std::cos(a), height, -radius * std::sin(a)};
       g.uv1[v] = {t * std::cos(a) * s1, t * std::sin(a) * s1};
       g.uv2[v] = {t * std::cos(a) * s2, t * std::sin(a) * s2};
     }
