@@ -264,11 +264,11 @@ void RefreshScene() {
   }
 }
 
-void DrawCityModels(CRenderer& r, bool nightWindows) {
+void DrawCityModels(CRenderer& r, bool land, bool nightWindows) {
   BasicScene& s = Scene();
   r.EnableLighting();
   r.SetShader(kShaderNoBlend);
-  s.land.Draw();
+  if (land) s.land.Draw();
   s.blocks.Draw();
   s.roads.Draw();
   r.SetShader(kShaderModulate);
@@ -319,7 +319,7 @@ void DrawBasicCityScene(CRenderer& r) {
   RefreshScene();
   DrawSky(r);
   DrawSunAndMoon(r);
-  DrawCityModels(r, Sky().brightness < 150);
+  DrawCityModels(r, true, Sky().brightness < 150);
   r.SetShader(-1);
 }
 
@@ -337,7 +337,7 @@ void DrawPlanViewScene(CRenderer& r) {
     e.flags |= kEntVisible | kEntRebuildMatrix;
     s.board.Draw();
   }
-  DrawCityModels(r, false);
+  DrawCityModels(r, false, false);
   r.SetShader(-1);
 }
 

@@ -311,9 +311,11 @@ void DrawSky(CRenderer& renderer) {
   if (!g.built) return;
   ViewPitch pitch{};
   renderer.GetViewPitch(&pitch);
-  if (pitch.centre < -20) return;  // looking steeply down: no sky in view
+  // The view's upper edge: below -20 degrees no sky is in view; above, the
+  // rings (6 degrees each) up to the edge and two more.
+  if (pitch.upper < -20) return;
   AdvanceSkyScroll();
-  const int32_t rings = std::clamp(int32_t(pitch.centre / 6) + 2, 1, kRings - 1);
+  const int32_t rings = std::clamp(int32_t(pitch.upper / 6) + 2, 1, kRings - 1);
   const Vec3 eye = g_CameraState.drawnEye;
   std::vector<VertexTwoTextures> vertices;
   const int32_t count = DomeVertices(eye, rings, vertices);
