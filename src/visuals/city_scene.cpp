@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "city/blocks.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr float kCell = 20.0f;        // ground pieces are cut this small (flat texture mapping)
 constexpr float kLandCell = 200.0f;   // the land beyond is coarser
-constexpr float kLandExtent = 1500.0f;
+constexpr float kLandExtent = 3000.0f;  // to the far plane: the fog makes the horizon
 constexpr float kBayWidth = 16.0f;    // one facade texture across: four window bays
 constexpr float kBandHeight = 40.0f;  // one facade texture up: four floors
 constexpr float kWindowInset = 0.15f; // night windows sit just off the walls
@@ -224,8 +225,12 @@ void BuildGround(BasicScene& s) {
   s.roads.Take(roads.Build());
   MeshBuilder board;
   // Built round the origin; the plan view scales it and moves it under the city.
-  board.Strip(board.Primitive(t.board), -1200 / kBoardScale, -800 / kBoardScale, 1200 / kBoardScale,
-              800 / kBoardScale, -4.0f / kBoardScale, true);
+  {
+    const float x = 1200 / kBoardScale, z = 800 / kBoardScale, y = -4.0f / kBoardScale;
+    const Vec3 w[4] = {{-x, y, -z}, {x, y, -z}, {x, y, z}, {-x, y, z}};
+    const TexCoord uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    board.Face(board.Primitive(t.board), w, uv, {0, 1, 0});
+  }
   s.board.Take(board.Build());
   s.ground = true;
 }
@@ -283,7 +288,19 @@ void DrawCityModels(CRenderer& r, bool land, bool nightWindows) {
   }
 }
 
-int32_t LoadOne(const char* name) { return TexLoadTexture(name); }
+struct TextureFile {
+  int32_t PresentationTextures::*slot;
+  const char* name;
+};
+constexpr TextureFile kTextureFiles[] = {
+    {&PresentationTextures::grass, "grass"},       {&PresentationTextures::pavement, "pavement"},
+    {&PresentationTextures::facade, "facade"},     {&PresentationTextures::roof, "roof"},
+    {&PresentationTextures::nightWindows, "nightwindows"},
+    {&PresentationTextures::roadA, "road_a"},      {&PresentationTextures::roadB, "road_b"},
+    {&PresentationTextures::cloud1, "cloud1"},     {&PresentationTextures::cloud2, "cloud2"},
+    {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
+    {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
+};
 
 }  // namespace
 
@@ -297,19 +314,8 @@ void LoadPresentationTextures() {
   std::filesystem::create_directories(platform::ResolveNewGamePath("max"), ignored);
   const bool opened = !archive.IsOpen() && archive.Open("max\\archive.bin", 0);
   PresentationTextures& t = g_Textures;
-  t.grass = LoadOne("gamedata2\\presentation\\grass.tex");
-  t.pavement = LoadOne("gamedata2\\presentation\\pavement.tex");
-  t.facade = LoadOne("gamedata2\\presentation\\facade.tex");
-  t.roof = LoadOne("gamedata2\\presentation\\roof.tex");
-  t.nightWindows = LoadOne("gamedata2\\presentation\\nightwindows.tex");
-  t.roadA = LoadOne("gamedata2\\presentation\\road_a.tex");
-  t.roadB = LoadOne("gamedata2\\presentation\\road_b.tex");
-  t.cloud1 = LoadOne("gamedata2\\presentation\\cloud1.tex");
-  t.cloud2 = LoadOne("gamedata2\\presentation\\cloud2.tex");
-  t.sun = LoadOne("gamedata2\\presentation\\sun.tex");
-  t.moon = LoadOne("gamedata2\\presentation\\moon.tex");
-  t.star = LoadOne("gamedata2\\presentation\\star.tex");
-  t.board = LoadOne("gamedata2\\presentation\\board.tex");
+  for (const TextureFile& f : kTextureFiles)
+    t.*f.slot = TexLoadTexture(std::string("gamedata2\\presentation\\") + f.name + ".tex");
   if (t.nightWindows >= 0) TexSysSetNamedTexture(kNightWindowTexture, t.nightWindows);
   SetSkyTextures(t.cloud1, t.cloud2, t.sun, t.moon, t.star);
   if (opened) archive.Close();
