@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "city/blocks.h"
+#include "city/building_library.h"
 #include "city/city.h"
 #include "city/city_map.h"
 #include "city/economy.h"
@@ -386,6 +387,9 @@ void WireGame() {
   WireInputAndCamera();
   WireScripts();
   WireRenderers();
+  // After the assets, before the city: a missing or refused library has been
+  // reported and the game goes on with plain boxes.
+  AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
   WirePresentation();
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
