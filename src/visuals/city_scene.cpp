@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/road_topology.h"
-#include "engine/files/cache_archive.h"
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
 #include "engine/scene/texture.h"
-#include "platform/paths.h"
 #include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
@@ -288,6 +289,35 @@ void DrawCityModels(CRenderer& r, bool land, bool nightWindows) {
   }
 }
 
+// A single texture file read straight into the texture system (the cache
+// archive is the asset groups' and is open only while they load); -1 when
+// the file is missing (what uses it is not drawn), and a warning as well when
+// it is damaged.
+int32_t LoadTextureFile(const std::string& name) {
+  std::vector<uint8_t> bytes;
+  TextureImage image;
+  std::string reason;
+  if (!ReadWholeGameFile(name, bytes, size_t{16} << 20)) return -1;
+  if (!ParseTextureFile(bytes, image, reason)) {
+    ReportErrorF(1, "The texture %s was not loaded (%s).", name.c_str(), reason.c_str());
+    return -1;
+  }
+  auto* texture = static_cast<CTexture*>(MEM_STATIC_ALLOC(sizeof(CTexture)));
+  auto* pixels = static_cast<uint32_t*>(MEM_ALLOC(image.texels.size()));
+  if (!texture || !pixels) return -1;
+  std::memset(static_cast<void*>(texture), 0, sizeof *texture);
+  std::memcpy(pixels, image.texels.data(), image.texels.size());
+  texture->flags = image.flags;
+  texture->width = image.width;
+  texture->height = image.height;
+  texture->uSize = float(image.width);
+  texture->vSize = float(image.height);
+  texture->pixels = pixels;
+  TexClassifyAlpha(texture);
+  TexAdjustColours(texture);
+  return TexSysAddTexture(texture, (image.flags & kTexFlagOwnPage) ? kSlotValueOwnPage : 0);
+}
+
 struct TextureFile {
   int32_t PresentationTextures::*slot;
   const char* name;
@@ -307,18 +337,11 @@ constexpr TextureFile kTextureFiles[] = {
 const PresentationTextures& PresentationTextureSlots() { return g_Textures; }
 
 void LoadPresentationTextures() {
-  // The loaders convert through the cache archive; it is open only while
-  // assets load, so these open it themselves when no asset group has.
-  CCacheArchive& archive = CacheArchive();
-  std::error_code ignored;
-  std::filesystem::create_directories(platform::ResolveNewGamePath("max"), ignored);
-  const bool opened = !archive.IsOpen() && archive.Open("max\\archive.bin", 0);
   PresentationTextures& t = g_Textures;
   for (const TextureFile& f : kTextureFiles)
-    t.*f.slot = TexLoadTexture(std::string("gamedata2\\presentation\\") + f.name + ".tex");
+    t.*f.slot = LoadTextureFile(std::string("gamedata2\\presentation\\") + f.name + ".tex");
   if (t.nightWindows >= 0) TexSysSetNamedTexture(kNightWindowTexture, t.nightWindows);
   SetSkyTextures(t.cloud1, t.cloud2, t.sun, t.moon, t.star);
-  if (opened) archive.Close();
 }
 
 void DrawBasicCityScene(CRenderer& r) {

@@ -89,7 +89,8 @@ class CityrunTest : public ::testing::Test {
   // The compiled data a game start reads: the route table and the building
   // library.
   void CopyCompiledData() {
-    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat"}) {
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat",
+                             "gamedata/suncols.tga"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
       if (!fs::exists(built)) continue;
       fs::create_directories((dir_ / name).parent_path());
