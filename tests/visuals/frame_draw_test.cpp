@@ -5,6 +5,7 @@
 #include <set>
 
 #include "engine/input/camera_controller.h"
+#include "engine/render/renderer.h"
 #include "presentation_fixture.h"
 #include "shell/game_loop.h"
 #include "visuals/frame_draw.h"
@@ -132,6 +133,28 @@ TEST_F(DecadeTextureTest, AMissingOrShortFileLeavesItsPageWithAWarning) {
   EXPECT_EQ(PagePixels(a)[0], 0xFFABCDEFu);
   EXPECT_EQ(PagePixels(b)[0], 0xFF123456u);
   EXPECT_EQ(boxes_.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DebugText, LinesFollowTheStatisticsAndAFrameWithoutCallsAveragesZero) {
+  const RendererStats saved = GetRendererStats();
+  GetRendererStats() = RendererStats{};
+  GetRendererStats().verticesSubmitted = 90;
+  std::vector<OverlayLine> lines = DebugTextLines(12, 34, 50.0f, 0);
+  ASSERT_EQ(lines.size(), 15u);
+  EXPECT_EQ(lines[0].text, "NormMouse 12 34\n");
+  EXPECT_EQ(lines[0].x, 470);
+  EXPECT_EQ(lines[2].text, "polycount:- 0\n");
+  EXPECT_EQ(lines[7].text, "AvVertsPerCall  :- 0\n");
+  GetRendererStats().drawCalls = 3;
+  lines = DebugTextLines(0, 0, 50.0f, 2000000);
+  EXPECT_EQ(lines[7].text, "AvVertsPerCall  :- 30\n");
+  EXPECT_EQ(lines[3].text, "polys/sec:- 100.00million\n");
+  EXPECT_EQ(lines[14].y, 460);
+  GetRendererStats() = saved;
 }
 
 }  // namespace
