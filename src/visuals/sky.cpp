@@ -25,7 +25,8 @@ constexpr int32_t kTgaHeader = 18;
 constexpr int32_t kRowsAbove = 33;  // rows read start 33 rows above the bottom
 constexpr int32_t kRingVertices = 64;
 constexpr int32_t kRings = 16;
-constexpr int32_t kDomeVertices = (kRings + 2) * kRingVertices;  // bottom, rings, extra below
+constexpr int32_t kDomeVertices = (kRings + 2) * kRingVertices;  // extra below, bottom, rings
+constexpr int32_t kQuadRings = kRings + 1;
 constexpr int32_t kMaxStars = 512;
 constexpr float kFarPlane = 3000.0f;
 
@@ -37,7 +38,7 @@ struct Star {
 struct SkyGeometry {
   Vec3 positions[kDomeVertices];
   TexCoord uv1[kDomeVertices], uv2[kDomeVertices];
-  uint16_t indices[kRings * kRingVertices * 6];
+  uint16_t indices[kQuadRings * kRingVertices * 6];
   std::vector<Star> stars;
   bool built = false;
   bool starsOn = true;
@@ -226,26 +227,27 @@ void BuildSkyGeometry() {
       g.uv2[v] = {t * std::cos(a) * s2, t * std::sin(a) * s2};
     }
   };
-  // Ring 0 is the bottom ring, rings 1..16 the elevations, the last the one
-  // extrapolated below.
-  ring(0, 600, -90, std::tan(1.2501769f), 0.03f, 0.13f);
+  // Ring 0 is the one extrapolated below the bottom ring (twice the bottom
+  // ring less the horizon ring), ring 1 the bottom ring, rings 2..17 the
+  // elevations: the dome reaches 17 degrees below the horizon, under the
+  // far end of the land seen from high up.
+  ring(1, 600, -90, std::tan(1.2501769f), 0.03f, 0.13f);
   for (int32_t r = 0; r < kRings; ++r) {
     const float e = float(r) * kPi / 30;
     const float h = 2 * std::cos(e) + 1;
-    ring(r + 1, h * 200 * std::cos(e), h * 200 * std::sin(e),
+    ring(r + 2, h * 200 * std::cos(e), h * 200 * std::sin(e),
          std::tan((kPi / 2 - (0.8f * e + 0.2f)) * 0.85f), 0.3f, 1.3f);
   }
   for (int32_t i = 0; i < kRingVertices; ++i) {
-    const int32_t below = (kRings + 1) * kRingVertices + i;
     const Vec3& a = g.positions[kRingVertices + i];
     const Vec3& b = g.positions[2 * kRingVertices + i];
-    g.positions[below] = {2 * a.x - b.x, 2 * a.y - b.y, 2 * a.z - b.z};
-    g.uv1[below] = g.uv1[kRingVertices + i];
-    g.uv2[below] = g.uv2[kRingVertices + i];
+    g.positions[i] = {2 * a.x - b.x, 2 * a.y - b.y, 2 * a.z - b.z};
+    g.uv1[i] = g.uv1[kRingVertices + i];
+    g.uv2[i] = g.uv2[kRingVertices + i];
   }
-  // Quads between ring r + 1 and r + 2 (the elevation rings upwards).
+  // Quads between ring r and r + 1, upwards.
   int32_t n = 0;
-  for (int32_t r = 0; r < kRings; ++r)
+  for (int32_t r = 0; r < kQuadRings; ++r)
     for (int32_t i = 0; i < kRingVertices; ++i) {
       const uint16_t v = uint16_t(r * kRingVertices + i);
       const uint16_t next = uint16_t(r * kRingVertices + (i + 1) % kRingVertices);
@@ -284,20 +286,18 @@ void AdvanceSkyScroll() {
   for (float& s : g.scroll) WrapUnit(s);
 }
 
-// The dome's coloured vertices for the first `rings` elevation rings, laid
-// out from the camera.
+// The dome's coloured vertices from the bottom ring up through `rings`
+// rings, laid out from the camera.
 int32_t DomeVertices(const Vec3& eye, int32_t rings, std::vector<VertexTwoTextures>& out) {
   const SkyGeometry& g = Geometry();
   const int32_t count = (rings + 1) * kRingVertices;
   out.resize(size_t(count));
   for (int32_t v = 0; v < count; ++v) {
-    // Vertex v of ring r + 1 (the elevation rings); the drawn dome starts at
-    // the horizon ring.
-    const Vec3& p = g.positions[kRingVertices + v];
+    const Vec3& p = g.positions[v];
     const uint32_t c = SkyColourAt({p.x * 0.005f, p.y * 0.005f, p.z * 0.005f});
     const uint32_t half = 0xFF000000u | ((c >> 1) & 0x7F7F7F);
-    const TexCoord& a = g.uv1[kRingVertices + v];
-    const TexCoord& b = g.uv2[kRingVertices + v];
+    const TexCoord& a = g.uv1[v];
+    const TexCoord& b = g.uv2[v];
     out[size_t(v)] = {eye.x + p.x, eye.y + p.y, eye.z + p.z, c, half,
                       a.u + g.scroll[0], a.v + g.scroll[2], b.u + g.scroll[1], b.v};
   }
@@ -312,10 +312,11 @@ void DrawSky(CRenderer& renderer) {
   ViewPitch pitch{};
   renderer.GetViewPitch(&pitch);
   // The view's upper edge: below -20 degrees no sky is in view; above, the
-  // rings (6 degrees each) up to the edge and two more.
+  // rings (6 degrees each) up to the edge and two more, over the two below
+  // the horizon.
   if (pitch.upper < -20) return;
   AdvanceSkyScroll();
-  const int32_t rings = std::clamp(int32_t(pitch.upper / 6) + 2, 1, kRings - 1);
+  const int32_t rings = std::clamp(int32_t(pitch.upper / 6) + 4, 1, kQuadRings);
   const Vec3 eye = g_CameraState.drawnEye;
   std::vector<VertexTwoTextures> vertices;
   const int32_t count = DomeVertices(eye, rings, vertices);
