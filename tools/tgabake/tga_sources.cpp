@@ -52,6 +52,19 @@ std::string WithoutComment(const std::string& line) {
   return first != std::string::npos && line[first] == '#' ? std::string() : line;
 }
 
+// The next line holding a statement, its words and its first word; false at
+// the end of the source.
+bool NextStatement(std::istream& lines, std::string& line, std::istringstream& words,
+                   std::string& what) {
+  while (std::getline(lines, line)) {
+    line = WithoutComment(line);
+    words.clear();
+    words.str(line);
+    if (words >> what) return true;
+  }
+  return false;
+}
+
 uint32_t Grey(uint32_t byte) { return 0xFF000000u | byte << 16 | byte << 8 | byte; }
 
 // The key values at a step, between the keys either side (wrapping).
@@ -80,11 +93,9 @@ bool BakeSky(std::istringstream& lines, const std::string& output, std::vector<T
   std::vector<SkyKey> keys;
   float sunrise = -1, sunset = -1;
   std::string line;
-  while (std::getline(lines, line)) {
-    line = WithoutComment(line);
-    std::istringstream words(line);
-    std::string what;
-    if (!(words >> what)) continue;
+  std::istringstream words;
+  std::string what;
+  while (NextStatement(lines, line, words, what)) {
     if (what == "sunrise" || what == "sunset") {
       float hour = -1;
       if (!(words >> hour) || hour < 0 || hour >= 24) {
@@ -182,11 +193,9 @@ TgaPicture RoadPicture(const std::string& name, const RoadStyle& s, bool junctio
 bool BakeRoads(std::istringstream& lines, const std::string& output,
                std::vector<TgaPicture>& out, std::string& error) {
   std::string line;
-  while (std::getline(lines, line)) {
-    line = WithoutComment(line);
-    std::istringstream words(line);
-    std::string what;
-    if (!(words >> what)) continue;
+  std::istringstream words;
+  std::string what;
+  while (NextStatement(lines, line, words, what)) {
     RoadStyle s;
     int32_t year = 0;
     std::string a, k, m;
@@ -216,11 +225,9 @@ bool BakeRoads(std::istringstream& lines, const std::string& output,
 bool BakeTgaSource(std::string_view text, std::vector<TgaPicture>& out, std::string& error) {
   std::istringstream lines{std::string(text)};
   std::string line, output, kind;
-  while (kind.empty() && std::getline(lines, line)) {
-    line = WithoutComment(line);
-    std::istringstream words(line);
-    std::string what;
-    if (!(words >> what)) continue;
+  std::istringstream words;
+  std::string what;
+  while (kind.empty() && NextStatement(lines, line, words, what)) {
     if (what == "output") {
       words >> output;
     } else if (what == "sky" || what == "roads") {
