@@ -336,7 +336,7 @@ void DrawSky(CRenderer& renderer) {
   if (g.starsOn && Sky().brightness < 127 && !g.stars.empty() && g.star >= 0) {
     std::vector<Vec3> at(g.stars.size());
     std::vector<uint32_t> colours(g.stars.size());
-    std::vector<float> sizes(g.stars.size(), 2.0f);
+    std::vector<float> sizes(g.stars.size(), 4.0f);
     for (size_t i = 0; i < g.stars.size(); ++i) {
       const Vec3& p = g.stars[i].position;
       at[i] = {eye.x + p.x, eye.y + p.y, eye.z + p.z};
