@@ -26,6 +26,7 @@
 #include "session/session_state.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
+#include "visuals/frame_draw.h"
 #include "visuals/screenshots.h"
 
 namespace {
@@ -34,19 +35,24 @@ namespace fs = std::filesystem;
 
 // In the child: runs the game, raises the view to the horizon once the level
 // runs, writes a screenshot after some game seconds and quits.
-[[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api) {
+// Headless, the hardware renderer draws into the recording device; the
+// triangles of the last frame are written to "triangles.txt" instead.
+[[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api, bool headless) {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
-  ::unsetenv("CITYRUN_HEADLESS");
-  ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  platform::SetHeadless(false);
   std::ofstream(dir / "config.cfg") << "SysSetup api " << api
                                     << "\nSysSetup Window 1\nSysSetup width 640\n"
                                        "SysSetup height 480\nSysSetup NoMovie 1\n";
-  if (!platform::InstallSdlWindows()) ::_exit(122);
-  platform::InstallSdlInput();
-  platform::InstallSdlPresenter();
-  platform::InstallGlGpu();
+  static bool recording = headless;
+  if (!headless) {
+    ::unsetenv("CITYRUN_HEADLESS");
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    platform::SetHeadless(false);
+    if (!platform::InstallSdlWindows()) ::_exit(122);
+    platform::InstallSdlInput();
+    platform::InstallSdlPresenter();
+    platform::InstallGlGpu();
+  }
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
   WireGame();
   static uint32_t levelTick = 0;
@@ -61,7 +67,10 @@ namespace fs = std::filesystem;
       c.pitch = -0.15f;
     }
     if (LogicTick() < levelTick + 75) return;  // three game seconds
-    WriteNumberedScreenshot(0);
+    if (recording)
+      std::ofstream("triangles.txt") << LastTriangleCount();
+    else
+      WriteNumberedScreenshot(0);
     RunState().quit = true;
   });
   ::_exit(WinMain(""));
@@ -82,9 +91,9 @@ class GameFrameTest : public ::testing::Test {
 
   // Runs the game on the renderer; the screenshot's texels (B, G, R, A),
   // bottom row first, or empty.
-  std::vector<uint8_t> Frame(const char* api) {
+  std::vector<uint8_t> Frame(const char* api, bool headless = false) {
     const pid_t pid = ::fork();
-    if (pid == 0) RunGameAndShoot(dir_, api);
+    if (pid == 0) RunGameAndShoot(dir_, api, headless);
     int status = 0;
     bool ended = false;
     for (int i = 0; i < 1200 && !ended; ++i) {
@@ -137,6 +146,11 @@ class GameFrameTest : public ::testing::Test {
 };
 
 TEST_F(GameFrameTest, OpenGLDrawsTheCityUnderTheSky) { ExpectSkyAboveGround(Frame("D3D")); }
+
+TEST_F(GameFrameTest, HeadlessTheCityIsDrawnThroughTheRecordingDevice) {
+  Frame("D3D", true);
+  EXPECT_GT(std::atoi(Read(dir_ / "triangles.txt").c_str()), 1000) << log_;
+}
 
 TEST_F(GameFrameTest, SoftwareRendererDrawsTheCityUnderTheSky) {
   ExpectSkyAboveGround(Frame("Software"));
