@@ -130,11 +130,15 @@ void RunInterfaceKeys() {
     TogglePlanView();
     if (h.ageChatLog) h.ageChatLog();
   }
-  RunState().pointerOverPanels = Hook(h.mouseOverPanels) ? 1 : 0;
+  if (h.mouseOverPanels) RunState().pointerOverPanels = h.mouseOverPanels() ? 1 : 0;
   if (KeyPressed(kEscape) && !GamePauseState().Paused() && mode != kScreenMenu && h.enterFrontEnd)
     h.enterFrontEnd();
-  if ((KeyPressed(kF1) || (KeyPressed(kP) && !chatOpen)) && mode != kScreenMenu && !network)
-    TogglePauseSwitch();
+  if ((KeyPressed(kF1) || (KeyPressed(kP) && !chatOpen)) && mode != kScreenMenu && !network) {
+    if (h.togglePauseSwitch)
+      h.togglePauseSwitch();
+    else
+      TogglePauseSwitch();
+  }
   if (g_StartupOptions.debugStuff && !network && KeyDown(kLeftShift) && KeyDown(kQ))
     MakeTimeSkipMessage(kDebugSkipSeconds).Send();
   if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !Hook(h.tutorialRunning) && !chatOpen)

@@ -20,7 +20,7 @@ struct InterfaceHooks {
   std::function<void()> viewChanged;          // the view panel and tutorial event 73
   std::function<void(CEntity*)> showPersonPage;
   std::function<void()> ageChatLog;
-  std::function<void()> hoverFrameCounted;
+  std::function<void()> togglePauseSwitch;  // without it: TogglePauseSwitch
 };
 InterfaceHooks& InterfaceTaskHooks();
 
