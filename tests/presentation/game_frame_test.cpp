@@ -108,7 +108,8 @@ class GameFrameTest : public ::testing::Test {
     EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << log_;
     const std::string file = Read(dir_ / "civano0000.tga");
     if (const char* dump = std::getenv("RC_FRAME_DUMP"))  // for looking at a failure
-      std::ofstream(std::string(dump) + "_" + api + ".tga", std::ios::binary) << file;
+      std::ofstream(std::string(dump) + "_" + api + (headless ? "_headless" : "") + ".tga",
+                    std::ios::binary) << file;
     if (file.size() != 18 + 640 * 480 * 4) return {};
     return {file.begin() + 18, file.end()};
   }
