@@ -685,7 +685,7 @@ void CD3DRenderer::DownloadAllTexturePages() {
       dev_.settings.texBitDepth = 16;
     } else {
       const int64_t before = TexSysPageMemory();
-      TexSysReducePages(std::max<int64_t>(0, before - wanted));
+      TexSysReducePages(wanted);  // the budget is what to give up
       if (TexSysPageMemory() >= before && failures > 2) {
         ReportError(1, 0, "D3D: texture pages do not fit in texture memory");
         return;
