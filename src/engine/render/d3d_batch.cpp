@@ -553,7 +553,11 @@ void CD3DRenderer::DrawQueue() {
     return (textures_->pages[list].flags & kTexFlagOpaque) != 0;
   };
   // Opaque pages first with blending and alpha test off; then the pages with
-  // transparency, with the shader's own alpha states.
+  // transparency, with the shader's own alpha states. Flag 0x8000 marks an
+  // opaque page, so taking the pages that lack it first (as a literal reading
+  // of the flag test would) would draw transparent pages before the opaque
+  // ones behind them and blend the opaque ones; the order stated for the queue
+  // (opaque pages first) is the one kept.
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 0) {
       current_.alphaBlend = kStateOff;
