@@ -553,11 +553,10 @@ void CD3DRenderer::DrawQueue() {
     return (textures_->pages[list].flags & kTexFlagOpaque) != 0;
   };
   // Opaque pages first with blending and alpha test off; then the pages with
-  // transparency, with the shader's own alpha states. Flag 0x8000 marks an
-  // opaque page, so taking the pages that lack it first (as a literal reading
-  // of the flag test would) would draw transparent pages before the opaque
-  // ones behind them and blend the opaque ones; the order stated for the queue
-  // (opaque pages first) is the one kept.
+  // transparency, with the shader's own alpha states. Flag 0x8000 is the
+  // opaque mark: the first pass takes the pages that carry it. Taking the
+  // pages that lack it first instead would draw transparent pages before the
+  // opaque ones behind them and blend the opaque ones.
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 0) {
       current_.alphaBlend = kStateOff;
