@@ -627,8 +627,12 @@ class PeopleEconomyPlanner : public EconomyPeopleServices {
 
 class PeopleCounter : public CityPeopleServices {
  public:
+  // Everyone whose current block it is, indoors or out: the street counter
+  // (::PeopleInBlock) drops when a person goes inside.
   uint16_t PeopleInBlock(int32_t block) const override {
-    return static_cast<uint16_t>(std::clamp(::PeopleInBlock(block), 0, 65535));
+    int32_t n = 0;
+    for (int i = 0; i < g_PeopleCount; ++i) n += g_People[i].InUse && g_People[i].CurrentBlock == block;
+    return static_cast<uint16_t>(std::min(n, 65535));
   }
   uint8_t InterestTotal(int32_t block) const override {
     uint32_t sum = 0;

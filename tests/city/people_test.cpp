@@ -1,3 +1,4 @@
+#include <array>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -197,6 +198,13 @@ TEST_F(People, ADayKeepsTheCountsAndSellsGoods) {
   int counted = 0;
   for (int b = 0; b < kBlockCount; ++b) counted += PeopleInBlock(b);
   EXPECT_EQ(counted, onStreet);
+  // The block statistics count everyone in the block, indoors too.
+  ASSERT_LT(onStreet, g_PeopleCount);
+  CountPeopleInBlocks();
+  std::array<int, kBlockCount> current{};
+  for (int i = 0; i < g_PeopleCount; ++i)
+    if (g_People[i].InUse && g_People[i].CurrentBlock < kBlockCount) ++current[g_People[i].CurrentBlock];
+  for (const BlockStats& s : g_BlockStats) EXPECT_EQ(s.GetPeopleCount(), current[s.BlockId]) << int(s.BlockId);
   EXPECT_GT(housed, g_PeopleCount / 2);
   int32_t units = 0;
   for (const CBusiness& b : g_Businesses) {
