@@ -40,7 +40,8 @@ std::string SettingsPath(std::string_view profile) {
 std::string FieldText(const char* buffer, size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
 
 // Runs script text one line at a time: a line that does not parse or fails is
-// skipped. False only when the file cannot be read.
+// skipped and reported with its file and line, so what it sets keeps its
+// default. False only when the file cannot be read.
 bool RunScriptLines(CScript& script, std::string_view path) {
   std::FILE* file = platform::OpenGameFile(path, "rb");
   if (file == nullptr) return false;
@@ -57,7 +58,9 @@ bool RunScriptLines(CScript& script, std::string_view path) {
     std::string_view row(text.data() + start, end - start);
     if (row.find_first_not_of(" \t\r") != std::string_view::npos) {
       const std::string chunk = std::string(path) + ":" + std::to_string(line);
-      script.RunText(row, chunk, false);
+      if (!script.RunText(row, chunk, false)) {
+        ReportErrorF(1, "%.400s line %d did not run; what it sets keeps its default", std::string(path).c_str(), line);
+      }
     }
     start = end + 1;
     ++line;

@@ -183,6 +183,10 @@ TEST_F(ProfileTest, LinesThatDoNotParseAreSkipped) {
   EXPECT_EQ(p.SoundVolume, 20);
   EXPECT_EQ(p.GammaLevel, 35);
   EXPECT_EQ(p.DetailLevel, 1);
+  // Each line that did not run is reported with its file and line.
+  EXPECT_EQ(CountBoxes("profiles\\Ada\\settings.lua line 2 did not run"), 1);
+  EXPECT_EQ(CountBoxes("profiles\\Ada\\settings.lua line 4 did not run"), 1);
+  EXPECT_EQ(CountBoxes("did not run"), 2);
 }
 
 TEST_F(ProfileTest, ProfileNamesMustBePlainFolderNames) {
