@@ -113,9 +113,27 @@ int DefaultSafeModeDialog() {
   return choice == 0 ? 1 : choice == 1 ? 2 : 0;
 }
 
+// The screen sizes the display and both renderers can work with; a size
+// outside them (a damaged or edited config.cfg) would make the frame buffers
+// overflow or exhaust memory.
+constexpr int32_t kMinScreenWidth = 640, kMaxScreenWidth = 7680;
+constexpr int32_t kMinScreenHeight = 480, kMaxScreenHeight = 4320;
+
+void RefuseUnusableScreenSize() {
+  RendererSettings& r = g_RendererSettings;
+  if (r.width >= kMinScreenWidth && r.width <= kMaxScreenWidth && r.height >= kMinScreenHeight &&
+      r.height <= kMaxScreenHeight)
+    return;
+  ReportErrorF(1, "The screen size %d x %d in %s cannot be shown; the safe settings are used.", r.width, r.height,
+               std::string(kConfigFileName).c_str());
+  ApplySafeModeSettings(r.api == kApiSoftware);
+  WriteConfigFile();
+}
+
 void ReadConfig() {
   RegisterConsoleCommands();
   ReadParameterFile(kConfigFileName);
+  RefuseUnusableScreenSize();
 }
 
 void ShowSystemCursor(bool show) {

@@ -206,4 +206,31 @@ TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
   EXPECT_EQ(warnings, 2u) << text;
 }
 
+// Screen sizes in config.cfg that no display or renderer can use are refused
+// at start-up: the game says so, runs with the safe settings and writes them
+// back, so the next start is sound too.
+TEST_F(CityrunTest, UnusableScreenSizesFallBackToTheSafeSettings) {
+  CopyRouteTable();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  const char* sizes[][2] = {{"-5", "2147483647"}, {"100000", "100000"}, {"1073741824", "1"}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size[0]);
+    Write(dir_ / "config.cfg", std::string("SysSetup api D3D\nSysSetup width ") + size[0] +
+                                   "\nSysSetup height " + size[1] + "\n");
+    const fs::path log = dir_ / (std::string(size[0]) + ".log");
+    pid_t game = Start(log.string());
+    ASSERT_TRUE(WaitForText(log, "cannot be shown; the safe settings are used")) << Read(log);
+    // Past the window and the renderer: the game start's scripts speak.
+    ASSERT_TRUE(WaitForText(log, "console:", 20)) << Read(log);
+    ::kill(game, SIGTERM);
+    int status = Wait(game);
+    ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string config = Read(dir_ / "config.cfg");
+    EXPECT_NE(config.find("SysSetup width 640\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("SysSetup height 480\n"), std::string::npos) << config;
+  }
+}
+
 }  // namespace
