@@ -584,6 +584,13 @@ int WinMain(std::string_view commandLine) {
 
   // A second instance leaves the running one's marker alone.
   if (!AcquireInstanceMutex()) {
+    // A lock file that cannot be made (a read-only or full game folder) is
+    // no sign of another instance.
+    const std::string& failure = Shell().lock.OpenError();
+    if (!failure.empty()) {
+      platform::ShowMessageBox(" ", "Cannot create the instance lock file " + failure, platform::BoxIcon::Warning);
+      return 1;
+    }
     platform::ShowMessageBox(" ", GetStartupMessage(22), platform::BoxIcon::Warning);
     return 0;
   }

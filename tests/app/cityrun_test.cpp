@@ -233,4 +233,18 @@ TEST_F(CityrunTest, UnusableScreenSizesFallBackToTheSafeSettings) {
   }
 }
 
+// A lock file that cannot be made is not taken for another instance: the
+// game says what failed and ends with a failure status.
+TEST_F(CityrunTest, ALockFileThatCannotBeMadeIsSaidSo) {
+  fs::create_directories(dir_ / "cityrun.lock");  // in the way even of root
+  const fs::path log = dir_ / "lock.log";
+  int status = Wait(Start(log.string()));
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string text = Read(log);
+  EXPECT_NE(text.find("Cannot create the instance lock file"), std::string::npos) << text;
+  EXPECT_NE(text.find("Is a directory"), std::string::npos) << text;
+  EXPECT_EQ(text.find("already an instance"), std::string::npos) << text;
+}
+
 }  // namespace
