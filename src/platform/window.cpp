@@ -149,6 +149,7 @@ int64_t SendWindowMessage(uint32_t message, uint64_t wparam, int64_t lparam) {
 }
 
 void RequestWindowClose() { g_closeRequested = 1; }
+bool CloseRequestPending() { return g_closeRequested != 0; }
 
 void InstallCloseSignals() {
   struct sigaction action {};

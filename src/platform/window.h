@@ -153,6 +153,8 @@ using MessagePoster = std::function<void(const WindowMessage&)>;
 MessagePoster SetMessagePoster(MessagePoster poster);
 // Asks the window to close as if the user had; safe from signal handlers.
 void RequestWindowClose();
+// True while a close (window, SIGINT, SIGTERM, SIGHUP) waits for the next pump.
+bool CloseRequestPending();
 // Makes SIGINT and SIGTERM ask the window to close.
 void InstallCloseSignals();
 

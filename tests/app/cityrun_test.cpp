@@ -247,4 +247,31 @@ TEST_F(CityrunTest, ALockFileThatCannotBeMadeIsSaidSo) {
   EXPECT_EQ(text.find("already an instance"), std::string::npos) << text;
 }
 
+// A level whose event handler loops for ever (and asks to run again) does
+// not hang the game: each call is stopped with a script error, and SIGTERM
+// still ends the game in order while a loop runs.
+TEST_F(CityrunTest, EndlessScriptLoopsAreStoppedAndSignalsStillWork) {
+  CopyRouteTable();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  Write(dir_ / "scripts" / "freeplay" / "hub.lua",
+        "function EVENT_Spin(n) C_TriggerEvent('Spin', 1, 0) while true do end end\n"
+        "C_TriggerEvent('Spin', 5, 0)\n");
+  const fs::path log = dir_ / "spin.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "ran too long", 60)) << Read(log);
+  ::kill(game, SIGTERM);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 1000 && ended == 0; ++i) {
+    ended = ::waitpid(game, &status, WNOHANG);
+    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(ended, game) << "still running 10 s after SIGTERM";
+  running_.erase(std::remove(running_.begin(), running_.end(), game), running_.end());
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
 }  // namespace
