@@ -157,6 +157,10 @@ void InstallCloseSignals() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // the terminal went away: end in order
+  // A closed output pipe (cityrun | head) fails the write instead of ending
+  // the game without its shutdown.
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 // ---- Windows ----------------------------------------------------------------

@@ -155,7 +155,7 @@ MessagePoster SetMessagePoster(MessagePoster poster);
 void RequestWindowClose();
 // True while a close (window, SIGINT, SIGTERM, SIGHUP) waits for the next pump.
 bool CloseRequestPending();
-// Makes SIGINT and SIGTERM ask the window to close.
+// Makes SIGINT, SIGTERM and SIGHUP ask the window to close; ignores SIGPIPE.
 void InstallCloseSignals();
 
 // ---- The window ------------------------------------------------------------

@@ -274,4 +274,39 @@ TEST_F(CityrunTest, EndlessScriptLoopsAreStoppedAndSignalsStillWork) {
   EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
 }
 
+// SIGHUP ends the game in order, as SIGTERM does; output into a pipe whose
+// reader has gone does not end it at all.
+TEST_F(CityrunTest, HangUpEndsInOrderAndABrokenPipeIsIgnored) {
+  pid_t game = Start((dir_ / "hup.log").string());
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  ::kill(game, SIGHUP);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe(pipe_ends), 0);
+  game = ::fork();
+  if (game == 0) {
+    if (::chdir(dir_.c_str()) != 0) ::_exit(120);
+    ::close(pipe_ends[0]);
+    ::dup2(pipe_ends[1], STDERR_FILENO);
+    ::dup2(pipe_ends[1], STDOUT_FILENO);
+    ::setenv("CITYRUN_HEADLESS", "1", 1);
+    ::execl(CITYRUN_PATH, CITYRUN_PATH, static_cast<char*>(nullptr));
+    ::_exit(121);
+  }
+  running_.push_back(game);
+  ::close(pipe_ends[1]);
+  ::close(pipe_ends[0]);  // the reader goes: every write now fails
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(game, SIGTERM);
+  status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
 }  // namespace
