@@ -79,7 +79,7 @@ bool WriteFileAtomically(std::string_view gamePath, const std::string& text) {
     fs::permissions(real, fs::perms::owner_write, fs::perm_options::add, ec);
   }
   const std::string temp = real + ".tmp";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  std::FILE* file = platform::OpenRegularStream(temp, "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const bool closed = std::fclose(file) == 0;

@@ -247,7 +247,7 @@ void InterfaceLayoutSize(int32_t displayWidth, int32_t displayHeight, int32_t& w
 
 bool SafeModeMarkerExists() {
   std::string path = platform::ResolveGamePath(kSafeModeMarkerName);
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = platform::OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return false;
   ::close(fd);
   return true;
@@ -256,7 +256,7 @@ bool SafeModeMarkerExists() {
 MarkerState CheckSafeModeMarker() {
   if (SafeModeMarkerExists()) return MarkerState::LeftOver;
   std::string path = platform::ResolveNewGamePath(kSafeModeMarkerName);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  int fd = platform::OpenRegularFile(path, O_WRONLY | O_CREAT);
   if (fd < 0) {
     ReportError(1, 0, "Error trying to create safe file!\n");
     return MarkerState::Unwritable;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -307,6 +308,32 @@ TEST_F(CityrunTest, HangUpEndsInOrderAndABrokenPipeIsIgnored) {
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+// FIFOs in place of the game's files (its settings, scripts, route table, a
+// save and a recording) are refused at once: the game starts, runs the rest
+// of its parameter file and ends in order instead of waiting for a writer.
+TEST_F(CityrunTest, FifosInPlaceOfGameFilesAreRefused) {
+  for (const char* name : {"config.cfg", "settings.ini", "profiles/memory.lua", "scripts/gamestart/hub.lua",
+                           "gamedata/route_smalltable.bin", "profiles/fifo", "profiles/fifo.rec", "profiles/fifo.sav"}) {
+    fs::create_directories((dir_ / name).parent_path());
+    ASSERT_EQ(::mkfifo((dir_ / name).c_str(), 0644), 0) << name;
+  }
+  Write(dir_ / "parameters" / "parameter.prm", "LOADGAME fifo\nLOADEVENTRECORD fifo\nNEXTCOMMAND\n");
+  const fs::path log = dir_ / "fifo.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "Unrecognised command NEXTCOMMAND", 20)) << Read(log);
+  ::kill(game, SIGTERM);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 1000 && ended == 0; ++i) {
+    ended = ::waitpid(game, &status, WNOHANG);
+    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(ended, game) << "still running 10 s after SIGTERM";
+  running_.erase(std::remove(running_.begin(), running_.end(), game), running_.end());
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ void ShowOldSaveNotice() {
 // Reads a whole file into memory; false when it cannot be opened or read, or
 // is larger than any save the game writes.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = platform::OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return false;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -128,7 +128,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level
 
 // Writes the bytes to a fresh file; false (and no file left) on any failure.
 bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = platform::OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < bytes.size()) {
@@ -487,7 +487,7 @@ bool ReadSaveGameTime(std::string_view name) {
 
 bool FileExists(std::string_view path) {
   std::string real = ResolveSavePath(path);
-  int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = platform::OpenRegularFile(real, O_RDONLY);
   if (fd < 0) return false;
   ::close(fd);
   return true;
