@@ -244,7 +244,11 @@ bool CPlayerProfile::RunSettings() {
   const std::string current = FieldText(name, sizeof name);
   if (!IsValidProfileName(current) || Script().State() == nullptr) return false;
   SetDefaults();  // fields the file does not mention keep their defaults
-  return RunScriptLines(Script(), SettingsPath(current));
+  const bool read = RunScriptLines(Script(), SettingsPath(current));
+  // The profile is named by its folder: its settings cannot rename it (to a
+  // path outside the game, say).
+  CopyText(name, current);
+  return read;
 }
 
 bool CPlayerProfile::LoadLast() {

@@ -189,6 +189,19 @@ TEST_F(ProfileTest, LinesThatDoNotParseAreSkipped) {
   EXPECT_EQ(CountBoxes("did not run"), 2);
 }
 
+// A profile's settings cannot rename it: the name stays its folder's, so
+// saves and settings stay inside the game.
+TEST_F(ProfileTest, SettingsCannotRenameTheProfile) {
+  CPlayerProfile& p = PlayerProfile();
+  ASSERT_TRUE(p.CreateNew("Ada"));
+  dir_.Write("profiles/Ada/settings.lua", "ProfileName = \"../../../../tmp/x\"\ng_ProfileOptions.MusicVolume = 10\n");
+  ASSERT_TRUE(p.Reload());
+  EXPECT_STREQ(p.name, "Ada");
+  EXPECT_EQ(p.MusicVolume, 10);
+  ASSERT_TRUE(p.Select("Ada"));
+  EXPECT_STREQ(p.name, "Ada");
+}
+
 TEST_F(ProfileTest, ProfileNamesMustBePlainFolderNames) {
   for (const char* bad : {"", ".", "..", "../x", "a/b", "a\\b", "..\\..\\x", "tab\there"}) {
     EXPECT_FALSE(IsValidProfileName(bad)) << bad;

@@ -316,4 +316,18 @@ TEST_F(SaveGameTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(ReserveSaveChunk(kChunkPeople, 8), nullptr);
 }
 
+// The profile's name comes from scripts: one that is a path is refused, so no
+// save is written outside the profiles folder.
+TEST_F(SaveGameTest, ProfileNamesThatArePathsAreRefused) {
+  for (const char* profile : {"../../escape", "..", "a/b", "a\\b"}) {
+    SetSaveProfileSource([profile] { return std::string(profile); });
+    EXPECT_FALSE(SaveGame("x.sav")) << profile;
+    EXPECT_FALSE(LoadGame("x.sav")) << profile;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / ".." / "escape"));
+  EXPECT_FALSE(fs::exists(dir_ / "profiles" / "a"));
+  SetSaveProfileSource([] { return std::string("anna"); });
+  EXPECT_TRUE(SaveGame("x.sav"));
+}
+
 }  // namespace

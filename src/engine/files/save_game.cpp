@@ -440,12 +440,17 @@ void ClearLoadGameSteps() {
 
 namespace {
 
-// A save name names a file in the profile's folder, nothing else.
-bool ValidSaveName(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || SaveGamePath(name).size() > kSavePathMax)
-    return false;
-  return name.find_first_of("/\\") == std::string_view::npos &&
+bool PlainFileName(std::string_view name) {
+  return name != "." && name != ".." && name.find_first_of("/\\") == std::string_view::npos &&
          name.find('\0') == std::string_view::npos;
+}
+
+// A save name names a file in the profile's folder, nothing else; and the
+// profile's name, which scripts can set, names a folder of profiles.
+bool ValidSaveName(std::string_view name) {
+  if (name.empty() || !PlainFileName(name) || SaveGamePath(name).size() > kSavePathMax) return false;
+  auto& source = Registry().profileSource;
+  return !source || PlainFileName(source());
 }
 
 }  // namespace
