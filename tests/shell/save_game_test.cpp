@@ -302,14 +302,23 @@ TEST_F(SaveGameTest, FailedSaveKeepsTheOldFile) {
   game_.people.assign(kSaveBufferCapacity / 16 + 1, 5);
   EXPECT_FALSE(SaveGame("keep.sav"));
   EXPECT_EQ(ReadFile(SavePath("keep.sav")), before);
-  EXPECT_FALSE(fs::exists(SavePath("keep.sav.tmp")));
   EXPECT_NE(std::find(boxes_.begin(), boxes_.end(), "WARNING!"), boxes_.end());
 
-  // Cannot be written at all (the temporary file's place is taken).
+  // Cannot be put in place (a folder holds the name): no temporary file is
+  // left behind.
   game_.people = {9};
-  fs::create_directory(SavePath("keep.sav.tmp"));
-  EXPECT_FALSE(SaveGame("keep.sav"));
-  EXPECT_EQ(ReadFile(SavePath("keep.sav")), before);
+  fs::create_directories(fs::path(SavePath("held.sav")) / "inside");
+  EXPECT_FALSE(SaveGame("held.sav"));
+  for (const auto& entry : fs::directory_iterator(dir_ / "profiles" / "anna"))
+    EXPECT_EQ(entry.path().filename().string().rfind("held.sav.", 0), std::string::npos) << entry.path();
+
+  // A save may be named like a temporary file: saving another game never
+  // touches it.
+  ASSERT_TRUE(SaveGame("keep.sav.tmp"));
+  const Bytes tmp_named = ReadFile(SavePath("keep.sav.tmp"));
+  game_.people = {4, 5};
+  ASSERT_TRUE(SaveGame("keep.sav"));
+  EXPECT_EQ(ReadFile(SavePath("keep.sav.tmp")), tmp_named);
 
   // Chunks outside a save are refused.
   EXPECT_FALSE(WriteSaveChunk(kChunkPeople, 8, "12345678"));
