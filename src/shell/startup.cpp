@@ -32,10 +32,14 @@
 namespace {
 
 constexpr const char* kWindowTitle = "Rentopia Civano";
-constexpr const char* kCrashApology =
-    "Rentopia Civano has encountered an unknown error. Attempting to shutdown gracefully. A file "
-    "called __crash.sav will have been saved.\nWhen you run Rentopia Civano again you will be "
-    "asked if you wish to run in safe mode or not.\nPlease see the readme file for more details.";
+// The crash apology; the sentence about __crash.sav is said only when one
+// was written (a caught exception during a game), never after a fatal signal.
+constexpr const char* kCrashApologyStart =
+    "Rentopia Civano has encountered an unknown error. Attempting to shutdown gracefully.";
+constexpr const char* kCrashSaveWritten = " A file called __crash.sav will have been saved.";
+constexpr const char* kCrashApologyEnd =
+    "\nWhen you run Rentopia Civano again you will be asked if you wish to run in safe mode or "
+    "not.\nPlease see the readme file for more details.";
 
 struct ShellWindowState {
   std::unique_ptr<platform::GameWindow> window;
@@ -151,7 +155,8 @@ void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
 
 extern "C" void OnFatalSignal(int sig) {
   static const char kPrefix[] = "\n";
-  ssize_t ignored = ::write(STDERR_FILENO, kCrashApology, std::strlen(kCrashApology));
+  ssize_t ignored = ::write(STDERR_FILENO, kCrashApologyStart, std::strlen(kCrashApologyStart));
+  ignored = ::write(STDERR_FILENO, kCrashApologyEnd, std::strlen(kCrashApologyEnd));
   ignored = ::write(STDERR_FILENO, kPrefix, 1);
   (void)ignored;
   std::signal(sig, SIG_DFL);
@@ -563,8 +568,10 @@ void RunGuarded(const std::function<void()>& game) {
   try {
     game();
   } catch (...) {
-    ReportError(1, 0, kCrashApology);
-    if (RunState().gameRunning) SaveGame("__crash.sav");
+    const bool saved = RunState().gameRunning && SaveGame("__crash.sav");
+    const std::string apology =
+        std::string(kCrashApologyStart) + (saved ? kCrashSaveWritten : "") + kCrashApologyEnd;
+    ReportError(1, 0, apology.c_str());
     ShutdownGame();
     RunState().cleanExit = false;
     throw;

@@ -336,4 +336,18 @@ TEST_F(CityrunTest, FifosInPlaceOfGameFilesAreRefused) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+// A fatal signal writes no crash save, so the apology does not promise one.
+TEST_F(CityrunTest, AFatalSignalPromisesNoCrashSave) {
+  const fs::path log = dir_ / "crash.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the start-up
+  ::kill(game, SIGSEGV);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  const std::string text = Read(log);
+  EXPECT_NE(text.find("has encountered an unknown error"), std::string::npos) << text;
+  EXPECT_EQ(text.find("__crash.sav"), std::string::npos) << text;
+}
+
 }  // namespace

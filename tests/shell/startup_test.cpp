@@ -232,12 +232,15 @@ TEST_F(GameRootTest, CrashGuardApologisesSavesTheRunningGameAndKeepsTheMarker) {
   EXPECT_TRUE(fs::exists(root_ / "profiles" / "__crash.sav"));
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].rfind("WARNING!|Rentopia Civano has encountered an unknown error.", 0), 0u);
+  EXPECT_NE(boxes_[0].find("__crash.sav will have been saved"), std::string::npos);
 
-  // Without a game running nothing is saved.
+  // Without a game running nothing is saved, and the apology does not say so.
   fs::remove(root_ / "profiles" / "__crash.sav");
   RunState() = GameRunState{};
   EXPECT_THROW(RunGuarded([] { throw Crash{}; }), Crash);
   EXPECT_FALSE(fs::exists(root_ / "profiles" / "__crash.sav"));
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].find("__crash.sav"), std::string::npos);
   RunState() = GameRunState{};
 }
 
