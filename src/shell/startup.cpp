@@ -163,6 +163,13 @@ extern "C" void OnFatalSignal(int sig) {
   std::raise(sig);
 }
 
+// A language name becomes part of file paths (language\<name>\...).
+bool PlainLanguageName(std::string_view name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  });
+}
+
 }  // namespace
 
 // ---- Command line -----------------------------------------------------------
@@ -200,7 +207,13 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
     } else if (UpperEquals(token, "MEMREPORT")) {
       options.memoryReport = true;
     } else if (UpperEquals(token, "L")) {
-      if (tokens.Next(kTokenSeparators, argument)) CopyBounded(options.languageName, argument);
+      if (tokens.Next(kTokenSeparators, argument)) {
+        if (PlainLanguageName(argument)) {
+          CopyBounded(options.languageName, argument);
+        } else {
+          ReportErrorF(1, "The language name %.100s is not a plain folder name; it is ignored.", argument.c_str());
+        }
+      }
     } else if (UpperEquals(token, "HOST")) {
       options.networkStart = true;
       options.hostSession = true;
@@ -584,8 +597,9 @@ int WinMain(std::string_view commandLine) {
   platform::InstallCloseSignals();
   RegisterShellSaveHooks();
   ReadConfig();
+  const std::string stored = platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage);
   CopyBounded(g_StartupOptions.languageName,
-              platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage));
+              PlainLanguageName(stored) ? stored : std::string(platform::kDefaultLanguage));
   ParseCommandLine(commandLine, g_StartupOptions);
   SetLanguageIndex(g_StartupOptions.languageName);
 

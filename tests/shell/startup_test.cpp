@@ -49,6 +49,9 @@ TEST(CommandLine, KeywordTable) {
       {"JOIN \"1234567890.1234567890.1234567890\"", true, false, "1234567890.1234567890.1", 2299,
        "", "usa", false},
       {"unknown words only", false, false, "", 2299, "", "usa", false},
+      // A language name that is not a plain folder name never reaches a path.
+      {"L ../../etc", false, false, "", 2299, "", "usa", false},
+      {"L a\\b DEBUGSTUFF", false, false, "", 2299, "", "usa", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
