@@ -22,6 +22,9 @@ bool ReadTextLine(std::string_view& text, std::span<char, kCommandLineSize> line
   while (!text.empty()) {
     const char c = text.front();
     if (EndsScript(c)) {
+      // A byte above 0x7F ends the script; say so, once, as the rest is lost.
+      ConsolePrintF(kConsoleError, "Error. Script ended early by byte 0x%02X; the rest is not run",
+                    static_cast<unsigned>(static_cast<unsigned char>(c)));
       text = {};
       return false;
     }
