@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "city/blocks.h"
+#include "engine/core/error.h"
 #include "platform/paths.h"
 
 RoadNodeTable g_RoadNodes;
@@ -84,12 +86,19 @@ bool LoadRouteTable() {
   if (g_routeTried) return g_routeLoaded;
   g_routeTried = true;
   g_routeImage.fill(0);
+  const std::string name(kRouteTableGameName);
   std::FILE* f = platform::OpenGameFile(kRouteTableGameName, "rb");
-  if (f == nullptr) return false;
+  if (f == nullptr) {
+    ReportErrorF(1, "Cannot open the route table %s; vehicles will not find their way.", name.c_str());
+    return false;
+  }
   size_t got = std::fread(g_routeImage.data(), 1, kRouteTableSize, f);
+  const bool longer = std::fgetc(f) != EOF;
   std::fclose(f);
-  if (got != kRouteTableSize) {
+  if (got != kRouteTableSize || longer) {
     g_routeImage.fill(0);
+    ReportErrorF(1, "The route table %s is damaged (not %zu bytes); vehicles will not find their way.",
+                 name.c_str(), kRouteTableSize);
     return false;
   }
   g_routeLoaded = true;

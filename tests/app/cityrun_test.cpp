@@ -87,7 +87,9 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
+  // The route table and the language folder of a game root.
   void CopyRouteTable() {
+    fs::create_directories(dir_ / "language" / "usa");
     const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
     if (!fs::exists(routes)) return;
     fs::create_directories(dir_ / "gamedata");
@@ -348,6 +350,26 @@ TEST_F(CityrunTest, AFatalSignalPromisesNoCrashSave) {
   const std::string text = Read(log);
   EXPECT_NE(text.find("has encountered an unknown error"), std::string::npos) << text;
   EXPECT_EQ(text.find("__crash.sav"), std::string::npos) << text;
+}
+
+// A game folder without its parameters, game data or language folders, or
+// with a damaged route table, says so instead of running silently without.
+TEST_F(CityrunTest, MissingFoldersAndADamagedRouteTableAreSaid) {
+  const fs::path log = dir_ / "bare.log";
+  pid_t game = Start(log.string());
+  for (const char* text : {"has no parameters folder", "has no gamedata folder", "has no language\\usa folder",
+                           "Cannot open the route table"})
+    EXPECT_TRUE(WaitForText(log, text, 20)) << text << "\n" << Read(log);
+  ::kill(game, SIGTERM);
+  EXPECT_TRUE(WIFEXITED(Wait(game)));
+
+  Write(dir_ / "gamedata" / "route_smalltable.bin", "far too short");
+  const fs::path damaged = dir_ / "damaged.log";
+  game = Start(damaged.string());
+  EXPECT_TRUE(WaitForText(damaged, "route table gamedata\\route_smalltable.bin is damaged", 20)) << Read(damaged);
+  EXPECT_EQ(Read(damaged).find("has no gamedata folder"), std::string::npos);
+  ::kill(game, SIGTERM);
+  EXPECT_TRUE(WIFEXITED(Wait(game)));
 }
 
 }  // namespace
