@@ -339,4 +339,22 @@ TEST_F(SaveGameTest, ProfileNamesThatArePathsAreRefused) {
   EXPECT_TRUE(SaveGame("x.sav"));
 }
 
+// A save that cannot be opened is refused with the reason.
+TEST_F(SaveGameTest, LoadThatCannotOpenSaysWhy) {
+  std::vector<std::string> texts;
+  auto old = platform::SetMessageBoxBackend(
+      [&texts](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
+        texts.emplace_back(text);
+        return platform::BoxResult::Ok;
+      });
+  EXPECT_FALSE(LoadGame("none.sav"));
+  fs::create_directories(SavePath("folder.sav"));
+  EXPECT_FALSE(LoadGame("folder.sav"));
+  platform::SetMessageBoxBackend(std::move(old));
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_NE(texts[0].find("Cannot open the save game"), std::string::npos) << texts[0];
+  EXPECT_NE(texts[0].find("No such file or directory"), std::string::npos) << texts[0];
+  EXPECT_NE(texts[1].find("it is not a regular file"), std::string::npos) << texts[1];
+}
+
 }  // namespace

@@ -101,7 +101,11 @@ void ShowOldSaveNotice() {
 // is larger than any save the game writes.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level) {
   int fd = platform::OpenRegularFile(path, O_RDONLY);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    ReportErrorF(level, "Cannot open the save game %s: %s.", path.c_str(),
+                 errno == EINVAL ? "it is not a regular file" : std::strerror(errno));
+    return false;
+  }
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (ok && size_t(st.st_size) > kSaveBufferCapacity) {
