@@ -59,6 +59,18 @@ class CityrunTest : public ::testing::Test {
     return status;
   }
 
+  // Waits for the program to end, for at most `seconds`; false if it runs on.
+  bool WaitAtMost(pid_t pid, int seconds, int& status) {
+    for (int i = 0; i < seconds * 100; ++i) {
+      if (::waitpid(pid, &status, WNOHANG) == pid) {
+        running_.erase(std::remove(running_.begin(), running_.end(), pid), running_.end());
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
   bool WaitForFile(const fs::path& p) {
     for (int i = 0; i < 500; ++i) {
       if (fs::exists(p)) return true;
@@ -265,13 +277,7 @@ TEST_F(CityrunTest, EndlessScriptLoopsAreStoppedAndSignalsStillWork) {
   ASSERT_TRUE(WaitForText(log, "ran too long", 60)) << Read(log);
   ::kill(game, SIGTERM);
   int status = 0;
-  pid_t ended = 0;
-  for (int i = 0; i < 1000 && ended == 0; ++i) {
-    ended = ::waitpid(game, &status, WNOHANG);
-    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_EQ(ended, game) << "still running 10 s after SIGTERM";
-  running_.erase(std::remove(running_.begin(), running_.end(), game), running_.end());
+  ASSERT_TRUE(WaitAtMost(game, 10, status)) << "still running 10 s after SIGTERM";
   ASSERT_TRUE(WIFEXITED(status)) << Read(log);
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
@@ -327,13 +333,7 @@ TEST_F(CityrunTest, FifosInPlaceOfGameFilesAreRefused) {
   ASSERT_TRUE(WaitForText(log, "Unrecognised command NEXTCOMMAND", 20)) << Read(log);
   ::kill(game, SIGTERM);
   int status = 0;
-  pid_t ended = 0;
-  for (int i = 0; i < 1000 && ended == 0; ++i) {
-    ended = ::waitpid(game, &status, WNOHANG);
-    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_EQ(ended, game) << "still running 10 s after SIGTERM";
-  running_.erase(std::remove(running_.begin(), running_.end(), game), running_.end());
+  ASSERT_TRUE(WaitAtMost(game, 10, status)) << "still running 10 s after SIGTERM";
   ASSERT_TRUE(WIFEXITED(status)) << Read(log);
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
