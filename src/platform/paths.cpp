@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 #include <cstring>
@@ -117,17 +116,6 @@ std::FILE* OpenGameFile(std::string_view game_name, const char* mode) {
   const bool writes = std::strpbrk(mode, "wa") != nullptr;
   const std::string path = writes ? ResolveNewGamePath(game_name) : ResolveGamePath(game_name);
   return OpenRegularStream(path, mode);
-}
-
-bool GameNameStaysInside(std::string_view game_name) {
-  if (game_name.empty() || game_name.front() == '/' || game_name.front() == '\\') return false;
-  size_t start = 0;
-  while (start <= game_name.size()) {
-    const size_t end = std::min(game_name.find_first_of("/\\", start), game_name.size());
-    if (game_name.substr(start, end - start) == "..") return false;
-    start = end + 1;
-  }
-  return true;
 }
 
 int OpenRegularFile(const std::string& path, int flags, int create_mode) {

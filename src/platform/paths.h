@@ -32,10 +32,6 @@ std::string ResolveNewGamePath(std::string_view game_name);
 // ResolveNewGamePath, the others ResolveGamePath. Only regular files open.
 std::FILE* OpenGameFile(std::string_view game_name, const char* mode);
 
-// Whether a game name stays inside the game root: not empty, not absolute,
-// and no ".." among its parts.
-bool GameNameStaysInside(std::string_view game_name);
-
 // open(2) of a real path that never blocks on a special file (a FIFO, a
 // device) and refuses anything but a regular file (errno EINVAL, or ENXIO
 // from a FIFO opened to write). The descriptor is blocking again on return.

@@ -8,9 +8,18 @@
 #include <fstream>
 #include <string>
 
+#include "tools/tool_io.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+
+TEST(ToolOutput, NamesStayingInsideTheOutputFolder) {
+  for (const char* inside : {"a.tm", "gamedata2\\x\\y.tm", "a/b/c", "..a\\b..", "a\\...\\b"})
+    EXPECT_TRUE(OutputNameStaysInside(inside)) << inside;
+  for (const char* outside : {"", "..", "..\\x.tm", "a\\..\\..\\x", "a/../b", "/etc/x", "\\x", "a\\.."})
+    EXPECT_FALSE(OutputNameStaysInside(outside)) << outside;
+}
 
 TEST(ToolOutput, ModelSourceNamingAFileOutsideTheOutputFolderIsRefused) {
   const fs::path dir = fs::temp_directory_path() / ("rc_tool_output_" + std::to_string(::getpid()));

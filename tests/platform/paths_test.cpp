@@ -78,15 +78,3 @@ TEST(PathsRoot, EmptyRootIsTheWorkingDirectoryAndSeparatorsAreNormalised) {
 }
 
 }  // namespace
-
-namespace {
-
-// Output names from data sources must stay inside the output folder.
-TEST(GameNames, StayingInsideTheRoot) {
-  for (const char* inside : {"a.tm", "gamedata2\\x\\y.tm", "a/b/c", "..a\\b..", "a\\...\\b"})
-    EXPECT_TRUE(platform::GameNameStaysInside(inside)) << inside;
-  for (const char* outside : {"", "..", "..\\x.tm", "a\\..\\..\\x", "a/../b", "/etc/x", "\\x", "a\\.."})
-    EXPECT_FALSE(platform::GameNameStaysInside(outside)) << outside;
-}
-
-}  // namespace
