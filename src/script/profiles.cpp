@@ -40,8 +40,8 @@ std::string SettingsPath(std::string_view profile) {
 std::string FieldText(const char* buffer, size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
 
 // Runs script text one line at a time: a line that does not parse or fails is
-// skipped and reported with its file and line, so what it sets keeps its
-// default. False only when the file cannot be read.
+// skipped, so what it sets keeps its default; the file's failed lines are
+// reported together, by number. False only when the file cannot be read.
 bool RunScriptLines(CScript& script, std::string_view path) {
   std::FILE* file = platform::OpenGameFile(path, "rb");
   if (file == nullptr) return false;
@@ -52,18 +52,25 @@ bool RunScriptLines(CScript& script, std::string_view path) {
   std::fclose(file);
   size_t start = 0;
   int line = 1;
+  std::string failed;
+  int failures = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string_view row(text.data() + start, end - start);
     if (row.find_first_not_of(" \t\r") != std::string_view::npos) {
       const std::string chunk = std::string(path) + ":" + std::to_string(line);
-      if (!script.RunText(row, chunk, false)) {
-        ReportErrorF(1, "%.400s line %d did not run; what it sets keeps its default", std::string(path).c_str(), line);
+      if (!script.RunText(row, chunk, false) && ++failures <= 10) {
+        failed += (failed.empty() ? "" : ", ") + std::to_string(line);
       }
     }
     start = end + 1;
     ++line;
+  }
+  if (failures > 0) {
+    ReportErrorF(1, "%.400s: line%s %s%s did not run; what %s keeps its default", std::string(path).c_str(),
+                 failures > 1 ? "s" : "", failed.c_str(), failures > 10 ? " and more" : "",
+                 failures > 1 ? "they set" : "it sets");
   }
   return true;
 }

@@ -183,10 +183,9 @@ TEST_F(ProfileTest, LinesThatDoNotParseAreSkipped) {
   EXPECT_EQ(p.SoundVolume, 20);
   EXPECT_EQ(p.GammaLevel, 35);
   EXPECT_EQ(p.DetailLevel, 1);
-  // Each line that did not run is reported with its file and line.
-  EXPECT_EQ(CountBoxes("profiles\\Ada\\settings.lua line 2 did not run"), 1);
-  EXPECT_EQ(CountBoxes("profiles\\Ada\\settings.lua line 4 did not run"), 1);
-  EXPECT_EQ(CountBoxes("did not run"), 2);
+  // The lines that did not run are reported together, with the file.
+  EXPECT_EQ(CountBoxes("profiles\\Ada\\settings.lua: lines 2, 4 did not run"), 1);
+  EXPECT_EQ(CountBoxes("did not run"), 1);
 }
 
 // A profile's settings cannot rename it: the name stays its folder's, so
