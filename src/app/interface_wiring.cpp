@@ -3,7 +3,6 @@
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
-#include "engine/render/renderer.h"
 #include "engine/render/renderer_settings.h"
 #include "script/profiles.h"
 #include "shell/startup.h"
@@ -14,6 +13,8 @@
 #include "ui/interface_assets.h"
 #include "ui/interface_frame.h"
 #include "ui/ui_services.h"
+#include "visuals/frame_draw.h"
+#include "visuals/interface_task.h"
 
 namespace {
 
@@ -65,14 +66,8 @@ void ResetInterface() {
   GamePanels().RefreshAll();
 }
 
-void DrawInterfaceFrame() {
-  CRenderer* renderer = CurrentRenderer();
-  if (renderer == nullptr || !renderer->BeginFrame()) return;
-  renderer->SetClearFlags(true, true);
-  renderer->Clear();
-  renderer->BeginOverlay();
-  DrawInterface();
-  renderer->EndOverlay();
-  renderer->EndFrame();
-  renderer->Present();
+void AttachInterface() {
+  Overlay().drawPanels = DrawInterface;
+  InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
+  InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
 }

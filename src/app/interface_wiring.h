@@ -15,6 +15,6 @@ void ApplyCursorMode();
 void RunInterfaceTask();
 // The new-game reset of the panels.
 void ResetInterface();
-// The interface drawn over the frame; until the world has a frame of its
-// own, the frame is the clear screen with the interface on it.
-void DrawInterfaceFrame();
+// Once, before the start: the interface is drawn by the world frame's
+// overlay pass, and the interface task's keys reach the panels.
+void AttachInterface();
