@@ -1,5 +1,7 @@
 #include "app/interface_wiring.h"
 
+#include "city/blocks.h"
+#include "engine/core/console.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
 #include "engine/render/renderer.h"
@@ -13,7 +15,9 @@
 #include "ui/hover_info.h"
 #include "ui/interface_assets.h"
 #include "ui/interface_frame.h"
+#include "ui/layout_model.h"
 #include "ui/ui_services.h"
+#include "ui/widget_gallery.h"
 
 namespace {
 
@@ -21,18 +25,74 @@ namespace {
 // always up open and the others closed (their tabs open them).
 constexpr HudModel kOpenAtStart[] = {kHudNavigator, kHudViewButton, kHudCityOverview, kHudTime};
 
+// The widget gallery (the WIDGETPANEL command): its layout is loaded with the
+// interface's, the panel joins the HUD set the first time it is asked for.
+struct WidgetGallery {
+  std::vector<LayoutModel> layout;
+  CWidgetGalleryPanel panel;
+  bool added = false;
+  bool hudMade = false;
+  bool wanted = false;  // asked for before the HUD was made
+};
+
+WidgetGallery& Gallery() {
+  static WidgetGallery gallery;
+  return gallery;
+}
+
+void LoadGalleryLayout() {
+  const char* const names[] = {kWidgetGalleryLayout};
+  LoadLayoutModels(names, Gallery().layout);
+}
+
+void ToggleWidgetGallery() {
+  WidgetGallery& g = Gallery();
+  if (!g.added) {
+    const LayoutModel* model = g.layout.empty() ? nullptr : &g.layout[0];
+    GamePanels().AddPanelWithModel(&g.panel, model, nullptr, "DRAGBAR");
+    g.added = true;
+  }
+  if (g.panel.open) {
+    g.panel.Close();
+    return;
+  }
+  g.panel.Open();
+  GamePanels().MoveToFront(&g.panel);
+}
+
+int WidgetPanelCommand(const char*) {
+  if (Gallery().hudMade) ToggleWidgetGallery();
+  else Gallery().wanted = !Gallery().wanted;
+  return 0;
+}
+
+// What the widgets ask of the game. Selection and the tutorial are not
+// there yet, so a line link switches the view back to the city only.
+void FillWidgetLinks() {
+  UiGameLinks& links = Ui().links;
+  links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
+  links.screenMode = [] { return GameTime().screenMode; };
+  links.setScreenMode = [](int32_t mode) { GameTime().screenMode = mode; };
+  links.objectExists = [](const UiObjectRef& ref) {
+    return ref.kind == kHoverBlock && ref.index >= 0 && ref.index < kBlockCount;
+  };
+}
+
 void LoadInterface() {
   Ui().renderer = nullptr;  // the program's renderer
   int32_t width = 640, height = 480;
   InterfaceLayoutSize(g_RendererSettings.width, g_RendererSettings.height, width, height);
   SetInterfaceScreenSize(width, height);
   LoadInterfaceAssets(g_StartupOptions.languageName, g_RendererSettings.width);
+  LoadGalleryLayout();
 }
 
 void CreateHud() {
   GamePanels().CreatePanels();
   for (HudModel m : kOpenAtStart) GamePanels().Panel(m)->Open();
   RequestCursor(kCursorPointer, 1);
+  Gallery().hudMade = true;
+  if (Gallery().wanted) ToggleWidgetGallery();
 }
 
 void FollowGameState() {
@@ -55,6 +115,8 @@ void DrawInterfaceFrame() {
 }
 
 void WireInterface() {
+  FillWidgetLinks();
+  RegisterConsoleCommand("WIDGETPANEL", WidgetPanelCommand);
   // --- interface wiring: assets before the texture pages are packed --------
   AddStartStep(StartPhase::AfterRenderer, LoadInterface);
   // --- interface wiring: the HUD once the game's systems are up ------------

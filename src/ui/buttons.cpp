@@ -31,8 +31,9 @@ void CButton::Build() {
   disabled = pressed = fired = firedBefore = hovered = false;
 }
 
+// Drawn where it is hit: moved by the panel's position like every widget.
 void CButton::DrawSelf() {
-  DrawTexturedRect(Rect(), UIImageTexture(on ? imageOn : imageOff), 0.5f);
+  DrawTexturedRect(MovedRect(Rect(), OwnerModel()), UIImageTexture(on ? imageOn : imageOff), 0.5f);
 }
 
 bool CButton::HitTest() { return HandOverRect(*this); }

@@ -48,8 +48,9 @@ void CChoiceItem::SetLabel(const char* format, ...) {
 
 int32_t CChoiceItem::OnEvent(int32_t type, int32_t a, int32_t) {
   if (type != kMsgLeftPressed) return 0;
-  if (parent) parent->OnEvent(kNotifyChoiceItem, id, a);
+  // Flipped before the parent hears of it, so a group's choice stands.
   selected = !selected;
+  if (parent) parent->OnEvent(kNotifyChoiceItem, id, a);
   return 0;
 }
 

@@ -166,9 +166,10 @@ void CListBox::DrawSelf() {
   for (int32_t i = F; i < std::min(F + visible, count); ++i) {
     if (itemSeparator[size_t(i)]) {
       const float y = float((i - F + 1) * h) + oy + y1;
-      DrawLine2D({x1, y, 2.5f, 0xFFE55F49u}, {x2, y, 2.5f, 0xFFE55F49u});
+      DrawLine2D({x1 + ox, y, 2.5f, 0xFFE55F49u}, {x2 + ox, y, 2.5f, 0xFFE55F49u});
     }
-    if (itemImage[size_t(i)] != -1) DrawImage2D(x1, float((i - F) * h) + y1, itemImage[size_t(i)], depth);
+    if (itemImage[size_t(i)] != -1)
+      DrawImage2D(x1 + ox, float((i - F) * h) + y1 + oy, itemImage[size_t(i)], depth);
   }
   const int32_t R = MouseRow();
   auto row = [&](int32_t r) {
