@@ -60,9 +60,11 @@ void ToggleWidgetGallery() {
   GamePanels().MoveToFront(&g.panel);
 }
 
+// Toggles the gallery; from config.cfg (read twice at start-up) it opens it
+// once the HUD is made.
 int WidgetPanelCommand(const char*) {
   if (Gallery().hudMade) ToggleWidgetGallery();
-  else Gallery().wanted = !Gallery().wanted;
+  else Gallery().wanted = true;
   return 0;
 }
 

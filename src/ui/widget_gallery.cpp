@@ -208,6 +208,9 @@ void CWidgetGalleryPanel::ShowStatus() {
 
 void CWidgetGalleryPanel::DrawSelf() {
   const CLayoutEntity* model = LayoutEntity();
+  // Texts and rich texts are drawn by their owner.
+  spinValue->Draw(model);
+  status->Draw(model);
   rich->Draw(model);
   CChart::DrawGrid(chart, 16.0f, 14.0f, 0x80A0B0C0u, 0xFFE55F49u);
   CChart::DrawLine(chart, series, 0xFF3AFD87u, 2.0f);
