@@ -45,6 +45,15 @@ void CWidgetGalleryPanel::Build() {
   ShowStatus();
 }
 
+CIconButton* CWidgetGalleryPanel::FaceButton(int32_t buttonId, const UIRect& r, int32_t mode, int32_t overlay) {
+  CIconButton* b = CreateIconButton(buttonId, r.x1, r.y1, r.x2, r.y2);
+  b->SetImages(kFaceImages);
+  b->SetMode(mode);
+  b->overlayImage = overlay;
+  b->overlayRect = UIRect{r.x1 + 8, r.y1 + 4, r.x2 - 8, r.y2 - 4, depth};
+  return b;
+}
+
 void CWidgetGalleryPanel::BuildButtons() {
   auto at = [this](const char* name) { return ElementRect(name); };
   UIRect r = at("ICON_BUTTON");
@@ -58,18 +67,8 @@ void CWidgetGalleryPanel::BuildButtons() {
   tintButton->SetLabel("Tinted");
   tintButton->SetTint(40, 140, 60);
   tintButton->SetMode(kIconFireOnRelease);
-  r = at("REPEAT_BUTTON");
-  repeatButton = CreateIconButton(kIdRepeat, r.x1, r.y1, r.x2, r.y2);
-  repeatButton->SetImages(kFaceImages);
-  repeatButton->SetMode(kIconAutoRepeat);
-  repeatButton->overlayImage = kSpinUpImage;
-  repeatButton->overlayRect = UIRect{r.x1 + 8, r.y1 + 4, r.x2 - 8, r.y2 - 4, depth};
-  r = at("DRAG_BUTTON");
-  dragButton = CreateIconButton(kIdDrag, r.x1, r.y1, r.x2, r.y2);
-  dragButton->SetImages(kFaceImages);
-  dragButton->SetMode(kIconDragSteps);
-  dragButton->overlayImage = kMarkerImage;
-  dragButton->overlayRect = UIRect{r.x1 + 8, r.y1 + 4, r.x2 - 8, r.y2 - 4, depth};
+  repeatButton = FaceButton(kIdRepeat, at("REPEAT_BUTTON"), kIconAutoRepeat, kSpinUpImage);
+  dragButton = FaceButton(kIdDrag, at("DRAG_BUTTON"), kIconDragSteps, kMarkerImage);
   r = at("TOGGLE_BUTTON");
   toggleButton = CreateIconButton(kIdToggle, r.x1, r.y1, r.x2, r.y2);
   toggleButton->SetImages(kFaceImages);

@@ -55,6 +55,8 @@ class CWidgetGalleryPanel : public CPanel {
   std::vector<ChartPoint> series;
 
  private:
+  // An icon button with the generic faces and an image over them.
+  CIconButton* FaceButton(int32_t buttonId, const UIRect& r, int32_t mode, int32_t overlay);
   void BuildButtons();
   void BuildLists();
   void BuildEntry();
