@@ -18,6 +18,8 @@
 #include "ui/layout_model.h"
 #include "ui/ui_services.h"
 #include "ui/widget_gallery.h"
+#include "visuals/frame_draw.h"
+#include "visuals/interface_task.h"
 
 namespace {
 
@@ -68,13 +70,17 @@ int WidgetPanelCommand(const char*) {
   return 0;
 }
 
-// What the widgets ask of the game. Selection and the tutorial are not
-// there yet, so a line link switches the view back to the city only.
+// What the widgets ask of the game. A line link leaves the plan view the
+// way the Tab key does (the camera comes back with it); selecting the linked
+// object and the tutorial's event wait for their subsystems.
 void FillWidgetLinks() {
   UiGameLinks& links = Ui().links;
   links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
-  links.screenMode = [] { return GameTime().screenMode; };
-  links.setScreenMode = [](int32_t mode) { GameTime().screenMode = mode; };
+  links.screenMode = [] { return GetScreenMode(); };
+  links.setScreenMode = [](int32_t mode) {
+    if (mode == 0 && GetScreenMode() == 3) TogglePlanView();
+    else SetScreenMode(mode);
+  };
   links.objectExists = [](const UiObjectRef& ref) {
     return ref.kind == kHoverBlock && ref.index >= 0 && ref.index < kBlockCount;
   };
@@ -103,18 +109,6 @@ void FollowGameState() {
 }
 
 }  // namespace
-
-void DrawInterfaceFrame() {
-  CRenderer* renderer = CurrentRenderer();
-  if (renderer == nullptr || !renderer->BeginFrame()) return;
-  renderer->SetClearFlags(true, true);
-  renderer->Clear();
-  renderer->BeginOverlay();
-  DrawInterface();
-  renderer->EndOverlay();
-  renderer->EndFrame();
-  renderer->Present();
-}
 
 void WireInterface() {
   FillWidgetLinks();
@@ -147,7 +141,10 @@ void WireInterface() {
       GameSound().ResumeAll(GamePauseState().Count(3));
     }
   });
-  // --- interface wiring: drawn after the world ------------------------------
-  AddLoopStep(LoopPhase::Draw, DrawInterfaceFrame);
+  // --- interface wiring: drawn in the world's frame, by its overlay pass ------
+  Overlay().drawPanels = DrawInterface;
+  // --- presentation: the interface task's keys reach the panels -------------
+  InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
+  InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
   AddShutdownStep(ShutdownPhase::AfterWindow, DestroySystemCursors);
 }
