@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,6 +76,18 @@ class CityrunTest : public ::testing::Test {
     return status;
   }
 
+  // Waits for the program to end, for at most `seconds`; false if it runs on.
+  bool WaitAtMost(pid_t pid, int seconds, int& status) {
+    for (int i = 0; i < seconds * 100; ++i) {
+      if (::waitpid(pid, &status, WNOHANG) == pid) {
+        running_.erase(std::remove(running_.begin(), running_.end(), pid), running_.end());
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
   bool WaitForFile(const fs::path& p) {
     for (int i = 0; i < 500; ++i) {
       if (fs::exists(p)) return true;
@@ -103,11 +116,13 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
-  // The compiled data a game start reads: the route table and the building
-  // library.
+  // The compiled data a game start reads (the route table, the building
+  // library and the sky table) and the language folder of a game root.
   void CopyCompiledData() { CopyCompiledData(dir_); }
   void CopyCompiledData(const fs::path& folder) {
-    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat"}) {
+    fs::create_directories(folder / "language" / "usa");
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat",
+                             "gamedata/suncols.tga"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
       if (!fs::exists(built)) continue;
       fs::create_directories((folder / name).parent_path());
