@@ -1,5 +1,6 @@
 #include "app/game_wiring.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "city/blocks.h"
@@ -35,6 +36,7 @@
 #include "engine/files/save_game.h"
 #include "shell/startup.h"
 #include "engine/core/system_settings.h"
+#include "shell/asset_groups.h"
 #include "visuals/shader_table.h"
 
 namespace {
@@ -140,13 +142,47 @@ void DestroyEngineSystems() {
   TexSysDestroy();
 }
 
+// ---- Asset groups ------------------------------------------------------------
+
+VehicleModelBounds VehicleBoundsFromModel(int32_t modelIndex) {
+  const ModelLodSet* set = ShelfModel(ModelShelf::Vehicles, modelIndex);
+  const CModel* model = set ? ModSysGetModel(set->handles[0]) : nullptr;
+  if (model == nullptr) return VehicleModelBounds{};
+  VehicleModelBounds b{model->bounds.corners[0].z, model->bounds.corners[0].z};
+  for (const Vec3& c : model->bounds.corners) {
+    b.Rear = std::min(b.Rear, c.z);
+    b.Front = std::max(b.Front, c.z);
+  }
+  return b;
+}
+
+// Every model and texture set, behind the loading screen; traffic and people
+// take their models from the table.
+void LoadGameAssetsAndFonts() {
+  LoadGameAssets();
+  LoadFonts();
+  SetVehicleModelSource([](int32_t i) { return ShelfModel(ModelShelf::Vehicles, i); });
+  SetVehicleBoundsSource(VehicleBoundsFromModel);
+  SetPersonModelSource([](int32_t i) { return ShelfModel(ModelShelf::People, i); });
+}
+
+void ForgetGameAssets() {
+  SetVehicleModelSource(nullptr);
+  SetVehicleBoundsSource(nullptr);
+  SetPersonModelSource(nullptr);
+  ClearShelves();
+}
+
 // Before the input device and the renderer's own steps, in the game start's
-// order: systems, attachment, texture pages, then (later) model preparation.
+// order: systems, attachment, assets, texture pages, then (later) model
+// preparation.
 void WireEngineSystems() {
   AddStartStep(StartPhase::BeforeRenderer, CreateEngineSystems);
   AddStartStep(StartPhase::AfterRenderer, AttachEngineSystems);
+  AddStartStep(StartPhase::AfterWindow, LoadGameAssetsAndFonts);
   AddStartStep(StartPhase::AfterWindow, BuildTexturePages);
   AddStartStep(StartPhase::AfterPause, PrepareModels);
+  AddShutdownStep(ShutdownPhase::AfterWindow, ForgetGameAssets);
   AddShutdownStep(ShutdownPhase::AfterWindow, DestroyEngineSystems);
 }
 

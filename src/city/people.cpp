@@ -80,6 +80,8 @@ int SideNodeIndex(int32_t side) {
   }
 }
 
+PersonModelSource g_personModelSource = nullptr;
+
 float WorldX(const PersonCycle& c) { return c.Motion.X - kMotionOffsetX; }
 float WorldZ(const PersonCycle& c) { return c.Motion.Z - kMotionOffsetZ; }
 
@@ -90,6 +92,10 @@ void SyncPosition(CPerson& p) {
   CEntity& e = g_PersonEntities[p.Index];
   e.position = Vec3{p.PositionX, 0.5f, p.PositionZ};
   e.rotation = Vec3{0, c.Motion.Heading, 0};
+  if (g_personModelSource) {
+    ModelLodSet* set = g_personModelSource(GetModelIndex(p));
+    if (set && e.model != set) e.SetModel(set);
+  }
 }
 
 void Teleport(CPerson& p, float worldX, float worldZ) {
@@ -916,6 +922,8 @@ int32_t GetWorkBusinessKind(const CPerson& p) {
   (void)p;
   return 255;
 }
+
+void SetPersonModelSource(PersonModelSource source) { g_personModelSource = source; }
 
 int32_t GetModelIndex(const CPerson& p) {
   const PersonCycle& c = CycleOf(p);
