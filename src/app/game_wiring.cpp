@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/city.h"
 #include "city/city_map.h"
@@ -53,7 +54,10 @@ class GameWorldServices : public SessionWorldServices {
  public:
   void Wrap(SessionWorldServices* inner) { inner_ = inner; }
 
-  void UpdateAnimatedScenery() override { inner_->UpdateAnimatedScenery(); }
+  void UpdateAnimatedScenery() override {
+    inner_->UpdateAnimatedScenery();
+    ::UpdateAnimatedScenery();
+  }
   void UpdateNightWindows() override { inner_->UpdateNightWindows(); }
   void UpdatePeople() override { inner_->UpdatePeople(); }
   void UpdateParticles() override {
@@ -72,7 +76,10 @@ class GameWorldServices : public SessionWorldServices {
     inner_->StepEntityAnimations();
     EntAnimStepAll();
   }
-  void ScheduleSceneryForHour(int32_t hour) override { inner_->ScheduleSceneryForHour(hour); }
+  void ScheduleSceneryForHour(int32_t hour) override {
+    inner_->ScheduleSceneryForHour(hour);
+    ::ScheduleSceneryForHour(hour);
+  }
   void UpdateBusinessAvailabilityHourly() override { inner_->UpdateBusinessAvailabilityHourly(); }
   void UpdateBlockLeasesHourly() override { inner_->UpdateBlockLeasesHourly(); }
   void CloseBusinessDay() override { inner_->CloseBusinessDay(); }
