@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "game_data_links.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,6 +27,7 @@ class CityrunTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("cityrun_test_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    LinkGameData(dir_);
   }
   void TearDown() override {
     for (pid_t pid : running_) {

@@ -1,0 +1,13 @@
+#pragma once
+// Gives a throw-away game root the built game's models, textures, fonts and
+// texts (as links), so a game started there loads its assets as installed.
+#include <filesystem>
+
+inline void LinkGameData(const std::filesystem::path& root) {
+  namespace fs = std::filesystem;
+  const fs::path game(RC_GAME_ROOT);
+  fs::create_directories(root / "gamedata");
+  fs::create_directory_symlink(game / "gamedata2", root / "gamedata2");
+  fs::create_directory_symlink(game / "gamedata" / "fonts", root / "gamedata" / "fonts");
+  fs::create_directory_symlink(game / "language", root / "language");
+}
