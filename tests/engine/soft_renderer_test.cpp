@@ -393,3 +393,28 @@ TEST(SoftRendererNames, ResultNamesAndOperationTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// A model its loader prepared (as every model from a file is) still has its
+// texture coordinates moved into its page when the renderer prepares it, once.
+TEST_F(SoftRendererTest, PreparingALoadedModelFitsItsTextureCoordinatesOnce) {
+  const int32_t slot = MakeChecker();
+  Vec3 corners[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  TexCoord uv[3] = {{0, 0}, {1, 0}, {1, 1}};
+  const int32_t handle = ModSysCreateSelfBuiltModel(1, 3, corners, uv, nullptr);
+  ModSysAddTriangle(0, 2, 1);
+  ModSysEndPrimitive(handle, 0, 0, uint16_t(slot));
+  CModel* m = ModSysGetModel(handle);
+  ASSERT_TRUE(ModSysPrepareModel(m));  // what the model loader does
+  const CTexture* t = TexSysGetTexture(slot);
+  renderer.PrepareModel(handle);
+  renderer.PrepareModel(handle);
+  // Preparation may renumber the vertices: compare the sums.
+  float u = 0, v = 0;
+  for (int i = 0; i < 3; ++i) u += m->uv1[i].u, v += m->uv1[i].v;
+  EXPECT_FLOAT_EQ(u, 2 * t->uSize + 3 * t->uOffset);
+  EXPECT_FLOAT_EQ(v, 1 * t->vSize + 3 * t->vOffset);
+}
+
+}  // namespace

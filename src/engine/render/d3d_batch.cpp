@@ -773,9 +773,8 @@ void CD3DRenderer::DrawTexturePageOverview() {
 void CD3DRenderer::PrepareModel(int32_t handle) {
   CModel* model = ModSysGetModel(handle);
   if (!model) return;
-  const bool fresh = !(model->flags & kModelFlagPrepared);
   if (!ModSysPrepareModel(model)) return;
-  if (fresh && textures_) ModSysFitUVs(textures_, model);
+  if (textures_) ModSysFitUVs(textures_, model);
   if (!model->normals) ModSysCalcNormals(model);
   if (model->primitiveCount > 0 && model->primitives) {
     const int32_t page = PageOfTexture(model->primitives[0].texture);

@@ -428,9 +428,8 @@ void CSoftwareRenderer::DownloadAllTexturePages() {
 void CSoftwareRenderer::PrepareModel(int32_t handle) {
   CModel* model = ModSysGetModel(handle);
   if (!model) return;
-  const bool fresh = !(model->flags & kModelFlagPrepared);
   if (!ModSysPrepareModel(model)) return;
-  if (fresh) ModSysFitUVs(textures_, model);
+  ModSysFitUVs(textures_, model);
   if (!model->normals) ModSysCalcNormals(model);
 }
 

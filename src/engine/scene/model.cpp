@@ -389,13 +389,17 @@ bool ModSysFitUVs(CTextureSystem* textures, CModel* model) {
       if (const CTexture* t = TexSysGetTexture(model->primitives[p].texture))
         TexSysMarkPageUsed(t->pageIndex);
   }
-  return RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
+  if (model && (model->flags & kModelFlagUVsFitted)) return true;
+  const bool fitted = RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
     return TexCoord{uv.u * t.uSize + t.uOffset, uv.v * t.vSize + t.vOffset};
   });
+  if (fitted && model) model->flags |= kModelFlagUVsFitted;
+  return fitted;
 }
 
 void ModSysUnfitUVs(CTextureSystem* textures, CModel* model) {
-  if (!textures) return;
+  if (!textures || (model && !(model->flags & kModelFlagUVsFitted))) return;
+  if (model) model->flags &= ~kModelFlagUVsFitted;
   RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
     if (t.uSize == 0.0f || t.vSize == 0.0f) return uv;
     return TexCoord{(uv.u - t.uOffset) / t.uSize, (uv.v - t.vOffset) / t.vSize};
