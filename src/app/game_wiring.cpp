@@ -5,6 +5,7 @@
 
 #include "city/animated_scenery.h"
 #include "city/blocks.h"
+#include "city/city_entities.h"
 #include "city/city.h"
 #include "city/city_map.h"
 #include "city/economy.h"
@@ -174,6 +175,7 @@ void LoadGameAssetsAndFonts() {
 }
 
 void ForgetGameAssets() {
+  ReleaseCityEntities();
   SetVehicleModelSource(nullptr);
   SetVehicleBoundsSource(nullptr);
   SetPersonModelSource(nullptr);
@@ -311,6 +313,10 @@ void InitCitySubsystems() {
     SetLogicSpeed(false);
   });
   WireLevels();
+  // The city's look: block bases, signs and the scenery round it.
+  CreateBlockEntities();
+  CreateBlockSignEntities();
+  CreateSceneryEntities();
 }
 
 void WireInputAndCamera() {

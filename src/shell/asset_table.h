@@ -64,6 +64,7 @@ enum WorldCityModel : int32_t {
   kCraneBase, kCraneJib, kCraneHook, kCraneCable, kContainer1, kContainer2, kContainer3,
   kCraneAnchor, kCraneJibPoint, kCraneHookPoint,
   kTreeLocator1, kTreeLocator2,
+  kBlockBase, kBlockSign,
   kParkStatue,  // with its coarse copy at level 1
   kWorldCityCount
 };

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "city/blocks.h"
+#include "city/city_entities.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/core/system_settings.h"
@@ -205,6 +207,41 @@ TEST_F(AnimatedSceneryTest, PathFramesWrapPastTheEnd) {
   EXPECT_GT(run.x * first.Axes[2].x + run.z * first.Axes[2].z, 0);
   EXPECT_NEAR(first.Axes[1].y, 1.0f, 1e-5f);
   EXPECT_FALSE(GetPathFrame(kPlaneJet, 0, a));  // not a path
+}
+
+TEST_F(AnimatedSceneryTest, CityEntitiesStandOnTheBlocksAndRoundTheCity) {
+  ASSERT_TRUE(CacheArchive().Open((folder_ / "max" / "archive.bin").string(), 0));
+  LoadCitySurround();
+  LoadIndustrialUnitsGroup();
+  CacheArchive().Close();
+  for (CBlock& b : g_Blocks) b = CBlock{};
+  for (int32_t i = 0; i < kBlockCount; ++i) g_Blocks[size_t(i)].Index = i;
+  g_Blocks[3].InUse = 1;
+  g_Blocks[3].CentreX = 100;
+  g_Blocks[3].CentreZ = -50;
+  g_Blocks[7].InUse = 1;
+  g_Blocks[7].MapMarks = kMarkHidden;
+  CreateBlockEntities();
+  CreateBlockSignEntities();
+  CreateSceneryEntities();
+  EXPECT_EQ(BlockBaseEntities().count, kBlockCount);
+  EXPECT_EQ(BlockBaseEntities().GetEntity(3)->position.x, 100);
+  EXPECT_EQ(BlockBaseEntities().GetEntity(3)->objectKind, kEntityKindBlockBase);
+  EXPECT_TRUE(BlockBaseEntities().GetEntity(3)->flags & kEntVisible);
+  EXPECT_FALSE(BlockBaseEntities().GetEntity(7)->flags & kEntVisible);
+  ASSERT_EQ(BlockSignEntities().count, 2);
+  const CEntity* sign = BlockSignEntities().GetEntity(0);
+  EXPECT_EQ(sign->position.z, -50 - 41);
+  EXPECT_EQ(sign->rotation.y, 180);
+  EXPECT_EQ(sign->index, 3);
+  EXPECT_EQ(SceneryEntities(0).count, ShelfSize(ModelShelf::Surround));
+  EXPECT_EQ(SceneryEntities(1).count, ShelfSize(ModelShelf::Industrial));
+  EXPECT_EQ(SceneryEntities(2).count, 1);
+  // A second game start makes them again, not twice.
+  CreateBlockSignEntities();
+  EXPECT_EQ(BlockSignEntities().count, 2);
+  ReleaseCityEntities();
+  for (CBlock& b : g_Blocks) b = CBlock{};
 }
 
 }  // namespace

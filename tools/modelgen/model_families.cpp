@@ -534,9 +534,23 @@ bool GenerateRow(const GenRow& row, std::vector<GenModel>& out, std::string& err
   GenModel g;
   g.name = row.name;
   g.mesh.BeginFrame();
+  // "at <x> <z> [<degrees>]" ends a kit row whose model stands in its place
+  // in the world (the land round the city).
+  GenRow shape = row;
+  const auto at = std::find(shape.args.begin(), shape.args.end(), "at");
+  if (at != shape.args.end()) {
+    GenRow where;
+    where.args.assign(at + 1, shape.args.end());
+    shape.args.erase(at, shape.args.end());
+    RowArgs w(where);
+    const float x = w.Number(0), z = w.Number(1), yaw = w.NumberOr(2, 0);
+    if (!w.ok() || where.args.size() > 3) return error = "at <x> <z> [<degrees>] expected", false;
+    g.mesh.SetOuter(TurnY({0, 0, 0}, yaw, {x, 0, z}));
+  }
+  RowArgs sa(shape);
   bool known = false;
-  if (!GenerateKitRow(row, a, g.mesh, known)) {
-    error = !known ? "unknown kind " + row.kind : a.ok() ? "unknown type, or nothing to draw" : a.error();
+  if (!GenerateKitRow(shape, sa, g.mesh, known)) {
+    error = !known ? "unknown kind " + row.kind : sa.ok() ? "unknown type, or nothing to draw" : sa.error();
     return false;
   }
   out.push_back(std::move(g));

@@ -3,7 +3,9 @@
 // line ('#' starts a comment):
 //   folder <game folder>            where later rows' models go
 //   <kind> <name> <parameters...>   one model (people and vehicles also get
-//                                   "<name>_lod", a coarse copy)
+//                                   "<name>_lod", a coarse copy); a scenery
+//                                   kit row may end "at <x> <z> [<degrees>]"
+//                                   to build the model in its world place
 // The kinds and their parameters are listed at the top of
 // model_families.cpp (people, vehicles, figures, paths) and scenery_kit.cpp
 // (everything else the city shows).
