@@ -4,7 +4,7 @@
 //   modelshot <game root> <out.png> <scene>
 // scenes: street (people and road vehicles), transport (trains, ships,
 // boats, aircraft), figures (characters and tokens), scenery (the crane,
-// lights, roof furniture, landscape).
+// lights, roof furniture, landscape), world (the land round the city).
 #include <png.h>
 
 #include <cstdio>
@@ -24,6 +24,8 @@
 #include "shell/asset_groups.h"
 
 namespace {
+
+constexpr int kSurroundCount = 79;
 
 struct Placed {
   ModelShelf shelf;
@@ -91,6 +93,15 @@ Scene SceneryScene() {
   return s;
 }
 
+// The land round the city from high above, models standing in their places.
+Scene WorldScene() {
+  Scene s{{}, {0, 1500, -1300}, {0, 0, 0}};
+  for (int i = 0; i < kSurroundCount; ++i) s.models.push_back({ModelShelf::Surround, i, 0, 0, 0});
+  for (int i = 0; i < 8; ++i) s.models.push_back({ModelShelf::Industrial, i, 0, 0, 0});
+  s.models.push_back({ModelShelf::PlanesTrainsBoats, kShipCargo, -610, 360, 0});
+  return s;
+}
+
 bool WritePng(const std::string& path, const uint32_t* pixels, int w, int h) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
@@ -130,7 +141,7 @@ int main(int argc, char** argv) {
   }
   const std::string which = argv[3];
   const Scene scene = which == "street" ? StreetScene() : which == "transport" ? TransportScene()
-                      : which == "figures" ? FiguresScene() : SceneryScene();
+                      : which == "figures" ? FiguresScene() : which == "world" ? WorldScene() : SceneryScene();
   platform::SetGameRoot(argv[1]);
   const std::string archive = (std::filesystem::temp_directory_path() / "modelshot_").string();
   std::filesystem::create_directories(archive + "max");
@@ -167,11 +178,11 @@ int main(int argc, char** argv) {
   shader.stages[1].state = kStageDisabled;
   r->SetShaderTable(&shader, 1);
   r->SetFieldOfView(53.0f);
-  r->SetDepthRange(1.0f, 3000.0f);
+  r->SetDepthRange(1.0f, 5000.0f);
   r->SetClearFlags(true, true);
-  r->SetFog(0xFF000000, 2000.0f, 3000.0f, 0.0f);
+  r->SetFog(0xFF000000, 4000.0f, 5000.0f, 0.0f);
   g_CullDistances[kCullLod] = 400;  // the line-up is close: full detail
-  g_CullDistances[kCullFar] = 2000;
+  g_CullDistances[kCullFar] = 4000;
   r->BeginFrame();
   r->Clear();
   r->SetLightRamps(0xFF000000, 0xFFE0E0E0, 0, 0, 0, 1.0f, 0.4f, -1, 0.3f, 0);
