@@ -69,7 +69,10 @@ class GameWorldServices : public SessionWorldServices {
     inner_->UpdateTraffic();
     ::UpdateTraffic();
   }
-  void UpdateBlockAmbiencePositions() override { inner_->UpdateBlockAmbiencePositions(); }
+  void UpdateBlockAmbiencePositions() override {
+    inner_->UpdateBlockAmbiencePositions();
+    ::UpdateBlockAmbiencePositions();
+  }
   void UpdateSmokeEmitters() override { inner_->UpdateSmokeEmitters(); }
   void StepPulsingLights() override { inner_->StepPulsingLights(); }
   void UpdateConstructionJobs() override { inner_->UpdateConstructionJobs(); }

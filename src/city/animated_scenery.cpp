@@ -1,8 +1,11 @@
 #include "city/animated_scenery.h"
 
+#include <array>
 #include <cmath>
 
+#include "city/blocks.h"
 #include "city/city.h"
+#include "city/city_entities.h"
 #include "city/city_services.h"
 #include "city/people.h"
 #include "city/traffic.h"
@@ -322,6 +325,25 @@ void UpdateAnimatedScenery() {
   UpdateAnimatedScenery(session ? session->LogicTick() : 0);
 }
 
+namespace {
+std::array<BlockAmbience, kBlockCount> g_ambience;
+}  // namespace
+
+const BlockAmbience& GetBlockAmbience(int32_t block) {
+  return g_ambience[block >= 0 && block < kBlockCount ? static_cast<size_t>(block) : 0];
+}
+
+void UpdateBlockAmbiencePositions() {
+  constexpr float kAmbienceHeight = 40.0f;
+  for (int32_t i = 0; i < kBlockCount; ++i) {
+    const CEntity* base = BlockBaseEntities().GetEntity(i);
+    if (!g_Blocks[static_cast<size_t>(i)].InUse || !base) continue;
+    BlockAmbience& a = g_ambience[static_cast<size_t>(i)];
+    a.Position = {base->position.x, kAmbienceHeight, base->position.z};
+    a.Distance = std::sqrt(DistanceSqToCamera(a.Position));
+  }
+}
+
 void ResetAnimatedScenery() {
   SceneryState& s = Scenery();
   for (FlightSlot& f : s.Flights) f.Active = 0;
@@ -352,7 +374,7 @@ void DrawAnimatedScenery(const Mat43& view) {
 }
 
 void DrawPathScenery(const Mat43& view) {
-  static CEntity base, jib, hook, container;
+  static CEntity base, jib, hook, container, cable;
   HarbourState& h = Scenery().Harbour;
   auto draw = [&](CEntity& e, int32_t place, const Vec3& at, float yaw) {
     ModelLodSet* set = ShelfModel(ModelShelf::WorldCity, place);
@@ -370,6 +392,14 @@ void DrawPathScenery(const Mat43& view) {
   if (GetPathFrame(kCraneJibPath, h.CraneFrame, trolley)) draw(jib, kCraneJib, trolley.Position, 0);
   if (GetPathFrame(kCraneHookPath, h.CraneFrame, lift)) {
     draw(hook, kCraneHook, lift.Position, 0);
+    // The cable runs from the hook up to the trolley: its model is one
+    // length unit per kCableModelHeight, stretched to the gap.
+    constexpr float kCableModelHeight = 10.0f;
+    const float gap = trolley.Position.y - lift.Position.y;
+    if (gap > 0) {
+      cable.scale = {1, gap / kCableModelHeight, 1};
+      draw(cable, kCraneCable, {lift.Position.x, lift.Position.y + 1.0f, lift.Position.z}, 0);
+    }
     if (h.CraneRunning) draw(container, kContainer1 + h.ContainerVariant % 3, {lift.Position.x, lift.Position.y - 3, lift.Position.z}, 0);
   }
 }

@@ -105,6 +105,15 @@ bool StartFlight(int32_t eraGroup, int32_t now);
 bool StartShip(int32_t decadeIndex, int32_t now);
 void UpdateAnimatedScenery(int32_t now);
 void UpdateAnimatedScenery();
+// Per block, where its ambient sound is (its base at height 40) and how far
+// that is from the camera; blocks without a base keep the last values.
+struct BlockAmbience {
+  Vec3 Position{};
+  float Distance = 0;
+};
+const BlockAmbience& GetBlockAmbience(int32_t block);  // block 0..51, others give block 0
+void UpdateBlockAmbiencePositions();
+
 // Frees every slot; the looping paths start again at the next tick.
 void ResetAnimatedScenery();
 // Draws the flights, trains and path slots, then the crane.

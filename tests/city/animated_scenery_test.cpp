@@ -13,6 +13,7 @@
 
 #include "city/blocks.h"
 #include "city/city_entities.h"
+#include "city/traffic.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/core/system_settings.h"
@@ -237,6 +238,11 @@ TEST_F(AnimatedSceneryTest, CityEntitiesStandOnTheBlocksAndRoundTheCity) {
   EXPECT_EQ(SceneryEntities(0).count, ShelfSize(ModelShelf::Surround));
   EXPECT_EQ(SceneryEntities(1).count, ShelfSize(ModelShelf::Industrial));
   EXPECT_EQ(SceneryEntities(2).count, 1);
+  // Block ambience sits over each base in use, measured from the camera.
+  SetTrafficCameraPosition({100, 40, -20});
+  UpdateBlockAmbiencePositions();
+  EXPECT_EQ(GetBlockAmbience(3).Position.y, 40);
+  EXPECT_FLOAT_EQ(GetBlockAmbience(3).Distance, 30);
   // A second game start makes them again, not twice.
   CreateBlockSignEntities();
   EXPECT_EQ(BlockSignEntities().count, 2);
