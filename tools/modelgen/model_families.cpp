@@ -126,7 +126,7 @@ void PersonFrame(MeshBuilder& m, const PersonLook& look, int frame, bool lod) {
   const float hip = 0.47f * k, shoulder = 0.8f * k, neck = 0.82f * k;
   const float head = 0.17f * k * b.headScale;
   const Vec3 lift{0, s.bob - (s.knees ? hip - 0.33f * k : 0), s.forward};
-  const Place body = Then(TurnZ({0, hip, 0}, s.sway), TurnX({0, hip, 0}, b.stoop + s.knees * 0, lift));
+  const Place body = Then(TurnZ({0, hip, 0}, s.sway), TurnX({0, hip, 0}, b.stoop, lift));
   const Place headPlace = Then(TurnX({0, neck, 0}, s.nod), body);
   const float legW = 0.12f * k, armW = 0.085f * k, torsoW = 0.3f * k, depth = 0.09f * k;
   if (lod) {
