@@ -5,6 +5,7 @@
 
 #include "city/animated_scenery.h"
 #include "city/blocks.h"
+#include "city/building_library.h"
 #include "city/city_entities.h"
 #include "city/city.h"
 #include "city/city_map.h"
@@ -371,6 +372,9 @@ void WireGame() {
   WireInputAndCamera();
   WireScripts();
   WireRenderers();
+  // After the assets, before the city: a missing or refused library has been
+  // reported and the game goes on with plain boxes.
+  AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
 }

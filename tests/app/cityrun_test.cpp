@@ -89,11 +89,15 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
-  void CopyRouteTable() {
-    const fs::path routes = fs::path(RC_GAME_ROOT) / "gamedata" / "route_smalltable.bin";
-    if (!fs::exists(routes)) return;
-    fs::create_directories(dir_ / "gamedata");
-    fs::copy_file(routes, dir_ / "gamedata" / "route_smalltable.bin");
+  // The compiled data a game start reads: the route table and the building
+  // library.
+  void CopyCompiledData() {
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat"}) {
+      const fs::path built = fs::path(RC_GAME_ROOT) / name;
+      if (!fs::exists(built)) continue;
+      fs::create_directories((dir_ / name).parent_path());
+      fs::copy_file(built, dir_ / name);
+    }
   }
 
   fs::path dir_;
@@ -150,7 +154,7 @@ TEST_F(CityrunTest, AnUncleanEndLeavesTheMarkerAndTheNextStartOffersSafeMode) {
 // which can only come from running ticks; the event shows itself by calling
 // for an event nobody defined. A loaded game is not replaced by a free game.
 TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
-  CopyRouteTable();
+  CopyCompiledData();
   fs::create_directories(dir_ / "profiles");
   Write(dir_ / "parameters" / "parameter.prm", "SAVEGAME wired\nLOADGAME wired\n");
   Write(dir_ / "scripts" / "gamestart" / "hub.lua", "-- nothing at game start\n");
@@ -179,7 +183,7 @@ TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
 // own scripts: the level's city has people, logic ticks run them, and a
 // script ending the game through Game.End takes the people away at once.
 TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
-  CopyRouteTable();
+  CopyCompiledData();
   for (const char* folder : {"scripts", "parameters"})
     fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
   Write(dir_ / "scripts" / "freeplay" / "hub.lua",
