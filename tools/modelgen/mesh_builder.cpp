@@ -88,10 +88,11 @@ void MeshBuilder::Taper(const Vec3& lo, const Vec3& hi, float insetX, float shif
 
 void MeshBuilder::Prism(int sides, float r0, float r1, float y0, float y1, float cx, float cz, Colour colour,
                         char axis, const Place& place) {
-  // Built standing on y, then laid along x or z about its own centre.
+  // Built standing on y; laid along x or z it runs from y0 to y1 on that
+  // axis through the origin (its place moves it).
   auto orient = [&](Vec3 p) {
-    if (axis == 'x') p = {cx + (p.y - (y0 + y1) / 2), (y0 + y1) / 2 + (p.x - cx), p.z};
-    if (axis == 'z') p = {p.x, (y0 + y1) / 2 + (p.z - cz), cz + (p.y - (y0 + y1) / 2)};
+    if (axis == 'x') p = {p.y, p.x - cx, p.z - cz};
+    if (axis == 'z') p = {p.x - cx, p.z - cz, p.y};
     return outer_(place(p));
   };
   auto at = [&](int k, float r, float y) {

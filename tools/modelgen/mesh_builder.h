@@ -38,8 +38,9 @@ class MeshBuilder {
   // `shiftLow`/`shiftHigh` at its low and high z faces (windscreens, cabins).
   void Taper(const Vec3& lo, const Vec3& hi, float insetX, float shiftLowZ, float shiftHighZ, Colour colour,
              const Place& place = Identity());
-  // An upright prism or cone about (cx, cz); `axis` 'y' stands it up, 'x'
-  // and 'z' lay it along those axes (y then runs along the axis).
+  // An upright prism or cone about (cx, cz) from y0 to y1; `axis` 'x' or 'z'
+  // lays it along that axis instead, from y0 to y1 through the origin (then
+  // cx and cz shift its cross-section; `place` moves it).
   void Prism(int sides, float r0, float r1, float y0, float y1, float cx, float cz, Colour colour,
              char axis = 'y', const Place& place = Identity());
   // A flat quad seen from the side away from `inside`.

@@ -129,7 +129,7 @@ void Ship(MeshBuilder& m, const std::string& type, Colour c) {
     m.Box({-w / 2, deck, -len / 2 + 2}, {w / 2, deck + 12, -len / 2 + 11}, kWhite);
   } else if (type == "tanker") {
     m.Box({-w / 2 + 1, deck, -len / 2 + 14}, {w / 2 - 1, deck + 1.5f, len / 2 - 12}, Shade(c, 0.8f));
-    for (float z = -len / 2 + 16; z < len / 2 - 14; z += 10) m.Prism(8, 0.4f, 0.4f, 0, w - 2, 0, 0, kSteel, 'x', Move({0, deck + 2, z}));
+    for (float z = -len / 2 + 16; z < len / 2 - 14; z += 10) m.Prism(8, 0.4f, 0.4f, -w / 2 + 1, w / 2 - 1, 0, 0, kSteel, 'x', Move({0, deck + 2, z}));
     m.Box({-w / 2, deck, -len / 2 + 2}, {w / 2, deck + 12, -len / 2 + 11}, kWhite);
   } else if (type == "liner") {
     for (int tier = 0; tier < 4; ++tier) {
@@ -215,7 +215,7 @@ void Rooftop(MeshBuilder& m, const std::string& type, Colour c) {
     m.Box({-0.8f, 2.5f, -0.6f}, {0.8f, 2.8f, 0.6f}, Shade(c, 0.7f));
   } else if (type == "dish") {
     m.Box({-0.1f, 0, -0.1f}, {0.1f, 1.2f, 0.1f}, kSteel);
-    m.Prism(10, 0.2f, 1.1f, 1.0f, 1.6f, 0, 0, c, 'z', TurnX({0, 1.3f, 0}, 35));
+    m.Prism(10, 0.2f, 1.1f, -0.3f, 0.3f, 0, 0, c, 'z', Then(TurnX({0, 0, 0}, -35), Move({0, 1.3f, 0})));
   } else if (type == "vent") {
     m.Prism(8, 0.4f, 0.4f, 0, 1.5f, 0, 0, kSteel);
     m.Prism(8, 0.7f, 0.1f, 1.5f, 2.0f, 0, 0, c);

@@ -4,7 +4,8 @@
 //   modelshot <game root> <out.png> <scene>
 // scenes: street (people and road vehicles), transport (trains, ships,
 // boats, aircraft), figures (characters and tokens), scenery (the crane,
-// lights, roof furniture, landscape), world (the land round the city).
+// lights, roof furniture, landscape), world (the land round the city),
+// people and trains (close up).
 #include <png.h>
 
 #include <cstdio>
@@ -93,6 +94,27 @@ Scene SceneryScene() {
   return s;
 }
 
+// People close up: walking in mid-stride, standing, waiting (a look at the
+// watch), sitting, going in at a door.
+Scene PeopleScene() {
+  Scene s{{}, {0, 5, -13}, {0, 1.8f, 0}};
+  for (int i = 0; i < 4; ++i) s.models.push_back({ModelShelf::People, i * 4 + 2, -7.5f + i * 2, 0, 200, 2});
+  for (int i = 0; i < 3; ++i) s.models.push_back({ModelShelf::People, 16 + i * 4 + 3, 1.0f + i * 2, 0, 160});
+  s.models.push_back({ModelShelf::People, 16 + 8 + 2, 7.5f, 0, 180, 5});
+  s.models.push_back({ModelShelf::People, kStreetPeople + kEnteringPeople, -3, 4, 180});
+  s.models.push_back({ModelShelf::People, kStreetPeople + 8, 3, 4, 0, 4});
+  return s;
+}
+
+// Trains and a boat close up.
+Scene TrainsScene() {
+  Scene s{{}, {-30, 22, -40}, {0, 2, 0}};
+  s.models.push_back({ModelShelf::PlanesTrainsBoats, kTrainSteam, 0, -12, 90});
+  s.models.push_back({ModelShelf::PlanesTrainsBoats, kTrainDiesel, 0, 0, 90});
+  s.models.push_back({ModelShelf::PlanesTrainsBoats, kTrainElectric, 0, 12, 90});
+  return s;
+}
+
 // The land round the city from high above, models standing in their places.
 Scene WorldScene() {
   Scene s{{}, {0, 1500, -1300}, {0, 0, 0}};
@@ -141,7 +163,8 @@ int main(int argc, char** argv) {
   }
   const std::string which = argv[3];
   const Scene scene = which == "street" ? StreetScene() : which == "transport" ? TransportScene()
-                      : which == "figures" ? FiguresScene() : which == "world" ? WorldScene() : SceneryScene();
+                      : which == "figures" ? FiguresScene() : which == "world" ? WorldScene() : which == "people" ? PeopleScene()
+                      : which == "trains" ? TrainsScene() : SceneryScene();
   platform::SetGameRoot(argv[1]);
   const std::string archive = (std::filesystem::temp_directory_path() / "modelshot_").string();
   std::filesystem::create_directories(archive + "max");
