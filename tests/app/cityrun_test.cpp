@@ -212,6 +212,9 @@ TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
   for (size_t at = text.find("WARNING"); at != std::string::npos; at = text.find("WARNING", at + 1))
     ++warnings;
   EXPECT_EQ(warnings, 2u) << text;
+  // Every asset group loaded through the cache archive, nothing missing.
+  EXPECT_EQ(text.find("Missing game data"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir_ / "max" / "archive.DIR"));
 }
 
 }  // namespace
