@@ -160,10 +160,11 @@ VehicleModelBounds VehicleBoundsFromModel(int32_t modelIndex) {
   const ModelLodSet* set = ShelfModel(ModelShelf::Vehicles, modelIndex);
   const CModel* model = set ? ModSysGetModel(set->handles[0]) : nullptr;
   if (model == nullptr) return VehicleModelBounds{};
-  VehicleModelBounds b{model->bounds.corners[0].z, model->bounds.corners[0].z};
+  // Vehicles face -z: the front is the least z.
+  VehicleModelBounds b{-model->bounds.corners[0].z, -model->bounds.corners[0].z};
   for (const Vec3& c : model->bounds.corners) {
-    b.Rear = std::min(b.Rear, c.z);
-    b.Front = std::max(b.Front, c.z);
+    b.Rear = std::min(b.Rear, -c.z);
+    b.Front = std::max(b.Front, -c.z);
   }
   return b;
 }

@@ -172,13 +172,14 @@ void StartLoops(int32_t now) {
   s.LoopsStarted = true;
 }
 
-// Places an entity at a path frame, turned to face along it.
+// Places an entity at a path frame, turned to face along it (models face -z:
+// turned by a, their front points at (sin a, 0, -cos a)).
 void PlaceAt(CEntity& e, int32_t modelPlace, const Vec3& position, const Vec3& forward) {
   ModelLodSet* set = ShelfModel(ModelShelf::PlanesTrainsBoats, modelPlace);
   if (!set) return;
   if (e.model != set) e.SetModel(set);
   e.position = position;
-  e.rotation = {0, std::atan2(forward.x, forward.z) * kRadiansToDegrees, 0};
+  e.rotation = {0, std::atan2(forward.x, -forward.z) * kRadiansToDegrees, 0};
   e.flags = static_cast<uint8_t>(e.flags | kEntVisible | kEntRebuildMatrix);
 }
 

@@ -113,6 +113,14 @@ void MeshBuilder::Quad(const std::array<Vec3, 4>& c, const Vec3& inside, Colour 
   Face(at(c[0]), at(c[1]), at(c[2]), at(c[3]), at(inside), colour);
 }
 
+void MeshBuilder::TurnAround() {
+  for (auto& frame : frames_) {
+    for (Triangle& t : frame) {
+      for (Vec3& p : t.p) p = {-p.x, p.y, -p.z};
+    }
+  }
+}
+
 std::vector<Colour> MeshBuilder::Colours() const {
   std::vector<Colour> out;
   if (frames_.empty()) return out;

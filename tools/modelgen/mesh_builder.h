@@ -49,6 +49,10 @@ class MeshBuilder {
   // A place applied after every shape's own (a whole piece tipped over).
   void SetOuter(Place outer) { outer_ = std::move(outer); }
 
+  // Turns everything made so far half round about the y axis: the families
+  // are built facing +z and the game's models face -z.
+  void TurnAround();
+
   int32_t frames() const { return static_cast<int32_t>(frames_.size()); }
   // The model file data; false with a reason when the frames differ or a
   // limit is passed.

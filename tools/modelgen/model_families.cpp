@@ -524,7 +524,33 @@ bool PathModel(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::s
 
 }  // namespace
 
+namespace {
+
+// Rows whose models have a front: built facing +z, turned to face -z as the
+// game's models do.
+bool HasFront(const std::string& kind) {
+  for (const char* k : {"person", "vehicle", "character", "token", "train", "plane", "heli", "boat", "ship"}) {
+    if (kind == k) return true;
+  }
+  return false;
+}
+
+bool GenerateFacingPlusZ(const GenRow& row, std::vector<GenModel>& out, std::string& error);
+
+}  // namespace
+
 bool GenerateRow(const GenRow& row, std::vector<GenModel>& out, std::string& error) {
+  const size_t first = out.size();
+  if (!GenerateFacingPlusZ(row, out, error)) return false;
+  if (HasFront(row.kind)) {
+    for (size_t i = first; i < out.size(); ++i) out[i].mesh.TurnAround();
+  }
+  return true;
+}
+
+namespace {
+
+bool GenerateFacingPlusZ(const GenRow& row, std::vector<GenModel>& out, std::string& error) {
   RowArgs a(row);
   if (row.kind == "person") return Person(row, a, out, error);
   if (row.kind == "vehicle") return Vehicle(row, a, out, error);
@@ -556,3 +582,5 @@ bool GenerateRow(const GenRow& row, std::vector<GenModel>& out, std::string& err
   out.push_back(std::move(g));
   return true;
 }
+
+}  // namespace

@@ -8,7 +8,7 @@
 //                                   to build the model in its world place
 // The kinds and their parameters are listed at the top of
 // model_families.cpp (people, vehicles, figures, paths) and scenery_kit.cpp
-// (everything else the city shows).
+// (everything else the city shows). Models with a front face -z.
 #include <string>
 #include <vector>
 

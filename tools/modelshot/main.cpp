@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
     CEntity& e = entities[i];
     e.SetModel(set);
     e.position = {p.x, 0, p.z};
-    e.rotation = {0, p.yaw, 0};
+    e.rotation = {0, p.yaw + 180, 0};  // the line-ups were laid out for models facing +z
     e.scale = {1, 1, 1};
     e.animFrame = p.frame;
     e.Draw(PublishedViewMatrix());
