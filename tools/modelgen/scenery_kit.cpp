@@ -176,11 +176,19 @@ void SmallBoat(MeshBuilder& m, const std::string& type, Colour c) {
 }
 
 void Crane(MeshBuilder& m, const std::string& part, Colour c) {
-  if (part == "base") {  // a portal on rails with a tower and cab
-    for (int sx = -1; sx <= 1; sx += 2)
+  if (part == "base") {  // a portal on rails, a braced tower, the cab and the slewing deck
+    for (int sx = -1; sx <= 1; sx += 2) {
       for (int sz = -1; sz <= 1; sz += 2) m.Box({sx * 6 - 0.6f, 0, sz * 5 - 0.6f}, {sx * 6 + 0.6f, 12, sz * 5 + 0.6f}, c);
+      // Cross braces between each pair of legs.
+      m.Box({sx * 6 - 0.2f, 1, -5}, {sx * 6 + 0.2f, 1.6f, 5}, c, TurnX({sx * 6.0f, 6, 0}, 45));
+      m.Box({sx * 6 - 0.2f, 1, -5}, {sx * 6 + 0.2f, 1.6f, 5}, c, TurnX({sx * 6.0f, 6, 0}, -45));
+      m.Box({sx * 6.0f - 1, -0.2f, -7}, {sx * 6.0f + 1, 0.4f, 7}, kSteel);  // bogie on the rail
+    }
     m.Box({-7, 12, -6}, {7, 14, 6}, c);
-    m.Box({-2, 14, -2}, {2, 30, 2}, c);
+    for (int sx = -1; sx <= 1; sx += 2)
+      for (int sz = -1; sz <= 1; sz += 2) m.Box({sx * 2 - 0.3f, 14, sz * 2 - 0.3f}, {sx * 2 + 0.3f, 30, sz * 2 + 0.3f}, c);
+    for (float y = 16; y < 30; y += 4) m.Box({-2.2f, y, -2.2f}, {2.2f, y + 0.4f, 2.2f}, c);  // tower rungs
+    m.Box({-3, 30, -3}, {3, 31, 3}, c);
     m.Box({-2.5f, 24, 2}, {2.5f, 28, 5}, kWhite);
     m.Box({-2.4f, 25.5f, 4.95f}, {2.4f, 27.5f, 5.1f}, kGlass);
   } else if (part == "jib") {

@@ -33,6 +33,7 @@ struct Placed {
   int32_t place;
   float x, z, yaw;
   int16_t frame = 0;
+  float y = 0;
 };
 
 struct Scene {
@@ -82,6 +83,9 @@ Scene FiguresScene() {
 Scene SceneryScene() {
   Scene s{{}, {0, 40, -75}, {0, 10, 10}};
   s.models.push_back({ModelShelf::WorldCity, kCraneBase, -25, 20, 0});
+  s.models.push_back({ModelShelf::WorldCity, kCraneJib, -25, 20, 90, 0, 31});
+  s.models.push_back({ModelShelf::WorldCity, kCraneHook, -50, 20, 90, 0, 12});
+  s.models.push_back({ModelShelf::WorldCity, kContainer2, -50, 20, 90, 0, 7});
   s.models.push_back({ModelShelf::WorldCity, kTrafficLight1, 0, -10, 180});
   s.models.push_back({ModelShelf::WorldCity, kStreetLight1920, 4, -10, 180});
   s.models.push_back({ModelShelf::WorldCity, kStreetLight1960, 8, -10, 180});
@@ -225,7 +229,7 @@ int main(int argc, char** argv) {
     }
     CEntity& e = entities[i];
     e.SetModel(set);
-    e.position = {p.x, 0, p.z};
+    e.position = {p.x, p.y, p.z};
     e.rotation = {0, p.yaw + 180, 0};  // the line-ups were laid out for models facing +z
     e.scale = {1, 1, 1};
     e.animFrame = p.frame;
