@@ -16,13 +16,13 @@
 
 #include "engine/core/memory.h"
 #include "engine/core/system_settings.h"
-#include "engine/render/shader_mode.h"
 #include "engine/render/soft_renderer.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
 #include "shell/asset_groups.h"
+#include "visuals/shader_table.h"
 
 namespace {
 
@@ -192,18 +192,7 @@ int main(int argc, char** argv) {
   r->AttachModelSet(TheModelSystem());
   r->DownloadAllTexturePages();
   r->PrepareAllModels();
-  ShaderMode shader{};
-  shader.name = "scene";
-  shader.fill = kFillGouraud;
-  shader.depthTest = shader.depthWrite = kStateOn;
-  shader.depthCompare = kCmpLessEqual;
-  shader.alphaTest = shader.alphaBlend = kStateOff;
-  shader.cull = kCullNone;
-  shader.stageCount = 1;
-  shader.stages[0] = {2, 0, 0, kFilterPoint, kFilterPoint, kFilterNone, kAddrWrap, kAddrWrap,
-                      kArgTexture, kArgDiffuse, kOpModulate, kArgTexture, kArgDiffuse, kOpModulate};
-  shader.stages[1].state = kStageDisabled;
-  r->SetShaderTable(&shader, 1);
+  BuildShaderTable(r.get());  // the game's own render states
   r->SetFieldOfView(53.0f);
   r->SetDepthRange(1.0f, 5000.0f);
   r->SetClearFlags(true, true);
@@ -218,7 +207,7 @@ int main(int argc, char** argv) {
   r->ApplyCamera();
   r->UpdateViewVolume();
   r->EnableLighting();
-  r->SetShader(0);
+  r->SetShader(kShaderModulate);
   std::vector<CEntity> entities(scene.models.size());
   for (size_t i = 0; i < scene.models.size(); ++i) {
     const Placed& p = scene.models[i];
