@@ -328,6 +328,18 @@ void Scaffold(MeshBuilder& m, float w, float d, float h) {
 bool GenerateKitRow(const GenRow& row, RowArgs& a, MeshBuilder& m, bool& known) {
   known = true;
   const std::string& k = row.kind;
+  // Kinds of a type word and a colour.
+  static constexpr struct {
+    const char* kind;
+    void (*make)(MeshBuilder&, const std::string&, Colour);
+  } kTyped[] = {{"rooftop", Rooftop}, {"train", Train}, {"plane", Plane}, {"boat", SmallBoat}, {"ship", Ship}, {"crane", Crane}};
+  for (const auto& t : kTyped) {
+    if (k != t.kind) continue;
+    const std::string type = a.Word(0);
+    const Colour c = a.Col(1);
+    if (a.ok()) t.make(m, type, c);
+    return a.ok() && !m.Colours().empty();
+  }
   if (k == "slab") {
     const float w = a.Number(0), d = a.Number(1), h = a.Number(2);
     const Colour c = a.Col(3);
@@ -413,18 +425,6 @@ bool GenerateKitRow(const GenRow& row, RowArgs& a, MeshBuilder& m, bool& known) 
       m.Prism(8, r * 0.08f, r * 0.08f, -0.2f, 0.2f, 0, 0, c);
       for (int i = 0; i < 4; ++i) m.Box({-r * 0.06f, -0.05f, 0}, {r * 0.06f, 0.05f, r}, c, TurnY({0, 0, 0}, 90.0f * i + 10));
     }
-  } else if (k == "rooftop") {
-    const std::string type = a.Word(0);
-    const Colour c = a.Col(1);
-    if (a.ok()) Rooftop(m, type, c);
-  } else if (k == "train") {
-    const std::string type = a.Word(0);
-    const Colour c = a.Col(1);
-    if (a.ok()) Train(m, type, c);
-  } else if (k == "plane") {
-    const std::string type = a.Word(0);
-    const Colour c = a.Col(1);
-    if (a.ok()) Plane(m, type, c);
   } else if (k == "heli") {
     const Colour c = a.Col(0);
     if (a.ok()) {
@@ -435,18 +435,6 @@ bool GenerateKitRow(const GenRow& row, RowArgs& a, MeshBuilder& m, bool& known) 
       for (int s = -1; s <= 1; s += 2) m.Box({s * 1.6f - 0.1f, 0, -2}, {s * 1.6f + 0.1f, 0.15f, 2.5f}, kBlack);  // skids
       m.Box({-0.2f, 4.0f, -0.2f}, {0.2f, 4.6f, 0.2f}, kSteel);  // rotor mast
     }
-  } else if (k == "boat") {
-    const std::string type = a.Word(0);
-    const Colour c = a.Col(1);
-    if (a.ok()) SmallBoat(m, type, c);
-  } else if (k == "ship") {
-    const std::string type = a.Word(0);
-    const Colour c = a.Col(1);
-    if (a.ok()) Ship(m, type, c);
-  } else if (k == "crane") {
-    const std::string part = a.Word(0);
-    const Colour c = a.Col(1);
-    if (a.ok()) Crane(m, part, c);
   } else if (k == "map") {
     const float w = a.Number(0), d = a.Number(1);
     if (a.ok()) BoardMap(m, w, d);
