@@ -22,13 +22,13 @@ constexpr struct {
 } kLoops[kLoopPaths] = {
     {kBoatSail, kLoopSail}, {kBoatRowing, kLoopRowing}, {kBoatMotor, kLoopMotor}, {kHelicopter, kLoopHeli}};
 
-SceneryCueSink g_cueSink = nullptr;
-
-void Cue(int32_t sound, float distance) {
-  if (g_cueSink) g_cueSink(sound, distance);
-}
+ScenerySounds g_silence;
+ScenerySounds* g_sounds = &g_silence;
 
 float DistanceTo(const Vec3& p) { return std::sqrt(DistanceSqToCamera(p)); }
+
+void Cue(int32_t sound, const Vec3& where) { g_sounds->Cue(sound, DistanceTo(where), where); }
+void Cue(int32_t sound, float distance, const Vec3& where) { g_sounds->Cue(sound, distance, where); }
 
 const CModel* PathModel(int32_t place) {
   const ModelLodSet* set = ShelfModel(ModelShelf::PlanesTrainsBoats, place);
@@ -60,14 +60,14 @@ void StepTrain(TrainSlot& t) {
                     t.Position.z + t.Direction.z * t.Speed};
       break;
     case kTrainStopped:
-      Cue(11, DistanceTo(t.Position));
+      Cue(11, t.Position);
       t.Timer = kTrainWaitTicks;
       t.State = kTrainWaiting;
       break;
     case kTrainWaiting:
       if (t.Timer-- <= 1) {
         t.State = kTrainLeaving;
-        Cue(12, DistanceTo(t.Position));
+        Cue(12, t.Position);
       }
       break;
     case kTrainLeaving:
@@ -76,7 +76,7 @@ void StepTrain(TrainSlot& t) {
       t.Position = {t.Position.x - t.Direction.x * t.Speed, t.Position.y - t.Direction.y * t.Speed,
                     t.Position.z - t.Direction.z * t.Speed};
       if (t.Remaining >= t.Total) {
-        Cue(9, DistanceTo(t.Position));
+        Cue(9, t.Position);
         t.State = kTrainFree;
       }
       break;
@@ -102,26 +102,31 @@ void StepShip(int32_t now) {
   }
   PathFrame f{};
   if (GetPathFrame(slot.Path, h.ShipFrame, f)) h.ShipPosition = f.Position;
+  g_sounds->Ship(h.ShipType, h.ShipPosition);
 }
 
 void StepCrane() {
   HarbourState& h = Scenery().Harbour;
-  const float d = DistanceTo(h.CraneAnchor);
+  PathFrame anchor{};
+  if (GetPathFrame(kCraneJibPath, 0, anchor)) h.CraneAnchor = anchor.Position;
+  const Vec3& at = h.CraneAnchor;
   if (h.CraneRunning) {
     ++h.CraneFrame;
-    if (h.CraneFrame == 2) Cue(29, d);
-    if (h.CraneFrame == 300) Cue(31, d), Cue(30, d);
-    if (h.CraneFrame == 800) Cue(29, d), Cue(32, d);
-    if (h.CraneFrame == 1400) Cue(30, d), Cue(31, d);
+    if (h.CraneFrame == 2) Cue(29, at);
+    if (h.CraneFrame == 300) Cue(31, at), Cue(30, at);
+    if (h.CraneFrame == 800) Cue(29, at), Cue(32, at);
+    if (h.CraneFrame == 1400) Cue(30, at), Cue(31, at);
     if (h.CraneFrame >= kCraneLastFrame) {
       h.CraneRunning = 0;
       h.CraneFrame = 1;
-      Cue(32, d);
-      Cue(28, d);
+      Cue(32, at);
+      Cue(28, at);
+    } else {
+      g_sounds->CraneVolumes(at);
     }
   } else if (h.ShipSlot >= 0 && h.ShipType == 1 && h.ShipFrame == kShipUnloadFrame) {
     h.CraneRunning = 1;
-    Cue(27, d);
+    Cue(27, at);
   }
 }
 
@@ -136,26 +141,31 @@ Vec3 FlightPosition(const FlightSlot& f, int32_t now) {
 void FlightCues(int32_t now) {
   SceneryState& s = Scenery();
   float nearest = 1e30f;
+  Vec3 nearestAt{};
   int32_t lastEra = -1;
   for (FlightSlot& f : s.Flights) {
     if (!f.Active) continue;
     const int32_t t = now - f.StartTick;
-    const float d = DistanceTo(FlightPosition(f, now));
-    if (t - 1000 >= 0 && t - 1000 <= 5) Cue(f.EraGroup > 0 ? 6 : 2, d);
-    if (t - 600 >= 0 && t - 600 <= 5) Cue(f.EraGroup > 0 ? 4 : 1, d);
-    if (t - 850 >= 0 && t - 850 <= 5 && f.EraGroup > 0) Cue(5, d);
-    nearest = std::fmin(nearest, d);
+    const Vec3 at = FlightPosition(f, now);
+    const float d = DistanceTo(at);
+    if (t - 1000 >= 0 && t - 1000 <= 5) Cue(f.EraGroup > 0 ? 6 : 2, d, at);
+    if (t - 600 >= 0 && t - 600 <= 5) Cue(f.EraGroup > 0 ? 4 : 1, d, at);
+    if (t - 850 >= 0 && t - 850 <= 5 && f.EraGroup > 0) Cue(5, d, at);
+    if (d < nearest) nearest = d, nearestAt = at;
     lastEra = f.EraGroup;
   }
-  if (lastEra >= 0 && nearest < kLoopSoundRange) Cue(lastEra > 0 ? 3 : 0, nearest);
+  if (lastEra >= 0 && nearest < kLoopSoundRange) Cue(lastEra > 0 ? 3 : 0, nearest, nearestAt);
 }
 
 void TrainLoopCue() {
   float nearest = 1e30f;
+  Vec3 nearestAt{};
   for (const TrainSlot& t : Scenery().Trains) {
-    if (t.State != kTrainFree) nearest = std::fmin(nearest, DistanceTo(t.Position));
+    if (t.State == kTrainFree) continue;
+    const float d = DistanceTo(t.Position);
+    if (d < nearest) nearest = d, nearestAt = t.Position;
   }
-  if (nearest < kLoopSoundRange) Cue(7, nearest);
+  if (nearest < kLoopSoundRange) Cue(7, nearest, nearestAt);
 }
 
 void StartLoops(int32_t now) {
@@ -192,7 +202,7 @@ void DrawOnPath(CEntity& e, int32_t modelPlace, int32_t pathPlace, int32_t frame
 
 }  // namespace
 
-void SetSceneryCueSink(SceneryCueSink sink) { g_cueSink = sink; }
+void SetScenerySounds(ScenerySounds* sounds) { g_sounds = sounds ? sounds : &g_silence; }
 
 SceneryState& Scenery() {
   static SceneryState state;
@@ -242,7 +252,7 @@ bool StartTrain(int32_t eraGroup, int32_t route, int32_t now) {
     t.Direction = length > 0 ? Vec3{d.x / length, d.y / length, d.z / length} : Vec3{0, 0, 1};
     t.Total = t.Remaining = length;
     t.Speed = kTrainTopSpeed;
-    Cue(8, DistanceTo(t.Position));
+    Cue(8, t.Position);
     return true;
   }
   return false;
@@ -388,7 +398,6 @@ void DrawPathScenery(const Mat43& view) {
   };
   PathFrame anchor{}, trolley{}, lift{};
   if (!GetPathFrame(kCraneJibPath, 0, anchor)) return;
-  h.CraneAnchor = anchor.Position;
   draw(base, kCraneBase, {anchor.Position.x, 0, anchor.Position.z}, 0);
   if (GetPathFrame(kCraneJibPath, h.CraneFrame, trolley)) draw(jib, kCraneJib, trolley.Position, 0);
   if (GetPathFrame(kCraneHookPath, h.CraneFrame, lift)) {

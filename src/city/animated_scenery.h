@@ -20,11 +20,19 @@ inline constexpr int32_t kShipUnloadFrame = 1500;
 inline constexpr float kTrainTopSpeed = 2.0f;
 inline constexpr float kTrainSpeedStep = 0.06f;
 
-// Sound cues of the scenery (entries of the game's sound table): trains 8
-// arriving, 11 stopped, 12 leaving, 9 gone, 7 nearest loop; flights 1, 2, 4,
-// 5, 6 and loops 0, 3; crane 27 to 32.
-using SceneryCueSink = void (*)(int32_t sound, float distance);
-void SetSceneryCueSink(SceneryCueSink sink);
+// What the scenery tells the game's sound: cues by their number in the
+// sound table (trains 8 arriving, 11 stopped, 12 leaving, 9 gone, 7 nearest
+// loop; flights 1, 2, 4, 5, 6 and loops 0, 3; crane 27 to 32), the ship each
+// tick while it sails and the crane's place while it runs.
+class ScenerySounds {
+ public:
+  virtual ~ScenerySounds() = default;
+  virtual void Cue(int32_t /*sound*/, float /*distance*/, const Vec3& /*where*/) {}
+  virtual void Ship(int32_t /*shipType*/, const Vec3& /*where*/) {}
+  virtual void CraneVolumes(const Vec3& /*where*/) {}
+};
+// None by default (silence).
+void SetScenerySounds(ScenerySounds* sounds);
 
 enum TrainState : int32_t { kTrainFree = 0, kTrainArriving, kTrainStopped, kTrainWaiting, kTrainLeaving };
 
@@ -109,7 +117,7 @@ void UpdateAnimatedScenery();
 // that is from the camera; blocks without a base keep the last values.
 struct BlockAmbience {
   Vec3 Position{};
-  float Distance = 0;
+  float Distance = 100000;  // far away until measured
 };
 const BlockAmbience& GetBlockAmbience(int32_t block);  // block 0..51, others give block 0
 void UpdateBlockAmbiencePositions();

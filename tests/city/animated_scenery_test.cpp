@@ -26,7 +26,11 @@
 namespace {
 
 std::vector<std::pair<int32_t, float>> g_cues;
-void RecordCue(int32_t sound, float distance) { g_cues.emplace_back(sound, distance); }
+int32_t g_shipUpdates = 0;
+struct RecordedSounds : ScenerySounds {
+  void Cue(int32_t sound, float distance, const Vec3&) override { g_cues.emplace_back(sound, distance); }
+  void Ship(int32_t, const Vec3&) override { ++g_shipUpdates; }
+} g_recorded;
 
 class AnimatedSceneryTest : public ::testing::Test {
  protected:
@@ -48,10 +52,11 @@ class AnimatedSceneryTest : public ::testing::Test {
     ASSERT_TRUE(MissingAssets().empty());
     ResetAnimatedScenery();
     g_cues.clear();
-    SetSceneryCueSink(RecordCue);
+    SetScenerySounds(&g_recorded);
+    g_shipUpdates = 0;
   }
   void TearDown() override {
-    SetSceneryCueSink(nullptr);
+    SetScenerySounds(nullptr);
     ResetAnimatedScenery();
     ClearShelves();
     ModSysDestroy();
@@ -183,6 +188,7 @@ TEST_F(AnimatedSceneryTest, TankerWaitsAtTheQuayWhileTheCraneRuns1789Ticks) {
   EXPECT_EQ(stopped - started, kCraneLastFrame - 1);
   EXPECT_EQ(g_cues.back().first, 28);
   EXPECT_EQ(CueCount(29), 2);
+  EXPECT_GT(g_shipUpdates, kShipUnloadFrame);
   EXPECT_EQ(CueCount(31), 2);
   // The ship sails on and its slot is freed at the end of its path; the loops
   // keep running.
