@@ -46,7 +46,7 @@ class MeshBuilder {
   // A flat quad seen from the side away from `inside`.
   void Quad(const std::array<Vec3, 4>& corners, const Vec3& inside, Colour colour, const Place& place = Identity());
 
-  // A place applied after every shape's own (a whole piece tipped over).
+  // A place applied after every shape's own (a whole token tipped over).
   void SetOuter(Place outer) { outer_ = std::move(outer); }
 
   // Turns everything made so far half round about the y axis: the families

@@ -16,7 +16,7 @@
 //   character <name> <coat> <trousers> <skin> <hat colour> <hat style>
 //       a player's figure, four frames of a gentle sway; hat style none |
 //       top | cap | bowler | crown.
-//   token <name> <shape> <colour> <pose>  a playing piece on a round base;
+//   token <name> <shape> <colour> <pose>  a playing token on a round base;
 //       shape car | cart | dog | rocket | crown | horse | kettle | ship |
 //       plane | trumpet; pose stand | sit (tipped back on its base).
 //   path <name> keys <f> <x> <y> <z> ... | loop <cx> <y> <cz> <rx> <rz> <frames>
@@ -437,7 +437,7 @@ bool Token(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::strin
   g.name = row.name;
   g.mesh.BeginFrame();
   g.mesh.Prism(12, 1.0f, 0.95f, 0, 0.3f, 0, 0, Darker(c));
-  // Resting: the same piece tipped back and lowered onto its base.
+  // Resting: the same token tipped back and lowered onto its base.
   if (pose == "sit") g.mesh.SetOuter(TurnX({0, 0.3f, -0.6f}, -35, {0, -0.1f, 0.2f}));
   TokenShape(g.mesh, shape, c);
   out.push_back(std::move(g));

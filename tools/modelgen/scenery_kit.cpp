@@ -1,6 +1,6 @@
 // The scenery kit: the city's fixed and moving scenery from a few shapes.
 // Kinds and parameters (sizes in world units, a lot is 10; y up; +z ahead):
-//   slab <w> <d> <h> <colour>                 flat ground piece, top at h
+//   slab <w> <d> <h> <colour>                 flat ground slab, top at h
 //   road <length> <width>                     asphalt, kerbs, dashed centre line
 //   bridge <length> <width> <height> <colour> deck on piers with railings
 //   building <w> <d> <h> <wall> <roof>        walls with rows of windows
