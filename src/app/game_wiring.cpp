@@ -174,9 +174,8 @@ VehicleModelBounds VehicleBoundsFromModel(int32_t modelIndex) {
 
 // Every model and texture set, behind the loading screen; traffic and people
 // take their models from the table.
-void LoadGameAssetsAndFonts() {
+void LoadGameAssetsForDrawing() {
   LoadGameAssets();
-  LoadFonts();
   SetVehicleModelSource([](int32_t i) { return ShelfModel(ModelShelf::Vehicles, i); });
   SetVehicleBoundsSource(VehicleBoundsFromModel);
   SetPersonModelSource([](int32_t i) { return ShelfModel(ModelShelf::People, i); });
@@ -196,7 +195,7 @@ void ForgetGameAssets() {
 void WireEngineSystems() {
   AddStartStep(StartPhase::BeforeRenderer, CreateEngineSystems);
   AddStartStep(StartPhase::AfterRenderer, AttachEngineSystems);
-  AddStartStep(StartPhase::AfterWindow, LoadGameAssetsAndFonts);
+  AddStartStep(StartPhase::AfterWindow, LoadGameAssetsForDrawing);
   AddStartStep(StartPhase::AfterWindow, BuildTexturePages);
   AddStartStep(StartPhase::AfterPause, PrepareModels);
   AddShutdownStep(ShutdownPhase::AfterWindow, ForgetGameAssets);

@@ -9,7 +9,6 @@
 #include "engine/core/system_settings.h"
 #include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
-#include "engine/files/text_bank.h"
 #include "engine/files/texture_file.h"
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
@@ -18,15 +17,8 @@
 std::vector<ModelLodSet>& ShelfStorage(ModelShelf shelf);
 std::vector<int32_t>& TextureSetStorage(TextureSetName set);
 
-const char* const kGameFonts[kGameFontCount] = {
-    "gamedata\\fonts\\cust640p",           "gamedata\\fonts\\tahoma12bldnoantip",
-    "gamedata\\fonts\\tahoma11noantip",    "gamedata\\fonts\\tahoma10bldnoantip",
-    "gamedata\\fonts\\coppgoth23p",        "gamedata\\fonts\\Copperplate18boldp"};
-
 namespace {
 
-constexpr int32_t kCurrencySymbolText = 2234;
-constexpr int32_t kCurrencyPositionText = 2235;
 constexpr float kLoopCloseTolerance = 0.01f;
 
 void Options(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t e, uint8_t f) {
@@ -103,20 +95,26 @@ void LoadTextureSet(TextureSetName name, const std::string& path) {
   for (int32_t i = 0; i < count; ++i) slots.push_back(TexSysAddTexture(&textures[i], 0));
 }
 
-// Puts every screen-size variant of a set into the archive, then loads the
-// one for this display.
-void LoadScreenSizeSet(TextureSetName name, const char* pattern) {
+// Puts a set into the archive without registering it (the interface
+// registers its own sets).
+void ArchiveTextureSet(const std::string& path) {
+  if (!Available(path)) {
+    ReportMissing(path);
+    return;
+  }
+  CTexture* unused = nullptr;
+  int32_t count = 0;
+  TexLoadGtd(path, &unused, &count, true);
+}
+
+// Every screen-size variant of an interface set into the archive, so that a
+// later change of resolution finds its set there.
+void ArchiveScreenSizeSets(const char* pattern) {
   char path[128];
   for (int32_t width : {640, 800, 1024}) {
     std::snprintf(path, sizeof path, pattern, width);
-    if (Available(path)) {
-      CTexture* unused = nullptr;
-      int32_t count = 0;
-      TexLoadGtd(path, &unused, &count, true);
-    }
+    ArchiveTextureSet(path);
   }
-  std::snprintf(path, sizeof path, pattern, ScreenSizeVariant(g_RendererSettings.width));
-  LoadTextureSet(name, path);
 }
 
 // The road marker: a small square pyramid built in code.
@@ -132,8 +130,11 @@ void BuildRoadMarker() {
   ModSysAddTriangle(3, 4, 0);
   ModSysAddTriangle(0, 1, 2);
   ModSysAddTriangle(0, 2, 3);
-  const std::vector<int32_t>& generic = TextureSetSlots(TextureSetName::Generic);
-  ModSysEndPrimitive(handle, 0, 0, static_cast<uint16_t>(generic.empty() || generic[0] < 0 ? 0 : generic[0]));
+  // Drawn with the yellow sign board.
+  constexpr size_t kYellowSign = 3;
+  const std::vector<int32_t>& signs = TextureSetSlots(TextureSetName::Signs);
+  const int32_t slot = signs.size() > kYellowSign && signs[kYellowSign] >= 0 ? signs[kYellowSign] : 0;
+  ModSysEndPrimitive(handle, 0, 0, static_cast<uint16_t>(slot));
   ModSysCalcBounds(handle);
   std::vector<ModelLodSet>& shelf = ShelfStorage(ModelShelf::Marker);
   shelf.assign(1, ModelLodSet{{handle, 0, 0}, 1});
@@ -141,20 +142,9 @@ void BuildRoadMarker() {
 
 }  // namespace
 
-CTextSystem& TheTextSystem() {
-  static CTextSystem text;
-  return text;
-}
-
 std::vector<std::string>& MissingAssets() {
   static std::vector<std::string> missing;
   return missing;
-}
-
-int32_t ScreenSizeVariant(int32_t width) {
-  if (width == 640 || width == 1280) return 640;
-  if (width == 800 || width == 1600) return 800;
-  return 1024;
 }
 
 std::string GameArchiveName() {
@@ -165,8 +155,8 @@ std::string GameArchiveName() {
 void LoadFontGroupAndPanels() {
   TexSysBeginGroup("Font Group And Panels");
   Options(0, 0, 1, 0, 0, 1);
-  LoadScreenSizeSet(TextureSetName::Fonts, "gamedata2\\font%d\\textures.gtd");
-  LoadTextureSet(TextureSetName::Cursors, "gamedata2\\Cursors\\textures.gtd");
+  ArchiveScreenSizeSets("gamedata2\\font%d\\textures.gtd");
+  ArchiveTextureSet("gamedata2\\Cursors\\textures.gtd");
   LoadTextureSet(TextureSetName::Billboards, "gamedata2\\billboardtextures\\textures.gtd");
   LoadShelf(ModelShelf::Panels, 0);
 }
@@ -209,8 +199,8 @@ void LoadVehiclesGroup() {
 void LoadGenericTextures() {
   TexSysBeginGroup("Generic Textures");
   WorldOptions(0, 0, 2);
-  LoadTextureSet(TextureSetName::Generic, "gamedata2\\GenericTextures\\textures.gtd");
-  LoadScreenSizeSet(TextureSetName::GenericSized, "gamedata2\\GenericTextures%d\\textures.gtd");
+  ArchiveTextureSet("gamedata2\\GenericTextures\\textures.gtd");
+  ArchiveScreenSizeSets("gamedata2\\GenericTextures%d\\textures.gtd");
 }
 
 void LoadRoofModels() {
@@ -320,17 +310,4 @@ void LoadGameAssets() {
     ReportErrorF(1, "%zu game data files are missing (the first: %s); the game goes on without them.",
                  MissingAssets().size(), MissingAssets().front().c_str());
   }
-}
-
-void LoadFonts() {
-  CTextSystem& text = TheTextSystem();
-  const std::string bank = std::string("language\\") + g_StartupOptions.languageName + "\\civano";
-  if (!text.LoadTextBankFile(bank)) ReportErrorF(1, "Cannot load the texts %s", bank.c_str());
-  std::string failed;
-  for (int32_t slot = 0; slot < kGameFontCount; ++slot) {
-    if (!text.LoadCharTable(slot, kGameFonts[slot])) failed += std::string(failed.empty() ? "" : ", ") + kGameFonts[slot];
-  }
-  if (!failed.empty()) ReportErrorF(0, "Failed to properly load the fonts: %s", failed.c_str());
-  text.SetCurrencyTexts(kCurrencySymbolText, kCurrencyPositionText);
-  text.SelectFont(0);
 }

@@ -104,11 +104,12 @@ int32_t ShelfSize(ModelShelf shelf);
 // Forgets every loaded handle (the model system went away).
 void ClearShelves();
 
-// Texture sets, by name; their texture slots in file order.
+// The texture sets the groups register, by name; their texture slots in
+// file order.
 enum class TextureSetName : int32_t {
-  Fonts, Cursors, Billboards,
+  Billboards,
   Building, Water, Build, Roof, Railing, Landscape,
-  Generic, GenericSized, Signs, BillboardRepeat,
+  Signs, BillboardRepeat,
   kCount
 };
 const std::vector<int32_t>& TextureSetSlots(TextureSetName set);

@@ -16,7 +16,6 @@
 #include "engine/core/system_settings.h"
 #include "engine/files/cache_archive.h"
 #include "engine/files/model_file.h"
-#include "engine/files/text_bank.h"
 #include "engine/files/texture_file.h"
 #include "engine/scene/model.h"
 #include "engine/scene/texture.h"
@@ -122,7 +121,7 @@ TEST_F(AssetGroupsTest, EveryGroupLoadsInOrderWithItsOptionsAndNothingIsMissing)
   } kOptions[] = {
       {"Font Group And Panels", {0, 0, 1, 0, 0, 1}}, {"Player Characters", {0, 2, 2, 12, 0, 0}},
       {"People Group", {2, 3, 2, 12, 0, 1}},         {"Vehicles Group", {2, 3, 2, 12, 0, 1}},
-      {"Generic Textures", {0, 0, 2, 12, 0, 1}},     {"ROOFMODELS", {0, 2, 2, 12, 0, 1}},
+      {"ROOFMODELS", {0, 2, 2, 12, 0, 1}},
       {"Sign textures", {0, 1, 2, 12, 0, 1}},        {"Tutor Group", {0, 2, 2, 12, 0, 1}},
       {"World City Models", {0, 2, 2, 12, 0, 1}},    {"Planes Trains Boats Group", {2, 3, 2, 12, 0, 1}},
       {"Industrial Units Froup", {1, 3, 2, 12, 0, 1}}, {"City Surround Stuff", {2, 3, 2, 12, 0, 1}},
@@ -159,23 +158,9 @@ TEST_F(AssetGroupsTest, ScreenSizeRuleAndTheArchiveHoldsEveryVariant) {
   } kCases[] = {{640, 640}, {1280, 640}, {800, 800}, {1600, 800}, {1024, 1024}, {1152, 1024}, {1920, 1024}};
   for (const auto& c : kCases) EXPECT_EQ(ScreenSizeVariant(c.width), c.variant) << c.width;
 
-  for (const int32_t width : {1280, 1152}) {
-    Restart();
-    g_RendererSettings.width = width;
-    LoadGameAssets();
-    // The registered font textures are the chosen variant's.
-    std::vector<uint8_t> bytes;
-    std::ifstream in(platform::ResolveGamePath("gamedata2\\font" + std::to_string(ScreenSizeVariant(width)) +
-                                               "\\textures.gtd"),
-                     std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    std::vector<TextureImage> images;
-    std::string reason;
-    ASSERT_TRUE(ParseGtdFile(bytes, images, reason));
-    const std::vector<int32_t>& slots = TextureSetSlots(TextureSetName::Fonts);
-    ASSERT_EQ(slots.size(), images.size());
-    EXPECT_EQ(TexSysTextureWidth(slots[0]), images[0].width) << width;
-  }
+  // Whatever the screen, the first start leaves every size in the archive.
+  g_RendererSettings.width = 1280;
+  LoadGameAssets();
   ASSERT_TRUE(CacheArchive().Open(GameArchiveName(), 0));
   for (const char* set : {"gamedata2\\font%d\\textures.gtd", "gamedata2\\GenericTextures%d\\textures.gtd"}) {
     for (int width : {640, 800, 1024}) {
@@ -184,6 +169,7 @@ TEST_F(AssetGroupsTest, ScreenSizeRuleAndTheArchiveHoldsEveryVariant) {
       EXPECT_TRUE(CacheArchive().Contains(name)) << name;
     }
   }
+  EXPECT_TRUE(CacheArchive().Contains("gamedata2\\Cursors\\textures.gtd"));
 }
 
 TEST_F(AssetGroupsTest, SecondStartReadsEverythingFromTheArchive) {
@@ -252,27 +238,6 @@ TEST_F(BrokenRootTest, PathsAreCheckedAsTheyLoad) {
   EXPECT_NE(ShelfModel(ModelShelf::PlanesTrainsBoats, kLoopRowing), nullptr);
   EXPECT_EQ(ShelfModel(ModelShelf::PlanesTrainsBoats, kTrainRoute0), nullptr);
   EXPECT_EQ(boxes_.size(), 2u) << ::testing::PrintToString(boxes_);
-}
-
-TEST_F(AssetGroupsTest, FontsLoadAndAFailedFontIsNamed) {
-  LoadFonts();
-  for (int32_t slot = 0; slot < kGameFontCount; ++slot) EXPECT_NE(TheTextSystem().Font(slot), nullptr) << slot;
-  EXPECT_EQ(TheTextSystem().CurrentFont(), 0);
-
-  // Only the first font in a root of our own: the others are named.
-  std::filesystem::create_directories(data_root_ / "gamedata" / "fonts");
-  std::filesystem::copy_file(platform::ResolveGamePath("gamedata\\fonts\\cust640p.tab"),
-                             data_root_ / "gamedata" / "fonts" / "cust640p.tab");
-  platform::SetGameRoot(data_root_.string());
-  try {
-    LoadFonts();
-    ADD_FAILURE() << "no error";
-  } catch (const FatalErrorException& e) {
-    const std::string text = e.what;
-    EXPECT_EQ(text.find("cust640p"), std::string::npos);
-    EXPECT_NE(text.find("tahoma12bldnoantip"), std::string::npos);
-    EXPECT_NE(text.find("Copperplate18boldp"), std::string::npos);
-  }
 }
 
 }  // namespace
