@@ -142,6 +142,8 @@ bool Buy(CPerson& p);
 // ---- Queries ----
 int32_t GetActivityTextId(const CPerson& p);
 int32_t GetWorkBusinessKind(const CPerson& p);
+// The door people use of a building (its first door, at its centre without one).
+void DoorOf(int32_t buildingId, float door[3]);
 int32_t GetModelIndex(const CPerson& p);
 // The model set a person's entity gets for a people model number (null:
 // none bound); the entity follows its person's model number as it moves.

@@ -389,16 +389,14 @@ bool ModSysFitUVs(CTextureSystem* textures, CModel* model) {
       if (const CTexture* t = TexSysGetTexture(model->primitives[p].texture))
         TexSysMarkPageUsed(t->pageIndex);
   }
-  if (model && (model->flags & kModelFlagUVsFitted)) return true;
-  const bool fitted = RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
+  if (model) model->flags |= kModelFlagUVsFitted;
+  return RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
     return TexCoord{uv.u * t.uSize + t.uOffset, uv.v * t.vSize + t.vOffset};
   });
-  if (fitted && model) model->flags |= kModelFlagUVsFitted;
-  return fitted;
 }
 
 void ModSysUnfitUVs(CTextureSystem* textures, CModel* model) {
-  if (!textures || (model && !(model->flags & kModelFlagUVsFitted))) return;
+  if (!textures) return;
   if (model) model->flags &= ~kModelFlagUVsFitted;
   RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
     if (t.uSize == 0.0f || t.vSize == 0.0f) return uv;

@@ -22,7 +22,10 @@ inline constexpr int32_t kModelBuilderCapacity = 0x4000;
 inline constexpr uint32_t kModelFlagDistanceCulled = 0x8;
 inline constexpr uint32_t kModelFlagPackedMask = 0x30;  // keep positions packed
 inline constexpr uint32_t kModelFlagPrepared = 0x1000;
-inline constexpr uint32_t kModelFlagUVsFitted = 0x2000;  // texture coordinates in page space
+// Texture coordinates mapped into the texture pages of this run. Kept apart
+// from the prepared bit: prepared models come back from the cache archive
+// with their coordinates unfitted, since pages change from run to run.
+inline constexpr uint32_t kModelFlagUVsFitted = 0x2000;
 
 struct ModelPrimitive {
   int32_t key;         // render-state key, passed to the renderer
@@ -100,8 +103,7 @@ void ModSysRotateModelY(int32_t handle, float degrees);
 void ModSysSwapXZ(int32_t handle);
 
 // Map texture coordinates 1 into the page rectangles of the primitives'
-// textures, and back. Fitting twice maps once: a model prepared by its loader
-// is fitted when the renderer prepares it, as any other.
+// textures, and back.
 bool ModSysFitUVs(CTextureSystem* textures, CModel* model);
 void ModSysUnfitUVs(CTextureSystem* textures, CModel* model);
 
