@@ -368,10 +368,12 @@ TEST_F(CityrunTest, AFatalSignalPromisesNoCrashSave) {
 // A game folder without its parameters, game data or language folders, or
 // with a damaged route table, says so instead of running silently without.
 TEST_F(CityrunTest, MissingFoldersAndADamagedRouteTableAreSaid) {
+  // A bare root: not even the built models (their loss is reported too).
+  for (const char* linked : {"gamedata", "gamedata2", "language"}) fs::remove_all(dir_ / linked);
   const fs::path log = dir_ / "bare.log";
   pid_t game = Start(log.string());
   for (const char* text : {"has no parameters folder", "has no gamedata folder", "has no language\\usa folder",
-                           "Cannot open the route table"})
+                           "Cannot open the route table", "game data files are missing"})
     EXPECT_TRUE(WaitForText(log, text, 20)) << text << "\n" << Read(log);
   ::kill(game, SIGTERM);
   EXPECT_TRUE(WIFEXITED(Wait(game)));

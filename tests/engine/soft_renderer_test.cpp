@@ -425,4 +425,3 @@ TEST(SoftRendererNames, ResultNamesAndOperationTable) {
 }
 
 }  // namespace
-
