@@ -59,12 +59,12 @@ void Setup(const char* root) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]).rfind("--benchmark", 0) == 0) {
-    Setup(RC_BENCH_GAME_ROOT);
+    Setup(RC_GAME_ROOT);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;
   }
-  Setup(argc > 1 ? argv[1] : RC_BENCH_GAME_ROOT);
+  Setup(argc > 1 ? argv[1] : RC_GAME_ROOT);
   const double first = LoadOnce();
   const double second = LoadOnce();
   std::error_code ec;
