@@ -85,7 +85,8 @@ class CityrunTest : public ::testing::Test {
     return false;
   }
 
-  // Start-up loads every asset first, which takes a while in a sanitizer build.
+  // Start-up loads every asset first and frames draw the whole city, which
+  // takes a while in a sanitizer build: the waits are generous bounds.
   bool WaitForText(const fs::path& p, const std::string& text, int seconds = 30) {
     for (int i = 0; i < seconds * 100; ++i) {
       if (Read(p).find(text) != std::string::npos) return true;
@@ -186,7 +187,7 @@ TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
   ASSERT_TRUE(WaitForText(log, "File wired loaded successfully")) << Read(log);
   EXPECT_NE(Read(log).find("File wired saved successfully"), std::string::npos);
   // The main loop starts once the loading screen has been up 11 s.
-  EXPECT_TRUE(WaitForText(log, "event function for LogicTicksRan", 30)) << Read(log);
+  EXPECT_TRUE(WaitForText(log, "event function for LogicTicksRan", 120)) << Read(log);
 
   ::kill(game, SIGTERM);
   int status = Wait(game);
@@ -216,7 +217,7 @@ TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
 
   const fs::path log = dir_ / "run.log";
   pid_t game = Start(log.string());
-  ASSERT_TRUE(WaitForText(log, "event function for PeopleAfterTicks", 40)) << Read(log);
+  ASSERT_TRUE(WaitForText(log, "event function for PeopleAfterTicks", 150)) << Read(log);
   EXPECT_TRUE(WaitForText(log, "event function for GameEnded")) << Read(log);
 
   ::kill(game, SIGTERM);
@@ -410,7 +411,7 @@ TEST_F(CityrunTest, AGameHourIsHeardThroughTheSoundDevice) {
   pid_t game = Start(log.string());
   ::unsetenv("CITYRUN_SOUND");
   ::unsetenv("ALSOFT_CONF");
-  ASSERT_TRUE(WaitForText(log, "event function for HourHeard", 60)) << Read(log);
+  ASSERT_TRUE(WaitForText(log, "event function for HourHeard", 240)) << Read(log);
   ::kill(game, SIGTERM);
   int status = Wait(game);
   ASSERT_TRUE(WIFEXITED(status)) << Read(log);
