@@ -6,6 +6,7 @@
 
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
+#include "city/city_entities.h"
 #include "app/interface_wiring.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
@@ -141,6 +142,7 @@ void Game::Start() {
   PumpMessages();
   SetErrorOwnerWindow(MainWindowHandle());
   ShowLoadingScreen();
+  LoadGameAssetsForDrawing();
   BuildTexturePages();
   BuildShaderTable(CurrentRenderer());
   StartCamera();
@@ -186,6 +188,10 @@ void Game::Start() {
 // the game.
 void Game::StartSimulation() {
   InitSimulation();
+  // The city's look: block bases, signs and the scenery round it.
+  CreateBlockEntities();
+  CreateBlockSignEntities();
+  CreateSceneryEntities();
   RegisterCameraSaveHooks();
   InstallGameVisuals();
   SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
@@ -376,6 +382,7 @@ void Game::Shutdown() {
   ReleaseBasicCityScene();
   DestroySpriteBatches();
   DestroyMainWindow();
+  ForgetGameAssets();
   DestroyEngineSystems();
   DestroySystemCursors();
   FinishMemoryReport();

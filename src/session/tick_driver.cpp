@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "city/animated_scenery.h"
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/city_services.h"
@@ -75,11 +76,13 @@ void StepRunningCity() {
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
   visuals.UpdateAnimatedScenery();
+  ::UpdateAnimatedScenery();
   visuals.UpdateNightWindows();
   UpdatePeople();
   ParticleManager().UpdateAll();
   UpdateTraffic();
   visuals.UpdateBlockAmbiencePositions();
+  ::UpdateBlockAmbiencePositions();
   visuals.UpdateSmokeEmitters();
   visuals.StepPulsingLights();
   UpdateConstructionJobs();

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "game_data_links.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -32,6 +34,7 @@ class CityrunTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("cityrun_test_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    LinkGameData(dir_);
   }
   void TearDown() override {
     for (pid_t pid : running_) {
@@ -96,7 +99,9 @@ class CityrunTest : public ::testing::Test {
     return false;
   }
 
-  bool WaitForText(const fs::path& p, const std::string& text, int seconds = 5) {
+  // Start-up loads every asset first and frames draw the whole city, which
+  // takes a while in a sanitizer build: the waits are generous bounds.
+  bool WaitForText(const fs::path& p, const std::string& text, int seconds = 30) {
     for (int i = 0; i < seconds * 100; ++i) {
       if (Read(p).find(text) != std::string::npos) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -127,20 +132,6 @@ class CityrunTest : public ::testing::Test {
       if (!fs::exists(built)) continue;
       fs::create_directories((folder / name).parent_path());
       fs::copy_file(built, folder / name);
-    }
-  }
-
-  // The interface's texts, fonts, images, cursors and HUD layouts.
-  void CopyInterfaceData() { CopyInterfaceData(dir_); }
-  void CopyInterfaceData(const fs::path& into) {
-    const fs::path root(RC_GAME_ROOT);
-    for (const char* folder :
-         {"language", "gamedata/fonts", "gamedata2/font640", "gamedata2/GenericTextures",
-          "gamedata2/GenericTextures640", "gamedata2/Cursors", "gamedata2/brand_new_panels",
-          "gamedata2/newpanels"}) {
-      fs::create_directories(into / folder);
-      fs::copy(root / folder, into / folder,
-               fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
   }
 

@@ -15,8 +15,8 @@ class NetworkPlayTest : public CityrunTest {
     fs::create_directories(folder / "profiles");
     for (const char* f : {"scripts", "parameters"})
       fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
+    LinkGameData(folder);
     CopyCompiledData(folder);
-    CopyInterfaceData(folder);
     return folder;
   }
 
