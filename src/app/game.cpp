@@ -26,8 +26,12 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_bindings.h"
+#include "app/session_rule_commands.h"
+#include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "session/simulation.h"
@@ -69,6 +73,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOADGAME", LoadGameCommand);
   SetConsoleCommandHandler("SAVEGAME", SaveGameCommand);
   AttachEventRecordCommands();
+  AttachSessionRuleCommands();
 }
 
 void Game::Prepare() {
@@ -125,6 +130,8 @@ void Game::Start() {
   PrepareModels();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
+  // The front end's scripts register the levels it offers.
+  RunFrontEndScripts();
   ReadParameterFile("parameters\\parameter.prm");
   ReadParameterFile("parameters\\timetable.prm");
   HoldAndCloseLoadingScreen();
@@ -142,6 +149,7 @@ void Game::Start() {
 // the game.
 void Game::StartSimulation() {
   InitSimulation();
+  RegisterBuiltInLevels();
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
@@ -172,8 +180,16 @@ void Game::Frame() {
 // panels, ticker, money animations) and to sound. Until they exist the
 // events are dropped here: nothing in the game waits for them.
 void Game::DrainGameEvents() {
-  for (const GameEvent& event : TakeGameEvents()) {
-    (void)event;
+  // Closing a result prompt tells more (the end sequence): drain those too.
+  for (int round = 0; round < 4; ++round) {
+    std::vector<GameEvent> events = TakeGameEvents();
+    if (events.empty()) return;
+    for (const GameEvent& event : events) {
+      // Until the prompt panel exists a result prompt closes at once.
+      if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
+      // Until the cut-scene player exists the end sequence ends the game.
+      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) EndGame(true, scene->code);
+    }
   }
 }
 
@@ -191,6 +207,7 @@ void Game::HoverTask() {}
 // input handling joins here).
 void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
+  ChatLog().Age();
   PollInput();
   CamUpdate();
 }
@@ -258,6 +275,7 @@ bool Game::Load(std::string_view name) {
   const SaveGameHeader shown = CurrentSaveHeader();
   ApplySaveChunks(file, kChunkHeader);
   const int32_t id = CurrentSaveHeader().scenarioId;
+  ScenarioManager().SetDifficulty(CurrentSaveHeader().difficulty);
   const LevelEntry* level = id != 0 ? FindKnownLevel(id) : nullptr;
   if (id != 0 && level == nullptr) {
     ReportErrorF(1, "The saved game's level %d is not known.", id);
@@ -280,7 +298,13 @@ bool Game::Load(std::string_view name) {
 
 bool Game::Save(std::string_view name) { return SaveGame(name); }
 
-void Game::EndGame(bool /*finished*/, int32_t /*outcome*/) {
+void Game::EndGame(bool finished, int32_t outcome) {
+  // A won level opens the next one and counts as completed at this difficulty.
+  const CPlayer* local = PlayerTable().Local();
+  if (finished && local != nullptr && outcome == local->index) {
+    ScenarioManager().UnlockNextScenario();
+    ScenarioManager().MarkCurrentCompleted();
+  }
   StopSimulation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);
@@ -341,6 +365,7 @@ SaveGameHeader CurrentGameHeader() {
   const LevelEntry* level = CurrentLevelEntry();
   header.scenarioId = level ? level->id : 0;
   header.year = GameClock().CalendarYear();
+  header.difficulty = ScenarioManager().Difficulty();
   if (const CPlayer* local = PlayerTable().Local()) header.money = local->money;
   return header;
 }

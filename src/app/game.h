@@ -19,7 +19,8 @@
 
 #include "shell/startup.h"
 
-struct LevelEntry;
+struct ScenarioEntry;
+using LevelEntry = ScenarioEntry;
 
 class Game final : public ShellProgram {
  public:

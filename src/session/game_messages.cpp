@@ -13,12 +13,15 @@
 #include "city/business.h"
 #include "city/construction_jobs.h"
 #include "engine/core/error.h"
+#include "session/auction.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
+#include "session/goals.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/ready_barrier.h"
+#include "session/scenarios.h"
 #include "session/session_services.h"
 #include "engine/core/run_state.h"
 
@@ -73,7 +76,7 @@ void ApplyNewHost(const NewHostMsg& m) {
 void ApplyGameStart(const GameStartMsg& m) {
   SessionState& s = Session();
   s.networkSeed = m.seed;
-  Services().game->SelectScenario(m.scenario, true);
+  ScenarioManager().SelectScenario(m.scenario, true);
   if (m.version != s.executableVersion)
     ReportError(1, 0,
                 "You are not running the same executable version as the server. The network game may be "
@@ -95,7 +98,7 @@ void ApplyPlayerReady(const PlayerReadyMsg& m) { OnPlayerReady(m); }
 
 void ApplyTickGrant(const TickGrantMsg& m) { OnTickGrant(m.limit); }
 
-void ApplyGoalResult(const GoalResultMsg& m) { Services().game->ApplyGoalMessage(m); }
+void ApplyGoalResult(const GoalResultMsg& m) { ShowGoalResult(m); }
 
 void ApplyRemovePlayer(const RemovePlayerMsg& m) { PlayerTable().RemovePlayer(m.player.value); }
 
@@ -247,21 +250,16 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
 void ApplyPlayCard(const PlayCardMsg& m) { Services().game->ApplyChanceCardEffect(m); }
 
 void ApplyStartAuction(const StartAuctionMsg& m) {
-  SessionGameServices& game = *Services().game;
-  if (game.AuctionRunning()) {
-    if (IsAuthority())
-      PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
-                                      m.request[2], m.request[3], m.request[4]);
-    return;
-  }
-  game.StartAuction(m.block.value, m.starter.value, m.opening);
+  if (StartAuction(m.block.value, m.starter.value, m.opening) || !IsAuthority()) return;
+  PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
+                                  m.request[2], m.request[3], m.request[4]);
 }
 
-void ApplyOpenAuction(const OpenAuctionMsg&) { Services().game->OpenAuctionScreen(); }
+void ApplyOpenAuction(const OpenAuctionMsg&) { OpenAuctionScreen(); }
 
-void ApplyAuctionStep(const AuctionStepMsg& m) { Services().game->ApplyAuctionMessage(m); }
+void ApplyAuctionStep(const AuctionStepMsg& m) { ApplyAuctionMessage(m); }
 
-void ApplyFinishAuction(const FinishAuctionMsg&) { Services().game->FinishAuction(); }
+void ApplyFinishAuction(const FinishAuctionMsg&) { FinishAuction(); }
 
 // ---- The table ---------------------------------------------------------------------
 

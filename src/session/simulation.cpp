@@ -7,9 +7,12 @@
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "engine/scene/animation.h"
+#include "session/auction.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/player.h"
 #include "session/ready_barrier.h"
 #include "session/session.h"
@@ -40,7 +43,9 @@ void ResetSimulation() {
   ResetPreferences();
   ResetEconomyForNewGame();
   PlayerTable().DeleteAllPlayers();
-  Services().game->ResetAuction();
+  ResetAuction();
+  // Before the level's scripts, whose level event sets the objective.
+  ResetGoals();
   ResetGameClock();
   ResetUtilityIncome();
   EventQueue().Clear();
@@ -59,6 +64,7 @@ void FinishSimulationLoad() {
   FinishPeopleLoad();
   Session().tickInHour = RunningTick() % kTicksPerHour;
   LoadDecadeParameters(GameClock().decade);
+  SelectUtilityIncomeValues(ScenarioManager().Difficulty());
   ResetUtilityIncome();
 }
 
