@@ -188,7 +188,10 @@ void Game::DrainGameEvents() {
       // Until the prompt panel exists a result prompt closes at once.
       if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.
-      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) EndGame(true, scene->code);
+      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
+        const CPlayer* local = PlayerTable().Local();
+        EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
+      }
     }
   }
 }
@@ -300,8 +303,7 @@ bool Game::Save(std::string_view name) { return SaveGame(name); }
 
 void Game::EndGame(bool finished, int32_t outcome) {
   // A won level opens the next one and counts as completed at this difficulty.
-  const CPlayer* local = PlayerTable().Local();
-  if (finished && local != nullptr && outcome == local->index) {
+  if (finished && outcome == 1) {
     ScenarioManager().UnlockNextScenario();
     ScenarioManager().MarkCurrentCompleted();
   }

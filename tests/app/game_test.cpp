@@ -24,7 +24,12 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/script.h"
+#include "city/blocks.h"
+#include "session/auction.h"
+#include "session/game_clock.h"
+#include "session/goals.h"
 #include "session/player.h"
+#include "session/scenarios.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "script/people_access.h"
@@ -154,6 +159,79 @@ TEST_F(GameTest, NewGameSaveLoadAndEnd) {
   EXPECT_FALSE(Session().inGame);
   EXPECT_EQ(GamePauseState().Count(0), 1);
   EXPECT_EQ(CurrentPeopleCount(), 0);
+}
+
+// A single-player game against a computer player: an auction on a block
+// from the console, saved and loaded while the auction screen is up (it
+// starts again from its opening price), then a win by the level's objective;
+// then a new game by level id, lost by debt.
+class WholeGameTest : public GameTest {
+ protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    std::ofstream(dir_ / "scripts" / "freeplay" / "hub.lua")
+        << "function EVENT_Level(a) BuildStartingCity() Game.SetObjective(OBJECTIVE_PROFIT, 1000) return 0 end\n";
+    std::strcpy(PlayerProfile().name, "p");
+    PlayerSetupRow& me = PlayerTable().SetupRow(0);
+    me.kind = kPlayerHuman;
+    std::strcpy(me.name, "Me");
+    PlayerSetupRow& cpu = PlayerTable().SetupRow(1);
+    cpu.kind = kPlayerComputer;
+    cpu.character = 1;
+    std::strcpy(cpu.name, "Cpu");
+  }
+  bool RunUntil(bool (*done)(), int limit) {
+    for (int i = 0; i < limit && !done(); ++i) {
+      RunLogicTicks();
+      TheGame().DrainGameEvents();
+    }
+    return done();
+  }
+  void RunToMidnight() {
+    GameClock().hour = 23;
+    Session().tickInHour = RunningTick() % kTicksPerHour;
+    RunUntil([] { return GameClock().hour == 0; }, static_cast<int>(kTicksPerHour));
+  }
+};
+
+TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
+  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_EQ(PlayerTable().ActiveCount(), 2);
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_PROFIT);
+  EXPECT_FLOAT_EQ(GameGoal().target, 1000.0f);
+
+  ExecuteConsoleCommand("AUCTION 12 500");
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() != nullptr && CurrentAuction()->active != 0; }, 3200));
+  ExecuteConsoleCommand("BID 1 800");
+  EXPECT_EQ(CurrentAuction()->price, 800);
+  ExecuteConsoleCommand("SAVEGAME mid");
+  ExecuteConsoleCommand("LOADGAME mid");
+  ASSERT_EQ(Count(replies_, "File mid loaded successfully"), 1);
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_TRUE(CurrentAuction()->active);
+  EXPECT_EQ(CurrentAuction()->price, 500);
+  EXPECT_EQ(Session().gameState, kGameStateAuction);
+  ExecuteConsoleCommand("PASS 1");
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() == nullptr; }, 400));
+  RunUntil([] { return g_Blocks[12].Owner != 0; }, 50);
+  EXPECT_EQ(g_Blocks[12].Owner, 1);
+
+  PlayerTable().Local()->AddToLedger(2000.0f, 3);
+  ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 200));
+  EXPECT_EQ(ScenarioManager().FindById(200001)->completed[ScenarioManager().Difficulty()], 1);
+  EXPECT_EQ(GamePauseState().Count(0), 1);
+
+  ExecuteConsoleCommand("STARTLEVEL 200001 1");
+  ASSERT_TRUE(RunState().gameRunning);
+  EXPECT_EQ(ScenarioManager().Difficulty(), 1);
+  ExecuteConsoleCommand("STARTLEVEL 999999");
+  EXPECT_EQ(Count(replies_, "Level 999999 (difficulty 1) is not known"), 1);
+  PlayerTable().Local()->money = -100.0f;
+  RunToMidnight();
+  EXPECT_TRUE(RunState().gameRunning);
+  RunToMidnight();
+  ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 100));
+  EXPECT_FALSE(PlayerTable().Local()->inUse);
 }
 
 TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {
