@@ -5,6 +5,11 @@
 
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
+#include "app/interface_wiring.h"
+#include "app/sound_wiring.h"
+#include "city/building_library.h"
+#include "city/city_map.h"
+#include "engine/core/command_script.h"
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
@@ -13,14 +18,12 @@
 #include "engine/core/random_stream.h"
 #include "engine/core/random_streams_order.h"
 #include "engine/core/run_state.h"
-#include "engine/core/command_script.h"
 #include "engine/core/system_settings.h"
 #include "engine/files/save_game.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
-#include "city/city_map.h"
 #include "platform/settings_store.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
@@ -36,8 +39,10 @@
 #include "session/session_state.h"
 #include "session/simulation.h"
 #include "session/tick_driver.h"
-#include "app/event_record_commands.h"
 #include "shell/game_loop.h"
+#include "sound/game_sound.h"
+#include "ui/cursors.h"
+#include "ui/game_panels.h"
 #include "visuals/shader_table.h"
 
 namespace {
@@ -65,6 +70,7 @@ void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
   RegisterScriptRandomStreams();
+  GameSound();  // the sound rules' stream (park sounds) comes last
 }
 
 // ---- Program start --------------------------------------------------------------
@@ -79,6 +85,7 @@ void AttachGameConsoleCommands() {
 void Game::Prepare() {
   RegisterRandomStreams();
   AttachGameConsoleCommands();
+  AttachSound();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -100,12 +107,15 @@ void Game::Start() {
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the game's memory heap.");
 
-  // The renderer and the window, with the engine's systems on them.
+  // The intro movie, then the renderer and the window with the engine's
+  // systems and the interface's assets on them.
+  if (introMovie_) introMovie_();
   CreateEngineSystems();
   CreateGameInputDevice();
   CreateRenderer(g_RendererSettings);
   ConfigureRendererForGame();
   AttachEngineSystems();
+  LoadInterface();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -115,6 +125,10 @@ void Game::Start() {
   BuildShaderTable(CurrentRenderer());
   StartCamera();
   OpenInputDevices();
+  OpenSound();
+  // After the assets, before the city: a missing or refused library has been
+  // reported and the game goes on with plain boxes.
+  LoadGameBuildingLibrary();
 
   // The main loop's tasks, then the simulation, paused until a game starts.
   GameScheduler().Init();
@@ -132,6 +146,7 @@ void Game::Start() {
   RunGameStartScripts();
   // The front end's scripts register the levels it offers.
   RunFrontEndScripts();
+  CreateHud();
   ReadParameterFile("parameters\\parameter.prm");
   ReadParameterFile("parameters\\timetable.prm");
   HoldAndCloseLoadingScreen();
@@ -161,6 +176,7 @@ void Game::StartSimulation() {
 // free game.
 void Game::StartFirstScreen() {
   PlayerProfile().LoadLast();
+  ApplyCursorMode();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
   FillDefaultPlayerSetup();
@@ -172,19 +188,22 @@ void Game::StartFirstScreen() {
 void Game::Frame() {
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
   InterpolateCamera();
+  UpdateSoundListener();
   DrainGameEvents();
   if (RunState().drawingEnabled) DrawFrame();
 }
 
-// What the simulation told this frame goes to the interface (prompts,
-// panels, ticker, money animations) and to sound. Until they exist the
-// events are dropped here: nothing in the game waits for them.
+// What the simulation told this frame goes to sound (samples, their stop,
+// the decade's music) and to the interface (prompts, panels, ticker, money
+// animations, once its panels take them; until then they are dropped here:
+// nothing in the game waits for them).
 void Game::DrainGameEvents() {
   // Closing a result prompt tells more (the end sequence): drain those too.
   for (int round = 0; round < 4; ++round) {
     std::vector<GameEvent> events = TakeGameEvents();
     if (events.empty()) return;
     for (const GameEvent& event : events) {
+      PlayGameEventSound(event);
       // Until the prompt panel exists a result prompt closes at once.
       if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.
@@ -196,23 +215,23 @@ void Game::DrainGameEvents() {
   }
 }
 
-// The world (src/visuals), then the interface (src/ui) over it, once they
-// draw; the loading screen draws itself during the start.
-void Game::DrawFrame() {}
+// The world (src/visuals, once it draws a frame of its own), then the
+// interface over it; the loading screen draws itself during the start.
+void Game::DrawFrame() { DrawInterfaceFrame(); }
 
-// The interface's panel pages refresh here (twice a second).
-void Game::PanelRefreshTask() {}
+// Twice a second: the panels' pages.
+void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
-// The interface's hover tests run here (ten times a second).
-void Game::HoverTask() {}
+// Ten times a second: the cursor requests age.
+void Game::HoverTask() { DecayCursorPriority(); }
 
-// Fifty times a second: the input devices, then the camera (the interface's
-// input handling joins here).
+// Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
   ChatLog().Age();
   PollInput();
   CamUpdate();
+  RunInterfaceTask();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -227,6 +246,7 @@ void Game::LogicTask() {
 // Losing the focus pauses a single-player game; a network game runs on.
 void Game::Activate(bool active) {
   AcquireInput(active);
+  ActivateSound(active);
   if (Session().networkSession) return;
   CGamePauseState& pause = GamePauseState();
   if (!active && pause.Count(kInactivePause) <= 0) pause.AddReason(kInactivePause);
@@ -246,6 +266,7 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 // The new-game reset, also the first step of a load.
 void Game::Reset() {
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
+  ResetInterface();
   ResetSimulation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
@@ -264,6 +285,7 @@ void Game::NewGame(const LevelEntry* entry) {
   RunLevelScripts(level, true);
   PlayerTable().CreateSessionPlayers();
   GameTime().screenMode = kScreenModeCity;
+  StartLevelSound();
   StartSimulationLevel();
   RunState().gameRunning = true;
   StartSimulationRunning();
@@ -302,6 +324,7 @@ bool Game::Load(std::string_view name) {
 bool Game::Save(std::string_view name) { return SaveGame(name); }
 
 void Game::EndGame(bool finished, int32_t outcome) {
+  GameSound().Disable();
   // A won level opens the next one and counts as completed at this difficulty.
   if (finished && outcome == 1) {
     ScenarioManager().UnlockNextScenario();
@@ -329,10 +352,12 @@ void Game::Shutdown() {
   PlayerProfile().Save();
   DestroyMainWindow();
   DestroyEngineSystems();
+  DestroySystemCursors();
   FinishMemoryReport();
   RunState().drawingEnabled = false;
   ReleaseInputDevices();
   Script().Destroy();
+  CloseSound();
   ParticleManager().Reset();
   if (MemoryManager().IsInitialised()) MemoryManager().Shutdown();
   ReleaseInstanceMutex();

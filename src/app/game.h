@@ -5,16 +5,15 @@
 // (src/shell) runs it: WinMain calls Run, the main loop calls Frame, the
 // window procedure calls Activate and Paint.
 //
-// Where the subsystems being built plug in (see DEVELOPERS.md):
-//   - the frame draw of the world (src/visuals) and of the interface
-//     (src/ui) go in DrawFrame;
-//   - the interface's input goes in InterfaceTask, its panel refresh in
-//     PanelRefreshTask, its hover tests in HoverTask;
-//   - what the simulation tells the interface and sound (the game events)
-//     is drained once per frame in DrainGameEvents;
-//   - the sound system starts and stops in Start and Shutdown beside the
-//     renderer; the front end's screens replace StartFirstScreen.
+// Where the subsystems plug in (see DEVELOPERS.md): the frame draw of the
+// world (src/visuals) and of the interface (src/ui) in DrawFrame; the
+// interface's input in InterfaceTask, its panel refresh in PanelRefreshTask,
+// its hover tests in HoverTask; what the simulation tells the interface and
+// sound (the game events) in DrainGameEvents, once per frame; sound opens
+// and closes in Start and Shutdown beside the renderer; the front end's
+// screens replace StartFirstScreen.
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "shell/startup.h"
@@ -25,8 +24,10 @@ using LevelEntry = ScenarioEntry;
 class Game final : public ShellProgram {
  public:
   // Once, before WinMain: the random streams' order, the renderer
-  // factories and the console commands config.cfg may use.
+  // factories, the console commands config.cfg may use, sound's sources.
   void Prepare();
+  // The platform's intro movie player, run first in Start (none: no movie).
+  void SetIntroMovie(std::function<void()> play) { introMovie_ = std::move(play); }
 
   // ShellProgram: start, the main loop and shutdown; one frame; the window.
   void Run() override;
@@ -66,6 +67,7 @@ class Game final : public ShellProgram {
   void DrawFrame();
 
   bool running_ = false;  // between Start and Shutdown
+  std::function<void()> introMovie_;
 };
 
 // The program's one game.

@@ -7,10 +7,15 @@
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
+#include "engine/core/system_settings.h"
 #include "engine/render/soft_renderer.h"
 #include "platform/headless.h"
+#include "platform/paths.h"
 #include "platform/sdl/gl_gpu.h"
+#include "platform/sdl/openal_sound.h"
+#include "platform/sdl/sdl_cursor.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_movie.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
 #include "shell/startup.h"
@@ -30,6 +35,7 @@ void PrintToStandardError(std::string_view text, int kind) {
 
 // With a display the platform's SDL forms replace the headless ones.
 void InstallSdlPlatform() {
+  platform::InstallOpenAlSound();  // decides for itself whether headless runs hear it
   if (platform::IsHeadless()) return;
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlChoiceBoxes();
@@ -38,8 +44,21 @@ void InstallSdlPlatform() {
     ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",
                  error.c_str());
   platform::InstallSdlInput();
+  platform::InstallSdlCursors();
   platform::InstallSdlPresenter();
   platform::InstallGlGpu();  // the hardware renderer draws through OpenGL
+}
+
+// The intro movie, in a window of its own before the renderer is made;
+// skipped when switched off, headless or missing.
+void PlayIntroMovie() {
+  constexpr const char* kIntroMovie = "gamedata\\quillmarch.mpg";
+  if (g_StartupOptions.noMovie || platform::IsHeadless() || !platform::GameFileExists(kIntroMovie)) return;
+  platform::MovieWindowOptions options;
+  options.windowed = g_RendererSettings.windowed != 0;
+  options.sound = g_SoundSettings.avail == 0;
+  options.soundDevice = g_SoundSettings.deviceDescription;
+  platform::PlayMovieWindow(platform::ResolveGamePath(kIntroMovie), options);
 }
 
 }  // namespace
@@ -51,6 +70,7 @@ int main(int argc, char** argv) {
   // The software renderer for API 2 and 3.
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
   Game& game = TheGame();
+  game.SetIntroMovie(PlayIntroMovie);
   game.Prepare();
   return WinMain(JoinCommandLine(argc, argv), game);
 }

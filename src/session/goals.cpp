@@ -187,7 +187,10 @@ bool SetObjective(int32_t kind, float target, int32_t ruleFlag) {
 void CheckGoals() {
   if (!IsAuthority() || Goals().decided) return;
   CGameGoal& g = GameGoal();
-  if (g.lastPlayerRule && g.kind != OBJECTIVE_NONE && PlayerTable().ActiveCount() == 1) {
+  // The last one left of several: a game that one player began alone is
+  // not won by its start.
+  const CPlayerTable& table = PlayerTable();
+  if (g.lastPlayerRule && g.kind != OBJECTIVE_NONE && table.ActiveCount() == 1 && table.PlayerCount() > 1) {
     int32_t last = -1;
     ForEachPlayerInUse([&](CPlayer& p) {
       if (last < 0) last = p.index;

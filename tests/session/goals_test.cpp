@@ -25,8 +25,11 @@ class GoalsTest : public SessionTest {
 };
 
 TEST_F(GoalsTest, TheLastPlayerLeftWinsWithResultFourOnce) {
-  MakePlayers(1);
+  MakePlayers();
   ASSERT_TRUE(SetObjective(OBJECTIVE_SALES, 1e9f));
+  RunTicks(100);  // alone from the start: nobody is left behind
+  EXPECT_TRUE(Events<GoalResultEvent>().empty());
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 0, "Cpu"));
   ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{1}}));
   RunTicks(300);  // the removal, then six checks
   std::vector<GoalResultEvent> results = Events<GoalResultEvent>();

@@ -55,6 +55,14 @@ class CRandomStream {
   CRandomStream* previous_ = nullptr;
 };
 
+// One step of the same generator on a bare state, for sequences that are
+// restarted from a fixed seed at each use and so need no place in the list
+// (the design stack walk, the library's layer repetition).
+inline uint32_t DrawLcg(uint32_t& state) {
+  state = state * CRandomStream::kMultiplier + CRandomStream::kIncrement;
+  return (state >> 16) & CRandomStream::kMaxValue;
+}
+
 // Head and tail of the list (null when it is empty).
 CRandomStream* FirstRandomStream();
 CRandomStream* LastRandomStream();

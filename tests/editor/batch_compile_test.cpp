@@ -1,0 +1,219 @@
+#include "editor/batch_compile.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "editor/building_design.h"
+#include "editor/library_compiler.h"
+#include "engine/game_root_fixture.h"
+
+namespace {
+
+// A valid design of a width x depth rectangle at the street front, with
+// `storeys` loops of height 1 and a control point on the top one.
+std::unique_ptr<BuildingDesign> Design(int width, int depth, int floors, int base = 1) {
+  auto d = std::make_unique<BuildingDesign>();
+  NewBuildingDesign(*d);
+  for (int s = 0; s < std::min(floors, 3) + 1; ++s) {
+    InsertDesignLoop(*d, d->loopCount - 1);
+    DesignLoop& loop = d->loops[s];
+    const float corners[4][2] = {{0, 7.0f - depth}, {float(width), 7.0f - depth}, {float(width), 7}, {0, 7}};
+    for (int i = 0; i < 4; ++i) {
+      loop.points[i].x = corners[i][0] + 1;  // one cell in from the lot's edge
+      loop.points[i].z = corners[i][1];
+      loop.points[i].facade[0] = static_cast<uint8_t>(i + 4);
+      loop.points[i].group[0] = 2;
+    }
+    loop.height = 1.0f;
+    loop.repeatMax = s == 1 ? 5 : 1;
+  }
+  d->loops[d->loopCount - 1].flags = kLoopRailing;
+  const int c = PlaceControlPoint(*d, d->loopCount - 1, 2.0f, 6.5f);
+  d->controls[c].type = 0x2000005;
+  d->controls[c].scaleX = 0.0f;
+  d->person = 2;
+  d->prestige = 2;
+  d->buildingType = kCategoryRetail;
+  d->baseType = static_cast<uint8_t>(base);
+  d->floors = static_cast<uint8_t>(floors);
+  d->groupMasks[2] = 0x110;  // only the low byte is carried
+  StoreBaseLoopBounds(*d);
+  return d;
+}
+
+TEST(LibraryCompilerTest, LoopsBecomeLayersOfHalfUnitPieces) {
+  BuildingLibrary l;
+  auto d = Design(3, 4, 2);
+  std::string reason;
+  ASSERT_EQ(AddBuildingToLibrary(l, *d, &reason), 0) << reason;
+  const LibraryBuilding& b = l.Buildings[0];
+  EXPECT_EQ(b.BaseWidth, 3);
+  EXPECT_EQ(b.BaseDepth, 4);
+  EXPECT_EQ(b.LayerCount, 3);
+  EXPECT_EQ(b.Category, kCategoryRetail);
+  EXPECT_EQ(b.Quality, 2);
+  EXPECT_EQ(b.FloorClass, 2);
+  EXPECT_EQ(b.CornerKind, 1);
+  EXPECT_EQ(b.Designer, 2);
+  EXPECT_EQ(b.Params[2], 0x10);
+  // A 3 by 4 rectangle: 6 + 8 + 6 + 8 pieces and the closing point.
+  const uint32_t ref = l.PointLayers[static_cast<size_t>(l.Layers[0].PointLayer)];
+  EXPECT_EQ(LayerReferenceCount(ref), 29u);
+  EXPECT_EQ(l.MaxLoopPoints, 29);
+  // Moved by the base offset so the base starts at x = 0.
+  EXPECT_EQ(l.Points[0].x, 0.0f);
+  EXPECT_EQ(l.Points[0].z, 3.0f);
+  EXPECT_EQ(l.Points[1].x, 0.5f);
+  EXPECT_EQ(l.Points[28].x, 0.0f);  // closing = first
+  EXPECT_EQ(l.Textures[0], PackTextureByte(2, 4));
+  EXPECT_EQ(l.Textures[6], PackTextureByte(2, 5));  // the second edge's first piece
+  EXPECT_EQ(l.Layers[1].Weight, 5);
+  EXPECT_EQ(l.Layers[1].TextureScale, 1);
+  EXPECT_EQ(l.Layers[2].Flags, kLayerFlagFlat);  // the railing adds no height
+  ASSERT_EQ(b.PlacementCount, 1);
+  EXPECT_EQ(l.Placements[0].X, 1.0f);
+  EXPECT_EQ(l.Placements[0].ScaleU, 1.0f);
+  EXPECT_EQ(l.Placements[0].Layer, 2);
+}
+
+TEST(LibraryCompilerTest, DesignsThatCannotBeCompiledAddNothing) {
+  BuildingLibrary l;
+  auto zigzag = Design(6, 7, 1);
+  DesignLoop& loop = zigzag->loops[0];
+  loop.pointCount = kMaxLoopPoints;
+  for (int i = 0; i < kMaxLoopPoints; ++i) {
+    loop.points[i].x = (i % 2) ? 7.0f : 0.0f;
+    loop.points[i].z = static_cast<float>(i % 7);
+  }
+  std::string reason;
+  EXPECT_EQ(AddBuildingToLibrary(l, *zigzag, &reason), -1);
+  EXPECT_FALSE(reason.empty());
+  auto wide = Design(7, 2, 1);
+  wide->loops[1].points[1].x = 9.0f;  // past the lot
+  EXPECT_EQ(AddBuildingToLibrary(l, *wide, &reason), -1);
+  EXPECT_TRUE(l.Buildings.empty());
+  EXPECT_TRUE(l.Points.empty());
+}
+
+class BatchCompileTest : public GameRootTest {
+ protected:
+  void Put(const std::string& relative, const BuildingDesign& d) {
+    ASSERT_TRUE(WriteBuildingDesign(d, Real("data2/BuildEditorModels/" + relative).string()));
+  }
+  bool Compile() {
+    report_ = CompileReport{};
+    return CompileBuildingLibrary(root_.string(), report_);
+  }
+  bool HasRow(const std::string& text) const {
+    for (const std::string& row : report_.rows)
+      if (row.find(text) != std::string::npos) return true;
+    return false;
+  }
+  std::string Output() const { return LibraryOutputPath(root_.string()); }
+
+  CompileReport report_;
+};
+
+TEST_F(BatchCompileTest, CompilesTheTreeSubfoldersFirstAndSkipsHiddenFolders) {
+  Put("2.Retail/2.Marsh/c34_m2_00.cb", *Design(3, 4, 2));
+  Put("e21_m1_00.cb", *Design(2, 1, 1, 2));
+  auto bad = Design(2, 2, 1);
+  bad->person = 8;
+  Put("_old/c22_m1_00.cb", *bad);
+  Put(".hidden/c22_m1_00.cb", *bad);
+  ASSERT_TRUE(Compile()) << report_.errorLine;
+  EXPECT_EQ(report_.statusLine, "STATUS: Files processed OK");
+  ASSERT_EQ(report_.rows.size(), 2u);
+  EXPECT_NE(report_.rows[0].find("c34_m2_00.cb"), std::string::npos);
+  EXPECT_EQ(report_.rowEntries[0], 1230000);
+  EXPECT_EQ(report_.rowEntries[1], 1230001);
+  EXPECT_NE(report_.statsText.find("Number of buildings = 2"), std::string::npos);
+
+  BuildingLibrary back;
+  std::string reason;
+  ASSERT_TRUE(LoadBuildingLibrary(Output(), back, reason)) << reason;
+  ASSERT_EQ(back.Buildings.size(), 2u);
+  EXPECT_EQ(back.Buildings[1].CornerKind, 2);
+  ASSERT_NE(LastCompiledLibrary(), nullptr);
+  EXPECT_EQ(LastCompiledLibrary()->Buildings.size(), 2u);
+}
+
+TEST_F(BatchCompileTest, FailedChecksAreAllListedAndNothingIsWritten) {
+  auto noRepeat = Design(2, 2, 4);
+  for (int i = 0; i < noRepeat->loopCount; ++i) noRepeat->loops[i].repeatMax = 1;
+  Put("c22_m4_00.cb", *noRepeat);
+  auto person = Design(2, 2, 1);
+  person->person = 8;
+  Put("c22_m1_00.cb", *person);
+  Put("e34_m2_00.cb", *Design(4, 3, 2));  // corner, wrong letter and sizes
+  Put("c33_m.cb", *Design(3, 3, 1));       // too short a name to check
+  Put("c33_m1_00.cb", *Design(3, 3, 1));   // fine
+  EXPECT_FALSE(Compile());
+  EXPECT_EQ(report_.statusLine, "STATUS: There was an error processing files");
+  EXPECT_TRUE(HasRow("--> WARNING: No repeatmax values on 4-floor building"));
+  EXPECT_TRUE(HasRow("--> WARNING: Invalid parameter / xPerson = 8"));
+  EXPECT_TRUE(HasRow("--> WARNING: Filename mismatch / xBase = 1, filename base = e"));
+  EXPECT_TRUE(HasRow("--> WARNING: Filename mismatch / Base size = 4x3, filename base size = 3x4"));
+  EXPECT_TRUE(HasRow("is too short"));
+  EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+TEST_F(BatchCompileTest, AnUnreadableFileEndsTheRunAsFailed) {
+  Put("c22_m1_00.cb", *Design(2, 2, 1));
+  WriteBytes("data2/BuildEditorModels/c33_m1_00.cb", {7, 0, 0, 0});  // 7 loops of nothing
+  Put("c44_m1_00.cb", *Design(4, 4, 1));
+  EXPECT_FALSE(Compile());
+  EXPECT_NE(report_.errorLine.find("Could not load building editor file"), std::string::npos);
+  EXPECT_EQ(report_.rows.back().rfind("--> ERROR: Could not load", 0), 0u);
+  EXPECT_FALSE(HasRow("c44_m1_00.cb"));
+  EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+TEST_F(BatchCompileTest, StopAndASecondStartWhileRunning) {
+  Put("c22_m1_00.cb", *Design(2, 2, 1));
+  Put("c33_m1_00.cb", *Design(3, 3, 1));
+  bool secondStarted = true;
+  SetCompilePumpHook([&] {
+    CompileReport other;
+    secondStarted = CompileBuildingLibrary(root_.string(), other) || !other.rows.empty();
+    StopBuildingCompile();
+  });
+  EXPECT_FALSE(Compile());
+  SetCompilePumpHook(nullptr);
+  EXPECT_FALSE(secondStarted);
+  EXPECT_EQ(report_.errorLine, "ERROR: Processing interrupted by user");
+  EXPECT_EQ(report_.rows.size(), 1u);
+  EXPECT_FALSE(IsBuildingCompileRunning());
+  EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+TEST_F(BatchCompileTest, MissingFolderAndUnwritableOutputFail) {
+  EXPECT_FALSE(Compile());
+  EXPECT_NE(report_.errorLine.find("No building design folder"), std::string::npos);
+  Put("c22_m1_00.cb", *Design(2, 2, 1));
+  std::filesystem::create_directories(Output());  // a folder where the file goes
+  EXPECT_FALSE(Compile());
+  EXPECT_NE(report_.errorLine.find("Could not write"), std::string::npos);
+}
+
+// The command line the build runs: exit 0 and a library, or exit 1 and none.
+TEST_F(BatchCompileTest, CommandLineExitsWithTheResult) {
+  Put("c22_m1_00.cb", *Design(2, 2, 1));
+  const std::string command = std::string(BUILDCOMPILE_PATH) + " " + root_.string() + " >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(std::filesystem::exists(Output()));
+  std::filesystem::remove(Output());
+  auto bad = Design(2, 2, 1);
+  bad->floors = 0;
+  Put("c22_m1_00.cb", *bad);
+  status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+}  // namespace
