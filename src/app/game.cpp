@@ -29,6 +29,7 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_bindings.h"
+#include "app/interface_lock_bindings.h"
 #include "app/session_rule_commands.h"
 #include "session/chat_log.h"
 #include "session/game_clock.h"
@@ -165,6 +166,7 @@ void Game::Start() {
 void Game::StartSimulation() {
   InitSimulation();
   RegisterBuiltInLevels();
+  RegisterInterfaceLockScriptFunctions();
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);

@@ -12,6 +12,7 @@
 #include "ui/game_panels.h"
 #include "ui/hover_info.h"
 #include "ui/interface_assets.h"
+#include "ui/interface_controls.h"
 #include "ui/interface_frame.h"
 #include "ui/ui_services.h"
 
@@ -61,6 +62,8 @@ void RunInterfaceTask() {
 }
 
 void ResetInterface() {
+  // A new game starts with no tutorial's locks.
+  EnableAllHudControls();
   GamePanels().ResetPanels();
   GamePanels().RefreshAll();
 }

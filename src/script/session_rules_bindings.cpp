@@ -94,13 +94,14 @@ void RegisterGameRules(CScript& s) {
   s.SetGlobalNumber(0, "DIFFICULTY_EASY");
   s.SetGlobalNumber(1, "DIFFICULTY_MEDIUM");
   s.SetGlobalNumber(2, "DIFFICULTY_HARD");
+  // The interface's tables exist before any stage registers into them.
+  s.CreateTable("Frontend");
+  s.CreateTable("Interface");
 }
 
 void RegisterInterfaceRules(CScript& s) {
-  s.CreateTable("Frontend");
   s.RegisterTableFunction(FrontendRegisterLevel, "Frontend", "RegisterLevel");
   s.RegisterTableFunction(FrontendRegisterLevelId, "Frontend", "RegisterLevel_Id");
-  s.CreateTable("Interface");
   s.RegisterTableFunction(InterfaceForcePlayerToBid, "Interface", "ForcePlayerToBid");
   s.RegisterTableFunction(InterfaceForcePlayerToPass, "Interface", "ForcePlayerToPass");
   s.RegisterTableFunction(InterfaceForcePlayerToPullOut, "Interface", "ForcePlayerToPullOut");

@@ -234,6 +234,37 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
   EXPECT_FALSE(PlayerTable().Local()->inUse);
 }
 
+// The level scripts' calls: the objective, the difficulty, level
+// registrations (the script's order: id, folder, name), the interface locks
+// with their control ids checked, and an auction on a block.
+TEST_F(GameTest, ScriptsReachTheSessionRules) {
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  ScenarioManager().SetDifficulty(2);
+  ASSERT_TRUE(Script().RunText(
+      "Game.SetObjective(OBJECTIVE_SALES, 250, 0)\n"
+      "Frontend.RegisterLevel(100002, 'lesson2', 'Second lesson', 'About auctions')\n"
+      "Frontend.RegisterLevel(900001, 'nowhere', 'Too far', '')\n"
+      "Interface.DisableAllControls() Interface.EnableControl(TUT_MYGO)\n"
+      "Interface.EnableControl(500) Interface.EnableControl('x') Interface.EnableAllControls()\n"
+      "Game.StartAuction(12, 750)\n"
+      "Difficulty = Game.GetDifficulty()\n",
+      "rules", true));
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_SALES);
+  EXPECT_FLOAT_EQ(GameGoal().target, 250.0f);
+  EXPECT_EQ(GameGoal().lastPlayerRule, 0);
+  const ScenarioEntry* lesson = ScenarioManager().FindById(100002);
+  ASSERT_NE(lesson, nullptr);
+  EXPECT_EQ(lesson->folder, "lesson2");
+  EXPECT_TRUE(lesson->tutorial);
+  EXPECT_EQ(ScenarioManager().FindById(900001), nullptr);
+  EXPECT_EQ(Count(boxes_, "Interface control 500 is not a control id"), 1);
+  RunTicks(25);
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_EQ(CurrentAuction()->openingValue, 750);
+  ASSERT_TRUE(Script().RunText("if Difficulty ~= DIFFICULTY_HARD then error('difficulty') end", "check", true));
+}
+
 TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {
   TheGame().Activate(false);
   TheGame().Activate(false);
