@@ -1,5 +1,7 @@
 #include "app/interface_wiring.h"
 
+#include "app/chat_overlay.h"
+
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
@@ -74,7 +76,7 @@ void DrawInterfaceFrame() {
   renderer->SetClearFlags(true, true);
   renderer->Clear();
   renderer->BeginOverlay();
-  DrawInterface();
+  DrawInterface(DrawChatOverlay);
   renderer->EndOverlay();
   renderer->EndFrame();
   renderer->Present();
