@@ -257,6 +257,11 @@ void ApplyStartAuction(const StartAuctionMsg& m) {
 
 void ApplyOpenAuction(const OpenAuctionMsg&) { OpenAuctionScreen(); }
 
+// A player's move from another machine must be that machine's player's.
+bool RouteAuctionStep(const AuctionStepMsg& m, const CNetMessage& raw) {
+  const int32_t sender = raw.Sender();
+  return sender == 0 || (m.step != kAuctionMoveStage && sender == m.player.value + 1);
+}
 void ApplyAuctionStep(const AuctionStepMsg& m) { ApplyAuctionMessage(m); }
 
 void ApplyFinishAuction(const FinishAuctionMsg&) { FinishAuction(); }
@@ -368,7 +373,7 @@ const MessageKind kKinds[] = {
     }),
     Kind<OpenAuctionMsg, ApplyOpenAuction>(20, kRelative, "open auction",
                                            [] { return EncodeMessage(OpenAuctionMsg{}); }),
-    Kind<AuctionStepMsg, ApplyAuctionStep>(32, kAtOnce, "auction step",
+    Kind<AuctionStepMsg, ApplyAuctionStep, RouteAuctionStep>(32, kAtOnce, "auction step",
                                            [] { return EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 600}); }),
     Kind<FinishAuctionMsg, ApplyFinishAuction>(20, kRelative, "finish auction",
                                                [] { return EncodeMessage(FinishAuctionMsg{}); }),

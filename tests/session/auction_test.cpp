@@ -125,6 +125,17 @@ TEST_F(AuctionTest, BadMovesAreRefused) {
   PostAuctionBid(2, 900);
   EXPECT_EQ(Auction().price, 500);
   EXPECT_EQ(Auction().stage, kStageBidding);
+
+  // On the host, another machine moves only for its own player.
+  Session().networkSession = true;
+  Session().host = true;
+  PlayerTable().SetupRow(1).directPlayId = 77;
+  OnDirectPlayGameMessage(EncodeMessage(AuctionStepMsg{0, PlayerIndex{0}, 900}).Bytes(), 77);
+  OnDirectPlayGameMessage(EncodeMessage(AuctionStepMsg{4, PlayerIndex{5}, 0}).Bytes(), 77);
+  EXPECT_EQ(Auction().price, 500);
+  EXPECT_EQ(Auction().stage, kStageBidding);
+  OnDirectPlayGameMessage(EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 900}).Bytes(), 77);
+  EXPECT_EQ(Auction().price, 900);
 }
 
 TEST_F(AuctionTest, ATutorialAnnouncesForFiveSecondsAndTellsItsScript) {
