@@ -44,7 +44,13 @@
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
+#include "visuals/city_scene.h"
+#include "visuals/frame_draw.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+#include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
+#include "visuals/sky.h"
 
 namespace {
 
@@ -57,6 +63,10 @@ constexpr int kInactivePause = 1;
 
 int LoadGameCommand(const char* rest);
 int SaveGameCommand(const char* rest);
+int LockCameraCommand(const char*) {
+  ToggleCameraLock();
+  return 0;
+}
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
 SaveGameHeader CurrentGameHeader();
 
@@ -71,6 +81,7 @@ void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
   RegisterScriptRandomStreams();
+  RegisterVisualsRandomStreams();
   GameSound();  // the sound rules' stream (park sounds) comes last
 }
 
@@ -79,6 +90,7 @@ void RegisterRandomStreams() {
 void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOADGAME", LoadGameCommand);
   SetConsoleCommandHandler("SAVEGAME", SaveGameCommand);
+  SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
 }
@@ -87,6 +99,7 @@ void Game::Prepare() {
   RegisterRandomStreams();
   AttachGameConsoleCommands();
   AttachSound();
+  AttachInterface();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -107,6 +120,7 @@ void Game::Start() {
   if (g_StartupOptions.memoryReport) StartMemoryReport();
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the game's memory heap.");
+  ReportMissingFolders();
 
   // The intro movie, then the renderer and the window with the engine's
   // systems and the interface's assets on them.
@@ -117,6 +131,7 @@ void Game::Start() {
   ConfigureRendererForGame();
   AttachEngineSystems();
   LoadInterface();
+  LoadPresentationTextures();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -130,6 +145,7 @@ void Game::Start() {
   // After the assets, before the city: a missing or refused library has been
   // reported and the game goes on with plain boxes.
   LoadGameBuildingLibrary();
+  RegisterGameCameraModes();
 
   // The main loop's tasks, then the simulation, paused until a game starts.
   GameScheduler().Init();
@@ -138,6 +154,8 @@ void Game::Start() {
   run.interfaceTask = GameScheduler().AddTask(50.0f, InterfaceTask, 1, true);
   run.logicTask = GameScheduler().AddTask(25.0f, LogicTask, 10, true);
   StartSimulation();
+  BuildSkyGeometry();
+  CreateSpriteBatches(CurrentRenderer(), 0);
   GamePauseState().AddReason(0);
 
   // Models, the game-start scripts and the parameter files (which may load
@@ -167,6 +185,9 @@ void Game::StartSimulation() {
   InitSimulation();
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
+  RegisterCameraSaveHooks();
+  InstallGameVisuals();
+  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
@@ -217,9 +238,9 @@ void Game::DrainGameEvents() {
   }
 }
 
-// The world (src/visuals, once it draws a frame of its own), then the
-// interface over it; the loading screen draws itself during the start.
-void Game::DrawFrame() { DrawInterfaceFrame(); }
+// The world (src/visuals), with the interface drawn by its overlay pass; the
+// loading screen draws itself during the start.
+void Game::DrawFrame() { RenderFrame(); }
 
 // Twice a second: the panels' pages.
 void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
@@ -232,6 +253,8 @@ void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
   ChatLog().Age();
   PollInput();
+  CopyCameraSettings();
+  RunInterfaceKeys();
   CamUpdate();
   RunInterfaceTask();
 }
@@ -255,7 +278,11 @@ void Game::Activate(bool active) {
   if (active && pause.Count(kInactivePause) > 0) pause.RemoveReason(kInactivePause);
 }
 
-void Game::Paint() { DrawFrame(); }
+// A window uncovered during the start waits for the first frame: the
+// frame's resources (shaders, the interface) are not all up before that.
+void Game::Paint() {
+  if (RunState().startupFinished && RunState().drawingEnabled) DrawFrame();
+}
 
 void Game::SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
   SetInputCursorScales(s1x, s1y, s2x, s2y);
@@ -269,6 +296,9 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 void Game::Reset() {
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
   ResetInterface();
+  ResetCameraHeading();
+  ResetStoredCamera();
+  ResetScreenModes();
   ResetSimulation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
@@ -290,6 +320,10 @@ void Game::NewGame(const LevelEntry* entry) {
   StartLevelSound();
   StartSimulationLevel();
   RunState().gameRunning = true;
+  // Until the level scripts place the camera, a level opens on the stored
+  // view over the city.
+  SetScreenMode(kScreenCity);
+  PutCameraHome();
   StartSimulationRunning();
   GameScheduler().ResetClock();
   GameScheduler().ResetTaskTimes();
@@ -302,7 +336,6 @@ bool Game::Load(std::string_view name) {
   const SaveGameHeader shown = CurrentSaveHeader();
   ApplySaveChunks(file, kChunkHeader);
   const int32_t id = CurrentSaveHeader().scenarioId;
-  ScenarioManager().SetDifficulty(CurrentSaveHeader().difficulty);
   const LevelEntry* level = id != 0 ? FindKnownLevel(id) : nullptr;
   if (id != 0 && level == nullptr) {
     ReportErrorF(1, "The saved game's level %d is not known.", id);
@@ -318,6 +351,7 @@ bool Game::Load(std::string_view name) {
   GameTime().screenMode = kScreenModeCity;
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
+  ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
   return true;
@@ -352,6 +386,8 @@ void Game::Shutdown() {
   if (!running_) return;
   running_ = false;
   PlayerProfile().Save();
+  ReleaseBasicCityScene();
+  DestroySpriteBatches();
   DestroyMainWindow();
   DestroyEngineSystems();
   DestroySystemCursors();
@@ -394,7 +430,6 @@ SaveGameHeader CurrentGameHeader() {
   const LevelEntry* level = CurrentLevelEntry();
   header.scenarioId = level ? level->id : 0;
   header.year = GameClock().CalendarYear();
-  header.difficulty = ScenarioManager().Difficulty();
   if (const CPlayer* local = PlayerTable().Local()) header.money = local->money;
   return header;
 }

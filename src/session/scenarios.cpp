@@ -1,5 +1,6 @@
 #include "session/scenarios.h"
 
+#include "engine/files/save_game.h"
 #include "session/session_services.h"
 #include "session/utility_income.h"
 
@@ -96,7 +97,7 @@ void CScenarioManager::SetCurrent(const ScenarioEntry* entry) { current_ = entry
 
 void CScenarioManager::SetDifficulty(int32_t difficulty) {
   if (difficulty < 0 || difficulty > 2) return;
-  difficulty_ = difficulty;
+  CurrentSaveHeader().difficulty = difficulty;
   SelectUtilityIncomeValues(difficulty);
 }
 
@@ -135,11 +136,13 @@ void CScenarioManager::UnlockById(int32_t id) {
 }
 
 void CScenarioManager::MarkCurrentCompleted() {
-  if (current_) current_->completed[difficulty_] = 1;
+  const int32_t difficulty = Difficulty();
+  if (current_ && difficulty >= 0 && difficulty <= 2) current_->completed[difficulty] = 1;
 }
 
 void CScenarioManager::Clear() {
   entries_.clear();
   current_ = nullptr;
-  difficulty_ = 0;
 }
+
+int32_t CScenarioManager::Difficulty() const { return CurrentSaveHeader().difficulty; }

@@ -52,9 +52,10 @@ class CScenarioManager {
   // The level a game plays (any entry of the list, or null).
   void SetCurrent(const ScenarioEntry* entry);
 
-  // 0..2; selects the railroad and utility income values of the difficulty.
+  // 0..2, kept in the save header record (saved with the game); selects
+  // the railroad and utility income values of the difficulty.
   void SetDifficulty(int32_t difficulty);
-  int32_t Difficulty() const { return difficulty_; }
+  int32_t Difficulty() const;
 
   void ResetProgress();
   const ScenarioEntry* UnlockFirstScenario();
@@ -72,7 +73,6 @@ class CScenarioManager {
 
   std::deque<ScenarioEntry> entries_;  // never moves an entry
   ScenarioEntry* current_ = nullptr;
-  int32_t difficulty_ = 0;
 };
 
 CScenarioManager& ScenarioManager();

@@ -8,6 +8,7 @@
 #include "city/traffic.h"
 #include "engine/scene/animation.h"
 #include "session/auction.h"
+#include "engine/files/save_game.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -64,7 +65,7 @@ void FinishSimulationLoad() {
   FinishPeopleLoad();
   Session().tickInHour = RunningTick() % kTicksPerHour;
   LoadDecadeParameters(GameClock().decade);
-  SelectUtilityIncomeValues(ScenarioManager().Difficulty());
+  SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
   ResetUtilityIncome();
 }
 
