@@ -145,6 +145,18 @@ void Announce() {
   Tell(kAuctionAnnounced, a.leader, a.openingValue, a.countdown / kCountdownPerSecond);
 }
 
+// Back to the city: the camera, the screen mode and its constraint as they
+// were when the room opened.
+void CloseAuctionRoom() {
+  const CAuction& a = Record();
+  if (Session().gameState != kGameStateAuction) return;
+  std::memcpy(&g_CameraState, a.camera, sizeof a.camera);
+  Session().gameState = kGameStateRunning;
+  GameTime().screenMode = a.screenMode;
+  CamSetConstraint(a.constraint);
+  Tell(kAuctionRoomClosed);
+}
+
 void SaveAuction() {
   const AuctionHolder& h = Holder();
   if (h.exists && (h.record.pending || h.record.active)) WriteRecordChunk(kChunkAuction, h.record);
@@ -268,11 +280,7 @@ void FinishAuction() {
     Post(BlockTransferMsg{a.price, BlockId{block}, PlayerNumber{sold ? a.winner + 1 : 0}});
   }
   a.noSale = 0;
-  std::memcpy(&g_CameraState, a.camera, sizeof a.camera);
-  Session().gameState = kGameStateRunning;
-  GameTime().screenMode = a.screenMode;
-  CamSetConstraint(a.constraint);
-  Tell(kAuctionRoomClosed);
+  CloseAuctionRoom();
   EndAuction();
   FireTutorialEvent(kTutorialAuctionClosed);
   PostGameEvent(StopSoundEvent{kMurmur});
@@ -338,6 +346,8 @@ void CountAuctionDown() {
 void EndAuction() {
   AuctionHolder& h = Holder();
   if (!h.exists) return;
+  // An auction cleared while its room is up (its block or seller left).
+  CloseAuctionRoom();
   CAuction& a = h.record;
   const int32_t block = a.block.value;
   PostGameEvent(BlockAnsweredEvent{block, 0});
@@ -347,7 +357,6 @@ void EndAuction() {
   h.count = 0;
   h.exists = false;
   if (IsAuthority()) TellEveryPlayer(PLAYER_MESS_AUCTION_ENDED, block);
-  if (Session().gameState == kGameStateAuction) Session().gameState = kGameStateRunning;
 }
 
 void ResetAuction() {

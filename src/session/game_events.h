@@ -124,6 +124,7 @@ struct GoalResultEvent {
   float amountArg = 0;   // the objective's target
   bool amountIsMoney = false;
   int32_t endCode = -1;  // closing starts the end sequence with this code; -1 none
+  int32_t timeoutSeconds = 30;
 };
 // A cut scene to play by name with the end sequence's two character tokens.
 struct CutSceneEvent {

@@ -65,6 +65,19 @@ TEST_F(AuctionTest, PlayerBlockWithNoBidderIsReturnedToTheCityAndTheSellerPaid) 
   EXPECT_FLOAT_EQ(PlayerTable().Get(0)->money, before + 400.0f);
 }
 
+TEST_F(AuctionTest, TheSellerLeavingClosesTheRoom) {
+  MakePlayers(2);
+  PlayerTable().Get(1)->TakeBlock(kBlock, 0.0f);
+  PlayerTable().Get(1)->RequestSellBlock(kBlock, 400.0f, -1);
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() && CurrentAuction()->active; }));
+  EXPECT_EQ(GameTime().screenMode, 1);
+  ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{1}}));
+  RunTicks(26);
+  EXPECT_EQ(CurrentAuction(), nullptr);
+  EXPECT_EQ(Session().gameState, kGameStateRunning);
+  EXPECT_EQ(GameTime().screenMode, 0);
+}
+
 TEST_F(AuctionTest, ABidderWhoPassedMayBidAgainInALaterRound) {
   MakePlayers(2);
   OpenRoom(500);
