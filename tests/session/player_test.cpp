@@ -239,4 +239,38 @@ TEST_F(PlayerTest, MessagesForTheLocalHumanAreToldAsGameEvents) {
   EXPECT_TRUE(TakeGameEvents().empty());
 }
 
+// Each message the human sees carries its prompt: texts, buttons and whose
+// portrait (the city's messages show portrait 302, told as -1).
+TEST_F(PlayerTest, MessagesOfTheHumanCarryTheirPrompts) {
+  MakePlayers(1);
+  auto* me = static_cast<CHumanPlayer*>(PlayerTable().Get(0));
+  const struct {
+    int32_t code;
+    int32_t from;
+    int32_t portrait, line1, line2, buttons;
+  } cases[] = {
+      {PLAYER_MESS_BUY_REQUEST, 1, 1, 1712, 1713, 2},
+      {PLAYER_MESS_BUY_ACCEPTED, -1, -1, 1708, 1709, 1},
+      {PLAYER_MESS_REFUSED, 1, 1, 1710, 1711, 1},
+      {PLAYER_MESS_DEBT_WARNING, -1, -1, 1731, 1732, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    ClearGameEvents();
+    PlayerMessage m;
+    m.code = c.code;
+    m.from = PlayerIndex{c.from};
+    m.to = PlayerIndex{0};
+    ASSERT_TRUE(me->AddMessage(m));
+    for (int i = 0; i < 10; ++i) me->Update();
+    std::vector<GameEvent> events = TakeGameEvents();
+    ASSERT_EQ(events.size(), 1u);
+    const auto& shown = std::get<PlayerMessageEvent>(events[0]);
+    EXPECT_EQ(shown.portraitPlayer, c.portrait);
+    EXPECT_EQ(shown.line1, c.line1);
+    EXPECT_EQ(shown.line2, c.line2);
+    EXPECT_EQ(shown.buttonCount, c.buttons);
+  }
+}
+
 }  // namespace
