@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/business.h"
 #include "city/city_services.h"
@@ -69,7 +70,10 @@ void RunHourlyUpdate() {
   game.CatchEvent("HourlyUpdate", hour);
   if (hour == 18) RunDailyVote();
   CheckDebtsHourly(hour);
-  if (Session().shellGameMode != 3) City().visuals->ScheduleSceneryForHour(hour);
+  if (Session().shellGameMode != 3) {
+    City().visuals->ScheduleSceneryForHour(hour);
+    ::ScheduleSceneryForHour(hour);
+  }
   UpdateBusinessesHourly();
   UpdateBlockLeasesHourly();
   if (hour == 24) {
