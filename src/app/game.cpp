@@ -33,8 +33,13 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_bindings.h"
+#include "app/interface_lock_bindings.h"
+#include "app/session_rule_commands.h"
+#include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "session/simulation.h"
@@ -98,6 +103,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("SAVEGAME", SaveGameCommand);
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
+  AttachSessionRuleCommands();
 }
 
 void Game::Prepare() {
@@ -170,6 +176,8 @@ void Game::Start() {
   PrepareModels();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
+  // The front end's scripts register the levels it offers.
+  RunFrontEndScripts();
   CreateHud();
   ReadParameterFile("parameters\\parameter.prm");
   ReadParameterFile("parameters\\timetable.prm");
@@ -188,6 +196,8 @@ void Game::Start() {
 // the game.
 void Game::StartSimulation() {
   InitSimulation();
+  RegisterBuiltInLevels();
+  RegisterInterfaceLockScriptFunctions();
   // The city's look: block bases, signs and the scenery round it.
   CreateBlockEntities();
   CreateBlockSignEntities();
@@ -230,9 +240,21 @@ void Game::Frame() {
 // animations, once its panels take them; until then they are dropped here:
 // nothing in the game waits for them).
 void Game::DrainGameEvents() {
-  for (const GameEvent& event : TakeGameEvents()) {
-    PlayGameEventSound(event);
-    if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
+  // Closing a result prompt tells more (the end sequence): drain those too.
+  for (int round = 0; round < 4; ++round) {
+    std::vector<GameEvent> events = TakeGameEvents();
+    if (events.empty()) return;
+    for (const GameEvent& event : events) {
+      PlayGameEventSound(event);
+      if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
+      // Until the prompt panel exists a result prompt closes at once.
+      if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
+      // Until the cut-scene player exists the end sequence ends the game.
+      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
+        const CPlayer* local = PlayerTable().Local();
+        EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
+      }
+    }
   }
 }
 
@@ -249,6 +271,7 @@ void Game::HoverTask() { DecayCursorPriority(); }
 // Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
+  ChatLog().Age();
   PollInput();
   CopyCameraSettings();
   RunInterfaceKeys();
@@ -356,8 +379,13 @@ bool Game::Load(std::string_view name) {
 
 bool Game::Save(std::string_view name) { return SaveGame(name); }
 
-void Game::EndGame(bool /*finished*/, int32_t /*outcome*/) {
+void Game::EndGame(bool finished, int32_t outcome) {
   GameSound().Disable();
+  // A won level opens the next one and counts as completed at this difficulty.
+  if (finished && outcome == 1) {
+    ScenarioManager().UnlockNextScenario();
+    ScenarioManager().MarkCurrentCompleted();
+  }
   StopSimulation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);

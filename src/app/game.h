@@ -18,7 +18,8 @@
 
 #include "shell/startup.h"
 
-struct LevelEntry;
+struct ScenarioEntry;
+using LevelEntry = ScenarioEntry;
 
 class Game final : public ShellProgram {
  public:
@@ -56,11 +57,13 @@ class Game final : public ShellProgram {
   static void HoverTask();
   static void InterfaceTask();
   static void LogicTask();
+  // What the simulation told since the last frame, to the interface and to
+  // sound (once per frame; tests call it between ticks).
+  void DrainGameEvents();
 
  private:
   void StartFirstScreen();
   void Reset();
-  void DrainGameEvents();
   void DrawFrame();
 
   bool running_ = false;  // between Start and Shutdown

@@ -55,18 +55,6 @@ std::unique_ptr<CInputDeviceMessages>& InputMessages() {
   return messages;
 }
 
-const std::array<LevelEntry, 2>& KnownLevels() {
-  static const std::array<LevelEntry, 2> levels = {
-      LevelEntry{kFreePlayId, "freeplay", false},
-      LevelEntry{kNetworkFreePlayId, "freeplay", false},
-  };
-  return levels;
-}
-
-std::optional<LevelEntry>& CurrentLevel() {
-  static std::optional<LevelEntry> level;
-  return level;
-}
 
 class GameSessionServices : public ScriptSessionServices {
  public:
@@ -274,28 +262,22 @@ void HoldAndCloseLoadingScreen() {
 
 // ---- Levels --------------------------------------------------------------------
 
-const LevelEntry* FindKnownLevel(int32_t id) {
-  for (const LevelEntry& level : KnownLevels())
-    if (level.id == id) return &level;
-  return nullptr;
+void RegisterBuiltInLevels() {
+  CScenarioManager& levels = ScenarioManager();
+  levels.RegisterLevel(kFreePlayId, "Free play", "freeplay", "");
+  levels.RegisterLevel(kNetworkFreePlayId, "Free play", "freeplay", "");
 }
 
-const LevelEntry& FreePlayLevel() { return KnownLevels()[0]; }
+const LevelEntry* FindKnownLevel(int32_t id) { return ScenarioManager().FindById(id); }
 
-const LevelEntry* CurrentLevelEntry() {
-  const auto& current = CurrentLevel();
-  return current ? &*current : nullptr;
+const LevelEntry& FreePlayLevel() {
+  if (FindKnownLevel(kFreePlayId) == nullptr) RegisterBuiltInLevels();
+  return *FindKnownLevel(kFreePlayId);
 }
 
-void SetCurrentLevelEntry(const LevelEntry* entry) {
-  auto& current = CurrentLevel();
-  if (entry == nullptr) {
-    current.reset();
-    return;
-  }
-  LevelEntry copy = *entry;  // the entry may be the current one
-  current = std::move(copy);
-}
+const LevelEntry* CurrentLevelEntry() { return ScenarioManager().Current(); }
+
+void SetCurrentLevelEntry(const LevelEntry* entry) { ScenarioManager().SetCurrent(entry); }
 
 bool RunLevelScripts(const LevelEntry* level, bool startingCity) {
   if (level != nullptr) return startingCity ? StartLevelScripts(level->folder) : LoadLevelScripts(level->folder);

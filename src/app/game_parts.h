@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "session/scenarios.h"
+
 // ---- Engine systems ----------------------------------------------------------
 // The texture and model systems and the square-root table.
 void CreateEngineSystems();
@@ -46,17 +48,15 @@ void ShowLoadingScreen();
 void HoldAndCloseLoadingScreen();
 
 // ---- Levels --------------------------------------------------------------------
-// The level a game plays: its scenario id (0 none) and the folder under
-// "scripts" that holds its own scripts.
-struct LevelEntry {
-  int32_t id = 0;
-  std::string folder;
-  bool tutorial = false;
-};
-// The levels known until the front end's scenario list exists: free play,
-// single-player and network. Null for any other id.
+// The level a game plays: an entry of the scenario list, with its id and the
+// folder under "scripts" that holds its own scripts.
+using LevelEntry = ScenarioEntry;
+// The program's own levels, free play single-player and network, registered
+// at start before the front end's scripts register theirs.
+void RegisterBuiltInLevels();
 // The free-play level of a network game.
 inline constexpr int32_t kNetworkFreePlayId = 300001;
+// A level of the scenario list by id; null for an id nobody registered.
 const LevelEntry* FindKnownLevel(int32_t id);
 const LevelEntry& FreePlayLevel();
 // The level being played (set by a new game and by a load); null when none.

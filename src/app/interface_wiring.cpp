@@ -1,5 +1,7 @@
 #include "app/interface_wiring.h"
 
+#include "app/chat_overlay.h"
+
 #include "city/blocks.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
@@ -13,6 +15,7 @@
 #include "ui/game_panels.h"
 #include "ui/hover_info.h"
 #include "ui/interface_assets.h"
+#include "ui/interface_controls.h"
 #include "ui/interface_frame.h"
 #include "ui/layout_model.h"
 #include "ui/ui_services.h"
@@ -123,6 +126,8 @@ void RunInterfaceTask() {
 }
 
 void ResetInterface() {
+  // A new game starts with no tutorial's locks.
+  EnableAllHudControls();
   GamePanels().ResetPanels();
   GamePanels().RefreshAll();
 }
@@ -140,7 +145,7 @@ void AttachInterface() {
     }
   });
   // Drawn in the world's frame, by its overlay pass.
-  Overlay().drawPanels = DrawInterface;
+  Overlay().drawPanels = [] { DrawInterface(DrawChatOverlay); };
   // The interface task's keys reach the panels.
   InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
   InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };

@@ -160,5 +160,7 @@ void PlayGameEventSound(const GameEvent& event) {
     StartedSamples().erase(it);
   } else if (const auto* music = std::get_if<MusicEvent>(&event)) {
     GameSound().PlayMusicTrack(music->era, true);
+  } else if (const auto* track = std::get_if<MusicTrackEvent>(&event)) {
+    GameSound().PlayMusic(track->track);
   }
 }

@@ -16,4 +16,5 @@ void RegisterDefaultScriptBinders() {
   AddScriptBinder(ScriptBindingStage::kCommodity, RegisterCommodityScriptTable);
   AddScriptBinder(ScriptBindingStage::kBuildingInfo, RegisterBuildingInfoScriptTable);
   AddScriptBinder(ScriptBindingStage::kProfile, BindProfileToScript);
+  RegisterSessionRulesScriptFunctions();
 }

@@ -1,5 +1,7 @@
 #include "script/profiles.h"
 
+#include "session/scenarios.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -111,6 +113,33 @@ int NativeSetLevelInfo(lua_State* state) {
 }
 
 }  // namespace
+
+void ProfileServices::ResetScenarioProgress() { ScenarioManager().ResetProgress(); }
+
+// A new profile can play its first level.
+void ProfileServices::UnlockFirstScenario() {
+  if (const ScenarioEntry* first = ScenarioManager().UnlockFirstScenario()) ScenarioManager().UnlockById(first->id);
+}
+
+bool ProfileServices::SetLevelInfo(int32_t id, int32_t state, const bool (&completed)[3]) {
+  ScenarioEntry* e = ScenarioManager().Find(id);
+  if (e == nullptr) return false;
+  e->progress[3] = state;
+  for (int i = 0; i < 3; ++i) e->completed[i] = completed[i];
+  return true;
+}
+
+std::vector<ProfileServices::LevelProgress> ProfileServices::SavedLevels() const {
+  std::vector<LevelProgress> levels;
+  const CScenarioManager& m = ScenarioManager();
+  for (const ScenarioEntry* e = m.NextAnyEntry(nullptr); e != nullptr; e = m.NextAnyEntry(e)) {
+    if (!e->Unlocked() && !e->tutorial) continue;
+    LevelProgress p{e->id, e->progress[3]};
+    for (int i = 0; i < 3; ++i) p.completed[i] = e->completed[i];
+    levels.push_back(p);
+  }
+  return levels;
+}
 
 void SetProfileServices(ProfileServices* services) { g_ProfileServices = services; }
 ProfileServices& ProfileHooks() { return g_ProfileServices != nullptr ? *g_ProfileServices : DefaultServices(); }

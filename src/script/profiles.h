@@ -24,14 +24,15 @@ class ProfileServices {
     uint8_t completed[3] = {};  // one per difficulty
   };
   virtual ~ProfileServices() = default;
-  virtual void ResetScenarioProgress() {}
+  // The scenario list's progress (the scenario manager's by default).
+  virtual void ResetScenarioProgress();
   // The first level that is not a tutorial becomes available.
-  virtual void UnlockFirstScenario() {}
+  virtual void UnlockFirstScenario();
   // The level with that id: unlocked, its state and completion flags. False
   // when there is no such level.
-  virtual bool SetLevelInfo(int32_t /*id*/, int32_t /*state*/, const bool (&/*completed*/)[3]) { return false; }
+  virtual bool SetLevelInfo(int32_t id, int32_t state, const bool (&completed)[3]);
   // The levels that are unlocked or are tutorials, in list order.
-  virtual std::vector<LevelProgress> SavedLevels() const { return {}; }
+  virtual std::vector<LevelProgress> SavedLevels() const;
   virtual void SetVolumes(int32_t /*music*/, int32_t /*effects*/) {}
   virtual void LoadBoard(const char* /*board*/) {}
   virtual void ShowSystemCursor(bool /*show*/) {}

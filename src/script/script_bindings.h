@@ -22,6 +22,11 @@ void RegisterCityBuildingScriptFunctions(CScript& script);
 // Game: Pause, Unpause, End and the performance level.
 void RegisterGameScriptTable(CScript& script);
 
+// Game.SetObjective, GetDifficulty, GetObjectiveTarget, StartAuction and the
+// objective and difficulty constants; the Frontend level registrations; the
+// forced auction moves of the Interface table.
+void RegisterSessionRulesScriptFunctions();
+
 // Game.End(finished, mode) is handed to the game's end; until one is set the
 // call is refused with a warning.
 using ScriptEndGameHandler = void (*)(bool finished, int32_t mode);

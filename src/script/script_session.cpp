@@ -12,6 +12,8 @@ void ScriptSessionServices::TriggerEvent(const char* name, int32_t delayTicks, i
 
 void ScriptSessionServices::TickScriptTimers() { Script().TickTimers(); }
 
+bool ScriptSessionServices::RunScriptFile(const char* path) { return path != nullptr && Script().RunFile(path, true); }
+
 void InstallScriptSessionServices() {
   static ScriptSessionServices services;
   SetSessionGameServices(&services);

@@ -10,6 +10,7 @@ class ScriptSessionServices : public SessionGameServices {
   void CatchEvent(const char* name, int32_t argument) override;
   void TriggerEvent(const char* name, int32_t delayTicks, int32_t argument) override;
   void TickScriptTimers() override;
+  bool RunScriptFile(const char* path) override;
 };
 
 // Installs a ScriptSessionServices as the session's game services.

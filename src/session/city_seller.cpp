@@ -4,6 +4,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "engine/core/error.h"
+#include "session/auction.h"
 #include "session/game_messages.h"
 #include "session/game_events.h"
 #include "session/player.h"
@@ -133,11 +134,10 @@ void CPlayer::TakeOverBusiness(int32_t business, float price) {
 }
 
 void CPlayer::ReleasePlayerHoldings() {
-  SessionGameServices& game = *Services().game;
   bool endAuction = false;
-  if (game.AuctionRunning()) {
-    const CBlock* auctioned = GetBlock(game.AuctionBlock());
-    endAuction = game.AuctionPlayer() == index || (auctioned && auctioned->Owner == index + 1);
+  if (const CAuction* auction = AuctionRunning() ? CurrentAuction() : nullptr) {
+    const CBlock* auctioned = GetBlock(auction->block.value);
+    endAuction = auction->seller == index || (auctioned && auctioned->Owner == index + 1);
   }
   inUse = 0;
   kind = kPlayerInactive;
@@ -159,7 +159,7 @@ void CPlayer::ReleasePlayerHoldings() {
       RefreshBuildingModel(*b);
     }
   }
-  if (endAuction) game.EndAuction();
+  if (endAuction) EndAuction();
   PlayerData().MarkBlocksStale();
   PlayerData().MarkBusinessesStale();
 }

@@ -1,5 +1,8 @@
 #include "session/game_clock.h"
 
+#include "session/goals.h"
+#include "session/scenarios.h"
+
 #include <cstdio>
 
 #include "city/animated_scenery.h"
@@ -46,7 +49,8 @@ void AdvanceGameHour() {
     c.hour = 0;
     c.yearInDecade += Tweaks().yearsPerDay;
     ++c.dayCounter;
-    if (!game.CutSceneRunning() && !game.IsTutorialRunning() && Tweaks().aiDayRollover) game.RunAiDayRollover();
+    if (!game.CutSceneRunning() && !ScenarioManager().IsTutorialRunning() && Tweaks().aiDayRollover)
+      game.RunAiDayRollover();
     if (c.yearInDecade > 9) {
       c.yearInDecade %= 10;
       ++c.decade;
@@ -59,13 +63,13 @@ void AdvanceGameHour() {
 
 void RunHourlyUpdate() {
   SessionGameServices& game = *Services().game;
-  if (game.CutSceneRunning() || game.IsTutorialRunning()) return;
+  if (game.CutSceneRunning() || ScenarioManager().IsTutorialRunning()) return;
   CPlayerTable& players = PlayerTable();
   const int32_t hour = GameClock().hour;
 
   game.CatchEvent("HourlyUpdate", hour);
-  if (hour == 18) game.EveningGoalCheck();
-  game.HourlyGoalCheck();
+  if (hour == 18) RunDailyVote();
+  CheckDebtsHourly(hour);
   if (Session().shellGameMode != 3) {
     City().visuals->ScheduleSceneryForHour(hour);
     ::ScheduleSceneryForHour(hour);

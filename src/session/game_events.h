@@ -23,10 +23,19 @@ struct PromptEvent {
   int32_t button = 0;
 };
 // A player message for the local human player to see (buy requests and
-// answers, debt warnings, buy-outs); the answer comes back as a game message.
+// answers, debt warnings, buy-outs) with its prompt: the portrait of the
+// sender's character (portrait 302 when the city sent it or the prompt is
+// the game's own), two text lines and up to two buttons. The buy request's
+// answer goes to CHumanPlayer::AnswerBuyRequest; the bought-out prompt's
+// close to CHumanPlayer::OnPromptClosed.
 struct PlayerMessageEvent {
   int32_t player = 0;  // index 0..5
   PlayerMessage message;
+  int32_t portraitPlayer = -1;  // -1: portrait 302
+  int32_t line1 = 0;
+  int32_t line2 = 0;
+  int32_t buttons[2] = {1435, 0};
+  int32_t buttonCount = 1;
 };
 // The selection panel's page shows figures that changed.
 struct SelectionPageEvent {};
@@ -77,11 +86,67 @@ struct DesyncEvent {
   int32_t client = 0;  // the client's player index
   std::string report;
 };
+// A music track by file name (the win and lose sequences).
+struct MusicTrackEvent {
+  const char* track = "";
+};
+// What the auction timer, the auction room and its panels show. Announced:
+// block, leader (player), opening value, countdown in seconds (value2).
+// Turn: the player whose turn it is. Bid, pass, pull-out: the player (and
+// the amount). Stage: the auctioneer's stage in value. Closed: the room
+// closes; ended: the timer panel closes.
+enum AuctionEventKind : int32_t {
+  kAuctionAnnounced,
+  kAuctionRoomOpened,
+  kAuctionTurn,
+  kAuctionBid,
+  kAuctionPass,
+  kAuctionPullOut,
+  kAuctionStage,
+  kAuctionRoomClosed,
+  kAuctionEnded,
+};
+struct AuctionEvent {
+  AuctionEventKind kind = kAuctionAnnounced;
+  int32_t block = -1;
+  int32_t player = -1;
+  int32_t value = 0;
+  int32_t value2 = 0;
+};
+// The voting panel: the day's shares in percent, the player it names (-1
+// none) and whether that player won the vote.
+struct VoteEvent {
+  std::array<float, 6> shares{};
+  int32_t named = -1;
+  bool winner = false;
+};
+// A goal result prompt: portrait of `player`'s character, two text lines
+// (each a text id with an argument: a player's name, money or a number). The
+// interface calls CloseGoalResult with it when the prompt closes.
+struct GoalResultEvent {
+  int32_t player = -1;
+  int32_t result = 0;
+  int32_t line1 = 0;
+  int32_t line2 = 0;
+  int32_t nameArg = -1;  // the player named in the lines, -1 none
+  float amountArg = 0;   // the objective's target
+  bool amountIsMoney = false;
+  int32_t endCode = -1;  // closing starts the end sequence with this code; -1 none
+  int32_t timeoutSeconds = 30;
+};
+// A cut scene to play by name with the end sequence's two character tokens.
+struct CutSceneEvent {
+  const char* name = "";
+  int32_t code = 10;  // the end sequence's result code
+  int32_t winnerToken = 10;
+  int32_t loserToken = 10;
+};
 
 using GameEvent = std::variant<PromptEvent, PlayerMessageEvent, SelectionPageEvent, BlockAnsweredEvent,
                                DemolitionStartedEvent, BusinessTradedEvent, TickerEvent, SpeedEvent,
                                LocalPlayerLeftEvent, MoneyEvent, SoundEvent, StopSoundEvent, MusicEvent,
-                               DesyncEvent>;
+                               DesyncEvent, MusicTrackEvent, AuctionEvent, VoteEvent, GoalResultEvent,
+                               CutSceneEvent>;
 
 // Events wait at most this many; with nobody draining (tests, a stalled
 // frame) later ones are dropped rather than piling up.

@@ -14,12 +14,15 @@
 #include "city/business.h"
 #include "city/construction_jobs.h"
 #include "engine/core/error.h"
+#include "session/auction.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
+#include "session/goals.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/ready_barrier.h"
+#include "session/scenarios.h"
 #include "session/session_services.h"
 #include "engine/core/run_state.h"
 
@@ -75,7 +78,7 @@ void ApplyGameStart(const GameStartMsg& m) {
   SessionState& s = Session();
   s.networkSeed = m.seed;
   s.networkScenario = m.scenario;
-  Services().game->SelectScenario(m.scenario, true);
+  ScenarioManager().SelectScenario(m.scenario, true);
   if (m.version != s.executableVersion)
     ReportError(1, 0,
                 "You are not running the same executable version as the server. The network game may be "
@@ -111,7 +114,7 @@ void ApplyPlayerReady(const PlayerReadyMsg& m) { OnPlayerReady(m); }
 
 void ApplyTickGrant(const TickGrantMsg& m) { OnTickGrant(m.limit); }
 
-void ApplyGoalResult(const GoalResultMsg& m) { Services().game->ApplyGoalMessage(m); }
+void ApplyGoalResult(const GoalResultMsg& m) { ShowGoalResult(m); }
 
 void ApplyRemovePlayer(const RemovePlayerMsg& m) { PlayerTable().RemovePlayer(m.player.value); }
 
@@ -263,21 +266,21 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
 void ApplyPlayCard(const PlayCardMsg& m) { Services().game->ApplyChanceCardEffect(m); }
 
 void ApplyStartAuction(const StartAuctionMsg& m) {
-  SessionGameServices& game = *Services().game;
-  if (game.AuctionRunning()) {
-    if (IsAuthority())
-      PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
-                                      m.request[2], m.request[3], m.request[4]);
-    return;
-  }
-  game.StartAuction(m.block.value, m.starter.value, m.opening);
+  if (StartAuction(m.block.value, m.starter.value, m.opening) || !IsAuthority()) return;
+  PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
+                                  m.request[2], m.request[3], m.request[4]);
 }
 
-void ApplyOpenAuction(const OpenAuctionMsg&) { Services().game->OpenAuctionScreen(); }
+void ApplyOpenAuction(const OpenAuctionMsg&) { OpenAuctionScreen(); }
 
-void ApplyAuctionStep(const AuctionStepMsg& m) { Services().game->ApplyAuctionMessage(m); }
+// A player's move from another machine must be that machine's player's.
+bool RouteAuctionStep(const AuctionStepMsg& m, const CNetMessage& raw) {
+  const int32_t sender = raw.Sender();
+  return sender == 0 || (m.step != kAuctionMoveStage && sender == m.player.value + 1);
+}
+void ApplyAuctionStep(const AuctionStepMsg& m) { ApplyAuctionMessage(m); }
 
-void ApplyFinishAuction(const FinishAuctionMsg&) { Services().game->FinishAuction(); }
+void ApplyFinishAuction(const FinishAuctionMsg&) { FinishAuction(); }
 
 // ---- The table ---------------------------------------------------------------------
 
@@ -386,7 +389,7 @@ const MessageKind kKinds[] = {
     }),
     Kind<OpenAuctionMsg, ApplyOpenAuction>(20, kRelative, "open auction",
                                            [] { return EncodeMessage(OpenAuctionMsg{}); }),
-    Kind<AuctionStepMsg, ApplyAuctionStep>(32, kAtOnce, "auction step",
+    Kind<AuctionStepMsg, ApplyAuctionStep, RouteAuctionStep>(32, kAtOnce, "auction step",
                                            [] { return EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 600}); }),
     Kind<FinishAuctionMsg, ApplyFinishAuction>(20, kRelative, "finish auction",
                                                [] { return EncodeMessage(FinishAuctionMsg{}); }),

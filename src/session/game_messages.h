@@ -327,7 +327,9 @@ struct AuctionStepMsg {
     v.I32(step, {0, 4, "auction step"});
     v.I32(player, FieldRange{});
     v.I32(amount);
+    v.Require(step != 3, "auction step");
     v.Require(step > 2 || (player.value >= 0 && player.value < kMaxPlayers), "player");
+    v.Require(step != 4 || (player.value >= 0 && player.value <= 5), "auctioneer stage");
   }
 };
 

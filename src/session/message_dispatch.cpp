@@ -169,11 +169,6 @@ void OnDirectPlaySessionLost() {
   Services().game->EndNetworkGame();
 }
 
-void OnDirectPlayChatMessage(int32_t id, std::string_view text) {
-  const int32_t number = PlayerNumberOfDirectPlayId(id);
-  Services().game->AddChatLine(number > 0 ? number - 1 : 0, text);
-}
-
 // ---- Status line records ----------------------------------------------------------
 
 void AddStatusMessage(const BlockTransferMsg& m) {

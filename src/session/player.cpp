@@ -166,10 +166,31 @@ void CPlayer::ClearResidentCount() {
 
 // ---- Human player -------------------------------------------------------------
 
-// The interface shows the message; the player's answer (to a buy request
-// or a buy-out) comes back as a game message of its own.
+// The interface shows the message's prompt; the player's answer (to a buy
+// request or a buy-out) comes back as a game message of its own.
 void CHumanPlayer::ShowMessage(const PlayerMessage& message) {
-  PostGameEvent(PlayerMessageEvent{index, message});
+  PlayerMessageEvent e{index, message};
+  const bool fromPlayer = !message.from.IsNone();
+  switch (message.code) {
+    case PLAYER_MESS_BUY_REQUEST:
+      e = PlayerMessageEvent{index, message, message.from.value, 1712, 1713, {1704, 1705}, 2};
+      break;
+    case PLAYER_MESS_BUY_ACCEPTED:
+      e = PlayerMessageEvent{index, message, fromPlayer ? message.from.value : -1, 1708, 1709};
+      break;
+    case PLAYER_MESS_REFUSED:
+      e = PlayerMessageEvent{index, message, fromPlayer ? message.from.value : -1, 1710, 1711};
+      break;
+    case PLAYER_MESS_DEBT_WARNING:
+      e = PlayerMessageEvent{index, message, -1, 1731, 1732};
+      break;
+    case PLAYER_MESS_BOUGHT_OUT:
+      e = PlayerMessageEvent{index, message, message.from.value, 1714, 1715};
+      break;
+    default:
+      break;
+  }
+  PostGameEvent(e);
 }
 
 void CHumanPlayer::Update() {

@@ -8,10 +8,14 @@
 #include "city/economy_services.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
+#include "session/auction.h"
+#include "session/chat_log.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_messages.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_services.h"
@@ -57,11 +61,8 @@ class CitySessionLink : public CitySessionServices {
     m.Send(static_cast<uint32_t>(delay));
   }
   void ReturnBlockToCity(int32_t block) override { ::ReturnBlockToCity(block, 0.0f); }
-  int32_t AuctionBlock() const override {
-    const SessionGameServices& g = *Services().game;
-    return g.AuctionRunning() ? g.AuctionBlock() : -1;
-  }
-  void EndAuction() override { Services().game->EndAuction(); }
+  int32_t AuctionBlock() const override { return ::AuctionBlock(); }
+  void EndAuction() override { ::EndAuction(); }
   void ResetStatistics() override { PlayerData().Reset(); }
 };
 
@@ -138,6 +139,8 @@ void RegisterSessionSaveHooks() {
   RegisterRecordChunk<CGameEvent>(kChunkEventQueue, 0, [](const CGameEvent& e) { EventQueue().LoadEntry(e); });
   RegisterRecordChunk<CStatsHistory>(kChunkStatsHistory, kStatsHistorySize,
                                      [](const CStatsHistory& h) { StatsHistory() = h; });
+  RegisterAuctionSaveHooks();
+  RegisterGoalSaveHooks();
 }
 
 void ConnectSessionToCity() {
@@ -154,7 +157,8 @@ void StartLevelSession() {
   ResetTickCounters();
   ResetTickDriver();
   ResetGameClock();
-  Services().game->ResetAuction();
+  ResetAuction();
+  ChatLog().Clear();
   PlayerData().Reset();
   ClearStatsHistory();
   // The level's scripts have set the tweaks by now; the header record holds

@@ -2,51 +2,33 @@
 // What the session reaches above it: the scripts' events, the computer
 // players (their factory and bookkeeping) and the network transport, each a
 // narrow virtual with a harmless default so the session runs headless and
-// alone. Auctions, goals, scenarios, cut scenes, chance cards and the lobby
-// wait here too until they are built; they then live in the simulation and
-// are called directly. The interface and sound are told through the game
-// events (game_events.h), never asked.
+// alone. Cut scenes, chance cards and the lobby wait here too until they are
+// built; they then live in the simulation and are called directly. The
+// interface and sound are told through the game events (game_events.h),
+// never asked.
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 class CPlayer;
-struct AuctionStepMsg;
-struct GoalResultMsg;
 struct LobbySetupMsg;
 struct LobbySlotMsg;
 struct PlayCardMsg;
 struct PlayerMessage;
 
-// Session parts built by later work: auctions, goals, scenarios, scripts,
-// cut scenes, computer players, chance cards and the lobby.
+// Session parts above the simulation or built by later work: scripts, cut
+// scenes, computer players, chance cards and the lobby.
 class SessionGameServices {
  public:
   virtual ~SessionGameServices() = default;
-  // Auctions. StartAuction is false when an auction already runs.
-  virtual bool StartAuction(int32_t /*block*/, int32_t /*starter*/, int32_t /*opening*/) { return true; }
-  virtual void OpenAuctionScreen() {}
-  virtual void ApplyAuctionMessage(const AuctionStepMsg&) {}
-  virtual void FinishAuction() {}
-  virtual void StepAuctioneer() {}
-  virtual bool AuctionRunning() const { return false; }
-  virtual int32_t AuctionBlock() const { return -1; }
-  virtual int32_t AuctionPlayer() const { return -1; }  // seller of the running auction
-  virtual void EndAuction() {}
-  virtual void ResetAuction() {}
-  // Goals.
-  virtual void CheckGoals() {}
-  virtual void HourlyGoalCheck() {}
-  virtual void EveningGoalCheck() {}
-  virtual void ApplyGoalMessage(const GoalResultMsg&) {}
-  // Scenarios and cut scenes.
-  virtual bool IsTutorialRunning() const { return false; }
-  virtual bool SelectScenario(int32_t /*id*/, bool /*run*/) { return false; }
+  // Cut scenes.
   virtual bool CutSceneRunning() const { return false; }
   // Scripts.
   virtual void CatchEvent(const char* /*name*/, int32_t /*argument*/) {}
   virtual void TriggerEvent(const char* /*name*/, int32_t /*delayTicks*/, int32_t /*argument*/) {}
   virtual void TickScriptTimers() {}
+  // Runs a script file in the current state (a level's hub); false on failure.
+  virtual bool RunScriptFile(const char* /*path*/) { return false; }
   // Computer players. The default player does nothing but drop its messages.
   virtual CPlayer* CreateComputerPlayer(int32_t characterRow);
   virtual void RunAiTick() {}

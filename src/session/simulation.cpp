@@ -7,10 +7,13 @@
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "engine/scene/animation.h"
+#include "session/auction.h"
 #include "engine/files/save_game.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/player.h"
 #include "session/ready_barrier.h"
 #include "session/session.h"
@@ -41,7 +44,9 @@ void ResetSimulation() {
   ResetPreferences();
   ResetEconomyForNewGame();
   PlayerTable().DeleteAllPlayers();
-  Services().game->ResetAuction();
+  ResetAuction();
+  // Before the level's scripts, whose level event sets the objective.
+  ResetGoals();
   ResetGameClock();
   ResetUtilityIncome();
   EventQueue().Clear();

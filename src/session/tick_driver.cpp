@@ -16,10 +16,13 @@
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
+#include "session/auction.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
 #include "session/game_clock.h"
 #include "session/game_messages.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -86,6 +89,7 @@ void StepRunningCity() {
   visuals.UpdateSmokeEmitters();
   visuals.StepPulsingLights();
   UpdateConstructionJobs();
+  CountAuctionDown();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;
   ++RunningTick();
@@ -94,7 +98,7 @@ void StepRunningCity() {
     PostGameEvent(SoundEvent{kPreSixSample, 100});
   if (RunningTick() % kTicksPerHour == 0) AdvanceGameHour();
   game.TickScriptTimers();
-  if (LogicTick() % 50 == 0 && IsAuthority()) game.CheckGoals();
+  if (LogicTick() % 50 == 0 && IsAuthority()) CheckGoals();
 }
 
 // Holds the tick at the limit granted by the host. A client may run only the
@@ -207,8 +211,8 @@ void RunLogicTicks() {
     if (s.gameState == kGameStateRunning) {
       StepRunningCity();
     } else if (s.gameState == kGameStateAuction) {
-      if (IsAuthority()) Services().game->StepAuctioneer();
-      if (Services().game->IsTutorialRunning()) Services().game->TickScriptTimers();
+      StepAuctionIfRunning();
+      if (ScenarioManager().IsTutorialRunning()) Services().game->TickScriptTimers();
     }
     EntAnimStepAll();
     if (LogicTick() % 5 == 0) PlayerTable().UpdatePlayers();

@@ -31,7 +31,7 @@ void RunInterfaceInput(CInputDevice* device) {
   HoverInfo().CountFrame();
 }
 
-void DrawInterface() {
+void DrawInterface(void (*underPanels)()) {
   CRenderer* renderer = UiRenderer();
   if (renderer == nullptr) return;
   renderer->Begin2D();
@@ -40,6 +40,7 @@ void DrawInterface() {
   renderer->SetShader(kInterfaceShader);
   renderer->DisableDepthTest();
   renderer->DisableCulling();
+  if (underPanels) underPanels();
   GamePanels().Draw();
   HoverInfo().Draw();
   DrawMouseCursor();

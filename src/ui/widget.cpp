@@ -6,6 +6,7 @@
 #include "ui/buttons.h"
 #include "ui/choice_group.h"
 #include "ui/cursors.h"
+#include "ui/interface_controls.h"
 #include "ui/draw_2d.h"
 #include "ui/drop_down.h"
 #include "ui/edit_box.h"
@@ -18,7 +19,8 @@
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
 
-CWidget::~CWidget() = default;
+// A widget that goes leaves no control slot pointing at it.
+CWidget::~CWidget() { ForgetInterfaceControl(this); }
 
 void CWidget::SetRect(float ax1, float ay1, float ax2, float ay2) {
   x1 = ax1, y1 = ay1, x2 = ax2, y2 = ay2;

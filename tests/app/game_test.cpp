@@ -25,7 +25,12 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/script.h"
+#include "city/blocks.h"
+#include "session/auction.h"
+#include "session/game_clock.h"
+#include "session/goals.h"
 #include "session/player.h"
+#include "session/scenarios.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "script/people_access.h"
@@ -161,6 +166,110 @@ TEST_F(GameTest, NewGameSaveLoadAndEnd) {
   EXPECT_FALSE(Session().inGame);
   EXPECT_EQ(GamePauseState().Count(0), 1);
   EXPECT_EQ(CurrentPeopleCount(), 0);
+}
+
+// A single-player game against a computer player: an auction on a block
+// from the console, saved and loaded while the auction screen is up (it
+// starts again from its opening price), then a win by the level's objective;
+// then a new game by level id, lost by debt.
+class WholeGameTest : public GameTest {
+ protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    std::ofstream(dir_ / "scripts" / "freeplay" / "hub.lua")
+        << "function EVENT_Level(a) BuildStartingCity() Game.SetObjective(OBJECTIVE_PROFIT, 1000) return 0 end\n";
+    std::strcpy(PlayerProfile().name, "p");
+    PlayerSetupRow& me = PlayerTable().SetupRow(0);
+    me.kind = kPlayerHuman;
+    std::strcpy(me.name, "Me");
+    PlayerSetupRow& cpu = PlayerTable().SetupRow(1);
+    cpu.kind = kPlayerComputer;
+    cpu.character = 1;
+    std::strcpy(cpu.name, "Cpu");
+  }
+  bool RunUntil(bool (*done)(), int limit) {
+    for (int i = 0; i < limit && !done(); ++i) {
+      RunLogicTicks();
+      TheGame().DrainGameEvents();
+    }
+    return done();
+  }
+  void RunToMidnight() {
+    GameClock().hour = 23;
+    Session().tickInHour = RunningTick() % kTicksPerHour;
+    RunUntil([] { return GameClock().hour == 0; }, static_cast<int>(kTicksPerHour));
+  }
+};
+
+TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
+  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_EQ(PlayerTable().ActiveCount(), 2);
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_PROFIT);
+  EXPECT_FLOAT_EQ(GameGoal().target, 1000.0f);
+
+  ExecuteConsoleCommand("AUCTION 12 500");
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() != nullptr && CurrentAuction()->active != 0; }, 3200));
+  ExecuteConsoleCommand("BID 1 800");
+  EXPECT_EQ(CurrentAuction()->price, 800);
+  ExecuteConsoleCommand("SAVEGAME mid");
+  ExecuteConsoleCommand("LOADGAME mid");
+  ASSERT_EQ(Count(replies_, "File mid loaded successfully"), 1);
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_TRUE(CurrentAuction()->active);
+  EXPECT_EQ(CurrentAuction()->price, 500);
+  EXPECT_EQ(Session().gameState, kGameStateAuction);
+  ExecuteConsoleCommand("PASS 1");
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() == nullptr; }, 400));
+  RunUntil([] { return g_Blocks[12].Owner != 0; }, 50);
+  EXPECT_EQ(g_Blocks[12].Owner, 1);
+
+  PlayerTable().Local()->AddToLedger(2000.0f, 3);
+  ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 200));
+  EXPECT_EQ(ScenarioManager().FindById(200001)->completed[ScenarioManager().Difficulty()], 1);
+  EXPECT_EQ(GamePauseState().Count(0), 1);
+
+  ExecuteConsoleCommand("STARTLEVEL 200001 1");
+  ASSERT_TRUE(RunState().gameRunning);
+  EXPECT_EQ(ScenarioManager().Difficulty(), 1);
+  ExecuteConsoleCommand("STARTLEVEL 999999");
+  EXPECT_EQ(Count(replies_, "Level 999999 (difficulty 1) is not known"), 1);
+  PlayerTable().Local()->money = -100.0f;
+  RunToMidnight();
+  EXPECT_TRUE(RunState().gameRunning);
+  RunToMidnight();
+  ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 100));
+  EXPECT_FALSE(PlayerTable().Local()->inUse);
+}
+
+// The level scripts' calls: the objective, the difficulty, level
+// registrations (the script's order: id, folder, name), the interface locks
+// with their control ids checked, and an auction on a block.
+TEST_F(GameTest, ScriptsReachTheSessionRules) {
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  ScenarioManager().SetDifficulty(2);
+  ASSERT_TRUE(Script().RunText(
+      "Game.SetObjective(OBJECTIVE_SALES, 250, 0)\n"
+      "Frontend.RegisterLevel(100002, 'lesson2', 'Second lesson', 'About auctions')\n"
+      "Frontend.RegisterLevel(900001, 'nowhere', 'Too far', '')\n"
+      "Interface.DisableAllControls() Interface.EnableControl(TUT_MYGO)\n"
+      "Interface.EnableControl(500) Interface.EnableControl('x') Interface.EnableAllControls()\n"
+      "Game.StartAuction(12, 750)\n"
+      "Difficulty = Game.GetDifficulty()\n",
+      "rules", true));
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_SALES);
+  EXPECT_FLOAT_EQ(GameGoal().target, 250.0f);
+  EXPECT_EQ(GameGoal().lastPlayerRule, 0);
+  const ScenarioEntry* lesson = ScenarioManager().FindById(100002);
+  ASSERT_NE(lesson, nullptr);
+  EXPECT_EQ(lesson->folder, "lesson2");
+  EXPECT_TRUE(lesson->tutorial);
+  EXPECT_EQ(ScenarioManager().FindById(900001), nullptr);
+  EXPECT_EQ(Count(boxes_, "Interface control 500 is not a control id"), 1);
+  RunTicks(25);
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_EQ(CurrentAuction()->openingValue, 750);
+  ASSERT_TRUE(Script().RunText("if Difficulty ~= DIFFICULTY_HARD then error('difficulty') end", "check", true));
 }
 
 TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {

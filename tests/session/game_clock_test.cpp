@@ -68,20 +68,13 @@ TEST_F(GameClockTest, HourlyJobsRunInOrderWithTheDailyOnesAtTheirHours) {
   RunHours(1);  // 6 o'clock
   // The economy's and the blocks' hourly and daily jobs are called directly
   // between these.
-  const std::vector<std::string> six = {"event HourlyUpdate 6", "hourly-goals", "scenery-hour 6",
-                                        "event EndOfDay 0",     "chance 0",     "chance 1",
-                                        "ai-hourly"};
+  const std::vector<std::string> six = {"event HourlyUpdate 6", "scenery-hour 6", "event EndOfDay 0",
+                                        "chance 0",             "chance 1",       "ai-hourly"};
   std::vector<std::string> hourly;
   for (const auto& s : log.steps)
-    if (s.find("event") == 0 || (s != "goals" && s.find("goals") != std::string::npos) || s.find("scenery-") == 0 ||
-        s.find("chance") == 0 || s == "ai-hourly")
+    if (s.find("event") == 0 || s.find("scenery-") == 0 || s.find("chance") == 0 || s == "ai-hourly")
       hourly.push_back(s);
   EXPECT_EQ(hourly, six);
-  log.steps.clear();
-  GameClock().hour = 17;
-  RunHours(1);  // 18 o'clock: the evening check before the hourly one
-  EXPECT_LT(std::find(log.steps.begin(), log.steps.end(), "evening-goals") - log.steps.begin(),
-            std::find(log.steps.begin(), log.steps.end(), "hourly-goals") - log.steps.begin());
   GameClock().hour = 9;
   log.steps.clear();
   RunHours(1);  // 10 o'clock
@@ -114,11 +107,11 @@ TEST_F(GameClockTest, MidnightClosesTheDaySwapsLedgersAndAutosavesOnlyAlone) {
 }
 
 TEST_F(GameClockTest, TutorialSkipsTheHourlyJobsButTheClockRuns) {
-  game.tutorial = true;
+  StartTutorial();
   MakePlayers();
   RunHours(1);
   EXPECT_EQ(GameClock().hour, 10);
-  EXPECT_FALSE(log.Has("hourly-goals"));
+  EXPECT_FALSE(log.Has("event HourlyUpdate 10"));
   EXPECT_FALSE(log.Has("scenery-hour 10"));
   float v = 0;
   EXPECT_FALSE(GetStatsHistorySample(v, 0, 2, 0));

@@ -99,14 +99,16 @@ TEST_F(PlayerTest, WithTwoActivePlayersTheCitySellsByAuction) {
   PlayerTable().Get(0)->RequestBuyBlock(12, 500.0f, -1);
   EXPECT_EQ(PlayerTable().Get(0)->QueuedMessages(), 0u);
   RunTicks(25);
-  EXPECT_TRUE(log.Has("auction 12 0 500"));
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_EQ(CurrentAuction()->block.value, 12);
+  EXPECT_EQ(CurrentAuction()->starter, 0);
+  EXPECT_EQ(CurrentAuction()->openingValue, 500);
   EXPECT_EQ(g_Blocks[12].Owner, 0);
 
-  // When an auction already runs, the starter is told no.
-  game.auctionRunning = true;
+  // While an auction runs a second one is refused.
   PlayerTable().Get(0)->RequestSellBlock(12, 100.0f, -1);
   RunTicks(25);
-  EXPECT_EQ(log.Count("auction 12 -1 100"), 0);
+  EXPECT_EQ(CurrentAuction()->openingValue, 500);
 }
 
 TEST_F(PlayerTest, BuyingFromAnotherPlayerPaysTheSeller) {
@@ -235,6 +237,40 @@ TEST_F(PlayerTest, MessagesForTheLocalHumanAreToldAsGameEvents) {
   for (size_t i = 0; i < kMaxPendingGameEvents + 10; ++i) PostGameEvent(SelectionPageEvent{});
   EXPECT_EQ(TakeGameEvents().size(), kMaxPendingGameEvents);
   EXPECT_TRUE(TakeGameEvents().empty());
+}
+
+// Each message the human sees carries its prompt: texts, buttons and whose
+// portrait (the city's messages show portrait 302, told as -1).
+TEST_F(PlayerTest, MessagesOfTheHumanCarryTheirPrompts) {
+  MakePlayers(1);
+  auto* me = static_cast<CHumanPlayer*>(PlayerTable().Get(0));
+  const struct {
+    int32_t code;
+    int32_t from;
+    int32_t portrait, line1, line2, buttons;
+  } cases[] = {
+      {PLAYER_MESS_BUY_REQUEST, 1, 1, 1712, 1713, 2},
+      {PLAYER_MESS_BUY_ACCEPTED, -1, -1, 1708, 1709, 1},
+      {PLAYER_MESS_REFUSED, 1, 1, 1710, 1711, 1},
+      {PLAYER_MESS_DEBT_WARNING, -1, -1, 1731, 1732, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    ClearGameEvents();
+    PlayerMessage m;
+    m.code = c.code;
+    m.from = PlayerIndex{c.from};
+    m.to = PlayerIndex{0};
+    ASSERT_TRUE(me->AddMessage(m));
+    for (int i = 0; i < 10; ++i) me->Update();
+    std::vector<GameEvent> events = TakeGameEvents();
+    ASSERT_EQ(events.size(), 1u);
+    const auto& shown = std::get<PlayerMessageEvent>(events[0]);
+    EXPECT_EQ(shown.portraitPlayer, c.portrait);
+    EXPECT_EQ(shown.line1, c.line1);
+    EXPECT_EQ(shown.line2, c.line2);
+    EXPECT_EQ(shown.buttonCount, c.buttons);
+  }
 }
 
 }  // namespace

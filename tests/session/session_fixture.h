@@ -14,7 +14,11 @@
 #include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "session/auction.h"
+#include "session/chat_log.h"
 #include "session/event_queue.h"
+#include "session/goals.h"
+#include "session/scenarios.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/player.h"
@@ -74,21 +78,8 @@ struct RecordingVisuals : CityVisualServices {
 
 struct RecordingGame : SessionGameServices {
   StepLog* log;
-  bool auctionRunning = false;
-  bool tutorial = false;
   bool quitOnAi = false;
   explicit RecordingGame(StepLog* l) : log(l) {}
-  bool IsTutorialRunning() const override { return tutorial; }
-  bool StartAuction(int32_t block, int32_t starter, int32_t opening) override {
-    log->steps.push_back("auction " + std::to_string(block) + " " + std::to_string(starter) + " " +
-                         std::to_string(opening));
-    return true;
-  }
-  bool AuctionRunning() const override { return auctionRunning; }
-  void StepAuctioneer() override { log->steps.push_back("auctioneer"); }
-  void CheckGoals() override { log->steps.push_back("goals"); }
-  void HourlyGoalCheck() override { log->steps.push_back("hourly-goals"); }
-  void EveningGoalCheck() override { log->steps.push_back("evening-goals"); }
   void CatchEvent(const char* name, int32_t arg) override {
     log->steps.push_back(std::string("event ") + name + " " + std::to_string(arg));
   }
@@ -147,9 +138,15 @@ class SessionTest : public ::testing::Test {
     ResetUtilityIncome();
     ClearStatsHistory();
     PlayerData().Reset();
+    ScenarioManager().Clear();
+    ResetAuction();
+    ResetGoals();
+    ChatLog().Clear();
   }
 
   void TearDown() override {
+    ScenarioManager().Clear();
+    ResetAuction();
     PlayerTable().DeleteAllPlayers();
     EventQueue().Clear();
     RestoreDefaultSessionServices();
@@ -168,6 +165,9 @@ class SessionTest : public ::testing::Test {
     for (int i = 0; i < computers; ++i) ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, i, "Cpu"));
     PlayerTable().SetLocal(PlayerTable().Get(0));
   }
+
+  // The current level is a tutorial.
+  void StartTutorial() { ScenarioManager().SetCurrent(ScenarioManager().RegisterLevel(100001, "", "lesson", "")); }
 
   void RunTicks(int n) {
     for (int i = 0; i < n; ++i) RunLogicTicks();

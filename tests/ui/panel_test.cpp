@@ -5,6 +5,7 @@
 
 #include "tools/layoutc/layout_source.h"
 #include "ui/game_panels.h"
+#include "ui/interface_controls.h"
 #include "ui/panel_manager.h"
 #include "ui_fixture.h"
 
@@ -263,6 +264,38 @@ TEST_F(OpenPanelTest, MouseMessagesByButtonStatesAndOneWheelMessagePerNotch) {
       if (e != kMsgMouseEntered) sent.push_back(e);
     EXPECT_EQ(sent, f.message ? std::vector<int32_t>{f.message} : std::vector<int32_t>{});
   }
+}
+
+// A tutorial locks every control; the prompt's slot stays usable.
+TEST_F(OpenPanelTest, AfterDisablingAllControlsOnlyThePromptStillClicks) {
+  const auto click = [this] {
+    probe_->events.clear();
+    Mouse(150, 150);
+    set_.ProcessInput();
+    Mouse(150, 150, true);
+    set_.ProcessInput();
+    return std::count(probe_->events.begin(), probe_->events.end(), kMsgLeftPressed) == 1;
+  };
+  ClearInterfaceControls();
+  SetInterfaceControl(kHudPromptControl, probe_);
+  DisableAllControls(set_, kHudPromptControl);
+  EXPECT_TRUE(panel_.inputDisabled);
+  EXPECT_TRUE(click());
+
+  SetInterfaceControl(kHudPromptControl, nullptr);
+  SetInterfaceControl(30, probe_);
+  DisableAllControls(set_, kHudPromptControl);
+  EXPECT_FALSE(click());
+  EXPECT_TRUE(EnableHudControl(99));  // an empty slot: nothing
+  EXPECT_FALSE(EnableHudControl(kInterfaceControlSlots));
+  EXPECT_FALSE(click());
+  EXPECT_TRUE(EnableHudControl(30));
+  EXPECT_TRUE(click());
+  EXPECT_TRUE(DisableHudControl(30));
+  EXPECT_FALSE(click());
+  EnableAllControls(set_);
+  EXPECT_TRUE(click());
+  ClearInterfaceControls();
 }
 
 TEST_F(OpenPanelTest, ATypedCharacterGoesToTheHoveredWidgetOnce) {

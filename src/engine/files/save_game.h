@@ -104,7 +104,7 @@ struct SaveGameHeader {
     v.I32(scenarioId);
     v.I32(year);
     v.F32(money);
-    v.I32(difficulty);
+    v.I32(difficulty, {0, 2, "difficulty"});
   }
 };
 

@@ -7,15 +7,17 @@ C_RunScript("scripts\\default\\setup.lua")
 
 SetUpCity()
 
-function EVENT_Level(argument)
-  BuildStartingCity()
-  return 0
-end
-
--- The scenario manager raises SetObjective after running the level's hub
--- again; a level states its goal in LevelObjective and LevelTarget.
+-- A level states its goal in LevelObjective and LevelTarget. The level
+-- start resets the goals after the scenario manager's SetObjective, so the
+-- level event sets the objective again.
 LevelObjective = OBJECTIVE_PROFIT
 LevelTarget = 100000
+
+function EVENT_Level(argument)
+  BuildStartingCity()
+  Game.SetObjective(LevelObjective, LevelTarget)
+  return 0
+end
 
 function EVENT_SetObjective(argument)
   Game.SetObjective(LevelObjective, LevelTarget)

@@ -1,0 +1,15 @@
+#pragma once
+// Tutorial events: the player's steps reported by number to the running
+// tutorial's script (its catch-event "TutorialEvent"); outside a tutorial
+// nothing reaches the scripts. The interface locks that tutorials set live
+// with the interface's control table.
+#include <cstdint>
+
+enum TutorialEventId : int32_t {
+  kTutorialLink = 6,
+  kTutorialAuctionPanels = 63,
+  kTutorialAuctionClosed = 64,
+  kTutorialAuctionSold = 68,
+};
+
+void FireTutorialEvent(int32_t id);

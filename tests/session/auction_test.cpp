@@ -1,0 +1,172 @@
+// Block auctions through the game messages: announcement, the auction
+// screen's turns, the auctioneer's stages and the block transfer.
+#include <functional>
+
+#include "session/game_messages.h"
+#include "session_fixture.h"
+
+namespace {
+
+constexpr int32_t kBlock = 12;
+
+class AuctionTest : public SessionTest {
+ protected:
+  // Runs logic ticks until the condition holds (at most `limit`).
+  bool RunUntil(const std::function<bool()>& done, int limit = 5000) {
+    for (int i = 0; i < limit && !done(); ++i) RunLogicTicks();
+    return done();
+  }
+  const CAuction& Auction() { return *CurrentAuction(); }
+  // The city puts the block up; the room opens when the countdown is over.
+  void OpenRoom(int32_t opening) {
+    ASSERT_TRUE(Post(StartAuctionMsg{BlockId{kBlock}, PlayerIndex{-1}, opening, {}}));
+    ASSERT_TRUE(RunUntil([] { return CurrentAuction() && CurrentAuction()->active; }));
+    ASSERT_EQ(Session().gameState, kGameStateAuction);
+    // The auctioneer opens the bidding.
+    ASSERT_TRUE(RunUntil([this] { return Auction().stage == kStageBidding; }, 10));
+  }
+  // The auction's end: the room closes and the block transfer arrives.
+  void RunToTheEnd() {
+    ASSERT_TRUE(RunUntil([] { return CurrentAuction() == nullptr; }, 400));
+    EXPECT_EQ(Session().gameState, kGameStateRunning);
+    RunTicks(30);
+  }
+};
+
+TEST_F(AuctionTest, CityBlockWithoutStarterGoesToPlayerZeroWhenTheOthersPass) {
+  MakePlayers(2);
+  OpenRoom(500);
+  EXPECT_EQ(Auction().leader, 0);
+  EXPECT_EQ(Auction().turn, 1);  // player 0 holds the price
+  PostAuctionPass(1);
+  EXPECT_EQ(Auction().winner, -1);
+  PostAuctionPass(2);
+  EXPECT_EQ(Auction().winner, 0);
+  const float before = PlayerTable().Get(0)->money;
+  RunToTheEnd();
+  EXPECT_EQ(g_Blocks[kBlock].Owner, 1);
+  EXPECT_FLOAT_EQ(PlayerTable().Get(0)->money, before - 500.0f);
+}
+
+TEST_F(AuctionTest, PlayerBlockWithNoBidderIsReturnedToTheCityAndTheSellerPaid) {
+  MakePlayers(2);
+  PlayerTable().Get(0)->TakeBlock(kBlock, 0.0f);
+  const float before = PlayerTable().Get(0)->money;
+  PlayerTable().Get(0)->RequestSellBlock(kBlock, 400.0f, -1);  // two players: by auction
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() && CurrentAuction()->active; }));
+  EXPECT_EQ(Auction().seller, 0);
+  EXPECT_EQ(Auction().rows[0].stillIn, 0);  // the seller never bids
+  EXPECT_EQ(Auction().turn, 1);
+  PostAuctionPass(1);
+  PostAuctionPass(2);
+  EXPECT_EQ(Auction().noSale, 1);
+  RunToTheEnd();
+  EXPECT_EQ(g_Blocks[kBlock].Owner, 0);
+  EXPECT_FLOAT_EQ(PlayerTable().Get(0)->money, before + 400.0f);
+}
+
+TEST_F(AuctionTest, TheSellerLeavingClosesTheRoom) {
+  MakePlayers(2);
+  PlayerTable().Get(1)->TakeBlock(kBlock, 0.0f);
+  PlayerTable().Get(1)->RequestSellBlock(kBlock, 400.0f, -1);
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() && CurrentAuction()->active; }));
+  EXPECT_EQ(GameTime().screenMode, 1);
+  ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{1}}));
+  RunTicks(26);
+  EXPECT_EQ(CurrentAuction(), nullptr);
+  EXPECT_EQ(Session().gameState, kGameStateRunning);
+  EXPECT_EQ(GameTime().screenMode, 0);
+}
+
+TEST_F(AuctionTest, ABidderWhoPassedMayBidAgainInALaterRound) {
+  MakePlayers(2);
+  OpenRoom(500);
+  PostAuctionPass(1);
+  PostAuctionBid(2, 600);
+  PostAuctionPass(0);
+  EXPECT_EQ(Auction().turn, 1);
+  EXPECT_EQ(Auction().rows[1].passed, 0);  // cleared when its turn came
+  PostAuctionBid(1, 700);
+  EXPECT_EQ(Auction().leader, 1);
+  PostAuctionBid(1, 700);  // the current price again: nothing
+  EXPECT_EQ(Auction().passes, 0);
+  PostAuctionPass(2);
+  PostAuctionPass(0);
+  EXPECT_EQ(Auction().winner, 1);
+  const float before = PlayerTable().Get(1)->money;
+  RunToTheEnd();
+  EXPECT_EQ(g_Blocks[kBlock].Owner, 2);
+  EXPECT_FLOAT_EQ(PlayerTable().Get(1)->money, before - 700.0f);
+}
+
+TEST_F(AuctionTest, TheStagesTakeTheirTimesAndASecondAuctionIsRefused) {
+  MakePlayers(2);
+  OpenRoom(500);
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{3}, PlayerIndex{-1}, 100, {}}));
+  RunTicks(25);
+  EXPECT_EQ(Auction().block.value, kBlock);
+  PostAuctionPullOut(1);
+  PostAuctionPullOut(2);
+  EXPECT_EQ(Auction().winner, 0);
+  RunTicks(1);
+  EXPECT_EQ(Auction().stage, kStageSold);
+  RunTicks(150);  // about six seconds
+  EXPECT_EQ(Auction().stage, kStageSold);
+  RunTicks(1);
+  EXPECT_EQ(Auction().stage, kStageDone);
+}
+
+// Moves that break the message's rules never arrive; moves of a player who
+// is out of the auction change nothing.
+TEST_F(AuctionTest, BadMovesAreRefused) {
+  MakePlayers(2);
+  OpenRoom(500);
+  struct Case {
+    const char* what;
+    AuctionStepMsg move;
+  };
+  const Case cases[] = {
+      {"unknown step", {3, PlayerIndex{1}, 0}},
+      {"player out of range", {0, PlayerIndex{6}, 900}},
+      {"stage out of range", {4, PlayerIndex{9}, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(Post(c.move));
+  }
+  PostAuctionPullOut(2);
+  PostAuctionBid(2, 900);
+  EXPECT_EQ(Auction().price, 500);
+  EXPECT_EQ(Auction().stage, kStageBidding);
+
+  // On the host, another machine moves only for its own player.
+  Session().networkSession = true;
+  Session().host = true;
+  PlayerTable().SetupRow(1).directPlayId = 77;
+  OnDirectPlayGameMessage(EncodeMessage(AuctionStepMsg{0, PlayerIndex{0}, 900}).Bytes(), 77);
+  OnDirectPlayGameMessage(EncodeMessage(AuctionStepMsg{4, PlayerIndex{5}, 0}).Bytes(), 77);
+  EXPECT_EQ(Auction().price, 500);
+  EXPECT_EQ(Auction().stage, kStageBidding);
+  OnDirectPlayGameMessage(EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 900}).Bytes(), 77);
+  EXPECT_EQ(Auction().price, 900);
+}
+
+TEST_F(AuctionTest, ATutorialAnnouncesForFiveSecondsAndTellsItsScript) {
+  StartTutorial();
+  MakePlayers(1);
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{kBlock}, PlayerIndex{-1}, 200, {}}));
+  RunTicks(25);
+  EXPECT_EQ(Auction().countdown, 5 * 50 - 2);  // counted down in that tick
+  RunTicks(140);
+  EXPECT_FALSE(Auction().active);
+  RunTicks(10);
+  EXPECT_TRUE(Auction().active);  // 125 ticks and the messages' lead
+  RunTicks(2);
+  EXPECT_TRUE(log.Has("event TutorialEvent 63"));
+  PostAuctionPass(1);
+  RunToTheEnd();
+  EXPECT_TRUE(log.Has("event TutorialEvent 68"));
+  EXPECT_TRUE(log.Has("event TutorialEvent 64"));
+}
+
+}  // namespace

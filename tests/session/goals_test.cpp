@@ -1,0 +1,151 @@
+// Victory goals and their results: the last-player rule, ties, debt, the
+// vote's guard, the result prompts and the end sequences.
+#include <functional>
+
+#include "session/game_messages.h"
+#include "session_fixture.h"
+
+namespace {
+
+class GoalsTest : public SessionTest {
+ protected:
+  template <class E>
+  std::vector<E> Events() {
+    std::vector<E> found;
+    for (const GameEvent& e : TakeGameEvents())
+      if (const auto* x = std::get_if<E>(&e)) found.push_back(*x);
+    return found;
+  }
+  // Runs the clock to the next midnight (hour 24 of the hourly update).
+  void RunToMidnight() {
+    GameClock().hour = 23;
+    Session().tickInHour = 0;
+    RunTicks(static_cast<int>(kTicksPerHour - RunningTick() % kTicksPerHour));
+  }
+};
+
+TEST_F(GoalsTest, TheLastPlayerLeftWinsWithResultFourOnce) {
+  MakePlayers();
+  ASSERT_TRUE(SetObjective(OBJECTIVE_SALES, 1e9f));
+  RunTicks(100);  // alone from the start: nobody is left behind
+  EXPECT_TRUE(Events<GoalResultEvent>().empty());
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 0, "Cpu"));
+  ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{1}}));
+  RunTicks(300);  // the removal, then six checks
+  std::vector<GoalResultEvent> results = Events<GoalResultEvent>();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].result, kGoalLastPlayer);
+  EXPECT_EQ(results[0].player, 0);
+  EXPECT_EQ(results[0].endCode, 0);
+  EXPECT_EQ(results[0].line1, 1861);
+
+  // Closing the prompt pauses and plays the win sequence for the local winner.
+  CloseGoalResult(results[0]);
+  EXPECT_EQ(GamePauseState().Count(0), 1);
+  std::vector<CutSceneEvent> scenes = Events<CutSceneEvent>();
+  ASSERT_EQ(scenes.size(), 1u);
+  EXPECT_STREQ(scenes[0].name, "win_sequence");
+  EXPECT_TRUE(log.Has("event win_sequence 0"));
+}
+
+TEST_F(GoalsTest, EqualMarginsGiveNoWinnerAndALargerOneWins) {
+  MakePlayers(1);
+  ASSERT_TRUE(SetObjective(OBJECTIVE_PROFIT, 100.0f));
+  PlayerTable().Get(0)->AddToLedger(150.0f, 3);
+  PlayerTable().Get(1)->AddToLedger(150.0f, 3);
+  RunTicks(100);
+  EXPECT_TRUE(Events<GoalResultEvent>().empty());
+  EXPECT_EQ(PlayerTable().ActiveCount(), 2);
+
+  PlayerTable().Get(1)->AddToLedger(10.0f, 3);
+  RunTicks(100);
+  std::vector<GoalResultEvent> results = Events<GoalResultEvent>();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].player, 1);
+  EXPECT_EQ(results[0].result, kGoalWon);
+  EXPECT_EQ(results[0].line1, 1834);  // another player met the profit objective
+  EXPECT_TRUE(results[0].amountIsMoney);
+  EXPECT_FALSE(PlayerTable().Get(0)->inUse);  // the others leave the game
+  // The loser's machine plays the lose sequence with the winner's token.
+  PlayerTable().Get(1)->character = 4;
+  CloseGoalResult(results[0]);
+  std::vector<CutSceneEvent> scenes = Events<CutSceneEvent>();
+  ASSERT_EQ(scenes.size(), 1u);
+  EXPECT_STREQ(scenes[0].name, "lose_sequence");
+  EXPECT_EQ(scenes[0].winnerToken, 4);
+}
+
+TEST_F(GoalsTest, DebtWarnsThenClearsAndTwoMidnightsBankrupt) {
+  MakePlayers(1);
+  CPlayer* me = PlayerTable().Get(0);
+  me->money = -10.0f;
+  RunToMidnight();
+  RunTicks(60);  // the message's delivery and the human's next update
+  EXPECT_EQ(GameGoal().players[0].inDebt, 1);
+  bool warned = false;
+  for (const PlayerMessageEvent& e : Events<PlayerMessageEvent>())
+    warned |= e.message.code == PLAYER_MESS_DEBT_WARNING && e.line1 == 1731;
+  EXPECT_TRUE(warned);
+
+  me->money = 10.0f;
+  RunToMidnight();
+  RunTicks(60);
+  EXPECT_EQ(GameGoal().players[0].inDebt, 0);
+  EXPECT_TRUE(me->inUse);
+
+  me->money = -10.0f;
+  RunToMidnight();
+  me->money = -10.0f;
+  RunToMidnight();
+  RunTicks(30);
+  EXPECT_FALSE(me->inUse);
+  std::vector<GoalResultEvent> results = Events<GoalResultEvent>();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].result, kGoalBankrupt);
+  EXPECT_EQ(results[0].endCode, kNoToken);  // lost, nobody won
+}
+
+TEST_F(GoalsTest, ResultsNameOnlyPlayersOfTheGame) {
+  MakePlayers();
+  ShowGoalResult(GoalResultMsg{PlayerIndex{-1}, kGoalWon});
+  ShowGoalResult(GoalResultMsg{PlayerIndex{4}, kGoalWon});
+  EXPECT_TRUE(Events<GoalResultEvent>().empty());
+  ShowGoalResult(GoalResultMsg{PlayerIndex{0}, kGoalNotice});
+  std::vector<GoalResultEvent> results = Events<GoalResultEvent>();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].endCode, -1);  // closing changes nothing
+}
+
+TEST_F(GoalsTest, TheVoteWithNoPointsYetNamesNobody) {
+  MakePlayers(2);
+  ASSERT_TRUE(SetObjective(OBJECTIVE_WEAKEST_LINK, 0.0f));
+  RunDailyVote();
+  std::vector<VoteEvent> votes = Events<VoteEvent>();
+  ASSERT_EQ(votes.size(), 1u);
+  EXPECT_EQ(votes[0].named, -1);
+  EXPECT_FLOAT_EQ(votes[0].shares[0], 0.0f);
+
+  PlayerTable().Get(0)->pointsB = 30;
+  PlayerTable().Get(1)->pointsB = 60;
+  PlayerTable().Get(2)->pointsB = 10;
+  RunDailyVote();
+  votes = Events<VoteEvent>();
+  ASSERT_EQ(votes.size(), 1u);
+  EXPECT_EQ(votes[0].named, 2);
+  EXPECT_FLOAT_EQ(votes[0].shares[1], 60.0f);
+  RunTicks(30);
+  EXPECT_FALSE(PlayerTable().Get(2)->inUse);
+}
+
+TEST_F(GoalsTest, WinningTheLastStandardLevelOpensTheBonusLevel) {
+  MakePlayers();
+  ScenarioManager().RegisterLevel(kLevelBonus, "Bonus", "bonus", "");
+  ScenarioManager().SetCurrent(ScenarioManager().RegisterLevel(kLevelStandard, "Last", "last", ""));
+  StartEndSequence(0);
+  std::vector<CutSceneEvent> scenes = Events<CutSceneEvent>();
+  ASSERT_EQ(scenes.size(), 1u);
+  EXPECT_STREQ(scenes[0].name, "complete_sequence");
+  EXPECT_TRUE(ScenarioManager().FindById(kLevelBonus)->Unlocked());
+}
+
+}  // namespace
