@@ -257,8 +257,8 @@ void Game::NewGame(const LevelEntry* entry) {
   SetCurrentLevelEntry(entry);
   // Every machine of a network game draws the same numbers; a single player
   // gets a new game each time.
-  SeedRandomStreams(Session().networkSession ? static_cast<uint32_t>(Session().networkSeed)
-                                             : static_cast<uint32_t>(std::time(nullptr)));
+  const uint32_t ownSeed = newGameSeed_ ? *newGameSeed_ : static_cast<uint32_t>(std::time(nullptr));
+  SeedRandomStreams(Session().networkSession ? static_cast<uint32_t>(Session().networkSeed) : ownSeed);
   Reset();
   GamePauseState().ClearReason(0);
   const LevelEntry* level = CurrentLevelEntry();

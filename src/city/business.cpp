@@ -8,6 +8,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_day_counters.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
@@ -530,6 +531,7 @@ void CBusiness::Restock(bool noCharge) {
     CommoditySlot& s = Slots[i];
     uint16_t discarded = static_cast<uint16_t>(s.Stock / 2);
     s.DiscardedPerDay[Day % kDayRing] = discarded;
+    DayCounters().StockSpoiled += GetCommodityBasePrice(GetSlotCommodity(i)) * discarded;
     if (!noCharge && OwnerIsPlayer())
       Players().AddToLedger(Owner, -(GetCommodityBasePrice(GetSlotCommodity(i)) * discarded), kLedgerDiscards);
     s.Stock = static_cast<uint16_t>(s.Stock - discarded);
@@ -551,6 +553,7 @@ void CBusiness::Restock(bool noCharge) {
     cost += GetCommodityBasePrice(GetSlotCommodity(i)) * static_cast<float>(delivered);
   }
   if (supply == 1) cost *= 0.5f;
+  DayCounters().StockBought += cost;
   InStockMask = t->CommodityMask;
   if (!noCharge) AddToAccount(-cost, kLineStock, true);
   RecountStock();

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "city/city_day_counters.h"
 #include "city/city_services.h"
 #include "city/lane_network.h"
 #include "city/road_topology.h"
@@ -275,6 +276,7 @@ bool ApproachSignal(CVehicle& v, const Lane& lane, float remaining, float& stop)
   if (v.Speed != 0 || ahead >= 0 || lane.Kind != kLaneRoad) {
     v.WaitTicks = 0;
   } else if (++v.WaitTicks > kGiveUpTicks) {
+    NoteVehicleGaveUp();
     RemoveFromRoad(v, true);
     return false;
   }
@@ -304,6 +306,7 @@ bool FrontLeavesLane(CVehicle& v) {
   if (!ValidLane(next)) {
     // No move, or a move with no lane: nowhere to go. Leaves as a vehicle
     // that gave up does, so it is never linked into a lane twice.
+    NoteVehicleGaveUp();
     RemoveFromRoad(v, false);
     return false;
   }
@@ -437,6 +440,7 @@ bool ReleaseFromDepot(CVehicle& v) {
   v.WaitTicks = 0;
   v.Active = 1;
   --depot.Waiting;
+  NoteVehicleStarted(v.Index, g_Traffic.TickCount);
   return true;
 }
 
@@ -515,7 +519,10 @@ void UpdateTraffic() {
   for (CVehicle& v : g_Vehicles) {
     switch (v.State) {
       case kVehicleDriving: DriveVehicle(v); break;
-      case kVehicleArrived: RemoveFromRoad(v, false); break;
+      case kVehicleArrived:
+        NoteVehicleArrived(v.Index, g_Traffic.TickCount);
+        RemoveFromRoad(v, false);
+        break;
       case kVehicleQueued: ReleaseFromDepot(v); break;
       case kVehicleHeld: v.Speed = 0; break;
       default: break;
