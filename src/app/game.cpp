@@ -262,6 +262,10 @@ void Game::NewGame(const LevelEntry* entry) {
   Reset();
   GamePauseState().ClearReason(0);
   const LevelEntry* level = CurrentLevelEntry();
+  // The starting decade's figures (rents, costs, ground rents) before the
+  // level's scripts put up the city on them; the reset took the clock back to
+  // the first decade, so a second game does not inherit the last one's.
+  ReadDecadeParameterFiles(GameClock().decade);
   // Errors in the scripts have been reported; the level goes on without them.
   RunLevelScripts(level, true);
   PlayerTable().CreateSessionPlayers();

@@ -1,5 +1,6 @@
 #include "session/game_clock.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "city/blocks.h"
@@ -43,13 +44,16 @@ void AdvanceGameHour() {
   if (c.hour > 23) {
     DayTick() = 0;
     c.hour = 0;
-    c.yearInDecade += Tweaks().yearsPerDay;
-    ++c.dayCounter;
+    // A script's years per day outside 0..10 would skip decades or run back.
+    c.yearInDecade += std::clamp(Tweaks().yearsPerDay, 0, 10);
+    if (c.dayCounter < INT32_MAX) ++c.dayCounter;
     if (!game.CutSceneRunning() && !game.IsTutorialRunning() && Tweaks().aiDayRollover) game.RunAiDayRollover();
-    if (c.yearInDecade > 9) {
+    if (c.yearInDecade > 9 && c.decade >= kLastDecade) {
+      c.yearInDecade = 9;
+    } else if (c.yearInDecade > 9) {
       c.yearInDecade %= 10;
       ++c.decade;
-      if (c.decade < 8) LoadDecadeParameters(c.decade);
+      if (c.decade < kDecadeCount) LoadDecadeParameters(c.decade);
     }
     if (!Session().networkSession) SaveGame("autosave.sav");
   }
@@ -93,12 +97,16 @@ void RunHourlyUpdate() {
 
 void SaveGameClock() { WriteRecordChunk(kChunkClock, GameClock()); }
 
-void LoadDecadeParameters(int32_t decade) {
-  for (int32_t i = 0; i <= decade && i < 8; ++i) {
+void ReadDecadeParameterFiles(int32_t decade) {
+  for (int32_t i = 0; i <= decade && i < kDecadeCount; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "parameters\\%d.prm", 1930 + 10 * i);
     ReadParameterFile(name);
   }
+}
+
+void LoadDecadeParameters(int32_t decade) {
+  ReadDecadeParameterFiles(decade);
   UpdateTrafficForDecade(decade);
   const CGameClock& c = GameClock();
   bool startOfDay = c.hour < 2;
