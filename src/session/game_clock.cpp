@@ -12,6 +12,7 @@
 #include "engine/core/byte_io.h"
 #include "session/game_events.h"
 #include "session/player.h"
+#include "session/player_data.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "session/stats_history.h"
@@ -85,7 +86,11 @@ void RunHourlyUpdate() {
   }
   if (hour == 10) game.CatchEvent("BlockUnlock", GameClock().dayCounter);
   if (hour == 5) UpdatePeopleDaily();
-  if (hour == 17) UpdateHouseHuntDaily();
+  if (hour == 17) {
+    // The house hunt weighs rents against today's city average.
+    PlayerData().MarkAveragesStale();
+    UpdateHouseHuntDaily();
+  }
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/city_day_counters.h"
@@ -66,7 +67,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 // One day's figures.
 struct DayFigures {
   int housed[kSocialClassCount] = {}, homeless[kSocialClassCount] = {};
-  double homeRent[kSocialClassCount] = {};  // summed rent per unit of the homes
+  double homeRent[kSocialClassCount] = {};  // summed value of the home blocks
   int working = 0;
   int shops = 0, openAtNoon = 0, selling = 0, profitable = 0, losing = 0;
   double takings = 0;
@@ -89,7 +90,7 @@ void CountPeople(DayFigures& d) {
     const int c = std::clamp(p.SocialClass, 0, kSocialClassCount - 1);
     if (p.IsHoused()) {
       ++d.housed[c];
-      if (const CBuilding* b = GetBuilding(p.HomeBuilding)) d.homeRent[c] += b->RentPerUnit;
+      if (p.HomeBlock < kBlockCount) d.homeRent[c] += g_BlockDefs[p.HomeBlock].Value;
     } else {
       ++d.homeless[c];
     }
@@ -174,7 +175,7 @@ struct Summary {
   void Print() const {
     std::printf("summary over %d days:\n", days);
     std::printf("  housed (lowest day): %d%%\n", housedMin);
-    std::printf("  mean home rent a unit by class (low/medium/high): %.1f / %.1f / %.1f\n",
+    std::printf("  mean value of the home block by class (low/medium/high): %.0f / %.0f / %.0f\n",
                 housed[0] ? rent[0] / housed[0] : 0.0, housed[1] ? rent[1] / housed[1] : 0.0,
                 housed[2] ? rent[2] / housed[2] : 0.0);
     std::printf("  shops selling (lowest day): %d%%\n", sellingMin);
