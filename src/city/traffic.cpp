@@ -272,6 +272,7 @@ bool ApproachSignal(CVehicle& v, const Lane& lane, float remaining, float& stop)
     }
   } else {
     v.StatusText = kStatusWaitingForBoxlock;
+    if (junction.Walkers > 0 && v.WaitTicks >= kWalkerYieldTicks) junction.CrossingHeldUntil = g_Traffic.TickCount + 2;
   }
   if (v.Speed != 0 || ahead >= 0 || lane.Kind != kLaneRoad) {
     v.WaitTicks = 0;
@@ -611,6 +612,7 @@ bool IsJunctionBoxClear(int32_t node, int32_t direction) {
   int32_t j = JunctionToward(node, direction);
   if (j < 0) return true;
   const JunctionState& js = g_Lanes.Junctions[j];
+  if (js.CrossingHeldUntil > g_Traffic.TickCount) return false;
   return js.BoxLock[0] == 0 && js.BoxLock[1] == 0 && js.BoxLock[2] == 0 && js.BoxLock[3] == 0;
 }
 
