@@ -161,7 +161,7 @@ int32_t ExitOf(const LaneWaypoint& w, int32_t move) {
 }
 
 void LowerSpawnCount(const CVehicle& v) {
-  int32_t& count = v.Kind == kTaxiKind ? g_Traffic.TaxiCount : g_Traffic.CarCount;
+  int32_t& count = v.Kind == kTaxiKind ? g_Traffic.TaxiCount : v.Kind == kVanKind ? g_Traffic.VanCount : g_Traffic.CarCount;
   if (count > 0) --count;
 }
 
@@ -407,11 +407,15 @@ void SpawnTraffic() {
   int32_t to = static_cast<int32_t>(random.Rand()) % depots;
   if (from == to) return;
   if (g_Traffic.TaxiCount < taxiLimit && SpawnVehicle(from, to, kTaxiKind) != nullptr) ++g_Traffic.TaxiCount;
+  // Vans have a row and a limit of their own; a van drawn in the car row
+  // while they are at their limit is a car instead.
+  if (g_Traffic.VanCount < g_Traffic.VanFrequency[band] && SpawnVehicle(from, to, kVanKind) != nullptr)
+    ++g_Traffic.VanCount;
   if (g_Traffic.CarCount < carLimit) {
     int32_t a = static_cast<int32_t>(random.Rand()) % 18;
     int32_t b = static_cast<int32_t>(random.Rand()) % 26;
-    int32_t kind = b == 0 ? kVanKind : a + 6;
-    if (SpawnVehicle(from, to, kind) != nullptr) ++g_Traffic.CarCount;
+    const bool van = b == 0 && g_Traffic.VanCount < g_Traffic.VanFrequency[band];
+    if (SpawnVehicle(from, to, van ? kVanKind : a + 6) != nullptr) ++(van ? g_Traffic.VanCount : g_Traffic.CarCount);
   }
 }
 

@@ -98,11 +98,12 @@ struct TrafficState {
   int32_t TickCount = 0;
   int32_t TaxiCount = 0;
   int32_t CarCount = 0;
+  int32_t VanCount = 0;
   int32_t Phase = 0;
   // Limits per 4-hour band (scripts: CarFrequency, TaxiFrequency, VanFrequency).
   int32_t CarFrequency[kTimeBands] = {};
   int32_t TaxiFrequency[kTimeBands] = {};
-  int32_t VanFrequency[kTimeBands] = {};  // not read by the traffic
+  int32_t VanFrequency[kTimeBands] = {};
   NearestVehicle Nearest[kNearestVehicles];
   int32_t NearestCount = 0;
   float Loudness = 0;

@@ -32,10 +32,12 @@ function SetGameRules()
   People.itchycounter = 5
   People.subwaythreshold = 6
 
-  -- Traffic limits through the day (midnight to 4, 4 to 8, ... 20 to midnight).
-  SetFrequencies(CarFrequency, { 20, 60, 150, 150, 150, 80 })
-  SetFrequencies(TaxiFrequency, { 10, 20, 50, 50, 50, 40 })
-  SetFrequencies(VanFrequency, { 5, 30, 40, 40, 30, 10 })
+  -- Traffic limits through the day (midnight to 4, 4 to 8, ... 20 to midnight):
+  -- the most cars, taxis and vans on the streets at once. Together well under
+  -- the 200 vehicles the streets hold, so the traffic flows.
+  SetFrequencies(CarFrequency, { 8, 25, 45, 45, 45, 25 })
+  SetFrequencies(TaxiFrequency, { 4, 8, 15, 15, 15, 10 })
+  SetFrequencies(VanFrequency, { 1, 8, 10, 10, 6, 2 })
 end
 
 function SetFrequencies(table, bands)
