@@ -564,7 +564,7 @@ void ResetTraffic() {
   for (JunctionState& j : g_Lanes.Junctions) {
     j.SignalA = j.SignalB = 0;
     for (int32_t& word : j.BoxLock) word = 0;
-    j.Walkers = 0;
+    j.Walkers = j.CrossingHeldUntil = 0;
   }
   for (LaneWaypoint& w : g_Lanes.Waypoints) w.Reserved = w.Occupant = w.BoxCount = 0;
   for (TrafficDepot& d : g_Lanes.Depots) {
