@@ -273,7 +273,10 @@ void CBusiness::CollectRent() {
   int n = CollectResidents(*this, residents);
   for (int i = 0; i < n; ++i) {
     CHousehold* h = GetHousehold(g_People[residents[i]].Household);
-    if (h != nullptr) h->Money -= RentPerPlace;
+    if (h != nullptr) {
+      h->Money -= RentPerPlace;
+      DayCounters().HouseholdRent += RentPerPlace;
+    }
     sum += RentPerPlace;
   }
   AddToAccount(sum, kLineRentReceived, true);

@@ -12,7 +12,8 @@ struct CityDayCounters {
   int32_t ShopVisitsEmpty = 0;   // a shop entered and nothing bought
   int32_t TripsWithoutShop = 0;  // a shopping trip that found no block to go to
   double HouseholdIncome = 0;
-  double HouseholdSpending = 0;
+  double HouseholdSpending = 0;  // in the shops
+  double HouseholdRent = 0;
   double StockBought = 0;   // at base prices
   double StockSpoiled = 0;  // at base prices
   int32_t VehiclesStarted = 0;

@@ -131,10 +131,10 @@ int MedianMinutes(std::vector<int32_t> ticks) {
 void PrintDay(int day, const DayFigures& d) {
   const CityDayCounters& c = d.counters;
   std::printf("day %3d  housed %d/%d/%d homeless %d/%d/%d working %d | visits bought %d empty %d no-shop %d"
-              " | income %.0f spent %.0f | shops %d open %d selling %d profit %d loss %d takings %.0f"
+              " | income %.0f spent %.0f rent %.0f | shops %d open %d selling %d profit %d loss %d takings %.0f"
               " stock %.0f spoiled %.0f | cars %d arrived %d gave-up %d median %d min | money",
               day, d.housed[0], d.housed[1], d.housed[2], d.homeless[0], d.homeless[1], d.homeless[2], d.working,
-              c.ShopVisitsBought, c.ShopVisitsEmpty, c.TripsWithoutShop, c.HouseholdIncome, c.HouseholdSpending,
+              c.ShopVisitsBought, c.ShopVisitsEmpty, c.TripsWithoutShop, c.HouseholdIncome, c.HouseholdSpending, c.HouseholdRent,
               d.shops, d.openAtNoon, d.selling, d.profitable, d.losing, d.takings, c.StockBought, c.StockSpoiled,
               c.VehiclesStarted, c.VehiclesArrived, c.VehiclesGaveUp, MedianMinutes(c.TripTicks));
   for (int i = 0; i < kMaxPlayers; ++i) {
@@ -165,7 +165,7 @@ struct Summary {
     takings += d.takings;
     stock += d.counters.StockBought;
     income += d.counters.HouseholdIncome;
-    spent += d.counters.HouseholdSpending;
+    spent += d.counters.HouseholdSpending + d.counters.HouseholdRent;
     started += d.counters.VehiclesStarted;
     gaveUp += d.counters.VehiclesGaveUp;
     trips.insert(trips.end(), d.counters.TripTicks.begin(), d.counters.TripTicks.end());
@@ -180,7 +180,7 @@ struct Summary {
                 housed[2] ? rent[2] / housed[2] : 0.0);
     std::printf("  shops selling (lowest day): %d%%\n", sellingMin);
     std::printf("  shops' takings %.0f against stock bought %.0f\n", takings, stock);
-    std::printf("  households' income spent: %.0f%%\n", income > 0 ? 100.0 * spent / income : 0.0);
+    std::printf("  households' income spent (shops and rent): %.0f%%\n", income > 0 ? 100.0 * spent / income : 0.0);
     std::printf("  vehicles given up: %.1f%% of %d; median trip %d game minutes\n",
                 started > 0 ? 100.0 * gaveUp / started : 0.0, started, MedianMinutes(trips));
     std::printf("  warnings %d; saves that did not load %d\n", warnings, loadFailures);
