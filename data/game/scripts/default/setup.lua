@@ -259,9 +259,9 @@ ClassPreferences = {
 -- residential building rent (12 in every decade), so no income here may fall
 -- below 25, and the lowest keep a little room for rent rises.
 Incomes = {
-  { CLASS_LOW, 30, 35, 40, 30, 60 },
-  { CLASS_MEDIUM, 40, 50, 80, 45, 120 },
-  { CLASS_HIGH, 60, 80, 160, 90, 240 },
+  { CLASS_LOW, 26, 28, 30, 26, 40 },
+  { CLASS_MEDIUM, 30, 36, 50, 34, 60 },
+  { CLASS_HIGH, 40, 50, 90, 56, 90 },
 }
 
 function SetUpPopulation()
