@@ -226,7 +226,10 @@ float CBusiness::GetSlotCost(int slot) const { return GetCommodityBasePrice(GetS
 
 // ---- Rules ------------------------------------------------------------------
 
+// Hour 24 (the midnight update) is the first hour of the next day: a business
+// open round the clock stays open through it.
 int32_t HourRuleState(int32_t openHour, int32_t closeHour, int32_t hour) {
+  hour %= 24;
   if (hour < openHour) return kClosed;
   if (openHour < closeHour && hour >= closeHour) return kClosed;
   return kOpen;
@@ -780,7 +783,8 @@ void CloseBusinessDay() {
       s.MarginToday = s.TakingsToday = 0;
       s.SoldPerDay[b.Day] = 0;
     }
-    b.OpenState = b.IsResidence() ? kOpen : kClosed;
+    // The new day's first hour: closed, unless open round the clock.
+    b.OpenState = b.IsResidence() ? kOpen : HourRuleState(b.OpenHour, b.CloseHour, 0);
   }
 }
 
