@@ -362,14 +362,15 @@ ShopsInTurn = {
   "doctors_surgery", "jewellers", "pool_hall", "souvenir_shop", "antique_store", "furniture_store",
 }
 
--- Landmarks of the city's own blocks: { block, kind, business }.
+-- Landmarks of the city's own blocks: { block, kind, business }. Every block
+-- named here is on the map (a block off the map is reported).
 CivicLandmarks = {
   { CENTRAL_PARK_1, "LANDSCAPE", "landscape" }, { CENTRAL_PARK_2, "LANDSCAPE", "landscape" },
   { CENTRAL_PARK_3, "LANDSCAPE", "landscape" }, { CENTRAL_PARK_4, "LANDSCAPE", "landscape" },
   { CENTRAL_PARK_5, "LANDSCAPE", "landscape" }, { CENTRAL_PARK_6, "LANDSCAPE", "landscape" },
-  { ZOO, "LANDSCAPE", "landscape" }, { SCHOOL_GROUNDS, "LANDSCAPE", "landscape" },
+  { ZOO, "LANDSCAPE", "landscape" }, { SCHOOL_LIBRARY, "LANDSCAPE", "landscape" },
   { MARINA, "RETAIL", "hotel" }, { AIRPORT, "RETAIL", "hotel" },
-  { STADIUM, "RETAIL", "department_store" }, { MUSEUM_ART_GALLERY, "RETAIL", "theatre" },
+  { CITY_HALL_2, "RETAIL", "department_store" }, { MUSEUM_ART_GALLERY, "RETAIL", "theatre" },
   { UNIVERSITY_CAMPUS, "RETAIL", "cinema" }, { CITY_HALL_1, "RETAIL", "ballroom" },
 }
 
