@@ -69,10 +69,10 @@ CommodityRows = {
   { MUSIC_TAPES, 5.0, 1.6, MAINSHOPPING, 3 },
   { HEALTHCARE, 8.0, 1.5, MAINSHOPPING, 0 },
   { RECREATIONAL_GOODS, 10.0, 1.6, MAINSHOPPING, 0 },
-  { JEWELLERY, 40.0, 1.8, MAINSHOPPING, 0 },
+  { JEWELLERY, 12.0, 1.8, MAINSHOPPING, 0 },
   { ELECTRICAL_GOODS, 30.0, 1.5, MAINSHOPPING, 2 },
   { FURNITURE, 35.0, 1.5, MAINSHOPPING, 0 },
-  { ANTIQUES, 50.0, 1.8, MAINSHOPPING, 0 },
+  { ANTIQUES, 15.0, 1.8, MAINSHOPPING, 0 },
   { CLOTHING, 12.0, 1.7, MAINSHOPPING, 0 },
   { TOYS, 6.0, 1.7, MAINSHOPPING, 0 },
   { TOOLS_AND_HARDWARE, 8.0, 1.5, MAINSHOPPING, 0 },
@@ -218,11 +218,11 @@ PreferenceRows = {
   -- Every row holds goods of each kind of trip the timetables make (main
   -- shopping, a snack, dining out, entertainment), so no trip is wasted.
   -- 0: everyday needs of a low-income home
-  { BREAD, 3, MEAT, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, DRINKS, 1, NEWSPAPER, 1, CLOTHING, 1, TOOLS_AND_HARDWARE, 1,
-    MEAL, 1, MOVIES, 1 },
+  { BREAD, 3, MEAT, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, FISH, 1, DRINKS, 1, NEWSPAPER, 1, CLOTHING, 1,
+    TOOLS_AND_HARDWARE, 1, HEALTHCARE, 1, MEAL, 1, MOVIES, 1 },
   -- 1: a middle-income home
   { BREAD, 2, MEAT, 2, FISH, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, MEAL, 1, CLOTHING, 2, BOOKS, 1,
-    FURNITURE, 1, ELECTRICAL_GOODS, 1, MOVIES, 1, NEWSPAPER, 1, DRINKS, 1 },
+    FURNITURE, 1, ELECTRICAL_GOODS, 1, MOVIES, 1, NEWSPAPER, 1, DRINKS, 1, JEWELLERY, 1, HEALTHCARE, 1 },
   -- 2: a well-off home
   { MEAT, 2, FISH, 2, DAIRY_PRODUCE, 1, MEAL, 3, JEWELLERY, 1, ANTIQUES, 1, CLOTHING, 2, FURNITURE, 1,
     PERFORMANCE, 2, DANCING, 1, VACATIONS, 1, BOOKS, 1, DRINKS, 1 },
@@ -233,7 +233,7 @@ PreferenceRows = {
     SWEETS, 1, MEAL, 1 },
   -- 5: pensioners
   { HEALTHCARE, 3, NEWSPAPER, 2, BREAD, 2, FRUIT_AND_VEG, 1, BOOKS, 1, ANTIQUES, 1, MEAL, 1, DRINKS, 1,
-    PERFORMANCE, 1 },
+    PERFORMANCE, 1, ANTIQUES, 1 },
   -- 6: tourists
   { STAY_OVER, 3, SOUVENIRS, 3, MEAL, 2, SNACK, 1, PERFORMANCE, 1, DRINKS, 1 },
   -- 7: a night out
