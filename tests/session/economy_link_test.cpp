@@ -167,6 +167,22 @@ TEST_F(EconomyLinkTest, PurchasesBeyondMoneyAndCreditAreRefused) {
   Deliver(EncodeMessage(BlockTransferMsg{900, BlockId{12}, PlayerNumber{2}}), [&] { return g_Blocks[12].Owner == 2; });
 }
 
+// The city's average rent per resident, which the house hunt weighs rents
+// against, follows the rents: it is taken afresh before each day's hunt.
+TEST_F(EconomyLinkTest, TheAverageRentFollowsTheDay) {
+  g_BusinessTypes[kTypeApartments].Available = 1;
+  g_BusinessTypes[kTypeApartments].Density = 4.0f;
+  const int32_t home = EconomyTest::Open(kTypeApartments, 0, EconomyTest::Place(20, 0, 0, 0, 0, 1, kKindResidential));
+  ASSERT_GE(home, 0);
+  g_Businesses[home].RentPerPlace = 30.0f;
+  g_Businesses[home].Occupants = 2;
+  EXPECT_FLOAT_EQ(PlayerData().GetAverageBlockValue(), 30.0f);
+  g_Businesses[home].RentPerPlace = 60.0f;
+  GameClock().hour = 17;
+  RunHourlyUpdate();
+  EXPECT_FLOAT_EQ(PlayerData().GetAverageBlockValue(), 60.0f);
+}
+
 TEST_F(EconomyLinkTest, TakeOverMovesTheBusinessForTheStatedPrice) {
   const int32_t shop = OpenShop(0);
   const float before = cpu->money;
