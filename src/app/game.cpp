@@ -39,7 +39,13 @@
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
+#include "visuals/city_scene.h"
+#include "visuals/frame_draw.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+#include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
+#include "visuals/sky.h"
 
 namespace {
 
@@ -52,6 +58,10 @@ constexpr int kInactivePause = 1;
 
 int LoadGameCommand(const char* rest);
 int SaveGameCommand(const char* rest);
+int LockCameraCommand(const char*) {
+  ToggleCameraLock();
+  return 0;
+}
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
 SaveGameHeader CurrentGameHeader();
 
@@ -66,6 +76,7 @@ void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
   RegisterScriptRandomStreams();
+  RegisterVisualsRandomStreams();
   GameSound();  // the sound rules' stream (park sounds) comes last
 }
 
@@ -74,6 +85,7 @@ void RegisterRandomStreams() {
 void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOADGAME", LoadGameCommand);
   SetConsoleCommandHandler("SAVEGAME", SaveGameCommand);
+  SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
 }
 
@@ -81,6 +93,7 @@ void Game::Prepare() {
   RegisterRandomStreams();
   AttachGameConsoleCommands();
   AttachSound();
+  AttachInterface();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -101,6 +114,7 @@ void Game::Start() {
   if (g_StartupOptions.memoryReport) StartMemoryReport();
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the game's memory heap.");
+  ReportMissingFolders();
 
   // The intro movie, then the renderer and the window with the engine's
   // systems and the interface's assets on them.
@@ -111,6 +125,7 @@ void Game::Start() {
   ConfigureRendererForGame();
   AttachEngineSystems();
   LoadInterface();
+  LoadPresentationTextures();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -124,6 +139,7 @@ void Game::Start() {
   // After the assets, before the city: a missing or refused library has been
   // reported and the game goes on with plain boxes.
   LoadGameBuildingLibrary();
+  RegisterGameCameraModes();
 
   // The main loop's tasks, then the simulation, paused until a game starts.
   GameScheduler().Init();
@@ -132,6 +148,8 @@ void Game::Start() {
   run.interfaceTask = GameScheduler().AddTask(50.0f, InterfaceTask, 1, true);
   run.logicTask = GameScheduler().AddTask(25.0f, LogicTask, 10, true);
   StartSimulation();
+  BuildSkyGeometry();
+  CreateSpriteBatches(CurrentRenderer(), 0);
   GamePauseState().AddReason(0);
 
   // Models, the game-start scripts and the parameter files (which may load
@@ -157,6 +175,9 @@ void Game::Start() {
 // the game.
 void Game::StartSimulation() {
   InitSimulation();
+  RegisterCameraSaveHooks();
+  InstallGameVisuals();
+  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
@@ -193,9 +214,9 @@ void Game::DrainGameEvents() {
   for (const GameEvent& event : TakeGameEvents()) PlayGameEventSound(event);
 }
 
-// The world (src/visuals, once it draws a frame of its own), then the
-// interface over it; the loading screen draws itself during the start.
-void Game::DrawFrame() { DrawInterfaceFrame(); }
+// The world (src/visuals), with the interface drawn by its overlay pass; the
+// loading screen draws itself during the start.
+void Game::DrawFrame() { RenderFrame(); }
 
 // Twice a second: the panels' pages.
 void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
@@ -207,6 +228,8 @@ void Game::HoverTask() { DecayCursorPriority(); }
 void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
   PollInput();
+  CopyCameraSettings();
+  RunInterfaceKeys();
   CamUpdate();
   RunInterfaceTask();
 }
@@ -248,6 +271,9 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 void Game::Reset() {
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
   ResetInterface();
+  ResetCameraHeading();
+  ResetStoredCamera();
+  ResetScreenModes();
   ResetSimulation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
@@ -273,6 +299,10 @@ void Game::NewGame(const LevelEntry* entry) {
   StartLevelSound();
   StartSimulationLevel();
   RunState().gameRunning = true;
+  // Until the level scripts place the camera, a level opens on the stored
+  // view over the city.
+  SetScreenMode(kScreenCity);
+  PutCameraHome();
   StartSimulationRunning();
   GameScheduler().ResetClock();
   GameScheduler().ResetTaskTimes();
@@ -300,6 +330,7 @@ bool Game::Load(std::string_view name) {
   GameTime().screenMode = kScreenModeCity;
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
+  ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
   return true;
@@ -329,6 +360,8 @@ void Game::Shutdown() {
   if (!running_) return;
   running_ = false;
   PlayerProfile().Save();
+  ReleaseBasicCityScene();
+  DestroySpriteBatches();
   DestroyMainWindow();
   DestroyEngineSystems();
   DestroySystemCursors();

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <thread>
 
+#include "city/city_services.h"
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
@@ -25,9 +26,12 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_session.h"
+#include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "shell/startup.h"
+#include "visuals/game_camera.h"
+#include "visuals/night_windows.h"
 
 namespace {
 
@@ -177,6 +181,29 @@ void InterpolateCamera() {
   renderer->SetCameraPosition(c.drawnEye.x, c.drawnEye.y, c.drawnEye.z);
   renderer->SetCameraTarget(c.drawnLookAt.x, c.drawnLookAt.y, c.drawnLookAt.z);
   renderer->SetCameraUp(c.up.x, c.up.y, c.up.z);
+}
+
+void CopyCameraSettings() {
+  GameCameraSettings& s = CameraSettings();
+  const auto& profile = PlayerProfile();
+  s.mouseSensitivity = profile.MouseSensitivity;
+  s.inverseMouse = profile.InverseMouse != 0;
+  s.autoRotate = profile.AutoRotateCamera != 0;
+  s.performance = g_StartupOptions.performance;
+}
+
+namespace {
+
+class GameVisualServices : public CityVisualServices {
+ public:
+  void UpdateNightWindows() override { StepNightWindows(GameClock().hour, Session().shellGameMode); }
+};
+
+}  // namespace
+
+void InstallGameVisuals() {
+  static GameVisualServices visuals;
+  SetCityVisualServices(&visuals);
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -29,6 +29,11 @@ void StartCamera();
 // Draws with the camera between its last two steps, by the interface task's
 // progress towards the next.
 void InterpolateCamera();
+// The camera modes read the player's settings and the renderer choice.
+void CopyCameraSettings();
+// The city's visual effects that step with the logic ticks (night windows),
+// installed as the city's visual services.
+void InstallGameVisuals();
 
 // ---- Loading screen ------------------------------------------------------------
 // Up after the window, with the items the loaders report.

@@ -3,10 +3,11 @@
 // at the start, the HUD panel set, the input of the interface task, the
 // panels' reset and the interface's share of the frame.
 
-// After the renderer: the interface's assets, before the texture pages are packed.
+// After the renderer: the interface's assets and the widget gallery's
+// layout, before the texture pages are packed.
 void LoadInterface();
-// After the game-start scripts: the HUD's panels and the pointer; the pause
-// switch pauses the game and its sound.
+// After the game-start scripts: the HUD's panels and the pointer (and the
+// widget gallery when config.cfg asked for it).
 void CreateHud();
 // The first screen: the profile's hardware-cursor choice.
 void ApplyCursorMode();
@@ -15,6 +16,7 @@ void ApplyCursorMode();
 void RunInterfaceTask();
 // The new-game reset of the panels.
 void ResetInterface();
-// The interface drawn over the frame; until the world has a frame of its
-// own, the frame is the clear screen with the interface on it.
-void DrawInterfaceFrame();
+// Once, before the start: the widgets' links to the game, the WIDGETPANEL
+// command, the pause switch (the game and its sound), the interface drawn
+// by the world frame's overlay pass, the interface task's keys.
+void AttachInterface();

@@ -339,7 +339,9 @@ void BlockStats::Refresh() {
 }
 
 void BlockStats::CountPeople() {
-  PeopleCount = static_cast<uint16_t>(std::clamp(PeopleInBlock(BlockId), 0, 65535));
+  // Everyone whose current block it is, indoors or out (the street counter,
+  // PeopleInBlock, drops when a person goes inside).
+  PeopleCount = static_cast<uint16_t>(std::min(PeopleWithCurrentBlock(BlockId), 65535));
 }
 
 int32_t BlockStats::GetAdjacentBlockSlot(int slot) const {

@@ -133,9 +133,13 @@ bool Buy(CPerson& p);
 // ---- Queries ----
 int32_t GetActivityTextId(const CPerson& p);
 int32_t GetWorkBusinessKind(const CPerson& p);
+// The door people use of a building (its first door, at its centre without one).
+void DoorOf(int32_t buildingId, float door[3]);
 int32_t GetModelIndex(const CPerson& p);
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);
+// Everyone whose current block it is, indoors or out.
+int32_t PeopleWithCurrentBlock(int32_t block);
 // The sum, modulo 256, of every person's interest in the block.
 uint8_t BlockInterestTotal(int32_t block);
 // The next block toward `to` on foot; 255 to ride; cached.

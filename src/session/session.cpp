@@ -157,6 +157,9 @@ void StartLevelSession() {
   Services().game->ResetAuction();
   PlayerData().Reset();
   ClearStatsHistory();
+  // The level's scripts have set the tweaks by now; the header record holds
+  // the game's difficulty (0 until a front end or a load chooses another).
+  SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
   ResetUtilityIncome();
   LoadDecadeParameters(GameClock().decade);
   if (Session().networkSession) SeedRandomStreams(static_cast<uint32_t>(Session().networkSeed));

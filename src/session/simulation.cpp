@@ -7,6 +7,7 @@
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "engine/scene/animation.h"
+#include "engine/files/save_game.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -59,6 +60,7 @@ void FinishSimulationLoad() {
   FinishPeopleLoad();
   Session().tickInHour = RunningTick() % kTicksPerHour;
   LoadDecadeParameters(GameClock().decade);
+  SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
   ResetUtilityIncome();
 }
 

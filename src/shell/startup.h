@@ -116,6 +116,11 @@ using RendererFactory = std::function<std::unique_ptr<CRenderer>()>;
 void SetRendererFactory(int32_t api, RendererFactory factory);
 CRenderer* CurrentRenderer();
 
+// The folders the game start reads from (parameters, gamedata, the
+// language's); without one the game runs on built-in values, which is said
+// once here rather than never.
+void ReportMissingFolders();
+
 // ---- Crash guard --------------------------------------------------------------
 
 // Runs the game; an exception that escapes is met with the apology, a crash

@@ -23,6 +23,7 @@
 #include "engine/core/command_script.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
+#include "engine/core/memory.h"
 #include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 #include "platform/message_box.h"
@@ -67,12 +68,18 @@ class GameTest : public ::testing::Test {
     RunState() = GameRunState{};
     GamePauseState().Reset();
     Session() = SessionState{};
+    if (!MemoryManager().IsInitialised()) {
+      ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+    }
+    CreateEngineSystems();  // the night windows' texture
     TheGame().StartSimulation();
     GamePauseState().AddReason(0);  // as the game's start leaves it
   }
 
   void TearDown() override {
     Script().Destroy();
+    DestroyEngineSystems();
+    MemoryManager().Shutdown();
     PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
     RestoreDefaultSessionServices();

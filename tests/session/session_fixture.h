@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "city/road_topology.h"
 #include "city/city_fixture.h"
 #include "city/city_services.h"
 #include "engine/core/error.h"
@@ -122,6 +123,7 @@ class SessionTest : public ::testing::Test {
           return platform::BoxResult::Ok;
         });
     ThrowOnFatalError();
+    SetRouteTableImage({});  // these games run without a route table, knowingly
     BuildTestCity();
     RestoreDefaultSessionServices();
     SetCityVisualServices(&visuals);
