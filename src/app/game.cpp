@@ -5,6 +5,7 @@
 
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
+#include "city/city_entities.h"
 #include "app/interface_wiring.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
@@ -131,6 +132,7 @@ void Game::Start() {
   PumpMessages();
   SetErrorOwnerWindow(MainWindowHandle());
   ShowLoadingScreen();
+  LoadGameAssetsForDrawing();
   BuildTexturePages();
   BuildShaderTable(CurrentRenderer());
   StartCamera();
@@ -175,6 +177,10 @@ void Game::Start() {
 // the game.
 void Game::StartSimulation() {
   InitSimulation();
+  // The city's look: block bases, signs and the scenery round it.
+  CreateBlockEntities();
+  CreateBlockSignEntities();
+  CreateSceneryEntities();
   RegisterCameraSaveHooks();
   InstallGameVisuals();
   SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
@@ -363,6 +369,7 @@ void Game::Shutdown() {
   ReleaseBasicCityScene();
   DestroySpriteBatches();
   DestroyMainWindow();
+  ForgetGameAssets();
   DestroyEngineSystems();
   DestroySystemCursors();
   FinishMemoryReport();

@@ -8,6 +8,12 @@
 #include <string_view>
 #include <thread>
 
+#include "city/animated_scenery.h"
+#include "city/city_entities.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "shell/asset_groups.h"
+#include "engine/scene/asset_table.h"
 #include "city/city_services.h"
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
@@ -113,6 +119,40 @@ void DestroyEngineSystems() {
 }
 
 // ---- Input and camera -----------------------------------------------------------
+
+// ---- Asset groups --------------------------------------------------------------
+
+namespace {
+
+VehicleModelBounds VehicleBoundsFromModel(int32_t modelIndex) {
+  const ModelLodSet* set = ShelfModel(ModelShelf::Vehicles, modelIndex);
+  const CModel* model = set ? ModSysGetModel(set->handles[0]) : nullptr;
+  if (model == nullptr) return VehicleModelBounds{};
+  // Vehicles face -z: the front is the least z.
+  VehicleModelBounds b{-model->bounds.corners[0].z, -model->bounds.corners[0].z};
+  for (const Vec3& c : model->bounds.corners) {
+    b.Rear = std::min(b.Rear, -c.z);
+    b.Front = std::max(b.Front, -c.z);
+  }
+  return b;
+}
+
+}  // namespace
+
+void LoadGameAssetsForDrawing() {
+  LoadGameAssets();
+  SetVehicleModelSource([](int32_t i) { return ShelfModel(ModelShelf::Vehicles, i); });
+  SetVehicleBoundsSource(VehicleBoundsFromModel);
+  SetPersonModelSource([](int32_t i) { return ShelfModel(ModelShelf::People, i); });
+}
+
+void ForgetGameAssets() {
+  ReleaseCityEntities();
+  SetVehicleModelSource(nullptr);
+  SetVehicleBoundsSource(nullptr);
+  SetPersonModelSource(nullptr);
+  ClearShelves();
+}
 
 void CreateGameInputDevice() {
   CInputDevice* device = CreateInputDevice();

@@ -15,6 +15,10 @@ void AttachEngineSystems();
 void BuildTexturePages();
 void PrepareModels();
 void DestroyEngineSystems();
+// Every model and texture set, behind the loading screen; traffic and people
+// take their models from the table. Forgotten before the systems go.
+void LoadGameAssetsForDrawing();
+void ForgetGameAssets();
 
 // ---- Input and camera -----------------------------------------------------------
 // The device object exists before the window, so the window's cursor scales

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/business.h"
 #include "city/city_services.h"
@@ -70,7 +71,10 @@ void RunHourlyUpdate() {
   game.CatchEvent("HourlyUpdate", hour);
   if (hour == 18) game.EveningGoalCheck();
   game.HourlyGoalCheck();
-  if (Session().shellGameMode != 3) City().visuals->ScheduleSceneryForHour(hour);
+  if (Session().shellGameMode != 3) {
+    City().visuals->ScheduleSceneryForHour(hour);
+    ::ScheduleSceneryForHour(hour);
+  }
   UpdateBusinessesHourly();
   UpdateBlockLeasesHourly();
   if (hour == 24) {

@@ -1,5 +1,6 @@
 #include "session/tick_driver.h"
 
+#include "city/animated_scenery.h"
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/city_services.h"
@@ -68,11 +69,13 @@ void StepRunningCity() {
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
   visuals.UpdateAnimatedScenery();
+  ::UpdateAnimatedScenery();
   visuals.UpdateNightWindows();
   UpdatePeople();
   ParticleManager().UpdateAll();
   UpdateTraffic();
   visuals.UpdateBlockAmbiencePositions();
+  ::UpdateBlockAmbiencePositions();
   visuals.UpdateSmokeEmitters();
   visuals.StepPulsingLights();
   UpdateConstructionJobs();
