@@ -328,11 +328,15 @@ void Game::NewGame(const LevelEntry* entry) {
   SetCurrentLevelEntry(entry);
   // Every machine of a network game draws the same numbers; a single player
   // gets a new game each time.
-  SeedRandomStreams(Session().networkSession ? static_cast<uint32_t>(Session().networkSeed)
-                                             : static_cast<uint32_t>(std::time(nullptr)));
+  const uint32_t ownSeed = newGameSeed_ ? *newGameSeed_ : static_cast<uint32_t>(std::time(nullptr));
+  SeedRandomStreams(Session().networkSession ? static_cast<uint32_t>(Session().networkSeed) : ownSeed);
   Reset();
   GamePauseState().ClearReason(0);
   const LevelEntry* level = CurrentLevelEntry();
+  // The starting decade's figures (rents, costs, ground rents) before the
+  // level's scripts put up the city on them; the reset took the clock back to
+  // the first decade, so a second game does not inherit the last one's.
+  ReadDecadeParameterFiles(GameClock().decade);
   // Errors in the scripts have been reported; the level goes on without them.
   RunLevelScripts(level, true);
   PlayerTable().CreateSessionPlayers();

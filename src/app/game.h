@@ -14,6 +14,7 @@
 // screens replace StartFirstScreen.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "shell/startup.h"
@@ -28,6 +29,9 @@ class Game final : public ShellProgram {
   void Prepare();
   // The platform's intro movie player, run first in Start (none: no movie).
   void SetIntroMovie(std::function<void()> play) { introMovie_ = std::move(play); }
+  // A fixed seed for single-player games (the city report's repeatable runs);
+  // without one each game draws from the clock.
+  void SetNewGameSeed(std::optional<uint32_t> seed) { newGameSeed_ = seed; }
 
   // ShellProgram: start, the main loop and shutdown; one frame; the window.
   void Run() override;
@@ -68,6 +72,7 @@ class Game final : public ShellProgram {
 
   bool running_ = false;  // between Start and Shutdown
   std::function<void()> introMovie_;
+  std::optional<uint32_t> newGameSeed_;
 };
 
 // The program's one game.

@@ -8,6 +8,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_day_counters.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
@@ -225,7 +226,10 @@ float CBusiness::GetSlotCost(int slot) const { return GetCommodityBasePrice(GetS
 
 // ---- Rules ------------------------------------------------------------------
 
+// Hour 24 (the midnight update) is the first hour of the next day: a business
+// open round the clock stays open through it.
 int32_t HourRuleState(int32_t openHour, int32_t closeHour, int32_t hour) {
+  hour %= 24;
   if (hour < openHour) return kClosed;
   if (openHour < closeHour && hour >= closeHour) return kClosed;
   return kOpen;
@@ -272,7 +276,10 @@ void CBusiness::CollectRent() {
   int n = CollectResidents(*this, residents);
   for (int i = 0; i < n; ++i) {
     CHousehold* h = GetHousehold(g_People[residents[i]].Household);
-    if (h != nullptr) h->Money -= RentPerPlace;
+    if (h != nullptr) {
+      h->Money -= RentPerPlace;
+      DayCounters().HouseholdRent += RentPerPlace;
+    }
     sum += RentPerPlace;
   }
   AddToAccount(sum, kLineRentReceived, true);
@@ -530,6 +537,7 @@ void CBusiness::Restock(bool noCharge) {
     CommoditySlot& s = Slots[i];
     uint16_t discarded = static_cast<uint16_t>(s.Stock / 2);
     s.DiscardedPerDay[Day % kDayRing] = discarded;
+    DayCounters().StockSpoiled += GetCommodityBasePrice(GetSlotCommodity(i)) * discarded;
     if (!noCharge && OwnerIsPlayer())
       Players().AddToLedger(Owner, -(GetCommodityBasePrice(GetSlotCommodity(i)) * discarded), kLedgerDiscards);
     s.Stock = static_cast<uint16_t>(s.Stock - discarded);
@@ -551,6 +559,7 @@ void CBusiness::Restock(bool noCharge) {
     cost += GetCommodityBasePrice(GetSlotCommodity(i)) * static_cast<float>(delivered);
   }
   if (supply == 1) cost *= 0.5f;
+  DayCounters().StockBought += cost;
   InStockMask = t->CommodityMask;
   if (!noCharge) AddToAccount(-cost, kLineStock, true);
   RecountStock();
@@ -774,7 +783,8 @@ void CloseBusinessDay() {
       s.MarginToday = s.TakingsToday = 0;
       s.SoldPerDay[b.Day] = 0;
     }
-    b.OpenState = b.IsResidence() ? kOpen : kClosed;
+    // The new day's first hour: closed, unless open round the clock.
+    b.OpenState = b.IsResidence() ? kOpen : HourRuleState(b.OpenHour, b.CloseHour, 0);
   }
 }
 

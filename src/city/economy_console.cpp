@@ -93,7 +93,7 @@ int ClassWeightingCommand(const char* rest) {
     return 0;
   }
   if (ReadConsoleWord(rest, value)) *w = ConsoleWordToFloat(value);
-  ConsolePrintF(kConsoleReply, "Class Weighting : %s %i", weighting.c_str(), static_cast<int>(*w));
+  ConsolePrintF(kConsoleReply, "Class Weighting : %s %g", weighting.c_str(), static_cast<double>(*w));
   return 0;
 }
 

@@ -29,8 +29,18 @@ const CBusiness* ResidenceIn(const CBuilding* building) {
   return (b != nullptr && b->IsResidence()) ? b : nullptr;
 }
 
+int ClassIndex(const CPerson& p) { return std::clamp(p.SocialClass, 0, kSocialClassCount - 1); }
+
+int32_t BlockClassScore(const CPerson& p, int32_t block) {
+  return block >= 0 && block < kBlockCount ? g_BlockDefs[block].ClassScore[ClassIndex(p)] : 0;
+}
+
+// The share of its income a class pays in rent, moved by the apartment rent
+// list: more in a block that suits the class, less in one that does not.
 bool Affordable(const CPerson& p, const CBusiness& b) {
-  return b.RentPerPlace <= kAffordabilityFactor * ClassIncome(p.Kind, p.SocialClass);
+  const int32_t adjust = HouseHuntScore(g_ClassPairLists[ClassIndex(p)].ApartmentRent, BlockClassScore(p, b.GetBlock()));
+  return b.RentPerPlace <= kAffordabilityFactor * ClassIncome(p.Kind, p.SocialClass) *
+                               (1.0f + 0.01f * static_cast<float>(adjust));
 }
 
 // Free places of a residence as the person sees them: its own place counts.
@@ -70,7 +80,15 @@ int32_t CPerson::ScoreHousingBlock(int32_t block) const {
   float average = Economy().players->AverageBlockValue();
   float cheapness = 0.0f;
   if (average > 0.0f) cheapness = std::max(0.0f, 200.0f - (100.0f * rentSum) / (average * static_cast<float>(places)));
-  return static_cast<int32_t>(w.PriceWeight * cheapness + base);
+  // How the class rates the block and its rents, and the way to work.
+  const ClassPairLists& lists = g_ClassPairLists[ClassIndex(*this)];
+  float fit = static_cast<float>(BlockClassScore(*this, block)) +
+              static_cast<float>(HouseHuntScore(lists.RentScore, static_cast<int32_t>(rentSum / static_cast<float>(places))));
+  if (const CBlock* work = GetBlock(WorkBlock)) {
+    const float way = Distance(blk->CentreX, blk->CentreZ, work->CentreX, work->CentreZ);
+    fit += static_cast<float>(HouseHuntScore(lists.Proximity, static_cast<int32_t>(way)));
+  }
+  return static_cast<int32_t>(w.PriceWeight * cheapness + base + fit);
 }
 
 int32_t CPerson::ChooseResidence(int32_t block) const {
@@ -146,12 +164,18 @@ void UpdateHouseHuntDaily() {
 }
 
 int32_t GetHouseHuntEntry(const HouseHuntTable& table, int32_t value) {
-  int32_t count = std::clamp(table.Count, 0, 15);
+  int32_t count = std::clamp(table.Count, 0, kClassPairEntries);
   for (int i = 0; i < count; ++i) {
-    if (table.Thresholds[i] >= value) return table.Results[i];
+    if (table.First[i] >= value) return table.Second[i];
   }
   ReportError(1, 0, "Out of range - house hunt entry");
   return 0;
+}
+
+int32_t HouseHuntScore(const HouseHuntTable& table, int32_t value) {
+  int32_t count = std::clamp(table.Count, 0, kClassPairEntries);
+  if (count == 0) return 0;
+  return GetHouseHuntEntry(table, std::min(value, table.First[count - 1]));
 }
 
 // ---- Shopping ------------------------------------------------------------------

@@ -68,7 +68,9 @@ struct JunctionState {
   int32_t SignalA = 0, SignalB = 0;
   int32_t BoxLock[4] = {};
   int32_t Walkers = 0;
-  int32_t Unused = 0;
+  // No person starts across before this traffic tick: a vehicle has waited
+  // too long for the box while people kept crossing.
+  int32_t CrossingHeldUntil = 0;
 };
 
 struct TrafficDepot {

@@ -7,6 +7,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_day_counters.h"
 #include "city/business.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
@@ -529,7 +530,10 @@ bool ShoppingTrip(CPerson& p) {
   switch (c.SubState) {
     case 0: {
       int32_t block = p.ChooseShoppingBlock();
-      if (block < 0) return true;
+      if (block < 0) {
+        ++DayCounters().TripsWithoutShop;
+        return true;
+      }
       p.TargetBlock = static_cast<uint8_t>(block);
       c.BoughtHere = 0;
       c.SubState = 3;
@@ -544,7 +548,12 @@ bool ShoppingTrip(CPerson& p) {
       float door[3];
       DoorOf(p.Destination.Building, door);
       if (WalkToDoor(p, door) != kDone) return false;
-      if (Buy(p)) c.BoughtHere = 1;
+      if (Buy(p)) {
+        c.BoughtHere = 1;
+        ++DayCounters().ShopVisitsBought;
+      } else {
+        ++DayCounters().ShopVisitsEmpty;
+      }
       c.SubState = 6;
       return false;
     }
@@ -846,6 +855,7 @@ void Replan(CPerson& p) {
 void DailyIncome(CPerson& p) {
   if (CHousehold* h = GetHousehold(p.Household)) {
     h->Money += ClassIncome(p.Kind, p.SocialClass);
+    DayCounters().HouseholdIncome += ClassIncome(p.Kind, p.SocialClass);
     h->BalanceWants(p.PreferenceRow);
   }
   DrawTimetable(p);
@@ -891,6 +901,7 @@ bool Buy(CPerson& p) {
     if (units > 0) units = b->Sell(commodity, units);
     float spent = price * static_cast<float>(std::max(units, 0));
     h->Money -= spent;
+    DayCounters().HouseholdSpending += spent;
     h->Want[commodity] -= spent;
     h->TotalWant -= spent;
     if (capped) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "city/animated_scenery.h"
+#include "city/city_day_counters.h"
 #include "city/city_services.h"
 #include "city/lane_network.h"
 #include "city/road_topology.h"
@@ -161,7 +162,7 @@ int32_t ExitOf(const LaneWaypoint& w, int32_t move) {
 }
 
 void LowerSpawnCount(const CVehicle& v) {
-  int32_t& count = v.Kind == kTaxiKind ? g_Traffic.TaxiCount : g_Traffic.CarCount;
+  int32_t& count = v.Kind == kTaxiKind ? g_Traffic.TaxiCount : v.Kind == kVanKind ? g_Traffic.VanCount : g_Traffic.CarCount;
   if (count > 0) --count;
 }
 
@@ -272,10 +273,12 @@ bool ApproachSignal(CVehicle& v, const Lane& lane, float remaining, float& stop)
     }
   } else {
     v.StatusText = kStatusWaitingForBoxlock;
+    if (junction.Walkers > 0 && v.WaitTicks >= kWalkerYieldTicks) junction.CrossingHeldUntil = g_Traffic.TickCount + 2;
   }
   if (v.Speed != 0 || ahead >= 0 || lane.Kind != kLaneRoad) {
     v.WaitTicks = 0;
   } else if (++v.WaitTicks > kGiveUpTicks) {
+    NoteVehicleGaveUp();
     RemoveFromRoad(v, true);
     return false;
   }
@@ -305,6 +308,7 @@ bool FrontLeavesLane(CVehicle& v) {
   if (!ValidLane(next)) {
     // No move, or a move with no lane: nowhere to go. Leaves as a vehicle
     // that gave up does, so it is never linked into a lane twice.
+    NoteVehicleGaveUp();
     RemoveFromRoad(v, false);
     return false;
   }
@@ -404,11 +408,15 @@ void SpawnTraffic() {
   int32_t to = static_cast<int32_t>(random.Rand()) % depots;
   if (from == to) return;
   if (g_Traffic.TaxiCount < taxiLimit && SpawnVehicle(from, to, kTaxiKind) != nullptr) ++g_Traffic.TaxiCount;
+  // Vans have a row and a limit of their own; a van drawn in the car row
+  // while they are at their limit is a car instead.
+  if (g_Traffic.VanCount < g_Traffic.VanFrequency[band] && SpawnVehicle(from, to, kVanKind) != nullptr)
+    ++g_Traffic.VanCount;
   if (g_Traffic.CarCount < carLimit) {
     int32_t a = static_cast<int32_t>(random.Rand()) % 18;
     int32_t b = static_cast<int32_t>(random.Rand()) % 26;
-    int32_t kind = b == 0 ? kVanKind : a + 6;
-    if (SpawnVehicle(from, to, kind) != nullptr) ++g_Traffic.CarCount;
+    const bool van = b == 0 && g_Traffic.VanCount < g_Traffic.VanFrequency[band];
+    if (SpawnVehicle(from, to, van ? kVanKind : a + 6) != nullptr) ++(van ? g_Traffic.VanCount : g_Traffic.CarCount);
   }
 }
 
@@ -438,6 +446,7 @@ bool ReleaseFromDepot(CVehicle& v) {
   v.WaitTicks = 0;
   v.Active = 1;
   --depot.Waiting;
+  NoteVehicleStarted(v.Index, g_Traffic.TickCount);
   return true;
 }
 
@@ -516,7 +525,10 @@ void UpdateTraffic() {
   for (CVehicle& v : g_Vehicles) {
     switch (v.State) {
       case kVehicleDriving: DriveVehicle(v); break;
-      case kVehicleArrived: RemoveFromRoad(v, false); break;
+      case kVehicleArrived:
+        NoteVehicleArrived(v.Index, g_Traffic.TickCount);
+        RemoveFromRoad(v, false);
+        break;
       case kVehicleQueued: ReleaseFromDepot(v); break;
       case kVehicleHeld: v.Speed = 0; break;
       default: break;
@@ -554,7 +566,7 @@ void ResetTraffic() {
   for (JunctionState& j : g_Lanes.Junctions) {
     j.SignalA = j.SignalB = 0;
     for (int32_t& word : j.BoxLock) word = 0;
-    j.Walkers = 0;
+    j.Walkers = j.CrossingHeldUntil = 0;
   }
   for (LaneWaypoint& w : g_Lanes.Waypoints) w.Reserved = w.Occupant = w.BoxCount = 0;
   for (TrafficDepot& d : g_Lanes.Depots) {
@@ -606,6 +618,7 @@ bool IsJunctionBoxClear(int32_t node, int32_t direction) {
   int32_t j = JunctionToward(node, direction);
   if (j < 0) return true;
   const JunctionState& js = g_Lanes.Junctions[j];
+  if (js.CrossingHeldUntil > g_Traffic.TickCount) return false;
   return js.BoxLock[0] == 0 && js.BoxLock[1] == 0 && js.BoxLock[2] == 0 && js.BoxLock[3] == 0;
 }
 

@@ -22,6 +22,9 @@ inline constexpr float kMaxVehicleSpeed = 0.8f;
 inline constexpr float kVehicleAcceleration = 0.02f;
 inline constexpr float kNoStop = 100000000.0f;
 inline constexpr int32_t kGiveUpTicks = 499;  // stopped at green longer than this: removed
+// Stopped at green for the people crossing longer than this: no one else
+// starts across until the vehicle has its box, well before it would give up.
+inline constexpr int32_t kWalkerYieldTicks = 100;
 inline constexpr int32_t kTaxiKind = 5;
 inline constexpr int32_t kVanKind = 3;
 
@@ -95,11 +98,12 @@ struct TrafficState {
   int32_t TickCount = 0;
   int32_t TaxiCount = 0;
   int32_t CarCount = 0;
+  int32_t VanCount = 0;
   int32_t Phase = 0;
   // Limits per 4-hour band (scripts: CarFrequency, TaxiFrequency, VanFrequency).
   int32_t CarFrequency[kTimeBands] = {};
   int32_t TaxiFrequency[kTimeBands] = {};
-  int32_t VanFrequency[kTimeBands] = {};  // not read by the traffic
+  int32_t VanFrequency[kTimeBands] = {};
   NearestVehicle Nearest[kNearestVehicles];
   int32_t NearestCount = 0;
   float Loudness = 0;

@@ -60,8 +60,9 @@ int32_t ClassArgument(lua_State* state, int index) {
 }
 
 // AddBuilding(block, x, y, width, depth, floors, kind, design, class): the
-// new building's index; -1 when the lots are taken or no record is free;
-// nothing at all for an unknown block, kind or class.
+// new building's index; -1 when the lots are taken or no record is free, and,
+// reported, for a block that is not on the map; nothing at all for an
+// unknown block, kind or class.
 int NativeAddBuilding(lua_State* state) {
   const int32_t blockId = BlockArgument(state, 1);
   const int32_t kind = KindArgument(state, 7);
@@ -78,9 +79,14 @@ int NativeAddBuilding(lua_State* state) {
   const int32_t floors = ArgInt(state, 6, 0);
   const int32_t design = ArgInt(state, 8, 0);
   CBlock& block = g_Blocks[blockId];
+  if (!block.InUse) {
+    ReportErrorF(1, "AddBuilding: block %s is not on the map", g_BlockDefs[blockId].Key);
+    lua_pushinteger(state, -1);
+    return 1;
+  }
   const bool sized = width >= 1 && width <= kLotsPerSide && depth >= 1 && depth <= kLotsPerSide && floors >= 1 &&
                      floors <= kMaxFloors && x >= 0 && z >= 0 && x < kLotsPerSide && z < kLotsPerSide;
-  if (!block.InUse || !sized || !block.IsLotRegionFreeRect(x, z, x + width - 1, z + depth - 1)) {
+  if (!sized || !block.IsLotRegionFreeRect(x, z, x + width - 1, z + depth - 1)) {
     lua_pushinteger(state, -1);
     return 1;
   }

@@ -36,6 +36,14 @@ void PassBlockBuildings(CBlock& block, int32_t ownerNumber) {
   }
 }
 
+// The city sells for no less than the block's price, to a buyer whose money
+// and credit cover the offer.
+bool CityAcceptsOffer(PlayerIndex from, BlockId block, int32_t amount) {
+  const CPlayer* buyer = PlayerTable().Get(from.value);
+  return buyer != nullptr && static_cast<float>(amount) >= GetBlock(block.value)->GetLeasePrice() &&
+         buyer->CanAfford(static_cast<float>(amount), false);
+}
+
 }  // namespace
 
 bool CityIsBusy() { return TheCity().busy; }
@@ -59,7 +67,9 @@ void CityHandleMessage(const PlayerMessage& m) {
       break;
     case PLAYER_MESS_BUY_REQUEST:
       if (GetBlock(block.value) == nullptr || m.from.IsNone()) break;
-      if (direct) {
+      if (direct && !CityAcceptsOffer(m.from, block, amount)) {
+        table.RepostPlayerMessage(m, PLAYER_MESS_REFUSED);
+      } else if (direct) {
         table.RepostPlayerMessage(m, PLAYER_MESS_BUY_ACCEPTED);
         Post(BlockTransferMsg{amount, block, NumberOf(m.from)});
       } else {

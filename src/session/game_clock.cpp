@@ -1,5 +1,7 @@
 #include "session/game_clock.h"
 
+#include <algorithm>
+
 #include "session/goals.h"
 #include "session/scenarios.h"
 
@@ -15,6 +17,7 @@
 #include "engine/core/byte_io.h"
 #include "session/game_events.h"
 #include "session/player.h"
+#include "session/player_data.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "session/stats_history.h"
@@ -47,14 +50,16 @@ void AdvanceGameHour() {
   if (c.hour > 23) {
     DayTick() = 0;
     c.hour = 0;
-    c.yearInDecade += Tweaks().yearsPerDay;
-    ++c.dayCounter;
-    if (!game.CutSceneRunning() && !ScenarioManager().IsTutorialRunning() && Tweaks().aiDayRollover)
-      game.RunAiDayRollover();
-    if (c.yearInDecade > 9) {
+    // A script's years per day outside 0..10 would skip decades or run back.
+    c.yearInDecade += std::clamp(Tweaks().yearsPerDay, 0, 10);
+    if (c.dayCounter < INT32_MAX) ++c.dayCounter;
+    if (!game.CutSceneRunning() && !ScenarioManager().IsTutorialRunning() && Tweaks().aiDayRollover) game.RunAiDayRollover();
+    if (c.yearInDecade > 9 && c.decade >= kLastDecade) {
+      c.yearInDecade = 9;
+    } else if (c.yearInDecade > 9) {
       c.yearInDecade %= 10;
       ++c.decade;
-      if (c.decade < 8) LoadDecadeParameters(c.decade);
+      if (c.decade < kDecadeCount) LoadDecadeParameters(c.decade);
     }
     if (!Session().networkSession) SaveGame("autosave.sav");
   }
@@ -89,7 +94,11 @@ void RunHourlyUpdate() {
   }
   if (hour == 10) game.CatchEvent("BlockUnlock", GameClock().dayCounter);
   if (hour == 5) UpdatePeopleDaily();
-  if (hour == 17) UpdateHouseHuntDaily();
+  if (hour == 17) {
+    // The house hunt weighs rents against today's city average.
+    PlayerData().MarkAveragesStale();
+    UpdateHouseHuntDaily();
+  }
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
@@ -101,12 +110,16 @@ void RunHourlyUpdate() {
 
 void SaveGameClock() { WriteRecordChunk(kChunkClock, GameClock()); }
 
-void LoadDecadeParameters(int32_t decade) {
-  for (int32_t i = 0; i <= decade && i < 8; ++i) {
+void ReadDecadeParameterFiles(int32_t decade) {
+  for (int32_t i = 0; i <= decade && i < kDecadeCount; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "parameters\\%d.prm", 1930 + 10 * i);
     ReadParameterFile(name);
   }
+}
+
+void LoadDecadeParameters(int32_t decade) {
+  ReadDecadeParameterFiles(decade);
   UpdateTrafficForDecade(decade);
   const CGameClock& c = GameClock();
   bool startOfDay = c.hour < 2;

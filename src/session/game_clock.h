@@ -7,6 +7,12 @@
 #include <cstdint>
 
 inline constexpr uint32_t kClockChunkSize = 20;
+// The decades with a parameter file: the 1930s to the 2000s.
+inline constexpr int32_t kDecadeCount = 8;
+// The calendar goes on past the 2000s (decade 8 and later, no parameter
+// files) up to this decade, whose years stop at its ninth: every state the
+// clock reaches is one a save can hold and a load accepts.
+inline constexpr int32_t kLastDecade = 999;
 // The chime before six in the morning: the tick driver starts it late in the
 // fifth hour, the six o'clock hour stops it if it still plays.
 inline constexpr const char* kPreSixSample = "presixoclock.wav";
@@ -25,7 +31,7 @@ struct CGameClock {
   void Visit(V& v) {
     v.I32(hour, {0, 23, "hour"});
     v.I32(yearInDecade, {0, 9, "year"});
-    v.I32(decade, {0, 8, "decade"});
+    v.I32(decade, {0, kLastDecade, "decade"});
     v.I32(absoluteHour);
     v.I32(dayCounter, {0, INT32_MAX, "day"});
   }
@@ -46,3 +52,5 @@ void SaveGameClock();
 // music; at the start of a day in the 1940s to 1980s it raises the decade's
 // business-introduction event two game hours later.
 void LoadDecadeParameters(int32_t decade);
+// Only the parameter files of the 1930s up to the decade, in order.
+void ReadDecadeParameterFiles(int32_t decade);

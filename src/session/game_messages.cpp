@@ -181,6 +181,25 @@ void ApplyOpenBusiness(const OpenBusinessMsg& m) {
   OpenBusinessIn(m.building, m.businessType, m.owner, m.flags != 0, kStatusBusinessOpened);
 }
 
+// The host's check of a purchase: the buyer is a player whose money and
+// credit cover the price. A refused purchase is not sent on, so it changes
+// nothing anywhere; a computer buyer is told, a human one sees why.
+bool BuyerCanPay(int32_t buyerNumber, float price, int32_t refusedValue) {
+  CPlayer* buyer = PlayerTable().ByNumber(buyerNumber);
+  if (buyer == nullptr || !(price >= 0.0f)) return false;
+  if (buyer->CanAfford(price, true)) return true;
+  if (buyer->kind != kPlayerHuman)
+    PlayerTable().PostPlayerMessage(buyer->index, kCityPlayer, PLAYER_MESS_REFUSED, refusedValue, 0, 0, 0,
+                                    kSenderToken);
+  return false;
+}
+
+bool RouteBuyBusiness(const BuyBusinessMsg& m) {
+  const CBuilding* building = GetBuilding(m.building.value);
+  return building != nullptr && building->InUse &&
+         BuyerCanPay(m.buyer.value, building->GetBusinessSetupCost(m.businessType), m.building.value);
+}
+
 void ApplyBuyBusiness(const BuyBusinessMsg& m) {
   CBuilding* building = GetBuilding(m.building.value);
   CPlayer* buyer = PlayerTable().ByNumber(m.buyer.value);
@@ -206,6 +225,12 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
 
 void ApplyPlayerNote(const PlayerNoteMsg&) {}
 
+bool RouteBuyout(const BuyoutMsg& m) {
+  const CBuilding* building = GetBuilding(m.building.value);
+  if (building == nullptr || !building->InUse || building->Block == nullptr) return false;
+  return BuyerCanPay(building->Block->Owner, building->GetBuyoutPrice(), m.building.value);
+}
+
 void ApplyBuyout(const BuyoutMsg& m) {
   CBuilding* building = GetBuilding(m.building.value);
   if (building == nullptr || !building->InUse) return;
@@ -226,6 +251,11 @@ void ApplyBuyout(const BuyoutMsg& m) {
   PostGameEvent(BusinessTradedEvent{building->Id});
 }
 
+// A block back to the city needs no buyer's money.
+bool RouteBlockTransfer(const BlockTransferMsg& m) {
+  return m.buyer.IsNone() || BuyerCanPay(m.buyer.value, static_cast<float>(m.price), m.block.value);
+}
+
 void ApplyBlockTransfer(const BlockTransferMsg& m) {
   const float price = static_cast<float>(m.price);
   CPlayerTable& table = PlayerTable();
@@ -244,6 +274,10 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
     if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
   RefreshPanels();
   PostGameEvent(BlockAnsweredEvent{m.block.value, 0});
+}
+
+bool RouteTakeOverBusiness(const TakeOverBusinessMsg& m) {
+  return BuyerCanPay(NumberOf(m.player).value, static_cast<float>(m.price), m.business.value);
 }
 
 void ApplyTakeOverBusiness(const TakeOverBusinessMsg& m) {
@@ -363,18 +397,18 @@ const MessageKind kKinds[] = {
     Kind<OpenBusinessMsg, ApplyOpenBusiness>(36, kRelative, "open business", [] {
       return EncodeMessage(OpenBusinessMsg{BuildingId{42}, 3, PlayerNumber{1}, 1});
     }),
-    Kind<BuyBusinessMsg, ApplyBuyBusiness>(32, kRelative, "buy business", [] {
+    Kind<BuyBusinessMsg, ApplyBuyBusiness, RouteBuyBusiness>(32, kRelative, "buy business", [] {
       return EncodeMessage(BuyBusinessMsg{BuildingId{42}, 4, PlayerNumber{2}});
     }),
     Kind<CloseBusinessMsg, ApplyCloseBusiness>(28, kRelative, "close business", [] {
       return EncodeMessage(CloseBusinessMsg{BusinessId{17}, PlayerIndex{0}});
     }),
     Kind<PlayerNoteMsg, ApplyPlayerNote>(28, kRelative, "player note", [] { return EncodeMessage(PlayerNoteMsg{}); }),
-    Kind<BuyoutMsg, ApplyBuyout>(24, kRelative, "buy-out", [] { return EncodeMessage(BuyoutMsg{BuildingId{42}}); }),
-    Kind<BlockTransferMsg, ApplyBlockTransfer>(28, kRelative, "block transfer", [] {
+    Kind<BuyoutMsg, ApplyBuyout, RouteBuyout>(24, kRelative, "buy-out", [] { return EncodeMessage(BuyoutMsg{BuildingId{42}}); }),
+    Kind<BlockTransferMsg, ApplyBlockTransfer, RouteBlockTransfer>(28, kRelative, "block transfer", [] {
       return EncodeMessage(BlockTransferMsg{750, BlockId{12}, PlayerNumber{1}});
     }),
-    Kind<TakeOverBusinessMsg, ApplyTakeOverBusiness>(32, kRelative, "take over", [] {
+    Kind<TakeOverBusinessMsg, ApplyTakeOverBusiness, RouteTakeOverBusiness>(32, kRelative, "take over", [] {
       return EncodeMessage(TakeOverBusinessMsg{900, BusinessId{17}, PlayerIndex{1}});
     }),
     Kind<PriceMessage, ApplyBusinessPrices>(64, kRelative, "business prices", [] {

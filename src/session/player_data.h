@@ -25,6 +25,8 @@ class CData {
   // Ownership changed: byte arithmetic, as the counters wrap.
   void MarkBusinessesStale() { businessStale = static_cast<uint8_t>(businessStale + 100); }
   void MarkBlocksStale() { blockStale = static_cast<uint8_t>(blockStale + 100); }
+  // Prices and rents move every day: the averages follow once a day.
+  void MarkAveragesStale() { averagesDirty = 1; }
 
   float GetPaperWealthForPlayer(int32_t player);
   float GetProfitsForPlayer(int32_t player);

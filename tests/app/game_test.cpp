@@ -16,7 +16,11 @@
 #include "app/game_parts.h"
 #include "city/economy_services.h"
 #include "city/city_services.h"
+#include "city/buildings.h"
 #include "city/people.h"
+#include "city/person.h"
+#include "session/game_clock.h"
+#include "engine/core/command_script.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
@@ -270,6 +274,44 @@ TEST_F(GameTest, ScriptsReachTheSessionRules) {
   ASSERT_NE(CurrentAuction(), nullptr);
   EXPECT_EQ(CurrentAuction()->openingValue, 750);
   ASSERT_TRUE(Script().RunText("if Difficulty ~= DIFFICULTY_HARD then error('difficulty') end", "check", true));
+}
+
+// The level's city is put up on the first decade's figures (the 1930s file's
+// residential rent, not the kinds' start figures), in a second game too
+// after the first one reached a later decade: so the people can pay the rent
+// and find homes.
+TEST_F(GameTest, TheLevelsCityIsBuiltOnTheFirstDecadesFigures) {
+  std::strcpy(PlayerProfile().name, "p");
+  FillDefaultPlayerSetup();
+  // As the game's start reads them.
+  ReadParameterFile("parameters\\parameter.prm");
+  ReadParameterFile("parameters\\timetable.prm");
+  for (int game = 0; game < 2; ++game) {
+    SCOPED_TRACE(game);
+    TheGame().NewGame(&FreePlayLevel());
+    EXPECT_EQ(g_BuildingKinds[kKindResidential].Figures[kFigureRent], 2);
+    int homes = 0;
+    for (const CBuilding& b : g_Buildings) {
+      if (!b.InUse || b.Kind != kKindResidential) continue;
+      ++homes;
+      EXPECT_EQ(b.RentPerUnit, 2) << "building " << b.Id;
+    }
+    EXPECT_GT(homes, 0);
+    // The first day's house hunt.
+    while (GameClock().dayCounter == 0) RunTicks(25);
+    int seekers = 0, housed = 0;
+    for (int i = 0; i < g_PeopleCount; ++i) {
+      const CPerson& p = g_People[i];
+      if (!p.InUse || p.Kind == kTourist) continue;
+      ++seekers;
+      housed += p.IsHoused();
+    }
+    EXPECT_GE(housed * 10, seekers * 9);
+    // The first game ends in the 1960s.
+    ExecuteConsoleCommand("BUILDINGRENT RESIDENTIAL 9");
+    GameClock().decade = 3;
+    TheGame().EndGame(true, 0);
+  }
 }
 
 TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {

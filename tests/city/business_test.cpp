@@ -231,6 +231,8 @@ TEST_F(Businesses, SellingNeverTakesMoreThanTheSlotHolds) {
 
 TEST_F(Businesses, DayCloseKeepsFourDaysOfProfitAndClearsTheNewDay) {
   CBusiness& shop = OpenShop();
+  shop.OpenHour = 8;
+  shop.CloseHour = 18;
   shop.Sell(kBread, 4);
   float profit = shop.GetProfit();
   CloseBusinessDay();
@@ -243,7 +245,12 @@ TEST_F(Businesses, DayCloseKeepsFourDaysOfProfitAndClearsTheNewDay) {
   EXPECT_EQ(shop.GetLastDaySales(), 4);
   EXPECT_EQ(shop.GetTodaySales(), 0);
   EXPECT_EQ(shop.OpenState, kClosed);
-  for (int d = 0; d < 3; ++d) CloseBusinessDay();
+  // Open round the clock (a hotel): open through the new day's first hour.
+  shop.OpenHour = 0;
+  shop.CloseHour = 24;
+  CloseBusinessDay();
+  EXPECT_EQ(shop.OpenState, kOpen);
+  for (int d = 0; d < 2; ++d) CloseBusinessDay();
   EXPECT_EQ(shop.Day, 0);
   EXPECT_EQ(shop.Slots[0].SoldPerDay[0], 0);  // the old day's count is cleared on reuse
   EXPECT_FLOAT_EQ(shop.ProfitRing[1], 0.0f);

@@ -131,6 +131,11 @@ class HouseHunt : public EconomyTest {
     g_BusinessTypes[kTypeApartments].Density = 4.0f;  // four places on one unit
     SetClassIncome(kAdult, 0, 200.0f);                // affordable up to 96 a place
     for (CBlock& b : g_Blocks) b.Prestige = 0;
+    ResetClassPairLists();
+  }
+  void TearDown() override {
+    ResetClassPairLists();
+    EconomyTest::TearDown();
   }
   // A residence on one lot with a chosen rent per place.
   int32_t Residence(int block, int x, float rent, uint8_t quality = 0) {
@@ -189,6 +194,41 @@ TEST_F(HouseHunt, ResidenceChoicePrefersQualityThenTheFirst) {
   (void)plain;
 }
 
+// The parameter file's lists: how well a block suits the class, how the
+// class rates its rents and the way to work; the rent the class accepts moves
+// with the block's suitability.
+TEST_F(HouseHunt, ClassScoresRentScoresAndTheWayToWorkChooseTheBlock) {
+  Residence(20, 0, 30.0f);
+  Residence(30, 0, 30.0f);
+  CPerson& p = NewPerson();
+  const int32_t plain = p.ScoreHousingBlock(20);
+  ASSERT_EQ(plain, p.ScoreHousingBlock(30));
+  g_BlockDefs[30].ClassScore[0] = 80;
+  EXPECT_EQ(p.ScoreHousingBlock(30), plain + 80);
+  g_ClassPairLists[0].RentScore.Append(20, 100);
+  g_ClassPairLists[0].RentScore.Append(40, 30);
+  EXPECT_EQ(p.ScoreHousingBlock(30), plain + 80 + 30);
+  g_ClassPairLists[1].RentScore.Append(40, 100);  // another class's list
+  EXPECT_EQ(p.ScoreHousingBlock(20), plain + 30);
+  // Work in block 20: a block farther than the list's last distance keeps
+  // its last score.
+  g_ClassPairLists[0].Proximity.Append(1, 50);
+  g_ClassPairLists[0].Proximity.Append(100000, 5);
+  p.WorkBlock = 20;
+  EXPECT_EQ(p.ScoreHousingBlock(20), plain + 30 + 50);
+  EXPECT_EQ(p.ScoreHousingBlock(30), plain + 80 + 30 + 5);
+  EXPECT_TRUE(p.FindHomeBlock());
+  EXPECT_EQ(p.TargetBlock, 30);
+
+  // 96 a place is the most this class pays; 10% more in a block that suits it.
+  Residence(40, 0, 100.0f);
+  EXPECT_EQ(p.ScoreHousingBlock(40), kNoHousingScore);
+  g_ClassPairLists[0].ApartmentRent.Append(50, 0);
+  g_ClassPairLists[0].ApartmentRent.Append(100, 10);
+  g_BlockDefs[40].ClassScore[0] = 90;
+  EXPECT_NE(p.ScoreHousingBlock(40), kNoHousingScore);
+}
+
 TEST_F(HouseHunt, NoAffordableHomeLeavesThePersonHomeless) {
   int32_t home = Residence(20, 0, 60.0f);
   CPerson& p = NewPerson();
@@ -234,12 +274,16 @@ TEST(HouseHuntTable, FirstThresholdAtLeastTheValue) {
   t.Count = 3;
   int32_t thresholds[] = {10, 20, 30};
   int32_t results[] = {1, 2, 3};
-  std::copy(std::begin(thresholds), std::end(thresholds), t.Thresholds);
-  std::copy(std::begin(results), std::end(results), t.Results);
+  std::copy(std::begin(thresholds), std::end(thresholds), t.First);
+  std::copy(std::begin(results), std::end(results), t.Second);
   EXPECT_EQ(GetHouseHuntEntry(t, -5), 1);
   EXPECT_EQ(GetHouseHuntEntry(t, 20), 2);
   EXPECT_EQ(GetHouseHuntEntry(t, 21), 3);
   EXPECT_EQ(GetHouseHuntEntry(t, 31), 0);
+  // The house hunt's reading: the last result holds on past the thresholds.
+  EXPECT_EQ(HouseHuntScore(t, 31), 3);
+  EXPECT_EQ(HouseHuntScore(t, 15), 2);
+  EXPECT_EQ(HouseHuntScore(HouseHuntTable{}, 15), 0);
   t.Count = 99;  // a damaged count reads no further than the table
   EXPECT_EQ(GetHouseHuntEntry(t, 1000), 0);
 }

@@ -287,6 +287,49 @@ TEST_F(Traffic, WalkerHoldsVehiclesAtGreen) {
   EXPECT_EQ(v.HoldsBoxLock, 1);
 }
 
+// People crossing one after another (each starts while another is still
+// across) would keep the box from a vehicle at green for ever: once it has
+// waited long enough no one else starts, and it crosses before it gives up.
+TEST_F(Traffic, AStreamOfWalkersCannotStarveAVehicle) {
+  int32_t lane = SignalledLane();
+  const int32_t j = g_Lanes.Lanes[lane].Junction;
+  int32_t node = -1, direction = 0;
+  for (int n = 0; n < g_RoadNodes.NodeCount && node < 0; ++n) {
+    for (int32_t d : {kNorth, kEast, kSouth, kWest}) {
+      uint8_t next = g_RoadNodes.Nodes[n].Neighbour[DirectionIndex(d)];
+      if (next != kNoNode && JunctionStateOf(next) == j) {
+        node = n;
+        direction = d;
+        break;
+      }
+    }
+  }
+  ASSERT_GE(node, 0);
+  CVehicle& v = Place(0, lane, g_Lanes.Lanes[lane].Length - 0.5f);
+  v.Speed = 0;
+  AddJunctionWalker(node, direction);
+  int crossingsStarted = 0;
+  for (int tick = 0; tick < kGiveUpTicks && !v.HoldsBoxLock; ++tick) {
+    ++g_Traffic.TickCount;
+    SetGreen(lane, true);
+    // Every 20 ticks the one across steps off and, if it may, another starts.
+    if (tick % 20 == 19) {
+      const bool mayStart = IsJunctionBoxClear(node, direction);
+      if (mayStart) {
+        AddJunctionWalker(node, direction);
+        ++crossingsStarted;
+      }
+      RemoveJunctionWalker(node, direction);
+    }
+    DriveVehicle(v);
+  }
+  EXPECT_EQ(v.State, kVehicleDriving);
+  EXPECT_EQ(v.HoldsBoxLock, 1);
+  EXPECT_GT(crossingsStarted, 2);
+  // Once the vehicle has its box the people wait for it as for any claim.
+  EXPECT_FALSE(IsJunctionBoxClear(node, direction));
+}
+
 TEST_F(Traffic, JunctionWalkersForPeople) {
   // A road segment with a junction to its east.
   int node = -1;

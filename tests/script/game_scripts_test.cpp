@@ -79,6 +79,12 @@ TEST_F(CityBuildingScriptTest, AddBuildingPlacesOnFreeLotsOnly) {
   EXPECT_EQ(Eval(R"(AddBuilding(52, 4, 0, 2, 2, 2, "RETAIL", 1, "low"))"), -999);
   EXPECT_EQ(CountBoxes("AddBuilding: unknown"), 4);
   EXPECT_EQ(BuildingsInUse(), before);
+
+  // A block of the table that is not on the map: -1, and said.
+  g_Blocks[45].InUse = 0;
+  EXPECT_EQ(Eval(R"(AddBuilding(STADIUM, 0, 0, 3, 3, 3, "RETAIL", 1, "low"))"), -1);
+  EXPECT_EQ(CountBoxes("AddBuilding: block STADIUM is not on the map"), 1);
+  EXPECT_EQ(BuildingsInUse(), before);
 }
 
 TEST_F(CityBuildingScriptTest, AddBusinessOpensForTheCity) {

@@ -131,6 +131,58 @@ TEST_F(EconomyLinkTest, BuyoutPassesTheBusinessToTheBlockOwner) {
   EXPECT_FLOAT_EQ(Ledger(cpu, kLedgerBuyoutPaid), -price);
 }
 
+// A purchase the buyer's money and credit do not cover is refused by the
+// host: nothing changes hands and no money moves; a computer buyer is told.
+TEST_F(EconomyLinkTest, PurchasesBeyondMoneyAndCreditAreRefused) {
+  const int32_t shop = OpenShop(0);
+  g_Blocks[kShopBlock].Owner = 2;
+  struct Case {
+    const char* what;
+    CNetMessage message;
+  };
+  const Case cases[] = {
+      {"block", EncodeMessage(BlockTransferMsg{20000, BlockId{12}, PlayerNumber{2}})},
+      {"business", EncodeMessage(BuyBusinessMsg{BuildingId{building}, kBakery, PlayerNumber{2}})},
+      {"buy-out", EncodeMessage(BuyoutMsg{BuildingId{building}})},
+      {"take-over", EncodeMessage(TakeOverBusinessMsg{20000, BusinessId{shop}, PlayerIndex{1}})},
+  };
+  g_BusinessTypes[kBakery].RefurbCost = 30000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    cpu->money = -9999.0f;  // 1 of credit left
+    g_Businesses[shop].Owner = 0;
+    CNetMessage m = c.message;
+    ASSERT_TRUE(m.Send());
+    // The host's check answers at once.
+    ASSERT_EQ(cpu->QueuedMessages(), 1u);
+    EXPECT_EQ(cpu->PopMessage()->code, PLAYER_MESS_REFUSED);
+    RunTicks(static_cast<int>(kMessageDeliveryLead) + 1);
+    EXPECT_FLOAT_EQ(cpu->money, -9999.0f);
+    EXPECT_EQ(g_Blocks[12].Owner, 0);
+    EXPECT_EQ(g_Businesses[shop].Owner, 0);
+    EXPECT_EQ(Building().GetBusiness(), shop);
+  }
+  // Within the credit the block is bought.
+  cpu->money = -9000.0f;
+  Deliver(EncodeMessage(BlockTransferMsg{900, BlockId{12}, PlayerNumber{2}}), [&] { return g_Blocks[12].Owner == 2; });
+}
+
+// The city's average rent per resident, which the house hunt weighs rents
+// against, follows the rents: it is taken afresh before each day's hunt.
+TEST_F(EconomyLinkTest, TheAverageRentFollowsTheDay) {
+  g_BusinessTypes[kTypeApartments].Available = 1;
+  g_BusinessTypes[kTypeApartments].Density = 4.0f;
+  const int32_t home = EconomyTest::Open(kTypeApartments, 0, EconomyTest::Place(20, 0, 0, 0, 0, 1, kKindResidential));
+  ASSERT_GE(home, 0);
+  g_Businesses[home].RentPerPlace = 30.0f;
+  g_Businesses[home].Occupants = 2;
+  EXPECT_FLOAT_EQ(PlayerData().GetAverageBlockValue(), 30.0f);
+  g_Businesses[home].RentPerPlace = 60.0f;
+  GameClock().hour = 17;
+  RunHourlyUpdate();
+  EXPECT_FLOAT_EQ(PlayerData().GetAverageBlockValue(), 60.0f);
+}
+
 TEST_F(EconomyLinkTest, TakeOverMovesTheBusinessForTheStatedPrice) {
   const int32_t shop = OpenShop(0);
   const float before = cpu->money;

@@ -149,6 +149,38 @@ TEST_F(GameClockTest, TheTwoThousandsEndWithoutAParameterFile) {
   EXPECT_FALSE(log.Has("music 7"));
 }
 
+// Past the 2000s the calendar goes on to its last decade, where the years
+// stop; every midnight on the way saves and loads back, and a script's years
+// per day outside 0..10 neither skip decades nor run back.
+TEST_F(GameClockTest, EveryDayOfTheCalendarSavesAndLoads) {
+  MakePlayers();
+  SaveGameFile file;
+  file.path = (root_ / "clock.sav").string();
+  struct Case {
+    int32_t years, startDecade, days, endDecade;
+  };
+  for (const Case& c : {Case{10, 6, 12, 18}, Case{250, kLastDecade - 2, 6, kLastDecade}, Case{-3, 7, 3, 7}}) {
+    SCOPED_TRACE(c.years);
+    ResetGameClock();
+    GameClock().decade = c.startDecade;
+    Tweaks().yearsPerDay = c.years;
+    for (int day = 0; day < c.days; ++day) {
+      GameClock().hour = 23;
+      const CGameClock before = GameClock();
+      AdvanceGameHour();
+      const CGameClock after = GameClock();
+      ASSERT_LE(after.decade - before.decade, 1);
+      ASSERT_GE(after.CalendarYear(), before.CalendarYear());
+      ASSERT_TRUE(WriteSaveGame(file, kSaveClock));
+      ResetGameClock();
+      ASSERT_TRUE(LoadGameFile(file, kChunkClock)) << "day " << day;
+      ASSERT_EQ(GameClock().decade, after.decade);
+      ASSERT_EQ(GameClock().yearInDecade, after.yearInDecade);
+    }
+    EXPECT_EQ(GameClock().decade, c.endDecade);
+  }
+}
+
 TEST_F(GameClockTest, ClockChunkRoundTripsAndBadOnesAreRefused) {
   GameClock() = CGameClock{14, 3, 2, 14 + 72 + 480, 33};
   SaveGameFile file;

@@ -94,6 +94,27 @@ TEST_F(PlayerTest, AlonePlayersBuyFromTheCityDirectly) {
   EXPECT_EQ(PlayerData().GetNumBlocksForPlayer(0), 0);
 }
 
+// The city does not sell below the block's price, nor to a player whose
+// money and credit do not cover the offer.
+TEST_F(PlayerTest, TheCityRefusesLowOffersAndOffersBeyondTheCredit) {
+  MakePlayers();
+  CPlayer* me = PlayerTable().Get(0);
+  const float price = g_Blocks[12].GetLeasePrice();
+  for (float offer : {1.0f, price - 1.0f, 5000.0f + kCreditAllowance + 1.0f}) {
+    SCOPED_TRACE(offer);
+    me->RequestBuyBlock(12, offer, -1);
+    ASSERT_EQ(me->QueuedMessages(), 1u);
+    EXPECT_EQ(me->PopMessage()->code, PLAYER_MESS_REFUSED);
+    RunTicks(25);
+    EXPECT_EQ(g_Blocks[12].Owner, 0);
+    EXPECT_FLOAT_EQ(me->money, 5000.0f);
+  }
+  me->RequestBuyBlock(12, price, -1);
+  EXPECT_EQ(me->PopMessage()->code, PLAYER_MESS_BUY_ACCEPTED);
+  RunTicks(25);
+  EXPECT_EQ(g_Blocks[12].Owner, 1);
+}
+
 TEST_F(PlayerTest, WithTwoActivePlayersTheCitySellsByAuction) {
   MakePlayers(1);
   PlayerTable().Get(0)->RequestBuyBlock(12, 500.0f, -1);

@@ -32,10 +32,12 @@ function SetGameRules()
   People.itchycounter = 5
   People.subwaythreshold = 6
 
-  -- Traffic limits through the day (midnight to 4, 4 to 8, ... 20 to midnight).
-  SetFrequencies(CarFrequency, { 20, 60, 150, 150, 150, 80 })
-  SetFrequencies(TaxiFrequency, { 10, 20, 50, 50, 50, 40 })
-  SetFrequencies(VanFrequency, { 5, 30, 40, 40, 30, 10 })
+  -- Traffic limits through the day (midnight to 4, 4 to 8, ... 20 to midnight):
+  -- the most cars, taxis and vans on the streets at once. Together well under
+  -- the 200 vehicles the streets hold, so the traffic flows.
+  SetFrequencies(CarFrequency, { 8, 25, 45, 45, 45, 25 })
+  SetFrequencies(TaxiFrequency, { 4, 8, 15, 15, 15, 10 })
+  SetFrequencies(VanFrequency, { 1, 8, 10, 10, 6, 2 })
 end
 
 function SetFrequencies(table, bands)
@@ -67,10 +69,10 @@ CommodityRows = {
   { MUSIC_TAPES, 5.0, 1.6, MAINSHOPPING, 3 },
   { HEALTHCARE, 8.0, 1.5, MAINSHOPPING, 0 },
   { RECREATIONAL_GOODS, 10.0, 1.6, MAINSHOPPING, 0 },
-  { JEWELLERY, 40.0, 1.8, MAINSHOPPING, 0 },
+  { JEWELLERY, 12.0, 1.8, MAINSHOPPING, 0 },
   { ELECTRICAL_GOODS, 30.0, 1.5, MAINSHOPPING, 2 },
   { FURNITURE, 35.0, 1.5, MAINSHOPPING, 0 },
-  { ANTIQUES, 50.0, 1.8, MAINSHOPPING, 0 },
+  { ANTIQUES, 15.0, 1.8, MAINSHOPPING, 0 },
   { CLOTHING, 12.0, 1.7, MAINSHOPPING, 0 },
   { TOYS, 6.0, 1.7, MAINSHOPPING, 0 },
   { TOOLS_AND_HARDWARE, 8.0, 1.5, MAINSHOPPING, 0 },
@@ -80,7 +82,7 @@ CommodityRows = {
   { DANCING, 3.0, 2.0, ENTERTAINMENTSHOPPING, 0 },
   { PERFORMANCE, 6.0, 2.0, ENTERTAINMENTSHOPPING, 0 },
   { MOVIES, 2.5, 2.0, ENTERTAINMENTSHOPPING, 0 },
-  { GAMING, 2.0, 2.0, ENTERTAINMENTSHOPPING, 1 },
+  { GAMING, 2.0, 2.0, ENTERTAINMENTSHOPPING, 0 },
   { CELL_PHONES, 40.0, 1.5, MAINSHOPPING, 5 },
   { VACATIONS, 60.0, 1.3, MAINSHOPPING, 2 },
   { STAY_OVER, 15.0, 1.5, STAYOVERSHOPPING, 0 },
@@ -89,58 +91,59 @@ CommodityRows = {
 -- ---- Business kinds -------------------------------------------------------------
 
 -- { kind, decade it opens (0 = the 1930s), places or stock per unit, stock
---   capacity, opening hour, closing hour, ticks a customer stays, refurbishment
---   cost, smallest and largest area, longest side, lowest and highest floors,
+--   capacity (stock per unit of floor space: about two days' sales, since half
+--   of what is on the shelves spoils each morning), opening hour, closing hour,
+--   ticks a customer stays, refurbishment cost, smallest and largest area, longest side, lowest and highest floors,
 --   size band, commodities with their share of the shelves }
 BusinessRows = {
-  { BAKERY, 0, 0.5, 10, 6, 18, 40, 150, 1, 12, 3, 1, 3, 0, { BREAD, 70, SWEETS, 15, SNACK, 15 } },
-  { BUTCHERS, 0, 0.5, 10, 7, 18, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT } },
-  { DELI, 0, 0.5, 10, 8, 19, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT, 40, DAIRY_PRODUCE, 30, BREAD, 20, DRINKS, 10 } },
-  { CHEESE_STORE, 0, 0.5, 10, 8, 18, 40, 150, 1, 9, 3, 1, 2, 0, { DAIRY_PRODUCE, 80, DRINKS, 20 } },
-  { FISH_MARKET, 0, 0.5, 10, 5, 14, 50, 150, 1, 12, 3, 1, 2, 0, { FISH } },
-  { GREENGROCERS, 0, 0.5, 10, 6, 18, 40, 120, 1, 12, 3, 1, 2, 0, { FRUIT_AND_VEG } },
-  { GENERAL_STORE, 0, 0.5, 12, 7, 20, 60, 250, 2, 18, 4, 1, 3, 1,
+  { BAKERY, 0, 0.5, 3, 6, 18, 40, 150, 1, 12, 3, 1, 3, 0, { BREAD, 70, SWEETS, 15, SNACK, 15 } },
+  { BUTCHERS, 0, 0.5, 3, 7, 18, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT } },
+  { DELI, 0, 0.5, 3, 8, 19, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT, 40, DAIRY_PRODUCE, 30, BREAD, 20, DRINKS, 10 } },
+  { CHEESE_STORE, 0, 0.5, 3, 8, 18, 40, 150, 1, 9, 3, 1, 2, 0, { DAIRY_PRODUCE, 80, DRINKS, 20 } },
+  { FISH_MARKET, 0, 0.5, 3, 6, 14, 50, 150, 1, 12, 3, 1, 2, 0, { FISH } },
+  { GREENGROCERS, 0, 0.5, 3, 6, 18, 40, 120, 1, 12, 3, 1, 2, 0, { FRUIT_AND_VEG } },
+  { GENERAL_STORE, 0, 0.5, 4, 7, 20, 60, 250, 2, 18, 4, 1, 3, 1,
     { BREAD, 20, DAIRY_PRODUCE, 20, FRUIT_AND_VEG, 20, DRINKS, 15, SWEETS, 15, NEWSPAPER, 10 } },
-  { SUPERMARKET, 2, 0.5, 15, 7, 22, 80, 600, 6, 60, 6, 1, 2, 3,
+  { SUPERMARKET, 2, 0.5, 4, 7, 22, 80, 600, 6, 60, 6, 1, 2, 3,
     { MEAT, 20, FISH, 10, FRUIT_AND_VEG, 20, BREAD, 15, DAIRY_PRODUCE, 20, DRINKS, 15 } },
-  { DEPARTMENT_STORE, 0, 0.5, 12, 9, 18, 90, 800, 8, 120, 6, 2, 8, 4,
+  { DEPARTMENT_STORE, 0, 0.5, 4, 9, 18, 90, 800, 8, 120, 6, 2, 8, 4,
     { CLOTHING, 30, FURNITURE, 20, ELECTRICAL_GOODS, 15, TOYS, 10, JEWELLERY, 10, RECREATIONAL_GOODS, 15 } },
-  { PHARMACY, 0, 0.5, 10, 8, 19, 40, 250, 1, 12, 3, 1, 3, 0, { HEALTHCARE, 80, SWEETS, 20 } },
-  { NEWS_STAND, 0, 0.5, 10, 5, 20, 20, 50, 1, 4, 2, 1, 2, 0, { NEWSPAPER, 60, SWEETS, 20, DRINKS, 20 } },
-  { CLOTHES_STORE, 0, 0.5, 10, 9, 18, 70, 300, 2, 24, 4, 1, 4, 1, { CLOTHING } },
-  { CAFE, 0, 0.6, 8, 7, 19, 60, 150, 1, 12, 3, 1, 3, 0, { SNACK, 50, DRINKS, 30, MEAL, 20 } },
-  { RESTAURANT, 0, 0.6, 8, 11, 23, 90, 400, 2, 24, 4, 1, 4, 1, { MEAL, 80, DRINKS, 20 } },
-  { DINER, 1, 0.6, 8, 6, 23, 60, 250, 2, 18, 4, 1, 2, 1, { MEAL, 60, SNACK, 40 } },
-  { FAST_FOOD_OUTLET, 2, 0.6, 10, 10, 23, 30, 300, 1, 18, 4, 1, 2, 0, { FASTFOOD, 80, DRINKS, 20 } },
-  { ICECREAM_PARLOUR, 1, 0.6, 8, 10, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SWEETS, 70, SNACK, 30 } },
-  { BAR, 0, 0.6, 8, 12, 23, 70, 250, 1, 18, 4, 1, 3, 0, { DRINKS, 80, SNACK, 20 } },
-  { NIGHTCLUB, 3, 0.8, 6, 20, 23, 90, 500, 4, 36, 6, 1, 3, 2, { DANCING, 70, DRINKS, 30 } },
-  { BALLROOM, 0, 0.8, 6, 18, 23, 90, 500, 6, 49, 7, 1, 3, 2, { DANCING } },
-  { CINEMA, 0, 0.8, 6, 13, 23, 80, 600, 6, 49, 7, 1, 3, 2, { MOVIES, 80, SWEETS, 20 } },
-  { THEATRE, 0, 0.8, 6, 17, 23, 100, 700, 6, 60, 7, 2, 4, 3, { PERFORMANCE } },
-  { BOWLING_ALLEY, 1, 0.8, 6, 12, 23, 80, 500, 6, 49, 7, 1, 2, 2, { GAMING, 80, SNACK, 20 } },
-  { POOL_HALL, 0, 0.8, 6, 12, 23, 70, 300, 2, 24, 4, 1, 2, 1, { GAMING, 70, DRINKS, 30 } },
-  { TRAVEL_AGENCY, 2, 0.5, 6, 9, 17, 50, 300, 1, 9, 3, 1, 3, 0, { VACATIONS } },
-  { SPORTS_STORE, 3, 0.5, 10, 9, 18, 50, 300, 2, 24, 4, 1, 3, 1, { RECREATIONAL_GOODS, 70, CLOTHING, 30 } },
-  { JEWELLERS, 0, 0.5, 6, 9, 17, 60, 500, 1, 9, 3, 1, 3, 0, { JEWELLERY } },
-  { BOOK_STORE, 0, 0.5, 10, 9, 18, 60, 200, 1, 18, 4, 1, 3, 0, { BOOKS, 80, NEWSPAPER, 20 } },
-  { MUSIC_STORE, 3, 0.5, 10, 9, 19, 50, 250, 1, 12, 3, 1, 3, 0, { MUSIC_TAPES } },
-  { VIDEO_STORE, 5, 0.5, 10, 10, 22, 40, 250, 1, 12, 3, 1, 3, 0, { VIDEOS } },
-  { HEALTH_CLINIC, 4, 0.5, 6, 8, 20, 90, 600, 4, 36, 6, 1, 4, 2, { HEALTHCARE } },
-  { DOCTORS_SURGERY, 0, 0.5, 6, 8, 18, 80, 400, 1, 18, 4, 1, 3, 0, { HEALTHCARE } },
-  { ELECTRICAL_STORE, 2, 0.5, 10, 9, 18, 50, 400, 2, 18, 4, 1, 3, 1, { ELECTRICAL_GOODS } },
-  { ELECTRICAL_SUPERSTORE, 5, 0.5, 15, 9, 21, 70, 900, 8, 100, 7, 1, 3, 4,
+  { PHARMACY, 0, 0.5, 3, 8, 19, 40, 250, 1, 12, 3, 1, 3, 0, { HEALTHCARE, 80, SWEETS, 20 } },
+  { NEWS_STAND, 0, 0.5, 3, 6, 20, 20, 50, 1, 4, 2, 1, 2, 0, { NEWSPAPER, 60, SWEETS, 20, DRINKS, 20 } },
+  { CLOTHES_STORE, 0, 0.5, 3, 9, 18, 70, 300, 2, 24, 4, 1, 4, 1, { CLOTHING } },
+  { CAFE, 0, 0.6, 2, 7, 19, 60, 150, 1, 12, 3, 1, 3, 0, { SNACK, 50, DRINKS, 30, MEAL, 20 } },
+  { RESTAURANT, 0, 0.6, 2, 11, 23, 90, 400, 2, 24, 4, 1, 4, 1, { MEAL, 80, DRINKS, 20 } },
+  { DINER, 1, 0.6, 2, 6, 23, 60, 250, 2, 18, 4, 1, 2, 1, { MEAL, 60, SNACK, 40 } },
+  { FAST_FOOD_OUTLET, 2, 0.6, 3, 10, 23, 30, 300, 1, 18, 4, 1, 2, 0, { FASTFOOD, 80, DRINKS, 20 } },
+  { ICECREAM_PARLOUR, 1, 0.6, 2, 10, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SWEETS, 70, SNACK, 30 } },
+  { BAR, 0, 0.6, 2, 12, 23, 70, 250, 1, 18, 4, 1, 3, 0, { DRINKS, 80, SNACK, 20 } },
+  { NIGHTCLUB, 3, 0.8, 2, 20, 23, 90, 500, 4, 36, 6, 1, 3, 2, { DANCING, 70, DRINKS, 30 } },
+  { BALLROOM, 0, 0.8, 2, 18, 23, 90, 500, 6, 49, 7, 1, 3, 2, { DANCING } },
+  { CINEMA, 0, 0.8, 2, 13, 23, 80, 600, 6, 49, 7, 1, 3, 2, { MOVIES, 80, SWEETS, 20 } },
+  { THEATRE, 0, 0.8, 2, 17, 23, 100, 700, 6, 60, 7, 2, 4, 3, { PERFORMANCE } },
+  { BOWLING_ALLEY, 1, 0.8, 2, 12, 23, 80, 500, 6, 49, 7, 1, 2, 2, { GAMING, 80, SNACK, 20 } },
+  { POOL_HALL, 0, 0.8, 2, 12, 23, 70, 300, 2, 24, 4, 1, 2, 1, { GAMING, 70, DRINKS, 30 } },
+  { TRAVEL_AGENCY, 2, 0.5, 2, 9, 17, 50, 300, 1, 9, 3, 1, 3, 0, { VACATIONS } },
+  { SPORTS_STORE, 3, 0.5, 3, 9, 18, 50, 300, 2, 24, 4, 1, 3, 1, { RECREATIONAL_GOODS, 70, CLOTHING, 30 } },
+  { JEWELLERS, 0, 0.5, 2, 9, 17, 60, 500, 1, 9, 3, 1, 3, 0, { JEWELLERY } },
+  { BOOK_STORE, 0, 0.5, 3, 9, 18, 60, 200, 1, 18, 4, 1, 3, 0, { BOOKS, 80, NEWSPAPER, 20 } },
+  { MUSIC_STORE, 3, 0.5, 3, 9, 19, 50, 250, 1, 12, 3, 1, 3, 0, { MUSIC_TAPES } },
+  { VIDEO_STORE, 5, 0.5, 3, 10, 22, 40, 250, 1, 12, 3, 1, 3, 0, { VIDEOS } },
+  { HEALTH_CLINIC, 4, 0.5, 2, 8, 20, 90, 600, 4, 36, 6, 1, 4, 2, { HEALTHCARE } },
+  { DOCTORS_SURGERY, 0, 0.5, 2, 8, 18, 80, 400, 1, 18, 4, 1, 3, 0, { HEALTHCARE } },
+  { ELECTRICAL_STORE, 2, 0.5, 3, 9, 18, 50, 400, 2, 18, 4, 1, 3, 1, { ELECTRICAL_GOODS } },
+  { ELECTRICAL_SUPERSTORE, 5, 0.5, 4, 9, 21, 70, 900, 8, 100, 7, 1, 3, 4,
     { ELECTRICAL_GOODS, 40, COMPUTERS, 25, CELL_PHONES, 20, VIDEOS, 15 } },
-  { HARDWARE_STORE, 0, 0.5, 12, 8, 18, 50, 250, 2, 24, 4, 1, 3, 1, { TOOLS_AND_HARDWARE } },
-  { SOUVENIR_SHOP, 0, 0.5, 10, 9, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SOUVENIRS } },
-  { TOY_STORE, 0, 0.5, 10, 9, 18, 50, 250, 1, 18, 4, 1, 3, 0, { TOYS } },
-  { COMPUTER_STORE, 5, 0.5, 10, 9, 19, 60, 600, 2, 24, 4, 1, 3, 1, { COMPUTERS } },
-  { PHONE_SHOP, 5, 0.5, 10, 9, 19, 40, 400, 1, 9, 3, 1, 3, 0, { CELL_PHONES } },
-  { FURNITURE_STORE, 0, 0.5, 8, 9, 18, 70, 500, 4, 49, 7, 1, 3, 2, { FURNITURE } },
-  { ANTIQUE_STORE, 0, 0.5, 6, 10, 17, 70, 400, 1, 12, 3, 1, 3, 0, { ANTIQUES } },
-  { AMUSEMENT_ARCADE, 4, 0.8, 6, 10, 23, 50, 400, 2, 24, 4, 1, 2, 1, { GAMING } },
+  { HARDWARE_STORE, 0, 0.5, 4, 8, 18, 50, 250, 2, 24, 4, 1, 3, 1, { TOOLS_AND_HARDWARE } },
+  { SOUVENIR_SHOP, 0, 0.5, 3, 9, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SOUVENIRS } },
+  { TOY_STORE, 0, 0.5, 3, 9, 18, 50, 250, 1, 18, 4, 1, 3, 0, { TOYS } },
+  { COMPUTER_STORE, 5, 0.5, 3, 9, 19, 60, 600, 2, 24, 4, 1, 3, 1, { COMPUTERS } },
+  { PHONE_SHOP, 5, 0.5, 3, 9, 19, 40, 400, 1, 9, 3, 1, 3, 0, { CELL_PHONES } },
+  { FURNITURE_STORE, 0, 0.5, 2, 9, 18, 70, 500, 4, 49, 7, 1, 3, 2, { FURNITURE } },
+  { ANTIQUE_STORE, 0, 0.5, 2, 10, 17, 70, 400, 1, 12, 3, 1, 3, 0, { ANTIQUES } },
+  { AMUSEMENT_ARCADE, 4, 0.8, 2, 10, 23, 50, 400, 2, 24, 4, 1, 2, 1, { GAMING } },
   { APARTMENT, 0, 1.0, 0, 0, 24, 0, 300, 1, 98, 7, 1, 12, 2, {} },
-  { HOTEL, 0, 1.0, 10, 0, 24, 600, 900, 6, 147, 7, 2, 15, 4, { STAY_OVER } },
+  { HOTEL, 0, 1.0, 3, 0, 24, 600, 900, 6, 147, 7, 2, 15, 4, { STAY_OVER } },
   { LANDSCAPE, 0, 0.0, 0, 0, 24, 0, 0, 1, 49, 7, 1, 1, 0, {} },
 }
 
@@ -212,26 +215,32 @@ function EVENT_BusinessIntro1980(a) return IntroduceDecade(5) end
 
 -- Preference rows: what a household of a kind buys, with weights.
 PreferenceRows = {
+  -- Every row holds goods of each kind of trip the timetables make (main
+  -- shopping, a snack, dining out, entertainment), so no trip is wasted.
   -- 0: everyday needs of a low-income home
-  { BREAD, 3, MEAT, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, DRINKS, 1, NEWSPAPER, 1, CLOTHING, 1, TOOLS_AND_HARDWARE, 1 },
+  { BREAD, 3, MEAT, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, FISH, 1, DRINKS, 1, NEWSPAPER, 1, CLOTHING, 1,
+    TOOLS_AND_HARDWARE, 1, HEALTHCARE, 1, MEAL, 1, MOVIES, 1 },
   -- 1: a middle-income home
   { BREAD, 2, MEAT, 2, FISH, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, MEAL, 1, CLOTHING, 2, BOOKS, 1,
-    FURNITURE, 1, ELECTRICAL_GOODS, 1, MOVIES, 1, NEWSPAPER, 1 },
+    FURNITURE, 1, ELECTRICAL_GOODS, 1, MOVIES, 1, NEWSPAPER, 1, DRINKS, 1, JEWELLERY, 1, HEALTHCARE, 1 },
   -- 2: a well-off home
   { MEAT, 2, FISH, 2, DAIRY_PRODUCE, 1, MEAL, 3, JEWELLERY, 1, ANTIQUES, 1, CLOTHING, 2, FURNITURE, 1,
-    PERFORMANCE, 2, DANCING, 1, VACATIONS, 1, BOOKS, 1 },
+    PERFORMANCE, 2, DANCING, 1, VACATIONS, 1, BOOKS, 1, DRINKS, 1 },
   -- 3: children
-  { SWEETS, 3, TOYS, 2, SNACK, 2, MOVIES, 1, RECREATIONAL_GOODS, 1 },
+  { SWEETS, 3, TOYS, 2, SNACK, 2, MOVIES, 1, RECREATIONAL_GOODS, 1, MEAL, 1 },
   -- 4: teenagers
-  { FASTFOOD, 3, MUSIC_TAPES, 2, MOVIES, 2, GAMING, 2, CLOTHING, 1, SNACK, 1, CELL_PHONES, 1, VIDEOS, 1 },
+  { FASTFOOD, 3, MUSIC_TAPES, 2, MOVIES, 2, GAMING, 2, CLOTHING, 1, SNACK, 1, CELL_PHONES, 1, VIDEOS, 1,
+    SWEETS, 1, MEAL, 1 },
   -- 5: pensioners
-  { HEALTHCARE, 3, NEWSPAPER, 2, BREAD, 2, FRUIT_AND_VEG, 1, BOOKS, 1, ANTIQUES, 1, MEAL, 1 },
+  { HEALTHCARE, 3, NEWSPAPER, 2, BREAD, 2, FRUIT_AND_VEG, 1, BOOKS, 1, ANTIQUES, 1, MEAL, 1, DRINKS, 1,
+    PERFORMANCE, 1, ANTIQUES, 1 },
   -- 6: tourists
   { STAY_OVER, 3, SOUVENIRS, 3, MEAL, 2, SNACK, 1, PERFORMANCE, 1, DRINKS, 1 },
   -- 7: a night out
-  { DANCING, 2, DRINKS, 2, MOVIES, 1, GAMING, 1, MEAL, 1 },
+  { DANCING, 2, DRINKS, 2, MOVIES, 1, GAMING, 1, MEAL, 1, CLOTHING, 1, BREAD, 1 },
   -- 8: the home itself
-  { ELECTRICAL_GOODS, 2, FURNITURE, 2, TOOLS_AND_HARDWARE, 2, COMPUTERS, 1, RECREATIONAL_GOODS, 1 },
+  { ELECTRICAL_GOODS, 2, FURNITURE, 2, TOOLS_AND_HARDWARE, 2, COMPUTERS, 1, RECREATIONAL_GOODS, 1, MEAL, 1,
+    DRINKS, 1, MOVIES, 1 },
 }
 
 -- For each population class (children, teenagers, adults, pensioners,
@@ -250,9 +259,9 @@ ClassPreferences = {
 -- residential building rent (12 in every decade), so no income here may fall
 -- below 25, and the lowest keep a little room for rent rises.
 Incomes = {
-  { CLASS_LOW, 30, 35, 40, 30, 60 },
-  { CLASS_MEDIUM, 40, 50, 80, 45, 120 },
-  { CLASS_HIGH, 60, 80, 160, 90, 240 },
+  { CLASS_LOW, 26, 28, 30, 26, 40 },
+  { CLASS_MEDIUM, 30, 36, 50, 34, 60 },
+  { CLASS_HIGH, 40, 50, 90, 56, 90 },
 }
 
 function SetUpPopulation()
@@ -353,14 +362,15 @@ ShopsInTurn = {
   "doctors_surgery", "jewellers", "pool_hall", "souvenir_shop", "antique_store", "furniture_store",
 }
 
--- Landmarks of the city's own blocks: { block, kind, business }.
+-- Landmarks of the city's own blocks: { block, kind, business }. Every block
+-- named here is on the map (a block off the map is reported).
 CivicLandmarks = {
   { CENTRAL_PARK_1, "LANDSCAPE", "landscape" }, { CENTRAL_PARK_2, "LANDSCAPE", "landscape" },
   { CENTRAL_PARK_3, "LANDSCAPE", "landscape" }, { CENTRAL_PARK_4, "LANDSCAPE", "landscape" },
   { CENTRAL_PARK_5, "LANDSCAPE", "landscape" }, { CENTRAL_PARK_6, "LANDSCAPE", "landscape" },
-  { ZOO, "LANDSCAPE", "landscape" }, { SCHOOL_GROUNDS, "LANDSCAPE", "landscape" },
+  { ZOO, "LANDSCAPE", "landscape" }, { SCHOOL_LIBRARY, "LANDSCAPE", "landscape" },
   { MARINA, "RETAIL", "hotel" }, { AIRPORT, "RETAIL", "hotel" },
-  { STADIUM, "RETAIL", "department_store" }, { MUSEUM_ART_GALLERY, "RETAIL", "theatre" },
+  { CITY_HALL_2, "RETAIL", "department_store" }, { MUSEUM_ART_GALLERY, "RETAIL", "theatre" },
   { UNIVERSITY_CAMPUS, "RETAIL", "cinema" }, { CITY_HALL_1, "RETAIL", "ballroom" },
 }
 
