@@ -1,0 +1,73 @@
+#pragma once
+// The city-wide demand table: for each commodity, how much the housed
+// residents want that the open businesses do not yet supply, and for
+// housing, how many people still lack a place; kept sorted with the largest
+// gap first. Rebuilt at a new game and level start, adjusted as businesses
+// open and close and as people arrive. Also the per-block count of
+// businesses of each type, the scripted business-demand list, and the name
+// tables of commodities, chance cards and player tokens.
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "city/blocks.h"
+#include "city/business_types.h"
+
+inline constexpr int kDemandRowCount = 33;
+inline constexpr int32_t kAccommodationRow = 32;  // stands for housing
+inline constexpr int kMaxBusinessDemands = 45;
+
+struct CityWideDemandRow {
+  int32_t Commodity = 0;
+  int32_t Demand = 0;  // never below 0
+  char Name[256] = {};
+};
+
+struct CityWideDemandTable {
+  std::array<CityWideDemandRow, kDemandRowCount> Rows;
+  uint8_t Ready = 0;
+};
+
+CityWideDemandTable& CityWideDemand();
+// The row of a commodity id 0..32 wherever the sort has put it; null otherwise.
+const CityWideDemandRow* FindDemandRow(int32_t commodity);
+int32_t GetCityWideDemand(int32_t commodity);  // 0 for a bad id
+
+void ComputeCityWideDemand();
+// direction 1 a business opens, 0 it closes.
+void ModifyCWDforbusiness(int32_t business, int32_t direction);
+// flags bit 0: the person needs a home; direction 0 it arrives, 1 it leaves.
+void AdjustCommodityDemandCount(int32_t person, int32_t flags, int32_t direction);
+int32_t GetHomelessCount();
+int32_t GetCommodityResidentDemand(int32_t commodity);
+int32_t GetUnmetDemandTotal();
+// Sets the table as saved: rows in their saved order, names from the ids.
+void RestoreCityWideDemand(const std::array<int32_t, kDemandRowCount>& ids,
+                           const std::array<int32_t, kDemandRowCount>& demands, bool ready);
+void ClearCityWideDemand();
+
+// ---- Businesses of each type per block ----
+void RecountBusinessTypesPerBlock();
+void IncBlockBusinessTypeCount(int32_t block, int32_t type);
+void DecBlockBusinessTypeCount(int32_t block, int32_t type);  // never below 0
+int32_t GetBlockBusinessTypeCount(int32_t block, int32_t type);
+using BlockTypeCounts = std::array<std::array<int32_t, kBusinessTypeCount>, kBlockCount>;
+BlockTypeCounts& BlockBusinessTypeCounts();
+
+// ---- Scripted business demands (C_AddBusDemand) ----
+struct BusinessDemandRow {
+  int32_t Type = -1;
+  int32_t Amount = 0;
+  int32_t Zero = 0;
+  uint8_t Flag = 0;
+};
+// Appends a row; a bad type or a full list is refused (false, a warning).
+bool AddBusinessDemand(int32_t type, int32_t amount);
+void ClearBusinessDemands();
+int32_t BusinessDemandCount();
+const BusinessDemandRow& GetBusinessDemand(int32_t i);  // i in 0..count-1
+
+// ---- Name tables ----
+std::string_view CommodityName(int32_t id);  // "" for any other id
+std::string_view CardName(int32_t kind);     // " " for any other kind
+std::string_view TokenName(int32_t token);   // "-" for any other token
