@@ -4,7 +4,7 @@
 
 #include "ai/district_queries.h"
 #include "city/blocks.h"
-#include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "session/player.h"
 #include "session/session_state.h"
 
@@ -65,7 +65,7 @@ void ForEachAiScore(void (*f)(const char*, uint8_t&, void*), void* context) {
 
 int32_t GetDistrictRentopiaScore(int32_t player, int32_t block) {
   if (block < 0 || block >= kBlockCount) {
-    ReportError(1, 0, "GetDistrictRentopiaScore: invalid block index");
+    PlayWarningF("GetDistrictRentopiaScore: invalid block index");
     return 0;
   }
   const AiScores& s = g_aiScores;

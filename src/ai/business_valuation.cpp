@@ -10,7 +10,7 @@
 #include "city/business.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
-#include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "session/utility_income.h"
@@ -35,13 +35,13 @@ constexpr UtilityNeed kNeeds[4] = {{&BusinessType::TelecomNeed, kUtilityTelephon
 
 bool ValidBlock(int32_t block, const char* what) {
   if (block >= 0 && block < kBlockCount) return true;
-  ReportErrorF(1, "%s: invalid block index %d", what, block);
+  PlayWarningF("%s: invalid block index %d", what, block);
   return false;
 }
 
 bool ValidPlayer(int32_t player, const char* what) {
   if (PlayerTable().Get(player) != nullptr) return true;
-  ReportErrorF(1, "%s: no player %d", what, player);
+  PlayWarningF("%s: no player %d", what, player);
   return false;
 }
 
@@ -104,7 +104,7 @@ AiGameFacts& GetAiGameFacts() { return g_facts; }
 bool IsDayBusiness(int32_t type) {
   const BusinessType* t = GetBusinessType(type);
   if (t == nullptr) {
-    ReportErrorF(1, "IsDayBusiness: invalid business type %d", type);
+    PlayWarningF("IsDayBusiness: invalid business type %d", type);
     return false;
   }
   return t->OpeningTime < 18;
@@ -122,7 +122,7 @@ int32_t CountPeriodBusinessesOnBlock(int32_t night, int32_t block) {
 
 int32_t GetNumBusIOwnOfType(int32_t player, int32_t type) {
   if (!IsBusinessType(type)) {
-    ReportErrorF(1, "GetNumBusIOwnOfType: invalid business type %d", type);
+    PlayWarningF("GetNumBusIOwnOfType: invalid business type %d", type);
     return 0;
   }
   int32_t n = 0;
@@ -175,7 +175,7 @@ int32_t GetScoreForBusinessState(const CBusiness& business) {
     b = business.Occupants * static_cast<int32_t>(business.RentPerPlace);
     c = GetBusinessRunningCost(business);
   } else {
-    ReportError(1, 0, "Unrecognised business category in GetScoreForBusinessState");
+    PlayWarningF("Unrecognised business category in GetScoreForBusinessState");
   }
   int32_t d = static_cast<int32_t>(static_cast<float>(c) * 0.5f);
   if (b >= c + d) return 100;

@@ -6,7 +6,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
-#include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "session/player.h"
 #include "session/session_state.h"
 
@@ -14,19 +14,19 @@ namespace {
 
 bool ValidBlock(int32_t block, const char* what) {
   if (block >= 0 && block < kBlockCount) return true;
-  ReportErrorF(1, "%s: invalid block id %d", what, block);
+  PlayWarningF("%s: invalid block id %d", what, block);
   return false;
 }
 
 bool ValidDistrict(int32_t district, const char* what) {
   if (district >= 0 && district < kDistrictCount) return true;
-  ReportErrorF(1, "%s: invalid district id %d", what, district);
+  PlayWarningF("%s: invalid district id %d", what, district);
   return false;
 }
 
 bool ValidPlayer(int32_t player, const char* what) {
   if (player >= 0 && player < kMaxPlayers) return true;
-  ReportErrorF(1, "%s: invalid player index %d", what, player);
+  PlayWarningF("%s: invalid player index %d", what, player);
   return false;
 }
 

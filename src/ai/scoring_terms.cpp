@@ -8,7 +8,7 @@
 #include "ai/business_valuation.h"
 #include "ai/district_queries.h"
 #include "city/blocks.h"
-#include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "session/player.h"
 #include "session/session_state.h"
 
@@ -79,7 +79,7 @@ float BidFactor(int32_t ch) { return Row(ch).Bid; }
 
 int32_t GetRentopiaScoreFor(int32_t type, int32_t kind) {
   if (type < 0 || type > 10) {
-    ReportError(1, 0, "GetRentopiaScoreFor: Unrecognised score type id");
+    PlayWarningF("GetRentopiaScoreFor: Unrecognised score type id");
     return 0;
   }
   if (type == 10) return -30;  // whatever the district's size

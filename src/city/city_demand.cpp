@@ -8,7 +8,7 @@
 #include "city/households.h"
 #include "city/people.h"
 #include "city/person.h"
-#include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ void ComputeCityWideDemand() {
 void ModifyCWDforbusiness(int32_t business, int32_t direction) {
   const CBusiness* b = GetBusinessInUse(business);
   if (b == nullptr) {
-    ReportError(1, 0, "ModifyCWDforbusiness -- Got Bad Business!");
+    PlayWarningF("ModifyCWDforbusiness -- Got Bad Business!");
     return;
   }
   ApplySupply(*b, direction == 1 ? -1 : 1);
@@ -201,11 +201,11 @@ int32_t GetBlockBusinessTypeCount(int32_t block, int32_t type) {
 
 bool AddBusinessDemand(int32_t type, int32_t amount) {
   if (!IsBusinessType(type)) {
-    ReportErrorF(1, "C_AddBusDemand: invalid business type %d", type);
+    PlayWarningF("C_AddBusDemand: invalid business type %d", type);
     return false;
   }
   if (g_busDemandCount >= kMaxBusinessDemands) {
-    ReportError(1, 0, "C_AddBusDemand: the business demand list is full");
+    PlayWarningF("C_AddBusDemand: the business demand list is full");
     return false;
   }
   g_busDemands[g_busDemandCount++] = BusinessDemandRow{type, amount, 0, 0};
