@@ -125,6 +125,7 @@ void ModifyCWDforbusiness(int32_t business, int32_t direction) {
     PlayWarningF("ModifyCWDforbusiness -- Got Bad Business!");
     return;
   }
+  if (!g_demand.Ready) return;  // built from the records when the game starts
   ApplySupply(*b, direction == 1 ? -1 : 1);
   SortRows();
 }

@@ -45,20 +45,6 @@ class EconomyPlayerServices {
   virtual void PayUtilityIncome() {}
 };
 
-// Computer players' bookkeeping of demand and of business types per block.
-class EconomyAiServices {
- public:
-  virtual ~EconomyAiServices() = default;
-  virtual bool DemandTrackingOn() const { return false; }
-  virtual void BusinessOpened(int32_t /*business*/) {}  // ModifyCWDforbusiness
-  virtual void BusinessClosed(int32_t /*business*/) {}
-  // AdjustCommodityDemandCount: +1 when a person moves in, -1 when it leaves.
-  virtual void AdjustCommodityDemandCount(int32_t /*person*/, int32_t /*change*/) {}
-  virtual void IncBlockBusinessTypeCount(int32_t /*block*/, int32_t /*type*/) {}
-  // Never takes a count below 0.
-  virtual void DecBlockBusinessTypeCount(int32_t /*block*/, int32_t /*type*/) {}
-};
-
 // Interface: the selection panel's page refresh after a business is allocated.
 class EconomyPanelServices {
  public:
@@ -77,7 +63,6 @@ class EconomyPeopleServices {
 
 struct EconomyServices {
   EconomyPlayerServices* players;
-  EconomyAiServices* ai;
   EconomyPanelServices* panels;
   EconomyPeopleServices* people;
 };
@@ -85,7 +70,6 @@ struct EconomyServices {
 // The installed services; every pointer is always valid (defaults at start).
 EconomyServices& Economy();
 void SetEconomyPlayerServices(EconomyPlayerServices* s);  // null restores the default
-void SetEconomyAiServices(EconomyAiServices* s);
 void SetEconomyPanelServices(EconomyPanelServices* s);
 void SetEconomyPeopleServices(EconomyPeopleServices* s);
 void RestoreDefaultEconomyServices();
