@@ -33,12 +33,6 @@ constexpr UtilityNeed kNeeds[4] = {{&BusinessType::TelecomNeed, kUtilityTelephon
                                    {&BusinessType::WaterNeed, kUtilityWater},
                                    {&BusinessType::ElectricalNeed, kUtilityElectricity}};
 
-bool ValidBlock(int32_t block, const char* what) {
-  if (block >= 0 && block < kBlockCount) return true;
-  PlayWarningF("%s: invalid block index %d", what, block);
-  return false;
-}
-
 bool ValidPlayer(int32_t player, const char* what) {
   if (PlayerTable().Get(player) != nullptr) return true;
   PlayWarningF("%s: no player %d", what, player);
@@ -115,7 +109,7 @@ int32_t CountPeriodBusinessesOnBlock(int32_t night, int32_t block) {
   int32_t n = 0;
   for (const CBuilding* b = g_Blocks[block].FirstBuilding; b != nullptr; b = b->Next) {
     const CBusiness* business = BuildingBusiness(*b);
-    if (business != nullptr && IsBusinessType(business->Type) && IsDayBusiness(business->Type) == (night == 0)) ++n;
+    n += business != nullptr && IsBusinessType(business->Type) && IsDayBusiness(business->Type) == (night == 0);
   }
   return n;
 }

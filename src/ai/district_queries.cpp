@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ai/business_valuation.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
@@ -11,12 +12,6 @@
 #include "session/session_state.h"
 
 namespace {
-
-bool ValidBlock(int32_t block, const char* what) {
-  if (block >= 0 && block < kBlockCount) return true;
-  PlayWarningF("%s: invalid block id %d", what, block);
-  return false;
-}
 
 bool ValidDistrict(int32_t district, const char* what) {
   if (district >= 0 && district < kDistrictCount) return true;
@@ -49,12 +44,9 @@ void ForEachBusiness(int32_t block, F f) {
   });
 }
 
-bool IsDayType(int32_t type) {
-  const BusinessType* t = GetBusinessType(type);
-  return t != nullptr && t->OpeningTime < 18;
+bool IsPeriod(const CBusiness& business, int32_t night) {
+  return IsBusinessType(business.Type) && IsDayBusiness(business.Type) == (night == 0);
 }
-
-bool IsPeriod(const CBusiness& business, int32_t night) { return IsDayType(business.Type) == (night == 0); }
 
 int32_t CountFreeEdgeLots(const CBlock& block) {
   int32_t n = 0;
@@ -67,6 +59,12 @@ int32_t CountFreeEdgeLots(const CBlock& block) {
 }
 
 }  // namespace
+
+bool ValidBlock(int32_t block, const char* what) {
+  if (block >= 0 && block < kBlockCount) return true;
+  PlayWarningF("%s: invalid block id %d", what, block);
+  return false;
+}
 
 // ---- Players ----
 

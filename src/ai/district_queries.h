@@ -14,6 +14,9 @@ inline constexpr int32_t kLotsNeededForLandscape = 20;
 inline constexpr int32_t kLeaseHoursStillOpen = 5;    // a lease this close to its end still counts as gettable
 inline constexpr float kCashToOutwaitLeases = 5000.0f;
 
+// True for a block id 0..51; otherwise a play warning naming `what`.
+bool ValidBlock(int32_t block, const char* what);
+
 // ---- Players ----
 CPlayer* PlayerInUse(int32_t player);  // the player of slot 0..5 in use, else null
 float PlayerCash(int32_t player);      // 0 for no player
