@@ -69,19 +69,28 @@ TEST_F(AiTest, OpportunitiesOnlyOnFreeOrOwnBlocks) {
   EXPECT_EQ(GetBusinessOpportunities(1, 30, 0), 120 + 250);
 }
 
-TEST_F(AiTest, SellOffKeepsTheBestFifth) {
+TEST_F(AiTest, SellOffKeepsOnlyNearTheBest) {
   GiveBlock(29, 1, 5);
   GiveBlock(30, 1, 5);
-  g_Blocks[30].Prestige = 8.0f;  // a dearer lease: worth more when sold
+  g_Blocks[30].Prestige = 8.0f;  // a lease of 1900: far from the cash it would raise
   P(1).money = 0.0f;
+  ai.ChosenBlock = 3;
   std::vector<SellOffCandidate> list;
   ChooseSellOffAssets(ai, list);
   ASSERT_EQ(list.size(), 2u);
+  // Block 29: half its 400 lease against 100 - cash gives 700 - 100.
+  EXPECT_EQ(list[0].Score, 600);
   EXPECT_EQ(list[0].Kind, kAssetBlock);
-  EXPECT_GT(list[0].Score, 0);
-  for (const SellOffCandidate& c : list)
-    EXPECT_TRUE(c.Score == 0 || c.Score * 10 >= list[0].Score * 8) << c.Score;
-  EXPECT_EQ(ai.ChosenBlock, -1);
+  EXPECT_EQ(list[0].Id, 29);
+  // Block 30 scores 200, below 80 % of the best: cleared.
+  EXPECT_EQ(list[1].Score, 0);
+  EXPECT_EQ(list[1].Kind, kAssetNone);
+  EXPECT_EQ(list[1].Id, -1);
+  EXPECT_EQ(ai.ChosenBlock, 3);
+  // No block sells while an auction is announced.
+  GetAiGameFacts().AuctionAnnounced = true;
+  ChooseSellOffAssets(ai, list);
+  EXPECT_TRUE(list.empty());
 }
 
 TEST_F(AiTest, CashRankAccountsAndBands) {
