@@ -102,11 +102,12 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
-  // The compiled data a game start reads (the route table and the building
-  // library) and the language folder of a game root.
+  // The compiled data a game start reads (the route table, the building
+  // library and the sky table) and the language folder of a game root.
   void CopyCompiledData() {
     fs::create_directories(dir_ / "language" / "usa");
-    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat"}) {
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat",
+                             "gamedata/suncols.tga"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
       if (!fs::exists(built)) continue;
       fs::create_directories((dir_ / name).parent_path());
