@@ -176,6 +176,17 @@ void RestoreCityWideDemand(const std::array<int32_t, kDemandRowCount>& ids,
   g_demand.Ready = ready ? 1 : 0;
 }
 
+void ResetCityDemand() {
+  ClearCityWideDemand();
+  for (auto& row : g_blockTypeCounts) row.fill(0);
+  ClearBusinessDemands();
+}
+
+void StartCityDemand() {
+  ComputeCityWideDemand();
+  RecountBusinessTypesPerBlock();
+}
+
 // ---- Businesses of each type per block ----
 
 BlockTypeCounts& BlockBusinessTypeCounts() { return g_blockTypeCounts; }

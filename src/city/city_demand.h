@@ -45,6 +45,12 @@ int32_t GetUnmetDemandTotal();
 void RestoreCityWideDemand(const std::array<int32_t, kDemandRowCount>& ids,
                            const std::array<int32_t, kDemandRowCount>& demands, bool ready);
 void ClearCityWideDemand();
+// New game and load: an empty table (not ready), no business counts, no
+// scripted demands; the level's scripts and the saved chunk fill them.
+void ResetCityDemand();
+// Level start, once the level's city stands: the table and the per-block
+// counts from the records.
+void StartCityDemand();
 
 // ---- Businesses of each type per block ----
 void RecountBusinessTypesPerBlock();

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "city/business.h"
+#include "city/city_demand.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
 #include "city/households.h"
@@ -20,6 +21,7 @@ void ResetEconomyTables() {
   ResetClassPairLists();
   ResetPeopleSpeeds();
   ResetHouseholds();
+  ResetCityDemand();
 }
 
 void ResetEconomyForNewGame() {

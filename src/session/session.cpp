@@ -6,6 +6,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "city/city_demand.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
@@ -328,6 +329,8 @@ void StartLevelSession() {
   ResetUtilityIncome();
   LoadDecadeParameters(GameClock().decade);
   if (Session().networkSession) SeedRandomStreams(static_cast<uint32_t>(Session().networkSeed));
+  // What the city lacks, from the city the level's scripts put up.
+  StartCityDemand();
   Session().inGame = true;
 }
 
