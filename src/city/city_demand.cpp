@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "city/business.h"
 #include "city/commodities.h"
@@ -9,6 +10,7 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "engine/core/play_warning.h"
+#include "engine/files/save_game.h"
 
 namespace {
 
@@ -164,18 +166,6 @@ int32_t GetUnmetDemandTotal() {
   return total;
 }
 
-void RestoreCityWideDemand(const std::array<int32_t, kDemandRowCount>& ids,
-                           const std::array<int32_t, kDemandRowCount>& demands, bool ready) {
-  for (int i = 0; i < kDemandRowCount; ++i) {
-    CityWideDemandRow& r = g_demand.Rows[i];
-    r = CityWideDemandRow{};
-    r.Commodity = ids[i];
-    r.Demand = demands[i];
-    std::strncpy(r.Name, CommodityName(ids[i]).data(), sizeof r.Name - 1);
-  }
-  g_demand.Ready = ready ? 1 : 0;
-}
-
 void ResetCityDemand() {
   ClearCityWideDemand();
   for (auto& row : g_blockTypeCounts) row.fill(0);
@@ -231,6 +221,57 @@ void ClearBusinessDemands() {
 
 int32_t BusinessDemandCount() { return g_busDemandCount; }
 const BusinessDemandRow& GetBusinessDemand(int32_t i) { return g_busDemands[std::clamp(i, 0, kMaxBusinessDemands - 1)]; }
+
+// ---- Save chunk ----
+
+void SaveCityDemandChunk() {
+  auto chunk = std::make_unique<CityDemandChunk>();
+  std::memset(chunk.get(), 0, sizeof *chunk);
+  for (int i = 0; i < kDemandRowCount; ++i) {
+    chunk->Ids[i] = g_demand.Rows[i].Commodity;
+    chunk->Demands[i] = g_demand.Rows[i].Demand;
+  }
+  chunk->Ready = g_demand.Ready;
+  for (int b = 0; b < kBlockCount; ++b)
+    for (int t = 0; t < kBusinessTypeCount; ++t) chunk->Counts[b][t] = g_blockTypeCounts[b][t];
+  WriteSaveChunk(kChunkCityDemand, kCityDemandChunkLength, chunk.get());
+}
+
+static bool ReadChunk(std::span<const uint8_t> data, CityDemandChunk& chunk) {
+  if (data.size() != kCityDemandChunkLength) return false;
+  std::memcpy(&chunk, data.data(), sizeof chunk);
+  return true;
+}
+
+bool CheckCityDemandChunk(std::span<const uint8_t> data) {
+  auto chunk = std::make_unique<CityDemandChunk>();
+  if (!ReadChunk(data, *chunk) || chunk->Ready > 1) return false;
+  uint64_t seen = 0;
+  for (int i = 0; i < kDemandRowCount; ++i) {
+    int32_t id = chunk->Ids[i];
+    if (id < 0 || id >= kDemandRowCount || chunk->Demands[i] < 0 || (seen >> id & 1u)) return false;
+    seen |= uint64_t{1} << id;
+  }
+  for (const auto& row : chunk->Counts)
+    for (int32_t n : row)
+      if (n < 0 || n > kMaxBusinesses) return false;
+  return true;
+}
+
+void LoadCityDemandChunk(std::span<const uint8_t> data) {
+  auto chunk = std::make_unique<CityDemandChunk>();
+  if (!CheckCityDemandChunk(data) || !ReadChunk(data, *chunk)) return;
+  for (int i = 0; i < kDemandRowCount; ++i) {
+    CityWideDemandRow& r = g_demand.Rows[i];
+    r = CityWideDemandRow{};
+    r.Commodity = chunk->Ids[i];
+    r.Demand = chunk->Demands[i];
+    std::strncpy(r.Name, kCommodityNames[r.Commodity], sizeof r.Name - 1);
+  }
+  g_demand.Ready = chunk->Ready;
+  for (int b = 0; b < kBlockCount; ++b)
+    for (int t = 0; t < kBusinessTypeCount; ++t) g_blockTypeCounts[b][t] = chunk->Counts[b][t];
+}
 
 // ---- Name tables ----
 

@@ -8,6 +8,7 @@
 // tables of commodities, chance cards and player tokens.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "city/blocks.h"
@@ -41,9 +42,6 @@ void AdjustCommodityDemandCount(int32_t person, int32_t flags, int32_t direction
 int32_t GetHomelessCount();
 int32_t GetCommodityResidentDemand(int32_t commodity);
 int32_t GetUnmetDemandTotal();
-// Sets the table as saved: rows in their saved order, names from the ids.
-void RestoreCityWideDemand(const std::array<int32_t, kDemandRowCount>& ids,
-                           const std::array<int32_t, kDemandRowCount>& demands, bool ready);
 void ClearCityWideDemand();
 // New game and load: an empty table (not ready), no business counts, no
 // scripted demands; the level's scripts and the saved chunk fill them.
@@ -72,6 +70,22 @@ bool AddBusinessDemand(int32_t type, int32_t amount);
 void ClearBusinessDemands();
 int32_t BusinessDemandCount();
 const BusinessDemandRow& GetBusinessDemand(int32_t i);  // i in 0..count-1
+
+// ---- Save chunk 0x800000: the table in its sorted order and the per-block
+// counts, so a loaded game goes on exactly as the saved one would have ----
+struct CityDemandChunk {
+  int32_t Ids[kDemandRowCount];
+  int32_t Demands[kDemandRowCount];
+  uint8_t Ready;
+  uint8_t Pad[3];
+  int32_t Counts[kBlockCount][kBusinessTypeCount];
+};
+static_assert(sizeof(CityDemandChunk) == 9628);
+inline constexpr uint32_t kCityDemandChunkLength = sizeof(CityDemandChunk);
+void SaveCityDemandChunk();
+// Every row id once, no negative demand or count, the flag 0 or 1.
+bool CheckCityDemandChunk(std::span<const uint8_t> data);
+void LoadCityDemandChunk(std::span<const uint8_t> data);
 
 // ---- Name tables ----
 std::string_view CommodityName(int32_t id);  // "" for any other id

@@ -28,6 +28,7 @@ void ResetEconomyForNewGame() {
   ResetBusinessRecords();
   ClearBusinessTypeCommodities();
   ResetHouseholds();
+  ResetCityDemand();
 }
 
 void RegisterEconomyRandomStreams() {
@@ -44,6 +45,8 @@ void RegisterEconomySaveHooks() {
   RegisterLoadHook(kChunkBusinessKinds, LoadBusinessTypesChunk, kBusinessTypesChunkLength, CheckBusinessTypesChunk);
   RegisterLoadHook(kChunkCommodities, LoadCommoditiesChunk, kCommoditiesChunkLength, CheckCommoditiesChunk);
   RegisterLoadHook(kChunkHouseholds, LoadHouseholdsChunk, kHouseholdsChunkLength, CheckHouseholdsChunk);
+  RegisterSaveHook(kSaveCityDemand, [] { SaveCityDemandChunk(); });
+  RegisterLoadHook(kChunkCityDemand, LoadCityDemandChunk, kCityDemandChunkLength, CheckCityDemandChunk);
 }
 
 void InitEconomy() {

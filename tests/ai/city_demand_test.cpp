@@ -1,5 +1,9 @@
 #include "city/city_demand.h"
 
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "ai_fixture.h"
 #include "city/people.h"
 
@@ -104,6 +108,60 @@ TEST(NameTables, NamesAndFallbacks) {
   EXPECT_EQ(CardName(9), " ");
   EXPECT_EQ(TokenName(9), "TRUMPET");
   EXPECT_EQ(TokenName(-1), "-");
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> Bytes(const CityDemandChunk& c) {
+  const auto* p = reinterpret_cast<const uint8_t*>(&c);
+  return std::vector<uint8_t>(p, p + sizeof c);
+}
+
+TEST_F(DemandTest, SavedTableComesBackInItsOrder) {
+  ComputeCityWideDemand();
+  RecountBusinessTypesPerBlock();
+  auto good = std::make_unique<CityDemandChunk>();
+  std::memset(good.get(), 0, sizeof *good);
+  for (int i = 0; i < kDemandRowCount; ++i) {
+    good->Ids[i] = CityWideDemand().Rows[i].Commodity;
+    good->Demands[i] = CityWideDemand().Rows[i].Demand;
+  }
+  good->Ready = 1;
+  good->Counts[29][kTypeApartments] = 1;
+  auto before = DemandsById();
+  EXPECT_TRUE(CheckCityDemandChunk(Bytes(*good)));
+
+  // Faults are refused by the check and change nothing when loaded.
+  struct Fault {
+    const char* what;
+    void (*spoil)(CityDemandChunk&);
+  } faults[] = {
+      {"repeated row", [](CityDemandChunk& c) { c.Ids[1] = c.Ids[0]; }},
+      {"row beyond the table", [](CityDemandChunk& c) { c.Ids[0] = 33; }},
+      {"negative demand", [](CityDemandChunk& c) { c.Demands[4] = -1; }},
+      {"ready flag", [](CityDemandChunk& c) { c.Ready = 2; }},
+      {"negative count", [](CityDemandChunk& c) { c.Counts[3][3] = -1; }},
+  };
+  for (const Fault& f : faults) {
+    auto bad = std::make_unique<CityDemandChunk>(*good);
+    f.spoil(*bad);
+    EXPECT_FALSE(CheckCityDemandChunk(Bytes(*bad))) << f.what;
+    LoadCityDemandChunk(Bytes(*bad));
+    EXPECT_EQ(DemandsById(), before) << f.what;
+  }
+  auto shortChunk = Bytes(*good);
+  shortChunk.pop_back();
+  EXPECT_FALSE(CheckCityDemandChunk(shortChunk));
+
+  ResetCityDemand();
+  EXPECT_FALSE(CityWideDemand().Ready);
+  LoadCityDemandChunk(Bytes(*good));
+  EXPECT_TRUE(CityWideDemand().Ready);
+  EXPECT_EQ(DemandsById(), before);
+  EXPECT_STREQ(FindDemandRow(kAccommodationRow)->Name, "ACCOMMODATION");
+  EXPECT_EQ(GetBlockBusinessTypeCount(29, kTypeApartments), 1);
 }
 
 }  // namespace
