@@ -28,7 +28,8 @@ struct SetContext {
 // The contest against the leading owner outside an auction.
 int32_t ContestRule(const SetContext& c, AiPlayerState& s) {
   const CPlayer* leader = PlayerTable().Get(c.leader);
-  bool leaderWarned = false;  // only a computer player knows its own warning
+  // The debt warning stands while a player's money is below 0.
+  bool leaderWarned = leader != nullptr && leader->money < 0.0f;
   int32_t a = static_cast<int32_t>(leader ? leader->money : 0.0f);
   int32_t wa = static_cast<int32_t>(GetAccountsTotal(0, c.leader));
   int32_t b = static_cast<int32_t>(s.Money());
