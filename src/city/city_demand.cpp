@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "city/business.h"
 #include "city/commodities.h"
@@ -10,7 +9,6 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "engine/core/play_warning.h"
-#include "engine/files/save_game.h"
 
 namespace {
 
@@ -224,53 +222,29 @@ const BusinessDemandRow& GetBusinessDemand(int32_t i) { return g_busDemands[std:
 
 // ---- Save chunk ----
 
-void SaveCityDemandChunk() {
-  auto chunk = std::make_unique<CityDemandChunk>();
-  std::memset(chunk.get(), 0, sizeof *chunk);
+CityDemandRecord CaptureCityDemand() {
+  CityDemandRecord r;
   for (int i = 0; i < kDemandRowCount; ++i) {
-    chunk->Ids[i] = g_demand.Rows[i].Commodity;
-    chunk->Demands[i] = g_demand.Rows[i].Demand;
+    r.Ids[i] = g_demand.Rows[i].Commodity;
+    r.Demands[i] = g_demand.Rows[i].Demand;
   }
-  chunk->Ready = g_demand.Ready;
+  r.Ready = g_demand.Ready;
   for (int b = 0; b < kBlockCount; ++b)
-    for (int t = 0; t < kBusinessTypeCount; ++t) chunk->Counts[b][t] = g_blockTypeCounts[b][t];
-  WriteSaveChunk(kChunkCityDemand, kCityDemandChunkLength, chunk.get());
+    for (int t = 0; t < kBusinessTypeCount; ++t) r.Counts[b][t] = g_blockTypeCounts[b][t];
+  return r;
 }
 
-static bool ReadChunk(std::span<const uint8_t> data, CityDemandChunk& chunk) {
-  if (data.size() != kCityDemandChunkLength) return false;
-  std::memcpy(&chunk, data.data(), sizeof chunk);
-  return true;
-}
-
-bool CheckCityDemandChunk(std::span<const uint8_t> data) {
-  auto chunk = std::make_unique<CityDemandChunk>();
-  if (!ReadChunk(data, *chunk) || chunk->Ready > 1) return false;
-  uint64_t seen = 0;
+void ApplyCityDemand(const CityDemandRecord& r) {
   for (int i = 0; i < kDemandRowCount; ++i) {
-    int32_t id = chunk->Ids[i];
-    if (id < 0 || id >= kDemandRowCount || chunk->Demands[i] < 0 || (seen >> id & 1u)) return false;
-    seen |= uint64_t{1} << id;
+    CityWideDemandRow& row = g_demand.Rows[i];
+    row = CityWideDemandRow{};
+    row.Commodity = r.Ids[i];
+    row.Demand = r.Demands[i];
+    std::strncpy(row.Name, CommodityName(r.Ids[i]).data(), sizeof row.Name - 1);
   }
-  for (const auto& row : chunk->Counts)
-    for (int32_t n : row)
-      if (n < 0 || n > kMaxBusinesses) return false;
-  return true;
-}
-
-void LoadCityDemandChunk(std::span<const uint8_t> data) {
-  auto chunk = std::make_unique<CityDemandChunk>();
-  if (!CheckCityDemandChunk(data) || !ReadChunk(data, *chunk)) return;
-  for (int i = 0; i < kDemandRowCount; ++i) {
-    CityWideDemandRow& r = g_demand.Rows[i];
-    r = CityWideDemandRow{};
-    r.Commodity = chunk->Ids[i];
-    r.Demand = chunk->Demands[i];
-    std::strncpy(r.Name, kCommodityNames[r.Commodity], sizeof r.Name - 1);
-  }
-  g_demand.Ready = chunk->Ready;
+  g_demand.Ready = r.Ready;
   for (int b = 0; b < kBlockCount; ++b)
-    for (int t = 0; t < kBusinessTypeCount; ++t) g_blockTypeCounts[b][t] = chunk->Counts[b][t];
+    for (int t = 0; t < kBusinessTypeCount; ++t) g_blockTypeCounts[b][t] = r.Counts[b][t];
 }
 
 // ---- Name tables ----

@@ -8,11 +8,11 @@
 // tables of commodities, chance cards and player tokens.
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "city/blocks.h"
 #include "city/business_types.h"
+#include "engine/core/record_visitor.h"
 
 inline constexpr int kDemandRowCount = 33;
 inline constexpr int32_t kAccommodationRow = 32;  // stands for housing
@@ -73,19 +73,35 @@ const BusinessDemandRow& GetBusinessDemand(int32_t i);  // i in 0..count-1
 
 // ---- Save chunk 0x800000: the table in its sorted order and the per-block
 // counts, so a loaded game goes on exactly as the saved one would have ----
-struct CityDemandChunk {
-  int32_t Ids[kDemandRowCount];
-  int32_t Demands[kDemandRowCount];
-  uint8_t Ready;
-  uint8_t Pad[3];
-  int32_t Counts[kBlockCount][kBusinessTypeCount];
+struct CityDemandRecord {
+  int32_t Ids[kDemandRowCount] = {};
+  int32_t Demands[kDemandRowCount] = {};
+  uint8_t Ready = 0;
+  int32_t Counts[kBlockCount][kBusinessTypeCount] = {};
+
+  // Every row id once, no negative demand or count, the flag 0 or 1.
+  template <class V>
+  void Visit(V& v) {
+    uint64_t seen = 0;
+    bool repeated = false;
+    for (int i = 0; i < kDemandRowCount; ++i) {
+      v.I32(Ids[i], {0, kDemandRowCount - 1, "demand row"});
+      v.I32(Demands[i], {0, INT32_MAX, "demand"});
+      uint64_t bit = uint64_t{1} << (static_cast<uint32_t>(Ids[i]) & 63u);
+      repeated |= (seen & bit) != 0;
+      seen |= bit;
+    }
+    v.Require(!repeated, "demand row repeated");
+    v.U8(Ready, {0, 1, "demand ready flag"});
+    v.Pad(3);
+    for (auto& row : Counts)
+      for (int32_t& n : row) v.I32(n, {0, 600, "business count"});
+  }
 };
-static_assert(sizeof(CityDemandChunk) == 9628);
-inline constexpr uint32_t kCityDemandChunkLength = sizeof(CityDemandChunk);
-void SaveCityDemandChunk();
-// Every row id once, no negative demand or count, the flag 0 or 1.
-bool CheckCityDemandChunk(std::span<const uint8_t> data);
-void LoadCityDemandChunk(std::span<const uint8_t> data);
+inline constexpr uint32_t kCityDemandChunkLength =
+    kDemandRowCount * 8 + 4 + kBlockCount * kBusinessTypeCount * 4;
+CityDemandRecord CaptureCityDemand();
+void ApplyCityDemand(const CityDemandRecord& record);
 
 // ---- Name tables ----
 std::string_view CommodityName(int32_t id);  // "" for any other id

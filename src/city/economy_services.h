@@ -1,11 +1,11 @@
 #pragma once
-// What the economy (businesses, households, the house hunt) needs of the
-// subsystems above the city model: players and their ledgers, the utility
-// accounts, the computer players' demand bookkeeping, the selection panel and
-// the people's own planning. Each is a narrow virtual with a harmless default
-// so the economy runs headless and alone; the owning subsystem installs its
-// implementation. Clock, game messages and player objects come through
-// CitySessionServices (city_services.h).
+// What the economy (businesses, households, the house hunt) reaches through
+// narrow virtuals with harmless defaults: the players, ledgers and utility
+// accounts of the session and the people's own planning, which the
+// economy's unit tests and the benchmark's fixture city replace with their
+// own (these are to become direct calls). Clock, game messages and player
+// objects come through CitySessionServices (city_services.h); the selection
+// panel is told through the game events (session/game_events.h).
 #include <cstdint>
 
 class CPerson;
@@ -45,13 +45,6 @@ class EconomyPlayerServices {
   virtual void PayUtilityIncome() {}
 };
 
-// Interface: the selection panel's page refresh after a business is allocated.
-class EconomyPanelServices {
- public:
-  virtual ~EconomyPanelServices() = default;
-  virtual void RefreshSelectionPage() {}
-};
-
 // People: what only the people's daily cycle knows how to do.
 class EconomyPeopleServices {
  public:
@@ -63,14 +56,12 @@ class EconomyPeopleServices {
 
 struct EconomyServices {
   EconomyPlayerServices* players;
-  EconomyPanelServices* panels;
   EconomyPeopleServices* people;
 };
 
 // The installed services; every pointer is always valid (defaults at start).
 EconomyServices& Economy();
 void SetEconomyPlayerServices(EconomyPlayerServices* s);  // null restores the default
-void SetEconomyPanelServices(EconomyPanelServices* s);
 void SetEconomyPeopleServices(EconomyPeopleServices* s);
 void RestoreDefaultEconomyServices();
 

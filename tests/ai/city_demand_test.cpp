@@ -114,50 +114,38 @@ TEST(NameTables, NamesAndFallbacks) {
 
 namespace {
 
-std::vector<uint8_t> Bytes(const CityDemandChunk& c) {
-  const auto* p = reinterpret_cast<const uint8_t*>(&c);
-  return std::vector<uint8_t>(p, p + sizeof c);
-}
-
 TEST_F(DemandTest, SavedTableComesBackInItsOrder) {
   ComputeCityWideDemand();
   RecountBusinessTypesPerBlock();
-  auto good = std::make_unique<CityDemandChunk>();
-  std::memset(good.get(), 0, sizeof *good);
-  for (int i = 0; i < kDemandRowCount; ++i) {
-    good->Ids[i] = CityWideDemand().Rows[i].Commodity;
-    good->Demands[i] = CityWideDemand().Rows[i].Demand;
-  }
-  good->Ready = 1;
-  good->Counts[29][kTypeApartments] = 1;
+  auto good = std::make_unique<CityDemandRecord>(CaptureCityDemand());
   auto before = DemandsById();
-  EXPECT_TRUE(CheckCityDemandChunk(Bytes(*good)));
+  std::vector<uint8_t> bytes = EncodeRecord(*good);
+  ASSERT_EQ(bytes.size(), kCityDemandChunkLength);
 
-  // Faults are refused by the check and change nothing when loaded.
+  // Faults are refused by the record's check.
   struct Fault {
     const char* what;
-    void (*spoil)(CityDemandChunk&);
+    void (*spoil)(CityDemandRecord&);
   } faults[] = {
-      {"repeated row", [](CityDemandChunk& c) { c.Ids[1] = c.Ids[0]; }},
-      {"row beyond the table", [](CityDemandChunk& c) { c.Ids[0] = 33; }},
-      {"negative demand", [](CityDemandChunk& c) { c.Demands[4] = -1; }},
-      {"ready flag", [](CityDemandChunk& c) { c.Ready = 2; }},
-      {"negative count", [](CityDemandChunk& c) { c.Counts[3][3] = -1; }},
+      {"repeated row", [](CityDemandRecord& c) { c.Ids[1] = c.Ids[0]; }},
+      {"row beyond the table", [](CityDemandRecord& c) { c.Ids[0] = 33; }},
+      {"negative demand", [](CityDemandRecord& c) { c.Demands[4] = -1; }},
+      {"ready flag", [](CityDemandRecord& c) { c.Ready = 2; }},
+      {"negative count", [](CityDemandRecord& c) { c.Counts[3][3] = -1; }},
   };
+  auto staged = std::make_unique<CityDemandRecord>();
   for (const Fault& f : faults) {
-    auto bad = std::make_unique<CityDemandChunk>(*good);
+    auto bad = std::make_unique<CityDemandRecord>(*good);
     f.spoil(*bad);
-    EXPECT_FALSE(CheckCityDemandChunk(Bytes(*bad))) << f.what;
-    LoadCityDemandChunk(Bytes(*bad));
-    EXPECT_EQ(DemandsById(), before) << f.what;
+    EXPECT_FALSE(DecodeRecord(EncodeRecord(*bad), *staged)) << f.what;
   }
-  auto shortChunk = Bytes(*good);
-  shortChunk.pop_back();
-  EXPECT_FALSE(CheckCityDemandChunk(shortChunk));
+  bytes.pop_back();
+  EXPECT_FALSE(DecodeRecord(bytes, *staged));
 
   ResetCityDemand();
   EXPECT_FALSE(CityWideDemand().Ready);
-  LoadCityDemandChunk(Bytes(*good));
+  ASSERT_TRUE(DecodeRecord(EncodeRecord(*good), *staged));
+  ApplyCityDemand(*staged);
   EXPECT_TRUE(CityWideDemand().Ready);
   EXPECT_EQ(DemandsById(), before);
   EXPECT_STREQ(FindDemandRow(kAccommodationRow)->Name, "ACCOMMODATION");
