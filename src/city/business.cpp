@@ -9,6 +9,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/city_day_counters.h"
+#include "city/city_demand.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
@@ -451,11 +452,11 @@ bool OpenBusiness(int32_t business, int32_t buildingId, bool noCharge) {
   b->Refresh(noCharge);
   RefreshBuildingModel(*building);
   // 8 - 11.
-  if (Economy().ai->DemandTrackingOn()) Economy().ai->BusinessOpened(business);
+  ModifyCWDforbusiness(business, 1);
   if (b->Kind == kBusinessLandscape && building->Block != nullptr)
     building->Block->Prestige += 0.1f * static_cast<float>(units);
   if (b->OwnerIsPlayer() && Players().PlayerType(b->Owner) != 1)
-    Economy().ai->IncBlockBusinessTypeCount(block, b->Type);
+    IncBlockBusinessTypeCount(block, b->Type);
   building->Status = kStatusComplete;
   return true;
 }
@@ -467,7 +468,7 @@ void CloseBusiness(int32_t business) {
   int32_t units = b->GetFootprintUnits();
   CBuilding* building = b->GetBuilding();
   if (b->OwnerIsPlayer() && Players().PlayerType(b->Owner) != 1)
-    Economy().ai->DecBlockBusinessTypeCount(block, b->Type);
+    DecBlockBusinessTypeCount(block, b->Type);
   if (b->Kind == kBusinessLandscape && building != nullptr && building->Block != nullptr)
     building->Block->Prestige -= 0.1f * static_cast<float>(units);
   if (b->IsResidence()) {
@@ -482,7 +483,7 @@ void CloseBusiness(int32_t business) {
     building->BusinessIndex = -1;
     RefreshBuildingModel(*building);
   }
-  if (Economy().ai->DemandTrackingOn()) Economy().ai->BusinessClosed(business);
+  ModifyCWDforbusiness(business, 0);
   b->SetOwner(-1);
   b->Reset(business);
   b->Building = -1;
@@ -627,7 +628,6 @@ bool CBusiness::AddPerson(CPerson& person) {
       g_People[p].NextResident = person.Index;
     }
     if (Occupants >= Capacity) RemoveVacancy(Index);
-    if (Economy().ai->DemandTrackingOn()) Economy().ai->AdjustCommodityDemandCount(person.Index, 1);
   }
   return true;
 }
@@ -650,7 +650,6 @@ bool CBusiness::RemovePerson(CPerson& person) {
   person.NextResident = -1;
   if (Occupants > 0) --Occupants;
   if (Occupants < Capacity) AddVacancy(Index);
-  if (Economy().ai->DemandTrackingOn()) Economy().ai->AdjustCommodityDemandCount(person.Index, -1);
   if (OwnerIsPlayer()) Players().AddRatingPoints(Owner, -50);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "city/business.h"
+#include "city/city_demand.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
 #include "city/households.h"
@@ -20,12 +21,14 @@ void ResetEconomyTables() {
   ResetClassPairLists();
   ResetPeopleSpeeds();
   ResetHouseholds();
+  ResetCityDemand();
 }
 
 void ResetEconomyForNewGame() {
   ResetBusinessRecords();
   ClearBusinessTypeCommodities();
   ResetHouseholds();
+  ResetCityDemand();
 }
 
 void RegisterEconomyRandomStreams() {
@@ -49,6 +52,8 @@ void RegisterEconomySaveHooks() {
                                       [](const CommodityTable& t) { g_Commodities = t; });
   RegisterRecordChunk<HouseholdTable>(kChunkHouseholds, kHouseholdsChunkLength,
                                       [](const HouseholdTable& t) { g_Households = t; });
+  RegisterSaveHook(kSaveCityDemand, [] { WriteRecordChunk(kChunkCityDemand, CaptureCityDemand()); });
+  RegisterRecordChunk<CityDemandRecord>(kChunkCityDemand, kCityDemandChunkLength, ApplyCityDemand);
 }
 
 void InitEconomy() {

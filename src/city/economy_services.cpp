@@ -10,21 +10,19 @@ bool EconomyPlayerServices::IsPlayer(int32_t number) const {
 namespace {
 
 EconomyPlayerServices g_defaultPlayers;
-EconomyAiServices g_defaultAi;
 EconomyPeopleServices g_defaultPeople;
 
-EconomyServices g_economy = {&g_defaultPlayers, &g_defaultAi, &g_defaultPeople};
+EconomyServices g_economy = {&g_defaultPlayers, &g_defaultPeople};
 
 }  // namespace
 
 EconomyServices& Economy() { return g_economy; }
 
 void SetEconomyPlayerServices(EconomyPlayerServices* s) { g_economy.players = s ? s : &g_defaultPlayers; }
-void SetEconomyAiServices(EconomyAiServices* s) { g_economy.ai = s ? s : &g_defaultAi; }
 void SetEconomyPeopleServices(EconomyPeopleServices* s) { g_economy.people = s ? s : &g_defaultPeople; }
 
 void RestoreDefaultEconomyServices() {
-  g_economy = {&g_defaultPlayers, &g_defaultAi, &g_defaultPeople};
+  g_economy = {&g_defaultPlayers, &g_defaultPeople};
 }
 
 // ---- The economy as the city's business service ----------------------------

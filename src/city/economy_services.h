@@ -1,8 +1,7 @@
 #pragma once
 // What the economy (businesses, households, the house hunt) reaches through
-// narrow virtuals with harmless defaults: upward, the computer players'
-// demand bookkeeping; within the simulation, the players, ledgers and
-// utility accounts of the session and the people's own planning, which the
+// narrow virtuals with harmless defaults: the players, ledgers and utility
+// accounts of the session and the people's own planning, which the
 // economy's unit tests and the benchmark's fixture city replace with their
 // own (these are to become direct calls). Clock, game messages and player
 // objects come through CitySessionServices (city_services.h); the selection
@@ -46,20 +45,6 @@ class EconomyPlayerServices {
   virtual void PayUtilityIncome() {}
 };
 
-// Computer players' bookkeeping of demand and of business types per block.
-class EconomyAiServices {
- public:
-  virtual ~EconomyAiServices() = default;
-  virtual bool DemandTrackingOn() const { return false; }
-  virtual void BusinessOpened(int32_t /*business*/) {}  // ModifyCWDforbusiness
-  virtual void BusinessClosed(int32_t /*business*/) {}
-  // AdjustCommodityDemandCount: +1 when a person moves in, -1 when it leaves.
-  virtual void AdjustCommodityDemandCount(int32_t /*person*/, int32_t /*change*/) {}
-  virtual void IncBlockBusinessTypeCount(int32_t /*block*/, int32_t /*type*/) {}
-  // Never takes a count below 0.
-  virtual void DecBlockBusinessTypeCount(int32_t /*block*/, int32_t /*type*/) {}
-};
-
 // People: what only the people's daily cycle knows how to do.
 class EconomyPeopleServices {
  public:
@@ -71,14 +56,12 @@ class EconomyPeopleServices {
 
 struct EconomyServices {
   EconomyPlayerServices* players;
-  EconomyAiServices* ai;
   EconomyPeopleServices* people;
 };
 
 // The installed services; every pointer is always valid (defaults at start).
 EconomyServices& Economy();
 void SetEconomyPlayerServices(EconomyPlayerServices* s);  // null restores the default
-void SetEconomyAiServices(EconomyAiServices* s);
 void SetEconomyPeopleServices(EconomyPeopleServices* s);
 void RestoreDefaultEconomyServices();
 

@@ -9,6 +9,7 @@
 #include "city/buildings.h"
 #include "city/city_day_counters.h"
 #include "city/business.h"
+#include "city/city_demand.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy_services.h"
@@ -741,6 +742,8 @@ CPerson* CreatePerson(int32_t kind, int32_t socialClass, int32_t preferenceRow) 
   ApplyTimetable(p);
   if (CHousehold* h = GetHousehold(p.Household)) h->InitWants(p.PreferenceRow);
   g_PersonEntities[index].flags |= kEntVisible;
+  // Everyone but a tourist needs a place to live.
+  AdjustCommodityDemandCount(index, kind != kTourist ? 1 : 0, 0);
   return &p;
 }
 

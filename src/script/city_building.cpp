@@ -9,6 +9,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/city_demand.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "engine/core/error.h"
@@ -108,6 +109,13 @@ int NativeAddBuilding(lua_State* state) {
 
 // AddBusiness(building, kind key or constant): a business of that kind for nobody, opened
 // in the building without charge.
+// C_AddBusDemand(type, amount): a row of the scripted business-demand list;
+// a bad type or a full list is refused with a warning.
+int NativeAddBusDemand(lua_State* state) {
+  AddBusinessDemand(ArgInt(state, 1, -1), ArgInt(state, 2, 0));
+  return 0;
+}
+
 int NativeAddBusiness(lua_State* state) {
   const int32_t buildingId = ArgInt(state, 1, -1);
   if (buildingId == -1) return 0;
@@ -168,6 +176,7 @@ void SetScriptEndGameHandler(ScriptEndGameHandler handler) { g_EndGameHandler = 
 void RegisterCityBuildingScriptFunctions(CScript& s) {
   s.RegisterFunction(NativeAddBuilding, "AddBuilding");
   s.RegisterFunction(NativeAddBusiness, "AddBusiness");
+  s.RegisterFunction(NativeAddBusDemand, "C_AddBusDemand");
   BindFrequencyTable(s, g_Traffic.CarFrequency, "CarFrequency");
   BindFrequencyTable(s, g_Traffic.TaxiFrequency, "TaxiFrequency");
   BindFrequencyTable(s, g_Traffic.VanFrequency, "VanFrequency");

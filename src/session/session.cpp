@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "city/business.h"
+#include "city/city_demand.h"
 #include "city/city_services.h"
 #include "city/economy_services.h"
 #include "engine/core/error.h"
@@ -167,5 +168,7 @@ void StartLevelSession() {
   ResetUtilityIncome();
   LoadDecadeParameters(GameClock().decade);
   if (Session().networkSession) SeedRandomStreams(static_cast<uint32_t>(Session().networkSeed));
+  // What the city lacks, from the city the level's scripts put up.
+  StartCityDemand();
   Session().inGame = true;
 }

@@ -6,6 +6,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/city_commands.h"
+#include "city/city_demand.h"
 #include "city/economy_fixture.h"
 #include "city/people.h"
 #include "city/population_classes.h"
@@ -241,6 +242,19 @@ TEST_F(GameScriptsTest, FrontEndAndComputerPlayerFilesRun) {
   EXPECT_TRUE(boxes_.empty()) << (boxes_.empty() ? "" : boxes_.front());
   EXPECT_EQ(Script().ErrorLog().size(), 1u);
   EXPECT_EQ(Eval("#Characters"), 10);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CityBuildingScriptTest, AddBusDemandAppendsCheckedRows) {
+  ClearBusinessDemands();
+  ASSERT_TRUE(RunScript("C_AddBusDemand(BAKERY, 12) C_AddBusDemand(45, 3) C_AddBusDemand(-1, 3)"));
+  ASSERT_EQ(BusinessDemandCount(), 1);
+  EXPECT_EQ(GetBusinessDemand(0).Type, FindBusinessTypeByName("BAKERY"));
+  EXPECT_EQ(GetBusinessDemand(0).Amount, 12);
+  ClearBusinessDemands();
 }
 
 }  // namespace

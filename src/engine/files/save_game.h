@@ -47,6 +47,7 @@ enum SaveChunkType : int32_t {
   kChunkStoredCamera = 0x100000,
   kChunkCommodities = 0x200000,
   kChunkEndGame = 0x400000,
+  kChunkCityDemand = 0x800000,
   kChunkTerminator = -1,
 };
 
@@ -72,6 +73,7 @@ enum SaveMaskBit : uint32_t {
   kSaveBusinessKinds = 0x40000,
   kSaveCommodities = 0x200000,
   kSaveEndGame = 0x400000,
+  kSaveCityDemand = 0x800000,
   kSaveAll = 0xFFFFFFFFu,
 };
 
@@ -82,6 +84,7 @@ inline constexpr uint32_t kSaveHookOrder[] = {
     kSaveTraffic,   kSaveCameras,       kSaveClock,        kSaveGameTime,
     kSaveConstruction, kSaveHouseholds, kSaveEventQueue,   kSaveAuction,
     kSaveGoals,     kSaveBusinessKinds, kSaveCommodities,  kSaveStatsHistory,
+    kSaveCityDemand,
 };
 
 inline constexpr size_t kSaveVersionLength = 40;

@@ -1,0 +1,149 @@
+#include "ai/set_scores.h"
+
+#include "ai/scoring_terms.h"
+#include "ai_fixture.h"
+#include "session/game_clock.h"
+
+namespace {
+
+TEST_F(AiTest, TwoBlockDistrictSetScores) {
+  P(0).money = 100.0f;
+  P(1).money = 5000.0f;
+  GiveBlock(29, 1);
+  GiveBlock(30, -1);
+  // The leader, safe: completing the set.
+  EXPECT_EQ(GetSetScore(false, 30, ai), 80);
+  EXPECT_EQ(ai.ScoreNote, 0);
+  // A richer rival makes it unsafe.
+  P(0).money = 9000.0f;
+  EXPECT_EQ(GetSetScore(false, 30, ai), -40);
+  // In an auction against the leader: the rival is noted.
+  GiveBlock(29, 0);
+  ai.ScoreNote = -1;
+  EXPECT_EQ(GetSetScore(true, 30, ai), 60);
+  EXPECT_EQ(ai.ScoreNote, 2);
+  EXPECT_EQ(ai.Rival, 0);
+  // Nobody leads: the other block of a free district.
+  GiveBlock(29, -1);
+  EXPECT_EQ(GetSetScore(false, 30, ai), 0);
+}
+
+TEST_F(AiTest, ContestAgainstAStrongerLeader) {
+  GiveBlock(29, 0);
+  GiveBlock(30, -1);
+  P(0).money = 20000.0f;
+  P(1).money = 100.0f;
+  EXPECT_EQ(GetSetScore(false, 30, ai), -40);
+  // A leader with far less: the player can take it on.
+  P(0).money = 10.0f;
+  P(1).money = 20000.0f;
+  ai.ScoreNote = -1;
+  EXPECT_EQ(GetSetScore(false, 30, ai), 60);
+  EXPECT_EQ(ai.ScoreNote, 2);
+}
+
+TEST_F(AiTest, OtherDistrictSizesScoreNothing) {
+  g_Districts[8].Blocks[1] = -1;  // block 32 alone in its district
+  GiveBlock(32, 1);
+  EXPECT_EQ(GetSetScore(false, 32, ai), 0);
+  EXPECT_EQ(GetSetScore(false, 3, ai), 0);  // no district at all
+}
+
+TEST_F(AiTest, ThreeAndFourBlockRules) {
+  P(0).money = 100.0f;
+  P(1).money = 5000.0f;
+  GiveBlock(1, 1);
+  GiveBlock(6, 1);
+  EXPECT_EQ(GetSetScore(false, 0, ai), 80);  // leader with two of three
+  GiveBlock(6, -1);
+  EXPECT_EQ(GetSetScore(false, 0, ai), 50);  // one of three, one other owned: S(3, 3)
+  // The railroad row of four: three held.
+  for (int32_t b : {4, 17, 43}) GiveBlock(b, 1);
+  GiveBlock(44, -1);
+  EXPECT_EQ(GetSetScore(false, 44, ai), 100);
+  EXPECT_EQ(ai.ScoreNote, 0);
+  GiveBlock(43, -1);
+  EXPECT_EQ(GetSetScore(false, 44, ai), 40);
+  EXPECT_EQ(ai.ScoreNote, 1);
+}
+
+TEST_F(AiTest, ScoreDispatcherChainsTheTerms) {
+  P(0).money = 100.0f;
+  P(1).money = 5000.0f;
+  GiveBlock(29, 1);
+  GiveBlock(30, -1);
+  int32_t whole = -7;
+  ai.ChosenBlock = -1;
+  EXPECT_FLOAT_EQ(GetScore(ai, kScoreChosenBlock, -1, whole), 0.0f);
+  EXPECT_EQ(whole, 0);
+  ai.ChosenBlock = 30;
+  float score = GetScore(ai, kScoreChosenBlock, -1, whole);
+  EXPECT_GT(score, 0.0f);
+  EXPECT_EQ(whole, static_cast<int32_t>(score));
+  EXPECT_EQ(ai.ScoreNote, 0);
+  // The auction type scores the running auction's block instead.
+  int32_t auctionWhole = 0;
+  GetScore(ai, kScoreAuctionBlock, 30, auctionWhole);
+  EXPECT_EQ(GetScore(ai, 5, 30, whole), 0.0f);
+}
+
+TEST_F(AiTest, TwoFailedOneOffsForceExpansion) {
+  GameClock().decade = 1;
+  P(1).money = 60000.0f;  // idle money weighs towards a one-off purchase
+  GiveBlock(29, 1);
+  ai.OneOffAttempts = 2;
+  EXPECT_EQ(WeighStrategies(ai), kWeighExpand);
+  // Below two attempts the draw decides, the same on every machine for a seed.
+  ai.OneOffAttempts = 1;
+  random.SetState(99);
+  int32_t first = WeighStrategies(ai);
+  random.SetState(99);
+  EXPECT_EQ(WeighStrategies(ai), first);
+  // The first decade holds one-off purchases back: only expansion scores.
+  P(1).money = 0.0f;
+  GiveBlock(29, -1);
+  GameClock().decade = 0;
+  EXPECT_EQ(WeighStrategies(ai), kWeighExpand);
+}
+
+TEST_F(AiTest, WeighingTerms) {
+  int32_t oneOff = 0, expand = 0;
+  GiveBlock(29, 1);  // one short of district 7
+  WeighNearlyCompleteDistricts(ai, oneOff);
+  EXPECT_EQ(oneOff, 100);
+  GiveBlock(4, 1);
+  GiveBlock(17, 1);  // two of the four railroads
+  oneOff = 0;
+  WeighRailUtilityRows(ai, oneOff);
+  EXPECT_EQ(oneOff, 60);
+  WeighFreeLots(ai, expand);
+  EXPECT_EQ(expand, 49);  // the railroads do not count
+  P(1).money = 4500.0f;
+  oneOff = 0;
+  WeighIdleMoney(ai, oneOff);
+  EXPECT_EQ(oneOff, 52);
+  AddHeldBlock(ai.Districts[7], 29);
+  oneOff = 0;
+  WeighIdleMoney(ai, oneOff);
+  EXPECT_EQ(oneOff, 0);
+}
+
+TEST_F(AiTest, HoldingRecords) {
+  DistrictHolding& d = ai.Districts[kThreeBlockDistrict];
+  EXPECT_EQ(d.StillToGet, 3);
+  EXPECT_TRUE(AddHeldBlock(d, 6));
+  EXPECT_FALSE(AddHeldBlock(d, 6));
+  int32_t out[4];
+  ASSERT_EQ(ListHeldBlocks(d, out), 1);
+  EXPECT_EQ(out[0], 6);
+  ASSERT_EQ(ListMissingBlocks(d, out), 2);
+  EXPECT_EQ(out[0], 1);
+  EXPECT_EQ(out[1], 0);
+  RemoveHeldBlock(d, 6);
+  EXPECT_EQ(d.HeldCount, 0);
+  EXPECT_EQ(d.StillToGet, 3);
+  ResetHoldingRecord(d);
+  EXPECT_EQ(d.Blocks[0], -1);
+}
+
+}  // namespace
