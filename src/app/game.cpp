@@ -1,12 +1,14 @@
 #include "app/game.h"
 
 #include <ctime>
+#include <fstream>
 #include <string>
 
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
+#include "app/network_game.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
 #include "city/city_map.h"
@@ -25,6 +27,7 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
@@ -65,6 +68,13 @@ int LockCameraCommand(const char*) {
 }
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
 SaveGameHeader CurrentGameHeader();
+
+// The host's record of every snapshot that differed, both sides, for
+// comparing afterwards (desync.log in the game folder).
+void AppendDesyncLog(const DesyncEvent& e) {
+  std::ofstream log(platform::ResolveNewGamePath("desync.log"), std::ios::app);
+  log << e.report;
+}
 
 }  // namespace
 
@@ -145,6 +155,7 @@ void Game::Start() {
 
   // The main loop's tasks, then the simulation, paused until a game starts.
   GameScheduler().Init();
+  GameScheduler().SetFixedPace(g_StartupOptions.fullSpeed);
   GameScheduler().AddTask(0.5f, PanelRefreshTask, 4, true);
   GameScheduler().AddTask(10.0f, HoverTask, 1, true);
   run.interfaceTask = GameScheduler().AddTask(50.0f, InterfaceTask, 1, true);
@@ -198,6 +209,8 @@ void Game::StartFirstScreen() {
   ApplyCursorMode();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
+  // HOST or JOIN: the level starts when the network game is gathered.
+  if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
   FillDefaultPlayerSetup();
   NewGame(&FreePlayLevel());
 }
@@ -217,7 +230,10 @@ void Game::Frame() {
 // animations, once its panels take them; until then they are dropped here:
 // nothing in the game waits for them).
 void Game::DrainGameEvents() {
-  for (const GameEvent& event : TakeGameEvents()) PlayGameEventSound(event);
+  for (const GameEvent& event : TakeGameEvents()) {
+    PlayGameEventSound(event);
+    if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
+  }
 }
 
 // The world (src/visuals), with the interface drawn by its overlay pass; the
@@ -361,6 +377,7 @@ void Game::EndGame(bool /*finished*/, int32_t /*outcome*/) {
 void Game::Shutdown() {
   if (!running_) return;
   running_ = false;
+  TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
   DestroySpriteBatches();

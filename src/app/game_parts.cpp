@@ -8,6 +8,8 @@
 #include <string_view>
 #include <thread>
 
+#include "app/game.h"
+#include "app/network_game.h"
 #include "city/animated_scenery.h"
 #include "city/city_entities.h"
 #include "city/people.h"
@@ -45,7 +47,6 @@ constexpr int32_t kCameraRate = 50;
 constexpr int32_t kBlackPageSize = 64;
 constexpr uint32_t kOpaqueBlack = 0xFF000000;
 constexpr int32_t kFreePlayId = 200001;
-constexpr int32_t kNetworkFreePlayId = 300001;
 constexpr const char* kDefaultAiScript = "scripts\\default\\ai.lua";
 constexpr const char* kDefaultLevelHub = "scripts\\default\\hub.lua";
 
@@ -69,6 +70,11 @@ std::optional<LevelEntry>& CurrentLevel() {
 
 class GameSessionServices : public ScriptSessionServices {
  public:
+  // A lost session or the lobby's end: the game ends on this machine.
+  void EndNetworkGame() override {
+    TheNetworkGame().End();
+    if (RunState().gameRunning) TheGame().EndGame(false, 0);
+  }
   void LoadAiCharacterScripts() override {
     const LevelEntry* level = CurrentLevelEntry();
     if (level == nullptr)

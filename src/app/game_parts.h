@@ -55,6 +55,8 @@ struct LevelEntry {
 };
 // The levels known until the front end's scenario list exists: free play,
 // single-player and network. Null for any other id.
+// The free-play level of a network game.
+inline constexpr int32_t kNetworkFreePlayId = 300001;
 const LevelEntry* FindKnownLevel(int32_t id);
 const LevelEntry& FreePlayLevel();
 // The level being played (set by a new game and by a load); null when none.

@@ -10,6 +10,7 @@
 #include "engine/core/system_settings.h"
 #include "engine/render/soft_renderer.h"
 #include "platform/headless.h"
+#include "platform/net/enet_transport.h"
 #include "platform/paths.h"
 #include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/openal_sound.h"
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
   SetConsoleSink(PrintToStandardError);
   ClearDebugFlags();
   InstallSdlPlatform();
+  // The network needs no display: a headless game may host or join too.
+  platform::InstallEnetTransport();
   // The software renderer for API 2 and 3.
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
   Game& game = TheGame();

@@ -7,6 +7,7 @@
 // never read back, never saved, never checksummed.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -69,9 +70,18 @@ struct MusicEvent {
   int32_t era = 0;
 };
 
+// The host found a client's sync snapshot different from its own: the
+// report names the tick, the client and both snapshots, for the desync log.
+struct DesyncEvent {
+  uint32_t tick = 0;
+  int32_t client = 0;  // the client's player index
+  std::string report;
+};
+
 using GameEvent = std::variant<PromptEvent, PlayerMessageEvent, SelectionPageEvent, BlockAnsweredEvent,
                                DemolitionStartedEvent, BusinessTradedEvent, TickerEvent, SpeedEvent,
-                               LocalPlayerLeftEvent, MoneyEvent, SoundEvent, StopSoundEvent, MusicEvent>;
+                               LocalPlayerLeftEvent, MoneyEvent, SoundEvent, StopSoundEvent, MusicEvent,
+                               DesyncEvent>;
 
 // Events wait at most this many; with nobody draining (tests, a stalled
 // frame) later ones are dropped rather than piling up.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
@@ -73,6 +74,7 @@ void ApplyNewHost(const NewHostMsg& m) {
 void ApplyGameStart(const GameStartMsg& m) {
   SessionState& s = Session();
   s.networkSeed = m.seed;
+  s.networkScenario = m.scenario;
   Services().game->SelectScenario(m.scenario, true);
   if (m.version != s.executableVersion)
     ReportError(1, 0,
@@ -81,8 +83,22 @@ void ApplyGameStart(const GameStartMsg& m) {
   s.networkGameStarted = true;
 }
 
+// A client takes the host's set-up rows: ids, names and kinds (free and
+// closed slots are empty rows), and finds its own slot by its id.
 void ApplyLobbySetup(const LobbySetupMsg& m) {
-  if (Session().networkSession && !Session().host) Services().game->LobbySetup(m);
+  SessionState& s = Session();
+  if (!s.networkSession || s.host) return;
+  CPlayerTable& table = PlayerTable();
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    PlayerSetupRow& row = table.SetupRow(i);
+    row = PlayerSetupRow{};
+    row.kind = m.kinds[i] == 0 ? kPlayerHuman : m.kinds[i] == 1 ? kPlayerComputer : kPlayerEmpty;
+    row.directPlayId = m.directPlayId[i];
+    std::memcpy(row.name, m.names[i], std::min(sizeof row.name, sizeof m.names[i]));
+    row.name[sizeof row.name - 1] = 0;
+    if (m.directPlayId[i] != 0 && m.directPlayId[i] == s.localDirectPlayId) s.localSlot = i;
+  }
+  Services().game->LobbySetup(m);
 }
 
 void ApplyLobbySlot(const LobbySlotMsg& m) { Services().game->LobbySlot(m); }

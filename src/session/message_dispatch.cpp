@@ -5,12 +5,14 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
 #include "session/game_messages.h"
 #include "session/player.h"
+#include "session/ready_barrier.h"
 #include "session/session_services.h"
 
 namespace {
@@ -114,7 +116,8 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectP
   const char* why = "";
   if (bytes.size() > static_cast<size_t>(kNetReceiveBufferSize) || !CheckNetMessage(bytes, &why) ||
       !m.Parse(bytes)) {
-    ReportErrorF(1, "Dropped a bad network message (%s).", why);
+    // Logged, never a box: a peer sending junk must not stall the host.
+    ConsolePrintF(kConsoleError, "Dropped a bad network message (%s).", why);
     return;
   }
   if (Session().networkSession && Session().host) {
@@ -124,6 +127,51 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectP
   } else {
     DispatchGameMessage(m);
   }
+}
+
+// ---- The transport's system events and chat ------------------------------------------
+
+void OnDirectPlayPlayerCreated(int32_t id, std::string_view shortName) {
+  const SessionState& s = Session();
+  if (!s.networkSession || !s.host || s.inGame) return;
+  CPlayerTable& table = PlayerTable();
+  for (int row = 0; row < kMaxPlayers; ++row) {
+    PlayerSetupRow& r = table.SetupRow(row);
+    if (r.kind != kPlayerEmpty) continue;
+    r = PlayerSetupRow{};
+    r.kind = kPlayerHuman;
+    r.directPlayId = id;
+    shortName.copy(r.name, std::min(shortName.size(), sizeof r.name - 1));
+    return;
+  }
+}
+
+void OnDirectPlayPlayerDestroyed(int32_t id) {
+  const SessionState& s = Session();
+  if (!s.networkSession || !s.host) return;
+  if (!s.inGame) {
+    // Still gathering: the row is free again.
+    CPlayerTable& table = PlayerTable();
+    for (int row = 0; row < kMaxPlayers; ++row)
+      if (table.SetupRow(row).directPlayId == id) table.SetupRow(row) = PlayerSetupRow{};
+    return;
+  }
+  const int32_t number = PlayerNumberOfDirectPlayId(id);
+  if (number <= 0) return;
+  // A ready barrier would otherwise wait for the departed player for ever
+  // (its removal is applied only when the logic runs again).
+  PlayerReadyBarrier().ready[number - 1] = 1;
+  Post(RemovePlayerMsg{PlayerIndex{number - 1}});
+}
+
+void OnDirectPlaySessionLost() {
+  Session().sessionLost = true;
+  Services().game->EndNetworkGame();
+}
+
+void OnDirectPlayChatMessage(int32_t id, std::string_view text) {
+  const int32_t number = PlayerNumberOfDirectPlayId(id);
+  Services().game->AddChatLine(number > 0 ? number - 1 : 0, text);
 }
 
 // ---- Status line records ----------------------------------------------------------

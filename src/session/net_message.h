@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "engine/core/byte_io.h"
 
@@ -133,3 +134,13 @@ void DispatchGameMessage(const CNetMessage& message);
 // sender byte becomes the player whose set-up row holds the DirectPlay id the
 // transport received it from (0 when none).
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId = 0);
+
+// The transport's own events. A player created on the host takes the first
+// free set-up row (a human named as the transport says); a player destroyed
+// leaves the game at one tick on every machine (the host posts the removal);
+// a lost session ends the network game on this machine.
+void OnDirectPlayPlayerCreated(int32_t directPlayId, std::string_view shortName);
+void OnDirectPlayPlayerDestroyed(int32_t directPlayId);
+void OnDirectPlaySessionLost();
+// Chat: the text goes to the chat log with the sender's slot (0 when unknown).
+void OnDirectPlayChatMessage(int32_t fromDirectPlayId, std::string_view text);

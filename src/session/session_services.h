@@ -8,6 +8,7 @@
 // events (game_events.h), never asked.
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 class CPlayer;
 struct AuctionStepMsg;
@@ -68,6 +69,8 @@ class SessionGameServices {
   virtual void LobbySlot(const LobbySlotMsg&) {}
   virtual void CycleTokenAndSend(int32_t /*slot*/, int32_t /*direction*/) {}
   virtual void EndNetworkGame() {}
+  // The chat log (a line received from the slot's player).
+  virtual void AddChatLine(int32_t /*slot*/, std::string_view /*text*/) {}
 };
 
 // The network transport (only used while a session is open).
@@ -77,6 +80,9 @@ class SessionNetworkServices {
   virtual void SendToHost(std::span<const uint8_t> /*bytes*/) {}
   virtual void SendToAll(std::span<const uint8_t> /*bytes*/) {}
   virtual void SendToSlot(int32_t /*slot*/, std::span<const uint8_t> /*bytes*/) {}
+  // Chat to every player (slot -1) or to one; it arrives through
+  // OnDirectPlayChatMessage on the other machines.
+  virtual void SendChat(std::string_view /*text*/, int32_t /*slot*/) {}
   virtual void CloseSession() {}
   virtual void StopPollTask() {}
 };

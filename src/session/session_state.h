@@ -49,6 +49,7 @@ struct SessionState {
   bool inGame = false;          // a level is running
   bool networkGameStarted = false;
   int32_t networkSeed = 0;  // shared seed of a network game (message 4)
+  int32_t networkScenario = 0;  // its level (message 4)
   int32_t localSlot = 0;    // this machine's lobby slot
   int32_t localDirectPlayId = 0;
   int32_t executableVersion = 1;

@@ -1,5 +1,9 @@
 #include "session/tick_driver.h"
 
+#include <cstdio>
+#include <string>
+#include <utility>
+
 #include "city/animated_scenery.h"
 #include "city/buildings.h"
 #include "city/business.h"
@@ -9,6 +13,7 @@
 #include "city/traffic.h"
 #include "engine/scene/animation.h"
 #include "engine/scene/particles.h"
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
@@ -28,6 +33,8 @@ constexpr uint32_t kPreSixTick = 540;
 struct TickDriverState {
   CSyncSnapshot ring[kSnapshotRing];
   bool waitingForGrant = false;
+  int32_t syncChecks = 0;
+  int32_t syncMismatches = 0;
 };
 
 TickDriverState& Driver() {
@@ -141,16 +148,49 @@ void TakeSyncSnapshot() {
   if (!Session().host) slot.ToMessage().Send(0);
 }
 
+namespace {
+
+std::string DescribeSnapshot(const CSyncSnapshot& s) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "people %d traffic %d buildings %d businesses %d players %d fpu precision %d rounding %d",
+                s.people, s.traffic, s.buildings, s.businesses, s.players, s.fpuPrecision, s.fpuRounding);
+  return text;
+}
+
+}  // namespace
+
+// The differences are told on the console and written to the desync log,
+// never in a box: a box on the host would stall every machine. Nothing is
+// repaired; the game carries on.
 void CompareSyncSnapshot(const CSyncSnapshot& r) {
   const CSyncSnapshot& own = Driver().ring[SlotOf(r.tick)];
   if (own.tick != r.tick) return;
-  if (own.fpuRounding != r.fpuRounding) ReportError(1, 0, "fpuround out of sync");
-  if (own.fpuPrecision != r.fpuPrecision) ReportError(1, 0, "fpuprecision out of sync");
-  if (own.people != r.people) ReportError(1, 0, "People out of sync");
-  if (own.traffic != r.traffic) ReportError(1, 0, "Traffic out of sync");
-  if (own.buildings != r.buildings) ReportError(1, 0, "Buildings out of sync");
-  if (own.businesses != r.businesses) ReportError(1, 0, "Businesses out of sync");
-  if (own.players != r.players) ReportError(1, 0, "Players out of sync");
+  const std::pair<bool, const char*> checks[] = {
+      {own.fpuRounding != r.fpuRounding, "fpuround out of sync"},
+      {own.fpuPrecision != r.fpuPrecision, "fpuprecision out of sync"},
+      {own.people != r.people, "People out of sync"},
+      {own.traffic != r.traffic, "Traffic out of sync"},
+      {own.buildings != r.buildings, "Buildings out of sync"},
+      {own.businesses != r.businesses, "Businesses out of sync"},
+      {own.players != r.players, "Players out of sync"},
+  };
+  std::string differing;
+  for (const auto& [differs, text] : checks) {
+    if (!differs) continue;
+    ConsolePrintF(kConsoleError, "%s (tick %u, player %d)", text, r.tick, r.sender + 1);
+    differing += differing.empty() ? text : std::string("; ") + text;
+  }
+  ++Driver().syncChecks;
+  if (differing.empty()) {
+    ConsolePrintF(kConsoleReply, "Sync check at tick %u with player %d: in step", r.tick, r.sender + 1);
+    return;
+  }
+  DesyncEvent report{r.tick, r.sender, ""};
+  report.report = "tick " + std::to_string(r.tick) + " player " + std::to_string(r.sender + 1) + ": " +
+                  differing + "\n  host:   " + DescribeSnapshot(own) + "\n  client: " + DescribeSnapshot(r) + "\n";
+  ++Driver().syncMismatches;
+  PostGameEvent(report);
 }
 
 void RunLogicTicks() {
@@ -178,6 +218,9 @@ void RunLogicTicks() {
 }
 
 bool WaitingForTickGrant() { return Driver().waitingForGrant; }
+
+int32_t SyncChecksMade() { return Driver().syncChecks; }
+int32_t SyncMismatchesFound() { return Driver().syncMismatches; }
 
 void ResetTickDriver() {
   TickDriverState& d = Driver();

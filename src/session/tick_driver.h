@@ -44,8 +44,9 @@ struct CSyncSnapshot {
 void RunLogicTicks();
 // Fills the ring slot of the current tick (network games with a local player).
 void TakeSyncSnapshot();
-// Host: compares a client's snapshot with its own copy of that tick and warns
-// of each difference.
+// Host: compares a client's snapshot with its own copy of that tick; each
+// differing subsystem is named on the console and the whole is posted as a
+// DesyncEvent for the desync log.
 void CompareSyncSnapshot(const CSyncSnapshot& received);
 // Computes the five checksums and the floating-point modes of this machine now.
 CSyncSnapshot ComputeSyncSnapshot();
@@ -55,6 +56,9 @@ void SetLogicSpeed(bool fast);
 bool ToggleLogicSpeed();
 // A client waiting at its tick limit for the next grant.
 bool WaitingForTickGrant();
+// Host: the snapshots compared and those found different since the level start.
+int32_t SyncChecksMade();
+int32_t SyncMismatchesFound();
 // Level start: no grant awaited, an empty snapshot ring.
 void ResetTickDriver();
 void OnTickGrant(uint32_t limit);

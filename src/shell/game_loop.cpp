@@ -6,6 +6,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
+#include "engine/core/run_state.h"
 #include "platform/headless.h"
 #include "platform/paths.h"
 #include "shell/startup.h"
@@ -29,8 +30,10 @@ void RunMainLoop(ShellProgram& program) {
     PumpMessages();
     if (run.quit) break;
     program.Frame();
-    // Nothing waits for a display here, so pace the passes like one.
-    if (platform::IsHeadless()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Nothing waits for a display here, so pace the passes like one (barely,
+    // when every pass runs a fixed step: the game then runs at full speed).
+    if (platform::IsHeadless())
+      std::this_thread::sleep_for(std::chrono::milliseconds(GameScheduler().FixedPace() ? 1 : 10));
   }
 }
 

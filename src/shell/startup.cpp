@@ -190,6 +190,13 @@ std::string JoinCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+// A number argument within [low, high] replaces `value`; anything else leaves it.
+static void ReadNumberInRange(const std::string& argument, long low, long high, int32_t& value) {
+  char* end = nullptr;
+  const long n = std::strtol(argument.c_str(), &end, 10);
+  if (end != argument.c_str() && n >= low && n <= high) value = int32_t(n);
+}
+
 void ParseCommandLine(std::string_view text, StartupOptions& options) {
   CommandLineTokens tokens(text);
   std::string token, argument;
@@ -212,11 +219,12 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.networkStart = true;
       options.hostSession = true;
     } else if (UpperEquals(token, "PORT")) {
-      if (tokens.Next(kTokenSeparators, argument)) {
-        char* end = nullptr;
-        long port = std::strtol(argument.c_str(), &end, 10);
-        if (end != argument.c_str() && port > 0 && port <= 65535) options.port = int32_t(port);
-      }
+      if (tokens.Next(kTokenSeparators, argument)) ReadNumberInRange(argument, 1, 65535, options.port);
+    } else if (UpperEquals(token, "FULLSPEED")) {
+      options.fullSpeed = true;
+    } else if (UpperEquals(token, "PLAYERS")) {
+      if (tokens.Next(kTokenSeparators, argument))
+        ReadNumberInRange(argument, 1, kMaxNetworkPlayers, options.networkPlayers);
     } else if (UpperEquals(token, "JOIN")) {
       options.networkStart = true;
       options.hostSession = false;

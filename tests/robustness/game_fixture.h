@@ -60,7 +60,7 @@ class RunningGameTest : public ::testing::Test {
           ++boxes;
           return platform::BoxResult::Ok;
         });
-    oldSink_ = SetConsoleSink([](std::string_view, int) {});
+    oldSink_ = SetConsoleSink([this](std::string_view, int kind) { consoleErrors += kind == kConsoleError; });
     ThrowOnFatalError();
 
     FixtureCityOptions city;
@@ -164,6 +164,7 @@ class RunningGameTest : public ::testing::Test {
   }
 
   int boxes = 0;
+  int consoleErrors = 0;
   std::filesystem::path root_;
 
  private:

@@ -2,6 +2,8 @@
 
 #include "city/people.h"
 #include "city/person.h"
+#include "engine/core/console.h"
+#include "session/game_events.h"
 #include "session_fixture.h"
 
 namespace {
@@ -49,18 +51,27 @@ TEST_F(TickDriverTest, SnapshotsEveryTwoHundredTicksInANetworkGame) {
   EXPECT_EQ(SnapshotRingSlot(3).people, GetPeopleChecksum());
 }
 
+// The report names each differing subsystem on the console and posts the
+// whole (tick, client, both snapshots) for the desync log; never a box,
+// which on the host would stall every machine.
 TEST_F(TickDriverTest, ComparingSnapshotsNamesTheSubsystemOutOfSync) {
+  std::vector<std::string> lines;
+  auto oldSink = SetConsoleSink([&](std::string_view text, int kind) {
+    if (kind == kConsoleError) lines.emplace_back(text);
+  });
   MakePlayers(1);
   Session().networkSession = true;
   Session().host = true;
   LogicTick() = 199;
   RunLogicTicks();  // the host's own snapshot of tick 200
   ASSERT_EQ(SnapshotRingSlot(1).tick, 200u);
+  ClearGameEvents();
 
   // The same state on a second machine agrees.
   CSyncSnapshot same = SnapshotRingSlot(1);
   CompareSyncSnapshot(CSyncSnapshot::FromMessage(same.ToMessage()));
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(lines.empty());
+  EXPECT_TRUE(TakeGameEvents().empty());
 
   // A second game state nudged: one player's cash differs, and it has one
   // person more.
@@ -74,14 +85,27 @@ TEST_F(TickDriverTest, ComparingSnapshotsNamesTheSubsystemOutOfSync) {
   extra = CPerson{};
   g_PeopleCount = people;
   nudged.tick = 200;
+  nudged.sender = 2;
   CompareSyncSnapshot(nudged);
-  EXPECT_EQ(boxes, (std::vector<std::string>{"People out of sync", "Players out of sync"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"People out of sync (tick 200, player 3)",
+                                             "Players out of sync (tick 200, player 3)"}));
+  EXPECT_TRUE(boxes.empty());
+  const std::vector<GameEvent> events = TakeGameEvents();
+  ASSERT_EQ(events.size(), 1u);
+  const DesyncEvent& report = std::get<DesyncEvent>(events[0]);
+  EXPECT_EQ(report.tick, 200u);
+  EXPECT_EQ(report.client, 2);
+  EXPECT_EQ(report.report.rfind("tick 200 player 3: People out of sync; Players out of sync\n  host:   people ", 0), 0u)
+      << report.report;
+  EXPECT_NE(report.report.find("\n  client: people " + std::to_string(nudged.people) + " "), std::string::npos);
 
   // A snapshot for a tick the ring no longer holds is ignored without a word.
-  boxes.clear();
+  lines.clear();
   nudged.tick = 2200;
   CompareSyncSnapshot(nudged);
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(lines.empty());
+  EXPECT_TRUE(TakeGameEvents().empty());
+  SetConsoleSink(oldSink);
 }
 
 TEST_F(TickDriverTest, ClientStopsBelowItsGrantedLimitUntilTheNextGrant) {

@@ -67,6 +67,26 @@ TEST(CommandLine, KeywordTable) {
   }
 }
 
+// Our own keywords of a network game: the machines the host waits for (1..6,
+// anything else leaves 2) and full speed.
+TEST(CommandLine, PlayersAndFullSpeed) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"HOST PLAYERS 4", 4}, {"PLAYERS 6", 6}, {"PLAYERS 1", 1}, {"PLAYERS 7", 2},
+      {"PLAYERS 0", 2},      {"PLAYERS x", 2}, {"PLAYERS", 2},
+  };
+  for (const auto& [line, players] : cases) {
+    SCOPED_TRACE(line);
+    StartupOptions o;
+    ParseCommandLine(line, o);
+    EXPECT_EQ(o.networkPlayers, players);
+    EXPECT_FALSE(o.fullSpeed);
+  }
+  StartupOptions o;
+  ParseCommandLine("JOIN \"127.0.0.1\" FULLSPEED", o);
+  EXPECT_TRUE(o.fullSpeed);
+  EXPECT_STREQ(o.hostAddress, "127.0.0.1");
+}
+
 TEST(CommandLine, LanguageNameIsBoundedAndSelectsTexts) {
   StartupOptions o;
   std::string line = "L " + std::string(600, 'x');
