@@ -59,7 +59,9 @@ enum BlockAccess : int32_t { kAccessNorth = 1, kAccessEast = 2, kAccessSouth = 4
 enum BlockMapMark : int32_t { kMarkHidden = 1, kMarkI = 2 };
 enum BuildingRights : int32_t { kRightsNone = 0, kRightsPreparing = 1, kRightsGranted = 2 };
 
-// A block's saved run state: its row of chunk 4 (the building list as ids).
+// A block's saved run state: its row of chunk 4 (the building list as ids),
+// 172 bytes laid out as the fields sit in memory (natural alignment, zero
+// padding).
 struct BlockSavedState {
   int32_t Index = 0;
   uint8_t InUse = 0;
@@ -82,12 +84,15 @@ struct BlockSavedState {
     v.Require(Index == static_cast<int32_t>(v.Row()), "block id out of place");
     v.Field(InUse);
     v.Field(Owner, {0, kMaxPlayerNumber, "block owner"});
+    v.Pad(2);
     v.Field(BuildingCount, {0, kBlockSavedBuildings, "building count"});
     v.Field(SavedBuildingIds);
     v.Field(RequestPending);
     v.Field(PreparePending);
+    v.Pad(2);
     v.Field(CommodityMask);
     v.Field(Ownable);
+    v.Pad(3);
     v.Field(BuildingRights, {kRightsNone, kRightsGranted, "building rights"});
     v.Field(LeaseHours, {0, INT32_MAX, "lease hours"});
     v.Field(PrepareHours);

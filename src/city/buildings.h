@@ -75,7 +75,8 @@ struct BuildingVisual {
   int32_t Props[kBuildingProps] = {};
 };
 
-// A building's saved head: its row of chunk 4.
+// A building's saved head: its row of chunk 4, 64 bytes laid out as the
+// fields sit in memory (each at its natural alignment, zero padding).
 struct BuildingSavedState {
   int32_t Id = 0;
   uint8_t X1 = 0, Z1 = 0, X2 = 0, Z2 = 0;
@@ -102,13 +103,16 @@ struct BuildingSavedState {
     v.Field(Id);
     v.Require(Id == static_cast<int32_t>(v.Row()), "building id out of place");
     for (uint8_t* f : {&X1, &Z1, &X2, &Z2, &Floors}) v.Field(*f);
+    v.Pad(3);
     v.Field(CentreX);
     v.Field(CentreZ);
     v.Field(Status);
     v.Field(PlaceInBlock);
+    v.Pad(3);
     for (int32_t* f : {&BusinessIndex, &ArchitectSeed, &Kind, &RentPerUnit}) v.Field(*f);
     v.Field(Quality);
     v.Field(Owner);
+    v.Pad(2);
     v.Field(OwnerChangeTick);
     v.Field(BuiltYear);
     v.Field(Value);

@@ -41,9 +41,7 @@ bool BuildingListsValid(const CityBuildingsRecord& r) {
 
 template <class V>
 void CityBuildingsRecord::Visit(V& v) {
-  v.Field(version, {kBuildingsChunkVersion, kBuildingsChunkVersion, "unknown layout"});
-  v.Field(buildingCount, {kBuildingPoolSize, kBuildingPoolSize, "table sizes"});
-  v.Field(blockCount, {kBlockCount, kBlockCount, "table sizes"});
+  if constexpr (V::kReading) v.Require(v.Remaining() == kBuildingsChunkSize, "chunk length");
   VisitRecord(v, buildings);
   VisitRecord(v, blocks);
   if constexpr (V::kReading) v.Require(BuildingListsValid(*this), "building lists");
@@ -90,6 +88,5 @@ void ApplyBuildingsRecord(const CityBuildingsRecord& r) {
 
 void RegisterCitySaveHooks() {
   RegisterSaveHook(kSaveBuildings, [] { WriteRecordChunk(kChunkBuildings, *CurrentBuildingsRecord()); });
-  RegisterRecordChunk<CityBuildingsRecord>(kChunkBuildings, static_cast<uint32_t>(EncodeBuildingsChunk().size()),
-                                           ApplyBuildingsRecord);
+  RegisterRecordChunk<CityBuildingsRecord>(kChunkBuildings, kBuildingsChunkSize, ApplyBuildingsRecord);
 }

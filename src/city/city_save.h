@@ -10,14 +10,17 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 
-inline constexpr uint32_t kBuildingsChunkVersion = 1;
+// 600 building heads of 64 bytes, then 52 block heads of 172 bytes (Index
+// through PeopleInside, the building list as ids at 12). No header: the
+// length is the check.
+inline constexpr uint32_t kBuildingHeadSize = 64;
+inline constexpr uint32_t kBlockHeadSize = 172;
+static_assert(kBuildingPoolSize == 600 && kBlockCount == 52, "the chunk's size counts these records");
+inline constexpr uint32_t kBuildingsChunkSize = kBuildingPoolSize * kBuildingHeadSize + kBlockCount * kBlockHeadSize;
 
 // The record of chunk 4. Its visit checks every head and that the block
 // lists agree with the buildings (ids, places, lots, blocks on the map).
 struct CityBuildingsRecord {
-  uint32_t version = kBuildingsChunkVersion;
-  int32_t buildingCount = kBuildingPoolSize;
-  int32_t blockCount = kBlockCount;
   std::array<BuildingSavedState, kBuildingPoolSize> buildings;
   std::array<BlockSavedState, kBlockCount> blocks;
   template <class V>

@@ -236,33 +236,137 @@ TEST_F(Buildings, ChunkRoundTripRelinksBuildings) {
   EXPECT_EQ(EncodeBuildingsChunk(), reloaded);
 }
 
+// The chunk's layout: 600 building heads of 64 bytes (Id through InUse, each
+// field at its natural alignment), then 52 block heads of 172 bytes (Index
+// through PeopleInside, with the building list as ids at 12).
+constexpr size_t kBlocksAt = 600 * 64;
+size_t BuildingField(int building, size_t offset) { return 64 * size_t(building) + offset; }
+size_t BlockField(int block, size_t offset) { return kBlocksAt + 172 * size_t(block) + offset; }
+
+template <typename T>
+T At(const std::vector<uint8_t>& bytes, size_t offset) {
+  T v;
+  std::memcpy(&v, bytes.data() + offset, sizeof v);
+  return v;
+}
+
+TEST_F(Buildings, ChunkLayoutPutsEveryFieldInItsPlace) {
+  CBlock& block = g_Blocks[8];
+  block.Owner = 3;
+  block.RequestPending = 1;
+  block.PreparePending = 1;
+  block.CommodityMask = 0x0A0B0C0Du;
+  block.Ownable = 1;
+  block.BuildingRights = kRightsGranted;
+  block.LeaseHours = 30;
+  block.PrepareHours = 4;
+  block.Prestige = 0.5f;
+  block.PeopleInside = 7;
+  CBuilding* a = Place(8, 0, 1, 2, 3, 4);
+  CBuilding* b = Place(8, 6, 6, 6, 6, 2, kKindResidential, 2);
+  a->Status = kStatusComplete;
+  a->BusinessIndex = 12;
+  a->ArchitectSeed = 77;
+  a->RentPerUnit = 55;
+  a->Owner = 5;
+  a->OwnerChangeTick = 9000;
+  a->BuiltYear = 1975;
+  a->Value = 1234.5f;
+  a->DemolishPending = 1;
+  a->RequestPending = 1;
+  a->TradePending = 1;
+  const auto bytes = EncodeBuildingsChunk();
+  ASSERT_EQ(bytes.size(), size_t(600 * 64 + 52 * 172));
+
+  // Every field of a building head and of a block head at its offset.
+  struct Int32At {
+    const char* what;
+    size_t offset;
+    int32_t value;
+  } ints[] = {
+      {"building Id", BuildingField(a->Id, 0), a->Id},
+      {"Status", BuildingField(a->Id, 20), kStatusComplete},
+      {"BusinessIndex", BuildingField(a->Id, 28), 12},
+      {"ArchitectSeed", BuildingField(a->Id, 32), 77},
+      {"Kind", BuildingField(b->Id, 36), kKindResidential},
+      {"RentPerUnit", BuildingField(a->Id, 40), 55},
+      {"OwnerChangeTick", BuildingField(a->Id, 48), 9000},
+      {"BuiltYear", BuildingField(a->Id, 52), 1975},
+      {"last building Id", BuildingField(599, 0), 599},
+      {"block Index", BlockField(8, 0), 8},
+      {"BuildingCount", BlockField(8, 8), 2},
+      {"first listed id", BlockField(8, 12), a->Id},
+      {"second listed id", BlockField(8, 16), b->Id},
+      {"unused list slot", BlockField(8, 20), -1},
+      {"last list slot", BlockField(8, 136), -1},
+      {"CommodityMask", BlockField(8, 144), int32_t(0x0A0B0C0D)},
+      {"BuildingRights", BlockField(8, 152), kRightsGranted},
+      {"LeaseHours", BlockField(8, 156), 30},
+      {"PrepareHours", BlockField(8, 160), 4},
+      {"PeopleInside", BlockField(8, 168), 7},
+      {"last block Index", BlockField(51, 0), 51},
+  };
+  for (const Int32At& f : ints) EXPECT_EQ(At<int32_t>(bytes, f.offset), f.value) << f.what;
+  struct ByteAt {
+    const char* what;
+    size_t offset;
+    uint8_t value;
+  } singles[] = {
+      {"X1", BuildingField(a->Id, 4), 0},          {"Z1", BuildingField(a->Id, 5), 1},
+      {"X2", BuildingField(a->Id, 6), 2},          {"Z2", BuildingField(a->Id, 7), 3},
+      {"Floors", BuildingField(a->Id, 8), 4},      {"PlaceInBlock", BuildingField(b->Id, 24), 1},
+      {"Quality", BuildingField(b->Id, 44), 2},    {"building Owner", BuildingField(a->Id, 45), 5},
+      {"DemolishPending", BuildingField(a->Id, 60), 1}, {"RequestPending", BuildingField(a->Id, 61), 1},
+      {"TradePending", BuildingField(a->Id, 62), 1},    {"InUse", BuildingField(a->Id, 63), 1},
+      {"block InUse", BlockField(8, 4), 1},        {"block Owner", BlockField(8, 5), 3},
+      {"block RequestPending", BlockField(8, 140), 1}, {"block PreparePending", BlockField(8, 141), 1},
+      {"Ownable", BlockField(8, 148), 1},
+  };
+  for (const ByteAt& f : singles) EXPECT_EQ(bytes[f.offset], f.value) << f.what;
+  EXPECT_FLOAT_EQ(At<float>(bytes, BuildingField(a->Id, 12)), a->CentreX);
+  EXPECT_FLOAT_EQ(At<float>(bytes, BuildingField(a->Id, 16)), a->CentreZ);
+  EXPECT_FLOAT_EQ(At<float>(bytes, BuildingField(a->Id, 56)), 1234.5f);
+  EXPECT_FLOAT_EQ(At<float>(bytes, BlockField(8, 164)), 0.5f);
+
+  // Padding is written as zeros and not read: junk in it loads the same city.
+  const size_t buildingPads[] = {9, 10, 11, 25, 26, 27, 46, 47};
+  const size_t blockPads[] = {6, 7, 142, 143, 149, 150, 151};
+  auto junk = bytes;
+  for (size_t p : buildingPads) {
+    EXPECT_EQ(bytes[BuildingField(a->Id, p)], 0) << p;
+    junk[BuildingField(a->Id, p)] = 0xEE;
+  }
+  for (size_t p : blockPads) {
+    EXPECT_EQ(bytes[BlockField(8, p)], 0) << p;
+    junk[BlockField(8, p)] = 0xEE;
+  }
+  auto staged = std::make_unique<CityBuildingsRecord>();
+  ASSERT_TRUE(DecodeRecord(junk, *staged));
+  ApplyBuildingsRecord(*staged);
+  EXPECT_EQ(EncodeBuildingsChunk(), bytes);
+}
+
 TEST_F(Buildings, DamagedChunksChangeNothing) {
   CBuilding* a = Place(8, 0, 0, 1, 1, 3);
   CBuilding* b = Place(8, 6, 6, 6, 6, 2);
   const auto good = EncodeBuildingsChunk();
-  const size_t buildingSize = 56, head = 12;
-  const size_t blocksAt = head + buildingSize * kBuildingPoolSize;
-  const size_t blockSize = 4 + 2 + 4 + 4 * 32 + 2 + 4 + 1 + 4 * 3 + 4 + 4;
-  auto blockField = [&](int block, size_t offset) { return blocksAt + blockSize * block + offset; };
 
   struct Damage {
     const char* what;
     size_t offset;
     int32_t value;
   } damages[] = {
-      {"version", 0, 99},
-      {"pool size", 4, 601},
-      {"building id", head + buildingSize * 3, 4},
-      {"lot rectangle", head + 4 + 2, 9},                          // a's X2
-      {"building kind", head + 4 + 5 + 8 + 4 + 1 + 4 + 4, 3},       // a's Kind
-      {"block id", blockField(8, 0), 9},
-      {"building count", blockField(8, 6), 33},
-      {"building id in list", blockField(8, 10), 600},
-      {"free building in list", blockField(8, 14), 42},
-      {"same building twice", blockField(8, 14), a->Id},
-      {"building rights", blockField(8, 10 + 128 + 2 + 4 + 1), 3},
-      {"orphan building", blockField(8, 6), 1},
-      {"buildings on a block off the map", blockField(40, 6), 1},
+      {"building id", BuildingField(3, 0), 4},
+      {"lot rectangle", BuildingField(a->Id, 6), 9},  // a's X2
+      {"building kind", BuildingField(a->Id, 36), 3},
+      {"block id", BlockField(8, 0), 9},
+      {"building count", BlockField(8, 8), 33},
+      {"building id in list", BlockField(8, 12), 600},
+      {"free building in list", BlockField(8, 16), 42},
+      {"same building twice", BlockField(8, 16), a->Id},
+      {"building rights", BlockField(8, 152), 3},
+      {"orphan building", BlockField(8, 8), 1},
+      {"buildings on a block off the map", BlockField(40, 8), 1},
   };
   for (const Damage& d : damages) {
     auto bad = good;
@@ -275,8 +379,8 @@ TEST_F(Buildings, DamagedChunksChangeNothing) {
   }
   // Overlapping buildings.
   auto overlap = good;
-  overlap[head + buildingSize * b->Id + 4] = 1;  // b's X1: 1..6 crosses a
-  overlap[head + buildingSize * b->Id + 5] = 1;  // b's Z1
+  overlap[BuildingField(b->Id, 4)] = 1;  // b's X1: 1..6 crosses a
+  overlap[BuildingField(b->Id, 5)] = 1;  // b's Z1
   EXPECT_FALSE(CheckBuildingsChunk(overlap));
   // Short and long chunks.
   EXPECT_FALSE(CheckBuildingsChunk(std::span<const uint8_t>(good).first(good.size() - 1)));
