@@ -16,6 +16,7 @@
 #include "session/session_state.h"
 #include "shell/game_level.h"
 #include "shell/game_loop.h"
+#include "shell/setup_dialogs.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
 
@@ -136,6 +137,7 @@ void WireSound() {
   SetSoundSceneSource(FillSoundScene);
   AddScriptBinder(ScriptBindingStage::kGame,
                   [](CScript& script) { script.RegisterFunction(NativePlaySound, "C_PlaySound"); });
+  SetSetupSoundAccess({EnumerateSoundDevices, TestSoundDevice});
   AddStartStep(StartPhase::AfterWindow, OpenSound);
   AddLoopStep(LoopPhase::AfterScheduler, UpdateSoundListener);
   AddActivationStep([](bool active) {
