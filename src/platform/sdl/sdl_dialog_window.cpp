@@ -50,29 +50,39 @@ class ImGuiDialogUi : public DialogUi {
                                              ImGui::GetIO().DisplaySize);
   }
   void Image(std::string_view path) override {
+    ImGui::SetCursorPosX(column_);
     const struct Picture& picture = Find(path);
     if (picture.texture) ImGui::Image(TextureId(picture), ImVec2(float(picture.width), float(picture.height)));
   }
-  void MoveTo(int x, int y) override { ImGui::SetCursorPos(ImVec2(float(x), float(y))); }
+  // Controls after a MoveTo stay in its column, one below another.
+  void MoveTo(int x, int y) override {
+    column_ = float(x);
+    ImGui::SetCursorPos(ImVec2(column_, float(y)));
+  }
   void Label(std::string_view text) override {
-    ImGui::PushTextWrapPos(ImGui::GetIO().DisplaySize.x - 12);
+    ImGui::SetCursorPosX(column_);
+    ImGui::PushTextWrapPos(ImGui::GetIO().DisplaySize.x - 16);
     ImGui::TextUnformatted(text.data(), text.data() + text.size());
     ImGui::PopTextWrapPos();
   }
   bool Button(std::string_view text, bool enabled) override {
+    ImGui::SetCursorPosX(column_);
     Enabled e(enabled);
     return ImGui::Button(Id(text).c_str(), ImVec2(140, 0));
   }
   bool Radio(std::string_view text, bool selected, bool enabled) override {
+    ImGui::SetCursorPosX(column_);
     Enabled e(enabled);
     return ImGui::RadioButton(Id(text).c_str(), selected) && !selected;
   }
   bool Check(std::string_view text, bool& value, bool enabled) override {
+    ImGui::SetCursorPosX(column_);
     Enabled e(enabled);
     return ImGui::Checkbox(Id(text).c_str(), &value);
   }
   bool List(std::string_view id, const std::vector<std::string>& items, int& selected,
             bool enabled) override {
+    ImGui::SetCursorPosX(column_);
     Enabled e(enabled);
     const char* preview = selected >= 0 && size_t(selected) < items.size() ? items[selected].c_str() : "";
     bool changed = false;
@@ -91,12 +101,16 @@ class ImGuiDialogUi : public DialogUi {
     return changed;
   }
   bool TextField(std::string_view id, std::string& text) override {
-    ImGui::SetNextItemWidth(ImGui::GetIO().DisplaySize.x - 36);
+    ImGui::SetCursorPosX(column_);
+    ImGui::SetNextItemWidth(ImGui::GetIO().DisplaySize.x - column_ - 16);
     return ImGui::InputText(std::string(id).c_str(), &text);
   }
   bool CloseRequested() override { return closeRequested_; }
 
-  void BeginFrame(bool closeRequested) { closeRequested_ = closeRequested; }
+  void BeginFrame(bool closeRequested) {
+    closeRequested_ = closeRequested;
+    column_ = 8;
+  }
 
  private:
   struct Enabled {
@@ -146,6 +160,7 @@ class ImGuiDialogUi : public DialogUi {
   std::string caption_;
   std::map<std::string, struct Picture> pictures_;
   bool closeRequested_ = false;
+  float column_ = 8;
 };
 
 void LoadDialogFont() {
