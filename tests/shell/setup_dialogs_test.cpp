@@ -119,6 +119,14 @@ class SetupDialogTest : public ConsoleTest {
     ShowSetupDialog();
     return ui;
   }
+  // Stored settings naming the first adapter's 32-bit-texture mode.
+  static void StoreMode1280x960x32() {
+    RendererSettings& r = g_RendererSettings;
+    r.device = 0;
+    r.width = 1280;
+    r.height = 960;
+    r.bitDepth = r.texBitDepth = 32;
+  }
   bool soundWorks_ = true;
 };
 
@@ -144,11 +152,7 @@ TEST(SetupModes, TheResolutionCodeRoundTrips) {
 
 TEST_F(SetupDialogTest, Direct3DListsTheFilteredModesAndKeepsTheStoredOne) {
   const D3DAdapterTable table = TwoAdapters();
-  g_RendererSettings.device = 0;
-  g_RendererSettings.width = 1280;
-  g_RendererSettings.height = 960;
-  g_RendererSettings.bitDepth = 32;
-  g_RendererSettings.texBitDepth = 32;
+  StoreMode1280x960x32();
   ConfigurationDialog dialog(table);
   dialog.Open();
   EXPECT_EQ(TextsOf(dialog.Devices()), (std::vector<std::string>{"First card", "Second card"}));
@@ -176,10 +180,7 @@ TEST_F(SetupDialogTest, Direct3DListsTheFilteredModesAndKeepsTheStoredOne) {
 
 TEST_F(SetupDialogTest, SoftwareListsOnlyItsOwnMode) {
   const D3DAdapterTable table = TwoAdapters();
-  g_RendererSettings.width = 1280;
-  g_RendererSettings.height = 960;
-  g_RendererSettings.bitDepth = 32;
-  g_RendererSettings.texBitDepth = 32;
+  StoreMode1280x960x32();
   ConfigurationDialog dialog(table);
   dialog.Open();
   dialog.SelectApi(kApiSoftware);

@@ -13,6 +13,7 @@
 #include "platform/dialog_window.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/window.h"
 
 namespace platform {
 namespace {
@@ -177,6 +178,10 @@ void LoadDialogFont() {
 
 bool RunImGuiDialog(const DialogSpec& spec, const DialogFrame& frame) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // A display nobody looks at (off-screen, dummy) could never be answered:
+  // the dialog takes its default as headless.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) return false;
   SDL_Window* window = SDL_CreateWindow(spec.caption.c_str(), SDL_WINDOWPOS_CENTERED,
                                         SDL_WINDOWPOS_CENTERED, spec.width, spec.height,
                                         SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
@@ -202,7 +207,7 @@ bool RunImGuiDialog(const DialogSpec& spec, const DialogFrame& frame) {
   {
     ImGuiDialogUi ui(window);
     for (bool running = true; running;) {
-      bool close = false;
+      bool close = CloseRequestPending();  // SIGTERM and the like close it too
       SDL_Event event;
       while (SDL_PollEvent(&event)) {
         ImGui_ImplSDL2_ProcessEvent(&event);
