@@ -162,6 +162,10 @@ void ConfigurationDialog::FillLists() {
 void ConfigurationDialog::FillResolutions() {
   const RendererSettings& r = g_RendererSettings;
   resolutions_.clear();
+  if (r.device < 0 || r.device >= table_.count || r.device >= kMaxD3DAdapters) {
+    selectedResolution_ = -1;
+    return;
+  }
   const D3DAdapterInfo& adapter = table_.adapters[r.device];
   for (int32_t i = 0; i < adapter.modeCount && i < kMaxD3DModes; ++i) {
     const D3DModeInfo& m = adapter.modes[i];

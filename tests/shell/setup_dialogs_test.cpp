@@ -178,6 +178,17 @@ TEST_F(SetupDialogTest, Direct3DListsTheFilteredModesAndKeepsTheStoredOne) {
   EXPECT_EQ(g_RendererSettings.width, 800);
 }
 
+TEST_F(SetupDialogTest, AStoredAdapterThatIsGoneGivesWayToTheBest) {
+  const D3DAdapterTable table = TwoAdapters();
+  for (int32_t stored : {-1, 2, 99}) {
+    g_RendererSettings.device = stored;
+    ConfigurationDialog dialog(table);
+    dialog.Open();
+    EXPECT_EQ(g_RendererSettings.device, 1) << stored;
+    EXPECT_EQ(dialog.SelectedDevice(), 1);
+  }
+}
+
 TEST_F(SetupDialogTest, SoftwareListsOnlyItsOwnMode) {
   const D3DAdapterTable table = TwoAdapters();
   StoreMode1280x960x32();
