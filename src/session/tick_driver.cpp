@@ -1,14 +1,24 @@
 #include "session/tick_driver.h"
 
+#include "city/animated_scenery.h"
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/construction_jobs.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "engine/scene/animation.h"
+#include "engine/scene/particles.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/game_clock.h"
+#include "session/game_messages.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 
@@ -55,24 +65,26 @@ int32_t PlayersChecksum() {
 }
 
 void StepRunningCity() {
-  SessionWorldServices& world = *Services().world;
+  CityVisualServices& visuals = *City().visuals;
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
-  world.UpdateAnimatedScenery();
-  world.UpdateNightWindows();
-  world.UpdatePeople();
-  world.UpdateParticles();
-  world.UpdateTraffic();
-  world.UpdateBlockAmbiencePositions();
-  world.UpdateSmokeEmitters();
-  world.StepPulsingLights();
-  world.UpdateConstructionJobs();
+  visuals.UpdateAnimatedScenery();
+  ::UpdateAnimatedScenery();
+  visuals.UpdateNightWindows();
+  UpdatePeople();
+  ParticleManager().UpdateAll();
+  UpdateTraffic();
+  visuals.UpdateBlockAmbiencePositions();
+  ::UpdateBlockAmbiencePositions();
+  visuals.UpdateSmokeEmitters();
+  visuals.StepPulsingLights();
+  UpdateConstructionJobs();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;
   ++RunningTick();
   ++DayTick();
   if (GameClock().hour == 5 && s.tickInHour == kPreSixTick)
-    s.preSixVoice = Services().ui->PlaySoundSample("presixoclock.wav", 100);
+    PostGameEvent(SoundEvent{kPreSixSample, 100});
   if (RunningTick() % kTicksPerHour == 0) AdvanceGameHour();
   game.TickScriptTimers();
   if (LogicTick() % 50 == 0 && IsAuthority()) game.CheckGoals();
@@ -83,7 +95,7 @@ void StepRunningCity() {
 // the host before the grant that lets the client run it, so none arrives late.
 void HoldAtTickLimit() {
   if (IsAuthority()) {
-    if (LogicTick() >= TickLimit()) MakeTickGrantMessage(LogicTick() + kMessageDeliveryLead).Send(0);
+    if (LogicTick() >= TickLimit()) Post(TickGrantMsg{LogicTick() + kMessageDeliveryLead});
     return;
   }
   TickDriverState& d = Driver();
@@ -95,31 +107,11 @@ void HoldAtTickLimit() {
 
 }  // namespace
 
-CNetMessage CSyncSnapshot::ToMessage() const {
-  CNetMessage m(kMsgSyncSnapshot);
-  m.SetI32(20, sender);
-  m.SetU32(24, tick);
-  m.SetI32(28, people);
-  m.SetI32(32, traffic);
-  m.SetI32(36, buildings);
-  m.SetI32(40, businesses);
-  m.SetI32(44, players);
-  m.SetI16(48, fpuPrecision);
-  m.SetI16(50, fpuRounding);
-  return m;
-}
+CNetMessage CSyncSnapshot::ToMessage() const { return EncodeMessage(*this); }
 
 CSyncSnapshot CSyncSnapshot::FromMessage(const CNetMessage& m) {
   CSyncSnapshot s;
-  s.sender = m.I32(20);
-  s.tick = m.U32(24);
-  s.people = m.I32(28);
-  s.traffic = m.I32(32);
-  s.buildings = m.I32(36);
-  s.businesses = m.I32(40);
-  s.players = m.I32(44);
-  s.fpuPrecision = m.I16(48);
-  s.fpuRounding = m.I16(50);
+  DecodeMessage(m, s);
   return s;
 }
 
@@ -132,10 +124,10 @@ CSyncSnapshot ComputeSyncSnapshot() {
   FpuGetMode(precision, rounding);
   s.fpuPrecision = static_cast<int16_t>(precision);
   s.fpuRounding = static_cast<int16_t>(rounding);
-  s.people = Services().world->PeopleChecksum();
-  s.traffic = Services().world->TrafficChecksum();
+  s.people = GetPeopleChecksum();
+  s.traffic = GetTrafficChecksum();
   s.buildings = BuildingsChecksum();
-  s.businesses = Services().business->Checksum();
+  s.businesses = static_cast<int32_t>(BusinessChecksum());
   s.players = PlayersChecksum();
   return s;
 }
@@ -178,7 +170,7 @@ void RunLogicTicks() {
       if (IsAuthority()) Services().game->StepAuctioneer();
       if (Services().game->IsTutorialRunning()) Services().game->TickScriptTimers();
     }
-    Services().world->StepEntityAnimations();
+    EntAnimStepAll();
     if (LogicTick() % 5 == 0) PlayerTable().UpdatePlayers();
     HoldAtTickLimit();
     DebugTrace("Logic end");
@@ -205,7 +197,7 @@ void OnTickGrant(uint32_t limit) {
 void SetLogicSpeed(bool fast) {
   if (Session().networkSession) return;
   Session().ticksPerCall = fast ? 4 : 1;
-  Services().ui->SetSpeedControl(fast);
+  PostGameEvent(SpeedEvent{fast});
 }
 
 bool ToggleLogicSpeed() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "session/net_message.h"
+#include "session/session_state.h"
 
 inline constexpr uint32_t kSnapshotInterval = 200;
 inline constexpr int kSnapshotRing = 10;
@@ -19,6 +20,21 @@ struct CSyncSnapshot {
   int32_t players = 0;
   int16_t fpuPrecision = 0;
   int16_t fpuRounding = 0;
+
+  // Game message 2: a client's snapshot for the host to compare.
+  static constexpr int32_t kType = 2;
+  template <class V>
+  void Visit(V& v) {
+    v.I32(sender, {0, kMaxPlayers - 1, "player"});
+    v.U32(tick);
+    v.I32(people);
+    v.I32(traffic);
+    v.I32(buildings);
+    v.I32(businesses);
+    v.I32(players);
+    v.I16(fpuPrecision);
+    v.I16(fpuRounding);
+  }
 
   CNetMessage ToMessage() const;
   static CSyncSnapshot FromMessage(const CNetMessage& message);

@@ -47,10 +47,7 @@ struct ShellWindowState {
   std::unique_ptr<CRenderer> renderer;
   RendererSettings* settings = &g_RendererSettings;
   std::map<int32_t, RendererFactory> factories;
-  CursorScaleHook cursorScale;
-  std::function<void()> paint;
-  std::function<void(uint64_t, int64_t)> music;
-  std::function<bool()> hardwareCursor;
+  ShellProgram* program = nullptr;
   SafeModeDialog safeModeDialog;
   platform::InstanceLock lock;
   int32_t layoutWidth = 640;
@@ -145,13 +142,10 @@ void ShowSystemCursor(bool show) {
   if (Shell().window) Shell().window->ShowSystemCursor(show);
 }
 
-bool HardwareCursor() {
-  auto& query = Shell().hardwareCursor;
-  return query && query();
-}
+bool HardwareCursor() { return Shell().program && Shell().program->HardwareCursor(); }
 
 void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
-  if (Shell().cursorScale) Shell().cursorScale(s1x, s1y, s2x, s2y);
+  if (Shell().program) Shell().program->SetCursorScales(s1x, s1y, s2x, s2y);
 }
 
 extern "C" void OnFatalSignal(int sig) {
@@ -332,14 +326,8 @@ void SetRendererFactory(int32_t api, RendererFactory factory) {
 }
 
 CRenderer* CurrentRenderer() { return Shell().renderer.get(); }
-void SetCursorScaleHook(CursorScaleHook hook) { Shell().cursorScale = std::move(hook); }
-void SetPaintHook(std::function<void()> hook) { Shell().paint = std::move(hook); }
-void SetMusicMessageHook(std::function<void(uint64_t, int64_t)> hook) {
-  Shell().music = std::move(hook);
-}
-void SetHardwareCursorQuery(std::function<bool()> query) {
-  Shell().hardwareCursor = std::move(query);
-}
+void SetShellProgram(ShellProgram* program) { Shell().program = program; }
+ShellProgram* CurrentShellProgram() { return Shell().program; }
 
 void CreateRenderer(RendererSettings& settings) {
   ShellWindowState& shell = Shell();
@@ -522,7 +510,7 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
       if (wparam) ActivateApp();
       return DefWindowProc(message, wparam, lparam);
     case WM_PAINT:
-      if (shell.paint) shell.paint();
+      if (shell.program) shell.program->Paint();
       return 0;
     case WM_CLOSE:
       run.drawingEnabled = false;
@@ -561,10 +549,18 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
       return 0;
     }
     case WM_MUSICNOTIFY:
-      if (shell.music) shell.music(wparam, lparam);
+      if (shell.program) shell.program->MusicNotify(wparam, lparam);
       return DefWindowProc(message, wparam, lparam);
     default:
       return DefWindowProc(message, wparam, lparam);
+  }
+}
+
+void ReportMissingFolders() {
+  const std::string language = std::string("language\\") + g_StartupOptions.languageName;
+  for (const std::string& folder : {std::string("parameters"), std::string("gamedata"), language}) {
+    if (!platform::GameFileExists(folder))
+      ReportErrorF(1, "The game folder has no %s folder; what it holds is missing from the game.", folder.c_str());
   }
 }
 
@@ -586,7 +582,7 @@ void RunGuarded(const std::function<void()>& game) {
     const std::string apology =
         std::string(kCrashApologyStart) + (saved ? kCrashSaveWritten : "") + kCrashApologyEnd;
     ReportError(1, 0, apology.c_str());
-    ShutdownGame();
+    if (ShellProgram* program = Shell().program) program->Shutdown();
     RunState().cleanExit = false;
     throw;
   }
@@ -594,9 +590,9 @@ void RunGuarded(const std::function<void()>& game) {
 
 // ---- The program ------------------------------------------------------------------
 
-int WinMain(std::string_view commandLine) {
+int WinMain(std::string_view commandLine, ShellProgram& program) {
+  SetShellProgram(&program);
   platform::InstallCloseSignals();
-  RegisterShellSaveHooks();
   ReadConfig();
   const std::string stored = platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage);
   CopyBounded(g_StartupOptions.languageName,
@@ -635,7 +631,7 @@ int WinMain(std::string_view commandLine) {
   PumpMessages();
   if (run.startMode == 0) {
     if (!g_StartupOptions.noExceptionHandling) InstallFatalSignalHandlers();
-    RunGuarded(RunGame);
+    RunGuarded([&program] { program.Run(); });
   }
   if (run.cleanExit) DeleteSafeModeMarker();
   return 0;

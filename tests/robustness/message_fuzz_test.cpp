@@ -2,14 +2,15 @@
 // hands them over, as single player, host and client: a message its checks
 // refuse changes nothing, and whatever is accepted is applied without harm.
 #include <array>
+#include <cstring>
 #include <limits>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
 #include "game_fixture.h"
-#include "session/le_bytes.h"
-#include "session/net_message.h"
+#include "engine/core/byte_io.h"
+#include "session/game_messages.h"
 
 namespace {
 
@@ -20,53 +21,51 @@ std::vector<CNetMessage> ValidMessages() {
     if (CBuilding* b = GetBuilding(i); b && b->InUse && b->GetBusiness() >= 0) building = i, business = b->GetBusiness();
   for (int32_t i = 0; i < kBlockCount && block < 0; ++i)
     if (g_Blocks[i].InUse) block = i;
-  const float parts[4] = {100.0f, 4.0f, 3.0f, 2.0f};
-  const int32_t request[5] = {3, 250, 0, 0, -1};
-  CNetMessage lobby(kMsgLobbySetup);
+  LobbySetupMsg lobby;
   for (int i = 0; i < 6; ++i) {
-    lobby.SetI32(24 + 4 * i, 100 + i);
-    lobby.SetName(48 + 32 * i, 32, "Player");
-    lobby.SetI8(240 + i, static_cast<int8_t>(i % 3));
+    lobby.directPlayId[i] = 100 + i;
+    std::strcpy(lobby.names[i], "Player");
+    lobby.kinds[i] = static_cast<int8_t>(i % 3);
   }
-  CNetMessage slot(kMsgLobbySlot);
-  slot.SetU8(20, 3);
-  slot.SetName(21, 32, "Slot three");
-  CNetMessage prices(kMsgBusinessPrices);
-  prices.SetI32(20, business);
+  PriceMessage prices;
+  prices.Business = BusinessId{business};
   CSyncSnapshot snap;
   snap.sender = 2;
   snap.tick = 400;
-  return {MakeTimeSkipMessage(2),
+  const BlockId inCity{block};
+  const BuildingId built{building};
+  return {EncodeMessage(TimeSkipMsg{2}),
           snap.ToMessage(),
-          MakeNewHostMessage(1),
-          MakeGameStartMessage(1234, 100001, 1),
-          lobby,
-          slot,
-          MakeReadyMessage(2, true),
-          MakeTickGrantMessage(75),
-          MakeGoalMessage(1, 2),
-          MakeRemovePlayerMessage(2),
-          MakeLobbyLeaveMessage(-1, 2),
-          MakeTokenCycleMessage(1, 4),
-          MakeConstructMessage(block, 0, 1, 0, 1, 2, 77, 5, 0, 1, 1, parts),
-          MakeDemolishMessage(1, building, 500),
-          MakeOpenBusinessMessage(building, 3, 1, 1),
-          MakeBuyBusinessMessage(building, 4, 2),
-          MakeCloseBusinessMessage(business, 1),
-          CNetMessage(kMsgPlayerNote),
-          MakeBuyoutMessage(building),
-          MakeBlockTransferMessage(750, block, 1),
-          MakeTakeOverMessage(900, business, 3),
-          prices,
-          MakePrepareBlockMessage(block),
-          MakePlayCardMessage(4, 1, block),
-          MakeStartAuctionMessage(block, -1, 500, request),
-          CNetMessage(kMsgOpenAuction),
-          MakeAuctionMessage(0, 1, 600),
-          CNetMessage(kMsgFinishAuction),
-          MakePlayerMessage(PLAYER_MESS_BUY_REQUEST, 1, -1, block, 500, 0, 0, -1),
-          MakePlayerMessage(PLAYER_MESS_BUY_ACCEPTED, 0, 1, block, 500, 0, 0, -1),
-          MakePlayerMessage(PLAYER_MESS_CARD_DISCARD, 2, -1, 2, 0, 0, 0, -1)};
+          EncodeMessage(NewHostMsg{PlayerIndex{1}}),
+          EncodeMessage(GameStartMsg{1234, 100001, 1}),
+          EncodeMessage(lobby),
+          EncodeMessage(LobbySlotMsg{PlayerIndex{3}, "Slot three"}),
+          EncodeMessage(PlayerReadyMsg{PlayerIndex{2}, true}),
+          EncodeMessage(TickGrantMsg{75}),
+          EncodeMessage(GoalResultMsg{PlayerIndex{1}, 2}),
+          EncodeMessage(RemovePlayerMsg{PlayerIndex{2}}),
+          EncodeMessage(LobbyLeaveMsg{PlayerIndex{-1}, PlayerIndex{2}}),
+          EncodeMessage(TokenCycleMsg{PlayerIndex{1}, 4}),
+          EncodeMessage(ConstructBuildingMsg{inCity, 0, 1, 0, 1, 2, 77, 5, 0, 1, PlayerNumber{1},
+                                             {100.0f, 4.0f, 3.0f, 2.0f}}),
+          EncodeMessage(DemolishBuildingMsg{PlayerIndex{1}, built, 500}),
+          EncodeMessage(OpenBusinessMsg{built, 3, PlayerNumber{1}, 1}),
+          EncodeMessage(BuyBusinessMsg{built, 4, PlayerNumber{2}}),
+          EncodeMessage(CloseBusinessMsg{BusinessId{business}, PlayerIndex{1}}),
+          EncodeMessage(PlayerNoteMsg{}),
+          EncodeMessage(BuyoutMsg{built}),
+          EncodeMessage(BlockTransferMsg{750, inCity, PlayerNumber{1}}),
+          EncodeMessage(TakeOverBusinessMsg{900, BusinessId{business}, PlayerIndex{3}}),
+          EncodeMessage(prices),
+          EncodeMessage(PrepareBlockMsg{inCity}),
+          EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, block}),
+          EncodeMessage(StartAuctionMsg{inCity, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}}),
+          EncodeMessage(OpenAuctionMsg{}),
+          EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 600}),
+          EncodeMessage(FinishAuctionMsg{}),
+          EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, PlayerIndex{1}, PlayerIndex{-1}, {block, 500, 0, 0}, -1}),
+          EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_ACCEPTED, PlayerIndex{0}, PlayerIndex{1}, {block, 500, 0, 0}, -1}),
+          EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DISCARD, PlayerIndex{2}, PlayerIndex{-1}, {2, 0, 0, 0}, -1})};
 }
 
 constexpr int32_t kExtremes[] = {0,   -1,   1,    2,    5,     6,      7,     51,  52,
@@ -178,7 +177,7 @@ TEST_F(MessageFuzzTest, DeliveryTicksBeyondAnyGameAreRefused) {
   for (int role : {0, 1, 2}) {
     SetRole(role);
     for (uint32_t delivery : {0x40000000u, 0x80000000u, 0xFFFFFFFFu}) {
-      CNetMessage m = MakeTickGrantMessage(900);
+      CNetMessage m = EncodeMessage(TickGrantMsg{900});
       m.SetDelivery(delivery);
       EXPECT_FALSE(CheckNetMessage(m.Bytes()));
       const int warnings = boxes;
