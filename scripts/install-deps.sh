@@ -9,6 +9,7 @@ PACKAGES=(
   libopenal-dev libvorbis-dev espeak-ng
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libenet-dev
+  libimgui-dev
   liblua5.4-dev
   libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
 )

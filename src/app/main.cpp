@@ -40,6 +40,7 @@ void InstallSdlPlatform() {
   if (platform::IsHeadless()) return;
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlChoiceBoxes();
+  platform::InstallSdlDialogWindows();
   std::string error;
   if (!platform::InstallSdlWindows(&error))
     ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",

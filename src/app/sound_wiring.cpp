@@ -17,6 +17,7 @@
 #include "script/script_bindings.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
+#include "shell/setup_dialogs.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
 
@@ -115,6 +116,7 @@ void AttachSound() {
   SetScenerySounds(&scenerySounds);
   SetProfileServices(&profileServices);
   SetSoundSceneSource(FillSoundScene);
+  SetSetupSoundAccess({EnumerateSoundDevices, TestSoundDevice});
   AddScriptBinder(ScriptBindingStage::kGame,
                   [](CScript& script) { script.RegisterFunction(NativePlaySound, "C_PlaySound"); });
 }

@@ -84,3 +84,21 @@ std::string ReadSetting(std::string_view name, std::string_view fallback) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::optional<std::string> FormatSettingsText(std::initializer_list<SettingEntry> entries) {
+  auto plain = [](std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+  };
+  std::string text = "[" + std::string(kSettingsSection) + "]\n";
+  for (const SettingEntry& e : entries) {
+    if (e.name.empty() || !plain(e.name) || !plain(e.value) ||
+        e.name.find('=') != std::string_view::npos)
+      return std::nullopt;
+    text += std::string(e.name) + "=\"" + std::string(e.value) + "\"\n";
+  }
+  return text;
+}
+
+}  // namespace platform

@@ -13,6 +13,7 @@
 // starting with ';' or '#' are comments; a value may be put in double quotes
 // to keep blanks at its ends. Keys outside any section are read as well, so a
 // file of bare key=value lines works too. An empty value counts as missing.
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,5 +42,14 @@ std::string ReadSetting(std::string_view name, std::string_view fallback);
 
 // The parser on its own, for a file's text (tests, tools).
 std::optional<std::string> FindSettingInText(std::string_view text, std::string_view name);
+
+struct SettingEntry {
+  std::string_view name;
+  std::string_view value;
+};
+// The text of a settings file holding these values in the section, each
+// value quoted so that blanks at its ends survive. Nothing when a name or
+// value holds a line break or a NUL, or a name an '='.
+std::optional<std::string> FormatSettingsText(std::initializer_list<SettingEntry> entries);
 
 }  // namespace platform

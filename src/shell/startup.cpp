@@ -27,6 +27,7 @@
 #include "engine/core/console.h"
 #include "shell/game_loop.h"
 #include "engine/files/save_game.h"
+#include "shell/setup_dialogs.h"
 #include "shell/startup_messages.h"
 
 namespace {
@@ -629,8 +630,7 @@ int WinMain(std::string_view commandLine, ShellProgram& program) {
   ResetSoundSetupFlags();
   ReadConfig();
 
-  // Until the set-up dialog exists the game starts as if Play were chosen.
-  run.startMode = 0;
+  ShowSetupDialog();
   if (run.quit) {
     ReleaseInstanceMutex();
     DeleteSafeModeMarker();

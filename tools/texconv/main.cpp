@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/files/file_bytes.h"
 #include "engine/render/fullscreen_image.h"
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
@@ -50,6 +51,11 @@ int main(int argc, char** argv) {
   platform::SetGameRoot(argv[2]);
   if (IsPictureOutput(source)) {
     const TextureImage& picture = source.textures.front();
+    if (source.output.ends_with(".bmp")) {
+      if (WriteWholeGameFile(source.output, EncodeBmp(picture))) return 0;
+      std::fprintf(stderr, "cannot write %s\n", source.output.c_str());
+      return 1;
+    }
     if (!WriteFullScreenPicture(source.output, PicturePixels(picture), picture.width, picture.height)) {
       std::fprintf(stderr, "cannot write %s\n", source.output.c_str());
       return 1;

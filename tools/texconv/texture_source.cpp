@@ -151,7 +151,7 @@ class SourceParser {
 
  private:
   bool IsSet() const { return EndsWith(out_.output, ".gtd"); }
-  bool IsPicture() const { return EndsWith(out_.output, ".tga"); }
+  bool IsPicture() const { return EndsWith(out_.output, ".tga") || EndsWith(out_.output, ".bmp"); }
   int32_t MaxWidth() const { return IsPicture() ? kFullScreenWidth : kTexturePageSize; }
   int32_t MaxHeight() const { return IsPicture() ? kFullScreenHeight : kTexturePageSize; }
   bool Fail(std::string& error) const {
@@ -379,7 +379,39 @@ bool ParseTextureSource(std::string_view text, const std::string& folder, Textur
   return SourceParser(folder, face_folder, out).Parse(text, error);
 }
 
-bool IsPictureOutput(const TextureSource& source) { return EndsWith(source.output, ".tga"); }
+bool IsPictureOutput(const TextureSource& source) {
+  return EndsWith(source.output, ".tga") || EndsWith(source.output, ".bmp");
+}
+
+std::vector<uint8_t> EncodeBmp(const TextureImage& picture) {
+  const uint32_t w = uint32_t(picture.width), h = uint32_t(picture.height);
+  const uint32_t row = (w * 3 + 3) & ~3u;  // rows padded to four bytes
+  const uint32_t size = 54 + row * h;
+  std::vector<uint8_t> out(size, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, w);
+  put32(22, h);
+  out[26] = 1;   // one plane
+  out[28] = 24;  // bits per pixel, uncompressed
+  put32(34, row * h);
+  for (uint32_t y = 0; y < h; ++y) {  // bottom row first
+    uint8_t* dst = &out[54 + size_t(h - 1 - y) * row];
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint8_t* t = &picture.texels[(size_t(y) * w + x) * 4];
+      dst[x * 3] = t[2];
+      dst[x * 3 + 1] = t[1];
+      dst[x * 3 + 2] = t[0];
+    }
+  }
+  return out;
+}
 
 std::vector<uint16_t> PicturePixels(const TextureImage& picture) {
   std::vector<uint16_t> pixels(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));

@@ -7,7 +7,8 @@
 //   output <game name>        where the result goes: a name ending in ".gtd" is
 //                             a texture set, one ending in ".tga" a full-screen
 //                             picture (one texture of up to 640 x 480, written
-//                             as 16-bit 5-5-5), any other a single texture
+//                             as 16-bit 5-5-5), one in ".bmp" the same as a
+//                             24-bit bitmap, any other a single texture
 //                             file; with variants, "%d" in it stands for the
 //                             width
 //   variants <width>...       one output per screen width, every texture
@@ -49,8 +50,12 @@ struct TextureSource {
 // where the faces of text statements are.
 bool ParseTextureSource(std::string_view text, const std::string& folder, TextureSource& out,
                         std::string& error, const std::string& face_folder = {});
-// True when the source's output is a full-screen picture.
+// True when the source's output is a full-screen picture: ".tga" in the
+// game's own picture format, ".bmp" a 24-bit Windows bitmap (the pictures of
+// the set-up dialogs and the installer, read by the window system's loader).
 bool IsPictureOutput(const TextureSource& source);
+// A picture as the bytes of an uncompressed 24-bit BMP file.
+std::vector<uint8_t> EncodeBmp(const TextureImage& picture);
 // A picture's texels as 5-5-5 pixels (the top five bits of each channel),
 // top row first.
 std::vector<uint16_t> PicturePixels(const TextureImage& picture);

@@ -156,8 +156,13 @@ bool D3DEnumerateDevices() {
 }
 
 bool D3DModeHasA8R8G8B8(int32_t adapter, int32_t width, int32_t height, int32_t depth) {
-  if (adapter < 0 || adapter >= g_Adapters.count) return false;
-  const D3DAdapterInfo& info = g_Adapters.adapters[adapter];
+  return D3DModeHasA8R8G8B8(g_Adapters, adapter, width, height, depth);
+}
+
+bool D3DModeHasA8R8G8B8(const D3DAdapterTable& table, int32_t adapter, int32_t width,
+                        int32_t height, int32_t depth) {
+  if (adapter < 0 || adapter >= table.count || adapter >= kMaxD3DAdapters) return false;
+  const D3DAdapterInfo& info = table.adapters[adapter];
   for (int32_t i = 0; i < info.modeCount; ++i) {
     const D3DModeInfo& m = info.modes[i];
     if (m.width == width && m.height == height && m.depth == depth)

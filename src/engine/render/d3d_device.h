@@ -60,6 +60,8 @@ bool D3DEnumerateDevices();
 void D3DForgetEnumeration();
 // Bit 16 (A8R8G8B8 textures) of the first stored mode of that size and depth.
 bool D3DModeHasA8R8G8B8(int32_t adapter, int32_t width, int32_t height, int32_t depth);
+bool D3DModeHasA8R8G8B8(const D3DAdapterTable& table, int32_t adapter, int32_t width,
+                        int32_t height, int32_t depth);
 
 // Buffer capacities.
 inline constexpr int32_t kBatchVertices = 3072;

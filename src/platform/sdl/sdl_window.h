@@ -17,3 +17,10 @@ namespace platform {
 void InstallSdlChoiceBoxes();
 
 }  // namespace platform
+
+namespace platform {
+
+// Makes RunDialogWindow show Dear ImGui dialogs in a small SDL window.
+void InstallSdlDialogWindows();
+
+}  // namespace platform

@@ -1,0 +1,148 @@
+#include "installer/install_game.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::optional<std::string> Setting(const fs::path& folder, std::string_view name) {
+  return platform::FindSettingInText(ReadAll(folder / "settings.ini"), name);
+}
+
+TEST(InstallGame, CopiesTheGameAndWritesTheSettings) {
+  TempDir medium, home;
+  medium.Write("cityrun", "program");
+  medium.Write("gamedata/loading.bmp", "BM");
+  medium.Write("language/usa/text.txt", "words");
+  for (const char* played : {"settings.ini", "config.cfg", "ZKS.txt", "cityrun.lock", "error.log"})
+    medium.Write(played, "left by a played game");
+  const std::string target = home / "games/Rentopia Civano ";  // a blank at the end survives
+
+  std::string error;
+  ASSERT_TRUE(InstallGame(medium.path(), target, "ger", error)) << error;
+  EXPECT_EQ(ReadAll(fs::path(target) / "gamedata/loading.bmp"), "BM");
+  EXPECT_EQ(ReadAll(fs::path(target) / "language/usa/text.txt"), "words");
+  for (const char* played : {"config.cfg", "ZKS.txt", "cityrun.lock", "error.log"})
+    EXPECT_FALSE(fs::exists(fs::path(target) / played)) << played;
+  EXPECT_EQ(Setting(target, "Language"), "ger");
+  EXPECT_EQ(Setting(target, "LANGUAGE"), "ger");  // the installer's name for the same value
+  EXPECT_EQ(Setting(target, "Path"), fs::weakly_canonical(target).string());
+  EXPECT_EQ(Setting(target, "UNINSTALLPATH"), fs::weakly_canonical(target).string());
+
+  // Again over the installation: files are replaced, nothing fails.
+  medium.Write("gamedata/loading.bmp", "BM2");
+  ASSERT_TRUE(InstallGame(medium.path(), target, "usa", error)) << error;
+  EXPECT_EQ(ReadAll(fs::path(target) / "gamedata/loading.bmp"), "BM2");
+  EXPECT_EQ(Setting(target, "Language"), "usa");
+}
+
+TEST(InstallGame, RefusesFoldersItCannotUse) {
+  TempDir medium, home;
+  medium.Write("cityrun", "program");
+  const std::string bad[] = {"", medium.path(), medium / "inside", home / "line\nbreak"};
+  for (const std::string& target : bad) {
+    std::string error;
+    EXPECT_FALSE(InstallGame(medium.path(), target, "usa", error)) << target;
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_FALSE(fs::exists(medium / "inside"));
+  EXPECT_FALSE(fs::exists(home / "line\nbreak"));
+  std::string error;
+  EXPECT_FALSE(InstallGame(medium / "missing", home / "game", "usa", error));
+  EXPECT_FALSE(fs::exists(home / "game"));
+}
+
+// The programs as a user runs them, headless: from a medium holding them.
+class InstallerProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* program : {RUNSETUP_PATH, SETUP_PATH, CITYRUN_PATH})
+      fs::copy_file(program, fs::path(medium_.path()) / fs::path(program).filename());
+  }
+  // Runs a program in `folder` with the environment's additions; its exit
+  // status, or -1 when it does not end within `seconds`.
+  int Run(const std::string& program, const std::string& folder, int seconds = 60,
+          bool terminate = false) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(folder.c_str()) != 0) ::_exit(120);
+      const int log = ::open((home_ / "log.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      ::dup2(log, STDERR_FILENO);
+      ::dup2(log, STDOUT_FILENO);
+      ::setenv("CITYRUN_HEADLESS", "1", 1);
+      ::setenv("CITYRUN_INSTALL_FOLDER", (home_ / "game").c_str(), 1);
+      ::setenv("LANG", "de_CH.UTF-8", 1);
+      ::unsetenv("LC_ALL");
+      ::unsetenv("LC_MESSAGES");
+      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      ::_exit(121);
+    }
+    int status = 0;
+    for (int i = 0; i < seconds * 20; ++i) {
+      if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+      if (terminate && i == 40) ::kill(pid, SIGTERM);  // closing the game after 2 s
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+  }
+  TempDir medium_, home_;
+};
+
+TEST_F(InstallerProgramTest, RunsetupInstallsAGameThatStarts) {
+  // No stored language and a Swiss German locale: the language dialog,
+  // headless, takes its preselected Deutsch.
+  ASSERT_EQ(Run(medium_ / "runsetup", home_.path()), 0) << ReadAll(home_ / "log.txt");
+  const fs::path game = home_ / "game";
+  EXPECT_EQ(Setting(game, "Language"), "ger");
+  ASSERT_TRUE(fs::exists(game / "cityrun"));
+  EXPECT_TRUE(fs::exists(game / "setup"));
+
+  // The installed game comes up, runs until it is closed and ends cleanly.
+  EXPECT_EQ(Run((game / "cityrun").string(), game.string(), 60, true), 0) << ReadAll(home_ / "log.txt");
+  EXPECT_FALSE(fs::exists(game / "ZKS.txt"));  // it ended in order
+  // It took its language from the installation's settings (this bare medium
+  // has no German texts, which it reports).
+  EXPECT_NE(ReadAll(home_ / "log.txt").find("language\\ger"), std::string::npos);
+}
+
+TEST_F(InstallerProgramTest, AMissingSetUpProgramIsReported) {
+  fs::remove(medium_ / "setup");
+  EXPECT_EQ(Run(medium_ / "runsetup", home_.path()), 1);
+  EXPECT_NE(ReadAll(home_ / "log.txt").find("is missing"), std::string::npos);
+  EXPECT_FALSE(fs::exists(home_ / "game"));
+}
+
+TEST_F(InstallerProgramTest, SetupRefusesAMalformedArgument) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("CITYRUN_HEADLESS", "1", 1);
+    ::execl((medium_ / "setup").c_str(), "setup", "ger", static_cast<char*>(nullptr));
+    ::_exit(121);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+}  // namespace
