@@ -213,7 +213,9 @@ bool ArchitectVisualServices::SetUpBuildingVisual(CBuilding& b) {
       ReportErrorF(1, "COULD NOT FIND SELECTED BUILDING (building %d, %dx%d, %d floors, kind %d)", b.Id,
                    b.X2 - b.X1 + 1, b.Z2 - b.Z1 + 1, b.Floors, b.Kind);
       return false;
-    case ArchitectResult::kNoLibrary: return false;
+    case ArchitectResult::kNoLibrary:
+      // Said once when the library failed to load: every building is the plain box.
+      return CityVisualServices::SetUpBuildingVisual(b);
   }
   v.Built = 1;
   v.LibraryEntry = build.entry;

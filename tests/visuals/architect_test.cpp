@@ -14,6 +14,7 @@
 #include "city/city_map.h"
 #include "city/city_services.h"
 #include "engine/core/error.h"
+#include "engine/core/memory.h"
 #include "engine/core/random_stream.h"
 #include "engine/scene/model.h"
 #include "platform/paths.h"
@@ -259,4 +260,103 @@ TEST_F(ArchitectLibraryTest, UnknownKindFindsNothing) {
   ArchitectBuild a;
   EXPECT_EQ(BuildFile_Search(Site(0, 0, 1, 1, 1, 7, 0, 1), a), ArchitectResult::kNoDesign);
 }
+}  // namespace
+
+#include "city/fixture_city.h"
+
+namespace {
+
+// The architect installed as the city's visual service builds every building
+// of a whole city, and gives every model and pool slot back when they go.
+class ArchitectServiceTest : public ArchitectLibraryTest {
+ protected:
+  void SetUp() override {
+    ArchitectLibraryTest::SetUp();
+    ASSERT_TRUE(MemoryManager().Init(96u << 20, 16));
+    ModSysCreate();
+    SetCityVisualServices(&TheArchitect());
+  }
+  void TearDown() override {
+    ClearCity();
+    ResetBuildingVisuals();
+    SetCityVisualServices(nullptr);
+    ModSysDestroy();
+    MemoryManager().Shutdown();
+  }
+};
+
+TEST_F(ArchitectServiceTest, CityBuildingsAreArchitectBuiltAndReleased) {
+  BuildFixtureCity({.Seed = 3, .People = 50, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
+  int32_t buildings = 0, signs = 0;
+  for (const CBuilding& b : g_Buildings) {
+    if (!b.InUse || !b.Block) continue;
+    ++buildings;
+    const BuildingVisual& v = b.Visual;
+    ASSERT_EQ(v.Built, 1) << b.Id;
+    EXPECT_GE(v.LibraryEntry, 0);
+    const BuildingModels& m = ModelsOfBuilding(b.Id);
+    const float hw = float(b.X2 - b.X1 + 1) * 5 + 0.5f, hd = float(b.Z2 - b.Z1 + 1) * 5 + 0.5f;
+    int32_t models = 0;
+    for (const ModelLodSet& set : m.sets) {
+      const CModel* model = ModSysGetModel(set.handles[0]);
+      if (model == nullptr) continue;
+      ++models;
+      EXPECT_GT(model->vertexCount, 0);
+      EXPECT_GT(model->primitiveCount, 0);
+      // The model's bounds lie inside the lot rectangle (ledges a little out).
+      for (const Vec3& c : model->bounds.corners) {
+        EXPECT_LE(std::fabs(c.x), hw);
+        EXPECT_LE(std::fabs(c.z), hd);
+      }
+    }
+    EXPECT_GE(models, 1);
+    if (b.Kind != kKindLandscape) {
+      const CModel* walls = ModSysGetModel(m.sets[0].handles[0]);
+      ASSERT_NE(walls, nullptr);
+      float top = 0;
+      for (const Vec3& c : walls->bounds.corners) top = std::max(top, c.y);
+      EXPECT_NEAR(v.Height, top, 0.01f);
+    }
+    // Door points end relative to the building, inside its lot.
+    ASSERT_GE(v.DoorCount, 1);
+    EXPECT_LE(std::fabs(v.Doors[0].x), hw);
+    EXPECT_LE(std::fabs(v.Doors[0].z), hd);
+    signs += v.SignCount;
+    for (int32_t i = 0; i < v.SignCount; ++i) EXPECT_TRUE(TheSignPool().Slots[size_t(v.Signs[i])].InUse);
+  }
+  EXPECT_GT(buildings, 100);
+  EXPECT_GT(signs, 0);
+  EXPECT_EQ(TheSignPool().Count, signs);
+  ClearCity();
+  EXPECT_EQ(TheSignPool().Count, 0);
+  EXPECT_EQ(ThePropPool().Count, 0);
+  EXPECT_EQ(TheModelSystem()->freeCount, kMaxModels);
+}
+
+TEST_F(ArchitectServiceTest, SignPoolFullSkipsSignsAndReleaseOfUnbuiltChangesNothing) {
+  for (int32_t i = 0; i < kSignPoolSize; ++i) ASSERT_EQ(AllocSignSlot(), i);
+  EXPECT_EQ(AllocSignSlot(), -1);
+  EXPECT_EQ(TheSignPool().Count, kSignPoolSize);
+  FreeSignSlot(17);
+  EXPECT_EQ(AllocSignSlot(), 17);
+  CBuilding plain;
+  plain.Visual.SignCount = 3;
+  TheArchitect().ReleaseBuildingVisuals(plain);
+  EXPECT_EQ(plain.Visual.SignCount, 3);
+  EXPECT_EQ(TheSignPool().Count, kSignPoolSize);
+  ResetBuildingVisuals();
+  EXPECT_EQ(TheSignPool().Count, 0);
+}
+
+TEST_F(ArchitectServiceTest, NoLibraryKeepsThePlainBox) {
+  FreeGameBuildingLibrary();
+  BuildFixtureCity({.Seed = 3, .People = 10, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
+  for (const CBuilding& b : g_Buildings)
+    if (b.InUse && b.Block) {
+      EXPECT_EQ(b.Visual.Built, 0);
+      EXPECT_GT(b.Visual.Height, 0);
+    }
+  ASSERT_TRUE(LoadGameBuildingLibrary());
+}
+
 }  // namespace
