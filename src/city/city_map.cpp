@@ -5,6 +5,7 @@
 #include "city/blocks.h"
 #include "city/economy.h"
 #include "city/lane_network.h"
+#include "city/random_block.h"
 #include "city/traffic.h"
 #include "city/road_topology.h"
 #include "engine/core/error.h"
@@ -21,6 +22,7 @@ void RegisterCityRandomStreams() {
   StreetLightRandom();
   RegisterEconomyRandomStreams();
   VehicleRandom();
+  BlockGeneratorRandom();
 }
 
 namespace {
