@@ -1,0 +1,20 @@
+#pragma once
+// What the architect loads at start-up, before the texture pages are packed:
+// its texture tables, the architecture texture set (walls, ground storeys,
+// roofs, storey bands and sign boards) and the twelve scaffold pieces.
+#include <cstdint>
+
+#include "engine/scene/model.h"
+
+inline constexpr int32_t kScaffoldPieces = 12;
+inline constexpr const char* kArchitectTextureSet = "gamedata2\\ArchitectTextures\\textures.gtd";
+
+// The model file of each scaffold piece: shapes 0 to 5 on the ground storey,
+// 6 to 11 above it (a game name).
+const char* ScaffoldPieceFile(int32_t piece);
+
+void LoadArchitectAssets();
+// The loaded piece (null when its file was missing).
+const ModelLodSet* ScaffoldPiece(int32_t piece);
+// Forgets the loaded handles (the model system goes away).
+void ReleaseArchitectAssets();
