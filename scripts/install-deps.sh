@@ -6,7 +6,8 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libgl1-mesa-dri libegl-mesa0 libosmesa6-dev xvfb
-  libopenal-dev libvorbis-dev
+  libopenal-dev libvorbis-dev espeak-ng
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libenet-dev
   liblua5.4-dev
   libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev

@@ -11,6 +11,7 @@
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "app/level_wiring.h"
+#include "app/sound_wiring.h"
 #include "engine/scene/animation.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/d3d_renderer.h"
@@ -35,6 +36,7 @@
 #include "shell/game_loop.h"
 #include "engine/files/save_game.h"
 #include "shell/startup.h"
+#include "sound/game_sound.h"
 #include "engine/core/system_settings.h"
 #include "visuals/shader_table.h"
 
@@ -311,6 +313,7 @@ void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
   RegisterScriptRandomStreams();
+  GameSound();  // the sound rules' stream (park sounds) comes last
 }
 
 void WireGame() {
@@ -320,6 +323,7 @@ void WireGame() {
   WireInputAndCamera();
   WireScripts();
   WireRenderers();
+  WireSound();  // sound: to the Game root's outbox when it lands
   // After the assets, before the city: a missing or refused library has been
   // reported and the game goes on with plain boxes.
   AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });

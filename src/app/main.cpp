@@ -13,12 +13,16 @@
 #include "engine/render/soft_renderer.h"
 #include "engine/scene/texture.h"
 #include "platform/headless.h"
+#include "platform/paths.h"
 #include "platform/sdl/gl_gpu.h"
+#include "platform/sdl/openal_sound.h"
+#include "platform/sdl/sdl_movie.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
+#include "engine/core/system_settings.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 
@@ -37,6 +41,7 @@ void PrintToStandardError(std::string_view text, int kind) {
 
 // With a display the platform's SDL forms replace the headless ones.
 void InstallSdlPlatform() {
+  platform::InstallOpenAlSound();  // decides for itself whether headless runs hear it
   if (platform::IsHeadless()) return;
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlChoiceBoxes();
@@ -72,6 +77,18 @@ void InstallSoftwareRendererAndLoadingScreen() {
   });
 }
 
+// The intro movie, in a window of its own before the renderer is made;
+// skipped when switched off, headless or missing.
+void PlayIntroMovie() {
+  constexpr const char* kIntroMovie = "gamedata\\quillmarch.mpg";
+  if (g_StartupOptions.noMovie || platform::IsHeadless() || !platform::GameFileExists(kIntroMovie)) return;
+  platform::MovieWindowOptions options;
+  options.windowed = g_RendererSettings.windowed != 0;
+  options.sound = g_SoundSettings.avail == 0;
+  options.soundDevice = g_SoundSettings.deviceDescription;
+  platform::PlayMovieWindow(platform::ResolveGamePath(kIntroMovie), options);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +96,7 @@ int main(int argc, char** argv) {
   ClearDebugFlags();
   InstallSdlPlatform();
   InstallSoftwareRendererAndLoadingScreen();
+  AddStartStep(StartPhase::BeforeRenderer, PlayIntroMovie);  // first, before the engine's systems
   WireGame();
   return WinMain(JoinCommandLine(argc, argv));
 }

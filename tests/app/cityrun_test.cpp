@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -208,6 +211,52 @@ TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
   for (size_t at = text.find("WARNING"); at != std::string::npos; at = text.find("WARNING", at + 1))
     ++warnings;
   EXPECT_EQ(warnings, 2u) << text;
+}
+
+// With a real sound device (OpenAL's file writer in place of a sound card)
+// and the music off, an hour of the free-play level is heard: the city's
+// traffic, crowds and building sites reach the mixed output.
+TEST_F(CityrunTest, AGameHourIsHeardThroughTheSoundDevice) {
+  CopyCompiledData();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  fs::copy(fs::path(RC_GAME_ROOT) / "gamedata" / "sound", dir_ / "gamedata" / "sound", fs::copy_options::recursive);
+  Write(dir_ / "config.cfg", "SysSetup music 0\n");
+  // A logic hour is 625 ticks.
+  Write(dir_ / "scripts" / "freeplay" / "hub.lua",
+        "function EVENT_Probe(n) C_TriggerEvent('HourHeard', 0, 0) return 0 end\n"
+        "C_TriggerEvent('Probe', 625, 0)\n");
+  const fs::path out = dir_ / "mixed.wav";
+  Write(dir_ / "alsoft.conf", "[general]\ndrivers = wave\nchannels = stereo\nsample-type = float32\n"
+                              "frequency = 22050\n[wave]\nfile = " + out.string() + "\n");
+  ::setenv("CITYRUN_SOUND", "openal", 1);
+  ::setenv("ALSOFT_CONF", (dir_ / "alsoft.conf").c_str(), 1);
+  const fs::path log = dir_ / "run.log";
+  pid_t game = Start(log.string());
+  ::unsetenv("CITYRUN_SOUND");
+  ::unsetenv("ALSOFT_CONF");
+  ASSERT_TRUE(WaitForText(log, "event function for HourHeard", 60)) << Read(log);
+  ::kill(game, SIGTERM);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+
+  // The file writer's samples are 32-bit floats after the "data" chunk's header.
+  const std::string bytes = Read(out);
+  const size_t data = bytes.find("data");
+  ASSERT_NE(data, std::string::npos) << bytes.size();
+  const size_t count = (bytes.size() - data - 8) / sizeof(float);
+  ASSERT_GT(count, 22050u * 2 * 5) << "fewer than five seconds recorded";
+  double sum = 0, peak = 0;
+  for (size_t i = 0; i < count; ++i) {
+    float v = 0;
+    std::memcpy(&v, bytes.data() + data + 8 + i * sizeof(float), sizeof v);
+    sum += double(v) * v;
+    peak = std::max(peak, std::fabs(double(v)));
+  }
+  const double rms = std::sqrt(sum / count);
+  EXPECT_GT(peak, 0.02);
+  EXPECT_GT(rms, 0.005);
 }
 
 }  // namespace

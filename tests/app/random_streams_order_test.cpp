@@ -14,6 +14,7 @@
 #include "engine/scene/particles.h"
 #include "engine/core/random_stream.h"
 #include "script/script.h"
+#include "sound/game_sound.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(RandomStreamsOrder, EngineStreamsComeFirstThenTheCitysInSubsystemOrder) {
   const std::vector<const CRandomStream*> expected = {
       &MasterRandomStream(), &ParticleRandom(),   &EntAnimRandom(),   &RendererCommonRandom(),
       &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom(),
-      &ScriptRandom()};
+      &ScriptRandom(),       &GameSound().Random()};
   int previous = -1;
   for (size_t i = 0; i < expected.size(); ++i) {
     int place = PlaceInList(*expected[i]);

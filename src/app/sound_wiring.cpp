@@ -1,0 +1,150 @@
+#include "app/sound_wiring.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/traffic.h"
+#include "engine/input/camera_controller.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "script/script_args.h"
+#include "session/game_clock.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "shell/game_level.h"
+#include "shell/game_loop.h"
+#include "sound/game_sound.h"
+#include "sound/sound_manager.h"
+
+namespace {
+
+constexpr const char* kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
+                                         "music_70s.wma", "music_80s.wma", "music_90s.wma"};
+
+float DistanceTo(const Vec3& eye, float x, float y, float z) {
+  return std::sqrt((eye.x - x) * (eye.x - x) + (eye.y - y) * (eye.y - y) + (eye.z - z) * (eye.z - z));
+}
+
+// Buildings going up or coming down, in the four lists the construction
+// rule sounds: the two nearest the camera of each.
+void FillConstructionSites(SoundSceneView& view) {
+  for (const CBuilding& b : g_Buildings) {
+    if (!b.InUse) continue;
+    int list = -1;
+    if (b.DemolishPending) list = 3;
+    else if (b.Status == kStatusPhase1) list = 0;
+    else if (b.Status == kStatusPhase2) list = 2;
+    else if (b.Status == kStatusPhase3) list = 1;
+    if (list < 0) continue;
+    const SoundSceneView::Site site{DistanceTo(view.cameraEye, b.CentreX, 0, b.CentreZ), Vec3{b.CentreX, 0, b.CentreZ}};
+    auto& sites = view.sites[list];
+    int32_t& count = view.siteCounts[list];
+    if (count < kSitesPerList) {
+      sites[count++] = site;
+    } else if (site.distance < sites[1].distance) {
+      sites[1] = site;
+    }
+    if (count == kSitesPerList && sites[1].distance < sites[0].distance) std::swap(sites[0], sites[1]);
+  }
+}
+
+// What the sound rules read each frame: read-only views of the camera, the
+// clock, the traffic and the blocks.
+void FillSoundScene(SoundSceneView& view) {
+  view.cameraEye = g_CameraState.drawnEye;
+  view.cameraLookAt = g_CameraState.drawnLookAt;
+  view.screenMode = GameTime().screenMode;
+  view.logicTick = LogicTick();
+  view.hour = GameClock().hour;
+  view.trafficDensity = g_Traffic.Loudness;
+  for (int i = 0; i < kSoundCars && i < kNearestVehicles; ++i)
+    view.cars[i].distance = i < g_Traffic.NearestCount ? g_Traffic.Nearest[i].Distance : 101.0f;
+  for (int i = 0; i < kSoundBlocks && i < kBlockCount; ++i) {
+    const CBlock& block = g_Blocks[i];
+    view.crowds[i] = {block.CentreX, block.CentreZ, g_BlockStats[i].GetPeopleCount()};
+    view.blocks[i].position = Vec3{block.CentreX, 40, block.CentreZ};
+    view.blocks[i].distance = DistanceTo(view.cameraEye, block.CentreX, 40, block.CentreZ);
+  }
+  FillConstructionSites(view);
+  // The traffic measures its nearest cars from where the listener stands.
+  SetTrafficCameraPosition(view.cameraEye);
+}
+
+void OpenSound() {
+  CPCSoundManager& manager = CreateSoundManager();
+  manager.Init();  // a device that cannot be opened leaves the game silent
+  SetMusicVolume(PlayerProfile().MusicVolume);
+  SetEffectsVolume(PlayerProfile().SoundVolume);
+}
+
+void CloseSound() {
+  GameSound().Disable();
+  if (CPCSoundManager* manager = SoundManager()) manager->Shutdown();
+  DestroySoundManager();
+}
+
+void StartLevelSound(const LevelEntry*) {
+  GameSound().StopMusic();
+  GameSound().Enable();
+  // Until the front end exists the decade tracks are listed at the level start.
+  GameSound().ClearMusicList();
+  for (int32_t i = 0; i < 7; ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+}
+
+// The session's sounds: named samples by number, the decade's music.
+class SoundInterfaceServices : public SessionInterfaceServices {
+ public:
+  int32_t PlaySoundSample(const char* name, int32_t volume) override {
+    CPCSoundManager* manager = SoundManager();
+    if (manager == nullptr || name == nullptr) return 0;
+    return manager->HandleOf(PlayNamedSound(name, volume));
+  }
+  bool SoundPlaying(int32_t voice) const override {
+    CPCSoundManager* manager = SoundManager();
+    return manager != nullptr && CPCSoundManager::IsPlaying(manager->FromHandle(voice));
+  }
+  void StopSound(int32_t voice) override {
+    if (CPCSoundManager* manager = SoundManager()) StopSoundSample(manager->FromHandle(voice));
+  }
+  void PlayMusicTrack(int32_t era) override { GameSound().PlayMusicTrack(era, true); }
+};
+
+class SoundProfileServices : public ProfileServices {
+ public:
+  void SetVolumes(int32_t music, int32_t effects) override {
+    SetMusicVolume(music);
+    SetEffectsVolume(effects);
+  }
+};
+
+int NativePlaySound(lua_State* state) {
+  std::string file;
+  if (ArgText(state, 1, &file)) ScriptPlaySound(file);
+  return 0;
+}
+
+}  // namespace
+
+void WireSound() {
+  static SoundInterfaceServices interfaceServices;
+  static SoundProfileServices profileServices;
+  SetSessionInterfaceServices(&interfaceServices);
+  SetProfileServices(&profileServices);
+  SetSoundSceneSource(FillSoundScene);
+  AddScriptBinder(ScriptBindingStage::kGame,
+                  [](CScript& script) { script.RegisterFunction(NativePlaySound, "C_PlaySound"); });
+  AddStartStep(StartPhase::AfterWindow, OpenSound);
+  AddLoopStep(LoopPhase::AfterScheduler, UpdateSoundListener);
+  AddActivationStep([](bool active) {
+    if (active)
+      GameSound().ResumeAll(GamePauseState().Count(3));
+    else
+      GameSound().PauseAll();
+  });
+  AddLevelStartStep(LevelStartPhase::Setup, StartLevelSound);
+  AddGameEndStep(GameEndPhase::Stop, [](bool, int32_t) { GameSound().Disable(); });
+  AddShutdownStep(ShutdownPhase::Late, CloseSound);
+}
