@@ -177,6 +177,16 @@ class ArchitectLibraryTest : public ::testing::Test {
   }
 };
 
+float Volume(const MeshPart& m) {
+  double v = 0;
+  for (const auto& list : m.indices)
+    for (size_t i = 0; i + 2 < list.size(); i += 3) {
+      const Vec3 &a = m.positions[list[i]], &b = m.positions[list[i + 1]], &c = m.positions[list[i + 2]];
+      v += (a.x * (b.y * c.z - b.z * c.y) + a.y * (b.z * c.x - b.x * c.z) + a.z * (b.x * c.y - b.y * c.x)) / 6.0;
+    }
+  return float(v);
+}
+
 TEST_F(ArchitectLibraryTest, EverySiteGetsABuildingInsideItsLot) {
   int32_t built = 0;
   for (int kind : {kKindRetail, kKindResidential, kKindLandscape})
@@ -198,6 +208,10 @@ TEST_F(ArchitectLibraryTest, EverySiteGetsABuildingInsideItsLot) {
             EXPECT_LE(a.boxMax.z, hd + slack);
             EXPECT_GE(a.boxMin.y, -0.01f);
             if (kind != kKindLandscape) {
+              // Faces turned outward enclose a positive volume (the open floor
+              // lies in the plane through the origin and adds nothing).
+              const float volume = Volume(a.parts[0]) + Volume(a.parts[1]);
+              EXPECT_GT(volume, 0.5f * a.height * 4 * hw * hd * 0.2f) << kind << " " << x1 << z1 << x2 << z2;
               EXPECT_GT(a.parts[0].TriangleCount(), 0);
               EXPECT_GT(a.parts[1].TriangleCount(), 0) << "no roof";
               EXPECT_GT(a.height, float(floors) * 5.0f);
