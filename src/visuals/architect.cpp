@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/prestige_textures.h"
 #include "engine/core/random_stream.h"
 #include "engine/scene/model.h"
 #include "visuals/architect_tables.h"
@@ -94,7 +96,8 @@ int32_t WallTexture(const BuildingDescription& d, uint8_t byte, const ArchitectT
   if (c.plain) return t.plainWall;
   const WallSet& set = t.walls[size_t(c.wallSet)];
   const int32_t code = TextureByteIndex(byte);
-  const int32_t material = MaterialOf(d, TextureByteGroup(byte), c.wallSet);
+  const int32_t group = TextureByteGroup(byte);
+  const int32_t material = group == 0 && c.wallMaterial >= 0 ? c.wallMaterial : MaterialOf(d, group, c.wallSet);
   if (code >= kFacadeShopBlank && code <= kFacadeHouseWindow) {
     static constexpr int32_t kGround[6] = {0, 3, 1, 4, 2, 5};  // codes 8..13 to the ground row
     return set.ground[kGround[code - kFacadeShopBlank]];
@@ -275,6 +278,21 @@ ArchitectTextureChoice ChooseArchitectTextures(uint32_t seed) {
   return c;
 }
 
+int32_t PrestigeWallMaterial(float blockPrestige, uint32_t seed) {
+  const int level = std::clamp(int(blockPrestige * float(kPrestigeLevelCount)), 0, kPrestigeLevelCount - 1);
+  const PrestigeTextureList& list = PrestigeTextureLists()[size_t(level)];
+  if (list.Count <= 0) return -1;
+  const int32_t texture = list.Textures[size_t((seed >> 3) % uint32_t(list.Count))];
+  // Texture bases of the ranking words: stone 0, brick 80, concrete 240,
+  // timber 400, glass 560.
+  static constexpr struct {
+    int32_t base, material;
+  } kBases[] = {{560, 4}, {400, 2}, {240, 3}, {80, 0}, {0, 1}};
+  for (const auto& b : kBases)
+    if (texture >= b.base) return b.material;
+  return -1;
+}
+
 void BuildArchitectGeometry(BuildingDescription d, const DesignFrame& frame, const ArchitectTextureChoice& textures,
                             uint32_t seed, ArchitectBuild& out) {
   SimplifyOutlines(d);
@@ -342,6 +360,7 @@ ArchitectResult BuildFile_Search(const CBuilding& b, ArchitectBuild& out) {
   const uint32_t seed16 = seed & 0xFFFF;
   out.textures = ChooseArchitectTextures(seed16);
   out.textures.plain = b.Kind == kKindLandscape;
+  if (!out.textures.plain && b.Block) out.textures.wallMaterial = PrestigeWallMaterial(b.Block->Prestige, seed16);
   BuildArchitectGeometry(std::move(d), out.frame, out.textures, seed16, out);
   return ArchitectResult::kBuilt;
 }

@@ -53,9 +53,13 @@ struct ArchitectTextureChoice {
   int32_t roofSet = 0;
   int32_t storeyEntry = 0;
   int32_t storeyTexture = 0;
+  int32_t wallMaterial = -1;  // the upper walls' material from the prestige list; -1 the design's
   bool plain = false;
 };
 ArchitectTextureChoice ChooseArchitectTextures(uint32_t seed);
+// The material (0 brick, 1 stone, 2 timber, 3 concrete, 4 glass) that the
+// block's prestige list gives a seed; -1 when the list is empty.
+int32_t PrestigeWallMaterial(float blockPrestige, uint32_t seed);
 
 // One model's geometry before it is registered.
 struct MeshPart {

@@ -374,3 +374,32 @@ TEST_F(ArchitectServiceTest, NoLibraryKeepsThePlainBox) {
 }
 
 }  // namespace
+
+#include "city/prestige_textures.h"
+
+namespace {
+
+TEST_F(ArchitectLibraryTest, PrestigeListsDressTheUpperWalls) {
+  ResetPrestigeTextureLists();
+  EXPECT_EQ(PrestigeWallMaterial(0.9f, 5), -1);
+  PrestigeTextureLists()[kPrestigeHigh].Append(ParsePrestigeTextureWord("GLASS2"));
+  PrestigeTextureLists()[kPrestigeLow].Append(ParsePrestigeTextureWord("BRICK1"));
+  PrestigeTextureLists()[kPrestigeLow].Append(ParsePrestigeTextureWord("TIMBER3"));
+  EXPECT_EQ(PrestigeWallMaterial(0.9f, 5), 4);
+  EXPECT_EQ(PrestigeWallMaterial(0.1f, 0), 0);
+  EXPECT_EQ(PrestigeWallMaterial(0.1f, 8), 2);
+  CBlock block;
+  block.Prestige = 0.95f;
+  CBuilding b = Site(0, 0, 2, 1, 3, kKindRetail, 1, 77 * 69069);
+  b.Block = &block;
+  ArchitectBuild a;
+  ASSERT_EQ(BuildFile_Search(b, a), ArchitectResult::kBuilt);
+  EXPECT_EQ(a.textures.wallMaterial, 4);
+  // Every upper wall texture is a glass one (places 24 to 29).
+  bool glass = false;
+  for (int32_t t : a.parts[0].textures) glass |= t >= 24 && t <= 29;
+  EXPECT_TRUE(glass);
+  ResetPrestigeTextureLists();
+}
+
+}  // namespace
