@@ -38,6 +38,21 @@ TextMesh& Mesh() {
   return mesh;
 }
 
+// A group of indices; one that follows the last group of its texture in the
+// same list joins it, so repeated text stays one primitive per page.
+void AddGroup(const MeshGroup& g) {
+  std::vector<MeshGroup>& groups = Mesh().groups;
+  for (auto it = groups.rbegin(); it != groups.rend(); ++it) {
+    if (it->high != g.high) continue;
+    if (it->texture == g.texture && it->first + it->count == g.first) {
+      it->count += g.count;
+      return;
+    }
+    break;
+  }
+  groups.push_back(g);
+}
+
 CTextSystem* g_text = nullptr;
 SignTextures g_textures;
 
@@ -100,7 +115,7 @@ void EmitGlyphs(const std::vector<LaidGlyph>& glyphs, Place place) {
     // High-page glyphs index the high list; its group is marked so.
     if (page == 1) {
       TextMesh& m = Mesh();
-      m.groups.push_back({g_textures.fontPages[1], firstHigh, m.highCount - firstHigh, true});
+      AddGroup({g_textures.fontPages[1], firstHigh, m.highCount - firstHigh, true});
       m.openTexture = -1;
       m.openFirst = m.lowCount;
     } else {
@@ -259,7 +274,7 @@ void BeginMeshGroup(int32_t texture) {
 void EndMeshGroup() {
   TextMesh& m = Mesh();
   if (m.openTexture == -1 && m.openFirst == m.lowCount) return;
-  m.groups.push_back({m.openTexture, m.openFirst, m.lowCount - m.openFirst, false});
+  AddGroup({m.openTexture, m.openFirst, m.lowCount - m.openFirst, false});
   m.openTexture = -1;
   m.openFirst = m.lowCount;
 }
