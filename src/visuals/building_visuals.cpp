@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "city/blocks.h"
 #include "city/business.h"
@@ -22,6 +23,12 @@ constexpr float kPropScale = 0.75f;
 constexpr float kWorldPerLot = 10.0f;
 
 DecorationModelLookup g_decorations = nullptr;
+
+struct StandardBuilding {
+  BuildingModels models;
+  Vec3 position{};
+};
+std::vector<StandardBuilding> g_standard;
 std::array<BuildingModels, kBuildingPoolSize + 1> g_models{};
 
 BuildingModels& Models(int32_t id) {
@@ -279,7 +286,60 @@ void ResetBuildingVisuals() {
   ClearPropPool();
 }
 
+int32_t BuildStandardBuildings() {
+  ReleaseStandardBuildings();
+  struct Standard {
+    uint8_t category;
+    int32_t block;
+    float extraZ;
+  };
+  static constexpr Standard kStandard[] = {{kCategoryTelecoms, 2, 0},
+                                           {kCategoryGas, 35, 0},
+                                           {kCategoryElectric, 42, 0},
+                                           {kCategoryWater, 39, 0},
+                                           {kCategoryMarina, 31, 40}};
+  constexpr uint32_t kStandardSeed = 80;
+  const BuildingLibrary* library = TheBuildingLibrary();
+  for (const Standard& s : kStandard) {
+    int32_t found[20];
+    int32_t n = 0, w = 7, d = 7;
+    for (auto [sw, sd] : {std::pair{7, 7}, std::pair{7, 3}, std::pair{3, 7}}) {
+      n = SearchBuildingLibrary(library, {sw, sd, 1, 0, 1, s.category}, found);
+      if (n > 0) {
+        w = sw, d = sd;
+        break;
+      }
+    }
+    const CBlock* block = GetBlock(s.block);
+    BuildingDescription description;
+    if (n <= 0 || block == nullptr ||
+        !InstantiateLibraryBuilding(library, int32_t(uint32_t(found[n - 1]) & ~kLibraryTurnedMark), description, 1))
+      continue;
+    // Centred on the block, its front to the far side.
+    const SiteTurn turn{180, 0, false, false};
+    const DesignFrame frame = MakeDesignFrame(0, 0, w - 1, d - 1, turn, false);
+    ArchitectBuild build;
+    BuildArchitectGeometry(std::move(description), frame, ChooseArchitectTextures(kStandardSeed), kStandardSeed, build);
+    StandardBuilding& b = g_standard.emplace_back();
+    for (size_t k = 0; k < b.models.sets.size(); ++k) {
+      b.models.sets[k].handles[0] = RegisterMeshPart(build.parts[k]);
+      b.models.sets[k].count = b.models.sets[k].handles[0] > 0 ? 1 : 0;
+    }
+    b.position = {block->CentreX, 0.5f, block->CentreZ + s.extraZ};
+  }
+  return int32_t(g_standard.size());
+}
+
+void ReleaseStandardBuildings() {
+  for (StandardBuilding& b : g_standard)
+    for (ModelLodSet& set : b.models.sets)
+      if (set.handles[0] > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(set.handles[0]);
+  g_standard.clear();
+}
+
 void DrawBuildingVisuals(const Mat43& view) {
+  for (const StandardBuilding& s : g_standard)
+    for (const ModelLodSet& set : s.models.sets) DrawModel(set, s.position, 0, {1, 1, 1}, view);
   for (const CBuilding& b : g_Buildings) {
     if (!b.InUse || !b.Block || !b.Visual.Built) continue;
     const Vec3 at{b.CentreX, 0.0f, b.CentreZ};

@@ -84,5 +84,13 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& building);
 // New game: every pool slot free (the buildings' visuals went with them).
 void ResetBuildingVisuals();
 
-// Draws the architect's buildings and their signs (entities built per draw).
+// The five standard buildings of the utility and marina blocks (telecoms,
+// gas, electricity, water, marina), built once at start-up from the
+// library's designs of those categories with seed 80; a category without a
+// design is left out. Returns how many were built.
+int32_t BuildStandardBuildings();
+void ReleaseStandardBuildings();
+
+// Draws the architect's buildings, their signs and the standard buildings
+// (entities built per draw).
 void DrawBuildingVisuals(const Mat43& view);

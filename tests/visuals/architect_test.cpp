@@ -340,6 +340,11 @@ TEST_F(ArchitectServiceTest, CityBuildingsAreArchitectBuiltAndReleased) {
   }
   EXPECT_GT(buildings, 100);
   EXPECT_GT(signs, 0);
+  const int32_t before = TheModelSystem()->freeCount;
+  EXPECT_EQ(BuildStandardBuildings(), 5);
+  EXPECT_LT(TheModelSystem()->freeCount, before);
+  ReleaseStandardBuildings();
+  EXPECT_EQ(TheModelSystem()->freeCount, before);
   EXPECT_EQ(TheSignPool().Count, signs);
   ClearCity();
   EXPECT_EQ(TheSignPool().Count, 0);
