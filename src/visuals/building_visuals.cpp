@@ -52,9 +52,16 @@ int32_t SignRow(int32_t code) { return ((code >> 8) & 0xFF) - 1; }
 
 float YawFacing(float dx, float dz) { return std::atan2(-dx, dz) * 57.29578f; }
 
+void ReleaseModels(BuildingModels& m) {
+  for (ModelLodSet& set : m.sets) {
+    if (set.handles[0] > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(set.handles[0]);
+    set = ModelLodSet{};
+  }
+}
+
 void ReleaseSign(int32_t index) {
   SignSlot& s = TheSignPool().Slots[size_t(index)];
-  if (s.Built && s.Model > 0) ModSysDeleteModel(s.Model);
+  if (s.Built && s.Model > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(s.Model);
   s.Model = 0;
   FreeSignSlot(index);
 }
@@ -207,6 +214,7 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
 
 bool ArchitectVisualServices::SetUpBuildingVisual(CBuilding& b) {
   ReleaseBuildingVisuals(b);
+  ReleaseModels(Models(b.Id));  // a record reused without its release (a load)
   BuildingVisual& v = b.Visual;
   v.SignCount = v.PropCount = 0;
   ArchitectBuild build;
@@ -250,11 +258,7 @@ bool ArchitectVisualServices::SetUpBuildingVisual(CBuilding& b) {
 void ArchitectVisualServices::ReleaseBuildingVisuals(CBuilding& b) {
   BuildingVisual& v = b.Visual;
   if (!v.Built) return;
-  BuildingModels& m = Models(b.Id);
-  for (ModelLodSet& set : m.sets) {
-    if (set.handles[0] > 0) ModSysDeleteModel(set.handles[0]);
-    set = ModelLodSet{};
-  }
+  ReleaseModels(Models(b.Id));
   for (int32_t i = 0; i < v.SignCount && i < kBuildingSigns; ++i) ReleaseSign(v.Signs[i]);
   for (int32_t i = 0; i < v.PropCount && i < kBuildingProps; ++i) FreePropSlot(v.Props[i]);
   v.SignCount = v.PropCount = 0;
@@ -280,6 +284,7 @@ ArchitectVisualServices& TheArchitect() {
 }
 
 void ResetBuildingVisuals() {
+  for (BuildingModels& m : g_models) ReleaseModels(m);
   for (int32_t i = 0; i < kSignPoolSize; ++i)
     if (TheSignPool().Slots[size_t(i)].InUse) ReleaseSign(i);
   ClearSignPool();

@@ -81,7 +81,8 @@ ArchitectVisualServices& TheArchitect();
 // Signs and props of a design on a building whose look was just built.
 void AttachBuildingProps(const ArchitectBuild& build, CBuilding& building);
 
-// New game: every pool slot free (the buildings' visuals went with them).
+// New game and load, once the city is cleared: every building model, sign
+// model and pool slot given back.
 void ResetBuildingVisuals();
 
 // The five standard buildings of the utility and marina blocks (telecoms,
