@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr float kWorldPerLot = 10.0f;
 constexpr float kDoorHeight = 6.0f;
 constexpr int32_t kLastLot = 6;
 constexpr int32_t kMaxSearchResults = 20;
@@ -23,8 +22,8 @@ enum Part { kWalls = 0, kRoofs = 1, kLedges = 2 };
 
 // A design's plan point in world units from its street front.
 void DesignToFrame(const LibraryPoint& p, float& u, float& v) {
-  u = p.x * kWorldPerLot;
-  v = (7.0f - p.z) * kWorldPerLot;
+  u = p.x * kLotSize;
+  v = (7.0f - p.z) * kLotSize;
 }
 
 Vec3 Placed(const DesignFrame& f, const LibraryPoint& p, float y) {
@@ -119,7 +118,7 @@ void AddWalls(ArchitectBuild& out, const BuildingDescription& d, size_t li, cons
   const DescriptionLayer& layer = d.layers[li];
   MeshPart& m = out.parts[kWalls];
   const float offset = float(DrawLcg(state) % 9) * 0.125f;
-  const float y0 = layer.baseHeight * kWorldPerLot, y1 = (layer.baseHeight + layer.totalHeight) * kWorldPerLot;
+  const float y0 = layer.baseHeight * kLotSize, y1 = (layer.baseHeight + layer.totalHeight) * kLotSize;
   const float sense = OutlineArea2(layer.points) < 0 ? -1.0f : 1.0f;
   const float scale = float(std::max<uint8_t>(1, layer.textureScale));
   const float reps = float(std::max(1, layer.repetitions));
@@ -146,8 +145,8 @@ void AddWalls(ArchitectBuild& out, const BuildingDescription& d, size_t li, cons
 void AddLedge(ArchitectBuild& out, const DescriptionLayer& layer, const DesignFrame& f, int32_t texture) {
   MeshPart& m = out.parts[kLedges];
   const int32_t prim = m.Primitive(texture);
-  const float top = (layer.baseHeight + layer.totalHeight) * kWorldPerLot;
-  const float low = top - layer.ledgeDrop * kWorldPerLot;
+  const float top = (layer.baseHeight + layer.totalHeight) * kLotSize;
+  const float low = top - layer.ledgeDrop * kLotSize;
   const std::vector<LibraryPoint> wide = OffsetOutline(layer.points, 0.1f * layer.ledgeWidth);
   for (size_t i = 0; i + 1 < layer.points.size() && i + 1 < wide.size(); ++i) {
     const Vec3 p[4] = {Placed(f, wide[i], low), Placed(f, wide[i + 1], low), Placed(f, layer.points[i + 1], top),
@@ -254,7 +253,7 @@ DesignFrame MakeDesignFrame(int32_t x1, int32_t z1, int32_t x2, int32_t z2, cons
   if (f.mirrored) f.rotation = (turn.rotation + 270) % 360;
   // The design's plan rectangle fills the site; the frame is centred on it.
   const bool across = f.a == 0;  // u runs along z
-  const float w = float(x2 - x1 + 1) * kWorldPerLot, dz = float(z2 - z1 + 1) * kWorldPerLot;
+  const float w = float(x2 - x1 + 1) * kLotSize, dz = float(z2 - z1 + 1) * kLotSize;
   const float du = across ? dz : w, dv = across ? w : dz;
   float minX = 1e9f, minZ = 1e9f;
   for (float u : {0.0f, du})
@@ -313,7 +312,7 @@ void BuildArchitectGeometry(BuildingDescription d, const DesignFrame& frame, con
     const bool covered = li + 1 < d.layers.size() && SameOutline(layer, d.layers[li + 1]);
     if ((layer.style & kLayerStyleRoof) && !covered) {
       MeshPart& roofs = out.parts[kRoofs];
-      const float top = (layer.baseHeight + (layer.flags & kLayerFlagFlat ? 0 : layer.totalHeight)) * kWorldPerLot;
+      const float top = (layer.baseHeight + (layer.flags & kLayerFlagFlat ? 0 : layer.totalHeight)) * kLotSize;
       AddCap(roofs, roofs.Primitive(capTexture), layer.points, frame, top, 0.2f);
     }
     if (layer.style & kLayerStyleLedge) AddLedge(out, layer, frame, ledgeTexture);

@@ -20,7 +20,6 @@ constexpr int32_t kFlagTenantText = 0x10000;
 constexpr int32_t kFlagBusinessName = 0x20000;
 constexpr int32_t kLoweredPanel = 0x1080202;
 constexpr float kPropScale = 0.75f;
-constexpr float kWorldPerLot = 10.0f;
 
 DecorationModelLookup g_decorations = nullptr;
 
@@ -178,8 +177,8 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
     const size_t layer = size_t(std::max(0, p.Layer));
     const float base = layer < d.layers.size() ? d.layers[layer].baseHeight : 0.0f;
     float x, z;
-    build.frame.Map(p.X * kWorldPerLot, (7.0f - p.Z) * kWorldPerLot, x, z);
-    const float wx = b.CentreX + x, wz = b.CentreZ + z, wy = (base + p.Y) * kWorldPerLot;
+    build.frame.Map(p.X * kLotSize, (7.0f - p.Z) * kLotSize, x, z);
+    const float wx = b.CentreX + x, wz = b.CentreZ + z, wy = (base + p.Y) * kLotSize;
     if (IsPropCode(p.Code)) {
       if (v.PropCount >= kBuildingProps) continue;
       const int32_t slot = AllocPropSlot();
@@ -193,8 +192,8 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
     if (slot < 0) continue;
     SignSlot& s = TheSignPool().Slots[size_t(slot)];
     s.Code = p.Code;
-    s.Width = p.ScaleU * kWorldPerLot;
-    s.Height = p.ScaleV * kWorldPerLot;
+    s.Width = p.ScaleU * kLotSize;
+    s.Height = p.ScaleV * kLotSize;
     s.Scale[0] = s.Scale[1] = s.Scale[2] = 1.0f;
     s.PassThrough = p.Value;
     s.Position[0] = wx, s.Position[1] = wy, s.Position[2] = wz;
