@@ -10,6 +10,7 @@
 #include "city/people.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
+#include "app/interface_wiring.h"
 #include "app/level_wiring.h"
 #include "app/sound_wiring.h"
 #include "engine/scene/animation.h"
@@ -324,6 +325,7 @@ void WireGame() {
   WireScripts();
   WireRenderers();
   WireSound();  // sound: to the Game root's outbox when it lands
+  WireInterface();  // the interface toolkit and the HUD
   // After the assets, before the city: a missing or refused library has been
   // reported and the game goes on with plain boxes.
   AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });

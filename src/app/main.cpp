@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/openal_sound.h"
+#include "platform/sdl/sdl_cursor.h"
 #include "platform/sdl/sdl_movie.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
@@ -50,6 +51,7 @@ void InstallSdlPlatform() {
     ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",
                  error.c_str());
   platform::InstallSdlInput();
+  platform::InstallSdlCursors();
   platform::InstallSdlPresenter();
   platform::InstallGlGpu();  // the hardware renderer draws through OpenGL
 }

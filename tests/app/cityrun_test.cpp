@@ -100,6 +100,19 @@ class CityrunTest : public ::testing::Test {
     }
   }
 
+  // The interface's texts, fonts, images, cursors and HUD layouts.
+  void CopyInterfaceData() {
+    const fs::path root(RC_GAME_ROOT);
+    for (const char* folder :
+         {"language", "gamedata/fonts", "gamedata2/font640", "gamedata2/GenericTextures",
+          "gamedata2/GenericTextures640", "gamedata2/Cursors", "gamedata2/brand_new_panels",
+          "gamedata2/newpanels"}) {
+      fs::create_directories(dir_ / folder);
+      fs::copy(root / folder, dir_ / folder,
+               fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+  }
+
   fs::path dir_;
   std::vector<pid_t> running_;
 };
@@ -155,6 +168,7 @@ TEST_F(CityrunTest, AnUncleanEndLeavesTheMarkerAndTheNextStartOffersSafeMode) {
 // for an event nobody defined. A loaded game is not replaced by a free game.
 TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
   CopyCompiledData();
+  CopyInterfaceData();
   fs::create_directories(dir_ / "profiles");
   Write(dir_ / "parameters" / "parameter.prm", "SAVEGAME wired\nLOADGAME wired\n");
   Write(dir_ / "scripts" / "gamestart" / "hub.lua", "-- nothing at game start\n");
@@ -184,6 +198,7 @@ TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
 // script ending the game through Game.End takes the people away at once.
 TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
   CopyCompiledData();
+  CopyInterfaceData();
   for (const char* folder : {"scripts", "parameters"})
     fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
   Write(dir_ / "scripts" / "freeplay" / "hub.lua",

@@ -202,6 +202,13 @@ class SourceParser {
       keys_[ch[0]] = c;
       return true;
     }
+    if (op == "copies") {
+      int32_t n = 0;
+      if (!Current() || !Get(words, n, 1, 1024)) return false;
+      const TextureImage copy = *Current();
+      out_.textures.insert(out_.textures.end(), size_t(n), copy);
+      return true;
+    }
     TextureImage* t = Current();
     if (!t) return false;
     Canvas canvas{*t};

@@ -26,6 +26,8 @@
 //   key <char> <colour>       a colour for the pixel rows below
 //   pixels <x> <y>            rows of key characters follow, up to "end";
 //                             '.' and ' ' leave a texel as it is
+//   copies <n>                n more textures like the current one (the
+//                             last of them becomes the current texture)
 //   text <x|c> <y> <size> <colour> <face> <words...>
 //                             the rest of the line drawn with a TrueType face
 //                             (a file in the face folder) at <size> pixels,

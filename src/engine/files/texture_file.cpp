@@ -250,6 +250,20 @@ void TexAdjustColours(CTexture* t) {
 
 // ---- Loaders --------------------------------------------------------------
 
+int32_t TexRegisterImage(TextureImage image) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.texels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4)
+    return -1;
+  PrepareImage(image);
+  auto* record = static_cast<CTexture*>(MEM_STATIC_ALLOC(sizeof(CTexture)));
+  if (!record) return -1;
+  *record = RecordOf(image);
+  record->pixels = static_cast<uint32_t*>(MEM_ALLOC(image.texels.size()));
+  if (!record->pixels) return -1;
+  std::memcpy(record->pixels, image.texels.data(), image.texels.size());
+  return TexSysAddTexture(record, 0);
+}
+
 bool TexLoadReadHeader(std::string_view path, uint8_t header[8]) {
   std::vector<uint8_t> bytes;
   if (!ReadWholeGameFile(path, bytes) || bytes.size() < 8) return false;

@@ -70,4 +70,7 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
 // Loads and registers a single texture once per run; its slot, or -1 when the
 // file cannot be opened or the texture system refuses it.
 int32_t TexLoadTexture(std::string_view path);
+// Registers a texture read by the caller (prepared as the loaders prepare
+// theirs) without the cache archive; its slot, or -1 when refused.
+int32_t TexRegisterImage(TextureImage image);
 bool TexLoadReadHeader(std::string_view path, uint8_t header[8]);

@@ -45,8 +45,9 @@ constexpr const char* kOperationNames[kRendererOperationCount] = {
 
 Mat43 g_PublishedView = kMatIdentity;
 
-// Texture coordinates of one rectangle in the texture's page.
-void MapRect(const CTexture& t, const TexRect& r, TexCoord* out) {
+}  // namespace
+
+void MapTextureRect(const CTexture& t, const TexRect& r, TexCoord* out) {
   const float u0 = r.u0 * t.uSize + t.uOffset, u1 = r.u1 * t.uSize + t.uOffset;
   const float v0 = r.v0 * t.vSize + t.vOffset, v1 = r.v1 * t.vSize + t.vOffset;
   out[0] = {u0, v0};
@@ -54,6 +55,8 @@ void MapRect(const CTexture& t, const TexRect& r, TexCoord* out) {
   out[2] = {u1, v1};
   out[3] = {u0, v1};
 }
+
+namespace {
 
 // Runs `draw(quads, count, coords, page, colours)` over chunks of quads.
 template <typename Draw>
@@ -67,7 +70,7 @@ void DrawRectQuads(CRenderer& renderer, const Vec3* quads, int32_t count, const 
   TexCoord coords[kChunk * 4];
   for (int32_t done = 0; done < count; done += kChunk) {
     const int32_t n = std::min(kChunk, count - done);
-    for (int32_t i = 0; i < n; ++i) MapRect(*t, rects[done + i], coords + 4 * i);
+    for (int32_t i = 0; i < n; ++i) MapTextureRect(*t, rects[done + i], coords + 4 * i);
     draw(quads + 4 * done, n, coords, t->pageIndex, colours ? colours + done : nullptr);
   }
 }

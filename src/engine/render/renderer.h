@@ -18,6 +18,7 @@ struct Mat43;
 #include "engine/render/renderer_settings.h"
 struct ShaderMode;        // one named render-state block
 struct CTextureSystem;
+struct CTexture;
 struct CModelSystem;
 class CEntity;
 
@@ -271,6 +272,10 @@ class CRenderer {
                                int32_t texture, const uint32_t* colours);
   void DrawTexturedQuads(const Vec3* quads, int32_t count, const TexRect* rects, int32_t texture);
 };
+
+// The four corner coordinates, in the texture's page, of a rectangle
+// {left, top, right, bottom} of the texture, in the interface form's order.
+void MapTextureRect(const CTexture& texture, const TexRect& rect, TexCoord* out);
 
 // Slot numbers and names of the operations, and the other names some of the
 // game's code uses for them.

@@ -1,0 +1,110 @@
+#include "ui/interface_assets.h"
+
+#include <vector>
+
+#include "engine/core/error.h"
+#include "engine/files/file_bytes.h"
+#include "engine/files/text_bank.h"
+#include "engine/files/texture_file.h"
+#include "ui/cursors.h"
+#include "ui/game_panels.h"
+#include "ui/glyph_batcher.h"
+#include "ui/ui_services.h"
+
+namespace {
+
+constexpr const char* kFontTables[] = {
+    "gamedata\\fonts\\cust640p",           "gamedata\\fonts\\tahoma12bldnoantip",
+    "gamedata\\fonts\\tahoma11noantip",    "gamedata\\fonts\\tahoma10bldnoantip",
+    "gamedata\\fonts\\coppgoth23p",        "gamedata\\fonts\\Copperplate18boldp",
+};
+
+bool ReadSet(const std::string& name, std::vector<TextureImage>& images) {
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  if (!ReadWholeGameFile(name, bytes) || !ParseGtdFile(bytes, images, reason)) {
+    ReportErrorF(1, "Interface texture set %.200s cannot be read", name.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Registers a set's textures, appending their slots to `slots`.
+bool RegisterSet(const std::string& name, std::vector<int32_t>& slots) {
+  std::vector<TextureImage> images;
+  if (!ReadSet(name, images)) return false;
+  for (TextureImage& image : images) slots.push_back(TexRegisterImage(std::move(image)));
+  return true;
+}
+
+std::string SizedSet(const char* folder, int32_t displayWidth) {
+  return std::string("gamedata2\\") + folder + std::to_string(InterfaceVariantWidth(displayWidth)) +
+         "\\textures.gtd";
+}
+
+}  // namespace
+
+int32_t InterfaceVariantWidth(int32_t displayWidth) {
+  if (displayWidth == 640 || displayWidth == 1280) return 640;
+  if (displayWidth == 800 || displayWidth == 1600) return 800;
+  return 1024;
+}
+
+CTextSystem& InterfaceTextSystem() {
+  static CTextSystem text;
+  return text;
+}
+
+bool LoadInterfaceFonts(std::string_view language, int32_t displayWidth) {
+  CTextSystem& text = InterfaceTextSystem();
+  Ui().text = &text;
+  const std::string bank = "language\\" + std::string(language) + "\\civano";
+  if (!text.LoadTextBankFile(bank)) {
+    ReportErrorF(1, "The text bank %.200s cannot be read", bank.c_str());
+    return false;
+  }
+  InstallGlyphBatcher();
+  bool ok = true;
+  for (int32_t slot = 0; slot < int32_t(std::size(kFontTables)); ++slot) {
+    if (!text.LoadCharTable(slot, kFontTables[slot])) {
+      ReportErrorF(1, "The font %.200s cannot be read", kFontTables[slot]);
+      ok = false;
+    }
+  }
+  Ui().fontTextures.clear();
+  ok = RegisterSet(SizedSet("font", displayWidth), Ui().fontTextures) && ok;
+  text.SetCurrencyTexts(2234, 2235);
+  text.SelectFont(0);
+  return ok;
+}
+
+bool LoadInterfaceImages(int32_t displayWidth) {
+  Ui().imageTable.clear();
+  const bool plain = RegisterSet("gamedata2\\GenericTextures\\textures.gtd", Ui().imageTable);
+  return RegisterSet(SizedSet("GenericTextures", displayWidth), Ui().imageTable) && plain;
+}
+
+bool LoadCursorImages() {
+  std::vector<TextureImage> images;
+  if (!ReadSet("gamedata2\\Cursors\\textures.gtd", images)) return false;
+  // The window system takes its copies first; registering takes the texels.
+  CreateSystemCursors(images);
+  std::vector<int32_t> slots;
+  for (TextureImage& image : images) slots.push_back(TexRegisterImage(std::move(image)));
+  SetCursorTextures(slots);
+  return images.size() >= size_t(kCursorCount);
+}
+
+bool LoadHudLayouts() {
+  std::vector<LayoutModel> models;
+  const bool ok = LoadLayoutModels(kHudLayoutFiles, models);
+  GamePanels().SetLayoutModels(std::move(models));
+  return ok;
+}
+
+void LoadInterfaceAssets(std::string_view language, int32_t displayWidth) {
+  LoadInterfaceFonts(language, displayWidth);
+  LoadInterfaceImages(displayWidth);
+  LoadCursorImages();
+  LoadHudLayouts();
+}

@@ -1,0 +1,48 @@
+#include "ui/interface_frame.h"
+
+#include "engine/input/input_device.h"
+#include "engine/render/renderer.h"
+#include "ui/cursors.h"
+#include "ui/game_panels.h"
+#include "ui/glyph_batcher.h"
+#include "ui/hover_info.h"
+#include "ui/ui_services.h"
+
+namespace {
+// The named shader that modulates by the colour and blends by alpha.
+constexpr int32_t kInterfaceShader = 1;
+}  // namespace
+
+void RunInterfaceInput(CInputDevice* device) {
+  UiMouse now;
+  now.x = g_InputState.uiCursorX;
+  now.y = g_InputState.uiCursorY;
+  now.left = g_InputState.leftButton != 0;
+  now.right = g_InputState.rightButton != 0;
+  now.wheel = g_InputState.mouse.wheel;
+  BeginUiInputFrame(now);
+  auto& chars = Ui().chars;
+  if (device)
+    while (device->HasChars()) chars.push_back(device->PopChar());
+  // Typing with the mouse over no panel must not pile characters up.
+  while (chars.size() > size_t(kTypedCharCapacity)) chars.pop_front();
+  ++Ui().interfaceTicks;
+  GamePanels().ProcessInput();
+  HoverInfo().CountFrame();
+}
+
+void DrawInterface() {
+  CRenderer* renderer = UiRenderer();
+  if (renderer == nullptr) return;
+  renderer->Begin2D();
+  // Interface quads blend by their alpha, lie in one plane and are wound
+  // either way.
+  renderer->SetShader(kInterfaceShader);
+  renderer->DisableDepthTest();
+  renderer->DisableCulling();
+  GamePanels().Draw();
+  HoverInfo().Draw();
+  DrawMouseCursor();
+  FlushGlyphBatches();
+  ++Ui().frameCounter;
+}

@@ -1,0 +1,101 @@
+// The game's own interface data, as the game loads it: the fonts, the image
+// table, the cursors and the 16 HUD layouts load without a report, and the
+// HUD set built on them draws and answers the mouse.
+#include <gtest/gtest.h>
+
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/files/text_bank.h"
+#include "engine/recording_renderer.h"
+#include "engine/scene/texture.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "ui/cursors.h"
+#include "ui/game_panels.h"
+#include "ui/interface_assets.h"
+#include "ui/interface_frame.h"
+#include "ui/money_format.h"
+#include "ui/text_rect.h"
+#include "ui/ui_services.h"
+
+namespace {
+
+class CountingRenderer : public RecordingRenderer {
+ public:
+  CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
+};
+
+class HudDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldRoot_ = platform::GameRoot();
+    platform::SetGameRoot(RC_GAME_ROOT);
+    oldBoxes_ = platform::SetMessageBoxBackend(
+        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
+          boxes_.emplace_back(text);
+          return platform::BoxResult::Ok;
+        });
+    ThrowOnFatalError();
+    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+    TexSysCreate();
+    Ui() = UiServices{};
+    Ui().renderer = &renderer_;
+  }
+  void TearDown() override {
+    Ui() = UiServices{};
+    TexSysDestroy();
+    MemoryManager().Shutdown();
+    platform::SetMessageBoxBackend(oldBoxes_);
+    platform::SetGameRoot(oldRoot_);
+  }
+  CountingRenderer renderer_;
+  std::vector<std::string> boxes_;
+  std::string oldRoot_;
+  platform::MessageBoxBackend oldBoxes_;
+};
+
+TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
+  for (int32_t width : {640, 800, 1024}) {
+    Ui().imageTable.clear();
+    EXPECT_TRUE(LoadInterfaceImages(width)) << width;
+    // The arrows the scroll bars and spin boxes name are there.
+    EXPECT_EQ(Ui().imageTable.size(), 109u);
+  }
+  EXPECT_TRUE(LoadInterfaceFonts("usa", 640));
+  EXPECT_TRUE(LoadCursorImages());
+  const int32_t before = TheTextureSystem()->nextSlot;
+  EXPECT_TRUE(LoadHudLayouts());
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+  // The layouts share their five textures, the console's included.
+  EXPECT_EQ(TheTextureSystem()->nextSlot - before, 5);
+
+  CGamePanelManager& hud = GamePanels();
+  hud.CreatePanels();
+  EXPECT_EQ(FormatMoney(-25), "-$25");
+  for (int32_t m = 0; m < kHudModelCount; ++m) EXPECT_FALSE(hud.Panel(m)->noModel) << m;
+  for (int32_t m : {kHudConsole, kHudStatistics, kHudSelectionInfo, kHudChat})
+    EXPECT_GE(hud.Panel(m)->hotAreaElement, 0) << m;
+  hud.Panel(kHudNavigator)->Open();
+  DrawInterface();
+  EXPECT_GT(renderer_.Count("DrawTexturedQuadsShaded"), 0);
+
+  // A click on the chat's tab opens it.
+  CPanel* chat = hud.Panel(kHudChat);
+  const UIRect tab = chat->closedHotArea;
+  const int32_t x = int32_t((tab.x1 + tab.x2) / 2), y = int32_t((tab.y1 + tab.y2) / 2);
+  BeginUiInputFrame(UiMouse{x, y, false, false, 0});
+  hud.ProcessInput();
+  BeginUiInputFrame(UiMouse{x, y, true, false, 0});
+  hud.ProcessInput();
+  EXPECT_TRUE(chat->open);
+
+  // Text in the game's own font.
+  CTextRect text;
+  text.SetRect(0, 0, 200, 40);
+  text.AddTextId(1116);
+  EXPECT_EQ(text.LineText(0), "The City");
+  EXPECT_GT(text.LineWidth(0), 20);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+}  // namespace
