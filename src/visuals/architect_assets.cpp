@@ -11,7 +11,7 @@
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
 #include "visuals/architect_tables.h"
-#include "visuals/text_mesh.h"
+#include "ui/text_mesh.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "engine/core/error.h"
 #include "engine/scene/entity.h"
 #include "visuals/architect.h"
-#include "visuals/text_mesh.h"
+#include "ui/text_mesh.h"
 
 namespace {
 

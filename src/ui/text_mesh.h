@@ -11,23 +11,18 @@
 
 #include "engine/core/maths.h"
 
-class CTextSystem;
-
 inline constexpr int32_t kTextMeshVertices = 1500;
 inline constexpr int32_t kTextMeshLowIndices = 9502;
 inline constexpr int32_t kTextMeshHighIndices = 1500;
-// Glyph codes from this one on lie on the font's second texture page.
-inline constexpr uint8_t kSecondPageCode = 95;
 
-// The text system, fonts and texture slots the builders use. Without a text
-// system, signs are built without lettering; texture slots not given are 0.
+// The builders lay text out with the interface's text system and fonts
+// (Ui().text and Ui().fontTextures); without a text system signs are built
+// without lettering. The sign boards' texture slots come from whoever loads
+// them (0 until then).
 struct SignTextures {
-  int32_t fontPages[2] = {0, 0};  // the font's first and second glyph pages
-  int32_t signBoard[4] = {};      // board texture of each sign row
-  int32_t signFace[4] = {};       // face texture of each sign row
+  int32_t signBoard[4] = {};  // board texture of each sign row
+  int32_t signFace[4] = {};   // face texture of each sign row
 };
-void SetSignTextSystem(CTextSystem* text);
-CTextSystem* SignTextSystem();
 void SetSignTextures(const SignTextures& textures);
 
 // The caller's model record: the handle and whether it holds one.

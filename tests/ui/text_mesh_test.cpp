@@ -11,7 +11,8 @@
 #include "engine/files/text_bank.h"
 #include "engine/scene/model.h"
 #include "platform/paths.h"
-#include "visuals/text_mesh.h"
+#include "ui/text_mesh.h"
+#include "ui/ui_services.h"
 
 namespace {
 
@@ -25,10 +26,10 @@ class TextMeshTest : public ::testing::Test {
     ASSERT_TRUE(text_.LoadTextBankFile("language\\usa\\civano"));
     ASSERT_TRUE(text_.LoadCharTable(4, "gamedata\\fonts\\coppgoth23p"));
     ASSERT_TRUE(text_.LoadCharTable(5, "gamedata\\fonts\\Copperplate18boldp"));
-    SetSignTextSystem(&text_);
+    Ui().text = &text_;
   }
   void TearDown() override {
-    SetSignTextSystem(nullptr);
+    Ui().text = nullptr;
     ModSysDestroy();
     MemoryManager().Shutdown();
   }
@@ -82,7 +83,7 @@ TEST_F(TextMeshTest, LongTextIsCutAtAWholeGlyph) {
 }
 
 TEST_F(TextMeshTest, WithoutTextSystemASignIsItsBoard) {
-  SetSignTextSystem(nullptr);
+  Ui().text = nullptr;
   TextModelRecord r;
   const int32_t h = BuildFittedTextModelBack(r, 1, "BAKERY", -1, 20, 5);
   ASSERT_GT(h, 0);

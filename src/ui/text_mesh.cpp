@@ -1,4 +1,4 @@
-#include "visuals/text_mesh.h"
+#include "ui/text_mesh.h"
 
 #include <algorithm>
 #include <array>
@@ -9,6 +9,8 @@
 #include "engine/files/text_bank.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/model.h"
+#include "ui/glyph_batcher.h"
+#include "ui/ui_services.h"
 
 namespace {
 
@@ -53,8 +55,13 @@ void AddGroup(const MeshGroup& g) {
   groups.push_back(g);
 }
 
-CTextSystem* g_text = nullptr;
 SignTextures g_textures;
+
+// The slot of a glyph's texture in the interface's font set; 0 when unknown.
+int32_t FontTexture(int32_t index) {
+  const std::vector<int32_t>& slots = Ui().fontTextures;
+  return index >= 0 && size_t(index) < slots.size() ? slots[size_t(index)] : 0;
+}
 
 // A laid-out glyph: its rectangle in interface units (y down) and texture
 // rectangle.
@@ -62,30 +69,32 @@ struct LaidGlyph {
   float x0, y0, x1, y1;
   float u0, v0, u1, v1;
   bool second;
+  int32_t texture;
 };
 
 // Lays the text out with the font through the glyph callback, then puts the
-// caller's callback and font back.
+// interface's glyph batcher and font back.
 std::vector<LaidGlyph> LayOut(int32_t font, std::string_view text, int32_t textId) {
   std::vector<LaidGlyph> glyphs;
-  if (g_text == nullptr) return glyphs;
+  CTextSystem* t = Ui().text;
+  if (t == nullptr) return glyphs;
   std::string plain(text);
   if (textId >= 0) {
-    if (!g_text->GetTextAscii(plain, textId)) plain.clear();
+    if (!t->GetTextAscii(plain, textId)) plain.clear();
   }
   if (plain.empty()) plain = "Error";
-  const int32_t previous = g_text->CurrentFont();
-  g_text->SelectFont(font);
-  g_text->SetGlyphCallback([&](const GlyphRecord& g, int32_t w, int32_t h, float x, float y, float, uint8_t code,
-                               void*) {
+  const int32_t previous = t->CurrentFont();
+  t->SelectFont(font);
+  t->SetGlyphCallback([&](const GlyphRecord& g, int32_t w, int32_t h, float x, float y, float, uint8_t code,
+                          void*) {
     const float side = g.place[5] > 0 ? float(g.place[5]) : 1.0f;
     glyphs.push_back({x, y, x + float(w), y + float(h), float(g.place[1]) / side, float(g.place[2]) / side,
                       float(g.place[1] + g.place[3]) / side, float(g.place[2] + g.place[4]) / side,
-                      code >= kSecondPageCode});
+                      code >= kFirstHighGlyph, FontTexture(g.place[0])});
   });
-  g_text->DrawString(0, 0, plain, nullptr);
-  g_text->SetGlyphCallback(nullptr);
-  g_text->SelectFont(previous);
+  t->DrawString(0, 0, plain, nullptr);
+  InstallGlyphBatcher();
+  t->SelectFont(previous);
   return glyphs;
 }
 
@@ -94,7 +103,14 @@ std::vector<LaidGlyph> LayOut(int32_t font, std::string_view text, int32_t textI
 template <typename Place>
 void EmitGlyphs(const std::vector<LaidGlyph>& glyphs, Place place) {
   for (int page = 0; page < 2; ++page) {
-    BeginMeshGroup(g_textures.fontPages[page]);
+    // A page's glyphs share its texture: the first one's.
+    int32_t texture = 0;
+    for (const LaidGlyph& g : glyphs)
+      if (g.second == (page == 1)) {
+        texture = g.texture;
+        break;
+      }
+    BeginMeshGroup(texture);
     const int32_t firstHigh = Mesh().highCount;
     for (const LaidGlyph& g : glyphs) {
       if (g.second != (page == 1)) continue;
@@ -115,7 +131,7 @@ void EmitGlyphs(const std::vector<LaidGlyph>& glyphs, Place place) {
     // High-page glyphs index the high list; its group is marked so.
     if (page == 1) {
       TextMesh& m = Mesh();
-      AddGroup({g_textures.fontPages[1], firstHigh, m.highCount - firstHigh, true});
+      AddGroup({texture, firstHigh, m.highCount - firstHigh, true});
       m.openTexture = -1;
       m.openFirst = m.lowCount;
     } else {
@@ -222,8 +238,6 @@ int32_t FaceSign(TextModelRecord& r, int32_t row, float width, float height, boo
 
 }  // namespace
 
-void SetSignTextSystem(CTextSystem* text) { g_text = text; }
-CTextSystem* SignTextSystem() { return g_text; }
 void SetSignTextures(const SignTextures& textures) { g_textures = textures; }
 
 void ResetTextMesh() {
