@@ -11,6 +11,7 @@
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "app/interface_wiring.h"
+#include "app/architect_wiring.h"
 #include "app/level_wiring.h"
 #include "app/sound_wiring.h"
 #include "engine/scene/animation.h"
@@ -330,5 +331,6 @@ void WireGame() {
   // reported and the game goes on with plain boxes.
   AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
+  WireArchitect();
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
 }

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "engine/core/error.h"
 #include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
+#include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
@@ -21,12 +23,16 @@ constexpr int32_t kSignFaces = 56;
 
 std::array<ModelLodSet, kScaffoldPieces> g_pieces{};
 
+bool Present(const char* name) { return std::filesystem::exists(platform::ResolveGamePath(name)); }
+
 void LoadTextureSet() {
-  CTexture* textures = nullptr;
-  int32_t count = 0;
+  std::vector<uint8_t> bytes;
+  std::vector<TextureImage> images;
+  std::string reason;
   std::vector<int32_t> slots;
-  if (TheTextureSystem() != nullptr && TexLoadGtd(kArchitectTextureSet, &textures, &count, false))
-    for (int32_t i = 0; i < count; ++i) slots.push_back(TexSysAddTexture(&textures[i], 0));
+  if (TheTextureSystem() != nullptr && ReadWholeGameFile(kArchitectTextureSet, bytes) &&
+      ParseGtdFile(bytes, images, reason))
+    for (TextureImage& image : images) slots.push_back(TexRegisterImage(std::move(image)));
   else
     ReportErrorF(1, "The building textures %s were not loaded.", kArchitectTextureSet);
   SetArchitectTextureSlots(slots.data(), int32_t(slots.size()));
@@ -61,20 +67,19 @@ const char* ScaffoldPieceFile(int32_t piece) {
 
 void LoadArchitectAssets() {
   LoadArchitectTables();
-  CCacheArchive& archive = CacheArchive();
-  std::error_code ignored;
-  std::filesystem::create_directories(platform::ResolveNewGamePath("max"), ignored);
-  const bool opened = !archive.IsOpen() && archive.Open("max\\archive.bin", 0);
   LoadTextureSet();
-  if (TheModelSystem() != nullptr)
-    for (int32_t i = 0; i < kScaffoldPieces; ++i) {
-      g_pieces[size_t(i)] = ModelLodSet{};
-      if (std::filesystem::exists(platform::ResolveGamePath(ScaffoldPieceFile(i))))
-        EntLoadModel(ScaffoldPieceFile(i), &g_pieces[size_t(i)], 0);
-      else
-        ReportErrorF(1, "The scaffold piece %s is missing.", ScaffoldPieceFile(i));
-    }
-  if (opened) archive.Close();
+}
+
+void LoadScaffoldPieces() {
+  // Models load through the cache archive, which the asset groups open.
+  if (TheModelSystem() == nullptr || !CacheArchive().IsOpen()) return;
+  for (int32_t i = 0; i < kScaffoldPieces; ++i) {
+    g_pieces[size_t(i)] = ModelLodSet{};
+    if (Present(ScaffoldPieceFile(i)))
+      EntLoadModel(ScaffoldPieceFile(i), &g_pieces[size_t(i)], 0);
+    else
+      ReportErrorF(1, "The scaffold piece %s is missing.", ScaffoldPieceFile(i));
+  }
 }
 
 const ModelLodSet* ScaffoldPiece(int32_t piece) {

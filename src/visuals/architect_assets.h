@@ -1,7 +1,8 @@
 #pragma once
-// What the architect loads at start-up, before the texture pages are packed:
-// its texture tables, the architecture texture set (walls, ground storeys,
-// roofs, storey bands and sign boards) and the twelve scaffold pieces.
+// What the architect loads at start-up: before the texture pages are packed,
+// its texture tables and the architecture texture set (walls, ground
+// storeys, roofs, storey bands and sign boards); with the world models, the
+// twelve scaffold pieces.
 #include <cstdint>
 
 #include "engine/scene/model.h"
@@ -14,6 +15,8 @@ inline constexpr const char* kArchitectTextureSet = "gamedata2\\ArchitectTexture
 const char* ScaffoldPieceFile(int32_t piece);
 
 void LoadArchitectAssets();
+// Loads the pieces when the cache archive is open (the asset groups open it).
+void LoadScaffoldPieces();
 // The loaded piece (null when its file was missing).
 const ModelLodSet* ScaffoldPiece(int32_t piece);
 // Forgets the loaded handles (the model system goes away).

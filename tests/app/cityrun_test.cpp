@@ -89,14 +89,15 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
-  // The compiled data a game start reads: the route table and the building
-  // library.
+  // The compiled data a game start reads: the route table, the building
+  // library, the architect's tables and textures and the scaffold pieces.
   void CopyCompiledData() {
-    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat"}) {
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat", "architect.txt",
+                             "gamedata2/ArchitectTextures/textures.gtd", "gamedata2/scaffolds"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
       if (!fs::exists(built)) continue;
       fs::create_directories((dir_ / name).parent_path());
-      fs::copy_file(built, dir_ / name);
+      fs::copy(built, dir_ / name, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
   }
 
