@@ -25,6 +25,7 @@ int CompileModelSource(int argc, char** argv, const char* tool, Parse parse) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }
+  if (!ToolOutputInside(source.output)) return 1;
   platform::SetGameRoot(argv[2]);
   if (!WriteModelFile(source.output, source.model, error)) {
     std::fprintf(stderr, "%s: %s: %s\n", argv[1], source.output.c_str(), error.c_str());

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kMaxPlayerNumber = 6;
+static_assert(kBuildingPoolSize == 600 && kBlockCount == 52, "the chunk's size counts these records");
 
 // One building's head, field by field.
 struct BuildingHead {
@@ -39,16 +40,25 @@ struct BlockHead {
   int32_t PeopleInside;
 };
 
+void Pad(ByteWriter& w, size_t n) {
+  for (size_t i = 0; i < n; ++i) w.Put(uint8_t{0});
+}
+
+// The record heads are laid out as in memory, each field at its natural
+// alignment with zero padding: 64 bytes a building, 172 a block.
 void PutBuilding(ByteWriter& w, const CBuilding& b) {
   w.Put(b.Id);
   for (uint8_t v : {b.X1, b.Z1, b.X2, b.Z2, b.Floors}) w.Put(v);
+  Pad(w, 3);
   w.Put(b.CentreX);
   w.Put(b.CentreZ);
   w.Put(b.Status);
   w.Put(b.PlaceInBlock);
+  Pad(w, 3);
   for (int32_t v : {b.BusinessIndex, b.ArchitectSeed, b.Kind, b.RentPerUnit}) w.Put(v);
   w.Put(b.Quality);
   w.Put(b.Owner);
+  Pad(w, 2);
   w.Put(b.OwnerChangeTick);
   w.Put(b.BuiltYear);
   w.Put(b.Value);
@@ -58,13 +68,16 @@ void PutBuilding(ByteWriter& w, const CBuilding& b) {
 bool GetBuilding(ByteReader& r, BuildingHead& h) {
   r.Get(h.Id);
   for (uint8_t* v : {&h.X1, &h.Z1, &h.X2, &h.Z2, &h.Floors}) r.Get(*v);
+  r.Skip(3);
   r.Get(h.CentreX);
   r.Get(h.CentreZ);
   r.Get(h.Status);
   r.Get(h.PlaceInBlock);
+  r.Skip(3);
   for (int32_t* v : {&h.BusinessIndex, &h.ArchitectSeed, &h.Kind, &h.RentPerUnit}) r.Get(*v);
   r.Get(h.Quality);
   r.Get(h.Owner);
+  r.Skip(2);
   r.Get(h.OwnerChangeTick);
   r.Get(h.BuiltYear);
   r.Get(h.Value);
@@ -76,6 +89,7 @@ void PutBlock(ByteWriter& w, const CBlock& b) {
   w.Put(b.Index);
   w.Put(b.InUse);
   w.Put(b.Owner);
+  Pad(w, 2);
   w.Put(b.BuildingCount);
   int32_t ids[kBlockSavedBuildings];
   std::fill(std::begin(ids), std::end(ids), -1);
@@ -84,8 +98,10 @@ void PutBlock(ByteWriter& w, const CBlock& b) {
   for (int32_t id : ids) w.Put(id);
   w.Put(b.RequestPending);
   w.Put(b.PreparePending);
+  Pad(w, 2);
   w.Put(b.CommodityMask);
   w.Put(b.Ownable);
+  Pad(w, 3);
   for (int32_t v : {b.BuildingRights, b.LeaseHours, b.PrepareHours}) w.Put(v);
   w.Put(b.Prestige);
   w.Put(b.PeopleInside);
@@ -95,12 +111,15 @@ bool GetBlock(ByteReader& r, BlockHead& h) {
   r.Get(h.Index);
   r.Get(h.InUse);
   r.Get(h.Owner);
+  r.Skip(2);
   r.Get(h.BuildingCount);
   for (int32_t& id : h.BuildingIds) r.Get(id);
   r.Get(h.RequestPending);
   r.Get(h.PreparePending);
+  r.Skip(2);
   r.Get(h.CommodityMask);
   r.Get(h.Ownable);
+  r.Skip(3);
   for (int32_t* v : {&h.BuildingRights, &h.LeaseHours, &h.PrepareHours}) r.Get(*v);
   r.Get(h.Prestige);
   r.Get(h.PeopleInside);
@@ -159,13 +178,7 @@ bool CheckBlockHead(const BlockHead& h, int index, const std::vector<BuildingHea
 
 bool Decode(std::span<const uint8_t> data, DecodedChunk& out) {
   ByteReader r(data);
-  uint32_t version = 0;
-  int32_t buildingCount = 0, blockCount = 0;
-  r.Get(version);
-  r.Get(buildingCount);
-  r.Get(blockCount);
-  if (!r.Ok() || version != kBuildingsChunkVersion) return Fail("unknown layout");
-  if (buildingCount != kBuildingPoolSize || blockCount != kBlockCount) return Fail("table sizes");
+  if (data.size() != kBuildingsChunkSize) return Fail("chunk length");
   out.buildings.resize(kBuildingPoolSize);
   out.blocks.resize(kBlockCount);
   for (int i = 0; i < kBuildingPoolSize; ++i) {
@@ -223,9 +236,7 @@ void ApplyBlock(CBlock& b, const BlockHead& h) {
 
 std::vector<uint8_t> EncodeBuildingsChunk() {
   ByteWriter w;
-  w.Put(kBuildingsChunkVersion);
-  w.Put(static_cast<int32_t>(kBuildingPoolSize));
-  w.Put(static_cast<int32_t>(kBlockCount));
+  w.bytes.reserve(kBuildingsChunkSize);
   for (const CBuilding& b : g_Buildings) PutBuilding(w, b);
   for (const CBlock& b : g_Blocks) PutBlock(w, b);
   return std::move(w.bytes);
@@ -265,5 +276,5 @@ void RegisterCitySaveHooks() {
   RegisterSaveHook(kSaveBuildings, SaveBuildingsChunk);
   RegisterLoadHook(
       kChunkBuildings, [](std::span<const uint8_t> data) { LoadBuildingsChunk(data); },
-      static_cast<uint32_t>(EncodeBuildingsChunk().size()), CheckBuildingsChunk);
+      kBuildingsChunkSize, CheckBuildingsChunk);
 }

@@ -6,7 +6,11 @@
 #include <span>
 #include <vector>
 
-inline constexpr uint32_t kBuildingsChunkVersion = 1;
+// 600 building heads of 64 bytes, then 52 block heads of 172 bytes (Index
+// through PeopleInside, the building list as ids in the middle).
+inline constexpr uint32_t kBuildingHeadSize = 64;
+inline constexpr uint32_t kBlockHeadSize = 172;
+inline constexpr uint32_t kBuildingsChunkSize = 600 * kBuildingHeadSize + 52 * kBlockHeadSize;
 
 // The chunk's bytes for the current city.
 std::vector<uint8_t> EncodeBuildingsChunk();

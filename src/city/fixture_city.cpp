@@ -46,6 +46,7 @@ FixturePlayers g_players;
 
 const std::vector<uint8_t>& RouteImage() {
   static const std::vector<uint8_t> image = [] {
+    SetRouteTableImage({});  // computed here, not read from a file
     BuildCityFromMap();
     return BuildRouteTableImage();
   }();

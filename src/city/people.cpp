@@ -149,16 +149,6 @@ void DrawTimetable(CPerson& p) {
   p.DayTimetable = t < 0 ? 255 : static_cast<uint8_t>(t);
 }
 
-void DoorOf(int32_t buildingId, float door[3]) {
-  const CBuilding* b = GetBuilding(buildingId);
-  door[0] = b ? b->CentreX : 0.0f;
-  door[1] = 0.5f;
-  door[2] = b ? b->CentreZ : 0.0f;
-  if (b != nullptr && b->Visual.DoorCount > 0) {
-    door[0] += b->Visual.Doors[0].x;
-    door[2] += b->Visual.Doors[0].z;
-  }
-}
 
 void BlockReferencePoint(int32_t block, float door[3]) {
   const CBlock* b = BlockOf(block);
@@ -627,8 +617,12 @@ class PeopleEconomyPlanner : public EconomyPeopleServices {
 
 class PeopleCounter : public CityPeopleServices {
  public:
+  // Everyone whose current block it is, indoors or out: the street counter
+  // (::PeopleInBlock) drops when a person goes inside.
   uint16_t PeopleInBlock(int32_t block) const override {
-    return static_cast<uint16_t>(std::clamp(::PeopleInBlock(block), 0, 65535));
+    int32_t n = 0;
+    for (int i = 0; i < g_PeopleCount; ++i) n += g_People[i].InUse && g_People[i].CurrentBlock == block;
+    return static_cast<uint16_t>(std::min(n, 65535));
   }
   uint8_t InterestTotal(int32_t block) const override {
     uint32_t sum = 0;
@@ -640,6 +634,17 @@ class PeopleCounter : public CityPeopleServices {
 };
 
 }  // namespace
+
+void DoorOf(int32_t buildingId, float door[3]) {
+  const CBuilding* b = GetBuilding(buildingId);
+  door[0] = b ? b->CentreX : 0.0f;
+  door[1] = 0.5f;
+  door[2] = b ? b->CentreZ : 0.0f;
+  if (b != nullptr && b->Visual.DoorCount > 0) {
+    door[0] += b->Visual.Doors[0].x;
+    door[2] += b->Visual.Doors[0].z;
+  }
+}
 
 void SetPeopleSessionServices(PeopleSessionServices* s) { g_session = s ? s : &g_defaultSession; }
 
@@ -719,9 +724,8 @@ CPerson* CreatePerson(int32_t kind, int32_t socialClass, int32_t preferenceRow) 
   if (preferenceRow < 0 || preferenceRow >= kPreferenceRowCount)
     preferenceRow = DrawPreference(PopulationClassOf(kind, socialClass));
   p.PreferenceRow = static_cast<uint8_t>(std::max(preferenceRow, 0));
-  // The entry block stays known.
+  // Setting up forgets every block, the entry block too.
   std::fill(std::begin(p.BlockMemory), std::end(p.BlockMemory), 0);
-  p.SetBlockMemory(p.CurrentBlock, 3);
   DrawTimetable(p);
   ApplyTimetable(p);
   if (CHousehold* h = GetHousehold(p.Household)) h->InitWants(p.PreferenceRow);
@@ -911,9 +915,19 @@ int32_t GetActivityTextId(const CPerson& p) {
   return s == 11 ? 1179 : 1178;
 }
 
+// The work building is the building of the work block whose door the person
+// walks to for work.
 int32_t GetWorkBusinessKind(const CPerson& p) {
-  // People have a work block, not a work building: a business there is not tracked.
-  (void)p;
+  const CBlock* block = BlockOf(p.WorkBlock);
+  if (block == nullptr) return 255;
+  const PersonCycle& c = CycleOf(p);
+  for (const CBuilding* b = block->FirstBuilding; b != nullptr; b = b->Next) {
+    float door[3];
+    DoorOf(b->Id, door);
+    if (door[0] != c.WorkDoor[0] || door[2] != c.WorkDoor[2]) continue;
+    const CBusiness* business = GetBusinessInUse(b->BusinessIndex);
+    return business ? business->Kind : 255;
+  }
   return 255;
 }
 

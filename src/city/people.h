@@ -142,6 +142,8 @@ bool Buy(CPerson& p);
 // ---- Queries ----
 int32_t GetActivityTextId(const CPerson& p);
 int32_t GetWorkBusinessKind(const CPerson& p);
+// The door people use of a building (its first door, at its centre without one).
+void DoorOf(int32_t buildingId, float door[3]);
 int32_t GetModelIndex(const CPerson& p);
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);

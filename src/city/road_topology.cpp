@@ -1,12 +1,15 @@
 #include "city/road_topology.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "city/blocks.h"
+#include "engine/core/error.h"
 #include "platform/paths.h"
 
 RoadNodeTable g_RoadNodes;
@@ -83,12 +86,19 @@ bool LoadRouteTable() {
   if (g_routeTried) return g_routeLoaded;
   g_routeTried = true;
   g_routeImage.fill(0);
+  const std::string name(kRouteTableGameName);
   std::FILE* f = platform::OpenGameFile(kRouteTableGameName, "rb");
-  if (f == nullptr) return false;
+  if (f == nullptr) {
+    ReportErrorF(1, "Cannot open the route table %s; vehicles will not find their way.", name.c_str());
+    return false;
+  }
   size_t got = std::fread(g_routeImage.data(), 1, kRouteTableSize, f);
+  const bool longer = std::fgetc(f) != EOF;
   std::fclose(f);
-  if (got != kRouteTableSize) {
+  if (got != kRouteTableSize || longer) {
     g_routeImage.fill(0);
+    ReportErrorF(1, "The route table %s is damaged (not %zu bytes); vehicles will not find their way.",
+                 name.c_str(), kRouteTableSize);
     return false;
   }
   g_routeLoaded = true;
@@ -240,13 +250,43 @@ int32_t GetBlockPathDepthLimit() { return g_subwayThreshold; }
 
 namespace {
 
+// Hops from every block to the goal that avoid the blocks of the path so far
+// (path[0..depth]); a large number when the goal cannot be reached.
+constexpr int kNoHops = 1 << 20;
+
+void HopsToGoalAvoidingPath(int goal, int depth, std::array<int, kBlockCount>& hops) {
+  hops.fill(kNoHops);
+  std::array<bool, kBlockCount> blocked{};
+  for (int k = 0; k <= depth; ++k) blocked[g_path[k]] = true;
+  std::array<int, kBlockCount> queue{};
+  int head = 0, tail = 0;
+  hops[goal] = 0;
+  queue[tail++] = goal;
+  while (head < tail) {
+    const int at = queue[head++];
+    for (int from = 0; from < kBlockCount; ++from) {
+      if (blocked[from] || hops[from] != kNoHops || !g_connected[from * kBlockCount + at]) continue;
+      hops[from] = hops[at] + 1;
+      queue[tail++] = from;
+    }
+  }
+}
+
+// A branch records a path exactly when some simple way from its block to the
+// goal, clear of the path so far, arrives within the depth limit; branches
+// without one are left out, which changes no record (every machine finds the
+// same paths) but spares walking every path up to a long limit.
 bool SearchBlockPaths(int block, int goal, int depth) {
   BlockPathList& list = g_BlockPaths;
   if (depth >= list.DepthLimit) return false;
+  ++list.SearchSteps;
   g_path[depth] = static_cast<uint8_t>(block);
   if (block == goal) return true;
+  std::array<int, kBlockCount> hops;
+  HopsToGoalAvoidingPath(goal, depth, hops);
   for (int i = 0; i < kBlockCount; ++i) {
     if (!g_connected[block * kBlockCount + i]) continue;
+    if (depth + 1 + hops[i] >= list.DepthLimit) continue;  // cannot arrive in time
     if (std::find(g_path, g_path + depth, static_cast<uint8_t>(i)) != g_path + depth) continue;
     if (SearchBlockPaths(i, goal, depth + 1)) {
       if (list.PathCount >= kBlockPathMaxRecords) {
@@ -273,6 +313,7 @@ bool FindBlockPaths(int startBlock, int goalBlock) {
   list.Overflow = 0;
   // The limit comes from a script; the path buffer holds 64 ids.
   list.DepthLimit = std::clamp(g_subwayThreshold, 0, kBlockPathMaxLength);
+  list.SearchSteps = 0;
   if (startBlock < 0 || startBlock >= kBlockCount || goalBlock < 0 || goalBlock >= kBlockCount) return false;
   return SearchBlockPaths(startBlock, goalBlock, 0);
 }

@@ -131,6 +131,7 @@ struct BlockPathList {
   int32_t PathCount = 0;
   int32_t DepthLimit = 0;
   uint8_t Overflow = 0;
+  int32_t SearchSteps = 0;  // blocks the last search visited
 };
 extern BlockPathList g_BlockPaths;
 

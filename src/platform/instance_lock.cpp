@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/paths.h"
 
@@ -14,8 +15,12 @@ InstanceLock::~InstanceLock() { Release(); }
 
 bool InstanceLock::Acquire(const std::string& path) {
   if (fd_ >= 0) return true;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  openError_.clear();
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) {
+    openError_ = path + ": " + std::strerror(errno);
+    return false;
+  }
   int rc;
   do {
     rc = ::flock(fd, LOCK_EX | LOCK_NB);

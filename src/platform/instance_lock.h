@@ -26,9 +26,13 @@ class InstanceLock {
   bool AcquireForGame();
   void Release();
   bool IsHeld() const { return fd_ >= 0; }
+  // Why the last Acquire failed when no other holder was the reason (the lock
+  // file could not be created or opened); empty otherwise.
+  const std::string& OpenError() const { return openError_; }
 
  private:
   int fd_ = -1;
+  std::string openError_;
 };
 
 }  // namespace platform

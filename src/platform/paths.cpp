@@ -1,7 +1,11 @@
 #include "platform/paths.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 #include <vector>
@@ -111,7 +115,36 @@ std::string ResolveNewGamePath(std::string_view game_name) { return Resolve(game
 std::FILE* OpenGameFile(std::string_view game_name, const char* mode) {
   const bool writes = std::strpbrk(mode, "wa") != nullptr;
   const std::string path = writes ? ResolveNewGamePath(game_name) : ResolveGamePath(game_name);
-  return std::fopen(path.c_str(), mode);
+  return OpenRegularStream(path, mode);
+}
+
+int OpenRegularFile(const std::string& path, int flags, int create_mode) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, create_mode);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+std::FILE* OpenRegularStream(const std::string& path, const char* mode) {
+  const bool plus = std::strchr(mode, '+') != nullptr;
+  int flags = 0;
+  switch (mode[0]) {
+    case 'r': flags = plus ? O_RDWR : O_RDONLY; break;
+    case 'w': flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC; break;
+    case 'a': flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND; break;
+    default: errno = EINVAL; return nullptr;
+  }
+  const int fd = OpenRegularFile(path, flags);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, mode);
+  if (file == nullptr) ::close(fd);
+  return file;
 }
 
 bool GameFileExists(std::string_view game_name) { return Exists(ResolveGamePath(game_name)); }

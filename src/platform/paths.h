@@ -29,8 +29,15 @@ std::string ResolveGamePath(std::string_view game_name);
 std::string ResolveNewGamePath(std::string_view game_name);
 
 // fopen through the service: modes that write or append use
-// ResolveNewGamePath, the others ResolveGamePath.
+// ResolveNewGamePath, the others ResolveGamePath. Only regular files open.
 std::FILE* OpenGameFile(std::string_view game_name, const char* mode);
+
+// open(2) of a real path that never blocks on a special file (a FIFO, a
+// device) and refuses anything but a regular file (errno EINVAL, or ENXIO
+// from a FIFO opened to write). The descriptor is blocking again on return.
+int OpenRegularFile(const std::string& path, int flags, int create_mode = 0644);
+// The same for fopen modes ("rb", "wb", "ab", "r+b", "w+" ...).
+std::FILE* OpenRegularStream(const std::string& path, const char* mode);
 
 // True when the name resolves to an existing file or folder.
 bool GameFileExists(std::string_view game_name);

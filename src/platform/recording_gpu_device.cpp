@@ -76,6 +76,10 @@ RecordingTexture::RecordingTexture(int32_t width, int32_t height, int32_t levels
   }
 }
 
+RecordingTexture::~RecordingTexture() {
+  if (heldBytes_) *heldBytes_ -= bytes_;
+}
+
 void* RecordingTexture::Lock(int32_t level, int32_t* pitch) {
   if (level < 0 || level >= Levels()) return nullptr;
   if (pitch) *pitch = std::max(1, width_ >> level) * GpuFormatBytes(format_);
@@ -116,7 +120,15 @@ std::unique_ptr<GpuTexture> RecordingGpuDevice::CreateTexture(int32_t width, int
     levels = 1;
     for (int32_t s = std::max(width, height); s > 1; s >>= 1) ++levels;
   }
-  return std::make_unique<RecordingTexture>(width, height, levels, format);
+  auto texture = std::make_unique<RecordingTexture>(width, height, levels, format);
+  if (pool == GpuPool::Device) {
+    const int64_t bytes = int64_t(width) * height * GpuFormatBytes(format);
+    if (textureMemory >= 0 && *heldTextureBytes_ + bytes > textureMemory) return nullptr;
+    *heldTextureBytes_ += bytes;
+    texture->heldBytes_ = heldTextureBytes_;
+    texture->bytes_ = bytes;
+  }
+  return texture;
 }
 
 bool RecordingGpuDevice::UpdateTexture(GpuTexture* source, GpuTexture* destination) {
@@ -375,6 +387,7 @@ std::unique_ptr<GpuDevice> RecordingGpuSystem::CreateDevice(int32_t adapter,
     return nullptr;
   }
   auto device = std::make_unique<RecordingGpuDevice>(params);
+  device->textureMemory = textureMemory;
   lastDevice = device.get();
   return device;
 }

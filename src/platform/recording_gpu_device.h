@@ -4,6 +4,7 @@
 // vertices each draw call reads. It is the headless form of the layer and the
 // tests' window into what a renderer sends.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,7 @@ class RecordingBuffer : public GpuBuffer {
 class RecordingTexture : public GpuTexture {
  public:
   RecordingTexture(int32_t width, int32_t height, int32_t levels, GpuFormat format);
+  ~RecordingTexture() override;
   int32_t Width() const override { return width_; }
   int32_t Height() const override { return height_; }
   int32_t Levels() const override { return int32_t(levels_.size()); }
@@ -59,9 +61,12 @@ class RecordingTexture : public GpuTexture {
   std::vector<uint8_t>& Level(int32_t level) { return levels_[size_t(level)]; }
 
  private:
+  friend class RecordingGpuDevice;
   int32_t width_, height_;
   GpuFormat format_;
   std::vector<std::vector<uint8_t>> levels_;
+  std::shared_ptr<int64_t> heldBytes_;  // the device's count of texture bytes held
+  int64_t bytes_ = 0;
 };
 
 class RecordingGpuDevice : public GpuDevice {
@@ -113,6 +118,7 @@ class RecordingGpuDevice : public GpuDevice {
   std::vector<std::string>* validateLog = nullptr;
   int32_t failBuffersAfter = -1;   // buffers created before failing; -1 never
   int32_t failTexturesAfter = -1;  // device textures created before failing; -1 never
+  int64_t textureMemory = -1;      // device texture bytes that may be held at once; -1 any
   GpuResult lost_ = GpuResult::Ok;
   int32_t resets = 0;
   GpuImage backBuffer;  // X8R8G8B8, what WriteBackBuffer stored
@@ -124,6 +130,7 @@ class RecordingGpuDevice : public GpuDevice {
   uint32_t states_[size_t(GpuState::Count)] = {};
   uint32_t stages_[kGpuMaxStages][size_t(GpuStageState::Count)] = {};
   float transforms_[3][16] = {};
+  std::shared_ptr<int64_t> heldTextureBytes_ = std::make_shared<int64_t>(0);
   GpuTexture* textures_[kGpuMaxStages] = {};
   RecordingBuffer* stream_ = nullptr;
   GpuVertexLayout layout_ = GpuVertexLayout::Textured;
@@ -163,6 +170,7 @@ class RecordingGpuSystem : public GpuSystem {
 
   std::vector<RecordingAdapter> adapters;
   bool failDevice = false;
+  int64_t textureMemory = -1;  // given to each device made
   RecordingGpuDevice* lastDevice = nullptr;  // the device made last (owned by its caller)
 };
 

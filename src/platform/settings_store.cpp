@@ -28,7 +28,7 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::FILE* f = OpenRegularStream(path, "rb");
   if (!f) return std::nullopt;
   std::string text;
   char chunk[4096];

@@ -149,6 +149,7 @@ int64_t SendWindowMessage(uint32_t message, uint64_t wparam, int64_t lparam) {
 }
 
 void RequestWindowClose() { g_closeRequested = 1; }
+bool CloseRequestPending() { return g_closeRequested != 0; }
 
 void InstallCloseSignals() {
   struct sigaction action {};
@@ -156,6 +157,10 @@ void InstallCloseSignals() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // the terminal went away: end in order
+  // A closed output pipe (cityrun | head) fails the write instead of ending
+  // the game without its shutdown.
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 // ---- Windows ----------------------------------------------------------------

@@ -153,7 +153,9 @@ using MessagePoster = std::function<void(const WindowMessage&)>;
 MessagePoster SetMessagePoster(MessagePoster poster);
 // Asks the window to close as if the user had; safe from signal handlers.
 void RequestWindowClose();
-// Makes SIGINT and SIGTERM ask the window to close.
+// True while a close (window, SIGINT, SIGTERM, SIGHUP) waits for the next pump.
+bool CloseRequestPending();
+// Makes SIGINT, SIGTERM and SIGHUP ask the window to close; ignores SIGPIPE.
 void InstallCloseSignals();
 
 // ---- The window ------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The People, Tweaks, Random and InitialValue tables: population set-up, the
 // scripts' game rules, random numbers and initial values.
+#include <algorithm>
 #include <iterator>
 
 #include "city/population_classes.h"
@@ -122,7 +123,11 @@ void RegisterTweaksScriptTable(CScript& s) {
   s.CreateTable("Tweaks");
   s.BindTableBool(&f.cityBusinessesOwnable, "Tweaks", "citybusinessesownable");
   s.BindTableBool(&f.daysOff, "Tweaks", "daysoff");
-  s.BindTableInt(&t.yearsPerDay, "Tweaks", "numyearsin24hours");
+  // Years added at each midnight: a decade at most, never negative, so the
+  // clock's year arithmetic cannot overflow.
+  s.BindTableInt([] { return Tweaks().yearsPerDay; },
+                 [](int32_t years) { Tweaks().yearsPerDay = std::clamp(years, 0, 10); }, "Tweaks",
+                 "numyearsin24hours");
   s.BindTableInt(&t.blockLeaseLength, "Tweaks", "blockleaselength");
   // Difficulty rows: 0 hard, 1 medium, 2 easy.
   s.BindTableFloat(&t.railUtilIncome[2], "Tweaks", "railutilincomeEASY");

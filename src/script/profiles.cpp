@@ -40,7 +40,8 @@ std::string SettingsPath(std::string_view profile) {
 std::string FieldText(const char* buffer, size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
 
 // Runs script text one line at a time: a line that does not parse or fails is
-// skipped. False only when the file cannot be read.
+// skipped, so what it sets keeps its default; the file's failed lines are
+// reported together, by number. False only when the file cannot be read.
 bool RunScriptLines(CScript& script, std::string_view path) {
   std::FILE* file = platform::OpenGameFile(path, "rb");
   if (file == nullptr) return false;
@@ -51,16 +52,25 @@ bool RunScriptLines(CScript& script, std::string_view path) {
   std::fclose(file);
   size_t start = 0;
   int line = 1;
+  std::string failed;
+  int failures = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string_view row(text.data() + start, end - start);
     if (row.find_first_not_of(" \t\r") != std::string_view::npos) {
       const std::string chunk = std::string(path) + ":" + std::to_string(line);
-      script.RunText(row, chunk, false);
+      if (!script.RunText(row, chunk, false) && ++failures <= 10) {
+        failed += (failed.empty() ? "" : ", ") + std::to_string(line);
+      }
     }
     start = end + 1;
     ++line;
+  }
+  if (failures > 0) {
+    ReportErrorF(1, "%.400s: line%s %s%s did not run; what %s keeps its default", std::string(path).c_str(),
+                 failures > 1 ? "s" : "", failed.c_str(), failures > 10 ? " and more" : "",
+                 failures > 1 ? "they set" : "it sets");
   }
   return true;
 }
@@ -76,7 +86,7 @@ bool WriteFileAtomically(std::string_view gamePath, const std::string& text) {
     fs::permissions(real, fs::perms::owner_write, fs::perm_options::add, ec);
   }
   const std::string temp = real + ".tmp";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  std::FILE* file = platform::OpenRegularStream(temp, "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const bool closed = std::fclose(file) == 0;
@@ -241,7 +251,11 @@ bool CPlayerProfile::RunSettings() {
   const std::string current = FieldText(name, sizeof name);
   if (!IsValidProfileName(current) || Script().State() == nullptr) return false;
   SetDefaults();  // fields the file does not mention keep their defaults
-  return RunScriptLines(Script(), SettingsPath(current));
+  const bool read = RunScriptLines(Script(), SettingsPath(current));
+  // The profile is named by its folder: its settings cannot rename it (to a
+  // path outside the game, say).
+  CopyText(name, current);
+  return read;
 }
 
 bool CPlayerProfile::LoadLast() {

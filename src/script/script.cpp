@@ -10,6 +10,7 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "platform/paths.h"
+#include "platform/window.h"
 #include "script/script_args.h"
 #include "session/session_state.h"
 
@@ -384,6 +385,29 @@ void AddScriptBinder(ScriptBindingStage stage, ScriptBinder binder) {
 
 CScript::~CScript() { Destroy(); }
 
+namespace {
+
+// Every script call is bounded: a count hook runs every kHookInstructions
+// instructions and stops the call with a script error once it has run
+// kMaxHookTicks times since the outermost call began (an endless loop in a
+// hub, a handler or a profile file would otherwise hang the game for good),
+// or as soon as the game is asked to close, so SIGTERM and SIGINT still end it.
+constexpr int kHookInstructions = 10000;
+constexpr uint32_t kMaxHookTicks = 10000;  // 100 million instructions
+
+}  // namespace
+
+void CScript::CountHook(lua_State* state, lua_Debug*) {
+  CScript* script = *static_cast<CScript**>(lua_getextraspace(state));
+  if (platform::CloseRequestPending()) luaL_error(state, "script stopped: the game is closing");
+  if (script != nullptr && ++script->hookTicks_ > kMaxHookTicks)
+    luaL_error(state, "script stopped: it ran too long (an endless loop?)");
+}
+
+void CScript::EnterCall() {
+  if (callDepth_++ == 0) hookTicks_ = 0;
+}
+
 void CScript::CloseState(lua_State* state) {
   if (state == nullptr) return;
   if (callDepth_ > 0) {
@@ -421,6 +445,9 @@ bool CScript::Create() {
     ReportError(1, 0, "Unable to create the script state");
     return false;
   }
+  *static_cast<CScript**>(lua_getextraspace(state_)) = this;
+  lua_sethook(state_, CountHook, LUA_MASKCOUNT, kHookInstructions);
+  hookTicks_ = 0;
   lua_pushcfunction(state_, RegisterEverything);
   lua_pushlightuserdata(state_, this);
   if (lua_pcall(state_, 1, 0, 0) != LUA_OK) {
@@ -443,7 +470,7 @@ void CScript::DeliverError(const char* text) {
   if (lua_isfunction(state, -1)) {
     delivering_ = true;
     lua_pushstring(state, text);
-    ++callDepth_;
+    EnterCall();
     if (lua_pcall(state, 1, 0, 0) != LUA_OK) {
       Log(lua_tostring(state, -1) != nullptr ? lua_tostring(state, -1) : "_ALERT failed");
     }
@@ -459,7 +486,7 @@ bool CScript::Call(int nargs, int nresults) {
   const int base = lua_gettop(state) - nargs;  // the function's slot
   lua_pushcfunction(state, MessageHandler);
   lua_insert(state, base);
-  ++callDepth_;
+  EnterCall();
   const int status = lua_pcall(state, nargs, nresults, base);
   --callDepth_;
   lua_remove(state, base);
@@ -490,7 +517,7 @@ bool CScript::RunChunk(int loadStatus, std::string_view path, bool report) {
     const int base = lua_gettop(state);
     lua_pushcfunction(state, MessageHandler);
     lua_insert(state, base);
-    ++callDepth_;
+    EnterCall();
     ok = lua_pcall(state, 0, 0, base) == LUA_OK;
     --callDepth_;
     if (!ok) error = lua_tostring(state, -1) != nullptr ? lua_tostring(state, -1) : "error: (unknown)\n";

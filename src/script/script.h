@@ -158,11 +158,14 @@ class CScript {
   void DeliverError(const char* text);
   int32_t CallEvent(int argument);  // function on the top; result truncated
   void AddTimer(int32_t countdown, int32_t argument);
+  void EnterCall();  // ++callDepth_, starting the instruction budget at the outermost
+  static void CountHook(lua_State* state, lua_Debug* debug);
 
   lua_State* state_ = nullptr;
   std::list<ScriptTimer> timers_;
   uint32_t timerGeneration_ = 0;  // moves on whenever the list is cleared
   int callDepth_ = 0;
+  uint32_t hookTicks_ = 0;  // count-hook calls since the outermost call began
   std::vector<lua_State*> retired_;  // replaced while a script ran; closed after
   std::vector<std::string> errors_;
   bool delivering_ = false;

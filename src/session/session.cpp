@@ -309,6 +309,7 @@ void InitSession() {
   AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
     Session().tickInHour = RunningTick() % kTicksPerHour;
     LoadDecadeParameters(GameClock().decade);
+    SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
     ResetUtilityIncome();
     return true;
   });
@@ -321,6 +322,9 @@ void StartLevelSession() {
   Services().game->ResetAuction();
   PlayerData().Reset();
   ClearStatsHistory();
+  // The level's scripts have set the tweaks by now; the header record holds
+  // the game's difficulty (0 until a front end or a load chooses another).
+  SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
   ResetUtilityIncome();
   LoadDecadeParameters(GameClock().decade);
   if (Session().networkSession) SeedRandomStreams(static_cast<uint32_t>(Session().networkSeed));

@@ -283,6 +283,20 @@ bool RunMainLoopPass() {
   return true;
 }
 
+namespace {
+
+// The folders the game start reads from; without one the game runs on
+// built-in values, which is said once here rather than never.
+void ReportMissingFolders() {
+  const std::string language = std::string("language\\") + g_StartupOptions.languageName;
+  for (const std::string& folder : {std::string("parameters"), std::string("gamedata"), language}) {
+    if (!platform::GameFileExists(folder))
+      ReportErrorF(1, "The game folder has no %s folder; what it holds is missing from the game.", folder.c_str());
+  }
+}
+
+}  // namespace
+
 void RunGame() {
   GameRunState& run = RunState();
   GameSteps& steps = Steps();
@@ -295,6 +309,7 @@ void RunGame() {
   if (g_StartupOptions.memoryReport) StartMemoryReport();
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the game's memory heap.");
+  ReportMissingFolders();
 
   RunList(steps.start[int(StartPhase::BeforeRenderer)]);
   CreateRenderer(g_RendererSettings);

@@ -32,10 +32,14 @@
 namespace {
 
 constexpr const char* kWindowTitle = "Rentopia Civano";
-constexpr const char* kCrashApology =
-    "Rentopia Civano has encountered an unknown error. Attempting to shutdown gracefully. A file "
-    "called __crash.sav will have been saved.\nWhen you run Rentopia Civano again you will be "
-    "asked if you wish to run in safe mode or not.\nPlease see the readme file for more details.";
+// The crash apology; the sentence about __crash.sav is said only when one
+// was written (a caught exception during a game), never after a fatal signal.
+constexpr const char* kCrashApologyStart =
+    "Rentopia Civano has encountered an unknown error. Attempting to shutdown gracefully.";
+constexpr const char* kCrashSaveWritten = " A file called __crash.sav will have been saved.";
+constexpr const char* kCrashApologyEnd =
+    "\nWhen you run Rentopia Civano again you will be asked if you wish to run in safe mode or "
+    "not.\nPlease see the readme file for more details.";
 
 struct ShellWindowState {
   std::unique_ptr<platform::GameWindow> window;
@@ -113,9 +117,27 @@ int DefaultSafeModeDialog() {
   return choice == 0 ? 1 : choice == 1 ? 2 : 0;
 }
 
+// The screen sizes the display and both renderers can work with; a size
+// outside them (a damaged or edited config.cfg) would make the frame buffers
+// overflow or exhaust memory.
+constexpr int32_t kMinScreenWidth = 640, kMaxScreenWidth = 7680;
+constexpr int32_t kMinScreenHeight = 480, kMaxScreenHeight = 4320;
+
+void RefuseUnusableScreenSize() {
+  RendererSettings& r = g_RendererSettings;
+  if (r.width >= kMinScreenWidth && r.width <= kMaxScreenWidth && r.height >= kMinScreenHeight &&
+      r.height <= kMaxScreenHeight)
+    return;
+  ReportErrorF(1, "The screen size %d x %d in %s cannot be shown; the safe settings are used.", r.width, r.height,
+               std::string(kConfigFileName).c_str());
+  ApplySafeModeSettings(r.api == kApiSoftware);
+  WriteConfigFile();
+}
+
 void ReadConfig() {
   RegisterConsoleCommands();
   ReadParameterFile(kConfigFileName);
+  RefuseUnusableScreenSize();
 }
 
 void ShowSystemCursor(bool show) {
@@ -133,11 +155,19 @@ void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
 
 extern "C" void OnFatalSignal(int sig) {
   static const char kPrefix[] = "\n";
-  ssize_t ignored = ::write(STDERR_FILENO, kCrashApology, std::strlen(kCrashApology));
+  ssize_t ignored = ::write(STDERR_FILENO, kCrashApologyStart, std::strlen(kCrashApologyStart));
+  ignored = ::write(STDERR_FILENO, kCrashApologyEnd, std::strlen(kCrashApologyEnd));
   ignored = ::write(STDERR_FILENO, kPrefix, 1);
   (void)ignored;
   std::signal(sig, SIG_DFL);
   std::raise(sig);
+}
+
+// A language name becomes part of file paths (language\<name>\...).
+bool PlainLanguageName(std::string_view name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  });
 }
 
 }  // namespace
@@ -177,7 +207,13 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
     } else if (UpperEquals(token, "MEMREPORT")) {
       options.memoryReport = true;
     } else if (UpperEquals(token, "L")) {
-      if (tokens.Next(kTokenSeparators, argument)) CopyBounded(options.languageName, argument);
+      if (tokens.Next(kTokenSeparators, argument)) {
+        if (PlainLanguageName(argument)) {
+          CopyBounded(options.languageName, argument);
+        } else {
+          ReportErrorF(1, "The language name %.100s is not a plain folder name; it is ignored.", argument.c_str());
+        }
+      }
     } else if (UpperEquals(token, "HOST")) {
       options.networkStart = true;
       options.hostSession = true;
@@ -229,7 +265,7 @@ void InterfaceLayoutSize(int32_t displayWidth, int32_t displayHeight, int32_t& w
 
 bool SafeModeMarkerExists() {
   std::string path = platform::ResolveGamePath(kSafeModeMarkerName);
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = platform::OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return false;
   ::close(fd);
   return true;
@@ -238,7 +274,7 @@ bool SafeModeMarkerExists() {
 MarkerState CheckSafeModeMarker() {
   if (SafeModeMarkerExists()) return MarkerState::LeftOver;
   std::string path = platform::ResolveNewGamePath(kSafeModeMarkerName);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  int fd = platform::OpenRegularFile(path, O_WRONLY | O_CREAT);
   if (fd < 0) {
     ReportError(1, 0, "Error trying to create safe file!\n");
     return MarkerState::Unwritable;
@@ -545,8 +581,10 @@ void RunGuarded(const std::function<void()>& game) {
   try {
     game();
   } catch (...) {
-    ReportError(1, 0, kCrashApology);
-    if (RunState().gameRunning) SaveGame("__crash.sav");
+    const bool saved = RunState().gameRunning && SaveGame("__crash.sav");
+    const std::string apology =
+        std::string(kCrashApologyStart) + (saved ? kCrashSaveWritten : "") + kCrashApologyEnd;
+    ReportError(1, 0, apology.c_str());
     ShutdownGame();
     RunState().cleanExit = false;
     throw;
@@ -559,13 +597,21 @@ int WinMain(std::string_view commandLine) {
   platform::InstallCloseSignals();
   RegisterShellSaveHooks();
   ReadConfig();
+  const std::string stored = platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage);
   CopyBounded(g_StartupOptions.languageName,
-              platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage));
+              PlainLanguageName(stored) ? stored : std::string(platform::kDefaultLanguage));
   ParseCommandLine(commandLine, g_StartupOptions);
   SetLanguageIndex(g_StartupOptions.languageName);
 
   // A second instance leaves the running one's marker alone.
   if (!AcquireInstanceMutex()) {
+    // A lock file that cannot be made (a read-only or full game folder) is
+    // no sign of another instance.
+    const std::string& failure = Shell().lock.OpenError();
+    if (!failure.empty()) {
+      platform::ShowMessageBox(" ", "Cannot create the instance lock file " + failure, platform::BoxIcon::Warning);
+      return 1;
+    }
     platform::ShowMessageBox(" ", GetStartupMessage(22), platform::BoxIcon::Warning);
     return 0;
   }

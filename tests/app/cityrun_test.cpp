@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +62,18 @@ class CityrunTest : public ::testing::Test {
     return status;
   }
 
+  // Waits for the program to end, for at most `seconds`; false if it runs on.
+  bool WaitAtMost(pid_t pid, int seconds, int& status) {
+    for (int i = 0; i < seconds * 100; ++i) {
+      if (::waitpid(pid, &status, WNOHANG) == pid) {
+        running_.erase(std::remove(running_.begin(), running_.end(), pid), running_.end());
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
   bool WaitForFile(const fs::path& p) {
     for (int i = 0; i < 500; ++i) {
       if (fs::exists(p)) return true;
@@ -89,9 +102,11 @@ class CityrunTest : public ::testing::Test {
     std::ofstream(p) << text;
   }
 
-  // The compiled data a game start reads: the route table, the building
-  // library, the architect's tables and textures and the scaffold pieces.
+  // The compiled data a game start reads (the route table, the building
+  // library, the architect's tables and textures and the scaffold pieces)
+  // and the language folder of a game root.
   void CopyCompiledData() {
+    fs::create_directories(dir_ / "language" / "usa");
     for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat", "architect.txt",
                              "gamedata2/ArchitectTextures/textures.gtd", "gamedata2/scaffolds"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
@@ -227,6 +242,157 @@ TEST_F(CityrunTest, StartsTheFreePlayLevelAndRunsIt) {
   for (size_t at = text.find("WARNING"); at != std::string::npos; at = text.find("WARNING", at + 1))
     ++warnings;
   EXPECT_EQ(warnings, 2u) << text;
+}
+
+// Screen sizes in config.cfg that no display or renderer can use are refused
+// at start-up: the game says so, runs with the safe settings and writes them
+// back, so the next start is sound too.
+TEST_F(CityrunTest, UnusableScreenSizesFallBackToTheSafeSettings) {
+  CopyCompiledData();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  const char* sizes[][2] = {{"-5", "2147483647"}, {"100000", "100000"}, {"1073741824", "1"}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size[0]);
+    Write(dir_ / "config.cfg", std::string("SysSetup api D3D\nSysSetup width ") + size[0] +
+                                   "\nSysSetup height " + size[1] + "\n");
+    const fs::path log = dir_ / (std::string(size[0]) + ".log");
+    pid_t game = Start(log.string());
+    ASSERT_TRUE(WaitForText(log, "cannot be shown; the safe settings are used")) << Read(log);
+    // Past the window and the renderer: the game start's scripts speak.
+    ASSERT_TRUE(WaitForText(log, "console:", 20)) << Read(log);
+    ::kill(game, SIGTERM);
+    int status = Wait(game);
+    ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string config = Read(dir_ / "config.cfg");
+    EXPECT_NE(config.find("SysSetup width 640\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("SysSetup height 480\n"), std::string::npos) << config;
+  }
+}
+
+// A lock file that cannot be made is not taken for another instance: the
+// game says what failed and ends with a failure status.
+TEST_F(CityrunTest, ALockFileThatCannotBeMadeIsSaidSo) {
+  fs::create_directories(dir_ / "cityrun.lock");  // in the way even of root
+  const fs::path log = dir_ / "lock.log";
+  int status = Wait(Start(log.string()));
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string text = Read(log);
+  EXPECT_NE(text.find("Cannot create the instance lock file"), std::string::npos) << text;
+  EXPECT_NE(text.find("Is a directory"), std::string::npos) << text;
+  EXPECT_EQ(text.find("already an instance"), std::string::npos) << text;
+}
+
+// A level whose event handler loops for ever (and asks to run again) does
+// not hang the game: each call is stopped with a script error, and SIGTERM
+// still ends the game in order while a loop runs.
+TEST_F(CityrunTest, EndlessScriptLoopsAreStoppedAndSignalsStillWork) {
+  CopyCompiledData();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  Write(dir_ / "scripts" / "freeplay" / "hub.lua",
+        "function EVENT_Spin(n) C_TriggerEvent('Spin', 1, 0) while true do end end\n"
+        "C_TriggerEvent('Spin', 5, 0)\n");
+  const fs::path log = dir_ / "spin.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "ran too long", 60)) << Read(log);
+  ::kill(game, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(WaitAtMost(game, 10, status)) << "still running 10 s after SIGTERM";
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+// SIGHUP ends the game in order, as SIGTERM does; output into a pipe whose
+// reader has gone does not end it at all.
+TEST_F(CityrunTest, HangUpEndsInOrderAndABrokenPipeIsIgnored) {
+  pid_t game = Start((dir_ / "hup.log").string());
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  ::kill(game, SIGHUP);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe(pipe_ends), 0);
+  game = ::fork();
+  if (game == 0) {
+    if (::chdir(dir_.c_str()) != 0) ::_exit(120);
+    ::close(pipe_ends[0]);
+    ::dup2(pipe_ends[1], STDERR_FILENO);
+    ::dup2(pipe_ends[1], STDOUT_FILENO);
+    ::setenv("CITYRUN_HEADLESS", "1", 1);
+    ::execl(CITYRUN_PATH, CITYRUN_PATH, static_cast<char*>(nullptr));
+    ::_exit(121);
+  }
+  running_.push_back(game);
+  ::close(pipe_ends[1]);
+  ::close(pipe_ends[0]);  // the reader goes: every write now fails
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(game, SIGTERM);
+  status = Wait(game);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+// FIFOs in place of the game's files (its settings, scripts, route table, a
+// save and a recording) are refused at once: the game starts, runs the rest
+// of its parameter file and ends in order instead of waiting for a writer.
+TEST_F(CityrunTest, FifosInPlaceOfGameFilesAreRefused) {
+  for (const char* name : {"config.cfg", "settings.ini", "profiles/memory.lua", "scripts/gamestart/hub.lua",
+                           "gamedata/route_smalltable.bin", "profiles/fifo", "profiles/fifo.rec", "profiles/fifo.sav"}) {
+    fs::create_directories((dir_ / name).parent_path());
+    ASSERT_EQ(::mkfifo((dir_ / name).c_str(), 0644), 0) << name;
+  }
+  Write(dir_ / "parameters" / "parameter.prm", "LOADGAME fifo\nLOADEVENTRECORD fifo\nNEXTCOMMAND\n");
+  const fs::path log = dir_ / "fifo.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "Unrecognised command NEXTCOMMAND", 20)) << Read(log);
+  ::kill(game, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(WaitAtMost(game, 10, status)) << "still running 10 s after SIGTERM";
+  ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A fatal signal writes no crash save, so the apology does not promise one.
+TEST_F(CityrunTest, AFatalSignalPromisesNoCrashSave) {
+  const fs::path log = dir_ / "crash.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForFile(dir_ / "ZKS.txt"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the start-up
+  ::kill(game, SIGSEGV);
+  int status = Wait(game);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  const std::string text = Read(log);
+  EXPECT_NE(text.find("has encountered an unknown error"), std::string::npos) << text;
+  EXPECT_EQ(text.find("__crash.sav"), std::string::npos) << text;
+}
+
+// A game folder without its parameters, game data or language folders, or
+// with a damaged route table, says so instead of running silently without.
+TEST_F(CityrunTest, MissingFoldersAndADamagedRouteTableAreSaid) {
+  const fs::path log = dir_ / "bare.log";
+  pid_t game = Start(log.string());
+  for (const char* text : {"has no parameters folder", "has no gamedata folder", "has no language\\usa folder",
+                           "Cannot open the route table"})
+    EXPECT_TRUE(WaitForText(log, text, 20)) << text << "\n" << Read(log);
+  ::kill(game, SIGTERM);
+  EXPECT_TRUE(WIFEXITED(Wait(game)));
+
+  Write(dir_ / "gamedata" / "route_smalltable.bin", "far too short");
+  const fs::path damaged = dir_ / "damaged.log";
+  game = Start(damaged.string());
+  EXPECT_TRUE(WaitForText(damaged, "route table gamedata\\route_smalltable.bin is damaged", 20)) << Read(damaged);
+  EXPECT_EQ(Read(damaged).find("has no gamedata folder"), std::string::npos);
+  ::kill(game, SIGTERM);
+  EXPECT_TRUE(WIFEXITED(Wait(game)));
 }
 
 // With a real sound device (OpenAL's file writer in place of a sound card)

@@ -401,3 +401,58 @@ TEST_F(CityMap, BlockPaths) {
   EXPECT_FALSE(FindBlockPaths(3, 52));
   SetBlockPathDepthLimit(kBlockPathMaxLength);
 }
+
+// The path search as plainly stated: every simple path within the limit, in
+// block order, recording each that arrives, the limit lowered to its length.
+struct PlainBlockSearch {
+  std::vector<std::vector<uint8_t>> records;
+  uint8_t path[kBlockPathMaxLength] = {};
+  int limit = 0;
+  bool Search(int block, int goal, int depth) {
+    if (depth >= limit) return false;
+    path[depth] = static_cast<uint8_t>(block);
+    if (block == goal) return true;
+    for (int i = 0; i < kBlockCount; ++i) {
+      if (!IsBlockConnected(block, i) || std::find(path, path + depth, i) != path + depth) continue;
+      if (Search(i, goal, depth + 1)) {
+        records.emplace_back(path, path + depth + 2);
+        limit = std::min(limit, depth);
+      }
+    }
+    return false;
+  }
+};
+
+// The search leaves out only branches that cannot arrive within the limit:
+// every pair of blocks gets the records of the plain search. A limit as long
+// as the path buffer (a script's People.subwaythreshold = 64) stays cheap.
+TEST_F(CityMap, BlockPathSearchKeepsItsResultsAndItsCostIsBounded) {
+  for (int limit : {2, 4, 6, 7}) {
+    SetBlockPathDepthLimit(limit);
+    for (int from = 0; from < kBlockCount; ++from) {
+      for (int to = 0; to < kBlockCount; ++to) {
+        PlainBlockSearch plain;
+        plain.limit = limit;
+        plain.Search(from, to, 0);
+        FindBlockPaths(from, to);
+        ASSERT_EQ(g_BlockPaths.PathCount, int(plain.records.size())) << limit << " " << from << " " << to;
+        for (int r = 0; r < g_BlockPaths.PathCount; ++r) {
+          const BlockPathRecord& got = g_BlockPaths.Records[r];
+          EXPECT_EQ(std::vector<uint8_t>(got.Blocks, got.Blocks + got.Length + 2), plain.records[r]);
+        }
+      }
+    }
+  }
+  SetBlockPathDepthLimit(64);
+  int32_t most = 0;
+  for (int from = 0; from < kBlockCount; ++from) {
+    for (int to = 0; to < kBlockCount; ++to) {
+      FindBlockPaths(from, to);
+      most = std::max(most, g_BlockPaths.SearchSteps);
+    }
+  }
+  // Only blocks on the way to some record are visited: a few hundred at most,
+  // where walking every path up to 64 blocks never ends.
+  EXPECT_LT(most, 1000);
+  SetBlockPathDepthLimit(kBlockPathMaxLength);
+}

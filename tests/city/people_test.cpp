@@ -1,3 +1,4 @@
+#include <array>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -46,7 +47,7 @@ TEST_F(People, NewPeopleStartAtARailroadUnhousedAndLookForAHouse) {
     const CPerson& p = g_People[i];
     const PersonCycle& c = g_PersonCycles[i];
     EXPECT_TRUE(p.CurrentBlock == 4 || p.CurrentBlock == 17 || p.CurrentBlock == 43 || p.CurrentBlock == 44);
-    EXPECT_EQ(p.GetBlockMemory(p.CurrentBlock), 3);
+    EXPECT_EQ(p.GetBlockMemory(p.CurrentBlock), 0);  // set-up forgets the entry block
     EXPECT_GE(p.PriceTolerance, 1.5f);
     EXPECT_LE(p.PriceTolerance, 2.5f);
     EXPECT_GE(c.StartChoice, 1);
@@ -62,6 +63,26 @@ TEST_F(People, NewPeopleStartAtARailroadUnhousedAndLookForAHouse) {
   int32_t onStreet = 0;
   for (int b = 0; b < kBlockCount; ++b) onStreet += PeopleInBlock(b);
   EXPECT_EQ(onStreet, g_PeopleCount);
+}
+
+// A person whose work door is a business's door works for that business;
+// the school's reference point is no business's door.
+TEST_F(People, WorkBusinessKindIsTheKindAtTheWorkDoor) {
+  int32_t commodity = -1;
+  const CBusiness* shop = OpenShop(commodity);
+  ASSERT_NE(shop, nullptr);
+  const CBuilding* building = shop->GetBuilding();
+  ASSERT_NE(building, nullptr);
+  CPerson* p = CreatePerson(kAdult, 0, -1);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(GetWorkBusinessKind(*p), 255);  // no work place
+  p->WorkBlock = static_cast<uint8_t>(building->Block - g_Blocks.data());
+  DoorOf(building->Id, g_PersonCycles[p->Index].WorkDoor);
+  EXPECT_EQ(GetWorkBusinessKind(*p), shop->Kind);
+  CPerson* child = CreatePerson(kChild, 0, -1);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child->WorkBlock, kSchoolBlock);
+  EXPECT_EQ(GetWorkBusinessKind(*child), 255);
 }
 
 TEST_F(People, LookingForAHouseMovesIntoAResidence) {
@@ -197,6 +218,13 @@ TEST_F(People, ADayKeepsTheCountsAndSellsGoods) {
   int counted = 0;
   for (int b = 0; b < kBlockCount; ++b) counted += PeopleInBlock(b);
   EXPECT_EQ(counted, onStreet);
+  // The block statistics count everyone in the block, indoors too.
+  ASSERT_LT(onStreet, g_PeopleCount);
+  CountPeopleInBlocks();
+  std::array<int, kBlockCount> current{};
+  for (int i = 0; i < g_PeopleCount; ++i)
+    if (g_People[i].InUse && g_People[i].CurrentBlock < kBlockCount) ++current[g_People[i].CurrentBlock];
+  for (const BlockStats& s : g_BlockStats) EXPECT_EQ(s.GetPeopleCount(), current[s.BlockId]) << int(s.BlockId);
   EXPECT_GT(housed, g_PeopleCount / 2);
   int32_t units = 0;
   for (const CBusiness& b : g_Businesses) {

@@ -125,6 +125,7 @@ TEST_F(FullScreenImageTest, BadPicturesAreRefusedAndKeepTheLastOne) {
     renderer.Resize(640, 480, kBackBufferR5G6B5);
     EXPECT_TRUE(Image2DDrawFullScreen(bad, &renderer)) << bad;  // the kept picture
     EXPECT_EQ(renderer.Pixel16(10, 10), 0xFFDF) << bad;
+    EXPECT_TRUE(Image2DDrawFullScreen(bad, &renderer)) << bad;  // asked again: reported once
     EXPECT_EQ(KeptImageName(), "gamedata\\screens\\a.tga");
     EXPECT_EQ(boxes_.size(), std::string(bad).find("missing") == std::string::npos ? 1u : 0u)
         << bad;

@@ -415,9 +415,11 @@ TEST(Maths, ConvertPixels16Formats) {
   ConvertPixels16(out, black, 1, 1, 2, kPixel5515);
   EXPECT_EQ(out[0], 0x0040);
 
-  // 4444 sees transparency anywhere in a row, not only in its last pixel.
+  // 4444 takes a row's transparency from its last pixel only.
   uint32_t rows[4] = {clear, opaque, opaque, opaque};
   uint16_t dst4[4];
+  EXPECT_EQ(ConvertPixels16(dst4, rows, 2, 2, 4, kPixel4444), 0);
+  rows[3] = clear;
   EXPECT_EQ(ConvertPixels16(dst4, rows, 2, 2, 4, kPixel4444), 1);
 
   uint16_t untouched[1] = {0x5555};

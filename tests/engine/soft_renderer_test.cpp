@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <set>
 #include <vector>
 
 #include "engine/scene/entity.h"
@@ -47,7 +48,7 @@ class SoftRendererTest : public SceneTest {
   }
 
   // One texture: a checkerboard of 8-texel squares, red and white.
-  int32_t MakeChecker(uint32_t flags = 0, int32_t size = 64) {
+  int32_t MakeChecker(uint32_t flags = 0, int32_t size = 64, int32_t slotValue = 0) {
     CTexture& t = store.emplace_back();
     std::memset(&t, 0, sizeof t);
     t.flags = flags;
@@ -60,7 +61,7 @@ class SoftRendererTest : public SceneTest {
     TexSysBeginGroup("test");
     uint8_t options[kTexOptionCount] = {0, 0, 0, 0, 0, 0};
     TexSysSetLoadOptions(options);
-    int32_t slot = TexSysAddTexture(&t, 0);
+    int32_t slot = TexSysAddTexture(&t, slotValue);
     TexSysBuildPages();
     renderer.DownloadAllTexturePages();
     return slot;
@@ -130,6 +131,37 @@ TEST_F(SoftRendererTest, OpenFailsWhenTheWindowCannotShowFrames) {
   EXPECT_FALSE(other.BeginFrame());
   other.Close();
   platform::SetPresenterFactory(std::move(old));
+}
+
+// Textures on pages of their own come in any size; the rasteriser draws them
+// all, resampled where the side is not a power of two or is above 256.
+TEST_F(SoftRendererTest, OwnPagesOfAnySizeAreDrawn) {
+  for (int32_t size : {100, 300, 64}) {
+    SCOPED_TRACE(size);
+    const int32_t slot = MakeChecker(kTexFlagOwnPage, size, kSlotValueOwnPage);
+    const int32_t page = TexSysGetTexture(slot)->pageIndex;
+    ASSERT_EQ(TexSysPageSize(page), size);
+    ASSERT_NE(renderer.PageTexture(page), nullptr);
+    const int32_t handle = MakeSquare(slot, 40.0f);
+    ASSERT_TRUE(renderer.BeginFrame());
+    renderer.Clear();
+    renderer.SetCameraPosition(0, 0, -30);
+    renderer.SetCameraTarget(0, 0, 50);
+    renderer.ApplyCamera();
+    renderer.UpdateViewVolume();
+    ModelLodSet set;
+    CEntity square = PlaceEntity(set, handle, {0, 0, 40});
+    renderer.DrawEntity(&square);
+    renderer.EndFrame();
+    // Both colours of the checkerboard show.
+    std::set<uint16_t> colours;
+    for (int i = 0; i < kSoftWidth * kSoftHeight; ++i)
+      if (renderer.ColourBuffer()[i] != 0) colours.insert(renderer.ColourBuffer()[i]);
+    EXPECT_GE(colours.size(), 2u);
+    EXPECT_GT(CountDrawn(), 2000);
+    ModSysDeleteModel(handle);
+    TexSysReleaseSlot(slot);
+  }
 }
 
 TEST_F(SoftRendererTest, GoldenTexturedLitScene) {

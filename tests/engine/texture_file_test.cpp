@@ -100,15 +100,17 @@ TEST_F(TextureFileTest, BadSetsAreFatal) {
             "Error loading gamedata2\\short\\textures.gtd");
 }
 
-TEST_F(TextureFileTest, SingleTexturesRegisterOncePerRunByFullPath) {
+TEST_F(TextureFileTest, SingleTexturesRegisterOncePerRunByFileName) {
   ASSERT_TRUE(WriteTextureFile("gamedata2\\a\\wall.tex", Solid(2, 2, 10, 20, 30, 255)));
   TextureImage own = Solid(2, 2, 1, 2, 3, 255);
   own.flags = kTexFlagOwnPage;
-  ASSERT_TRUE(WriteTextureFile("gamedata2\\b\\wall.tex", own));
+  ASSERT_TRUE(WriteTextureFile("gamedata2\\b\\roof.tex", own));
   int32_t a = TexLoadTexture("gamedata2\\a\\wall.tex");
-  int32_t b = TexLoadTexture("gamedata2\\b\\wall.tex");
+  int32_t b = TexLoadTexture("gamedata2\\b\\roof.tex");
   EXPECT_GE(a, 0);
   EXPECT_NE(a, b);
+  // The same file name from another folder is the same texture.
+  EXPECT_EQ(TexLoadTexture("gamedata2\\b\\wall.tex"), a);
   EXPECT_EQ(TexLoadTexture("gamedata2\\a\\wall.tex"), a);
   EXPECT_TRUE(TexSysGetTexture(b)->flags & kTexFlagOwnPage);
   EXPECT_EQ(TheTextureSystem()->slots[b].value, kSlotValueOwnPage);

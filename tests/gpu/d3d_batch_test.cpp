@@ -311,3 +311,39 @@ TEST_F(D3DQueueTest, LostDeviceIsResetWithBuffersPagesAndEveryState) {
   EXPECT_EQ(CountState(platform::GpuState::ZWriteEnable), 1);
   EXPECT_EQ(CountState(platform::GpuState::CullMode), 1);
 }
+
+// Texture memory for three and a half of four 256-texel pages: the fourth
+// page fails, and the pages are reduced by what that page needs (two halvings
+// of a 256 page), not by all the rest.
+class D3DShortTextureMemoryTest : public D3DRecordingTest {
+ protected:
+  void Configure(platform::RecordingGpuSystem& system) override {
+    system.textureMemory = 7 * 256 * 256;
+  }
+};
+
+TEST_F(D3DShortTextureMemoryTest, FailedPageReducesThePagesByWhatItNeeded) {
+  MemoryManager().Init(64 << 20, 16);
+  TexSysCreate();
+  CTextureSystem* t = TheTextureSystem();
+  t->pageCount = 4;
+  for (int32_t p = 0; p < 4; ++p) {
+    TexturePage& page = t->pages[p];
+    page = TexturePage{};
+    page.width = page.height = 256;
+    page.pixels = static_cast<uint32_t*>(MEM_ALLOC(256 * 256 * 4));
+    page.options[0] = page.options[1] = 8;
+  }
+  settings_.texBitDepth = 16;
+  ASSERT_TRUE(Open());
+  renderer_->AttachTextureSystem(t);
+  renderer_->DownloadAllTexturePages();
+  EXPECT_EQ(t->pages[0].width, 128.0f);
+  EXPECT_EQ(t->pages[1].width, 128.0f);
+  EXPECT_EQ(t->pages[2].width, 256.0f);
+  EXPECT_EQ(t->pages[3].width, 256.0f);
+  renderer_->Close();
+  renderer_.reset();
+  TexSysDestroy();
+  MemoryManager().Shutdown();
+}

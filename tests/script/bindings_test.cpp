@@ -21,12 +21,20 @@ TEST_F(BindingTest, IntMembersTruncateTowardZero) {
   ASSERT_TRUE(RunScript("Tweaks.blockleaselength = 48.9"));
   EXPECT_EQ(Tweaks().blockLeaseLength, 48);
   EXPECT_EQ(Eval("Tweaks.blockleaselength"), 48);
-  ASSERT_TRUE(RunScript("Tweaks.numyearsin24hours = -2.7"));
-  EXPECT_EQ(Tweaks().yearsPerDay, -2);
-  ASSERT_TRUE(RunScript("Tweaks.numyearsin24hours = 1e30"));  // held in range, never undefined
-  EXPECT_EQ(Tweaks().yearsPerDay, INT32_MAX);
-  ASSERT_TRUE(RunScript("Tweaks.numyearsin24hours = '12'"));
-  EXPECT_EQ(Tweaks().yearsPerDay, 12);
+  ASSERT_TRUE(RunScript("Tweaks.blockleaselength = -2.7"));
+  EXPECT_EQ(Tweaks().blockLeaseLength, -2);
+  ASSERT_TRUE(RunScript("Tweaks.blockleaselength = 1e30"));  // held in range, never undefined
+  EXPECT_EQ(Tweaks().blockLeaseLength, INT32_MAX);
+  ASSERT_TRUE(RunScript("Tweaks.blockleaselength = '12'"));
+  EXPECT_EQ(Tweaks().blockLeaseLength, 12);
+  // Years per day stay within a decade, so the midnight year sum cannot overflow.
+  const std::pair<const char*, int32_t> years[] = {
+      {"2147483647", 10}, {"-2147483648", 0}, {"3", 3}, {"1e30", 10}, {"-7", 0}};
+  for (const auto& [value, held] : years) {
+    ASSERT_TRUE(RunScript(std::string("Tweaks.numyearsin24hours = ") + value));
+    EXPECT_EQ(Tweaks().yearsPerDay, held) << value;
+    EXPECT_EQ(Eval("Tweaks.numyearsin24hours"), held) << value;
+  }
   // The program's own changes are what scripts read.
   Tweaks().blockLeaseLength = 5;
   EXPECT_EQ(Eval("Tweaks.blockleaselength"), 5);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/window.h"
 #include "script/level_scripts.h"
 #include "script/script_session.h"
 #include "platform/temp_dir.h"
@@ -287,6 +288,31 @@ TEST_F(EventTest, TheSessionRaisesEventsAndCountsThemDown) {
   Services().game->TickScriptTimers();
   EXPECT_EQ(g_Seen, std::vector<int>({51, 4}));
   RestoreDefaultSessionServices();
+}
+
+}  // namespace
+
+namespace {
+
+// An endless loop in a chunk or an event handler is stopped with a script
+// error after a bounded number of instructions, and the state goes on
+// working. A close request stops a running script at once.
+TEST_F(EventTest, RunawayScriptsAreStoppedAndCloseRequestsBreakIn) {
+  EXPECT_FALSE(Script().RunText("while true do end", "loop", false));
+  ASSERT_TRUE(RunScript("function EVENT_Spin(n) while true do end end"));
+  Script().TriggerEvent("Spin", 0, 0);
+  int stopped = 0;
+  for (const std::string& e : Script().ErrorLog()) stopped += e.find("ran too long") != std::string::npos;
+  EXPECT_EQ(stopped, 2);
+  EXPECT_TRUE(RunScript("x = 1"));
+
+  platform::RequestWindowClose();
+  Script().ClearErrorLog();
+  EXPECT_FALSE(Script().RunText("while true do end", "closing", false));
+  platform::PumpWindowMessages();  // the close is taken
+  ASSERT_FALSE(Script().ErrorLog().empty());
+  EXPECT_NE(Script().ErrorLog().back().find("the game is closing"), std::string::npos);
+  EXPECT_TRUE(RunScript("x = 2"));
 }
 
 }  // namespace

@@ -183,6 +183,22 @@ TEST_F(ProfileTest, LinesThatDoNotParseAreSkipped) {
   EXPECT_EQ(p.SoundVolume, 20);
   EXPECT_EQ(p.GammaLevel, 35);
   EXPECT_EQ(p.DetailLevel, 1);
+  // The lines that did not run are reported together, with the file.
+  EXPECT_EQ(CountBoxes("profiles\\Ada\\settings.lua: lines 2, 4 did not run"), 1);
+  EXPECT_EQ(CountBoxes("did not run"), 1);
+}
+
+// A profile's settings cannot rename it: the name stays its folder's, so
+// saves and settings stay inside the game.
+TEST_F(ProfileTest, SettingsCannotRenameTheProfile) {
+  CPlayerProfile& p = PlayerProfile();
+  ASSERT_TRUE(p.CreateNew("Ada"));
+  dir_.Write("profiles/Ada/settings.lua", "ProfileName = \"../../../../tmp/x\"\ng_ProfileOptions.MusicVolume = 10\n");
+  ASSERT_TRUE(p.Reload());
+  EXPECT_STREQ(p.name, "Ada");
+  EXPECT_EQ(p.MusicVolume, 10);
+  ASSERT_TRUE(p.Select("Ada"));
+  EXPECT_STREQ(p.name, "Ada");
 }
 
 TEST_F(ProfileTest, ProfileNamesMustBePlainFolderNames) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "city/road_topology.h"
 #include "city/city_fixture.h"
 #include "engine/core/error.h"
 #include "platform/message_box.h"
@@ -130,6 +131,7 @@ class SessionTest : public ::testing::Test {
           return platform::BoxResult::Ok;
         });
     ThrowOnFatalError();
+    SetRouteTableImage({});  // these games run without a route table, knowingly
     BuildTestCity();
     RestoreDefaultSessionServices();
     SetSessionWorldServices(&world);

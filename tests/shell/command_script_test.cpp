@@ -1,5 +1,7 @@
 #include "engine/core/command_script.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -108,9 +110,19 @@ TEST_F(CommandScriptTest, ParameterFilesAreFoundThroughThePathService) {
   EXPECT_TRUE(lines_.empty());
   EXPECT_TRUE(boxes_.empty());
 
-  // A folder opens but cannot be read as a script.
+  // A byte above 0x7F ends the file, with one error line.
+  lines_.clear();
+  Seen().clear();
+  WriteFile("Parameters/high.prm", "SAY before\n\xC3\xA9SAY after\nSAY later\xFF\n");
+  ReadParameterFile("parameters\\high.prm");
+  EXPECT_EQ(Seen(), (std::vector<std::string>{" before\n"}));
+  EXPECT_EQ(lines_, (std::vector<Line>{{"Error. Script ended early by byte 0xC3; the rest is not run", kConsoleError}}));
+
+  // A folder or a FIFO in a file's place is refused at once, never waited on.
   ReadParameterFile("parameters");
-  EXPECT_EQ(boxes_, (std::vector<std::string>{"WARNING!|Error reading in parameter file."}));
+  ASSERT_EQ(::mkfifo((root_ / "Parameters" / "fifo.prm").c_str(), 0644), 0);
+  ReadParameterFile("parameters\\fifo.prm");
+  EXPECT_EQ(boxes_, (std::vector<std::string>(2, "WARNING!|Error reading in parameter file.")));
 }
 
 }  // namespace

@@ -302,18 +302,59 @@ TEST_F(SaveGameTest, FailedSaveKeepsTheOldFile) {
   game_.people.assign(kSaveBufferCapacity / 16 + 1, 5);
   EXPECT_FALSE(SaveGame("keep.sav"));
   EXPECT_EQ(ReadFile(SavePath("keep.sav")), before);
-  EXPECT_FALSE(fs::exists(SavePath("keep.sav.tmp")));
   EXPECT_NE(std::find(boxes_.begin(), boxes_.end(), "WARNING!"), boxes_.end());
 
-  // Cannot be written at all (the temporary file's place is taken).
+  // Cannot be put in place (a folder holds the name): no temporary file is
+  // left behind.
   game_.people = {9};
-  fs::create_directory(SavePath("keep.sav.tmp"));
-  EXPECT_FALSE(SaveGame("keep.sav"));
-  EXPECT_EQ(ReadFile(SavePath("keep.sav")), before);
+  fs::create_directories(fs::path(SavePath("held.sav")) / "inside");
+  EXPECT_FALSE(SaveGame("held.sav"));
+  for (const auto& entry : fs::directory_iterator(dir_ / "profiles" / "anna"))
+    EXPECT_EQ(entry.path().filename().string().rfind("held.sav.", 0), std::string::npos) << entry.path();
+
+  // A save may be named like a temporary file: saving another game never
+  // touches it.
+  ASSERT_TRUE(SaveGame("keep.sav.tmp"));
+  const Bytes tmp_named = ReadFile(SavePath("keep.sav.tmp"));
+  game_.people = {4, 5};
+  ASSERT_TRUE(SaveGame("keep.sav"));
+  EXPECT_EQ(ReadFile(SavePath("keep.sav.tmp")), tmp_named);
 
   // Chunks outside a save are refused.
   EXPECT_FALSE(WriteSaveChunk(kChunkPeople, 8, "12345678"));
   EXPECT_EQ(ReserveSaveChunk(kChunkPeople, 8), nullptr);
+}
+
+// The profile's name comes from scripts: one that is a path is refused, so no
+// save is written outside the profiles folder.
+TEST_F(SaveGameTest, ProfileNamesThatArePathsAreRefused) {
+  for (const char* profile : {"../../escape", "..", "a/b", "a\\b"}) {
+    SetSaveProfileSource([profile] { return std::string(profile); });
+    EXPECT_FALSE(SaveGame("x.sav")) << profile;
+    EXPECT_FALSE(LoadGame("x.sav")) << profile;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / ".." / "escape"));
+  EXPECT_FALSE(fs::exists(dir_ / "profiles" / "a"));
+  SetSaveProfileSource([] { return std::string("anna"); });
+  EXPECT_TRUE(SaveGame("x.sav"));
+}
+
+// A save that cannot be opened is refused with the reason.
+TEST_F(SaveGameTest, LoadThatCannotOpenSaysWhy) {
+  std::vector<std::string> texts;
+  auto old = platform::SetMessageBoxBackend(
+      [&texts](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
+        texts.emplace_back(text);
+        return platform::BoxResult::Ok;
+      });
+  EXPECT_FALSE(LoadGame("none.sav"));
+  fs::create_directories(SavePath("folder.sav"));
+  EXPECT_FALSE(LoadGame("folder.sav"));
+  platform::SetMessageBoxBackend(std::move(old));
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_NE(texts[0].find("Cannot open the save game"), std::string::npos) << texts[0];
+  EXPECT_NE(texts[0].find("No such file or directory"), std::string::npos) << texts[0];
+  EXPECT_NE(texts[1].find("it is not a regular file"), std::string::npos) << texts[1];
 }
 
 }  // namespace

@@ -49,6 +49,9 @@ TEST(CommandLine, KeywordTable) {
       {"JOIN \"1234567890.1234567890.1234567890\"", true, false, "1234567890.1234567890.1", 2299,
        "", "usa", false},
       {"unknown words only", false, false, "", 2299, "", "usa", false},
+      // A language name that is not a plain folder name never reaches a path.
+      {"L ../../etc", false, false, "", 2299, "", "usa", false},
+      {"L a\\b DEBUGSTUFF", false, false, "", 2299, "", "usa", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -232,12 +235,15 @@ TEST_F(GameRootTest, CrashGuardApologisesSavesTheRunningGameAndKeepsTheMarker) {
   EXPECT_TRUE(fs::exists(root_ / "profiles" / "__crash.sav"));
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].rfind("WARNING!|Rentopia Civano has encountered an unknown error.", 0), 0u);
+  EXPECT_NE(boxes_[0].find("__crash.sav will have been saved"), std::string::npos);
 
-  // Without a game running nothing is saved.
+  // Without a game running nothing is saved, and the apology does not say so.
   fs::remove(root_ / "profiles" / "__crash.sav");
   RunState() = GameRunState{};
   EXPECT_THROW(RunGuarded([] { throw Crash{}; }), Crash);
   EXPECT_FALSE(fs::exists(root_ / "profiles" / "__crash.sav"));
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].find("__crash.sav"), std::string::npos);
   RunState() = GameRunState{};
 }
 

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   }
   platform::SetGameRoot(argv[3]);
   for (size_t f = 0; f < fonts.size(); ++f) {
+    if (!ToolOutputInside(fonts[f].base + ".tab")) return 1;
     if (!WriteFontTable(fonts[f].base, baked.tables[f])) {
       std::fprintf(stderr, "cannot write %s.tab\n", fonts[f].base.c_str());
       return 1;

@@ -4,7 +4,9 @@
 
 #include "city/blocks.h"
 #include "city/city_map.h"
+#include "city/road_topology.h"
 #include "city/route_table_builder.h"
+#include "engine/files/file_bytes.h"
 #include "platform/headless.h"
 
 int main(int argc, char** argv) {
@@ -15,18 +17,16 @@ int main(int argc, char** argv) {
   platform::SetHeadless(true);
   InitBlockDefs();
   InitDistricts();
+  SetRouteTableImage({});  // the table is what this tool makes: none to read
   if (!BuildCityFromMap()) {
     std::fprintf(stderr, "routetable: the city map could not be built\n");
     return 1;
   }
   const auto image = BuildRouteTableImage();
-  std::FILE* f = std::fopen(argv[1], "wb");
-  if (f == nullptr) {
-    std::fprintf(stderr, "routetable: cannot write %s\n", argv[1]);
+  // Whole or not at all: a failed write leaves no part of a table behind.
+  if (!WriteWholeGameFile(argv[1], image)) {
+    std::fprintf(stderr, "routetable: writing %s failed\n", argv[1]);
     return 1;
   }
-  bool ok = std::fwrite(image.data(), 1, image.size(), f) == image.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) std::fprintf(stderr, "routetable: writing %s failed\n", argv[1]);
-  return ok ? 0 : 1;
+  return 0;
 }

@@ -17,6 +17,7 @@
 namespace {
 
 bool WriteOutput(const std::string& name, const std::vector<TextureImage>& textures, bool set) {
+  if (!ToolOutputInside(name)) return false;
   for (const TextureImage& t : textures) {
     if (t.width > kTexturePageSize || t.height > kTexturePageSize) {
       std::fprintf(stderr, "%s: a texture grows past %d texels\n", name.c_str(), kTexturePageSize);
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }
+  if (!ToolOutputInside(source.output)) return 1;
   platform::SetGameRoot(argv[2]);
   if (IsPictureOutput(source)) {
     const TextureImage& picture = source.textures.front();

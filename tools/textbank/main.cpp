@@ -18,6 +18,7 @@
 #include "engine/files/text_bank.h"
 #include "platform/input.h"
 #include "platform/paths.h"
+#include "tools/tool_io.h"
 
 namespace {
 
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> strings(texts.empty() ? 1 : static_cast<size_t>(texts.rbegin()->first) + 1);
   strings[0] = CodePageCharTable();
   for (auto& [id, text] : texts) strings[static_cast<size_t>(id)] = std::move(text);
+  if (!ToolOutputInside(argv[3])) return 1;
   platform::SetGameRoot(argv[2]);
   if (!WriteTextBankFiles(argv[3], strings)) {
     std::fprintf(stderr, "cannot write %s under %s\n", argv[3], argv[2]);

@@ -1,8 +1,7 @@
 #include "engine/core/command_script.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <stdexcept>
 
@@ -23,6 +22,9 @@ bool ReadTextLine(std::string_view& text, std::span<char, kCommandLineSize> line
   while (!text.empty()) {
     const char c = text.front();
     if (EndsScript(c)) {
+      // A byte above 0x7F ends the script; say so, once, as the rest is lost.
+      ConsolePrintF(kConsoleError, "Error. Script ended early by byte 0x%02X; the rest is not run",
+                    static_cast<unsigned>(static_cast<unsigned char>(c)));
       text = {};
       return false;
     }
@@ -51,13 +53,14 @@ void RunCommandScript(std::string text) {
 
 void ReadParameterFile(std::string_view game_name) {
   std::FILE* f = platform::OpenGameFile(game_name, "rb");
-  if (!f) return;
-  // Only a regular file has a size to read in (a folder opens but is no script).
-  struct stat st;
-  long size = -1;
-  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && std::fseek(f, 0, SEEK_END) == 0) {
-    size = std::ftell(f);
+  if (!f) {
+    // Only a regular file is read; a folder or a special file in its place
+    // is no script. A missing file is skipped quietly.
+    if (errno == EINVAL) ReportError(1, 0, "Error reading in parameter file.");
+    return;
   }
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
   if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
     std::fclose(f);
     ReportError(1, 0, "Error reading in parameter file.");

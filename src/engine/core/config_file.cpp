@@ -92,7 +92,7 @@ bool WriteConfigFile(std::string_view game_name) {
   const std::string text = FormatConfigFile(g_RendererSettings, g_SoundSettings, g_StartupOptions);
   const std::string path = platform::ResolveNewGamePath(game_name);
   const std::string temp = path + ".new";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  std::FILE* f = platform::OpenRegularStream(temp, "wb");
   bool ok = f != nullptr;
   if (f) {
     ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();

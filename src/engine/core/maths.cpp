@@ -532,7 +532,8 @@ int32_t ConvertPixels16(void* destination, const uint32_t* source, int32_t width
       bool transparent;
       uint16_t texel = Convert16(source[int64_t(y) * width + x], format, transparent);
       Store(row + 2 * x, texel);
-      if (transparent) seen = 1;
+      // 4444 takes a row's transparency from its last pixel alone.
+      if (transparent && (format != kPixel4444 || x == width - 1)) seen = 1;
     }
   }
   return seen;

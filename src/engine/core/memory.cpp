@@ -216,6 +216,13 @@ uint32_t CMemoryManager::OffsetOf(const void* pointer) const {
   return static_cast<uint32_t>(static_cast<const uint8_t*>(pointer) - pool_);
 }
 
+// A released or interior pointer is refused with a log line, never a box: a
+// box in the middle of play is worse than the fault, which changes nothing.
+void CMemoryManager::LogRefusedPointer(const char* what, const char* file, int line) {
+  std::fprintf(stderr, "Memory: refused to %s memory that is not an allocated block (%s line %d)\n", what,
+               StripSourcePath(file), line);
+}
+
 void CMemoryManager::Report(std::string_view format, MemoryFormatArgs args) const {
   if (Reporting()) MemoryFormatReport(reportSink_, format, args);
 }
@@ -481,10 +488,7 @@ bool CMemoryManager::Free(void* pointer, const char* file, int line) {
   if (!initialised_) return false;
   const uint32_t offset = LiveHeaderOffset(pointer);
   if (offset == kNone) {
-    if (InFreeableRange(pointer)) {
-      ReportErrorF(1, "Attempt to free memory that is not an allocated block in %s at line %d",
-                   StripSourcePath(file), line);
-    }
+    if (InFreeableRange(pointer)) LogRefusedPointer("free", file, line);
     Report("RELEASE ERROR:: attempting to free memory not in the active heap in %s at line %i",
            {file, line});
     return false;
@@ -560,10 +564,7 @@ void* CMemoryManager::Realloc(void* pointer, uint32_t size, const char* file, in
   if (!initialised_) return nullptr;
   const uint32_t offset = LiveHeaderOffset(pointer);
   if (offset == kNone) {
-    if (InFreeableRange(pointer)) {
-      ReportErrorF(1, "Attempt to resize memory that is not an allocated block in %s at line %d",
-                   StripSourcePath(file), line);
-    }
+    if (InFreeableRange(pointer)) LogRefusedPointer("resize", file, line);
     Report("REALLOC ERROR:: attempting to realloc memory not in the active heap in %s at line %i",
            {file, line});
     return nullptr;

@@ -163,6 +163,7 @@ class CMemoryManager {
   FreeCell* Cell(uint32_t offset) const;
   uint32_t OffsetOf(const void* pointer) const;
   bool Reporting() const { return (debugFlags_ & kReportActivity) != 0; }
+  static void LogRefusedPointer(const char* what, const char* file, int line);
   void Report(std::string_view format, MemoryFormatArgs args) const;
   void Alert(std::string_view format, MemoryFormatArgs args) const;
 

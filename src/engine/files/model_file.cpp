@@ -395,6 +395,7 @@ bool ModLoadReadImage(std::string_view path, CModel** model_out, uint8_t** direc
   r.Get(head.namedRecordCount);
   r.Get(head.frameRecordCount);
   r.Get(head.flags);
+  head.flags &= ~kModelFlagUVsFitted;  // this run's pages are not the stored run's
   r.Get(head.packed);
   r.Get(head.packStep);
   r.Get(head.packOrigin);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <map>
 
@@ -99,8 +100,12 @@ void ShowOldSaveNotice() {
 // Reads a whole file into memory; false when it cannot be opened or read, or
 // is larger than any save the game writes.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  int fd = platform::OpenRegularFile(path, O_RDONLY);
+  if (fd < 0) {
+    ReportErrorF(level, "Cannot open the save game %s: %s.", path.c_str(),
+                 errno == EINVAL ? "it is not a regular file" : std::strerror(errno));
+    return false;
+  }
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (ok && size_t(st.st_size) > kSaveBufferCapacity) {
@@ -126,10 +131,20 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level
   return ok;
 }
 
-// Writes the bytes to a fresh file; false (and no file left) on any failure.
-bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+// Writes the bytes to a new file beside `target` under a fresh name, made
+// with O_EXCL so that it never replaces a file that exists (a save may have
+// any plain name, "x.tmp" included). False, with the reason and no file
+// left, on any failure.
+bool WriteTempBeside(const std::string& target, std::span<const uint8_t> bytes, std::string& temp,
+                     std::string& why) {
+  std::string pattern = target + ".XXXXXX";
+  int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  temp = pattern;
+  ::fchmod(fd, 0644);
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -138,8 +153,12 @@ bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
     done += size_t(n);
   }
   bool ok = done == bytes.size() && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlink(path.c_str());
+  if (!ok) why = errno != 0 ? std::strerror(errno) : "short write";
+  if (::close(fd) != 0 && ok) {
+    why = std::strerror(errno);
+    ok = false;
+  }
+  if (!ok) ::unlink(temp.c_str());
   return ok;
 }
 
@@ -325,18 +344,20 @@ bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
     return false;
   }
   file.buffer.resize(file.used);
+  // The profile's folder may not exist yet (a fresh game root).
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::path(file.path).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   // Written beside the old save and renamed over it only when complete.
-  std::string temp = file.path + ".tmp";
-  if (!WriteNewFile(temp, file.buffer)) {
-    ReportError(1, 0, "Error occurred whilst writing game data");
-    return false;
-  }
-  if (std::rename(temp.c_str(), file.path.c_str()) != 0) {
+  std::string temp, why;
+  bool ok = WriteTempBeside(file.path, file.buffer, temp, why);
+  if (ok && std::rename(temp.c_str(), file.path.c_str()) != 0) {
+    why = std::strerror(errno);
     ::unlink(temp.c_str());
-    ReportError(1, 0, "Error occurred whilst writing game data");
-    return false;
+    ok = false;
   }
-  return true;
+  if (!ok) ReportErrorF(1, "Error occurred whilst writing game data to %.300s: %s", file.path.c_str(), why.c_str());
+  return ok;
 }
 
 // ---- Reading --------------------------------------------------------------
@@ -440,12 +461,17 @@ void ClearLoadGameSteps() {
 
 namespace {
 
-// A save name names a file in the profile's folder, nothing else.
-bool ValidSaveName(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || SaveGamePath(name).size() > kSavePathMax)
-    return false;
-  return name.find_first_of("/\\") == std::string_view::npos &&
+bool PlainFileName(std::string_view name) {
+  return name != "." && name != ".." && name.find_first_of("/\\") == std::string_view::npos &&
          name.find('\0') == std::string_view::npos;
+}
+
+// A save name names a file in the profile's folder, nothing else; and the
+// profile's name, which scripts can set, names a folder of profiles.
+bool ValidSaveName(std::string_view name) {
+  if (name.empty() || !PlainFileName(name) || SaveGamePath(name).size() > kSavePathMax) return false;
+  auto& source = Registry().profileSource;
+  return !source || PlainFileName(source());
 }
 
 }  // namespace
@@ -487,7 +513,7 @@ bool ReadSaveGameTime(std::string_view name) {
 
 bool FileExists(std::string_view path) {
   std::string real = ResolveSavePath(path);
-  int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = platform::OpenRegularFile(real, O_RDONLY);
   if (fd < 0) return false;
   ::close(fd);
   return true;

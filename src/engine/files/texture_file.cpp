@@ -330,8 +330,10 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
 
 int32_t TexLoadTexture(std::string_view path) {
   CCacheArchive& archive = CacheArchive();
-  // The key is the whole path: two folders may hold files of the same name.
-  const std::string_view key = path;
+  // The key is the file name: a texture named from several folders is one
+  // texture, and a folder may use one that another folder supplied.
+  const size_t slash = path.find_last_of('\\');
+  const std::string_view key = slash == std::string_view::npos ? path : path.substr(slash + 1);
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!archive.Contains(key)) {
       std::vector<uint8_t> bytes;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/paths.h"
+
 static_assert(std::endian::native == std::endian::little,
               "recordings are stored in memory order, which must be little-endian");
 
@@ -85,7 +87,7 @@ bool WriteEventRecordFile(const char* path, const EventRecording& rec) {
   fs::path temp = target;
   temp += ".tmp";
   {
-    File f(std::fopen(temp.c_str(), "wb"));
+    File f(platform::OpenRegularStream(temp.string(), "wb"));
     if (!f) return false;
     bool ok = std::fwrite(&rec.camera, sizeof rec.camera, 1, f.get()) == 1 &&
               std::fwrite(&rec.pollCount, 4, 1, f.get()) == 1 &&
@@ -106,7 +108,7 @@ bool WriteEventRecordFile(const char* path, const EventRecording& rec) {
 }
 
 bool ReadEventRecordFile(const char* path, EventRecording& out, std::string& why) {
-  File f(std::fopen(path, "rb"));
+  File f(platform::OpenRegularStream(path, "rb"));
   if (!f) {
     why = "cannot be opened";
     return false;

@@ -553,7 +553,10 @@ void CD3DRenderer::DrawQueue() {
     return (textures_->pages[list].flags & kTexFlagOpaque) != 0;
   };
   // Opaque pages first with blending and alpha test off; then the pages with
-  // transparency, with the shader's own alpha states.
+  // transparency, with the shader's own alpha states. Flag 0x8000 is the
+  // opaque mark: the first pass takes the pages that carry it. Taking the
+  // pages that lack it first instead would draw transparent pages before the
+  // opaque ones behind them and blend the opaque ones.
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 0) {
       current_.alphaBlend = kStateOff;
@@ -685,7 +688,7 @@ void CD3DRenderer::DownloadAllTexturePages() {
       dev_.settings.texBitDepth = 16;
     } else {
       const int64_t before = TexSysPageMemory();
-      TexSysReducePages(std::max<int64_t>(0, before - wanted));
+      TexSysReducePages(wanted);  // the budget is what to give up
       if (TexSysPageMemory() >= before && failures > 2) {
         ReportError(1, 0, "D3D: texture pages do not fit in texture memory");
         return;
@@ -773,9 +776,8 @@ void CD3DRenderer::DrawTexturePageOverview() {
 void CD3DRenderer::PrepareModel(int32_t handle) {
   CModel* model = ModSysGetModel(handle);
   if (!model) return;
-  const bool fresh = !(model->flags & kModelFlagPrepared);
   if (!ModSysPrepareModel(model)) return;
-  if (fresh && textures_) ModSysFitUVs(textures_, model);
+  if (!(model->flags & kModelFlagUVsFitted) && textures_) ModSysFitUVs(textures_, model);
   if (!model->normals) ModSysCalcNormals(model);
   if (model->primitiveCount > 0 && model->primitives) {
     const int32_t page = PageOfTexture(model->primitives[0].texture);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ struct KeptImage {
   std::string language = "english";
   bool reload = false;
   int32_t reads = 0;
+  std::set<std::string> damaged;  // pictures already reported: once each
 };
 
 KeptImage& Kept() {
@@ -33,7 +36,29 @@ uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
   return uint16_t(b[at] | (b[at + 1] << 8));
 }
 
-// Reads a picture into the kept buffer; false leaves it as it was.
+// Why a picture cannot be shown; empty when it can.
+std::string PictureFault(const KeptImage& k, const std::vector<uint8_t>& bytes) {
+  char why[160];
+  if (bytes.size() < kTgaHeaderSize) return "is too short for its header";
+  const int32_t idLength = bytes[0], mapType = bytes[1], imageType = bytes[2];
+  const int32_t width = Get16(bytes, 12), height = Get16(bytes, 14), bits = bytes[16];
+  if (bits != 16 || mapType != 0 || imageType != 2) return "is not an uncompressed 16-bit image";
+  if (width <= 0 || height <= 0 || width > kFullScreenWidth || height > kFullScreenHeight) {
+    std::snprintf(why, sizeof why, "is %d x %d; full-screen pictures are at most 640 x 480", width, height);
+    return why;
+  }
+  if (k.pixels && (width != k.width || height != k.height)) {
+    std::snprintf(why, sizeof why, "is %d x %d, unlike the first picture (%d x %d)", width, height, k.width,
+                  k.height);
+    return why;
+  }
+  if (bytes.size() < kTgaHeaderSize + size_t(idLength) + size_t(width) * size_t(height) * 2)
+    return "ends before its last row";
+  return {};
+}
+
+// Reads a picture into the kept buffer; false leaves it as it was. A damaged
+// picture is reported once, however often the screens ask for it.
 bool LoadImage(std::string_view fileName) {
   KeptImage& k = Kept();
   std::vector<uint8_t> bytes;
@@ -41,32 +66,15 @@ bool LoadImage(std::string_view fileName) {
   if (!ReadWholeGameFile(fileName, bytes, limit)) return false;
   ++k.reads;
   const std::string name(fileName);
-  if (bytes.size() < kTgaHeaderSize) {
-    ReportErrorF(1, "Picture %s is too short for its header.", name.c_str());
+  const std::string fault = PictureFault(k, bytes);
+  if (!fault.empty()) {
+    if (k.damaged.insert(name).second) ReportErrorF(1, "Picture %s %s.", name.c_str(), fault.c_str());
     return false;
   }
-  const int32_t idLength = bytes[0], mapType = bytes[1], imageType = bytes[2];
-  const int32_t width = Get16(bytes, 12), height = Get16(bytes, 14), bits = bytes[16];
+  const int32_t idLength = bytes[0];
+  const int32_t width = Get16(bytes, 12), height = Get16(bytes, 14);
   const bool topFirst = (bytes[17] & 0x20) != 0;
-  if (bits != 16 || mapType != 0 || imageType != 2) {
-    ReportErrorF(1, "Picture %s is not an uncompressed 16-bit image.", name.c_str());
-    return false;
-  }
-  if (width <= 0 || height <= 0 || width > kFullScreenWidth || height > kFullScreenHeight) {
-    ReportErrorF(1, "Picture %s is %d x %d; full-screen pictures are at most 640 x 480.",
-                 name.c_str(), width, height);
-    return false;
-  }
-  if (k.pixels && (width != k.width || height != k.height)) {
-    ReportErrorF(1, "Picture %s is %d x %d, unlike the first picture (%d x %d).", name.c_str(),
-                 width, height, k.width, k.height);
-    return false;
-  }
   const size_t data = kTgaHeaderSize + size_t(idLength);
-  if (bytes.size() < data + size_t(width) * size_t(height) * 2) {
-    ReportErrorF(1, "Picture %s ends before its last row.", name.c_str());
-    return false;
-  }
   if (!k.pixels) {
     k.pixels = static_cast<uint16_t*>(
         MEM_ALLOC(size_t(kFullScreenWidth) * kFullScreenHeight * sizeof(uint16_t)));
@@ -118,6 +126,7 @@ void ReleaseFullScreenImage() {
   if (k.pixels) MEM_FREE(k.pixels);
   k.pixels = nullptr;
   k.width = k.height = 0;
+  k.damaged.clear();
   k.name.clear();
   k.reads = 0;
 }

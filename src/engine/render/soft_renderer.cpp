@@ -17,6 +17,27 @@
 
 namespace {
 
+// The rasteriser addresses texels by mask and shift, so it draws square pages
+// whose side is a power of two up to 256. A page of another side (a texture
+// on a page of its own) is resampled to the nearest such side; texture
+// coordinates are fractions of the page, so they map the same.
+constexpr int32_t kLargestSoftPage = 256;
+
+int32_t DrawableSide(int32_t side) {
+  int32_t drawn = 2;
+  while (drawn < side && drawn < kLargestSoftPage) drawn *= 2;
+  if (drawn > side && drawn - side > side - drawn / 2 && drawn > 2) drawn /= 2;
+  return drawn;
+}
+
+void ResampleSquare(const uint32_t* from, int32_t side, int32_t drawn, std::vector<uint32_t>& out) {
+  out.resize(size_t(drawn) * size_t(drawn));
+  for (int32_t y = 0; y < drawn; ++y) {
+    const uint32_t* row = from + size_t(int64_t(y) * side / drawn) * size_t(side);
+    for (int32_t x = 0; x < drawn; ++x) out[size_t(y) * size_t(drawn) + size_t(x)] = row[int64_t(x) * side / drawn];
+  }
+}
+
 platform::PixelLayout& LayoutForOpen() {
   static platform::PixelLayout layout = platform::PixelLayout::Rgb565;
   return layout;
@@ -398,8 +419,9 @@ void CSoftwareRenderer::DownloadAllTexturePages() {
   std::vector<uint32_t> scratch;
   for (int32_t page = 0; page < pages; ++page) {
     const uint32_t* pixels = TexSysPagePixels(page);
-    const int32_t size = TexSysPageSize(page);
-    if (!pixels || size < 2 || size > 256 || !IsPowerOfTwo(uint32_t(size))) continue;
+    const int32_t side = TexSysPageSize(page);
+    if (!pixels || side < 1) continue;
+    const int32_t size = DrawableSide(side);
     const uint32_t bytes = ((7 + uint32_t(float(size) * float(size) * 2.0f * 1.35f)) / 8) * 8 + 8;
     auto* block = static_cast<uint16_t*>(MEM_ALLOC(bytes));
     if (!block) continue;
@@ -408,7 +430,11 @@ void CSoftwareRenderer::DownloadAllTexturePages() {
     t.MaxLevel = std::clamp(CountMipLevels(size, size) - 2, 0, kSoftTextureLevels - 1);
     t.HasTransparency = (textures_->pages[page].flags & 0x5000) != 0;
     const int32_t format = !PixelIs565 ? kPixel1555 : t.HasTransparency ? kPixel5515 : kPixel565;
-    scratch.assign(pixels, pixels + size_t(size) * size_t(size));
+    if (size == side) {
+      scratch.assign(pixels, pixels + size_t(size) * size_t(size));
+    } else {
+      ResampleSquare(pixels, side, size, scratch);
+    }
     uint16_t* texels = block;
     int32_t edge = size;
     for (int32_t level = 0; level <= t.MaxLevel; ++level) {
@@ -428,9 +454,8 @@ void CSoftwareRenderer::DownloadAllTexturePages() {
 void CSoftwareRenderer::PrepareModel(int32_t handle) {
   CModel* model = ModSysGetModel(handle);
   if (!model) return;
-  const bool fresh = !(model->flags & kModelFlagPrepared);
   if (!ModSysPrepareModel(model)) return;
-  if (fresh) ModSysFitUVs(textures_, model);
+  if (!(model->flags & kModelFlagUVsFitted)) ModSysFitUVs(textures_, model);
   if (!model->normals) ModSysCalcNormals(model);
 }
 

@@ -389,6 +389,7 @@ bool ModSysFitUVs(CTextureSystem* textures, CModel* model) {
       if (const CTexture* t = TexSysGetTexture(model->primitives[p].texture))
         TexSysMarkPageUsed(t->pageIndex);
   }
+  if (model) model->flags |= kModelFlagUVsFitted;
   return RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
     return TexCoord{uv.u * t.uSize + t.uOffset, uv.v * t.vSize + t.vOffset};
   });
@@ -396,6 +397,7 @@ bool ModSysFitUVs(CTextureSystem* textures, CModel* model) {
 
 void ModSysUnfitUVs(CTextureSystem* textures, CModel* model) {
   if (!textures) return;
+  if (model) model->flags &= ~kModelFlagUVsFitted;
   RemapUVs(model, [](const CTexture& t, const TexCoord& uv) {
     if (t.uSize == 0.0f || t.vSize == 0.0f) return uv;
     return TexCoord{(uv.u - t.uOffset) / t.uSize, (uv.v - t.vOffset) / t.vSize};

@@ -22,6 +22,10 @@ inline constexpr int32_t kModelBuilderCapacity = 0x4000;
 inline constexpr uint32_t kModelFlagDistanceCulled = 0x8;
 inline constexpr uint32_t kModelFlagPackedMask = 0x30;  // keep positions packed
 inline constexpr uint32_t kModelFlagPrepared = 0x1000;
+// Texture coordinates mapped into the texture pages of this run. Kept apart
+// from the prepared bit: prepared models come back from the cache archive
+// with their coordinates unfitted, since pages change from run to run.
+inline constexpr uint32_t kModelFlagUVsFitted = 0x2000;
 
 struct ModelPrimitive {
   int32_t key;         // render-state key, passed to the renderer
