@@ -10,7 +10,10 @@ void WireArchitect() {
   AddStartStep(StartPhase::AfterRenderer, LoadArchitectAssets);
   // Every building the city links from now on is the architect's.
   AddStartStep(StartPhase::AfterScheduler, [] { SetCityVisualServices(&TheArchitect()); });
-  AddStartStep(StartPhase::AfterPause, [] { BuildStandardBuildings(); });
+  AddStartStep(StartPhase::AfterPause, [] {
+    LoadScaffoldPieces();
+    BuildStandardBuildings();
+  });
   // After the city's reset has removed its buildings.
   AddResetStep(ResetBuildingVisuals);
   AddShutdownStep(ShutdownPhase::First, [] {

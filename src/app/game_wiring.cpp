@@ -35,12 +35,21 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "shell/event_record_commands.h"
+#include "shell/game_level.h"
+#include "engine/core/console.h"
 #include "shell/game_loop.h"
 #include "engine/files/save_game.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "engine/core/system_settings.h"
+#include "session/game_clock.h"
+#include "visuals/city_scene.h"
+#include "visuals/frame_draw.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+#include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
+#include "visuals/sky.h"
 
 namespace {
 
@@ -57,7 +66,10 @@ class GameWorldServices : public SessionWorldServices {
   void Wrap(SessionWorldServices* inner) { inner_ = inner; }
 
   void UpdateAnimatedScenery() override { inner_->UpdateAnimatedScenery(); }
-  void UpdateNightWindows() override { inner_->UpdateNightWindows(); }
+  void UpdateNightWindows() override {
+    inner_->UpdateNightWindows();
+    StepNightWindows(GameClock().hour, Session().shellGameMode);  // presentation
+  }
   void UpdatePeople() override { inner_->UpdatePeople(); }
   void UpdateParticles() override {
     inner_->UpdateParticles();
@@ -70,7 +82,6 @@ class GameWorldServices : public SessionWorldServices {
   void UpdateBlockAmbiencePositions() override { inner_->UpdateBlockAmbiencePositions(); }
   void UpdateSmokeEmitters() override { inner_->UpdateSmokeEmitters(); }
   void StepPulsingLights() override { inner_->StepPulsingLights(); }
-  void UpdateConstructionJobs() override { inner_->UpdateConstructionJobs(); }
   void StepEntityAnimations() override {
     inner_->StepEntityAnimations();
     EntAnimStepAll();
@@ -88,13 +99,6 @@ class GameWorldServices : public SessionWorldServices {
   }
   int32_t PeopleChecksum() override { return inner_->PeopleChecksum(); }
   int32_t TrafficChecksum() override { return GetTrafficChecksum(); }
-  bool StartConstructionJob(int32_t block, int32_t building, int32_t businessType,
-                            int32_t player) override {
-    return inner_->StartConstructionJob(block, building, businessType, player);
-  }
-  bool StartDemolitionJob(int32_t block, int32_t building) override {
-    return inner_->StartDemolitionJob(block, building);
-  }
 
  private:
   SessionWorldServices* inner_ = nullptr;
@@ -235,6 +239,58 @@ void InterpolateCamera() {
   renderer->SetCameraUp(c.up.x, c.up.y, c.up.z);
 }
 
+// ---- Presentation -------------------------------------------------------------
+// The frame draw, the sky, the game camera and the interface task's keys. The
+// lines marked "presentation" elsewhere in this file belong with these.
+
+// The camera modes read the player's settings and the renderer choice.
+void CopyCameraSettings() {
+  GameCameraSettings& s = CameraSettings();
+  const auto& profile = PlayerProfile();
+  s.mouseSensitivity = profile.MouseSensitivity;
+  s.inverseMouse = profile.InverseMouse != 0;
+  s.autoRotate = profile.AutoRotateCamera != 0;
+  s.performance = g_StartupOptions.performance;
+}
+
+int LockCameraCommand(const char*) {
+  ToggleCameraLock();
+  return 0;
+}
+
+void WirePresentation() {
+  RegisterCameraSaveHooks();
+  SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
+  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
+  AddStartStep(StartPhase::AfterRenderer, LoadPresentationTextures);
+  AddStartStep(StartPhase::AfterWindow, RegisterGameCameraModes);
+  AddStartStep(StartPhase::AfterScheduler, [] {
+    BuildSkyGeometry();
+    CreateSpriteBatches(CurrentRenderer(), 0);
+  });
+  AddResetStep([] {
+    ResetCameraHeading();
+    ResetStoredCamera();
+    ResetScreenModes();
+  });
+  // Until the level scripts place the camera, a level opens on the stored
+  // view over the city.
+  AddLevelStartStep(LevelStartPhase::Running, [](const LevelEntry*) {
+    SetScreenMode(kScreenCity);
+    PutCameraHome();
+  });
+  AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
+    ResetRoadDecade();
+    return true;
+  });
+  AddLoopStep(LoopPhase::Draw, RenderFrame);
+  SetPaintHook(RenderFrame);
+  AddShutdownStep(ShutdownPhase::First, [] {
+    ReleaseBasicCityScene();
+    DestroySpriteBatches();
+  });
+}
+
 // ---- The city ------------------------------------------------------------------
 
 // The city and its subsystems, at the game start's place for them (after
@@ -283,6 +339,8 @@ void WireInputAndCamera() {
   AddStartStep(StartPhase::AfterWindow, OpenInputDevices);
   AddActivationStep(AcquireInput);
   AddTaskStep(GameTask::Interface, PollInput);
+  AddTaskStep(GameTask::Interface, CopyCameraSettings);  // presentation
+  AddTaskStep(GameTask::Interface, RunInterfaceKeys);    // presentation
   AddTaskStep(GameTask::Interface, CamUpdate);
   AddLoopStep(LoopPhase::AfterScheduler, InterpolateCamera);
   AddShutdownStep(ShutdownPhase::Late, ReleaseInputDevices);
@@ -315,6 +373,7 @@ void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
   RegisterScriptRandomStreams();
+  RegisterVisualsRandomStreams();
   GameSound();  // the sound rules' stream (park sounds) comes last
 }
 
@@ -332,5 +391,6 @@ void WireGame() {
   AddStartStep(StartPhase::AfterWindow, [] { LoadGameBuildingLibrary(); });
   AddStartStep(StartPhase::AfterScheduler, InitCitySubsystems);
   WireArchitect();
+  WirePresentation();
   AddShutdownStep(ShutdownPhase::Late, [] { ParticleManager().Reset(); });
 }

@@ -14,6 +14,8 @@
 #include "ui/interface_assets.h"
 #include "ui/interface_frame.h"
 #include "ui/ui_services.h"
+#include "visuals/frame_draw.h"
+#include "visuals/interface_task.h"
 
 namespace {
 
@@ -41,18 +43,6 @@ void FollowGameState() {
 }
 
 }  // namespace
-
-void DrawInterfaceFrame() {
-  CRenderer* renderer = CurrentRenderer();
-  if (renderer == nullptr || !renderer->BeginFrame()) return;
-  renderer->SetClearFlags(true, true);
-  renderer->Clear();
-  renderer->BeginOverlay();
-  DrawInterface();
-  renderer->EndOverlay();
-  renderer->EndFrame();
-  renderer->Present();
-}
 
 void WireInterface() {
   // --- interface wiring: assets before the texture pages are packed --------
@@ -83,7 +73,10 @@ void WireInterface() {
       GameSound().ResumeAll(GamePauseState().Count(3));
     }
   });
-  // --- interface wiring: drawn after the world ------------------------------
-  AddLoopStep(LoopPhase::Draw, DrawInterfaceFrame);
+  // --- interface wiring: drawn in the world's frame, by its overlay pass ------
+  Overlay().drawPanels = DrawInterface;
+  // --- presentation: the interface task's keys reach the panels -------------
+  InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
+  InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
   AddShutdownStep(ShutdownPhase::AfterWindow, DestroySystemCursors);
 }

@@ -5,6 +5,7 @@
 #include "city/buildings.h"
 #include "engine/core/error.h"
 #include "session/city_seller.h"
+#include "session/construction_jobs.h"
 #include "session/event_queue.h"
 #include "session/net_message.h"
 #include "session/player.h"
@@ -42,7 +43,9 @@ void ApplyConstruct(const CNetMessage& m) {
   const int x1 = m.I8(21), x2 = m.I8(22), y1 = m.I8(23), y2 = m.I8(24);
   CBlock* block = GetBlock(blockIndex);
   CPlayer* player = PlayerTable().ByNumber(m.I8(41));
-  CBuilding* building = block ? AllocBuilding() : nullptr;
+  // Without a free job slot the building would stand unfinished for ever:
+  // refused before it is placed or charged.
+  CBuilding* building = block && HasFreeConstructionJobSlot() ? AllocBuilding() : nullptr;
   if (building == nullptr) {
     // Refused everywhere alike: the lots reserved by routing are freed again.
     if (block) FillLotRegion(block->Lots, x1, y1, x2, y2, 0);
@@ -51,7 +54,7 @@ void ApplyConstruct(const CNetMessage& m) {
   FillLotRegion(block->Lots, x1, y1, x2, y2, 0);
   block->PlaceBuilding(building, x1, y1, x2, y2, m.U8(25), m.I32(28), m.I32(36), m.U8(40), m.F32(44));
   building->SetOwner(static_cast<uint8_t>(m.I8(41)));
-  Services().world->StartConstructionJob(blockIndex, building->Id, m.I32(32), m.I8(41) - 1);
+  StartConstructionJob(blockIndex, building->Id, m.I32(32), m.I8(41));
   if (player) {
     player->AddMoney(-m.F32(44), kLedgerConstruction);
     player->AddMoney(-m.F32(48), kLedgerConstructionPart4);
@@ -71,7 +74,7 @@ void ApplyDemolish(const CNetMessage& m) {
     biz.Close(business);
   }
   const int32_t id = building->Id;
-  if (Services().world->StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(3, m);
+  if (StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(3, m);
   RefreshPanels();
   Services().ui->OnDemolitionStarted(id);
 }

@@ -1,3 +1,4 @@
+#include "session/construction_jobs.h"
 #include "session/session.h"
 
 #include <algorithm>
@@ -271,6 +272,7 @@ void RegisterSessionSaveHooks() {
   RegisterSaveHook(kSaveClock, [] { SaveGameClock(); });
   RegisterSaveHook(kSaveEventQueue, [] { EventQueue().Save(); });
   RegisterSaveHook(kSaveStatsHistory, [] { SaveStatsHistory(); });
+  RegisterConstructionJobsChunk();
   AddSaveCheckStartStep([] { PlayerChunksChecked() = 0; });
   RegisterLoadHook(
       kChunkPlayerSetup, [](std::span<const uint8_t> d) { PlayerTable().LoadPlayerSetupRow(d); }, kPlayerSetupRowSize,
@@ -305,6 +307,7 @@ void InitSession() {
     ResetGameClock();
     ResetUtilityIncome();
     EventQueue().Clear();
+    ResetConstructionJobs();
   });
   AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
     Session().tickInHour = RunningTick() % kTicksPerHour;

@@ -24,7 +24,6 @@ class SessionWorldServices {
   virtual void UpdateBlockAmbiencePositions() {}
   virtual void UpdateSmokeEmitters() {}
   virtual void StepPulsingLights() {}
-  virtual void UpdateConstructionJobs() {}
   // Every logic tick, in every game state.
   virtual void StepEntityAnimations() {}
   // Hourly and daily jobs.
@@ -39,12 +38,6 @@ class SessionWorldServices {
   // Sync snapshot checksums (wrapping sums).
   virtual int32_t PeopleChecksum() { return 0; }
   virtual int32_t TrafficChecksum() { return 0; }
-  // Construction and demolition jobs; true when the job started.
-  virtual bool StartConstructionJob(int32_t /*block*/, int32_t /*building*/, int32_t /*businessType*/,
-                                    int32_t /*player*/) {
-    return true;
-  }
-  virtual bool StartDemolitionJob(int32_t /*block*/, int32_t /*building*/) { return true; }
 };
 
 // Business records (the economy). Owners are 1-based player numbers, 0 the city.

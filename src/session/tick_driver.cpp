@@ -1,3 +1,4 @@
+#include "session/construction_jobs.h"
 #include "session/tick_driver.h"
 
 #include "city/buildings.h"
@@ -66,7 +67,7 @@ void StepRunningCity() {
   world.UpdateBlockAmbiencePositions();
   world.UpdateSmokeEmitters();
   world.StepPulsingLights();
-  world.UpdateConstructionJobs();
+  UpdateConstructionJobs();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;
   ++RunningTick();

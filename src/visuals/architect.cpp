@@ -368,13 +368,19 @@ int32_t RegisterMeshPart(const MeshPart& part) {
   if (part.Empty() || TheModelSystem() == nullptr || part.positions.size() > kMaxPartVertices) return 0;
   for (const auto& list : part.indices)
     if (list.size() > size_t(kModelBuilderCapacity)) return 0;
-  const int32_t handle = ModSysCreateSelfBuiltModel(int32_t(part.textures.size()), int32_t(part.positions.size()),
-                                                    part.positions.data(), part.uv1.data(), part.uv2.data());
+  // Models run their z opposite to the city's: mirrored, with the winding turned.
+  std::vector<Vec3> positions = part.positions;
+  for (Vec3& p : positions) p.z = -p.z;
+  const int32_t handle = ModSysCreateSelfBuiltModel(int32_t(part.textures.size()), int32_t(positions.size()),
+                                                    positions.data(), part.uv1.data(), part.uv2.data());
   if (handle <= 0) return 0;
   for (size_t p = 0; p < part.textures.size(); ++p) {
-    ModSysAddIndices(int32_t(part.indices[p].size()), part.indices[p].data());
+    std::vector<uint16_t> indices = part.indices[p];
+    for (size_t i = 0; i + 2 < indices.size(); i += 3) std::swap(indices[i + 1], indices[i + 2]);
+    ModSysAddIndices(int32_t(indices.size()), indices.data());
     ModSysEndPrimitive(handle, int32_t(p), 0, ArchitectTextureSlot(part.textures[p]));
   }
   ModSysCalcBounds(handle);
+  if (CRenderer* renderer = GetRenderer()) renderer->PrepareModel(handle);
   return handle;
 }

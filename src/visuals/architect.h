@@ -97,6 +97,7 @@ ArchitectResult BuildFile_Search(const CBuilding& building, ArchitectBuild& out)
 void BuildArchitectGeometry(BuildingDescription description, const DesignFrame& frame,
                             const ArchitectTextureChoice& textures, uint32_t seed, ArchitectBuild& out);
 
-// Registers a part as a self-built model with its bounds; 0 when empty, too
-// large or no model system exists.
+// Registers a part as a self-built model with its bounds, its z turned into
+// the models' own (opposite to the city's); 0 when empty, too large or no
+// model system exists.
 int32_t RegisterMeshPart(const MeshPart& part);

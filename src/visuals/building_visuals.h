@@ -75,6 +75,8 @@ class ArchitectVisualServices : public CityVisualServices {
   bool SetUpBuildingVisual(CBuilding& building) override;
   void ReleaseBuildingVisuals(CBuilding& building) override;
   void RebuildSigns(CBuilding& building) override;
+  int32_t StartDust(float x, float z, float width, float depth) override;
+  void StopEffect(int32_t effectSlot) override;
 };
 ArchitectVisualServices& TheArchitect();
 

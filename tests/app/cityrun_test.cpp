@@ -103,12 +103,13 @@ class CityrunTest : public ::testing::Test {
   }
 
   // The compiled data a game start reads (the route table, the building
-  // library, the architect's tables and textures and the scaffold pieces)
-  // and the language folder of a game root.
+  // library, the sky table, the architect's tables and textures and the
+  // scaffold pieces) and the language folder of a game root.
   void CopyCompiledData() {
     fs::create_directories(dir_ / "language" / "usa");
-    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat", "architect.txt",
-                             "gamedata2/ArchitectTextures/textures.gtd", "gamedata2/scaffolds"}) {
+    for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat",
+                             "gamedata/suncols.tga", "architect.txt", "gamedata2/ArchitectTextures/textures.gtd",
+                             "gamedata2/scaffolds"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
       if (!fs::exists(built)) continue;
       fs::create_directories((dir_ / name).parent_path());

@@ -15,6 +15,7 @@
 #include "engine/core/random_stream.h"
 #include "script/script.h"
 #include "sound/game_sound.h"
+#include "visuals/night_windows.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST(RandomStreamsOrder, EngineStreamsComeFirstThenTheCitysInSubsystemOrder) {
   const std::vector<const CRandomStream*> expected = {
       &MasterRandomStream(), &ParticleRandom(),   &EntAnimRandom(),   &RendererCommonRandom(),
       &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom(),
-      &ScriptRandom(),       &GameSound().Random()};
+      &ScriptRandom(),       &NightWindowRandom(), &GameSound().Random()};
   int previous = -1;
   for (size_t i = 0; i < expected.size(); ++i) {
     int place = PlaceInList(*expected[i]);

@@ -56,7 +56,6 @@ struct RecordingWorld : SessionWorldServices {
   void UpdateBlockAmbiencePositions() override { log->steps.push_back("ambience"); }
   void UpdateSmokeEmitters() override { log->steps.push_back("smoke"); }
   void StepPulsingLights() override { log->steps.push_back("lights"); }
-  void UpdateConstructionJobs() override { log->steps.push_back("construction"); }
   void StepEntityAnimations() override { log->steps.push_back("animations"); }
   void ScheduleSceneryForHour(int32_t h) override { log->steps.push_back("scenery-hour " + std::to_string(h)); }
   void UpdateBusinessAvailabilityHourly() override { log->steps.push_back("availability"); }

@@ -10,7 +10,7 @@ TEST_F(TickDriverTest, RunningTickStepsEverySystemInOrder) {
   MakePlayers();
   RunLogicTicks();
   const std::vector<std::string> expected = {"scenery", "windows",      "people",     "particles", "traffic",
-                                             "ambience", "smoke",       "lights",     "construction", "ai",
+                                             "ambience", "smoke",       "lights",     "ai",
                                              "timers",  "animations"};
   EXPECT_EQ(log.steps, expected);
   EXPECT_EQ(LogicTick(), 1u);

@@ -11,6 +11,13 @@
 //
 // The reserved operations keep their places in the order; they are empty in
 // every renderer, so their empty bodies live here.
+//
+// The frame draw calls some operations by their place only; what they mean
+// here, on both renderers: 32 (Reserved32, with 1 before each entity frame)
+// does nothing; 42 and 43 are EnableLighting and DisableLighting (the plan
+// view's board and the overlay are drawn unlit); 49 (before the sky) does
+// nothing; 58 is DisableDepthWrite (under the plan view's board, which every
+// later pass draws over); 59 and 60 keep their names.
 #include <cstdint>
 
 struct Vec3;

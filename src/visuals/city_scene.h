@@ -1,0 +1,30 @@
+#pragma once
+// The city drawn plainly, until the full scene passes are built: the land
+// round the city, the blocks' paving, the roads (their textures follow the
+// decade), the buildings as boxes with walls, roofs and their night windows,
+// and the plan view's board. Models are built from the city's records and
+// rebuilt when the set of buildings changes.
+#include <cstdint>
+
+class CRenderer;
+
+// The presentation's own textures (slots; -1 when a file is missing).
+struct PresentationTextures {
+  int32_t grass = -1, pavement = -1, facade = -1, roof = -1, nightWindows = -1;
+  int32_t roadA = -1, roadB = -1, cloud1 = -1, cloud2 = -1, sun = -1, moon = -1, star = -1;
+  int32_t board = -1;
+};
+const PresentationTextures& PresentationTextureSlots();
+
+// Start-up, before the texture pages are built: loads the textures above,
+// names the night-window texture and hands the sky its textures.
+void LoadPresentationTextures();
+
+// Draw mode 0's scene: sky, land, blocks, roads and buildings.
+void DrawBasicCityScene(CRenderer& renderer);
+// Draw mode 3's board and the city on it, seen from above.
+void DrawPlanViewScene(CRenderer& renderer);
+// Forgets the built models (the model system goes away at shutdown).
+void ReleaseBasicCityScene();
+// Number of buildings drawn as boxes in the last build.
+int32_t BasicSceneBuildingCount();

@@ -1,0 +1,160 @@
+// The game as the program wires it, on SDL's off-screen display: after the
+// level starts, the frame shows the city under the sky. Each run happens in a
+// child process (the game owns the process while it runs).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/game_wiring.h"
+#include "engine/input/camera_controller.h"
+#include "engine/render/soft_renderer.h"
+#include "platform/headless.h"
+#include "platform/sdl/gl_gpu.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_present.h"
+#include "platform/sdl/sdl_window.h"
+#include "session/session_state.h"
+#include "shell/game_loop.h"
+#include "shell/startup.h"
+#include "visuals/frame_draw.h"
+#include "visuals/screenshots.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// In the child: runs the game, raises the view to the horizon once the level
+// runs, writes a screenshot after some game seconds and quits.
+// Headless, the hardware renderer draws into the recording device; the
+// triangles of the last frame are written to "triangles.txt" instead.
+[[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api, bool headless) {
+  if (::chdir(dir.c_str()) != 0) ::_exit(120);
+  if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
+  std::ofstream(dir / "config.cfg") << "SysSetup api " << api
+                                    << "\nSysSetup Window 1\nSysSetup width 640\n"
+                                       "SysSetup height 480\nSysSetup NoMovie 1\n";
+  static bool recording = headless;
+  if (!headless) {
+    ::unsetenv("CITYRUN_HEADLESS");
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    platform::SetHeadless(false);
+    if (!platform::InstallSdlWindows()) ::_exit(122);
+    platform::InstallSdlInput();
+    platform::InstallSdlPresenter();
+    platform::InstallGlGpu();
+  }
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  WireGame();
+  static uint32_t levelTick = 0;
+  AddLoopStep(LoopPhase::Draw, [] {
+    if (!RunState().gameRunning) return;
+    if (levelTick == 0) {
+      levelTick = LogicTick() + 1;
+      CameraState& c = g_CameraState;
+      CamSetMode(0);
+      c.eye = c.targetEye = {0, 120, -700};
+      c.yaw = 1.5707964f;  // towards +z, over the city
+      c.pitch = -0.15f;
+    }
+    if (LogicTick() < levelTick + 75) return;  // three game seconds
+    if (recording)
+      std::ofstream("triangles.txt") << LastTriangleCount();
+    else
+      WriteNumberedScreenshot(0);
+    RunState().quit = true;
+  });
+  ::_exit(WinMain(""));
+}
+
+class GameFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("rc_frame_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "max");
+    for (const char* d : {"gamedata", "gamedata2", "scripts", "parameters", "language"})
+      fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / d, dir_ / d);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs the game on the renderer; the screenshot's texels (B, G, R, A),
+  // bottom row first, or empty.
+  std::vector<uint8_t> Frame(const char* api, bool headless = false) {
+    const pid_t pid = ::fork();
+    if (pid == 0) RunGameAndShoot(dir_, api, headless);
+    int status = 0;
+    bool ended = false;
+    for (int i = 0; i < 1200 && !ended; ++i) {
+      ended = ::waitpid(pid, &status, WNOHANG) == pid;
+      if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!ended) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+    }
+    log_ = Read(dir_ / "out.log");
+    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << log_;
+    const std::string file = Read(dir_ / "civano0000.tga");
+    if (const char* dump = std::getenv("RC_FRAME_DUMP"))  // for looking at a failure
+      std::ofstream(std::string(dump) + "_" + api + (headless ? "_headless" : "") + ".tga",
+                    std::ios::binary) << file;
+    if (file.size() != 18 + 640 * 480 * 4) return {};
+    return {file.begin() + 18, file.end()};
+  }
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  // Mean red, green, blue of the rows [first, last) counted from the top.
+  static void Mean(const std::vector<uint8_t>& t, int first, int last, double rgb[3]) {
+    rgb[0] = rgb[1] = rgb[2] = 0;
+    for (int y = first; y < last; ++y)
+      for (int x = 0; x < 640; ++x) {
+        const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+        rgb[0] += p[2], rgb[1] += p[1], rgb[2] += p[0];
+      }
+    for (int k = 0; k < 3; ++k) rgb[k] /= double(last - first) * 640;
+  }
+  void ExpectSkyAboveGround(const std::vector<uint8_t>& t) {
+    ASSERT_FALSE(t.empty()) << log_;
+    double sky[3], ground[3];
+    Mean(t, 0, 60, sky);
+    Mean(t, 380, 480, ground);
+    EXPECT_GT(sky[2], sky[0] + 20) << "the top is not sky";          // blue above
+    EXPECT_GT(ground[1], ground[2]) << "the bottom is not the land";  // green-grey below
+    size_t distinct = 0;
+    std::vector<bool> seen(1 << 15);
+    for (size_t i = 0; i < t.size(); i += 4) {
+      const size_t key = (t[i] >> 3) | (t[i + 1] >> 3) << 5 | (t[i + 2] >> 3) << 10;
+      if (!seen[key]) seen[key] = true, ++distinct;
+    }
+    EXPECT_GT(distinct, 50u) << "one colour";
+  }
+  fs::path dir_;
+  std::string log_;
+};
+
+TEST_F(GameFrameTest, OpenGLDrawsTheCityUnderTheSky) { ExpectSkyAboveGround(Frame("D3D")); }
+
+TEST_F(GameFrameTest, HeadlessTheCityIsDrawnThroughTheRecordingDevice) {
+  Frame("D3D", true);
+  EXPECT_GT(std::atoi(Read(dir_ / "triangles.txt").c_str()), 1000) << log_;
+}
+
+TEST_F(GameFrameTest, SoftwareRendererDrawsTheCityUnderTheSky) {
+  ExpectSkyAboveGround(Frame("Software"));
+}
+
+}  // namespace

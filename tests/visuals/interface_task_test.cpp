@@ -1,0 +1,145 @@
+// The interface task's keys.
+#include <gtest/gtest.h>
+
+#include "city/people.h"
+#include "city/person.h"
+#include "engine/core/system_settings.h"
+#include "engine/input/camera_controller.h"
+#include "platform/input.h"
+#include "presentation_fixture.h"
+#include "session/event_queue.h"
+#include "session/session_state.h"
+#include "shell/game_loop.h"
+#include "visuals/frame_draw.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+
+namespace {
+
+using namespace platform::key;
+
+class InterfaceKeysTest : public PresentationTest {
+ protected:
+  void SetUp() override {
+    PresentationTest::SetUp();
+    CamInit(50, 0);
+    RegisterGameCameraModes();
+    ResetScreenModes();
+    GamePauseState().Reset();
+    Session() = SessionState{};
+    InterfaceTaskHooks() = InterfaceHooks{};
+    InterfaceTaskHooks().enterFrontEnd = [this] { ++frontEnds; };
+    GameTime().viewState = 1;
+    SelectedObject() = nullptr;
+  }
+  void TearDown() override {
+    InterfaceTaskHooks() = InterfaceHooks{};
+    GamePauseState().Reset();
+    ResetScreenModes();
+    g_StartupOptions.debugStuff = false;
+    for (CPerson& p : g_People) p.InUse = 0;
+    PresentationTest::TearDown();
+  }
+  // One interface step with `key` pressed (and `held` down since before).
+  void Step(uint8_t key, uint8_t held = 0) {
+    ReleaseAll();
+    if (held) Hold(held);
+    Press(key);
+    RunInterfaceKeys();
+    ReleaseAll();
+  }
+  int frontEnds = 0;
+};
+
+TEST_F(InterfaceKeysTest, TabTogglesThePlanViewAndKeepsTheCityCamera) {
+  g_CameraState.targetEye = {1, 2, 3};
+  Step(kTab);
+  EXPECT_EQ(GetScreenMode(), kScreenPlan);
+  EXPECT_FLOAT_EQ(StoredCameraState().targetEye.y, 2.0f);
+  Step(kTab, kLeftAlt);  // not with Alt
+  EXPECT_EQ(GetScreenMode(), kScreenPlan);
+  Step(kTab);
+  EXPECT_EQ(GetScreenMode(), kScreenCity);
+  EXPECT_FLOAT_EQ(g_CameraState.targetEye.z, 3.0f);
+  SetScreenMode(kScreenAuction);
+  Step(kTab);
+  EXPECT_EQ(GetScreenMode(), kScreenAuction);
+}
+
+TEST_F(InterfaceKeysTest, EscapeEntersTheFrontEndUnlessPausedOrThere) {
+  Step(kEscape);
+  EXPECT_EQ(frontEnds, 1);
+  GamePauseState().AddReason(0);
+  Step(kEscape);
+  EXPECT_EQ(frontEnds, 1);
+  GamePauseState().Reset();
+  SetScreenMode(kScreenMenu);
+  Step(kEscape);
+  EXPECT_EQ(frontEnds, 1);
+}
+
+TEST_F(InterfaceKeysTest, F1AndPSwitchThePause) {
+  Step(kF1);
+  EXPECT_EQ(GamePauseState().Count(3), 1);
+  Step(kP);
+  EXPECT_EQ(GamePauseState().Count(3), 0);
+  InterfaceTaskHooks().chatPanelOpen = [] { return true; };
+  Step(kP);
+  EXPECT_EQ(GamePauseState().Count(3), 0);  // typing in the chat
+  Step(kF1);
+  EXPECT_EQ(GamePauseState().Count(3), 1);
+  Session().networkSession = true;
+  Step(kF1);
+  EXPECT_EQ(GamePauseState().Count(3), 1);  // no pause switch in a network game
+}
+
+TEST_F(InterfaceKeysTest, GFollowsTheNextPersonOnTheStreet) {
+  g_People[5].InUse = 1;
+  g_People[9].InUse = 1;
+  g_People[7].InUse = 1;
+  g_PersonCycles[7].Flags = kFlagOffStreet;
+  Step(kG);
+  ASSERT_NE(SelectedObject(), nullptr);
+  EXPECT_EQ(SelectedObject()->index, 5);
+  EXPECT_EQ(g_CameraState.mode, kCamFollow);
+  EXPECT_EQ(FollowedObject(), SelectedObject());
+  Step(kG);
+  EXPECT_EQ(SelectedObject()->index, 9);
+  Step(kG);
+  EXPECT_EQ(SelectedObject()->index, 5);  // round the table
+  g_PersonCycles[7].Flags = 0;
+}
+
+TEST_F(InterfaceKeysTest, AltFPutsTheCameraHome) {
+  ResetStoredCamera();
+  CamSetMode(6);
+  Step(kF, kLeftAlt);
+  EXPECT_EQ(g_CameraState.mode, 0);
+  EXPECT_FLOAT_EQ(g_CameraState.eye.y, 586.0f);
+  CamUpdate();
+  // The keys mode keeps looking where the stored camera looked.
+  EXPECT_NEAR(g_CameraState.targetLookAt.y - g_CameraState.targetEye.y, -123.0f, 0.5f);
+}
+
+// The time skip reaches the scheduler's logic group as two seconds of ticks.
+TEST_F(InterfaceKeysTest, ShiftQSkipsTimeOnlyWithDebugKeys) {
+  static int ticks;
+  for (bool debug : {false, true}) {
+    CScheduler& s = GameScheduler();
+    s.Init();
+    s.SetFixedPace(true);
+    s.AddTask(25.0f, [] { ++ticks; }, 8, true);
+    s.ResetClock();
+    g_StartupOptions.debugStuff = debug;
+    Hold(kLeftShift);
+    Hold(kQ);
+    RunInterfaceKeys();
+    ticks = 0;
+    s.Run(false);
+    EXPECT_EQ(ticks >= 50, debug) << ticks;
+  }
+  GameScheduler().Init();
+  GameScheduler().SetFixedPace(false);
+}
+
+}  // namespace
