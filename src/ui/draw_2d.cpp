@@ -17,13 +17,13 @@ void Quad(const UIRect& r, float depth, Vec3 out[4]) {
   out[3] = {r.x1, r.y2, depth};
 }
 
-void Textured(const UIRect& r, int32_t texture, float depth, uint32_t colour) {
+void Textured(const UIRect& r, int32_t texture, float depth, uint32_t colour,
+              const TexRect& coords = TexRect{0.0f, 0.0f, 1.0f, 1.0f}) {
   CRenderer* renderer = UiRenderer();
   if (renderer == nullptr || texture < 0) return;
   Vec3 quad[4];
   Quad(r, depth, quad);
-  const TexRect whole{0.0f, 0.0f, 1.0f, 1.0f};
-  renderer->DrawTexturedQuadsShaded(quad, 1, &whole, texture, &colour);
+  renderer->DrawTexturedQuadsShaded(quad, 1, &coords, texture, &colour);
 }
 
 void Image(float x, float y, int32_t imageId, float depth, uint32_t colour) {
@@ -59,6 +59,13 @@ void DrawRectOutline(const UIRect& r, uint32_t colour, float depth) {
   DrawLine2D({r.x1, r.y2, depth, colour}, {r.x2, r.y2, depth, colour});
 }
 
+void DrawBevel(const UIRect& r, uint32_t topRight, uint32_t bottomLeft, float depth) {
+  DrawLine2D({r.x1, r.y1, depth, topRight}, {r.x2, r.y1, depth, topRight});
+  DrawLine2D({r.x2, r.y1, depth, topRight}, {r.x2, r.y2, depth, topRight});
+  DrawLine2D({r.x1, r.y2, depth, bottomLeft}, {r.x2, r.y2, depth, bottomLeft});
+  DrawLine2D({r.x1, r.y1, depth, bottomLeft}, {r.x1, r.y2, depth, bottomLeft});
+}
+
 void DrawLine2D(const LinePoint2D& a, const LinePoint2D& b) {
   CRenderer* renderer = UiRenderer();
   if (renderer == nullptr) return;
@@ -70,6 +77,10 @@ void DrawLine2D(const LinePoint2D& a, const LinePoint2D& b) {
 
 void DrawTexturedRect(const UIRect& r, int32_t texture, float depth) {
   Textured(r, texture, depth, 0xFFFFFFFFu);
+}
+
+void DrawTexturedRectPart(const UIRect& r, int32_t texture, const TexRect& coords, float depth) {
+  Textured(r, texture, depth, 0xFFFFFFFFu, coords);
 }
 
 void DrawTexturedRectColoured(const UIRect& r, int32_t texture, float depth, uint32_t colour) {

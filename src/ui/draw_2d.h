@@ -5,6 +5,8 @@
 
 #include "ui/ui_rect.h"
 
+struct TexRect;
+
 struct LinePoint2D {
   float x, y, depth;
   uint32_t colour;
@@ -17,9 +19,13 @@ void DrawRect2DXYWH(float x, float y, float w, float h, uint32_t c1, uint32_t c2
 void DrawRect2DSolid(const UIRect& r, uint32_t colour, float depth);
 // Four one-pixel lines; the right edge reaches half a pixel past both ends.
 void DrawRectOutline(const UIRect& r, uint32_t colour, float depth);
+// One-pixel edges: top and right in one colour, bottom and left in another.
+void DrawBevel(const UIRect& r, uint32_t topRight, uint32_t bottomLeft, float depth);
 void DrawLine2D(const LinePoint2D& a, const LinePoint2D& b);
 // The whole texture (a texture slot) over the rect.
 void DrawTexturedRect(const UIRect& r, int32_t texture, float depth);
+// Part of the texture (texture coordinates u0, v0 to u1, v1) over the rect.
+void DrawTexturedRectPart(const UIRect& r, int32_t texture, const TexRect& coords, float depth);
 void DrawTexturedRectColoured(const UIRect& r, int32_t texture, float depth, uint32_t colour);
 // A UI image at (x, y), its pixel size turned into layout units.
 void DrawImage2D(float x, float y, int32_t imageId, float depth);

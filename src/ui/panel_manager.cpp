@@ -22,6 +22,11 @@ CPanel* CPanelManager::AddPanel(CPanel* panel, CLayoutEntity* model, const char*
   return panel;
 }
 
+CPanel* CPanelManager::AddPanelWithModel(CPanel* panel, const LayoutModel* model, const char* hotArea,
+                                         const char* dragBar) {
+  return AddPanel(panel, NewEntity(model), hotArea, dragBar);
+}
+
 std::vector<CPanel*> CPanelManager::Panels() const {
   std::vector<CPanel*> list;
   for (CPanel* p = front; p != nullptr; p = p->next) list.push_back(p);

@@ -22,6 +22,9 @@ class CPanelManager {
 
   CPanel* AddPanel(CPanel* panel, CLayoutEntity* model, const char* hotArea = nullptr,
                    const char* dragBar = nullptr);
+  // The same with a layout-model entity the manager places for `model`.
+  CPanel* AddPanelWithModel(CPanel* panel, const LayoutModel* model, const char* hotArea = nullptr,
+                            const char* dragBar = nullptr);
   void MoveToFront(CPanel* panel);
   // Takes a panel out of the set (a panel leaving is forgotten everywhere).
   void RemovePanel(CPanel* panel);

@@ -183,6 +183,14 @@ void CTextRect::SetTextF(const char* format, ...) {
   Append(true, [&](CTextSystem& t, CStringBank& b, int32_t w) { t.FormatPlainToBank(b, w, s); });
 }
 
+void CTextRect::ShowLineOf(const CTextRect& source, int32_t line) {
+  Clear();
+  if (line < 0 || line >= source.LineCount()) return;
+  lines.SetString(0, source.lines, uint32_t(line));
+  GrowLineArrays();
+  layoutValid = false;
+}
+
 void CTextRect::SetFont(int32_t f) {
   if (f != font) {
     font = f;

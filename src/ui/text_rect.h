@@ -50,6 +50,8 @@ class CTextRect : public CWidget {
   void AddText(std::string_view plain);
   void AddTextF(const char* format, ...);
   void SetTextF(const char* format, ...);
+  // Empties the text and puts line `line` of `source` in it.
+  void ShowLineOf(const CTextRect& source, int32_t line);
 
   void SetFont(int32_t font);
   void SetAlignment(int32_t code, int32_t margin, int32_t offset);

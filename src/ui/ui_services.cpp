@@ -18,3 +18,14 @@ void SetInterfaceScreenSize(int32_t width, int32_t height) {
   Ui().screenWidth = width > 0 ? width : 640;
   Ui().screenHeight = height > 0 ? height : 480;
 }
+
+uint32_t PulseColour(uint32_t colour) {
+  const int32_t t = int32_t(Ui().interfaceTicks % 32u);
+  const int32_t d = t > 15 ? t - 15 : 15 - t;
+  const uint32_t alpha = uint32_t(255.0f * (0.5f + float(d) / 32.0f));
+  return (colour & 0x00FFFFFFu) | (alpha << 24);
+}
+
+void PlayUiClick() {
+  if (Ui().links.playSample) Ui().links.playSample("spot_any_ui_lightclick.wav");
+}

@@ -7,6 +7,7 @@
 // fills it (ReadUiInput); tests fill it by hand.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class CRenderer;
@@ -16,6 +17,27 @@ struct UiMouse {
   int32_t x = 0, y = 0;  // layout units
   bool left = false, right = false;
   int32_t wheel = 0;  // this frame's wheel motion, signed
+};
+
+// A city object a rich-text line links to: its picked-object kind and index.
+struct UiObjectRef {
+  int32_t kind = 0;
+  int32_t index = -1;
+  bool Valid() const { return kind != 0 && index >= 0; }
+};
+
+// What the widgets ask of the game beyond drawing; the app fills these, and
+// a seam left empty does nothing.
+struct UiGameLinks {
+  std::function<void(const char* sample)> playSample;  // once, unique, volume 100
+  std::function<int32_t()> screenMode;
+  std::function<void(int32_t mode)> setScreenMode;
+  std::function<bool(const UiObjectRef&)> objectExists;
+  // Clears the selection, makes the object and building the hovered ones and
+  // commits them as the selection.
+  std::function<void(const UiObjectRef&, int32_t building)> selectObject;
+  std::function<void(int32_t building)> setHoveredBuilding;  // -1 clears it
+  std::function<void(int32_t event)> fireTutorialEvent;
 };
 
 struct UiServices {
@@ -39,11 +61,18 @@ struct UiServices {
   bool gamePaused = false;
   bool frontEndShown = false;
   bool interfaceLock = false;  // no panel takes messages while set
+
+  UiGameLinks links;
 };
 
 UiServices& Ui();
 // The renderer the toolkit draws with (null when there is none).
 CRenderer* UiRenderer();
+// The pulsing highlight: the colour with its alpha replaced by
+// 255 x (0.5 + |15 - (t mod 32)| / 32), t being the interface ticks.
+uint32_t PulseColour(uint32_t colour);
+// The button click, through the sound seam.
+void PlayUiClick();
 // Starts an input frame: the current mouse becomes the previous one.
 void BeginUiInputFrame(const UiMouse& now);
 // The pixel size the layout space maps to (the shell's InterfaceLayoutSize).

@@ -17,7 +17,22 @@
 
 #include "ui/ui_rect.h"
 
+class CButton;
+class CChoiceGroup;
+class CChoiceItem;
+class CDropDown;
+class CEditBox;
+class CIconButton;
+class CListBox;
 class CPanel;
+class CPicture;
+class CRadioButton;
+class CRichTextLink;
+class CRichTextRect2;
+class CRichTextRect3;
+class CScrollBar;
+class CSpinArrow;
+class CSpinBox;
 class CTextRect;
 struct CLayoutEntity;
 
@@ -100,6 +115,24 @@ class CWidget {
 
   // Factory: a child linked at the end of this widget's children.
   CTextRect* CreateTextRect(int32_t id, float x1, float y1, float x2, float y2);
+  CRichTextRect2* CreateRichTextRect2(int32_t id, float x1, float y1, float x2, float y2);
+  CRichTextRect3* CreateRichTextRect3(int32_t id, float x1, float y1, float x2, float y2);
+  CRichTextLink* CreateRichTextLink(int32_t id, float x1, float y1, float x2, float y2);
+  CIconButton* CreateIconButton(int32_t id, float x1, float y1, float x2, float y2);
+  CButton* CreateButton(int32_t id, float x1, float y1, float x2, float y2);
+  CRadioButton* CreateRadioButton(int32_t id, float x1, float y1, float x2, float y2);
+  // The field (where its button lies) and the shown choice's rectangle.
+  CDropDown* CreateDropDown(int32_t id, float x1, float y1, float x2, float y2, const UIRect& shown);
+  CEditBox* CreateEditBox(int32_t id, float x1, float y1, float x2, float y2);
+  // The arrows at both ends of `length`, the track between them, sized by
+  // the scroll-arrow image.
+  CScrollBar* CreateScrollBar(int32_t id, float x, float y, float length, bool vertical);
+  CSpinArrow* CreateSpinArrow(int32_t id, float x, float y, float width);
+  CChoiceItem* CreateChoiceItem(int32_t id, float x1, float y1, float x2, float y2, float depth);
+  CChoiceGroup* CreateChoiceGroup(int32_t id, float x1, float y1, float x2, float y2, float depth);
+  CListBox* CreateListBox(int32_t id, float x1, float y1, float x2, float y2, float depth);
+  CSpinBox* CreateSpinBox(int32_t id, float x1, float y1, float x2, float y2, float depth);
+  CPicture* CreatePicture(int32_t id, float x1, float y1, float x2, float y2, float depth);
 
   UIRect Rect() const { return UIRect{x1, y1, x2, y2, depth}; }
   // The layout model that places this widget (its owner panel's), or null.
@@ -136,6 +169,15 @@ class CWidget {
     return w;
   }
   CPanel* OwnerForChildren();
+  // Adopt, then the rectangle again with the depth.
+  template <typename T>
+  T* AdoptWithDepth(std::unique_ptr<T> child, int32_t id, float x1, float y1, float x2, float y2,
+                    float depth) {
+    T* w = Adopt(std::move(child), id, x1, y1, x2, y2);
+    w->depth = depth;
+    w->SetRect(x1, y1, x2, y2);
+    return w;
+  }
 
  private:
   std::vector<std::unique_ptr<CWidget>> owned_;
@@ -145,6 +187,8 @@ class CWidget {
 // (both ends included) of the rect moved by the model's position; false
 // while the right button is held or without a model.
 bool IsMouseOverRect(const UIRect& rect, const CLayoutEntity* model);
+// The rect moved by the model's position (unmoved without a model).
+UIRect MovedRect(const UIRect& rect, const CLayoutEntity* model);
 // The rect moved by the model's position, filled in opaque black with a
 // black outline.
 void DrawFilledRectAt(const UIRect& rect, const CLayoutEntity* model);

@@ -16,7 +16,11 @@
 #include "ui/interface_frame.h"
 #include "ui/money_format.h"
 #include "ui/text_rect.h"
+#include "ui/drop_down.h"
+#include "ui/layout_model.h"
+#include "ui/list_box.h"
 #include "ui/ui_services.h"
+#include "ui/widget_gallery.h"
 
 namespace {
 
@@ -95,6 +99,45 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
   text.AddTextId(1116);
   EXPECT_EQ(text.LineText(0), "The City");
   EXPECT_GT(text.LineWidth(0), 20);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+class GalleryManager : public CPanelManager {
+ public:
+  void CreatePanels() override {}
+};
+
+TEST_F(HudDataTest, WidgetGalleryFindsEveryElementAndAnswersTheMouse) {
+  EXPECT_TRUE(LoadInterfaceImages(640));
+  EXPECT_TRUE(LoadInterfaceFonts("usa", 640));
+  std::vector<LayoutModel> layout;
+  const char* const names[] = {kWidgetGalleryLayout};
+  ASSERT_TRUE(LoadLayoutModels(names, layout));
+  const int32_t missingBefore = MissingElementReports();
+  GalleryManager manager;
+  CWidgetGalleryPanel gallery;
+  manager.AddPanelWithModel(&gallery, &layout[0], nullptr, "DRAGBAR");
+  EXPECT_EQ(MissingElementReports(), missingBefore);
+  gallery.Open();
+  for (int32_t frame = 0; frame < 30 && (gallery.animating || gallery.settling); ++frame) {
+    BeginUiInputFrame(UiMouse{});
+    manager.ProcessInput();
+  }
+  ASSERT_TRUE(gallery.open);
+  manager.Draw();
+  EXPECT_GT(renderer_.Count("DrawGouraudQuads"), 0);
+
+  // The drop-down's field opens its list, and the panel hears of it.
+  const UIRect field = gallery.dropDown->Rect();
+  const int32_t x = int32_t(field.x1) + 10, y = int32_t((field.y1 + field.y2) / 2);
+  BeginUiInputFrame(UiMouse{x, y, false, false, 0});
+  manager.ProcessInput();
+  BeginUiInputFrame(UiMouse{x, y, true, false, 0});
+  manager.ProcessInput();
+  EXPECT_TRUE(gallery.dropDown->open);
+  EXPECT_EQ(gallery.lastCode, kNotifyDropDownChoice);
+  EXPECT_EQ(gallery.lastValue, -1);
+  EXPECT_EQ(gallery.list->count, 12);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
