@@ -1,9 +1,12 @@
 #include "app/game_wiring.h"
 
+#include <algorithm>
 #include <memory>
 
+#include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/building_library.h"
+#include "city/city_entities.h"
 #include "city/city.h"
 #include "city/city_map.h"
 #include "city/economy.h"
@@ -48,6 +51,7 @@
 #include "visuals/game_camera.h"
 #include "visuals/interface_task.h"
 #include "visuals/night_windows.h"
+#include "shell/asset_groups.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
 
@@ -65,7 +69,10 @@ class GameWorldServices : public SessionWorldServices {
  public:
   void Wrap(SessionWorldServices* inner) { inner_ = inner; }
 
-  void UpdateAnimatedScenery() override { inner_->UpdateAnimatedScenery(); }
+  void UpdateAnimatedScenery() override {
+    inner_->UpdateAnimatedScenery();
+    ::UpdateAnimatedScenery();
+  }
   void UpdateNightWindows() override {
     inner_->UpdateNightWindows();
     StepNightWindows(GameClock().hour, Session().shellGameMode);  // presentation
@@ -79,14 +86,20 @@ class GameWorldServices : public SessionWorldServices {
     inner_->UpdateTraffic();
     ::UpdateTraffic();
   }
-  void UpdateBlockAmbiencePositions() override { inner_->UpdateBlockAmbiencePositions(); }
+  void UpdateBlockAmbiencePositions() override {
+    inner_->UpdateBlockAmbiencePositions();
+    ::UpdateBlockAmbiencePositions();
+  }
   void UpdateSmokeEmitters() override { inner_->UpdateSmokeEmitters(); }
   void StepPulsingLights() override { inner_->StepPulsingLights(); }
   void StepEntityAnimations() override {
     inner_->StepEntityAnimations();
     EntAnimStepAll();
   }
-  void ScheduleSceneryForHour(int32_t hour) override { inner_->ScheduleSceneryForHour(hour); }
+  void ScheduleSceneryForHour(int32_t hour) override {
+    inner_->ScheduleSceneryForHour(hour);
+    ::ScheduleSceneryForHour(hour);
+  }
   void UpdateBusinessAvailabilityHourly() override { inner_->UpdateBusinessAvailabilityHourly(); }
   void UpdateBlockLeasesHourly() override { inner_->UpdateBlockLeasesHourly(); }
   void CloseBusinessDay() override { inner_->CloseBusinessDay(); }
@@ -149,13 +162,48 @@ void DestroyEngineSystems() {
   TexSysDestroy();
 }
 
+// ---- Asset groups ------------------------------------------------------------
+
+VehicleModelBounds VehicleBoundsFromModel(int32_t modelIndex) {
+  const ModelLodSet* set = ShelfModel(ModelShelf::Vehicles, modelIndex);
+  const CModel* model = set ? ModSysGetModel(set->handles[0]) : nullptr;
+  if (model == nullptr) return VehicleModelBounds{};
+  // Vehicles face -z: the front is the least z.
+  VehicleModelBounds b{-model->bounds.corners[0].z, -model->bounds.corners[0].z};
+  for (const Vec3& c : model->bounds.corners) {
+    b.Rear = std::min(b.Rear, -c.z);
+    b.Front = std::max(b.Front, -c.z);
+  }
+  return b;
+}
+
+// Every model and texture set, behind the loading screen; traffic and people
+// take their models from the table.
+void LoadGameAssetsForDrawing() {
+  LoadGameAssets();
+  SetVehicleModelSource([](int32_t i) { return ShelfModel(ModelShelf::Vehicles, i); });
+  SetVehicleBoundsSource(VehicleBoundsFromModel);
+  SetPersonModelSource([](int32_t i) { return ShelfModel(ModelShelf::People, i); });
+}
+
+void ForgetGameAssets() {
+  ReleaseCityEntities();
+  SetVehicleModelSource(nullptr);
+  SetVehicleBoundsSource(nullptr);
+  SetPersonModelSource(nullptr);
+  ClearShelves();
+}
+
 // Before the input device and the renderer's own steps, in the game start's
-// order: systems, attachment, texture pages, then (later) model preparation.
+// order: systems, attachment, assets, texture pages, then (later) model
+// preparation.
 void WireEngineSystems() {
   AddStartStep(StartPhase::BeforeRenderer, CreateEngineSystems);
   AddStartStep(StartPhase::AfterRenderer, AttachEngineSystems);
+  AddStartStep(StartPhase::AfterWindow, LoadGameAssetsForDrawing);
   AddStartStep(StartPhase::AfterWindow, BuildTexturePages);
   AddStartStep(StartPhase::AfterPause, PrepareModels);
+  AddShutdownStep(ShutdownPhase::AfterWindow, ForgetGameAssets);
   AddShutdownStep(ShutdownPhase::AfterWindow, DestroyEngineSystems);
 }
 
@@ -329,6 +377,10 @@ void InitCitySubsystems() {
     SetLogicSpeed(false);
   });
   WireLevels();
+  // The city's look: block bases, signs and the scenery round it.
+  CreateBlockEntities();
+  CreateBlockSignEntities();
+  CreateSceneryEntities();
 }
 
 void WireInputAndCamera() {

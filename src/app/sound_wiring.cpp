@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/traffic.h"
@@ -65,8 +66,8 @@ void FillSoundScene(SoundSceneView& view) {
   for (int i = 0; i < kSoundBlocks && i < kBlockCount; ++i) {
     const CBlock& block = g_Blocks[i];
     view.crowds[i] = {block.CentreX, block.CentreZ, g_BlockStats[i].GetPeopleCount()};
-    view.blocks[i].position = Vec3{block.CentreX, 40, block.CentreZ};
-    view.blocks[i].distance = DistanceTo(view.cameraEye, block.CentreX, 40, block.CentreZ);
+    const BlockAmbience& ambience = GetBlockAmbience(i);  // measured each logic tick
+    view.blocks[i] = {ambience.Position, ambience.Distance};
   }
   FillConstructionSites(view);
   // The traffic measures its nearest cars from where the listener stands.
@@ -126,11 +127,26 @@ int NativePlaySound(lua_State* state) {
   return 0;
 }
 
+// The scenery's trains, aircraft, ship and crane heard through the sound
+// rules: vehicle cues (0 to 18) and crane cues (27 to 32).
+class SceneryCueSounds : public ScenerySounds {
+ public:
+  void Cue(int32_t sound, float distance, const Vec3& where) override {
+    constexpr int32_t kLastVehicleSound = 18, kFirstCraneSound = 27;
+    if (sound <= kLastVehicleSound) GameSound().OnVehicleSound(sound, distance, 0);
+    else if (sound >= kFirstCraneSound) GameSound().PlayCraneSound(sound, where);
+  }
+  void Ship(int32_t shipType, const Vec3& where) override { GameSound().UpdateShipSound(shipType, where); }
+  void CraneVolumes(const Vec3& where) override { GameSound().UpdateCraneVolumes(where); }
+};
+
 }  // namespace
 
 void WireSound() {
   static SoundInterfaceServices interfaceServices;
   static SoundProfileServices profileServices;
+  static SceneryCueSounds scenerySounds;
+  SetScenerySounds(&scenerySounds);
   SetSessionInterfaceServices(&interfaceServices);
   SetProfileServices(&profileServices);
   SetSoundSceneSource(FillSoundScene);

@@ -1,5 +1,7 @@
 #include "city/city_map.h"
 
+#include "city/animated_scenery.h"
+
 #include <cstring>
 
 #include "city/blocks.h"
@@ -22,6 +24,7 @@ void RegisterCityRandomStreams() {
   StreetLightRandom();
   RegisterEconomyRandomStreams();
   VehicleRandom();
+  SceneryRandom();
   BlockGeneratorRandom();
 }
 

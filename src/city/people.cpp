@@ -80,6 +80,8 @@ int SideNodeIndex(int32_t side) {
   }
 }
 
+PersonModelSource g_personModelSource = nullptr;
+
 float WorldX(const PersonCycle& c) { return c.Motion.X - kMotionOffsetX; }
 float WorldZ(const PersonCycle& c) { return c.Motion.Z - kMotionOffsetZ; }
 
@@ -90,6 +92,15 @@ void SyncPosition(CPerson& p) {
   CEntity& e = g_PersonEntities[p.Index];
   e.position = Vec3{p.PositionX, 0.5f, p.PositionZ};
   e.rotation = Vec3{0, c.Motion.Heading, 0};
+}
+
+// The entity shows the model of the person's model number (walking or
+// standing), which can change with any step.
+void ShowPersonModel(const CPerson& p) {
+  if (!g_personModelSource) return;
+  CEntity& e = g_PersonEntities[p.Index];
+  ModelLodSet* set = g_personModelSource(GetModelIndex(p));
+  if (set && e.model != set) e.SetModel(set);
 }
 
 void Teleport(CPerson& p, float worldX, float worldZ) {
@@ -770,7 +781,9 @@ void UpdatePerson(CPerson& p) {
 
 int32_t UpdatePeople() {
   for (int32_t i = 0; i < g_PeopleCount; ++i) {
-    if (g_People[i].InUse) UpdatePerson(g_People[i]);
+    if (!g_People[i].InUse) continue;
+    UpdatePerson(g_People[i]);
+    ShowPersonModel(g_People[i]);
   }
   return g_PeopleCount;
 }
@@ -930,6 +943,8 @@ int32_t GetWorkBusinessKind(const CPerson& p) {
   }
   return 255;
 }
+
+void SetPersonModelSource(PersonModelSource source) { g_personModelSource = source; }
 
 int32_t GetModelIndex(const CPerson& p) {
   const PersonCycle& c = CycleOf(p);
@@ -1169,6 +1184,7 @@ void FinishPeopleLoad() {
     PersonCycle& c = g_PersonCycles[i];
     if (!(c.Flags & kFlagOffStreet)) ChangeBlockCount(p.CurrentBlock, 1);
     SyncPosition(p);
+    ShowPersonModel(p);
     CEntity& e = g_PersonEntities[i];
     e.flags = static_cast<uint8_t>((c.Flags & kFlagOffStreet) ? (e.flags & ~kEntVisible) : (e.flags | kEntVisible));
   }

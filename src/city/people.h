@@ -145,6 +145,10 @@ int32_t GetWorkBusinessKind(const CPerson& p);
 // The door people use of a building (its first door, at its centre without one).
 void DoorOf(int32_t buildingId, float door[3]);
 int32_t GetModelIndex(const CPerson& p);
+// The model set a person's entity gets for a people model number (null:
+// none bound); the entity follows its person's model number as it moves.
+using PersonModelSource = ModelLodSet* (*)(int32_t modelIndex);
+void SetPersonModelSource(PersonModelSource source);
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);
 // The next block toward `to` on foot; 255 to ride; cached.

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "city/animated_scenery.h"
 #include "city/city_services.h"
 #include "city/lane_network.h"
 #include "city/road_topology.h"
@@ -544,6 +545,7 @@ void FindNearestVehicles() {
 }
 
 void ResetTraffic() {
+  ResetAnimatedScenery();
   for (int32_t i = 0; i < g_Lanes.LaneCount; ++i) {
     Lane& lane = g_Lanes.Lanes[i];
     lane.FreeLength = lane.Length;

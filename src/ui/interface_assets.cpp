@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/core/error.h"
+#include "engine/core/system_settings.h"
 #include "engine/files/file_bytes.h"
 #include "engine/files/text_bank.h"
 #include "engine/files/texture_file.h"
@@ -38,17 +39,11 @@ bool RegisterSet(const std::string& name, std::vector<int32_t>& slots) {
 }
 
 std::string SizedSet(const char* folder, int32_t displayWidth) {
-  return std::string("gamedata2\\") + folder + std::to_string(InterfaceVariantWidth(displayWidth)) +
+  return std::string("gamedata2\\") + folder + std::to_string(ScreenSizeVariant(displayWidth)) +
          "\\textures.gtd";
 }
 
 }  // namespace
-
-int32_t InterfaceVariantWidth(int32_t displayWidth) {
-  if (displayWidth == 640 || displayWidth == 1280) return 640;
-  if (displayWidth == 800 || displayWidth == 1600) return 800;
-  return 1024;
-}
 
 CTextSystem& InterfaceTextSystem() {
   static CTextSystem text;

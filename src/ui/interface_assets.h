@@ -9,8 +9,6 @@
 
 class CTextSystem;
 
-// The screen-size variant (640, 800 or 1024) of a display width.
-int32_t InterfaceVariantWidth(int32_t displayWidth);
 // The text system the interface draws with (made on first use).
 CTextSystem& InterfaceTextSystem();
 

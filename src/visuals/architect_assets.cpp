@@ -1,17 +1,14 @@
 #include "visuals/architect_assets.h"
 
 #include <array>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/core/error.h"
-#include "engine/files/cache_archive.h"
-#include "engine/files/entity_file.h"
 #include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/scene/texture.h"
-#include "platform/paths.h"
+#include "shell/asset_table.h"
 #include "visuals/architect_tables.h"
 #include "ui/text_mesh.h"
 
@@ -21,9 +18,7 @@ namespace {
 constexpr int32_t kSignBoards = 52;
 constexpr int32_t kSignFaces = 56;
 
-std::array<ModelLodSet, kScaffoldPieces> g_pieces{};
-
-bool Present(const char* name) { return std::filesystem::exists(platform::ResolveGamePath(name)); }
+std::array<int32_t, kScaffoldPieces> g_places{};  // places on the scaffold shelf, -1 none
 
 void LoadTextureSet() {
   std::vector<uint8_t> bytes;
@@ -71,20 +66,19 @@ void LoadArchitectAssets() {
 }
 
 void LoadScaffoldPieces() {
-  // Models load through the cache archive, which the asset groups open.
-  if (TheModelSystem() == nullptr || !CacheArchive().IsOpen()) return;
+  // The asset groups load the pieces with the scaffold shelf; here their places.
+  const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
   for (int32_t i = 0; i < kScaffoldPieces; ++i) {
-    g_pieces[size_t(i)] = ModelLodSet{};
-    if (Present(ScaffoldPieceFile(i)))
-      EntLoadModel(ScaffoldPieceFile(i), &g_pieces[size_t(i)], 0);
-    else
-      ReportErrorF(1, "The scaffold piece %s is missing.", ScaffoldPieceFile(i));
+    g_places[size_t(i)] = -1;
+    for (size_t k = 0; k < files.size(); ++k)
+      if (files[k].file == ScaffoldPieceFile(i)) g_places[size_t(i)] = int32_t(k);
   }
 }
 
 const ModelLodSet* ScaffoldPiece(int32_t piece) {
-  if (piece < 0 || piece >= kScaffoldPieces || g_pieces[size_t(piece)].handles[0] <= 0) return nullptr;
-  return &g_pieces[size_t(piece)];
+  if (piece < 0 || piece >= kScaffoldPieces || g_places[size_t(piece)] < 0) return nullptr;
+  const ModelLodSet* set = ShelfModel(ModelShelf::Scaffolds, g_places[size_t(piece)]);
+  return set != nullptr && set->handles[0] > 0 ? set : nullptr;
 }
 
-void ReleaseArchitectAssets() { g_pieces.fill(ModelLodSet{}); }
+void ReleaseArchitectAssets() { g_places.fill(-1); }

@@ -1,8 +1,8 @@
 #pragma once
 // What the architect loads at start-up: before the texture pages are packed,
 // its texture tables and the architecture texture set (walls, ground
-// storeys, roofs, storey bands and sign boards); with the world models, the
-// twelve scaffold pieces.
+// storeys, roofs, storey bands and sign boards); the twelve scaffold pieces
+// come with the asset groups' scaffold shelf.
 #include <cstdint>
 
 #include "engine/scene/model.h"
@@ -15,7 +15,7 @@ inline constexpr const char* kArchitectTextureSet = "gamedata2\\ArchitectTexture
 const char* ScaffoldPieceFile(int32_t piece);
 
 void LoadArchitectAssets();
-// Loads the pieces when the cache archive is open (the asset groups open it).
+// Finds the pieces on the asset groups' scaffold shelf (loaded with it).
 void LoadScaffoldPieces();
 // The loaded piece (null when its file was missing).
 const ModelLodSet* ScaffoldPiece(int32_t piece);

@@ -19,6 +19,7 @@
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
 #include "engine/scene/texture.h"
+#include "visuals/city_movers.h"
 #include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
@@ -354,6 +355,7 @@ void DrawBasicCityScene(CRenderer& r) {
   DrawSky(r);
   DrawSunAndMoon(r);
   DrawCityModels(r, true, Sky().brightness < 150);
+  DrawCityMovers(r);  // assets: traffic, people and scenery with their models
   r.SetShader(-1);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/game_wiring.h"
+#include "city/animated_scenery.h"
 #include "city/city_map.h"
 #include "city/households.h"
 #include "city/timetables.h"
@@ -31,7 +32,7 @@ TEST(RandomStreamsOrder, EngineStreamsComeFirstThenTheCitysInSubsystemOrder) {
   const std::vector<const CRandomStream*> expected = {
       &MasterRandomStream(), &ParticleRandom(),   &EntAnimRandom(),   &RendererCommonRandom(),
       &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom(),
-      &ScriptRandom(),       &NightWindowRandom(), &GameSound().Random()};
+      &SceneryRandom(),      &ScriptRandom(),    &NightWindowRandom(), &GameSound().Random()};
   int previous = -1;
   for (size_t i = 0; i < expected.size(); ++i) {
     int place = PlaceInList(*expected[i]);

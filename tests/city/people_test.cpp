@@ -1,6 +1,8 @@
 #include <array>
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cmath>
 #include <cstring>
 
@@ -16,6 +18,8 @@
 #include "city/timetables.h"
 #include "city/traffic.h"
 #include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/scene/model.h"
 
 namespace {
 
@@ -395,3 +399,39 @@ TEST_F(People, DailyIncomeAndForgetting) {
   EXPECT_EQ(p.GetBlockMemory(31), 0);
   EXPECT_EQ(p.GetBlockMemory(32), 0);
 }
+
+namespace {
+
+std::array<ModelLodSet, 32> g_personSets;
+
+// Each person's entity shows the model its model number picks, walking or
+// standing, as it changes.
+TEST_F(People, EntitiesTakeTheModelOfTheirModelNumber) {
+  const bool ownMemory = !MemoryManager().IsInitialised();
+  if (ownMemory) {
+    ASSERT_TRUE(MemoryManager().Init(16u << 20, 16));
+  }
+  ModSysCreate();
+  const Vec3 p[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  for (ModelLodSet& set : g_personSets) {
+    set = ModelLodSet{{ModSysCreateSelfBuiltModel(1, 3, p, nullptr, nullptr), 0, 0}, 1};
+    ModSysAddTriangle(0, 1, 2);
+    ModSysEndPrimitive(set.handles[0], 0, 0, 0);
+    ModSysCalcBounds(set.handles[0]);
+  }
+  SetPersonModelSource([](int32_t i) { return i >= 0 && i < 32 ? &g_personSets[size_t(i)] : nullptr; });
+  RunFixtureCity(200);
+  int32_t checked = 0;
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    if (!g_People[i].InUse || (g_PersonCycles[i].Flags & 1)) continue;  // off the street
+    EXPECT_EQ(g_PersonEntities[i].model, &g_personSets[size_t(GetModelIndex(g_People[i]))]) << i;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+  SetPersonModelSource(nullptr);
+  for (CEntity& e : g_PersonEntities) e.model = nullptr;
+  ModSysDestroy();
+  if (ownMemory) MemoryManager().Shutdown();
+}
+
+}  // namespace

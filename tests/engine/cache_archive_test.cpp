@@ -30,7 +30,7 @@ class CacheArchiveTest : public GameRootTest {
 TEST_F(CacheArchiveTest, FirstOpenRegeneratesOnceThenKeepsEntries) {
   CCacheArchive a;
   ASSERT_TRUE(a.Open(kArchive, 0));
-  EXPECT_EQ(boxes_, std::vector<std::string>{kWrongVersion});
+  EXPECT_TRUE(boxes_.empty());  // a first start has no directory: no message
   EXPECT_TRUE(std::filesystem::exists(Real("max/archive.DIR")));
   AddBytes(a, "gamedata2\\chair\\chair.tm", "hello");
   AddBytes(a, "gamedata2\\x.tm", "world!");

@@ -20,6 +20,7 @@
 #include "engine/core/memory.h"
 #include "engine/scene/texture.h"
 #include "driver_leaks.h"
+#include "game_data_links.h"
 #include "platform/sdl/gl_gpu.h"
 
 namespace {
@@ -202,6 +203,7 @@ TEST_F(GlRenderTest, CityrunOpensTheOpenGLRendererOnItsWindow) {
   const fs::path dir = fs::temp_directory_path() / ("rc_gl_cityrun_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
+  LinkGameData(dir);
   std::ofstream(dir / "config.cfg") << "SysSetup api D3D\nSysSetup Window 1\n"
                                        "SysSetup width 640\nSysSetup height 480\n";
   const pid_t pid = ::fork();

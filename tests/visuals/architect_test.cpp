@@ -408,3 +408,49 @@ TEST_F(ArchitectLibraryTest, PrestigeListsDressTheUpperWalls) {
 }
 
 }  // namespace
+
+#include "shell/asset_table.h"
+#include "visuals/architect_assets.h"
+#include "visuals/construction_draw.h"
+
+namespace {
+
+TEST(ScaffoldTest, EveryPieceIsOnTheScaffoldShelf) {
+  const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
+  for (int32_t i = 0; i < kScaffoldPieces; ++i) {
+    bool found = false;
+    for (const ModelFileEntry& f : files) found |= f.file == ScaffoldPieceFile(i);
+    EXPECT_TRUE(found) << ScaffoldPieceFile(i);
+  }
+}
+
+// A 2 by 3 building at the x = 0, z = 0 corner, one storey: two pieces per
+// column along each long side and one between the corners on each short side.
+TEST(ScaffoldTest, PiecesOfACornerBuilding) {
+  std::vector<ScaffoldPieceDraw> pieces;
+  auto collect = [](const ScaffoldPieceDraw& p, void* list) {
+    static_cast<std::vector<ScaffoldPieceDraw>*>(list)->push_back(p);
+  };
+  ScaffoldPieces(0, 0, 1, 2, 100, 200, 1, 24, collect, &pieces);
+  ASSERT_EQ(pieces.size(), 6u);
+  EXPECT_EQ(pieces[0].shape, 2);  // the corner on both streets
+  EXPECT_EQ(pieces[0].turn, -90);
+  EXPECT_EQ(pieces[1].shape, 0);
+  EXPECT_EQ(pieces[2].shape, 1);
+  EXPECT_EQ(pieces[3].shape, 3);
+  EXPECT_EQ(pieces[4].shape, 5);  // the x = 0 side is a street
+  EXPECT_EQ(pieces[5].shape, 4);
+  EXPECT_FLOAT_EQ(pieces[0].x, 95);
+  EXPECT_FLOAT_EQ(pieces[0].z, 190);
+  // A second storey uses the upper pieces; a counter of -2 draws none.
+  pieces.clear();
+  ScaffoldPieces(0, 0, 1, 2, 100, 200, 2, 24, collect, &pieces);
+  ASSERT_EQ(pieces.size(), 12u);
+  EXPECT_EQ(pieces[6].shape, 8);
+  EXPECT_FLOAT_EQ(pieces[6].y, 7.5f);
+  pieces.clear();
+  ScaffoldPieces(0, 0, 1, 2, 100, 200, 2, -2, collect, &pieces);
+  EXPECT_TRUE(pieces.empty());
+}
+
+}  // namespace

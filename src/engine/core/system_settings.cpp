@@ -15,3 +15,9 @@ void ResetSoundSetupFlags() {
   g_SoundSettings.shware = 0;
   g_SoundSettings.no3d = 0;
 }
+
+int32_t ScreenSizeVariant(int32_t width) {
+  if (width == 640 || width == 1280) return 640;
+  if (width == 800 || width == 1600) return 800;
+  return 1024;
+}

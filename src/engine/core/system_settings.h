@@ -42,6 +42,11 @@ struct StartupOptions {
 };
 
 extern RendererSettings g_RendererSettings;
+
+// Texture sets drawn at the screen's size come in three widths: a display
+// 640 or 1280 wide takes the 640 set, 800 or 1600 the 800 set, any other
+// the 1024 set.
+int32_t ScreenSizeVariant(int32_t displayWidth);
 extern SoundSettings g_SoundSettings;
 extern StartupOptions g_StartupOptions;
 

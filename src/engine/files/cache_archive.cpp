@@ -111,7 +111,9 @@ bool CCacheArchive::ReopenData(const char* mode) {
 }
 
 bool CCacheArchive::ReadDirectory() {
-  if (!LoadDirectoryFile()) RegenerateDirectory();
+  // A first start has no directory yet: that is no error worth a message.
+  const bool first = !platform::GameFileExists(directory_name_);
+  if (!LoadDirectoryFile()) RegenerateDirectory(!first);
   return !entries_.empty();
 }
 
@@ -146,10 +148,12 @@ bool CCacheArchive::LoadDirectoryFile() {
   return true;
 }
 
-void CCacheArchive::RegenerateDirectory() {
-  platform::ShowMessageBox("ERROR - Wrong archive version",
-                           "Archive version number changed\nRegenerating archive file",
-                           platform::BoxIcon::Error);
+void CCacheArchive::RegenerateDirectory(bool report) {
+  if (report) {
+    platform::ShowMessageBox("ERROR - Wrong archive version",
+                             "Archive version number changed\nRegenerating archive file",
+                             platform::BoxIcon::Error);
+  }
   data_file_.reset();
   DeleteFiles();
   File created(platform::OpenGameFile(data_name_, "wb"));

@@ -115,7 +115,8 @@ class CCacheArchive {
 
   bool ReopenData(const char* mode);
   bool LoadDirectoryFile();
-  void RegenerateDirectory();
+  // Empties the archive; `report` shows the regeneration message.
+  void RegenerateDirectory(bool report);
   ArchiveEntry* Current();
 
   std::string data_name_;

@@ -1,0 +1,91 @@
+#include "city/city_entities.h"
+
+#include "city/blocks.h"
+#include "shell/asset_table.h"
+
+namespace {
+
+constexpr float kSignOffsetZ = 41.0f;
+
+// The fixed scenery houses: whole shelves whose models stand in place.
+constexpr ModelShelf kSceneryShelves[] = {ModelShelf::Surround, ModelShelf::Industrial};
+
+// An entity of a model set at a place, or null when the model is missing.
+CEntity* AddEntity(CEntityHouse& house, ModelLodSet* set, const Vec3& at, float yaw, int16_t kind, int32_t index) {
+  if (!set) return nullptr;
+  CEntity e;
+  e.SetModel(set);
+  e.position = at;
+  e.rotation = {0, yaw, 0};
+  e.scale = {1, 1, 1};
+  e.objectKind = kind;
+  e.index = index;
+  e.flags = kEntVisible | kEntRebuildMatrix;
+  return house.Add(e);
+}
+
+void Refill(CEntityHouse& house, int32_t capacity) {
+  house.Release();
+  house.Allocate(capacity);
+}
+
+}  // namespace
+
+CEntityHouse& BlockBaseEntities() {
+  static CEntityHouse house;
+  return house;
+}
+
+CEntityHouse& BlockSignEntities() {
+  static CEntityHouse house;
+  return house;
+}
+
+CEntityHouse& SceneryEntities(int32_t house) {
+  static CEntityHouse houses[kSceneryHouses];
+  return houses[house < 0 || house >= kSceneryHouses ? 0 : house];
+}
+
+void CreateBlockEntities() {
+  CEntityHouse& bases = BlockBaseEntities();
+  Refill(bases, kBlockCount);
+  ModelLodSet* base = ShelfModel(ModelShelf::WorldCity, kBlockBase);
+  for (const CBlock& b : g_Blocks) {
+    CEntity* e = AddEntity(bases, base, {b.CentreX, 0, b.CentreZ}, 0, kEntityKindBlockBase, b.Index);
+    if (e && (b.MapMarks & kMarkHidden)) e->flags = static_cast<uint8_t>(e->flags & ~kEntVisible);
+  }
+}
+
+void CreateBlockSignEntities() {
+  CEntityHouse& signs = BlockSignEntities();
+  Refill(signs, kBlockCount);
+  ModelLodSet* sign = ShelfModel(ModelShelf::WorldCity, kBlockSign);
+  for (const CBlock& b : g_Blocks) {
+    if (b.InUse) AddEntity(signs, sign, {b.CentreX, 0, b.CentreZ - kSignOffsetZ}, 180, kEntityKindBlockSign, b.Index);
+  }
+}
+
+void CreateSceneryEntities() {
+  int32_t house = 0;
+  for (ModelShelf shelf : kSceneryShelves) {
+    CEntityHouse& h = SceneryEntities(house++);
+    Refill(h, ShelfSize(shelf));
+    for (int32_t i = 0; i < ShelfSize(shelf); ++i) AddEntity(h, ShelfModel(shelf, i), {0, 0, 0}, 0, 0, i);
+  }
+  // The statue stands in the park south-east of the city.
+  CEntityHouse& statue = SceneryEntities(house);
+  Refill(statue, 1);
+  AddEntity(statue, ShelfModel(ModelShelf::WorldCity, kParkStatue), {580, 0, -600}, 180, 0, 0);
+}
+
+void ReleaseCityEntities() {
+  BlockBaseEntities().Release();
+  BlockSignEntities().Release();
+  for (int32_t h = 0; h < kSceneryHouses; ++h) SceneryEntities(h).Release();
+}
+
+int32_t DrawCityEntities(const Mat43& view) {
+  int32_t drawn = BlockBaseEntities().DrawAll(view) + BlockSignEntities().DrawAll(view);
+  for (int32_t h = 0; h < kSceneryHouses; ++h) drawn += SceneryEntities(h).DrawAll(view);
+  return drawn;
+}

@@ -1,0 +1,107 @@
+// The model generator's families: rows in, model data out.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/modelgen/model_families.h"
+
+namespace {
+
+GenRow Row(const std::string& line) {
+  std::istringstream words(line);
+  GenRow row;
+  words >> row.kind >> row.name;
+  for (std::string w; words >> w;) row.args.push_back(w);
+  return row;
+}
+
+bool Generate(const std::string& line, std::vector<ModelFileData>& out, std::string& error) {
+  std::vector<GenModel> models;
+  if (!GenerateRow(Row(line), models, error)) return false;
+  for (GenModel& g : models) {
+    ModelFileData data;
+    if (g.direct) data = g.data;
+    else if (!g.mesh.Finish(data, error)) return false;
+    out.push_back(data);
+  }
+  return true;
+}
+
+TEST(ModelGenerator, BadRowsAreRefusedWithAReason) {
+  const struct {
+    const char* line;
+    const char* reason;
+  } kCases[] = {
+      {"person p adult walk #FF0000 #00FF00 #FFFFFF", "parameter 6"},
+      {"person p giant walk #FF0000 #00FF00 #FFFFFF #000000", "unknown build"},
+      {"person p adult fly #FF0000 #00FF00 #FFFFFF #000000", "unknown pose"},
+      {"vehicle v car 3 #FF0000", "out of range"},
+      {"vehicle v hovercraft 0 #FF0000", "unknown vehicle type"},
+      {"slab s 10 10 1 red", "colour"},
+      {"slab s 10 ten 1 #FF0000", "bad number"},
+      {"rooftop r teapot #FF0000", "unknown type"},
+      {"castle c 1 2 3", "unknown kind"},
+      {"box b 1 1 1 #FF0000 at 5", "at <x> <z>"},
+      {"path p keys 5 0 0 0 10 1 1 1", "first at frame 0"},
+      {"path p keys 0 0 0 0 0 1 1 1", "must rise"},
+      {"path p spiral 1 2 3", "unknown path shape"},
+  };
+  for (const auto& c : kCases) {
+    std::vector<ModelFileData> out;
+    std::string error;
+    EXPECT_FALSE(Generate(c.line, out, error)) << c.line;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.line << ": " << error;
+  }
+}
+
+TEST(ModelGenerator, PeopleWalkInEightFramesWithACoarseCopy) {
+  std::vector<ModelFileData> out;
+  std::string error;
+  ASSERT_TRUE(Generate("person p adult walk #FF0000 #00FF00 #FFCC99 #000000", out, error)) << error;
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].frameCount, 8);
+  EXPECT_EQ(out[1].frameCount, 8);
+  EXPECT_LT(out[1].vertexCount, out[0].vertexCount);
+  // One primitive per colour, each drawn with its colour's texture.
+  EXPECT_EQ(out[0].textures.size(), out[0].primitives.size());
+  EXPECT_NE(std::find(out[0].textures.begin(), out[0].textures.end(), "c_ff0000.tex"), out[0].textures.end());
+  // The legs move between frames: the model is not the same in frame 4.
+  const size_t v = out[0].vertexCount;
+  bool moved = false;
+  for (size_t i = 0; i < v && !moved; ++i) moved = out[0].positions[i].z != out[0].positions[4 * v + i].z;
+  EXPECT_TRUE(moved);
+}
+
+TEST(ModelGenerator, PathsHoldFourPointsAFrameAndLoopsClose) {
+  std::vector<ModelFileData> out;
+  std::string error;
+  ASSERT_TRUE(Generate("path a keys 0 0 0 0  10 10 0 0  20 10 0 0", out, error)) << error;
+  ASSERT_TRUE(Generate("path b loop 0 5 0 100 50 40", out, error)) << error;
+  const ModelFileData& line = out[0];
+  EXPECT_EQ(line.vertexCount, 4);
+  EXPECT_EQ(line.frameCount, 21);
+  // Frame 5 is half way to x 10, facing +x; z is stored turned.
+  EXPECT_FLOAT_EQ(line.positions[5 * 4].x, 5.0f);
+  EXPECT_FLOAT_EQ(line.positions[5 * 4 + 3].x - line.positions[5 * 4].x, -1.0f);
+  // A hold keeps the heading it had.
+  EXPECT_FLOAT_EQ(line.positions[15 * 4 + 3].x - line.positions[15 * 4].x, -1.0f);
+  const ModelFileData& loop = out[1];
+  EXPECT_EQ(loop.frameCount, 41);
+  EXPECT_FLOAT_EQ(loop.positions[0].x, loop.positions[40 * 4].x);
+  EXPECT_FLOAT_EQ(loop.positions[0].z, loop.positions[40 * 4].z);
+}
+
+TEST(ModelGenerator, SceneryStandsInItsWorldPlace) {
+  std::vector<ModelFileData> out;
+  std::string error;
+  ASSERT_TRUE(Generate("box b 2 2 2 #808080 at 100 -50", out, error)) << error;
+  float minX = 1e9f, maxX = -1e9f;
+  for (const Vec3& p : out[0].positions) minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+  EXPECT_FLOAT_EQ(minX, 99.0f);
+  EXPECT_FLOAT_EQ(maxX, 101.0f);
+}
+
+}  // namespace
