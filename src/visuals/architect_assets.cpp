@@ -10,6 +10,7 @@
 #include "engine/scene/texture.h"
 #include "shell/asset_table.h"
 #include "visuals/architect_tables.h"
+#include "visuals/building_visuals.h"
 #include "ui/text_mesh.h"
 
 namespace {
@@ -65,7 +66,32 @@ void LoadArchitectAssets() {
   LoadTextureSet();
 }
 
+// The shared model of a decoration part code, from the asset groups'
+// shelves (roof models, industrial units, park furniture); 0 when none.
+int32_t DecorationModel(int32_t code) {
+  struct Place {
+    int32_t code;
+    ModelShelf shelf;
+    int32_t place;
+  };
+  static constexpr Place kPlaces[] = {
+      {0x2000026, ModelShelf::Industrial, 0}, {0x2000037, ModelShelf::Industrial, 1},
+      {0x2000041, ModelShelf::Industrial, 2}, {0x2000042, ModelShelf::Industrial, 3},
+      {0x200003B, ModelShelf::Industrial, 4}, {0x200003E, ModelShelf::Industrial, 5},
+      {0x200003F, ModelShelf::Industrial, 6}, {0x2000049, ModelShelf::Landscape, 1},
+      {0x200004A, ModelShelf::Landscape, 2},  {0x200004B, ModelShelf::Landscape, 3},
+      {0x200004C, ModelShelf::Landscape, 4},  {0x200004D, ModelShelf::Landscape, 5},
+      {0x200004E, ModelShelf::Landscape, 0},  {0x200004F, ModelShelf::Landscape, 6},
+  };
+  const ModelLodSet* set = nullptr;
+  if (code >= 0x2000005 && code <= 0x2000018) set = ShelfModel(ModelShelf::Roof, code - 0x2000005);
+  for (const Place& p : kPlaces)
+    if (p.code == code) set = ShelfModel(p.shelf, p.place);
+  return set != nullptr ? set->handles[0] : 0;
+}
+
 void LoadScaffoldPieces() {
+  SetDecorationModelLookup(DecorationModel);
   // The asset groups load the pieces with the scaffold shelf; here their places.
   const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
   for (int32_t i = 0; i < kScaffoldPieces; ++i) {

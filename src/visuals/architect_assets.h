@@ -15,8 +15,11 @@ inline constexpr const char* kArchitectTextureSet = "gamedata2\\ArchitectTexture
 const char* ScaffoldPieceFile(int32_t piece);
 
 void LoadArchitectAssets();
-// Finds the pieces on the asset groups' scaffold shelf (loaded with it).
+// Once the asset groups have loaded: finds the scaffold pieces on their
+// scaffold shelf and the signs' decoration models on theirs.
 void LoadScaffoldPieces();
+// The shared model of a decoration part code; 0 when none is loaded.
+int32_t DecorationModel(int32_t code);
 // The loaded piece (null when its file was missing).
 const ModelLodSet* ScaffoldPiece(int32_t piece);
 // Forgets the loaded handles (the model system goes away).
