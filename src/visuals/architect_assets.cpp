@@ -92,6 +92,7 @@ int32_t DecorationModel(int32_t code) {
 
 void LoadScaffoldPieces() {
   SetDecorationModelLookup(DecorationModel);
+  SetPropModel(ShelfModel(ModelShelf::Tree, 0));
   // The asset groups load the pieces with the scaffold shelf; here their places.
   const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
   for (int32_t i = 0; i < kScaffoldPieces; ++i) {
@@ -107,4 +108,8 @@ const ModelLodSet* ScaffoldPiece(int32_t piece) {
   return set != nullptr && set->handles[0] > 0 ? set : nullptr;
 }
 
-void ReleaseArchitectAssets() { g_places.fill(-1); }
+void ReleaseArchitectAssets() {
+  g_places.fill(-1);
+  SetDecorationModelLookup(nullptr);
+  SetPropModel(nullptr);
+}

@@ -24,6 +24,7 @@ constexpr int32_t kLoweredPanel = 0x1080202;
 constexpr float kPropScale = 0.75f;
 
 DecorationModelLookup g_decorations = nullptr;
+const ModelLodSet* g_propModel = nullptr;
 
 struct StandardBuilding {
   BuildingModels models;
@@ -137,6 +138,7 @@ bool IsPropCode(int32_t code) {
 }
 
 void SetDecorationModelLookup(DecorationModelLookup lookup) { g_decorations = lookup; }
+void SetPropModel(const ModelLodSet* model) { g_propModel = model; }
 
 int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text) {
   s.Flag = 0;
@@ -362,6 +364,11 @@ void DrawBuildingVisuals(const Mat43& view) {
     if (v.Growth <= 0.0f) continue;
     const Vec3 at{b.CentreX, -v.Sink, -b.CentreZ};
     for (const ModelLodSet& set : Models(b.Id).sets) DrawModel(set, at, 0, {v.Growth, v.Growth, v.Growth}, view);
+    for (int32_t i = 0; i < b.Visual.PropCount && i < kBuildingProps && g_propModel; ++i) {
+      const PropSlot& p = ThePropPool().Slots[size_t(b.Visual.Props[i])];
+      DrawModel(*g_propModel, {p.Position[0], p.Position[1], -p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
+                view);
+    }
     for (int32_t i = 0; i < b.Visual.SignCount && i < kBuildingSigns; ++i) {
       const SignSlot& s = TheSignPool().Slots[size_t(b.Visual.Signs[i])];
       ModelLodSet set{{s.Model, 0, 0}, 1};

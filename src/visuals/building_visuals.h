@@ -59,6 +59,8 @@ bool IsPropCode(int32_t code);
 // fountains, plant); 0 when it has none. Installed with the world models.
 using DecorationModelLookup = int32_t (*)(int32_t code);
 void SetDecorationModelLookup(DecorationModelLookup lookup);
+// The model every prop instance is drawn with (a tree); null draws none.
+void SetPropModel(const ModelLodSet* model);
 // The model of a sign: a decoration's shared model (Built 0) or a text model
 // built for it (Built 1); 0 when the code has no model.
 int32_t SignModelForCode(SignSlot& sign, int32_t textId, const char* text);
