@@ -2,12 +2,11 @@
 
 #include "city/blocks.h"
 #include "engine/core/console.h"
+#include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
-#include "engine/render/renderer.h"
 #include "engine/render/renderer_settings.h"
 #include "script/profiles.h"
-#include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
@@ -86,6 +85,8 @@ void FillWidgetLinks() {
   };
 }
 
+}  // namespace
+
 void LoadInterface() {
   Ui().renderer = nullptr;  // the program's renderer
   int32_t width = 640, height = 480;
@@ -103,6 +104,8 @@ void CreateHud() {
   if (Gallery().wanted) ToggleWidgetGallery();
 }
 
+namespace {
+
 void FollowGameState() {
   Ui().gameRunning = RunState().gameRunning;
   Ui().gamePaused = GamePauseState().Paused();
@@ -110,28 +113,23 @@ void FollowGameState() {
 
 }  // namespace
 
-void WireInterface() {
+void ApplyCursorMode() { SetHardwareCursorMode(PlayerProfile().HardwareCursor != 0); }
+
+void RunInterfaceTask() {
+  FollowGameState();
+  RunInterfaceInput(TheInputDevice());
+  // Clicks on the panels are not clicks on the city.
+  RunState().pointerOverPanels = GamePanels().IsMouseOverPanels() ? 1 : 0;
+}
+
+void ResetInterface() {
+  GamePanels().ResetPanels();
+  GamePanels().RefreshAll();
+}
+
+void AttachInterface() {
   FillWidgetLinks();
   RegisterConsoleCommand("WIDGETPANEL", WidgetPanelCommand);
-  // --- interface wiring: assets before the texture pages are packed --------
-  AddStartStep(StartPhase::AfterRenderer, LoadInterface);
-  // --- interface wiring: the HUD once the game's systems are up ------------
-  AddStartStep(StartPhase::AfterPause, CreateHud);
-  AddStartStep(StartPhase::FirstScreen,
-               [] { SetHardwareCursorMode(PlayerProfile().HardwareCursor != 0); });
-  // --- interface wiring: input, hover and refresh tasks --------------------
-  AddTaskStep(GameTask::Interface, [] {
-    FollowGameState();
-    RunInterfaceInput(TheInputDevice());
-    // Clicks on the panels are not clicks on the city.
-    RunState().pointerOverPanels = GamePanels().IsMouseOverPanels() ? 1 : 0;
-  });
-  AddResetStep([] {
-    GamePanels().ResetPanels();
-    GamePanels().RefreshAll();
-  });
-  AddTaskStep(GameTask::Hover, DecayCursorPriority);
-  AddTaskStep(GameTask::PanelRefresh, [] { GamePanels().RefreshAll(); });
   PauseSwitch().SetProc([](bool on) {
     if (on) {
       GamePauseState().AddReason(3);
@@ -141,10 +139,9 @@ void WireInterface() {
       GameSound().ResumeAll(GamePauseState().Count(3));
     }
   });
-  // --- interface wiring: drawn in the world's frame, by its overlay pass ------
+  // Drawn in the world's frame, by its overlay pass.
   Overlay().drawPanels = DrawInterface;
-  // --- presentation: the interface task's keys reach the panels -------------
+  // The interface task's keys reach the panels.
   InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
   InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
-  AddShutdownStep(ShutdownPhase::AfterWindow, DestroySystemCursors);
 }

@@ -1,30 +1,24 @@
 // cityrun: the game program.
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <thread>
 
-#include "app/game_wiring.h"
-#include "engine/files/entity_file.h"
+#include "app/game.h"
+#include "engine/core/console.h"
+#include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
-#include "engine/render/fullscreen_image.h"
-#include "engine/render/loading_screen.h"
+#include "engine/core/system_settings.h"
 #include "engine/render/soft_renderer.h"
-#include "engine/scene/texture.h"
 #include "platform/headless.h"
+#include "platform/net/enet_transport.h"
 #include "platform/paths.h"
 #include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/openal_sound.h"
 #include "platform/sdl/sdl_cursor.h"
-#include "platform/sdl/sdl_movie.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_movie.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
-#include "engine/core/console.h"
-#include "engine/core/debug_flags.h"
-#include "engine/core/system_settings.h"
-#include "shell/game_loop.h"
 #include "shell/startup.h"
 
 namespace platform {
@@ -56,29 +50,6 @@ void InstallSdlPlatform() {
   platform::InstallGlGpu();  // the hardware renderer draws through OpenGL
 }
 
-// The software renderer for API 2 and 3, and the loading screen of the game
-// start: up after the window with the items the loaders report, held until it
-// has been up 11 s.
-void InstallSoftwareRendererAndLoadingScreen() {
-  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
-  AddStartStep(StartPhase::AfterWindow, [] {
-    SetImageLanguage(g_StartupOptions.languageName);
-    LoadingScreenStart(3100);
-    if (TheTextureSystem()) TexSysSetProgressProc(LoadingScreenProgress);
-    EntSetLoadProgressProc(LoadingScreenProgress);
-  });
-  AddStartStep(StartPhase::AfterParameters, [] {
-    while (LoadingElapsed() < 11000 && !RunState().quit) {
-      PumpMessages();
-      LoadingScreenRefresh();
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    LoadingScreenFinish();
-    if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
-    EntSetLoadProgressProc(nullptr);
-  });
-}
-
 // The intro movie, in a window of its own before the renderer is made;
 // skipped when switched off, headless or missing.
 void PlayIntroMovie() {
@@ -97,8 +68,12 @@ int main(int argc, char** argv) {
   SetConsoleSink(PrintToStandardError);
   ClearDebugFlags();
   InstallSdlPlatform();
-  InstallSoftwareRendererAndLoadingScreen();
-  AddStartStep(StartPhase::BeforeRenderer, PlayIntroMovie);  // first, before the engine's systems
-  WireGame();
-  return WinMain(JoinCommandLine(argc, argv));
+  // The network needs no display: a headless game may host or join too.
+  platform::InstallEnetTransport();
+  // The software renderer for API 2 and 3.
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  Game& game = TheGame();
+  game.SetIntroMovie(PlayIntroMovie);
+  game.Prepare();
+  return WinMain(JoinCommandLine(argc, argv), game);
 }

@@ -2,21 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 
 #include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/traffic.h"
+#include "engine/core/run_state.h"
 #include "engine/input/camera_controller.h"
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_args.h"
+#include "script/script_bindings.h"
 #include "session/game_clock.h"
-#include "session/session_services.h"
 #include "session/session_state.h"
-#include "shell/game_level.h"
-#include "shell/game_loop.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
 
@@ -74,44 +74,11 @@ void FillSoundScene(SoundSceneView& view) {
   SetTrafficCameraPosition(view.cameraEye);
 }
 
-void OpenSound() {
-  CPCSoundManager& manager = CreateSoundManager();
-  manager.Init();  // a device that cannot be opened leaves the game silent
-  SetMusicVolume(PlayerProfile().MusicVolume);
-  SetEffectsVolume(PlayerProfile().SoundVolume);
+// The samples the simulation started, by name, so its stop finds them.
+std::map<std::string, int32_t>& StartedSamples() {
+  static std::map<std::string, int32_t> started;
+  return started;
 }
-
-void CloseSound() {
-  GameSound().Disable();
-  if (CPCSoundManager* manager = SoundManager()) manager->Shutdown();
-  DestroySoundManager();
-}
-
-void StartLevelSound(const LevelEntry*) {
-  GameSound().StopMusic();
-  GameSound().Enable();
-  // Until the front end exists the decade tracks are listed at the level start.
-  GameSound().ClearMusicList();
-  for (int32_t i = 0; i < 7; ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
-}
-
-// The session's sounds: named samples by number, the decade's music.
-class SoundInterfaceServices : public SessionInterfaceServices {
- public:
-  int32_t PlaySoundSample(const char* name, int32_t volume) override {
-    CPCSoundManager* manager = SoundManager();
-    if (manager == nullptr || name == nullptr) return 0;
-    return manager->HandleOf(PlayNamedSound(name, volume));
-  }
-  bool SoundPlaying(int32_t voice) const override {
-    CPCSoundManager* manager = SoundManager();
-    return manager != nullptr && CPCSoundManager::IsPlaying(manager->FromHandle(voice));
-  }
-  void StopSound(int32_t voice) override {
-    if (CPCSoundManager* manager = SoundManager()) StopSoundSample(manager->FromHandle(voice));
-  }
-  void PlayMusicTrack(int32_t era) override { GameSound().PlayMusicTrack(era, true); }
-};
 
 class SoundProfileServices : public ProfileServices {
  public:
@@ -142,25 +109,56 @@ class SceneryCueSounds : public ScenerySounds {
 
 }  // namespace
 
-void WireSound() {
-  static SoundInterfaceServices interfaceServices;
+void AttachSound() {
   static SoundProfileServices profileServices;
   static SceneryCueSounds scenerySounds;
   SetScenerySounds(&scenerySounds);
-  SetSessionInterfaceServices(&interfaceServices);
   SetProfileServices(&profileServices);
   SetSoundSceneSource(FillSoundScene);
   AddScriptBinder(ScriptBindingStage::kGame,
                   [](CScript& script) { script.RegisterFunction(NativePlaySound, "C_PlaySound"); });
-  AddStartStep(StartPhase::AfterWindow, OpenSound);
-  AddLoopStep(LoopPhase::AfterScheduler, UpdateSoundListener);
-  AddActivationStep([](bool active) {
-    if (active)
-      GameSound().ResumeAll(GamePauseState().Count(3));
-    else
-      GameSound().PauseAll();
-  });
-  AddLevelStartStep(LevelStartPhase::Setup, StartLevelSound);
-  AddGameEndStep(GameEndPhase::Stop, [](bool, int32_t) { GameSound().Disable(); });
-  AddShutdownStep(ShutdownPhase::Late, CloseSound);
+}
+
+void OpenSound() {
+  CPCSoundManager& manager = CreateSoundManager();
+  manager.Init();  // a device that cannot be opened leaves the game silent
+  SetMusicVolume(PlayerProfile().MusicVolume);
+  SetEffectsVolume(PlayerProfile().SoundVolume);
+}
+
+void CloseSound() {
+  GameSound().Disable();
+  if (CPCSoundManager* manager = SoundManager()) manager->Shutdown();
+  DestroySoundManager();
+  StartedSamples().clear();
+}
+
+void StartLevelSound() {
+  GameSound().StopMusic();
+  GameSound().Enable();
+  // Until the front end exists the decade tracks are listed at the level start.
+  GameSound().ClearMusicList();
+  for (int32_t i = 0; i < 7; ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+}
+
+void ActivateSound(bool active) {
+  if (active)
+    GameSound().ResumeAll(GamePauseState().Count(3));
+  else
+    GameSound().PauseAll();
+}
+
+void PlayGameEventSound(const GameEvent& event) {
+  CPCSoundManager* manager = SoundManager();
+  if (const auto* sound = std::get_if<SoundEvent>(&event)) {
+    if (manager != nullptr) StartedSamples()[sound->sample] = manager->HandleOf(PlayNamedSound(sound->sample, sound->volume));
+  } else if (const auto* stop = std::get_if<StopSoundEvent>(&event)) {
+    auto it = StartedSamples().find(stop->sample);
+    if (it == StartedSamples().end()) return;
+    CSoundDevice* voice = manager ? manager->FromHandle(it->second) : nullptr;
+    if (CPCSoundManager::IsPlaying(voice)) StopSoundSample(voice);
+    StartedSamples().erase(it);
+  } else if (const auto* music = std::get_if<MusicEvent>(&event)) {
+    GameSound().PlayMusicTrack(music->era, true);
+  }
 }

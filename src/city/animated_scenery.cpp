@@ -9,7 +9,7 @@
 #include "city/city_services.h"
 #include "city/people.h"
 #include "city/traffic.h"
-#include "shell/asset_table.h"
+#include "engine/scene/asset_table.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 
 #include "city/buildings.h"
 #include "city/city_services.h"
+#include "city/people.h"
+#include "session/game_events.h"
 #include "engine/core/error.h"
 
 std::array<BlockDef, kBlockCount> g_BlockDefs;
@@ -333,10 +335,14 @@ void BlockStats::Refresh() {
   Owner = b.Owner;
   LeasePrice = b.GetLeasePrice();
   Reserved = 0;
-  InterestTotal = City().people->InterestTotal(BlockId);
+  InterestTotal = BlockInterestTotal(BlockId);
 }
 
-void BlockStats::CountPeople() { PeopleCount = City().people->PeopleInBlock(BlockId); }
+void BlockStats::CountPeople() {
+  // Everyone whose current block it is, indoors or out (the street counter,
+  // PeopleInBlock, drops when a person goes inside).
+  PeopleCount = static_cast<uint16_t>(std::min(PeopleWithCurrentBlock(BlockId), 65535));
+}
 
 int32_t BlockStats::GetAdjacentBlockSlot(int slot) const {
   return (slot >= 0 && slot < kMaxAdjacentBlocks) ? Adjacent[slot] : -1;
@@ -415,9 +421,9 @@ void UpdateBlockLeasesHourly() {
     --b.PrepareHours;
     bool local = b.Owner == session.LocalPlayer();
     int32_t nameId = g_BlockDefs[b.DefIndex >= 0 && b.DefIndex < kBlockCount ? b.DefIndex : i].NameTextId;
-    if (before == 25 && local) City().prompt->ShowPrompt(302, 1727, 1728, nameId, 1435);
+    if (before == 25 && local) PostGameEvent(PromptEvent{302, 1727, 1728, nameId, 1435});
     if (b.LeaseHours == 0) {
-      if (local) City().prompt->ShowPrompt(302, 1727, 1729, nameId, 1435);
+      if (local) PostGameEvent(PromptEvent{302, 1727, 1729, nameId, 1435});
       session.ReturnBlockToCity(i);
       if (session.AuctionBlock() == i) session.EndAuction();
     }

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "city/city_limits.h"
+#include "engine/core/record_visitor.h"
+
 class CBuilding;
 class CPlayer;
 
@@ -56,8 +59,8 @@ enum BlockAccess : int32_t { kAccessNorth = 1, kAccessEast = 2, kAccessSouth = 4
 enum BlockMapMark : int32_t { kMarkHidden = 1, kMarkI = 2 };
 enum BuildingRights : int32_t { kRightsNone = 0, kRightsPreparing = 1, kRightsGranted = 2 };
 
-class CBlock {
- public:
+// A block's saved run state: its row of chunk 4 (the building list as ids).
+struct BlockSavedState {
   int32_t Index = 0;
   uint8_t InUse = 0;
   uint8_t Owner = 0;
@@ -72,6 +75,29 @@ class CBlock {
   int32_t PrepareHours = 0;
   float Prestige = 0;
   int32_t PeopleInside = 0;
+
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Index);
+    v.Require(Index == static_cast<int32_t>(v.Row()), "block id out of place");
+    v.Field(InUse);
+    v.Field(Owner, {0, kMaxPlayerNumber, "block owner"});
+    v.Field(BuildingCount, {0, kBlockSavedBuildings, "building count"});
+    v.Field(SavedBuildingIds);
+    v.Field(RequestPending);
+    v.Field(PreparePending);
+    v.Field(CommodityMask);
+    v.Field(Ownable);
+    v.Field(BuildingRights, {kRightsNone, kRightsGranted, "building rights"});
+    v.Field(LeaseHours, {0, INT32_MAX, "lease hours"});
+    v.Field(PrepareHours);
+    v.Field(Prestige);
+    v.Field(PeopleInside);
+  }
+};
+
+class CBlock : public BlockSavedState {
+ public:
   int32_t DefIndex = 0;
   int32_t MapMarks = 0;
   uint32_t DistrictColour = 0xFFFFFFFFu;

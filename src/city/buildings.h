@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "city/blocks.h"
+#include "city/city_limits.h"
+#include "engine/core/record_visitor.h"
+
 class CBlock;
 class CPlayer;
 
@@ -74,8 +78,8 @@ struct BuildingVisual {
   int32_t Props[kBuildingProps] = {};
 };
 
-class CBuilding {
- public:
+// A building's saved head: its row of chunk 4.
+struct BuildingSavedState {
   int32_t Id = 0;
   uint8_t X1 = 0, Z1 = 0, X2 = 0, Z2 = 0;
   uint8_t Floors = 0;
@@ -95,6 +99,36 @@ class CBuilding {
   uint8_t RequestPending = 0;
   uint8_t TradePending = 0;
   uint8_t InUse = 0;
+
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Id);
+    v.Require(Id == static_cast<int32_t>(v.Row()), "building id out of place");
+    for (uint8_t* f : {&X1, &Z1, &X2, &Z2, &Floors}) v.Field(*f);
+    v.Field(CentreX);
+    v.Field(CentreZ);
+    v.Field(Status);
+    v.Field(PlaceInBlock);
+    for (int32_t* f : {&BusinessIndex, &ArchitectSeed, &Kind, &RentPerUnit}) v.Field(*f);
+    v.Field(Quality);
+    v.Field(Owner);
+    v.Field(OwnerChangeTick);
+    v.Field(BuiltYear);
+    v.Field(Value);
+    for (uint8_t* f : {&DemolishPending, &RequestPending, &TradePending}) v.Field(*f);
+    v.Field(InUse, {0, 1, "building in-use flag"});
+    v.Require(!InUse || InUseHeadValid(), "building");
+  }
+  // The rules of a building in use: lots, floors, kind, owner, status, business.
+  bool InUseHeadValid() const {
+    return X1 <= X2 && Z1 <= Z2 && X2 < kLotsPerSide && Z2 < kLotsPerSide && Floors != 0 && Kind >= 0 &&
+           Kind < kBuildingKindCount && Owner <= kMaxPlayerNumber && Status >= kStatusQueued &&
+           Status <= kStatusPlaced && BusinessIndex >= -1 && BusinessIndex < kBuildingPoolSize;
+  }
+};
+
+class CBuilding : public BuildingSavedState {
+ public:
   CBlock* Block = nullptr;
   CBuilding* Next = nullptr;
   CBuilding* Prev = nullptr;

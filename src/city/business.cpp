@@ -13,9 +13,12 @@
 #include "city/economy_services.h"
 #include "city/households.h"
 #include "city/person.h"
+#include "session/game_events.h"
 #include "engine/core/error.h"
 #include "engine/files/save_game.h"
 
+// The sync checksum hashes the records' bytes, so their layout is pinned.
+static_assert(sizeof(CBusiness) == 544);
 static_assert(offsetof(CBusiness, LastDayRent) == 20);
 static_assert(offsetof(CBusiness, Accounts) == 36);
 static_assert(offsetof(CBusiness, OpenHour) == 104);
@@ -394,7 +397,7 @@ int32_t AllocBusiness(int32_t type, int32_t owner, int32_t building) {
     b.CloseHour = t->ClosingTime;
     b.InStockMask = t->CommodityMask;
     b.SetOwner(owner);
-    Economy().panels->RefreshSelectionPage();
+    PostGameEvent(SelectionPageEvent{});
     return i;
   }
   return -1;
@@ -691,13 +694,14 @@ void CBusiness::CheckSoldOut(bool daytime) {
 
 void CBusiness::SendPriceMessage() {
   PriceMessage m;
-  m.Business = Index;
+  m.Business = BusinessId{Index};
   std::copy(std::begin(PendingStockTarget), std::end(PendingStockTarget), m.StockTargets);
   std::copy(std::begin(PendingPrice), std::end(PendingPrice), m.Prices);
   m.Rent = PendingRent;
   Changed = 0;
-  int32_t words[sizeof(PriceMessage) / 4];
-  std::memcpy(words, &m, sizeof(m));
+  const std::vector<uint8_t> bytes = EncodeRecord(m);
+  std::vector<int32_t> words(bytes.size() / 4);
+  for (size_t i = 0; i < words.size(); ++i) words[i] = LoadLeI32(&bytes[4 * i]);
   City().session->SendMessage(kPriceMessageType, kPriceMessageLength, words, 0);
 }
 
@@ -717,16 +721,10 @@ void CBusiness::ApplyPriceMessage(const PriceMessage& m) {
   if (m.Rent > old) RehouseResidents();
 }
 
-bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload) {
-  if (payload.size() != sizeof(PriceMessage)) {
-    ReportError(2, 0, "Price message of the wrong length ignored.");
-    return false;
-  }
-  PriceMessage m;
-  std::memcpy(&m, payload.data(), sizeof(m));
-  CBusiness* b = GetBusinessInUse(m.Business);
+bool ApplyBusinessPriceMessage(int32_t sender, const PriceMessage& m) {
+  CBusiness* b = GetBusinessInUse(m.Business.value);
   if (b == nullptr || b->Owner < 1 || b->Owner != sender) {
-    ReportErrorF(2, "Price message for business %d from player %d ignored.", m.Business, sender);
+    ReportErrorF(2, "Price message for business %d from player %d ignored.", m.Business.value, sender);
     return false;
   }
   bool valid = std::isfinite(m.Rent) && m.Rent >= 0;
@@ -734,7 +732,7 @@ bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload)
     valid = valid && std::isfinite(m.Prices[i]) && m.Prices[i] >= 0 && m.StockTargets[i] >= 0;
   }
   if (!valid) {
-    ReportErrorF(2, "Price message for business %d with bad values ignored.", m.Business);
+    ReportErrorF(2, "Price message for business %d with bad values ignored.", m.Business.value);
     return false;
   }
   b->ApplyPriceMessage(m);
@@ -857,8 +855,6 @@ uint32_t BusinessChecksum() {
 
 // ---- Save chunk ---------------------------------------------------------------
 
-void SaveBusinessesChunk() { WriteSaveChunk(kChunkBusinesses, kBusinessesChunkLength, g_Businesses.data()); }
-
 namespace {
 
 bool AllFinite(std::span<const float> values) {
@@ -868,36 +864,16 @@ bool AllFinite(std::span<const float> values) {
   return true;
 }
 
-bool IsValidSavedRecord(const CBusiness& b, int index) {
-  if (b.Index != index || b.InUse > 1) return false;
-  if (!b.InUse) return true;
-  if (!IsBusinessType(b.Type) || b.Kind < kBusinessShop || b.Kind > kBusinessLandscape) return false;
-  if (b.Building < -1 || b.Building >= kBuildingPoolSize) return false;
-  if (b.Owner < 0 || b.Owner > kMaxPlayerNumber) return false;
-  if (b.Day >= kDayRing || b.OpenState < kOpen || b.OpenState > kHeldClosed) return false;
-  if (b.FirstResident < -1 || b.FirstResident >= kMaxPeople) return false;
-  if (b.EventKind < 0 || b.EventKind > 4) return false;
-  if (!AllFinite(b.Accounts) || !AllFinite(b.ProfitRing) || !AllFinite(b.Price) || !AllFinite(b.PendingPrice))
-    return false;
-  const float singles[] = {b.LastDayRent, b.DayTotal, b.PotentialIncome, b.EventFactor, b.RentPerPlace,
-                           b.PendingRent};
-  return AllFinite(singles);
-}
-
 }  // namespace
 
-bool CheckBusinessesChunk(std::span<const uint8_t> data) {
-  if (data.size() != kBusinessesChunkLength) return false;
-  for (int i = 0; i < kMaxBusinesses; ++i) {
-    CBusiness b;
-    std::memcpy(static_cast<void*>(&b), data.data() + i * sizeof(CBusiness), sizeof(CBusiness));
-    if (!IsValidSavedRecord(b, i)) return false;
-  }
-  return true;
-}
-
-void LoadBusinessesChunk(std::span<const uint8_t> data) {
-  if (!CheckBusinessesChunk(data)) return;
-  std::memcpy(static_cast<void*>(g_Businesses.data()), data.data(), kBusinessesChunkLength);
-  RebuildVacancies();
+bool CBusiness::SavedRecordInUseValid() const {
+  if (!IsBusinessType(Type) || Kind < kBusinessShop || Kind > kBusinessLandscape) return false;
+  if (Building < -1 || Building >= kBuildingPoolSize) return false;
+  if (Owner < 0 || Owner > kMaxPlayerNumber) return false;
+  if (Day >= kDayRing || OpenState < kOpen || OpenState > kHeldClosed) return false;
+  if (FirstResident < -1 || FirstResident >= kMaxPeople) return false;
+  if (EventKind < 0 || EventKind > 4) return false;
+  if (!AllFinite(Accounts) || !AllFinite(ProfitRing) || !AllFinite(Price) || !AllFinite(PendingPrice)) return false;
+  const float singles[] = {LastDayRent, DayTotal, PotentialIncome, EventFactor, RentPerPlace, PendingRent};
+  return AllFinite(singles);
 }

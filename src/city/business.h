@@ -10,16 +10,15 @@
 #include <string>
 
 #include "city/business_types.h"
+#include "city/game_ids.h"
 
 class CBuilding;
 class CPerson;
 class CPlayer;
 
-inline constexpr int kMaxBusinesses = 600;
 inline constexpr int kSlotsPerBusiness = kMaxTypeCommodities;
 inline constexpr int kAccountLineCount = 13;
 inline constexpr int kDayRing = 4;
-inline constexpr int32_t kMaxPlayerNumber = 6;
 
 enum AccountLine : int {
   kLineSales = 0,
@@ -56,18 +55,41 @@ struct CommoditySlot {
   float GetTakingsYesterday() const { return TakingsYesterday; }
   float GetMarginToday() const { return MarginToday; }
   float GetMarginYesterday() const { return MarginYesterday; }
+
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Stock);
+    v.Field(SoldPerDay);
+    v.Field(DiscardedPerDay);
+    v.Field(Pad);
+    v.Field(MarginToday);
+    v.Field(MarginYesterday);
+    v.Field(Reserved1);
+    v.Field(TakingsToday);
+    v.Field(TakingsYesterday);
+    v.Field(Reserved2);
+  }
 };
 static_assert(sizeof(CommoditySlot) == 52);
 
-// The payload of message 22 after the common 20-byte header.
+// Game message 22: an owner's new prices, stock targets and rent for one of
+// its businesses (registered with the other kinds in the session's table).
 struct PriceMessage {
-  int32_t Business = -1;
+  static constexpr int32_t kType = 22;
+  BusinessId Business;
   int16_t StockTargets[kSlotsPerBusiness] = {};
   float Prices[kSlotsPerBusiness] = {};
   float Rent = 0;
+
+  template <class V>
+  void Visit(V& v) {
+    v.I32(Business);
+    for (int16_t& t : StockTargets) v.I16(t);
+    for (float& p : Prices) v.F32(p);
+    v.F32(Rent);
+  }
 };
-static_assert(sizeof(PriceMessage) == 44);
-inline constexpr int32_t kPriceMessageType = 22;
+inline constexpr int32_t kPriceMessageType = PriceMessage::kType;
 inline constexpr int32_t kPriceMessageLength = 64;
 
 // Every byte is a named field (padding included) so saved records and the
@@ -117,6 +139,59 @@ class CBusiness {
   uint8_t InUse = 0;
   uint8_t SoldOut = 0;
   uint8_t Pad5[2] = {};
+
+  // A row of chunk 32 (the table saved whole): every field in order. A free
+  // record is kept as it is; one in use must make sense.
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Kind);
+    v.Field(Type);
+    v.Field(Building);
+    v.Field(Owner);
+    v.Field(HoursOpen);
+    v.Field(HoursClose);
+    v.Field(Pad0);
+    v.Field(Capacity);
+    v.Field(Occupants);
+    v.Field(OccupantsAtSettlement);
+    v.Field(LastDayRent);
+    v.Field(GroundRent);
+    v.Field(Pad1);
+    v.Field(DayTotal);
+    v.Field(PotentialIncome);
+    v.Field(Accounts);
+    v.Field(ProfitRing);
+    v.Field(OpenHour);
+    v.Field(CloseHour);
+    v.Field(Pad2);
+    v.Field(OpenState);
+    v.Field(InStockMask);
+    v.Field(EventHours);
+    v.Field(Pad3);
+    v.Field(EventKind);
+    v.Field(EventFactor);
+    for (CommoditySlot& slot : Slots) slot.Visit(v);
+    v.Field(StockTarget);
+    v.Field(Price);
+    v.Field(RentPerPlace);
+    v.Field(PendingStockTarget);
+    v.Field(PendingPrice);
+    v.Field(PendingRent);
+    v.Field(Changed);
+    v.Field(Day);
+    v.Field(Pad4);
+    v.Field(FirstResident);
+    v.Field(Index);
+    v.Require(Index == static_cast<int32_t>(v.Row()), "business index");
+    v.Field(LastActivityTick);
+    v.Field(TotalStock);
+    v.Field(InUse, {0, 1, "in use"});
+    v.Field(SoldOut);
+    v.Field(Pad5);
+    v.Require(!InUse || SavedRecordInUseValid(), "business");
+  }
+  // The rules of a record in use (types, owner, references, finite figures).
+  bool SavedRecordInUseValid() const;
 
   // ---- Lookups ----
   const BusinessType* GetTypeRow() const { return GetBusinessType(Type); }
@@ -208,7 +283,7 @@ bool OpenBusiness(int32_t business, int32_t building, bool noCharge);
 void CloseBusiness(int32_t business);
 void SendBusinessPriceMessages(int32_t player);
 // Message 22 from player `sender`: checked before anything changes.
-bool ApplyBusinessPriceMessage(int32_t sender, std::span<const uint8_t> payload);
+bool ApplyBusinessPriceMessage(int32_t sender, const PriceMessage& message);
 
 // ---- Periodic jobs ----
 void UpdateBusinessesHourly();
@@ -234,6 +309,4 @@ uint32_t BusinessChecksum();
 
 // Save chunk 32: the 600 records.
 inline constexpr uint32_t kBusinessesChunkLength = kMaxBusinesses * sizeof(CBusiness);
-void SaveBusinessesChunk();
-bool CheckBusinessesChunk(std::span<const uint8_t> data);
-void LoadBusinessesChunk(std::span<const uint8_t> data);
+using BusinessTable = std::array<CBusiness, kMaxBusinesses>;

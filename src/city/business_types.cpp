@@ -161,27 +161,3 @@ bool BusinessTypeFitsArea(int32_t type, int32_t area) {
   return row != nullptr && row->Available && area >= row->MinArea && row->MaxArea != 0;
 }
 
-void SaveBusinessTypesChunk() {
-  WriteSaveChunk(kChunkBusinessKinds, kBusinessTypesChunkLength, g_BusinessTypes.data());
-}
-
-bool CheckBusinessTypesChunk(std::span<const uint8_t> data) {
-  if (data.size() != kBusinessTypesChunkLength) return false;
-  for (int t = 0; t < kBusinessTypeCount; ++t) {
-    BusinessType row;
-    std::memcpy(&row, data.data() + t * sizeof(BusinessType), sizeof(row));
-    if (row.Id != t || row.Kind < kBusinessShop || row.Kind > kBusinessLandscape) return false;
-    if (row.CommodityCount > kMaxTypeCommodities) return false;
-    if (std::memchr(row.Key, 0, sizeof(row.Key)) == nullptr) return false;
-    for (float f : {row.Density, row.TimeInStore, row.StockCapacity, row.TelecomNeed, row.GasNeed, row.WaterNeed,
-                    row.ElectricalNeed}) {
-      if (!std::isfinite(f)) return false;
-    }
-  }
-  return true;
-}
-
-void LoadBusinessTypesChunk(std::span<const uint8_t> data) {
-  if (!CheckBusinessTypesChunk(data)) return;
-  std::memcpy(g_BusinessTypes.data(), data.data(), kBusinessTypesChunkLength);
-}

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/record_visitor.h"
+
 class CBuilding;
 
 inline constexpr int kBusinessTypeCount = 45;
@@ -48,6 +50,38 @@ struct BusinessType {
   float WaterNeed = 0;
   float ElectricalNeed = 0;
   uint32_t CommodityMask = 0;
+
+  // A row of chunk 0x40000 (the table saved whole, 116 bytes a row).
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Id);
+    v.Require(Id == static_cast<int32_t>(v.Row()), "type id");
+    v.Field(NameTextId);
+    v.Field(DescriptionTextId);
+    v.Field(Kind, {kBusinessShop, kBusinessLandscape, "business kind"});
+    v.Text(Key, "key");
+    v.Field(Available);
+    v.Field(Density, kFinite);
+    v.Field(MinArea);
+    v.Field(MaxArea);
+    v.Field(MaxSide);
+    v.Field(MaxHeight);
+    v.Field(MinHeight);
+    v.Field(CommodityCount, {0, kMaxTypeCommodities, "commodity count"});
+    v.Field(Pad0);
+    v.Field(TimeInStore, kFinite);
+    v.Field(RefurbCost);
+    v.Field(StockCapacity, kFinite);
+    v.Field(OpeningTime);
+    v.Field(ClosingTime);
+    v.Field(FootprintBand);
+    v.Field(Pad1);
+    v.Field(TelecomNeed, kFinite);
+    v.Field(GasNeed, kFinite);
+    v.Field(WaterNeed, kFinite);
+    v.Field(ElectricalNeed, kFinite);
+    v.Field(CommodityMask);
+  }
 };
 static_assert(sizeof(BusinessType) == 116);
 
@@ -93,6 +127,4 @@ bool BusinessTypeFitsArea(int32_t type, int32_t area);
 
 // Save chunk 0x40000: the 45 rows.
 inline constexpr uint32_t kBusinessTypesChunkLength = kBusinessTypeCount * sizeof(BusinessType);
-void SaveBusinessTypesChunk();
-bool CheckBusinessTypesChunk(std::span<const uint8_t> data);
-void LoadBusinessTypesChunk(std::span<const uint8_t> data);
+using BusinessTypeTable = std::array<BusinessType, kBusinessTypeCount>;

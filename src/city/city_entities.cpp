@@ -1,7 +1,7 @@
 #include "city/city_entities.h"
 
 #include "city/blocks.h"
-#include "shell/asset_table.h"
+#include "engine/scene/asset_table.h"
 
 namespace {
 

@@ -48,13 +48,11 @@ namespace {
 
 CitySessionServices g_defaultSession;
 CityAiServices g_defaultAi;
-CityPromptServices g_defaultPrompt;
 CityBusinessServices g_defaultBusiness;
-CityPeopleServices g_defaultPeople;
 CityVisualServices g_defaultVisuals;
 
-CityServices g_services = {&g_defaultSession, &g_defaultAi,     &g_defaultPrompt,
-                           &g_defaultBusiness, &g_defaultPeople, &g_defaultVisuals};
+CityServices g_services = {&g_defaultSession, &g_defaultAi,
+                           &g_defaultBusiness, &g_defaultVisuals};
 
 }  // namespace
 
@@ -62,12 +60,10 @@ CityServices& City() { return g_services; }
 
 void SetCitySessionServices(CitySessionServices* s) { g_services.session = s ? s : &g_defaultSession; }
 void SetCityAiServices(CityAiServices* s) { g_services.ai = s ? s : &g_defaultAi; }
-void SetCityPromptServices(CityPromptServices* s) { g_services.prompt = s ? s : &g_defaultPrompt; }
 void SetCityBusinessServices(CityBusinessServices* s) { g_services.business = s ? s : &g_defaultBusiness; }
-void SetCityPeopleServices(CityPeopleServices* s) { g_services.people = s ? s : &g_defaultPeople; }
 void SetCityVisualServices(CityVisualServices* s) { g_services.visuals = s ? s : &g_defaultVisuals; }
 
 void RestoreDefaultCityServices() {
-  g_services = {&g_defaultSession, &g_defaultAi,     &g_defaultPrompt,
-                &g_defaultBusiness, &g_defaultPeople, &g_defaultVisuals};
+  g_services = {&g_defaultSession, &g_defaultAi,
+                &g_defaultBusiness, &g_defaultVisuals};
 }

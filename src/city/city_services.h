@@ -1,9 +1,11 @@
 #pragma once
-// What the city model needs of subsystems built on top of it (the session's
-// clock, players and messages; the computer players' bookkeeping; the prompt
-// panel; businesses; the architect and building visuals). Each is a narrow
-// virtual here with a harmless default, so the city runs headless and alone;
-// the subsystem that provides a service installs its own implementation.
+// What the city model reaches through narrow virtuals with harmless
+// defaults: upward, the computer players' bookkeeping and the architect's
+// and the effects' visuals, which live above the simulation; within the
+// simulation, the session's clock, players and messages and the economy's
+// business figures, which the city's unit tests and the benchmark's fixture
+// city replace with their own (these are to become direct calls). Prompts go
+// up as game events (session/game_events.h).
 #include <cstdint>
 #include <span>
 
@@ -41,14 +43,6 @@ class CityAiServices {
   virtual void ComputeBlockFreeFootprint(int32_t /*block*/) {}
 };
 
-// Interface: the message prompt.
-class CityPromptServices {
- public:
-  virtual ~CityPromptServices() = default;
-  virtual void ShowPrompt(int32_t /*portraitImage*/, int32_t /*lineTextId*/, int32_t /*bodyTextId*/,
-                          int32_t /*bodyArgTextId*/, int32_t /*buttonTextId*/) {}
-};
-
 // Businesses (held by later code): the figures the block and building rules read.
 class CityBusinessServices {
  public:
@@ -66,19 +60,21 @@ class CityBusinessServices {
   virtual float DampedAreaValue(int32_t units, float e) const;
 };
 
-// People: how many are in a block, and the sum (modulo 256) of their interest in it.
-class CityPeopleServices {
- public:
-  virtual ~CityPeopleServices() = default;
-  virtual uint16_t PeopleInBlock(int32_t /*block*/) const { return 0; }
-  virtual uint8_t InterestTotal(int32_t /*block*/) const { return 0; }
-};
-
-// Building visuals: the architect builds a building's look when it is linked
-// into its block. Without the architect every building is a plain box.
+// Building and street visuals: the architect builds a building's look when
+// it is linked into its block (without it every building is a plain box),
+// and the city's visual effects step with the logic ticks. Nothing the
+// simulation computes depends on them.
 class CityVisualServices {
  public:
   virtual ~CityVisualServices() = default;
+  // Per running tick, at their places in the tick driver's order.
+  virtual void UpdateAnimatedScenery() {}
+  virtual void UpdateNightWindows() {}
+  virtual void UpdateBlockAmbiencePositions() {}
+  virtual void UpdateSmokeEmitters() {}
+  virtual void StepPulsingLights() {}
+  // Each game hour: the scenery's schedule for the hour.
+  virtual void ScheduleSceneryForHour(int32_t /*hour*/) {}
   // Sets up the visual; returns false when no fitting design exists (the
   // building then keeps the plain box and a warning is reported).
   virtual bool SetUpBuildingVisual(CBuilding& building);
@@ -97,9 +93,7 @@ class CityVisualServices {
 struct CityServices {
   CitySessionServices* session;
   CityAiServices* ai;
-  CityPromptServices* prompt;
   CityBusinessServices* business;
-  CityPeopleServices* people;
   CityVisualServices* visuals;
 };
 
@@ -108,9 +102,7 @@ CityServices& City();
 // Installs one service (null restores its default).
 void SetCitySessionServices(CitySessionServices* s);
 void SetCityAiServices(CityAiServices* s);
-void SetCityPromptServices(CityPromptServices* s);
 void SetCityBusinessServices(CityBusinessServices* s);
-void SetCityPeopleServices(CityPeopleServices* s);
 void SetCityVisualServices(CityVisualServices* s);
 void RestoreDefaultCityServices();
 

@@ -75,22 +75,3 @@ bool SetCommodityMembership(int32_t commodity, int32_t shoppingClass) {
   return true;
 }
 
-void SaveCommoditiesChunk() {
-  WriteSaveChunk(kChunkCommodities, kCommoditiesChunkLength, g_Commodities.data());
-}
-
-bool CheckCommoditiesChunk(std::span<const uint8_t> data) {
-  if (data.size() != kCommoditiesChunkLength) return false;
-  for (int c = 0; c < kCommodityCount; ++c) {
-    CommodityRow row;
-    std::memcpy(&row, data.data() + c * sizeof(CommodityRow), sizeof(row));
-    if (row.Id != c) return false;
-    if (!std::isfinite(row.Value) || !std::isfinite(row.Markup) || row.Value < 0 || row.Markup < 0) return false;
-  }
-  return true;
-}
-
-void LoadCommoditiesChunk(std::span<const uint8_t> data) {
-  if (!CheckCommoditiesChunk(data)) return;
-  std::memcpy(g_Commodities.data(), data.data(), kCommoditiesChunkLength);
-}

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "engine/core/record_visitor.h"
+
 inline constexpr int kCommodityCount = 32;
 inline constexpr int kShoppingClassCount = 5;
 
@@ -19,10 +21,23 @@ struct CommodityRow {
   int32_t Active = 0;  // set by scripts
   float Value = 0;     // base price of one unit: what a shop pays for it
   float Markup = 0;    // base price to default selling price
+
+  // A row of chunk 0x200000 (the table saved whole).
+  template <class V>
+  void Visit(V& v) {
+    v.Field(Id);
+    v.Require(Id == static_cast<int32_t>(v.Row()), "commodity id");
+    v.Field(NameTextId);
+    v.Field(PluralTextId);
+    v.Field(IconIndex);
+    v.Field(Active);
+    v.Field(Value, kFinite);
+    v.Field(Markup, kFinite);
+    v.Require(Value >= 0 && Markup >= 0, "price");
+  }
 };
 static_assert(sizeof(CommodityRow) == 28);
 using CommodityType = CommodityRow;  // the name the panels and scripts use
-static_assert(std::endian::native == std::endian::little, "records are saved as they lie in memory");
 
 extern std::array<CommodityRow, kCommodityCount> g_Commodities;
 // Shopping classes: MAINSHOPPING, DININGOUTSHOPPING, SNACKSHOPPING,
@@ -57,6 +72,4 @@ bool SetCommodityMembership(int32_t commodity, int32_t shoppingClass);
 
 // Save chunk 0x200000: the 32 rows.
 inline constexpr uint32_t kCommoditiesChunkLength = kCommodityCount * sizeof(CommodityRow);
-void SaveCommoditiesChunk();
-bool CheckCommoditiesChunk(std::span<const uint8_t> data);
-void LoadCommoditiesChunk(std::span<const uint8_t> data);
+using CommodityTable = std::array<CommodityRow, kCommodityCount>;

@@ -34,14 +34,21 @@ void RegisterEconomyRandomStreams() {
 }
 
 void RegisterEconomySaveHooks() {
-  RegisterSaveHook(kSaveBusinesses, [] { SaveBusinessesChunk(); });
-  RegisterSaveHook(kSaveBusinessKinds, [] { SaveBusinessTypesChunk(); });
-  RegisterSaveHook(kSaveCommodities, [] { SaveCommoditiesChunk(); });
-  RegisterSaveHook(kSaveHouseholds, [] { SaveHouseholdsChunk(); });
-  RegisterLoadHook(kChunkBusinesses, LoadBusinessesChunk, kBusinessesChunkLength, CheckBusinessesChunk);
-  RegisterLoadHook(kChunkBusinessKinds, LoadBusinessTypesChunk, kBusinessTypesChunkLength, CheckBusinessTypesChunk);
-  RegisterLoadHook(kChunkCommodities, LoadCommoditiesChunk, kCommoditiesChunkLength, CheckCommoditiesChunk);
-  RegisterLoadHook(kChunkHouseholds, LoadHouseholdsChunk, kHouseholdsChunkLength, CheckHouseholdsChunk);
+  // The four tables are saved whole, each row through its visit.
+  RegisterSaveHook(kSaveBusinesses, [] { WriteRecordChunk(kChunkBusinesses, g_Businesses); });
+  RegisterSaveHook(kSaveBusinessKinds, [] { WriteRecordChunk(kChunkBusinessKinds, g_BusinessTypes); });
+  RegisterSaveHook(kSaveCommodities, [] { WriteRecordChunk(kChunkCommodities, g_Commodities); });
+  RegisterSaveHook(kSaveHouseholds, [] { WriteRecordChunk(kChunkHouseholds, g_Households); });
+  RegisterRecordChunk<BusinessTable>(kChunkBusinesses, kBusinessesChunkLength, [](const BusinessTable& t) {
+    g_Businesses = t;
+    RebuildVacancies();
+  });
+  RegisterRecordChunk<BusinessTypeTable>(kChunkBusinessKinds, kBusinessTypesChunkLength,
+                                         [](const BusinessTypeTable& t) { g_BusinessTypes = t; });
+  RegisterRecordChunk<CommodityTable>(kChunkCommodities, kCommoditiesChunkLength,
+                                      [](const CommodityTable& t) { g_Commodities = t; });
+  RegisterRecordChunk<HouseholdTable>(kChunkHouseholds, kHouseholdsChunkLength,
+                                      [](const HouseholdTable& t) { g_Households = t; });
 }
 
 void InitEconomy() {

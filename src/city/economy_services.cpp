@@ -11,10 +11,9 @@ namespace {
 
 EconomyPlayerServices g_defaultPlayers;
 EconomyAiServices g_defaultAi;
-EconomyPanelServices g_defaultPanels;
 EconomyPeopleServices g_defaultPeople;
 
-EconomyServices g_economy = {&g_defaultPlayers, &g_defaultAi, &g_defaultPanels, &g_defaultPeople};
+EconomyServices g_economy = {&g_defaultPlayers, &g_defaultAi, &g_defaultPeople};
 
 }  // namespace
 
@@ -22,11 +21,10 @@ EconomyServices& Economy() { return g_economy; }
 
 void SetEconomyPlayerServices(EconomyPlayerServices* s) { g_economy.players = s ? s : &g_defaultPlayers; }
 void SetEconomyAiServices(EconomyAiServices* s) { g_economy.ai = s ? s : &g_defaultAi; }
-void SetEconomyPanelServices(EconomyPanelServices* s) { g_economy.panels = s ? s : &g_defaultPanels; }
 void SetEconomyPeopleServices(EconomyPeopleServices* s) { g_economy.people = s ? s : &g_defaultPeople; }
 
 void RestoreDefaultEconomyServices() {
-  g_economy = {&g_defaultPlayers, &g_defaultAi, &g_defaultPanels, &g_defaultPeople};
+  g_economy = {&g_defaultPlayers, &g_defaultAi, &g_defaultPeople};
 }
 
 // ---- The economy as the city's business service ----------------------------

@@ -1,11 +1,12 @@
 #pragma once
-// What the economy (businesses, households, the house hunt) needs of the
-// subsystems above the city model: players and their ledgers, the utility
-// accounts, the computer players' demand bookkeeping, the selection panel and
-// the people's own planning. Each is a narrow virtual with a harmless default
-// so the economy runs headless and alone; the owning subsystem installs its
-// implementation. Clock, game messages and player objects come through
-// CitySessionServices (city_services.h).
+// What the economy (businesses, households, the house hunt) reaches through
+// narrow virtuals with harmless defaults: upward, the computer players'
+// demand bookkeeping; within the simulation, the players, ledgers and
+// utility accounts of the session and the people's own planning, which the
+// economy's unit tests and the benchmark's fixture city replace with their
+// own (these are to become direct calls). Clock, game messages and player
+// objects come through CitySessionServices (city_services.h); the selection
+// panel is told through the game events (session/game_events.h).
 #include <cstdint>
 
 class CPerson;
@@ -59,13 +60,6 @@ class EconomyAiServices {
   virtual void DecBlockBusinessTypeCount(int32_t /*block*/, int32_t /*type*/) {}
 };
 
-// Interface: the selection panel's page refresh after a business is allocated.
-class EconomyPanelServices {
- public:
-  virtual ~EconomyPanelServices() = default;
-  virtual void RefreshSelectionPage() {}
-};
-
 // People: what only the people's daily cycle knows how to do.
 class EconomyPeopleServices {
  public:
@@ -78,7 +72,6 @@ class EconomyPeopleServices {
 struct EconomyServices {
   EconomyPlayerServices* players;
   EconomyAiServices* ai;
-  EconomyPanelServices* panels;
   EconomyPeopleServices* people;
 };
 
@@ -86,7 +79,6 @@ struct EconomyServices {
 EconomyServices& Economy();
 void SetEconomyPlayerServices(EconomyPlayerServices* s);  // null restores the default
 void SetEconomyAiServices(EconomyAiServices* s);
-void SetEconomyPanelServices(EconomyPanelServices* s);
 void SetEconomyPeopleServices(EconomyPeopleServices* s);
 void RestoreDefaultEconomyServices();
 

@@ -95,22 +95,3 @@ void CHousehold::BalanceWants(int32_t preferenceRow) {
   RebuildWantMask();
 }
 
-void SaveHouseholdsChunk() { WriteSaveChunk(kChunkHouseholds, kHouseholdsChunkLength, g_Households.data()); }
-
-bool CheckHouseholdsChunk(std::span<const uint8_t> data) {
-  if (data.size() != kHouseholdsChunkLength) return false;
-  for (int i = 0; i < kMaxHouseholds; ++i) {
-    CHousehold h;
-    std::memcpy(&h, data.data() + i * sizeof(CHousehold), sizeof(h));
-    if (h.InUse > 1 || !std::isfinite(h.Money) || !std::isfinite(h.TotalWant)) return false;
-    for (float w : h.Want) {
-      if (!std::isfinite(w)) return false;
-    }
-  }
-  return true;
-}
-
-void LoadHouseholdsChunk(std::span<const uint8_t> data) {
-  if (!CheckHouseholdsChunk(data)) return;
-  std::memcpy(g_Households.data(), data.data(), kHouseholdsChunkLength);
-}

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/core/record_visitor.h"
+
 class CRandomStream;
 
 inline constexpr int kMaxHouseholds = 2000;
@@ -23,6 +25,17 @@ struct CHousehold {
   // from the last entry when they exceed the money.
   void BalanceWants(int32_t preferenceRow);
   void RebuildWantMask();
+
+  // A row of chunk 4096 (the table saved whole).
+  template <class V>
+  void Visit(V& v) {
+    v.Field(InUse, {0, 1, "in use"});
+    v.Field(Pad);
+    v.Field(Want, kFinite);
+    v.Field(WantMask);
+    v.Field(Money, kFinite);
+    v.Field(TotalWant, kFinite);
+  }
 };
 static_assert(sizeof(CHousehold) == 144);
 
@@ -38,6 +51,4 @@ int32_t AllocHousehold();  // -1 when all are in use
 
 // Save chunk 4096.
 inline constexpr uint32_t kHouseholdsChunkLength = kMaxHouseholds * sizeof(CHousehold);
-void SaveHouseholdsChunk();
-bool CheckHouseholdsChunk(std::span<const uint8_t> data);
-void LoadHouseholdsChunk(std::span<const uint8_t> data);
+using HouseholdTable = std::array<CHousehold, kMaxHouseholds>;

@@ -19,14 +19,13 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "session/utility_income.h"
 
 std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 std::array<CEntity, kMaxPeople> g_PersonEntities;
 
 namespace {
 
-PeopleSessionServices g_defaultSession;
-PeopleSessionServices* g_session = &g_defaultSession;
 std::array<uint8_t, kBlockCount * kBlockCount> g_nextHop;
 
 constexpr int32_t kRingOrder[8] = {1, 3, 2, 6, 4, 12, 8, 9};
@@ -502,7 +501,7 @@ void WalkHome(CPerson& p) {
   }
   if (WalkToDoor(p, c.HomeDoor) != kDone) return;
   for (int i = 0; i < 4; ++i) {
-    if (kRailroadBlocks[i] == p.HomeBlock) g_session->AddRailroadPassengers(i + 1, 5);
+    if (kRailroadBlocks[i] == p.HomeBlock) AddRailroadPassengers(i + 1, 5);
   }
   EnterState(p, kStateAtHome);
 }
@@ -626,25 +625,21 @@ class PeopleEconomyPlanner : public EconomyPeopleServices {
   void Replan(CPerson& person) override { ::Replan(person); }
 };
 
-class PeopleCounter : public CityPeopleServices {
- public:
-  // Everyone whose current block it is, indoors or out: the street counter
-  // (::PeopleInBlock) drops when a person goes inside.
-  uint16_t PeopleInBlock(int32_t block) const override {
-    int32_t n = 0;
-    for (int i = 0; i < g_PeopleCount; ++i) n += g_People[i].InUse && g_People[i].CurrentBlock == block;
-    return static_cast<uint16_t>(std::min(n, 65535));
-  }
-  uint8_t InterestTotal(int32_t block) const override {
-    uint32_t sum = 0;
-    for (int i = 0; i < g_PeopleCount; ++i) {
-      if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
-    }
-    return static_cast<uint8_t>(sum & 0xFF);
-  }
-};
-
 }  // namespace
+
+int32_t PeopleWithCurrentBlock(int32_t block) {
+  int32_t n = 0;
+  for (int i = 0; i < g_PeopleCount; ++i) n += g_People[i].InUse && g_People[i].CurrentBlock == block;
+  return n;
+}
+
+uint8_t BlockInterestTotal(int32_t block) {
+  uint32_t sum = 0;
+  for (int i = 0; i < g_PeopleCount; ++i) {
+    if (g_People[i].InUse) sum += static_cast<uint32_t>(g_People[i].GetBlockMemory(block));
+  }
+  return static_cast<uint8_t>(sum & 0xFF);
+}
 
 void DoorOf(int32_t buildingId, float door[3]) {
   const CBuilding* b = GetBuilding(buildingId);
@@ -657,13 +652,9 @@ void DoorOf(int32_t buildingId, float door[3]) {
   }
 }
 
-void SetPeopleSessionServices(PeopleSessionServices* s) { g_session = s ? s : &g_defaultSession; }
-
 void InstallPeopleServices() {
   static PeopleEconomyPlanner planner;
-  static PeopleCounter counter;
   SetEconomyPeopleServices(&planner);
-  SetCityPeopleServices(&counter);
 }
 
 // ---- Life -----------------------------------------------------------------------
@@ -1001,179 +992,121 @@ int32_t GetPeopleChecksum() {
 
 namespace {
 
-// The saved layout, field after field (little-endian, as the records lie in memory).
-template <bool Writing>
-class RecordCursor {
- public:
-  using Byte = std::conditional_t<Writing, uint8_t, const uint8_t>;
-  explicit RecordCursor(Byte* data) : data_(data) {}
-  template <typename T>
-  void Field(T& value) {
-    if constexpr (Writing) {
-      std::memcpy(data_ + at_, &value, sizeof(T));
-    } else {
-      std::memcpy(&value, data_ + at_, sizeof(T));
-    }
-    at_ += sizeof(T);
-  }
-  template <typename T, size_t N>
-  void Field(T (&values)[N]) {
-    for (T& v : values) Field(v);
-  }
-  void Pad(size_t n) { at_ += n; }
-  size_t Used() const { return at_; }
-
- private:
-  Byte* data_;
-  size_t at_ = 0;
-};
-
-template <typename Cursor, typename Person, typename Cycle>
-void VisitRecord(Cursor& r, Person& p, Cycle& c) {
-  auto dest = [&](auto& d) {
-    r.Field(d.Block);
-    r.Pad(1);
-    r.Field(d.Building);
-    r.Field(d.Position);
-  };
-  r.Field(p.Kind);
-  r.Field(c.WorkValue1);
-  r.Field(c.WorkValue2);
-  r.Field(p.HomeBlock);
-  r.Pad(1);
-  r.Field(p.HomeBuilding);
-  r.Field(c.HomeDoor);
-  r.Field(p.WorkBlock);
-  r.Pad(3);
-  r.Field(c.WorkDoor);
-  r.Field(p.BlockMemory);
-  r.Pad(3);
-  r.Field(p.SocialClass);
-  r.Field(p.DayTimetable);
-  r.Pad(3);
-  dest(p.Destination);
-  dest(c.SavedDestination);
-  r.Field(p.Commodity);
-  r.Field(p.Household);
-  r.Field(p.PreferenceRow);
-  r.Pad(1);
-  r.Field(p.ShoppingMask);
-  r.Field(p.PriceTolerance);
-  r.Field(p.TripsToday);
-  r.Pad(3);
-  r.Field(p.HouseHuntCountdown);
-  r.Field(p.CurrentBlock);
-  r.Field(p.TargetBlock);
-  r.Field(c.Flags);
-  r.Pad(1);
-  r.Field(c.Side);
-  r.Field(c.EntrySide);
-  r.Field(c.ExitSide);
-  r.Field(c.StartChoice);
-  r.Field(c.NextBlock);
-  r.Field(c.BoughtHere);
-  r.Pad(1);
-  r.Field(c.LegTarget);
-  r.Field(c.CrossX);
-  r.Field(c.CrossZ);
-  r.Field(c.RingGoal);
-  r.Field(c.RingPhase);
-  r.Field(c.CrossNode);
-  r.Field(c.CrossDirection);
-  r.Field(c.Mode);
-  r.Field(c.ModeSignal);
-  r.Field(c.StepFlag);
-  r.Pad(2);
-  r.Field(c.HourCountdown);
-  r.Field(c.WaitTicks);
-  r.Field(c.Working);
-  r.Field(c.State);
-  r.Field(c.SubState);
-  r.Field(c.LegState);
-  r.Field(c.CrossState);
-  r.Field(c.CrossStep);
-  r.Field(c.CrossWait);
-  r.Field(p.NextResident);
-  r.Field(c.Motion.X);
-  r.Field(c.Motion.Z);
-  r.Field(c.Motion.TargetX);
-  r.Field(c.Motion.TargetZ);
-  r.Field(c.Motion.Step);
-  r.Field(c.Motion.Heading);
-  r.Field(p.PositionX);
-  r.Field(p.PositionZ);
-}
-constexpr size_t kIndexOffset = kPersonRecordLength - 4;  // index uint16, inUse uint8, one pad
-
-bool FiniteFloats(std::span<const float> values) {
-  return std::all_of(values.begin(), values.end(), [](float f) { return std::isfinite(f); });
-}
-
 bool BlockOrNone(uint8_t b) { return b < kBlockCount || b == kNoBlock; }
+
+template <class V>
+void VisitDestination(V& v, PersonDestination& d) {
+  v.Field(d.Block);
+  v.Require(BlockOrNone(d.Block), "destination block");
+  v.Pad(1);
+  v.Field(d.Building, {-1, kBuildingPoolSize - 1, "destination building"});
+  v.Field(d.Position, kFinite);
+}
 
 }  // namespace
 
+template <class V>
+void PersonRecord::Visit(V& v) {
+  CPerson& p = person;
+  PersonCycle& c = cycle;
+  v.Field(p.Kind, {0, kPersonKindCount - 1, "person kind"});
+  v.Field(c.WorkValue1);
+  v.Field(c.WorkValue2);
+  v.Field(p.HomeBlock);
+  v.Require(BlockOrNone(p.HomeBlock), "home block");
+  v.Pad(1);
+  v.Field(p.HomeBuilding, {-1, kBuildingPoolSize - 1, "home building"});
+  v.Field(c.HomeDoor, kFinite);
+  v.Field(p.WorkBlock);
+  v.Require(BlockOrNone(p.WorkBlock), "work block");
+  v.Pad(3);
+  v.Field(c.WorkDoor, kFinite);
+  v.Field(p.BlockMemory);
+  v.Pad(3);
+  v.Field(p.SocialClass, {0, kSocialClassCount - 1, "social class"});
+  v.Field(p.DayTimetable);
+  v.Pad(3);
+  VisitDestination(v, p.Destination);
+  VisitDestination(v, c.SavedDestination);
+  v.Field(p.Commodity, {-1, kCommodityCount - 1, "commodity"});
+  v.Field(p.Household, {-1, kMaxHouseholds - 1, "household"});
+  v.Field(p.PreferenceRow);
+  v.Pad(1);
+  v.Field(p.ShoppingMask);
+  v.Field(p.PriceTolerance, kFinite);
+  v.Field(p.TripsToday);
+  v.Pad(3);
+  v.Field(p.HouseHuntCountdown);
+  v.Field(p.CurrentBlock, {0, kBlockCount - 1, "current block"});
+  v.Field(p.TargetBlock);
+  v.Require(BlockOrNone(p.TargetBlock), "target block");
+  v.Field(c.Flags);
+  v.Pad(1);
+  v.Field(c.Side);
+  v.Field(c.EntrySide);
+  v.Field(c.ExitSide);
+  v.Field(c.StartChoice, {1, 5, "start choice"});
+  v.Field(c.NextBlock);
+  v.Require(BlockOrNone(c.NextBlock), "next block");
+  v.Field(c.BoughtHere);
+  v.Pad(1);
+  v.Field(c.LegTarget, kFinite);
+  v.Field(c.CrossX, kFinite);
+  v.Field(c.CrossZ, kFinite);
+  v.Field(c.RingGoal, {0, 7, "ring goal"});
+  v.Field(c.RingPhase);
+  v.Field(c.CrossNode, {-1, kMaxRoadNodes - 1, "crossing node"});
+  v.Field(c.CrossDirection);
+  v.Field(c.Mode, {kModeSignal, kModeIdle, "mode"});
+  v.Field(c.ModeSignal);
+  v.Field(c.StepFlag);
+  v.Pad(2);
+  v.Field(c.HourCountdown);
+  v.Field(c.WaitTicks);
+  v.Field(c.Working);
+  v.Field(c.State, {-1, kStateStrolling, "state"});
+  v.Field(c.SubState);
+  v.Field(c.LegState);
+  v.Field(c.CrossState);
+  v.Field(c.CrossStep, {-1, kMaxRoadNodes - 1, "crossing step"});
+  v.Field(c.CrossWait);
+  v.Field(p.NextResident, {-1, kMaxPeople - 1, "next resident"});
+  v.Field(c.Motion.X, kFinite);
+  v.Field(c.Motion.Z, kFinite);
+  v.Field(c.Motion.TargetX, kFinite);
+  v.Field(c.Motion.TargetZ, kFinite);
+  v.Field(c.Motion.Step, kFinite);
+  v.Require(c.Motion.Step >= 0, "step");
+  v.Field(c.Motion.Heading);
+  v.Field(p.PositionX);
+  v.Field(p.PositionZ);
+  v.Pad(66);  // reserved
+  v.Field(index, {0, kMaxPeople - 1, "person index"});
+  v.Field(p.InUse);
+  v.Pad(1);
+}
+
 std::array<uint8_t, kPersonRecordLength> PackPersonRecord(int32_t index) {
+  PersonRecord r{g_People[index], g_PersonCycles[index], static_cast<uint16_t>(index)};
+  r.person.InUse = g_People[index].InUse;
   std::array<uint8_t, kPersonRecordLength> out{};
-  CPerson& p = g_People[index];
-  PersonCycle& c = g_PersonCycles[index];
-  RecordCursor<true> w(out.data());
-  VisitRecord(w, p, c);
-  std::memcpy(out.data() + kIndexOffset, &p.Index, sizeof(p.Index));
-  out[kIndexOffset + 2] = p.InUse;
+  const std::vector<uint8_t> bytes = EncodeRecord(r);
+  std::copy_n(bytes.begin(), std::min(bytes.size(), out.size()), out.begin());
   return out;
 }
 
 void SavePeopleChunks() {
-  for (int32_t i = 0; i < g_PeopleCount; ++i) {
-    if (!g_People[i].InUse) continue;
-    auto record = PackPersonRecord(i);
-    WriteSaveChunk(kChunkPeople, kPersonRecordLength, record.data());
-  }
+  for (int32_t i = 0; i < g_PeopleCount; ++i)
+    if (g_People[i].InUse) WriteRecordChunk(kChunkPeople, PersonRecord{g_People[i], g_PersonCycles[i], static_cast<uint16_t>(i)});
 }
 
-bool CheckPersonChunk(std::span<const uint8_t> data) {
-  if (data.size() != kPersonRecordLength) {
-    ReportError(1, 0, "People data structure differs from that in the savegame file. Aborting.....");
-    return false;
-  }
-  CPerson p;
-  PersonCycle c;
-  RecordCursor<false> r(data.data());
-  VisitRecord(r, p, c);
-  uint16_t index = 0;
-  std::memcpy(&index, data.data() + kIndexOffset, sizeof(index));
-  float floats[] = {c.HomeDoor[0], c.HomeDoor[2], c.WorkDoor[0], c.WorkDoor[2], p.Destination.Position[0],
-                    p.Destination.Position[2], c.LegTarget[0], c.LegTarget[2], c.CrossX, c.CrossZ, c.Motion.X,
-                    c.Motion.Z, c.Motion.TargetX, c.Motion.TargetZ, c.Motion.Step, p.PriceTolerance};
-  bool ok = index < kMaxPeople && p.Kind >= 0 && p.Kind < kPersonKindCount && p.SocialClass >= 0 &&
-            p.SocialClass < kSocialClassCount && p.Household >= -1 && p.Household < kMaxHouseholds &&
-            BlockOrNone(p.HomeBlock) && BlockOrNone(p.WorkBlock) && p.CurrentBlock < kBlockCount &&
-            BlockOrNone(p.TargetBlock) && BlockOrNone(c.NextBlock) && BlockOrNone(p.Destination.Block) &&
-            BlockOrNone(c.SavedDestination.Block) && p.HomeBuilding >= -1 && p.HomeBuilding < kBuildingPoolSize &&
-            p.Destination.Building >= -1 && p.Destination.Building < kBuildingPoolSize && p.Commodity >= -1 &&
-            p.Commodity < kCommodityCount && p.NextResident >= -1 && p.NextResident < kMaxPeople &&
-            c.State >= -1 && c.State <= kStateStrolling && c.Mode >= kModeSignal && c.Mode <= kModeIdle &&
-            c.RingGoal >= 0 && c.RingGoal < 8 && c.CrossNode >= -1 && c.CrossNode < kMaxRoadNodes &&
-            c.CrossStep >= -1 && c.CrossStep < kMaxRoadNodes && c.StartChoice >= 1 && c.StartChoice <= 5 &&
-            c.Motion.Step >= 0 && FiniteFloats(floats);
-  if (!ok) ReportErrorF(1, "Saved person %u is out of range", static_cast<unsigned>(index));
-  return ok;
-}
-
-void LoadPersonChunk(std::span<const uint8_t> data) {
-  if (!CheckPersonChunk(data)) return;
-  uint16_t index = 0;
-  std::memcpy(&index, data.data() + kIndexOffset, sizeof(index));
-  CPerson& p = g_People[index];
-  PersonCycle& c = g_PersonCycles[index];
-  p = CPerson{};
-  c = PersonCycle{};
-  RecordCursor<false> r(data.data());
-  VisitRecord(r, p, c);
-  p.Index = index;
+void ApplyPersonRecord(const PersonRecord& r) {
+  CPerson& p = g_People[r.index];
+  p = r.person;
+  g_PersonCycles[r.index] = r.cycle;
+  p.Index = r.index;
   p.InUse = 1;
-  g_PeopleCount = std::max<int32_t>(g_PeopleCount, index + 1);
+  g_PeopleCount = std::max<int32_t>(g_PeopleCount, r.index + 1);
 }
 
 void FinishPeopleLoad() {
@@ -1201,13 +1134,8 @@ void RestorePeopleCrossings() {
 
 void RegisterPeopleSaveHooks() {
   RegisterSaveHook(kSavePeople, SavePeopleChunks);
-  RegisterLoadHook(kChunkPeople, LoadPersonChunk, kPersonRecordLength, CheckPersonChunk);
-  AddLoadGameStep(LoadGamePhase::Reset, [] {
-    ResetPeople();
-    return true;
-  });
-  AddLoadGameStep(LoadGamePhase::AfterLoad, [] {
-    FinishPeopleLoad();
-    return true;
-  });
+  RegisterRecordChunk<PersonRecord>(kChunkPeople, kPersonRecordLength, ApplyPersonRecord);
 }
+
+template void PersonRecord::Visit(RecordWriter&);
+template void PersonRecord::Visit(RecordReader&);

@@ -105,15 +105,6 @@ struct PersonCycle {
 extern std::array<PersonCycle, kMaxPeople> g_PersonCycles;
 extern std::array<CEntity, kMaxPeople> g_PersonEntities;
 
-// What the people need of the session: the railroads' passenger accounts and
-// the owners' rating points. Defaults do nothing.
-class PeopleSessionServices {
- public:
-  virtual ~PeopleSessionServices() = default;
-  virtual void AddRailroadPassengers(int32_t /*account 1..4*/, int32_t /*amount*/) {}
-};
-void SetPeopleSessionServices(PeopleSessionServices* s);  // null restores the default
-
 // ---- Life ----
 void ResetPeopleTables();  // program start: the next-hop table
 void ResetPeople();        // new game, level end, load
@@ -151,17 +142,29 @@ using PersonModelSource = ModelLodSet* (*)(int32_t modelIndex);
 void SetPersonModelSource(PersonModelSource source);
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);
+// Everyone whose current block it is, indoors or out.
+int32_t PeopleWithCurrentBlock(int32_t block);
+// The sum, modulo 256, of every person's interest in the block.
+uint8_t BlockInterestTotal(int32_t block);
 // The next block toward `to` on foot; 255 to ride; cached.
 uint8_t GetNextBlockToward(int32_t from, int32_t to);
 // Wrapping sum over the people in use of their positions, states and blocks.
 int32_t GetPeopleChecksum();
 
 // ---- Saving ----
-// One chunk (type 16) per person in use, in index order; then the reader's
-// checks (length, index and every reference in range) before anything is applied.
+// One chunk (type 16) per person in use, in index order, each a PersonRecord:
+// its visit checks the index and every reference before anything is applied.
 void SavePeopleChunks();
-bool CheckPersonChunk(std::span<const uint8_t> data);
-void LoadPersonChunk(std::span<const uint8_t> data);
+// The record of one chunk: the person's saved fields and its index.
+struct PersonRecord {
+  CPerson person;
+  PersonCycle cycle;
+  uint16_t index = 0;
+  template <class V>
+  void Visit(V& v);
+};
+// A checked record into its slot.
+void ApplyPersonRecord(const PersonRecord& record);
 // After every chunk is in: block counts, junction claims of people crossing,
 // entity positions.
 void FinishPeopleLoad();

@@ -16,7 +16,7 @@
 #include "script/script.h"
 #include "script/script_args.h"
 #include "script/script_bindings.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 
 namespace {

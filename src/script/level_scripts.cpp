@@ -21,6 +21,16 @@ std::string LevelFile(std::string_view folder, const char* file) {
   return "scripts\\" + std::string(folder) + "\\" + file;
 }
 
+// A new state with the shared and the level's own hub; false when no state
+// could be made, `ran` false when a hub failed.
+bool NewLevelState(std::string_view folder, bool& ran) {
+  if (!CheckFolder(folder) || !Script().Create()) return false;
+  const bool common = Script().RunFile("scripts\\default\\hub.lua", true);
+  const bool own = Script().RunFile(LevelFile(folder, "hub.lua"), true);
+  ran = common && own;
+  return true;
+}
+
 }  // namespace
 
 bool RunGameStartScripts() {
@@ -29,12 +39,16 @@ bool RunGameStartScripts() {
 
 bool RunFrontEndScripts() { return Script().RunFile("scripts\\frontend\\hub.lua", true); }
 
+bool LoadLevelScripts(std::string_view folder) {
+  bool ran = false;
+  return NewLevelState(folder, ran) && ran;
+}
+
 bool StartLevelScripts(std::string_view folder) {
-  if (!CheckFolder(folder) || !Script().Create()) return false;
-  const bool common = Script().RunFile("scripts\\default\\hub.lua", true);
-  const bool own = Script().RunFile(LevelFile(folder, "hub.lua"), true);
+  bool ran = false;
+  if (!NewLevelState(folder, ran)) return false;
   Script().TriggerEvent("Level", 0, 0);
-  return common && own;
+  return ran;
 }
 
 bool RunPlayerChoiceScripts(std::string_view folder) {

@@ -9,8 +9,12 @@ bool RunGameStartScripts();
 // scripts\frontend\hub.lua in the current state.
 bool RunFrontEndScripts();
 // A new state, scripts\default\hub.lua, then scripts\<folder>\hub.lua, then
-// the event "Level". The folder must be a plain folder name.
+// the event "Level" (which puts up the level's starting city). The folder
+// must be a plain folder name.
 bool StartLevelScripts(std::string_view folder);
+// The same without the event "Level": the rules and economy of a loaded
+// level, whose city comes from the save.
+bool LoadLevelScripts(std::string_view folder);
 // scripts\<folder>\players.lua in the current state.
 bool RunPlayerChoiceScripts(std::string_view folder);
 // scripts\default\ai.lua, then (unless in a network session) the level's own

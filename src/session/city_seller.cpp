@@ -2,7 +2,10 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/business.h"
 #include "engine/core/error.h"
+#include "session/game_messages.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_services.h"
@@ -10,7 +13,7 @@
 namespace {
 
 struct CityObject {
-  const CNetMessage* message = nullptr;
+  const PlayerMessage* message = nullptr;
   bool busy = false;
 };
 
@@ -22,11 +25,10 @@ CityObject& TheCity() {
 // Owner of every building of the block that follows the block's owner (kind 2),
 // and of its business; then every building's model and owner-change stamp.
 void PassBlockBuildings(CBlock& block, int32_t ownerNumber) {
-  SessionBusinessServices& biz = *Services().business;
   for (CBuilding* b = block.FirstBuilding; b; b = b->Next) {
     if (b->Kind == kKindLandscape) {
       b->Owner = static_cast<uint8_t>(ownerNumber);
-      if (b->GetBusiness() >= 0) biz.SetOwner(b->GetBusiness(), ownerNumber);
+      if (CBusiness* business = GetBusinessInUse(b->GetBusiness())) business->SetOwner(ownerNumber);
     }
     RefreshBuildingModel(*b);
     b->StampOwnerChange();
@@ -37,33 +39,30 @@ void PassBlockBuildings(CBlock& block, int32_t ownerNumber) {
 
 bool CityIsBusy() { return TheCity().busy; }
 
-void CityHandleMessage(const CNetMessage& m) {
+void CityHandleMessage(const PlayerMessage& m) {
   CityObject& city = TheCity();
   city.busy = true;
   city.message = &m;
   CPlayerTable& table = PlayerTable();
   const bool direct = table.ActiveCount() < 2;
-  const int32_t block = m.I32(24), amount = m.I32(28);
-  const int32_t sender = m.I8(20);
-  const int32_t request[5] = {m.I32(24), m.I32(28), m.I32(32), m.I32(36), m.I32(40)};
+  const BlockId block{m.values[0]};
+  const int32_t amount = m.values[1];
   SessionGameServices& game = *Services().game;
-  switch (m.Type()) {
+  switch (m.code) {
     case PLAYER_MESS_BLOCK_SALE:
-      if (GetBlock(block) == nullptr) break;
-      if (direct) {
-        MakeBlockTransferMessage(amount, block, 0).Send(0);
-      } else {
-        const int32_t none[5] = {};
-        MakeStartAuctionMessage(block, -1, amount, none).Send(0);
-      }
+      if (GetBlock(block.value) == nullptr) break;
+      if (direct)
+        Post(BlockTransferMsg{amount, block, PlayerNumber{0}});
+      else
+        Post(StartAuctionMsg{block, PlayerIndex{kCityPlayer}, amount, {}});
       break;
     case PLAYER_MESS_BUY_REQUEST:
-      if (GetBlock(block) == nullptr || sender < 0) break;
+      if (GetBlock(block.value) == nullptr || m.from.IsNone()) break;
       if (direct) {
         table.RepostPlayerMessage(m, PLAYER_MESS_BUY_ACCEPTED);
-        MakeBlockTransferMessage(amount, block, sender + 1).Send(0);
+        Post(BlockTransferMsg{amount, block, NumberOf(m.from)});
       } else {
-        MakeStartAuctionMessage(block, sender, amount, request).Send(0);
+        Post(StartAuctionMsg{block, m.from, amount, {m.values[0], m.values[1], m.values[2], m.values[3], m.token}});
       }
       break;
     case PLAYER_MESS_REFUSED:
@@ -75,7 +74,7 @@ void CityHandleMessage(const CNetMessage& m) {
       game.DealCard(m);
       break;
     case PLAYER_MESS_CARD_DISCARD:
-      game.ClearCardDrawn(m.I32(24));
+      game.ClearCardDrawn(m.values[0]);
       break;
     default:
       ReportError(1, 0, "Unhandled city message");
@@ -112,24 +111,23 @@ void ReturnBlockToCity(int32_t blockIndex, float amount) {
   }
   block->Owner = 0;
   block->BuildingRights = kRightsGranted;
-  SessionBusinessServices& biz = *Services().business;
   for (CBuilding* b = block->FirstBuilding; b; b = b->Next) {
     if (b->Kind == kKindLandscape) {
       b->Owner = 0;
-      if (b->GetBusiness() >= 0) biz.SetOwner(b->GetBusiness(), 0);
+      if (CBusiness* business = GetBusinessInUse(b->GetBusiness())) business->SetOwner(0);
     }
     RefreshBuildingModel(*b);
   }
   PlayerData().MarkBlocksStale();
   if (owner && owner->kind != kPlayerHuman) Services().game->SyncOwnershipLists(*owner);
-  Services().ui->RefreshSelectionPage();
+  PostGameEvent(SelectionPageEvent{});
 }
 
 void CPlayer::TakeOverBusiness(int32_t business, float price) {
-  SessionBusinessServices& biz = *Services().business;
-  if (!biz.InUse(business)) return;
-  if (CBuilding* b = GetBuilding(biz.Building(business))) b->SetOwner(static_cast<uint8_t>(index + 1));
-  biz.SetOwner(business, index + 1);
+  CBusiness* record = GetBusinessInUse(business);
+  if (record == nullptr) return;
+  if (CBuilding* b = GetBuilding(record->Building)) b->SetOwner(static_cast<uint8_t>(index + 1));
+  record->SetOwner(index + 1);
   AddMoney(-price, kLedgerTakeOver);
   PlayerData().MarkBusinessesStale();
 }
@@ -152,11 +150,11 @@ void CPlayer::ReleasePlayerHoldings() {
     }
     ownedBlocks[i] = 0;
   }
-  SessionBusinessServices& biz = *Services().business;
-  for (int32_t business = 0; business < 600; ++business) {
-    if (!biz.InUse(business) || biz.Owner(business) != index + 1) continue;
-    biz.SetOwner(business, 0);
-    if (CBuilding* b = GetBuilding(biz.Building(business))) {
+  for (int32_t business = 0; business < kMaxBusinesses; ++business) {
+    CBusiness* record = GetBusinessInUse(business);
+    if (record == nullptr || record->Owner != index + 1) continue;
+    record->SetOwner(0);
+    if (CBuilding* b = GetBuilding(record->Building)) {
       b->Owner = 0;
       RefreshBuildingModel(*b);
     }
@@ -172,7 +170,7 @@ void CPlayerTable::RemovePlayer(int32_t index) {
   const bool local = p == local_;
   p->ReleasePlayerHoldings();
   if (local) {
-    Services().ui->CloseLocalPlayerPanels();
+    PostGameEvent(LocalPlayerLeftEvent{});
     if (Session().networkSession) {
       Services().network->CloseSession();
       Session().networkSession = false;

@@ -3,10 +3,10 @@
 // -1), which answers requests to buy from it or sell to it.
 #include <cstdint>
 
-#include "session/net_message.h"
+struct PlayerMessage;
 
 // Handles one player message addressed to the city (routing hands it over).
-void CityHandleMessage(const CNetMessage& message);
+void CityHandleMessage(const PlayerMessage& message);
 // True while the city handles a message.
 bool CityIsBusy();
 // The block goes back to the city; its owner (if any) is paid the amount.

@@ -4,7 +4,7 @@
 
 #include "city/blocks.h"
 #include "engine/core/error.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/session_state.h"
 #include "engine/files/save_game.h"
 
@@ -79,59 +79,7 @@ void CEventQueue::Clear() {
   running_.clear();
 }
 
-namespace {
-
-void SaveEvent(const CGameEvent& e) {
-  std::span<const uint8_t> msg;
-  if (e.kind == kEventDeliverMessage) msg = e.message.Bytes();
-  uint32_t length = kGameEventRecordSize + static_cast<uint32_t>(msg.size());
-  uint8_t* p = ReserveSaveChunk(kChunkEventQueue, length);
-  if (p == nullptr) return;
-  StoreLeI32(p + 0, e.kind);
-  StoreLeI32(p + 4, e.clock);
-  StoreLeI32(p + 8, e.due);
-  StoreLeI32(p + 12, e.kind == kEventBlockReady ? e.block : 0);  // a message address means nothing on load
-  StoreLeI32(p + 16, 0);
-  StoreLeI32(p + 20, 0);
-  if (!msg.empty()) std::copy(msg.begin(), msg.end(), p + kGameEventRecordSize);
-}
-
-}  // namespace
-
 void CEventQueue::Save() const {
-  for (const CGameEvent& e : logic_) SaveEvent(e);
-  for (const CGameEvent& e : running_) SaveEvent(e);
-}
-
-bool CEventQueue::CheckEntry(std::span<const uint8_t> chunk) {
-  if (chunk.size() < kGameEventRecordSize) return false;
-  const uint8_t* p = chunk.data();
-  int32_t kind = LoadLeI32(p), clock = LoadLeI32(p + 4), due = LoadLeI32(p + 8);
-  if (clock != kClockLogic && clock != kClockRunning) return false;
-  if (due < -1) return false;
-  if (kind == kEventBlockReady) {
-    int32_t block = LoadLeI32(p + 12);
-    return chunk.size() == kGameEventRecordSize && block >= 0 && block < kBlockCount;
-  }
-  if (kind != kEventDeliverMessage) return false;
-  return CheckNetMessage(chunk.subspan(kGameEventRecordSize));
-}
-
-bool CEventQueue::LoadEntry(std::span<const uint8_t> chunk) {
-  if (!CheckEntry(chunk)) {
-    ReportError(1, 0, "CEventQueue::LoadEntry: Bad event entry.");
-    return false;
-  }
-  const uint8_t* p = chunk.data();
-  CGameEvent e;
-  e.kind = LoadLeI32(p);
-  e.clock = LoadLeI32(p + 4);
-  e.due = LoadLeI32(p + 8);
-  if (e.kind == kEventBlockReady) {
-    e.block = LoadLeI32(p + 12);
-  } else if (!e.message.Parse(chunk.subspan(kGameEventRecordSize))) {
-    return false;
-  }
-  AddEvent(std::move(e));
-  return true;
+  for (const CGameEvent& e : logic_) WriteRecordChunk(kChunkEventQueue, e);
+  for (const CGameEvent& e : running_) WriteRecordChunk(kChunkEventQueue, e);
 }

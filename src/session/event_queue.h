@@ -3,16 +3,18 @@
 // timed block preparations, each due at a tick of the logic clock (every game
 // state) or the running clock (only while the city runs). Two lists in
 // ascending due order; equal due ticks keep their insertion order.
+#include <climits>
 #include <cstdint>
 #include <deque>
-#include <span>
+
+#include "city/blocks.h"
+#include "engine/core/record_visitor.h"
 
 #include "session/net_message.h"
 
 enum GameEventKind : int32_t { kEventDeliverMessage = 0, kEventBlockReady = 1 };
 enum GameEventClock : int32_t { kClockLogic = 0, kClockRunning = 1 };
 
-inline constexpr uint32_t kGameEventRecordSize = 24;
 
 struct CGameEvent {
   int32_t kind = kEventDeliverMessage;
@@ -20,6 +22,20 @@ struct CGameEvent {
   int32_t due = -1;          // -1: at once
   int32_t block = -1;        // kind 1
   CNetMessage message;       // kind 0: the entry's own copy
+
+  // The record of one chunk 0x4000: 24 bytes, then the message of kind 0.
+  template <class V>
+  void Visit(V& v) {
+    v.I32(kind, {kEventDeliverMessage, kEventBlockReady, "event kind"});
+    v.I32(clock, {kClockLogic, kClockRunning, "event clock"});
+    v.I32(due, {-1, INT32_MAX, "due tick"});
+    // A message's address meant nothing on load: saved as 0, never read.
+    int32_t blockWord = kind == kEventBlockReady ? block : 0;
+    v.I32(blockWord, kind == kEventBlockReady ? FieldRange{0, kBlockCount - 1, "block"} : FieldRange{});
+    if (kind == kEventBlockReady) block = blockWord;
+    v.Pad(8);
+    if (kind == kEventDeliverMessage) message.Visit(v);
+  }
 };
 
 class CEventQueue {
@@ -37,10 +53,8 @@ class CEventQueue {
 
   // Save hook: one chunk 0x4000 per entry, logic list first.
   void Save() const;
-  // Load hook: one chunk; false (nothing added) when the chunk fails its checks.
-  bool LoadEntry(std::span<const uint8_t> chunk);
-  // The check of one chunk, before anything of a save is applied.
-  static bool CheckEntry(std::span<const uint8_t> chunk);
+  // Load hook: one checked entry.
+  void LoadEntry(const CGameEvent& entry) { AddEvent(CGameEvent(entry)); }
 
  private:
   static void Fire(const CGameEvent& event);

@@ -2,7 +2,15 @@
 
 #include <cstdio>
 
-#include "session/le_bytes.h"
+#include "city/animated_scenery.h"
+#include "city/blocks.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/house_hunt.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -52,33 +60,32 @@ void AdvanceGameHour() {
 void RunHourlyUpdate() {
   SessionGameServices& game = *Services().game;
   if (game.CutSceneRunning() || game.IsTutorialRunning()) return;
-  SessionWorldServices& world = *Services().world;
-  SessionInterfaceServices& ui = *Services().ui;
   CPlayerTable& players = PlayerTable();
   const int32_t hour = GameClock().hour;
 
   game.CatchEvent("HourlyUpdate", hour);
   if (hour == 18) game.EveningGoalCheck();
   game.HourlyGoalCheck();
-  if (Session().shellGameMode != 3) world.ScheduleSceneryForHour(hour);
-  world.UpdateBusinessAvailabilityHourly();
-  world.UpdateBlockLeasesHourly();
+  if (Session().shellGameMode != 3) {
+    City().visuals->ScheduleSceneryForHour(hour);
+    ::ScheduleSceneryForHour(hour);
+  }
+  UpdateBusinessesHourly();
+  UpdateBlockLeasesHourly();
   if (hour == 24) {
-    world.CloseBusinessDay();
+    CloseBusinessDay();
     players.SwapLedgers();
   }
   if (hour == 6) {
-    int32_t& voice = Session().preSixVoice;
-    if (voice != 0 && ui.SoundPlaying(voice)) ui.StopSound(voice);
-    voice = 0;
+    PostGameEvent(StopSoundEvent{kPreSixSample});
     game.CatchEvent("EndOfDay", 0);
-    world.SettleBusinessesDaily();
+    SettleBusinessesDaily();
     players.ClearCardEffects();
     PayDailyRailUtilityIncome();
   }
   if (hour == 10) game.CatchEvent("BlockUnlock", GameClock().dayCounter);
-  if (hour == 5) world.UpdatePeopleBlockMemoryDaily();
-  if (hour == 17) world.UpdateHouseHuntDaily();
+  if (hour == 5) UpdatePeopleDaily();
+  if (hour == 17) UpdateHouseHuntDaily();
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
@@ -88,32 +95,7 @@ void RunHourlyUpdate() {
   RecordStatsHistorySample();
 }
 
-void SaveGameClock() {
-  const CGameClock& c = GameClock();
-  uint8_t bytes[kClockChunkSize];
-  const int32_t words[5] = {c.hour, c.yearInDecade, c.decade, c.absoluteHour, c.dayCounter};
-  for (int i = 0; i < 5; ++i) StoreLeI32(bytes + 4 * i, words[i]);
-  WriteSaveChunk(kChunkClock, kClockChunkSize, bytes);
-}
-
-bool CheckGameClock(std::span<const uint8_t> data) {
-  if (data.size() != kClockChunkSize) return false;
-  int32_t hour = LoadLeI32(data.data()), year = LoadLeI32(data.data() + 4), decade = LoadLeI32(data.data() + 8);
-  // Decade 8 is reached when the 2000s end; nothing is loaded for it.
-  return hour >= 0 && hour <= 23 && year >= 0 && year <= 9 && decade >= 0 && decade <= 8 &&
-         LoadLeI32(data.data() + 16) >= 0;
-}
-
-bool LoadGameClock(std::span<const uint8_t> data) {
-  if (!CheckGameClock(data)) return false;
-  CGameClock& c = GameClock();
-  c.hour = LoadLeI32(data.data());
-  c.yearInDecade = LoadLeI32(data.data() + 4);
-  c.decade = LoadLeI32(data.data() + 8);
-  c.absoluteHour = LoadLeI32(data.data() + 12);
-  c.dayCounter = LoadLeI32(data.data() + 16);
-  return true;
-}
+void SaveGameClock() { WriteRecordChunk(kChunkClock, GameClock()); }
 
 void LoadDecadeParameters(int32_t decade) {
   for (int32_t i = 0; i <= decade && i < 8; ++i) {
@@ -121,13 +103,13 @@ void LoadDecadeParameters(int32_t decade) {
     std::snprintf(name, sizeof name, "parameters\\%d.prm", 1930 + 10 * i);
     ReadParameterFile(name);
   }
-  Services().world->UpdateTrafficForDecade(decade);
+  UpdateTrafficForDecade(decade);
   const CGameClock& c = GameClock();
   bool startOfDay = c.hour < 2;
   static const char* const kIntroEvents[] = {nullptr,             "BusinessIntro1940", "BusinessIntro1950",
                                              "BusinessIntro1960", "BusinessIntro1970", "BusinessIntro1980"};
   if (c.decade >= 0 && c.decade <= 6) {
-    Services().ui->PlayMusicTrack(c.decade);
+    PostGameEvent(MusicEvent{c.decade});
     if (c.decade >= 1 && c.decade <= 5 && startOfDay)
       Services().game->TriggerEvent(kIntroEvents[c.decade], 1250, 0);
   }

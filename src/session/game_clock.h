@@ -3,10 +3,13 @@
 // midnight moves the year on by the script-set years per day, so a game
 // crosses the decades from the 1930s to the 2000s. Each new hour runs the
 // hourly jobs of the whole game in a fixed order.
+#include <climits>
 #include <cstdint>
-#include <span>
 
 inline constexpr uint32_t kClockChunkSize = 20;
+// The chime before six in the morning: the tick driver starts it late in the
+// fifth hour, the six o'clock hour stops it if it still plays.
+inline constexpr const char* kPreSixSample = "presixoclock.wav";
 
 struct CGameClock {
   int32_t hour = 9;          // 0..23 (24 only inside the midnight hourly update)
@@ -16,6 +19,16 @@ struct CGameClock {
   int32_t dayCounter = 0;    // midnights passed
 
   int32_t CalendarYear() const { return 1930 + 10 * decade + yearInDecade; }
+
+  // The record of chunk 512. Decade 8 is reached when the 2000s end.
+  template <class V>
+  void Visit(V& v) {
+    v.I32(hour, {0, 23, "hour"});
+    v.I32(yearInDecade, {0, 9, "year"});
+    v.I32(decade, {0, 8, "decade"});
+    v.I32(absoluteHour);
+    v.I32(dayCounter, {0, INT32_MAX, "day"});
+  }
 };
 
 CGameClock& GameClock();
@@ -25,10 +38,8 @@ void AdvanceGameHour();
 void RunHourlyUpdate();
 int32_t GetAbsoluteGameHour(const CGameClock& clock);
 
-// Save hooks of chunk 512: the five words, little-endian.
+// Save hook of chunk 512 (the load takes the checked record).
 void SaveGameClock();
-bool LoadGameClock(std::span<const uint8_t> data);
-bool CheckGameClock(std::span<const uint8_t> data);
 
 // Reads the parameter files of the decades 0..decade in order (each applies on
 // top of the previous ones), refreshes the traffic tables and switches the

@@ -5,15 +5,20 @@
 //
 // A message is one little-endian record: 20-byte header (class word, always
 // written 0 and never read; type; length; delivery tick; relative flag;
-// sender; padding), then the kind's payload at fixed offsets.
+// sender; padding), then the kind's payload as its struct's visit lays it
+// out (game_messages.h).
 //
 // The sender byte is the number (1..6, 0 none) of the player the message acts
 // for. A poster on this machine sets it; the host overwrites it on every
 // message a client sends with the player of the machine it came from, so no
 // machine can act for another's player, and every machine applies the
 // message with the same sender.
+#include <algorithm>
 #include <cstdint>
 #include <span>
+#include <string_view>
+
+#include "engine/core/byte_io.h"
 
 inline constexpr int kNetHeaderSize = 20;
 inline constexpr int kMaxNetMessageSize = 276;   // the largest kind (lobby set-up)
@@ -21,39 +26,11 @@ inline constexpr int kNetReceiveBufferSize = 1024;
 inline constexpr int kPlayerMessageSize = 48;
 inline constexpr int kNetSenderOffset = 17;
 
-enum NetMessageType : int32_t {
-  kMsgNone = 0,
-  kMsgTimeSkip = 1,
-  kMsgSyncSnapshot = 2,
-  kMsgNewHost = 3,
-  kMsgGameStart = 4,
-  kMsgLobbySetup = 5,
-  kMsgLobbySlot = 6,
-  kMsgPlayerReady = 7,
-  kMsgTickGrant = 8,
-  kMsgGoal = 9,
-  kMsgRemovePlayer = 10,
-  kMsgLobbyLeave = 11,
-  kMsgTokenCycle = 12,
-  kMsgConstruct = 13,
-  kMsgDemolish = 14,
-  kMsgOpenBusiness = 15,
-  kMsgBuyBusiness = 16,
-  kMsgCloseBusiness = 17,
-  kMsgPlayerNote = 18,
-  kMsgBuyout = 19,
-  kMsgBlockTransfer = 20,
-  kMsgTakeOverBusiness = 21,
-  kMsgBusinessPrices = 22,
-  kMsgPrepareBlock = 23,
-  kMsgPlayCard = 24,
-  kMsgStartAuction = 26,
-  kMsgOpenAuction = 27,
-  kMsgAuction = 28,
-  kMsgFinishAuction = 29,
-  kMsgFirstPlayerMessage = 30,
-  kMsgLastPlayerMessage = 49,
-};
+// Types 1..29 are the game message kinds, each numbered by its struct's kType
+// (game_messages.h); 30..49 are player messages.
+inline constexpr int32_t kMsgNone = 0;
+inline constexpr int32_t kMsgFirstPlayerMessage = 30;
+inline constexpr int32_t kMsgLastPlayerMessage = 49;
 
 // Player message codes (types 30..49).
 enum PlayerMessageCode : int32_t {
@@ -77,25 +54,28 @@ enum PlayerMessageCode : int32_t {
   PLAYER_MESS_CARD_DISCARD = 49,
 };
 
-// The fixed length of a kind; 0 for a type that is never valid.
+// The fixed length of a kind (kind table); 0 for a type that is never valid.
 int32_t NetMessageSize(int32_t type);
-// Whether a kind's builder sets the relative flag (delivery 25 ticks on).
+// Whether a kind is posted with the relative flag (delivery 25 ticks on).
 bool NetMessageIsRelative(int32_t type);
 inline bool IsPlayerMessageType(int32_t type) {
   return type >= kMsgFirstPlayerMessage && type <= kMsgLastPlayerMessage;
 }
 
+// One game message as it travels and is queued and saved: the header and the
+// payload bytes. Its payload is written and read only through the kind's
+// struct (game_messages.h: EncodeMessage, DecodeMessage, Post).
 class CNetMessage {
  public:
   CNetMessage() = default;
   // A zeroed message of the kind, its length and relative flag set.
   explicit CNetMessage(int32_t type);
 
-  int32_t Type() const { return I32(4); }
-  int32_t Length() const { return I32(8); }
-  uint32_t Delivery() const { return U32(12); }
+  int32_t Type() const { return LoadLeI32(data_ + 4); }
+  int32_t Length() const { return LoadLeI32(data_ + 8); }
+  uint32_t Delivery() const { return LoadLeU32(data_ + 12); }
   bool Relative() const { return data_[16] != 0; }
-  void SetDelivery(uint32_t tick) { SetU32(12, tick); }
+  void SetDelivery(uint32_t tick) { StoreLeU32(data_ + 12, tick); }
   void SetRelative(bool relative) { data_[16] = relative ? 1 : 0; }
   // The player number the message acts for (1..6), 0 when none.
   int32_t Sender() const { return data_[kNetSenderOffset]; }
@@ -108,39 +88,39 @@ class CNetMessage {
   // False when the message fails its checks (it is then dropped with a warning).
   bool Send(uint32_t delay = 0);
 
-  // Field access at payload offsets; reads outside the record give 0 and
-  // writes outside it are ignored.
-  int32_t I32(int offset) const;
-  uint32_t U32(int offset) const { return static_cast<uint32_t>(I32(offset)); }
-  int16_t I16(int offset) const;
-  int8_t I8(int offset) const { return static_cast<int8_t>(U8(offset)); }
-  uint8_t U8(int offset) const;
-  float F32(int offset) const;
-  void SetI32(int offset, int32_t value);
-  void SetU32(int offset, uint32_t value) { SetI32(offset, static_cast<int32_t>(value)); }
-  void SetI16(int offset, int16_t value);
-  void SetU8(int offset, uint8_t value);
-  void SetI8(int offset, int8_t value) { SetU8(offset, static_cast<uint8_t>(value)); }
-  void SetF32(int offset, float value);
-  // Copies a name into a fixed field of `size` bytes, always terminated.
-  void SetName(int offset, int size, const char* name);
-
   // The record as sent or saved (Length() bytes, within the capacity).
   std::span<const uint8_t> Bytes() const;
+  // The bytes after the header (the kind's struct).
+  std::span<const uint8_t> Payload() const;
+  // Copies an encoded payload behind the header (cut to the capacity).
+  void SetPayload(std::span<const uint8_t> payload);
   uint8_t* Data() { return data_; }
 
   // Takes a received or loaded record: true when it passes every check
   // (CheckNetMessage); otherwise the message is left unchanged.
   bool Parse(std::span<const uint8_t> bytes);
 
+  // As the last field of a saved record: the whole message, checked.
+  template <class V>
+  void Visit(V& v) {
+    if constexpr (V::kReading) {
+      uint8_t bytes[kMaxNetMessageSize];
+      const size_t n = std::min(v.Remaining(), sizeof bytes);
+      v.Bytes(bytes, n);
+      v.Require(n > 0 && Parse(std::span<const uint8_t>(bytes, n)), "game message");
+    } else {
+      v.Bytes(data_, Bytes().size());
+    }
+  }
+
  private:
   uint8_t data_[kMaxNetMessageSize] = {};
 };
 
 // Checks a record: a known type, a length field equal to the record's size and
-// the kind's size, every player, block, building, business and slot index in
-// range, names terminated within their field. On failure *why (when given)
-// names the fault.
+// the kind's size, the header's flags and delivery tick, then the kind's own
+// rules by decoding it into a staging copy. On failure *why (when given) names
+// the fault.
 bool CheckNetMessage(std::span<const uint8_t> bytes, const char** why = nullptr);
 
 // ---- Routing and dispatch --------------------------------------------------
@@ -155,39 +135,12 @@ void DispatchGameMessage(const CNetMessage& message);
 // transport received it from (0 when none).
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId = 0);
 
-// ---- Builders ---------------------------------------------------------------
-
-CNetMessage MakeTimeSkipMessage(uint32_t seconds);
-CNetMessage MakeNewHostMessage(int32_t slot);
-CNetMessage MakeGameStartMessage(int32_t seed, int32_t scenario, int32_t version);
-CNetMessage MakeReadyMessage(int32_t slot, bool final);
-CNetMessage MakeTickGrantMessage(uint32_t limit);
-CNetMessage MakeGoalMessage(int32_t player, int32_t result);
-CNetMessage MakeRemovePlayerMessage(int32_t player);
-CNetMessage MakeLobbyLeaveMessage(int32_t slot, int32_t keepSlot);
-CNetMessage MakeTokenCycleMessage(int32_t a, int32_t b);
-CNetMessage MakeConstructMessage(int32_t block, int32_t x1, int32_t x2, int32_t y1, int32_t y2, int32_t floors,
-                                 int32_t design, int32_t businessType, int32_t kind, int32_t quality,
-                                 int32_t playerNumber, const float costParts[4]);
-CNetMessage MakeDemolishMessage(int32_t player, int32_t building, int32_t value);
-CNetMessage MakeOpenBusinessMessage(int32_t building, int32_t businessType, int32_t playerNumber, int32_t flags);
-CNetMessage MakeBuyBusinessMessage(int32_t building, int32_t businessType, int32_t playerNumber);
-CNetMessage MakeCloseBusinessMessage(int32_t business, int32_t player);
-CNetMessage MakeBuyoutMessage(int32_t building);
-CNetMessage MakeBlockTransferMessage(int32_t price, int32_t block, int32_t buyerNumber);
-CNetMessage MakeTakeOverMessage(int32_t price, int32_t business, int32_t player);
-CNetMessage MakePrepareBlockMessage(int32_t block);
-CNetMessage MakePlayCardMessage(int32_t card, int32_t player, int32_t target);
-// Block to auction: block, starter (-1 the city), opening value and the five
-// words of the request it answers (values 1..4 and token; zero when none).
-CNetMessage MakeStartAuctionMessage(int32_t block, int32_t starter, int32_t opening,
-                                    std::span<const int32_t, 5> request);
-CNetMessage MakeAuctionMessage(int32_t subKind, int32_t player, int32_t amount);
-CNetMessage MakePlayerMessage(int32_t code, int32_t sender, int32_t recipient, int32_t v1, int32_t v2,
-                              int32_t v3, int32_t v4, int32_t token);
-
-// ---- Status line records ------------------------------------------------------
-
-// Builds the 40-byte event-ticker record of a message (kind 0 block changed
-// hands, 1 and 2 business opened or bought, 3 building removed).
-void AddStatusMessage(int32_t kind, const CNetMessage& message);
+// The transport's own events. A player created on the host takes the first
+// free set-up row (a human named as the transport says); a player destroyed
+// leaves the game at one tick on every machine (the host posts the removal);
+// a lost session ends the network game on this machine.
+void OnDirectPlayPlayerCreated(int32_t directPlayId, std::string_view shortName);
+void OnDirectPlayPlayerDestroyed(int32_t directPlayId);
+void OnDirectPlaySessionLost();
+// Chat: the text goes to the chat log with the sender's slot (0 when unknown).
+void OnDirectPlayChatMessage(int32_t fromDirectPlayId, std::string_view text);

@@ -4,8 +4,13 @@
 #include <cstring>
 
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/commodities.h"
+#include "city/households.h"
+#include "city/person.h"
 #include "engine/core/error.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/session_services.h"
 
 // ---- CPlayer ----------------------------------------------------------------
@@ -27,10 +32,9 @@ void CPlayer::AddMoney(float amount, int32_t category) {
   AddToLedger(amount, category);
   money += amount;
   if (!IsLocal() || amount == 0.0f) return;
-  SessionInterfaceServices& ui = *Services().ui;
-  bool gain = amount > 0.0f;
-  ui.MoneyAnimation(gain);
-  ui.PlaySoundSample(gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60);
+  const bool gain = amount > 0.0f;
+  PostGameEvent(MoneyEvent{gain});
+  PostGameEvent(SoundEvent{gain ? "spot_any_sell.wav" : "spot_any_buy.wav", 60});
 }
 
 int32_t CPlayer::GetRatingPoints() const {
@@ -40,7 +44,7 @@ int32_t CPlayer::GetRatingPoints() const {
 
 bool CPlayer::CanAfford(float amount, bool show) const {
   if (kCreditAllowance + money >= amount || Session().unlimitedMoney) return true;
-  if (show && IsLocal()) Services().ui->ShowPrompt(kDefaultPortrait, 1718, 1730, 1435);
+  if (show && IsLocal()) PostGameEvent(PromptEvent{kDefaultPortrait, 1718, 1730, 0, 1435});
   return false;
 }
 
@@ -79,48 +83,75 @@ bool CPlayer::PostConstructBuilding(int32_t block, int32_t lotX, int32_t lotY, i
   EstimateBuildingCost(block, width * depth * floors, buildingKind, businessType, static_cast<uint8_t>(quality),
                        index);
   const BuildingCostEstimate& e = g_LastCostEstimate;
-  const float parts[4] = {e.Construction, e.UtilityCharge, e.RentEstimate, e.StockCost};
-  CNetMessage m = MakeConstructMessage(block, lotX, lotX + width - 1, lotY, lotY + depth - 1, floors, design,
-                                       businessType, buildingKind, quality, index + 1, parts);
-  return m.Send(0);
+  return Post(ConstructBuildingMsg{BlockId{block}, lotX, lotX + width - 1, lotY, lotY + depth - 1, floors, design,
+                                   businessType, buildingKind, quality, NumberOf(PlayerIndex{index}),
+                                   {e.Construction, e.UtilityCharge, e.RentEstimate, e.StockCost}});
 }
 
 bool CPlayer::PostDemolishBuilding(int32_t building, int32_t value) {
-  return MakeDemolishMessage(index, building, value).Send(0);
+  return Post(DemolishBuildingMsg{PlayerIndex{index}, BuildingId{building}, value});
 }
 
 bool CPlayer::PostOpenBusiness(int32_t building, int32_t businessType, int32_t flags) {
-  return MakeOpenBusinessMessage(building, businessType, index + 1, flags).Send(0);
+  return Post(OpenBusinessMsg{BuildingId{building}, businessType, NumberOf(PlayerIndex{index}),
+                              static_cast<uint8_t>(flags)});
 }
 
 bool CPlayer::PostBuyBusiness(int32_t building, int32_t businessType) {
-  return MakeBuyBusinessMessage(building, businessType, index + 1).Send(0);
+  return Post(BuyBusinessMsg{BuildingId{building}, businessType, NumberOf(PlayerIndex{index})});
 }
 
-bool CPlayer::PostCloseBusiness(int32_t business) { return MakeCloseBusinessMessage(business, index).Send(0); }
+bool CPlayer::PostCloseBusiness(int32_t business) {
+  return Post(CloseBusinessMsg{BusinessId{business}, PlayerIndex{index}});
+}
 
-bool CPlayer::PostRemovePlayer(int32_t player) { return MakeRemovePlayerMessage(player).Send(0); }
+bool CPlayer::PostRemovePlayer(int32_t player) { return Post(RemovePlayerMsg{PlayerIndex{player}}); }
 
-bool CPlayer::AddMessage(const CNetMessage& message) {
+bool CPlayer::AddMessage(const PlayerMessage& message) {
   if (!inUse) return false;
   queue_.push_back(message);
   return true;
 }
 
-const CNetMessage* CPlayer::PopMessage() {
+const PlayerMessage* CPlayer::PopMessage() {
   if (queue_.empty()) return nullptr;
   current_ = queue_.front();
   queue_.pop_front();
   return &current_;
 }
 
+namespace {
+
+// The resident households of the block's apartments: for each, adds one to
+// the tally of every active commodity it wants; returns how many there are.
+int32_t CountBlockResidents(int32_t block, int16_t* tally) {
+  int32_t households = 0;
+  const CBlock* blk = GetBlock(block);
+  if (blk == nullptr) return 0;
+  for (const CBuilding* bld = blk->FirstBuilding; bld; bld = bld->Next) {
+    const CBusiness* r = GetBusinessInUse(bld->GetBusiness());
+    if (r == nullptr || r->Type != kTypeApartments) continue;
+    int guard = 0;
+    for (int32_t p = r->FirstResident; p >= 0 && p < kMaxPeople && guard < kMaxPeople;
+         p = g_People[p].NextResident, ++guard) {
+      const CHousehold* h = GetHousehold(g_People[p].Household);
+      if (h == nullptr) continue;
+      ++households;
+      for (int c = 0; c < kCommodityCount; ++c)
+        if (g_Commodities[c].Active && (h->WantMask >> c & 1u)) ++tally[c];
+    }
+  }
+  return households;
+}
+
+}  // namespace
+
 void CPlayer::BeginResidentCount(int32_t block) {
   if (block < 0 || block >= kBlockCount) return;
   counting = 1;
   countingActive = 1;
   countedBlock = block;
-  int32_t households = 0;
-  Services().business->CountBlockResidents(block, demandTally, households);
+  const int32_t households = CountBlockResidents(block, demandTally);
   int32_t total = std::clamp<int32_t>(residentCount + households, INT16_MIN, INT16_MAX);
   residentCount = residentCount2 = static_cast<int16_t>(total);
   countingActive = 0;
@@ -133,58 +164,13 @@ void CPlayer::ClearResidentCount() {
   std::memset(demandTally, 0, sizeof demandTally);
 }
 
-void CPlayer::WriteState(std::span<uint8_t, kPlayerStateSize> out) const {
-  uint8_t* p = out.data();
-  std::memset(p, 0, kPlayerStateSize);
-  StoreLeF32(p + 0, money);
-  StoreLeI32(p + 4, updateCountdown);
-  StoreLeI32(p + 8, requestToken);
-  p[12] = static_cast<uint8_t>(inUse);
-  p[13] = static_cast<uint8_t>(counting);
-  p[14] = static_cast<uint8_t>(countingActive);
-  for (int l = 0; l < 2; ++l)
-    for (int c = 0; c < kLedgerCategories; ++c) StoreLeF32(p + 16 + 4 * (l * kLedgerCategories + c), ledgers[l][c]);
-  p[320] = currentLedger;
-  p[321] = static_cast<uint8_t>(ownsDistrict);
-  StoreLeI32(p + 324, cardEffect);
-  StoreLeI32(p + 328, statisticA);
-  StoreLeI32(p + 332, character);
-  StoreLeI32(p + 336, kind);
-  std::memcpy(p + 340, name, kPlayerNameSize);
-  p[340 + kPlayerNameSize - 1] = 0;
-  std::memcpy(p + 372, ownedBlocks, kBlockCount);
-  StoreLeI32(p + 424, pointsA);
-  StoreLeI32(p + 428, pointsB);
-  StoreLeI32(p + 432, salesCount);
-  StoreLeI32(p + 436, heldCard);
-}
-
-void CPlayer::ReadState(std::span<const uint8_t, kPlayerStateSize> in) {
-  const uint8_t* p = in.data();
-  money = LoadLeF32(p + 0);
-  updateCountdown = LoadLeI32(p + 4);
-  requestToken = LoadLeI32(p + 8);
-  inUse = static_cast<int8_t>(p[12]);
-  counting = static_cast<int8_t>(p[13]);
-  countingActive = static_cast<int8_t>(p[14]);
-  for (int l = 0; l < 2; ++l)
-    for (int c = 0; c < kLedgerCategories; ++c) ledgers[l][c] = LoadLeF32(p + 16 + 4 * (l * kLedgerCategories + c));
-  currentLedger = p[320] & 1;
-  ownsDistrict = static_cast<int8_t>(p[321]);
-  cardEffect = LoadLeI32(p + 324);
-  statisticA = LoadLeI32(p + 328);
-  character = LoadLeI32(p + 332);
-  kind = LoadLeI32(p + 336);
-  std::memcpy(name, p + 340, kPlayerNameSize);
-  name[kPlayerNameSize - 1] = 0;
-  std::memcpy(ownedBlocks, p + 372, kBlockCount);
-  pointsA = LoadLeI32(p + 424);
-  pointsB = LoadLeI32(p + 428);
-  salesCount = LoadLeI32(p + 432);
-  heldCard = LoadLeI32(p + 436);
-}
-
 // ---- Human player -------------------------------------------------------------
+
+// The interface shows the message; the player's answer (to a buy request
+// or a buy-out) comes back as a game message of its own.
+void CHumanPlayer::ShowMessage(const PlayerMessage& message) {
+  PostGameEvent(PlayerMessageEvent{index, message});
+}
 
 void CHumanPlayer::Update() {
   if (--updateCountdown > 0) return;
@@ -196,25 +182,22 @@ void CHumanPlayer::Update() {
 }
 
 void CHumanPlayer::HandleMessage() {
-  const CNetMessage* m = PopMessage();
+  const PlayerMessage* m = PopMessage();
   if (m == nullptr) return;
-  SessionInterfaceServices& ui = *Services().ui;
-  switch (m->Type()) {
+  switch (m->code) {
     case PLAYER_MESS_BUY_REQUEST:
-      if (ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
-      break;
     case PLAYER_MESS_BUY_ACCEPTED:
     case PLAYER_MESS_REFUSED:
     case PLAYER_MESS_DEBT_WARNING:
-      ui.ShowPlayerMessagePrompt(*this, *m);
+      ShowMessage(*m);
       break;
     case PLAYER_MESS_BOUGHT_OUT: {
-      const CBuilding* b = GetBuilding(m->I32(24));
-      if (b && b->GetBusiness() >= 0 && ui.ShowPlayerMessagePrompt(*this, *m)) state = 1;
+      const CBuilding* b = GetBuilding(m->values[0]);
+      if (b && b->GetBusiness() >= 0) ShowMessage(*m);
       break;
     }
     case PLAYER_MESS_CARD_HELD:
-      Services().game->SetHeldCard(*this, m->I32(24));
+      Services().game->SetHeldCard(*this, m->values[0]);
       break;
     case 34:
     case PLAYER_MESS_AUCTION_BEGINS:
@@ -231,15 +214,14 @@ void CHumanPlayer::HandleMessage() {
 }
 
 void CHumanPlayer::AnswerBuyRequest(int32_t button, int32_t code) {
-  const CNetMessage& m = CurrentMessage();
-  int32_t block = m.I32(24);
-  const CBlock* b = GetBlock(block);
+  const PlayerMessage& m = CurrentMessage();
+  const BlockId block{m.values[0]};
+  const CBlock* b = GetBlock(block.value);
   CPlayer* local = PlayerTable().Local();
   bool stillOurs = b != nullptr && local != nullptr && b->Owner == local->index + 1;
   if (stillOurs && code == PLAYER_MESS_BUY_REQUEST) {
     if (button == 0) {
-      const int32_t request[5] = {m.I32(24), m.I32(28), m.I32(32), m.I32(36), m.I32(40)};
-      MakeStartAuctionMessage(block, m.I8(20), m.I32(28), request).Send(0);
+      Post(StartAuctionMsg{block, m.from, m.values[1], {m.values[0], m.values[1], m.values[2], m.values[3], m.token}});
     } else if (button == 1) {
       PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_REFUSED);
     }
@@ -247,25 +229,3 @@ void CHumanPlayer::AnswerBuyRequest(int32_t button, int32_t code) {
   state = 0;
 }
 
-// ---- Set-up rows ----------------------------------------------------------------
-
-void PlayerSetupRow::Write(std::span<uint8_t, kPlayerSetupRowSize> out) const {
-  uint8_t* p = out.data();
-  std::memset(p, 0, kPlayerSetupRowSize);
-  StoreLeI32(p, character);
-  StoreLeI32(p + 4, kind);
-  std::memcpy(p + 8, name, kPlayerNameSize);
-  p[8 + kPlayerNameSize - 1] = 0;
-  StoreLeI32(p + 40, directPlayId);
-  StoreLeI32(p + 44, difficulty);
-}
-
-void PlayerSetupRow::Read(std::span<const uint8_t, kPlayerSetupRowSize> in) {
-  const uint8_t* p = in.data();
-  character = LoadLeI32(p);
-  kind = LoadLeI32(p + 4);
-  std::memcpy(name, p + 8, kPlayerNameSize);
-  name[kPlayerNameSize - 1] = 0;
-  directPlayId = LoadLeI32(p + 40);
-  difficulty = LoadLeI32(p + 44);
-}

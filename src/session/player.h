@@ -9,7 +9,7 @@
 #include <span>
 
 #include "city/blocks.h"
-#include "session/net_message.h"
+#include "session/game_messages.h"
 #include "session/session_state.h"
 
 inline constexpr int kLedgerCategories = 38;
@@ -42,17 +42,8 @@ enum LedgerCategory : int32_t {
   kLedgerRailroadFirst = 29,
 };
 
-class CPlayer {
- public:
-  CPlayer();
-  virtual ~CPlayer();
-  CPlayer(const CPlayer&) = delete;
-  CPlayer& operator=(const CPlayer&) = delete;
-
-  virtual void HandleMessage() = 0;
-  virtual void Update() = 0;
-
-  // Saved state (chunk 64, in this order).
+// A player's saved state: the record of chunk 64 (440 bytes).
+struct PlayerSavedState {
   float money = 0;
   int32_t updateCountdown = 10;
   int32_t requestToken = -1;
@@ -72,6 +63,44 @@ class CPlayer {
   int32_t pointsB = 0;
   int32_t salesCount = 0;
   int32_t heldCard = 0;
+
+  template <class V>
+  void Visit(V& v) {
+    v.F32(money, kFinite);
+    v.I32(updateCountdown);
+    v.I32(requestToken);
+    v.U8(inUse, {0, 1, "in use"});
+    v.I8(counting);
+    v.I8(countingActive);
+    v.Pad(1);
+    for (auto& ledger : ledgers)
+      for (float& entry : ledger) v.F32(entry, kFinite);
+    v.U8(currentLedger, {0, 1, "ledger"});
+    v.I8(ownsDistrict);
+    v.Pad(2);
+    v.I32(cardEffect);
+    v.I32(statisticA);
+    v.I32(character);
+    v.I32(kind, {kPlayerHuman, kPlayerInactive, "player kind"});
+    v.Text(name);
+    for (int8_t& owned : ownedBlocks) v.U8(owned, {0, 1, "owned block"});
+    v.I32(pointsA);
+    v.I32(pointsB);
+    v.I32(salesCount);
+    v.I32(heldCard);
+  }
+};
+
+class CPlayer : public PlayerSavedState {
+ public:
+  CPlayer();
+  virtual ~CPlayer();
+  CPlayer(const CPlayer&) = delete;
+  CPlayer& operator=(const CPlayer&) = delete;
+
+  virtual void HandleMessage() = 0;
+  virtual void Update() = 0;
+
   // Run-time state.
   uint8_t index = 0;
   float moneyAtLastCheck = -100.0f;
@@ -107,22 +136,21 @@ class CPlayer {
   void ReleasePlayerHoldings();
 
   // The player-message queue.
-  bool AddMessage(const CNetMessage& message);
-  const CNetMessage* PopMessage();
+  bool AddMessage(const PlayerMessage& message);
+  const PlayerMessage* PopMessage();
   size_t QueuedMessages() const { return queue_.size(); }
-  const CNetMessage& CurrentMessage() const { return current_; }
+  const PlayerMessage& CurrentMessage() const { return current_; }
 
   void BeginResidentCount(int32_t block);
   void EndResidentCount() { countingActive = 0; }
   void ClearResidentCount();
 
-  // The 440-byte saved state.
-  void WriteState(std::span<uint8_t, kPlayerStateSize> out) const;
-  void ReadState(std::span<const uint8_t, kPlayerStateSize> in);
+  PlayerSavedState& SavedState() { return *this; }
+  const PlayerSavedState& SavedState() const { return *this; }
 
  private:
-  std::deque<CNetMessage> queue_;
-  CNetMessage current_{kMsgFirstPlayerMessage};
+  std::deque<PlayerMessage> queue_;
+  PlayerMessage current_;
 };
 
 // A person at a machine: turns the messages addressed to it into prompts, one
@@ -131,12 +159,20 @@ class CHumanPlayer : public CPlayer {
  public:
   int32_t state = 0;  // 0 idle, 1 a prompt of a message is on screen
 
+  // Buy requests and answers, refusals, debt warnings and buy-outs go to
+  // the interface as game events (PlayerMessageEvent).
   void HandleMessage() override;
   void Update() override;
+  // The prompt panel opened a prompt of a message: no further message is
+  // handled until it closes.
+  void OnPromptOpened() { state = 1; }
   // The buy-request prompt's answer (button 0 auction, 1 refuse).
   void AnswerBuyRequest(int32_t button, int32_t code);
   // The bought-out prompt closed.
   void OnPromptClosed() { state = 0; }
+
+ private:
+  void ShowMessage(const PlayerMessage& message);
 };
 
 // Stands in for a computer player until the computer players exist: it
@@ -154,8 +190,15 @@ struct PlayerSetupRow {
   int32_t directPlayId = 0;
   int32_t difficulty = 0;
 
-  void Write(std::span<uint8_t, kPlayerSetupRowSize> out) const;
-  void Read(std::span<const uint8_t, kPlayerSetupRowSize> in);
+  // The record of chunk 0x80000 (48 bytes).
+  template <class V>
+  void Visit(V& v) {
+    v.I32(character);
+    v.I32(kind, {kPlayerEmpty, kPlayerInactive, "player kind"});
+    v.Text(name);
+    v.I32(directPlayId);
+    v.I32(difficulty);
+  }
 };
 
 class CPlayerTable {
@@ -174,7 +217,7 @@ class CPlayerTable {
   void ClearCardEffects();
   bool PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code, int32_t v1, int32_t v2, int32_t v3,
                          int32_t v4, int32_t token);
-  bool RepostPlayerMessage(const CNetMessage& message, int32_t code, int32_t v1 = kKeepValue,
+  bool RepostPlayerMessage(const PlayerMessage& message, int32_t code, int32_t v1 = kKeepValue,
                            int32_t v2 = kKeepValue, int32_t v3 = kKeepValue, int32_t v4 = kKeepValue);
   void RemovePlayer(int32_t index);
 
@@ -191,9 +234,9 @@ class CPlayerTable {
 
   // Save hooks.
   void SavePlayers() const;
-  void LoadPlayerSetupRow(std::span<const uint8_t> data);
-  void LoadPlayerState(std::span<const uint8_t> data);
-  static bool CheckPlayerState(std::span<const uint8_t> data);
+  // Chunk records of a load, already checked.
+  void LoadPlayerSetupRow(const PlayerSetupRow& row);
+  void LoadPlayerState(const PlayerSavedState& state);
 
  private:
   int8_t freeSlot_[kMaxPlayers] = {1, 1, 1, 1, 1, 1};

@@ -2,14 +2,14 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/commodities.h"
 #include "engine/core/error.h"
 #include "session/game_clock.h"
 #include "session/player.h"
-#include "session/session_services.h"
 
 namespace {
 
-constexpr int32_t kBusinessRecords = 600;
 
 bool ValidPlayer(int32_t player, const char* text) {
   if (player >= 0 && player < kMaxPlayers) return true;
@@ -46,15 +46,14 @@ float CData::GetPaperWealthForPlayer(int32_t player) {
   if (!ValidPlayer(player, "CData::GetPaperWealthForPlayer: Invalid player index")) return 0.0f;
   const CPlayer* p = PlayerTable().Get(player);
   if (p == nullptr) return 0.0f;
-  SessionBusinessServices& biz = *Services().business;
   float sum = 0.0f;
   for (int b = 0; b < kBlockCount; ++b) {
     if (IsDistrictZeroBlock(b)) continue;
     const CBlock& block = g_Blocks[b];
     if (p->ownedBlocks[b]) sum += block.GetLeasePrice();
     for (const CBuilding* bld = block.FirstBuilding; bld; bld = bld->Next) {
-      int32_t business = bld->GetBusiness();
-      if (business >= 0 && biz.InUse(business) && biz.Owner(business) == player + 1) sum += biz.Rating(business);
+      const CBusiness* business = GetBusinessInUse(bld->GetBusiness());
+      if (business != nullptr && business->Owner == player + 1) sum += business->GetRating();
     }
   }
   return p->money + sum;
@@ -120,10 +119,11 @@ int32_t CData::GetNumSetsForPlayer(int32_t player) {
 void CData::RecountBusinesses() {
   businessStale = 0;
   for (Row& r : rows) r.businesses = 0;
-  const SessionBusinessServices& biz = *Services().business;
-  for (int32_t b = 0; b < kBusinessRecords; ++b) {
-    if (!biz.InUse(b) || !biz.Counted(b)) continue;
-    int32_t owner = biz.Owner(b);
+  for (int32_t b = 0; b < kMaxBusinesses; ++b) {
+    const CBusiness* business = GetBusinessInUse(b);
+    // A business held closed is not counted as owned.
+    if (business == nullptr || business->OpenState == kHeldClosed) continue;
+    const int32_t owner = business->Owner;
     if (owner >= 1 && owner <= kMaxPlayers) ++rows[owner - 1].businesses;
   }
 }
@@ -136,14 +136,13 @@ int32_t CData::GetNumBusinessesForPlayer(int32_t player) {
 
 void CData::ComputeAverages() {
   averagesDirty = 0;
-  const SessionBusinessServices& biz = *Services().business;
   for (int32_t c = 0; c < 32; ++c) {
-    float sum = biz.CommodityBaseValue(c);
+    float sum = IsCommodity(c) ? g_Commodities[c].Value * g_Commodities[c].Markup : 0.0f;
     int32_t sellers = 0;
-    for (int32_t b = 0; b < kBusinessRecords; ++b) {
-      float price = 0.0f;
-      if (biz.InUse(b) && biz.CommodityPrice(b, c, price)) {
-        sum += price;
+    for (int32_t b = 0; b < kMaxBusinesses; ++b) {
+      const CBusiness* business = GetBusinessInUse(b);
+      if (business != nullptr && business->HasCommodity(c)) {
+        sum += business->GetCommodityPrice(c);
         ++sellers;
       }
     }
@@ -152,13 +151,10 @@ void CData::ComputeAverages() {
   float rentSum = 0.0f;
   int64_t residents = 0;
   for (const CBuilding& bld : g_Buildings) {
-    int32_t business = bld.GetBusiness();
-    if (!bld.InUse || business < 0 || !biz.InUse(business) || biz.Kind(business) != 1) continue;
-    float rent = 0.0f;
-    int32_t count = 0;
-    biz.ResidentRent(business, rent, count);
-    rentSum += rent * static_cast<float>(count);
-    residents += count;
+    const CBusiness* business = bld.InUse ? GetBusinessInUse(bld.GetBusiness()) : nullptr;
+    if (business == nullptr || !business->IsResidence()) continue;
+    rentSum += business->RentPerPlace * static_cast<float>(business->Occupants);
+    residents += business->Occupants;
   }
   // A city without residents has no rent per resident.
   averages[32] = residents > 0 ? rentSum / static_cast<float>(residents) : 0.0f;

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "engine/core/error.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
+#include "session/game_events.h"
 #include "session/session_services.h"
 #include "engine/files/save_game.h"
 
@@ -106,7 +107,7 @@ void CPlayerTable::UpdatePlayers() {
   }
   if (CPlayer* local = local_) {
     if (local->money < 0.0f && local->moneyAtLastCheck >= 0.0f)
-      Services().ui->ShowPrompt(kDefaultPortrait, 1739, 1740, 1435);
+      PostGameEvent(PromptEvent{kDefaultPortrait, 1739, 1740, 0, 1435});
     local->moneyAtLastCheck = local->money;
   }
 }
@@ -138,27 +139,24 @@ bool CPlayerTable::PostPlayerMessage(int32_t recipient, int32_t sender, int32_t 
     const CPlayer* from = Get(sender);
     token = from ? from->requestToken : -1;
   }
-  return MakePlayerMessage(code, sender, recipient, v1, v2, v3, v4, token).Send(0);
+  return Post(PlayerMessage{code, PlayerIndex{sender}, PlayerIndex{recipient}, {v1, v2, v3, v4}, token});
 }
 
-bool CPlayerTable::RepostPlayerMessage(const CNetMessage& message, int32_t code, int32_t v1, int32_t v2,
+bool CPlayerTable::RepostPlayerMessage(const PlayerMessage& message, int32_t code, int32_t v1, int32_t v2,
                                        int32_t v3, int32_t v4) {
   if (!IsPlayerMessageType(code)) return false;
-  CNetMessage reply = message;
-  int8_t from = message.I8(20), to = message.I8(21);
-  if (from != kCityPlayer) {
-    CPlayer* p = Get(from);
+  if (!message.from.IsNone()) {
+    CPlayer* p = Get(message.from.value);
     if (p == nullptr || !p->inUse) return false;
   }
-  reply.SetI32(4, code);
-  reply.SetI8(20, to);
-  reply.SetI8(21, from);
+  PlayerMessage reply = message;
+  reply.code = code;
+  reply.from = message.to;
+  reply.to = message.from;
   const int32_t values[4] = {v1, v2, v3, v4};
   for (int i = 0; i < 4; ++i)
-    if (values[i] != kKeepValue) reply.SetI32(24 + 4 * i, values[i]);
-  reply.SetDelivery(0);
-  reply.SetRelative(false);
-  return reply.Send(0);
+    if (values[i] != kKeepValue) reply.values[i] = values[i];
+  return Post(reply);
 }
 
 // ---- Save and load ------------------------------------------------------------------
@@ -167,52 +165,25 @@ void CPlayerTable::SavePlayers() const {
   for (int i = 0; i < playerCount_ && i < kMaxPlayers; ++i) {
     const CPlayer* p = Get(i);
     if (p == nullptr) continue;
-    uint8_t row[kPlayerSetupRowSize];
-    setupRows_[i].Write(row);
-    WriteSaveChunk(kChunkPlayerSetup, kPlayerSetupRowSize, row);
-    uint8_t state[kPlayerStateSize];
-    p->WriteState(state);
-    WriteSaveChunk(kChunkPlayers, kPlayerStateSize, state);
+    WriteRecordChunk(kChunkPlayerSetup, setupRows_[i]);
+    WriteRecordChunk(kChunkPlayers, p->SavedState());
   }
 }
 
-void CPlayerTable::LoadPlayerSetupRow(std::span<const uint8_t> data) {
-  if (data.size() != kPlayerSetupRowSize || playerCount_ >= kMaxPlayers) return;
-  setupRows_[playerCount_].Read(data.first<kPlayerSetupRowSize>());
+void CPlayerTable::LoadPlayerSetupRow(const PlayerSetupRow& row) {
+  if (playerCount_ >= kMaxPlayers) return;
+  setupRows_[playerCount_] = row;
 }
 
-bool CPlayerTable::CheckPlayerState(std::span<const uint8_t> data) {
-  if (data.size() != kPlayerStateSize) return false;
-  const uint8_t* p = data.data();
-  int32_t kind = LoadLeI32(p + 336);
-  if (kind < kPlayerHuman || kind > kPlayerInactive) return false;
-  if (p[12] > 1 || p[320] > 1) return false;
-  if (std::memchr(p + 340, 0, kPlayerNameSize) == nullptr) return false;
-  for (int b = 0; b < kBlockCount; ++b)
-    if (p[372 + b] > 1) return false;
-  if (!std::isfinite(LoadLeF32(p))) return false;
-  for (int i = 0; i < 2 * kLedgerCategories; ++i)
-    if (!std::isfinite(LoadLeF32(p + 16 + 4 * i))) return false;
-  return true;
-}
-
-void CPlayerTable::LoadPlayerState(std::span<const uint8_t> data) {
-  if (!CheckPlayerState(data)) {
-    ReportError(1, 0, "CPlayerTable::LoadPlayerState: Bad player record.");
-    return;
-  }
-  const uint8_t* p = data.data();
-  char name[kPlayerNameSize];
-  std::memcpy(name, p + 340, kPlayerNameSize);
-  name[kPlayerNameSize - 1] = 0;
-  int32_t slot = CreatePlayerSlot(LoadLeI32(p + 336), LoadLeI32(p + 332), name);
+void CPlayerTable::LoadPlayerState(const PlayerSavedState& state) {
+  int32_t slot = CreatePlayerSlot(state.kind, state.character, state.name);
   if (slot < 0) {
     ReportError(1, 0, "CPlayerTable::LoadPlayerState: No free player slot.");
     return;
   }
   CPlayer* player = Get(slot);
   int32_t activeBefore = player->inUse && player->kind != kPlayerInactive;
-  player->ReadState(data.first<kPlayerStateSize>());
+  player->SavedState() = state;
   // The loaded record decides whether the player takes part.
   int32_t activeAfter = player->inUse && player->kind != kPlayerInactive;
   activeCount_ += activeAfter - activeBefore;

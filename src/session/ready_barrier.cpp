@@ -2,13 +2,16 @@
 
 #include <cstring>
 
+#include "session/game_messages.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 constexpr int kWaitingForPlayers = 2;
+
+CNetMessage ReadyMessage(int32_t slot, bool final) { return EncodeMessage(PlayerReadyMsg{PlayerIndex{slot}, final}); }
 }
 
 ReadyBarrier& PlayerReadyBarrier() {
@@ -45,26 +48,25 @@ void RunPlayerReadyWait() {
     for (int slot = 0; slot < kMaxPlayers; ++slot) {
       const CPlayer* p = PlayerTable().Get(slot);
       if (b.ready[slot] || p == nullptr || !p->inUse || p->kind != kPlayerHuman) continue;
-      net.SendToSlot(slot, MakeReadyMessage(s.localSlot, false).Bytes());
+      net.SendToSlot(slot, ReadyMessage(s.localSlot, false).Bytes());
       sent = true;
     }
     if (!sent) {
-      net.SendToAll(MakeReadyMessage(s.localSlot, true).Bytes());
+      net.SendToAll(ReadyMessage(s.localSlot, true).Bytes());
       EndPlayerReadyWait();
     }
   } else if (b.answerState == 1) {
-    net.SendToHost(MakeReadyMessage(s.localSlot, false).Bytes());
+    net.SendToHost(ReadyMessage(s.localSlot, false).Bytes());
     b.answerState = 2;
   }
 }
 
-void OnPlayerReady(const CNetMessage& m) {
+void OnPlayerReady(const PlayerReadyMsg& m) {
   ReadyBarrier& b = PlayerReadyBarrier();
   if (!b.waiting) return;
   if (Session().host) {
-    int32_t slot = m.I32(20);
-    if (slot >= 0 && slot < kMaxPlayers) b.ready[slot] = 1;
-  } else if (m.U8(24)) {
+    if (m.slot.value >= 0 && m.slot.value < kMaxPlayers) b.ready[m.slot.value] = 1;
+  } else if (m.final) {
     EndPlayerReadyWait();
   } else {
     b.answerState = 1;

@@ -4,7 +4,7 @@
 // ready to the host.
 #include <cstdint>
 
-#include "session/net_message.h"
+struct PlayerReadyMsg;
 
 struct ReadyBarrier {
   bool waiting = false;
@@ -18,5 +18,5 @@ ReadyBarrier& PlayerReadyBarrier();
 bool BeginPlayerReadyWait();
 // After every network poll; acts on every 5th call.
 void RunPlayerReadyWait();
-void OnPlayerReady(const CNetMessage& message);
+void OnPlayerReady(const PlayerReadyMsg& message);
 void EndPlayerReadyWait();

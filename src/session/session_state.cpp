@@ -1,8 +1,19 @@
 #include "session/session_state.h"
 
-#include "shell/game_loop.h"
+GameTimeWords& GameTime() {
+  static GameTimeWords words;
+  return words;
+}
 
-// The shell saves these four words; the session gives them their meaning.
+void ResetGameTime() {
+  GameTimeWords& t = GameTime();
+  t.viewState = 1;
+  t.gameTime[0] = 0;
+  t.gameTime[1] = 0;
+  t.timeWords[0] = 25;
+}
+
+// Saved as game-time words; the session gives them their meaning.
 uint32_t& LogicTick() { return reinterpret_cast<uint32_t&>(GameTime().gameTime[0]); }
 uint32_t& RunningTick() { return reinterpret_cast<uint32_t&>(GameTime().gameTime[1]); }
 uint32_t& TickLimit() { return reinterpret_cast<uint32_t&>(GameTime().timeWords[0]); }

@@ -3,16 +3,38 @@
 // network flags of this machine and the script-set game tweaks.
 #include <cstdint>
 
+#include "city/city_limits.h"
+
 // Game states selecting what a logic tick steps.
 enum GameStateValue : int32_t { kGameStateRunning = 1, kGameStateAuction = 2, kGameStateCutScene = 3 };
 
 inline constexpr uint32_t kTicksPerHour = 625;
 inline constexpr uint32_t kTicksPerDay = 15000;
 inline constexpr uint32_t kMessageDeliveryLead = 25;  // ticks from posting to applying
-inline constexpr int kMaxPlayers = 6;
+inline constexpr int kMaxPlayers = kMaxPlayerNumber;  // player slots
+
+// Six words saved as chunk 1024: two game-time words, two further time
+// words, the screen mode and the view state.
+struct GameTimeWords {
+  int32_t gameTime[2] = {0, 0};
+  int32_t timeWords[2] = {25, 0};  // the frame step first
+  int32_t screenMode = 0;
+  int32_t viewState = 1;
+
+  template <class V>
+  void Visit(V& v) {
+    v.Field(gameTime);
+    v.Field(timeWords);
+    v.Field(screenMode);
+    v.Field(viewState);
+  }
+};
+GameTimeWords& GameTime();
+// The new-game values: no ticks, the frame step, the first view state.
+void ResetGameTime();
 
 // Tick counters. The logic tick, running tick, tick limit and day tick live in
-// the shell's game-time words, so they are saved with chunk 1024.
+// the game-time words, so they are saved with chunk 1024.
 uint32_t& LogicTick();
 uint32_t& RunningTick();
 uint32_t& TickLimit();
@@ -27,6 +49,7 @@ struct SessionState {
   bool inGame = false;          // a level is running
   bool networkGameStarted = false;
   int32_t networkSeed = 0;  // shared seed of a network game (message 4)
+  int32_t networkScenario = 0;  // its level (message 4)
   int32_t localSlot = 0;    // this machine's lobby slot
   int32_t localDirectPlayId = 0;
   int32_t executableVersion = 1;
@@ -34,7 +57,6 @@ struct SessionState {
   bool sessionLost = false;
   bool unlimitedMoney = false;  // console switch; off at every settings reset
   int32_t shellGameMode = 0;    // 3 skips the hourly scenery schedule
-  int32_t preSixVoice = 0;      // voice of "presixoclock.wav", 0 none
 };
 SessionState& Session();
 

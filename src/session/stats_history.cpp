@@ -5,17 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "engine/files/save_game.h"
 
-namespace {
-constexpr size_t kIndexOffset = sizeof(float) * kHistoryRings * kHistorySamples;
-constexpr size_t kCountOffset = kIndexOffset + 4 * kHistoryRings;
-constexpr size_t kReservedOffset = kCountOffset + 4 * kHistoryRings;
-static_assert(kReservedOffset + 36 == kStatsHistorySize);
-}  // namespace
 
 CStatsHistory& StatsHistory() {
   static CStatsHistory history;
@@ -76,29 +70,4 @@ bool GetStatsHistorySample(float& value, int32_t player, int32_t series, int32_t
   return true;
 }
 
-void SaveStatsHistory() {
-  const CStatsHistory& h = StatsHistory();
-  uint8_t* p = ReserveSaveChunk(kChunkStatsHistory, kStatsHistorySize);
-  if (p == nullptr) return;
-  for (int r = 0; r < kHistoryRings; ++r)
-    for (int s = 0; s < kHistorySamples; ++s) StoreLeF32(p + 4 * (r * kHistorySamples + s), h.samples[r][s]);
-  for (int r = 0; r < kHistoryRings; ++r) {
-    StoreLeI32(p + kIndexOffset + 4 * r, h.writeIndex[r]);
-    StoreLeI32(p + kCountOffset + 4 * r, h.count[r]);
-  }
-  std::memcpy(p + kReservedOffset, h.reserved, sizeof h.reserved);
-}
-
-bool LoadStatsHistory(std::span<const uint8_t> data) {
-  if (data.size() != kStatsHistorySize) return false;
-  CStatsHistory& h = StatsHistory();
-  const uint8_t* p = data.data();
-  for (int r = 0; r < kHistoryRings; ++r)
-    for (int s = 0; s < kHistorySamples; ++s) h.samples[r][s] = LoadLeF32(p + 4 * (r * kHistorySamples + s));
-  for (int r = 0; r < kHistoryRings; ++r) {
-    h.writeIndex[r] = std::clamp(LoadLeI32(p + kIndexOffset + 4 * r), 0, kHistorySamples - 1);
-    h.count[r] = std::clamp(LoadLeI32(p + kCountOffset + 4 * r), 0, kHistorySamples);
-  }
-  std::memcpy(h.reserved, p + kReservedOffset, sizeof h.reserved);
-  return true;
-}
+void SaveStatsHistory() { WriteRecordChunk(kChunkStatsHistory, StatsHistory()); }

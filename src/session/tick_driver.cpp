@@ -1,15 +1,29 @@
-#include "session/construction_jobs.h"
 #include "session/tick_driver.h"
 
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "city/animated_scenery.h"
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/city_services.h"
+#include "city/construction_jobs.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "engine/scene/animation.h"
+#include "engine/scene/particles.h"
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
 #include "session/event_queue.h"
+#include "session/game_events.h"
 #include "session/game_clock.h"
+#include "session/game_messages.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 
 namespace {
 
@@ -19,6 +33,8 @@ constexpr uint32_t kPreSixTick = 540;
 struct TickDriverState {
   CSyncSnapshot ring[kSnapshotRing];
   bool waitingForGrant = false;
+  int32_t syncChecks = 0;
+  int32_t syncMismatches = 0;
 };
 
 TickDriverState& Driver() {
@@ -56,24 +72,26 @@ int32_t PlayersChecksum() {
 }
 
 void StepRunningCity() {
-  SessionWorldServices& world = *Services().world;
+  CityVisualServices& visuals = *City().visuals;
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
-  world.UpdateAnimatedScenery();
-  world.UpdateNightWindows();
-  world.UpdatePeople();
-  world.UpdateParticles();
-  world.UpdateTraffic();
-  world.UpdateBlockAmbiencePositions();
-  world.UpdateSmokeEmitters();
-  world.StepPulsingLights();
+  visuals.UpdateAnimatedScenery();
+  ::UpdateAnimatedScenery();
+  visuals.UpdateNightWindows();
+  UpdatePeople();
+  ParticleManager().UpdateAll();
+  UpdateTraffic();
+  visuals.UpdateBlockAmbiencePositions();
+  ::UpdateBlockAmbiencePositions();
+  visuals.UpdateSmokeEmitters();
+  visuals.StepPulsingLights();
   UpdateConstructionJobs();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;
   ++RunningTick();
   ++DayTick();
   if (GameClock().hour == 5 && s.tickInHour == kPreSixTick)
-    s.preSixVoice = Services().ui->PlaySoundSample("presixoclock.wav", 100);
+    PostGameEvent(SoundEvent{kPreSixSample, 100});
   if (RunningTick() % kTicksPerHour == 0) AdvanceGameHour();
   game.TickScriptTimers();
   if (LogicTick() % 50 == 0 && IsAuthority()) game.CheckGoals();
@@ -84,7 +102,7 @@ void StepRunningCity() {
 // the host before the grant that lets the client run it, so none arrives late.
 void HoldAtTickLimit() {
   if (IsAuthority()) {
-    if (LogicTick() >= TickLimit()) MakeTickGrantMessage(LogicTick() + kMessageDeliveryLead).Send(0);
+    if (LogicTick() >= TickLimit()) Post(TickGrantMsg{LogicTick() + kMessageDeliveryLead});
     return;
   }
   TickDriverState& d = Driver();
@@ -96,31 +114,11 @@ void HoldAtTickLimit() {
 
 }  // namespace
 
-CNetMessage CSyncSnapshot::ToMessage() const {
-  CNetMessage m(kMsgSyncSnapshot);
-  m.SetI32(20, sender);
-  m.SetU32(24, tick);
-  m.SetI32(28, people);
-  m.SetI32(32, traffic);
-  m.SetI32(36, buildings);
-  m.SetI32(40, businesses);
-  m.SetI32(44, players);
-  m.SetI16(48, fpuPrecision);
-  m.SetI16(50, fpuRounding);
-  return m;
-}
+CNetMessage CSyncSnapshot::ToMessage() const { return EncodeMessage(*this); }
 
 CSyncSnapshot CSyncSnapshot::FromMessage(const CNetMessage& m) {
   CSyncSnapshot s;
-  s.sender = m.I32(20);
-  s.tick = m.U32(24);
-  s.people = m.I32(28);
-  s.traffic = m.I32(32);
-  s.buildings = m.I32(36);
-  s.businesses = m.I32(40);
-  s.players = m.I32(44);
-  s.fpuPrecision = m.I16(48);
-  s.fpuRounding = m.I16(50);
+  DecodeMessage(m, s);
   return s;
 }
 
@@ -133,10 +131,10 @@ CSyncSnapshot ComputeSyncSnapshot() {
   FpuGetMode(precision, rounding);
   s.fpuPrecision = static_cast<int16_t>(precision);
   s.fpuRounding = static_cast<int16_t>(rounding);
-  s.people = Services().world->PeopleChecksum();
-  s.traffic = Services().world->TrafficChecksum();
+  s.people = GetPeopleChecksum();
+  s.traffic = GetTrafficChecksum();
   s.buildings = BuildingsChecksum();
-  s.businesses = Services().business->Checksum();
+  s.businesses = static_cast<int32_t>(BusinessChecksum());
   s.players = PlayersChecksum();
   return s;
 }
@@ -150,16 +148,49 @@ void TakeSyncSnapshot() {
   if (!Session().host) slot.ToMessage().Send(0);
 }
 
+namespace {
+
+std::string DescribeSnapshot(const CSyncSnapshot& s) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "people %d traffic %d buildings %d businesses %d players %d fpu precision %d rounding %d",
+                s.people, s.traffic, s.buildings, s.businesses, s.players, s.fpuPrecision, s.fpuRounding);
+  return text;
+}
+
+}  // namespace
+
+// The differences are told on the console and written to the desync log,
+// never in a box: a box on the host would stall every machine. Nothing is
+// repaired; the game carries on.
 void CompareSyncSnapshot(const CSyncSnapshot& r) {
   const CSyncSnapshot& own = Driver().ring[SlotOf(r.tick)];
   if (own.tick != r.tick) return;
-  if (own.fpuRounding != r.fpuRounding) ReportError(1, 0, "fpuround out of sync");
-  if (own.fpuPrecision != r.fpuPrecision) ReportError(1, 0, "fpuprecision out of sync");
-  if (own.people != r.people) ReportError(1, 0, "People out of sync");
-  if (own.traffic != r.traffic) ReportError(1, 0, "Traffic out of sync");
-  if (own.buildings != r.buildings) ReportError(1, 0, "Buildings out of sync");
-  if (own.businesses != r.businesses) ReportError(1, 0, "Businesses out of sync");
-  if (own.players != r.players) ReportError(1, 0, "Players out of sync");
+  const std::pair<bool, const char*> checks[] = {
+      {own.fpuRounding != r.fpuRounding, "fpuround out of sync"},
+      {own.fpuPrecision != r.fpuPrecision, "fpuprecision out of sync"},
+      {own.people != r.people, "People out of sync"},
+      {own.traffic != r.traffic, "Traffic out of sync"},
+      {own.buildings != r.buildings, "Buildings out of sync"},
+      {own.businesses != r.businesses, "Businesses out of sync"},
+      {own.players != r.players, "Players out of sync"},
+  };
+  std::string differing;
+  for (const auto& [differs, text] : checks) {
+    if (!differs) continue;
+    ConsolePrintF(kConsoleError, "%s (tick %u, player %d)", text, r.tick, r.sender + 1);
+    differing += differing.empty() ? text : std::string("; ") + text;
+  }
+  ++Driver().syncChecks;
+  if (differing.empty()) {
+    ConsolePrintF(kConsoleReply, "Sync check at tick %u with player %d: in step", r.tick, r.sender + 1);
+    return;
+  }
+  DesyncEvent report{r.tick, r.sender, ""};
+  report.report = "tick " + std::to_string(r.tick) + " player " + std::to_string(r.sender + 1) + ": " +
+                  differing + "\n  host:   " + DescribeSnapshot(own) + "\n  client: " + DescribeSnapshot(r) + "\n";
+  ++Driver().syncMismatches;
+  PostGameEvent(report);
 }
 
 void RunLogicTicks() {
@@ -179,7 +210,7 @@ void RunLogicTicks() {
       if (IsAuthority()) Services().game->StepAuctioneer();
       if (Services().game->IsTutorialRunning()) Services().game->TickScriptTimers();
     }
-    Services().world->StepEntityAnimations();
+    EntAnimStepAll();
     if (LogicTick() % 5 == 0) PlayerTable().UpdatePlayers();
     HoldAtTickLimit();
     DebugTrace("Logic end");
@@ -187,6 +218,9 @@ void RunLogicTicks() {
 }
 
 bool WaitingForTickGrant() { return Driver().waitingForGrant; }
+
+int32_t SyncChecksMade() { return Driver().syncChecks; }
+int32_t SyncMismatchesFound() { return Driver().syncMismatches; }
 
 void ResetTickDriver() {
   TickDriverState& d = Driver();
@@ -206,7 +240,7 @@ void OnTickGrant(uint32_t limit) {
 void SetLogicSpeed(bool fast) {
   if (Session().networkSession) return;
   Session().ticksPerCall = fast ? 4 : 1;
-  Services().ui->SetSpeedControl(fast);
+  PostGameEvent(SpeedEvent{fast});
 }
 
 bool ToggleLogicSpeed() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "session/net_message.h"
+#include "session/session_state.h"
 
 inline constexpr uint32_t kSnapshotInterval = 200;
 inline constexpr int kSnapshotRing = 10;
@@ -20,6 +21,21 @@ struct CSyncSnapshot {
   int16_t fpuPrecision = 0;
   int16_t fpuRounding = 0;
 
+  // Game message 2: a client's snapshot for the host to compare.
+  static constexpr int32_t kType = 2;
+  template <class V>
+  void Visit(V& v) {
+    v.I32(sender, {0, kMaxPlayers - 1, "player"});
+    v.U32(tick);
+    v.I32(people);
+    v.I32(traffic);
+    v.I32(buildings);
+    v.I32(businesses);
+    v.I32(players);
+    v.I16(fpuPrecision);
+    v.I16(fpuRounding);
+  }
+
   CNetMessage ToMessage() const;
   static CSyncSnapshot FromMessage(const CNetMessage& message);
 };
@@ -28,8 +44,9 @@ struct CSyncSnapshot {
 void RunLogicTicks();
 // Fills the ring slot of the current tick (network games with a local player).
 void TakeSyncSnapshot();
-// Host: compares a client's snapshot with its own copy of that tick and warns
-// of each difference.
+// Host: compares a client's snapshot with its own copy of that tick; each
+// differing subsystem is named on the console and the whole is posted as a
+// DesyncEvent for the desync log.
 void CompareSyncSnapshot(const CSyncSnapshot& received);
 // Computes the five checksums and the floating-point modes of this machine now.
 CSyncSnapshot ComputeSyncSnapshot();
@@ -39,6 +56,9 @@ void SetLogicSpeed(bool fast);
 bool ToggleLogicSpeed();
 // A client waiting at its tick limit for the next grant.
 bool WaitingForTickGrant();
+// Host: the snapshots compared and those found different since the level start.
+int32_t SyncChecksMade();
+int32_t SyncMismatchesFound();
 // Level start: no grant awaited, an empty snapshot ring.
 void ResetTickDriver();
 void OnTickGrant(uint32_t limit);

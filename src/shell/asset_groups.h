@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/asset_table.h"
+#include "engine/scene/asset_table.h"
 
 // The whole start-up sequence: opens the cache archive, loads every group in
 // order and closes the archive.

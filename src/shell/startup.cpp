@@ -46,10 +46,7 @@ struct ShellWindowState {
   std::unique_ptr<CRenderer> renderer;
   RendererSettings* settings = &g_RendererSettings;
   std::map<int32_t, RendererFactory> factories;
-  CursorScaleHook cursorScale;
-  std::function<void()> paint;
-  std::function<void(uint64_t, int64_t)> music;
-  std::function<bool()> hardwareCursor;
+  ShellProgram* program = nullptr;
   SafeModeDialog safeModeDialog;
   platform::InstanceLock lock;
   int32_t layoutWidth = 640;
@@ -144,13 +141,10 @@ void ShowSystemCursor(bool show) {
   if (Shell().window) Shell().window->ShowSystemCursor(show);
 }
 
-bool HardwareCursor() {
-  auto& query = Shell().hardwareCursor;
-  return query && query();
-}
+bool HardwareCursor() { return Shell().program && Shell().program->HardwareCursor(); }
 
 void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
-  if (Shell().cursorScale) Shell().cursorScale(s1x, s1y, s2x, s2y);
+  if (Shell().program) Shell().program->SetCursorScales(s1x, s1y, s2x, s2y);
 }
 
 extern "C" void OnFatalSignal(int sig) {
@@ -196,6 +190,13 @@ std::string JoinCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+// A number argument within [low, high] replaces `value`; anything else leaves it.
+static void ReadNumberInRange(const std::string& argument, long low, long high, int32_t& value) {
+  char* end = nullptr;
+  const long n = std::strtol(argument.c_str(), &end, 10);
+  if (end != argument.c_str() && n >= low && n <= high) value = int32_t(n);
+}
+
 void ParseCommandLine(std::string_view text, StartupOptions& options) {
   CommandLineTokens tokens(text);
   std::string token, argument;
@@ -218,11 +219,12 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.networkStart = true;
       options.hostSession = true;
     } else if (UpperEquals(token, "PORT")) {
-      if (tokens.Next(kTokenSeparators, argument)) {
-        char* end = nullptr;
-        long port = std::strtol(argument.c_str(), &end, 10);
-        if (end != argument.c_str() && port > 0 && port <= 65535) options.port = int32_t(port);
-      }
+      if (tokens.Next(kTokenSeparators, argument)) ReadNumberInRange(argument, 1, 65535, options.port);
+    } else if (UpperEquals(token, "FULLSPEED")) {
+      options.fullSpeed = true;
+    } else if (UpperEquals(token, "PLAYERS")) {
+      if (tokens.Next(kTokenSeparators, argument))
+        ReadNumberInRange(argument, 1, kMaxNetworkPlayers, options.networkPlayers);
     } else if (UpperEquals(token, "JOIN")) {
       options.networkStart = true;
       options.hostSession = false;
@@ -331,14 +333,8 @@ void SetRendererFactory(int32_t api, RendererFactory factory) {
 }
 
 CRenderer* CurrentRenderer() { return Shell().renderer.get(); }
-void SetCursorScaleHook(CursorScaleHook hook) { Shell().cursorScale = std::move(hook); }
-void SetPaintHook(std::function<void()> hook) { Shell().paint = std::move(hook); }
-void SetMusicMessageHook(std::function<void(uint64_t, int64_t)> hook) {
-  Shell().music = std::move(hook);
-}
-void SetHardwareCursorQuery(std::function<bool()> query) {
-  Shell().hardwareCursor = std::move(query);
-}
+void SetShellProgram(ShellProgram* program) { Shell().program = program; }
+ShellProgram* CurrentShellProgram() { return Shell().program; }
 
 void CreateRenderer(RendererSettings& settings) {
   ShellWindowState& shell = Shell();
@@ -521,7 +517,7 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
       if (wparam) ActivateApp();
       return DefWindowProc(message, wparam, lparam);
     case WM_PAINT:
-      if (shell.paint) shell.paint();
+      if (shell.program) shell.program->Paint();
       return 0;
     case WM_CLOSE:
       run.drawingEnabled = false;
@@ -560,10 +556,18 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
       return 0;
     }
     case WM_MUSICNOTIFY:
-      if (shell.music) shell.music(wparam, lparam);
+      if (shell.program) shell.program->MusicNotify(wparam, lparam);
       return DefWindowProc(message, wparam, lparam);
     default:
       return DefWindowProc(message, wparam, lparam);
+  }
+}
+
+void ReportMissingFolders() {
+  const std::string language = std::string("language\\") + g_StartupOptions.languageName;
+  for (const std::string& folder : {std::string("parameters"), std::string("gamedata"), language}) {
+    if (!platform::GameFileExists(folder))
+      ReportErrorF(1, "The game folder has no %s folder; what it holds is missing from the game.", folder.c_str());
   }
 }
 
@@ -585,7 +589,7 @@ void RunGuarded(const std::function<void()>& game) {
     const std::string apology =
         std::string(kCrashApologyStart) + (saved ? kCrashSaveWritten : "") + kCrashApologyEnd;
     ReportError(1, 0, apology.c_str());
-    ShutdownGame();
+    if (ShellProgram* program = Shell().program) program->Shutdown();
     RunState().cleanExit = false;
     throw;
   }
@@ -593,9 +597,9 @@ void RunGuarded(const std::function<void()>& game) {
 
 // ---- The program ------------------------------------------------------------------
 
-int WinMain(std::string_view commandLine) {
+int WinMain(std::string_view commandLine, ShellProgram& program) {
+  SetShellProgram(&program);
   platform::InstallCloseSignals();
-  RegisterShellSaveHooks();
   ReadConfig();
   const std::string stored = platform::ReadSetting(platform::kSettingLanguage, platform::kDefaultLanguage);
   CopyBounded(g_StartupOptions.languageName,
@@ -635,7 +639,7 @@ int WinMain(std::string_view commandLine) {
   PumpMessages();
   if (run.startMode == 0) {
     if (!g_StartupOptions.noExceptionHandling) InstallFatalSignalHandlers();
-    RunGuarded(RunGame);
+    RunGuarded([&program] { program.Run(); });
   }
   if (run.cleanExit) DeleteSafeModeMarker();
   return 0;

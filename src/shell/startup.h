@@ -12,8 +12,39 @@
 
 class CRenderer;
 
+// What the shell runs: the game root (src/app). The shell owns start-up, the
+// window procedure and the main loop; everything the program does happens in
+// these calls.
+class ShellProgram {
+ public:
+  virtual ~ShellProgram() = default;
+  // Start, the main loop (RunMainLoop) and shutdown.
+  virtual void Run() = 0;
+  // One main-loop pass after the window messages.
+  virtual void Frame() = 0;
+  // Closes everything Run opened, in order; safe to call more than once
+  // (the crash guard calls it).
+  virtual void Shutdown() = 0;
+  // The window gained (true) or lost the focus.
+  virtual void Activate(bool /*active*/) {}
+  // WM_PAINT: draw one frame.
+  virtual void Paint() {}
+  // The input device's cursor scales: (640 / width, 480 / height) and the
+  // second pair, given when the window is made or resized.
+  virtual void SetCursorScales(float /*s1x*/, float /*s1y*/, float /*s2x*/, float /*s2y*/) {}
+  // The music notification (the private window message).
+  virtual void MusicNotify(uint64_t /*wparam*/, int64_t /*lparam*/) {}
+  // Whether the profile wants the hardware cursor (then the window leaves the
+  // system cursor alone).
+  virtual bool HardwareCursor() const { return false; }
+};
+
 // The program: start-up, the game and shutdown. Returns the exit code.
-int WinMain(std::string_view commandLine);
+int WinMain(std::string_view commandLine, ShellProgram& program);
+// The program the window procedure and the crash guard talk to (WinMain sets
+// it; tests may set their own). Null when none.
+void SetShellProgram(ShellProgram* program);
+ShellProgram* CurrentShellProgram();
 
 // The command line as one text from the program's arguments. Arguments that
 // the keywords JOIN, MAXPLAYERS and SESSIONNAME take, and any with blanks,
@@ -85,22 +116,16 @@ using RendererFactory = std::function<std::unique_ptr<CRenderer>()>;
 void SetRendererFactory(int32_t api, RendererFactory factory);
 CRenderer* CurrentRenderer();
 
-// The input device's cursor scales: (640 / width, 480 / height) and the
-// second pair, given when the window is made or resized.
-using CursorScaleHook = std::function<void(float s1x, float s1y, float s2x, float s2y)>;
-void SetCursorScaleHook(CursorScaleHook hook);
-// Draws one frame for WM_PAINT.
-void SetPaintHook(std::function<void()> hook);
-// The music notification (the private message) goes here.
-void SetMusicMessageHook(std::function<void(uint64_t wparam, int64_t lparam)> hook);
-// Whether the profile wants the hardware cursor (then the window leaves the
-// system cursor alone).
-void SetHardwareCursorQuery(std::function<bool()> query);
+// The folders the game start reads from (parameters, gamedata, the
+// language's); without one the game runs on built-in values, which is said
+// once here rather than never.
+void ReportMissingFolders();
 
 // ---- Crash guard --------------------------------------------------------------
 
 // Runs the game; an exception that escapes is met with the apology, a crash
-// save when a game runs, shutdown and a kept marker, then re-thrown. A fatal
+// save when a game runs, the program's shutdown and a kept marker, then
+// re-thrown. A fatal
 // signal logs the apology and keeps the marker.
 void RunGuarded(const std::function<void()>& game);
 void InstallFatalSignalHandlers();

@@ -8,7 +8,7 @@
 #include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/scene/texture.h"
-#include "shell/asset_table.h"
+#include "engine/scene/asset_table.h"
 #include "visuals/architect_tables.h"
 #include "visuals/building_visuals.h"
 #include "ui/text_mesh.h"

@@ -202,7 +202,7 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
     s.PassThrough = p.Value;
     s.Position[0] = wx, s.Position[1] = wy, s.Position[2] = wz;
     if (p.Code == kLoweredPanel) s.Position[1] -= 0.7f * s.Height;
-    s.Yaw = YawFacing(outX, -outZ) + float(p.Value);  // drawn where z runs opposite to the city's
+    s.Yaw = YawFacing(outX, -outZ) + float(p.Value);  // the sign's model z runs opposite to the city's
     int32_t id;
     std::string text;
     SignText(b, p.Code, false, id, text);
@@ -284,7 +284,7 @@ void ArchitectVisualServices::RebuildSigns(CBuilding& b) {
 int32_t ArchitectVisualServices::StartDust(float x, float z, float width, float depth) {
   constexpr int32_t kDustTexture = 60;  // in the architecture texture set
   constexpr int32_t kDustParticles = 200;
-  return ParticleManager().AddEmitter(ArchitectTextureSlot(kDustTexture), x, -z, width, depth, kDustParticles);
+  return ParticleManager().AddEmitter(ArchitectTextureSlot(kDustTexture), x, z, width, depth, kDustParticles);
 }
 
 void ArchitectVisualServices::StopEffect(int32_t slot) { ParticleManager().RemoveEmitter(slot); }
@@ -341,7 +341,7 @@ int32_t BuildStandardBuildings() {
       b.models.sets[k].handles[0] = RegisterMeshPart(build.parts[k]);
       b.models.sets[k].count = b.models.sets[k].handles[0] > 0 ? 1 : 0;
     }
-    b.position = {block->CentreX, 0.5f, -(block->CentreZ + s.extraZ)};
+    b.position = {block->CentreX, 0.5f, block->CentreZ + s.extraZ};
   }
   return int32_t(g_standard.size());
 }
@@ -358,21 +358,22 @@ void DrawBuildingVisuals(const Mat43& view) {
     for (const ModelLodSet& set : s.models.sets) DrawModel(set, s.position, 0, {1, 1, 1}, view);
   for (const CBuilding& b : g_Buildings) {
     if (!b.InUse || !b.Block || !b.Visual.Built) continue;
-    // The models' z runs opposite to the city's; a construction job grows
-    // the building out of the ground or sinks it.
+    // Placed in the city's frame (the entity turns the models' own z, which
+    // runs opposite, back); a construction job grows the building out of the
+    // ground or sinks it.
     const BuildingVisual& v = b.Visual;
     if (v.Growth <= 0.0f) continue;
-    const Vec3 at{b.CentreX, -v.Sink, -b.CentreZ};
+    const Vec3 at{b.CentreX, -v.Sink, b.CentreZ};
     for (const ModelLodSet& set : Models(b.Id).sets) DrawModel(set, at, 0, {v.Growth, v.Growth, v.Growth}, view);
     for (int32_t i = 0; i < b.Visual.PropCount && i < kBuildingProps && g_propModel; ++i) {
       const PropSlot& p = ThePropPool().Slots[size_t(b.Visual.Props[i])];
-      DrawModel(*g_propModel, {p.Position[0], p.Position[1], -p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
+      DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
                 view);
     }
     for (int32_t i = 0; i < b.Visual.SignCount && i < kBuildingSigns; ++i) {
       const SignSlot& s = TheSignPool().Slots[size_t(b.Visual.Signs[i])];
       ModelLodSet set{{s.Model, 0, 0}, 1};
-      DrawModel(set, {s.Position[0], s.Position[1], -s.Position[2]}, s.Yaw, {s.Scale[0], s.Scale[1], s.Scale[2]},
+      DrawModel(set, {s.Position[0], s.Position[1], s.Position[2]}, s.Yaw, {s.Scale[0], s.Scale[1], s.Scale[2]},
                 view);
     }
   }

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "city/buildings.h"
-#include "session/construction_jobs.h"
+#include "city/construction_jobs.h"
 #include "engine/scene/entity.h"
 #include "visuals/architect_assets.h"
 
@@ -26,7 +26,7 @@ void DrawPiece(const ScaffoldPieceDraw& p, void* argument) {
   CEntity e;
   e.SetModel(&copy);
   // Placed in the city's frame; the models' z runs opposite to it.
-  e.position = {p.x, p.y, -p.z};
+  e.position = {p.x, p.y, p.z};
   e.rotation = {0, -p.turn, 0};
   // The piece rises as it is put up and sinks as it is taken down.
   const float s = float(p.frame + 1) / float(kLastFrame + 1);

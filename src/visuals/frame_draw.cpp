@@ -19,6 +19,7 @@
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
 #include "session/game_clock.h"
+#include "session/session_state.h"
 #include "shell/game_loop.h"
 #include "visuals/city_scene.h"
 #include "visuals/draw_distances.h"

@@ -10,6 +10,7 @@
 #include "engine/core/system_settings.h"
 #include "engine/scene/entity.h"
 #include "platform/input.h"
+#include "session/game_messages.h"
 #include "session/net_message.h"
 #include "session/session_state.h"
 #include "shell/game_loop.h"
@@ -140,7 +141,7 @@ void RunInterfaceKeys() {
       TogglePauseSwitch();
   }
   if (g_StartupOptions.debugStuff && !network && KeyDown(kLeftShift) && KeyDown(kQ))
-    MakeTimeSkipMessage(kDebugSkipSeconds).Send();
+    Post(TimeSkipMsg{kDebugSkipSeconds});
   if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !Hook(h.tutorialRunning) && !chatOpen)
     FollowNextPerson();
   if (AltDown() && KeyPressed(kF5)) WriteNumberedScreenshot(0);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/game_wiring.h"
+#include "app/game.h"
 #include "city/animated_scenery.h"
 #include "city/city_map.h"
 #include "city/households.h"

@@ -5,6 +5,7 @@
 
 #include "city/road_topology.h"
 #include "city_fixture.h"
+#include "session/game_events.h"
 
 namespace {
 
@@ -41,27 +42,31 @@ struct FakeSession : CitySessionServices {
   void EndAuction() override { ++endAuctions; }
 };
 
-struct FakePrompt : CityPromptServices {
+// The prompts the city posted as game events since the last call: their
+// body texts.
+std::vector<int32_t> PromptBodies() {
   std::vector<int32_t> bodies;
-  void ShowPrompt(int32_t image, int32_t line, int32_t body, int32_t arg, int32_t button) override {
-    EXPECT_EQ(image, 302);
-    EXPECT_EQ(line, 1727);
-    EXPECT_EQ(button, 1435);
-    EXPECT_EQ(arg, g_BlockDefs[8].NameTextId);
-    bodies.push_back(body);
+  for (const GameEvent& e : TakeGameEvents()) {
+    const PromptEvent* p = std::get_if<PromptEvent>(&e);
+    if (p == nullptr) continue;
+    EXPECT_EQ(p->portrait, 302);
+    EXPECT_EQ(p->line, 1727);
+    EXPECT_EQ(p->button, 1435);
+    EXPECT_EQ(p->bodyArg, g_BlockDefs[8].NameTextId);
+    bodies.push_back(p->body);
   }
-};
+  return bodies;
+}
 
 class Blocks : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildTestCity();
     SetCitySessionServices(&session);
-    SetCityPromptServices(&prompt);
+    ClearGameEvents();
   }
   void TearDown() override { RestoreDefaultCityServices(); }
   FakeSession session;
-  FakePrompt prompt;
 };
 
 }  // namespace
@@ -177,14 +182,14 @@ TEST_F(Blocks, LeaseCountdown) {
   b.LeaseHours = 26;
   b.PrepareHours = 26;
   UpdateBlockLeasesHourly();  // 25 left: no prompt yet
-  EXPECT_TRUE(prompt.bodies.empty());
+  EXPECT_TRUE(PromptBodies().empty());
   UpdateBlockLeasesHourly();  // 24 left
-  EXPECT_EQ(prompt.bodies, std::vector<int32_t>{1728});
+  EXPECT_EQ(PromptBodies(), std::vector<int32_t>{1728});
   EXPECT_EQ(b.PrepareHours, 24);
   b.LeaseHours = 1;
   session.auctionBlock = 8;
   UpdateBlockLeasesHourly();
-  EXPECT_EQ(prompt.bodies, (std::vector<int32_t>{1728, 1729}));
+  EXPECT_EQ(PromptBodies(), std::vector<int32_t>{1729});
   EXPECT_EQ(session.returned, std::vector<int32_t>{8});
   EXPECT_EQ(session.endAuctions, 1);
   // A block with no lease running, or no owner, does not count down.
@@ -200,7 +205,7 @@ TEST_F(Blocks, LeaseOfAnotherPlayerEndsWithoutPrompt) {
   b.Owner = 3;
   b.LeaseHours = 1;
   UpdateBlockLeasesHourly();
-  EXPECT_TRUE(prompt.bodies.empty());
+  EXPECT_TRUE(PromptBodies().empty());
   EXPECT_EQ(session.returned, std::vector<int32_t>{8});
   EXPECT_EQ(session.endAuctions, 0);
 }

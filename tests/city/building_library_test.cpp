@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/game_root_fixture.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 
 namespace {
 

@@ -413,15 +413,19 @@ TEST_F(Businesses, EventsAndSoldOut) {
 
 std::vector<uint8_t> PriceBytes(int32_t business, float price, float rent, int16_t target = 10) {
   PriceMessage m;
-  m.Business = business;
+  m.Business = BusinessId{business};
   for (int i = 0; i < kSlotsPerBusiness; ++i) {
     m.Prices[i] = price;
     m.StockTargets[i] = target;
   }
   m.Rent = rent;
-  std::vector<uint8_t> bytes(sizeof(m));
-  std::memcpy(bytes.data(), &m, sizeof(m));
-  return bytes;
+  return EncodeRecord(m);
+}
+
+// As the game takes a received price message: decoded and checked, then applied.
+bool ApplyPriceBytes(int32_t sender, std::span<const uint8_t> bytes) {
+  PriceMessage m;
+  return DecodeRecord(bytes, m) && ApplyBusinessPriceMessage(sender, m);
 }
 
 TEST_F(Businesses, PriceMessagesTravelAndApply) {
@@ -436,8 +440,8 @@ TEST_F(Businesses, PriceMessagesTravelAndApply) {
   EXPECT_EQ(session.sent[0].length, 64);
   EXPECT_EQ(shop.Changed, 0);
   std::vector<uint8_t> payload(44);
-  std::memcpy(payload.data(), session.sent[0].payload.data(), 44);
-  ASSERT_TRUE(ApplyBusinessPriceMessage(1, payload));
+  for (int i = 0; i < 11; ++i) StoreLeI32(&payload[4 * i], session.sent[0].payload[i]);
+  ASSERT_TRUE(ApplyPriceBytes(1, payload));
   EXPECT_FLOAT_EQ(shop.Price[0], 2.5f);
   EXPECT_EQ(shop.StockTarget[1], 4);
 }
@@ -455,10 +459,10 @@ TEST_F(Businesses, BadPriceMessagesChangeNothing) {
   };
   std::vector<uint8_t> before(sizeof(CBusiness));
   std::memcpy(before.data(), &shop, sizeof(CBusiness));
-  for (const auto& payload : bad) EXPECT_FALSE(ApplyBusinessPriceMessage(1, payload));
-  EXPECT_FALSE(ApplyBusinessPriceMessage(2, PriceBytes(shop.Index, 2.0f, 1.0f)));  // not the owner
+  for (const auto& payload : bad) EXPECT_FALSE(ApplyPriceBytes(1, payload));
+  EXPECT_FALSE(ApplyPriceBytes(2, PriceBytes(shop.Index, 2.0f, 1.0f)));  // not the owner
   shop.Owner = 0;
-  EXPECT_FALSE(ApplyBusinessPriceMessage(0, PriceBytes(shop.Index, 2.0f, 1.0f)));  // the city sends none
+  EXPECT_FALSE(ApplyPriceBytes(0, PriceBytes(shop.Index, 2.0f, 1.0f)));  // the city sends none
   shop.Owner = 1;
   EXPECT_EQ(std::memcmp(before.data(), &shop, sizeof(CBusiness)), 0);
 }
@@ -473,11 +477,11 @@ TEST_F(Businesses, RaisingTheRentSendsResidentsHuntingAndCuttingItDoesNot) {
   CPerson& p = NewPerson();
   House(p, here);
 
-  g_Businesses[here].ApplyPriceMessage(PriceMessage{here, {}, {}, 50.0f});  // a cut: no hunt
+  g_Businesses[here].ApplyPriceMessage(PriceMessage{BusinessId{here}, {}, {}, 50.0f});  // a cut: no hunt
   EXPECT_EQ(p.HomeBuilding, g_Businesses[here].Building);
   EXPECT_TRUE(people.replanned.empty());
 
-  g_Businesses[here].ApplyPriceMessage(PriceMessage{here, {}, {}, 70.0f});  // a rise: it hunts and moves
+  g_Businesses[here].ApplyPriceMessage(PriceMessage{BusinessId{here}, {}, {}, 70.0f});  // a rise: it hunts and moves
   EXPECT_EQ(p.HomeBuilding, g_Businesses[there].Building);
   EXPECT_EQ(p.HomeBlock, 12);
   EXPECT_EQ(g_Businesses[here].Occupants, 0);
@@ -589,11 +593,18 @@ TEST_F(BusinessSaves, ChunksRoundTrip) {
   EXPECT_TRUE(HasVacancy(home));  // rebuilt from the records
 }
 
+// The load's check of a table chunk: decoded through the rows' visits.
+template <class Table>
+bool Decodes(std::span<const uint8_t> bytes) {
+  auto staged = std::make_unique<Table>();
+  return DecodeRecord(bytes, *staged);
+}
+
 TEST_F(BusinessSaves, DamagedChunksAreRefusedBeforeAnythingChanges) {
   OpenShop();
   std::vector<uint8_t> bytes(kBusinessesChunkLength);
   std::memcpy(bytes.data(), g_Businesses.data(), bytes.size());
-  EXPECT_TRUE(CheckBusinessesChunk(bytes));
+  EXPECT_TRUE(Decodes<BusinessTable>(bytes));
   auto damaged = [&](auto change) {
     std::vector<uint8_t> copy = bytes;
     CBusiness b;
@@ -602,19 +613,19 @@ TEST_F(BusinessSaves, DamagedChunksAreRefusedBeforeAnythingChanges) {
     std::memcpy(copy.data(), &b, sizeof(b));
     return copy;
   };
-  EXPECT_FALSE(CheckBusinessesChunk(damaged([](CBusiness& b) { b.Type = 45; })));
-  EXPECT_FALSE(CheckBusinessesChunk(damaged([](CBusiness& b) { b.Building = 600; })));
-  EXPECT_FALSE(CheckBusinessesChunk(damaged([](CBusiness& b) { b.Day = 4; })));
-  EXPECT_FALSE(CheckBusinessesChunk(damaged([](CBusiness& b) { b.FirstResident = 2000; })));
-  EXPECT_FALSE(CheckBusinessesChunk(damaged([](CBusiness& b) { b.Index = 3; })));
-  EXPECT_FALSE(CheckBusinessesChunk(damaged([](CBusiness& b) { b.Price[2] = std::nanf(""); })));
-  EXPECT_FALSE(CheckBusinessesChunk(std::span(bytes).first(bytes.size() - 1)));
+  EXPECT_FALSE(Decodes<BusinessTable>(damaged([](CBusiness& b) { b.Type = 45; })));
+  EXPECT_FALSE(Decodes<BusinessTable>(damaged([](CBusiness& b) { b.Building = 600; })));
+  EXPECT_FALSE(Decodes<BusinessTable>(damaged([](CBusiness& b) { b.Day = 4; })));
+  EXPECT_FALSE(Decodes<BusinessTable>(damaged([](CBusiness& b) { b.FirstResident = 2000; })));
+  EXPECT_FALSE(Decodes<BusinessTable>(damaged([](CBusiness& b) { b.Index = 3; })));
+  EXPECT_FALSE(Decodes<BusinessTable>(damaged([](CBusiness& b) { b.Price[2] = std::nanf(""); })));
+  EXPECT_FALSE(Decodes<BusinessTable>(std::span(bytes).first(bytes.size() - 1)));
 
   std::vector<uint8_t> types(kBusinessTypesChunkLength);
   std::memcpy(types.data(), g_BusinessTypes.data(), types.size());
-  EXPECT_TRUE(CheckBusinessTypesChunk(types));
+  EXPECT_TRUE(Decodes<BusinessTypeTable>(types));
   types[offsetof(BusinessType, CommodityCount)] = 7;
-  EXPECT_FALSE(CheckBusinessTypesChunk(types));
+  EXPECT_FALSE(Decodes<BusinessTypeTable>(types));
 
   // Through the file: a damaged business chunk fails the load and keeps the game.
   SaveGameFile out;

@@ -241,28 +241,28 @@ TEST_F(People, ADayKeepsTheCountsAndSellsGoods) {
 TEST_F(People, SavedRecordsRoundTripAndBadOnesAreRefused) {
   RunFixtureCity(700);
   auto record = PackPersonRecord(5);
-  EXPECT_TRUE(CheckPersonChunk(record));
+  PersonRecord staged;
+  EXPECT_TRUE(DecodeRecord(std::span<const uint8_t>(record), staged));
   // Wrong length: refused, nothing changes.
   std::vector<uint8_t> shorter(record.begin(), record.end() - 1);
-  EXPECT_FALSE(CheckPersonChunk(shorter));
+  EXPECT_FALSE(DecodeRecord(shorter, staged));
   // Index out of range.
   auto bad = record;
   uint16_t index = 5000;
   std::memcpy(bad.data() + kPersonRecordLength - 4, &index, 2);
-  EXPECT_FALSE(CheckPersonChunk(bad));
+  EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(bad), staged));
   // A household out of range.
-  bad = record;
   CPerson copy = g_People[5];
   g_People[5].Household = 3000;
   bad = PackPersonRecord(5);
   g_People[5] = copy;
-  EXPECT_FALSE(CheckPersonChunk(bad));
-  LoadPersonChunk(bad);
+  EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(bad), staged));
   EXPECT_EQ(g_People[5].Household, copy.Household);
   // The round trip keeps every saved field.
   PersonCycle cycle = g_PersonCycles[5];
   g_PersonCycles[5] = PersonCycle{};
-  LoadPersonChunk(record);
+  ASSERT_TRUE(DecodeRecord(std::span<const uint8_t>(record), staged));
+  ApplyPersonRecord(staged);
   EXPECT_EQ(PackPersonRecord(5), record);
   EXPECT_EQ(g_PersonCycles[5].State, cycle.State);
   EXPECT_EQ(g_PersonCycles[5].Motion.X, cycle.Motion.X);

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/game_wiring.h"
+#include "app/game.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/soft_renderer.h"
 #include "platform/headless.h"
@@ -33,6 +33,50 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The game root, with one more step after each frame: once the level runs
+// it raises the view to the horizon, and some game seconds later it writes a
+// screenshot (or, recording, the last frame's triangle count) and quits.
+class ShotProgram : public ShellProgram {
+ public:
+  void Run() override {
+    TheGame().Start();
+    RunMainLoop(*this);
+    TheGame().Shutdown();
+  }
+  void Frame() override {
+    TheGame().Frame();
+    if (RunState().drawingEnabled) AfterFrame();
+  }
+  void Shutdown() override { TheGame().Shutdown(); }
+  void Activate(bool active) override { TheGame().Activate(active); }
+  void Paint() override { TheGame().Paint(); }
+  void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
+  bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
+
+  bool recording = false;
+
+ private:
+  void AfterFrame() {
+    if (!RunState().gameRunning) return;
+    if (levelTick_ == 0) {
+      levelTick_ = LogicTick() + 1;
+      CameraState& c = g_CameraState;
+      CamSetMode(0);
+      c.eye = c.targetEye = {0, 120, -700};
+      c.yaw = 1.5707964f;  // towards +z, over the city
+      c.pitch = -0.15f;
+    }
+    if (LogicTick() < levelTick_ + 75) return;  // three game seconds
+    if (recording)
+      std::ofstream("triangles.txt") << LastTriangleCount();
+    else
+      WriteNumberedScreenshot(0);
+    RunState().quit = true;
+  }
+
+  uint32_t levelTick_ = 0;
+};
+
 // In the child: runs the game, raises the view to the horizon once the level
 // runs, writes a screenshot after some game seconds and quits.
 // Headless, the hardware renderer draws into the recording device; the
@@ -43,7 +87,6 @@ namespace fs = std::filesystem;
   std::ofstream(dir / "config.cfg") << "SysSetup api " << api
                                     << "\nSysSetup Window 1\nSysSetup width 640\n"
                                        "SysSetup height 480\nSysSetup NoMovie 1\n";
-  static bool recording = headless;
   if (!headless) {
     ::unsetenv("CITYRUN_HEADLESS");
     ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
@@ -54,26 +97,10 @@ namespace fs = std::filesystem;
     platform::InstallGlGpu();
   }
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
-  WireGame();
-  static uint32_t levelTick = 0;
-  AddLoopStep(LoopPhase::Draw, [] {
-    if (!RunState().gameRunning) return;
-    if (levelTick == 0) {
-      levelTick = LogicTick() + 1;
-      CameraState& c = g_CameraState;
-      CamSetMode(0);
-      c.eye = c.targetEye = {0, 120, -700};
-      c.yaw = 1.5707964f;  // towards +z, over the city
-      c.pitch = -0.15f;
-    }
-    if (LogicTick() < levelTick + 75) return;  // three game seconds
-    if (recording)
-      std::ofstream("triangles.txt") << LastTriangleCount();
-    else
-      WriteNumberedScreenshot(0);
-    RunState().quit = true;
-  });
-  ::_exit(WinMain(""));
+  TheGame().Prepare();
+  static ShotProgram program;
+  program.recording = headless;
+  ::_exit(WinMain("", program));
 }
 
 class GameFrameTest : public ::testing::Test {

@@ -1,8 +1,9 @@
 #pragma once
 // A running game for the robustness tests: the fixture city (buildings,
 // businesses, households, people, traffic) under a real session with three
-// players, every subsystem's save chunks and load steps registered as the
-// program's start registers them, every console command attached. Message
+// players, every subsystem's save chunks registered as the program's start
+// registers them, every console command attached, and loads through the
+// simulation's part of the game root's load. Message
 // boxes and console replies are captured; the game root is a scratch folder.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -33,11 +34,12 @@
 #include "session/session.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
+#include "session/simulation.h"
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
 #include "engine/core/console.h"
-#include "shell/event_record_commands.h"
-#include "shell/game_loop.h"
+#include "app/game.h"
+#include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 
 class RunningGameTest : public ::testing::Test {
@@ -58,7 +60,7 @@ class RunningGameTest : public ::testing::Test {
           ++boxes;
           return platform::BoxResult::Ok;
         });
-    oldSink_ = SetConsoleSink([](std::string_view, int) {});
+    oldSink_ = SetConsoleSink([this](std::string_view, int kind) { consoleErrors += kind == kConsoleError; });
     ThrowOnFatalError();
 
     FixtureCityOptions city;
@@ -92,8 +94,6 @@ class RunningGameTest : public ::testing::Test {
     PlayerTable().DeleteAllPlayers();
     EventQueue().Clear();
     Session() = SessionState{};
-    ClearGameSteps();
-    ClearLoadGameSteps();
     ClearSaveHooks();
     ClearConsoleCommandTable();
     RestoreDefaultSessionServices();
@@ -106,15 +106,13 @@ class RunningGameTest : public ::testing::Test {
     std::filesystem::remove_all(root_);
   }
 
-  // The save chunks, load steps and console commands of every subsystem, in
-  // the program's start order.
+  // The save chunks and console commands of every subsystem, as the
+  // program's start attaches them (the fixture city stands in for the map's).
   static void WireSubsystems() {
-    ClearGameSteps();
     ClearSaveHooks();
     ClearConsoleCommandTable();
     RegisterConsoleCommands();
     SetSaveProfileSource([] { return std::string("test"); });
-    RegisterShellSaveHooks();
     RegisterCitySaveHooks();
     RegisterTrafficSaveHooks();
     RegisterPeopleSaveHooks();
@@ -122,14 +120,23 @@ class RunningGameTest : public ::testing::Test {
     RegisterEconomyConsoleCommands();
     RegisterCityConsoleCommands();
     RegisterPrestigeTextureCommand();
-    AttachEventRecordCommands();
-    AddResetStep([] { ResetEconomyForNewGame(); });
+    AttachGameConsoleCommands();
     InitSession();
-    AddResetStep([] {
-      ResetPeople();
-      ResetTraffic();
-      ClearStatsHistory();
-    });
+  }
+
+  // The game root's load (Game::Load) without the level's scripts, which the
+  // scratch root does not have (a new script state would zero the tweaks the
+  // tests set): the whole file checked, the simulation reset, the chunks
+  // applied, the load finished, the game running.
+  static bool LoadGame(std::string_view name) {
+    SaveGameFile file;
+    if (!OpenSaveGame(name, file)) return false;
+    ResetSimulation();
+    ApplySaveChunks(file, kSaveAll);
+    FinishSimulationLoad();
+    RunState().gameRunning = true;
+    GamePauseState().RemoveReason(0);
+    return true;
   }
 
   void RunTicks(int n) {
@@ -157,6 +164,7 @@ class RunningGameTest : public ::testing::Test {
   }
 
   int boxes = 0;
+  int consoleErrors = 0;
   std::filesystem::path root_;
 
  private:

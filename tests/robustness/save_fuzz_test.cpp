@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "game_fixture.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 
 namespace {
 

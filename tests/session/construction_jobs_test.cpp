@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "session/construction_jobs.h"
+#include "city/construction_jobs.h"
 #include "../city/city_fixture.h"
 
 namespace {
@@ -141,6 +141,7 @@ TEST_F(ConstructionJobsTest, ChunkRoundTripAndRefusals) {
 
 }  // namespace
 
+#include "session/game_messages.h"
 #include "session/net_message.h"
 #include "session/player.h"
 #include "session_fixture.h"
@@ -148,6 +149,13 @@ TEST_F(ConstructionJobsTest, ChunkRoundTripAndRefusals) {
 namespace {
 
 class ConstructMessageTest : public SessionTest {};
+
+CNetMessage MakeConstructMessage(int32_t block, int32_t x1, int32_t x2, int32_t y1, int32_t y2, int32_t floors,
+                                 int32_t design, int32_t businessType, int32_t kind, int32_t quality, int32_t player,
+                                 const float (&parts)[4]) {
+  return EncodeMessage(ConstructBuildingMsg{BlockId{block}, x1, x2, y1, y2, floors, design, businessType, kind, quality,
+                                            PlayerNumber{player}, {parts[0], parts[1], parts[2], parts[3]}});
+}
 
 // With every job slot taken the construct message is refused before the
 // building is placed or the builder charged; with a slot it starts a build.

@@ -7,7 +7,7 @@
 #include "city/buildings.h"
 #include "city/economy_fixture.h"
 #include "city/people.h"
-#include "session/net_message.h"
+#include "session/game_messages.h"
 #include "session_fixture.h"
 
 namespace {
@@ -61,7 +61,7 @@ class EconomyLinkTest : public SessionTest {
 };
 
 TEST_F(EconomyLinkTest, OpenBusinessAllocatesAndOpensForThePlayer) {
-  Deliver(MakeOpenBusinessMessage(building, kBakery, 1, 0), [&] { return Building().GetBusiness() >= 0; });
+  Deliver(EncodeMessage(OpenBusinessMsg{BuildingId{building}, kBakery, PlayerNumber{1}, 0}), [&] { return Building().GetBusiness() >= 0; });
   const CBusiness* b = GetBusinessInUse(Building().GetBusiness());
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->Owner, 1);
@@ -72,14 +72,14 @@ TEST_F(EconomyLinkTest, OpenBusinessAllocatesAndOpensForThePlayer) {
   // With every record taken the request is refused with a warning.
   CBuilding* other = GetBuilding(EconomyTest::Place(kShopBlock, 4, 4, 5, 5, 1));
   for (CBusiness& r : g_Businesses) r.InUse = 1;
-  Deliver(MakeOpenBusinessMessage(other->Id, kBakery, 1, 0), [&] { return HasBox("Run out of businesses"); });
+  Deliver(EncodeMessage(OpenBusinessMsg{BuildingId{other->Id}, kBakery, PlayerNumber{1}, 0}), [&] { return HasBox("Run out of businesses"); });
   EXPECT_EQ(other->GetBusiness(), -1);
 }
 
 TEST_F(EconomyLinkTest, DemolishRefundsTheOwnerAndClosesTheBusiness) {
   const int32_t shop = OpenShop(1);
   const float before = me->money;
-  Deliver(MakeDemolishMessage(0, building, 500), [&] { return GetBusinessInUse(shop) == nullptr; });
+  Deliver(EncodeMessage(DemolishBuildingMsg{PlayerIndex{0}, BuildingId{building}, 500}), [&] { return GetBusinessInUse(shop) == nullptr; });
   EXPECT_FLOAT_EQ(me->money - before, 500.0f);
   EXPECT_FLOAT_EQ(Ledger(me, kLedgerDemolitionRefund), 500.0f);
   EXPECT_EQ(Building().GetBusiness(), -1);
@@ -91,7 +91,7 @@ TEST_F(EconomyLinkTest, BuyBusinessChargesTheBuyerAndReplacesTheCitysBusiness) {
   const float cost = Building().GetBusinessSetupCost(kBakery);
   ASSERT_GT(cost, 0.0f);
   const float before = cpu->money;
-  Deliver(MakeBuyBusinessMessage(building, kBakery, 2), [&] {
+  Deliver(EncodeMessage(BuyBusinessMsg{BuildingId{building}, kBakery, PlayerNumber{2}}), [&] {
     const CBusiness* b = GetBusinessInUse(Building().GetBusiness());
     return b && b->Owner == 2;
   });
@@ -109,7 +109,7 @@ TEST_F(EconomyLinkTest, CloseBusinessPaysItsValueAndHandsItToTheCity) {
   Building().SetOwner(1);
   const float value = g_Businesses[shop].GetSellValue();
   const float before = me->money;
-  Deliver(MakeCloseBusinessMessage(shop, 0), [&] { return g_Businesses[shop].Owner == 0; });
+  Deliver(EncodeMessage(CloseBusinessMsg{BusinessId{shop}, PlayerIndex{0}}), [&] { return g_Businesses[shop].Owner == 0; });
   EXPECT_TRUE(g_Businesses[shop].InUse);
   EXPECT_EQ(Building().Owner, 0);
   EXPECT_NEAR(me->money - before, value, 0.01f);
@@ -123,7 +123,7 @@ TEST_F(EconomyLinkTest, BuyoutPassesTheBusinessToTheBlockOwner) {
   const float price = Building().GetBuyoutPrice();
   ASSERT_GT(price, 0.0f);
   const float mine = me->money, theirs = cpu->money;
-  Deliver(MakeBuyoutMessage(building), [&] { return g_Businesses[shop].Owner == 2; });
+  Deliver(EncodeMessage(BuyoutMsg{BuildingId{building}}), [&] { return g_Businesses[shop].Owner == 2; });
   EXPECT_EQ(Building().Owner, 2);
   EXPECT_FLOAT_EQ(me->money - mine, price);
   EXPECT_FLOAT_EQ(theirs - cpu->money, price);
@@ -134,7 +134,7 @@ TEST_F(EconomyLinkTest, BuyoutPassesTheBusinessToTheBlockOwner) {
 TEST_F(EconomyLinkTest, TakeOverMovesTheBusinessForTheStatedPrice) {
   const int32_t shop = OpenShop(0);
   const float before = cpu->money;
-  Deliver(MakeTakeOverMessage(900, shop, 1), [&] { return g_Businesses[shop].Owner == 2; });
+  Deliver(EncodeMessage(TakeOverBusinessMsg{900, BusinessId{shop}, PlayerIndex{1}}), [&] { return g_Businesses[shop].Owner == 2; });
   EXPECT_EQ(Building().Owner, 2);
   EXPECT_FLOAT_EQ(before - cpu->money, 900.0f);
   EXPECT_FLOAT_EQ(Ledger(cpu, kLedgerTakeOver), -900.0f);
@@ -166,12 +166,13 @@ TEST_F(EconomyLinkTest, PricesOfABusinessThatChangedHandsInFlightAreDropped) {
 }
 
 CNetMessage PriceMessageFor(int32_t business, float price, int32_t sender) {
-  CNetMessage m(kMsgBusinessPrices);
-  m.SetI32(kNetHeaderSize, business);
+  PriceMessage prices;
+  prices.Business = BusinessId{business};
   for (int i = 0; i < kSlotsPerBusiness; ++i) {
-    m.SetI16(24 + 2 * i, 5);
-    m.SetF32(36 + 4 * i, price);
+    prices.StockTargets[i] = 5;
+    prices.Prices[i] = price;
   }
+  CNetMessage m = EncodeMessage(prices);
   m.SetSender(sender);
   return m;
 }
@@ -253,7 +254,8 @@ TEST_F(EconomyLinkTest, ClockRunsTheBusinessJobsAndPaysUtilitiesToTheirBlocks) {
   p = CPerson{};
   p.InUse = 1;
   p.SetHouseHuntCountdown(5);
-  Services().world->UpdateHouseHuntDaily();
+  GameClock().hour = 17;
+  RunHourlyUpdate();
   EXPECT_EQ(p.GetHouseHuntCountdown(), 4);
 }
 

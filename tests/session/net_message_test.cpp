@@ -1,88 +1,61 @@
-#include "session/net_message.h"
+#include "session/game_messages.h"
 
 #include <cstring>
+#include <set>
 
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/console.h"
 #include "session_fixture.h"
 
 namespace {
 
 using NetMessageTest = SessionTest;
 
-std::vector<CNetMessage> OneOfEveryKind() {
-  const float parts[4] = {100.0f, 4.0f, 3.0f, 2.0f};
-  const int32_t request[5] = {3, 250, 0, 0, -1};
-  CSyncSnapshot snap;
-  snap.sender = 2;
-  snap.tick = 400;
-  snap.people = -5;
-  CNetMessage lobby(kMsgLobbySetup);
-  for (int i = 0; i < 6; ++i) {
-    lobby.SetI32(24 + 4 * i, 100 + i);
-    lobby.SetName(48 + 32 * i, 32, "Player");
-    lobby.SetI8(240 + i, static_cast<int8_t>(i % 3));
-  }
-  CNetMessage slot(kMsgLobbySlot);
-  slot.SetU8(20, 3);
-  slot.SetName(21, 32, "Slot three");
-  CNetMessage prices(kMsgBusinessPrices);
-  prices.SetI32(20, 17);
-  return {MakeTimeSkipMessage(2),
-          snap.ToMessage(),
-          MakeNewHostMessage(1),
-          MakeGameStartMessage(1234, 100001, 1),
-          lobby,
-          slot,
-          MakeReadyMessage(2, true),
-          MakeTickGrantMessage(75),
-          MakeGoalMessage(1, 2),
-          MakeRemovePlayerMessage(3),
-          MakeLobbyLeaveMessage(-1, 2),
-          MakeTokenCycleMessage(1, 4),
-          MakeConstructMessage(12, 1, 3, 2, 4, 2, 77, 5, 0, 1, 1, parts),
-          MakeDemolishMessage(0, 42, 500),
-          MakeOpenBusinessMessage(42, 3, 1, 1),
-          MakeBuyBusinessMessage(42, 4, 2),
-          MakeCloseBusinessMessage(17, 0),
-          CNetMessage(kMsgPlayerNote),
-          MakeBuyoutMessage(42),
-          MakeBlockTransferMessage(750, 12, 1),
-          MakeTakeOverMessage(900, 17, 1),
-          prices,
-          MakePrepareBlockMessage(12),
-          MakePlayCardMessage(4, 1, 12),
-          MakeStartAuctionMessage(12, -1, 500, request),
-          CNetMessage(kMsgOpenAuction),
-          MakeAuctionMessage(0, 1, 600),
-          CNetMessage(kMsgFinishAuction),
-          MakePlayerMessage(PLAYER_MESS_BUY_REQUEST, 0, -1, 12, 500, 0, 0, -1),
-          MakePlayerMessage(PLAYER_MESS_CARD_DISCARD, 5, -1, 2, 0, 0, 0, -1)};
-}
-
 TEST_F(NetMessageTest, EveryKindRoundTripsThroughItsRecord) {
-  for (const CNetMessage& m : OneOfEveryKind()) {
-    SCOPED_TRACE(m.Type());
+  std::set<int32_t> types;
+  for (const MessageKind& kind : MessageKinds()) {
+    SCOPED_TRACE(kind.name);
+    const CNetMessage m = kind.sample();
+    EXPECT_GE(m.Type(), kind.firstType);
+    EXPECT_LE(m.Type(), kind.lastType);
+    for (int32_t t = kind.firstType; t <= kind.lastType; ++t) EXPECT_TRUE(types.insert(t).second);
     std::span<const uint8_t> bytes = m.Bytes();
-    ASSERT_EQ(static_cast<int32_t>(bytes.size()), NetMessageSize(m.Type()));
+    ASSERT_EQ(static_cast<int32_t>(bytes.size()), kind.size);
+    EXPECT_EQ(NetMessageSize(m.Type()), kind.size);
     EXPECT_EQ(LoadLeI32(bytes.data() + 4), m.Type());
     EXPECT_EQ(LoadLeI32(bytes.data() + 8), static_cast<int32_t>(bytes.size()));
-    EXPECT_EQ(bytes[16], NetMessageIsRelative(m.Type()) ? 1 : 0);
+    EXPECT_EQ(bytes[16], kind.relative ? 1 : 0);
     const char* why = "";
     ASSERT_TRUE(CheckNetMessage(bytes, &why)) << why;
     std::vector<uint8_t> wire(bytes.begin(), bytes.end());
     StoreLeU32(wire.data(), 0xDEADBEEF);  // whatever the sender's class word was
     CNetMessage copy;
     ASSERT_TRUE(copy.Parse(wire));
-    EXPECT_EQ(copy.I32(0), 0);
+    EXPECT_EQ(LoadLeU32(copy.Bytes().data()), 0u);
     EXPECT_TRUE(std::equal(bytes.begin() + 4, bytes.end(), copy.Bytes().begin() + 4));
   }
-  CSyncSnapshot back = CSyncSnapshot::FromMessage(OneOfEveryKind()[1]);
+  // Every type of the protocol but 0 and 25 has a kind.
+  EXPECT_EQ(types.size(), 48u);
+  EXPECT_EQ(types.count(0) + types.count(25), 0u);
+
+  CSyncSnapshot snap;
+  snap.tick = 400;
+  snap.people = -5;
+  CSyncSnapshot back = CSyncSnapshot::FromMessage(snap.ToMessage());
   EXPECT_EQ(back.tick, 400u);
   EXPECT_EQ(back.people, -5);
-  CNetMessage c = MakeConstructMessage(12, 1, 3, 2, 4, 2, 77, 5, 0, 1, 1, std::array<float, 4>{1, 2, 3, 4}.data());
-  EXPECT_EQ(c.U8(22), 3);
-  EXPECT_EQ(c.U8(23), 2);
-  EXPECT_FLOAT_EQ(c.F32(56), 4.0f);
+  // The construct message keeps its byte layout: lots at 21..24, costs from 44.
+  CNetMessage c = EncodeMessage(ConstructBuildingMsg{BlockId{12}, 1, 3, 2, 4, 2, 77, 5, 0, 1, PlayerNumber{1},
+                                                     {1, 2, 3, 4}});
+  EXPECT_EQ(c.Bytes()[20], 12);
+  EXPECT_EQ(c.Bytes()[22], 3);
+  EXPECT_EQ(c.Bytes()[23], 2);
+  EXPECT_EQ(c.Bytes()[41], 1);
+  EXPECT_FLOAT_EQ(LoadLeF32(c.Bytes().data() + 56), 4.0f);
+  ConstructBuildingMsg decoded;
+  ASSERT_TRUE(DecodeMessage(c, decoded));
+  EXPECT_EQ(decoded.y2, 4);
+  EXPECT_EQ(decoded.player, PlayerNumber{1});
 }
 
 TEST_F(NetMessageTest, MalformedRecordsAreRefused) {
@@ -94,26 +67,28 @@ TEST_F(NetMessageTest, MalformedRecordsAreRefused) {
     int width;       // 1, 2 or 4
     int trim;        // bytes cut from the end
   };
-  const int32_t request[5] = {};
-  const float parts[4] = {};
+  const CNetMessage prepare = EncodeMessage(PrepareBlockMsg{BlockId{3}});
+  const CNetMessage transfer = EncodeMessage(BlockTransferMsg{1, BlockId{3}, PlayerNumber{1}});
+  const CNetMessage construct =
+      EncodeMessage(ConstructBuildingMsg{BlockId{1}, 0, 1, 0, 1, 1, 0, 0, 0, 0, PlayerNumber{1}, {}});
   const Case cases[] = {
-      {"type 0", CNetMessage(kMsgPrepareBlock), 4, 0, 4, 0},
-      {"type 25", CNetMessage(kMsgPrepareBlock), 4, 25, 4, 0},
-      {"type 50", CNetMessage(kMsgPrepareBlock), 4, 50, 4, 0},
-      {"length field", MakePrepareBlockMessage(3), 8, 28, 4, 0},
-      {"short record", MakePrepareBlockMessage(3), 8, 24, 4, 2},
-      {"block", MakePrepareBlockMessage(3), 20, 52, 4, 0},
-      {"negative block", MakeBlockTransferMessage(1, 3, 1), 24, -1, 2, 0},
-      {"buyer", MakeBlockTransferMessage(1, 3, 1), 26, 7, 1, 0},
-      {"building", MakeBuyoutMessage(1), 20, 600, 4, 0},
-      {"business", MakeCloseBusinessMessage(1, 0), 20, 600, 4, 0},
-      {"player", MakeRemovePlayerMessage(1), 20, 6, 4, 0},
-      {"lot", MakeConstructMessage(1, 0, 1, 0, 1, 1, 0, 0, 0, 0, 1, parts), 22, 7, 1, 0},
-      {"lot order", MakeConstructMessage(1, 0, 1, 0, 1, 1, 0, 0, 0, 0, 1, parts), 21, 2, 1, 0},
-      {"builder", MakeConstructMessage(1, 0, 1, 0, 1, 1, 0, 0, 0, 0, 1, parts), 41, 0, 1, 0},
-      {"auction block", MakeStartAuctionMessage(1, -1, 5, request), 20, 99, 4, 0},
-      {"recipient", MakePlayerMessage(32, 0, -1, 0, 0, 0, 0, 0), 21, 6, 1, 0},
-      {"relative flag", MakePrepareBlockMessage(3), 16, 2, 1, 0},
+      {"type 0", CNetMessage(PrepareBlockMsg::kType), 4, 0, 4, 0},
+      {"type 25", CNetMessage(PrepareBlockMsg::kType), 4, 25, 4, 0},
+      {"type 50", CNetMessage(PrepareBlockMsg::kType), 4, 50, 4, 0},
+      {"length field", prepare, 8, 28, 4, 0},
+      {"short record", prepare, 8, 24, 4, 2},
+      {"block", prepare, 20, 52, 4, 0},
+      {"negative block", transfer, 24, -1, 2, 0},
+      {"buyer", transfer, 26, 7, 1, 0},
+      {"building", EncodeMessage(BuyoutMsg{BuildingId{1}}), 20, 600, 4, 0},
+      {"business", EncodeMessage(CloseBusinessMsg{BusinessId{1}, PlayerIndex{0}}), 20, 600, 4, 0},
+      {"player", EncodeMessage(RemovePlayerMsg{PlayerIndex{1}}), 20, 6, 4, 0},
+      {"lot", construct, 22, 7, 1, 0},
+      {"lot order", construct, 21, 2, 1, 0},
+      {"builder", construct, 41, 0, 1, 0},
+      {"auction block", EncodeMessage(StartAuctionMsg{BlockId{1}, PlayerIndex{-1}, 5, {}}), 20, 99, 4, 0},
+      {"recipient", EncodeMessage(PlayerMessage{32, PlayerIndex{0}, PlayerIndex{-1}, {}, 0}), 21, 6, 1, 0},
+      {"relative flag", prepare, 16, 2, 1, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -127,23 +102,30 @@ TEST_F(NetMessageTest, MalformedRecordsAreRefused) {
     EXPECT_FALSE(parsed.Parse(bytes));
   }
   // Names must end inside their field.
-  CNetMessage slot(kMsgLobbySlot);
+  CNetMessage slot(LobbySlotMsg::kType);
   std::memset(slot.Data() + 21, 'x', 32);
   EXPECT_FALSE(CheckNetMessage(slot.Bytes()));
 }
 
+// A bad received message is logged on the console, never in a box: a peer
+// sending junk must not stall the host.
 TEST_F(NetMessageTest, BadReceivedMessageIsDroppedWithAWarningAndChangesNothing) {
+  std::vector<std::string> lines;
+  auto oldSink = SetConsoleSink([&](std::string_view text, int) { lines.emplace_back(text); });
   MakePlayers();
-  CNetMessage grant = MakeTickGrantMessage(900);
+  CNetMessage grant = EncodeMessage(TickGrantMsg{900});
   std::vector<uint8_t> bytes(grant.Bytes().begin(), grant.Bytes().end());
   StoreLeI32(bytes.data() + 8, 99);
   OnDirectPlayGameMessage(bytes);
+  SetConsoleSink(oldSink);
   EXPECT_EQ(TickLimit(), 25u);
-  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes.empty());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("Dropped a bad network message", 0), 0u) << lines[0];
   // A bad message built locally is not sent either.
-  CNetMessage bad = MakePrepareBlockMessage(77);
+  CNetMessage bad = EncodeMessage(PrepareBlockMsg{BlockId{77}});
   EXPECT_FALSE(bad.Send(0));
-  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(EventQueue().Empty());
 }
 
@@ -152,7 +134,7 @@ TEST_F(NetMessageTest, ActionsApplyTwentyFiveTicksAfterPostingOthersAtOnce) {
   RunTicks(3);
   CBlock& block = g_Blocks[12];
   block.BuildingRights = kRightsNone;
-  ASSERT_TRUE(MakePrepareBlockMessage(12).Send(0));
+  ASSERT_TRUE(Post(PrepareBlockMsg{BlockId{12}}));
   EXPECT_EQ(block.BuildingRights, kRightsNone);
   RunTicks(24);  // tick 27
   EXPECT_EQ(block.BuildingRights, kRightsNone);
@@ -165,21 +147,21 @@ TEST_F(NetMessageTest, ActionsApplyTwentyFiveTicksAfterPostingOthersAtOnce) {
 
   // With a further delay the message waits that much longer.
   block.BuildingRights = kRightsNone;
-  ASSERT_TRUE(MakePrepareBlockMessage(12).Send(10));
+  ASSERT_TRUE(Post(PrepareBlockMsg{BlockId{12}}, 10));
   RunTicks(34);
   EXPECT_EQ(block.BuildingRights, kRightsNone);
   RunLogicTicks();
   EXPECT_EQ(block.BuildingRights, kRightsPreparing);
 
   // Without the relative flag and with delivery 0 a message applies at once.
-  ASSERT_TRUE(MakeTickGrantMessage(5000).Send(0));
+  ASSERT_TRUE(Post(TickGrantMsg{5000}));
   EXPECT_EQ(TickLimit(), 5000u);
 }
 
 TEST_F(NetMessageTest, DeferredMessagesKeepTheirOrderAndLateOnesWarn) {
   MakePlayers();
-  CNetMessage a = MakeBlockTransferMessage(100, 12, 1);
-  CNetMessage b = MakeBlockTransferMessage(50, 12, 0);
+  CNetMessage a = EncodeMessage(BlockTransferMsg{100, BlockId{12}, PlayerNumber{1}});
+  CNetMessage b = EncodeMessage(BlockTransferMsg{50, BlockId{12}, PlayerNumber{0}});
   a.SetRelative(false);
   b.SetRelative(false);
   a.SetDelivery(10);
@@ -192,7 +174,7 @@ TEST_F(NetMessageTest, DeferredMessagesKeepTheirOrderAndLateOnesWarn) {
   EXPECT_EQ(g_Blocks[12].Owner, 0);
   EXPECT_FLOAT_EQ(PlayerTable().Get(0)->money, 5000.0f - 100.0f + 50.0f);
 
-  CNetMessage late = MakeBlockTransferMessage(10, 13, 1);
+  CNetMessage late = EncodeMessage(BlockTransferMsg{10, BlockId{13}, PlayerNumber{1}});
   late.SetRelative(false);
   late.SetDelivery(4);
   DispatchGameMessage(late);
@@ -210,7 +192,7 @@ TEST_F(NetMessageTest, SecondConstructionForTheSameLotsIsRefused) {
   EXPECT_EQ(EventQueue().Count(), 1u);
   // The computer player is told its request was refused.
   ASSERT_EQ(cpu->QueuedMessages(), 1u);
-  EXPECT_EQ(cpu->PopMessage()->Type(), PLAYER_MESS_CONSTRUCTION_REFUSED);
+  EXPECT_EQ(cpu->PopMessage()->code, PLAYER_MESS_CONSTRUCTION_REFUSED);
   RunTicks(25);
   ASSERT_NE(block.FirstBuilding, nullptr);
   EXPECT_EQ(block.FirstBuilding->Owner, 1);

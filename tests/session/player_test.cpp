@@ -2,7 +2,7 @@
 
 #include "city/economy_services.h"
 #include "session/city_seller.h"
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session_fixture.h"
 
 namespace {
@@ -75,7 +75,7 @@ TEST_F(PlayerTest, AlonePlayersBuyFromTheCityDirectly) {
   ASSERT_EQ(block.Owner, 0);
   me->RequestBuyBlock(12, 750.0f, -1);
   ASSERT_EQ(me->QueuedMessages(), 1u);
-  EXPECT_EQ(me->PopMessage()->Type(), PLAYER_MESS_BUY_ACCEPTED);
+  EXPECT_EQ(me->PopMessage()->code, PLAYER_MESS_BUY_ACCEPTED);
   RunTicks(25);
   EXPECT_EQ(block.Owner, 1);
   EXPECT_EQ(block.LeaseHours, 48);
@@ -114,7 +114,7 @@ TEST_F(PlayerTest, BuyingFromAnotherPlayerPaysTheSeller) {
   CPlayer* me = PlayerTable().Get(0);
   CPlayer* cpu = PlayerTable().Get(1);
   cpu->TakeBlock(12, 0.0f);
-  MakeBlockTransferMessage(900, 12, 1).Send(0);
+  Post(BlockTransferMsg{900, BlockId{12}, PlayerNumber{1}});
   RunTicks(25);
   EXPECT_EQ(g_Blocks[12].Owner, 1);
   EXPECT_EQ(cpu->ownedBlocks[12], 0);
@@ -127,7 +127,7 @@ TEST_F(PlayerTest, RemovedPlayerReleasesItsHoldingsOnce) {
   MakePlayers(1);
   CPlayer* cpu = PlayerTable().Get(1);
   cpu->TakeBlock(12, 0.0f);
-  MakeRemovePlayerMessage(1).Send(0);
+  Post(RemovePlayerMsg{PlayerIndex{1}});
   RunTicks(25);
   EXPECT_EQ(cpu->inUse, 0);
   EXPECT_EQ(cpu->kind, kPlayerInactive);
@@ -205,6 +205,36 @@ TEST_F(PlayerTest, StatisticsHistoryRingsAndShares) {
   RecordStatsHistorySample();
   ASSERT_TRUE(GetStatsHistorySample(v, 1, 5, -1));
   EXPECT_FLOAT_EQ(v, 70.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// The simulation tells the interface and never asks it: a human player's
+// messages become events for the prompt panel whether or not one is shown,
+// and the outbox keeps a bounded number when nobody drains it.
+TEST_F(PlayerTest, MessagesForTheLocalHumanAreToldAsGameEvents) {
+  MakePlayers();
+  auto* me = static_cast<CHumanPlayer*>(PlayerTable().Get(0));
+  ClearGameEvents();
+  PlayerMessage m;
+  m.code = PLAYER_MESS_DEBT_WARNING;
+  m.values[0] = 7;
+  ASSERT_TRUE(me->AddMessage(m));
+  for (int i = 0; i < 10; ++i) me->Update();  // the first update comes after ten calls
+  std::vector<GameEvent> events = TakeGameEvents();
+  ASSERT_EQ(events.size(), 1u);
+  const auto* shown = std::get_if<PlayerMessageEvent>(&events[0]);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->player, 0);
+  EXPECT_EQ(shown->message.code, PLAYER_MESS_DEBT_WARNING);
+  EXPECT_EQ(shown->message.values[0], 7);
+  EXPECT_EQ(me->state, 0);  // the simulation does not wait on the interface
+
+  for (size_t i = 0; i < kMaxPendingGameEvents + 10; ++i) PostGameEvent(SelectionPageEvent{});
+  EXPECT_EQ(TakeGameEvents().size(), kMaxPendingGameEvents);
+  EXPECT_TRUE(TakeGameEvents().empty());
 }
 
 }  // namespace

@@ -10,11 +10,13 @@
 
 #include "city/road_topology.h"
 #include "city/city_fixture.h"
+#include "city/city_services.h"
 #include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_events.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session.h"
@@ -23,55 +25,58 @@
 #include "session/stats_history.h"
 #include "session/tick_driver.h"
 #include "session/utility_income.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 
-// Writes the name of every step it is asked for into one log.
+// Writes the name of every step it is asked for into one log; the game
+// events posted so far join it (prompts, sounds, music) when it is read.
 struct StepLog {
   std::vector<std::string> steps;
-  bool Has(const std::string& s) const {
+  bool Has(const std::string& s) {
+    TakeEvents();
     for (const auto& x : steps)
       if (x == s) return true;
     return false;
   }
-  int Count(const std::string& s) const {
+  int Count(const std::string& s) {
+    TakeEvents();
     int n = 0;
     for (const auto& x : steps) n += x == s;
     return n;
   }
+  void TakeEvents() {
+    for (const GameEvent& e : TakeGameEvents()) {
+      if (const auto* p = std::get_if<PromptEvent>(&e))
+        steps.push_back("prompt " + std::to_string(p->portrait) + " " + std::to_string(p->line) + " " +
+                        std::to_string(p->body));
+      else if (const auto* s = std::get_if<SoundEvent>(&e))
+        steps.push_back(std::string("sound ") + s->sample + " " + std::to_string(s->volume));
+      else if (const auto* t = std::get_if<StopSoundEvent>(&e))
+        steps.push_back(std::string("stop ") + t->sample);
+      else if (const auto* m = std::get_if<MusicEvent>(&e))
+        steps.push_back("music " + std::to_string(m->era));
+    }
+  }
 };
 
-struct RecordingWorld : SessionWorldServices {
+// The city's visual effects, which the tick driver and the clock step at
+// their places.
+struct RecordingVisuals : CityVisualServices {
   StepLog* log;
-  bool quitOnPeople = false;
-  explicit RecordingWorld(StepLog* l) : log(l) {}
+  explicit RecordingVisuals(StepLog* l) : log(l) {}
   void UpdateAnimatedScenery() override { log->steps.push_back("scenery"); }
   void UpdateNightWindows() override { log->steps.push_back("windows"); }
-  void UpdatePeople() override {
-    log->steps.push_back("people");
-    if (quitOnPeople) RunState().quit = true;
-  }
-  void UpdateParticles() override { log->steps.push_back("particles"); }
-  void UpdateTraffic() override { log->steps.push_back("traffic"); }
   void UpdateBlockAmbiencePositions() override { log->steps.push_back("ambience"); }
   void UpdateSmokeEmitters() override { log->steps.push_back("smoke"); }
   void StepPulsingLights() override { log->steps.push_back("lights"); }
-  void StepEntityAnimations() override { log->steps.push_back("animations"); }
   void ScheduleSceneryForHour(int32_t h) override { log->steps.push_back("scenery-hour " + std::to_string(h)); }
-  void UpdateBusinessAvailabilityHourly() override { log->steps.push_back("availability"); }
-  void UpdateBlockLeasesHourly() override { log->steps.push_back("leases"); }
-  void CloseBusinessDay() override { log->steps.push_back("close-day"); }
-  void SettleBusinessesDaily() override { log->steps.push_back("settle"); }
-  void UpdatePeopleBlockMemoryDaily() override { log->steps.push_back("memory"); }
-  void UpdateHouseHuntDaily() override { log->steps.push_back("house-hunt"); }
-  int32_t PeopleChecksum() override { return people; }
-  int32_t people = 7;
 };
 
 struct RecordingGame : SessionGameServices {
   StepLog* log;
   bool auctionRunning = false;
   bool tutorial = false;
+  bool quitOnAi = false;
   explicit RecordingGame(StepLog* l) : log(l) {}
   bool IsTutorialRunning() const override { return tutorial; }
   bool StartAuction(int32_t block, int32_t starter, int32_t opening) override {
@@ -91,27 +96,15 @@ struct RecordingGame : SessionGameServices {
     log->steps.push_back(std::string("trigger ") + name + " " + std::to_string(delay) + " " + std::to_string(arg));
   }
   void TickScriptTimers() override { log->steps.push_back("timers"); }
-  void RunAiTick() override { log->steps.push_back("ai"); }
+  void RunAiTick() override {
+    log->steps.push_back("ai");
+    if (quitOnAi) RunState().quit = true;
+  }
   void RunAiHourlyUpdate() override { log->steps.push_back("ai-hourly"); }
   void RunAiDayRollover() override { log->steps.push_back("ai-day"); }
   void ChanceHourlyTick(CPlayer& p) override { log->steps.push_back("chance " + std::to_string(p.index)); }
 };
 
-struct RecordingUi : SessionInterfaceServices {
-  StepLog* log;
-  explicit RecordingUi(StepLog* l) : log(l) {}
-  void ShowPrompt(int32_t portrait, int32_t l1, int32_t l2, int32_t) override {
-    log->steps.push_back("prompt " + std::to_string(portrait) + " " + std::to_string(l1) + " " +
-                         std::to_string(l2));
-  }
-  int32_t PlaySoundSample(const char* name, int32_t volume) override {
-    log->steps.push_back(std::string("sound ") + name + " " + std::to_string(volume));
-    return 5;
-  }
-  bool SoundPlaying(int32_t voice) const override { return voice == 5; }
-  void StopSound(int32_t voice) override { log->steps.push_back("stop " + std::to_string(voice)); }
-  void PlayMusicTrack(int32_t era) override { log->steps.push_back("music " + std::to_string(era)); }
-};
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -133,11 +126,10 @@ class SessionTest : public ::testing::Test {
     SetRouteTableImage({});  // these games run without a route table, knowingly
     BuildTestCity();
     RestoreDefaultSessionServices();
-    SetSessionWorldServices(&world);
+    SetCityVisualServices(&visuals);
     SetSessionGameServices(&game);
-    SetSessionInterfaceServices(&ui);
+    ClearGameEvents();
     ClearSaveHooks();
-    ClearLoadGameSteps();
     SetSaveProfileSource([] { return std::string("test"); });
     RegisterSessionSaveHooks();
     Session() = SessionState{};
@@ -188,9 +180,8 @@ class SessionTest : public ::testing::Test {
   }
 
   StepLog log;
-  RecordingWorld world{&log};
+  RecordingVisuals visuals{&log};
   RecordingGame game{&log};
-  RecordingUi ui{&log};
   std::vector<std::string> boxes;
   std::filesystem::path root_;
 

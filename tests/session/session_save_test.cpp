@@ -2,7 +2,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "session/le_bytes.h"
+#include "engine/core/byte_io.h"
 #include "session_fixture.h"
 
 namespace {
@@ -119,15 +119,15 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   EXPECT_EQ(ChunkData(ReadAll("empty.sav"), kChunkEventQueue), 0u);
 
   RunTicks(5);
-  MakePrepareBlockMessage(12).Send(0);  // due at tick 30
+  Post(PrepareBlockMsg{BlockId{12}});  // due at tick 30
   RunTicks(25);                         // applied: block 12 prepares, ready a day later
-  MakeBlockTransferMessage(300, 13, 1).Send(0);  // due at tick 55
+  Post(BlockTransferMsg{300, BlockId{13}, PlayerNumber{1}});  // due at tick 55
   ASSERT_EQ(EventQueue().Count(), 2u);
   ASSERT_TRUE(Save("queue.sav", kSaveEventQueue));
   EventQueue().Clear();
   ASSERT_TRUE(Load("queue.sav", kChunkEventQueue));
   ASSERT_EQ(EventQueue().Count(), 2u);
-  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), kMsgBlockTransfer);
+  EXPECT_EQ(EventQueue().LogicList().front().message.Type(), BlockTransferMsg::kType);
   EXPECT_EQ(EventQueue().RunningList().front().block, 12);
   RunTicks(25);
   EXPECT_EQ(g_Blocks[13].Owner, 1);
@@ -137,7 +137,7 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
 
   // Lying entries: a block out of range, an unknown kind, a length that does
   // not match the stored message, a message that fails its checks.
-  MakeBlockTransferMessage(300, 14, 1).Send(0);
+  Post(BlockTransferMsg{300, BlockId{14}, PlayerNumber{1}});
   g_Blocks[11].BuildingRights = kRightsNone;
   EventQueue().Add(kClockRunning, static_cast<int32_t>(RunningTick() + 100), kEventBlockReady, 11, nullptr);
   ASSERT_TRUE(Save("queue2.sav", kSaveEventQueue));
@@ -162,7 +162,7 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   reject(msg + 24 + 24, 60, 2);    // the message's block
 }
 
-TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndClampsItsIndices) {
+TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndRefusesIndicesOutsideItsRings) {
   MakePlayers();
   for (int i = 0; i < 3; ++i) RecordStatsHistorySample();
   ASSERT_TRUE(Save("hist.sav", kSaveStatsHistory));
@@ -174,14 +174,18 @@ TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndClampsItsIndices) {
   ASSERT_TRUE(GetStatsHistorySample(v, 0, 2, -1));
   EXPECT_FLOAT_EQ(v, 5000.0f);
 
-  size_t data = ChunkData(f, kChunkStatsHistory);
-  StoreLeI32(&f[data + 69120 + 4 * 2], 100000);  // write index
-  StoreLeI32(&f[data + 69264 + 4 * 2], -7);      // count
-  WriteAll("hist2.sav", f);
-  ASSERT_TRUE(Load("hist2.sav", kChunkStatsHistory));
-  EXPECT_EQ(StatsHistory().writeIndex[2], kHistorySamples - 1);
-  EXPECT_EQ(StatsHistory().count[2], 0);
-  EXPECT_FALSE(GetStatsHistorySample(v, 0, 2, 0));
+  // An index or count outside its ring refuses the file and changes nothing.
+  const size_t data = ChunkData(f, kChunkStatsHistory);
+  for (auto [at, value] : {std::pair{69120 + 4 * 2, 100000}, std::pair{69264 + 4 * 2, -7},
+                           std::pair{69264 + 4 * 2, kHistorySamples + 1}}) {
+    std::vector<uint8_t> bad = f;
+    StoreLeI32(&bad[data + at], value);
+    WriteAll("hist2.sav", bad);
+    EXPECT_FALSE(Load("hist2.sav", kChunkStatsHistory));
+    EXPECT_EQ(StatsHistory().count[2], 3);
+    ASSERT_TRUE(GetStatsHistorySample(v, 0, 2, -1));
+    EXPECT_FLOAT_EQ(v, 5000.0f);
+  }
 }
 
 }  // namespace

@@ -67,6 +67,26 @@ TEST(CommandLine, KeywordTable) {
   }
 }
 
+// Our own keywords of a network game: the machines the host waits for (1..6,
+// anything else leaves 2) and full speed.
+TEST(CommandLine, PlayersAndFullSpeed) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"HOST PLAYERS 4", 4}, {"PLAYERS 6", 6}, {"PLAYERS 1", 1}, {"PLAYERS 7", 2},
+      {"PLAYERS 0", 2},      {"PLAYERS x", 2}, {"PLAYERS", 2},
+  };
+  for (const auto& [line, players] : cases) {
+    SCOPED_TRACE(line);
+    StartupOptions o;
+    ParseCommandLine(line, o);
+    EXPECT_EQ(o.networkPlayers, players);
+    EXPECT_FALSE(o.fullSpeed);
+  }
+  StartupOptions o;
+  ParseCommandLine("JOIN \"127.0.0.1\" FULLSPEED", o);
+  EXPECT_TRUE(o.fullSpeed);
+  EXPECT_STREQ(o.hostAddress, "127.0.0.1");
+}
+
 TEST(CommandLine, LanguageNameIsBoundedAndSelectsTexts) {
   StartupOptions o;
   std::string line = "L " + std::string(600, 'x');
@@ -255,21 +275,37 @@ TEST_F(GameRootTest, SecondInstanceIsRefused) {
   EXPECT_TRUE(other.AcquireForGame());
 }
 
-// The pause reasons and the window procedure act on the game's scheduler.
+// The pause reasons and the window procedure act on the game's scheduler
+// and tell the program.
 class GameStateTest : public ::testing::Test {
  protected:
+  // Notes what the window procedure tells the program.
+  struct TestProgram : ShellProgram {
+    void Run() override {}
+    void Frame() override {}
+    void Shutdown() override {}
+    void Activate(bool active) override { activations.push_back(active); }
+    void SetCursorScales(float a, float b, float c, float d) override { scales = {a, b, c, d}; }
+    std::vector<bool> activations;
+    std::vector<float> scales;
+  };
+
   void SetUp() override {
     GamePauseState().Reset();
     RunState() = GameRunState{};
     GameScheduler().Init();
-    RegisterGameTasks();
+    RunState().interfaceTask = GameScheduler().AddTask(50.0f, [] {}, 1, true);
+    RunState().logicTask = GameScheduler().AddTask(25.0f, [] {}, 10, true);
+    SetShellProgram(&program);
   }
   void TearDown() override {
-    ClearGameSteps();
+    SetShellProgram(nullptr);
     GamePauseState().Reset();
     RunState() = GameRunState{};
   }
   bool LogicEnabled() { return GameScheduler().Task(RunState().logicTask).enabled != 0; }
+
+  TestProgram program;
 };
 
 TEST_F(GameStateTest, PauseReasonsNest) {
@@ -301,29 +337,20 @@ TEST_F(GameStateTest, PauseReasonsNest) {
   EXPECT_FALSE(pause.Paused());
 }
 
-TEST_F(GameStateTest, ActivationMessagesPauseOutsideNetworkGames) {
+TEST_F(GameStateTest, ActivationMessagesTellTheProgram) {
   using namespace platform;
   MainWindowProc(WM_ACTIVATE, MakeParam(WA_ACTIVE, 1), 0);  // minimised: deactivates
   EXPECT_FALSE(RunState().appActive);
-  EXPECT_EQ(GamePauseState().Count(1), 1);
-  MainWindowProc(WM_ACTIVATE, MakeParam(WA_INACTIVE, 0), 0);
-  EXPECT_EQ(GamePauseState().Count(1), 1);  // never above one
   MainWindowProc(WM_ACTIVATE, MakeParam(WA_ACTIVE, 0), 0);
   EXPECT_TRUE(RunState().appActive);
   EXPECT_TRUE(RunState().drawingEnabled);
-  EXPECT_EQ(GamePauseState().Count(1), 0);
-  EXPECT_FALSE(GamePauseState().Paused());
-
-  SetNetworkGameQuery([] { return true; });
-  MainWindowProc(WM_ACTIVATE, MakeParam(WA_INACTIVE, 0), 0);
-  EXPECT_FALSE(RunState().appActive);
-  EXPECT_FALSE(GamePauseState().Paused());
+  MainWindowProc(WM_NCACTIVATE, 1, 0);
+  EXPECT_EQ(program.activations, (std::vector<bool>{false, true, true}));
 }
 
 TEST_F(GameStateTest, WindowProcedureHandlesCloseSizeAndDoubleClick) {
   using namespace platform;
-  std::vector<float> scales;
-  SetCursorScaleHook([&](float a, float b, float c, float d) { scales = {a, b, c, d}; });
+  std::vector<float>& scales = program.scales;
   RendererSettings saved = g_RendererSettings;
   g_RendererSettings.windowed = 1;
   g_RendererSettings.width = 640;
@@ -344,45 +371,8 @@ TEST_F(GameStateTest, WindowProcedureHandlesCloseSizeAndDoubleClick) {
   EXPECT_FALSE(RunState().drawingEnabled);
   // After the close request activation changes nothing.
   MainWindowProc(WM_ACTIVATE, MakeParam(WA_INACTIVE, 0), 0);
-  EXPECT_EQ(GamePauseState().Count(1), 0);
-  SetCursorScaleHook(nullptr);
+  EXPECT_EQ(program.activations.size(), 0u);
   g_RendererSettings = saved;
-}
-
-TEST_F(GameStateTest, ConsoleSavesAndLoadsTheGameTime) {
-  fs::path root = fs::temp_directory_path() / ("game_time_" + std::to_string(::getpid()));
-  fs::create_directories(root / "profiles" / "p");
-  std::string oldRoot = platform::GameRoot();
-  platform::SetGameRoot(root.string());
-  SetSaveProfileSource([] { return std::string("p"); });
-  RegisterConsoleCommands();
-  RegisterShellSaveHooks();
-  std::vector<std::string> replies;
-  auto oldSink = SetConsoleSink([&](std::string_view t, int) { replies.emplace_back(t); });
-
-  GameTime() = GameTimeWords{{1234, 5}, {25, 7}, 4, 2};
-  GamePauseState().AddReason(0);
-  ExecuteConsoleCommand("savegame Slot1");
-  GameTime() = GameTimeWords{};
-  ExecuteConsoleCommand("LOADGAME Slot1");
-  ExecuteConsoleCommand("LOADGAME missing");
-  ASSERT_EQ(replies.size(), 3u);
-  EXPECT_EQ(replies[0], "File Slot1 saved successfully");
-  EXPECT_EQ(replies[1], "File Slot1 loaded successfully");
-  EXPECT_EQ(replies[2], "Error. File missing could not be loaded");
-  EXPECT_EQ(GameTime().gameTime[0], 1234);
-  EXPECT_EQ(GameTime().timeWords[1], 7);
-  EXPECT_EQ(GameTime().screenMode, 4);
-  EXPECT_EQ(GameTime().viewState, 2);
-  EXPECT_TRUE(RunState().gameRunning);
-  EXPECT_FALSE(GamePauseState().Paused());
-
-  SetConsoleSink(std::move(oldSink));
-  ClearSaveHooks();
-  ClearLoadGameSteps();
-  SetSaveProfileSource(nullptr);
-  platform::SetGameRoot(oldRoot);
-  fs::remove_all(root);
 }
 
 }  // namespace

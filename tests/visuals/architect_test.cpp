@@ -409,7 +409,7 @@ TEST_F(ArchitectLibraryTest, PrestigeListsDressTheUpperWalls) {
 
 }  // namespace
 
-#include "shell/asset_table.h"
+#include "engine/scene/asset_table.h"
 #include "visuals/architect_assets.h"
 #include "visuals/construction_draw.h"
 

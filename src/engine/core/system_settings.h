@@ -24,6 +24,7 @@ inline constexpr int kDataRootSize = 255;
 inline constexpr int kHostAddressSize = 24;
 inline constexpr int kSessionNameSize = 32;
 inline constexpr int32_t kDefaultNetworkPort = 2299;
+inline constexpr int32_t kMaxNetworkPlayers = 6;
 
 struct StartupOptions {
   bool noExceptionHandling = false;
@@ -38,6 +39,8 @@ struct StartupOptions {
   char hostAddress[kHostAddressSize] = "";  // digits and dots
   char sessionName[kSessionNameSize] = "";
   int32_t port = kDefaultNetworkPort;
+  int32_t networkPlayers = 2;
+  bool fullSpeed = false;  // FULLSPEED: every main-loop pass runs a full step of game time (soak runs, benchmarks)  // PLAYERS: machines the host waits for before it starts
   bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
 };
 

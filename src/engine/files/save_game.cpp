@@ -29,6 +29,7 @@ struct LoadEntry {
   LoadHook hook;
   uint32_t fixedLength = 0;
   ChunkCheck check;
+  int32_t maxCount = 0;  // chunks of the type one file may hold; 0 any
 };
 
 struct SaveRegistry {
@@ -38,8 +39,6 @@ struct SaveRegistry {
   std::function<void()> oldSaveNotice;
   std::function<std::string()> profileSource;
   std::function<std::string(std::string_view)> pathResolver;
-  std::vector<LoadGameStep> steps[3];
-  std::vector<std::function<void()>> checkStarts;
   SaveGameHeader header;
   int32_t endGameWord = 0;
   SaveGameFile* current = nullptr;
@@ -59,31 +58,18 @@ class CurrentFileScope {
   CurrentFileScope& operator=(const CurrentFileScope&) = delete;
 };
 
-int32_t ReadI32(const uint8_t* p) {
-  int32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
 
-void PutI32(uint8_t* p, int32_t v) { std::memcpy(p, &v, 4); }
+// The end-game chunk: one word.
+struct EndGameRecord {
+  int32_t word = 0;
+  template <class V>
+  void Visit(V& v) {
+    v.I32(word);
+  }
+};
 
 bool IsSingleBit(int32_t type) { return type > 0 && std::has_single_bit(uint32_t(type)); }
 
-void EncodeHeader(const SaveGameHeader& h, uint8_t* out) {
-  PutI32(out, h.scenarioId);
-  PutI32(out + 4, h.year);
-  std::memcpy(out + 8, &h.money, 4);
-  PutI32(out + 12, h.difficulty);
-}
-
-SaveGameHeader DecodeHeader(const uint8_t* in) {
-  SaveGameHeader h;
-  h.scenarioId = ReadI32(in);
-  h.year = ReadI32(in + 4);
-  std::memcpy(&h.money, in + 8, 4);
-  h.difficulty = ReadI32(in + 12);
-  return h;
-}
 
 void ShowOldSaveNotice() {
   auto& notice = Registry().oldSaveNotice;
@@ -174,9 +160,9 @@ template <typename Visit>
 void ForEachChunk(std::span<const uint8_t> bytes, Visit visit) {
   size_t pos = 0;
   while (pos + 4 <= bytes.size()) {
-    int32_t type = ReadI32(&bytes[pos]);
+    int32_t type = LoadLeI32(&bytes[pos]);
     if (type == kChunkTerminator) return;
-    uint32_t length = uint32_t(ReadI32(&bytes[pos + 4]));
+    uint32_t length = uint32_t(LoadLeI32(&bytes[pos + 4]));
     if (!visit(ChunkView{type, bytes.subspan(pos + 8, length)})) return;
     pos += 8 + size_t(length);
   }
@@ -194,11 +180,11 @@ void ApplyChunks(SaveGameFile& file, uint32_t mask) {
         mask &= ~uint32_t(kChunkVersion);
         break;
       case kChunkHeader:
-        reg.header = DecodeHeader(chunk.data.data());
+        DecodeRecord(chunk.data, reg.header);
         mask &= ~uint32_t(kChunkHeader);
         break;
       case kChunkEndGame:
-        reg.endGameWord = ReadI32(chunk.data.data());
+        if (EndGameRecord end; DecodeRecord(chunk.data, end)) reg.endGameWord = end.word;
         break;
       case kChunkSkipped:
         break;
@@ -212,8 +198,9 @@ void ApplyChunks(SaveGameFile& file, uint32_t mask) {
 }
 
 // The length a chunk type must have, or 0 for any; false for an unknown type.
-bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check) {
+bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check, int32_t& maxCount) {
   check = nullptr;
+  maxCount = 0;
   switch (type) {
     case kChunkVersion: fixedLength = kSaveVersionLength; return true;
     case kChunkHeader: fixedLength = kSaveHeaderLength; return true;
@@ -225,13 +212,8 @@ bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check) {
   auto it = hooks.find(type);
   if (it == hooks.end()) return false;
   fixedLength = it->second.fixedLength;
+  maxCount = it->second.maxCount;
   if (it->second.check) check = &it->second.check;
-  return true;
-}
-
-bool RunSteps(LoadGamePhase phase) {
-  for (auto& step : Registry().steps[int(phase)])
-    if (!step()) return false;
   return true;
 }
 
@@ -249,7 +231,7 @@ bool RegisterSaveHook(uint32_t maskBit, SaveHook hook) {
   return false;
 }
 
-bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, ChunkCheck check) {
+bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, ChunkCheck check, int32_t maxCount) {
   if (!IsSingleBit(chunkType)) return false;
   switch (chunkType) {
     case kChunkVersion:
@@ -260,7 +242,7 @@ bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, Ch
     default:
       break;
   }
-  Registry().loadHooks[chunkType] = LoadEntry{std::move(hook), fixedLength, std::move(check)};
+  Registry().loadHooks[chunkType] = LoadEntry{std::move(hook), fixedLength, std::move(check), maxCount};
   return true;
 }
 
@@ -269,11 +251,6 @@ void ClearSaveHooks() {
   for (auto& hook : reg.saveHooks) hook = nullptr;
   reg.loadHooks.clear();
   reg.headerSource = nullptr;
-  reg.checkStarts.clear();
-}
-
-void AddSaveCheckStartStep(std::function<void()> step) {
-  Registry().checkStarts.push_back(std::move(step));
 }
 
 void SetSaveHeaderSource(std::function<SaveGameHeader()> source) {
@@ -298,12 +275,12 @@ uint8_t* ReserveSaveChunk(int32_t type, uint32_t length) {
   }
   file->used += size;
   uint8_t* at = file->buffer.data() + file->cursor;
-  PutI32(at, type);
+  StoreLeI32(at, type);
   if (type == kChunkTerminator) {
     file->cursor += 4;
     return at + 4;
   }
-  PutI32(at + 4, int32_t(length));
+  StoreLeI32(at + 4, int32_t(length));
   file->cursor += 8;
   uint8_t* data = file->buffer.data() + file->cursor;
   std::memset(data, 0, length);
@@ -330,13 +307,11 @@ bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
     WriteSaveChunk(kChunkVersion, kSaveVersionLength, kSaveVersionBlock);
     if (mask & kSaveHeader) {
       if (reg.headerSource) reg.header = reg.headerSource();
-      uint8_t header[kSaveHeaderLength];
-      EncodeHeader(reg.header, header);
-      WriteSaveChunk(kChunkHeader, sizeof header, header);
+      WriteRecordChunk(kChunkHeader, reg.header);
     }
     for (size_t i = 0; i < std::size(kSaveHookOrder); ++i)
       if ((mask & kSaveHookOrder[i]) && reg.saveHooks[i]) reg.saveHooks[i]();
-    if (mask & kSaveEndGame) WriteSaveChunk(kChunkEndGame, 4, &reg.endGameWord);
+    if (mask & kSaveEndGame) WriteRecordChunk(kChunkEndGame, EndGameRecord{reg.endGameWord});
     WriteSaveChunk(kChunkTerminator, 0, nullptr);
   }
   if (file.overflowed) {
@@ -366,7 +341,6 @@ bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion) {
   // A full load warns; a quick look at a header (the load screen) stays quiet.
   int level = checkVersion ? 1 : 2;
   if (!ReadWholeFile(file.path, file.buffer, level)) return false;
-  for (auto& start : Registry().checkStarts) start();
   file.cursor = 0;
   file.used = file.buffer.size();
   std::span<const uint8_t> bytes(file.buffer);
@@ -377,23 +351,25 @@ bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion) {
   };
   size_t pos = 0;
   bool first = true;
+  std::map<int32_t, int32_t> counts;
   for (;;) {
     if (pos + 4 > bytes.size()) return damaged("it ends without a terminator");
-    int32_t type = ReadI32(&bytes[pos]);
+    int32_t type = LoadLeI32(&bytes[pos]);
     if (type == kChunkTerminator) {
       if (first) return damaged("it has no version chunk");
       if (pos + 4 != bytes.size()) return damaged("data follows the terminator");
       return true;
     }
     if (pos + 8 > bytes.size()) return damaged("a chunk header is cut off");
-    int32_t length = ReadI32(&bytes[pos + 4]);
+    int32_t length = LoadLeI32(&bytes[pos + 4]);
     if (length < 0 || size_t(length) > bytes.size() - pos - 8)
       return damaged("a chunk runs past the end of the file");
     std::span<const uint8_t> data = bytes.subspan(pos + 8, size_t(length));
     if (first && type != kChunkVersion) return damaged("it has no version chunk");
     uint32_t fixedLength = 0;
     const ChunkCheck* check = nullptr;
-    if (!IsSingleBit(type) || !KnownChunk(type, fixedLength, check)) {
+    int32_t maxCount = 0;
+    if (!IsSingleBit(type) || !KnownChunk(type, fixedLength, check, maxCount)) {
       ReportError(level,
                   0, "Ooops. Trying to Load some unheard of chunk type. I don't believe you wanted "
                      "to do that!!!\n");
@@ -402,6 +378,7 @@ bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion) {
     }
     if (fixedLength && uint32_t(length) != fixedLength)
       return damaged("a chunk has the wrong length");
+    if (maxCount && ++counts[type] > maxCount) return damaged("a chunk appears too often");
     if (check && !(*check)(data)) return damaged("a chunk holds invalid data");
     if (type == kChunkVersion && checkVersion &&
         std::memcmp(data.data(), kSaveVersionBlock, kSaveVersionLength) != 0) {
@@ -451,14 +428,6 @@ std::string ResolveSavePath(std::string_view gameName) {
   return platform::ResolveNewGamePath(gameName);
 }
 
-void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step) {
-  Registry().steps[int(phase)].push_back(std::move(step));
-}
-
-void ClearLoadGameSteps() {
-  for (auto& list : Registry().steps) list.clear();
-}
-
 namespace {
 
 bool PlainFileName(std::string_view name) {
@@ -483,19 +452,13 @@ bool SaveGame(std::string_view name) {
   return WriteSaveGame(file, kSaveAll);
 }
 
-bool LoadGame(std::string_view name) {
+bool OpenSaveGame(std::string_view name, SaveGameFile& file) {
   if (!ValidSaveName(name) || Registry().current) return false;
-  SaveGameFile file;
   file.path = ResolveSavePath(SaveGamePath(name));
-  // Everything is checked before the running game is touched.
-  if (!CheckSaveGameFile(file, true)) return false;
-  if (!RunSteps(LoadGamePhase::Reset)) return false;
-  ApplyChunks(file, kChunkHeader);
-  ApplyChunks(file, kChunkGameTime);
-  if (!RunSteps(LoadGamePhase::AfterHeader)) return false;
-  ApplyChunks(file, kSaveAll);
-  return RunSteps(LoadGamePhase::AfterLoad);
+  return CheckSaveGameFile(file, true);
 }
+
+void ApplySaveChunks(SaveGameFile& file, uint32_t mask) { ApplyChunks(file, mask); }
 
 bool ReadSaveHeader(std::string_view name) {
   if (!ValidSaveName(name)) return false;

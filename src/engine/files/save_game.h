@@ -16,10 +16,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/core/record_visitor.h"
 
 // Chunk types (and the mask bits that select them).
 enum SaveChunkType : int32_t {
@@ -95,6 +98,14 @@ struct SaveGameHeader {
   int32_t year = 0;  // 1930 + decade * 10 + year in decade
   float money = 0.0f;
   int32_t difficulty = 0;  // 0-2
+
+  template <class V>
+  void Visit(V& v) {
+    v.I32(scenarioId);
+    v.I32(year);
+    v.F32(money);
+    v.I32(difficulty);
+  }
 };
 
 // One save or load in progress; lives on the caller's stack.
@@ -125,14 +136,10 @@ bool RegisterSaveHook(uint32_t maskBit, SaveHook hook);
 // vets each chunk's contents. A type with no load hook is unknown to the
 // reader and a file holding it is rejected.
 bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength = 0,
-                      ChunkCheck check = {});
+                      ChunkCheck check = {}, int32_t maxCount = 0);
 
 // Forgets every registered hook (tests and shutdown).
 void ClearSaveHooks();
-
-// Runs before the chunks of a file are checked, so checks that count chunks
-// across a file (more players than the table holds) can start from zero.
-void AddSaveCheckStartStep(std::function<void()> step);
 
 // Supplies the header for the next save (scenario, year, money, difficulty).
 // Without a source the current header record is written as it stands.
@@ -162,6 +169,39 @@ bool WriteSaveChunk(int32_t type, uint32_t length, const void* data);
 // the caller to fill in place. Null when no save runs or it does not fit.
 uint8_t* ReserveSaveChunk(int32_t type, uint32_t length);
 
+// ---- Record chunks ----------------------------------------------------------
+// A chunk that is one record (engine/core/record_visitor.h) is written and
+// read through the record's visit alone. Its check is the visit: each chunk is
+// decoded into a staging copy, every rule checked, before anything of the
+// file is applied; then apply gets the decoded copy.
+
+// Appends one record as a chunk of the type.
+template <class Record>
+bool WriteRecordChunk(int32_t chunkType, const Record& record) {
+  const std::vector<uint8_t> bytes = EncodeRecord(record);
+  return WriteSaveChunk(chunkType, static_cast<uint32_t>(bytes.size()), bytes.data());
+}
+
+// Registers the load of a chunk type whose every chunk is one Record of
+// `length` bytes (0: any, the visit decides); at most maxCount chunks of the
+// type in one file (0: any number).
+template <class Record>
+bool RegisterRecordChunk(int32_t chunkType, uint32_t length, std::function<void(const Record&)> apply,
+                         int32_t maxCount = 0) {
+  return RegisterLoadHook(
+      chunkType,
+      [apply = std::move(apply)](std::span<const uint8_t> data) {
+        auto staged = std::make_unique<Record>();  // tables are large
+        if (DecodeRecord(data, *staged)) apply(*staged);
+      },
+      length,
+      [](std::span<const uint8_t> data) {
+        auto staged = std::make_unique<Record>();
+        return DecodeRecord(data, *staged);
+      },
+      maxCount);
+}
+
 // ---- Reading ------------------------------------------------------------
 
 // Reads and checks the whole file, then hands each chunk whose type bit is in
@@ -189,20 +229,16 @@ std::string SaveGamePath(std::string_view name);
 void SetSavePathResolver(std::function<std::string(std::string_view)> resolver);
 std::string ResolveSavePath(std::string_view gameName);
 
-// Steps of LoadGame that belong to other subsystems. After the file has been
-// checked: Reset steps (the new-game reset), then the header is read, then
-// AfterHeader steps (scenario choice, scripts, level refresh; any false
-// return fails the load), then every chunk is applied, then AfterLoad steps
-// (fix-ups, the game-running flag, unpausing).
-enum class LoadGamePhase { Reset, AfterHeader, AfterLoad };
-using LoadGameStep = std::function<bool()>;
-void AddLoadGameStep(LoadGamePhase phase, LoadGameStep step);
-void ClearLoadGameSteps();
-
 // Saves everything as "profiles\<profile>\<name>".
 bool SaveGame(std::string_view name);
-// Loads "profiles\<profile>\<name>"; a bad file leaves the game as it was.
-bool LoadGame(std::string_view name);
+// Reads and checks the whole save "profiles\<profile>\<name>" (version
+// included) into file without applying anything; false, with nothing
+// changed, for a bad name or file. The game root's load then resets the game
+// and hands the chunks to their owners with ApplySaveChunks.
+bool OpenSaveGame(std::string_view name, SaveGameFile& file);
+// Hands each chunk of a checked file whose type bit is in the mask to its
+// load hook, in file order (the header and end-game word to their records).
+void ApplySaveChunks(SaveGameFile& file, uint32_t mask);
 // Reads only the header of a save into CurrentSaveHeader(); false when the
 // file is missing or bad.
 bool ReadSaveHeader(std::string_view name);

@@ -21,12 +21,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-int32_t EventInt32(const uint8_t* field) {
-  int32_t v;
-  std::memcpy(&v, field, 4);
-  return v;
-}
-
 size_t EventSize(EventKind kind, int32_t keyPairs) {
   switch (kind) {
     case EventKind::Keys: return kEventHeaderSize + 4 + 2 * static_cast<size_t>(keyPairs);
@@ -43,12 +37,12 @@ bool ReadEventAt(std::span<const uint8_t> buffer, size_t offset, EventView& out)
   if (kind > uint8_t(EventKind::Mouse)) return false;
   int32_t pairs = 0;
   if (kind == uint8_t(EventKind::Keys)) {
-    pairs = EventInt32(p + kEventHeaderSize);
+    pairs = LoadLeI32(p + kEventHeaderSize);
     if (pairs < 1 || pairs > kMaxKeyPairsPerEvent) return false;
   }
   size_t size = EventSize(EventKind(kind), pairs);
   if (buffer.size() - offset < size) return false;
-  out.poll = EventInt32(p);
+  out.poll = LoadLeI32(p);
   out.kind = EventKind(kind);
   out.data = buffer.subspan(offset + kEventHeaderSize, size - kEventHeaderSize);
   out.next = offset + size;
@@ -123,8 +117,8 @@ bool ReadEventRecordFile(const char* path, EventRecording& out, std::string& why
   auto rec = std::make_unique<EventRecording>();
   const uint8_t* p = bytes.get();
   std::memcpy(&rec->camera, p, sizeof rec->camera);
-  rec->pollCount = EventInt32(p + 196);
-  rec->recordCount = EventInt32(p + 200);
+  rec->pollCount = LoadLeI32(p + 196);
+  rec->recordCount = LoadLeI32(p + 200);
   std::memcpy(rec->events, p + 204, kEventBufferSize);
   if (!CheckEventRecording(*rec, why)) return false;
   out = *rec;

@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+#include "engine/core/byte_io.h"
+
 #include "engine/input/camera_controller.h"
 
 inline constexpr size_t kEventBufferSize = 102400;
@@ -34,9 +36,6 @@ struct EventView {
   std::span<const uint8_t> data;  // the bytes after the kind
   size_t next = 0;                // offset of the event after it
 };
-
-// An int32 field of an event (events are packed, so fields are unaligned).
-int32_t EventInt32(const uint8_t* field);
 
 // Size of an event of the given kind with n key pairs (keys only).
 size_t EventSize(EventKind kind, int32_t keyPairs = 0);

@@ -138,7 +138,7 @@ void CInputDevice::PollKeyboard() {
   }
   if (recording_ && eventCount_ > 0) {
     uint8_t data[4 + 2 * platform::kKeyEventsPerPoll];
-    std::memcpy(data, &eventCount_, 4);
+    StoreLeI32(data, eventCount_);
     for (int32_t i = 0; i < eventCount_; ++i) {
       data[4 + 2 * i] = static_cast<uint8_t>(eventData_[i].key);
       data[5 + 2 * i] = static_cast<uint8_t>(eventData_[i].data);
@@ -161,7 +161,7 @@ void CInputDevice::ReplayPoll() {
     const uint8_t* d = ev.data.data();
     switch (ev.kind) {
       case EventKind::Keys: {
-        int32_t n = EventInt32(d);
+        int32_t n = LoadLeI32(d);
         for (int32_t i = 0; i < n && eventCount_ < platform::kKeyEventsPerPoll; ++i) {
           eventData_[eventCount_] = platform::KeyEvent{d[4 + 2 * i], d[5 + 2 * i], 0,
                                                        static_cast<uint32_t>(eventCount_)};
@@ -170,9 +170,9 @@ void CInputDevice::ReplayPoll() {
         break;
       }
       case EventKind::Pointer:
-        SetCursorPosition(EventInt32(d), EventInt32(d + 4), true);
-        g.uiCursorX = EventInt32(d + 8);
-        g.uiCursorY = EventInt32(d + 12);
+        SetCursorPosition(LoadLeI32(d), LoadLeI32(d + 4), true);
+        g.uiCursorX = LoadLeI32(d + 8);
+        g.uiCursorY = LoadLeI32(d + 12);
         break;
       case EventKind::Mouse: std::memcpy(&g.mouse, d, sizeof g.mouse); break;
     }
@@ -194,7 +194,7 @@ void CInputDevice::Record(EventKind kind, const void* data, size_t size) {
     return;
   }
   uint8_t* p = rec_.events + cursor_;
-  std::memcpy(p, &g_InputState.pollCounter, 4);
+  StoreLeI32(p, g_InputState.pollCounter);
   p[4] = static_cast<uint8_t>(kind);
   std::memcpy(p + kEventHeaderSize, data, size);
   cursor_ += total;

@@ -1,4 +1,4 @@
-#include "shell/event_record_commands.h"
+#include "app/event_record_commands.h"
 
 #include <gtest/gtest.h>
 

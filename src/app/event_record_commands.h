@@ -3,8 +3,8 @@
 // "<name>.rec" lives beside the save "<name>.sav" in the profile's folder;
 // "__rec.sav" holds the game as it was when the current recording started.
 
-// Gives LOADEVENTRECORD and SAVEEVENTRECORD their handlers (start-up calls
-// it once the console table and the save framework are up).
+// Gives LOADEVENTRECORD and SAVEEVENTRECORD their handlers (with the game's
+// other console commands, AttachGameConsoleCommands in game.h).
 void AttachEventRecordCommands();
 
 // LOADEVENTRECORD name: loads "<name>.rec" into the input device, then the

@@ -1,10 +1,11 @@
-#include "shell/event_record_commands.h"
+#include "app/event_record_commands.h"
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
 
+#include "app/game.h"
 #include "engine/input/input_device.h"
 #include "engine/core/console.h"
 #include "engine/files/save_game.h"
@@ -57,7 +58,7 @@ int LoadEventRecordCommand(const char* rest) {
   // The save the recording starts from becomes the running game, and is
   // kept as the start of the recording for a later SAVEEVENTRECORD.
   std::string save = name + ".sav";
-  if (!LoadGame(save)) {
+  if (!TheGame().Load(save)) {
     CouldNotLoad(save);
     return 0;
   }

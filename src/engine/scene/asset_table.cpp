@@ -1,4 +1,4 @@
-#include "shell/asset_table.h"
+#include "engine/scene/asset_table.h"
 
 #include <array>
 #include <cstdio>

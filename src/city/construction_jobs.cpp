@@ -1,4 +1,4 @@
-#include "session/construction_jobs.h"
+#include "city/construction_jobs.h"
 
 #include <algorithm>
 #include <cmath>

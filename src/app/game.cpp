@@ -1,0 +1,446 @@
+#include "app/game.h"
+
+#include <ctime>
+#include <fstream>
+#include <string>
+
+#include "app/event_record_commands.h"
+#include "app/game_parts.h"
+#include "city/city_entities.h"
+#include "app/interface_wiring.h"
+#include "app/network_game.h"
+#include "app/sound_wiring.h"
+#include "city/building_library.h"
+#include "city/city_map.h"
+#include "engine/core/command_script.h"
+#include "engine/core/console.h"
+#include "engine/core/debug_flags.h"
+#include "engine/core/error.h"
+#include "engine/core/fpu_control.h"
+#include "engine/core/memory.h"
+#include "engine/core/random_stream.h"
+#include "engine/core/random_streams_order.h"
+#include "engine/core/run_state.h"
+#include "engine/core/system_settings.h"
+#include "engine/files/save_game.h"
+#include "engine/input/camera_controller.h"
+#include "engine/render/d3d_renderer.h"
+#include "engine/render/renderer.h"
+#include "engine/scene/particles.h"
+#include "platform/paths.h"
+#include "platform/settings_store.h"
+#include "script/level_scripts.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "script/script_bindings.h"
+#include "session/game_clock.h"
+#include "session/game_events.h"
+#include "session/player.h"
+#include "session/session_state.h"
+#include "session/simulation.h"
+#include "session/tick_driver.h"
+#include "shell/game_loop.h"
+#include "sound/game_sound.h"
+#include "ui/cursors.h"
+#include "ui/game_panels.h"
+#include "city/city_services.h"
+#include "visuals/architect_assets.h"
+#include "visuals/building_visuals.h"
+#include "visuals/city_scene.h"
+#include "visuals/frame_draw.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+#include "visuals/night_windows.h"
+#include "visuals/shader_table.h"
+#include "visuals/sky.h"
+
+namespace {
+
+constexpr uint32_t kGameHeapSize = 0x5000000;
+constexpr uint32_t kGameHeapAlignment = 16;
+constexpr int32_t kNewGameCameraMode = 6;
+constexpr int32_t kScreenModeCity = 0;
+constexpr int32_t kScreenModeFrontEnd = 4;
+constexpr int kInactivePause = 1;
+
+int LoadGameCommand(const char* rest);
+int SaveGameCommand(const char* rest);
+int LockCameraCommand(const char*) {
+  ToggleCameraLock();
+  return 0;
+}
+void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
+SaveGameHeader CurrentGameHeader();
+
+// The host's record of every snapshot that differed, both sides, for
+// comparing afterwards (desync.log in the game folder).
+void AppendDesyncLog(const DesyncEvent& e) {
+  std::ofstream log(platform::ResolveNewGamePath("desync.log"), std::ios::app);
+  log << e.report;
+}
+
+}  // namespace
+
+Game& TheGame() {
+  static Game game;
+  return game;
+}
+
+void RegisterRandomStreams() {
+  RegisterEngineRandomStreams();
+  RegisterCityRandomStreams();
+  RegisterScriptRandomStreams();
+  RegisterVisualsRandomStreams();
+  GameSound();  // the sound rules' stream (park sounds) comes last
+}
+
+// ---- Program start --------------------------------------------------------------
+
+void AttachGameConsoleCommands() {
+  SetConsoleCommandHandler("LOADGAME", LoadGameCommand);
+  SetConsoleCommandHandler("SAVEGAME", SaveGameCommand);
+  SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
+  AttachEventRecordCommands();
+}
+
+void Game::Prepare() {
+  RegisterRandomStreams();
+  AttachGameConsoleCommands();
+  AttachSound();
+  AttachInterface();
+  // The software renderer (API 2 and 3) is installed with its presenter by
+  // the program's platform set-up.
+  SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
+}
+
+void Game::Run() {
+  Start();
+  RunMainLoop(*this);
+  Shutdown();
+}
+
+void Game::Start() {
+  GameRunState& run = RunState();
+  running_ = true;
+  run.startupFinished = false;
+  EndGameWord() = 0;
+  g_StartupOptions.fullInstall = platform::ReadSetting(platform::kSettingSetup, "") != "Min";
+  if (g_StartupOptions.memoryReport) StartMemoryReport();
+  if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kGameHeapSize, kGameHeapAlignment))
+    ReportError(0, 0, "Unable to create the game's memory heap.");
+  ReportMissingFolders();
+
+  // The intro movie, then the renderer and the window with the engine's
+  // systems and the interface's assets on them.
+  if (introMovie_) introMovie_();
+  CreateEngineSystems();
+  CreateGameInputDevice();
+  CreateRenderer(g_RendererSettings);
+  ConfigureRendererForGame();
+  AttachEngineSystems();
+  LoadInterface();
+  LoadPresentationTextures();
+  ShowMainWindow();
+  RaiseMainWindow();
+  PumpMessages();
+  SetErrorOwnerWindow(MainWindowHandle());
+  ShowLoadingScreen();
+  LoadGameAssetsForDrawing();
+  // The architect's textures before the texture pages are packed.
+  LoadArchitectAssets();
+  BuildTexturePages();
+  BuildShaderTable(CurrentRenderer());
+  StartCamera();
+  OpenInputDevices();
+  OpenSound();
+  // After the assets, before the city: a missing or refused library has been
+  // reported and the game goes on with plain boxes.
+  LoadGameBuildingLibrary();
+  RegisterGameCameraModes();
+
+  // The main loop's tasks, then the simulation, paused until a game starts.
+  GameScheduler().Init();
+  GameScheduler().SetFixedPace(g_StartupOptions.fullSpeed);
+  GameScheduler().AddTask(0.5f, PanelRefreshTask, 4, true);
+  GameScheduler().AddTask(10.0f, HoverTask, 1, true);
+  run.interfaceTask = GameScheduler().AddTask(50.0f, InterfaceTask, 1, true);
+  run.logicTask = GameScheduler().AddTask(25.0f, LogicTask, 10, true);
+  StartSimulation();
+  BuildSkyGeometry();
+  CreateSpriteBatches(CurrentRenderer(), 0);
+  GamePauseState().AddReason(0);
+
+  // Models, the game-start scripts and the parameter files (which may load
+  // a game), behind the loading screen.
+  PrepareModels();
+  // Errors in the scripts have been reported; the game goes on without them.
+  RunGameStartScripts();
+  // The scaffold pieces (from the asset groups) and the utility and marina
+  // blocks' standard buildings.
+  LoadScaffoldPieces();
+  BuildStandardBuildings();
+  CreateHud();
+  ReadParameterFile("parameters\\parameter.prm");
+  ReadParameterFile("parameters\\timetable.prm");
+  HoldAndCloseLoadingScreen();
+  run.drawingEnabled = true;
+  PumpMessages();
+
+  GameScheduler().ResetClock();
+  run.startupFinished = true;
+  StartFirstScreen();
+  FpuSetFullPrecision();
+}
+
+// The simulation and what the game root connects to it: the scripts' game
+// services, the save file's profile folder and header, the scripts' end of
+// the game.
+void Game::StartSimulation() {
+  InitSimulation();
+  // The city's look: block bases, signs and the scenery round it.
+  CreateBlockEntities();
+  CreateBlockSignEntities();
+  CreateSceneryEntities();
+  RegisterCameraSaveHooks();
+  InstallGameVisuals();
+  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
+  InstallGameSessionServices();
+  SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
+  SetSaveHeaderSource(CurrentGameHeader);
+  SetScriptEndGameHandler(EndGameFromScript);
+}
+
+// Until the front end exists: the profile, then (unless a game has been
+// loaded during start-up) the free-play level as if the player had chosen a
+// free game.
+void Game::StartFirstScreen() {
+  PlayerProfile().LoadLast();
+  ApplyCursorMode();
+  const GameRunState& run = RunState();
+  if (run.gameRunning || run.quit) return;
+  // HOST or JOIN: the level starts when the network game is gathered.
+  if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
+  FillDefaultPlayerSetup();
+  NewGame(&FreePlayLevel());
+}
+
+// ---- One frame ----------------------------------------------------------------------
+
+void Game::Frame() {
+  GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
+  InterpolateCamera();
+  UpdateSoundListener();
+  DrainGameEvents();
+  if (RunState().drawingEnabled) DrawFrame();
+}
+
+// What the simulation told this frame goes to sound (samples, their stop,
+// the decade's music) and to the interface (prompts, panels, ticker, money
+// animations, once its panels take them; until then they are dropped here:
+// nothing in the game waits for them).
+void Game::DrainGameEvents() {
+  for (const GameEvent& event : TakeGameEvents()) {
+    PlayGameEventSound(event);
+    if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
+  }
+}
+
+// The world (src/visuals), with the interface drawn by its overlay pass; the
+// loading screen draws itself during the start.
+void Game::DrawFrame() { RenderFrame(); }
+
+// Twice a second: the panels' pages.
+void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
+
+// Ten times a second: the cursor requests age.
+void Game::HoverTask() { DecayCursorPriority(); }
+
+// Fifty times a second: the input devices, the camera, then the interface.
+void Game::InterfaceTask() {
+  ++RunState().interfaceTicks;
+  PollInput();
+  CopyCameraSettings();
+  RunInterfaceKeys();
+  CamUpdate();
+  RunInterfaceTask();
+}
+
+// Twenty-five times a second while the game is not paused.
+void Game::LogicTask() {
+  // Every logic tick starts from the same floating-point modes on every machine.
+  FpuSetFullPrecision();
+  RunLogicTicks();
+}
+
+// ---- The window -------------------------------------------------------------------
+
+// Losing the focus pauses a single-player game; a network game runs on.
+void Game::Activate(bool active) {
+  AcquireInput(active);
+  ActivateSound(active);
+  if (Session().networkSession) return;
+  CGamePauseState& pause = GamePauseState();
+  if (!active && pause.Count(kInactivePause) <= 0) pause.AddReason(kInactivePause);
+  if (active && pause.Count(kInactivePause) > 0) pause.RemoveReason(kInactivePause);
+}
+
+// A window uncovered during the start waits for the first frame: the
+// frame's resources (shaders, the interface) are not all up before that.
+void Game::Paint() {
+  if (RunState().startupFinished && RunState().drawingEnabled) DrawFrame();
+}
+
+void Game::SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
+  SetInputCursorScales(s1x, s1y, s2x, s2y);
+}
+
+bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; }
+
+// ---- New game, load, end ------------------------------------------------------------
+
+// The new-game reset, also the first step of a load.
+void Game::Reset() {
+  if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
+  ResetInterface();
+  ResetCameraHeading();
+  ResetStoredCamera();
+  ResetScreenModes();
+  ResetSimulation();
+  // After the city's reset has removed its buildings.
+  ResetBuildingVisuals();
+  CamSetMode(kNewGameCameraMode);
+  GameScheduler().ResetTaskTimes();
+}
+
+void Game::NewGame(const LevelEntry* entry) {
+  SetCurrentLevelEntry(entry);
+  // Every machine of a network game draws the same numbers; a single player
+  // gets a new game each time.
+  SeedRandomStreams(Session().networkSession ? static_cast<uint32_t>(Session().networkSeed)
+                                             : static_cast<uint32_t>(std::time(nullptr)));
+  Reset();
+  GamePauseState().ClearReason(0);
+  const LevelEntry* level = CurrentLevelEntry();
+  // Errors in the scripts have been reported; the level goes on without them.
+  RunLevelScripts(level, true);
+  PlayerTable().CreateSessionPlayers();
+  GameTime().screenMode = kScreenModeCity;
+  StartLevelSound();
+  StartSimulationLevel();
+  RunState().gameRunning = true;
+  // Until the level scripts place the camera, a level opens on the stored
+  // view over the city.
+  SetScreenMode(kScreenCity);
+  PutCameraHome();
+  StartSimulationRunning();
+  GameScheduler().ResetClock();
+  GameScheduler().ResetTaskTimes();
+}
+
+bool Game::Load(std::string_view name) {
+  // Everything is read and checked before the running game is touched.
+  SaveGameFile file;
+  if (!OpenSaveGame(name, file)) return false;
+  const SaveGameHeader shown = CurrentSaveHeader();
+  ApplySaveChunks(file, kChunkHeader);
+  const int32_t id = CurrentSaveHeader().scenarioId;
+  const LevelEntry* level = id != 0 ? FindKnownLevel(id) : nullptr;
+  if (id != 0 && level == nullptr) {
+    ReportErrorF(1, "The saved game's level %d is not known.", id);
+    CurrentSaveHeader() = shown;
+    return false;
+  }
+  Reset();
+  SetCurrentLevelEntry(level);
+  // The level's rules and economy, without its starting city: the saved
+  // city is the one that runs. The scripts see the saved ticks.
+  ApplySaveChunks(file, kChunkGameTime);
+  RunLevelScripts(level, false);
+  GameTime().screenMode = kScreenModeCity;
+  ApplySaveChunks(file, kSaveAll);
+  FinishSimulationLoad();
+  ResetRoadDecade();
+  RunState().gameRunning = true;
+  GamePauseState().RemoveReason(0);
+  return true;
+}
+
+bool Game::Save(std::string_view name) { return SaveGame(name); }
+
+void Game::EndGame(bool /*finished*/, int32_t /*outcome*/) {
+  GameSound().Disable();
+  StopSimulation();
+  CGamePauseState& pause = GamePauseState();
+  if (!pause.Paused()) pause.AddReason(0);
+  // Through the city view to the front end's screen.
+  GameTime().screenMode = kScreenModeFrontEnd;
+  RunState().gameRunning = false;
+  Session().inGame = false;
+  // The result screens (the front end) come here, with `finished` and `outcome`.
+  ClearSimulationAfterGame();
+  Script().ClearTimers();
+  PlayerProfile().Save();
+  EndGameWord() = 0;
+}
+
+// ---- Shutdown ------------------------------------------------------------------------
+
+void Game::Shutdown() {
+  if (!running_) return;
+  running_ = false;
+  ResetBuildingVisuals();
+  ReleaseStandardBuildings();
+  ReleaseArchitectAssets();
+  SetCityVisualServices(nullptr);
+  TheNetworkGame().End();
+  PlayerProfile().Save();
+  ReleaseBasicCityScene();
+  DestroySpriteBatches();
+  DestroyMainWindow();
+  ForgetGameAssets();
+  DestroyEngineSystems();
+  DestroySystemCursors();
+  FinishMemoryReport();
+  RunState().drawingEnabled = false;
+  ReleaseInputDevices();
+  Script().Destroy();
+  CloseSound();
+  ParticleManager().Reset();
+  if (MemoryManager().IsInitialised()) MemoryManager().Shutdown();
+  ReleaseInstanceMutex();
+}
+
+// ---- Console commands and the save header ----------------------------------------------
+
+namespace {
+
+int LoadGameCommand(const char* rest) {
+  std::string name;
+  if (!ReadConsoleWord(rest, name)) return 0;
+  if (TheGame().Load(name))
+    ConsolePrintF(kConsoleReply, "File %s loaded successfully", name.c_str());
+  else
+    ConsolePrintF(kConsoleError, "Error. File %s could not be loaded", name.c_str());
+  return 0;
+}
+
+int SaveGameCommand(const char* rest) {
+  std::string name;
+  if (!ReadConsoleWord(rest, name)) return 0;
+  if (TheGame().Save(name))
+    ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());
+  else
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved", name.c_str());
+  return 0;
+}
+
+SaveGameHeader CurrentGameHeader() {
+  SaveGameHeader header = CurrentSaveHeader();
+  const LevelEntry* level = CurrentLevelEntry();
+  header.scenarioId = level ? level->id : 0;
+  header.year = GameClock().CalendarYear();
+  if (const CPlayer* local = PlayerTable().Local()) header.money = local->money;
+  return header;
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#pragma once
+// The game root: the one object that starts, runs, resets, loads and shuts
+// down the game by calling each subsystem in order. Every sequence is written
+// out in game.cpp, top to bottom; nothing registers steps. The shell
+// (src/shell) runs it: WinMain calls Run, the main loop calls Frame, the
+// window procedure calls Activate and Paint.
+//
+// Where the subsystems plug in (see DEVELOPERS.md): the frame draw of the
+// world (src/visuals) and of the interface (src/ui) in DrawFrame; the
+// interface's input in InterfaceTask, its panel refresh in PanelRefreshTask,
+// its hover tests in HoverTask; what the simulation tells the interface and
+// sound (the game events) in DrainGameEvents, once per frame; sound opens
+// and closes in Start and Shutdown beside the renderer; the front end's
+// screens replace StartFirstScreen.
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "shell/startup.h"
+
+struct LevelEntry;
+
+class Game final : public ShellProgram {
+ public:
+  // Once, before WinMain: the random streams' order, the renderer
+  // factories, the console commands config.cfg may use, sound's sources.
+  void Prepare();
+  // The platform's intro movie player, run first in Start (none: no movie).
+  void SetIntroMovie(std::function<void()> play) { introMovie_ = std::move(play); }
+
+  // ShellProgram: start, the main loop and shutdown; one frame; the window.
+  void Run() override;
+  void Frame() override;
+  void Shutdown() override;
+  void Activate(bool active) override;
+  void Paint() override;
+  void SetCursorScales(float s1x, float s1y, float s2x, float s2y) override;
+  bool HardwareCursor() const override;
+
+  // Builds every system up to the first screen.
+  void Start();
+  // The simulation and what the game root connects to it (part of Start;
+  // tests without a window call it alone).
+  void StartSimulation();
+  // Starts a game of the level (null: the default level, no city of its own).
+  void NewGame(const LevelEntry* level);
+  // Loads "profiles\<profile>\<name>": the file is read and checked, then the
+  // game is reset and the saved state applied. A bad file changes nothing.
+  bool Load(std::string_view name);
+  bool Save(std::string_view name);
+  // Ends the running game: finished, and the outcome (1 won).
+  void EndGame(bool finished, int32_t outcome);
+
+  // The scheduler's four tasks.
+  static void PanelRefreshTask();
+  static void HoverTask();
+  static void InterfaceTask();
+  static void LogicTask();
+
+ private:
+  void StartFirstScreen();
+  void Reset();
+  void DrainGameEvents();
+  void DrawFrame();
+
+  bool running_ = false;  // between Start and Shutdown
+  std::function<void()> introMovie_;
+};
+
+// The program's one game.
+Game& TheGame();
+// LOADGAME and SAVEGAME (the game root's load and save) and the input
+// recording commands.
+void AttachGameConsoleCommands();
+// Fixes the random streams' order (engine, city and economy, scripts). Called
+// before anything else touches a stream.
+void RegisterRandomStreams();

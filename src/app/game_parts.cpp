@@ -1,0 +1,324 @@
+#include "app/game_parts.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+#include "app/game.h"
+#include "app/network_game.h"
+#include "city/animated_scenery.h"
+#include "city/city_entities.h"
+#include "city/people.h"
+#include "city/traffic.h"
+#include "shell/asset_groups.h"
+#include "engine/scene/asset_table.h"
+#include "city/city_services.h"
+#include "engine/core/error.h"
+#include "engine/core/run_state.h"
+#include "engine/core/system_settings.h"
+#include "engine/files/entity_file.h"
+#include "engine/files/image32.h"
+#include "engine/input/camera_controller.h"
+#include "engine/input/input_device.h"
+#include "engine/render/fullscreen_image.h"
+#include "engine/render/loading_screen.h"
+#include "engine/render/renderer.h"
+#include "engine/scene/model.h"
+#include "engine/scene/texture.h"
+#include "platform/input.h"
+#include "script/level_scripts.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "script/script_session.h"
+#include "session/game_clock.h"
+#include "session/player.h"
+#include "session/session_state.h"
+#include "shell/startup.h"
+#include "visuals/building_visuals.h"
+#include "visuals/game_camera.h"
+#include "visuals/night_windows.h"
+
+namespace {
+
+constexpr int32_t kCameraRate = 50;
+constexpr int32_t kBlackPageSize = 64;
+constexpr uint32_t kOpaqueBlack = 0xFF000000;
+constexpr int32_t kFreePlayId = 200001;
+constexpr const char* kDefaultAiScript = "scripts\\default\\ai.lua";
+constexpr const char* kDefaultLevelHub = "scripts\\default\\hub.lua";
+
+std::unique_ptr<CInputDeviceMessages>& InputMessages() {
+  static std::unique_ptr<CInputDeviceMessages> messages;
+  return messages;
+}
+
+const std::array<LevelEntry, 2>& KnownLevels() {
+  static const std::array<LevelEntry, 2> levels = {
+      LevelEntry{kFreePlayId, "freeplay", false},
+      LevelEntry{kNetworkFreePlayId, "freeplay", false},
+  };
+  return levels;
+}
+
+std::optional<LevelEntry>& CurrentLevel() {
+  static std::optional<LevelEntry> level;
+  return level;
+}
+
+class GameSessionServices : public ScriptSessionServices {
+ public:
+  // A lost session or the lobby's end: the game ends on this machine.
+  void EndNetworkGame() override {
+    TheNetworkGame().End();
+    if (RunState().gameRunning) TheGame().EndGame(false, 0);
+  }
+  void LoadAiCharacterScripts() override {
+    const LevelEntry* level = CurrentLevelEntry();
+    if (level == nullptr)
+      Script().RunFile(kDefaultAiScript, true);
+    else
+      RunAiCharacterScripts(level->folder, Session().networkSession);
+  }
+};
+
+}  // namespace
+
+// ---- Engine systems ----------------------------------------------------------
+
+void CreateEngineSystems() {
+  TexSysCreate();
+  ModSysCreate();
+  InitSqrtTable();
+}
+
+void AttachEngineSystems() {
+  CRenderer* renderer = CurrentRenderer();
+  if (renderer == nullptr) return;
+  renderer->AttachTextureSystem(TheTextureSystem());
+  renderer->AttachModelSet(TheModelSystem());
+}
+
+void BuildTexturePages() {
+  CRenderer* renderer = CurrentRenderer();
+  if (renderer == nullptr || TheTextureSystem() == nullptr) return;
+  TexSysSetRendererCaps(renderer->GetTextureFormatHint());
+  TexSysBuildPages();
+  const int32_t slot = TexSysCreatePageTexture(kBlackPageSize);
+  renderer->DownloadAllTexturePages();
+  const CTexture* black = TexSysGetTexture(slot);
+  if (black == nullptr || black->pixels == nullptr) return;
+  Draw2DSetTarget(Image32{black->width, black->height, black->pixels});
+  Draw2DFillRect(0, 0, black->width, black->height, kOpaqueBlack);
+  renderer->DownloadTexturePage(black->pageIndex);
+}
+
+void PrepareModels() {
+  if (CRenderer* renderer = CurrentRenderer()) renderer->PrepareAllModels();
+}
+
+void DestroyEngineSystems() {
+  ModSysDestroy();
+  TexSysDestroy();
+}
+
+// ---- Input and camera -----------------------------------------------------------
+
+// ---- Asset groups --------------------------------------------------------------
+
+namespace {
+
+VehicleModelBounds VehicleBoundsFromModel(int32_t modelIndex) {
+  const ModelLodSet* set = ShelfModel(ModelShelf::Vehicles, modelIndex);
+  const CModel* model = set ? ModSysGetModel(set->handles[0]) : nullptr;
+  if (model == nullptr) return VehicleModelBounds{};
+  // Vehicles face -z: the front is the least z.
+  VehicleModelBounds b{-model->bounds.corners[0].z, -model->bounds.corners[0].z};
+  for (const Vec3& c : model->bounds.corners) {
+    b.Rear = std::min(b.Rear, -c.z);
+    b.Front = std::max(b.Front, -c.z);
+  }
+  return b;
+}
+
+}  // namespace
+
+void LoadGameAssetsForDrawing() {
+  LoadGameAssets();
+  SetVehicleModelSource([](int32_t i) { return ShelfModel(ModelShelf::Vehicles, i); });
+  SetVehicleBoundsSource(VehicleBoundsFromModel);
+  SetPersonModelSource([](int32_t i) { return ShelfModel(ModelShelf::People, i); });
+}
+
+void ForgetGameAssets() {
+  ReleaseCityEntities();
+  SetVehicleModelSource(nullptr);
+  SetVehicleBoundsSource(nullptr);
+  SetPersonModelSource(nullptr);
+  ClearShelves();
+}
+
+void CreateGameInputDevice() {
+  CInputDevice* device = CreateInputDevice();
+  if (device == nullptr) {
+    ReportError(0, 0, "Unable to create the input device.");
+    return;
+  }
+  InputMessages() = std::make_unique<CInputDeviceMessages>(device);
+  platform::SetInputMessageSink(InputMessages().get());
+}
+
+void OpenInputDevices() {
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr) return;
+  device->Create(nullptr);
+  device->InitDevice(MainWindowHandle(), kInputMouse, false);
+  device->InitDevice(MainWindowHandle(), kInputKeyboard, true);
+}
+
+void ReleaseInputDevices() {
+  if (platform::GetInputMessageSink() == InputMessages().get()) platform::SetInputMessageSink(nullptr);
+  InputMessages().reset();
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr) return;
+  device->ReleaseDevice(kInputMouse);
+  device->ReleaseDevice(kInputKeyboard);
+  DestroyInputDevice(device);
+  SetTheInputDevice(nullptr);
+}
+
+void SetInputCursorScales(float s1x, float s1y, float s2x, float s2y) {
+  if (CInputDevice* device = TheInputDevice()) {
+    device->SetCursorScale1(s1x, s1y);
+    device->SetCursorScale2(s2x, s2y);
+  }
+}
+
+void AcquireInput(bool active) {
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr) return;
+  if (active) {
+    device->Acquire(kInputMouse);
+    device->Acquire(kInputKeyboard);
+  } else {
+    device->Unacquire(kInputMouse);
+    device->Unacquire(kInputKeyboard);
+  }
+}
+
+void PollInput() {
+  CInputDevice* device = TheInputDevice();
+  if (device == nullptr || !RunState().appActive) return;
+  device->Poll(kInputMouse);
+  device->Poll(kInputKeyboard);
+}
+
+void StartCamera() { CamInit(kCameraRate, g_RendererSettings.api == kApiTest ? kCamConstraintPlan : 0); }
+
+void InterpolateCamera() {
+  const int32_t task = RunState().interfaceTask;
+  if (task < 0) return;
+  CamInterpolate(GameScheduler().Fraction(task));
+  CRenderer* renderer = CurrentRenderer();
+  if (renderer == nullptr) return;
+  const CameraState& c = g_CameraState;
+  renderer->SetCameraPosition(c.drawnEye.x, c.drawnEye.y, c.drawnEye.z);
+  renderer->SetCameraTarget(c.drawnLookAt.x, c.drawnLookAt.y, c.drawnLookAt.z);
+  renderer->SetCameraUp(c.up.x, c.up.y, c.up.z);
+}
+
+void CopyCameraSettings() {
+  GameCameraSettings& s = CameraSettings();
+  const auto& profile = PlayerProfile();
+  s.mouseSensitivity = profile.MouseSensitivity;
+  s.inverseMouse = profile.InverseMouse != 0;
+  s.autoRotate = profile.AutoRotateCamera != 0;
+  s.performance = g_StartupOptions.performance;
+}
+
+namespace {
+
+// The architect builds every building the city links; the night windows
+// step with the logic ticks.
+class GameVisualServices : public ArchitectVisualServices {
+ public:
+  void UpdateNightWindows() override { StepNightWindows(GameClock().hour, Session().shellGameMode); }
+};
+
+}  // namespace
+
+void InstallGameVisuals() {
+  static GameVisualServices visuals;
+  SetCityVisualServices(&visuals);
+}
+
+// ---- Loading screen ------------------------------------------------------------
+
+void ShowLoadingScreen() {
+  SetImageLanguage(g_StartupOptions.languageName);
+  LoadingScreenStart(3100);
+  if (TheTextureSystem()) TexSysSetProgressProc(LoadingScreenProgress);
+  EntSetLoadProgressProc(LoadingScreenProgress);
+}
+
+void HoldAndCloseLoadingScreen() {
+  while (LoadingElapsed() < 11000 && !RunState().quit) {
+    PumpMessages();
+    LoadingScreenRefresh();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  LoadingScreenFinish();
+  if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
+  EntSetLoadProgressProc(nullptr);
+}
+
+// ---- Levels --------------------------------------------------------------------
+
+const LevelEntry* FindKnownLevel(int32_t id) {
+  for (const LevelEntry& level : KnownLevels())
+    if (level.id == id) return &level;
+  return nullptr;
+}
+
+const LevelEntry& FreePlayLevel() { return KnownLevels()[0]; }
+
+const LevelEntry* CurrentLevelEntry() {
+  const auto& current = CurrentLevel();
+  return current ? &*current : nullptr;
+}
+
+void SetCurrentLevelEntry(const LevelEntry* entry) {
+  auto& current = CurrentLevel();
+  if (entry == nullptr) {
+    current.reset();
+    return;
+  }
+  LevelEntry copy = *entry;  // the entry may be the current one
+  current = std::move(copy);
+}
+
+bool RunLevelScripts(const LevelEntry* level, bool startingCity) {
+  if (level != nullptr) return startingCity ? StartLevelScripts(level->folder) : LoadLevelScripts(level->folder);
+  // No level: the rules and economy every level shares, and no city of its own.
+  return Script().Create() && Script().RunFile(kDefaultLevelHub, true);
+}
+
+void InstallGameSessionServices() {
+  static GameSessionServices services;
+  SetSessionGameServices(&services);
+}
+
+void FillDefaultPlayerSetup() {
+  CPlayerTable& players = PlayerTable();
+  for (int32_t row = 0; row < kMaxPlayers; ++row)
+    if (players.SetupRow(row).kind != kPlayerEmpty) return;
+  PlayerSetupRow& row = players.SetupRow(0);
+  row = PlayerSetupRow{};
+  row.kind = kPlayerHuman;
+  row.character = PlayerProfile().PreferredCharacter;
+  const std::string_view name = PlayerProfile().name[0] ? PlayerProfile().name : "Player";
+  name.copy(row.name, std::min(name.size(), sizeof row.name - 1));
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The pieces the game root (game.h) calls that are the program's own rather
+// than a subsystem's: the engine systems on the renderer, the input device,
+// the camera, the loading screen, and the levels the program knows.
+#include <cstdint>
+#include <string>
+
+// ---- Engine systems ----------------------------------------------------------
+// The texture and model systems and the square-root table.
+void CreateEngineSystems();
+// The texture and model systems attached to the renderer.
+void AttachEngineSystems();
+// Packs what the loaders registered into pages and sends them to the
+// renderer, with one page of its own: a 64 x 64 texture of opaque black.
+void BuildTexturePages();
+void PrepareModels();
+void DestroyEngineSystems();
+// Every model and texture set, behind the loading screen; traffic and people
+// take their models from the table. Forgotten before the systems go.
+void LoadGameAssetsForDrawing();
+void ForgetGameAssets();
+
+// ---- Input and camera -----------------------------------------------------------
+// The device object exists before the window, so the window's cursor scales
+// reach it; its devices open once the window is up.
+void CreateGameInputDevice();
+void OpenInputDevices();
+void ReleaseInputDevices();
+void SetInputCursorScales(float s1x, float s1y, float s2x, float s2y);
+void AcquireInput(bool active);
+void PollInput();
+void StartCamera();
+// Draws with the camera between its last two steps, by the interface task's
+// progress towards the next.
+void InterpolateCamera();
+// The camera modes read the player's settings and the renderer choice.
+void CopyCameraSettings();
+// The city's visuals: the architect's buildings, signs and props, and the
+// effects that step with the logic ticks (night windows), installed as the
+// city's visual services.
+void InstallGameVisuals();
+
+// ---- Loading screen ------------------------------------------------------------
+// Up after the window, with the items the loaders report.
+void ShowLoadingScreen();
+// Held until it has been up 11 s, then taken down.
+void HoldAndCloseLoadingScreen();
+
+// ---- Levels --------------------------------------------------------------------
+// The level a game plays: its scenario id (0 none) and the folder under
+// "scripts" that holds its own scripts.
+struct LevelEntry {
+  int32_t id = 0;
+  std::string folder;
+  bool tutorial = false;
+};
+// The levels known until the front end's scenario list exists: free play,
+// single-player and network. Null for any other id.
+// The free-play level of a network game.
+inline constexpr int32_t kNetworkFreePlayId = 300001;
+const LevelEntry* FindKnownLevel(int32_t id);
+const LevelEntry& FreePlayLevel();
+// The level being played (set by a new game and by a load); null when none.
+const LevelEntry* CurrentLevelEntry();
+void SetCurrentLevelEntry(const LevelEntry* entry);
+// The level's scripts in a new script state: the default scripts, then with a
+// level its own, then (starting, not loading) the event "Level", which puts up
+// the level's city.
+bool RunLevelScripts(const LevelEntry* level, bool startingCity);
+// The scripts' session services, which also run the computer players' scripts
+// of the current level when a level starts with computer players.
+void InstallGameSessionServices();
+// Until the front end exists the first screen starts a free game with the
+// profile's player as the one human player, unless a set-up row is filled.
+void FillDefaultPlayerSetup();

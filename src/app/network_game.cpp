@@ -1,0 +1,194 @@
+#include "app/network_game.h"
+
+#include <algorithm>
+#include <ctime>
+#include <string>
+
+#include "app/game.h"
+#include "app/game_parts.h"
+#include "engine/core/console.h"
+#include "engine/core/error.h"
+#include "engine/core/run_state.h"
+#include "engine/core/system_settings.h"
+#include "script/profiles.h"
+#include "session/game_messages.h"
+#include "session/player.h"
+#include "session/ready_barrier.h"
+#include "session/session_state.h"
+
+namespace {
+
+constexpr float kPollRate = 5.0f;
+constexpr int32_t kPollGroup = 0;  // never paused
+constexpr const char* kDefaultSessionName = "Rentopia Civano";
+
+std::string LocalName() { return PlayerProfile().name[0] ? PlayerProfile().name : "Player"; }
+
+}  // namespace
+
+NetworkGame& TheNetworkGame() {
+  static NetworkGame game;
+  return game;
+}
+
+void PollNetwork() { TheNetworkGame().Poll(); }
+
+bool NetworkGame::Open(const StartupOptions& options) {
+  std::unique_ptr<platform::NetTransport> transport = platform::CreateNetTransport();
+  if (transport == nullptr) {
+    ReportError(1, 0, "Failed to initialise network");
+    return false;
+  }
+  return OpenWith(std::move(transport), options);
+}
+
+bool NetworkGame::OpenWith(std::unique_ptr<platform::NetTransport> transport, const StartupOptions& options) {
+  End();
+  const std::string name = LocalName();
+  const uint16_t port = static_cast<uint16_t>(options.port);
+  SessionState& s = Session();
+  bool opened = false;
+  if (options.hostSession) {
+    const char* session = options.sessionName[0] ? options.sessionName : kDefaultSessionName;
+    opened = transport->HostSession(session, port, name, name);
+  } else {
+    opened = options.hostAddress[0] != 0 &&
+             transport->JoinSession(options.hostAddress, port, name, name,
+                                    static_cast<uint32_t>(s.executableVersion));
+  }
+  if (!opened) {
+    ReportErrorF(1, "Could not %s the network game on port %d.", options.hostSession ? "host" : "join",
+                 options.port);
+    return false;
+  }
+  transport_ = std::move(transport);
+  expectedPlayers_ = options.networkPlayers;
+  started_ = false;
+  s.networkSession = true;
+  s.host = options.hostSession;
+  s.sessionLost = false;
+  s.networkGameStarted = false;
+  s.localSlot = 0;
+  s.serverSlot = 0;
+  s.localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
+  CPlayerTable& table = PlayerTable();
+  table.ClearPlayerSetupRows();
+  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name);
+  SetSessionNetworkServices(this);
+  if (pollTask_ < 0)
+    pollTask_ = GameScheduler().AddTask(kPollRate, PollNetwork, kPollGroup, true);
+  else
+    GameScheduler().EnableTask(pollTask_);
+  ConsolePrintF(kConsoleReply, "%s the network game on port %d", s.host ? "Hosting" : "Joining", options.port);
+  return true;
+}
+
+void NetworkGame::Poll() {
+  if (transport_ == nullptr) return;
+  for (const platform::NetEvent& event : transport_->Poll()) {
+    Handle(event);
+    if (transport_ == nullptr) return;  // the session ended
+    // A client starts its level as soon as the start arrives, before any
+    // message the host sent after it is applied.
+    StartLevelWhenToldTo();
+  }
+  if (Session().localDirectPlayId == 0 && transport_->InSession())
+    Session().localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
+  StartWhenGathered();
+  RunPlayerReadyWait();
+}
+
+void NetworkGame::Handle(const platform::NetEvent& e) {
+  const int32_t from = static_cast<int32_t>(e.from);
+  switch (e.kind) {
+    case platform::NetEventKind::kGame:
+      OnDirectPlayGameMessage(e.data, from);
+      break;
+    case platform::NetEventKind::kChat:
+      OnDirectPlayChatMessage(from, e.text);
+      break;
+    case platform::NetEventKind::kPlayerCreated:
+      OnDirectPlayPlayerCreated(from, e.shortName);
+      break;
+    case platform::NetEventKind::kPlayerDestroyed:
+      OnDirectPlayPlayerDestroyed(from);
+      break;
+    case platform::NetEventKind::kSessionLost:
+      // Shown on this machine only: its game is over, nobody waits for it.
+      ReportError(1, 0, e.text.c_str());
+      OnDirectPlaySessionLost();
+      break;
+    case platform::NetEventKind::kWarning:
+      ConsolePrintF(kConsoleError, "%s", e.text.c_str());
+      break;
+  }
+}
+
+// Host: once the expected machines are in, joining closes, the set-up rows
+// go to every machine, then the start (seed, level, version); the host then
+// starts its own level.
+void NetworkGame::StartWhenGathered() {
+  if (started_ || !Session().host || transport_->PlayerCount() < expectedPlayers_) return;
+  started_ = true;
+  transport_->DisableJoining();
+  LobbySetupMsg setup;
+  CPlayerTable& table = PlayerTable();
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    const PlayerSetupRow& row = table.SetupRow(i);
+    setup.kinds[i] = row.kind == kPlayerHuman ? 0 : row.kind == kPlayerComputer ? 1 : 2;
+    setup.directPlayId[i] = row.directPlayId;
+    std::copy(std::begin(row.name), std::end(row.name) - 1, setup.names[i]);
+  }
+  Post(setup);
+  Post(GameStartMsg{static_cast<int32_t>(std::time(nullptr)), kNetworkFreePlayId, Session().executableVersion});
+  StartLevelWhenToldTo();
+}
+
+void NetworkGame::StartLevelWhenToldTo() {
+  const SessionState& s = Session();
+  if (!s.networkGameStarted || s.inGame || RunState().gameRunning) return;
+  const LevelEntry* level = FindKnownLevel(s.networkScenario);
+  TheGame().NewGame(level ? level : &FreePlayLevel());
+}
+
+void NetworkGame::End() {
+  if (transport_ == nullptr) return;
+  PlayerTable().ClearPlayerSetupRows();
+  CloseSession();
+  StopPollTask();
+}
+
+void NetworkGame::SendToHost(std::span<const uint8_t> bytes) {
+  if (transport_) transport_->SendToAll(bytes.data(), bytes.size());
+}
+
+void NetworkGame::SendToAll(std::span<const uint8_t> bytes) {
+  if (transport_) transport_->SendToAll(bytes.data(), bytes.size());
+}
+
+void NetworkGame::SendToSlot(int32_t slot, std::span<const uint8_t> bytes) {
+  if (!transport_ || slot < 0 || slot >= kMaxPlayers) return;
+  const int32_t id = PlayerTable().SetupRow(slot).directPlayId;
+  if (id != 0) transport_->SendToPlayer(static_cast<uint32_t>(id), bytes.data(), bytes.size());
+}
+
+void NetworkGame::SendChat(std::string_view text, int32_t slot) {
+  if (!transport_ || slot >= kMaxPlayers) return;
+  const int32_t id = slot < 0 ? 0 : PlayerTable().SetupRow(slot).directPlayId;
+  if (slot < 0 || id != 0) transport_->SendChat(std::string(text), static_cast<uint32_t>(id));
+}
+
+void NetworkGame::CloseSession() {
+  if (transport_) transport_->CloseSession();
+  transport_.reset();
+  SessionState& s = Session();
+  s.networkSession = false;
+  s.host = false;
+  s.networkGameStarted = false;
+  s.localDirectPlayId = 0;
+  SetSessionNetworkServices(nullptr);
+}
+
+void NetworkGame::StopPollTask() {
+  if (pollTask_ >= 0) GameScheduler().DisableTask(pollTask_);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The network game of this machine: opens the transport as the command line
+// says (HOST, JOIN address, PORT, SESSIONNAME), gathers the players, starts
+// the level on every machine at once, and carries the game messages, the
+// transport's system events and chat between the transport and the session.
+//
+// Until the lobby screens exist the host starts the game when PLAYERS
+// machines (itself included) have joined.
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "platform/net_transport.h"
+#include "session/session_services.h"
+
+struct StartupOptions;
+
+class NetworkGame final : public SessionNetworkServices {
+ public:
+  // Hosts or joins as the options say. False (with a warning) when no
+  // transport exists or it cannot open: the game is then single player.
+  bool Open(const StartupOptions& options);
+  // As Open, with a transport of the caller's (tests).
+  bool OpenWith(std::unique_ptr<platform::NetTransport> transport, const StartupOptions& options);
+  bool IsOpen() const { return transport_ != nullptr; }
+  // The poll task: every waiting event, then the ready barrier.
+  void Poll();
+  // Ends the network game on this machine: set-up rows, session, poll task.
+  void End();
+
+  // SessionNetworkServices
+  void SendToHost(std::span<const uint8_t> bytes) override;
+  void SendToAll(std::span<const uint8_t> bytes) override;
+  void SendToSlot(int32_t slot, std::span<const uint8_t> bytes) override;
+  void SendChat(std::string_view text, int32_t slot) override;
+  void CloseSession() override;
+  void StopPollTask() override;
+
+ private:
+  void Handle(const platform::NetEvent& event);
+  void StartWhenGathered();
+  void StartLevelWhenToldTo();
+
+  std::unique_ptr<platform::NetTransport> transport_;
+  int32_t expectedPlayers_ = 2;
+  int32_t pollTask_ = -1;
+  bool started_ = false;
+};
+
+NetworkGame& TheNetworkGame();
+// The scheduler task (5 calls per second, never paused).
+void PollNetwork();

@@ -1,0 +1,572 @@
+#include "platform/net/enet_transport.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+namespace platform {
+
+namespace {
+
+// Every packet starts with one byte saying what it is; numbers are
+// little-endian, names fixed 32-byte fields (zero-padded).
+enum PacketKind : uint8_t {
+  kHello = 1,    // client -> host: game id, version, short and long name
+  kWelcome = 2,  // host -> client: your id, the host's id, the players so far
+  kRefuse = 3,   // host -> client: why
+  kBlock = 4,    // from, to (0 = every machine), the block
+  kChat = 5,     // from, to (0 = every player), the text
+  kJoined = 6,   // host -> clients: id, short and long name
+  kLeft = 7,     // host -> clients: id
+  kEnquire = 8,  // anyone -> host: what session is this?
+  kSessionInfo = 9,
+};
+enum RefuseReason : uint8_t { kRefuseFull = 1, kRefuseDisabled = 2, kRefuseWrongGame = 3 };
+
+constexpr size_t kBlockHeader = 9;
+constexpr size_t kMaxChat = 256;
+constexpr size_t kPlayerRecord = 4 + 2 * kNetNameSize;
+// More peers than players: a refused join or an enquiry also takes one for a moment.
+constexpr size_t kHostPeers = 16;
+constexpr uint32_t kFirstClientId = 2;
+constexpr uint32_t kHostPlayerId = 1;
+// A silent peer counts as gone after at most this long.
+constexpr uint32_t kPeerTimeoutMs = 5000;
+
+struct Writer {
+  std::vector<uint8_t> b;
+  void U8(uint8_t v) { b.push_back(v); }
+  void U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+  void Name(const std::string& s) {
+    const size_t n = std::min(s.size(), kNetNameSize - 1);
+    b.insert(b.end(), s.begin(), s.begin() + static_cast<std::ptrdiff_t>(n));
+    b.insert(b.end(), kNetNameSize - n, 0);
+  }
+  void Raw(const uint8_t* p, size_t n) { b.insert(b.end(), p, p + n); }
+};
+
+// Reads a received packet; every read is checked against the length.
+struct Reader {
+  const uint8_t* p;
+  size_t n;
+  size_t at = 0;
+  bool ok = true;
+  bool Need(size_t k) {
+    if (n - at < k) ok = false;
+    return ok;
+  }
+  uint8_t U8() { return Need(1) ? p[at++] : 0; }
+  uint32_t U32() {
+    if (!Need(4)) return 0;
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= uint32_t(p[at + i]) << (8 * i);
+    at += 4;
+    return v;
+  }
+  std::string Name() {
+    if (!Need(kNetNameSize)) return {};
+    const char* s = reinterpret_cast<const char*>(p + at);
+    at += kNetNameSize;
+    return std::string(s, strnlen(s, kNetNameSize));
+  }
+  size_t Left() const { return n - at; }
+};
+
+bool EnetStarted() {
+  static const bool ok = enet_initialize() == 0;
+  return ok;
+}
+
+struct Player {
+  uint32_t id = 0;
+  std::string shortName, longName;
+  ENetPeer* peer = nullptr;  // host: the client's peer
+};
+
+class EnetTransport final : public NetTransport {
+ public:
+  ~EnetTransport() override {
+    CloseSession();
+    StopSessionEnumeration();
+  }
+
+  bool HostSession(const std::string& name, uint16_t port, const std::string& shortName,
+                   const std::string& longName) override {
+    CloseSession();
+    if (!EnetStarted()) return false;
+    ENetAddress address{};
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    host_ = enet_host_create(&address, kHostPeers, 1, 0, 0);
+    if (host_ == nullptr) return false;
+    LimitPackets();
+    isHost_ = true;
+    inSession_ = true;
+    sessionName_ = name;
+    std::random_device seed;
+    instance_ = seed();
+    localId_ = hostId_ = kHostPlayerId;
+    nextId_ = kFirstClientId;
+    players_.push_back(Player{localId_, shortName, longName, nullptr});
+    return true;
+  }
+
+  bool JoinSession(const std::string& address, uint16_t port, const std::string& shortName,
+                   const std::string& longName, uint32_t version) override {
+    CloseSession();
+    if (!EnetStarted()) return false;
+    host_ = enet_host_create(nullptr, 1, 1, 0, 0);
+    if (host_ == nullptr) return false;
+    LimitPackets();
+    ENetAddress to{};
+    if (enet_address_set_host_ip(&to, address.c_str()) != 0) {
+      CloseSession();
+      return false;
+    }
+    to.port = port;
+    server_ = enet_host_connect(host_, &to, 1, 0);
+    if (server_ == nullptr) {
+      CloseSession();
+      return false;
+    }
+    enet_peer_timeout(server_, 0, kPeerTimeoutMs / 2, kPeerTimeoutMs);
+    refusal_.clear();
+    joinName_ = shortName;
+    joinLongName_ = longName;
+    joinVersion_ = version;
+    return true;
+  }
+
+  bool EnumerateSessions(const std::string& address, uint16_t port) override {
+    StopSessionEnumeration();
+    sessions_.clear();
+    if (!EnetStarted()) return false;
+    enquiry_ = enet_host_create(nullptr, 1, 1, 0, 0);
+    if (enquiry_ == nullptr) return false;
+    ENetAddress to{};
+    if (enet_address_set_host_ip(&to, address.c_str()) != 0) {
+      StopSessionEnumeration();
+      return false;
+    }
+    to.port = port;
+    if (enet_host_connect(enquiry_, &to, 1, 0) == nullptr) {
+      StopSessionEnumeration();
+      return false;
+    }
+    return true;
+  }
+
+  std::vector<NetSessionInfo> Sessions() const override { return sessions_; }
+
+  void StopSessionEnumeration() override {
+    if (enquiry_ == nullptr) return;
+    enet_host_destroy(enquiry_);
+    enquiry_ = nullptr;
+  }
+
+  bool SendToAll(const uint8_t* data, size_t size) override {
+    if (!inSession_ || size > kNetMaxBlock) return false;
+    const std::vector<uint8_t> packet = BlockPacket(localId_, 0, data, size);
+    if (!isHost_) return Send(server_, packet);
+    for (const Player& p : players_)
+      if (p.peer != nullptr) Send(p.peer, packet);
+    return true;
+  }
+
+  bool SendToPlayer(uint32_t id, const uint8_t* data, size_t size) override {
+    if (!inSession_ || size > kNetMaxBlock) return false;
+    const std::vector<uint8_t> packet = BlockPacket(localId_, id, data, size);
+    if (!isHost_) return id == hostId_ && Send(server_, packet);
+    const Player* p = Find(id);
+    return p != nullptr && p->peer != nullptr && Send(p->peer, packet);
+  }
+
+  bool SendChat(const std::string& text, uint32_t target) override {
+    if (!inSession_) return false;
+    const std::vector<uint8_t> packet = ChatPacket(localId_, target, text);
+    if (!isHost_) return Send(server_, packet);
+    RelayChat(localId_, target, packet);
+    return true;
+  }
+
+  void DisableJoining() override { joinDisabled_ = true; }
+  void EnableJoining() override { joinDisabled_ = false; }
+  void SetSessionUserValues(const int32_t words[4]) override { std::copy(words, words + 4, user_); }
+
+  std::vector<NetEvent> Poll() override {
+    events_.clear();
+    ENetEvent ev;
+    while (host_ != nullptr && enet_host_service(host_, &ev, 0) > 0) Handle(ev);
+    while (enquiry_ != nullptr && enet_host_service(enquiry_, &ev, 0) > 0) HandleEnquiry(ev);
+    if (host_ != nullptr) enet_host_flush(host_);
+    return std::move(events_);
+  }
+
+  void CloseSession() override {
+    if (host_ != nullptr) {
+      for (size_t i = 0; i < host_->peerCount; ++i) enet_peer_disconnect_now(&host_->peers[i], 0);
+      enet_host_destroy(host_);
+    }
+    host_ = nullptr;
+    server_ = nullptr;
+    inSession_ = isHost_ = false;
+    localId_ = hostId_ = 0;
+    joinDisabled_ = false;
+    players_.clear();
+  }
+
+  bool InSession() const override { return inSession_; }
+  bool IsHost() const override { return isHost_; }
+  uint32_t LocalId() const override { return localId_; }
+  uint32_t HostId() const override { return hostId_; }
+  int32_t PlayerCount() const override { return static_cast<int32_t>(players_.size()); }
+
+ private:
+  // A block bigger than the game's buffer is dropped by the receiver; ENet
+  // itself refuses anything far beyond it before allocating.
+  void LimitPackets() { host_->maximumPacketSize = kNetMaxBlock * 4; }
+
+  static bool Send(ENetPeer* peer, const std::vector<uint8_t>& bytes) {
+    if (peer == nullptr) return false;
+    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+    if (packet == nullptr) return false;
+    if (enet_peer_send(peer, 0, packet) != 0) {
+      enet_packet_destroy(packet);
+      return false;
+    }
+    return true;
+  }
+
+  static std::vector<uint8_t> BlockPacket(uint32_t from, uint32_t to, const uint8_t* data, size_t size) {
+    Writer w;
+    w.U8(kBlock);
+    w.U32(from);
+    w.U32(to);
+    w.Raw(data, size);
+    return w.b;
+  }
+
+  static std::vector<uint8_t> ChatPacket(uint32_t from, uint32_t to, const std::string& text) {
+    Writer w;
+    w.U8(kChat);
+    w.U32(from);
+    w.U32(to);
+    w.Raw(reinterpret_cast<const uint8_t*>(text.data()), std::min(text.size(), kMaxChat));
+    return w.b;
+  }
+
+  Player* Find(uint32_t id) {
+    for (Player& p : players_)
+      if (p.id == id) return &p;
+    return nullptr;
+  }
+  Player* FindPeer(ENetPeer* peer) {
+    for (Player& p : players_)
+      if (p.peer == peer && peer != nullptr) return &p;
+    return nullptr;
+  }
+
+  void Event(NetEvent e) { events_.push_back(std::move(e)); }
+  void Warn(std::string text) {
+    NetEvent e;
+    e.kind = NetEventKind::kWarning;
+    e.text = std::move(text);
+    Event(std::move(e));
+  }
+
+  void Handle(ENetEvent& ev) {
+    switch (ev.type) {
+      case ENET_EVENT_TYPE_CONNECT:
+        if (!isHost_ && ev.peer == server_) {
+          Writer w;
+          w.U8(kHello);
+          w.U32(kNetGameId);
+          w.U32(joinVersion_);
+          w.Name(joinName_);
+          w.Name(joinLongName_);
+          Send(server_, w.b);
+        }
+        break;
+      case ENET_EVENT_TYPE_RECEIVE:
+        Receive(ev.peer, ev.packet->data, ev.packet->dataLength);
+        enet_packet_destroy(ev.packet);
+        break;
+      case ENET_EVENT_TYPE_DISCONNECT:
+        Disconnected(ev.peer);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void Disconnected(ENetPeer* peer) {
+    if (!isHost_) {
+      if (peer != server_) return;
+      server_ = nullptr;
+      const bool wasIn = inSession_;
+      inSession_ = false;
+      NetEvent e;
+      e.kind = NetEventKind::kSessionLost;
+      e.text = !refusal_.empty() ? refusal_
+               : wasIn          ? "The host has left; the network game is over."
+                                : "Could not reach the session.";
+      Event(std::move(e));
+      return;
+    }
+    Player* p = FindPeer(peer);
+    if (p == nullptr) return;
+    const uint32_t id = p->id;
+    players_.erase(players_.begin() + (p - players_.data()));
+    NetEvent e;
+    e.kind = NetEventKind::kPlayerDestroyed;
+    e.from = id;
+    Event(std::move(e));
+    Writer w;
+    w.U8(kLeft);
+    w.U32(id);
+    for (const Player& other : players_) Send(other.peer, w.b);
+  }
+
+  void Receive(ENetPeer* peer, const uint8_t* data, size_t size) {
+    Reader r{data, size};
+    const uint8_t kind = r.U8();
+    if (kind == kBlock && size > kBlockHeader + kNetMaxBlock) {
+      Warn("A network message of " + std::to_string(size - kBlockHeader) +
+           " bytes is larger than the receive buffer; dropped.");
+      return;
+    }
+    if (isHost_)
+      HostReceive(peer, kind, r);
+    else
+      ClientReceive(kind, r);
+  }
+
+  void HostReceive(ENetPeer* peer, uint8_t kind, Reader& r) {
+    Player* from = FindPeer(peer);
+    if (kind == kEnquire) {
+      Writer w;
+      w.U8(kSessionInfo);
+      w.Name(sessionName_);
+      w.U32(instance_);
+      w.U32(static_cast<uint32_t>(players_.size()));
+      w.U32(kNetMaxPlayers);
+      w.U8(joinDisabled_ ? 1 : 0);
+      for (int32_t word : user_) w.U32(static_cast<uint32_t>(word));
+      Send(peer, w.b);
+      return;
+    }
+    if (kind == kHello && from == nullptr) {
+      Hello(peer, r);
+      return;
+    }
+    if (from == nullptr) return;  // not a player: nothing else is taken from it
+    if (kind == kBlock) {
+      r.U32();  // the sender is who the host knows it to be, whatever it wrote
+      const uint32_t to = r.U32();
+      const uint8_t* block = r.p + r.at;
+      const size_t n = r.Left();
+      if (!r.ok) return Warn("A malformed network message was dropped.");
+      // Game blocks from a client are the host's alone: what reaches the
+      // other machines is what the host routes, so none is relayed.
+      if (to != 0 && to != localId_) return Warn("A network message for another player was dropped.");
+      NetEvent e;
+      e.from = from->id;
+      e.data.assign(block, block + n);
+      Event(std::move(e));
+    } else if (kind == kChat) {
+      r.U32();
+      const uint32_t to = r.U32();
+      if (!r.ok) return Warn("A malformed chat message was dropped.");
+      const std::string text(reinterpret_cast<const char*>(r.p + r.at), std::min(r.Left(), kMaxChat));
+      RelayChat(from->id, to, ChatPacket(from->id, to, text));
+    } else {
+      Warn("A network packet of unknown kind was dropped.");
+    }
+  }
+
+  // The host's own chat and a client's: to the addressed players, and shown
+  // here when the host is one of them (never back to the sender).
+  void RelayChat(uint32_t from, uint32_t to, const std::vector<uint8_t>& packet) {
+    for (const Player& p : players_) {
+      if (p.id == from || (to != 0 && p.id != to)) continue;
+      if (p.peer != nullptr) {
+        Send(p.peer, packet);
+      } else {
+        Reader r{packet.data(), packet.size(), kBlockHeader};
+        NetEvent e;
+        e.kind = NetEventKind::kChat;
+        e.from = from;
+        e.text.assign(reinterpret_cast<const char*>(r.p + r.at), r.Left());
+        Event(std::move(e));
+      }
+    }
+  }
+
+  void Hello(ENetPeer* peer, Reader& r) {
+    const uint32_t game = r.U32();
+    r.U32();  // the version: the game compares it at the start (message 4)
+    const std::string shortName = r.Name(), longName = r.Name();
+    uint8_t refuse = 0;
+    if (!r.ok || game != kNetGameId)
+      refuse = kRefuseWrongGame;
+    else if (joinDisabled_)
+      refuse = kRefuseDisabled;
+    else if (players_.size() >= static_cast<size_t>(kNetMaxPlayers))
+      refuse = kRefuseFull;
+    if (refuse != 0) {
+      Send(peer, std::vector<uint8_t>{kRefuse, refuse});
+      enet_peer_disconnect_later(peer, 0);
+      return;
+    }
+    enet_peer_timeout(peer, 0, kPeerTimeoutMs / 2, kPeerTimeoutMs);
+    Player joined{nextId_++, shortName, longName, peer};
+    Writer w;
+    w.U8(kWelcome);
+    w.U32(joined.id);
+    w.U32(localId_);
+    w.U8(static_cast<uint8_t>(players_.size()));
+    for (const Player& p : players_) PutPlayer(w, p);
+    Send(peer, w.b);
+    Writer announce;
+    announce.U8(kJoined);
+    PutPlayer(announce, joined);
+    for (const Player& p : players_) Send(p.peer, announce.b);
+    players_.push_back(joined);
+    Created(joined);
+  }
+
+  static void PutPlayer(Writer& w, const Player& p) {
+    w.U32(p.id);
+    w.Name(p.shortName);
+    w.Name(p.longName);
+  }
+
+  void Created(const Player& p) {
+    NetEvent e;
+    e.kind = NetEventKind::kPlayerCreated;
+    e.from = p.id;
+    e.shortName = p.shortName;
+    e.longName = p.longName;
+    Event(std::move(e));
+  }
+
+  void ClientReceive(uint8_t kind, Reader& r) {
+    switch (kind) {
+      case kWelcome: {
+        if (inSession_) return;
+        const uint32_t me = r.U32(), host = r.U32();
+        const uint8_t count = r.U8();
+        if (!r.ok || count > kNetMaxPlayers || r.Left() < count * kPlayerRecord)
+          return Warn("A malformed welcome was dropped.");
+        localId_ = me;
+        hostId_ = host;
+        inSession_ = true;
+        for (uint8_t i = 0; i < count; ++i) AddPlayer(r);
+        players_.push_back(Player{me, joinName_, joinLongName_, nullptr});
+        return;
+      }
+      case kRefuse: {
+        const uint8_t why = r.U8();
+        refusal_ = why == kRefuseFull       ? "The session is full."
+                   : why == kRefuseDisabled ? "The session does not accept players now."
+                                            : "The session belongs to another game.";
+        return;
+      }
+      case kJoined:
+        if (inSession_) AddPlayer(r);
+        return;
+      case kLeft: {
+        const uint32_t id = r.U32();
+        Player* p = r.ok ? Find(id) : nullptr;
+        if (p == nullptr) return;
+        players_.erase(players_.begin() + (p - players_.data()));
+        NetEvent e;
+        e.kind = NetEventKind::kPlayerDestroyed;
+        e.from = id;
+        Event(std::move(e));
+        return;
+      }
+      case kBlock: {
+        const uint32_t from = r.U32();
+        r.U32();
+        if (!r.ok || !inSession_) return Warn("A malformed network message was dropped.");
+        NetEvent e;
+        e.from = from;
+        e.data.assign(r.p + r.at, r.p + r.n);
+        Event(std::move(e));
+        return;
+      }
+      case kChat: {
+        const uint32_t from = r.U32();
+        r.U32();
+        if (!r.ok || !inSession_) return Warn("A malformed chat message was dropped.");
+        NetEvent e;
+        e.kind = NetEventKind::kChat;
+        e.from = from;
+        e.text.assign(reinterpret_cast<const char*>(r.p + r.at), std::min(r.Left(), kMaxChat));
+        Event(std::move(e));
+        return;
+      }
+      default:
+        Warn("A network packet of unknown kind was dropped.");
+    }
+  }
+
+  void AddPlayer(Reader& r) {
+    Player p;
+    p.id = r.U32();
+    p.shortName = r.Name();
+    p.longName = r.Name();
+    if (!r.ok || Find(p.id) != nullptr || players_.size() >= static_cast<size_t>(kNetMaxPlayers)) return;
+    players_.push_back(p);
+    Created(p);
+  }
+
+  void HandleEnquiry(ENetEvent& ev) {
+    if (ev.type == ENET_EVENT_TYPE_CONNECT) {
+      Send(ev.peer, std::vector<uint8_t>{kEnquire});
+    } else if (ev.type == ENET_EVENT_TYPE_RECEIVE) {
+      Reader r{ev.packet->data, ev.packet->dataLength};
+      NetSessionInfo info;
+      const bool isInfo = r.U8() == kSessionInfo;
+      info.name = r.Name();
+      info.instance = r.U32();
+      info.players = static_cast<int32_t>(r.U32());
+      info.maxPlayers = static_cast<int32_t>(r.U32());
+      info.joinDisabled = r.U8() != 0;
+      for (int32_t& word : info.user) word = static_cast<int32_t>(r.U32());
+      enet_packet_destroy(ev.packet);
+      if (isInfo && r.ok && sessions_.size() < kMaxSessions) sessions_.push_back(info);
+      enet_peer_disconnect(ev.peer, 0);
+    }
+  }
+
+  static constexpr size_t kMaxSessions = 24;
+
+  ENetHost* host_ = nullptr;
+  ENetPeer* server_ = nullptr;  // client: the host
+  ENetHost* enquiry_ = nullptr;
+  bool inSession_ = false;
+  bool isHost_ = false;
+  bool joinDisabled_ = false;
+  uint32_t localId_ = 0, hostId_ = 0, nextId_ = kFirstClientId;
+  uint32_t instance_ = 0;
+  uint32_t joinVersion_ = 0;
+  std::string sessionName_, joinName_, joinLongName_, refusal_;
+  int32_t user_[4] = {};
+  std::vector<Player> players_;
+  std::vector<NetSessionInfo> sessions_;
+  std::vector<NetEvent> events_;
+};
+
+}  // namespace
+
+std::unique_ptr<NetTransport> CreateEnetTransport() { return std::make_unique<EnetTransport>(); }
+
+void InstallEnetTransport() { SetNetTransportFactory(CreateEnetTransport); }
+
+}  // namespace platform

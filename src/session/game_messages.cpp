@@ -1,0 +1,416 @@
+// The apply function of every game message kind, and the kind table.
+// Apply<Kind> runs on every machine at the message's delivery tick with the
+// decoded, checked struct; Route<Kind> is the host's (or single player's)
+// routing step where a kind has one.
+#include "session/game_messages.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/construction_jobs.h"
+#include "engine/core/error.h"
+#include "session/city_seller.h"
+#include "session/event_queue.h"
+#include "session/game_events.h"
+#include "session/player.h"
+#include "session/player_data.h"
+#include "session/ready_barrier.h"
+#include "session/session_services.h"
+#include "engine/core/run_state.h"
+
+namespace {
+
+void Unhandled() { ReportError(1, 0, "Unhandled Client message"); }
+
+void RefreshPanels() { PostGameEvent(SelectionPageEvent{}); }
+
+// Posts player message 44 to the computer owner of a business that joined it.
+void TellComputerOwner(PlayerNumber ownerNumber, int32_t business) {
+  CPlayer* owner = PlayerTable().ByNumber(ownerNumber.value);
+  if (owner && owner->kind != kPlayerHuman && IsAuthority())
+    PlayerTable().PostPlayerMessage(owner->index, kCityPlayer, PLAYER_MESS_BUSINESS_JOINS, business, 0, 0, 0,
+                                    kSenderToken);
+}
+
+// The opening steps shared by kinds 15 and 16.
+void OpenBusinessIn(BuildingId buildingId, int32_t type, PlayerNumber owner, bool noCharge,
+                    StatusKind status) {
+  CBuilding* building = GetBuilding(buildingId.value);
+  if (building == nullptr || !building->InUse) return;
+  int32_t business = AllocBusiness(type, owner.value, building->Id);
+  if (business < 0) {
+    ReportError(1, 0, "Run out of businesses");
+    return;
+  }
+  OpenBusiness(business, building->Id, noCharge);
+  PlayerData().MarkBusinessesStale();
+  AddStatusMessage(status, buildingId, owner);
+  TellComputerOwner(owner, business);
+  RefreshPanels();
+}
+
+// ---- Apply and route, by kind ------------------------------------------------------
+
+void ApplyTimeSkip(const TimeSkipMsg& m) { GameScheduler().SetTimeSkip(static_cast<float>(m.seconds), 8); }
+
+bool RouteSyncSnapshot(const CSyncSnapshot& m) {
+  CompareSyncSnapshot(m);
+  return false;
+}
+void ApplySyncSnapshot(const CSyncSnapshot&) { Unhandled(); }
+
+void ApplyNewHost(const NewHostMsg& m) {
+  if (Session().inGame)
+    Session().serverSlot = m.slot.value;
+  else
+    Services().game->EndNetworkGame();
+}
+
+void ApplyGameStart(const GameStartMsg& m) {
+  SessionState& s = Session();
+  s.networkSeed = m.seed;
+  s.networkScenario = m.scenario;
+  Services().game->SelectScenario(m.scenario, true);
+  if (m.version != s.executableVersion)
+    ReportError(1, 0,
+                "You are not running the same executable version as the server. The network game may be "
+                "unreliable.");
+  s.networkGameStarted = true;
+}
+
+// A client takes the host's set-up rows: ids, names and kinds (free and
+// closed slots are empty rows), and finds its own slot by its id.
+void ApplyLobbySetup(const LobbySetupMsg& m) {
+  SessionState& s = Session();
+  if (!s.networkSession || s.host) return;
+  CPlayerTable& table = PlayerTable();
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    PlayerSetupRow& row = table.SetupRow(i);
+    row = PlayerSetupRow{};
+    row.kind = m.kinds[i] == 0 ? kPlayerHuman : m.kinds[i] == 1 ? kPlayerComputer : kPlayerEmpty;
+    row.directPlayId = m.directPlayId[i];
+    std::memcpy(row.name, m.names[i], std::min(sizeof row.name, sizeof m.names[i]));
+    row.name[sizeof row.name - 1] = 0;
+    if (m.directPlayId[i] != 0 && m.directPlayId[i] == s.localDirectPlayId) s.localSlot = i;
+  }
+  Services().game->LobbySetup(m);
+}
+
+void ApplyLobbySlot(const LobbySlotMsg& m) { Services().game->LobbySlot(m); }
+
+bool RoutePlayerReady(const PlayerReadyMsg&, const CNetMessage& raw) {
+  DispatchGameMessage(raw);  // at once, never broadcast
+  return false;
+}
+void ApplyPlayerReady(const PlayerReadyMsg& m) { OnPlayerReady(m); }
+
+void ApplyTickGrant(const TickGrantMsg& m) { OnTickGrant(m.limit); }
+
+void ApplyGoalResult(const GoalResultMsg& m) { Services().game->ApplyGoalMessage(m); }
+
+void ApplyRemovePlayer(const RemovePlayerMsg& m) { PlayerTable().RemovePlayer(m.player.value); }
+
+void ApplyLobbyLeave(const LobbyLeaveMsg& m) {
+  const SessionState& s = Session();
+  if (m.keepSlot.value == s.localSlot) return;
+  if (m.slot.IsNone() || m.slot.value == s.localSlot) Services().game->EndNetworkGame();
+}
+
+bool RouteTokenCycle(const TokenCycleMsg& m) {
+  Services().game->CycleTokenAndSend(m.slot.value, m.direction);
+  return false;
+}
+void ApplyTokenCycle(const TokenCycleMsg&) { Unhandled(); }
+
+bool RouteConstructBuilding(const ConstructBuildingMsg& m) {
+  CBlock* block = GetBlock(m.block.value);
+  if (block && block->IsLotRegionFreeRect(m.x1, m.y1, m.x2, m.y2)) {
+    // Reserve the lots so a second request for them in flight is refused.
+    FillLotRegion(block->Lots, m.x1, m.y1, m.x2, m.y2, static_cast<uint8_t>(m.floors));
+    return true;
+  }
+  CPlayer* requester = PlayerTable().ByNumber(m.player.value);
+  if (requester && requester->kind != kPlayerHuman)
+    PlayerTable().PostPlayerMessage(requester->index, kCityPlayer, PLAYER_MESS_CONSTRUCTION_REFUSED, m.block.value,
+                                    m.businessType, 0, 0, kSenderToken);
+  return false;
+}
+
+void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
+  CBlock* block = GetBlock(m.block.value);
+  CPlayer* player = PlayerTable().ByNumber(m.player.value);
+  // Without a free job slot the building would stand unfinished for ever:
+  // refused before it is placed or charged.
+  CBuilding* building = block && HasFreeConstructionJobSlot() ? AllocBuilding() : nullptr;
+  if (block) FillLotRegion(block->Lots, m.x1, m.y1, m.x2, m.y2, 0);  // the routing reservation
+  if (building == nullptr) return;  // refused everywhere alike
+  block->PlaceBuilding(building, m.x1, m.y1, m.x2, m.y2, m.floors, m.design, m.kind,
+                       static_cast<uint8_t>(m.quality), m.costParts[0]);
+  building->SetOwner(static_cast<uint8_t>(m.player.value));
+  // The job keeps the builder's player number (0 none), as the chunk saves it.
+  StartConstructionJob(m.block.value, building->Id, m.businessType, m.player.value);
+  if (player) {
+    player->AddMoney(-m.costParts[0], kLedgerConstruction);
+    player->AddMoney(-m.costParts[1], kLedgerConstructionPart4);
+    player->AddMoney(-m.costParts[2], kLedgerConstructionPart2);
+    player->AddMoney(-m.costParts[3], kLedgerConstructionPart3);
+  }
+}
+
+void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
+  CBuilding* building = GetBuilding(m.building.value);
+  if (building == nullptr || !building->InUse || building->Block == nullptr) return;
+  const int32_t business = building->GetBusiness();
+  if (CBusiness* record = GetBusinessInUse(business)) {
+    if (CPlayer* owner = PlayerTable().ByNumber(record->Owner))
+      owner->AddMoney(static_cast<float>(m.refund), kLedgerDemolitionRefund);
+    CloseBusiness(business);
+  }
+  const int32_t id = building->Id;
+  if (StartDemolitionJob(building->Block->Index, id)) AddStatusMessage(m);
+  RefreshPanels();
+  PostGameEvent(DemolitionStartedEvent{id});
+}
+
+void ApplyOpenBusiness(const OpenBusinessMsg& m) {
+  OpenBusinessIn(m.building, m.businessType, m.owner, m.flags != 0, kStatusBusinessOpened);
+}
+
+void ApplyBuyBusiness(const BuyBusinessMsg& m) {
+  CBuilding* building = GetBuilding(m.building.value);
+  CPlayer* buyer = PlayerTable().ByNumber(m.buyer.value);
+  if (building == nullptr || !building->InUse || buyer == nullptr) return;
+  buyer->AddMoney(-building->GetBusinessSetupCost(m.businessType), kLedgerBusinessBought);
+  if (GetBusinessInUse(building->GetBusiness())) CloseBusiness(building->GetBusiness());
+  OpenBusinessIn(m.building, m.businessType, m.buyer, false, kStatusBusinessBought);
+}
+
+void ApplyCloseBusiness(const CloseBusinessMsg& m) {
+  CBusiness* record = GetBusinessInUse(m.business.value);
+  if (record == nullptr) return;
+  if (CPlayer* owner = PlayerTable().ByNumber(record->Owner))
+    owner->AddMoney(record->GetSellValue(), kLedgerBusinessSold);
+  record->SetOwner(0);
+  CBuilding* building = GetBuilding(record->Building);
+  if (building) building->SetOwner(0);
+  record->Refresh(false);
+  PlayerData().MarkBusinessesStale();
+  RefreshPanels();
+  PostGameEvent(BusinessTradedEvent{building ? building->Id : -1});
+}
+
+void ApplyPlayerNote(const PlayerNoteMsg&) {}
+
+void ApplyBuyout(const BuyoutMsg& m) {
+  CBuilding* building = GetBuilding(m.building.value);
+  if (building == nullptr || !building->InUse) return;
+  CBusiness* record = GetBusinessInUse(building->GetBusiness());
+  CPlayer* blockOwner = building->Block ? PlayerTable().ByNumber(building->Block->Owner) : nullptr;
+  if (record == nullptr || blockOwner == nullptr) return;
+  const float price = building->GetBuyoutPrice();
+  CPlayer* former = PlayerTable().ByNumber(record->Owner);
+  if (former) former->AddMoney(price, kLedgerBuyoutGained);
+  blockOwner->AddMoney(-price, kLedgerBuyoutPaid);
+  record->SetOwner(NumberOf(PlayerIndex{blockOwner->index}).value);
+  building->SetOwner(static_cast<uint8_t>(blockOwner->index + 1));
+  PlayerData().MarkBusinessesStale();
+  if (former && IsAuthority())
+    PlayerTable().PostPlayerMessage(former->index, blockOwner->index, PLAYER_MESS_BOUGHT_OUT, building->Id, 0, 0, 0,
+                                    kSenderToken);
+  RefreshPanels();
+  PostGameEvent(BusinessTradedEvent{building->Id});
+}
+
+void ApplyBlockTransfer(const BlockTransferMsg& m) {
+  const float price = static_cast<float>(m.price);
+  CPlayerTable& table = PlayerTable();
+  if (!m.buyer.IsNone()) {
+    CPlayer* p = table.ByNumber(m.buyer.value);
+    if (p == nullptr) {
+      ReportError(1, 0, "Block transfer to a missing player dropped.");
+      return;
+    }
+    p->TakeBlock(m.block.value, price);
+    AddStatusMessage(m);
+  } else {
+    ReturnBlockToCity(m.block.value, price);
+  }
+  for (int i = 0; i < kMaxPlayers; ++i)
+    if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
+  RefreshPanels();
+  PostGameEvent(BlockAnsweredEvent{m.block.value, 0});
+}
+
+void ApplyTakeOverBusiness(const TakeOverBusinessMsg& m) {
+  if (CPlayer* p = PlayerTable().Get(m.player.value)) p->TakeOverBusiness(m.business.value, static_cast<float>(m.price));
+  RefreshPanels();
+}
+
+void ApplyBusinessPrices(const PriceMessage& m, const CNetMessage& raw) { ApplyBusinessPriceMessage(raw.Sender(), m); }
+
+void ApplyPrepareBlock(const PrepareBlockMsg& m) {
+  CBlock* block = GetBlock(m.block.value);
+  if (block == nullptr) return;
+  block->BuildingRights = kRightsPreparing;
+  block->PreparePending = 0;
+  block->PrepareHours = 24;
+  EventQueue().Add(kClockRunning, static_cast<int32_t>(RunningTick() + kTicksPerDay), kEventBlockReady,
+                   block->Index, nullptr);
+}
+
+void ApplyPlayCard(const PlayCardMsg& m) { Services().game->ApplyChanceCardEffect(m); }
+
+void ApplyStartAuction(const StartAuctionMsg& m) {
+  SessionGameServices& game = *Services().game;
+  if (game.AuctionRunning()) {
+    if (IsAuthority())
+      PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
+                                      m.request[2], m.request[3], m.request[4]);
+    return;
+  }
+  game.StartAuction(m.block.value, m.starter.value, m.opening);
+}
+
+void ApplyOpenAuction(const OpenAuctionMsg&) { Services().game->OpenAuctionScreen(); }
+
+void ApplyAuctionStep(const AuctionStepMsg& m) { Services().game->ApplyAuctionMessage(m); }
+
+void ApplyFinishAuction(const FinishAuctionMsg&) { Services().game->FinishAuction(); }
+
+// ---- The table ---------------------------------------------------------------------
+
+template <class T>
+bool CheckAs(const CNetMessage& raw, const char** why) {
+  T staged;
+  return DecodeMessage(raw, staged, why);
+}
+
+template <class T, auto Fn>
+void Call(const T& m, const CNetMessage& raw) {
+  if constexpr (std::is_invocable_v<decltype(Fn), const T&>) Fn(m);
+  else Fn(m, raw);
+}
+
+template <class T, auto Apply>
+void ApplyAs(const CNetMessage& raw) {
+  T staged;
+  if (DecodeMessage(raw, staged)) Call<T, Apply>(staged, raw);
+}
+
+template <class T, auto Route>
+bool RouteAs(const CNetMessage& raw) {
+  T staged;
+  if (!DecodeMessage(raw, staged)) return false;
+  if constexpr (std::is_invocable_v<decltype(Route), const T&>) return Route(staged);
+  else return Route(staged, raw);
+}
+
+constexpr bool kRelative = true, kAtOnce = false;
+
+template <class T, auto Apply, auto Route = nullptr>
+constexpr MessageKind Kind(int32_t size, bool relative, const char* name, CNetMessage (*sample)()) {
+  MessageKind k{T::kType, T::kType, size, relative, name, CheckAs<T>, nullptr, ApplyAs<T, Apply>, sample};
+  if constexpr (Route != nullptr) k.route = RouteAs<T, Route>;
+  return k;
+}
+
+const MessageKind kKinds[] = {
+    Kind<TimeSkipMsg, ApplyTimeSkip>(24, kAtOnce, "time skip", [] { return EncodeMessage(TimeSkipMsg{2}); }),
+    Kind<CSyncSnapshot, ApplySyncSnapshot, RouteSyncSnapshot>(52, kAtOnce, "sync snapshot", [] {
+      CSyncSnapshot s;
+      s.sender = 2;
+      s.tick = 400;
+      s.people = -5;
+      return EncodeMessage(s);
+    }),
+    Kind<NewHostMsg, ApplyNewHost>(24, kAtOnce, "new host", [] { return EncodeMessage(NewHostMsg{PlayerIndex{1}}); }),
+    Kind<GameStartMsg, ApplyGameStart>(36, kAtOnce, "game start",
+                                       [] { return EncodeMessage(GameStartMsg{1234, 100001, 1}); }),
+    Kind<LobbySetupMsg, ApplyLobbySetup>(276, kAtOnce, "lobby set-up", [] {
+      LobbySetupMsg m;
+      for (int i = 0; i < kMaxPlayers; ++i) {
+        m.directPlayId[i] = 100 + i;
+        std::snprintf(m.names[i], kLobbyNameSize, "Player %d", i + 1);
+        m.kinds[i] = static_cast<int8_t>(i % 3);
+      }
+      return EncodeMessage(m);
+    }),
+    Kind<LobbySlotMsg, ApplyLobbySlot>(64, kAtOnce, "lobby slot",
+                                       [] { return EncodeMessage(LobbySlotMsg{PlayerIndex{3}, "Slot three"}); }),
+    Kind<PlayerReadyMsg, ApplyPlayerReady, RoutePlayerReady>(
+        28, kAtOnce, "player ready", [] { return EncodeMessage(PlayerReadyMsg{PlayerIndex{2}, true}); }),
+    Kind<TickGrantMsg, ApplyTickGrant>(24, kAtOnce, "tick grant", [] { return EncodeMessage(TickGrantMsg{75}); }),
+    Kind<GoalResultMsg, ApplyGoalResult>(28, kRelative, "goal result",
+                                         [] { return EncodeMessage(GoalResultMsg{PlayerIndex{1}, 2}); }),
+    Kind<RemovePlayerMsg, ApplyRemovePlayer>(24, kRelative, "remove player",
+                                             [] { return EncodeMessage(RemovePlayerMsg{PlayerIndex{3}}); }),
+    Kind<LobbyLeaveMsg, ApplyLobbyLeave>(
+        28, kAtOnce, "lobby leave", [] { return EncodeMessage(LobbyLeaveMsg{PlayerIndex{-1}, PlayerIndex{2}}); }),
+    Kind<TokenCycleMsg, ApplyTokenCycle, RouteTokenCycle>(
+        28, kAtOnce, "token cycle", [] { return EncodeMessage(TokenCycleMsg{PlayerIndex{1}, 4}); }),
+    Kind<ConstructBuildingMsg, ApplyConstructBuilding, RouteConstructBuilding>(60, kRelative, "construct", [] {
+      return EncodeMessage(ConstructBuildingMsg{BlockId{12}, 1, 3, 2, 4, 2, 77, 5, 0, 1, PlayerNumber{1},
+                                                {100.0f, 4.0f, 3.0f, 2.0f}});
+    }),
+    Kind<DemolishBuildingMsg, ApplyDemolishBuilding>(28, kRelative, "demolish", [] {
+      return EncodeMessage(DemolishBuildingMsg{PlayerIndex{0}, BuildingId{42}, 500});
+    }),
+    Kind<OpenBusinessMsg, ApplyOpenBusiness>(36, kRelative, "open business", [] {
+      return EncodeMessage(OpenBusinessMsg{BuildingId{42}, 3, PlayerNumber{1}, 1});
+    }),
+    Kind<BuyBusinessMsg, ApplyBuyBusiness>(32, kRelative, "buy business", [] {
+      return EncodeMessage(BuyBusinessMsg{BuildingId{42}, 4, PlayerNumber{2}});
+    }),
+    Kind<CloseBusinessMsg, ApplyCloseBusiness>(28, kRelative, "close business", [] {
+      return EncodeMessage(CloseBusinessMsg{BusinessId{17}, PlayerIndex{0}});
+    }),
+    Kind<PlayerNoteMsg, ApplyPlayerNote>(28, kRelative, "player note", [] { return EncodeMessage(PlayerNoteMsg{}); }),
+    Kind<BuyoutMsg, ApplyBuyout>(24, kRelative, "buy-out", [] { return EncodeMessage(BuyoutMsg{BuildingId{42}}); }),
+    Kind<BlockTransferMsg, ApplyBlockTransfer>(28, kRelative, "block transfer", [] {
+      return EncodeMessage(BlockTransferMsg{750, BlockId{12}, PlayerNumber{1}});
+    }),
+    Kind<TakeOverBusinessMsg, ApplyTakeOverBusiness>(32, kRelative, "take over", [] {
+      return EncodeMessage(TakeOverBusinessMsg{900, BusinessId{17}, PlayerIndex{1}});
+    }),
+    Kind<PriceMessage, ApplyBusinessPrices>(64, kRelative, "business prices", [] {
+      return EncodeMessage(PriceMessage{BusinessId{17}, {5, 5}, {2.5f, 3.0f}, 40.0f});
+    }),
+    Kind<PrepareBlockMsg, ApplyPrepareBlock>(24, kRelative, "prepare block",
+                                             [] { return EncodeMessage(PrepareBlockMsg{BlockId{12}}); }),
+    Kind<PlayCardMsg, ApplyPlayCard>(32, kRelative, "play card",
+                                     [] { return EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, 12}); }),
+    Kind<StartAuctionMsg, ApplyStartAuction>(52, kRelative, "start auction", [] {
+      return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}});
+    }),
+    Kind<OpenAuctionMsg, ApplyOpenAuction>(20, kRelative, "open auction",
+                                           [] { return EncodeMessage(OpenAuctionMsg{}); }),
+    Kind<AuctionStepMsg, ApplyAuctionStep>(32, kAtOnce, "auction step",
+                                           [] { return EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 600}); }),
+    Kind<FinishAuctionMsg, ApplyFinishAuction>(20, kRelative, "finish auction",
+                                               [] { return EncodeMessage(FinishAuctionMsg{}); }),
+    // Player messages: routed and dispatched by their own rules (message_dispatch.cpp).
+    MessageKind{kMsgFirstPlayerMessage, kMsgLastPlayerMessage, kPlayerMessageSize, kAtOnce, "player message",
+                CheckAs<PlayerMessage>, nullptr, DispatchPlayerMessage, [] {
+                  return EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, PlayerIndex{0}, PlayerIndex{-1},
+                                                     {12, 500, 0, 0}, -1});
+                }},
+};
+
+}  // namespace
+
+std::span<const MessageKind> MessageKinds() { return kKinds; }
+
+const MessageKind* FindMessageKind(int32_t type) {
+  static const std::array<const MessageKind*, kMsgLastPlayerMessage + 1> byType = [] {
+    std::array<const MessageKind*, kMsgLastPlayerMessage + 1> index{};
+    for (const MessageKind& k : kKinds)
+      for (int32_t t = k.firstType; t <= k.lastType; ++t) index[t] = &k;
+    return index;
+  }();
+  return type >= 0 && type <= kMsgLastPlayerMessage ? byType[type] : nullptr;
+}

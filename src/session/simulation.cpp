@@ -1,0 +1,87 @@
+#include "session/simulation.h"
+
+#include "city/blocks.h"
+#include "city/city.h"
+#include "city/construction_jobs.h"
+#include "city/economy.h"
+#include "city/people.h"
+#include "city/population_classes.h"
+#include "city/traffic.h"
+#include "engine/scene/animation.h"
+#include "engine/files/save_game.h"
+#include "session/event_queue.h"
+#include "session/game_clock.h"
+#include "session/game_events.h"
+#include "session/player.h"
+#include "session/ready_barrier.h"
+#include "session/session.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "session/stats_history.h"
+#include "session/tick_driver.h"
+#include "session/utility_income.h"
+
+void InitSimulation() {
+  InitCityModel();
+  // A map that does not fit its tables has been reported; the game goes on
+  // with what was built.
+  StartCityStreets();
+  EntAnimResetPool();
+  ResetTraffic();
+  RegisterTrafficSaveHooks();
+  ResetPeopleTables();
+  InstallPeopleServices();
+  RegisterPeopleSaveHooks();
+  InitEconomy();
+  InitSession();
+}
+
+void ResetSimulation() {
+  // What was told of the old game is no news for the new one.
+  ClearGameEvents();
+  ResetPreferences();
+  ResetEconomyForNewGame();
+  PlayerTable().DeleteAllPlayers();
+  Services().game->ResetAuction();
+  ResetGameClock();
+  ResetUtilityIncome();
+  EventQueue().Clear();
+  ResetConstructionJobs();
+  ClearCity();
+  EntAnimFinishAll();
+  ResetPeople();
+  ResetBlockStats(true);
+  // Traffic saves nothing: a new or loaded game starts with empty streets.
+  ResetTraffic();
+  ClearStatsHistory();
+  SetLogicSpeed(false);
+  ResetGameTime();
+}
+
+void FinishSimulationLoad() {
+  FinishPeopleLoad();
+  Session().tickInHour = RunningTick() % kTicksPerHour;
+  LoadDecadeParameters(GameClock().decade);
+  SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
+  ResetUtilityIncome();
+}
+
+void StartSimulationLevel() {
+  StartLevelSession();
+  ResetTraffic();
+  // The traffic reset dropped the junction claims of people crossing.
+  RestorePeopleCrossings();
+  CopyBlockPrestige();
+}
+
+void StartSimulationRunning() {
+  for (int32_t hour = 0; hour <= GameClock().hour; ++hour) RecordStatsHistorySample();
+  if (Session().networkSession) BeginPlayerReadyWait();
+}
+
+void StopSimulation() { RecordStatsHistorySample(); }
+
+void ClearSimulationAfterGame() {
+  ResetPeople();
+  EventQueue().Clear();
+}

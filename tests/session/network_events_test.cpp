@@ -1,0 +1,118 @@
+// The session's side of the transport: players created fill the host's
+// set-up rows while it gathers; a player who goes during the game leaves at
+// one tick on every machine (the host posts the removal and broadcasts it);
+// a client takes the host's set-up and finds its slot; a lost session ends
+// the network game.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "session/game_messages.h"
+#include "session/ready_barrier.h"
+#include "session_fixture.h"
+
+namespace {
+
+struct SentBlocks : SessionNetworkServices {
+  std::vector<std::vector<uint8_t>> toAll, toHost;
+  void SendToAll(std::span<const uint8_t> b) override { toAll.emplace_back(b.begin(), b.end()); }
+  void SendToHost(std::span<const uint8_t> b) override { toHost.emplace_back(b.begin(), b.end()); }
+};
+
+struct EndingGame : RecordingGame {
+  using RecordingGame::RecordingGame;
+  int ended = 0;
+  void EndNetworkGame() override { ++ended; }
+};
+
+class NetworkEventsTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    SetSessionNetworkServices(&net);
+    SetSessionGameServices(&ending);
+    Session().networkSession = true;
+  }
+  SentBlocks net;
+  EndingGame ending{&log};
+};
+
+TEST_F(NetworkEventsTest, HostGathersPlayersIntoFreeRowsUntilTheGameStarts) {
+  Session().host = true;
+  OnDirectPlayPlayerCreated(1, "host");
+  OnDirectPlayPlayerCreated(7, "seven");
+  OnDirectPlayPlayerCreated(9, "a name far longer than any set-up row can hold");
+  CPlayerTable& t = PlayerTable();
+  EXPECT_EQ(t.SetupRow(1).directPlayId, 7);
+  EXPECT_EQ(t.SetupRow(1).kind, kPlayerHuman);
+  EXPECT_STREQ(t.SetupRow(1).name, "seven");
+  EXPECT_EQ(std::strlen(t.SetupRow(2).name), sizeof t.SetupRow(2).name - 1);
+  // One leaves before the start: the row is free for the next.
+  OnDirectPlayPlayerDestroyed(7);
+  EXPECT_EQ(t.SetupRow(1).kind, kPlayerEmpty);
+  OnDirectPlayPlayerCreated(11, "eleven");
+  EXPECT_EQ(t.SetupRow(1).directPlayId, 11);
+  // Clients never fill rows themselves: they take the host's.
+  Session().host = false;
+  OnDirectPlayPlayerCreated(12, "twelve");
+  EXPECT_EQ(t.SetupRow(3).kind, kPlayerEmpty);
+}
+
+TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) {
+  Session().host = true;
+  OnDirectPlayPlayerCreated(1, "host");
+  OnDirectPlayPlayerCreated(7, "seven");
+  Session().inGame = true;
+  PlayerTable().CreateSessionPlayers();
+  ASSERT_NE(PlayerTable().Get(1), nullptr);
+  RunTicks(3);
+  ASSERT_TRUE(BeginPlayerReadyWait());
+  OnDirectPlayPlayerDestroyed(99);  // nobody's id: nothing
+  EXPECT_TRUE(net.toAll.empty());
+  OnDirectPlayPlayerDestroyed(7);
+  ASSERT_EQ(net.toAll.size(), 1u);
+  CNetMessage sent;
+  ASSERT_TRUE(sent.Parse(net.toAll[0]));
+  EXPECT_EQ(sent.Type(), RemovePlayerMsg::kType);
+  EXPECT_EQ(sent.Delivery(), 3u + kMessageDeliveryLead);
+  // A barrier does not wait for the departed player.
+  EXPECT_EQ(PlayerReadyBarrier().ready[1], 1);
+  EndPlayerReadyWait();
+  // A client hears of the departure too, but only the host's message acts.
+  Session().host = false;
+  OnDirectPlayPlayerDestroyed(7);
+  EXPECT_EQ(net.toAll.size(), 1u);
+  EXPECT_TRUE(net.toHost.empty());
+}
+
+TEST_F(NetworkEventsTest, ClientTakesTheHostsSetUpAndFindsItsSlot) {
+  Session().host = false;
+  Session().localDirectPlayId = 9;
+  LobbySetupMsg setup;
+  const int32_t ids[6] = {1, 5, 9, 0, 0, 0};
+  const int8_t kinds[6] = {0, 0, 0, 2, 2, -1};
+  for (int i = 0; i < 6; ++i) {
+    setup.directPlayId[i] = ids[i];
+    setup.kinds[i] = kinds[i];
+    std::snprintf(setup.names[i], sizeof setup.names[i], "p%d", i);
+  }
+  OnDirectPlayGameMessage(EncodeMessage(setup).Bytes(), 1);
+  CPlayerTable& t = PlayerTable();
+  EXPECT_EQ(Session().localSlot, 2);
+  EXPECT_EQ(t.SetupRow(2).directPlayId, 9);
+  EXPECT_STREQ(t.SetupRow(1).name, "p1");
+  EXPECT_EQ(t.SetupRow(3).kind, kPlayerEmpty);
+  EXPECT_EQ(t.SetupRow(5).kind, kPlayerEmpty);
+  Session().inGame = true;
+  t.CreateSessionPlayers();
+  ASSERT_NE(t.Local(), nullptr);
+  EXPECT_EQ(t.Local()->index, 2);
+}
+
+TEST_F(NetworkEventsTest, ALostSessionEndsTheNetworkGame) {
+  OnDirectPlaySessionLost();
+  EXPECT_TRUE(Session().sessionLost);
+  EXPECT_EQ(ending.ended, 1);
+}
+
+}  // namespace
