@@ -48,6 +48,9 @@
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
+#include "city/city_services.h"
+#include "visuals/architect_assets.h"
+#include "visuals/building_visuals.h"
 #include "visuals/city_scene.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
@@ -149,6 +152,8 @@ void Game::Start() {
   SetErrorOwnerWindow(MainWindowHandle());
   ShowLoadingScreen();
   LoadGameAssetsForDrawing();
+  // The architect's textures before the texture pages are packed.
+  LoadArchitectAssets();
   BuildTexturePages();
   BuildShaderTable(CurrentRenderer());
   StartCamera();
@@ -178,6 +183,10 @@ void Game::Start() {
   RunGameStartScripts();
   // The front end's scripts register the levels it offers.
   RunFrontEndScripts();
+  // The scaffold pieces (from the asset groups) and the utility and marina
+  // blocks' standard buildings.
+  LoadScaffoldPieces();
+  BuildStandardBuildings();
   CreateHud();
   ReadParameterFile("parameters\\parameter.prm");
   ReadParameterFile("parameters\\timetable.prm");
@@ -320,6 +329,8 @@ void Game::Reset() {
   ResetStoredCamera();
   ResetScreenModes();
   ResetSimulation();
+  // After the city's reset has removed its buildings.
+  ResetBuildingVisuals();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }
@@ -409,6 +420,10 @@ void Game::EndGame(bool finished, int32_t outcome) {
 void Game::Shutdown() {
   if (!running_) return;
   running_ = false;
+  ResetBuildingVisuals();
+  ReleaseStandardBuildings();
+  ReleaseArchitectAssets();
+  SetCityVisualServices(nullptr);
   TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();

@@ -38,6 +38,7 @@
 #include "session/player.h"
 #include "session/session_state.h"
 #include "shell/startup.h"
+#include "visuals/building_visuals.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
 
@@ -228,7 +229,9 @@ void CopyCameraSettings() {
 
 namespace {
 
-class GameVisualServices : public CityVisualServices {
+// The architect builds every building the city links; the night windows
+// step with the logic ticks.
+class GameVisualServices : public ArchitectVisualServices {
  public:
   void UpdateNightWindows() override { StepNightWindows(GameClock().hour, Session().shellGameMode); }
 };

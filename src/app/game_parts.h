@@ -37,8 +37,9 @@ void StartCamera();
 void InterpolateCamera();
 // The camera modes read the player's settings and the renderer choice.
 void CopyCameraSettings();
-// The city's visual effects that step with the logic ticks (night windows),
-// installed as the city's visual services.
+// The city's visuals: the architect's buildings, signs and props, and the
+// effects that step with the logic ticks (night windows), installed as the
+// city's visual services.
 void InstallGameVisuals();
 
 // ---- Loading screen ------------------------------------------------------------

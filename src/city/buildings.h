@@ -69,6 +69,9 @@ struct BuildingVisual {
   int32_t DoorCount = 0;
   DoorPoint Doors[kMaxBuildingDoors];
   float Height = 0;
+  // Set by a construction job from its phase: grown (0 to 1) and sunk (down).
+  float Growth = 1;
+  float Sink = 0;
   int32_t SignCount = 0;
   int32_t Signs[kBuildingSigns] = {};
   int32_t PropCount = 0;

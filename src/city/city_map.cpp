@@ -7,6 +7,7 @@
 #include "city/blocks.h"
 #include "city/economy.h"
 #include "city/lane_network.h"
+#include "city/random_block.h"
 #include "city/traffic.h"
 #include "city/road_topology.h"
 #include "engine/core/error.h"
@@ -24,6 +25,7 @@ void RegisterCityRandomStreams() {
   RegisterEconomyRandomStreams();
   VehicleRandom();
   SceneryRandom();
+  BlockGeneratorRandom();
 }
 
 namespace {

@@ -204,6 +204,7 @@ void BuildFixtureCity(const FixtureCityOptions& options) {
   g_clock = FixtureClock{};
   g_clock.hour = options.StartHour;
   SetCitySessionServices(&g_clock);
+  SetCityVisualServices(options.Visuals);
   SetEconomyPlayerServices(&g_players);
   SeedRandomStreams(options.Seed);
   DefineEconomy();

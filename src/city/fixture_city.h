@@ -15,6 +15,8 @@ struct FixtureCityOptions {
   int32_t CarsPerBand = 150;   // traffic limits in every 4-hour band
   int32_t TaxisPerBand = 50;
   int32_t StartHour = 7;
+  // The buildings' look (null: the plain box).
+  class CityVisualServices* Visuals = nullptr;
 };
 
 struct SimChecksums {

@@ -1,6 +1,6 @@
 // What the starting-city scripts call to put up the city and to steer the
-// game: AddBuilding and AddBusiness, the traffic frequency tables, and the
-// Game table's pause, end and performance level.
+// game: AddBuilding, AddBusiness and C_BuildRandomCity, the traffic frequency
+// tables, and the Game table's pause, end and performance level.
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -11,6 +11,7 @@
 #include "city/business_types.h"
 #include "city/city_demand.h"
 #include "city/population_classes.h"
+#include "city/random_block.h"
 #include "city/traffic.h"
 #include "engine/core/error.h"
 #include "script/script.h"
@@ -141,6 +142,13 @@ int NativeAddBusiness(lua_State* state) {
   return 0;
 }
 
+// C_BuildRandomCity(): every block in use filled with random buildings, done
+// before the call returns.
+int NativeBuildRandomCity(lua_State*) {
+  BuildRandomCity();
+  return 0;
+}
+
 void BindFrequencyTable(CScript& s, int32_t (&row)[kTimeBands], const char* table) {
   static constexpr const char* kBands[kTimeBands] = {"_0to3", "_4to7", "_8to11", "_12to15", "_16to19", "_20to23"};
   s.CreateTable(table);
@@ -177,6 +185,7 @@ void RegisterCityBuildingScriptFunctions(CScript& s) {
   s.RegisterFunction(NativeAddBuilding, "AddBuilding");
   s.RegisterFunction(NativeAddBusiness, "AddBusiness");
   s.RegisterFunction(NativeAddBusDemand, "C_AddBusDemand");
+  s.RegisterFunction(NativeBuildRandomCity, "C_BuildRandomCity");
   BindFrequencyTable(s, g_Traffic.CarFrequency, "CarFrequency");
   BindFrequencyTable(s, g_Traffic.TaxiFrequency, "TaxiFrequency");
   BindFrequencyTable(s, g_Traffic.VanFrequency, "VanFrequency");

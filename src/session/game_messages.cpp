@@ -147,13 +147,16 @@ bool RouteConstructBuilding(const ConstructBuildingMsg& m) {
 void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
   CBlock* block = GetBlock(m.block.value);
   CPlayer* player = PlayerTable().ByNumber(m.player.value);
-  CBuilding* building = block ? AllocBuilding() : nullptr;
+  // Without a free job slot the building would stand unfinished for ever:
+  // refused before it is placed or charged.
+  CBuilding* building = block && HasFreeConstructionJobSlot() ? AllocBuilding() : nullptr;
   if (block) FillLotRegion(block->Lots, m.x1, m.y1, m.x2, m.y2, 0);  // the routing reservation
   if (building == nullptr) return;  // refused everywhere alike
   block->PlaceBuilding(building, m.x1, m.y1, m.x2, m.y2, m.floors, m.design, m.kind,
                        static_cast<uint8_t>(m.quality), m.costParts[0]);
   building->SetOwner(static_cast<uint8_t>(m.player.value));
-  StartConstructionJob(m.block.value, building->Id, m.businessType, IndexOf(m.player).value);
+  // The job keeps the builder's player number (0 none), as the chunk saves it.
+  StartConstructionJob(m.block.value, building->Id, m.businessType, m.player.value);
   if (player) {
     player->AddMoney(-m.costParts[0], kLedgerConstruction);
     player->AddMoney(-m.costParts[1], kLedgerConstructionPart4);

@@ -6,6 +6,7 @@
 #include "city/business.h"
 #include "city/city_demand.h"
 #include "city/city_services.h"
+#include "city/construction_jobs.h"
 #include "city/economy_services.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
@@ -142,6 +143,7 @@ void RegisterSessionSaveHooks() {
                                      [](const CStatsHistory& h) { StatsHistory() = h; });
   RegisterAuctionSaveHooks();
   RegisterGoalSaveHooks();
+  RegisterConstructionJobsChunk();
 }
 
 void ConnectSessionToCity() {

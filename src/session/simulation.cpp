@@ -2,6 +2,7 @@
 
 #include "city/blocks.h"
 #include "city/city.h"
+#include "city/construction_jobs.h"
 #include "city/economy.h"
 #include "city/people.h"
 #include "city/population_classes.h"
@@ -50,6 +51,7 @@ void ResetSimulation() {
   ResetGameClock();
   ResetUtilityIncome();
   EventQueue().Clear();
+  ResetConstructionJobs();
   ClearCity();
   EntAnimFinishAll();
   ResetPeople();

@@ -1,4 +1,6 @@
 #include "visuals/city_scene.h"
+#include "visuals/building_visuals.h"
+#include "visuals/construction_draw.h"
 
 #include <algorithm>
 #include <cmath>
@@ -246,7 +248,8 @@ void BuildBuildings(BasicScene& s) {
     const int32_t lit = lights.Primitive(t.nightWindows);
     for (const CBuilding* b = g_Blocks[size_t(k)].FirstBuilding; b; b = b->Next) {
       const BuildingVisual& v = b->Visual;
-      if (!b->InUse || v.Height <= 0 || b->Status == kStatusDemolished) continue;
+      // The architect's buildings draw their own models.
+      if (!b->InUse || v.Built || v.Height <= 0 || b->Status == kStatusDemolished) continue;
       const float x0 = b->CentreX + v.BoxMin[0], x1 = b->CentreX + v.BoxMax[0];
       const float z0 = b->CentreZ + v.BoxMin[2], z1 = b->CentreZ + v.BoxMax[2];
       walls.Box(wall, roof, x0, z0, x1, z1, v.Height, 0);
@@ -280,6 +283,8 @@ void DrawCityModels(CRenderer& r, bool land, bool nightWindows) {
   s.roads.Draw();
   r.SetShader(kShaderModulate);
   for (SceneModel& m : s.buildings) m.Draw();
+  DrawBuildingVisuals(PublishedViewMatrix());
+  DrawConstructionJobs(PublishedViewMatrix());
   if (nightWindows) {
     // Lit windows glow at full strength whatever the light.
     r.SetShader(kShaderModulateAlphaTest);

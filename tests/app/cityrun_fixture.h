@@ -122,16 +122,17 @@ class CityrunTest : public ::testing::Test {
   }
 
   // The compiled data a game start reads (the route table, the building
-  // library and the sky table) and the language folder of a game root.
+  // library, the sky table and the architect's tables) and the language
+  // folder of a game root.
   void CopyCompiledData() { CopyCompiledData(dir_); }
   void CopyCompiledData(const fs::path& folder) {
     fs::create_directories(folder / "language" / "usa");
     for (const char* name : {"gamedata/route_smalltable.bin", "max/BuildEditorModels/BuildFile.dat",
-                             "gamedata/suncols.tga"}) {
+                             "gamedata/suncols.tga", "architect.txt"}) {
       const fs::path built = fs::path(RC_GAME_ROOT) / name;
       if (!fs::exists(built)) continue;
       fs::create_directories((folder / name).parent_path());
-      fs::copy_file(built, folder / name);
+      fs::copy(built, folder / name, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
   }
 

@@ -128,7 +128,11 @@ std::array<std::vector<ModelFileEntry>, static_cast<size_t>(ModelShelf::kCount)>
                                       "scaffold_7", "scaffold_8", "streetlight_1", "streetlight_2", "streetlight_3",
                                       "subway_entrance", "pavement_1", "pavement_2", "pavement_3", "pavement_4",
                                       "parking_entrance", "bounding_box", "road", "road_short", "road_long",
-                                      "road_junction"});
+                                      "road_junction",
+                                      // The construction jobs' scaffold pieces, ground and upper storeys.
+                                      "simple_front", "corner_ground_pavoneside", "corner_ground_pavtwiside",
+                                      "corner_simple", "10by16ground", "front_ground_pavoneside", "corner_upperfloor",
+                                      "corner_upperfloor_oneside", "10by16upperfloor", "front_upperfloor"});
   at(ModelShelf::Map) = Plain({"gamedata2\\temp_map\\temp_map.tm"});
   at(ModelShelf::Landscape) = Folder("gamedata2\\landscape\\", {"brick_corner", "park_bench", "flowers_red", "flowers_blue",
                                                                "flowerbed_1", "flowerbed_2", "fountain_1", "fountain_2"});

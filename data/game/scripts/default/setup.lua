@@ -392,7 +392,7 @@ function BuildStartingCity()
         shop = shop + 1
         if shop > #ShopsInTurn then shop = 1 end
       end
-      local building = AddBuilding(key, place[1], place[2], place[3], place[4], what[2], what[1], key * 16 + p, "low")
+      local building = AddBuilding(key, place[1], place[2], place[3], place[4], what[2], what[1], (key * 16 + p) * 69069, "low")
       if building ~= nil and building >= 0 then AddBusiness(building, business) end
     end
   end
@@ -400,7 +400,7 @@ function BuildStartingCity()
     local row = CivicLandmarks[i]
     local floors = 1
     if row[2] == "RETAIL" then floors = 3 end
-    local building = AddBuilding(row[1], 0, 0, 3, 3, floors, row[2], row[1] * 16, "medium")
+    local building = AddBuilding(row[1], 0, 0, 3, 3, floors, row[2], row[1] * 16 * 69069, "medium")
     if building ~= nil and building >= 0 then AddBusiness(building, row[3]) end
   end
   People.Create(StartingPopulation)
