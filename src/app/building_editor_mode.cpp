@@ -1,0 +1,289 @@
+// Start mode 2: the building editor. Two windows side by side: the preview
+// (the game's window and renderer, showing the design as the game's
+// architect builds it on a 7 by 7 lot) and the editor's own window with the
+// plan view, the options and the compile dialog. One loop drives both; the
+// editor's keys and the camera step in a scheduler task at 50 a second.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "app/game.h"
+#include "app/game_parts.h"
+#include "city/blocks.h"
+#include "city/building_library.h"
+#include "editor/building_editor.h"
+#include "editor/editor_panels.h"
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/core/run_state.h"
+#include "engine/core/system_settings.h"
+#include "engine/input/camera_controller.h"
+#include "engine/input/input_device.h"
+#include "engine/render/renderer.h"
+#include "engine/scene/entity.h"
+#include "engine/scene/model.h"
+#include "platform/editor_ui.h"
+#include "platform/input.h"
+#include "platform/paths.h"
+#include "platform/window.h"
+#include "session/game_clock.h"
+#include "shell/game_loop.h"
+#include "shell/startup.h"
+#include "visuals/architect.h"
+#include "visuals/architect_assets.h"
+#include "visuals/city_scene.h"
+#include "visuals/game_camera.h"
+#include "visuals/shader_table.h"
+#include "visuals/sky.h"
+
+namespace {
+
+constexpr int32_t kEditorHeapSize = 0x2800000;
+constexpr float kLotExtent = 70.0f;  // the 7 by 7 cell lot, 10 units a cell
+constexpr int kEditorWindowWidth = 560;
+
+// DirectInput scan codes of the preview's keys.
+namespace scan {
+constexpr uint8_t kW = 0x11, kS = 0x1F, kD = 0x20, kF = 0x21, kF7 = 0x41, kF8 = 0x42;
+}
+
+struct EditorMode {
+  BuildingEditor editor;
+  EditorPanels panels;
+  PreviewState preview;
+  bool rendererFlag = false;
+  std::unique_ptr<platform::EditorWindow> window;
+  platform::EditorWindowSpec windowSpec;
+  CEntity ground;
+  std::array<ModelLodSet, 3> models{};
+  Vec3 buildingCentre{};
+  int previewEntry = -1;
+  bool previewMode = false;
+  float triangleAngle = 0;
+};
+
+EditorMode* g_mode = nullptr;
+
+// The heading turns to face the lot's front unless the view is already on it.
+void AimAtGround(EditorMode& m) {
+  SetEditorBlockCameraTarget(&m.ground, 90.0f, 75.0f);
+  CamSetMode(kCamEditorBlock);
+}
+
+void FreeCamera() {
+  CamSetMode(0);
+  CamSetPosition(0.0f, 6.0f, -10.0f);
+}
+
+// Fifty times a second: the preview's keys (while it has the focus), then the
+// camera.
+void EditorTick() {
+  EditorMode& m = *g_mode;
+  PollInput();
+  if (RunState().appActive) {
+    const std::pair<uint8_t, int> keys[] = {{scan::kF, 'F'},  {scan::kS, 'S'},  {scan::kW, 'W'},
+                                            {scan::kD, 'D'},  {scan::kF7, kPreviewKeyF7},
+                                            {scan::kF8, kPreviewKeyF8}};
+    for (const auto& [code, key] : keys) {
+      if (!KeyPressed(code)) continue;
+      switch (PreviewKey(m.preview, key, m.rendererFlag)) {
+        case PreviewCamera::kFree: FreeCamera(); break;
+        case PreviewCamera::kEditorBlock: AimAtGround(m); break;
+        case PreviewCamera::kUnchanged: break;
+      }
+    }
+    if (KeyDown(platform::key::kEscape)) RunState().quit = true;
+  }
+  CamUpdate();
+}
+
+void ReleasePreviewModels(EditorMode& m) {
+  for (ModelLodSet& set : m.models) {
+    if (set.handles[0] > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(set.handles[0]);
+    set = ModelLodSet{};
+  }
+}
+
+// The preview building, rebuilt whenever the design or the compile dialog's
+// choice changes: the description through the architect, as the game builds.
+void RebuildPreview(EditorMode& m) {
+  const bool choiceChanged = m.panels.previewMode != m.previewMode || m.panels.previewEntry != m.previewEntry;
+  if (!m.editor.previewDirty && !choiceChanged) return;
+  m.editor.previewDirty = false;
+  m.previewMode = m.panels.previewMode;
+  m.previewEntry = m.panels.previewEntry;
+  ReleasePreviewModels(m);
+  m.panels.previewPolygons = m.panels.previewVertices = 0;
+  BuildingDescription d;
+  if (!PreviewDescription(m.editor, m.panels, d)) return;
+  const int32_t w = std::max<int32_t>(d.baseWidth, 1), depth = std::max<int32_t>(d.baseDepth, 1);
+  const SiteTurn turn = ChooseSiteTurn(0, 0, w - 1, depth - 1);
+  const DesignFrame frame = MakeDesignFrame(0, 0, w - 1, depth - 1, turn, false);
+  const uint32_t seed = uint32_t(std::clamp(m.editor.design->textureSet, 0, 44)) * 16u;
+  ArchitectTextureChoice textures = ChooseArchitectTextures(seed);
+  textures.plain = m.editor.design->buildingType == 5;  // landscape: the plain set
+  ArchitectBuild build;
+  BuildArchitectGeometry(std::move(d), frame, textures, seed, build);
+  for (size_t i = 0; i < m.models.size(); ++i) {
+    const MeshPart& part = build.parts[i];
+    m.panels.previewPolygons += part.TriangleCount();
+    m.panels.previewVertices += int(part.positions.size());
+    m.models[i] = ModelLodSet{{RegisterMeshPart(part), 0, 0}, 1};
+  }
+  // Where the design stands on the lot (its base's cells).
+  BuildingDesign bounds = *m.editor.design;
+  ComputeLoopBounds(bounds);
+  m.editor.boundsText = std::to_string(bounds.width) + "x" + std::to_string(bounds.depth);
+  const float x0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowX, 0, 7)) * kLotSize;
+  const float z0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowZ, 0, 7)) * kLotSize;
+  m.buildingCentre = {x0 + float(w) * kLotSize * 0.5f, 0.0f, z0 + float(depth) * kLotSize * 0.5f};
+}
+
+void DrawModelAt(ModelLodSet set, const Vec3& at) {
+  if (set.handles[0] <= 0 || ModSysGetModel(set.handles[0]) == nullptr) return;
+  CEntity e;
+  e.SetModel(&set);
+  e.position = at;
+  e.rotation = {0, 0, 0};
+  e.scale = {1, 1, 1};
+  e.flags |= kEntVisible | kEntRebuildMatrix;
+  e.Draw(PublishedViewMatrix());
+}
+
+void DrawGround(CRenderer& r) {
+  // The pavement lot with a line every cell.
+  const Vec3 lot[4] = {{0, 0, 0}, {kLotExtent, 0, 0}, {kLotExtent, 0, kLotExtent}, {0, 0, kLotExtent}};
+  const TexCoord uv[4] = {{0, 0}, {7, 0}, {7, 7}, {0, 7}};
+  const int32_t pavement = PresentationTextureSlots().pavement;
+  if (pavement >= 0) r.DrawTexturedQuads(lot, 1, uv, pavement);
+}
+
+void DrawPreview(EditorMode& m) {
+  CRenderer* r = CurrentRenderer();
+  if (r == nullptr) return;
+  UpdateSunColours();
+  r->Clear();
+  if (!r->BeginFrame()) return;
+  InterpolateCamera();
+  r->Reserved32(1);
+  EntBeginFrame();
+  r->UpdateCamera();
+  r->SetDepthRange(2.0f, 10000.0f);
+  r->UpdateViewVolume();
+  r->SetColourRamps(0xFFFFFFFF, 0xFF000000, 0, 0, 0, 8.0f, 0.707f, 0.707f, 0.0f, 0);
+  r->SetDepthAndFogRanges(0, 100.0f, 1000.0f, 0);
+  r->SetShader(kShaderStartOfFrame);
+  r->SetShader(kShaderModulate);
+  DrawSky(*r);
+  if (m.preview.display == PreviewDisplay::kDesign) {
+    DrawGround(*r);
+    if (m.editor.showBackfaces) r->DisableCulling();
+    if (m.preview.wireframe || m.editor.wireframe3d) r->SetShader(kShaderWireframe);
+    for (const ModelLodSet& set : m.models) DrawModelAt(set, m.buildingCentre);
+    r->SetShader(kShaderModulate);
+  } else if (m.preview.display == PreviewDisplay::kSpecial) {
+    r->DrawSpecial();
+  }
+  r->BeginOverlay();
+  r->Begin2D();
+  r->EndOverlay();
+  r->EndFrame();
+  r->Present();
+}
+
+void StartEditorWindow(EditorMode& m) {
+  int32_t screenWidth = 1024, screenHeight = 768;
+  platform::GetDisplaySize(screenWidth, screenHeight);
+  m.windowSpec.title = "Civano Building Editor";
+  m.windowSpec.width = kEditorWindowWidth;
+  m.windowSpec.height = std::max(480, screenHeight - 20);
+  m.windowSpec.x = std::max(0, screenWidth - m.windowSpec.width);
+  m.windowSpec.y = 0;
+  m.window = platform::CreateEditorWindow(m.windowSpec);
+}
+
+}  // namespace
+
+void Game::RunBuildingEditor() {
+  GameRunState& run = RunState();
+  auto mode = std::make_unique<EditorMode>();
+  EditorMode& m = *mode;
+  g_mode = &m;
+  ResetBuildingEditor(m.editor);
+  m.panels.dataRoot = platform::GameRoot();
+  run.startupFinished = false;
+  if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kEditorHeapSize, 4))
+    ReportError(0, 0, "Unable to create the editor's memory heap.");
+
+  // The renderer on the preview window, the engine's systems and the assets
+  // the architect builds with. The preview is a window beside the editor's,
+  // narrowed when the screen has no room for both.
+  int32_t screenWidth = 0, screenHeight = 0;
+  platform::GetDisplaySize(screenWidth, screenHeight);
+  g_RendererSettings.windowed = 1;
+  if (screenWidth > 0 && g_RendererSettings.width + kEditorWindowWidth > screenWidth) {
+    g_RendererSettings.width = std::max(320, screenWidth - kEditorWindowWidth);
+    g_RendererSettings.height = g_RendererSettings.width * 3 / 4;
+  }
+  CreateEngineSystems();
+  CreateGameInputDevice();
+  CreateRenderer(g_RendererSettings);
+  ConfigureRendererForGame();
+  AttachEngineSystems();
+  LoadPresentationTextures();
+  ShowMainWindow();
+  PumpMessages();
+  ShowLoadingScreen();
+  LoadGameAssetsForDrawing();
+  LoadArchitectAssets();
+  BuildTexturePages();
+  BuildShaderTable(CurrentRenderer());
+  StartCamera();
+  OpenInputDevices();
+  RegisterGameCameraModes();
+  PrepareModels();
+  LoadScaffoldPieces();
+  BuildSkyGeometry();
+  ResetGameClock();  // the game's morning light
+  if (CRenderer* r = CurrentRenderer()) {
+    r->SetFieldOfView(45.0f);
+    r->SetClearEnable(true, true);
+  }
+  CloseLoadingScreen();
+
+  GameScheduler().Init();
+  run.interfaceTask = GameScheduler().AddTask(50.0f, EditorTick, 1, true);
+  m.ground.Reset();
+  m.ground.position = {kLotExtent / 2, 0.0f, kLotExtent / 2};
+  FreeCamera();
+  AimAtGround(m);
+  StartEditorWindow(m);
+  run.drawingEnabled = true;
+  run.startupFinished = true;
+  GameScheduler().ResetClock();
+
+  while (!run.quit) {
+    GameScheduler().Run(false);
+    PumpMessages();
+    if (run.quit) break;
+    RebuildPreview(m);
+    DrawPreview(m);
+    if (m.window)
+      m.window->Frame([&m](platform::EditorUi& ui) {
+        DrawEditorPanels(ui, m.editor, m.panels, m.windowSpec.width, m.windowSpec.height);
+      });
+  }
+
+  run.drawingEnabled = false;
+  m.window.reset();
+  ReleasePreviewModels(m);
+  ReleaseArchitectAssets();
+  DestroyMainWindow();
+  ForgetGameAssets();
+  DestroyEngineSystems();
+  ReleaseInputDevices();
+  if (MemoryManager().IsInitialised()) MemoryManager().Shutdown();
+  ReleaseInstanceMutex();
+  g_mode = nullptr;
+}
