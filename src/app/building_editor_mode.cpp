@@ -32,6 +32,16 @@
 #include "shell/startup.h"
 #include "visuals/architect.h"
 #include "visuals/architect_assets.h"
+#include "app/editor_palette.h"
+#include "ui/draw_2d.h"
+#include "ui/glyph_batcher.h"
+#include "ui/interface_assets.h"
+#include "ui/ui_rect.h"
+#include "ui/ui_services.h"
+#include "engine/files/text_bank.h"
+#include "visuals/building_visuals.h"
+#include "city/buildings.h"
+#include "engine/scene/asset_table.h"
 #include "visuals/city_scene.h"
 #include "visuals/game_camera.h"
 #include "visuals/shader_table.h"
@@ -57,6 +67,8 @@ struct EditorMode {
   platform::EditorWindowSpec windowSpec;
   CEntity ground;
   std::array<ModelLodSet, 3> models{};
+  // Holds the preview's signs and props; it is no building of the city.
+  CBuilding props;
   Vec3 buildingCentre{};
   int previewEntry = -1;
   bool previewMode = false;
@@ -103,6 +115,7 @@ void ReleasePreviewModels(EditorMode& m) {
     if (set.handles[0] > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(set.handles[0]);
     set = ModelLodSet{};
   }
+  if (m.props.Visual.Built) TheArchitect().ReleaseBuildingVisuals(m.props);
 }
 
 // The preview building, rebuilt whenever the design or the compile dialog's
@@ -138,15 +151,37 @@ void RebuildPreview(EditorMode& m) {
   const float x0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowX, 0, 7)) * kLotSize;
   const float z0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowZ, 0, 7)) * kLotSize;
   m.buildingCentre = {x0 + float(w) * kLotSize * 0.5f, 0.0f, z0 + float(depth) * kLotSize * 0.5f};
+  m.props.Id = -1;
+  m.props.CentreX = m.buildingCentre.x;
+  m.props.CentreZ = m.buildingCentre.z;
+  AttachBuildingProps(build, m.props);
+  m.props.Visual.Built = 1;
 }
 
-void DrawModelAt(ModelLodSet set, const Vec3& at) {
+void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale);
+
+// The design's control points: signs and props as the game places them.
+void DrawPreviewProps(const EditorMode& m) {
+  const BuildingVisual& v = m.props.Visual;
+  const ModelLodSet* prop = ShelfModel(ModelShelf::Tree, 0);
+  for (int32_t i = 0; i < v.PropCount && i < kBuildingProps && prop; ++i) {
+    const PropSlot& p = ThePropPool().Slots[size_t(v.Props[i])];
+    DrawModelAt(*prop, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]});
+  }
+  for (int32_t i = 0; i < v.SignCount && i < kBuildingSigns; ++i) {
+    const SignSlot& s = TheSignPool().Slots[size_t(v.Signs[i])];
+    DrawModelAt(ModelLodSet{{s.Model, 0, 0}, 1}, {s.Position[0], s.Position[1], s.Position[2]}, s.Yaw,
+                {s.Scale[0], s.Scale[1], s.Scale[2]});
+  }
+}
+
+void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale) {
   if (set.handles[0] <= 0 || ModSysGetModel(set.handles[0]) == nullptr) return;
   CEntity e;
   e.SetModel(&set);
   e.position = at;
-  e.rotation = {0, 0, 0};
-  e.scale = {1, 1, 1};
+  e.rotation = {0, yaw, 0};
+  e.scale = scale;
   e.flags |= kEntVisible | kEntRebuildMatrix;
   e.Draw(PublishedViewMatrix());
 }
@@ -157,6 +192,52 @@ void DrawGround(CRenderer& r) {
   const TexCoord uv[4] = {{0, 0}, {7, 0}, {7, 7}, {0, 7}};
   const int32_t pavement = PresentationTextureSlots().pavement;
   if (pavement >= 0) r.DrawTexturedQuads(lot, 1, uv, pavement);
+}
+
+// The texture each facade code takes under the design's texture set (the
+// wall set its seed chooses, in the current texture group's first material):
+// a column of 16 swatches down the left edge and the current code's texture
+// large in the top right corner.
+int32_t PaletteTexture(const EditorMode& m, int code) {
+  const BuildingDesign& d = *m.editor.design;
+  return FacadeTextureSlot(d.textureSet, d.groupMasks[std::clamp(m.editor.textureGroup, 0, 4)], code);
+}
+
+void DrawPalette(const EditorMode& m) {
+  float y = 0;
+  for (int code = 0; code < 16; ++code) {
+    DrawTexturedRect(SetUIRect(2, y + 2, 28, y + 28), PaletteTexture(m, code), 0.5f);
+    y += 28;
+    if (code == 3 || code == 7 || code == 13) y += 8;
+  }
+  DrawTexturedRect(SetUIRect(576, 0, 640, 64), PaletteTexture(m, m.editor.facadeCode), 0.5f);
+}
+
+void DrawStatistics(const EditorMode& m, CRenderer& r) {
+  CTextSystem* text = Ui().text;
+  if (text == nullptr) return;
+  const RendererStats& s = GetRendererStats();
+  const float rate = GameScheduler().FramesPerSecond();
+  const int32_t triangles = r.GetTriangleCount();
+  uint32_t white = 0xFFFFFFFFu;
+  char line[96];
+  SelectFont2D(1);
+  auto put = [&](float x, float y) { text->DrawString(x, y, line, &white); };
+  std::snprintf(line, sizeof line, "framerate:- %f", double(rate)), put(470, 410);
+  std::snprintf(line, sizeof line, "poly\\sec:- %i", int(float(triangles) * rate)), put(470, 430);
+  std::snprintf(line, sizeof line, "polys:- %i", m.panels.previewPolygons), put(470, 440);
+  std::snprintf(line, sizeof line, "verts:- %i", m.panels.previewVertices), put(470, 450);
+  std::snprintf(line, sizeof line, "Verts Submitted :- %i", s.verticesSubmitted), put(40, 15);
+  std::snprintf(line, sizeof line, "Tris Submitted  :- %i", s.indexTotal / 3), put(40, 25);
+  std::snprintf(line, sizeof line, "DIPCalls        :- %i", s.drawCalls), put(40, 35);
+  std::snprintf(line, sizeof line, "AvVertsPerCall  :- %i", s.drawCalls ? s.verticesSubmitted / s.drawCalls : 0),
+      put(40, 45);
+  std::snprintf(line, sizeof line, "FVFChanges      :- %i", s.vertexFormatChanges), put(40, 60);
+  std::snprintf(line, sizeof line, "StateChanges    :- %i", s.stateChanges), put(40, 70);
+  std::snprintf(line, sizeof line, "Delete:  %d", m.editor.planRedraws), put(50, 470);
+  std::snprintf(line, sizeof line, "Delete:  %d", m.panels.previewPolygons), put(250, 470);
+  std::snprintf(line, sizeof line, "Delete:  %d", MemoryManager().GetStats().ActualMemoryUsed), put(450, 470);
+  FlushGlyphBatches();
 }
 
 void DrawPreview(EditorMode& m) {
@@ -180,13 +261,16 @@ void DrawPreview(EditorMode& m) {
     DrawGround(*r);
     if (m.editor.showBackfaces) r->DisableCulling();
     if (m.preview.wireframe || m.editor.wireframe3d) r->SetShader(kShaderWireframe);
-    for (const ModelLodSet& set : m.models) DrawModelAt(set, m.buildingCentre);
+    for (const ModelLodSet& set : m.models) DrawModelAt(set, m.buildingCentre, 0, {1, 1, 1});
+    DrawPreviewProps(m);
     r->SetShader(kShaderModulate);
   } else if (m.preview.display == PreviewDisplay::kSpecial) {
     r->DrawSpecial();
   }
   r->BeginOverlay();
   r->Begin2D();
+  if (m.preview.display == PreviewDisplay::kDesign) DrawPalette(m);
+  DrawStatistics(m, *r);
   r->EndOverlay();
   r->EndFrame();
   r->Present();
@@ -232,6 +316,7 @@ void Game::RunBuildingEditor() {
   ConfigureRendererForGame();
   AttachEngineSystems();
   LoadPresentationTextures();
+  LoadInterfaceFonts(g_StartupOptions.languageName, g_RendererSettings.width);
   ShowMainWindow();
   PumpMessages();
   ShowLoadingScreen();

@@ -136,7 +136,10 @@ void BuildingProperties(platform::EditorUi& ui, BuildingEditor& e) {
                 {"Base type", d.baseType, BaseTypeLabels()}};
   for (Row& r : rows) {
     int chosen = r.value < r.labels.size() ? r.value : 0;
-    if (ui.Combo(r.name, r.labels, chosen)) r.value = uint8_t(chosen);
+    if (ui.Combo(r.name, r.labels, chosen)) {
+      r.value = uint8_t(chosen);
+      e.previewDirty = true;  // the type and floors change how it is built
+    }
   }
 }
 
