@@ -287,6 +287,13 @@ void StartEditorWindow(EditorMode& m) {
   m.window = platform::CreateEditorWindow(m.windowSpec);
 }
 
+void DrawEditorWindow(EditorMode& m) {
+  if (!m.window) return;
+  m.window->Frame([&m](platform::EditorUi& ui) {
+    DrawEditorPanels(ui, m.editor, m.panels, m.windowSpec.width, m.windowSpec.height);
+  });
+}
+
 }  // namespace
 
 void Game::RunBuildingEditor() {
@@ -354,10 +361,16 @@ void Game::RunBuildingEditor() {
     if (run.quit) break;
     RebuildPreview(m);
     DrawPreview(m);
-    if (m.window)
-      m.window->Frame([&m](platform::EditorUi& ui) {
-        DrawEditorPanels(ui, m.editor, m.panels, m.windowSpec.width, m.windowSpec.height);
+    DrawEditorWindow(m);
+    if (m.panels.compileRequested) {
+      // Between files the windows stay alive, so "Stop" can end the run.
+      SetCompilePumpHook([&m] {
+        PumpMessages();
+        DrawEditorWindow(m);
       });
+      ProcessBuildings(m.editor, m.panels);
+      SetCompilePumpHook(nullptr);
+    }
   }
 
   run.drawingEnabled = false;

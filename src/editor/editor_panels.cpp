@@ -203,7 +203,10 @@ void Actions(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p) {
     }
   }
   ui.Label(e.fileName.empty() ? "(no file)" : e.fileName);
-  if (ui.Button("Process Buildings")) ProcessBuildings(e, p);
+  if (ui.Button("Process Buildings") && !IsBuildingCompileRunning()) {
+    p.compileShown = true;
+    p.compileRequested = true;
+  }
   char text[96];
   std::snprintf(text, sizeof text, "Polygons: %d\nVertices: %d", p.previewPolygons, p.previewVertices);
   ui.Label(text);
@@ -288,6 +291,11 @@ void CompileDialog(platform::EditorUi& ui, EditorPanels& p, int width) {
 }  // namespace
 
 void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p, int width, int height) {
+  // While a compile runs only its dialog takes input.
+  if (IsBuildingCompileRunning()) {
+    CompileDialog(ui, p, width);
+    return;
+  }
   const int planHeight = std::min(height / 2, width);
   if (ui.BeginPanel(kEditorTitle, 0, 0, width, planHeight)) DrawPlanView(ui, e);
   ui.EndPanel();
@@ -307,6 +315,7 @@ void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p
 }
 
 bool ProcessBuildings(BuildingEditor& e, EditorPanels& p) {
+  p.compileRequested = false;
   if (IsBuildingCompileRunning()) return false;
   p.compileShown = true;
   p.compileRow = -1;

@@ -24,6 +24,7 @@ struct EditorPanels {
   std::string openPath, saveAsPath;
   // The compile dialog.
   bool compileShown = false;
+  bool compileRequested = false;  // "Process Buildings" pressed; the loop runs it
   CompileReport report;
   bool compileRan = false;
   int reportKind = 0;  // 0 general stats, 1 building sizes, 2 detailed sizes, 3 current building
@@ -39,7 +40,10 @@ struct EditorPanels {
 void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& editor, EditorPanels& panels, int width, int height);
 
 // "Process Buildings": shows the compile dialog and compiles the data root's
-// design folder into the library file. False when the compile failed.
+// design folder into the library file. False when the compile failed or one
+// is running. The button only asks (compileRequested); the program's loop
+// runs the compile outside its frame, so the windows can be drawn (and
+// "Stop" pressed) between files.
 bool ProcessBuildings(BuildingEditor& editor, EditorPanels& panels);
 // "Load" and "Save As" with a chosen path (the file panels' OK); messages go
 // to the message box.

@@ -5,8 +5,10 @@
 #include "editor/building_editor.h"
 
 const std::vector<std::string>& PersonLabels() {
-  static const std::vector<std::string> labels{"",         "1.Alder",  "2.Birch", "3.Cedar", "4.Damson",
-                                               "5.Elm",    "6.Fir",    "7.Gorse", "8.Test"};
+  // The designers of data/buildings/looks.txt, so "Save As" proposes the
+  // folders the generated designs lie in.
+  static const std::vector<std::string> labels{"",      "1.Hollis", "2.Marsh",  "3.Okafor", "4.Vance",
+                                               "5.Lindqvist", "6.Ruiz", "7.Tanaka", "8.Test"};
   return labels;
 }
 

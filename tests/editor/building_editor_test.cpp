@@ -290,7 +290,7 @@ TEST_F(EditorFilesTest, ADesignMadeInTheEditorCompilesIntoTheGamesLibrary) {
   panels.dataRoot = root_.string();
   const std::string path = ProposedSaveAsPath(f.e, panels.dataRoot);
   EXPECT_EQ(std::filesystem::path(path).filename(), "c32_m1_00.cb");
-  EXPECT_NE(path.find("2.Retail/3.Cedar/"), std::string::npos);
+  EXPECT_NE(path.find("2.Retail/3.Okafor/"), std::string::npos);
   ASSERT_TRUE(SaveDesignFileAs(f.e, panels, path)) << (boxes_.empty() ? "" : boxes_.back());
 
   ASSERT_TRUE(ProcessBuildings(f.e, panels)) << panels.report.errorLine;
