@@ -94,6 +94,11 @@ void CPlayerAI::Init() {
 }
 
 void CPlayerAI::Resume() {
+  // The stream starts from the game's seed, whatever streams earlier games
+  // left in the list when the seed was given out: the first stream after
+  // the master was seeded at the same place of the sequence in every game.
+  const CRandomStream* first = FirstRandomStream() ? FirstRandomStream()->Next() : nullptr;
+  random.SetState((first ? first->GetState() : 0u) + 7919u * (static_cast<uint32_t>(index) + 1u));
   Init();
   SyncOwnershipLists();
   const CAuction* a = CurrentAuction();
