@@ -64,10 +64,9 @@ uint16_t WorkFlagOf(int32_t event) {
 
 void RunAiTimetables(CPlayerAI& ai) {
   if (!ai.initialised || ai.inAuction) return;
-  if (DayTick() == 0) {
+  // A timetable that wrapped stays on its first entry, silent until midnight.
+  if (DayTick() == 0)
     for (uint8_t& live : ai.liveToday) live = 1;
-    ai.currentHousekeeping = ai.currentBlock = nullptr;
-  }
   const int32_t now = static_cast<int32_t>(DayTick());
   if (ai.currentHousekeeping == nullptr) ai.currentHousekeeping = NextEntry(ai, kTimetableHousekeeping);
   if (ai.currentHousekeeping && ai.liveToday[kTimetableHousekeeping] && now >= ai.currentHousekeeping->due)
