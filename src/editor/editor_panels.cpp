@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/clock.h"
 #include "platform/editor_ui.h"
 #include "platform/message_box.h"
 
@@ -143,9 +144,9 @@ void BuildingProperties(platform::EditorUi& ui, BuildingEditor& e) {
   }
 }
 
-void LoopOrder(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p) {
+void LoopOrder(platform::EditorUi& ui, BuildingEditor& e, EditorPanels&) {
   if (!ui.Section("Loop Order")) return;
-  if (ui.Button("Variation")) ChooseVariation(e, p.variationSeed++ * 2654435761u);
+  if (ui.Button("Variation")) ChooseVariation(e, platform::timeGetTime());
   ui.SameLine();
   if (ui.Button("Normal")) ChooseNormalOrder(e);
   std::string entered;

@@ -33,7 +33,6 @@ struct EditorPanels {
   int previewEntry = -1;  // the compiled entry the preview shows in preview mode
   // Shown under the options: the preview's counts.
   int previewPolygons = 0, previewVertices = 0;
-  uint32_t variationSeed = 1;
 };
 
 // Draws the panels into a window of that size and applies what the user did.

@@ -161,8 +161,9 @@ class ImGuiEditorUi : public EditorUi {
     if (ImGui::IsWindowFocused() && !io.WantTextInput) {
       for (ImGuiKey key : {ImGuiKey_X, ImGuiKey_Y, ImGuiKey_Z}) {
         const char letter = char('X' + (key - ImGuiKey_X));
-        if (ImGui::IsKeyPressed(key, false)) input.keysDown += letter;
-        if (ImGui::IsKeyReleased(key)) input.keysUp += letter;
+        const int index = ImGui::GetKeyIndex(key);
+        if (ImGui::IsKeyPressed(index, false)) input.keysDown += letter;
+        if (ImGui::IsKeyReleased(index)) input.keysUp += letter;
       }
     }
     drawList_ = ImGui::GetWindowDrawList();
