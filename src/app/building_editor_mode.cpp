@@ -14,6 +14,7 @@
 #include "city/building_library.h"
 #include "editor/building_editor.h"
 #include "editor/editor_panels.h"
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/core/run_state.h"
@@ -303,7 +304,7 @@ void Game::RunBuildingEditor() {
   EditorMode& m = *mode;
   g_mode = &m;
   ResetBuildingEditor(m.editor);
-  m.panels.dataRoot = platform::GameRoot();
+  m.panels.dataRoot = platform::GameRoot();  // empty: the working folder
   run.startupFinished = false;
   if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kEditorHeapSize, 4))
     ReportError(0, 0, "Unable to create the editor's memory heap.");
@@ -355,6 +356,8 @@ void Game::RunBuildingEditor() {
   run.drawingEnabled = true;
   run.startupFinished = true;
   GameScheduler().ResetClock();
+  ConsolePrintF(kConsoleReply, "Building editor started (designs in %s)",
+                DesignSourceFolder(m.panels.dataRoot).c_str());
 
   while (!run.quit) {
     GameScheduler().Run(false);
