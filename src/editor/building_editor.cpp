@@ -554,12 +554,13 @@ bool SetControlMode(BuildingEditor& e, bool on) {
 }
 
 namespace {
-ControlPoint* SelectedControl(BuildingEditor& e) {
+ControlPoint* SelectedControl(const BuildingEditor& e) {
   if (!e.controlMode || e.selectedControl < 0 || e.selectedControl >= kDesignControlPoints) return nullptr;
   ControlPoint& c = e.design->controls[e.selectedControl];
   return c.inUse ? &c : nullptr;
 }
-float* ControlValue(ControlPoint& c, ControlField f) {
+template <typename Point>  // ControlPoint, const or not
+auto* ControlValue(Point& c, ControlField f) {
   switch (f) {
     case ControlField::kX: return &c.x;
     case ControlField::kY: return &c.y;
@@ -573,7 +574,7 @@ float* ControlValue(ControlPoint& c, ControlField f) {
 }  // namespace
 
 std::string ControlFieldText(const BuildingEditor& e, ControlField f) {
-  ControlPoint* c = SelectedControl(const_cast<BuildingEditor&>(e));
+  const ControlPoint* c = SelectedControl(e);
   return c ? Format("%.4f", *ControlValue(*c, f)) : "";
 }
 
