@@ -187,6 +187,12 @@ TEST_F(EditorFilesTest, SaveRefusesMissingAndChangedProperties) {
   EXPECT_EQ(m.caption, "Civano Building Editor - Not letting you save!");
   EXPECT_EQ(m.text, "These Building Property fields were not filled in:\n\nFloors (1, 2, 3, 4+)\n");
   EXPECT_FALSE(platform::GameFileExists("designs/a.cb"));
+  // A loaded file without floors cannot be saved over either.
+  ASSERT_TRUE(WriteBuildingDesign(*f.e.design, "designs/nofloors.cb"));
+  ASSERT_TRUE(LoadDesign(f.e, "designs/nofloors.cb").Empty());
+  m = SaveDesign(f.e);
+  EXPECT_EQ(m.text, "These Building Property fields were not filled in:\n\nFloors (1, 2, 3, 4+)\n");
+  EXPECT_EQ(f.e.fileName, "designs/nofloors.cb");
 
   f.e.design->floors = 2;
   ASSERT_EQ(SaveDesignAs(f.e, "designs/a.cb", false, m), SaveAsResult::kSaved) << m.text;
