@@ -228,6 +228,7 @@ class SdlEditorWindow : public EditorWindow {
     ImGui_ImplOpenGL2_Init();
     windowId_ = SDL_GetWindowID(window_);
     SetOtherWindowEventHandler([this](const SDL_Event& e) {
+      if (!IsOwnEvent(e)) return false;
       ImGui::SetCurrentContext(imgui_);
       // A click takes the keyboard, window manager or not.
       if (e.type == SDL_MOUSEBUTTONDOWN) SDL_SetWindowInputFocus(window_);
@@ -246,6 +247,20 @@ class SdlEditorWindow : public EditorWindow {
     ImGui::DestroyContext(imgui_);
     SDL_GL_DeleteContext(context_);
     SDL_DestroyWindow(window_);
+  }
+
+  bool IsOwnEvent(const SDL_Event& e) const {
+    switch (e.type) {
+      case SDL_WINDOWEVENT: return e.window.windowID == windowId_;
+      case SDL_MOUSEMOTION: return e.motion.windowID == windowId_;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: return e.button.windowID == windowId_;
+      case SDL_MOUSEWHEEL: return e.wheel.windowID == windowId_;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: return e.key.windowID == windowId_;
+      case SDL_TEXTINPUT: return e.text.windowID == windowId_;
+      default: return false;
+    }
   }
 
   void Frame(const std::function<void(EditorUi&)>& draw) override {
