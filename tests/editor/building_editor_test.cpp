@@ -6,6 +6,7 @@
 
 #include "editor/editor_panels.h"
 #include "engine/game_root_fixture.h"
+#include "platform/editor_ui.h"
 
 namespace {
 
@@ -317,6 +318,85 @@ TEST_F(EditorFilesTest, ADesignMadeInTheEditorCompilesIntoTheGamesLibrary) {
   BuildingDescription d;
   ASSERT_TRUE(PreviewDescription(f.e, panels, d));
   EXPECT_EQ(d.baseWidth, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The panels drawn through a stand-in window that presses one control by
+// its label and otherwise leaves everything as it is.
+class PressingUi : public platform::EditorUi {
+ public:
+  std::string press;
+  std::vector<std::string> shown;
+  bool BeginPanel(std::string_view title, int, int, int, int) override { return Seen(title), true; }
+  void EndPanel() override {}
+  bool Section(std::string_view title) override { return Seen(title), true; }
+  void Label(std::string_view text) override { Seen(text); }
+  void SameLine() override {}
+  bool Button(std::string_view text, bool enabled) override { return Pressed(text) && enabled; }
+  bool Check(std::string_view text, bool& value, bool enabled) override {
+    if (!Pressed(text) || !enabled) return false;
+    value = !value;
+    return true;
+  }
+  bool Radio(std::string_view text, bool, bool) override { return Pressed(text); }
+  bool Combo(std::string_view id, const std::vector<std::string>&, int&, bool) override { return Seen(id), false; }
+  bool List(std::string_view id, const std::vector<std::string>&, int&, int) override { return Seen(id), false; }
+  bool MultiList(std::string_view id, const std::vector<std::string>&, std::vector<uint8_t>&, int, bool) override {
+    return Seen(id), false;
+  }
+  bool Field(std::string_view id, const std::string&, std::string&, int, bool) override { return Seen(id), false; }
+  int Arrows(std::string_view, bool) override { return 0; }
+  void TextBox(std::string_view, const std::string&, int, int) override {}
+  void BeginCanvas(std::string_view, int& w, int& h, platform::CanvasInput& input) override {
+    w = h = 400;
+    input = {};
+  }
+  void CanvasLine(float, float, float, float, uint32_t) override {}
+  void CanvasRect(float, float, float, float, uint32_t, bool) override {}
+  void EndCanvas() override {}
+
+ private:
+  void Seen(std::string_view s) { shown.emplace_back(s); }
+  bool Pressed(std::string_view s) {
+    Seen(s);
+    return s == press;
+  }
+};
+
+TEST_F(EditorFilesTest, TheOptionsPanelWiresItsButtonsToTheRules) {
+  EditorFixture f;
+  EditorPanels panels;
+  panels.dataRoot = root_.string();
+  PressingUi ui;
+  ui.press = "Add";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_EQ(f.e.design->loopCount, 1);
+  for (const char* title : {"Civano Building Editor", "Building Editor Options -- Version 8", "Loops",
+                            "Control Points", "Actions"})
+    EXPECT_NE(std::find(ui.shown.begin(), ui.shown.end(), title), ui.shown.end()) << title;
+
+  // Save As with properties missing says which; nothing is offered.
+  ui.press = "Save As";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_NE(boxes_.back().find("Not letting you save!"), std::string::npos);
+  EXPECT_FALSE(panels.saveAsShown);
+  f.SetAllProperties();
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_TRUE(panels.saveAsShown);
+  EXPECT_NE(panels.saveAsPath.find("c55_m2_00.cb"), std::string::npos) << panels.saveAsPath;
+
+  // Process Buildings asks the loop for a compile and shows its dialog.
+  ui.press = "Process Buildings";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_TRUE(panels.compileRequested && panels.compileShown);
+
+  ui.press = "Control Point edit mode";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_TRUE(f.e.controlMode);
 }
 
 }  // namespace
