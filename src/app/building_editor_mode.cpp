@@ -146,12 +146,13 @@ void RebuildPreview(EditorMode& m) {
     m.panels.previewVertices += int(part.positions.size());
     m.models[i] = ModelLodSet{{RegisterMeshPart(part), 0, 0}, 1};
   }
-  // Where the design stands on the lot (its base's cells).
+  // Where the design stands on the lot: the plan's bottom edge (z = 7) is
+  // the street front, which the architect puts at the world's z = 0.
   BuildingDesign bounds = *m.editor.design;
   ComputeLoopBounds(bounds);
   m.editor.boundsText = std::to_string(bounds.width) + "x" + std::to_string(bounds.depth);
   const float x0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowX, 0, 7)) * kLotSize;
-  const float z0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowZ, 0, 7)) * kLotSize;
+  const float z0 = m.previewMode ? 0.0f : float(std::clamp(bounds.offsetZ, 0, 7)) * kLotSize;
   m.buildingCentre = {x0 + float(w) * kLotSize * 0.5f, 0.0f, z0 + float(depth) * kLotSize * 0.5f};
   m.props.Id = -1;
   m.props.CentreX = m.buildingCentre.x;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/clock.h"
 #include "platform/editor_ui.h"
@@ -189,7 +190,8 @@ void Actions(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p) {
   ui.SameLine();
   if (ui.Button("Load")) {
     p.openShown = true;
-    if (p.openPath.empty()) p.openPath = p.dataRoot.empty() ? "data2/BuildEditorModels/" : p.dataRoot + "/data2/BuildEditorModels/";
+    p.designFiles = ListDesignFiles(p.dataRoot);
+    if (p.openPath.empty()) p.openPath = DesignSourceFolder(p.dataRoot) + "/";
   }
   ui.SameLine();
   if (ui.Button("Save", !e.fileName.empty())) Show(SaveDesign(e));
@@ -218,9 +220,12 @@ void Actions(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p) {
 void FilePanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p, int width) {
   std::string entered;
   if (p.openShown) {
-    if (ui.BeginPanel("Open", width / 2 - 220, 120, 440, 110)) {
+    if (ui.BeginPanel("Open", width / 2 - 260, 120, 520, 330)) {
       ui.Label("Civano Building (*.cb)");
-      if (ui.Field("File", p.openPath, entered, 360)) p.openPath = entered;
+      int chosen = -1;
+      if (ui.List("##designs", p.designFiles, chosen, 10) && chosen >= 0 && size_t(chosen) < p.designFiles.size())
+        p.openPath = DesignSourceFolder(p.dataRoot) + "/" + p.designFiles[size_t(chosen)];
+      if (ui.Field("File", p.openPath, entered, 400)) p.openPath = entered;
       if (ui.Button("OK")) {
         LoadDesignFile(e, p, p.openPath);
         p.openShown = false;
@@ -313,6 +318,21 @@ void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p
   ui.EndPanel();
   FilePanels(ui, e, p, width);
   CompileDialog(ui, p, width);
+}
+
+std::vector<std::string> ListDesignFiles(const std::string& dataRoot) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> files;
+  const fs::path folder = DesignSourceFolder(dataRoot);
+  std::error_code ec;
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+  // A bounded walk: a list to choose from, not an index of the disk.
+  for (int seen = 0; !ec && it != end && seen < 20000; it.increment(ec), ++seen) {
+    if (!it->is_regular_file(ec) || it->path().extension() != ".cb") continue;
+    files.push_back(it->path().lexically_relative(folder).generic_string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 bool ProcessBuildings(BuildingEditor& e, EditorPanels& p) {

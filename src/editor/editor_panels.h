@@ -22,6 +22,7 @@ struct EditorPanels {
   // File panels.
   bool openShown = false, saveAsShown = false;
   std::string openPath, saveAsPath;
+  std::vector<std::string> designFiles;  // the Open panel's list, below the source folder
   // The compile dialog.
   bool compileShown = false;
   bool compileRequested = false;  // "Process Buildings" pressed; the loop runs it
@@ -44,6 +45,9 @@ void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& editor, EditorPane
 // runs the compile outside its frame, so the windows can be drawn (and
 // "Stop" pressed) between files.
 bool ProcessBuildings(BuildingEditor& editor, EditorPanels& panels);
+// The design files below the data root's source folder, as paths relative
+// to it, in name order.
+std::vector<std::string> ListDesignFiles(const std::string& dataRoot);
 // "Load" and "Save As" with a chosen path (the file panels' OK); messages go
 // to the message box.
 void LoadDesignFile(BuildingEditor& editor, EditorPanels& panels, const std::string& path);

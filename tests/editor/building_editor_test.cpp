@@ -299,6 +299,7 @@ TEST_F(EditorFilesTest, ADesignMadeInTheEditorCompilesIntoTheGamesLibrary) {
   EXPECT_EQ(std::filesystem::path(path).filename(), "c32_m1_00.cb");
   EXPECT_NE(path.find("2.Retail/3.Okafor/"), std::string::npos);
   ASSERT_TRUE(SaveDesignFileAs(f.e, panels, path)) << (boxes_.empty() ? "" : boxes_.back());
+  EXPECT_EQ(ListDesignFiles(panels.dataRoot), std::vector<std::string>{"2.Retail/3.Okafor/c32_m1_00.cb"});
 
   ASSERT_TRUE(ProcessBuildings(f.e, panels)) << panels.report.errorLine;
   EXPECT_TRUE(panels.compileShown);
