@@ -360,46 +360,54 @@ std::vector<std::string> LoopListRows(const BuildingEditor& e) {
   return rows;
 }
 
-int LoopListRow(const BuildingEditor& e) { return ValidLoop(e, e.currentLoop) ? e.currentLoop + 1 : 0; }
-
-void ChooseLoopRow(BuildingEditor& e, int row) {
-  const int loop = row - 1;
-  e.previousLoop = e.currentLoop;
-  e.currentLoop = ValidLoop(e, loop) ? loop : -1;
-  if (e.controlMode) {
-    e.controlLoop = e.currentLoop;
-    e.selectedControl = -1;
-  }
-  Changed(e);
+int LoopListRow(const BuildingEditor& e) {
+  const int loop = e.controlMode ? e.controlLoop : e.currentLoop;
+  return ValidLoop(e, loop) ? loop + 1 : 0;
 }
 
 namespace {
+// A loop chosen in control-point mode becomes the control loop, drawn as
+// the previous loop, with no current loop (as on entering the mode).
 void SelectAfterLoopChange(BuildingEditor& e, int loop) {
-  e.previousLoop = e.currentLoop;
-  e.currentLoop = ValidLoop(e, loop) ? loop : -1;
+  const int chosen = ValidLoop(e, loop) ? loop : -1;
   e.selectedControl = -1;
-  if (e.controlMode) e.controlLoop = e.currentLoop;
+  if (e.controlMode) {
+    e.controlLoop = e.previousLoop = chosen;
+    e.currentLoop = -1;
+  } else {
+    e.previousLoop = e.currentLoop;
+    e.currentLoop = chosen;
+  }
   Changed(e);
 }
 }  // namespace
 
+void ChooseLoopRow(BuildingEditor& e, int row) { SelectAfterLoopChange(e, row - 1); }
+
+namespace {
+// The loop list's choice: the control loop in control-point mode.
+int SelectedLoop(const BuildingEditor& e) { return e.controlMode ? e.controlLoop : e.currentLoop; }
+}  // namespace
+
 void AddLoop(BuildingEditor& e) {
-  const int row = InsertDesignLoop(*e.design, e.currentLoop);
+  const int row = InsertDesignLoop(*e.design, SelectedLoop(e));
   if (row >= 0) SelectAfterLoopChange(e, row - 1);
 }
 
 void CopyLoop(BuildingEditor& e) {
-  if (!ValidLoop(e, e.currentLoop)) return;
-  const int at = CopyDesignLoop(*e.design, e.currentLoop);
+  const int selected = SelectedLoop(e);
+  if (!ValidLoop(e, selected)) return;
+  const int at = CopyDesignLoop(*e.design, selected);
   if (at >= 0) SelectAfterLoopChange(e, at + 1);
 }
 
 void DeleteLoop(BuildingEditor& e) {
-  if (!ValidLoop(e, e.currentLoop)) return;
-  const int next = DeleteDesignLoop(*e.design, e.currentLoop);
-  e.currentLoop = -1;
+  const int selected = SelectedLoop(e);
+  if (!ValidLoop(e, selected)) return;
+  const int next = DeleteDesignLoop(*e.design, selected);
+  // The deleted loop is drawn no more.
+  e.currentLoop = e.previousLoop = -1;
   SelectAfterLoopChange(e, next);
-  if (!ValidLoop(e, e.previousLoop)) e.previousLoop = -1;
 }
 
 std::string LoopFieldText(const BuildingEditor& e, LoopField f) {

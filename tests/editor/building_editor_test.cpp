@@ -161,6 +161,29 @@ TEST(PlanViewTest, ControlPointDragsFollowTheHeldAxisKey) {
   EXPECT_EQ(f.e.currentLoop, 0);
 }
 
+TEST(OptionsDialogTest, LoopChoicesInControlPointModeMoveTheControlLoop) {
+  EditorFixture f;
+  AddLoop(f.e);
+  AddLoop(f.e);
+  ASSERT_EQ(f.e.currentLoop, 1);
+  ASSERT_TRUE(SetControlMode(f.e, true));
+  EXPECT_EQ(f.e.controlLoop, 1);
+  EXPECT_EQ(LoopListRow(f.e), 2);
+  ChooseLoopRow(f.e, 1);
+  EXPECT_EQ(f.e.controlLoop, 0);
+  EXPECT_EQ(f.e.previousLoop, 0);  // drawn, with its control points
+  EXPECT_EQ(f.e.currentLoop, -1);
+  PlanRightDown(f.e, Px(2), Px(2));
+  EXPECT_EQ(f.e.design->controls[f.e.selectedControl].loop, 0);
+  // Deleting the control loop moves the mode to the loop that takes its place.
+  DeleteLoop(f.e);
+  EXPECT_EQ(f.e.design->loopCount, 1);
+  EXPECT_EQ(f.e.controlLoop, 0);
+  EXPECT_FALSE(f.e.design->controls[0].inUse);
+  ASSERT_TRUE(SetControlMode(f.e, false));
+  EXPECT_EQ(f.e.currentLoop, 0);
+}
+
 TEST(OptionsDialogTest, TextureSetFieldKeepsToTheSets) {
   EditorFixture f;
   const struct {
