@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/game.h"
 #include "app/game_parts.h"
@@ -24,6 +25,7 @@
 #include "engine/render/renderer.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
+#include "engine/scene/texture.h"
 #include "platform/clock.h"
 #include "platform/editor_ui.h"
 #include "platform/input.h"
@@ -189,12 +191,29 @@ void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale) 
   e.Draw(PublishedViewMatrix());
 }
 
+// Square tiles of a texture over a rectangle at height y, one quad a tile,
+// each showing the whole texture (textures share their pages).
+void DrawTiles(CRenderer& r, int32_t slot, float x0, float z0, float x1, float z1, float tile, float y) {
+  const CTexture* t = slot >= 0 ? TexSysGetTexture(slot) : nullptr;
+  if (t == nullptr) return;
+  const float u0 = t->uOffset, v0 = t->vOffset, u1 = t->uOffset + t->uSize, v1 = t->vOffset + t->vSize;
+  std::vector<Vec3> quads;
+  std::vector<TexCoord> uv;
+  for (float z = z0; z < z1; z += tile)
+    for (float x = x0; x < x1; x += tile) {
+      const float xe = std::min(x + tile, x1), ze = std::min(z + tile, z1);
+      quads.insert(quads.end(), {{x, y, z}, {xe, y, z}, {xe, y, ze}, {x, y, ze}});
+      uv.insert(uv.end(), {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}});
+    }
+  r.DrawTexturedQuads(quads.data(), int32_t(quads.size() / 4), uv.data(), t->pageIndex);
+}
+
 void DrawGround(CRenderer& r) {
-  // The pavement lot with a line every cell.
-  const Vec3 lot[4] = {{0, 0, 0}, {kLotExtent, 0, 0}, {kLotExtent, 0, kLotExtent}, {0, 0, kLotExtent}};
-  const TexCoord uv[4] = {{0, 0}, {7, 0}, {7, 7}, {0, 7}};
-  const int32_t pavement = PresentationTextureSlots().pavement;
-  if (pavement >= 0) r.DrawTexturedQuads(lot, 1, uv, pavement);
+  // Grass round the lot as far as the view reaches, a little below it, and
+  // the pavement lot, a tile a cell.
+  const PresentationTextures& t = PresentationTextureSlots();
+  DrawTiles(r, t.grass, -500.0f, -500.0f, 570.0f, 570.0f, 50.0f, -0.1f);
+  DrawTiles(r, t.pavement, 0.0f, 0.0f, kLotExtent, kLotExtent, kLotSize, 0.0f);
 }
 
 // The texture each facade code takes under the design's texture set (the
