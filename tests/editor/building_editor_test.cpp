@@ -271,18 +271,54 @@ TEST(PreviewTest, TheDesignIsPreviewedAsTheLibraryWouldHoldIt) {
   EXPECT_EQ(f.e.design->controls[0].type, -1);  // the design keeps its own
 }
 
+// A loop chosen in the list is highlighted for half a second of the
+// editor's clock, across the clock's wrap too; "Base" highlights nothing.
+TEST(PreviewTest, AChosenLoopIsHighlightedForHalfASecond) {
+  EditorFixture f;
+  AddLoop(f.e);
+  AddLoop(f.e);
+  for (uint32_t start : {1000u, 0xFFFFFF00u}) {
+    f.e.clockMs = start;
+    ChooseLoopRow(f.e, 1);
+    f.e.clockMs = start + 499;
+    EXPECT_EQ(HighlightedLoop(f.e), 0) << start;
+    f.e.clockMs = start + 500;
+    EXPECT_EQ(HighlightedLoop(f.e), -1) << start;
+    f.e.clockMs = start + 100;  // ended stays ended
+    EXPECT_EQ(HighlightedLoop(f.e), -1) << start;
+  }
+  ChooseLoopRow(f.e, 2);
+  EXPECT_EQ(HighlightedLoop(f.e), 1);
+  ChooseLoopRow(f.e, 0);
+  EXPECT_EQ(HighlightedLoop(f.e), -1);
+}
+
 TEST(PreviewTest, PreviewKeysSwitchDisplayAndCamera) {
+  const struct {
+    int key;
+    PreviewDisplay display;
+    PreviewCamera camera;
+  } cases[] = {
+      {kPreviewKeyF8, PreviewDisplay::kNone, PreviewCamera::kFree},
+      {kPreviewKeyF7, PreviewDisplay::kDesign, PreviewCamera::kEditorBlock},
+      {'2', PreviewDisplay::kSpecial, PreviewCamera::kUnchanged},
+      {'6', PreviewDisplay::kTestTriangle, PreviewCamera::kUnchanged},
+      {'7', PreviewDisplay::kTestPattern, PreviewCamera::kUnchanged},
+      {'D', PreviewDisplay::kTestPattern, PreviewCamera::kEditorBlock},
+      {'F', PreviewDisplay::kTestPattern, PreviewCamera::kFree},
+  };
   PreviewState s;
-  bool flag = false;
-  EXPECT_EQ(PreviewKey(s, kPreviewKeyF8, flag), PreviewCamera::kFree);
-  EXPECT_EQ(s.display, PreviewDisplay::kNone);
-  EXPECT_EQ(PreviewKey(s, kPreviewKeyF7, flag), PreviewCamera::kEditorBlock);
-  EXPECT_EQ(s.display, PreviewDisplay::kDesign);
-  PreviewKey(s, 'W', flag);
-  PreviewKey(s, 'S', flag);
-  EXPECT_TRUE(s.wireframe && flag);
-  EXPECT_EQ(PreviewKey(s, 'D', flag), PreviewCamera::kEditorBlock);
-  PreviewKey(s, kPreviewKeyEscape, flag);
+  for (const auto& c : cases) {
+    EXPECT_EQ(PreviewKey(s, c.key), c.camera) << c.key;
+    EXPECT_EQ(s.display, c.display) << c.key;
+  }
+  PreviewKey(s, 'W');
+  PreviewKey(s, 'S');
+  EXPECT_TRUE(s.wireframe && s.specular);
+  PreviewKey(s, 's');
+  EXPECT_FALSE(s.specular);
+  EXPECT_FALSE(s.quit);
+  PreviewKey(s, kPreviewKeyEscape);
   EXPECT_TRUE(s.quit);
 }
 
