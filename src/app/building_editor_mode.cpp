@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -266,30 +267,50 @@ void DrawPalette(const EditorMode& m) {
   DrawTexturedRect(SetUIRect(576, 0, 640, 64), PaletteTexture(m, m.editor.facadeCode), 0.5f);
 }
 
+std::string Formatted(const char* format, double value) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+std::string Formatted(const char* format, int value) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
 void DrawStatistics(const EditorMode& m, CRenderer& r) {
   CTextSystem* text = Ui().text;
   if (text == nullptr) return;
   const RendererStats& s = GetRendererStats();
   const float rate = GameScheduler().FramesPerSecond();
   const int32_t triangles = r.GetTriangleCount();
-  uint32_t white = 0xFFFFFFFFu;
-  char line[96];
+  const CModelSystem* models = TheModelSystem();
+  const std::vector<std::string> topLeft = {
+      Formatted("Verts Submitted :- %i", s.verticesSubmitted),
+      Formatted("Tris Submitted  :- %i", s.indexTotal / 3),
+      Formatted("DIPCalls        :- %i", s.drawCalls),
+      Formatted("AvVertsPerCall  :- %i", s.drawCalls ? s.verticesSubmitted / s.drawCalls : 0),
+      "",
+      Formatted("FVFChanges      :- %i", s.vertexFormatChanges),
+      Formatted("StateChanges    :- %i", s.stateChanges)};
+  const std::vector<std::string> bottomRight = {
+      Formatted("framerate:- %f", double(rate)), "",
+      Formatted("poly\\sec:- %i", int(float(triangles) * rate)),
+      Formatted("polys:- %i", m.panels.previewPolygons), Formatted("verts:- %i", m.panels.previewVertices)};
+  const std::vector<std::string> bottomRow = {
+      Formatted("Delete:  %d", m.editor.planRedraws), Formatted("Delete:  %d", m.panels.previewPolygons),
+      Formatted("Delete:  %d", MemoryManager().GetStats().ActualMemoryUsed),
+      Formatted("Models:  %d", models ? kMaxModels - models->freeCount : 0)};
   SelectFont2D(1);
-  auto put = [&](float x, float y) { text->DrawString(x, y, line, &white); };
-  std::snprintf(line, sizeof line, "framerate:- %f", double(rate)), put(470, 410);
-  std::snprintf(line, sizeof line, "poly\\sec:- %i", int(float(triangles) * rate)), put(470, 430);
-  std::snprintf(line, sizeof line, "polys:- %i", m.panels.previewPolygons), put(470, 440);
-  std::snprintf(line, sizeof line, "verts:- %i", m.panels.previewVertices), put(470, 450);
-  std::snprintf(line, sizeof line, "Verts Submitted :- %i", s.verticesSubmitted), put(40, 15);
-  std::snprintf(line, sizeof line, "Tris Submitted  :- %i", s.indexTotal / 3), put(40, 25);
-  std::snprintf(line, sizeof line, "DIPCalls        :- %i", s.drawCalls), put(40, 35);
-  std::snprintf(line, sizeof line, "AvVertsPerCall  :- %i", s.drawCalls ? s.verticesSubmitted / s.drawCalls : 0),
-      put(40, 45);
-  std::snprintf(line, sizeof line, "FVFChanges      :- %i", s.vertexFormatChanges), put(40, 60);
-  std::snprintf(line, sizeof line, "StateChanges    :- %i", s.stateChanges), put(40, 70);
-  std::snprintf(line, sizeof line, "Delete:  %d", m.editor.planRedraws), put(50, 470);
-  std::snprintf(line, sizeof line, "Delete:  %d", m.panels.previewPolygons), put(250, 470);
-  std::snprintf(line, sizeof line, "Delete:  %d", MemoryManager().GetStats().ActualMemoryUsed), put(450, 470);
+  auto measure = [text](const std::string& line) {
+    TextRect r;
+    text->MeasureString(r, 0, 0, line);
+    return TextExtent{float(r.width), float(r.height)};
+  };
+  uint32_t white = 0xFFFFFFFFu;
+  for (const PlacedText& line : LayOutPreviewStatistics(topLeft, bottomRight, bottomRow, measure))
+    text->DrawString(line.x, line.y, line.text, &white);
   FlushGlyphBatches();
 }
 

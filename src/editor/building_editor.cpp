@@ -745,3 +745,44 @@ PreviewCamera PreviewKey(PreviewState& s, int key) {
     default: return PreviewCamera::kUnchanged;
   }
 }
+
+std::vector<PlacedText> LayOutPreviewStatistics(const std::vector<std::string>& topLeft,
+                                                const std::vector<std::string>& bottomRight,
+                                                const std::vector<std::string>& bottomRow,
+                                                const std::function<TextExtent(const std::string&)>& measure) {
+  constexpr float kLeft = 34.0f, kRight = 638.0f, kBottom = 478.0f, kTop = 2.0f, kGap = 12.0f;
+  float line = 1.0f;
+  for (const auto* lines : {&topLeft, &bottomRight, &bottomRow})
+    for (const std::string& text : *lines)
+      if (!text.empty()) line = std::max(line, measure(text).height);
+  std::vector<PlacedText> out;
+  // The bottom row, flowing left to right and upward.
+  float x = kLeft, rowTop = kBottom - line;
+  for (const std::string& text : bottomRow) {
+    const float width = measure(text).width;
+    if (x > kLeft && x + width > kRight) {
+      x = kLeft;
+      rowTop -= line;
+    }
+    out.push_back({text, x, rowTop});
+    x += width + kGap;
+  }
+  // The block above the row, at the usual column unless that cuts it off.
+  float width = 0, height = 0;
+  for (const std::string& text : bottomRight) {
+    width = std::max(width, text.empty() ? 0.0f : measure(text).width);
+    height += text.empty() ? line / 2 : line;
+  }
+  x = std::max(kLeft, std::min(470.0f, kRight - width));
+  float y = rowTop - 2.0f - height;
+  for (const std::string& text : bottomRight) {
+    if (!text.empty()) out.push_back({text, x, y});
+    y += text.empty() ? line / 2 : line;
+  }
+  y = kTop;
+  for (const std::string& text : topLeft) {
+    if (!text.empty()) out.push_back({text, kLeft, y});
+    y += text.empty() ? line / 2 : line;
+  }
+  return out;
+}

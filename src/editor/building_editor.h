@@ -7,6 +7,7 @@
 // Each handler is a plain function of the editor and its input; the windows
 // (platform) only draw what these leave and pass the user's input in.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -211,3 +212,20 @@ struct PreviewState {
 // returns the camera change.
 inline constexpr int kPreviewKeyF7 = 0x107, kPreviewKeyF8 = 0x108, kPreviewKeyEscape = 0x1B;
 PreviewCamera PreviewKey(PreviewState& state, int key);
+
+// The preview's statistics, placed in the 640 by 480 space so that no two
+// lines overlap at any font size: the renderer's counters at the top left
+// (right of the palette), the frame rate and polygon counts at the bottom
+// right, and the debug counters in a row along the bottom edge (more rows
+// above it when one is full). An empty line leaves half a line of space.
+struct PlacedText {
+  std::string text;
+  float x = 0, y = 0;
+};
+struct TextExtent {
+  float width = 0, height = 0;
+};
+std::vector<PlacedText> LayOutPreviewStatistics(const std::vector<std::string>& topLeft,
+                                                const std::vector<std::string>& bottomRight,
+                                                const std::vector<std::string>& bottomRow,
+                                                const std::function<TextExtent(const std::string&)>& measure);

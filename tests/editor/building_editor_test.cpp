@@ -293,6 +293,34 @@ TEST(PreviewTest, AChosenLoopIsHighlightedForHalfASecond) {
   EXPECT_EQ(HighlightedLoop(f.e), -1);
 }
 
+// The statistics keep clear of each other and of the screen's edges with a
+// large font (the small preview window) as with a small one.
+TEST(PreviewTest, StatisticsNeverOverlap) {
+  const std::vector<std::string> topLeft = {"Verts Submitted :- 123456", "Tris Submitted  :- 41152", "",
+                                            "StateChanges    :- 3"};
+  const std::vector<std::string> bottomRight = {"framerate:- 60.000000", "", "poly\\sec:- 1234567",
+                                                "polys:- 16", "verts:- 32"};
+  const std::vector<std::string> bottomRow = {"Delete:  812", "Delete:  16", "Delete:  24371232", "Models:  646"};
+  for (float glyph : {4.0f, 9.0f, 14.0f}) {
+    auto measure = [glyph](const std::string& t) { return TextExtent{glyph * float(t.size()), glyph * 1.4f}; };
+    const auto placed = LayOutPreviewStatistics(topLeft, bottomRight, bottomRow, measure);
+    ASSERT_EQ(placed.size(), 11u);  // the empty lines are only space
+    for (size_t i = 0; i < placed.size(); ++i) {
+      const TextExtent a = measure(placed[i].text);
+      EXPECT_GE(placed[i].x, 28.0f) << placed[i].text;  // right of the palette
+      EXPECT_GE(placed[i].y, 0.0f) << placed[i].text;
+      EXPECT_LE(placed[i].x + a.width, 640.0f) << placed[i].text << " " << glyph;
+      EXPECT_LE(placed[i].y + a.height, 480.0f) << placed[i].text << " " << glyph;
+      for (size_t j = 0; j < i; ++j) {
+        const TextExtent b = measure(placed[j].text);
+        const bool apart = placed[i].x + a.width <= placed[j].x || placed[j].x + b.width <= placed[i].x ||
+                           placed[i].y + a.height <= placed[j].y || placed[j].y + b.height <= placed[i].y;
+        EXPECT_TRUE(apart) << placed[i].text << " / " << placed[j].text << " " << glyph;
+      }
+    }
+  }
+}
+
 TEST(PreviewTest, PreviewKeysSwitchDisplayAndCamera) {
   const struct {
     int key;
