@@ -33,7 +33,6 @@ void InitSimulation() {
   ResetTraffic();
   RegisterTrafficSaveHooks();
   ResetPeopleTables();
-  InstallPeopleServices();
   RegisterPeopleSaveHooks();
   InitEconomy();
   InitSession();
