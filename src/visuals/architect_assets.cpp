@@ -93,6 +93,7 @@ int32_t DecorationModel(int32_t code) {
 void LoadScaffoldPieces() {
   SetDecorationModelLookup(DecorationModel);
   SetPropModel(ShelfModel(ModelShelf::Tree, 0));
+  SetPropMarkerModel(ShelfModel(ModelShelf::WorldCity, kTreeLocator1));
   // The asset groups load the pieces with the scaffold shelf; here their places.
   const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
   for (int32_t i = 0; i < kScaffoldPieces; ++i) {
@@ -112,4 +113,5 @@ void ReleaseArchitectAssets() {
   g_places.fill(-1);
   SetDecorationModelLookup(nullptr);
   SetPropModel(nullptr);
+  SetPropMarkerModel(nullptr);
 }

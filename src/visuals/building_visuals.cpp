@@ -25,6 +25,8 @@ constexpr float kPropScale = 0.75f;
 
 DecorationModelLookup g_decorations = nullptr;
 const ModelLodSet* g_propModel = nullptr;
+const ModelLodSet* g_propMarkers = nullptr;
+std::vector<int32_t> g_cityProps;  // the marker props' slots
 
 struct StandardBuilding {
   BuildingModels models;
@@ -139,6 +141,22 @@ bool IsPropCode(int32_t code) {
 
 void SetDecorationModelLookup(DecorationModelLookup lookup) { g_decorations = lookup; }
 void SetPropModel(const ModelLodSet* model) { g_propModel = model; }
+void SetPropMarkerModel(const ModelLodSet* model) { g_propMarkers = model; }
+
+int32_t ResetPropInstances() {
+  ClearPropPool();
+  g_cityProps.clear();
+  const CModel* markers = g_propMarkers && g_propMarkers->handles[0] > 0 ? ModSysGetModel(g_propMarkers->handles[0]) : nullptr;
+  if (markers == nullptr || markers->positions == nullptr) return 0;
+  for (int32_t i = 0; i < markers->vertexCount; ++i) {
+    const int32_t slot = AllocPropSlot();
+    if (slot < 0) break;
+    const Vec3& p = markers->positions[i];
+    ThePropPool().Slots[size_t(slot)] = {1, {p.x, p.y, p.z}, {1.0f, 1.0f, 1.0f}};
+    g_cityProps.push_back(slot);
+  }
+  return int32_t(g_cityProps.size());
+}
 
 int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text) {
   s.Flag = 0;
@@ -300,6 +318,7 @@ void ResetBuildingVisuals() {
     if (TheSignPool().Slots[size_t(i)].InUse) ReleaseSign(i);
   ClearSignPool();
   ClearPropPool();
+  g_cityProps.clear();
 }
 
 int32_t BuildStandardBuildings() {
@@ -356,6 +375,12 @@ void ReleaseStandardBuildings() {
 void DrawBuildingVisuals(const Mat43& view) {
   for (const StandardBuilding& s : g_standard)
     for (const ModelLodSet& set : s.models.sets) DrawModel(set, s.position, 0, {1, 1, 1}, view);
+  for (int32_t slot : g_cityProps) {
+    const PropSlot& p = ThePropPool().Slots[size_t(slot)];
+    if (p.InUse && g_propModel)
+      DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
+                view);
+  }
   for (const CBuilding& b : g_Buildings) {
     if (!b.InUse || !b.Block || !b.Visual.Built) continue;
     // Placed in the city's frame (the entity turns the models' own z, which

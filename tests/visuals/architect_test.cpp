@@ -367,6 +367,34 @@ TEST_F(ArchitectServiceTest, SignPoolFullSkipsSignsAndReleaseOfUnbuiltChangesNot
   EXPECT_EQ(TheSignPool().Count, 0);
 }
 
+// The city's props stand at the marker model's points, scale 1; a second
+// reset starts the pool again rather than adding to it.
+TEST_F(ArchitectServiceTest, PropInstancesStandAtTheMarkerPoints) {
+  EXPECT_EQ(ResetPropInstances(), 0);  // no marker model: no props
+  const Vec3 points[6] = {{1, 0.5f, 2}, {3, 0.5f, 4}, {5, 0.5f, 6}, {-1, 0.5f, -2}, {-3, 0.5f, -4}, {-5, 0.5f, -6}};
+  const int32_t handle = ModSysCreateSelfBuiltModel(1, 6, points, nullptr, nullptr);
+  ASSERT_GT(handle, 0);
+  ModSysAddTriangle(0, 1, 2);
+  ModSysAddTriangle(3, 4, 5);
+  ModSysEndPrimitive(handle, 0, 0, 0);
+  ModelLodSet markers{{handle, 0, 0}, 1};
+  SetPropMarkerModel(&markers);
+  ASSERT_NE(AllocPropSlot(), -1);  // a building's prop from the last game
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(ResetPropInstances(), 6);
+    EXPECT_EQ(ThePropPool().Count, 6);
+    for (int32_t i = 0; i < 6; ++i) {
+      const PropSlot& p = ThePropPool().Slots[size_t(i)];
+      EXPECT_EQ(p.InUse, 1);
+      EXPECT_FLOAT_EQ(p.Position[0], points[i].x);
+      EXPECT_FLOAT_EQ(p.Position[2], points[i].z);
+      EXPECT_FLOAT_EQ(p.Scale[1], 1.0f);
+    }
+  }
+  SetPropMarkerModel(nullptr);
+  ModSysDeleteModel(handle);
+}
+
 TEST_F(ArchitectServiceTest, NoLibraryKeepsThePlainBox) {
   FreeGameBuildingLibrary();
   BuildFixtureCity({.Seed = 3, .People = 10, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
