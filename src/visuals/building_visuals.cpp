@@ -1,5 +1,6 @@
 #include "visuals/building_visuals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "engine/scene/particles.h"
 #include "visuals/architect_tables.h"
 #include "visuals/architect.h"
+#include "session/player.h"
 #include "ui/text_mesh.h"
 
 namespace {
@@ -50,9 +52,6 @@ bool IsDecorationCode(int32_t code) {
     if (code == c) return true;
   return (code >= 0x2000005 && code <= 0x2000018) || (code >= 0x2000049 && code <= 0x200004F);
 }
-
-// The sign row: the code's second byte, counted from 1.
-int32_t SignRow(int32_t code) { return ((code >> 8) & 0xFF) - 1; }
 
 float YawFacing(float dx, float dz) { return std::atan2(-dx, dz) * 57.29578f; }
 
@@ -158,7 +157,12 @@ int32_t ResetPropInstances() {
   return int32_t(g_cityProps.size());
 }
 
-int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text) {
+int32_t SignColourRow(const CBuilding& b) {
+  const CPlayer* owner = PlayerTable().ByNumber(b.Owner);
+  return owner != nullptr ? std::clamp(owner->character, 0, kSignRows - 2) : kSignRows - 1;
+}
+
+int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text, int32_t row) {
   s.Flag = 0;
   if (IsDecorationCode(s.Code)) {
     s.Built = 0;
@@ -169,7 +173,6 @@ int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text) {
   TextModelRecord r;
   const std::string_view t = text ? text : "";
   const float w = s.Width, h = s.Height;
-  const int32_t row = SignRow(s.Code);
   switch (s.Code) {
     case 0x1010101: case 0x1020101: s.Model = BuildTextModel(r, t, textId, w, h); break;
     case 0x1010104: case 0x1020104: s.Model = BuildTextModelFlag1(r, t, textId, w, h); break;
@@ -224,7 +227,7 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
     int32_t id;
     std::string text;
     SignText(b, p.Code, false, id, text);
-    if (SignModelForCode(s, id, text.c_str()) == 0) {
+    if (SignModelForCode(s, id, text.c_str(), SignColourRow(b)) == 0) {
       // Nothing to show: the slot goes back at once.
       FreeSignSlot(slot);
       continue;
@@ -295,7 +298,7 @@ void ArchitectVisualServices::RebuildSigns(CBuilding& b) {
     int32_t id;
     std::string text;
     SignText(b, s.Code, true, id, text);
-    SignModelForCode(s, id, text.c_str());
+    SignModelForCode(s, id, text.c_str(), SignColourRow(b));
   }
 }
 

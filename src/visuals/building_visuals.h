@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "city/buildings.h"
 #include "city/city_services.h"
 #include "engine/core/maths.h"
 #include "engine/scene/model.h"
@@ -69,8 +70,12 @@ void SetPropMarkerModel(const ModelLodSet* model);
 // Returns how many were made.
 int32_t ResetPropInstances();
 // The model of a sign: a decoration's shared model (Built 0) or a text model
-// built for it (Built 1); 0 when the code has no model.
-int32_t SignModelForCode(SignSlot& sign, int32_t textId, const char* text);
+// built for it (Built 1) in the colour row's boards; 0 when the code has no
+// model.
+int32_t SignModelForCode(SignSlot& sign, int32_t textId, const char* text, int32_t colourRow);
+// A building's signs wear its owner's colour: the owner's character, or the
+// last row when nobody owns it.
+int32_t SignColourRow(const CBuilding& building);
 
 // The building's models (walls, roofs and caps, ledges); handles 0 = none.
 struct BuildingModels {

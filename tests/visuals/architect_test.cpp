@@ -5,6 +5,9 @@
 // models and signs and gives them back.
 #include <gtest/gtest.h>
 
+#include "session/player.h"
+#include "ui/text_mesh.h"
+
 #include <cmath>
 #include <set>
 
@@ -393,6 +396,38 @@ TEST_F(ArchitectServiceTest, PropInstancesStandAtTheMarkerPoints) {
   }
   SetPropMarkerModel(nullptr);
   ModSysDeleteModel(handle);
+}
+
+// Text signs are rebuilt in their owner's colour when the owner changes, and
+// in the last row when nobody owns the building.
+TEST_F(ArchitectServiceTest, SignsWearTheirOwnersColour) {
+  SignTextures textures;
+  for (int32_t row = 0; row < kSignRows; ++row) textures.signBoard[row] = textures.signFace[row] = 100 + row;
+  SetSignTextures(textures);
+  BuildFixtureCity({.Seed = 3, .People = 50, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
+  ASSERT_GE(PlayerTable().CreatePlayerSlot(kPlayerHuman, 5, "Ada"), 0);
+  CBuilding* withSigns = nullptr;
+  for (CBuilding& b : g_Buildings)
+    for (int32_t i = 0; b.InUse && !withSigns && i < b.Visual.SignCount; ++i)
+      if (TheSignPool().Slots[size_t(b.Visual.Signs[i])].Built) withSigns = &b;
+  ASSERT_NE(withSigns, nullptr);
+  // The texture of the first text sign's backing board.
+  auto boardTexture = [&] {
+    for (int32_t i = 0; i < withSigns->Visual.SignCount; ++i) {
+      const SignSlot& s = TheSignPool().Slots[size_t(withSigns->Visual.Signs[i])];
+      const CModel* model = s.Built ? ModSysGetModel(s.Model) : nullptr;
+      for (int32_t p = 0; model && p < model->primitiveCount; ++p)
+        if (model->primitives[p].texture >= 100) return int32_t(model->primitives[p].texture);
+    }
+    return -1;
+  };
+  EXPECT_EQ(boardTexture(), 100 + kSignRows - 1);  // the fixture city's buildings are the city's
+  withSigns->SetOwner(1);
+  EXPECT_EQ(boardTexture(), 105);
+  withSigns->SetOwner(0);
+  EXPECT_EQ(boardTexture(), 100 + kSignRows - 1);
+  PlayerTable().DeleteAllPlayers();
+  SetSignTextures(SignTextures{});
 }
 
 TEST_F(ArchitectServiceTest, NoLibraryKeepsThePlainBox) {
