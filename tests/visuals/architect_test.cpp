@@ -220,6 +220,9 @@ TEST_F(ArchitectLibraryTest, EverySiteGetsABuildingInsideItsLot) {
               EXPECT_GT(a.height, float(floors) * 5.0f);
               EXPECT_LE(a.parts[0].positions.size(), 0xFFF0u);
             }
+            // The renderers repeat textures over coordinates from 0 up only.
+            for (const MeshPart& part : a.parts)
+              for (const TexCoord& t : part.uv1) ASSERT_TRUE(t.u >= 0 && t.v >= 0) << kind << " " << x1 << z1 << x2 << z2;
             ASSERT_GE(a.doorCount, 1);
             for (int32_t i = 0; i < a.doorCount; ++i) {
               EXPECT_LE(std::fabs(a.doors[size_t(i)].x), hw + 0.01f);
