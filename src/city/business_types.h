@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "city/city_limits.h"
 #include "engine/core/record_visitor.h"
 
 class CBuilding;
 
-inline constexpr int kBusinessTypeCount = 45;
 inline constexpr int kMaxTypeCommodities = 6;
 inline constexpr int32_t kTypeApartments = 42;
 inline constexpr int32_t kTypeHotel = 43;
