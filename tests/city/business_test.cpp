@@ -107,7 +107,7 @@ TEST_F(Businesses, OpenedInTheDayIsStockedAndPaysForIt) {
   // Margin of the full stock at the rounded prices: 20 x 0.5 + 20 x 0.3.
   EXPECT_NEAR(shop.PotentialIncome, 16.0f, 1e-4f);
   // The first day's gas charge reaches the gasworks' owner at once.
-  EXPECT_GT(players.MoneyIn(kLedgerUtilityFirst + kUtilityGas), 0.0f);
+  EXPECT_GT(players.MoneyIn(int32_t(kLedgerUtilityFirst) + kUtilityGas), 0.0f);
   EXPECT_FLOAT_EQ(GetUtilityIncome().takings[kUtilityGas], 0.0f);
   EXPECT_EQ(g_Buildings[shopBuilding].BusinessIndex, shop.Index);
   EXPECT_EQ(g_Buildings[shopBuilding].Status, kStatusComplete);
