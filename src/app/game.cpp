@@ -32,6 +32,7 @@
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "script/script.h"
+#include "script/interface_bindings.h"
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
 #include "app/session_rule_commands.h"
@@ -48,9 +49,11 @@
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
+#include "ui/interface_assets.h"
 #include "city/city_services.h"
 #include "visuals/architect_assets.h"
 #include "visuals/building_visuals.h"
+#include "visuals/camera_script_bindings.h"
 #include "visuals/city_scene.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
@@ -207,6 +210,12 @@ void Game::StartSimulation() {
   InitSimulation();
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
+  RegisterCameraScriptBindings();
+  // Scripts may name only texts the loaded bank holds (once it is loaded).
+  SetScriptTextIdCheck([](int32_t id) {
+    const CTextSystem& text = InterfaceTextSystem();
+    return text.StringCount() == 0 || !text.TextCodes(id).empty();
+  });
   // The city's look: block bases, signs and the scenery round it.
   CreateBlockEntities();
   CreateBlockSignEntities();
