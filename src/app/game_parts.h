@@ -73,3 +73,6 @@ void InstallGameSessionServices();
 // Until the front end exists the first screen starts a free game with the
 // profile's player as the one human player, unless a set-up row is filled.
 void FillDefaultPlayerSetup();
+// The players of a level's token choice (its players.lua), the first human
+// slot named after the profile; the profile's player alone when it names none.
+void FillLevelPlayerSetup(const LevelEntry& level);
