@@ -8,8 +8,9 @@
 -- A row of a single-player or network level:
 --   id, folder, title and description (text ids; the description is shown
 --     with the objective's target at the start),
---   objective and targets = { easy, medium, hard } (money, goods sold, a
---     calendar year, days at the head of the vote or the first vote day),
+--   objective and targets = { easy, medium, hard } (a day's profit, goods
+--     sold, paper wealth, a calendar year, days at the head of the vote or
+--     the first vote day),
 --   money = { easy, medium, hard }: every player's opening cash,
 --   rivals = { { token, difficulty }, ... }: the computer players,
 --   token: the human player's token,
@@ -48,7 +49,7 @@ Tutorials = {
 Levels = {
   -- The campaign: from a corner of the city to the whole of it.
   { id = 200001, folder = "corner_shop", title = ID_SINGLE_SCENARIO_1_TITLE, desc = ID_SINGLE_SCENARIO_1_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 8000, 12000, 18000 }, money = { 9000, 7000, 5000 },
+    objective = OBJECTIVE_PROFIT, targets = { 2000, 3000, 4500 }, money = { 9000, 7000, 5000 },
     rivals = { { 2, 0 } }, token = 0, open = { 1, 2 }, openDay = 3, population = 700 },
   { id = 200002, folder = "main_street", title = ID_SINGLE_SCENARIO_2_TITLE, desc = ID_SINGLE_SCENARIO_2_DESC,
     objective = OBJECTIVE_SALES, targets = { 1500, 2500, 4000 }, money = { 9000, 7000, 5500 },
@@ -58,10 +59,10 @@ Levels = {
     money = { 8000, 6000, 4500 }, rivals = { { 5, 0 }, { 8, 1 } }, token = 7, open = { 8, 9 }, openDay = 5,
     price = 0.8 },
   { id = 200004, folder = "boom_town", title = ID_SINGLE_SCENARIO_4_TITLE, desc = ID_SINGLE_SCENARIO_4_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 15000, 22000, 32000 }, money = { 8000, 6000, 5000 },
+    objective = OBJECTIVE_PROFIT, targets = { 3000, 4500, 6500 }, money = { 8000, 6000, 5000 },
     rivals = { { 1, 1 }, { 6, 0 } }, token = 3, population = 1200 },
   { id = 200005, folder = "tight_money", title = ID_SINGLE_SCENARIO_5_TITLE, desc = ID_SINGLE_SCENARIO_5_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 10000, 15000, 22000 }, money = { 4000, 3000, 2200 },
+    objective = OBJECTIVE_PROFIT, targets = { 2000, 3000, 4500 }, money = { 4000, 3000, 2200 },
     rivals = { { 9, 1 } }, token = 6, price = 0.75 },
   { id = 200006, folder = "land_rush", title = ID_SINGLE_SCENARIO_6_TITLE, desc = ID_SINGLE_SCENARIO_6_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 40000, 60000, 85000 },
@@ -82,10 +83,10 @@ Levels = {
     objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 70000, 95000, 130000 },
     money = { 16000, 12000, 9000 }, rivals = { { 4, 1 }, { 9, 2 } }, token = 8, rail = 1.5 },
   { id = 200012, folder = "the_docks", title = ID_SINGLE_SCENARIO_12_TITLE, desc = ID_SINGLE_SCENARIO_12_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 20000, 30000, 42000 }, money = { 7000, 5500, 4000 },
+    objective = OBJECTIVE_PROFIT, targets = { 3500, 5000, 7000 }, money = { 7000, 5500, 4000 },
     rivals = { { 3, 2 } }, token = 7, open = { 9, 8, 4 }, openDay = 5, population = 1000 },
   { id = 200013, folder = "three_rivals", title = ID_SINGLE_SCENARIO_13_TITLE, desc = ID_SINGLE_SCENARIO_13_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 25000, 35000, 50000 }, money = { 9000, 7000, 5500 },
+    objective = OBJECTIVE_PROFIT, targets = { 4000, 6000, 8500 }, money = { 9000, 7000, 5500 },
     rivals = { { 1, 2 }, { 5, 2 }, { 7, 2 } }, token = 6 },
   { id = 200014, folder = "short_leases", title = ID_SINGLE_SCENARIO_14_TITLE, desc = ID_SINGLE_SCENARIO_14_DESC,
     objective = OBJECTIVE_SALES, targets = { 4000, 6000, 9000 }, money = { 10000, 8000, 6500 },
@@ -100,16 +101,16 @@ Levels = {
     objective = OBJECTIVE_PAPERWEALTH_BY_DATE, targets = { 1945, 1942, 1940 }, money = { 3000, 2500, 2000 },
     rivals = { { 0, 2 }, { 2, 2 }, { 4, 2 }, { 7, 2 }, { 9, 2 } }, token = 8, price = 1.1 },
   { id = 400002, folder = "freeplay", title = ID_SINGLE_PLAYER_SANDBOX_MODE_TITLE,
-    desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_PROFIT, targets = { 100000, 100000, 100000 },
+    desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_PROFIT, targets = { 25000, 25000, 25000 },
     money = { 15000, 10000, 5000 }, rivals = {}, token = 0, flyby = 1 },
 
   -- Network games: the humans come from the session; computer players fill
   -- the slots a level names.
   { id = 300001, folder = "freeplay", title = ID_MULTI_SCENARIO_1_TITLE, desc = ID_MULTI_SCENARIO_1_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 100000, 100000, 100000 }, money = { 5000, 5000, 5000 },
+    objective = OBJECTIVE_PROFIT, targets = { 25000, 25000, 25000 }, money = { 5000, 5000, 5000 },
     rivals = {}, token = 0 },
   { id = 300002, folder = "net_race", title = ID_MULTI_SCENARIO_2_TITLE, desc = ID_MULTI_SCENARIO_2_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 20000, 30000, 45000 }, money = { 8000, 6000, 5000 },
+    objective = OBJECTIVE_PROFIT, targets = { 3000, 4500, 6500 }, money = { 8000, 6000, 5000 },
     rivals = { { 5, 1 } }, token = 0 },
   { id = 300003, folder = "net_mayor", title = ID_MULTI_SCENARIO_3_TITLE, desc = ID_MULTI_SCENARIO_3_DESC,
     objective = OBJECTIVE_FIRST_TO_BE_MAYOR, targets = { 3, 4, 5 }, money = { 8000, 7000, 6000 },
