@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int32_t kPromptButtonText = 1707;
-constexpr int32_t kLastTextId = 65534;
+constexpr int32_t kHighestId = 65534;
 // Script prompts open at once; more are refused (a script that opens one a
 // tick would otherwise grow the list for good).
 constexpr size_t kMaxOpenScriptPrompts = 16;
@@ -221,7 +221,7 @@ int FrontendRegisterPlayer(lua_State* state) {
 void SetScriptTextIdCheck(TextIdCheck check) { g_TextIdCheck = check; }
 
 bool ScriptTextIdExists(int32_t id) {
-  if (id < 1 || id > kLastTextId) return false;
+  if (id < 1 || id > kHighestId) return false;
   return g_TextIdCheck == nullptr || g_TextIdCheck(id);
 }
 
