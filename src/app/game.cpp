@@ -265,6 +265,7 @@ void Game::DrainGameEvents() {
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
+      if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
       // Until the prompt panel exists a result prompt closes at once.
       if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.

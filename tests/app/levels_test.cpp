@@ -224,3 +224,24 @@ TEST_F(LevelsTest, ClosedDistrictsGoUpForSaleOnTheirDay) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LevelsTest, ATutorialOpensAloneOnItsLesson) {
+  Start(100003, 0);
+  ASSERT_TRUE(RunState().gameRunning);
+  EXPECT_EQ(PlayerTable().PlayerCount(), 1);
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_NONE);
+  for (int i = 0; i < 5; ++i) RunLogicTicks();
+  std::vector<ScriptPromptEvent> prompts;
+  for (const GameEvent& e : TakeGameEvents())
+    if (const auto* p = std::get_if<ScriptPromptEvent>(&e)) prompts.push_back(*p);
+  ASSERT_EQ(prompts.size(), 1u);
+  EXPECT_TRUE(prompts[0].withButton);
+  EXPECT_TRUE(prompts[0].noTimeout);
+  EXPECT_EQ(prompts[0].lines[0].textId, 2045);  // the third lesson's title
+  EXPECT_EQ(prompts[0].lines[1].textId, 2004);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+}  // namespace
