@@ -24,6 +24,7 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/interface_bindings.h"
+#include "script/people_access.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "script/script.h"
@@ -241,6 +242,21 @@ TEST_F(LevelsTest, ATutorialOpensAloneOnItsLesson) {
   EXPECT_TRUE(prompts[0].noTimeout);
   EXPECT_EQ(prompts[0].lines[0].textId, 2045);  // the third lesson's title
   EXPECT_EQ(prompts[0].lines[1].textId, 2004);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LevelsTest, ALevelsOwnHourlyRuleRuns) {
+  // Boom Town's newcomers arrive at noon.
+  Start(200004, 1);
+  ASSERT_TRUE(RunState().gameRunning);
+  while (GameClock().hour != 11 && RunState().gameRunning) RunLogicTicks();
+  const int32_t before = CurrentPeopleCount();
+  while (GameClock().hour != 12 && RunState().gameRunning) RunLogicTicks();
+  EXPECT_EQ(CurrentPeopleCount(), before + 30);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 

@@ -60,7 +60,11 @@ Levels = {
     price = 0.8 },
   { id = 200004, folder = "boom_town", title = ID_SINGLE_SCENARIO_4_TITLE, desc = ID_SINGLE_SCENARIO_4_DESC,
     objective = OBJECTIVE_PROFIT, targets = { 3000, 4500, 6500 }, money = { 8000, 6000, 5000 },
-    rivals = { { 1, 1 }, { 6, 0 } }, token = 3, population = 1200 },
+    rivals = { { 1, 1 }, { 6, 0 } }, token = 3, population = 1200,
+    -- Newcomers arrive every noon until the city is full.
+    OnHour = function(hour)
+      if hour == 12 and People.NumberInCity() < 1800 then People.Create(30) end
+    end },
   { id = 200005, folder = "tight_money", title = ID_SINGLE_SCENARIO_5_TITLE, desc = ID_SINGLE_SCENARIO_5_DESC,
     objective = OBJECTIVE_PROFIT, targets = { 2000, 3000, 4500 }, money = { 4000, 3000, 2200 },
     rivals = { { 9, 1 } }, token = 6, price = 0.75 },
@@ -106,8 +110,8 @@ Levels = {
 
   -- Network games: the humans come from the session; computer players fill
   -- the slots a level names.
+  -- The open city shares the sandbox's folder and plays the sandbox's row.
   { id = 300001, folder = "freeplay", title = ID_MULTI_SCENARIO_1_TITLE, desc = ID_MULTI_SCENARIO_1_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 25000, 25000, 25000 }, money = { 5000, 5000, 5000 },
     rivals = {}, token = 0 },
   { id = 300002, folder = "net_race", title = ID_MULTI_SCENARIO_2_TITLE, desc = ID_MULTI_SCENARIO_2_DESC,
     objective = OBJECTIVE_PROFIT, targets = { 3000, 4500, 6500 }, money = { 8000, 6000, 5000 },
