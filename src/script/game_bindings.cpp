@@ -3,7 +3,7 @@
 // fireworks), C_Iterate, and the initial number of cars.
 #include <algorithm>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "engine/core/error.h"
 #include "script/script.h"
