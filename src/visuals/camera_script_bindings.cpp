@@ -34,6 +34,17 @@ const CBlock* BlockOnMap(int32_t index) {
   return block != nullptr && block->InUse ? block : nullptr;
 }
 
+// A pick made by a script tells the scripts as a click would (Picked3D: 0 a
+// block, 2 a building), while the city runs; a handler that picks again is
+// not told again.
+void OfferPick(int32_t code) {
+  static bool offering = false;
+  if (offering || Session().gameState != kGameStateRunning) return;
+  offering = true;
+  Script().CatchEvent("Picked3D", code);
+  offering = false;
+}
+
 bool SetModeWithTarget(int32_t mode, int32_t target) {
   switch (mode) {
     case kFixedCam:
@@ -48,8 +59,12 @@ bool SetModeWithTarget(int32_t mode, int32_t target) {
     case kCamBlock: {
       const CBlock* block = BlockOnMap(target);
       if (block == nullptr) return false;
-      SetBlockCameraCentre({block->CentreX, 0, block->CentreZ}, kBlockCamHeight, kBlockCamDistance);
-      CamSetMode(kCamBlock);
+      // In the plan view the pick only names the block.
+      if (GetScreenMode() != kScreenPlan) {
+        SetBlockCameraCentre({block->CentreX, 0, block->CentreZ}, kBlockCamHeight, kBlockCamDistance);
+        CamSetMode(kCamBlock);
+      }
+      OfferPick(0);
       return true;
     }
     case kCamBuilding: {
@@ -60,6 +75,7 @@ bool SetModeWithTarget(int32_t mode, int32_t target) {
       const Vec3 at{building->CentreX, 0, building->CentreZ};
       SetBuildingCameraTarget(at, {block.CentreX, 0, block.CentreZ}, 2, {}, {});
       CamSetMode(kCamBuilding);
+      OfferPick(2);
       return true;
     }
     case kCamOrbit: {

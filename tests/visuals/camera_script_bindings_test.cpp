@@ -57,9 +57,12 @@ TEST_F(CameraScriptTest, ModesTakeTheirTargetsAndOtherModesDoNothing) {
   EXPECT_FLOAT_EQ(g_CameraState.targetLookAt.y, -3.0f);
   EXPECT_EQ(g_CameraState.smoothEye, 0);
 
+  // A block picked by a script is told as a click is, once.
+  ASSERT_TRUE(Run("function CATCHEVENT_Picked3D(code) picked = (picked or 0) + 1 Camera.SetMode(BLOCKCAM, 5) end"));
   ASSERT_TRUE(Run("Camera.SetMode(BLOCKCAM, 5)"));
   EXPECT_EQ(g_CameraState.mode, kCamBlock);
   EXPECT_FLOAT_EQ(g_CameraState.orbitCentreX, 500.0f);
+  EXPECT_EQ(Number("picked"), 1);
   ASSERT_TRUE(Run("Camera.SetMode(ORBITCAM, 9)"));
   EXPECT_EQ(g_CameraState.mode, kCamOrbit);
   ASSERT_TRUE(Run("Camera.SetMode(DISTRICTCAM, LANTERN_DISTRICT)"));
