@@ -13,6 +13,7 @@ void RegisterDefaultScriptBinders() {
   AddScriptBinder(ScriptBindingStage::kGame, RegisterPlayerScriptTable);
   AddScriptBinder(ScriptBindingStage::kGame, RegisterGamePresentationFunctions);
   AddScriptBinder(ScriptBindingStage::kCalendar, RegisterCalendarScriptTable);
+  AddScriptBinder(ScriptBindingStage::kAi, RegisterAiCharacterScriptTables);
   AddScriptBinder(ScriptBindingStage::kBlock, RegisterBlockScriptTable);
   AddScriptBinder(ScriptBindingStage::kTweaks, RegisterTweaksScriptTable);
   AddScriptBinder(ScriptBindingStage::kBusiness, RegisterBusinessScriptTables);
