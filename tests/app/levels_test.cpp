@@ -28,6 +28,7 @@
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "script/script.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
@@ -123,12 +124,23 @@ class LevelsTest : public ::testing::Test {
       FAIL() << "level " << id << ": " << e.what;
     }
   }
-  // One game day of running ticks, the interface's events drained as the
-  // frames would.
+  // One game day (auctions stop the clock meanwhile, so it may take more
+  // than a day of ticks), the interface's events drained as the frames would.
   void PlayADay() {
-    for (int i = 0; i < 15000 && RunState().gameRunning; ++i) {
+    const int32_t day = GameClock().dayCounter;
+    PlayUntil([day] { return GameClock().dayCounter != day; });
+  }
+  template <class Done>
+  void PlayUntil(Done done) {
+    for (int i = 0; i < 4 * 15000 && RunState().gameRunning && !done(); ++i) {
       RunLogicTicks();
-      if (i % 50 == 0) TheGame().DrainGameEvents();
+      if (i % 50 != 0) continue;
+      TheGame().DrainGameEvents();
+      // The player at the keyboard keeps out of the computer players' auctions.
+      const CAuction* auction = CurrentAuction();
+      const CPlayer* me = PlayerTable().Local();
+      if (auction && auction->active && me && auction->rows[me->index].stillIn && !auction->rows[me->index].pulledOut)
+        PostAuctionPullOut(me->index);
     }
   }
 
@@ -155,7 +167,9 @@ TEST_F(LevelsTest, EveryLevelStartsPlaysADayAndEndsWithoutAScriptError) {
     EXPECT_NE(GameGoal().kind, OBJECTIVE_NONE);
     const int32_t day = GameClock().dayCounter;
     PlayADay();
-    EXPECT_TRUE(!RunState().gameRunning || GameClock().dayCounter == day + 1);
+    EXPECT_TRUE(!RunState().gameRunning || GameClock().dayCounter == day + 1)
+        << "state " << Session().gameState << " paused " << GamePauseState().Paused() << " hour "
+        << GameClock().hour << " tick " << LogicTick();
     // Only the optional ai.lua of a level may be missing.
     for (const std::string& error : Script().ErrorLog())
       EXPECT_NE(error.find("ai.lua"), std::string::npos) << error;
@@ -219,7 +233,7 @@ TEST_F(LevelsTest, ClosedDistrictsGoUpForSaleOnTheirDay) {
   // Day 3 begins at midnight; the city's blocks change hands at 10.
   for (int day = 0; day < 3 && RunState().gameRunning; ++day) PlayADay();
   ASSERT_EQ(GameClock().dayCounter, 3);
-  for (int i = 0; i < 2 * 625; ++i) RunLogicTicks();
+  PlayUntil([] { return GameClock().hour == 11; });
   ASSERT_TRUE(RunState().gameRunning);
   EXPECT_EQ(g_Blocks[StrandwayBlock()].Ownable, 1);
 }
@@ -253,9 +267,9 @@ TEST_F(LevelsTest, ALevelsOwnHourlyRuleRuns) {
   // Boom Town's newcomers arrive at noon.
   Start(200004, 1);
   ASSERT_TRUE(RunState().gameRunning);
-  while (GameClock().hour != 11 && RunState().gameRunning) RunLogicTicks();
+  PlayUntil([] { return GameClock().hour == 11; });
   const int32_t before = CurrentPeopleCount();
-  while (GameClock().hour != 12 && RunState().gameRunning) RunLogicTicks();
+  PlayUntil([] { return GameClock().hour == 12; });
   EXPECT_EQ(CurrentPeopleCount(), before + 30);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }

@@ -57,6 +57,7 @@ function PlayLevel(id)
   if level == nil then return end
   CurrentLevel = level
   local rules = DifficultyRules[Game.GetDifficulty()] or DifficultyRules[DIFFICULTY_MEDIUM]
+  if level.standard then rules = DifficultyRules[DIFFICULTY_MEDIUM] end
   LevelObjective = level.objective
   LevelTarget = ByDifficulty(level.targets)
   InitialValue.playermoney = ByDifficulty(level.money)

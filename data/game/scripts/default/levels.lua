@@ -17,7 +17,8 @@
 --   open = { district, ... }: the only districts for sale at the start (all
 --     when not given); the rest go up for sale on day openDay,
 --   price: land prices against the standard city, population: people in the
---     starting city, lease: how long a bought block is held (game hours).
+--     starting city, lease: how long a bought block is held (game hours),
+--   standard: the standard city's land prices and leases at every difficulty.
 
 Lantern = { LANTERN_AVENUE, CLOVERDALE_AVENUE, HARROWGATE_AVENUE }
 Hollymead = { BRACKEN_AVENUE, HOLLYMEAD_AVENUE, ROSEWATER_AVENUE }
@@ -106,7 +107,7 @@ Levels = {
     rivals = { { 0, 2 }, { 2, 2 }, { 4, 2 }, { 7, 2 }, { 9, 2 } }, token = 8, price = 1.1 },
   { id = 400002, folder = "freeplay", title = ID_SINGLE_PLAYER_SANDBOX_MODE_TITLE,
     desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_PROFIT, targets = { 25000, 25000, 25000 },
-    money = { 15000, 10000, 5000 }, rivals = {}, token = 0, flyby = 1 },
+    money = { 15000, 10000, 5000 }, rivals = {}, token = 0, flyby = 1, standard = 1 },
 
   -- Network games: the humans come from the session; computer players fill
   -- the slots a level names.
