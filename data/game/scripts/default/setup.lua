@@ -362,22 +362,25 @@ StreetLayouts = {
 
 -- The shops of the 1930s and how many of each the starting city has (as many
 -- as the streets have shop places): many of the everyday kinds, few of the
--- ones people seldom need.
+-- ones people seldom need. Toys and jewellery are sold by the department
+-- store; a toy shop or a jeweller of its own is left to the players.
 ShopCounts = {
-  { "general_store", 8 }, { "bakery", 6 }, { "cafe", 7 }, { "restaurant", 6 }, { "bar", 6 },
+  { "general_store", 8 }, { "bakery", 6 }, { "cafe", 7 }, { "restaurant", 7 }, { "bar", 7 },
   { "greengrocers", 3 }, { "deli", 4 }, { "news_stand", 4 }, { "clothes_store", 4 },
-  { "pharmacy", 3 }, { "book_store", 3 }, { "souvenir_shop", 3 }, { "pool_hall", 3 },
+  { "pharmacy", 3 }, { "book_store", 3 }, { "souvenir_shop", 4 }, { "pool_hall", 3 },
   { "butchers", 2 }, { "dairy_store", 2 }, { "fish_market", 2 }, { "hardware_store", 2 },
-  { "antique_store", 2 }, { "furniture_store", 2 }, { "toy_store", 1 }, { "jewellers", 1 }, { "doctors_surgery", 1 },
+  { "antique_store", 2 }, { "furniture_store", 1 }, { "doctors_surgery", 1 },
 }
 
 -- The order the shops are handed out along the streets: each kind spread
--- evenly over the whole city (the kind that is most behind its share next).
+-- evenly over the whole city (the kind that is most behind its share next),
+-- the kinds starting at staggered places so that the rare ones do not all
+-- land in the same street.
 function ShopsInTurn()
   local total = 0
   for i = 1, #ShopCounts do total = total + ShopCounts[i][2] end
   local due = {}
-  for i = 1, #ShopCounts do due[i] = total / ShopCounts[i][2] / 2 end
+  for i = 1, #ShopCounts do due[i] = total / ShopCounts[i][2] * ((i * 0.618) % 1) end
   local order = {}
   for n = 1, total do
     local next = 1
