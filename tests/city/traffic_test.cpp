@@ -590,3 +590,20 @@ TEST_F(Traffic, EachDepotsNearestDepotsAreTheShortestDrives) {
   EXPECT_EQ(v->State, kVehicleArrived);
   EXPECT_LT(ticks, 625);
 }
+
+TEST_F(Traffic, VansKeepToTheirOwnLimit) {
+  // The hour of the default services is 9: the 8-to-11 band.
+  for (int32_t vans : {0, 3}) {
+    SCOPED_TRACE(vans);
+    ResetTraffic();
+    g_Traffic.CarFrequency[2] = 20;
+    g_Traffic.VanFrequency[2] = vans;
+    VehicleRandom().SetState(4242);
+    for (int tick = 0; tick < 200; ++tick) SpawnTraffic();
+    int32_t counted = 0;
+    for (const CVehicle& v : g_Vehicles) counted += v.State == kVehicleQueued && v.Kind == kVanKind;
+    EXPECT_EQ(counted, vans);
+    EXPECT_EQ(g_Traffic.VanCount, vans);
+    EXPECT_EQ(g_Traffic.CarCount, 20);
+  }
+}
