@@ -1,4 +1,5 @@
 #include "session/simulation.h"
+#include "session/tutorial.h"
 
 #include "city/blocks.h"
 #include "city/city.h"
@@ -33,7 +34,6 @@ void InitSimulation() {
   ResetTraffic();
   RegisterTrafficSaveHooks();
   ResetPeopleTables();
-  InstallPeopleServices();
   RegisterPeopleSaveHooks();
   InitEconomy();
   InitSession();
@@ -61,6 +61,7 @@ void ResetSimulation() {
   ClearStatsHistory();
   SetLogicSpeed(false);
   ResetGameTime();
+  TutorialBuildRestriction() = TutorialBuildChoice{};
 }
 
 void FinishSimulationLoad() {

@@ -10,11 +10,13 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "engine/core/error.h"
+#include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
 #include "engine/files/save_game.h"
 #include "engine/input/input_device.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
+#include "shell/asset_groups.h"
 #include "platform/input.h"
 #include "platform/paths.h"
 
@@ -498,7 +500,15 @@ bool LoadCameraPath(const char* name) {
     return false;
   }
   std::fclose(f);
+  // Paths are loaded during play, after the start-up closed the archive
+  // that models come through: open it for this one.
+  const bool reopen = !CacheArchive().IsOpen();
+  if (reopen && !CacheArchive().Open(GameArchiveName(), 0)) {
+    ReportErrorF(1, "Unable to load the camera path %s.", name);
+    return false;
+  }
   const int32_t handle = EntLoadModel(name, &set, 0);
+  if (reopen) CacheArchive().Close();
   const CModel* m = ModSysGetModel(handle);
   if (!m || !m->positions) return false;
   const int32_t frames = std::max<int32_t>(m->frameCount, 1);
@@ -534,35 +544,20 @@ void ToggleCameraLock() {
 
 // ---- Save chunks --------------------------------------------------------------
 
-namespace {
-void WriteRecord(int32_t chunk, const CameraState& record) {
-  CameraState copy = record;
-  copy.followed = 0;  // a run-time pointer means nothing in a file
-  WriteSaveChunk(chunk, kCameraChunkSize, &copy);
-}
-void ReadRecord(std::span<const uint8_t> data, CameraState& record) {
-  if (data.size() != kCameraChunkSize) return;
-  std::memcpy(&record, data.data(), kCameraChunkSize);
-  record.followed = 0;
-}
-}  // namespace
-
 void SaveCameraState() {
-  WriteRecord(kChunkCamera, g_CameraState);
-  WriteRecord(kChunkStoredCamera, Game().stored);
+  WriteRecordChunk(kChunkCamera, g_CameraState);
+  WriteRecordChunk(kChunkStoredCamera, Game().stored);
 }
 
-void LoadCameraState(std::span<const uint8_t> data) {
-  ReadRecord(data, g_CameraState);
+void LoadCameraState(const CameraState& saved) {
+  g_CameraState = saved;
   Game().followed = nullptr;
 }
 
-void LoadStoredCameraState(std::span<const uint8_t> data) { ReadRecord(data, Game().stored); }
-
-bool CheckCameraChunk(std::span<const uint8_t> data) { return data.size() == kCameraChunkSize; }
+void LoadStoredCameraState(const CameraState& saved) { Game().stored = saved; }
 
 void RegisterCameraSaveHooks() {
   RegisterSaveHook(kSaveCameras, SaveCameraState);
-  RegisterLoadHook(kChunkCamera, LoadCameraState, kCameraChunkSize, CheckCameraChunk);
-  RegisterLoadHook(kChunkStoredCamera, LoadStoredCameraState, kCameraChunkSize, CheckCameraChunk);
+  RegisterRecordChunk<CameraState>(kChunkCamera, kCameraChunkSize, LoadCameraState);
+  RegisterRecordChunk<CameraState>(kChunkStoredCamera, kCameraChunkSize, LoadStoredCameraState);
 }
