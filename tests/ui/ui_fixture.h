@@ -100,8 +100,8 @@ class UiTest : public GameRootTest {
     strings[1116] = "The City";
     strings[2234] = "$";
     strings[2235] = "l";
-    strings[2240] = "Vehicle";
-    strings[2243] = "Building";
+    strings[2215] = "Vehicle";
+    strings[2218] = "Building";
     ASSERT_TRUE(WriteTextBankFiles("language\\test\\civano", strings));
     std::vector<GlyphRecord> glyphs(kMaxGlyphs);
     for (int32_t c = 0; c < kMaxGlyphs; ++c)
