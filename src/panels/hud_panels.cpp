@@ -56,9 +56,9 @@ HudPanelObjects& HudPanels() {
   return panels;
 }
 
-void InstallHudPanels() {
-  HudPanelObjects& h = HudPanels();
-  CGamePanelManager& game = GamePanels();
+void InstallHudPanels() { InstallHudPanels(HudPanels(), GamePanels(), AuctionPanels()); }
+
+void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanelManager& auction) {
   game.InstallHudPanel(kHudNavigator, &h.navigator);
   game.InstallHudPanel(kHudConsole, &h.console);
   game.InstallHudPanel(kHudEventTicker, &h.ticker);
@@ -66,7 +66,6 @@ void InstallHudPanels() {
   game.InstallHudPanel(kHudTime, &h.time);
   game.InstallHudPanel(kHudViewButton, &h.viewButtons);
   game.InstallHudPanel(kHudPrompt, &h.prompt);
-  CAuctionPanelManager& auction = AuctionPanels();
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {

@@ -70,7 +70,9 @@ struct HudPanelObjects {
 HudPanelObjects& HudPanels();
 
 // Installs the panel objects in the slots of both sets (before their
-// CreatePanels) and links the panels that reach one another.
+// CreatePanels) and links the panels that reach one another; without
+// arguments the program's own objects and sets.
+void InstallHudPanels(HudPanelObjects& objects, CGamePanelManager& game, CAuctionPanelManager& auction);
 void InstallHudPanels();
 // Both sets' CreatePanels, the in-game set first.
 void CreateHudPanelSets();

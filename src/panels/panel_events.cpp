@@ -63,6 +63,7 @@ void ShowPlayerMessage(const PlayerMessageEvent& e) {
   p.SetLineTextWithNumbers(0, e.line1, 0);
   p.SetLineTextArgs(1, e.line2, withMoney);
   const int32_t n = e.buttonCount < 0 ? 0 : e.buttonCount > 2 ? 2 : e.buttonCount;
+  if (m.code == PLAYER_MESS_BUY_REQUEST) p.UseColouredButtons();
   p.SetButtonCount(n);
   for (int32_t b = 0; b < n; ++b) {
     p.SetButtonText(b, e.buttons[b]);
@@ -70,7 +71,6 @@ void ShowPlayerMessage(const PlayerMessageEvent& e) {
   }
   const int32_t code = m.code;
   if (code == PLAYER_MESS_BUY_REQUEST) {
-    p.UseColouredButtons();
     p.SetDefaultButton(1);
     p.SetCallback([code](int32_t button, int32_t) {
       if (CHumanPlayer* h = LocalHuman()) h->AnswerBuyRequest(button, code);

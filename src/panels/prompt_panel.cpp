@@ -34,7 +34,6 @@ CPromptPanel::CPromptPanel(int32_t controlBase, int32_t lockSlot)
 }
 
 void CPromptPanel::Build() {
-  colouredButtons = false;
   backingRect = ElementRect("PROMPT_MAIN_BACKING");
   titleRect = ElementRect("PROMPT_TITLE_AREA");
   portraitRect = ElementRect("PROMPT_PORTRAIT");
@@ -76,11 +75,15 @@ void CPromptPanel::Build() {
     b->SetLabel("No String!!");
     b->visible = false;
   }
-  for (int32_t i = 0; i < 3; ++i) SetInterfaceControl(controlBase_ + i, buttons[size_t(i)]);
-  SetInterfaceControl(lockSlot_, this);
+  EnterControlSlots();
   // Every Open starts a prompt, also while one is on screen.
   reopen = true;
   layer = 0;
+}
+
+void CPromptPanel::EnterControlSlots() {
+  for (int32_t i = 0; i < 3; ++i) SetInterfaceControl(controlBase_ + i, buttons[size_t(i)]);
+  SetInterfaceControl(lockSlot_, this);
 }
 
 void CPromptPanel::InitRecord(PromptRecord& r) {
@@ -96,6 +99,7 @@ void CPromptPanel::InitRecord(PromptRecord& r) {
   r.buttonCount = 0;
   r.buttonText.fill(0);
   r.highlighted.fill(true);
+  r.coloured = false;
   CTextRect& main = r.lines[1];
   main.SetRect(mainRect.x1, mainRect.y1, mainRect.x2, mainRect.y2);
   main.SetAlignment(4, 4, kKeepAlignmentValue);
@@ -173,13 +177,19 @@ void CPromptPanel::LayOut() {
     if (r->buttonText[size_t(i)] != 0) b.SetLabelId(r->buttonText[size_t(i)]);
     const int32_t* images = r->highlighted[size_t(i)] ? kHighlightImages : kPlainImages;
     SetButtonImages(b, images[0], images[1], -1, images[2], -1);
-    if (colouredButtons && i == 0) b.SetTint(80, 148, 34);
-    else if (colouredButtons && i == 1) b.SetTint(175, 6, 6);
+    if (r->coloured && i == 0) b.SetTint(80, 148, 34);
+    else if (r->coloured && i == 1) b.SetTint(175, 6, 6);
     else b.ClearTint();
   }
 }
 
 // ---- The record being built -------------------------------------------------------
+
+void CPromptPanel::UseColouredButtons() {
+  if (building == nullptr) return;
+  building->coloured = true;
+  if (IsOnScreen(building)) LayOut();
+}
 
 void CPromptPanel::SetLineTextWithNumbers(int32_t line, int32_t textId, int32_t number) {
   if (building == nullptr || line < 0 || line > 1) return;

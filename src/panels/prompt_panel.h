@@ -47,6 +47,7 @@ struct PromptRecord {
   int32_t portrait = -1;
   std::array<int32_t, kPromptButtons> buttonText{};
   std::array<bool, kPromptButtons> highlighted{};
+  bool coloured = false;
   bool inUse = false;
 };
 
@@ -65,7 +66,8 @@ class CPromptPanel : public CPanel {
   void Reset() override;
 
   // Operations on the record being built (the last opened).
-  void UseColouredButtons() { colouredButtons = true; }
+  // Buttons 0 and 1 of this prompt tinted green and red.
+  void UseColouredButtons();
   void SetLineTextWithNumbers(int32_t line, int32_t textId, int32_t number);
   void SetLineText(int32_t line, int32_t textId, std::string_view text);
   void SetLineTextArgs(int32_t line, int32_t textId, TextArgs args);
@@ -81,6 +83,8 @@ class CPromptPanel : public CPanel {
   void SetUserValue(int32_t value);
   void SetDefaultButton(int32_t button);
 
+  // Its buttons in the control slots (done by Build).
+  void EnterControlSlots();
   PromptRecord* Building() { return building; }
   const PromptRecord* Head() const { return queue.empty() ? nullptr : queue.front(); }
   size_t QueueLength() const { return queue.size(); }
@@ -93,7 +97,6 @@ class CPromptPanel : public CPanel {
   std::array<CIconButton*, kPromptButtons> buttons{};
   UIRect backingRect, titleRect, portraitRect, mainRect, portraitTextRect;
   float buttonWidth = 0, buttonHeight = 0;
-  bool colouredButtons = false;
   bool firstFrame = false;
   bool locked = false;
 

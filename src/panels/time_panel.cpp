@@ -92,15 +92,22 @@ void CTimePanel::Build() {
 
 void CTimePanel::OnOpen() {
   cashShown = -1;
-  if (const CPlayer* local = PlayerTable().Local()) {
-    const int32_t base = PlayerIconImage(local->character);
-    SetButtonImages(*playerIcon, base, base + 2, -1, base + 1, -1);
-  }
+  iconCharacter = -1;
   UpdateTexts();
+}
+
+// The player icon shows the local player's character (a new game may
+// bring another).
+void CTimePanel::FollowPlayerIcon(const CPlayer& local) {
+  if (local.character == iconCharacter) return;
+  iconCharacter = local.character;
+  const int32_t base = PlayerIconImage(local.character);
+  SetButtonImages(*playerIcon, base, base + 2, -1, base + 1, -1);
 }
 
 void CTimePanel::UpdateTexts() {
   if (const CPlayer* local = PlayerTable().Local()) {
+    FollowPlayerIcon(*local);
     name.Clear();
     name.AddText(local->name);
     CountingCash& shared = SharedCountingCash();

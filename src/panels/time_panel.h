@@ -12,6 +12,7 @@
 #include "ui/text_rect.h"
 
 class CIconButton;
+class CPlayer;
 class CPromptPanel;
 
 enum TimeElement : int32_t {
@@ -81,8 +82,10 @@ class CTimePanel : public CPanel {
   float cashShown = 0;
   // Set while the local player's money animation runs (frames left).
   int32_t moneyAnimation = 0;
+  int32_t iconCharacter = -1;
 
  private:
+  void FollowPlayerIcon(const CPlayer& local);
   void DrawHands();
   void UpdateChanceButton();
 };
