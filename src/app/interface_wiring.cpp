@@ -134,12 +134,14 @@ namespace {
 bool MouseOverPanels() { return GamePanels().IsMouseOverPanels() || AuctionPanels().IsMouseOverPanels(); }
 
 // The console's key opens and closes it over a running game; its own
-// character is not typed into it.
+// character is never typed into it.
 void RunConsoleKey() {
-  if (!KeyPressed(kConsoleKey) || !RunState().gameRunning || GetScreenMode() == kScreenMenu) return;
-  ToggleConsole();
-  auto& chars = Ui().chars;
-  std::erase(chars, kConsoleKeyChar);
+  if (KeyPressed(kConsoleKey) && RunState().gameRunning && GetScreenMode() != kScreenMenu) ToggleConsole();
+  if (!IsConsoleOpen()) return;
+  // The characters typed since the last step, without the key's own.
+  if (CInputDevice* device = TheInputDevice())
+    while (device->HasChars()) Ui().chars.push_back(device->PopChar());
+  std::erase(Ui().chars, kConsoleKeyChar);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 namespace {
 
+// The history's font: small enough for a good part of the 30 lines.
+constexpr int32_t kHistoryFont = 2;
 constexpr float kStampX1 = 480, kStampY1 = 55, kStampX2 = 640, kStampY2 = 95;
 
 }  // namespace
@@ -40,6 +42,7 @@ void CConsolePanel::Build() {
   const UIRect h = ElementRect("P_CONSOLE_MAIN_WINDOW");
   history.Attach(h.x1, h.y1, h.x2, h.y2, this, this, 0);
   history.Clear();
+  history.SetFont(kHistoryFont);
   history.SetAlignment(0, 2, -1);
   const UIRect in = ElementRect("P_CONSOLE_INPUT_WINDOW");
   input = CreateEditBox(0, in.x1, in.y1, in.x2, in.y2);

@@ -36,7 +36,12 @@ int32_t BlockNameText(int32_t block) {
 
 CHumanPlayer* LocalHuman() { return dynamic_cast<CHumanPlayer*>(PlayerTable().Local()); }
 
+// Without a HUD (a game run without its interface) a prompt has nowhere to
+// show: notices are dropped and a goal result closes at once.
+bool PromptShown() { return CurrentPrompt().built; }
+
 void ShowPrompt(const PromptEvent& e) {
+  if (!PromptShown()) return;
   CPromptPanel& p = CurrentPrompt();
   p.Open();
   p.SetPortrait(e.portrait);
@@ -52,7 +57,7 @@ void ShowPrompt(const PromptEvent& e) {
 // time-out answer it "refuse".
 void ShowPlayerMessage(const PlayerMessageEvent& e) {
   CHumanPlayer* human = LocalHuman();
-  if (human == nullptr || human->index != e.player) return;
+  if (human == nullptr || human->index != e.player || !PromptShown()) return;
   const PlayerMessage& m = e.message;
   CPromptPanel& p = CurrentPrompt();
   p.Open();
@@ -84,6 +89,10 @@ void ShowPlayerMessage(const PlayerMessageEvent& e) {
 }
 
 void ShowGoalResultPrompt(const GoalResultEvent& e) {
+  if (!PromptShown()) {
+    CloseGoalResult(e);
+    return;
+  }
   CPromptPanel& p = CurrentPrompt();
   p.Open();
   p.SetPortrait(e.player >= 0 ? PortraitOf(e.player) : kCityPortraitImage);
