@@ -25,7 +25,9 @@ std::string BuildDateText() {
   return month + " " + day + " " + year;
 }
 
-CConsolePanel::CConsolePanel() = default;
+// The command table's sink is made before the panel, so that it is still
+// there when the panel, a static object, lets go of it at the program's end.
+CConsolePanel::CConsolePanel() { SetConsoleSink(SetConsoleSink(nullptr)); }
 
 CConsolePanel::~CConsolePanel() {
   if (built) SetConsoleSink(nullptr);

@@ -49,7 +49,8 @@ bool LoadAuctionLayouts() {
 // ---- The panel objects ----------------------------------------------------------------
 
 HudPanelObjects::HudPanelObjects()
-    : auctionPrompt(3, kAuctionPromptControl), prompt(0, kHudPromptControl) {}
+    : auctionPrompt(kAuctionPromptButtonControls, kAuctionPromptControl),
+      prompt(kHudPromptButtonControls, kHudPromptControl) {}
 
 HudPanelObjects& HudPanels() {
   static HudPanelObjects panels;

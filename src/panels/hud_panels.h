@@ -52,6 +52,10 @@ CAuctionPanelManager& AuctionPanels();
 // Reads the auction room's layouts into its set; false when any was missing.
 bool LoadAuctionLayouts();
 
+// The control slots (the tutorials' TUT_ numbers) of the HUD's panels.
+inline constexpr int32_t kHudPromptButtonControls = 0;      // TUT_PROMPT_1..3
+inline constexpr int32_t kAuctionPromptButtonControls = 3;  // the auction room's prompt
+
 // The HUD panel objects this library builds, in construction order; the
 // sets only point at them.
 struct HudPanelObjects {

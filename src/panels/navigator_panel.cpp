@@ -19,6 +19,7 @@
 #include "ui/cursors.h"
 #include "ui/draw_2d.h"
 #include "ui/hover_info.h"
+#include "ui/interface_controls.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
 #include "visuals/frame_draw.h"
@@ -179,6 +180,7 @@ void CNavigatorPanel::Build() {
   pressed = false;
   panelRect = view.map = ElementRect("P_NAVIGATOR_MAINWINDOW");
   backing = ElementRect("NAV_BACKING_MAIN");
+  SetInterfaceControl(kControl, this);
 }
 
 void CNavigatorPanel::Update() {
@@ -222,6 +224,7 @@ void CNavButtonPanel::Build() {
   CIconButton* plan = buttons[kPlanButton] = CreateIconButton(kPlanButton, icon.x1, icon.y1, icon.x2, icon.y2);
   plan->SetMode(kIconFireOnRelease);
   SetButtonImages(*plan, 117, 115, -1, 116, -1);
+  SetInterfaceControl(CNavigatorPanel::kPlanViewControl, plan);
   CIconButton* speed = buttons[kSpeedButton] =
       CreateIconButton(kSpeedButton, icon.x1 + 75, icon.y1, icon.x2 + 75, icon.y2);
   speed->SetMode(kIconFireOnRelease);

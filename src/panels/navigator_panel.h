@@ -57,6 +57,9 @@ class CCityMapView {
 
 class CNavigatorPanel : public CPanel {
  public:
+  // The control slot of the whole panel and of the plan-view button.
+  static constexpr int32_t kControl = 103;
+  static constexpr int32_t kPlanViewControl = 73;
   void Build() override;
   void Update() override;
   void DrawSelf() override;

@@ -135,6 +135,7 @@ bool CPromptPanel::LocksControls() const {
 void CPromptPanel::Lock() {
   CPanelManager* set = lockSet ? lockSet : manager;
   if (set == nullptr) return;
+  // Every control of the set but the prompt itself and its buttons.
   DisableAllControls(*set, lockSlot_);
   for (int32_t i = 0; i < 3; ++i) EnableHudControl(controlBase_ + i);
   locked = true;

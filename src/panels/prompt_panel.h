@@ -53,8 +53,8 @@ struct PromptRecord {
 
 class CPromptPanel : public CPanel {
  public:
-  // controlBase: the first of the three control slots of its buttons;
-  // lockSlot: the slot that keeps the prompt usable while the set is locked.
+  // controlBase: the first of the three control slots of its buttons 0..2;
+  // lockSlot: its own slot, which stays usable while the set is locked.
   CPromptPanel(int32_t controlBase, int32_t lockSlot);
 
   void Build() override;
