@@ -119,8 +119,9 @@ int32_t CConsolePanel::OnEvent(int32_t type, int32_t, int32_t) {
   Print(typed, kConsoleEcho);
   ExecuteConsoleCommand(typed.c_str());
   input->SetText("");
-  // The box stays ready for the next line while the console is open.
-  if (open) input->Activate();
+  // The box stays ready for the next line while the console is open, with
+  // what was typed after the Enter kept.
+  if (open) input->active = input->caretShown = true;
   return 0;
 }
 

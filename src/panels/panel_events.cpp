@@ -133,8 +133,6 @@ void HandlePanelGameEvent(const GameEvent& event) {
           h.viewButtons.ApplyViewMode(e.fast);
         } else if constexpr (std::is_same_v<T, MoneyEvent>) {
           h.time.moneyAnimation = h.auctionTime.moneyAnimation = kMoneyFlashFrames;
-        } else if constexpr (std::is_same_v<T, LocalPlayerLeftEvent>) {
-          h.day.Close();
         }
       },
       event);

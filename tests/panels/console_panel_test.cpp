@@ -53,6 +53,16 @@ TEST_F(ConsolePanelTest, ATypedLineIsEchoedBeforeItsRepliesAndKeptAsText) {
   EXPECT_EQ(console().history.lineColour[2], 5);
 }
 
+TEST_F(ConsolePanelTest, LinesTypedQuicklyOneAfterAnotherAllRun) {
+  ToggleConsole();
+  for (char c : std::string("x1\rx2\r")) Ui().chars.push_back(uint8_t(c));
+  for (int i = 0; i < 10; ++i) Step();
+  ASSERT_EQ(console().History().size(), 4u);
+  EXPECT_EQ(console().History()[0], "x1");
+  EXPECT_EQ(console().History()[2], "x2");
+  ToggleConsole();
+}
+
 TEST_F(ConsolePanelTest, OpeningMakesItModalAndSetsTheOpenFlag) {
   ToggleConsole();
   EXPECT_TRUE(console().modal);
