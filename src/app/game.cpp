@@ -35,6 +35,7 @@
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
+#include "app/interface_prompt_bindings.h"
 #include "app/session_rule_commands.h"
 #include "session/chat_log.h"
 #include "session/game_clock.h"
@@ -208,6 +209,7 @@ void Game::StartSimulation() {
   InitSimulation();
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
+  RegisterInterfacePromptScriptFunctions();
   // The city's look: block bases, signs and the scenery round it.
   CreateBlockEntities();
   CreateBlockSignEntities();

@@ -11,7 +11,6 @@
 #include "panels/panel_events.h"
 #include "panels/panel_links.h"
 #include "platform/input.h"
-#include "script/script.h"
 #include "engine/render/renderer_settings.h"
 #include "script/profiles.h"
 #include "shell/startup.h"
@@ -174,8 +173,6 @@ void AttachHudPanels() {
   HudPanels();
   InstallHudPanels();
   SetScreenModePanels(&HudScreenModePanels());
-  for (CPromptPanel* p : {&HudPanels().prompt, &HudPanels().auctionPrompt})
-    p->dismissEvent = [](int32_t value) { Script().CatchEvent("InterfacePromptDismiss", value); };
   PanelGameLinks().enterFrontEnd = [] {
     if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
   };

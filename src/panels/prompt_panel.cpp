@@ -9,6 +9,7 @@
 #include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
 #include "platform/input.h"
+#include "script/script.h"
 #include "session/scenarios.h"
 #include "session/session_state.h"
 #include "session/tick_driver.h"
@@ -30,6 +31,7 @@ constexpr int32_t kPlainImages[3] = {85, 87, 86};
 
 CPromptPanel::CPromptPanel(int32_t controlBase, int32_t lockSlot)
     : controlBase_(controlBase), lockSlot_(lockSlot) {
+  dismissEvent = [](int32_t value) { Script().CatchEvent("InterfacePromptDismiss", value); };
   for (int32_t i = 0; i < kPromptRecords; ++i) records_.push_back(std::make_unique<PromptRecord>());
 }
 

@@ -90,8 +90,8 @@ class CPromptPanel : public CPanel {
   size_t QueueLength() const { return queue.size(); }
   // The set the prompt locks while it is up (its own manager by default).
   CPanelManager* lockSet = nullptr;
-  // Called with the user value when a prompt closes with one (scripts'
-  // "InterfacePromptDismiss").
+  // Called with the user value when a prompt closes with one: the scripts'
+  // catch-event "InterfacePromptDismiss".
   std::function<void(int32_t)> dismissEvent;
 
   std::array<CIconButton*, kPromptButtons> buttons{};

@@ -127,7 +127,7 @@ TEST_F(PromptPanelTest, AUserValueRaisesTheDismissEvent) {
   prompt().SetUserValue(7);
   prompt().Close();
   prompt().Close();
-  prompt().dismissEvent = nullptr;
+  prompt().dismissEvent = [](int32_t) {};
   EXPECT_EQ(raised, (std::vector<int32_t>{7}));
 }
 
