@@ -111,6 +111,10 @@ void CEventTickerPanel::Tick() {
 bool CEventTickerPanel::ContainsMouse() { return IsMouseOverRect(bounds, &entity); }
 
 void CEventTickerPanel::Update() {
+  // The panel covers its lines only: with none (or none drawn) the mouse
+  // passes to the city below.
+  bounds.y1 = 0;
+  bounds.y2 = -1;
   if (PlanView()) return;
   for (int32_t i = 0; i < count; ++i) {
     const float b = 17 + kLineHeight * float(i);

@@ -88,6 +88,11 @@ TEST_F(EventTickerTest, AClickOnALineGoesToItsBlockAndBetweenLinesDoesNothing) {
   ASSERT_EQ(Renderer().gouraud.size(), 1u);
   EXPECT_EQ(Renderer().gouraud[0][0], 0xFF000000u);
   EXPECT_EQ(Renderer().gouraud[0][3], 0x77000000u);
+  EXPECT_TRUE(ticker().ContainsMouse());
+  // Once the line has left, the place it covered is the city's again.
+  for (int32_t t = 0; t < kTickerLineLife; ++t) ticker().Tick();
+  ticker().Update();
+  EXPECT_FALSE(ticker().ContainsMouse());
 }
 
 }  // namespace
