@@ -1,6 +1,7 @@
 #include "panels/event_ticker.h"
 
 #include "city/blocks.h"
+#include "panels/city_names.h"
 #include "city/business_types.h"
 #include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
@@ -13,13 +14,6 @@ namespace {
 
 constexpr float kLeft = 191, kRight = 492, kLineHeight = 12;
 constexpr float kSwatchDepth = 1.5f;
-
-int32_t BlockNameText(int32_t block) {
-  const CBlock* b = GetBlock(block);
-  if (b == nullptr) return 0;
-  const int32_t def = b->DefIndex >= 0 && b->DefIndex < kBlockCount ? b->DefIndex : block;
-  return g_BlockDefs[size_t(def)].NameTextId + 1;
-}
 
 std::string PlayerName(int32_t number) {
   const CPlayer* p = PlayerTable().ByNumber(number);
@@ -67,7 +61,7 @@ void CEventTickerPanel::Render(int32_t s, const StatusRecord& record) {
     line.text.AddTextIdArgs2(1506, PlayerName(player).c_str(), blockName);
   } else if (kind == kStatusBusinessOpened) {
     const int32_t type = record[6];
-    const int32_t typeName = IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : 0;
+    const int32_t typeName = IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : kNoNameText;
     line.text.AddTextIdArgs3(1507, PlayerName(player).c_str(), typeName, blockName);
   }
   line.text.SetAllLinesColour(0);

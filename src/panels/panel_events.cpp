@@ -5,6 +5,8 @@
 #include <variant>
 
 #include "city/blocks.h"
+#include "panels/city_names.h"
+#include "city/buildings.h"
 #include "panels/hud_panels.h"
 #include "panels/player_tokens.h"
 #include "session/goals.h"
@@ -25,13 +27,6 @@ const char* PlayerName(int32_t index) {
 int32_t PortraitOf(int32_t playerIndex) {
   const CPlayer* p = PlayerTable().Get(playerIndex);
   return p ? TokenRow(p->character).portraitImage : kCityPortraitImage;
-}
-
-int32_t BlockNameText(int32_t block) {
-  const CBlock* b = GetBlock(block);
-  if (b == nullptr) return 0;
-  const int32_t def = b->DefIndex >= 0 && b->DefIndex < kBlockCount ? b->DefIndex : block;
-  return g_BlockDefs[size_t(def)].NameTextId + 1;
 }
 
 CHumanPlayer* LocalHuman() { return dynamic_cast<CHumanPlayer*>(PlayerTable().Local()); }
@@ -64,7 +59,13 @@ void ShowPlayerMessage(const PlayerMessageEvent& e) {
   p.SetPortrait(e.portraitPlayer >= 0 ? PortraitOf(e.portraitPlayer) : kCityPortraitImage);
   const char* sender = m.from.IsNone() ? "" : PlayerName(m.from.value);
   const std::string money = FormatMoney(m.values[1]);
-  const TextArg withMoney[] = {sender, BlockNameText(m.values[0]), money.c_str()};
+  // The message names a block, or for a buy-out the building of the business.
+  int32_t block = m.values[0];
+  if (m.code == PLAYER_MESS_BOUGHT_OUT) {
+    const CBuilding* b = GetBuilding(m.values[0]);
+    block = b && b->Block ? b->Block->Index : -1;
+  }
+  const TextArg withMoney[] = {sender, BlockNameText(block), money.c_str()};
   p.SetLineTextWithNumbers(0, e.line1, 0);
   p.SetLineTextArgs(1, e.line2, withMoney);
   const int32_t n = e.buttonCount < 0 ? 0 : e.buttonCount > 2 ? 2 : e.buttonCount;
