@@ -1,8 +1,8 @@
 #include "panels/event_ticker.h"
 
 #include "city/blocks.h"
-#include "panels/city_names.h"
 #include "city/business_types.h"
+#include "panels/city_names.h"
 #include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
 #include "panels/player_tokens.h"

@@ -5,8 +5,8 @@
 #include <variant>
 
 #include "city/blocks.h"
-#include "panels/city_names.h"
 #include "city/buildings.h"
+#include "panels/city_names.h"
 #include "panels/hud_panels.h"
 #include "panels/player_tokens.h"
 #include "session/goals.h"
