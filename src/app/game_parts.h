@@ -77,3 +77,6 @@ void InstallGameSessionServices();
 void LoadComputerPlayerCharacters(bool initialise);
 void ResumeComputerPlayersAfterLoad();
 void FillDefaultPlayerSetup();
+// The players of a level's token choice (its players.lua), the first human
+// slot named after the profile; the profile's player alone when it names none.
+void FillLevelPlayerSetup(const LevelEntry& level);

@@ -3,12 +3,16 @@
 #include <string>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
 #include "panels/city_names.h"
 #include "panels/hud_panels.h"
 #include "panels/player_tokens.h"
+#include "script/interface_bindings.h"
 #include "session/goals.h"
 #include "session/net_message.h"
 #include "session/player.h"
@@ -58,16 +62,28 @@ void ShowPlayerMessage(const PlayerMessageEvent& e) {
   p.Open();
   p.SetPortrait(e.portraitPlayer >= 0 ? PortraitOf(e.portraitPlayer) : kCityPortraitImage);
   const char* sender = m.from.IsNone() ? "" : PlayerName(m.from.value);
-  const std::string money = FormatMoney(m.values[1]);
-  // The message names a block, or for a buy-out the building of the business.
-  int32_t block = m.values[0];
-  if (m.code == PLAYER_MESS_BOUGHT_OUT) {
-    const CBuilding* b = GetBuilding(m.values[0]);
-    block = b && b->Block ? b->Block->Index : -1;
+  std::vector<TextArg> args;
+  switch (m.code) {
+    case PLAYER_MESS_BUY_REQUEST:  // who offers how much for which block
+      args = {sender, m.values[1], BlockNameText(m.values[0])};
+      break;
+    case PLAYER_MESS_BUY_ACCEPTED:
+    case PLAYER_MESS_REFUSED:
+      args = {BlockNameText(m.values[0])};
+      break;
+    case PLAYER_MESS_BOUGHT_OUT: {  // who bought which business on which block
+      const CBuilding* b = GetBuilding(m.values[0]);
+      const CBusiness* business = b ? GetBusinessInUse(b->GetBusiness()) : nullptr;
+      const int32_t type = business ? business->Type : -1;
+      args = {sender, IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : kNoNameText,
+              BlockNameText(b && b->Block ? b->Block->Index : -1)};
+      break;
+    }
+    default:
+      break;
   }
-  const TextArg withMoney[] = {sender, BlockNameText(block), money.c_str()};
   p.SetLineTextWithNumbers(0, e.line1, 0);
-  p.SetLineTextArgs(1, e.line2, withMoney);
+  p.SetLineTextArgs(1, e.line2, args);
   const int32_t n = e.buttonCount < 0 ? 0 : e.buttonCount > 2 ? 2 : e.buttonCount;
   if (m.code == PLAYER_MESS_BUY_REQUEST) p.UseColouredButtons();
   p.SetButtonCount(n);
@@ -115,6 +131,49 @@ void ShowGoalResultPrompt(const GoalResultEvent& e) {
   p.SetCallback([e](int32_t, int32_t) { CloseGoalResult(e); });
 }
 
+// A level script's prompt, message, day panel, pointer or placement, on the
+// prompt of the screen the script named. Closing a script's prompt tells the
+// scripts (InterfacePromptDismiss with its id).
+void ApplyScriptPrompt(const ScriptPromptEvent& e) {
+  HudPanelObjects& h = HudPanels();
+  CPromptPanel& p = e.auctionScreen ? h.auctionPrompt : h.prompt;
+  if (!p.built) return;
+  switch (e.action) {
+    case kScriptPromptOpen: {
+      p.Open();
+      p.SetPortrait(kCityPortraitImage);
+      for (int32_t line = 0; line < 2; ++line) {
+        const ScriptPromptLine& l = e.lines[line];
+        if (l.textId != 0) p.SetLineTextWithNumbers(line, l.textId, l.number);
+        else p.SetLineString(line, l.text);
+      }
+      p.SetButtonCount(e.withButton ? 1 : 0);
+      if (e.withButton) {
+        p.SetButtonText(0, e.buttonText);
+        p.SetButtonHighlight(0, true);
+      }
+      if (e.noTimeout) p.SetTimeout(0);
+      const int32_t id = e.scriptId;
+      p.SetOnDismiss([id] { ScriptPromptClosed(id); });
+      break;
+    }
+    case kScriptPromptEventList:
+      if (e.auctionScreen) p.Open();
+      else h.day.Open();
+      break;
+    case kScriptPromptDismiss:
+      p.Close();
+      break;
+    case kScriptPromptArrow:
+      p.PointAt(e.x, e.y);
+      break;
+    case kScriptPromptPosition:
+      if (p.layoutModel)
+        p.SetModelPosition(e.hasX ? e.x : p.layoutModel->x, e.hasY ? e.y : p.layoutModel->y);
+      break;
+  }
+}
+
 }  // namespace
 
 void HandlePanelGameEvent(const GameEvent& event) {
@@ -126,6 +185,8 @@ void HandlePanelGameEvent(const GameEvent& event) {
           ShowPrompt(e);
         } else if constexpr (std::is_same_v<T, PlayerMessageEvent>) {
           ShowPlayerMessage(e);
+        } else if constexpr (std::is_same_v<T, ScriptPromptEvent>) {
+          ApplyScriptPrompt(e);
         } else if constexpr (std::is_same_v<T, GoalResultEvent>) {
           ShowGoalResultPrompt(e);
         } else if constexpr (std::is_same_v<T, TickerEvent>) {

@@ -9,7 +9,7 @@
 #include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
 #include "platform/input.h"
-#include "script/script.h"
+#include "script/interface_bindings.h"
 #include "session/scenarios.h"
 #include "session/session_state.h"
 #include "session/tick_driver.h"
@@ -31,7 +31,6 @@ constexpr int32_t kPlainImages[3] = {85, 87, 86};
 
 CPromptPanel::CPromptPanel(int32_t controlBase, int32_t lockSlot)
     : controlBase_(controlBase), lockSlot_(lockSlot) {
-  dismissEvent = [](int32_t value) { Script().CatchEvent("InterfacePromptDismiss", value); };
   for (int32_t i = 0; i < kPromptRecords; ++i) records_.push_back(std::make_unique<PromptRecord>());
 }
 
@@ -93,6 +92,7 @@ void CPromptPanel::InitRecord(PromptRecord& r) {
   r.timeoutTicks = kPromptDefaultTimeout;
   r.timeoutOn = true;
   r.callback = nullptr;
+  r.onDismiss = nullptr;
   r.userValue = 0;
   r.defaultButton = 0;
   r.pointerShown = false;
@@ -267,6 +267,10 @@ void CPromptPanel::SetCallback(PromptCallback callback) {
   if (building) building->callback = std::move(callback);
 }
 
+void CPromptPanel::SetOnDismiss(std::function<void()> onDismiss) {
+  if (building) building->onDismiss = std::move(onDismiss);
+}
+
 void CPromptPanel::SetUserValue(int32_t value) {
   if (building) building->userValue = value;
 }
@@ -318,8 +322,10 @@ void CPromptPanel::OnClose() {
     queue.pop_front();
     head->inUse = false;
     head->callback = nullptr;
+    const std::function<void()> dismissed = std::move(head->onDismiss);
+    head->onDismiss = nullptr;
     if (building == head) building = queue.empty() ? nullptr : queue.back();
-    if (head->userValue != 0 && dismissEvent) dismissEvent(head->userValue);
+    if (dismissed) dismissed();
   }
   if (!queue.empty()) {
     // The next prompt shows at once; the panel stays open.
@@ -342,8 +348,11 @@ void CPromptPanel::Reset() {
   for (auto& r : records_) {
     r->inUse = false;
     r->callback = nullptr;
+    r->onDismiss = nullptr;
   }
   queue.clear();
+  // The scripts' prompts went with them.
+  ForgetScriptPrompts();
   building = nullptr;
   locked = false;
   for (CIconButton* b : buttons)

@@ -33,6 +33,8 @@ inline constexpr int32_t kPromptButtonImage = 79;
 
 struct PromptRecord {
   PromptCallback callback;
+  // Runs when the prompt goes, however it is dismissed.
+  std::function<void()> onDismiss;
   int32_t lineCount = 0;
   int32_t buttonCount = 0;
   int32_t userValue = 0;
@@ -80,6 +82,7 @@ class CPromptPanel : public CPanel {
   void SetPortrait(int32_t image);
   void PointAt(float x, float y);
   void SetCallback(PromptCallback callback);
+  void SetOnDismiss(std::function<void()> onDismiss);
   void SetUserValue(int32_t value);
   void SetDefaultButton(int32_t button);
 
@@ -90,9 +93,6 @@ class CPromptPanel : public CPanel {
   size_t QueueLength() const { return queue.size(); }
   // The set the prompt locks while it is up (its own manager by default).
   CPanelManager* lockSet = nullptr;
-  // Called with the user value when a prompt closes with one: the scripts'
-  // catch-event "InterfacePromptDismiss".
-  std::function<void(int32_t)> dismissEvent;
 
   std::array<CIconButton*, kPromptButtons> buttons{};
   UIRect backingRect, titleRect, portraitRect, mainRect, portraitTextRect;

@@ -232,10 +232,10 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
 
   PlayerTable().Local()->AddToLedger(2000.0f, 3);
   ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 200));
-  EXPECT_EQ(ScenarioManager().FindById(200001)->completed[ScenarioManager().Difficulty()], 1);
+  EXPECT_EQ(ScenarioManager().FindById(400002)->completed[ScenarioManager().Difficulty()], 1);
   EXPECT_EQ(GamePauseState().Count(0), 1);
 
-  ExecuteConsoleCommand("STARTLEVEL 200001 1");
+  ExecuteConsoleCommand("STARTLEVEL 400002 1");
   ASSERT_TRUE(RunState().gameRunning);
   EXPECT_EQ(ScenarioManager().Difficulty(), 1);
   ExecuteConsoleCommand("STARTLEVEL 999999");
@@ -331,7 +331,7 @@ TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {
 
 }  // namespace
 
-// The scripts' prompts and day panel on the HUD built from the game's own
+// The scripts' prompts and day panel reach the HUD built from the game's own
 // interface data, in a running game: a message with a number and a string
 // line, a prompt with its button, the dismissal's script event, and the
 // day panel (the auction room's prompt in the auction state).
@@ -347,26 +347,30 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   FillDefaultPlayerSetup();
   TheGame().NewGame(&FreePlayLevel());
   CPromptPanel& prompt = HudPanels().prompt;
-  ASSERT_TRUE(Script().RunText(
-      "Dismissed = 0\n"
-      "function CATCHEVENT_InterfacePromptDismiss(v) Dismissed = v end\n"
-      "Interface.CreateMessage(1728, 'Look here', 7, 2236)\n",
-      "message", true));
+  auto run = [](const char* text) {
+    const bool ok = Script().RunText(text, "test", true);
+    TheGame().DrainGameEvents();
+    return ok;
+  };
+  ASSERT_TRUE(run("Dismissed = 0\n"
+                  "function CATCHEVENT_InterfacePromptDismiss(v) Dismissed = v end\n"
+                  "Interface.CreateMessage(1728, 'Look here', 7, 2236)\n"));
   ASSERT_TRUE(prompt.open);
   ASSERT_NE(prompt.Head(), nullptr);
+  EXPECT_EQ(prompt.Head()->lines[0].LineText(0), "Your lease on Lantern Avenue runs out in 24 hours.");
   EXPECT_EQ(prompt.Head()->lines[1].LineText(0), "Look here");
   EXPECT_EQ(prompt.Head()->buttonCount, 0);
   EXPECT_EQ(prompt.Head()->portrait, 302);
-  ASSERT_TRUE(Script().RunText("Interface.CreatePrompt('Title', 1501, 0, 0)", "prompt", true));
+  ASSERT_TRUE(run("Interface.CreatePrompt('Title', 'Text', 8, 0)"));
   EXPECT_EQ(prompt.QueueLength(), 2u);
-  ASSERT_TRUE(Script().RunText("Interface.DismissPrompt()", "dismiss", true));
-  ASSERT_TRUE(Script().RunText("if Dismissed ~= 7 then error('dismissed') end", "check", true));
+  ASSERT_TRUE(run("Interface.DismissPrompt()"));
+  ASSERT_TRUE(run("if Dismissed ~= 7 then error('dismissed') end"));
   EXPECT_EQ(prompt.Head()->buttonCount, 1);
   EXPECT_EQ(prompt.buttons[0]->labelTextId, 1707);
-  ASSERT_TRUE(Script().RunText("Interface.CreateEventList()", "day", true));
+  ASSERT_TRUE(run("Interface.CreateEventList()"));
   EXPECT_TRUE(HudPanels().day.open);
   Session().gameState = kGameStateAuction;
-  ASSERT_TRUE(Script().RunText("Interface.CreateEventList()", "room", true));
+  ASSERT_TRUE(run("Interface.CreateEventList()"));
   EXPECT_TRUE(HudPanels().auctionPrompt.open);
   EXPECT_EQ(Count(boxes_, "Interface"), 0);
   EXPECT_EQ(Count(boxes_, "cannot be read"), 0);

@@ -118,24 +118,28 @@ TEST_F(PromptPanelTest, AnOpenPromptLocksTheOtherControlsUntilTheQueueEmpties) {
   EXPECT_FALSE(Hud().auctionTime.inputDisabled);
 }
 
-TEST_F(PromptPanelTest, AUserValueRaisesTheDismissEvent) {
-  std::vector<int32_t> raised;
-  prompt().dismissEvent = [&](int32_t v) { raised.push_back(v); };
-  std::vector<std::string> log;
-  Ask("zero", 1, log);
-  Ask("seven", 1, log);
-  prompt().SetUserValue(7);
+TEST_F(PromptPanelTest, EveryWayOfGoingRunsTheDismissHookOnce) {
+  std::vector<std::string> log, gone;
+  for (const char* t : {"button", "key", "timeout", "closed"}) {
+    Ask(t, 2, log);
+    const std::string name = t;
+    prompt().SetOnDismiss([&gone, name] { gone.push_back(name); });
+    if (name == "timeout") prompt().SetTimeout(8);
+  }
+  prompt().OnEvent(kNotifyClicked, 1, 0);
+  Step();
+  Step(kReturn);
+  for (int32_t i = 0; i < 420; ++i) Step();
   prompt().Close();
-  prompt().Close();
-  prompt().dismissEvent = [](int32_t) {};
-  EXPECT_EQ(raised, (std::vector<int32_t>{7}));
+  EXPECT_EQ(gone, (std::vector<std::string>{"button", "key", "timeout", "closed"}));
+  EXPECT_FALSE(prompt().open);
 }
 
 TEST_F(PromptPanelTest, TheGamesPromptsReachThePromptOfTheScreen) {
   HandlePanelGameEvent(PromptEvent{302, 1727, 1728, 2236, 1435});
   ASSERT_TRUE(prompt().open);
   EXPECT_EQ(Shown(), "Lease");
-  EXPECT_EQ(Joined(prompt().Head()->lines[1]), "The lease on Lantern Avenue runs out in a day.");
+  EXPECT_EQ(Joined(prompt().Head()->lines[1]), "Your lease on Lantern Avenue runs out in 24 hours.");
   EXPECT_EQ(prompt().Head()->portrait, 302);
   EXPECT_EQ(prompt().buttons[0]->labelTextId, 1435);
   Session().gameState = kGameStateAuction;
@@ -164,8 +168,7 @@ TEST_F(PromptPanelTest, ABuyRequestIsAQuestionThatReturnAndTheTimeOutRefuse) {
   HandlePanelGameEvent(e);
   ASSERT_TRUE(prompt().open);
   EXPECT_EQ(ann->state, 1);
-  EXPECT_EQ(Joined(prompt().Head()->lines[1]),
-            "Bob would like to buy Lantern Avenue from you for $1200. Put it up for auction?");
+  EXPECT_EQ(Joined(prompt().Head()->lines[1]), "Bob offers $1200 for Lantern Avenue. Put it up for auction?");
   EXPECT_EQ(prompt().Head()->defaultButton, 1);
   EXPECT_EQ(prompt().Head()->portrait, TokenRow(1).portraitImage);
   EXPECT_TRUE(prompt().buttons[0]->tinted);
