@@ -15,9 +15,9 @@
 
 #include "app/game_parts.h"
 #include "panels/hud_panels.h"
+#include "session/utility_income.h"
 #include "ui/buttons.h"
 #include "ui/interface_assets.h"
-#include "city/economy_services.h"
 #include "city/city_services.h"
 #include "city/buildings.h"
 #include "city/people.h"
@@ -91,7 +91,6 @@ class GameTest : public ::testing::Test {
     PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
     RestoreDefaultSessionServices();
-    RestoreDefaultEconomyServices();
     RestoreDefaultCityServices();
     ClearSaveHooks();
     ClearConsoleCommandTable();
