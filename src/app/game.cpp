@@ -8,6 +8,7 @@
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
+#include "panels/panel_events.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
@@ -254,20 +255,18 @@ void Game::Frame() {
 }
 
 // What the simulation told this frame goes to sound (samples, their stop,
-// the decade's music) and to the interface (prompts, panels, ticker, money
-// animations, once its panels take them; until then they are dropped here:
-// nothing in the game waits for them).
+// the decade's music) and to the HUD's panels (prompts, player messages,
+// goal results, ticker lines, the speed switch, money animations).
 void Game::DrainGameEvents() {
-  // Closing a result prompt tells more (the end sequence): drain those too.
+  // A prompt's answer may tell more at once: drain those too.
   for (int round = 0; round < 4; ++round) {
     std::vector<GameEvent> events = TakeGameEvents();
     if (events.empty()) return;
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
+      HandlePanelGameEvent(event);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
-      // Until the prompt panel exists a result prompt closes at once.
-      if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.
       if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
         const CPlayer* local = PlayerTable().Local();
