@@ -27,6 +27,8 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/level_scripts.h"
@@ -237,11 +239,26 @@ void Game::StartFirstScreen() {
 // ---- One frame ----------------------------------------------------------------------
 
 void Game::Frame() {
+  const uint32_t tick = LogicTick();
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
+  passMovedGameOn_ = LogicTick() != tick;
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
-  if (RunState().drawingEnabled) DrawFrame();
+  if (RunState().drawingEnabled && FrameWanted()) DrawFrame();
+}
+
+// With a display every frame is drawn. Headless nobody sees the frames, and
+// at full speed a pass is a logic tick: drawing each would cost more than
+// the game itself. A few a second still show what would be drawn (the
+// frame's counts, a screenshot); the simulation never reads what a frame did.
+bool Game::FrameWanted() {
+  constexpr uint32_t kHeadlessFrameMs = 250;
+  if (!platform::IsHeadless()) return true;
+  const uint32_t now = platform::timeGetTime();
+  if (lastHeadlessDraw_ != 0 && now - lastHeadlessDraw_ < kHeadlessFrameMs) return false;
+  lastHeadlessDraw_ = now == 0 ? 1 : now;
+  return true;
 }
 
 // What the simulation told this frame goes to sound (samples, their stop,

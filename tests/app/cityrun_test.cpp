@@ -274,7 +274,7 @@ TEST_F(CityrunTest, MissingFoldersAndADamagedRouteTableAreSaid) {
 // traffic, crowds and building sites reach the mixed output.
 // Off until the game program runs a game hour fast enough with the whole
 // city built and drawn: it outruns the test time limit.
-TEST_F(CityrunTest, DISABLED_AGameHourIsHeardThroughTheSoundDevice) {
+TEST_F(CityrunTest, AGameHourIsHeardThroughTheSoundDevice) {
   CopyCompiledData();
   for (const char* folder : {"scripts", "parameters"})
     fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);

@@ -16,3 +16,10 @@ if Frontend then
     Frontend.RegisterLevel(level[1], level[2], level[3], level[4])
   end
 end
+
+-- A network game's start selects its level here, before the level's own
+-- script state exists, and the scenario manager raises "SetObjective": the
+-- level start sets the objective itself, so there is nothing to do yet.
+function EVENT_SetObjective(argument)
+  return 0
+end
