@@ -74,6 +74,7 @@ class Game final : public ShellProgram {
 
   bool running_ = false;  // between Start and Shutdown
   uint32_t lastHeadlessDraw_ = 0;  // clock time of the last frame drawn headless
+  uint32_t lastDrawMs_ = 0;        // how long the last frame took to draw
   bool passMovedGameOn_ = false;   // the last Frame ran a logic tick
   std::function<void()> introMovie_;
   std::optional<uint32_t> newGameSeed_;
