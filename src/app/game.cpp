@@ -410,6 +410,7 @@ bool Game::Load(std::string_view name) {
   GameTime().screenMode = kScreenModeCity;
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
+  ResumeComputerPlayersAfterLoad();
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);

@@ -72,4 +72,8 @@ bool RunLevelScripts(const LevelEntry* level, bool startingCity);
 void InstallGameSessionServices();
 // Until the front end exists the first screen starts a free game with the
 // profile's player as the one human player, unless a set-up row is filled.
+// The computer players' characters from the AI scripts (first decision times
+// drawn when initialising), and their state rebuilt after a load.
+void LoadComputerPlayerCharacters(bool initialise);
+void ResumeComputerPlayersAfterLoad();
 void FillDefaultPlayerSetup();

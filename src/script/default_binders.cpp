@@ -9,6 +9,7 @@ void RegisterDefaultScriptBinders() {
   AddScriptBinder(ScriptBindingStage::kGame, RegisterRandomScriptTable);
   AddScriptBinder(ScriptBindingStage::kGame, RegisterInitialValueScriptTable);
   AddScriptBinder(ScriptBindingStage::kGame, RegisterCityBuildingScriptFunctions);
+  AddScriptBinder(ScriptBindingStage::kAi, RegisterAiCharacterScriptTables);
   AddScriptBinder(ScriptBindingStage::kBlock, RegisterBlockScriptTable);
   AddScriptBinder(ScriptBindingStage::kTweaks, RegisterTweaksScriptTable);
   AddScriptBinder(ScriptBindingStage::kBusiness, RegisterBusinessScriptTables);

@@ -38,3 +38,7 @@ struct ScriptRuleFlags {
   uint8_t daysOff = 0;
 };
 ScriptRuleFlags& RuleFlags();
+
+// AiChars (the _AiChars methods), AiScores, the AI constants and the C_
+// functions of the AI scripts.
+void RegisterAiCharacterScriptTables(CScript& script);
