@@ -55,6 +55,7 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
     ASSERT_TRUE(WaitForText(hostLog, InStep(kTicksInStep, player), 240)) << Read(hostLog).substr(0, 4000);
   const std::string text = Read(hostLog);
   EXPECT_EQ(text.find("out of sync"), std::string::npos);
+  EXPECT_EQ(text.find("[WARNING!]"), std::string::npos) << text.substr(0, 8000);
   EXPECT_FALSE(fs::exists(host / "desync.log"));
 
   // The host leaves: each client's game ends with the reason, and the

@@ -5,8 +5,12 @@ C_RunScript("scripts\\default\\levels.lua")
 RegisterLevels()
 
 -- A network game's start selects its level here, before the level's own
--- script state exists, and the scenario manager raises "SetObjective": the
--- level start sets the objective itself, so there is nothing to do yet.
+-- script state exists: the scenario manager runs the level's hub, which
+-- plays its row, and raises "SetObjective". The level start does both again
+-- in the level's own state, so here there is nothing to do yet.
+function PlayLevel(id)
+end
+
 function EVENT_SetObjective(argument)
   return 0
 end
