@@ -1,5 +1,6 @@
 #include "app/game.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -28,6 +29,8 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/interface_bindings.h"
@@ -247,11 +250,32 @@ void Game::StartFirstScreen() {
 // ---- One frame ----------------------------------------------------------------------
 
 void Game::Frame() {
+  const uint32_t tick = LogicTick();
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
+  passMovedGameOn_ = LogicTick() != tick;
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
-  if (RunState().drawingEnabled) DrawFrame();
+  if (!RunState().drawingEnabled || !FrameWanted()) return;
+  const uint32_t start = platform::timeGetTime();
+  DrawFrame();
+  lastDrawMs_ = platform::timeGetTime() - start;
+}
+
+// With a display every frame is drawn. Headless nobody sees the frames, and
+// at full speed a pass is a logic tick: drawing each would cost more than
+// the game itself. A few a second still show what would be drawn (the
+// frame's counts, a screenshot), and never more than a fifth of the time
+// goes to them (a slow build draws rarer); the simulation never reads what
+// a frame did.
+bool Game::FrameWanted() {
+  constexpr uint32_t kHeadlessFrameMs = 250;
+  if (!platform::IsHeadless()) return true;
+  const uint32_t now = platform::timeGetTime();
+  const uint32_t gap = std::max(kHeadlessFrameMs, 4 * lastDrawMs_);
+  if (lastHeadlessDraw_ != 0 && now - lastHeadlessDraw_ < gap) return false;
+  lastHeadlessDraw_ = now == 0 ? 1 : now;
+  return true;
 }
 
 // What the simulation told this frame goes to sound (samples, their stop,
