@@ -35,6 +35,7 @@
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
 #include "app/session_rule_commands.h"
+#include "session/auction.h"
 #include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -50,6 +51,9 @@
 #include "ui/game_panels.h"
 #include "city/city_services.h"
 #include "visuals/architect_assets.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
+#include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
 #include "visuals/city_scene.h"
 #include "visuals/frame_draw.h"
@@ -174,6 +178,7 @@ void Game::Start() {
   StartSimulation();
   BuildSkyGeometry();
   CreateSpriteBatches(CurrentRenderer(), 0);
+  InitAuctionRoom();
   GamePauseState().AddReason(0);
 
   // Models, the game-start scripts and the parameter files (which may load
@@ -255,6 +260,7 @@ void Game::DrainGameEvents() {
     if (events.empty()) return;
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
+      if (const auto* auction = std::get_if<AuctionEvent>(&event)) ShowAuctionEvent(*auction);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       // Until the prompt panel exists a result prompt closes at once.
       if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
@@ -267,6 +273,21 @@ void Game::DrainGameEvents() {
   }
 }
 
+// The auction room's figures follow the auction: built when the room opens,
+// a bid, a withdrawal and the winner's cheer, stopped when it closes.
+void Game::ShowAuctionEvent(const AuctionEvent& e) {
+  switch (e.kind) {
+    case kAuctionRoomOpened: BuildAuctionRoomFigures(); break;
+    case kAuctionBid: OnAuctionBid(e.player); break;
+    case kAuctionPullOut: OnAuctionPullOut(e.player); break;
+    case kAuctionStage:
+      if (e.value == kStageSold) OnAuctionWinner(e.player);
+      break;
+    case kAuctionRoomClosed: CloseAuctionRoomFigures(); break;
+    default: break;
+  }
+}
+
 // The world (src/visuals), with the interface drawn by its overlay pass; the
 // loading screen draws itself during the start.
 void Game::DrawFrame() { RenderFrame(); }
@@ -274,8 +295,9 @@ void Game::DrawFrame() { RenderFrame(); }
 // Twice a second: the panels' pages.
 void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
-// Ten times a second: the cursor requests age.
-void Game::HoverTask() { DecayCursorPriority(); }
+// Ten times a second: the city under the mouse (hover, cursor, lot drag);
+// the cursor requests age.
+void Game::HoverTask() { RunPickTask(); }
 
 // Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
@@ -286,6 +308,7 @@ void Game::InterfaceTask() {
   RunInterfaceKeys();
   CamUpdate();
   RunInterfaceTask();
+  RunPickClicks();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -328,6 +351,8 @@ void Game::Reset() {
   ResetCameraHeading();
   ResetStoredCamera();
   ResetScreenModes();
+  ResetPicking();
+  SetEndSequenceTokens(kNoEndToken, kNoEndToken);
   ResetSimulation();
   // After the city's reset has removed its buildings.
   ResetBuildingVisuals();
@@ -354,6 +379,7 @@ void Game::NewGame(const LevelEntry* entry) {
   GameTime().screenMode = kScreenModeCity;
   StartLevelSound();
   StartSimulationLevel();
+  InitSmokeEmitters();
   RunState().gameRunning = true;
   // Until the level scripts place the camera, a level opens on the stored
   // view over the city.
@@ -386,6 +412,7 @@ bool Game::Load(std::string_view name) {
   GameTime().screenMode = kScreenModeCity;
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
+  InitSmokeEmitters();
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
@@ -427,6 +454,8 @@ void Game::Shutdown() {
   TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
+  ReleaseAuctionRoom();
+  ReleaseStreetLightEntities();
   DestroySpriteBatches();
   DestroyMainWindow();
   ForgetGameAssets();

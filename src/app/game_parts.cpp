@@ -38,6 +38,10 @@
 #include "session/player.h"
 #include "session/session_state.h"
 #include "shell/startup.h"
+#include "sound/game_sound.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
+#include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
@@ -234,13 +238,24 @@ namespace {
 class GameVisualServices : public ArchitectVisualServices {
  public:
   void UpdateNightWindows() override { StepNightWindows(GameClock().hour, Session().shellGameMode); }
+  void UpdateSmokeEmitters() override { ::UpdateSmokeEmitters(); }
+  void StepPulsingLights() override { ::StepPulsingLights(); }
 };
 
 }  // namespace
 
+// The city's visual effects step with the logic ticks; a click on the city
+// raises "Picked3D" to the level's script; the auction room's figures speak
+// through the game's sound.
 void InstallGameVisuals() {
   static GameVisualServices visuals;
   SetCityVisualServices(&visuals);
+  PickTaskHooks().picked3D = [](int32_t argument) { Script().CatchEvent("Picked3D", argument); };
+  AuctionRoomHooks& sound = AuctionRoomSound();
+  sound.play = [](const char* sample) -> void* {
+    return PlaySoundSample(sample, false, false, false, false, 100);
+  };
+  sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "visuals/night_windows.h"
+#include "visuals/scene_passes.h"
 
 #include <cstring>
 #include <vector>
@@ -42,7 +43,10 @@ CRandomStream& NightWindowRandom() {
   return stream;
 }
 
-void RegisterVisualsRandomStreams() { NightWindowRandom(); }
+void RegisterVisualsRandomStreams() {
+  NightWindowRandom();
+  SmokeRandom();
+}
 
 void ResetNightWindows() { State() = NightWindows{}; }
 bool NightWindowsChanged() { return State().changed; }
