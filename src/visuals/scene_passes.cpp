@@ -85,6 +85,13 @@ void Trace(const char* name) {
 
 const Mat43& View() { return PublishedViewMatrix(); }
 
+// A sprite at a city position (the batch takes z the other way round); a
+// full batch is drawn first.
+void AddSprite(CSpriteBatch& b, const Vec3& at, uint32_t colour, float scale) {
+  if (b.Capacity() > 0 && b.Count() >= b.Capacity()) b.Flush();
+  b.Add(Vec3{at.x, at.y, -at.z}, colour, scale);
+}
+
 float NightLevel() { return Sky().brightness; }
 
 int32_t SpritePage(int32_t slot) {
@@ -184,7 +191,7 @@ class SceneTrafficSink : public TrafficDrawSink {
   void DrawHalo(const Vec3& point, uint32_t rgb) override {
     if (NightLevel() >= 255) return;
     CSpriteBatch& b = SpriteBatches()[1];
-    b.Add(Vec3{point.x, point.y, -point.z}, 0xC0000000u | (rgb & 0x00FFFFFF), 0.6f);
+    AddSprite(b, point, 0xC0000000u | (rgb & 0x00FFFFFF), 0.6f);
   }
   void DrawLaneLine(const Vec3& from, const Vec3& to) override {
     const PolylinePoint line[2] = {{from.x, from.y + 0.3f, from.z, 0xFFFFFF00u},
@@ -204,6 +211,7 @@ class SceneTrafficSink : public TrafficDrawSink {
 };
 
 void DrawTrafficPosts(CRenderer& r) {
+  SpriteBatches()[1].SetPage(SpritePage(PresentationTextureSlots().sun));
   SceneTrafficSink sink(r);
   DrawTrafficLights(sink);
 }
@@ -256,7 +264,7 @@ void DrawSmoke(CRenderer& r) {
     for (const SmokeParticle& p : emitters[e].particles)
       if (p.active) {
         const uint32_t a = uint32_t(std::clamp(p.alpha, 0.0f, 255.0f));
-        b.Add(Vec3{p.position.x, p.position.y, -p.position.z}, (a << 24) | kSmokeColour, p.sizeX / 4.0f);
+        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / 4.0f);
       }
   b.Flush();
   (void)r;
@@ -283,7 +291,7 @@ void DrawLampSprites() {
   for (int32_t i = 0; i < g_StreetLights.Count && i < kMaxStreetLights; ++i) {
     if (!LightGroupLit(i, night)) continue;
     const StreetLight& l = g_StreetLights.Lights[size_t(i)];
-    b.Add(Vec3{l.LampX, 7.4f, -l.LampZ}, kLampSpriteColour, 1.0f);
+    AddSprite(b, Vec3{l.LampX, 7.4f, l.LampZ}, kLampSpriteColour, 1.0f);
   }
   b.Flush();
   b.SetDepthOffset(0);
