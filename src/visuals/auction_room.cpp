@@ -62,7 +62,6 @@ struct Room {
   int32_t seatCount = 0;  // seats in the row (players in the game)
   bool open = false;
   float cameraX = 0;
-  int32_t markerTexture = -1;
 };
 
 Room& TheRoom() {
@@ -138,16 +137,7 @@ void DrawCone(CRenderer& r, float x, float z, uint32_t apex, uint32_t rim) {
 void DrawMarker(CRenderer& r, float x, float z, float s, uint32_t colour) {
   const Vec3 quad[4] = {{x - s, 0.05f, z - s}, {x + s, 0.05f, z - s}, {x + s, 0.05f, z + s},
                         {x - s, 0.05f, z + s}};
-  const int32_t texture = TheRoom().markerTexture;
-  const CTexture* t = texture >= 0 ? TexSysGetTexture(texture) : nullptr;
-  if (t) {
-    const TexRect rect{0.02f * float(t->width), 0.02f * float(t->height), 0.98f * float(t->width),
-                       0.98f * float(t->height)};
-    const uint32_t colours[4] = {colour, colour, colour, colour};
-    r.DrawTexturedQuadsShaded(quad, 1, &rect, texture, colours);
-  } else {
-    r.DrawFlatQuads(quad, 1, &colour);
-  }
+  DrawWorldQuads(r, quad, 1, &colour);
 }
 
 // The room's figures move a little for their animations: a hop on a bid, a
@@ -227,8 +217,6 @@ void InitAuctionRoom() {
   }
   room.seatCount = 0;
   room.open = false;
-  const PresentationTextures& t = PresentationTextureSlots();
-  room.markerTexture = t.star;
 }
 
 void BuildAuctionRoomFigures() {

@@ -137,7 +137,7 @@ void DrawOwnershipOverlay(CRenderer& r) {
       for (const Vec3& p : side) quads.push_back(p);
     for (int k = 0; k < 4; ++k) colours.push_back((kOwnerColours[b.Owner] & 0x00FFFFFF) | 0xC0000000u);
   }
-  if (!quads.empty()) r.DrawFlatQuads(quads.data(), int32_t(colours.size()), colours.data());
+  if (!quads.empty()) DrawWorldQuads(r, quads.data(), int32_t(colours.size()), colours.data());
 }
 
 void DrawHouse(CEntityHouse& house) { house.DrawAll(View()); }
@@ -374,6 +374,27 @@ void DrawGroundAndBases(CRenderer& r, bool untextured) {
 }  // namespace
 
 // ---- Small operations --------------------------------------------------------------
+
+void DrawWorldQuads(CRenderer& r, const Vec3* corners, int32_t count, const uint32_t* colours) {
+  constexpr int32_t kChunk = 1000;  // quads a call: indices stay within 16 bits
+  std::vector<VertexUntextured> v;
+  std::vector<uint16_t> idx;
+  r.DisableCulling();
+  for (int32_t first = 0; first < count; first += kChunk) {
+    const int32_t n = std::min(kChunk, count - first);
+    v.clear(), idx.clear();
+    for (int32_t q = 0; q < n; ++q) {
+      const uint16_t base = uint16_t(4 * q);
+      for (int k = 0; k < 4; ++k) {
+        const Vec3& c = corners[4 * (first + q) + k];
+        v.push_back({c.x, c.y, c.z, colours[first + q]});
+      }
+      idx.insert(idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), base, uint16_t(base + 2), uint16_t(base + 3)});
+    }
+    r.DrawIndexedUntextured(v.data(), idx.data(), int32_t(v.size()), int32_t(idx.size()));
+  }
+  r.CullClockwise();
+}
 
 uint32_t FrameTick() { return State().frameTick; }
 void AdvanceFrameTick() { ++State().frameTick; }
@@ -831,12 +852,12 @@ void DrawPlanViewPasses(CRenderer& r) {
                                              business >= 0 ? s.SoldCommodityMask(business) : 0, f, FrameTick()));
         quads.insert(quads.end(), {{lo.x, y, lo.z}, {hi.x, y, lo.z}, {hi.x, y, hi.z}, {lo.x, y, hi.z}});
         if (int32_t(colours.size()) == kPlanBatch) {
-          r.DrawFlatQuads(quads.data(), kPlanBatch, colours.data());
+          DrawWorldQuads(r, quads.data(), kPlanBatch, colours.data());
           quads.clear(), colours.clear();
         }
       }
     }
-    if (!colours.empty()) r.DrawFlatQuads(quads.data(), int32_t(colours.size()), colours.data());
+    if (!colours.empty()) DrawWorldQuads(r, quads.data(), int32_t(colours.size()), colours.data());
     r.EnableLighting();
   }
   r.SetShader(kShaderModulate);

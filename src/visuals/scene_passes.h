@@ -30,6 +30,10 @@ uint32_t PulseColour(uint32_t colour, uint32_t tick);
 // truncated and clamped to 0..255.
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor);
 
+// Flat quads in the city (four corners each, one colour each), as indexed
+// triangles both renderers draw in 3D; culling is off while they are drawn.
+void DrawWorldQuads(CRenderer& renderer, const Vec3* corners, int32_t count, const uint32_t* colours);
+
 // The full order (hardware renderer) and the reduced one (software and test
 // renderers); DrawCityPasses picks by the renderer in use.
 void DrawCityScene(CRenderer& renderer);

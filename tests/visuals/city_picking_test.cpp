@@ -9,6 +9,7 @@
 #include "engine/core/maths.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/entity.h"
+#include "engine/scene/model.h"
 #include "engine/scene/picking.h"
 #include "presentation_fixture.h"
 #include "ui/cursors.h"
@@ -220,6 +221,38 @@ TEST_F(PickingTest, MouseFollowsTheRenderersProjection) {
   PickGetMousePosition(&x, &y);
   EXPECT_EQ(x, 512);
   EXPECT_EQ(y, 384);
+}
+
+}  // namespace
+
+namespace {
+
+// A block base: an 82 x 82 slab, 0.3 high, drawn through the frame's view.
+TEST_F(PickingTest, TheBlockUnderTheMouseIsHovered) {
+  ModSysCreate();
+  const Vec3 p[8] = {{-41, 0, -41}, {41, 0, -41}, {41, 0.3f, -41}, {-41, 0.3f, -41},
+                     {-41, 0, 41},  {41, 0, 41},  {41, 0.3f, 41},  {-41, 0.3f, 41}};
+  const TexCoord uv[8] = {};
+  ModelLodSet slab{};
+  slab.handles[0] = ModSysCreateSelfBuiltModel(1, 8, p, uv, nullptr);
+  slab.count = 1;
+  ModSysAddQuad(0, 1, 2, 3);
+  ModSysEndPrimitive(slab.handles[0], 0, 0, 0);
+  ModSysCalcBounds(slab.handles[0]);
+  CEntity base;
+  base.SetModel(&slab);
+  base.position = {0, 0, 40};
+  base.objectKind = kPickBlock;
+  base.index = 0;
+  base.flags |= kEntVisible | kEntRebuildMatrix;
+  base.Transform(PublishedViewMatrix());
+  ASSERT_TRUE(base.flags & kEntInView);
+  ScreenPoint at;
+  ProjectPoints(&base.viewBounds.centre, &at, 1);
+  PickSetMousePosition(int32_t(at.x), int32_t(at.y));
+  float depth = 99999.0f;
+  EXPECT_TRUE(PickTestEntity(base.viewBounds, &depth));
+  ModSysDestroy();
 }
 
 }  // namespace
