@@ -297,7 +297,10 @@ void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
 // Ten times a second: the city under the mouse (hover, cursor, lot drag);
 // the cursor requests age.
-void Game::HoverTask() { RunPickTask(); }
+void Game::HoverTask() {
+  RunPickTask();
+  ShowHoveredObject();
+}
 
 // Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {

@@ -31,8 +31,8 @@ constexpr uint32_t kConeApex = 0x50FFFFFFu, kConeRimColour = 0x05FFFFFFu;
 constexpr const char* kApplause = "auction\\ambi_any_applausehigh.wav";
 constexpr const char* kAuctionScreen = "gamedata\\screens\\auction.tga";
 // Eye and look-at of the room camera, at the camera's x.
-constexpr Vec3 kRoomEye{0, 9.0f, -2.0f};
-constexpr Vec3 kRoomLook{0, 3.0f, 30.0f};
+constexpr Vec3 kRoomEye{0, 8.0f, 4.0f};
+constexpr Vec3 kRoomLook{0, 2.5f, 28.0f};
 
 // The four props placed round the room and the second of the room's models.
 constexpr Vec3 kPropPlaces[4] = {{14, 0, -2}, {14, 0, 22}, {-14, 0, -2}, {-14, 0, 22}};
