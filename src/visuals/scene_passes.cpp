@@ -13,6 +13,7 @@
 #include "city/city_services.h"
 #include "city/lane_network.h"
 #include "city/people.h"
+#include "city/person.h"
 #include "city/traffic.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/random_stream.h"
@@ -56,9 +57,8 @@ constexpr Vec3 kSecondTokenPlace{-53.502f, 4.0f, 44.885f};
 constexpr float kFrustumDepth = 1000.0f;
 constexpr float kFrustumHalfX = 0.6167f, kFrustumHalfY = 0.4625f;
 constexpr int32_t kPlanBatch = 100;
-// The corner markers' own turns (degrees about x, y), one pair per corner.
-constexpr float kCornerTurns[8][2] = {{0, 90},    {0, 90},  {180, -180}, {0, 90},
-                                      {-180, -90}, {0, -90}, {-180, 0},   {0, -90}};
+constexpr float kMarkerArm = 4.0f;     // arm length at marker scale 1
+constexpr float kMarkerWidth = 0.35f;  // arm width at marker scale 1
 
 struct PassState {
   uint32_t frameTick = 0;
@@ -68,7 +68,6 @@ struct PassState {
   std::vector<PulsingLight> lights;
   PlanViewFilters filters;
   int32_t poolsDrawn = 0;
-  ModelLodSet cornerMarker{};
   CEntityHouse streetLights;
   int32_t streetLightDecade = -1;  // the decade and map the posts were made for
   int32_t streetLightSource = -1;
@@ -576,22 +575,20 @@ float OutlinePulseScale(uint32_t tick) {
   return float(std::abs(int32_t(tick % 32u) - 15) + 256) / 256.0f;
 }
 
-int32_t CornerMarkerModel() {
-  ModelLodSet& set = State().cornerMarker;
-  if (set.handles[0] > 0 && ModSysGetModel(set.handles[0])) return set.handles[0];
-  // An L of two flat arms along x and z, lying at the corner.
-  const Vec3 p[8] = {{0, 0, 0}, {1, 0, 0}, {1, 0, 0.18f}, {0, 0, 0.18f},
-                     {0, 0, 0}, {0.18f, 0, 0}, {0.18f, 0, 1}, {0, 0, 1}};
-  const TexCoord uv[8] = {};
-  const int32_t handle = ModSysCreateSelfBuiltModel(1, 8, p, uv, nullptr);
-  if (handle <= 0) return 0;
-  ModSysAddTriangle(0, 1, 2), ModSysAddTriangle(0, 2, 3), ModSysAddTriangle(0, 2, 1), ModSysAddTriangle(0, 3, 2);
-  ModSysAddTriangle(4, 5, 6), ModSysAddTriangle(4, 6, 7), ModSysAddTriangle(4, 6, 5), ModSysAddTriangle(4, 7, 6);
-  ModSysEndPrimitive(handle, 0, 0, 0);
-  ModSysCalcBounds(handle);
-  if (CRenderer* r = GetRenderer()) r->PrepareModel(handle);
-  set = ModelLodSet{{handle, 0, 0}, 1};
-  return handle;
+// The three arms of a corner marker, along the box's edges from the corner
+// towards its neighbours: flat bands, as wide as a ninth of their length.
+void AddCornerMarker(std::vector<Vec3>& quads, const Vec3& at, const Vec3& inward, float scale) {
+  const float l = kMarkerArm * scale, w = kMarkerWidth * scale;
+  const Vec3 dx{inward.x * l, 0, 0}, dy{0, inward.y * l, 0}, dz{0, 0, inward.z * l};
+  const Vec3 wx{inward.x * w, 0, 0}, wz{0, 0, inward.z * w};
+  auto quad = [&](const Vec3& along, const Vec3& across) {
+    quads.insert(quads.end(), {at, {at.x + along.x, at.y + along.y, at.z + along.z},
+                               {at.x + along.x + across.x, at.y + along.y + across.y, at.z + along.z + across.z},
+                               {at.x + across.x, at.y + across.y, at.z + across.z}});
+  };
+  quad(dx, wz);
+  quad(dz, wx);
+  quad(dy, wx);
 }
 
 bool DrawEntityOutline(CEntity* entity, uint32_t colour, bool pulse, const Vec3* boxMin, const Vec3* boxMax) {
@@ -617,22 +614,23 @@ bool DrawEntityOutline(CEntity* entity, uint32_t colour, bool pulse, const Vec3*
     lo = {c.x + (lo.x - c.x) * g, c.y + (lo.y - c.y) * g, c.z + (lo.z - c.z) * g};
     hi = {c.x + (hi.x - c.x) * g, c.y + (hi.y - c.y) * g, c.z + (hi.z - c.z) * g};
   }
-  if (!CornerMarkerModel()) return false;
   // Corners in the entity's frame; boxes given in the world are placed as is.
   const bool worldBox = boxMin && boxMax;
+  std::vector<Vec3> quads;
   for (int32_t i = 0; i < 8; ++i) {
     const Vec3 local{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
-    Vec3 at = local;
-    if (!worldBox) MatTransformPoints(entity->world, &local, &at, 1);
-    CEntity marker;
-    marker.SetModel(&State().cornerMarker);
-    marker.position = at;
-    marker.rotation = {entity->rotation.x + kCornerTurns[i][0], entity->rotation.y + kCornerTurns[i][1], 0};
-    marker.scale = {markerScale, markerScale, markerScale};
-    marker.colour = colour;
-    marker.flags |= kEntVisible | kEntRebuildMatrix;
-    marker.Draw(View());
+    const Vec3 towards{(i & 1) ? lo.x : hi.x, (i & 2) ? lo.y : hi.y, (i & 4) ? lo.z : hi.z};
+    Vec3 at = local, to = towards;
+    if (!worldBox) {
+      MatTransformPoints(entity->world, &local, &at, 1);
+      MatTransformPoints(entity->world, &towards, &to, 1);
+    }
+    const Vec3 inward{to.x > at.x ? 1.0f : -1.0f, to.y > at.y ? 1.0f : -1.0f, to.z > at.z ? 1.0f : -1.0f};
+    AddCornerMarker(quads, at, inward, markerScale);
   }
+  std::vector<uint32_t> colours(quads.size() / 4, colour);
+  CRenderer* r = GetRenderer();
+  if (r) DrawWorldQuads(*r, quads.data(), int32_t(colours.size()), colours.data());
   return true;
 }
 
@@ -864,6 +862,36 @@ void DrawPlanViewPasses(CRenderer& r) {
   Trace("outlines");
   DrawSelectionOutlines();
   r.SetShader(-1);
+}
+
+// ---- Listed people -----------------------------------------------------------------------------------
+
+uint32_t ListedPersonColour(bool housed, bool working) {
+  if (!housed) return 0xFFE03030u;
+  return working ? 0xFF3080E0u : 0xFF888888u;
+}
+
+int32_t DrawListedObjectMarkers(CRenderer& r) {
+  const ProjectionState& p = g_Projection;
+  if (p.centreX <= 0 || p.centreY <= 0) return 0;
+  const float sx = 640.0f / (2 * p.centreX), sy = 480.0f / (2 * p.centreY);
+  std::vector<Vec3> quads;
+  std::vector<uint32_t> colours;
+  for (int32_t i = 0; i < g_PeopleCount && i < kMaxPeople; ++i) {
+    const CEntity& e = g_PersonEntities[size_t(i)];
+    const CPerson& person = g_People[size_t(i)];
+    if (!person.InUse || (e.flags & (kEntVisible | kEntInView)) != (kEntVisible | kEntInView)) continue;
+    Vec3 view;
+    MatTransformPoints(View(), &e.position, &view, 1);
+    if (view.z < p.nearPlane) continue;
+    ScreenPoint at;
+    ProjectPoints(&view, &at, 1);
+    const float x = at.x * sx - 2.5f, y = at.y * sy - 2.5f;
+    quads.insert(quads.end(), {{x, y, 0.5f}, {x + 5, y, 0.5f}, {x + 5, y + 5, 0.5f}, {x, y + 5, 0.5f}});
+    colours.push_back(ListedPersonColour(person.IsHoused(), person.WorkBlock != kNoBlock));
+  }
+  if (!colours.empty()) r.DrawFlatQuads(quads.data(), int32_t(colours.size()), colours.data());
+  return int32_t(colours.size());
 }
 
 // ---- Street furniture -------------------------------------------------------------------------------

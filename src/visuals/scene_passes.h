@@ -51,14 +51,14 @@ void SetScenePassTrace(std::vector<std::string>* trace);
 float OutlineMarkerScale(const Vec3& boxMin, const Vec3& boxMax);
 // Pulsing grows the box by (|tick mod 32 - 15| + 256) / 256.
 float OutlinePulseScale(uint32_t tick);
-// The eight corner markers of an entity's box (its model's bounds when
-// `boxMin`/`boxMax` are null) in world space; false when nothing is drawn.
+// The eight corner markers of an entity's box (its model's bounds, through
+// the entity's matrix, when `boxMin`/`boxMax` are null; else a box in the
+// world): three arms at each corner along its edges, drawn as flat quads;
+// false when nothing is drawn.
 bool DrawEntityOutline(CEntity* entity, uint32_t colour, bool pulse, const Vec3* boxMin = nullptr,
                        const Vec3* boxMax = nullptr);
 // The selected object or building, the hovered object, the hovered building.
 void DrawSelectionOutlines(bool testShift = true);
-// The corner marker model (built on first use).
-int32_t CornerMarkerModel();
 
 // ---- End-sequence tokens ----
 void SetEndSequenceTokens(int32_t token1, int32_t token2);
@@ -133,6 +133,13 @@ PlanViewFilters& PlanFilters();
 // The colour of one building's plan rectangle.
 uint32_t PlanBuildingColour(uint32_t ownColour, bool hasBusiness, int32_t businessKind, int32_t businessOwner,
                             uint32_t soldCommodities, const PlanViewFilters& filters, uint32_t tick);
+
+// ---- Listed people ----
+// The block-marker overlay's people: a 5 x 5 marker in the 640 x 480 layout
+// over every person in view: red when homeless, grey when housed without
+// work, blue when working. Drawn in 2D by the overlay panel.
+uint32_t ListedPersonColour(bool housed, bool working);
+int32_t DrawListedObjectMarkers(CRenderer& renderer);
 
 // ---- Street furniture ----
 // Street-light entities (model by decade) at every street light of the map.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,7 @@
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
+#include "city/city_entities.h"
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/game_clock.h"
@@ -30,6 +32,7 @@
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "visuals/frame_draw.h"
+#include "visuals/city_picking.h"
 #include "visuals/interface_task.h"
 #include "visuals/screenshots.h"
 
@@ -59,7 +62,7 @@ class ShotProgram : public ShellProgram {
 
   bool recording = false;
   // What the level shows when the shot is taken.
-  enum class Scene { City, Night, Plan, Auction } scene = Scene::City;
+  enum class Scene { City, Night, Plan, Auction, Selected } scene = Scene::City;
 
  private:
   void AfterFrame() {
@@ -73,6 +76,23 @@ class ShotProgram : public ShellProgram {
       c.pitch = -0.15f;
       if (scene == Scene::Night) GameClock().hour = 22;
       if (scene == Scene::Plan) TogglePlanView();
+      if (scene == Scene::Selected) {
+        // The two blocks nearest ahead, as a click and the mouse leave them
+        // (the camera stays put): one selected, one hovered.
+        CEntityHouse& bases = BlockBaseEntities();
+        CEntity* nearest[2] = {nullptr, nullptr};
+        auto distance = [](const CEntity* e) {
+          return e ? std::hypot(e->position.x, e->position.z + 350.0f) : 1e9f;
+        };
+        for (int32_t i = 0; i < bases.count; ++i) {
+          CEntity* e = &bases.entities[i];
+          if (!(e->flags & 1)) continue;  // hidden blocks
+          if (distance(e) < distance(nearest[0])) nearest[1] = nearest[0], nearest[0] = e;
+          else if (distance(e) < distance(nearest[1])) nearest[1] = e;
+        }
+        SelectedObject() = nearest[0];
+        HoveredObject() = nearest[1];
+      }
       if (scene == Scene::Auction) {
         // Three computer players bid against the one at the keyboard.
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
@@ -227,6 +247,15 @@ TEST_F(GameFrameTest, AtNightTheCityIsDarkWithItsLightsOn) {
   Mean(t, 300, 480, land);
   EXPECT_LT(land[0] + land[1] + land[2], 3 * 70.0) << "the night is not dark";
   EXPECT_GT(BrightPixels(t, 180), 30u) << "no lights in the dark";
+}
+
+// The selected block's corner markers pulse in the selection green.
+TEST_F(GameFrameTest, TheSelectedBlockIsMarkedAtItsCorners) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Selected);
+  ASSERT_FALSE(t.empty()) << log_;
+  size_t green = 0;
+  for (size_t i = 0; i + 3 < t.size(); i += 4) green += t[i + 1] > 100 && t[i] < 30 && t[i + 2] < 30;
+  EXPECT_GT(green, 20u) << log_;
 }
 
 // The auction room from the session's own steps: opened for block 20, the

@@ -14,8 +14,24 @@
 #include "presentation_fixture.h"
 #include "visuals/draw_distances.h"
 #include "visuals/scene_passes.h"
+#include "city/blocks.h"
+#include "engine/scene/entity.h"
+#include "visuals/city_picking.h"
+#include "visuals/interface_task.h"
 
 namespace {
+
+// Keeps the first vertex colour of every triangle pair drawn untextured
+// (the outline markers' arms come as quads).
+class ColourRecorder : public RecordingRenderer {
+ public:
+  void DrawIndexedUntextured(const VertexUntextured* v, const uint16_t* idx, int32_t vertices,
+                             int32_t indices) override {
+    RecordingRenderer::DrawIndexedUntextured(v, idx, vertices, indices);
+    for (int32_t i = 0; i + 5 < indices; i += 6) colours.push_back(v[idx[i]].colour);
+  }
+  std::vector<uint32_t> colours;
+};
 
 class ScenePassTest : public PresentationTest {
  protected:
@@ -32,7 +48,7 @@ class ScenePassTest : public PresentationTest {
     ModSysDestroy();
     PresentationTest::TearDown();
   }
-  RecordingRenderer renderer;
+  ColourRecorder renderer;
   std::vector<std::string> trace;
 };
 
@@ -186,6 +202,54 @@ TEST(PlanView, BuildingColoursBlinkByTheFilters) {
   f.commodity = 5;
   EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 1u << 5, f, on), 0xFFFFFFFFu);
   EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 1u << 4, f, on), own);
+}
+
+}  // namespace
+
+namespace {
+
+// A selected block gets eight corner markers in the selection colour, a
+// hovered one eight more in the hover colour.
+TEST_F(ScenePassTest, SelectedAndHoveredBlocksAreOutlined) {
+  SetProjection(640, 480, 53.0f, 1.0f, 3000.0f, 1.0f, 0.0f);
+  Mat43 view;
+  MatLookAt(0, 200, -100, 0, 0, 40, 0, 1, 0, view);
+  PublishViewMatrix(view);
+  const CBlock saved[2] = {g_Blocks[0], g_Blocks[1]};
+  for (int i = 0; i < 2; ++i) {
+    CBlock& b = g_Blocks[size_t(i)];
+    b.InUse = 1;
+    b.MinX = -41 + 90.0f * float(i), b.MinZ = -1, b.SizeX = b.SizeZ = 82;
+    b.FirstBuilding = nullptr;
+  }
+  CEntity blocks[2];
+  for (int i = 0; i < 2; ++i) {
+    blocks[i].objectKind = kPickBlock;
+    blocks[i].index = i;
+    blocks[i].flags |= kEntVisible | kEntInView;
+  }
+  SelectedObject() = &blocks[0];
+  HoveredObject() = &blocks[1];
+  SetDrawRangesUnlimited();
+  DrawSelectionOutlines();
+  ASSERT_EQ(renderer.colours.size(), 2u * 8 * 3);  // three arms at eight corners, twice
+  // Pulsing: the selection green scaled by the tick, the hover colour as is.
+  EXPECT_EQ(renderer.colours[0], PulseColour(kSelectedColour, FrameTick()));
+  EXPECT_EQ(renderer.colours[24], kHoveredColour);
+  // The same object hovered and selected is outlined once; nothing selected
+  // in view, nothing drawn.
+  renderer.colours.clear();
+  HoveredObject() = &blocks[0];
+  DrawSelectionOutlines();
+  EXPECT_EQ(renderer.colours.size(), 24u);
+  renderer.colours.clear();
+  blocks[0].flags &= uint8_t(~kEntInView);
+  DrawSelectionOutlines();
+  EXPECT_TRUE(renderer.colours.empty());
+  SelectedObject() = nullptr;
+  HoveredObject() = nullptr;
+  g_Blocks[0] = saved[0];
+  g_Blocks[1] = saved[1];
 }
 
 }  // namespace
