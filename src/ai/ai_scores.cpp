@@ -1,7 +1,5 @@
 #include "ai/ai_scores.h"
 
-#include <iterator>
-
 #include "ai/district_queries.h"
 #include "city/blocks.h"
 #include "engine/core/play_warning.h"
@@ -10,24 +8,6 @@
 
 namespace {
 
-AiScores g_aiScores;
-
-struct ScoreField {
-  const char* name;
-  uint8_t AiScores::*field;
-};
-
-#define RC_SCORE(n) {#n, &AiScores::n}
-constexpr ScoreField kScoreFields[] = {
-    RC_SCORE(blk2_Rentopia),           RC_SCORE(blk2_1left_city_owned),    RC_SCORE(blk2_opponent_rentopia),
-    RC_SCORE(blk2_Max_LandRent_Income), RC_SCORE(blk3_Rentopia),           RC_SCORE(blk3_1left_city_owned),
-    RC_SCORE(blk3_1left_player_owned), RC_SCORE(blk3_2left_city_owned),    RC_SCORE(blk3_opponent_rentopia),
-    RC_SCORE(blk3_opponent_2blocks),   RC_SCORE(blk3_Max_Rentopia),        RC_SCORE(blk3_Max_LandRent_Income),
-    RC_SCORE(RRUtil_Rentopia),         RC_SCORE(RRUtil_1left_city_owned),  RC_SCORE(RRUtil_2left_city_owned),
-    RC_SCORE(RRUtil_3left_city_owned), RC_SCORE(RRUtil_3left_Bonus),       RC_SCORE(RRUtil_opponent_rentopia),
-    RC_SCORE(RRUtil_Max_LandRent_Income),
-};
-#undef RC_SCORE
 
 // True when some player in use (other than `except`) holds exactly one other
 // on-map block of the block's district.
@@ -50,25 +30,12 @@ bool SomeoneHoldsAllOthers(int32_t block) {
 
 }  // namespace
 
-AiScores& GetAiScores() { return g_aiScores; }
-void ResetAiScores() { g_aiScores = AiScores{}; }
-
-uint8_t* FindAiScore(std::string_view name) {
-  for (const ScoreField& f : kScoreFields)
-    if (name == f.name) return &(g_aiScores.*f.field);
-  return nullptr;
-}
-
-void ForEachAiScore(void (*f)(const char*, uint8_t&, void*), void* context) {
-  for (const ScoreField& field : kScoreFields) f(field.name, g_aiScores.*field.field, context);
-}
-
 int32_t GetDistrictRentopiaScore(int32_t player, int32_t block) {
   if (block < 0 || block >= kBlockCount) {
     PlayWarningF("GetDistrictRentopiaScore: invalid block index");
     return 0;
   }
-  const AiScores& s = g_aiScores;
+  const AiScores& s = GetAiScores();
   int32_t district = BlockDistrict(block);
   int32_t left[4];
   int32_t n = GetBlocksLeftToGetInDistrict(player, district, left);

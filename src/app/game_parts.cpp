@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/game.h"
+#include "ai/computer_player.h"
 #include "app/network_game.h"
 #include "city/animated_scenery.h"
 #include "city/city_entities.h"
@@ -56,8 +57,7 @@ namespace {
 constexpr int32_t kCameraRate = 50;
 constexpr int32_t kBlackPageSize = 64;
 constexpr uint32_t kOpaqueBlack = 0xFF000000;
-constexpr int32_t kFreePlayId = 200001;
-constexpr const char* kDefaultAiScript = "scripts\\default\\ai.lua";
+constexpr int32_t kFreePlayId = 400002;  // the sandbox
 constexpr const char* kDefaultLevelHub = "scripts\\default\\hub.lua";
 
 std::unique_ptr<CInputDeviceMessages>& InputMessages() {
@@ -73,13 +73,22 @@ class GameSessionServices : public ScriptSessionServices {
     TheNetworkGame().End();
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
   }
-  void LoadAiCharacterScripts() override {
-    const LevelEntry* level = CurrentLevelEntry();
-    if (level == nullptr)
-      Script().RunFile(kDefaultAiScript, true);
-    else
-      RunAiCharacterScripts(level->folder, Session().networkSession);
+  void LoadAiCharacterScripts() override { LoadComputerPlayerCharacters(true); }
+  // The computer players: the single-player machine or the host runs them.
+  CPlayer* CreateComputerPlayer(int32_t characterRow) override { return ::CreateComputerPlayer(characterRow); }
+  void RunAiTick() override { ::RunAiTick(); }
+  void RunAiHourlyUpdate() override { ::RunAiHourlyUpdate(); }
+  void RunAiDayRollover() override { ::RunAiDayRollover(); }
+  void SyncOwnershipLists(CPlayer& player) override {
+    if (CPlayerAI* ai = AsComputerPlayer(&player)) ai->SyncOwnershipLists();
   }
+  void ResumeComputerPlayer(CPlayer& player) override {
+    if (CPlayerAI* ai = AsComputerPlayer(&player)) ai->Resume();
+  }
+  void SetComputerDifficulty(CPlayer& player, int32_t difficulty) override {
+    if (CPlayerAI* ai = AsComputerPlayer(&player)) ai->SetDifficulty(difficulty == 0 || difficulty == 1 ? difficulty : 2);
+  }
+  void ResetAiCharacters() override { ResetAllAiCharacters(); }
 };
 
 }  // namespace
@@ -314,6 +323,10 @@ void HoldAndCloseLoadingScreen() {
     LoadingScreenRefresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  CloseLoadingScreen();
+}
+
+void CloseLoadingScreen() {
   LoadingScreenFinish();
   if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
   EntSetLoadProgressProc(nullptr);
@@ -347,6 +360,38 @@ bool RunLevelScripts(const LevelEntry* level, bool startingCity) {
 void InstallGameSessionServices() {
   static GameSessionServices services;
   SetSessionGameServices(&services);
+}
+
+void FillLevelPlayerSetup(const LevelEntry& level) {
+  CPlayerTable& players = PlayerTable();
+  players.ClearPlayerSetupRows();
+  // The level's players.lua (in the state at hand): its errors have been
+  // reported, and a level without one is played alone.
+  RunPlayerChoiceScripts(level.folder);
+  const std::string_view name = PlayerProfile().name[0] ? PlayerProfile().name : "Player";
+  for (int32_t row = 0; row < kMaxPlayers; ++row) {
+    PlayerSetupRow& r = players.SetupRow(row);
+    if (r.kind != kPlayerHuman) continue;
+    std::fill(std::begin(r.name), std::end(r.name), '\0');
+    name.copy(r.name, std::min(name.size(), sizeof r.name - 1));
+    break;
+  }
+  FillDefaultPlayerSetup();
+}
+
+void LoadComputerPlayerCharacters(bool initialise) {
+  bool any = false;
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) any |= ComputerPlayer(slot) != nullptr;
+  if (!any) return;
+  const LevelEntry* level = CurrentLevelEntry();
+  LoadAiCharacterScripts(level ? level->folder : std::string_view{}, Session().networkSession, initialise,
+                         ScenarioManager().Difficulty());
+}
+
+void ResumeComputerPlayersAfterLoad() {
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
+    if (CPlayerAI* ai = ComputerPlayer(slot)) ai->Resume();
+  LoadComputerPlayerCharacters(false);
 }
 
 void FillDefaultPlayerSetup() {

@@ -49,6 +49,8 @@ void ShowHoveredObject();
 void ShowLoadingScreen();
 // Held until it has been up 11 s, then taken down.
 void HoldAndCloseLoadingScreen();
+// Takes it down at once (the building editor).
+void CloseLoadingScreen();
 
 // ---- Levels --------------------------------------------------------------------
 // The level a game plays: an entry of the scenario list, with its id and the
@@ -74,4 +76,11 @@ bool RunLevelScripts(const LevelEntry* level, bool startingCity);
 void InstallGameSessionServices();
 // Until the front end exists the first screen starts a free game with the
 // profile's player as the one human player, unless a set-up row is filled.
+// The computer players' characters from the AI scripts (first decision times
+// drawn when initialising), and their state rebuilt after a load.
+void LoadComputerPlayerCharacters(bool initialise);
+void ResumeComputerPlayersAfterLoad();
 void FillDefaultPlayerSetup();
+// The players of a level's token choice (its players.lua), the first human
+// slot named after the profile; the profile's player alone when it names none.
+void FillLevelPlayerSetup(const LevelEntry& level);

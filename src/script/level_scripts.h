@@ -20,3 +20,9 @@ bool RunPlayerChoiceScripts(std::string_view folder);
 // scripts\default\ai.lua, then (unless in a network session) the level's own
 // ai.lua, silently when it has none.
 bool RunAiCharacterScripts(std::string_view folder, bool networkSession);
+
+// The AI characters' loading: the AI scripts, then for each character in
+// use LoadHseKeepingTimetable, LoadBuyBlockTimetable, LoadDifficultyVariables
+// and LoadBuildTimes with its row, its player's difficulty (0, 1, else 2)
+// and, when initialising, its first decision time; then LoadScoreData.
+bool LoadAiCharacterScripts(std::string_view folder, bool networkSession, bool initialise, int32_t difficulty);

@@ -108,7 +108,10 @@ void DispatchPlayerMessage(const CNetMessage& raw) {
   if (!DecodeMessage(raw, m)) return;
   ClearPendingRequest(m);
   CPlayer* target = PlayerTable().Get(m.to.value);
-  if (target != nullptr && target == PlayerTable().Local()) target->AddMessage(m);
+  // The local player's messages, and the computer players' on the machine
+  // that runs them.
+  if (target != nullptr && (target == PlayerTable().Local() || (target->kind != kPlayerHuman && IsAuthority())))
+    target->AddMessage(m);
 }
 
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId) {

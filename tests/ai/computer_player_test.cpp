@@ -1,0 +1,184 @@
+// The computer player on the small test economy: its action lists, its
+// timetables, its auction moves, its standings, its answers to the session's
+// messages and its give-up rule.
+#include <gtest/gtest.h>
+
+#include "ai/ai_strategy.h"
+#include "ai/computer_player.h"
+#include "ai_fixture.h"
+#include "session/auction.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+
+namespace {
+
+class AiServices : public SessionGameServices {
+ public:
+  CPlayer* CreateComputerPlayer(int32_t row) override { return ::CreateComputerPlayer(row); }
+};
+
+class ComputerPlayerTest : public AiTest {
+ protected:
+  void SetUp() override {
+    AiTest::SetUp();
+    PlayerTable().DeleteAllPlayers();
+    SetSessionGameServices(&services_);
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));
+    PlayerTable().SetLocal(PlayerTable().Get(0));
+    cpu = ComputerPlayer(1);
+    ASSERT_NE(cpu, nullptr);
+    cpu->Resume();
+  }
+  void TearDown() override {
+    EndAuction();
+    PlayerTable().DeleteAllPlayers();
+    RestoreDefaultSessionServices();
+    AiTest::TearDown();
+  }
+
+  AiServices services_;
+  CPlayerAI* cpu = nullptr;
+};
+
+TEST_F(ComputerPlayerTest, ActionListDuplicatesSerialsAndCounts) {
+  const float before = cpu->committedCash;
+  ASSERT_TRUE(AddAction_BuyBlock(*cpu, 12, 100));
+  const float committed = cpu->committedCash;
+  EXPECT_GE(committed - before, static_cast<int32_t>(GetBlock(12)->GetLeasePrice()));
+  EXPECT_FALSE(AddAction_BuyBlock(*cpu, 12, 100));  // still ready: a duplicate
+  EXPECT_EQ(cpu->committedCash, committed);
+  EXPECT_TRUE(AddAction_SellBusiness(*cpu, 5, 12));
+  EXPECT_EQ(cpu->committedCash, committed);  // selling sets nothing aside
+  EXPECT_EQ(cpu->standardPending, 2);
+
+  // A full list refuses the eleventh action.
+  for (int32_t i = 0; i < 8; ++i) EXPECT_TRUE(AddAction_SellBusiness(*cpu, 10 + i, 12));
+  EXPECT_FALSE(AddAction_SellBusiness(*cpu, 99, 12));
+  EXPECT_EQ(cpu->standardPending, kActionSlots);
+
+  // One serial for every computer player, back to 1 after 9000.
+  SetActionSerial(8999);
+  EXPECT_EQ(NextActionSerial(), 9000);
+  EXPECT_EQ(NextActionSerial(), 1);
+
+  // Popping an auction action lowers the auction count only.
+  CActions a;
+  a.player = cpu->index;
+  a.block = 3;
+  a.phase = AI_WAITING_FOR_SOMEONE_ELSE_TO_BID;
+  ASSERT_TRUE(AddAuctionAction(*cpu, a));
+  EXPECT_EQ(cpu->auctionPending, 1);
+  cpu->auction[0].Pop();
+  EXPECT_EQ(cpu->auctionPending, 0);
+  EXPECT_EQ(cpu->standardPending, kActionSlots);
+}
+
+TEST_F(ComputerPlayerTest, TimetableEntriesAndTheFiftyFirst) {
+  AiCharacter& c = *cpu->Character();
+  ResetTimeTable(c, kTimetableHousekeeping);
+  LoadTimeTable(c, kTimetableHousekeeping, 7, 30, TT_RENT);
+  EXPECT_EQ(c.timetables[kTimetableHousekeeping][0].due, 4675);
+  EXPECT_EQ(c.timetables[kTimetableHousekeeping][0].event, TT_RENT);
+  for (int32_t i = 1; i < 51; ++i) LoadTimeTable(c, kTimetableHousekeeping, 8, i % 60, TT_SPOILAGE);
+  EXPECT_EQ(c.counts[kTimetableHousekeeping], kTimetableSize);
+  LoadTimeTable(c, 7, 1, 0, TT_RENT);  // no such table
+}
+
+TEST_F(ComputerPlayerTest, SimultaneousHousekeepingEventsAllRunInOneUpdate) {
+  AiCharacter& c = *cpu->Character();
+  ResetTimeTable(c, kTimetableHousekeeping);
+  LoadTimeTable(c, kTimetableHousekeeping, 0, 0, TT_EOD_STOCK_AND_PRICE);
+  LoadTimeTable(c, kTimetableHousekeeping, 0, 0, TT_BUSINESS_STATES);
+  DayTick() = 0;
+  cpu->mode = kAiRunStrategy;
+  cpu->nextDecisionTick = LogicTick() + 1000;
+  cpu->actionDelay = 5;
+  for (int32_t event = 0; event < 2; ++event) {
+    RunAiTimetables(*cpu);
+    ProcessHousekeepingTimetable(*cpu);
+  }
+  EXPECT_EQ(cpu->workFlags & (kWorkEndOfDay | kWorkBusinessStates), kWorkEndOfDay | kWorkBusinessStates);
+  const int32_t rounds = cpu->tally.priceRounds;
+  cpu->Update();
+  EXPECT_EQ(cpu->workFlags & (kWorkEndOfDay | kWorkBusinessStates), 0);
+  EXPECT_EQ(cpu->tally.priceRounds, rounds + 1);
+}
+
+TEST_F(ComputerPlayerTest, CreditAllowanceBuysAtCashZero) {
+  cpu->money = 0;
+  GiveBlock(12, -1);
+  ASSERT_TRUE(AddAction_BuyBlock(*cpu, 12, 100));
+  ASSERT_LE(cpu->standard[0].committed, 10000.0f);
+  cpu->RunPendingActions();
+  EXPECT_EQ(cpu->standard[0].phase, AI_AWAITING_BLOCK_PURCHASE);
+  EXPECT_EQ(cpu->standard[0].state, ACT_IN_PROGRESS);
+}
+
+TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
+  GiveBlock(12, -1);
+  ASSERT_TRUE(StartAuction(12, 0, 400));
+  const CAuction& a = *CurrentAuction();
+  const int32_t m = std::max(a.price, a.openingBid);
+  // A ceiling of m + 60 always gives m + 50, whatever the step drawn.
+  cpu->bidCeiling = static_cast<float>(m + 60);
+  for (int32_t i = 0; i < 40; ++i) EXPECT_EQ(cpu->NextAuctionBid(), m + 50);
+
+  // Valued at the opening bid: it joins and its first move is a pull-out.
+  cpu->own.valuation = static_cast<float>(a.openingBid);
+  PlayerMessage begins;
+  begins.code = PLAYER_MESS_AUCTION_BEGINS;
+  begins.values[0] = 12;
+  cpu->BeginAuctionBidding(nullptr, begins);
+  EXPECT_EQ(cpu->auctionPending, 1);
+  EXPECT_EQ(cpu->bidCeiling, 0.0f);
+  EXPECT_EQ(cpu->NextAuctionBid(), 0);
+}
+
+TEST_F(ComputerPlayerTest, EqualWorthSharesARank) {
+  for (int32_t p = 0; p < 2; ++p) {
+    CPlayer& player = P(p);
+    for (float& entry : player.ledgers[player.currentLedger ^ 1]) entry = 0;
+    player.ledgers[player.currentLedger ^ 1][0] = 500.0f;
+  }
+  cpu->RefreshStandings(false);
+  EXPECT_EQ(cpu->own.worthRank, 1);
+  EXPECT_EQ(cpu->standings[0].worthRank, cpu->standings[1].worthRank);
+}
+
+TEST_F(ComputerPlayerTest, PurchaseSettledWithoutItsActionIsARejection) {
+  PlayerMessage settled;
+  settled.code = PLAYER_MESS_PURCHASE_SETTLED;
+  settled.values[0] = 12;
+  settled.values[1] = 0;  // the human won
+  settled.values[2] = 700;
+  ASSERT_TRUE(cpu->AddMessage(settled));
+  cpu->HandleMessage();
+  int32_t who = -1;
+  float value = 0;
+  EXPECT_TRUE(cpu->HasStandingRejection(12, &who, &value));
+  EXPECT_EQ(who, 0);
+  EXPECT_TRUE(cpu->plan.rejected);
+}
+
+TEST_F(ComputerPlayerTest, ReplansEvery125TicksAndGivesUpWithNothingLeft) {
+  LogicTick() = 1000;
+  cpu->money = 5000;
+  cpu->nextDecisionTick = 1000;
+  cpu->Update();
+  EXPECT_EQ(cpu->nextDecisionTick, 1125u);
+  LogicTick() = 1100;
+  cpu->Update();
+  EXPECT_EQ(cpu->nextDecisionTick, 1125u);
+
+  // No money, no block, no business: no strategy can be found.
+  cpu->money = 0;
+  cpu->mode = kAiNewStrategy;
+  LogicTick() = 1125;
+  cpu->Update();
+  EXPECT_TRUE(cpu->disabled);
+  EXPECT_EQ(GetAiCharacter(4)->inUse, 0);
+  EXPECT_EQ(GetAiCharacter(4)->bound, nullptr);
+}
+
+}  // namespace
