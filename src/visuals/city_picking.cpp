@@ -18,6 +18,7 @@
 #include "platform/input.h"
 #include "session/session_state.h"
 #include "ui/cursors.h"
+#include "visuals/camera_script_bindings.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/interface_task.h"
@@ -95,6 +96,37 @@ void InfoPage(int32_t page) {
 }
 
 Vec3 EntityPoint(const CEntity* e) { return e ? e->position : Vec3{}; }
+
+bool PickingOn() { return PickState().pickingEnabled && ScriptPickSwitches().picking; }
+
+// The level script's switches narrow what may be hovered: only blocks (or
+// one block), or only buildings (or one building).
+CEntity* ApplyScriptSwitches(CEntity* hovered) {
+  const PickSwitches& p = ScriptPickSwitches();
+  if (p.blockPicking) {
+    g_HoveredBuilding = nullptr;
+    if (!BlockOf(hovered) || (p.block >= 0 && hovered->index != p.block)) return nullptr;
+  }
+  if (p.buildingPicking) {
+    CBuilding* b = g_HoveredBuilding;
+    if (!b || (p.building >= 0 && b->Id != p.building)) {
+      g_HoveredBuilding = nullptr;
+      return nullptr;
+    }
+  }
+  return hovered;
+}
+
+// The object under the mouse now, refined to a building and narrowed by the
+// script's switches.
+CEntity* PickUnderMouse() {
+  PickMouseFromInterface(g_InputState.uiCursorX, g_InputState.uiCursorY);
+  CEntity* hovered = PickHoveredObject();
+  HoveredObject() = hovered;
+  g_HoveredBuilding = nullptr;
+  if (hovered) PickBuildingInBlock(hovered);
+  return HoveredObject() = ApplyScriptSwitches(hovered);
+}
 
 void BuildingCamera(const CBuilding& b, const CEntity* block) {
   const BuildingVisual& v = b.Visual;
@@ -345,7 +377,7 @@ void ShowInfoPageForPick() {
 
 void OpenPickedObject() {
   CEntity* h = HoveredObject();
-  if (!PickState().pickingEnabled || !h) return;
+  if (!PickingOn() || !h) return;
   ScreenModePanels* p = CurrentScreenModePanels();
   if (h->objectKind == kPickPerson || h->objectKind == kPickPerson2) {
     if (p) p->Open(ModePanel::SelectionInfo);
@@ -379,21 +411,16 @@ void OpenPickedObject() {
 }
 
 void RunPickTask() {
-  const CPickState& s = PickState();
   const GameRunState& run = RunState();
   const int32_t mode = GetScreenMode();
   const bool rightHeld = g_InputState.mouse.buttons[1] != 0;
-  if (!s.pickingEnabled || !run.gameRunning || run.pointerOverPanels || (mode != kScreenCity && mode != kScreenPlan)) {
+  if (!PickingOn() || !run.gameRunning || run.pointerOverPanels || (mode != kScreenCity && mode != kScreenPlan)) {
     HoveredObject() = nullptr;
     g_HoveredBuilding = nullptr;
     UpdateCursorForPick(rightHeld);
     return;
   }
-  PickMouseFromInterface(g_InputState.uiCursorX, g_InputState.uiCursorY);
-  CEntity* hovered = PickHoveredObject();
-  HoveredObject() = hovered;
-  g_HoveredBuilding = nullptr;
-  if (hovered) PickBuildingInBlock(hovered);
+  PickUnderMouse();
   UpdateCursorForPick(rightHeld);
   TrackLotMarkerDrag(g_InputState.mouse.buttons[0] != 0);
 }
@@ -403,14 +430,10 @@ void RunPickClicks() {
   ++run.sinceClick;
   const bool pressed = g_InputState.mouse.buttons[0] && !g_InputState.previousMouse.buttons[0];
   if (!pressed || RunState().pointerOverPanels || !RunState().gameRunning) return;
-  if (!PickState().pickingEnabled || Session().gameState != kGameStateRunning) return;
+  if (!PickingOn() || Session().gameState != kGameStateRunning) return;
   const int32_t mode = GetScreenMode();
   if (mode != kScreenCity && mode != kScreenPlan) return;
-  PickMouseFromInterface(g_InputState.uiCursorX, g_InputState.uiCursorY);
-  CEntity* hovered = PickHoveredObject();
-  HoveredObject() = hovered;
-  g_HoveredBuilding = nullptr;
-  if (hovered) PickBuildingInBlock(hovered);
+  CEntity* hovered = PickUnderMouse();
   if (!hovered) return;
   if (run.sinceClick < kDoubleClickTicks && run.lastClicked == hovered) {
     OpenPickedObject();

@@ -1,5 +1,4 @@
 #include "visuals/night_windows.h"
-#include "visuals/scene_passes.h"
 
 #include <cstring>
 #include <vector>
@@ -43,10 +42,7 @@ CRandomStream& NightWindowRandom() {
   return stream;
 }
 
-void RegisterVisualsRandomStreams() {
-  NightWindowRandom();
-  SmokeRandom();
-}
+void RegisterVisualsRandomStreams() { NightWindowRandom(); }
 
 void ResetNightWindows() { State() = NightWindows{}; }
 bool NightWindowsChanged() { return State().changed; }

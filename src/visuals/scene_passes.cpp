@@ -16,7 +16,6 @@
 #include "city/person.h"
 #include "city/traffic.h"
 #include "engine/core/debug_flags.h"
-#include "engine/core/random_stream.h"
 #include "engine/input/input_device.h"
 #include "engine/render/renderer.h"
 #include "engine/render/sprite_batch.h"
@@ -698,9 +697,13 @@ void DrawEndSequenceTokens() {
 
 // ---- Smoke ----------------------------------------------------------------------------------
 
-CRandomStream& SmokeRandom() {
-  static CRandomStream stream;
-  return stream;
+// The smoke's own numbers: the smoke is only looked at, so it keeps out of
+// the game's ordered random streams (a stream there would change what every
+// later stream draws).
+uint32_t SmokeSpeedStep() {
+  static uint32_t state = 12345;
+  state = state * 214013u + 2531011u;
+  return (state >> 16 & 0x7FFF) % 101;
 }
 
 const std::vector<SmokeEmitter>& SmokeEmitters() { return State().smoke; }
@@ -727,7 +730,7 @@ void InitSmokeEmitters() {
   InitSmokeEmitters({-420.0f, 36.0f, 640.0f}, more, 1, int32_t(RunningTick()));
 }
 
-void UpdateSmokeEmitters(int32_t now, CRandomStream& random) {
+void UpdateSmokeEmitters(int32_t now) {
   for (SmokeEmitter& e : State().smoke) {
     if (!e.active) continue;
     for (SmokeParticle& p : e.particles) {
@@ -745,14 +748,14 @@ void UpdateSmokeEmitters(int32_t now, CRandomStream& random) {
       p = SmokeParticle{};
       p.active = true;
       p.position = e.position;
-      p.speed = 3.0f + 0.05f * float(random.Range(101));
+      p.speed = 3.0f + 0.05f * float(SmokeSpeedStep());
       p.alpha = 160;
       break;
     }
   }
 }
 
-void UpdateSmokeEmitters() { UpdateSmokeEmitters(int32_t(RunningTick()), SmokeRandom()); }
+void UpdateSmokeEmitters() { UpdateSmokeEmitters(int32_t(RunningTick())); }
 
 // ---- Pulsing lights ----------------------------------------------------------------------------
 

@@ -14,7 +14,6 @@
 
 class CRenderer;
 class CEntity;
-class CRandomStream;
 
 inline constexpr uint32_t kSelectedColour = 0xFF00FE00u;
 inline constexpr uint32_t kHoveredColour = 0x9F5F5FFEu;
@@ -89,10 +88,9 @@ void InitSmokeEmitters(const Vec3& chimney, const Vec3* modelPoints, int32_t poi
 void InitSmokeEmitters();
 // One logic tick: emitters whose interval divides the ticks since their
 // start release a particle; particles rise and fade.
-void UpdateSmokeEmitters(int32_t now, CRandomStream& random);
+void UpdateSmokeEmitters(int32_t now);
 void UpdateSmokeEmitters();
 const std::vector<SmokeEmitter>& SmokeEmitters();
-CRandomStream& SmokeRandom();
 
 // ---- Pulsing lights ----
 struct PulsingLight {

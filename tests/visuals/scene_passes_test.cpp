@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/random_stream.h"
 #include "engine/core/system_settings.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/model.h"
@@ -125,10 +124,9 @@ TEST(Smoke, EmittersReleaseParticlesOnTheirInterval) {
     for (const SmokeParticle& p : e[i].particles) n += p.active ? 1 : 0;
     return n;
   };
-  CRandomStream& random = SmokeRandom();
-  for (int32_t t = 100; t < 105; ++t) UpdateSmokeEmitters(t, random);
+  for (int32_t t = 100; t < 105; ++t) UpdateSmokeEmitters(t);
   EXPECT_EQ(live(0), 1);  // at the start tick only
-  for (int32_t t = 105; t <= 130; ++t) UpdateSmokeEmitters(t, random);
+  for (int32_t t = 105; t <= 130; ++t) UpdateSmokeEmitters(t);
   EXPECT_EQ(live(0), 4);  // ticks 100, 110, 120, 130
   for (const SmokeParticle& p : e[0].particles)
     if (p.active) {
