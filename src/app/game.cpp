@@ -367,8 +367,10 @@ void Game::Reset() {
   ResetPicking();
   SetEndSequenceTokens(kNoEndToken, kNoEndToken);
   ResetSimulation();
-  // After the city's reset has removed its buildings.
+  // After the city's reset has removed its buildings; the city's own props
+  // before the level's buildings take theirs.
   ResetBuildingVisuals();
+  ResetPropInstances();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }
