@@ -85,7 +85,7 @@ void BM_GameFrame(benchmark::State& state, int32_t api, bool night) {
   if (night) {
     GameClock().hour = 22;
     InitSmokeEmitters();
-    for (int32_t t = 0; t < 400; ++t) UpdateSmokeEmitters(t, SmokeRandom());
+    for (int32_t t = 0; t < 400; ++t) UpdateSmokeEmitters(t);
     for (CEntity* e : {&selected, &hovered}) {
       e->objectKind = 4;
       e->index = e == &selected ? 20 : 21;
