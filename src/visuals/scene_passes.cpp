@@ -8,6 +8,8 @@
 #include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
 #include "city/city_entities.h"
 #include "city/city_map.h"
 #include "city/city_services.h"
@@ -845,12 +847,12 @@ void DrawPlanViewPasses(CRenderer& r) {
         const float y = hi.y + 0.5f;
         lo.x += 2, lo.z += 2, hi.x -= 2, hi.z -= 2;
         if (hi.x <= lo.x || hi.z <= lo.z) continue;
-        const int32_t business = b->GetBusiness();
-        const CityBusinessServices& s = *City().business;
+        const CBusiness* business = GetBusiness(b->GetBusiness());
+        const BusinessType* type = business ? GetBusinessType(business->Type) : nullptr;
         const uint32_t own = kOwnColours[std::min<int32_t>(b->Owner, 6)];
-        colours.push_back(PlanBuildingColour(own, business >= 0, business >= 0 ? s.BusinessKind(business) : -1,
-                                             int32_t(b->Owner) - 1,
-                                             business >= 0 ? s.SoldCommodityMask(business) : 0, f, FrameTick()));
+        colours.push_back(PlanBuildingColour(own, business != nullptr, business ? business->Kind : -1,
+                                             business ? int32_t(business->Owner) - 1 : -1,
+                                             type ? type->CommodityMask : 0, f, FrameTick()));
         quads.insert(quads.end(), {{lo.x, y, lo.z}, {hi.x, y, lo.z}, {hi.x, y, hi.z}, {lo.x, y, hi.z}});
         if (int32_t(colours.size()) == kPlanBatch) {
           DrawWorldQuads(r, quads.data(), kPlanBatch, colours.data());
@@ -869,9 +871,10 @@ void DrawPlanViewPasses(CRenderer& r) {
 
 // ---- Listed people -----------------------------------------------------------------------------------
 
-uint32_t ListedPersonColour(bool housed, bool working) {
+uint32_t ListedPersonColour(bool housed, int32_t workKind) {
+  static constexpr uint32_t kKindColours[4] = {0xFF888888u, 0xFF30B040u, 0xFF3080E0u, 0xFFE0A020u};
   if (!housed) return 0xFFE03030u;
-  return working ? 0xFF3080E0u : 0xFF888888u;
+  return kKindColours[std::clamp(workKind, 0, 3)];
 }
 
 int32_t DrawListedObjectMarkers(CRenderer& r) {
@@ -891,7 +894,7 @@ int32_t DrawListedObjectMarkers(CRenderer& r) {
     ProjectPoints(&view, &at, 1);
     const float x = at.x * sx - 2.5f, y = at.y * sy - 2.5f;
     quads.insert(quads.end(), {{x, y, 0.5f}, {x + 5, y, 0.5f}, {x + 5, y + 5, 0.5f}, {x, y + 5, 0.5f}});
-    colours.push_back(ListedPersonColour(person.IsHoused(), person.WorkBlock != kNoBlock));
+    colours.push_back(ListedPersonColour(person.IsHoused(), GetWorkBusinessKind(person)));
   }
   if (!colours.empty()) r.DrawFlatQuads(quads.data(), int32_t(colours.size()), colours.data());
   return int32_t(colours.size());

@@ -134,9 +134,9 @@ uint32_t PlanBuildingColour(uint32_t ownColour, bool hasBusiness, int32_t busine
 
 // ---- Listed people ----
 // The block-marker overlay's people: a 5 x 5 marker in the 640 x 480 layout
-// over every person in view: red when homeless, grey when housed without
-// work, blue when working. Drawn in 2D by the overlay panel.
-uint32_t ListedPersonColour(bool housed, bool working);
+// over every person in view: red when homeless, else by the kind of
+// business they work at (grey for none). Drawn in 2D by the overlay panel.
+uint32_t ListedPersonColour(bool housed, int32_t workKind);
 int32_t DrawListedObjectMarkers(CRenderer& renderer);
 
 // ---- Street furniture ----
