@@ -80,28 +80,29 @@ class ShotProgram : public ShellProgram {
         c.eye = c.targetEye;  // the camera at its place over the board
         c.lookAt = c.targetLookAt;
       }
-      if (scene == Scene::Selected) {
-        // The two blocks nearest ahead, as a click and the mouse leave them
-        // (the camera stays put): one selected, one hovered.
-        CEntityHouse& bases = BlockBaseEntities();
-        CEntity* nearest[2] = {nullptr, nullptr};
-        auto distance = [](const CEntity* e) {
-          return e ? std::hypot(e->position.x, e->position.z + 350.0f) : 1e9f;
-        };
-        for (int32_t i = 0; i < bases.count; ++i) {
-          CEntity* e = &bases.entities[i];
-          if (!(e->flags & 1)) continue;  // hidden blocks
-          if (distance(e) < distance(nearest[0])) nearest[1] = nearest[0], nearest[0] = e;
-          else if (distance(e) < distance(nearest[1])) nearest[1] = e;
-        }
-        SelectedObject() = nearest[0];
-        HoveredObject() = nearest[1];
-      }
       if (scene == Scene::Auction) {
         // Three computer players bid against the one at the keyboard.
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
         if (StartAuction(20, -1, 500)) OpenAuctionScreen();
       }
+    }
+    if (scene == Scene::Selected && !selected_ && LogicTick() >= levelTick_ + 60) {
+      // The block nearest the middle of the last frame, as a click there
+      // leaves it, and the next as hovered.
+      CEntityHouse& bases = BlockBaseEntities();
+      CEntity* nearest[2] = {nullptr, nullptr};
+      auto offCentre = [](const CEntity* e) {
+        return e ? std::fabs(e->viewBounds.centre.x) + 0.2f * e->viewBounds.centre.z : 1e9f;
+      };
+      for (int32_t i = 0; i < bases.count; ++i) {
+        CEntity* e = &bases.entities[i];
+        if ((e->flags & 3) != 3) continue;  // visible and in view
+        if (offCentre(e) < offCentre(nearest[0])) nearest[1] = nearest[0], nearest[0] = e;
+        else if (offCentre(e) < offCentre(nearest[1])) nearest[1] = e;
+      }
+      SelectedObject() = nearest[0];
+      HoveredObject() = nearest[1];
+      selected_ = true;
     }
     if (LogicTick() < levelTick_ + 75) return;  // three game seconds
     if (recording)
@@ -112,6 +113,7 @@ class ShotProgram : public ShellProgram {
   }
 
   uint32_t levelTick_ = 0;
+  bool selected_ = false;
 };
 
 // In the child: runs the game, raises the view to the horizon once the level
