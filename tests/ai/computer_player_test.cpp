@@ -3,9 +3,14 @@
 // messages and its give-up rule.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
 #include "ai_fixture.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "session/game_clock.h"
 #include "session/auction.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -179,6 +184,53 @@ TEST_F(ComputerPlayerTest, ReplansEvery125TicksAndGivesUpWithNothingLeft) {
   EXPECT_TRUE(cpu->disabled);
   EXPECT_EQ(GetAiCharacter(4)->inUse, 0);
   EXPECT_EQ(GetAiCharacter(4)->bound, nullptr);
+}
+
+// A failing business is refurbished (or cleared) once, on the review where
+// its run of bad grades reaches the character's patience, not before and
+// not again on the reviews after.
+TEST_F(ComputerPlayerTest, RefurbishmentFiresOnceAtThePatienceValue) {
+  DefineShopType(3, {0});
+  DefineShopType(4, {1});
+  GiveBlock(29, 1);
+  g_Blocks[29].BuildingRights = kRightsGranted;
+  const int32_t shop = Open(3, 2, Place(29, 0, 0, 1, 1, 1), true);
+  cpu->money = 50000;
+  cpu->AddBusinessToList(shop, 0);
+  ASSERT_EQ(cpu->ownBusinesses.size(), 1u);
+  const int32_t patience = 4;
+  cpu->Character()->difficulty[0].bytes[12 - 7] = patience;
+  cpu->SetDifficulty(0);
+  AiBusinessEntry& entry = cpu->ownBusinesses[0];
+  entry.band = 5;
+  for (int32_t repeats : {patience - 1, patience, patience + 1}) {
+    entry.repeats = repeats;
+    const uint8_t before = cpu->standardPending;
+    RunRefurbishmentReview(*cpu);
+    EXPECT_EQ(cpu->standardPending, before + (repeats == patience ? 1 : 0)) << repeats;
+  }
+}
+
+// A tenant's take-over needs a score of 800: 799 is turned down.
+TEST_F(ComputerPlayerTest, TakeOverNeedsAScoreOf800) {
+  DefineShopType(3, {0});
+  GiveBlock(29, 1);
+  GameClock().decade = 1;
+  const int32_t building = Place(29, 0, 0, 1, 1, 1);
+  const int32_t tenant = Open(3, 1, building, true);  // the human's shop on the computer's block
+  CBuilding& b = *GetBuilding(building);
+  CBusiness& business = *GetBusinessInUse(tenant);
+  business.PotentialIncome = 0;
+  b.OwnerChangeTick = -1000000;  // long past the owner change: no novelty premium
+  cpu->money = 5000;
+  cpu->SyncOwnershipLists();
+  for (const auto [value, score, taken] : {std::tuple{301.0f, 799, false}, std::tuple{300.0f, 800, true}}) {
+    b.Value = value;
+    ASSERT_EQ(TakeOverScore(business, false), score);
+    RunTakeOverReview(*cpu);
+    EXPECT_EQ(cpu->BusinessInList(tenant, 0), taken) << score;
+  }
+  GameClock().decade = 0;
 }
 
 }  // namespace
