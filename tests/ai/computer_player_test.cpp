@@ -191,10 +191,16 @@ TEST_F(ComputerPlayerTest, ReplansEvery125TicksAndGivesUpWithNothingLeft) {
 // not again on the reviews after.
 TEST_F(ComputerPlayerTest, RefurbishmentFiresOnceAtThePatienceValue) {
   DefineShopType(3, {0});
-  DefineShopType(4, {1});
   GiveBlock(29, 1);
   g_Blocks[29].BuildingRights = kRightsGranted;
   const int32_t shop = Open(3, 2, Place(29, 0, 0, 1, 1, 1), true);
+  // The city wants what four other shops sell: more than the character
+  // picks among, so a replacement is always found.
+  for (int32_t i = 0; i < 4; ++i) {
+    DefineShopType(4 + i, {1 + i});
+    CityWideDemand().Rows[static_cast<size_t>(i)] = CityWideDemandRow{1 + i, 50 - i, {}};
+  }
+  for (AiBuildTimes& t : cpu->Character()->buildTimes) t = AiBuildTimes{0, 8, 18, 22, 4};
   cpu->money = 50000;
   cpu->AddBusinessToList(shop, 0);
   ASSERT_EQ(cpu->ownBusinesses.size(), 1u);
@@ -224,7 +230,7 @@ TEST_F(ComputerPlayerTest, TakeOverNeedsAScoreOf800) {
   b.OwnerChangeTick = -1000000;  // long past the owner change: no novelty premium
   cpu->money = 5000;
   cpu->SyncOwnershipLists();
-  for (const auto [value, score, taken] : {std::tuple{301.0f, 799, false}, std::tuple{300.0f, 800, true}}) {
+  for (const auto& [value, score, taken] : {std::tuple{301.0f, 799, false}, std::tuple{300.0f, 800, true}}) {
     b.Value = value;
     ASSERT_EQ(TakeOverScore(business, false), score);
     RunTakeOverReview(*cpu);
