@@ -292,6 +292,9 @@ void RunAiTimetables(CPlayerAI& ai);
 void RunAiHourlyUpdate();
 void RunAiDayRollover();
 
+// The console command AISTATUS (each computer player's state and strategy).
+void AttachComputerPlayerCommands();
+
 // Predicates the AI asks of the session.
 bool IsInDebtWarning(int32_t player);
 int32_t GetDebtHoursLeft(int32_t player);

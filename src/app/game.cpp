@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "ai/computer_player.h"
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
@@ -107,6 +108,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
+  AttachComputerPlayerCommands();
 }
 
 void Game::Prepare() {

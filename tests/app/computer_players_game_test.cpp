@@ -230,6 +230,13 @@ TEST_F(ComputerPlayersGameTest, SixComputerPlayersPlayToTheObjective) {
   EXPECT_GE(buyers, 3);
   EXPECT_GE(bidders, 3);  // the auctions are contested
   EXPECT_GE(builders, 4);
+
+  // The console shows what the winner is about.
+  replies_.clear();
+  ExecuteConsoleCommand("AISTATUS");
+  ASSERT_EQ(replies_.size(), 1u);
+  EXPECT_EQ(replies_[0].rfind(std::string(ComputerPlayer(winner)->name) + ": ", 0), 0u) << replies_[0];
+  EXPECT_NE(replies_[0].find(" | "), std::string::npos);
 }
 
 }  // namespace
