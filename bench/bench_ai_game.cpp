@@ -118,7 +118,14 @@ Outcome Play(int32_t dayLimit, bool print) {
   SetAiWorkHook(TimeAiWork);
   const auto start = Clock::now();
   int32_t lastDay = GameClock().dayCounter;
-  while (o.winner < 0 && o.days < dayLimit && RunState().gameRunning) {
+  // A game held up for good (an auction room nobody can close) stops after
+  // twice the ticks its days should take.
+  const int64_t iterationLimit = static_cast<int64_t>(dayLimit) * 24 * 625 * 2;
+  for (int64_t i = 0; o.winner < 0 && o.days < dayLimit && RunState().gameRunning; ++i) {
+    if (i > iterationLimit) {
+      std::printf("the game stopped advancing on day %d\n", o.days);
+      break;
+    }
     RunLogicTicks();
     for (const GameEvent& e : TakeGameEvents())
       if (const auto* goal = std::get_if<GoalResultEvent>(&e); goal && goal->result == kGoalWon)

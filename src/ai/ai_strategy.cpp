@@ -186,6 +186,9 @@ bool ChooseOwnBlockForCentre(CPlayerAI& ai) {
   for (int32_t block = kBlockCount - 1; block >= 0; --block) {
     if (!ai.ownedBlocks[block] || IsNonPropertyBlock(block)) continue;
     if (GetBlock(block)->BuildingRights == kRightsPreparing) continue;  // locked until its rights are granted
+    // A block with no room for the period's trade would be chosen again at
+    // every decision, and no other block ever tried.
+    if (!CanPlacePeriodBusiness(ai, block)) continue;
     if (!((day && IsDayBlock(block)) || (night && IsNightBlock(block)))) continue;
     ai.plan.strategy = 0;
     ai.plan.chosenBlock = block;

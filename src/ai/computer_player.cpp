@@ -171,7 +171,10 @@ float CPlayerAI::GetScore(int32_t type, int32_t& whole) {
 
 void CPlayerAI::Update() {
   const AiWorkScope scope;
-  if (disabled || idle) return;
+  if (disabled || idle) {
+    LeaveAuctionWhenOut();
+    return;
+  }
   if (!initialised) Init();
   if (updateCount < 20) ++updateCount;
   if (LogicTick() >= nextStandingsTick) RefreshStandings(true);
@@ -209,6 +212,19 @@ void CPlayerAI::Update() {
     --actionDelay;
   }
   HandleMessage();
+}
+
+// A player that has given up or idles takes no decisions, but the auction
+// room waits for its move: on its turn it pulls out.
+void CPlayerAI::LeaveAuctionWhenOut() {
+  const CAuction* a = CurrentAuction();
+  if (a == nullptr || !a->active) {
+    withdrawalPosted = false;
+    return;
+  }
+  if (withdrawalPosted || a->stage != kStageBidding || a->turn != index || !a->rows[index].stillIn) return;
+  withdrawalPosted = true;
+  PostAuctionPullOut(index);
 }
 
 void CPlayerAI::GiveUp() {

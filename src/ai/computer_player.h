@@ -163,6 +163,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   void CheckTacticProgress();
   // Gives up: disabled, its character row freed; it keeps what it owns.
   void GiveUp();
+  void LeaveAuctionWhenOut();
 
   // Draws 0..32767 from the player's own stream.
   uint32_t Draw() { return random.Rand(); }
@@ -268,6 +269,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   std::vector<SellOffCandidate> sellOffList;
   int32_t nominatedBlock = -1;    // the block it asked the city to auction
   int32_t nominationLimit = 0;    // and what it will pay for it
+  bool withdrawalPosted = false;  // pulled out of the running auction while out of the game
   // Counters the tests and the whole-game check read.
   struct Tally {
     int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0, nominations = 0;
