@@ -12,6 +12,7 @@
 #include "city/business.h"
 #include "session/game_clock.h"
 #include "session/auction.h"
+#include "session/game_messages.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 
@@ -138,6 +139,21 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
   EXPECT_EQ(cpu->auctionPending, 1);
   EXPECT_EQ(cpu->bidCeiling, 0.0f);
   EXPECT_EQ(cpu->NextAuctionBid(), 0);
+}
+
+// A player that has given up takes no decisions, but on its turn in the
+// auction room it pulls out, so the room does not wait for it for ever.
+TEST_F(ComputerPlayerTest, AGivenUpPlayerPullsOutOnItsTurn) {
+  GiveBlock(12, -1);
+  ASSERT_TRUE(StartAuction(12, 0, 400));
+  OpenAuctionScreen();
+  ApplyAuctionMessage(AuctionStepMsg{kAuctionMoveStage, PlayerIndex{kStageBidding}, 0});
+  ASSERT_TRUE(CurrentAuction()->active);
+  ASSERT_EQ(CurrentAuction()->turn, 1);
+  cpu->GiveUp();
+  cpu->Update();
+  EXPECT_EQ(CurrentAuction()->rows[1].stillIn, 0);
+  EXPECT_EQ(CurrentAuction()->rows[1].pulledOut, 1);
 }
 
 TEST_F(ComputerPlayerTest, EqualWorthSharesARank) {
