@@ -30,6 +30,7 @@
 #include "engine/scene/particles.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
+#include "script/interface_bindings.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "script/script.h"
@@ -49,9 +50,11 @@
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
+#include "ui/interface_assets.h"
 #include "city/city_services.h"
 #include "visuals/architect_assets.h"
 #include "visuals/building_visuals.h"
+#include "visuals/camera_script_bindings.h"
 #include "visuals/city_scene.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
@@ -209,6 +212,12 @@ void Game::StartSimulation() {
   InitSimulation();
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
+  RegisterCameraScriptBindings();
+  // Scripts may name only texts the loaded bank holds (once it is loaded).
+  SetScriptTextIdCheck([](int32_t id) {
+    const CTextSystem& text = InterfaceTextSystem();
+    return text.StringCount() == 0 || !text.TextCodes(id).empty();
+  });
   // The city's look: block bases, signs and the scenery round it.
   CreateBlockEntities();
   CreateBlockSignEntities();
@@ -258,6 +267,7 @@ void Game::DrainGameEvents() {
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
+      if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
       // Until the prompt panel exists a result prompt closes at once.
       if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.

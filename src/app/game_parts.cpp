@@ -48,7 +48,7 @@ namespace {
 constexpr int32_t kCameraRate = 50;
 constexpr int32_t kBlackPageSize = 64;
 constexpr uint32_t kOpaqueBlack = 0xFF000000;
-constexpr int32_t kFreePlayId = 200001;
+constexpr int32_t kFreePlayId = 400002;  // the sandbox
 constexpr const char* kDefaultLevelHub = "scripts\\default\\hub.lua";
 
 std::unique_ptr<CInputDeviceMessages>& InputMessages() {
@@ -267,6 +267,10 @@ void HoldAndCloseLoadingScreen() {
     LoadingScreenRefresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  CloseLoadingScreen();
+}
+
+void CloseLoadingScreen() {
   LoadingScreenFinish();
   if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
   EntSetLoadProgressProc(nullptr);
@@ -300,6 +304,23 @@ bool RunLevelScripts(const LevelEntry* level, bool startingCity) {
 void InstallGameSessionServices() {
   static GameSessionServices services;
   SetSessionGameServices(&services);
+}
+
+void FillLevelPlayerSetup(const LevelEntry& level) {
+  CPlayerTable& players = PlayerTable();
+  players.ClearPlayerSetupRows();
+  // The level's players.lua (in the state at hand): its errors have been
+  // reported, and a level without one is played alone.
+  RunPlayerChoiceScripts(level.folder);
+  const std::string_view name = PlayerProfile().name[0] ? PlayerProfile().name : "Player";
+  for (int32_t row = 0; row < kMaxPlayers; ++row) {
+    PlayerSetupRow& r = players.SetupRow(row);
+    if (r.kind != kPlayerHuman) continue;
+    std::fill(std::begin(r.name), std::end(r.name), '\0');
+    name.copy(r.name, std::min(name.size(), sizeof r.name - 1));
+    break;
+  }
+  FillDefaultPlayerSetup();
 }
 
 void LoadComputerPlayerCharacters(bool initialise) {

@@ -47,6 +47,8 @@ void InstallGameVisuals();
 void ShowLoadingScreen();
 // Held until it has been up 11 s, then taken down.
 void HoldAndCloseLoadingScreen();
+// Takes it down at once (the building editor).
+void CloseLoadingScreen();
 
 // ---- Levels --------------------------------------------------------------------
 // The level a game plays: an entry of the scenario list, with its id and the
@@ -77,3 +79,6 @@ void InstallGameSessionServices();
 void LoadComputerPlayerCharacters(bool initialise);
 void ResumeComputerPlayersAfterLoad();
 void FillDefaultPlayerSetup();
+// The players of a level's token choice (its players.lua), the first human
+// slot named after the profile; the profile's player alone when it names none.
+void FillLevelPlayerSetup(const LevelEntry& level);

@@ -3,6 +3,7 @@
 #include "engine/core/error.h"
 #include "script/script.h"
 #include "script/script_args.h"
+#include "session/game_events.h"
 #include "ui/interface_controls.h"
 
 namespace {
@@ -79,5 +80,11 @@ void RegisterInterfaceLocks(CScript& s) {
 }
 
 }  // namespace
+
+void ApplyScriptPromptControls(const ScriptPromptEvent& prompt) {
+  constexpr int32_t kPromptControls = 6;
+  if (prompt.action != kScriptPromptOpen || !prompt.withButton) return;
+  for (int32_t control = 0; control < kPromptControls; ++control) EnableHudControl(control);
+}
 
 void RegisterInterfaceLockScriptFunctions() { AddScriptBinder(ScriptBindingStage::kInterface, RegisterInterfaceLocks); }

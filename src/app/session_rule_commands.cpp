@@ -36,7 +36,7 @@ int StartLevelCommand(const char* rest) {
     return 0;
   }
   ScenarioManager().SetDifficulty(difficulty);
-  FillDefaultPlayerSetup();
+  FillLevelPlayerSetup(*level);
   TheGame().NewGame(level);
   ConsolePrintF(kConsoleReply, "Level %d started", id);
   return 0;

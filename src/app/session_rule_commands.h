@@ -1,7 +1,8 @@
 #pragma once
 // Console commands of the session rules:
 //   STARTLEVEL id [difficulty]  starts a new game on the registered level
-//                               (free play is 200001), difficulty 0..2
+//                               (the sandbox is 400002), difficulty 0..2,
+//                               with the players of the level's players.lua
 //   AUCTION block [opening]     the city puts a block up for auction
 //   BID player amount           a bid in the running auction
 //   PASS player                 that player passes this round

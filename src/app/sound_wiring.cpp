@@ -91,7 +91,7 @@ class SoundProfileServices : public ProfileServices {
 
 int NativePlaySound(lua_State* state) {
   std::string file;
-  if (ArgText(state, 1, &file)) ScriptPlaySound(file);
+  if (ArgText(state, lua_gettop(state), &file)) ScriptPlaySound(file);
   return 0;
 }
 

@@ -532,7 +532,9 @@ bool ShoppingTrip(CPerson& p) {
     case 0: {
       int32_t block = p.ChooseShoppingBlock();
       if (block < 0) {
-        ++DayCounters().TripsWithoutShop;
+        // Counted only when the trip has bought nothing yet: after a
+        // purchase, finding no further block is how a trip ends.
+        if (!c.BoughtHere) ++DayCounters().TripsWithoutShop;
         return true;
       }
       p.TargetBlock = static_cast<uint8_t>(block);
@@ -797,6 +799,7 @@ void EnterState(CPerson& p, int32_t state) {
   c.State = state;
   c.SubState = c.LegState = c.CrossState = c.CrossStep = c.CrossWait = 0;
   c.RingPhase = 0;
+  c.BoughtHere = 0;  // a new trip has bought nothing yet
   if (state == kStateMainShopping || state == kStateEntertainment) p.TripsToday = 0;
   c.Mode = (state == kStateAtHome || state == kStateAsleep || state == kStateAtWork) ? kModeIdle : kModeWhenStill;
 }

@@ -405,8 +405,12 @@ void SpawnTraffic() {
   int32_t carLimit = g_Traffic.CarFrequency[band];
   CRandomStream& random = VehicleRandom();
   int32_t from = static_cast<int32_t>(random.Rand()) % depots;
-  int32_t to = static_cast<int32_t>(random.Rand()) % depots;
-  if (from == to) return;
+  // The second draw picks among the depots near the first (a trip across
+  // town would take hours of the game's day; see kLocalDepots).
+  int32_t pick = static_cast<int32_t>(random.Rand());
+  int32_t near = g_Lanes.NearDepotCount[from];
+  if (near <= 0) return;  // no depot reached from this one
+  int32_t to = g_Lanes.NearDepots[from][pick % near];
   if (g_Traffic.TaxiCount < taxiLimit && SpawnVehicle(from, to, kTaxiKind) != nullptr) ++g_Traffic.TaxiCount;
   // Vans have a row and a limit of their own; a van drawn in the car row
   // while they are at their limit is a car instead.

@@ -32,6 +32,23 @@ void RegisterSessionRulesScriptFunctions();
 using ScriptEndGameHandler = void (*)(bool finished, int32_t mode);
 void SetScriptEndGameHandler(ScriptEndGameHandler handler);
 
+// Calendar: the clock's hour, year and decade, and the time constants.
+void RegisterCalendarScriptTable(CScript& script);
+// Player: the local player's money and paper wealth.
+void RegisterPlayerScriptTable(CScript& script);
+// Game.SetLogos, SetCredits, StartFireworks; C_Iterate; InitialValue.numcars.
+void RegisterGamePresentationFunctions(CScript& script);
+
+// What the scripts asked the presentation to show at the next cut scene.
+struct ScriptPresentationRequests {
+  bool logos = false;
+  bool credits = false;
+};
+ScriptPresentationRequests& PresentationRequests();
+// InitialValue.numcars: kept for the scripts; the traffic starts from its
+// frequency tables.
+int32_t& InitialCarCount();
+
 // Game-rule flags that only scripts and the front end read.
 struct ScriptRuleFlags {
   uint8_t cityBusinessesOwnable = 0;

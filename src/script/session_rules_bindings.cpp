@@ -3,6 +3,8 @@
 // (Interface) and the start of an auction on a block (Game.StartAuction).
 #include <string>
 
+#include "engine/core/error.h"
+#include "script/interface_bindings.h"
 #include "script/script.h"
 #include "script/script_args.h"
 #include "script/script_bindings.h"
@@ -43,14 +45,30 @@ int GameStartAuction(lua_State* state) {
   return 0;
 }
 
+// A level's display text: a text id (which the bank must hold) or the text
+// itself.
+bool LevelText(lua_State* state, int index, int32_t level, std::string* out) {
+  if (lua_type(state, index) == LUA_TNUMBER && !ScriptTextIdExists(ArgInt(state, index, 0))) {
+    ReportErrorF(1, "Frontend.RegisterLevel: level %d names text %d, which does not exist", level,
+                 ArgInt(state, index, 0));
+    return false;
+  }
+  ArgText(state, index, out);
+  return true;
+}
+
 // Frontend.RegisterLevel(id, folder, display name, description).
 int FrontendRegisterLevel(lua_State* state) {
   double id = 0;
   std::string folder, name, description;
-  if (!ArgNumber(state, 1, &id) || !ArgText(state, 2, &folder)) return 0;
-  ArgText(state, 3, &name);
-  ArgText(state, 4, &description);
-  ScenarioManager().RegisterLevel(TruncToInt32(id), name.c_str(), folder.c_str(), description.c_str());
+  if (!ArgNumber(state, 1, &id) || !ArgText(state, 2, &folder)) {
+    ReportError(1, 0, "Frontend.RegisterLevel: an id and a folder are needed");
+    return 0;
+  }
+  const int32_t level = TruncToInt32(id);
+  if (!LevelText(state, 3, level, &name) || !LevelText(state, 4, level, &description)) return 0;
+  if (ScenarioManager().RegisterLevel(level, name.c_str(), folder.c_str(), description.c_str()) == nullptr)
+    ReportErrorF(1, "Frontend.RegisterLevel: level id %d is refused", level);
   return 0;
 }
 

@@ -142,11 +142,46 @@ struct CutSceneEvent {
   int32_t loserToken = 10;
 };
 
+// What a level script asks of the prompt panel (the auction screen's prompt
+// panel when `auctionScreen` is set, else the in-game one). Open: a new
+// prompt with portrait 302 and two lines, each a text id formatted with
+// `number` or, when the id is 0, the plain text; `scriptId` goes back with
+// ScriptPromptClosed (script/interface_bindings.h) when it closes. A prompt
+// (not a message) has one highlighted button (text 1707) and the prompt
+// controls 0..5 enabled; `noTimeout` keeps it up until it is closed.
+enum ScriptPromptAction : int32_t {
+  kScriptPromptOpen,
+  kScriptPromptEventList,  // the event list panel
+  kScriptPromptDismiss,    // close the prompt panel
+  kScriptPromptArrow,      // point at (x, y) with the tutor figure
+  kScriptPromptPosition,   // move the panel: x and/or y as given
+};
+struct ScriptPromptLine {
+  int32_t textId = 0;
+  int32_t number = 0;
+  std::string text;
+};
+struct ScriptPromptEvent {
+  ScriptPromptAction action = kScriptPromptOpen;
+  bool auctionScreen = false;
+  ScriptPromptLine lines[2];
+  int32_t scriptId = 0;
+  bool withButton = false;
+  int32_t buttonText = 0;
+  bool noTimeout = false;
+  float x = 0, y = 0;
+  bool hasX = false, hasY = false;
+};
+// A fireworks show by preset (Game.StartFireworks).
+struct FireworksEvent {
+  int32_t preset = 0;
+};
+
 using GameEvent = std::variant<PromptEvent, PlayerMessageEvent, SelectionPageEvent, BlockAnsweredEvent,
                                DemolitionStartedEvent, BusinessTradedEvent, TickerEvent, SpeedEvent,
                                LocalPlayerLeftEvent, MoneyEvent, SoundEvent, StopSoundEvent, MusicEvent,
                                DesyncEvent, MusicTrackEvent, AuctionEvent, VoteEvent, GoalResultEvent,
-                               CutSceneEvent>;
+                               CutSceneEvent, ScriptPromptEvent, FireworksEvent>;
 
 // Events wait at most this many; with nobody draining (tests, a stalled
 // frame) later ones are dropped rather than piling up.

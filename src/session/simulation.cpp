@@ -1,4 +1,5 @@
 #include "session/simulation.h"
+#include "session/tutorial.h"
 
 #include "city/blocks.h"
 #include "city/city.h"
@@ -61,6 +62,7 @@ void ResetSimulation() {
   ClearStatsHistory();
   SetLogicSpeed(false);
   ResetGameTime();
+  TutorialBuildRestriction() = TutorialBuildChoice{};
 }
 
 void FinishSimulationLoad() {

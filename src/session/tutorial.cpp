@@ -6,3 +6,8 @@
 void FireTutorialEvent(int32_t id) {
   if (ScenarioManager().IsTutorialRunning()) Services().game->CatchEvent("TutorialEvent", id);
 }
+
+TutorialBuildChoice& TutorialBuildRestriction() {
+  static TutorialBuildChoice choice;
+  return choice;
+}

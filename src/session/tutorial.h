@@ -13,3 +13,12 @@ enum TutorialEventId : int32_t {
 };
 
 void FireTutorialEvent(int32_t id);
+
+// The construction panel's choices a tutorial narrows to one (-1: any):
+// the building type and the use (Interface.SetTutorialType / SetTutorialUse).
+// Cleared at every level start.
+struct TutorialBuildChoice {
+  int32_t type = -1;
+  int32_t use = -1;
+};
+TutorialBuildChoice& TutorialBuildRestriction();

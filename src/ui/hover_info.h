@@ -17,11 +17,11 @@ enum HoverText : int32_t {
   kHoverCityBusinessText = 8,    // "%i: %i": the city's name, the business type
   kHoverPlayerBusinessText = 9,  // "%s: %i": the player's name, the business type
   kHoverCityNameText = 1116,
-  kHoverVehicleText = 2240,
-  kHoverSubwayText = 2241,
-  kHoverParkingText = 2242,
-  kHoverBuildingText = 2243,
-  kHoverPlayerIconText = 2244,
+  kHoverVehicleText = 2440,  // after the board's block and district names
+  kHoverSubwayText = 2441,
+  kHoverParkingText = 2442,
+  kHoverBuildingText = 2443,
+  kHoverPlayerIconText = 2444,
 };
 
 // Picked object kinds (the entity's object kind).

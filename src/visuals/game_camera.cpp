@@ -10,11 +10,13 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "engine/core/error.h"
+#include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
 #include "engine/files/save_game.h"
 #include "engine/input/input_device.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
+#include "shell/asset_groups.h"
 #include "platform/input.h"
 #include "platform/paths.h"
 
@@ -498,7 +500,15 @@ bool LoadCameraPath(const char* name) {
     return false;
   }
   std::fclose(f);
+  // Paths are loaded during play, after the start-up closed the archive
+  // that models come through: open it for this one.
+  const bool reopen = !CacheArchive().IsOpen();
+  if (reopen && !CacheArchive().Open(GameArchiveName(), 0)) {
+    ReportErrorF(1, "Unable to load the camera path %s.", name);
+    return false;
+  }
   const int32_t handle = EntLoadModel(name, &set, 0);
+  if (reopen) CacheArchive().Close();
   const CModel* m = ModSysGetModel(handle);
   if (!m || !m->positions) return false;
   const int32_t frames = std::max<int32_t>(m->frameCount, 1);

@@ -229,10 +229,10 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
 
   PlayerTable().Local()->AddToLedger(2000.0f, 3);
   ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 200));
-  EXPECT_EQ(ScenarioManager().FindById(200001)->completed[ScenarioManager().Difficulty()], 1);
+  EXPECT_EQ(ScenarioManager().FindById(400002)->completed[ScenarioManager().Difficulty()], 1);
   EXPECT_EQ(GamePauseState().Count(0), 1);
 
-  ExecuteConsoleCommand("STARTLEVEL 200001 1");
+  ExecuteConsoleCommand("STARTLEVEL 400002 1");
   ASSERT_TRUE(RunState().gameRunning);
   EXPECT_EQ(ScenarioManager().Difficulty(), 1);
   ExecuteConsoleCommand("STARTLEVEL 999999");

@@ -90,7 +90,7 @@ class UiTest : public GameRootTest {
 
   // Texts by id; every glyph is kTestGlyphWidth wide and kTestGlyphHeight high.
   void MakeTextSystem() {
-    std::vector<std::string> strings(2245);
+    std::vector<std::string> strings(2445);
     strings[0] = CodePageCharTable();
     strings[1] = "Hello world";
     strings[5] = "Bakery";
@@ -100,8 +100,8 @@ class UiTest : public GameRootTest {
     strings[1116] = "The City";
     strings[2234] = "$";
     strings[2235] = "l";
-    strings[2240] = "Vehicle";
-    strings[2243] = "Building";
+    strings[kHoverVehicleText] = "Vehicle";
+    strings[kHoverBuildingText] = "Building";
     ASSERT_TRUE(WriteTextBankFiles("language\\test\\civano", strings));
     std::vector<GlyphRecord> glyphs(kMaxGlyphs);
     for (int32_t c = 0; c < kMaxGlyphs; ++c)

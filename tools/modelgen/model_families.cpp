@@ -20,8 +20,11 @@
 //       shape car | cart | dog | rocket | crown | horse | kettle | ship |
 //       plane | trumpet; pose stand | sit (tipped back on its base).
 //   path <name> keys <f> <x> <y> <z> ... | loop <cx> <y> <cz> <rx> <rz> <frames>
+//        | camera <f> <eye x y z> <look-at x y z> ...
 //       a path: frames of four points (origin, then its right, up and
 //       forward axis points), stored with z turned as the path reader turns
+//       (a camera path: the eye, then its look-at point as the fourth, which
+//       the fly-by camera reads; eased in and out between its keys)
 //       it back. keys: key frames from 0, positions between them linear,
 //       facing the way of travel; loop: an ellipse whose last frame is its
 //       first.
@@ -502,6 +505,36 @@ bool PathModel(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::s
       }
     }
     frames.push_back(Facing(keys.back().at, heading));
+  } else if (shape == "camera") {
+    struct Key {
+      int frame;
+      Vec3 eye, look;
+    };
+    std::vector<Key> keys;
+    for (size_t i = 1; i + 6 < row.args.size(); i += 7) {
+      keys.push_back({a.Whole(i, 0, 20000), {a.Number(i + 1), a.Number(i + 2), a.Number(i + 3)},
+                      {a.Number(i + 4), a.Number(i + 5), a.Number(i + 6)}});
+    }
+    if (!a.ok()) return error = a.error(), false;
+    if (keys.size() < 2 || keys[0].frame != 0) return error = "a camera path needs two keys, the first at frame 0", false;
+    auto mix = [](const Vec3& p, const Vec3& q, float t) {
+      return Vec3{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t};
+    };
+    auto put = [&frames](const Vec3& eye, const Vec3& look) {
+      // The fourth point, once the reader turns z back, is the look-at point.
+      frames.push_back({eye, {1, 0, 0}, {0, 1, 0}, {eye.x - look.x, look.y - eye.y, look.z - eye.z}});
+    };
+    for (size_t k = 0; k + 1 < keys.size(); ++k) {
+      const Key &p = keys[k], &q = keys[k + 1];
+      if (q.frame <= p.frame) return error = "key frames must rise", false;
+      const int span = q.frame - p.frame;
+      for (int f = 0; f < span; ++f) {
+        float t = static_cast<float>(f) / static_cast<float>(span);
+        t = t * t * (3 - 2 * t);
+        put(mix(p.eye, q.eye, t), mix(p.look, q.look, t));
+      }
+    }
+    put(keys.back().eye, keys.back().look);
   } else {
     return error = "unknown path shape " + shape, false;
   }

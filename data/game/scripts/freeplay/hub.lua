@@ -1,4 +1,4 @@
--- Free play: the starting city as it stands, won by the first player whose
--- businesses make a profit of 100,000.
-LevelObjective = OBJECTIVE_PROFIT
-LevelTarget = 100000
+-- The sandbox, and the network game on the open city: the starting city as
+-- it stands, won by the first player whose businesses make a profit of
+-- 25,000 in a day.
+PlayLevel(400002)

@@ -1,0 +1,2 @@
+-- Level 400001: its row of scripts\default\levels.lua.
+PlayLevel(400001)

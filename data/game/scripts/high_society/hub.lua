@@ -1,0 +1,2 @@
+-- Level 200008: its row of scripts\default\levels.lua.
+PlayLevel(200008)

@@ -1,0 +1,2 @@
+-- Level 200006: its row of scripts\default\levels.lua.
+PlayLevel(200006)

@@ -1,0 +1,2 @@
+-- Level 300006: its row of scripts\default\levels.lua.
+PlayLevel(300006)

@@ -1,0 +1,2 @@
+-- Level 300005: its row of scripts\default\levels.lua.
+PlayLevel(300005)

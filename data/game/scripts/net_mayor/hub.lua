@@ -1,0 +1,2 @@
+-- Level 300003: its row of scripts\default\levels.lua.
+PlayLevel(300003)

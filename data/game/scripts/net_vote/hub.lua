@@ -1,0 +1,2 @@
+-- Level 300004: its row of scripts\default\levels.lua.
+PlayLevel(300004)

@@ -1,0 +1,3 @@
+-- The token choice of level 200012: the player and the computer rivals of its row.
+C_RunScript("scripts\\default\\levels.lua")
+ChoosePlayers(200012)

@@ -1,0 +1,277 @@
+// The game's own levels, headless: every single-player and network level the
+// front end registers starts through STARTLEVEL, plays a game day with the
+// computer players' stand-in and ends, without a script error; the money,
+// objective and rivals follow the level and the difficulty.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "app/game_parts.h"
+#include "city/blocks.h"
+#include "city/city_services.h"
+#include "city/economy_services.h"
+#include "engine/core/console.h"
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/core/run_state.h"
+#include "engine/files/cache_archive.h"
+#include "engine/files/save_game.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "script/interface_bindings.h"
+#include "script/people_access.h"
+#include "script/level_scripts.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "session/auction.h"
+#include "session/game_clock.h"
+#include "session/game_events.h"
+#include "session/goals.h"
+#include "session/player.h"
+#include "session/player_data.h"
+#include "session/scenarios.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "session/tick_driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int32_t LanternAvenue() { return FindBlockByKey("LANTERN_AVENUE"); }
+int32_t StrandwayBlock() { return FindBlockByKey("STRANDWAY"); }
+
+class LevelsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("levels_test_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "profiles" / "p");
+    for (const char* folder : {"scripts", "parameters", "gamedata", "gamedata2/paths"})
+      if (fs::exists(fs::path(RC_GAME_ROOT) / folder)) {
+        fs::create_directories(dir_ / folder);
+        fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+      }
+    oldRoot_ = platform::GameRoot();
+    platform::SetGameRoot(dir_.string());
+    oldBoxes_ = platform::SetMessageBoxBackend(
+        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
+          boxes_.emplace_back(text);
+          return platform::BoxResult::Ok;
+        });
+    oldSink_ = SetConsoleSink([this](std::string_view text, int) { replies_.emplace_back(text); });
+    ThrowOnFatalError();
+    ClearConsoleCommandTable();
+    RegisterConsoleCommands();
+    AttachGameConsoleCommands();
+    RunState() = GameRunState{};
+    GamePauseState().Reset();
+    Session() = SessionState{};
+    if (!MemoryManager().IsInitialised()) {
+      ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+    }
+    CreateEngineSystems();
+    // The fly-by paths come through the cache archive, as in the game.
+    fs::create_directories(dir_ / "max");
+    ASSERT_TRUE(CacheArchive().Open((dir_ / "max" / "archive.bin").string(), 0));
+    TheGame().StartSimulation();
+    GamePauseState().AddReason(0);
+    std::strcpy(PlayerProfile().name, "p");
+    // As the game's start does: the game-start city, then the front end's list.
+    ASSERT_TRUE(RunGameStartScripts());
+    ASSERT_TRUE(RunFrontEndScripts());
+    ASSERT_TRUE(boxes_.empty()) << boxes_.front();
+  }
+
+  void TearDown() override {
+    Script().Destroy();
+    CacheArchive().Close();
+    DestroyEngineSystems();
+    MemoryManager().Shutdown();
+    PlayerTable().DeleteAllPlayers();
+    PlayerTable().ClearPlayerSetupRows();
+    RestoreDefaultSessionServices();
+    RestoreDefaultEconomyServices();
+    RestoreDefaultCityServices();
+    ClearSaveHooks();
+    ClearConsoleCommandTable();
+    RunState() = GameRunState{};
+    GamePauseState().Reset();
+    Session() = SessionState{};
+    ScenarioManager().Clear();
+    SetConsoleSink(std::move(oldSink_));
+    platform::SetMessageBoxBackend(std::move(oldBoxes_));
+    platform::SetGameRoot(oldRoot_);
+    fs::remove_all(dir_);
+  }
+
+  // The ids of the levels a player can start: single-player and network.
+  std::vector<int32_t> PlayableLevels() const {
+    std::vector<int32_t> ids;
+    for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e; e = ScenarioManager().NextAnyEntry(e))
+      if (!e->tutorial) ids.push_back(e->id);
+    return ids;
+  }
+  void Start(int32_t id, int32_t difficulty) {
+    try {
+      ExecuteConsoleCommand(("STARTLEVEL " + std::to_string(id) + " " + std::to_string(difficulty)).c_str());
+    } catch (const FatalErrorException& e) {
+      FAIL() << "level " << id << ": " << e.what;
+    }
+  }
+  // One game day (auctions stop the clock meanwhile, so it may take more
+  // than a day of ticks), the interface's events drained as the frames would.
+  void PlayADay() {
+    const int32_t day = GameClock().dayCounter;
+    PlayUntil([day] { return GameClock().dayCounter != day; });
+  }
+  template <class Done>
+  void PlayUntil(Done done) {
+    for (int i = 0; i < 4 * 15000 && RunState().gameRunning && !done(); ++i) {
+      RunLogicTicks();
+      if (i % 50 != 0) continue;
+      TheGame().DrainGameEvents();
+      // The player at the keyboard keeps out of the computer players' auctions.
+      const CAuction* auction = CurrentAuction();
+      const CPlayer* me = PlayerTable().Local();
+      if (auction && auction->active && me && auction->rows[me->index].stillIn && !auction->rows[me->index].pulledOut)
+        PostAuctionPullOut(me->index);
+    }
+  }
+
+  fs::path dir_;
+  std::vector<std::string> boxes_;
+  std::vector<std::string> replies_;
+
+ private:
+  std::string oldRoot_;
+  platform::MessageBoxBackend oldBoxes_;
+  ConsoleSink oldSink_;
+};
+
+TEST_F(LevelsTest, EveryLevelStartsPlaysADayAndEndsWithoutAScriptError) {
+  const std::vector<int32_t> ids = PlayableLevels();
+  ASSERT_EQ(ids.size(), 16u + 6u + 2u);
+  int32_t difficulty = 0;
+  for (int32_t id : ids) {
+    SCOPED_TRACE(id);
+    Script().ClearErrorLog();
+    Start(id, difficulty);
+    ASSERT_TRUE(RunState().gameRunning);
+    ASSERT_NE(PlayerTable().Local(), nullptr);
+    EXPECT_NE(GameGoal().kind, OBJECTIVE_NONE);
+    const int32_t day = GameClock().dayCounter;
+    PlayADay();
+    EXPECT_TRUE(!RunState().gameRunning || GameClock().dayCounter == day + 1)
+        << "state " << Session().gameState << " paused " << GamePauseState().Paused() << " hour "
+        << GameClock().hour << " tick " << LogicTick();
+    // Only the optional ai.lua of a level may be missing.
+    for (const std::string& error : Script().ErrorLog())
+      EXPECT_NE(error.find("ai.lua"), std::string::npos) << error;
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+    boxes_.clear();
+    if (RunState().gameRunning) TheGame().EndGame(false, 0);
+    difficulty = (difficulty + 1) % 3;
+  }
+}
+
+TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
+  // The first campaign level: one rival, two districts for sale, the money
+  // and the target by difficulty.
+  float money[3] = {};
+  float target[3] = {};
+  for (int32_t d = 0; d < 3; ++d) {
+    Start(200001, d);
+    ASSERT_TRUE(RunState().gameRunning);
+    EXPECT_EQ(PlayerTable().PlayerCount(), 2);
+    money[d] = PlayerTable().Local()->money;
+    target[d] = GameGoal().target;
+    EXPECT_EQ(g_Blocks[LanternAvenue()].Ownable, 1);
+    EXPECT_EQ(g_Blocks[StrandwayBlock()].Ownable, 0);
+    TheGame().EndGame(false, 0);
+  }
+  EXPECT_GT(money[0], money[1]);
+  EXPECT_GT(money[1], money[2]);
+  EXPECT_LT(target[0], target[1]);
+  EXPECT_LT(target[1], target[2]);
+
+  // Another level opens differently: more rivals, everything for sale.
+  Start(200013, 1);
+  EXPECT_EQ(PlayerTable().PlayerCount(), 4);
+  EXPECT_EQ(g_Blocks[StrandwayBlock()].Ownable, 1);
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_PROFIT);
+  // The level's opening message names its objective with the target.
+  bool told = false;
+  for (int i = 0; i < 5; ++i) RunLogicTicks();
+  for (const GameEvent& e : TakeGameEvents())
+    if (const auto* p = std::get_if<ScriptPromptEvent>(&e))
+      told = told || (p->action == kScriptPromptOpen && p->lines[1].number == static_cast<int32_t>(GameGoal().target));
+  EXPECT_TRUE(told);
+
+  // Paper wealth, not cash: a block held counts.
+  CPlayer* me = PlayerTable().Local();
+  me->ownedBlocks[LanternAvenue()] = 1;
+  ASSERT_TRUE(Script().RunText("money, worth = Player.GetMoney(), Player.GetWorth()", "test", true));
+  lua_State* L = Script().State();
+  lua_getglobal(L, "money");
+  lua_getglobal(L, "worth");
+  EXPECT_FLOAT_EQ(static_cast<float>(lua_tonumber(L, -2)), me->money);
+  EXPECT_FLOAT_EQ(static_cast<float>(lua_tonumber(L, -1)), PlayerData().GetPaperWealthForPlayer(me->index));
+  EXPECT_GT(lua_tonumber(L, -1), lua_tonumber(L, -2));
+  lua_pop(L, 2);
+  me->ownedBlocks[LanternAvenue()] = 0;
+}
+
+TEST_F(LevelsTest, ClosedDistrictsGoUpForSaleOnTheirDay) {
+  Start(200001, 1);
+  ASSERT_EQ(g_Blocks[StrandwayBlock()].Ownable, 0);
+  // Day 3 begins at midnight; the city's blocks change hands at 10.
+  for (int day = 0; day < 3 && RunState().gameRunning; ++day) PlayADay();
+  ASSERT_EQ(GameClock().dayCounter, 3);
+  PlayUntil([] { return GameClock().hour == 11; });
+  ASSERT_TRUE(RunState().gameRunning);
+  EXPECT_EQ(g_Blocks[StrandwayBlock()].Ownable, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LevelsTest, ATutorialOpensAloneOnItsLesson) {
+  Start(100003, 0);
+  ASSERT_TRUE(RunState().gameRunning);
+  EXPECT_EQ(PlayerTable().PlayerCount(), 1);
+  EXPECT_EQ(GameGoal().kind, OBJECTIVE_NONE);
+  for (int i = 0; i < 5; ++i) RunLogicTicks();
+  std::vector<ScriptPromptEvent> prompts;
+  for (const GameEvent& e : TakeGameEvents())
+    if (const auto* p = std::get_if<ScriptPromptEvent>(&e)) prompts.push_back(*p);
+  ASSERT_EQ(prompts.size(), 1u);
+  EXPECT_TRUE(prompts[0].withButton);
+  EXPECT_TRUE(prompts[0].noTimeout);
+  EXPECT_EQ(prompts[0].lines[0].textId, 2045);  // the third lesson's title
+  EXPECT_EQ(prompts[0].lines[1].textId, 2004);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LevelsTest, ALevelsOwnHourlyRuleRuns) {
+  // Boom Town's newcomers arrive at noon.
+  Start(200004, 1);
+  ASSERT_TRUE(RunState().gameRunning);
+  PlayUntil([] { return GameClock().hour == 11; });
+  const int32_t before = CurrentPeopleCount();
+  PlayUntil([] { return GameClock().hour == 12; });
+  EXPECT_EQ(CurrentPeopleCount(), before + 30);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+}  // namespace
