@@ -554,11 +554,15 @@ bool CanPlacePeriodBusiness(const CPlayerAI& ai, int32_t block, bool vacantOnly)
     for (const CBuilding* building = b ? b->FirstBuilding : nullptr; building; building = building->Next)
       emptySlot |= building->BusinessIndex < 0 && building->Kind != kKindLandscape;
   }
+  if (emptySlot) return false;
+  // Shops share their band's shapes: each band is tried once.
+  int8_t bandFits[5] = {-1, -1, -1, -1, -1};
   for (int32_t type = 0; type < kBusinessTypeCount; ++type) {
     const BusinessType* row = GetBusinessType(type);
     if (row == nullptr || !row->Available || row->Kind != kBusinessShop || IsDayBusiness(type) != day) continue;
-    if (emptySlot) continue;
-    if (CanPlaceType(type, block)) return true;
+    int8_t& fits = bandFits[std::min<uint8_t>(row->FootprintBand, 4)];
+    if (fits < 0) fits = CanPlaceType(type, block) ? 1 : 0;
+    if (fits == 1) return true;
   }
   return false;
 }
