@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "ai/computer_player.h"
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
@@ -118,6 +119,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
+  AttachComputerPlayerCommands();
 }
 
 void Game::Prepare() {
