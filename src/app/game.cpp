@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/cut_scene_wiring.h"
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
@@ -117,6 +118,7 @@ void Game::Prepare() {
   AttachGameConsoleCommands();
   AttachSound();
   AttachInterface();
+  AttachCutScenes();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -149,6 +151,7 @@ void Game::Start() {
   AttachEngineSystems();
   LoadInterface();
   LoadPresentationTextures();
+  LoadCutSceneAssets();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -182,6 +185,7 @@ void Game::Start() {
   // Models, the game-start scripts and the parameter files (which may load
   // a game), behind the loading screen.
   PrepareModels();
+  PrepareTutorFigure();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
   // The front end's scripts register the levels it offers.
@@ -268,11 +272,7 @@ void Game::DrainGameEvents() {
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
       // Until the prompt panel exists a result prompt closes at once.
       if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
-      // Until the cut-scene player exists the end sequence ends the game.
-      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
-        const CPlayer* local = PlayerTable().Local();
-        EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
-      }
+      PlayPresentationEvent(event);
     }
   }
 }
@@ -295,6 +295,7 @@ void Game::InterfaceTask() {
   CopyCameraSettings();
   RunInterfaceKeys();
   CamUpdate();
+  StepPresentation();
   RunInterfaceTask();
 }
 
@@ -341,6 +342,7 @@ void Game::Reset() {
   ResetSimulation();
   // After the city's reset has removed its buildings.
   ResetBuildingVisuals();
+  ResetPresentation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }
@@ -413,6 +415,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
     ScenarioManager().MarkCurrentCompleted();
   }
   StopSimulation();
+  ResetPresentation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);
   // Through the city view to the front end's screen.

@@ -38,6 +38,7 @@
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "visuals/cut_scene.h"
 #include "shell/startup.h"
 #include "visuals/building_visuals.h"
 #include "visuals/game_camera.h"
@@ -65,6 +66,7 @@ class GameSessionServices : public ScriptSessionServices {
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
   }
   void LoadAiCharacterScripts() override { LoadComputerPlayerCharacters(true); }
+  bool CutSceneRunning() const override { return CutScene().Running(); }
   // The computer players: the single-player machine or the host runs them.
   CPlayer* CreateComputerPlayer(int32_t characterRow) override { return ::CreateComputerPlayer(characterRow); }
   void RunAiTick() override { ::RunAiTick(); }

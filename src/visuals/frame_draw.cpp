@@ -22,11 +22,14 @@
 #include "session/session_state.h"
 #include "shell/game_loop.h"
 #include "visuals/city_scene.h"
+#include "visuals/cut_scene.h"
 #include "visuals/draw_distances.h"
+#include "visuals/fireworks.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
+#include "visuals/tutor_figure.h"
 
 namespace {
 
@@ -270,7 +273,10 @@ bool DrawFrame() {
     r->SetColourRamps(sky.sun, sky.ambient, 0, 0, 0, 8.0f, sky.sunDirection.x, sky.sunDirection.y,
                       sky.sunDirection.z, 0);
     switch (mode) {
-      case kDrawCity: DrawBasicCityScene(*r); break;
+      case kDrawCity:
+        DrawBasicCityScene(*r);
+        FireworksShow().Draw(*r);
+        break;
       case kDrawAuction: break;  // the auction room comes with the auction screen
       case kDrawSpecial: r->DrawSpecial(); break;
       case kDrawPlan: DrawPlanView(*r); break;
@@ -325,13 +331,16 @@ void DrawOverlay(CRenderer& r) {
   r.SetShader(kShaderStartOfFrame);
   r.SetShader(kShaderModulate);
   r.BeginOverlay();
-  if (h.cutSceneRunning && h.cutSceneRunning()) {
+  if (CutScene().Running() || (h.cutSceneRunning && h.cutSceneRunning())) {
     r.Begin2D();
+    CutScene().Draw();
     r.EndOverlay();
     return;
   }
   r.Begin2D();
   if (h.drawPanels) h.drawPanels();
+  DrawTutorFigure(r);
+  DrawMoneyAnimation(r);
   if (GetScreenMode() != kScreenMenu) r.DisableLighting();
   if (h.drawHover) h.drawHover();
   if (g_DebugFlags.DEBUGTEXT && h.drawText) {

@@ -6,6 +6,8 @@
 #include "engine/core/random_stream.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/texture.h"
+#include "visuals/cut_scene.h"
+#include "visuals/fireworks.h"
 
 namespace {
 
@@ -42,7 +44,13 @@ CRandomStream& NightWindowRandom() {
   return stream;
 }
 
-void RegisterVisualsRandomStreams() { NightWindowRandom(); }
+// The visuals' streams in their fixed order: night windows, the credits
+// shuffle, the fireworks.
+void RegisterVisualsRandomStreams() {
+  NightWindowRandom();
+  CutScene().CreditsRandom();
+  FireworksShow().Random();
+}
 
 void ResetNightWindows() { State() = NightWindows{}; }
 bool NightWindowsChanged() { return State().changed; }
