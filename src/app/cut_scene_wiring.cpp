@@ -35,7 +35,7 @@ namespace {
 
 constexpr const char* kCutSceneTextures = "gamedata2\\cutscene\\textures.gtd";
 // The set's textures: the three logos in image-table order, then the spark.
-constexpr int32_t kLogoTableIds[3] = {273, 274, 287};
+constexpr int32_t kLogoImageOrder[3] = {273, 274, 287};
 constexpr size_t kSparkTexture = 3;
 constexpr int32_t kNoWinner = 10;
 
@@ -179,7 +179,7 @@ void LoadCutSceneTextures() {
     if (i == kSparkTexture) {
       FireworksShow().SetTexture(slot);
     } else if (i < 3) {
-      const size_t id = size_t(kLogoTableIds[i]);
+      const size_t id = size_t(kLogoImageOrder[i]);
       if (table.size() <= id) table.resize(id + 1, -1);
       table[id] = slot;
     }

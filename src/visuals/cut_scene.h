@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/random_stream.h"
+#include "visuals/presentation_random.h"
 
 inline constexpr int32_t kCutSceneFadeSteps = 85;  // bar height at full fade
 inline constexpr int32_t kNoLogo = -1;
@@ -87,8 +87,8 @@ class CCutScene {
   // Rebuilds the credits list: the heading, the shuffled names, the fixed entries.
   void BuildCreditsList();
   void AddCreditsEntry(int32_t heading, const char* const* names, int32_t count);
-  // The credits' own stream (its state carries over from call to call).
-  CRandomStream& CreditsRandom() { return creditsRandom_; }
+  // The credits' own generator (its state carries over from call to call).
+  PresentationRandom& CreditsRandom() { return creditsRandom_; }
 
  private:
   void StepFade();
@@ -112,7 +112,7 @@ class CCutScene {
   std::string name_;
   int32_t winnerToken_ = 10, loserToken_ = 10;
   std::vector<CreditsEntry> credits_;
-  CRandomStream creditsRandom_;
+  PresentationRandom creditsRandom_{0x43524544u};
 };
 
 CCutScene& CutScene();

@@ -56,4 +56,5 @@ void BindCutSceneFunctions(CScript& s) {
 
 }  // namespace
 
-void RegisterCutSceneScriptBindings() { AddScriptBinder(ScriptBindingStage::kGame, BindCutSceneFunctions); }
+// With the presentation's camera table, once the Game table exists.
+void RegisterCutSceneScriptBindings() { AddScriptBinder(ScriptBindingStage::kCamera, BindCutSceneFunctions); }

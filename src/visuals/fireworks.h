@@ -2,14 +2,14 @@
 // The fireworks display over the city: rockets climb from a launch area,
 // burst into sparks of six kinds with their own sounds and leave trails; the
 // live sparks are drawn as camera-facing sprites. All its randomness comes
-// from its own stream. No allocation while it runs: 30 fixed rocket slots of
+// from its own generator. No allocation while it runs: 30 fixed rocket slots of
 // two 90-spark lists each and a fixed frame list.
 #include <array>
 #include <cstdint>
 #include <functional>
 
 #include "engine/core/maths.h"
-#include "engine/core/random_stream.h"
+#include "visuals/presentation_random.h"
 
 class CRenderer;
 
@@ -90,7 +90,7 @@ class CFireworksShow {
   int32_t BurstCount() const { return bursts_; }  // bursts since Start
   void SetTexture(int32_t textureSlot) { texture_ = textureSlot; }
   FireworksSoundHooks& Sounds() { return sounds_; }
-  CRandomStream& Random() { return random_; }
+  PresentationRandom& Random() { return random_; }
 
   // One launch into the slot (tests start a chosen kind).
   void Launch(FireworkRocket& rocket, int32_t kind, const Vec3& at);
@@ -120,7 +120,7 @@ class CFireworksShow {
   std::array<FireworkSpark*, kFireworkFrameCapacity> frame_{};
   int32_t frameCount_ = 0;
   FireworksSoundHooks sounds_;
-  CRandomStream random_;
+  PresentationRandom random_{0x46495245u};
 };
 
 CFireworksShow& FireworksShow();

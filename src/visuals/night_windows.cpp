@@ -6,8 +6,6 @@
 #include "engine/core/random_stream.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/texture.h"
-#include "visuals/cut_scene.h"
-#include "visuals/fireworks.h"
 
 namespace {
 
@@ -44,13 +42,7 @@ CRandomStream& NightWindowRandom() {
   return stream;
 }
 
-// The visuals' streams in their fixed order: night windows, the credits
-// shuffle, the fireworks.
-void RegisterVisualsRandomStreams() {
-  NightWindowRandom();
-  CutScene().CreditsRandom();
-  FireworksShow().Random();
-}
+void RegisterVisualsRandomStreams() { NightWindowRandom(); }
 
 void ResetNightWindows() { State() = NightWindows{}; }
 bool NightWindowsChanged() { return State().changed; }
