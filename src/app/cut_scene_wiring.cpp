@@ -189,10 +189,7 @@ void LoadCutSceneTextures() {
 }  // namespace
 
 void AttachCutScenes() {
-  CutScene().Init();
-  InstallCutSceneHost();
   InstallFireworksSounds();
-  RegisterCutSceneScriptBindings();
   InterfaceTaskHooks().cutSceneRunning = [] { return CutScene().Running(); };
   InterfaceTaskHooks().pollCutSceneSkipKeys = [] { CutScene().PollSkipKeys(); };
   Overlay().cutSceneRunning = [] { return CutScene().Running(); };
@@ -200,6 +197,12 @@ void AttachCutScenes() {
   RegisterConsoleCommand("CREDITS", CreditsCommand);
   RegisterConsoleCommand("FIREWORKS", FireworksCommand);
   RegisterConsoleCommand("ENDSEQUENCE", EndSequenceCommand);
+}
+
+void ConnectCutScenes() {
+  CutScene().Init();
+  InstallCutSceneHost();
+  RegisterCutSceneScriptBindings();
 }
 
 void LoadCutSceneAssets() { LoadCutSceneTextures(); }

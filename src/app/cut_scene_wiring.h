@@ -9,8 +9,10 @@
 
 #include "session/game_events.h"
 
-// Once, before the start: hooks, script bindings, console commands.
+// Once, before the start: the interface's and sound's hooks, console commands.
 void AttachCutScenes();
+// With the simulation: the player's scripts, the game's end, its drawing.
+void ConnectCutScenes();
 // The logos (UI images 273, 274, 287) and the fireworks' spark, before the
 // texture pages are built.
 void LoadCutSceneAssets();

@@ -215,6 +215,7 @@ void Game::StartSimulation() {
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
   RegisterCameraScriptBindings();
+  ConnectCutScenes();
   // Scripts may name only texts the loaded bank holds (once it is loaded).
   SetScriptTextIdCheck([](int32_t id) {
     const CTextSystem& text = InterfaceTextSystem();
