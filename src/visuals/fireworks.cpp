@@ -171,6 +171,11 @@ void CFireworksShow::Launch(FireworkRocket& r, int32_t kind, const Vec3& at) {
   if (kind == 3) PlayInto(whistleSounds_.data(), kFireworkWhistleHandles, "launchwhistle.wav", 80);
 }
 
+void CFireworksShow::LaunchInto(int32_t slot, int32_t kind, const Vec3& at) {
+  if (slot < 0 || slot >= kFireworkSlots || kind < 0 || kind > 5) return;
+  Launch(rockets_[size_t(slot)], kind, at);
+}
+
 void CFireworksShow::Burst(FireworkRocket& r, const Vec3& at) {
   struct Shape {
     int32_t sparks;

@@ -92,8 +92,8 @@ class CFireworksShow {
   FireworksSoundHooks& Sounds() { return sounds_; }
   PresentationRandom& Random() { return random_; }
 
-  // One launch into the slot (tests start a chosen kind).
-  void Launch(FireworkRocket& rocket, int32_t kind, const Vec3& at);
+  // A rocket of the kind into the slot (0..29), as the show launches them.
+  void LaunchInto(int32_t slot, int32_t kind, const Vec3& at);
 
  private:
   uint32_t Draw16() { return random_.Rand(); }
@@ -102,6 +102,7 @@ class CFireworksShow {
   int32_t PickKind();
   void UpdateSlot(FireworkRocket& rocket);
   void Burst(FireworkRocket& rocket, const Vec3& at);
+  void Launch(FireworkRocket& rocket, int32_t kind, const Vec3& at);
   void PlayInto(int32_t* handles, int32_t count, const char* sample, int32_t volume);
   void MoveFrame();
   void CollectSlot(FireworkRocket& rocket);
