@@ -12,6 +12,7 @@
 #include "engine/files/file_bytes.h"
 #include "engine/files/text_bank.h"
 #include "engine/files/texture_file.h"
+#include "engine/render/renderer.h"
 #include "engine/scene/asset_table.h"
 #include "script/profiles.h"
 #include "script/script.h"
@@ -29,6 +30,7 @@
 #include "visuals/fireworks.h"
 #include "visuals/frame_draw.h"
 #include "visuals/interface_task.h"
+#include "visuals/shader_table.h"
 #include "visuals/tutor_figure.h"
 
 namespace {
@@ -81,6 +83,14 @@ void InstallCutSceneHost() {
   };
   h.playMusic = [](const char* track) { GameSound().PlayMusic(track); };
   h.text = BankText;
+  // As the interface draws: blended by alpha, over the scene, either winding.
+  h.beginDraw = [] {
+    CRenderer* renderer = UiRenderer();
+    if (renderer == nullptr) return;
+    renderer->SetShader(kShaderModulate);
+    renderer->DisableDepthTest();
+    renderer->DisableCulling();
+  };
   h.drawBar = [](float y1, float y2) { DrawRect2DSolid(SetUIRect(0, y1, 640, y2), 0xFF000000, 0.5f); };
   h.imageHeight = [](int32_t image) { return UIImageHeight(image); };
   h.drawImage = [](int32_t image, int32_t alpha) {

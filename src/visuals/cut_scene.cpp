@@ -272,6 +272,7 @@ void CCutScene::BuildCreditsList() {
 void CCutScene::Draw() const {
   const CutSceneHooks& h = CutSceneHost();
   if (!running_) return;
+  if (h.beginDraw) h.beginDraw();
   if (h.drawBar) {
     h.drawBar(-5, float(fade_));
     h.drawBar(480 - float(fade_), 480);

@@ -28,6 +28,7 @@ struct CutSceneHooks {
   std::function<std::string(int32_t textId)> text;
   // Drawing, 640 x 480: a black bar, an image centred on (320, 240) tinted
   // white with the alpha, a text centred on x = 320.
+  std::function<void()> beginDraw;  // the interface's render states
   std::function<void(float y1, float y2)> drawBar;
   std::function<int32_t(int32_t image)> imageHeight;
   std::function<void(int32_t image, int32_t alpha)> drawImage;
