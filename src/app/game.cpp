@@ -341,8 +341,10 @@ void Game::Reset() {
   ResetStoredCamera();
   ResetScreenModes();
   ResetSimulation();
-  // After the city's reset has removed its buildings.
+  // After the city's reset has removed its buildings; the city's own props
+  // before the level's buildings take theirs.
   ResetBuildingVisuals();
+  ResetPropInstances();
   ResetPresentation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();

@@ -35,6 +35,8 @@ class Game final : public ShellProgram {
 
   // ShellProgram: start, the main loop and shutdown; one frame; the window.
   void Run() override;
+  // Start mode 2: the building editor (building_editor_mode.cpp).
+  void RunBuildingEditor() override;
   void Frame() override;
   void Shutdown() override;
   void Activate(bool active) override;

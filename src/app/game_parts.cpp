@@ -269,6 +269,10 @@ void HoldAndCloseLoadingScreen() {
     LoadingScreenRefresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  CloseLoadingScreen();
+}
+
+void CloseLoadingScreen() {
   LoadingScreenFinish();
   if (TheTextureSystem()) TexSysSetProgressProc(nullptr);
   EntSetLoadProgressProc(nullptr);

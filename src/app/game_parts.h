@@ -47,6 +47,8 @@ void InstallGameVisuals();
 void ShowLoadingScreen();
 // Held until it has been up 11 s, then taken down.
 void HoldAndCloseLoadingScreen();
+// Takes it down at once (the building editor).
+void CloseLoadingScreen();
 
 // ---- Levels --------------------------------------------------------------------
 // The level a game plays: an entry of the scenario list, with its id and the

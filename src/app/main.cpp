@@ -41,6 +41,7 @@ void InstallSdlPlatform() {
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlChoiceBoxes();
   platform::InstallSdlDialogWindows();
+  platform::InstallSdlEditorWindows();
   std::string error;
   if (!platform::InstallSdlWindows(&error))
     ReportErrorF(0, "Unable to open the display (%s). Set CITYRUN_HEADLESS=1 to run without one.",

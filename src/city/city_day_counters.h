@@ -10,7 +10,7 @@
 struct CityDayCounters {
   int32_t ShopVisitsBought = 0;  // a shop entered and something bought
   int32_t ShopVisitsEmpty = 0;   // a shop entered and nothing bought
-  int32_t TripsWithoutShop = 0;  // a shopping trip that found no block to go to
+  int32_t TripsWithoutShop = 0;  // a shopping trip that found no block to go to before buying anything
   double HouseholdIncome = 0;
   double HouseholdSpending = 0;  // in the shops
   double HouseholdRent = 0;

@@ -1,8 +1,13 @@
 #include "city/lane_network.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <queue>
+#include <utility>
+#include <vector>
 
 #include "city/blocks.h"
 #include "city/road_topology.h"
@@ -345,7 +350,59 @@ bool BuildLaneNetwork() {
   }
   if (!BuildStraightLanes()) return false;
   int32_t straightCount = g_Lanes.LaneCount;
-  return BuildTurningLanes(straightCount) && BuildDepots(straightCount);
+  if (!BuildTurningLanes(straightCount) || !BuildDepots(straightCount)) return false;
+  FindNearDepots();
+  return true;
+}
+
+namespace {
+
+// The shortest drive from the start of a lane to the end of every lane.
+std::vector<float> DrivesFrom(int32_t start) {
+  constexpr float kNoDrive = std::numeric_limits<float>::infinity();
+  const auto lanes = static_cast<size_t>(g_Lanes.LaneCount);
+  std::vector<float> dist(lanes, kNoDrive);
+  using Entry = std::pair<float, int32_t>;  // the drive to the end of a lane, the lane
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+  if (start < 0 || static_cast<size_t>(start) >= lanes) return dist;
+  dist[static_cast<size_t>(start)] = g_Lanes.Lanes[start].Length;
+  open.emplace(dist[static_cast<size_t>(start)], start);
+  while (!open.empty()) {
+    auto [d, lane] = open.top();
+    open.pop();
+    if (d > dist[static_cast<size_t>(lane)]) continue;
+    const int32_t end = g_Lanes.Lanes[lane].End;
+    if (end < 0 || end >= g_Lanes.WaypointCount) continue;
+    const LaneWaypoint& w = g_Lanes.Waypoints[end];
+    for (int32_t next : {w.StraightLane, w.LeftLane, w.RightLane}) {
+      if (next < 0 || static_cast<size_t>(next) >= lanes) continue;
+      float nd = d + g_Lanes.Lanes[next].Length;
+      if (nd < dist[static_cast<size_t>(next)]) {
+        dist[static_cast<size_t>(next)] = nd;
+        open.emplace(nd, next);
+      }
+    }
+  }
+  return dist;
+}
+
+}  // namespace
+
+void FindNearDepots() {
+  for (int32_t from = 0; from < g_Lanes.DepotCount; ++from) {
+    const std::vector<float> dist = DrivesFrom(g_Lanes.Depots[from].ExitLane);
+    std::vector<std::pair<float, int32_t>> reached;  // drive, depot: ties go to the lower depot
+    for (int32_t to = 0; to < g_Lanes.DepotCount; ++to) {
+      const int32_t entry = g_Lanes.Depots[to].EntryLane;
+      if (to == from || entry < 0 || entry >= g_Lanes.LaneCount) continue;
+      const float d = dist[static_cast<size_t>(entry)];
+      if (std::isfinite(d)) reached.emplace_back(d, to);
+    }
+    std::sort(reached.begin(), reached.end());
+    const auto count = std::min<size_t>(reached.size(), kLocalDepots);
+    g_Lanes.NearDepotCount[from] = static_cast<int32_t>(count);
+    for (size_t i = 0; i < count; ++i) g_Lanes.NearDepots[from][i] = reached[i].second;
+  }
 }
 
 Vec3 LanePoint(const Lane& lane, float distance) {

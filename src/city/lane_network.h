@@ -91,6 +91,13 @@ struct TrafficLightPost {
   Vec3 Glow[4]{};         // lamp 1, lamp 2, lamp 1 low, lamp 2 low
 };
 
+// Vehicles make short trips: from a depot to one of this many depots nearest
+// to it by road. The streets are slow at the game's scale (a block and its
+// junction take a vehicle at full speed some thirteen game minutes, a
+// signalled junction waits a few more), so a drive across town would take
+// hours of the game's day.
+inline constexpr int32_t kLocalDepots = 2;
+
 struct LaneNetwork {
   std::array<LaneWaypoint, kMaxWaypoints> Waypoints{};
   int32_t WaypointCount = 0;
@@ -102,6 +109,10 @@ struct LaneNetwork {
   int32_t DepotCount = 0;
   std::array<TrafficLightPost, kMaxTrafficLightPosts> Posts{};
   int32_t PostCount = 0;
+  // Where vehicles from each depot drive to: its nearest depots by road,
+  // nearest first.
+  std::array<std::array<int32_t, kLocalDepots>, kMaxDepots> NearDepots{};
+  std::array<int32_t, kMaxDepots> NearDepotCount{};
 };
 extern LaneNetwork g_Lanes;
 
@@ -110,6 +121,8 @@ void ResetLaneNetwork();
 // nodes and blocks. False (with a warning naming the full table) when the
 // network does not fit; the caller discards it.
 bool BuildLaneNetwork();
+// Fills NearDepots from the lanes (the last step of BuildLaneNetwork).
+void FindNearDepots();
 // Adds a turning lane from one straight lane to another; -1 when full.
 int32_t AddTurningLane(int32_t fromLane, int32_t toLane, int32_t flag);
 // Adds the depot of a block on an eastbound road lane; -1 when full.

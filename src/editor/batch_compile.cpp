@@ -116,12 +116,21 @@ void CompileReport::AddRow(std::string row, int32_t entry) {
   rowEntries.push_back(entry);
 }
 
+namespace {
+// An empty root is the working folder.
+fs::path RootPath(std::string_view dataRoot) {
+  std::error_code ec;
+  const fs::path root = dataRoot.empty() ? fs::current_path(ec) : fs::absolute(fs::path(dataRoot), ec);
+  return ec ? fs::path(dataRoot) : root;
+}
+}  // namespace
+
 std::string DesignSourceFolder(std::string_view dataRoot) {
-  return (fs::absolute(fs::path(dataRoot)) / "data2" / "BuildEditorModels").string();
+  return (RootPath(dataRoot) / "data2" / "BuildEditorModels").string();
 }
 
 std::string LibraryOutputPath(std::string_view dataRoot) {
-  return (fs::absolute(fs::path(dataRoot)) / "max" / "BuildEditorModels" / "BuildFile.dat").string();
+  return (RootPath(dataRoot) / "max" / "BuildEditorModels" / "BuildFile.dat").string();
 }
 
 bool CheckDesignParameters(const BuildingDesign& d, std::string_view fileName, CompileReport& report) {

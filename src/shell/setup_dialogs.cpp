@@ -15,6 +15,8 @@ namespace {
 constexpr int32_t kDepthFactor = 25000000;
 constexpr int32_t kWidthFactor = 5000;
 constexpr const char* kLauncherPicture = "gamedata\\loading.bmp";
+// Start mode 2 (the building editor), a developer's choice.
+constexpr const char* kBuildingEditorChoice = "Building Editor";
 constexpr const char* kTitle = "Rentopia Civano";
 constexpr int kVersionMajor = 1, kVersionMinor = 2, kVersionBuild = 532;
 
@@ -313,7 +315,7 @@ bool AdvancedDialogFrame(platform::DialogUi& ui) {
 
 void ShowSetupDialog() {
   GameRunState& run = RunState();
-  run.startMode = 0;
+  run.startMode = g_StartupOptions.buildingEditor ? 2 : 0;
   if (!ConfigFileExists()) {
     D3DEnumerateDevices();
     ChooseDefaultDevice(GetD3DAdapterTable(), g_RendererSettings);
@@ -341,6 +343,10 @@ void ShowSetupDialog() {
     ui.Label(version);
     ui.MoveTo(400, 250);
     if (ui.Button(GetStartupMessage(kMsgPlay))) return false;
+    if (ui.Button(kBuildingEditorChoice)) {
+      run.startMode = 2;
+      return false;
+    }
     if (ui.Button(GetStartupMessage(kMsgConfiguration))) {
       D3DEnumerateDevices();
       configuration = std::make_unique<ConfigurationDialog>(GetD3DAdapterTable());

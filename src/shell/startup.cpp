@@ -33,6 +33,7 @@
 namespace {
 
 constexpr const char* kWindowTitle = "Rentopia Civano";
+constexpr const char* kBlockEditorTitle = "Civano Block Editor";
 // The crash apology; the sentence about __crash.sav is said only when one
 // was written (a caught exception during a game), never after a fatal signal.
 constexpr const char* kCrashApologyStart =
@@ -208,6 +209,8 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.debugStuff = true;
     } else if (UpperEquals(token, "MEMREPORT")) {
       options.memoryReport = true;
+    } else if (UpperEquals(token, "EDITOR")) {
+      options.buildingEditor = true;
     } else if (UpperEquals(token, "L")) {
       if (tokens.Next(kTokenSeparators, argument)) {
         if (PlainLanguageName(argument)) {
@@ -386,7 +389,13 @@ void CreateMainWindow() {
     desc.width = screenWidth;
     desc.height = screenHeight;
   }
-  if (RunState().startMode != 0) return;
+  // Mode 2's window is the building editor's preview, at the top left with
+  // the editor's own window beside it; mode 1 has none.
+  if (RunState().startMode == 2) {
+    desc.title = kBlockEditorTitle;
+    desc.x = desc.y = 0;
+  } else if (RunState().startMode != 0)
+    return;
   platform::SetWindowProc(MainWindowProc);
   shell.window = platform::CreateGameWindow(desc);
   if (!shell.window) {
@@ -640,6 +649,9 @@ int WinMain(std::string_view commandLine, ShellProgram& program) {
   if (run.startMode == 0) {
     if (!g_StartupOptions.noExceptionHandling) InstallFatalSignalHandlers();
     RunGuarded([&program] { program.Run(); });
+  } else if (run.startMode == 2) {
+    if (!g_StartupOptions.noExceptionHandling) InstallFatalSignalHandlers();
+    RunGuarded([&program] { program.RunBuildingEditor(); });
   }
   if (run.cleanExit) DeleteSafeModeMarker();
   return 0;

@@ -20,6 +20,8 @@ class ShellProgram {
   virtual ~ShellProgram() = default;
   // Start, the main loop (RunMainLoop) and shutdown.
   virtual void Run() = 0;
+  // Start mode 2: the building editor, its loop and shutdown.
+  virtual void RunBuildingEditor() {}
   // One main-loop pass after the window messages.
   virtual void Frame() = 0;
   // Closes everything Run opened, in order; safe to call more than once

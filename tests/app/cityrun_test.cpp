@@ -318,3 +318,23 @@ TEST_F(CityrunTest, DISABLED_AGameHourIsHeardThroughTheSoundDevice) {
 }
 
 }  // namespace
+
+namespace {
+
+// EDITOR on the command line: start mode 2 runs the building editor, not the
+// game, and closing its preview window ends it in order.
+TEST_F(CityrunTest, StartModeTwoRunsTheBuildingEditor) {
+  CopyCompiledData();
+  const fs::path log = dir_ / "editor.log";
+  pid_t editor = Start(log.string(), "EDITOR");
+  ASSERT_TRUE(WaitForText(log, "Building editor started")) << Read(log);
+  ASSERT_TRUE(fs::exists(dir_ / "ZKS.txt"));
+  ::kill(editor, SIGTERM);  // as closing the preview window
+  int status = 0;
+  ASSERT_TRUE(WaitAtMost(editor, 30, status));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "ZKS.txt"));
+}
+
+}  // namespace

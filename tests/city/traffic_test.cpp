@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -382,18 +383,20 @@ TEST_F(Traffic, SpawningRules) {
   EXPECT_EQ(g_Traffic.CarCount + g_Traffic.TaxiCount, 0);
   g_Lanes.DepotCount = depots;
 
-  // From = to: nothing that tick. Find a state that gives it.
-  for (uint32_t s = 0;; ++s) {
-    CRandomStream probe;
-    probe.SetState(s);
-    int32_t from = static_cast<int32_t>(probe.Rand()) % depots;
-    int32_t to = static_cast<int32_t>(probe.Rand()) % depots;
-    if (from != to) continue;
-    VehicleRandom().SetState(s);
-    SpawnTraffic();
-    EXPECT_EQ(g_Traffic.CarCount + g_Traffic.TaxiCount, 0);
-    break;
+  // Every trip goes from a depot to one of the depots nearest to it, never
+  // to itself.
+  g_Traffic.CarFrequency[2] = g_Traffic.TaxiFrequency[2] = 200;
+  for (int tick = 0; tick < 60; ++tick) SpawnTraffic();
+  for (const CVehicle& v : g_Vehicles) {
+    if (v.State != kVehicleQueued) continue;
+    const auto& near = g_Lanes.NearDepots[v.Depot];
+    const int32_t count = g_Lanes.NearDepotCount[v.Depot];
+    EXPECT_NE(v.Destination, v.Depot);
+    EXPECT_NE(std::find(near.begin(), near.begin() + count, v.Destination), near.begin() + count)
+        << "from " << v.Depot << " to " << v.Destination;
   }
+  ResetTraffic();
+  g_Traffic.CarFrequency[2] = g_Traffic.TaxiFrequency[2] = 10;
   // Otherwise one taxi and one other vehicle, on the same trip, queued.
   for (int tries = 0; g_Traffic.TaxiCount == 0 && tries < 10; ++tries) SpawnTraffic();
   ASSERT_EQ(g_Traffic.TaxiCount, 1);
@@ -548,5 +551,59 @@ TEST_F(Traffic, EveryDepotSendsVehiclesThatArrive) {
       EXPECT_EQ(arrivedAt[i], destination[i]) << "vehicle from depot " << g_Vehicles[i].Depot << ", offset " << offset;
     }
     ExpectLaneBookkeeping();
+  }
+}
+
+TEST_F(Traffic, EachDepotsNearestDepotsAreTheShortestDrives) {
+  int straightOn = 0;
+  for (int32_t d = 0; d < g_Lanes.DepotCount; ++d) {
+    ASSERT_EQ(g_Lanes.NearDepotCount[d], kLocalDepots) << "depot " << d;
+    EXPECT_NE(g_Lanes.NearDepots[d][0], d);
+    EXPECT_NE(g_Lanes.NearDepots[d][0], g_Lanes.NearDepots[d][1]);
+    // The depot on the next stretch of the same road, straight on over one
+    // junction, is the shortest drive there is.
+    const Lane& road = g_Lanes.Lanes[g_Lanes.Depots[d].RoadLane];
+    if (g_Lanes.Waypoints[road.End].StraightLane < 0) continue;
+    for (int32_t e = 0; e < g_Lanes.DepotCount; ++e) {
+      if (g_Lanes.Depots[e].WestJunction != g_Lanes.Depots[d].EastJunction) continue;
+      EXPECT_EQ(g_Lanes.NearDepots[d][0], e) << "depot " << d;
+      ++straightOn;
+    }
+  }
+  EXPECT_GT(straightOn, 5);
+  // A vehicle on such a trip arrives within a game hour (625 ticks) on
+  // empty streets, lights and all.
+  int32_t from = -1, to = -1;
+  for (int32_t d = 0; d < g_Lanes.DepotCount && from < 0; ++d) {
+    for (int32_t e = 0; e < g_Lanes.DepotCount; ++e) {
+      if (g_Lanes.Depots[e].WestJunction == g_Lanes.Depots[d].EastJunction) from = d, to = e;
+    }
+  }
+  ASSERT_GE(from, 0);
+  CVehicle* v = SpawnVehicle(from, to, 6);
+  ASSERT_NE(v, nullptr);
+  int ticks = 0;
+  while (v->State != kVehicleArrived && ticks < 2000) {
+    UpdateTraffic();
+    ++ticks;
+  }
+  EXPECT_EQ(v->State, kVehicleArrived);
+  EXPECT_LT(ticks, 625);
+}
+
+TEST_F(Traffic, VansKeepToTheirOwnLimit) {
+  // The hour of the default services is 9: the 8-to-11 band.
+  for (int32_t vans : {0, 3}) {
+    SCOPED_TRACE(vans);
+    ResetTraffic();
+    g_Traffic.CarFrequency[2] = 20;
+    g_Traffic.VanFrequency[2] = vans;
+    VehicleRandom().SetState(4242);
+    for (int tick = 0; tick < 200; ++tick) SpawnTraffic();
+    int32_t counted = 0;
+    for (const CVehicle& v : g_Vehicles) counted += v.State == kVehicleQueued && v.Kind == kVanKind;
+    EXPECT_EQ(counted, vans);
+    EXPECT_EQ(g_Traffic.VanCount, vans);
+    EXPECT_EQ(g_Traffic.CarCount, 20);
   }
 }

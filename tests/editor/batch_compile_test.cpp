@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "editor/building_design.h"
@@ -214,6 +215,20 @@ TEST_F(BatchCompileTest, CommandLineExitsWithTheResult) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+}  // namespace
+
+namespace {
+
+// An empty data root is the working folder (the game's root when it runs
+// from it), never an error.
+TEST(BatchCompilePathsTest, AnEmptyDataRootIsTheWorkingFolder) {
+  const std::filesystem::path folder(DesignSourceFolder(""));
+  EXPECT_TRUE(folder.is_absolute());
+  EXPECT_EQ(folder, std::filesystem::current_path() / "data2" / "BuildEditorModels");
+  EXPECT_EQ(std::filesystem::path(LibraryOutputPath("")).parent_path().parent_path(),
+            std::filesystem::current_path() / "max");
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/business.h"
 #include "city/city_commands.h"
 #include "city/city_demand.h"
+#include "city/commodities.h"
 #include "city/economy_fixture.h"
 #include "city/people.h"
+#include "city/person.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
 #include "platform/paths.h"
@@ -191,6 +194,43 @@ TEST_F(GameScriptsTest, GameStartSetsTheRulesAndBuildsTheStartingCity) {
   EXPECT_GT(BuildingsInUse(), 50);
   EXPECT_GT(BusinessesInUse(), 50);
   EXPECT_EQ(Eval("People.NumberInCity()"), Eval("StartingPopulation"));
+}
+
+// What a household means to spend on a commodity is at most its preference
+// weight times the default price, and a shop buys nothing for less than its
+// price: every preference entry must cover one unit at the starting city's
+// own prices, or that commodity is never bought.
+TEST_F(GameScriptsTest, EveryWantCanBuyAUnitAtTheStartingCitysPrices) {
+  ASSERT_TRUE(RunGameStartScripts());
+  for (int32_t row = 0; row < kPreferenceRowCount; ++row) {
+    const PreferenceRow& pref = g_Preferences[row];
+    for (int32_t i = 0; i < pref.Count; ++i) {
+      const int32_t c = pref.Commodity[i];
+      if (!g_Commodities[c].Active) continue;
+      const float fullWant = GetCommodityDefaultPrice(c) * pref.Weight[i];
+      for (const CBusiness& b : g_Businesses) {
+        const int slot = b.InUse ? b.FindCommoditySlot(c) : -1;
+        if (slot < 0) continue;
+        EXPECT_GE(fullWant, b.Price[slot]) << "row " << row << ", commodity " << c << ", business " << b.Index;
+      }
+    }
+  }
+}
+
+// A person shops only in blocks it knows; the starting city's people hear of
+// every business it opens.
+TEST_F(GameScriptsTest, TheStartingPeopleKnowTheStartingCitysShops) {
+  ASSERT_TRUE(RunGameStartScripts());
+  ASSERT_GT(g_PeopleCount, 0);
+  int shops = 0;
+  for (const CBusiness& b : g_Businesses) {
+    if (!b.InUse || !b.IsShop() || b.GetBlock() < 0) continue;
+    ++shops;
+    for (int32_t i = 0; i < g_PeopleCount; ++i) {
+      ASSERT_GT(g_People[i].GetBlockMemory(b.GetBlock()), 0) << "person " << i << ", block " << b.GetBlock();
+    }
+  }
+  EXPECT_GT(shops, 50);
 }
 
 // Everyone but a tourist looks for a home of its own, on its own income: the

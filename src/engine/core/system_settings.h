@@ -42,6 +42,7 @@ struct StartupOptions {
   int32_t networkPlayers = 2;
   bool fullSpeed = false;  // FULLSPEED: every main-loop pass runs a full step of game time (soak runs, benchmarks)  // PLAYERS: machines the host waits for before it starts
   bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
+  bool buildingEditor = false;  // EDITOR: start mode 2, the building editor
 };
 
 extern RendererSettings g_RendererSettings;

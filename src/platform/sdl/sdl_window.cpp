@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <deque>
+#include <functional>
 
 #include "platform/input.h"
 #include "platform/window.h"
@@ -117,11 +118,38 @@ void Convert(const SDL_Event& e, std::deque<WindowEvent>& out) {
   }
 }
 
+// The window an event belongs to; 0 for events of no window.
+Uint32 EventWindowId(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_WINDOWEVENT: return e.window.windowID;
+    case SDL_MOUSEMOTION: return e.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return e.button.windowID;
+    case SDL_MOUSEWHEEL: return e.wheel.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return e.key.windowID;
+    case SDL_TEXTINPUT: return e.text.windowID;
+    case SDL_TEXTEDITING: return e.edit.windowID;
+    default: return 0;
+  }
+}
+
+std::function<bool(const SDL_Event&)>& OtherWindowHandler() {
+  static std::function<bool(const SDL_Event&)> handler;
+  return handler;
+}
+
 class SdlEventSource : public EventSource {
  public:
+  void SetWindowId(Uint32 id) { windowId_ = id; }
   bool Poll(WindowEvent& event) override {
     SDL_Event e;
-    while (pending_.empty() && SDL_PollEvent(&e)) Convert(e, pending_);
+    while (pending_.empty() && SDL_PollEvent(&e)) {
+      // Another window of the program (the building editor's) takes its own.
+      const Uint32 id = EventWindowId(e);
+      if (id && id != windowId_ && OtherWindowHandler() && OtherWindowHandler()(e)) continue;
+      Convert(e, pending_);
+    }
     if (pending_.empty()) return false;
     event = pending_.front();
     pending_.pop_front();
@@ -130,12 +158,14 @@ class SdlEventSource : public EventSource {
 
  private:
   std::deque<WindowEvent> pending_;
+  Uint32 windowId_ = 0;
 };
 
 class SdlWindow : public GameWindow {
  public:
   SdlWindow(SDL_Window* window, bool windowed) : window_(window) {
     windowed_ = windowed;
+    events_.SetWindowId(SDL_GetWindowID(window_));
     previousSource_ = SetEventSource(&events_);
     SDL_StartTextInput();
   }
@@ -182,6 +212,10 @@ std::unique_ptr<GameWindow> CreateSdlWindow(const WindowDesc& desc) {
 }
 
 }  // namespace
+
+void SetOtherWindowEventHandler(std::function<bool(const SDL_Event&)> handler) {
+  OtherWindowHandler() = std::move(handler);
+}
 
 bool InstallSdlWindows(std::string* error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {

@@ -1,6 +1,9 @@
 #pragma once
 // The SDL form of the window layer (platform/window.h).
+#include <functional>
 #include <string>
+
+union SDL_Event;
 
 namespace platform {
 
@@ -8,6 +11,11 @@ namespace platform {
 // events reach the pump and whose posted messages travel as SDL user events.
 // False, with the reason in `error`, when there is no display.
 bool InstallSdlWindows(std::string* error = nullptr);
+
+// Events of the program's other SDL windows (the building editor's) go to
+// this handler while the game window's pump reads the queue; true when it
+// took the event.
+void SetOtherWindowEventHandler(std::function<bool(const SDL_Event&)> handler);
 
 }  // namespace platform
 
@@ -19,6 +27,9 @@ void InstallSdlChoiceBoxes();
 }  // namespace platform
 
 namespace platform {
+
+// Makes CreateEditorWindow give the building editor's ImGui window.
+void InstallSdlEditorWindows();
 
 // Makes RunDialogWindow show Dear ImGui dialogs in a small SDL window.
 void InstallSdlDialogWindows();

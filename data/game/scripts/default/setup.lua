@@ -34,8 +34,9 @@ function SetGameRules()
 
   -- Traffic limits through the day (midnight to 4, 4 to 8, ... 20 to midnight):
   -- the most cars, taxis and vans on the streets at once. Together well under
-  -- the 200 vehicles the streets hold, so the traffic flows.
-  SetFrequencies(CarFrequency, { 8, 25, 45, 45, 45, 25 })
+  -- the 200 vehicles the streets hold, and few enough that queues at the
+  -- lights stay short and a trip takes less than an hour.
+  SetFrequencies(CarFrequency, { 6, 18, 30, 30, 30, 18 })
   SetFrequencies(TaxiFrequency, { 4, 8, 15, 15, 15, 10 })
   SetFrequencies(VanFrequency, { 1, 8, 10, 10, 6, 2 })
 end
@@ -96,33 +97,33 @@ CommodityRows = {
 --   ticks a customer stays, refurbishment cost, smallest and largest area, longest side, lowest and highest floors,
 --   size band, commodities with their share of the shelves }
 BusinessRows = {
-  { BAKERY, 0, 0.5, 3, 6, 18, 40, 150, 1, 12, 3, 1, 3, 0, { BREAD, 70, SWEETS, 15, SNACK, 15 } },
+  { BAKERY, 0, 0.5, 5, 6, 18, 40, 150, 1, 12, 3, 1, 3, 0, { BREAD, 70, SWEETS, 15, SNACK, 15 } },
   { BUTCHERS, 0, 0.5, 3, 7, 18, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT } },
-  { DELI, 0, 0.5, 3, 8, 19, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT, 40, DAIRY_PRODUCE, 30, BREAD, 20, DRINKS, 10 } },
+  { DELI, 0, 0.5, 4, 8, 19, 50, 200, 1, 12, 3, 1, 3, 0, { MEAT, 40, DAIRY_PRODUCE, 30, BREAD, 20, DRINKS, 10 } },
   { CHEESE_STORE, 0, 0.5, 3, 8, 18, 40, 150, 1, 9, 3, 1, 2, 0, { DAIRY_PRODUCE, 80, DRINKS, 20 } },
   { FISH_MARKET, 0, 0.5, 3, 6, 14, 50, 150, 1, 12, 3, 1, 2, 0, { FISH } },
   { GREENGROCERS, 0, 0.5, 3, 6, 18, 40, 120, 1, 12, 3, 1, 2, 0, { FRUIT_AND_VEG } },
-  { GENERAL_STORE, 0, 0.5, 4, 7, 20, 60, 250, 2, 18, 4, 1, 3, 1,
-    { BREAD, 20, DAIRY_PRODUCE, 20, FRUIT_AND_VEG, 20, DRINKS, 15, SWEETS, 15, NEWSPAPER, 10 } },
+  { GENERAL_STORE, 0, 0.5, 5, 7, 20, 60, 250, 2, 18, 4, 1, 3, 1,
+    { BREAD, 25, DAIRY_PRODUCE, 25, DRINKS, 20, SWEETS, 15, NEWSPAPER, 15 } },
   { SUPERMARKET, 2, 0.5, 4, 7, 22, 80, 600, 6, 60, 6, 1, 2, 3,
     { MEAT, 20, FISH, 10, FRUIT_AND_VEG, 20, BREAD, 15, DAIRY_PRODUCE, 20, DRINKS, 15 } },
   { DEPARTMENT_STORE, 0, 0.5, 4, 9, 18, 90, 800, 8, 120, 6, 2, 8, 4,
-    { CLOTHING, 30, FURNITURE, 20, ELECTRICAL_GOODS, 15, TOYS, 10, JEWELLERY, 10, RECREATIONAL_GOODS, 15 } },
+    { CLOTHING, 30, FURNITURE, 20, TOOLS_AND_HARDWARE, 15, TOYS, 10, JEWELLERY, 10, RECREATIONAL_GOODS, 15 } },
   { PHARMACY, 0, 0.5, 3, 8, 19, 40, 250, 1, 12, 3, 1, 3, 0, { HEALTHCARE, 80, SWEETS, 20 } },
-  { NEWS_STAND, 0, 0.5, 3, 6, 20, 20, 50, 1, 4, 2, 1, 2, 0, { NEWSPAPER, 60, SWEETS, 20, DRINKS, 20 } },
+  { NEWS_STAND, 0, 0.5, 4, 6, 20, 20, 50, 1, 4, 2, 1, 2, 0, { NEWSPAPER, 60, SWEETS, 20, DRINKS, 20 } },
   { CLOTHES_STORE, 0, 0.5, 3, 9, 18, 70, 300, 2, 24, 4, 1, 4, 1, { CLOTHING } },
-  { CAFE, 0, 0.6, 2, 7, 19, 60, 150, 1, 12, 3, 1, 3, 0, { SNACK, 50, DRINKS, 30, MEAL, 20 } },
-  { RESTAURANT, 0, 0.6, 2, 11, 23, 90, 400, 2, 24, 4, 1, 4, 1, { MEAL, 80, DRINKS, 20 } },
+  { CAFE, 0, 0.6, 4, 7, 19, 60, 150, 1, 12, 3, 1, 3, 0, { SNACK, 50, DRINKS, 30, MEAL, 20 } },
+  { RESTAURANT, 0, 0.6, 3, 11, 23, 90, 400, 2, 24, 4, 1, 4, 1, { MEAL, 80, DRINKS, 20 } },
   { DINER, 1, 0.6, 2, 6, 23, 60, 250, 2, 18, 4, 1, 2, 1, { MEAL, 60, SNACK, 40 } },
   { FAST_FOOD_OUTLET, 2, 0.6, 3, 10, 23, 30, 300, 1, 18, 4, 1, 2, 0, { FASTFOOD, 80, DRINKS, 20 } },
   { ICECREAM_PARLOUR, 1, 0.6, 2, 10, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SWEETS, 70, SNACK, 30 } },
-  { BAR, 0, 0.6, 2, 12, 23, 70, 250, 1, 18, 4, 1, 3, 0, { DRINKS, 80, SNACK, 20 } },
+  { BAR, 0, 0.6, 3, 12, 23, 70, 250, 1, 18, 4, 1, 3, 0, { DRINKS, 80, SNACK, 20 } },
   { NIGHTCLUB, 3, 0.8, 2, 20, 23, 90, 500, 4, 36, 6, 1, 3, 2, { DANCING, 70, DRINKS, 30 } },
-  { BALLROOM, 0, 0.8, 2, 18, 23, 90, 500, 6, 49, 7, 1, 3, 2, { DANCING } },
-  { CINEMA, 0, 0.8, 2, 13, 23, 80, 600, 6, 49, 7, 1, 3, 2, { MOVIES, 80, SWEETS, 20 } },
-  { THEATRE, 0, 0.8, 2, 17, 23, 100, 700, 6, 60, 7, 2, 4, 3, { PERFORMANCE } },
+  { BALLROOM, 0, 0.8, 3, 18, 23, 90, 500, 6, 49, 7, 1, 3, 2, { DANCING } },
+  { CINEMA, 0, 0.8, 3, 13, 23, 80, 600, 6, 49, 7, 1, 3, 2, { MOVIES, 80, SWEETS, 20 } },
+  { THEATRE, 0, 0.8, 3, 17, 23, 100, 700, 6, 60, 7, 2, 4, 3, { PERFORMANCE } },
   { BOWLING_ALLEY, 1, 0.8, 2, 12, 23, 80, 500, 6, 49, 7, 1, 2, 2, { GAMING, 80, SNACK, 20 } },
-  { POOL_HALL, 0, 0.8, 2, 12, 23, 70, 300, 2, 24, 4, 1, 2, 1, { GAMING, 70, DRINKS, 30 } },
+  { POOL_HALL, 0, 0.8, 3, 12, 23, 70, 300, 2, 24, 4, 1, 2, 1, { GAMING, 70, DRINKS, 30 } },
   { TRAVEL_AGENCY, 2, 0.5, 2, 9, 17, 50, 300, 1, 9, 3, 1, 3, 0, { VACATIONS } },
   { SPORTS_STORE, 3, 0.5, 3, 9, 18, 50, 300, 2, 24, 4, 1, 3, 1, { RECREATIONAL_GOODS, 70, CLOTHING, 30 } },
   { JEWELLERS, 0, 0.5, 2, 9, 17, 60, 500, 1, 9, 3, 1, 3, 0, { JEWELLERY } },
@@ -135,7 +136,7 @@ BusinessRows = {
   { ELECTRICAL_SUPERSTORE, 5, 0.5, 4, 9, 21, 70, 900, 8, 100, 7, 1, 3, 4,
     { ELECTRICAL_GOODS, 40, COMPUTERS, 25, CELL_PHONES, 20, VIDEOS, 15 } },
   { HARDWARE_STORE, 0, 0.5, 4, 8, 18, 50, 250, 2, 24, 4, 1, 3, 1, { TOOLS_AND_HARDWARE } },
-  { SOUVENIR_SHOP, 0, 0.5, 3, 9, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SOUVENIRS } },
+  { SOUVENIR_SHOP, 0, 0.5, 4, 9, 20, 30, 150, 1, 9, 3, 1, 2, 0, { SOUVENIRS } },
   { TOY_STORE, 0, 0.5, 3, 9, 18, 50, 250, 1, 18, 4, 1, 3, 0, { TOYS } },
   { COMPUTER_STORE, 5, 0.5, 3, 9, 19, 60, 600, 2, 24, 4, 1, 3, 1, { COMPUTERS } },
   { PHONE_SHOP, 5, 0.5, 3, 9, 19, 40, 400, 1, 9, 3, 1, 3, 0, { CELL_PHONES } },
@@ -213,34 +214,38 @@ function EVENT_BusinessIntro1980(a) return IntroduceDecade(5) end
 
 -- ---- The population ----------------------------------------------------------------
 
--- Preference rows: what a household of a kind buys, with weights.
+-- Preference rows: what a household of a kind buys, with weights. A weight is
+-- how many units at the default price the household means to spend on at
+-- most; shops round their prices up to the next tenth, so a weight of 1 would
+-- leave the want a little short of one unit's price and nothing would ever be
+-- bought: every weight here is at least 2.
 PreferenceRows = {
   -- Every row holds goods of each kind of trip the timetables make (main
   -- shopping, a snack, dining out, entertainment), so no trip is wasted.
   -- 0: everyday needs of a low-income home
-  { BREAD, 3, MEAT, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, FISH, 1, DRINKS, 1, NEWSPAPER, 1, CLOTHING, 1,
-    TOOLS_AND_HARDWARE, 1, HEALTHCARE, 1, MEAL, 1, MOVIES, 1 },
+  { BREAD, 6, MEAT, 4, FRUIT_AND_VEG, 4, DAIRY_PRODUCE, 4, FISH, 2, DRINKS, 2, NEWSPAPER, 2, CLOTHING, 2,
+    TOOLS_AND_HARDWARE, 2, HEALTHCARE, 2, MEAL, 2, MOVIES, 2 },
   -- 1: a middle-income home
-  { BREAD, 2, MEAT, 2, FISH, 2, FRUIT_AND_VEG, 2, DAIRY_PRODUCE, 2, MEAL, 1, CLOTHING, 2, BOOKS, 1,
-    FURNITURE, 1, ELECTRICAL_GOODS, 1, MOVIES, 1, NEWSPAPER, 1, DRINKS, 1, JEWELLERY, 1, HEALTHCARE, 1 },
+  { BREAD, 4, MEAT, 4, FISH, 4, FRUIT_AND_VEG, 4, DAIRY_PRODUCE, 4, MEAL, 2, CLOTHING, 4, BOOKS, 2,
+    FURNITURE, 2, ELECTRICAL_GOODS, 2, MOVIES, 2, NEWSPAPER, 2, DRINKS, 2, JEWELLERY, 2, HEALTHCARE, 2 },
   -- 2: a well-off home
-  { MEAT, 2, FISH, 2, DAIRY_PRODUCE, 1, MEAL, 3, JEWELLERY, 1, ANTIQUES, 1, CLOTHING, 2, FURNITURE, 1,
-    PERFORMANCE, 2, DANCING, 1, VACATIONS, 1, BOOKS, 1, DRINKS, 1 },
+  { MEAT, 4, FISH, 4, DAIRY_PRODUCE, 2, MEAL, 6, JEWELLERY, 2, ANTIQUES, 2, CLOTHING, 4, FURNITURE, 2,
+    PERFORMANCE, 4, DANCING, 2, VACATIONS, 2, BOOKS, 2, DRINKS, 2 },
   -- 3: children
-  { SWEETS, 3, TOYS, 2, SNACK, 2, MOVIES, 1, RECREATIONAL_GOODS, 1, MEAL, 1 },
+  { SWEETS, 6, TOYS, 4, SNACK, 4, MOVIES, 2, RECREATIONAL_GOODS, 2, MEAL, 2 },
   -- 4: teenagers
-  { FASTFOOD, 3, MUSIC_TAPES, 2, MOVIES, 2, GAMING, 2, CLOTHING, 1, SNACK, 1, CELL_PHONES, 1, VIDEOS, 1,
-    SWEETS, 1, MEAL, 1 },
+  { FASTFOOD, 6, MUSIC_TAPES, 4, MOVIES, 4, GAMING, 4, CLOTHING, 2, SNACK, 2, CELL_PHONES, 2, VIDEOS, 2,
+    SWEETS, 2, MEAL, 2 },
   -- 5: pensioners
-  { HEALTHCARE, 3, NEWSPAPER, 2, BREAD, 2, FRUIT_AND_VEG, 1, BOOKS, 1, ANTIQUES, 1, MEAL, 1, DRINKS, 1,
-    PERFORMANCE, 1, ANTIQUES, 1 },
+  { HEALTHCARE, 6, NEWSPAPER, 4, BREAD, 4, FRUIT_AND_VEG, 2, BOOKS, 2, ANTIQUES, 2, MEAL, 2, DRINKS, 2,
+    PERFORMANCE, 2, ANTIQUES, 2 },
   -- 6: tourists
-  { STAY_OVER, 3, SOUVENIRS, 3, MEAL, 2, SNACK, 1, PERFORMANCE, 1, DRINKS, 1 },
+  { STAY_OVER, 6, SOUVENIRS, 6, MEAL, 4, SNACK, 2, PERFORMANCE, 2, DRINKS, 2 },
   -- 7: a night out
-  { DANCING, 2, DRINKS, 2, MOVIES, 1, GAMING, 1, MEAL, 1, CLOTHING, 1, BREAD, 1 },
+  { DANCING, 4, DRINKS, 4, MOVIES, 2, GAMING, 2, MEAL, 2, CLOTHING, 2, BREAD, 2 },
   -- 8: the home itself
-  { ELECTRICAL_GOODS, 2, FURNITURE, 2, TOOLS_AND_HARDWARE, 2, COMPUTERS, 1, RECREATIONAL_GOODS, 1, MEAL, 1,
-    DRINKS, 1, MOVIES, 1 },
+  { ELECTRICAL_GOODS, 4, FURNITURE, 4, TOOLS_AND_HARDWARE, 4, COMPUTERS, 2, RECREATIONAL_GOODS, 2, MEAL, 2,
+    DRINKS, 2, MOVIES, 2 },
 }
 
 -- For each population class (children, teenagers, adults, pensioners,
@@ -355,12 +360,38 @@ StreetLayouts = {
     { "RESIDENTIAL", 6, "apartments" }, { "RESIDENTIAL", 4, "apartments" }, { "RETAIL", 2, "shop" } },
 }
 
--- The shops of the 1930s, handed out in turn along the streets.
-ShopsInTurn = {
-  "general_store", "bakery", "butchers", "greengrocers", "news_stand", "cafe", "pharmacy", "clothes_store",
-  "deli", "bar", "book_store", "hardware_store", "restaurant", "fish_market", "dairy_store", "toy_store",
-  "doctors_surgery", "jewellers", "pool_hall", "souvenir_shop", "antique_store", "furniture_store",
+-- The shops of the 1930s and how many of each the starting city has (as many
+-- as the streets have shop places): many of the everyday kinds, few of the
+-- ones people seldom need. Toys and jewellery are sold by the department
+-- store; a toy shop or a jeweller of its own is left to the players.
+ShopCounts = {
+  { "general_store", 8 }, { "bakery", 6 }, { "cafe", 7 }, { "restaurant", 7 }, { "bar", 7 },
+  { "greengrocers", 3 }, { "deli", 4 }, { "news_stand", 4 }, { "clothes_store", 4 },
+  { "pharmacy", 3 }, { "book_store", 3 }, { "souvenir_shop", 4 }, { "pool_hall", 3 },
+  { "butchers", 2 }, { "dairy_store", 2 }, { "fish_market", 2 }, { "hardware_store", 2 },
+  { "antique_store", 2 }, { "furniture_store", 1 }, { "doctors_surgery", 1 },
 }
+
+-- The order the shops are handed out along the streets: each kind spread
+-- evenly over the whole city (the kind that is most behind its share next),
+-- the kinds starting at staggered places so that the rare ones do not all
+-- land in the same street.
+function ShopsInTurn()
+  local total = 0
+  for i = 1, #ShopCounts do total = total + ShopCounts[i][2] end
+  local due = {}
+  for i = 1, #ShopCounts do due[i] = total / ShopCounts[i][2] * ((i * 0.618) % 1) end
+  local order = {}
+  for n = 1, total do
+    local next = 1
+    for i = 2, #ShopCounts do
+      if due[i] < due[next] then next = i end
+    end
+    order[n] = ShopCounts[next][1]
+    due[next] = due[next] + total / ShopCounts[next][2]
+  end
+  return order
+end
 
 -- Landmarks of the city's own blocks: { block, kind, business }. Every block
 -- named here is on the map (a block off the map is reported).
@@ -377,8 +408,12 @@ CivicLandmarks = {
 -- How many people live in the starting city.
 StartingPopulation = 800
 
--- Puts up the starting city on empty blocks and moves its people in.
+-- Puts up the starting city on empty blocks and moves its people in. The
+-- people arrive first, so that they hear of every business that opens (a
+-- person shops only in blocks it knows).
 function BuildStartingCity()
+  People.Create(StartingPopulation)
+  local shops = ShopsInTurn()
   local shop = 1
   for i = 1, #AvenueBlocks do
     local key = AvenueBlocks[i][1]
@@ -388,9 +423,9 @@ function BuildStartingCity()
       local what = layout[p]
       local business = what[3]
       if business == "shop" then
-        business = ShopsInTurn[shop]
+        business = shops[shop]
         shop = shop + 1
-        if shop > #ShopsInTurn then shop = 1 end
+        if shop > #shops then shop = 1 end
       end
       local building = AddBuilding(key, place[1], place[2], place[3], place[4], what[2], what[1], (key * 16 + p) * 69069, "low")
       if building ~= nil and building >= 0 then AddBusiness(building, business) end
@@ -403,7 +438,6 @@ function BuildStartingCity()
     local building = AddBuilding(row[1], 0, 0, 3, 3, floors, row[2], row[1] * 16 * 69069, "medium")
     if building ~= nil and building >= 0 then AddBusiness(building, row[3]) end
   end
-  People.Create(StartingPopulation)
 end
 
 -- Everything a new script state needs before the city can run.

@@ -1,0 +1,58 @@
+#pragma once
+// The building editor's panels, drawn each frame through the editor window
+// (platform/editor_ui.h): the plan view, the options dialog with every
+// control of the design, the file panels (Open, Save As) and the compile
+// dialog. Every change goes through the handlers of building_editor.h.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "city/building_library.h"
+#include "editor/batch_compile.h"
+#include "editor/building_editor.h"
+
+namespace platform {
+class EditorUi;
+}
+
+struct EditorPanels {
+  std::string dataRoot;  // below it: data2/BuildEditorModels, max/BuildEditorModels
+  std::string textureSetText = "0";
+  int textureGroupShown = 0;
+  // File panels.
+  bool openShown = false, saveAsShown = false;
+  std::string openPath, saveAsPath;
+  std::vector<std::string> designFiles;  // the Open panel's list, below the source folder
+  // The compile dialog.
+  bool compileShown = false;
+  bool compileRequested = false;  // "Process Buildings" pressed; the loop runs it
+  CompileReport report;
+  bool compileRan = false;
+  int reportKind = 0;  // 0 general stats, 1 building sizes, 2 detailed sizes, 3 current building
+  int compileRow = -1;
+  bool previewMode = false;
+  int previewEntry = -1;  // the compiled entry the preview shows in preview mode
+  // Shown under the options: the preview's counts.
+  int previewPolygons = 0, previewVertices = 0;
+};
+
+// Draws the panels into a window of that size and applies what the user did.
+void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& editor, EditorPanels& panels, int width, int height);
+
+// "Process Buildings": shows the compile dialog and compiles the data root's
+// design folder into the library file. False when the compile failed or one
+// is running. The button only asks (compileRequested); the program's loop
+// runs the compile outside its frame, so the windows can be drawn (and
+// "Stop" pressed) between files.
+bool ProcessBuildings(BuildingEditor& editor, EditorPanels& panels);
+// The design files below the data root's source folder, as paths relative
+// to it, in name order.
+std::vector<std::string> ListDesignFiles(const std::string& dataRoot);
+// "Load" and "Save As" with a chosen path (the file panels' OK); messages go
+// to the message box.
+void LoadDesignFile(BuildingEditor& editor, EditorPanels& panels, const std::string& path);
+bool SaveDesignFileAs(BuildingEditor& editor, EditorPanels& panels, const std::string& path);
+
+// The description the preview window shows: a compiled entry while the
+// compile dialog's preview mode has one chosen, else the design.
+bool PreviewDescription(const BuildingEditor& editor, const EditorPanels& panels, BuildingDescription& out);
