@@ -17,7 +17,8 @@
 //       a player's figure, four frames of a gentle sway; hat style none |
 //       top | cap | bowler | crown.
 //   tutor <name> head|body <coat> <trousers> <skin> <hat colour>
-//       the tutor, centred on his middle: the head's 91 frames (0-49
+//       the tutor, centred on his middle and facing +z (the overlay turns
+//       him round to face the player): the head's 91 frames (0-49
 //       talking, 50-59 surprise, 60-69 a look up, 70-90 a nod), or the body.
 //   moneyanim <name> <colour>
 //       the money bag: 96 frames, 0-40 coins jump out and are gone (a loss),
@@ -674,7 +675,7 @@ namespace {
 // Rows whose models have a front: built facing +z, turned to face -z as the
 // game's models do.
 bool HasFront(const std::string& kind) {
-  for (const char* k : {"person", "vehicle", "character", "tutor", "token", "train", "plane", "heli", "boat", "ship"}) {
+  for (const char* k : {"person", "vehicle", "character", "token", "train", "plane", "heli", "boat", "ship"}) {
     if (kind == k) return true;
   }
   return false;
