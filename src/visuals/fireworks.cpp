@@ -4,7 +4,6 @@
 #include <initializer_list>
 
 #include "engine/render/renderer.h"
-#include "engine/render/sprite_batch.h"
 #include "engine/scene/texture.h"
 #include "visuals/shader_table.h"
 
@@ -86,6 +85,7 @@ void CFireworksShow::Reset() {
   }
   mode_ = kFireworksOff;
   slots_ = 0;
+  ReleaseBatch();
   for (FireworkRocket& r : rockets_) {
     r.state = 0;
     r.rocket.Clear();
@@ -109,6 +109,11 @@ void CFireworksShow::Start(const FireworksPreset& p) {
     r.children.Clear();
   }
   frameCount_ = 0;
+}
+
+void CFireworksShow::ReleaseBatch() {
+  batch_.Destroy();
+  batchRenderer_ = nullptr;
 }
 
 int32_t CFireworksShow::ClimbingCount() const {
@@ -313,19 +318,20 @@ void CFireworksShow::Update() {
       break;
     }
   } else if (ClimbingCount() == 0 && frameCount_ == 0) {
-    Reset();  // the last sparks are out
+    // The last sparks are out: the show is over (its last bangs ring on).
+    mode_ = kFireworksOff;
+    ReleaseBatch();
   }
 }
 
 void CFireworksShow::Draw(CRenderer& renderer) {
   if (mode_ == kFireworksOff || frameCount_ == 0) return;
-  static CSpriteBatch batch;
-  static CRenderer* made = nullptr;
-  if (made != &renderer) {
-    if (made != nullptr) batch.Destroy();
-    batch.Create(&renderer, kBatchCapacity, kBatchDrawValue, -1, kBatchBaseSize);
-    made = &renderer;
+  if (batchRenderer_ != &renderer) {
+    ReleaseBatch();
+    batch_.Create(&renderer, kBatchCapacity, kBatchDrawValue, -1, kBatchBaseSize);
+    batchRenderer_ = &renderer;
   }
+  CSpriteBatch& batch = batch_;
   batch.Reset();
   batch.SetTexture(int32_t(PageOfSlot(texture_)));
   for (int32_t i = 0; i < frameCount_; ++i) {

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "engine/core/maths.h"
+#include "engine/render/sprite_batch.h"
 #include "visuals/presentation_random.h"
 
 class CRenderer;
@@ -73,7 +74,12 @@ class CFireworksShow {
   static constexpr int32_t kUpdatesPerSecond = 50;
 
   CFireworksShow() { Reset(); }
+  ~CFireworksShow() { ReleaseBatch(); }
+  CFireworksShow(const CFireworksShow&) = delete;
+  CFireworksShow& operator=(const CFireworksShow&) = delete;
+  // Stops the show and its sounds and gives the sprite batch back.
   void Reset();
+  void ReleaseBatch();
   void Start(const FireworksPreset& preset);
   // One step: the slots, the sparks' motion, then at most one launch.
   void Update();
@@ -120,6 +126,8 @@ class CFireworksShow {
   std::array<FireworkRocket, kFireworkSlots> rockets_{};
   std::array<FireworkSpark*, kFireworkFrameCapacity> frame_{};
   int32_t frameCount_ = 0;
+  CSpriteBatch batch_;  // made on the first draw of a show
+  CRenderer* batchRenderer_ = nullptr;
   FireworksSoundHooks sounds_;
   PresentationRandom random_{0x46495245u};
 };

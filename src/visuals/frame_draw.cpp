@@ -411,4 +411,5 @@ void CreateSpriteBatches(CRenderer* renderer, int32_t firstShaderTexturePage) {
 
 void DestroySpriteBatches() {
   for (int i = 0; i < 4; ++i) SpriteBatches()[i].Destroy();
+  FireworksShow().Reset();
 }
