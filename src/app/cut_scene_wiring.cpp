@@ -14,6 +14,7 @@
 #include "engine/files/texture_file.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/asset_table.h"
+#include "panels/panel_links.h"
 #include "script/profiles.h"
 #include "script/script.h"
 #include "session/goals.h"
@@ -203,6 +204,13 @@ void AttachCutScenes() {
   InterfaceTaskHooks().cutSceneRunning = [] { return CutScene().Running(); };
   InterfaceTaskHooks().pollCutSceneSkipKeys = [] { CutScene().PollSkipKeys(); };
   Overlay().cutSceneRunning = [] { return CutScene().Running(); };
+  // The prompt panel's arrow: the tutor turns his head to where it points,
+  // and back when it goes.
+  PanelGameLinks().sendTutor = [](float x, float y) { SetTutorTarget(x, y); };
+  PanelGameLinks().releaseTutor = [] {
+    ResetTutorFigure();
+    SetTutorTarget(TutorFigure().goalX, TutorFigure().goalY);
+  };
   RegisterConsoleCommand("CUTSCENE", CutSceneCommand);
   RegisterConsoleCommand("CREDITS", CreditsCommand);
   RegisterConsoleCommand("FIREWORKS", FireworksCommand);
