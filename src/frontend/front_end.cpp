@@ -55,6 +55,13 @@ void DrawBand(const UIRect& r, uint32_t top, uint32_t bottom, float depth = 0.5f
 // The base of every page: the rectangle of an element as drawn now.
 class CFrontEndPage : public CPanel {
  public:
+  // The page's backings, then its texts over them.
+  void DrawSelf() final {
+    DrawPage();
+    for (CTextRect* t : texts) t->Draw(LayoutEntity());
+  }
+  virtual void DrawPage() {}
+  std::vector<CTextRect*> texts;
   CFrontEndScreens& Screens() { return FrontEndScreens(); }
   FrontEndServices& Game() { return FrontEndScreens().Services(); }
   UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
@@ -77,6 +84,7 @@ class CFrontEndPage : public CPanel {
     t->SetFont(font);
     t->SetAlignment(align, 0, 0);
     if (text != 0) t->AddTextId(text);
+    texts.push_back(t);
     return t;
   }
   static void Show(CTextRect* t, int32_t textId) {
@@ -92,20 +100,22 @@ class CFrontEndPage : public CPanel {
   }
 };
 
-// Name and description of a scenario entry: text ids when it was registered
-// by id, else its strings.
-void ShowEntryName(CTextRect* t, const ScenarioEntry& e) {
-  t->Clear();
-  if (e.registeredById) t->AddTextId(e.value);
-  else t->AddText(e.name);
+// A level's name or description: the scripts give a text id (kept as its
+// digits) or the text itself.
+int32_t EntryTextId(const std::string& s) {
+  if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return 0;
+  return std::stoi(s);
 }
-void ShowEntryDescription(CTextRect* t, const ScenarioEntry& e) {
+void ShowEntryText(CTextRect* t, const std::string& s) {
   t->Clear();
-  if (e.registeredById) t->AddTextId(e.flagValue);
-  else t->AddText(e.description);
+  if (const int32_t id = EntryTextId(s)) t->AddTextId(id);
+  else t->AddText(s);
 }
+void ShowEntryName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
+void ShowEntryDescription(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.description); }
 void SetEntryLine(CListBox* list, int32_t line, const ScenarioEntry& e) {
-  if (e.registeredById) list->SetItemTextId(line, e.value);
+  if (const int32_t id = EntryTextId(e.name)) list->SetItemTextId(line, id);
   else list->SetItemText(line, "%s", e.name.c_str());
   list->SetItemValue(line, e.id);
 }
@@ -135,8 +145,8 @@ class CFrontEndPrompt : public CFrontEndPage {
     buttons[1]->visible = count > 1;
     answer = std::move(cb);
   }
-  void DrawSelf() override {
-    DrawBand(At("PROMPT_BACKING"), kBacking, kBacking);
+  void DrawPage() override {
+    DrawBand(At("PROMPT_BACKING"), 0xEE000A28, 0xEE000A28);
     Band("PROMPT_TITLE", 0xFF6E04AB, 0x806E04AB);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
@@ -255,7 +265,6 @@ class CInGameMenuScreen : public CFrontEndPage {
     }
     if (!Game().NetworkGame()) Game().AddPause();
   }
-  void DrawSelf() override { DrawBand(At("MAIN_BACKING"), kBacking, kBacking); }
   // Back to the game as it was (the menu's key closes it the same way).
   void Resume() {
     Game().RestoreCamera();
@@ -316,7 +325,7 @@ class CTutorialSelectScreen : public CFrontEndPage {
     const int32_t line = FirstUndoneTutorialLine(ids);
     if (line >= 0) list->Select(line);
   }
-  void DrawSelf() override {
+  void DrawPage() override {
     Band("SPTUTORIAL_TITLE_AREA", 0xFFFFB400, 0x80FFB400);
     Band("SPTUTORIAL_TUTORLIST_AREA", kBacking, kBacking);
     Band("SPTUTORIAL_TUTORINFO_AREA", kBacking, kBacking);
@@ -404,7 +413,7 @@ class CScenarioSelectScreen : public CFrontEndPage {
     const int32_t line = FirstUnwonScenarioLine(ids);
     if (line >= 0) list->Select(line);
   }
-  void DrawSelf() override {
+  void DrawPage() override {
     Band("SPSCENARIO_TITLE_AREA", 0xFFFFFF00, 0x80FFFF00);
     for (const char* b : {"SPSCENARIO_BACKING2", "SPSCENARIO_BACKING3", "SPSCENARIO_BACKING4",
                           "SPSCENARIO_DIFF_BACKING"})
@@ -544,7 +553,7 @@ class CTokenSelectScreen : public CFrontEndPage {
     }
     return true;
   }
-  void DrawSelf() override {
+  void DrawPage() override {
     const uint32_t alpha = uint32_t(255 - (8 * frames) % 256) & 0xFF;
     Band("SP_TOKEN_PLAYER_BACKING", kBacking, kBacking);
     Band("SP_TOKEN_SESS_BACKING", kBacking, kBacking);
@@ -637,7 +646,7 @@ class CNewProfileScreen : public CFrontEndPage {
     Screens().PopModal(this);
     Screens().SetKeyboardFocus(nullptr);
   }
-  void DrawSelf() override {
+  void DrawPage() override {
     Band("CONFIRM_BACKING", 0xAA000000, 0xAA000000);
     Band("CONFIRM_TITLE_AREA", kGreyTop, kGreyBottom);
     UIRect t = At("CONFIRM_TEXT");
