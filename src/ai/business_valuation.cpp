@@ -9,7 +9,6 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/commodities.h"
-#include "city/economy_services.h"
 #include "engine/core/play_warning.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -47,7 +46,7 @@ float UtilityBill(const CBusiness& business, int32_t payerNumber) {
   float units = static_cast<float>(business.GetFootprintUnits());
   float bill = 0.0f;
   for (int u = 0; u < 4; ++u) {
-    if (!Economy().players->UtilityChargingOn(kNeeds[u].Slot)) continue;
+    if (!GetUtilityIncome().enabled[kNeeds[u].Slot]) continue;
     if (payerNumber >= 0 && g_Blocks[kUtilityBlocks[u]].Owner == payerNumber) continue;
     bill += units * (t->*kNeeds[u].Rate);
   }
@@ -56,7 +55,7 @@ float UtilityBill(const CBusiness& business, int32_t payerNumber) {
 
 // The city-wide daily bill of one utility (0..3 in kUtilityBlocks order).
 float CityWideUtilityBill(int u) {
-  if (!Economy().players->UtilityChargingOn(kNeeds[u].Slot)) return 0.0f;
+  if (!GetUtilityIncome().enabled[kNeeds[u].Slot]) return 0.0f;
   float sum = 0.0f;
   for (const CBusiness& b : g_Businesses) {
     const BusinessType* t = b.InUse ? b.GetTypeRow() : nullptr;

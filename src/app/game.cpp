@@ -347,8 +347,10 @@ void Game::Reset() {
   ResetStoredCamera();
   ResetScreenModes();
   ResetSimulation();
-  // After the city's reset has removed its buildings.
+  // After the city's reset has removed its buildings; the city's own props
+  // before the level's buildings take theirs.
   ResetBuildingVisuals();
+  ResetPropInstances();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }

@@ -10,6 +10,8 @@
 #include "city/people.h"
 #include "city/traffic.h"
 #include "engine/scene/asset_table.h"
+#include "session/game_clock.h"
+#include "session/session_state.h"
 
 namespace {
 
@@ -313,8 +315,7 @@ void ScheduleSceneryForHour(int32_t hour, int32_t now, int32_t people, int32_t d
 }
 
 void ScheduleSceneryForHour(int32_t hour) {
-  const CitySessionServices* session = City().session;
-  ScheduleSceneryForHour(hour, session ? session->LogicTick() : 0, g_PeopleCount, session ? session->DecadeIndex() : 0);
+  ScheduleSceneryForHour(hour, static_cast<int32_t>(LogicTick()), g_PeopleCount, GameClock().decade);
 }
 
 void UpdateAnimatedScenery(int32_t now) {
@@ -332,8 +333,7 @@ void UpdateAnimatedScenery(int32_t now) {
 }
 
 void UpdateAnimatedScenery() {
-  const CitySessionServices* session = City().session;
-  UpdateAnimatedScenery(session ? session->LogicTick() : 0);
+  UpdateAnimatedScenery(static_cast<int32_t>(LogicTick()));
 }
 
 namespace {
@@ -366,8 +366,7 @@ void ResetAnimatedScenery() {
 
 void DrawAnimatedScenery(const Mat43& view) {
   SceneryState& s = Scenery();
-  const CitySessionServices* session = City().session;
-  const int32_t now = session ? session->LogicTick() : 0;
+  const int32_t now = static_cast<int32_t>(LogicTick());
   for (FlightSlot& f : s.Flights) {
     if (f.Active) DrawOnPath(f.Entity, kPlaneProp + f.EraGroup, kFlightPath0 + f.Path, now - f.StartTick, view);
   }

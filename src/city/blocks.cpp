@@ -8,7 +8,13 @@
 #include "city/buildings.h"
 #include "city/city_services.h"
 #include "city/people.h"
+#include "city/business.h"
+#include "session/auction.h"
+#include "session/city_seller.h"
 #include "session/game_events.h"
+#include "session/game_messages.h"
+#include "session/player.h"
+#include "session/player_data.h"
 #include "engine/core/error.h"
 
 std::array<BlockDef, kBlockCount> g_BlockDefs;
@@ -176,7 +182,7 @@ void ClearLots(LotGrid& grid) { std::memset(grid, 0, sizeof(LotGrid)); }
 
 // ---- Block records -------------------------------------------------------------
 
-CPlayer* CBlock::GetOwner() const { return Owner == 0 ? nullptr : City().session->GetPlayer(Owner); }
+CPlayer* CBlock::GetOwner() const { return PlayerTable().ByNumber(Owner); }
 
 float CBlock::GetLeasePrice() const {
   float f = (Prestige * 0.5f + 1.0f) * 375.0f * 0.02f + 0.5f;
@@ -184,8 +190,7 @@ float CBlock::GetLeasePrice() const {
 }
 
 void CBlock::SendPrepareRequest() const {
-  const int32_t payload[1] = {Index};
-  City().session->SendMessage(23, 24, payload, 0);
+  Post(PrepareBlockMsg{BlockId{Index}});
 }
 
 bool CBlock::IsLotRegionFreeAt(int x, int z, int width, int depth) const {
@@ -284,7 +289,9 @@ bool CBlock::IsBuildingComplete(int32_t buildingId) const {
 void CBlock::UpdateCommodityMask() {
   uint32_t mask = 0;
   for (const CBuilding* b = FirstBuilding; b; b = b->Next) {
-    if (b->BusinessIndex >= 0) mask |= City().business->SoldCommodityMask(b->BusinessIndex);
+    const CBusiness* business = GetBusinessInUse(b->BusinessIndex);
+    const BusinessType* type = business ? business->GetTypeRow() : nullptr;
+    if (type != nullptr) mask |= type->CommodityMask;
   }
   CommodityMask = mask;
 }
@@ -292,8 +299,9 @@ void CBlock::UpdateCommodityMask() {
 float CBlock::GetResidentMoney() const {
   float sum = 0;
   for (const CBuilding* b = FirstBuilding; b; b = b->Next) {
-    if (b->BusinessIndex >= 0 && City().business->BusinessKind(b->BusinessIndex) == 1)
-      sum += City().business->MoneyValue(b->BusinessIndex);
+    // A residence's money value: its rent at full occupancy.
+    const CBusiness* business = GetBusinessInUse(b->BusinessIndex);
+    if (business != nullptr && business->IsResidence()) sum += business->PotentialIncome;
   }
   return sum;
 }
@@ -412,20 +420,21 @@ void ClearCity() {
 }
 
 void UpdateBlockLeasesHourly() {
-  CitySessionServices& session = *City().session;
+  const CPlayer* localPlayer = PlayerTable().Local();
+  const int32_t local = localPlayer ? localPlayer->index + 1 : 0;
   for (int i = 0; i < kBlockCount; ++i) {
     CBlock& b = g_Blocks[i];
     if (b.Owner == 0 || b.LeaseHours <= 0) continue;
     int32_t before = b.LeaseHours;
     --b.LeaseHours;
     --b.PrepareHours;
-    bool local = b.Owner == session.LocalPlayer();
+    bool isLocal = b.Owner == local;
     int32_t nameId = g_BlockDefs[b.DefIndex >= 0 && b.DefIndex < kBlockCount ? b.DefIndex : i].NameTextId;
-    if (before == 25 && local) PostGameEvent(PromptEvent{302, 1727, 1728, nameId, 1435});
+    if (before == 25 && isLocal) PostGameEvent(PromptEvent{302, 1727, 1728, nameId, 1435});
     if (b.LeaseHours == 0) {
-      if (local) PostGameEvent(PromptEvent{302, 1727, 1729, nameId, 1435});
-      session.ReturnBlockToCity(i);
-      if (session.AuctionBlock() == i) session.EndAuction();
+      if (isLocal) PostGameEvent(PromptEvent{302, 1727, 1729, nameId, 1435});
+      ReturnBlockToCity(i, 0.0f);
+      if (AuctionBlock() == i) EndAuction();
     }
   }
 }
@@ -459,7 +468,7 @@ void ComputeBlockAdjacency() {
 }
 
 void ResetBlockStats(bool withData) {
-  if (withData) City().session->ResetStatistics();
+  if (withData) PlayerData().Reset();
   for (BlockStats& s : g_BlockStats) s.Reset();
 }
 

@@ -5,7 +5,12 @@
 #include <cstring>
 
 #include "city/blocks.h"
+#include "city/business.h"
 #include "city/city_services.h"
+#include "session/game_clock.h"
+#include "session/game_messages.h"
+#include "session/player.h"
+#include "session/session_state.h"
 #include "engine/core/error.h"
 
 std::array<BuildingKind, kBuildingKindCount> g_BuildingKinds;
@@ -104,18 +109,17 @@ void CBuilding::InitBuilding(int x1, int z1, int x2, int z2, int floors, float c
   BusinessIndex = -1;
   Owner = 0;
   RentPerUnit = (kind >= 0 && kind < kBuildingKindCount) ? g_BuildingKinds[kind].Figures[kFigureRent] : 0;
-  const CitySessionServices& s = *City().session;
-  BuiltYear = s.DecadeIndex() * 10 + s.YearInDecade();
+  BuiltYear = GameClock().decade * 10 + GameClock().yearInDecade;
   DemolishPending = RequestPending = TradePending = 0;
 }
 
-CPlayer* CBuilding::GetOwner() const { return Owner == 0 ? nullptr : City().session->GetPlayer(Owner); }
+CPlayer* CBuilding::GetOwner() const { return PlayerTable().ByNumber(Owner); }
 
 int32_t CBuilding::GetBlockOwnerNumber() const { return Block ? Block->Owner : 0; }
 
 CPlayer* CBuilding::GetBlockOwner() const {
   int32_t owner = GetBlockOwnerNumber();
-  return owner == 0 ? nullptr : City().session->GetPlayer(owner);
+  return PlayerTable().ByNumber(owner);
 }
 
 void CBuilding::SetOwner(uint8_t player) {
@@ -124,11 +128,10 @@ void CBuilding::SetOwner(uint8_t player) {
   RefreshBuildingModel(*this);
 }
 
-void CBuilding::StampOwnerChange() { OwnerChangeTick = City().session->LogicTick(); }
+void CBuilding::StampOwnerChange() { OwnerChangeTick = static_cast<int32_t>(LogicTick()); }
 
 void CBuilding::SendBuyoutRequest() const {
-  const int32_t payload[1] = {Id};
-  City().session->SendMessage(19, 24, payload, 0);
+  Post(BuyoutMsg{BuildingId{Id}});
 }
 
 int32_t CBuilding::VolumeUnits() const { return (X2 - X1 + 1) * (Z2 - Z1 + 1) * Floors; }
@@ -136,13 +139,13 @@ int32_t CBuilding::VolumeUnits() const { return (X2 - X1 + 1) * (Z2 - Z1 + 1) * 
 float CBuilding::PrestigeFactor() const { return ::PrestigeFactor(Block ? Block->Prestige : 0.0f); }
 
 int32_t CBuilding::GetCapacity(int32_t businessType) const {
-  float c = static_cast<float>(VolumeUnits()) * City().business->Density(businessType) + 0.999f;
+  float c = static_cast<float>(VolumeUnits()) * BusinessTypeDensity(businessType) + 0.999f;
   return static_cast<int32_t>(c);
 }
 
 float CBuilding::GetBusinessSetupCost(int32_t businessType) const {
   return QualityFactor(Quality) * AreaFactor(VolumeUnits()) * PrestigeFactor() *
-         City().business->RefurbCost(businessType);
+         BusinessTypeRefurbCost(businessType);
 }
 
 float CBuilding::GetRentalValue() const {
@@ -156,21 +159,23 @@ namespace {
 bool BlockOwnerHasDistrictSet(const CBlock* block) {
   if (block == nullptr || block->Owner == 0) return false;
   int def = (block->DefIndex >= 0 && block->DefIndex < kBlockCount) ? block->DefIndex : block->Index;
-  return City().session->OwnsDistrictSet(block->Owner, g_BlockDefs[def].District);
+  const CPlayer* owner = PlayerTable().ByNumber(block->Owner);
+  return owner != nullptr && owner->OwnsDistrictSet(g_BlockDefs[def].District);
 }
 
 }  // namespace
 
 int32_t CBuilding::GetNoveltyPercent() const {
   if (BlockOwnerHasDistrictSet(Block)) return 0;
-  int32_t hours = (City().session->LogicTick() - OwnerChangeTick) / kLogicTicksPerHour;
+  int32_t hours = (static_cast<int32_t>(LogicTick()) - OwnerChangeTick) / kLogicTicksPerHour;
   int32_t n = 100 - hours;
   return n < 0 ? 0 : n;
 }
 
 float CBuilding::GetBuyoutPrice() const {
   if (BusinessIndex < 0) return 0.0f;
-  float r = City().business->Rating(BusinessIndex);
+  const CBusiness* business = GetBusinessInUse(BusinessIndex);
+  float r = business ? business->GetRating() : 0.0f;
   float n = static_cast<float>(GetNoveltyPercent()) * 0.01f;
   float price = r + n * n * r * PrestigeFactor();
   if (BlockOwnerHasDistrictSet(Block)) price *= 0.6f;
@@ -185,24 +190,23 @@ int32_t EstimateBuildingCost(int32_t block, int32_t units, int32_t kind, int32_t
     ReportError(1, 0, "EstimateBuildingCost: Invalid block or building kind.");
     return 0;
   }
-  CityBusinessServices& biz = *City().business;
   float qf = QualityFactor(quality);
   float pf = PrestigeFactor(b->Prestige);
   float af = AreaFactor(units);
   const BuildingKind& k = g_BuildingKinds[kind];
   float construction = qf * pf * static_cast<float>(k.Figures[kFigureCostPerUnit]) * af;
-  if (kind != kKindLandscape) construction += qf * biz.RefurbCost(businessType) * pf * af;
+  if (kind != kKindLandscape) construction += qf * BusinessTypeRefurbCost(businessType) * pf * af;
   BuildingCostEstimate& e = g_LastCostEstimate;
   e.Construction = construction;
-  if (City().session->GameHour() < 6) return static_cast<int32_t>(construction);
+  if (GameClock().hour < 6) return static_cast<int32_t>(construction);
 
-  if (kind == kKindRetail) e.StockCost = biz.InitialStockCost(businessType, units);
+  if (kind == kKindRetail) e.StockCost = GetBusinessStockCost(businessType, units);
   float rentUnit = static_cast<float>(k.Figures[kFigureRent]) * pf * qf;
-  e.RentEstimate = biz.DampedAreaValue(units, rentUnit);
+  e.RentEstimate = DampedAreaValue(units, rentUnit);
   // Utility blocks in order: telecoms, gas, water, electricity.
   for (int u = 0; u < 4; ++u) {
     if (g_Blocks[kUtilityBlocks[u]].Owner == player) continue;
-    e.UtilityCharge += static_cast<float>(units) * biz.UtilityNeed(businessType, u);
+    e.UtilityCharge += static_cast<float>(units) * BusinessTypeUtilityNeed(businessType, u);
   }
   return static_cast<int32_t>(construction + e.StockCost + e.UtilityCharge);
 }

@@ -12,10 +12,14 @@
 #include "city/city_demand.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
-#include "city/economy_services.h"
 #include "city/households.h"
 #include "city/person.h"
+#include "session/game_clock.h"
 #include "session/game_events.h"
+#include "session/game_messages.h"
+#include "session/player.h"
+#include "session/session_state.h"
+#include "session/utility_income.h"
 #include "engine/core/error.h"
 #include "engine/files/save_game.h"
 
@@ -34,17 +38,25 @@ std::array<CBusiness, kMaxBusinesses> g_Businesses;
 
 namespace {
 
-EconomyPlayerServices& Players() { return *Economy().players; }
-int32_t GameHour() { return City().session->GameHour(); }
+int32_t GameHour() { return GameClock().hour; }
+// The player of an owner number; null for the city or an unused number.
+CPlayer* Player(int32_t number) { return PlayerTable().ByNumber(number); }
+
+// The per-block business counts the computer players read leave out their
+// own businesses.
+bool CountsForComputerPlayers(const CBusiness& b) {
+  const CPlayer* owner = Player(b.Owner);
+  return owner != nullptr && owner->kind != kPlayerComputer;
+}
 
 constexpr int32_t kLineCategory[kAccountLineCount] = {35, 14, 0, 17, 0, 6, 5, 4, 7, 15, 16, 33, 12};
 
-int32_t LedgerCategory(int line, float amount) {
+int32_t LedgerCategoryOfLine(int line, float amount) {
   if (line == kLineOther || line == kLineOtherBookedOnly) return amount > 0 ? 37 : 21;
   return kLineCategory[line];
 }
 
-bool IsPlayerNumber(int32_t n) { return n >= 1 && n <= kMaxPlayerNumber && Players().IsPlayer(n); }
+bool IsPlayerNumber(int32_t n) { return n >= 1 && n <= kMaxPlayerNumber && Player(n) != nullptr; }
 
 uint16_t ClampU16(int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(v, 0, 65535)); }
 int16_t ClampI16(int64_t v) { return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767)); }
@@ -135,12 +147,13 @@ int32_t CBusiness::GetTypeNameId() const {
   return t ? t->NameTextId : kNoTypeNameTextId;
 }
 
-CPlayer* CBusiness::GetOwner() const { return Owner >= 1 ? City().session->GetPlayer(Owner) : nullptr; }
+CPlayer* CBusiness::GetOwner() const { return Owner >= 1 ? Player(Owner) : nullptr; }
 
 bool CBusiness::OwnerIsPlayer() const { return IsPlayerNumber(Owner); }
 
 std::string CBusiness::GetOwnerLabel(const char* cityName) const {
-  const char* name = Owner >= 1 ? Players().PlayerName(Owner) : cityName;
+  const CPlayer* owner = Owner >= 1 ? Player(Owner) : nullptr;
+  const char* name = Owner >= 1 ? (owner ? owner->name : "") : cityName;
   return std::string(name ? name : "") + ":";
 }
 
@@ -247,7 +260,7 @@ void CBusiness::UpdateOpenState(int32_t value) {
 }
 
 void CBusiness::StampActivity() {
-  int32_t tick = City().session->LogicTick();
+  int32_t tick = static_cast<int32_t>(LogicTick());
   if (LastActivityTick == 0 || tick - LastActivityTick >= 100) LastActivityTick = tick;
 }
 
@@ -261,7 +274,7 @@ int32_t CBusiness::FreeStockSpace() const {
 void CBusiness::Book(float amount, int line) {
   if (line < 0 || line >= kAccountLineCount) return;
   DayTotal += amount;
-  if (OwnerIsPlayer()) Players().AddMoney(Owner, amount, LedgerCategory(line, amount));
+  if (CPlayer* owner = Player(Owner)) owner->AddMoney(amount, LedgerCategoryOfLine(line, amount));
 }
 
 void CBusiness::AddToAccount(float amount, int line, bool book) {
@@ -291,8 +304,8 @@ void CBusiness::PayGroundRent(bool book) {
   int32_t landlord = LandlordOf(*this);
   if (landlord == Owner) return;
   AddToAccount(-static_cast<float>(GroundRent), kLineGroundRent, book);
-  if (GetBuilding() != nullptr && IsPlayerNumber(landlord))
-    Players().AddMoney(landlord, static_cast<float>(GroundRent), kLedgerLandlordIncome);
+  if (CPlayer* player = GetBuilding() != nullptr ? Player(landlord) : nullptr)
+    player->AddMoney(static_cast<float>(GroundRent), kLedgerLandlordIncome);
 }
 
 void CBusiness::PayUtilities(bool book) {
@@ -312,9 +325,9 @@ void CBusiness::PayUtilities(bool book) {
   };
   for (const Utility& u : utilities) {
     if (g_Blocks[kUtilitySlotBlocks[u.incomeSlot]].Owner == Owner) continue;
-    if (!Players().UtilityChargingOn(u.incomeSlot)) continue;
+    if (!GetUtilityIncome().enabled[u.incomeSlot]) continue;
     float amount = f * u.need;
-    Players().AddUtilityIncome(u.incomeSlot, amount);
+    AddUtilityIncome(u.incomeSlot, amount);
     AddToAccount(-amount, u.line, book);
   }
 }
@@ -365,7 +378,7 @@ void CBusiness::Reset(int32_t index) {
 void CBusiness::SetOwner(int32_t newOwner) {
   if (newOwner < -1 || newOwner > kMaxPlayerNumber) return;
   const CBuilding* b = GetBuilding();
-  if (Players().IsGameRunning() && b != nullptr) {
+  if (Session().inGame && b != nullptr) {
     int32_t fp = GetFootprintUnits();
     int32_t points = 0;
     if (b->Kind == kKindLandscape) {
@@ -377,8 +390,8 @@ void CBusiness::SetOwner(int32_t newOwner) {
     }
     if (IsResidence()) points += Occupants * 50;
     if (points != 0) {
-      if (Owner >= 1 && IsPlayerNumber(Owner)) Players().AddRatingPoints(Owner, -points);
-      if (IsPlayerNumber(newOwner)) Players().AddRatingPoints(newOwner, points);
+      if (CPlayer* before = Owner >= 1 ? Player(Owner) : nullptr) before->pointsB -= points;
+      if (CPlayer* after = Player(newOwner)) after->pointsB += points;
     }
   }
   Owner = static_cast<int8_t>(newOwner);
@@ -428,17 +441,16 @@ bool OpenBusiness(int32_t business, int32_t buildingId, bool noCharge) {
   b->Capacity = ClampU16(static_cast<int64_t>(static_cast<float>(units) * t.Density + 0.999f));
   float prestige = building->Block ? building->Block->Prestige : 0.0f;
   float o = PrestigeFactor(prestige) * static_cast<float>(building->RentPerUnit) * QualityFactor(building->Quality);
-  b->GroundRent = ClampU16(static_cast<int64_t>(City().business->DampedAreaValue(units, o)));
+  b->GroundRent = ClampU16(static_cast<int64_t>(DampedAreaValue(units, o)));
   // 4. Opened in the day: the first day's ground rent and utilities at once.
   if (GameHour() >= 6) {
     int32_t landlord = LandlordOf(*b);
     if (landlord != b->Owner) {
       b->Accounts[kLineGroundRent] -= b->GroundRent;
-      if (IsPlayerNumber(landlord))
-        Players().AddMoney(landlord, static_cast<float>(b->GroundRent), kLedgerLandlordIncome);
+      if (CPlayer* player = Player(landlord)) player->AddMoney(static_cast<float>(b->GroundRent), kLedgerLandlordIncome);
     }
     b->PayUtilities(false);
-    Players().PayUtilityIncome();
+    PayUtilityIncome();
   }
   // 5, 6.
   if (b->IsResidence() && b->Occupants < b->Capacity) AddVacancy(business);
@@ -455,7 +467,7 @@ bool OpenBusiness(int32_t business, int32_t buildingId, bool noCharge) {
   ModifyCWDforbusiness(business, 1);
   if (b->Kind == kBusinessLandscape && building->Block != nullptr)
     building->Block->Prestige += 0.1f * static_cast<float>(units);
-  if (b->OwnerIsPlayer() && Players().PlayerType(b->Owner) != 1)
+  if (CountsForComputerPlayers(*b))
     IncBlockBusinessTypeCount(block, b->Type);
   building->Status = kStatusComplete;
   return true;
@@ -467,7 +479,7 @@ void CloseBusiness(int32_t business) {
   int32_t block = b->GetBlock();
   int32_t units = b->GetFootprintUnits();
   CBuilding* building = b->GetBuilding();
-  if (b->OwnerIsPlayer() && Players().PlayerType(b->Owner) != 1)
+  if (CountsForComputerPlayers(*b))
     DecBlockBusinessTypeCount(block, b->Type);
   if (b->Kind == kBusinessLandscape && building != nullptr && building->Block != nullptr)
     building->Block->Prestige -= 0.1f * static_cast<float>(units);
@@ -539,8 +551,8 @@ void CBusiness::Restock(bool noCharge) {
     uint16_t discarded = static_cast<uint16_t>(s.Stock / 2);
     s.DiscardedPerDay[Day % kDayRing] = discarded;
     DayCounters().StockSpoiled += GetCommodityBasePrice(GetSlotCommodity(i)) * discarded;
-    if (!noCharge && OwnerIsPlayer())
-      Players().AddToLedger(Owner, -(GetCommodityBasePrice(GetSlotCommodity(i)) * discarded), kLedgerDiscards);
+    if (CPlayer* owner = noCharge ? nullptr : Player(Owner))
+      owner->AddToLedger(-(GetCommodityBasePrice(GetSlotCommodity(i)) * discarded), kLedgerDiscards);
     s.Stock = static_cast<uint16_t>(s.Stock - discarded);
     space -= s.Stock;
     if (s.Stock < StockTarget[i]) shortfall += StockTarget[i] - s.Stock;
@@ -549,7 +561,8 @@ void CBusiness::Restock(bool noCharge) {
   // whole shortfall. Space already overfilled delivers nothing (never less).
   int32_t fill = 1;
   if (shortfall >= 1) fill = std::clamp(space / shortfall, 0, 1);
-  int32_t supply = OwnerIsPlayer() ? Players().SupplyState(Owner) : 0;
+  const CPlayer* owner = Player(Owner);
+  int32_t supply = owner ? owner->cardEffect : 0;
   float cost = 0;
   for (int i = 0; i < n; ++i) {
     CommoditySlot& s = Slots[i];
@@ -601,9 +614,9 @@ int32_t CBusiness::Sell(int32_t commodity, int32_t units) {
   if (s.Stock == 0) InStockMask &= ~(1u << commodity);
   s.SoldPerDay[Day % kDayRing] = ClampU16(s.SoldPerDay[Day % kDayRing] + units);
   AddToAccount(u * p, kLineSales, true);
-  if (OwnerIsPlayer()) {
-    Players().AddSalesPoints(Owner, units * 20);
-    Players().AddUnitsSold(Owner, units);
+  if (CPlayer* owner = Player(Owner)) {
+    owner->pointsA += units * 20;
+    owner->salesCount += units;
   }
   StampActivity();
   return units;
@@ -650,7 +663,7 @@ bool CBusiness::RemovePerson(CPerson& person) {
   person.NextResident = -1;
   if (Occupants > 0) --Occupants;
   if (Occupants < Capacity) AddVacancy(Index);
-  if (OwnerIsPlayer()) Players().AddRatingPoints(Owner, -50);
+  if (CPlayer* owner = Player(Owner)) owner->pointsB -= 50;
   return true;
 }
 
@@ -707,10 +720,11 @@ void CBusiness::SendPriceMessage() {
   std::copy(std::begin(PendingPrice), std::end(PendingPrice), m.Prices);
   m.Rent = PendingRent;
   Changed = 0;
-  const std::vector<uint8_t> bytes = EncodeRecord(m);
-  std::vector<int32_t> words(bytes.size() / 4);
-  for (size_t i = 0; i < words.size(); ++i) words[i] = LoadLeI32(&bytes[4 * i]);
-  City().session->SendMessage(kPriceMessageType, kPriceMessageLength, words, 0);
+  // Posted for the owner (only an owner's own businesses are sent); the
+  // owner must still hold it when it arrives.
+  CNetMessage message = EncodeMessage(m);
+  message.SetSender(Owner);
+  message.Send();
 }
 
 void SendBusinessPriceMessages(int32_t player) {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "city/buildings.h"
-#include "city/city_services.h"
+#include "session/game_clock.h"
 #include "city/commodities.h"
 #include "city/text_match.h"
 #include "engine/core/error.h"
@@ -141,9 +141,37 @@ float GetBusinessStockCost(int32_t type, int32_t units) {
   return cost;
 }
 
-float DampedAreaValue(int32_t a, float b, float c, float d) { return City().business->DampedAreaValue(a, b * c * d); }
+float DampedAreaValue(int32_t units, float perUnit) {
+  if (units <= 0) return 0.0f;
+  float u = static_cast<float>(units);
+  return u * (perUnit - (1.0f - 1.0f / std::sqrt(u)) * perUnit * 0.5f);
+}
 
-bool IsEarlyHour() { return City().session->GameHour() < 6; }
+float DampedAreaValue(int32_t a, float b, float c, float d) { return DampedAreaValue(a, b * c * d); }
+
+float BusinessTypeDensity(int32_t type) {
+  const BusinessType* t = GetBusinessType(type);
+  return t ? t->Density : 0.0f;
+}
+
+float BusinessTypeRefurbCost(int32_t type) {
+  const BusinessType* t = GetBusinessType(type);
+  return t ? static_cast<float>(t->RefurbCost) : 0.0f;
+}
+
+float BusinessTypeUtilityNeed(int32_t type, int utility) {
+  const BusinessType* t = GetBusinessType(type);
+  if (t == nullptr) return 0.0f;
+  switch (utility) {
+    case 0: return t->TelecomNeed;
+    case 1: return t->GasNeed;
+    case 2: return t->WaterNeed;
+    case 3: return t->ElectricalNeed;
+    default: return 0.0f;
+  }
+}
+
+bool IsEarlyHour() { return GameClock().hour < 6; }
 
 bool FitsBusinessType(int32_t type, const CBuilding& building) {
   const BusinessType* row = GetBusinessType(type);

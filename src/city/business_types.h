@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "city/city_limits.h"
 #include "engine/core/record_visitor.h"
 
 class CBuilding;
 
-inline constexpr int kBusinessTypeCount = 45;
 inline constexpr int kMaxTypeCommodities = 6;
 inline constexpr int32_t kTypeApartments = 42;
 inline constexpr int32_t kTypeHotel = 43;
@@ -119,7 +119,14 @@ float TypeWeightSum(int32_t type);
 // Planning figures.
 int32_t GetStockCapacityForArea(int32_t units, int32_t type);  // units x stockcapacity
 float GetBusinessStockCost(int32_t type, int32_t units);
-float DampedAreaValue(int32_t a, float b, float c, float d);
+// A value per unit over an area of units, damped as the area grows.
+float DampedAreaValue(int32_t units, float perUnit);
+float DampedAreaValue(int32_t a, float b, float c, float d);  // b x c x d per unit
+// Figures of a type the block and building rules read; 0 outside the table.
+float BusinessTypeDensity(int32_t type);
+float BusinessTypeRefurbCost(int32_t type);
+// Utility need of a type: 0 telecom, 1 gas, 2 water, 3 electrical.
+float BusinessTypeUtilityNeed(int32_t type, int utility);
 bool IsEarlyHour();
 // CBuilding::FitsBusinessType: available, area, floors and the longer side fit.
 bool FitsBusinessType(int32_t type, const CBuilding& building);

@@ -4,3 +4,4 @@
 
 inline constexpr int kMaxBusinesses = 600;
 inline constexpr int32_t kMaxPlayerNumber = 6;  // owners are 1..6, 0 the city
+inline constexpr int kBusinessTypeCount = 45;

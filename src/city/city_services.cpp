@@ -1,15 +1,7 @@
 #include "city/city_services.h"
 
-#include <cmath>
-
 #include "city/blocks.h"
 #include "city/buildings.h"
-
-float CityBusinessServices::DampedAreaValue(int32_t units, float e) const {
-  if (units <= 0) return 0.0f;
-  float u = static_cast<float>(units);
-  return u * (e - (1.0f - 1.0f / std::sqrt(u)) * e * 0.5f);
-}
 
 // The plain box: the footprint of the lot rectangle, one floor height per
 // floor, one door at the middle of the footprint at door height.
@@ -46,24 +38,18 @@ void CityVisualServices::ReleaseBuildingVisuals(CBuilding& b) {
 
 namespace {
 
-CitySessionServices g_defaultSession;
 CityAiServices g_defaultAi;
-CityBusinessServices g_defaultBusiness;
 CityVisualServices g_defaultVisuals;
 
-CityServices g_services = {&g_defaultSession, &g_defaultAi,
-                           &g_defaultBusiness, &g_defaultVisuals};
+CityServices g_services = {&g_defaultAi, &g_defaultVisuals};
 
 }  // namespace
 
 CityServices& City() { return g_services; }
 
-void SetCitySessionServices(CitySessionServices* s) { g_services.session = s ? s : &g_defaultSession; }
 void SetCityAiServices(CityAiServices* s) { g_services.ai = s ? s : &g_defaultAi; }
-void SetCityBusinessServices(CityBusinessServices* s) { g_services.business = s ? s : &g_defaultBusiness; }
 void SetCityVisualServices(CityVisualServices* s) { g_services.visuals = s ? s : &g_defaultVisuals; }
 
 void RestoreDefaultCityServices() {
-  g_services = {&g_defaultSession, &g_defaultAi,
-                &g_defaultBusiness, &g_defaultVisuals};
+  g_services = {&g_defaultAi, &g_defaultVisuals};
 }

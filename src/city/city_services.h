@@ -1,63 +1,18 @@
 #pragma once
-// What the city model reaches through narrow virtuals with harmless
-// defaults: upward, the computer players' bookkeeping and the architect's
-// and the effects' visuals, which live above the simulation; within the
-// simulation, the session's clock, players and messages and the economy's
-// business figures, which the city's unit tests and the benchmark's fixture
-// city replace with their own (these are to become direct calls). Prompts go
-// up as game events (session/game_events.h).
+// What the city model reaches above the simulation, through narrow virtuals
+// with harmless defaults: the computer players' bookkeeping and the
+// architect's and the effects' visuals. Everything within the simulation
+// (clock, players, messages, the economy) is called directly; prompts go up
+// as game events (session/game_events.h).
 #include <cstdint>
-#include <span>
 
 class CBuilding;
-class CBlock;
-class CPlayer;
-
-// Session: clock, players and game messages.
-class CitySessionServices {
- public:
-  virtual ~CitySessionServices() = default;
-  virtual int32_t LogicTick() const { return 0; }
-  virtual int32_t GameHour() const { return 9; }
-  virtual int32_t DecadeIndex() const { return 0; }
-  virtual int32_t YearInDecade() const { return 0; }
-  // The player object of a number 1..6; null for 0 or an unused number.
-  virtual CPlayer* GetPlayer(int32_t /*number*/) const { return nullptr; }
-  virtual int32_t LocalPlayer() const { return 0; }
-  virtual bool OwnsDistrictSet(int32_t /*player*/, int32_t /*district*/) const { return false; }
-  // Posts a game message: type, total length (with the 20-byte common header)
-  // and the payload words after the header.
-  virtual void SendMessage(int32_t /*type*/, int32_t /*length*/, std::span<const int32_t> /*payload*/,
-                           int32_t /*delay*/) {}
-  virtual void ReturnBlockToCity(int32_t /*block*/) {}
-  // The block of the running auction, -1 when none runs.
-  virtual int32_t AuctionBlock() const { return -1; }
-  virtual void EndAuction() {}
-  virtual void ResetStatistics() {}  // CData::Reset
-};
 
 // Computer players: free-footprint bookkeeping of a block.
 class CityAiServices {
  public:
   virtual ~CityAiServices() = default;
   virtual void ComputeBlockFreeFootprint(int32_t /*block*/) {}
-};
-
-// Businesses (held by later code): the figures the block and building rules read.
-class CityBusinessServices {
- public:
-  virtual ~CityBusinessServices() = default;
-  virtual uint32_t SoldCommodityMask(int32_t /*business*/) const { return 0; }
-  virtual int32_t BusinessKind(int32_t /*business*/) const { return -1; }  // 1 = residence
-  virtual float MoneyValue(int32_t /*business*/) const { return 0; }
-  virtual float Rating(int32_t /*business*/) const { return 0; }
-  // Business type figures (`density`, `refurbcost`, utility needs).
-  virtual float Density(int32_t /*type*/) const { return 0; }
-  virtual float RefurbCost(int32_t /*type*/) const { return 0; }
-  // Utility need of a type: 0 telecom, 1 gas, 2 water, 3 electrical.
-  virtual float UtilityNeed(int32_t /*type*/, int /*utility*/) const { return 0; }
-  virtual float InitialStockCost(int32_t /*type*/, int32_t /*units*/) const { return 0; }
-  virtual float DampedAreaValue(int32_t units, float e) const;
 };
 
 // Building and street visuals: the architect builds a building's look when
@@ -91,18 +46,14 @@ class CityVisualServices {
 };
 
 struct CityServices {
-  CitySessionServices* session;
   CityAiServices* ai;
-  CityBusinessServices* business;
   CityVisualServices* visuals;
 };
 
 // The installed services; every pointer is always valid (defaults at start).
 CityServices& City();
 // Installs one service (null restores its default).
-void SetCitySessionServices(CitySessionServices* s);
 void SetCityAiServices(CityAiServices* s);
-void SetCityBusinessServices(CityBusinessServices* s);
 void SetCityVisualServices(CityVisualServices* s);
 void RestoreDefaultCityServices();
 

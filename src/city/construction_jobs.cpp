@@ -112,38 +112,6 @@ void StepDemolition(ConstructionJobTable& t, ConstructionJob& job, CBuilding& b)
 
 }  // namespace
 
-std::array<uint8_t, kConstructionChunkSize> EncodeConstructionJobs(const ConstructionJobTable& table) {
-  std::array<uint8_t, kConstructionChunkSize> bytes{};
-  std::memcpy(bytes.data(), &table.ActiveCount, 4);
-  std::memcpy(bytes.data() + 4, table.Jobs.data(), sizeof table.Jobs);
-  return bytes;
-}
-
-bool DecodeConstructionJobs(std::span<const uint8_t> bytes, ConstructionJobTable& out) {
-  if (bytes.size() != kConstructionChunkSize) return false;
-  ConstructionJobTable t;
-  std::memcpy(&t.ActiveCount, bytes.data(), 4);
-  std::memcpy(t.Jobs.data(), bytes.data() + 4, sizeof t.Jobs);
-  if (t.ActiveCount < 0 || t.ActiveCount > kMaxConstructionJobs) return false;
-  int32_t active = 0;
-  std::array<bool, kBuildingPoolSize> seen{};
-  for (const ConstructionJob& job : t.Jobs) {
-    if (job.Kind < kJobFree || job.Kind > kJobDemolish || job.Phase < kPhaseScaffoldUp || job.Phase > kPhaseGrowing ||
-        job.Counter < 0 || job.Counter > 0x7FFF || job.Block < 0 || job.Block >= kBlockCount || job.Building < 0 ||
-        job.Building >= kBuildingPoolSize || job.Player < 0 || job.Player > kMaxPlayers || job.OpenType < -1 ||
-        job.OpenType >= kBusinessTypeCount)
-      return false;
-    if (job.Kind == kJobFree) continue;
-    ++active;
-    if (job.Kind == kJobBuild ? job.Phase == kPhaseSinking : job.Phase == kPhaseGrowing) return false;
-    if (seen[size_t(job.Building)]) return false;  // one job per building
-    seen[size_t(job.Building)] = true;
-  }
-  if (active != t.ActiveCount) return false;
-  out = t;
-  return true;
-}
-
 ConstructionJobTable& ConstructionJobs() {
   static ConstructionJobTable table;
   return table;
@@ -217,9 +185,9 @@ bool KeepNearestJobs(SoundSites& list, int32_t max, const Vec3& position, float 
 
 namespace {
 
-void ApplyConstructionJobs(std::span<const uint8_t> bytes) {
+void ApplyConstructionJobs(const ConstructionJobTable& saved) {
   ConstructionJobTable& t = ConstructionJobs();
-  if (!DecodeConstructionJobs(bytes, t)) return;
+  t = saved;
   for (ConstructionJob& job : t.Jobs) {
     if (job.Kind == kJobFree) continue;
     CBuilding* b = GetBuilding(job.Building);
@@ -236,13 +204,6 @@ void ApplyConstructionJobs(std::span<const uint8_t> bytes) {
 }  // namespace
 
 void RegisterConstructionJobsChunk() {
-  RegisterSaveHook(kSaveConstruction, [] {
-    const auto bytes = EncodeConstructionJobs(ConstructionJobs());
-    WriteSaveChunk(kChunkConstruction, kConstructionChunkSize, bytes.data());
-  });
-  RegisterLoadHook(kChunkConstruction, ApplyConstructionJobs, kConstructionChunkSize,
-                   [](std::span<const uint8_t> bytes) {
-                     ConstructionJobTable staged;
-                     return DecodeConstructionJobs(bytes, staged);
-                   });
+  RegisterSaveHook(kSaveConstruction, [] { WriteRecordChunk(kChunkConstruction, ConstructionJobs()); });
+  RegisterRecordChunk<ConstructionJobTable>(kChunkConstruction, kConstructionChunkSize, ApplyConstructionJobs);
 }

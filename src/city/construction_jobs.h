@@ -8,12 +8,16 @@
 // scaffolding down and removes the building from its block. The nearest busy
 // sites of each phase are published for the sound. The whole table is save
 // chunk 2048.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
-#include <span>
-
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business_types.h"
+#include "city/city_limits.h"
 #include "engine/core/maths.h"
+#include "engine/core/record_visitor.h"
 
 inline constexpr int32_t kMaxConstructionJobs = 128;
 inline constexpr int32_t kConstructionChunkType = 2048;
@@ -37,12 +41,46 @@ struct ConstructionJob {
   int32_t Counter = 0;   // ticks of the phase (growth and sinking count up from 0)
   int32_t OpenType = 0;  // business type to open when a build completes
   int32_t Player = 0;    // the builder's player number; 0 none
+
+  // 28 bytes of chunk 2048. A build never sinks, a demolition never grows.
+  template <class V>
+  void Visit(V& v) {
+    v.I32(Block, {0, kBlockCount - 1, "job block"});
+    v.I32(Building, {0, kBuildingPoolSize - 1, "job building"});
+    v.I32(Kind, {kJobFree, kJobDemolish, "job kind"});
+    v.I32(Phase, {kPhaseScaffoldUp, kPhaseGrowing, "job phase"});
+    v.I32(Counter, {0, 0x7FFF, "job counter"});
+    v.I32(OpenType, {-1, kBusinessTypeCount - 1, "job business type"});
+    v.I32(Player, {0, kMaxPlayerNumber, "job player"});
+    v.Require(Kind != kJobBuild || Phase != kPhaseSinking, "job phase");
+    v.Require(Kind != kJobDemolish || Phase != kPhaseGrowing, "job phase");
+  }
 };
 static_assert(sizeof(ConstructionJob) == 28);
 
 struct ConstructionJobTable {
   int32_t ActiveCount = 0;
   std::array<ConstructionJob, kMaxConstructionJobs> Jobs{};
+
+  // Chunk 2048: the count, then every slot. The count must be the number of
+  // jobs in use, and no building may have two.
+  template <class V>
+  void Visit(V& v) {
+    v.I32(ActiveCount, {0, kMaxConstructionJobs, "job count"});
+    VisitRecord(v, Jobs);
+    int32_t active = 0;
+    std::array<bool, kBuildingPoolSize> seen{};
+    bool twice = false;
+    for (const ConstructionJob& job : Jobs) {
+      if (job.Kind == kJobFree) continue;
+      ++active;
+      const size_t building = static_cast<size_t>(std::clamp(job.Building, 0, kBuildingPoolSize - 1));
+      twice = twice || seen[building];
+      seen[building] = true;
+    }
+    v.Require(active == ActiveCount, "job count");
+    v.Require(!twice, "two jobs on one building");
+  }
 };
 
 ConstructionJobTable& ConstructionJobs();
@@ -79,10 +117,7 @@ const std::array<SoundSites, kSiteListCount>& ConstructionSoundSites();
 // long; false when it falls off the end.
 bool KeepNearestJobs(SoundSites& list, int32_t max, const Vec3& position, float distance);
 
-// Chunk 2048: the table image. The check refuses a chunk whose count, ids,
-// kinds, phases, counters or players are out of range or disagree, or that
-// names one building twice; applying it drops (with a warning) a job whose
-// building is not on its block after the load.
-std::array<uint8_t, kConstructionChunkSize> EncodeConstructionJobs(const ConstructionJobTable& table);
-bool DecodeConstructionJobs(std::span<const uint8_t> bytes, ConstructionJobTable& table);
+// Chunk 2048, the table's record (ConstructionJobTable::Visit). Applying a
+// checked table drops, with a warning, a job whose building is not in use on
+// its block once the saved city is in place.
 void RegisterConstructionJobsChunk();

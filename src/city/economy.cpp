@@ -5,7 +5,6 @@
 #include "city/business.h"
 #include "city/city_demand.h"
 #include "city/commodities.h"
-#include "city/economy_services.h"
 #include "city/households.h"
 #include "city/population_classes.h"
 #include "city/timetables.h"
@@ -61,5 +60,4 @@ void InitEconomy() {
   ResetEconomyTables();
   RegisterEconomySaveHooks();
   RegisterEconomyConsoleCommands();
-  InstallEconomyCityServices();
 }

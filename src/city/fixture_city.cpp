@@ -11,7 +11,6 @@
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy.h"
-#include "city/economy_services.h"
 #include "city/house_hunt.h"
 #include "city/households.h"
 #include "city/lane_network.h"
@@ -23,26 +22,15 @@
 #include "city/traffic.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "session/game_clock.h"
+#include "session/player.h"
+#include "session/player_data.h"
+#include "session/session_state.h"
+#include "session/utility_income.h"
 
 namespace {
 
-class FixtureClock : public CitySessionServices {
- public:
-  int32_t tick = 0;
-  int32_t hour = 7;
-  int32_t LogicTick() const override { return tick; }
-  int32_t GameHour() const override { return hour; }
-};
-
-class FixturePlayers : public EconomyPlayerServices {
- public:
-  bool IsPlayer(int32_t) const override { return false; }
-  bool IsGameRunning() const override { return true; }
-  float AverageBlockValue() const override { return 1000.0f; }
-};
-
-FixtureClock g_clock;
-FixturePlayers g_players;
+constexpr int kFixtureRentAverage = CData::kAverages - 1;  // after the 32 commodity prices
 
 const std::vector<uint8_t>& RouteImage() {
   static const std::vector<uint8_t> image = [] {
@@ -87,6 +75,11 @@ void DefineEconomy() {
   }
   g_ItchyCounter = 5;
   SetBlockPathDepthLimit(6);
+  // The city-wide rent per resident the house hunt weighs rents against,
+  // fixed for the fixture (a game refreshes it once a day).
+  CData& data = PlayerData();
+  data.averages[kFixtureRentAverage] = 1000.0f;
+  data.averagesDirty = 0;
 }
 
 // One timetable: the activity keyword for each hour 0..23.
@@ -167,7 +160,7 @@ void DevelopBlocks() {
 
 void HourlyJobs() {
   UpdateBusinessesHourly();
-  switch (g_clock.hour) {
+  switch (GameClock().hour) {
     case 0: CloseBusinessDay(); break;
     case 5: UpdatePeopleDaily(); break;
     case 6: SettleBusinessesDaily(); break;
@@ -187,7 +180,6 @@ void SetTrafficLimits(const FixtureCityOptions& o) {
 
 void BuildFixtureCity(const FixtureCityOptions& options) {
   RestoreDefaultCityServices();
-  RestoreDefaultEconomyServices();
   RegisterCityRandomStreams();
   VehicleRandom();
   InitBlockDefs();
@@ -199,13 +191,15 @@ void BuildFixtureCity(const FixtureCityOptions& options) {
   SetRouteTableImage(image);
   InitBlocks();
   ResetEconomyTables();
-  InstallEconomyCityServices();
-  InstallPeopleServices();
-  g_clock = FixtureClock{};
-  g_clock.hour = options.StartHour;
-  SetCitySessionServices(&g_clock);
+  // The session as a running game with no players, from the start hour.
+  PlayerTable().DeleteAllPlayers();
+  PlayerData().Reset();
+  ResetUtilityIncome();
+  ResetGameClock();
+  GameClock().hour = options.StartHour;
+  LogicTick() = 0;
+  Session().inGame = true;
   SetCityVisualServices(options.Visuals);
-  SetEconomyPlayerServices(&g_players);
   SeedRandomStreams(options.Seed);
   DefineEconomy();
   DefineTimetables();
@@ -219,11 +213,11 @@ void BuildFixtureCity(const FixtureCityOptions& options) {
 }
 
 void StepFixtureCity() {
-  ++g_clock.tick;
+  const int32_t tick = static_cast<int32_t>(++LogicTick());
   UpdatePeople();
   UpdateTraffic();
-  if (g_clock.tick % kTicksPerGameHour == 0) {
-    g_clock.hour = (g_clock.hour + 1) % 24;
+  if (tick % kTicksPerGameHour == 0) {
+    GameClock().hour = (GameClock().hour + 1) % 24;
     HourlyJobs();
   }
 }
@@ -233,8 +227,8 @@ void RunFixtureCity(int32_t ticks) {
 }
 
 SimChecksums FixtureChecksums() { return SimChecksums{GetPeopleChecksum(), GetTrafficChecksum(), BusinessChecksum()}; }
-int32_t FixtureTick() { return g_clock.tick; }
-int32_t FixtureHour() { return g_clock.hour; }
+int32_t FixtureTick() { return static_cast<int32_t>(LogicTick()); }
+int32_t FixtureHour() { return GameClock().hour; }
 
 namespace {
 
@@ -257,7 +251,7 @@ bool SaveFixtureCity(const std::string& path) {
   // The clock and the streams beside it (the session saves these in a game).
   std::FILE* f = std::fopen((path + ".clock").c_str(), "wb");
   if (f == nullptr) return false;
-  std::vector<uint32_t> words = {static_cast<uint32_t>(g_clock.tick), static_cast<uint32_t>(g_clock.hour)};
+  std::vector<uint32_t> words = {LogicTick(), static_cast<uint32_t>(GameClock().hour)};
   for (CRandomStream* s = FirstRandomStream(); s; s = s->Next()) words.push_back(s->GetState());
   bool ok = std::fwrite(words.data(), sizeof(uint32_t), words.size(), f) == words.size();
   return std::fclose(f) == 0 && ok;
@@ -280,8 +274,8 @@ bool LoadFixtureCity(const std::string& path) {
   ResetTraffic();
   if (!LoadGameFile(file, kFixtureLoadMask)) return false;
   FinishPeopleLoad();
-  g_clock.tick = static_cast<int32_t>(words[0]);
-  g_clock.hour = static_cast<int32_t>(words[1]);
+  LogicTick() = words[0];
+  GameClock().hour = static_cast<int32_t>(words[1]);
   size_t i = 2;
   for (CRandomStream* s = FirstRandomStream(); s; s = s->Next()) s->SetState(words[i++]);
   return true;

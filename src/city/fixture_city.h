@@ -3,9 +3,10 @@
 // determinism tests: the built-in map with its lanes and a computed route
 // table, every block developed, every business type open somewhere, a fixture
 // economy (commodities, preferences, incomes, timetables) and a population,
-// traffic at its busiest. Also a small clock that drives the people, the
-// traffic and the hourly and daily jobs tick by tick, as the session's tick
-// driver does, so the city runs without a session.
+// traffic at its busiest. It runs on the session's own clock and player table
+// (a running game without players): each step moves the logic tick and the
+// hour and runs the people, the traffic and the economy's hourly and daily
+// jobs, without the rest of the tick driver.
 #include <cstdint>
 #include <string>
 

@@ -8,13 +8,15 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/commodities.h"
-#include "city/economy_services.h"
 #include "city/house_hunt.h"
 #include "city/households.h"
+#include "city/people.h"
 #include "city/person.h"
 #include "city/population_classes.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
+#include "session/player.h"
+#include "session/player_data.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ int32_t CPerson::ScoreHousingBlock(int32_t block) const {
   }
   // Cheapness against the city's average block value; with no average to
   // compare against, rents count as neither cheap nor dear.
-  float average = Economy().players->AverageBlockValue();
+  float average = PlayerData().GetAverageBlockValue();
   float cheapness = 0.0f;
   if (average > 0.0f) cheapness = std::max(0.0f, 200.0f - (100.0f * rentSum) / (average * static_cast<float>(places)));
   // How the class rates the block and its rents, and the way to work.
@@ -131,7 +133,7 @@ void CPerson::HouseHunt() {
   if (!IsHoused()) return;
   if (!FindHomeBlock()) {
     LeaveHome();
-    Economy().people->Replan(*this);
+    Replan(*this);
     return;
   }
   int32_t r = ChooseResidence(TargetBlock);
@@ -144,7 +146,7 @@ void CPerson::HouseHunt() {
     HomeBuilding = static_cast<int16_t>(building->Id);
     HomeBlock = static_cast<uint8_t>(b->GetBlock());
   }
-  Economy().people->Replan(*this);
+  Replan(*this);
 }
 
 void UpdateHouseHuntDaily() {
@@ -252,8 +254,8 @@ int32_t CPerson::ChooseShoppingBlock() {
   TargetBlock = static_cast<uint8_t>(best);
   static constexpr int32_t kTripPoints[3] = {40, 20, 10};
   int32_t owner = g_Blocks[best].Owner;
-  if (owner >= 1 && TripsToday < 3 && Economy().players->IsPlayer(owner))
-    Economy().players->AddSalesPoints(owner, kTripPoints[TripsToday]);
+  CPlayer* player = PlayerTable().ByNumber(owner);
+  if (player != nullptr && TripsToday < 3) player->pointsA += kTripPoints[TripsToday];
   if (TripsToday < 255) ++TripsToday;
   return best;
 }

@@ -12,7 +12,6 @@
 #include "city/city_demand.h"
 #include "city/city_services.h"
 #include "city/commodities.h"
-#include "city/economy_services.h"
 #include "city/households.h"
 #include "city/population_classes.h"
 #include "city/road_topology.h"
@@ -21,6 +20,8 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "session/game_clock.h"
+#include "session/player.h"
 #include "session/utility_income.h"
 
 std::array<PersonCycle, kMaxPeople> g_PersonCycles;
@@ -483,7 +484,7 @@ void LookForHouse(CPerson& p) {
   p.HomeBlock = static_cast<uint8_t>(b->GetBlock());
   DoorOf(p.HomeBuilding, c.HomeDoor);
   DrawTimetable(p);
-  if (b->OwnerIsPlayer()) Economy().players->AddRatingPoints(b->Owner, 50);
+  if (CPlayer* owner = PlayerTable().ByNumber(b->Owner)) owner->pointsB += 50;
   EnterState(p, kStateGoingHome);
 }
 
@@ -632,11 +633,6 @@ void Step(CPerson& p) {
   }
 }
 
-class PeopleEconomyPlanner : public EconomyPeopleServices {
- public:
-  void Replan(CPerson& person) override { ::Replan(person); }
-};
-
 }  // namespace
 
 int32_t PeopleWithCurrentBlock(int32_t block) {
@@ -662,11 +658,6 @@ void DoorOf(int32_t buildingId, float door[3]) {
     door[0] += b->Visual.Doors[0].x;
     door[2] += b->Visual.Doors[0].z;
   }
-}
-
-void InstallPeopleServices() {
-  static PeopleEconomyPlanner planner;
-  SetEconomyPeopleServices(&planner);
 }
 
 // ---- Life -----------------------------------------------------------------------
@@ -806,7 +797,7 @@ void EnterState(CPerson& p, int32_t state) {
 
 void ApplyTimetable(CPerson& p) {
   PersonCycle& c = CycleOf(p);
-  int32_t code = GetTimetableActivity(p.DayTimetable, City().session->GameHour());
+  int32_t code = GetTimetableActivity(p.DayTimetable, GameClock().hour);
   int32_t s = c.State;
   auto shop = [&](int cls, int32_t state) {
     p.ShoppingMask = g_ShoppingClassMasks[cls];

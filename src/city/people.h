@@ -115,9 +115,6 @@ CPerson* CreatePerson(int32_t kind, int32_t socialClass, int32_t preferenceRow);
 int32_t UpdatePeople();
 // Hour 5: income, wants and the day's timetable; then people forget a little.
 void UpdatePeopleDaily();
-// Installs the people as the economy's planner (re-planning after a move or an
-// eviction) and as the city's people counter.
-void InstallPeopleServices();
 
 // ---- One person ----
 void UpdatePerson(CPerson& p);

@@ -5,7 +5,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
-#include "city/economy_services.h"
+#include "city/people.h"
 
 std::array<CPerson, kMaxPeople> g_People;
 int32_t g_PeopleCount = 0;
@@ -59,5 +59,5 @@ void CPerson::LeaveHome() {
 
 void CPerson::Evict() {
   LeaveHome();
-  Economy().people->Replan(*this);
+  Replan(*this);
 }

@@ -9,6 +9,7 @@
 #include "city/city_services.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
+#include "session/game_clock.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ void BuildRandomBlock(int32_t block) {
   CBlock* b = GetBlock(block);
   if (b == nullptr || !b->InUse) return;
   BuildingRequest rows[kRandomBlockRows];
-  const int32_t count = MakeBuildingRequests(block, City().session->DecadeIndex(), rows);
+  const int32_t count = MakeBuildingRequests(block, GameClock().decade, rows);
   for (int32_t i = 0; i < count; ++i) {
     const BuildingRequest& r = rows[i];
     int x1, z1;

@@ -12,6 +12,7 @@
 #include "engine/core/random_stream.h"
 #include "engine/core/debug_flags.h"
 #include "engine/files/save_game.h"
+#include "session/game_clock.h"
 
 std::array<CVehicle, kMaxVehicles> g_Vehicles;
 TrafficState g_Traffic;
@@ -388,7 +389,7 @@ CVehicle* SpawnVehicle(int32_t fromDepot, int32_t toDepot, int32_t kind) {
   v.Moves[1] = kMoveEndOfRoute;
   v.MoveIndex = 0;
   v.Kind = kind;
-  int32_t decade = City().session->DecadeIndex();
+  int32_t decade = GameClock().decade;
   int32_t era = decade <= 2 ? 0 : decade <= 4 ? 29 : 58;
   v.ModelIndex = kind + era;
   if (g_ModelSource != nullptr) {
@@ -400,7 +401,7 @@ CVehicle* SpawnVehicle(int32_t fromDepot, int32_t toDepot, int32_t kind) {
 void SpawnTraffic() {
   int32_t depots = g_Lanes.DepotCount;
   if (depots <= 0) return;  // nowhere to drive between
-  int32_t band = std::clamp(City().session->GameHour(), 0, 23) / 4;
+  int32_t band = std::clamp(GameClock().hour, 0, 23) / 4;
   int32_t taxiLimit = g_Traffic.TaxiFrequency[band];
   int32_t carLimit = g_Traffic.CarFrequency[band];
   CRandomStream& random = VehicleRandom();
@@ -688,7 +689,7 @@ int32_t TrafficLightColour(const TrafficLightPost& post) {
 }
 
 void DrawTrafficLights(TrafficDrawSink& sink) {
-  int32_t model = City().session->DecadeIndex() >= 2 ? 1 : 0;
+  int32_t model = GameClock().decade >= 2 ? 1 : 0;
   for (int32_t i = 0; i < g_Lanes.PostCount; ++i) {
     const TrafficLightPost& post = g_Lanes.Posts[i];
     sink.DrawLightPost(post, model);

@@ -117,7 +117,7 @@ void AdvanceAuctionTurn() {
 void BeginAuctionRoom() {
   CAuction& a = Record();
   PostGameEvent(SoundEvent{kMurmur, 100});
-  std::memcpy(a.camera, &g_CameraState, sizeof a.camera);
+  a.camera = g_CameraState;
   a.constraint = CamSetConstraint(kRoomConstraint);
   const CBlock* b = GetBlock(a.block.value);
   a.seller = b ? b->Owner - 1 : -1;
@@ -150,7 +150,7 @@ void Announce() {
 void CloseAuctionRoom() {
   const CAuction& a = Record();
   if (Session().gameState != kGameStateAuction) return;
-  std::memcpy(&g_CameraState, a.camera, sizeof a.camera);
+  g_CameraState = a.camera;
   Session().gameState = kGameStateRunning;
   GameTime().screenMode = a.screenMode;
   CamSetConstraint(a.constraint);

@@ -8,6 +8,7 @@
 
 #include "city/game_ids.h"
 #include "engine/core/record_visitor.h"
+#include "engine/input/camera_controller.h"
 #include "session/session_state.h"
 
 struct AuctionStepMsg;
@@ -62,7 +63,7 @@ struct CAuction {
   int32_t countdown = 0;  // the timer's remaining countdown, 50 a second
   int32_t starter = -1;
   int32_t openingValue = 0;
-  uint8_t camera[kAuctionCameraSize] = {};  // the game camera when the screen opened
+  CameraState camera{};  // the game camera when the screen opened
   int32_t screenMode = 0;
   int32_t constraint = 0;
 
@@ -89,7 +90,7 @@ struct CAuction {
     v.I32(countdown);
     v.I32(starter, kBidder);
     v.I32(openingValue);
-    v.Bytes(camera, sizeof camera);
+    camera.Visit(v);
     v.I32(screenMode, {0, 4, "screen mode"});
     v.I32(constraint);
     v.Require(active || pending, "auction neither announced nor running");

@@ -34,7 +34,6 @@ void InitSimulation() {
   ResetTraffic();
   RegisterTrafficSaveHooks();
   ResetPeopleTables();
-  InstallPeopleServices();
   RegisterPeopleSaveHooks();
   InitEconomy();
   InitSession();

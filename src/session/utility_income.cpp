@@ -1,7 +1,6 @@
 #include "session/utility_income.h"
 
 #include "city/blocks.h"
-#include "city/economy_services.h"
 #include "session/player.h"
 #include "session/session_state.h"
 

@@ -4,6 +4,14 @@
 // the four railroad blocks earn a daily freight; both are paid at 6 o'clock.
 #include <cstdint>
 
+// The utility accounts follow the utility block list: slot 0 water (block
+// 39), 1 electricity (42), 2 gas (35), 3 telephone (2). The city's
+// kUtilityBlocks holds the same blocks in the order of a business type's
+// utility needs (telecoms, gas, water, electricity).
+inline constexpr int kUtilitySlots = 4;
+inline constexpr int32_t kUtilitySlotBlocks[kUtilitySlots] = {39, 42, 35, 2};
+enum UtilitySlot : int { kUtilityWater = 0, kUtilityElectricity = 1, kUtilityGas = 2, kUtilityTelephone = 3 };
+
 struct UtilityIncome {
   float takings[4] = {};        // per utility slot (kUtilitySlotBlocks), since the last payout
   float railroadValues[4] = {};  // what each railroad pays at the next payout

@@ -195,7 +195,7 @@ void Backing(int32_t texture, float width, float height, float z, float u0, floa
   EndMeshGroup();
 }
 
-int32_t RowTexture(const int32_t (&table)[4], int32_t row) { return table[std::clamp(row, 0, 3)]; }
+int32_t RowTexture(const int32_t (&table)[kSignRows], int32_t row) { return table[std::clamp(row, 0, kSignRows - 1)]; }
 
 // The text fitted into fx x width by fy x height, centred, at depth 0.2; with
 // a back copy the same again turned half round.

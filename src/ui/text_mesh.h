@@ -18,10 +18,12 @@ inline constexpr int32_t kTextMeshHighIndices = 1500;
 // The builders lay text out with the interface's text system and fonts
 // (Ui().text and Ui().fontTextures); without a text system signs are built
 // without lettering. The sign boards' texture slots come from whoever loads
-// them (0 until then).
+// them (0 until then). A sign's row is its colour: one per player colour,
+// the last for signs nobody owns.
+inline constexpr int32_t kSignRows = 11;
 struct SignTextures {
-  int32_t signBoard[4] = {};  // board texture of each sign row
-  int32_t signFace[4] = {};   // face texture of each sign row
+  int32_t signBoard[kSignRows] = {};  // board texture of each sign row
+  int32_t signFace[kSignRows] = {};   // face texture of each sign row
 };
 void SetSignTextures(const SignTextures& textures);
 

@@ -64,17 +64,21 @@ void AddQuad(MeshPart& m, int32_t prim, const Vec3 (&p)[4], const TexCoord (&t)[
   AddTriangle(m, prim, i[0], i[2], i[3], out);
 }
 
-// Triangulates a plan loop into a flat cap at height y facing up.
+// Triangulates a plan loop into a flat cap at height y facing up, its
+// texture repeated every 1 / uvScale lots from the loop's low corner: the
+// renderers repeat a texture over coordinates from 0 up, not below 0.
 void AddCap(MeshPart& m, int32_t prim, const std::vector<LibraryPoint>& outline, const DesignFrame& f, float y,
             float uvScale) {
   std::vector<OutlineTriangle> tris;
   std::vector<LibraryPoint> loop = outline;  // counter-clockwise, as the ear clipping wants
   if (OutlineArea2(loop) < 0) std::reverse(loop.begin(), loop.end());
   if (TriangulateOutline(loop, tris) == 0 || !Room(m, loop.size())) return;
+  float x0 = loop[0].x, z0 = loop[0].z;
+  for (const LibraryPoint& p : loop) x0 = std::min(x0, p.x), z0 = std::min(z0, p.z);
   const uint16_t first = uint16_t(m.positions.size());
   for (size_t i = 0; i + 1 < loop.size(); ++i) {
     const Vec3 p = Placed(f, loop[i], y);
-    AddVertex(m, p, {loop[i].x * uvScale, loop[i].z * uvScale}, {0, 0});
+    AddVertex(m, p, {(loop[i].x - x0) * uvScale, (loop[i].z - z0) * uvScale}, {0, 0});
   }
   for (const OutlineTriangle& t : tris)
     AddTriangle(m, prim, uint16_t(first + t.a), uint16_t(first + t.b), uint16_t(first + t.c), {0, 1, 0});

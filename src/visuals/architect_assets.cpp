@@ -15,9 +15,13 @@
 
 namespace {
 
-// Places of the sign boards and faces in the architecture texture set.
+// Places of the sign boards and faces in the architecture texture set, row
+// by row: the first four rows, then the rest after the dust.
 constexpr int32_t kSignBoards = 52;
 constexpr int32_t kSignFaces = 56;
+constexpr int32_t kMoreSignBoards = 61;
+constexpr int32_t kMoreSignFaces = 68;
+constexpr int32_t kFirstSignRows = 4;
 
 std::array<int32_t, kScaffoldPieces> g_places{};  // places on the scaffold shelf, -1 none
 
@@ -33,9 +37,10 @@ void LoadTextureSet() {
     ReportErrorF(1, "The building textures %s were not loaded.", kArchitectTextureSet);
   SetArchitectTextureSlots(slots.data(), int32_t(slots.size()));
   SignTextures signs;
-  for (int32_t row = 0; row < 4; ++row) {
-    signs.signBoard[row] = ArchitectTextureSlot(kSignBoards + row);
-    signs.signFace[row] = ArchitectTextureSlot(kSignFaces + row);
+  for (int32_t row = 0; row < kSignRows; ++row) {
+    const bool first = row < kFirstSignRows;
+    signs.signBoard[row] = ArchitectTextureSlot(first ? kSignBoards + row : kMoreSignBoards + row - kFirstSignRows);
+    signs.signFace[row] = ArchitectTextureSlot(first ? kSignFaces + row : kMoreSignFaces + row - kFirstSignRows);
   }
   SetSignTextures(signs);
 }
@@ -93,6 +98,7 @@ int32_t DecorationModel(int32_t code) {
 void LoadScaffoldPieces() {
   SetDecorationModelLookup(DecorationModel);
   SetPropModel(ShelfModel(ModelShelf::Tree, 0));
+  SetPropMarkerModel(ShelfModel(ModelShelf::WorldCity, kTreeLocator1));
   // The asset groups load the pieces with the scaffold shelf; here their places.
   const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
   for (int32_t i = 0; i < kScaffoldPieces; ++i) {
@@ -112,4 +118,5 @@ void ReleaseArchitectAssets() {
   g_places.fill(-1);
   SetDecorationModelLookup(nullptr);
   SetPropModel(nullptr);
+  SetPropMarkerModel(nullptr);
 }

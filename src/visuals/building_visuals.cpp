@@ -1,5 +1,6 @@
 #include "visuals/building_visuals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "engine/scene/particles.h"
 #include "visuals/architect_tables.h"
 #include "visuals/architect.h"
+#include "session/player.h"
 #include "ui/text_mesh.h"
 
 namespace {
@@ -25,6 +27,8 @@ constexpr float kPropScale = 0.75f;
 
 DecorationModelLookup g_decorations = nullptr;
 const ModelLodSet* g_propModel = nullptr;
+const ModelLodSet* g_propMarkers = nullptr;
+std::vector<int32_t> g_cityProps;  // the marker props' slots
 
 struct StandardBuilding {
   BuildingModels models;
@@ -48,9 +52,6 @@ bool IsDecorationCode(int32_t code) {
     if (code == c) return true;
   return (code >= 0x2000005 && code <= 0x2000018) || (code >= 0x2000049 && code <= 0x200004F);
 }
-
-// The sign row: the code's second byte, counted from 1.
-int32_t SignRow(int32_t code) { return ((code >> 8) & 0xFF) - 1; }
 
 float YawFacing(float dx, float dz) { return std::atan2(-dx, dz) * 57.29578f; }
 
@@ -139,8 +140,29 @@ bool IsPropCode(int32_t code) {
 
 void SetDecorationModelLookup(DecorationModelLookup lookup) { g_decorations = lookup; }
 void SetPropModel(const ModelLodSet* model) { g_propModel = model; }
+void SetPropMarkerModel(const ModelLodSet* model) { g_propMarkers = model; }
 
-int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text) {
+int32_t ResetPropInstances() {
+  ClearPropPool();
+  g_cityProps.clear();
+  const CModel* markers = g_propMarkers && g_propMarkers->handles[0] > 0 ? ModSysGetModel(g_propMarkers->handles[0]) : nullptr;
+  if (markers == nullptr || markers->positions == nullptr) return 0;
+  for (int32_t i = 0; i < markers->vertexCount; ++i) {
+    const int32_t slot = AllocPropSlot();
+    if (slot < 0) break;
+    const Vec3& p = markers->positions[i];
+    ThePropPool().Slots[size_t(slot)] = {1, {p.x, p.y, p.z}, {1.0f, 1.0f, 1.0f}};
+    g_cityProps.push_back(slot);
+  }
+  return int32_t(g_cityProps.size());
+}
+
+int32_t SignColourRow(const CBuilding& b) {
+  const CPlayer* owner = PlayerTable().ByNumber(b.Owner);
+  return owner != nullptr ? std::clamp(owner->character, 0, kSignRows - 2) : kSignRows - 1;
+}
+
+int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text, int32_t row) {
   s.Flag = 0;
   if (IsDecorationCode(s.Code)) {
     s.Built = 0;
@@ -151,7 +173,6 @@ int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text) {
   TextModelRecord r;
   const std::string_view t = text ? text : "";
   const float w = s.Width, h = s.Height;
-  const int32_t row = SignRow(s.Code);
   switch (s.Code) {
     case 0x1010101: case 0x1020101: s.Model = BuildTextModel(r, t, textId, w, h); break;
     case 0x1010104: case 0x1020104: s.Model = BuildTextModelFlag1(r, t, textId, w, h); break;
@@ -206,7 +227,7 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
     int32_t id;
     std::string text;
     SignText(b, p.Code, false, id, text);
-    if (SignModelForCode(s, id, text.c_str()) == 0) {
+    if (SignModelForCode(s, id, text.c_str(), SignColourRow(b)) == 0) {
       // Nothing to show: the slot goes back at once.
       FreeSignSlot(slot);
       continue;
@@ -277,7 +298,7 @@ void ArchitectVisualServices::RebuildSigns(CBuilding& b) {
     int32_t id;
     std::string text;
     SignText(b, s.Code, true, id, text);
-    SignModelForCode(s, id, text.c_str());
+    SignModelForCode(s, id, text.c_str(), SignColourRow(b));
   }
 }
 
@@ -300,6 +321,7 @@ void ResetBuildingVisuals() {
     if (TheSignPool().Slots[size_t(i)].InUse) ReleaseSign(i);
   ClearSignPool();
   ClearPropPool();
+  g_cityProps.clear();
 }
 
 int32_t BuildStandardBuildings() {
@@ -356,6 +378,12 @@ void ReleaseStandardBuildings() {
 void DrawBuildingVisuals(const Mat43& view) {
   for (const StandardBuilding& s : g_standard)
     for (const ModelLodSet& set : s.models.sets) DrawModel(set, s.position, 0, {1, 1, 1}, view);
+  for (int32_t slot : g_cityProps) {
+    const PropSlot& p = ThePropPool().Slots[size_t(slot)];
+    if (p.InUse && g_propModel)
+      DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
+                view);
+  }
   for (const CBuilding& b : g_Buildings) {
     if (!b.InUse || !b.Block || !b.Visual.Built) continue;
     // Placed in the city's frame (the entity turns the models' own z, which

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "city/buildings.h"
 #include "city/city_services.h"
 #include "engine/core/maths.h"
 #include "engine/scene/model.h"
@@ -61,9 +62,20 @@ using DecorationModelLookup = int32_t (*)(int32_t code);
 void SetDecorationModelLookup(DecorationModelLookup lookup);
 // The model every prop instance is drawn with (a tree); null draws none.
 void SetPropModel(const ModelLodSet* model);
+// The city's scenery marker model: each of its points is where a tree of the
+// city stands. Installed with the world models.
+void SetPropMarkerModel(const ModelLodSet* model);
+// New game and load: the prop pool cleared, then one prop (scale 1) at each
+// point of the marker model, before the level's buildings take theirs.
+// Returns how many were made.
+int32_t ResetPropInstances();
 // The model of a sign: a decoration's shared model (Built 0) or a text model
-// built for it (Built 1); 0 when the code has no model.
-int32_t SignModelForCode(SignSlot& sign, int32_t textId, const char* text);
+// built for it (Built 1) in the colour row's boards; 0 when the code has no
+// model.
+int32_t SignModelForCode(SignSlot& sign, int32_t textId, const char* text, int32_t colourRow);
+// A building's signs wear its owner's colour: the owner's character, or the
+// last row when nobody owns it.
+int32_t SignColourRow(const CBuilding& building);
 
 // The building's models (walls, roofs and caps, ledges); handles 0 = none.
 struct BuildingModels {

@@ -544,35 +544,20 @@ void ToggleCameraLock() {
 
 // ---- Save chunks --------------------------------------------------------------
 
-namespace {
-void WriteRecord(int32_t chunk, const CameraState& record) {
-  CameraState copy = record;
-  copy.followed = 0;  // a run-time pointer means nothing in a file
-  WriteSaveChunk(chunk, kCameraChunkSize, &copy);
-}
-void ReadRecord(std::span<const uint8_t> data, CameraState& record) {
-  if (data.size() != kCameraChunkSize) return;
-  std::memcpy(&record, data.data(), kCameraChunkSize);
-  record.followed = 0;
-}
-}  // namespace
-
 void SaveCameraState() {
-  WriteRecord(kChunkCamera, g_CameraState);
-  WriteRecord(kChunkStoredCamera, Game().stored);
+  WriteRecordChunk(kChunkCamera, g_CameraState);
+  WriteRecordChunk(kChunkStoredCamera, Game().stored);
 }
 
-void LoadCameraState(std::span<const uint8_t> data) {
-  ReadRecord(data, g_CameraState);
+void LoadCameraState(const CameraState& saved) {
+  g_CameraState = saved;
   Game().followed = nullptr;
 }
 
-void LoadStoredCameraState(std::span<const uint8_t> data) { ReadRecord(data, Game().stored); }
-
-bool CheckCameraChunk(std::span<const uint8_t> data) { return data.size() == kCameraChunkSize; }
+void LoadStoredCameraState(const CameraState& saved) { Game().stored = saved; }
 
 void RegisterCameraSaveHooks() {
   RegisterSaveHook(kSaveCameras, SaveCameraState);
-  RegisterLoadHook(kChunkCamera, LoadCameraState, kCameraChunkSize, CheckCameraChunk);
-  RegisterLoadHook(kChunkStoredCamera, LoadStoredCameraState, kCameraChunkSize, CheckCameraChunk);
+  RegisterRecordChunk<CameraState>(kChunkCamera, kCameraChunkSize, LoadCameraState);
+  RegisterRecordChunk<CameraState>(kChunkStoredCamera, kCameraChunkSize, LoadStoredCameraState);
 }

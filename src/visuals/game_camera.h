@@ -86,12 +86,11 @@ CameraState& LockedCameraState();
 void ToggleCameraLock();
 bool CameraLocked();
 
-// Save hooks: chunks 256 and 0x100000. The followed-object pointer is
-// written as 0 and a loaded record follows nothing.
+// Save hooks: chunks 256 and 0x100000, the CameraState record. The
+// followed-object pointer is written as 0 and a loaded record follows nothing.
 void SaveCameraState();
-void LoadCameraState(std::span<const uint8_t> data);
-void LoadStoredCameraState(std::span<const uint8_t> data);
-bool CheckCameraChunk(std::span<const uint8_t> data);
+void LoadCameraState(const CameraState& saved);
+void LoadStoredCameraState(const CameraState& saved);
 void RegisterCameraSaveHooks();
 
 // The heading goal of the building camera for an offset (whole units

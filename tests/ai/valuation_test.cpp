@@ -48,7 +48,7 @@ TEST_F(AiTest, UtilitySwitchesRemoveTheirTerm) {
   b.GroundRent = 0;
   EXPECT_EQ(GetUtilityCosts(1, b), 4 * 15);
   EXPECT_EQ(GetBusinessRunningCost(b), 4 * 15);
-  players.charging[kUtilityGas] = false;
+  GetUtilityIncome().enabled[kUtilityGas] = 0;
   EXPECT_EQ(GetUtilityCosts(1, b), 4 * 13);
   EXPECT_EQ(GetBusinessRunningCost(b), 4 * 13);
   // The owner of a utility's block pays itself nothing.

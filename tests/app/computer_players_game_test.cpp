@@ -17,7 +17,6 @@
 #include "app/game_parts.h"
 #include "city/business.h"
 #include "city/city_services.h"
-#include "city/economy_services.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
@@ -82,7 +81,6 @@ class ComputerPlayersGameTest : public ::testing::Test {
     PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
     RestoreDefaultSessionServices();
-    RestoreDefaultEconomyServices();
     RestoreDefaultCityServices();
     ClearSaveHooks();
     ClearConsoleCommandTable();

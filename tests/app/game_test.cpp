@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/game_parts.h"
-#include "city/economy_services.h"
+#include "session/utility_income.h"
 #include "city/city_services.h"
 #include "city/buildings.h"
 #include "city/people.h"
@@ -88,7 +88,6 @@ class GameTest : public ::testing::Test {
     PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
     RestoreDefaultSessionServices();
-    RestoreDefaultEconomyServices();
     RestoreDefaultCityServices();
     ClearSaveHooks();
     ClearConsoleCommandTable();

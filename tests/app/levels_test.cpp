@@ -14,7 +14,6 @@
 #include "app/game_parts.h"
 #include "city/blocks.h"
 #include "city/city_services.h"
-#include "city/economy_services.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
@@ -96,7 +95,6 @@ class LevelsTest : public ::testing::Test {
     PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
     RestoreDefaultSessionServices();
-    RestoreDefaultEconomyServices();
     RestoreDefaultCityServices();
     ClearSaveHooks();
     ClearConsoleCommandTable();

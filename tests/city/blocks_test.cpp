@@ -5,42 +5,10 @@
 
 #include "city/road_topology.h"
 #include "city_fixture.h"
+#include "session/auction.h"
 #include "session/game_events.h"
 
 namespace {
-
-// Records what the city asks of the session and the prompt panel.
-struct FakeSession : CitySessionServices {
-  int32_t tick = 0;
-  int32_t hour = 9;
-  int32_t local = 1;
-  std::vector<int32_t> returned;
-  int32_t auctionBlock = -1;
-  int endAuctions = 0;
-  std::vector<std::vector<int32_t>> sent;
-  std::vector<int> districtSets;  // (player * 100 + district) pairs owned
-
-  int32_t LogicTick() const override { return tick; }
-  int32_t GameHour() const override { return hour; }
-  int32_t LocalPlayer() const override { return local; }
-  bool OwnsDistrictSet(int32_t player, int32_t district) const override {
-    for (int v : districtSets) {
-      if (v == player * 100 + district) return true;
-    }
-    return false;
-  }
-  void SendMessage(int32_t type, int32_t length, std::span<const int32_t> payload, int32_t delay) override {
-    std::vector<int32_t> m = {type, length, delay};
-    m.insert(m.end(), payload.begin(), payload.end());
-    sent.push_back(m);
-  }
-  void ReturnBlockToCity(int32_t block) override {
-    returned.push_back(block);
-    g_Blocks[block].Owner = 0;
-  }
-  int32_t AuctionBlock() const override { return auctionBlock; }
-  void EndAuction() override { ++endAuctions; }
-};
 
 // The prompts the city posted as game events since the last call: their
 // body texts.
@@ -62,11 +30,11 @@ class Blocks : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildTestCity();
-    SetCitySessionServices(&session);
+    ResetAuction();
+    AddTestPlayers(3);
     ClearGameEvents();
   }
-  void TearDown() override { RestoreDefaultCityServices(); }
-  FakeSession session;
+  void TearDown() override { ResetAuction(); }
 };
 
 }  // namespace
@@ -110,7 +78,7 @@ TEST_F(Blocks, LeasePrice) {
 TEST_F(Blocks, PlaceAndRemoveBuildings) {
   CBlock& b = g_Blocks[8];
   b.Owner = 2;
-  session.tick = 1234;
+  LogicTick() = 1234;
   EXPECT_FLOAT_EQ(b.Bounds.Corners[3][1], 10.0f);
   CBuilding* first = AllocBuilding();
   ASSERT_NE(first, nullptr);
@@ -187,33 +155,38 @@ TEST_F(Blocks, LeaseCountdown) {
   EXPECT_EQ(PromptBodies(), std::vector<int32_t>{1728});
   EXPECT_EQ(b.PrepareHours, 24);
   b.LeaseHours = 1;
-  session.auctionBlock = 8;
+  ASSERT_TRUE(StartAuction(8, 0, 500));
+  ClearGameEvents();
   UpdateBlockLeasesHourly();
   EXPECT_EQ(PromptBodies(), std::vector<int32_t>{1729});
-  EXPECT_EQ(session.returned, std::vector<int32_t>{8});
-  EXPECT_EQ(session.endAuctions, 1);
+  EXPECT_EQ(b.Owner, 0);  // back with the city
+  EXPECT_EQ(AuctionBlock(), -1);
   // A block with no lease running, or no owner, does not count down.
   b.Owner = 1;
   b.LeaseHours = 0;
   UpdateBlockLeasesHourly();
   EXPECT_EQ(b.LeaseHours, 0);
-  EXPECT_EQ(session.returned.size(), 1u);
+  EXPECT_EQ(b.Owner, 1);
 }
 
 TEST_F(Blocks, LeaseOfAnotherPlayerEndsWithoutPrompt) {
   CBlock& b = g_Blocks[8];
   b.Owner = 3;
   b.LeaseHours = 1;
+  ASSERT_TRUE(StartAuction(12, 0, 500));
+  ClearGameEvents();
   UpdateBlockLeasesHourly();
   EXPECT_TRUE(PromptBodies().empty());
-  EXPECT_EQ(session.returned, std::vector<int32_t>{8});
-  EXPECT_EQ(session.endAuctions, 0);
+  EXPECT_EQ(b.Owner, 0);
+  EXPECT_EQ(AuctionBlock(), 12);  // another block's auction goes on
 }
 
 TEST_F(Blocks, PrepareRequestPostsMessage23) {
   g_Blocks[12].SendPrepareRequest();
-  ASSERT_EQ(session.sent.size(), 1u);
-  EXPECT_EQ(session.sent[0], (std::vector<int32_t>{23, 24, 0, 12}));
+  // Relative: delivered 25 ticks after posting.
+  ASSERT_EQ(PostedMessages().size(), 1u);
+  EXPECT_EQ(PostedMessages()[0], (std::vector<int32_t>{23, 24, 12}));
+  EXPECT_EQ(EventQueue().LogicList()[0].due, 25);
 }
 
 TEST_F(Blocks, AdjacentBlockList) {

@@ -3,40 +3,13 @@
 #include <cstring>
 #include <vector>
 
+#include "city/business.h"
 #include "city/city_save.h"
+#include "city/commodities.h"
+#include "city/economy.h"
 #include "city_fixture.h"
 
 namespace {
-
-struct FakeSession : CitySessionServices {
-  int32_t tick = 0;
-  int32_t hour = 9;
-  int32_t decade = 2, year = 3;
-  int ownedSet = -1;  // player * 100 + district that is owned
-  std::vector<std::vector<int32_t>> sent;
-  int32_t LogicTick() const override { return tick; }
-  int32_t GameHour() const override { return hour; }
-  int32_t DecadeIndex() const override { return decade; }
-  int32_t YearInDecade() const override { return year; }
-  bool OwnsDistrictSet(int32_t player, int32_t district) const override {
-    return player * 100 + district == ownedSet;
-  }
-  void SendMessage(int32_t type, int32_t length, std::span<const int32_t> payload, int32_t) override {
-    std::vector<int32_t> m = {type, length};
-    m.insert(m.end(), payload.begin(), payload.end());
-    sent.push_back(m);
-  }
-};
-
-struct FakeBusinesses : CityBusinessServices {
-  float density = 1.0f, refurb = 100.0f, rating = 1000.0f, stock = 250.0f;
-  float needs[4] = {1, 2, 3, 4};
-  float Density(int32_t) const override { return density; }
-  float RefurbCost(int32_t) const override { return refurb; }
-  float Rating(int32_t) const override { return rating; }
-  float UtilityNeed(int32_t, int utility) const override { return needs[utility]; }
-  float InitialStockCost(int32_t, int32_t) const override { return stock; }
-};
 
 struct FakeAi : CityAiServices {
   std::vector<int32_t> blocks;
@@ -47,9 +20,24 @@ class Buildings : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildTestCity();
-    SetCitySessionServices(&session);
-    SetCityBusinessServices(&business);
+    AddTestPlayers(2);
+    GameClock().decade = 2;
+    GameClock().yearInDecade = 3;
     SetCityAiServices(&ai);
+    // Business type 0: the figures the building rules read. Its one
+    // commodity costs 5, ten units of stock per unit of area.
+    ResetEconomyTables();
+    BusinessType& t = g_BusinessTypes[0];
+    t.Density = 1.0f;
+    t.RefurbCost = 100;
+    t.StockCapacity = 10.0f;
+    t.TelecomNeed = 1;
+    t.GasNeed = 2;
+    t.WaterNeed = 3;
+    t.ElectricalNeed = 4;
+    g_Commodities[0].Active = 1;
+    g_Commodities[0].Value = 5.0f;
+    AddBusinessTypeCommodity(0, 0);
   }
   void TearDown() override { RestoreDefaultCityServices(); }
 
@@ -61,8 +49,6 @@ class Buildings : public ::testing::Test {
     return b;
   }
 
-  FakeSession session;
-  FakeBusinesses business;
   FakeAi ai;
 };
 
@@ -82,7 +68,7 @@ TEST_F(Buildings, KindsAndFactors) {
 }
 
 TEST_F(Buildings, PlacementRecord) {
-  session.tick = 40;
+  LogicTick() = 40;
   g_BuildingKinds[kKindResidential].Figures[kFigureRent] = 17;
   g_Blocks[3].Owner = 4;
   CBuilding* b = Place(3, 0, 0, 0, 1, 2, kKindResidential, 1);
@@ -101,9 +87,8 @@ TEST_F(Buildings, PlacementRecord) {
 TEST_F(Buildings, CapacityAndCosts) {
   g_Blocks[8].Prestige = 1.0f;  // prestige factor 1.5
   CBuilding* b = Place(8, 0, 0, 1, 0, 1, kKindRetail, 1);  // 2 units
-  business.density = 1.0f;
   EXPECT_EQ(b->GetCapacity(0), 2);
-  business.density = 0.5f;
+  g_BusinessTypes[0].Density = 0.5f;
   EXPECT_EQ(b->GetCapacity(0), 1);
   EXPECT_FLOAT_EQ(b->GetBusinessSetupCost(0), 1.2f * 2.0f * 1.5f * 100.0f);
   g_BuildingKinds[kKindRetail].Figures[kFigureCostToDemolish] = 3;
@@ -115,35 +100,43 @@ TEST_F(Buildings, NoveltyAndBuyout) {
   CBuilding* b = Place(8, 0, 0, 0, 0, 1);
   EXPECT_EQ(b->GetNoveltyPercent(), 100);
   EXPECT_FLOAT_EQ(b->GetBuyoutPrice(), 0.0f);  // no business
+  // A business rated 1000: the building's value 99 and half its potential.
+  CBusiness& business = g_Businesses[5];
+  business = CBusiness{};
+  business.InUse = 1;
+  business.Building = b->Id;
+  business.PotentialIncome = 2.0f * (1000.0f - 99.0f);
   b->BusinessIndex = 5;
   EXPECT_FLOAT_EQ(b->GetBuyoutPrice(), 1000.0f + 1000.0f);
-  session.tick = 625 * 50 + 624;
+  LogicTick() = 625 * 50 + 624;
   EXPECT_EQ(b->GetNoveltyPercent(), 50);
   EXPECT_FLOAT_EQ(b->GetBuyoutPrice(), 1000.0f + 0.25f * 1000.0f);
-  session.tick = 625 * 100;
+  LogicTick() = 625 * 100;
   EXPECT_EQ(b->GetNoveltyPercent(), 0);
-  session.tick = 625 * 300;
+  LogicTick() = 625 * 300;
   EXPECT_EQ(b->GetNoveltyPercent(), 0);
   EXPECT_FLOAT_EQ(b->GetBuyoutPrice(), 1000.0f);
   // The block's owner holds the whole district set: no novelty, 60 percent.
-  session.tick = 0;
-  session.ownedSet = 2 * 100 + g_BlockDefs[8].District;
+  LogicTick() = 0;
+  for (int32_t block : g_Districts[g_BlockDefs[8].District].Blocks)
+    if (block >= 0 && block < kBlockCount) PlayerTable().ByNumber(2)->ownedBlocks[block] = 1;
   EXPECT_EQ(b->GetNoveltyPercent(), 0);
   EXPECT_FLOAT_EQ(b->GetBuyoutPrice(), 600.0f);
   b->SendBuyoutRequest();
-  ASSERT_EQ(session.sent.size(), 1u);
-  EXPECT_EQ(session.sent[0], (std::vector<int32_t>{19, 24, b->Id}));
+  ASSERT_EQ(PostedMessages().size(), 1u);
+  EXPECT_EQ(PostedMessages()[0], (std::vector<int32_t>{19, 24, b->Id}));
+  business = CBusiness{};
 }
 
 TEST_F(Buildings, EstimateCost) {
   g_Blocks[8].Prestige = 0;
   // units 5: af = 3.8. Retail quality 0: 1 * 1 * 10 * 3.8 + 1 * 100 * 1 * 3.8.
-  session.hour = 5;
+  GameClock().hour = 5;
   EXPECT_EQ(EstimateBuildingCost(8, 5, kKindRetail, 0, 0, 1), 418);
   EXPECT_FLOAT_EQ(g_LastCostEstimate.StockCost, 0);
   // Landscape: construction only.
   EXPECT_EQ(EstimateBuildingCost(8, 5, kKindLandscape, 0, 0, 1), 38);
-  session.hour = 12;
+  GameClock().hour = 12;
   // Utilities: 5 units x (1 + 2 + 3 + 4) when nobody of them is the builder.
   EXPECT_EQ(EstimateBuildingCost(8, 5, kKindRetail, 0, 0, 1), 418 + 250 + 50);
   EXPECT_FLOAT_EQ(g_LastCostEstimate.UtilityCharge, 50);
@@ -155,7 +148,7 @@ TEST_F(Buildings, EstimateCost) {
   // Residential: no stock.
   EXPECT_EQ(EstimateBuildingCost(8, 5, kKindResidential, 0, 0, 1), 418 + 40);
   // Rent estimate: 1 unit of e is e.
-  EXPECT_EQ(EstimateBuildingCost(8, 1, kKindRetail, 0, 0, 1), static_cast<int>(1.4f * 110) + 250 + 8);
+  EXPECT_EQ(EstimateBuildingCost(8, 1, kKindRetail, 0, 0, 1), static_cast<int>(1.4f * 110) + 50 + 8);
   EXPECT_FLOAT_EQ(g_LastCostEstimate.RentEstimate, 10.0f);
   EXPECT_EQ(EstimateBuildingCost(60, 1, kKindRetail, 0, 0, 1), 0);
 }

@@ -37,6 +37,13 @@ class Businesses : public EconomyTest {
     return Open(kTypeApartments, owner, building);
   }
 
+  // Bakeries use gas; player 2 owns the gasworks, which pays out in full.
+  static void RunGasworksForPlayer2() {
+    g_BusinessTypes[kBakery].GasNeed = 1.0f;
+    g_Blocks[kUtilitySlotBlocks[kUtilityGas]].Owner = 2;
+    GetUtilityIncome().incomeMultiplier = 4.0f;
+  }
+
   int32_t shopBuilding = -1;
 };
 
@@ -54,10 +61,10 @@ TEST(HourRule, Table) {
 
 TEST_F(Businesses, OpenStateFollowsHoursUnlessHeldAndResidencesStayOpen) {
   CBusiness& shop = OpenShop();
-  session.hour = 8;
+  GameClock().hour = 8;
   UpdateBusinessesHourly();
   EXPECT_EQ(shop.OpenState, kClosed);
-  session.hour = 10;
+  GameClock().hour = 10;
   UpdateBusinessesHourly();
   EXPECT_EQ(shop.OpenState, kOpen);
   shop.UpdateOpenState(kHeldClosed);
@@ -67,7 +74,7 @@ TEST_F(Businesses, OpenStateFollowsHoursUnlessHeldAndResidencesStayOpen) {
   EXPECT_EQ(shop.OpenState, kHeldClosed);
 
   CBusiness& home = g_Businesses[OpenResidence(11, 0, 0, 2, 1.0f)];
-  session.hour = 3;
+  GameClock().hour = 3;
   home.UpdateOpenState(-1);
   EXPECT_EQ(home.OpenState, kOpen);
   home.UpdateOpenState(kHeldClosed);
@@ -88,7 +95,8 @@ TEST_F(Businesses, PricesRoundToTenthsAfterAddingNineHundredths) {
 }
 
 TEST_F(Businesses, OpenedInTheDayIsStockedAndPaysForIt) {
-  session.hour = 9;
+  GameClock().hour = 9;
+  RunGasworksForPlayer2();
   CBusiness& shop = OpenShop();
   EXPECT_EQ(shop.Slots[0].Stock, 20);
   EXPECT_EQ(shop.Slots[1].Stock, 20);
@@ -98,24 +106,26 @@ TEST_F(Businesses, OpenedInTheDayIsStockedAndPaysForIt) {
   EXPECT_FLOAT_EQ(players.MoneyIn(17), -40.0f);
   // Margin of the full stock at the rounded prices: 20 x 0.5 + 20 x 0.3.
   EXPECT_NEAR(shop.PotentialIncome, 16.0f, 1e-4f);
-  EXPECT_EQ(players.payouts, 1);
+  // The first day's gas charge reaches the gasworks' owner at once.
+  EXPECT_GT(players.MoneyIn(int32_t(kLedgerUtilityFirst) + kUtilityGas), 0.0f);
+  EXPECT_FLOAT_EQ(GetUtilityIncome().takings[kUtilityGas], 0.0f);
   EXPECT_EQ(g_Buildings[shopBuilding].BusinessIndex, shop.Index);
   EXPECT_EQ(g_Buildings[shopBuilding].Status, kStatusComplete);
   EXPECT_EQ(g_Blocks[kShopBlock].CommodityMask, (1u << kBread) | (1u << kDrinks));
 }
 
 TEST_F(Businesses, OpenedBeforeSixGetsTargetsButNoStockUntilTheRestock) {
-  session.hour = 3;
+  GameClock().hour = 3;
+  RunGasworksForPlayer2();
   CBusiness& shop = OpenShop();
   EXPECT_EQ(shop.StockTarget[0], 20);
   EXPECT_EQ(shop.Slots[0].Stock, 0);
   EXPECT_EQ(shop.TotalStock, 0);
   EXPECT_FLOAT_EQ(shop.Accounts[kLineStock], 0.0f);
-  EXPECT_TRUE(players.money.empty());
-  EXPECT_EQ(players.payouts, 0);
+  EXPECT_FLOAT_EQ(players.LedgerTotal(), 0.0f);  // no stock, rent or utilities yet
   EXPECT_TRUE(IsEarlyHour());
 
-  session.hour = 6;
+  GameClock().hour = 6;
   SettleBusinessesDaily();
   EXPECT_EQ(shop.Slots[0].Stock, 20);
   EXPECT_EQ(shop.Slots[1].Stock, 20);
@@ -126,16 +136,14 @@ TEST_F(Businesses, RestockDiscardsHalfAndRefillsOnlyWhenTheWholeShortfallFits) {
   CBusiness& shop = OpenShop();
   EXPECT_EQ(shop.Sell(kBread, 10), 10);
   shop.Accounts[kLineStock] = 0;
-  players.ledger.clear();
+  players.ClearLedgers();
   shop.Restock(false);
   EXPECT_EQ(shop.Slots[0].DiscardedPerDay[0], 5);
   EXPECT_EQ(shop.Slots[1].DiscardedPerDay[0], 10);
   EXPECT_EQ(shop.Slots[0].Stock, 20);
   EXPECT_EQ(shop.Slots[1].Stock, 20);
   EXPECT_FLOAT_EQ(shop.Accounts[kLineStock], -25.0f);  // 15 + 10 delivered at 1.0
-  ASSERT_EQ(players.ledger.size(), 2u);
-  EXPECT_EQ(players.ledger[0].category, 19);
-  EXPECT_FLOAT_EQ(players.ledger[0].amount, -5.0f);
+  EXPECT_FLOAT_EQ(players.MoneyIn(19), -15.0f);  // 5 bread and 10 drinks discarded at 1.0
   EXPECT_EQ(shop.InStockMask, g_BusinessTypes[kBakery].CommodityMask);
 
   // A target beyond the free space: nothing is delivered at all.
@@ -161,14 +169,14 @@ TEST_F(Businesses, SupplyStatesHalveDeliveriesOrCost) {
   CBusiness& shop = OpenShop();
   shop.ClearStock();
   EXPECT_EQ(shop.TotalStock, 0);
-  players.supply[1] = 2;
+  PlayerBooks::Of(1).cardEffect = 2;
   shop.Accounts[kLineStock] = 0;
   shop.Restock(false);
   EXPECT_EQ(shop.Slots[0].Stock, 10);
   EXPECT_FLOAT_EQ(shop.Accounts[kLineStock], -20.0f);
 
   shop.ClearStock();
-  players.supply[1] = 1;
+  PlayerBooks::Of(1).cardEffect = 1;
   shop.Accounts[kLineStock] = 0;
   shop.Restock(false);
   EXPECT_EQ(shop.Slots[0].Stock, 20);
@@ -209,7 +217,7 @@ TEST_F(Businesses, StockTargetsStayWithinTheSlotShareAndTheFreeRoom) {
 
 TEST_F(Businesses, SellingNeverTakesMoreThanTheSlotHolds) {
   CBusiness& shop = OpenShop();
-  session.tick = 5000;
+  LogicTick() = 5000;
   EXPECT_EQ(shop.Sell(kBread, 15), 15);
   EXPECT_EQ(shop.Sell(kBread, 10), 5);
   EXPECT_EQ(shop.Slots[0].Stock, 0);
@@ -222,8 +230,8 @@ TEST_F(Businesses, SellingNeverTakesMoreThanTheSlotHolds) {
   EXPECT_NEAR(shop.Slots[0].MarginToday, 10.0f, 1e-4f);
   EXPECT_NEAR(shop.Accounts[kLineSales], 30.0f, 1e-4f);
   EXPECT_NEAR(players.MoneyIn(35), 30.0f, 1e-4f);
-  EXPECT_EQ(players.sales[1], 400);
-  EXPECT_EQ(players.units[1], 20);
+  EXPECT_EQ(players.Sales(1), 400);
+  EXPECT_EQ(players.Units(1), 20);
   EXPECT_EQ(shop.LastActivityTick, 5000);
   EXPECT_EQ(shop.Sell(kDrinks, -4), 0);
   EXPECT_EQ(shop.Sell(0, 1), 0);  // a commodity it does not sell
@@ -284,7 +292,7 @@ TEST_F(Businesses, DailySettlementCollectsRentGroundRentAndUtilities) {
   g_Households[a.Household].Money = 100;
   g_Households[c.Household].Money = 100;
   std::fill(std::begin(home.Accounts), std::end(home.Accounts), 0.0f);
-  players.money.clear();
+  players.ClearLedgers();
 
   SettleBusinessesDaily();
   EXPECT_FLOAT_EQ(g_Households[a.Household].Money, 40.0f);
@@ -296,7 +304,8 @@ TEST_F(Businesses, DailySettlementCollectsRentGroundRentAndUtilities) {
   EXPECT_FLOAT_EQ(players.MoneyIn(34), 10.0f);
   EXPECT_FLOAT_EQ(home.Accounts[kLineTelephone], -1.0f);
   EXPECT_FLOAT_EQ(home.Accounts[kLineWater], 0.0f);
-  EXPECT_FLOAT_EQ(players.utilityIncome[3], 1.0f + 1.0f);  // at opening and now
+  // Paid out to the telephone company's owner at opening; today's charge waits for the payout.
+  EXPECT_FLOAT_EQ(GetUtilityIncome().takings[kUtilityTelephone], 1.0f);
   CloseBusinessDay();
   EXPECT_FLOAT_EQ(home.LastDayRent, 120.0f);
   EXPECT_EQ(home.OpenState, kOpen);
@@ -305,25 +314,25 @@ TEST_F(Businesses, DailySettlementCollectsRentGroundRentAndUtilities) {
 TEST_F(Businesses, OwnerChangeMovesRatingPoints) {
   int32_t fine = Place(13, 0, 0, 1, 1, 1, kKindRetail, 2);
   int32_t shop = Open(kBakery, 1, fine);
-  EXPECT_EQ(players.rating[1], 40);  // 4 units x 10 for quality 2
+  EXPECT_EQ(players.Rating(1), 40);  // 4 units x 10 for quality 2
   g_Businesses[shop].SetOwner(2);
-  EXPECT_EQ(players.rating[1], 0);
-  EXPECT_EQ(players.rating[2], 40);
+  EXPECT_EQ(players.Rating(1), 0);
+  EXPECT_EQ(players.Rating(2), 40);
   EXPECT_EQ(g_Businesses[shop].Owner, 2);
 
   g_BusinessTypes[kTypeLandscape].Available = 1;
   int32_t park = Place(13, 4, 4, 4, 4, 1, kKindLandscape);
   float prestige = g_Blocks[13].Prestige;
   int32_t p = Open(kTypeLandscape, 1, park);
-  EXPECT_EQ(players.rating[1], 100);
+  EXPECT_EQ(players.Rating(1), 100);
   EXPECT_NEAR(g_Blocks[13].Prestige, prestige + 0.1f, 1e-5f);
   CloseBusiness(p);
-  EXPECT_EQ(players.rating[1], 0);
+  EXPECT_EQ(players.Rating(1), 0);
   EXPECT_NEAR(g_Blocks[13].Prestige, prestige, 1e-5f);
 
-  players.running = false;
+  Session().inGame = false;
   g_Businesses[shop].SetOwner(1);
-  EXPECT_EQ(players.rating[2], 40);
+  EXPECT_EQ(players.Rating(2), 40);
 }
 
 TEST_F(Businesses, ResidentsComeAndGoWithRatingAndVacancies) {
@@ -337,12 +346,12 @@ TEST_F(Businesses, ResidentsComeAndGoWithRatingAndVacancies) {
   House(c, b);
   EXPECT_FALSE(HasVacancy(b));
   EXPECT_FALSE(home.AddPerson(d));
-  EXPECT_EQ(players.rating[1], 0);  // a new resident gives no points
+  EXPECT_EQ(players.Rating(1), 0);  // a new resident gives no points
   EXPECT_EQ(home.FirstResident, a.Index);
   EXPECT_EQ(a.NextResident, c.Index);
   EXPECT_FALSE(home.RemovePerson(d));
   EXPECT_TRUE(home.RemovePerson(a));
-  EXPECT_EQ(players.rating[1], -50);
+  EXPECT_EQ(players.Rating(1), -50);
   EXPECT_EQ(home.FirstResident, c.Index);
   EXPECT_EQ(home.Occupants, 1);
   EXPECT_TRUE(HasVacancy(b));
@@ -351,7 +360,7 @@ TEST_F(Businesses, ResidentsComeAndGoWithRatingAndVacancies) {
   CloseBusiness(b);
   EXPECT_FALSE(c.IsHoused());
   EXPECT_EQ(c.HomeBlock, kNoBlock);
-  EXPECT_EQ(people.replanned, std::vector<int32_t>{c.Index});
+  EXPECT_TRUE(Replanned(c));
   EXPECT_FALSE(HasVacancy(b));
   EXPECT_EQ(VacancyCount(), 0);
 }
@@ -405,7 +414,7 @@ TEST_F(Businesses, EventsAndSoldOut) {
   EXPECT_EQ(shop.EventHours, 0);
   EXPECT_EQ(shop.StartEvent(5), -1);
 
-  session.hour = 10;
+  GameClock().hour = 10;
   shop.CheckSoldOut(true);
   EXPECT_EQ(shop.SoldOut, 0);
   shop.Sell(kBread, 20);
@@ -440,14 +449,16 @@ TEST_F(Businesses, PriceMessagesTravelAndApply) {
   shop.PendingPrice[0] = 2.5f;
   shop.SetStockTarget(1, 4);
   SendBusinessPriceMessages(1);  // player index 1 is owner 2: nothing
-  EXPECT_TRUE(session.sent.empty());
+  EXPECT_TRUE(PostedMessages().empty());
   SendBusinessPriceMessages(0);
-  ASSERT_EQ(session.sent.size(), 1u);
-  EXPECT_EQ(session.sent[0].type, 22);
-  EXPECT_EQ(session.sent[0].length, 64);
+  const std::vector<std::vector<int32_t>> sent = PostedMessages();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0][0], 22);
+  EXPECT_EQ(sent[0][1], 64);
+  EXPECT_EQ(EventQueue().LogicList()[0].message.Sender(), 1);  // sent for its owner
   EXPECT_EQ(shop.Changed, 0);
   std::vector<uint8_t> payload(44);
-  for (int i = 0; i < 11; ++i) StoreLeI32(&payload[4 * i], session.sent[0].payload[i]);
+  for (int i = 0; i < 11; ++i) StoreLeI32(&payload[4 * i], sent[0][2 + i]);
   ASSERT_TRUE(ApplyPriceBytes(1, payload));
   EXPECT_FLOAT_EQ(shop.Price[0], 2.5f);
   EXPECT_EQ(shop.StockTarget[1], 4);
@@ -486,14 +497,14 @@ TEST_F(Businesses, RaisingTheRentSendsResidentsHuntingAndCuttingItDoesNot) {
 
   g_Businesses[here].ApplyPriceMessage(PriceMessage{BusinessId{here}, {}, {}, 50.0f});  // a cut: no hunt
   EXPECT_EQ(p.HomeBuilding, g_Businesses[here].Building);
-  EXPECT_TRUE(people.replanned.empty());
+  EXPECT_FALSE(Replanned(p));
 
   g_Businesses[here].ApplyPriceMessage(PriceMessage{BusinessId{here}, {}, {}, 70.0f});  // a rise: it hunts and moves
   EXPECT_EQ(p.HomeBuilding, g_Businesses[there].Building);
   EXPECT_EQ(p.HomeBlock, 12);
   EXPECT_EQ(g_Businesses[here].Occupants, 0);
   EXPECT_EQ(g_Businesses[there].FirstResident, p.Index);
-  EXPECT_EQ(people.replanned, std::vector<int32_t>{p.Index});
+  EXPECT_TRUE(Replanned(p));
 }
 
 // ---- Types and planning figures ----

@@ -1,10 +1,12 @@
 #pragma once
-// A small economy on the built-in city: fake session and players that record
-// what the economy books, helpers to place buildings, define business types
-// and create people with households.
+// A small economy on the built-in city, on the session as a running game of
+// two players: helpers to read their books, place buildings, define business
+// types and create people with households.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -12,7 +14,7 @@
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/economy.h"
-#include "city/economy_services.h"
+#include "city/people.h"
 #include "city/households.h"
 #include "city/person.h"
 #include "city/population_classes.h"
@@ -20,63 +22,28 @@
 #include "city_fixture.h"
 #include "engine/core/random_stream.h"
 
-struct EconSession : CitySessionServices {
-  int32_t hour = 9;
-  int32_t tick = 1000;
-  struct Sent {
-    int32_t type, length;
-    std::vector<int32_t> payload;
-  };
-  std::vector<Sent> sent;
-  int32_t LogicTick() const override { return tick; }
-  int32_t GameHour() const override { return hour; }
-  void SendMessage(int32_t type, int32_t length, std::span<const int32_t> payload, int32_t) override {
-    sent.push_back({type, length, std::vector<int32_t>(payload.begin(), payload.end())});
-  }
-};
-
-struct EconPlayers : EconomyPlayerServices {
-  struct Entry {
-    int32_t player;
-    float amount;
-    int32_t category;
-  };
-  std::vector<Entry> money, ledger;
-  std::array<int32_t, 7> rating{}, sales{}, units{}, supply{}, type{};
-  std::array<float, 4> utilityIncome{};
-  std::array<bool, 4> charging{true, true, true, true};
-  int payouts = 0;
-  bool running = true;
-  float average = 1000.0f;
-
-  bool IsPlayer(int32_t n) const override { return n >= 1 && n <= 2; }
-  bool IsGameRunning() const override { return running; }
-  void AddMoney(int32_t p, float a, int32_t c) override { money.push_back({p, a, c}); }
-  void AddToLedger(int32_t p, float a, int32_t c) override { ledger.push_back({p, a, c}); }
-  void AddRatingPoints(int32_t p, int32_t n) override { rating[p] += n; }
-  void AddSalesPoints(int32_t p, int32_t n) override { sales[p] += n; }
-  void AddUnitsSold(int32_t p, int32_t n) override { units[p] += n; }
-  int32_t SupplyState(int32_t p) const override { return supply[p]; }
-  int32_t PlayerType(int32_t p) const override { return type[p]; }
-  const char* PlayerName(int32_t) const override { return "Ada"; }
-  float AverageBlockValue() const override { return average; }
-  bool UtilityChargingOn(int s) const override { return charging[s]; }
-  void AddUtilityIncome(int s, float a) override { utilityIncome[s] += a; }
-  void PayUtilityIncome() override { ++payouts; }
-
-  float MoneyIn(int32_t category) const {
+// The two players' books as the economy leaves them on the session's players.
+struct PlayerBooks {
+  static CPlayer& Of(int32_t number) { return *PlayerTable().ByNumber(number); }
+  // Today's ledger entries of a category, both players together.
+  static float MoneyIn(int32_t category) { return Of(1).Today()[category] + Of(2).Today()[category]; }
+  static float LedgerTotal() {
     float sum = 0;
-    for (const Entry& e : money) {
-      if (e.category == category) sum += e.amount;
-    }
+    for (int32_t n = 1; n <= 2; ++n)
+      for (int c = 0; c < kLedgerCategories; ++c) sum += std::fabs(Of(n).Today()[c]);
     return sum;
   }
+  static void ClearLedgers() {
+    for (int32_t n = 1; n <= 2; ++n) std::fill(Of(n).Today(), Of(n).Today() + kLedgerCategories, 0.0f);
+  }
+  static int32_t Rating(int32_t n) { return Of(n).pointsB; }
+  static int32_t Sales(int32_t n) { return Of(n).pointsA; }
+  static int32_t Units(int32_t n) { return Of(n).salesCount; }
 };
 
-struct EconPeople : EconomyPeopleServices {
-  std::vector<int32_t> replanned;
-  void Replan(CPerson& p) override { replanned.push_back(p.Index); }
-};
+// A person's timetable before anything planned it: a re-plan draws anew.
+inline constexpr uint8_t kUnplannedTimetable = 200;
+inline bool Replanned(const CPerson& p) { return p.DayTimetable != kUnplannedTimetable; }
 
 class EconomyTest : public ::testing::Test {
  protected:
@@ -86,16 +53,20 @@ class EconomyTest : public ::testing::Test {
     InitBlocks();
     ResetEconomyTables();
     ClearPersonRecords();
-    InstallEconomyCityServices();
-    SetCitySessionServices(&session);
-    SetEconomyPlayerServices(&players);
-    SetEconomyPeopleServices(&people);
+    // A running game of two players at nine o'clock, tick 1000.
+    AddTestPlayers(2);
+    Session().inGame = true;
+    LogicTick() = 1000;
+    SetRentAverage(1000.0f);
     HouseholdRandom().SetState(12345);
     PeopleRandom().SetState(777);
   }
-  void TearDown() override {
-    RestoreDefaultCityServices();
-    RestoreDefaultEconomyServices();
+  void TearDown() override { ResetSessionForCityTest(); }
+
+  // The city-wide rent per resident the house hunt weighs rents against.
+  static void SetRentAverage(float value) {
+    PlayerData().averages[CData::kAverages - 1] = value;
+    PlayerData().averagesDirty = 0;
   }
 
  public:
@@ -136,6 +107,7 @@ class EconomyTest : public ::testing::Test {
     p = CPerson{};
     p.Index = static_cast<uint16_t>(g_PeopleCount++);
     p.InUse = 1;
+    p.DayTimetable = kUnplannedTimetable;
     p.Kind = kind;
     p.SocialClass = socialClass;
     p.Household = static_cast<int16_t>(AllocHousehold());
@@ -149,9 +121,5 @@ class EconomyTest : public ::testing::Test {
     p.HomeBlock = static_cast<uint8_t>(b.GetBlock());
   }
 
- protected:
-
-  EconSession session;
-  EconPlayers players;
-  EconPeople people;
+  PlayerBooks players;
 };

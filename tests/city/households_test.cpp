@@ -152,9 +152,9 @@ TEST_F(HouseHunt, HousingScoreWeighsPrestigePlacesAndCheapness) {
   CPerson& p = NewPerson();
   // base 40 + 4 places; cheapness 200 - 100 x 240 / (1000 x 4).
   EXPECT_EQ(p.ScoreHousingBlock(20), 44 + 194);
-  players.average = 0;  // no average value yet: cheapness counts nothing
+  SetRentAverage(0);  // no average value yet: cheapness counts nothing
   EXPECT_EQ(p.ScoreHousingBlock(20), 44);
-  players.average = 1000;
+  SetRentAverage(1000);
   EXPECT_EQ(p.ScoreHousingBlock(21), kNoHousingScore);
   g_SocialClasses[0].PriceWeight = 0.5f;
   EXPECT_EQ(p.ScoreHousingBlock(20), 44 + 97);
@@ -180,7 +180,7 @@ TEST_F(HouseHunt, APersonInTheBestResidenceStaysAndItsOwnPlaceCountsAsFree) {
   EXPECT_EQ(p.ChooseResidence(20), full);
   p.HouseHunt();
   EXPECT_EQ(p.HomeBuilding, g_Businesses[full].Building);
-  EXPECT_TRUE(people.replanned.empty());
+  EXPECT_FALSE(Replanned(p));
 }
 
 TEST_F(HouseHunt, ResidenceChoicePrefersQualityThenTheFirst) {
@@ -238,10 +238,10 @@ TEST_F(HouseHunt, NoAffordableHomeLeavesThePersonHomeless) {
   EXPECT_FALSE(p.IsHoused());
   EXPECT_EQ(p.HomeBlock, kNoBlock);
   EXPECT_EQ(g_Businesses[home].Occupants, 0);
-  EXPECT_EQ(people.replanned, std::vector<int32_t>{p.Index});
-  people.replanned.clear();
+  EXPECT_TRUE(Replanned(p));
+  p.DayTimetable = kUnplannedTimetable;
   p.HouseHunt();  // the homeless look for a house through their timetable instead
-  EXPECT_TRUE(people.replanned.empty());
+  EXPECT_FALSE(Replanned(p));
 }
 
 TEST_F(HouseHunt, CountdownRunsDailyAndWrapsFromZero) {
@@ -378,7 +378,7 @@ TEST_F(Shopping, ChoosingABlockPaysItsOwnerForTheFirstThreeTrips) {
   int32_t expected[] = {40, 60, 70, 70};
   for (int trip = 0; trip < 4; ++trip) {
     EXPECT_EQ(p.ChooseShoppingBlock(), kBlock);
-    EXPECT_EQ(players.sales[2], expected[trip]);
+    EXPECT_EQ(players.Sales(2), expected[trip]);
   }
   EXPECT_EQ(p.TripsToday, 4);
   EXPECT_EQ(p.TargetBlock, kBlock);

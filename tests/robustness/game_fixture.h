@@ -20,7 +20,7 @@
 #include "city/city_save.h"
 #include "city/city_services.h"
 #include "city/economy.h"
-#include "city/economy_services.h"
+#include "session/utility_income.h"
 #include "city/fixture_city.h"
 #include "city/people.h"
 #include "city/prestige_textures.h"
@@ -97,7 +97,6 @@ class RunningGameTest : public ::testing::Test {
     ClearSaveHooks();
     ClearConsoleCommandTable();
     RestoreDefaultSessionServices();
-    RestoreDefaultEconomyServices();
     RestoreDefaultCityServices();
     GamePauseState().Reset();
     SetConsoleSink(std::move(oldSink_));

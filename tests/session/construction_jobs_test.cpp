@@ -115,10 +115,11 @@ TEST_F(ConstructionJobsTest, ChunkRoundTripAndRefusals) {
   ASSERT_TRUE(StartConstructionJob(kBlock, a->Id, 7, 2));
   ASSERT_TRUE(StartDemolitionJob(kBlock, b->Id));
   for (int i = 0; i < 30; ++i) UpdateConstructionJobs();
-  const auto bytes = EncodeConstructionJobs(ConstructionJobs());
+  const std::vector<uint8_t> bytes = EncodeRecord(ConstructionJobs());
+  ASSERT_EQ(bytes.size(), kConstructionChunkSize);
   ConstructionJobTable back;
-  ASSERT_TRUE(DecodeConstructionJobs(bytes, back));
-  EXPECT_EQ(EncodeConstructionJobs(back), bytes);
+  ASSERT_TRUE(DecodeRecord(bytes, back));
+  EXPECT_EQ(EncodeRecord(back), bytes);
   EXPECT_EQ(back.ActiveCount, 2);
   EXPECT_EQ(back.Jobs[0].Phase, kPhaseGrowing);
   EXPECT_EQ(back.Jobs[0].Player, 2);
@@ -127,7 +128,7 @@ TEST_F(ConstructionJobsTest, ChunkRoundTripAndRefusals) {
     auto copy = bytes;
     std::memcpy(copy.data() + offset, &value, 4);
     ConstructionJobTable t;
-    return DecodeConstructionJobs(copy, t);
+    return DecodeRecord(copy, t);
   };
   EXPECT_FALSE(damaged(0, 3));            // count says three jobs
   EXPECT_FALSE(damaged(4 + 4, 600));      // building out of range
@@ -136,7 +137,7 @@ TEST_F(ConstructionJobsTest, ChunkRoundTripAndRefusals) {
   EXPECT_FALSE(damaged(4 + 28 + 4, a->Id));  // two jobs on one building
   EXPECT_FALSE(damaged(4 + 24, 7));       // no player 7
   ConstructionJobTable t;
-  EXPECT_FALSE(DecodeConstructionJobs(std::span(bytes).first(100), t));
+  EXPECT_FALSE(DecodeRecord(std::span(bytes).first(100), t));
 }
 
 }  // namespace

@@ -24,8 +24,6 @@ class EconomyLinkTest : public SessionTest {
     InitBlocks();
     ResetEconomyTables();
     ClearPersonRecords();
-    InstallEconomyCityServices();
-    ConnectSessionToCity();
     EconomyTest::DefineCommodity(kBread, 1.0f, 1.5f);
     EconomyTest::DefineCommodity(kDrinks, 1.0f, 1.23f);
     EconomyTest::DefineShopType(kBakery, {kBread, kDrinks}, 10.0f, 0, 0);
@@ -37,7 +35,6 @@ class EconomyLinkTest : public SessionTest {
   }
   void TearDown() override {
     ResetBusinessRecords();
-    RestoreDefaultEconomyServices();
     SessionTest::TearDown();
   }
 

@@ -1,6 +1,6 @@
 #include "session/player.h"
 
-#include "city/economy_services.h"
+#include "session/utility_income.h"
 #include "session/city_seller.h"
 #include "engine/core/byte_io.h"
 #include "session_fixture.h"

@@ -5,6 +5,9 @@
 // models and signs and gives them back.
 #include <gtest/gtest.h>
 
+#include "session/player.h"
+#include "ui/text_mesh.h"
+
 #include <cmath>
 #include <set>
 
@@ -217,6 +220,9 @@ TEST_F(ArchitectLibraryTest, EverySiteGetsABuildingInsideItsLot) {
               EXPECT_GT(a.height, float(floors) * 5.0f);
               EXPECT_LE(a.parts[0].positions.size(), 0xFFF0u);
             }
+            // The renderers repeat textures over coordinates from 0 up only.
+            for (const MeshPart& part : a.parts)
+              for (const TexCoord& t : part.uv1) ASSERT_TRUE(t.u >= 0 && t.v >= 0) << kind << " " << x1 << z1 << x2 << z2;
             ASSERT_GE(a.doorCount, 1);
             for (int32_t i = 0; i < a.doorCount; ++i) {
               EXPECT_LE(std::fabs(a.doors[size_t(i)].x), hw + 0.01f);
@@ -365,6 +371,66 @@ TEST_F(ArchitectServiceTest, SignPoolFullSkipsSignsAndReleaseOfUnbuiltChangesNot
   EXPECT_EQ(TheSignPool().Count, kSignPoolSize);
   ResetBuildingVisuals();
   EXPECT_EQ(TheSignPool().Count, 0);
+}
+
+// The city's props stand at the marker model's points, scale 1; a second
+// reset starts the pool again rather than adding to it.
+TEST_F(ArchitectServiceTest, PropInstancesStandAtTheMarkerPoints) {
+  EXPECT_EQ(ResetPropInstances(), 0);  // no marker model: no props
+  const Vec3 points[6] = {{1, 0.5f, 2}, {3, 0.5f, 4}, {5, 0.5f, 6}, {-1, 0.5f, -2}, {-3, 0.5f, -4}, {-5, 0.5f, -6}};
+  const int32_t handle = ModSysCreateSelfBuiltModel(1, 6, points, nullptr, nullptr);
+  ASSERT_GT(handle, 0);
+  ModSysAddTriangle(0, 1, 2);
+  ModSysAddTriangle(3, 4, 5);
+  ModSysEndPrimitive(handle, 0, 0, 0);
+  ModelLodSet markers{{handle, 0, 0}, 1};
+  SetPropMarkerModel(&markers);
+  ASSERT_NE(AllocPropSlot(), -1);  // a building's prop from the last game
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(ResetPropInstances(), 6);
+    EXPECT_EQ(ThePropPool().Count, 6);
+    for (int32_t i = 0; i < 6; ++i) {
+      const PropSlot& p = ThePropPool().Slots[size_t(i)];
+      EXPECT_EQ(p.InUse, 1);
+      EXPECT_FLOAT_EQ(p.Position[0], points[i].x);
+      EXPECT_FLOAT_EQ(p.Position[2], points[i].z);
+      EXPECT_FLOAT_EQ(p.Scale[1], 1.0f);
+    }
+  }
+  SetPropMarkerModel(nullptr);
+  ModSysDeleteModel(handle);
+}
+
+// Text signs are rebuilt in their owner's colour when the owner changes, and
+// in the last row when nobody owns the building.
+TEST_F(ArchitectServiceTest, SignsWearTheirOwnersColour) {
+  SignTextures textures;
+  for (int32_t row = 0; row < kSignRows; ++row) textures.signBoard[row] = textures.signFace[row] = 100 + row;
+  SetSignTextures(textures);
+  BuildFixtureCity({.Seed = 3, .People = 50, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
+  ASSERT_GE(PlayerTable().CreatePlayerSlot(kPlayerHuman, 5, "Ada"), 0);
+  CBuilding* withSigns = nullptr;
+  for (CBuilding& b : g_Buildings)
+    for (int32_t i = 0; b.InUse && !withSigns && i < b.Visual.SignCount; ++i)
+      if (TheSignPool().Slots[size_t(b.Visual.Signs[i])].Built) withSigns = &b;
+  ASSERT_NE(withSigns, nullptr);
+  // The texture of the first text sign's backing board.
+  auto boardTexture = [&] {
+    for (int32_t i = 0; i < withSigns->Visual.SignCount; ++i) {
+      const SignSlot& s = TheSignPool().Slots[size_t(withSigns->Visual.Signs[i])];
+      const CModel* model = s.Built ? ModSysGetModel(s.Model) : nullptr;
+      for (int32_t p = 0; model && p < model->primitiveCount; ++p)
+        if (model->primitives[p].texture >= 100) return int32_t(model->primitives[p].texture);
+    }
+    return -1;
+  };
+  EXPECT_EQ(boardTexture(), 100 + kSignRows - 1);  // the fixture city's buildings are the city's
+  withSigns->SetOwner(1);
+  EXPECT_EQ(boardTexture(), 105);
+  withSigns->SetOwner(0);
+  EXPECT_EQ(boardTexture(), 100 + kSignRows - 1);
+  PlayerTable().DeleteAllPlayers();
+  SetSignTextures(SignTextures{});
 }
 
 TEST_F(ArchitectServiceTest, NoLibraryKeepsThePlainBox) {

@@ -149,24 +149,31 @@ TEST_F(GameCameraTest, RecordsRoundTripAndOnlyTheirOwnLengthIsAccepted) {
   CamSetMode(kCamFollow);
   g_CameraState.followed = 0xDEADBEEF;
   g_CameraState.orbitRadius = 42;
-  CameraState saved = g_CameraState;
-  std::vector<uint8_t> bytes(sizeof saved);
-  std::memcpy(bytes.data(), &saved, sizeof saved);
+  const CameraState saved = g_CameraState;
+  const std::vector<uint8_t> bytes = EncodeRecord(saved);
+  // The record is the structure's own image, with the pointer written as 0.
+  CameraState image = saved;
+  image.followed = 0;
+  ASSERT_EQ(bytes.size(), kCameraChunkSize);
+  EXPECT_EQ(std::memcmp(bytes.data(), &image, kCameraChunkSize), 0);
   CamInit(50, 0);
-  LoadCameraState(bytes);
+  CameraState staged{};
+  ASSERT_TRUE(DecodeRecord(bytes, staged));
+  LoadCameraState(staged);
   EXPECT_EQ(g_CameraState.mode, kCamFollow);
   EXPECT_FLOAT_EQ(g_CameraState.orbitRadius, 42.0f);
   EXPECT_EQ(g_CameraState.followed, 0u);   // restored as none
   EXPECT_EQ(FollowedObject(), nullptr);
-  LoadStoredCameraState(bytes);
+  LoadStoredCameraState(staged);
   EXPECT_FLOAT_EQ(StoredCameraState().orbitRadius, 42.0f);
-  EXPECT_TRUE(CheckCameraChunk(bytes));
+  // Another length, or a number that is not finite, refuses the record.
   for (size_t length : {size_t(0), size_t(195), size_t(197)}) {
-    std::vector<uint8_t> other(length, 0xFF);
-    EXPECT_FALSE(CheckCameraChunk(other));
-    LoadCameraState(other);  // refused as a whole
-    EXPECT_FLOAT_EQ(g_CameraState.orbitRadius, 42.0f);
+    std::vector<uint8_t> other(length, 0);
+    EXPECT_FALSE(DecodeRecord(other, staged));
   }
+  std::vector<uint8_t> nan = bytes;
+  std::memset(nan.data() + offsetof(CameraState, yaw), 0xFF, 4);
+  EXPECT_FALSE(DecodeRecord(nan, staged));
 }
 
 }  // namespace

@@ -583,8 +583,40 @@ bool GenerateRow(const GenRow& row, std::vector<GenModel>& out, std::string& err
 
 namespace {
 
+// A marker model: its vertices are the points where the city stands things
+// (the city's trees), four round each listed block centre at `inset` from it
+// along both axes; never drawn. "markers <name> <height> <inset> <x> <z> ..."
+bool Markers(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
+  const float height = a.Number(0), inset = a.Number(1);
+  if (row.args.size() < 4 || row.args.size() % 2 != 0) return error = "markers <height> <inset> then x z pairs", false;
+  GenModel g;
+  g.name = row.name;
+  g.direct = true;
+  ModelFileData& m = g.data;
+  for (size_t i = 2; i + 1 < row.args.size(); i += 2) {
+    const float x = a.Number(i), z = a.Number(i + 1);
+    for (auto [sx, sz] : {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}})
+      m.positions.push_back({x + sx * inset, height, z + sz * inset});
+  }
+  if (!a.ok()) return error = a.error(), false;
+  if (m.positions.size() > 0xFFF0) return error = "too many markers", false;
+  m.vertexCount = static_cast<uint16_t>(m.positions.size());
+  m.frameCount = 1;
+  m.uvs.assign(m.vertexCount, TexCoord{0.5f, 0.5f});
+  m.textures.push_back(ColourTextureName(0x20A020));
+  // The four points round a centre make two triangles, so the file is a
+  // model like any other.
+  ModelFileData::Primitive prim;
+  for (uint16_t q = 0; q + 3 < m.vertexCount; q += 4)
+    prim.indices.insert(prim.indices.end(), {q, uint16_t(q + 1), uint16_t(q + 2), q, uint16_t(q + 2), uint16_t(q + 3)});
+  m.primitives.push_back(prim);
+  out.push_back(std::move(g));
+  return true;
+}
+
 bool GenerateFacingPlusZ(const GenRow& row, std::vector<GenModel>& out, std::string& error) {
   RowArgs a(row);
+  if (row.kind == "markers") return Markers(row, a, out, error);
   if (row.kind == "person") return Person(row, a, out, error);
   if (row.kind == "vehicle") return Vehicle(row, a, out, error);
   if (row.kind == "character") return Character(row, a, out, error);

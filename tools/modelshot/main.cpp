@@ -5,7 +5,8 @@
 // scenes: street (people and road vehicles), transport (trains, ships,
 // boats, aircraft), figures (characters and tokens), scenery (the crane,
 // lights, roof furniture, landscape), world (the land round the city),
-// people and trains (close up).
+// people and trains (close up), buildings (the architect's buildings of a
+// few sites, beside roof furniture loaded from its files).
 #include <png.h>
 
 #include <cstdio>
@@ -22,6 +23,10 @@
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
 #include "shell/asset_groups.h"
+#include "city/building_library.h"
+#include "city/buildings.h"
+#include "visuals/architect.h"
+#include "visuals/architect_assets.h"
 #include "visuals/shader_table.h"
 
 namespace {
@@ -128,6 +133,52 @@ Scene WorldScene() {
   return s;
 }
 
+// Buildings close up: three sites of a block built by the architect (placed
+// in the scene by hand), with roof furniture from the model files beside
+// them as the reference of how a loaded model faces.
+Scene BuildingsScene() {
+  Scene s{{}, {-50, 80, -50}, {0, 8, 0}};
+  for (int i = 0; i < 3; ++i) s.models.push_back({ModelShelf::Roof, i, -30.0f + i * 6, -22, 180});
+  return s;
+}
+
+struct ArchitectSite {
+  int x1, z1, x2, z2, floors, kind;
+  float x, z;
+};
+constexpr ArchitectSite kSites[] = {
+    {0, 0, 2, 1, 3, kKindRetail, -22, 0}, {2, 0, 4, 2, 5, kKindResidential, 0, 0}, {5, 0, 6, 1, 2, kKindRetail, 22, 0}};
+
+// Registers the sites' models; their entities draw them at their places.
+std::vector<CEntity> ArchitectEntities(std::vector<ModelLodSet>& sets) {
+  std::vector<CEntity> out;
+  sets.reserve(std::size(kSites) * 3);
+  for (const ArchitectSite& site : kSites) {
+    CBuilding b;
+    b.Id = 0;
+    b.X1 = uint8_t(site.x1), b.Z1 = uint8_t(site.z1), b.X2 = uint8_t(site.x2), b.Z2 = uint8_t(site.z2);
+    b.Floors = uint8_t(site.floors);
+    b.Kind = site.kind;
+    b.ArchitectSeed = 0x2A5F0000;
+    ArchitectBuild build;
+    if (BuildFile_Search(b, build) != ArchitectResult::kBuilt) {
+      std::fprintf(stderr, "no design for a site of kind %d\n", site.kind);
+      continue;
+    }
+    for (const MeshPart& part : build.parts) {
+      const int32_t handle = RegisterMeshPart(part);
+      if (handle <= 0) continue;
+      sets.push_back(ModelLodSet{{handle, 0, 0}, 1});
+      CEntity& e = out.emplace_back();
+      e.SetModel(&sets.back());
+      e.position = {site.x, 0, site.z};
+      e.rotation = {0, 0, 0};
+      e.scale = {1, 1, 1};
+    }
+  }
+  return out;
+}
+
 bool WritePng(const std::string& path, const uint32_t* pixels, int w, int h) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
@@ -168,7 +219,9 @@ int main(int argc, char** argv) {
   const std::string which = argv[3];
   const Scene scene = which == "street" ? StreetScene() : which == "transport" ? TransportScene()
                       : which == "figures" ? FiguresScene() : which == "world" ? WorldScene() : which == "people" ? PeopleScene()
-                      : which == "trains" ? TrainsScene() : SceneryScene();
+                      : which == "trains" ? TrainsScene() : which == "buildings" ? BuildingsScene()
+                      : SceneryScene();
+  const bool buildings = which == "buildings";
   platform::SetGameRoot(argv[1]);
   const std::string archive = (std::filesystem::temp_directory_path() / "modelshot_").string();
   std::filesystem::create_directories(archive + "max");
@@ -186,6 +239,10 @@ int main(int argc, char** argv) {
   if (!r->Open(nullptr, nullptr, &settings)) return 1;
   SetRenderer(r.get());
   LoadGameAssets();
+  if (buildings) {
+    LoadArchitectAssets();
+    if (!LoadGameBuildingLibrary()) return 1;
+  }
   TexSysSetRendererCaps(r->GetTextureFormatHint());
   TexSysBuildPages();
   r->AttachTextureSystem(TheTextureSystem());
@@ -224,6 +281,9 @@ int main(int argc, char** argv) {
     e.animFrame = p.frame;
     e.Draw(PublishedViewMatrix());
   }
+  std::vector<ModelLodSet> sets;
+  if (buildings)
+    for (CEntity& e : ArchitectEntities(sets)) e.Draw(PublishedViewMatrix());
   r->EndFrame();
   r->BeginOverlay();
   r->EndOverlay();

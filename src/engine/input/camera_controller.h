@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "engine/core/maths.h"
+#include "engine/core/record_visitor.h"
 
 // The camera record, saved whole (196 bytes, little-endian) in save games and
 // event recordings.
@@ -43,6 +44,37 @@ struct CameraState {
   float orbitCentreY;  // not used by the controller
   float orbitCentreZ;
   int32_t modeData;  // not used by the controller; kept for the game camera
+
+  // The saved record: every float a finite number; the followed object is a
+  // run-time pointer, written as 0 and never read back.
+  template <class V>
+  void Visit(V& v) {
+    v.I32(mode);
+    for (Vec3* p : {&eye, &lookAt}) VisitVec(v, *p);
+    v.Bytes(reserved28, sizeof reserved28);
+    for (Vec3* p : {&targetEye, &targetLookAt, &drawnEye, &drawnLookAt, &up}) VisitVec(v, *p);
+    v.U8(smoothEye);
+    v.U8(smoothLookAt);
+    v.U8(orbitFollow);
+    v.U8(reserved115);
+    v.I32(steps);
+    for (float* f : {&snapDistance, &yaw, &pitchSpeed, &pitch, &sinYaw, &sinPitch, &cosYaw, &cosPitch,
+                     &orbitTargetYaw})
+      v.F32(*f, kFinite);
+    v.I32(rate);
+    v.F32(sensitivity, kFinite);
+    v.F32(pitchDivisor, kFinite);
+    v.I32(constraint);
+    v.Pad(4);
+    for (float* f : {&orbitRadius, &orbitCentreX, &orbitCentreY, &orbitCentreZ}) v.F32(*f, kFinite);
+    v.I32(modeData);
+  }
+  template <class V>
+  static void VisitVec(V& v, Vec3& p) {
+    v.F32(p.x, kFinite);
+    v.F32(p.y, kFinite);
+    v.F32(p.z, kFinite);
+  }
 };
 static_assert(sizeof(CameraState) == 196);
 static_assert(offsetof(CameraState, targetEye) == 52);
