@@ -99,6 +99,22 @@ class GameFrontEndServices : public FrontEndServices {
     if (!InterfaceTextSystem().GetTextAscii(out, id)) return {};
     return out;
   }
+  // FindLevel(id).targets[difficulty + 1] of the levels table, when the
+  // front end's script has loaded it.
+  int32_t LevelTarget(int32_t id, int32_t difficulty) override {
+    lua_State* state = Script().State();
+    if (state == nullptr) return 0;
+    const int top = lua_gettop(state);
+    int32_t target = 0;
+    if (lua_getglobal(state, "FindLevel") == LUA_TFUNCTION) {
+      lua_pushinteger(state, id);
+      if (Script().Call(1, 1) && lua_istable(state, -1) && lua_getfield(state, -1, "targets") == LUA_TTABLE &&
+          lua_rawgeti(state, -1, difficulty + 1) == LUA_TNUMBER)
+        target = int32_t(lua_tointeger(state, -1));
+    }
+    lua_settop(state, top);
+    return target;
+  }
   int32_t RememberedToken() override { return PlayerProfile().PreferredCharacter; }
   void RememberToken(int32_t token) override { PlayerProfile().PreferredCharacter = token; }
 

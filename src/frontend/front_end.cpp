@@ -107,13 +107,16 @@ int32_t EntryTextId(const std::string& s) {
     return 0;
   return std::stoi(s);
 }
-void ShowEntryText(CTextRect* t, const std::string& s) {
+void ShowEntryText(CTextRect* t, const std::string& s, int32_t target = 0) {
   t->Clear();
-  if (const int32_t id = EntryTextId(s)) t->AddTextId(id);
+  if (const int32_t id = EntryTextId(s)) t->AddTextIdArgs1(id, TextArg(target));
   else t->AddText(s);
 }
 void ShowEntryName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
-void ShowEntryDescription(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.description); }
+// The description names the objective's target at the chosen difficulty.
+void ShowEntryDescription(CTextRect* t, const ScenarioEntry& e) {
+  ShowEntryText(t, e.description, FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty()));
+}
 void SetEntryLine(CListBox* list, int32_t line, const ScenarioEntry& e) {
   if (const int32_t id = EntryTextId(e.name)) list->SetItemTextId(line, id);
   else list->SetItemText(line, "%s", e.name.c_str());
@@ -434,6 +437,7 @@ class CScenarioSelectScreen : public CFrontEndPage {
     }
     if (type == kNotifyRadioOn && id >= kEasy && id < kEasy + 3) {
       ScenarioManager().SetDifficulty(id - kEasy);
+      if (const ScenarioEntry* e = ScenarioManager().Current(); e && !ok->disabled) ShowEntryDescription(description, *e);
       return 1;
     }
     if (type != kNotifyClicked) return 0;

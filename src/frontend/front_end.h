@@ -42,6 +42,9 @@ class FrontEndServices {
   // Ends the running game, not finished.
   virtual void EndGame() {}
   virtual std::string Text(int32_t id) { return std::to_string(id); }
+  // The objective's target of a level at a difficulty (0 when unknown), for
+  // the descriptions that name it.
+  virtual int32_t LevelTarget(int32_t /*id*/, int32_t /*difficulty*/) { return 0; }
   virtual int32_t RememberedToken() { return 0; }
   virtual void RememberToken(int32_t) {}
 };
