@@ -48,6 +48,7 @@ class FakeGame : public FrontEndServices {
   void StartMenuMusic() override { ++music; }
   void SetOrbitCamera(float, float, float, float, float, float) override { ++orbits; }
   void Quit() override { quit = true; }
+  void PlayCutScene(const char* name) override { cutScenes.emplace_back(name); }
   bool StartLevel(const TokenRows& r) override {
     started.push_back(ScenarioManager().Current()->id);
     rows = r;
@@ -65,7 +66,7 @@ class FakeGame : public FrontEndServices {
 
   bool running = false, quit = false;
   int32_t mode = 0, pauses = 0, music = 0, orbits = 0, remembered = 0;
-  std::vector<std::string> profiles, scripts;
+  std::vector<std::string> profiles, scripts, cutScenes;
   std::vector<int32_t> started;
   TokenRows rows{};
   std::function<void()> playersScript;
@@ -166,6 +167,22 @@ TEST_F(FrontEndTest, EnteringAgainWhileTheMainMenuIsOpenChangesNothing) {
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
   EXPECT_EQ(game_.music, 2);
   EXPECT_EQ(game_.orbits, 1);
+}
+
+// The idle count is of the menus' input frames (50 a second); clicks do not
+// reset it, a new opening does.
+TEST_F(FrontEndTest, AnIdleMainMenuGivesWayToTheFlyByOnItsSixThousandthFrame) {
+  game_.profiles = {"Bob"};
+  EnterFrontEnd();
+  for (int32_t frame = 1; frame < 6000; ++frame) Frame(0, 0, false);
+  EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
+  EXPECT_TRUE(game_.cutScenes.empty());
+  Frame(0, 0, false);
+  EXPECT_FALSE(Fe().IsOpen(kPageMainMenu));
+  EXPECT_EQ(game_.cutScenes, std::vector<std::string>{"flyby1"});
+  EnterFrontEnd();
+  for (int32_t frame = 1; frame < 6000; ++frame) Frame(0, 0, false);
+  EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
 }
 
 TEST_F(FrontEndTest, QuitQuestionAsksFirstAndNoLeavesEverything) {
