@@ -21,7 +21,6 @@
 #include "session/session_state.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
-#include "ui/game_panels.h"
 #include "ui/interface_assets.h"
 #include "ui/layout_model.h"
 #include "visuals/frame_draw.h"
@@ -158,9 +157,8 @@ bool FrontEndBypassed() {
 void OpenFrontEnd() { EnterFrontEnd(); }
 
 void RunFrontEndInput() {
-  const bool menus = GetScreenMode() == kScreenMenu;
-  GamePanels().shown = !menus;
-  if (!menus) return;
+  // The screen mode shows one panel set: the menus' in mode 4.
+  if (GetScreenMode() != kScreenMenu) return;
   GameFrontEndServices& s = Services();
   if (s.flyby_ && !RunState().gameRunning) {
     // The fly-by runs until a key or a click, or its path ends.

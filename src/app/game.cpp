@@ -1,5 +1,6 @@
 #include "app/game.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
+#include "panels/panel_events.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
@@ -28,6 +30,8 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/interface_bindings.h"
@@ -253,28 +257,47 @@ void Game::StartFirstScreen() {
 // ---- One frame ----------------------------------------------------------------------
 
 void Game::Frame() {
+  const uint32_t tick = LogicTick();
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
+  passMovedGameOn_ = LogicTick() != tick;
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
-  if (RunState().drawingEnabled) DrawFrame();
+  if (!RunState().drawingEnabled || !FrameWanted()) return;
+  const uint32_t start = platform::timeGetTime();
+  DrawFrame();
+  lastDrawMs_ = platform::timeGetTime() - start;
+}
+
+// With a display every frame is drawn. Headless nobody sees the frames, and
+// at full speed a pass is a logic tick: drawing each would cost more than
+// the game itself. A few a second still show what would be drawn (the
+// frame's counts, a screenshot), and never more than a fifth of the time
+// goes to them (a slow build draws rarer); the simulation never reads what
+// a frame did.
+bool Game::FrameWanted() {
+  constexpr uint32_t kHeadlessFrameMs = 250;
+  if (!platform::IsHeadless()) return true;
+  const uint32_t now = platform::timeGetTime();
+  const uint32_t gap = std::max(kHeadlessFrameMs, 4 * lastDrawMs_);
+  if (lastHeadlessDraw_ != 0 && now - lastHeadlessDraw_ < gap) return false;
+  lastHeadlessDraw_ = now == 0 ? 1 : now;
+  return true;
 }
 
 // What the simulation told this frame goes to sound (samples, their stop,
-// the decade's music) and to the interface (prompts, panels, ticker, money
-// animations, once its panels take them; until then they are dropped here:
-// nothing in the game waits for them).
+// the decade's music) and to the HUD's panels (prompts, player messages,
+// goal results, ticker lines, the speed switch, money animations).
 void Game::DrainGameEvents() {
-  // Closing a result prompt tells more (the end sequence): drain those too.
+  // A prompt's answer may tell more at once: drain those too.
   for (int round = 0; round < 4; ++round) {
     std::vector<GameEvent> events = TakeGameEvents();
     if (events.empty()) return;
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
+      HandlePanelGameEvent(event);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
-      // Until the prompt panel exists a result prompt closes at once.
-      if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.
       if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
         const CPlayer* local = PlayerTable().Local();

@@ -43,6 +43,7 @@ class Game final : public ShellProgram {
   void Paint() override;
   void SetCursorScales(float s1x, float s1y, float s2x, float s2y) override;
   bool HardwareCursor() const override;
+  bool PassMovedGameOn() const override { return passMovedGameOn_; }
 
   // Builds every system up to the first screen.
   void Start();
@@ -71,8 +72,12 @@ class Game final : public ShellProgram {
   void StartFirstScreen();
   void Reset();
   void DrawFrame();
+  bool FrameWanted();
 
   bool running_ = false;  // between Start and Shutdown
+  uint32_t lastHeadlessDraw_ = 0;  // clock time of the last frame drawn headless
+  uint32_t lastDrawMs_ = 0;        // how long the last frame took to draw
+  bool passMovedGameOn_ = false;   // the last Frame ran a logic tick
   std::function<void()> introMovie_;
   std::optional<uint32_t> newGameSeed_;
 };

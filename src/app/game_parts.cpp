@@ -30,6 +30,7 @@
 #include "engine/render/renderer.h"
 #include "engine/scene/model.h"
 #include "engine/scene/texture.h"
+#include "platform/headless.h"
 #include "platform/input.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
@@ -261,8 +262,10 @@ void ShowLoadingScreen() {
   EntSetLoadProgressProc(LoadingScreenProgress);
 }
 
+// The screen stays up for its full time where someone can see it; headless
+// nobody does, and the hold would only delay the game.
 void HoldAndCloseLoadingScreen() {
-  while (LoadingElapsed() < 11000 && !RunState().quit) {
+  while (!platform::IsHeadless() && LoadingElapsed() < 11000 && !RunState().quit) {
     PumpMessages();
     LoadingScreenRefresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
