@@ -784,7 +784,10 @@ void EnterFrontEnd() {
   if (!game.GameRunning()) {
     if (fe.IsOpen(kPageMainMenu)) return;
     game.SetScreenMode(kScreenModeMenu);
-    const int32_t page = game.ProfileCount() == 0 ? kPageNewProfile : kPageMainMenu;
+    // Until a profile is chosen on the login page, a run with none current
+    // makes one.
+    const bool none = game.ProfileCount() == 0 || game.ProfileName().empty();
+    const int32_t page = none ? kPageNewProfile : kPageMainMenu;
     fe.Page(page)->Open();
     fe.MoveToFront(fe.Page(page));
     game.RunScript("scripts\\frontend\\hub.lua", true);

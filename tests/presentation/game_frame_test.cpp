@@ -100,7 +100,7 @@ class ShotProgram : public ShellProgram {
   TheGame().Prepare();
   static ShotProgram program;
   program.recording = headless;
-  ::_exit(WinMain("", program));
+  ::_exit(WinMain("NOFRONTEND", program));  // straight into the sandbox
 }
 
 class GameFrameTest : public ::testing::Test {
