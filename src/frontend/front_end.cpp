@@ -302,7 +302,7 @@ class CTutorialSelectScreen : public CFrontEndPage {
     Text(2, "SPTUTORIAL_TITLE_AREA", 1667, 4);
     Text(3, "SPTUTORIAL_TUTORLIST_TITLE", 1668);
     infoTitle = Text(4, "SPTUTORIAL_TUTORINFO_TITLE", 1646);
-    description = Text(5, "SPTUTORIAL_TUTORINFO_AREA", 0, 1, 0);
+    description = Text(5, "SPTUTORIAL_TUTORINFO_TEXT", 0, 1, 0);
     const UIRect r = ElementRect("SPTUTORIAL_TUTORLIST_AREA");
     list = CreateListBox(6, r.x1 + 4, r.y1 + 4, r.x2 - 24, r.y2 - 4, 0.5f);
   }
