@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "ai/computer_player.h"
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
 #include "app/game_parts.h"
@@ -41,6 +42,7 @@
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
 #include "app/session_rule_commands.h"
+#include "session/auction.h"
 #include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -57,6 +59,9 @@
 #include "ui/interface_assets.h"
 #include "city/city_services.h"
 #include "visuals/architect_assets.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
+#include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
 #include "visuals/camera_script_bindings.h"
 #include "visuals/city_scene.h"
@@ -115,6 +120,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
+  AttachComputerPlayerCommands();
 }
 
 void Game::Prepare() {
@@ -184,6 +190,7 @@ void Game::Start() {
   StartSimulation();
   BuildSkyGeometry();
   CreateSpriteBatches(CurrentRenderer(), 0);
+  InitAuctionRoom();
   GamePauseState().AddReason(0);
 
   // Models, the game-start scripts and the parameter files (which may load
@@ -296,6 +303,7 @@ void Game::DrainGameEvents() {
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
       HandlePanelGameEvent(event);
+      if (const auto* auction = std::get_if<AuctionEvent>(&event)) ShowAuctionEvent(*auction);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
       // Until the cut-scene player exists the end sequence ends the game.
@@ -307,6 +315,21 @@ void Game::DrainGameEvents() {
   }
 }
 
+// The auction room's figures follow the auction: built when the room opens,
+// a bid, a withdrawal and the winner's cheer, stopped when it closes.
+void Game::ShowAuctionEvent(const AuctionEvent& e) {
+  switch (e.kind) {
+    case kAuctionRoomOpened: BuildAuctionRoomFigures(); break;
+    case kAuctionBid: OnAuctionBid(e.player); break;
+    case kAuctionPullOut: OnAuctionPullOut(e.player); break;
+    case kAuctionStage:
+      if (e.value == kStageSold) OnAuctionWinner(e.player);
+      break;
+    case kAuctionRoomClosed: CloseAuctionRoomFigures(); break;
+    default: break;
+  }
+}
+
 // The world (src/visuals), with the interface drawn by its overlay pass; the
 // loading screen draws itself during the start.
 void Game::DrawFrame() { RenderFrame(); }
@@ -314,8 +337,12 @@ void Game::DrawFrame() { RenderFrame(); }
 // Twice a second: the panels' pages.
 void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
-// Ten times a second: the cursor requests age.
-void Game::HoverTask() { DecayCursorPriority(); }
+// Ten times a second: the city under the mouse (hover, cursor, lot drag);
+// the cursor requests age.
+void Game::HoverTask() {
+  RunPickTask();
+  ShowHoveredObject();
+}
 
 // Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
@@ -327,6 +354,7 @@ void Game::InterfaceTask() {
   CamUpdate();
   RunInterfaceTask();
   RunFrontEndInput();
+  RunPickClicks();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -369,6 +397,8 @@ void Game::Reset() {
   ResetCameraHeading();
   ResetStoredCamera();
   ResetScreenModes();
+  ResetPicking();
+  SetEndSequenceTokens(kNoEndToken, kNoEndToken);
   ResetSimulation();
   // After the city's reset has removed its buildings; the city's own props
   // before the level's buildings take theirs.
@@ -397,6 +427,7 @@ void Game::NewGame(const LevelEntry* entry) {
   GameTime().screenMode = kScreenModeCity;
   StartLevelSound();
   StartSimulationLevel();
+  InitSmokeEmitters();
   RunState().gameRunning = true;
   // Until the level scripts place the camera, a level opens on the stored
   // view over the city.
@@ -430,6 +461,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   ResumeComputerPlayersAfterLoad();
+  InitSmokeEmitters();
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
@@ -473,6 +505,8 @@ void Game::Shutdown() {
   TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
+  ReleaseAuctionRoom();
+  ReleaseStreetLightEntities();
   DestroySpriteBatches();
   DestroyMainWindow();
   ForgetGameAssets();

@@ -20,6 +20,7 @@
 #include "shell/startup.h"
 
 struct ScenarioEntry;
+struct AuctionEvent;
 using LevelEntry = ScenarioEntry;
 
 class Game final : public ShellProgram {
@@ -67,6 +68,8 @@ class Game final : public ShellProgram {
   // What the simulation told since the last frame, to the interface and to
   // sound (once per frame; tests call it between ticks).
   void DrainGameEvents();
+  // One auction event to the auction room's figures.
+  static void ShowAuctionEvent(const AuctionEvent& event);
 
  private:
   void StartFirstScreen();
