@@ -201,4 +201,15 @@ TEST_F(AiPlanningTest, EveryFootprintTooDearGivesUp) {
   EXPECT_EQ(cpu->standardPending, before + 1);
 }
 
+// A block it bought goes to auction only for more than five times its price.
+TEST_F(AiPlanningTest, SellsABoughtBlockOnlyForOverFiveTimesItsPrice) {
+  cpu->purchases[kBlock] = AiBlockPurchase{1, 100.9f, 5};
+  const struct {
+    int32_t block, amount;
+    bool sells;
+  } cases[] = {{kBlock, 500, false}, {kBlock, 501, true}, {kBlock + 1, 100000, false}, {-1, 100000, false},
+               {kBlockCount, 100000, false}};
+  for (const auto& c : cases) EXPECT_EQ(ShouldBidOnDistrict(*cpu, c.block, c.amount), c.sells) << c.block << " " << c.amount;
+}
+
 }  // namespace
