@@ -212,4 +212,34 @@ TEST_F(AiPlanningTest, SellsABoughtBlockOnlyForOverFiveTimesItsPrice) {
   for (const auto& c : cases) EXPECT_EQ(ShouldBidOnDistrict(*cpu, c.block, c.amount), c.sells) << c.block << " " << c.amount;
 }
 
+// On a completed set with no room left for a hotel it pulls down the first
+// finished business building of at least 3 by 3 that it can pay for; with
+// room it leaves the block alone.
+TEST_F(AiPlanningTest, SetBuildingClearsRoomForAHotel) {
+  for (int32_t block : {kBlock, kBlock + 1}) OwnBlock(block);
+  const int32_t small = Place(kBlock, 0, 0, 1, 2, 1);  // 2 by 3: too narrow
+  const int32_t big = Place(kBlock, 2, 0, 4, 2, 1);
+  Place(kBlock, 5, 0, 6, 6, 1);
+  Place(kBlock, 0, 3, 4, 6, 1);
+  for (int32_t id : {small, big}) {
+    GetBuilding(id)->Status = kStatusComplete;
+    Open(kDayShop, 1, id, true);
+  }
+  ComputeAllBlockFreeFootprints();
+  ASSERT_LT(GetBlockFreeFootprint(kBlock).largest, 6);
+
+  auto demolitions = [&] {
+    std::vector<int32_t> ids;
+    for (const CActions& a : cpu->standard)
+      if (a.phase == AI_DEMOLISH_BUILDING) ids.push_back(a.building);
+    return ids;
+  };
+  cpu->money = 10;  // the rental value and 100 more are out of reach
+  RunSetBuilding(*cpu);
+  EXPECT_TRUE(demolitions().empty());
+  cpu->money = 100000;
+  RunSetBuilding(*cpu);
+  EXPECT_EQ(demolitions(), std::vector<int32_t>{big});
+}
+
 }  // namespace
