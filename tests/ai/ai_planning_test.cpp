@@ -242,4 +242,40 @@ TEST_F(AiPlanningTest, SetBuildingClearsRoomForAHotel) {
   EXPECT_EQ(demolitions(), std::vector<int32_t>{big});
 }
 
+// With a completed set, room on its block and homeless people in the city
+// it queues a hotel; with too few homeless it builds none.
+TEST_F(AiPlanningTest, SetExpansionHousesTheHomeless) {
+  BusinessType& hotel = g_BusinessTypes[kTypeHotel];
+  hotel.Available = 1;
+  hotel.Kind = kBusinessResidence;
+  hotel.MinArea = 6;
+  hotel.MaxArea = 16;
+  hotel.MaxSide = 5;
+  hotel.MinHeight = 2;
+  hotel.MaxHeight = 6;
+  hotel.FootprintBand = 2;
+  for (int32_t block : {kBlock, kBlock + 1}) OwnBlock(block);
+  PlayerData().MarkBlocksStale();
+  ComputeAllBlockFreeFootprints();
+  cpu->money = 1000000;
+  auto hotels = [&] {
+    int32_t n = 0;
+    for (const CActions& a : cpu->standard) n += a.phase == AI_CONSTRUCT_BUILDING && a.target == kTypeHotel;
+    return n;
+  };
+  for (int i = 0; i < 29; ++i) NewPerson();
+  ASSERT_EQ(GetHomelessCount(), 29);
+  RunSetExpansion(*cpu);
+  EXPECT_EQ(hotels(), 0);
+  NewPerson();
+  RunSetExpansion(*cpu);
+  ASSERT_EQ(hotels(), 1);
+  for (const CActions& a : cpu->standard)
+    if (a.phase == AI_CONSTRUCT_BUILDING) {
+      EXPECT_EQ(a.kind, kKindResidential);
+      EXPECT_GE(a.flag, 2);  // floors
+      EXPECT_GE(a.lot[2] * a.lot[3], 6);
+    }
+}
+
 }  // namespace
