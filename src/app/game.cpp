@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ai/computer_player.h"
+#include "app/cut_scene_wiring.h"
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
@@ -127,6 +128,7 @@ void Game::Prepare() {
   AttachGameConsoleCommands();
   AttachSound();
   AttachInterface();
+  AttachCutScenes();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -159,6 +161,7 @@ void Game::Start() {
   AttachEngineSystems();
   LoadInterface();
   LoadPresentationTextures();
+  LoadCutSceneAssets();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -193,6 +196,7 @@ void Game::Start() {
   // Models, the game-start scripts and the parameter files (which may load
   // a game), behind the loading screen.
   PrepareModels();
+  PrepareTutorFigure();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
   // The front end's scripts register the levels it offers.
@@ -222,6 +226,7 @@ void Game::StartSimulation() {
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
   RegisterCameraScriptBindings();
+  ConnectCutScenes();
   // Scripts may name only texts the loaded bank holds (once it is loaded).
   SetScriptTextIdCheck([](int32_t id) {
     const CTextSystem& text = InterfaceTextSystem();
@@ -299,11 +304,7 @@ void Game::DrainGameEvents() {
       if (const auto* auction = std::get_if<AuctionEvent>(&event)) ShowAuctionEvent(*auction);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
-      // Until the cut-scene player exists the end sequence ends the game.
-      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
-        const CPlayer* local = PlayerTable().Local();
-        EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
-      }
+      PlayPresentationEvent(event);
     }
   }
 }
@@ -345,6 +346,7 @@ void Game::InterfaceTask() {
   CopyCameraSettings();
   RunInterfaceKeys();
   CamUpdate();
+  StepPresentation();
   RunInterfaceTask();
   RunPickClicks();
 }
@@ -396,6 +398,7 @@ void Game::Reset() {
   // before the level's buildings take theirs.
   ResetBuildingVisuals();
   ResetPropInstances();
+  ResetPresentation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }
@@ -470,6 +473,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
     ScenarioManager().MarkCurrentCompleted();
   }
   StopSimulation();
+  ResetPresentation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);
   // Through the city view to the front end's screen.

@@ -229,6 +229,9 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
     } else if (UpperEquals(token, "PLAYERS")) {
       if (tokens.Next(kTokenSeparators, argument))
         ReadNumberInRange(argument, 1, kMaxNetworkPlayers, options.networkPlayers);
+    } else if (UpperEquals(token, "COMPUTERS")) {
+      if (tokens.Next(kTokenSeparators, argument))
+        ReadNumberInRange(argument, 0, kMaxNetworkPlayers - 1, options.networkComputers);
     } else if (UpperEquals(token, "JOIN")) {
       options.networkStart = true;
       options.hostSession = false;
