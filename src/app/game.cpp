@@ -1,5 +1,7 @@
 #include "app/game.h"
 
+#include "frontend/board_list.h"
+
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -233,6 +235,8 @@ void Game::StartSimulation() {
 // loaded during start-up) the free-play level as if the player had chosen a
 // free game.
 void Game::StartFirstScreen() {
+  // The boards once; the profile then loads its own.
+  ListBoards();
   PlayerProfile().LoadLast();
   ApplyCursorMode();
   const GameRunState& run = RunState();
