@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/event_record_commands.h"
+#include "app/front_end_wiring.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -119,6 +120,7 @@ void Game::Prepare() {
   AttachGameConsoleCommands();
   AttachSound();
   AttachInterface();
+  AttachFrontEnd();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -150,6 +152,7 @@ void Game::Start() {
   ConfigureRendererForGame();
   AttachEngineSystems();
   LoadInterface();
+  LoadFrontEnd();
   LoadPresentationTextures();
   ShowMainWindow();
   RaiseMainWindow();
@@ -231,9 +234,9 @@ void Game::StartSimulation() {
   SetScriptEndGameHandler(EndGameFromScript);
 }
 
-// Until the front end exists: the profile, then (unless a game has been
-// loaded during start-up) the free-play level as if the player had chosen a
-// free game.
+// The profile, then (unless a game has been loaded during start-up) the
+// front end's title and main menu; a run that skips the menus (NOFRONTEND,
+// headless runs) starts the free-play level as a quick game would.
 void Game::StartFirstScreen() {
   // The boards once; the profile then loads its own.
   ListBoards();
@@ -243,6 +246,10 @@ void Game::StartFirstScreen() {
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN: the level starts when the network game is gathered.
   if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
+  if (!FrontEndBypassed()) {
+    OpenFrontEnd();
+    return;
+  }
   FillDefaultPlayerSetup();
   NewGame(&FreePlayLevel());
 }
@@ -300,6 +307,7 @@ void Game::InterfaceTask() {
   RunInterfaceKeys();
   CamUpdate();
   RunInterfaceTask();
+  RunFrontEndInput();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -425,11 +433,13 @@ void Game::EndGame(bool finished, int32_t outcome) {
   GameTime().screenMode = kScreenModeFrontEnd;
   RunState().gameRunning = false;
   Session().inGame = false;
-  // The result screens (the front end) come here, with `finished` and `outcome`.
+  const bool tutorial = ScenarioManager().IsTutorialRunning();
   ClearSimulationAfterGame();
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
+  // Back to the menus: the tutorial list after a tutorial.
+  ReturnToMenusAfterGame(tutorial);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

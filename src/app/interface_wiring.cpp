@@ -1,6 +1,7 @@
 #include "app/interface_wiring.h"
 
 #include "app/chat_overlay.h"
+#include "app/front_end_wiring.h"
 
 #include "city/blocks.h"
 #include "engine/core/console.h"
@@ -145,7 +146,7 @@ void AttachInterface() {
     }
   });
   // Drawn in the world's frame, by its overlay pass.
-  Overlay().drawPanels = [] { DrawInterface(DrawChatOverlay); };
+  Overlay().drawPanels = [] { DrawInterface(DrawChatOverlay, DrawFrontEnd); };
   // The interface task's keys reach the panels.
   InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
   InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };

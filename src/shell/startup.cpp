@@ -211,6 +211,10 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.memoryReport = true;
     } else if (UpperEquals(token, "EDITOR")) {
       options.buildingEditor = true;
+    } else if (UpperEquals(token, "FRONTEND")) {
+      options.frontEnd = true;
+    } else if (UpperEquals(token, "NOFRONTEND")) {
+      options.noFrontEnd = true;
     } else if (UpperEquals(token, "L")) {
       if (tokens.Next(kTokenSeparators, argument)) {
         if (PlainLanguageName(argument)) {

@@ -43,6 +43,8 @@ struct StartupOptions {
   bool fullSpeed = false;  // FULLSPEED: every main-loop pass runs a full step of game time (soak runs, benchmarks)  // PLAYERS: machines the host waits for before it starts
   bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
   bool buildingEditor = false;  // EDITOR: start mode 2, the building editor
+  bool frontEnd = false;    // FRONTEND: the menus even in a headless run
+  bool noFrontEnd = false;  // NOFRONTEND: straight into the sandbox, no menus
 };
 
 extern RendererSettings g_RendererSettings;
