@@ -94,6 +94,13 @@ class GameFrontEndServices : public FrontEndServices {
     return RunState().gameRunning;
   }
   void EndGame() override { TheGame().EndGame(false, 0); }
+  bool SaveGame(const std::string& file) override { return TheGame().Save(file); }
+  bool LoadGame(const std::string& file) override {
+    if (!TheGame().Load(file)) return false;
+    // The loaded game shows its city; the menus close over it.
+    for (CPanel* p : FrontEndScreens().Panels()) p->Close();
+    return true;
+  }
   std::string Text(int32_t id) override {
     std::string out;
     if (!InterfaceTextSystem().GetTextAscii(out, id)) return {};

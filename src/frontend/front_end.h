@@ -41,6 +41,9 @@ class FrontEndServices {
   virtual bool StartLevel(const TokenRows&) { return false; }
   // Ends the running game, not finished.
   virtual void EndGame() {}
+  // Saves and loads "profiles\<profile>\<file>"; false when it failed.
+  virtual bool SaveGame(const std::string&) { return false; }
+  virtual bool LoadGame(const std::string&) { return false; }
   virtual std::string Text(int32_t id) { return std::to_string(id); }
   virtual int32_t RememberedToken() { return 0; }
   virtual void RememberToken(int32_t) {}
@@ -56,6 +59,13 @@ enum FrontEndPage : int32_t {
   kPageTutorials,
   kPageNewProfile,
   kPagePrompt,
+  kPageLogin,
+  kPageLoad,
+  kPageSave,
+  kPageSaveName,
+  kPageOptions,
+  kPageSoundOptions,
+  kPageBoard,
   kPageBlank,
   kFrontEndPageCount,
 };

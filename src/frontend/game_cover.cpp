@@ -1,27 +1,30 @@
 #include "frontend/game_cover.h"
 
-#include "engine/core/run_state.h"
-#include "session/session_state.h"
-#include "visuals/frame_draw.h"
+#include "frontend/front_end.h"
 
-bool NetworkGameRunning() { return Session().networkSession; }
+namespace {
+constexpr int32_t kMenuOverlay = 4;
+}
 
-void GameCover::Cover() {
-  if (!RunState().gameRunning) return;
-  if (GetScreenMode() != kScreenMenu) rememberedMode_ = SetScreenMode(kScreenMenu);
-  if (!NetworkGameRunning() && !holdsPause_) {
-    GamePauseState().AddReason(0);
+void GameCover::Cover(FrontEndServices& game) {
+  if (!game.GameRunning()) return;
+  if (game.ScreenMode() != kMenuOverlay) {
+    rememberedMode_ = game.ScreenMode();
+    game.SetScreenMode(kMenuOverlay);
+  }
+  if (!game.NetworkGame() && !holdsPause_) {
+    game.AddPause();
     holdsPause_ = true;
   }
 }
 
-void GameCover::Uncover() {
-  if (RunState().gameRunning) SetScreenMode(rememberedMode_);
-  Release();
+void GameCover::Uncover(FrontEndServices& game) {
+  if (game.GameRunning()) game.SetScreenMode(rememberedMode_);
+  Release(game);
 }
 
-void GameCover::Release() {
+void GameCover::Release(FrontEndServices& game) {
   if (!holdsPause_) return;
-  GamePauseState().RemoveReason(0);
+  game.RemovePause();
   holdsPause_ = false;
 }

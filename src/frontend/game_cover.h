@@ -5,16 +5,18 @@
 // running under them.
 #include <cstdint>
 
+class FrontEndServices;
+
 class GameCover {
  public:
   // With a game running: remembers the screen mode unless the menu overlay is
   // up already, shows the overlay, and outside a network game holds one pause
   // (however often the page is opened again before it is uncovered).
-  void Cover();
+  void Cover(FrontEndServices& game);
   // Back to the remembered screen mode and lets go of the pause it holds.
-  void Uncover();
+  void Uncover(FrontEndServices& game);
   // Lets go of the pause without touching the screen mode (the game ends).
-  void Release();
+  void Release(FrontEndServices& game);
   bool HoldsPause() const { return holdsPause_; }
   int32_t RememberedMode() const { return rememberedMode_; }
 
@@ -22,6 +24,3 @@ class GameCover {
   int32_t rememberedMode_ = 0;
   bool holdsPause_ = false;
 };
-
-// True in a network game: its pages neither pause it nor save it.
-bool NetworkGameRunning();

@@ -1,5 +1,6 @@
 // The pages over a running game (pause and screen mode), the statistics
 // page's choice of statistic and the option pages' settings.
+#include "frontend/front_end.h"
 #include "frontend/game_cover.h"
 #include "frontend/page_rules.h"
 #include "frontend_fixture.h"
@@ -18,6 +19,16 @@ struct VolumeSpy : ProfileServices {
   void LoadBoard(const char* b) override { board = b; }
 };
 
+// The front end's view of the game, on the game's own state.
+struct RealGame : FrontEndServices {
+  bool GameRunning() override { return RunState().gameRunning; }
+  bool NetworkGame() override { return Session().networkSession; }
+  int32_t ScreenMode() override { return GetScreenMode(); }
+  void SetScreenMode(int32_t mode) override { ::SetScreenMode(mode); }
+  void AddPause() override { GamePauseState().AddReason(0); }
+  void RemovePause() override { GamePauseState().RemoveReason(0); }
+};
+
 class PageRulesTest : public FrontEndTest {
  protected:
   void SetUp() override {
@@ -32,19 +43,20 @@ class PageRulesTest : public FrontEndTest {
     FrontEndTest::TearDown();
   }
   VolumeSpy spy_;
+  RealGame game_;
 };
 
 TEST_F(PageRulesTest, ASinglePlayerGameIsPausedOnceUnderItsPages) {
   GameCover cover;
-  cover.Cover();
+  cover.Cover(game_);
   EXPECT_EQ(GetScreenMode(), kScreenMenu);
   EXPECT_TRUE(GamePauseState().Paused());
   // Opened again (back from the save page): the plan view is still what it
   // covers, and one resume lets the game go on.
-  cover.Cover();
+  cover.Cover(game_);
   EXPECT_EQ(cover.RememberedMode(), kScreenPlan);
   EXPECT_EQ(GamePauseState().Count(0), 1);
-  cover.Uncover();
+  cover.Uncover(game_);
   EXPECT_EQ(GetScreenMode(), kScreenPlan);
   EXPECT_FALSE(GamePauseState().Paused());
 }
@@ -52,13 +64,13 @@ TEST_F(PageRulesTest, ASinglePlayerGameIsPausedOnceUnderItsPages) {
 TEST_F(PageRulesTest, ANetworkGameIsNeitherPausedNorSaveable) {
   Session().networkSession = true;
   GameCover cover;
-  cover.Cover();
+  cover.Cover(game_);
   EXPECT_EQ(GetScreenMode(), kScreenMenu);
   EXPECT_FALSE(GamePauseState().Paused());
-  cover.Uncover();
+  cover.Uncover(game_);
   EXPECT_FALSE(GamePauseState().Paused());
   EXPECT_EQ(GetScreenMode(), kScreenPlan);
-  EXPECT_FALSE(InGameSaveAllowed(false, NetworkGameRunning()));
+  EXPECT_FALSE(InGameSaveAllowed(false, game_.NetworkGame()));
   EXPECT_FALSE(InGameSaveAllowed(true, false));
   EXPECT_TRUE(InGameSaveAllowed(false, false));
 }
@@ -66,7 +78,7 @@ TEST_F(PageRulesTest, ANetworkGameIsNeitherPausedNorSaveable) {
 TEST_F(PageRulesTest, WithNoGameTheCoverDoesNothing) {
   RunState().gameRunning = false;
   GameCover cover;
-  cover.Cover();
+  cover.Cover(game_);
   EXPECT_EQ(GetScreenMode(), kScreenPlan);
   EXPECT_FALSE(GamePauseState().Paused());
 }
