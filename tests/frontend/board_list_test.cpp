@@ -10,7 +10,7 @@
 
 namespace {
 
-class BoardListTest : public FrontEndTest {
+class BoardListTest : public FrontEndDataTest {
  protected:
   // A bank whose string 1 is the board's name and 2, 3 its currency.
   void WriteBank(const std::string& folder, const std::string& name, const std::string& symbol = "$") {

@@ -12,7 +12,7 @@
 #include "script/profiles.h"
 #include "session/session_state.h"
 
-class FrontEndTest : public ::testing::Test {
+class FrontEndDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
     oldRoot_ = platform::GameRoot();

@@ -29,10 +29,10 @@ struct RealGame : FrontEndServices {
   void RemovePause() override { GamePauseState().RemoveReason(0); }
 };
 
-class PageRulesTest : public FrontEndTest {
+class PageRulesTest : public FrontEndDataTest {
  protected:
   void SetUp() override {
-    FrontEndTest::SetUp();
+    FrontEndDataTest::SetUp();
     SetProfileServices(&spy_);
     RunState().gameRunning = true;
     SetScreenMode(kScreenPlan);
@@ -40,7 +40,7 @@ class PageRulesTest : public FrontEndTest {
   void TearDown() override {
     SetScreenMode(kScreenCity);
     SetProfileServices(nullptr);
-    FrontEndTest::TearDown();
+    FrontEndDataTest::TearDown();
   }
   VolumeSpy spy_;
   RealGame game_;

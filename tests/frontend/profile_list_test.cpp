@@ -9,7 +9,7 @@
 
 namespace {
 
-using ProfileListTest = FrontEndTest;
+using ProfileListTest = FrontEndDataTest;
 
 TEST_F(ProfileListTest, NamesOfThirtyTwoCharactersOrMoreAreNeitherListedNorMade) {
   const std::string longest(kProfileNameMax, 'a'), tooLong(kProfileNameMax + 1, 'b');

@@ -10,16 +10,16 @@
 
 namespace {
 
-class SaveSlotsTest : public FrontEndTest {
+class SaveSlotsTest : public FrontEndDataTest {
  protected:
   void SetUp() override {
-    FrontEndTest::SetUp();
+    FrontEndDataTest::SetUp();
     ClearSaveHooks();
     ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
   }
   void TearDown() override {
     ClearSaveHooks();
-    FrontEndTest::TearDown();
+    FrontEndDataTest::TearDown();
   }
   // A save holding only its version and summary.
   void WriteSave(const std::string& name, SaveGameHeader header) {
