@@ -80,6 +80,7 @@ class FrontEndSaveLoadTest : public ::testing::Test {
     LoadFrontEnd();
     AttachFrontEnd();
     TheGame().StartSimulation();
+    ASSERT_TRUE(Script().Create());  // the profiles' settings run in it
     GamePauseState().AddReason(0);  // as the game's start leaves it
   }
   void TearDown() override {
@@ -147,6 +148,14 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
   EXPECT_STREQ(PlayerProfile().name, "Ada");
   EXPECT_TRUE(fs::exists(dir_ / "profiles/Ada/settings.lua"));
+
+  // The login page lists it highlighted; OK makes it current again.
+  Click(kPageMainMenu, "MAIN_BUTT01");
+  ASSERT_TRUE(Fe().IsOpen(kPageLogin));
+  EXPECT_EQ(Child<CListBox>(kPageLogin, 5)->selected, 0);
+  Click(kPageLogin, "LOGIN_SELECT_OK_BUTTON");
+  ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
+  EXPECT_STREQ(PlayerProfile().name, "Ada");
 
   // A game, then Escape: the in-game menu over it, paused.
   Fe().Page(kPageMainMenu)->Close();
