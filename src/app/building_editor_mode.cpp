@@ -5,8 +5,12 @@
 // editor's keys and the camera step in a scheduler task at 50 a second.
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "app/game.h"
@@ -15,6 +19,7 @@
 #include "city/building_library.h"
 #include "editor/building_editor.h"
 #include "editor/editor_panels.h"
+#include "editor/library_compiler.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
@@ -28,6 +33,7 @@
 #include "engine/scene/texture.h"
 #include "platform/clock.h"
 #include "platform/editor_ui.h"
+#include "platform/headless.h"
 #include "platform/input.h"
 #include "platform/paths.h"
 #include "platform/window.h"
@@ -60,17 +66,21 @@ constexpr int kEditorWindowWidth = 560;
 // DirectInput scan codes of the preview's keys.
 namespace scan {
 constexpr uint8_t kW = 0x11, kS = 0x1F, kD = 0x20, kF = 0x21, kF7 = 0x41, kF8 = 0x42;
+constexpr uint8_t k2 = 0x03, k6 = 0x07, k7 = 0x08;
 }
 
 struct EditorMode {
   BuildingEditor editor;
   EditorPanels panels;
   PreviewState preview;
-  bool rendererFlag = false;
   std::unique_ptr<platform::EditorWindow> window;
   platform::EditorWindowSpec windowSpec;
   CEntity ground;
   std::array<ModelLodSet, 3> models{};
+  // The layers of the highlighted loop, drawn over the building while the
+  // highlight lasts.
+  std::array<ModelLodSet, 3> highlightModels{};
+  int highlightBuiltFor = -1;
   // Holds the preview's signs and props; it is no building of the city.
   CBuilding props;
   Vec3 buildingCentre{};
@@ -100,10 +110,11 @@ void EditorTick() {
   if (RunState().appActive) {
     const std::pair<uint8_t, int> keys[] = {{scan::kF, 'F'},  {scan::kS, 'S'},  {scan::kW, 'W'},
                                             {scan::kD, 'D'},  {scan::kF7, kPreviewKeyF7},
-                                            {scan::kF8, kPreviewKeyF8}};
+                                            {scan::kF8, kPreviewKeyF8}, {scan::k2, '2'},
+                                            {scan::k6, '6'},  {scan::k7, '7'}};
     for (const auto& [code, key] : keys) {
       if (!KeyPressed(code)) continue;
-      switch (PreviewKey(m.preview, key, m.rendererFlag)) {
+      switch (PreviewKey(m.preview, key)) {
         case PreviewCamera::kFree: FreeCamera(); break;
         case PreviewCamera::kEditorBlock: AimAtGround(m); break;
         case PreviewCamera::kUnchanged: break;
@@ -114,11 +125,17 @@ void EditorTick() {
   CamUpdate();
 }
 
-void ReleasePreviewModels(EditorMode& m) {
-  for (ModelLodSet& set : m.models) {
+void ReleaseModels(std::array<ModelLodSet, 3>& models) {
+  for (ModelLodSet& set : models) {
     if (set.handles[0] > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(set.handles[0]);
     set = ModelLodSet{};
   }
+}
+
+void ReleasePreviewModels(EditorMode& m) {
+  ReleaseModels(m.models);
+  ReleaseModels(m.highlightModels);
+  m.highlightBuiltFor = -1;
   if (m.props.Visual.Built) TheArchitect().ReleaseBuildingVisuals(m.props);
 }
 
@@ -140,6 +157,20 @@ void RebuildPreview(EditorMode& m) {
   const uint32_t seed = uint32_t(std::clamp(m.editor.design->textureSet, 0, 44)) * 16u;
   ArchitectTextureChoice textures = ChooseArchitectTextures(seed);
   textures.plain = m.editor.design->buildingType == 5;  // landscape: the plain set
+  // The highlighted loop's layers on their own, to draw over the building.
+  const std::vector<int> layerLoops = OrderedLoops(*m.editor.design);
+  const int highlight = m.previewMode ? -1 : HighlightedLoop(m.editor);
+  if (highlight >= 0 && layerLoops.size() == d.layers.size()) {
+    BuildingDescription only = d;
+    only.layers.clear();
+    for (size_t i = 0; i < d.layers.size(); ++i)
+      if (layerLoops[i] == highlight) only.layers.push_back(d.layers[i]);
+    ArchitectBuild lit;
+    BuildArchitectGeometry(std::move(only), frame, textures, seed, lit);
+    for (size_t i = 0; i < m.highlightModels.size(); ++i)
+      m.highlightModels[i] = ModelLodSet{{RegisterMeshPart(lit.parts[i]), 0, 0}, 1};
+    m.highlightBuiltFor = highlight;
+  }
   ArchitectBuild build;
   BuildArchitectGeometry(std::move(d), frame, textures, seed, build);
   for (size_t i = 0; i < m.models.size(); ++i) {
@@ -163,7 +194,7 @@ void RebuildPreview(EditorMode& m) {
   m.props.Visual.Built = 1;
 }
 
-void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale);
+void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale, uint32_t colour = 0xFFFFFFFFu);
 
 // The design's control points: signs and props as the game places them.
 void DrawPreviewProps(const EditorMode& m) {
@@ -180,10 +211,11 @@ void DrawPreviewProps(const EditorMode& m) {
   }
 }
 
-void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale) {
+void DrawModelAt(ModelLodSet set, const Vec3& at, float yaw, const Vec3& scale, uint32_t colour) {
   if (set.handles[0] <= 0 || ModSysGetModel(set.handles[0]) == nullptr) return;
   CEntity e;
   e.SetModel(&set);
+  e.colour = colour;
   e.position = at;
   e.rotation = {0, yaw, 0};
   e.scale = scale;
@@ -235,31 +267,88 @@ void DrawPalette(const EditorMode& m) {
   DrawTexturedRect(SetUIRect(576, 0, 640, 64), PaletteTexture(m, m.editor.facadeCode), 0.5f);
 }
 
+std::string Formatted(const char* format, double value) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+std::string Formatted(const char* format, int value) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
 void DrawStatistics(const EditorMode& m, CRenderer& r) {
   CTextSystem* text = Ui().text;
   if (text == nullptr) return;
   const RendererStats& s = GetRendererStats();
   const float rate = GameScheduler().FramesPerSecond();
   const int32_t triangles = r.GetTriangleCount();
-  uint32_t white = 0xFFFFFFFFu;
-  char line[96];
+  const CModelSystem* models = TheModelSystem();
+  const std::vector<std::string> topLeft = {
+      Formatted("Verts Submitted :- %i", s.verticesSubmitted),
+      Formatted("Tris Submitted  :- %i", s.indexTotal / 3),
+      Formatted("DIPCalls        :- %i", s.drawCalls),
+      Formatted("AvVertsPerCall  :- %i", s.drawCalls ? s.verticesSubmitted / s.drawCalls : 0),
+      "",
+      Formatted("FVFChanges      :- %i", s.vertexFormatChanges),
+      Formatted("StateChanges    :- %i", s.stateChanges)};
+  const std::vector<std::string> bottomRight = {
+      Formatted("framerate:- %f", double(rate)), "",
+      Formatted("poly\\sec:- %i", int(float(triangles) * rate)),
+      Formatted("polys:- %i", m.panels.previewPolygons), Formatted("verts:- %i", m.panels.previewVertices)};
+  const std::vector<std::string> bottomRow = {
+      Formatted("Delete:  %d", m.editor.planRedraws), Formatted("Delete:  %d", m.panels.previewPolygons),
+      Formatted("Delete:  %d", MemoryManager().GetStats().ActualMemoryUsed),
+      Formatted("Models:  %d", models ? kMaxModels - models->freeCount : 0)};
   SelectFont2D(1);
-  auto put = [&](float x, float y) { text->DrawString(x, y, line, &white); };
-  std::snprintf(line, sizeof line, "framerate:- %f", double(rate)), put(470, 410);
-  std::snprintf(line, sizeof line, "poly\\sec:- %i", int(float(triangles) * rate)), put(470, 430);
-  std::snprintf(line, sizeof line, "polys:- %i", m.panels.previewPolygons), put(470, 440);
-  std::snprintf(line, sizeof line, "verts:- %i", m.panels.previewVertices), put(470, 450);
-  std::snprintf(line, sizeof line, "Verts Submitted :- %i", s.verticesSubmitted), put(40, 15);
-  std::snprintf(line, sizeof line, "Tris Submitted  :- %i", s.indexTotal / 3), put(40, 25);
-  std::snprintf(line, sizeof line, "DIPCalls        :- %i", s.drawCalls), put(40, 35);
-  std::snprintf(line, sizeof line, "AvVertsPerCall  :- %i", s.drawCalls ? s.verticesSubmitted / s.drawCalls : 0),
-      put(40, 45);
-  std::snprintf(line, sizeof line, "FVFChanges      :- %i", s.vertexFormatChanges), put(40, 60);
-  std::snprintf(line, sizeof line, "StateChanges    :- %i", s.stateChanges), put(40, 70);
-  std::snprintf(line, sizeof line, "Delete:  %d", m.editor.planRedraws), put(50, 470);
-  std::snprintf(line, sizeof line, "Delete:  %d", m.panels.previewPolygons), put(250, 470);
-  std::snprintf(line, sizeof line, "Delete:  %d", MemoryManager().GetStats().ActualMemoryUsed), put(450, 470);
+  auto measure = [text](const std::string& line) {
+    TextRect r;
+    text->MeasureString(r, 0, 0, line);
+    return TextExtent{float(r.width), float(r.height)};
+  };
+  uint32_t white = 0xFFFFFFFFu;
+  for (const PlacedText& line : LayOutPreviewStatistics(topLeft, bottomRight, bottomRow, measure))
+    text->DrawString(line.x, line.y, line.text, &white);
   FlushGlyphBatches();
+}
+
+// Display 6: a triangle turning on a circle of radius 150 about (200, 200),
+// a little further each frame, and a fixed one beside it whose corners lie
+// half a unit off the grid (where rasterisers' fill rules differ).
+void DrawTestTriangles(EditorMode& m, CRenderer& r) {
+  m.triangleAngle += 0.001f;
+  VertexUntextured v[6];
+  const uint32_t colours[3] = {0xFFFF4040u, 0xFF40FF40u, 0xFF4040FFu};
+  for (int k = 0; k < 3; ++k) {
+    const float a = m.triangleAngle + float(k) * 2.0943952f;
+    v[k] = {200.0f + 150.0f * std::cos(a), 200.0f + 150.0f * std::sin(a), 0.5f, colours[k]};
+  }
+  v[3] = {449.5f, 249.5f, 0.5f, 0xFFFFFFFFu};
+  v[4] = {550.5f, 249.5f, 0.5f, 0xFFFFFFFFu};
+  v[5] = {500.5f, 350.5f, 0.5f, 0xFFFFFFFFu};
+  const uint16_t indices[6] = {0, 1, 2, 3, 4, 5};
+  r.DrawIndexedUntextured(v, indices, 6, 6);
+}
+
+// Display 7: a small triangle every 5 units over the screen, 10 to 630
+// across and 10 to 470 down.
+void DrawTestPattern(CRenderer& r) {
+  std::vector<VertexUntextured> v;
+  std::vector<uint16_t> indices;
+  for (float y = 10.0f; y <= 470.0f; y += 5.0f) {
+    v.clear();
+    indices.clear();
+    for (float x = 10.0f; x <= 630.0f; x += 5.0f) {
+      const auto first = uint16_t(v.size());
+      v.push_back({x, y, 0.5f, 0xFFFFFFFFu});
+      v.push_back({x + 3.0f, y, 0.5f, 0xFFFFFFFFu});
+      v.push_back({x, y + 3.0f, 0.5f, 0xFFFFFFFFu});
+      indices.insert(indices.end(), {first, uint16_t(first + 1), uint16_t(first + 2)});
+    }
+    r.DrawIndexedUntextured(v.data(), indices.data(), int32_t(v.size()), int32_t(indices.size()));
+  }
 }
 
 void DrawPreview(EditorMode& m) {
@@ -274,7 +363,8 @@ void DrawPreview(EditorMode& m) {
   r->UpdateCamera();
   r->SetDepthRange(2.0f, 10000.0f);
   r->UpdateViewVolume();
-  r->SetColourRamps(0xFFFFFFFF, 0xFF000000, 0, 0, 0, 8.0f, 0.707f, 0.707f, 0.0f, 0);
+  // White light and white highlights on a black ramp base, no over-bright.
+  r->SetColourRamps(0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000, 0, 1.0f, 0.707f, 0.707f, 0.0f, 0);
   r->SetDepthAndFogRanges(0, 100.0f, 1000.0f, 0);
   r->SetShader(kShaderStartOfFrame);
   r->SetShader(kShaderModulate);
@@ -283,15 +373,25 @@ void DrawPreview(EditorMode& m) {
     DrawGround(*r);
     if (m.editor.showBackfaces) r->DisableCulling();
     if (m.preview.wireframe || m.editor.wireframe3d) r->SetShader(kShaderWireframe);
+    SpecularHighlights = m.preview.specular;
     for (const ModelLodSet& set : m.models) DrawModelAt(set, m.buildingCentre, 0, {1, 1, 1});
     DrawPreviewProps(m);
+    SpecularHighlights = false;
+    // A newly chosen loop glows: its layers again, added in yellow.
+    if (m.highlightBuiltFor >= 0 && HighlightedLoop(m.editor) == m.highlightBuiltFor) {
+      r->SetShader(kShaderAdditive);
+      for (const ModelLodSet& set : m.highlightModels) DrawModelAt(set, m.buildingCentre, 0, {1, 1, 1}, 0x90FFE040u);
+    }
     r->SetShader(kShaderModulate);
   } else if (m.preview.display == PreviewDisplay::kSpecial) {
     r->DrawSpecial();
   }
   r->BeginOverlay();
   r->Begin2D();
+  r->DisableCulling();  // flat drawing has no back faces, whatever the 3D pass left
   if (m.preview.display == PreviewDisplay::kDesign) DrawPalette(m);
+  if (m.preview.display == PreviewDisplay::kTestTriangle) DrawTestTriangles(m, *r);
+  if (m.preview.display == PreviewDisplay::kTestPattern) DrawTestPattern(*r);
   DrawStatistics(m, *r);
   r->EndOverlay();
   r->EndFrame();
@@ -383,6 +483,7 @@ void Game::RunBuildingEditor() {
     GameScheduler().Run(false);
     PumpMessages();
     if (run.quit) break;
+    m.editor.clockMs = platform::timeGetTime();
     RebuildPreview(m);
     DrawPreview(m);
     DrawEditorWindow(m);
@@ -400,6 +501,9 @@ void Game::RunBuildingEditor() {
       ProcessBuildings(m.editor, m.panels);
       SetCompilePumpHook(nullptr);
     }
+    // As the game's loop does headless: nothing waits for a display, so pace
+    // the passes like one. The run ends, as the game's, when it is closed.
+    if (platform::IsHeadless()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 
   run.drawingEnabled = false;

@@ -1,16 +1,18 @@
 #include "app/game.h"
 
-#include "frontend/board_list.h"
-
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <string>
 
+#include "ai/computer_player.h"
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
+#include "frontend/board_list.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
+#include "panels/panel_events.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
@@ -30,6 +32,8 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/interface_bindings.h"
@@ -39,6 +43,7 @@
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
 #include "app/session_rule_commands.h"
+#include "session/auction.h"
 #include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -55,6 +60,9 @@
 #include "ui/interface_assets.h"
 #include "city/city_services.h"
 #include "visuals/architect_assets.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
+#include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
 #include "visuals/camera_script_bindings.h"
 #include "visuals/city_scene.h"
@@ -113,6 +121,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
+  AttachComputerPlayerCommands();
 }
 
 void Game::Prepare() {
@@ -182,6 +191,7 @@ void Game::Start() {
   StartSimulation();
   BuildSkyGeometry();
   CreateSpriteBatches(CurrentRenderer(), 0);
+  InitAuctionRoom();
   GamePauseState().AddReason(0);
 
   // Models, the game-start scripts and the parameter files (which may load
@@ -257,34 +267,69 @@ void Game::StartFirstScreen() {
 // ---- One frame ----------------------------------------------------------------------
 
 void Game::Frame() {
+  const uint32_t tick = LogicTick();
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
+  passMovedGameOn_ = LogicTick() != tick;
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
-  if (RunState().drawingEnabled) DrawFrame();
+  if (!RunState().drawingEnabled || !FrameWanted()) return;
+  const uint32_t start = platform::timeGetTime();
+  DrawFrame();
+  lastDrawMs_ = platform::timeGetTime() - start;
+}
+
+// With a display every frame is drawn. Headless nobody sees the frames, and
+// at full speed a pass is a logic tick: drawing each would cost more than
+// the game itself. A few a second still show what would be drawn (the
+// frame's counts, a screenshot), and never more than a fifth of the time
+// goes to them (a slow build draws rarer); the simulation never reads what
+// a frame did.
+bool Game::FrameWanted() {
+  constexpr uint32_t kHeadlessFrameMs = 250;
+  if (!platform::IsHeadless()) return true;
+  const uint32_t now = platform::timeGetTime();
+  const uint32_t gap = std::max(kHeadlessFrameMs, 4 * lastDrawMs_);
+  if (lastHeadlessDraw_ != 0 && now - lastHeadlessDraw_ < gap) return false;
+  lastHeadlessDraw_ = now == 0 ? 1 : now;
+  return true;
 }
 
 // What the simulation told this frame goes to sound (samples, their stop,
-// the decade's music) and to the interface (prompts, panels, ticker, money
-// animations, once its panels take them; until then they are dropped here:
-// nothing in the game waits for them).
+// the decade's music) and to the HUD's panels (prompts, player messages,
+// goal results, ticker lines, the speed switch, money animations).
 void Game::DrainGameEvents() {
-  // Closing a result prompt tells more (the end sequence): drain those too.
+  // A prompt's answer may tell more at once: drain those too.
   for (int round = 0; round < 4; ++round) {
     std::vector<GameEvent> events = TakeGameEvents();
     if (events.empty()) return;
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
+      HandlePanelGameEvent(event);
+      if (const auto* auction = std::get_if<AuctionEvent>(&event)) ShowAuctionEvent(*auction);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
-      // Until the prompt panel exists a result prompt closes at once.
-      if (const auto* result = std::get_if<GoalResultEvent>(&event)) CloseGoalResult(*result);
       // Until the cut-scene player exists the end sequence ends the game.
       if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
         const CPlayer* local = PlayerTable().Local();
         EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
       }
     }
+  }
+}
+
+// The auction room's figures follow the auction: built when the room opens,
+// a bid, a withdrawal and the winner's cheer, stopped when it closes.
+void Game::ShowAuctionEvent(const AuctionEvent& e) {
+  switch (e.kind) {
+    case kAuctionRoomOpened: BuildAuctionRoomFigures(); break;
+    case kAuctionBid: OnAuctionBid(e.player); break;
+    case kAuctionPullOut: OnAuctionPullOut(e.player); break;
+    case kAuctionStage:
+      if (e.value == kStageSold) OnAuctionWinner(e.player);
+      break;
+    case kAuctionRoomClosed: CloseAuctionRoomFigures(); break;
+    default: break;
   }
 }
 
@@ -295,8 +340,12 @@ void Game::DrawFrame() { RenderFrame(); }
 // Twice a second: the panels' pages.
 void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
-// Ten times a second: the cursor requests age.
-void Game::HoverTask() { DecayCursorPriority(); }
+// Ten times a second: the city under the mouse (hover, cursor, lot drag);
+// the cursor requests age.
+void Game::HoverTask() {
+  RunPickTask();
+  ShowHoveredObject();
+}
 
 // Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
@@ -308,6 +357,7 @@ void Game::InterfaceTask() {
   CamUpdate();
   RunInterfaceTask();
   RunFrontEndInput();
+  RunPickClicks();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -350,6 +400,8 @@ void Game::Reset() {
   ResetCameraHeading();
   ResetStoredCamera();
   ResetScreenModes();
+  ResetPicking();
+  SetEndSequenceTokens(kNoEndToken, kNoEndToken);
   ResetSimulation();
   // After the city's reset has removed its buildings; the city's own props
   // before the level's buildings take theirs.
@@ -378,6 +430,7 @@ void Game::NewGame(const LevelEntry* entry) {
   GameTime().screenMode = kScreenModeCity;
   StartLevelSound();
   StartSimulationLevel();
+  InitSmokeEmitters();
   RunState().gameRunning = true;
   // Until the level scripts place the camera, a level opens on the stored
   // view over the city.
@@ -411,6 +464,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   ResumeComputerPlayersAfterLoad();
+  InitSmokeEmitters();
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
@@ -454,6 +508,8 @@ void Game::Shutdown() {
   TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
+  ReleaseAuctionRoom();
+  ReleaseStreetLightEntities();
   DestroySpriteBatches();
   DestroyMainWindow();
   ForgetGameAssets();

@@ -8,6 +8,10 @@
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
+#include "panels/hud_panels.h"
+#include "panels/panel_events.h"
+#include "panels/panel_links.h"
+#include "platform/input.h"
 #include "engine/render/renderer_settings.h"
 #include "script/profiles.h"
 #include "shell/startup.h"
@@ -26,9 +30,12 @@
 
 namespace {
 
-// Until the panels' own classes exist, the HUD shows the panels that are
-// always up open and the others closed (their tabs open them).
-constexpr HudModel kOpenAtStart[] = {kHudNavigator, kHudViewButton, kHudCityOverview, kHudTime};
+// The panels that are always up; the others open when asked (the stand-ins
+// of panels still to come by their tabs). The ticker opens itself.
+constexpr HudModel kOpenAtStart[] = {kHudNavigator, kHudViewButton, kHudTime};
+// The console's key: the one left of 1.
+constexpr uint8_t kConsoleKey = 0x29;
+constexpr uint8_t kConsoleKeyChar = '`';
 
 // The widget gallery (the WIDGETPANEL command): its layout is loaded with the
 // interface's, the panel joins the HUD set the first time it is asked for.
@@ -97,12 +104,15 @@ void LoadInterface() {
   InterfaceLayoutSize(g_RendererSettings.width, g_RendererSettings.height, width, height);
   SetInterfaceScreenSize(width, height);
   LoadInterfaceAssets(g_StartupOptions.languageName, g_RendererSettings.width);
+  LoadAuctionLayouts();
   LoadGalleryLayout();
 }
 
 void CreateHud() {
-  GamePanels().CreatePanels();
+  CreateHudPanelSets();
   for (HudModel m : kOpenAtStart) GamePanels().Panel(m)->Open();
+  AuctionPanels().Panel(kAuctionSetTime)->Open();
+  FollowScreenMode(GetScreenMode());
   RequestCursor(kCursorPointer, 1);
   Gallery().hudMade = true;
   if (Gallery().wanted) ToggleWidgetGallery();
@@ -119,19 +129,60 @@ void FollowGameState() {
 
 void ApplyCursorMode() { SetHardwareCursorMode(PlayerProfile().HardwareCursor != 0); }
 
+namespace {
+
+bool MouseOverPanels() { return GamePanels().IsMouseOverPanels() || AuctionPanels().IsMouseOverPanels(); }
+
+// The console's key opens and closes it over a running game; its own
+// character is never typed into it.
+void RunConsoleKey() {
+  if (KeyPressed(kConsoleKey) && RunState().gameRunning && GetScreenMode() != kScreenMenu) ToggleConsole();
+  if (!IsConsoleOpen()) return;
+  // The characters typed since the last step, without the key's own.
+  if (CInputDevice* device = TheInputDevice())
+    while (device->HasChars()) Ui().chars.push_back(device->PopChar());
+  std::erase(Ui().chars, kConsoleKeyChar);
+}
+
+}  // namespace
+
 void RunInterfaceTask() {
   FollowGameState();
+  FollowScreenMode(GetScreenMode());
+  RunConsoleKey();
   RunInterfaceInput(TheInputDevice());
+  AuctionPanels().ProcessInput();
+  TickHudPanels();
   // Clicks on the panels are not clicks on the city.
-  RunState().pointerOverPanels = GamePanels().IsMouseOverPanels() ? 1 : 0;
+  RunState().pointerOverPanels = MouseOverPanels() ? 1 : 0;
 }
 
 void ResetInterface() {
   // A new game starts with no tutorial's locks.
   EnableAllHudControls();
   GamePanels().ResetPanels();
+  AuctionPanels().ResetPanels();
+  SharedCountingCash() = CountingCash{};
   GamePanels().RefreshAll();
 }
+
+namespace {
+
+// The HUD's panel objects in their sets' slots, the screen modes' switch of
+// the sets, and the panels' links to the rest of the game.
+void AttachHudPanels() {
+  HudPanels();
+  InstallHudPanels();
+  SetScreenModePanels(&HudScreenModePanels());
+  PanelGameLinks().enterFrontEnd = [] {
+    if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
+  };
+  InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
+  // Keys typed into the console are not the game's keys.
+  InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen(); };
+}
+
+}  // namespace
 
 void AttachInterface() {
   FillWidgetLinks();
@@ -145,9 +196,18 @@ void AttachInterface() {
       GameSound().ResumeAll(GamePauseState().Count(3));
     }
   });
-  // Drawn in the world's frame, by its overlay pass.
-  Overlay().drawPanels = [] { DrawInterface(DrawChatOverlay, DrawFrontEnd); };
+  // Drawn in the world's frame, by its overlay pass; the auction room's set
+  // (shown instead of the HUD's) under the HUD's, the menus over them.
+  Overlay().drawPanels = [] {
+    DrawInterface(
+        [] {
+          DrawChatOverlay();
+          AuctionPanels().Draw();
+        },
+        DrawFrontEnd);
+  };
+  AttachHudPanels();
   // The interface task's keys reach the panels.
-  InterfaceTaskHooks().mouseOverPanels = [] { return GamePanels().IsMouseOverPanels(); };
+  InterfaceTaskHooks().mouseOverPanels = [] { return MouseOverPanels(); };
   InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
 }

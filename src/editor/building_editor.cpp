@@ -23,6 +23,14 @@ bool ValidLoop(const BuildingEditor& e, int n) { return n >= 0 && n < e.design->
 
 void Changed(BuildingEditor& e) { e.previewDirty = true; }
 
+// The loop list's choice: the control loop in control-point mode.
+int SelectedLoop(const BuildingEditor& e) { return e.controlMode ? e.controlLoop : e.currentLoop; }
+
+void StartLoopHighlight(BuildingEditor& e) {
+  e.highlightLoop = ValidLoop(e, SelectedLoop(e)) ? SelectedLoop(e) : -1;
+  e.highlightEnd = e.clockMs + kLoopHighlightMs;
+}
+
 void MousePlan(const BuildingEditor& e, float px, float py, float& x, float& z) { e.plan.ToPlan(px, py, x, z); }
 
 float Snapped(const BuildingEditor& e, float v) { return e.snap ? SnapToGrid(v, e.snapUnits) : v; }
@@ -378,16 +386,18 @@ void SelectAfterLoopChange(BuildingEditor& e, int loop) {
     e.previousLoop = e.currentLoop;
     e.currentLoop = chosen;
   }
+  StartLoopHighlight(e);
   Changed(e);
 }
 }  // namespace
 
-void ChooseLoopRow(BuildingEditor& e, int row) { SelectAfterLoopChange(e, row - 1); }
+int HighlightedLoop(BuildingEditor& e) {
+  if (e.highlightLoop >= 0 && int32_t(e.clockMs - e.highlightEnd) >= 0) e.highlightLoop = -1;
+  if (!ValidLoop(e, e.highlightLoop)) e.highlightLoop = -1;
+  return e.highlightLoop;
+}
 
-namespace {
-// The loop list's choice: the control loop in control-point mode.
-int SelectedLoop(const BuildingEditor& e) { return e.controlMode ? e.controlLoop : e.currentLoop; }
-}  // namespace
+void ChooseLoopRow(BuildingEditor& e, int row) { SelectAfterLoopChange(e, row - 1); }
 
 void AddLoop(BuildingEditor& e) {
   const int row = InsertDesignLoop(*e.design, SelectedLoop(e));
@@ -477,6 +487,7 @@ void SetRailing(BuildingEditor& e, bool railing) {
   DesignLoop* l = CurrentLoop(e);
   if (!l) return;
   l->flags = int8_t(railing ? (l->flags | kLoopRailing) : (l->flags & ~kLoopRailing));
+  StartLoopHighlight(e);
   Changed(e);
 }
 
@@ -519,12 +530,14 @@ void SetMaterials(BuildingEditor& e, int group, const std::vector<uint8_t>& sele
 void ChooseVariation(BuildingEditor& e, uint32_t seed) {
   e.variationMode = true;
   PickRandomLoopStack(*e.design, seed);
+  StartLoopHighlight(e);
   Changed(e);
 }
 
 void ChooseNormalOrder(BuildingEditor& e) {
   e.variationMode = false;
   for (int i = 0; i < kMaxDesignLoops; ++i) e.design->loopOrder[i] = i;
+  StartLoopHighlight(e);
   Changed(e);
 }
 
@@ -717,15 +730,59 @@ bool RebuildPreviewBuilding(const BuildingEditor& e, BuildingDescription& descri
   return InstantiateLibraryBuilding(&library, 0, description, floors);
 }
 
-PreviewCamera PreviewKey(PreviewState& s, int key, bool& rendererFlag) {
+PreviewCamera PreviewKey(PreviewState& s, int key) {
   switch (key) {
     case 'F': case 'f': return PreviewCamera::kFree;
-    case 'S': case 's': rendererFlag = !rendererFlag; return PreviewCamera::kUnchanged;
+    case 'S': case 's': s.specular = !s.specular; return PreviewCamera::kUnchanged;
     case 'W': case 'w': s.wireframe = !s.wireframe; return PreviewCamera::kUnchanged;
     case 'D': case 'd': return PreviewCamera::kEditorBlock;
+    case '2': s.display = PreviewDisplay::kSpecial; return PreviewCamera::kUnchanged;
+    case '6': s.display = PreviewDisplay::kTestTriangle; return PreviewCamera::kUnchanged;
+    case '7': s.display = PreviewDisplay::kTestPattern; return PreviewCamera::kUnchanged;
     case kPreviewKeyF8: s.display = PreviewDisplay::kNone; return PreviewCamera::kFree;
     case kPreviewKeyF7: s.display = PreviewDisplay::kDesign; return PreviewCamera::kEditorBlock;
     case kPreviewKeyEscape: s.quit = true; return PreviewCamera::kUnchanged;
     default: return PreviewCamera::kUnchanged;
   }
+}
+
+std::vector<PlacedText> LayOutPreviewStatistics(const std::vector<std::string>& topLeft,
+                                                const std::vector<std::string>& bottomRight,
+                                                const std::vector<std::string>& bottomRow,
+                                                const std::function<TextExtent(const std::string&)>& measure) {
+  constexpr float kLeft = 34.0f, kRight = 638.0f, kBottom = 478.0f, kTop = 2.0f, kGap = 12.0f;
+  float line = 1.0f;
+  for (const auto* lines : {&topLeft, &bottomRight, &bottomRow})
+    for (const std::string& text : *lines)
+      if (!text.empty()) line = std::max(line, measure(text).height);
+  std::vector<PlacedText> out;
+  // The bottom row, flowing left to right and upward.
+  float x = kLeft, rowTop = kBottom - line;
+  for (const std::string& text : bottomRow) {
+    const float width = measure(text).width;
+    if (x > kLeft && x + width > kRight) {
+      x = kLeft;
+      rowTop -= line;
+    }
+    out.push_back({text, x, rowTop});
+    x += width + kGap;
+  }
+  // The block above the row, at the usual column unless that cuts it off.
+  float width = 0, height = 0;
+  for (const std::string& text : bottomRight) {
+    width = std::max(width, text.empty() ? 0.0f : measure(text).width);
+    height += text.empty() ? line / 2 : line;
+  }
+  x = std::max(kLeft, std::min(470.0f, kRight - width));
+  float y = rowTop - 2.0f - height;
+  for (const std::string& text : bottomRight) {
+    if (!text.empty()) out.push_back({text, x, y});
+    y += text.empty() ? line / 2 : line;
+  }
+  y = kTop;
+  for (const std::string& text : topLeft) {
+    if (!text.empty()) out.push_back({text, kLeft, y});
+    y += text.empty() ? line / 2 : line;
+  }
+  return out;
 }

@@ -7,6 +7,7 @@
 // Each handler is a plain function of the editor and its input; the windows
 // (platform) only draw what these leave and pass the user's input in.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,7 +83,18 @@ struct BuildingEditor {
   int planRedraws = 0;
   // Set by every change of the design; the preview is rebuilt and cleared.
   bool previewDirty = true;
+  // The time of the loop's pass (milliseconds), given by the caller; a loop
+  // newly chosen is highlighted in the preview until highlightEnd.
+  uint32_t clockMs = 0;
+  int highlightLoop = -1;
+  uint32_t highlightEnd = 0;
 };
+
+// How long a newly chosen loop stays highlighted in the preview.
+inline constexpr uint32_t kLoopHighlightMs = 500;
+// The highlighted loop at the editor's clock, -1 none; an expired highlight
+// ends here.
+int HighlightedLoop(BuildingEditor& editor);
 
 // A new editor: an empty design, loop slot 0 current.
 void ResetBuildingEditor(BuildingEditor& editor);
@@ -192,9 +204,28 @@ enum class PreviewCamera { kUnchanged, kFree, kEditorBlock };
 struct PreviewState {
   PreviewDisplay display = PreviewDisplay::kDesign;
   bool wireframe = false;  // the W key
+  bool specular = false;   // the S key: the preview's specular highlights
   bool quit = false;
 };
-// A key newly pressed ('F', 'S', 'W', 'D', and kKeyF7, kKeyF8, kKeyEscape);
-// returns the camera change. S toggles `rendererFlag`.
+// A key newly pressed ('F', 'S', 'W', 'D', the digits '2', '6' and '7' that
+// choose the display of that number, and kKeyF7, kKeyF8, kKeyEscape);
+// returns the camera change.
 inline constexpr int kPreviewKeyF7 = 0x107, kPreviewKeyF8 = 0x108, kPreviewKeyEscape = 0x1B;
-PreviewCamera PreviewKey(PreviewState& state, int key, bool& rendererFlag);
+PreviewCamera PreviewKey(PreviewState& state, int key);
+
+// The preview's statistics, placed in the 640 by 480 space so that no two
+// lines overlap at any font size: the renderer's counters at the top left
+// (right of the palette), the frame rate and polygon counts at the bottom
+// right, and the debug counters in a row along the bottom edge (more rows
+// above it when one is full). An empty line leaves half a line of space.
+struct PlacedText {
+  std::string text;
+  float x = 0, y = 0;
+};
+struct TextExtent {
+  float width = 0, height = 0;
+};
+std::vector<PlacedText> LayOutPreviewStatistics(const std::vector<std::string>& topLeft,
+                                                const std::vector<std::string>& bottomRight,
+                                                const std::vector<std::string>& bottomRow,
+                                                const std::function<TextExtent(const std::string&)>& measure);

@@ -14,17 +14,6 @@ struct CompiledLayer {
   LibraryLayer layer;
 };
 
-// The loop order up to its end: the first negative index or one naming no
-// loop in use.
-std::vector<int> OrderedLoops(const BuildingDesign& d) {
-  std::vector<int> loops;
-  for (int32_t index : d.loopOrder) {
-    if (index < 0 || index >= d.loopCount) break;
-    loops.push_back(index);
-  }
-  return loops;
-}
-
 uint8_t LayerStyle(const DesignLoop& loop) {
   uint8_t style = 0;
   if (loop.roofMask != 0) style |= kLayerStyleRoof;
@@ -89,6 +78,15 @@ int32_t Refuse(std::string* reason, const char* why) {
 }
 
 }  // namespace
+
+std::vector<int> OrderedLoops(const BuildingDesign& d) {
+  std::vector<int> loops;
+  for (int32_t index : d.loopOrder) {
+    if (index < 0 || index >= d.loopCount) break;
+    loops.push_back(index);
+  }
+  return loops;
+}
 
 int32_t AddBuildingToLibrary(BuildingLibrary& library, BuildingDesign& design, std::string* reason) {
   ComputeLoopBounds(design);

@@ -11,6 +11,7 @@
 // Texture bytes are the piece's texture group and facade code.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "city/building_library.h"
 #include "editor/building_design.h"
@@ -18,3 +19,7 @@
 // Returns the new building's index, or -1 with the reason (nothing added)
 // when a loop would have more points than a layer reference can count.
 int32_t AddBuildingToLibrary(BuildingLibrary& library, BuildingDesign& design, std::string* reason = nullptr);
+
+// The loops that become layers, in layer order: the loop order up to its
+// first negative index or one naming no loop in use.
+std::vector<int> OrderedLoops(const BuildingDesign& design);

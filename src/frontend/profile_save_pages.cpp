@@ -156,7 +156,10 @@ class CSaveListPage : public CFrontEndPage {
     list->Reset(int32_t(std::min<size_t>(saves.Slots().size(), kListBoxCapacity)));
     for (size_t i = 0; i < saves.Slots().size() && i < size_t(kListBoxCapacity); ++i) {
       const SaveSlot& s = saves.Slots()[i];
-      list->SetItemText(int32_t(i), "%-24.24s %s", s.shownName.c_str(), s.timeText.c_str());
+      // The list's own formatter knows no widths: the columns are made here.
+      char line[96];
+      std::snprintf(line, sizeof line, "%-24.24s %s", s.shownName.c_str(), s.timeText.c_str());
+      list->SetItemText(int32_t(i), "%s", line);
       list->SetItemValue(int32_t(i), int32_t(i));
     }
     list->ClearSelection();

@@ -22,7 +22,7 @@ enum GalleryId : int32_t {
 };
 
 // Images of the generic set: icon-button faces and the round marker.
-constexpr IconImages kFaceImages{6, 7, 8, 9};
+constexpr IconImages kFaceImages{85, 86, 87, 9};
 constexpr int32_t kToggledFace = 10;
 constexpr int32_t kMarkerImage = 5;
 

@@ -14,7 +14,10 @@
 #include <vector>
 
 #include "app/game_parts.h"
+#include "panels/hud_panels.h"
 #include "session/utility_income.h"
+#include "ui/buttons.h"
+#include "ui/interface_assets.h"
 #include "city/city_services.h"
 #include "city/buildings.h"
 #include "city/people.h"
@@ -326,3 +329,48 @@ TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {
 }
 
 }  // namespace
+
+// The scripts' prompts and day panel reach the HUD built from the game's own
+// interface data, in a running game: a message with a number and a string
+// line, a prompt with its button, the dismissal's script event, and the
+// day panel (the auction room's prompt in the auction state).
+TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
+  for (const char* folder : {"gamedata2", "language"})
+    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / folder);
+  ASSERT_TRUE(LoadInterfaceImages(640));
+  ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
+  ASSERT_TRUE(LoadHudLayouts());
+  ASSERT_TRUE(LoadAuctionLayouts());
+  InstallHudPanels();
+  CreateHudPanelSets();
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  CPromptPanel& prompt = HudPanels().prompt;
+  auto run = [](const char* text) {
+    const bool ok = Script().RunText(text, "test", true);
+    TheGame().DrainGameEvents();
+    return ok;
+  };
+  ASSERT_TRUE(run("Dismissed = 0\n"
+                  "function CATCHEVENT_InterfacePromptDismiss(v) Dismissed = v end\n"
+                  "Interface.CreateMessage(1728, 'Look here', 7, 2236)\n"));
+  ASSERT_TRUE(prompt.open);
+  ASSERT_NE(prompt.Head(), nullptr);
+  EXPECT_EQ(prompt.Head()->lines[0].LineText(0), "Your lease on Lantern Avenue runs out in 24 hours.");
+  EXPECT_EQ(prompt.Head()->lines[1].LineText(0), "Look here");
+  EXPECT_EQ(prompt.Head()->buttonCount, 0);
+  EXPECT_EQ(prompt.Head()->portrait, 302);
+  ASSERT_TRUE(run("Interface.CreatePrompt('Title', 'Text', 8, 0)"));
+  EXPECT_EQ(prompt.QueueLength(), 2u);
+  ASSERT_TRUE(run("Interface.DismissPrompt()"));
+  ASSERT_TRUE(run("if Dismissed ~= 7 then error('dismissed') end"));
+  EXPECT_EQ(prompt.Head()->buttonCount, 1);
+  EXPECT_EQ(prompt.buttons[0]->labelTextId, 1707);
+  ASSERT_TRUE(run("Interface.CreateEventList()"));
+  EXPECT_TRUE(HudPanels().day.open);
+  Session().gameState = kGameStateAuction;
+  ASSERT_TRUE(run("Interface.CreateEventList()"));
+  EXPECT_TRUE(HudPanels().auctionPrompt.open);
+  EXPECT_EQ(Count(boxes_, "Interface"), 0);
+  EXPECT_EQ(Count(boxes_, "cannot be read"), 0);
+}

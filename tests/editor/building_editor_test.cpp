@@ -271,18 +271,82 @@ TEST(PreviewTest, TheDesignIsPreviewedAsTheLibraryWouldHoldIt) {
   EXPECT_EQ(f.e.design->controls[0].type, -1);  // the design keeps its own
 }
 
+// A loop chosen in the list is highlighted for half a second of the
+// editor's clock, across the clock's wrap too; "Base" highlights nothing.
+TEST(PreviewTest, AChosenLoopIsHighlightedForHalfASecond) {
+  EditorFixture f;
+  AddLoop(f.e);
+  AddLoop(f.e);
+  for (uint32_t start : {1000u, 0xFFFFFF00u}) {
+    f.e.clockMs = start;
+    ChooseLoopRow(f.e, 1);
+    f.e.clockMs = start + 499;
+    EXPECT_EQ(HighlightedLoop(f.e), 0) << start;
+    f.e.clockMs = start + 500;
+    EXPECT_EQ(HighlightedLoop(f.e), -1) << start;
+    f.e.clockMs = start + 100;  // ended stays ended
+    EXPECT_EQ(HighlightedLoop(f.e), -1) << start;
+  }
+  ChooseLoopRow(f.e, 2);
+  EXPECT_EQ(HighlightedLoop(f.e), 1);
+  ChooseLoopRow(f.e, 0);
+  EXPECT_EQ(HighlightedLoop(f.e), -1);
+}
+
+// The statistics keep clear of each other and of the screen's edges with a
+// large font (the small preview window) as with a small one.
+TEST(PreviewTest, StatisticsNeverOverlap) {
+  const std::vector<std::string> topLeft = {"Verts Submitted :- 123456", "Tris Submitted  :- 41152", "",
+                                            "StateChanges    :- 3"};
+  const std::vector<std::string> bottomRight = {"framerate:- 60.000000", "", "poly\\sec:- 1234567",
+                                                "polys:- 16", "verts:- 32"};
+  const std::vector<std::string> bottomRow = {"Delete:  812", "Delete:  16", "Delete:  24371232", "Models:  646"};
+  for (float glyph : {4.0f, 9.0f, 14.0f}) {
+    auto measure = [glyph](const std::string& t) { return TextExtent{glyph * float(t.size()), glyph * 1.4f}; };
+    const auto placed = LayOutPreviewStatistics(topLeft, bottomRight, bottomRow, measure);
+    ASSERT_EQ(placed.size(), 11u);  // the empty lines are only space
+    for (size_t i = 0; i < placed.size(); ++i) {
+      const TextExtent a = measure(placed[i].text);
+      EXPECT_GE(placed[i].x, 28.0f) << placed[i].text;  // right of the palette
+      EXPECT_GE(placed[i].y, 0.0f) << placed[i].text;
+      EXPECT_LE(placed[i].x + a.width, 640.0f) << placed[i].text << " " << glyph;
+      EXPECT_LE(placed[i].y + a.height, 480.0f) << placed[i].text << " " << glyph;
+      for (size_t j = 0; j < i; ++j) {
+        const TextExtent b = measure(placed[j].text);
+        const bool apart = placed[i].x + a.width <= placed[j].x || placed[j].x + b.width <= placed[i].x ||
+                           placed[i].y + a.height <= placed[j].y || placed[j].y + b.height <= placed[i].y;
+        EXPECT_TRUE(apart) << placed[i].text << " / " << placed[j].text << " " << glyph;
+      }
+    }
+  }
+}
+
 TEST(PreviewTest, PreviewKeysSwitchDisplayAndCamera) {
+  const struct {
+    int key;
+    PreviewDisplay display;
+    PreviewCamera camera;
+  } cases[] = {
+      {kPreviewKeyF8, PreviewDisplay::kNone, PreviewCamera::kFree},
+      {kPreviewKeyF7, PreviewDisplay::kDesign, PreviewCamera::kEditorBlock},
+      {'2', PreviewDisplay::kSpecial, PreviewCamera::kUnchanged},
+      {'6', PreviewDisplay::kTestTriangle, PreviewCamera::kUnchanged},
+      {'7', PreviewDisplay::kTestPattern, PreviewCamera::kUnchanged},
+      {'D', PreviewDisplay::kTestPattern, PreviewCamera::kEditorBlock},
+      {'F', PreviewDisplay::kTestPattern, PreviewCamera::kFree},
+  };
   PreviewState s;
-  bool flag = false;
-  EXPECT_EQ(PreviewKey(s, kPreviewKeyF8, flag), PreviewCamera::kFree);
-  EXPECT_EQ(s.display, PreviewDisplay::kNone);
-  EXPECT_EQ(PreviewKey(s, kPreviewKeyF7, flag), PreviewCamera::kEditorBlock);
-  EXPECT_EQ(s.display, PreviewDisplay::kDesign);
-  PreviewKey(s, 'W', flag);
-  PreviewKey(s, 'S', flag);
-  EXPECT_TRUE(s.wireframe && flag);
-  EXPECT_EQ(PreviewKey(s, 'D', flag), PreviewCamera::kEditorBlock);
-  PreviewKey(s, kPreviewKeyEscape, flag);
+  for (const auto& c : cases) {
+    EXPECT_EQ(PreviewKey(s, c.key), c.camera) << c.key;
+    EXPECT_EQ(s.display, c.display) << c.key;
+  }
+  PreviewKey(s, 'W');
+  PreviewKey(s, 'S');
+  EXPECT_TRUE(s.wireframe && s.specular);
+  PreviewKey(s, 's');
+  EXPECT_FALSE(s.specular);
+  EXPECT_FALSE(s.quit);
+  PreviewKey(s, kPreviewKeyEscape);
   EXPECT_TRUE(s.quit);
 }
 

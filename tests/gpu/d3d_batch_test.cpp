@@ -222,6 +222,41 @@ TEST_F(D3DQueueTest, The512thEntityDrawsTheQueuedOnesFirst) {
   renderer_->EndFrame();
 }
 
+// A lit model seen along its normal with the light behind the viewer gets the
+// full highlight only while the program-wide switch is on when it is submitted.
+TEST_F(D3DQueueTest, SpecularHighlightsFollowTheSwitch) {
+  ASSERT_TRUE(Open());
+  renderer_->AttachTextureSystem(TheTextureSystem());
+  renderer_->SetShaderTable(table_, 4);
+  const int32_t handle = Triangle(slots_[1], 0);
+  ModSysCalcNormals(ModSysGetModel(handle));
+  const Vec3 n = ModSysGetModel(handle)->normals[0];
+  ModelLodSet set{{handle, 0, 0}, 1};
+  CEntity e;
+  e.SetModel(&set);
+  // The entity's z is turned on submission, so world directions have -z.
+  renderer_->SetCameraPosition(10 * n.x, 10 * n.y, -10 * n.z);
+  renderer_->EnableLighting();
+  // White highlights over a black base, no over-bright.
+  renderer_->SetLightRamps(0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000, 0, 1.0f, n.x, n.y, -n.z, 0);
+  auto specularDrawn = [&](bool on) {
+    ASSERT_TRUE(renderer_->BeginFrame());
+    renderer_->SetShader(0);
+    device_->ClearCalls();
+    SpecularHighlights = on;
+    renderer_->DrawEntity(&e);
+    SpecularHighlights = false;
+    renderer_->EndFrame();
+    const auto draws = device_->CallsOf(GpuCall::DrawIndexed);
+    ASSERT_EQ(draws.size(), 1u);
+    uint32_t specular = 0;
+    std::memcpy(&specular, draws[0].vertices.data() + 16, 4);  // after x, y, z and diffuse
+    EXPECT_EQ(specular, on ? 0xFFFFFFFFu : 0xFF000000u) << on;
+  };
+  specularDrawn(true);
+  specularDrawn(false);
+}
+
 TEST_F(D3DRecordingTest, EnumerationLogAndModeTable) {
   ASSERT_TRUE(D3DEnumerateDevices());
   std::ifstream in(root_ / "D3DEnum.txt");

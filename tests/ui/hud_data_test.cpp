@@ -62,22 +62,23 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
   for (int32_t width : {640, 800, 1024}) {
     Ui().imageTable.clear();
     EXPECT_TRUE(LoadInterfaceImages(width)) << width;
-    // The arrows the scroll bars and spin boxes name are there.
-    EXPECT_EQ(Ui().imageTable.size(), 109u);
+    // The arrows the scroll bars and spin boxes name are there, and the
+    // HUD panels' pictures up to the navigator's camera marker.
+    EXPECT_EQ(Ui().imageTable.size(), 311u);
   }
   EXPECT_TRUE(LoadInterfaceFonts("usa", 640));
   EXPECT_TRUE(LoadCursorImages());
   const int32_t before = TheTextureSystem()->nextSlot;
   EXPECT_TRUE(LoadHudLayouts());
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
-  // The layouts share their five textures, the console's included.
-  EXPECT_EQ(TheTextureSystem()->nextSlot - before, 5);
+  // The layouts share their six textures, the console's included.
+  EXPECT_EQ(TheTextureSystem()->nextSlot - before, 6);
 
   CGamePanelManager& hud = GamePanels();
   hud.CreatePanels();
   EXPECT_EQ(FormatMoney(-25), "-$25");
   for (int32_t m = 0; m < kHudModelCount; ++m) EXPECT_FALSE(hud.Panel(m)->noModel) << m;
-  for (int32_t m : {kHudConsole, kHudStatistics, kHudSelectionInfo, kHudChat})
+  for (int32_t m : {kHudStatistics, kHudSelectionInfo, kHudChat})
     EXPECT_GE(hud.Panel(m)->hotAreaElement, 0) << m;
   hud.Panel(kHudNavigator)->Open();
   DrawInterface();

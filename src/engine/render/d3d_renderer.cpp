@@ -15,7 +15,6 @@
 
 using platform::GpuState;
 
-bool SpecularHighlights = false;
 Vec3 g_LightDirection{0, -1, 0};
 ViewWindow g_ViewWindow{0, 1, 0, 1};
 float g_D3DViewMatrix[16];

@@ -16,9 +16,6 @@
 struct CModel;
 struct ModelPrimitive;
 
-// Program-wide switch the world draw passes set around the entities that
-// show specular highlights.
-extern bool SpecularHighlights;
 // Light direction last given to SetLightRamps.
 extern Vec3 g_LightDirection;
 // The view window (fractions of the view) the projections use.

@@ -13,6 +13,8 @@ RendererStats g_RendererStats{};
 
 RendererStats& GetRendererStats() { return g_RendererStats; }
 
+bool SpecularHighlights = false;
+
 CRenderer* GetRenderer() { return g_Renderer; }
 
 void SetRenderer(CRenderer* renderer) { g_Renderer = renderer; }

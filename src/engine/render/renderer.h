@@ -313,6 +313,13 @@ struct RendererStats {
 };
 RendererStats& GetRendererStats();
 
+// Program-wide switch that world draw passes set around the entities that
+// show specular highlights (off at start). A renderer reads it when an
+// entity is submitted: the hardware renderer then adds the highlight of the
+// light's half-way vector to lit models; the software renderer draws models
+// unlit and shows none.
+extern bool SpecularHighlights;
+
 // The program's one renderer; null until the shell creates it.
 CRenderer* GetRenderer();
 void SetRenderer(CRenderer* renderer);

@@ -1,0 +1,60 @@
+#pragma once
+// The event ticker: short news lines across the top of the screen when a
+// block changes hands or a business opens. Each line lives 700 interface
+// steps and then leaves, the lines below moving up; a click on a line takes
+// the player to its block. The local player's own deeds are not announced.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "ui/layout_model.h"
+#include "ui/panel.h"
+#include "session/game_messages.h"
+#include "ui/text_rect.h"
+
+// A status record: ten words, -1 where unset. Word 1 the player number (0
+// the city), word 2 the kind, word 5 the business index, word 6 the
+// business type, word 7 the block.
+using StatusRecord = std::array<int32_t, 10>;
+
+
+inline constexpr int32_t kTickerSlots = 20;
+inline constexpr int32_t kTickerMaxMessages = 19;
+inline constexpr int32_t kTickerLineLife = 700;
+
+struct TickerLine {
+  CTextRect text;
+  StatusRecord record{};
+  bool hovered = true;
+  uint32_t swatch = 0;
+  int32_t life = -1;
+};
+
+class CEventTickerPanel : public CPanel {
+ public:
+  CEventTickerPanel();
+
+  void Build() override;
+  void Update() override;
+  void DrawSelf() override;
+  int32_t OnEvent(int32_t type, int32_t a, int32_t b) override;
+  bool ContainsMouse() override;
+  void Reset() override;
+  void OnClose() override;
+
+  void AddMessage(const StatusRecord& record);
+  // One step of the 50-per-second interface task.
+  void Tick();
+
+  // The ticker's own position (it has no layout model).
+  CLayoutEntity entity;
+  std::array<TickerLine, kTickerSlots> slots;
+  int32_t linesShown = kTickerSlots;
+  int32_t count = 0;
+  int32_t hoveredLine = -1;
+
+ private:
+  void Render(int32_t slot, const StatusRecord& record);
+  void Remove(int32_t slot);
+  UIRect LineRect(int32_t i) const;
+};

@@ -1,0 +1,149 @@
+#include "panels/hud_panels.h"
+
+#include "session/session_state.h"
+#include "ui/interface_controls.h"
+
+const char* const kAuctionLayoutFiles[kAuctionSetModelCount] = {
+    "gamedata2\\brand_new_panels\\new_auction_top.tm",
+    "gamedata2\\brand_new_panels\\new_auction_timer.tm",
+    "gamedata2\\brand_new_panels\\new_auction_bid_v2.tm",
+    "gamedata2\\brand_new_panels\\new_auction_map.tm",
+    "gamedata2\\brand_new_panels\\new_auction_layout.tm",
+    "gamedata2\\brand_new_panels\\top_right_panel.tm",
+    "gamedata2\\brand_new_panels\\prompt_panel.tm",
+};
+
+// ---- The auction set ----------------------------------------------------------------
+
+CAuctionPanelManager& AuctionPanels() {
+  static CAuctionPanelManager panels;
+  return panels;
+}
+
+void CAuctionPanelManager::SetLayoutModels(std::vector<LayoutModel> models) { models_ = std::move(models); }
+
+void CAuctionPanelManager::InstallPanel(int32_t slot, CPanel* panel) {
+  if (slot >= 0 && slot < kAuctionSetModelCount) installed_[size_t(slot)] = panel;
+}
+
+void CAuctionPanelManager::CreatePanels() {
+  for (int32_t i = 0; i < kAuctionSetModelCount; ++i) {
+    CPanel* p = installed_[size_t(i)];
+    if (p == nullptr) {
+      standIns_.push_back(std::make_unique<CHudPanel>());
+      p = standIns_.back().get();
+    }
+    panels_[size_t(i)] = p;
+  }
+  for (int32_t i = kAuctionSetModelCount - 1; i >= 0; --i)
+    AddPanelWithModel(panels_[size_t(i)], size_t(i) < models_.size() ? &models_[size_t(i)] : nullptr);
+}
+
+bool LoadAuctionLayouts() {
+  std::vector<LayoutModel> models;
+  const bool ok = LoadLayoutModels(kAuctionLayoutFiles, models);
+  AuctionPanels().SetLayoutModels(std::move(models));
+  return ok;
+}
+
+// ---- The panel objects ----------------------------------------------------------------
+
+HudPanelObjects::HudPanelObjects()
+    : auctionPrompt(kAuctionPromptButtonControls, kAuctionPromptControl),
+      prompt(kHudPromptButtonControls, kHudPromptControl) {}
+
+HudPanelObjects& HudPanels() {
+  static HudPanelObjects panels;
+  return panels;
+}
+
+void InstallHudPanels() { InstallHudPanels(HudPanels(), GamePanels(), AuctionPanels()); }
+
+void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanelManager& auction) {
+  game.InstallHudPanel(kHudNavigator, &h.navigator);
+  game.InstallHudPanel(kHudConsole, &h.console);
+  game.InstallHudPanel(kHudEventTicker, &h.ticker);
+  game.InstallHudPanel(kHudDay, &h.day);
+  game.InstallHudPanel(kHudTime, &h.time);
+  game.InstallHudPanel(kHudViewButton, &h.viewButtons);
+  game.InstallHudPanel(kHudPrompt, &h.prompt);
+  auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
+  auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
+  for (CTimePanel* t : {&h.time, &h.auctionTime}) {
+    t->gamePrompt = &h.prompt;
+    t->auctionPrompt = &h.auctionPrompt;
+  }
+}
+
+void CreateHudPanelSets() {
+  GamePanels().CreatePanels();
+  AuctionPanels().CreatePanels();
+}
+
+// ---- Which set shows ------------------------------------------------------------------
+
+void ShowPanelSets(bool, bool inGame, bool auction) {
+  GamePanels().shown = inGame;
+  AuctionPanels().shown = auction;
+}
+
+void FollowScreenMode(int32_t mode) {
+  ShowPanelSets(mode == kScreenMenu, mode != kScreenAuction && mode != kScreenMenu, mode == kScreenAuction);
+}
+
+namespace {
+
+class HudModePanels : public ScreenModePanels {
+ public:
+  bool IsOpen(ModePanel p) override {
+    CPanel* panel = Find(p);
+    return panel && panel->open;
+  }
+  void Open(ModePanel p) override {
+    if (CPanel* panel = Find(p)) panel->Open();
+  }
+  void Close(ModePanel p) override {
+    if (CPanel* panel = Find(p)) panel->Close();
+  }
+  void SetManagers(bool frontEnd, bool inGame, bool auction) override {
+    ShowPanelSets(frontEnd, inGame, auction);
+  }
+
+ private:
+  static CPanel* Find(ModePanel p) {
+    CGamePanelManager& g = GamePanels();
+    switch (p) {
+      case ModePanel::Navigator: return &HudPanels().navigator;
+      case ModePanel::NavigatorButton: return &HudPanels().viewButtons;
+      case ModePanel::Construction: return g.Panel(kHudConstruction);
+      case ModePanel::Rent: return g.Panel(kHudRent);
+      case ModePanel::Business: return g.Panel(kHudBusiness);
+      case ModePanel::SelectionInfo: return g.Panel(kHudSelectionInfo);
+      case ModePanel::BlockMarkers: return g.Panel(kHudBlockMarkers);
+      case ModePanel::CityOverview: return g.Panel(kHudCityOverview);
+    }
+    return nullptr;
+  }
+};
+
+}  // namespace
+
+ScreenModePanels& HudScreenModePanels() {
+  static HudModePanels panels;
+  return panels;
+}
+
+CPromptPanel& CurrentPrompt() {
+  return Session().gameState == kGameStateAuction ? HudPanels().auctionPrompt : HudPanels().prompt;
+}
+
+void ToggleConsole() {
+  CConsolePanel& console = HudPanels().console;
+  if (!console.built) return;
+  if (console.open) {
+    console.Close();
+  } else {
+    console.Open();
+    GamePanels().MoveToFront(&console);
+  }
+}

@@ -1,0 +1,46 @@
+#include "panels/panel_drawing.h"
+
+#include <cmath>
+
+#include "engine/core/maths.h"
+#include "engine/render/renderer.h"
+#include "ui/buttons.h"
+#include "ui/draw_2d.h"
+#include "ui/ui_services.h"
+#include "ui/widget.h"
+
+void SetButtonImages(CIconButton& b, int32_t normal, int32_t pressed, int32_t disabled, int32_t hover,
+                     int32_t toggled) {
+  b.imageNormal = b.currentImage = normal;
+  b.imagePressed = pressed;
+  b.imageDisabled = disabled;
+  b.imageHover = hover;
+  b.imageToggled = toggled;
+}
+
+void DrawBand(const UIRect& rect, const CLayoutEntity* model, uint32_t c1, uint32_t c2, float depth) {
+  DrawRect2D(MovedRect(rect, model), c1, c1, c2, c2, depth);
+}
+
+void DrawFade(const UIRect& rect, const CLayoutEntity* model, uint32_t top, uint32_t bottom,
+              float depth) {
+  DrawRect2D(MovedRect(rect, model), top, bottom, bottom, top, depth);
+}
+
+void DrawTexturedCorners(const Vec3 corners[4], int32_t texture, uint32_t colour) {
+  CRenderer* renderer = UiRenderer();
+  if (renderer == nullptr || texture < 0) return;
+  const TexRect coords{0.0f, 0.0f, 1.0f, 1.0f};
+  renderer->DrawTexturedQuadsShaded(corners, 1, &coords, texture, &colour);
+}
+
+void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth, Vec3 out[4]) {
+  float dx = x2 - x1, dy = y2 - y1;
+  const float length = std::sqrt(dx * dx + dy * dy);
+  if (length > 0.0f) dx /= length, dy /= length;
+  const float nx = -dy * half, ny = dx * half;
+  out[0] = {x1 + nx, y1 + ny, depth};
+  out[1] = {x2 + nx, y2 + ny, depth};
+  out[2] = {x2 - nx, y2 - ny, depth};
+  out[3] = {x1 - nx, y1 - ny, depth};
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Small drawing and set-up helpers the HUD panels share.
+#include <cstdint>
+
+#include "ui/ui_rect.h"
+
+class CIconButton;
+struct CLayoutEntity;
+struct Vec3;
+
+// The icon button's five images in the order normal, pressed, disabled,
+// hover, toggled (-1 none).
+void SetButtonImages(CIconButton& button, int32_t normal, int32_t pressed, int32_t disabled,
+                     int32_t hover, int32_t toggled);
+// The rect moved by the model, filled with c1 on its left corners and c2 on
+// its right ones.
+void DrawBand(const UIRect& rect, const CLayoutEntity* model, uint32_t c1, uint32_t c2, float depth);
+// The rect moved by the model, c1 on top and c2 at the bottom.
+void DrawFade(const UIRect& rect, const CLayoutEntity* model, uint32_t top, uint32_t bottom,
+              float depth);
+// One textured quad through four corners (uv 0..1 from the first corner round).
+void DrawTexturedCorners(const Vec3 corners[4], int32_t texture, uint32_t colour);
+// A quad of half-width `half` along the segment (x1, y1)-(x2, y2).
+void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth, Vec3 out[4]);
+// The colour with its alpha replaced.
+inline uint32_t WithAlpha(uint32_t colour, uint32_t alpha) {
+  return (colour & 0x00FFFFFFu) | (alpha << 24);
+}
+// The interface's grey title fill.
+inline constexpr uint32_t kGreyTop = 0xFF909090u;
+inline constexpr uint32_t kGreyBottom = 0x7F909090u;

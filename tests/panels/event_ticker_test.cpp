@@ -1,0 +1,98 @@
+// The event ticker: which records it shows, how lines leave, their texts
+// and colours, and a click taking the player to the block.
+#include "panels_fixture.h"
+
+#include "panels/player_tokens.h"
+#include "visuals/interface_task.h"
+
+namespace {
+
+StatusRecord Record(int32_t player, int32_t kind, int32_t block, int32_t type = -1) {
+  StatusRecord r;
+  r.fill(-1);
+  r[1] = player;
+  r[2] = kind;
+  r[6] = type;
+  r[7] = block;
+  return r;
+}
+
+class EventTickerTest : public PanelsTest {
+ protected:
+  CEventTickerPanel& ticker() { return Hud().ticker; }
+  std::string Line(int32_t i) { return ticker().slots[size_t(i)].text.LineText(0); }
+};
+
+TEST_F(EventTickerTest, ShowsOthersDeedsButNotTheLocalPlayersOwn) {
+  AddPlayer("Ann", 0);
+  CPlayer* bob = AddPlayer("Bob", 3);
+  ticker().AddMessage(Record(1, kStatusBlockChangedHands, 0));  // Ann is local
+  EXPECT_EQ(ticker().count, 0);
+  ticker().AddMessage(Record(2, kStatusBlockChangedHands, 0));
+  ticker().AddMessage(Record(0, kStatusBlockChangedHands, 1));
+  ticker().AddMessage(Record(2, kStatusBusinessOpened, 0, 0));
+  ticker().AddMessage(Record(2, 3, 0));  // a kind it does not show
+  ASSERT_EQ(ticker().count, 3);
+  EXPECT_EQ(Line(0), "Bob has bought Lantern Avenue");
+  EXPECT_EQ(Line(1), "Cloverdale Avenue has gone back to the city");
+  EXPECT_EQ(Line(2), "Bob: a new Bakery on Lantern Avenue");
+  EXPECT_EQ(ticker().slots[0].swatch, TokenRow(bob->character).colour);
+  EXPECT_EQ(ticker().slots[0].life, kTickerLineLife);
+}
+
+TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {
+  for (int32_t i = 0; i < 25; ++i) ticker().AddMessage(Record(0, kStatusBlockChangedHands, i % 10));
+  EXPECT_EQ(ticker().count, kTickerMaxMessages);
+  EXPECT_EQ(ticker().slots[19].life, -1);
+  // Room again once a line has left; the dropped ones do not come back.
+  for (int32_t t = 0; t < kTickerLineLife; ++t) ticker().Tick();
+  EXPECT_LT(ticker().count, kTickerMaxMessages);
+}
+
+TEST_F(EventTickerTest, LinesLeaveInOrderAndTheOnesBelowMoveUp) {
+  ticker().AddMessage(Record(0, kStatusBlockChangedHands, 0));
+  ticker().AddMessage(Record(0, kStatusBlockChangedHands, 1));  // same step
+  for (int32_t t = 0; t < 100; ++t) ticker().Tick();
+  ticker().AddMessage(Record(0, kStatusBlockChangedHands, 2));
+  for (int32_t t = 100; t < kTickerLineLife - 1; ++t) ticker().Tick();
+  EXPECT_EQ(ticker().count, 3);
+  // The first leaves; the second moves into its place and leaves at the
+  // next step, not re-examined in this one.
+  ticker().Tick();
+  EXPECT_EQ(ticker().count, 2);
+  EXPECT_EQ(Line(0), "Cloverdale Avenue has gone back to the city");
+  ticker().Tick();
+  EXPECT_EQ(ticker().count, 1);
+  EXPECT_EQ(Line(0), "Telecoms has gone back to the city");
+  EXPECT_EQ(ticker().slots[0].life, 100);
+  for (int32_t t = 0; t < 100; ++t) ticker().Tick();
+  EXPECT_EQ(ticker().count, 0);
+}
+
+TEST_F(EventTickerTest, AClickOnALineGoesToItsBlockAndBetweenLinesDoesNothing) {
+  ticker().AddMessage(Record(0, kStatusBlockChangedHands, 3));
+  int32_t shownPage = -1;
+  PanelGameLinks().showBlockPage = [&](int32_t block) { shownPage = block; };
+  SelectedObject() = nullptr;
+  Mouse(300, 40);  // below the only line
+  ticker().OnEvent(kMsgLeftPressed, 0, 0);
+  EXPECT_EQ(shownPage, -1);
+  Mouse(300, 10);
+  ticker().OnEvent(kMsgFrameTick, 0, 0);
+  EXPECT_EQ(ticker().hoveredLine, 0);
+  ticker().OnEvent(kMsgLeftPressed, 0, 0);
+  EXPECT_EQ(shownPage, 3);
+  // Hovered lines are drawn black; nothing is drawn in plan view.
+  Renderer().gouraud.clear();
+  ticker().Update();
+  ASSERT_EQ(Renderer().gouraud.size(), 1u);
+  EXPECT_EQ(Renderer().gouraud[0][0], 0xFF000000u);
+  EXPECT_EQ(Renderer().gouraud[0][3], 0x77000000u);
+  EXPECT_TRUE(ticker().ContainsMouse());
+  // Once the line has left, the place it covered is the city's again.
+  for (int32_t t = 0; t < kTickerLineLife; ++t) ticker().Tick();
+  ticker().Update();
+  EXPECT_FALSE(ticker().ContainsMouse());
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// The two panel sets: which panels they bind, in which order they list
+// them, and the auction room showing its own set in place of the HUD's.
+#include "panels_fixture.h"
+
+#include "engine/core/error.h"
+#include "ui/panel.h"
+
+testing::Environment* const kPanelsEnvironment = testing::AddGlobalTestEnvironment(new PanelsEnvironment);
+
+namespace {
+
+TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
+  std::vector<LayoutModel> hudModels, auctionModels;
+  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, hudModels));
+  ASSERT_TRUE(LoadLayoutModels(kAuctionLayoutFiles, auctionModels));
+  const int32_t reportsBefore = MissingElementReports();
+  HudPanelObjects objects;
+  CGamePanelManager game;
+  CAuctionPanelManager auction;
+  game.SetLayoutModels(std::move(hudModels));
+  auction.SetLayoutModels(std::move(auctionModels));
+  InstallHudPanels(objects, game, auction);
+  game.CreatePanels();
+  auction.CreatePanels();
+  // Every element the panels look up is in the game's layouts.
+  EXPECT_EQ(MissingElementReports(), reportsBefore);
+
+  const std::vector<int32_t> hudFrontToBack = {
+      kHudEventTicker, kHudNavigator, kHudConsole,      kHudCityOverview, kHudStatistics,
+      kHudSelectionInfo, kHudTime,    kHudViewButton,   kHudPrompt,       kHudAuctionTimer,
+      kHudCard,        kHudBusiness,  kHudRent,         kHudConstruction, kHudChat,
+      kHudDay,         kHudVoting,    kHudBlockMarkers};
+  std::vector<CPanel*> expected;
+  for (int32_t slot : hudFrontToBack) expected.push_back(game.Panel(slot));
+  EXPECT_EQ(game.Panels(), expected);
+  EXPECT_EQ(game.Panel(kHudTime), &objects.time);
+  EXPECT_EQ(game.Panel(kHudPrompt), &objects.prompt);
+  EXPECT_EQ(game.Panel(kHudEventTicker), &objects.ticker);
+  EXPECT_TRUE(objects.ticker.noModel);
+
+  std::vector<CPanel*> auctionOrder;
+  for (int32_t slot = 0; slot < kAuctionSetModelCount; ++slot) auctionOrder.push_back(auction.Panel(slot));
+  EXPECT_EQ(auction.Panels(), auctionOrder);
+  // The two time panels and the two prompts are separate objects.
+  EXPECT_EQ(auction.Panel(kAuctionSetTime), &objects.auctionTime);
+  EXPECT_EQ(auction.Panel(kAuctionSetPrompt), &objects.auctionPrompt);
+  objects.prompt.Open();
+  objects.prompt.SetLineString(0, "in the city");
+  objects.auctionPrompt.Open();
+  objects.auctionPrompt.SetLineString(0, "in the room");
+  EXPECT_EQ(objects.prompt.Head()->lines[0].LineText(0), "in the city");
+  EXPECT_EQ(objects.auctionPrompt.Head()->lines[0].LineText(0), "in the room");
+  // The ticker opens itself and stays open.
+  EXPECT_TRUE(objects.ticker.open);
+  objects.ticker.Close();
+  EXPECT_TRUE(objects.ticker.open);
+  // The program's own prompts keep their control slots.
+  HudPanels().prompt.EnterControlSlots();
+  HudPanels().auctionPrompt.EnterControlSlots();
+}
+
+class ScreenModeSetsTest : public PanelsTest {};
+
+TEST_F(ScreenModeSetsTest, TheAuctionRoomHidesTheHudWithoutClosingItsPanels) {
+  AddPlayer("Ann", 0);
+  ToggleConsole();
+  ASSERT_TRUE(Hud().console.open);
+  ASSERT_TRUE(IsConsoleOpen());
+
+  HudScreenModePanels().SetManagers(false, false, true);
+  EXPECT_FALSE(GamePanels().shown);
+  EXPECT_TRUE(AuctionPanels().shown);
+  EXPECT_TRUE(Hud().console.open);
+  Renderer().calls.clear();
+  GamePanels().Draw();
+  EXPECT_TRUE(Renderer().calls.empty());
+  // The hidden set takes no input: its panels are not stepped.
+  Hud().time.Open();
+  Hud().time.moneyAnimation = 5;
+  Step();
+  EXPECT_EQ(Hud().time.moneyAnimation, 5);
+
+  // The screen mode decides it the same way each step.
+  FollowScreenMode(kScreenCity);
+  EXPECT_TRUE(GamePanels().shown);
+  EXPECT_FALSE(AuctionPanels().shown);
+  EXPECT_TRUE(Hud().console.open);
+  FollowScreenMode(kScreenAuction);
+  EXPECT_FALSE(GamePanels().shown);
+  FollowScreenMode(kScreenMenu);
+  EXPECT_FALSE(GamePanels().shown);
+  EXPECT_FALSE(AuctionPanels().shown);
+  FollowScreenMode(kScreenPlan);
+  EXPECT_TRUE(GamePanels().shown);
+  ToggleConsole();
+  EXPECT_FALSE(IsConsoleOpen());
+}
+
+TEST_F(ScreenModeSetsTest, TheScreenModesOpenAndCloseTheViewPanels) {
+  ScreenModePanels& modes = HudScreenModePanels();
+  modes.Open(ModePanel::Navigator);
+  modes.Open(ModePanel::NavigatorButton);
+  EXPECT_TRUE(modes.IsOpen(ModePanel::Navigator));
+  EXPECT_TRUE(Hud().viewButtons.open);
+  modes.Close(ModePanel::Navigator);
+  EXPECT_FALSE(Hud().navigator.open);
+  EXPECT_FALSE(modes.IsOpen(ModePanel::CityOverview));
+}
+
+TEST_F(ScreenModeSetsTest, TheDayPanelOpensFromAboveEachTime) {
+  CDayPanel& day = Hud().day;
+  day.SetModelPosition(30, 40);
+  day.Open();
+  EXPECT_EQ(day.layoutModel->x, 0);
+  EXPECT_EQ(day.layoutModel->y, -100);
+  day.Close();
+  day.SetModelPosition(5, 5);
+  day.Open();
+  EXPECT_EQ(day.layoutModel->y, -100);
+  // Its backings are drawn even where a text is empty: title, five labels,
+  // five boxes.
+  while (day.animating || day.settling) Step();
+  Renderer().gouraud.clear();
+  day.Update();
+  EXPECT_EQ(Renderer().gouraud.size(), 1u + 2u * kDayRows);
+  EXPECT_EQ(Renderer().gouraud[1][0], 0xFF01762Fu);
+  EXPECT_EQ(day.labels[0]->LineText(0), "6 AM");
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+// The prompt: its queue, its buttons, Return, Backspace and the time-out,
+// the lock of the other controls, and the game's prompts reaching it.
+#include "panels_fixture.h"
+
+#include "panels/panel_events.h"
+#include "platform/input.h"
+#include "session/goals.h"
+#include "session/net_message.h"
+#include "ui/buttons.h"
+
+namespace {
+
+using platform::key::kBackspace;
+using platform::key::kReturn;
+
+class PromptPanelTest : public PanelsTest {
+ protected:
+  CPromptPanel& prompt() { return Hud().prompt; }
+  // Opens a prompt titled `title` with n buttons whose answers go to `log`.
+  void Ask(const char* title, int32_t buttons, std::vector<std::string>& log) {
+    prompt().Open();
+    prompt().SetLineString(0, title);
+    prompt().SetButtonCount(buttons);
+    const std::string t = title;
+    prompt().SetCallback([&log, t](int32_t button, int32_t) { log.push_back(t + " " + std::to_string(button)); });
+  }
+  std::string Shown() { return prompt().Head() ? prompt().Head()->lines[0].LineText(0) : ""; }
+};
+
+TEST_F(PromptPanelTest, QueuedPromptsShowInTheOrderTheyOpened) {
+  std::vector<std::string> log;
+  for (const char* t : {"first", "second", "third", "fourth", "fifth", "sixth"}) Ask(t, 1, log);
+  // More than four wait: none is lost or overwritten.
+  EXPECT_EQ(prompt().QueueLength(), 6u);
+  EXPECT_EQ(Shown(), "first");
+  for (const char* t : {"first", "second", "third", "fourth", "fifth", "sixth"}) {
+    ASSERT_TRUE(prompt().open);
+    EXPECT_EQ(Shown(), t);
+    prompt().OnEvent(kNotifyClicked, 0, 0);
+  }
+  EXPECT_FALSE(prompt().open);
+  EXPECT_EQ(log, (std::vector<std::string>{"first 0", "second 0", "third 0", "fourth 0", "fifth 0", "sixth 0"}));
+}
+
+TEST_F(PromptPanelTest, ButtonThreeAnswersButLeavesThePromptOpen) {
+  std::vector<std::string> log;
+  Ask("four ways", 4, log);
+  for (int32_t i = 0; i < 4; ++i) EXPECT_TRUE(prompt().buttons[size_t(i)]->visible);
+  // Laid out evenly along the lower quarter of the backing.
+  const UIRect& back = prompt().backingRect;
+  const float gap = (back.x2 - back.x1 - 4 * prompt().buttonWidth) / 5;
+  EXPECT_FLOAT_EQ(prompt().buttons[0]->x1, back.x1 + gap);
+  EXPECT_FLOAT_EQ(prompt().buttons[3]->x1, back.x1 + gap + 3 * (prompt().buttonWidth + gap));
+  EXPECT_FLOAT_EQ(prompt().buttons[0]->y1, (3 * back.y2 + back.y1) / 4 + 2);
+  prompt().OnEvent(kNotifyClicked, 3, 0);
+  EXPECT_TRUE(prompt().open);
+  prompt().OnEvent(kNotifyClicked, 2, 0);
+  EXPECT_FALSE(prompt().open);
+  EXPECT_EQ(log, (std::vector<std::string>{"four ways 3", "four ways 2"}));
+}
+
+TEST_F(PromptPanelTest, ReturnAndBackspaceAnswerFromTheSecondStepEvenWithoutButtons) {
+  std::vector<std::string> log;
+  Ask("no buttons", 0, log);
+  for (CIconButton* b : prompt().buttons) EXPECT_FALSE(b->visible);
+  Step(kReturn);  // the first step after opening takes no keys
+  EXPECT_TRUE(prompt().open);
+  Step();
+  Step(kReturn);
+  EXPECT_FALSE(prompt().open);
+  Ask("back", 2, log);
+  Step();
+  Step(kBackspace);
+  EXPECT_FALSE(prompt().open);
+  EXPECT_EQ(log, (std::vector<std::string>{"no buttons 0", "back 1"}));
+}
+
+TEST_F(PromptPanelTest, TheTimeOutAnswersWithTheDefaultButton) {
+  std::vector<std::string> log;
+  Ask("default", 1, log);
+  EXPECT_EQ(prompt().Head()->timeoutTicks, kPromptDefaultTimeout);
+  Ask("short", 2, log);
+  prompt().SetTimeout(1);
+  prompt().SetDefaultButton(1);  // a question's "no"
+  Ask("forever", 1, log);
+  prompt().SetTimeout(0);
+  for (int32_t i = 0; i <= kPromptDefaultTimeout; ++i) Step();
+  EXPECT_EQ(log, (std::vector<std::string>{"default 0"}));
+  for (int32_t i = 0; i <= 50; ++i) Step();
+  EXPECT_EQ(log, (std::vector<std::string>{"default 0", "short 1"}));
+  for (int32_t i = 0; i < 3000; ++i) Step();
+  EXPECT_TRUE(prompt().open);
+  EXPECT_EQ(Shown(), "forever");
+}
+
+TEST_F(PromptPanelTest, AnOpenPromptLocksTheOtherControlsUntilTheQueueEmpties) {
+  Session().inGame = true;
+  Hud().time.Open();
+  std::vector<std::string> log;
+  Ask("one", 1, log);
+  Ask("two", 1, log);
+  EXPECT_TRUE(Hud().time.options->inputDisabled);
+  EXPECT_TRUE(Hud().navigator.inputDisabled);
+  EXPECT_FALSE(prompt().inputDisabled);
+  EXPECT_FALSE(prompt().buttons[0]->inputDisabled);
+  prompt().OnEvent(kNotifyClicked, 0, 0);
+  EXPECT_TRUE(Hud().time.options->inputDisabled);
+  prompt().OnEvent(kNotifyClicked, 0, 0);
+  EXPECT_FALSE(Hud().time.options->inputDisabled);
+  EXPECT_FALSE(Hud().navigator.inputDisabled);
+  // The auction room's prompt locks its own set.
+  Ask("hud again", 1, log);
+  prompt().OnEvent(kNotifyClicked, 0, 0);
+  Hud().auctionPrompt.Open();
+  EXPECT_TRUE(Hud().auctionTime.inputDisabled);
+  EXPECT_FALSE(Hud().time.inputDisabled);
+  Hud().auctionPrompt.Close();
+  EXPECT_FALSE(Hud().auctionTime.inputDisabled);
+}
+
+TEST_F(PromptPanelTest, EveryWayOfGoingRunsTheDismissHookOnce) {
+  std::vector<std::string> log, gone;
+  for (const char* t : {"button", "key", "timeout", "closed"}) {
+    Ask(t, 2, log);
+    const std::string name = t;
+    prompt().SetOnDismiss([&gone, name] { gone.push_back(name); });
+    if (name == "timeout") prompt().SetTimeout(8);
+  }
+  prompt().OnEvent(kNotifyClicked, 1, 0);
+  Step();
+  Step(kReturn);
+  for (int32_t i = 0; i < 420; ++i) Step();
+  prompt().Close();
+  EXPECT_EQ(gone, (std::vector<std::string>{"button", "key", "timeout", "closed"}));
+  EXPECT_FALSE(prompt().open);
+}
+
+TEST_F(PromptPanelTest, TheGamesPromptsReachThePromptOfTheScreen) {
+  HandlePanelGameEvent(PromptEvent{302, 1727, 1728, 2236, 1435});
+  ASSERT_TRUE(prompt().open);
+  EXPECT_EQ(Shown(), "Lease");
+  EXPECT_EQ(Joined(prompt().Head()->lines[1]), "Your lease on Lantern Avenue runs out in 24 hours.");
+  EXPECT_EQ(prompt().Head()->portrait, 302);
+  EXPECT_EQ(prompt().buttons[0]->labelTextId, 1435);
+  Session().gameState = kGameStateAuction;
+  HandlePanelGameEvent(PromptEvent{302, 1739, 1740, 0, 1435});
+  EXPECT_TRUE(Hud().auctionPrompt.open);
+  EXPECT_EQ(prompt().QueueLength(), 1u);
+}
+
+TEST_F(PromptPanelTest, ABuyRequestIsAQuestionThatReturnAndTheTimeOutRefuse) {
+  AddPlayer("Ann", 0);
+  CPlayer* bob = AddPlayer("Bob", 1);
+  auto* ann = dynamic_cast<CHumanPlayer*>(PlayerTable().Local());
+  ASSERT_NE(ann, nullptr);
+  PlayerMessageEvent e;
+  e.player = ann->index;
+  e.message.code = PLAYER_MESS_BUY_REQUEST;
+  e.message.from = PlayerIndex{bob->index};
+  e.message.values[0] = 0;
+  e.message.values[1] = 1200;
+  e.portraitPlayer = bob->index;
+  e.line1 = 1712;
+  e.line2 = 1713;
+  e.buttons[0] = 1704;
+  e.buttons[1] = 1705;
+  e.buttonCount = 2;
+  HandlePanelGameEvent(e);
+  ASSERT_TRUE(prompt().open);
+  EXPECT_EQ(ann->state, 1);
+  EXPECT_EQ(Joined(prompt().Head()->lines[1]), "Bob offers $1200 for Lantern Avenue. Put it up for auction?");
+  EXPECT_EQ(prompt().Head()->defaultButton, 1);
+  EXPECT_EQ(prompt().Head()->portrait, TokenRow(1).portraitImage);
+  EXPECT_TRUE(prompt().buttons[0]->tinted);
+  Step();
+  Step(kReturn);
+  EXPECT_FALSE(prompt().open);
+  EXPECT_EQ(ann->state, 0);
+  // Refused, not sent to auction: no auction message went out.
+  for (const GameEvent& ev : TakeGameEvents()) EXPECT_FALSE(std::holds_alternative<AuctionEvent>(ev));
+}
+
+}  // namespace
