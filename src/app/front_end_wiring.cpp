@@ -97,8 +97,9 @@ class GameFrontEndServices : public FrontEndServices {
   bool SaveGame(const std::string& file) override { return TheGame().Save(file); }
   bool LoadGame(const std::string& file) override {
     if (!TheGame().Load(file)) return false;
-    // The loaded game shows its city; the menus close over it.
+    // The loaded game shows its city and its panels; the menus close.
     for (CPanel* p : FrontEndScreens().Panels()) p->Close();
+    ::SetScreenMode(kScreenCity);
     return true;
   }
   std::string Text(int32_t id) override {
