@@ -631,7 +631,7 @@ class CNewProfileScreen : public CFrontEndPage {
     if (answer != NameAnswer::kCreate || !Game().CreateProfile(name)) {
       // A name in use, or one a folder cannot take: say so, then back here.
       const bool duplicate = answer == NameAnswer::kDuplicate;
-      Screens().Ask(duplicate ? 1741 : 1780, duplicate ? 1742 : 1781, 1, [this](int32_t) {
+      Screens().Ask(duplicate ? 1741 : 1797, duplicate ? 1742 : 1798, 1, [this](int32_t) {
         Open();
         Screens().MoveToFront(this);
       }, -150.0f);

@@ -25,9 +25,9 @@ namespace {
 
 constexpr int32_t kVisibleListLines = 14;
 // Notices of a failed save or load, and of a name that cannot be used.
-constexpr int32_t kBadNameTitle = 1780, kBadNameText = 1781;
-constexpr int32_t kLoadFailedTitle = 1782, kLoadFailedText = 1783;
-constexpr int32_t kSaveFailedTitle = 1784, kSaveFailedText = 1785;
+constexpr int32_t kBadNameTitle = 1797, kBadNameText = 1798;
+constexpr int32_t kLoadFailedTitle = 1799, kLoadFailedText = 1800;
+constexpr int32_t kSaveFailedTitle = 1801, kSaveFailedText = 1802;
 
 // A list box over an element, with its scroll bar on the right.
 CListBox* ListWithBar(CPanel& page, int32_t id, const UIRect& r) {
