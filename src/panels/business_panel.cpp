@@ -25,7 +25,7 @@
 namespace {
 
 enum Element : int32_t {
-  kTopTitle, kBacking, kTopBlue, kDropLabel, kPrev, kNext, kDropButton, kHours,
+  kTopTitle, kBacking, kTopBlue, kDropLabel, kPrevElement, kNextElement, kDropButton, kHours,
   kCommodityTitle, kCostTitle, kSellingTitle, kYesterdayTitle, kWantTitle, kHaveTitle, kTodayTitle,
   kCommodityList, kCostList, kSellingList, kYesterdayList, kWantList, kHaveList, kTodayList,
   kTotalLabel, kYesterdayTotal, kWantTotal, kHaveTotal, kTodayTotal, kBottom, kOkButton, kApplyButton,
@@ -173,9 +173,9 @@ void CBusinessPanel::Build() {
   }
   ok->SetLabelId(kOkLabel);
   apply->SetLabelId(kApplyLabel);
-  previous = button(kPrevious, g_rects[kPrev]);
+  previous = button(kPrevious, g_rects[kPrevElement]);
   SetButtonImages(*previous, 97, 99, -1, 98, -1);
-  next = button(kNext, g_rects[kNext]);
+  next = button(kNext, g_rects[kNextElement]);
   SetButtonImages(*next, 101, 103, -1, 102, -1);
   for (CIconButton* b : {previous, next}) b->SetMode(kIconFireOnRelease);
   for (int32_t r = 0; r < kBusinessRows; ++r) {
@@ -367,6 +367,8 @@ void CBusinessPanel::Update() {
   if (shop == nullptr) return;
   const CLayoutEntity* m = LayoutEntity();
   constexpr float kDepth = 0.5f;
+  // The whole backing first, so no gap between the areas shows the city.
+  DrawBand(g_rects[kBacking], m, InterfaceBackingColour, InterfaceBackingColour, kDepth + 0.01f);
   for (int32_t e : {kBottom, kCommodityList, kCostList, kYesterdayList, kHaveList, kTodayList})
     DrawBand(g_rects[e], m, InterfaceBackingColour, InterfaceBackingColour, kDepth);
   const CPlayer* owner = shop->GetOwner();

@@ -21,7 +21,7 @@
 namespace {
 
 enum Element : int32_t {
-  kTopTitle, kBacking, kTopBlue, kPrev, kNext, kDropLabel, kDropButton, kHours,
+  kTopTitle, kBacking, kTopBlue, kPrevElement, kNextElement, kDropLabel, kDropButton, kHours,
   kCommodityTitle, kRentTitle, kCurrentTitle, kTakenTitle, kPotentialTitle,
   kCommodityList, kRentList, kTenantsList, kTakenList, kPotentialList, kBottom, kOkButton, kApplyButton,
   kTenantsTypeLeft, kTenantsType, kTenantsTypeRight, kTakenTypeLeft, kTakenType, kTakenTypeRight,
@@ -63,7 +63,7 @@ void CRentPanel::Build() {
     Text(titles[t], g_rects[kCommodityTitle + t], this, (t == 1 || t == 2) ? 1 : 4, 0);
     titles[t].AddTextId(kTitleTexts[t]);
   }
-  Text(rowText, g_rects[kCommodityList], this, 3, 22);
+  Text(rowText, g_rects[kCommodityList], this, 3, 19);
   rowText.AddTextId(1427);
   Text(rent, g_rects[kRentList], this, 4, 0);
   Text(tenants, g_rects[kTenantsList], this, 4, 0);
@@ -76,7 +76,7 @@ void CRentPanel::Build() {
   Text(takenHeader, g_rects[kTakenType], this, 4, 0);
   takenHeader.AddTextId(kModeTexts[0]);
 
-  const int32_t places[10] = {kPrev,           kNext,          kOkButton,      kApplyButton, kTenantsTypeLeft,
+  const int32_t places[10] = {kPrevElement,    kNextElement,          kOkButton,      kApplyButton, kTenantsTypeLeft,
                               kTenantsTypeRight, kTakenTypeLeft, kTakenTypeRight, kRentLeft,    kRentRight};
   for (int32_t id = 0; id < 10; ++id) {
     const UIRect& r = g_rects[places[id]];
@@ -209,6 +209,7 @@ void CRentPanel::Update() {
   if (home == nullptr) return;
   const CLayoutEntity* m = LayoutEntity();
   constexpr float kDepth = 0.5f;
+  DrawBand(g_rects[kBacking], m, InterfaceBackingColour, InterfaceBackingColour, kDepth + 0.01f);
   const CPlayer* owner = home->GetOwner();
   const uint32_t colour = owner ? PlayerTokenColour(owner) : 0xFF909090u;
   DrawBand(g_rects[kTopTitle], m, WithAlpha(colour, 0xFE), WithAlpha(colour, 0x7E), kDepth);
