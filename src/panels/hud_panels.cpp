@@ -70,6 +70,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudPrompt, &h.prompt);
   game.InstallHudPanel(kHudBusiness, &h.business);
   game.InstallHudPanel(kHudRent, &h.rent);
+  game.InstallHudPanel(kHudVoting, &h.voting);
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {

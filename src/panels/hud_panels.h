@@ -17,6 +17,7 @@
 #include "panels/prompt_panel.h"
 #include "panels/rent_panel.h"
 #include "panels/time_panel.h"
+#include "panels/voting_panel.h"
 #include "ui/game_panels.h"
 #include "ui/panel_manager.h"
 #include "visuals/frame_draw.h"
@@ -72,6 +73,7 @@ struct HudPanelObjects {
   CPromptPanel prompt;
   CBusinessPanel business;
   CRentPanel rent;
+  CVotingPanel voting;
 
   HudPanelObjects();
 };
