@@ -1,5 +1,7 @@
 #include "panels/hud_panels.h"
 
+#include "panels/panel_links.h"
+
 #include "session/session_state.h"
 #include "ui/interface_controls.h"
 
@@ -67,6 +69,15 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudTime, &h.time);
   game.InstallHudPanel(kHudViewButton, &h.viewButtons);
   game.InstallHudPanel(kHudPrompt, &h.prompt);
+  game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  CSelectionInfoPanel* selection = &h.selection;
+  PanelGameLinks().showBlockPage = [selection](int32_t block) {
+    InfoSelection& s = CurrentInfoSelection();
+    s = InfoSelection{};
+    s.block = block;
+    selection->ShowPage(kInfoBlockPage);
+    selection->Open();
+  };
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {

@@ -14,6 +14,7 @@
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
 #include "panels/prompt_panel.h"
+#include "panels/selection_info_panel.h"
 #include "panels/time_panel.h"
 #include "ui/game_panels.h"
 #include "ui/panel_manager.h"
@@ -68,6 +69,7 @@ struct HudPanelObjects {
   CTimePanel time;
   CNavButtonPanel viewButtons;
   CPromptPanel prompt;
+  CSelectionInfoPanel selection;
 
   HudPanelObjects();
 };

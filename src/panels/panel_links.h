@@ -12,6 +12,8 @@ struct PanelLinks {
   std::function<bool()> cityOverviewOpen;
   // The selection panel's block page for the block, opened.
   std::function<void(int32_t block)> showBlockPage;
+  // The construction panel opened on the block.
+  std::function<void(int32_t block)> openConstruction;
   // The tutor figure walks towards a screen point (layout space), or is
   // released.
   std::function<void(float x, float y)> sendTutor;
