@@ -202,6 +202,10 @@ void CPlayerAI::BeginAuctionBidding(CActions* action, const PlayerMessage& m) {
     own.valuationStale = false;
     own.valuation = static_cast<float>(ComputeSpeculativeBid());
   }
+  // The block it asked the city to auction is worth what it meant to pay,
+  // whatever the room's first valuation said.
+  if (block == nominatedBlock && nominationLimit > 0)
+    own.valuation = std::max(own.valuation, static_cast<float>(nominationLimit));
   const float opening = auc ? static_cast<float>(auc->openingBid) : 0.0f;
   auto fresh = [&] {
     CActions a;

@@ -4,6 +4,7 @@
 // announced, a request for one of its blocks, a refusal of its own).
 #include <algorithm>
 
+#include "ai/ai_profile.h"
 #include "ai/computer_player.h"
 #include "ai/scoring_terms.h"
 #include "engine/core/error.h"
@@ -11,7 +12,15 @@
 #include "session/game_messages.h"
 #include "session/session_state.h"
 
+namespace {
+AiWorkHook g_workHook = nullptr;
+}  // namespace
+
+void SetAiWorkHook(AiWorkHook hook) { g_workHook = hook; }
+AiWorkHook GetAiWorkHook() { return g_workHook; }
+
 void RunAiTick() {
+  const AiWorkScope scope;
   CPlayerTable& table = PlayerTable();
   for (int32_t slot = 0; slot < table.PlayerCount() && slot < kMaxPlayers; ++slot) {
     CPlayerAI* ai = ComputerPlayer(slot);
@@ -23,11 +32,13 @@ void RunAiTick() {
 }
 
 void RunAiHourlyUpdate() {
+  const AiWorkScope scope;
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
     if (CPlayerAI* ai = ComputerPlayer(slot); ai != nullptr && ai->inUse) ai->HourlyUpdate();
 }
 
 void RunAiDayRollover() {
+  const AiWorkScope scope;
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     CPlayerAI* ai = ComputerPlayer(slot);
     if (ai == nullptr || !ai->inUse) continue;
@@ -98,6 +109,10 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   own.valuationStale = auctionPlan.doNotBid;
   if (a->block.value == plan.oneOffBlock && plan.spendLimit > 0) {
     own.valuation = std::max(own.valuation, static_cast<float>(plan.spendLimit));
+    own.valuationStale = false;
+  }
+  if (a->block.value == nominatedBlock && nominationLimit > 0) {
+    own.valuation = std::max(own.valuation, static_cast<float>(nominationLimit));
     own.valuationStale = false;
   }
 }

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include "ai/ai_development.h"
+#include "ai/ai_sites.h"
 #include "ai/ai_strategy.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
@@ -20,7 +22,6 @@
 
 namespace {
 
-constexpr int32_t kLandscapeType = 44;
 constexpr int32_t kTakeOverThreshold = 800;
 
 float CutToTenth(float v) { return std::trunc(v * 10.0f) / 10.0f; }
@@ -185,8 +186,12 @@ void CPlayerAI::RunHousekeepingJobs() {
   if (take(kWorkRefurbish)) RunRefurbishmentReview(*this);
   if (take(kWorkDemolish)) RunDemolitionReview(*this);
   if (take(kWorkTakeOver)) RunTakeOverReview(*this);
-  if (take(kWorkBlockPurchase) && !AuctionRunning()) RunBlockPurchaseCheck(*this);
-  if (take(kWorkFootprint) && ChooseNextBusinessForChosenBlock(*this) >= 0) PlanBlockDevelopment(*this);
+  // A nomination waits while the auction room is busy.
+  if (!AuctionRunning() && take(kWorkBlockPurchase)) RunBlockPurchaseCheck(*this);
+  if (take(kWorkFootprint) && ChooseNextBusinessForChosenBlock(*this)) {
+    DevelopmentResult result;
+    if (!PlanBlockDevelopment(*this, true, result) && !result.found) plan.nothingToBuild = true;
+  }
   if (take(kWorkSpoilage)) RunSpoilageReview(*this);
   if (take(kWorkEndOfDay)) RunEndOfDayStockAndPrices(*this);
   if (take(kWorkRent)) RunRentReview(*this);

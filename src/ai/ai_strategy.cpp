@@ -1,13 +1,17 @@
-// The computer player's plain planner: every five seconds of game time it
-// looks for something to do. With a block of its own that has room, it
-// fills it with the business the city lacks most (shops by day, the night
-// trade by night, homes as its character likes); otherwise, once settled,
-// it asks for the best-scoring block it can afford, which the city puts up
-// for auction. Its character's traits steer both choices.
+// The computer player's strategies: every five seconds of game time a player
+// without one weighs expanding against a one-off block purchase, and picks
+// a strategy (expand, consolidate, panic, wait for the morning), then the
+// tactic that carries it out (a day or night shopping centre on a chosen
+// block, a block bought outright, landscaping, raising cash, selling off).
+// Each later decision checks the running tactic's progress and ends it when
+// it is done or can go no further.
 #include <algorithm>
 #include <vector>
 
 #include "ai/ai_strategy.h"
+#include "ai/ai_actions.h"
+#include "ai/ai_development.h"
+#include "ai/ai_sites.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/district_queries.h"
@@ -18,6 +22,7 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "city/city_demand.h"
+#include "engine/core/error.h"
 #include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/session_services.h"
@@ -26,8 +31,6 @@
 namespace {
 
 constexpr uint32_t kDecisionPeriod = 125;
-constexpr int32_t kLandscapeType = 44;
-constexpr int32_t kCentreMarkerType = 42;
 constexpr int32_t kOneOffDecisions = 40;  // decisions a one-off purchase may wait for its answer
 
 constexpr const char* kStrategyNames[] = {"Expanding Empire", "Consolidating.", "Hindering.", "Go for objective.",
@@ -42,38 +45,18 @@ constexpr const char* kTacticNames[] = {"Creating day shopping centre.",
                                         "Dumping the lot.(Going for objective)",
                                         "Selling property for objective",
                                         "Waiting for suitable strategy"};
+constexpr const char* kSubTacticNames[] = {"Creating high demand businesses.",
+                                           "Creating low prestige businesses.",
+                                           "Creating high prestige businesses.",
+                                           "Tweaking businesses, checking blocks",
+                                           "Tweaking businesses only.",
+                                           "Selling off low profit clumps first.",
+                                           "Selling off most valuable first.",
+                                           "Selling off low profit clumps first.",
+                                           "Selling off most valuable first.",
+                                           "N/A..."};
 
 bool ValidBlockId(int32_t block) { return block >= 0 && block < kBlockCount; }
-
-bool BlockReady(const CPlayerAI& ai, int32_t block) {
-  const CBlock* b = GetBlock(block);
-  return b != nullptr && ai.ownedBlocks[block] && b->BuildingRights != kRightsPreparing && AuctionBlock() != block;
-}
-
-int32_t BuildingKindFor(int32_t type) {
-  const BusinessType* row = GetBusinessType(type);
-  if (row == nullptr) return kKindRetail;
-  return row->Kind == kBusinessResidence ? kKindResidential : row->Kind == kBusinessLandscape ? kKindLandscape
-                                                                                             : kKindRetail;
-}
-
-// The lots a character likes a business of the band to cover.
-int32_t PreferredArea(const CPlayerAI& ai, const BusinessType& row) {
-  const AiCharacter* c = ai.Character();
-  const uint8_t band = std::min<uint8_t>(row.FootprintBand, 4);
-  int32_t area = c ? c->footprints[band].preferences[0] : 0;
-  if (area <= 0) area = row.MinArea;
-  return std::clamp(area, std::max(row.MinArea, 1), std::max(row.MaxArea, std::max(row.MinArea, 1)));
-}
-
-// How much the character likes a business kind: its two script traits
-// weigh shops and homes.
-int32_t KindLiking(const CPlayerAI& ai, int32_t type) {
-  const AiCharacter* c = ai.Character();
-  const BusinessType* row = GetBusinessType(type);
-  if (c == nullptr || row == nullptr) return 0;
-  return row->Kind == kBusinessResidence ? c->traits[2] : c->traits[1];
-}
 
 }  // namespace
 
@@ -95,6 +78,7 @@ uint32_t GetRandomisedActionTime(CPlayerAI& ai) {
 void ResetStrategyTexts(CPlayerAI& ai) {
   ai.plan.strategy = 6;
   ai.plan.tactic = 9;
+  ai.plan.subTactic = 9;
 }
 
 const char* StrategyText(const CPlayerAI& ai) {
@@ -107,10 +91,16 @@ const char* TacticText(const CPlayerAI& ai) {
   return t >= 0 && t < 10 ? kTacticNames[t] : "";
 }
 
+const char* SubTacticText(const CPlayerAI& ai) {
+  const int32_t t = ai.plan.subTactic;
+  return t >= 0 && t < 10 ? kSubTacticNames[t] : "";
+}
+
 void AbandonStrategy(CPlayerAI& ai) {
   Services().game->TriggerEvent("Kill_TAC_Timetable", 0, ai.characterRow);
   ai.mode = kAiNewStrategy;
   if (AiCharacter* c = ai.Character()) c->cursors[kTimetableTactic] = 0;
+  ai.liveToday[kTimetableTactic] = 0;
   ai.plan = AiPlanState{};
   ResetStrategyTexts(ai);
 }
@@ -139,102 +129,280 @@ bool CheckAuctionWait(CPlayerAI& ai) {
 
 // ---- Decision ---------------------------------------------------------------------
 
-namespace {
+void ResetPlan(CPlayerAI& ai) {
+  const int32_t tactic = ai.plan.tactic, sub = ai.plan.subTactic;
+  ai.plan = AiPlanState{};
+  ai.plan.tactic = tactic;
+  ai.plan.subTactic = sub;
+}
 
-bool ChooseOwnBlockToBuildOn(CPlayerAI& ai) {
-  for (int32_t block = kBlockCount - 1; block >= 0; --block) {
-    if (!BlockReady(ai, block) || IsNonPropertyBlock(block)) continue;
-    ai.plan.chosenBlock = block;
-    if (ChooseNextBusinessForChosenBlock(ai) >= 0) return true;
-  }
-  ai.plan.chosenBlock = -1;
-  ai.plan.businessType = -1;
-  ai.plan.nothingToBuild = false;
-  return false;
+bool IsCashShortBeforeDeadline(const CPlayerAI& ai) {
+  if (!ai.warned24h) return false;
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  const int32_t hour = GameClock().hour;
+  const int32_t t = (GetDebtHoursLeft(ai.index) > 0 ? 24 : 48) - hour;
+  const float floor = row ? static_cast<float>(row->cashFloor) : 0.0f;
+  return floor > ai.money + static_cast<float>(t * static_cast<int32_t>(ai.own.worth * 0.071428575f));
 }
 
 bool ChooseOneOffPurchase(CPlayerAI& ai) {
   if (AuctionRunning()) return false;
-  const float funds = ai.FreeCash();
-  int32_t best = -1;
-  float bestValue = 0;
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  const float funds = ai.money + (row ? static_cast<float>(row->Value(9)) : 0.0f);
+  int32_t percent = static_cast<int32_t>(static_cast<float>(CharacterOffset(ai.characterRow) + 1000) * 0.01f + 100.0f);
+  if (ai.warned24h) percent -= 24 - GetDebtHoursLeft(ai.index);
+  struct Candidate {
+    int32_t block;
+    float value;
+  };
+  std::vector<Candidate> list;
   for (int32_t block = 0; block < kBlockCount; ++block) {
     const CBlock* b = GetBlock(block);
-    if (b == nullptr || !IsOwnable(block) || b->Owner != 0 || ai.HasStandingRejection(block)) continue;
-    if (IsNonPropertyBlock(block) || b->GetLeasePrice() > funds) continue;
+    if (b == nullptr || !IsOwnable(block) || b->Owner != 0 || ai.ownedBlocks[block] || ai.HasStandingRejection(block))
+      continue;
+    if (IsNonPropertyBlock(block)) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
-    const float value = ai.GetScore(kScoreChosenBlockAgain, whole) + static_cast<float>(ai.Draw() % 20);
-    if (best < 0 || value > bestValue) {
-      best = block;
-      bestValue = value;
-    }
+    const float value = ai.GetScore(kScoreChosenBlockAgain, whole);
+    if (value >= b->GetLeasePrice() + 200.0f) list.push_back({block, value});
   }
-  ai.plan.chosenBlock = best;
-  if (best < 0) return false;
-  const float lease = GetBlock(best)->GetLeasePrice();
-  const float share = static_cast<float>(100 + PurchasePercent(ai.characterRow)) / 100.0f;
-  ai.plan.spendLimit = static_cast<int32_t>(std::min(funds, lease * share));
+  ai.plan.chosenBlock = -1;
+  if (list.empty()) return false;
+  std::stable_sort(list.begin(), list.end(), [](const Candidate& a, const Candidate& b) { return a.value > b.value; });
+  const float highest = list.front().value;
+  const int32_t budget = static_cast<int32_t>(static_cast<float>(percent) * funds) / 100;
+  ai.plan.spendLimit = static_cast<int32_t>(std::min(highest, static_cast<float>(budget)));
+  const float keep = highest * static_cast<float>(PurchasePercent(ai.characterRow)) * 0.01f;
+  list.erase(std::remove_if(list.begin(), list.end(), [keep](const Candidate& c) { return c.value < keep; }), list.end());
+  ai.plan.chosenBlock = list[ai.Draw() % list.size()].block;
   ai.plan.planKind = 2;
+  ai.plan.strategy = 0;
   ai.plan.oneOff = true;
+  return true;
+}
+
+bool ChooseOwnBlockForCentre(CPlayerAI& ai) {
+  const bool day = ai.DayWindowOpen(), night = ai.NightWindowOpen();
+  for (int32_t block = kBlockCount - 1; block >= 0; --block) {
+    if (!ai.ownedBlocks[block] || IsNonPropertyBlock(block)) continue;
+    if (GetBlock(block)->BuildingRights == kRightsPreparing) continue;  // locked until its rights are granted
+    // A block with no room for the period's trade would be chosen again at
+    // every decision, and no other block ever tried.
+    if (!CanPlacePeriodBusiness(ai, block)) continue;
+    if (!((day && IsDayBlock(block)) || (night && IsNightBlock(block)))) continue;
+    ai.plan.strategy = 0;
+    ai.plan.chosenBlock = block;
+    ai.plan.planKind = 4;
+    return true;
+  }
+  return false;
+}
+
+bool ChooseDayOrNightBlock(CPlayerAI& ai) {
+  int32_t block = -1;
+  if (ai.DayWindowOpen()) block = ChooseAdjacentDayBlock(ai);
+  if (block < 0 && ai.NightWindowOpen()) {
+    block = ChooseAdjacentNightBlock(ai);
+    if (block >= 0) ai.plan.nightCentre = true;
+  }
+  if (block < 0) return false;
+  ai.plan.planKind = 4;
+  ai.plan.chosenBlock = block;
+  ai.plan.strategy = 0;
+  return true;
+}
+
+namespace {
+
+bool UseBlockChooser(CPlayerAI& ai) {
+  int32_t kind = 0;
+  const int32_t block = ChooseBusinessBlock(ai, kind);
+  if (block < 0) return false;
+  ai.plan.planKind = kind == 3 || kind == 4 ? kind : 0;
+  if (kind == 4) ai.plan.nightCentre = !ai.DayWindowOpen() && ai.NightWindowOpen();
+  ai.plan.chosenBlock = block;
   ai.plan.strategy = 0;
   return true;
 }
 
 }  // namespace
 
-void SetTacticForStrategy(CPlayerAI& ai) {
-  ai.plan = AiPlanState{};
+void SelectStrategy(CPlayerAI& ai) {
+  ResetPlan(ai);
   ai.RefreshStandings(false);
   const bool day = ai.DayWindowOpen();
   const bool night = ai.NightWindowOpen();
+  if (ai.pendingReply >= 0) return;
+  const int32_t w = WeighStrategies(ai.ScoringState());
+  AiPlanState& p = ai.plan;
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  const int32_t hoursLeft = ai.warned24h ? std::max(GetDebtHoursLeft(ai.index), 0) : 0;
+  if (ai.warned24h && IsCashShortBeforeDeadline(ai) && hoursLeft >= 1 && row && hoursLeft <= row->panicHours) {
+    p.strategy = 4;
+    return;
+  }
+  if (ai.money < ai.own.cashThreshold) {
+    p.cashGoal = static_cast<int32_t>(ai.own.cashThreshold);
+    p.hoursConsolidating = 0;
+    p.strategy = 1;
+    return;
+  }
+  const int32_t landscape = FindBlockToLandscape(ai);
+  if (landscape >= 0 && ai.ownedBlocks[landscape]) {
+    p.chosenBlock = landscape;
+    p.planKind = 5;
+    p.strategy = 0;
+    return;
+  }
   if (!day && !night) {
-    ai.plan.strategy = GameClock().hour < 6 ? 5 : 6;
-    ai.plan.tactic = ai.plan.strategy == 5 ? 5 : 9;
+    p.strategy = GameClock().hour < 6 ? 5 : 6;
     return;
   }
-  if (ChooseOwnBlockToBuildOn(ai)) {
-    ai.plan.strategy = 0;
-    ai.plan.planKind = day ? 3 : 4;
-    ai.plan.tactic = day ? 0 : 1;
+  if (w == kWeighExpand) {
+    bool found = false;
+    if (ai.dayCount == 0 && !ai.dayZeroCentrePlanned) {
+      found = UseBlockChooser(ai);
+      ai.dayZeroCentrePlanned = found;
+    }
+    if (!found) found = ChooseOwnBlockForCentre(ai) || ChooseDayOrNightBlock(ai) || UseBlockChooser(ai);
+    if (!found) {
+      p.strategy = 6;
+      return;
+    }
+    p.coin = ai.Draw() % 101 > 50;
+    int32_t whole = 0;
+    p.planScore = static_cast<int32_t>(ai.GetScore(kScoreChosenBlock, whole));
+    ai.oneOffAttempts = 0;
+    ai.secondAttempts = 0;
+    p.strategy = 0;
     return;
   }
-  if (ai.updateCount >= 20 && ChooseOneOffPurchase(ai)) {
+  if (w == kWeighOneOff && ai.updateCount == 20) {
     if (ai.oneOffAttempts < 200) ++ai.oneOffAttempts;
-    ai.plan.tactic = 2;
+    if (ChooseOneOffPurchase(ai)) {
+      ai.oneOffAttempts = 0;
+      ai.secondAttempts = 0;
+      p.strategy = 0;
+    } else {
+      p.strategy = 6;
+    }
     return;
   }
-  ai.plan.strategy = 6;
-  ai.plan.tactic = 9;
+  p.strategy = 6;
+}
+
+int32_t GetExpansionTactic(CPlayerAI& ai) {
+  AiPlanState& p = ai.plan;
+  switch (p.planKind) {
+    case 2:
+      return 2;
+    case 3:
+    case 4:
+      if (!ValidBlockId(p.chosenBlock)) ReportError(1, 0, "GetExpansionTactic: Invalid chosen_block");
+      return ai.DayWindowOpen() ? 0 : ai.NightWindowOpen() ? 1 : 5;
+    case 5:
+      if (!ValidBlockId(p.chosenBlock) || !ai.ownedBlocks[p.chosenBlock])
+        ReportError(1, 0, "GetExpansionTactic: Should not be landscaping!");
+      return 3;
+    default:
+      if (!ai.DayWindowOpen() && !ai.NightWindowOpen()) return 5;
+      AbandonStrategy(ai);
+      return -1;
+  }
+}
+
+void SetTacticForStrategy(CPlayerAI& ai) {
+  SelectStrategy(ai);
+  AiPlanState& p = ai.plan;
+  switch (p.strategy) {
+    case 0: {
+      const int32_t tactic = GetExpansionTactic(ai);
+      if (tactic >= 0) p.tactic = tactic;
+      break;
+    }
+    case 1: p.tactic = 4; break;
+    case 2: break;
+    case 3: p.tactic = 7; break;
+    case 4:
+      ChooseSellOffAssets(ai.ScoringState(), ai.sellOffList);
+      p.tactic = 6;
+      break;
+    case 5: p.tactic = 5; break;
+    default: p.tactic = 9; break;
+  }
+  switch (p.tactic) {
+    case 0: case 1: p.subTactic = 0; break;
+    case 2: case 3: case 5: p.subTactic = 9; break;
+    case 4: p.subTactic = 4; break;
+    case 6: p.subTactic = 7; break;
+    case 7: p.subTactic = 6; break;
+    case 8: p.subTactic = -1; break;
+    case 9:
+      AbandonStrategy(ai);
+      p.subTactic = -1;
+      break;
+    default: break;
+  }
 }
 
 bool ExecuteTactic(CPlayerAI& ai) {
   AiPlanState& p = ai.plan;
+  auto run = [&ai] {
+    ai.mode = kAiRunStrategy;
+    ai.returnState = kAiRunStrategy;
+  };
   switch (p.tactic) {
     case 0:
     case 1:
       if (p.chosenBlock < 0) return false;
-      ai.mode = kAiRunStrategy;
-      ai.returnState = kAiRunStrategy;
+      run();
       p.dayCentre = p.tactic == 0;
+      p.centrePeriod = p.tactic;
       p.tacticStage = 3;
       LoadNewTimetable(ai, p.tactic);
       ai.workFlags |= kWorkFootprint;
       return true;
     case 2: {
       const CBlock* b = GetBlock(p.chosenBlock);
-      if (b == nullptr || ai.ownedBlocks[p.chosenBlock] || p.spendLimit < 1) return false;
+      if (p.chosenBlock < 0 || b == nullptr || ai.ownedBlocks[p.chosenBlock] || p.spendLimit < 1) return false;
+      p.bidPlaced = true;
       p.purchasePrice = static_cast<int32_t>(b->GetLeasePrice());
       ai.mode = kAiBuyBlock;
       ai.returnState = kAiRunStrategy;
       p.oneOffBlock = p.chosenBlock;
       p.countdown = kOneOffDecisions;
+      p.countdownActive = true;
       return true;
     }
+    case 3:
+      if (p.chosenBlock < 0) {
+        AbandonStrategy(ai);
+        return false;
+      }
+      if (!ai.ownedBlocks[p.chosenBlock]) ReportError(1, 0, "ExecuteLandscapeBlock: Player does not own the block");
+      run();
+      p.tacticStage = 3;
+      LoadNewTimetable(ai, 3);
+      ai.workFlags |= kWorkFootprint;
+      return true;
+    case 4:
+      run();
+      p.cashTarget = static_cast<int32_t>(ai.own.cashThreshold);
+      LoadNewTimetable(ai, 4);
+      return true;
     case 5:
-      ai.mode = kAiRunStrategy;
-      ai.returnState = kAiRunStrategy;
+      run();
       LoadNewTimetable(ai, 5);
+      return false;
+    case 6:
+    case 7:
+      run();
+      if (p.subTactic == 7) {
+        ChooseSellOffAssets(ai.ScoringState(), ai.sellOffList);
+        return true;
+      }
+      return false;
+    case 8:
       return false;
     default:
       AbandonStrategy(ai);
@@ -242,158 +410,167 @@ bool ExecuteTactic(CPlayerAI& ai) {
   }
 }
 
-void RunTacticProgressCheck(CPlayerAI& ai) {
+namespace {
+
+void CheckProgressShoppingCentre(CPlayerAI& ai) {
   AiPlanState& p = ai.plan;
-  switch (p.tactic) {
-    case 0:
-    case 1: {
-      const bool open = p.tactic == 0 ? ai.DayWindowOpen() : ai.NightWindowOpen();
-      if (ai.money < ai.own.cashThreshold || p.nothingToBuild || !open || !BlockReady(ai, p.chosenBlock))
-        AbandonStrategy(ai);
-      break;
+  if (ai.money < ai.own.cashThreshold) {
+    AbandonStrategy(ai);
+  } else if (p.centreDone || p.nothingToBuild || !ValidBlockId(p.chosenBlock)) {
+    AbandonStrategy(ai);
+  } else if (p.oneOff) {
+    if (p.planStarted) {
+      if (p.chosenBlock < 64) ai.markedBlocks |= uint64_t{1} << p.chosenBlock;
+      AbandonStrategy(ai);
+    } else if (ai.money >= static_cast<float>(p.cashTarget)) {
+      AbandonStrategy(ai);
     }
-    case 2: {
-      if (!ValidBlockId(p.oneOffBlock)) {
-        AbandonStrategy(ai);
+  } else if (p.tactic == 0 ? !ai.DayWindowOpen() : !ai.NightWindowOpen()) {
+    AbandonStrategy(ai);
+  }
+}
+
+void CheckProgressOneOffBuyBlock(CPlayerAI& ai) {
+  AiPlanState& p = ai.plan;
+  if (!ValidBlockId(p.oneOffBlock)) {
+    AbandonStrategy(ai);
+    return;
+  }
+  if (p.countdownActive && p.countdown > 0) --p.countdown;
+  if (ai.HasStandingRejection(p.oneOffBlock) || p.rejected || (p.countdownActive && p.countdown == 0 &&
+                                                               AuctionBlock() != p.oneOffBlock)) {
+    AbandonStrategy(ai);
+    return;
+  }
+  if (ai.mode == kAiAuctionWait) {
+    p.planKind = 2;
+    return;
+  }
+  if (!ai.ownedBlocks[p.oneOffBlock]) return;  // the request or its auction is still out
+  // Bought: a centre on the new block, or on the best other one.
+  const int32_t bought = p.oneOffBlock;
+  p.chosenBlock = -1;
+  p.oneOff = false;
+  ai.oneOffAttempts = 0;
+  if (!ChooseDayOrNightBlock(ai)) {
+    p.chosenBlock = bought;
+    p.planKind = 3;
+  }
+  p.strategy = 0;
+  const bool day = ai.DayWindowOpen(), night = ai.NightWindowOpen();
+  if (!day && !night) {
+    AbandonStrategy(ai);
+    return;
+  }
+  p.planStarted = true;
+  p.tactic = day ? 0 : 1;
+  p.oneOffBlock = -1;
+  ExecuteTactic(ai);
+}
+
+void CheckProgressLandscape(CPlayerAI& ai) {
+  const AiPlanState& p = ai.plan;
+  const bool going = !p.oneOff && ValidBlockId(p.chosenBlock) && ai.ownedBlocks[p.chosenBlock] &&
+                     GetLandscapeLotsNeeded(p.chosenBlock) > 0 && !p.nothingToBuild;
+  if (!going) AbandonStrategy(ai);
+}
+
+void CheckProgressRaiseCash(CPlayerAI& ai) {
+  const AiPlanState& p = ai.plan;
+  const bool done = static_cast<float>(p.cashGoal) > ai.own.worth || ai.money >= static_cast<float>(p.cashGoal) ||
+                    p.hoursConsolidating > 48;
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  if (ai.warned24h && row != nullptr) {
+    const int32_t c = GetDebtHoursLeft(ai.index) > 0 ? 24 : 48;
+    const bool shortOfCash =
+        static_cast<float>(row->cashFloor) >
+        ai.money + static_cast<float>((c - GameClock().hour) * static_cast<int32_t>(ai.own.worth * 0.071428575f));
+    const int32_t left = GetDebtHoursLeft(ai.index);
+    if (shortOfCash && left >= 1 && left <= row->panicHours) {
+      AbandonStrategy(ai);
+      ai.raiseCashHours = 12;
+      return;
+    }
+  }
+  if (done) {
+    AbandonStrategy(ai);
+    ai.raiseCashHours = 12;
+  }
+}
+
+void CheckProgressForSellOff(CPlayerAI& ai) {
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  const float floor = row ? static_cast<float>(row->cashFloor) : 0.0f;
+  while (ai.money <= floor && !ai.sellOffList.empty()) {
+    const SellOffCandidate entry = ai.sellOffList.front();
+    ai.sellOffList.erase(ai.sellOffList.begin());
+    switch (entry.Kind) {
+      case kAssetBlock:
+        AddAction_SellBlock(ai, entry.Id);
+        break;
+      case kAssetRetail:
+      case kAssetResidence: {
+        const CBusiness* b = GetBusinessInUse(entry.Id);
+        const CBuilding* building = b ? b->GetBuilding() : nullptr;
+        AddAction_SellBusiness(ai, entry.Id, building && building->Block ? building->Block->Index : -1);
         break;
       }
-      if (p.countdown > 0) --p.countdown;
-      if (ai.ownedBlocks[p.oneOffBlock]) {
-        ai.oneOffAttempts = 0;
+      case kAssetNone:
         AbandonStrategy(ai);
-      } else if (ai.HasStandingRejection(p.oneOffBlock) || p.rejected ||
-                 (p.countdown == 0 && AuctionBlock() != p.oneOffBlock)) {
-        AbandonStrategy(ai);
-      }
-      break;
+        return;
+      default:
+        ReportError(1, 0, "CheckProgressForSellOff -- Unrecognised Sell-Offtype");
+        break;
     }
+  }
+  if (ai.sellOffList.empty() || ai.money > floor) AbandonStrategy(ai);
+}
+
+}  // namespace
+
+void RunTacticProgressCheck(CPlayerAI& ai) {
+  switch (ai.plan.tactic) {
+    case 0:
+    case 1:
+      CheckProgressShoppingCentre(ai);
+      break;
+    case 2:
+      CheckProgressOneOffBuyBlock(ai);
+      break;
+    case 3:
+      CheckProgressLandscape(ai);
+      break;
+    case 4:
+      CheckProgressRaiseCash(ai);
+      break;
     case 5:
       if (ai.DayWindowOpen() || GameClock().hour == 6) AbandonStrategy(ai);
       break;
+    case 6:
+    case 7:
+      CheckProgressForSellOff(ai);
+      break;
     default:
       AbandonStrategy(ai);
       break;
   }
 }
 
-// ---- Development -----------------------------------------------------------------
-
-bool FindBusinessSite(int32_t block, int32_t type, int32_t& x, int32_t& y, int32_t& width, int32_t& depth,
-                      int32_t wantedArea) {
-  const CBlock* b = GetBlock(block);
-  const BusinessType* row = GetBusinessType(type);
-  if (b == nullptr || row == nullptr) return false;
-  const int32_t minArea = std::max(row->MinArea, 1);
-  const int32_t maxSide = std::clamp(row->MaxSide > 0 ? row->MaxSide : kLotsPerSide, 1, kLotsPerSide);
-  // Largest shape not above the wanted area first, then smaller ones.
-  for (int32_t area = std::max(wantedArea, minArea); area >= minArea; --area)
-    for (int32_t w = std::min(maxSide, area); w >= 1; --w) {
-      if (area % w != 0) continue;
-      const int32_t d = area / w;
-      if (d > maxSide) continue;
-      for (int32_t px = 0; px + w <= kLotsPerSide; ++px)
-        for (int32_t py = 0; py + d <= kLotsPerSide; ++py)
-          if (b->IsLotRegionFreeRect(px, py, px + w - 1, py + d - 1)) {
-            x = px, y = py, width = w, depth = d;
-            return true;
-          }
-    }
-  return false;
-}
-
-bool FindBusinessSite(int32_t block, int32_t type, int32_t& x, int32_t& y, int32_t& width, int32_t& depth) {
-  const BusinessType* row = GetBusinessType(type);
-  return row != nullptr && FindBusinessSite(block, type, x, y, width, depth, row->MinArea);
-}
-
-int32_t PickBlockForBusiness(CPlayerAI& ai, int32_t type) {
-  std::vector<int32_t> candidates;
-  for (int32_t block = 0; block < kBlockCount; ++block) {
-    const CBlock* b = GetBlock(block);
-    if (b == nullptr || IsNonPropertyBlock(block) || AuctionBlock() == block) continue;
-    if (!(b->Owner == 0 && IsOwnable(block)) && b->Owner != ai.index + 1) continue;
-    int32_t x, y, w, d;
-    if (FindBusinessSite(block, type, x, y, w, d)) candidates.push_back(block);
-  }
-  if (candidates.empty()) return -1;
-  return candidates[ai.Draw() % candidates.size()];
-}
-
-int32_t ChooseNextBusinessForChosenBlock(CPlayerAI& ai) {
-  AiPlanState& p = ai.plan;
-  const int32_t block = p.chosenBlock;
-  if (!BlockReady(ai, block)) {
-    p.nothingToBuild = true;
-    return -1;
-  }
-  const bool day = ai.DayWindowOpen() || !ai.NightWindowOpen();
-  struct Option {
-    int64_t weight;
-    int32_t type;
-  };
-  std::vector<Option> options;
-  for (int32_t type = 0; type < kBusinessTypeCount; ++type) {
-    const BusinessType* row = GetBusinessType(type);
-    if (row == nullptr || !row->Available || type == kLandscapeType || type == kCentreMarkerType) continue;
-    if (row->Kind == kBusinessShop && IsDayBusiness(type) != day) continue;
-    if (GetBlockBusinessTypeCount(block, type) > 0) continue;
-    int64_t demand = 0;
-    for (int32_t i = 0; i < row->CommodityCount && i < kMaxTypeCommodities; ++i)
-      demand += GetCityWideDemand(g_TypeCommodities[type][static_cast<size_t>(i)].Commodity);
-    if (row->Kind == kBusinessResidence) demand += GetHomelessCount() * 10;
-    const int64_t weight = (demand + 10) * (KindLiking(ai, type) + 1);
-    int32_t x, y, w, d;
-    if (FindBusinessSite(block, type, x, y, w, d)) options.push_back({weight, type});
-  }
-  if (options.empty()) {
-    p.nothingToBuild = true;
-    return -1;
-  }
-  std::stable_sort(options.begin(), options.end(), [](const Option& a, const Option& b) { return a.weight > b.weight; });
-  const size_t pick = ai.Draw() % std::min<size_t>(options.size(), 3);
-  p.businessType = options[pick].type;
-  return p.businessType;
-}
-
-bool PlanBlockDevelopment(CPlayerAI& ai) {
-  AiPlanState& p = ai.plan;
-  const BusinessType* row = GetBusinessType(p.businessType);
-  const AiCharacter* c = ai.Character();
-  if (!BlockReady(ai, p.chosenBlock) || row == nullptr || c == nullptr) return false;
-  int32_t x, y, w, d;
-  if (!FindBusinessSite(p.chosenBlock, p.businessType, x, y, w, d, PreferredArea(ai, *row))) return false;
-  const int32_t minFloors = std::max(row->MinHeight, 1);
-  const int32_t maxFloors = std::max(row->MaxHeight, minFloors);
-  int32_t floors = std::clamp<int32_t>(c->floors[std::min(w * d, 10) - 1], minFloors, maxFloors);
-  const CBlock* b = GetBlock(p.chosenBlock);
-  const int32_t prestige = static_cast<int32_t>(b->Prestige);
-  const int32_t quality = prestige >= 5 ? 2 : prestige >= 3 ? 1 : 0;
-  const int32_t kind = BuildingKindFor(p.businessType);
-  for (; floors >= minFloors; --floors) {
-    const float cost = static_cast<float>(
-        EstimateBuildingCost(p.chosenBlock, w * d * floors, kind, p.businessType, static_cast<uint8_t>(quality), ai.index));
-    if (ai.FreeCash() - cost < ai.own.cashThreshold || !ai.CanAfford(cost, false)) continue;
-    if (!AddAction_ConstructBuilding(ai, p.chosenBlock, kind, p.businessType, quality, cost, x, y, w, d, floors))
-      return false;
-    IncBlockBusinessTypeCount(p.chosenBlock, p.businessType);
-    return true;
-  }
-  return false;
-}
+// ---- Housekeeping jobs of the planner ------------------------------------------------
 
 int32_t ChooseReplacementBusiness(CPlayerAI& ai, const CBusiness& business) {
   const CBuilding* building = business.GetBuilding();
   if (building == nullptr || building->Block == nullptr) return -1;
   const AiPlanState saved = ai.plan;
   ai.plan.chosenBlock = building->Block->Index;
-  const int32_t type = ChooseNextBusinessForChosenBlock(ai);
+  ai.plan.dayCentre = IsDayBusiness(business.Type) || business.Kind != kBusinessShop;
+  const int32_t type = ChooseBusinessForCentre(ai, -1);
   ai.plan = saved;
   return type;
 }
 
-// The opportunistic purchase, the rent review and the hotels on completed
-// sets belong to the full planner; this one leaves them be.
-void RunBlockPurchaseCheck(CPlayerAI&) {}
-void RunRentReview(CPlayerAI&) {}
+void RunBlockPurchaseCheck(CPlayerAI& ai) { NominateBlockForAuction(ai); }
+void RunRentReview(CPlayerAI& ai) { RepriceBusinesses(ai); }
+// The jobs of completed district sets come with the set games.
 void RunSetBuilding(CPlayerAI&) {}
 void RunSetExpansion(CPlayerAI&) {}

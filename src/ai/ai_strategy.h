@@ -1,10 +1,7 @@
 #pragma once
 // The computer player's timetables and the planning steps its update calls:
 // the decision cadence, the strategy choice and its tactic, the tactic's
-// progress check, and the development of the chosen block. The planning
-// here is deliberately plain (buy the best-scoring block it can afford,
-// then fill its own blocks with the businesses the city lacks); the full
-// strategy and site planners replace these functions one for one.
+// progress check, and the housekeeping jobs.
 #include <cstdint>
 
 class CPlayerAI;
@@ -20,25 +17,22 @@ void LoadNewTimetable(CPlayerAI& ai, int32_t mode);
 uint32_t GetNextDecisionTick(const CPlayerAI& ai);
 uint32_t GetRandomisedActionTime(CPlayerAI& ai);
 void ResetStrategyTexts(CPlayerAI& ai);
+void ResetPlan(CPlayerAI& ai);
 void AbandonStrategy(CPlayerAI& ai);
 bool IsStillInGame(const CPlayerAI& ai);
+bool IsCashShortBeforeDeadline(const CPlayerAI& ai);
 bool CheckAuctionWait(CPlayerAI& ai);
+void SelectStrategy(CPlayerAI& ai);
+int32_t GetExpansionTactic(CPlayerAI& ai);
 void SetTacticForStrategy(CPlayerAI& ai);
 bool ExecuteTactic(CPlayerAI& ai);
 void RunTacticProgressCheck(CPlayerAI& ai);
+bool ChooseOneOffPurchase(CPlayerAI& ai);
+bool ChooseOwnBlockForCentre(CPlayerAI& ai);
+bool ChooseDayOrNightBlock(CPlayerAI& ai);
 const char* StrategyText(const CPlayerAI& ai);
 const char* TacticText(const CPlayerAI& ai);
-
-// ---- Development ----
-// A block (the city's or its own, not in an auction) where a business of the
-// type fits, drawn from the player's stream; -1 when none.
-int32_t PickBlockForBusiness(CPlayerAI& ai, int32_t type);
-// The business the chosen block should get next; -1 when none fits.
-int32_t ChooseNextBusinessForChosenBlock(CPlayerAI& ai);
-// Queues the construction of the plan's business on its block; true when queued.
-bool PlanBlockDevelopment(CPlayerAI& ai);
-// A free lot rectangle of at least the type's smallest area on the block.
-bool FindBusinessSite(int32_t block, int32_t type, int32_t& x, int32_t& y, int32_t& width, int32_t& depth);
+const char* SubTacticText(const CPlayerAI& ai);
 
 // ---- Housekeeping ----
 // Jobs of the housekeeping work flags (ai_housekeeping.cpp).
@@ -50,8 +44,8 @@ void RunEndOfDayStockAndPrices(CPlayerAI& ai);
 void RunSpoilageReview(CPlayerAI& ai);
 int32_t TakeOverScore(const class CBusiness& business, bool completedSet);
 // The planner's jobs (ai_strategy.cpp): the replacement of a failing
-// business, the opportunistic block purchase, the rent review and the
-// hotel on a completed district set.
+// business, the auction nomination, the repricing and the jobs of
+// completed district sets.
 int32_t ChooseReplacementBusiness(CPlayerAI& ai, const class CBusiness& business);
 void RunBlockPurchaseCheck(CPlayerAI& ai);
 void RunRentReview(CPlayerAI& ai);

@@ -38,11 +38,13 @@ const AiTimetableEntry* StepEntry(CPlayerAI& ai, int32_t table) {
 }
 
 // Whether an entry that fell due acts now: not under the debt warning, not
-// while the player looks for a strategy, buys a block or waits for an
-// auction, and not while its chosen block is being auctioned.
+// while the player buys a block or waits for an auction, and not while its
+// chosen block is being auctioned. A player between strategies is idle, not
+// busy: its housekeeping (restocking, prices, reviews) goes on, or a player
+// with nothing to build would let its businesses run empty.
 bool EntryActs(const CPlayerAI& ai, const AiTimetableEntry& e) {
   if (static_cast<int32_t>(DayTick()) < e.due || e.event == -1 || ai.warned24h) return false;
-  if (ai.mode == kAiNewStrategy || ai.mode == kAiBuyBlock || ai.mode == kAiAuctionWait) return false;
+  if (ai.mode == kAiBuyBlock || ai.mode == kAiAuctionWait) return false;
   const int32_t chosen = ai.plan.chosenBlock;
   return chosen < 0 || chosen != AuctionBlock();
 }
@@ -78,7 +80,9 @@ void RunAiTimetables(CPlayerAI& ai) {
 void ProcessBlockTimetable(CPlayerAI& ai) {
   if (!ai.blockDue || ai.currentBlock == nullptr) return;
   const AiTimetableEntry& e = *ai.currentBlock;
-  if (EntryActs(ai, e) && e.event != 0 && e.event != TT_BUY_BLOCK)
+  if (EntryActs(ai, e) && e.event == TT_BUY_BLOCK)
+    ai.workFlags |= kWorkBlockPurchase;
+  else if (EntryActs(ai, e) && e.event != 0)
     ReportErrorF(1, "Process_BLK_Timetable - Unrecognised BLK Event: %d", e.event);
   ai.currentBlock = StepEntry(ai, kTimetableBlock);
   ai.blockDue = false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ai/ai_profile.h"
+#include "ai/ai_sites.h"
 #include "ai/ai_strategy.h"
 #include "ai/business_valuation.h"
 #include "ai/district_queries.h"
@@ -86,6 +88,15 @@ void CPlayerAI::Init() {
   markedBlocks = 0;
   rival = -1;
   updateCount = 20;
+  pendingReply = -1;
+  dayZeroCentrePlanned = false;
+  secondAttempts = 0;
+  preferredEdge = 0;
+  edgeClockwise = false;
+  centreMode = false;
+  sellOffList.clear();
+  nominatedBlock = -1;
+  nominationLimit = 0;
   initialised = 1;
   ResetStandardActions(*this);
   ResetAuctionActions(*this);
@@ -101,6 +112,7 @@ void CPlayerAI::Resume() {
   random.SetState((first ? first->GetState() : 0u) + 7919u * (static_cast<uint32_t>(index) + 1u));
   Init();
   SyncOwnershipLists();
+  ComputeAllBlockFreeFootprints();
   const CAuction* a = CurrentAuction();
   if (a != nullptr && (a->pending || a->active)) ConsiderAuction(nullptr);
 }
@@ -158,7 +170,11 @@ float CPlayerAI::GetScore(int32_t type, int32_t& whole) {
 // ---- Update ------------------------------------------------------------------
 
 void CPlayerAI::Update() {
-  if (disabled || idle) return;
+  const AiWorkScope scope;
+  if (disabled || idle) {
+    LeaveAuctionWhenOut();
+    return;
+  }
   if (!initialised) Init();
   if (updateCount < 20) ++updateCount;
   if (LogicTick() >= nextStandingsTick) RefreshStandings(true);
@@ -196,6 +212,19 @@ void CPlayerAI::Update() {
     --actionDelay;
   }
   HandleMessage();
+}
+
+// A player that has given up or idles takes no decisions, but the auction
+// room waits for its move: on its turn it pulls out.
+void CPlayerAI::LeaveAuctionWhenOut() {
+  const CAuction* a = CurrentAuction();
+  if (a == nullptr || !a->active) {
+    withdrawalPosted = false;
+    return;
+  }
+  if (withdrawalPosted || a->stage != kStageBidding || a->turn != index || !a->rows[index].stillIn) return;
+  withdrawalPosted = true;
+  PostAuctionPullOut(index);
 }
 
 void CPlayerAI::GiveUp() {
@@ -257,6 +286,7 @@ void CPlayerAI::HourlyUpdate() {
       if (r.hours > 0) --r.hours;
   if (plan.tacticStage == 1) ++plan.hoursInStage1;
   if (raiseCashHours > 0) --raiseCashHours;
+  if (plan.strategy == 1) ++plan.hoursConsolidating;
   if (setJobHours > 0) {
     --setJobHours;
   } else {
@@ -377,6 +407,7 @@ void CPlayerAI::HandleMessage() {
       auctionConsidered = false;
       auctionPlan.ready = false;
       rival = -1;
+      nominatedBlock = -1;
       break;
     case PLAYER_MESS_PURCHASE_SETTLED: {
       if (CActions* action = FindAuctionActionForRequest(*this, m)) {

@@ -10,6 +10,7 @@
 
 #include "ai/ai_actions.h"
 #include "ai/ai_player_state.h"
+#include "ai/business_valuation.h"
 #include "city/blocks.h"
 #include "engine/core/random_stream.h"
 #include "session/ai_characters.h"
@@ -65,6 +66,7 @@ struct AiStanding {
 struct AiPlanState {
   int32_t strategy = 6;   // StrategyInForce
   int32_t tactic = -1;    // current tactic id, -1 none
+  int32_t subTactic = 9;
   int32_t tacticStage = 0;
   int32_t subState = 0;
   int32_t planKind = 0;
@@ -87,6 +89,20 @@ struct AiPlanState {
   bool auctionSeen = false;
   bool oneOff = false;
   bool dayCentre = false;
+  bool nightCentre = false;       // the block was chosen for a night centre
+  bool bidPlaced = false;         // the one-off purchase has started
+  bool countdownActive = false;
+  bool centreDone = false;        // the centre's block has nothing left to take
+  bool planStarted = false;
+  bool coin = false;
+  int32_t centrePeriod = 0;       // 0 day, 1 night: the centre kind outside both windows
+  int32_t cashGoal = 0;
+  int32_t hoursConsolidating = 0;
+  int32_t planScore = 0;
+  // Why the last site search failed: the block was full, or the smallest
+  // footprint lacked this many lots.
+  bool blockFull = false;
+  int32_t lotsShort = 0;
 };
 
 struct AiAuctionPlan {
@@ -147,6 +163,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   void CheckTacticProgress();
   // Gives up: disabled, its character row freed; it keeps what it owns.
   void GiveUp();
+  void LeaveAuctionWhenOut();
 
   // Draws 0..32767 from the player's own stream.
   uint32_t Draw() { return random.Rand(); }
@@ -243,9 +260,19 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   uint8_t oneOffAttempts = 0;
   int32_t updateCount = 20;
   int32_t dayCount = 0;
+  int32_t pendingReply = -1;      // a request it must answer first; -1 none
+  bool dayZeroCentrePlanned = false;
+  uint8_t secondAttempts = 0;
+  int32_t preferredEdge = 0;      // lot search: the edge tried first, 0 not drawn yet
+  bool edgeClockwise = false;
+  bool centreMode = false;        // the block chooser prefers centre blocks
+  std::vector<SellOffCandidate> sellOffList;
+  int32_t nominatedBlock = -1;    // the block it asked the city to auction
+  int32_t nominationLimit = 0;    // and what it will pay for it
+  bool withdrawalPosted = false;  // pulled out of the running auction while out of the game
   // Counters the tests and the whole-game check read.
   struct Tally {
-    int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0;
+    int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0, nominations = 0;
   } tally;
 
  private:
@@ -266,6 +293,9 @@ void RunAiTick();
 void RunAiTimetables(CPlayerAI& ai);
 void RunAiHourlyUpdate();
 void RunAiDayRollover();
+
+// The console command AISTATUS (each computer player's state and strategy).
+void AttachComputerPlayerCommands();
 
 // Predicates the AI asks of the session.
 bool IsInDebtWarning(int32_t player);

@@ -1,9 +1,12 @@
 #include "app/game.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <string>
 
+#include "ai/computer_player.h"
+#include "app/cut_scene_wiring.h"
 #include "app/event_record_commands.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
@@ -28,6 +31,8 @@
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/particles.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "script/interface_bindings.h"
@@ -37,6 +42,7 @@
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
 #include "app/session_rule_commands.h"
+#include "session/auction.h"
 #include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -53,6 +59,9 @@
 #include "ui/interface_assets.h"
 #include "city/city_services.h"
 #include "visuals/architect_assets.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
+#include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
 #include "visuals/camera_script_bindings.h"
 #include "visuals/city_scene.h"
@@ -111,6 +120,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
+  AttachComputerPlayerCommands();
 }
 
 void Game::Prepare() {
@@ -118,6 +128,7 @@ void Game::Prepare() {
   AttachGameConsoleCommands();
   AttachSound();
   AttachInterface();
+  AttachCutScenes();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -150,6 +161,7 @@ void Game::Start() {
   AttachEngineSystems();
   LoadInterface();
   LoadPresentationTextures();
+  LoadCutSceneAssets();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -178,11 +190,13 @@ void Game::Start() {
   StartSimulation();
   BuildSkyGeometry();
   CreateSpriteBatches(CurrentRenderer(), 0);
+  InitAuctionRoom();
   GamePauseState().AddReason(0);
 
   // Models, the game-start scripts and the parameter files (which may load
   // a game), behind the loading screen.
   PrepareModels();
+  PrepareTutorFigure();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
   // The front end's scripts register the levels it offers.
@@ -212,6 +226,7 @@ void Game::StartSimulation() {
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
   RegisterCameraScriptBindings();
+  ConnectCutScenes();
   // Scripts may name only texts the loaded bank holds (once it is loaded).
   SetScriptTextIdCheck([](int32_t id) {
     const CTextSystem& text = InterfaceTextSystem();
@@ -247,11 +262,32 @@ void Game::StartFirstScreen() {
 // ---- One frame ----------------------------------------------------------------------
 
 void Game::Frame() {
+  const uint32_t tick = LogicTick();
   GameScheduler().Run(g_DebugFlags.TIMEDLOGIC != 0);
+  passMovedGameOn_ = LogicTick() != tick;
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
-  if (RunState().drawingEnabled) DrawFrame();
+  if (!RunState().drawingEnabled || !FrameWanted()) return;
+  const uint32_t start = platform::timeGetTime();
+  DrawFrame();
+  lastDrawMs_ = platform::timeGetTime() - start;
+}
+
+// With a display every frame is drawn. Headless nobody sees the frames, and
+// at full speed a pass is a logic tick: drawing each would cost more than
+// the game itself. A few a second still show what would be drawn (the
+// frame's counts, a screenshot), and never more than a fifth of the time
+// goes to them (a slow build draws rarer); the simulation never reads what
+// a frame did.
+bool Game::FrameWanted() {
+  constexpr uint32_t kHeadlessFrameMs = 250;
+  if (!platform::IsHeadless()) return true;
+  const uint32_t now = platform::timeGetTime();
+  const uint32_t gap = std::max(kHeadlessFrameMs, 4 * lastDrawMs_);
+  if (lastHeadlessDraw_ != 0 && now - lastHeadlessDraw_ < gap) return false;
+  lastHeadlessDraw_ = now == 0 ? 1 : now;
+  return true;
 }
 
 // What the simulation told this frame goes to sound (samples, their stop,
@@ -265,14 +301,26 @@ void Game::DrainGameEvents() {
     for (const GameEvent& event : events) {
       PlayGameEventSound(event);
       HandlePanelGameEvent(event);
+      if (const auto* auction = std::get_if<AuctionEvent>(&event)) ShowAuctionEvent(*auction);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
-      // Until the cut-scene player exists the end sequence ends the game.
-      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
-        const CPlayer* local = PlayerTable().Local();
-        EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
-      }
+      PlayPresentationEvent(event);
     }
+  }
+}
+
+// The auction room's figures follow the auction: built when the room opens,
+// a bid, a withdrawal and the winner's cheer, stopped when it closes.
+void Game::ShowAuctionEvent(const AuctionEvent& e) {
+  switch (e.kind) {
+    case kAuctionRoomOpened: BuildAuctionRoomFigures(); break;
+    case kAuctionBid: OnAuctionBid(e.player); break;
+    case kAuctionPullOut: OnAuctionPullOut(e.player); break;
+    case kAuctionStage:
+      if (e.value == kStageSold) OnAuctionWinner(e.player);
+      break;
+    case kAuctionRoomClosed: CloseAuctionRoomFigures(); break;
+    default: break;
   }
 }
 
@@ -283,8 +331,12 @@ void Game::DrawFrame() { RenderFrame(); }
 // Twice a second: the panels' pages.
 void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 
-// Ten times a second: the cursor requests age.
-void Game::HoverTask() { DecayCursorPriority(); }
+// Ten times a second: the city under the mouse (hover, cursor, lot drag);
+// the cursor requests age.
+void Game::HoverTask() {
+  RunPickTask();
+  ShowHoveredObject();
+}
 
 // Fifty times a second: the input devices, the camera, then the interface.
 void Game::InterfaceTask() {
@@ -294,7 +346,9 @@ void Game::InterfaceTask() {
   CopyCameraSettings();
   RunInterfaceKeys();
   CamUpdate();
+  StepPresentation();
   RunInterfaceTask();
+  RunPickClicks();
 }
 
 // Twenty-five times a second while the game is not paused.
@@ -337,11 +391,14 @@ void Game::Reset() {
   ResetCameraHeading();
   ResetStoredCamera();
   ResetScreenModes();
+  ResetPicking();
+  SetEndSequenceTokens(kNoEndToken, kNoEndToken);
   ResetSimulation();
   // After the city's reset has removed its buildings; the city's own props
   // before the level's buildings take theirs.
   ResetBuildingVisuals();
   ResetPropInstances();
+  ResetPresentation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }
@@ -365,6 +422,7 @@ void Game::NewGame(const LevelEntry* entry) {
   GameTime().screenMode = kScreenModeCity;
   StartLevelSound();
   StartSimulationLevel();
+  InitSmokeEmitters();
   RunState().gameRunning = true;
   // Until the level scripts place the camera, a level opens on the stored
   // view over the city.
@@ -398,6 +456,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   ResumeComputerPlayersAfterLoad();
+  InitSmokeEmitters();
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
@@ -414,6 +473,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
     ScenarioManager().MarkCurrentCompleted();
   }
   StopSimulation();
+  ResetPresentation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);
   // Through the city view to the front end's screen.
@@ -439,6 +499,8 @@ void Game::Shutdown() {
   TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
+  ReleaseAuctionRoom();
+  ReleaseStreetLightEntities();
   DestroySpriteBatches();
   DestroyMainWindow();
   ForgetGameAssets();

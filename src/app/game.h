@@ -20,6 +20,7 @@
 #include "shell/startup.h"
 
 struct ScenarioEntry;
+struct AuctionEvent;
 using LevelEntry = ScenarioEntry;
 
 class Game final : public ShellProgram {
@@ -43,6 +44,7 @@ class Game final : public ShellProgram {
   void Paint() override;
   void SetCursorScales(float s1x, float s1y, float s2x, float s2y) override;
   bool HardwareCursor() const override;
+  bool PassMovedGameOn() const override { return passMovedGameOn_; }
 
   // Builds every system up to the first screen.
   void Start();
@@ -66,13 +68,19 @@ class Game final : public ShellProgram {
   // What the simulation told since the last frame, to the interface and to
   // sound (once per frame; tests call it between ticks).
   void DrainGameEvents();
+  // One auction event to the auction room's figures.
+  static void ShowAuctionEvent(const AuctionEvent& event);
 
  private:
   void StartFirstScreen();
   void Reset();
   void DrawFrame();
+  bool FrameWanted();
 
   bool running_ = false;  // between Start and Shutdown
+  uint32_t lastHeadlessDraw_ = 0;  // clock time of the last frame drawn headless
+  uint32_t lastDrawMs_ = 0;        // how long the last frame took to draw
+  bool passMovedGameOn_ = false;   // the last Frame ran a logic tick
   std::function<void()> introMovie_;
   std::optional<uint32_t> newGameSeed_;
 };

@@ -30,6 +30,7 @@
 #include "engine/render/renderer.h"
 #include "engine/scene/model.h"
 #include "engine/scene/texture.h"
+#include "platform/headless.h"
 #include "platform/input.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
@@ -38,7 +39,17 @@
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "visuals/cut_scene.h"
 #include "shell/startup.h"
+#include "sound/game_sound.h"
+#include "visuals/auction_room.h"
+#include "city/blocks.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "ui/hover_info.h"
+#include "ui/interface_assets.h"
+#include "visuals/city_picking.h"
+#include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
@@ -65,6 +76,7 @@ class GameSessionServices : public ScriptSessionServices {
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
   }
   void LoadAiCharacterScripts() override { LoadComputerPlayerCharacters(true); }
+  bool CutSceneRunning() const override { return CutScene().Running(); }
   // The computer players: the single-player machine or the host runs them.
   CPlayer* CreateComputerPlayer(int32_t characterRow) override { return ::CreateComputerPlayer(characterRow); }
   void RunAiTick() override { ::RunAiTick(); }
@@ -243,13 +255,60 @@ namespace {
 class GameVisualServices : public ArchitectVisualServices {
  public:
   void UpdateNightWindows() override { StepNightWindows(GameClock().hour, Session().shellGameMode); }
+  void UpdateSmokeEmitters() override { ::UpdateSmokeEmitters(); }
+  void StepPulsingLights() override { ::StepPulsingLights(); }
+};
+
+// What the tooltip shows of the object under the mouse: block names, the
+// business of a building and its owner. People have no names yet.
+class GameHoverWorld : public CHoverWorld {
+ public:
+  bool BuildingBusiness(int32_t buildingId, int32_t* typeNameText, int32_t* owner) override {
+    const CBuilding* b = buildingId >= 0 && buildingId < kBuildingPoolSize ? &g_Buildings[size_t(buildingId)] : nullptr;
+    const CBusiness* business = b && b->InUse ? GetBusiness(b->GetBusiness()) : nullptr;
+    const BusinessType* type = business ? GetBusinessType(business->Type) : nullptr;
+    if (!type) return false;
+    *typeNameText = type->NameTextId;
+    *owner = b->Owner;
+    return true;
+  }
+  std::string PlayerName(int32_t owner) override {
+    const CPlayer* p = PlayerTable().ByNumber(owner);
+    return p ? std::string(p->name) : std::string();
+  }
+  bool PersonNameTexts(int32_t, int32_t*, int32_t*) override { return false; }
+  std::string BlockName(int32_t block) override {
+    std::string name;
+    if (block < 0 || block >= kBlockCount) return name;
+    InterfaceTextSystem().GetTextAscii(name, g_BlockDefs[size_t(block)].NameTextId);
+    return name;
+  }
 };
 
 }  // namespace
 
+// The object under the mouse (ten times a second) to the tooltip.
+void ShowHoveredObject() {
+  static GameHoverWorld world;
+  HoverInfo().SetWorld(&world);
+  if (const CEntity* hovered = HoveredObject())
+    HoverInfo().SetPickedObject(hovered, g_HoveredBuilding ? g_HoveredBuilding->Id : -1, false);
+  else
+    HoverInfo().ClearPickedObject();
+}
+
+// The city's visual effects step with the logic ticks; a click on the city
+// raises "Picked3D" to the level's script; the auction room's figures speak
+// through the game's sound.
 void InstallGameVisuals() {
   static GameVisualServices visuals;
   SetCityVisualServices(&visuals);
+  PickTaskHooks().picked3D = [](int32_t argument) { Script().CatchEvent("Picked3D", argument); };
+  AuctionRoomHooks& sound = AuctionRoomSound();
+  sound.play = [](const char* sample) -> void* {
+    return PlaySoundSample(sample, false, false, false, false, 100);
+  };
+  sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
 }
 
 // ---- Loading screen ------------------------------------------------------------
@@ -261,8 +320,10 @@ void ShowLoadingScreen() {
   EntSetLoadProgressProc(LoadingScreenProgress);
 }
 
+// The screen stays up for its full time where someone can see it; headless
+// nobody does, and the hold would only delay the game.
 void HoldAndCloseLoadingScreen() {
-  while (LoadingElapsed() < 11000 && !RunState().quit) {
+  while (!platform::IsHeadless() && LoadingElapsed() < 11000 && !RunState().quit) {
     PumpMessages();
     LoadingScreenRefresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

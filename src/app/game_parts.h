@@ -41,6 +41,8 @@ void CopyCameraSettings();
 // effects that step with the logic ticks (night windows), installed as the
 // city's visual services.
 void InstallGameVisuals();
+// The picked object under the mouse to the hover tooltip.
+void ShowHoveredObject();
 
 // ---- Loading screen ------------------------------------------------------------
 // Up after the window, with the items the loaders report.

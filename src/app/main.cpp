@@ -12,6 +12,7 @@
 #include "platform/headless.h"
 #include "platform/net/enet_transport.h"
 #include "platform/paths.h"
+#include "platform/recording_gpu_device.h"
 #include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/openal_sound.h"
 #include "platform/sdl/sdl_cursor.h"
@@ -37,7 +38,16 @@ void PrintToStandardError(std::string_view text, int kind) {
 // With a display the platform's SDL forms replace the headless ones.
 void InstallSdlPlatform() {
   platform::InstallOpenAlSound();  // decides for itself whether headless runs hear it
-  if (platform::IsHeadless()) return;
+  if (platform::IsHeadless()) {
+    // The headless drawing layer only follows the states: nobody reads a
+    // running game's calls, and keeping them would grow without end.
+    platform::SetGpuSystemFactory([] {
+      auto system = std::make_unique<platform::RecordingGpuSystem>();
+      system->keepCalls = false;
+      return std::unique_ptr<platform::GpuSystem>(std::move(system));
+    });
+    return;
+  }
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlChoiceBoxes();
   platform::InstallSdlDialogWindows();

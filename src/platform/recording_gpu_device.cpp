@@ -146,7 +146,7 @@ void RecordingGpuDevice::SetRenderState(GpuState state, uint32_t value) {
   GpuCallRecord r{GpuCall::State};
   r.a = int32_t(state);
   r.value = value;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::SetStageState(int32_t stage, GpuStageState state, uint32_t value) {
@@ -156,7 +156,7 @@ void RecordingGpuDevice::SetStageState(int32_t stage, GpuStageState state, uint3
   r.a = stage;
   r.b = int32_t(state);
   r.value = value;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::SetTexture(int32_t stage, GpuTexture* texture) {
@@ -165,14 +165,14 @@ void RecordingGpuDevice::SetTexture(int32_t stage, GpuTexture* texture) {
   GpuCallRecord r{GpuCall::Texture};
   r.a = stage;
   r.texture = texture;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::SetTransform(GpuTransform which, const float* matrix) {
   std::memcpy(transforms_[size_t(which)], matrix, sizeof(float) * 16);
   GpuCallRecord r{GpuCall::Transform};
   r.a = int32_t(which);
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height, float,
@@ -180,7 +180,7 @@ void RecordingGpuDevice::SetViewport(int32_t x, int32_t y, int32_t width, int32_
   GpuCallRecord r{GpuCall::Viewport};
   r.a = x + width;
   r.b = y + height;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::SetStreamSource(GpuBuffer* vertices, GpuVertexLayout layout) {
@@ -189,7 +189,7 @@ void RecordingGpuDevice::SetStreamSource(GpuBuffer* vertices, GpuVertexLayout la
   GpuCallRecord r{GpuCall::Stream};
   r.layout = layout;
   r.a = vertices ? 1 : 0;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::SetIndices(GpuBuffer* indices, int32_t baseVertex) {
@@ -197,36 +197,36 @@ void RecordingGpuDevice::SetIndices(GpuBuffer* indices, int32_t baseVertex) {
   baseVertex_ = baseVertex;
   GpuCallRecord r{GpuCall::Indices};
   r.a = indices ? 1 : 0;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 bool RecordingGpuDevice::ValidateDevice(int32_t* passes) {
   if (passes) *passes = failValidate ? 2 : 1;
-  calls.push_back(GpuCallRecord{GpuCall::Validate});
+  Record(GpuCallRecord{GpuCall::Validate});
   return !failValidate;
 }
 
 bool RecordingGpuDevice::BeginScene() {
-  calls.push_back(GpuCallRecord{GpuCall::BeginScene});
+  Record(GpuCallRecord{GpuCall::BeginScene});
   return !failBeginScene;
 }
 
 bool RecordingGpuDevice::EndScene() {
-  calls.push_back(GpuCallRecord{GpuCall::EndScene});
+  Record(GpuCallRecord{GpuCall::EndScene});
   return true;
 }
 
 void RecordingGpuDevice::Clear(uint32_t flags, uint32_t, float, uint32_t) {
   GpuCallRecord r{GpuCall::Clear};
   r.value = flags;
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::CopyVertices(GpuCallRecord& record, const uint16_t* indices,
                                       int32_t count, int32_t firstVertex) {
   const int32_t stride = GpuVertexStride(layout_);
   record.layout = layout_;
-  if (!stream_) return;
+  if (!stream_ || !keepCalls) return;
   for (int32_t i = 0; i < count; ++i) {
     int64_t v = indices ? int64_t(indices[i]) + baseVertex_ : int64_t(firstVertex) + i;
     int64_t at = v * stride;
@@ -249,7 +249,7 @@ void RecordingGpuDevice::DrawIndexed(int32_t minIndex, int32_t vertexCount, int3
       CopyVertices(r, reinterpret_cast<const uint16_t*>(indices_->Data()) + startIndex,
                    primitiveCount * 3, 0);
   }
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 void RecordingGpuDevice::Draw(GpuPrimitive type, int32_t startVertex, int32_t primitiveCount) {
@@ -260,11 +260,11 @@ void RecordingGpuDevice::Draw(GpuPrimitive type, int32_t startVertex, int32_t pr
                   : type == GpuPrimitive::TriangleList ? primitiveCount * 3
                                                        : primitiveCount;
   CopyVertices(r, nullptr, count, startVertex);
-  calls.push_back(std::move(r));
+  Record(std::move(r));
 }
 
 GpuResult RecordingGpuDevice::Present() {
-  calls.push_back(GpuCallRecord{GpuCall::Present});
+  Record(GpuCallRecord{GpuCall::Present});
   return lost_ == GpuResult::Ok ? GpuResult::Ok : GpuResult::DeviceLost;
 }
 
@@ -272,7 +272,7 @@ bool RecordingGpuDevice::Reset(const GpuPresentParams& params) {
   params_ = params;
   ++resets;
   lost_ = GpuResult::Ok;
-  calls.push_back(GpuCallRecord{GpuCall::Reset});
+  Record(GpuCallRecord{GpuCall::Reset});
   return true;
 }
 
@@ -388,6 +388,7 @@ std::unique_ptr<GpuDevice> RecordingGpuSystem::CreateDevice(int32_t adapter,
   }
   auto device = std::make_unique<RecordingGpuDevice>(params);
   device->textureMemory = textureMemory;
+  device->keepCalls = keepCalls;
   lastDevice = device.get();
   return device;
 }

@@ -2,7 +2,9 @@
 // The recording form of the drawing layer: it draws nothing, keeps every
 // state it is given and writes each call into a list, with a copy of the
 // vertices each draw call reads. It is the headless form of the layer and the
-// tests' window into what a renderer sends.
+// tests' window into what a renderer sends. A device that keeps no calls
+// (the headless game's: nobody reads them) only follows the states, so a
+// long run's memory stays flat.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -111,7 +113,11 @@ class RecordingGpuDevice : public GpuDevice {
   GpuTexture* BoundTexture(int32_t stage) const { return textures_[size_t(stage)]; }
   std::vector<GpuCallRecord> CallsOf(GpuCall kind) const;
   void ClearCalls() { calls.clear(); }
-  void Record(GpuCallRecord record) { calls.push_back(std::move(record)); }
+  void Record(GpuCallRecord record) {
+    if (keepCalls) calls.push_back(std::move(record));
+  }
+
+  bool keepCalls = true;  // false: no list, no vertex copies
 
   bool failBeginScene = false;
   bool failValidate = false;  // every validation fails
@@ -171,6 +177,7 @@ class RecordingGpuSystem : public GpuSystem {
   std::vector<RecordingAdapter> adapters;
   bool failDevice = false;
   int64_t textureMemory = -1;  // given to each device made
+  bool keepCalls = true;       // given to each device made
   RecordingGpuDevice* lastDevice = nullptr;  // the device made last (owned by its caller)
 };
 

@@ -97,6 +97,10 @@ int NativeAddBuilding(lua_State* state) {
     lua_pushinteger(state, -1);
     return 1;
   }
+  // The starting city goes up while the level's scripts still define the
+  // blocks: its value follows the prestige they have given the block, not
+  // the one a previous game left.
+  block.Prestige = g_BlockDefs[blockId].Prestige;
   const int32_t cost = EstimateBuildingCost(blockId, floors * width * depth, kind, kCityBusinessType,
                                             static_cast<uint8_t>(quality), kNoPlayer);
   if (!block.PlaceBuilding(building, x, z, x + width - 1, z + depth - 1, floors, design, kind,

@@ -266,6 +266,25 @@ void ApplyAuctionMessage(const AuctionStepMsg& m) {
   }
 }
 
+void WithdrawFromAuction(int32_t player) {
+  AuctionHolder& h = Holder();
+  CAuction& a = h.record;
+  if (!h.exists || !a.active || player < 0 || player >= kMaxPlayers || !a.rows[player].stillIn) return;
+  if (a.turn == player) {
+    ApplyAuctionMessage(AuctionStepMsg{kAuctionMovePullOut, PlayerIndex{player}, 0});
+    return;
+  }
+  a.rows[player].stillIn = 0;
+  a.rows[player].pulledOut = 1;
+  if (a.rows[player].passed && a.passes > 0) --a.passes;
+  const int32_t left = StillInCount(a) - a.passes;
+  if (a.turn == a.leader && left == 1)
+    a.winner = a.turn;
+  else if (left <= 0)
+    a.noSale = 1;
+  if (a.winner < 0) Tell(kAuctionPullOut, player);
+}
+
 void FinishAuction() {
   AuctionHolder& h = Holder();
   CAuction& a = h.record;

@@ -107,6 +107,10 @@ int32_t AuctionBlock();
 bool StartAuction(int32_t block, int32_t starter, int32_t openingValue);
 void OpenAuctionScreen();
 void ApplyAuctionMessage(const AuctionStepMsg& message);
+// A player who leaves the game leaves the running auction too, as if it had
+// pulled out; the bidding goes on without it (at its removal, on every
+// machine alike).
+void WithdrawFromAuction(int32_t player);
 void FinishAuction();
 
 // Posting the moves (bid panel, computer players, scripts, console).

@@ -169,7 +169,10 @@ void CPlayer::ReleasePlayerHoldings() {
       RefreshBuildingModel(*b);
     }
   }
-  if (endAuction) EndAuction();
+  if (endAuction)
+    EndAuction();
+  else
+    WithdrawFromAuction(index);  // the others would wait for its move for ever
   PlayerData().MarkBlocksStale();
   PlayerData().MarkBusinessesStale();
 }

@@ -14,6 +14,7 @@
 #include "session/player.h"
 #include "session/ready_barrier.h"
 #include "session/session_services.h"
+#include "session/tick_driver.h"
 
 namespace {
 
@@ -164,6 +165,8 @@ void OnDirectPlayPlayerDestroyed(int32_t id) {
   // A ready barrier would otherwise wait for the departed player for ever
   // (its removal is applied only when the logic runs again).
   PlayerReadyBarrier().ready[number - 1] = 1;
+  // Nor may the host wait for its snapshots.
+  ForgetClientProgress(number - 1);
   Post(RemovePlayerMsg{PlayerIndex{number - 1}});
 }
 

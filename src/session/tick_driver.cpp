@@ -1,5 +1,6 @@
 #include "session/tick_driver.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -33,9 +34,17 @@ namespace {
 constexpr int kWaitingForGrant = 1;
 constexpr uint32_t kPreSixTick = 540;
 
+// How far the host may run past the last snapshot of its slowest client:
+// half the ring, so every client snapshot still finds the host's own.
+constexpr uint32_t kHostLead = kSnapshotInterval * (kSnapshotRing / 2);
+
 struct TickDriverState {
   CSyncSnapshot ring[kSnapshotRing];
   bool waitingForGrant = false;
+  // Host: the tick of each client slot's last snapshot; the host holds while
+  // one of them is more than kHostLead behind.
+  uint32_t clientTicks[kMaxPlayers] = {};
+  bool waitingForClients = false;
   int32_t syncChecks = 0;
   int32_t syncMismatches = 0;
 };
@@ -101,12 +110,40 @@ void StepRunningCity() {
   if (LogicTick() % 50 == 0 && IsAuthority()) CheckGoals();
 }
 
+// A client machine still in the game whose snapshots lag the host's tick by
+// more than the lead (computer players run on the host and send none).
+bool ClientsLagBehind() {
+  const TickDriverState& d = Driver();
+  const CPlayerTable& table = PlayerTable();
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    const CPlayer* p = table.Get(i);
+    if (p == nullptr || !p->inUse || p->kind != kPlayerHuman || p == table.Local()) continue;
+    if (d.clientTicks[i] != UINT32_MAX && d.clientTicks[i] + kHostLead < LogicTick()) return true;
+  }
+  return false;
+}
+
+void ReleaseHostWhenCaughtUp() {
+  TickDriverState& d = Driver();
+  if (!d.waitingForClients || ClientsLagBehind()) return;
+  d.waitingForClients = false;
+  GamePauseState().RemoveReason(kWaitingForGrant);
+}
+
 // Holds the tick at the limit granted by the host. A client may run only the
 // ticks below its limit: every message stamped for the limit tick is sent by
 // the host before the grant that lets the client run it, so none arrives late.
+// The host in turn waits for a client that has fallen far behind (a slow or
+// busy machine, or a game at full speed): its snapshots are still compared
+// and its messages still arrive before their tick.
 void HoldAtTickLimit() {
   if (IsAuthority()) {
     if (LogicTick() >= TickLimit()) Post(TickGrantMsg{LogicTick() + kMessageDeliveryLead});
+    TickDriverState& d = Driver();
+    if (Session().networkSession && !d.waitingForClients && ClientsLagBehind()) {
+      d.waitingForClients = true;
+      GamePauseState().AddReason(kWaitingForGrant);
+    }
     return;
   }
   TickDriverState& d = Driver();
@@ -168,6 +205,11 @@ std::string DescribeSnapshot(const CSyncSnapshot& s) {
 // never in a box: a box on the host would stall every machine. Nothing is
 // repaired; the game carries on.
 void CompareSyncSnapshot(const CSyncSnapshot& r) {
+  if (r.sender >= 0 && r.sender < kMaxPlayers) {
+    uint32_t& last = Driver().clientTicks[r.sender];
+    if (last != UINT32_MAX && r.tick > last) last = r.tick;
+    ReleaseHostWhenCaughtUp();
+  }
   const CSyncSnapshot& own = Driver().ring[SlotOf(r.tick)];
   if (own.tick != r.tick) return;
   const std::pair<bool, const char*> checks[] = {
@@ -201,7 +243,7 @@ void RunLogicTicks() {
   const int32_t ticks = Session().ticksPerCall;
   SessionState& s = Session();
   for (int32_t i = 0; i < ticks; ++i) {
-    if (Driver().waitingForGrant) return;
+    if (Driver().waitingForGrant || Driver().waitingForClients) return;
     DebugTrace("Entering logic loop");
     ++LogicTick();
     if (LogicTick() % kSnapshotInterval == 0) TakeSyncSnapshot();
@@ -229,8 +271,17 @@ int32_t SyncMismatchesFound() { return Driver().syncMismatches; }
 void ResetTickDriver() {
   TickDriverState& d = Driver();
   if (d.waitingForGrant) GamePauseState().RemoveReason(kWaitingForGrant);
+  if (d.waitingForClients) GamePauseState().RemoveReason(kWaitingForGrant);
   d = TickDriverState{};
 }
+
+void ForgetClientProgress(int32_t slot) {
+  if (slot < 0 || slot >= kMaxPlayers) return;
+  Driver().clientTicks[slot] = UINT32_MAX;
+  ReleaseHostWhenCaughtUp();
+}
+
+bool WaitingForClients() { return Driver().waitingForClients; }
 
 void OnTickGrant(uint32_t limit) {
   TickLimit() = limit;

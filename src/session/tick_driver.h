@@ -59,6 +59,11 @@ bool WaitingForTickGrant();
 // Host: the snapshots compared and those found different since the level start.
 int32_t SyncChecksMade();
 int32_t SyncMismatchesFound();
+// Host: held while a client's last snapshot lags its tick by more than half
+// the ring; released by the client's next snapshot or its departure.
+bool WaitingForClients();
+// Host: a client machine that left is no longer waited for.
+void ForgetClientProgress(int32_t slot);
 // Level start: no grant awaited, an empty snapshot ring.
 void ResetTickDriver();
 void OnTickGrant(uint32_t limit);

@@ -30,10 +30,15 @@ void RunMainLoop(ShellProgram& program) {
     PumpMessages();
     if (run.quit) break;
     program.Frame();
-    // Nothing waits for a display here, so pace the passes like one (barely,
-    // when every pass runs a fixed step: the game then runs at full speed).
-    if (platform::IsHeadless())
-      std::this_thread::sleep_for(std::chrono::milliseconds(GameScheduler().FixedPace() ? 1 : 10));
+    // Nothing waits for a display here, so pace the passes like one. When
+    // every pass runs a fixed step the game runs at full speed: a pass that
+    // moved the game on is followed at once, an idle one rests briefly.
+    if (platform::IsHeadless()) {
+      if (!GameScheduler().FixedPace())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      else if (!program.PassMovedGameOn())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
 }
 

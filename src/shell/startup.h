@@ -39,6 +39,10 @@ class ShellProgram {
   // Whether the profile wants the hardware cursor (then the window leaves the
   // system cursor alone).
   virtual bool HardwareCursor() const { return false; }
+  // Whether the last pass moved the game on (ran a logic tick). A headless
+  // loop at full speed goes straight on after such a pass and rests only
+  // after an idle one (paused, or waiting for the network).
+  virtual bool PassMovedGameOn() const { return false; }
 };
 
 // The program: start-up, the game and shutdown. Returns the exit code.

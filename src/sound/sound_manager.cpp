@@ -93,6 +93,7 @@ void CPCSoundManager::StopAll() {
     slot->master.Release();
   }
   for (auto& bucket : names_) bucket.clear();
+  unreadable_.clear();
 }
 
 void CPCSoundManager::Update() {
@@ -209,11 +210,13 @@ CSoundSample* CPCSoundManager::FindOrLoadSlot(const std::string& path) {
   }
   for (auto& slot : slots_)
     if (slot->master.path == path) return slot->master.HasBuffer() ? &slot->master : nullptr;
+  if (unreadable_.count(path) != 0) return nullptr;
   for (int32_t i = 0; i < kSampleSlots; ++i) {
     CSoundSample& master = slots_[i]->master;
     if (master.HasBuffer()) continue;
     if (!master.Load(path, *reader_)) {
       master.Release();
+      unreadable_.insert(path);
       return nullptr;
     }
     names_[SampleNameBucket(path)].push_back(NameEntry{path, i});

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,9 @@ class CPCSoundManager {
   std::vector<std::unique_ptr<CSoundStream>> streams_;
   std::vector<std::unique_ptr<SampleSlot>> slots_;
   std::vector<std::vector<NameEntry>> names_;
+  // Samples that would not load (missing or bad files): the rules ask for
+  // some every tick, and each try would search the disk again.
+  std::set<std::string> unreadable_;
   Vec3 listenerPosition_{}, listenerVelocity_{}, front_{0, 0, 1}, top_{0, 1, 0};
   float doppler_ = 0, rolloff_ = 3.0f;
   bool open_ = false;

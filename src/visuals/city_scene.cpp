@@ -359,10 +359,25 @@ void DrawBasicCityScene(CRenderer& r) {
   r.SetShader(-1);
 }
 
-void DrawPlanViewScene(CRenderer& r) {
-  RefreshScene();
+void RefreshBasicScene() { RefreshScene(); }
+
+void DrawBasicGround(bool land) {
   BasicScene& s = Scene();
-  r.SetShader(kShaderNoBlend);
+  if (land) s.land.Draw();
+  s.blocks.Draw();
+  s.roads.Draw();
+}
+
+void DrawBasicBuildings() {
+  for (SceneModel& m : Scene().buildings) m.Draw();
+}
+
+void DrawBasicWindows(int32_t block) {
+  if (block >= 0 && block < kBlockCount) Scene().windows[block].Draw();
+}
+
+void DrawPlanBoard() {
+  BasicScene& s = Scene();
   if (s.board.Ready()) {
     CEntity& e = s.board.entity;
     e.Reset();
@@ -373,6 +388,12 @@ void DrawPlanViewScene(CRenderer& r) {
     e.flags |= kEntVisible | kEntRebuildMatrix;
     s.board.Draw();
   }
+}
+
+void DrawPlanViewScene(CRenderer& r) {
+  RefreshScene();
+  r.SetShader(kShaderNoBlend);
+  DrawPlanBoard();
   DrawCityModels(r, false, false);
   r.SetShader(-1);
 }

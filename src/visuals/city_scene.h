@@ -24,6 +24,15 @@ void LoadPresentationTextures();
 void DrawBasicCityScene(CRenderer& renderer);
 // Draw mode 3's board and the city on it, seen from above.
 void DrawPlanViewScene(CRenderer& renderer);
+// The pieces the scene passes draw one by one (built or rebuilt first by
+// RefreshBasicScene): the land, the blocks' paving and the roads; the
+// plain buildings; the night windows of block k.
+void RefreshBasicScene();
+void DrawBasicGround(bool land);
+void DrawBasicBuildings();
+void DrawBasicWindows(int32_t block);
+// The board under the plan view.
+void DrawPlanBoard();
 // Forgets the built models (the model system goes away at shutdown).
 void ReleaseBasicCityScene();
 // Number of buildings drawn as boxes in the last build.

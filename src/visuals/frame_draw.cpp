@@ -21,12 +21,18 @@
 #include "session/game_clock.h"
 #include "session/session_state.h"
 #include "shell/game_loop.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
 #include "visuals/city_scene.h"
+#include "visuals/cut_scene.h"
+#include "visuals/scene_passes.h"
 #include "visuals/draw_distances.h"
+#include "visuals/fireworks.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
+#include "visuals/tutor_figure.h"
 
 namespace {
 
@@ -104,7 +110,7 @@ void DrawPlanView(CRenderer& r) {
   r.DisableLighting();     // operation 43: the board and the overlay models unlit
   r.DisableDepthWrite();   // operation 58: the board lies under everything
   r.SetShader(kShaderModulate);
-  DrawPlanViewScene(r);
+  DrawPlanViewPasses(r);
   r.SetShader(kShaderNoDepth);
   r.SetShader(kShaderModulate);
 }
@@ -155,6 +161,7 @@ bool LoadRoadPage(CRenderer* renderer, const std::string& file, int32_t slot,
 // ---- Screen modes -------------------------------------------------------------
 
 void SetScreenModePanels(ScreenModePanels* panels) { Frame().panels = panels; }
+ScreenModePanels* CurrentScreenModePanels() { return Frame().panels; }
 int32_t GetScreenMode() { return GameTime().screenMode; }
 int32_t GetDrawMode() {
   const int32_t mode = GetScreenMode();
@@ -270,12 +277,16 @@ bool DrawFrame() {
     r->SetColourRamps(sky.sun, sky.ambient, 0, 0, 0, 8.0f, sky.sunDirection.x, sky.sunDirection.y,
                       sky.sunDirection.z, 0);
     switch (mode) {
-      case kDrawCity: DrawBasicCityScene(*r); break;
-      case kDrawAuction: break;  // the auction room comes with the auction screen
+      case kDrawCity:
+        DrawCityPasses(*r, IsHardwareRenderer());
+        FireworksShow().Draw(*r);
+        break;
+      case kDrawAuction: DrawAuctionRoom(*r, IsHardwareRenderer()); break;
       case kDrawSpecial: r->DrawSpecial(); break;
       case kDrawPlan: DrawPlanView(*r); break;
       default: break;
     }
+    if (mode == kDrawCity || mode == kDrawPlan) DrawLotDragOutline();
     DrawOverlay(*r);
     r->EndFrame();
   }
@@ -325,13 +336,16 @@ void DrawOverlay(CRenderer& r) {
   r.SetShader(kShaderStartOfFrame);
   r.SetShader(kShaderModulate);
   r.BeginOverlay();
-  if (h.cutSceneRunning && h.cutSceneRunning()) {
+  if (CutScene().Running() || (h.cutSceneRunning && h.cutSceneRunning())) {
     r.Begin2D();
+    CutScene().Draw();
     r.EndOverlay();
     return;
   }
   r.Begin2D();
   if (h.drawPanels) h.drawPanels();
+  DrawTutorFigure(r);
+  DrawMoneyAnimation(r);
   if (GetScreenMode() != kScreenMenu) r.DisableLighting();
   if (h.drawHover) h.drawHover();
   if (g_DebugFlags.DEBUGTEXT && h.drawText) {
@@ -402,4 +416,5 @@ void CreateSpriteBatches(CRenderer* renderer, int32_t firstShaderTexturePage) {
 
 void DestroySpriteBatches() {
   for (int i = 0; i < 4; ++i) SpriteBatches()[i].Destroy();
+  FireworksShow().Reset();
 }

@@ -39,6 +39,7 @@ class ScreenModePanels {
   virtual void SetManagers(bool /*frontEnd*/, bool /*inGame*/, bool /*auction*/) {}
 };
 void SetScreenModePanels(ScreenModePanels* panels);  // null: none
+ScreenModePanels* CurrentScreenModePanels();          // null when none
 
 int32_t GetScreenMode();
 int32_t GetDrawMode();

@@ -3,10 +3,16 @@
 // messages and its give-up rule.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
 #include "ai_fixture.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "session/game_clock.h"
 #include "session/auction.h"
+#include "session/game_messages.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 
@@ -135,6 +141,21 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
   EXPECT_EQ(cpu->NextAuctionBid(), 0);
 }
 
+// A player that has given up takes no decisions, but on its turn in the
+// auction room it pulls out, so the room does not wait for it for ever.
+TEST_F(ComputerPlayerTest, AGivenUpPlayerPullsOutOnItsTurn) {
+  GiveBlock(12, -1);
+  ASSERT_TRUE(StartAuction(12, 0, 400));
+  OpenAuctionScreen();
+  ApplyAuctionMessage(AuctionStepMsg{kAuctionMoveStage, PlayerIndex{kStageBidding}, 0});
+  ASSERT_TRUE(CurrentAuction()->active);
+  ASSERT_EQ(CurrentAuction()->turn, 1);
+  cpu->GiveUp();
+  cpu->Update();
+  EXPECT_EQ(CurrentAuction()->rows[1].stillIn, 0);
+  EXPECT_EQ(CurrentAuction()->rows[1].pulledOut, 1);
+}
+
 TEST_F(ComputerPlayerTest, EqualWorthSharesARank) {
   for (int32_t p = 0; p < 2; ++p) {
     CPlayer& player = P(p);
@@ -179,6 +200,59 @@ TEST_F(ComputerPlayerTest, ReplansEvery125TicksAndGivesUpWithNothingLeft) {
   EXPECT_TRUE(cpu->disabled);
   EXPECT_EQ(GetAiCharacter(4)->inUse, 0);
   EXPECT_EQ(GetAiCharacter(4)->bound, nullptr);
+}
+
+// A failing business is refurbished (or cleared) once, on the review where
+// its run of bad grades reaches the character's patience, not before and
+// not again on the reviews after.
+TEST_F(ComputerPlayerTest, RefurbishmentFiresOnceAtThePatienceValue) {
+  DefineShopType(3, {0});
+  GiveBlock(29, 1);
+  g_Blocks[29].BuildingRights = kRightsGranted;
+  const int32_t shop = Open(3, 2, Place(29, 0, 0, 1, 1, 1), true);
+  // The city wants what four other shops sell: more than the character
+  // picks among, so a replacement is always found.
+  for (int32_t i = 0; i < 4; ++i) {
+    DefineShopType(4 + i, {1 + i});
+    CityWideDemand().Rows[static_cast<size_t>(i)] = CityWideDemandRow{1 + i, 50 - i, {}};
+  }
+  for (AiBuildTimes& t : cpu->Character()->buildTimes) t = AiBuildTimes{0, 8, 18, 22, 4};
+  cpu->money = 50000;
+  cpu->AddBusinessToList(shop, 0);
+  ASSERT_EQ(cpu->ownBusinesses.size(), 1u);
+  const int32_t patience = 4;
+  cpu->Character()->difficulty[0].bytes[12 - 7] = patience;
+  cpu->SetDifficulty(0);
+  AiBusinessEntry& entry = cpu->ownBusinesses[0];
+  entry.band = 5;
+  for (int32_t repeats : {patience - 1, patience, patience + 1}) {
+    entry.repeats = repeats;
+    const uint8_t before = cpu->standardPending;
+    RunRefurbishmentReview(*cpu);
+    EXPECT_EQ(cpu->standardPending, before + (repeats == patience ? 1 : 0)) << repeats;
+  }
+}
+
+// A tenant's take-over needs a score of 800: 799 is turned down.
+TEST_F(ComputerPlayerTest, TakeOverNeedsAScoreOf800) {
+  DefineShopType(3, {0});
+  GiveBlock(29, 1);
+  GameClock().decade = 1;
+  const int32_t building = Place(29, 0, 0, 1, 1, 1);
+  const int32_t tenant = Open(3, 1, building, true);  // the human's shop on the computer's block
+  CBuilding& b = *GetBuilding(building);
+  CBusiness& business = *GetBusinessInUse(tenant);
+  business.PotentialIncome = 0;
+  b.OwnerChangeTick = -1000000;  // long past the owner change: no novelty premium
+  cpu->money = 5000;
+  cpu->SyncOwnershipLists();
+  for (const auto& [value, score, taken] : {std::tuple{301.0f, 799, false}, std::tuple{300.0f, 800, true}}) {
+    b.Value = value;
+    ASSERT_EQ(TakeOverScore(business, false), score);
+    RunTakeOverReview(*cpu);
+    EXPECT_EQ(cpu->BusinessInList(tenant, 0), taken) << score;
+  }
+  GameClock().decade = 0;
 }
 
 }  // namespace

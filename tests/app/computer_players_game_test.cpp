@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <variant>
 
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
@@ -27,6 +28,8 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "session/game_clock.h"
+#include "session/game_events.h"
+#include "session/goals.h"
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
@@ -93,11 +96,11 @@ class ComputerPlayersGameTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  static void SetUpPlayers() {
+  static void SetUpPlayers(int32_t count = 3) {
     PlayerTable().ClearPlayerSetupRows();
-    const int32_t characters[3] = {1, 2, 0};  // bidder, shopkeeper, landlord
-    const char* names[3] = {"Cart", "Dog", "Car"};
-    for (int32_t row = 0; row < 3; ++row) {
+    const int32_t characters[6] = {1, 2, 0, 3, 4, 5};  // bidder, shopkeeper, landlord, towers, prestige, night owl
+    const char* names[6] = {"Cart", "Dog", "Car", "Rocket", "Crown", "Horse"};
+    for (int32_t row = 0; row < count; ++row) {
       PlayerSetupRow& r = PlayerTable().SetupRow(row);
       r.kind = kPlayerComputer;
       r.character = characters[row];
@@ -153,42 +156,85 @@ TEST_F(ComputerPlayersGameTest, TenDaysOfThreeComputerPlayers) {
     EXPECT_GT(GetNumBusinessesOwned(i), 0) << ai->name << " opened no business";
     EXPECT_GT(ai->tally.priceRounds, 0) << ai->name << " never set its prices";
   }
-  (void)saved;
 
-  // Two more games from the same seed end alike. (The program's first game
-  // is left out of the comparison: it is not yet the same as later ones.)
-  TheGame().EndGame(false, 0);
-  const RunResult first = play(false);
+  // Two more games from the same seed end as the first did: a new game
+  // starts from the same state whatever the program ran before it.
   TheGame().EndGame(false, 0);
   const RunResult second = play(false);
-  EXPECT_EQ(second.snapshot.people, first.snapshot.people);
-  EXPECT_EQ(second.snapshot.buildings, first.snapshot.buildings);
-  EXPECT_EQ(second.snapshot.businesses, first.snapshot.businesses);
-  EXPECT_EQ(second.snapshot.players, first.snapshot.players);
-  for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(second.money[i], first.money[i]);
+  TheGame().EndGame(false, 0);
+  const RunResult third = play(false);
+  for (const RunResult* other : {&second, &third}) {
+    EXPECT_EQ(other->snapshot.people, saved.snapshot.people);
+    EXPECT_EQ(other->snapshot.buildings, saved.snapshot.buildings);
+    EXPECT_EQ(other->snapshot.businesses, saved.snapshot.businesses);
+    EXPECT_EQ(other->snapshot.players, saved.snapshot.players);
+    for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(other->money[i], saved.money[i]) << i;
+  }
 
   // The load rebuilds the computer players from the saved game and they
-  // play on: registries match what they own, and they keep trading.
+  // play on: registries match what they own, and they keep trading and
+  // pricing (a failing business may be sold, so the count of businesses
+  // may fall).
   ExecuteConsoleCommand("LOADGAME mid");
   ASSERT_EQ(std::count(replies_.begin(), replies_.end(), std::string("File mid loaded successfully")), 1);
-  int32_t businessesBefore = 0;
+  int32_t roundsBefore[3] = {};
   for (int32_t i = 0; i < 3; ++i) {
     CPlayerAI* ai = ComputerPlayer(i);
     ASSERT_NE(ai, nullptr);
-    businessesBefore += GetNumBusinessesOwned(i);
+    roundsBefore[i] = ai->tally.priceRounds;
     int32_t owned = 0;
     for (int8_t b : ai->ownedBlocks) owned += b;
     EXPECT_EQ(ai->CountRegisteredBlocks(), owned);
   }
   RunDays(5);
-  int32_t activity = 0, businessesAfter = 0;
+  // (A player under the debt warning leaves its housekeeping be.)
+  int32_t activity = 0, rounds = 0;
   for (int32_t i = 0; i < 3; ++i) {
     const CPlayerAI& ai = *ComputerPlayer(i);
-    activity += ai.tally.bids + ai.tally.constructions + ai.tally.priceRounds + ai.tally.blockRequests;
-    businessesAfter += GetNumBusinessesOwned(i);
+    activity += ai.tally.bids + ai.tally.constructions + ai.tally.blockRequests;
+    rounds += ai.tally.priceRounds - roundsBefore[i];
   }
   EXPECT_GT(activity, 0);
-  EXPECT_GE(businessesAfter, businessesBefore);
+  EXPECT_GE(rounds, 5);
+}
+
+// Six computer players race to be the richest on paper at the start of the
+// fourth year: they take city blocks at auction, build and trade, and the
+// goal names one winner; the others leave the game.
+TEST_F(ComputerPlayersGameTest, SixComputerPlayersPlayToTheObjective) {
+  SetUpPlayers(6);
+  TheGame().SetNewGameSeed(99u);
+  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_EQ(PlayerTable().ActiveCount(), 6);
+  ASSERT_TRUE(SetObjective(OBJECTIVE_PAPERWEALTH_BY_DATE, 1933.0f));
+  int32_t winner = -1;
+  const uint32_t end = RunningTick() + 5u * kTicksPerDay;
+  while (winner < 0 && RunningTick() < end) {
+    RunLogicTicks();
+    for (const GameEvent& e : TakeGameEvents())
+      if (const auto* goal = std::get_if<GoalResultEvent>(&e); goal && goal->result == kGoalWon) winner = goal->player;
+  }
+  ASSERT_GE(winner, 0) << "nobody won";
+  EXPECT_EQ(GameClock().CalendarYear(), 1933);
+  int32_t buyers = 0, bidders = 0, builders = 0;
+  for (int32_t i = 0; i < 6; ++i) {
+    const CPlayerAI* ai = ComputerPlayer(i);
+    ASSERT_NE(ai, nullptr);
+    buyers += ai->tally.blockRequests > 0;
+    bidders += ai->tally.bids > 0;
+    builders += ai->tally.constructions > 0;
+    EXPECT_EQ(ai->inUse != 0, i == winner) << ai->name;
+  }
+  EXPECT_GE(buyers, 3);
+  EXPECT_GE(bidders, 3);  // the auctions are contested
+  EXPECT_GE(builders, 4);
+
+  // The console shows what the winner is about.
+  replies_.clear();
+  ExecuteConsoleCommand("AISTATUS");
+  ASSERT_EQ(replies_.size(), 1u);
+  EXPECT_EQ(replies_[0].rfind(std::string(ComputerPlayer(winner)->name) + ": ", 0), 0u) << replies_[0];
+  EXPECT_NE(replies_[0].find(" | "), std::string::npos);
 }
 
 }  // namespace

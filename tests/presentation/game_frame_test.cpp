@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,10 +24,16 @@
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
+#include "city/city_entities.h"
+#include "session/auction.h"
+#include "session/player.h"
+#include "session/game_clock.h"
 #include "session/session_state.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "visuals/frame_draw.h"
+#include "visuals/city_picking.h"
+#include "visuals/interface_task.h"
 #include "visuals/screenshots.h"
 
 namespace {
@@ -54,6 +61,8 @@ class ShotProgram : public ShellProgram {
   bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
 
   bool recording = false;
+  // What the level shows when the shot is taken.
+  enum class Scene { City, Night, Plan, Auction, Selected } scene = Scene::City;
 
  private:
   void AfterFrame() {
@@ -65,6 +74,35 @@ class ShotProgram : public ShellProgram {
       c.eye = c.targetEye = {0, 120, -700};
       c.yaw = 1.5707964f;  // towards +z, over the city
       c.pitch = -0.15f;
+      if (scene == Scene::Night) GameClock().hour = 22;
+      if (scene == Scene::Plan) {
+        TogglePlanView();
+        c.eye = c.targetEye;  // the camera at its place over the board
+        c.lookAt = c.targetLookAt;
+      }
+      if (scene == Scene::Auction) {
+        // Three computer players bid against the one at the keyboard.
+        for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
+        if (StartAuction(20, -1, 500)) OpenAuctionScreen();
+      }
+    }
+    if (scene == Scene::Selected && !selected_ && LogicTick() >= levelTick_ + 60) {
+      // The block nearest the middle of the last frame, as a click there
+      // leaves it, and the next as hovered.
+      CEntityHouse& bases = BlockBaseEntities();
+      CEntity* nearest[2] = {nullptr, nullptr};
+      auto offCentre = [](const CEntity* e) {
+        return e ? std::fabs(e->viewBounds.centre.x) + 0.2f * e->viewBounds.centre.z : 1e9f;
+      };
+      for (int32_t i = 0; i < bases.count; ++i) {
+        CEntity* e = &bases.entities[i];
+        if ((e->flags & 3) != 3) continue;  // visible and in view
+        if (offCentre(e) < offCentre(nearest[0])) nearest[1] = nearest[0], nearest[0] = e;
+        else if (offCentre(e) < offCentre(nearest[1])) nearest[1] = e;
+      }
+      SelectedObject() = nearest[0];
+      HoveredObject() = nearest[1];
+      selected_ = true;
     }
     if (LogicTick() < levelTick_ + 75) return;  // three game seconds
     if (recording)
@@ -75,13 +113,15 @@ class ShotProgram : public ShellProgram {
   }
 
   uint32_t levelTick_ = 0;
+  bool selected_ = false;
 };
 
 // In the child: runs the game, raises the view to the horizon once the level
 // runs, writes a screenshot after some game seconds and quits.
 // Headless, the hardware renderer draws into the recording device; the
 // triangles of the last frame are written to "triangles.txt" instead.
-[[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api, bool headless) {
+[[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api, bool headless,
+                                  ShotProgram::Scene scene) {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   std::ofstream(dir / "config.cfg") << "SysSetup api " << api
@@ -100,6 +140,7 @@ class ShotProgram : public ShellProgram {
   TheGame().Prepare();
   static ShotProgram program;
   program.recording = headless;
+  program.scene = scene;
   ::_exit(WinMain("", program));
 }
 
@@ -118,9 +159,10 @@ class GameFrameTest : public ::testing::Test {
 
   // Runs the game on the renderer; the screenshot's texels (B, G, R, A),
   // bottom row first, or empty.
-  std::vector<uint8_t> Frame(const char* api, bool headless = false) {
+  std::vector<uint8_t> Frame(const char* api, bool headless = false,
+                             ShotProgram::Scene scene = ShotProgram::Scene::City) {
     const pid_t pid = ::fork();
-    if (pid == 0) RunGameAndShoot(dir_, api, headless);
+    if (pid == 0) RunGameAndShoot(dir_, api, headless, scene);
     int status = 0;
     bool ended = false;
     for (int i = 0; i < 1200 && !ended; ++i) {
@@ -135,7 +177,8 @@ class GameFrameTest : public ::testing::Test {
     EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << log_;
     const std::string file = Read(dir_ / "civano0000.tga");
     if (const char* dump = std::getenv("RC_FRAME_DUMP"))  // for looking at a failure
-      std::ofstream(std::string(dump) + "_" + api + (headless ? "_headless" : "") + ".tga",
+      std::ofstream(std::string(dump) + "_" + api + (headless ? "_headless" : "") + "_" +
+                        std::to_string(int(scene)) + ".tga",
                     std::ios::binary) << file;
     if (file.size() != 18 + 640 * 480 * 4) return {};
     return {file.begin() + 18, file.end()};
@@ -182,6 +225,71 @@ TEST_F(GameFrameTest, HeadlessTheCityIsDrawnThroughTheRecordingDevice) {
 
 TEST_F(GameFrameTest, SoftwareRendererDrawsTheCityUnderTheSky) {
   ExpectSkyAboveGround(Frame("Software"));
+}
+
+// Pixels of the picture (B, G, R, A) brighter than `level` in every channel.
+size_t BrightPixels(const std::vector<uint8_t>& t, int level) {
+  size_t n = 0;
+  for (size_t i = 0; i + 3 < t.size(); i += 4) n += t[i] > level && t[i + 1] > level && t[i + 2] > level;
+  return n;
+}
+
+// Fraction of pixels that differ by more than 40 in a channel.
+double Differing(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  size_t off = 0;
+  for (size_t i = 0; i + 3 < a.size(); i += 4)
+    for (int k = 0; k < 3; ++k)
+      if (std::abs(int(a[i + k]) - int(b[i + k])) > 40) {
+        ++off;
+        break;
+      }
+  return a.empty() ? 1.0 : double(off) / double(a.size() / 4);
+}
+
+TEST_F(GameFrameTest, AtNightTheCityIsDarkWithItsLightsOn) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Night);
+    ASSERT_FALSE(t.empty()) << log_;
+    double land[3];
+    Mean(t, 300, 480, land);
+    EXPECT_LT(land[0] + land[1] + land[2], 3 * 70.0) << api << ": the night is not dark";
+    EXPECT_GT(BrightPixels(t, 180), 30u) << api << ": no lights in the dark";
+  }
+}
+
+// The selected block's corner markers pulse in the selection green.
+TEST_F(GameFrameTest, TheSelectedBlockIsMarkedAtItsCorners) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Selected);
+  ASSERT_FALSE(t.empty()) << log_;
+  size_t green = 0;
+  for (size_t i = 0; i + 3 < t.size(); i += 4) green += t[i + 1] > 100 && t[i] < 30 && t[i + 2] < 30;
+  EXPECT_GT(green, 20u) << log_;
+}
+
+// The auction room from the session's own steps: opened for block 20, the
+// figures in their seats; both renderers draw the same room.
+TEST_F(GameFrameTest, AuctionRoomLooksTheSameOnBothRenderers) {
+  const std::vector<uint8_t> hard = Frame("D3D", false, ShotProgram::Scene::Auction);
+  const std::vector<uint8_t> soft = Frame("Software", false, ShotProgram::Scene::Auction);
+  ASSERT_FALSE(hard.empty()) << log_;
+  ASSERT_EQ(hard.size(), soft.size()) << log_;
+  double top[3];
+  Mean(hard, 0, 60, top);
+  EXPECT_FALSE(top[2] > top[0] + 20) << "sky where the room's walls should be";
+  EXPECT_LE(Differing(hard, soft), 0.04);
+}
+
+// The plan view looks over the board: no sky (it clears to black round the
+// board), and both renderers agree.
+TEST_F(GameFrameTest, PlanViewLooksTheSameOnBothRenderers) {
+  const std::vector<uint8_t> hard = Frame("D3D", false, ShotProgram::Scene::Plan);
+  const std::vector<uint8_t> soft = Frame("Software", false, ShotProgram::Scene::Plan);
+  ASSERT_FALSE(hard.empty()) << log_;
+  ASSERT_EQ(hard.size(), soft.size()) << log_;
+  double top[3];
+  Mean(hard, 0, 60, top);
+  EXPECT_FALSE(top[2] > top[0] + 20 && top[2] > 60) << "sky above the plan view";
+  EXPECT_LE(Differing(hard, soft), 0.04);
 }
 
 }  // namespace

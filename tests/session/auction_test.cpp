@@ -78,6 +78,24 @@ TEST_F(AuctionTest, TheSellerLeavingClosesTheRoom) {
   EXPECT_EQ(GameTime().screenMode, 0);
 }
 
+// Bidders who leave the game leave the room: out of turn the turn stays,
+// on their turn it moves on, and the last one in with the price wins.
+TEST_F(AuctionTest, BiddersLeavingTheGameLeaveTheRoom) {
+  MakePlayers(2);
+  OpenRoom(500);
+  ASSERT_EQ(Auction().turn, 1);
+  ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{2}}));
+  RunTicks(26);
+  EXPECT_EQ(Auction().rows[2].stillIn, 0);
+  EXPECT_EQ(Auction().turn, 1);
+  EXPECT_EQ(Auction().winner, -1);
+  ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{1}}));
+  RunTicks(26);
+  EXPECT_EQ(Auction().winner, 0);
+  RunToTheEnd();
+  EXPECT_EQ(g_Blocks[kBlock].Owner, 1);
+}
+
 TEST_F(AuctionTest, ABidderWhoPassedMayBidAgainInALaterRound) {
   MakePlayers(2);
   OpenRoom(500);

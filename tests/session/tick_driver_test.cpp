@@ -124,6 +124,34 @@ TEST_F(TickDriverTest, ClientStopsBelowItsGrantedLimitUntilTheNextGrant) {
   EXPECT_EQ(LogicTick(), 49u);
 }
 
+// At full speed a host would outrun a slower client until its snapshots no
+// longer meet the host's own: the host waits for a client far behind.
+TEST_F(TickDriverTest, HostWaitsForAClientFarBehindUntilItsSnapshotOrItsDeparture) {
+  MakePlayers(1);  // the computer player sends no snapshots and is not waited for
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Client"));
+  const int32_t client = 2;
+  Session().networkSession = true;
+  Session().host = true;
+  RunTicks(1500);
+  EXPECT_EQ(LogicTick(), 1001u);  // the client's start is half a ring behind
+  EXPECT_TRUE(WaitingForClients());
+  EXPECT_GT(GamePauseState().Count(1), 0);
+
+  CSyncSnapshot report = SnapshotRingSlot(1);
+  report.sender = client;
+  CompareSyncSnapshot(report);  // the client reached tick 200
+  EXPECT_FALSE(WaitingForClients());
+  EXPECT_EQ(GamePauseState().Count(1), 0);
+  RunTicks(500);
+  EXPECT_EQ(LogicTick(), 1201u);
+
+  // A client that leaves is waited for no longer.
+  ForgetClientProgress(client);
+  EXPECT_FALSE(WaitingForClients());
+  RunTicks(500);
+  EXPECT_EQ(LogicTick(), 1701u);
+}
+
 TEST_F(TickDriverTest, QuitFlagEndsAMultiTickCall) {
   MakePlayers();
   SetLogicSpeed(true);

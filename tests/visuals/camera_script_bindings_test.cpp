@@ -2,6 +2,8 @@
 // fake city of two blocks.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "city/blocks.h"
 #include "engine/input/camera_controller.h"
 #include "presentation_fixture.h"
@@ -21,6 +23,10 @@ class CameraScriptTest : public PresentationTest {
     RegisterGameCameraModes();
     CameraSettings() = GameCameraSettings{};
     RegisterCameraScriptBindings();
+    // Only the two blocks of the fake city are on the map (other tests leave
+    // blocks behind).
+    saved_ = g_Blocks;
+    for (CBlock& b : g_Blocks) b = CBlock{};
     for (int b : {5, 9}) {
       g_Blocks[b].InUse = 1;
       g_Blocks[b].CentreX = 100.0f * b;
@@ -30,7 +36,7 @@ class CameraScriptTest : public PresentationTest {
     SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   }
   void TearDown() override {
-    for (int b : {5, 9}) g_Blocks[b] = CBlock{};
+    g_Blocks = saved_;
     SetFlybyEndedHandler(nullptr);
     SetCameraPath({}, 0, 0);
     SetAuctionActorSource(nullptr);
@@ -41,6 +47,7 @@ class CameraScriptTest : public PresentationTest {
     PresentationTest::TearDown();
   }
   bool Run(const char* text) { return Script().RunText(text, "test", false); }
+  std::array<CBlock, kBlockCount> saved_;
   double Number(const char* global) {
     lua_State* L = Script().State();
     lua_getglobal(L, global);

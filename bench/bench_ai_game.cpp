@@ -1,0 +1,219 @@
+// Computer players only: a game of six computer players and no human on the
+// free-play level, run headless through the game root at full speed. Prints
+// the standings each game day, the winner, and the computer players' share
+// of the tick time (measured round their work with the AI work hook).
+//   bench_ai_game [--players N] [--seed S] [--days D] [--level-objective]
+// Without --days it plays until the game is decided or the decades end; the
+// objective is the richest on paper in the last year of the decades, or with
+// --level-objective the level's own.
+// With --benchmark_* arguments it runs as a Google Benchmark program instead
+// (two game days of six players per iteration, reporting the AI's share).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <variant>
+
+#include "ai/ai_profile.h"
+#include "ai/business_valuation.h"
+#include "ai/computer_player.h"
+#include "app/game.h"
+#include "app/game_parts.h"
+#include "engine/core/console.h"
+#include "engine/core/memory.h"
+#include "engine/core/run_state.h"
+#include "platform/headless.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "script/profiles.h"
+#include "session/game_clock.h"
+#include "session/game_events.h"
+#include "session/goals.h"
+#include "session/player.h"
+#include "session/player_data.h"
+#include "session/tick_driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kNames[6] = {"Car", "Cart", "Dog", "Rocket", "Crown", "Horse"};
+constexpr int32_t kDecadeDays = 10;
+constexpr int32_t kDecades = 8;
+constexpr int32_t kLastYear = 1930 + kDecadeDays * kDecades - 1;
+
+// Time inside the computer players' work.
+Clock::time_point g_aiStart;
+double g_aiSeconds = 0;
+void TimeAiWork(bool begin) {
+  if (begin)
+    g_aiStart = Clock::now();
+  else
+    g_aiSeconds += std::chrono::duration<double>(Clock::now() - g_aiStart).count();
+}
+
+// A scratch game root: the game's scripts and data, and a profile for its saves.
+class ScratchRoot {
+ public:
+  ScratchRoot() {
+    dir_ = fs::temp_directory_path() / ("bench_ai_game_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "profiles" / "bench");
+    for (const char* folder : {"scripts", "parameters", "gamedata"})
+      if (fs::exists(fs::path(RC_GAME_ROOT) / folder))
+        fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+    platform::SetGameRoot(dir_.string());
+  }
+  ~ScratchRoot() { fs::remove_all(dir_); }
+
+ private:
+  fs::path dir_;
+};
+
+void StartEngine() {
+  platform::SetHeadless(true);
+  platform::SetMessageBoxBackend(
+      [](std::string_view, std::string_view, platform::BoxIcon, platform::BoxButtons) { return platform::BoxResult::Ok; });
+  SetConsoleSink([](std::string_view, int) {});
+  ClearConsoleCommandTable();
+  RegisterConsoleCommands();
+  AttachGameConsoleCommands();
+  if (!MemoryManager().IsInitialised()) MemoryManager().Init(64u << 20, 16);
+  CreateEngineSystems();
+  TheGame().StartSimulation();
+  std::strcpy(PlayerProfile().name, "bench");
+}
+
+void NewComputerGame(int32_t players, uint32_t seed) {
+  PlayerTable().ClearPlayerSetupRows();
+  for (int32_t row = 0; row < players; ++row) {
+    PlayerSetupRow& r = PlayerTable().SetupRow(row);
+    r.kind = kPlayerComputer;
+    r.character = row;
+    std::strcpy(r.name, kNames[row % 6]);
+  }
+  TheGame().SetNewGameSeed(seed);
+  TheGame().NewGame(&FreePlayLevel());
+}
+
+struct Outcome {
+  int32_t winner = -1;
+  int32_t days = 0;
+  double seconds = 0;
+  double aiSeconds = 0;
+};
+
+// Runs until the goal is decided, the decades end or the day limit; the
+// winner from the goal's announcement.
+Outcome Play(int32_t dayLimit, bool print) {
+  Outcome o;
+  g_aiSeconds = 0;
+  SetAiWorkHook(TimeAiWork);
+  const auto start = Clock::now();
+  int32_t lastDay = GameClock().dayCounter;
+  // A game held up for good (an auction room nobody can close) stops after
+  // twice the ticks its days should take.
+  const int64_t iterationLimit = static_cast<int64_t>(dayLimit) * 24 * 625 * 2;
+  for (int64_t i = 0; o.winner < 0 && o.days < dayLimit && RunState().gameRunning; ++i) {
+    if (i > iterationLimit) {
+      std::printf("the game stopped advancing on day %d\n", o.days);
+      break;
+    }
+    RunLogicTicks();
+    for (const GameEvent& e : TakeGameEvents())
+      if (const auto* goal = std::get_if<GoalResultEvent>(&e); goal && goal->result == kGoalWon)
+        o.winner = goal->player;
+    if (GameClock().dayCounter == lastDay) continue;
+    lastDay = GameClock().dayCounter;
+    ++o.days;
+    if (!print) continue;
+    std::printf("day %3d (%d%d) ", o.days, GameClock().decade, GameClock().yearInDecade);
+    for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+      const CPlayerAI* ai = ComputerPlayer(slot);
+      if (ai == nullptr || !ai->inUse) continue;
+      int32_t blocks = 0;
+      for (int8_t b : ai->ownedBlocks) blocks += b;
+      std::printf(" | %s $%.0f wealth %.0f blocks %d businesses %d", ai->name, ai->money,
+                  PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot));
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+  o.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  o.aiSeconds = g_aiSeconds;
+  SetAiWorkHook(nullptr);
+  return o;
+}
+
+void PrintStandings(const Outcome& o) {
+  std::printf("after %d game days (%.1f s, the computer players' share of the tick time %.1f%%):\n", o.days, o.seconds,
+              o.seconds > 0 ? 100.0 * o.aiSeconds / o.seconds : 0.0);
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+    const CPlayerAI* ai = ComputerPlayer(slot);
+    if (ai == nullptr) continue;
+    int32_t blocks = 0;
+    for (int8_t b : ai->ownedBlocks) blocks += b;
+    std::printf("  %-6s %s money %.0f paper wealth %.0f blocks %d businesses %d; requests %d bids %d builds %d\n",
+                ai->name, slot == o.winner ? "WINNER" : ai->inUse ? "      " : "out   ", ai->money,
+                PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot), ai->tally.blockRequests,
+                ai->tally.bids, ai->tally.constructions);
+  }
+  if (o.winner < 0) std::printf("  no winner\n");
+}
+
+void BM_SixComputerPlayers(benchmark::State& state) {
+  ScratchRoot root;
+  StartEngine();
+  double share = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    NewComputerGame(6, 1234u);
+    state.ResumeTiming();
+    const Outcome o = Play(2, false);
+    share = o.seconds > 0 ? o.aiSeconds / o.seconds : 0;
+    state.PauseTiming();
+    TheGame().EndGame(false, 0);
+    state.ResumeTiming();
+  }
+  state.counters["ai_share_%"] = 100.0 * share;
+}
+BENCHMARK(BM_SixComputerPlayers)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+int RunOnce(int argc, char** argv) {
+  int32_t players = 6, days = kDecadeDays * kDecades;
+  uint32_t seed = 1234;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[i + 1]), 1, 6);
+    else if (std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+    else if (std::strcmp(argv[i], "--days") == 0) days = std::max(std::atoi(argv[i + 1]), 1);
+  }
+  bool levelObjective = false;
+  for (int i = 1; i < argc; ++i) levelObjective |= std::strcmp(argv[i], "--level-objective") == 0;
+  ScratchRoot root;
+  StartEngine();
+  NewComputerGame(players, seed);
+  // The richest on paper when the decades end wins, unless the level's own
+  // objective is kept.
+  if (!levelObjective) SetObjective(OBJECTIVE_PAPERWEALTH_BY_DATE, static_cast<float>(kLastYear));
+  PrintStandings(Play(days, true));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--benchmark", 11) == 0) {
+      benchmark::Initialize(&argc, argv);
+      benchmark::RunSpecifiedBenchmarks();
+      return 0;
+    }
+  return RunOnce(argc, argv);
+}

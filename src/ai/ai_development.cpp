@@ -1,0 +1,317 @@
+#include "ai/ai_development.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ai/ai_sites.h"
+#include "ai/business_valuation.h"
+#include "ai/computer_player.h"
+#include "ai/district_queries.h"
+#include "ai/scoring_terms.h"
+#include "ai/set_scores.h"
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "city/city_demand.h"
+#include "engine/core/error.h"
+#include "session/auction.h"
+
+namespace {
+
+constexpr int32_t kMaxPlanTries = 20;
+constexpr int32_t kMaxLandscapeLots = 12;
+constexpr int32_t kNominationFloor = 75;
+
+bool InGameType12() {
+  const int32_t t = GetAiGameFacts().GameType;
+  return t == 1 || t == 2;
+}
+
+int32_t BuildingKindFor(int32_t type) {
+  const BusinessType* row = GetBusinessType(type);
+  if (row == nullptr) return kKindRetail;
+  return row->Kind == kBusinessResidence ? kKindResidential : row->Kind == kBusinessLandscape ? kKindLandscape
+                                                                                             : kKindRetail;
+}
+
+// The shapes of the type that cover exactly `size` lots and fit its side limit.
+std::vector<LotShape> ShapesOfSize(int32_t type, int32_t size) {
+  const BusinessType* row = GetBusinessType(type);
+  const int32_t maxSide = row && row->MaxSide > 0 ? row->MaxSide : kLotsPerSide;
+  std::vector<LotShape> out;
+  for (const LotShape& s : GetFootprintShapes(type))
+    if (s.width * s.depth == size && std::max(s.width, s.depth) <= maxSide) out.push_back(s);
+  return out;
+}
+
+// A free place for the shape: against an edge first (shops want frontage),
+// else anywhere on the grid.
+bool FindPlace(CPlayerAI& ai, int32_t block, LotShape s, int32_t& x, int32_t& y, int32_t& w, int32_t& d) {
+  w = s.width, d = s.depth;
+  if (FindLotOnBlockEdge(ai, block, x, y, w, d)) return true;
+  const CBlock* b = GetBlock(block);
+  for (const LotShape turned : {s, LotShape{s.depth, s.width}})
+    for (int32_t px = 0; px + turned.width <= kLotsPerSide; ++px)
+      for (int32_t py = 0; py + turned.depth <= kLotsPerSide; ++py)
+        if (b->IsLotRegionFreeAt(px, py, turned.width, turned.depth)) {
+          x = px, y = py, w = turned.width, d = turned.depth;
+          return true;
+        }
+  return false;
+}
+
+// The spending check: what the build costs leaves in hand, counting what is
+// already set aside, the character's cash threshold, its cash floor and its
+// threshold share of the money it has now. Before the first day's accounts
+// the threshold is 0, and without the share a free spender would sink all
+// its starting money into its first buildings and have none for a block.
+bool Affordable(const CPlayerAI& ai, float cost) {
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  float keep = ai.own.cashThreshold;
+  if (row != nullptr) keep = std::max({keep, static_cast<float>(row->cashFloor), row->thresholdFactor * ai.money});
+  return ai.CanAfford(cost, false) && ai.money - ai.committedCash - cost >= keep;
+}
+
+// The step rule when a plan is too dear or finds no place: fewer floors
+// first while the type allows, then a smaller footprint at full height.
+void StepDown(int32_t& size, int32_t& floors, int32_t minFloors, bool placeFound) {
+  if (placeFound && floors > minFloors)
+    --floors;
+  else
+    --size;
+}
+
+}  // namespace
+
+int32_t GetPreferredSize(const CPlayerAI& ai, int32_t type) {
+  const BusinessType* row = GetBusinessType(type);
+  const AiCharacter* c = ai.Character();
+  if (row == nullptr) return 0;
+  int32_t size = c ? c->footprints[std::min<uint8_t>(row->FootprintBand, 4)].preferences[2] : row->MinArea;
+  const int32_t lo = std::max(row->MinArea, 1);
+  const int32_t hi = std::max(row->MaxArea > 0 ? row->MaxArea : kLotCount, lo);
+  return std::clamp(size, lo, hi);
+}
+
+int32_t GetMinimumSize(const CPlayerAI& ai, int32_t type) {
+  const BusinessType* row = GetBusinessType(type);
+  const AiCharacter* c = ai.Character();
+  if (row == nullptr) return 0;
+  const int32_t size = c ? c->footprints[std::min<uint8_t>(row->FootprintBand, 4)].preferences[0] : row->MinArea;
+  return std::max(size, std::max(row->MinArea, 1));
+}
+
+int32_t SelectBuildingQuality(CPlayerAI& ai, int32_t block) {
+  const CBlock* b = GetBlock(block);
+  if (b == nullptr) {
+    ReportError(0, 0, "SelectBuildingQuality - Invalid blockid type");
+    return 0;
+  }
+  const int32_t prestige = static_cast<int32_t>(b->Prestige);
+  const int32_t band = prestige <= 2 ? 0 : prestige <= 4 ? 1 : 2;
+  const int32_t r = static_cast<int32_t>(ai.Draw() % 101);
+  if (InGameType12()) {
+    if (band == 2) return r > 10 ? 2 : 1;
+    if (band == 1) return r > 10 ? 1 : 2;
+    return r > 50 ? 2 : r > 20 ? 1 : 0;
+  }
+  if (band == 2) return r > 20 ? 2 : r > 5 ? 1 : 0;
+  if (band == 1) return r >= 90 ? 2 : r > 10 ? 1 : 0;
+  return r <= 5 ? 2 : r <= 20 ? 1 : 0;
+}
+
+int32_t ChooseFloorCount(CPlayerAI& ai, int32_t type) {
+  const BusinessType* row = GetBusinessType(type);
+  const AiCharacter* c = ai.Character();
+  if (row == nullptr || c == nullptr) return 1;
+  const int32_t n = static_cast<int32_t>(ai.Draw() % 10) + 1;
+  int32_t sum = 0;
+  for (int32_t i = 0; i < n; ++i) sum += c->floors[i];
+  const int32_t t = static_cast<int32_t>(ai.Draw() % static_cast<uint32_t>(sum + 1)) + 1;
+  int32_t d = 0, left = sum;
+  for (; d < n; ++d) {
+    left -= c->floors[d];
+    if (left < t) break;
+  }
+  if (d == n) d = 0;
+  const int32_t g = std::max(row->MaxHeight - d, 0);
+  if (static_cast<int32_t>(ai.Draw() % 101) >= (CharacterOffset(ai.characterRow) + 1000) / 20)
+    d += static_cast<int32_t>(ai.Draw() % static_cast<uint32_t>(g + 1));
+  return std::clamp(d, std::max(row->MinHeight, 1), std::max(row->MaxHeight, std::max(row->MinHeight, 1)));
+}
+
+bool PassesLandscapeShare(CPlayerAI& ai, int32_t block) {
+  const int32_t landscaped = (kLotsNeededForLandscape - GetLandscapeLotsNeeded(block)) * 100 / kLotCount;
+  const int32_t p = std::clamp(GetPcentBlockDeveloped(block) - landscaped, 0, 100);
+  // An undeveloped block never passes, even on a draw of 0.
+  return p >= static_cast<int32_t>(ai.Draw() % 101) && p > 0;
+}
+
+bool ChooseLandscapeFootprint(CPlayerAI& ai, int32_t block, int32_t& x, int32_t& y, int32_t& width, int32_t& depth) {
+  const CBlock* b = GetBlock(block);
+  if (b == nullptr) return false;
+  if (!PassesLandscapeShare(ai, block)) return false;
+  int32_t best = 0;
+  for (int32_t w = 6; w >= 1; --w)
+    for (int32_t d = 6; d >= 1; --d)
+      for (int32_t px = 0; px + w <= kLotsPerSide; ++px)
+        for (int32_t py = 0; py + d <= kLotsPerSide; ++py) {
+          if (!b->IsLotRegionFreeAt(px, py, w, d)) continue;
+          int32_t score;
+          if (px != 0 && px != kLotsPerSide - w) {
+            score = (w * (d - 2) + 10) * 10;
+          } else {
+            const int32_t e = (py != 0 && py != kLotsPerSide - d) ? d : w + d - 1;
+            score = (w * d - 2 * e + 10) * 10;
+          }
+          if (score > best) {
+            best = score;
+            x = px, y = py, width = w, depth = d;
+          }
+        }
+  return best > 0;
+}
+
+bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result, bool useGivenQuality,
+                          int32_t givenQuality) {
+  result = DevelopmentResult{};
+  AiPlanState& p = ai.plan;
+  const CBlock* b = GetBlock(p.chosenBlock);
+  if (b == nullptr || b->BuildingRights == kRightsPreparing) return false;
+  const int32_t block = p.chosenBlock;
+
+  // Landscaping first on a night centre of the set games.
+  if (commit && InGameType12() && p.nightCentre && ai.ownedBlocks[block]) {
+    int32_t x, y, w, d;
+    if (ChooseLandscapeFootprint(ai, block, x, y, w, d)) {
+      const int32_t quality = SelectBuildingQuality(ai, block);
+      const float cost = static_cast<float>(EstimateBuildingCost(block, w * d, kKindLandscape, kLandscapeType,
+                                                                 static_cast<uint8_t>(quality), ai.index));
+      if (!AddAction_ConstructBuilding(ai, block, kKindLandscape, kLandscapeType, quality, cost, x, y, w, d, 1))
+        return false;
+      IncBlockBusinessTypeCount(block, kLandscapeType);
+      result.found = true;
+      result.cost = static_cast<int32_t>(cost);
+      return true;
+    }
+  }
+
+  const int32_t type = p.businessType;
+  const BusinessType* row = GetBusinessType(type);
+  if (row == nullptr) return false;
+  const int32_t minFloors = std::max(row->MinHeight, 1);
+  int32_t minimum = GetMinimumSize(ai, type);
+  int32_t size = 0, floors = 1;
+  if (type == kLandscapeType) {
+    size = std::min(GetLandscapeLotsNeeded(block), kMaxLandscapeLots);
+    minimum = 1;
+  } else if (type == kCentreMarkerType) {
+    // The tall homes at a centre's heart: the character's own footprint for
+    // the type, as many floors as it likes, within the type's limits.
+    size = GetPreferredSize(ai, type);
+    floors = std::min(ChooseFloorCount(ai, type), std::max(row->MaxHeight, minFloors));
+  } else {
+    size = GetPreferredSize(ai, type);
+    floors = ChooseFloorCount(ai, type);
+  }
+  size = std::max(size, minimum);
+  if (size < minimum || size < 1) return false;
+  const int32_t quality = useGivenQuality ? givenQuality : SelectBuildingQuality(ai, block);
+  const int32_t kind = BuildingKindFor(type);
+  result.lotsShort = 99;
+  for (int32_t tries = 0; tries < kMaxPlanTries && floors >= minFloors && size >= minimum; ++tries) {
+    const std::vector<LotShape> shapes =
+        type == kLandscapeType ? std::vector<LotShape>{{3, 4}, {4, 3}} : ShapesOfSize(type, size);
+    bool placed = false;
+    for (const LotShape& s : shapes) {
+      int32_t x, y, w, d;
+      if (!FindPlace(ai, block, s, x, y, w, d)) continue;
+      placed = true;
+      const float cost = static_cast<float>(EstimateBuildingCost(block, w * d * floors, kind, type,
+                                                                 static_cast<uint8_t>(quality), ai.index));
+      result.found = true;
+      result.cost = static_cast<int32_t>(cost);
+      if (!Affordable(ai, cost)) break;
+      if (commit) {
+        if (type == kLandscapeType && !ai.ownedBlocks[block])
+          ReportErrorF(1, "%s is about to landscape %s. Does not own this block!", ai.name, g_BlockDefs[block].Key);
+        if (!AddAction_ConstructBuilding(ai, block, kind, type, quality, cost, x, y, w, d, floors)) return false;
+        IncBlockBusinessTypeCount(block, type);
+      }
+      return true;
+    }
+    if (!placed) result.lotsShort = std::min(result.lotsShort, std::max(size - GetBlockFreeFootprint(block).largest, 1));
+    StepDown(size, floors, minFloors, placed);
+  }
+  if (result.lotsShort == 99) result.lotsShort = 0;
+  result.blockFull = !result.found && CountFreeEdgeLots(block) == 0;
+  return false;
+}
+
+void RepriceBusinesses(CPlayerAI& ai) {
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  const float step = row ? row->priceStep : 0.0f;
+  bool changed = false;
+  for (const AiBusinessEntry& e : ai.ownBusinesses) {
+    CBusiness* b = e.inUse ? GetBusinessInUse(e.id) : nullptr;
+    if (b == nullptr || b->Kind != kBusinessShop) continue;
+    const int32_t slots = b->SlotCount();
+    if (slots < 1) continue;
+    const int32_t running = GetBusinessRunningCost(*b);
+    for (int32_t i = 0; i < slots; ++i) {
+      const int32_t c = std::max<int32_t>(b->StockTarget[i], 0);
+      const int32_t s = b->Slots[i].Stock;
+      if (c < 1) continue;
+      float& price = b->PendingPrice[i];
+      const float before = price;
+      const int32_t v = static_cast<int32_t>(price);
+      const int32_t u = running / slots / c;
+      if (s < c && u < v) {
+        const float lowered = std::max(static_cast<float>(v) - static_cast<float>(c - s) / static_cast<float>(c) * 5.0f,
+                                       static_cast<float>(u));
+        price = std::max(lowered, 0.1f);
+      } else if (s == c) {
+        price = std::max(step + static_cast<float>(v), 0.1f);
+      }
+      if (price != before) {
+        b->Changed = 1;
+        changed = true;
+      }
+    }
+  }
+  if (changed) SendBusinessPriceMessages(ai.index);
+}
+
+void NominateBlockForAuction(CPlayerAI& ai) {
+  if (AuctionRunning() || ai.plan.targetRequested || ai.pendingBlockRequest >= 0) return;
+  if (ai.warned24h && ai.money < 0.0f) return;
+  const int32_t saved = ai.plan.chosenBlock;
+  int32_t best = -1, bestScore = 0;
+  for (int32_t block = 0; block < kBlockCount; ++block) {
+    const CBlock* b = GetBlock(block);
+    if (b == nullptr || !IsOwnable(block) || ai.ownedBlocks[block] || ai.HasStandingRejection(block)) continue;
+    if (b->Owner != 0 || IsNonPropertyBlock(block)) continue;
+    ai.plan.chosenBlock = block;
+    int32_t whole = 0;
+    ai.GetScore(kScoreChosenBlock, whole);
+    const int32_t score = whole < kNominationFloor ? 0 : whole;
+    if (score > bestScore) {
+      bestScore = score;
+      best = block;
+    }
+  }
+  ai.plan.chosenBlock = saved;
+  if (best < 0 || GetBlock(best)->GetLeasePrice() > ai.FreeCash()) return;
+  // It bids for the block it asked for up to the lease and its character's
+  // purchase share on top, within its free cash.
+  const float lease = GetBlock(best)->GetLeasePrice();
+  const float share = static_cast<float>(100 + PurchasePercent(ai.characterRow)) / 100.0f;
+  const int32_t limit = static_cast<int32_t>(std::min(ai.FreeCash(), lease * share));
+  if (AddAction_BuyBlock(ai, best, 100)) {
+    ai.nominatedBlock = best;
+    ai.nominationLimit = limit;
+    ai.plan.targetRequested = true;
+    ++ai.tally.nominations;
+  }
+}

@@ -1,0 +1,33 @@
+#pragma once
+// What a computer player builds on a block (business, size, floors, quality
+// and place on the lot grid), when it landscapes, which city block it puts
+// up for auction, and how it reprices its own businesses.
+#include <cstdint>
+
+class CPlayerAI;
+
+struct DevelopmentResult {
+  bool found = false;     // a free place was found (affordable or not)
+  int32_t cost = 0;       // the last estimate, truncated
+  int32_t lotsShort = 0;  // lots the smallest wanted footprint lacked
+  bool blockFull = false;
+};
+
+// Plans the plan's business on the plan's block; when committing, queues
+// the construction. True when it fits and is affordable (and, committing,
+// was queued).
+bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result, bool useGivenQuality = false,
+                          int32_t quality = 0);
+int32_t SelectBuildingQuality(CPlayerAI& ai, int32_t block);
+int32_t ChooseFloorCount(CPlayerAI& ai, int32_t type);
+// The lots the character likes a business of the type to cover, and the
+// fewest it builds it on.
+int32_t GetPreferredSize(const CPlayerAI& ai, int32_t type);
+int32_t GetMinimumSize(const CPlayerAI& ai, int32_t type);
+// The draw that lets a block be landscaped: the more of it is built over
+// (and the less already landscaped), the likelier.
+bool PassesLandscapeShare(CPlayerAI& ai, int32_t block);
+bool ChooseLandscapeFootprint(CPlayerAI& ai, int32_t block, int32_t& x, int32_t& y, int32_t& width, int32_t& depth);
+void RepriceBusinesses(CPlayerAI& ai);
+// Asks the city to auction the best-scoring block (score 75 or more).
+void NominateBlockForAuction(CPlayerAI& ai);

@@ -1,0 +1,204 @@
+// The computer player's planning on the small test economy: day and night
+// blocks, lot placement against the edges, the business a centre gets
+// next, the block chooser, the strategy choice by the clock and the update
+// count, the raise-cash limit, the landscaping draw and the development
+// planner's give-up when every footprint is too dear.
+#include <gtest/gtest.h>
+
+#include "ai/ai_development.h"
+#include "ai/ai_sites.h"
+#include "ai/ai_strategy.h"
+#include "ai/computer_player.h"
+#include "ai_fixture.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "session/game_clock.h"
+#include "session/session_services.h"
+
+namespace {
+
+class AiServices : public SessionGameServices {
+ public:
+  CPlayer* CreateComputerPlayer(int32_t row) override { return ::CreateComputerPlayer(row); }
+};
+
+constexpr int32_t kBlock = 29;
+constexpr int32_t kDayShop = 3;
+constexpr int32_t kNightShop = 5;
+
+class AiPlanningTest : public AiTest {
+ protected:
+  void SetUp() override {
+    AiTest::SetUp();
+    PlayerTable().DeleteAllPlayers();
+    SetSessionGameServices(&services_);
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));
+    PlayerTable().SetLocal(PlayerTable().Get(0));
+    cpu = ComputerPlayer(1);
+    ASSERT_NE(cpu, nullptr);
+    cpu->Resume();
+    // Shops by day from 8 to 18, the night trade until 22.
+    for (AiBuildTimes& t : cpu->Character()->buildTimes) t = AiBuildTimes{0, 8, 18, 22, 4};
+    DefineShopType(kDayShop, {0});
+    DefineShopType(kNightShop, {1}, 10.0f, 19, 23);
+    GameClock().hour = 10;
+    GameClock().decade = 1;
+  }
+  void TearDown() override {
+    GameClock() = CGameClock{};
+    PlayerTable().DeleteAllPlayers();
+    RestoreDefaultSessionServices();
+    AiTest::TearDown();
+  }
+
+  void OwnBlock(int32_t block) {
+    GiveBlock(block, 1);
+    g_Blocks[block].BuildingRights = kRightsGranted;
+  }
+
+  AiServices services_;
+  CPlayerAI* cpu = nullptr;
+};
+
+TEST_F(AiPlanningTest, DayAndNightBlocks) {
+  EXPECT_TRUE(IsDayBlock(kBlock));  // empty: both
+  EXPECT_TRUE(IsNightBlock(kBlock));
+  for (int32_t x = 0; x < 7; ++x) Open(kDayShop, 2, Place(kBlock, x, 6, x, 6, 1), true);
+  Open(kDayShop, 2, Place(kBlock, 6, 0, 6, 0, 1), true);
+  Open(kDayShop, 2, Place(kBlock, 6, 2, 6, 2, 1), true);
+  EXPECT_TRUE(IsDayBlock(kBlock));
+  EXPECT_FALSE(IsNightBlock(kBlock));
+  // Nine day shops and one night business on 9 lots: 90 % day, still not a day block.
+  Open(kNightShop, 2, Place(kBlock, 0, 0, 2, 2, 1), true);
+  EXPECT_FALSE(IsDayBlock(kBlock));
+}
+
+TEST_F(AiPlanningTest, EdgesAndFootprints) {
+  int32_t order[5];
+  EdgeOrder(3, false, order);
+  EXPECT_EQ(std::vector<int32_t>(order, order + 5), (std::vector<int32_t>{3, 2, 1, 4, 3}));
+  EdgeOrder(1, true, order);
+  EXPECT_EQ(std::vector<int32_t>(order, order + 5), (std::vector<int32_t>{1, 2, 3, 4, 1}));
+
+  for (const auto& [w, d] : {std::pair{0, 3}, std::pair{3, 0}, std::pair{0, 0}}) EXPECT_FALSE(FitsOnBlockEdges(kBlock, w, d));
+  EXPECT_TRUE(FitsOnBlockEdges(kBlock, 2, 6));
+  EXPECT_FALSE(FitsOnBlockEdges(kBlock, 2, 8));
+
+  EXPECT_EQ(GetFootprintArea(4, 9), 24);
+  EXPECT_EQ(GetFootprintArea(2, 3), -1);
+  std::vector<LotShape> shapes = GetFootprintShapes(kLandscapeType);
+  EXPECT_EQ(shapes.size(), 21u);
+  RemoveFootprintShape(30, shapes);  // 6 x 5 first
+  ASSERT_FALSE(shapes.empty());
+  EXPECT_EQ(shapes.front().width * shapes.front().depth, 30);
+  RemoveFootprintShape(7, shapes);  // no 7-lot shape
+  EXPECT_TRUE(shapes.empty());
+
+  // A footprint found against an edge touches it.
+  int32_t x, y, w = 2, d = 3;
+  ASSERT_TRUE(FindLotOnBlockEdge(*cpu, kBlock, x, y, w, d));
+  EXPECT_TRUE(x == 0 || y == 0 || x + w == 7 || y + d == 7);
+  EXPECT_EQ(w * d, 6);
+}
+
+// A block whose edge lots are all taken is never a building site, however
+// much room its middle has.
+TEST_F(AiPlanningTest, NoFreeEdgeLotNoCandidate) {
+  OwnBlock(kBlock);
+  Place(kBlock, 0, 0, 6, 0, 1);
+  Place(kBlock, 0, 6, 6, 6, 1);
+  Place(kBlock, 0, 1, 0, 5, 1);
+  Place(kBlock, 6, 1, 6, 5, 1);
+  EXPECT_EQ(CountFreeEdgeLots(kBlock), 0);
+  EXPECT_EQ(GetScoreForAdjacentBlockToBuildOn(*cpu, kBlock), 0);
+  for (int32_t i = 0; i < 30; ++i) {
+    int32_t kind = 0;
+    EXPECT_NE(ChooseBusinessBlock(*cpu, kind), kBlock);
+  }
+}
+
+// With a single candidate and a choice limit above one, the draw may land
+// past the end of the list: no business this time.
+TEST_F(AiPlanningTest, CentreChoiceMayReturnNone) {
+  OwnBlock(kBlock);
+  cpu->money = 50000;
+  cpu->plan.chosenBlock = kBlock;
+  cpu->plan.dayCentre = true;
+  CityWideDemand().Rows[0] = CityWideDemandRow{0, 50, {}};
+  bool some = false, none = false;
+  for (int32_t i = 0; i < 40; ++i) {
+    const int32_t type = ChooseBusinessForCentre(*cpu, -1);
+    EXPECT_TRUE(type == kDayShop || type == -1) << type;
+    some |= type == kDayShop;
+    none |= type == -1;
+  }
+  EXPECT_TRUE(some);
+  EXPECT_TRUE(none);
+}
+
+TEST_F(AiPlanningTest, StrategyByTheClockAndTheUpdateCount) {
+  cpu->money = 5000;
+  for (const auto& [hour, text] : {std::pair{5, "Wait for 6am"}, std::pair{6, "No Strategy!"}}) {
+    GameClock().hour = hour;
+    SelectStrategy(*cpu);
+    EXPECT_STREQ(StrategyText(*cpu), text) << hour;
+  }
+  // A one-off purchase is weighed only once the player has run 20 updates.
+  GameClock().hour = 10;
+  for (const int32_t updates : {19, 20}) {
+    cpu->updateCount = updates;
+    int32_t tries = 0;
+    for (int32_t i = 0; i < 30; ++i) {
+      cpu->oneOffAttempts = 0;
+      SelectStrategy(*cpu);
+      tries += cpu->oneOffAttempts;
+    }
+    if (updates < 20)
+      EXPECT_EQ(tries, 0);
+    else
+      EXPECT_GT(tries, 0);
+  }
+}
+
+TEST_F(AiPlanningTest, RaisingCashEndsAfter48Hours) {
+  cpu->money = 100;
+  cpu->own.worth = 100000;
+  for (const int32_t hours : {48, 49}) {
+    cpu->mode = kAiRunStrategy;
+    cpu->plan.strategy = 1;
+    cpu->plan.tactic = 4;
+    cpu->plan.cashGoal = 5000;
+    cpu->plan.hoursConsolidating = hours;
+    RunTacticProgressCheck(*cpu);
+    EXPECT_EQ(cpu->mode, hours > 48 ? kAiNewStrategy : kAiRunStrategy) << hours;
+  }
+}
+
+TEST_F(AiPlanningTest, LandscapingDrawFollowsTheBuiltShare) {
+  const int32_t empty = 30;
+  Place(kBlock, 0, 0, 6, 6, 1);  // every lot built over
+  for (int32_t i = 0; i < 200; ++i) {
+    EXPECT_TRUE(PassesLandscapeShare(*cpu, kBlock));
+    EXPECT_FALSE(PassesLandscapeShare(*cpu, empty));
+  }
+}
+
+TEST_F(AiPlanningTest, EveryFootprintTooDearGivesUp) {
+  OwnBlock(kBlock);
+  cpu->money = 10;
+  cpu->plan.chosenBlock = kBlock;
+  cpu->plan.businessType = kDayShop;
+  const uint8_t before = cpu->standardPending;
+  DevelopmentResult result;
+  EXPECT_FALSE(PlanBlockDevelopment(*cpu, true, result));
+  EXPECT_TRUE(result.found);
+  EXPECT_GT(result.cost, 10);
+  EXPECT_EQ(cpu->standardPending, before);
+  // With the money it queues the building.
+  cpu->money = 100000;
+  EXPECT_TRUE(PlanBlockDevelopment(*cpu, true, result));
+  EXPECT_EQ(cpu->standardPending, before + 1);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// The auction room: where the figures sit, the cone of light, and the
+// figures' animation states with the sounds they play.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/scene/animation.h"
+#include "engine/scene/entity.h"
+#include "presentation_fixture.h"
+#include "session/player.h"
+#include "visuals/auction_room.h"
+
+namespace {
+
+class AuctionRoomTest : public PresentationTest {
+ protected:
+  void SetUp() override {
+    PresentationTest::SetUp();
+    EntAnimResetPool();
+    PlayerTable().DeleteAllPlayers();
+    AuctionRoomHooks& h = AuctionRoomSound();
+    h.play = [this](const char* sample) -> void* {
+      played.push_back(sample);
+      return &voices[played.size() % 8];
+    };
+    h.stop = [this](void* voice) { stopped.push_back(voice); };
+    h.muted = [this] { return muted; };
+    InitAuctionRoom();
+  }
+  void TearDown() override {
+    ReleaseAuctionRoom();
+    AuctionRoomSound() = AuctionRoomHooks{};
+    PlayerTable().DeleteAllPlayers();
+    EntAnimResetPool();
+    PresentationTest::TearDown();
+  }
+  void Advance(int32_t seat) { SetBidderAnimation(seat, kBidderAdvance); }
+
+  std::vector<std::string> played;
+  std::vector<void*> stopped;
+  bool muted = false;
+  int voices[8] = {};
+};
+
+TEST_F(AuctionRoomTest, SeatsStandInARowAcrossTheRoom) {
+  EXPECT_FLOAT_EQ(SeatFigureX(2, 0), 1.4f);
+  EXPECT_FLOAT_EQ(SeatFigureX(2, 1), -1.4f);
+  EXPECT_FLOAT_EQ(SeatDeskX(2, 0), -1.4f);
+  for (int32_t i = 0; i < 5; ++i) EXPECT_NEAR(SeatFigureX(6, i) - SeatFigureX(6, i + 1), 2.8f, 1e-5f);
+  EXPECT_NEAR(SeatFigureX(6, 0), -SeatFigureX(6, 5), 1e-5f);  // centred
+
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Ann"));
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 3, "Bob"));
+  BuildAuctionRoomFigures();
+  EXPECT_EQ(AuctionFigureCount(), 2);
+  ASSERT_NE(AuctionFigure(1), nullptr);
+  EXPECT_FLOAT_EQ(AuctionFigure(0)->position.x, 1.4f);
+  EXPECT_FLOAT_EQ(AuctionFigure(1)->position.x, -1.4f);
+  EXPECT_FLOAT_EQ(AuctionFigure(1)->position.z, kSeatZ);
+  EXPECT_EQ(AuctionFigure(2), nullptr);
+  EXPECT_EQ(BidderAnimationState(0), kBidderIdle);
+}
+
+TEST_F(AuctionRoomTest, ConeGeometryAndPulse) {
+  const MarkerCone& c = AuctionMarkerCone();
+  for (int32_t i = 0; i < kConeRim; ++i) {
+    EXPECT_NEAR(std::hypot(c.points[i].x, c.points[i].z), 1.6f, 1e-5f);
+    EXPECT_EQ(c.points[i].y, 0.0f);
+  }
+  EXPECT_NEAR(c.points[8].z, 1.6f, 1e-5f);  // pi/16 a step: a quarter turn at 8
+  EXPECT_EQ(c.points[kConeRim].y, 8.0f);
+  EXPECT_EQ(c.indices[0], kConeRim);
+  EXPECT_EQ(c.indices[3 * 31 + 1], 31);
+  EXPECT_EQ(c.indices[3 * 31 + 2], 0);  // the last triangle closes the ring
+  EXPECT_FLOAT_EQ(TurnConePulse(31), 1.0f);
+  EXPECT_FLOAT_EQ(TurnConePulse(15), 15.0f / 31.0f);
+  EXPECT_FLOAT_EQ(TurnConePulse(15 + 32), 15.0f / 31.0f);
+  EXPECT_FLOAT_EQ(TurnConePulse(0), 30.0f / 31.0f);
+}
+
+TEST_F(AuctionRoomTest, BidAndWinAnimationsPlayTheirSounds) {
+  // A bid plays once with the token's bid sound, then idles.
+  SetBidderAnimation(0, kBidderBid);
+  EXPECT_EQ(BidderAnimationState(0), kBidderBid);
+  Advance(0);
+  EXPECT_EQ(BidderAnimationState(0), kBidderIdle);
+  ASSERT_EQ(played.size(), 1u);
+  EXPECT_EQ(played[0], "auction\\car_bid.wav");
+  // The next bid stops the voice still playing before it starts again.
+  SetBidderAnimation(0, kBidderBid);
+  Advance(0);
+  ASSERT_EQ(stopped.size(), 1u);
+  EXPECT_EQ(stopped[0], &voices[1]);
+  EXPECT_EQ(played.size(), 2u);
+  // Muted: the figure still moves, silently.
+  muted = true;
+  SetBidderAnimation(0, kBidderBid);
+  Advance(0);
+  EXPECT_EQ(played.size(), 2u);
+  muted = false;
+
+  // The win: two idle plays, then the win with applause.
+  played.clear();
+  SetBidderAnimation(1, kBidderCheer1);
+  Advance(1);
+  EXPECT_EQ(BidderAnimationState(1), kBidderCheer2);
+  Advance(1);
+  EXPECT_EQ(BidderAnimationState(1), kBidderWin);
+  EXPECT_TRUE(played.empty());
+  Advance(1);
+  EXPECT_EQ(BidderAnimationState(1), kBidderIdle);
+  ASSERT_EQ(played.size(), 2u);
+  EXPECT_EQ(played[0], "auction\\car_win.wav");
+  EXPECT_EQ(played[1], "auction\\ambi_any_applausehigh.wav");
+
+  // Stopped figures stay still; seats outside 0..5 are ignored.
+  SetBidderAnimation(2, kBidderStopped);
+  Advance(2);
+  EXPECT_EQ(BidderAnimationState(2), kBidderStopped);
+  SetBidderAnimation(6, kBidderBid);
+  SetBidderAnimation(-1, kBidderBid);
+  EXPECT_EQ(BidderAnimationState(6), 0);
+  EXPECT_EQ(played.size(), 2u);
+}
+
+TEST_F(AuctionRoomTest, SessionMovesReachTheSeatedFigures) {
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Ann"));
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 3, "Bob"));
+  BuildAuctionRoomFigures();
+  played.clear();
+  OnAuctionBid(1);
+  ASSERT_EQ(played.size(), 1u);
+  EXPECT_EQ(played[0], "auction\\Rocket_bid.wav");  // Bob's token
+  OnAuctionPullOut(1);
+  EXPECT_EQ(played.back(), "auction\\Rocket_withdraw.wav");
+  OnAuctionWinner(0);
+  EXPECT_EQ(BidderAnimationState(0), kBidderCheer1);
+  OnAuctionBid(4);  // no one sits there
+  EXPECT_EQ(played.size(), 2u);
+  CloseAuctionRoomFigures();
+  EXPECT_EQ(BidderAnimationState(0), kBidderStopped);
+  EXPECT_EQ(TokenSound(10, 0), nullptr);
+}
+
+}  // namespace

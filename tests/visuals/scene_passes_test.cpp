@@ -1,0 +1,253 @@
+// The city's scene passes: their order on the two kinds of renderer, the
+// pulsing colours, the smoke and pulsing lights, the corner markers' scale
+// and the night lights' rings.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/core/system_settings.h"
+#include "engine/render/renderer.h"
+#include "engine/scene/model.h"
+#include "engine/recording_renderer.h"
+#include "presentation_fixture.h"
+#include "visuals/draw_distances.h"
+#include "visuals/scene_passes.h"
+#include "city/blocks.h"
+#include "engine/scene/entity.h"
+#include "visuals/city_picking.h"
+#include "visuals/interface_task.h"
+
+namespace {
+
+// Keeps the first vertex colour of every triangle pair drawn untextured
+// (the outline markers' arms come as quads).
+class ColourRecorder : public RecordingRenderer {
+ public:
+  void DrawIndexedUntextured(const VertexUntextured* v, const uint16_t* idx, int32_t vertices,
+                             int32_t indices) override {
+    RecordingRenderer::DrawIndexedUntextured(v, idx, vertices, indices);
+    for (int32_t i = 0; i + 5 < indices; i += 6) colours.push_back(v[idx[i]].colour);
+  }
+  std::vector<uint32_t> colours;
+};
+
+class ScenePassTest : public PresentationTest {
+ protected:
+  void SetUp() override {
+    PresentationTest::SetUp();
+    ModSysCreate();
+    SetRenderer(&renderer);
+    SetScenePassTrace(&trace);
+    DetailChoice = 2;
+  }
+  void TearDown() override {
+    SetScenePassTrace(nullptr);
+    SetRenderer(nullptr);
+    ModSysDestroy();
+    PresentationTest::TearDown();
+  }
+  ColourRecorder renderer;
+  std::vector<std::string> trace;
+};
+
+TEST_F(ScenePassTest, FullAndReducedOrders) {
+  DrawCityPasses(renderer, true);
+  const std::vector<std::string> full = {
+      "sky",     "stars",           "ground",      "blocks",   "ownership",        "scenery",
+      "street lights", "people",    "path objects", "signs",   "end tokens",       "vehicles",
+      "animated scenery", "buildings", "outlines", "traffic lights", "effects",   "path scenery",
+      "construction", "smoke",      "night lights", "light pools"};
+  EXPECT_EQ(trace, full);
+
+  trace.clear();
+  DrawCityPasses(renderer, false);
+  const std::vector<std::string> reduced = {"sky",       "scenery",  "ground",   "blocks",      "ownership",
+                                            "vehicles",  "signs",    "construction", "buildings", "outlines",
+                                            "night lights", "end tokens", "smoke", "people"};
+  EXPECT_EQ(trace, reduced);
+
+  // Without detail the optional passes drop out of both orders.
+  DetailChoice = 0;
+  trace.clear();
+  DrawCityPasses(renderer, true);
+  for (const char* optional : {"street lights", "path objects", "effects"})
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), optional), 0) << optional;
+  trace.clear();
+  DrawCityPasses(renderer, false);
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "smoke"), 0);
+  EXPECT_EQ(trace.back(), "people");
+}
+
+TEST(PulseColour, ScalesColourByTheTickAndKeepsAlpha) {
+  const struct {
+    uint32_t tick, expected;
+  } cases[] = {
+      {15, 0x80404040u},  // dimmest: half
+      {47, 0x80404040u},  // the period is 32
+      {31, 0x80808080u},  // 0.5 + 16/32: full
+      {0, 0x807C7C7Cu},   // 0.5 + 15/32 of 0x80
+  };
+  for (const auto& c : cases) EXPECT_EQ(PulseColour(0x80808080u, c.tick), c.expected) << c.tick;
+  EXPECT_EQ(ScaleArgb(0xFFC08001u, 2.0f, 0.5f), 0x7FFFFF02u);  // clamped at 255, alpha halved
+  EXPECT_EQ(ScaleArgb(0xFF102030u, -1.0f, 1.0f), 0xFF000000u);  // floored at 0
+}
+
+TEST(Outlines, MarkerScaleAndPulse) {
+  const struct {
+    Vec3 size;
+    float scale;
+  } cases[] = {
+      {{6, 20, 9}, 2.0f},       // a third of the smallest side
+      {{30, 12, 40}, 3.0f},     // larger than 3: 3
+      {{0.75f, 5, 5}, 3.0f},    // 0.25 lies within 0.24 .. 0.26: 3
+      {{0.9f, 5, 5}, 0.3f},
+      {{5, 0.6f, 5}, 0.2f},
+  };
+  for (const auto& c : cases)
+    EXPECT_NEAR(OutlineMarkerScale({0, 0, 0}, c.size), c.scale, 1e-6f) << c.size.x << " " << c.size.y;
+  EXPECT_FLOAT_EQ(OutlinePulseScale(15), 1.0f);
+  EXPECT_FLOAT_EQ(OutlinePulseScale(0), 271.0f / 256.0f);
+  EXPECT_FLOAT_EQ(OutlinePulseScale(31 + 32), 272.0f / 256.0f);
+}
+
+TEST(Smoke, EmittersReleaseParticlesOnTheirInterval) {
+  const Vec3 chimney{10, 20, 30};
+  const Vec3 points[2] = {{1, 2, 3}, {4, 5, 6}};
+  InitSmokeEmitters(chimney, points, 2, 100);
+  const std::vector<SmokeEmitter>& e = SmokeEmitters();
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(e[1].position.y, 4.0f);   // raised by 2
+  EXPECT_EQ(e[1].position.z, -3.0f);  // z as the model holds it, negated
+  auto live = [&](size_t i) {
+    int32_t n = 0;
+    for (const SmokeParticle& p : e[i].particles) n += p.active ? 1 : 0;
+    return n;
+  };
+  for (int32_t t = 100; t < 105; ++t) UpdateSmokeEmitters(t);
+  EXPECT_EQ(live(0), 1);  // at the start tick only
+  for (int32_t t = 105; t <= 130; ++t) UpdateSmokeEmitters(t);
+  EXPECT_EQ(live(0), 4);  // ticks 100, 110, 120, 130
+  for (const SmokeParticle& p : e[0].particles)
+    if (p.active) {
+      EXPECT_GE(p.speed, 3.0f);
+      EXPECT_LE(p.speed, 8.0f);
+      EXPECT_GT(p.position.y, chimney.y - 1e-3f);
+    }
+  InitSmokeEmitters(chimney, nullptr, 0, 0);
+  EXPECT_EQ(SmokeEmitters().size(), 1u);
+}
+
+TEST(PulsingLights, StepByTwentyEveryPeriodAndTurnAtTheEnds) {
+  std::vector<PulsingLight>& lights = PulsingLights();
+  lights.assign(1, PulsingLight{0, 3, 230, true, 0});
+  StepPulsingLights();
+  StepPulsingLights();
+  EXPECT_EQ(lights[0].brightness, 230);  // counting to the period
+  StepPulsingLights();
+  EXPECT_EQ(lights[0].brightness, 250);
+  for (int i = 0; i < 3; ++i) StepPulsingLights();
+  EXPECT_EQ(lights[0].brightness, 255);  // clamped, and turned
+  EXPECT_FALSE(lights[0].rising);
+  for (int i = 0; i < 3; ++i) StepPulsingLights();
+  EXPECT_EQ(lights[0].brightness, 235);
+  EXPECT_EQ(lights[0].copy, 235);
+  lights.assign(1, PulsingLight{0, 1, 10, false, 0});
+  StepPulsingLights();
+  EXPECT_EQ(lights[0].brightness, 0);
+  EXPECT_TRUE(lights[0].rising);
+  lights.clear();
+}
+
+TEST(NightLights, RingSegmentsIntensityAndGroups) {
+  const struct {
+    float depth;
+    int32_t segments;
+  } rings[] = {{1.0f, 64}, {16.0f, 40}, {32.0f, 32}, {256.0f, 8}, {512.0f, 7}, {1e6f, 7}};
+  for (const auto& r : rings) EXPECT_EQ(LightRingSegments(r.depth), r.segments) << r.depth;
+  EXPECT_FLOAT_EQ(LightPoolIntensity(100), 1.0f);
+  EXPECT_FLOAT_EQ(LightPoolIntensity(400), 0.5f);
+  EXPECT_FLOAT_EQ(LightPoolIntensity(500), 0.0f);
+  EXPECT_FLOAT_EQ(LightPoolIntensity(900), 0.0f);
+  // Full day lights nothing; deep night lights every group; dusk some.
+  int32_t dusk = 0;
+  for (int32_t i = 0; i < 16; ++i) {
+    EXPECT_FALSE(LightGroupLit(i, 255));
+    EXPECT_TRUE(LightGroupLit(i, 20));
+    EXPECT_EQ(LightGroupLit(i, 130), LightGroupLit(i + 16, 130));
+    dusk += LightGroupLit(i, 130) ? 1 : 0;
+  }
+  EXPECT_GT(dusk, 0);
+  EXPECT_LT(dusk, 16);
+}
+
+TEST(PlanView, BuildingColoursBlinkByTheFilters) {
+  const uint32_t own = 0xFF3060E0u;
+  PlanViewFilters f;
+  const uint32_t on = 20, off = 3;  // blink phase: (tick mod 32) > 16
+  EXPECT_EQ(PlanBuildingColour(own, false, 2, 0, 0, f, off), 0xFFFFFFFFu);  // no business: white
+  EXPECT_EQ(PlanBuildingColour(own, true, 2, 0, 0, f, on), own);            // no filter: own colour
+  f.businessKind = 2;
+  EXPECT_EQ(PlanBuildingColour(own, true, 2, 1, 0, f, on), 0xFFFFFFFFu);
+  EXPECT_EQ(PlanBuildingColour(own, true, 2, 1, 0, f, off), own);
+  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 0, f, on), own);
+  // The kind filter wins over the player filter; the player over the commodity.
+  f.player = 1;
+  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 0, f, on), own);
+  f.businessKind = -1;
+  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 0, f, on), 0xFFFFFFFFu);
+  f.player = -1;
+  f.commodity = 5;
+  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 1u << 5, f, on), 0xFFFFFFFFu);
+  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 1u << 4, f, on), own);
+}
+
+}  // namespace
+
+namespace {
+
+// A selected block gets eight corner markers in the selection colour, a
+// hovered one eight more in the hover colour.
+TEST_F(ScenePassTest, SelectedAndHoveredBlocksAreOutlined) {
+  SetProjection(640, 480, 53.0f, 1.0f, 3000.0f, 1.0f, 0.0f);
+  Mat43 view;
+  MatLookAt(0, 200, -100, 0, 0, 40, 0, 1, 0, view);
+  PublishViewMatrix(view);
+  const CBlock saved[2] = {g_Blocks[0], g_Blocks[1]};
+  for (int i = 0; i < 2; ++i) {
+    CBlock& b = g_Blocks[size_t(i)];
+    b.InUse = 1;
+    b.MinX = -41 + 90.0f * float(i), b.MinZ = -1, b.SizeX = b.SizeZ = 82;
+    b.FirstBuilding = nullptr;
+  }
+  CEntity blocks[2];
+  for (int i = 0; i < 2; ++i) {
+    blocks[i].objectKind = kPickBlock;
+    blocks[i].index = i;
+    blocks[i].flags |= kEntVisible | kEntInView;
+  }
+  SelectedObject() = &blocks[0];
+  HoveredObject() = &blocks[1];
+  SetDrawRangesUnlimited();
+  DrawSelectionOutlines();
+  ASSERT_EQ(renderer.colours.size(), 2u * 8 * 3);  // three arms at eight corners, twice
+  // Pulsing: the selection green scaled by the tick, the hover colour as is.
+  EXPECT_EQ(renderer.colours[0], PulseColour(kSelectedColour, FrameTick()));
+  EXPECT_EQ(renderer.colours[24], kHoveredColour);
+  // The same object hovered and selected is outlined once; nothing selected
+  // in view, nothing drawn.
+  renderer.colours.clear();
+  HoveredObject() = &blocks[0];
+  DrawSelectionOutlines();
+  EXPECT_EQ(renderer.colours.size(), 24u);
+  renderer.colours.clear();
+  blocks[0].flags &= uint8_t(~kEntInView);
+  DrawSelectionOutlines();
+  EXPECT_TRUE(renderer.colours.empty());
+  SelectedObject() = nullptr;
+  HoveredObject() = nullptr;
+  g_Blocks[0] = saved[0];
+  g_Blocks[1] = saved[1];
+}
+
+}  // namespace
