@@ -237,6 +237,7 @@ void CSelectionInfoPanel::DrawSelf() {
 }
 
 void CSelectionInfoPanel::Update() {
+  FollowLayout();
   const CLayoutEntity* model = LayoutEntity();
   auto drawRow = [&](int32_t row) {
     const auto& c = backingColours[size_t(row)];
@@ -302,8 +303,7 @@ CRichTextRect2* CSelectionInfoPanel::CreateList2(CScrollBar** scroll, float top)
   return list;
 }
 
-int32_t CSelectionInfoPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
-  (void)b;
+void CSelectionInfoPanel::FollowLayout() {
   // The page is entered again once the opening model reaches its open
   // frame; a closing panel only waits for its closed frame (entering the
   // page then would open the panel again).
@@ -314,9 +314,14 @@ int32_t CSelectionInfoPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
       p->Enter();
       if (isOpen) p->Refresh();
     }
-  } else if (layoutPending && LayoutFrameIs(0)) {
+  } else if (layoutPending && !isOpen && LayoutFrameIs(0)) {
     layoutPending = false;
   }
+}
+
+int32_t CSelectionInfoPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
+  (void)b;
+  FollowLayout();
   CInfoPage* current = PageObject(page);
   if (type == kMsgRefresh) {
     if (isOpen && current) current->Refresh();

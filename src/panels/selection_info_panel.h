@@ -172,6 +172,8 @@ class CSelectionInfoPanel : public CPanel {
   CInfoPage* PageObject(int32_t page);
   int32_t NextId() { return nextId++; }
   bool LayoutFrameIs(int32_t frame) const;
+  // Enters the page again once an opening model has reached its open frame.
+  void FollowLayout();
 
   int32_t nextId = 0;
   int32_t page = kInfoDefaultPage;
