@@ -377,7 +377,7 @@ void CSelectionInfoPanel::Reset() {
 
 void CSelectionInfoPanel::OnOpen() {
   const CPlayer* local = LocalPlayer();
-  if (local && !local->inUse) Close();
+  if (local && local->kind == kPlayerInactive) Close();
 }
 
 // ---------------------------------------------------------------- default page
