@@ -8,6 +8,8 @@
 #include "ai/computer_player.h"
 #include "app/cut_scene_wiring.h"
 #include "app/event_record_commands.h"
+#include "app/front_end_wiring.h"
+#include "frontend/board_list.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -129,6 +131,7 @@ void Game::Prepare() {
   AttachSound();
   AttachInterface();
   AttachCutScenes();
+  AttachFrontEnd();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -160,6 +163,7 @@ void Game::Start() {
   ConfigureRendererForGame();
   AttachEngineSystems();
   LoadInterface();
+  LoadFrontEnd();
   LoadPresentationTextures();
   LoadCutSceneAssets();
   ShowMainWindow();
@@ -245,16 +249,22 @@ void Game::StartSimulation() {
   SetScriptEndGameHandler(EndGameFromScript);
 }
 
-// Until the front end exists: the profile, then (unless a game has been
-// loaded during start-up) the free-play level as if the player had chosen a
-// free game.
+// The profile, then (unless a game has been loaded during start-up) the
+// front end's title and main menu; a run that skips the menus (NOFRONTEND,
+// headless runs) starts the free-play level as a quick game would.
 void Game::StartFirstScreen() {
+  // The boards once; the profile then loads its own.
+  ListBoards();
   PlayerProfile().LoadLast();
   ApplyCursorMode();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN: the level starts when the network game is gathered.
   if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
+  if (!FrontEndBypassed()) {
+    OpenFrontEnd();
+    return;
+  }
   FillDefaultPlayerSetup();
   NewGame(&FreePlayLevel());
 }
@@ -348,6 +358,7 @@ void Game::InterfaceTask() {
   CamUpdate();
   StepPresentation();
   RunInterfaceTask();
+  RunFrontEndInput();
   RunPickClicks();
 }
 
@@ -480,11 +491,13 @@ void Game::EndGame(bool finished, int32_t outcome) {
   GameTime().screenMode = kScreenModeFrontEnd;
   RunState().gameRunning = false;
   Session().inGame = false;
-  // The result screens (the front end) come here, with `finished` and `outcome`.
+  const bool tutorial = ScenarioManager().IsTutorialRunning();
   ClearSimulationAfterGame();
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
+  // Back to the menus: the tutorial list after a tutorial.
+  ReturnToMenusAfterGame(tutorial);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
