@@ -231,6 +231,13 @@ void CSelectionInfoPanel::DrawSelf() {
   if (!isOpen || layoutPending) return;
   pageTitle.Draw(LayoutEntity());
   if (CInfoPage* p = PageObject(page)) p->Draw();
+  // Texts and lists draw only when asked: every shown one of the frame and
+  // the pages.
+  for (CWidget* w = firstChild; w; w = w->nextSibling) {
+    if (!w->visible) continue;
+    if (auto* rich = dynamic_cast<CRichTextBase*>(w)) rich->Draw(LayoutEntity());
+    else if (auto* text = dynamic_cast<CTextRect*>(w)) text->Draw(LayoutEntity());
+  }
   const int32_t icon = page == kInfoBusinessPage ? 22 : page == kInfoPersonPage ? 68 : 20;
   const UIRect at = MovedRect(UIRect{35, 5, 35, 5, 0.5f}, nullptr);
   DrawImage2D(at.x1, at.y1, icon, 0.5f);
