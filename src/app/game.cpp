@@ -6,7 +6,9 @@
 #include <string>
 
 #include "ai/computer_player.h"
+#include "app/cut_scene_wiring.h"
 #include "app/event_record_commands.h"
+#include "app/front_end_wiring.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -127,6 +129,8 @@ void Game::Prepare() {
   AttachGameConsoleCommands();
   AttachSound();
   AttachInterface();
+  AttachCutScenes();
+  AttachFrontEnd();
   // The software renderer (API 2 and 3) is installed with its presenter by
   // the program's platform set-up.
   SetRendererFactory(kApiDirect3D, CreateD3DRenderer);
@@ -158,7 +162,9 @@ void Game::Start() {
   ConfigureRendererForGame();
   AttachEngineSystems();
   LoadInterface();
+  LoadFrontEnd();
   LoadPresentationTextures();
+  LoadCutSceneAssets();
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
@@ -193,6 +199,7 @@ void Game::Start() {
   // Models, the game-start scripts and the parameter files (which may load
   // a game), behind the loading screen.
   PrepareModels();
+  PrepareTutorFigure();
   // Errors in the scripts have been reported; the game goes on without them.
   RunGameStartScripts();
   // The front end's scripts register the levels it offers.
@@ -222,6 +229,7 @@ void Game::StartSimulation() {
   RegisterBuiltInLevels();
   RegisterInterfaceLockScriptFunctions();
   RegisterCameraScriptBindings();
+  ConnectCutScenes();
   // Scripts may name only texts the loaded bank holds (once it is loaded).
   SetScriptTextIdCheck([](int32_t id) {
     const CTextSystem& text = InterfaceTextSystem();
@@ -240,9 +248,9 @@ void Game::StartSimulation() {
   SetScriptEndGameHandler(EndGameFromScript);
 }
 
-// Until the front end exists: the profile, then (unless a game has been
-// loaded during start-up) the free-play level as if the player had chosen a
-// free game.
+// The profile, then (unless a game has been loaded during start-up) the
+// front end's title and main menu; a run that skips the menus (NOFRONTEND,
+// headless runs) starts the free-play level as a quick game would.
 void Game::StartFirstScreen() {
   PlayerProfile().LoadLast();
   ApplyCursorMode();
@@ -250,6 +258,10 @@ void Game::StartFirstScreen() {
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN: the level starts when the network game is gathered.
   if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
+  if (!FrontEndBypassed()) {
+    OpenFrontEnd();
+    return;
+  }
   FillDefaultPlayerSetup();
   NewGame(&FreePlayLevel());
 }
@@ -299,11 +311,7 @@ void Game::DrainGameEvents() {
       if (const auto* auction = std::get_if<AuctionEvent>(&event)) ShowAuctionEvent(*auction);
       if (const auto* desync = std::get_if<DesyncEvent>(&event)) AppendDesyncLog(*desync);
       if (const auto* prompt = std::get_if<ScriptPromptEvent>(&event)) ApplyScriptPromptControls(*prompt);
-      // Until the cut-scene player exists the end sequence ends the game.
-      if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
-        const CPlayer* local = PlayerTable().Local();
-        EndGame(true, local != nullptr && scene->code == local->index ? 1 : 0);
-      }
+      PlayPresentationEvent(event);
     }
   }
 }
@@ -345,7 +353,9 @@ void Game::InterfaceTask() {
   CopyCameraSettings();
   RunInterfaceKeys();
   CamUpdate();
+  StepPresentation();
   RunInterfaceTask();
+  RunFrontEndInput();
   RunPickClicks();
 }
 
@@ -396,6 +406,7 @@ void Game::Reset() {
   // before the level's buildings take theirs.
   ResetBuildingVisuals();
   ResetPropInstances();
+  ResetPresentation();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
 }
@@ -470,17 +481,20 @@ void Game::EndGame(bool finished, int32_t outcome) {
     ScenarioManager().MarkCurrentCompleted();
   }
   StopSimulation();
+  ResetPresentation();
   CGamePauseState& pause = GamePauseState();
   if (!pause.Paused()) pause.AddReason(0);
   // Through the city view to the front end's screen.
   GameTime().screenMode = kScreenModeFrontEnd;
   RunState().gameRunning = false;
   Session().inGame = false;
-  // The result screens (the front end) come here, with `finished` and `outcome`.
+  const bool tutorial = ScenarioManager().IsTutorialRunning();
   ClearSimulationAfterGame();
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
+  // Back to the menus: the tutorial list after a tutorial.
+  ReturnToMenusAfterGame(tutorial);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

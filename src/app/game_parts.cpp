@@ -39,6 +39,7 @@
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "visuals/cut_scene.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "visuals/auction_room.h"
@@ -75,6 +76,7 @@ class GameSessionServices : public ScriptSessionServices {
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
   }
   void LoadAiCharacterScripts() override { LoadComputerPlayerCharacters(true); }
+  bool CutSceneRunning() const override { return CutScene().Running(); }
   // The computer players: the single-player machine or the host runs them.
   CPlayer* CreateComputerPlayer(int32_t characterRow) override { return ::CreateComputerPlayer(characterRow); }
   void RunAiTick() override { ::RunAiTick(); }

@@ -1,6 +1,7 @@
 #include "app/interface_wiring.h"
 
 #include "app/chat_overlay.h"
+#include "app/front_end_wiring.h"
 
 #include "city/blocks.h"
 #include "engine/core/console.h"
@@ -201,7 +202,7 @@ void AttachInterface() {
     DrawInterface([] {
       DrawChatOverlay();
       AuctionPanels().Draw();
-    });
+    }, DrawFrontEnd);
   };
   AttachHudPanels();
   // The interface task's keys reach the panels.

@@ -5,7 +5,8 @@
 // transport's system events and chat between the transport and the session.
 //
 // Until the lobby screens exist the host starts the game when PLAYERS
-// machines (itself included) have joined.
+// machines (itself included) have joined, and seats COMPUTERS computer
+// players in the free slots after them, as the lobby's slot toggle does.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -39,10 +40,12 @@ class NetworkGame final : public SessionNetworkServices {
  private:
   void Handle(const platform::NetEvent& event);
   void StartWhenGathered();
+  void SeatComputerPlayers();
   void StartLevelWhenToldTo();
 
   std::unique_ptr<platform::NetTransport> transport_;
   int32_t expectedPlayers_ = 2;
+  int32_t computers_ = 0;
   int32_t pollTask_ = -1;
   bool started_ = false;
 };

@@ -109,7 +109,10 @@ EventSource* GetEventSource() { return Pump().source; }
 int PumpWindowMessages() {
   PumpState& s = Pump();
   std::vector<WindowMessage> messages;
-  if (g_closeRequested) {
+  // A close request (SIGINT, SIGTERM) that comes before the window's
+  // procedure exists waits for it: dropped, it would leave the program
+  // running with nobody to close it.
+  if (g_closeRequested && s.proc) {
     g_closeRequested = 0;
     messages.push_back(WindowMessage{WM_CLOSE, 0, 0});
   }

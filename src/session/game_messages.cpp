@@ -14,6 +14,7 @@
 #include "city/business.h"
 #include "city/construction_jobs.h"
 #include "engine/core/error.h"
+#include "session/ai_characters.h"
 #include "session/auction.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
@@ -96,6 +97,7 @@ void ApplyLobbySetup(const LobbySetupMsg& m) {
     PlayerSetupRow& row = table.SetupRow(i);
     row = PlayerSetupRow{};
     row.kind = m.kinds[i] == 0 ? kPlayerHuman : m.kinds[i] == 1 ? kPlayerComputer : kPlayerEmpty;
+    row.character = m.tokens[i] < kAiCharacterRows ? m.tokens[i] : -1;  // a computer's AI character
     row.directPlayId = m.directPlayId[i];
     std::memcpy(row.name, m.names[i], std::min(sizeof row.name, sizeof m.names[i]));
     row.name[sizeof row.name - 1] = 0;

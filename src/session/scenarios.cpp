@@ -109,11 +109,15 @@ void CScenarioManager::ResetProgress() {
 }
 
 const ScenarioEntry* CScenarioManager::UnlockFirstScenario() {
-  for (ScenarioEntry& e : entries_) {
-    if (e.tutorial) continue;
-    e.available = 1;
-    return &e;
-  }
+  // The first single-player level of the campaign, wherever the program's
+  // own levels (the sandbox) were registered; else the first that is not a
+  // tutorial.
+  for (int pass = 0; pass < 2; ++pass)
+    for (ScenarioEntry& e : entries_) {
+      if (e.tutorial || (pass == 0 && e.id / 100000 != 2)) continue;
+      e.available = 1;
+      return &e;
+    }
   return nullptr;
 }
 

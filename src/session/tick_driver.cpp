@@ -229,7 +229,8 @@ void CompareSyncSnapshot(const CSyncSnapshot& r) {
   }
   ++Driver().syncChecks;
   if (differing.empty()) {
-    ConsolePrintF(kConsoleReply, "Sync check at tick %u with player %d: in step", r.tick, r.sender + 1);
+    ConsolePrintF(kConsoleReply, "Sync check at tick %u with player %d: in step (%s)", r.tick, r.sender + 1,
+                  DescribeSnapshot(own).c_str());
     return;
   }
   DesyncEvent report{r.tick, r.sender, ""};

@@ -211,6 +211,10 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
       options.memoryReport = true;
     } else if (UpperEquals(token, "EDITOR")) {
       options.buildingEditor = true;
+    } else if (UpperEquals(token, "FRONTEND")) {
+      options.frontEnd = true;
+    } else if (UpperEquals(token, "NOFRONTEND")) {
+      options.noFrontEnd = true;
     } else if (UpperEquals(token, "L")) {
       if (tokens.Next(kTokenSeparators, argument)) {
         if (PlainLanguageName(argument)) {
@@ -229,6 +233,9 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
     } else if (UpperEquals(token, "PLAYERS")) {
       if (tokens.Next(kTokenSeparators, argument))
         ReadNumberInRange(argument, 1, kMaxNetworkPlayers, options.networkPlayers);
+    } else if (UpperEquals(token, "COMPUTERS")) {
+      if (tokens.Next(kTokenSeparators, argument))
+        ReadNumberInRange(argument, 0, kMaxNetworkPlayers - 1, options.networkComputers);
     } else if (UpperEquals(token, "JOIN")) {
       options.networkStart = true;
       options.hostSession = false;

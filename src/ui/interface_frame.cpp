@@ -31,7 +31,7 @@ void RunInterfaceInput(CInputDevice* device) {
   HoverInfo().CountFrame();
 }
 
-void DrawInterface(void (*underPanels)()) {
+void DrawInterface(void (*underPanels)(), void (*overPanels)()) {
   CRenderer* renderer = UiRenderer();
   if (renderer == nullptr) return;
   renderer->Begin2D();
@@ -42,6 +42,7 @@ void DrawInterface(void (*underPanels)()) {
   renderer->DisableCulling();
   if (underPanels) underPanels();
   GamePanels().Draw();
+  if (overPanels) overPanels();
   HoverInfo().Draw();
   DrawMouseCursor();
   FlushGlyphBatches();

@@ -8,5 +8,6 @@ class CInputDevice;
 // interface tick, runs the HUD's input and counts the tooltip's frame.
 void RunInterfaceInput(CInputDevice* device);
 // Draws the HUD, the tooltip and the cursor over whatever the frame drew;
-// `underPanels` draws the game's own 2D overlay (the chat) beneath the panels.
-void DrawInterface(void (*underPanels)() = nullptr);
+// `underPanels` draws the game's own 2D overlay (the chat) beneath the panels,
+// `overPanels` the menus over them.
+void DrawInterface(void (*underPanels)() = nullptr, void (*overPanels)() = nullptr);

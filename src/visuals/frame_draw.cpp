@@ -24,12 +24,15 @@
 #include "visuals/auction_room.h"
 #include "visuals/city_picking.h"
 #include "visuals/city_scene.h"
+#include "visuals/cut_scene.h"
 #include "visuals/scene_passes.h"
 #include "visuals/draw_distances.h"
+#include "visuals/fireworks.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
+#include "visuals/tutor_figure.h"
 
 namespace {
 
@@ -277,7 +280,10 @@ bool DrawFrame() {
     r->SetColourRamps(sky.sun, sky.ambient, sky.sun, 0, 8, 1.0f, sky.sunDirection.x,
                       sky.sunDirection.y, sky.sunDirection.z, 0);
     switch (mode) {
-      case kDrawCity: DrawCityPasses(*r, IsHardwareRenderer()); break;
+      case kDrawCity:
+        DrawCityPasses(*r, IsHardwareRenderer());
+        FireworksShow().Draw(*r);
+        break;
       case kDrawAuction: DrawAuctionRoom(*r, IsHardwareRenderer()); break;
       case kDrawSpecial: r->DrawSpecial(); break;
       case kDrawPlan: DrawPlanView(*r); break;
@@ -333,13 +339,16 @@ void DrawOverlay(CRenderer& r) {
   r.SetShader(kShaderStartOfFrame);
   r.SetShader(kShaderModulate);
   r.BeginOverlay();
-  if (h.cutSceneRunning && h.cutSceneRunning()) {
+  if (CutScene().Running() || (h.cutSceneRunning && h.cutSceneRunning())) {
     r.Begin2D();
+    CutScene().Draw();
     r.EndOverlay();
     return;
   }
   r.Begin2D();
   if (h.drawPanels) h.drawPanels();
+  DrawTutorFigure(r);
+  DrawMoneyAnimation(r);
   if (GetScreenMode() != kScreenMenu) r.DisableLighting();
   if (h.drawHover) h.drawHover();
   if (g_DebugFlags.DEBUGTEXT && h.drawText) {
@@ -410,4 +419,5 @@ void CreateSpriteBatches(CRenderer* renderer, int32_t firstShaderTexturePage) {
 
 void DestroySpriteBatches() {
   for (int i = 0; i < 4; ++i) SpriteBatches()[i].Destroy();
+  FireworksShow().Reset();
 }

@@ -43,6 +43,7 @@
 #include "script/people_access.h"
 #include "script/profiles.h"
 #include "session/tick_driver.h"
+#include "visuals/cut_scene.h"
 
 namespace {
 
@@ -200,6 +201,14 @@ class WholeGameTest : public GameTest {
     }
     return done();
   }
+  // The end sequence that plays, skipped to its end.
+  std::string SkipCutScene() {
+    if (!RunUntil([] { return CutScene().Running(); }, 200)) return "";
+    const std::string name = CutScene().Name();
+    CutScene().End();
+    for (int i = 0; i < 200 && CutScene().Running(); ++i) CutScene().Update();
+    return name;
+  }
   void RunToMidnight() {
     GameClock().hour = 23;
     Session().tickInHour = RunningTick() % kTicksPerHour;
@@ -230,7 +239,8 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
   EXPECT_EQ(g_Blocks[12].Owner, 1);
 
   PlayerTable().Local()->AddToLedger(2000.0f, 3);
-  ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 200));
+  EXPECT_EQ(SkipCutScene(), "win_sequence");
+  EXPECT_FALSE(RunState().gameRunning);
   EXPECT_EQ(ScenarioManager().FindById(400002)->completed[ScenarioManager().Difficulty()], 1);
   EXPECT_EQ(GamePauseState().Count(0), 1);
 
@@ -243,7 +253,8 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
   RunToMidnight();
   EXPECT_TRUE(RunState().gameRunning);
   RunToMidnight();
-  ASSERT_TRUE(RunUntil([] { return !RunState().gameRunning; }, 100));
+  EXPECT_EQ(SkipCutScene(), "lose_sequence");
+  EXPECT_FALSE(RunState().gameRunning);
   EXPECT_FALSE(PlayerTable().Local()->inUse);
 }
 

@@ -147,5 +147,19 @@ TEST_F(WindowPumpTest, CloseRequestAndHeadlessPaintsArriveOnce) {
   EXPECT_EQ(h, 200);
 }
 
+// A close signal during start-up, before the main window's procedure is
+// set, is kept for it rather than lost.
+TEST_F(WindowPumpTest, ACloseRequestWaitsForTheWindowProcedure) {
+  SetWindowProc(nullptr);
+  RequestWindowClose();
+  PumpWindowMessages();
+  EXPECT_TRUE(CloseRequestPending());
+  SetWindowProc(RecordingProc);
+  EXPECT_EQ(PumpWindowMessages(), 1);
+  ASSERT_EQ(g_received.size(), 1u);
+  EXPECT_EQ(g_received[0].message, WM_CLOSE);
+  EXPECT_FALSE(CloseRequestPending());
+}
+
 }  // namespace
 }  // namespace platform

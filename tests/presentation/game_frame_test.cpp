@@ -141,7 +141,7 @@ class ShotProgram : public ShellProgram {
   static ShotProgram program;
   program.recording = headless;
   program.scene = scene;
-  ::_exit(WinMain("", program));
+  ::_exit(WinMain("NOFRONTEND", program));  // straight into the sandbox
 }
 
 class GameFrameTest : public ::testing::Test {

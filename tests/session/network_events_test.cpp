@@ -90,10 +90,14 @@ TEST_F(NetworkEventsTest, ClientTakesTheHostsSetUpAndFindsItsSlot) {
   Session().localDirectPlayId = 9;
   LobbySetupMsg setup;
   const int32_t ids[6] = {1, 5, 9, 0, 0, 0};
-  const int8_t kinds[6] = {0, 0, 0, 2, 2, -1};
+  const int8_t kinds[6] = {0, 0, 0, 1, 2, -1};
+  // A computer's token is its AI character; no token (0xFF) and one past
+  // the characters leave none.
+  const uint8_t tokens[6] = {0xFF, 0xFF, 0xFF, 4, 10, 0xFF};
   for (int i = 0; i < 6; ++i) {
     setup.directPlayId[i] = ids[i];
     setup.kinds[i] = kinds[i];
+    setup.tokens[i] = tokens[i];
     std::snprintf(setup.names[i], sizeof setup.names[i], "p%d", i);
   }
   OnDirectPlayGameMessage(EncodeMessage(setup).Bytes(), 1);
@@ -101,7 +105,11 @@ TEST_F(NetworkEventsTest, ClientTakesTheHostsSetUpAndFindsItsSlot) {
   EXPECT_EQ(Session().localSlot, 2);
   EXPECT_EQ(t.SetupRow(2).directPlayId, 9);
   EXPECT_STREQ(t.SetupRow(1).name, "p1");
-  EXPECT_EQ(t.SetupRow(3).kind, kPlayerEmpty);
+  EXPECT_EQ(t.SetupRow(0).character, -1);
+  EXPECT_EQ(t.SetupRow(3).kind, kPlayerComputer);
+  EXPECT_EQ(t.SetupRow(3).character, 4);
+  EXPECT_EQ(t.SetupRow(4).kind, kPlayerEmpty);
+  EXPECT_EQ(t.SetupRow(4).character, -1);
   EXPECT_EQ(t.SetupRow(5).kind, kPlayerEmpty);
   Session().inGame = true;
   t.CreateSessionPlayers();

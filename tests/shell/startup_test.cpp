@@ -68,7 +68,8 @@ TEST(CommandLine, KeywordTable) {
 }
 
 // Our own keywords of a network game: the machines the host waits for (1..6,
-// anything else leaves 2) and full speed.
+// anything else leaves 2), the computer players it seats (0..5, anything
+// else leaves 0) and full speed.
 TEST(CommandLine, PlayersAndFullSpeed) {
   const std::pair<const char*, int32_t> cases[] = {
       {"HOST PLAYERS 4", 4}, {"PLAYERS 6", 6}, {"PLAYERS 1", 1}, {"PLAYERS 7", 2},
@@ -80,6 +81,15 @@ TEST(CommandLine, PlayersAndFullSpeed) {
     ParseCommandLine(line, o);
     EXPECT_EQ(o.networkPlayers, players);
     EXPECT_FALSE(o.fullSpeed);
+  }
+  const std::pair<const char*, int32_t> computers[] = {
+      {"HOST PLAYERS 2 COMPUTERS 3", 3}, {"COMPUTERS 5", 5}, {"COMPUTERS 6", 0}, {"COMPUTERS x", 0},
+  };
+  for (const auto& [line, count] : computers) {
+    SCOPED_TRACE(line);
+    StartupOptions o;
+    ParseCommandLine(line, o);
+    EXPECT_EQ(o.networkComputers, count);
   }
   StartupOptions o;
   ParseCommandLine("JOIN \"127.0.0.1\" FULLSPEED", o);

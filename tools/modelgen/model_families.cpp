@@ -16,6 +16,13 @@
 //   character <name> <coat> <trousers> <skin> <hat colour> <hat style>
 //       a player's figure, four frames of a gentle sway; hat style none |
 //       top | cap | bowler | crown.
+//   tutor <name> head|body <coat> <trousers> <skin> <hat colour>
+//       the tutor, centred on his middle and facing +z (the overlay turns
+//       him round to face the player): the head's 91 frames (0-49
+//       talking, 50-59 surprise, 60-69 a look up, 70-90 a nod), or the body.
+//   moneyanim <name> <colour>
+//       the money bag: 96 frames, 0-40 coins jump out and are gone (a loss),
+//       41-95 coins rain in and the bag swells (a gain).
 //   token <name> <shape> <colour> <pose>  a playing token on a round base;
 //       shape car | cart | dog | rocket | crown | horse | kettle | ship |
 //       plane | trumpet; pose stand | sit (tipped back on its base).
@@ -367,6 +374,112 @@ bool Character(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::s
   return true;
 }
 
+// ---- The tutor and the money bag ------------------------------------------------
+
+constexpr int kTutorFrames = 91;
+constexpr int kMoneyFrames = 96;
+constexpr int kMoneyLossFrames = 41;
+constexpr int kCoins = 6;
+constexpr Colour kCoinGold = 0xF2C230;
+
+// The tutor is drawn over the interface, centred on his middle (feet at
+// y = -1.4, hat at 1.45) so his head turns where it sits.
+constexpr float kTutorNeck = 0.55f;
+
+void TutorHead(MeshBuilder& m, const PersonLook& look, int f) {
+  float nod = 0, mouth = 0.02f, brows = 0;
+  if (f < 50) mouth = 0.03f + 0.05f * std::fabs(std::sin(kPi * f / 6.0f));  // talking
+  else if (f < 60) brows = 0.06f * std::sin(kPi * (f - 50) / 9.0f);         // surprised
+  else if (f < 70) nod = -12.0f * std::sin(kPi * (f - 60) / 9.0f);           // a look up
+  else nod = 12.0f * std::sin(2 * kPi * (f - 70) / 10.0f);                   // nodding
+  const Place head = TurnX({0, kTutorNeck, 0}, nod);
+  const float y0 = kTutorNeck, y1 = kTutorNeck + 0.62f;
+  m.Box({-0.1f, y0 - 0.05f, -0.1f}, {0.1f, y0 + 0.05f, 0.1f}, look.skin, head);  // neck
+  m.Box({-0.27f, y0 + 0.05f, -0.27f}, {0.27f, y1, 0.27f}, look.skin, head);
+  for (int side = -1; side <= 1; side += 2) {
+    const float x = side * 0.11f;
+    m.Box({x - 0.05f, y0 + 0.36f, 0.27f}, {x + 0.05f, y0 + 0.44f, 0.3f}, 0x1A1A1A, head);  // eyes
+    m.Box({x - 0.08f, y0 + 0.48f + brows, 0.27f}, {x + 0.08f, y0 + 0.51f + brows, 0.3f}, look.hair, head);
+  }
+  m.Box({-0.1f, y0 + 0.18f - mouth, 0.27f}, {0.1f, y0 + 0.2f, 0.3f}, 0x8A2A2A, head);  // mouth
+  m.Box({-0.04f, y0 + 0.26f, 0.27f}, {0.04f, y0 + 0.36f, 0.34f}, look.skin, head);     // nose
+  m.Prism(8, 0.42f, 0.42f, y1 - 0.02f, y1 + 0.04f, 0, 0, look.hair, 'y', head);        // brim
+  m.Prism(8, 0.3f, 0.18f, y1 + 0.04f, y1 + 0.33f, 0, 0, look.hair, 'y', head);         // bowler
+}
+
+void TutorBody(MeshBuilder& m, const PersonLook& look) {
+  for (int side = -1; side <= 1; side += 2) {
+    const float x = side * 0.14f;
+    m.Box({x - 0.11f, -1.4f, -0.12f}, {x + 0.11f, -1.34f, 0.2f}, kShoe);
+    m.Box({x - 0.1f, -1.34f, -0.1f}, {x + 0.1f, -0.45f, 0.1f}, look.trousers);
+    m.Box({side * 0.32f - 0.08f, -0.35f, -0.08f}, {side * 0.32f + 0.08f, 0.45f, 0.08f}, look.shirt);  // arms
+    m.Box({side * 0.32f - 0.07f, -0.47f, -0.07f}, {side * 0.32f + 0.07f, -0.35f, 0.07f}, look.skin);
+  }
+  m.Box({-0.26f, -0.5f, -0.15f}, {0.26f, kTutorNeck - 0.05f, 0.15f}, look.shirt);  // coat
+  m.Box({-0.06f, -0.1f, 0.15f}, {0.06f, kTutorNeck - 0.1f, 0.17f}, 0xF4F4F4);      // shirt front
+  m.Box({-0.03f, 0.0f, 0.17f}, {0.03f, kTutorNeck - 0.12f, 0.18f}, 0xB02020);      // tie
+}
+
+// tutor <name> head|body <coat> <trousers> <skin> <hat>: the head with its
+// 91 frames (0-49 talking, 50-59 surprise, 60-69 a look up, 70-90 a nod),
+// or the body standing still.
+bool Tutor(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
+  const std::string part = a.Word(0);
+  PersonLook look{{1.0f, 1.0f, 0}, "stand", a.Col(1), a.Col(2), a.Col(3), a.Col(4), false};
+  if (!a.ok()) return error = a.error(), false;
+  if (part != "head" && part != "body") return error = "tutor head or body expected", false;
+  GenModel g;
+  g.name = row.name;
+  for (int f = 0; f < (part == "head" ? kTutorFrames : 1); ++f) {
+    g.mesh.BeginFrame();
+    if (part == "head") TutorHead(g.mesh, look, f);
+    else TutorBody(g.mesh, look);
+  }
+  out.push_back(std::move(g));
+  return true;
+}
+
+// The bag swollen by `swell`, its coins where frame f puts them.
+void MoneyFrame(MeshBuilder& m, Colour c, int f) {
+  const bool loss = f < kMoneyLossFrames;
+  const float t = loss ? float(f) / (kMoneyLossFrames - 1) : float(f - kMoneyLossFrames) / (kMoneyFrames - kMoneyLossFrames - 1);
+  const float swell = loss ? 1.0f - 0.15f * t : 0.85f + 0.15f * t + 0.08f * std::sin(kPi * t * 3);
+  const float tilt = loss ? 12.0f * std::sin(kPi * t * 2) : -6.0f * std::sin(kPi * t * 4);
+  const Place bag = TurnZ({0, 0, 0}, tilt);
+  m.Prism(8, 1.0f * swell, 1.3f * swell, 0, 1.2f * swell, 0, 0, c, 'y', bag);
+  m.Prism(8, 1.3f * swell, 0.4f, 1.2f * swell, 2.2f * swell, 0, 0, c, 'y', bag);
+  m.Prism(8, 0.4f, 0.6f, 2.2f * swell, 2.7f * swell, 0, 0, Darker(c), 'y', bag);
+  m.Box({-0.5f, 0.9f * swell, 1.15f * swell}, {0.5f, 1.5f * swell, 1.25f * swell}, 0x2E8B3A, bag);
+  for (int i = 0; i < kCoins; ++i) {
+    const float around = 2 * kPi * float(i) / kCoins;
+    // Each coin starts a little after the one before; out of sight it sits
+    // inside the bag.
+    const float own = std::clamp(t * 1.6f - float(i) * 0.1f, 0.0f, 1.0f);
+    Vec3 at{0, 1.0f, 0};
+    if (loss && own > 0) {
+      const float reach = 2.8f * own;
+      at = {std::cos(around) * reach, 2.5f + 5.0f * own - 4.0f * own * own, std::sin(around) * reach * 0.5f};
+    } else if (!loss && own < 1) {
+      const float high = 1 - own;
+      at = {std::cos(around) * 1.2f * high, 2.4f + 6.0f * high, std::sin(around) * 0.6f * high};
+    }
+    m.Prism(10, 0.45f, 0.45f, -0.08f, 0.08f, 0, 0, kCoinGold, 'z', Then(TurnY({0, 0, 0}, 30.0f * float(f + i)), Move(at)));
+  }
+}
+
+bool MoneyAnim(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
+  const Colour c = a.Col(0);
+  if (!a.ok()) return error = a.error(), false;
+  GenModel g;
+  g.name = row.name;
+  for (int f = 0; f < kMoneyFrames; ++f) {
+    g.mesh.BeginFrame();
+    MoneyFrame(g.mesh, c, f);
+  }
+  out.push_back(std::move(g));
+  return true;
+}
+
 void TokenShape(MeshBuilder& m, const std::string& shape, Colour c) {
   const Colour d = Darker(c);
   const float y = 0.3f;  // on its base
@@ -621,6 +734,8 @@ bool GenerateFacingPlusZ(const GenRow& row, std::vector<GenModel>& out, std::str
   if (row.kind == "vehicle") return Vehicle(row, a, out, error);
   if (row.kind == "character") return Character(row, a, out, error);
   if (row.kind == "token") return Token(row, a, out, error);
+  if (row.kind == "tutor") return Tutor(row, a, out, error);
+  if (row.kind == "moneyanim") return MoneyAnim(row, a, out, error);
   if (row.kind == "path") return PathModel(row, a, out, error);
   GenModel g;
   g.name = row.name;

@@ -1,0 +1,267 @@
+#include "app/cut_scene_wiring.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "city/traffic.h"
+#include "engine/core/console.h"
+#include "engine/core/error.h"
+#include "engine/core/run_state.h"
+#include "engine/files/file_bytes.h"
+#include "engine/files/text_bank.h"
+#include "engine/files/texture_file.h"
+#include "engine/render/renderer.h"
+#include "engine/scene/asset_table.h"
+#include "panels/panel_links.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "session/goals.h"
+#include "session/player.h"
+#include "session/scenarios.h"
+#include "sound/game_sound.h"
+#include "sound/sound_manager.h"
+#include "ui/draw_2d.h"
+#include "ui/glyph_batcher.h"
+#include "ui/interface_assets.h"
+#include "ui/ui_services.h"
+#include "visuals/cut_scene.h"
+#include "visuals/cut_scene_script_bindings.h"
+#include "visuals/fireworks.h"
+#include "visuals/frame_draw.h"
+#include "visuals/interface_task.h"
+#include "visuals/shader_table.h"
+#include "visuals/tutor_figure.h"
+
+namespace {
+
+constexpr const char* kCutSceneTextures = "gamedata2\\cutscene\\textures.gtd";
+// The set's textures: the three logos in image-table order, then the spark.
+constexpr int32_t kLogoImageOrder[3] = {273, 274, 287};
+constexpr size_t kSparkTexture = 3;
+constexpr int32_t kNoWinner = 10;
+
+struct CutSceneWiring {
+  int32_t endCode = -1;  // the end sequence's result code; -1 no end sequence
+  std::optional<std::string> pendingCommand;
+};
+CutSceneWiring& Wiring() {
+  static CutSceneWiring wiring;
+  return wiring;
+}
+
+std::string BankText(int32_t id) {
+  std::string out;
+  if (Ui().text != nullptr) Ui().text->GetTextAscii(out, id);
+  return out;
+}
+
+// The end sequence ends the game as the result said; any other cut scene
+// ends an unfinished one.
+void EndGameAfterCutScene() {
+  CutSceneWiring& w = Wiring();
+  const CPlayer* local = PlayerTable().Local();
+  const bool won = w.endCode >= 0 && local != nullptr && w.endCode == local->index;
+  const bool finished = w.endCode >= 0;
+  w.endCode = -1;
+  if (RunState().gameRunning) TheGame().EndGame(finished, won ? 1 : 0);
+}
+
+void InstallCutSceneHost() {
+  CutSceneHooks& h = CutSceneHost();
+  h.runScript = [](const std::string& name) {
+    if (!IsValidProfileName(name)) {
+      ReportErrorF(1, "Cut scene \"%.100s\" is not a plain folder name", name.c_str());
+      return false;
+    }
+    return Script().RunFile("scripts\\" + name + "\\hub.lua", true);
+  };
+  h.endGame = EndGameAfterCutScene;
+  h.stopAmbient = [] {
+    GameSound().StopAmbientSounds();
+    ResetTraffic();
+  };
+  h.playMusic = [](const char* track) { GameSound().PlayMusic(track); };
+  h.text = BankText;
+  // As the interface draws: blended by alpha, over the scene, either winding.
+  h.beginDraw = [] {
+    CRenderer* renderer = UiRenderer();
+    if (renderer == nullptr) return;
+    renderer->SetShader(kShaderModulate);
+    renderer->DisableDepthTest();
+    renderer->DisableCulling();
+  };
+  h.drawBar = [](float y1, float y2) { DrawRect2DSolid(SetUIRect(0, y1, 640, y2), 0xFF000000, 0.5f); };
+  h.imageHeight = [](int32_t image) { return UIImageHeight(image); };
+  h.drawImage = [](int32_t image, int32_t alpha) {
+    const float x = 320.0f - float(UIImageWidth(image)) / 2, y = 240.0f - float(UIImageHeight(image)) / 2;
+    DrawImage2DTinted(x, y, image, 0.5f, uint32_t(alpha) << 24 | 0xFFFFFF);
+  };
+  h.drawText = [](int32_t font, float y, const std::string& text, int32_t alpha) {
+    CTextSystem* system = Ui().text;
+    if (system == nullptr || text.empty()) return;
+    SelectFont2D(font);
+    TextRect size;
+    system->MeasureString(size, 0, 0, text);
+    uint32_t colour = uint32_t(alpha) << 24 | 0xFFFFFF;
+    system->DrawString(320.0f - float(size.width) / 2, y, text, &colour);
+  };
+  h.endDraw = [] {
+    FlushGlyphBatches();
+    SelectFont2D(0);
+  };
+}
+
+void InstallFireworksSounds() {
+  FireworksSoundHooks& s = FireworksShow().Sounds();
+  s.play = [](const char* sample, int32_t volume) {
+    CPCSoundManager* manager = SoundManager();
+    return manager ? manager->HandleOf(PlayNamedSound(sample, volume)) : 0;
+  };
+  s.playing = [](int32_t handle) {
+    CPCSoundManager* manager = SoundManager();
+    return manager != nullptr && CPCSoundManager::IsPlaying(manager->FromHandle(handle));
+  };
+  s.stop = [](int32_t handle) {
+    CPCSoundManager* manager = SoundManager();
+    CSoundDevice* voice = manager ? manager->FromHandle(handle) : nullptr;
+    if (CPCSoundManager::IsPlaying(voice)) StopSoundSample(voice);
+  };
+}
+
+// ---- Console commands: reachable before a game runs (config.cfg and the
+// parameter files), they wait for the game to start.
+
+int RunWhenPlaying(const char* line) {
+  if (RunState().gameRunning) return ExecuteConsoleCommand(line);
+  Wiring().pendingCommand = line;
+  return 0;
+}
+
+int CutSceneCommand(const char* rest) {
+  std::string name;
+  if (!ReadConsoleWord(rest, name) || !IsValidProfileName(name)) {
+    ConsolePrintF(kConsoleError, "Usage: CUTSCENE name");
+    return 0;
+  }
+  if (!RunState().gameRunning) return RunWhenPlaying(("CUTSCENE " + name).c_str());
+  PlayCutScene(name);
+  return 0;
+}
+
+// The front end's credits: the idle fly-by with the credits roll.
+int CreditsCommand(const char*) {
+  if (!RunState().gameRunning) return RunWhenPlaying("CREDITS");
+  PlayCutScene("flyby1");
+  CutScene().RequestCredits(true);
+  return 0;
+}
+
+int FireworksCommand(const char* rest) {
+  int32_t preset = 0;
+  ReadConsoleInt(rest, preset);
+  if (!RunState().gameRunning) return RunWhenPlaying(("FIREWORKS " + std::to_string(preset)).c_str());
+  if (!StartFireworksShow(preset)) ConsolePrintF(kConsoleError, "Error. No fireworks preset %d", preset);
+  return 0;
+}
+
+// The end sequence of a result: the local player's index wins, anything else loses.
+int EndSequenceCommand(const char* rest) {
+  int32_t code = kNoWinner;
+  ReadConsoleInt(rest, code);
+  if (!RunState().gameRunning) return RunWhenPlaying(("ENDSEQUENCE " + std::to_string(code)).c_str());
+  StartEndSequence(code);
+  return 0;
+}
+
+void LoadCutSceneTextures() {
+  std::vector<uint8_t> bytes;
+  std::vector<TextureImage> images;
+  std::string reason;
+  if (!ReadWholeGameFile(kCutSceneTextures, bytes) || !ParseGtdFile(bytes, images, reason) ||
+      images.size() <= kSparkTexture) {
+    ReportErrorF(1, "The cut scenes' textures %s cannot be read", kCutSceneTextures);
+    return;
+  }
+  std::vector<int32_t>& table = Ui().imageTable;
+  for (size_t i = 0; i < images.size(); ++i) {
+    const int32_t slot = TexRegisterImage(std::move(images[i]));
+    if (i == kSparkTexture) {
+      FireworksShow().SetTexture(slot);
+    } else if (i < 3) {
+      const size_t id = size_t(kLogoImageOrder[i]);
+      if (table.size() <= id) table.resize(id + 1, -1);
+      table[id] = slot;
+    }
+  }
+}
+
+}  // namespace
+
+void AttachCutScenes() {
+  InstallFireworksSounds();
+  InterfaceTaskHooks().cutSceneRunning = [] { return CutScene().Running(); };
+  InterfaceTaskHooks().pollCutSceneSkipKeys = [] { CutScene().PollSkipKeys(); };
+  Overlay().cutSceneRunning = [] { return CutScene().Running(); };
+  // The prompt panel's arrow: the tutor turns his head to where it points,
+  // and back when it goes.
+  PanelGameLinks().sendTutor = [](float x, float y) { SetTutorTarget(x, y); };
+  PanelGameLinks().releaseTutor = [] {
+    ResetTutorFigure();
+    SetTutorTarget(TutorFigure().goalX, TutorFigure().goalY);
+  };
+  RegisterConsoleCommand("CUTSCENE", CutSceneCommand);
+  RegisterConsoleCommand("CREDITS", CreditsCommand);
+  RegisterConsoleCommand("FIREWORKS", FireworksCommand);
+  RegisterConsoleCommand("ENDSEQUENCE", EndSequenceCommand);
+}
+
+void ConnectCutScenes() {
+  CutScene().Init();
+  InstallCutSceneHost();
+  RegisterCutSceneScriptBindings();
+}
+
+void LoadCutSceneAssets() { LoadCutSceneTextures(); }
+
+void PrepareTutorFigure() {
+  InitTutorFigure(ShelfModel(ModelShelf::Tutor, 0), ShelfModel(ModelShelf::Tutor, 1),
+                  ShelfModel(ModelShelf::Tutor, 2));
+}
+
+void PlayCutScene(const std::string& name) {
+  Wiring().endCode = -1;
+  CutScene().Play(name);
+}
+
+void PlayPresentationEvent(const GameEvent& event) {
+  if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
+    CutScene().SetEndSequenceTokens(scene->winnerToken, scene->loserToken);
+    CutScene().Play(scene->name);
+    Wiring().endCode = scene->code;
+  } else if (const auto* fireworks = std::get_if<FireworksEvent>(&event)) {
+    StartFireworksShow(fireworks->preset);
+  } else if (const auto* money = std::get_if<MoneyEvent>(&event)) {
+    if (money->gain) PlayMoneyGainAnimation();
+    else PlayMoneyLossAnimation();
+  }
+}
+
+void StepPresentation() {
+  CutSceneWiring& w = Wiring();
+  if (w.pendingCommand && RunState().gameRunning) {
+    const std::string line = *w.pendingCommand;
+    w.pendingCommand.reset();
+    ExecuteConsoleCommand(line.c_str());
+  }
+  FireworksShow().Update();
+  // The tutor stands by the tutorial's prompts while a tutorial runs.
+  SetTutorVisible(RunState().gameRunning && ScenarioManager().IsTutorialRunning() && !CutScene().Running());
+}
+
+void ResetPresentation() {
+  FireworksShow().Reset();
+  TutorFigure().moneyAnimating = false;
+  SetTutorVisible(false);
+}

@@ -1,0 +1,181 @@
+#include "app/front_end_wiring.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/game.h"
+#include "app/game_parts.h"
+#include "engine/core/run_state.h"
+#include "engine/core/system_settings.h"
+#include "engine/files/text_bank.h"
+#include "engine/input/camera_controller.h"
+#include "engine/input/input_device.h"
+#include "frontend/front_end.h"
+#include "platform/headless.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "session/game_clock.h"
+#include "session/player.h"
+#include "session/scenarios.h"
+#include "session/session_state.h"
+#include "sound/game_sound.h"
+#include "sound/sound_manager.h"
+#include "ui/interface_assets.h"
+#include "ui/layout_model.h"
+#include "visuals/frame_draw.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+
+namespace {
+
+constexpr int32_t kOrbitCameraMode = 15;
+constexpr const char* kMenuFlybyPath = "gamedata2\\paths\\flyby_city.tm";
+const char* const kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
+                                     "music_70s.wma", "music_80s.wma", "music_90s.wma"};
+
+class GameFrontEndServices : public FrontEndServices {
+ public:
+  bool GameRunning() override { return RunState().gameRunning; }
+  bool NetworkGame() override { return Session().networkSession; }
+  int32_t ScreenMode() override { return GetScreenMode(); }
+  void SetScreenMode(int32_t mode) override { ::SetScreenMode(mode); }
+  void AddPause() override { GamePauseState().AddReason(0); }
+  void RemovePause() override {
+    if (GamePauseState().Count(0) > 0) GamePauseState().RemoveReason(0);
+  }
+  int32_t ProfileCount() override { return int32_t(ListProfiles().size()); }
+  std::string ProfileName() override { return PlayerProfile().name; }
+  bool CreateProfile(const std::string& name) override {
+    const std::vector<std::string> known = ListProfiles();
+    if (std::find(known.begin(), known.end(), name) != known.end()) return false;
+    return PlayerProfile().CreateNew(name);
+  }
+  bool RunScript(const char* path, bool report) override { return Script().RunFile(path, report); }
+  void StartMenuMusic() override {
+    GameSound().ClearMusicList();
+    for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+    GameSound().PlayMusic("music_intro.wma");
+  }
+  void SetOrbitCamera(float x, float y, float z, float radius, float height, float turn) override {
+    ::SetOrbitCamera(x, y, z, radius, height, turn, true);
+  }
+  void OrbitCameraMode() override { CamSetMode(kOrbitCameraMode); }
+  void SaveCamera() override { saved_ = g_CameraState; }
+  void RestoreCamera() override { g_CameraState = saved_; }
+  // The menu's idle fly-by: the camera's path over the city; a key, a
+  // click or the path's end brings the menu back.
+  void PlayCutScene(const char*) override {
+    if (LoadCameraPath(kMenuFlybyPath)) CamSetMode(kCamFlybyPath);
+    flyby_ = true;
+  }
+  void Quit() override {
+    RunState().quit = true;
+    if (CPCSoundManager* sound = SoundManager()) sound->StopEverything();
+  }
+  bool StartLevel(const TokenRows& rows) override {
+    const ScenarioEntry* entry = ScenarioManager().Current();
+    const LevelEntry* level = entry ? FindKnownLevel(entry->id) : nullptr;
+    if (level == nullptr) return false;
+    CPlayerTable& players = PlayerTable();
+    players.ClearPlayerSetupRows();
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      const TokenRow& row = rows[size_t(n)];
+      if (row.kind == -1) continue;
+      PlayerSetupRow& r = players.SetupRow(n);
+      r = PlayerSetupRow{};
+      r.kind = row.kind == 0 ? kPlayerHuman : kPlayerComputer;
+      r.character = row.token;
+      r.difficulty = row.option;
+      std::strncpy(r.name, row.name.c_str(), sizeof r.name - 1);
+    }
+    TheGame().NewGame(level);
+    return RunState().gameRunning;
+  }
+  void EndGame() override { TheGame().EndGame(false, 0); }
+  std::string Text(int32_t id) override {
+    std::string out;
+    if (!InterfaceTextSystem().GetTextAscii(out, id)) return {};
+    return out;
+  }
+  // FindLevel(id).targets[difficulty + 1] of the levels table, when the
+  // front end's script has loaded it.
+  int32_t LevelTarget(int32_t id, int32_t difficulty) override {
+    lua_State* state = Script().State();
+    if (state == nullptr) return 0;
+    const int top = lua_gettop(state);
+    int32_t target = 0;
+    if (lua_getglobal(state, "FindLevel") == LUA_TFUNCTION) {
+      lua_pushinteger(state, id);
+      if (Script().Call(1, 1) && lua_istable(state, -1) && lua_getfield(state, -1, "targets") == LUA_TTABLE &&
+          lua_rawgeti(state, -1, difficulty + 1) == LUA_TNUMBER)
+        target = int32_t(lua_tointeger(state, -1));
+    }
+    lua_settop(state, top);
+    return target;
+  }
+  int32_t RememberedToken() override { return PlayerProfile().PreferredCharacter; }
+  void RememberToken(int32_t token) override { PlayerProfile().PreferredCharacter = token; }
+
+  bool flyby_ = false;
+
+ private:
+  CameraState saved_{};
+};
+
+GameFrontEndServices& Services() {
+  static GameFrontEndServices services;
+  return services;
+}
+
+bool AnyPageOpen() {
+  for (CPanel* p : FrontEndScreens().Panels())
+    if (p->open) return true;
+  return false;
+}
+
+}  // namespace
+
+void LoadFrontEnd() {
+  std::vector<LayoutModel> models;
+  LoadLayoutModels(std::span<const char* const>(kFrontEndLayoutFiles, size_t(kPageBlank)), models);
+  FrontEndScreens().SetLayoutModels(std::move(models));
+}
+
+void AttachFrontEnd() {
+  FrontEndScreens().SetServices(&Services());
+  InterfaceTaskHooks().enterFrontEnd = [] {
+    if (!FrontEndBypassed()) EnterFrontEnd();
+  };
+  InterfaceTaskHooks().frontEndPanelInWay = [] { return AnyPageOpen(); };
+}
+
+bool FrontEndBypassed() {
+  return g_StartupOptions.noFrontEnd || (platform::IsHeadless() && !g_StartupOptions.frontEnd);
+}
+
+void OpenFrontEnd() { EnterFrontEnd(); }
+
+void RunFrontEndInput() {
+  // The screen mode shows one panel set: the menus' in mode 4.
+  if (GetScreenMode() != kScreenMenu) return;
+  GameFrontEndServices& s = Services();
+  if (s.flyby_ && !RunState().gameRunning) {
+    // The fly-by runs until a key or a click, or its path ends.
+    const bool stop = g_InputState.leftButton != 0 || g_CameraState.mode != kCamFlybyPath;
+    if (!stop) return;
+    s.flyby_ = false;
+    EnterFrontEnd();
+  }
+  FrontEndScreens().ProcessInput();
+  RunState().pointerOverPanels = FrontEndScreens().IsMouseOverPanels() ? 1 : 0;
+}
+
+void DrawFrontEnd() {
+  if (GetScreenMode() == kScreenMenu) FrontEndScreens().Draw();
+}
+
+void ReturnToMenusAfterGame(bool tutorial) {
+  if (FrontEndBypassed()) return;
+  ReturnToFrontEnd(tutorial);
+}

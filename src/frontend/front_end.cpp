@@ -1,0 +1,829 @@
+#include "frontend/front_end.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "engine/core/error.h"
+#include "session/player.h"
+#include "session/scenarios.h"
+#include "ui/buttons.h"
+#include "ui/draw_2d.h"
+#include "ui/edit_box.h"
+#include "ui/list_box.h"
+#include "ui/text_rect.h"
+
+const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
+    "gamedata2\\frontend\\ingame_menu.tm",  "gamedata2\\frontend\\main_menu.tm",
+    "gamedata2\\frontend\\title.tm",        "gamedata2\\frontend\\scenarios.tm",
+    "gamedata2\\frontend\\tokens.tm",       "gamedata2\\frontend\\tutorials.tm",
+    "gamedata2\\frontend\\new_profile.tm",  "gamedata2\\frontend\\prompt.tm",
+    nullptr,
+};
+
+int32_t& FrontEndGameMode() {
+  static int32_t mode = 0;
+  return mode;
+}
+
+namespace {
+
+constexpr int32_t kScreenModeCity = 0;
+constexpr int32_t kScreenModeMenu = 4;
+constexpr int32_t kIdleFrames = 6000;
+constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
+constexpr int32_t kTickImage = 5;  // the round marker of the generic set
+constexpr int32_t kRadioOn = 5, kRadioOff = 9;
+
+// Backing colours of the pages (ARGB).
+constexpr uint32_t kBacking = 0xBB000A28;
+constexpr uint32_t kGreyTop = 0xFF909090, kGreyBottom = 0x80909090;
+
+// A row of the tables pages build their large buttons from (index = id).
+struct MenuButtonDef {
+  const char* element;
+  int32_t r, g, b;
+  int32_t text;
+};
+
+// Top and bottom colours of a backing: opaque above, half below.
+void DrawBand(const UIRect& r, uint32_t top, uint32_t bottom, float depth = 0.5f) {
+  DrawRect2D(r, top, top, bottom, bottom, depth);
+}
+
+// The base of every page: the rectangle of an element as drawn now.
+class CFrontEndPage : public CPanel {
+ public:
+  // The page's backings, then its texts over them.
+  void DrawSelf() final {
+    DrawPage();
+    for (CTextRect* t : texts) t->Draw(LayoutEntity());
+  }
+  virtual void DrawPage() {}
+  std::vector<CTextRect*> texts;
+  CFrontEndScreens& Screens() { return FrontEndScreens(); }
+  FrontEndServices& Game() { return FrontEndScreens().Services(); }
+  UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
+  void Band(const char* element, uint32_t top, uint32_t bottom) { DrawBand(At(element), top, bottom); }
+
+  CIconButton* MenuButton(const MenuButtonDef* table, int32_t id, int32_t font) {
+    const MenuButtonDef& row = table[id];
+    const UIRect r = ElementRect(row.element);
+    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+    b->SetLabelId(row.text);
+    b->SetMode(kIconFireOnRelease);
+    b->label.SetFont(font);
+    b->label.SetAlignment(9, 0, 0);
+    b->SetTint(row.r, row.g, row.b);
+    return b;
+  }
+  CTextRect* Text(int32_t id, const char* element, int32_t text, int32_t font = 1, int32_t align = 9) {
+    const UIRect r = ElementRect(element);
+    CTextRect* t = CreateTextRect(id, r.x1, r.y1, r.x2, r.y2);
+    t->SetFont(font);
+    t->SetAlignment(align, 0, 0);
+    if (text != 0) t->AddTextId(text);
+    texts.push_back(t);
+    return t;
+  }
+  static void Show(CTextRect* t, int32_t textId) {
+    t->Clear();
+    t->AddTextId(textId);
+  }
+  static void Show(CTextRect* t, const std::string& s) {
+    t->Clear();
+    t->AddText(s);
+  }
+  static void Enable(CIconButton* b, bool on) {
+    if (b) b->disabled = !on;
+  }
+};
+
+// A level's name or description: the scripts give a text id (kept as its
+// digits) or the text itself.
+int32_t EntryTextId(const std::string& s) {
+  if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return 0;
+  return std::stoi(s);
+}
+void ShowEntryText(CTextRect* t, const std::string& s, int32_t target = 0) {
+  t->Clear();
+  if (const int32_t id = EntryTextId(s)) t->AddTextIdArgs1(id, TextArg(target));
+  else t->AddText(s);
+}
+void ShowEntryName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
+// The description names the objective's target at the chosen difficulty.
+void ShowEntryDescription(CTextRect* t, const ScenarioEntry& e) {
+  ShowEntryText(t, e.description, FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty()));
+}
+void SetEntryLine(CListBox* list, int32_t line, const ScenarioEntry& e) {
+  if (const int32_t id = EntryTextId(e.name)) list->SetItemTextId(line, id);
+  else list->SetItemText(line, "%s", e.name.c_str());
+  list->SetItemValue(line, e.id);
+}
+ListedLevel Listed(const ScenarioEntry& e) {
+  ListedLevel l;
+  l.id = e.id;
+  for (int i = 0; i < 3; ++i) l.completed[i] = e.completed[i] != 0;
+  return l;
+}
+
+// ---- The prompt: one question or notice at a time ----------------------------------
+
+class CFrontEndPrompt : public CFrontEndPage {
+ public:
+  void Build() override {
+    title = Text(10, "PROMPT_TITLE", 0, 1);
+    message = Text(11, "PROMPT_MESSAGE", 0, 1);
+    static const MenuButtonDef kButtons[] = {{"PROMPT_BUTTON_1", 80, 148, 34, kYesText},
+                                             {"PROMPT_BUTTON_2", 175, 6, 6, kNoText}};
+    for (int32_t i = 0; i < 2; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 1);
+  }
+  void Setup(int32_t titleText, int32_t messageText, int32_t count, std::function<void(int32_t)> cb) {
+    Show(title, titleText);
+    Show(message, messageText);
+    buttons[0]->SetLabelId(count == 1 ? kNoticeText : kYesText);
+    buttons[1]->SetLabelId(kNoText);
+    buttons[1]->visible = count > 1;
+    answer = std::move(cb);
+  }
+  void DrawPage() override {
+    DrawBand(At("PROMPT_BACKING"), 0xEE000A28, 0xEE000A28);
+    Band("PROMPT_TITLE", 0xFF6E04AB, 0x806E04AB);
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
+    if (type != kNotifyClicked) return 0;
+    Screens().PopModal(this);
+    Close();
+    auto cb = std::move(answer);
+    answer = nullptr;
+    if (cb) cb(id);
+    return 1;
+  }
+  CTextRect* title = nullptr;
+  CTextRect* message = nullptr;
+  std::array<CIconButton*, 2> buttons{};
+  std::function<void(int32_t)> answer;
+};
+
+// ---- The game-type page under the title logo ----------------------------------------
+
+class CTitleScreen : public CFrontEndPage {
+ public:
+  void Build() override {
+    static const MenuButtonDef kButtons[] = {{"MAIN_BUTT02", 0, 192, 0, 2226},
+                                             {"MAIN_BUTT03", 0, 0, 192, 2227},
+                                             {"MAIN_BUTT04", 110, 4, 171, 2228},
+                                             {"MAIN_BUTT05", 185, 7, 187, 1439}};
+    for (int32_t i = 0; i < 4; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 4);
+  }
+  void OnOpen() override {
+    // The host page comes with the network screens.
+    Enable(buttons[1], false);
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
+    if (type != kNotifyClicked) return 0;
+    switch (id) {
+      case 0: Screens().Go(kPageTitle, kPageScenarios); break;
+      case 2:
+        ScenarioManager().SelectScenario(400002, false);
+        FrontEndGameMode() = 2;
+        Screens().Go(kPageTitle, kPageTokens);
+        break;
+      case 3: Screens().Go(kPageTitle, kPageMainMenu); break;
+      default: break;
+    }
+    return 1;
+  }
+  std::array<CIconButton*, 4> buttons{};
+};
+
+// ---- The main menu ----------------------------------------------------------------
+
+class CMainMenuScreen : public CFrontEndPage {
+ public:
+  void Build() override {
+    static const MenuButtonDef kButtons[] = {
+        {"MAIN_BUTT01", 192, 0, 0, 1597},  {"MAIN_BUTT02", 192, 135, 0, 1598},
+        {"MAIN_BUTT03", 192, 192, 0, 1599}, {"MAIN_BUTT04", 0, 192, 0, 1600},
+        {"MAIN_BUTT05", 0, 0, 192, 1601},  {"MAIN_BUTT06", 110, 4, 171, 1679},
+        {"MAIN_BUTT07", 185, 7, 187, 1603}};
+    for (int32_t i = 0; i < 7; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 4);
+    Screens().orbitCameraOnce = true;
+  }
+  void OnOpen() override {
+    idle = 0;
+    StartFrontEndScene();
+    const std::string name = Game().ProfileName();
+    buttons[0]->label.Clear();
+    buttons[0]->label.AddTextIdArgs1(1604, TextArg(name.c_str()));
+    // The pages of the profiles, network games, loading and options come
+    // with their own screens.
+    for (int32_t id : {0, 3, 4, 5}) Enable(buttons[size_t(id)], false);
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
+    if (type == kMsgFrameTick) {
+      if (++idle >= kIdleFrames) {
+        Close();
+        Game().PlayCutScene("flyby1");
+      }
+      return 1;
+    }
+    if (type != kNotifyClicked) return 0;
+    if (id == 1) Screens().Go(kPageMainMenu, kPageTutorials);
+    else if (id == 2) Screens().Go(kPageMainMenu, kPageTitle);
+    else if (id == 6) AskQuit();
+    return 1;
+  }
+  void AskQuit() {
+    Screens().Ask(1765, 1766, 2, [this](int32_t button) {
+      if (button != 0) return;
+      Close();
+      Game().Quit();
+    });
+  }
+  int32_t idle = 0;
+  std::array<CIconButton*, 7> buttons{};
+};
+
+// ---- The in-game menu ---------------------------------------------------------------
+
+class CInGameMenuScreen : public CFrontEndPage {
+ public:
+  void Build() override {
+    static const MenuButtonDef kButtons[] = {{"MAIN_BUTT02", 0, 192, 0, 1678},
+                                             {"MAIN_BUTT03", 0, 0, 192, 1680},
+                                             {"MAIN_BUTT04", 110, 4, 171, 1679},
+                                             {"MAIN_BUTT05", 185, 7, 187, 1682}};
+    for (int32_t i = 0; i < 4; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 4);
+  }
+  void OnOpen() override {
+    // Saving and the options come with their own screens.
+    Enable(buttons[1], false);
+    Enable(buttons[2], false);
+    if (Game().ScreenMode() != kScreenModeMenu) {
+      rememberedMode = Game().ScreenMode();
+      Game().SetScreenMode(kScreenModeMenu);
+    }
+    if (!Game().NetworkGame()) Game().AddPause();
+  }
+  // Back to the game as it was (the menu's key closes it the same way).
+  void Resume() {
+    Game().RestoreCamera();
+    Game().SetScreenMode(rememberedMode);
+    if (!Game().NetworkGame()) Game().RemovePause();
+    Close();
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
+    if (type != kNotifyClicked) return 0;
+    if (id == 0) Resume();
+    if (id == 3)
+      Screens().Ask(1763, 1764, 2, [this](int32_t button) {
+        if (button != 0) return;
+        Close();
+        Game().EndGame();
+      });
+    return 1;
+  }
+  int32_t rememberedMode = kScreenModeCity;
+  std::array<CIconButton*, 4> buttons{};
+};
+
+// ---- The tutorial list ----------------------------------------------------------------
+
+class CTutorialSelectScreen : public CFrontEndPage {
+ public:
+  void Build() override {
+    static const MenuButtonDef kButtons[] = {{"SPTUTORIAL_OK_BUTTON", 80, 148, 34, 1435},
+                                             {"SPTUTORIAL_BACK_BUTTON", 175, 6, 6, 1439}};
+    ok = MenuButton(kButtons, 0, 1);
+    MenuButton(kButtons, 1, 1);
+    Text(2, "SPTUTORIAL_TITLE_AREA", 1667, 4);
+    Text(3, "SPTUTORIAL_TUTORLIST_TITLE", 1668);
+    infoTitle = Text(4, "SPTUTORIAL_TUTORINFO_TITLE", 1646);
+    description = Text(5, "SPTUTORIAL_TUTORINFO_TEXT", 0, 1, 0);
+    const UIRect r = ElementRect("SPTUTORIAL_TUTORLIST_AREA");
+    list = CreateListBox(6, r.x1 + 4, r.y1 + 4, r.x2 - 24, r.y2 - 4, 0.5f);
+  }
+  void Fill() {
+    ids.clear();
+    std::vector<const ScenarioEntry*> shown;
+    for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e; e = ScenarioManager().NextAnyEntry(e))
+      if (e->tutorial) shown.push_back(e);
+    list->Reset(int32_t(shown.size()));
+    for (size_t i = 0; i < shown.size(); ++i) {
+      SetEntryLine(list, int32_t(i), *shown[i]);
+      // Done at the first difficulty: ticked.
+      list->SetItemImage(int32_t(i), shown[i]->completed[0] ? kTickImage : -1);
+      ids.push_back(Listed(*shown[i]));
+    }
+  }
+  void OnOpen() override {
+    Show(description, " ");
+    Fill();
+    list->ClearSelection();
+    Enable(ok, false);
+    Show(infoTitle, 1646);
+    const int32_t line = FirstUndoneTutorialLine(ids);
+    if (line >= 0) list->Select(line);
+  }
+  void DrawPage() override {
+    Band("SPTUTORIAL_TITLE_AREA", 0xFFFFB400, 0x80FFB400);
+    Band("SPTUTORIAL_TUTORLIST_AREA", kBacking, kBacking);
+    Band("SPTUTORIAL_TUTORINFO_AREA", kBacking, kBacking);
+    Band("SPTUTORIAL_TUTORLIST_TITLE", kGreyTop, kGreyBottom);
+    Band("SPTUTORIAL_TUTORINFO_TITLE", kGreyTop, kGreyBottom);
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
+    if (type == kNotifyListItem && id == 6) {
+      if (value < 0 || value >= int32_t(ids.size())) return 1;
+      if (!ScenarioManager().SelectScenario(ids[size_t(value)].id, false)) return 1;
+      if (const ScenarioEntry* e = ScenarioManager().Current()) {
+        ShowEntryName(infoTitle, *e);
+        ShowEntryDescription(description, *e);
+      }
+      ScenarioManager().SetDifficulty(0);
+      Enable(ok, true);
+      return 1;
+    }
+    if (type != kNotifyClicked) return 0;
+    if (id == 0 && ScenarioManager().Current() != nullptr && !ok->disabled)
+      Screens().Go(kPageTutorials, kPageTokens);
+    if (id == 1) Screens().Go(kPageTutorials, kPageMainMenu);
+    return 1;
+  }
+  CIconButton* ok = nullptr;
+  CTextRect* infoTitle = nullptr;
+  CTextRect* description = nullptr;
+  CListBox* list = nullptr;
+  std::vector<ListedLevel> ids;
+};
+
+// ---- The scenario list ------------------------------------------------------------------
+
+class CScenarioSelectScreen : public CFrontEndPage {
+ public:
+  enum { kOk = 0, kBack = 1, kList = 2, kEasy = 3 };
+  void Build() override {
+    static const MenuButtonDef kButtons[] = {{"SPSCENARIO_OK_BUTTON", 80, 148, 34, 1435},
+                                             {"SPSCENARIO_BACK_BUTTON", 175, 6, 6, 1439}};
+    ok = MenuButton(kButtons, kOk, 1);
+    MenuButton(kButtons, kBack, 1);
+    Text(10, "SPSCENARIO_TITLE_AREA", 1877, 4);
+    Text(11, "SPSCENARIO_SESS_TITLE", 1645);
+    infoTitle = Text(12, "SPSCENARIO_SESS_INFO_TITLE", 1646);
+    Text(13, "SPSCENARIO_DIFF_LABEL", 1879);
+    description = Text(14, "SPSCENARIO_INFO8", 0, 1, 0);
+    const UIRect r = ElementRect("SPSCENARIO_BACKING3");
+    list = CreateListBox(kList, r.x1 + 4, r.y1 + 4, r.x2 - 24, r.y2 - 4, 0.5f);
+    const char* toggles[3] = {"SPSCENARIO_EASY_TOGGLE", "SPSCENARIO_MEDIUM_TOGGLE", "SPSCENARIO_HARD_TOGGLE"};
+    const char* labels[3] = {"SPSCENARIO_EASY_LABEL", "SPSCENARIO_MEDIUM_LABEL", "SPSCENARIO_HARD_LABEL"};
+    const int32_t names[3] = {1876, 1875, 1874};
+    for (int32_t i = 0; i < 3; ++i) {
+      const UIRect t = ElementRect(toggles[i]);
+      radios[size_t(i)] = CreateRadioButton(kEasy + i, t.x1, t.y1, t.x2, t.y2);
+      radios[size_t(i)]->imageOn = kRadioOn;
+      radios[size_t(i)]->imageOff = kRadioOff;
+      Text(15 + i, labels[i], names[i], 1, 3);
+    }
+    for (int32_t i = 0; i < 3; ++i) {
+      radios[size_t(i)]->sibling1 = radios[size_t((i + 1) % 3)];
+      radios[size_t(i)]->sibling2 = radios[size_t((i + 2) % 3)];
+    }
+  }
+  void Fill() {
+    ids.clear();
+    std::vector<const ScenarioEntry*> shown;
+    for (const ScenarioEntry* e = ScenarioManager().NextEntry(nullptr, 0); e; e = ScenarioManager().NextEntry(e, 0))
+      if (!e->tutorial && e->Unlocked() && e->listFlag == 1) shown.push_back(e);
+    list->Reset(int32_t(shown.size()));
+    for (size_t i = 0; i < shown.size(); ++i) {
+      SetEntryLine(list, int32_t(i), *shown[i]);
+      list->SetItemImage(int32_t(i), shown[i]->completed[0] || shown[i]->completed[1] || shown[i]->completed[2]
+                                         ? kTickImage : -1);
+      ids.push_back(Listed(*shown[i]));
+    }
+  }
+  void OnOpen() override {
+    Show(description, " ");
+    Fill();
+    list->ClearSelection();
+    Enable(ok, false);
+    Show(infoTitle, 1646);
+    ScenarioManager().SetDifficulty(0);
+    for (int32_t i = 0; i < 3; ++i) radios[size_t(i)]->on = i == 0;
+    const int32_t line = FirstUnwonScenarioLine(ids);
+    if (line >= 0) list->Select(line);
+  }
+  void DrawPage() override {
+    Band("SPSCENARIO_TITLE_AREA", 0xFFFFFF00, 0x80FFFF00);
+    for (const char* b : {"SPSCENARIO_BACKING2", "SPSCENARIO_BACKING3", "SPSCENARIO_BACKING4",
+                          "SPSCENARIO_DIFF_BACKING"})
+      Band(b, kBacking, kBacking);
+    Band("SPSCENARIO_SESS_TITLE", kGreyTop, kGreyBottom);
+    Band("SPSCENARIO_SESS_INFO_TITLE", kGreyTop, kGreyBottom);
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
+    if (type == kNotifyListItem && id == kList) {
+      if (value < 0 || value >= int32_t(ids.size())) return 1;
+      if (!ScenarioManager().SelectScenario(ids[size_t(value)].id, false)) return 1;
+      if (const ScenarioEntry* e = ScenarioManager().Current()) {
+        ShowEntryName(infoTitle, *e);
+        ShowEntryDescription(description, *e);
+      }
+      Enable(ok, true);
+      return 1;
+    }
+    if (type == kNotifyRadioOn && id >= kEasy && id < kEasy + 3) {
+      ScenarioManager().SetDifficulty(id - kEasy);
+      if (const ScenarioEntry* e = ScenarioManager().Current(); e && !ok->disabled) ShowEntryDescription(description, *e);
+      return 1;
+    }
+    if (type != kNotifyClicked) return 0;
+    if (id == kOk && ScenarioManager().Current() != nullptr && !ok->disabled) {
+      FrontEndGameMode() = 1;
+      Screens().Go(kPageScenarios, kPageTokens);
+    }
+    if (id == kBack) Screens().Go(kPageScenarios, kPageTitle);
+    return 1;
+  }
+  CIconButton* ok = nullptr;
+  CTextRect* infoTitle = nullptr;
+  CTextRect* description = nullptr;
+  CListBox* list = nullptr;
+  std::array<CRadioButton*, 3> radios{};
+  std::vector<ListedLevel> ids;
+};
+
+// ---- The token choice -------------------------------------------------------------------
+
+class CTokenSelectScreen : public CFrontEndPage {
+ public:
+  enum { kLeft = 0, kRight = 1, kBack = 2, kStart = 3 };
+  void Build() override {
+    const UIRect l = ElementRect("SP_TOKEN_LEFT_BUTT_P1");
+    const UIRect r = ElementRect("SP_TOKEN_RIGHT_BUTT_P1");
+    for (auto [id, rect, text] : {std::tuple{kLeft, l, "<"}, std::tuple{kRight, r, ">"}}) {
+      CIconButton* b = CreateIconButton(id, rect.x1, rect.y1, rect.x2, rect.y2);
+      b->SetMode(kIconFireOnRelease);
+      b->SetTint(60, 90, 150);
+      b->label.SetFont(1);
+      b->label.SetAlignment(9, 0, 0);
+      b->SetLabel(text);
+    }
+    static const MenuButtonDef kButtons[] = {{}, {}, {"SP_TOKEN_BACK_BUTTON", 175, 6, 6, 1439},
+                                             {"SP_TOKEN_START_BUTTON", 80, 148, 34, 1440}};
+    MenuButton(kButtons, kBack, 1);
+    MenuButton(kButtons, kStart, 1);
+    title = Text(20, "SP_TOKEN_TITLE_AREA", 1878, 4);
+    Text(21, "SP_TOKEN_PLAYERS_TITLE", 1684);
+    Text(22, "SP_TOKEN_SESS_TITLE_AREA", 1703);
+    infoTitle = Text(23, "SP_TOKEN_INFO_TITLE_AREA", 1702);
+    Text(24, "SP_TOKEN_SESS_LABEL1", 1615, 1, 3);
+    Text(25, "SP_TOKEN_SESS_LABEL2", 1879, 1, 3);
+    sessionName = Text(26, "SP_TOKEN_SESS_INFO1", 0, 1, 3);
+    difficultyName = Text(27, "SP_TOKEN_SESS_INFO2", 0, 1, 3);
+    info = Text(28, "SP_TOKEN_INFO_TEXT", 0, 1, 0);
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      char element[40];
+      std::snprintf(element, sizeof element, "SP_TOKEN_NAMESLOT_P%d", n + 1);
+      names[size_t(n)] = Text(30 + n, element, 0, 3, 3);
+    }
+  }
+  // The rows as the players script left the setup table.
+  void TakeScriptRows() {
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      const PlayerSetupRow& s = PlayerTable().SetupRow(n);
+      TokenRow& row = rows[size_t(n)];
+      row = TokenRow{};
+      if (s.kind != kPlayerHuman && s.kind != kPlayerComputer) continue;
+      row.kind = s.kind == kPlayerHuman ? 0 : 1;
+      row.request = s.character;
+      row.token = n == 0 ? s.character : -1;
+      row.option = s.difficulty;
+    }
+  }
+  void ShowNames() {
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      TokenRow& row = rows[size_t(n)];
+      if (row.kind == 0) row.name = Game().ProfileName().empty() ? Game().Text(1760) : Game().ProfileName();
+      else if (row.kind == 1 && row.token >= 0) row.name = Game().Text(kTokenInfo[row.token].nameText);
+      if (row.name.size() > 31) row.name.resize(31);
+      if (row.kind == -1) Show(names[size_t(n)], 1755);
+      else Show(names[size_t(n)], row.name);
+    }
+  }
+  void Describe(int32_t n) {
+    described = n;
+    const TokenRow& row = rows[size_t(n)];
+    if (row.token < 0) return;
+    Show(infoTitle, kTokenInfo[row.token].nameText);
+    Show(info, kTokenInfo[row.token].descriptionText);
+  }
+  void OnOpen() override {
+    frames = 0;
+    described = 0;
+    rows = TokenRows{};
+    Show(title, 1878);
+    const ScenarioEntry* e = ScenarioManager().Current();
+    if (e != nullptr) {
+      PlayerTable().ClearPlayerSetupRows();
+      const std::string script = "scripts\\" + e->folder + "\\players.lua";
+      const bool ran = Game().RunScript(script.c_str(), !e->tutorial);
+      TakeScriptRows();
+      if (!e->tutorial || !ran) {
+        rows[0].kind = 0;
+        rows[0].token = e->tutorial ? 0 : Game().RememberedToken();
+        if (rows[0].token < 0 || rows[0].token >= kTokenChoices) rows[0].token = 0;
+      }
+      ResolveTokenClashes(rows);
+      ShowNames();
+      Show(sessionName, "");
+      ShowEntryName(sessionName, *e);
+      static const int32_t kDifficultyText[3] = {1876, 1875, 1874};
+      Show(difficultyName, kDifficultyText[std::clamp(ScenarioManager().Difficulty(), 0, 2)]);
+      if (rows[0].kind != -1) Describe(0);
+      // A tutorial does not wait for a choice.
+      if (e->tutorial) TryStart();
+    }
+  }
+  bool TryStart() {
+    if (!TokenRowsReady(rows)) return false;
+    Close();
+    if (!Game().StartLevel(rows)) {
+      Open();
+      return false;
+    }
+    return true;
+  }
+  void DrawPage() override {
+    const uint32_t alpha = uint32_t(255 - (8 * frames) % 256) & 0xFF;
+    Band("SP_TOKEN_PLAYER_BACKING", kBacking, kBacking);
+    Band("SP_TOKEN_SESS_BACKING", kBacking, kBacking);
+    Band("SP_TOKEN_INFO_BACKING", kBacking, kBacking);
+    Band("SP_TOKEN_TITLE_AREA", 0xFF01762F, 0xFF01762F);
+    Band("SP_TOKEN_SESS_TITLE_AREA", 0xFF1B254B, 0xFF1B254B);
+    Band("SP_TOKEN_PLAYERS_TITLE", kGreyTop, kGreyBottom);
+    if (rows[size_t(described)].token >= 0) {
+      const uint32_t c = kTokenInfo[rows[size_t(described)].token].colour & 0x00FFFFFF;
+      Band("SP_TOKEN_INFO_TITLE_AREA", 0xFF000000 | c, 0x7F000000 | c);
+    }
+    char element[40];
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      const TokenRow& row = rows[size_t(n)];
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
+      if (n == 0) Band(element, (alpha << 24) | 0x00FF00, (alpha << 24) | 0x00FF00);
+      std::snprintf(element, sizeof element, "SP_TOKEN_TINT_SLOT%d", n + 1);
+      if (row.kind != -1 && row.token >= 0) {
+        const uint32_t c = kTokenInfo[row.token].colour & 0x00FFFFFF;
+        Band(element, 0xFF000000 | c, 0x7F000000 | c);
+      } else {
+        Band(element, kGreyTop, 0x7F909090);
+      }
+    }
+  }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
+    if (type == kMsgFrameTick) {
+      ++frames;
+      return 1;
+    }
+    if (type != kNotifyClicked) return 0;
+    switch (id) {
+      case kLeft:
+      case kRight:
+        if (rows[0].kind == -1) break;
+        StepHumanToken(rows, id == kLeft ? -1 : 1);
+        ShowNames();
+        Game().RememberToken(rows[0].token);
+        Describe(0);
+        break;
+      case kBack: {
+        PlayerTable().ClearPlayerSetupRows();
+        const ScenarioEntry* e = ScenarioManager().Current();
+        if (e != nullptr && e->tutorial) Screens().Go(kPageTokens, kPageTutorials);
+        else if (FrontEndGameMode() == 2) Screens().Go(kPageTokens, kPageTitle);
+        else Screens().Go(kPageTokens, kPageScenarios);
+        break;
+      }
+      case kStart: TryStart(); break;
+      default: break;
+    }
+    return 1;
+  }
+  int32_t frames = 0;
+  int32_t described = 0;
+  TokenRows rows{};
+  CTextRect* title = nullptr;
+  CTextRect* infoTitle = nullptr;
+  CTextRect* info = nullptr;
+  CTextRect* sessionName = nullptr;
+  CTextRect* difficultyName = nullptr;
+  std::array<CTextRect*, kSetupRows> names{};
+};
+
+// ---- The new-profile entry ----------------------------------------------------------------
+
+class CNewProfileScreen : public CFrontEndPage {
+ public:
+  void Build() override {
+    static const MenuButtonDef kButtons[] = {{"CONFIRM_OPTION1_BUTTON", 80, 148, 34, 1435},
+                                             {"CONFIRM_OPTION3_BUTTON", 175, 6, 6, 1439}};
+    ok = MenuButton(kButtons, 0, 1);
+    cancel = MenuButton(kButtons, 1, 1);
+    Text(2, "CONFIRM_TITLE_AREA", 1605);
+    const UIRect r = ElementRect("CONFIRM_TEXT");
+    box = CreateEditBox(3, r.x1 + 10, r.y1 + 4, r.x2 - 10, r.y2 - 4);
+    box->clickable = true;
+    box->maxLength = 31;
+    box->SetFileNameMode();
+  }
+  void OnOpen() override {
+    box->SetText("");
+    box->Activate();
+    Enable(ok, false);
+    Enable(cancel, false);  // a profile must be made: there is no way back
+    Screens().PushModal(this);
+    StartFrontEndScene();
+  }
+  void OnClose() override {
+    Screens().PopModal(this);
+    Screens().SetKeyboardFocus(nullptr);
+  }
+  void DrawPage() override {
+    Band("CONFIRM_BACKING", 0xAA000000, 0xAA000000);
+    Band("CONFIRM_TITLE_AREA", kGreyTop, kGreyBottom);
+    UIRect t = At("CONFIRM_TEXT");
+    t.x1 += 10;
+    t.x2 -= 10;
+    Band2(t);
+  }
+  static void Band2(const UIRect& r) { DrawBand(r, 0xFF002896, 0xFF002896); }
+  int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
+    std::string name;
+    box->GetText(name);
+    if (type == kMsgFrameTick) {
+      Enable(ok, !name.empty());
+      return 1;
+    }
+    if (!((type == kNotifyClicked && id == 0) || (type == kNotifyEditEnter && id == 3))) return 0;
+    if (name.empty()) {
+      box->Activate();
+      return 1;
+    }
+    Close();
+    if (!Game().CreateProfile(name)) {
+      Screens().Ask(1741, 1742, 1, [this](int32_t) { Open(); }, -150.0f);
+      return 1;
+    }
+    Screens().Page(kPageMainMenu)->Open();
+    return 1;
+  }
+  CIconButton* ok = nullptr;
+  CIconButton* cancel = nullptr;
+  CEditBox* box = nullptr;
+};
+
+// A page with no elements: attached, never opened.
+class CBlankScreen : public CPanel {};
+
+}  // namespace
+
+// ---- The screen set ---------------------------------------------------------------------
+
+struct CFrontEndScreens::Pages {
+  CInGameMenuScreen inGame;
+  CMainMenuScreen main;
+  CTitleScreen title;
+  CScenarioSelectScreen scenarios;
+  CTokenSelectScreen tokens;
+  CTutorialSelectScreen tutorials;
+  CNewProfileScreen newProfile;
+  CFrontEndPrompt prompt;
+  CBlankScreen blank;
+
+  CPanel* At(int32_t page) {
+    CPanel* all[kFrontEndPageCount] = {&inGame, &main, &title, &scenarios, &tokens,
+                                       &tutorials, &newProfile, &prompt, &blank};
+    return page >= 0 && page < kFrontEndPageCount ? all[page] : nullptr;
+  }
+};
+
+CFrontEndScreens::CFrontEndScreens() : pages_(new Pages) {}
+CFrontEndScreens::~CFrontEndScreens() {
+  entities.clear();
+  delete pages_;
+}
+
+void CFrontEndScreens::SetLayoutModels(std::vector<LayoutModel> models) { models_ = std::move(models); }
+
+FrontEndServices& CFrontEndScreens::Services() {
+  static FrontEndServices none;
+  return services_ ? *services_ : none;
+}
+
+void CFrontEndScreens::CreatePanels() {
+  if (created) return;
+  created = true;
+  // Attached back to front: the game-type page ends at the front, the
+  // prompt over every page.
+  const int32_t order[] = {kPageBlank, kPageInGameMenu, kPageScenarios, kPageTokens, kPageTutorials,
+                           kPageMainMenu, kPageTitle, kPageNewProfile, kPagePrompt};
+  for (int32_t page : order) {
+    const LayoutModel* model = size_t(page) < models_.size() && kFrontEndLayoutFiles[page] ? &models_[size_t(page)] : nullptr;
+    AddPanelWithModel(pages_->At(page), model);
+  }
+}
+
+CPanel* CFrontEndScreens::Page(int32_t page) const { return pages_->At(page); }
+
+bool CFrontEndScreens::IsOpen(int32_t page) const {
+  const CPanel* p = Page(page);
+  return p != nullptr && p->open;
+}
+
+void CFrontEndScreens::Go(int32_t from, int32_t to) {
+  if (CPanel* p = Page(from)) p->Close();
+  if (CPanel* p = Page(to)) {
+    p->Open();
+    MoveToFront(p);
+  }
+}
+
+void CFrontEndScreens::Ask(int32_t titleText, int32_t messageText, int32_t buttons,
+                           std::function<void(int32_t)> answer, float y) {
+  CFrontEndPrompt& prompt = pages_->prompt;
+  prompt.SetModelPosition(-40.0f, y);
+  prompt.Setup(titleText, messageText, buttons, std::move(answer));
+  prompt.Open();
+  MoveToFront(&prompt);
+  PushModal(&prompt);
+}
+
+CFrontEndScreens& FrontEndScreens() {
+  static CFrontEndScreens screens;
+  return screens;
+}
+
+void StartFrontEndScene() {
+  CFrontEndScreens& fe = FrontEndScreens();
+  FrontEndServices& game = fe.Services();
+  game.StartMenuMusic();
+  if (fe.orbitCameraOnce) {
+    fe.orbitCameraOnce = false;
+    const float h = game.AlternativeCameraHeight() ? 15.0f : 5.0f;
+    game.SetOrbitCamera(-53.0f, h, 44.0f, 30.0f, 30.0f, 0.0005f);
+  }
+  game.OrbitCameraMode();
+}
+
+void EnterFrontEnd() {
+  CFrontEndScreens& fe = FrontEndScreens();
+  FrontEndServices& game = fe.Services();
+  fe.CreatePanels();
+  if (!game.GameRunning()) {
+    if (fe.IsOpen(kPageMainMenu)) return;
+    game.SetScreenMode(kScreenModeMenu);
+    // Until a profile is chosen on the login page, a run with none current
+    // makes one.
+    const bool none = game.ProfileCount() == 0 || game.ProfileName().empty();
+    const int32_t page = none ? kPageNewProfile : kPageMainMenu;
+    fe.Page(page)->Open();
+    fe.MoveToFront(fe.Page(page));
+    game.RunScript("scripts\\frontend\\hub.lua", true);
+    return;
+  }
+  if (fe.IsOpen(kPageMainMenu)) {
+    fe.Page(kPageMainMenu)->Close();
+    game.SetScreenMode(kScreenModeCity);
+    game.RemovePause();
+    return;
+  }
+  auto* menu = static_cast<CInGameMenuScreen*>(fe.Page(kPageInGameMenu));
+  if (menu->open) {
+    // The menu's key closes it as Resume does.
+    menu->Resume();
+    return;
+  }
+  game.SaveCamera();
+  menu->Open();
+  fe.MoveToFront(menu);
+}
+
+void ReturnToFrontEnd(bool tutorial) {
+  CFrontEndScreens& fe = FrontEndScreens();
+  fe.CreatePanels();
+  for (CPanel* p : fe.Panels()) p->Close();
+  while (fe.modalCount > 0) fe.PopModal();
+  fe.Services().SetScreenMode(kScreenModeMenu);
+  CPanel* page = fe.Page(tutorial ? kPageTutorials : kPageMainMenu);
+  page->Open();
+  fe.MoveToFront(page);
+}
+
+void ResetFrontEnd() {
+  CFrontEndScreens& fe = FrontEndScreens();
+  for (CPanel* p : fe.Panels()) p->Close();
+  while (fe.modalCount > 0) fe.PopModal();
+  fe.orbitCameraOnce = false;
+}

@@ -1,0 +1,319 @@
+// The front end's pages on the game's own layouts, fonts and texts, driven
+// by the mouse as a player would: entering the menus, the single-player road
+// to a started level, the in-game menu's quit back to the menus, the
+// tutorial list's choice. The game behind the pages is a recording stand-in.
+#include <gtest/gtest.h>
+
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/recording_renderer.h"
+#include "engine/scene/texture.h"
+#include "frontend/front_end.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "session/player.h"
+#include "session/scenarios.h"
+#include "ui/buttons.h"
+#include "ui/edit_box.h"
+#include "ui/interface_assets.h"
+#include "ui/list_box.h"
+#include "ui/ui_services.h"
+
+namespace {
+
+class TextureRenderer : public RecordingRenderer {
+ public:
+  CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
+};
+
+// The game as the pages see it, recording what they ask.
+class FakeGame : public FrontEndServices {
+ public:
+  bool GameRunning() override { return running; }
+  int32_t ScreenMode() override { return mode; }
+  void SetScreenMode(int32_t m) override { mode = m; }
+  void AddPause() override { ++pauses; }
+  void RemovePause() override { --pauses; }
+  int32_t ProfileCount() override { return int32_t(profiles.size()); }
+  std::string ProfileName() override { return profiles.empty() ? "" : profiles.back(); }
+  bool CreateProfile(const std::string& name) override {
+    profiles.push_back(name);
+    return true;
+  }
+  bool RunScript(const char* path, bool) override {
+    scripts.emplace_back(path);
+    if (playersScript && std::string(path).ends_with("players.lua")) playersScript();
+    return true;
+  }
+  void StartMenuMusic() override { ++music; }
+  void SetOrbitCamera(float, float, float, float, float, float) override { ++orbits; }
+  void Quit() override { quit = true; }
+  void PlayCutScene(const char* name) override { cutScenes.emplace_back(name); }
+  bool StartLevel(const TokenRows& r) override {
+    started.push_back(ScenarioManager().Current()->id);
+    rows = r;
+    running = true;
+    mode = 0;
+    return true;
+  }
+  void EndGame() override {
+    running = false;
+    ReturnToFrontEnd(ScenarioManager().IsTutorialRunning());
+  }
+  std::string Text(int32_t id) override { return "T" + std::to_string(id); }
+  int32_t RememberedToken() override { return remembered; }
+  void RememberToken(int32_t t) override { remembered = t; }
+
+  bool running = false, quit = false;
+  int32_t mode = 0, pauses = 0, music = 0, orbits = 0, remembered = 0;
+  std::vector<std::string> profiles, scripts, cutScenes;
+  std::vector<int32_t> started;
+  TokenRows rows{};
+  std::function<void()> playersScript;
+};
+
+class FrontEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetGameRoot(RC_GAME_ROOT);
+    platform::SetMessageBoxBackend([this](std::string_view, std::string_view text, platform::BoxIcon,
+                                          platform::BoxButtons) {
+      boxes_.emplace_back(text);
+      return platform::BoxResult::Ok;
+    });
+    ThrowOnFatalError();
+    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+    TexSysCreate();
+    Ui() = UiServices{};
+    Ui().renderer = &renderer_;
+    ASSERT_TRUE(LoadInterfaceImages(640));
+    ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
+    std::vector<LayoutModel> models;
+    ASSERT_TRUE(LoadLayoutModels(std::span<const char* const>(kFrontEndLayoutFiles, size_t(kPageBlank)), models));
+    FrontEndScreens().SetLayoutModels(std::move(models));
+    FrontEndScreens().SetServices(&game_);
+    ScenarioManager().Clear();
+    PlayerTable().ClearPlayerSetupRows();
+  }
+
+  CFrontEndScreens& Fe() { return FrontEndScreens(); }
+  CPanel* Page(int32_t p) { return Fe().Page(p); }
+
+  // One input frame with the mouse at (x, y).
+  void Frame(float x, float y, bool down) {
+    BeginUiInputFrame(UiMouse{int32_t(x), int32_t(y), down, false, 0});
+    Fe().ProcessInput();
+  }
+  // A click (press and release) in the middle of a page's element.
+  void Click(int32_t page, const char* element) {
+    const UIRect r = Page(page)->ElementRect(element);
+    const float x = (r.x1 + r.x2) / 2, y = (r.y1 + r.y2) / 2;
+    Frame(x, y, false);
+    Frame(x, y, true);
+    Frame(x, y, false);
+  }
+  template <class T>
+  T* Child(int32_t page, int32_t id) {
+    for (CWidget* w = Page(page)->firstChild; w; w = w->nextSibling)
+      if (w->id == id)
+        if (T* t = dynamic_cast<T*>(w)) return t;
+    return nullptr;
+  }
+  std::vector<int32_t> OpenPages() {
+    std::vector<int32_t> open;
+    for (int32_t p = 0; p < kFrontEndPageCount; ++p)
+      if (Fe().IsOpen(p)) open.push_back(p);
+    return open;
+  }
+  void RegisterTutorials(int32_t count) {
+    for (int32_t i = 0; i < count; ++i)
+      ScenarioManager().RegisterLevel(100001 + i, ("Lesson " + std::to_string(i + 1)).c_str(), "tutorial", "d");
+  }
+
+  TextureRenderer renderer_;
+  FakeGame game_;
+  std::vector<std::string> boxes_;
+};
+
+TEST_F(FrontEndTest, WithoutAProfileTheNewProfilePageComesFirstThenTheMainMenu) {
+  EnterFrontEnd();
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageNewProfile});
+  EXPECT_EQ(game_.mode, 4);
+  EXPECT_EQ(game_.scripts, std::vector<std::string>{"scripts\\frontend\\hub.lua"});
+  EXPECT_EQ(game_.orbits, 1);
+  // A name typed and confirmed makes the profile and opens the main menu.
+  Child<CEditBox>(kPageNewProfile, 3)->SetText("Alice");
+  Click(kPageNewProfile, "CONFIRM_OPTION1_BUTTON");
+  EXPECT_EQ(game_.profiles, std::vector<std::string>{"Alice"});
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  // The menu's scene restarts its music but sets the orbit camera only once.
+  EXPECT_EQ(game_.music, 2);
+  EXPECT_EQ(game_.orbits, 1);
+  EXPECT_EQ(Fe().modalCount, 0);
+}
+
+TEST_F(FrontEndTest, EnteringAgainWhileTheMainMenuIsOpenChangesNothing) {
+  game_.profiles = {"Bob"};
+  EnterFrontEnd();
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  EnterFrontEnd();
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  EXPECT_EQ(game_.scripts.size(), 1u);
+  EXPECT_EQ(game_.music, 1);
+  // Back and forth through the game-type page: the camera stays as it was.
+  Click(kPageMainMenu, "MAIN_BUTT03");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTitle});
+  Click(kPageTitle, "MAIN_BUTT05");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  EXPECT_EQ(game_.music, 2);
+  EXPECT_EQ(game_.orbits, 1);
+}
+
+// The idle count is of the menus' input frames (50 a second); clicks do not
+// reset it, a new opening does.
+TEST_F(FrontEndTest, AnIdleMainMenuGivesWayToTheFlyByOnItsSixThousandthFrame) {
+  game_.profiles = {"Bob"};
+  EnterFrontEnd();
+  for (int32_t frame = 1; frame < 6000; ++frame) Frame(0, 0, false);
+  EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
+  EXPECT_TRUE(game_.cutScenes.empty());
+  Frame(0, 0, false);
+  EXPECT_FALSE(Fe().IsOpen(kPageMainMenu));
+  EXPECT_EQ(game_.cutScenes, std::vector<std::string>{"flyby1"});
+  EnterFrontEnd();
+  for (int32_t frame = 1; frame < 6000; ++frame) Frame(0, 0, false);
+  EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
+}
+
+TEST_F(FrontEndTest, QuitQuestionAsksFirstAndNoLeavesEverything) {
+  game_.profiles = {"Bob"};
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT07");
+  EXPECT_TRUE(Fe().IsOpen(kPagePrompt));
+  Click(kPagePrompt, "PROMPT_BUTTON_2");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  EXPECT_FALSE(game_.quit);
+  Click(kPageMainMenu, "MAIN_BUTT07");
+  Click(kPagePrompt, "PROMPT_BUTTON_1");
+  EXPECT_TRUE(game_.quit);
+  EXPECT_TRUE(OpenPages().empty());
+  EXPECT_EQ(Fe().modalCount, 0);
+}
+
+// Title to a started level and back, by the mouse: the scenario list, the
+// token page (a clash the human wins, LEFT from 0), START, then Escape's
+// in-game menu and its quit.
+TEST_F(FrontEndTest, MenusLeadToAStartedLevelAndTheGameLeadsBack) {
+  game_.profiles = {"Cleo"};
+  ScenarioManager().RegisterLevel(200001, "Main Street", "main_street", "Open the first shop.");
+  ScenarioManager().RegisterLevel(200002, "Harbour", "harbour_lights", "Ships.");
+  ScenarioManager().UnlockById(200001);
+  ScenarioManager().UnlockById(200002);
+  ScenarioManager().Find(200001)->completed[1] = 1;  // won at medium: the list opens on the next
+  // The level's players script: the human asks for token 0, a computer for
+  // 0 as well and another for 9, with no option given.
+  game_.playersScript = [] {
+    for (auto [row, kind, token] : {std::tuple{0, kPlayerHuman, 0}, std::tuple{1, kPlayerComputer, 0},
+                                    std::tuple{2, kPlayerComputer, 9}}) {
+      PlayerSetupRow& r = PlayerTable().SetupRow(row);
+      r.kind = kind;
+      r.character = token;
+    }
+  };
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT03");
+  Click(kPageTitle, "MAIN_BUTT02");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageScenarios});
+  ASSERT_NE(ScenarioManager().Current(), nullptr);
+  EXPECT_EQ(ScenarioManager().Current()->id, 200002);
+  Click(kPageScenarios, "SPSCENARIO_HARD_TOGGLE");
+  EXPECT_EQ(ScenarioManager().Difficulty(), 2);
+  Click(kPageScenarios, "SPSCENARIO_OK_BUTTON");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageTokens});
+  EXPECT_EQ(game_.scripts.back(), "scripts\\harbour_lights\\players.lua");
+
+  Click(kPageTokens, "SP_TOKEN_LEFT_BUTT_P1");  // LEFT from 0 gives 9
+  EXPECT_EQ(game_.remembered, 9);
+  Click(kPageTokens, "SP_TOKEN_START_BUTTON");
+  ASSERT_EQ(game_.started, std::vector<int32_t>{200002});
+  EXPECT_TRUE(OpenPages().empty());
+  const TokenRows& rows = game_.rows;
+  EXPECT_EQ(rows[0].token, 9);
+  EXPECT_EQ(rows[0].name, "Cleo");
+  EXPECT_EQ(rows[1].token, 0);  // asked for 0, free again
+  EXPECT_EQ(rows[2].token, 1);  // asked for the human's 9: up past 0 (taken) to 1
+  EXPECT_EQ(rows[1].option, 0);  // registered without an option
+  EXPECT_EQ(rows[1].name, "T1744");
+
+  // Escape opens the in-game menu and pauses; quitting after the question
+  // ends the game and the menus come back.
+  EnterFrontEnd();
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
+  EXPECT_EQ(game_.pauses, 1);
+  EnterFrontEnd();  // the menu's key again: back to the game
+  EXPECT_TRUE(OpenPages().empty());
+  EXPECT_EQ(game_.pauses, 0);
+  EXPECT_EQ(game_.mode, 0);
+  EnterFrontEnd();
+  Click(kPageInGameMenu, "MAIN_BUTT05");
+  Click(kPagePrompt, "PROMPT_BUTTON_1");
+  EXPECT_FALSE(game_.running);
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  EXPECT_EQ(game_.mode, 4);
+}
+
+TEST_F(FrontEndTest, TutorialListOpensOnTheFirstLessonNotDone) {
+  game_.profiles = {"Dee"};
+  RegisterTutorials(4);
+  ScenarioEntry* e = ScenarioManager().Find(100001);
+  e->completed[0] = 1;
+  ScenarioManager().Find(100002)->completed[2] = 1;  // done only at hard
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT02");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageTutorials});
+  CListBox* list = Child<CListBox>(kPageTutorials, 6);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetSelection(), 2);
+  EXPECT_EQ(ScenarioManager().Current()->id, 100003);
+  EXPECT_FALSE(Child<CIconButton>(kPageTutorials, 0)->disabled);
+  // Ticked: done at the first difficulty only.
+  EXPECT_GE(list->itemImage[0], 0);
+  EXPECT_LT(list->itemImage[1], 0);
+
+  // Every lesson done: nothing chosen, OK off.
+  Click(kPageTutorials, "SPTUTORIAL_BACK_BUTTON");
+  for (int32_t i = 0; i < 4; ++i) ScenarioManager().Find(100001 + i)->completed[1] = 1;
+  ScenarioManager().SelectScenario(-1, false);
+  Click(kPageMainMenu, "MAIN_BUTT02");
+  EXPECT_EQ(list->GetSelection(), -1);
+  EXPECT_TRUE(Child<CIconButton>(kPageTutorials, 0)->disabled);
+}
+
+TEST_F(FrontEndTest, ATutorialStartsWithoutWaitingUnlessARowLacksItsToken) {
+  game_.profiles = {"Eve"};
+  RegisterTutorials(1);
+  bool emptyToken = true;
+  game_.playersScript = [&] {
+    PlayerTable().SetupRow(0).kind = kPlayerHuman;
+    PlayerTable().SetupRow(0).character = 2;
+    PlayerTable().SetupRow(1).kind = kPlayerComputer;
+    PlayerTable().SetupRow(1).character = emptyToken ? -1 : 5;
+  };
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT02");
+  Click(kPageTutorials, "SPTUTORIAL_OK_BUTTON");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTokens});  // stays: row 1 has no token
+  EXPECT_TRUE(game_.started.empty());
+  Click(kPageTokens, "SP_TOKEN_BACK_BUTTON");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTutorials});
+  emptyToken = false;
+  Click(kPageTutorials, "SPTUTORIAL_OK_BUTTON");
+  EXPECT_EQ(game_.started, std::vector<int32_t>{100001});
+  EXPECT_EQ(game_.rows[0].token, 2);
+  EXPECT_EQ(ScenarioManager().Difficulty(), 0);
+  // The end of a tutorial leads back to the tutorial list.
+  game_.EndGame();
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTutorials});
+}
+
+}  // namespace
