@@ -157,17 +157,6 @@ int32_t ResetPropInstances() {
   return int32_t(g_cityProps.size());
 }
 
-void VisitDrawnProps(void (*visit)(const PropSlot& prop, void* context), void* context) {
-  if (g_propModel == nullptr) return;
-  for (int32_t slot : g_cityProps)
-    if (ThePropPool().Slots[size_t(slot)].InUse) visit(ThePropPool().Slots[size_t(slot)], context);
-  for (const CBuilding& b : g_Buildings) {
-    if (!b.InUse || !b.Block || !b.Visual.Built || b.Visual.Growth <= 0.0f) continue;
-    for (int32_t i = 0; i < b.Visual.PropCount && i < kBuildingProps; ++i)
-      visit(ThePropPool().Slots[size_t(b.Visual.Props[i])], context);
-  }
-}
-
 int32_t SignColourRow(const CBuilding& b) {
   const CPlayer* owner = PlayerTable().ByNumber(b.Owner);
   return owner != nullptr ? std::clamp(owner->character, 0, kSignRows - 2) : kSignRows - 1;

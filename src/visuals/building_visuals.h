@@ -69,10 +69,6 @@ void SetPropMarkerModel(const ModelLodSet* model);
 // point of the marker model, before the level's buildings take theirs.
 // Returns how many were made.
 int32_t ResetPropInstances();
-// Every tree trunk the buildings pass draws (the city's and those of built
-// buildings), in pool order; none without the trunk model. The crowns are
-// sprites of the effect pass, set on top of these.
-void VisitDrawnProps(void (*visit)(const PropSlot& prop, void* context), void* context);
 // The model of a sign: a decoration's shared model (Built 0) or a text model
 // built for it (Built 1) in the colour row's boards; 0 when the code has no
 // model.

@@ -336,7 +336,6 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::cloud1, "cloud1"},     {&PresentationTextures::cloud2, "cloud2"},
     {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
-    {&PresentationTextures::crown, "crown"},
 };
 
 }  // namespace

@@ -255,27 +255,6 @@ void DrawLockedCameraFrustum(CRenderer& r) {
   r.DrawIndexedUntextured(v, idx, 12, 12);
 }
 
-// The trees' crowns: a leafy sprite on top of each trunk (the trunk model
-// stands 3 units high at scale 1), alpha-tested so the crowns hide each other
-// and the houses behind them.
-constexpr float kTrunkHeight = 3.0f, kCrownSize = 2.4f;
-void AddCrown(const PropSlot& p, void* batch) {
-  const float scale = p.Scale[1];
-  AddSprite(*static_cast<CSpriteBatch*>(batch),
-            Vec3{p.Position[0], p.Position[1] + scale * (kTrunkHeight + 0.6f * kCrownSize), p.Position[2]},
-            0xFFFFFFFFu, scale * kCrownSize);
-}
-
-void DrawTreeCrowns(CRenderer& r) {
-  const int32_t page = SpritePage(PresentationTextureSlots().crown);
-  if (page < 0) return;
-  r.SetShader(kShaderTrees);
-  CSpriteBatch& b = SpriteBatches()[2];
-  b.SetPage(page);
-  VisitDrawnProps(AddCrown, &b);
-  b.Flush();
-}
-
 void DrawSmoke(CRenderer& r) {
   CSpriteBatch& b = SpriteBatches()[2];
   b.SetPage(SpritePage(PresentationTextureSlots().cloud1));
@@ -492,10 +471,7 @@ void DrawCityScene(CRenderer& r) {
   SetFarRangeMedium();
   Trace("traffic lights");
   DrawTrafficPosts(r);
-  if (SetDrawRangesFixedIfDetail()) {
-    Trace("effects");
-    DrawTreeCrowns(r);
-  }
+  if (SetDrawRangesFixedIfDetail()) Trace("effects");
   SetDrawRangesUnlimited();
   Trace("path scenery");
   DrawPathScenery(View());
@@ -568,9 +544,6 @@ void DrawCitySceneReduced(CRenderer& r) {
   Trace("end tokens");
   DrawEndTokens();
   if (IsDetailHigh()) {
-    Trace("effects");
-    DrawTreeCrowns(r);
-    r.SetShader(kShaderStartOfFrame);
     Trace("smoke");
     DrawSmoke(r);
     DrawParticles();
