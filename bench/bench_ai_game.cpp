@@ -189,13 +189,14 @@ BENCHMARK(BM_SixComputerPlayers)->Unit(benchmark::kMillisecond)->Iterations(2);
 int RunOnce(int argc, char** argv) {
   int32_t players = 6, days = kDecadeDays * kDecades;
   uint32_t seed = 1234;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[i + 1]), 1, 6);
-    else if (std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
-    else if (std::strcmp(argv[i], "--days") == 0) days = std::max(std::atoi(argv[i + 1]), 1);
-  }
   bool levelObjective = false;
-  for (int i = 1; i < argc; ++i) levelObjective |= std::strcmp(argv[i], "--level-objective") == 0;
+  for (int i = 1; i < argc; ++i) {
+    const bool hasValue = i + 1 < argc;
+    if (std::strcmp(argv[i], "--level-objective") == 0) levelObjective = true;
+    else if (hasValue && std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[++i]), 1, 6);
+    else if (hasValue && std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    else if (hasValue && std::strcmp(argv[i], "--days") == 0) days = std::max(std::atoi(argv[++i]), 1);
+  }
   ScratchRoot root;
   StartEngine();
   NewComputerGame(players, seed);

@@ -61,14 +61,44 @@ bool FindPlace(CPlayerAI& ai, int32_t block, LotShape s, int32_t& x, int32_t& y,
   return false;
 }
 
+constexpr float kRunningCostDaysKept = 6.0f;
+constexpr int32_t kRentedLandShare = 4;
+
+int32_t DailyRunningCosts(const CPlayerAI& ai) {
+  int32_t sum = 0;
+  for (const AiBusinessEntry& e : ai.ownBusinesses)
+    if (const CBusiness* b = e.inUse ? GetBusinessInUse(e.id) : nullptr) sum += GetBusinessRunningCost(*b);
+  return sum;
+}
+
 // The spending check: what the build costs leaves in hand, counting what is
 // already set aside, the character's cash threshold, its cash floor and its
 // threshold share of the money it has now. Before the first day's accounts
 // the threshold is 0, and without the share a free spender would sink all
 // its starting money into its first buildings and have none for a block.
+// It also keeps back a few days of what its businesses cost to run (rent,
+// utilities, restocking): a player that builds past that goes into debt at
+// the first slow day and is out of the game at the second midnight.
+// On land it does not own a business pays ground rent from its first day,
+// before the city has the trade to carry it: the player runs at most a
+// quarter of its character's business limit there.
+bool TooManyOnRentedLand(const CPlayerAI& ai, int32_t block) {
+  if (block < 0 || block >= kBlockCount || ai.ownedBlocks[block]) return false;
+  const AiCharacter* c = ai.Character();
+  if (c == nullptr || c->businessLimit <= 0) return false;
+  int32_t rented = 0;
+  for (const AiBusinessEntry& e : ai.ownBusinesses) {
+    const CBusiness* b = e.inUse ? GetBusinessInUse(e.id) : nullptr;
+    const CBuilding* building = b ? b->GetBuilding() : nullptr;
+    if (building && building->Block && !ai.ownedBlocks[building->Block->Index]) ++rented;
+  }
+  return rented >= std::max(c->businessLimit / kRentedLandShare, 1);
+}
+
 bool Affordable(const CPlayerAI& ai, float cost) {
+  if (TooManyOnRentedLand(ai, ai.plan.chosenBlock)) return false;
   const AiDifficultyRow* row = ai.DifficultyRow();
-  float keep = ai.own.cashThreshold;
+  float keep = std::max(ai.own.cashThreshold, kRunningCostDaysKept * static_cast<float>(DailyRunningCosts(ai)));
   if (row != nullptr) keep = std::max({keep, static_cast<float>(row->cashFloor), row->thresholdFactor * ai.money});
   return ai.CanAfford(cost, false) && ai.money - ai.committedCash - cost >= keep;
 }
@@ -281,6 +311,12 @@ void RepriceBusinesses(CPlayerAI& ai) {
     }
   }
   if (changed) SendBusinessPriceMessages(ai.index);
+}
+
+bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount) {
+  if (block < 0 || block >= kBlockCount) return false;
+  const AiBlockPurchase& p = ai.purchases[block];
+  return p.bought && static_cast<int32_t>(p.price) * 5 < amount;
 }
 
 void NominateBlockForAuction(CPlayerAI& ai) {

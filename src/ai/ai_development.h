@@ -29,5 +29,9 @@ int32_t GetMinimumSize(const CPlayerAI& ai, int32_t type);
 bool PassesLandscapeShare(CPlayerAI& ai, int32_t block);
 bool ChooseLandscapeFootprint(CPlayerAI& ai, int32_t block, int32_t& x, int32_t& y, int32_t& width, int32_t& depth);
 void RepriceBusinesses(CPlayerAI& ai);
+// Whether the player puts its block up for auction at the offered amount:
+// it has a purchase record for the block and the offer is over five times
+// what it paid.
+bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount);
 // Asks the city to auction the best-scoring block (score 75 or more).
 void NominateBlockForAuction(CPlayerAI& ai);

@@ -4,6 +4,7 @@
 // announced, a request for one of its blocks, a refusal of its own).
 #include <algorithm>
 
+#include "ai/ai_development.h"
 #include "ai/ai_profile.h"
 #include "ai/computer_player.h"
 #include "ai/scoring_terms.h"
@@ -71,9 +72,7 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   if (request != nullptr) {
     const int32_t block = request->values[0];
     const int32_t offered = request->values[1];
-    const bool sell = block >= 0 && block < kBlockCount && purchases[block].bought &&
-                      static_cast<int32_t>(purchases[block].price) * 5 < offered;
-    if (sell) {
+    if (ShouldBidOnDistrict(*this, block, offered)) {
       currentRequestId = request->token;
       Post(StartAuctionMsg{BlockId{block}, request->from, offered,
                            {request->values[0], request->values[1], request->values[2], request->values[3],

@@ -571,6 +571,3 @@ int32_t ChooseReplacementBusiness(CPlayerAI& ai, const CBusiness& business) {
 
 void RunBlockPurchaseCheck(CPlayerAI& ai) { NominateBlockForAuction(ai); }
 void RunRentReview(CPlayerAI& ai) { RepriceBusinesses(ai); }
-// The jobs of completed district sets come with the set games.
-void RunSetBuilding(CPlayerAI&) {}
-void RunSetExpansion(CPlayerAI&) {}

@@ -44,8 +44,8 @@ void RunEndOfDayStockAndPrices(CPlayerAI& ai);
 void RunSpoilageReview(CPlayerAI& ai);
 int32_t TakeOverScore(const class CBusiness& business, bool completedSet);
 // The planner's jobs (ai_strategy.cpp): the replacement of a failing
-// business, the auction nomination, the repricing and the jobs of
-// completed district sets.
+// business, the auction nomination and the repricing; the jobs of
+// completed district sets (ai_set_jobs.cpp).
 int32_t ChooseReplacementBusiness(CPlayerAI& ai, const class CBusiness& business);
 void RunBlockPurchaseCheck(CPlayerAI& ai);
 void RunRentReview(CPlayerAI& ai);

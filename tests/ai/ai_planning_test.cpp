@@ -201,4 +201,81 @@ TEST_F(AiPlanningTest, EveryFootprintTooDearGivesUp) {
   EXPECT_EQ(cpu->standardPending, before + 1);
 }
 
+// A block it bought goes to auction only for more than five times its price.
+TEST_F(AiPlanningTest, SellsABoughtBlockOnlyForOverFiveTimesItsPrice) {
+  cpu->purchases[kBlock] = AiBlockPurchase{1, 100.9f, 5};
+  const struct {
+    int32_t block, amount;
+    bool sells;
+  } cases[] = {{kBlock, 500, false}, {kBlock, 501, true}, {kBlock + 1, 100000, false}, {-1, 100000, false},
+               {kBlockCount, 100000, false}};
+  for (const auto& c : cases) EXPECT_EQ(ShouldBidOnDistrict(*cpu, c.block, c.amount), c.sells) << c.block << " " << c.amount;
+}
+
+// On a completed set with no room left for a hotel it pulls down the first
+// finished business building of at least 3 by 3 that it can pay for; with
+// room it leaves the block alone.
+TEST_F(AiPlanningTest, SetBuildingClearsRoomForAHotel) {
+  for (int32_t block : {kBlock, kBlock + 1}) OwnBlock(block);
+  const int32_t small = Place(kBlock, 0, 0, 1, 2, 1);  // 2 by 3: too narrow
+  const int32_t big = Place(kBlock, 2, 0, 4, 2, 1);
+  Place(kBlock, 5, 0, 6, 6, 1);
+  Place(kBlock, 0, 3, 4, 6, 1);
+  for (int32_t id : {small, big}) {
+    GetBuilding(id)->Status = kStatusComplete;
+    Open(kDayShop, 1, id, true);
+  }
+  ComputeAllBlockFreeFootprints();
+  ASSERT_LT(GetBlockFreeFootprint(kBlock).largest, 6);
+
+  auto demolitions = [&] {
+    std::vector<int32_t> ids;
+    for (const CActions& a : cpu->standard)
+      if (a.phase == AI_DEMOLISH_BUILDING) ids.push_back(a.building);
+    return ids;
+  };
+  cpu->money = 10;  // the rental value and 100 more are out of reach
+  RunSetBuilding(*cpu);
+  EXPECT_TRUE(demolitions().empty());
+  cpu->money = 100000;
+  RunSetBuilding(*cpu);
+  EXPECT_EQ(demolitions(), std::vector<int32_t>{big});
+}
+
+// With a completed set, room on its block and homeless people in the city
+// it queues a hotel; with too few homeless it builds none.
+TEST_F(AiPlanningTest, SetExpansionHousesTheHomeless) {
+  BusinessType& hotel = g_BusinessTypes[kTypeHotel];
+  hotel.Available = 1;
+  hotel.Kind = kBusinessResidence;
+  hotel.MinArea = 6;
+  hotel.MaxArea = 16;
+  hotel.MaxSide = 5;
+  hotel.MinHeight = 2;
+  hotel.MaxHeight = 6;
+  hotel.FootprintBand = 2;
+  for (int32_t block : {kBlock, kBlock + 1}) OwnBlock(block);
+  PlayerData().MarkBlocksStale();
+  ComputeAllBlockFreeFootprints();
+  cpu->money = 1000000;
+  auto hotels = [&] {
+    int32_t n = 0;
+    for (const CActions& a : cpu->standard) n += a.phase == AI_CONSTRUCT_BUILDING && a.target == kTypeHotel;
+    return n;
+  };
+  for (int i = 0; i < 29; ++i) NewPerson();
+  ASSERT_EQ(GetHomelessCount(), 29);
+  RunSetExpansion(*cpu);
+  EXPECT_EQ(hotels(), 0);
+  NewPerson();
+  RunSetExpansion(*cpu);
+  ASSERT_EQ(hotels(), 1);
+  for (const CActions& a : cpu->standard)
+    if (a.phase == AI_CONSTRUCT_BUILDING) {
+      EXPECT_EQ(a.kind, kKindResidential);
+      EXPECT_GE(a.flag, 2);  // floors
+      EXPECT_GE(a.lot[2] * a.lot[3], 6);
+    }
+}
+
 }  // namespace
