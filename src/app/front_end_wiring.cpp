@@ -93,6 +93,14 @@ class GameFrontEndServices : public FrontEndServices {
     return RunState().gameRunning;
   }
   void EndGame() override { TheGame().EndGame(false, 0); }
+  bool SaveGame(const std::string& file) override { return TheGame().Save(file); }
+  bool LoadGame(const std::string& file) override {
+    if (!TheGame().Load(file)) return false;
+    // The loaded game shows its city and its panels; the menus close.
+    for (CPanel* p : FrontEndScreens().Panels()) p->Close();
+    ::SetScreenMode(kScreenCity);
+    return true;
+  }
   std::string Text(int32_t id) override {
     std::string out;
     if (!InterfaceTextSystem().GetTextAscii(out, id)) return {};

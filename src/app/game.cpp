@@ -9,6 +9,7 @@
 #include "app/cut_scene_wiring.h"
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
+#include "frontend/board_list.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -252,6 +253,8 @@ void Game::StartSimulation() {
 // front end's title and main menu; a run that skips the menus (NOFRONTEND,
 // headless runs) starts the free-play level as a quick game would.
 void Game::StartFirstScreen() {
+  // The boards once; the profile then loads its own.
+  ListBoards();
   PlayerProfile().LoadLast();
   ApplyCursorMode();
   const GameRunState& run = RunState();

@@ -177,6 +177,7 @@ void AttachHudPanels() {
   PanelGameLinks().enterFrontEnd = [] {
     if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
   };
+  PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
   InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
   // Keys typed into the console are not the game's keys.
   InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen(); };

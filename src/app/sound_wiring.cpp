@@ -1,5 +1,7 @@
 #include "app/sound_wiring.h"
 
+#include "frontend/board_list.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -81,12 +83,14 @@ std::map<std::string, int32_t>& StartedSamples() {
   return started;
 }
 
+// The profile's volumes go to sound, its board to the texts and parameters.
 class SoundProfileServices : public ProfileServices {
  public:
   void SetVolumes(int32_t music, int32_t effects) override {
     SetMusicVolume(music);
     SetEffectsVolume(effects);
   }
+  void LoadBoard(const char* board) override { ::LoadBoard(board); }
 };
 
 int NativePlaySound(lua_State* state) {

@@ -1,5 +1,10 @@
 #include "frontend/front_end.h"
 
+#include "frontend/front_end_page.h"
+#include "frontend/game_cover.h"
+#include "frontend/page_rules.h"
+#include "frontend/profile_list.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -19,6 +24,10 @@ const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\title.tm",        "gamedata2\\frontend\\scenarios.tm",
     "gamedata2\\frontend\\tokens.tm",       "gamedata2\\frontend\\tutorials.tm",
     "gamedata2\\frontend\\new_profile.tm",  "gamedata2\\frontend\\prompt.tm",
+    "gamedata2\\frontend\\login.tm",        "gamedata2\\frontend\\load.tm",
+    "gamedata2\\frontend\\save.tm",         "gamedata2\\frontend\\save_name.tm",
+    "gamedata2\\frontend\\options.tm",      "gamedata2\\frontend\\sound_options.tm",
+    "gamedata2\\frontend\\board.tm",
     nullptr,
 };
 
@@ -26,6 +35,8 @@ int32_t& FrontEndGameMode() {
   static int32_t mode = 0;
   return mode;
 }
+
+using namespace frontend_pages;
 
 namespace {
 
@@ -35,70 +46,6 @@ constexpr int32_t kIdleFrames = 6000;
 constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
 constexpr int32_t kTickImage = 5;  // the round marker of the generic set
 constexpr int32_t kRadioOn = 5, kRadioOff = 9;
-
-// Backing colours of the pages (ARGB).
-constexpr uint32_t kBacking = 0xBB000A28;
-constexpr uint32_t kGreyTop = 0xFF909090, kGreyBottom = 0x80909090;
-
-// A row of the tables pages build their large buttons from (index = id).
-struct MenuButtonDef {
-  const char* element;
-  int32_t r, g, b;
-  int32_t text;
-};
-
-// Top and bottom colours of a backing: opaque above, half below.
-void DrawBand(const UIRect& r, uint32_t top, uint32_t bottom, float depth = 0.5f) {
-  DrawRect2D(r, top, top, bottom, bottom, depth);
-}
-
-// The base of every page: the rectangle of an element as drawn now.
-class CFrontEndPage : public CPanel {
- public:
-  // The page's backings, then its texts over them.
-  void DrawSelf() final {
-    DrawPage();
-    for (CTextRect* t : texts) t->Draw(LayoutEntity());
-  }
-  virtual void DrawPage() {}
-  std::vector<CTextRect*> texts;
-  CFrontEndScreens& Screens() { return FrontEndScreens(); }
-  FrontEndServices& Game() { return FrontEndScreens().Services(); }
-  UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
-  void Band(const char* element, uint32_t top, uint32_t bottom) { DrawBand(At(element), top, bottom); }
-
-  CIconButton* MenuButton(const MenuButtonDef* table, int32_t id, int32_t font) {
-    const MenuButtonDef& row = table[id];
-    const UIRect r = ElementRect(row.element);
-    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
-    b->SetLabelId(row.text);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(font);
-    b->label.SetAlignment(9, 0, 0);
-    b->SetTint(row.r, row.g, row.b);
-    return b;
-  }
-  CTextRect* Text(int32_t id, const char* element, int32_t text, int32_t font = 1, int32_t align = 9) {
-    const UIRect r = ElementRect(element);
-    CTextRect* t = CreateTextRect(id, r.x1, r.y1, r.x2, r.y2);
-    t->SetFont(font);
-    t->SetAlignment(align, 0, 0);
-    if (text != 0) t->AddTextId(text);
-    texts.push_back(t);
-    return t;
-  }
-  static void Show(CTextRect* t, int32_t textId) {
-    t->Clear();
-    t->AddTextId(textId);
-  }
-  static void Show(CTextRect* t, const std::string& s) {
-    t->Clear();
-    t->AddText(s);
-  }
-  static void Enable(CIconButton* b, bool on) {
-    if (b) b->disabled = !on;
-  }
-};
 
 // A level's name or description: the scripts give a text id (kept as its
 // digits) or the text itself.
@@ -218,9 +165,8 @@ class CMainMenuScreen : public CFrontEndPage {
     const std::string name = Game().ProfileName();
     buttons[0]->label.Clear();
     buttons[0]->label.AddTextIdArgs1(1604, TextArg(name.c_str()));
-    // The pages of the profiles, network games, loading and options come
-    // with their own screens.
-    for (int32_t id : {0, 3, 4, 5}) Enable(buttons[size_t(id)], false);
+    // The network pages come with their own screens.
+    Enable(buttons[3], false);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
@@ -231,7 +177,10 @@ class CMainMenuScreen : public CFrontEndPage {
       return 1;
     }
     if (type != kNotifyClicked) return 0;
-    if (id == 1) Screens().Go(kPageMainMenu, kPageTutorials);
+    if (id == 0) Screens().Go(kPageMainMenu, kPageLogin);
+    else if (id == 1) Screens().Go(kPageMainMenu, kPageTutorials);
+    else if (id == 4) Screens().Go(kPageMainMenu, kPageLoad);
+    else if (id == 5) Screens().Go(kPageMainMenu, kPageOptions);
     else if (id == 2) Screens().Go(kPageMainMenu, kPageTitle);
     else if (id == 6) AskQuit();
     return 1;
@@ -259,34 +208,31 @@ class CInGameMenuScreen : public CFrontEndPage {
     for (int32_t i = 0; i < 4; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 4);
   }
   void OnOpen() override {
-    // Saving and the options come with their own screens.
-    Enable(buttons[1], false);
-    Enable(buttons[2], false);
-    if (Game().ScreenMode() != kScreenModeMenu) {
-      rememberedMode = Game().ScreenMode();
-      Game().SetScreenMode(kScreenModeMenu);
-    }
-    if (!Game().NetworkGame()) Game().AddPause();
+    const ScenarioEntry* level = ScenarioManager().Current();
+    Enable(buttons[1], InGameSaveAllowed(level != nullptr && level->tutorial, Game().NetworkGame()));
+    cover.Cover(Game());
   }
   // Back to the game as it was (the menu's key closes it the same way).
   void Resume() {
     Game().RestoreCamera();
-    Game().SetScreenMode(rememberedMode);
-    if (!Game().NetworkGame()) Game().RemovePause();
+    cover.Uncover(Game());
     Close();
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type != kNotifyClicked) return 0;
     if (id == 0) Resume();
+    if (id == 1) Screens().Go(kPageInGameMenu, kPageSave);
+    if (id == 2) Screens().Go(kPageInGameMenu, kPageOptions);
     if (id == 3)
       Screens().Ask(1763, 1764, 2, [this](int32_t button) {
         if (button != 0) return;
         Close();
+        cover.Release(Game());
         Game().EndGame();
       });
     return 1;
   }
-  int32_t rememberedMode = kScreenModeCity;
+  GameCover cover;
   std::array<CIconButton*, 4> buttons{};
 };
 
@@ -642,7 +588,8 @@ class CNewProfileScreen : public CFrontEndPage {
     box->SetText("");
     box->Activate();
     Enable(ok, false);
-    Enable(cancel, false);  // a profile must be made: there is no way back
+    // From the start-up a profile must be made: there is no way back.
+    Enable(cancel, NewProfileOpenedFromLogin());
     Screens().PushModal(this);
     StartFrontEndScene();
   }
@@ -666,17 +613,37 @@ class CNewProfileScreen : public CFrontEndPage {
       Enable(ok, !name.empty());
       return 1;
     }
+    if (type == kNotifyClicked && id == 1) {
+      Close();
+      NewProfileOpenedFromLogin() = false;
+      RefreshLoginPage();
+      return 1;
+    }
     if (!((type == kNotifyClicked && id == 0) || (type == kNotifyEditEnter && id == 3))) return 0;
     if (name.empty()) {
       box->Activate();
       return 1;
     }
     Close();
-    if (!Game().CreateProfile(name)) {
-      Screens().Ask(1741, 1742, 1, [this](int32_t) { Open(); }, -150.0f);
+    ProfileList listed;
+    listed.Refresh(Game().ProfileName(), 1);
+    const NameAnswer answer = AnswerNewProfile(name, listed);
+    if (answer != NameAnswer::kCreate || !Game().CreateProfile(name)) {
+      // A name in use, or one a folder cannot take: say so, then back here.
+      const bool duplicate = answer == NameAnswer::kDuplicate;
+      Screens().Ask(duplicate ? 1741 : 1797, duplicate ? 1742 : 1798, 1, [this](int32_t) {
+        Open();
+        Screens().MoveToFront(this);
+      }, -150.0f);
+      return 1;
+    }
+    if (NewProfileOpenedFromLogin()) {
+      NewProfileOpenedFromLogin() = false;
+      RefreshLoginPage();
       return 1;
     }
     Screens().Page(kPageMainMenu)->Open();
+    Screens().MoveToFront(Screens().Page(kPageMainMenu));
     return 1;
   }
   CIconButton* ok = nullptr;
@@ -703,9 +670,10 @@ struct CFrontEndScreens::Pages {
   CBlankScreen blank;
 
   CPanel* At(int32_t page) {
-    CPanel* all[kFrontEndPageCount] = {&inGame, &main, &title, &scenarios, &tokens,
-                                       &tutorials, &newProfile, &prompt, &blank};
-    return page >= 0 && page < kFrontEndPageCount ? all[page] : nullptr;
+    if (CPanel* other = ProfileAndSavePage(page)) return other;
+    CPanel* all[] = {&inGame, &main, &title, &scenarios, &tokens, &tutorials, &newProfile, &prompt};
+    if (page == kPageBlank) return &blank;
+    return page >= 0 && page < int32_t(std::size(all)) ? all[page] : nullptr;
   }
 };
 
@@ -727,8 +695,10 @@ void CFrontEndScreens::CreatePanels() {
   created = true;
   // Attached back to front: the game-type page ends at the front, the
   // prompt over every page.
-  const int32_t order[] = {kPageBlank, kPageInGameMenu, kPageScenarios, kPageTokens, kPageTutorials,
-                           kPageMainMenu, kPageTitle, kPageNewProfile, kPagePrompt};
+  const int32_t order[] = {kPageBlank,    kPageInGameMenu, kPageScenarios,    kPageTokens, kPageTutorials,
+                           kPageLoad,     kPageSave,       kPageOptions,      kPageSoundOptions, kPageBoard,
+                           kPageMainMenu, kPageTitle,      kPageLogin,        kPageNewProfile,   kPageSaveName,
+                           kPagePrompt};
   for (int32_t page : order) {
     const LayoutModel* model = size_t(page) < models_.size() && kFrontEndLayoutFiles[page] ? &models_[size_t(page)] : nullptr;
     AddPanelWithModel(pages_->At(page), model);

@@ -41,6 +41,9 @@ class FrontEndServices {
   virtual bool StartLevel(const TokenRows&) { return false; }
   // Ends the running game, not finished.
   virtual void EndGame() {}
+  // Saves and loads "profiles\<profile>\<file>"; false when it failed.
+  virtual bool SaveGame(const std::string&) { return false; }
+  virtual bool LoadGame(const std::string&) { return false; }
   virtual std::string Text(int32_t id) { return std::to_string(id); }
   // The objective's target of a level at a difficulty (0 when unknown), for
   // the descriptions that name it.
@@ -59,6 +62,13 @@ enum FrontEndPage : int32_t {
   kPageTutorials,
   kPageNewProfile,
   kPagePrompt,
+  kPageLogin,
+  kPageLoad,
+  kPageSave,
+  kPageSaveName,
+  kPageOptions,
+  kPageSoundOptions,
+  kPageBoard,
   kPageBlank,
   kFrontEndPageCount,
 };

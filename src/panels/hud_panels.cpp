@@ -1,5 +1,6 @@
 #include "panels/hud_panels.h"
 
+#include "city/business_types.h"
 #include "session/session_state.h"
 #include "ui/interface_controls.h"
 
@@ -67,6 +68,9 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudTime, &h.time);
   game.InstallHudPanel(kHudViewButton, &h.viewButtons);
   game.InstallHudPanel(kHudPrompt, &h.prompt);
+  game.InstallHudPanel(kHudBusiness, &h.business);
+  game.InstallHudPanel(kHudRent, &h.rent);
+  game.InstallHudPanel(kHudVoting, &h.voting);
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {
@@ -135,6 +139,11 @@ ScreenModePanels& HudScreenModePanels() {
 
 CPromptPanel& CurrentPrompt() {
   return Session().gameState == kGameStateAuction ? HudPanels().auctionPrompt : HudPanels().prompt;
+}
+
+void OpenBusinessPanelForSelection() {
+  if (SelectedBusiness(kBusinessShop)) HudPanels().business.Open();
+  else HudPanels().rent.Open();
 }
 
 void ToggleConsole() {

@@ -9,12 +9,15 @@
 #include <memory>
 #include <vector>
 
+#include "panels/business_panel.h"
 #include "panels/console_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
 #include "panels/prompt_panel.h"
+#include "panels/rent_panel.h"
 #include "panels/time_panel.h"
+#include "panels/voting_panel.h"
 #include "ui/game_panels.h"
 #include "ui/panel_manager.h"
 #include "visuals/frame_draw.h"
@@ -68,6 +71,9 @@ struct HudPanelObjects {
   CTimePanel time;
   CNavButtonPanel viewButtons;
   CPromptPanel prompt;
+  CBusinessPanel business;
+  CRentPanel rent;
+  CVotingPanel voting;
 
   HudPanelObjects();
 };
@@ -91,5 +97,8 @@ ScreenModePanels& HudScreenModePanels();
 // The prompt that game code and scripts use now: the auction room's while
 // the game is in its auction state, else the HUD's.
 CPromptPanel& CurrentPrompt();
+// The business panel of the selected building: the rent panel for a
+// residence or a building without a business, else the business panel.
+void OpenBusinessPanelForSelection();
 // Opens or closes the console (its key).
 void ToggleConsole();

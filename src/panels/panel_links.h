@@ -12,6 +12,9 @@ struct PanelLinks {
   std::function<bool()> cityOverviewOpen;
   // The selection panel's block page for the block, opened.
   std::function<void(int32_t block)> showBlockPage;
+  // The business (or rent) panel of the selected building, opened: for
+  // the selection panel's business page.
+  std::function<void()> openBusinessPanel;
   // The tutor figure walks towards a screen point (layout space), or is
   // released.
   std::function<void(float x, float y)> sendTutor;

@@ -11,7 +11,7 @@ namespace {
 
 bool CheckFolder(std::string_view folder) {
   // Level folders come from scripts and network messages: never a path.
-  if (IsValidProfileName(folder)) return true;
+  if (IsPlainFolderName(folder)) return true;
   ReportErrorF(1, "Level folder \"%.*s\" is not a plain folder name", static_cast<int>(std::min<size_t>(folder.size(), 200)),
                folder.data());
   return false;

@@ -175,12 +175,18 @@ std::string QuoteScriptString(std::string_view text) {
   return out;
 }
 
-bool IsValidProfileName(std::string_view name) {
+bool IsPlainFolderName(std::string_view name) {
   if (name.empty() || name.size() >= kProfileNameSize || name == "." || name == "..") return false;
   return std::none_of(name.begin(), name.end(), [](char ch) {
     const auto c = static_cast<unsigned char>(ch);
     return c < 32 || c == 127 || ch == '/' || ch == '\\';
   });
+}
+
+bool IsValidProfileName(std::string_view name) {
+  if (!IsPlainFolderName(name) || name.size() > kProfileNameMax) return false;
+  auto edge = [](char c) { return c == '.' || c == ' '; };
+  return !edge(name.front()) && !edge(name.back());
 }
 
 void CPlayerProfile::SetDefaults() {
@@ -370,7 +376,11 @@ bool DeleteProfile(std::string_view profile) {
   }
   const std::string folder = platform::ResolveGamePath("profiles\\" + std::string(profile));
   std::error_code ec;
+  // Only a real folder directly inside the profiles folder: never a link,
+  // never anywhere else the name might lead.
   if (!fs::is_directory(fs::symlink_status(folder, ec))) return false;
+  const fs::path parent = fs::canonical(fs::path(folder).parent_path(), ec);
+  if (ec || parent != fs::canonical(platform::ResolveGamePath("profiles"), ec) || ec) return false;
   fs::remove_all(folder, ec);
   CPlayerProfile& current = PlayerProfile();
   if (FieldText(current.name, sizeof current.name) == profile) current.name[0] = '\0';

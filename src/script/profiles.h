@@ -87,10 +87,16 @@ CPlayerProfile& PlayerProfile();
 // The registration binder of the profile (the last stage of a new state).
 void BindProfileToScript(CScript& script);
 
-// A profile name must be a plain folder name: not empty, no path separators
-// or control characters, not "." or "..", shorter than the name field.
+// A plain folder name: not empty, no path separators or control characters,
+// not "." or "..", shorter than the profile's name field.
+bool IsPlainFolderName(std::string_view name);
+// The longest profile name: what the profile list shows.
+inline constexpr size_t kProfileNameMax = 31;
+// A profile name is a plain folder name of at most kProfileNameMax
+// characters that neither starts nor ends with a dot or a space (names the
+// file system would change or hide).
 bool IsValidProfileName(std::string_view name);
-// Every profile folder under "profiles", sorted.
+// Every profile folder under "profiles" with a valid name, sorted.
 std::vector<std::string> ListProfiles();
 // Deletes a profile's folder with everything in it; clears the current name
 // when it was the current profile.

@@ -202,14 +202,16 @@ TEST_F(ProfileTest, SettingsCannotRenameTheProfile) {
 }
 
 TEST_F(ProfileTest, ProfileNamesMustBePlainFolderNames) {
-  for (const char* bad : {"", ".", "..", "../x", "a/b", "a\\b", "..\\..\\x", "tab\there"}) {
+  for (const char* bad : {"", ".", "..", "...", "../x", "a/b", "a\\b", "..\\..\\x", "tab\there", ".hidden", "trail.",
+                          " lead", "trail ", "0123456789012345678901234567890x"}) {
     EXPECT_FALSE(IsValidProfileName(bad)) << bad;
     EXPECT_FALSE(PlayerProfile().CreateNew(bad)) << bad;
     EXPECT_FALSE(DeleteProfile(bad)) << bad;
   }
   EXPECT_FALSE(IsValidProfileName(std::string(kProfileNameSize, 'a')));
   EXPECT_TRUE(IsValidProfileName("Ada Lovelace 2"));
-  EXPECT_TRUE(IsValidProfileName("..."));
+  EXPECT_TRUE(IsValidProfileName("a.b c"));
+  EXPECT_TRUE(IsValidProfileName(std::string(kProfileNameMax, 'a')));  // 31: the list's width
   EXPECT_FALSE(Exists("x"));
   EXPECT_FALSE(Exists("profiles/memory.lua"));
 }

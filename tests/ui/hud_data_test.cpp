@@ -63,8 +63,9 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
     Ui().imageTable.clear();
     EXPECT_TRUE(LoadInterfaceImages(width)) << width;
     // The arrows the scroll bars and spin boxes name are there, and the
-    // HUD panels' pictures up to the navigator's camera marker.
-    EXPECT_EQ(Ui().imageTable.size(), 311u);
+    // HUD panels' pictures up to the navigator's camera marker, then the
+    // 32 commodity icons.
+    EXPECT_EQ(Ui().imageTable.size(), 343u);
   }
   EXPECT_TRUE(LoadInterfaceFonts("usa", 640));
   EXPECT_TRUE(LoadCursorImages());

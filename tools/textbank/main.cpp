@@ -2,8 +2,11 @@
 // bank: "<base>.off" and "<base>.bin" in the game's code page, with the
 // character table as string 0.
 //
-//   textbank <source.txt> <game root> <base game name>
+//   textbank <source.txt> <game root> <base game name> [first id]
 //
+// With a first id the bank holds only the texts from that id on, renumbered
+// so that the first id becomes string 1: a board's bank, which replaces the
+// game's texts from that id on.
 // Lines that are empty or start with '#' are skipped. Ids need not be in order
 // but must be unique and from 1 to 65534; ids that are not given are empty
 // texts. The text is everything after the first tab, as written (a line break
@@ -61,8 +64,13 @@ int Fail(const char* source, int line, const char* why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: textbank <source.txt> <game root> <base game name>\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: textbank <source.txt> <game root> <base game name> [first id]\n");
+    return 2;
+  }
+  const long first = argc == 5 ? std::strtol(argv[4], nullptr, 10) : 1;
+  if (first < 1 || first > 65534) {
+    std::fprintf(stderr, "bad first id %s\n", argv[4]);
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -86,10 +94,11 @@ int main(int argc, char** argv) {
     }
     if (text.size() > 0xFFFF) return Fail(argv[1], number, "text too long");
     if (!texts.emplace(id, text).second) return Fail(argv[1], number, "id given twice");
+    if (id < first) texts.erase(id);
   }
-  std::vector<std::string> strings(texts.empty() ? 1 : static_cast<size_t>(texts.rbegin()->first) + 1);
+  std::vector<std::string> strings(texts.empty() ? 1 : static_cast<size_t>(texts.rbegin()->first - first) + 2);
   strings[0] = CodePageCharTable();
-  for (auto& [id, text] : texts) strings[static_cast<size_t>(id)] = std::move(text);
+  for (auto& [id, text] : texts) strings[static_cast<size_t>(id - first + 1)] = std::move(text);
   if (!ToolOutputInside(argv[3])) return 1;
   platform::SetGameRoot(argv[2]);
   if (!WriteTextBankFiles(argv[3], strings)) {

@@ -1,0 +1,87 @@
+#include "frontend/board_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/core/command_script.h"
+#include "engine/files/text_bank.h"
+#include "platform/paths.h"
+#include "script/profiles.h"
+#include "ui/interface_assets.h"
+#include "ui/money_format.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<BoardEntry>& BoardTable() {
+  static std::vector<BoardEntry> boards;
+  return boards;
+}
+
+std::function<void()>& BoardChangedHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+std::string BoardBank(std::string_view folder) {
+  return std::string(kBoardFolder) + "\\" + std::string(folder) + "\\civano";
+}
+
+// The board's display name: string 1 of its own bank (text 2233 once
+// loaded), the folder name when that is empty. False when the bank does not
+// read.
+bool ReadDisplayName(std::string_view folder, std::string& name) {
+  CTextSystem bank;
+  if (!bank.LoadTextBankFile(BoardBank(folder))) return false;
+  name.clear();
+  if (bank.StringCount() > 1) bank.GetTextAscii(name, 1);
+  if (name.empty()) name = folder;
+  if (name.size() > 31) name.resize(31);
+  return true;
+}
+
+}  // namespace
+
+void ListBoards() {
+  std::vector<BoardEntry>& boards = BoardTable();
+  boards.clear();
+  std::vector<std::string> folders;
+  std::error_code ec;
+  for (fs::directory_iterator it(platform::ResolveGamePath(kBoardFolder), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_directory(typeError)) continue;
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name[0] == '.' || name[0] == '_' || name.size() > 31 || !IsPlainFolderName(name)) continue;
+    folders.push_back(name);
+  }
+  std::sort(folders.begin(), folders.end());
+  for (const std::string& folder : folders) {
+    if (static_cast<int32_t>(boards.size()) >= kMaxBoards) break;
+    BoardEntry entry{folder, {}};
+    if (ReadDisplayName(folder, entry.displayName)) boards.push_back(std::move(entry));
+  }
+}
+
+const std::vector<BoardEntry>& Boards() { return BoardTable(); }
+
+int32_t FindBoard(std::string_view folder) {
+  const std::vector<BoardEntry>& boards = BoardTable();
+  for (size_t i = 0; i < boards.size(); ++i) {
+    if (boards[i].folder == folder) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+bool LoadBoard(std::string_view folder) {
+  if (!IsPlainFolderName(folder)) return false;
+  if (!InterfaceTextSystem().LoadTextBank(BoardBank(folder), kBoardFirstText)) return false;
+  LoadCurrencyFormat();
+  ReadParameterFile(std::string(kBoardFolder) + "\\" + std::string(folder) + "\\board.prm");
+  if (BoardChangedHook()) BoardChangedHook()();
+  return true;
+}
+
+void SetBoardChangedHook(std::function<void()> hook) { BoardChangedHook() = std::move(hook); }

@@ -1,0 +1,89 @@
+#pragma once
+// The base of the front end's pages: the table row their large buttons are
+// built from, the page backings, and the helpers every page uses to place
+// its buttons and texts on its layout's elements.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frontend/front_end.h"
+#include "ui/buttons.h"
+#include "ui/draw_2d.h"
+#include "ui/panel.h"
+#include "ui/text_rect.h"
+
+namespace frontend_pages {
+
+// Backing colours of the pages (ARGB).
+constexpr uint32_t kBacking = 0xBB000A28;
+constexpr uint32_t kGreyTop = 0xFF909090, kGreyBottom = 0x80909090;
+
+// A row of the tables pages build their large buttons from (index = id).
+struct MenuButtonDef {
+  const char* element;
+  int32_t r, g, b;
+  int32_t text;
+};
+
+// Top and bottom colours of a backing: opaque above, half below.
+inline void DrawBand(const UIRect& r, uint32_t top, uint32_t bottom, float depth = 0.5f) {
+  DrawRect2D(r, top, top, bottom, bottom, depth);
+}
+
+// The base of every page: the rectangle of an element as drawn now.
+class CFrontEndPage : public CPanel {
+ public:
+  // The page's backings, then its texts over them.
+  void DrawSelf() final {
+    DrawPage();
+    for (CTextRect* t : texts) t->Draw(LayoutEntity());
+  }
+  virtual void DrawPage() {}
+  std::vector<CTextRect*> texts;
+  CFrontEndScreens& Screens() { return FrontEndScreens(); }
+  FrontEndServices& Game() { return FrontEndScreens().Services(); }
+  UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
+  void Band(const char* element, uint32_t top, uint32_t bottom) { DrawBand(At(element), top, bottom); }
+
+  CIconButton* MenuButton(const MenuButtonDef* table, int32_t id, int32_t font) {
+    const MenuButtonDef& row = table[id];
+    const UIRect r = ElementRect(row.element);
+    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+    b->SetLabelId(row.text);
+    b->SetMode(kIconFireOnRelease);
+    b->label.SetFont(font);
+    b->label.SetAlignment(9, 0, 0);
+    b->SetTint(row.r, row.g, row.b);
+    return b;
+  }
+  CTextRect* Text(int32_t id, const char* element, int32_t text, int32_t font = 1, int32_t align = 9) {
+    const UIRect r = ElementRect(element);
+    CTextRect* t = CreateTextRect(id, r.x1, r.y1, r.x2, r.y2);
+    t->SetFont(font);
+    t->SetAlignment(align, 0, 0);
+    if (text != 0) t->AddTextId(text);
+    texts.push_back(t);
+    return t;
+  }
+  static void Show(CTextRect* t, int32_t textId) {
+    t->Clear();
+    t->AddTextId(textId);
+  }
+  static void Show(CTextRect* t, const std::string& s) {
+    t->Clear();
+    t->AddText(s);
+  }
+  static void Enable(CIconButton* b, bool on) {
+    if (b) b->disabled = !on;
+  }
+};
+
+}  // namespace frontend_pages
+
+// The pages of profiles, saved games and options (profile_save_pages.cpp).
+CPanel* ProfileAndSavePage(int32_t page);
+// Set when the login page opens the new-profile entry: the entry then
+// returns to it and may be cancelled.
+bool& NewProfileOpenedFromLogin();
+// The login page's list again, as its opening does.
+void RefreshLoginPage();

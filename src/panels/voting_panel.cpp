@@ -1,0 +1,135 @@
+#include "panels/voting_panel.h"
+
+#include <string>
+
+#include "panels/panel_drawing.h"
+#include "panels/player_tokens.h"
+#include "session/game_events.h"
+#include "session/player.h"
+#include "ui/buttons.h"
+#include "ui/draw_2d.h"
+
+namespace {
+constexpr int32_t kTitleText = 1539, kTitlePlayerText = 1540, kWinnerText = 1541;
+constexpr int32_t kRosetteImage = 46;
+constexpr uint32_t kGraphColour = 0xFF1F2F70u, kAxisColour = 0xFF00FF00u;
+}  // namespace
+
+void CVotingPanel::Build() {
+  titleRect = ElementRect("VOTING_TITLE_AREA");
+  backing = ElementRect("VOTING_MAIN_BACKING");
+  graph = ElementRect("VOTING_GRAPH_AREA");
+  titleLabelRect = ElementRect("VOTING_TITLE_LABEL");
+  for (int32_t i = 0; i < 6; ++i) {
+    tokens[size_t(i)] = ElementRect("VOTING_TOKEN" + std::to_string(i + 1));
+    rosettes[size_t(i)] = ElementRect("VOTING_ROSETTE" + std::to_string(i + 1));
+  }
+  const UIRect o = ElementRect("VOTING_OK_BUTTON");
+  ok = CreateIconButton(0, o.x1, o.y1, o.x2, o.y2);
+  SetButtonImages(*ok, 76, 78, -1, 77, -1);
+  ok->SetMode(kIconFireOnRelease);
+  ok->label.SetFont(2);
+  ok->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
+  ok->SetLabelId(1435);
+  for (int32_t i = 0; i < 6; ++i) {
+    const UIRect& t = tokens[size_t(i)];
+    bars[size_t(i)] = UIRect{t.x1, graph.y2, t.x2, graph.y2, t.depth};
+    CTextRect& p = percents[size_t(i)];
+    p.Attach(t.x1 + 3, graph.y2 - 20, t.x2 + 3, graph.y2 - 5, this, this, 0);
+    p.SetFont(0);
+    p.SetAlignment(4, 0, 0);
+    p.Clear();
+    p.AddText("0%");
+    CTextRect& v = votes[size_t(i)];
+    v.Attach(t.x1, t.y1 - 4, t.x2, t.y2 - 4, this, this, 0);
+    v.SetFont(1);
+    v.SetAlignment(4, 0, 0);
+    v.Clear();
+  }
+  titleLabel.Attach(titleLabelRect.x1, titleLabelRect.y1, titleLabelRect.x2, titleLabelRect.y2, this, this, 0);
+  titleLabel.SetFont(3);
+  titleLabel.SetAlignment(4, 0, 0);
+  titleLabel.Clear();
+  titleArea.Attach(titleRect.x1, titleRect.y1, titleRect.x2, titleRect.y2, this, this, 0);
+  titleArea.SetFont(1);
+  titleArea.SetAlignment(4, 0, 0);
+  titleArea.Clear();
+  titleArea.AddTextId(kTitleText);
+  winner = -1;
+  layer = 1;
+}
+
+void CVotingPanel::SetTitlePlayer(int32_t player) {
+  const CPlayer* p = PlayerTable().Get(player);
+  titleLabel.Clear();
+  titleLabel.AddTextIdArgs1(kTitlePlayerText, p ? p->name : "");
+}
+
+void CVotingPanel::SetWinner(int32_t player) {
+  const CPlayer* p = PlayerTable().Get(player);
+  titleArea.Clear();
+  titleArea.AddTextIdArgs1(kWinnerText, p ? p->name : "");
+  winner = player;
+}
+
+void CVotingPanel::SetBar(int32_t n, float percent, int32_t count) {
+  if (n < 0 || n >= 6) return;
+  UIRect& bar = bars[size_t(n)];
+  bar.y2 = graph.y2;
+  bar.y1 = graph.y2 - (graph.y2 - graph.y1) * percent * 0.01f;
+  CTextRect& p = percents[size_t(n)];
+  p.SetRect(bar.x1 + 3, bar.y1 - 20, bar.x2 + 3, bar.y1 - 5);
+  p.Clear();
+  p.AddText(FormatUiText(0, "%f", double(percent)) + "%");  // the share, then a literal per cent sign
+  votes[size_t(n)].Clear();
+  if (count >= 0) votes[size_t(n)].AddTextF("%d", count);
+}
+
+void CVotingPanel::ShowVote(const VoteEvent& vote) {
+  for (int32_t i = 0; i < 6; ++i) SetBar(i, vote.shares[size_t(i)], -1);
+  if (vote.named >= 0) {
+    SetTitlePlayer(vote.named);
+    if (vote.winner) SetWinner(vote.named);
+  }
+  Open();
+}
+
+void CVotingPanel::OnOpen() { countdown = kVotingFrames; }
+
+void CVotingPanel::OnClose() { winner = -1; }
+
+int32_t CVotingPanel::OnEvent(int32_t type, int32_t a, int32_t) {
+  if (type == kMsgFrameTick && open) {
+    if (--countdown <= 0) Close();
+  } else if (type == kNotifyClicked && a == 0) {
+    Close();
+  }
+  return 0;
+}
+
+void CVotingPanel::Update() {
+  const CLayoutEntity* m = LayoutEntity();
+  DrawRect2D(MovedRect(backing, m), InterfaceBackingColour, InterfaceBackingColour, InterfaceBackingColour,
+             InterfaceBackingColour, 0.5f);
+  DrawRect2D(MovedRect(titleRect, m), 0xFF909090u, 0xFF909090u, 0x80909090u, 0x80909090u, 0.5f);
+  DrawRect2DSolid(MovedRect(graph, m), kGraphColour, 0.5f);
+}
+
+void CVotingPanel::DrawSelf() {
+  const CLayoutEntity* m = LayoutEntity();
+  for (int32_t i = 0; i < 6; ++i) {
+    const CPlayer* p = PlayerTable().Get(i);
+    if (p == nullptr || !(p->inUse || i == winner)) continue;
+    const TokenInfo& token = TokenRow(p->character);
+    DrawTexturedRect(MovedRect(tokens[size_t(i)], m), UIImageTexture(token.tokenImage), 0.45f);
+    DrawTexturedRectColoured(MovedRect(rosettes[size_t(i)], m), UIImageTexture(kRosetteImage), 0.45f, token.colour);
+    DrawRect2DSolid(MovedRect(bars[size_t(i)], m), token.colour, 0.45f);
+    percents[size_t(i)].Draw(m);
+    votes[size_t(i)].Draw(m);
+  }
+  titleLabel.Draw(m);
+  titleArea.Draw(m);
+  const UIRect g = MovedRect(graph, m);
+  DrawLine2D(LinePoint2D{g.x1 + 25, g.y1, 0.5f, kAxisColour}, LinePoint2D{g.x1 + 25, g.y2, 0.5f, kAxisColour});
+  DrawLine2D(LinePoint2D{g.x1 + 25, g.y2, 0.5f, kAxisColour}, LinePoint2D{g.x2 - 25, g.y2, 0.5f, kAxisColour});
+}

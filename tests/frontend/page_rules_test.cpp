@@ -1,0 +1,142 @@
+// The pages over a running game (pause and screen mode), the statistics
+// page's choice of statistic and the option pages' settings.
+#include "frontend/front_end.h"
+#include "frontend/game_cover.h"
+#include "frontend/page_rules.h"
+#include "frontend_fixture.h"
+#include "session/goals.h"
+#include "visuals/frame_draw.h"
+
+namespace {
+
+struct VolumeSpy : ProfileServices {
+  int32_t music = -1, effects = -1, applied = 0;
+  std::string board;
+  void SetVolumes(int32_t m, int32_t e) override {
+    music = m, effects = e;
+    ++applied;
+  }
+  void LoadBoard(const char* b) override { board = b; }
+};
+
+// The front end's view of the game, on the game's own state.
+struct RealGame : FrontEndServices {
+  bool GameRunning() override { return RunState().gameRunning; }
+  bool NetworkGame() override { return Session().networkSession; }
+  int32_t ScreenMode() override { return GetScreenMode(); }
+  void SetScreenMode(int32_t mode) override { ::SetScreenMode(mode); }
+  void AddPause() override { GamePauseState().AddReason(0); }
+  void RemovePause() override { GamePauseState().RemoveReason(0); }
+};
+
+class PageRulesTest : public FrontEndDataTest {
+ protected:
+  void SetUp() override {
+    FrontEndDataTest::SetUp();
+    SetProfileServices(&spy_);
+    RunState().gameRunning = true;
+    SetScreenMode(kScreenPlan);
+  }
+  void TearDown() override {
+    SetScreenMode(kScreenCity);
+    SetProfileServices(nullptr);
+    FrontEndDataTest::TearDown();
+  }
+  VolumeSpy spy_;
+  RealGame game_;
+};
+
+TEST_F(PageRulesTest, ASinglePlayerGameIsPausedOnceUnderItsPages) {
+  GameCover cover;
+  cover.Cover(game_);
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
+  EXPECT_TRUE(GamePauseState().Paused());
+  // Opened again (back from the save page): the plan view is still what it
+  // covers, and one resume lets the game go on.
+  cover.Cover(game_);
+  EXPECT_EQ(cover.RememberedMode(), kScreenPlan);
+  EXPECT_EQ(GamePauseState().Count(0), 1);
+  cover.Uncover(game_);
+  EXPECT_EQ(GetScreenMode(), kScreenPlan);
+  EXPECT_FALSE(GamePauseState().Paused());
+}
+
+TEST_F(PageRulesTest, ANetworkGameIsNeitherPausedNorSaveable) {
+  Session().networkSession = true;
+  GameCover cover;
+  cover.Cover(game_);
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
+  EXPECT_FALSE(GamePauseState().Paused());
+  cover.Uncover(game_);
+  EXPECT_FALSE(GamePauseState().Paused());
+  EXPECT_EQ(GetScreenMode(), kScreenPlan);
+  EXPECT_FALSE(InGameSaveAllowed(false, game_.NetworkGame()));
+  EXPECT_FALSE(InGameSaveAllowed(true, false));
+  EXPECT_TRUE(InGameSaveAllowed(false, false));
+}
+
+TEST_F(PageRulesTest, WithNoGameTheCoverDoesNothing) {
+  RunState().gameRunning = false;
+  GameCover cover;
+  cover.Cover(game_);
+  EXPECT_EQ(GetScreenMode(), kScreenPlan);
+  EXPECT_FALSE(GamePauseState().Paused());
+}
+
+TEST_F(PageRulesTest, StatisticsFollowTheObjectiveAndCycleWithinWhatIsOffered) {
+  struct Case {
+    int32_t objective;
+    bool running;
+    int32_t first;
+    bool all;
+  } cases[] = {
+      {OBJECTIVE_PROFIT, true, 4, false},          {OBJECTIVE_PAPERWEALTH_BY_DATE, true, 1, false},
+      {OBJECTIVE_PAPERWEALTH_BY_AMOUNT, false, 1, false}, {OBJECTIVE_SALES, true, 0, false},
+      {OBJECTIVE_WEAKEST_LINK, true, 2, false},    {OBJECTIVE_WEAKEST_LINK, false, 5, true},
+      {OBJECTIVE_FIRST_TO_BE_MAYOR, false, 5, true}, {OBJECTIVE_NONE, false, 2, false},
+      {42, true, 2, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FirstStatistic(c.objective, c.running), c.first) << c.objective;
+    EXPECT_EQ(AllStatisticsOffered(c.objective, c.running), c.all) << c.objective;
+  }
+  EXPECT_EQ(StepStatistic(0, -1, false), 4);
+  EXPECT_EQ(StepStatistic(4, 1, false), 0);
+  EXPECT_EQ(StepStatistic(0, -1, true), 5);
+  EXPECT_EQ(StepStatistic(5, 1, true), 0);
+  EXPECT_EQ(StepStatistic(4, 1, true), 5);
+  EXPECT_EQ(StatisticNameText(5), 1538);
+}
+
+TEST_F(PageRulesTest, OptionsKeepToTheirRangesAndApplyAtOnce) {
+  CPlayerProfile& p = PlayerProfile();
+  p.FilteringLevel = 2;  // an older profile: shown as the second choice
+  p.DetailLevel = 7;
+  p.MusicVolume = -5;
+  EXPECT_TRUE(ClampProfileOptions(p));
+  EXPECT_EQ(p.FilteringLevel, 1);
+  EXPECT_EQ(p.DetailLevel, 2);
+  EXPECT_EQ(p.MusicVolume, 0);
+  EXPECT_FALSE(ClampProfileOptions(p));
+
+  SetMusicVolumeOption(p, 40);
+  EXPECT_EQ(spy_.music, 40);
+  SetEffectsVolumeOption(p, 140);
+  EXPECT_EQ(p.SoundVolume, 100);
+  EXPECT_EQ(spy_.effects, 100);
+
+  p.GammaLevel = 90;
+  p.InverseMouse = 1;
+  std::snprintf(p.BoardName, sizeof p.BoardName, "uk");
+  RestoreDefaultOptions(p);
+  EXPECT_EQ(p.MusicVolume, 63);
+  EXPECT_EQ(p.SoundVolume, 83);
+  EXPECT_EQ(p.GammaLevel, 35);
+  EXPECT_EQ(p.InverseMouse, 0);
+  EXPECT_EQ(spy_.music, 63);
+  EXPECT_EQ(spy_.board, "usa");  // the installed default board, applied
+
+  for (int32_t id = 0; id < 7; ++id) EXPECT_EQ(OptionsNeedNoGame(id), id == 3 || id == 4 || id == 6) << id;
+}
+
+}  // namespace
