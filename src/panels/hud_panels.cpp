@@ -71,6 +71,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudBusiness, &h.business);
   game.InstallHudPanel(kHudRent, &h.rent);
   game.InstallHudPanel(kHudVoting, &h.voting);
+  game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {
