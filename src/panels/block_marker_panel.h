@@ -34,11 +34,15 @@ class CBlockMarkerPanel : public CPanel {
   void Build() override;
   void Reset() override;
   int32_t OnEvent(int32_t type, int32_t a, int32_t b) override;
+  void DrawSelf() override;
   void OnOpen() override;
   void OnClose() override;
 
   // The selected block's brackets show for 21 events, then hide for 20.
   static bool BracketsVisible();
+  // One building-rights marker (kind 0 none, 1 being prepared, 2 granted) at
+  // a layout point; a marker still pulsing shows it is not settled.
+  void DrawBlockMarker(int32_t kind, float x, float y, bool owned, bool solid) const;
 
   int32_t overlayMode = kMarkersNone;
   bool labels = true;

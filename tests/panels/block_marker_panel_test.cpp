@@ -3,6 +3,9 @@
 #include "panels_fixture.h"
 
 #include "city/buildings.h"
+#include "city/blocks.h"
+#include "engine/core/maths.h"
+#include "engine/render/renderer.h"
 #include "panels/player_tokens.h"
 
 namespace {
@@ -56,6 +59,36 @@ TEST_F(BlockMarkerPanelTest, BracketsShowFor21EventsAndHideFor20) {
   int shown = 0;
   while (CBlockMarkerPanel::BracketsVisible()) ++shown, markers.OnEvent(0, 0, 0);
   EXPECT_EQ(shown, 21);
+}
+
+// The rights overlay marks a block whose rights are not granted and leaves a
+// granted one bare.
+TEST_F(BlockMarkerPanelTest, RightsMarkersSkipGrantedBlocks) {
+  SetProjection(640, 480, 60, 1, 5000, 1, 0);
+  Mat43 view = kMatIdentity;
+  view.m[3][2] = 100;
+  PublishViewMatrix(view);
+  for (CBlock& b : g_Blocks) b.InUse = 0, b.BuildingRights = kRightsGranted;  // block 41 is always labelled
+  CBlock& block = g_Blocks[0];
+  block.InUse = 1;
+  block.DefIndex = 0;
+  block.MapMarks = 0;
+  block.Owner = 0;
+  CBlockMarkerPanel& markers = Hud().blockMarkers;
+  markers.overlayMode = kMarkersRights;
+  auto redSquares = [&] {
+    int n = 0;
+    for (const auto& q : Renderer().gouraud)
+      if (!q.empty() && q[0] == 0xFFFF0000u) ++n;
+    return n;
+  };
+  for (int32_t rights : {kRightsNone, kRightsGranted}) {
+    block.BuildingRights = rights;
+    Renderer().gouraud.clear();
+    markers.DrawSelf();
+    EXPECT_EQ(redSquares(), rights == kRightsNone ? 1 : 0) << rights;
+  }
+  markers.Reset();
 }
 
 }  // namespace
