@@ -17,6 +17,7 @@
 #include "panels/navigator_panel.h"
 #include "panels/prompt_panel.h"
 #include "panels/rent_panel.h"
+#include "panels/selection_info_panel.h"
 #include "panels/time_panel.h"
 #include "panels/voting_panel.h"
 #include "ui/game_panels.h"
@@ -76,6 +77,7 @@ struct HudPanelObjects {
   CRentPanel rent;
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
+  CSelectionInfoPanel selection;
 
   HudPanelObjects();
 };
