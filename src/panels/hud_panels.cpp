@@ -78,6 +78,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudBusiness, &h.business);
   game.InstallHudPanel(kHudRent, &h.rent);
   game.InstallHudPanel(kHudVoting, &h.voting);
+  game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
   game.InstallHudPanel(kHudSelectionInfo, &h.selection);
   CSelectionInfoPanel* selection = &h.selection;
   PanelGameLinks().showBlockPage = [selection](int32_t block) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
 #include "panels/console_panel.h"
 #include "panels/day_panel.h"
@@ -75,6 +76,7 @@ struct HudPanelObjects {
   CBusinessPanel business;
   CRentPanel rent;
   CVotingPanel voting;
+  CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
 
   HudPanelObjects();
