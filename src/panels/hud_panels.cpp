@@ -1,6 +1,13 @@
 #include "panels/hud_panels.h"
 
 #include "city/business_types.h"
+#include "panels/panel_links.h"
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "visuals/city_picking.h"
+#include "visuals/interface_task.h"
+#include "engine/scene/entity.h"
+
 #include "session/session_state.h"
 #include "ui/interface_controls.h"
 
@@ -71,6 +78,32 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudBusiness, &h.business);
   game.InstallHudPanel(kHudRent, &h.rent);
   game.InstallHudPanel(kHudVoting, &h.voting);
+  game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  CSelectionInfoPanel* selection = &h.selection;
+  PanelGameLinks().showBlockPage = [selection](int32_t block) {
+    InfoSelection& s = CurrentInfoSelection();
+    s = InfoSelection{};
+    s.block = block;
+    selection->ShowPage(kInfoBlockPage);
+    selection->Open();
+  };
+  // The picking code shows the page of what was clicked: the selection is
+  // read from the picked object and building as they are now.
+  PickTaskHooks().showInfoPage = [selection](int32_t page) {
+    InfoSelection& s = CurrentInfoSelection();
+    s = InfoSelection{};
+    if (const CEntity* picked = SelectedObject()) {
+      if (picked->objectKind == kPickBlock) s.block = picked->index;
+      else if (picked->objectKind == kPickPerson || picked->objectKind == kPickPerson2) s.person = picked->index;
+    }
+    if (g_SelectedBuilding) {
+      s.building = g_SelectedBuilding->Id;
+      s.business = g_SelectedBuilding->GetBusiness() >= 0;
+      if (g_SelectedBuilding->Block) s.block = g_SelectedBuilding->Block->Index;
+    }
+    selection->ShowPage(page);
+  };
+  PickTaskHooks().reapplyInfoPage = [selection] { selection->ReapplyPageMode(); };
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {

@@ -16,6 +16,7 @@
 #include "panels/navigator_panel.h"
 #include "panels/prompt_panel.h"
 #include "panels/rent_panel.h"
+#include "panels/selection_info_panel.h"
 #include "panels/time_panel.h"
 #include "panels/voting_panel.h"
 #include "ui/game_panels.h"
@@ -74,6 +75,7 @@ struct HudPanelObjects {
   CBusinessPanel business;
   CRentPanel rent;
   CVotingPanel voting;
+  CSelectionInfoPanel selection;
 
   HudPanelObjects();
 };

@@ -15,6 +15,8 @@ struct PanelLinks {
   // The business (or rent) panel of the selected building, opened: for
   // the selection panel's business page.
   std::function<void()> openBusinessPanel;
+  // The construction panel opened on the block.
+  std::function<void(int32_t block)> openConstruction;
   // The tutor figure walks towards a screen point (layout space), or is
   // released.
   std::function<void(float x, float y)> sendTutor;

@@ -149,6 +149,13 @@ void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
   if (Shell().program) Shell().program->SetCursorScales(s1x, s1y, s2x, s2y);
 }
 
+// Window pixels to the interface's 640x480 units and to the renderer's pixels.
+void SetCursorScalesForClient(int32_t width, int32_t height) {
+  const RendererSettings& s = *Shell().settings;
+  SetCursorScales(640.0f / float(width), 480.0f / float(height), float(s.width) / float(width),
+                  float(s.height) / float(height));
+}
+
 extern "C" void OnFatalSignal(int sig) {
   static const char kPrefix[] = "\n";
   ssize_t ignored = ::write(STDERR_FILENO, kCrashApologyStart, std::strlen(kCrashApologyStart));
@@ -413,7 +420,15 @@ void CreateMainWindow() {
     ReportError(0, 0, "Failed to open the renderer on the main window.");
     return;
   }
-  SetCursorScales(640.0f / float(s.width), 480.0f / float(s.height), 1.0f, 1.0f);
+  // Pointer positions come in the window's own pixels: a full-screen window
+  // covers the whole display whatever size the renderer draws at.
+  int32_t clientWidth = 0, clientHeight = 0;
+  shell.window->GetClientSize(clientWidth, clientHeight);
+  if (clientWidth <= 0 || clientHeight <= 0) {
+    clientWidth = s.width;
+    clientHeight = s.height;
+  }
+  SetCursorScalesForClient(clientWidth, clientHeight);
 }
 
 void ShowMainWindow() {
@@ -515,9 +530,7 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
       int32_t w = int32_t(LowWord(uint64_t(lparam))), h = int32_t(HighWord(uint64_t(lparam)));
       // A minimised window has no client area to scale to.
       if (shell.settings->windowed && w > 0 && h > 0) {
-        SetCursorScales(640.0f / float(w), 480.0f / float(h),
-                        float(shell.settings->width) / float(w),
-                        float(shell.settings->height) / float(h));
+        SetCursorScalesForClient(w, h);
         if (shell.renderer) shell.renderer->Activate();
         if (shell.window) shell.window->Invalidate();
       }

@@ -2,16 +2,19 @@
 
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "city/city_entities.h"
 #include "engine/core/error.h"
 #include "engine/input/camera_controller.h"
 #include "script/script.h"
 #include "script/script_args.h"
 #include "session/session_state.h"
 #include "visuals/frame_draw.h"
+#include "visuals/city_picking.h"
 #include "visuals/game_camera.h"
 
 namespace {
@@ -34,55 +37,61 @@ const CBlock* BlockOnMap(int32_t index) {
   return block != nullptr && block->InUse ? block : nullptr;
 }
 
-// A pick made by a script tells the scripts as a click would (Picked3D: 0 a
-// block, 2 a building), while the city runs; a handler that picks again is
-// not told again.
-void OfferPick(int32_t code) {
-  static bool offering = false;
-  if (offering || Session().gameState != kGameStateRunning) return;
-  offering = true;
-  Script().CatchEvent("Picked3D", code);
-  offering = false;
+// While the plan view is up its camera stays over the board: a script's
+// camera move goes to the stored city-view camera, which leaving the plan
+// view puts back.
+template <class Move>
+void MoveCityCamera(Move move) {
+  const bool plan = GetScreenMode() == kScreenPlan;
+  if (plan) std::swap(g_CameraState, StoredCameraState());
+  move();
+  if (plan) std::swap(g_CameraState, StoredCameraState());
+}
+
+// A script's pick goes the way of a click: the entity becomes the hovered
+// object and the pick is committed, which moves the camera and tells the
+// scripts (Picked3D).
+void CommitScriptPick(CEntity* entity, CBuilding* building) {
+  HoveredObject() = entity;
+  g_HoveredBuilding = building;
+  CommitPickSelection(false);
 }
 
 bool SetModeWithTarget(int32_t mode, int32_t target) {
   switch (mode) {
     case kFixedCam:
     case kFreeCam:
-      CamSetMode(mode);
+      MoveCityCamera([&] { CamSetMode(mode); });
       return true;
     case kCamDistrict:
       if (target < 0 || target >= kDistrictCount) return false;
-      SetDistrictCameraTarget(target);
-      CamSetMode(kCamDistrict);
+      MoveCityCamera([&] {
+        SetDistrictCameraTarget(target);
+        CamSetMode(kCamDistrict);
+      });
       return true;
     case kCamBlock: {
-      const CBlock* block = BlockOnMap(target);
-      if (block == nullptr) return false;
-      // In the plan view the pick only names the block.
-      if (GetScreenMode() != kScreenPlan) {
-        SetBlockCameraCentre({block->CentreX, 0, block->CentreZ}, kBlockCamHeight, kBlockCamDistance);
-        CamSetMode(kCamBlock);
-      }
-      OfferPick(0);
+      CEntity* entity = BlockOnMap(target) ? BlockBaseEntities().GetEntity(target) : nullptr;
+      if (entity == nullptr) return false;
+      CommitScriptPick(entity, nullptr);
       return true;
     }
     case kCamBuilding: {
       const CBusiness* business = GetBusinessInUse(target);
-      const CBuilding* building = business != nullptr ? GetBuilding(business->Building) : nullptr;
+      CBuilding* building = business != nullptr ? GetBuilding(business->Building) : nullptr;
       if (building == nullptr || !building->InUse || building->Block == nullptr) return false;
-      const CBlock& block = *building->Block;
-      const Vec3 at{building->CentreX, 0, building->CentreZ};
-      SetBuildingCameraTarget(at, {block.CentreX, 0, block.CentreZ}, 2, {}, {});
-      CamSetMode(kCamBuilding);
-      OfferPick(2);
+      CEntity* entity = BlockBaseEntities().GetEntity(building->Block->Index);
+      if (entity == nullptr) return false;
+      CommitScriptPick(entity, building);
       return true;
     }
     case kCamOrbit: {
       const CBlock* block = BlockOnMap(target);
       if (block == nullptr) return false;
-      SetOrbitCamera(block->CentreX, 0, block->CentreZ, kOrbitRadius, kOrbitHeight, kOrbitTurn, true);
-      CamSetMode(kCamOrbit);
+      MoveCityCamera([&] {
+        SetOrbitCamera(block->CentreX, 0, block->CentreZ, kOrbitRadius, kOrbitHeight, kOrbitTurn, true);
+        CamSetMode(kCamOrbit);
+      });
       return true;
     }
     default:
@@ -173,7 +182,9 @@ int CameraSetFlybyMode(lua_State* state) {
     ReportError(1, 0, "Camera.SetFlybyMode: a path name is needed");
     return 0;
   }
-  if (LoadCameraPath(name.c_str())) CamSetMode(kCamFlybyPath);
+  MoveCityCamera([&] {
+    if (LoadCameraPath(name.c_str())) CamSetMode(kCamFlybyPath);
+  });
   return 0;
 }
 

@@ -87,8 +87,13 @@ void PickIn(CEntity* entities, int32_t count, CEntity*& best, float& depth) {
   }
 }
 
+// A Picked3D handler that picks again (Camera.SetMode) is not told again.
 void RaisePicked3D(int32_t argument) {
-  if (Run().hooks.picked3D) Run().hooks.picked3D(argument);
+  static bool raising = false;
+  if (raising || !Run().hooks.picked3D) return;
+  raising = true;
+  Run().hooks.picked3D(argument);
+  raising = false;
 }
 
 void InfoPage(int32_t page) {

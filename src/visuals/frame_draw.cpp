@@ -274,8 +274,11 @@ bool DrawFrame() {
     r->SetDepthAndFogRanges(sky.sky, SkyFogStart(), SkyFogEnd(), 0.01f);
     r->SetShader(kShaderStartOfFrame);
     r->SetShader(kShaderModulate);
-    r->SetColourRamps(sky.sun, sky.ambient, 0, 0, 0, 8.0f, sky.sunDirection.x, sky.sunDirection.y,
-                      sky.sunDirection.z, 0);
+    // The sun's colour is also the highlight step, so lit faces that catch
+    // the light (and models drawn with highlights) brighten towards it; the
+    // fifth value is not read by the renderers.
+    r->SetColourRamps(sky.sun, sky.ambient, sky.sun, 0, 8, 1.0f, sky.sunDirection.x,
+                      sky.sunDirection.y, sky.sunDirection.z, 0);
     switch (mode) {
       case kDrawCity:
         DrawCityPasses(*r, IsHardwareRenderer());

@@ -279,8 +279,8 @@ TEST_F(GameFrameTest, AuctionRoomLooksTheSameOnBothRenderers) {
   EXPECT_LE(Differing(hard, soft), 0.04);
 }
 
-// The plan view looks over the board: no sky (it clears to black round the
-// board), and both renderers agree.
+// The plan view looks down on the board: no sky, the board fills the top of
+// the frame, and both renderers agree.
 TEST_F(GameFrameTest, PlanViewLooksTheSameOnBothRenderers) {
   const std::vector<uint8_t> hard = Frame("D3D", false, ShotProgram::Scene::Plan);
   const std::vector<uint8_t> soft = Frame("Software", false, ShotProgram::Scene::Plan);
@@ -289,6 +289,7 @@ TEST_F(GameFrameTest, PlanViewLooksTheSameOnBothRenderers) {
   double top[3];
   Mean(hard, 0, 60, top);
   EXPECT_FALSE(top[2] > top[0] + 20 && top[2] > 60) << "sky above the plan view";
+  EXPECT_GT(top[1], top[2]) << "the top of the plan is not the board";
   EXPECT_LE(Differing(hard, soft), 0.04);
 }
 

@@ -385,4 +385,39 @@ TEST_F(GameStateTest, WindowProcedureHandlesCloseSizeAndDoubleClick) {
   g_RendererSettings = saved;
 }
 
+// Pointer positions arrive in window pixels; a full-screen window covers the
+// display whatever size the game draws at.
+TEST_F(GameStateTest, CursorScalesFollowTheWindowNotTheDrawingSize) {
+  struct Case {
+    uint8_t windowed;
+    int32_t width, height, displayWidth, displayHeight;
+    std::vector<float> scales;
+  } cases[] = {
+      {0, 640, 480, 1024, 768, {0.625f, 0.625f, 0.625f, 0.625f}},
+      {0, 1024, 768, 1024, 768, {0.625f, 0.625f, 1.0f, 1.0f}},
+      {0, 640, 480, 640, 480, {1.0f, 1.0f, 1.0f, 1.0f}},
+      {0, 800, 600, 1280, 1024, {0.5f, 0.46875f, 0.625f, 0.5859375f}},
+      {1, 640, 480, 1024, 768, {1.0f, 1.0f, 1.0f, 1.0f}},
+      {1, 1024, 768, 1280, 1024, {0.625f, 0.625f, 1.0f, 1.0f}},
+  };
+  RendererSettings saved = g_RendererSettings;
+  for (const Case& c : cases) {
+    platform::DisplaySizeQuery old = platform::SetDisplaySizeQuery([&](int32_t& w, int32_t& h) {
+      w = c.displayWidth;
+      h = c.displayHeight;
+    });
+    g_RendererSettings = RendererSettings{};
+    g_RendererSettings.api = kApiDirect3D;  // no renderer registered: the window alone
+    g_RendererSettings.windowed = c.windowed;
+    g_RendererSettings.width = c.width;
+    g_RendererSettings.height = c.height;
+    program.scales.clear();
+    CreateRenderer(g_RendererSettings);
+    EXPECT_EQ(program.scales, c.scales) << int(c.windowed) << " " << c.width << " on " << c.displayWidth;
+    DestroyMainWindow();
+    platform::SetDisplaySizeQuery(std::move(old));
+  }
+  g_RendererSettings = saved;
+}
+
 }  // namespace

@@ -79,7 +79,7 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
   hud.CreatePanels();
   EXPECT_EQ(FormatMoney(-25), "-$25");
   for (int32_t m = 0; m < kHudModelCount; ++m) EXPECT_FALSE(hud.Panel(m)->noModel) << m;
-  for (int32_t m : {kHudStatistics, kHudSelectionInfo, kHudChat})
+  for (int32_t m : {kHudStatistics, kHudChat})
     EXPECT_GE(hud.Panel(m)->hotAreaElement, 0) << m;
   hud.Panel(kHudNavigator)->Open();
   DrawInterface();

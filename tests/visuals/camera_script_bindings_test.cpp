@@ -5,11 +5,14 @@
 #include <array>
 
 #include "city/blocks.h"
+#include "city/city_entities.h"
 #include "engine/input/camera_controller.h"
 #include "presentation_fixture.h"
 #include "script/script.h"
 #include "session/session_state.h"
 #include "visuals/camera_script_bindings.h"
+#include "visuals/city_picking.h"
+#include "visuals/interface_task.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 
@@ -32,10 +35,26 @@ class CameraScriptTest : public PresentationTest {
       g_Blocks[b].CentreX = 100.0f * b;
       g_Blocks[b].CentreZ = -40;
     }
+    // Their entities, as the city makes them; a pick tells the scripts.
+    CEntityHouse& bases = BlockBaseEntities();
+    bases.Release();
+    ASSERT_TRUE(bases.Allocate(10));
+    for (int b = 0; b < 10; ++b) {
+      CEntity e{};
+      e.objectKind = kPickBlock;
+      e.index = b;
+      e.position = {100.0f * b, 0, -40};
+      bases.Add(e);
+    }
+    PickTaskHooks().picked3D = [](int32_t code) { Script().CatchEvent("Picked3D", code); };
     ASSERT_TRUE(Script().Create());
     SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   }
   void TearDown() override {
+    if (GetScreenMode() != kScreenCity) SetScreenMode(kScreenCity);
+    BlockBaseEntities().Release();
+    HoveredObject() = SelectedObject() = nullptr;
+    PickTaskHooks() = PickHooks{};
     g_Blocks = saved_;
     SetFlybyEndedHandler(nullptr);
     SetCameraPath({}, 0, 0);
@@ -70,6 +89,7 @@ TEST_F(CameraScriptTest, ModesTakeTheirTargetsAndOtherModesDoNothing) {
   EXPECT_EQ(g_CameraState.mode, kCamBlock);
   EXPECT_FLOAT_EQ(g_CameraState.orbitCentreX, 500.0f);
   EXPECT_EQ(Number("picked"), 1);
+  EXPECT_EQ(SelectedObject(), BlockBaseEntities().GetEntity(5)) << "the script's pick is the selection";
   ASSERT_TRUE(Run("Camera.SetMode(ORBITCAM, 9)"));
   EXPECT_EQ(g_CameraState.mode, kCamOrbit);
   ASSERT_TRUE(Run("Camera.SetMode(DISTRICTCAM, LANTERN_DISTRICT)"));
@@ -84,6 +104,22 @@ TEST_F(CameraScriptTest, ModesTakeTheirTargetsAndOtherModesDoNothing) {
     EXPECT_EQ(g_CameraState.mode, 3) << bad;
   }
   EXPECT_EQ(Script().ErrorLog().size(), 0u);
+}
+
+// The plan view keeps looking down on the board: a script's pick only names
+// the block, and its camera moves wait in the city view's camera.
+TEST_F(CameraScriptTest, ThePlanViewKeepsItsCameraWhileScriptsMoveTheCityOne) {
+  ASSERT_TRUE(Run("function CATCHEVENT_Picked3D(code) picked = code end"));
+  SetScreenMode(kScreenPlan);
+  const CameraState plan = g_CameraState;
+  ASSERT_EQ(plan.mode, 4);
+  ASSERT_TRUE(Run("Camera.SetMode(BLOCKCAM, 9)"));
+  EXPECT_EQ(Number("picked"), 0);
+  EXPECT_EQ(SelectedObject(), BlockBaseEntities().GetEntity(9));
+  ASSERT_TRUE(Run("Camera.SetMode(ORBITCAM, 9) Camera.SetMode(DISTRICTCAM, LANTERN_DISTRICT)"));
+  EXPECT_EQ(g_CameraState.mode, 4);
+  EXPECT_FLOAT_EQ(g_CameraState.targetEye.y, plan.targetEye.y);
+  EXPECT_EQ(StoredCameraState().mode, kCamDistrict);
 }
 
 TEST_F(CameraScriptTest, BezierPathsRunFromTheFirstPointToTheLast) {

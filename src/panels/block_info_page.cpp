@@ -1,0 +1,618 @@
+// The block page of the selection information panel: lists of the block's
+// businesses, the lease view and the building-rights view.
+#include <algorithm>
+#include <cstring>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "panels/panel_links.h"
+#include "panels/selection_info_panel.h"
+#include "session/player.h"
+#include "session/tutorial.h"
+#include "ui/buttons.h"
+#include "ui/draw_2d.h"
+#include "ui/interface_controls.h"
+#include "ui/money_format.h"
+#include "ui/rich_text.h"
+#include "ui/scroll_bar.h"
+#include "ui/spin_arrow.h"
+
+namespace {
+
+constexpr const char* kUtilityKeys[4] = {"BRIGHTWELL_WORKS", "VOLTARA_COMPANY", "GASWORKS", "TELECOMS"};
+constexpr const char* kRailroadKeys[4] = {"Q_V_RAILROAD", "LONGREACH_RAILROAD", "AMBERLEIGH_RAILROAD",
+                                          "GLENFORD_RAILROAD"};
+constexpr int32_t kListTitles[5] = {28, 1402, 1403, 1404, 1405};
+constexpr int32_t kTabTips[5] = {1157, 1158, 1159, 1160, 1161};
+constexpr int32_t kTabIcons[5] = {291, 197, 65, 64, 67};
+constexpr int32_t kModeTips[3] = {29, 50, 52};
+constexpr int32_t kModeIcons[3] = {66, 19, 18};
+
+int32_t LocalNumber() {
+  const CPlayer* p = PlayerTable().Local();
+  return p ? int32_t(p->index) + 1 : -1;
+}
+
+void AddOwner(CRichTextBase& list, int32_t number) {
+  const CPlayer* p = number > 0 ? PlayerTable().ByNumber(number) : nullptr;
+  if (p) list.AddValueF("%s", p->name);
+  else list.AddValueId(1116);
+}
+
+int32_t TypeName(const CBusiness& b) {
+  const BusinessType* t = GetBusinessType(b.Type);
+  return t ? t->NameTextId : kNoTypeNameTextId;
+}
+
+template <typename F>
+void ForEachBusiness(const CBlock& block, F f) {
+  for (CBuilding* b = block.FirstBuilding; b; b = b->Next) {
+    CBusiness* business = GetBusiness(b->GetBusiness());
+    if (business && business->Type >= 0) f(*b, *business);
+  }
+}
+
+bool KeyIs(const CBlock& b, const char* key) { return std::strcmp(g_BlockDefs[size_t(b.DefIndex)].Key, key) == 0; }
+
+}  // namespace
+
+CBlock* CInfoBlockPage::Block() const { return GetBlock(CurrentInfoSelection().block); }
+
+void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
+  CInfoPage::Init(owner, nextId);
+  const UIRect m = owner->mainWindow;
+  const float L = m.x1, T = m.y1, R = m.x2;
+  specialList = owner->CreateList3(nullptr, T + 40, nullptr, 0);
+  summary = owner->CreateList2(nullptr, T + 40);
+  rentList = owner->CreateList3(&rentScroll, T + 40, nullptr, 0);
+  SetInterfaceControl(32, rentList);
+  const float w = float(UIImageWidth(97)), h = float(UIImageHeight(97));
+  leftArrow = owner->CreateIconButton(owner->NextId(), L + w, T + 45, L + 2 * w, T + 45 + h);
+  leftArrow->imageNormal = leftArrow->currentImage = 97, leftArrow->imageHover = 98, leftArrow->imagePressed = 99;
+  leftArrow->SetMode(kIconFireOnRelease);
+  rightArrow = owner->CreateIconButton(owner->NextId(), R - 3 * w, T + 45, R - 2 * w, T + 45 + h);
+  rightArrow->imageNormal = rightArrow->currentImage = 101, rightArrow->imageHover = 102,
+  rightArrow->imagePressed = 103;
+  rightArrow->SetMode(kIconFireOnRelease);
+  leftId = leftArrow->id, rightId = rightArrow->id;
+  SetInterfaceControl(33, leftArrow);
+  SetInterfaceControl(34, rightArrow);
+  subHeading = owner->CreateTextRect(owner->NextId(), L + w, T + 43, R - 2 * w, T + 43 + h);
+  subHeading->SetFont(3);
+  subHeading->SetAlignment(4, 0, 0);
+  profitList = owner->CreateList3(&profitScroll, T + 60, nullptr, 0);
+  salesList = owner->CreateList3(&salesScroll, T + 60, nullptr, 0);
+  const float row0 = T + 44;
+  for (int32_t i = 0; i < 3; ++i) {
+    const float y = row0 + 12.0f * float(i);
+    leaseLines[size_t(2 * i)] = owner->CreateTextRect(owner->NextId(), L + 4, y, R - 4, y + 12);
+    leaseLines[size_t(2 * i + 1)] = owner->CreateTextRect(owner->NextId(), L + 4, y, R - 4, y + 12);
+    leaseLines[size_t(2 * i)]->SetAlignment(0, 0, 0);
+    leaseLines[size_t(2 * i + 1)]->SetAlignment(2, 0, 0);
+  }
+  leaseLines[4]->SetRect(L + 4, row0 + 44, R - 4, row0 + 56);
+  leaseLines[4]->SetAlignment(1, 0, 0);
+  for (CTextRect* t : leaseLines) t->SetFont(3);
+  const float offerTop = row0 + 60;
+  offer = owner->CreateSpinArrow(owner->NextId(), L + 20, offerTop, R - L - 40);
+  offer->SetRange(100, 1000, 100000);
+  offer->SetValue(1000);
+  offerText = owner->CreateTextRect(owner->NextId(), L + 20, offerTop, R - 20, offerTop + 20);
+  offerText->SetFont(3);
+  offerText->SetAlignment(1, 0, 0);
+  const float bw = float(UIImageWidth(76)), bh = float(UIImageHeight(76));
+  const float bx = L + float(int32_t((R - L) / 2)) - bw / 2;
+  leaseButton = owner->CreateIconButton(owner->NextId(), bx, offerTop + 17, bx + bw, offerTop + 17 + bh);
+  leaseButton->imageNormal = leaseButton->currentImage = 76, leaseButton->imageHover = 77,
+  leaseButton->imagePressed = 78;
+  leaseButton->SetMode(kIconFireOnRelease);
+  leaseButton->label.SetFont(2);
+  leaseButton->SetLabelId(47);
+  leaseId = leaseButton->id;
+  SetInterfaceControl(35, leaseButton);
+  rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
+  rightsMessage->SetFont(3);
+  rightsButton = owner->CreateIconButton(owner->NextId(), bx, T + 20 + 40, bx + bw, T + 60 + bh);
+  rightsButton->imageNormal = rightsButton->currentImage = 76, rightsButton->imageHover = 77,
+  rightsButton->imagePressed = 78;
+  rightsButton->SetMode(kIconFireOnRelease);
+  rightsButton->SetLabelId(53);
+  rightsId = rightsButton->id;
+  SetInterfaceControl(91, rightsButton);
+  pendingMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
+  valueList = owner->CreateList3(&valueScroll, T + 40, nullptr, 0);
+  profitPeriod = salesPeriod = 1;
+  view = kBlockViewLists, listMode = kBlockSummary;
+  LeaveLists();
+  for (CTextRect* t : leaseLines) t->visible = false;
+  offer->visible = offerText->visible = leaseButton->visible = false;
+  rightsMessage->visible = rightsButton->visible = pendingMessage->visible = false;
+}
+
+void CInfoBlockPage::SpecialBlockTest() {
+  utility = railroad = false;
+  utilityIndex = railroadIndex = -1;
+  const CBlock* b = Block();
+  if (!b) return;
+  for (int32_t i = 0; i < 4; ++i) {
+    if (KeyIs(*b, kUtilityKeys[i])) utility = true, utilityIndex = i;
+    if (KeyIs(*b, kRailroadKeys[i])) railroad = true, railroadIndex = i;
+  }
+}
+
+void CInfoBlockPage::LeaveLists() {
+  for (CWidget* w : std::initializer_list<CWidget*>{summary, specialList, rentList, rentScroll, profitList,
+                                                    profitScroll, salesList, salesScroll, valueList, valueScroll,
+                                                    leftArrow, rightArrow, subHeading})
+    w->visible = false;
+  for (CTextRect* t : leaseLines) t->visible = false;
+  offer->visible = offerText->visible = leaseButton->visible = false;
+  rightsMessage->visible = rightsButton->visible = false;
+}
+
+void CInfoBlockPage::Leave() {
+  LeaveLists();
+  panel->ResetTabButtons();
+  panel->statusStrip->Clear();
+}
+
+void CInfoBlockPage::SetTabVisibility() {
+  if (panel->layoutPending) return;
+  const CBlock* b = Block();
+  const bool civic = b && g_BlockDefs[size_t(b->DefIndex)].District == 0;
+  const int32_t count = view != kBlockViewLists ? 0 : civic ? 1 : (utility || railroad) ? 2 : 5;
+  for (int32_t i = 0; i < 5; ++i) panel->TabButton(i)->visible = i < count;
+}
+
+void CInfoBlockPage::ShowStatusTitle() {
+  CTextRect* s = panel->statusStrip;
+  s->Clear();
+  if (view != kBlockViewLists) return;
+  if (listMode == kBlockShares) s->AddTextId(railroad ? 1812 : 1806 + utilityIndex);
+  else s->AddTextId(kListTitles[listMode]);
+  s->SetAllLinesColour(16);
+}
+
+void CInfoBlockPage::Enter() {
+  const CBlock* b = Block();
+  for (int32_t i = 0; i < 3; ++i) {
+    CIconButton* m = panel->ModeButton(i);
+    m->visible = true;
+    m->overlayRect = m->Rect();
+    m->overlayImage = kModeIcons[i];
+    m->tooltipTextId = kModeTips[i];
+  }
+  SpecialBlockTest();
+  if (!b) return;
+  if (utility || railroad) panel->ModeButton(2)->visible = false;
+  if (g_BlockDefs[size_t(b->DefIndex)].District == 0) {
+    panel->ModeButton(1)->visible = panel->ModeButton(2)->visible = false;
+    view = kBlockViewLists, listMode = kBlockSummary;
+    LeaveLists();
+    SetTabVisibility();
+    panel->TabButton(0)->SetPressed(true);
+    panel->ModeButton(0)->SetPressed(true);
+    ShowStatusTitle();
+    FillList();
+    return;
+  }
+  const int32_t local = LocalNumber();
+  panel->ModeButton(1)->inputDisabled = !b->Ownable;
+  const bool rights = b->BuildingRights == kRightsGranted ||
+                      (b->BuildingRights == kRightsPreparing && b->Ownable) ||
+                      (b->BuildingRights == kRightsNone && b->Owner == local && local > 0);
+  panel->ModeButton(2)->inputDisabled = !rights;
+  OnBlockChanged(b->Index);
+  if (!panel->layoutPending) {
+    for (int32_t i = 0; i < 5; ++i) {
+      CIconButton* t = panel->TabButton(i);
+      const UIRect r = t->Rect();
+      t->overlayRect = UIRect{r.x1 * 1.025f, r.y1 * 1.025f, r.x2 * 0.975f, r.y2 * 0.975f, r.depth};
+      const bool special = (utility || railroad) && i == 1;
+      t->overlayImage = special ? 301 : kTabIcons[i];
+      t->tooltipTextId = special ? (railroad ? 1813 : 1806 + utilityIndex) : kTabTips[i];
+    }
+  }
+  if (utility || railroad) {
+    if (listMode >= kBlockGroundRent && listMode <= kBlockValue) listMode = kBlockSummary;
+  } else if (listMode == kBlockShares) {
+    listMode = kBlockSummary;
+  }
+  SelectView(view);
+}
+
+void CInfoBlockPage::SelectView(int32_t i) {
+  if (i == kBlockViewLease) {
+    panel->EnsureOpen();
+    LeaveLists();
+    view = kBlockViewLease;
+    FillLeaseView();
+  } else if (i == kBlockViewRights) {
+    LeaveLists();
+    view = kBlockViewRights;
+    RunRightsView();
+  } else if (i == kBlockViewLists) {
+    panel->EnsureOpen();
+    LeaveLists();
+    view = kBlockViewLists;
+    panel->TabButton(listMode == kBlockShares ? 1 : listMode)->SetPressed(true);
+    SetTabVisibility();
+    ShowStatusTitle();
+  } else {
+    return;
+  }
+  if (view == i) panel->ModeButton(i)->SetPressed(true);
+  SetTabVisibility();
+  Refresh();
+}
+
+void CInfoBlockPage::SelectTab(int32_t i) {
+  if (i < 0 || i > 4) return;
+  listMode = (utility || railroad) ? (i == 1 ? kBlockShares : kBlockSummary) : i;
+  LeaveLists();
+  SetTabVisibility();
+  ShowStatusTitle();
+  FillList();
+  panel->TabButton(listMode == kBlockShares ? 1 : i)->SetPressed(true);
+}
+
+void CInfoBlockPage::Refresh() {
+  CBlock* b = Block();
+  if (!b) return;
+  if (b->Index != lastBlockShown) {
+    lastBlockShown = b->Index;
+    offer->SetValue(b->GetLeasePrice());
+  }
+  panel->pageTitle.Clear();
+  panel->pageTitle.AddTextId(g_BlockDefs[size_t(b->DefIndex)].NameTextId + 3);
+  const uint32_t c = b->DistrictColour;
+  const uint32_t faded = (c & 0x00FFFFFFu) | (((c >> 24) / 3) << 24);
+  panel->SetTitleColours(c, c, faded, faded);
+  if (view == kBlockViewLease) FillLeaseView();
+  else if (view == kBlockViewRights) RunRightsView();
+  else FillList();
+}
+
+void CInfoBlockPage::FillList() {
+  if (!Block() || view != kBlockViewLists) return;
+  switch (listMode) {
+    case kBlockSummary:
+      if (utility || railroad) FillSpecial();
+      else FillSummary();
+      break;
+    case kBlockShares: FillSpecial(); break;
+    case kBlockGroundRent: FillGroundRent(); break;
+    default: FillByOwner(listMode); break;
+  }
+}
+
+void CInfoBlockPage::FillSummary() {
+  const CBlock& b = *Block();
+  summary->Clear();
+  summary->visible = true;
+  summary->AddLabelId(27);
+  AddOwner(*summary, b.Owner);
+  summary->AddLabelId(35);
+  summary->AddValueF("%d", std::min(int32_t(b.Prestige + 0.005f), 5));
+  summary->AddLabelId(36);
+  const int32_t local = LocalNumber();
+  int32_t rights = 13;
+  if (b.BuildingRights == kRightsPreparing) rights = (local > 0 && b.Owner == local) ? 17 : 15;
+  else if (b.BuildingRights == kRightsGranted) rights = 21;
+  summary->AddValueId(rights);
+  if (b.Owner > 0) {
+    summary->AddLabelId(1393);
+    summary->AddValueF("%d", b.LeaseHours);
+  }
+}
+
+// Utility and railroad blocks: the owner and the lease as the group view;
+// the group's figures come from the businesses' use figures.
+void CInfoBlockPage::FillSpecial() {
+  const CBlock& b = *Block();
+  specialList->ScrollTo(0);
+  specialList->Clear();
+  specialList->visible = true;
+  specialList->AddLabelId(27);
+  AddOwner(*specialList, b.Owner);
+  specialList->AddLabelId(1393);
+  specialList->AddValueF("%d", b.LeaseHours);
+}
+
+void CInfoBlockPage::FillGroundRent() {
+  const CBlock& b = *Block();
+  rentList->Clear();
+  rentList->visible = rentScroll->visible = true;
+  const int32_t blockOwner = b.Owner;
+  auto own = [&](const CBusiness& x) { return blockOwner > 0 && x.Owner == blockOwner; };
+  float others = 0, owners = 0;
+  ForEachBusiness(b, [&](CBuilding&, CBusiness& x) { (own(x) ? owners : others) += float(x.GroundRent); });
+  rentList->AddLabelId(1391);
+  rentList->AddValueF("%s", FormatMoneyDecimal(others).c_str());
+  if (blockOwner > 0) {
+    rentList->AddLabelId(1390);
+    rentList->AddValueF("%s", FormatMoneyDecimal(owners).c_str());
+  }
+  rentList->AddBlankLine();
+  // One group per owner number: the block owner's first, then the other
+  // players in order, the city last (or first on a block of the city).
+  auto group = [&](int32_t owner, int32_t headingText, int32_t totalText) {
+    float total = 0;
+    bool any = false;
+    ForEachBusiness(b, [&](CBuilding&, CBusiness& x) { any |= int32_t(std::max<int8_t>(x.Owner, 0)) == owner; });
+    if (!any) return;
+    const CPlayer* p = owner > 0 ? PlayerTable().ByNumber(owner) : nullptr;
+    if (headingText == 1388) rentList->AddHeadingId(1388, std::initializer_list<TextArg>{p ? p->name : ""});
+    else if (headingText == 1389) rentList->AddHeadingId(1389);
+    else if (p) rentList->AddHeadingF("%s", p->name);
+    else rentList->AddHeadingId(1116);
+    ForEachBusiness(b, [&](CBuilding& building, CBusiness& x) {
+      if (int32_t(std::max<int8_t>(x.Owner, 0)) != owner) return;
+      rentList->AddTaggedLabelId(1, TypeName(x));
+      rentList->AddValueF("%s", FormatMoney(int32_t(x.GroundRent)).c_str());
+      rentList->SetLineValue(rentList->LongerColumn() - 1, building.Id);
+      total += float(x.GroundRent);
+    });
+    rentList->MarkSeparator();
+    rentList->AddLabelId(totalText);
+    rentList->AddValueF("%s", FormatMoneyDecimal(total).c_str());
+    rentList->AddBlankLine();
+  };
+  if (blockOwner > 0) group(blockOwner, 1388, 1390);
+  else group(0, 1389, 66);
+  for (int32_t n = 1; n <= kMaxPlayerNumber; ++n)
+    if (n != blockOwner && PlayerTable().ByNumber(n)) group(n, 0, 66);
+  if (blockOwner > 0) group(0, 0, 66);
+}
+
+void CInfoBlockPage::FillByOwner(int32_t mode) {
+  const CBlock& b = *Block();
+  CRichTextRect3* list = mode == kBlockProfit ? profitList : mode == kBlockSales ? salesList : valueList;
+  CScrollBar* scroll = mode == kBlockProfit ? profitScroll : mode == kBlockSales ? salesScroll : valueScroll;
+  const int32_t period = mode == kBlockProfit ? profitPeriod : salesPeriod;
+  list->Clear();
+  valueList->Clear();
+  if (mode != kBlockValue) {
+    subHeading->Clear();
+    subHeading->AddTextId(period == 1 ? 33 : 34);
+  }
+  const int32_t local = LocalNumber();
+  rowsWritten = false;
+  auto group = [&](int32_t owner) {
+    bool any = false;
+    ForEachBusiness(b, [&](CBuilding&, CBusiness& x) { any |= int32_t(std::max<int8_t>(x.Owner, 0)) == owner; });
+    if (!any) return;
+    const CPlayer* p = owner > 0 ? PlayerTable().ByNumber(owner) : nullptr;
+    if (p) list->AddHeadingF("%s", p->name);
+    else list->AddHeadingId(1116);
+    float total = 0;
+    ForEachBusiness(b, [&](CBuilding& building, CBusiness& x) {
+      if (int32_t(std::max<int8_t>(x.Owner, 0)) != owner) return;
+      rowsWritten = true;
+      list->AddTaggedLabelId(1, TypeName(x));
+      if (mode == kBlockProfit) {
+        const float profit = period == 1 ? x.GetProfit() : x.GetLastDayProfit();
+        total += profit;
+        list->AddValueF("%s", FormatMoney(int32_t(profit)).c_str());
+        list->SetLastValueStyle(profit >= 0 ? 9 : 10, profit >= 0 ? 3 : 2, x.SoldOut != 0);
+      } else if (mode == kBlockSales) {
+        if (x.Kind == 2) list->AddValueId(1392);
+        else list->AddValueF("%d/%d", period == 1 ? x.GetTodaySales() : x.GetLastDaySales(),
+                             building.GetCapacity(x.Type));
+        list->SetLastValueStyle(9, 3, x.SoldOut != 0);
+      } else {
+        const float value = owner == local ? x.GetSellValue() : building.GetBuyoutPrice();
+        list->AddValueF("%s", FormatMoneyDecimal(value).c_str());
+      }
+      list->SetLineValue(list->LongerColumn() - 1, building.Id);
+    });
+    if (mode == kBlockProfit) {
+      list->MarkSeparator();
+      list->AddLabelId(66);
+      list->AddValueF("%s", FormatMoneyDecimal(total).c_str());
+      if (total < 0) list->SetLastValueStyle(10, 2, false);
+      if (owner > 0) list->AddBlankLine();
+    }
+  };
+  for (int32_t n = 1; n <= kMaxPlayerNumber; ++n)
+    if (PlayerTable().ByNumber(n)) group(n);
+  group(0);
+  const bool arrows = mode != kBlockValue && rowsWritten;
+  leftArrow->visible = rightArrow->visible = subHeading->visible = arrows;
+  list->visible = scroll->visible = rowsWritten;
+  if (!rowsWritten) {
+    valueList->Clear();
+    valueList->AddLabelId(1137);
+    valueList->visible = true;
+    valueScroll->visible = false;
+  }
+}
+
+void CInfoBlockPage::StepPeriod(int32_t delta) {
+  int32_t& period = listMode == kBlockProfit ? profitPeriod : salesPeriod;
+  period = (period + delta + 2) % 2;
+  FillList();
+}
+
+void CInfoBlockPage::FillLeaseView() {
+  const CBlock& b = *Block();
+  for (CTextRect* t : leaseLines) t->Clear(), t->visible = true;
+  const float price = b.GetLeasePrice();
+  if (b.Ownable) {
+    leaseLines[0]->AddTextId(54);
+    const CPlayer* owner = b.Owner > 0 ? PlayerTable().ByNumber(b.Owner) : nullptr;
+    if (owner) leaseLines[1]->AddText(owner->name);
+    else leaseLines[1]->AddTextId(1116);
+    leaseLines[2]->AddTextId(55);
+    leaseLines[3]->AddText(FormatMoneyDecimal(price));
+    leaseLines[4]->AddTextId(56);
+  } else {
+    leaseLines[0]->AddTextId(58);
+  }
+  const int32_t local = LocalNumber();
+  const bool mine = local > 0 && b.Owner == local;
+  if (b.RequestPending) {
+    leaseControlsShown = false;
+  } else if (mine) {
+    leaseButton->SetLabelId(48);
+    leaseLines[4]->Clear();
+    leaseLines[4]->AddTextId(57);
+    leaseControlsShown = true;
+  } else {
+    offer->SetRange(100, price, 100000);
+    if (offer->value < price) offer->SetValue(price);
+    leaseButton->SetLabelId(47);
+    leaseControlsShown = b.Ownable != 0;
+  }
+  if (leaseControlsShown && mine) offer->SetValue(float(int32_t(price / 2)));
+  offerText->Clear();
+  offerText->AddText(FormatMoneyDecimal(offer->value));
+  offerText->visible = leaseButton->visible = leaseControlsShown;
+  offer->visible = leaseControlsShown && !mine;
+  leaseLines[4]->visible = leaseControlsShown;
+  pendingMessage->visible = !leaseControlsShown && b.RequestPending;
+}
+
+void CInfoBlockPage::RunRightsView() {
+  CBlock& b = *Block();
+  rightsButton->visible = false;
+  rightsMessage->Clear();
+  rightsMessage->visible = true;
+  const int32_t local = LocalNumber();
+  const bool mine = local > 0 && b.Owner == local;
+  if (b.RequestPending == 2) {
+    rightsMessage->AddTextId(1406);
+    panel->EnsureOpen();
+  } else if (mine && b.BuildingRights == kRightsNone) {
+    rightsMessage->AddTextId(1202);
+    panel->EnsureOpen();
+    rightsButton->visible = !panel->layoutPending && !b.PreparePending;
+  } else if (!mine && b.BuildingRights != kRightsGranted) {
+    rightsMessage->AddTextId(b.BuildingRights == kRightsNone ? 1201 : 1203);
+    panel->EnsureOpen();
+  } else {
+    // Rights in hand: the construction panel takes over.
+    rightsMessage->visible = false;
+    panel->ModeButton(2)->SetPressed(false);
+    view = kBlockViewLists;
+    panel->ModeButton(0)->SetPressed(true);
+    if (PanelGameLinks().openConstruction) PanelGameLinks().openConstruction(b.Index);
+  }
+}
+
+void CInfoBlockPage::LeaseClicked() {
+  CBlock* b = Block();
+  CPlayer* local = PlayerTable().Local();
+  if (!b || !local) return;
+  panel->ModeButton(2)->inputDisabled = true;
+  panel->ModeButton(2)->SetPressed(false);
+  const float value = offer->value;
+  if (b->Owner == LocalNumber()) {
+    local->RequestSellBlock(b->Index, value, -1);
+    offer->visible = leaseButton->visible = false;
+    b->RequestPending = 1;
+    FillLeaseView();
+    return;
+  }
+  if (!local->CanAfford(value, true)) return;
+  b->RequestPending = 1;
+  FillLeaseView();
+  local->RequestBuyBlock(b->Index, value, -1);
+}
+
+bool CInfoBlockPage::Clicked(int32_t id) {
+  if (id == leaseId) {
+    LeaseClicked();
+  } else if (id == rightsId) {
+    if (CBlock* b = Block()) {
+      b->SendPrepareRequest();
+      b->PreparePending = 1;
+      RunRightsView();
+    }
+    FireTutorialEvent(91);
+  } else if (id == leftId || id == rightId) {
+    StepPeriod(id == leftId ? -1 : 1);
+    FireTutorialEvent(id == leftId ? 33 : 34);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void CInfoBlockPage::OnBlockRequestAnswered(int32_t block, bool force) {
+  CBlock* b = GetBlock(block);
+  if (!b) return;
+  (void)force;
+  b->RequestPending = 0;
+  if (view == kBlockViewLease && Block() == b) {
+    FillLeaseView();
+    panel->ModeButton(2)->SetPressed(false);
+    panel->ModeButton(2)->inputDisabled = false;
+  }
+}
+
+void CInfoBlockPage::ShowPendingMessage(int32_t block) {
+  const CBlock* b = GetBlock(block);
+  pendingMessage->Clear();
+  if (b && b->RequestPending == 1) pendingMessage->AddTextId(1407);
+}
+
+void CInfoBlockPage::OnBlockChanged(int32_t block) {
+  const CBlock* b = GetBlock(block);
+  if (!b) return;
+  if (b->RequestPending) {
+    panel->ModeButton(1)->SetPressed(false);
+    panel->ModeButton(2)->SetPressed(false);
+    panel->ModeButton(2)->inputDisabled = true;
+    panel->ModeButton(0)->SetPressed(true);
+    view = kBlockViewLists;
+  } else if (b->BuildingRights == kRightsGranted || (b->BuildingRights == kRightsPreparing && b->Ownable)) {
+    panel->ModeButton(2)->SetPressed(false);
+    panel->ModeButton(2)->inputDisabled = false;
+  }
+}
+
+void CInfoBlockPage::TitleAction() {
+  InfoSelection& s = CurrentInfoSelection();
+  if (s.building < 0) return;
+  s.building = -1;
+  s.business = false;
+  panel->ShowPage(kInfoBlockPage);
+}
+
+void CInfoBlockPage::Update() {
+  const CBlock* b = Block();
+  if (!b) return;
+  if (g_BlockDefs[size_t(b->DefIndex)].District == 0) {
+    panel->DrawTabStrip(1, 0);
+  } else if (view == kBlockViewLists) {
+    panel->DrawTabStrip((utility || railroad) ? 2 : 5, listMode == kBlockShares ? 1 : listMode);
+  }
+  if ((listMode == kBlockProfit || listMode == kBlockSales) && view == kBlockViewLists && rowsWritten) {
+    const float w = float(UIImageWidth(97)), h = float(UIImageHeight(97));
+    const UIRect& m = panel->mainWindow;
+    const UIRect box{m.x1 + w + 2, m.y1 + 47, m.x2 - 3 * w + 5, m.y1 + 47 + h - 4, 1.0f};
+    DrawRect2DSolid(MovedRect(box, panel->LayoutEntity()), 0xCC183088u, 1.0f);
+  }
+}
+
+void CInfoBlockPage::Draw() {
+  if (view == kBlockViewLease && leaseControlsShown) {
+    const CBlock* b = Block();
+    if (b) offer->SetRange(100, b->GetLeasePrice(), 100000);
+    offerText->Clear();
+    offerText->AddText(FormatMoneyDecimal(offer->value));
+  }
+}
+
+void CInfoBlockPage::Reset() {
+  profitPeriod = salesPeriod = 1;
+  LeaveLists();
+  view = kBlockViewLists, listMode = kBlockSummary;
+  lastBlockShown = -1;
+  for (CRichTextBase* l : std::initializer_list<CRichTextBase*>{summary, rentList, specialList, profitList, salesList,
+                                                                valueList})
+    l->Clear();
+}

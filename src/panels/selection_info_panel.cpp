@@ -1,0 +1,437 @@
+#include "panels/selection_info_panel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "session/player.h"
+#include "session/tutorial.h"
+#include "ui/buttons.h"
+#include "ui/draw_2d.h"
+#include "ui/interface_controls.h"
+#include "ui/money_format.h"
+#include "ui/rich_text.h"
+#include "ui/scroll_bar.h"
+#include "ui/spin_arrow.h"
+
+InfoSelection& CurrentInfoSelection() {
+  static InfoSelection selection;
+  return selection;
+}
+
+namespace {
+
+constexpr uint32_t kBackingColour = 0xBB000A28u;
+constexpr uint32_t kGrey = 0xFF777777u, kFadedGrey = 0x66777777u;
+constexpr const char* kBackingNames[6] = {"P_MAIN_MAIN_WINDOW",  "P_MAIN_VERTCAL_BAR_BACKING",
+                                          "P_MAIN_TITLE_AREA_BACKING", "P_MAIN_TITLE_AREA1",
+                                          "P_MAIN_TITLE_AREA2", "P_MAIN_SLIDER_BACKING2"};
+constexpr const char* kModeNames[6] = {"P_MAIN_ICON2", "P_MAIN_ICON3", "P_MAIN_ICON4",
+                                       "P_MAIN_ICON5", "P_MAIN_ICON6", "P_MAIN_OVERLAY_TOGGLE2"};
+CPlayer* LocalPlayer() { return PlayerTable().Local(); }
+void SetIconButton(CIconButton* b, int32_t normal, int32_t hover, int32_t disabled, int32_t pressed) {
+  b->imageNormal = b->currentImage = normal;
+  b->imageHover = hover;
+  b->imageDisabled = disabled;
+  b->imagePressed = pressed;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- frame
+
+CInfoPage* CSelectionInfoPanel::PageObject(int32_t number) {
+  switch (number) {
+    case kInfoDefaultPage: return &defaultPage;
+    case kInfoBlockPage: return &blockPage;
+    default: return nullptr;  // 3 and 4 do not exist; 2 and 5 are not installed
+  }
+}
+
+bool CSelectionInfoPanel::LayoutFrameIs(int32_t frame) const {
+  const CLayoutEntity* model = LayoutEntity();
+  return model && model->frame == frame;
+}
+
+void CSelectionInfoPanel::Build() {
+  nextId = 0;
+  const CLayoutEntity* model = LayoutEntity();
+  const int32_t last = std::max(frameCount, 1);
+  for (int32_t i = 0; i < 6; ++i) backings[size_t(i)] = FindElementRect(kBackingNames[i], model, last);
+  backingColours[0] = {kBackingColour, kBackingColour, kBackingColour, kBackingColour};
+  backingColours[1] = {kGrey, kFadedGrey, kFadedGrey, kGrey};
+  backingColours[2] = {kGrey, kGrey, kFadedGrey, kFadedGrey};
+  backingColours[5] = {kGrey, kGrey, kGrey, kGrey};
+
+  UIRect r = FindElementRect("P_MAIN_OPENCLOSE_ICON", model, last);
+  openClose = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
+  SetIconButton(openClose, 88, 89, -1, 90);
+  openClose->SetMode(kIconFireOnRelease);
+  openClose->tooltipTextId = 2;
+  openClose->overlayRect = r;
+  openClose->overlayImage = 71;
+
+  sliderWidth = float(UIImageWidth(105));
+  r = FindElementRect("P_MAIN_SLIDER_BUTTON_UP", model, last);
+  sliderUp = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
+  SetIconButton(sliderUp, 105, 106, -1, 107);
+  sliderUp->SetMode(kIconFireOnRelease);
+  r = FindElementRect("P_MAIN_SLIDER_BUTTON_DOWN", model, last);
+  sliderDown = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
+  SetIconButton(sliderDown, 93, 94, -1, 95);
+  sliderDown->SetMode(kIconFireOnRelease);
+
+  const UIRect t1 = backings[3], t2 = backings[4];
+  pageTitle.Attach(t1.x1 + 10, t1.y1, t1.x2 + 10, t2.y2, this, this, NextId());
+  pageTitle.SetFont(1);
+  pageTitle.SetAlignment(4, 0, 0);
+  pageTitle.AddText(" ");
+  titleButton = CreateIconButton(NextId(), t1.x1, t1.y1, t1.x2, t2.y2);
+
+  mainWindow = backings[0];
+  scrollBar = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, mainWindow.y1 + 100,
+                              mainWindow.y2 - mainWindow.y1 - 100, true);
+  scrollBar->visible = false;
+
+  for (int32_t i = 0; i < 6; ++i) {
+    r = FindElementRect(kModeNames[i], model, last);
+    CIconButton* b = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
+    if (i < 5) SetIconButton(b, 191, 192, 17, 193);
+    else SetIconButton(b, 111, 112, 17, 113);
+    b->imageToggled = i < 5 ? 194 : 114;
+    b->SetMode(kIconToggleOnRelease);
+    b->switchOnOnly = true;
+    b->isToggle = 1;
+    modeAndTabs[size_t(i)] = b;
+    SetInterfaceControl(kInfoModeControls + i, b);
+  }
+  const float tabW = float(UIImageWidth(195));
+  const float bw = 0.9f * float(UIImageWidth(13)), bh = 0.9f * float(UIImageHeight(13));
+  for (int32_t i = 0; i < 5; ++i) {
+    const float x = float(int32_t(mainWindow.x1 + 1)) + 1 + float(i) * tabW;
+    const float y = float(int32_t(mainWindow.y1 + 2)) + 1;
+    CIconButton* b = CreateIconButton(NextId(), x, y, x + bw, y + bh);
+    SetIconButton(b, 13, 14, 17, 15);
+    b->imageToggled = 16;
+    b->SetMode(kIconToggleOnRelease);
+    b->isToggle = 1;
+    modeAndTabs[size_t(6 + i)] = b;
+    SetInterfaceControl(kInfoTabControls + i, b);
+  }
+  const float stripTop = mainWindow.y1 + float(UIImageHeight(195)) + 2;
+  statusStrip = CreateTextRect(NextId(), mainWindow.x1, stripTop, mainWindow.x2, stripTop + 14);
+  statusStrip->SetFont(3);
+  statusStrip->SetBackground(true, 0xFF01762Fu);
+  statusStrip->SetAlignment(4, 0, 0);
+  titleLine1 = CreateTextRect(NextId(), t1.x1 + 10, t1.y1, t1.x2 + 10, t1.y1 + 7);
+  titleLine2 = CreateTextRect(NextId(), t1.x1 + 10, t1.y1 + 10, t1.x2 + 10, t1.y1 + 17);
+  for (CTextRect* line : {titleLine1, titleLine2}) line->SetAlignment(4, 0, 0), line->AddText(" ");
+
+  defaultPage.Init(this, nextId);
+  blockPage.Init(this, nextId);
+
+  sliderUp->visible = sliderDown->visible = false;
+  ModeButton(0)->SetPressed(true);
+  isOpen = true;
+  layoutPending = false;
+  blockShown = -1;
+  pageTitle.Clear();
+  if (CInfoPage* p = PageObject(page)) p->Leave();
+  page = kInfoBlockPage;
+  ResetModeButtons();
+  blockPage.Enter();
+  if (isOpen) blockPage.Refresh();
+  else ApplyOpenState();
+}
+
+void CSelectionInfoPanel::ResetModeButtons() {
+  for (int32_t i = 0; i < 6; ++i) {
+    CIconButton* b = ModeButton(i);
+    b->visible = false;
+    b->SetPressed(false);
+    b->disabled = b->inputDisabled = false;
+  }
+}
+
+void CSelectionInfoPanel::ResetTabButtons() {
+  for (int32_t i = 0; i < 5; ++i) {
+    CIconButton* b = TabButton(i);
+    b->visible = false;
+    b->SetPressed(false);
+    b->disabled = b->inputDisabled = false;
+  }
+}
+
+void CSelectionInfoPanel::SetTitleColours(uint32_t c0, uint32_t c1, uint32_t c2, uint32_t c3) {
+  backingColours[2] = {c0, c1, c2, c3};
+}
+
+void CSelectionInfoPanel::ShowPage(int32_t number) {
+  CInfoPage* next = PageObject(number);
+  if (!next) return;
+  pageTitle.Clear();
+  if (CInfoPage* p = PageObject(page)) p->Leave();
+  page = number;
+  ResetModeButtons();
+  next->Enter();
+  if (isOpen) next->Refresh();
+  else ApplyOpenState();
+}
+
+void CSelectionInfoPanel::RefreshPage() {
+  if (!isOpen) return;
+  if (CInfoPage* p = PageObject(page)) p->Refresh();
+}
+
+void CSelectionInfoPanel::ReapplyPageMode() {
+  if (!isOpen) return;
+  if (CInfoPage* p = PageObject(page)) p->Reapply();
+}
+
+void CSelectionInfoPanel::NotifyBlockAuction(int32_t block) {
+  blockPage.ShowPendingMessage(block);
+  const InfoSelection& s = CurrentInfoSelection();
+  if (page == kInfoBlockPage && s.block == block) blockPage.OnBlockChanged(block);
+}
+
+void CSelectionInfoPanel::RebuildCurrentPage() {
+  if (page == kInfoBlockPage) {
+    blockPage.Reset();
+    blockPage.Enter();
+  }
+}
+
+void CSelectionInfoPanel::ApplyOpenState() {
+  layoutPending = true;
+  if (isOpen) {
+    SelectLayoutFrame(10);
+    openClose->overlayImage = 71;
+    openClose->tooltipTextId = 2;
+  } else {
+    pageTitle.Clear();
+    if (CInfoPage* p = PageObject(page)) p->Leave();
+    for (int32_t i = 0; i < 6; ++i) ModeButton(i)->SetPressed(false);
+    openClose->overlayImage = 72;
+    openClose->tooltipTextId = 1;
+    SelectLayoutFrame(1);
+  }
+}
+
+void CSelectionInfoPanel::EnsureOpen() {
+  if (isOpen) return;
+  isOpen = true;
+  ApplyOpenState();
+}
+
+void CSelectionInfoPanel::DrawSelf() {
+  if (!isOpen || layoutPending) return;
+  pageTitle.Draw(LayoutEntity());
+  if (CInfoPage* p = PageObject(page)) p->Draw();
+  // Texts and lists draw only when asked: every shown one of the frame and
+  // the pages.
+  for (CWidget* w = firstChild; w; w = w->nextSibling) {
+    if (!w->visible) continue;
+    if (auto* rich = dynamic_cast<CRichTextBase*>(w)) rich->Draw(LayoutEntity());
+    else if (auto* text = dynamic_cast<CTextRect*>(w)) text->Draw(LayoutEntity());
+  }
+  const int32_t icon = page == kInfoBusinessPage ? 22 : page == kInfoPersonPage ? 68 : 20;
+  const UIRect at = MovedRect(UIRect{35, 5, 35, 5, 0.5f}, nullptr);
+  DrawImage2D(at.x1, at.y1, icon, 0.5f);
+}
+
+void CSelectionInfoPanel::Update() {
+  FollowLayout();
+  const CLayoutEntity* model = LayoutEntity();
+  auto drawRow = [&](int32_t row) {
+    const auto& c = backingColours[size_t(row)];
+    DrawRect2D(MovedRect(backings[size_t(row)], model), c[0], c[1], c[2], c[3], 1.5f);
+  };
+  drawRow(1);
+  if (!isOpen || layoutPending) return;
+  for (int32_t row : {0, 2, 5}) drawRow(row);
+  if (CInfoPage* p = PageObject(page)) p->Update();
+}
+
+void CSelectionInfoPanel::DrawTabStrip(int32_t count, int32_t selected) {
+  const CLayoutEntity* model = LayoutEntity();
+  const float w = float(UIImageWidth(195));
+  const UIRect strip{mainWindow.x1, mainWindow.y1, mainWindow.x2, mainWindow.y1 + float(UIImageHeight(195)) + 1,
+                     0.6f};
+  DrawRect2DSolid(MovedRect(strip, model), 0x40909090u, 0.6f);
+  for (int32_t i = 0; i < count; ++i) {
+    const UIRect at = MovedRect(UIRect{mainWindow.x1 + 1 + float(i) * w, mainWindow.y1 + 2, 0, 0, 0.6f}, model);
+    DrawImage2D(at.x1, at.y1, i == selected ? 195 : 196, 0.6f);
+  }
+}
+
+CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top, CTextRect** heading,
+                                                 int32_t headingText) {
+  if (heading) {
+    *heading = CreateTextRect(NextId(), mainWindow.x1, top - 15, mainWindow.x2 - 19, top);
+    (*heading)->SetFont(3);
+    (*heading)->SetAlignment(2, 0, 0);
+    if (headingText) (*heading)->AddTextId(headingText);
+    (*heading)->SetAllLinesColour(9);
+    (*heading)->visible = false;
+  }
+  const float right = mainWindow.x2 - (scroll ? sliderWidth : 0.0f);
+  CRichTextRect3* list = CreateRichTextRect3(NextId(), mainWindow.x1, top, right, mainWindow.y2 - 2);
+  list->depth = 0.5f;
+  list->left.SetAlignment(0, 0, 3);
+  list->right.SetAlignment(2, 3, 3);
+  list->left.SetFont(3), list->right.SetFont(3);
+  list->left.lineSpacing = list->right.lineSpacing = 2;
+  list->visible = false;
+  if (scroll) {
+    *scroll = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, top, mainWindow.y2 - top, true);
+    (*scroll)->AttachRichText3(list);
+    (*scroll)->visible = false;
+  }
+  return list;
+}
+
+CRichTextRect2* CSelectionInfoPanel::CreateList2(CScrollBar** scroll, float top) {
+  const float right = mainWindow.x2 - (scroll ? sliderWidth : 0.0f);
+  CRichTextRect2* list = CreateRichTextRect2(NextId(), mainWindow.x1, top, right, mainWindow.y2 - 2);
+  list->left.SetAlignment(0, 0, 3);
+  list->right.SetAlignment(2, 3, 3);
+  list->left.SetFont(3), list->right.SetFont(3);
+  list->left.lineSpacing = list->right.lineSpacing = 2;
+  list->visible = false;
+  if (scroll) {
+    *scroll = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, top, mainWindow.y2 - top, true);
+    (*scroll)->AttachRichText2(list);
+    (*scroll)->visible = false;
+  }
+  return list;
+}
+
+void CSelectionInfoPanel::FollowLayout() {
+  // The page is entered again once the opening model reaches its open
+  // frame; a closing panel only waits for its closed frame (entering the
+  // page then would open the panel again).
+  if (layoutPending && isOpen && LayoutFrameIs(9)) {
+    layoutPending = false;
+    ResetModeButtons();
+    if (CInfoPage* p = PageObject(page)) {
+      p->Enter();
+      if (isOpen) p->Refresh();
+    }
+  } else if (layoutPending && !isOpen && LayoutFrameIs(0)) {
+    layoutPending = false;
+  }
+}
+
+int32_t CSelectionInfoPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
+  (void)b;
+  FollowLayout();
+  CInfoPage* current = PageObject(page);
+  if (type == kMsgRefresh) {
+    if (isOpen && current) current->Refresh();
+    return 0;
+  }
+  if (type != kNotifyClicked) return 0;
+  if (openClose && a == openClose->id) {
+    isOpen = !isOpen;
+    ApplyOpenState();
+    return 0;
+  }
+  if (titleButton && a == titleButton->id) {
+    if (current) current->TitleAction();
+    return 0;
+  }
+  for (int32_t i = 0; i < 6; ++i) {
+    if (a != ModeButton(i)->id) continue;
+    for (int32_t j = 0; j < 6; ++j)
+      if (j != i) ModeButton(j)->SetPressed(false);
+    if (ModeButton(i)->IsPressed()) {
+      if (current) current->SelectView(i);
+      FireTutorialEvent(kInfoModeControls + i);
+    }
+    return 0;
+  }
+  for (int32_t i = 0; i < 5; ++i) {
+    if (a != TabButton(i)->id) continue;
+    for (int32_t j = 0; j < 5; ++j)
+      if (j != i) TabButton(j)->SetPressed(false);
+    if (current) current->SelectTab(i);
+    FireTutorialEvent(kInfoTabControls + i);
+    return 0;
+  }
+  if (page == kInfoBlockPage) blockPage.Clicked(a);
+  return 0;
+}
+
+void CSelectionInfoPanel::Reset() {
+  isOpen = true;
+  layoutPending = false;
+  blockShown = -1;
+  ApplyOpenState();
+  pageTitle.Clear();
+  if (CInfoPage* p = PageObject(page)) p->Leave();
+  page = kInfoDefaultPage;
+  ResetModeButtons();
+  defaultPage.Enter();
+  if (isOpen) defaultPage.Refresh();
+  else ApplyOpenState();
+  blockPage.Reset();
+  defaultPage.Reset();
+}
+
+void CSelectionInfoPanel::OnOpen() {
+  const CPlayer* local = LocalPlayer();
+  if (local && local->kind == kPlayerInactive) Close();
+}
+
+// ---------------------------------------------------------------- default page
+
+void CInfoDefaultPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
+  CInfoPage::Init(owner, nextId);
+  list = owner->CreateList2(&scroll, owner->mainWindow.y1 + 5);
+  suppressed = false;
+}
+
+void CInfoDefaultPage::Leave() {
+  panel->pageTitle.Clear();
+  panel->SetTitleColours(kGrey, kGrey, kFadedGrey, kFadedGrey);
+  list->visible = scroll->visible = false;
+}
+
+void CInfoDefaultPage::Fill() {
+  panel->pageTitle.Clear();
+  list->Clear();
+  panel->pageTitle.AddTextId(1417);
+  scroll->visible = true;
+  list->visible = true;
+  list->AddLabelId(1418);
+  list->AddLabelF("Version %d.%d", 1, 2);
+  list->AddBlankLine();
+  list->AddLabelId(1420);
+}
+
+void CInfoDefaultPage::Enter() {
+  panel->ResetTabButtons();
+  Leave();
+  Fill();
+}
+
+void CInfoDefaultPage::Refresh() {
+  if (CurrentInfoSelection().Any() && !suppressed) Fill();
+}
+
+void CInfoDefaultPage::Reapply() {
+  if (suppressed) return;
+  Leave();
+  Fill();
+}
+
+void CInfoDefaultPage::Draw() {}
+
+void CInfoDefaultPage::Reset() {
+  suppressed = false;
+  list->visible = scroll->visible = false;
+}
