@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/game.h"
+#include "app/cut_scene_wiring.h"
 #include "app/game_parts.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
@@ -23,6 +24,7 @@
 #include "sound/sound_manager.h"
 #include "ui/interface_assets.h"
 #include "ui/layout_model.h"
+#include "visuals/cut_scene.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/interface_task.h"
@@ -30,7 +32,6 @@
 namespace {
 
 constexpr int32_t kOrbitCameraMode = 15;
-constexpr const char* kMenuFlybyPath = "gamedata2\\paths\\flyby_city.tm";
 const char* const kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
                                      "music_70s.wma", "music_80s.wma", "music_90s.wma"};
 
@@ -63,12 +64,13 @@ class GameFrontEndServices : public FrontEndServices {
   void OrbitCameraMode() override { CamSetMode(kOrbitCameraMode); }
   void SaveCamera() override { saved_ = g_CameraState; }
   void RestoreCamera() override { g_CameraState = saved_; }
-  // The menu's idle fly-by: the camera's path over the city; a key, a
-  // click or the path's end brings the menu back.
-  void PlayCutScene(const char*) override {
-    if (LoadCameraPath(kMenuFlybyPath)) CamSetMode(kCamFlybyPath);
+  // The menu's idle fly-by and the credits: a cut scene over the city; its
+  // end (a skip key or click, the credits' end) brings the menu back.
+  void PlayCutScene(const char* name) override {
+    ::PlayCutScene(name);
     flyby_ = true;
   }
+  void RequestCutSceneCredits() override { CutScene().RequestCredits(true); }
   void Quit() override {
     RunState().quit = true;
     if (CPCSoundManager* sound = SoundManager()) sound->StopEverything();
@@ -165,16 +167,15 @@ bool FrontEndBypassed() {
 void OpenFrontEnd() { EnterFrontEnd(); }
 
 void RunFrontEndInput() {
-  // The screen mode shows one panel set: the menus' in mode 4.
-  if (GetScreenMode() != kScreenMenu) return;
   GameFrontEndServices& s = Services();
   if (s.flyby_ && !RunState().gameRunning) {
-    // The fly-by runs until a key or a click, or its path ends.
-    const bool stop = g_InputState.leftButton != 0 || g_CameraState.mode != kCamFlybyPath;
-    if (!stop) return;
+    // The cut scene shows the city view; the menus come back when it ends.
+    if (CutScene().Running()) return;
     s.flyby_ = false;
     EnterFrontEnd();
   }
+  // The screen mode shows one panel set: the menus' in mode 4.
+  if (GetScreenMode() != kScreenMenu) return;
   FrontEndScreens().ProcessInput();
   RunState().pointerOverPanels = FrontEndScreens().IsMouseOverPanels() ? 1 : 0;
 }

@@ -59,11 +59,6 @@ void ShowEntryText(CTextRect* t, const std::string& s, int32_t target = 0) {
   if (const int32_t id = EntryTextId(s)) t->AddTextIdArgs1(id, TextArg(target));
   else t->AddText(s);
 }
-void ShowEntryName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
-// The description names the objective's target at the chosen difficulty.
-void ShowEntryDescription(CTextRect* t, const ScenarioEntry& e) {
-  ShowEntryText(t, e.description, FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty()));
-}
 void SetEntryLine(CListBox* list, int32_t line, const ScenarioEntry& e) {
   if (const int32_t id = EntryTextId(e.name)) list->SetItemTextId(line, id);
   else list->SetItemText(line, "%s", e.name.c_str());
@@ -286,8 +281,8 @@ class CTutorialSelectScreen : public CFrontEndPage {
       if (value < 0 || value >= int32_t(ids.size())) return 1;
       if (!ScenarioManager().SelectScenario(ids[size_t(value)].id, false)) return 1;
       if (const ScenarioEntry* e = ScenarioManager().Current()) {
-        ShowEntryName(infoTitle, *e);
-        ShowEntryDescription(description, *e);
+        ShowLevelName(infoTitle, *e);
+        ShowLevelDescription(description, *e);
       }
       ScenarioManager().SetDifficulty(0);
       Enable(ok, true);
@@ -375,15 +370,15 @@ class CScenarioSelectScreen : public CFrontEndPage {
       if (value < 0 || value >= int32_t(ids.size())) return 1;
       if (!ScenarioManager().SelectScenario(ids[size_t(value)].id, false)) return 1;
       if (const ScenarioEntry* e = ScenarioManager().Current()) {
-        ShowEntryName(infoTitle, *e);
-        ShowEntryDescription(description, *e);
+        ShowLevelName(infoTitle, *e);
+        ShowLevelDescription(description, *e);
       }
       Enable(ok, true);
       return 1;
     }
     if (type == kNotifyRadioOn && id >= kEasy && id < kEasy + 3) {
       ScenarioManager().SetDifficulty(id - kEasy);
-      if (const ScenarioEntry* e = ScenarioManager().Current(); e && !ok->disabled) ShowEntryDescription(description, *e);
+      if (const ScenarioEntry* e = ScenarioManager().Current(); e && !ok->disabled) ShowLevelDescription(description, *e);
       return 1;
     }
     if (type != kNotifyClicked) return 0;
@@ -486,7 +481,7 @@ class CTokenSelectScreen : public CFrontEndPage {
       ResolveTokenClashes(rows);
       ShowNames();
       Show(sessionName, "");
-      ShowEntryName(sessionName, *e);
+      ShowLevelName(sessionName, *e);
       static const int32_t kDifficultyText[3] = {1876, 1875, 1874};
       Show(difficultyName, kDifficultyText[std::clamp(ScenarioManager().Difficulty(), 0, 2)]);
       if (rows[0].kind != -1) Describe(0);
@@ -797,3 +792,12 @@ void ResetFrontEnd() {
   while (fe.modalCount > 0) fe.PopModal();
   fe.orbitCameraOnce = false;
 }
+
+namespace frontend_pages {
+
+void ShowLevelName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e) {
+  ShowEntryText(t, e.description, FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty()));
+}
+
+}  // namespace frontend_pages

@@ -35,6 +35,8 @@ class FrontEndServices {
   virtual void SaveCamera() {}
   virtual void RestoreCamera() {}
   virtual void PlayCutScene(const char*) {}
+  // After PlayCutScene: the cut scene ends with the credits roll.
+  virtual void RequestCutSceneCredits() {}
   virtual bool AlternativeCameraHeight() { return false; }
   virtual void Quit() {}
   // Starts the scenario manager's current level with the setup rows given.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frontend/front_end.h"
+#include "session/scenarios.h"
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
 #include "ui/panel.h"
@@ -77,6 +78,12 @@ class CFrontEndPage : public CPanel {
     if (b) b->disabled = !on;
   }
 };
+
+// A level's name or description as the scripts give it: a text id (kept as
+// its digits) or the text itself. The description's format names the
+// objective's target at the chosen difficulty ("%c%d" and the like).
+void ShowLevelName(CTextRect* t, const ScenarioEntry& e);
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e);
 
 }  // namespace frontend_pages
 

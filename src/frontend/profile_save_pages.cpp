@@ -37,14 +37,6 @@ CListBox* ListWithBar(CPanel& page, int32_t id, const UIRect& r) {
   return list;
 }
 
-// A level's name or description: a text id kept as its digits, or the text.
-void ShowLevelText(CTextRect* t, const std::string& s) {
-  t->Clear();
-  const bool digits = !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
-  if (digits) t->AddTextId(std::stoi(s));
-  else t->AddText(s);
-}
-
 // ---- The login page ------------------------------------------------------------------
 
 class CLoginScreen : public CFrontEndPage {
@@ -171,8 +163,8 @@ class CSaveListPage : public CFrontEndPage {
     if (!info) return;
     values[0]->AddText(info->shownName);
     if (info->scenario) {
-      ShowLevelText(values[1], info->scenario->name);
-      ShowLevelText(values[4], info->scenario->description);
+      ShowLevelName(values[1], *info->scenario);
+      ShowLevelDescription(values[4], *info->scenario);
     }
     char year[16];
     std::snprintf(year, sizeof year, "%d", info->year);
@@ -426,6 +418,7 @@ class COptionsScreen : public CFrontEndPage {
       case kCredits:
         Close();
         Game().PlayCutScene("flyby1");
+        Game().RequestCutSceneCredits();
         break;
       case kBack: Screens().Go(kPageOptions, Game().GameRunning() ? kPageInGameMenu : kPageMainMenu); break;
       case kDefaults: RestoreDefaultOptions(PlayerProfile()); break;

@@ -34,7 +34,10 @@
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
+#include "ui/text_rect.h"
 #include "ui/ui_services.h"
+#include "visuals/cut_scene.h"
+#include "visuals/frame_draw.h"
 #include "city/city_services.h"
 
 namespace {
@@ -200,6 +203,14 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   CListBox* list = Child<CListBox>(kPageLoad, 16);
   ASSERT_EQ(list->count, 1);
   list->Select(0);
+  Frame(0, 0, false);
+  // The sandbox's description names its target as money, not its format.
+  std::string description;
+  const CTextRect* shown = Child<CTextRect>(kPageLoad, 44);
+  ASSERT_NE(shown, nullptr);
+  for (int32_t line = 0; line < shown->LineCount(); ++line) description += shown->LineText(line) + " ";
+  EXPECT_NE(description.find("profit of $"), std::string::npos) << description;
+  EXPECT_EQ(description.find('%'), std::string::npos) << description;
   Click(kPageLoad, "LOAD_LOAD_BUTTON");
   ASSERT_TRUE(RunState().gameRunning);
   EXPECT_FALSE(Fe().IsOpen(kPageLoad));
@@ -208,6 +219,41 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   RunTicks(50);
   EXPECT_GT(LogicTick(), savedAt);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// The main menu's fly-by and the options' credits play the cut scene over
+// the city; its end brings the main menu back.
+TEST_F(FrontEndSaveLoadTest, TheFlyByAndTheCreditsPlayTheCutSceneAndItsEndReturnsToTheMenus) {
+  ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
+  EnterFrontEnd();
+  ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
+  struct Case {
+    const char* how;
+    bool credits;
+  } const cases[] = {{"idle", false}, {"credits", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    if (c.credits) {
+      Click(kPageMainMenu, "MAIN_BUTT06");
+      ASSERT_TRUE(Fe().IsOpen(kPageOptions));
+      Click(kPageOptions, "OPTIONS_BUTT05");
+    } else {
+      Fe().Page(kPageMainMenu)->Close();
+      Fe().Services().PlayCutScene("flyby1");
+    }
+    ASSERT_TRUE(CutScene().Running());
+    EXPECT_EQ(CutScene().Name(), "flyby1");
+    EXPECT_EQ(CutScene().CreditsRequested(), c.credits);
+    EXPECT_EQ(GetScreenMode(), 0);
+    RunFrontEndInput();
+    EXPECT_FALSE(Fe().IsOpen(kPageMainMenu));
+    CutScene().End();
+    for (int32_t step = 0; step < 200 && CutScene().Running(); ++step) CutScene().Update();
+    ASSERT_FALSE(CutScene().Running());
+    RunFrontEndInput();
+    EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
+    EXPECT_EQ(GetScreenMode(), 4);
+  }
 }
 
 }  // namespace
