@@ -426,7 +426,7 @@ void Game::RunBuildingEditor() {
   ResetBuildingEditor(m.editor);
   m.panels.dataRoot = platform::GameRoot();  // empty: the working folder
   run.startupFinished = false;
-  if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kEditorHeapSize, 4))
+  if (!MemoryManager().IsInitialised() && !MemoryManager().Init(kEditorHeapSize, kGameHeapAlignment))
     ReportError(0, 0, "Unable to create the editor's memory heap.");
 
   // The renderer on the preview window, the engine's systems and the assets

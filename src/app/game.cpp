@@ -77,7 +77,6 @@
 namespace {
 
 constexpr uint32_t kGameHeapSize = 0x5000000;
-constexpr uint32_t kGameHeapAlignment = 16;
 constexpr int32_t kNewGameCameraMode = 6;
 constexpr int32_t kScreenModeCity = 0;
 constexpr int32_t kScreenModeFrontEnd = 4;

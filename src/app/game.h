@@ -23,6 +23,10 @@ struct ScenarioEntry;
 struct AuctionEvent;
 using LevelEntry = ScenarioEntry;
 
+// Payload alignment of the game's heap (the game and the editor): models and
+// records hold 8-byte fields, so 16 keeps every allocation aligned for them.
+inline constexpr uint32_t kGameHeapAlignment = 16;
+
 class Game final : public ShellProgram {
  public:
   // Once, before WinMain: the random streams' order, the renderer
