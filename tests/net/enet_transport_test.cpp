@@ -56,8 +56,9 @@ class EnetTransportTest : public ::testing::Test {
   }
 
   // Polls every machine until the condition holds, for at most 5 s.
+  // Generous: a loaded CI machine can hold loopback packets for seconds.
   bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 3000; ++i) {
       for (size_t m = 0; m < machines_.size(); ++m)
         for (NetEvent& e : machines_[m]->Poll()) events_[m].push_back(std::move(e));
       if (done()) return true;
