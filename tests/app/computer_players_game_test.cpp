@@ -15,6 +15,7 @@
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "app/game.h"
+#include "in_process_game.h"
 #include "app/game_parts.h"
 #include "city/business.h"
 #include "city/city_services.h"
@@ -44,56 +45,18 @@ struct RunResult {
   int32_t money[3] = {};
 };
 
-class ComputerPlayersGameTest : public ::testing::Test {
+class ComputerPlayersGameTest : public InProcessGameTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ai_game_test_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "profiles" / "p");
-    for (const char* folder : {"scripts", "parameters", "gamedata"})
-      if (fs::exists(fs::path(RC_GAME_ROOT) / folder))
-        fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
-    oldRoot_ = platform::GameRoot();
-    platform::SetGameRoot(dir_.string());
-    oldBoxes_ = platform::SetMessageBoxBackend(
-        [](std::string_view, std::string_view, platform::BoxIcon, platform::BoxButtons) {
-          return platform::BoxResult::Ok;
-        });
-    oldSink_ = SetConsoleSink([this](std::string_view text, int) { replies_.emplace_back(text); });
-    ThrowOnFatalError();
-    ClearConsoleCommandTable();
-    RegisterConsoleCommands();
-    AttachGameConsoleCommands();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
-    if (!MemoryManager().IsInitialised()) {
-      ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    }
-    CreateEngineSystems();
-    TheGame().StartSimulation();
-    GamePauseState().AddReason(0);
+    OpenGameRoot("ai_game_test", {"scripts", "parameters", "gamedata"});
+    OpenGame();
+    StartSimulation();
     std::strcpy(PlayerProfile().name, "p");
   }
 
   void TearDown() override {
     TheGame().SetNewGameSeed(std::nullopt);
-    Script().Destroy();
-    DestroyEngineSystems();
-    MemoryManager().Shutdown();
-    PlayerTable().DeleteAllPlayers();
-    PlayerTable().ClearPlayerSetupRows();
-    RestoreDefaultSessionServices();
-    RestoreDefaultCityServices();
-    ClearSaveHooks();
-    ClearConsoleCommandTable();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
-    SetConsoleSink(std::move(oldSink_));
-    platform::SetMessageBoxBackend(std::move(oldBoxes_));
-    platform::SetGameRoot(oldRoot_);
-    fs::remove_all(dir_);
+    CloseGame();
   }
 
   static void SetUpPlayers(int32_t count = 3) {
@@ -123,13 +86,6 @@ class ComputerPlayersGameTest : public ::testing::Test {
     return r;
   }
 
-  fs::path dir_;
-  std::vector<std::string> replies_;
-
- private:
-  std::string oldRoot_;
-  platform::MessageBoxBackend oldBoxes_;
-  ConsoleSink oldSink_;
 };
 
 TEST_F(ComputerPlayersGameTest, TenDaysOfThreeComputerPlayers) {

@@ -2,6 +2,7 @@
 // window: a new game, a save and a load through the console, the end of a
 // game, and the pause when the window loses the focus.
 #include "app/game.h"
+#include "in_process_game.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -50,59 +51,18 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-class GameTest : public ::testing::Test {
+class GameTest : public InProcessGameTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("game_test_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "profiles" / "p");
-    for (const char* folder : {"scripts", "parameters", "gamedata"})
-      if (fs::exists(fs::path(RC_GAME_ROOT) / folder))
-        fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+    OpenGameRoot("game_test", {"scripts", "parameters", "gamedata"});
     // The level's city announces itself each time it is put up.
     std::ofstream(dir_ / "scripts" / "freeplay" / "hub.lua")
         << "function EVENT_Level(a) BuildStartingCity() C_TriggerEvent('CityBuilt', 0, 0) return 0 end\n";
-    oldRoot_ = platform::GameRoot();
-    platform::SetGameRoot(dir_.string());
-    oldBoxes_ = platform::SetMessageBoxBackend(
-        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
-          boxes_.emplace_back(text);
-          return platform::BoxResult::Ok;
-        });
-    oldSink_ = SetConsoleSink([this](std::string_view text, int) { replies_.emplace_back(text); });
-    ThrowOnFatalError();
-    ClearConsoleCommandTable();
-    RegisterConsoleCommands();
-    AttachGameConsoleCommands();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
-    if (!MemoryManager().IsInitialised()) {
-      ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    }
-    CreateEngineSystems();  // the night windows' texture
-    TheGame().StartSimulation();
-    GamePauseState().AddReason(0);  // as the game's start leaves it
+    OpenGame();
+    StartSimulation();
   }
 
-  void TearDown() override {
-    Script().Destroy();
-    DestroyEngineSystems();
-    MemoryManager().Shutdown();
-    PlayerTable().DeleteAllPlayers();
-    PlayerTable().ClearPlayerSetupRows();
-    RestoreDefaultSessionServices();
-    RestoreDefaultCityServices();
-    ClearSaveHooks();
-    ClearConsoleCommandTable();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
-    SetConsoleSink(std::move(oldSink_));
-    platform::SetMessageBoxBackend(std::move(oldBoxes_));
-    platform::SetGameRoot(oldRoot_);
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { CloseGame(); }
 
   int Count(const std::vector<std::string>& lines, const std::string& part) const {
     int n = 0;
@@ -120,15 +80,6 @@ class GameTest : public ::testing::Test {
   void RunTicks(int n) {
     for (int i = 0; i < n; ++i) RunLogicTicks();
   }
-
-  fs::path dir_;
-  std::vector<std::string> boxes_;
-  std::vector<std::string> replies_;
-
- private:
-  std::string oldRoot_;
-  platform::MessageBoxBackend oldBoxes_;
-  ConsoleSink oldSink_;
 };
 
 TEST_F(GameTest, NewGameSaveLoadAndEnd) {

@@ -12,6 +12,7 @@
 
 #include "app/game.h"
 #include "app/game_parts.h"
+#include "in_process_game.h"
 #include "city/blocks.h"
 #include "city/city_services.h"
 #include "engine/core/console.h"
@@ -45,41 +46,15 @@ namespace fs = std::filesystem;
 int32_t LanternAvenue() { return FindBlockByKey("LANTERN_AVENUE"); }
 int32_t StrandwayBlock() { return FindBlockByKey("STRANDWAY"); }
 
-class LevelsTest : public ::testing::Test {
+class LevelsTest : public InProcessGameTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("levels_test_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "profiles" / "p");
-    for (const char* folder : {"scripts", "parameters", "gamedata", "gamedata2/paths"})
-      if (fs::exists(fs::path(RC_GAME_ROOT) / folder)) {
-        fs::create_directories(dir_ / folder);
-        fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
-      }
-    oldRoot_ = platform::GameRoot();
-    platform::SetGameRoot(dir_.string());
-    oldBoxes_ = platform::SetMessageBoxBackend(
-        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
-          boxes_.emplace_back(text);
-          return platform::BoxResult::Ok;
-        });
-    oldSink_ = SetConsoleSink([this](std::string_view text, int) { replies_.emplace_back(text); });
-    ThrowOnFatalError();
-    ClearConsoleCommandTable();
-    RegisterConsoleCommands();
-    AttachGameConsoleCommands();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
-    if (!MemoryManager().IsInitialised()) {
-      ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    }
-    CreateEngineSystems();
+    OpenGameRoot("levels_test", {"scripts", "parameters", "gamedata", "gamedata2/paths"});
+    OpenGame();
     // The fly-by paths come through the cache archive, as in the game.
     fs::create_directories(dir_ / "max");
     ASSERT_TRUE(CacheArchive().Open((dir_ / "max" / "archive.bin").string(), 0));
-    TheGame().StartSimulation();
-    GamePauseState().AddReason(0);
+    StartSimulation();
     std::strcpy(PlayerProfile().name, "p");
     // As the game's start does: the game-start city, then the front end's list.
     ASSERT_TRUE(RunGameStartScripts());
@@ -88,24 +63,9 @@ class LevelsTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    Script().Destroy();
     CacheArchive().Close();
-    DestroyEngineSystems();
-    MemoryManager().Shutdown();
-    PlayerTable().DeleteAllPlayers();
-    PlayerTable().ClearPlayerSetupRows();
-    RestoreDefaultSessionServices();
-    RestoreDefaultCityServices();
-    ClearSaveHooks();
-    ClearConsoleCommandTable();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
     ScenarioManager().Clear();
-    SetConsoleSink(std::move(oldSink_));
-    platform::SetMessageBoxBackend(std::move(oldBoxes_));
-    platform::SetGameRoot(oldRoot_);
-    fs::remove_all(dir_);
+    CloseGame();
   }
 
   // The ids of the levels a player can start: single-player and network.
@@ -142,14 +102,6 @@ class LevelsTest : public ::testing::Test {
     }
   }
 
-  fs::path dir_;
-  std::vector<std::string> boxes_;
-  std::vector<std::string> replies_;
-
- private:
-  std::string oldRoot_;
-  platform::MessageBoxBackend oldBoxes_;
-  ConsoleSink oldSink_;
 };
 
 TEST_F(LevelsTest, EveryLevelStartsPlaysADayAndEndsWithoutAScriptError) {
