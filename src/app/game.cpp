@@ -439,6 +439,7 @@ void Game::NewGame(const LevelEntry* entry) {
   SetScreenMode(kScreenCity);
   PutCameraHome();
   StartSimulationRunning();
+  OpenLevelPanels();
   GameScheduler().ResetClock();
   GameScheduler().ResetTaskTimes();
 }
@@ -470,6 +471,7 @@ bool Game::Load(std::string_view name) {
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
+  OpenLevelPanels();
   return true;
 }
 
