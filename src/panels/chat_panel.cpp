@@ -96,6 +96,7 @@ void CChatPanel::Reset() {
 }
 
 void CChatPanel::OnOpen() {
+  if (!built) return;
   recipients.fill(false);
   RefreshIcons();
   DisableAllHudControls();

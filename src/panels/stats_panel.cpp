@@ -196,6 +196,7 @@ void CStatsPanel::ApplyGoal() {
 }
 
 void CStatsPanel::OnOpen() {
+  if (!built) return;
   ApplyGoal();
   ShowTitle();
   RefreshValues();
