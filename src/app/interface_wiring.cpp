@@ -144,11 +144,14 @@ void RunConsoleKey() {
   std::erase(Ui().chars, kConsoleKeyChar);
 }
 
-// Return opens the chat over a running network game; the key's own
-// character is not typed into it.
+// Return opens the chat over a running network game (unless it answers a
+// prompt); the key's own character is not typed into it.
 void RunChatKey() {
   using platform::key::kReturn;
-  if (!KeyPressed(kReturn) || !RunState().gameRunning || IsConsoleOpen() || HudPanels().chat.open) return;
+  // A prompt on screen takes Return as its answer.
+  if (!KeyPressed(kReturn) || !RunState().gameRunning || IsConsoleOpen() || HudPanels().chat.open ||
+      CurrentPrompt().open)
+    return;
   const int32_t mode = GetScreenMode();
   if (mode != kScreenCity && mode != kScreenPlan) return;
   OpenChatToEverybody();
