@@ -37,7 +37,7 @@ constexpr float kTextIndent = 13.0f;
 struct Rects {
   UIRect zone[kStatsSlots], upper[kStatsSlots], lower[kStatsSlots], right[kStatsSlots], left[kStatsSlots];
   UIRect bar[kStatsSlots], icon[kStatsSlots];
-  UIRect modeBacking, statsBacking, leftVert, modeIcon, modeLabel, openCloseOverlay;
+  UIRect modeBacking, statsBacking, modeIcon, modeLabel, openCloseOverlay;
 };
 Rects g_rects;
 
@@ -119,7 +119,8 @@ void CStatsPanel::Build() {
   }
   g_rects.modeBacking = ElementRect("P_STATS_MODE_BACKING1");
   g_rects.statsBacking = ElementRect("P_STATS_STATS_BACKING");
-  g_rects.leftVert = ElementRect("P_STATS_LEFT_VERT");
+  ElementRect("P_STATS_LEFT_VERT");
+  leftVertElement = FindElementIndex("P_STATS_LEFT_VERT", LayoutEntity());
   g_rects.modeIcon = ElementRect("P_STATS_COMPARE_MODE_ICON");
   g_rects.modeLabel = ElementRect("P_STATS_COMPARE_MODE_LABEL");
   g_rects.openCloseOverlay = ElementRect("P_STATS_OPENCLOSE_OVERLAY");
@@ -401,7 +402,10 @@ int32_t CStatsPanel::OnEvent(int32_t type, int32_t a, int32_t) {
 
 void CStatsPanel::Update() {
   const CLayoutEntity* m = LayoutEntity();
-  DrawRect2D(MovedRect(g_rects.leftVert, m), kGrey, kGreyFaded, kGreyFaded, kGrey, 1.5f);
+  // The strip follows the frame shown: at the screen's edge when folded.
+  const int32_t shown = m ? m->frame : 0;
+  const UIRect strip = ElementRectInFrame(leftVertElement, shown);
+  DrawRect2D(MovedRect(strip, m), kGrey, kGreyFaded, kGreyFaded, kGrey, 1.5f);
   if (!expanded) return;
   DrawRect2D(MovedRect(g_rects.modeBacking, m), kGrey, kGreyFaded, kGreyFaded, kGrey, 1.5f);
   DrawRect2D(MovedRect(g_rects.statsBacking, m), InterfaceBackingColour, InterfaceBackingColour,

@@ -84,6 +84,7 @@ class CStatsPanel : public CPanel {
   CChatPanel* chat = nullptr;
 
  private:
+  int32_t leftVertElement = -1;
   void ApplyGoal();
   void PlaceSlotTexts();
   void ShowPlayerButtons();
