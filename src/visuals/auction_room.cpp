@@ -223,7 +223,7 @@ void BuildAuctionRoomFigures() {
     if (p && p->inUse) players = slot + 1;
   }
   room.seatCount = players;
-  Place(room.auctioneer, ShelfModel(ModelShelf::Characters, 0), {0, 1.2f, kAuctioneerZ}, 180, 1.0f);
+  Place(room.auctioneer, ShelfModel(ModelShelf::Characters, 0), {0, 0, kAuctioneerZ}, 180, 1.0f);
   room.auctioneerSet = room.auctioneer.model != nullptr;
   for (int32_t i = 0; i < kAuctionSeats; ++i) {
     Seat& s = room.seats[i];
