@@ -91,6 +91,10 @@ bool StepLease(Lease& lease) {
   CPlayer* local = PlayerTable().Local();
   const CBlock* block = GetBlock(lease.block);
   if (local == nullptr || block == nullptr) return false;
+  if (!block->Ownable) {
+    ConsolePrintF(kConsoleError, "Error. Block %d cannot be leased", lease.block);
+    return true;
+  }
   if (block->Owner == local->index + 1) {
     ConsolePrintF(kConsoleReply, "Lease of block %d: the block is player %d's", lease.block, local->index + 1);
     return true;
