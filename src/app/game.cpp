@@ -46,6 +46,7 @@
 #include "app/session_rule_commands.h"
 #include "session/auction.h"
 #include "session/chat_log.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
@@ -108,6 +109,7 @@ Game& TheGame() {
 void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
+  RegisterSessionRandomStreams();
   RegisterScriptRandomStreams();
   RegisterVisualsRandomStreams();
   GameSound();  // the sound rules' stream (park sounds) comes last

@@ -188,6 +188,6 @@ void CPlayerTable::LoadPlayerState(const PlayerSavedState& state) {
   int32_t activeAfter = player->inUse && player->kind != kPlayerInactive;
   activeCount_ += activeAfter - activeBefore;
   if (local_ == nullptr) local_ = player;
-  if (player->heldCard != 0)
-    PostPlayerMessage(kCityPlayer, player->index, PLAYER_MESS_CARD_DEAL, player->heldCard, 0, 0, 0, kSenderToken);
+  // A held card comes back with the card chunk, or is dealt again at the
+  // load's end (FinishChanceLoad).
 }
