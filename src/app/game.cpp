@@ -43,6 +43,7 @@
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
+#include "app/card_commands.h"
 #include "app/session_rule_commands.h"
 #include "session/auction.h"
 #include "session/chat_log.h"
@@ -124,6 +125,7 @@ void AttachGameConsoleCommands() {
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
+  AttachCardCommands();
 }
 
 void Game::Prepare() {
