@@ -187,6 +187,14 @@ void CChanceDeck::Restore(const Saved& s) {
 
 CPlayerChance::CPlayerChance(CPlayer& owner) : owner_(owner) { hours_ = int32_t(random_.Rand() % 6) + 5; }
 
+void CPlayerChance::Start(int32_t slot) {
+  // The first stream after the master was seeded at the same place of the
+  // sequence in every game.
+  const CRandomStream* first = FirstRandomStream() ? FirstRandomStream()->Next() : nullptr;
+  random_.SetState((first ? first->GetState() : 0u) + 104729u * (static_cast<uint32_t>(slot) + 1u));
+  hours_ = int32_t(random_.Rand() % 6) + 5;
+}
+
 void CPlayerChance::SetHeldCard(int32_t card) {
   if (!IsChanceCard(card) || card == 0) return;
   heldCard_ = card;

@@ -121,6 +121,11 @@ class CPlayerChance {
   CPlayerChance(const CPlayerChance&) = delete;
   CPlayerChance& operator=(const CPlayerChance&) = delete;
 
+  // Once the player has its slot: the stream starts from the game's seed
+  // (whatever streams earlier games left in the list) and the first card
+  // comes 5 to 10 hours on.
+  void Start(int32_t slot);
+
   // Player message 48: the card is dealt, not yet decided.
   void SetHeldCard(int32_t card);
   // 0 none (the player record's card cleared), 1 dealt, 2 kept.

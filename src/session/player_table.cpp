@@ -5,6 +5,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/chance_cards.h"
 #include "session/game_events.h"
 #include "session/session_services.h"
 #include "engine/files/save_game.h"
@@ -39,6 +40,7 @@ int32_t CPlayerTable::CreatePlayerSlot(int32_t kind, int32_t character, const ch
     if (!p) return -1;
   }
   p->index = static_cast<uint8_t>(slot);
+  p->Chance().Start(slot);
   p->kind = kind;
   if (name) {
     std::strncpy(p->name, name, kPlayerNameSize - 1);
