@@ -305,7 +305,7 @@ void AiCardHourlyTick(CPlayerAI& ai) {
     if (chance.IsHeldCardKeepable()) {
       chance.SetCardState(kCardKept);
     } else {
-      chance.PlayHeldCard();
+      if (chance.PlayHeldCard()) ++ai.tally.cardsPlayed;
       ai.cardHoursHeld = 0;
       ai.cardImpatient = false;
       return;
@@ -317,10 +317,11 @@ void AiCardHourlyTick(CPlayerAI& ai) {
   if (decision == kCardWait) return;
   if (decision == kCardFire && chance.TargetValid()) {
     ReportCard(ai, "Firing", type);
-    chance.PlayHeldCard();
+    if (chance.PlayHeldCard()) ++ai.tally.cardsPlayed;
   } else if (decision == kCardGiveUp) {
     ReportCard(ai, "Discarding", type);
     chance.DiscardHeldCard();
+    ++ai.tally.cardsDiscarded;
   } else {
     return;  // the target did not hold: it tries again next hour
   }

@@ -275,6 +275,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   // Counters the tests and the whole-game check read.
   struct Tally {
     int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0, nominations = 0;
+    int32_t cardsPlayed = 0, cardsDiscarded = 0;
   } tally;
 
  private:
