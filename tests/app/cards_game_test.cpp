@@ -105,7 +105,9 @@ TEST_F(CardsGameTest, AWeekOfCardsPlayedByTheHumanAndTheComputerPlayers) {
   // Every held card is out of the deck, every other one in it or played.
   for (int32_t slot = 0; slot < 4; ++slot) {
     const int32_t card = PlayerTable().Get(slot)->Chance().HeldCard();
-    if (card != 0) EXPECT_TRUE(ChanceDeck().IsDrawn(card)) << card;
+    if (card != 0) {
+      EXPECT_TRUE(ChanceDeck().IsDrawn(card)) << card;
+    }
   }
 }
 
