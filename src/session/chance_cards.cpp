@@ -147,7 +147,8 @@ void CChanceDeck::DrawCard(const PlayerMessage& m) {
   }
   const int32_t card = order_[size_t(--count_)];
   drawn_[size_t(card)] = 1;
-  PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_CARD_HELD, card);
+  // A player gone from the game takes no card: it stays in the deck.
+  if (!PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_CARD_HELD, card)) drawn_[size_t(card)] = 0;
 }
 
 void CChanceDeck::DealCard(const PlayerMessage& m) {
@@ -157,7 +158,7 @@ void CChanceDeck::DealCard(const PlayerMessage& m) {
   if (!inOrder || m.from.IsNone()) return;
   drawn_[size_t(card)] = 1;
   Shuffle();
-  PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_CARD_HELD, card);
+  if (!PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_CARD_HELD, card)) drawn_[size_t(card)] = 0;
 }
 
 void CChanceDeck::ReturnCard(int32_t card) {
@@ -204,8 +205,9 @@ void CPlayerChance::SetHeldCard(int32_t card) {
 }
 
 void CPlayerChance::SetCardState(int32_t state) {
-  if (state < kCardNone || state > kCardKept) return;
-  owner_.heldCard = state == kCardNone ? 0 : heldCard_;
+  if (state < kCardNone || state > kCardKept || (state != kCardNone && heldCard_ == 0)) return;
+  if (state == kCardNone) heldCard_ = 0;
+  owner_.heldCard = heldCard_;
   state_ = state;
 }
 
@@ -721,6 +723,9 @@ void FinishChanceLoad() {
   ChanceLoad& load = LoadState();
   if (load.restored) {
     for (int32_t i = 0; i < 4; ++i) GetUtilityIncome().enabled[i] = load.chargeSwitches[i];
+    // The card state decides what the player record shows.
+    for (int32_t i = 0; i < kMaxPlayers; ++i)
+      if (CPlayer* p = PlayerTable().Get(i)) p->heldCard = p->Chance().HeldCard();
   } else {
     // A save without the card state: each held card is dealt again.
     for (int32_t i = 0; i < kMaxPlayers; ++i)

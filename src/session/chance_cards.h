@@ -128,7 +128,8 @@ class CPlayerChance {
 
   // Player message 48: the card is dealt, not yet decided.
   void SetHeldCard(int32_t card);
-  // 0 none (the player record's card cleared), 1 dealt, 2 kept.
+  // 0 none (the card is let go, the player record's cleared too), 1 dealt,
+  // 2 kept; a state with a card needs a card held.
   void SetCardState(int32_t state);
   int32_t CardState() const { return state_; }
   int32_t HeldCard() const { return heldCard_; }

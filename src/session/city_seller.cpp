@@ -144,6 +144,9 @@ void CPlayer::TakeOverBusiness(int32_t business, float price) {
 }
 
 void CPlayer::ReleasePlayerHoldings() {
+  // Its chance card goes back to the deck.
+  ChanceDeck().ReturnCard(Chance().HeldCard());
+  Chance().SetCardState(kCardNone);
   bool endAuction = false;
   if (const CAuction* auction = AuctionRunning() ? CurrentAuction() : nullptr) {
     const CBlock* auctioned = GetBlock(auction->block.value);
