@@ -8,7 +8,7 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "city/person.h"
-#include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/files/save_game.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -625,7 +625,7 @@ void CarryOut(CardPlay& play) {
       p.cardEffect = 2;
       break;
     default:
-      ReportError(1, 0, "Unhandled chance  card type. This card is not implemented yet.");
+      PlayWarningF("Unhandled chance  card type. This card is not implemented yet.");
       play.announce = false;
       break;
   }

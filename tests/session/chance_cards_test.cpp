@@ -144,6 +144,7 @@ TEST_F(ChanceCardsTest, EffectsMoveMoneyBetweenThePlayers) {
       {"wealth tax: only the richest pays", 20, 1, {2000, 2500, 3000}, {0, 0, 0}},
       {"railroad maintenance without railroads", 22, 0, {5000, 5000, 5000}, {0, 0, 0}},
       {"licences without businesses", 18, 0, {5000, 5000, 5000}, {0, 0, 0}},
+      {"card 0: an effect no card has does nothing", 0, 0, {5000, 5000, 5000}, {0, 0, 0}},
   };
   for (const Case& c : cases) {
     for (int i = 0; i < 3; ++i) P(i).money = c.cash[i];
