@@ -20,6 +20,7 @@ using namespace frontend_pages;
 namespace {
 
 constexpr int32_t kCompareText = 3950;
+constexpr float kGridX = 48.0f;  // the grid's spacing across, in layout units
 constexpr int32_t kNoStatisticText = 1621;
 // The face of a player whose line is hidden.
 constexpr int32_t kHiddenPlayerImage = 9;
@@ -139,15 +140,18 @@ class CStatisticsScreen : public CFrontEndPage {
     const StatisticLines lines = CollectStatisticLines(statistic, float(clock.CalendarYear()) + float(clock.hour) / 24.0f);
     chart.yKind = StatisticLabelKind(statistic);
     chart.xKind = kChartNumber;
-    // Under two years of samples the years need their tenths.
-    chart.xDecimals = lines.longest < 49 ? 1 : 0;
-    chart.xLinesPerLabel = chart.yLinesPerLabel = 1;
+    chart.xLinesPerLabel = 2;
+    chart.yLinesPerLabel = 1;
     chart.dataMinX = lines.minX;
     chart.dataMaxX = lines.maxX;
     chart.dataMinY = lines.minY;
     chart.dataMaxY = lines.maxY;
     CChart::FitViewToData(chart);
-    CChart::DrawGrid(chart, 48.0f, 32.0f, 0xFF1F1F1F, 0xFF3F3F3F);
+    // A game year is a game day: a short history is labelled in its tenths
+    // or hundredths of a year, as fine as the labels step.
+    const float labelStep = TidyStep(2.0f * chart.viewWidth * kGridX / chart.plotWidth, false);
+    chart.xDecimals = labelStep < 0.099f ? 2 : labelStep < 0.99f ? 1 : 0;
+    CChart::DrawGrid(chart, kGridX, 32.0f, 0xFF1F1F1F, 0xFF3F3F3F);
     for (int32_t k = 0; k < kMaxPlayers; ++k) {
       const CPlayer* p = PlayerTable().Get(k);
       if (p == nullptr || !p->inUse || !tokens[size_t(k)]->on) continue;
