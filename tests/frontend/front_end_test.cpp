@@ -350,7 +350,7 @@ TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered
     EXPECT_FALSE(Child<CButton>(kPageStatistics, 4)->visible);
     EXPECT_EQ(Shown(kPageStatistics, 20), "Fay");
     EXPECT_EQ(Shown(kPageStatistics, 13), "Cash");  // a vote is decided on cash during the game
-    for (const char* next : {"Businesses", "Profit", "Sales"}) {
+    for (const char* next : {"Businesses", "Profit", "Goods sold"}) {
       Click(kPageStatistics, "STATS_RIGHT_CHANGER");
       EXPECT_EQ(Shown(kPageStatistics, 13), next);
     }
@@ -365,9 +365,9 @@ TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered
   game_.running = game_.network = false;
   ReturnToFrontEnd(false, true);
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageStatistics});
-  EXPECT_EQ(Shown(kPageStatistics, 13), "Rating");
+  EXPECT_EQ(Shown(kPageStatistics, 13), "Rating points");
   Click(kPageStatistics, "STATS_RIGHT_CHANGER");
-  EXPECT_EQ(Shown(kPageStatistics, 13), "Sales");
+  EXPECT_EQ(Shown(kPageStatistics, 13), "Goods sold");
   Click(kPageStatistics, "STATS_LEFT_CHANGER");
   Click(kPageStatistics, "STATS_LEFT_CHANGER");
   EXPECT_EQ(Shown(kPageStatistics, 13), "Profit");
