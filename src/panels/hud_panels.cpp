@@ -80,6 +80,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudVoting, &h.voting);
   game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
   game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);
   h.stats.chat = &h.chat;

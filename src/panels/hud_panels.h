@@ -11,6 +11,7 @@
 
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/card_panel.h"
 #include "panels/chat_panel.h"
 #include "panels/console_panel.h"
 #include "panels/day_panel.h"
@@ -80,6 +81,7 @@ struct HudPanelObjects {
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
+  CCardPanel card;
   CStatsPanel stats;
   CChatPanel chat;
 

@@ -18,6 +18,7 @@
 #include "engine/core/error.h"
 #include "session/ai_characters.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
@@ -321,7 +322,8 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
                    block->Index, nullptr);
 }
 
-void ApplyPlayCard(const PlayCardMsg& m) { Services().game->ApplyChanceCardEffect(m); }
+bool RoutePlayCard(const PlayCardMsg& m, const CNetMessage& raw) { return ChanceCardPlayAllowed(m, raw.Sender()); }
+void ApplyPlayCard(const PlayCardMsg& m) { ApplyChanceCardEffect(m); }
 
 // Moves take effect on arrival, but the screen opens at a tick: a machine
 // behind the mover (a client, or the host behind a client) gets moves of an
@@ -473,7 +475,7 @@ const MessageKind kKinds[] = {
     }),
     Kind<PrepareBlockMsg, ApplyPrepareBlock>(24, kRelative, "prepare block",
                                              [] { return EncodeMessage(PrepareBlockMsg{BlockId{12}}); }),
-    Kind<PlayCardMsg, ApplyPlayCard>(32, kRelative, "play card",
+    Kind<PlayCardMsg, ApplyPlayCard, RoutePlayCard>(32, kRelative, "play card",
                                      [] { return EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, 12}); }),
     Kind<StartAuctionMsg, ApplyStartAuction>(52, kRelative, "start auction", [] {
       return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}});
