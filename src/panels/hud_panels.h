@@ -12,6 +12,7 @@
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
 #include "panels/console_panel.h"
+#include "panels/construction_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
@@ -78,6 +79,7 @@ struct HudPanelObjects {
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
+  CConstructionPanel construction;
 
   HudPanelObjects();
 };
