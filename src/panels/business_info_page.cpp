@@ -700,6 +700,21 @@ void CInfoBusinessPage::OnBusinessTraded(int32_t building) {
 
 // ---- Drawing ------------------------------------------------------------------------
 
+CChart ProfitGraphChart(const std::array<float, 4>& profits, float year) {
+  CChart chart;
+  chart.xKind = chart.yKind = kChartNoLabel;
+  chart.dataMinX = year - 15.0f;
+  chart.dataMaxX = year;
+  // The zero line is always in view.
+  chart.dataMinY = chart.dataMaxY = 0;
+  for (float p : profits) {
+    chart.dataMinY = std::min(chart.dataMinY, p);
+    chart.dataMaxY = std::max(chart.dataMaxY, p);
+  }
+  CChart::FitViewToData(chart);
+  return chart;
+}
+
 std::array<float, 4> CInfoBusinessPage::GraphProfits() const {
   const CBusiness* x = Business();
   if (!x) return {};
@@ -729,22 +744,13 @@ void CInfoBusinessPage::Draw() {
   for (int32_t i = 0; i < 4; ++i) points[i] = {year - 15.0f + 5.0f * float(i), profits[size_t(i)]};
   const UIRect& m = panel->mainWindow;
   const UIRect chartArea = MovedRect(UIRect{m.x1 + 5, m.y1 + 160, m.x2 - 7, m.y1 + 262, 0.5f}, panel->LayoutEntity());
-  CChart chart;
+  CChart chart = ProfitGraphChart(profits, year);
   chart.plotX = chartArea.x1 + 32;
   chart.plotY = chartArea.y1;
   chart.plotWidth = (chartArea.x2 - chartArea.x1) - 36;
   chart.plotHeight = 92;
-  chart.xKind = chart.yKind = kChartNoLabel;
   DrawRect2DSolid(UIRect{chart.plotX, chart.plotY, chart.plotX + chart.plotWidth, chart.plotY + chart.plotHeight, 0.5f},
                   0xFF000000u, 0.5f);
-  chart.dataMinX = points[0].x;
-  chart.dataMaxX = points[3].x;
-  chart.dataMinY = chart.dataMaxY = 0;
-  for (const ChartPoint& p : points) {
-    chart.dataMinY = std::min(chart.dataMinY, p.y);
-    chart.dataMaxY = std::max(chart.dataMaxY, p.y);
-  }
-  CChart::FitViewToData(chart);
   CChart::DrawGrid(chart, 17.0f, 32.0f, 0xFF003F00u, 0xFF007F00u);
   CChart::DrawLine(chart, points, 0x9FBF0000u, 4.0f);
 }

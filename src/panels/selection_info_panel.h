@@ -247,6 +247,11 @@ class CInfoPersonPage : public CInfoPage {
   CRichTextRect2* list = nullptr;
 };
 
+// The business page's profit graph over four days to `year`, fitted: its
+// value range always holds 0.
+struct CChart;
+CChart ProfitGraphChart(const std::array<float, 4>& profits, float year);
+
 // The two name texts of a person (the interface names people by index).
 void PersonNameTexts(int32_t person, int32_t* first, int32_t* last);
 
