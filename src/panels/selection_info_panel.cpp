@@ -105,7 +105,7 @@ void CSelectionInfoPanel::Build() {
     if (i < 5) SetIconButton(b, 191, 192, 17, 193);
     else SetIconButton(b, 111, 112, 17, 113);
     b->imageToggled = i < 5 ? 194 : 114;
-    b->SetMode(kIconToggleOnRelease);
+    b->SetMode(kIconFireOnRelease);  // the release toggles it first
     b->switchOnOnly = true;
     b->isToggle = 1;
     modeAndTabs[size_t(i)] = b;
@@ -119,7 +119,7 @@ void CSelectionInfoPanel::Build() {
     CIconButton* b = CreateIconButton(NextId(), x, y, x + bw, y + bh);
     SetIconButton(b, 13, 14, 17, 15);
     b->imageToggled = 16;
-    b->SetMode(kIconToggleOnRelease);
+    b->SetMode(kIconFireOnRelease);  // the release toggles it first
     b->isToggle = 1;
     modeAndTabs[size_t(6 + i)] = b;
     SetInterfaceControl(kInfoTabControls + i, b);
