@@ -36,6 +36,8 @@ constexpr int32_t kTabTips[2] = {1162, 1164};
 constexpr int32_t kSubPageNames[3] = {1502, 1503, 1504};
 constexpr int32_t kClassTexts[3] = {1656, 1655, 1657};
 constexpr uint32_t kGrey = 0xFF808080u;
+// The sub-page arrows' row and the graph below it, from the main window's top.
+constexpr float kArrowRow = 172, kGraphTop = 190, kGraphHeight = 92;
 
 int32_t LocalNumber() {
   const CPlayer* p = PlayerTable().Local();
@@ -83,14 +85,16 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   const UIRect m = owner->mainWindow;
   const float L = m.x1, T = m.y1, R = m.x2, B = m.y2;
   const float w = float(UIImageWidth(97)), h = float(UIImageHeight(97));
-  leftArrow = owner->CreateIconButton(owner->NextId(), L + w / 2, T + 140, L + w / 2 + w, T + 140 + h);
+  leftArrow = owner->CreateIconButton(owner->NextId(), L + w / 2, T + kArrowRow, L + w / 2 + w, T + kArrowRow + h);
   SetButtonImages(leftArrow, 97, 98, 99);
-  rightArrow = owner->CreateIconButton(owner->NextId(), R - 2 * w - w / 2, T + 140, R - w - w / 2, T + 140 + h);
+  rightArrow =
+      owner->CreateIconButton(owner->NextId(), R - 2 * w - w / 2, T + kArrowRow, R - w - w / 2, T + kArrowRow + h);
   SetButtonImages(rightArrow, 101, 102, 103);
   leftId = leftArrow->id, rightId = rightArrow->id;
   SetInterfaceControl(36, leftArrow);
   SetInterfaceControl(37, rightArrow);
-  subHeading = owner->CreateTextRect(owner->NextId(), L + w / 2 + w + 2, T + 142, R - 2 * w - w / 2 + 5, T + 138 + h);
+  subHeading = owner->CreateTextRect(owner->NextId(), L + w / 2 + w + 2, T + kArrowRow + 2, R - 2 * w - w / 2 + 5,
+                                     T + kArrowRow - 2 + h);
   subHeading->SetFont(3);
   subHeading->SetAlignment(4, 0, 0);
   noBusinessMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 40, R - 5, T + 140);
@@ -426,7 +430,8 @@ void CInfoBusinessPage::FillInfoList() {
   if (!hasCommodities || subPage == 0) return;
   // The sections start below the arrows.
   const int32_t lineHeight = std::max(1, infoList->left.lineHeight + 2);
-  while (36 + lineHeight * infoList->LongerColumn() < 140 + int32_t(UIImageHeight(97))) infoList->AddBlankLine();
+  while (36 + lineHeight * infoList->LongerColumn() < int32_t(kArrowRow) + int32_t(UIImageHeight(97)))
+    infoList->AddBlankLine();
   if (subPage == 1) {
     infoList->AddHeadingId(65);
     if (residence) {
@@ -730,8 +735,8 @@ void CInfoBusinessPage::Update() {
   if (view != kBusinessViewInfo || tab != 0 || x->Kind == kBusinessLandscape) return;
   const UIRect& m = panel->mainWindow;
   const float w = float(UIImageWidth(97));
-  const UIRect box{m.x1 + w / 2 + w + 2, m.y1 + 142, m.x2 - 2 * w - w / 2 + 5,
-                   m.y1 + 142 + float(UIImageHeight(97)) - 4, 1.0f};
+  const UIRect box{m.x1 + w / 2 + w + 2, m.y1 + kArrowRow + 2, m.x2 - 2 * w - w / 2 + 5,
+                   m.y1 + kArrowRow - 2 + float(UIImageHeight(97)), 1.0f};
   DrawRect2DSolid(MovedRect(box, panel->LayoutEntity()), 0xCC183088u, 1.0f);
 }
 
@@ -743,12 +748,13 @@ void CInfoBusinessPage::Draw() {
   ChartPoint points[4];
   for (int32_t i = 0; i < 4; ++i) points[i] = {year - 15.0f + 5.0f * float(i), profits[size_t(i)]};
   const UIRect& m = panel->mainWindow;
-  const UIRect chartArea = MovedRect(UIRect{m.x1 + 5, m.y1 + 160, m.x2 - 7, m.y1 + 262, 0.5f}, panel->LayoutEntity());
+  const UIRect chartArea =
+      MovedRect(UIRect{m.x1 + 5, m.y1 + kGraphTop, m.x2 - 7, m.y1 + kGraphTop + kGraphHeight, 0.5f}, panel->LayoutEntity());
   CChart chart = ProfitGraphChart(profits, year);
   chart.plotX = chartArea.x1 + 32;
   chart.plotY = chartArea.y1;
   chart.plotWidth = (chartArea.x2 - chartArea.x1) - 36;
-  chart.plotHeight = 92;
+  chart.plotHeight = kGraphHeight - 10;
   DrawRect2DSolid(UIRect{chart.plotX, chart.plotY, chart.plotX + chart.plotWidth, chart.plotY + chart.plotHeight, 0.5f},
                   0xFF000000u, 0.5f);
   CChart::DrawGrid(chart, 17.0f, 32.0f, 0xFF003F00u, 0xFF007F00u);

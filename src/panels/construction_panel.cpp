@@ -186,9 +186,11 @@ void CConstructionPanel::Build() {
   designCaption = line(Y + 157, X, X + (R - X) / 2, true, 1518);
   designValue = line(Y + 157, X + (R - X) / 2, R, false, 0);
   qualityCaption = line(Y + 128, X, R, true, 1520);
-  const float qw = float(UIImageWidth(175)), qh = float(UIImageHeight(175));
+  // The buttons sit in the quality row, above the design row.
+  const float qh = std::min(14.0f, float(UIImageHeight(175)));
+  const float qw = qh * float(UIImageWidth(175)) / float(std::max(UIImageHeight(175), 1));
   for (int32_t q = 0; q < 3; ++q) {
-    const float x = X + 10 + 50.0f * float(q);
+    const float x = X + 4 + 58.0f * float(q);  // room for the longest label
     CIconButton* b = CreateIconButton(nextId++, x, Y + 141, x + qw, Y + 141 + qh);
     b->imageNormal = b->currentImage = 175, b->imageHover = 175, b->imagePressed = 174;
     b->SetMode(kIconFireOnRelease);

@@ -105,6 +105,7 @@ void CInfoPersonPage::Fill() {
     return;
   }
   list->visible = line1->visible = line2->visible = true;
+  panel->SetTitleColours(0xFF777777u, 0xFF777777u, 0x66777777u, 0x66777777u);
   int32_t first = 0, last = 0;
   PersonNameTexts(p->Index, &first, &last);
   line1->SetFont(0), line2->SetFont(0);

@@ -241,6 +241,7 @@ class MousePlayProgram : public ShellProgram {
       return true;
     });
     Expect("the use step", [this] { return Build().step == kStepUse; });
+    Shot();
     Click("a shop", [this](Point* p) {
       const CRichTextRect3* list = Build().useList;
       if (!list->visible) return false;
