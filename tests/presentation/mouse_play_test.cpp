@@ -482,6 +482,11 @@ class MousePlayProgram : public ShellProgram {
 }
 
 TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The shop opens game hours after it is ordered: too long a stretch for
+  // the sanitizer build, which runs the panels' own tests.
+  GTEST_SKIP();
+#endif
   const fs::path dir = fs::temp_directory_path() / ("rc_mouse_play_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "max");
