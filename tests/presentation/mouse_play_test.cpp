@@ -202,6 +202,10 @@ class MousePlayProgram : public ShellProgram {
     }, 150);
     Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
 
+    // The statistics panel, open from the level's start, folded to its tab.
+    Click("fold the statistics", On(HudPanels().stats.openClose, &HudPanels().stats), 0, HudPanels().stats.openClose,
+          [] { return !HudPanels().stats.open || !HudPanels().stats.Expanded(); });
+
     // The block, clicked in the city.
     // Once the camera has come to the block (the frames are drawn now and then).
     // Once the camera has come to the block: a point where the picking finds
@@ -331,6 +335,16 @@ class MousePlayProgram : public ShellProgram {
     }
   }
 
+  // Which panel of the in-game set holds the hovered widget (for a failure's message).
+  static std::string HoveredSlot() {
+    const CWidget* h = GamePanels().hovered;
+    for (int32_t i = 0; i < kHudPanelCount; ++i) {
+      const CPanel* p = GamePanels().Panel(i);
+      if (h && p && (h == p || h->ownerPanel == p)) return std::to_string(i);
+    }
+    return h ? "?" : "none";
+  }
+
   // A prompt (the level's, a lease's answer) is answered with Return, as a
   // player would; true while one is up.
   bool AnswerPrompt() {
@@ -440,7 +454,7 @@ class MousePlayProgram : public ShellProgram {
              std::to_string(CurrentInfoSelection().block) + ", target " + std::to_string(block_) + ", page " +
              std::to_string(info.page) + ", open " + std::to_string(info.open) + ", pending " +
              std::to_string(info.layoutPending) + ", over panels " + std::to_string(RunState().pointerOverPanels) +
-             ", pointer " + std::to_string(g_InputState.uiCursorX) + "," + std::to_string(g_InputState.uiCursorY) + ")");
+             ", hovered in slot " + HoveredSlot() + ", pointer " + std::to_string(g_InputState.uiCursorX) + "," + std::to_string(g_InputState.uiCursorY) + ")");
     }
   }
 
