@@ -190,7 +190,7 @@ void CConstructionPanel::Build() {
   const float qh = std::min(14.0f, float(UIImageHeight(175)));
   const float qw = qh * float(UIImageWidth(175)) / float(std::max(UIImageHeight(175), 1));
   for (int32_t q = 0; q < 3; ++q) {
-    const float x = X + 4 + 58.0f * float(q);  // room for the longest label
+    const float x = X + 4 + 60.0f * float(q);  // room for the longest label
     CIconButton* b = CreateIconButton(nextId++, x, Y + 141, x + qw, Y + 141 + qh);
     b->imageNormal = b->currentImage = 175, b->imageHover = 175, b->imagePressed = 174;
     b->SetMode(kIconFireOnRelease);
