@@ -355,6 +355,7 @@ void Game::InterfaceTask() {
   ChatLog().Age();
   PollInput();
   CopyCameraSettings();
+  CopyDetailSetting();
   RunInterfaceKeys();
   CamUpdate();
   StepPresentation();
@@ -500,8 +501,9 @@ void Game::EndGame(bool finished, int32_t outcome) {
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
-  // Back to the menus: the tutorial list after a tutorial.
-  ReturnToMenusAfterGame(tutorial);
+  // Back to the menus: the tutorial list after a tutorial, the statistics
+  // after any other finished game.
+  ReturnToMenusAfterGame(tutorial, finished);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
