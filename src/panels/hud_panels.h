@@ -14,6 +14,7 @@
 #include "panels/card_panel.h"
 #include "panels/chat_panel.h"
 #include "panels/console_panel.h"
+#include "panels/construction_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
@@ -82,6 +83,7 @@ struct HudPanelObjects {
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
   CCardPanel card;
+  CConstructionPanel construction;
   CStatsPanel stats;
   CChatPanel chat;
 
