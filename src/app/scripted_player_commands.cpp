@@ -13,6 +13,7 @@
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
 #include "engine/core/scheduler.h"
+#include "panels/construction_panel.h"
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -144,11 +145,11 @@ int32_t BuildingKindOf(const BusinessType& type) {
   return kKindRetail;
 }
 
-// The first texture of the plainest prestige list, as the construction
-// panel's default look.
-int32_t DefaultDesign() {
-  const PrestigeTextureList& list = PrestigeTextureLists()[0];
-  return list.Count > 0 ? list.Textures[0] : 0;
+// The construction panel's first design of the quality.
+int32_t DefaultDesign(int32_t kind, int32_t quality) {
+  if (kind == kKindLandscape) return 0;
+  const PrestigeTextureList& list = PrestigeTextureLists()[size_t(quality)];
+  return ConstructionDesignCode(list.Textures, list.Count, 0);
 }
 
 int BuildCommand(const char* rest) {
@@ -172,8 +173,16 @@ int BuildCommand(const char* rest) {
                   width, depth, block);
     return 0;
   }
-  local->PostConstructBuilding(block, x, y, width, depth, floors, DefaultDesign(), BuildingKindOf(*t), quality, 0,
-                               type);
+  const int32_t kind = BuildingKindOf(*t);
+  const float cost =
+      float(EstimateBuildingCost(block, width * depth * floors, kind, type, uint8_t(quality), local->index));
+  if (!local->CanAfford(cost, false)) {
+    ConsolePrintF(kConsoleError, "Error. Player %d cannot pay %.0f to build on block %d", local->index + 1,
+                  double(cost), block);
+    return 0;
+  }
+  local->PostConstructBuilding(block, x, y, width, depth, floors, DefaultDesign(kind, quality), kind, quality,
+                               int32_t(cost), type);
   ConsolePrintF(kConsoleReply, "Player %d builds type %d on block %d lots %d,%d to %d,%d (tick %u)",
                 local->index + 1, type, block, x, y, x + width - 1, y + depth - 1, LogicTick());
   return 0;
