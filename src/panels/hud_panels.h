@@ -11,6 +11,7 @@
 
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/city_overview_panel.h"
 #include "panels/console_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
@@ -77,6 +78,7 @@ struct HudPanelObjects {
   CRentPanel rent;
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
+  CCityOverviewPanel overview;
   CSelectionInfoPanel selection;
 
   HudPanelObjects();
