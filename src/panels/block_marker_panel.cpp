@@ -3,6 +3,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "engine/core/maths.h"
+#include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/entity.h"
 #include "panels/player_tokens.h"
@@ -21,6 +22,7 @@ constexpr int32_t kLocatorImage = 89;
 constexpr int32_t kSchoolLibraryBlock = 41;
 constexpr int32_t kLastLabelledDef = 45;
 constexpr float kDepth = 1.5f;
+constexpr float kLabelWidth = 64.0f;
 constexpr uint32_t kCivicBacking = 0xFF808080u, kUtilityBacking = 0xFF92A686u;
 constexpr uint32_t kOwnerShade = 0x55000000u;
 
@@ -114,12 +116,20 @@ int32_t SelectedBlockIndex() {
   return -1;
 }
 
+Mat43 CameraViewMatrix() {
+  const CameraState& c = g_CameraState;
+  Mat43 camera;
+  MatLookAt(c.drawnEye.x, c.drawnEye.y, c.drawnEye.z, c.drawnLookAt.x, c.drawnLookAt.y, c.drawnLookAt.z, c.up.x,
+            c.up.y, c.up.z, camera);
+  return camera;
+}
+
 bool CBlockMarkerPanel::ProjectBlock(const CBlock& block, float& x, float& y) {
   const ProjectionState& p = g_Projection;
   if (p.centreX <= 0 || p.centreY <= 0) return false;
   const Vec3 world{block.CentreX, 0.0f, block.CentreZ};
   Vec3 view;
-  MatTransformPoints(PublishedViewMatrix(), &world, &view, 1);
+  MatTransformPoints(CameraViewMatrix(), &world, &view, 1);
   if (view.z < p.nearPlane) return false;
   ScreenPoint at;
   ProjectPoints(&view, &at, 1);
@@ -139,14 +149,16 @@ void CBlockMarkerPanel::Build() {
   int32_t nextId = 0;
   for (int32_t i = 0; i < kBlockCount; ++i) {
     if (!BlockLabelled(i)) continue;
-    CTextRect* t = CreateTextRect(nextId++, 0, 0, 200, 40);
-    t->SetFont(0);
-    t->SetAlignment(0, 0, 0);
+    // Small, centred and wrapped to the block's width: the names of
+    // neighbouring blocks must not run into one another.
+    CTextRect* t = CreateTextRect(nextId++, 0, 0, kLabelWidth, 30);
+    t->SetFont(3);
+    t->SetAlignment(1, 0, 0);
     t->AddTextId(NameText(g_Blocks[size_t(i)]) + 1);
     labelList.push_back(Label{t, i});
   }
   number_ = CreateTextRect(nextId++, 0, 0, 40, 12);
-  number_->SetFont(0);
+  number_->SetFont(3);
   markerImage = 91;
 }
 
@@ -201,9 +213,8 @@ void CBlockMarkerPanel::DrawLocatorMarker(bool pulsing, int32_t block) const {
 }
 
 void CBlockMarkerPanel::DrawLabel(const Label& label, float x, float y, float& labelLeft) const {
-  const float w = float(label.text->LineWidth(0));
-  labelLeft = x - w / 2;
-  label.text->SetRect(labelLeft, y + 19, labelLeft + 200, y + 59);
+  labelLeft = x - kLabelWidth / 2;
+  label.text->SetRect(labelLeft, y + 19, labelLeft + kLabelWidth, y + 49);
   label.text->Draw(nullptr);
   if (const BlockIconRow* icon = BlockIconFor(NameText(g_Blocks[size_t(label.block)]))) {
     DrawRect2DSolid(UIRect{x - 15, y - 15, x + 16, y + 16, kDepth}, icon->backing, kDepth);
@@ -245,7 +256,7 @@ void CBlockMarkerPanel::DrawSelf() {
     float x = 0, y = 0;
     if (!ProjectBlock(g_Blocks[size_t(labelList[i].block)], x, y)) continue;
     seen[i] = 1;
-    lefts[i] = x - float(labelList[i].text->LineWidth(0)) / 2;
+    lefts[i] = x - kLabelWidth / 2;
     if (labels) DrawLabel(labelList[i], x, y, lefts[i]);
   }
   for (size_t i = 0; i < labelList.size(); ++i) {
@@ -256,7 +267,7 @@ void CBlockMarkerPanel::DrawSelf() {
     else if (overlayMode == kMarkersOwners) DrawOwner(block, x, y, lefts[i]);
     else if (overlayMode == kMarkersRights) DrawRights(block, x, y);
   }
-  if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r);
+  if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r, CameraViewMatrix());
   const int32_t selected = SelectedBlockIndex();
   for (const Label& l : labelList) {
     float x = 0, y = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/core/maths.h"
 #include "ui/panel.h"
 #include "visuals/building_tints.h"
 
@@ -43,6 +44,11 @@ bool BlockLabelled(int32_t block);
 
 // Colours every building in use by its owner's token (grey when unowned).
 void TintBuildingsByOwner();
+
+// The camera's view of the city, as the scene was drawn with it (the
+// renderer's published view carries the interface's layer offset while the
+// panels draw).
+Mat43 CameraViewMatrix();
 
 // The selected block: the selected block object, else the block of the
 // selected building; -1 none.

@@ -57,7 +57,6 @@ constexpr int32_t kTextIncome = 37, kTextSales = 38, kTextGroundRent = 1158, kTe
 // Locators and block details.
 constexpr int32_t kTextNoBusinesses = 1136, kTextHomes = 1140, kTextDayShops = 1526, kTextEveningShops = 1527,
                   kTextResidents = 25, kTextWants = 26, kTextNobodyHere = 1138;
-constexpr int32_t kApartmentUse = 42;
 constexpr int32_t kMostWants = 17;
 constexpr int32_t kLastListedDef = 45;
 
@@ -92,7 +91,7 @@ float Sum(const float* ledger, int32_t first, int32_t last) {
 
 void MoneyLine(CRichTextBase& t, int32_t text, float amount) {
   t.AddLabelId(text);
-  t.AddValueF("%s", FormatMoneyDecimal(amount).c_str());
+  t.AddValueF("%s", FormatMoneyDecimal(amount + 0.0f).c_str());  // + 0: no "-0.00"
 }
 
 void ShareLine(CRichTextBase& t, int32_t text, int32_t percent) {
@@ -213,6 +212,7 @@ void CCityOverviewPanel::Build() {
     b->SetMode(kIconToggleOnRelease);
     b->isToggle = 1;
     b->visible = false;
+    b->label.SetFont(3);
     modes[size_t(i)] = b;
     SetInterfaceControl(kOverviewModeControls + i, b);
   }
@@ -227,6 +227,7 @@ void CCityOverviewPanel::Build() {
     b->SetMode(kIconToggleOnRelease);
     b->isToggle = 1;
     b->switchOnOnly = true;
+    b->label.SetFont(3);
     b->SetLabelId(kDayText[d]);
     b->visible = false;
   }
@@ -252,8 +253,8 @@ void CCityOverviewPanel::Build() {
   useList = CreateList(&useScroll, listTop_);
   commodityList = CreateList(&commodityScroll, listTop_);
   for (CRichTextRect3* l : {useList, commodityList}) l->SetSelectableHighlight(true);
-  detailCount = CreateText(nullptr, detailTop_, detailTop_ + 14);
-  detailText = CreateText(nullptr, detailTop_ + 16, window_.y2 - 2);
+  detailCount = CreateText(nullptr, detailTop_, detailTop_ + 28);
+  detailText = CreateText(nullptr, detailTop_ + 30, window_.y2 - 2);
   SetInterfaceControl(kOverviewMyBusinessControl, mineList);
   SetInterfaceControl(kOverviewUseLocatorControl, useList);
   SetInterfaceControl(kOverviewPanelControl, this);
@@ -326,7 +327,7 @@ void CCityOverviewPanel::SetPage(int32_t t) {
       ShowModeButtons(0);
       SetOverlay(kMarkersPlain);
       if (!coloursBuilt) TintBuildingsByOwner(), coloursBuilt = true;
-      PlanFilters().use = kApartmentUse;
+      PlanFilters().use = kTypeApartments;
       FillBlockDetails();
       break;
   }
@@ -409,6 +410,7 @@ void CCityOverviewPanel::FillPopulation() {
   const auto ages = GroupShares(kinds[0], kinds[1], kinds[2]);
   const auto wealth = GroupShares(classes[2], classes[1], classes[0]);
   CRichTextRect2& t = *mainText;
+  t.SetRect(t.x1, listTop_, t.x2, t.y2);
   t.Clear();
   t.AddLabelId(kTextPeople);
   t.AddValueF("%d", people);
@@ -482,6 +484,7 @@ void CCityOverviewPanel::FillBlocksOwned() {
 void CCityOverviewPanel::FillAccounts() {
   const CPlayer* p = player >= 0 ? PlayerTable().Get(player) : LocalPlayer();
   CRichTextRect2& t = *mainText;
+  t.SetRect(t.x1, accountsTop_, t.x2, t.y2);
   t.Clear();
   t.visible = mainScroll->visible = true;
   if (!p) return;
@@ -547,9 +550,7 @@ void CCityOverviewPanel::FillUseLocator() {
   CRichTextRect3& l = *useList;
   l.Clear();
   l.AddHeadingId(kTextHomes);
-  for (const char* key : {"APARTMENT", "HOTEL"}) {
-    const int32_t use = FindBusinessTypeByName(key);
-    if (use < 0) continue;
+  for (int32_t use : {kTypeApartments, kTypeHotel}) {
     l.AddTaggedLabelId(1, g_BusinessTypes[size_t(use)].NameTextId);
     l.SetLineValue(l.LongerColumn() - 1, use);
   }
@@ -680,14 +681,12 @@ int32_t CCityOverviewPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
     }
     for (int32_t o = 0; o < 4; ++o)
       if (o != t) tabs[size_t(o)]->SetPressed(false);
-    if (tabs[size_t(t)]->IsPressed()) {
-      FireTutorialEvent(kOverviewTabControls + t);
-      if (t == kOverviewBlock) {
-        detailText->Clear();
-        detailCount->Clear();
-      }
-      SetPage(t);
+    FireTutorialEvent(kOverviewTabControls + t);
+    if (t == kOverviewBlock) {
+      detailText->Clear();
+      detailCount->Clear();
     }
+    SetPage(t);
     return 0;
   }
   return 0;

@@ -882,7 +882,7 @@ uint32_t ListedPersonColour(bool housed, int32_t workKind) {
   return kKindColours[std::clamp(workKind, 0, 3)];
 }
 
-int32_t DrawListedObjectMarkers(CRenderer& r) {
+int32_t DrawListedObjectMarkers(CRenderer& r, const Mat43& camera) {
   const ProjectionState& p = g_Projection;
   if (p.centreX <= 0 || p.centreY <= 0) return 0;
   const float sx = 640.0f / (2 * p.centreX), sy = 480.0f / (2 * p.centreY);
@@ -893,7 +893,7 @@ int32_t DrawListedObjectMarkers(CRenderer& r) {
     const CPerson& person = g_People[size_t(i)];
     if (!person.InUse || (e.flags & (kEntVisible | kEntInView)) != (kEntVisible | kEntInView)) continue;
     Vec3 view;
-    MatTransformPoints(View(), &e.position, &view, 1);
+    MatTransformPoints(camera, &e.position, &view, 1);
     if (view.z < p.nearPlane) continue;
     ScreenPoint at;
     ProjectPoints(&view, &at, 1);

@@ -148,7 +148,9 @@ uint32_t PlanBuildingColour(uint32_t ownColour, const PlanBusinessFacts* busines
 // over every person in view: red when homeless, else by the kind of
 // business they work at (grey for none). Drawn in 2D by the overlay panel.
 uint32_t ListedPersonColour(bool housed, int32_t workKind);
-int32_t DrawListedObjectMarkers(CRenderer& renderer);
+// `view` is the camera's view (the renderer's published one carries the
+// interface's layer offset while panels draw).
+int32_t DrawListedObjectMarkers(CRenderer& renderer, const Mat43& view);
 
 // ---- Street furniture ----
 // Street-light entities (model by decade) at every street light of the map.

@@ -85,9 +85,20 @@ bool DrawText(TextureImage& t, const std::string& face_path, int32_t x, int32_t 
   bool ok = FT_New_Face(library, face_path.c_str(), 0, &face) == 0 &&
             FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) == 0;
   if (!ok) error = "cannot open the face " + face_path;
+  // The text is UTF-8: symbols beyond ASCII (stars, anchors) are glyphs too.
+  std::vector<uint32_t> codes;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    uint32_t code = extra ? lead & (0x3Fu >> extra) : lead;
+    size_t j = i + 1;
+    for (; j < text.size() && j <= i + size_t(extra); ++j) code = code << 6 | (static_cast<unsigned char>(text[j]) & 0x3Fu);
+    codes.push_back(code);
+    i = j;
+  }
   for (int pass = 0; ok && pass < 2; ++pass) {  // measure, then draw
     int32_t pen = 0;
-    for (unsigned char c : text) {
+    for (uint32_t c : codes) {
       if (FT_Load_Char(face, c, pass ? FT_LOAD_RENDER : FT_LOAD_DEFAULT) != 0) continue;
       if (pass) {
         const FT_Bitmap& b = face->glyph->bitmap;
