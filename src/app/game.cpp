@@ -13,6 +13,7 @@
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
+#include "app/panel_commands.h"
 #include "panels/panel_events.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
@@ -122,6 +123,7 @@ void AttachGameConsoleCommands() {
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
+  AttachPanelCommands();
 }
 
 void Game::Prepare() {
@@ -357,6 +359,7 @@ void Game::InterfaceTask() {
   CamUpdate();
   StepPresentation();
   RunInterfaceTask();
+  StepPanelCommands();
   RunFrontEndInput();
   RunPickClicks();
 }
@@ -439,6 +442,7 @@ void Game::NewGame(const LevelEntry* entry) {
   SetScreenMode(kScreenCity);
   PutCameraHome();
   StartSimulationRunning();
+  OpenLevelPanels();
   GameScheduler().ResetClock();
   GameScheduler().ResetTaskTimes();
 }
@@ -470,6 +474,7 @@ bool Game::Load(std::string_view name) {
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
+  OpenLevelPanels();
   return true;
 }
 

@@ -85,6 +85,9 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   CCityOverviewPanel* overview = &h.overview;
   PanelGameLinks().cityOverviewOpen = [overview] { return overview->open; };
   PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
+  game.InstallHudPanel(kHudStatistics, &h.stats);
+  game.InstallHudPanel(kHudChat, &h.chat);
+  h.stats.chat = &h.chat;
   CSelectionInfoPanel* selection = &h.selection;
   PanelGameLinks().showBlockPage = [selection](int32_t block) {
     InfoSelection& s = CurrentInfoSelection();
@@ -194,4 +197,12 @@ void ToggleConsole() {
     console.Open();
     GamePanels().MoveToFront(&console);
   }
+}
+
+void OpenChatToEverybody() {
+  CChatPanel& chat = HudPanels().chat;
+  if (!chat.built || chat.open || !Session().networkSession) return;
+  chat.Open();
+  chat.SetAllRecipients();
+  GamePanels().MoveToFront(&chat);
 }
