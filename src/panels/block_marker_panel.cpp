@@ -212,14 +212,17 @@ void CBlockMarkerPanel::DrawLocatorMarker(bool pulsing, int32_t block) const {
   CentredImage(x, y, kLocatorImage, pulsing ? WithAlpha(0xFFFFFFFFu, PulseAlpha()) : 0xFFFFFFFFu);
 }
 
-void CBlockMarkerPanel::DrawLabel(const Label& label, float x, float y, float& labelLeft) const {
-  labelLeft = x - kLabelWidth / 2;
-  label.text->SetRect(labelLeft, y + 19, labelLeft + kLabelWidth, y + 49);
-  label.text->Draw(nullptr);
+void CBlockMarkerPanel::DrawIcon(const Label& label, float x, float y) const {
   if (const BlockIconRow* icon = BlockIconFor(NameText(g_Blocks[size_t(label.block)]))) {
     DrawRect2DSolid(UIRect{x - 15, y - 15, x + 16, y + 16, kDepth}, icon->backing, kDepth);
     CentredImage(x, y, icon->image);
   }
+}
+
+void CBlockMarkerPanel::DrawName(const Label& label, float x, float y) const {
+  const float left = x - kLabelWidth / 2;
+  label.text->SetRect(left, y + 19, left + kLabelWidth, y + 49);
+  label.text->Draw(nullptr);
 }
 
 void CBlockMarkerPanel::DrawStars(const CBlock& block, float x, float y) const {
@@ -250,27 +253,28 @@ void CBlockMarkerPanel::DrawRights(const CBlock& block, float x, float y) const 
 void CBlockMarkerPanel::DrawSelf() {
   // Buildings finished or sold while the plan view is up take their colour.
   TintBuildingsByOwner();
-  std::vector<float> lefts(labelList.size(), 0.0f);
-  std::vector<uint8_t> seen(labelList.size(), 0);
-  for (size_t i = 0; i < labelList.size(); ++i) {
-    float x = 0, y = 0;
-    if (!ProjectBlock(g_Blocks[size_t(labelList[i].block)], x, y)) continue;
-    seen[i] = 1;
-    lefts[i] = x - kLabelWidth / 2;
-    if (labels) DrawLabel(labelList[i], x, y, lefts[i]);
-  }
-  for (size_t i = 0; i < labelList.size(); ++i) {
-    float x = 0, y = 0;
-    if (!seen[i] || !ProjectBlock(g_Blocks[size_t(labelList[i].block)], x, y)) continue;
-    const CBlock& block = g_Blocks[size_t(labelList[i].block)];
-    if (overlayMode == kMarkersStars) DrawStars(block, x, y);
-    else if (overlayMode == kMarkersOwners) DrawOwner(block, x, y, lefts[i]);
-    else if (overlayMode == kMarkersRights) DrawRights(block, x, y);
-  }
-  if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r, CameraViewMatrix());
-  const int32_t selected = SelectedBlockIndex();
+  struct Placed {
+    const Label* label;
+    float x, y;
+  };
+  std::vector<Placed> placed;
   for (const Label& l : labelList) {
     float x = 0, y = 0;
-    if (l.block == selected && ProjectBlock(g_Blocks[size_t(l.block)], x, y)) DrawBrackets(x, y);
+    if (ProjectBlock(g_Blocks[size_t(l.block)], x, y)) placed.push_back({&l, x, y});
   }
+  if (labels)
+    for (const Placed& p : placed) DrawIcon(*p.label, p.x, p.y);
+  for (const Placed& p : placed) {
+    const CBlock& block = g_Blocks[size_t(p.label->block)];
+    if (overlayMode == kMarkersStars) DrawStars(block, p.x, p.y);
+    else if (overlayMode == kMarkersOwners) DrawOwner(block, p.x, p.y, p.x - kLabelWidth / 2);
+    else if (overlayMode == kMarkersRights) DrawRights(block, p.x, p.y);
+  }
+  // The names go over the markers: a neighbour's square must not cut them.
+  if (labels)
+    for (const Placed& p : placed) DrawName(*p.label, p.x, p.y);
+  if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r, CameraViewMatrix());
+  const int32_t selected = SelectedBlockIndex();
+  for (const Placed& p : placed)
+    if (p.label->block == selected) DrawBrackets(p.x, p.y);
 }

@@ -84,7 +84,8 @@ class CBlockMarkerPanel : public CPanel {
   int32_t markerImage = 91;
 
  private:
-  void DrawLabel(const Label& label, float x, float y, float& labelLeft) const;
+  void DrawIcon(const Label& label, float x, float y) const;
+  void DrawName(const Label& label, float x, float y) const;
   void DrawStars(const CBlock& block, float x, float y) const;
   void DrawOwner(const CBlock& block, float x, float y, float labelLeft) const;
   void DrawRights(const CBlock& block, float x, float y) const;
