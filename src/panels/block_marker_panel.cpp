@@ -18,7 +18,6 @@
 namespace {
 
 constexpr int32_t kStarImage = 109;
-constexpr int32_t kLocatorImage = 89;
 constexpr int32_t kSchoolLibraryBlock = 41;
 constexpr int32_t kLastLabelledDef = 45;
 constexpr float kDepth = 1.5f;
@@ -203,13 +202,6 @@ void CBlockMarkerPanel::DrawBlockMarker(int32_t kind, float x, float y, bool own
   Square(x, y, 15, colour);
   if (markerImage == -1) return;
   CentredImage(x, y, markerImage, pulsing ? WithAlpha(0xFFFFFFFFu, alpha) : 0xFFFFFFFFu);
-}
-
-void CBlockMarkerPanel::DrawLocatorMarker(bool pulsing, int32_t block) const {
-  if (block < 0 || block >= kBlockCount) return;
-  float x = 0, y = 0;
-  if (!ProjectBlock(g_Blocks[size_t(block)], x, y)) return;
-  CentredImage(x, y, kLocatorImage, pulsing ? WithAlpha(0xFFFFFFFFu, PulseAlpha()) : 0xFFFFFFFFu);
 }
 
 void CBlockMarkerPanel::DrawIcon(const Label& label, float x, float y) const {

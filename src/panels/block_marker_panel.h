@@ -68,8 +68,6 @@ class CBlockMarkerPanel : public CPanel {
   // One building-rights marker (kind 0 none, 1 being prepared, 2 granted) at
   // a layout point; a marker still pulsing shows it is not settled.
   void DrawBlockMarker(int32_t kind, float x, float y, bool owned, bool solid) const;
-  // The locator's marker on a block, steady or pulsing.
-  void DrawLocatorMarker(bool pulsing, int32_t block) const;
   // A block's centre in the 640 x 480 layout space; false when it lies
   // behind the camera or no view is set up.
   static bool ProjectBlock(const CBlock& block, float& x, float& y);
