@@ -85,6 +85,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   CCityOverviewPanel* overview = &h.overview;
   PanelGameLinks().cityOverviewOpen = [overview] { return overview->open; };
   PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
+  game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);
   h.stats.chat = &h.chat;

@@ -11,6 +11,7 @@
 
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/card_panel.h"
 #include "panels/chat_panel.h"
 #include "panels/city_overview_panel.h"
 #include "panels/console_panel.h"
@@ -82,6 +83,7 @@ struct HudPanelObjects {
   CBlockMarkerPanel blockMarkers;
   CCityOverviewPanel overview;
   CSelectionInfoPanel selection;
+  CCardPanel card;
   CStatsPanel stats;
   CChatPanel chat;
 
