@@ -15,6 +15,7 @@
 #include "panels/chat_panel.h"
 #include "panels/city_overview_panel.h"
 #include "panels/console_panel.h"
+#include "panels/construction_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
@@ -84,6 +85,7 @@ struct HudPanelObjects {
   CCityOverviewPanel overview;
   CSelectionInfoPanel selection;
   CCardPanel card;
+  CConstructionPanel construction;
   CStatsPanel stats;
   CChatPanel chat;
 

@@ -227,6 +227,16 @@ void HandlePanelGameEvent(const GameEvent& event) {
           h.voting.ShowVote(e);
         } else if constexpr (std::is_same_v<T, ChanceCardEvent>) {
           ShowChanceCard(e);
+        } else if constexpr (std::is_same_v<T, SelectionPageEvent>) {
+          if (h.selection.built) h.selection.RefreshPage();
+        } else if constexpr (std::is_same_v<T, BlockAnsweredEvent>) {
+          if (!h.selection.built) return;
+          h.selection.blockPage.OnBlockRequestAnswered(e.block, e.force != 0);
+          h.selection.RefreshPage();
+        } else if constexpr (std::is_same_v<T, DemolitionStartedEvent>) {
+          if (h.selection.built) h.selection.businessPage.OnDemolitionStarted(e.building);
+        } else if constexpr (std::is_same_v<T, BusinessTradedEvent>) {
+          if (h.selection.built) h.selection.businessPage.OnBusinessTraded(e.building);
         } else if constexpr (std::is_same_v<T, MoneyEvent>) {
           h.time.moneyAnimation = h.auctionTime.moneyAnimation = kMoneyFlashFrames;
         }

@@ -214,6 +214,7 @@ void ApplyBuyBusiness(const BuyBusinessMsg& m) {
   buyer->AddMoney(-building->GetBusinessSetupCost(m.businessType), kLedgerBusinessBought);
   if (GetBusinessInUse(building->GetBusiness())) CloseBusiness(building->GetBusiness());
   OpenBusinessIn(m.building, m.businessType, m.buyer, false, kStatusBusinessBought);
+  PostGameEvent(BusinessTradedEvent{building->Id});  // the change of type is answered
 }
 
 void ApplyCloseBusiness(const CloseBusinessMsg& m) {

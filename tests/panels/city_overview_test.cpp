@@ -132,12 +132,12 @@ TEST_F(CityOverviewTest, AccountsLeaveOutEmptyLinesButKeepTheFixedOnes) {
     return out;
   };
   EXPECT_EQ(labels(), (std::vector<std::string>{"Sales=$120.00", "Ground rent=$0.00", "Rent=$0.00", "Utilities=$30.00",
-                                                "Total income=$150.00", "Stock=$40.00", "Ground rent=$0.00",
-                                                "Blocks bought=$500.00", "Total expenses=$540.00"}));
+                                                "Income=$150.00", "Stock=$40.00", "Ground rent=$0.00",
+                                                "Blocks bought=$500.00", "Costs=$540.00"}));
   Click(Overview().yesterdayButton);
   EXPECT_EQ(labels(), (std::vector<std::string>{"Sales=$0.00", "Ground rent=$0.00", "Rent=$0.00", "Blocks sold=$900.00",
-                                                "Total income=$900.00", "Stock=$0.00", "Ground rent=$0.00",
-                                                "Total expenses=$0.00"}));
+                                                "Income=$900.00", "Stock=$0.00", "Ground rent=$0.00",
+                                                "Costs=$0.00"}));
 }
 
 TEST_F(CityOverviewTest, TabsAndSubModesChooseTheOverlayAndTheCurrentTabStaysPressed) {
