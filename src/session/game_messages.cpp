@@ -25,6 +25,7 @@
 #include "session/ready_barrier.h"
 #include "session/scenarios.h"
 #include "session/session_services.h"
+#include "session/tutorial.h"
 #include "engine/core/run_state.h"
 
 namespace {
@@ -56,6 +57,7 @@ void OpenBusinessIn(BuildingId buildingId, int32_t type, PlayerNumber owner, boo
   AddStatusMessage(status, buildingId, owner);
   TellComputerOwner(owner, business);
   RefreshPanels();
+  FireLocalPlayerTutorialEvent(owner.value, kTutorialBusinessOpened);
 }
 
 // ---- Apply and route, by kind ------------------------------------------------------
@@ -165,6 +167,7 @@ void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
     player->AddMoney(-m.costParts[2], kLedgerConstructionPart2);
     player->AddMoney(-m.costParts[3], kLedgerConstructionPart3);
   }
+  FireLocalPlayerTutorialEvent(m.player.value, kTutorialConstructionStarted);
 }
 
 void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
@@ -219,6 +222,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   if (record == nullptr) return;
   if (CPlayer* owner = PlayerTable().ByNumber(record->Owner))
     owner->AddMoney(record->GetSellValue(), kLedgerBusinessSold);
+  const int32_t seller = record->Owner;
   record->SetOwner(0);
   CBuilding* building = GetBuilding(record->Building);
   if (building) building->SetOwner(0);
@@ -226,6 +230,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   PlayerData().MarkBusinessesStale();
   RefreshPanels();
   PostGameEvent(BusinessTradedEvent{building ? building->Id : -1});
+  FireLocalPlayerTutorialEvent(seller, kTutorialBusinessSold);
 }
 
 void ApplyPlayerNote(const PlayerNoteMsg&) {}
@@ -272,8 +277,12 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
     }
     p->TakeBlock(m.block.value, price);
     AddStatusMessage(m);
+    FireLocalPlayerTutorialEvent(m.buyer.value, kTutorialBlockLeased);
   } else {
+    const CBlock* block = GetBlock(m.block.value);
+    const int32_t seller = block ? block->Owner : 0;
     ReturnBlockToCity(m.block.value, price);
+    FireLocalPlayerTutorialEvent(seller, kTutorialBlockReturned);
   }
   for (int i = 0; i < kMaxPlayers; ++i)
     if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
@@ -302,7 +311,10 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
                    block->Index, nullptr);
 }
 
-void ApplyPlayCard(const PlayCardMsg& m) { Services().game->ApplyChanceCardEffect(m); }
+void ApplyPlayCard(const PlayCardMsg& m) {
+  Services().game->ApplyChanceCardEffect(m);
+  FireLocalPlayerTutorialEvent(NumberOf(m.player).value, kTutorialCardPlayed);
+}
 
 void ApplyStartAuction(const StartAuctionMsg& m) {
   if (StartAuction(m.block.value, m.starter.value, m.opening) || !IsAuthority()) return;
