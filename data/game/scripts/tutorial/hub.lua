@@ -16,8 +16,11 @@ LevelTarget = 0
 Step = 0
 StepPrompt = 100
 DonePrompt = 99
-CentrePromptY = 0
-TopPromptY = -125
+-- Where the messages stand (moved from the middle of the screen): a
+-- question in the middle; a message asking for an action to the left,
+-- clear of the map, the time panel and the information panel; or at the
+-- top, clear of the business panel.
+Places = { centre = { 0, 0 }, left = { -110, 20 }, top = { 2, -46 } }
 
 function Contains(list, value)
   for i = 1, #list do
@@ -37,19 +40,20 @@ function ShowStep()
   local s = Steps[Step]
   if s == nil then
     Interface.EnableAllControls()
-    Interface.PositionPrompt(0, CentrePromptY)
     Interface.CreatePrompt(3750, 3751, DonePrompt, 0)
+    Interface.PositionPrompt(Places.centre[1], Places.centre[2])
     return
   end
   SwitchControls(s.unlock, true)
   if s.start then s.start() end
   if s.act then
+    local place = Places[s.place or "left"]
     Interface.CreateMessage(Lesson[2], s.act, StepPrompt + Step, 0)
-    Interface.PositionPrompt(0, TopPromptY)
+    Interface.PositionPrompt(place[1], place[2])
     if s.arrow then Interface.AddArrow(s.arrow[1], s.arrow[2]) end
   else
     Interface.CreatePrompt(Lesson[2], s.say, StepPrompt + Step, 0)
-    Interface.PositionPrompt(0, CentrePromptY)
+    Interface.PositionPrompt(Places.centre[1], Places.centre[2])
   end
 end
 

@@ -3,8 +3,8 @@
 --   { say = text }: a message with an OK button; the lesson goes on when
 --     the player presses it.
 --   { act = text, wait = { events }, unlock = { controls }, arrow = { x, y },
---     start = function }: a message without a button, over the top of the
---     screen, pointing at the control to use; the lesson goes on when one
+--     start = function, place = "top" }: a message without a button, beside
+--     the controls (the hub's Places), pointing at the control to use; the lesson goes on when one
 --     of the tutorial events arrives. `unlock` lets the controls work again
 --     (a lesson's `locked` list keeps them off until then) and `start` runs
 --     as the step opens.
@@ -71,8 +71,9 @@ Lessons = {
     { say = 3800 },
     LeaseStep,
     BusinessStep,
-    { act = 3801, wait = { PRICE_CHANGED }, arrow = At.businessPanel },
-    { act = 3802, wait = { TUT_BAP_OK_BUTTON }, unlock = { TUT_BAP_OK_BUTTON }, arrow = At.businessOk },
+    { act = 3801, wait = { PRICE_CHANGED }, arrow = At.businessPanel, place = "top" },
+    { act = 3802, wait = { TUT_BAP_OK_BUTTON }, unlock = { TUT_BAP_OK_BUTTON }, arrow = At.businessOk,
+      place = "top" },
     { say = 3803 } },
   -- 6: rent.
   { locked = { TUT_MPP_BUILDING_DEMOLISH },
