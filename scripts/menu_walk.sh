@@ -11,7 +11,8 @@
 #
 # The game folder is a copy of build/<preset>/game (it gets a profile).
 # Needs xdotool and imagemagick's import. Exits non-zero when the game
-# ended early or a step's screen did not change.
+# ended early, or the profile it leaves does not hold the new player with
+# the token chosen on the way. Look at the screenshots for the rest.
 set -u
 GAME=$(cd "$1" && pwd)
 SHOTS=$(mkdir -p "$2" && cd "$2" && pwd)
@@ -78,6 +79,10 @@ shot lesson_step_3 3
 click 320 262
 shot lesson_step_4 3
 
+# The profile was made, and the token stepped on the token page (from the
+# first, 0, to the next) is remembered.
+grep -q 'PreferredCharacter = 1' profiles/Ada/settings.lua || { echo "the token choice was not kept"; exit 1; }
+
 # Again, as a player who has done two lessons and one done only at hard,
 # and has won the first level at easy and hard and the second at medium.
 kill $PID; wait $PID 2>/dev/null
@@ -103,4 +108,10 @@ click 176 430                      # back
 click 320 228                      # single player
 click 320 188                      # levels
 shot scenarios_cups
+click 110 430                      # back to the game-type page
+click 320 358                      # back to the main menu
+click 320 400                      # quit
+shot main_menu_quit_question
+click 385 284                      # no: the menu stays
+shot main_menu_after_no
 echo "walked the menus: $n screens in $SHOTS"
