@@ -70,13 +70,13 @@ click 320 188                      # tutorials
 shot tutorials
 click 530 430                      # OK: the lesson starts at once
 shot lesson_opening 12
-click 320 262                      # the opening message's OK
+click 320 270                      # the opening message's OK
 shot lesson_step_1 3
-click 320 262                      # the first step's OK
+click 320 270                      # the first step's OK
 shot lesson_step_2 3
-click 320 262
+click 320 270
 shot lesson_step_3 3
-click 320 262
+click 320 270
 shot lesson_step_4 3
 
 # The profile was made, and the token stepped on the token page (from the

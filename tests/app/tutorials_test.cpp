@@ -147,15 +147,16 @@ TEST_F(TutorialsTest, EveryLessonRunsToItsEndOnScriptedInput) {
     std::vector<Input> inputs;  // after the opening message's OK
   };
   constexpr int32_t kNavigator = 103, kRightsButton = 91, kInfoTab = 15, kPriceArrow = 7, kBusinessOk = 53,
-                    kStatisticsOpen = 76, kStatisticsRight = 78;
+                    kStatisticsOpen = 76, kStatisticsRight = 78, kLeasePage = 10;
   const Lesson lessons[] = {
       {100001, {ok, ok, Ev(kNavigator), Ev(kInfoTab), ok}},
-      {100002, {ok, [](TutorialsTest& t) { Script().CatchEvent("Picked3D", 0); t.Settle(); }, lease, ok}},
+      {100002,
+       {ok, [](TutorialsTest& t) { Script().CatchEvent("Picked3D", 0); t.Settle(); }, Ev(kLeasePage), lease, ok}},
       {100003, {ok, lease, Ev(kRightsButton), PutUp(kKindResidential, kBusinessResidence), ok}},
-      {100004, {ok, lease, shop, ok}},
-      {100005, {ok, lease, shop, Ev(kPriceArrow), Ev(kBusinessOk), ok}},
-      {100006, {ok, lease, PutUp(kKindResidential, kBusinessResidence), ok}},
-      {100007, {ok, lease, PutUp(kKindLandscape, kBusinessLandscape), ok}},
+      {100004, {ok, lease, Ev(kRightsButton), shop, ok}},
+      {100005, {ok, lease, Ev(kRightsButton), shop, Ev(kPriceArrow), Ev(kBusinessOk), ok}},
+      {100006, {ok, lease, Ev(kRightsButton), PutUp(kKindResidential, kBusinessResidence), ok}},
+      {100007, {ok, lease, Ev(kRightsButton), PutUp(kKindLandscape, kBusinessLandscape), ok}},
       {100008,
        {ok, [](TutorialsTest& t) { t.WaitForAuctionRoom(); }, [](TutorialsTest& t) { t.Bid(); },
         [](TutorialsTest& t) { t.WaitForAuctionEnd(); }, ok}},

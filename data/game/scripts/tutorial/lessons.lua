@@ -21,9 +21,10 @@ Picked = { TUT_NAVIGATOR_PANEL, PICKED_IN_CITY }
 At = {
   navigator = { 76, 60 },
   infoButtons = { 433, 224 },
-  leaseButton = { 538, 450 },
-  rightsButton = { 538, 420 },
-  constructionButton = { 433, 248 },
+  leasePage = { 433, 248 },
+  leaseButton = { 538, 325 },
+  rightsPage = { 433, 272 },
+  rightsButton = { 538, 265 },
   businessPanel = { 320, 300 },
   businessOk = { 480, 450 },
   cardButton = { 621, 66 },
@@ -35,8 +36,10 @@ InfoTabs = { TUT_MPP_INFOBUTTON_1, TUT_MPP_INFOBUTTON_2, TUT_MPP_INFOBUTTON_3, T
              TUT_MPP_INFOBUTTON_5, TUT_MPP_GREENBUTTON_1, TUT_MPP_GREENBUTTON_2, TUT_MPP_GREENBUTTON_3 }
 
 LeaseStep = { act = 3781, wait = { TUT_EVENT_BLOCK_LEASED }, unlock = { TUT_MPP_BLOCK_BUYBLOCK },
-              arrow = At.leaseButton }
-BusinessStep = { act = 3791, wait = { TUT_EVENT_BUSINESS_OPENED }, arrow = At.constructionButton,
+              arrow = At.leasePage }
+RightsStep = { act = 3782, wait = { TUT_BUILD_RIGHTS_BUTTON }, unlock = { TUT_BUILD_RIGHTS_BUTTON },
+               arrow = At.rightsPage }
+BusinessStep = { act = 3791, wait = { TUT_EVENT_BUSINESS_OPENED }, arrow = At.rightsPage,
                  start = function() Interface.SetTutorialType(0) end }
 
 Lessons = {
@@ -51,25 +54,28 @@ Lessons = {
   { locked = { TUT_MPP_BLOCK_BUYBLOCK, TUT_BUILD_RIGHTS_BUTTON },
     { say = 3770 },
     { act = 3771, wait = Picked, arrow = At.navigator },
+    { act = 3774, wait = { TUT_MPP_GREENBUTTON_2 }, arrow = At.leasePage },
     { act = 3772, wait = { TUT_EVENT_BLOCK_LEASED }, unlock = { TUT_MPP_BLOCK_BUYBLOCK }, arrow = At.leaseButton },
     { say = 3773 } },
   -- 3: building.
   { locked = { TUT_BUILD_RIGHTS_BUTTON, TUT_MPP_BUILDING_DEMOLISH },
     { say = 3780 },
     LeaseStep,
-    { act = 3782, wait = { TUT_BUILD_RIGHTS_BUTTON }, unlock = { TUT_BUILD_RIGHTS_BUTTON }, arrow = At.rightsButton },
-    { act = 3783, wait = { TUT_EVENT_CONSTRUCTION_STARTED }, arrow = At.constructionButton },
+    RightsStep,
+    { act = 3783, wait = { TUT_EVENT_CONSTRUCTION_STARTED }, arrow = At.rightsPage },
     { say = 3784 } },
   -- 4: opening a business.
   { locked = { TUT_MPP_BUILDING_DEMOLISH },
     { say = 3790 },
     LeaseStep,
+    RightsStep,
     BusinessStep,
     { say = 3792 } },
   -- 5: prices and stock.
   { locked = { TUT_MPP_BUILDING_DEMOLISH, TUT_BAP_OK_BUTTON },
     { say = 3800 },
     LeaseStep,
+    RightsStep,
     BusinessStep,
     { act = 3801, wait = { PRICE_CHANGED }, arrow = At.businessPanel, place = "top" },
     { act = 3802, wait = { TUT_BAP_OK_BUTTON }, unlock = { TUT_BAP_OK_BUTTON }, arrow = At.businessOk,
@@ -79,14 +85,16 @@ Lessons = {
   { locked = { TUT_MPP_BUILDING_DEMOLISH },
     { say = 3810 },
     LeaseStep,
-    { act = 3811, wait = { TUT_EVENT_CONSTRUCTION_STARTED }, arrow = At.constructionButton,
+    RightsStep,
+    { act = 3811, wait = { TUT_EVENT_CONSTRUCTION_STARTED }, arrow = At.rightsPage,
       start = function() Interface.SetTutorialType(1) end },
     { say = 3812 } },
   -- 7: landscaping.
   { locked = { TUT_MPP_BUILDING_DEMOLISH },
     { say = 3820 },
     LeaseStep,
-    { act = 3821, wait = { TUT_EVENT_CONSTRUCTION_STARTED }, arrow = At.constructionButton,
+    RightsStep,
+    { act = 3821, wait = { TUT_EVENT_CONSTRUCTION_STARTED }, arrow = At.rightsPage,
       start = function() Interface.SetTutorialType(2) end },
     { say = 3822 } },
   -- 8: auctions.
@@ -113,7 +121,7 @@ Lessons = {
   -- 12: railroads and utilities.
   { locked = { TUT_BUILD_RIGHTS_BUTTON },
     { say = 3870 },
-    { act = 3871, wait = { TUT_EVENT_BLOCK_LEASED }, unlock = { TUT_MPP_BLOCK_BUYBLOCK }, arrow = At.navigator },
+    { act = 3871, wait = { TUT_EVENT_BLOCK_LEASED }, unlock = { TUT_MPP_BLOCK_BUYBLOCK }, arrow = At.leasePage },
     { say = 3872 } },
   -- 13: winning.
   { { say = 3880 },
