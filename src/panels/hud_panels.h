@@ -11,6 +11,7 @@
 
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/chat_panel.h"
 #include "panels/console_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
@@ -18,6 +19,7 @@
 #include "panels/prompt_panel.h"
 #include "panels/rent_panel.h"
 #include "panels/selection_info_panel.h"
+#include "panels/stats_panel.h"
 #include "panels/time_panel.h"
 #include "panels/voting_panel.h"
 #include "ui/game_panels.h"
@@ -78,6 +80,8 @@ struct HudPanelObjects {
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
+  CStatsPanel stats;
+  CChatPanel chat;
 
   HudPanelObjects();
 };
@@ -106,3 +110,6 @@ CPromptPanel& CurrentPrompt();
 void OpenBusinessPanelForSelection();
 // Opens or closes the console (its key).
 void ToggleConsole();
+// The chat's key in a network game: the chat panel opens addressed to every
+// other player.
+void OpenChatToEverybody();
