@@ -30,8 +30,10 @@ play() {  # the launcher's Play
 # Interface layout (640 x 480) to the 1024 x 768 screen.
 click() {
   local x=$(( $1 * 8 / 5 )) y=$(( $2 * 8 / 5 ))
-  xdotool mousemove "$x" "$y"; sleep 0.2
-  xdotool mousedown 1; sleep 0.3; xdotool mouseup 1; sleep 0.2
+  # Held long enough for a slow frame to see the hover, the press and the
+  # release one after another.
+  xdotool mousemove "$x" "$y"; sleep 0.6
+  xdotool mousedown 1; sleep 0.5; xdotool mouseup 1; sleep 0.6
   xdotool mousemove 1020 760
 }
 key() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; }
@@ -44,7 +46,7 @@ shot() {
 }
 
 play
-shot new_profile 20
+shot new_profile 30
 xdotool type --delay 120 "Ada"
 click 250 282                      # OK
 shot main_menu
@@ -59,7 +61,7 @@ shot tokens
 click 282 120                      # the next token
 shot tokens_next 1
 click 530 430                      # START
-shot level_started 12
+shot level_started 15
 key Escape
 shot in_game_menu
 click 320 357                      # quit the game
@@ -69,7 +71,7 @@ shot back_to_main_menu 4
 click 320 188                      # tutorials
 shot tutorials
 click 530 430                      # OK: the lesson starts at once
-shot lesson_opening 12
+shot lesson_opening 15
 click 320 270                      # the opening message's OK
 shot lesson_step_1 3
 click 320 270                      # the first step's OK
@@ -101,7 +103,7 @@ echo 'ProfileName = "Bea"' > profiles/memory.lua
 ./cityrun >> "$SHOTS/cityrun.log" 2>&1 &
 PID=$!
 play
-shot main_menu_bea 20
+shot main_menu_bea 30
 click 320 188                      # tutorials
 shot tutorials_progress
 click 176 430                      # back
