@@ -26,6 +26,7 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/game_messages.h"
 #include "session/player.h"
 #include "session/scenarios.h"
@@ -119,8 +120,15 @@ class TutorialsTest : public InProcessGameTest {
     Me().RequestSellBlock(block_, 0, -1);
     ASSERT_TRUE(PlayUntil([&] { return g_Blocks[block_].Owner == 0; }));
   }
+  // The city deals a card that is played as it is shown, and the card
+  // panel's Play sends it.
   void PlayCard() {
-    ASSERT_TRUE(Post(PlayCardMsg{0, PlayerIndex{Me().index}, -1}));
+    int32_t card = 1;
+    while (card < kChanceCardCount && GetChanceCard(card).kind != kCardPlayedAtOnce) ++card;
+    ASSERT_LT(card, kChanceCardCount);
+    ExecuteConsoleCommand(("DEALCARD " + std::to_string(card)).c_str());
+    ASSERT_TRUE(PlayUntil([&] { return Me().Chance().CardState() == kCardDealt; }));
+    ASSERT_TRUE(Me().Chance().PlayHeldCard());
     Settle();
   }
 
