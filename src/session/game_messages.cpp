@@ -28,6 +28,7 @@
 #include "session/ready_barrier.h"
 #include "session/scenarios.h"
 #include "session/session_services.h"
+#include "session/tutorial.h"
 #include "engine/core/run_state.h"
 
 namespace {
@@ -59,6 +60,7 @@ void OpenBusinessIn(BuildingId buildingId, int32_t type, PlayerNumber owner, boo
   AddStatusMessage(status, buildingId, owner);
   TellComputerOwner(owner, business);
   RefreshPanels();
+  FireLocalPlayerTutorialEvent(owner.value, kTutorialBusinessOpened);
 }
 
 // ---- Apply and route, by kind ------------------------------------------------------
@@ -173,6 +175,7 @@ void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
     player->AddMoney(-m.costParts[2], kLedgerConstructionPart2);
     player->AddMoney(-m.costParts[3], kLedgerConstructionPart3);
   }
+  FireLocalPlayerTutorialEvent(m.player.value, kTutorialConstructionStarted);
 }
 
 void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
@@ -228,6 +231,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   if (record == nullptr) return;
   if (CPlayer* owner = PlayerTable().ByNumber(record->Owner))
     owner->AddMoney(record->GetSellValue(), kLedgerBusinessSold);
+  const int32_t seller = record->Owner;
   record->SetOwner(0);
   CBuilding* building = GetBuilding(record->Building);
   if (building) building->SetOwner(0);
@@ -235,6 +239,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   PlayerData().MarkBusinessesStale();
   RefreshPanels();
   PostGameEvent(BusinessTradedEvent{building ? building->Id : -1});
+  FireLocalPlayerTutorialEvent(seller, kTutorialBusinessSold);
 }
 
 void ApplyPlayerNote(const PlayerNoteMsg&) {}
@@ -284,8 +289,12 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
     if (p->kind == kPlayerHuman)
       ConsolePrintF(kConsoleReply, "Block %d leased by player %d for %d at tick %u", m.block.value, m.buyer.value,
                     m.price, LogicTick());
+    FireLocalPlayerTutorialEvent(m.buyer.value, kTutorialBlockLeased);
   } else {
+    const CBlock* block = GetBlock(m.block.value);
+    const int32_t seller = block ? block->Owner : 0;
     ReturnBlockToCity(m.block.value, price);
+    FireLocalPlayerTutorialEvent(seller, kTutorialBlockReturned);
   }
   for (int i = 0; i < kMaxPlayers; ++i)
     if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
@@ -324,7 +333,10 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
 }
 
 bool RoutePlayCard(const PlayCardMsg& m, const CNetMessage& raw) { return ChanceCardPlayAllowed(m, raw.Sender()); }
-void ApplyPlayCard(const PlayCardMsg& m) { ApplyChanceCardEffect(m); }
+void ApplyPlayCard(const PlayCardMsg& m) {
+  ApplyChanceCardEffect(m);
+  FireLocalPlayerTutorialEvent(NumberOf(m.player).value, kTutorialCardPlayed);
+}
 
 // Moves take effect on arrival, but the screen opens at a tick: a machine
 // behind the mover (a client, or the host behind a client) gets moves of an
