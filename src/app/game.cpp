@@ -260,8 +260,9 @@ void Game::StartFirstScreen() {
   ApplyCursorMode();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
-  // HOST or JOIN: the level starts when the network game is gathered.
-  if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
+  // HOST or JOIN without the menus: the level starts when the network game
+  // is gathered (with the menus the session list takes them).
+  if (g_StartupOptions.networkStart && FrontEndBypassed() && TheNetworkGame().Open(g_StartupOptions)) return;
   if (!FrontEndBypassed()) {
     OpenFrontEnd();
     return;
