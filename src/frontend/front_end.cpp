@@ -698,6 +698,7 @@ void CFrontEndScreens::CreatePanels() {
   // prompt over every page.
   const int32_t order[] = {kPageBlank,    kPageInGameMenu, kPageScenarios,    kPageTokens, kPageTutorials,
                            kPageLoad,     kPageSave,       kPageOptions,      kPageSoundOptions, kPageBoard,
+                           kPageNetworkSessions, kPageNetworkHost, kPageNetworkLobby,
                            kPageMainMenu, kPageTitle,      kPageLogin,        kPageNewProfile,   kPageSaveName,
                            kPagePrompt};
   for (int32_t page : order) {

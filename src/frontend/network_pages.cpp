@@ -131,7 +131,7 @@ class CNetworkSessionScreen : public CFrontEndPage {
     for (const FoundSession& s : sessions) instances.push_back(s.instance);
     // Rebuilt when the sessions change, not only their count: a line must
     // join the session it names.
-    if (instances != shownInstances) {
+    if (shown < 0 || instances != shownInstances) {
       shownInstances = instances;
       shown = int32_t(sessions.size());
       if (sessions.empty()) {
@@ -284,6 +284,8 @@ class CNetworkHostScreen : public CFrontEndPage {
     goalValue = 0;
     FrontEndNetwork& net = FrontEndNet();
     const bool fromCommandLine = NetworkMode() && net.StartedWithNetworkOptions();
+    // The session's name starts as the profile's.
+    if (sessionName.empty()) sessionName = Game().ProfileName().substr(0, 16);
     nameBox->SetText(fromCommandLine ? net.SessionNameOption() : sessionName);
     nameBox->clickable = !fromCommandLine;
     ids.clear();

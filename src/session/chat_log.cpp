@@ -51,7 +51,7 @@ void OnDirectPlayChatMessage(int32_t fromDirectPlayId, std::string_view text) {
   int32_t slot = 0;
   CPlayerTable& table = PlayerTable();
   // In the lobby no player exists yet: the rows name the speakers.
-  const bool lobby = !Session().inGame;
+  const bool lobby = table.PlayerCount() == 0;
   for (int32_t i = 0; i < kMaxPlayers; ++i)
     if ((lobby ? table.SetupRow(i).kind != kPlayerEmpty : table.Get(i) != nullptr) &&
         table.SetupRow(i).directPlayId == fromDirectPlayId) {

@@ -25,7 +25,7 @@ bool routingReceived = false;
 int32_t PlayerNumberOfDirectPlayId(int32_t id) {
   if (id <= 0) return 0;
   CPlayerTable& table = PlayerTable();
-  const bool lobby = !Session().inGame;
+  const bool lobby = table.PlayerCount() == 0;
   for (int i = 0; i < kMaxPlayers; ++i) {
     const bool made = lobby ? table.SetupRow(i).kind != kPlayerEmpty : table.Get(i) != nullptr;
     if (made && table.SetupRow(i).directPlayId == id) return i + 1;
