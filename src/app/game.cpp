@@ -15,6 +15,7 @@
 #include "app/interface_wiring.h"
 #include "app/panel_commands.h"
 #include "panels/panel_events.h"
+#include "app/menu_script_commands.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
@@ -124,6 +125,7 @@ void AttachGameConsoleCommands() {
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
   AttachPanelCommands();
+  AttachMenuScriptCommands();
 }
 
 void Game::Prepare() {
@@ -355,6 +357,7 @@ void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
   ChatLog().Age();
   PollInput();
+  StepMenuScript();
   CopyCameraSettings();
   RunInterfaceKeys();
   CamUpdate();

@@ -167,6 +167,9 @@ int32_t NetworkGame::LocalId() const { return transport_ ? static_cast<int32_t>(
 void NetworkGame::Poll() {
   if (transport_ == nullptr) return;
   for (const platform::NetEvent& event : transport_->Poll()) {
+    // A client learns its id with the welcome, before the host's first list.
+    if (Session().localDirectPlayId == 0 && transport_->InSession())
+      Session().localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
     Handle(event);
     if (transport_ == nullptr) return;  // the session ended
     // A client starts its level as soon as the start arrives, before any
@@ -186,6 +189,7 @@ void NetworkGame::Handle(const platform::NetEvent& e) {
       OnDirectPlayGameMessage(e.data, from);
       break;
     case platform::NetEventKind::kChat:
+      ConsolePrintF(kConsoleReply, "Chat from player %d: %s", from, e.text.c_str());
       OnDirectPlayChatMessage(from, e.text);
       break;
     case platform::NetEventKind::kPlayerCreated:

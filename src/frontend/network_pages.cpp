@@ -37,6 +37,7 @@ constexpr int32_t kLabelColour = 16;
 constexpr int32_t kOpenSlotText = 1754, kComputerSlotText = 1756;
 constexpr int32_t kNoSessionsText = 1698, kHostOrWaitText = 1699;
 constexpr int32_t kChooseText = 1646;
+constexpr int32_t kRefreshFrames = 100;
 
 bool HostOrSingle() { return !Session().networkSession || Session().host; }
 bool NetworkMode() { return FrontEndGameMode() == 0; }
@@ -205,7 +206,8 @@ class CNetworkSessionScreen : public CFrontEndPage {
       Band(i, kInfoBacking, kInfoBacking);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
-    if (type == kMsgRefresh) {
+    // The menus have no refresh task of their own: every 2 seconds of input frames.
+    if (type == kMsgRefresh || (type == kMsgFrameTick && ++frames % kRefreshFrames == 0)) {
       Refresh();
       return 1;
     }
@@ -223,6 +225,7 @@ class CNetworkSessionScreen : public CFrontEndPage {
     return 1;
   }
   bool initialised = false;
+  int32_t frames = 0;
   int32_t selected = -1;
   uint32_t selectedInstance = 0;
   int32_t shown = -1;
@@ -454,12 +457,21 @@ class CNetworkChatScreen : public CFrontEndPage {
     start->visible = lobby.hostOrSingle;
     Enable(start, false);
     chatBox->SetText("");
-    chatBox->Activate();
     Show(title, 1683);
+    UpdateAfterChange();
+    chatBox->Activate();
     Refresh();
   }
   void OnClose() override { Screens().SetKeyboardFocus(nullptr); }
-  int32_t LocalSlot() const { return lobby.hostOrSingle ? 0 : Session().localSlot; }
+  // A client's slot is the one holding its id; -1 until the host's list
+  // has placed it.
+  int32_t LocalSlot() const {
+    if (lobby.hostOrSingle) return 0;
+    const int32_t me = Session().localDirectPlayId;
+    for (int32_t s = 0; s < kSetupRows; ++s)
+      if (me > 0 && lobby.slots[size_t(s)].id == me && lobby.slots[size_t(s)].Used()) return s;
+    return -1;
+  }
   void UpdateAfterChange() {
     lobby.localSlot = LocalSlot();
     lobby.ForceLocalReady();
@@ -518,6 +530,12 @@ class CNetworkChatScreen : public CFrontEndPage {
   void SetPlayerSlot(int32_t s, int32_t id, const std::string& name, int32_t token, int32_t kind, int32_t ready) {
     if (s < 0 || s >= kSetupRows || kind < 0 || kind > 3) return;
     LobbySlot& slot = lobby.slots[size_t(s)];
+    // Tokens are the host's to give: a client's slot that comes back with
+    // another token than the host stepped it to (sent before the step's
+    // list reached it) keeps the host's, and the list goes out again.
+    const bool keepToken = lobby.hostOrSingle && s != LocalSlot() && kind == kSlotHuman &&
+                           slot.kind == kSlotHuman && slot.id == id && slot.token >= 0 && token != slot.token;
+    if (keepToken) token = slot.token;
     slot.kind = kind;
     slot.token = kind == kSlotHuman || kind == kSlotComputer ? token : -1;
     slot.id = id;
@@ -531,6 +549,7 @@ class CNetworkChatScreen : public CFrontEndPage {
       SendPlayerSetup(lobby.localSlot);
     }
     UpdateAfterChange();
+    if (keepToken) SendPlayerSetup(0);
   }
   void SendPlayerSetup(int32_t s) {
     if (lobby.hostOrSingle) {
@@ -587,7 +606,8 @@ class CNetworkChatScreen : public CFrontEndPage {
     SendPlayerSetup(s);
   }
   void ToggleReady() {
-    LobbySlot& slot = lobby.slots[size_t(std::max(LocalSlot(), 0))];
+    if (LocalSlot() < 0) return;
+    LobbySlot& slot = lobby.slots[size_t(LocalSlot())];
     if (slot.kind != kSlotHuman) return;
     slot.ready = slot.ready == 1 ? 0 : 1;
     UpdateAfterChange();
@@ -626,6 +646,10 @@ class CNetworkChatScreen : public CFrontEndPage {
     if (!lobby.hostOrSingle || !lobby.StartState().enabled) return;
     lobby.Compact();
     SendPlayerSetup(0);
+    for (int32_t s = 0; s < kSetupRows; ++s)
+      if (const LobbySlot& slot = lobby.slots[size_t(s)]; slot.Used())
+        ConsolePrintF(kConsoleReply, "Lobby slot %d: %s, %s, token %d", s + 1, slot.name.c_str(),
+                      slot.kind == kSlotHuman ? "human" : "computer", slot.token);
     const ScenarioEntry* e = ScenarioManager().Current();
     if (e == nullptr) return;
     const int32_t seed = int32_t(std::time(nullptr));
@@ -670,7 +694,7 @@ class CNetworkChatScreen : public CFrontEndPage {
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
-      ++frames;
+      if (++frames % kRefreshFrames == 0) Refresh();
       ShowChat();
       return 1;
     }
