@@ -15,6 +15,7 @@
 #include "app/network_game.h"
 #include "frontend/front_end.h"
 #include "frontend/network_pages.h"
+#include "panels/panel_links.h"
 #include "platform/headless.h"
 #include "script/profiles.h"
 #include "script/script.h"
@@ -198,6 +199,10 @@ void AttachFrontEnd() {
     if (!FrontEndBypassed()) EnterFrontEnd();
   };
   InterfaceTaskHooks().frontEndPanelInWay = [] { return AnyPageOpen(); };
+  // The view panel's results button.
+  PanelGameLinks().showResults = [] {
+    if (!FrontEndBypassed() && RunState().gameRunning) ShowStatistics();
+  };
 }
 
 bool FrontEndBypassed() {
@@ -233,7 +238,7 @@ void DrawFrontEnd() {
   if (GetScreenMode() == kScreenMenu) FrontEndScreens().Draw();
 }
 
-void ReturnToMenusAfterGame(bool tutorial) {
+void ReturnToMenusAfterGame(bool tutorial, bool finished) {
   if (FrontEndBypassed()) return;
-  ReturnToFrontEnd(tutorial);
+  ReturnToFrontEnd(tutorial, finished);
 }

@@ -45,9 +45,11 @@
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
+#include "app/card_commands.h"
 #include "app/session_rule_commands.h"
 #include "session/auction.h"
 #include "session/chat_log.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
@@ -110,6 +112,7 @@ Game& TheGame() {
 void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
+  RegisterSessionRandomStreams();
   RegisterScriptRandomStreams();
   RegisterVisualsRandomStreams();
   GameSound();  // the sound rules' stream (park sounds) comes last
@@ -124,6 +127,7 @@ void AttachGameConsoleCommands() {
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
+  AttachCardCommands();
   AttachPanelCommands();
   AttachMenuScriptCommands();
 }
@@ -359,6 +363,7 @@ void Game::InterfaceTask() {
   PollInput();
   StepMenuScript();
   CopyCameraSettings();
+  CopyDetailSetting();
   RunInterfaceKeys();
   CamUpdate();
   StepPresentation();
@@ -504,8 +509,9 @@ void Game::EndGame(bool finished, int32_t outcome) {
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
-  // Back to the menus: the tutorial list after a tutorial.
-  ReturnToMenusAfterGame(tutorial);
+  // Back to the menus: the tutorial list after a tutorial, the statistics
+  // after any other finished game.
+  ReturnToMenusAfterGame(tutorial, finished);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

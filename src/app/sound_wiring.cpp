@@ -1,5 +1,7 @@
 #include "app/sound_wiring.h"
 
+#include "app/interface_wiring.h"
+
 #include "frontend/board_list.h"
 
 #include <algorithm>
@@ -17,9 +19,11 @@
 #include "script/script.h"
 #include "script/script_args.h"
 #include "script/script_bindings.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
 #include "shell/setup_dialogs.h"
+#include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
 
@@ -83,7 +87,8 @@ std::map<std::string, int32_t>& StartedSamples() {
   return started;
 }
 
-// The profile's volumes go to sound, its board to the texts and parameters.
+// The profile's volumes go to sound, its board to the texts and parameters,
+// its cursor choice to the interface and the window.
 class SoundProfileServices : public ProfileServices {
  public:
   void SetVolumes(int32_t music, int32_t effects) override {
@@ -91,6 +96,10 @@ class SoundProfileServices : public ProfileServices {
     SetEffectsVolume(effects);
   }
   void LoadBoard(const char* board) override { ::LoadBoard(board); }
+  void ShowSystemCursor(bool show) override {
+    ApplyCursorMode();
+    ::ShowSystemCursor(show);
+  }
 };
 
 int NativePlaySound(lua_State* state) {
@@ -168,5 +177,9 @@ void PlayGameEventSound(const GameEvent& event) {
     GameSound().PlayMusicTrack(music->era, true);
   } else if (const auto* track = std::get_if<MusicTrackEvent>(&event)) {
     GameSound().PlayMusic(track->track);
+  } else if (const auto* card = std::get_if<ChanceCardEvent>(&event); card && card->kind == kCardShown) {
+    // The card panel opens on a bad card with a boing, on a good one with a pluck.
+    const bool bad = GetChanceCard(card->card).effect > kCardTargetEffect;
+    PlaySoundSample(bad ? "Negativeboing.wav" : "Positivepluck.wav", false, false, false, false, 100);
   }
 }

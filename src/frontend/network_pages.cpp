@@ -38,6 +38,7 @@ constexpr int32_t kOpenSlotText = 1754, kComputerSlotText = 1756;
 constexpr int32_t kNoSessionsText = 1698, kHostOrWaitText = 1699;
 constexpr int32_t kChooseText = 1646;
 constexpr int32_t kRefreshFrames = 100;
+constexpr int32_t kLobbyStatusLabelText = 4050;
 
 bool HostOrSingle() { return !Session().networkSession || Session().host; }
 bool NetworkMode() { return FrontEndGameMode() == 0; }
@@ -435,7 +436,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     Text(103, "NETWORK_CHAT_CHAT_TITLE", 1686);
     Text(104, "NETWORK_CHAT_SESS_LABEL1", 1615, 1, 3)->SetAllLinesColour(kLabelColour);
     Text(105, "NETWORK_CHAT_SESS_LABEL2", 1879, 1, 3)->SetAllLinesColour(kLabelColour);
-    Text(106, "NETWORK_CHAT_SESS_LABEL3", 1616, 1, 3)->SetAllLinesColour(kLabelColour);
+    Text(106, "NETWORK_CHAT_SESS_LABEL3", kLobbyStatusLabelText, 1, 3)->SetAllLinesColour(kLabelColour);
     levelName = Text(107, "NETWORK_CHAT_SESS_INFO1", 0, 1, 3);
     difficulty = Text(108, "NETWORK_CHAT_SESS_INFO2", 0, 1, 3);
     status = Text(109, "NETWORK_CHAT_SESS_INFO3", 0, 1, 3);

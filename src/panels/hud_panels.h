@@ -11,8 +11,10 @@
 
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/card_panel.h"
 #include "panels/chat_panel.h"
 #include "panels/console_panel.h"
+#include "panels/construction_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
@@ -80,6 +82,8 @@ struct HudPanelObjects {
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
+  CCardPanel card;
+  CConstructionPanel construction;
   CStatsPanel stats;
   CChatPanel chat;
 
