@@ -46,10 +46,9 @@ bool NetworkMode() { return FrontEndGameMode() == 0; }
 // The difficulty's name and the goal value after it: money for goal types
 // 3 and 5, else a plain number.
 void ShowDifficultyAndGoal(CTextRect* t, int32_t difficulty, int32_t goalType, int32_t goal) {
-  t->Clear();
-  t->AddTextId(DifficultyGoalText(difficulty));
+  // One line: the difficulty's name, then the value.
   const std::string value = GoalShownAsMoney(goalType) ? FormatMoney(goal) : std::to_string(goal);
-  t->AddText(value);
+  CFrontEndPage::Show(t, FrontEndScreens().Services().Text(DifficultyGoalText(difficulty)) + "  " + value);
 }
 
 void ShowGoalValue(CTextRect* t, int32_t goalType, uint32_t value) {

@@ -174,7 +174,7 @@ TEST_F(NetworkPagesTest, ASessionOfAnUnknownLevelShowsSoAndCannotBeJoined) {
   EXPECT_FALSE(Child<CIconButton>(kPageNetworkSessions, 1)->disabled);
   EXPECT_EQ(TextOf(kPageNetworkSessions, 21), "2/6|");
   // Hard, with the year as a plain number.
-  EXPECT_EQ(TextOf(kPageNetworkSessions, 23), "Hard|1960|");
+  EXPECT_EQ(TextOf(kPageNetworkSessions, 23), "T1658  1960|");
   // A session list rebuilt with other sessions of the same count drops the
   // choice, so JOIN cannot join another session than the one shown.
   net_.found = {unknown, FoundSession{"Other", 13, {300006, 0, 1950, (6 << 16) | 1}}};
