@@ -30,6 +30,8 @@ const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\options.tm",      "gamedata2\\frontend\\sound_options.tm",
     "gamedata2\\frontend\\board.tm",        "gamedata2\\frontend\\statistics.tm",
     "gamedata2\\frontend\\gameplay_options.tm", "gamedata2\\frontend\\graphics_options.tm",
+    "gamedata2\\frontend\\network_sessions.tm", "gamedata2\\frontend\\network_host.tm",
+    "gamedata2\\frontend\\network_lobby.tm",
     nullptr,
 };
 
@@ -124,14 +126,15 @@ class CTitleScreen : public CFrontEndPage {
                                              {"MAIN_BUTT05", 185, 7, 187, 1439}};
     for (int32_t i = 0; i < 4; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 4);
   }
-  void OnOpen() override {
-    // The host page comes with the network screens.
-    Enable(buttons[1], false);
-  }
+
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type != kNotifyClicked) return 0;
     switch (id) {
       case 0: Screens().Go(kPageTitle, kPageScenarios); break;
+      case 1:
+        FrontEndGameMode() = 1;
+        Screens().Go(kPageTitle, kPageNetworkHost);
+        break;
       case 2:
         ScenarioManager().SelectScenario(400002, false);
         FrontEndGameMode() = 2;
@@ -164,8 +167,6 @@ class CMainMenuScreen : public CFrontEndPage {
     const std::string name = Game().ProfileName();
     buttons[0]->label.Clear();
     buttons[0]->label.AddTextIdArgs1(1604, TextArg(name.c_str()));
-    // The network pages come with their own screens.
-    Enable(buttons[3], false);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
@@ -181,6 +182,10 @@ class CMainMenuScreen : public CFrontEndPage {
     else if (id == 4) Screens().Go(kPageMainMenu, kPageLoad);
     else if (id == 5) Screens().Go(kPageMainMenu, kPageOptions);
     else if (id == 2) Screens().Go(kPageMainMenu, kPageTitle);
+    else if (id == 3) {
+      FrontEndGameMode() = 0;
+      Screens().Go(kPageMainMenu, kPageNetworkSessions);
+    }
     else if (id == 6) AskQuit();
     return 1;
   }
@@ -655,6 +660,7 @@ struct CFrontEndScreens::Pages {
   CPanel* At(int32_t page) {
     if (CPanel* other = ProfileAndSavePage(page)) return other;
     if (CPanel* other = OptionOrStatisticsPage(page)) return other;
+    if (CPanel* other = NetworkPage(page)) return other;
     CPanel* all[] = {&inGame, &main, &title, &scenarios, &tokens, &tutorials, &newProfile, &prompt};
     if (page == kPageBlank) return &blank;
     return page >= 0 && page < int32_t(std::size(all)) ? all[page] : nullptr;
@@ -682,6 +688,7 @@ void CFrontEndScreens::CreatePanels() {
   const int32_t order[] = {kPageBlank,    kPageInGameMenu, kPageScenarios,    kPageTokens, kPageTutorials,
                            kPageLoad,     kPageSave,       kPageOptions,      kPageSoundOptions, kPageBoard,
                            kPageGamePlayOptions, kPageGraphicsOptions, kPageStatistics,
+                           kPageNetworkSessions, kPageNetworkHost, kPageNetworkLobby,
                            kPageMainMenu, kPageTitle,      kPageLogin,        kPageNewProfile,   kPageSaveName,
                            kPagePrompt};
   for (int32_t page : order) {
