@@ -36,6 +36,7 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_session.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -309,6 +310,7 @@ void InstallGameVisuals() {
     return PlaySoundSample(sample, false, false, false, false, 100);
   };
   sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
+  sound.muted = [] { return QuickAuction(); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/chat_overlay.h"
 #include "app/front_end_wiring.h"
 
+#include "ai/computer_player.h"
 #include "city/blocks.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
@@ -178,6 +179,14 @@ void AttachHudPanels() {
     if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
   };
   PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
+  PanelGameLinks().playSample = [](const char* sample) -> void* {
+    return PlaySoundSample(sample, false, false, false, true, 100);
+  };
+  PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
+  PanelGameLinks().aiCharacterToken = [](int32_t player) {
+    const auto* ai = dynamic_cast<const CPlayerAI*>(PlayerTable().Get(player));
+    return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
+  };
   InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
   // Keys typed into the console are not the game's keys.
   InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen(); };

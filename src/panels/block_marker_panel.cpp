@@ -3,6 +3,7 @@
 #include "city/blocks.h"
 #include "engine/core/maths.h"
 #include "engine/render/renderer.h"
+#include "panels/panel_drawing.h"
 #include "panels/player_tokens.h"
 #include "ui/draw_2d.h"
 #include "session/player.h"
@@ -25,17 +26,7 @@ constexpr float kStarOffsets[5][5][2] = {
 // A block's centre on the ground, in the 640 by 480 layout space; false
 // when it lies behind the camera or no view is set up.
 bool ProjectBlock(const CBlock& block, float& x, float& y) {
-  const ProjectionState& p = g_Projection;
-  if (p.centreX <= 0 || p.centreY <= 0) return false;
-  const Vec3 world{block.CentreX, 0.0f, block.CentreZ};
-  Vec3 view;
-  MatTransformPoints(PublishedViewMatrix(), &world, &view, 1);
-  if (view.z < p.nearPlane) return false;
-  ScreenPoint at;
-  ProjectPoints(&view, &at, 1);
-  x = at.x * 640.0f / (2 * p.centreX);
-  y = at.y * 480.0f / (2 * p.centreY);
-  return true;
+  return ProjectToLayout(Vec3{block.CentreX, 0.0f, block.CentreZ}, x, y);
 }
 
 bool Labelled(int32_t index, const CBlock& block) {
