@@ -221,7 +221,13 @@ void CAuctionBidPanel::Reset() {
   quickAuction = false;
   SetQuickAuction(false);
   turnStartCount = actedTurn = 0;
-  for (int32_t id = 0; id < 3; ++id) buttons[size_t(id)]->SetLabel(FormatUiText(0, "+%s", FormatMoney(kBidRaises[id]).c_str()));
+  for (int32_t id = 0; id < 3; ++id) {
+    CIconButton& b = *buttons[size_t(id)];
+    b.SetLabel("");
+    b.label.Clear();
+    b.label.AddTextIdArgs1(kBidButtonText, FormatMoney(kBidRaises[id]));
+    b.label.SetAllLinesColour(0);
+  }
 }
 
 void CAuctionBidPanel::OnOpen() { buttons[kBidQuickSwitch]->visible = !Session().networkSession; }
@@ -388,13 +394,13 @@ void CAuctionBidPanel::DrawSelf() {
       DrawRectOutline(strip, kOutlineColour, kDepth);
     }
     const float side = t.upper.y2 - t.upper.y1;
-    DrawImage(UIRect{t.upper.x1, t.upper.y1, t.upper.x1 + side, t.upper.y1 + side, kDepth}, token.tokenImage);
+    DrawImage(UIRect{t.upper.x1, t.upper.y1, t.upper.x1 + side, t.upper.y1 + side, kDepth}, token.portraitImage);
     status[size_t(i)].Draw(nullptr);
     names[size_t(i)].Draw(nullptr);
     cash[size_t(i)].Draw(nullptr);
   }
   if (a && leaderShown)
-    if (const CPlayer* leader = PlayerAt(a->leader)) DrawImage(leaderMarker, TokenRow(leader->character).tokenImage);
+    if (const CPlayer* leader = PlayerAt(a->leader)) DrawImage(leaderMarker, TokenRow(leader->character).portraitImage);
 }
 
 // ---- Sale banner ----------------------------------------------------------------------
@@ -565,8 +571,8 @@ void CAuctionCountdownPanel::Build() {
   openRect = ElementRect("AUCTION_TIMER_OPEN_BUTTON");
   miniTimerRect = ElementRect("AUCTION_TIMER_MINI_TIMER");
   miniBidderRect = ElementRect("AUCTION_TIMER_MINI_BIDDER");
-  miniTimerLabelRect = ElementRect("AUCTION_TIMER_MINI_TIMER_LABEL");
-  miniBidLabelRect = ElementRect("AUCTION_TIMER_MINI_BID_LABEL");
+  miniTimerLabelRect = ElementRect("AUCTION_TIMER_TIME_LABEL");
+  miniBidLabelRect = ElementRect("AUCTION_TIMER_BID_LABEL");
   openButton = MakeButton(*this, 0, openRect, kCountdownOpenImage);
   const float half = (openRect.x2 - openRect.x1) / 2;
   SetUpText(titleText, UIRect{titleLabel.x1 - half, titleLabel.y1, titleLabel.x2 - half, titleLabel.y2, kDepth}, this,
@@ -661,7 +667,7 @@ void CAuctionCountdownPanel::Update() {
 void CAuctionCountdownPanel::DrawSelf() {
   const CLayoutEntity* m = LayoutEntity();
   miniTimer.Draw(m);
-  if (const CPlayer* p = PlayerAt(player)) DrawImage(MovedRect(miniBidderRect, m), TokenRow(p->character).tokenImage);
+  if (const CPlayer* p = PlayerAt(player)) DrawImage(MovedRect(miniBidderRect, m), TokenRow(p->character).portraitImage);
   if (compact) return;
   titleText.Draw(m);
   miniTimerLabel.Draw(m);

@@ -198,6 +198,8 @@ class CAuctionLayoutPanel : public CPanel {
 class CAuctionCountdownPanel : public CPanel {
  public:
   void Build() override;
+  // A new game or a load: no auction is announced until the game says so.
+  void Reset() override { Close(); }
   void OnOpen() override;
   void OnClose() override;
   int32_t OnEvent(int32_t type, int32_t a, int32_t b) override;
