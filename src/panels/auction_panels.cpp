@@ -101,6 +101,22 @@ void DrawImage(const UIRect& r, int32_t image) {
   DrawTexturedRect(r, UIImageTexture(image), kDepth);
 }
 
+// A point of a figure (in its model's space) on screen, in layout units,
+// through the view the room drew it with.
+bool ProjectFigurePoint(const CEntity& figure, float up, float& x, float& y) {
+  const ProjectionState& p = g_Projection;
+  if (p.centreX <= 0 || p.centreY <= 0) return false;
+  const Vec3 local{0.0f, up, 0.0f};
+  Vec3 view;
+  MatTransformPoints(figure.view, &local, &view, 1);
+  if (view.z < p.nearPlane) return false;
+  ScreenPoint at;
+  ProjectPoints(&view, &at, 1);
+  x = at.x * 640.0f / (2 * p.centreX);
+  y = at.y * 480.0f / (2 * p.centreY);
+  return true;
+}
+
 CIconButton* MakeButton(CPanel& panel, int32_t id, const UIRect& r, int32_t firstImage) {
   CIconButton* b = panel.CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
   if (firstImage >= 0) SetButtonImages(*b, firstImage, firstImage + 2, -1, firstImage + 1, -1);
@@ -348,13 +364,12 @@ void CAuctionBidPanel::PlaceTags() {
   for (int32_t i = 0; i < 6; ++i) {
     const CEntity* figure = AuctionFigure(i);
     if (figure == nullptr || PlayerAt(i) == nullptr) continue;
-    const Vec3& at = figure->position;
     float x = 0, y = 0;
-    if (i == a->leader && ProjectToLayout(Vec3{at.x, at.y + kMarkerRise, at.z}, x, y)) {
+    if (i == a->leader && ProjectFigurePoint(*figure, kMarkerRise, x, y)) {
       leaderMarker = UIRect{x - kMarkerSize / 2, y - kMarkerSize / 2, x + kMarkerSize / 2, y + kMarkerSize / 2, kDepth};
       leaderShown = true;
     }
-    if (!ProjectToLayout(Vec3{at.x, at.y - kTagDrop, at.z}, x, y)) continue;
+    if (!ProjectFigurePoint(*figure, -kTagDrop, x, y)) continue;
     const BidderTag t = BidderTagAt(x, y, i == a->leader && a->winner != i);
     tags[size_t(i)] = t;
     tagShown[size_t(i)] = true;
@@ -362,6 +377,9 @@ void CAuctionBidPanel::PlaceTags() {
     names[size_t(i)].SetRect(t.upper.x1 + icon, t.upper.y1, t.upper.x2, t.upper.y1 + icon / 2 + 2);
     cash[size_t(i)].SetRect(t.upper.x1 + icon, t.upper.y1 + icon / 2 - 2, t.upper.x2, t.upper.y2);
     status[size_t(i)].SetRect(t.lower.x1, t.lower.y1, t.lower.x2, t.lower.y2);
+    // The strips are lower than a line may be: each text shows its one line.
+    for (CTextRect* text : {&names[size_t(i)], &cash[size_t(i)], &status[size_t(i)]})
+      text->visibleLines = std::max(text->visibleLines, 1);
   }
 }
 
@@ -551,8 +569,7 @@ void CAuctionLayoutPanel::DrawSelf() {
     CTextRect& t = debugTexts[size_t(i)];
     t.Clear();
     if (p == nullptr || p->kind != kPlayerComputer || figure == nullptr) continue;
-    const Vec3& at = figure->position;
-    if (!ProjectToLayout(Vec3{at.x, at.y - kTagDrop, at.z}, x, y)) continue;
+    if (!ProjectFigurePoint(*figure, -kTagDrop, x, y)) continue;
     const auto& link = PanelGameLinks().aiCharacterToken;
     const int32_t second = link ? link(i) : -1;
     if (second < 0) continue;
