@@ -42,8 +42,11 @@ constexpr uint32_t kOutlineColour = 0xFF909090u;
 constexpr uint32_t kLotRingAlpha = 0xDFu;
 constexpr uint32_t kCityBuildingColour = 0xDF7F7F7Fu;
 constexpr int32_t kNegativeCashColour = 6;
-constexpr float kTagDrop = 1.0f;       // tags hang below the figure's point
-constexpr float kMarkerRise = 4.5f;    // the leader's marker above it
+// Heights over a figure's foot: its tag just over its head, the leader's
+// marker over the tag.
+constexpr float kTagRise = 3.6f;
+constexpr float kMarkerRise = 5.6f;
+constexpr float kTagTextScale = 0.75f;  // name and cash share the upper strip
 constexpr float kMarkerSize = 32.0f;
 constexpr int32_t kSwitchOnImage = 137, kSwitchOffImage = 138;
 constexpr int32_t kCountdownOpenImage = 278;
@@ -281,7 +284,7 @@ int32_t CAuctionBidPanel::OnEvent(int32_t type, int32_t id, int32_t) {
     const CAuction* a = RoomAuction();
     if (a) {
       amountText.Clear();
-      if (LocalTurn(*a)) amountText.AddTextId(kYourBidText);
+      if (LocalMayAct()) amountText.AddTextId(kYourBidText);
     }
     if (LocalMayAct()) {
       ShowActions(true);
@@ -334,9 +337,11 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     n.Clear();
     n.SetAlignment(2, 2, 2);
     n.SetFont(0);
+    n.textScale = kTagTextScale;
     c.Clear();
     c.SetAlignment(8, 2, -2);
     c.SetFont(0);
+    c.textScale = kTagTextScale;
     const CPlayer* p = PlayerTable().Get(i);
     if (p == nullptr) continue;
     n.AddText(p->name);
@@ -369,13 +374,13 @@ void CAuctionBidPanel::PlaceTags() {
       leaderMarker = UIRect{x - kMarkerSize / 2, y - kMarkerSize / 2, x + kMarkerSize / 2, y + kMarkerSize / 2, kDepth};
       leaderShown = true;
     }
-    if (!ProjectFigurePoint(*figure, -kTagDrop, x, y)) continue;
+    if (!ProjectFigurePoint(*figure, kTagRise, x, y)) continue;
     const BidderTag t = BidderTagAt(x, y, i == a->leader && a->winner != i);
     tags[size_t(i)] = t;
     tagShown[size_t(i)] = true;
     const float icon = t.upper.y2 - t.upper.y1;
-    names[size_t(i)].SetRect(t.upper.x1 + icon, t.upper.y1, t.upper.x2, t.upper.y1 + icon / 2 + 2);
-    cash[size_t(i)].SetRect(t.upper.x1 + icon, t.upper.y1 + icon / 2 - 2, t.upper.x2, t.upper.y2);
+    names[size_t(i)].SetRect(t.upper.x1 + icon, t.upper.y1, t.upper.x2, t.upper.y2);
+    cash[size_t(i)].SetRect(t.upper.x1 + icon, t.upper.y1, t.upper.x2, t.upper.y2);
     status[size_t(i)].SetRect(t.lower.x1, t.lower.y1, t.lower.x2, t.lower.y2);
     // The strips are lower than a line may be: each text shows its one line.
     for (CTextRect* text : {&names[size_t(i)], &cash[size_t(i)], &status[size_t(i)]})
@@ -569,7 +574,7 @@ void CAuctionLayoutPanel::DrawSelf() {
     CTextRect& t = debugTexts[size_t(i)];
     t.Clear();
     if (p == nullptr || p->kind != kPlayerComputer || figure == nullptr) continue;
-    if (!ProjectFigurePoint(*figure, -kTagDrop, x, y)) continue;
+    if (!ProjectFigurePoint(*figure, kTagRise, x, y)) continue;
     const auto& link = PanelGameLinks().aiCharacterToken;
     const int32_t second = link ? link(i) : -1;
     if (second < 0) continue;
