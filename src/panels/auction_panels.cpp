@@ -587,14 +587,16 @@ void CAuctionLayoutPanel::DrawSelf() {
 // ---- Countdown --------------------------------------------------------------------------
 
 void CAuctionCountdownPanel::Build() {
-  backing = ElementRect("AUCTION_TIMER_BACKING");
-  titleLabel = ElementRect("AUCTION_TIMER_TITLE_LABEL");
-  timerArea = ElementRect("AUCTION_TIMER_TIMER_AREA");
-  openRect = ElementRect("AUCTION_TIMER_OPEN_BUTTON");
-  miniTimerRect = ElementRect("AUCTION_TIMER_MINI_TIMER");
-  miniBidderRect = ElementRect("AUCTION_TIMER_MINI_BIDDER");
-  miniTimerLabelRect = ElementRect("AUCTION_TIMER_TIME_LABEL");
-  miniBidLabelRect = ElementRect("AUCTION_TIMER_BID_LABEL");
+  // The full frame's places; the compact frame gathers them into its corner.
+  auto full = [this](const char* name) { return FindElementRect(name, LayoutEntity(), 1); };
+  backing = full("AUCTION_TIMER_BACKING");
+  titleLabel = full("AUCTION_TIMER_TITLE_LABEL");
+  timerArea = full("AUCTION_TIMER_TIMER_AREA");
+  openRect = full("AUCTION_TIMER_OPEN_BUTTON");
+  miniTimerRect = full("AUCTION_TIMER_MINI_TIMER");
+  miniBidderRect = full("AUCTION_TIMER_MINI_BIDDER");
+  miniTimerLabelRect = full("AUCTION_TIMER_TIME_LABEL");
+  miniBidLabelRect = full("AUCTION_TIMER_BID_LABEL");
   openButton = MakeButton(*this, 0, openRect, kCountdownOpenImage);
   const float half = (openRect.x2 - openRect.x1) / 2;
   SetUpText(titleText, UIRect{titleLabel.x1 - half, titleLabel.y1, titleLabel.x2 - half, titleLabel.y2, kDepth}, this,

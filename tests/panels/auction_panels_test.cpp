@@ -181,6 +181,25 @@ TEST_F(AuctionPanelsTest, TheCountdownBeepsFromFiveDownToZero) {
   EXPECT_EQ(stopped_.back(), reinterpret_cast<void*>(5));
 }
 
+// The fold button switches between the full panel and the compact one,
+// which keeps only the time left and the leader.
+TEST_F(AuctionPanelsTest, TheCountdownFoldsToItsCompactFrame) {
+  AddPlayer("Ann", 0);
+  ASSERT_TRUE(StartAuction(kBlock, 0, 400));
+  Deliver();
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  ASSERT_TRUE(countdown.open);
+  EXPECT_EQ(countdown.chosenFrame, 1);
+  const float fullWidth = countdown.bounds.x2 - countdown.bounds.x1;
+  countdown.OnEvent(kNotifyClicked, 0, 0);
+  EXPECT_TRUE(countdown.compact);
+  EXPECT_EQ(countdown.chosenFrame, 2);
+  EXPECT_LT(countdown.bounds.x2 - countdown.bounds.x1, fullWidth / 2);
+  countdown.OnEvent(kNotifyClicked, 0, 0);
+  EXPECT_FALSE(countdown.compact);
+  EXPECT_EQ(countdown.bounds.x2 - countdown.bounds.x1, fullWidth);
+}
+
 TEST_F(AuctionPanelsTest, BadCountdownDataIsWarnedOfOnce) {
   CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
   const int32_t before = PlayWarningCount();
