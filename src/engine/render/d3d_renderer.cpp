@@ -240,13 +240,7 @@ void CD3DRenderer::BeginOverlay() {
   ApplyCamera();
   SetOrthographic(float(width_), float(height_));
   BindStage(0, 0);
-  if (dev_.device) {
-    dev_.device->SetRenderState(GpuState::FogEnable, 0);
-    // The overlay lies over the whole scene: nothing of the world's depth
-    // (the auction room's light cones reach the bottom of the screen) may
-    // hide part of it, as the software renderer's overlay never is.
-    dev_.device->Clear(platform::kGpuClearDepth, 0, 1.0f, 0);
-  }
+  if (dev_.device) dev_.device->SetRenderState(GpuState::FogEnable, 0);
 }
 
 void CD3DRenderer::EndOverlay() {
