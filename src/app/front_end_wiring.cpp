@@ -13,6 +13,7 @@
 #include "engine/input/camera_controller.h"
 #include "engine/input/input_device.h"
 #include "frontend/front_end.h"
+#include "panels/panel_links.h"
 #include "platform/headless.h"
 #include "script/profiles.h"
 #include "script/script.h"
@@ -158,6 +159,10 @@ void AttachFrontEnd() {
     if (!FrontEndBypassed()) EnterFrontEnd();
   };
   InterfaceTaskHooks().frontEndPanelInWay = [] { return AnyPageOpen(); };
+  // The view panel's results button.
+  PanelGameLinks().showResults = [] {
+    if (!FrontEndBypassed() && RunState().gameRunning) ShowStatistics();
+  };
 }
 
 bool FrontEndBypassed() {
@@ -184,7 +189,7 @@ void DrawFrontEnd() {
   if (GetScreenMode() == kScreenMenu) FrontEndScreens().Draw();
 }
 
-void ReturnToMenusAfterGame(bool tutorial) {
+void ReturnToMenusAfterGame(bool tutorial, bool finished) {
   if (FrontEndBypassed()) return;
-  ReturnToFrontEnd(tutorial);
+  ReturnToFrontEnd(tutorial, finished);
 }

@@ -17,5 +17,6 @@ void OpenFrontEnd();
 void RunFrontEndInput();
 // Drawn over the HUD.
 void DrawFrontEnd();
-// After a game's end: back to the menus.
-void ReturnToMenusAfterGame(bool tutorial);
+// After a game's end: back to the menus (the statistics after a finished
+// game that was not a tutorial).
+void ReturnToMenusAfterGame(bool tutorial, bool finished);

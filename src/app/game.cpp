@@ -13,6 +13,7 @@
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
+#include "app/panel_commands.h"
 #include "panels/panel_events.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
@@ -122,6 +123,7 @@ void AttachGameConsoleCommands() {
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
+  AttachPanelCommands();
 }
 
 void Game::Prepare() {
@@ -353,10 +355,12 @@ void Game::InterfaceTask() {
   ChatLog().Age();
   PollInput();
   CopyCameraSettings();
+  CopyDetailSetting();
   RunInterfaceKeys();
   CamUpdate();
   StepPresentation();
   RunInterfaceTask();
+  StepPanelCommands();
   RunFrontEndInput();
   RunPickClicks();
 }
@@ -439,6 +443,7 @@ void Game::NewGame(const LevelEntry* entry) {
   SetScreenMode(kScreenCity);
   PutCameraHome();
   StartSimulationRunning();
+  OpenLevelPanels();
   GameScheduler().ResetClock();
   GameScheduler().ResetTaskTimes();
 }
@@ -470,6 +475,7 @@ bool Game::Load(std::string_view name) {
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);
+  OpenLevelPanels();
   return true;
 }
 
@@ -495,8 +501,9 @@ void Game::EndGame(bool finished, int32_t outcome) {
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
-  // Back to the menus: the tutorial list after a tutorial.
-  ReturnToMenusAfterGame(tutorial);
+  // Back to the menus: the tutorial list after a tutorial, the statistics
+  // after any other finished game.
+  ReturnToMenusAfterGame(tutorial, finished);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

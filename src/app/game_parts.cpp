@@ -52,6 +52,7 @@
 #include "visuals/city_picking.h"
 #include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
+#include "visuals/draw_distances.h"
 #include "visuals/game_camera.h"
 #include "visuals/night_windows.h"
 
@@ -248,6 +249,8 @@ void CopyCameraSettings() {
   s.autoRotate = profile.AutoRotateCamera != 0;
   s.performance = g_StartupOptions.performance;
 }
+
+void CopyDetailSetting() { DetailChoice = std::clamp(PlayerProfile().DetailLevel, 0, 2); }
 
 namespace {
 

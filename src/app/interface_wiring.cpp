@@ -1,6 +1,5 @@
 #include "app/interface_wiring.h"
 
-#include "app/chat_overlay.h"
 #include "app/front_end_wiring.h"
 
 #include "ai/computer_player.h"
@@ -9,6 +8,7 @@
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
+#include "panels/chat_panel.h"
 #include "panels/hud_panels.h"
 #include "panels/panel_events.h"
 #include "panels/panel_links.h"
@@ -145,12 +145,29 @@ void RunConsoleKey() {
   std::erase(Ui().chars, kConsoleKeyChar);
 }
 
+// Return opens the chat over a running network game (unless it answers a
+// prompt); the key's own character is not typed into it.
+void RunChatKey() {
+  using platform::key::kReturn;
+  // A prompt on screen takes Return as its answer.
+  if (!KeyPressed(kReturn) || !RunState().gameRunning || IsConsoleOpen() || HudPanels().chat.open ||
+      CurrentPrompt().open)
+    return;
+  const int32_t mode = GetScreenMode();
+  if (mode != kScreenCity && mode != kScreenPlan) return;
+  OpenChatToEverybody();
+  if (!HudPanels().chat.open) return;
+  if (CInputDevice* device = TheInputDevice())
+    while (device->HasChars()) device->PopChar();
+}
+
 }  // namespace
 
 void RunInterfaceTask() {
   FollowGameState();
   FollowScreenMode(GetScreenMode());
   RunConsoleKey();
+  RunChatKey();
   RunInterfaceInput(TheInputDevice());
   AuctionPanels().ProcessInput();
   TickHudPanels();
@@ -159,7 +176,10 @@ void RunInterfaceTask() {
 }
 
 void ResetInterface() {
-  // A new game starts with no tutorial's locks.
+  // A new game starts with no tutorial's locks and no chat line begun; the
+  // statistics open again for the level's goal.
+  HudPanels().chat.Close();
+  HudPanels().stats.Close();
   EnableAllHudControls();
   GamePanels().ResetPanels();
   AuctionPanels().ResetPanels();
@@ -188,11 +208,13 @@ void AttachHudPanels() {
     return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
   };
   InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
-  // Keys typed into the console are not the game's keys.
-  InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen(); };
+  // Keys typed into the console or the chat are not the game's keys.
+  InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen() || HudPanels().chat.open; };
 }
 
 }  // namespace
+
+void OpenLevelPanels() { HudPanels().stats.Open(); }
 
 void AttachInterface() {
   FillWidgetLinks();

@@ -16,6 +16,8 @@ void ApplyCursorMode();
 void RunInterfaceTask();
 // The new-game reset of the panels.
 void ResetInterface();
+// A level that starts or is loaded: the statistics open for its goal.
+void OpenLevelPanels();
 // Once, before the start: the widgets' links to the game, the WIDGETPANEL
 // command, the pause switch (the game and its sound), the interface drawn
 // by the world frame's overlay pass, the interface task's keys.

@@ -1,5 +1,7 @@
 #include "app/sound_wiring.h"
 
+#include "app/interface_wiring.h"
+
 #include "frontend/board_list.h"
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include "session/game_clock.h"
 #include "session/session_state.h"
 #include "shell/setup_dialogs.h"
+#include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
 
@@ -83,7 +86,8 @@ std::map<std::string, int32_t>& StartedSamples() {
   return started;
 }
 
-// The profile's volumes go to sound, its board to the texts and parameters.
+// The profile's volumes go to sound, its board to the texts and parameters,
+// its cursor choice to the interface and the window.
 class SoundProfileServices : public ProfileServices {
  public:
   void SetVolumes(int32_t music, int32_t effects) override {
@@ -91,6 +95,10 @@ class SoundProfileServices : public ProfileServices {
     SetEffectsVolume(effects);
   }
   void LoadBoard(const char* board) override { ::LoadBoard(board); }
+  void ShowSystemCursor(bool show) override {
+    ApplyCursorMode();
+    ::ShowSystemCursor(show);
+  }
 };
 
 int NativePlaySound(lua_State* state) {

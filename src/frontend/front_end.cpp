@@ -27,7 +27,8 @@ const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\login.tm",        "gamedata2\\frontend\\load.tm",
     "gamedata2\\frontend\\save.tm",         "gamedata2\\frontend\\save_name.tm",
     "gamedata2\\frontend\\options.tm",      "gamedata2\\frontend\\sound_options.tm",
-    "gamedata2\\frontend\\board.tm",
+    "gamedata2\\frontend\\board.tm",        "gamedata2\\frontend\\statistics.tm",
+    "gamedata2\\frontend\\gameplay_options.tm", "gamedata2\\frontend\\graphics_options.tm",
     nullptr,
 };
 
@@ -82,9 +83,12 @@ class CFrontEndPrompt : public CFrontEndPage {
                                              {"PROMPT_BUTTON_2", 175, 6, 6, kNoText}};
     for (int32_t i = 0; i < 2; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 1);
   }
-  void Setup(int32_t titleText, int32_t messageText, int32_t count, std::function<void(int32_t)> cb) {
+  void Setup(int32_t titleText, int32_t messageText, int32_t count, std::function<void(int32_t)> cb,
+             const std::vector<std::string>& names) {
     Show(title, titleText);
-    Show(message, messageText);
+    std::vector<TextArg> args(names.begin(), names.end());
+    message->Clear();
+    message->AddTextIdArgList(messageText, args);
     buttons[0]->SetLabelId(count == 1 ? kNoticeText : kYesText);
     buttons[1]->SetLabelId(kNoText);
     buttons[1]->visible = count > 1;
@@ -565,7 +569,7 @@ class CTokenSelectScreen : public CFrontEndPage {
 
 // ---- The new-profile entry ----------------------------------------------------------------
 
-class CNewProfileScreen : public CFrontEndPage {
+class CNewProfileScreen : public CNameEntryPage {
  public:
   void Build() override {
     static const MenuButtonDef kButtons[] = {{"CONFIRM_OPTION1_BUTTON", 80, 148, 34, 1435},
@@ -573,39 +577,18 @@ class CNewProfileScreen : public CFrontEndPage {
     ok = MenuButton(kButtons, 0, 1);
     cancel = MenuButton(kButtons, 1, 1);
     Text(2, "CONFIRM_TITLE_AREA", 1605);
-    const UIRect r = ElementRect("CONFIRM_TEXT");
-    box = CreateEditBox(3, r.x1 + 10, r.y1 + 4, r.x2 - 10, r.y2 - 4);
-    box->clickable = true;
-    box->maxLength = 31;
-    box->SetFileNameMode();
+    BuildNameBox(3, 31);
   }
   void OnOpen() override {
-    box->SetText("");
-    box->Activate();
-    Enable(ok, false);
+    OpenEntry();
     // From the start-up a profile must be made: there is no way back.
     Enable(cancel, NewProfileOpenedFromLogin());
-    Screens().PushModal(this);
     StartFrontEndScene();
   }
-  void OnClose() override {
-    Screens().PopModal(this);
-    Screens().SetKeyboardFocus(nullptr);
-  }
-  void DrawPage() override {
-    Band("CONFIRM_BACKING", 0xAA000000, 0xAA000000);
-    Band("CONFIRM_TITLE_AREA", kGreyTop, kGreyBottom);
-    UIRect t = At("CONFIRM_TEXT");
-    t.x1 += 10;
-    t.x2 -= 10;
-    Band2(t);
-  }
-  static void Band2(const UIRect& r) { DrawBand(r, 0xFF002896, 0xFF002896); }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
-    std::string name;
-    box->GetText(name);
+    const std::string name = Typed();
     if (type == kMsgFrameTick) {
-      Enable(ok, !name.empty());
+      Enable(ok, NameEntryOkEnabled(name));
       return 1;
     }
     if (type == kNotifyClicked && id == 1) {
@@ -641,9 +624,7 @@ class CNewProfileScreen : public CFrontEndPage {
     Screens().MoveToFront(Screens().Page(kPageMainMenu));
     return 1;
   }
-  CIconButton* ok = nullptr;
   CIconButton* cancel = nullptr;
-  CEditBox* box = nullptr;
 };
 
 // A page with no elements: attached, never opened.
@@ -666,6 +647,7 @@ struct CFrontEndScreens::Pages {
 
   CPanel* At(int32_t page) {
     if (CPanel* other = ProfileAndSavePage(page)) return other;
+    if (CPanel* other = OptionOrStatisticsPage(page)) return other;
     CPanel* all[] = {&inGame, &main, &title, &scenarios, &tokens, &tutorials, &newProfile, &prompt};
     if (page == kPageBlank) return &blank;
     return page >= 0 && page < int32_t(std::size(all)) ? all[page] : nullptr;
@@ -692,6 +674,7 @@ void CFrontEndScreens::CreatePanels() {
   // prompt over every page.
   const int32_t order[] = {kPageBlank,    kPageInGameMenu, kPageScenarios,    kPageTokens, kPageTutorials,
                            kPageLoad,     kPageSave,       kPageOptions,      kPageSoundOptions, kPageBoard,
+                           kPageGamePlayOptions, kPageGraphicsOptions, kPageStatistics,
                            kPageMainMenu, kPageTitle,      kPageLogin,        kPageNewProfile,   kPageSaveName,
                            kPagePrompt};
   for (int32_t page : order) {
@@ -716,10 +699,10 @@ void CFrontEndScreens::Go(int32_t from, int32_t to) {
 }
 
 void CFrontEndScreens::Ask(int32_t titleText, int32_t messageText, int32_t buttons,
-                           std::function<void(int32_t)> answer, float y) {
+                           std::function<void(int32_t)> answer, float y, const std::vector<std::string>& names) {
   CFrontEndPrompt& prompt = pages_->prompt;
   prompt.SetModelPosition(-40.0f, y);
-  prompt.Setup(titleText, messageText, buttons, std::move(answer));
+  prompt.Setup(titleText, messageText, buttons, std::move(answer), names);
   prompt.Open();
   MoveToFront(&prompt);
   PushModal(&prompt);
@@ -775,13 +758,13 @@ void EnterFrontEnd() {
   fe.MoveToFront(menu);
 }
 
-void ReturnToFrontEnd(bool tutorial) {
+void ReturnToFrontEnd(bool tutorial, bool finished) {
   CFrontEndScreens& fe = FrontEndScreens();
   fe.CreatePanels();
   for (CPanel* p : fe.Panels()) p->Close();
   while (fe.modalCount > 0) fe.PopModal();
   fe.Services().SetScreenMode(kScreenModeMenu);
-  CPanel* page = fe.Page(tutorial ? kPageTutorials : kPageMainMenu);
+  CPanel* page = fe.Page(tutorial ? kPageTutorials : finished ? kPageStatistics : kPageMainMenu);
   page->Open();
   fe.MoveToFront(page);
 }

@@ -71,6 +71,9 @@ enum FrontEndPage : int32_t {
   kPageOptions,
   kPageSoundOptions,
   kPageBoard,
+  kPageStatistics,
+  kPageGamePlayOptions,
+  kPageGraphicsOptions,
   kPageBlank,
   kFrontEndPageCount,
 };
@@ -99,8 +102,9 @@ class CFrontEndScreens : public CPanelManager {
   void Go(int32_t from, int32_t to);
   // The yes/no question (buttons = 2) or notice (1) of every page; the
   // answer gets the pressed button (0 = yes) after the prompt is popped.
+  // The message's %s codes take `names` (a file or profile, a reason).
   void Ask(int32_t titleText, int32_t messageText, int32_t buttons, std::function<void(int32_t)> answer,
-           float y = 0.0f);
+           float y = 0.0f, const std::vector<std::string>& names = {});
   bool created = false;
   // Set by the main menu's Build; StartFrontEndScene sets the orbit camera
   // once and clears it.
@@ -118,7 +122,11 @@ CFrontEndScreens& FrontEndScreens();
 void EnterFrontEnd();
 void StartFrontEndScene();
 // The end of a game: back to the menus (the tutorial list after a
-// tutorial, else the main menu).
-void ReturnToFrontEnd(bool tutorial);
+// tutorial; the statistics after any other finished game; else the main
+// menu).
+void ReturnToFrontEnd(bool tutorial, bool finished = false);
+// The statistics page over the running game (the view panel's results
+// button); nothing when it is open already.
+void ShowStatistics();
 // Tests and the program's end: every page closed, the set forgotten.
 void ResetFrontEnd();

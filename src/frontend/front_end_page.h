@@ -10,6 +10,7 @@
 #include "session/scenarios.h"
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
+#include "ui/edit_box.h"
 #include "ui/panel.h"
 #include "ui/text_rect.h"
 
@@ -79,6 +80,46 @@ class CFrontEndPage : public CPanel {
   }
 };
 
+// The two name entries (a new profile, a new save) share one layout: a name
+// box over a dark backing with OK and Cancel, modal while open.
+class CNameEntryPage : public CFrontEndPage {
+ public:
+  void DrawPage() override {
+    Band("CONFIRM_BACKING", 0xAA000000, 0xAA000000);
+    Band("CONFIRM_TITLE_AREA", kGreyTop, kGreyBottom);
+    UIRect t = At("CONFIRM_TEXT");
+    t.x1 += 10;
+    t.x2 -= 10;
+    DrawBand(t, 0xFF002896, 0xFF002896);
+  }
+  void OnClose() override {
+    Screens().PopModal(this);
+    Screens().SetKeyboardFocus(nullptr);
+  }
+  // The box on CONFIRM_TEXT, taking only what a file name can hold.
+  void BuildNameBox(int32_t id, int32_t maxLength) {
+    const UIRect r = ElementRect("CONFIRM_TEXT");
+    box = CreateEditBox(id, r.x1 + 10, r.y1 + 4, r.x2 - 10, r.y2 - 4);
+    box->clickable = true;
+    box->maxLength = maxLength;
+    box->SetFileNameMode();
+  }
+  // Empty and focused, OK off until something is typed; modal.
+  void OpenEntry() {
+    box->SetText("");
+    box->Activate();
+    Enable(ok, false);
+    Screens().PushModal(this);
+  }
+  std::string Typed() const {
+    std::string typed;
+    box->GetText(typed);
+    return typed;
+  }
+  CIconButton* ok = nullptr;
+  CEditBox* box = nullptr;
+};
+
 // A level's name or description as the scripts give it: a text id (kept as
 // its digits) or the text itself. The description's format names the
 // objective's target at the chosen difficulty ("%c%d" and the like).
@@ -89,6 +130,10 @@ void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e);
 
 // The pages of profiles, saved games and options (profile_save_pages.cpp).
 CPanel* ProfileAndSavePage(int32_t page);
+// The game-play and graphics options and the statistics page
+// (option_pages.cpp, statistics_page.cpp).
+CPanel* OptionOrStatisticsPage(int32_t page);
+CPanel* StatisticsPage();
 // Set when the login page opens the new-profile entry: the entry then
 // returns to it and may be cancelled.
 bool& NewProfileOpenedFromLogin();

@@ -6,6 +6,8 @@
 #include "frontend/save_slots.h"
 #include "script/profiles.h"
 #include "session/goals.h"
+#include "session/player.h"
+#include "session/stats_history.h"
 
 namespace {
 
@@ -43,6 +45,35 @@ bool AllStatisticsOffered(int32_t objective, bool gameRunning) { return !gameRun
 int32_t StepStatistic(int32_t n, int32_t step, bool allOffered) {
   const int32_t count = allOffered ? kStatisticCount : kStatisticCount - 1;
   return ((n + step) % count + count) % count;
+}
+
+int32_t StatisticLabelKind(int32_t n) {
+  if (n == 1 || n == 2 || n == 4) return kChartMoney;
+  return n == 5 ? kChartPercent : kChartNumber;
+}
+
+StatisticLines CollectStatisticLines(int32_t n, float nowYears) {
+  constexpr float kHoursAYear = 24.0f;
+  constexpr int32_t kMostSamples = 512;  // more than the history holds
+  StatisticLines out;
+  for (int32_t player = 0; player < kMaxPlayers; ++player) {
+    const CPlayer* p = PlayerTable().Get(player);
+    if (p == nullptr || !p->inUse) continue;
+    std::vector<float> values;
+    float v = 0;
+    for (int32_t k = 0; k < kMostSamples && GetStatsHistorySample(v, player, n, k); ++k) values.push_back(v);
+    std::vector<ChartPoint>& line = out.lines[size_t(player)];
+    const int32_t count = int32_t(values.size());
+    for (int32_t k = 0; k < count; ++k) {
+      line.push_back({nowYears - float(count - 1 - k) / kHoursAYear, values[size_t(k)]});
+      out.minY = std::min(out.minY, values[size_t(k)]);
+      out.maxY = std::max(out.maxY, values[size_t(k)]);
+    }
+    out.longest = std::max(out.longest, count);
+  }
+  out.maxX = nowYears;
+  out.minX = nowYears - float(std::max(out.longest - 1, 1)) / kHoursAYear;
+  return out;
 }
 
 bool InGameSaveAllowed(bool tutorial, bool networkGame) { return !tutorial && !networkGame; }

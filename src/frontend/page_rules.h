@@ -2,8 +2,12 @@
 // The rules of the front end's smaller pages, apart from their drawing: the
 // statistics page's choice of statistic, the in-game menu's save button, the
 // option pages' settings and the two name entries' answers.
+#include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
+
+#include "ui/line_chart.h"
 
 class CPlayerProfile;
 class ProfileList;
@@ -21,6 +25,19 @@ bool AllStatisticsOffered(int32_t objective, bool gameRunning);
 // The statistic after n one step left (-1) or right (+1), wrapping within
 // what is offered.
 int32_t StepStatistic(int32_t n, int32_t step, bool allOffered);
+
+// The y label kind of statistic n: money, a percentage or a count.
+int32_t StatisticLabelKind(int32_t n);
+// The lines of statistic n, one a player slot (empty for a slot not in use
+// or without samples), oldest sample first, x in calendar years (one sample a
+// game hour, 24 a year) ending at `nowYears`. The x range spans the longest
+// line (at least one hour); the y range spans every line, shown or not, and 0.
+struct StatisticLines {
+  std::array<std::vector<ChartPoint>, 6> lines;
+  float minX = 0, maxX = 0, minY = 0, maxY = 0;
+  int32_t longest = 0;  // samples of the longest line
+};
+StatisticLines CollectStatisticLines(int32_t n, float nowYears);
 
 // ---- In-game menu
 // Save is offered outside tutorials and network games.

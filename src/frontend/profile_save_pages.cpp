@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 
+#include "engine/core/error.h"
 #include "frontend/board_list.h"
 #include "frontend/front_end.h"
 #include "frontend/front_end_page.h"
@@ -28,6 +29,17 @@ constexpr int32_t kVisibleListLines = 14;
 constexpr int32_t kBadNameTitle = 1797, kBadNameText = 1798;
 constexpr int32_t kLoadFailedTitle = 1799, kLoadFailedText = 1800;
 constexpr int32_t kSaveFailedTitle = 1801, kSaveFailedText = 1802;
+constexpr int32_t kNoReasonText = 3951;
+
+// The reason a save or load failed, as its report gave it.
+std::string Reason(const WarningCapture& warnings, FrontEndServices& game) {
+  return warnings.Text().empty() ? game.Text(kNoReasonText) : warnings.Text();
+}
+
+// A save's name as the list shows it: without ".sav".
+std::string ShownSaveName(const std::string& fileName) {
+  return fileName.ends_with(".sav") ? fileName.substr(0, fileName.size() - 4) : fileName;
+}
 
 // A list box over an element, with its scroll bar on the right.
 CListBox* ListWithBar(CPanel& page, int32_t id, const UIRect& r) {
@@ -104,7 +116,7 @@ class CLoginScreen : public CFrontEndPage {
                     DeleteProfile(name);
                     Refresh();
                   },
-                  -150.0f);
+                  -150.0f, {name});
   }
   void OpenNewProfileFromLogin();
   ProfileList profiles;
@@ -199,7 +211,7 @@ class CSaveListPage : public CFrontEndPage {
         Refill();
       }
       if (after) after();
-    });
+    }, 0.0f, {slot->shownName});
   }
   SaveSlotList saves;
   CListBox* list = nullptr;
@@ -237,8 +249,11 @@ class CLoadGameScreen : public CSaveListPage {
     }
     if (type != kNotifyClicked) return 0;
     if (id == kLoad && saves.HighlightedSlot()) {
-      if (Game().LoadGame(saves.HighlightedSlot()->fileName)) Close();
-      else Screens().Ask(kLoadFailedTitle, kLoadFailedText, 1, nullptr);
+      const std::string fileName = saves.HighlightedSlot()->fileName;
+      WarningCapture warnings;
+      if (Game().LoadGame(fileName)) Close();
+      else Screens().Ask(kLoadFailedTitle, kLoadFailedText, 1, nullptr, 0.0f,
+                         {ShownSaveName(fileName), Reason(warnings, Game())});
     } else if (id == kCancel) {
       Screens().Go(kPageLoad, kPageMainMenu);
     } else if (id == kDelete) {
@@ -274,8 +289,12 @@ class CSaveGameScreen : public CSaveListPage {
   void DrawPage() override { DrawList(0xFF0000C0, 0x800000C0); }
   // Writes the save and refreshes the page, or says that it failed.
   void SaveAs(const std::string& fileName) {
-    if (!Game().SaveGame(fileName)) Screens().Ask(kSaveFailedTitle, kSaveFailedText, 1, nullptr);
+    WarningCapture warnings;
+    const bool saved = Game().SaveGame(fileName);
     Refresh();
+    if (!saved)
+      Screens().Ask(kSaveFailedTitle, kSaveFailedText, 1, nullptr, 0.0f,
+                    {ShownSaveName(fileName), Reason(warnings, Game())});
   }
   void AskOverwrite() {
     const SaveSlot* slot = saves.HighlightedSlot();
@@ -284,7 +303,7 @@ class CSaveGameScreen : public CSaveListPage {
     Screens().Ask(1633, 1631, 2, [this, fileName](int32_t button) {
       if (button == 0) SaveAs(fileName);
       else EnableButtons();
-    });
+    }, 0.0f, {slot->shownName});
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (TakeHighlight(type, id, value)) {
@@ -314,7 +333,7 @@ CSaveGameScreen g_Save;
 
 // ---- The save-name entry -------------------------------------------------------------------
 
-class CSaveNameScreen : public CFrontEndPage {
+class CSaveNameScreen : public CNameEntryPage {
  public:
   enum { kOk, kCancel, kTitle, kBox, kInfo };
   void Build() override {
@@ -323,34 +342,12 @@ class CSaveNameScreen : public CFrontEndPage {
     ok = MenuButton(kButtons, kOk, 1);
     MenuButton(kButtons, kCancel, 1);
     Text(kTitle, "CONFIRM_TITLE_AREA", 1432);
-    const UIRect r = ElementRect("CONFIRM_TEXT");
-    box = CreateEditBox(kBox, r.x1 + 10, r.y1 + 4, r.x2 - 10, r.y2 - 4);
-    box->clickable = true;
-    box->maxLength = 60;
-    box->SetFileNameMode();
+    BuildNameBox(kBox, 60);
     Text(kInfo, "LOGIN_NEW_INFO_AREA", 1380, 3);
   }
-  void OnOpen() override {
-    box->SetText("");
-    box->Activate();
-    Enable(ok, false);
-    Screens().PushModal(this);
-  }
-  void OnClose() override {
-    Screens().PopModal(this);
-    Screens().SetKeyboardFocus(nullptr);
-  }
-  void DrawPage() override {
-    Band("CONFIRM_BACKING", 0xAA000000, 0xAA000000);
-    Band("CONFIRM_TITLE_AREA", kGreyTop, kGreyBottom);
-    UIRect t = At("CONFIRM_TEXT");
-    t.x1 += 10;
-    t.x2 -= 10;
-    DrawBand(t, 0xFF002896, 0xFF002896);
-  }
+  void OnOpen() override { OpenEntry(); }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
-    std::string typed;
-    box->GetText(typed);
+    const std::string typed = Typed();
     if (type == kMsgFrameTick) {
       Enable(ok, NameEntryOkEnabled(typed));
       return 1;
@@ -383,8 +380,6 @@ class CSaveNameScreen : public CFrontEndPage {
     }
     return 1;
   }
-  CIconButton* ok = nullptr;
-  CEditBox* box = nullptr;
 };
 
 CSaveNameScreen g_SaveName;
@@ -405,15 +400,14 @@ class COptionsScreen : public CFrontEndPage {
   }
   void OnOpen() override {
     for (int32_t id = 0; id < 7; ++id) Enable(buttons[size_t(id)], !(Game().GameRunning() && OptionsNeedNoGame(id)));
-    // The graphics and game-play pages come with their own screens.
-    Enable(buttons[kGraphics], false);
-    Enable(buttons[kGamePlay], false);
   }
   void DrawPage() override { Band("OPTIONS_TITLE_AREA", 0xFF6E04AB, 0x806E04AB); }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type != kNotifyClicked) return 0;
     switch (id) {
       case kSound: Screens().Go(kPageOptions, kPageSoundOptions); break;
+      case kGraphics: Screens().Go(kPageOptions, kPageGraphicsOptions); break;
+      case kGamePlay: Screens().Go(kPageOptions, kPageGamePlayOptions); break;
       case kBoard: Screens().Go(kPageOptions, kPageBoard); break;
       case kCredits:
         Close();

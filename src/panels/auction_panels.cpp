@@ -49,7 +49,7 @@ constexpr float kMarkerRise = 5.6f;
 constexpr float kTagTextScale = 0.75f;  // name and cash share the upper strip
 constexpr float kMarkerSize = 32.0f;
 constexpr int32_t kSwitchOnImage = 137, kSwitchOffImage = 138;
-constexpr int32_t kCountdownOpenImage = 278;
+constexpr int32_t kCountdownOpenImage = 139;
 constexpr const char* kTurnTickSample = "auction\\dynam_auctioncounter.wav";
 constexpr const char* kBeepSample = "ambi_any_build_hospitalbeep.wav";
 

@@ -81,6 +81,9 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudVoting, &h.voting);
   game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
   game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  game.InstallHudPanel(kHudStatistics, &h.stats);
+  game.InstallHudPanel(kHudChat, &h.chat);
+  h.stats.chat = &h.chat;
   CSelectionInfoPanel* selection = &h.selection;
   PanelGameLinks().showBlockPage = [selection](int32_t block) {
     InfoSelection& s = CurrentInfoSelection();
@@ -229,4 +232,12 @@ void ToggleConsole() {
     console.Open();
     GamePanels().MoveToFront(&console);
   }
+}
+
+void OpenChatToEverybody() {
+  CChatPanel& chat = HudPanels().chat;
+  if (!chat.built || chat.open || !Session().networkSession) return;
+  chat.Open();
+  chat.SetAllRecipients();
+  GamePanels().MoveToFront(&chat);
 }

@@ -12,6 +12,7 @@
 #include "panels/auction_panels.h"
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/chat_panel.h"
 #include "panels/console_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
@@ -19,6 +20,7 @@
 #include "panels/prompt_panel.h"
 #include "panels/rent_panel.h"
 #include "panels/selection_info_panel.h"
+#include "panels/stats_panel.h"
 #include "panels/time_panel.h"
 #include "panels/voting_panel.h"
 #include "session/game_events.h"
@@ -86,6 +88,8 @@ struct HudPanelObjects {
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
+  CStatsPanel stats;
+  CChatPanel chat;
 
   HudPanelObjects();
 };
@@ -117,3 +121,6 @@ void OpenBusinessPanelForSelection();
 void FollowAuction(const AuctionEvent& event);
 // Opens or closes the console (its key).
 void ToggleConsole();
+// The chat's key in a network game: the chat panel opens addressed to every
+// other player.
+void OpenChatToEverybody();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "session/player.h"
 #include "session/session_services.h"
@@ -27,14 +28,16 @@ void CChatLog::AddLine(int32_t player, std::string_view text) {
 void CChatLog::PostLine(std::string_view text, int32_t player, std::span<const int32_t> recipients) {
   if (text.empty()) return;
   text = text.substr(0, kChatTextSize - 1);
+  // The speaker is never one of the recipients: a list naming nobody else
+  // says nothing at all.
+  std::vector<int32_t> to;
+  for (int32_t slot : recipients)
+    if (slot >= 0 && slot < kMaxPlayers && slot != player) to.push_back(slot);
+  if (!recipients.empty() && to.empty()) return;
   if (Session().networkSession) {
     SessionNetworkServices& net = *Services().network;
-    if (recipients.empty()) {
-      net.SendChat(text, -1);
-    } else {
-      for (int32_t slot : recipients)
-        if (slot >= 0 && slot < kMaxPlayers) net.SendChat(text, slot);
-    }
+    if (to.empty()) net.SendChat(text, -1);
+    for (int32_t slot : to) net.SendChat(text, slot);
   }
   AddLine(player, text);
 }

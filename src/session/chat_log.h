@@ -24,7 +24,9 @@ class CChatLog {
   // Appends a line (cut to 255 characters; an empty one is dropped).
   void AddLine(int32_t player, std::string_view text);
   // The local player says something: sent to the recipient slots (all
-  // players when none are given) in a network session, then added.
+  // players when none are given) in a network session, then added. The
+  // speaker's own slot is left out of the list; a list of no one else
+  // sends and adds nothing.
   void PostLine(std::string_view text, int32_t player, std::span<const int32_t> recipients);
   void Age();
   int LiveCount() const { return (next_ - oldest_ + kChatSlots) % kChatSlots; }

@@ -13,6 +13,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/construction_jobs.h"
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "session/ai_characters.h"
 #include "session/auction.h"
@@ -290,7 +291,16 @@ void ApplyTakeOverBusiness(const TakeOverBusinessMsg& m) {
   RefreshPanels();
 }
 
-void ApplyBusinessPrices(const PriceMessage& m, const CNetMessage& raw) { ApplyBusinessPriceMessage(raw.Sender(), m); }
+// A person's own prices are noted in the console with the tick they take
+// effect at: every machine of a network game notes the same line.
+void ApplyBusinessPrices(const PriceMessage& m, const CNetMessage& raw) {
+  if (!ApplyBusinessPriceMessage(raw.Sender(), m)) return;
+  const CPlayer* owner = PlayerTable().ByNumber(raw.Sender());
+  if (owner == nullptr || owner->kind != kPlayerHuman) return;
+  ConsolePrintF(kConsoleReply, "Prices of business %d set at tick %u: %.2f %.2f %.2f %.2f %.2f %.2f", m.Business.value,
+                LogicTick(), double(m.Prices[0]), double(m.Prices[1]), double(m.Prices[2]), double(m.Prices[3]),
+                double(m.Prices[4]), double(m.Prices[5]));
+}
 
 void ApplyPrepareBlock(const PrepareBlockMsg& m) {
   CBlock* block = GetBlock(m.block.value);

@@ -117,19 +117,15 @@ void ArchiveScreenSizeSets(const char* pattern) {
   }
 }
 
-// The road marker: a small square pyramid built in code.
+// The road marker: one flat quad from four fixed corners, built in code.
 void BuildRoadMarker() {
-  const Vec3 p[5] = {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}, {0, 2, 0}};
-  const TexCoord uv[5] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}, {0.5f, 0.5f}};
-  const int32_t handle = ModSysCreateSelfBuiltModel(1, 5, p, uv, nullptr);
+  const Vec3 p[4] = {{-2, 0.1f, -2}, {2, 0.1f, -2}, {2, 0.1f, 2}, {-2, 0.1f, 2}};
+  const TexCoord uv[4] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+  const int32_t handle = ModSysCreateSelfBuiltModel(1, 4, p, uv, nullptr);
   if (!handle) return;
-  // Seen from outside: (P2 - P1) x (P0 - P1) points away from the middle.
-  ModSysAddTriangle(0, 4, 1);
-  ModSysAddTriangle(1, 4, 2);
-  ModSysAddTriangle(2, 4, 3);
-  ModSysAddTriangle(3, 4, 0);
-  ModSysAddTriangle(0, 1, 2);
-  ModSysAddTriangle(0, 2, 3);
+  // Seen from above: (P2 - P1) x (P0 - P1) points up.
+  ModSysAddTriangle(0, 2, 1);
+  ModSysAddTriangle(0, 3, 2);
   // Drawn with the yellow sign board.
   constexpr size_t kYellowSign = 3;
   const std::vector<int32_t>& signs = TextureSetSlots(TextureSetName::Signs);

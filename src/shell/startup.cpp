@@ -139,10 +139,6 @@ void ReadConfig() {
   RefuseUnusableScreenSize();
 }
 
-void ShowSystemCursor(bool show) {
-  if (Shell().window) Shell().window->ShowSystemCursor(show);
-}
-
 bool HardwareCursor() { return Shell().program && Shell().program->HardwareCursor(); }
 
 void SetCursorScales(float s1x, float s1y, float s2x, float s2y) {
@@ -383,6 +379,10 @@ void ConfigureRendererForGame() {
   r->SetFieldOfView(53.0f);
   r->SetDepthRange(1.0f, 3000.0f);
   r->SetClearFlags(false, true);
+}
+
+void ShowSystemCursor(bool show) {
+  if (Shell().window) Shell().window->ShowSystemCursor(show);
 }
 
 void CreateMainWindow() {

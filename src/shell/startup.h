@@ -104,6 +104,9 @@ void ConfigureRendererForGame();
 void CreateMainWindow();
 void ShowMainWindow();
 void RaiseMainWindow();
+// Shows or hides the window system's pointer over the main window (the
+// hardware cursor; the game draws its own otherwise).
+void ShowSystemCursor(bool show);
 // Closes the renderer and the window and sets the quit flag.
 void DestroyMainWindow();
 // The text of the debug information box that a debug-menu item opens

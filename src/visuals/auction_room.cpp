@@ -48,7 +48,6 @@ struct Seat {
   int32_t state = 0;
   void* voice = nullptr;  // bid or withdraw
   void* winVoice = nullptr;
-  int32_t action = 0;     // frames left of the bid hop or the win turn
 };
 
 struct Room {
@@ -140,18 +139,12 @@ void DrawMarker(CRenderer& r, float x, float z, float s, uint32_t colour) {
   DrawWorldQuads(r, quad, 1, &colour);
 }
 
-// The room's figures move a little for their animations: a hop on a bid, a
-// turn on a win.
+// The figures stand at their seats facing the auctioneer; their models'
+// frames carry the idle, bid and win movements.
 void PoseFigure(Seat& s, float baseX) {
   CEntity& f = s.figure;
   f.position = {baseX, 0, kSeatZ};
   f.rotation = {0, 180, 0};
-  if (s.action > 0) {
-    const float t = float(s.action);
-    if (s.state == kBidderIdle && s.action > 0) f.position.y = 0.8f * std::fabs(std::sin(t * 0.2f));
-    if (s.state >= kBidderCheer1 && s.state <= kBidderWin) f.rotation.y = 180 + 18.0f * t;
-    --s.action;
-  }
   f.flags |= kEntRebuildMatrix;
 }
 
@@ -187,16 +180,18 @@ const char* TokenSound(int32_t token, int32_t kind) {
 }
 
 void BidderFrameRange(int32_t token, int32_t state, int32_t* first, int32_t* last) {
-  // Our token figures hold one frame: each range is that frame. The tables
-  // keep their places so figures with more frames can be given them.
-  static constexpr int32_t kIdle[kTokenCount][2] = {{0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1},
-                                                    {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}};
-  static constexpr int32_t kBid[kTokenCount][2] = {{0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1},
-                                                   {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}};
-  static constexpr int32_t kWin[kTokenCount][2] = {{0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1},
-                                                   {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}};
+  // Every standing token has the same three ranges; the tables keep a row
+  // per token so that a figure of its own can be given its own ranges.
+  static constexpr int32_t kRange[3][2] = {
+      {kTokenIdleFirst, kTokenBidFirst}, {kTokenBidFirst, kTokenWinFirst}, {kTokenWinFirst, kTokenFrames}};
+  static constexpr const int32_t* kIdle[kTokenCount] = {kRange[0], kRange[0], kRange[0], kRange[0], kRange[0],
+                                                        kRange[0], kRange[0], kRange[0], kRange[0], kRange[0]};
+  static constexpr const int32_t* kBid[kTokenCount] = {kRange[1], kRange[1], kRange[1], kRange[1], kRange[1],
+                                                       kRange[1], kRange[1], kRange[1], kRange[1], kRange[1]};
+  static constexpr const int32_t* kWin[kTokenCount] = {kRange[2], kRange[2], kRange[2], kRange[2], kRange[2],
+                                                       kRange[2], kRange[2], kRange[2], kRange[2], kRange[2]};
   const int32_t t = std::clamp(token, 0, kTokenCount - 1);
-  const auto& range = state == kBidderBid ? kBid[t] : state == kBidderWin ? kWin[t] : kIdle[t];
+  const int32_t* range = state == kBidderBid ? kBid[t] : state == kBidderWin ? kWin[t] : kIdle[t];
   *first = range[0];
   *last = range[1];
 }
@@ -228,7 +223,7 @@ void BuildAuctionRoomFigures() {
     if (p && p->inUse) players = slot + 1;
   }
   room.seatCount = players;
-  Place(room.auctioneer, ShelfModel(ModelShelf::Characters, 0), {0, 1.2f, kAuctioneerZ}, 180, 1.0f);
+  Place(room.auctioneer, ShelfModel(ModelShelf::Characters, 0), {0, 0, kAuctioneerZ}, 180, 1.0f);
   room.auctioneerSet = room.auctioneer.model != nullptr;
   for (int32_t i = 0; i < kAuctionSeats; ++i) {
     Seat& s = room.seats[i];
@@ -279,7 +274,6 @@ void SetBidderAnimation(int32_t seat, int32_t state) {
       Stop(s.voice);
       if (!Muted()) s.voice = Play(TokenSound(s.token, 0));
       s.state = kBidderIdle;
-      s.action = 16;
       break;
     case kBidderCheer1:
       PlayRange(seat, kBidderIdle);
@@ -294,7 +288,6 @@ void SetBidderAnimation(int32_t seat, int32_t state) {
       s.winVoice = Play(TokenSound(s.token, 1));
       Play(kApplause);
       s.state = kBidderIdle;
-      s.action = 20;
       break;
     default:
       break;

@@ -1,36 +1,22 @@
 // The front end's profile, save and load pages on the running game, driven
 // by the mouse: a new profile, a game saved from the in-game menu under a
 // typed name, quit, loaded again from the load page and played on.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/front_end_wiring.h"
-#include "app/game.h"
-#include "app/game_parts.h"
-#include "engine/core/console.h"
-#include "engine/core/error.h"
-#include "engine/core/memory.h"
-#include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
-#include "engine/files/save_game.h"
 #include "engine/recording_renderer.h"
 #include "engine/scene/texture.h"
 #include "frontend/front_end.h"
-#include "platform/message_box.h"
-#include "platform/paths.h"
+#include "in_process_game.h"
+#include "panels/panel_links.h"
 #include "script/profiles.h"
-#include "script/script.h"
-#include "session/player.h"
 #include "session/scenarios.h"
-#include "session/session_services.h"
-#include "session/session_state.h"
 #include "session/tick_driver.h"
+#include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
@@ -38,7 +24,6 @@
 #include "ui/ui_services.h"
 #include "visuals/cut_scene.h"
 #include "visuals/frame_draw.h"
-#include "city/city_services.h"
 
 namespace {
 
@@ -49,63 +34,33 @@ class TextureRenderer : public RecordingRenderer {
   CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
 };
 
-class FrontEndSaveLoadTest : public ::testing::Test {
+// The game with its menus (as the command line's FRONTEND asks), the pages
+// on the game's own layouts, fonts and texts, driven by the mouse.
+class FrontEndSaveLoadTest : public InProcessGameTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("front_end_save_load_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    const fs::path game(RC_GAME_ROOT);
-    for (const char* folder : {"scripts", "parameters", "gamedata"})
-      fs::copy(game / folder, dir_ / folder, fs::copy_options::recursive);
-    for (const char* folder : {"language", "gamedata2", "max"}) fs::create_directory_symlink(game / folder, dir_ / folder);
-    oldRoot_ = platform::GameRoot();
-    platform::SetGameRoot(dir_.string());
-    oldBoxes_ = platform::SetMessageBoxBackend(
-        [this](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
-          boxes_.emplace_back(text);
-          return platform::BoxResult::Ok;
-        });
-    ThrowOnFatalError();
-    ClearConsoleCommandTable();
-    RegisterConsoleCommands();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
+    OpenGameRoot("front_end_save_load", {"scripts", "parameters", "gamedata", "language", "gamedata2/frontend",
+                                         "gamedata2/GenericTextures", "gamedata2/GenericTextures640",
+                                         "gamedata2/font640", "gamedata2/paths"});
+    fs::create_directories(dir_ / "max");  // the cache archive's place
+    OpenGame();
     PlayerProfile() = CPlayerProfile{};
-    g_StartupOptions.frontEnd = true;  // the menus, though headless
-    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    CreateEngineSystems();
+    g_StartupOptions.frontEnd = true;
     Ui() = UiServices{};
     Ui().renderer = &renderer_;
     ASSERT_TRUE(LoadInterfaceImages(640));
     ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
     LoadFrontEnd();
     AttachFrontEnd();
-    TheGame().StartSimulation();
+    StartSimulation();
     ASSERT_TRUE(Script().Create());  // the profiles' settings run in it
-    GamePauseState().AddReason(0);  // as the game's start leaves it
   }
   void TearDown() override {
     ResetFrontEnd();
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
-    Script().Destroy();
-    DestroyEngineSystems();
-    MemoryManager().Shutdown();
-    PlayerTable().DeleteAllPlayers();
-    PlayerTable().ClearPlayerSetupRows();
-    RestoreDefaultSessionServices();
-    RestoreDefaultCityServices();
-    ClearSaveHooks();
-    ClearConsoleCommandTable();
-    RunState() = GameRunState{};
-    GamePauseState().Reset();
-    Session() = SessionState{};
     PlayerProfile() = CPlayerProfile{};
     g_StartupOptions.frontEnd = false;
-    platform::SetMessageBoxBackend(std::move(oldBoxes_));
-    platform::SetGameRoot(oldRoot_);
-    fs::remove_all(dir_);
+    CloseGame();
   }
 
   CFrontEndScreens& Fe() { return FrontEndScreens(); }
@@ -113,8 +68,11 @@ class FrontEndSaveLoadTest : public ::testing::Test {
     BeginUiInputFrame(UiMouse{int32_t(x), int32_t(y), down, false, 0});
     Fe().ProcessInput();
   }
+  // A click in the middle of an element where the page stands now (the
+  // prompt moves itself).
   void Click(int32_t page, const char* element) {
-    const UIRect r = Fe().Page(page)->ElementRect(element);
+    const CPanel* p = Fe().Page(page);
+    const UIRect r = MovedRect(p->ElementRect(element), p->LayoutEntity());
     const float x = (r.x1 + r.x2) / 2, y = (r.y1 + r.y2) / 2;
     Frame(x, y, false);
     Frame(x, y, true);
@@ -128,17 +86,31 @@ class FrontEndSaveLoadTest : public ::testing::Test {
     return nullptr;
   }
   void Type(int32_t page, const char* text) { Child<CEditBox>(page, 3)->SetText(text); }
+  // Enter in a name entry's box.
+  void Enter(int32_t page) { Fe().Page(page)->OnEvent(kNotifyEditEnter, 3, 0); }
+  std::string Shown(int32_t page, int32_t id) {
+    std::string all;
+    const CTextRect* t = Child<CTextRect>(page, id);
+    for (int32_t line = 0; t && line < t->LineCount(); ++line) all += t->LineText(line) + " ";
+    return all;
+  }
   void RunTicks(int n) {
     for (int i = 0; i < n; ++i) RunLogicTicks();
   }
+  void StartSandbox() {
+    FillDefaultPlayerSetup();
+    TheGame().NewGame(&FreePlayLevel());
+    ASSERT_TRUE(RunState().gameRunning);
+  }
+  // The save page over a running game, from the in-game menu.
+  void OpenSavePage() {
+    EnterFrontEnd();
+    ASSERT_TRUE(Fe().IsOpen(kPageInGameMenu));
+    Click(kPageInGameMenu, "MAIN_BUTT03");
+    ASSERT_TRUE(Fe().IsOpen(kPageSave));
+  }
 
-  fs::path dir_;
   TextureRenderer renderer_;
-  std::vector<std::string> boxes_;
-
- private:
-  std::string oldRoot_;
-  platform::MessageBoxBackend oldBoxes_;
 };
 
 TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageAndPlaysOn) {
@@ -162,9 +134,7 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
 
   // A game, then Escape: the in-game menu over it, paused.
   Fe().Page(kPageMainMenu)->Close();
-  FillDefaultPlayerSetup();
-  TheGame().NewGame(&FreePlayLevel());
-  ASSERT_TRUE(RunState().gameRunning);
+  StartSandbox();
   RunTicks(50);
   EnterFrontEnd();
   ASSERT_TRUE(Fe().IsOpen(kPageInGameMenu));
@@ -181,6 +151,7 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   EXPECT_FALSE(Fe().IsOpen(kPageSaveName));
   ASSERT_TRUE(fs::exists(dir_ / "profiles/Ada/first.sav"));
   EXPECT_EQ(Child<CListBox>(kPageSave, 17)->count, 1);
+  EXPECT_FALSE(Fe().IsOpen(kPagePrompt));
 
   // Back to the menu and on with the game: one resume lets it run again.
   Click(kPageSave, "SAVE_CANCEL_BUTTON");
@@ -254,6 +225,121 @@ TEST_F(FrontEndSaveLoadTest, TheFlyByAndTheCreditsPlayTheCutSceneAndItsEndReturn
     EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
     EXPECT_EQ(GetScreenMode(), 4);
   }
+}
+
+// A name in use, or one a folder cannot take, is refused with a notice
+// whose OK returns to the entry over the login page; nothing is made.
+TEST_F(FrontEndSaveLoadTest, ARefusedProfileNameShowsANoticeThenTheEntryAgain) {
+  ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT01");
+  ASSERT_TRUE(Fe().IsOpen(kPageLogin));
+  // Nothing highlighted: Delete, OK and Cancel are off and do nothing.
+  Child<CListBox>(kPageLogin, 5)->ClearSelection();
+  Fe().Page(kPageLogin)->OnEvent(kNotifyListItem, 5, -1);
+  for (int32_t id : {1, 2, 3}) EXPECT_TRUE(Child<CIconButton>(kPageLogin, id)->disabled) << id;
+  Click(kPageLogin, "LOGIN_SELECT_OK_BUTTON");
+  EXPECT_TRUE(Fe().IsOpen(kPageLogin));
+
+  struct Case {
+    const char* typed;
+    const char* title;
+  } const cases[] = {{"Ada", "Name taken"}, {"Bea.", "Name not allowed"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Click(kPageLogin, "LOGIN_SELECT_NEW_BUTTON");
+    ASSERT_TRUE(Fe().IsOpen(kPageNewProfile));
+    EXPECT_TRUE(Child<CIconButton>(kPageNewProfile, 0)->disabled);  // OK waits for text
+    Type(kPageNewProfile, c.typed);
+    Frame(0, 0, false);
+    EXPECT_FALSE(Child<CIconButton>(kPageNewProfile, 0)->disabled);
+    Click(kPageNewProfile, "CONFIRM_OPTION1_BUTTON");
+    ASSERT_TRUE(Fe().IsOpen(kPagePrompt));
+    EXPECT_FALSE(Fe().IsOpen(kPageNewProfile));
+    EXPECT_EQ(Shown(kPagePrompt, 10), std::string(c.title) + " ");
+    Click(kPagePrompt, "PROMPT_BUTTON_1");
+    EXPECT_TRUE(Fe().IsOpen(kPageNewProfile));
+    EXPECT_TRUE(Fe().IsOpen(kPageLogin));
+    EXPECT_EQ(Fe().modalCount, 1);  // the entry's own
+    Click(kPageNewProfile, "CONFIRM_OPTION3_BUTTON");
+    EXPECT_EQ(Fe().modalCount, 0);
+  }
+  EXPECT_EQ(ListProfiles(), (std::vector<std::string>{"Ada", "p"}));
+  EXPECT_STREQ(PlayerProfile().name, "Ada");
+}
+
+// On the save-name entry OK saves at once, over a save of the same name;
+// Enter asks first, naming the save, and No keeps the old one.
+TEST_F(FrontEndSaveLoadTest, OkOverwritesAtOnceWhileEnterAsksFirst) {
+  ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
+  StartSandbox();
+  OpenSavePage();
+  Click(kPageSave, "SAVE_NEW_BUTTON");
+  Type(kPageSaveName, "mine");
+  Click(kPageSaveName, "CONFIRM_OPTION1_BUTTON");
+  const fs::path file = dir_ / "profiles/Ada/mine.sav";
+  ASSERT_TRUE(fs::exists(file));
+  fs::last_write_time(file, fs::file_time_type{});  // long ago
+
+  Click(kPageSave, "SAVE_NEW_BUTTON");
+  Type(kPageSaveName, "mine");
+  Enter(kPageSaveName);
+  ASSERT_TRUE(Fe().IsOpen(kPagePrompt));
+  EXPECT_NE(Shown(kPagePrompt, 11).find("\"mine\""), std::string::npos) << Shown(kPagePrompt, 11);
+  Click(kPagePrompt, "PROMPT_BUTTON_2");
+  EXPECT_EQ(fs::last_write_time(file), fs::file_time_type{});
+
+  Click(kPageSave, "SAVE_NEW_BUTTON");
+  Type(kPageSaveName, "mine");
+  Click(kPageSaveName, "CONFIRM_OPTION1_BUTTON");
+  EXPECT_FALSE(Fe().IsOpen(kPagePrompt));
+  EXPECT_NE(fs::last_write_time(file), fs::file_time_type{});
+  EXPECT_EQ(Child<CListBox>(kPageSave, 17)->count, 1);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// A save that cannot be loaded says which and why in the front end's own
+// notice (no warning box besides), and the load page stays.
+TEST_F(FrontEndSaveLoadTest, AFailedLoadNamesTheSaveAndWhy) {
+  ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
+  {
+    std::ofstream broken(dir_ / "profiles/Ada/broken.sav", std::ios::binary);
+    broken << "not a save";
+  }
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT05");
+  ASSERT_TRUE(Fe().IsOpen(kPageLoad));
+  Child<CListBox>(kPageLoad, 16)->Select(0);
+  Frame(0, 0, false);
+  Click(kPageLoad, "LOAD_LOAD_BUTTON");
+  ASSERT_FALSE(RunState().gameRunning);
+  ASSERT_TRUE(Fe().IsOpen(kPagePrompt));
+  const std::string message = Shown(kPagePrompt, 11);
+  EXPECT_NE(message.find("\"broken\""), std::string::npos) << message;
+  EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+  Click(kPagePrompt, "PROMPT_BUTTON_1");
+  EXPECT_TRUE(Fe().IsOpen(kPageLoad));
+  EXPECT_EQ(Fe().modalCount, 0);
+}
+
+// The view panel's results button opens the statistics over the game,
+// paused; OK lets it run on.
+TEST_F(FrontEndSaveLoadTest, TheResultsButtonShowsTheStatisticsOverThePausedGame) {
+  ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
+  StartSandbox();
+  RunTicks(20);
+  ASSERT_FALSE(GamePauseState().Paused());
+  ASSERT_TRUE(PanelGameLinks().showResults);
+  PanelGameLinks().showResults();
+  ASSERT_TRUE(Fe().IsOpen(kPageStatistics));
+  EXPECT_TRUE(GamePauseState().Paused());
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
+  EXPECT_NE(Shown(kPageStatistics, 20), "");  // the player's name by the icon
+  Click(kPageStatistics, "STATS_OK_BUTTON");
+  EXPECT_FALSE(Fe().IsOpen(kPageStatistics));
+  EXPECT_FALSE(GamePauseState().Paused());
+  EXPECT_EQ(GetScreenMode(), kScreenCity);
 }
 
 }  // namespace

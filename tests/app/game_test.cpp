@@ -295,7 +295,8 @@ TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {
 // The scripts' prompts and day panel reach the HUD built from the game's own
 // interface data, in a running game: a message with a number and a string
 // line, a prompt with its button, the dismissal's script event, and the
-// day panel (the auction room's prompt in the auction state).
+// day panel (the auction room's prompt in the auction state); the level's
+// start opens the statistics.
 TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   for (const char* folder : {"gamedata2", "language"})
     fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / folder);
@@ -307,6 +308,9 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   CreateHudPanelSets();
   FillDefaultPlayerSetup();
   TheGame().NewGame(&FreePlayLevel());
+  // The level's start opens the statistics, unfolded.
+  EXPECT_TRUE(HudPanels().stats.open);
+  EXPECT_TRUE(HudPanels().stats.Expanded());
   CPromptPanel& prompt = HudPanels().prompt;
   auto run = [](const char* text) {
     const bool ok = Script().RunText(text, "test", true);

@@ -3,7 +3,9 @@
 // level in lockstep at full speed for game days and the host's snapshot
 // checks find every client in step; a client whose
 // state differs is named in the host's desync report, and the game carries
-// on. When the host goes, every client's game ends with the reason.
+// on. When the host goes, every client's game ends with the reason. A price
+// changed through a client's business panel takes effect on both machines
+// at one tick.
 #include "app/cityrun_fixture.h"
 
 namespace {
@@ -114,6 +116,63 @@ TEST_F(NetworkPlayTest, ADifferingClientIsReportedBySubsystemAndTheGameGoesOn) {
   const std::string desync = Read(host / "desync.log");
   EXPECT_NE(desync.find("tick 200 player 2: Players out of sync\n  host:   people "), std::string::npos) << desync;
   EXPECT_NE(desync.find("\n  client: people "), std::string::npos) << desync;
+}
+
+// Both machines give the starting city's first shop to player 2 (the
+// client's) as the level starts, the same on each, so the game stays in step.
+constexpr const char* kGiveShopToPlayer2 = R"(
+local StartLevel = EVENT_Level
+function EVENT_Level(argument)
+  local result = StartLevel(argument)
+  for i = 0, 599 do
+    local shop = Business[i]
+    if shop:GetPropertyAddress() >= 0 and shop:GetType() < 42 and shop:GetOwner() == 0 then
+      shop:SetOwner(2)
+      break
+    end
+  end
+  return result
+end
+)";
+
+// The text of the first line of the log that starts with `start`.
+std::string LineStarting(const std::string& log, const std::string& start) {
+  const size_t at = log.find(start);
+  if (at == std::string::npos) return "";
+  return log.substr(at, log.find('\n', at) - at);
+}
+
+TEST_F(NetworkPlayTest, APriceChangedOnAClientTakesEffectOnBothMachinesAtOneTick) {
+  const fs::path host = Machine("host");
+  const fs::path client = Machine("client");
+  for (const fs::path& m : {host, client})
+    std::ofstream(m / "scripts" / "freeplay" / "hub.lua", std::ios::app) << kGiveShopToPlayer2;
+  // The client's player raises the first row's price three steps through
+  // the business panel once the game runs; closing the panel sends it.
+  std::ofstream(client / "parameters" / "parameter.prm", std::ios::app) << "\nSHOPPRICE 0 3\n";
+  const fs::path hostLog = host / "run.log", clientLog = client / "run.log";
+  StartIn(host, hostLog.string(), HostArgs(2));
+  StartIn(client, clientLog.string(), JoinArgs());
+
+  ASSERT_TRUE(WaitForText(clientLog, "Prices of business", 120)) << Read(clientLog).substr(0, 4000);
+  ASSERT_TRUE(WaitForText(hostLog, "Prices of business", 120)) << Read(hostLog).substr(0, 4000);
+  const std::string sent = LineStarting(Read(clientLog), "Business ");
+  EXPECT_NE(sent.find(" row 0: price "), std::string::npos) << sent;
+  // The same prices at the same tick on both machines.
+  const std::string onClient = LineStarting(Read(clientLog), "Prices of business");
+  const std::string onHost = LineStarting(Read(hostLog), "Prices of business");
+  EXPECT_EQ(onClient, onHost);
+  const size_t at = onHost.find(" at tick ");
+  ASSERT_NE(at, std::string::npos);
+  const uint32_t tick = static_cast<uint32_t>(std::stoul(onHost.substr(at + 9)));
+  // The raised price: the first row's figure ends in the step's sum.
+  EXPECT_NE(sent.find(onHost.substr(onHost.find(": ") + 2, 4)), std::string::npos) << sent << "\n" << onHost;
+  // The next snapshot after it finds the client in step, shops included.
+  const uint32_t next = (tick / 200 + 1) * 200;
+  ASSERT_TRUE(WaitForText(hostLog, InStep(next, 2), 120)) << Read(hostLog).substr(0, 8000);
+  const std::string text = Read(hostLog);
+  EXPECT_EQ(text.find("out of sync"), std::string::npos);
+  EXPECT_EQ(text.find("[WARNING!]"), std::string::npos) << text.substr(0, 8000);
 }
 
 }  // namespace

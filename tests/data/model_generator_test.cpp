@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/scene/asset_table.h"
 #include "tools/modelgen/model_families.h"
 
 namespace {
@@ -73,6 +75,41 @@ TEST(ModelGenerator, PeopleWalkInEightFramesWithACoarseCopy) {
   bool moved = false;
   for (size_t i = 0; i < v && !moved; ++i) moved = out[0].positions[i].z != out[0].positions[4 * v + i].z;
   EXPECT_TRUE(moved);
+}
+
+TEST(ModelGenerator, StandingTokensIdleHopOnABidAndTurnOnAWin) {
+  std::vector<ModelFileData> out;
+  std::string error;
+  ASSERT_TRUE(Generate("token t car #C0C4C8 stand", out, error)) << error;
+  ASSERT_TRUE(Generate("token s car #C0C4C8 sit", out, error)) << error;
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].frameCount, kTokenFrames);
+  EXPECT_EQ(out[1].frameCount, 1);
+  const ModelFileData& m = out[0];
+  const size_t v = m.vertexCount;
+  auto highest = [&](int32_t frame) {
+    float y = -1e9f;
+    for (size_t i = 0; i < v; ++i) y = std::max(y, m.positions[size_t(frame) * v + i].y);
+    return y;
+  };
+  auto sameAsFirst = [&](int32_t frame, size_t i) {
+    const Vec3 &a = m.positions[i], &b = m.positions[size_t(frame) * v + i];
+    return std::fabs(a.x - b.x) + std::fabs(a.y - b.y) + std::fabs(a.z - b.z) < 1e-4f;
+  };
+  // Idle stays on its base; the bid's hop lifts the token clear of it
+  // half-way; the win jumps too.
+  const float resting = highest(kTokenIdleFirst);
+  EXPECT_LT(highest((kTokenIdleFirst + kTokenBidFirst) / 2) - resting, 0.2f);
+  EXPECT_GT(highest((kTokenBidFirst + kTokenWinFirst) / 2) - resting, 1.0f);
+  EXPECT_GT(highest(kTokenWinFirst + 8) - resting, 0.5f);
+  // The round base (drawn first) never moves; the win half-way round has
+  // turned the token; each range ends where the idle starts.
+  size_t baseVertices = 0;
+  while (baseVertices < v && sameAsFirst(kTokenWinFirst + 16, baseVertices)) ++baseVertices;
+  EXPECT_GT(baseVertices, 0u);
+  EXPECT_LT(baseVertices, v);
+  for (int32_t last : {kTokenBidFirst - 1, kTokenWinFirst - 1, kTokenFrames - 1})
+    for (size_t i = 0; i < v; ++i) ASSERT_NEAR(m.positions[size_t(last) * v + i].y, m.positions[i].y, 0.05f) << last;
 }
 
 TEST(ModelGenerator, PathsHoldFourPointsAFrameAndLoopsClose) {

@@ -136,6 +136,22 @@ TEST(TextureSourceTest, PicturesAreFullScreenSizedAndDrawText) {
   EXPECT_EQ(PicturePixels(Parse("output a.tga\ntexture 1 1 #F8FC08\n").textures[0])[0], 0x7FE1);
 }
 
+// Text is UTF-8: a character beyond ASCII is one glyph, not one per byte.
+TEST(TextureSourceTest, TextIsReadAsUtf8) {
+  TextureSource s;
+  std::string error;
+  ASSERT_TRUE(ParseTextureSource("output a.gtd\ntexture 48 16\ntext c 13 12 #FFFFFF DejaVuSans-Bold.ttf \u25b2\n", ".",
+                                 s, error, RC_DEJAVU_DIR))
+      << error;
+  int32_t left = 48, right = -1;
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 48; ++x)
+      if (Texel(s.textures[0], x, y)[3] != 0) left = std::min(left, x), right = std::max(right, x);
+  ASSERT_GE(right, left);
+  EXPECT_LT(right - left, 14);  // the three bytes' glyphs would span twice that
+  EXPECT_NEAR((left + right) / 2, 24, 2);
+}
+
 TEST(TextureSourceTest, ReadsPngFilesAsTexels) {
   auto folder = std::filesystem::temp_directory_path() / ("rc_png_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);

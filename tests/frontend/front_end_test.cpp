@@ -13,6 +13,8 @@
 #include "platform/paths.h"
 #include "session/player.h"
 #include "session/scenarios.h"
+#include "script/profiles.h"
+#include "session/goals.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"
@@ -30,6 +32,7 @@ class TextureRenderer : public RecordingRenderer {
 class FakeGame : public FrontEndServices {
  public:
   bool GameRunning() override { return running; }
+  bool NetworkGame() override { return network; }
   int32_t ScreenMode() override { return mode; }
   void SetScreenMode(int32_t m) override { mode = m; }
   void AddPause() override { ++pauses; }
@@ -64,7 +67,7 @@ class FakeGame : public FrontEndServices {
   int32_t RememberedToken() override { return remembered; }
   void RememberToken(int32_t t) override { remembered = t; }
 
-  bool running = false, quit = false;
+  bool running = false, network = false, quit = false;
   int32_t mode = 0, pauses = 0, music = 0, orbits = 0, remembered = 0;
   std::vector<std::string> profiles, scripts, cutScenes;
   std::vector<int32_t> started;
@@ -128,6 +131,11 @@ class FrontEndTest : public ::testing::Test {
   void RegisterTutorials(int32_t count) {
     for (int32_t i = 0; i < count; ++i)
       ScenarioManager().RegisterLevel(100001 + i, ("Lesson " + std::to_string(i + 1)).c_str(), "tutorial", "d");
+  }
+
+  std::string Shown(int32_t page, int32_t id) {
+    const CTextRect* t = Child<CTextRect>(page, id);
+    return t && t->LineCount() > 0 ? t->LineText(0) : std::string();
   }
 
   TextureRenderer renderer_;
@@ -314,6 +322,141 @@ TEST_F(FrontEndTest, ATutorialStartsWithoutWaitingUnlessARowLacksItsToken) {
   // The end of a tutorial leads back to the tutorial list.
   game_.EndGame();
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTutorials});
+}
+
+// Over a running game the statistics page pauses a single-player game (not
+// a network one) and shows the menu overlay until OK; during a game the
+// arrows keep to the first five statistics, after a game decided by votes
+// they reach all six.
+TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered) {
+  game_.profiles = {"Fay"};
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 3, "Fay"));
+  GameGoal().kind = OBJECTIVE_WEAKEST_LINK;
+  struct Case {
+    bool network;
+    int32_t pauses;
+  } const cases[] = {{false, 1}, {true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.network);
+    game_.running = true;
+    game_.network = c.network;
+    game_.mode = 3;
+    ShowStatistics();
+    ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageStatistics});
+    EXPECT_EQ(game_.mode, 4);
+    EXPECT_EQ(game_.pauses, c.pauses);
+    // One player: one icon, one name.
+    EXPECT_TRUE(Child<CButton>(kPageStatistics, 3)->visible);
+    EXPECT_FALSE(Child<CButton>(kPageStatistics, 4)->visible);
+    EXPECT_EQ(Shown(kPageStatistics, 20), "Fay");
+    EXPECT_EQ(Shown(kPageStatistics, 13), "Cash");  // a vote is decided on cash during the game
+    for (const char* next : {"Businesses", "Profit", "Goods sold"}) {
+      Click(kPageStatistics, "STATS_RIGHT_CHANGER");
+      EXPECT_EQ(Shown(kPageStatistics, 13), next);
+    }
+    Click(kPageStatistics, "STATS_LEFT_CHANGER");
+    EXPECT_EQ(Shown(kPageStatistics, 13), "Profit");
+    Click(kPageStatistics, "STATS_OK_BUTTON");
+    EXPECT_TRUE(OpenPages().empty());
+    EXPECT_EQ(game_.mode, 3);
+    EXPECT_EQ(game_.pauses, 0);
+  }
+  // The game has ended: the page comes up by itself and offers all six.
+  game_.running = game_.network = false;
+  ReturnToFrontEnd(false, true);
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageStatistics});
+  EXPECT_EQ(Shown(kPageStatistics, 13), "Rating points");
+  Click(kPageStatistics, "STATS_RIGHT_CHANGER");
+  EXPECT_EQ(Shown(kPageStatistics, 13), "Goods sold");
+  Click(kPageStatistics, "STATS_LEFT_CHANGER");
+  Click(kPageStatistics, "STATS_LEFT_CHANGER");
+  EXPECT_EQ(Shown(kPageStatistics, 13), "Profit");
+  Click(kPageStatistics, "STATS_OK_BUTTON");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+  EXPECT_EQ(game_.pauses, 0);
+  PlayerTable().DeleteAllPlayers();
+}
+
+TEST_F(FrontEndTest, ANetworkGameIsNeitherPausedNorSaveableFromTheInGameMenu) {
+  game_.profiles = {"Gil"};
+  game_.running = game_.network = true;
+  EnterFrontEnd();
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
+  EXPECT_EQ(game_.pauses, 0);
+  EXPECT_EQ(game_.mode, 4);
+  EXPECT_TRUE(Child<CIconButton>(kPageInGameMenu, 1)->disabled);
+  Click(kPageInGameMenu, "MAIN_BUTT03");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
+  Click(kPageInGameMenu, "MAIN_BUTT02");
+  EXPECT_TRUE(OpenPages().empty());
+  EXPECT_EQ(game_.pauses, 0);
+}
+
+// The options menu's Back leads where it came from; during a game the
+// board, credits and defaults wait.
+TEST_F(FrontEndTest, OptionsBackReturnsToTheMenuItCameFrom) {
+  game_.profiles = {"Hal"};
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT06");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageOptions});
+  for (int32_t id : {3, 4, 6}) EXPECT_FALSE(Child<CIconButton>(kPageOptions, id)->disabled) << id;
+  Click(kPageOptions, "OPTIONS_BACK_BUTTON");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
+
+  Page(kPageMainMenu)->Close();
+  game_.running = true;
+  EnterFrontEnd();
+  Click(kPageInGameMenu, "MAIN_BUTT04");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageOptions});
+  for (int32_t id : {3, 4, 6}) EXPECT_TRUE(Child<CIconButton>(kPageOptions, id)->disabled) << id;
+  for (int32_t id : {0, 1, 2}) EXPECT_FALSE(Child<CIconButton>(kPageOptions, id)->disabled) << id;
+  Click(kPageOptions, "OPTIONS_BACK_BUTTON");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
+  EXPECT_EQ(game_.pauses, 1);  // still paused under the menu
+}
+
+struct CursorSpy : ProfileServices {
+  std::vector<bool> shown;
+  void ShowSystemCursor(bool show) override { shown.push_back(show); }
+};
+
+// The option pages write the profile as they are used: an older profile's
+// filtering 2 becomes 1 as soon as the graphics page opens, the radios set
+// the detail, and the system pointer switch shows or hides it at once.
+TEST_F(FrontEndTest, OptionPagesWriteTheProfileAtOnce) {
+  game_.profiles = {"Ida"};
+  CursorSpy spy;
+  SetProfileServices(&spy);
+  CPlayerProfile& p = PlayerProfile();
+  p.FilteringLevel = 2;
+  p.DetailLevel = 1;
+  EnterFrontEnd();
+  Click(kPageMainMenu, "MAIN_BUTT06");
+  Click(kPageOptions, "OPTIONS_BUTT02");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageGraphicsOptions});
+  EXPECT_EQ(p.FilteringLevel, 1);
+  EXPECT_TRUE(Child<CRadioButton>(kPageGraphicsOptions, 14)->on);
+  EXPECT_FALSE(Child<CRadioButton>(kPageGraphicsOptions, 9)->on);
+  EXPECT_TRUE(Child<CRadioButton>(kPageGraphicsOptions, 12)->on);
+  Click(kPageGraphicsOptions, "GRAPHICS_OPTION1_RADIO3");
+  EXPECT_EQ(p.DetailLevel, 2);
+  EXPECT_FALSE(Child<CRadioButton>(kPageGraphicsOptions, 12)->on);
+  Click(kPageGraphicsOptions, "GRAPHICS_OK_BUTTON");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageOptions});
+
+  Click(kPageOptions, "OPTIONS_BUTT03");
+  ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageGamePlayOptions});
+  EXPECT_EQ(Shown(kPageGamePlayOptions, 10), "Off");
+  Click(kPageGamePlayOptions, "GAMEPLAY_OPTION3_CHECKBOX");
+  EXPECT_EQ(p.HardwareCursor, 1);
+  EXPECT_EQ(Shown(kPageGamePlayOptions, 10), "On");
+  Click(kPageGamePlayOptions, "GAMEPLAY_OPTION2_CHECKBOX");
+  EXPECT_EQ(p.InverseMouse, 1);
+  EXPECT_EQ(spy.shown, std::vector<bool>{true});  // only the pointer's own switch
+  Click(kPageGamePlayOptions, "GAMEPLAY_OK_BUTTON");
+  EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageOptions});
+  SetProfileServices(nullptr);
+  p = CPlayerProfile{};
 }
 
 }  // namespace

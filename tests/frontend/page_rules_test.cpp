@@ -5,6 +5,8 @@
 #include "frontend/page_rules.h"
 #include "frontend_fixture.h"
 #include "session/goals.h"
+#include "session/player.h"
+#include "session/stats_history.h"
 #include "visuals/frame_draw.h"
 
 namespace {
@@ -106,6 +108,37 @@ TEST_F(PageRulesTest, StatisticsFollowTheObjectiveAndCycleWithinWhatIsOffered) {
   EXPECT_EQ(StepStatistic(5, 1, true), 0);
   EXPECT_EQ(StepStatistic(4, 1, true), 5);
   EXPECT_EQ(StatisticNameText(5), 1538);
+}
+
+// A line a player in the game, hourly samples ending at the present; the y
+// range spans every player's samples (shown or not) and 0.
+TEST_F(PageRulesTest, StatisticLinesEndAtThePresentAndTheirRangeHoldsZero) {
+  ClearStatsHistory();
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Ann"));
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Bob"));
+  constexpr int32_t kCash = 2;
+  for (float v : {100.0f, 250.0f, 400.0f}) StatsHistory().Append(0 * kHistorySeries + kCash, v);
+  for (float v : {-50.0f, 20.0f}) StatsHistory().Append(1 * kHistorySeries + kCash, v);
+  StatisticLines lines = CollectStatisticLines(kCash, 1935.5f);
+  ASSERT_EQ(lines.lines[0].size(), 3u);
+  ASSERT_EQ(lines.lines[1].size(), 2u);
+  EXPECT_TRUE(lines.lines[2].empty());
+  EXPECT_FLOAT_EQ(lines.lines[0].back().x, 1935.5f);
+  EXPECT_FLOAT_EQ(lines.lines[0].front().x, 1935.5f - 2.0f / 24.0f);
+  EXPECT_FLOAT_EQ(lines.lines[0].front().y, 100.0f);
+  EXPECT_FLOAT_EQ(lines.minX, 1935.5f - 2.0f / 24.0f);
+  EXPECT_FLOAT_EQ(lines.minY, -50.0f);
+  EXPECT_FLOAT_EQ(lines.maxY, 400.0f);
+  EXPECT_EQ(lines.longest, 3);
+  // Only positive samples: the range still starts at 0; no samples: one hour wide.
+  lines = CollectStatisticLines(0, 1940.0f);
+  EXPECT_FLOAT_EQ(lines.minY, 0.0f);
+  EXPECT_NEAR(lines.maxX - lines.minX, 1.0f / 24.0f, 1e-3f);
+  EXPECT_EQ(StatisticLabelKind(kCash), kChartMoney);
+  EXPECT_EQ(StatisticLabelKind(5), kChartPercent);
+  EXPECT_EQ(StatisticLabelKind(3), kChartNumber);
+  PlayerTable().DeleteAllPlayers();
+  ClearStatsHistory();
 }
 
 TEST_F(PageRulesTest, OptionsKeepToTheirRangesAndApplyAtOnce) {

@@ -54,9 +54,11 @@ TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
   EXPECT_TRUE(objects.ticker.open);
   objects.ticker.Close();
   EXPECT_TRUE(objects.ticker.open);
-  // The program's own prompts keep their control slots.
+  // The program's own prompts and chat keep their control slots.
   HudPanels().prompt.EnterControlSlots();
   HudPanels().auctionPrompt.EnterControlSlots();
+  HudPanels().stats.EnterControlSlots();
+  HudPanels().chat.EnterControlSlots();
 }
 
 class ScreenModeSetsTest : public PanelsTest {};

@@ -58,7 +58,7 @@ class HudDataTest : public ::testing::Test {
   platform::MessageBoxBackend oldBoxes_;
 };
 
-TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
+TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDraws) {
   for (int32_t width : {640, 800, 1024}) {
     Ui().imageTable.clear();
     EXPECT_TRUE(LoadInterfaceImages(width)) << width;
@@ -79,21 +79,9 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDrawsAndOpensByItsTabs) {
   hud.CreatePanels();
   EXPECT_EQ(FormatMoney(-25), "-$25");
   for (int32_t m = 0; m < kHudModelCount; ++m) EXPECT_FALSE(hud.Panel(m)->noModel) << m;
-  for (int32_t m : {kHudStatistics, kHudChat})
-    EXPECT_GE(hud.Panel(m)->hotAreaElement, 0) << m;
   hud.Panel(kHudNavigator)->Open();
   DrawInterface();
   EXPECT_GT(renderer_.Count("DrawTexturedQuadsShaded"), 0);
-
-  // A click on the chat's tab opens it.
-  CPanel* chat = hud.Panel(kHudChat);
-  const UIRect tab = chat->closedHotArea;
-  const int32_t x = int32_t((tab.x1 + tab.x2) / 2), y = int32_t((tab.y1 + tab.y2) / 2);
-  BeginUiInputFrame(UiMouse{x, y, false, false, 0});
-  hud.ProcessInput();
-  BeginUiInputFrame(UiMouse{x, y, true, false, 0});
-  hud.ProcessInput();
-  EXPECT_TRUE(chat->open);
 
   // Text in the game's own font.
   CTextRect text;

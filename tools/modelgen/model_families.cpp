@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/scene/asset_table.h"
+
 // Kinds of this file:
 //   person <name> <build> <pose> <shirt> <trousers> <skin> <hair>
 //       build child | teen | adult | elder; pose walk | stand | enter | sit.
@@ -25,7 +27,9 @@
 //       41-95 coins rain in and the bag swells (a gain).
 //   token <name> <shape> <colour> <pose>  a playing token on a round base;
 //       shape car | cart | dog | rocket | crown | horse | kettle | ship |
-//       plane | trumpet; pose stand | sit (tipped back on its base).
+//       plane | trumpet; pose stand | sit (tipped back on its base). A
+//       standing token has 72 frames: 0-23 idle, 24-39 a bid's hop, 40-71 a
+//       win's jump and turn (the auction room plays them).
 //   path <name> keys <f> <x> <y> <z> ... | loop <cx> <y> <cz> <rx> <rz> <frames>
 //        | camera <f> <eye x y z> <look-at x y z> ...
 //       a path: frames of four points (origin, then its right, up and
@@ -541,6 +545,23 @@ void TokenShape(MeshBuilder& m, const std::string& shape, Colour c) {
   }
 }
 
+// Where a standing token's shape is in frame f: idle rocks it gently on its
+// base, a bid makes it hop and lean forward, a win makes it jump twice and
+// turn once round.
+Place TokenPose(int f) {
+  if (f < kTokenBidFirst) {
+    const float t = 2 * kPi * static_cast<float>(f - kTokenIdleFirst) / (kTokenBidFirst - kTokenIdleFirst);
+    return TurnZ({0, 0.3f, 0}, 3.0f * std::sin(t), {0, 0.04f * (1 - std::cos(t)), 0});
+  }
+  if (f < kTokenWinFirst) {
+    const float t = static_cast<float>(f - kTokenBidFirst) / (kTokenWinFirst - kTokenBidFirst - 1);
+    const float s = std::sin(kPi * t);
+    return TurnX({0, 0.3f, 0}, 12.0f * s, {0, 1.2f * s, 0});
+  }
+  const float t = static_cast<float>(f - kTokenWinFirst) / (kTokenFrames - kTokenWinFirst - 1);
+  return TurnY({0, 0, 0}, 360.0f * t, {0, 1.0f * std::fabs(std::sin(2 * kPi * t)), 0});
+}
+
 bool Token(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
   static const char* const kShapes[] = {"car", "cart", "dog", "rocket", "crown", "horse", "kettle", "ship", "plane", "trumpet"};
   const std::string shape = a.Word(0);
@@ -551,11 +572,15 @@ bool Token(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::strin
   if (pose != "stand" && pose != "sit") return error = "unknown pose " + pose, false;
   GenModel g;
   g.name = row.name;
-  g.mesh.BeginFrame();
-  g.mesh.Prism(12, 1.0f, 0.95f, 0, 0.3f, 0, 0, Darker(c));
-  // Resting: the same token tipped back and lowered onto its base.
-  if (pose == "sit") g.mesh.SetOuter(TurnX({0, 0.3f, -0.6f}, -35, {0, -0.1f, 0.2f}));
-  TokenShape(g.mesh, shape, c);
+  const int frames = pose == "stand" ? kTokenFrames : 1;
+  for (int f = 0; f < frames; ++f) {
+    g.mesh.BeginFrame();
+    g.mesh.SetOuter(Identity());
+    g.mesh.Prism(12, 1.0f, 0.95f, 0, 0.3f, 0, 0, Darker(c));
+    // Resting: the same token tipped back and lowered onto its base.
+    g.mesh.SetOuter(pose == "sit" ? TurnX({0, 0.3f, -0.6f}, -35, {0, -0.1f, 0.2f}) : TokenPose(f));
+    TokenShape(g.mesh, shape, c);
+  }
   out.push_back(std::move(g));
   return true;
 }

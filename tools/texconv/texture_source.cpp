@@ -9,6 +9,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <vector>
 
 #include "engine/render/fullscreen_image.h"
 #include "engine/scene/texture.h"
@@ -72,6 +73,31 @@ bool EndsWith(const std::string& s, const char* tail) {
   return s.size() > n && s.compare(s.size() - n, n, tail) == 0;
 }
 
+// The characters of a UTF-8 line; a byte that starts no valid sequence is
+// taken as the character of that number.
+std::vector<uint32_t> CodePoints(const std::string& text) {
+  std::vector<uint32_t> out;
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const uint32_t c = byte(i);
+    const size_t n = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    bool valid = n > 0;
+    uint32_t cp = n == 3 ? c & 0x07 : n == 2 ? c & 0x0F : c & 0x1F;
+    for (size_t k = 1; valid && k <= n; ++k) {
+      if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) valid = false;
+      else cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (valid) {
+      out.push_back(cp);
+      i += n + 1;
+    } else {
+      out.push_back(c);
+      ++i;
+    }
+  }
+  return out;
+}
+
 // Draws one line of text with a TrueType face, blending by glyph coverage.
 // x < 0 centres the line across the texture.
 bool DrawText(TextureImage& t, const std::string& face_path, int32_t x, int32_t baseline,
@@ -87,7 +113,7 @@ bool DrawText(TextureImage& t, const std::string& face_path, int32_t x, int32_t 
   if (!ok) error = "cannot open the face " + face_path;
   for (int pass = 0; ok && pass < 2; ++pass) {  // measure, then draw
     int32_t pen = 0;
-    for (unsigned char c : text) {
+    for (uint32_t c : CodePoints(text)) {
       if (FT_Load_Char(face, c, pass ? FT_LOAD_RENDER : FT_LOAD_DEFAULT) != 0) continue;
       if (pass) {
         const FT_Bitmap& b = face->glyph->bitmap;

@@ -11,6 +11,11 @@ namespace {
 
 void* g_owner_window = nullptr;
 
+WarningCapture*& CurrentCapture() {
+  static WarningCapture* capture = nullptr;
+  return capture;
+}
+
 FatalExitHandler& FatalHandler() {
   static FatalExitHandler handler;
   return handler;
@@ -35,7 +40,10 @@ int32_t ReportError(int32_t level, int32_t unused, const char* text) {
     if (FatalHandler()) FatalHandler()(text ? text : "");
     std::exit(1);
   }
-  if (level == 1) ShowWarning(unused, text);
+  if (level == 1) {
+    if (WarningCapture* capture = CurrentCapture()) capture->Keep(text);
+    else ShowWarning(unused, text);
+  }
   return -1;
 }
 
@@ -61,3 +69,6 @@ void ThrowOnFatalError() {
     throw FatalErrorException{last.c_str()};
   });
 }
+
+WarningCapture::WarningCapture() : outer_(CurrentCapture()) { CurrentCapture() = this; }
+WarningCapture::~WarningCapture() { CurrentCapture() = outer_; }

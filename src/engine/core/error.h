@@ -4,6 +4,7 @@
 // silently. Boxes go through platform::ShowMessageBox.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 int32_t ReportError(int32_t level, int32_t unused, const char* text);
 // printf-style convenience over ReportError (the text is cut at 1024 bytes).
@@ -26,3 +27,21 @@ struct FatalErrorException {
 };
 // Installs a handler that throws FatalErrorException (for tests).
 void ThrowOnFatalError();
+
+// While one exists, level-1 reports are kept in it instead of shown in a box:
+// a caller that tells the player itself why something failed (the front
+// end's notices of a failed save or load) takes the text from here. The
+// innermost capture takes the reports; the last one is kept.
+class WarningCapture {
+ public:
+  WarningCapture();
+  ~WarningCapture();
+  WarningCapture(const WarningCapture&) = delete;
+  WarningCapture& operator=(const WarningCapture&) = delete;
+  const std::string& Text() const { return text_; }
+  void Keep(const char* text) { text_ = text ? text : ""; }
+
+ private:
+  WarningCapture* outer_;
+  std::string text_;
+};

@@ -39,6 +39,12 @@ inline constexpr int32_t kCharacterFigures = 10;
 inline constexpr int32_t kTokenCount = 10;
 inline constexpr int32_t TokenStanding(int32_t token) { return kCharacterFigures + token; }
 inline constexpr int32_t TokenSitting(int32_t token) { return kCharacterFigures + kTokenCount + token; }
+// Frames of the standing tokens (end exclusive): idle, a bid's hop, a win's
+// jump with a turn. The sitting tokens hold one frame.
+inline constexpr int32_t kTokenIdleFirst = 0;
+inline constexpr int32_t kTokenBidFirst = 24;
+inline constexpr int32_t kTokenWinFirst = 40;
+inline constexpr int32_t kTokenFrames = 72;
 
 // People: the street people come first, at the people's model number
 // ((standing ? 4 : 0) + kind) x 4 + look, then people entering a door, people

@@ -1,0 +1,284 @@
+// The statistics panel (the goal's statistics, stepping past disabled ones,
+// the count-up restarted by a new figure, the ranking and its texts, the
+// plan view holding it open) and the chat panel (recipients from the
+// statistics' player buttons and the All button, lines sent only to others
+// and never read as a format).
+#include "panels_fixture.h"
+
+#include <string>
+#include <vector>
+
+#include "city/blocks.h"
+#include "session/chat_log.h"
+#include "session/goals.h"
+#include "session/session_services.h"
+#include "ui/buttons.h"
+#include "ui/edit_box.h"
+#include "ui/money_format.h"
+#include "visuals/interface_task.h"
+
+namespace {
+
+class StatsPanelTest : public PanelsTest {
+ protected:
+  void SetUp() override {
+    PanelsTest::SetUp();
+    GameGoal() = CGameGoal{};
+    Session().inGame = true;
+  }
+  void TearDown() override {
+    GameTime().screenMode = kScreenCity;
+    Stats().Close();
+    PanelsTest::TearDown();
+  }
+  static CStatsPanel& Stats() { return HudPanels().stats; }
+  static void Click(int32_t id) { Stats().OnEvent(kNotifyClicked, id, 0); }
+  static void Frames(int n) {
+    for (int i = 0; i < n; ++i) Stats().OnEvent(kMsgFrameTick, 0, 0);
+  }
+  // The statistics visited by `clicks` presses of one mode button.
+  static std::vector<int32_t> Visit(int32_t button, int clicks) {
+    std::vector<int32_t> seen;
+    for (int i = 0; i < clicks; ++i) {
+      Click(button);
+      seen.push_back(Stats().statistic);
+    }
+    return seen;
+  }
+};
+
+TEST_F(StatsPanelTest, ModeButtonsStepPastTheStatisticsTheGoalLeavesOut) {
+  AddPlayer("Ann", 1);
+  struct Case {
+    int32_t goal;
+    int32_t shown;  // the statistic opening shows
+    std::vector<int32_t> forward;
+  } const cases[] = {
+      // No goal: blocks, votes and rating left out.
+      {OBJECTIVE_NONE, 0, {1, 3, 4, 5, 8, 0}},
+      // First to be mayor: the votes shown, only blocks and rating left out.
+      {OBJECTIVE_FIRST_TO_BE_MAYOR, 6, {8, 0, 1, 3, 4, 5, 6}},
+      {OBJECTIVE_PROFIT, 3, {4, 5, 8, 0, 1, 3}},
+      {OBJECTIVE_PAPERWEALTH_BY_AMOUNT, 4, {5, 8, 0, 1, 3, 4}},
+      {OBJECTIVE_SALES, 8, {0, 1, 3, 4, 5, 8}},
+  };
+  for (const Case& c : cases) {
+    Stats().Close();
+    GameGoal().kind = c.goal;
+    Stats().Open();
+    EXPECT_EQ(Stats().statistic, c.shown) << c.goal;
+    EXPECT_EQ(Visit(CStatsPanel::kNext, int(c.forward.size())), c.forward) << c.goal;
+  }
+  // Backward from cash under the last goal.
+  Stats().statistic = 0;
+  EXPECT_EQ(Visit(CStatsPanel::kPrevious, 3), (std::vector<int32_t>{8, 5, 4}));
+  // With one statistic left the buttons stay on it.
+  Stats().enabledStats.fill(false);
+  Stats().enabledStats[4] = true;
+  Stats().statistic = 4;
+  EXPECT_EQ(Visit(CStatsPanel::kNext, 2), (std::vector<int32_t>{4, 4}));
+  EXPECT_EQ(Visit(CStatsPanel::kPrevious, 1), (std::vector<int32_t>{4}));
+  EXPECT_EQ(Joined(Stats().title), "Paper wealth");
+}
+
+TEST_F(StatsPanelTest, ANewFigureRestartsTheCountUpAndTheSlotsRankBestFirst) {
+  CPlayer* ann = AddPlayer("Ann", 1, 1000);
+  CPlayer* bob = AddPlayer("Bob", 2, 3000);
+  GameGoal().kind = OBJECTIVE_WEAKEST_LINK;  // shows cash
+  Stats().Open();
+  ASSERT_EQ(Stats().statistic, 0);
+  ASSERT_EQ(Stats().slotCount, 2);
+  // Opening shows the figures at once; Bob leads.
+  const CStatsPanel::Slot& first = Stats().slots[size_t(Stats().order[0])];
+  EXPECT_EQ(first.player, bob->index);
+  EXPECT_EQ(Joined(first.name), "Bob");
+  EXPECT_EQ(Joined(first.value), FormatMoney(3000));
+  for (const CStatsPanel::Slot& s : Stats().slots) EXPECT_EQ(s.steps, 0);
+
+  CStatsPanel::Slot& annSlot = Stats().slots[size_t(Stats().order[1])];
+  ASSERT_EQ(annSlot.player, ann->index);
+  // A refresh takes the new figure and makes the first of its steps.
+  ann->money = 5000;
+  Stats().Refresh();
+  EXPECT_EQ(annSlot.steps, kCountUpSteps - 1);
+  Frames(10);
+  EXPECT_EQ(annSlot.steps, kCountUpSteps - 11);
+  EXPECT_GT(annSlot.shown, 1000.0f);
+  EXPECT_LT(annSlot.shown, 5000.0f);
+  // The same figure again goes on counting; a new one starts over.
+  Stats().Refresh();
+  EXPECT_EQ(annSlot.steps, kCountUpSteps - 12);
+  ann->money = 6000;
+  Stats().Refresh();
+  EXPECT_EQ(annSlot.steps, kCountUpSteps - 1);
+  Frames(kCountUpSteps);
+  EXPECT_FLOAT_EQ(annSlot.shown, 6000.0f);
+  EXPECT_EQ(Joined(annSlot.value), FormatMoney(6000));
+  // Ann now leads, her bar grows toward the whole width and Bob's to half.
+  EXPECT_EQ(Stats().order[0], int32_t(&annSlot - Stats().slots.data()));
+  Frames(200);
+  EXPECT_NEAR(annSlot.fraction, 1.0f, 1e-3f);
+  EXPECT_NEAR(Stats().slots[size_t(Stats().order[1])].fraction, 0.5f, 1e-3f);
+  // The refresh after the change noted it as upward.
+  EXPECT_EQ(Stats().lastDirection[0][&annSlot - Stats().slots.data()], 1);
+
+  // In debt: shown in the warning colour; counts show their per cent sign.
+  ann->money = -250;
+  Stats().Refresh();
+  Frames(kCountUpSteps);
+  EXPECT_EQ(Joined(annSlot.value), FormatMoney(-250));
+  EXPECT_EQ(annSlot.value.lineColour[0], 6);
+  EXPECT_EQ(FormatStatistic(7, 12.9f), "12%");
+  EXPECT_EQ(FormatStatistic(8, 0.0f), "0%");
+}
+
+TEST_F(StatsPanelTest, NoActivePlayerShowsNoSlotsAndTheBarsShrink) {
+  CPlayer* ann = AddPlayer("Ann", 1, 1000);
+  Stats().Open();
+  Frames(100);
+  ASSERT_GT(Stats().slots[0].fraction, 0.9f);
+  ann->inUse = 0;
+  Stats().Refresh();
+  EXPECT_EQ(Stats().slotCount, 0);
+  for (CIconButton* b : Stats().playerButtons) EXPECT_FALSE(b->visible);
+  Frames(60);
+  EXPECT_LT(Stats().slots[0].fraction, 0.01f);
+}
+
+TEST_F(StatsPanelTest, ThePlanViewHoldsTheFoldedPanelOpen) {
+  AddPlayer("Ann", 1);
+  Stats().Open();
+  Click(CStatsPanel::kOpenClose);
+  ASSERT_FALSE(Stats().Expanded());
+  EXPECT_EQ(Stats().chosenFrame, kStatsFoldedFrame);
+  GameTime().screenMode = kScreenPlan;
+  Frames(1);
+  EXPECT_TRUE(Stats().Expanded());
+  EXPECT_TRUE(Stats().forcedOpen);
+  EXPECT_EQ(Stats().chosenFrame, kStatsOpenFrame);
+  EXPECT_FALSE(Stats().openClose->visible);
+  GameTime().screenMode = kScreenCity;
+  Frames(1);
+  EXPECT_FALSE(Stats().Expanded());
+  EXPECT_FALSE(Stats().forcedOpen);
+  EXPECT_TRUE(Stats().openClose->visible);
+  // Opened by hand it stays open after the plan view.
+  Click(CStatsPanel::kOpenClose);
+  GameTime().screenMode = kScreenPlan;
+  Frames(1);
+  EXPECT_FALSE(Stats().forcedOpen);
+  GameTime().screenMode = kScreenCity;
+  Frames(1);
+  EXPECT_TRUE(Stats().Expanded());
+}
+
+// ---- The chat ----------------------------------------------------------------------------
+
+class ChatNetwork : public SessionNetworkServices {
+ public:
+  void SendChat(std::string_view text, int32_t slot) override { sent.emplace_back(slot, std::string(text)); }
+  std::vector<std::pair<int32_t, std::string>> sent;
+};
+
+class ChatPanelTest : public StatsPanelTest {
+ protected:
+  void SetUp() override {
+    StatsPanelTest::SetUp();
+    SetSessionNetworkServices(&net_);
+    Session().networkSession = true;
+    ChatLog().Clear();
+    for (const char* name : {"Ann", "Bob", "Cy", "Di", "Ed", "Flo"}) AddPlayer(name, int32_t(PlayerTable().PlayerCount()));
+    Stats().Open();
+  }
+  void TearDown() override {
+    Chat().Close();
+    ChatLog().Clear();
+    SetSessionNetworkServices(nullptr);
+    StatsPanelTest::TearDown();
+  }
+  static CChatPanel& Chat() { return HudPanels().chat; }
+  static void Type(const std::string& text) {
+    Chat().input->SetText(text);
+    Chat().SendLine();
+  }
+  // The rank of a player on the statistics panel.
+  static int32_t RankOf(int32_t player) {
+    for (int32_t r = 0; r < Stats().slotCount; ++r)
+      if (Stats().slots[size_t(Stats().order[size_t(r)])].player == player) return r;
+    return -1;
+  }
+  ChatNetwork net_;
+};
+
+TEST_F(ChatPanelTest, PlayerButtonsAndAllChooseTheRecipientsButNeverTheLocalPlayer) {
+  // A player's button opens the chat with that player marked, and locks the
+  // rest of the HUD but the player buttons and the chat itself.
+  Stats().OnEvent(kNotifyClicked, RankOf(2), 0);
+  ASSERT_TRUE(Chat().open);
+  EXPECT_EQ(Chat().Recipients(), (std::vector<int32_t>{2}));
+  EXPECT_TRUE(Stats().next->inputDisabled);
+  EXPECT_FALSE(Stats().playerButtons[0]->inputDisabled);
+  EXPECT_FALSE(Chat().all->inputDisabled);
+  EXPECT_FALSE(Chat().inputDisabled);
+  // A second click on another adds it; a click on the same one removes it.
+  Stats().OnEvent(kNotifyClicked, RankOf(4), 0);
+  EXPECT_EQ(Chat().Recipients(), (std::vector<int32_t>{4, 2}));
+  Stats().OnEvent(kNotifyClicked, RankOf(2), 0);
+  EXPECT_EQ(Chat().Recipients(), (std::vector<int32_t>{4}));
+  // The local player's own button marks everybody else: five icons at most.
+  Stats().OnEvent(kNotifyClicked, RankOf(0), 0);
+  EXPECT_EQ(Chat().Recipients(), (std::vector<int32_t>{5, 4, 3, 2, 1}));
+  for (CIconButton* icon : Chat().icons) EXPECT_TRUE(icon->visible);
+  // An icon removes the player it shows.
+  Chat().OnEvent(kNotifyClicked, CChatPanel::kFirstIcon + 1, 0);
+  EXPECT_EQ(Chat().Recipients(), (std::vector<int32_t>{5, 3, 2, 1}));
+  EXPECT_FALSE(Chat().icons[4]->visible);
+  Chat().OnEvent(kNotifyClicked, CChatPanel::kAll, 0);
+  EXPECT_EQ(Chat().Recipients().size(), 5u);
+
+  Type("hello %s %d");
+  ASSERT_EQ(net_.sent.size(), 5u);
+  for (const auto& [slot, text] : net_.sent) {
+    EXPECT_NE(slot, 0);
+    EXPECT_EQ(text, "hello %s %d");  // never read as a format
+  }
+  ASSERT_EQ(ChatLog().LiveCount(), 1);
+  EXPECT_STREQ(ChatLog().Line(0).text, "hello %s %d");
+  EXPECT_EQ(ChatLog().Line(0).player, 0);
+  EXPECT_EQ(Chat().input->length, 0);
+
+  // Cancel closes it and gives the HUD back.
+  Chat().OnEvent(kNotifyClicked, CChatPanel::kCancel, 0);
+  EXPECT_FALSE(Chat().open);
+  EXPECT_FALSE(Stats().next->inputDisabled);
+}
+
+TEST_F(ChatPanelTest, NoRecipientSendsNothingAndTheButtonsOnlyWorkInANetworkGame) {
+  OpenChatToEverybody();
+  ASSERT_TRUE(Chat().open);
+  Chat().recipients.fill(false);
+  Chat().recipients[0] = true;  // only oneself: nobody
+  Chat().RefreshIcons();
+  for (CIconButton* icon : Chat().icons) EXPECT_FALSE(icon->visible);
+  Type("anyone?");
+  EXPECT_TRUE(net_.sent.empty());
+  EXPECT_EQ(ChatLog().LiveCount(), 0);
+  EXPECT_EQ(Chat().input->length, 0);  // cleared all the same
+  // The log leaves the speaker out of a list it is given.
+  const int32_t self[] = {0};
+  ChatLog().PostLine("to me", 0, self);
+  EXPECT_TRUE(net_.sent.empty());
+  EXPECT_EQ(ChatLog().LiveCount(), 0);
+  Chat().Close();
+
+  // Outside a network game the players' buttons neither open nor address it.
+  Session().networkSession = false;
+  Stats().Refresh();
+  EXPECT_TRUE(Stats().playerButtons[0]->disabled);
+  Stats().OnEvent(kNotifyClicked, 1, 0);
+  EXPECT_FALSE(Chat().open);
+  OpenChatToEverybody();
+  EXPECT_FALSE(Chat().open);
+}
+
+}  // namespace
