@@ -122,7 +122,7 @@ TEST_F(AuctionPanelsTest, TagsShowStatusNameAndTruncatedCash) {
   RoomAtLocalTurn(-12.75f);
   CAuctionBidPanel& bid = Bid();
   EXPECT_EQ(bid.RefreshBidders(), 3);
-  EXPECT_EQ(Joined(bid.status[0]), "Bidding now");
+  EXPECT_EQ(Joined(bid.status[0]), "Bidding");
   EXPECT_EQ(Joined(bid.status[1]), FormatMoney(600));
   EXPECT_EQ(Joined(bid.status[2]), "Passed");
   EXPECT_EQ(Joined(bid.names[1]), "Bob");
