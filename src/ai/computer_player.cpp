@@ -1,5 +1,8 @@
 #include "ai/computer_player.h"
 
+#include "ai/ai_cards.h"
+#include "session/chance_cards.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -97,6 +100,8 @@ void CPlayerAI::Init() {
   sellOffList.clear();
   nominatedBlock = -1;
   nominationLimit = 0;
+  cardHoursHeld = 0;
+  cardImpatient = false;
   initialised = 1;
   ResetStandardActions(*this);
   ResetAuctionActions(*this);
@@ -296,6 +301,7 @@ void CPlayerAI::HourlyUpdate() {
   }
   if (setJobHours == 1) workFlags |= kWorkSetBuilding;
   sixOClock = GameClock().hour == 6;
+  AiCardHourlyTick(*this);
 }
 
 void CPlayerAI::DayRollover() {
@@ -469,7 +475,7 @@ void CPlayerAI::HandleMessage() {
       ReportError(1, 0, "Invalid player message sent to AI: PLAYER_MESS_CARD_REQUEST");
       break;
     case PLAYER_MESS_CARD_HELD:
-      heldCard = m.values[0];
+      Chance().SetHeldCard(m.values[0]);
       break;
     case PLAYER_MESS_CARD_DISCARD:
       ReportError(1, 0, "Invalid player message sent to AI: PLAYER_MESS_CARD_DISCARD");

@@ -236,6 +236,8 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   AiBlockPurchase purchases[kBlockCount];
   uint8_t debugFlags[3] = {};
   int32_t raiseCashHours = 0;
+  int32_t cardHoursHeld = 0;   // hours a card has been pending, 0 none
+  bool cardImpatient = false;  // held a day: any target will do
   int32_t difficulty = 0;
   uint8_t disabled = 0;
   uint8_t initialised = 0;
@@ -273,6 +275,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   // Counters the tests and the whole-game check read.
   struct Tally {
     int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0, nominations = 0;
+    int32_t cardsPlayed = 0, cardsDiscarded = 0;
   } tally;
 
  private:

@@ -44,9 +44,11 @@
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "app/interface_lock_bindings.h"
+#include "app/card_commands.h"
 #include "app/session_rule_commands.h"
 #include "session/auction.h"
 #include "session/chat_log.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
@@ -109,6 +111,7 @@ Game& TheGame() {
 void RegisterRandomStreams() {
   RegisterEngineRandomStreams();
   RegisterCityRandomStreams();
+  RegisterSessionRandomStreams();
   RegisterScriptRandomStreams();
   RegisterVisualsRandomStreams();
   GameSound();  // the sound rules' stream (park sounds) comes last
@@ -123,6 +126,7 @@ void AttachGameConsoleCommands() {
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
+  AttachCardCommands();
   AttachPanelCommands();
 }
 

@@ -14,6 +14,7 @@
 #include "city/animated_scenery.h"
 #include "city/city_entities.h"
 #include "city/people.h"
+#include "panels/selection_info_panel.h"
 #include "city/traffic.h"
 #include "shell/asset_groups.h"
 #include "engine/scene/asset_table.h"
@@ -280,7 +281,12 @@ class GameHoverWorld : public CHoverWorld {
     const CPlayer* p = PlayerTable().ByNumber(owner);
     return p ? std::string(p->name) : std::string();
   }
-  bool PersonNameTexts(int32_t, int32_t*, int32_t*) override { return false; }
+  bool PersonNameTexts(int32_t person, int32_t* first, int32_t* last) override {
+    const CPerson* p = GetPerson(person);
+    if (p == nullptr || !p->InUse) return false;
+    ::PersonNameTexts(person, first, last);  // as the person page names them
+    return true;
+  }
   std::string BlockName(int32_t block) override {
     std::string name;
     if (block < 0 || block >= kBlockCount) return name;

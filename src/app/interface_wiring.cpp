@@ -1,5 +1,6 @@
 #include "app/interface_wiring.h"
 
+#include "app/card_commands.h"
 #include "app/front_end_wiring.h"
 
 #include "ai/computer_player.h"
@@ -15,6 +16,8 @@
 #include "platform/input.h"
 #include "engine/render/renderer_settings.h"
 #include "script/profiles.h"
+#include "session/chance_cards.h"
+#include "session/player.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
@@ -27,6 +30,7 @@
 #include "ui/ui_services.h"
 #include "ui/widget_gallery.h"
 #include "visuals/frame_draw.h"
+#include "visuals/city_picking.h"
 #include "visuals/interface_task.h"
 
 namespace {
@@ -36,6 +40,8 @@ namespace {
 constexpr HudModel kOpenAtStart[] = {kHudNavigator, kHudViewButton, kHudTime};
 // The console's key: the one left of 1.
 constexpr uint8_t kConsoleKey = 0x29;
+// The chance card's key (C), as the time panel's card icon.
+constexpr uint8_t kCardKey = 0x2E;
 constexpr uint8_t kConsoleKeyChar = '`';
 
 // The widget gallery (the WIDGETPANEL command): its layout is loaded with the
@@ -145,6 +151,14 @@ void RunConsoleKey() {
   std::erase(Ui().chars, kConsoleKeyChar);
 }
 
+// C shows the local player's held card over the city, as its icon does.
+void RunCardKey() {
+  if (!KeyPressed(kCardKey) || !RunState().gameRunning || IsConsoleOpen() || HudPanels().chat.open) return;
+  const int32_t mode = GetScreenMode();
+  if (mode == kScreenMenu || mode == kScreenAuction) return;
+  ShowLocalHeldCard();
+}
+
 // Return opens the chat over a running network game (unless it answers a
 // prompt); the key's own character is not typed into it.
 void RunChatKey() {
@@ -168,6 +182,7 @@ void RunInterfaceTask() {
   FollowScreenMode(GetScreenMode());
   RunConsoleKey();
   RunChatKey();
+  RunCardKey();
   RunInterfaceInput(TheInputDevice());
   AuctionPanels().ProcessInput();
   TickHudPanels();
@@ -206,6 +221,16 @@ void AttachHudPanels() {
   PanelGameLinks().aiCharacterToken = [](int32_t player) {
     const auto* ai = dynamic_cast<const CPlayerAI*>(PlayerTable().Get(player));
     return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
+  };
+  PanelGameLinks().showHeldCard = [] { ShowLocalHeldCard(); };
+  // A block picked in the city is the local player's card target; an open
+  // card panel shows whether the card can now be used.
+  PickTaskHooks().setCardTarget = [](int32_t block, int32_t building) {
+    CPlayer* local = PlayerTable().Local();
+    if (local == nullptr) return;
+    local->Chance().SetTarget(block, building);
+    CCardPanel& card = HudPanels().card;
+    if (card.open) card.SetCard(card.card);
   };
   InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
   // Keys typed into the console or the chat are not the game's keys.

@@ -19,6 +19,7 @@
 #include "script/script.h"
 #include "script/script_args.h"
 #include "script/script_bindings.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
 #include "shell/setup_dialogs.h"
@@ -176,5 +177,9 @@ void PlayGameEventSound(const GameEvent& event) {
     GameSound().PlayMusicTrack(music->era, true);
   } else if (const auto* track = std::get_if<MusicTrackEvent>(&event)) {
     GameSound().PlayMusic(track->track);
+  } else if (const auto* card = std::get_if<ChanceCardEvent>(&event); card && card->kind == kCardShown) {
+    // The card panel opens on a bad card with a boing, on a good one with a pluck.
+    const bool bad = GetChanceCard(card->card).effect > kCardTargetEffect;
+    PlaySoundSample(bad ? "Negativeboing.wav" : "Positivepluck.wav", false, false, false, false, 100);
   }
 }

@@ -227,7 +227,10 @@ void CBusiness::RecountStock() {
 
 float CBusiness::GetRating() const {
   const CBuilding* b = GetBuilding();
-  return GetLastDayProfit() + (b ? b->Value : 0.0f) + 0.5f * PotentialIncome;
+  // A building whose lease a card cut short (its value below 0) is worth
+  // nothing to its tenant, not a debt of it.
+  const float value = b ? std::max(b->Value, 0.0f) : 0.0f;
+  return GetLastDayProfit() + value + 0.5f * PotentialIncome;
 }
 
 float CBusiness::GetTotalPrice() const {

@@ -58,8 +58,10 @@ std::unique_ptr<CityBuildingsRecord> CurrentBuildingsRecord() {
     s = block;
     std::fill(std::begin(s.SavedBuildingIds), std::end(s.SavedBuildingIds), -1);
     int n = 0;
+    // The construction panel's preview (the spare record, no id) is no part of the city.
     for (const CBuilding* b = block.FirstBuilding; b && n < kBlockSavedBuildings; b = b->Next)
-      s.SavedBuildingIds[n++] = b->Id;
+      if (b->Id >= 0) s.SavedBuildingIds[n++] = b->Id;
+    s.BuildingCount = n;
   }
   return r;
 }

@@ -7,9 +7,11 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "panels/city_names.h"
 #include "panels/panel_links.h"
 #include "panels/selection_info_panel.h"
 #include "session/player.h"
+#include "session/utility_income.h"
 #include "session/tutorial.h"
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
@@ -266,7 +268,7 @@ void CInfoBlockPage::Refresh() {
     offer->SetValue(b->GetLeasePrice());
   }
   panel->pageTitle.Clear();
-  panel->pageTitle.AddTextId(g_BlockDefs[size_t(b->DefIndex)].NameTextId + 3);
+  panel->pageTitle.AddTextId(BlockTitleText(b->Index));
   const uint32_t c = b->DistrictColour;
   const uint32_t faded = (c & 0x00FFFFFFu) | (((c >> 24) / 3) << 24);
   panel->SetTitleColours(c, c, faded, faded);
@@ -308,17 +310,130 @@ void CInfoBlockPage::FillSummary() {
   }
 }
 
-// Utility and railroad blocks: the owner and the lease as the group view;
-// the group's figures come from the businesses' use figures.
+namespace {
+
+// A utility's column of the business types' needs (telecom, gas, water,
+// electricity) for the utility index (water, electricity, gas, telecoms).
+constexpr int kUtilityNeed[4] = {2, 3, 1, 0};
+constexpr int32_t kUtilityRowOrder[4] = {3, 2, 1, 0};   // TELECOMS first
+constexpr int32_t kRailroadRowOrder[4] = {3, 2, 1, 0};  // GLENFORD first
+
+int32_t BlockOfKey(const char* key) { return FindBlockByKey(key); }
+
+int32_t NameId(const CBlock& b) { return g_BlockDefs[size_t(b.DefIndex)].NameTextId; }
+
+void AddOwnerRow(CRichTextRect3& list, int32_t block) {
+  const CBlock* b = GetBlock(block);
+  if (!b) return;
+  list.AddTaggedLabelId(1, NameId(*b) + 1);
+  AddOwner(list, b->Owner);
+  list.SetLineLink(UiObjectRef{4, block}, -1);
+}
+
+}  // namespace
+
+// What each owner number (0 the city) pays the utility: every business's
+// footprint units times its type's need for it.
+std::array<float, kMaxPlayerNumber + 1> UtilityShares(int32_t utilityIndex) {
+  std::array<float, kMaxPlayerNumber + 1> shares{};
+  if (utilityIndex < 0 || utilityIndex > 3) return shares;
+  for (const CBusiness& x : g_Businesses) {
+    if (!x.InUse || !IsBusinessType(x.Type)) continue;
+    const int32_t owner = std::clamp<int32_t>(x.Owner, 0, kMaxPlayerNumber);
+    shares[size_t(owner)] += float(x.GetFootprintUnits()) * BusinessTypeUtilityNeed(x.Type, kUtilityNeed[utilityIndex]);
+  }
+  return shares;
+}
+
+// Utility and railroad blocks: the group (owner, lease, what the owner of
+// one to four of them earns, who owns them) and the shares.
 void CInfoBlockPage::FillSpecial() {
   const CBlock& b = *Block();
-  specialList->ScrollTo(0);
-  specialList->Clear();
-  specialList->visible = true;
-  specialList->AddLabelId(27);
-  AddOwner(*specialList, b.Owner);
-  specialList->AddLabelId(1393);
-  specialList->AddValueF("%d", b.LeaseHours);
+  CRichTextRect3& list = *specialList;
+  list.ScrollTo(0);
+  list.Clear();
+  list.visible = true;
+  const int32_t name = NameId(b);
+  auto percentLines = [&](float total) {
+    list.AddLabelId(1817, std::initializer_list<TextArg>{name + 1});
+    list.AddValueF("%s", FormatMoneyDecimal(total * 0.25f).c_str());
+    list.AddLabelId(1818, std::initializer_list<TextArg>{1});
+    list.AddValueF("%s", FormatMoneyDecimal(total * 0.5f).c_str());
+    list.AddLabelId(1819, std::initializer_list<TextArg>{2});
+    list.AddValueF("%s", FormatMoneyDecimal(total * 0.75f).c_str());
+    list.AddLabelId(1819, std::initializer_list<TextArg>{3});
+    list.AddValueF("%s", FormatMoneyDecimal(total).c_str());
+  };
+  if (utility) {
+    const auto shares = UtilityShares(utilityIndex);
+    float total = 0;
+    for (float s : shares) total += s;
+    const float ownerShare = shares[size_t(std::clamp<int32_t>(b.Owner, 0, kMaxPlayerNumber))];
+    if (listMode == kBlockShares) {
+      for (int32_t n = 1; n <= kMaxPlayerNumber; ++n) {
+        const CPlayer* p = PlayerTable().ByNumber(n);
+        if (!p || n == b.Owner) continue;
+        list.AddLabelF("%s", p->name);
+        list.AddValueF("%s", FormatMoneyDecimal(shares[size_t(n)]).c_str());
+      }
+      if (b.Owner > 0) {
+        list.AddLabelId(1116);
+        list.AddValueF("%s", FormatMoneyDecimal(shares[0]).c_str());
+      }
+      list.MarkSeparator();
+      list.AddLabelId(1476);
+      list.AddValueF("%s", FormatMoneyDecimal(total - ownerShare).c_str());
+      list.AddBlankLine();
+      list.AddLabelId(1816);
+      AddOwner(list, b.Owner);
+      list.AddLabelF(" ");
+      list.AddValueF("%s", FormatMoneyDecimal(ownerShare).c_str());
+      return;
+    }
+    list.AddLabelId(27);
+    AddOwner(list, b.Owner);
+    list.AddLabelId(1393);
+    list.AddValueF("%d", b.LeaseHours);
+    list.AddBlankLine();
+    list.AddHeadingId(1803);
+    list.AddLabelId(1804, std::initializer_list<TextArg>{name + 1});
+    list.AddBlankLine();
+    percentLines(total);
+    list.AddBlankLine();
+    list.AddHeadingId(1805);
+    for (int32_t i : kUtilityRowOrder) AddOwnerRow(list, BlockOfKey(kUtilityKeys[i]));
+    return;
+  }
+  // A railroad's figure is what it pays at the next payout; the freight is
+  // its fixed part, the rest its passengers.
+  const UtilityIncome& income = GetUtilityIncome();
+  float figure = 0;
+  for (int32_t slot = 0; slot < 4; ++slot)
+    if (RailroadBlock(slot) == b.Index) figure = float(int32_t(income.railroadValues[slot]));
+  if (listMode == kBlockShares) {
+    list.AddLabelId(1814, std::initializer_list<TextArg>{name + 1});
+    list.AddBlankLine();
+    list.AddLabelId(1398);
+    list.AddValueF("%s", FormatMoneyDecimal(income.dailyFreight).c_str());
+    list.AddLabelId(1397);
+    list.AddValueF("%s", FormatMoneyDecimal(figure - income.dailyFreight).c_str());
+    list.MarkSeparator();
+    list.AddLabelId(1476);
+    list.AddValueF("%s", FormatMoneyDecimal(figure).c_str());
+    return;
+  }
+  list.AddLabelId(27);
+  AddOwner(list, b.Owner);
+  list.AddLabelId(1393);
+  list.AddValueF("%d", b.LeaseHours);
+  list.AddBlankLine();
+  list.AddHeadingId(1810);
+  list.AddLabelId(3400, std::initializer_list<TextArg>{CountOwnedRailroadBlocks(LocalNumber() - 1)});
+  list.AddBlankLine();
+  percentLines(figure);
+  list.AddBlankLine();
+  list.AddHeadingId(3401);
+  for (int32_t i : kRailroadRowOrder) AddOwnerRow(list, BlockOfKey(kRailroadKeys[i]));
 }
 
 void CInfoBlockPage::FillGroundRent() {

@@ -81,6 +81,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudVoting, &h.voting);
   game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
   game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);
   h.stats.chat = &h.chat;
@@ -115,6 +116,22 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   auction.InstallPanel(kAuctionSetMap, &h.auctionMap);
   auction.InstallPanel(kAuctionSetLotLayout, &h.auctionLayout);
   h.auctionBid.timer = &h.auctionTimer;
+  game.InstallHudPanel(kHudConstruction, &h.construction);
+  CConstructionPanel* construction = &h.construction;
+  PanelGameLinks().openConstruction = [construction](int32_t block) {
+    if (CurrentInfoSelection().block != block) {
+      CurrentInfoSelection() = InfoSelection{};
+      CurrentInfoSelection().block = block;
+    }
+    construction->Open();
+  };
+  PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
+  // The plot picking follows the construction panel's plot step.
+  PickTaskHooks().lotSelectionFlag = [construction] { return construction->PlotPickingOff(); };
+  PickTaskHooks().setLotSelectionFlag = [construction] { construction->PlotReleased(); };
+  PickTaskHooks().typeLimits = [construction](int32_t* smallest, int32_t* largest, int32_t* longest) {
+    construction->PlotLimits(smallest, largest, longest);
+  };
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {

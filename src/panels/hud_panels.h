@@ -12,8 +12,10 @@
 #include "panels/auction_panels.h"
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
+#include "panels/card_panel.h"
 #include "panels/chat_panel.h"
 #include "panels/console_panel.h"
+#include "panels/construction_panel.h"
 #include "panels/day_panel.h"
 #include "panels/event_ticker.h"
 #include "panels/navigator_panel.h"
@@ -88,6 +90,8 @@ struct HudPanelObjects {
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
   CSelectionInfoPanel selection;
+  CCardPanel card;
+  CConstructionPanel construction;
   CStatsPanel stats;
   CChatPanel chat;
 

@@ -13,6 +13,7 @@
 #include "panels/hud_panels.h"
 #include "panels/player_tokens.h"
 #include "script/interface_bindings.h"
+#include "session/chance_cards.h"
 #include "session/goals.h"
 #include "session/net_message.h"
 #include "session/player.h"
@@ -22,6 +23,8 @@ namespace {
 
 // Frames the cash icon flashes after the local player's money changed.
 constexpr int32_t kMoneyFlashFrames = 96;
+// The title of another player's played card.
+constexpr int32_t kCardPlayedText = 1488;
 
 const char* PlayerName(int32_t index) {
   const CPlayer* p = PlayerTable().Get(index);
@@ -174,6 +177,33 @@ void ApplyScriptPrompt(const ScriptPromptEvent& e) {
   }
 }
 
+// The local player's card on the card panel; another player's played card
+// announced on the prompt, with what it paid or cost the local player.
+void ShowChanceCard(const ChanceCardEvent& e) {
+  HudPanelObjects& h = HudPanels();
+  const CPlayer* local = PlayerTable().Local();
+  if (e.kind == kCardShown) {
+    if (local && local->index == e.player && h.card.built) h.card.ShowCard(e.card);
+    return;
+  }
+  if (!PromptShown()) return;
+  const ChanceCard& c = GetChanceCard(e.card);
+  CPromptPanel& p = CurrentPrompt();
+  p.Open();
+  p.SetPortrait(PortraitOf(e.player));
+  p.SetLineTextWithNumbers(0, kCardPlayedText, 0);
+  p.SetLineText(1, c.textId + 1, PlayerName(e.player));
+  if (e.localTouched) {
+    if (PromptRecord* r = p.Building()) {
+      r->lines[1].AddText("\n");
+      r->lines[1].AddTextIdArgs1(c.textId + 2, FormatMoneyDecimal(e.localAmount));
+    }
+  }
+  p.SetButtonCount(1);
+  p.SetButtonText(0, 1437);
+  p.SetButtonHighlight(0, true);
+}
+
 }  // namespace
 
 void HandlePanelGameEvent(const GameEvent& event) {
@@ -197,6 +227,18 @@ void HandlePanelGameEvent(const GameEvent& event) {
           FollowAuction(e);
         } else if constexpr (std::is_same_v<T, VoteEvent>) {
           h.voting.ShowVote(e);
+        } else if constexpr (std::is_same_v<T, ChanceCardEvent>) {
+          ShowChanceCard(e);
+        } else if constexpr (std::is_same_v<T, SelectionPageEvent>) {
+          if (h.selection.built) h.selection.RefreshPage();
+        } else if constexpr (std::is_same_v<T, BlockAnsweredEvent>) {
+          if (!h.selection.built) return;
+          h.selection.blockPage.OnBlockRequestAnswered(e.block, e.force != 0);
+          h.selection.RefreshPage();
+        } else if constexpr (std::is_same_v<T, DemolitionStartedEvent>) {
+          if (h.selection.built) h.selection.businessPage.OnDemolitionStarted(e.building);
+        } else if constexpr (std::is_same_v<T, BusinessTradedEvent>) {
+          if (h.selection.built) h.selection.businessPage.OnBusinessTraded(e.building);
         } else if constexpr (std::is_same_v<T, MoneyEvent>) {
           h.time.moneyAnimation = h.auctionTime.moneyAnimation = kMoneyFlashFrames;
         }

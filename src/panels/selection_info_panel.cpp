@@ -48,7 +48,9 @@ CInfoPage* CSelectionInfoPanel::PageObject(int32_t number) {
   switch (number) {
     case kInfoDefaultPage: return &defaultPage;
     case kInfoBlockPage: return &blockPage;
-    default: return nullptr;  // 3 and 4 do not exist; 2 and 5 are not installed
+    case kInfoBusinessPage: return &businessPage;
+    case kInfoPersonPage: return &personPage;
+    default: return nullptr;  // 3 and 4 do not exist
   }
 }
 
@@ -103,7 +105,7 @@ void CSelectionInfoPanel::Build() {
     if (i < 5) SetIconButton(b, 191, 192, 17, 193);
     else SetIconButton(b, 111, 112, 17, 113);
     b->imageToggled = i < 5 ? 194 : 114;
-    b->SetMode(kIconToggleOnRelease);
+    b->SetMode(kIconFireOnRelease);  // the release toggles it first
     b->switchOnOnly = true;
     b->isToggle = 1;
     modeAndTabs[size_t(i)] = b;
@@ -117,7 +119,7 @@ void CSelectionInfoPanel::Build() {
     CIconButton* b = CreateIconButton(NextId(), x, y, x + bw, y + bh);
     SetIconButton(b, 13, 14, 17, 15);
     b->imageToggled = 16;
-    b->SetMode(kIconToggleOnRelease);
+    b->SetMode(kIconFireOnRelease);  // the release toggles it first
     b->isToggle = 1;
     modeAndTabs[size_t(6 + i)] = b;
     SetInterfaceControl(kInfoTabControls + i, b);
@@ -133,6 +135,8 @@ void CSelectionInfoPanel::Build() {
 
   defaultPage.Init(this, nextId);
   blockPage.Init(this, nextId);
+  personPage.Init(this, nextId);
+  businessPage.Init(this, nextId);
 
   sliderUp->visible = sliderDown->visible = false;
   ModeButton(0)->SetPressed(true);
@@ -195,6 +199,7 @@ void CSelectionInfoPanel::ReapplyPageMode() {
 void CSelectionInfoPanel::NotifyBlockAuction(int32_t block) {
   blockPage.ShowPendingMessage(block);
   const InfoSelection& s = CurrentInfoSelection();
+  if (page == kInfoBusinessPage && s.business) businessPage.Refresh();
   if (page == kInfoBlockPage && s.block == block) blockPage.OnBlockChanged(block);
 }
 
@@ -202,6 +207,9 @@ void CSelectionInfoPanel::RebuildCurrentPage() {
   if (page == kInfoBlockPage) {
     blockPage.Reset();
     blockPage.Enter();
+  } else if (page == kInfoBusinessPage) {
+    businessPage.Reset();
+    businessPage.Enter();
   }
 }
 
@@ -269,7 +277,8 @@ void CSelectionInfoPanel::DrawTabStrip(int32_t count, int32_t selected) {
 }
 
 CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top, CTextRect** heading,
-                                                 int32_t headingText) {
+                                                 int32_t headingText, float bottom) {
+  if (bottom <= top) bottom = mainWindow.y2 - 2;
   if (heading) {
     *heading = CreateTextRect(NextId(), mainWindow.x1, top - 15, mainWindow.x2 - 19, top);
     (*heading)->SetFont(3);
@@ -279,7 +288,7 @@ CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top,
     (*heading)->visible = false;
   }
   const float right = mainWindow.x2 - (scroll ? sliderWidth : 0.0f);
-  CRichTextRect3* list = CreateRichTextRect3(NextId(), mainWindow.x1, top, right, mainWindow.y2 - 2);
+  CRichTextRect3* list = CreateRichTextRect3(NextId(), mainWindow.x1, top, right, bottom);
   list->depth = 0.5f;
   list->left.SetAlignment(0, 0, 3);
   list->right.SetAlignment(2, 3, 3);
@@ -287,7 +296,7 @@ CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top,
   list->left.lineSpacing = list->right.lineSpacing = 2;
   list->visible = false;
   if (scroll) {
-    *scroll = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, top, mainWindow.y2 - top, true);
+    *scroll = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, top, bottom + 2 - top, true);
     (*scroll)->AttachRichText3(list);
     (*scroll)->visible = false;
   }
@@ -327,11 +336,14 @@ void CSelectionInfoPanel::FollowLayout() {
 }
 
 int32_t CSelectionInfoPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
-  (void)b;
   FollowLayout();
   CInfoPage* current = PageObject(page);
   if (type == kMsgRefresh) {
     if (isOpen && current) current->Refresh();
+    return 0;
+  }
+  if (type == kNotifyLineChosen) {
+    if (page == kInfoBusinessPage && a == businessPage.typeListId) businessPage.TypeRowChosen(b);
     return 0;
   }
   if (type != kNotifyClicked) return 0;
@@ -363,6 +375,7 @@ int32_t CSelectionInfoPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
     return 0;
   }
   if (page == kInfoBlockPage) blockPage.Clicked(a);
+  else if (page == kInfoBusinessPage) businessPage.Clicked(a);
   return 0;
 }
 
@@ -379,6 +392,8 @@ void CSelectionInfoPanel::Reset() {
   if (isOpen) defaultPage.Refresh();
   else ApplyOpenState();
   blockPage.Reset();
+  businessPage.Reset();
+  personPage.Reset();
   defaultPage.Reset();
 }
 

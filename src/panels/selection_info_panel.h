@@ -144,6 +144,117 @@ class CInfoBlockPage : public CInfoPage {
   bool rowsWritten = false;
 };
 
+enum BusinessView : int32_t {
+  kBusinessViewInfo = 0,
+  kBusinessViewPanel = 1,
+  kBusinessViewSell = 2,
+  kBusinessViewType = 3,
+  kBusinessViewDemolish = 4,
+  kBusinessViewBlock = 5,
+};
+
+class CBuilding;
+class CBusiness;
+
+class CInfoBusinessPage : public CInfoPage {
+ public:
+  void Init(CSelectionInfoPanel* owner, int32_t& nextId) override;
+  void Enter() override;
+  void Leave() override;
+  void Refresh() override;
+  void Reapply() override { Refresh(); }
+  void Draw() override;
+  void Update() override;
+  void SelectView(int32_t i) override;
+  void SelectTab(int32_t i) override;
+  void Reset() override;
+  void TitleAction() override;
+  bool Clicked(int32_t id) override;
+  // A row of the type list was chosen.
+  void TypeRowChosen(int32_t row);
+
+  void OnBuildingRequestAnswered(int32_t building);
+  void OnDemolitionStarted(int32_t building);
+  void OnBusinessTraded(int32_t building);
+
+  CBuilding* Building() const;
+  CBusiness* Business() const;
+  bool LocalOwnsBusiness() const;
+  bool LocalOwnsBlock() const;
+  void ShowTitle();
+  void ResetLists();
+  void ShowStatusStrip();
+  void FillTab();
+  void FillInfoList();
+  void FillSellView();
+  void FillTypeView();
+  void FillDemolishView();
+  void StepSubPage(int32_t delta);
+  void ActionClicked();
+  void DemolishClicked();
+  void ChangeTypeClicked();
+  // The first type of the choice order that may replace the current one
+  // and carries `nameText`; -1 none.
+  int32_t TypeForRow(int32_t nameText) const;
+  // What opening `type` here costs: fit-out, and stock unless it is early.
+  float TypeCost(int32_t type) const;
+  // The graph's four points (year, profit).
+  std::array<float, 4> GraphProfits() const;
+
+  int32_t actionId = -1, demolishId = -1, typeListId = -1, changeTypeId = -1, leftId = -1, rightId = -1;
+  CIconButton* leftArrow = nullptr;
+  CIconButton* rightArrow = nullptr;
+  CTextRect* subHeading = nullptr;
+  int32_t subPage = 0;
+  int32_t tab = 0;
+  bool hasCommodities = false;
+  int32_t graphSubPage = 0;
+  float income = 0, costs = 0, profit = 0;
+  int32_t view = kBusinessViewInfo;
+  bool noBusiness = false;
+  CTextRect* noBusinessMessage = nullptr;
+  CRichTextRect2* infoList = nullptr;
+  CRichTextRect3* valueList = nullptr;
+  CScrollBar* valueScroll = nullptr;
+  CIconButton* actionButton = nullptr;
+  CTextRect* typeLabel = nullptr;
+  CRichTextRect3* typeList = nullptr;
+  CScrollBar* typeScroll = nullptr;
+  int32_t chosenRow = -1;
+  bool typeLocalOwner = false;
+  CTextRect* typeCostCaption = nullptr;
+  CTextRect* typeCost = nullptr;
+  CIconButton* changeTypeButton = nullptr;
+  CTextRect* demolishLabel = nullptr;
+  CTextRect* demolishCostCaption = nullptr;
+  CTextRect* demolishCost = nullptr;
+  CIconButton* demolishButton = nullptr;
+  bool demolishLocalOwner = false;
+};
+
+class CInfoPersonPage : public CInfoPage {
+ public:
+  void Init(CSelectionInfoPanel* owner, int32_t& nextId) override;
+  void Enter() override;
+  void Leave() override;
+  void Refresh() override;
+  void Reapply() override;
+  void Draw() override;
+  void SelectView(int32_t i) override;
+  void Reset() override { suppressed = false; }
+  void Fill();
+  bool suppressed = false;
+  CRichTextRect2* list = nullptr;
+};
+
+// The business page's profit graph over four days to `year`, fitted: its
+// value range always holds 0.
+struct CChart;
+CChart ProfitGraphChart(const std::array<float, 4>& profits, float year);
+
+// The two name texts of a person (the interface names people by index).
+void PersonNameTexts(int32_t person, int32_t* first, int32_t* last);
+
 class CSelectionInfoPanel : public CPanel {
  public:
   void Build() override;
@@ -164,8 +275,10 @@ class CSelectionInfoPanel : public CPanel {
   void ResetTabButtons();
   void ResetModeButtons();
   // A list inside the main window from `top` down, with a scroll bar and a
-  // heading when asked for; hidden.
-  CRichTextRect3* CreateList3(CScrollBar** scroll, float top, CTextRect** heading, int32_t headingText);
+  // heading when asked for; hidden. It ends at `bottom` (0: the main
+  // window's bottom).
+  CRichTextRect3* CreateList3(CScrollBar** scroll, float top, CTextRect** heading, int32_t headingText,
+                              float bottom = 0);
   CRichTextRect2* CreateList2(CScrollBar** scroll, float top);
   void DrawTabStrip(int32_t count, int32_t selected);
   // The page object of a page number (null for numbers without a page).
@@ -199,6 +312,8 @@ class CSelectionInfoPanel : public CPanel {
 
   CInfoDefaultPage defaultPage;
   CInfoBlockPage blockPage;
+  CInfoPersonPage personPage;
+  CInfoBusinessPage businessPage;
 };
 
 // Tutorial event numbers of the frame's buttons.

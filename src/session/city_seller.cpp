@@ -5,6 +5,7 @@
 #include "city/business.h"
 #include "engine/core/error.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/game_messages.h"
 #include "session/game_events.h"
 #include "session/player.h"
@@ -56,7 +57,6 @@ void CityHandleMessage(const PlayerMessage& m) {
   const bool direct = table.ActiveCount() < 2;
   const BlockId block{m.values[0]};
   const int32_t amount = m.values[1];
-  SessionGameServices& game = *Services().game;
   switch (m.code) {
     case PLAYER_MESS_BLOCK_SALE:
       if (GetBlock(block.value) == nullptr) break;
@@ -79,13 +79,13 @@ void CityHandleMessage(const PlayerMessage& m) {
     case PLAYER_MESS_REFUSED:
       break;
     case PLAYER_MESS_CARD_REQUEST:
-      game.DrawCard(m);
+      ChanceDeck().DrawCard(m);
       break;
     case PLAYER_MESS_CARD_DEAL:
-      game.DealCard(m);
+      ChanceDeck().DealCard(m);
       break;
     case PLAYER_MESS_CARD_DISCARD:
-      game.ClearCardDrawn(m.values[0]);
+      ChanceDeck().ReturnCard(m.values[0]);
       break;
     default:
       ReportError(1, 0, "Unhandled city message");
@@ -144,6 +144,9 @@ void CPlayer::TakeOverBusiness(int32_t business, float price) {
 }
 
 void CPlayer::ReleasePlayerHoldings() {
+  // Its chance card goes back to the deck.
+  ChanceDeck().ReturnCard(Chance().HeldCard());
+  Chance().SetCardState(kCardNone);
   bool endAuction = false;
   if (const CAuction* auction = AuctionRunning() ? CurrentAuction() : nullptr) {
     const CBlock* auctioned = GetBlock(auction->block.value);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "session/chance_cards.h"
 #include "session/goals.h"
 #include "session/scenarios.h"
 
@@ -102,7 +103,7 @@ void RunHourlyUpdate() {
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
-    if (p == players.Local() || (p->kind != kPlayerHuman && IsAuthority())) game.ChanceHourlyTick(*p);
+    if (p == players.Local() || (p->kind != kPlayerHuman && IsAuthority())) ChanceHourlyTick(*p);
   }
   game.RunAiHourlyUpdate();
   RecordStatsHistorySample();

@@ -176,12 +176,23 @@ struct ScriptPromptEvent {
 struct FireworksEvent {
   int32_t preset = 0;
 };
+// A chance card. Shown: the local player's held card goes to the card panel.
+// Announced: another player played it; the local player was paid or
+// charged the amount (its absolute value) when `localTouched`.
+enum ChanceCardEventKind : int32_t { kCardShown, kCardAnnounced };
+struct ChanceCardEvent {
+  ChanceCardEventKind kind = kCardShown;
+  int32_t player = 0;
+  int32_t card = 0;
+  float localAmount = 0;
+  bool localTouched = false;
+};
 
 using GameEvent = std::variant<PromptEvent, PlayerMessageEvent, SelectionPageEvent, BlockAnsweredEvent,
                                DemolitionStartedEvent, BusinessTradedEvent, TickerEvent, SpeedEvent,
                                LocalPlayerLeftEvent, MoneyEvent, SoundEvent, StopSoundEvent, MusicEvent,
                                DesyncEvent, MusicTrackEvent, AuctionEvent, VoteEvent, GoalResultEvent,
-                               CutSceneEvent, ScriptPromptEvent, FireworksEvent>;
+                               CutSceneEvent, ScriptPromptEvent, FireworksEvent, ChanceCardEvent>;
 
 // Events wait at most this many; with nobody draining (tests, a stalled
 // frame) later ones are dropped rather than piling up.

@@ -17,6 +17,7 @@
 #include "engine/core/error.h"
 #include "session/ai_characters.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
@@ -213,6 +214,7 @@ void ApplyBuyBusiness(const BuyBusinessMsg& m) {
   buyer->AddMoney(-building->GetBusinessSetupCost(m.businessType), kLedgerBusinessBought);
   if (GetBusinessInUse(building->GetBusiness())) CloseBusiness(building->GetBusiness());
   OpenBusinessIn(m.building, m.businessType, m.buyer, false, kStatusBusinessBought);
+  PostGameEvent(BusinessTradedEvent{building->Id});  // the change of type is answered
 }
 
 void ApplyCloseBusiness(const CloseBusinessMsg& m) {
@@ -312,7 +314,8 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
                    block->Index, nullptr);
 }
 
-void ApplyPlayCard(const PlayCardMsg& m) { Services().game->ApplyChanceCardEffect(m); }
+bool RoutePlayCard(const PlayCardMsg& m, const CNetMessage& raw) { return ChanceCardPlayAllowed(m, raw.Sender()); }
+void ApplyPlayCard(const PlayCardMsg& m) { ApplyChanceCardEffect(m); }
 
 void ApplyStartAuction(const StartAuctionMsg& m) {
   if (StartAuction(m.block.value, m.starter.value, m.opening) || !IsAuthority()) return;
@@ -431,7 +434,7 @@ const MessageKind kKinds[] = {
     }),
     Kind<PrepareBlockMsg, ApplyPrepareBlock>(24, kRelative, "prepare block",
                                              [] { return EncodeMessage(PrepareBlockMsg{BlockId{12}}); }),
-    Kind<PlayCardMsg, ApplyPlayCard>(32, kRelative, "play card",
+    Kind<PlayCardMsg, ApplyPlayCard, RoutePlayCard>(32, kRelative, "play card",
                                      [] { return EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, 12}); }),
     Kind<StartAuctionMsg, ApplyStartAuction>(52, kRelative, "start auction", [] {
       return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}});

@@ -286,11 +286,11 @@ struct PrepareBlockMsg {
 // 24: a held chance card is played.
 struct PlayCardMsg {
   static constexpr int32_t kType = 24;
-  int32_t card = 0;
+  int32_t card = 0;  // 0..82 (chance_cards.h)
   PlayerIndex player;
   int32_t target = 0;
   template <class V> void Visit(V& v) {
-    v.I32(card);
+    v.I32(card, {0, 82, "chance card"});
     v.I32(player);
     v.I32(target);
   }

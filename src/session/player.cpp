@@ -10,12 +10,13 @@
 #include "city/person.h"
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/chance_cards.h"
 #include "session/game_events.h"
 #include "session/session_services.h"
 
 // ---- CPlayer ----------------------------------------------------------------
 
-CPlayer::CPlayer() = default;
+CPlayer::CPlayer() : chance_(std::make_unique<CPlayerChance>(*this)) {}
 CPlayer::~CPlayer() = default;
 
 void CPlayer::AddToLedger(float amount, int32_t category) {
@@ -218,7 +219,7 @@ void CHumanPlayer::HandleMessage() {
       break;
     }
     case PLAYER_MESS_CARD_HELD:
-      Services().game->SetHeldCard(*this, m->values[0]);
+      Chance().SetHeldCard(m->values[0]);
       break;
     case 34:
     case PLAYER_MESS_AUCTION_BEGINS:

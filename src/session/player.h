@@ -12,6 +12,8 @@
 #include "session/game_messages.h"
 #include "session/session_state.h"
 
+class CPlayerChance;
+
 inline constexpr int kLedgerCategories = 38;
 inline constexpr float kCreditAllowance = 10000.0f;
 inline constexpr uint32_t kPlayerStateSize = 440;
@@ -148,9 +150,14 @@ class CPlayer : public PlayerSavedState {
   PlayerSavedState& SavedState() { return *this; }
   const PlayerSavedState& SavedState() const { return *this; }
 
+  // The player's chance-card state, made with the player.
+  CPlayerChance& Chance() { return *chance_; }
+  const CPlayerChance& Chance() const { return *chance_; }
+
  private:
   std::deque<PlayerMessage> queue_;
   PlayerMessage current_;
+  std::unique_ptr<CPlayerChance> chance_;
 };
 
 // A person at a machine: turns the messages addressed to it into prompts, one

@@ -5,6 +5,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "session/chance_cards.h"
 #include "session/game_events.h"
 #include "session/session_services.h"
 #include "engine/files/save_game.h"
@@ -39,6 +40,7 @@ int32_t CPlayerTable::CreatePlayerSlot(int32_t kind, int32_t character, const ch
     if (!p) return -1;
   }
   p->index = static_cast<uint8_t>(slot);
+  p->Chance().Start(slot);
   p->kind = kind;
   if (name) {
     std::strncpy(p->name, name, kPlayerNameSize - 1);
@@ -188,6 +190,6 @@ void CPlayerTable::LoadPlayerState(const PlayerSavedState& state) {
   int32_t activeAfter = player->inUse && player->kind != kPlayerInactive;
   activeCount_ += activeAfter - activeBefore;
   if (local_ == nullptr) local_ = player;
-  if (player->heldCard != 0)
-    PostPlayerMessage(kCityPlayer, player->index, PLAYER_MESS_CARD_DEAL, player->heldCard, 0, 0, 0, kSenderToken);
+  // A held card comes back with the card chunk, or is dealt again at the
+  // load's end (FinishChanceLoad).
 }

@@ -9,6 +9,7 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/chat_log.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
@@ -45,6 +46,7 @@ void RegisterSessionSaveHooks() {
   RegisterAuctionSaveHooks();
   RegisterGoalSaveHooks();
   RegisterConstructionJobsChunk();
+  RegisterChanceSaveHooks();
 }
 
 void InitSession() { RegisterSessionSaveHooks(); }
@@ -63,6 +65,7 @@ void StartLevelSession() {
   ResetUtilityIncome();
   LoadDecadeParameters(GameClock().decade);
   if (Session().networkSession) SeedRandomStreams(static_cast<uint32_t>(Session().networkSeed));
+  ResetChanceCards();
   // What the city lacks, from the city the level's scripts put up.
   StartCityDemand();
   Session().inGame = true;

@@ -2,8 +2,8 @@
 // What the session reaches above it: the scripts' events, the computer
 // players (their factory and bookkeeping) and the network transport, each a
 // narrow virtual with a harmless default so the session runs headless and
-// alone. Cut scenes, chance cards and the lobby wait here too until they are
-// built; they then live in the simulation and are called directly. The
+// alone. Cut scenes and the lobby wait here too until they are built; they
+// then live in the simulation and are called directly (as chance cards do). The
 // interface and sound are told through the game events (game_events.h),
 // never asked.
 #include <cstdint>
@@ -13,11 +13,9 @@
 class CPlayer;
 struct LobbySetupMsg;
 struct LobbySlotMsg;
-struct PlayCardMsg;
-struct PlayerMessage;
 
 // Session parts above the simulation or built by later work: scripts, cut
-// scenes, computer players, chance cards and the lobby.
+// scenes, computer players and the lobby.
 class SessionGameServices {
  public:
   virtual ~SessionGameServices() = default;
@@ -39,13 +37,6 @@ class SessionGameServices {
   virtual void SetComputerDifficulty(CPlayer&, int32_t /*difficulty*/) {}
   virtual void LoadAiCharacterScripts() {}
   virtual void ResetAiCharacters() {}
-  // Chance cards.
-  virtual void ApplyChanceCardEffect(const PlayCardMsg&) {}
-  virtual void ChanceHourlyTick(CPlayer&) {}
-  virtual void DrawCard(const PlayerMessage&) {}
-  virtual void DealCard(const PlayerMessage&) {}
-  virtual void ClearCardDrawn(int32_t /*card*/) {}
-  virtual void SetHeldCard(CPlayer&, int32_t /*card*/) {}
   // Lobby messages 5, 6 and 12 (the front end's lobby screens).
   virtual void LobbySetup(const LobbySetupMsg&) {}
   virtual void LobbySlot(const LobbySlotMsg&) {}

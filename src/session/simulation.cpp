@@ -10,6 +10,7 @@
 #include "city/traffic.h"
 #include "engine/scene/animation.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "engine/files/save_game.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
@@ -46,6 +47,7 @@ void ResetSimulation() {
   ResetEconomyForNewGame();
   PlayerTable().DeleteAllPlayers();
   ResetAuction();
+  ResetChanceCards();
   // Before the level's scripts, whose level event sets the objective.
   ResetGoals();
   ResetGameClock();
@@ -70,6 +72,8 @@ void FinishSimulationLoad() {
   LoadDecadeParameters(GameClock().decade);
   SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);
   ResetUtilityIncome();
+  // The utilities' charge switches that cards turned off stay off.
+  FinishChanceLoad();
 }
 
 void StartSimulationLevel() {

@@ -334,21 +334,39 @@ void BuildArchitectGeometry(BuildingDescription d, const DesignFrame& frame, con
   out.description = std::move(d);
 }
 
+namespace {
+
+// The library search for a building's site; false for a kind without designs.
+bool SiteSearch(const CBuilding& b, const SiteTurn& turn, LibrarySearch& s) {
+  s.width = b.X2 - b.X1 + 1;
+  s.depth = b.Z2 - b.Z1 + 1;
+  if (turn.swapped) std::swap(s.width, s.depth);
+  s.cornerKind = turn.corner ? 1 : 2;
+  switch (b.Kind) {
+    case kKindResidential: s.floorClass = b.Floors, s.quality = b.Quality + 1, s.category = kCategoryResidential; break;
+    case kKindRetail: s.floorClass = b.Floors, s.quality = b.Quality + 1, s.category = kCategoryRetail; break;
+    case kKindLandscape: s.floorClass = 1, s.quality = 1, s.category = kCategoryLandscape; break;
+    default: return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int32_t CountFittingDesigns(const CBuilding& b) {
+  const BuildingLibrary* library = TheBuildingLibrary();
+  LibrarySearch s;
+  if (library == nullptr || !SiteSearch(b, ChooseSiteTurn(b.X1, b.Z1, b.X2, b.Z2), s)) return 0;
+  int32_t found[kMaxSearchResults];
+  return std::max(0, SearchBuildingLibrary(library, s, found));
+}
+
 ArchitectResult BuildFile_Search(const CBuilding& b, ArchitectBuild& out) {
   const BuildingLibrary* library = TheBuildingLibrary();
   if (library == nullptr) return ArchitectResult::kNoLibrary;
   out.turn = ChooseSiteTurn(b.X1, b.Z1, b.X2, b.Z2);
   LibrarySearch s;
-  s.width = b.X2 - b.X1 + 1;
-  s.depth = b.Z2 - b.Z1 + 1;
-  if (out.turn.swapped) std::swap(s.width, s.depth);
-  s.cornerKind = out.turn.corner ? 1 : 2;
-  switch (b.Kind) {
-    case kKindResidential: s.floorClass = b.Floors, s.quality = b.Quality + 1, s.category = kCategoryResidential; break;
-    case kKindRetail: s.floorClass = b.Floors, s.quality = b.Quality + 1, s.category = kCategoryRetail; break;
-    case kKindLandscape: s.floorClass = 1, s.quality = 1, s.category = kCategoryLandscape; break;
-    default: return ArchitectResult::kNoDesign;
-  }
+  if (!SiteSearch(b, out.turn, s)) return ArchitectResult::kNoDesign;
   int32_t found[kMaxSearchResults];
   const int32_t n = SearchBuildingLibrary(library, s, found);
   if (n < 0) return ArchitectResult::kBadSearch;

@@ -91,6 +91,9 @@ enum class ArchitectResult { kBuilt, kNoLibrary, kNoDesign, kBadSearch };
 // Chooses the design for the building (its lot rectangle, floors, kind,
 // quality and seed) and builds its geometry and door points.
 ArchitectResult BuildFile_Search(const CBuilding& building, ArchitectBuild& out);
+// How many library designs fit the building's site, kind, quality and
+// floors (0 without a library); the high half of a design code picks one.
+int32_t CountFittingDesigns(const CBuilding& building);
 
 // Builds the geometry of a description placed by `frame`, textured by
 // `textures` (the plain set puts every layer on the ground).

@@ -15,6 +15,7 @@
 #include "engine/scene/particles.h"
 #include "engine/core/random_stream.h"
 #include "script/script.h"
+#include "session/chance_cards.h"
 #include "sound/game_sound.h"
 #include "visuals/night_windows.h"
 
@@ -32,7 +33,7 @@ TEST(RandomStreamsOrder, EngineStreamsComeFirstThenTheCitysInSubsystemOrder) {
   const std::vector<const CRandomStream*> expected = {
       &MasterRandomStream(), &ParticleRandom(),   &EntAnimRandom(),   &RendererCommonRandom(),
       &StreetLightRandom(),  &PeopleRandom(),     &HouseholdRandom(), &VehicleRandom(),
-      &SceneryRandom(),      &ScriptRandom(),    &NightWindowRandom(), &GameSound().Random()};
+      &SceneryRandom(),      &ChanceDeck().Random(), &ScriptRandom(),    &NightWindowRandom(), &GameSound().Random()};
   int previous = -1;
   for (size_t i = 0; i < expected.size(); ++i) {
     int place = PlaceInList(*expected[i]);

@@ -1,7 +1,10 @@
 #include <string>
 
 #include "city/business.h"
+#include "city/households.h"
+#include "city/people.h"
 #include "panels_fixture.h"
+#include "ui/line_chart.h"
 #include "ui/buttons.h"
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
@@ -78,6 +81,30 @@ class SelectionInfoTest : public PanelsTest {
   void ClickMode(int32_t i) {
     panel().ModeButton(i)->SetPressed(true);
     panel().OnEvent(kNotifyClicked, panel().ModeButton(i)->id, 0);
+  }
+  CInfoBusinessPage& business() { return panel().businessPage; }
+  // Shows the business page of the building of `x`.
+  void SelectBusiness(const CBusiness& x) {
+    const CBuilding* b = GetBuilding(x.Building);
+    CurrentInfoSelection() = InfoSelection{};
+    CurrentInfoSelection().block = b->Block->Index;
+    CurrentInfoSelection().building = b->Id;
+    CurrentInfoSelection().business = true;
+    panel().ShowPage(kInfoBusinessPage);
+    Settle();
+  }
+  // Shop types a one-lot, one-floor building fits.
+  static void MakeShopTypesFit(std::initializer_list<int32_t> types) {
+    for (int32_t t : types) {
+      BusinessType& row = g_BusinessTypes[size_t(t)];
+      row.Available = 1;
+      row.MinArea = 1, row.MaxArea = 49, row.MaxSide = 7, row.MinHeight = 1, row.MaxHeight = 9;
+    }
+  }
+  static std::vector<int32_t> LineValues(const CRichTextBase& list) {
+    std::vector<int32_t> v;
+    for (int32_t l = 0; l < list.LongerColumn(); ++l) v.push_back(list.GetLineValue(l));
+    return v;
   }
   static std::string Column(const CRichTextBase& list) {
     std::string s;
@@ -201,6 +228,145 @@ TEST_F(SelectionInfoTest, ListWithoutBusinessesShowsTheEmptyLine) {
   EXPECT_FALSE(page().valueScroll->visible);
   EXPECT_FALSE(page().leftArrow->visible);
   EXPECT_EQ(page().valueList->left.LineCount(), 1);
+}
+
+TEST_F(SelectionInfoTest, UtilityGroupSumsEveryBusinesssNeedAndSharesLeaveTheOwnerOut) {
+  AddPlayer("Ada", 0);
+  const int32_t works = FindBlockByKey("BRIGHTWELL_WORKS");
+  ASSERT_GE(works, 0);
+  g_Blocks[size_t(works)].Owner = 1;
+  g_BusinessTypes[0].WaterNeed = 2.5f;  // per footprint unit
+  AddBusiness(OrdinaryBlock(), 0, 0, 5);  // the city's: one unit
+  AddBusiness(OrdinaryBlock(), 0, 1, 5);  // Ada's: one unit
+  Select(works);
+  EXPECT_EQ(page().listMode, kBlockSummary);
+  EXPECT_TRUE(page().specialList->visible);
+  std::string right;
+  for (int32_t l = 0; l < page().specialList->right.LineCount(); ++l)
+    right += page().specialList->right.LineText(l) + "|";
+  EXPECT_NE(right.find("5.00|"), std::string::npos) << right;  // the whole group: 2 x 2.50
+  EXPECT_NE(right.find("1.25"), std::string::npos) << right;   // a quarter of it
+  panel().OnEvent(kNotifyClicked, panel().TabButton(1)->id, 0);
+  ASSERT_EQ(page().listMode, kBlockShares);
+  EXPECT_EQ(panel().statusStrip->LineText(0), "Water works shares");
+  const std::string shares = Column(*page().specialList);
+  EXPECT_EQ(shares.find("Ada|"), std::string::npos) << "the owner's share is the last line, not a row";
+  EXPECT_NE(shares.find("The City"), std::string::npos) << shares;
+  g_BusinessTypes[0] = BusinessType{};
+  ResetBusinessTypes();
+}
+
+TEST_F(SelectionInfoTest, LandscapeBusinessShowsAreaAndStarsOnly) {
+  const int32_t block = OrdinaryBlock();
+  CBusiness& park = AddBusiness(block, kTypeLandscape, 0, 0);
+  park.Kind = kBusinessLandscape;
+  SelectBusiness(park);
+  ASSERT_EQ(panel().page, kInfoBusinessPage);
+  const std::string lines = Column(*business().infoList);
+  EXPECT_NE(lines.find("Area"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("Star rating"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("Ground rent"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("Profit"), std::string::npos) << lines;
+  EXPECT_FALSE(business().leftArrow->visible);
+  for (int32_t i : {1, 2, 3}) EXPECT_TRUE(panel().ModeButton(i)->inputDisabled) << i;
+}
+
+TEST_F(SelectionInfoTest, SubPageArrowsWrapAndTheGraphKeepsZeroInView) {
+  const int32_t block = OrdinaryBlock();
+  CBusiness& shop = AddBusiness(block, 0, 0, 5);
+  shop.Kind = kBusinessShop;
+  SelectBusiness(shop);
+  ASSERT_TRUE(business().leftArrow->visible);
+  const struct { int32_t arrow, expected; } steps[] = {
+      {business().leftId, 2}, {business().leftId, 1}, {business().rightId, 2}, {business().rightId, 0}};
+  for (const auto& s : steps) {
+    panel().OnEvent(kNotifyClicked, s.arrow, 0);
+    EXPECT_EQ(business().subPage, s.expected);
+  }
+  const CChart chart = ProfitGraphChart({40, 40, 40, 40}, 1950);
+  EXPECT_EQ(chart.dataMinY, 0.0f);
+  EXPECT_LE(chart.viewY, 0.0f);
+  EXPECT_GE(chart.viewY + chart.viewHeight, 40.0f);
+  const CChart losses = ProfitGraphChart({-10, -30, -20, -5}, 1950);
+  EXPECT_EQ(losses.dataMaxY, 0.0f);
+}
+
+TEST_F(SelectionInfoTest, TypeListOffersOtherShopTypesOnly) {
+  AddPlayer("Ada", 0, 1e6f);
+  const int32_t block = OrdinaryBlock();
+  MakeShopTypesFit({0, 1, 2, 43, kTypeApartments});
+  CBusiness& shop = AddBusiness(block, 0, 1, 5);
+  shop.Kind = kBusinessShop;
+  SelectBusiness(shop);
+  ClickMode(3);
+  ASSERT_EQ(business().view, kBusinessViewType);
+  const std::vector<int32_t> rows = LineValues(*business().typeList);
+  const std::vector<int32_t> expected = {g_BusinessTypes[1].NameTextId, g_BusinessTypes[2].NameTextId};
+  EXPECT_EQ(rows, expected);
+
+  // A row chosen, then the change posted: the record waits for the message.
+  panel().OnEvent(kNotifyLineChosen, business().typeListId, 1);
+  EXPECT_FALSE(business().changeTypeButton->inputDisabled);
+  EventQueue().Clear();
+  panel().OnEvent(kNotifyClicked, business().changeTypeId, 0);
+  EXPECT_EQ(shop.Type, 0);
+  ASSERT_EQ(PostedMessages().size(), 1u);
+  EXPECT_EQ(PostedMessages()[0][0], 16);
+  EXPECT_TRUE(business().changeTypeButton->inputDisabled);
+  EXPECT_EQ(GetBuilding(shop.Building)->TradePending, 1);
+  ResetBusinessTypes();
+}
+
+TEST_F(SelectionInfoTest, SellAndDemolishPostMessagesAndTheAnswersMoveThePage) {
+  AddPlayer("Ada", 0, 1e6f);
+  const int32_t block = OrdinaryBlock();
+  CBusiness& shop = AddBusiness(block, 0, 1, 5);
+  shop.Kind = kBusinessShop;
+  SelectBusiness(shop);
+  CBuilding& building = *GetBuilding(shop.Building);
+  ClickMode(2);
+  EXPECT_EQ(business().actionButton->labelTextId, 1416);
+  EventQueue().Clear();
+  panel().OnEvent(kNotifyClicked, business().actionId, 0);
+  EXPECT_EQ(shop.Owner, 1) << "the page changes no record itself";
+  EXPECT_EQ(building.TradePending, 1);
+  ASSERT_EQ(PostedMessages().size(), 1u);
+  EXPECT_EQ(PostedMessages()[0][0], 17);
+  business().OnBusinessTraded(building.Id);
+  EXPECT_EQ(building.TradePending, 0);
+  EXPECT_EQ(business().view, kBusinessViewInfo);
+
+  ClickMode(4);
+  ASSERT_EQ(business().view, kBusinessViewDemolish);
+  EventQueue().Clear();
+  panel().OnEvent(kNotifyClicked, business().demolishId, 0);
+  EXPECT_EQ(building.DemolishPending, 1);
+  ASSERT_EQ(PostedMessages().size(), 1u);
+  EXPECT_EQ(PostedMessages()[0][0], 14);
+  business().OnDemolitionStarted(building.Id);
+  EXPECT_EQ(panel().page, kInfoBlockPage);
+  EXPECT_EQ(CurrentInfoSelection().building, -1);
+}
+
+TEST_F(SelectionInfoTest, PersonPageReadsTheHouseholdOnlyWhenThereIsOne) {
+  CPerson& p = g_People[7];
+  const CPerson saved = p;
+  p = CPerson{};
+  p.InUse = 1;
+  p.Index = 7;
+  p.Household = -1;  // a visitor without a household
+  p.HomeBuilding = -1;
+  CurrentInfoSelection() = InfoSelection{};
+  CurrentInfoSelection().person = 7;
+  panel().ShowPage(kInfoPersonPage);
+  Settle();
+  const CRichTextRect2& list = *panel().personPage.list;
+  const std::string lines = Column(list);
+  EXPECT_NE(lines.find("Household savings"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("Home|"), std::string::npos) << "no home section without a home";
+  EXPECT_EQ(lines.find("Rent"), std::string::npos);
+  EXPECT_FALSE(panel().titleLine1->LineText(0).empty());
+  p = saved;
 }
 
 }  // namespace

@@ -93,7 +93,6 @@ struct RecordingGame : SessionGameServices {
   }
   void RunAiHourlyUpdate() override { log->steps.push_back("ai-hourly"); }
   void RunAiDayRollover() override { log->steps.push_back("ai-day"); }
-  void ChanceHourlyTick(CPlayer& p) override { log->steps.push_back("chance " + std::to_string(p.index)); }
 };
 
 

@@ -48,6 +48,7 @@ enum SaveChunkType : int32_t {
   kChunkCommodities = 0x200000,
   kChunkEndGame = 0x400000,
   kChunkCityDemand = 0x800000,
+  kChunkChanceCards = 0x1000000,
   kChunkTerminator = -1,
 };
 
@@ -74,6 +75,7 @@ enum SaveMaskBit : uint32_t {
   kSaveCommodities = 0x200000,
   kSaveEndGame = 0x400000,
   kSaveCityDemand = 0x800000,
+  kSaveChanceCards = 0x1000000,
   kSaveAll = 0xFFFFFFFFu,
 };
 
@@ -84,7 +86,7 @@ inline constexpr uint32_t kSaveHookOrder[] = {
     kSaveTraffic,   kSaveCameras,       kSaveClock,        kSaveGameTime,
     kSaveConstruction, kSaveHouseholds, kSaveEventQueue,   kSaveAuction,
     kSaveGoals,     kSaveBusinessKinds, kSaveCommodities,  kSaveStatsHistory,
-    kSaveCityDemand,
+    kSaveCityDemand, kSaveChanceCards,
 };
 
 inline constexpr size_t kSaveVersionLength = 40;

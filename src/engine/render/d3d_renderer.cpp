@@ -237,7 +237,11 @@ void CD3DRenderer::BeginOverlay() {
   camPos_ = {0, 0, 0};
   camTarget_ = {0, 0, 100};
   camUp_ = {0, 1, 0};
+  // The overlay's camera is no view of the city: what picking and the lot
+  // grid read between frames stays the world's.
+  const Mat43 world = PublishedViewMatrix();
   ApplyCamera();
+  PublishViewMatrix(world);
   SetOrthographic(float(width_), float(height_));
   BindStage(0, 0);
   if (dev_.device) dev_.device->SetRenderState(GpuState::FogEnable, 0);
@@ -342,10 +346,8 @@ void CD3DRenderer::SetViewOffset(float x, float y, float z) {
   view_[13] = y;
   view_[14] = z;
   std::memcpy(g_D3DViewMatrix, view_, sizeof(view_));
-  Mat43 v;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 3; ++c) v.m[r][c] = view_[r * 4 + c];
-  PublishViewMatrix(v);
+  // The published view stays the camera's: the panels' offset views must not
+  // move where picking and the lot grid find the city between frames.
   SetTransform(platform::GpuTransform::View, view_);
 }
 

@@ -1,0 +1,536 @@
+// A player's loop of play by mouse alone, in the game as the program wires
+// it: the pointer moves and the buttons go down and up through the window's
+// input path, the keys through the input device. The player picks an empty
+// block in the city, leases it, asks for building rights, builds a shop
+// through the construction panel, opens the shop's panel from its business
+// page and raises a price. The game runs in a child process (the game owns
+// the process while it runs) and writes what it reached to a file.
+//
+// With RC_MOUSE_PLAY_SHOTS set (to a folder) the game runs on a display
+// (SDL's default video driver) and writes a screenshot of each page there.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/game.h"
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "city/city_entities.h"
+#include "city/people.h"
+#include "engine/core/maths.h"
+#include "engine/core/run_state.h"
+#include "engine/input/camera_controller.h"
+#include "engine/input/input_device.h"
+#include "engine/render/renderer.h"
+#include "engine/render/soft_renderer.h"
+#include "engine/scene/entity.h"
+#include "panels/hud_panels.h"
+#include "platform/headless.h"
+#include "platform/input.h"
+#include "platform/sdl/gl_gpu.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_present.h"
+#include "platform/sdl/sdl_window.h"
+#include "session/player.h"
+#include "session/session_state.h"
+#include "shell/game_loop.h"
+#include "shell/startup.h"
+#include "ui/buttons.h"
+#include "ui/list_box.h"
+#include "ui/rich_text.h"
+#include "visuals/city_picking.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+#include "visuals/screenshots.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Point {
+  float x = 0, y = 0;
+};
+
+// The centre of a widget on the screen (the window is the 640 x 480 layout space).
+Point Centre(const CWidget* w, const CPanel* panel) {
+  const UIRect r = MovedRect(w->Rect(), panel->LayoutEntity());
+  return {(r.x1 + r.x2) / 2, (r.y1 + r.y2) / 2};
+}
+
+bool ShotsWanted() { return std::getenv("RC_MOUSE_PLAY_SHOTS") != nullptr; }
+
+class MousePlayProgram : public ShellProgram {
+ public:
+  void Run() override {
+    TheGame().Start();
+    Plan();
+    RunMainLoop(*this);
+    TheGame().Shutdown();
+  }
+  void Frame() override {
+    TheGame().Frame();
+    Advance();
+  }
+  void Shutdown() override { TheGame().Shutdown(); }
+  void Activate(bool active) override { TheGame().Activate(active); }
+  void Paint() override { TheGame().Paint(); }
+  void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
+  bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
+
+ private:
+  struct Step {
+    std::string name;
+    std::function<bool()> run;  // true when done
+    int32_t wait = 2;           // interface ticks after it
+    int32_t timeout = 400;      // interface ticks it may take
+    int32_t settleMs = 0;       // wall time first (frames drawn with the camera as it is)
+    int64_t started = -1;
+    std::chrono::steady_clock::time_point since{};
+  };
+
+  // The pointer at a point of the 640 x 480 interface, in the window's pixels.
+  static void Pointer(Point p) {
+    if (platform::InputMessageSink* sink = platform::GetInputMessageSink())
+      sink->OnPointerMoved(int32_t(std::lround(p.x / Scale().x)), int32_t(std::lround(p.y / Scale().y)));
+  }
+  static Point& Scale() {
+    static Point scale{1, 1};
+    return scale;
+  }
+  static void Buttons(uint32_t flags) {
+    if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnMouseButtons(flags);
+  }
+  static platform::HeadlessInputSource* Keys() {
+    CInputDevice* device = TheInputDevice();
+    return device ? dynamic_cast<platform::HeadlessInputSource*>(device->Source()) : nullptr;
+  }
+
+  void Add(std::string name, std::function<bool()> run, int32_t wait = 2, int32_t timeout = 400, int32_t settleMs = 0) {
+    steps_.push_back(Step{std::move(name), std::move(run), wait, timeout, settleMs});
+  }
+  // A click: aim (the point is found when the step runs), press, release.
+  void Click(const std::string& name, std::function<bool(Point*)> where, int32_t settleMs = 0,
+             const CWidget* target = nullptr, std::function<bool()> needless = nullptr) {
+    auto at = std::make_shared<Point>();
+    auto skip = std::make_shared<bool>(false);
+    Add(name + ": aim", [=, this] {
+      if (needless && needless()) return *skip = true;
+      if (AnswerPrompt() || !where(at.get())) return false;
+      Pointer(*at);
+      lastAim_ = name + " at " + std::to_string(int(at->x)) + "," + std::to_string(int(at->y));
+      return true;
+    }, 2, 400, settleMs);
+    Add(name + ": press", [=, this] {
+      if (*skip) return true;
+      if (AnswerPrompt()) return false;
+      Pointer(*at);
+      // A player presses once the pointer is over the button.
+      if (target && GamePanels().hovered != target) return false;
+      Buttons(platform::kMouseLeft);
+      return true;
+    }, 4);
+    Add(name + ": release", [skip] {
+      if (*skip) return true;
+      Buttons(0);
+      return true;
+    }, 4);
+  }
+  void Expect(const std::string& name, std::function<bool()> condition, int32_t timeout = 400) {
+    Add(name, std::move(condition), 1, timeout);
+  }
+  void Shot() {
+    if (!ShotsWanted()) return;
+    Add("screenshot", [this] {
+      WriteNumberedScreenshot(shots_++);
+      return true;
+    }, 2, 400, 600);
+  }
+  // A widget of a panel, once it is shown and takes input.
+  void ClickOn(const std::string& name, const CWidget* w, const CPanel* panel) { Click(name, On(w, panel), 0, w); }
+  static std::function<bool(Point*)> On(const CWidget* w, const CPanel* panel) {
+    return [w, panel](Point* p) {
+      if (!w || !w->visible || w->inputDisabled || !panel->open) return false;
+      *p = Centre(w, panel);
+      return true;
+    };
+  }
+
+  CSelectionInfoPanel& Info() { return HudPanels().selection; }
+  CConstructionPanel& Build() { return HudPanels().construction; }
+  CBlock& Target() { return g_Blocks[size_t(block_)]; }
+  int32_t LocalNumber() const { return PlayerTable().Local() ? PlayerTable().Local()->index + 1 : -1; }
+  CBuilding* Shop() {
+    for (CBuilding* b = Target().FirstBuilding; b; b = b->Next)
+      if (b->Id >= 0 && b->Owner == LocalNumber()) return b;
+    return nullptr;
+  }
+
+  void Plan() {
+    Expect("the level runs", [this] {
+      if (!RunState().gameRunning || Session().gameState != kGameStateRunning) return false;
+      return ChooseBlock();
+    }, 20000);
+    // How window pixels map to the interface.
+    Add("the pointer's scale: move", [] {
+      if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnPointerMoved(400, 300);
+      return true;
+    }, 3);
+    Add("the pointer's scale: read", [] {
+      if (g_InputState.uiCursorX <= 0 || g_InputState.uiCursorY <= 0) return false;
+      Scale() = {float(g_InputState.uiCursorX) / 400.0f, float(g_InputState.uiCursorY) / 300.0f};
+      return true;
+    });
+    Add("the camera looks at the block", [this] {
+      SetBlockCameraTarget(BlockBaseEntities().GetEntity(block_), 120, 80);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
+    Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
+
+    // The statistics panel, open from the level's start, folded to its tab.
+    Click("fold the statistics", On(HudPanels().stats.openClose, &HudPanels().stats), 0, HudPanels().stats.openClose,
+          [] { return !HudPanels().stats.open || !HudPanels().stats.Expanded(); });
+
+    // The block, clicked in the city.
+    // Once the camera has come to the block (the frames are drawn now and then).
+    // Once the camera has come to the block: a point where the picking finds
+    // the block and none of its buildings, as a player aims at the ground.
+    Click("the block", [this](Point* p) {
+      if (std::chrono::steady_clock::now() < nextTry_) return false;
+      nextTry_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+      return Aim(p, [this](const CEntity* e) {
+        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
+      });
+    }, 800);
+    Expect("its block page", [this] {
+      return CurrentInfoSelection().block == block_ && Info().page == kInfoBlockPage && Info().open &&
+             !Info().layoutPending && Info().ModeButton(1)->visible;
+    }, 600);
+    Shot();
+    ClickOn("the lease view", Info().ModeButton(1), &Info());
+    Expect("the lease view", [this] { return Info().blockPage.view == kBlockViewLease; });
+    Shot();
+    ClickOn("lease", Info().blockPage.leaseButton, &Info());
+    Expect("the block is leased", [this] { return Target().Owner == LocalNumber(); }, 4000);
+    ClickOn("the rights view", Info().ModeButton(2), &Info());
+    ClickOn("ask for building rights", Info().blockPage.rightsButton, &Info());
+    Expect("the rights are being prepared", [this] { return Target().BuildingRights != kRightsNone; }, 4000);
+    // The page takes the player to the construction panel once the rights
+    // are being prepared; if it has not, the rights view again.
+    Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
+          [this] { return Build().open; });
+    Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
+
+    // The construction panel's steps.
+    Click("business", [this](Point* p) {
+      const CListBox* list = Build().typeList;
+      if (!Build().open || !list->visible) return false;
+      const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
+      *p = {(r.x1 + r.x2) / 2, r.y1 + 0.5f * float(std::max(list->text.lineHeight, 1))};
+      return true;
+    });
+    Expect("the use step", [this] { return Build().step == kStepUse; });
+    Shot();
+    Click("a shop", [this](Point* p) {
+      const CRichTextRect3* list = Build().useList;
+      if (!list->visible) return false;
+      for (int32_t line = 0; line < list->LongerColumn(); ++line) {
+        const int32_t use = list->GetLineValue(line);
+        if (use < 0 || list->lineTag[size_t(line)] != 1) continue;
+        const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
+        const float row = float(line - std::max(0, list->left.firstLine)) + 0.5f;
+        *p = {(r.x1 + r.x2) / 2, r.y1 + 3 + row * float(list->left.lineHeight)};
+        return true;
+      }
+      return false;
+    });
+    Expect("the plot step", [this] { return Build().step == kStepPlot; });
+    // The plot dragged on the block's lots from the corner lot.
+    auto cells = std::make_shared<std::pair<Point, Point>>();
+    Add("the plot: press", [this, cells] {
+      int32_t lotA = 0, lotB = 0;
+      if (!ChoosePlot(&lotA, &lotB)) return false;
+      ComputeLotGrid();
+      const LotDrag& d = LotDragState();
+      cells->first = {d.cellX[lotA], d.cellY[lotA]};
+      cells->second = {d.cellX[lotB], d.cellY[lotB]};
+      Pointer(cells->first);
+      Buttons(platform::kMouseLeft);
+      return true;
+    }, 15, 400, 800);
+    Add("the plot: drag", [cells] {
+      Pointer(cells->second);
+      return true;
+    }, 15);
+    Add("the plot: release", [] {
+      Buttons(0);
+      return true;
+    }, 15);
+    Expect("the design step with its preview", [this] { return Build().step == kStepDesign && Build().preview; });
+    Shot();
+    ClickOn("build", Build().buildButton, &Build());
+    Expect("the building goes up", [this] { return !Build().open && Shop() != nullptr; }, 4000);
+    Expect("the shop opens", [this] {
+      const CBuilding* b = Shop();
+      return b && GetBusinessInUse(b->GetBusiness()) != nullptr;
+    }, 200000);
+
+    // The shop, clicked in the city: its business page, then its own panel.
+    Add("the camera looks at the shop", [this] {
+      const CBuilding* b = Shop();
+      SetBlockCameraCentre(Vec3{b->CentreX, 0, b->CentreZ}, 120, 80);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
+    Click("the shop", [this](Point* p) {
+      const CBuilding* b = Shop();
+      if (!b) return false;
+      return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
+    }, 800);
+    Expect("its business page", [this] { return Info().page == kInfoBusinessPage && Info().open; }, 600);
+    Shot();
+    ClickOn("the business panel", Info().ModeButton(1), &Info());
+    Expect("the business panel opens", [] { return HudPanels().business.open; }, 600);
+    Add("the first price", [this] {
+      const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
+      price_ = x ? x->Price[0] : 0;
+      return x != nullptr;
+    });
+    Shot();
+    ClickOn("a higher price", HudPanels().business.Arrow(CBusinessPanel::kPriceArrows + 1), &HudPanels().business);
+    ClickOn("apply", HudPanels().business.apply, &HudPanels().business);
+    Expect("the price is raised", [this] {
+      const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
+      return x && x->Price[0] > price_ + 0.05f;
+    }, 4000);
+    if (ShotsWanted()) {
+      Add("a person", [] {
+        for (int32_t i = 0; i < kMaxPeople; ++i) {
+          if (!g_People[size_t(i)].InUse || !g_People[size_t(i)].IsHoused()) continue;
+          CurrentInfoSelection() = InfoSelection{};
+          CurrentInfoSelection().person = i;
+          HudPanels().business.Close();
+          HudPanels().selection.Open();
+          HudPanels().selection.ShowPage(kInfoPersonPage);
+          return true;
+        }
+        return false;
+      }, 40);
+      Shot();
+    }
+  }
+
+  // Which panel of the in-game set holds the hovered widget (for a failure's message).
+  static std::string HoveredSlot() {
+    const CWidget* h = GamePanels().hovered;
+    for (int32_t i = 0; i < kHudPanelCount; ++i) {
+      const CPanel* p = GamePanels().Panel(i);
+      if (h && p && (h == p || h->ownerPanel == p)) return std::to_string(i);
+    }
+    return h ? "?" : "none";
+  }
+
+  // A prompt (the level's, a lease's answer) is answered with Return, as a
+  // player would; true while one is up.
+  bool AnswerPrompt() {
+    const bool open = HudPanels().prompt.open;
+    if (platform::HeadlessInputSource* keys = Keys()) {
+      if (returnDown_) keys->ReleaseKey(platform::key::kReturn);
+      else if (open) keys->PressKey(platform::key::kReturn);
+      returnDown_ = !returnDown_ && open;
+    }
+    return open || returnDown_;
+  }
+
+  // The point of the city view nearest its middle where the picking finds
+  // what `wanted` accepts (the hovered object and building as a click there
+  // would find them).
+  bool Aim(Point* p, const std::function<bool(const CEntity*)>& wanted) {
+    float best = 1e9f;
+    int32_t blocks = 0, buildings = 0;
+    for (int32_t y = 24; y < 470; y += 6)
+      for (int32_t x = 4; x < 636; x += 6) {
+        // Not where the panels are: the navigator, the time panel, the selection panel.
+        if ((x < 170 && y < 160) || (x > 440 && y < 90) || (x > 412 && y > 150)) continue;
+        PickMouseFromInterface(x, y);
+        CEntity* e = PickHoveredObject();
+        g_HoveredBuilding = nullptr;
+        if (e) PickBuildingInBlock(e);
+        blocks += e && e->index == block_ ? 1 : 0;
+        buildings += g_HoveredBuilding ? 1 : 0;
+        if (!wanted(e)) continue;
+        const float d = std::fabs(float(x) - 220.0f) + std::fabs(float(y) - 250.0f);
+        if (d < best) best = d, *p = {float(x), float(y)};
+      }
+    g_HoveredBuilding = nullptr;
+    lastAim_ = (best < 1e9f ? "found" : "nothing found") + std::string(" blocks ") + std::to_string(blocks) +
+               " buildings " + std::to_string(buildings);
+    return best < 1e9f;
+  }
+
+  // The ordinary block the player may lease with the most free lots.
+  bool ChooseBlock() {
+    int32_t best = -1;
+    for (int32_t i = 0; i < kBlockCount; ++i) {
+      const CBlock& b = g_Blocks[size_t(i)];
+      const std::string key = g_BlockDefs[size_t(b.DefIndex)].Key;
+      if (!b.InUse || !b.Ownable || b.Owner != 0 || b.RequestPending ||
+          g_BlockDefs[size_t(b.DefIndex)].District == 0 || key.find("RAILROAD") != std::string::npos ||
+          key == "TELECOMS" || key == "GASWORKS" || key == "VOLTARA_COMPANY" || key == "BRIGHTWELL_WORKS" ||
+          !BlockBaseEntities().GetEntity(i))
+        continue;
+      int32_t free = 0;
+      for (int32_t x = 0; x < 7; ++x)
+        for (int32_t z = 0; z < 7; ++z) free += IsLotRegionFree(b.Lots, x, z, x, z) ? 1 : 0;
+      if (free > best) best = free, block_ = i;
+    }
+    return block_ >= 0 && best >= 4;
+  }
+
+  // The middle of a free lot (column x, row z) of the block, in the world.
+  Vec3 FreeLotPoint() {
+    const CBlock& b = Target();
+    for (int32_t ring = 0; ring < 4; ++ring)
+      for (int32_t x = 3 - ring; x <= 3 + ring; ++x)
+        for (int32_t z = 3 - ring; z <= 3 + ring; ++z)
+          if (IsLotRegionFree(b.Lots, x, z, x, z))
+            return {b.CentreX - 35.0f + float(2 * x + 1) * 5.0f, 0, b.CentreZ - 35.0f + float(2 * z + 1) * 5.0f};
+    return {b.CentreX, 0, b.CentreZ};
+  }
+
+  // A free plot at the block's edge that the use allows: its two corner lots.
+  bool ChoosePlot(int32_t* lotA, int32_t* lotB) {
+    const BusinessType& use = g_BusinessTypes[size_t(Build().use)];
+    const int32_t side = std::min(6, std::max(1, use.MaxSide));
+    for (int32_t rows = 1; rows <= side; ++rows)
+      for (int32_t columns = 1; columns <= side; ++columns) {
+        const int32_t area = rows * columns;
+        if (area < use.MinArea || area > use.MaxArea) continue;
+        for (int32_t r0 = 0; r0 + rows <= 7; ++r0)
+          for (int32_t c0 = 0; c0 + columns <= 7; ++c0)
+            if (Target().IsLotRegionFreeRect(c0, r0, c0 + columns - 1, r0 + rows - 1)) {
+              *lotA = r0 * 7 + c0;
+              *lotB = (r0 + rows - 1) * 7 + c0 + columns - 1;
+              return true;
+            }
+      }
+    return false;
+  }
+
+  void Advance() {
+    const int64_t t = RunState().interfaceTicks;
+    if (t == lastTick_ || finished_) return;
+    lastTick_ = t;
+    if (t < waitUntil_) return;
+    if (steps_.empty()) return Finish("OK");
+    Step& s = steps_.front();
+    const auto now = std::chrono::steady_clock::now();
+    if (s.started < 0) s.started = t, s.since = now;
+    if (now - s.since < std::chrono::milliseconds(s.settleMs)) {
+      s.started = t;
+      return;
+    }
+    if (s.run()) {
+      waitUntil_ = t + s.wait;
+      steps_.pop_front();
+    } else if (t - s.started > s.timeout && now - s.since > std::chrono::seconds(5)) {
+      const CSelectionInfoPanel& info = HudPanels().selection;
+      Finish("stopped at: " + s.name + " (last click " + lastAim_ + "; selected block " +
+             std::to_string(CurrentInfoSelection().block) + ", target " + std::to_string(block_) + ", page " +
+             std::to_string(info.page) + ", open " + std::to_string(info.open) + ", pending " +
+             std::to_string(info.layoutPending) + ", over panels " + std::to_string(RunState().pointerOverPanels) +
+             ", hovered in slot " + HoveredSlot() + ", pointer " + std::to_string(g_InputState.uiCursorX) + "," + std::to_string(g_InputState.uiCursorY) + ")");
+    }
+  }
+
+  void Finish(const std::string& result) {
+    finished_ = true;
+    std::ofstream("mouse_play.txt") << result << "\n";
+    RunState().quit = true;
+  }
+
+  std::deque<Step> steps_;
+  int64_t lastTick_ = -1, waitUntil_ = 0;
+  bool finished_ = false;
+  bool returnDown_ = false;
+  int32_t block_ = -1;
+  float price_ = 0;
+  int32_t shots_ = 0;
+  std::string lastAim_;
+  std::chrono::steady_clock::time_point nextTry_{};
+};
+
+[[noreturn]] void RunMousePlay(const fs::path& dir) {
+  if (::chdir(dir.c_str()) != 0) ::_exit(120);
+  if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
+  const bool shots = ShotsWanted();
+  std::ofstream(dir / "config.cfg") << "SysSetup api D3D"
+                                    << "\nSysSetup Window 1\nSysSetup width 640\n"
+                                       "SysSetup height 480\nSysSetup NoMovie 1\n";
+  if (shots) {
+    ::unsetenv("CITYRUN_HEADLESS");
+    platform::SetHeadless(false);
+    if (!platform::InstallSdlWindows()) ::_exit(122);
+    platform::InstallSdlPresenter();
+    platform::InstallGlGpu();
+  }
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  TheGame().Prepare();
+  static MousePlayProgram program;
+  ::_exit(WinMain("NOFRONTEND FULLSPEED", program));
+}
+
+TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The shop opens game hours after it is ordered: too long a stretch for
+  // the sanitizer build, which runs the panels' own tests.
+  GTEST_SKIP();
+#endif
+  const fs::path dir = fs::temp_directory_path() / ("rc_mouse_play_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "max");
+  for (const char* d : {"gamedata", "gamedata2", "scripts", "parameters", "language", "data2"})
+    if (fs::exists(fs::path(RC_GAME_ROOT) / d)) fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / d, dir / d);
+  if (fs::exists(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels"))
+    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels", dir / "max" / "BuildEditorModels");
+  const pid_t pid = ::fork();
+  if (pid == 0) RunMousePlay(dir);
+  int status = 0;
+  bool ended = false;
+  for (int i = 0; i < 3000 && !ended; ++i) {
+    ended = ::waitpid(pid, &status, WNOHANG) == pid;
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!ended) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  }
+  auto read = [](const fs::path& p) {
+    std::ifstream in(p);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::string result = read(dir / "mouse_play.txt");
+  EXPECT_EQ(result, "OK\n") << read(dir / "out.log").substr(0, 6000);
+  if (const char* shots = std::getenv("RC_MOUSE_PLAY_SHOTS"))
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.path().extension() == ".tga") fs::copy_file(e.path(), fs::path(shots) / e.path().filename(),
+                                                        fs::copy_options::overwrite_existing);
+  if (!std::getenv("RC_MOUSE_PLAY_KEEP")) fs::remove_all(dir);
+}
+
+}  // namespace
