@@ -34,19 +34,6 @@ void DrawTexturedCorners(const Vec3 corners[4], int32_t texture, uint32_t colour
   renderer->DrawTexturedQuadsShaded(corners, 1, &coords, texture, &colour);
 }
 
-bool ProjectToLayout(const Vec3& world, float& x, float& y) {
-  const ProjectionState& p = g_Projection;
-  if (p.centreX <= 0 || p.centreY <= 0) return false;
-  Vec3 view;
-  MatTransformPoints(PublishedViewMatrix(), &world, &view, 1);
-  if (view.z < p.nearPlane) return false;
-  ScreenPoint at;
-  ProjectPoints(&view, &at, 1);
-  x = at.x * 640.0f / (2 * p.centreX);
-  y = at.y * 480.0f / (2 * p.centreY);
-  return true;
-}
-
 void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth, Vec3 out[4]) {
   float dx = x2 - x1, dy = y2 - y1;
   const float length = std::sqrt(dx * dx + dy * dy);

@@ -22,10 +22,6 @@ void DrawFade(const UIRect& rect, const CLayoutEntity* model, uint32_t top, uint
 void DrawTexturedCorners(const Vec3 corners[4], int32_t texture, uint32_t colour);
 // A quad of half-width `half` along the segment (x1, y1)-(x2, y2).
 void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth, Vec3 out[4]);
-// A world point in the 640 by 480 layout space through the view and
-// projection of the frame; false when it lies behind the camera or no view
-// is set up.
-bool ProjectToLayout(const Vec3& world, float& x, float& y);
 // The colour with its alpha replaced.
 inline uint32_t WithAlpha(uint32_t colour, uint32_t alpha) {
   return (colour & 0x00FFFFFFu) | (alpha << 24);
