@@ -38,6 +38,7 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_session.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -324,6 +325,7 @@ void InstallGameVisuals() {
     return PlaySoundSample(sample, false, false, false, false, 100);
   };
   sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
+  sound.muted = [] { return QuickAuction(); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/card_commands.h"
 #include "app/front_end_wiring.h"
 
+#include "ai/computer_player.h"
 #include "city/blocks.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
@@ -216,6 +217,14 @@ void AttachHudPanels() {
     if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
   };
   PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
+  PanelGameLinks().playSample = [](const char* sample) -> void* {
+    return PlaySoundSample(sample, false, false, false, true, 100);
+  };
+  PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
+  PanelGameLinks().aiCharacterToken = [](int32_t player) {
+    const auto* ai = dynamic_cast<const CPlayerAI*>(PlayerTable().Get(player));
+    return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
+  };
   PanelGameLinks().showHeldCard = [] { ShowLocalHeldCard(); };
   // A block picked in the city is the local player's card target; an open
   // card panel shows whether the card can now be used.
