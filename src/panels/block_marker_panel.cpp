@@ -1,19 +1,32 @@
 #include "panels/block_marker_panel.h"
 
 #include "city/blocks.h"
+#include "city/buildings.h"
 #include "engine/core/maths.h"
+#include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
+#include "engine/scene/entity.h"
 #include "panels/player_tokens.h"
-#include "ui/draw_2d.h"
 #include "session/player.h"
+#include "ui/draw_2d.h"
+#include "ui/text_rect.h"
+#include "ui/ui_services.h"
+#include "visuals/city_picking.h"
+#include "visuals/interface_task.h"
+#include "visuals/scene_passes.h"
 
 namespace {
-uint32_t WithAlphaWord(uint32_t colour, uint32_t alpha) { return (colour & 0x00FFFFFFu) | (alpha << 24); }
+
+constexpr int32_t kStarImage = 109;
+constexpr int32_t kSchoolLibraryBlock = 41;
+constexpr int32_t kLastLabelledDef = 45;
+constexpr float kDepth = 1.5f;
+constexpr float kLabelWidth = 64.0f;
+constexpr uint32_t kCivicBacking = 0xFF808080u, kUtilityBacking = 0xFF92A686u;
+constexpr uint32_t kOwnerShade = 0x55000000u;
 
 int32_t g_BracketFlash = 0;
-int32_t g_PulseFrames = 0;
-constexpr int32_t kStarImage = 109;
-constexpr float kDepth = 1.5f;
+
 constexpr float kStarOffsets[5][5][2] = {
     {{0, 0}},
     {{-8, 0}, {8, 0}},
@@ -22,29 +35,29 @@ constexpr float kStarOffsets[5][5][2] = {
     {{-8, -8}, {8, -8}, {-13, 8}, {13, 8}, {0, 8}},
 };
 
-// A block's centre on the ground, in the 640 by 480 layout space; false
-// when it lies behind the camera or no view is set up.
-bool ProjectBlock(const CBlock& block, float& x, float& y) {
-  const ProjectionState& p = g_Projection;
-  if (p.centreX <= 0 || p.centreY <= 0) return false;
-  const Vec3 world{block.CentreX, 0.0f, block.CentreZ};
-  Vec3 view;
-  MatTransformPoints(PublishedViewMatrix(), &world, &view, 1);
-  if (view.z < p.nearPlane) return false;
-  ScreenPoint at;
-  ProjectPoints(&view, &at, 1);
-  x = at.x * 640.0f / (2 * p.centreX);
-  y = at.y * 480.0f / (2 * p.centreY);
-  return true;
-}
+// The nine civic blocks, the four utilities and the four railroads, by the
+// name text of their block definitions.
+constexpr BlockIconRow kBlockIcons[17] = {
+    {203, 2264, kCivicBacking},   {204, 2300, kCivicBacking},   {205, 2348, kCivicBacking},
+    {206, 2248, kCivicBacking},   {207, 2256, kCivicBacking},   {208, 2384, kCivicBacking},
+    {209, 2276, kCivicBacking},   {210, 2328, kCivicBacking},   {211, 2372, kCivicBacking},
+    {212, 2400, kUtilityBacking}, {213, 2244, kUtilityBacking}, {214, 2320, kUtilityBacking},
+    {215, 2420, kUtilityBacking}, {216, 2252, kUtilityBacking}, {216, 2324, kUtilityBacking},
+    {216, 2340, kUtilityBacking}, {216, 2404, kUtilityBacking},
+};
 
-bool Labelled(int32_t index, const CBlock& block) {
-  if (block.DefIndex > 45) return false;
-  return index == 41 || (block.InUse && (block.MapMarks & kMarkHidden) == 0);
-}
+uint32_t WithAlpha(uint32_t colour, uint32_t alpha) { return (colour & 0x00FFFFFFu) | (alpha << 24); }
+
+// The pulse of the unsettled markers, from the drawn frames.
+uint32_t PulseAlpha() { return (Ui().frameCounter * 10u) % 256u; }
 
 void Square(float x, float y, float half, uint32_t colour) {
   DrawRect2DSolid(UIRect{x - half, y - half, x + half, y + half, kDepth}, colour, kDepth);
+}
+
+void CentredImage(float x, float y, int32_t image, uint32_t colour = 0xFFFFFFFFu) {
+  DrawImage2DTinted(x - float(UIImageWidth(image)) / 2, y - float(UIImageHeight(image)) / 2, image, kDepth,
+                    colour);
 }
 
 void DrawBrackets(float x, float y) {
@@ -53,16 +66,19 @@ void DrawBrackets(float x, float y) {
                             {10, 15, 20, 20},     {15, 10, 20, 20},     {-20, 15, -10, 20}, {-20, 10, -15, 20}};
   for (const auto& b : bars) DrawRect2DSolid(UIRect{x + b[0], y + b[1], x + b[2], y + b[3], kDepth}, c, kDepth);
 }
+
+int32_t NameText(const CBlock& block) {
+  if (block.DefIndex < 0 || block.DefIndex >= kBlockCount) return 0;
+  return g_BlockDefs[size_t(block.DefIndex)].NameTextId;
+}
+
+// A number right-aligned by its digits: three or more at x, two at x + 4,
+// one at x + 8.
+float DigitShift(int32_t value) { return value >= 100 || value <= -10 ? 0.0f : value >= 10 || value < 0 ? 4.0f : 8.0f; }
+
 }  // namespace
 
-std::array<uint32_t, kBuildingPoolSize>& BuildingTints() {
-  static std::array<uint32_t, kBuildingPoolSize> tints = [] {
-    std::array<uint32_t, kBuildingPoolSize> t{};
-    t.fill(kNoTint);
-    return t;
-  }();
-  return tints;
-}
+// ---- Helpers ------------------------------------------------------------------
 
 int32_t StarCount(float rating) {
   const int32_t n = static_cast<int32_t>(rating + 0.005f);
@@ -70,11 +86,78 @@ int32_t StarCount(float rating) {
   return n > 4 ? 5 : n;
 }
 
+const BlockIconRow* BlockIconFor(int32_t nameText) {
+  for (const BlockIconRow& row : kBlockIcons)
+    if (row.nameText == nameText) return &row;
+  return nullptr;
+}
+
+bool BlockLabelled(int32_t index) {
+  if (index < 0 || index >= kBlockCount) return false;
+  const CBlock& block = g_Blocks[size_t(index)];
+  if (block.DefIndex > kLastLabelledDef) return false;
+  return index == kSchoolLibraryBlock || (block.InUse && (block.MapMarks & kMarkHidden) == 0);
+}
+
+void TintBuildingsByOwner() {
+  auto& tints = BuildingTints();
+  for (size_t i = 0; i < g_Buildings.size(); ++i) {
+    const CBuilding& b = g_Buildings[i];
+    if (!b.InUse) continue;
+    const CPlayer* owner = b.GetOwner();
+    tints[i] = owner ? PlayerTokenColour(owner) : kUnownedTint;
+  }
+}
+
+int32_t SelectedBlockIndex() {
+  if (const CEntity* picked = SelectedObject(); picked && picked->objectKind == kPickBlock) return picked->index;
+  if (g_SelectedBuilding && g_SelectedBuilding->Block) return g_SelectedBuilding->Block->Index;
+  return -1;
+}
+
+Mat43 CameraViewMatrix() {
+  const CameraState& c = g_CameraState;
+  Mat43 camera;
+  MatLookAt(c.drawnEye.x, c.drawnEye.y, c.drawnEye.z, c.drawnLookAt.x, c.drawnLookAt.y, c.drawnLookAt.z, c.up.x,
+            c.up.y, c.up.z, camera);
+  return camera;
+}
+
+bool CBlockMarkerPanel::ProjectBlock(const CBlock& block, float& x, float& y) {
+  const ProjectionState& p = g_Projection;
+  if (p.centreX <= 0 || p.centreY <= 0) return false;
+  const Vec3 world{block.CentreX, 0.0f, block.CentreZ};
+  Vec3 view;
+  MatTransformPoints(CameraViewMatrix(), &world, &view, 1);
+  if (view.z < p.nearPlane) return false;
+  ScreenPoint at;
+  ProjectPoints(&view, &at, 1);
+  x = at.x * 640.0f / (2 * p.centreX);
+  y = at.y * 480.0f / (2 * p.centreY);
+  return true;
+}
+
+// ---- The panel ----------------------------------------------------------------
+
 void CBlockMarkerPanel::Build() {
   bounds.x1 = 0;
   bounds.y1 = 0;
   bounds.x2 = 1;
   bounds.y2 = 1;
+  labelList.clear();
+  int32_t nextId = 0;
+  for (int32_t i = 0; i < kBlockCount; ++i) {
+    if (!BlockLabelled(i)) continue;
+    // Small, centred and wrapped to the block's width: the names of
+    // neighbouring blocks must not run into one another.
+    CTextRect* t = CreateTextRect(nextId++, 0, 0, kLabelWidth, 30);
+    t->SetFont(3);
+    t->SetAlignment(1, 0, 0);
+    t->AddTextId(NameText(g_Blocks[size_t(i)]) + 1);
+    labelList.push_back(Label{t, i});
+  }
+  number_ = CreateTextRect(nextId++, 0, 0, 40, 12);
+  number_->SetFont(3);
   markerImage = 91;
 }
 
@@ -88,54 +171,102 @@ int32_t CBlockMarkerPanel::OnEvent(int32_t, int32_t, int32_t) {
   return 0;
 }
 
+bool CBlockMarkerPanel::BracketsVisible() { return g_BracketFlash <= 20; }
+
+void CBlockMarkerPanel::OnOpen() {
+  TintBuildingsByOwner();
+  for (Label& l : labelList) {
+    l.text->Clear();
+    l.text->AddTextId(NameText(g_Blocks[size_t(l.block)]) + 1);
+  }
+}
+
+void CBlockMarkerPanel::OnClose() { ClearBuildingTints(); }
+
+void CBlockMarkerPanel::DrawNumber(int32_t value, float x, float y) const {
+  number_->Clear();
+  number_->AddTextF("%d", value);
+  number_->SetRect(x, y, x + 40, y + 12);
+  number_->Draw(nullptr);
+}
+
 void CBlockMarkerPanel::DrawBlockMarker(int32_t kind, float x, float y, bool owned, bool solid) const {
-  const uint32_t alpha = uint32_t(g_PulseFrames * 10) % 256;
+  const uint32_t alpha = PulseAlpha();
   constexpr uint32_t kGreen = 0xFF00FF00u, kRed = 0xFFFF0000u;
   uint32_t colour = 0x00FFFFFFu;
   bool pulsing = true;
   if (kind == 0) colour = solid ? kGreen : kRed, pulsing = false;
-  else if (kind == 1 && owned) colour = solid ? kGreen : WithAlphaWord(kGreen, alpha), pulsing = false;
-  else if (kind == 1) colour = WithAlphaWord(kRed, alpha);
-  else if (kind == 2) colour = WithAlphaWord(kGreen, alpha);
+  else if (kind == 1 && owned) colour = solid ? kGreen : WithAlpha(kGreen, alpha), pulsing = false;
+  else if (kind == 1) colour = WithAlpha(kRed, alpha);
+  else if (kind == 2) colour = WithAlpha(kGreen, alpha);
   Square(x, y, 15, colour);
-  if (markerImage != -1) DrawImage2DTinted(x, y, markerImage, kDepth, pulsing ? WithAlphaWord(0xFFFFFFFFu, alpha) : 0xFFFFFFFFu);
+  if (markerImage == -1) return;
+  CentredImage(x, y, markerImage, pulsing ? WithAlpha(0xFFFFFFFFu, alpha) : 0xFFFFFFFFu);
+}
+
+void CBlockMarkerPanel::DrawIcon(const Label& label, float x, float y) const {
+  if (const BlockIconRow* icon = BlockIconFor(NameText(g_Blocks[size_t(label.block)]))) {
+    DrawRect2DSolid(UIRect{x - 15, y - 15, x + 16, y + 16, kDepth}, icon->backing, kDepth);
+    CentredImage(x, y, icon->image);
+  }
+}
+
+void CBlockMarkerPanel::DrawName(const Label& label, float x, float y) const {
+  const float left = x - kLabelWidth / 2;
+  label.text->SetRect(left, y + 19, left + kLabelWidth, y + 49);
+  label.text->Draw(nullptr);
+}
+
+void CBlockMarkerPanel::DrawStars(const CBlock& block, float x, float y) const {
+  const int32_t n = StarCount(block.Prestige);
+  for (int32_t s = 0; s < n; ++s)
+    CentredImage(x + kStarOffsets[n - 1][s][0], y + kStarOffsets[n - 1][s][1], kStarImage);
+}
+
+void CBlockMarkerPanel::DrawOwner(const CBlock& block, float x, float y, float labelLeft) const {
+  const CPlayer* owner = block.Owner ? PlayerTable().ByNumber(block.Owner) : nullptr;
+  Square(x, y, 19, owner ? PlayerTokenColour(owner) : kUnownedTint);
+  Square(x, y, 15, kOwnerShade);
+  if (!owner) return;
+  // The token's portrait, shrunk into the shaded square.
+  const int32_t texture = UIImageTexture(TokenRow(owner->character).portraitImage);
+  if (texture >= 0) DrawTexturedRect(UIRect{x - 13, y - 13, x + 13, y + 13, kDepth}, texture, kDepth);
+  DrawNumber(block.LeaseHours, labelLeft + 18 + DigitShift(block.LeaseHours), y + 5);
+}
+
+void CBlockMarkerPanel::DrawRights(const CBlock& block, float x, float y) const {
+  if (block.BuildingRights == kRightsGranted) return;
+  const CPlayer* owner = block.Owner ? PlayerTable().ByNumber(block.Owner) : nullptr;
+  const bool owned = owner && owner == PlayerTable().Local();
+  DrawBlockMarker(block.BuildingRights, x, y, owned, block.BuildingRights == kRightsNone && owned);
+  if (owner) DrawNumber(block.PrepareHours, x + 4 + DigitShift(block.PrepareHours), y + 6);
 }
 
 void CBlockMarkerPanel::DrawSelf() {
-  ++g_PulseFrames;
-  const CBlock* selected = g_SelectedBuilding ? g_SelectedBuilding->Block : nullptr;
-  const CPlayer* local = PlayerTable().Local();
-  for (size_t i = 0; i < g_Blocks.size(); ++i) {
-    const CBlock& block = g_Blocks[i];
+  // Buildings finished or sold while the plan view is up take their colour.
+  TintBuildingsByOwner();
+  struct Placed {
+    const Label* label;
+    float x, y;
+  };
+  std::vector<Placed> placed;
+  for (const Label& l : labelList) {
     float x = 0, y = 0;
-    if (!Labelled(int32_t(i), block) || !ProjectBlock(block, x, y)) continue;
-    const CPlayer* owner = PlayerTable().ByNumber(block.Owner);
-    if (overlayMode == kMarkersStars) {
-      const int32_t n = StarCount(block.Prestige);
-      for (int32_t s = 0; s < n; ++s)
-        DrawImage2D(x + kStarOffsets[n - 1][s][0], y + kStarOffsets[n - 1][s][1], kStarImage, kDepth);
-    } else if (overlayMode == kMarkersOwners) {
-      Square(x, y, 19, owner ? PlayerTokenColour(owner) : kUnownedTint);
-      Square(x, y, 15, 0x55000000u);
-      if (owner) DrawImage2D(x, y, TokenRow(owner->character).tokenImage, kDepth);
-    } else if (overlayMode == kMarkersRights && block.BuildingRights != kRightsGranted) {
-      const bool owned = owner && owner == local;
-      DrawBlockMarker(block.BuildingRights, x, y, owned, block.BuildingRights == kRightsNone && owned);
-    }
-    if (&block == selected) DrawBrackets(x, y);
+    if (ProjectBlock(g_Blocks[size_t(l.block)], x, y)) placed.push_back({&l, x, y});
   }
-}
-
-bool CBlockMarkerPanel::BracketsVisible() { return g_BracketFlash <= 20; }
-
-void CBlockMarkerPanel::OnOpen() {
-  auto& tints = BuildingTints();
-  for (size_t i = 0; i < g_Buildings.size(); ++i) {
-    const CBuilding& b = g_Buildings[i];
-    if (!b.InUse) continue;
-    const CPlayer* owner = b.GetOwner();
-    tints[i] = owner ? PlayerTokenColour(owner) : kUnownedTint;
+  if (labels)
+    for (const Placed& p : placed) DrawIcon(*p.label, p.x, p.y);
+  for (const Placed& p : placed) {
+    const CBlock& block = g_Blocks[size_t(p.label->block)];
+    if (overlayMode == kMarkersStars) DrawStars(block, p.x, p.y);
+    else if (overlayMode == kMarkersOwners) DrawOwner(block, p.x, p.y, p.x - kLabelWidth / 2);
+    else if (overlayMode == kMarkersRights) DrawRights(block, p.x, p.y);
   }
+  // The names go over the markers: a neighbour's square must not cut them.
+  if (labels)
+    for (const Placed& p : placed) DrawName(*p.label, p.x, p.y);
+  if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r, CameraViewMatrix());
+  const int32_t selected = SelectedBlockIndex();
+  for (const Placed& p : placed)
+    if (p.label->block == selected) DrawBrackets(p.x, p.y);
 }
-
-void CBlockMarkerPanel::OnClose() { BuildingTints().fill(kNoTint); }

@@ -1,14 +1,20 @@
 #pragma once
-// The plan view's block marker overlay: while the city is seen from above
-// every building wears its owner's colour, and the overlay mode chosen by
-// the city overview decides which marker each block gets (star ratings,
-// owners, building rights). The brackets of the selected block flash with
-// the events that reach the panel.
-#include <array>
+// The plan view's block marker overlay: while the city is seen from above it
+// writes each block's name under the block, puts the icon of a civic,
+// utility or railroad block on it, marks the selected block with flashing
+// corner brackets and, in the overlay mode the city overview chooses, draws
+// one marker per block (star ratings, owners with their lease hours, or the
+// state of the building rights). While it is open every building wears its
+// owner's colour.
 #include <cstdint>
+#include <vector>
 
-#include "city/buildings.h"
+#include "engine/core/maths.h"
 #include "ui/panel.h"
+#include "visuals/building_tints.h"
+
+class CBlock;
+class CTextRect;
 
 enum BlockMarkerMode : int32_t {
   kMarkersNone = 0,
@@ -18,16 +24,35 @@ enum BlockMarkerMode : int32_t {
   kMarkersRights = 4,
 };
 
-inline constexpr uint32_t kNoTint = 0xFFFFFFFFu;
-inline constexpr uint32_t kUnownedTint = 0xFF808080u;
-
-// The tint each building is drawn with; kNoTint outside the plan view.
-std::array<uint32_t, kBuildingPoolSize>& BuildingTints();
-
 // The number of stars a rating shows: a rating just short of a whole star
 // (by less than 0.005) counts as that star, five or more shows five, and a
 // rating under one shows none.
 int32_t StarCount(float rating);
+
+// A civic, utility or railroad block's icon and the square behind it.
+struct BlockIconRow {
+  int32_t image;
+  int32_t nameText;
+  uint32_t backing;
+};
+// The row of a block definition's name text, null when it has none.
+const BlockIconRow* BlockIconFor(int32_t nameText);
+
+// Whether a block gets a label: in use and not hidden from the map (the
+// school and library always), and never the last six definitions.
+bool BlockLabelled(int32_t block);
+
+// Colours every building in use by its owner's token (grey when unowned).
+void TintBuildingsByOwner();
+
+// The camera's view of the city, as the scene was drawn with it (the
+// renderer's published view carries the interface's layer offset while the
+// panels draw).
+Mat43 CameraViewMatrix();
+
+// The selected block: the selected block object, else the block of the
+// selected building; -1 none.
+int32_t SelectedBlockIndex();
 
 class CBlockMarkerPanel : public CPanel {
  public:
@@ -43,8 +68,25 @@ class CBlockMarkerPanel : public CPanel {
   // One building-rights marker (kind 0 none, 1 being prepared, 2 granted) at
   // a layout point; a marker still pulsing shows it is not settled.
   void DrawBlockMarker(int32_t kind, float x, float y, bool owned, bool solid) const;
+  // A block's centre in the 640 x 480 layout space; false when it lies
+  // behind the camera or no view is set up.
+  static bool ProjectBlock(const CBlock& block, float& x, float& y);
 
+  struct Label {
+    CTextRect* text = nullptr;
+    int32_t block = -1;
+  };
+  std::vector<Label> labelList;
   int32_t overlayMode = kMarkersNone;
   bool labels = true;
   int32_t markerImage = 91;
+
+ private:
+  void DrawIcon(const Label& label, float x, float y) const;
+  void DrawName(const Label& label, float x, float y) const;
+  void DrawStars(const CBlock& block, float x, float y) const;
+  void DrawOwner(const CBlock& block, float x, float y, float labelLeft) const;
+  void DrawRights(const CBlock& block, float x, float y) const;
+  void DrawNumber(int32_t value, float x, float y) const;
+  CTextRect* number_ = nullptr;
 };

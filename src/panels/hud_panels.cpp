@@ -80,6 +80,11 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudVoting, &h.voting);
   game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
   game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  game.InstallHudPanel(kHudCityOverview, &h.overview);
+  h.overview.markers = &h.blockMarkers;
+  CCityOverviewPanel* overview = &h.overview;
+  PanelGameLinks().cityOverviewOpen = [overview] { return overview->open; };
+  PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
   game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);

@@ -13,6 +13,7 @@
 #include "panels/business_panel.h"
 #include "panels/card_panel.h"
 #include "panels/chat_panel.h"
+#include "panels/city_overview_panel.h"
 #include "panels/console_panel.h"
 #include "panels/construction_panel.h"
 #include "panels/day_panel.h"
@@ -81,6 +82,7 @@ struct HudPanelObjects {
   CRentPanel rent;
   CVotingPanel voting;
   CBlockMarkerPanel blockMarkers;
+  CCityOverviewPanel overview;
   CSelectionInfoPanel selection;
   CCardPanel card;
   CConstructionPanel construction;

@@ -14,6 +14,7 @@
 #include "engine/scene/particles.h"
 #include "visuals/architect_tables.h"
 #include "visuals/architect.h"
+#include "visuals/building_tints.h"
 #include "session/player.h"
 #include "ui/text_mesh.h"
 
@@ -85,11 +86,13 @@ void SignText(const CBuilding& b, int32_t code, bool rebuilt, int32_t& id, std::
   }
 }
 
-void DrawModel(const ModelLodSet& set, const Vec3& position, float yaw, const Vec3& scale, const Mat43& view) {
+void DrawModel(const ModelLodSet& set, const Vec3& position, float yaw, const Vec3& scale, const Mat43& view,
+               uint32_t tint = kNoTint) {
   if (set.handles[0] <= 0 || ModSysGetModel(set.handles[0]) == nullptr) return;
   ModelLodSet copy = set;
   CEntity e;
   e.SetModel(&copy);
+  e.colour = tint;
   e.position = position;
   e.rotation = {0, yaw, 0};
   e.scale = scale;
@@ -392,7 +395,10 @@ void DrawBuildingVisuals(const Mat43& view) {
     const BuildingVisual& v = b.Visual;
     if (v.Growth <= 0.0f) continue;
     const Vec3 at{b.CentreX, -v.Sink, b.CentreZ};
-    for (const ModelLodSet& set : Models(b.Id).sets) DrawModel(set, at, 0, {v.Growth, v.Growth, v.Growth}, view);
+    // In the plan view the walls wear the owner's colour.
+    const uint32_t tint = BuildingTint(b.Id);
+    for (const ModelLodSet& set : Models(b.Id).sets)
+      DrawModel(set, at, 0, {v.Growth, v.Growth, v.Growth}, view, tint);
     for (int32_t i = 0; i < b.Visual.PropCount && i < kBuildingProps && g_propModel; ++i) {
       const PropSlot& p = ThePropPool().Slots[size_t(b.Visual.Props[i])];
       DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},

@@ -37,6 +37,7 @@
 #include "visuals/draw_distances.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
+#include "visuals/building_tints.h"
 #include "visuals/interface_task.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
@@ -800,16 +801,17 @@ bool PlanBlinkOn(uint32_t tick) { return tick % 32u > 16; }
 
 PlanViewFilters& PlanFilters() { return State().filters; }
 
-uint32_t PlanBuildingColour(uint32_t own, bool hasBusiness, int32_t kind, int32_t owner, uint32_t sold,
-                            const PlanViewFilters& f, uint32_t tick) {
-  if (!hasBusiness) return 0xFFFFFFFFu;
+uint32_t PlanBuildingColour(uint32_t own, const PlanBusinessFacts* b, const PlanViewFilters& f, uint32_t tick) {
+  if (!b) return 0xFFFFFFFFu;
   bool blink = false;
-  if (f.businessKind >= 0)
-    blink = kind == f.businessKind;
+  if (f.business >= 0)
+    blink = b->index == f.business;
+  else if (f.use >= 0)
+    blink = b->use == f.use;
   else if (f.player >= 0)
-    blink = owner == f.player;
+    blink = b->owner == f.player;
   else if (f.commodity >= 0 && f.commodity < 32)
-    blink = (sold >> f.commodity) & 1u;
+    blink = (b->sold >> f.commodity) & 1u;
   return blink && PlanBlinkOn(tick) ? 0xFFFFFFFFu : own;
 }
 
@@ -849,10 +851,13 @@ void DrawPlanViewPasses(CRenderer& r) {
         if (hi.x <= lo.x || hi.z <= lo.z) continue;
         const CBusiness* business = GetBusiness(b->GetBusiness());
         const BusinessType* type = business ? GetBusinessType(business->Type) : nullptr;
-        const uint32_t own = kOwnColours[std::min<int32_t>(b->Owner, 6)];
-        colours.push_back(PlanBuildingColour(own, business != nullptr, business ? business->Kind : -1,
-                                             business ? int32_t(business->Owner) - 1 : -1,
-                                             type ? type->CommodityMask : 0, f, FrameTick()));
+        // The owner's tint while the overlay is open, else a colour per owner.
+        const uint32_t tint = BuildingTint(b->Id);
+        const uint32_t own = tint != kNoTint ? tint : kOwnColours[std::min<int32_t>(b->Owner, 6)];
+        PlanBusinessFacts facts;
+        if (business)
+          facts = {business->Type, b->GetBusiness(), int32_t(business->Owner) - 1, type ? type->CommodityMask : 0};
+        colours.push_back(PlanBuildingColour(own, business ? &facts : nullptr, f, FrameTick()));
         quads.insert(quads.end(), {{lo.x, y, lo.z}, {hi.x, y, lo.z}, {hi.x, y, hi.z}, {lo.x, y, hi.z}});
         if (int32_t(colours.size()) == kPlanBatch) {
           DrawWorldQuads(r, quads.data(), kPlanBatch, colours.data());
@@ -877,7 +882,7 @@ uint32_t ListedPersonColour(bool housed, int32_t workKind) {
   return kKindColours[std::clamp(workKind, 0, 3)];
 }
 
-int32_t DrawListedObjectMarkers(CRenderer& r) {
+int32_t DrawListedObjectMarkers(CRenderer& r, const Mat43& camera) {
   const ProjectionState& p = g_Projection;
   if (p.centreX <= 0 || p.centreY <= 0) return 0;
   const float sx = 640.0f / (2 * p.centreX), sy = 480.0f / (2 * p.centreY);
@@ -888,7 +893,7 @@ int32_t DrawListedObjectMarkers(CRenderer& r) {
     const CPerson& person = g_People[size_t(i)];
     if (!person.InUse || (e.flags & (kEntVisible | kEntInView)) != (kEntVisible | kEntInView)) continue;
     Vec3 view;
-    MatTransformPoints(View(), &e.position, &view, 1);
+    MatTransformPoints(camera, &e.position, &view, 1);
     if (view.z < p.nearPlane) continue;
     ScreenPoint at;
     ProjectPoints(&view, &at, 1);

@@ -120,24 +120,37 @@ int32_t LightPoolsDrawn();
 // ---- Plan view ----
 // Blink phase of the plan view's highlighted buildings.
 bool PlanBlinkOn(uint32_t tick);
-// The filters of the city overview panel.
+// What the city overview panel has the plan view pick out: the located use,
+// the hovered business of its list, a player, the located commodity.
 struct PlanViewFilters {
   bool showBuildings = true;
-  int32_t businessKind = -1;  // -1 none
-  int32_t player = -1;        // -1 none
-  int32_t commodity = -1;     // -1 none
+  int32_t use = -1;        // business type, -1 none
+  int32_t business = -1;   // business index, -1 none
+  int32_t player = -1;     // -1 none
+  int32_t commodity = -1;  // -1 none
 };
 PlanViewFilters& PlanFilters();
-// The colour of one building's plan rectangle.
-uint32_t PlanBuildingColour(uint32_t ownColour, bool hasBusiness, int32_t businessKind, int32_t businessOwner,
-                            uint32_t soldCommodities, const PlanViewFilters& filters, uint32_t tick);
+// The business a plan rectangle stands for, as the filters read it.
+struct PlanBusinessFacts {
+  int32_t use = -1;
+  int32_t index = -1;
+  int32_t owner = -1;  // player slot
+  uint32_t sold = 0;   // commodities the use sells, bit per commodity
+};
+// The colour of one building's plan rectangle (null: no business). A
+// business the filters pick out blinks white; the hovered business wins over
+// the use, the use over the player, the player over the commodity.
+uint32_t PlanBuildingColour(uint32_t ownColour, const PlanBusinessFacts* business, const PlanViewFilters& filters,
+                            uint32_t tick);
 
 // ---- Listed people ----
 // The block-marker overlay's people: a 5 x 5 marker in the 640 x 480 layout
 // over every person in view: red when homeless, else by the kind of
 // business they work at (grey for none). Drawn in 2D by the overlay panel.
 uint32_t ListedPersonColour(bool housed, int32_t workKind);
-int32_t DrawListedObjectMarkers(CRenderer& renderer);
+// `view` is the camera's view (the renderer's published one carries the
+// interface's layer offset while panels draw).
+int32_t DrawListedObjectMarkers(CRenderer& renderer, const Mat43& view);
 
 // ---- Street furniture ----
 // Street-light entities (model by decade) at every street light of the map.

@@ -5,6 +5,7 @@
 #include "city/buildings.h"
 #include "city/blocks.h"
 #include "engine/core/maths.h"
+#include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
 #include "panels/player_tokens.h"
 
@@ -65,9 +66,10 @@ TEST_F(BlockMarkerPanelTest, BracketsShowFor21EventsAndHideFor20) {
 // granted one bare.
 TEST_F(BlockMarkerPanelTest, RightsMarkersSkipGrantedBlocks) {
   SetProjection(640, 480, 60, 1, 5000, 1, 0);
-  Mat43 view = kMatIdentity;
-  view.m[3][2] = 100;
-  PublishViewMatrix(view);
+  const CameraState camera = g_CameraState;
+  g_CameraState.drawnEye = {g_Blocks[0].CentreX, 500, g_Blocks[0].CentreZ - 1};
+  g_CameraState.drawnLookAt = {g_Blocks[0].CentreX, 0, g_Blocks[0].CentreZ};
+  g_CameraState.up = {0, 1, 0};
   for (CBlock& b : g_Blocks) b.InUse = 0, b.BuildingRights = kRightsGranted;  // block 41 is always labelled
   CBlock& block = g_Blocks[0];
   block.InUse = 1;
@@ -89,6 +91,7 @@ TEST_F(BlockMarkerPanelTest, RightsMarkersSkipGrantedBlocks) {
     EXPECT_EQ(redSquares(), rights == kRightsNone ? 1 : 0) << rights;
   }
   markers.Reset();
+  g_CameraState = camera;
 }
 
 }  // namespace

@@ -185,21 +185,27 @@ TEST(PlanView, BuildingColoursBlinkByTheFilters) {
   const uint32_t own = 0xFF3060E0u;
   PlanViewFilters f;
   const uint32_t on = 20, off = 3;  // blink phase: (tick mod 32) > 16
-  EXPECT_EQ(PlanBuildingColour(own, false, 2, 0, 0, f, off), 0xFFFFFFFFu);  // no business: white
-  EXPECT_EQ(PlanBuildingColour(own, true, 2, 0, 0, f, on), own);            // no filter: own colour
-  f.businessKind = 2;
-  EXPECT_EQ(PlanBuildingColour(own, true, 2, 1, 0, f, on), 0xFFFFFFFFu);
-  EXPECT_EQ(PlanBuildingColour(own, true, 2, 1, 0, f, off), own);
-  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 0, f, on), own);
-  // The kind filter wins over the player filter; the player over the commodity.
+  const PlanBusinessFacts shop{2, 7, 1, 1u << 5}, other{3, 8, 1, 1u << 4};
+  EXPECT_EQ(PlanBuildingColour(own, nullptr, f, off), 0xFFFFFFFFu);  // no business: white
+  EXPECT_EQ(PlanBuildingColour(own, &shop, f, on), own);             // no filter: own colour
+  f.use = 2;
+  EXPECT_EQ(PlanBuildingColour(own, &shop, f, on), 0xFFFFFFFFu);
+  EXPECT_EQ(PlanBuildingColour(own, &shop, f, off), own);
+  EXPECT_EQ(PlanBuildingColour(own, &other, f, on), own);
+  // The hovered business wins over the use, the use over the player, the
+  // player over the commodity.
+  f.business = 8;
+  EXPECT_EQ(PlanBuildingColour(own, &shop, f, on), own);
+  EXPECT_EQ(PlanBuildingColour(own, &other, f, on), 0xFFFFFFFFu);
+  f.business = -1;
   f.player = 1;
-  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 0, f, on), own);
-  f.businessKind = -1;
-  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 0, f, on), 0xFFFFFFFFu);
+  EXPECT_EQ(PlanBuildingColour(own, &other, f, on), own);
+  f.use = -1;
+  EXPECT_EQ(PlanBuildingColour(own, &other, f, on), 0xFFFFFFFFu);
   f.player = -1;
   f.commodity = 5;
-  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 1u << 5, f, on), 0xFFFFFFFFu);
-  EXPECT_EQ(PlanBuildingColour(own, true, 3, 1, 1u << 4, f, on), own);
+  EXPECT_EQ(PlanBuildingColour(own, &shop, f, on), 0xFFFFFFFFu);
+  EXPECT_EQ(PlanBuildingColour(own, &other, f, on), own);
 }
 
 }  // namespace
