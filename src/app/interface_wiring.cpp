@@ -17,6 +17,7 @@
 #include "script/profiles.h"
 #include "session/chance_cards.h"
 #include "session/player.h"
+#include "session/tutorial.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
@@ -88,7 +89,8 @@ int WidgetPanelCommand(const char*) {
 
 // What the widgets ask of the game. A line link leaves the plan view the
 // way the Tab key does (the camera comes back with it); selecting the linked
-// object and the tutorial's event wait for their subsystems.
+// object waits for its subsystem. The widgets' tutorial events (the
+// navigator's block, a line link) reach the running lesson.
 void FillWidgetLinks() {
   UiGameLinks& links = Ui().links;
   links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
@@ -100,6 +102,7 @@ void FillWidgetLinks() {
   links.objectExists = [](const UiObjectRef& ref) {
     return ref.kind == kHoverBlock && ref.index >= 0 && ref.index < kBlockCount;
   };
+  links.fireTutorialEvent = FireTutorialEvent;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "frontend/front_end_page.h"
 #include "frontend/game_cover.h"
+#include "frontend/level_marks.h"
 #include "frontend/page_rules.h"
 #include "frontend/profile_list.h"
 
@@ -45,7 +46,6 @@ constexpr int32_t kScreenModeCity = 0;
 constexpr int32_t kScreenModeMenu = 4;
 constexpr int32_t kIdleFrames = 6000;
 constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
-constexpr int32_t kTickImage = 5;  // the round marker of the generic set
 constexpr int32_t kRadioOn = 5, kRadioOff = 9;
 
 // A level's name or description: the scripts give a text id (kept as its
@@ -259,8 +259,6 @@ class CTutorialSelectScreen : public CFrontEndPage {
     list->Reset(int32_t(shown.size()));
     for (size_t i = 0; i < shown.size(); ++i) {
       SetEntryLine(list, int32_t(i), *shown[i]);
-      // Done at the first difficulty: ticked.
-      list->SetItemImage(int32_t(i), shown[i]->completed[0] ? kTickImage : -1);
       ids.push_back(Listed(*shown[i]));
     }
   }
@@ -279,6 +277,7 @@ class CTutorialSelectScreen : public CFrontEndPage {
     Band("SPTUTORIAL_TUTORINFO_AREA", kBacking, kBacking);
     Band("SPTUTORIAL_TUTORLIST_TITLE", kGreyTop, kGreyBottom);
     Band("SPTUTORIAL_TUTORINFO_TITLE", kGreyTop, kGreyBottom);
+    DrawLessonTicks(*list, ids, list->x2 + 4);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (type == kNotifyListItem && id == 6) {
@@ -321,7 +320,7 @@ class CScenarioSelectScreen : public CFrontEndPage {
     Text(13, "SPSCENARIO_DIFF_LABEL", 1879);
     description = Text(14, "SPSCENARIO_INFO8", 0, 1, 0);
     const UIRect r = ElementRect("SPSCENARIO_BACKING3");
-    list = CreateListBox(kList, r.x1 + 4, r.y1 + 4, r.x2 - 24, r.y2 - 4, 0.5f);
+    list = CreateListBox(kList, r.x1 + 4, r.y1 + 4, r.x2 - 4 - kCupColumnsWidth, r.y2 - 4, 0.5f);
     const char* toggles[3] = {"SPSCENARIO_EASY_TOGGLE", "SPSCENARIO_MEDIUM_TOGGLE", "SPSCENARIO_HARD_TOGGLE"};
     const char* labels[3] = {"SPSCENARIO_EASY_LABEL", "SPSCENARIO_MEDIUM_LABEL", "SPSCENARIO_HARD_LABEL"};
     const int32_t names[3] = {1876, 1875, 1874};
@@ -345,8 +344,6 @@ class CScenarioSelectScreen : public CFrontEndPage {
     list->Reset(int32_t(shown.size()));
     for (size_t i = 0; i < shown.size(); ++i) {
       SetEntryLine(list, int32_t(i), *shown[i]);
-      list->SetItemImage(int32_t(i), shown[i]->completed[0] || shown[i]->completed[1] || shown[i]->completed[2]
-                                         ? kTickImage : -1);
       ids.push_back(Listed(*shown[i]));
     }
   }
@@ -368,6 +365,9 @@ class CScenarioSelectScreen : public CFrontEndPage {
       Band(b, kBacking, kBacking);
     Band("SPSCENARIO_SESS_TITLE", kGreyTop, kGreyBottom);
     Band("SPSCENARIO_SESS_INFO_TITLE", kGreyTop, kGreyBottom);
+    const char* cups[3] = {"SPSCENARIO_EASY_CUP", "SPSCENARIO_MEDIUM_CUP", "SPSCENARIO_HARD_CUP"};
+    for (int32_t d = 0; d < 3; ++d) DrawImageInRect(At(cups[d]), kCupImage[d]);
+    DrawLevelCups(*list, ids, list->x2 + 4);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (type == kNotifyListItem && id == kList) {
@@ -520,11 +520,18 @@ class CTokenSelectScreen : public CFrontEndPage {
       std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
       if (n == 0) Band(element, (alpha << 24) | 0x00FF00, (alpha << 24) | 0x00FF00);
       std::snprintf(element, sizeof element, "SP_TOKEN_TINT_SLOT%d", n + 1);
+      char picture[40], token[40];
+      std::snprintf(picture, sizeof picture, "SP_TOKEN_3DPIC_P%d", n + 1);
+      std::snprintf(token, sizeof token, "SP_TOKEN_TOKEN_P%d", n + 1);
       if (row.kind != -1 && row.token >= 0) {
-        const uint32_t c = kTokenInfo[row.token].colour & 0x00FFFFFF;
+        const TokenInfo& info = kTokenInfo[row.token];
+        const uint32_t c = info.colour & 0x00FFFFFF;
         Band(element, 0xFF000000 | c, 0x7F000000 | c);
+        DrawImageInRect(At(picture), info.portraitImage);
+        DrawImageInRect(At(token), info.tokenImage);
       } else {
         Band(element, kGreyTop, 0x7F909090);
+        DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
     }
   }

@@ -239,6 +239,7 @@ void ApplyAuctionMessage(const AuctionStepMsg& m) {
       a.passes = 0;
       Tell(kAuctionBid, player, m.amount);
       AdvanceAuctionTurn();
+      FireLocalPlayerTutorialEvent(player + 1, kTutorialBidMade);
       break;
     case kAuctionMovePass:
       if (!a.rows[player].stillIn) return;

@@ -268,9 +268,11 @@ void CIconButton::ApplyMode(int32_t type) {
       if (type == kMsgLeftPressed) fire = !firedBefore;
       break;
     case kIconToggleOnRelease:
+      // A toggle button's release has flipped it already (switch-on-only
+      // kept): flipping again would undo every click.
       if (type == kMsgLeftReleased) {
         fire = !firedBefore;
-        toggled = !toggled;
+        if (isToggle != 1) toggled = !toggled;
       }
       break;
     default:
