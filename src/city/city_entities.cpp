@@ -10,20 +10,6 @@ constexpr float kSignOffsetZ = 41.0f;
 // The fixed scenery houses: whole shelves whose models stand in place.
 constexpr ModelShelf kSceneryShelves[] = {ModelShelf::Surround, ModelShelf::Industrial};
 
-// An entity of a model set at a place, or null when the model is missing.
-CEntity* AddEntity(CEntityHouse& house, ModelLodSet* set, const Vec3& at, float yaw, int16_t kind, int32_t index) {
-  if (!set) return nullptr;
-  CEntity e;
-  e.SetModel(set);
-  e.position = at;
-  e.rotation = {0, yaw, 0};
-  e.scale = {1, 1, 1};
-  e.objectKind = kind;
-  e.index = index;
-  e.flags = kEntVisible | kEntRebuildMatrix;
-  return house.Add(e);
-}
-
 void Refill(CEntityHouse& house, int32_t capacity) {
   house.Release();
   house.Allocate(capacity);
@@ -51,7 +37,7 @@ void CreateBlockEntities() {
   Refill(bases, kBlockCount);
   ModelLodSet* base = ShelfModel(ModelShelf::WorldCity, kBlockBase);
   for (const CBlock& b : g_Blocks) {
-    CEntity* e = AddEntity(bases, base, {b.CentreX, 0, b.CentreZ}, 0, kEntityKindBlockBase, b.Index);
+    CEntity* e = bases.AddModel(base, {b.CentreX, 0, b.CentreZ}, 0, kEntityKindBlockBase, b.Index);
     if (e && (b.MapMarks & kMarkHidden)) e->flags = static_cast<uint8_t>(e->flags & ~kEntVisible);
   }
 }
@@ -61,7 +47,7 @@ void CreateBlockSignEntities() {
   Refill(signs, kBlockCount);
   ModelLodSet* sign = ShelfModel(ModelShelf::WorldCity, kBlockSign);
   for (const CBlock& b : g_Blocks) {
-    if (b.InUse) AddEntity(signs, sign, {b.CentreX, 0, b.CentreZ - kSignOffsetZ}, 180, kEntityKindBlockSign, b.Index);
+    if (b.InUse) signs.AddModel(sign, {b.CentreX, 0, b.CentreZ - kSignOffsetZ}, 180, kEntityKindBlockSign, b.Index);
   }
 }
 
@@ -70,12 +56,12 @@ void CreateSceneryEntities() {
   for (ModelShelf shelf : kSceneryShelves) {
     CEntityHouse& h = SceneryEntities(house++);
     Refill(h, ShelfSize(shelf));
-    for (int32_t i = 0; i < ShelfSize(shelf); ++i) AddEntity(h, ShelfModel(shelf, i), {0, 0, 0}, 0, 0, i);
+    for (int32_t i = 0; i < ShelfSize(shelf); ++i) h.AddModel(ShelfModel(shelf, i), {0, 0, 0}, 0, 0, i);
   }
   // The statue stands in the park south-east of the city.
   CEntityHouse& statue = SceneryEntities(house);
   Refill(statue, 1);
-  AddEntity(statue, ShelfModel(ModelShelf::WorldCity, kParkStatue), {580, 0, -600}, 180, 0, 0);
+  statue.AddModel(ShelfModel(ModelShelf::WorldCity, kParkStatue), {580, 0, -600}, 180, 0, 0);
 }
 
 void ReleaseCityEntities() {

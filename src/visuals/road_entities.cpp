@@ -91,20 +91,6 @@ ModelLodSet* PieceSet(int32_t piece, float w, float d) {
   return &p.set;
 }
 
-CEntity* AddEntity(CEntityHouse& house, ModelLodSet* set, const Vec3& at, float yaw, int16_t kind, int32_t index,
-                   bool visible) {
-  if (!set) return nullptr;
-  CEntity e;
-  e.SetModel(set);
-  e.position = at;
-  e.rotation = {0, yaw, 0};
-  e.scale = {1, 1, 1};
-  e.objectKind = kind;
-  e.index = index;
-  e.flags = uint8_t((visible ? kEntVisible : 0) | kEntRebuildMatrix);
-  return house.Add(e);
-}
-
 ModelLodSet* DepotModel() {
   const std::vector<ModelFileEntry>& files = ShelfFiles(ModelShelf::Scaffolds);
   for (size_t k = 0; k < files.size(); ++k)
@@ -175,8 +161,8 @@ void CreateRoadNodeEntities() {
     const bool visible = !(n.Marks & 1);
     const int16_t kind = n.IsJunction() ? kEntityKindJunction : kEntityKindRoad;
     const Vec3 at{n.CentreX, 0, n.CentreZ};
-    AddEntity(s.roads, PieceSet(c.piece, w, d), at, c.angle, kind, i, visible);
-    if (c.kerbs) AddEntity(s.roads, PieceSet(-1, kStreetWidth, kStreetLength), at, c.angle, kind, i, visible);
+    s.roads.AddModel(PieceSet(c.piece, w, d), at, c.angle, kind, i, visible);
+    if (c.kerbs) s.roads.AddModel(PieceSet(-1, kStreetWidth, kStreetLength), at, c.angle, kind, i, visible);
   }
   s.depots.Allocate(kMaxDepots);
   ModelLodSet* depot = DepotModel();
@@ -184,7 +170,7 @@ void CreateRoadNodeEntities() {
     const int32_t block = g_Lanes.Depots[size_t(i)].Block;
     if (block < 0 || block >= kBlockCount) continue;
     const CBlock& b = g_Blocks[size_t(block)];
-    AddEntity(s.depots, depot, {b.CentreX, 0, b.CentreZ + kDepotOffsetZ}, 180, kEntityKindDepot, i, true);
+    s.depots.AddModel(depot, {b.CentreX, 0, b.CentreZ + kDepotOffsetZ}, 180, kEntityKindDepot, i, true);
   }
   s.created = true;
 }

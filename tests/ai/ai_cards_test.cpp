@@ -14,23 +14,11 @@
 
 namespace {
 
-class AiServices : public SessionGameServices {
- public:
-  CPlayer* CreateComputerPlayer(int32_t row) override { return ::CreateComputerPlayer(row); }
-};
-
-class AiCardsTest : public AiTest {
+class AiCardsTest : public ComputerPlayerAiTest {
  protected:
   void SetUp() override {
-    AiTest::SetUp();
-    PlayerTable().DeleteAllPlayers();
-    SetSessionGameServices(&services_);
-    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
-    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));
-    PlayerTable().SetLocal(PlayerTable().Get(0));
-    cpu = ComputerPlayer(1);
-    ASSERT_NE(cpu, nullptr);
-    cpu->Resume();
+    ComputerPlayerAiTest::SetUp();
+    if (HasFatalFailure()) return;
     cpu->money = 5000;
     GameClock().dayCounter = 3;
     GameClock().decade = 1;
@@ -47,9 +35,7 @@ class AiCardsTest : public AiTest {
   }
   void TearDown() override {
     GameGoal() = CGameGoal{};
-    PlayerTable().DeleteAllPlayers();
-    RestoreDefaultSessionServices();
-    AiTest::TearDown();
+    ComputerPlayerAiTest::TearDown();
   }
 
   // The computer player holds the card as the city dealt it.
@@ -78,8 +64,6 @@ class AiCardsTest : public AiTest {
     return target;
   }
 
-  AiServices services_;
-  CPlayerAI* cpu = nullptr;
   std::vector<int32_t> ordinary;
 };
 

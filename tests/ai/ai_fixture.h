@@ -5,10 +5,12 @@
 #include "ai/ai_player_state.h"
 #include "ai/ai_scores.h"
 #include "ai/business_valuation.h"
+#include "ai/computer_player.h"
 #include "city/city_demand.h"
 #include "city/economy_fixture.h"
 #include "engine/core/random_stream.h"
 #include "session/player.h"
+#include "session/session_services.h"
 
 inline constexpr int32_t kTwoBlockDistrict = 7;  // blocks 29 and 30
 inline constexpr int32_t kThreeBlockDistrict = 1;  // blocks 1, 0 and 6
@@ -43,4 +45,33 @@ class AiTest : public EconomyTest {
 
   CRandomStream random;
   AiPlayerState ai;
+};
+
+// The same table with slot 1 a whole computer player, made by the game's
+// factory as a game makes it, and running.
+class ComputerPlayerAiTest : public AiTest {
+ protected:
+  struct Factory : SessionGameServices {
+    CPlayer* CreateComputerPlayer(int32_t row) override { return ::CreateComputerPlayer(row); }
+  };
+
+  void SetUp() override {
+    AiTest::SetUp();
+    PlayerTable().DeleteAllPlayers();
+    SetSessionGameServices(&factory_);
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
+    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));
+    PlayerTable().SetLocal(PlayerTable().Get(0));
+    cpu = ComputerPlayer(1);
+    ASSERT_NE(cpu, nullptr);
+    cpu->Resume();
+  }
+  void TearDown() override {
+    PlayerTable().DeleteAllPlayers();
+    RestoreDefaultSessionServices();
+    AiTest::TearDown();
+  }
+
+  Factory factory_;
+  CPlayerAI* cpu = nullptr;
 };

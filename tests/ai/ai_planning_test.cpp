@@ -17,27 +17,15 @@
 
 namespace {
 
-class AiServices : public SessionGameServices {
- public:
-  CPlayer* CreateComputerPlayer(int32_t row) override { return ::CreateComputerPlayer(row); }
-};
-
 constexpr int32_t kBlock = 29;
 constexpr int32_t kDayShop = 3;
 constexpr int32_t kNightShop = 5;
 
-class AiPlanningTest : public AiTest {
+class AiPlanningTest : public ComputerPlayerAiTest {
  protected:
   void SetUp() override {
-    AiTest::SetUp();
-    PlayerTable().DeleteAllPlayers();
-    SetSessionGameServices(&services_);
-    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
-    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));
-    PlayerTable().SetLocal(PlayerTable().Get(0));
-    cpu = ComputerPlayer(1);
-    ASSERT_NE(cpu, nullptr);
-    cpu->Resume();
+    ComputerPlayerAiTest::SetUp();
+    if (HasFatalFailure()) return;
     // Shops by day from 8 to 18, the night trade until 22.
     for (AiBuildTimes& t : cpu->Character()->buildTimes) t = AiBuildTimes{0, 8, 18, 22, 4};
     DefineShopType(kDayShop, {0});
@@ -47,18 +35,13 @@ class AiPlanningTest : public AiTest {
   }
   void TearDown() override {
     GameClock() = CGameClock{};
-    PlayerTable().DeleteAllPlayers();
-    RestoreDefaultSessionServices();
-    AiTest::TearDown();
+    ComputerPlayerAiTest::TearDown();
   }
 
   void OwnBlock(int32_t block) {
     GiveBlock(block, 1);
     g_Blocks[block].BuildingRights = kRightsGranted;
   }
-
-  AiServices services_;
-  CPlayerAI* cpu = nullptr;
 };
 
 TEST_F(AiPlanningTest, DayAndNightBlocks) {

@@ -19,6 +19,7 @@
 #include "city/city_commands.h"
 #include "city/city_save.h"
 #include "city/city_services.h"
+#include "city/construction_jobs.h"
 #include "city/economy.h"
 #include "session/utility_income.h"
 #include "city/fixture_city.h"
@@ -28,6 +29,8 @@
 #include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/player.h"
@@ -81,6 +84,11 @@ class RunningGameTest : public ::testing::Test {
     ResetTickDriver();
     ResetGameClock();
     ClearStatsHistory();
+    // What a new game resets besides the city: an auction, the cards or a
+    // building job an earlier test left running is not this game's.
+    ResetAuction();
+    ResetChanceCards();
+    ResetConstructionJobs();
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 1, "Cpu"));
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Other"));

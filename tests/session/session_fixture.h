@@ -11,10 +11,12 @@
 #include "city/road_topology.h"
 #include "city/city_fixture.h"
 #include "city/city_services.h"
+#include "city/construction_jobs.h"
 #include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/chat_log.h"
 #include "session/event_queue.h"
 #include "session/goals.h"
@@ -139,7 +141,10 @@ class SessionTest : public ::testing::Test {
     PlayerData().Reset();
     ScenarioManager().Clear();
     ResetAuction();
+    ResetChanceCards();
     ResetGoals();
+    // A job left by an earlier game would finish on this one's buildings.
+    ResetConstructionJobs();
     ChatLog().Clear();
   }
 

@@ -138,6 +138,20 @@ CEntity* CEntityHouse::Add(const CEntity& entity) {
   return stored;
 }
 
+CEntity* CEntityHouse::AddModel(ModelLodSet* set, const Vec3& at, float yaw, int16_t kind, int32_t index,
+                               bool visible) {
+  if (!set) return nullptr;
+  CEntity e;
+  e.SetModel(set);
+  e.position = at;
+  e.rotation = {0, yaw, 0};
+  e.scale = {1, 1, 1};
+  e.objectKind = kind;
+  e.index = index;
+  e.flags = static_cast<uint8_t>((visible ? kEntVisible : 0) | kEntRebuildMatrix);
+  return Add(e);
+}
+
 CEntity* CEntityHouse::GetEntity(int32_t i) {
   return i >= 0 && i < count ? &entities[i] : nullptr;
 }

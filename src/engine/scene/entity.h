@@ -74,6 +74,9 @@ class CEntityHouse {
   bool Allocate(int32_t capacity);
   int32_t Release();  // ends the entities' animations too
   CEntity* Add(const CEntity& entity);  // null when full
+  // A standing entity of a model set at a place, turned by yaw degrees; null
+  // when the set is missing or the house full.
+  CEntity* AddModel(ModelLodSet* set, const Vec3& at, float yaw, int16_t kind, int32_t index, bool visible = true);
   CEntity* GetEntity(int32_t index);    // null when index >= count
   int32_t DrawAll(const Mat43& view);
 
