@@ -1,6 +1,7 @@
 // The scripts' part of the session rules: the objective and the difficulty
 // (Game), the level registrations (Frontend), the forced auction moves
-// (Interface) and the start of an auction on a block (Game.StartAuction).
+// (Interface), the start of an auction on a block (Game.StartAuction) and a
+// card dealt by the city (Game.DealCard).
 #include <string>
 
 #include "engine/core/error.h"
@@ -9,8 +10,10 @@
 #include "script/script_args.h"
 #include "script/script_bindings.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/game_messages.h"
 #include "session/goals.h"
+#include "session/player.h"
 #include "session/scenarios.h"
 
 namespace {
@@ -43,6 +46,26 @@ int GameStartAuction(lua_State* state) {
   if (index < 0 || index >= kBlockCount) return 0;
   Post(StartAuctionMsg{BlockId{index}, PlayerIndex{-1}, ArgInt(state, 2, 0), {}});
   return 0;
+}
+
+// Game.DealCard(card [, player]): the city deals the named card (1..82) to
+// the player (the local one by default), as the deck deals it again after a
+// load. Returns false, dealing nothing, for a card out of range, a player
+// not in the game or one holding a card already.
+int GameDealCard(lua_State* state) {
+  double card = 0;
+  if (!ArgNumber(state, 1, &card)) {
+    lua_pushboolean(state, 0);
+    return 1;
+  }
+  const int32_t id = TruncToInt32(card);
+  const CPlayer* local = PlayerTable().Local();
+  CPlayer* p = PlayerTable().Get(ArgInt(state, 2, local ? local->index : -1));
+  const bool ok = id > 0 && id < kChanceCardCount && GetChanceCard(id).kind != kCardNeverDealt && p != nullptr &&
+                  p->inUse && p->Chance().CardState() == kCardNone;
+  if (ok) p->Chance().PostChanceMessage(id);
+  lua_pushboolean(state, ok);
+  return 1;
 }
 
 // A level's display text: a text id (which the bank must hold) or the text
@@ -113,6 +136,7 @@ void RegisterGameRules(CScript& s) {
   s.RegisterTableFunction(GameGetGoalValue, "Game", "GetGoalValue");
   s.RegisterTableFunction(GameGetObjectiveTarget, "Game", "GetObjectiveTarget");
   s.RegisterTableFunction(GameStartAuction, "Game", "StartAuction");
+  s.RegisterTableFunction(GameDealCard, "Game", "DealCard");
   static constexpr const char* kObjectives[] = {
       "OBJECTIVE_NONE",          "OBJECTIVE_FIRST_TO_BE_MAYOR",    "OBJECTIVE_WEAKEST_LINK",
       "OBJECTIVE_PROFIT",        "OBJECTIVE_PAPERWEALTH_BY_DATE", "OBJECTIVE_PAPERWEALTH_BY_AMOUNT",

@@ -35,6 +35,7 @@
 #include "script/script.h"
 #include "city/blocks.h"
 #include "session/auction.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
 #include "session/player.h"
@@ -238,6 +239,23 @@ TEST_F(GameTest, ScriptsReachTheSessionRules) {
   ASSERT_NE(CurrentAuction(), nullptr);
   EXPECT_EQ(CurrentAuction()->openingValue, 750);
   ASSERT_TRUE(Script().RunText("if Difficulty ~= DIFFICULTY_HARD then error('difficulty') end", "check", true));
+}
+
+// A script has the city deal a card through the deck's messages; a card or
+// player out of range, or a player holding a card, is refused.
+TEST_F(GameTest, ScriptsHaveTheCityDealACard) {
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_TRUE(Script().RunText(
+      "Refused = Game.DealCard(0) or Game.DealCard(83) or Game.DealCard(-1) or Game.DealCard(2, 99)\n"
+      "  or Game.DealCard('x')\n"
+      "Dealt = Game.DealCard(2)\n",
+      "deal", true));
+  ASSERT_TRUE(Script().RunText("if Refused or not Dealt then error('deal') end", "check", true));
+  for (int i = 0; i < 2000 && PlayerTable().Local()->Chance().CardState() == kCardNone; ++i) RunTicks(1);
+  EXPECT_EQ(PlayerTable().Local()->Chance().CardState(), kCardDealt);
+  EXPECT_EQ(PlayerTable().Local()->Chance().HeldCard(), 2);
+  ASSERT_TRUE(Script().RunText("if Game.DealCard(3) then error('second card') end", "check", true));
 }
 
 // The level's city is put up on the first decade's figures (the 1930s file's

@@ -15,6 +15,8 @@
 -- in the city itself.
 PRICE_CHANGED = 7
 PICKED_IN_CITY = -1
+-- The card the city deals in the card lesson: a gift, played as it is shown.
+LESSON_CARD = 1
 Picked = { TUT_NAVIGATOR_PANEL, PICKED_IN_CITY }
 
 -- Where the controls are on the 640 by 480 interface.
@@ -110,7 +112,8 @@ Lessons = {
     { say = 3842 } },
   -- 10: chance cards.
   { { say = 3850 },
-    { act = 3851, wait = { TUT_EVENT_CARD_PLAYED }, arrow = At.cardButton },
+    { act = 3851, wait = { TUT_EVENT_CARD_PLAYED }, arrow = At.cardButton,
+      start = function() Game.DealCard(LESSON_CARD) end },
     { say = 3852 },
     { say = 3853 } },
   -- 11: statistics.
