@@ -260,7 +260,9 @@ void AttachInterface() {
   // (shown instead of the HUD's) under the HUD's.
   Overlay().drawPanels = [] {
     DrawInterface([] {
-      DrawChatOverlay();
+      // The chat line belongs to the city's screens: the front end (the
+      // lobby has its own chat box) never shows it.
+      if (RunState().gameRunning && GetScreenMode() != kScreenMenu) DrawChatOverlay();
       AuctionPanels().Draw();
     }, DrawFrontEnd);
   };

@@ -793,8 +793,9 @@ void ResetFrontEnd() {
 namespace frontend_pages {
 
 void ShowLevelName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
-void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e) {
-  ShowEntryText(t, e.description, FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty()));
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal) {
+  if (goal <= 0) goal = FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty());
+  ShowEntryText(t, e.description, goal);
 }
 
 }  // namespace frontend_pages

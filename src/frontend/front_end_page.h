@@ -124,7 +124,9 @@ class CNameEntryPage : public CFrontEndPage {
 // its digits) or the text itself. The description's format names the
 // objective's target at the chosen difficulty ("%c%d" and the like).
 void ShowLevelName(CTextRect* t, const ScenarioEntry& e);
-void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e);
+// The level's description with its target: the goal given (a network
+// host's choice), or the level's own target at the difficulty when none.
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal = 0);
 
 }  // namespace frontend_pages
 

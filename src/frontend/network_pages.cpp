@@ -187,7 +187,7 @@ class CNetworkSessionScreen : public CFrontEndPage {
     if (entry) ShowLevelName(info[2], *entry);
     else Show(info[2], "Unknown level");
     ShowDifficultyAndGoal(info[3], s.user[1], GameGoal().kind, s.user[2]);
-    if (entry) ShowLevelDescription(description, *entry);
+    if (entry) ShowLevelDescription(description, *entry, s.user[2]);
     else Show(description, " ");
     info[1]->Clear();
     info[1]->AddTextF("%i/%i", s.user[3] & 0xFFFF, s.user[3] >> 16);
@@ -320,6 +320,8 @@ class CNetworkHostScreen : public CFrontEndPage {
     const GoalSettingRow& row = kGoalSettings[goalRow];
     goalValue = ClampGoalValue(row, goalValue);
     ShowGoalValue(goalValueText, row.goalType, goalValue);
+    // The description names the goal the game will be played to.
+    if (const ScenarioEntry* e = ScenarioManager().Current()) ShowLevelDescription(description, *e, int32_t(goalValue));
   }
   void Choose(int32_t line) {
     if (line < 0 || line >= int32_t(ids.size())) return;
