@@ -4,6 +4,8 @@
 #include "app/front_end_wiring.h"
 
 #include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/city_entities.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
@@ -17,6 +19,7 @@
 #include "script/profiles.h"
 #include "session/chance_cards.h"
 #include "session/player.h"
+#include "session/tutorial.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "ui/cursors.h"
@@ -86,9 +89,15 @@ int WidgetPanelCommand(const char*) {
   return 0;
 }
 
+// A line's building, when it still stands; null otherwise.
+CBuilding* LinkedBuilding(int32_t id) {
+  CBuilding* b = id >= 0 ? GetBuilding(id) : nullptr;
+  return b && b->InUse ? b : nullptr;
+}
+
 // What the widgets ask of the game. A line link leaves the plan view the
-// way the Tab key does (the camera comes back with it); selecting the linked
-// object and the tutorial's event wait for their subsystems.
+// way the Tab key does (the camera comes back with it), then selects its
+// block (and building) as a click in the city would.
 void FillWidgetLinks() {
   UiGameLinks& links = Ui().links;
   links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
@@ -100,6 +109,20 @@ void FillWidgetLinks() {
   links.objectExists = [](const UiObjectRef& ref) {
     return ref.kind == kHoverBlock && ref.index >= 0 && ref.index < kBlockCount;
   };
+  links.selectObject = [](const UiObjectRef& ref, int32_t building) {
+    CEntity* block = ref.kind == kHoverBlock ? BlockBaseEntities().GetEntity(ref.index) : nullptr;
+    if (!block) return;
+    SelectedObject() = nullptr;
+    g_SelectedBuilding = nullptr;
+    HoveredObject() = block;
+    g_HoveredBuilding = LinkedBuilding(building);
+    // The first commit swaps the panels for the selection's; the second
+    // settles the camera and the page on it.
+    CommitPickSelection(false);
+    CommitPickSelection(false);
+  };
+  links.setHoveredBuilding = [](int32_t building) { g_HoveredBuilding = LinkedBuilding(building); };
+  links.fireTutorialEvent = [](int32_t event) { FireTutorialEvent(event); };
 }
 
 }  // namespace
