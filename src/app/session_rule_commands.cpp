@@ -5,6 +5,7 @@
 
 #include "app/game.h"
 #include "app/game_parts.h"
+#include "app/scripted_player_commands.h"
 #include "city/blocks.h"
 #include "engine/core/console.h"
 #include "session/auction.h"
@@ -97,4 +98,5 @@ void AttachSessionRuleCommands() {
   RegisterConsoleCommand("PULLOUT", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMovePullOut); });
   RegisterConsoleCommand("OBJECTIVE", ObjectiveCommand);
   RegisterConsoleCommand("SAY", SayCommand);
+  AttachScriptedPlayerCommands();
 }

@@ -871,8 +871,17 @@ void RebuildVacancies() {
 
 uint32_t BusinessChecksum() {
   uint32_t sum = 2166136261u;
-  for (const CBusiness& b : g_Businesses) {
-    if (!b.InUse) continue;
+  for (const CBusiness& record : g_Businesses) {
+    if (!record.InUse) continue;
+    // The owner's panel edits (pending prices, stock targets and rent) live
+    // on the owner's machine only until its price message is applied on
+    // every machine: they are left out, or an edit made across a snapshot
+    // would read as a desync.
+    CBusiness b = record;
+    std::fill(std::begin(b.PendingStockTarget), std::end(b.PendingStockTarget), int16_t{0});
+    std::fill(std::begin(b.PendingPrice), std::end(b.PendingPrice), 0.0f);
+    b.PendingRent = 0;
+    b.Changed = 0;
     const auto* bytes = reinterpret_cast<const uint8_t*>(&b);
     for (size_t i = 0; i < sizeof(CBusiness); ++i) sum = (sum ^ bytes[i]) * 16777619u;
   }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
@@ -161,6 +162,11 @@ void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
   building->SetOwner(static_cast<uint8_t>(m.player.value));
   // The job keeps the builder's player number (0 none), as the chunk saves it.
   StartConstructionJob(m.block.value, building->Id, m.businessType, m.player.value);
+  // A person's building is noted with the tick it goes up at, alike on every
+  // machine of a network game.
+  if (player && player->kind == kPlayerHuman)
+    ConsolePrintF(kConsoleReply, "Building %d of player %d goes up on block %d at tick %u", building->Id,
+                  m.player.value, m.block.value, LogicTick());
   if (player) {
     player->AddMoney(-m.costParts[0], kLedgerConstruction);
     player->AddMoney(-m.costParts[1], kLedgerConstructionPart4);
@@ -275,6 +281,9 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
     }
     p->TakeBlock(m.block.value, price);
     AddStatusMessage(m);
+    if (p->kind == kPlayerHuman)
+      ConsolePrintF(kConsoleReply, "Block %d leased by player %d for %d at tick %u", m.block.value, m.buyer.value,
+                    m.price, LogicTick());
   } else {
     ReturnBlockToCity(m.block.value, price);
   }
@@ -317,20 +326,53 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
 bool RoutePlayCard(const PlayCardMsg& m, const CNetMessage& raw) { return ChanceCardPlayAllowed(m, raw.Sender()); }
 void ApplyPlayCard(const PlayCardMsg& m) { ApplyChanceCardEffect(m); }
 
+// Moves take effect on arrival, but the screen opens at a tick: a machine
+// behind the mover (a client, or the host behind a client) gets moves of an
+// auction whose screen it has yet to open. They wait for it and are applied
+// right after it opens, in the order they came, so every machine runs the
+// auction through the same moves.
+struct HeldAuctionMoves {
+  int32_t block = -1;
+  std::vector<AuctionStepMsg> moves;
+};
+HeldAuctionMoves& HeldMoves() {
+  static HeldAuctionMoves held;
+  return held;
+}
+
 void ApplyStartAuction(const StartAuctionMsg& m) {
+  if (!AuctionRunning()) HeldMoves() = HeldAuctionMoves{};
   if (StartAuction(m.block.value, m.starter.value, m.opening) || !IsAuthority()) return;
   PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
                                   m.request[2], m.request[3], m.request[4]);
 }
 
-void ApplyOpenAuction(const OpenAuctionMsg&) { OpenAuctionScreen(); }
+void ApplyOpenAuction(const OpenAuctionMsg&) {
+  OpenAuctionScreen();
+  HeldAuctionMoves& held = HeldMoves();
+  const std::vector<AuctionStepMsg> moves = std::move(held.moves);
+  held.moves.clear();
+  const CAuction* a = CurrentAuction();
+  if (a == nullptr || !a->active || a->block.value != held.block) return;
+  for (const AuctionStepMsg& m : moves) ApplyAuctionMessage(m);
+}
 
 // A player's move from another machine must be that machine's player's.
 bool RouteAuctionStep(const AuctionStepMsg& m, const CNetMessage& raw) {
   const int32_t sender = raw.Sender();
   return sender == 0 || (m.step != kAuctionMoveStage && sender == m.player.value + 1);
 }
-void ApplyAuctionStep(const AuctionStepMsg& m) { ApplyAuctionMessage(m); }
+void ApplyAuctionStep(const AuctionStepMsg& m) {
+  const CAuction* a = CurrentAuction();
+  if (a != nullptr && a->pending && !a->active) {
+    HeldAuctionMoves& held = HeldMoves();
+    if (held.block != a->block.value) held.moves.clear();
+    held.block = a->block.value;
+    held.moves.push_back(m);
+    return;
+  }
+  ApplyAuctionMessage(m);
+}
 
 void ApplyFinishAuction(const FinishAuctionMsg&) { FinishAuction(); }
 

@@ -676,3 +676,18 @@ TEST_F(BusinessSaves, DamagedChunksAreRefusedBeforeAnythingChanges) {
 }
 
 }  // namespace
+
+// The owner's panel edits stay on its own machine until its price message is
+// applied everywhere: the sync checksum must not see them, but must see the
+// prices themselves.
+TEST_F(Businesses, TheChecksumSkipsTheOwnersPendingEditsButNotThePrices) {
+  CBusiness& shop = OpenShop();
+  const uint32_t before = BusinessChecksum();
+  shop.PendingPrice[0] += 0.3f;
+  shop.PendingStockTarget[0] += 2;
+  shop.PendingRent += 5.0f;
+  shop.Changed = 1;
+  EXPECT_EQ(BusinessChecksum(), before);
+  shop.Price[0] += 0.3f;
+  EXPECT_NE(BusinessChecksum(), before);
+}

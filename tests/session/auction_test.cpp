@@ -96,6 +96,22 @@ TEST_F(AuctionTest, BiddersLeavingTheGameLeaveTheRoom) {
   EXPECT_EQ(g_Blocks[kBlock].Owner, 1);
 }
 
+// Moves apply on arrival while the room opens at a tick: a machine that gets
+// a move before its own room opened (a client behind the mover) keeps it and
+// applies it once the room is up, so no machine loses a bid.
+TEST_F(AuctionTest, AMoveThatArrivesBeforeTheRoomOpensIsAppliedWhenItOpens) {
+  MakePlayers(2);
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{kBlock}, PlayerIndex{-1}, 500, {}}));
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() != nullptr; }));
+  ASSERT_FALSE(Auction().active);
+  PostAuctionBid(1, 600);
+  EXPECT_EQ(Auction().price, 500);
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction()->active; }));
+  EXPECT_EQ(Auction().price, 600);
+  EXPECT_EQ(Auction().leader, 1);
+  EXPECT_EQ(Auction().turn, 2);
+}
+
 TEST_F(AuctionTest, ABidderWhoPassedMayBidAgainInALaterRound) {
   MakePlayers(2);
   OpenRoom(500);

@@ -1,0 +1,304 @@
+#include "app/scripted_player_commands.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "city/prestige_textures.h"
+#include "engine/core/console.h"
+#include "engine/core/run_state.h"
+#include "engine/core/scheduler.h"
+#include "panels/construction_panel.h"
+#include "session/auction.h"
+#include "session/player.h"
+#include "session/session_state.h"
+
+namespace {
+
+constexpr int32_t kBidRaise = 100;
+// A lease request answered by neither an auction nor a transfer within this
+// many ticks (after it was asked, or after the last auction ended) is taken as
+// refused and asked again.
+constexpr uint32_t kLeaseAnswerTicks = 200;
+
+struct Lease {
+  int32_t block = -1;
+  int32_t price = 0;
+  bool asked = false;
+  uint32_t askedAt = 0;
+};
+
+struct Autobid {
+  int32_t block = -1;  // -1: any auction
+  int32_t max = 0;
+};
+
+enum class Condition { kTick, kBlock, kShop };
+
+struct Waiting {
+  Condition condition = Condition::kTick;
+  int32_t value = 0;
+  std::string command;
+};
+
+struct ScriptedPlayer {
+  std::vector<Lease> leases;
+  std::vector<Autobid> autobids;
+  std::vector<Waiting> waiting;
+  // The auction's state when this player last moved: no second move until
+  // the host's copy of the first has changed it.
+  int32_t movedAt[4] = {-1, -1, -1, -1};
+  int32_t task = -1;
+};
+
+ScriptedPlayer& Scripted() {
+  static ScriptedPlayer player;
+  return player;
+}
+
+int Usage(const char* text) {
+  ConsolePrintF(kConsoleError, "Usage: %s", text);
+  return 0;
+}
+
+int32_t LocalPlayerNumber() {
+  const CPlayer* local = PlayerTable().Local();
+  return local ? local->index + 1 : 0;
+}
+
+bool LocalOwnsShop() {
+  const int32_t local = LocalPlayerNumber();
+  for (const CBusiness& b : g_Businesses)
+    if (b.InUse && b.IsShop() && local > 0 && b.Owner == local) return true;
+  return false;
+}
+
+void StepScriptedPlayer();
+
+void EnsureTask() {
+  ScriptedPlayer& s = Scripted();
+  if (s.task < 0) s.task = GameScheduler().AddTask(25.0f, StepScriptedPlayer, 0, true);
+}
+
+// ---- Leases -------------------------------------------------------------------------
+
+// True when the lease is settled (the block is the player's or a rival's).
+bool StepLease(Lease& lease) {
+  CPlayer* local = PlayerTable().Local();
+  const CBlock* block = GetBlock(lease.block);
+  if (local == nullptr || block == nullptr) return false;
+  if (!block->Ownable) {
+    ConsolePrintF(kConsoleError, "Error. Block %d cannot be leased", lease.block);
+    return true;
+  }
+  if (block->Owner == local->index + 1) {
+    ConsolePrintF(kConsoleReply, "Lease of block %d: the block is player %d's", lease.block, local->index + 1);
+    return true;
+  }
+  if (block->Owner != 0) {
+    ConsolePrintF(kConsoleError, "Lease of block %d: player %d holds it; not asked again", lease.block,
+                  int(block->Owner));
+    return true;
+  }
+  if (CurrentAuction() != nullptr) {
+    // Whatever was asked, this auction answers or refused it; its result
+    // reaches the block some ticks after it ends.
+    lease.asked = true;
+    lease.askedAt = LogicTick();
+    return false;
+  }
+  if (lease.asked && LogicTick() < lease.askedAt + kLeaseAnswerTicks) return false;
+  const int32_t price = lease.price > 0 ? lease.price : static_cast<int32_t>(block->GetLeasePrice());
+  if (!local->CanAfford(static_cast<float>(price), false)) return false;
+  local->RequestBuyBlock(lease.block, static_cast<float>(price), -1);
+  lease.asked = true;
+  lease.askedAt = LogicTick();
+  ConsolePrintF(kConsoleReply, "Player %d asks for block %d at %d (tick %u)", local->index + 1, lease.block, price,
+                LogicTick());
+  return false;
+}
+
+int LeaseCommand(const char* rest) {
+  Lease lease;
+  if (!ReadConsoleInt(rest, lease.block)) return Usage("LEASE block [price]");
+  ReadConsoleInt(rest, lease.price);
+  const CBlock* block = GetBlock(lease.block);
+  if (block == nullptr || (RunState().gameRunning && !block->Ownable)) {
+    ConsolePrintF(kConsoleError, "Error. Block %d cannot be leased", lease.block);
+    return 0;
+  }
+  Scripted().leases.push_back(lease);
+  EnsureTask();
+  return 0;
+}
+
+// ---- Building -------------------------------------------------------------------------
+
+int32_t BuildingKindOf(const BusinessType& type) {
+  if (type.Kind == kBusinessResidence) return kKindResidential;
+  if (type.Kind == kBusinessLandscape) return kKindLandscape;
+  return kKindRetail;
+}
+
+// The construction panel's first design of the quality.
+int32_t DefaultDesign(int32_t kind, int32_t quality) {
+  if (kind == kKindLandscape) return 0;
+  const PrestigeTextureList& list = PrestigeTextureLists()[size_t(quality)];
+  return ConstructionDesignCode(list.Textures, list.Count, 0);
+}
+
+int BuildCommand(const char* rest) {
+  int32_t block = -1, x = 0, y = 0, width = 0, depth = 0, floors = 1, type = -1, quality = 0;
+  if (!ReadConsoleInt(rest, block) || !ReadConsoleInt(rest, x) || !ReadConsoleInt(rest, y) ||
+      !ReadConsoleInt(rest, width) || !ReadConsoleInt(rest, depth) || !ReadConsoleInt(rest, floors) ||
+      !ReadConsoleInt(rest, type))
+    return Usage("BUILD block x y width depth floors type [quality]");
+  ReadConsoleInt(rest, quality);
+  CPlayer* local = PlayerTable().Local();
+  const CBlock* b = GetBlock(block);
+  const BusinessType* t = GetBusinessType(type);
+  if (local == nullptr || b == nullptr || b->Owner != local->index + 1) {
+    ConsolePrintF(kConsoleError, "Error. Block %d is not yours to build on", block);
+    return 0;
+  }
+  if (t == nullptr || width < 1 || depth < 1 || floors < 1 || floors > 255 || quality < 0 || quality > 2 ||
+      x < 0 || y < 0 || x + width > kLotsPerSide || y + depth > kLotsPerSide ||
+      !b->IsLotRegionFreeRect(x, y, x + width - 1, y + depth - 1)) {
+    ConsolePrintF(kConsoleError, "Error. No building of type %d fits lots %d,%d size %dx%d of block %d", type, x, y,
+                  width, depth, block);
+    return 0;
+  }
+  const int32_t kind = BuildingKindOf(*t);
+  const float cost =
+      float(EstimateBuildingCost(block, width * depth * floors, kind, type, uint8_t(quality), local->index));
+  if (!local->CanAfford(cost, false)) {
+    ConsolePrintF(kConsoleError, "Error. Player %d cannot pay %.0f to build on block %d", local->index + 1,
+                  double(cost), block);
+    return 0;
+  }
+  local->PostConstructBuilding(block, x, y, width, depth, floors, DefaultDesign(kind, quality), kind, quality,
+                               int32_t(cost), type);
+  ConsolePrintF(kConsoleReply, "Player %d builds type %d on block %d lots %d,%d to %d,%d (tick %u)",
+                local->index + 1, type, block, x, y, x + width - 1, y + depth - 1, LogicTick());
+  return 0;
+}
+
+// ---- Auctions -------------------------------------------------------------------------
+
+const Autobid* AutobidFor(int32_t block) {
+  const Autobid* general = nullptr;
+  for (const Autobid& a : Scripted().autobids) {
+    if (a.block == block) return &a;
+    if (a.block < 0) general = &a;
+  }
+  return general;
+}
+
+void StepAutobid() {
+  const CAuction* a = CurrentAuction();
+  const CPlayer* local = PlayerTable().Local();
+  if (a == nullptr || local == nullptr || !a->active || a->stage >= kStageSold || a->winner >= 0 || a->noSale)
+    return;
+  const int32_t me = local->index;
+  if (a->turn != me || !a->rows[me].stillIn) return;
+  const Autobid* rule = AutobidFor(a->block.value);
+  if (rule == nullptr) return;
+  ScriptedPlayer& s = Scripted();
+  const int32_t state[4] = {a->block.value, a->price, a->passes, a->lastBidder};
+  if (std::equal(std::begin(state), std::end(state), std::begin(s.movedAt))) return;
+  std::copy(std::begin(state), std::end(state), std::begin(s.movedAt));
+  const int32_t bid = a->price + kBidRaise;
+  if (bid <= rule->max && local->CanAfford(static_cast<float>(bid), false)) {
+    PostAuctionBid(me, bid);
+    ConsolePrintF(kConsoleReply, "Player %d bids %d for block %d", me + 1, bid, a->block.value);
+  } else {
+    PostAuctionPass(me);
+    ConsolePrintF(kConsoleReply, "Player %d passes on block %d at %d", me + 1, a->block.value, a->price);
+  }
+}
+
+int AutobidCommand(const char* rest) {
+  Autobid rule;
+  if (!ReadConsoleInt(rest, rule.max)) return Usage("AUTOBID max [block]");
+  ReadConsoleInt(rest, rule.block);
+  if (rule.block >= 0 && GetBlock(rule.block) == nullptr) {
+    ConsolePrintF(kConsoleError, "Error. Block %d is not known", rule.block);
+    return 0;
+  }
+  std::vector<Autobid>& rules = Scripted().autobids;
+  std::erase_if(rules, [&](const Autobid& r) { return r.block == rule.block; });
+  rules.push_back(rule);
+  EnsureTask();
+  return 0;
+}
+
+// ---- Waiting commands ---------------------------------------------------------------
+
+bool Met(const Waiting& w) {
+  switch (w.condition) {
+    case Condition::kTick:
+      return LogicTick() >= static_cast<uint32_t>(w.value);
+    case Condition::kBlock: {
+      const CBlock* b = GetBlock(w.value);
+      return b != nullptr && LocalPlayerNumber() > 0 && b->Owner == LocalPlayerNumber();
+    }
+    case Condition::kShop:
+      return LocalOwnsShop();
+  }
+  return false;
+}
+
+int WhenCommand(const char* rest) {
+  Waiting w;
+  std::string word;
+  if (!ReadConsoleWord(rest, word)) return Usage("WHEN TICK t | BLOCK b | SHOP command");
+  UpperCaseWord(word);
+  if (word == "TICK" || word == "BLOCK") {
+    w.condition = word == "TICK" ? Condition::kTick : Condition::kBlock;
+    if (!ReadConsoleInt(rest, w.value) || w.value < 0) return Usage("WHEN TICK t | BLOCK b | SHOP command");
+  } else if (word == "SHOP") {
+    w.condition = Condition::kShop;
+  } else {
+    return Usage("WHEN TICK t | BLOCK b | SHOP command");
+  }
+  std::string_view command = rest ? rest : "";
+  while (!command.empty() && (command.front() == ' ' || command.front() == '\t')) command.remove_prefix(1);
+  while (!command.empty() && (command.back() == '\n' || command.back() == '\r')) command.remove_suffix(1);
+  if (command.empty()) return Usage("WHEN TICK t | BLOCK b | SHOP command");
+  w.command = command;
+  Scripted().waiting.push_back(std::move(w));
+  EnsureTask();
+  return 0;
+}
+
+void StepScriptedPlayer() {
+  if (!RunState().gameRunning) return;
+  ScriptedPlayer& s = Scripted();
+  std::erase_if(s.leases, StepLease);
+  StepAutobid();
+  // Every command whose moment has come, in the order given; a command may
+  // add more waiting ones.
+  for (size_t i = 0; i < s.waiting.size();) {
+    if (!Met(s.waiting[i])) {
+      ++i;
+      continue;
+    }
+    const std::string command = s.waiting[i].command;
+    s.waiting.erase(s.waiting.begin() + static_cast<std::ptrdiff_t>(i));
+    ExecuteConsoleCommand(command.c_str());
+  }
+}
+
+}  // namespace
+
+void AttachScriptedPlayerCommands() {
+  RegisterConsoleCommand("LEASE", LeaseCommand);
+  RegisterConsoleCommand("BUILD", BuildCommand);
+  RegisterConsoleCommand("AUTOBID", AutobidCommand);
+  RegisterConsoleCommand("WHEN", WhenCommand);
+}
