@@ -160,6 +160,9 @@ void CPlayerAI::RunAction(CActions* a) {
         break;
       }
       actionDelay = 5 + static_cast<int32_t>(Draw() % 21);
+      // The quick auction answers at once; the draw is made all the same, so
+      // the player's stream never follows the switch.
+      if (QuickAuction()) actionDelay = 1;
       nextBid = NextAuctionBid();
       if (rival >= 0 && rival < kMaxPlayers && auc->rows[rival].pulledOut) nextBid = 0;
       a->phase = AI_READY_TO_BID;

@@ -12,7 +12,9 @@
 #include "engine/files/text_bank.h"
 #include "engine/input/camera_controller.h"
 #include "engine/input/input_device.h"
+#include "app/network_game.h"
 #include "frontend/front_end.h"
+#include "frontend/network_pages.h"
 #include "panels/panel_links.h"
 #include "platform/headless.h"
 #include "script/profiles.h"
@@ -95,6 +97,13 @@ class GameFrontEndServices : public FrontEndServices {
     TheGame().NewGame(level);
     return RunState().gameRunning;
   }
+  bool StartSetUpLevel() override {
+    const ScenarioEntry* entry = ScenarioManager().Current();
+    const LevelEntry* level = entry ? FindKnownLevel(entry->id) : nullptr;
+    if (level == nullptr) return false;
+    TheGame().NewGame(level);
+    return RunState().gameRunning;
+  }
   void EndGame() override { TheGame().EndGame(false, 0); }
   bool SaveGame(const std::string& file) override { return TheGame().Save(file); }
   bool LoadGame(const std::string& file) override {
@@ -134,7 +143,36 @@ class GameFrontEndServices : public FrontEndServices {
   CameraState saved_{};
 };
 
-GameFrontEndServices& Services() {
+// The network pages' transport: the network game's.
+class GameFrontEndNetwork : public FrontEndNetwork {
+ public:
+  bool Init() override { return TheNetworkGame().OpenForMenus(); }
+  void EnumerateSessions() override { TheNetworkGame().EnumerateSessions(); }
+  void StopSessionEnumeration() override { TheNetworkGame().StopSessionEnumeration(); }
+  std::vector<FoundSession> Sessions() override {
+    std::vector<FoundSession> out;
+    for (const platform::NetSessionInfo& info : TheNetworkGame().Sessions()) {
+      FoundSession s;
+      s.name = info.name;
+      s.instance = info.instance;
+      std::copy(std::begin(info.user), std::end(info.user), s.user);
+      out.push_back(s);
+    }
+    return out;
+  }
+  bool JoinSession(int32_t index, const std::string&) override { return TheNetworkGame().JoinFromMenus(index); }
+  bool HostSession(const std::string& name) override { return TheNetworkGame().HostFromMenus(name); }
+  void SetSessionUserValues(const int32_t words[4]) override { TheNetworkGame().SetSessionUserValues(words); }
+  void EnableJoining(bool on) override { TheNetworkGame().EnableJoining(on); }
+  void RefusePlayer(int32_t id) override { TheNetworkGame().RefusePlayer(id); }
+  void EndSession() override { TheNetworkGame().End(); }
+  int32_t LocalId() override { return TheNetworkGame().LocalId(); }
+  bool StartedWithNetworkOptions() override { return g_StartupOptions.networkStart; }
+  std::string SessionNameOption() override { return g_StartupOptions.sessionName; }
+  std::string PlayerName() override { return PlayerProfile().name[0] ? PlayerProfile().name : "Player"; }
+};
+
+GameFrontEndServices& FrontEndGameServices() {
   static GameFrontEndServices services;
   return services;
 }
@@ -154,7 +192,9 @@ void LoadFrontEnd() {
 }
 
 void AttachFrontEnd() {
-  FrontEndScreens().SetServices(&Services());
+  FrontEndScreens().SetServices(&FrontEndGameServices());
+  static GameFrontEndNetwork network;
+  SetFrontEndNetwork(&network);
   InterfaceTaskHooks().enterFrontEnd = [] {
     if (!FrontEndBypassed()) EnterFrontEnd();
   };
@@ -169,10 +209,19 @@ bool FrontEndBypassed() {
   return g_StartupOptions.noFrontEnd || (platform::IsHeadless() && !g_StartupOptions.frontEnd);
 }
 
-void OpenFrontEnd() { EnterFrontEnd(); }
+void OpenFrontEnd() {
+  EnterFrontEnd();
+  // HOST or JOIN with the menus shown: the session list at once, and on to
+  // the host page for HOST.
+  CFrontEndScreens& fe = FrontEndScreens();
+  if (!g_StartupOptions.networkStart || !fe.IsOpen(kPageMainMenu)) return;
+  FrontEndGameMode() = 0;
+  fe.Go(kPageMainMenu, kPageNetworkSessions);
+  if (g_StartupOptions.hostSession) fe.Go(kPageNetworkSessions, kPageNetworkHost);
+}
 
 void RunFrontEndInput() {
-  GameFrontEndServices& s = Services();
+  GameFrontEndServices& s = FrontEndGameServices();
   if (s.flyby_ && !RunState().gameRunning) {
     // The cut scene shows the city view; the menus come back when it ends.
     if (CutScene().Running()) return;

@@ -15,6 +15,7 @@
 #include "app/interface_wiring.h"
 #include "app/panel_commands.h"
 #include "panels/panel_events.h"
+#include "app/menu_script_commands.h"
 #include "app/network_game.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
@@ -128,6 +129,7 @@ void AttachGameConsoleCommands() {
   AttachComputerPlayerCommands();
   AttachCardCommands();
   AttachPanelCommands();
+  AttachMenuScriptCommands();
 }
 
 void Game::Prepare() {
@@ -264,8 +266,9 @@ void Game::StartFirstScreen() {
   ApplyCursorMode();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
-  // HOST or JOIN: the level starts when the network game is gathered.
-  if (g_StartupOptions.networkStart && TheNetworkGame().Open(g_StartupOptions)) return;
+  // HOST or JOIN without the menus: the level starts when the network game
+  // is gathered (with the menus the session list takes them).
+  if (g_StartupOptions.networkStart && FrontEndBypassed() && TheNetworkGame().Open(g_StartupOptions)) return;
   if (!FrontEndBypassed()) {
     OpenFrontEnd();
     return;
@@ -358,6 +361,7 @@ void Game::InterfaceTask() {
   ++RunState().interfaceTicks;
   ChatLog().Age();
   PollInput();
+  StepMenuScript();
   CopyCameraSettings();
   CopyDetailSetting();
   RunInterfaceKeys();

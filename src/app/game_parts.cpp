@@ -11,6 +11,7 @@
 #include "app/game.h"
 #include "ai/computer_player.h"
 #include "app/network_game.h"
+#include "frontend/network_pages.h"
 #include "city/animated_scenery.h"
 #include "city/city_entities.h"
 #include "city/people.h"
@@ -37,6 +38,7 @@
 #include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_session.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -75,8 +77,13 @@ class GameSessionServices : public ScriptSessionServices {
   // A lost session or the lobby's end: the game ends on this machine.
   void EndNetworkGame() override {
     TheNetworkGame().End();
+    LeaveNetworkLobby();
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
   }
+  // The lobby's messages reach the front end's lobby page.
+  void LobbySetup(const LobbySetupMsg& m) override { LobbyTakeSetup(m); }
+  void LobbySlot(const LobbySlotMsg& m) override { LobbyTakeSlot(m); }
+  void CycleTokenAndSend(int32_t slot, int32_t step) override { LobbyCycleTokenAndSend(slot, step); }
   void LoadAiCharacterScripts() override { LoadComputerPlayerCharacters(true); }
   bool CutSceneRunning() const override { return CutScene().Running(); }
   // The computer players: the single-player machine or the host runs them.
@@ -318,6 +325,7 @@ void InstallGameVisuals() {
     return PlaySoundSample(sample, false, false, false, false, 100);
   };
   sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
+  sound.muted = [] { return QuickAuction(); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "script/script.h"
 #include "script/script_args.h"
 #include "session/game_events.h"
+#include "session/tutorial.h"
 #include "ui/interface_controls.h"
 
 namespace {
@@ -50,6 +51,18 @@ constexpr ControlName kControls[] = {
     {"TUT_NAVIGATOR_PANEL", 103}, {"TUT_BUILD_PANEL", 104}, {"TUT_AUCTION_TIMER_PANEL", 105},
 };
 
+// The player's game actions a lesson may wait on, beside the controls' own
+// events.
+constexpr ControlName kActionEvents[] = {
+    {"TUT_EVENT_BLOCK_LEASED", kTutorialBlockLeased},
+    {"TUT_EVENT_BLOCK_RETURNED", kTutorialBlockReturned},
+    {"TUT_EVENT_CONSTRUCTION_STARTED", kTutorialConstructionStarted},
+    {"TUT_EVENT_BUSINESS_OPENED", kTutorialBusinessOpened},
+    {"TUT_EVENT_BUSINESS_SOLD", kTutorialBusinessSold},
+    {"TUT_EVENT_BID_MADE", kTutorialBidMade},
+    {"TUT_EVENT_CARD_PLAYED", kTutorialCardPlayed},
+};
+
 int DisableAll(lua_State*) {
   DisableAllHudControls();
   return 0;
@@ -77,6 +90,7 @@ void RegisterInterfaceLocks(CScript& s) {
   s.RegisterTableFunction(SwitchControl<EnableHudControl>, "Interface", "EnableControl");
   s.RegisterTableFunction(SwitchControl<EnableHudControlAndChildren>, "Interface", "EnableControlAndChildren");
   for (const ControlName& c : kControls) s.SetGlobalNumber(c.slot, c.name);
+  for (const ControlName& c : kActionEvents) s.SetGlobalNumber(c.slot, c.name);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/card_commands.h"
 #include "app/front_end_wiring.h"
 
+#include "ai/computer_player.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/city_entities.h"
@@ -97,7 +98,8 @@ CBuilding* LinkedBuilding(int32_t id) {
 
 // What the widgets ask of the game. A line link leaves the plan view the
 // way the Tab key does (the camera comes back with it), then selects its
-// block (and building) as a click in the city would.
+// block (and building) as a click in the city would. The widgets' tutorial
+// events (the navigator's block, a line link) reach the running lesson.
 void FillWidgetLinks() {
   UiGameLinks& links = Ui().links;
   links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
@@ -122,7 +124,7 @@ void FillWidgetLinks() {
     CommitPickSelection(false);
   };
   links.setHoveredBuilding = [](int32_t building) { g_HoveredBuilding = LinkedBuilding(building); };
-  links.fireTutorialEvent = [](int32_t event) { FireTutorialEvent(event); };
+  links.fireTutorialEvent = FireTutorialEvent;
 }
 
 }  // namespace
@@ -236,6 +238,14 @@ void AttachHudPanels() {
     if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
   };
   PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
+  PanelGameLinks().playSample = [](const char* sample) -> void* {
+    return PlaySoundSample(sample, false, false, false, true, 100);
+  };
+  PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
+  PanelGameLinks().aiCharacterToken = [](int32_t player) {
+    const auto* ai = dynamic_cast<const CPlayerAI*>(PlayerTable().Get(player));
+    return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
+  };
   PanelGameLinks().showHeldCard = [] { ShowLocalHeldCard(); };
   // A block picked in the city is the local player's card target; an open
   // card panel shows whether the card can now be used.

@@ -12,6 +12,7 @@
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/files/text_bank.h"
+#include "frontend/network_pages.h"
 #include "script/profiles.h"
 #include "session/game_messages.h"
 #include "session/player.h"
@@ -66,32 +67,109 @@ bool NetworkGame::OpenWith(std::unique_ptr<platform::NetTransport> transport, co
                  options.port);
     return false;
   }
-  transport_ = std::move(transport);
   expectedPlayers_ = options.networkPlayers;
   computers_ = options.networkComputers;
+  menus_ = false;
+  StartSession(std::move(transport), options.hostSession);
+  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name);
+  ConsolePrintF(kConsoleReply, "%s the network game on port %d", s.host ? "Hosting" : "Joining", options.port);
+  return true;
+}
+
+// The session's state on this machine and the poll task, for either road.
+bool NetworkGame::StartSession(std::unique_ptr<platform::NetTransport> transport, bool host) {
+  transport_ = std::move(transport);
   started_ = false;
+  SessionState& s = Session();
   s.networkSession = true;
-  s.host = options.hostSession;
+  s.host = host;
   s.sessionLost = false;
   s.networkGameStarted = false;
   s.localSlot = 0;
   s.serverSlot = 0;
   s.localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
-  CPlayerTable& table = PlayerTable();
-  table.ClearPlayerSetupRows();
-  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name);
+  PlayerTable().ClearPlayerSetupRows();
   SetSessionNetworkServices(this);
   if (pollTask_ < 0)
     pollTask_ = GameScheduler().AddTask(kPollRate, PollNetwork, kPollGroup, true);
   else
     GameScheduler().EnableTask(pollTask_);
-  ConsolePrintF(kConsoleReply, "%s the network game on port %d", s.host ? "Hosting" : "Joining", options.port);
   return true;
 }
+
+bool NetworkGame::OpenForMenus() {
+  if (browser_ == nullptr) browser_ = platform::CreateNetTransport();
+  return browser_ != nullptr;
+}
+
+// The command line's JOIN address, else this machine ("0").
+void NetworkGame::EnumerateSessions() {
+  if (browser_ == nullptr) return;
+  const StartupOptions& o = g_StartupOptions;
+  const std::string address = o.networkStart && !o.hostSession && o.hostAddress[0] ? o.hostAddress : "0";
+  browser_->EnumerateSessions(address, static_cast<uint16_t>(o.port));
+  browser_->Poll();
+}
+
+void NetworkGame::StopSessionEnumeration() {
+  if (browser_) browser_->StopSessionEnumeration();
+}
+
+std::vector<platform::NetSessionInfo> NetworkGame::Sessions() const {
+  return browser_ ? browser_->Sessions() : std::vector<platform::NetSessionInfo>{};
+}
+
+bool NetworkGame::HostFromMenus(const std::string& sessionName) {
+  End();
+  std::unique_ptr<platform::NetTransport> transport = platform::CreateNetTransport();
+  const std::string name = LocalName();
+  if (transport == nullptr ||
+      !transport->HostSession(sessionName, static_cast<uint16_t>(g_StartupOptions.port), "", name))
+    return false;
+  menus_ = true;
+  StartSession(std::move(transport), true);
+  ConsolePrintF(kConsoleReply, "Hosting the network game %s on port %d", sessionName.c_str(), g_StartupOptions.port);
+  return true;
+}
+
+bool NetworkGame::JoinFromMenus(int32_t index) {
+  const std::vector<platform::NetSessionInfo> found = Sessions();
+  if (index < 0 || index >= static_cast<int32_t>(found.size()) || found[size_t(index)].joinDisabled) return false;
+  const platform::NetSessionInfo& info = found[size_t(index)];
+  End();
+  std::unique_ptr<platform::NetTransport> transport = platform::CreateNetTransport();
+  const std::string name = LocalName();
+  if (transport == nullptr || !transport->JoinSession(info.address, static_cast<uint16_t>(info.port), "", name,
+                                                      static_cast<uint32_t>(Session().executableVersion)))
+    return false;
+  menus_ = true;
+  StartSession(std::move(transport), false);
+  ConsolePrintF(kConsoleReply, "Joining the network game %s", info.name.c_str());
+  return true;
+}
+
+void NetworkGame::SetSessionUserValues(const int32_t words[4]) {
+  if (transport_) transport_->SetSessionUserValues(words);
+}
+
+void NetworkGame::EnableJoining(bool on) {
+  if (!transport_) return;
+  if (on) transport_->EnableJoining();
+  else transport_->DisableJoining();
+}
+
+void NetworkGame::RefusePlayer(int32_t id) {
+  if (transport_) transport_->DropPlayer(static_cast<uint32_t>(id));
+}
+
+int32_t NetworkGame::LocalId() const { return transport_ ? static_cast<int32_t>(transport_->LocalId()) : 0; }
 
 void NetworkGame::Poll() {
   if (transport_ == nullptr) return;
   for (const platform::NetEvent& event : transport_->Poll()) {
+    // A client learns its id with the welcome, before the host's first list.
+    if (Session().localDirectPlayId == 0 && transport_->InSession())
+      Session().localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
     Handle(event);
     if (transport_ == nullptr) return;  // the session ended
     // A client starts its level as soon as the start arrives, before any
@@ -111,13 +189,21 @@ void NetworkGame::Handle(const platform::NetEvent& e) {
       OnDirectPlayGameMessage(e.data, from);
       break;
     case platform::NetEventKind::kChat:
+      ConsolePrintF(kConsoleReply, "Chat from player %d: %s", from, e.text.c_str());
       OnDirectPlayChatMessage(from, e.text);
       break;
     case platform::NetEventKind::kPlayerCreated:
-      OnDirectPlayPlayerCreated(from, e.shortName);
+      if (menus_) {
+        // The lobby seats the player (the host's lobby; a client hears of
+        // players through the host's slot list).
+        if (!Session().inGame) LobbyPlayerJoined(from, e.longName.empty() ? e.shortName : e.longName);
+      } else {
+        OnDirectPlayPlayerCreated(from, e.shortName);
+      }
       break;
     case platform::NetEventKind::kPlayerDestroyed:
-      OnDirectPlayPlayerDestroyed(from);
+      if (menus_ && !Session().inGame) LobbyPlayerLeft(from);
+      else OnDirectPlayPlayerDestroyed(from);
       break;
     case platform::NetEventKind::kSessionLost:
       // Shown on this machine only: its game is over, nobody waits for it.
@@ -134,7 +220,7 @@ void NetworkGame::Handle(const platform::NetEvent& e) {
 // go to every machine, then the start (seed, level, version); the host then
 // starts its own level.
 void NetworkGame::StartWhenGathered() {
-  if (started_ || !Session().host || transport_->PlayerCount() < expectedPlayers_) return;
+  if (menus_ || started_ || !Session().host || transport_->PlayerCount() < expectedPlayers_) return;
   started_ = true;
   transport_->DisableJoining();
   SeatComputerPlayers();
@@ -143,7 +229,7 @@ void NetworkGame::StartWhenGathered() {
   for (int i = 0; i < kMaxPlayers; ++i) {
     const PlayerSetupRow& row = table.SetupRow(i);
     setup.kinds[i] = row.kind == kPlayerHuman ? 0 : row.kind == kPlayerComputer ? 1 : 2;
-    setup.tokens[i] = static_cast<uint8_t>(row.character);  // -1, no token, travels as 0xFF
+    setup.tokens[i] = static_cast<int8_t>(row.character);
     setup.directPlayId[i] = row.directPlayId;
     std::copy(std::begin(row.name), std::end(row.name) - 1, setup.names[i]);
   }
@@ -183,6 +269,8 @@ void NetworkGame::StartLevelWhenToldTo() {
   const SessionState& s = Session();
   if (!s.networkGameStarted || s.inGame || RunState().gameRunning) return;
   const LevelEntry* level = FindKnownLevel(s.networkScenario);
+  // A client's lobby closes for the level the host started.
+  CloseNetworkLobbyForStart();
   TheGame().NewGame(level ? level : &FreePlayLevel());
 }
 

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "platform/net_transport.h"
 #include "session/session_services.h"
@@ -24,6 +26,19 @@ class NetworkGame final : public SessionNetworkServices {
   // As Open, with a transport of the caller's (tests).
   bool OpenWith(std::unique_ptr<platform::NetTransport> transport, const StartupOptions& options);
   bool IsOpen() const { return transport_ != nullptr; }
+  // The menus' road: a transport to search with, then a session hosted or
+  // joined from the session list; the lobby gathers the players and START
+  // starts the level.
+  bool OpenForMenus();
+  void EnumerateSessions();
+  void StopSessionEnumeration();
+  std::vector<platform::NetSessionInfo> Sessions() const;
+  bool HostFromMenus(const std::string& sessionName);
+  bool JoinFromMenus(int32_t index);
+  void SetSessionUserValues(const int32_t words[4]);
+  void EnableJoining(bool on);
+  void RefusePlayer(int32_t id);
+  int32_t LocalId() const;
   // The poll task: every waiting event, then the ready barrier.
   void Poll();
   // Ends the network game on this machine: set-up rows, session, poll task.
@@ -42,8 +57,11 @@ class NetworkGame final : public SessionNetworkServices {
   void StartWhenGathered();
   void SeatComputerPlayers();
   void StartLevelWhenToldTo();
+  bool StartSession(std::unique_ptr<platform::NetTransport> transport, bool host);
 
   std::unique_ptr<platform::NetTransport> transport_;
+  std::unique_ptr<platform::NetTransport> browser_;  // the session list's searches
+  bool menus_ = false;  // gathered by the lobby, not by PLAYERS
   int32_t expectedPlayers_ = 2;
   int32_t computers_ = 0;
   int32_t pollTask_ = -1;

@@ -2,6 +2,7 @@
 
 #include "frontend/front_end_page.h"
 #include "frontend/game_cover.h"
+#include "frontend/level_marks.h"
 #include "frontend/page_rules.h"
 #include "frontend/profile_list.h"
 
@@ -29,6 +30,8 @@ const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\options.tm",      "gamedata2\\frontend\\sound_options.tm",
     "gamedata2\\frontend\\board.tm",        "gamedata2\\frontend\\statistics.tm",
     "gamedata2\\frontend\\gameplay_options.tm", "gamedata2\\frontend\\graphics_options.tm",
+    "gamedata2\\frontend\\network_sessions.tm", "gamedata2\\frontend\\network_host.tm",
+    "gamedata2\\frontend\\network_lobby.tm",
     nullptr,
 };
 
@@ -45,7 +48,6 @@ constexpr int32_t kScreenModeCity = 0;
 constexpr int32_t kScreenModeMenu = 4;
 constexpr int32_t kIdleFrames = 6000;
 constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
-constexpr int32_t kTickImage = 5;  // the round marker of the generic set
 constexpr int32_t kRadioOn = 5, kRadioOff = 9;
 
 // A level's name or description: the scripts give a text id (kept as its
@@ -124,14 +126,15 @@ class CTitleScreen : public CFrontEndPage {
                                              {"MAIN_BUTT05", 185, 7, 187, 1439}};
     for (int32_t i = 0; i < 4; ++i) buttons[size_t(i)] = MenuButton(kButtons, i, 4);
   }
-  void OnOpen() override {
-    // The host page comes with the network screens.
-    Enable(buttons[1], false);
-  }
+
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type != kNotifyClicked) return 0;
     switch (id) {
       case 0: Screens().Go(kPageTitle, kPageScenarios); break;
+      case 1:
+        FrontEndGameMode() = 1;
+        Screens().Go(kPageTitle, kPageNetworkHost);
+        break;
       case 2:
         ScenarioManager().SelectScenario(400002, false);
         FrontEndGameMode() = 2;
@@ -164,8 +167,6 @@ class CMainMenuScreen : public CFrontEndPage {
     const std::string name = Game().ProfileName();
     buttons[0]->label.Clear();
     buttons[0]->label.AddTextIdArgs1(1604, TextArg(name.c_str()));
-    // The network pages come with their own screens.
-    Enable(buttons[3], false);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
@@ -181,6 +182,10 @@ class CMainMenuScreen : public CFrontEndPage {
     else if (id == 4) Screens().Go(kPageMainMenu, kPageLoad);
     else if (id == 5) Screens().Go(kPageMainMenu, kPageOptions);
     else if (id == 2) Screens().Go(kPageMainMenu, kPageTitle);
+    else if (id == 3) {
+      FrontEndGameMode() = 0;
+      Screens().Go(kPageMainMenu, kPageNetworkSessions);
+    }
     else if (id == 6) AskQuit();
     return 1;
   }
@@ -259,8 +264,6 @@ class CTutorialSelectScreen : public CFrontEndPage {
     list->Reset(int32_t(shown.size()));
     for (size_t i = 0; i < shown.size(); ++i) {
       SetEntryLine(list, int32_t(i), *shown[i]);
-      // Done at the first difficulty: ticked.
-      list->SetItemImage(int32_t(i), shown[i]->completed[0] ? kTickImage : -1);
       ids.push_back(Listed(*shown[i]));
     }
   }
@@ -279,6 +282,7 @@ class CTutorialSelectScreen : public CFrontEndPage {
     Band("SPTUTORIAL_TUTORINFO_AREA", kBacking, kBacking);
     Band("SPTUTORIAL_TUTORLIST_TITLE", kGreyTop, kGreyBottom);
     Band("SPTUTORIAL_TUTORINFO_TITLE", kGreyTop, kGreyBottom);
+    DrawLessonTicks(*list, ids, list->x2 + 4);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (type == kNotifyListItem && id == 6) {
@@ -321,7 +325,7 @@ class CScenarioSelectScreen : public CFrontEndPage {
     Text(13, "SPSCENARIO_DIFF_LABEL", 1879);
     description = Text(14, "SPSCENARIO_INFO8", 0, 1, 0);
     const UIRect r = ElementRect("SPSCENARIO_BACKING3");
-    list = CreateListBox(kList, r.x1 + 4, r.y1 + 4, r.x2 - 24, r.y2 - 4, 0.5f);
+    list = CreateListBox(kList, r.x1 + 4, r.y1 + 4, r.x2 - 4 - kCupColumnsWidth, r.y2 - 4, 0.5f);
     const char* toggles[3] = {"SPSCENARIO_EASY_TOGGLE", "SPSCENARIO_MEDIUM_TOGGLE", "SPSCENARIO_HARD_TOGGLE"};
     const char* labels[3] = {"SPSCENARIO_EASY_LABEL", "SPSCENARIO_MEDIUM_LABEL", "SPSCENARIO_HARD_LABEL"};
     const int32_t names[3] = {1876, 1875, 1874};
@@ -345,8 +349,6 @@ class CScenarioSelectScreen : public CFrontEndPage {
     list->Reset(int32_t(shown.size()));
     for (size_t i = 0; i < shown.size(); ++i) {
       SetEntryLine(list, int32_t(i), *shown[i]);
-      list->SetItemImage(int32_t(i), shown[i]->completed[0] || shown[i]->completed[1] || shown[i]->completed[2]
-                                         ? kTickImage : -1);
       ids.push_back(Listed(*shown[i]));
     }
   }
@@ -368,6 +370,9 @@ class CScenarioSelectScreen : public CFrontEndPage {
       Band(b, kBacking, kBacking);
     Band("SPSCENARIO_SESS_TITLE", kGreyTop, kGreyBottom);
     Band("SPSCENARIO_SESS_INFO_TITLE", kGreyTop, kGreyBottom);
+    const char* cups[3] = {"SPSCENARIO_EASY_CUP", "SPSCENARIO_MEDIUM_CUP", "SPSCENARIO_HARD_CUP"};
+    for (int32_t d = 0; d < 3; ++d) DrawImageInRect(At(cups[d]), kCupImage[d]);
+    DrawLevelCups(*list, ids, list->x2 + 4);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (type == kNotifyListItem && id == kList) {
@@ -520,11 +525,18 @@ class CTokenSelectScreen : public CFrontEndPage {
       std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
       if (n == 0) Band(element, (alpha << 24) | 0x00FF00, (alpha << 24) | 0x00FF00);
       std::snprintf(element, sizeof element, "SP_TOKEN_TINT_SLOT%d", n + 1);
+      char picture[40], token[40];
+      std::snprintf(picture, sizeof picture, "SP_TOKEN_3DPIC_P%d", n + 1);
+      std::snprintf(token, sizeof token, "SP_TOKEN_TOKEN_P%d", n + 1);
       if (row.kind != -1 && row.token >= 0) {
-        const uint32_t c = kTokenInfo[row.token].colour & 0x00FFFFFF;
+        const TokenInfo& info = kTokenInfo[row.token];
+        const uint32_t c = info.colour & 0x00FFFFFF;
         Band(element, 0xFF000000 | c, 0x7F000000 | c);
+        DrawImageInRect(At(picture), info.portraitImage);
+        DrawImageInRect(At(token), info.tokenImage);
       } else {
         Band(element, kGreyTop, 0x7F909090);
+        DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
     }
   }
@@ -648,6 +660,7 @@ struct CFrontEndScreens::Pages {
   CPanel* At(int32_t page) {
     if (CPanel* other = ProfileAndSavePage(page)) return other;
     if (CPanel* other = OptionOrStatisticsPage(page)) return other;
+    if (CPanel* other = NetworkPage(page)) return other;
     CPanel* all[] = {&inGame, &main, &title, &scenarios, &tokens, &tutorials, &newProfile, &prompt};
     if (page == kPageBlank) return &blank;
     return page >= 0 && page < int32_t(std::size(all)) ? all[page] : nullptr;
@@ -675,6 +688,7 @@ void CFrontEndScreens::CreatePanels() {
   const int32_t order[] = {kPageBlank,    kPageInGameMenu, kPageScenarios,    kPageTokens, kPageTutorials,
                            kPageLoad,     kPageSave,       kPageOptions,      kPageSoundOptions, kPageBoard,
                            kPageGamePlayOptions, kPageGraphicsOptions, kPageStatistics,
+                           kPageNetworkSessions, kPageNetworkHost, kPageNetworkLobby,
                            kPageMainMenu, kPageTitle,      kPageLogin,        kPageNewProfile,   kPageSaveName,
                            kPagePrompt};
   for (int32_t page : order) {

@@ -41,6 +41,8 @@ class FrontEndServices {
   virtual void Quit() {}
   // Starts the scenario manager's current level with the setup rows given.
   virtual bool StartLevel(const TokenRows&) { return false; }
+  // Starts it with the player setup rows as they stand (the lobby's).
+  virtual bool StartSetUpLevel() { return false; }
   // Ends the running game, not finished.
   virtual void EndGame() {}
   // Saves and loads "profiles\<profile>\<file>"; false when it failed.
@@ -74,6 +76,9 @@ enum FrontEndPage : int32_t {
   kPageStatistics,
   kPageGamePlayOptions,
   kPageGraphicsOptions,
+  kPageNetworkSessions,
+  kPageNetworkHost,
+  kPageNetworkLobby,
   kPageBlank,
   kFrontEndPageCount,
 };

@@ -128,6 +128,8 @@ void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e);
 
 }  // namespace frontend_pages
 
+// The network pages: session list, host page, lobby (network_pages.cpp).
+CPanel* NetworkPage(int32_t page);
 // The pages of profiles, saved games and options (profile_save_pages.cpp).
 CPanel* ProfileAndSavePage(int32_t page);
 // The game-play and graphics options and the statistics page

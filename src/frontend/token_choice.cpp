@@ -1,10 +1,11 @@
 #include "frontend/token_choice.h"
 
+// The token image is the player icon the game shows for the token.
 const TokenInfo kTokenInfo[kTokenChoices] = {
-    {1744, 1863, 0xFFBD0000}, {1745, 1871, 0xFF0D00F1}, {1746, 1866, 0xFFFD96B1},
-    {1747, 1864, 0xFF00A203}, {1748, 1870, 0xFFF17100}, {1749, 1872, 0xFF0094E8},
-    {1750, 1867, 0xFFFFF201}, {1751, 1865, 0xFF9DFFE5}, {1752, 1868, 0xFF733826},
-    {1753, 1869, 0xFFBE27B9},
+    {1744, 1863, 0xFFBD0000, 272, 147}, {1745, 1871, 0xFF0D00F1, 264, 144}, {1746, 1866, 0xFFFD96B1, 267, 150},
+    {1747, 1864, 0xFF00A203, 263, 153}, {1748, 1870, 0xFFF17100, 271, 156}, {1749, 1872, 0xFF0094E8, 266, 159},
+    {1750, 1867, 0xFFFFF201, 269, 162}, {1751, 1865, 0xFF9DFFE5, 270, 165}, {1752, 1868, 0xFF733826, 268, 168},
+    {1753, 1869, 0xFFBE27B9, 265, 171},
 };
 
 namespace {

@@ -15,6 +15,8 @@ struct TokenInfo {
   int32_t nameText;
   int32_t descriptionText;
   uint32_t colour;  // ARGB
+  int32_t portraitImage;  // UI images
+  int32_t tokenImage;
 };
 extern const TokenInfo kTokenInfo[kTokenChoices];
 

@@ -75,6 +75,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudTime, &h.time);
   game.InstallHudPanel(kHudViewButton, &h.viewButtons);
   game.InstallHudPanel(kHudPrompt, &h.prompt);
+  game.InstallHudPanel(kHudAuctionTimer, &h.auctionCountdown);
   game.InstallHudPanel(kHudBusiness, &h.business);
   game.InstallHudPanel(kHudRent, &h.rent);
   game.InstallHudPanel(kHudVoting, &h.voting);
@@ -114,6 +115,12 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
     selection->ShowPage(page);
   };
   PickTaskHooks().reapplyInfoPage = [selection] { selection->ReapplyPageMode(); };
+  auction.InstallPanel(kAuctionSetTopSale, &h.auctionTop);
+  auction.InstallPanel(kAuctionSetSmallTimer, &h.auctionTimer);
+  auction.InstallPanel(kAuctionSetBid, &h.auctionBid);
+  auction.InstallPanel(kAuctionSetMap, &h.auctionMap);
+  auction.InstallPanel(kAuctionSetLotLayout, &h.auctionLayout);
+  h.auctionBid.timer = &h.auctionTimer;
   game.InstallHudPanel(kHudConstruction, &h.construction);
   CConstructionPanel* construction = &h.construction;
   PanelGameLinks().openConstruction = [construction](int32_t block) {
@@ -203,6 +210,39 @@ CPromptPanel& CurrentPrompt() {
 void OpenBusinessPanelForSelection() {
   if (SelectedBusiness(kBusinessShop)) HudPanels().business.Open();
   else HudPanels().rent.Open();
+}
+
+void FollowAuction(const AuctionEvent& e) {
+  HudPanelObjects& h = HudPanels();
+  if (!h.auctionBid.built) return;
+  CPanel* const room[] = {&h.auctionBid, &h.auctionLayout, &h.auctionMap, &h.auctionTop, &h.auctionTime};
+  switch (e.kind) {
+    case kAuctionAnnounced:
+      h.auctionCountdown.SetAuction(e.block, e.player, e.value);
+      h.auctionCountdown.SetTimer(e.value2);
+      h.auctionCountdown.Close();
+      h.auctionCountdown.Open();
+      break;
+    case kAuctionRoomOpened:
+      h.auctionCountdown.Close();
+      for (CPanel* p : room) p->Open();
+      h.auctionBid.RefreshBidders();
+      break;
+    case kAuctionTurn:
+    case kAuctionBid:
+    case kAuctionPass:
+    case kAuctionPullOut:
+    case kAuctionStage:
+      h.auctionBid.RefreshBidders();
+      break;
+    case kAuctionRoomClosed:
+    case kAuctionEnded:
+      h.auctionCountdown.Close();
+      for (CPanel* p : {static_cast<CPanel*>(&h.auctionBid), static_cast<CPanel*>(&h.auctionLayout),
+                        static_cast<CPanel*>(&h.auctionMap), static_cast<CPanel*>(&h.auctionTimer)})
+        p->Close();
+      break;
+  }
 }
 
 void ToggleConsole() {

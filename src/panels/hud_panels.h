@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "panels/auction_panels.h"
 #include "panels/block_marker_panel.h"
 #include "panels/business_panel.h"
 #include "panels/card_panel.h"
@@ -25,6 +26,7 @@
 #include "panels/stats_panel.h"
 #include "panels/time_panel.h"
 #include "panels/voting_panel.h"
+#include "session/game_events.h"
 #include "ui/game_panels.h"
 #include "ui/panel_manager.h"
 #include "visuals/frame_draw.h"
@@ -69,6 +71,11 @@ inline constexpr int32_t kAuctionPromptButtonControls = 3;  // the auction room'
 // The HUD panel objects this library builds, in construction order; the
 // sets only point at them.
 struct HudPanelObjects {
+  CAuctionTopPanel auctionTop;
+  CAuctionTimerPanel auctionTimer;
+  CAuctionBidPanel auctionBid;
+  CAuctionMapPanel auctionMap;
+  CAuctionLayoutPanel auctionLayout;
   CTimePanel auctionTime;
   CPromptPanel auctionPrompt;
   CNavigatorPanel navigator;
@@ -78,6 +85,7 @@ struct HudPanelObjects {
   CTimePanel time;
   CNavButtonPanel viewButtons;
   CPromptPanel prompt;
+  CAuctionCountdownPanel auctionCountdown;
   CBusinessPanel business;
   CRentPanel rent;
   CVotingPanel voting;
@@ -114,6 +122,9 @@ CPromptPanel& CurrentPrompt();
 // The business panel of the selected building: the rent panel for a
 // residence or a building without a business, else the business panel.
 void OpenBusinessPanelForSelection();
+// The auction room's panels follow the auction: the countdown while it is
+// announced, the room's panels while the room is up, the tags at each move.
+void FollowAuction(const AuctionEvent& event);
 // Opens or closes the console (its key).
 void ToggleConsole();
 // The chat's key in a network game: the chat panel opens addressed to every

@@ -223,6 +223,8 @@ void HandlePanelGameEvent(const GameEvent& event) {
           h.ticker.AddMessage(e.record);
         } else if constexpr (std::is_same_v<T, SpeedEvent>) {
           h.viewButtons.ApplyViewMode(e.fast);
+        } else if constexpr (std::is_same_v<T, AuctionEvent>) {
+          FollowAuction(e);
         } else if constexpr (std::is_same_v<T, VoteEvent>) {
           h.voting.ShowVote(e);
         } else if constexpr (std::is_same_v<T, ChanceCardEvent>) {

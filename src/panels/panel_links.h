@@ -21,6 +21,13 @@ struct PanelLinks {
   // released.
   std::function<void(float x, float y)> sendTutor;
   std::function<void()> releaseTutor;
+  // A sample played once (not streamed, looped or positional; unique; volume
+  // 100), giving its voice (null: none), and a voice stopped.
+  std::function<void*(const char* sample)> playSample;
+  std::function<void(void* voice)> stopSample;
+  // A computer player's character token when it differs from the token it
+  // plays with, else -1 (the auction room's debug overlay).
+  std::function<int32_t(int32_t player)> aiCharacterToken;
 };
 PanelLinks& PanelGameLinks();
 

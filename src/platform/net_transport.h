@@ -42,6 +42,8 @@ struct NetEvent {
 // A session found at an address (the answer to an enquiry).
 struct NetSessionInfo {
   std::string name;
+  std::string address;  // where it answered from, to join it
+  uint16_t port = 0;
   uint32_t instance = 0;
   int32_t players = 0;
   int32_t maxPlayers = 0;
@@ -61,7 +63,8 @@ class NetTransport {
   // Poll (InSession turns true, or kSessionLost with the refusal in text).
   virtual bool JoinSession(const std::string& address, uint16_t port, const std::string& shortName,
                            const std::string& longName, uint32_t version) = 0;
-  // Asks the address for its session; answers arrive through Sessions().
+  // Asks the address for its session ("0": this machine); answers arrive
+  // through Sessions(), which keeps the last answers until new ones come.
   virtual bool EnumerateSessions(const std::string& address, uint16_t port) = 0;
   virtual std::vector<NetSessionInfo> Sessions() const = 0;
   virtual void StopSessionEnumeration() = 0;
@@ -79,6 +82,8 @@ class NetTransport {
   virtual void DisableJoining() = 0;
   virtual void EnableJoining() = 0;
   virtual void SetSessionUserValues(const int32_t words[4]) = 0;
+  // Host only: sends a player away as a full session would refuse it.
+  virtual void DropPlayer(uint32_t /*id*/) {}
 
   // Drains every waiting event; never blocks.
   virtual std::vector<NetEvent> Poll() = 0;

@@ -93,6 +93,14 @@ int InterfaceForcePlayerToPass(lua_State* state) {
   return 0;
 }
 
+// Game.GetGoalValue(): the goal the host page chose for the level being
+// played, 0 when the level keeps its own.
+int GameGetGoalValue(lua_State* state) {
+  const ScenarioEntry* e = ScenarioManager().Current();
+  lua_pushnumber(state, e ? e->goalValue : 0.0);
+  return 1;
+}
+
 int InterfaceForcePlayerToPullOut(lua_State* state) {
   double player = 0;
   if (ArgNumber(state, 1, &player)) PostAuctionPullOut(TruncToInt32(player));
@@ -102,6 +110,7 @@ int InterfaceForcePlayerToPullOut(lua_State* state) {
 void RegisterGameRules(CScript& s) {
   s.RegisterTableFunction(GameSetObjective, "Game", "SetObjective");
   s.RegisterTableFunction(GameGetDifficulty, "Game", "GetDifficulty");
+  s.RegisterTableFunction(GameGetGoalValue, "Game", "GetGoalValue");
   s.RegisterTableFunction(GameGetObjectiveTarget, "Game", "GetObjectiveTarget");
   s.RegisterTableFunction(GameStartAuction, "Game", "StartAuction");
   static constexpr const char* kObjectives[] = {

@@ -32,7 +32,12 @@ struct AuctionHolder {
   CAuction record;
   bool exists = false;  // the record belongs to an announced or running auction
   int32_t count = 0;    // 1 while an auction runs
+  // Not saved: a loaded auction starts again from its opening.
+  int32_t turnSerial = 1;
+  int32_t turnCountdown = kAuctionTurnTime;
 };
+
+bool g_QuickAuction = false;
 
 AuctionHolder& Holder() {
   static AuctionHolder holder;
@@ -83,6 +88,8 @@ void InitAuctionRecord(int32_t block, int32_t starter, int32_t value) {
   }
   a.starter = starter;
   a.openingValue = value;
+  Holder().turnSerial = 1;
+  Holder().turnCountdown = kAuctionTurnTime;
 }
 
 int32_t StillInCount(const CAuction& a) {
@@ -94,6 +101,8 @@ int32_t StillInCount(const CAuction& a) {
 void AdvanceAuctionTurn() {
   CAuction& a = Record();
   a.stageTimer = 0;
+  ++Holder().turnSerial;
+  Holder().turnCountdown = kAuctionTurnTime;
   const int32_t count = PlayerTable().PlayerCount();
   if (count > 0) {
     const int32_t start = a.turn;
@@ -239,6 +248,7 @@ void ApplyAuctionMessage(const AuctionStepMsg& m) {
       a.passes = 0;
       Tell(kAuctionBid, player, m.amount);
       AdvanceAuctionTurn();
+      FireLocalPlayerTutorialEvent(player + 1, kTutorialBidMade);
       break;
     case kAuctionMovePass:
       if (!a.rows[player].stillIn) return;
@@ -250,6 +260,8 @@ void ApplyAuctionMessage(const AuctionStepMsg& m) {
       break;
     case kAuctionMovePullOut:
       if (!a.rows[player].stillIn) return;
+      // A time-out names the turn it ended; a move made meanwhile ended it first.
+      if (m.amount != 0 && (m.amount != h.turnSerial || a.turn != player)) return;
       a.rows[player].stillIn = 0;
       a.rows[player].pulledOut = 1;
       AdvanceAuctionTurn();
@@ -322,9 +334,45 @@ bool ForceAuctionBid(int32_t player, int32_t raise) {
   return a != nullptr && PostAuctionBid(player, a->price + raise);
 }
 
+namespace {
+
+// Driven by the logic tick alone, so every machine counts alike; only the
+// authority posts the pull-out, as a game message like any other move.
+void StepTurnTimer() {
+  AuctionHolder& h = Holder();
+  const CAuction& a = h.record;
+  if (!AuctionHumanTurn(a)) return;
+  h.turnCountdown -= kCountdownPerSecond / 25;
+  if (h.turnCountdown > 0) return;
+  if (ScenarioManager().IsTutorialRunning()) {
+    h.turnCountdown = 0;
+    return;
+  }
+  h.turnCountdown = kAuctionTurnTime;
+  if (IsAuthority()) Post(AuctionStepMsg{kAuctionMovePullOut, PlayerIndex{a.turn}, h.turnSerial});
+}
+
+}  // namespace
+
+int32_t AuctionTurnCountdown() { return Holder().turnCountdown; }
+int32_t AuctionTurnSerial() { return Holder().turnSerial; }
+
+bool AuctionHumanTurn(const CAuction& a) {
+  if (!a.active || a.winner >= 0 || a.noSale || a.stage > kStageBidding || a.turn < 0 || a.turn >= kMaxPlayers)
+    return false;
+  const CPlayer* p = PlayerTable().Get(a.turn);
+  const AuctionBidder& row = a.rows[a.turn];
+  return p != nullptr && p->inUse && p->kind == kPlayerHuman && row.stillIn && !row.passed && !row.pulledOut;
+}
+
+void SetQuickAuction(bool on) { g_QuickAuction = on; }
+bool QuickAuction() { return g_QuickAuction && !Session().networkSession; }
+
 void StepAuctionIfRunning() {
   AuctionHolder& h = Holder();
   CAuction& a = h.record;
+  if (!h.exists || !a.active) return;
+  StepTurnTimer();
   if (!h.exists || !a.active || !IsAuthority()) return;
   switch (a.stage) {
     case kStageOpening:

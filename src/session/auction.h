@@ -113,6 +113,25 @@ void ApplyAuctionMessage(const AuctionStepMsg& message);
 void WithdrawFromAuction(int32_t player);
 void FinishAuction();
 
+// The turn timer of a human bidder, in fiftieths of a second: 16 seconds
+// from the start of each turn, counted down two a logic tick while the turn
+// is a human's who is still bidding. When it runs out (never in a tutorial)
+// the authority pulls that player out; the time-out names its turn, so a
+// move made in the meantime wins.
+inline constexpr int32_t kAuctionTurnTime = 800;
+int32_t AuctionTurnCountdown();
+// Counts the turns of the running auction (from 1); a time-out pull-out
+// carries it as its amount.
+int32_t AuctionTurnSerial();
+// Whether the turn is a human bidder's who may still act (not decided, not
+// passed or pulled out): the turn timer runs then.
+bool AuctionHumanTurn(const CAuction& a);
+
+// The bid panel's quick-auction switch (single-player games only): while on,
+// bidders' voice lines are not played and computer players answer at once.
+void SetQuickAuction(bool on);
+bool QuickAuction();
+
 // Posting the moves (bid panel, computer players, scripts, console).
 bool PostAuctionBid(int32_t player, int32_t amount);
 bool PostAuctionPass(int32_t player);
@@ -121,9 +140,9 @@ bool PostAuctioneerStep(int32_t stage);
 // Scripts: the player bids the current price plus the raise.
 bool ForceAuctionBid(int32_t player, int32_t raise);
 
-// Each logic tick of the auction screen (the auctioneer runs only on the
-// single-player machine or the host), and of the running city (the
-// announcement's countdown).
+// Each logic tick of the auction screen (the turn timer on every machine,
+// the auctioneer only on the single-player machine or the host), and of the
+// running city (the announcement's countdown).
 void StepAuctionIfRunning();
 void CountAuctionDown();
 

@@ -50,8 +50,11 @@ void CChatLog::Age() {
 void OnDirectPlayChatMessage(int32_t fromDirectPlayId, std::string_view text) {
   int32_t slot = 0;
   CPlayerTable& table = PlayerTable();
+  // In the lobby no player exists yet: the rows name the speakers.
+  const bool lobby = table.PlayerCount() == 0;
   for (int32_t i = 0; i < kMaxPlayers; ++i)
-    if (table.Get(i) != nullptr && table.SetupRow(i).directPlayId == fromDirectPlayId) {
+    if ((lobby ? table.SetupRow(i).kind != kPlayerEmpty : table.Get(i) != nullptr) &&
+        table.SetupRow(i).directPlayId == fromDirectPlayId) {
       slot = i;
       break;
     }

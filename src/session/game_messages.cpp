@@ -28,6 +28,7 @@
 #include "session/ready_barrier.h"
 #include "session/scenarios.h"
 #include "session/session_services.h"
+#include "session/tutorial.h"
 #include "engine/core/run_state.h"
 
 namespace {
@@ -59,6 +60,7 @@ void OpenBusinessIn(BuildingId buildingId, int32_t type, PlayerNumber owner, boo
   AddStatusMessage(status, buildingId, owner);
   TellComputerOwner(owner, business);
   RefreshPanels();
+  FireLocalPlayerTutorialEvent(owner.value, kTutorialBusinessOpened);
 }
 
 // ---- Apply and route, by kind ------------------------------------------------------
@@ -90,8 +92,8 @@ void ApplyGameStart(const GameStartMsg& m) {
   s.networkGameStarted = true;
 }
 
-// A client takes the host's set-up rows: ids, names and kinds (free and
-// closed slots are empty rows), and finds its own slot by its id.
+// A client takes the host's set-up rows: ids, names, tokens and kinds (open
+// and closed slots are empty rows), and finds its own slot by its id.
 void ApplyLobbySetup(const LobbySetupMsg& m) {
   SessionState& s = Session();
   if (!s.networkSession || s.host) return;
@@ -100,15 +102,20 @@ void ApplyLobbySetup(const LobbySetupMsg& m) {
     PlayerSetupRow& row = table.SetupRow(i);
     row = PlayerSetupRow{};
     row.kind = m.kinds[i] == 0 ? kPlayerHuman : m.kinds[i] == 1 ? kPlayerComputer : kPlayerEmpty;
-    row.character = m.tokens[i] < kAiCharacterRows ? m.tokens[i] : -1;  // a computer's AI character
+    row.character = m.tokens[i];
     row.directPlayId = m.directPlayId[i];
     std::memcpy(row.name, m.names[i], std::min(sizeof row.name, sizeof m.names[i]));
     row.name[sizeof row.name - 1] = 0;
-    if (m.directPlayId[i] != 0 && m.directPlayId[i] == s.localDirectPlayId) s.localSlot = i;
+    if (m.directPlayId[i] > 0 && m.directPlayId[i] == s.localDirectPlayId) s.localSlot = i;
   }
   Services().game->LobbySetup(m);
 }
 
+// A client may change only its own slot: the host refuses any other.
+bool RouteLobbySlot(const LobbySlotMsg& m, const CNetMessage& raw) {
+  if (!RoutingReceivedMessage()) return true;
+  return raw.Sender() == m.slot.value + 1;
+}
 void ApplyLobbySlot(const LobbySlotMsg& m) { Services().game->LobbySlot(m); }
 
 bool RoutePlayerReady(const PlayerReadyMsg&, const CNetMessage& raw) {
@@ -123,13 +130,21 @@ void ApplyGoalResult(const GoalResultMsg& m) { ShowGoalResult(m); }
 
 void ApplyRemovePlayer(const RemovePlayerMsg& m) { PlayerTable().RemovePlayer(m.player.value); }
 
+// Starting, the whole lobby and dropping players are the host's alone.
+template <class T>
+bool FromHostOnly(const T&) {
+  return !RoutingReceivedMessage();
+}
+
 void ApplyLobbyLeave(const LobbyLeaveMsg& m) {
   const SessionState& s = Session();
   if (m.keepSlot.value == s.localSlot) return;
   if (m.slot.IsNone() || m.slot.value == s.localSlot) Services().game->EndNetworkGame();
 }
 
-bool RouteTokenCycle(const TokenCycleMsg& m) {
+// The host steps the token (a client only its own slot's) and sends the list.
+bool RouteTokenCycle(const TokenCycleMsg& m, const CNetMessage& raw) {
+  if (RoutingReceivedMessage() && raw.Sender() != m.slot.value + 1) return false;
   Services().game->CycleTokenAndSend(m.slot.value, m.direction);
   return false;
 }
@@ -173,6 +188,7 @@ void ApplyConstructBuilding(const ConstructBuildingMsg& m) {
     player->AddMoney(-m.costParts[2], kLedgerConstructionPart2);
     player->AddMoney(-m.costParts[3], kLedgerConstructionPart3);
   }
+  FireLocalPlayerTutorialEvent(m.player.value, kTutorialConstructionStarted);
 }
 
 void ApplyDemolishBuilding(const DemolishBuildingMsg& m) {
@@ -228,6 +244,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   if (record == nullptr) return;
   if (CPlayer* owner = PlayerTable().ByNumber(record->Owner))
     owner->AddMoney(record->GetSellValue(), kLedgerBusinessSold);
+  const int32_t seller = record->Owner;
   record->SetOwner(0);
   CBuilding* building = GetBuilding(record->Building);
   if (building) building->SetOwner(0);
@@ -235,6 +252,7 @@ void ApplyCloseBusiness(const CloseBusinessMsg& m) {
   PlayerData().MarkBusinessesStale();
   RefreshPanels();
   PostGameEvent(BusinessTradedEvent{building ? building->Id : -1});
+  FireLocalPlayerTutorialEvent(seller, kTutorialBusinessSold);
 }
 
 void ApplyPlayerNote(const PlayerNoteMsg&) {}
@@ -284,8 +302,12 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
     if (p->kind == kPlayerHuman)
       ConsolePrintF(kConsoleReply, "Block %d leased by player %d for %d at tick %u", m.block.value, m.buyer.value,
                     m.price, LogicTick());
+    FireLocalPlayerTutorialEvent(m.buyer.value, kTutorialBlockLeased);
   } else {
+    const CBlock* block = GetBlock(m.block.value);
+    const int32_t seller = block ? block->Owner : 0;
     ReturnBlockToCity(m.block.value, price);
+    FireLocalPlayerTutorialEvent(seller, kTutorialBlockReturned);
   }
   for (int i = 0; i < kMaxPlayers; ++i)
     if (CPlayer* p = table.Get(i); p && p->inUse) p->UpdateDistrictSetFlag();
@@ -324,7 +346,10 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
 }
 
 bool RoutePlayCard(const PlayCardMsg& m, const CNetMessage& raw) { return ChanceCardPlayAllowed(m, raw.Sender()); }
-void ApplyPlayCard(const PlayCardMsg& m) { ApplyChanceCardEffect(m); }
+void ApplyPlayCard(const PlayCardMsg& m) {
+  ApplyChanceCardEffect(m);
+  FireLocalPlayerTutorialEvent(NumberOf(m.player).value, kTutorialCardPlayed);
+}
 
 // Moves take effect on arrival, but the screen opens at a tick: a machine
 // behind the mover (a client, or the host behind a client) gets moves of an
@@ -423,18 +448,19 @@ const MessageKind kKinds[] = {
       return EncodeMessage(s);
     }),
     Kind<NewHostMsg, ApplyNewHost>(24, kAtOnce, "new host", [] { return EncodeMessage(NewHostMsg{PlayerIndex{1}}); }),
-    Kind<GameStartMsg, ApplyGameStart>(36, kAtOnce, "game start",
+    Kind<GameStartMsg, ApplyGameStart, FromHostOnly<GameStartMsg>>(36, kAtOnce, "game start",
                                        [] { return EncodeMessage(GameStartMsg{1234, 100001, 1}); }),
-    Kind<LobbySetupMsg, ApplyLobbySetup>(276, kAtOnce, "lobby set-up", [] {
+    Kind<LobbySetupMsg, ApplyLobbySetup, FromHostOnly<LobbySetupMsg>>(276, kAtOnce, "lobby set-up", [] {
       LobbySetupMsg m;
       for (int i = 0; i < kMaxPlayers; ++i) {
         m.directPlayId[i] = 100 + i;
         std::snprintf(m.names[i], kLobbyNameSize, "Player %d", i + 1);
-        m.kinds[i] = static_cast<int8_t>(i % 3);
+        m.kinds[i] = static_cast<int8_t>(i % 4);
+        m.tokens[i] = static_cast<int8_t>(i < 4 ? i : -1);
       }
       return EncodeMessage(m);
     }),
-    Kind<LobbySlotMsg, ApplyLobbySlot>(64, kAtOnce, "lobby slot",
+    Kind<LobbySlotMsg, ApplyLobbySlot, RouteLobbySlot>(64, kAtOnce, "lobby slot",
                                        [] { return EncodeMessage(LobbySlotMsg{PlayerIndex{3}, "Slot three"}); }),
     Kind<PlayerReadyMsg, ApplyPlayerReady, RoutePlayerReady>(
         28, kAtOnce, "player ready", [] { return EncodeMessage(PlayerReadyMsg{PlayerIndex{2}, true}); }),
@@ -443,10 +469,10 @@ const MessageKind kKinds[] = {
                                          [] { return EncodeMessage(GoalResultMsg{PlayerIndex{1}, 2}); }),
     Kind<RemovePlayerMsg, ApplyRemovePlayer>(24, kRelative, "remove player",
                                              [] { return EncodeMessage(RemovePlayerMsg{PlayerIndex{3}}); }),
-    Kind<LobbyLeaveMsg, ApplyLobbyLeave>(
+    Kind<LobbyLeaveMsg, ApplyLobbyLeave, FromHostOnly<LobbyLeaveMsg>>(
         28, kAtOnce, "lobby leave", [] { return EncodeMessage(LobbyLeaveMsg{PlayerIndex{-1}, PlayerIndex{2}}); }),
     Kind<TokenCycleMsg, ApplyTokenCycle, RouteTokenCycle>(
-        28, kAtOnce, "token cycle", [] { return EncodeMessage(TokenCycleMsg{PlayerIndex{1}, 4}); }),
+        28, kAtOnce, "token cycle", [] { return EncodeMessage(TokenCycleMsg{PlayerIndex{1}, 1}); }),
     Kind<ConstructBuildingMsg, ApplyConstructBuilding, RouteConstructBuilding>(60, kRelative, "construct", [] {
       return EncodeMessage(ConstructBuildingMsg{BlockId{12}, 1, 3, 2, 4, 2, 77, 5, 0, 1, PlayerNumber{1},
                                                 {100.0f, 4.0f, 3.0f, 2.0f}});

@@ -50,21 +50,27 @@ struct GameStartMsg {
   }
 };
 
-// 5: the host's whole lobby set-up.
+// Lobby slot kinds as kinds 5 and 6 carry them.
+inline constexpr FieldRange kLobbySlotKind{0, 3, "slot kind"};  // human, computer, open, closed
+inline constexpr FieldRange kLobbyToken{-1, 9, "token"};
+inline constexpr FieldRange kLobbyReady{0, 1, "ready value"};
+
+// 5: the host's whole lobby: every slot's id, name, token, kind and ready
+// mark (tokens and kinds are signed bytes, -1 none).
 struct LobbySetupMsg {
   static constexpr int32_t kType = 5;
-  int32_t directPlayId[kMaxPlayers] = {};
+  int32_t directPlayId[kMaxPlayers] = {-1, -1, -1, -1, -1, -1};
   char names[kMaxPlayers][kLobbyNameSize] = {};
-  int8_t kinds[kMaxPlayers] = {};  // -1 closed, 0 human, 1 computer, 2 free
-  uint8_t tokens[kMaxPlayers] = {};
+  int8_t tokens[kMaxPlayers] = {-1, -1, -1, -1, -1, -1};
+  int8_t kinds[kMaxPlayers] = {2, 2, 2, 2, 2, 2};
   int32_t values[kMaxPlayers] = {};
   template <class V> void Visit(V& v) {
     v.Pad(4);
     for (int32_t& id : directPlayId) v.I32(id);
     for (auto& name : names) v.Text(name);
-    for (int8_t& kind : kinds) v.I8(kind, {-1, 2, "player kind"});
-    for (uint8_t& token : tokens) v.U8(token);
-    for (int32_t& value : values) v.I32(value);
+    for (int8_t& token : tokens) v.I8(token, kLobbyToken);
+    for (int8_t& kind : kinds) v.I8(kind, kLobbySlotKind);
+    for (int32_t& value : values) v.I32(value, kLobbyReady);
   }
 };
 
@@ -73,18 +79,18 @@ struct LobbySlotMsg {
   static constexpr int32_t kType = 6;
   PlayerIndex slot;
   char name[kLobbyNameSize] = {};
-  uint8_t kind = 0;
-  uint8_t token = 0;
-  int32_t directPlayId = 0;
+  int8_t token = -1;
+  int8_t kind = 2;
+  int32_t directPlayId = -1;
   int32_t value = 0;
   template <class V> void Visit(V& v) {
-    v.U8(slot);
+    v.I8(slot, {0, kMaxPlayers - 1, "slot"});
     v.Text(name);
-    v.U8(kind);
-    v.U8(token);
+    v.I8(token, kLobbyToken);
+    v.I8(kind, kLobbySlotKind);
     v.Pad(1);
     v.I32(directPlayId);
-    v.I32(value);
+    v.I32(value, kLobbyReady);
   }
 };
 
@@ -142,8 +148,9 @@ struct TokenCycleMsg {
   PlayerIndex slot;
   int32_t direction = 0;
   template <class V> void Visit(V& v) {
-    v.I32(slot);
-    v.I32(direction);
+    v.I32(slot, {0, kMaxPlayers - 1, "slot"});
+    v.I32(direction, {-1, 1, "token step"});
+    v.Require(direction != 0, "token step");
   }
 };
 

@@ -18,12 +18,18 @@
 
 namespace {
 
-// The player created from the set-up row that carries a DirectPlay id; 0 when none.
+bool routingReceived = false;
+
+// The player created from the set-up row that carries a DirectPlay id (in
+// the lobby, before any player exists, the row's own number); 0 when none.
 int32_t PlayerNumberOfDirectPlayId(int32_t id) {
-  if (id == 0) return 0;
+  if (id <= 0) return 0;
   CPlayerTable& table = PlayerTable();
-  for (int i = 0; i < kMaxPlayers; ++i)
-    if (table.Get(i) != nullptr && table.SetupRow(i).directPlayId == id) return i + 1;
+  const bool lobby = table.PlayerCount() == 0;
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    const bool made = lobby ? table.SetupRow(i).kind != kPlayerEmpty : table.Get(i) != nullptr;
+    if (made && table.SetupRow(i).directPlayId == id) return i + 1;
+  }
   return 0;
 }
 
@@ -127,11 +133,15 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectP
   if (Session().networkSession && Session().host) {
     // A client may only act for its own player, whatever it wrote.
     m.SetSender(PlayerNumberOfDirectPlayId(fromDirectPlayId));
+    routingReceived = true;
     RouteGameMessage(m);
+    routingReceived = false;
   } else {
     DispatchGameMessage(m);
   }
 }
+
+bool RoutingReceivedMessage() { return routingReceived; }
 
 // ---- The transport's system events and chat ------------------------------------------
 

@@ -134,6 +134,9 @@ void DispatchGameMessage(const CNetMessage& message);
 // sender byte becomes the player whose set-up row holds the DirectPlay id the
 // transport received it from (0 when none).
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId = 0);
+// True while the host routes a message a client sent (its sender byte is
+// then the client's player, or 0 when the client holds no row).
+bool RoutingReceivedMessage();
 
 // The transport's own events. A player created on the host takes the first
 // free set-up row (a human named as the transport says); a player destroyed

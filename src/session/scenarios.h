@@ -26,6 +26,8 @@ struct ScenarioEntry {
   int32_t progress[4] = {};  // the fourth is the unlocked flag
   uint8_t completed[3] = {};  // per difficulty
   bool registeredById = false;
+  // The goal the host page chose for a network-kind level (0: the level's own).
+  float goalValue = 0;
 
   bool Unlocked() const { return progress[3] != 0; }
 };

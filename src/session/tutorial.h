@@ -10,9 +10,21 @@ enum TutorialEventId : int32_t {
   kTutorialAuctionPanels = 63,
   kTutorialAuctionClosed = 64,
   kTutorialAuctionSold = 68,
+  // The local player's game actions as the session applies them (above the
+  // interface's control ids): a lesson waits on what was done, whichever
+  // control did it.
+  kTutorialBlockLeased = 110,
+  kTutorialBlockReturned = 111,
+  kTutorialConstructionStarted = 112,
+  kTutorialBusinessOpened = 113,
+  kTutorialBusinessSold = 114,
+  kTutorialBidMade = 115,
+  kTutorialCardPlayed = 116,
 };
 
 void FireTutorialEvent(int32_t id);
+// The event when the player (by player number, 0 none) is the local one.
+void FireLocalPlayerTutorialEvent(int32_t playerNumber, int32_t id);
 
 // The construction panel's choices a tutorial narrows to one (-1: any):
 // the building type and the use (Interface.SetTutorialType / SetTutorialUse).

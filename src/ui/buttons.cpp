@@ -268,9 +268,11 @@ void CIconButton::ApplyMode(int32_t type) {
       if (type == kMsgLeftPressed) fire = !firedBefore;
       break;
     case kIconToggleOnRelease:
+      // A toggle button's release has flipped it already (switch-on-only
+      // kept): flipping again would undo every click.
       if (type == kMsgLeftReleased) {
         fire = !firedBefore;
-        toggled = !toggled;
+        if (isToggle != 1) toggled = !toggled;
       }
       break;
     default:
@@ -294,14 +296,17 @@ int32_t CIconButton::ChooseImage() const {
 
 void CIconButton::DrawSelf() {
   const CLayoutEntity* model = OwnerModel();
-  label.Draw(model);
   // The image is chosen afresh at every draw, so a button that was disabled
-  // without a disabled image shows its images again once re-enabled.
-  if (imageNormal == -1 || tinted) return;
-  currentImage = ChooseImage();
-  if (currentImage != -1) DrawTexturedRect(MovedRect(Rect(), model), UIImageTexture(currentImage), depth);
-  if (overlayImage != -1)
-    DrawTexturedRect(MovedRect(overlayRect, model), UIImageTexture(overlayImage), overlayRect.depth);
+  // without a disabled image shows its images again once re-enabled. It is
+  // drawn before the label: a glyph batch flushed while the label is laid
+  // out (its glyphs span two textures) would otherwise land under it.
+  if (imageNormal != -1 && !tinted) {
+    currentImage = ChooseImage();
+    if (currentImage != -1) DrawTexturedRect(MovedRect(Rect(), model), UIImageTexture(currentImage), depth);
+    if (overlayImage != -1)
+      DrawTexturedRect(MovedRect(overlayRect, model), UIImageTexture(overlayImage), overlayRect.depth);
+  }
+  label.Draw(model);
 }
 
 void CIconButton::Update() {

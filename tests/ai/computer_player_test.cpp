@@ -156,6 +156,34 @@ TEST_F(ComputerPlayerTest, AGivenUpPlayerPullsOutOnItsTurn) {
   EXPECT_EQ(CurrentAuction()->rows[1].pulledOut, 1);
 }
 
+// The quick auction answers on the next tick, and draws from the player's
+// stream as the slow one does: the switch never moves the stream.
+TEST_F(ComputerPlayerTest, TheQuickAuctionAnswersAtOnceWithTheSameDraws) {
+  GiveBlock(12, -1);
+  ASSERT_TRUE(StartAuction(12, 0, 400));
+  OpenAuctionScreen();
+  ASSERT_EQ(CurrentAuction()->turn, 1);
+  CActions a;
+  a.player = cpu->index;
+  a.block = 12;
+  a.phase = AI_WAITING_FOR_SOMEONE_ELSE_TO_BID;
+  ASSERT_TRUE(AddAuctionAction(*cpu, a));
+  const uint32_t state = cpu->Random().GetState();
+  uint32_t after[2] = {};
+  for (bool quick : {false, true}) {
+    cpu->Random().SetState(state);
+    cpu->auction[0].phase = AI_WAITING_FOR_SOMEONE_ELSE_TO_BID;
+    SetQuickAuction(quick);
+    cpu->RunAction(&cpu->auction[0]);
+    after[quick] = cpu->Random().GetState();
+    EXPECT_EQ(cpu->auction[0].phase, AI_READY_TO_BID);
+    if (quick) EXPECT_EQ(cpu->actionDelay, 1);
+    else EXPECT_GE(cpu->actionDelay, 5);
+  }
+  SetQuickAuction(false);
+  EXPECT_EQ(after[0], after[1]);
+}
+
 TEST_F(ComputerPlayerTest, EqualWorthSharesARank) {
   for (int32_t p = 0; p < 2; ++p) {
     CPlayer& player = P(p);

@@ -154,6 +154,32 @@ TEST_F(ComputerPlayersGameTest, TenDaysOfThreeComputerPlayers) {
   EXPECT_GE(rounds, 5);
 }
 
+// A human who never moves, as a stand-in in a headless game, does not hold
+// the auctions up: each of its turns runs out into a pull-out and the game
+// goes on.
+TEST_F(ComputerPlayersGameTest, AHumanWhoNeverBidsIsTimedOutOfTheAuctions) {
+  SetUpPlayers(4);
+  PlayerSetupRow& human = PlayerTable().SetupRow(0);
+  human.kind = kPlayerHuman;
+  human.character = 6;
+  TheGame().SetNewGameSeed(77u);
+  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_EQ(PlayerTable().Local(), PlayerTable().Get(0));
+  const uint32_t end = RunningTick() + 3u * kTicksPerDay;
+  int32_t humanPullOuts = 0, ended = 0;
+  for (int guard = 0; RunningTick() < end && guard < 4000000; ++guard) {
+    RunLogicTicks();
+    for (const GameEvent& e : TakeGameEvents())
+      if (const auto* a = std::get_if<AuctionEvent>(&e)) {
+        humanPullOuts += a->kind == kAuctionPullOut && a->player == 0;
+        ended += a->kind == kAuctionEnded;
+      }
+  }
+  EXPECT_GE(RunningTick(), end);
+  EXPECT_GT(ended, 0);
+  EXPECT_GT(humanPullOuts, 0);
+}
+
 // Six computer players race to be the richest on paper at the start of the
 // fourth year: they take city blocks at auction, build and trade, and the
 // goal names one winner; the others leave the game.

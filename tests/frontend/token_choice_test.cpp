@@ -3,6 +3,7 @@
 // open.
 #include <gtest/gtest.h>
 
+#include "frontend/level_marks.h"
 #include "frontend/token_choice.h"
 
 namespace {
@@ -79,6 +80,12 @@ TEST(LevelLists, OpenOnTheFirstUndoneTutorialAndUnwonScenario) {
   EXPECT_EQ(FirstUndoneTutorialLine({easy, easy, none, none}), 2);
   EXPECT_EQ(FirstUndoneTutorialLine({easy, easy}), -1);
   EXPECT_EQ(FirstUndoneTutorialLine({hardOnly, none}), 1);
+  // ... but only a lesson done at the first difficulty is ticked, and a
+  // level shows the cup of each difficulty it was won at.
+  EXPECT_TRUE(LessonTicked(easy));
+  EXPECT_FALSE(LessonTicked(hardOnly));
+  EXPECT_EQ(LevelCupImage(hardOnly, 2), kCupImage[2]);
+  EXPECT_EQ(LevelCupImage(hardOnly, 0), kEmptyCupImage);
   // Counting stops at the first one not done, whatever follows.
   EXPECT_EQ(FirstUndoneTutorialLine({none, easy}), 0);
   EXPECT_EQ(FirstUndoneTutorialLine({}), -1);

@@ -165,6 +165,8 @@ TEST_F(InterfaceScriptTest, LevelsAndPlayersOfTheFrontEnd) {
     Frontend.RegisterLevel(200003, "harbour", "Harbour", "Again")
     Frontend.RegisterPlayer(0, HUMAN_PLAYER, 4)
     Frontend.RegisterPlayer(2, AI_PLAYER, 7, 2)
+    Frontend.RegisterPlayer(3, AI_PLAYER, 5, 2)
+    Frontend.RegisterPlayer(3, AI_PLAYER, 5)
     Interface.SetTutorialType(3) Interface.SetTutorialUse("x"))"));
   int entries = 0;
   for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e; e = ScenarioManager().NextAnyEntry(e))
@@ -176,6 +178,7 @@ TEST_F(InterfaceScriptTest, LevelsAndPlayersOfTheFrontEnd) {
   EXPECT_EQ(PlayerTable().SetupRow(2).kind, kPlayerComputer);
   EXPECT_EQ(PlayerTable().SetupRow(2).difficulty, 2);
   EXPECT_STRNE(PlayerTable().SetupRow(2).name, "");
+  EXPECT_EQ(PlayerTable().SetupRow(3).difficulty, 0);  // registered again without an option
   EXPECT_EQ(PlayerTable().SetupRow(1).kind, kPlayerEmpty);
   EXPECT_EQ(TutorialBuildRestriction().type, 3);
   EXPECT_EQ(TutorialBuildRestriction().use, -1);

@@ -185,6 +185,59 @@ TEST_F(AuctionTest, BadMovesAreRefused) {
   EXPECT_EQ(Auction().price, 900);
 }
 
+// A human bidder's turn runs out after 800 fiftieths, two a logic tick: the
+// game pulls it out and the timer starts again for the next turn. A
+// computer player's turn does not count, nor does one that has moved.
+TEST_F(AuctionTest, AHumansTurnTimesOutIntoAPullOut) {
+  MakePlayers(2);
+  OpenRoom(500);
+  ASSERT_EQ(Auction().turn, 1);
+  RunTicks(450);
+  EXPECT_EQ(AuctionTurnCountdown(), kAuctionTurnTime);  // a computer's turn
+  PostAuctionBid(1, 600);
+  PostAuctionPass(2);
+  ASSERT_EQ(Auction().turn, 0);
+  RunTicks(399);
+  EXPECT_EQ(AuctionTurnCountdown(), 2);
+  EXPECT_EQ(Auction().rows[0].stillIn, 1);
+  RunTicks(1);
+  EXPECT_EQ(Auction().rows[0].pulledOut, 1);
+  EXPECT_EQ(Auction().winner, 1);
+  EXPECT_EQ(AuctionTurnCountdown(), kAuctionTurnTime);
+  RunToTheEnd();
+  EXPECT_EQ(g_Blocks[kBlock].Owner, 2);
+}
+
+// The time-out names its turn: one that arrives after the turn moved on,
+// even when the turn has come back to the same player, changes nothing.
+TEST_F(AuctionTest, ALateTimeOutChangesNothing) {
+  MakePlayers(2);
+  OpenRoom(500);
+  PostAuctionBid(1, 600);
+  PostAuctionPass(2);
+  ASSERT_EQ(Auction().turn, 0);
+  const int32_t lateTurn = AuctionTurnSerial();
+  PostAuctionBid(0, 700);
+  PostAuctionBid(1, 800);
+  PostAuctionBid(2, 900);
+  ASSERT_EQ(Auction().turn, 0);
+  EXPECT_TRUE(Post(AuctionStepMsg{kAuctionMovePullOut, PlayerIndex{0}, lateTurn}));
+  EXPECT_EQ(Auction().rows[0].stillIn, 1);
+  EXPECT_TRUE(Post(AuctionStepMsg{kAuctionMovePullOut, PlayerIndex{0}, AuctionTurnSerial()}));
+  EXPECT_EQ(Auction().rows[0].pulledOut, 1);
+}
+
+TEST_F(AuctionTest, ATutorialTurnNeverTimesOut) {
+  StartTutorial();
+  MakePlayers(1);
+  OpenRoom(200);
+  PostAuctionBid(1, 300);
+  ASSERT_EQ(Auction().turn, 0);
+  RunTicks(1000);
+  EXPECT_EQ(AuctionTurnCountdown(), 0);
+  EXPECT_EQ(Auction().rows[0].stillIn, 1);
+}
+
 TEST_F(AuctionTest, ATutorialAnnouncesForFiveSecondsAndTellsItsScript) {
   StartTutorial();
   MakePlayers(1);

@@ -90,10 +90,9 @@ TEST_F(NetworkEventsTest, ClientTakesTheHostsSetUpAndFindsItsSlot) {
   Session().localDirectPlayId = 9;
   LobbySetupMsg setup;
   const int32_t ids[6] = {1, 5, 9, 0, 0, 0};
-  const int8_t kinds[6] = {0, 0, 0, 1, 2, -1};
-  // A computer's token is its AI character; no token (0xFF) and one past
-  // the characters leave none.
-  const uint8_t tokens[6] = {0xFF, 0xFF, 0xFF, 4, 10, 0xFF};
+  // Slot kinds: human, computer, open, closed; -1 is no token.
+  const int8_t kinds[6] = {0, 0, 0, 1, 2, 3};
+  const int8_t tokens[6] = {-1, -1, -1, 4, -1, -1};
   for (int i = 0; i < 6; ++i) {
     setup.directPlayId[i] = ids[i];
     setup.kinds[i] = kinds[i];

@@ -65,21 +65,27 @@ TEST_F(ButtonTest, DragStepsMoveTheReferenceBySevenAtATime) {
   EXPECT_EQ(panel_.Count(kNotifyDragRight), 2);  // 40 - 34 is within the step
 }
 
+// Also in the toggle-on-release mode (the information panel's mode and tab
+// buttons), where the mode's own flip must not undo the release's.
 TEST_F(ButtonTest, SwitchOnOnlyToggleStaysOnAndPlainToggleFlips) {
-  CIconButton* b = panel_.CreateIconButton(3, 10, 10, 50, 30);
-  b->isToggle = 1;
-  auto click = [&] {
-    Send(b, kMsgLeftPressed, 20, 20, true);
-    Send(b, kMsgLeftReleased, 20, 20);
-  };
-  click();
-  EXPECT_TRUE(b->IsPressed());
-  click();
-  EXPECT_FALSE(b->IsPressed());
-  b->switchOnOnly = true;
-  click();
-  click();
-  EXPECT_TRUE(b->IsPressed());
+  for (int32_t mode : {int32_t(kIconFireWhileHeld), int32_t(kIconToggleOnRelease)}) {
+    SCOPED_TRACE(mode);
+    CIconButton* b = panel_.CreateIconButton(3, 10, 10, 50, 30);
+    b->SetMode(mode);
+    b->isToggle = 1;
+    auto click = [&] {
+      Send(b, kMsgLeftPressed, 20, 20, true);
+      Send(b, kMsgLeftReleased, 20, 20);
+    };
+    click();
+    EXPECT_TRUE(b->IsPressed());
+    click();
+    EXPECT_FALSE(b->IsPressed());
+    b->switchOnOnly = true;
+    click();
+    click();
+    EXPECT_TRUE(b->IsPressed());
+  }
 }
 
 TEST_F(ButtonTest, DisabledIconButtonStillPassesTheWheel) {

@@ -117,6 +117,19 @@ TEST_F(PanelTest, LowerCaseOrUnknownNamesGiveTheZeroRectAndAreReportedOncePerNam
   EXPECT_EQ(MissingElementReports() - before, 2);  // an empty name is no mistake
 }
 
+// A panel whose frames are two shapes: an element given its own place in a
+// frame keeps it there; the others slide as usual.
+TEST_F(PanelTest, AnElementMayHaveItsOwnPlaceInAFrame) {
+  const LayoutModel model = CompileLayout(
+      "output a.tm\nframes 2\nslide 0 -10\narea BACKING 10 10 100 50\narea LABEL 12 12 40 20\n"
+      "at 1 BACKING 60 10 100 30\n");
+  const int32_t backing = LayoutGroupIndex(model, "BACKING"), label = LayoutGroupIndex(model, "LABEL");
+  EXPECT_EQ(LayoutGroupRect(model, backing, 0).y1, 0.0f);  // slid
+  EXPECT_EQ(LayoutGroupRect(model, backing, 1).x1, 60.0f);
+  EXPECT_EQ(LayoutGroupRect(model, backing, 1).y2, 30.0f);
+  EXPECT_EQ(LayoutGroupRect(model, label, 1).x1, 12.0f);
+}
+
 TEST_F(PanelTest, LayoutCompilerRefusesBadSources) {
   const char* bad[] = {
       "output a.tm\ntexture t.tex\nelement lower t.tex 0 0 1 1\n",
@@ -127,6 +140,9 @@ TEST_F(PanelTest, LayoutCompilerRefusesBadSources) {
       "output a.tm\nframes 0\narea A 0 0 1 1\n",
       "output a.tm\nwobble\n",
       "output a.tm\narea THIS_NAME_IS_FAR_TOO_LONG_TO_FIT 0 0 1 1\n",
+      "output a.tm\nframes 2\narea A 0 0 1 1\nat 1 B 0 0 1 1\n",
+      "output a.tm\nframes 2\narea A 0 0 1 1\nat 2 A 0 0 1 1\n",
+      "output a.tm\nframes 2\narea A 0 0 1 1\nat 1 A 5 0 1 1\n",
   };
   for (const char* source : bad) {
     LayoutSource out;

@@ -1,7 +1,9 @@
 #include "tools/layoutc/layout_source.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -16,6 +18,7 @@ struct Element {
   int32_t texture = -1;  // -1: an area
   float x1, y1, x2, y2;
   bool slides = true;
+  std::map<int32_t, std::array<float, 4>> places;  // frame -> its own rectangle
 };
 
 bool ValidName(const std::string& name) {
@@ -49,6 +52,13 @@ void Build(const std::vector<Element>& elements, int32_t frames, float dx, float
     const float xs[4] = {e.x1, e.x2, e.x2, e.x1}, ys[4] = {e.y1, e.y1, e.y2, e.y2};
     const TexCoord uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (int32_t f = 0; f < frames; ++f) {
+      const auto own = e.places.find(f);
+      if (own != e.places.end()) {
+        const auto& [x1, y1, x2, y2] = own->second;
+        const float fx[4] = {x1, x2, x2, x1}, fy[4] = {y1, y1, y2, y2};
+        for (int k = 0; k < 4; ++k) m.positions[size_t(f) * m.vertexCount + v + size_t(k)] = {fx[k], -fy[k], 0.0f};
+        continue;
+      }
       const float away = e.slides && frames > 1 ? 1.0f - float(f) / float(frames - 1) : 0.0f;
       for (int k = 0; k < 4; ++k)
         m.positions[size_t(f) * m.vertexCount + v + size_t(k)] = {xs[k] + dx * away,
@@ -112,6 +122,15 @@ bool ParseLayoutSource(std::string_view text, LayoutSource& out, std::string& er
       }
       if (!ReadRect(in, e)) return Fail(error, number, "bad rectangle");
       elements.push_back(e);
+    } else if (word == "at") {
+      int32_t frame = -1;
+      std::string name;
+      Element place;
+      if (!(in >> frame >> name) || !ReadRect(in, place)) return Fail(error, number, "at needs a frame, a name and a rectangle");
+      const auto it = std::find_if(elements.begin(), elements.end(), [&](const Element& e) { return e.name == name; });
+      if (it == elements.end()) return Fail(error, number, "at names an unknown element " + name);
+      if (frame < 0 || frame >= frames) return Fail(error, number, "at names a frame outside the frames");
+      it->places[frame] = {place.x1, place.y1, place.x2, place.y2};
     } else {
       return Fail(error, number, "unknown statement " + word);
     }

@@ -16,6 +16,9 @@
 //   area <NAME> <x1> <y1> <x2> <y2>                an element that is only a
 //                             rectangle (never drawn)
 //   fixed | sliding           whether the elements after it slide (default)
+//   at <frame> <NAME> <x1> <y1> <x2> <y2>   the element's own place in one
+//                             frame (0 closed), for a panel whose frames are
+//                             different shapes rather than steps of a slide
 // Names are upper case (A-Z, 0-9, _), at most 26 characters, each once.
 // Elements are drawn in the order given: later ones over earlier ones.
 #include <string>

@@ -142,13 +142,16 @@ class EnetTransport final : public NetTransport {
   }
 
   bool EnumerateSessions(const std::string& address, uint16_t port) override {
-    StopSessionEnumeration();
-    sessions_.clear();
+    // One search at a time: a search still waiting for its answer goes on.
+    if (enquiry_ != nullptr) return true;
     if (!EnetStarted()) return false;
+    enquiryAddress_ = address == "0" || address.empty() ? "127.0.0.1" : address;
+    enquiryPort_ = port;
+    answered_ = false;
     enquiry_ = enet_host_create(nullptr, 1, 1, 0, 0);
     if (enquiry_ == nullptr) return false;
     ENetAddress to{};
-    if (enet_address_set_host_ip(&to, address.c_str()) != 0) {
+    if (enet_address_set_host_ip(&to, enquiryAddress_.c_str()) != 0) {
       StopSessionEnumeration();
       return false;
     }
@@ -191,6 +194,13 @@ class EnetTransport final : public NetTransport {
     if (!isHost_) return Send(server_, packet);
     RelayChat(localId_, target, packet);
     return true;
+  }
+
+  void DropPlayer(uint32_t id) override {
+    Player* p = isHost_ ? Find(id) : nullptr;
+    if (p == nullptr || p->peer == nullptr) return;
+    Send(p->peer, std::vector<uint8_t>{kRefuse, kRefuseFull});
+    enet_peer_disconnect_later(p->peer, 0);
   }
 
   void DisableJoining() override { joinDisabled_ = true; }
@@ -470,6 +480,7 @@ class EnetTransport final : public NetTransport {
         return;
       }
       case kRefuse: {
+        // Before the welcome, or a host sending a player away.
         const uint8_t why = r.U8();
         refusal_ = why == kRefuseFull       ? "The session is full."
                    : why == kRefuseDisabled ? "The session does not accept players now."
@@ -539,9 +550,17 @@ class EnetTransport final : public NetTransport {
       info.maxPlayers = static_cast<int32_t>(r.U32());
       info.joinDisabled = r.U8() != 0;
       for (int32_t& word : info.user) word = static_cast<int32_t>(r.U32());
+      info.address = enquiryAddress_;
+      info.port = enquiryPort_;
       enet_packet_destroy(ev.packet);
-      if (isInfo && r.ok && sessions_.size() < kMaxSessions) sessions_.push_back(info);
+      // The answer replaces the last one: one address, one session.
+      if (isInfo && r.ok) sessions_ = {info};
+      answered_ = true;
       enet_peer_disconnect(ev.peer, 0);
+    } else if (ev.type == ENET_EVENT_TYPE_DISCONNECT) {
+      // Nobody answered: no session there now.
+      if (!answered_) sessions_.clear();
+      StopSessionEnumeration();
     }
   }
 
@@ -550,6 +569,9 @@ class EnetTransport final : public NetTransport {
   ENetHost* host_ = nullptr;
   ENetPeer* server_ = nullptr;  // client: the host
   ENetHost* enquiry_ = nullptr;
+  std::string enquiryAddress_;
+  uint16_t enquiryPort_ = 0;
+  bool answered_ = false;
   bool inSession_ = false;
   bool isHost_ = false;
   bool joinDisabled_ = false;

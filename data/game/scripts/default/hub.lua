@@ -60,6 +60,9 @@ function PlayLevel(id)
   if level.standard then rules = DifficultyRules[DIFFICULTY_MEDIUM] end
   LevelObjective = level.objective
   LevelTarget = ByDifficulty(level.targets)
+  -- A network level's goal is the one its host chose.
+  local chosen = Game.GetGoalValue()
+  if chosen and chosen > 0 then LevelTarget = chosen end
   InitialValue.playermoney = ByDifficulty(level.money)
   Tweaks.blockleaselength = (level.lease or 240) * rules.lease
   SetDifficultyTweaks(level.rail or 1)

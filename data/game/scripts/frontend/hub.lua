@@ -4,13 +4,18 @@
 C_RunScript("scripts\\default\\levels.lua")
 RegisterLevels()
 
--- A network game's start selects its level here, before the level's own
--- script state exists: the scenario manager runs the level's hub, which
--- plays its row, and raises "SetObjective". The level start does both again
--- in the level's own state, so here there is nothing to do yet.
+-- A network level chosen in the menus runs its hub here, before the level's
+-- own script state exists: the scenario manager runs the hub, which plays
+-- its row, and raises "SetObjective". Only the objective's kind matters
+-- here (the host page's goal rows follow it); the level start does both
+-- again in the level's own state.
 function PlayLevel(id)
+  local level = FindLevel(id)
+  MenuObjective = OBJECTIVE_NONE
+  if level and level.objective then MenuObjective = level.objective end
 end
 
 function EVENT_SetObjective(argument)
+  Game.SetObjective(MenuObjective or OBJECTIVE_NONE, 0)
   return 0
 end

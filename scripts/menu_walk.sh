@@ -1,0 +1,119 @@
+#!/bin/bash
+# Walks the menus of a separate cityrun process by the mouse and keyboard,
+# as a player would, on a virtual display, and keeps a screenshot of every
+# screen on the way: the new-profile page, the main menu, the game-type
+# page, the scenario list, the token choice, the started level, Escape's
+# in-game menu, its quit question, the main menu again, then the tutorial
+# list and a lesson's first steps; then, started again with a profile that
+# has won some levels, the lists with their ticks and cups.
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" scripts/menu_walk.sh <game folder> <shots folder>
+#
+# The game folder is a copy of build/<preset>/game (it gets a profile).
+# Needs xdotool and imagemagick's import. Exits non-zero when the game
+# ended early, or the profile it leaves does not hold the new player with
+# the token chosen on the way. Look at the screenshots for the rest.
+set -u
+GAME=$(cd "$1" && pwd)
+SHOTS=$(mkdir -p "$2" && cd "$2" && pwd)
+cd "$GAME"
+rm -f ZKS.txt
+rm -rf profiles
+./cityrun > "$SHOTS/cityrun.log" 2>&1 &
+PID=$!
+trap 'kill $PID 2>/dev/null' EXIT
+play() {  # the launcher's Play
+  sleep 8
+  xdotool mousemove 701 434 mousedown 1; sleep 0.3; xdotool mouseup 1
+}
+
+# Interface layout (640 x 480) to the 1024 x 768 screen.
+click() {
+  local x=$(( $1 * 8 / 5 )) y=$(( $2 * 8 / 5 ))
+  # Held long enough for a slow frame to see the hover, the press and the
+  # release one after another.
+  xdotool mousemove "$x" "$y"; sleep 0.6
+  xdotool mousedown 1; sleep 0.5; xdotool mouseup 1; sleep 0.6
+  xdotool mousemove 1020 760
+}
+key() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; }
+n=0
+shot() {
+  sleep "${2:-2}"
+  n=$((n + 1))
+  kill -0 $PID 2>/dev/null || { echo "cityrun ended before $1"; exit 1; }
+  import -window root "$SHOTS/$(printf %02d $n)_$1.png"
+}
+
+play
+shot new_profile 30
+xdotool type --delay 120 "Ada"
+click 250 282                      # OK
+shot main_menu
+click 320 228                      # single player
+shot game_type
+click 320 188                      # levels
+shot scenarios
+click 432 360                      # medium
+shot scenarios_medium 1
+click 530 430                      # OK
+shot tokens
+click 282 120                      # the next token
+shot tokens_next 1
+click 530 430                      # START
+shot level_started 15
+key Escape
+shot in_game_menu
+click 320 357                      # quit the game
+shot quit_question 1
+click 255 284                      # yes
+shot back_to_main_menu 4
+click 320 188                      # tutorials
+shot tutorials
+click 530 430                      # OK: the lesson starts at once
+shot lesson_opening 15
+click 320 270                      # the opening message's OK
+shot lesson_step_1 3
+click 320 270                      # the first step's OK
+shot lesson_step_2 3
+click 320 270
+shot lesson_step_3 3
+click 320 270
+shot lesson_step_4 3
+
+# The profile was made, and the token stepped on the token page (from the
+# first, 0, to the next) is remembered.
+grep -q 'PreferredCharacter = 1' profiles/Ada/settings.lua || { echo "the token choice was not kept"; exit 1; }
+
+# Again, as a player who has done two lessons and one done only at hard,
+# and has won the first level at easy and hard and the second at medium.
+kill $PID; wait $PID 2>/dev/null
+rm -f ZKS.txt
+mkdir -p profiles/Bea
+echo 'ProfileName = "Bea"' > profiles/memory.lua
+{
+  echo 'g_ProfileOptions.PlayerName = "Bea"'
+  echo 'SetLevelInfo(100001, DEPRECATED, 1, 1, 0, 0)'
+  echo 'SetLevelInfo(100002, DEPRECATED, 1, 1, 0, 0)'
+  echo 'SetLevelInfo(100003, DEPRECATED, 1, 0, 0, 1)'
+  echo 'SetLevelInfo(200001, DEPRECATED, 1, 1, 0, 1)'
+  echo 'SetLevelInfo(200002, DEPRECATED, 1, 0, 1, 0)'
+  echo 'SetLevelInfo(200003, DEPRECATED, 1, 0, 0, 0)'
+} > profiles/Bea/settings.lua
+./cityrun >> "$SHOTS/cityrun.log" 2>&1 &
+PID=$!
+play
+shot main_menu_bea 30
+click 320 188                      # tutorials
+shot tutorials_progress
+click 176 430                      # back
+click 320 228                      # single player
+click 320 188                      # levels
+shot scenarios_cups
+click 110 430                      # back to the game-type page
+click 320 358                      # back to the main menu
+click 320 400                      # quit
+shot main_menu_quit_question
+click 385 284                      # no: the menu stays
+shot main_menu_after_no
+echo "walked the menus: $n screens in $SHOTS"

@@ -1,0 +1,284 @@
+// The network pages on the game's own layouts: the session list's empty
+// and unknown-level states, the host page's goal rows, and the lobby's
+// slots (the host alone, the slot toggle, a ready client's arrows), with a
+// recording network behind them.
+#include <gtest/gtest.h>
+
+#include "engine/core/error.h"
+#include "engine/core/memory.h"
+#include "engine/recording_renderer.h"
+#include "engine/scene/texture.h"
+#include "frontend/front_end.h"
+#include "frontend/network_pages.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "session/game_messages.h"
+#include "session/goals.h"
+#include "session/player.h"
+#include "session/scenarios.h"
+#include "session/session_services.h"
+#include "session/session_state.h"
+#include "ui/buttons.h"
+#include "ui/interface_assets.h"
+#include "ui/list_box.h"
+#include "ui/ui_services.h"
+
+namespace {
+
+class TextureRenderer : public RecordingRenderer {
+ public:
+  CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
+};
+
+class FakeGame : public FrontEndServices {
+ public:
+  std::string ProfileName() override { return "Alice"; }
+  std::string Text(int32_t id) override { return "T" + std::to_string(id); }
+  bool StartSetUpLevel() override { return ++starts, true; }
+  int32_t starts = 0;
+};
+
+class FakeNetwork : public FrontEndNetwork {
+ public:
+  bool Init() override { return true; }
+  std::vector<FoundSession> Sessions() override { return found; }
+  bool HostSession(const std::string&) override { return true; }
+  std::string PlayerName() override { return "Alice"; }
+  std::vector<FoundSession> found;
+};
+
+// Each level's objective as its script would set it.
+class ObjectiveScripts : public SessionGameServices {
+ public:
+  bool RunScriptFile(const char* path) override {
+    last = path;
+    return true;
+  }
+  void TriggerEvent(const char* name, int32_t, int32_t) override {
+    if (std::string(name) != "SetObjective") return;
+    const int32_t kind = last.find("year") != std::string::npos ? OBJECTIVE_PAPERWEALTH_BY_DATE
+                                                                : OBJECTIVE_PAPERWEALTH_BY_AMOUNT;
+    SetObjective(kind, 0);
+  }
+  std::string last;
+};
+
+// What the lobby sends as a client.
+class SentToHost : public SessionNetworkServices {
+ public:
+  void SendToHost(std::span<const uint8_t> bytes) override { sent.emplace_back(bytes.begin(), bytes.end()); }
+  std::vector<std::vector<uint8_t>> sent;
+};
+
+class NetworkPagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetGameRoot(RC_GAME_ROOT);
+    platform::SetMessageBoxBackend([this](std::string_view, std::string_view text, platform::BoxIcon,
+                                          platform::BoxButtons) {
+      boxes_.emplace_back(text);
+      return platform::BoxResult::Ok;
+    });
+    ThrowOnFatalError();
+    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+    TexSysCreate();
+    Ui() = UiServices{};
+    Ui().renderer = &renderer_;
+    ASSERT_TRUE(LoadInterfaceImages(640));
+    ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
+    std::vector<LayoutModel> models;
+    ASSERT_TRUE(LoadLayoutModels(std::span<const char* const>(kFrontEndLayoutFiles, size_t(kPageBlank)), models));
+    FrontEndScreens().SetLayoutModels(std::move(models));
+    FrontEndScreens().SetServices(&game_);
+    FrontEndScreens().CreatePanels();
+    SetFrontEndNetwork(&net_);
+    SetSessionGameServices(&scripts_);
+    SetSessionNetworkServices(&sent_);
+    ScenarioManager().Clear();
+    ScenarioManager().RegisterLevel(300005, "Harbour", "wealth", "d");
+    ScenarioManager().RegisterLevel(300006, "Decade", "year", "d");
+    PlayerTable().ClearPlayerSetupRows();
+    Session() = SessionState{};
+    FrontEndGameMode() = 0;
+  }
+  void TearDown() override {
+    ResetFrontEnd();
+    SetFrontEndNetwork(nullptr);
+    RestoreDefaultSessionServices();
+    Session() = SessionState{};
+    ScenarioManager().Clear();
+    PlayerTable().ClearPlayerSetupRows();
+  }
+  CPanel* Page(int32_t p) { return FrontEndScreens().Page(p); }
+  void Open(int32_t p) {
+    Page(p)->Open();
+    FrontEndScreens().MoveToFront(Page(p));
+  }
+  void Frame(float x, float y, bool down) {
+    BeginUiInputFrame(UiMouse{int32_t(x), int32_t(y), down, false, 0});
+    FrontEndScreens().ProcessInput();
+  }
+  void Click(int32_t page, const char* element) {
+    const UIRect r = Page(page)->ElementRect(element);
+    const float x = (r.x1 + r.x2) / 2, y = (r.y1 + r.y2) / 2;
+    Frame(x, y, false);
+    Frame(x, y, true);
+    Frame(x, y, false);
+  }
+  template <class T>
+  T* Child(int32_t page, int32_t id) {
+    for (CWidget* w = Page(page)->firstChild; w; w = w->nextSibling)
+      if (w->id == id)
+        if (T* t = dynamic_cast<T*>(w)) return t;
+    return nullptr;
+  }
+  std::string TextOf(int32_t page, int32_t id) {
+    CTextRect* t = Child<CTextRect>(page, id);
+    std::string all;
+    for (int32_t i = 0; t && i < t->LineCount(); ++i) all += t->LineText(i) + "|";
+    return all;
+  }
+
+  TextureRenderer renderer_;
+  FakeGame game_;
+  FakeNetwork net_;
+  ObjectiveScripts scripts_;
+  SentToHost sent_;
+  std::vector<std::string> boxes_;
+};
+
+TEST_F(NetworkPagesTest, WithNoSessionTheListSaysSoAndNothingCanBeChosen) {
+  Open(kPageNetworkSessions);
+  CListBox* list = Child<CListBox>(kPageNetworkSessions, 0);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->count, 4);
+  EXPECT_EQ(list->itemTextId[0], 1698);
+  EXPECT_EQ(list->itemTextId[3], 1699);
+  EXPECT_TRUE(list->inputDisabled);
+  EXPECT_TRUE(Child<CIconButton>(kPageNetworkSessions, 1)->disabled);  // JOIN
+  EXPECT_FALSE(Child<CIconButton>(kPageNetworkSessions, 2)->disabled);  // HOST
+}
+
+TEST_F(NetworkPagesTest, ASessionOfAnUnknownLevelShowsSoAndCannotBeJoined) {
+  FoundSession known{"Bob's game", 11, {300006, 2, 1960, (6 << 16) | 2}};
+  FoundSession unknown{"Strange", 12, {777777, 0, 5, (6 << 16) | 1}};
+  net_.found = {known, unknown};
+  Open(kPageNetworkSessions);
+  CListBox* list = Child<CListBox>(kPageNetworkSessions, 0);
+  ASSERT_EQ(list->count, 2);
+  EXPECT_FALSE(list->inputDisabled);
+  Page(kPageNetworkSessions)->OnEvent(kNotifyListItem, 0, 1);
+  EXPECT_EQ(TextOf(kPageNetworkSessions, 22), "Unknown level|");
+  EXPECT_TRUE(Child<CIconButton>(kPageNetworkSessions, 1)->disabled);
+  Page(kPageNetworkSessions)->OnEvent(kNotifyListItem, 0, 0);
+  EXPECT_FALSE(Child<CIconButton>(kPageNetworkSessions, 1)->disabled);
+  EXPECT_EQ(TextOf(kPageNetworkSessions, 21), "2/6|");
+  // Hard, with the year as a plain number.
+  EXPECT_EQ(TextOf(kPageNetworkSessions, 23), "T1658  1960|");
+  // A session list rebuilt with other sessions of the same count drops the
+  // choice, so JOIN cannot join another session than the one shown.
+  net_.found = {unknown, FoundSession{"Other", 13, {300006, 0, 1950, (6 << 16) | 1}}};
+  Page(kPageNetworkSessions)->OnEvent(kMsgRefresh, 0, 0);
+  EXPECT_TRUE(Child<CIconButton>(kPageNetworkSessions, 1)->disabled);
+  EXPECT_EQ(TextOf(kPageNetworkSessions, 20), "|");
+}
+
+TEST_F(NetworkPagesTest, TheGoalRowKeepsItsValueInRange) {
+  Open(kPageNetworkHost);
+  // The first level's objective is paper wealth: its default 3000 lies below
+  // the row's minimum and shows as 10000.
+  EXPECT_EQ(TextOf(kPageNetworkHost, 24), "Paper wealth|");
+  EXPECT_EQ(TextOf(kPageNetworkHost, 27), "$10000|");
+  // A year: 1960 by default, never below 1940 or above 2000, in steps of 5.
+  Page(kPageNetworkHost)->OnEvent(kNotifyListItem, 6, 1);
+  EXPECT_EQ(TextOf(kPageNetworkHost, 27), "1960|");
+  for (int i = 0; i < 6; ++i) Click(kPageNetworkHost, "NETWORK_HOST_MOD01_MINUS");
+  EXPECT_EQ(TextOf(kPageNetworkHost, 27), "1940|");
+  for (int i = 0; i < 11; ++i) Click(kPageNetworkHost, "NETWORK_HOST_MOD01_PLUS");
+  EXPECT_EQ(TextOf(kPageNetworkHost, 27), "1995|");
+  Click(kPageNetworkHost, "NETWORK_HOST_MOD01_PLUS");
+  Click(kPageNetworkHost, "NETWORK_HOST_MOD01_PLUS");
+  EXPECT_EQ(TextOf(kPageNetworkHost, 27), "2000|");
+  // OK takes the goal into the level and opens the lobby with this machine
+  // in slot 0.
+  Click(kPageNetworkHost, "NETWORK_HOST_OK_BUTTON");
+  EXPECT_FLOAT_EQ(ScenarioManager().FindById(300006)->goalValue, 2000.0f);
+  EXPECT_TRUE(NetworkLobbyOpen());
+  EXPECT_EQ(NetworkLobbySlots().slots[0].kind, kSlotHuman);
+  EXPECT_EQ(NetworkLobbySlots().slots[0].name, "Alice");
+}
+
+TEST_F(NetworkPagesTest, TheHostAloneCannotStartAndTheSlotToggleCycles) {
+  FrontEndGameMode() = 1;  // single player set up on the host page
+  Open(kPageNetworkHost);
+  Click(kPageNetworkHost, "NETWORK_HOST_OK_BUTTON");
+  ASSERT_TRUE(NetworkLobbyOpen());
+  CIconButton* start = Child<CIconButton>(kPageNetworkLobby, 25);
+  EXPECT_TRUE(start->disabled);
+  Click(kPageNetworkLobby, "NETWORK_CHAT_START_BUTTON");
+  EXPECT_EQ(game_.starts, 0);
+  // Slot 2: open, computer, open in single player.
+  Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P2");
+  EXPECT_EQ(NetworkLobbySlots().slots[1].kind, kSlotComputer);
+  EXPECT_EQ(NetworkLobbySlots().slots[1].name, "T1756 2");
+  EXPECT_NE(NetworkLobbySlots().slots[1].token, NetworkLobbySlots().slots[0].token);
+  EXPECT_FALSE(start->disabled);
+  Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P2");
+  EXPECT_EQ(NetworkLobbySlots().slots[1].kind, kSlotOpen);
+  EXPECT_TRUE(start->disabled);
+  // A computer in slot 4 starts with the host; the rows are compacted.
+  Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P4");
+  Click(kPageNetworkLobby, "NETWORK_CHAT_START_BUTTON");
+  EXPECT_EQ(game_.starts, 1);
+  EXPECT_EQ(PlayerTable().SetupRow(0).kind, kPlayerHuman);
+  EXPECT_EQ(PlayerTable().SetupRow(1).kind, kPlayerComputer);
+  EXPECT_EQ(PlayerTable().SetupRow(3).kind, kPlayerEmpty);
+}
+
+TEST_F(NetworkPagesTest, ANetworkSlotToggleCyclesThroughClosed) {
+  LobbySlots lobby;
+  lobby.network = true;
+  lobby.slots[0] = LobbySlot{kSlotHuman, 0, 1, 1, "Host"};
+  const int32_t expected[] = {kSlotComputer, kSlotClosed, kSlotOpen, kSlotComputer};
+  for (int32_t kind : expected) EXPECT_EQ(lobby.Toggle(2, "Computer"), kind);
+  EXPECT_EQ(lobby.MaxPlayers(), 6);
+  lobby.Toggle(2, "Computer");
+  EXPECT_EQ(lobby.MaxPlayers(), 5);
+  // The host's own slot never toggles.
+  EXPECT_EQ(lobby.Toggle(0, "Computer"), -1);
+}
+
+TEST_F(NetworkPagesTest, AClientMarkedReadyCannotStepItsToken) {
+  Session().networkSession = true;
+  Session().host = false;
+  Session().localDirectPlayId = 5;
+  Open(kPageNetworkLobby);
+  LobbySetupMsg list;
+  list.directPlayId[0] = 1;
+  list.directPlayId[1] = 5;
+  list.kinds[0] = list.kinds[1] = kSlotHuman;
+  list.tokens[0] = 0;
+  list.tokens[1] = 1;
+  list.values[0] = 1;
+  std::snprintf(list.names[0], 32, "Host");
+  std::snprintf(list.names[1], 32, "Alice");
+  Session().localSlot = 1;
+  LobbyTakeSetup(list);
+  sent_.sent.clear();
+  Click(kPageNetworkLobby, "NETWORK_CHAT_RIGHT_BUTT_P2");
+  ASSERT_EQ(sent_.sent.size(), 1u);  // the step, to the host
+  EXPECT_EQ(LoadLeI32(sent_.sent[0].data() + 4), TokenCycleMsg::kType);
+  Click(kPageNetworkLobby, "NETWORK_CHAT_CHECKBOX_P2");
+  ASSERT_EQ(sent_.sent.size(), 2u);  // the ready mark, its own slot
+  EXPECT_EQ(LoadLeI32(sent_.sent[1].data() + 4), LobbySlotMsg::kType);
+  EXPECT_EQ(NetworkLobbySlots().slots[1].ready, 1);
+  Click(kPageNetworkLobby, "NETWORK_CHAT_RIGHT_BUTT_P2");
+  Click(kPageNetworkLobby, "NETWORK_CHAT_LEFT_BUTT_P2");
+  EXPECT_EQ(sent_.sent.size(), 2u);
+  // Nor can it start, or touch the host's slot.
+  EXPECT_FALSE(Child<CIconButton>(kPageNetworkLobby, 25)->visible);
+  Click(kPageNetworkLobby, "NETWORK_CHAT_RIGHT_BUTT_P1");
+  EXPECT_EQ(sent_.sent.size(), 2u);
+}
+
+}  // namespace

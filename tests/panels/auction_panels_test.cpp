@@ -1,0 +1,249 @@
+// The auction's panels on a running auction: the tags' status order, the
+// bid buttons (an unaffordable raise posts nothing), the quick switch kept
+// out of network games, the countdown's beeps and its single warnings, the
+// sale banner that stays up, and the panels following the auction's events.
+#include "panels_fixture.h"
+
+#include "engine/core/play_warning.h"
+#include "panels/panel_events.h"
+#include "session/auction.h"
+#include "ui/buttons.h"
+#include "ui/money_format.h"
+
+namespace {
+
+constexpr int32_t kBlock = 12;
+
+class AuctionPanelsTest : public PanelsTest {
+ protected:
+  void SetUp() override {
+    PanelsTest::SetUp();
+    ResetAuction();
+    SetQuickAuction(false);
+    PanelGameLinks().playSample = [this](const char* sample) -> void* {
+      played_.emplace_back(sample);
+      return reinterpret_cast<void*>(played_.size());
+    };
+    PanelGameLinks().stopSample = [this](void* voice) { stopped_.push_back(voice); };
+  }
+  void TearDown() override {
+    ResetAuction();
+    Session() = SessionState{};
+    PanelsTest::TearDown();
+  }
+  // The game's events so far to the panels, as the game root hands them on.
+  static void Deliver() {
+    for (const GameEvent& e : TakeGameEvents()) HandlePanelGameEvent(e);
+  }
+  // Ann (local), Bob and Cy; the city's block in the room, Bob has bid 600
+  // and Cy passed: Ann's turn, Bob leads.
+  void RoomAtLocalTurn(float annMoney) {
+    AddPlayer("Ann", 0, annMoney);
+    AddPlayer("Bob", 1);
+    AddPlayer("Cy", 2);
+    ASSERT_TRUE(StartAuction(kBlock, -1, 500));
+    OpenAuctionScreen();
+    Deliver();
+    ASSERT_EQ(CurrentAuction()->turn, 1);
+    PostAuctionBid(1, 600);
+    PostAuctionPass(2);
+    ASSERT_EQ(CurrentAuction()->turn, 0);
+    Deliver();
+  }
+  CAuctionBidPanel& Bid() { return Hud().auctionBid; }
+  bool ActionsShown() {
+    for (int32_t id = 0; id < 5; ++id)
+      if (!Bid().buttons[size_t(id)]->visible) return false;
+    return true;
+  }
+
+  std::vector<std::string> played_;
+  std::vector<void*> stopped_;
+};
+
+// First match wins: a winner who passed earlier is the winner; a bid shows
+// only when nothing above it holds; the seller is named last.
+TEST_F(AuctionPanelsTest, StatusFollowsItsOrder) {
+  struct Case {
+    const char* what;
+    bool winner, pulledOut, passed, turn;
+    int32_t lastBid;
+    bool seller;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"winner who passed", true, false, true, true, 700, false, kStatusWinnerText},
+      {"pulled out and passed", false, true, true, true, 700, false, kStatusPulledOutText},
+      {"passed in its turn", false, false, true, true, 700, false, kStatusPassedText},
+      {"its turn with a bid", false, false, false, true, 700, false, kStatusBiddingText},
+      {"a bid", false, false, false, false, 700, true, kStatusShowsBid},
+      {"seller", false, false, false, false, 0, true, kStatusSellerText},
+      {"nothing", false, false, false, false, 0, false, kStatusEmpty},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CAuction a;
+    a.winner = c.winner ? 3 : -1;
+    a.turn = c.turn ? 3 : 1;
+    a.seller = c.seller ? 3 : -1;
+    a.rows[3].pulledOut = c.pulledOut;
+    a.rows[3].passed = c.passed;
+    a.rows[3].lastBid = c.lastBid;
+    EXPECT_EQ(AuctionStatusText(a, 3), c.expected);
+  }
+}
+
+TEST_F(AuctionPanelsTest, AnUnaffordableRaisePostsNothingAndKeepsTheTurn) {
+  RoomAtLocalTurn(800.0f - kCreditAllowance);  // with the credit: 800 to spend
+  CAuctionBidPanel& bid = Bid();
+  ASSERT_TRUE(bid.open);
+  bid.OnEvent(kMsgFrameTick, 0, 0);
+  EXPECT_TRUE(ActionsShown());
+  EXPECT_TRUE(Hud().auctionTimer.open);
+  EXPECT_EQ(Joined(bid.amountText), "Your bid!");
+  EXPECT_EQ(Joined(bid.buttons[kBidPlus500]->label), "+" + FormatMoney(500));
+  bid.OnEvent(kNotifyClicked, kBidPlus500, 0);
+  EXPECT_EQ(CurrentAuction()->price, 600);
+  EXPECT_EQ(CurrentAuction()->turn, 0);
+  EXPECT_TRUE(ActionsShown());
+  EXPECT_TRUE(Hud().auctionTimer.open);
+  // What Ann can pay goes out, and the buttons go at once.
+  bid.OnEvent(kNotifyClicked, kBidPlus50, 0);
+  EXPECT_EQ(CurrentAuction()->price, 650);
+  EXPECT_EQ(CurrentAuction()->leader, 0);
+  EXPECT_FALSE(ActionsShown());
+  EXPECT_FALSE(Hud().auctionTimer.open);
+  // Out of turn the buttons do nothing.
+  bid.OnEvent(kNotifyClicked, kBidPass, 0);
+  EXPECT_EQ(CurrentAuction()->rows[0].passed, 0);
+}
+
+TEST_F(AuctionPanelsTest, TagsShowStatusNameAndTruncatedCash) {
+  RoomAtLocalTurn(-12.75f);
+  CAuctionBidPanel& bid = Bid();
+  EXPECT_EQ(bid.RefreshBidders(), 3);
+  EXPECT_EQ(Joined(bid.status[0]), "Bidding");
+  EXPECT_EQ(Joined(bid.status[1]), FormatMoney(600));
+  EXPECT_EQ(Joined(bid.status[2]), "Passed");
+  EXPECT_EQ(Joined(bid.names[1]), "Bob");
+  EXPECT_EQ(Joined(bid.cash[0]), FormatMoney(-12));
+  EXPECT_EQ(bid.cash[0].lineColour[0], 6);
+  EXPECT_EQ(bid.cash[1].lineColour[0], 0);
+}
+
+TEST_F(AuctionPanelsTest, TheQuickSwitchIsForSinglePlayerGamesOnly) {
+  RoomAtLocalTurn(5000);
+  CAuctionBidPanel& bid = Bid();
+  EXPECT_TRUE(bid.buttons[kBidQuickSwitch]->visible);
+  bid.OnEvent(kNotifyClicked, kBidQuickSwitch, 0);
+  EXPECT_TRUE(QuickAuction());
+  bid.Close();
+  Session().networkSession = true;
+  bid.Open();
+  EXPECT_FALSE(bid.buttons[kBidQuickSwitch]->visible);
+  EXPECT_FALSE(QuickAuction());  // a network game never runs quick
+}
+
+TEST_F(AuctionPanelsTest, TheTimerShowsTheSessionsTurnCountdown) {
+  RoomAtLocalTurn(5000);
+  Bid().OnEvent(kMsgFrameTick, 0, 0);
+  CAuctionTimerPanel& timer = Hud().auctionTimer;
+  ASSERT_TRUE(timer.open);
+  timer.OnEvent(kMsgFrameTick, 0, 0);
+  EXPECT_EQ(timer.countdown, kAuctionTurnTime);
+  EXPECT_EQ(Joined(timer.timerText), "16 seconds");
+  EXPECT_EQ(played_, std::vector<std::string>{"auction\\dynam_auctioncounter.wav"});
+  timer.OnEvent(kMsgFrameTick, 0, 0);  // the same second: no second tick
+  EXPECT_EQ(played_.size(), 1u);
+}
+
+// The countdown follows the session's announcement countdown and beeps once
+// a second from 5 down to 0, each beep stopping the one before.
+TEST_F(AuctionPanelsTest, TheCountdownBeepsFromFiveDownToZero) {
+  AddPlayer("Ann", 0);
+  AddPlayer("Bob", 1);
+  ASSERT_TRUE(StartAuction(kBlock, 1, 400));
+  Deliver();
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  ASSERT_TRUE(countdown.open);
+  EXPECT_EQ(Joined(countdown.bidLabel), "Bob opens the bidding at " + FormatMoney(400));
+  std::vector<std::string> shown;
+  for (int i = 0; i < 3100 && CurrentAuction()->countdown > 0; ++i) {
+    CountAuctionDown();
+    const size_t before = played_.size();
+    countdown.OnEvent(kMsgFrameTick, 0, 0);
+    if (played_.size() > before) shown.push_back(Joined(countdown.miniTimer));
+  }
+  countdown.OnEvent(kMsgFrameTick, 0, 0);
+  EXPECT_EQ(shown, (std::vector<std::string>{"5", "4", "3", "2", "1", "0"}));
+  for (const std::string& s : played_) EXPECT_EQ(s, "ambi_any_build_hospitalbeep.wav");
+  EXPECT_EQ(stopped_.size(), 5u);
+  EXPECT_EQ(stopped_.back(), reinterpret_cast<void*>(5));
+}
+
+// The fold button switches between the full panel and the compact one,
+// which keeps only the time left and the leader.
+TEST_F(AuctionPanelsTest, TheCountdownFoldsToItsCompactFrame) {
+  AddPlayer("Ann", 0);
+  ASSERT_TRUE(StartAuction(kBlock, 0, 400));
+  Deliver();
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  ASSERT_TRUE(countdown.open);
+  EXPECT_EQ(countdown.chosenFrame, 1);
+  const float fullWidth = countdown.bounds.x2 - countdown.bounds.x1;
+  countdown.OnEvent(kNotifyClicked, 0, 0);
+  EXPECT_TRUE(countdown.compact);
+  EXPECT_EQ(countdown.chosenFrame, 2);
+  EXPECT_LT(countdown.bounds.x2 - countdown.bounds.x1, fullWidth / 2);
+  countdown.OnEvent(kNotifyClicked, 0, 0);
+  EXPECT_FALSE(countdown.compact);
+  EXPECT_EQ(countdown.bounds.x2 - countdown.bounds.x1, fullWidth);
+}
+
+TEST_F(AuctionPanelsTest, BadCountdownDataIsWarnedOfOnce) {
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  const int32_t before = PlayWarningCount();
+  countdown.SetAuction(99, -1, 0);
+  countdown.SetTimer(3);
+  countdown.Open();
+  for (int i = 0; i < 200; ++i) countdown.OnEvent(kMsgFrameTick, 0, 0);
+  EXPECT_EQ(PlayWarningCount() - before, 3);  // block, player, amount
+  EXPECT_EQ(countdown.block, -1);
+  EXPECT_EQ(Joined(countdown.titleText), "");
+  countdown.Close();
+}
+
+TEST_F(AuctionPanelsTest, ThePanelsFollowTheAuctionAndTheBannerStaysUp) {
+  AddPlayer("Ann", 0);
+  AddPlayer("Bob", 1);
+  ASSERT_TRUE(StartAuction(kBlock, -1, 500));
+  Deliver();
+  EXPECT_TRUE(Hud().auctionCountdown.open);
+  OpenAuctionScreen();
+  Deliver();
+  EXPECT_FALSE(Hud().auctionCountdown.open);
+  for (CPanel* p : std::initializer_list<CPanel*>{&Hud().auctionBid, &Hud().auctionLayout, &Hud().auctionMap,
+                                                  &Hud().auctionTop, &Hud().auctionTime})
+    EXPECT_TRUE(p->open);
+  Hud().auctionTop.Close();
+  EXPECT_TRUE(Hud().auctionTop.open);
+  EndAuction();
+  Deliver();
+  EXPECT_FALSE(Hud().auctionBid.open);
+  EXPECT_FALSE(Hud().auctionMap.open);
+  EXPECT_FALSE(Hud().auctionLayout.open);
+}
+
+TEST_F(AuctionPanelsTest, TheLotLayoutPutsRowZeroAtTheBottom) {
+  const UIRect area{0, 0, 160, 160, 0.5f};
+  UIRect outer, inner;
+  CAuctionLayoutPanel::LotArea(area, outer, inner);
+  EXPECT_FLOAT_EQ(outer.x1, 10.0f);
+  EXPECT_FLOAT_EQ(outer.x2, 160.0f - 150.0f / 16);
+  const UIRect corner = CAuctionLayoutPanel::BuildingRect(inner, 0, 0, 0, 0);
+  const UIRect top = CAuctionLayoutPanel::BuildingRect(inner, 0, 6, 6, 6);
+  EXPECT_GT(corner.y1, top.y1);
+  EXPECT_FLOAT_EQ(top.x2 - top.x1 + 1, 7 * (corner.x2 - corner.x1 + 1));
+}
+
+}  // namespace
