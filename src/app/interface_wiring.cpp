@@ -5,6 +5,8 @@
 
 #include "ai/computer_player.h"
 #include "city/blocks.h"
+#include "city/buildings.h"
+#include "city/city_entities.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
@@ -88,10 +90,16 @@ int WidgetPanelCommand(const char*) {
   return 0;
 }
 
+// A line's building, when it still stands; null otherwise.
+CBuilding* LinkedBuilding(int32_t id) {
+  CBuilding* b = id >= 0 ? GetBuilding(id) : nullptr;
+  return b && b->InUse ? b : nullptr;
+}
+
 // What the widgets ask of the game. A line link leaves the plan view the
-// way the Tab key does (the camera comes back with it); selecting the linked
-// object waits for its subsystem. The widgets' tutorial events (the
-// navigator's block, a line link) reach the running lesson.
+// way the Tab key does (the camera comes back with it), then selects its
+// block (and building) as a click in the city would. The widgets' tutorial
+// events (the navigator's block, a line link) reach the running lesson.
 void FillWidgetLinks() {
   UiGameLinks& links = Ui().links;
   links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
@@ -103,6 +111,19 @@ void FillWidgetLinks() {
   links.objectExists = [](const UiObjectRef& ref) {
     return ref.kind == kHoverBlock && ref.index >= 0 && ref.index < kBlockCount;
   };
+  links.selectObject = [](const UiObjectRef& ref, int32_t building) {
+    CEntity* block = ref.kind == kHoverBlock ? BlockBaseEntities().GetEntity(ref.index) : nullptr;
+    if (!block) return;
+    SelectedObject() = nullptr;
+    g_SelectedBuilding = nullptr;
+    HoveredObject() = block;
+    g_HoveredBuilding = LinkedBuilding(building);
+    // The first commit swaps the panels for the selection's; the second
+    // settles the camera and the page on it.
+    CommitPickSelection(false);
+    CommitPickSelection(false);
+  };
+  links.setHoveredBuilding = [](int32_t building) { g_HoveredBuilding = LinkedBuilding(building); };
   links.fireTutorialEvent = FireTutorialEvent;
 }
 

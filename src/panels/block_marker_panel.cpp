@@ -18,6 +18,7 @@
 namespace {
 
 constexpr int32_t kStarImage = 109;
+constexpr int32_t kLocatorImage = 284;
 constexpr int32_t kSchoolLibraryBlock = 41;
 constexpr int32_t kLastLabelledDef = 45;
 constexpr float kDepth = 1.5f;
@@ -163,6 +164,7 @@ void CBlockMarkerPanel::Build() {
 
 void CBlockMarkerPanel::Reset() {
   overlayMode = kMarkersNone;
+  located.clear();
   labels = true;
 }
 
@@ -202,6 +204,13 @@ void CBlockMarkerPanel::DrawBlockMarker(int32_t kind, float x, float y, bool own
   Square(x, y, 15, colour);
   if (markerImage == -1) return;
   CentredImage(x, y, markerImage, pulsing ? WithAlpha(0xFFFFFFFFu, alpha) : 0xFFFFFFFFu);
+}
+
+void CBlockMarkerPanel::DrawLocatorMarker(bool pulsing, int32_t block) const {
+  if (block < 0 || block >= kBlockCount) return;
+  float x = 0, y = 0;
+  if (!ProjectBlock(g_Blocks[size_t(block)], x, y)) return;
+  CentredImage(x, y, kLocatorImage, pulsing ? WithAlpha(0xFFFFFFFFu, PulseAlpha()) : 0xFFFFFFFFu);
 }
 
 void CBlockMarkerPanel::DrawIcon(const Label& label, float x, float y) const {
@@ -262,6 +271,7 @@ void CBlockMarkerPanel::DrawSelf() {
     else if (overlayMode == kMarkersOwners) DrawOwner(block, p.x, p.y, p.x - kLabelWidth / 2);
     else if (overlayMode == kMarkersRights) DrawRights(block, p.x, p.y);
   }
+  for (const Located& l : located) DrawLocatorMarker(l.pulsing, l.block);
   // The names go over the markers: a neighbour's square must not cut them.
   if (labels)
     for (const Placed& p : placed) DrawName(*p.label, p.x, p.y);

@@ -68,6 +68,9 @@ class CBlockMarkerPanel : public CPanel {
   // One building-rights marker (kind 0 none, 1 being prepared, 2 granted) at
   // a layout point; a marker still pulsing shows it is not settled.
   void DrawBlockMarker(int32_t kind, float x, float y, bool owned, bool solid) const;
+  // The locator's ring on a block: steady, or pulsing for what the player
+  // is looking for.
+  void DrawLocatorMarker(bool pulsing, int32_t block) const;
   // A block's centre in the 640 x 480 layout space; false when it lies
   // behind the camera or no view is set up.
   static bool ProjectBlock(const CBlock& block, float& x, float& y);
@@ -76,6 +79,12 @@ class CBlockMarkerPanel : public CPanel {
     CTextRect* text = nullptr;
     int32_t block = -1;
   };
+  // The blocks the city overview's locator marks, and whether each pulses.
+  struct Located {
+    int32_t block;
+    bool pulsing;
+  };
+  std::vector<Located> located;
   std::vector<Label> labelList;
   int32_t overlayMode = kMarkersNone;
   bool labels = true;

@@ -7,6 +7,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_entities.h"
 #include "city/business.h"
 #include "city/business_types.h"
 #include "city/commodities.h"
@@ -620,6 +621,35 @@ void CCityOverviewPanel::FillBlockDetails() {
   }
 }
 
+void CCityOverviewPanel::MarkLocatedBlocks() {
+  if (!markers) return;
+  markers->located.clear();
+  const CPlayer* local = LocalPlayer();
+  if (!open || tab != kOverviewLocator || !local) return;
+  const PlanViewFilters& f = PlanFilters();
+  for (int32_t i = 0; i < kBlockCount; ++i) {
+    const CBlock& block = g_Blocks[size_t(i)];
+    if (!ListedBlock(block)) continue;
+    bool marked = false, pulsing = false;
+    for (const CBuilding* b = block.FirstBuilding; b; b = b->Next) {
+      const int32_t index = b->GetBusiness();
+      const CBusiness* business = GetBusinessInUse(index);
+      if (!business) continue;
+      const BusinessType* type = GetBusinessType(business->Type);
+      if (locatorMode == kLocateMine) {
+        if (business->Owner != local->index + 1) continue;
+        marked = true;
+        pulsing = pulsing || index == f.business;
+      } else if (locatorMode == kLocateUse) {
+        marked = marked || (f.use >= 0 && business->Type == f.use);
+      } else if (f.commodity >= 0 && f.commodity < kCommodityCount && type) {
+        marked = marked || ((type->CommodityMask >> f.commodity) & 1u) != 0;
+      }
+    }
+    if (marked) markers->located.push_back({i, locatorMode != kLocateMine || pulsing});
+  }
+}
+
 // ---- Events and drawing -------------------------------------------------------------
 
 void CCityOverviewPanel::FollowActivePlayers() {
@@ -639,11 +669,22 @@ void CCityOverviewPanel::FollowActivePlayers() {
 
 int32_t CCityOverviewPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
   FollowActivePlayers();
+  if (type == kMsgFrameTick) MarkLocatedBlocks();
   if (type == kMsgRefresh) {
     RefreshPage();
     return 0;
   }
   if (ContainsMouse()) {
+    // The block of the line under the mouse is the hovered one, as if the
+    // mouse were on the plan.
+    HoveredObject() = nullptr;
+    for (CRichTextRect3* l : {mineList, rankingList, ownedList}) {
+      if (!l->visible || !l->HitTest()) continue;
+      const int32_t line = l->GetLineUnderMouse();
+      if (line < 0 || line >= int32_t(l->lineLink.size())) continue;
+      const UiObjectRef& target = l->lineLink[size_t(line)]->target;
+      if (target.Valid() && target.kind == kPickBlock) HoveredObject() = BlockBaseEntities().GetEntity(target.index);
+    }
     PlanFilters().business = -1;
     if (tab == kOverviewLocator && locatorMode == kLocateMine && mineList->visible && mineList->HitTest()) {
       const int32_t line = mineList->GetLineUnderMouse();
@@ -727,6 +768,7 @@ void CCityOverviewPanel::OnOpen() {
 
 void CCityOverviewPanel::OnClose() {
   PlanFilters().use = PlanFilters().commodity = PlanFilters().business = -1;
+  if (markers) markers->located.clear();
 }
 
 void CCityOverviewPanel::Update() {

@@ -64,6 +64,10 @@ class CCityOverviewPanel : public CPanel {
   void FillCommodityLocator();
   void FillBlockDetails();
   void RefreshPage();
+  // The blocks the locator tab marks on the plan: those holding the
+  // player's businesses (the hovered one's pulsing), or those holding the
+  // located use or a seller of the located commodity.
+  void MarkLocatedBlocks();
 
   CBlockMarkerPanel* markers = nullptr;  // its overlay mode follows the tab
 

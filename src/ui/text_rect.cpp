@@ -83,7 +83,8 @@ std::string FormatUiText(int32_t indent, const char* format, ...) {
 
 void CTextRect::SetRect(float ax1, float ay1, float ax2, float ay2) {
   CWidget::SetRect(ax1, ay1, ax2, ay2);
-  visibleLines = lineHeight > 0 ? int32_t((y2 - y1) / float(lineHeight)) : 1;
+  // A rect lower than one line still shows its first line, as after Clear.
+  visibleLines = std::max(1, lineHeight > 0 ? int32_t((y2 - y1) / float(lineHeight)) : 1);
   layoutValid = false;
 }
 

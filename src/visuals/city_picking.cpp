@@ -330,7 +330,9 @@ void CommitPickSelection(bool keepPanels) {
         bool closed = false;
         for (ModePanel panel : {ModePanel::Construction, ModePanel::Rent, ModePanel::Business})
           if (p->IsOpen(panel)) p->Close(panel), closed = true;
-        if (closed || !p->IsOpen(ModePanel::SelectionInfo)) p->Open(ModePanel::SelectionInfo);
+        // The plan view shows the city overview in its place.
+        if ((closed || !p->IsOpen(ModePanel::SelectionInfo)) && GetScreenMode() != kScreenPlan)
+          p->Open(ModePanel::SelectionInfo);
       }
     }
   }

@@ -8,11 +8,15 @@
 #include <numeric>
 #include <string>
 
+#include "city/business.h"
 #include "city/buildings.h"
+#include "city/city_entities.h"
 #include "city/person.h"
+#include "engine/scene/entity.h"
 #include "ui/buttons.h"
 #include "ui/rich_text.h"
 #include "visuals/building_tints.h"
+#include "visuals/city_picking.h"
 #include "visuals/frame_draw.h"
 #include "visuals/scene_passes.h"
 
@@ -190,6 +194,86 @@ TEST_F(CityOverviewTest, PlanViewOpensOverviewAndTintsAndLeavingItUntintsEveryBu
   EXPECT_FALSE(Overview().open);
   EXPECT_FALSE(Hud().blockMarkers.open);
   for (uint32_t t : BuildingTints()) ASSERT_EQ(t, kNoTint);
+}
+
+// The ranking's lines hover their block as the plan would; the locator
+// rings the blocks of the player's businesses (the hovered one pulsing) and
+// those holding the located use, and nothing once the panel closes.
+TEST_F(CityOverviewTest, ListLinesHoverTheirBlocksAndTheLocatorRingsTheBlocksOfItsFinds) {
+  CPlayer* ann = AddPlayer("Ann", 2);
+  // The blocks' base entities, as the city makes them with its models.
+  CEntityHouse& bases = BlockBaseEntities();
+  bases.Release();
+  ASSERT_TRUE(bases.Allocate(kBlockCount));
+  for (int32_t i = 0; i < kBlockCount; ++i) {
+    CEntity e;
+    e.objectKind = kPickBlock;
+    e.index = i;
+    bases.Add(e);
+  }
+  std::vector<int32_t> listed;
+  for (int32_t i = 0; i < kBlockCount; ++i) {
+    CBlock& b = g_Blocks[size_t(i)];
+    b.Prestige = 0;
+    if (b.InUse == 1 && (b.MapMarks & kMarkHidden) == 0 && b.DefIndex <= 45) listed.push_back(i);
+  }
+  ASSERT_GE(listed.size(), 2u);
+  const int32_t shop = listed[1];
+  g_Blocks[size_t(listed[0])].Prestige = 3.5f;
+  CCityOverviewPanel& o = Overview();
+  o.Reset();
+  o.Open();
+  Click(o.modes[kCityRanking]);
+  const CRichTextRect3& l = *o.rankingList;
+  int32_t line = 0;
+  while (line < l.left.LineCount() && l.GetLineValue(line) != listed[0]) ++line;
+  ASSERT_LT(line, l.left.LineCount());
+  const UIRect row = MovedRect(UIRect{l.x1, l.y1 + 3.0f + float(line * l.left.lineHeight), l.x2,
+                                      l.y1 + 3.0f + float((line + 1) * l.left.lineHeight)},
+                               o.LayoutEntity());
+  Mouse(int32_t(row.x1 + row.x2) / 2, int32_t(row.y1 + row.y2) / 2);
+  ASSERT_EQ(l.GetLineUnderMouse(), line);
+  o.OnEvent(kMsgFrameTick, 0, 0);
+  ASSERT_NE(HoveredObject(), nullptr);
+  EXPECT_EQ(HoveredObject(), BlockBaseEntities().GetEntity(listed[0]));
+  Mouse(0, 0);
+  o.OnEvent(kMsgFrameTick, 0, 0);
+
+  // Ann's shop in the second block.
+  for (CBuilding& b : g_Buildings) b.InUse = 0;
+  for (CBlock& b : g_Blocks) b.FirstBuilding = nullptr;
+  CBuilding* building = AllocBuilding();
+  ASSERT_NE(building, nullptr);
+  ASSERT_TRUE(g_Blocks[size_t(shop)].PlaceBuilding(building, 0, 0, 0, 0, 1, 0, kKindRetail, 0, 1.0f));
+  int32_t type = 0;
+  while (g_BusinessTypes[size_t(type)].Kind != kBusinessShop || type == kTypeHotel) ++type;
+  const int32_t index = AllocBusiness(type, ann->index + 1, building->Id);
+  building->BusinessIndex = index;
+  GetBusiness(index)->Owner = int8_t(ann->index + 1);
+  auto rings = [&] {
+    o.OnEvent(kMsgFrameTick, 0, 0);
+    std::vector<std::pair<int32_t, bool>> out;
+    for (const auto& r : Hud().blockMarkers.located) out.emplace_back(r.block, r.pulsing);
+    return out;
+  };
+  EXPECT_TRUE(rings().empty());  // not on the locator tab
+  Click(o.tabs[kOverviewLocator]);
+  Click(o.modes[kLocateMine]);
+  using Rings = std::vector<std::pair<int32_t, bool>>;
+  EXPECT_EQ(rings(), (Rings{{shop, false}}));
+  PlanFilters().business = index;
+  EXPECT_EQ(rings(), (Rings{{shop, true}}));
+  Click(o.modes[kLocateUse]);
+  PlanFilters().use = type;
+  EXPECT_EQ(rings(), (Rings{{shop, true}}));
+  PlanFilters().use = kTypeHotel;
+  EXPECT_TRUE(rings().empty());
+  PlanFilters().use = type;
+  rings();
+  o.Close();
+  EXPECT_TRUE(Hud().blockMarkers.located.empty());
+  HoveredObject() = nullptr;
+  bases.Release();
 }
 
 }  // namespace

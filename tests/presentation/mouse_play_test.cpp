@@ -39,6 +39,7 @@
 #include "engine/render/renderer.h"
 #include "engine/render/soft_renderer.h"
 #include "engine/scene/entity.h"
+#include "panels/city_overview_panel.h"
 #include "panels/hud_panels.h"
 #include "platform/headless.h"
 #include "platform/input.h"
@@ -54,6 +55,7 @@
 #include "ui/list_box.h"
 #include "ui/rich_text.h"
 #include "visuals/city_picking.h"
+#include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/interface_task.h"
 #include "visuals/screenshots.h"
@@ -227,6 +229,30 @@ class MousePlayProgram : public ShellProgram {
     Shot();
     ClickOn("lease", Info().blockPage.leaseButton, &Info());
     Expect("the block is leased", [this] { return Target().Owner == LocalNumber(); }, 4000);
+    // From the plan view, the overview's line of the leased block brings the
+    // player back to it in the city, on its page.
+    Add("the plan view, nothing selected", [] {
+      SelectedObject() = nullptr;
+      g_SelectedBuilding = nullptr;
+      if (GetScreenMode() != kScreenPlan) TogglePlanView();
+      return GetScreenMode() == kScreenPlan;
+    }, 10);
+    ClickOn("the owners", HudPanels().overview.modes[kCityBlocksOwned], &HudPanels().overview);
+    Click("the leased block's line", [this](Point* p) {
+      const CCityOverviewPanel& o = HudPanels().overview;
+      const CRichTextRect3& l = *o.ownedList;
+      if (!o.open || !l.visible) return false;
+      for (int32_t i = 0; i < l.left.LineCount() && i < int32_t(l.lineLink.size()); ++i)
+        if (l.GetLineValue(i) == block_ && l.lineLink[size_t(i)]->visible) {
+          *p = Centre(l.lineLink[size_t(i)], &o);
+          return true;
+        }
+      return false;
+    });
+    Expect("back in the city on its block page", [this] {
+      return GetScreenMode() == kScreenCity && SelectedObject() == BlockBaseEntities().GetEntity(block_) &&
+             Info().open && Info().page == kInfoBlockPage && CurrentInfoSelection().block == block_;
+    }, 600);
     ClickOn("the rights view", Info().ModeButton(2), &Info());
     ClickOn("ask for building rights", Info().blockPage.rightsButton, &Info());
     Expect("the rights are being prepared", [this] { return Target().BuildingRights != kRightsNone; }, 4000);

@@ -106,6 +106,16 @@ TEST_F(TextTest, AFirstLinePastTheTextDrawsFromTheTop) {
   EXPECT_EQ(quads.count, 4 * 6);
 }
 
+// A number drawn into a box lower than its line (the block markers' hour
+// counts) still shows, whether the box is set before or after the text.
+TEST_F(TextTest, ABoxLowerThanOneLineStillShowsItsLine) {
+  CTextRect text;
+  text.Clear();
+  text.AddTextF("%d", 238);
+  text.SetRect(0, 0, 40, 1);
+  EXPECT_EQ(DrawAndFlush(text).count, 3);
+}
+
 TEST_F(TextTest, FlashingLineShowsItsFirstColourFor17FramesAndItsSecondFor15) {
   CTextRect text;
   text.SetRect(0, 0, 600, 100);
