@@ -7,8 +7,9 @@
 
 namespace {
 
+// Sync checks are made every 200 ticks: the tick waited for must be one.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr uint32_t kTicksInStep = 625;
+constexpr uint32_t kTicksInStep = 600;
 #else
 constexpr uint32_t kTicksInStep = 15000;
 #endif
