@@ -18,33 +18,13 @@
 
 namespace {
 
-class AiServices : public SessionGameServices {
- public:
-  CPlayer* CreateComputerPlayer(int32_t row) override { return ::CreateComputerPlayer(row); }
-};
-
-class ComputerPlayerTest : public AiTest {
+// The whole computer player, with any auction a test opened closed again.
+class ComputerPlayerTest : public ComputerPlayerAiTest {
  protected:
-  void SetUp() override {
-    AiTest::SetUp();
-    PlayerTable().DeleteAllPlayers();
-    SetSessionGameServices(&services_);
-    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
-    ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));
-    PlayerTable().SetLocal(PlayerTable().Get(0));
-    cpu = ComputerPlayer(1);
-    ASSERT_NE(cpu, nullptr);
-    cpu->Resume();
-  }
   void TearDown() override {
     EndAuction();
-    PlayerTable().DeleteAllPlayers();
-    RestoreDefaultSessionServices();
-    AiTest::TearDown();
+    ComputerPlayerAiTest::TearDown();
   }
-
-  AiServices services_;
-  CPlayerAI* cpu = nullptr;
 };
 
 TEST_F(ComputerPlayerTest, ActionListDuplicatesSerialsAndCounts) {
