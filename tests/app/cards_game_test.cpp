@@ -11,7 +11,6 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
-#include "in_process_game.h"
 #include "script/profiles.h"
 #include "session/auction.h"
 #include "session/chance_cards.h"
@@ -19,6 +18,7 @@
 #include "session/game_messages.h"
 #include "session/player.h"
 #include "session/tick_driver.h"
+#include "started_game.h"
 
 namespace {
 
@@ -55,18 +55,10 @@ struct HumanStandIn {
   }
 };
 
-class CardsGameTest : public InProcessGameTest {
+class CardsGameTest : public StartedGameTest {
  protected:
-  void SetUp() override {
-    OpenGameRoot("cards_game_test", {"scripts", "parameters", "gamedata"});
-    OpenGame();
-    StartSimulation();
-    std::strcpy(PlayerProfile().name, "p");
-  }
-  void TearDown() override {
-    TheGame().SetNewGameSeed(std::nullopt);
-    CloseGame();
-  }
+  void SetUp() override { OpenStartedGame("cards_game_test"); }
+  void TearDown() override { CloseStartedGame(); }
 };
 
 TEST_F(CardsGameTest, AWeekOfCardsPlayedByTheHumanAndTheComputerPlayers) {

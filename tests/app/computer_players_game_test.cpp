@@ -15,7 +15,6 @@
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "app/game.h"
-#include "in_process_game.h"
 #include "app/game_parts.h"
 #include "city/business.h"
 #include "city/city_services.h"
@@ -35,6 +34,7 @@
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "session/tick_driver.h"
+#include "started_game.h"
 
 namespace {
 
@@ -45,19 +45,10 @@ struct RunResult {
   int32_t money[3] = {};
 };
 
-class ComputerPlayersGameTest : public InProcessGameTest {
+class ComputerPlayersGameTest : public StartedGameTest {
  protected:
-  void SetUp() override {
-    OpenGameRoot("ai_game_test", {"scripts", "parameters", "gamedata"});
-    OpenGame();
-    StartSimulation();
-    std::strcpy(PlayerProfile().name, "p");
-  }
-
-  void TearDown() override {
-    TheGame().SetNewGameSeed(std::nullopt);
-    CloseGame();
-  }
+  void SetUp() override { OpenStartedGame("ai_game_test"); }
+  void TearDown() override { CloseStartedGame(); }
 
   static void SetUpPlayers(int32_t count = 3) {
     PlayerTable().ClearPlayerSetupRows();

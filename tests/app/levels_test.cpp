@@ -12,7 +12,6 @@
 
 #include "app/game.h"
 #include "app/game_parts.h"
-#include "in_process_game.h"
 #include "city/blocks.h"
 #include "city/city_services.h"
 #include "engine/core/console.h"
@@ -38,6 +37,7 @@
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "session/tick_driver.h"
+#include "started_game.h"
 
 namespace {
 
@@ -46,27 +46,15 @@ namespace fs = std::filesystem;
 int32_t LanternAvenue() { return FindBlockByKey("LANTERN_AVENUE"); }
 int32_t StrandwayBlock() { return FindBlockByKey("STRANDWAY"); }
 
-class LevelsTest : public InProcessGameTest {
+class LevelsTest : public StartedGameTest {
  protected:
   void SetUp() override {
-    OpenGameRoot("levels_test", {"scripts", "parameters", "gamedata", "gamedata2/paths"});
-    OpenGame();
-    // The fly-by paths come through the cache archive, as in the game.
-    fs::create_directories(dir_ / "max");
-    ASSERT_TRUE(CacheArchive().Open((dir_ / "max" / "archive.bin").string(), 0));
-    StartSimulation();
-    std::strcpy(PlayerProfile().name, "p");
-    // As the game's start does: the game-start city, then the front end's list.
-    ASSERT_TRUE(RunGameStartScripts());
-    ASSERT_TRUE(RunFrontEndScripts());
+    OpenScriptedGame("levels_test");
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(boxes_.empty()) << boxes_.front();
   }
 
-  void TearDown() override {
-    CacheArchive().Close();
-    ScenarioManager().Clear();
-    CloseGame();
-  }
+  void TearDown() override { CloseScriptedGame(); }
 
   // The ids of the levels a player can start: single-player and network.
   std::vector<int32_t> PlayableLevels() const {

@@ -20,7 +20,6 @@
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
 #include "engine/files/cache_archive.h"
-#include "in_process_game.h"
 #include "script/interface_bindings.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
@@ -32,28 +31,16 @@
 #include "session/scenarios.h"
 #include "session/tick_driver.h"
 #include "session/tutorial.h"
+#include "started_game.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class TutorialsTest : public InProcessGameTest {
+class TutorialsTest : public StartedGameTest {
  public:
-  void SetUp() override {
-    OpenGameRoot("tutorials_test", {"scripts", "parameters", "gamedata", "gamedata2/paths"});
-    OpenGame();
-    fs::create_directories(dir_ / "max");
-    ASSERT_TRUE(CacheArchive().Open((dir_ / "max" / "archive.bin").string(), 0));
-    StartSimulation();
-    std::strcpy(PlayerProfile().name, "p");
-    ASSERT_TRUE(RunGameStartScripts());
-    ASSERT_TRUE(RunFrontEndScripts());
-  }
-  void TearDown() override {
-    CacheArchive().Close();
-    ScenarioManager().Clear();
-    CloseGame();
-  }
+  void SetUp() override { OpenScriptedGame("tutorials_test"); }
+  void TearDown() override { CloseScriptedGame(); }
 
   template <class Done>
   bool PlayUntil(Done done, int32_t ticks = 40000) {
