@@ -4,6 +4,8 @@
 // tutorial list's choice. The game behind the pages is a recording stand-in.
 #include <gtest/gtest.h>
 
+#include "frontend_fixture.h"
+
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/recording_renderer.h"
@@ -22,11 +24,6 @@
 #include "ui/ui_services.h"
 
 namespace {
-
-class TextureRenderer : public RecordingRenderer {
- public:
-  CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
-};
 
 // The game as the pages see it, recording what they ask.
 class FakeGame : public FrontEndServices {
@@ -75,53 +72,16 @@ class FakeGame : public FrontEndServices {
   std::function<void()> playersScript;
 };
 
-class FrontEndTest : public ::testing::Test {
+class FrontEndTest : public FrontEndPagesTest {
  protected:
   void SetUp() override {
-    platform::SetGameRoot(RC_GAME_ROOT);
-    platform::SetMessageBoxBackend([this](std::string_view, std::string_view text, platform::BoxIcon,
-                                          platform::BoxButtons) {
-      boxes_.emplace_back(text);
-      return platform::BoxResult::Ok;
-    });
-    ThrowOnFatalError();
-    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    TexSysCreate();
-    Ui() = UiServices{};
-    Ui().renderer = &renderer_;
-    ASSERT_TRUE(LoadInterfaceImages(640));
-    ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
-    std::vector<LayoutModel> models;
-    ASSERT_TRUE(LoadLayoutModels(std::span<const char* const>(kFrontEndLayoutFiles, size_t(kPageBlank)), models));
-    FrontEndScreens().SetLayoutModels(std::move(models));
-    FrontEndScreens().SetServices(&game_);
+    LoadPages(game_);
+    ASSERT_FALSE(HasFatalFailure());
     ScenarioManager().Clear();
     PlayerTable().ClearPlayerSetupRows();
   }
 
   CFrontEndScreens& Fe() { return FrontEndScreens(); }
-  CPanel* Page(int32_t p) { return Fe().Page(p); }
-
-  // One input frame with the mouse at (x, y).
-  void Frame(float x, float y, bool down) {
-    BeginUiInputFrame(UiMouse{int32_t(x), int32_t(y), down, false, 0});
-    Fe().ProcessInput();
-  }
-  // A click (press and release) in the middle of a page's element.
-  void Click(int32_t page, const char* element) {
-    const UIRect r = Page(page)->ElementRect(element);
-    const float x = (r.x1 + r.x2) / 2, y = (r.y1 + r.y2) / 2;
-    Frame(x, y, false);
-    Frame(x, y, true);
-    Frame(x, y, false);
-  }
-  template <class T>
-  T* Child(int32_t page, int32_t id) {
-    for (CWidget* w = Page(page)->firstChild; w; w = w->nextSibling)
-      if (w->id == id)
-        if (T* t = dynamic_cast<T*>(w)) return t;
-    return nullptr;
-  }
   std::vector<int32_t> OpenPages() {
     std::vector<int32_t> open;
     for (int32_t p = 0; p < kFrontEndPageCount; ++p)
@@ -138,9 +98,7 @@ class FrontEndTest : public ::testing::Test {
     return t && t->LineCount() > 0 ? t->LineText(0) : std::string();
   }
 
-  TextureRenderer renderer_;
   FakeGame game_;
-  std::vector<std::string> boxes_;
 };
 
 TEST_F(FrontEndTest, WithoutAProfileTheNewProfilePageComesFirstThenTheMainMenu) {

@@ -4,6 +4,8 @@
 // recording network behind them.
 #include <gtest/gtest.h>
 
+#include "frontend_fixture.h"
+
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/recording_renderer.h"
@@ -24,11 +26,6 @@
 #include "ui/ui_services.h"
 
 namespace {
-
-class TextureRenderer : public RecordingRenderer {
- public:
-  CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
-};
 
 class FakeGame : public FrontEndServices {
  public:
@@ -70,26 +67,11 @@ class SentToHost : public SessionNetworkServices {
   std::vector<std::vector<uint8_t>> sent;
 };
 
-class NetworkPagesTest : public ::testing::Test {
+class NetworkPagesTest : public FrontEndPagesTest {
  protected:
   void SetUp() override {
-    platform::SetGameRoot(RC_GAME_ROOT);
-    platform::SetMessageBoxBackend([this](std::string_view, std::string_view text, platform::BoxIcon,
-                                          platform::BoxButtons) {
-      boxes_.emplace_back(text);
-      return platform::BoxResult::Ok;
-    });
-    ThrowOnFatalError();
-    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    TexSysCreate();
-    Ui() = UiServices{};
-    Ui().renderer = &renderer_;
-    ASSERT_TRUE(LoadInterfaceImages(640));
-    ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
-    std::vector<LayoutModel> models;
-    ASSERT_TRUE(LoadLayoutModels(std::span<const char* const>(kFrontEndLayoutFiles, size_t(kPageBlank)), models));
-    FrontEndScreens().SetLayoutModels(std::move(models));
-    FrontEndScreens().SetServices(&game_);
+    LoadPages(game_);
+    ASSERT_FALSE(HasFatalFailure());
     FrontEndScreens().CreatePanels();
     SetFrontEndNetwork(&net_);
     SetSessionGameServices(&scripts_);
@@ -109,28 +91,9 @@ class NetworkPagesTest : public ::testing::Test {
     ScenarioManager().Clear();
     PlayerTable().ClearPlayerSetupRows();
   }
-  CPanel* Page(int32_t p) { return FrontEndScreens().Page(p); }
   void Open(int32_t p) {
     Page(p)->Open();
     FrontEndScreens().MoveToFront(Page(p));
-  }
-  void Frame(float x, float y, bool down) {
-    BeginUiInputFrame(UiMouse{int32_t(x), int32_t(y), down, false, 0});
-    FrontEndScreens().ProcessInput();
-  }
-  void Click(int32_t page, const char* element) {
-    const UIRect r = Page(page)->ElementRect(element);
-    const float x = (r.x1 + r.x2) / 2, y = (r.y1 + r.y2) / 2;
-    Frame(x, y, false);
-    Frame(x, y, true);
-    Frame(x, y, false);
-  }
-  template <class T>
-  T* Child(int32_t page, int32_t id) {
-    for (CWidget* w = Page(page)->firstChild; w; w = w->nextSibling)
-      if (w->id == id)
-        if (T* t = dynamic_cast<T*>(w)) return t;
-    return nullptr;
   }
   std::string TextOf(int32_t page, int32_t id) {
     CTextRect* t = Child<CTextRect>(page, id);
@@ -139,12 +102,10 @@ class NetworkPagesTest : public ::testing::Test {
     return all;
   }
 
-  TextureRenderer renderer_;
   FakeGame game_;
   FakeNetwork net_;
   ObjectiveScripts scripts_;
   SentToHost sent_;
-  std::vector<std::string> boxes_;
 };
 
 TEST_F(NetworkPagesTest, WithNoSessionTheListSaysSoAndNothingCanBeChosen) {
