@@ -13,6 +13,7 @@
 #include "city/prestige_textures.h"
 #include "panels/city_names.h"
 #include "panels/hud_panels.h"
+#include "panels/panel_drawing.h"
 #include "session/player.h"
 #include "session/scenarios.h"
 #include "session/tutorial.h"
@@ -28,12 +29,7 @@
 
 namespace {
 
-constexpr uint32_t kBackingColour = 0xBB000A28u;
-constexpr uint32_t kGrey = 0xFF777777u, kFadedGrey = 0x66777777u;
 constexpr uint32_t kTitleLineColour = 0xFF01762Fu, kValueLineColour = 0xFF000A48u;
-constexpr const char* kBackingNames[6] = {"P_MAIN_MAIN_WINDOW",  "P_MAIN_VERTCAL_BAR_BACKING",
-                                          "P_MAIN_TITLE_AREA_BACKING", "P_MAIN_TITLE_AREA1",
-                                          "P_MAIN_TITLE_AREA2", "P_MAIN_SLIDER_BACKING2"};
 constexpr const char* kStepIconNames[4] = {"P_MAIN_ICON1", "P_MAIN_BUILD_ICON2", "P_MAIN_BUILD_ICON3",
                                            "P_MAIN_BUILD_ICON4"};
 constexpr int32_t kTypeItems[3] = {860, 859, 861};
@@ -91,12 +87,8 @@ void CConstructionPanel::Build() {
   nextId = 0;
   const CLayoutEntity* model = LayoutEntity();
   const int32_t last = std::max(frameCount, 1);
-  for (int32_t i = 0; i < 6; ++i) backings[size_t(i)] = FindElementRect(kBackingNames[i], model, last);
-  backingColours[0] = {kBackingColour, kBackingColour, kBackingColour, kBackingColour};
-  backingColours[1] = {kGrey, kFadedGrey, kFadedGrey, kGrey};
-  backingColours[2] = {kGrey, kGrey, kFadedGrey, kFadedGrey};
+  FindPanelBackings(model, frameCount, backings, backingColours);
   backingColours[3] = backingColours[4] = {0x00FF0000u, 0x00FF0000u, 0x00FF0000u, 0x00FF0000u};
-  backingColours[5] = {kGrey, kGrey, kGrey, kGrey};
   mainWindow = backings[0];
   const float X = mainWindow.x1, Y = mainWindow.y1, R = mainWindow.x2, B = mainWindow.y2;
 
@@ -553,10 +545,7 @@ void CConstructionPanel::Reset() {
 
 void CConstructionPanel::Update() {
   const CLayoutEntity* model = LayoutEntity();
-  for (int32_t row = 0; row < 6; ++row) {
-    const auto& c = backingColours[size_t(row)];
-    DrawRect2D(MovedRect(backings[size_t(row)], model), c[0], c[1], c[2], c[3], 1.5f);
-  }
+  for (size_t row = 0; row < backings.size(); ++row) DrawPanelBacking(backings[row], backingColours[row], model);
 }
 
 void CConstructionPanel::DrawSelf() {

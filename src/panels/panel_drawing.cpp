@@ -1,11 +1,13 @@
 #include "panels/panel_drawing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/core/maths.h"
 #include "engine/render/renderer.h"
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
+#include "ui/panel.h"
 #include "ui/ui_services.h"
 #include "ui/widget.h"
 
@@ -43,4 +45,22 @@ void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth
   out[1] = {x2 + nx, y2 + ny, depth};
   out[2] = {x2 - nx, y2 - ny, depth};
   out[3] = {x1 - nx, y1 - ny, depth};
+}
+
+void FindPanelBackings(const CLayoutEntity* model, int32_t frameCount, PanelBackingRects& rects,
+                       PanelBackingColours& colours) {
+  static constexpr const char* kNames[6] = {"P_MAIN_MAIN_WINDOW",        "P_MAIN_VERTCAL_BAR_BACKING",
+                                            "P_MAIN_TITLE_AREA_BACKING", "P_MAIN_TITLE_AREA1",
+                                            "P_MAIN_TITLE_AREA2",        "P_MAIN_SLIDER_BACKING2"};
+  const int32_t last = std::max(frameCount, 1);
+  for (size_t i = 0; i < rects.size(); ++i) rects[i] = CPanel::FindElementRect(kNames[i], model, last);
+  const uint32_t b = kPanelBackingColour, g = kPanelGrey, f = kPanelFadedGrey;
+  colours[0] = {b, b, b, b};
+  colours[1] = {g, f, f, g};
+  colours[2] = {g, g, f, f};
+  colours[5] = {g, g, g, g};
+}
+
+void DrawPanelBacking(const UIRect& rect, const std::array<uint32_t, 4>& c, const CLayoutEntity* model) {
+  DrawRect2D(MovedRect(rect, model), c[0], c[1], c[2], c[3], 1.5f);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Small drawing and set-up helpers the HUD panels share.
+#include <array>
 #include <cstdint>
 
 #include "ui/ui_rect.h"
@@ -29,3 +30,19 @@ inline uint32_t WithAlpha(uint32_t colour, uint32_t alpha) {
 // The interface's grey title fill.
 inline constexpr uint32_t kGreyTop = 0xFF909090u;
 inline constexpr uint32_t kGreyBottom = 0x7F909090u;
+
+// The dark blue of a main panel's window and the grey of its bars.
+inline constexpr uint32_t kPanelBackingColour = 0xBB000A28u;
+inline constexpr uint32_t kPanelGrey = 0xFF777777u;
+inline constexpr uint32_t kPanelFadedGrey = 0x66777777u;
+// The six backings of a main panel's layout: the window, the vertical bar,
+// the title area, its two halves and the slider's; each with four corner
+// colours.
+using PanelBackingRects = std::array<UIRect, 6>;
+using PanelBackingColours = std::array<std::array<uint32_t, 4>, 6>;
+// Finds the backings in the layout's last frame and colours the window, the
+// vertical bar, the title area and the slider's; the title halves keep theirs.
+void FindPanelBackings(const CLayoutEntity* model, int32_t frameCount, PanelBackingRects& rects,
+                       PanelBackingColours& colours);
+// One backing moved by the model, behind the panel's widgets.
+void DrawPanelBacking(const UIRect& rect, const std::array<uint32_t, 4>& colours, const CLayoutEntity* model);

@@ -8,6 +8,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "panels/panel_drawing.h"
 #include "session/player.h"
 #include "session/tutorial.h"
 #include "ui/buttons.h"
@@ -25,11 +26,6 @@ InfoSelection& CurrentInfoSelection() {
 
 namespace {
 
-constexpr uint32_t kBackingColour = 0xBB000A28u;
-constexpr uint32_t kGrey = 0xFF777777u, kFadedGrey = 0x66777777u;
-constexpr const char* kBackingNames[6] = {"P_MAIN_MAIN_WINDOW",  "P_MAIN_VERTCAL_BAR_BACKING",
-                                          "P_MAIN_TITLE_AREA_BACKING", "P_MAIN_TITLE_AREA1",
-                                          "P_MAIN_TITLE_AREA2", "P_MAIN_SLIDER_BACKING2"};
 constexpr const char* kModeNames[6] = {"P_MAIN_ICON2", "P_MAIN_ICON3", "P_MAIN_ICON4",
                                        "P_MAIN_ICON5", "P_MAIN_ICON6", "P_MAIN_OVERLAY_TOGGLE2"};
 CPlayer* LocalPlayer() { return PlayerTable().Local(); }
@@ -63,11 +59,7 @@ void CSelectionInfoPanel::Build() {
   nextId = 0;
   const CLayoutEntity* model = LayoutEntity();
   const int32_t last = std::max(frameCount, 1);
-  for (int32_t i = 0; i < 6; ++i) backings[size_t(i)] = FindElementRect(kBackingNames[i], model, last);
-  backingColours[0] = {kBackingColour, kBackingColour, kBackingColour, kBackingColour};
-  backingColours[1] = {kGrey, kFadedGrey, kFadedGrey, kGrey};
-  backingColours[2] = {kGrey, kGrey, kFadedGrey, kFadedGrey};
-  backingColours[5] = {kGrey, kGrey, kGrey, kGrey};
+  FindPanelBackings(model, frameCount, backings, backingColours);
 
   UIRect r = FindElementRect("P_MAIN_OPENCLOSE_ICON", model, last);
   openClose = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
@@ -254,10 +246,7 @@ void CSelectionInfoPanel::DrawSelf() {
 void CSelectionInfoPanel::Update() {
   FollowLayout();
   const CLayoutEntity* model = LayoutEntity();
-  auto drawRow = [&](int32_t row) {
-    const auto& c = backingColours[size_t(row)];
-    DrawRect2D(MovedRect(backings[size_t(row)], model), c[0], c[1], c[2], c[3], 1.5f);
-  };
+  auto drawRow = [&](size_t row) { DrawPanelBacking(backings[row], backingColours[row], model); };
   drawRow(1);
   if (!isOpen || layoutPending) return;
   for (int32_t row : {0, 2, 5}) drawRow(row);
@@ -412,7 +401,7 @@ void CInfoDefaultPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
 
 void CInfoDefaultPage::Leave() {
   panel->pageTitle.Clear();
-  panel->SetTitleColours(kGrey, kGrey, kFadedGrey, kFadedGrey);
+  panel->SetTitleColours(kPanelGrey, kPanelGrey, kPanelFadedGrey, kPanelFadedGrey);
   list->visible = scroll->visible = false;
 }
 
