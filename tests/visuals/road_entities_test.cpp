@@ -85,7 +85,9 @@ TEST(RoadPieces, JunctionSizesAndLinksPickThePiece) {
     n.Angle = k.kind == kJunction6x3 ? 90.0f : 0.0f;
     const RoadPieceChoice c = ChooseRoadPiece(n);
     EXPECT_EQ(c.piece, k.piece) << k.kind << " " << int(k.links);
-    if (c.piece >= 0) EXPECT_EQ(c.angle, k.angle) << k.kind << " " << int(k.links);
+    if (c.piece >= 0) {
+      EXPECT_EQ(c.angle, k.angle) << k.kind << " " << int(k.links);
+    }
   }
   // Dead ends keep the angle of their kind, which turns the piece's open
   // north end onto the open side.
