@@ -73,6 +73,16 @@ ListedLevel Listed(const ScenarioEntry& e) {
   for (int i = 0; i < 3; ++i) l.completed[i] = e.completed[i] != 0;
   return l;
 }
+// Fills a level list with the entries shown, one line each, and keeps what
+// the marks and the first selection read of them.
+void FillLevelList(CListBox* list, const std::vector<const ScenarioEntry*>& shown, std::vector<ListedLevel>& ids) {
+  ids.clear();
+  list->Reset(int32_t(shown.size()));
+  for (size_t i = 0; i < shown.size(); ++i) {
+    SetEntryLine(list, int32_t(i), *shown[i]);
+    ids.push_back(Listed(*shown[i]));
+  }
+}
 
 // ---- The prompt: one question or notice at a time ----------------------------------
 
@@ -257,15 +267,10 @@ class CTutorialSelectScreen : public CFrontEndPage {
     list = CreateListBox(6, r.x1 + 4, r.y1 + 4, r.x2 - 24, r.y2 - 4, 0.5f);
   }
   void Fill() {
-    ids.clear();
     std::vector<const ScenarioEntry*> shown;
     for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e; e = ScenarioManager().NextAnyEntry(e))
       if (e->tutorial) shown.push_back(e);
-    list->Reset(int32_t(shown.size()));
-    for (size_t i = 0; i < shown.size(); ++i) {
-      SetEntryLine(list, int32_t(i), *shown[i]);
-      ids.push_back(Listed(*shown[i]));
-    }
+    FillLevelList(list, shown, ids);
   }
   void OnOpen() override {
     Show(description, " ");
@@ -342,15 +347,10 @@ class CScenarioSelectScreen : public CFrontEndPage {
     }
   }
   void Fill() {
-    ids.clear();
     std::vector<const ScenarioEntry*> shown;
     for (const ScenarioEntry* e = ScenarioManager().NextEntry(nullptr, 0); e; e = ScenarioManager().NextEntry(e, 0))
       if (!e->tutorial && e->Unlocked() && e->listFlag == 1) shown.push_back(e);
-    list->Reset(int32_t(shown.size()));
-    for (size_t i = 0; i < shown.size(); ++i) {
-      SetEntryLine(list, int32_t(i), *shown[i]);
-      ids.push_back(Listed(*shown[i]));
-    }
+    FillLevelList(list, shown, ids);
   }
   void OnOpen() override {
     Show(description, " ");

@@ -265,6 +265,19 @@ void CSelectionInfoPanel::DrawTabStrip(int32_t count, int32_t selected) {
   }
 }
 
+namespace {
+// The pages' lists: names on the left, figures right-aligned, hidden until
+// their page shows.
+template <class List>
+void StyleInfoList(List& list) {
+  list.left.SetAlignment(0, 0, 3);
+  list.right.SetAlignment(2, 3, 3);
+  list.left.SetFont(3), list.right.SetFont(3);
+  list.left.lineSpacing = list.right.lineSpacing = 2;
+  list.visible = false;
+}
+}  // namespace
+
 CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top, CTextRect** heading,
                                                  int32_t headingText, float bottom) {
   if (bottom <= top) bottom = mainWindow.y2 - 2;
@@ -279,11 +292,7 @@ CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top,
   const float right = mainWindow.x2 - (scroll ? sliderWidth : 0.0f);
   CRichTextRect3* list = CreateRichTextRect3(NextId(), mainWindow.x1, top, right, bottom);
   list->depth = 0.5f;
-  list->left.SetAlignment(0, 0, 3);
-  list->right.SetAlignment(2, 3, 3);
-  list->left.SetFont(3), list->right.SetFont(3);
-  list->left.lineSpacing = list->right.lineSpacing = 2;
-  list->visible = false;
+  StyleInfoList(*list);
   if (scroll) {
     *scroll = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, top, bottom + 2 - top, true);
     (*scroll)->AttachRichText3(list);
@@ -295,11 +304,7 @@ CRichTextRect3* CSelectionInfoPanel::CreateList3(CScrollBar** scroll, float top,
 CRichTextRect2* CSelectionInfoPanel::CreateList2(CScrollBar** scroll, float top) {
   const float right = mainWindow.x2 - (scroll ? sliderWidth : 0.0f);
   CRichTextRect2* list = CreateRichTextRect2(NextId(), mainWindow.x1, top, right, mainWindow.y2 - 2);
-  list->left.SetAlignment(0, 0, 3);
-  list->right.SetAlignment(2, 3, 3);
-  list->left.SetFont(3), list->right.SetFont(3);
-  list->left.lineSpacing = list->right.lineSpacing = 2;
-  list->visible = false;
+  StyleInfoList(*list);
   if (scroll) {
     *scroll = CreateScrollBar(NextId(), mainWindow.x2 - sliderWidth, top, mainWindow.y2 - top, true);
     (*scroll)->AttachRichText2(list);
