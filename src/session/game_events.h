@@ -37,8 +37,11 @@ struct PlayerMessageEvent {
   int32_t buttons[2] = {1435, 0};
   int32_t buttonCount = 1;
 };
-// The selection panel's page shows figures that changed.
-struct SelectionPageEvent {};
+// The selection panel's page shows figures that changed; `rebuild` after a
+// chance card's effect, which may have changed what the page lists.
+struct SelectionPageEvent {
+  bool rebuild = false;
+};
 // A block request was answered (force 1: refused).
 struct BlockAnsweredEvent {
   int32_t block = -1;
