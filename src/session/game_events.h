@@ -116,12 +116,16 @@ struct AuctionEvent {
   int32_t value = 0;
   int32_t value2 = 0;
 };
-// The voting panel: the day's shares in percent, the player it names (-1
-// none) and whether that player won the vote.
+// The voting panel: the day's shares in percent, each player's votes won
+// (-1 none shown), the player it names (-1 none), whether that player won
+// the vote, and whether the vote picks the weakest player (no votes or
+// rosettes then).
 struct VoteEvent {
   std::array<float, 6> shares{};
+  std::array<int32_t, 6> votes{-1, -1, -1, -1, -1, -1};
   int32_t named = -1;
   bool winner = false;
+  bool weakestLink = false;
 };
 // A goal result prompt: portrait of `player`'s character, two text lines
 // (each a text id with an argument: a player's name, money or a number). The
