@@ -38,6 +38,7 @@
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/building_tints.h"
+#include "visuals/ground_markers.h"
 #include "visuals/interface_task.h"
 #include "visuals/shader_table.h"
 #include "visuals/sky.h"
@@ -49,7 +50,11 @@ constexpr uint8_t kSwitchOnLevels[16] = {170, 120, 150, 100, 180, 130, 90, 160,
                                          110, 175, 95, 145, 125, 165, 105, 140};
 constexpr float kLightPoolFull = 300.0f;
 constexpr float kLightPoolFade = 0.005f;
-constexpr uint32_t kPoolColour = 0x00FFE0A0u;  // warm lamp light, alpha from the intensity
+constexpr float kPoolHeight = 0.15f;
+constexpr float kDoorMarkerHeight = 3.0f, kDoorMarkerRadius = 1.5f;
+constexpr uint32_t kDoorMarkerColour = 0xFF00FFFFu;
+// A near pool's middle: its two passes add up to about the lamp's own glow.
+constexpr float kPoolStrength = 110.0f / 255.0f;
 constexpr uint32_t kLampSpriteColour = 0xAFFFFFAFu;
 constexpr uint32_t kSmokeColour = 0x00A0A0A0u;
 constexpr uint32_t kClosedDecorationTint = 0xFF7F7F7Fu;
@@ -156,6 +161,23 @@ void DrawPeople(CRenderer& r) {
   }
 }
 
+// Debug: a small dome over every door point the people use, seen through
+// the walls.
+void DrawDoorMarkers(CRenderer& r) {
+  r.SetShader(kShaderNoDepth);
+  r.DisableLighting();
+  for (const CBuilding& b : g_Buildings) {
+    if (!b.InUse || !b.Block) continue;
+    const BuildingVisual& v = b.Visual;
+    for (int32_t i = 0; i < v.DoorCount && i < kMaxBuildingDoors; ++i) {
+      const Vec3 door{b.CentreX + v.Doors[i].x, v.Doors[i].y, b.CentreZ + v.Doors[i].z};
+      BuildDomeFan(r, door, Vec3{0, kDoorMarkerHeight, 0}, Vec3{}, 0, kDoorMarkerRadius, kDoorMarkerRadius, 12,
+                   kDoorMarkerColour);
+    }
+  }
+  r.EnableLighting();
+}
+
 // Our building models carry one texture set: the two-stage day and night
 // shaders would blend them with a stage they do not have (black walls), so
 // they are lit by the frame's colour ramps under the modulating shader and
@@ -165,6 +187,7 @@ void DrawBuildings(CRenderer& r) {
   r.EnableLighting();
   DrawBasicBuildings();
   DrawBuildingVisuals(View());
+  if (g_DebugFlags.SHOWDOORPOS) DrawDoorMarkers(r);
   r.SetShader(kShaderModulate);
 }
 
@@ -305,12 +328,6 @@ void DrawLightPools(CRenderer& r) {
   if (night >= 255) return;
   r.SetShader(kShaderVolumetricLights);
   r.DisableFog();
-  std::vector<VertexUntextured> v;
-  std::vector<uint16_t> idx;
-  auto flush = [&] {
-    if (!idx.empty()) r.DrawIndexedUntextured(v.data(), idx.data(), int32_t(v.size()), int32_t(idx.size()));
-    v.clear(), idx.clear();
-  };
   for (int32_t i = 0; i < g_StreetLights.Count && i < kMaxStreetLights; ++i) {
     if (!LightGroupLit(i, night)) continue;
     const StreetLight& l = g_StreetLights.Lights[size_t(i)];
@@ -324,20 +341,10 @@ void DrawLightPools(CRenderer& r) {
     const float depth = inView.centre.z;
     const float intensity = LightPoolIntensity(depth);
     if (intensity <= 0) continue;
-    const int32_t n = LightRingSegments(depth);
-    if (v.size() + size_t(n) + 1 > 0xFFF0) flush();
-    const uint16_t centre = uint16_t(v.size());
-    const uint32_t alpha = uint32_t(160.0f * intensity);
-    v.push_back({l.LampX, 0.15f, l.LampZ, (alpha << 24) | kPoolColour});
-    for (int32_t k = 0; k < n; ++k) {
-      const float a = 2.0f * 3.14159265f * float(k) / float(n);
-      v.push_back({l.LampX + l.LightSize * std::cos(a), 0.15f, l.LampZ + l.LightSize * std::sin(a), kPoolColour});
-    }
-    for (int32_t k = 0; k < n; ++k)
-      idx.insert(idx.end(), {centre, uint16_t(centre + 1 + k), uint16_t(centre + 1 + (k + 1) % n)});
+    BuildRingStrip(r, Vec3{l.LampX, kPoolHeight, l.LampZ}, Vec3{}, Vec3{}, l.Angle, l.LightSize, l.LightSize,
+                   LightRingSegments(depth), 1.0f + kPoolStrength * intensity);
     ++State().poolsDrawn;
   }
-  flush();
   r.SetShader(kShaderAdditive);
 }
 

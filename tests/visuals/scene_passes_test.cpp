@@ -3,9 +3,12 @@
 // and the night lights' rings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "city/buildings.h"
+#include "engine/core/debug_flags.h"
 #include "engine/core/system_settings.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/model.h"
@@ -16,6 +19,7 @@
 #include "city/blocks.h"
 #include "engine/scene/entity.h"
 #include "visuals/city_picking.h"
+#include "visuals/ground_markers.h"
 #include "visuals/interface_task.h"
 
 namespace {
@@ -254,6 +258,36 @@ TEST_F(ScenePassTest, SelectedAndHoveredBlocksAreOutlined) {
   HoveredObject() = nullptr;
   g_Blocks[0] = saved[0];
   g_Blocks[1] = saved[1];
+}
+
+}  // namespace
+
+namespace {
+
+// SHOWDOORPOS puts a marker over each door point of a standing building
+// (each marker is drawn in two passes).
+TEST_F(ScenePassTest, DoorPointsAreMarkedOnlyWithTheDebugFlag) {
+  const CBuilding saved = g_Buildings[0];
+  CBuilding& b = g_Buildings[0];
+  b.InUse = 1;
+  b.Block = &g_Blocks[0];
+  b.CentreX = 5, b.CentreZ = 7;
+  b.Visual.DoorCount = 2;
+  b.Visual.Doors[0] = {1, 0, 2};
+  b.Visual.Doors[1] = {-1, 0, -2};
+  auto markers = [&] {
+    renderer.calls.clear();
+    DrawCityPasses(renderer, true);
+    return std::count(renderer.calls.begin(), renderer.calls.end(), "DrawIndexedTextured");
+  };
+  const auto without = markers();
+  g_DebugFlags.SHOWDOORPOS = 1;
+  const auto with = markers();
+  g_DebugFlags.SHOWDOORPOS = 0;
+  EXPECT_EQ(with - without, 2 * 2);
+  EXPECT_NEAR(LastGroundMarker().vertices[0].x, 4, 1e-5f);  // the last door, in the city's frame
+  EXPECT_NEAR(LastGroundMarker().vertices[0].z, 5, 1e-5f);
+  g_Buildings[0] = saved;
 }
 
 }  // namespace
