@@ -104,12 +104,18 @@ bool Affordable(const CPlayerAI& ai, float cost) {
 }
 
 // The step rule when a plan is too dear or finds no place: fewer floors
-// first while the type allows, then a smaller footprint at full height.
-void StepDown(int32_t& size, int32_t& floors, int32_t minFloors, bool placeFound) {
-  if (placeFound && floors > minFloors)
+// first while the type allows, then a smaller footprint at full height, the
+// next area down that the character's footprint row offers (landscaping and
+// the centre's homes, which have their own shapes, one lot at a time).
+void StepDown(const CPlayerAI& ai, int32_t type, int32_t& size, int32_t& floors, int32_t minFloors,
+              bool placeFound) {
+  if (placeFound && floors > minFloors) {
     --floors;
-  else
-    --size;
+    return;
+  }
+  const int32_t before = size;
+  if (type != kCentreMarkerType) StepDownFootprintIndex(ai, type, size);
+  if (size == before) --size;
 }
 
 }  // namespace
@@ -272,7 +278,7 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
       return true;
     }
     if (!placed) result.lotsShort = std::min(result.lotsShort, std::max(size - GetBlockFreeFootprint(block).largest, 1));
-    StepDown(size, floors, minFloors, placed);
+    StepDown(ai, type, size, floors, minFloors, placed);
   }
   if (result.lotsShort == 99) result.lotsShort = 0;
   result.blockFull = !result.found && CountFreeEdgeLots(block) == 0;
@@ -283,31 +289,26 @@ void RepriceBusinesses(CPlayerAI& ai) {
   const AiDifficultyRow* row = ai.DifficultyRow();
   const float step = row ? row->priceStep : 0.0f;
   bool changed = false;
-  for (const AiBusinessEntry& e : ai.ownBusinesses) {
-    CBusiness* b = e.inUse ? GetBusinessInUse(e.id) : nullptr;
-    if (b == nullptr || b->Kind != kBusinessShop) continue;
-    const int32_t slots = b->SlotCount();
-    if (slots < 1) continue;
-    const int32_t running = GetBusinessRunningCost(*b);
-    for (int32_t i = 0; i < slots; ++i) {
-      const int32_t c = std::max<int32_t>(b->StockTarget[i], 0);
-      const int32_t s = b->Slots[i].Stock;
-      if (c < 1) continue;
-      float& price = b->PendingPrice[i];
-      const float before = price;
-      const int32_t v = static_cast<int32_t>(price);
-      const int32_t u = running / slots / c;
-      if (s < c && u < v) {
-        const float lowered = std::max(static_cast<float>(v) - static_cast<float>(c - s) / static_cast<float>(c) * 5.0f,
-                                       static_cast<float>(u));
-        price = std::max(lowered, 0.1f);
-      } else if (s == c) {
-        price = std::max(step + static_cast<float>(v), 0.1f);
-      }
-      if (price != before) {
-        b->Changed = 1;
-        changed = true;
-      }
+  for (int32_t id : ListRentedBusinesses(ai.index)) {
+    CBusiness* b = GetBusinessInUse(id);
+    const int32_t c = b->Capacity, s = b->Occupants;
+    if (c < 1) continue;
+    float& rent = b->PendingRent;
+    const float before = rent;
+    const int32_t v = static_cast<int32_t>(rent);
+    const int32_t u = GetBusinessRunningCost(*b) / c;
+    if (s < c && u < v) {
+      // Empty places: down towards what a place costs to keep.
+      const float lowered =
+          std::max(static_cast<float>(v) - static_cast<float>(c - s) / static_cast<float>(c) * 5.0f,
+                   static_cast<float>(u));
+      rent = std::max(lowered, 0.1f);
+    } else if (s == c) {
+      rent = std::max(step + static_cast<float>(v), 0.1f);
+    }
+    if (rent != before) {
+      b->Changed = 1;
+      changed = true;
     }
   }
   if (changed) SendBusinessPriceMessages(ai.index);

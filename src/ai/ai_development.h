@@ -28,6 +28,9 @@ int32_t GetMinimumSize(const CPlayerAI& ai, int32_t type);
 // (and the less already landscaped), the likelier.
 bool PassesLandscapeShare(CPlayerAI& ai, int32_t block);
 bool ChooseLandscapeFootprint(CPlayerAI& ai, int32_t block, int32_t& x, int32_t& y, int32_t& width, int32_t& depth);
+// The rent review: each residence the player lets has its rent lowered by up
+// to 5 for its empty places (not below what a place costs to keep) and
+// raised by the character's price step when it is full.
 void RepriceBusinesses(CPlayerAI& ai);
 // Whether the player puts its block up for auction at the offered amount:
 // it has a purchase record for the block and the offer is over five times

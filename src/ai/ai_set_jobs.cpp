@@ -33,7 +33,11 @@ bool IsHotelSite(const CPlayerAI& ai, int32_t block) {
 // Finished buildings only: one still going up is not worth pulling down.
 bool IsStanding(const CBuilding& b) { return b.Status == kStatusComplete || b.Status == kStatusPlaced; }
 
-int32_t Lots(const CBuilding& b) { return (b.X2 - b.X1 + 1) * (b.Z2 - b.Z1 + 1); }
+// A hotel needs a building at least three lots wide and three deep.
+bool WideEnoughForHotel(const CBuilding& b) {
+  const int32_t w = GetBuildingSpanX(b) + 1, d = GetBuildingSpanY(b) + 1;
+  return w >= 3 && d >= 3 && w * d >= kHotelLots;
+}
 
 struct HotelCandidate {
   int32_t x = 0, y = 0, width = 0, depth = 0;
@@ -58,8 +62,7 @@ void RunSetBuilding(CPlayerAI& ai) {
     for (const CBuilding* building = b->FirstBuilding; building != nullptr && guard < kBuildingPoolSize;
          building = building->Next, ++guard) {
       if (GetBusinessInUse(building->BusinessIndex) == nullptr || !IsStanding(*building)) continue;
-      if (building->X2 - building->X1 + 1 < 3 || building->Z2 - building->Z1 + 1 < 3 || Lots(*building) < kHotelLots)
-        continue;
+      if (!WideEnoughForHotel(*building)) continue;
       const float value = building->GetRentalValue();
       if (value + 100.0f >= ai.money) continue;
       AddAction_DemolishBuilding(ai, block, building->Id, value);

@@ -214,8 +214,8 @@ void StepDownFootprintIndex(const CPlayerAI& ai, int32_t type, int32_t& index) {
   const int32_t floor = f.preferences[0];
   while (index > floor) {
     --index;
-    for (uint8_t p : f.preferences)
-      if (p == index) return;
+    for (const uint8_t* entry : f.entries)
+      if (entry[0] != 0 && entry[1] == index) return;
   }
 }
 

@@ -503,7 +503,7 @@ void CheckProgressForSellOff(CPlayerAI& ai) {
   const float floor = row ? static_cast<float>(row->cashFloor) : 0.0f;
   while (ai.money <= floor && !ai.sellOffList.empty()) {
     const SellOffCandidate entry = ai.sellOffList.front();
-    ai.sellOffList.erase(ai.sellOffList.begin());
+    RemoveAsset(ai.sellOffList, entry.Kind, entry.Id);
     switch (entry.Kind) {
       case kAssetBlock:
         AddAction_SellBlock(ai, entry.Id);

@@ -273,6 +273,30 @@ int32_t GetAssetSaleScore(AiPlayerState& state, int32_t id, int32_t kind) {
   return d + h - f;
 }
 
+namespace {
+
+// Stable, so equal scores keep the order they were added in on every machine.
+void SortAssets(std::vector<SellOffCandidate>& list) {
+  std::stable_sort(list.begin(), list.end(),
+                   [](const SellOffCandidate& a, const SellOffCandidate& b) { return a.Score > b.Score; });
+}
+
+}  // namespace
+
+void AddAsset(std::vector<SellOffCandidate>& list, const SellOffCandidate& entry) {
+  SortAssets(list);
+  list.push_back(entry);
+}
+
+bool RemoveAsset(std::vector<SellOffCandidate>& list, int32_t kind, int32_t id) {
+  const auto at = std::find_if(list.begin(), list.end(),
+                               [&](const SellOffCandidate& c) { return c.Kind == kind && c.Id == id; });
+  if (at == list.end()) return false;
+  list.erase(at);
+  SortAssets(list);
+  return true;
+}
+
 void ChooseSellOffAssets(AiPlayerState& state, std::vector<SellOffCandidate>& list) {
   list.clear();
   int32_t chosen = state.ChosenBlock;
@@ -280,25 +304,22 @@ void ChooseSellOffAssets(AiPlayerState& state, std::vector<SellOffCandidate>& li
     state.ChosenBlock = b;
     if (state.OwnsBlock(b)) {
       int32_t s = GetAssetSaleScore(state, b, kAssetBlock);
-      if (s > 0) list.push_back({s, kAssetBlock, b});
+      if (s > 0) AddAsset(list, {s, kAssetBlock, b});
     }
-    for (const CBuilding* building = g_Blocks[b].FirstBuilding; building != nullptr; building = building->Next) {
-      const CBusiness* business = BuildingBusiness(*building);
-      if (business == nullptr || !IsBusinessOfPlayer(*business, state.Player)) continue;
+    for (int32_t id : ListOwnBusinessesOnBlock(state.Player, b)) {
+      const CBusiness* business = GetBusinessInUse(id);
       int32_t kind = business->IsResidence() ? kAssetResidence : kAssetRetail;
-      int32_t s = GetAssetSaleScore(state, business->Index, kind);
-      if (s > 0) list.push_back({s, kind, business->Index});
+      int32_t s = GetAssetSaleScore(state, id, kind);
+      if (s > 0) AddAsset(list, {s, kind, id});
     }
   }
   state.ChosenBlock = chosen;
-  // Stable, so equal scores keep block order on every machine.
-  auto byScore = [](const SellOffCandidate& a, const SellOffCandidate& b) { return a.Score > b.Score; };
-  std::stable_sort(list.begin(), list.end(), byScore);
+  SortAssets(list);
   if (list.empty()) return;
   int32_t floor = static_cast<int32_t>(static_cast<float>(list.front().Score) * 0.8f);
   for (SellOffCandidate& c : list)
     if (c.Score < floor) c = SellOffCandidate{};
-  std::stable_sort(list.begin(), list.end(), byScore);
+  SortAssets(list);
 }
 
 int32_t GetEstimatedAssets(const AiPlayerState& state) {

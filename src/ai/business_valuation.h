@@ -41,6 +41,10 @@ int32_t GetUtilityCosts(int32_t player, const CBusiness& business);
 bool CouldOpenBusinessOnBlock(int32_t type, int32_t block);
 int32_t GetBusinessOpportunities(int32_t player, int32_t block, int32_t kind);
 
+// The asset list (what to sell first): adding sorts the list, best first,
+// then appends the entry; removing drops the entry of that kind and id.
+void AddAsset(std::vector<SellOffCandidate>& list, const SellOffCandidate& entry);
+bool RemoveAsset(std::vector<SellOffCandidate>& list, int32_t kind, int32_t id);
 // Fills the list, best first; entries below 80 % of the best are cleared.
 void ChooseSellOffAssets(AiPlayerState& state, std::vector<SellOffCandidate>& list);
 int32_t GetAssetSaleScore(AiPlayerState& state, int32_t id, int32_t kind);

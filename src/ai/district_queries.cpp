@@ -301,6 +301,22 @@ int32_t CountBusinessesOfPlayerOnBlock(int32_t player, int32_t block) {
   return n;
 }
 
+std::vector<int32_t> ListOwnBusinessesOnBlock(int32_t player, int32_t block) {
+  std::vector<int32_t> ids;
+  if (!ValidBlock(block, "ListOwnBusinessesOnBlock")) return ids;
+  ForEachBusiness(block, [&](const CBusiness& business, const CBuilding&) {
+    if (IsBusinessOfPlayer(business, player)) ids.push_back(business.Index);
+  });
+  return ids;
+}
+
+std::vector<int32_t> ListRentedBusinesses(int32_t player) {
+  std::vector<int32_t> ids;
+  for (const CBusiness& b : g_Businesses)
+    if (b.InUse && IsBusinessOfPlayer(b, player) && b.IsResidence()) ids.push_back(b.Index);
+  return ids;
+}
+
 int32_t CountHotelsOnBlock(int32_t block) {
   if (!ValidBlock(block, "CountHotelsOnBlock")) return 0;
   int32_t n = 0;

@@ -5,6 +5,7 @@
 // A bad block, district or player id is a warning and gives a neutral answer
 // (false, 0 or -1): these run during play and must never end the game.
 #include <cstdint>
+#include <vector>
 
 class CBuilding;
 class CBusiness;
@@ -67,6 +68,10 @@ int32_t CountBlockBuildingsInState1(int32_t block);
 const CBusiness* BuildingBusiness(const CBuilding& building);
 bool IsBusinessOfPlayer(const CBusiness& business, int32_t player);
 int32_t CountBusinessesOfPlayerOnBlock(int32_t player, int32_t block);
+// The player's businesses on the block, in the block's building order.
+std::vector<int32_t> ListOwnBusinessesOnBlock(int32_t player, int32_t block);
+// The player's residences (the businesses it lets), in business order.
+std::vector<int32_t> ListRentedBusinesses(int32_t player);
 int32_t CountHotelsOnBlock(int32_t block);
 int32_t CountHotelsInDistrict(int32_t district);
 bool HasPeriodBusiness(int32_t night, int32_t block);

@@ -5,7 +5,10 @@
 // planner's give-up when every footprint is too dear.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ai/ai_development.h"
+#include "ai/business_valuation.h"
 #include "ai/ai_sites.h"
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
@@ -182,6 +185,55 @@ TEST_F(AiPlanningTest, EveryFootprintTooDearGivesUp) {
   cpu->money = 100000;
   EXPECT_TRUE(PlanBlockDevelopment(*cpu, true, result));
   EXPECT_EQ(cpu->standardPending, before + 1);
+}
+
+// The rent review: a residence with empty places is let cheaper, never below
+// what a place costs to keep; a full one dearer by the character's step.
+TEST_F(AiPlanningTest, RentReviewFollowsTheVacancies) {
+  OwnBlock(kBlock);
+  g_BusinessTypes[kTypeApartments].Available = 1;
+  CBusiness& home = g_Businesses[Open(kTypeApartments, 2, Place(kBlock, 0, 0, 0, 0, 2, kKindResidential), true)];
+  const int32_t shop = Open(kDayShop, 2, Place(kBlock, 3, 3, 3, 3, 1), true);
+  for (AiDifficultyRow& row : cpu->Character()->difficulty) row.priceStep = 0.5f;
+  home.Capacity = 10;
+  const float shopPrice = g_Businesses[shop].PendingPrice[0];
+  const struct {
+    uint16_t occupants;
+    float rent, after;
+  } cases[] = {{5, 20.0f, 17.5f}, {10, 20.7f, 20.5f}, {0, 3.0f, -1}};  // -1: down to the keep
+  const float keep = std::max(float(GetBusinessRunningCost(home) / home.Capacity), 0.1f);
+  ASSERT_LT(keep, 3.0f);
+  for (const auto& c : cases) {
+    home.Occupants = c.occupants;
+    home.PendingRent = c.rent;
+    home.Changed = 0;
+    RepriceBusinesses(*cpu);
+    EXPECT_FLOAT_EQ(home.PendingRent, c.after < 0 ? keep : c.after) << c.occupants;
+  }
+  EXPECT_EQ(g_Businesses[shop].PendingPrice[0], shopPrice);  // shops are priced at the day's end
+}
+
+// Too dear or no room: a footprint steps down to the next area the
+// character's row offers, not below its smallest preference.
+TEST_F(AiPlanningTest, FootprintStepsDownThroughTheRowsAreas) {
+  g_BusinessTypes[kDayShop].FootprintBand = 3;
+  AiFootprintRow& row = cpu->Character()->footprints[3];
+  row = AiFootprintRow{};
+  row.preferences[0] = 8;
+  for (int32_t j = 0; j < 10; ++j) {
+    const int32_t area = GetFootprintArea(3, j);
+    row.entries[j][0] = area > 0;
+    row.entries[j][1] = static_cast<uint8_t>(std::max(area, 0));
+  }
+  const struct {
+    int32_t type, from, to;
+  } cases[] = {{kDayShop, 14, 12}, {kDayShop, 12, 10}, {kDayShop, 9, 8}, {kDayShop, 8, 8},
+               {kDayShop, 5, 5},   {kLandscapeType, 14, 14}};
+  for (const auto& c : cases) {
+    int32_t index = c.from;
+    StepDownFootprintIndex(*cpu, c.type, index);
+    EXPECT_EQ(index, c.to) << c.type << " " << c.from;
+  }
 }
 
 // A block it bought goes to auction only for more than five times its price.

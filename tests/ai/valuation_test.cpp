@@ -93,6 +93,40 @@ TEST_F(AiTest, SellOffKeepsOnlyNearTheBest) {
   EXPECT_TRUE(list.empty());
 }
 
+// The asset list: an entry joins at the end of the list sorted so far, and
+// leaves by its kind and id whatever its score.
+TEST_F(AiTest, AssetListAddsAfterSortingAndRemovesByKindAndId) {
+  std::vector<SellOffCandidate> list;
+  AddAsset(list, {10, kAssetBlock, 29});
+  AddAsset(list, {50, kAssetRetail, 3});
+  AddAsset(list, {30, kAssetRetail, 4});
+  const auto ids = [&] {
+    std::vector<int32_t> out;
+    for (const SellOffCandidate& c : list) out.push_back(c.Id);
+    return out;
+  };
+  EXPECT_EQ(ids(), (std::vector<int32_t>{3, 29, 4}));  // sorted before the last one joined
+  EXPECT_FALSE(RemoveAsset(list, kAssetBlock, 3));   // a business's id as a block: no such entry
+  EXPECT_TRUE(RemoveAsset(list, kAssetBlock, 29));
+  EXPECT_EQ(ids(), (std::vector<int32_t>{3, 4}));
+}
+
+TEST_F(AiTest, OwnAndRentedBusinessLists) {
+  DefineShopType(3, {0});
+  g_BusinessTypes[kTypeApartments].Available = 1;
+  const int32_t shop = Open(3, 2, Place(29, 0, 0, 1, 1, 1), true);
+  const int32_t home = Open(kTypeApartments, 2, Place(29, 3, 3, 3, 3, 2, kKindResidential), true);
+  const int32_t theirs = Open(3, 1, Place(29, 5, 5, 5, 5, 1), true);
+  Open(kTypeApartments, 2, Place(30, 0, 0, 0, 0, 1, kKindResidential), true);
+  EXPECT_EQ(ListOwnBusinessesOnBlock(1, 29), (std::vector<int32_t>{shop, home}));
+  EXPECT_EQ(ListOwnBusinessesOnBlock(0, 29), std::vector<int32_t>{theirs});
+  EXPECT_TRUE(ListOwnBusinessesOnBlock(1, kBlockCount).empty());
+  const std::vector<int32_t> rented = ListRentedBusinesses(1);
+  ASSERT_EQ(rented.size(), 2u);
+  EXPECT_EQ(rented[0], home);
+  EXPECT_TRUE(ListRentedBusinesses(0).empty());
+}
+
 TEST_F(AiTest, CashRankAccountsAndBands) {
   P(0).money = 100.0f;
   P(1).money = 50.0f;
