@@ -10,6 +10,8 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "city/city_demand.h"
+#include "engine/core/console.h"
+#include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
 #include "session/chance_cards.h"
 #include "session/game_clock.h"
@@ -288,9 +290,14 @@ CardDecision DecideKeptCard(CPlayerAI& ai) {
   }
 }
 
+// The character's own switch raises a warning; the program's AIDEBUG flag
+// writes the same line to the console without holding up play.
 void ReportCard(CPlayerAI& ai, const char* what, int32_t type) {
+  const std::string card(CardName(type));
   if (ai.debugFlags[kDebugShowSpellCards])
-    ReportErrorF(1, "%s - %s %s card", ai.name, what, std::string(CardName(type)).c_str());
+    ReportErrorF(1, "%s - %s %s card", ai.name, what, card.c_str());
+  else if (g_DebugFlags.AIDEBUG)
+    ConsolePrintF(kConsoleReply, "%s - %s %s card", ai.name, what, card.c_str());
 }
 
 }  // namespace

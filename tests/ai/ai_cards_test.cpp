@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "ai/ai_cards.h"
 #include "ai/computer_player.h"
 #include "ai_fixture.h"
+#include "engine/core/console.h"
+#include "engine/core/debug_flags.h"
 #include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
@@ -131,6 +135,28 @@ TEST_F(AiCardsTest, InDebtWithLittleCashANewCardIsLeftAlone) {
   AtHour(10);
   EXPECT_EQ(cpu->Chance().CardState(), kCardNone);
   EXPECT_EQ(PlayedTarget(), 0);
+}
+
+// The AIDEBUG flag writes the computer players' card decisions to the console.
+TEST_F(AiCardsTest, DebugFlagReportsPlayedCardsOnTheConsole) {
+  std::vector<std::string> lines;
+  const ConsoleSink before = SetConsoleSink([&](std::string_view text, int) { lines.emplace_back(text); });
+  for (const bool debug : {false, true}) {
+    g_DebugFlags.AIDEBUG = debug;
+    lines.clear();
+    ChanceDeck().Reset();
+    Deal(67);  // kept, then thrown away: it has no business to aim it at
+    AtHour(7);
+    EXPECT_EQ(cpu->Chance().CardState(), kCardNone);
+    if (!debug) {
+      EXPECT_TRUE(lines.empty());
+      continue;
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("Cpu - Discarding ", 0), 0u) << lines[0];
+  }
+  g_DebugFlags.AIDEBUG = 0;
+  SetConsoleSink(before);
 }
 
 TEST_F(AiCardsTest, BadPublicityNeverFallsOnABlockWhereItTrades) {
