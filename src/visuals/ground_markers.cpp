@@ -6,6 +6,13 @@
 namespace {
 
 constexpr float kDegreesToRadians = 0.01745329f;
+// The second pass's shade is half the colour but more opaque: under the
+// light pools' blend (the ground times colour plus alpha) half grey at half
+// alpha leaves the ground as it is, so the second pass brightens only where
+// the first did.
+constexpr uint32_t kSecondPassAlpha = 128;
+// The ring fades to white at no alpha: the ground's own colour at its edge.
+constexpr uint32_t kRingRimColour = 0x00FFFFFFu;
 
 GroundMarkerBuffers& Buffers() {
   static GroundMarkerBuffers buffers;
@@ -37,28 +44,34 @@ void BuildFan(const Vec3& hub, const Vec3& centre, const Vec3& origin, float ang
     b.indices.insert(b.indices.end(), {uint16_t(0), uint16_t(1 + i), uint16_t(1 + (i + 1) % n)});
 }
 
-// Two passes: the colours as built, then their darker shades.
+// Two passes: the colours as built, then their darker shades. No texture
+// is bound, so the markers go through the untextured indexed primitive.
 void DrawTwice(CRenderer& r) {
-  GroundMarkerBuffers& b = Buffers();
+  const GroundMarkerBuffers& b = Buffers();
   const int32_t vertices = int32_t(b.vertices.size()), indices = int32_t(b.indices.size());
-  r.DrawIndexedTextured(b.vertices.data(), b.indices.data(), vertices, indices, -1);
-  std::vector<VertexTextured> second = b.vertices;
-  for (VertexTextured& v : second) v.diffuse = v.specular;
-  r.DrawIndexedTextured(second.data(), b.indices.data(), vertices, indices, -1);
+  std::vector<VertexUntextured> drawn(b.vertices.size());
+  for (size_t i = 0; i < drawn.size(); ++i)
+    drawn[i] = {b.vertices[i].x, b.vertices[i].y, b.vertices[i].z, b.vertices[i].diffuse};
+  r.DrawIndexedUntextured(drawn.data(), b.indices.data(), vertices, indices);
+  for (size_t i = 0; i < drawn.size(); ++i) drawn[i].colour = b.vertices[i].specular;
+  r.DrawIndexedUntextured(drawn.data(), b.indices.data(), vertices, indices);
 }
 
 }  // namespace
 
 const GroundMarkerBuffers& LastGroundMarker() { return Buffers(); }
 
-uint32_t MarkerSecondColour(uint32_t colour) { return HalfColour(colour); }
+uint32_t MarkerSecondColour(uint32_t colour) {
+  const uint32_t alpha = std::min<uint32_t>((colour >> 24) + kSecondPassAlpha, 255u);
+  return (alpha << 24) | (HalfColour(colour) & 0xFFFFFFu);
+}
 
 void BuildRingStrip(CRenderer& renderer, const Vec3& centre, const Vec3& offset, const Vec3& origin,
                     float angleDegrees, float radiusX, float radiusZ, int32_t segments, float alpha) {
   const float a = std::clamp((alpha - 1.0f) * 255.0f, 0.0f, 255.0f);
   const uint32_t colour = (uint32_t(a) << 24) | kRingColour;
   const Vec3 hub{centre.x + offset.x, centre.y + offset.y, centre.z + offset.z};
-  BuildFan(hub, centre, origin, angleDegrees, radiusX, radiusZ, segments, 1.0f, 0.0f, colour, kRingColour);
+  BuildFan(hub, centre, origin, angleDegrees, radiusX, radiusZ, segments, 1.0f, 0.0f, colour, kRingRimColour);
   DrawTwice(renderer);
 }
 

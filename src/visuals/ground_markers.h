@@ -23,7 +23,8 @@ const GroundMarkerBuffers& LastGroundMarker();
 
 inline constexpr int32_t kMarkerMinSegments = 3, kMarkerMaxSegments = 256;
 // The ring's light colour; its alpha is (alpha - 1) x 255 at the hub and
-// falls to nothing at the rim, so alpha runs from 1 (unseen) to 2 (full).
+// falls to nothing at the rim (where the colour turns white), so alpha runs
+// from 1 (unseen) to 2 (full).
 inline constexpr uint32_t kRingColour = 0x00FFE0A0u;
 
 void BuildRingStrip(CRenderer& renderer, const Vec3& centre, const Vec3& offset, const Vec3& origin,
@@ -33,5 +34,5 @@ void BuildRingStrip(CRenderer& renderer, const Vec3& centre, const Vec3& offset,
 void BuildDomeFan(CRenderer& renderer, const Vec3& centre, const Vec3& offset, const Vec3& origin,
                   float angleDegrees, float radiusX, float radiusZ, int32_t segments, uint32_t colour);
 
-// The darker shade of the second pass.
+// The second pass's shade: half the colour, its alpha raised by 128.
 uint32_t MarkerSecondColour(uint32_t colour);

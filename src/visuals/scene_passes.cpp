@@ -51,10 +51,10 @@ constexpr uint8_t kSwitchOnLevels[16] = {170, 120, 150, 100, 180, 130, 90, 160,
 constexpr float kLightPoolFull = 300.0f;
 constexpr float kLightPoolFade = 0.005f;
 constexpr float kPoolHeight = 0.15f;
-constexpr float kDoorMarkerHeight = 3.0f, kDoorMarkerRadius = 1.5f;
+constexpr float kDoorMarkerHeight = 8.0f, kDoorMarkerRadius = 7.5f;
 constexpr uint32_t kDoorMarkerColour = 0xFF00FFFFu;
 // A near pool's middle: its two passes add up to about the lamp's own glow.
-constexpr float kPoolStrength = 110.0f / 255.0f;
+constexpr float kPoolStrength = 80.0f / 255.0f;
 constexpr uint32_t kLampSpriteColour = 0xAFFFFFAFu;
 constexpr uint32_t kSmokeColour = 0x00A0A0A0u;
 constexpr uint32_t kClosedDecorationTint = 0xFF7F7F7Fu;
@@ -165,7 +165,6 @@ void DrawPeople(CRenderer& r) {
 // the walls.
 void DrawDoorMarkers(CRenderer& r) {
   r.SetShader(kShaderNoDepth);
-  r.DisableLighting();
   for (const CBuilding& b : g_Buildings) {
     if (!b.InUse || !b.Block) continue;
     const BuildingVisual& v = b.Visual;
@@ -175,7 +174,6 @@ void DrawDoorMarkers(CRenderer& r) {
                    kDoorMarkerColour);
     }
   }
-  r.EnableLighting();
 }
 
 // Our building models carry one texture set: the two-stage day and night

@@ -13,44 +13,45 @@ namespace {
 
 class MarkerRecorder : public RecordingRenderer {
  public:
-  void DrawIndexedTextured(const VertexTextured* v, const uint16_t* idx, int32_t vertices, int32_t indices,
-                           int32_t page) override {
-    RecordingRenderer::DrawIndexedTextured(v, idx, vertices, indices, page);
+  void DrawIndexedUntextured(const VertexUntextured* v, const uint16_t* idx, int32_t vertices,
+                             int32_t indices) override {
+    RecordingRenderer::DrawIndexedUntextured(v, idx, vertices, indices);
     draws.emplace_back(v, v + vertices);
     for (int32_t i = 0; i < indices; ++i) EXPECT_LT(idx[i], vertices);
   }
-  std::vector<std::vector<VertexTextured>> draws;
+  std::vector<std::vector<VertexUntextured>> draws;
 };
 
 TEST(GroundMarkers, RingIsATurnedEllipseFadingFromItsHub) {
   MarkerRecorder r;
   BuildRingStrip(r, Vec3{10, 0.5f, 20}, Vec3{}, Vec3{}, 90, 4, 2, 8, 1.5f);
   ASSERT_EQ(r.draws.size(), 2u);
-  const std::vector<VertexTextured>& v = r.draws[0];
+  const std::vector<VertexUntextured>& v = r.draws[0];
   ASSERT_EQ(v.size(), 9u);
   EXPECT_EQ(LastGroundMarker().indices.size(), 24u);
-  EXPECT_EQ(v[0].diffuse >> 24, 127u);  // (1.5 - 1) x 255
-  EXPECT_EQ(v[0].diffuse & 0xFFFFFFu, kRingColour);
-  EXPECT_EQ(v[1].diffuse >> 24, 0u);
+  EXPECT_EQ(v[0].colour >> 24, 127u);  // (1.5 - 1) x 255
+  EXPECT_EQ(v[0].colour & 0xFFFFFFu, kRingColour);
+  EXPECT_EQ(v[1].colour >> 24, 0u);
   // The x radius turned a quarter: the first rim point lies 4 along z.
   EXPECT_NEAR(v[1].x, 10, 1e-4f);
   EXPECT_NEAR(v[1].z, 24, 1e-4f);
   EXPECT_NEAR(v[1].y, 0.5f, 1e-6f);
-  EXPECT_FLOAT_EQ(v[5].u, 1.5f);
-  EXPECT_FLOAT_EQ(v[5].v, 1.0f);
+  const std::vector<VertexTextured>& built = LastGroundMarker().vertices;
+  EXPECT_FLOAT_EQ(built[5].u, 1.5f);
+  EXPECT_FLOAT_EQ(built[5].v, 1.0f);
   // The second pass is a darker shade of the first.
-  EXPECT_EQ(r.draws[1][0].diffuse, MarkerSecondColour(v[0].diffuse));
-  EXPECT_LT(r.draws[1][0].diffuse & 0xFF, v[0].diffuse & 0xFF);
+  EXPECT_EQ(r.draws[1][0].colour, MarkerSecondColour(v[0].colour));
+  EXPECT_LT(r.draws[1][0].colour & 0xFF, v[0].colour & 0xFF);
 }
 
 TEST(GroundMarkers, DomeSitsAThirdAsWideTwoThirdsUp) {
   MarkerRecorder r;
   BuildDomeFan(r, Vec3{0, 0, 0}, Vec3{0, 3, 0}, Vec3{1, 0, 1}, 0, 3, 6, 4, 0xFF2040A0u);
-  const std::vector<VertexTextured>& v = r.draws[0];
+  const std::vector<VertexUntextured>& v = r.draws[0];
   ASSERT_EQ(v.size(), 5u);
   EXPECT_FLOAT_EQ(v[0].y, 3.0f);  // the hub at the top
-  EXPECT_EQ(v[0].diffuse, 0xFF2040A0u);
-  EXPECT_EQ(v[1].diffuse, 0xFF102050u);  // the rim in half the colour
+  EXPECT_EQ(v[0].colour, 0xFF2040A0u);
+  EXPECT_EQ(v[1].colour, 0xFF102050u);  // the rim in half the colour
   EXPECT_NEAR(v[1].x, 1 - 1, 1e-5f);     // radius x / 3 = 1, drawn from the origin
   EXPECT_NEAR(v[2].z, 2 - 1, 1e-5f);     // radius z / 3 = 2
   EXPECT_NEAR(v[1].y, 2.0f, 1e-5f);

@@ -278,7 +278,7 @@ TEST_F(ScenePassTest, DoorPointsAreMarkedOnlyWithTheDebugFlag) {
   auto markers = [&] {
     renderer.calls.clear();
     DrawCityPasses(renderer, true);
-    return std::count(renderer.calls.begin(), renderer.calls.end(), "DrawIndexedTextured");
+    return std::count(renderer.calls.begin(), renderer.calls.end(), "DrawIndexedUntextured");
   };
   const auto without = markers();
   g_DebugFlags.SHOWDOORPOS = 1;
