@@ -264,6 +264,7 @@ void Game::StartFirstScreen() {
   ListBoards();
   PlayerProfile().LoadLast();
   ApplyCursorMode();
+  CopyGraphicsSettings();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN without the menus: the level starts when the network game
@@ -363,7 +364,7 @@ void Game::InterfaceTask() {
   PollInput();
   StepMenuScript();
   CopyCameraSettings();
-  CopyDetailSetting();
+  CopyGraphicsSettings();
   RunInterfaceKeys();
   CamUpdate();
   StepPresentation();

@@ -257,7 +257,17 @@ void CopyCameraSettings() {
   s.performance = g_StartupOptions.performance;
 }
 
-void CopyDetailSetting() { DetailChoice = std::clamp(PlayerProfile().DetailLevel, 0, 2); }
+void CopyGraphicsSettings() {
+  const auto& profile = PlayerProfile();
+  DetailChoice = std::clamp(profile.DetailLevel, 0, 2);
+  CRenderer* renderer = CurrentRenderer();
+  if (!renderer) return;
+  // Only a change reaches the renderer: a new ramp is work for the device.
+  const int32_t filtering = std::clamp(profile.FilteringLevel, 0, 1);
+  const int32_t gamma = std::clamp(profile.GammaLevel, kGammaLevelMin, kGammaLevelMax);
+  if (renderer->FilteringLevel() != filtering) renderer->SetFilteringLevel(filtering);
+  if (renderer->GammaLevel() != gamma) renderer->SetGammaLevel(gamma);
+}
 
 namespace {
 

@@ -37,8 +37,10 @@ void StartCamera();
 void InterpolateCamera();
 // The camera modes read the player's settings and the renderer choice.
 void CopyCameraSettings();
-// The frame draws the optional groups by the graphics options' detail.
-void CopyDetailSetting();
+// The graphics options of the profile take effect: the frame draws the
+// optional groups by the detail, the renderer samples textures by the
+// filtering and shows the picture through the brightness's gamma ramp.
+void CopyGraphicsSettings();
 // The city's visuals: the architect's buildings, signs and props, and the
 // effects that step with the logic ticks (night windows), installed as the
 // city's visual services.
