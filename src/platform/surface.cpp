@@ -116,11 +116,13 @@ const Surface16& DisplaySurfaces::ShownFrame() {
     pixelRamp_.resize(65536);
     pixelRampLayout_ = layout;
     const bool is565 = layout == PixelLayout::Rgb565;
+    const int32_t greenBits = is565 ? 6 : 5;
     for (uint32_t p = 0; p < 65536; ++p) {
       const uint32_t r = RampChannel(ramp_, is565 ? p >> 11 : (p >> 10) & 31, 5);
-      const uint32_t g = is565 ? RampChannel(ramp_, (p >> 5) & 63, 6) : RampChannel(ramp_, (p >> 5) & 31, 5);
+      const uint32_t g = RampChannel(ramp_, (p >> 5) & ((1u << greenBits) - 1), greenBits);
       const uint32_t b = RampChannel(ramp_, p & 31, 5);
-      pixelRamp_[p] = uint16_t(is565 ? (r << 11) | (g << 5) | b : (p & 0x8000) | (r << 10) | (g << 5) | b);
+      pixelRamp_[p] = uint16_t(is565 ? (r << 11) | (g << 5) | b
+                                     : (p & 0x8000) | (r << 10) | (g << 5) | b);
     }
   }
   if (!shown_ || shown_->Width() != frame.Width() || shown_->Height() != frame.Height() ||
