@@ -1,7 +1,8 @@
 // Network play between cityrun processes on 127.0.0.1: a host and three
-// clients run the free-play level in lockstep at full speed for game days
-// while each machine's player, played by its command script, leases a block
-// at auction (bidding in the others' auctions too), builds a shop on it and
+// clients run the free-play level with two computer players in lockstep at
+// full speed for game days while each machine's player, played by its
+// command script, leases a block at auction (its request waiting its turn
+// behind the others', bidding in the others' auctions too), builds a shop on it and
 // prices the shop; every machine applies every change at one tick and the
 // host's snapshot checks find every client in step; a client whose state
 // differs is named in the host's desync report, and the game carries on.
@@ -105,11 +106,10 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
     if (kScripted) std::ofstream(folders.back() / "parameters" / "parameter.prm", std::ios::app) << PlayerScript(kBlocks[i]);
   }
   const fs::path& hostLog = logs[0];
-  // The computer players run on the host, which at full speed runs up to
-  // 1,000 ticks ahead of its clients: their requests for blocks beat the
-  // clients' to every free auction slot, so the scripted soak has the four
-  // people alone; the sanitizer build's soak has two computer players.
-  StartIn(folders[0], hostLog.string(), HostArgs(4, kScripted ? 0 : 2));
+  // Two computer players run on the host, which at full speed runs far ahead
+  // of its clients: their requests for blocks reach the host first, and the
+  // people's requests wait their turn behind them.
+  StartIn(folders[0], hostLog.string(), HostArgs(4, 2));
   std::vector<pid_t> clients;
   for (int i = 1; i < 4; ++i) clients.push_back(StartIn(folders[i], logs[i].string(), JoinArgs()));
 
