@@ -86,12 +86,13 @@ uint32_t NumberAfter(const std::string& line, const std::string& word) {
 }
 
 // The command script of a machine's player: it asks for its own empty block
-// (bidding up to 3000 for it, and up to 600 in any other auction), builds a
-// small shop on it once it holds it, and raises the shop's first price.
-std::string PlayerScript(int block) {
+// at the tick given (bidding up to 3000 for it, and up to 600 in any other
+// auction), builds a small shop on it once it holds it, and raises the
+// shop's first price.
+std::string PlayerScript(int block, int askAt) {
   const std::string b = std::to_string(block);
-  return "\nAUTOBID 600\nAUTOBID 3000 " + b + "\nLEASE " + b + "\nWHEN BLOCK " + b + " BUILD " + b +
-         " 0 0 2 2 1 0\nWHEN SHOP SHOPPRICE 0 3\n";
+  return "\nAUTOBID 600\nAUTOBID 3000 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
+         "\nWHEN BLOCK " + b + " BUILD " + b + " 0 0 2 2 1 0\nWHEN SHOP SHOPPRICE 0 3\n";
 }
 
 TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
@@ -103,12 +104,17 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   for (int i = 0; i < 4; ++i) {
     folders.push_back(Machine(i == 0 ? "host" : "client" + std::to_string(i)));
     logs.push_back(folders.back() / "run.log");
-    if (kScripted) std::ofstream(folders.back() / "parameters" / "parameter.prm", std::ios::app) << PlayerScript(kBlocks[i]);
+    // The clients ask once the host's own auction is over, when the computer
+    // players ask too.
+    if (kScripted)
+      std::ofstream(folders.back() / "parameters" / "parameter.prm", std::ios::app)
+          << PlayerScript(kBlocks[i], i == 0 ? 0 : 4000);
   }
   const fs::path& hostLog = logs[0];
   // Two computer players run on the host, which at full speed runs far ahead
   // of its clients: their requests for blocks reach the host first, and the
-  // people's requests wait their turn behind them.
+  // people's requests wait their turn behind them (each served within a few
+  // auctions).
   StartIn(folders[0], hostLog.string(), HostArgs(4, 2));
   std::vector<pid_t> clients;
   for (int i = 1; i < 4; ++i) clients.push_back(StartIn(folders[i], logs[i].string(), JoinArgs()));
