@@ -102,13 +102,14 @@ bool NetworkGame::OpenForMenus() {
   return browser_ != nullptr;
 }
 
-// The command line's JOIN address, else this machine ("0").
+// This machine, the local network and the command line's JOIN address.
 void NetworkGame::EnumerateSessions() {
   if (browser_ == nullptr) return;
   const StartupOptions& o = g_StartupOptions;
-  const std::string address = o.networkStart && !o.hostSession && o.hostAddress[0] ? o.hostAddress : "0";
+  const std::string address = o.networkStart && !o.hostSession && o.hostAddress[0] ? o.hostAddress : "";
   browser_->EnumerateSessions(address, static_cast<uint16_t>(o.port));
-  browser_->Poll();
+  for (const platform::NetEvent& e : browser_->Poll())
+    if (e.kind == platform::NetEventKind::kWarning) ConsolePrintF(kConsoleError, "%s", e.text.c_str());
 }
 
 void NetworkGame::StopSessionEnumeration() {
