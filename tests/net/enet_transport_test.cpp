@@ -227,6 +227,14 @@ TEST_F(EnetTransportTest, ABroadcastSearchListsTheAnswerAndDropsMalformedReplies
     ENetBuffer out{const_cast<uint8_t*>(b.data()), b.size()};
     enet_socket_send(answers, &from, &out, 1);
   }
+  // Noise of every length up to past a reply's lists nothing either.
+  uint32_t seed = 12345;
+  for (size_t length = 1; length < 100; ++length) {
+    std::vector<uint8_t> noise(length);
+    for (uint8_t& b : noise) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    ENetBuffer junk{noise.data(), noise.size()};
+    enet_socket_send(answers, &from, &junk, 1);
+  }
   ENetBuffer out{const_cast<uint8_t*>(good.data()), good.size()};
   enet_socket_send(answers, &from, &out, 1);
 
@@ -238,7 +246,7 @@ TEST_F(EnetTransportTest, ABroadcastSearchListsTheAnswerAndDropsMalformedReplies
   EXPECT_EQ(found[0].instance, 77u);
   EXPECT_EQ(found[0].players, 2);
   EXPECT_EQ(found[0].user[3], 0x60002);
-  EXPECT_EQ(Count(0, NetEventKind::kWarning), static_cast<int>(bad.size()));
+  EXPECT_EQ(Count(0, NetEventKind::kWarning), static_cast<int>(bad.size()) + 99);
   enet_socket_destroy(hears);
   enet_socket_destroy(answers);
 }
