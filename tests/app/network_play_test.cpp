@@ -86,12 +86,12 @@ uint32_t NumberAfter(const std::string& line, const std::string& word) {
 }
 
 // The command script of a machine's player: it asks for its own empty block
-// at the tick given (bidding up to 3000 for it, and up to 600 in any other
+// at the tick given (bidding up to 6000 for it, and up to 600 in any other
 // auction), builds a small shop on it once it holds it, and raises the
 // shop's first price.
 std::string PlayerScript(int block, int askAt) {
   const std::string b = std::to_string(block);
-  return "\nAUTOBID 600\nAUTOBID 3000 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
+  return "\nAUTOBID 600\nAUTOBID 6000 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
          "\nWHEN BLOCK " + b + " BUILD " + b + " 0 0 2 2 1 0\nWHEN SHOP SHOPPRICE 0 3\n";
 }
 
@@ -104,11 +104,11 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   for (int i = 0; i < 4; ++i) {
     folders.push_back(Machine(i == 0 ? "host" : "client" + std::to_string(i)));
     logs.push_back(folders.back() / "run.log");
-    // The clients ask once the host's own auction is over, when the computer
-    // players ask too.
+    // The clients ask late in the first day, while the computer players'
+    // auctions follow one another.
     if (kScripted)
       std::ofstream(folders.back() / "parameters" / "parameter.prm", std::ios::app)
-          << PlayerScript(kBlocks[i], i == 0 ? 0 : 4000);
+          << PlayerScript(kBlocks[i], i == 0 ? 0 : 16000);
   }
   const fs::path& hostLog = logs[0];
   // Two computer players run on the host, which at full speed runs far ahead
@@ -133,6 +133,9 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
       ASSERT_FALSE(asked.empty() || priced.empty()) << own.substr(0, 8000);
       const std::string player = std::to_string(NumberAfter(asked, "Player "));
       const std::string shop = std::to_string(NumberAfter(priced, "Business "));
+      // Its one request waited its turn and was served: never refused, it
+      // was never asked again.
+      EXPECT_EQ(LinesWith(own, " asks for block ").size(), 1u) << own.substr(0, 8000);
       for (const std::string& line : {"Block " + block + " leased by player " + player + " for ",
                                       " of player " + player + " goes up on block " + block + " ",
                                       "Prices of business " + shop + " set at tick "}) {
