@@ -686,8 +686,8 @@ class CNetworkChatScreen : public CFrontEndPage {
       std::snprintf(element, sizeof element, "NETWORK_CHAT_NAMESLOT_P%d", s + 1);
       Band(element, kInfoBacking, kInfoBacking);
       std::snprintf(element, sizeof element, "NETWORK_CHAT_TINT_SLOT%d", s + 1);
-      if (slot.Used() && slot.token >= 0 && slot.token < kTokenChoices) {
-        const uint32_t c = kTokenInfo[slot.token].colour & 0x00FFFFFF;
+      if (slot.Used() && slot.token >= 0 && slot.token < kTokenCount) {
+        const uint32_t c = TokenInfoRow(slot.token).colour & 0x00FFFFFF;
         Band(element, 0xFF000000 | c, 0x7F000000 | c);
       } else {
         Band(element, kGreyTop, kGreyTitleBottom);
@@ -798,7 +798,7 @@ void CNetworkHostScreen::Host() {
   std::string player = FrontEndNet().PlayerName();
   if (player.empty()) player = Game().ProfileName();
   int32_t token = Game().RememberedToken();
-  if (token < 0 || token >= kTokenChoices) token = 0;
+  if (token < 0 || token >= kTokenCount) token = 0;
   Lobby().SetPlayerSlot(0, FrontEndNet().LocalId(), player, token, kSlotHuman, 0);
 }
 

@@ -409,7 +409,7 @@ void CAuctionBidPanel::DrawSelf() {
     const CPlayer* p = PlayerAt(i);
     if (!tagShown[size_t(i)] || p == nullptr) continue;
     const BidderTag& t = tags[size_t(i)];
-    const TokenInfo& token = TokenRow(p->character);
+    const TokenInfo& token = TokenInfoRow(p->character);
     DrawRect2DSolid(t.tag, kTagColour, kDepth);
     const uint32_t top = token.colour - 0x01000000u, bottom = token.colour + 0x7F000000u;
     for (const UIRect& strip : {t.upper, t.lower}) {
@@ -423,7 +423,7 @@ void CAuctionBidPanel::DrawSelf() {
     cash[size_t(i)].Draw(nullptr);
   }
   if (a && leaderShown)
-    if (const CPlayer* leader = PlayerAt(a->leader)) DrawImage(leaderMarker, TokenRow(leader->character).portraitImage);
+    if (const CPlayer* leader = PlayerAt(a->leader)) DrawImage(leaderMarker, TokenInfoRow(leader->character).portraitImage);
 }
 
 // ---- Sale banner ----------------------------------------------------------------------
@@ -470,7 +470,7 @@ void CAuctionTopPanel::DrawSelf() {
   const CAuction* a = RoomAuction();
   if (a == nullptr) return;
   if (const CPlayer* leader = PlayerAt(a->leader))
-    DrawImage(MovedRect(bidIcon, m), TokenRow(leader->character).portraitImage);
+    DrawImage(MovedRect(bidIcon, m), TokenInfoRow(leader->character).portraitImage);
 }
 
 // ---- City map -------------------------------------------------------------------------
@@ -691,7 +691,7 @@ void CAuctionCountdownPanel::Update() {
 void CAuctionCountdownPanel::DrawSelf() {
   const CLayoutEntity* m = LayoutEntity();
   miniTimer.Draw(m);
-  if (const CPlayer* p = PlayerAt(player)) DrawImage(MovedRect(miniBidderRect, m), TokenRow(p->character).portraitImage);
+  if (const CPlayer* p = PlayerAt(player)) DrawImage(MovedRect(miniBidderRect, m), TokenInfoRow(p->character).portraitImage);
   if (compact) return;
   titleText.Draw(m);
   miniTimerLabel.Draw(m);

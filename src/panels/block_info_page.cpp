@@ -8,6 +8,7 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "panels/city_names.h"
+#include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
 #include "panels/selection_info_panel.h"
 #include "session/player.h"
@@ -72,11 +73,10 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(32, rentList);
   const float w = float(UIImageWidth(97)), h = float(UIImageHeight(97));
   leftArrow = owner->CreateIconButton(owner->NextId(), L + w, T + 45, L + 2 * w, T + 45 + h);
-  leftArrow->imageNormal = leftArrow->currentImage = 97, leftArrow->imageHover = 98, leftArrow->imagePressed = 99;
+  SetButtonImages(*leftArrow, 97, 99, -1, 98, -1);
   leftArrow->SetMode(kIconFireOnRelease);
   rightArrow = owner->CreateIconButton(owner->NextId(), R - 3 * w, T + 45, R - 2 * w, T + 45 + h);
-  rightArrow->imageNormal = rightArrow->currentImage = 101, rightArrow->imageHover = 102,
-  rightArrow->imagePressed = 103;
+  SetButtonImages(*rightArrow, 101, 103, -1, 102, -1);
   rightArrow->SetMode(kIconFireOnRelease);
   leftId = leftArrow->id, rightId = rightArrow->id;
   SetInterfaceControl(33, leftArrow);
@@ -107,8 +107,7 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   const float bw = float(UIImageWidth(76)), bh = float(UIImageHeight(76));
   const float bx = L + float(int32_t((R - L) / 2)) - bw / 2;
   leaseButton = owner->CreateIconButton(owner->NextId(), bx, offerTop + 17, bx + bw, offerTop + 17 + bh);
-  leaseButton->imageNormal = leaseButton->currentImage = 76, leaseButton->imageHover = 77,
-  leaseButton->imagePressed = 78;
+  SetButtonImages(*leaseButton, 76, 78, -1, 77, -1);
   leaseButton->SetMode(kIconFireOnRelease);
   leaseButton->label.SetFont(2);
   leaseButton->SetLabelId(47);
@@ -117,8 +116,7 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
   rightsButton = owner->CreateIconButton(owner->NextId(), bx, T + 20 + 40, bx + bw, T + 60 + bh);
-  rightsButton->imageNormal = rightsButton->currentImage = 76, rightsButton->imageHover = 77,
-  rightsButton->imagePressed = 78;
+  SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetMode(kIconFireOnRelease);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;

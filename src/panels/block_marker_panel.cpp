@@ -238,7 +238,7 @@ void CBlockMarkerPanel::DrawOwner(const CBlock& block, float x, float y, float l
   Square(x, y, 15, kOwnerShade);
   if (!owner) return;
   // The token's portrait, shrunk into the shaded square.
-  const int32_t texture = UIImageTexture(TokenRow(owner->character).portraitImage);
+  const int32_t texture = UIImageTexture(TokenInfoRow(owner->character).portraitImage);
   if (texture >= 0) DrawTexturedRect(UIRect{x - 13, y - 13, x + 13, y + 13, kDepth}, texture, kDepth);
   DrawNumber(block.LeaseHours, labelLeft + 18 + DigitShift(block.LeaseHours), y + 5);
 }

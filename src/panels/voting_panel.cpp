@@ -120,7 +120,7 @@ void CVotingPanel::DrawSelf() {
   for (int32_t i = 0; i < 6; ++i) {
     const CPlayer* p = PlayerTable().Get(i);
     if (p == nullptr || !(p->inUse || i == winner)) continue;
-    const TokenInfo& token = TokenRow(p->character);
+    const TokenInfo& token = TokenInfoRow(p->character);
     DrawTexturedRect(MovedRect(tokens[size_t(i)], m), UIImageTexture(token.tokenImage), 0.45f);
     DrawTexturedRectColoured(MovedRect(rosettes[size_t(i)], m), UIImageTexture(kRosetteImage), 0.45f, token.colour);
     DrawRect2DSolid(MovedRect(bars[size_t(i)], m), token.colour, 0.45f);
