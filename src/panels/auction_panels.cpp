@@ -107,25 +107,12 @@ void DrawImage(const UIRect& r, int32_t image) {
 // A point of a figure (in its model's space) on screen, in layout units,
 // through the view the room drew it with.
 bool ProjectFigurePoint(const CEntity& figure, float up, float& x, float& y) {
-  const ProjectionState& p = g_Projection;
-  if (p.centreX <= 0 || p.centreY <= 0) return false;
-  const Vec3 local{0.0f, up, 0.0f};
-  Vec3 view;
-  MatTransformPoints(figure.view, &local, &view, 1);
-  if (view.z < p.nearPlane) return false;
-  ScreenPoint at;
-  ProjectPoints(&view, &at, 1);
-  x = at.x * 640.0f / (2 * p.centreX);
-  y = at.y * 480.0f / (2 * p.centreY);
-  return true;
+  return ProjectToLayout(figure.view, Vec3{0.0f, up, 0.0f}, x, y);
 }
 
 CIconButton* MakeButton(CPanel& panel, int32_t id, const UIRect& r, int32_t firstImage) {
-  CIconButton* b = panel.CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+  CIconButton* b = CreatePushButton(panel, id, r);
   if (firstImage >= 0) SetButtonImages(*b, firstImage, firstImage + 2, -1, firstImage + 1, -1);
-  b->SetMode(kIconFireOnRelease);
-  b->label.SetFont(3);
-  b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
   return b;
 }
 

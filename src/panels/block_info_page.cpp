@@ -313,8 +313,8 @@ namespace {
 // A utility's column of the business types' needs (telecom, gas, water,
 // electricity) for the utility index (water, electricity, gas, telecoms).
 constexpr int kUtilityNeed[4] = {2, 3, 1, 0};
-constexpr int32_t kUtilityRowOrder[4] = {3, 2, 1, 0};   // TELECOMS first
-constexpr int32_t kRailroadRowOrder[4] = {3, 2, 1, 0};  // GLENFORD first
+// A group's owner rows list its blocks last first (TELECOMS, GLENFORD).
+constexpr int32_t kGroupRowOrder[4] = {3, 2, 1, 0};
 
 int32_t BlockOfKey(const char* key) { return FindBlockByKey(key); }
 
@@ -352,7 +352,18 @@ void CInfoBlockPage::FillSpecial() {
   list.Clear();
   list.visible = true;
   const int32_t name = NameId(b);
-  auto percentLines = [&](float total) {
+  // The group view: owner and lease, what the owner of one to four of the
+  // group's blocks earns of `total`, and who owns each of them.
+  auto groupLines = [&](int32_t heading, int32_t line, int32_t lineArg, float total, int32_t ownersHeading,
+                        const char* const (&keys)[4]) {
+    list.AddLabelId(27);
+    AddOwner(list, b.Owner);
+    list.AddLabelId(1393);
+    list.AddValueF("%d", b.LeaseHours);
+    list.AddBlankLine();
+    list.AddHeadingId(heading);
+    list.AddLabelId(line, std::initializer_list<TextArg>{lineArg});
+    list.AddBlankLine();
     list.AddLabelId(1817, std::initializer_list<TextArg>{name + 1});
     list.AddValueF("%s", FormatMoneyDecimal(total * 0.25f).c_str());
     list.AddLabelId(1818, std::initializer_list<TextArg>{1});
@@ -361,6 +372,9 @@ void CInfoBlockPage::FillSpecial() {
     list.AddValueF("%s", FormatMoneyDecimal(total * 0.75f).c_str());
     list.AddLabelId(1819, std::initializer_list<TextArg>{3});
     list.AddValueF("%s", FormatMoneyDecimal(total).c_str());
+    list.AddBlankLine();
+    list.AddHeadingId(ownersHeading);
+    for (int32_t i : kGroupRowOrder) AddOwnerRow(list, BlockOfKey(keys[i]));
   };
   if (utility) {
     const auto shares = UtilityShares(utilityIndex);
@@ -388,18 +402,7 @@ void CInfoBlockPage::FillSpecial() {
       list.AddValueF("%s", FormatMoneyDecimal(ownerShare).c_str());
       return;
     }
-    list.AddLabelId(27);
-    AddOwner(list, b.Owner);
-    list.AddLabelId(1393);
-    list.AddValueF("%d", b.LeaseHours);
-    list.AddBlankLine();
-    list.AddHeadingId(1803);
-    list.AddLabelId(1804, std::initializer_list<TextArg>{name + 1});
-    list.AddBlankLine();
-    percentLines(total);
-    list.AddBlankLine();
-    list.AddHeadingId(1805);
-    for (int32_t i : kUtilityRowOrder) AddOwnerRow(list, BlockOfKey(kUtilityKeys[i]));
+    groupLines(1803, 1804, name + 1, total, 1805, kUtilityKeys);
     return;
   }
   // A railroad's figure is what it pays at the next payout; the freight is
@@ -420,18 +423,7 @@ void CInfoBlockPage::FillSpecial() {
     list.AddValueF("%s", FormatMoneyDecimal(figure).c_str());
     return;
   }
-  list.AddLabelId(27);
-  AddOwner(list, b.Owner);
-  list.AddLabelId(1393);
-  list.AddValueF("%d", b.LeaseHours);
-  list.AddBlankLine();
-  list.AddHeadingId(1810);
-  list.AddLabelId(3400, std::initializer_list<TextArg>{CountOwnedRailroadBlocks(LocalNumber() - 1)});
-  list.AddBlankLine();
-  percentLines(figure);
-  list.AddBlankLine();
-  list.AddHeadingId(3401);
-  for (int32_t i : kRailroadRowOrder) AddOwnerRow(list, BlockOfKey(kRailroadKeys[i]));
+  groupLines(1810, 3400, CountOwnedRailroadBlocks(LocalNumber() - 1), figure, 3401, kRailroadKeys);
 }
 
 void CInfoBlockPage::FillGroundRent() {

@@ -53,8 +53,6 @@ void SetReleaseButton(CIconButton* b, int32_t normal, int32_t hover, int32_t pre
   b->SetMode(kIconFireOnRelease);
 }
 
-uint32_t Faded(uint32_t c) { return (c & 0x00FFFFFFu) | (((c >> 24) / 3) << 24); }
-
 // The business types in the order the type list offers them.
 int32_t ChoiceOrder(int32_t i) { return i; }
 

@@ -162,15 +162,10 @@ void CBusinessPanel::Build() {
   }
 
   auto button = [this](int32_t id, const UIRect& r) { return CreateIconButton(id, r.x1, r.y1, r.x2, r.y2); };
-  ok = button(kOk, g_rects[kOkButton]);
+  ok = CreatePushButton(*this, kOk, g_rects[kOkButton]);
   SetButtonImages(*ok, 79, 81, -1, 80, -1);
-  apply = button(kApply, g_rects[kApplyButton]);
+  apply = CreatePushButton(*this, kApply, g_rects[kApplyButton]);
   apply->SetImages(kApplyImages);
-  for (CIconButton* b : {ok, apply}) {
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
-  }
   ok->SetLabelId(kOkLabel);
   apply->SetLabelId(kApplyLabel);
   previous = button(kPrevious, g_rects[kPrevElement]);

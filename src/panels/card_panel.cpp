@@ -44,11 +44,8 @@ void CCardPanel::Build() {
   // Built in the order use now, keep, OK, discard: OK and keep share a place.
   for (int32_t id : {kCardButtonUse, kCardButtonKeep, kCardButtonOk, kCardButtonDiscard}) {
     const UIRect r = ElementRect(kButtonElements[id]);
-    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+    CIconButton* b = CreatePushButton(*this, id, r);
     SetButtonImages(*b, 79, 81, -1, 80, -1);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
     b->SetLabelId(kButtonTexts[id]);
     buttons[size_t(id)] = b;
   }

@@ -61,13 +61,7 @@ void CChatPanel::Build() {
   inputRect = ElementRect("CHAT_INPUT_AREA");
   Text(titleText, titleRect, this, 4, kTitleText);
   Text(toLabel, toRect, this, 3, kToText);
-  auto button = [this](int32_t id, const UIRect& r) {
-    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
-    return b;
-  };
+  auto button = [this](int32_t id, const UIRect& r) { return CreatePushButton(*this, id, r); };
   all = button(kAll, ElementRect("CHAT_ALL_BUTTON"));
   SetButtonImages(*all, 82, 84, -1, 83, -1);
   all->SetLabelId(kAllText);

@@ -37,8 +37,6 @@ constexpr int32_t kTypeValues[3] = {1508, 1509, 1510};
 constexpr int32_t kQualityTexts[3] = {1656, 1655, 1657};
 constexpr int32_t kNoRestriction = 999;
 
-uint32_t Faded(uint32_t c) { return (c & 0x00FFFFFFu) | (((c >> 24) / 3) << 24); }
-
 CPlayer* Local() { return PlayerTable().Local(); }
 
 bool UseAvailable(const char* key) {

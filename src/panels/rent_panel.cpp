@@ -79,11 +79,7 @@ void CRentPanel::Build() {
   const int32_t places[10] = {kPrevElement,    kNextElement,          kOkButton,      kApplyButton, kTenantsTypeLeft,
                               kTenantsTypeRight, kTakenTypeLeft, kTakenTypeRight, kRentLeft,    kRentRight};
   for (int32_t id = 0; id < 10; ++id) {
-    const UIRect& r = g_rects[places[id]];
-    buttons[id] = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
-    buttons[id]->SetMode(kIconFireOnRelease);
-    buttons[id]->label.SetFont(3);
-    buttons[id]->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
+    buttons[id] = CreatePushButton(*this, id, g_rects[places[id]]);
   }
   for (int32_t id : {kPrevious, kTenantsLeft, kTakenLeft}) SetButtonImages(*buttons[id], 97, 99, -1, 98, -1);
   for (int32_t id : {kNext, kTenantsRight, kTakenRight}) SetButtonImages(*buttons[id], 101, 103, -1, 102, -1);

@@ -69,11 +69,8 @@ void CTimePanel::Build() {
   clock.AddText("No Text");
 
   const UIRect& o = rects[kTimeOptionsIcon];
-  options = CreateIconButton(0, o.x1, o.y1, o.x2, o.y2);
+  options = CreatePushButton(*this, 0, o);
   SetButtonImages(*options, 82, 84, -1, 83, -1);
-  options->SetMode(kIconFireOnRelease);
-  options->label.SetFont(3);
-  options->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
   options->SetLabelId(1115);
   const UIRect& p = rects[kTimePlayerIcon];
   playerIcon = CreateIconButton(1, p.x1, p.y1, p.x2, p.y2);

@@ -25,11 +25,8 @@ void CVotingPanel::Build() {
     rosettes[size_t(i)] = ElementRect("VOTING_ROSETTE" + std::to_string(i + 1));
   }
   const UIRect o = ElementRect("VOTING_OK_BUTTON");
-  ok = CreateIconButton(0, o.x1, o.y1, o.x2, o.y2);
+  ok = CreatePushButton(*this, 0, o, 2);
   SetButtonImages(*ok, 76, 78, -1, 77, -1);
-  ok->SetMode(kIconFireOnRelease);
-  ok->label.SetFont(2);
-  ok->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
   ok->SetLabelId(1435);
   for (int32_t i = 0; i < 6; ++i) {
     const UIRect& t = tokens[size_t(i)];
