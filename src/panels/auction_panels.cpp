@@ -84,13 +84,6 @@ const CPlayer* PlayerAt(int32_t index) {
   return p && p->inUse ? p : nullptr;
 }
 
-void SetUpText(CTextRect& t, const UIRect& r, CPanel* panel, int32_t alignment, int32_t font) {
-  t.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
-  t.SetAlignment(alignment, 0, 0);
-  t.SetFont(font);
-  t.Clear();
-}
-
 // A box whose first two corners are opaque and last two half clear.
 void DrawShadedBox(const UIRect& r, const CLayoutEntity* m, uint32_t colour) {
   DrawBand(r, m, WithAlpha(colour, 0xFE), WithAlpha(colour, 0x7F), kDepth);
@@ -145,9 +138,9 @@ BidderTag BidderTagAt(float x, float y, bool tall) {
 void CAuctionTimerPanel::Build() {
   backing = ElementRect("AUCTION_TIMER_BACKING");
   titleRect = ElementRect("AUCTION_TIMER_TITLE_LABEL");
-  SetUpText(titleText, titleRect, this, 4, 1);
+  PanelText(titleText, titleRect, this, 1, 4);
   titleText.AddTextId(kTimerTitleText);
-  SetUpText(timerText, ElementRect("AUCTION_TIMER_TIMER_AREA"), this, 4, 3);
+  PanelText(timerText, ElementRect("AUCTION_TIMER_TIMER_AREA"), this, 3, 4);
   countdown = kAuctionTurnTime;
 }
 
@@ -192,7 +185,7 @@ void CAuctionTimerPanel::DrawSelf() {
 void CAuctionBidPanel::Build() {
   backing = ElementRect("AUCTION_BID_BACKING");
   amountRect = ElementRect("AUCTION_BID_BID_AMOUNT");
-  SetUpText(amountText, amountRect, this, 3, 1);
+  PanelText(amountText, amountRect, this, 1, 3);
   amountText.AddTextId(kAuctionTitleText);
   secondLabel.Attach(amountRect.x1, amountRect.y1, amountRect.x2, amountRect.y2, this, this, 0);
   secondLabel.SetAlignment(5, 20, 0);
@@ -420,9 +413,9 @@ void CAuctionTopPanel::Build() {
   saleArea = ElementRect("AUCTION_TOP_SALE_AREA");
   bidShading = ElementRect("AUCTION_TOP_BID_SHADING");
   bidIcon = ElementRect("AUCTION_TOP_BID_ICON");
-  SetUpText(titleText, saleArea, this, 4, 1);
+  PanelText(titleText, saleArea, this, 1, 4);
   titleText.AddTextId(kTopTitleAtBuildText);
-  SetUpText(bidText, ElementRect("AUCTION_TOP_BID_INFO_LABEL"), this, 4, 3);
+  PanelText(bidText, ElementRect("AUCTION_TOP_BID_INFO_LABEL"), this, 3, 4);
   bidText.AddTextId(kTopBidLineAtBuildText);
 }
 
@@ -465,7 +458,7 @@ void CAuctionTopPanel::DrawSelf() {
 void CAuctionMapPanel::Build() {
   backing = ElementRect("AUCTION_MAP_BACKING");
   titleRect = ElementRect("AUCTION_MAP_TITLE");
-  SetUpText(titleText, titleRect, this, 4, 1);
+  PanelText(titleText, titleRect, this, 1, 4);
   titleText.AddTextId(kMapTitleText);
   view.map = ElementRect("AUCTION_MAP_AREA");
 }
@@ -494,9 +487,9 @@ void CAuctionLayoutPanel::Build() {
   backing = ElementRect("AUCTION_LAYOUT_BACKING");
   titleRect = ElementRect("AUCTION_LAYOUT_TITLE");
   area = ElementRect("AUCTION_LAYOUT_AREA");
-  SetUpText(titleText, titleRect, this, 4, 1);
+  PanelText(titleText, titleRect, this, 1, 4);
   titleText.AddTextId(kLayoutTitleText);
-  for (CTextRect& t : debugTexts) SetUpText(t, UIRect{0, 0, 80, 40, kDepth}, this, 4, 1);
+  for (CTextRect& t : debugTexts) PanelText(t, UIRect{0, 0, 80, 40, kDepth}, this, 1, 4);
 }
 
 void CAuctionLayoutPanel::LotArea(const UIRect& a, UIRect& outer, UIRect& inner) {
@@ -586,12 +579,12 @@ void CAuctionCountdownPanel::Build() {
   miniBidLabelRect = full("AUCTION_TIMER_BID_LABEL");
   openButton = MakeButton(*this, 0, openRect, kCountdownOpenImage);
   const float half = (openRect.x2 - openRect.x1) / 2;
-  SetUpText(titleText, UIRect{titleLabel.x1 - half, titleLabel.y1, titleLabel.x2 - half, titleLabel.y2, kDepth}, this,
-            4, 3);
-  SetUpText(miniTimerLabel, miniTimerLabelRect, this, 4, 3);
+  PanelText(titleText, UIRect{titleLabel.x1 - half, titleLabel.y1, titleLabel.x2 - half, titleLabel.y2, kDepth}, this,
+            3, 4);
+  PanelText(miniTimerLabel, miniTimerLabelRect, this, 3, 4);
   miniTimerLabel.AddTextId(kCountdownTimerLabelText);
-  SetUpText(bidLabel, miniBidLabelRect, this, 4, 0);
-  SetUpText(miniTimer, miniTimerRect, this, 4, 3);
+  PanelText(bidLabel, miniBidLabelRect, this, 0, 4);
+  PanelText(miniTimer, miniTimerRect, this, 3, 4);
   SetInterfaceControl(kControlCountdown, this);
   layer = 1;
   compact = false;

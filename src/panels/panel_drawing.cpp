@@ -28,6 +28,14 @@ CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_
   return b;
 }
 
+void PanelText(CTextRect& text, const UIRect& r, CPanel* panel, int32_t font, int32_t alignment, int32_t margin,
+               int32_t offset) {
+  text.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
+  text.SetFont(font);
+  text.SetAlignment(alignment, margin, offset);
+  text.Clear();
+}
+
 void DrawBand(const UIRect& rect, const CLayoutEntity* model, uint32_t c1, uint32_t c2, float depth) {
   DrawRect2D(MovedRect(rect, model), c1, c1, c2, c2, depth);
 }

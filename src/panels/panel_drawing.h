@@ -7,6 +7,7 @@
 
 class CIconButton;
 class CPanel;
+class CTextRect;
 struct CLayoutEntity;
 struct Mat43;
 struct Vec3;
@@ -18,6 +19,10 @@ void SetButtonImages(CIconButton& button, int32_t normal, int32_t pressed, int32
 // A push button of the panel on `r`: fired on release, its label centred in
 // `font`.
 CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_t font = 3);
+// Attaches an empty text of the panel on `r`, in `font`, with the alignment
+// code, margin and vertical offset given.
+void PanelText(CTextRect& text, const UIRect& r, CPanel* panel, int32_t font, int32_t alignment, int32_t margin = 0,
+               int32_t offset = 0);
 // The rect moved by the model, filled with c1 on its left corners and c2 on
 // its right ones.
 void DrawBand(const UIRect& rect, const CLayoutEntity* model, uint32_t c1, uint32_t c2, float depth);

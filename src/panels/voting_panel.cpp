@@ -31,26 +31,12 @@ void CVotingPanel::Build() {
   for (int32_t i = 0; i < 6; ++i) {
     const UIRect& t = tokens[size_t(i)];
     bars[size_t(i)] = UIRect{t.x1, graph.y2, t.x2, graph.y2, t.depth};
-    CTextRect& p = percents[size_t(i)];
-    p.Attach(t.x1 + 3, graph.y2 - 20, t.x2 + 3, graph.y2 - 5, this, this, 0);
-    p.SetFont(0);
-    p.SetAlignment(4, 0, 0);
-    p.Clear();
-    p.AddText("0%");
-    CTextRect& v = votes[size_t(i)];
-    v.Attach(t.x1, t.y1 - 4, t.x2, t.y2 - 4, this, this, 0);
-    v.SetFont(1);
-    v.SetAlignment(4, 0, 0);
-    v.Clear();
+    PanelText(percents[size_t(i)], UIRect{t.x1 + 3, graph.y2 - 20, t.x2 + 3, graph.y2 - 5, t.depth}, this, 0, 4);
+    percents[size_t(i)].AddText("0%");
+    PanelText(votes[size_t(i)], UIRect{t.x1, t.y1 - 4, t.x2, t.y2 - 4, t.depth}, this, 1, 4);
   }
-  titleLabel.Attach(titleLabelRect.x1, titleLabelRect.y1, titleLabelRect.x2, titleLabelRect.y2, this, this, 0);
-  titleLabel.SetFont(3);
-  titleLabel.SetAlignment(4, 0, 0);
-  titleLabel.Clear();
-  titleArea.Attach(titleRect.x1, titleRect.y1, titleRect.x2, titleRect.y2, this, this, 0);
-  titleArea.SetFont(1);
-  titleArea.SetAlignment(4, 0, 0);
-  titleArea.Clear();
+  PanelText(titleLabel, titleLabelRect, this, 3, 4);
+  PanelText(titleArea, titleRect, this, 1, 4);
   titleArea.AddTextId(kTitleText);
   winner = -1;
   layer = 1;
