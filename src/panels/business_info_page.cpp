@@ -264,6 +264,13 @@ void CInfoBusinessPage::SelectView(int32_t i) {
     demolishLabel->visible = demolishCostCaption->visible = demolishCost->visible = false;
     panel->statusStrip->Clear();
   };
+  // A view of its own in the open panel: no tabs.
+  auto openView = [&](int32_t v) {
+    panel->EnsureOpen();
+    hideViews();
+    panel->ResetTabButtons();
+    view = v;
+  };
   switch (i) {
     case kBusinessViewInfo:
       panel->EnsureOpen();
@@ -282,25 +289,16 @@ void CInfoBusinessPage::SelectView(int32_t i) {
       if (PanelGameLinks().openBusinessPanel) PanelGameLinks().openBusinessPanel();
       return;
     case kBusinessViewSell:
-      panel->EnsureOpen();
-      hideViews();
-      panel->ResetTabButtons();
-      view = kBusinessViewSell;
+      openView(kBusinessViewSell);
       FillSellView();
       break;
     case kBusinessViewType:
-      panel->EnsureOpen();
-      hideViews();
-      panel->ResetTabButtons();
-      view = kBusinessViewType;
+      openView(kBusinessViewType);
       FillTypeView();
       changeTypeButton->visible = typeLocalOwner;
       break;
     case kBusinessViewDemolish:
-      panel->EnsureOpen();
-      hideViews();
-      panel->ResetTabButtons();
-      view = kBusinessViewDemolish;
+      openView(kBusinessViewDemolish);
       FillDemolishView();
       demolishButton->visible = demolishLocalOwner;
       break;

@@ -126,13 +126,7 @@ void CSelectionInfoPanel::Build() {
   isOpen = true;
   layoutPending = false;
   blockShown = -1;
-  pageTitle.Clear();
-  if (CInfoPage* p = PageObject(page)) p->Leave();
-  page = kInfoBlockPage;
-  ResetModeButtons();
-  blockPage.Enter();
-  if (isOpen) blockPage.Refresh();
-  else ApplyOpenState();
+  ShowPage(kInfoBlockPage);
 }
 
 void CSelectionInfoPanel::ResetModeButtons() {
@@ -369,13 +363,7 @@ void CSelectionInfoPanel::Reset() {
   layoutPending = false;
   blockShown = -1;
   ApplyOpenState();
-  pageTitle.Clear();
-  if (CInfoPage* p = PageObject(page)) p->Leave();
-  page = kInfoDefaultPage;
-  ResetModeButtons();
-  defaultPage.Enter();
-  if (isOpen) defaultPage.Refresh();
-  else ApplyOpenState();
+  ShowPage(kInfoDefaultPage);
   blockPage.Reset();
   businessPage.Reset();
   personPage.Reset();
