@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <string>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
 

@@ -1,7 +1,6 @@
 #include "app/network_game.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -11,7 +10,6 @@
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
-#include "engine/files/text_bank.h"
 #include "frontend/network_pages.h"
 #include "script/profiles.h"
 #include "session/game_messages.h"
@@ -19,7 +17,6 @@
 #include "session/scenarios.h"
 #include "session/ready_barrier.h"
 #include "session/session_state.h"
-#include "ui/ui_services.h"
 
 namespace {
 
