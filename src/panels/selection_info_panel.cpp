@@ -181,6 +181,7 @@ void CSelectionInfoPanel::NotifyBlockAuction(int32_t block) {
 }
 
 void CSelectionInfoPanel::RebuildCurrentPage() {
+  if (!isOpen) return;
   if (page == kInfoBlockPage) {
     blockPage.Reset();
     blockPage.Enter();

@@ -11,6 +11,8 @@
 
 namespace {
 constexpr int32_t kTitleText = 1539, kTitlePlayerText = 1540, kWinnerText = 1541;
+// The title line before the vote names anybody: the mayor's race, the weakest link.
+constexpr int32_t kNoLeaderText = 1542, kNobodyOutText = 1543;
 constexpr int32_t kRosetteImage = 46;
 constexpr uint32_t kGraphColour = 0xFF1F2F70u, kAxisColour = 0xFF00FF00u;
 }  // namespace
@@ -69,7 +71,13 @@ void CVotingPanel::SetBar(int32_t n, float percent, int32_t count) {
 }
 
 void CVotingPanel::ShowVote(const VoteEvent& vote) {
-  for (int32_t i = 0; i < 6; ++i) SetBar(i, vote.shares[size_t(i)], -1);
+  weakestLink = vote.weakestLink;
+  titleLabel.Clear();
+  titleLabel.AddTextId(weakestLink ? kNobodyOutText : kNoLeaderText);
+  titleArea.Clear();
+  titleArea.AddTextId(kTitleText);
+  winner = -1;
+  for (int32_t i = 0; i < 6; ++i) SetBar(i, vote.shares[size_t(i)], weakestLink ? -1 : vote.votes[size_t(i)]);
   if (vote.named >= 0) {
     SetTitlePlayer(vote.named);
     if (vote.winner) SetWinner(vote.named);
@@ -105,10 +113,11 @@ void CVotingPanel::DrawSelf() {
     if (p == nullptr || !(p->inUse || i == winner)) continue;
     const TokenInfo& token = TokenInfoRow(p->character);
     DrawTexturedRect(MovedRect(tokens[size_t(i)], m), UIImageTexture(token.tokenImage), 0.45f);
-    DrawTexturedRectColoured(MovedRect(rosettes[size_t(i)], m), UIImageTexture(kRosetteImage), 0.45f, token.colour);
+    if (!weakestLink)
+      DrawTexturedRectColoured(MovedRect(rosettes[size_t(i)], m), UIImageTexture(kRosetteImage), 0.45f, token.colour);
     DrawRect2DSolid(MovedRect(bars[size_t(i)], m), token.colour, 0.45f);
     percents[size_t(i)].Draw(m);
-    votes[size_t(i)].Draw(m);
+    if (!weakestLink) votes[size_t(i)].Draw(m);
   }
   titleLabel.Draw(m);
   titleArea.Draw(m);
