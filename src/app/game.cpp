@@ -267,7 +267,8 @@ void Game::StartSimulation() {
 
 // The profile, then (unless a game has been loaded during start-up) the
 // front end's title and main menu; a run that skips the menus (NOFRONTEND,
-// headless runs) starts the free-play level as a quick game would.
+// headless runs) starts the free-play level as a quick game would, with the
+// command line's COMPUTERS as rivals.
 void Game::StartFirstScreen() {
   // The boards once; the profile then loads its own.
   ListBoards();
@@ -283,6 +284,7 @@ void Game::StartFirstScreen() {
     return;
   }
   FillDefaultPlayerSetup();
+  SeatCommandLineComputers();
   NewGame(&FreePlayLevel());
 }
 
