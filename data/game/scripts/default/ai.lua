@@ -144,7 +144,7 @@ function EVENT_LoadScoreData(argument)
   AiScores.RRUtil_3left_Bonus = 15
   AiScores.RRUtil_opponent_rentopia = 35
   AiScores.RRUtil_Max_LandRent_Income = 20
-  AiScores.MaxScoreCap = 200
+  AiScores.MaxScoreCap = 60
   AiScores.MaxDevelopment = 100
   AiScores.MaxObjective = 100
   AiScores.MaxHindrance = 60
