@@ -7,6 +7,7 @@
 
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
+#include "ai/set_scores.h"
 #include "ai_fixture.h"
 #include "city/buildings.h"
 #include "city/business.h"
@@ -120,6 +121,25 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
   EXPECT_EQ(cpu->auctionPending, 1);
   EXPECT_EQ(cpu->bidCeiling, 0.0f);
   EXPECT_EQ(cpu->NextAuctionBid(), 0);
+}
+
+// In the red it values nothing, before the midnight warning comes and
+// whatever reserve its character keeps.
+TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRed) {
+  cpu->characterRow = 3;  // the largest cash reserve
+  GetAiScores().blk2_Rentopia = 60;
+  GiveBlock(29, 1);
+  GiveBlock(30, -1);
+  P(0).money = 0.0f;
+  cpu->plan.chosenBlock = 30;
+  int32_t whole = 0;
+  cpu->money = 3000.0f;
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_GT(whole, 0);
+  cpu->money = -500.0f;
+  ASSERT_EQ(cpu->warned24h, 0);
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_EQ(whole, 0);
 }
 
 // The city's refusal of a request can arrive after the block's auction took

@@ -120,13 +120,15 @@ TEST_F(SetBlockScoreTest, ValueIsMoneyWorthBiddingAndHeldByTheCap) {
   EXPECT_LE(capped, GetBidValue(30, ai) / 2 + 1);
 }
 
-TEST_F(SetBlockScoreTest, CashPoorPlayerValuesTheBlockLess) {
-  // Both can raise the block's value, so only the cash terms differ.
-  float poor = static_cast<float>(lease + 500);
-  P(1).money = poor;
+TEST_F(SetBlockScoreTest, CashBeyondTheBlocksWorthRaisesTheValue) {
+  // Both can raise the block's value, so only the cash adjustment differs.
+  const float worth = GetBlockWorth(30, ai);
+  const int32_t near = Whole(worth + 100.0f);
   ASSERT_GE(GetBidCeiling(30, ai), GetBidValue(30, ai));
-  EXPECT_LT(Whole(poor), Whole(20000.0f));
-  EXPECT_GT(Whole(poor), 0);
+  EXPECT_LT(near, Whole(worth + 2000.0f));
+  // Short of the block's worth a cash-poor player values it lower still.
+  EXPECT_LT(Whole(worth - 300.0f), near);
+  EXPECT_GT(Whole(worth - 300.0f), 0);
 }
 
 TEST_F(SetBlockScoreTest, PlayerInTheRedPutsNothingOnABlock) {
