@@ -88,8 +88,16 @@ constexpr int kInactivePause = 1;
 
 int LoadGameCommand(const char* rest);
 int SaveGameCommand(const char* rest);
-int LockCameraCommand(const char*) {
-  ToggleCameraLock();
+// LOCKCAM [n]: 1 (or nothing) locks the view where it is, anything else unlocks.
+int LockCameraCommand(const char* rest) {
+  int32_t n = 1;
+  ReadConsoleInt(rest, n);
+  SetCameraLock(n == 1);
+  return 0;
+}
+// AddToTracker: the selected city object joins the camera's tracker list.
+int AddToTrackerCommand(const char*) {
+  if (CEntity* selected = SelectedObject()) AddToCameraTracker(selected);
   return 0;
 }
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
@@ -124,6 +132,7 @@ void AttachGameConsoleCommands() {
   SetConsoleCommandHandler("LOADGAME", LoadGameCommand);
   SetConsoleCommandHandler("SAVEGAME", SaveGameCommand);
   SetConsoleCommandHandler("LOCKCAM", LockCameraCommand);
+  SetConsoleCommandHandler("AddToTracker", AddToTrackerCommand);
   AttachEventRecordCommands();
   AttachSessionRuleCommands();
   AttachComputerPlayerCommands();
@@ -258,7 +267,8 @@ void Game::StartSimulation() {
 
 // The profile, then (unless a game has been loaded during start-up) the
 // front end's title and main menu; a run that skips the menus (NOFRONTEND,
-// headless runs) starts the free-play level as a quick game would.
+// headless runs) starts the free-play level as a quick game would, with the
+// command line's COMPUTERS as rivals.
 void Game::StartFirstScreen() {
   // The boards once; the profile then loads its own.
   ListBoards();
@@ -274,6 +284,7 @@ void Game::StartFirstScreen() {
     return;
   }
   FillDefaultPlayerSetup();
+  SeatCommandLineComputers();
   NewGame(&FreePlayLevel());
 }
 

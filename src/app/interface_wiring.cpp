@@ -220,6 +220,7 @@ void ResetInterface() {
   HudPanels().chat.Close();
   HudPanels().stats.Close();
   EnableAllHudControls();
+  EnableAllControls(AuctionPanels());
   GamePanels().ResetPanels();
   AuctionPanels().ResetPanels();
   SharedCountingCash() = CountingCash{};

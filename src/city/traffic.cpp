@@ -10,6 +10,7 @@
 #include "city/lane_network.h"
 #include "city/road_topology.h"
 #include "engine/core/random_stream.h"
+#include "engine/core/stopwatch.h"
 #include "engine/core/debug_flags.h"
 #include "engine/files/save_game.h"
 #include "session/game_clock.h"
@@ -524,6 +525,8 @@ void DriveVehicle(CVehicle& v) {
 }
 
 void UpdateTraffic() {
+  // The program's stopwatch times the update (read in a debugger or profiler).
+  Stopwatch().Start();
   SpawnTraffic();
   ++g_Traffic.TickCount;
   UpdateSignals();
@@ -540,6 +543,7 @@ void UpdateTraffic() {
     }
   }
   FindNearestVehicles();
+  Stopwatch().Stop();
 }
 
 void FindNearestVehicles() {

@@ -216,6 +216,9 @@ void FollowAuction(const AuctionEvent& e) {
   HudPanelObjects& h = HudPanels();
   if (!h.auctionBid.built) return;
   CPanel* const room[] = {&h.auctionBid, &h.auctionLayout, &h.auctionMap, &h.auctionTop, &h.auctionTime};
+  // The block page shows the auction's pending message and holds its buttons.
+  if ((e.kind == kAuctionAnnounced || e.kind == kAuctionRoomOpened || e.kind == kAuctionEnded) && h.selection.built)
+    h.selection.NotifyBlockAuction(e.block);
   switch (e.kind) {
     case kAuctionAnnounced:
       h.auctionCountdown.SetAuction(e.block, e.player, e.value);

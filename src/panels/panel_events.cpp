@@ -33,7 +33,7 @@ const char* PlayerName(int32_t index) {
 
 int32_t PortraitOf(int32_t playerIndex) {
   const CPlayer* p = PlayerTable().Get(playerIndex);
-  return p ? TokenRow(p->character).portraitImage : kCityPortraitImage;
+  return p ? TokenInfoRow(p->character).portraitImage : kCityPortraitImage;
 }
 
 CHumanPlayer* LocalHuman() { return dynamic_cast<CHumanPlayer*>(PlayerTable().Local()); }
@@ -230,7 +230,9 @@ void HandlePanelGameEvent(const GameEvent& event) {
         } else if constexpr (std::is_same_v<T, ChanceCardEvent>) {
           ShowChanceCard(e);
         } else if constexpr (std::is_same_v<T, SelectionPageEvent>) {
-          if (h.selection.built) h.selection.RefreshPage();
+          if (!h.selection.built) return;
+          if (e.rebuild) h.selection.RebuildCurrentPage();
+          else h.selection.RefreshPage();
         } else if constexpr (std::is_same_v<T, BlockAnsweredEvent>) {
           if (!h.selection.built) return;
           h.selection.blockPage.OnBlockRequestAnswered(e.block, e.force != 0);

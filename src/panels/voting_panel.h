@@ -38,4 +38,5 @@ class CVotingPanel : public CPanel {
   CIconButton* ok = nullptr;
   int32_t countdown = 0;
   int32_t winner = -1;
+  bool weakestLink = false;  // the vote picks who leaves: no vote counts or rosettes
 };

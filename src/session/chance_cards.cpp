@@ -659,6 +659,7 @@ void ApplyChanceCardEffect(const PlayCardMsg& m) {
   if (p == nullptr) return;
   CardPlay play{*p, kChanceCards[size_t(m.card)], m.target, kChanceCards[size_t(m.card)].announce != 0};
   CarryOut(play);
+  PostGameEvent(SelectionPageEvent{true});
   if (play.announce && !p->IsLocal())
     PostGameEvent(ChanceCardEvent{kCardAnnounced, p->index, m.card, std::fabs(play.localAmount), play.localTouched});
 }

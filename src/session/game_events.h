@@ -37,8 +37,11 @@ struct PlayerMessageEvent {
   int32_t buttons[2] = {1435, 0};
   int32_t buttonCount = 1;
 };
-// The selection panel's page shows figures that changed.
-struct SelectionPageEvent {};
+// The selection panel's page shows figures that changed; `rebuild` after a
+// chance card's effect, which may have changed what the page lists.
+struct SelectionPageEvent {
+  bool rebuild = false;
+};
 // A block request was answered (force 1: refused).
 struct BlockAnsweredEvent {
   int32_t block = -1;
@@ -113,12 +116,16 @@ struct AuctionEvent {
   int32_t value = 0;
   int32_t value2 = 0;
 };
-// The voting panel: the day's shares in percent, the player it names (-1
-// none) and whether that player won the vote.
+// The voting panel: the day's shares in percent, each player's votes won
+// (-1 none shown), the player it names (-1 none), whether that player won
+// the vote, and whether the vote picks the weakest player (no votes or
+// rosettes then).
 struct VoteEvent {
   std::array<float, 6> shares{};
+  std::array<int32_t, 6> votes{-1, -1, -1, -1, -1, -1};
   int32_t named = -1;
   bool winner = false;
+  bool weakestLink = false;
 };
 // A goal result prompt: portrait of `player`'s character, two text lines
 // (each a text id with an argument: a player's name, money or a number). The

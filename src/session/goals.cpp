@@ -147,6 +147,9 @@ VoteEvent VotePanel(const VoteShares& v, int32_t named, bool winner) {
   for (int i = 0; i < kMaxPlayers; ++i) e.shares[i] = v.shares[i];
   e.named = named;
   e.winner = winner;
+  e.weakestLink = GameGoal().kind == OBJECTIVE_WEAKEST_LINK;
+  // The mayor's race shows the days each player has led the vote.
+  if (!e.weakestLink) ForEachPlayerInUse([&e](CPlayer& p) { e.votes[size_t(p.index)] = p.statisticA; });
   return e;
 }
 

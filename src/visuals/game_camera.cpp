@@ -533,12 +533,14 @@ CameraState& StoredCameraState() { return Game().stored; }
 CameraState& LockedCameraState() { return Game().locked; }
 bool CameraLocked() { return Game().isLocked; }
 
-void ToggleCameraLock() {
+void SetCameraLock(bool lock) {
   GameCamera& g = Game();
-  g.isLocked = !g.isLocked;
-  if (g.isLocked) {
+  g.isLocked = lock;
+  if (lock) {
     g.locked = g_CameraState;
     g.locked.mode = 7;
+  } else {
+    g.locked.mode = 0;
   }
 }
 

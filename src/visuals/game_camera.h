@@ -82,8 +82,9 @@ void SetFlybyEndedHandler(std::function<bool()> handler);
 CameraState& StoredCameraState();
 // The locked record of the LOCKCAM command (mode 7 while locked).
 CameraState& LockedCameraState();
-// LOCKCAM: copies the live record into the locked one, or unlocks.
-void ToggleCameraLock();
+// LOCKCAM: locking copies the live record into the locked one (mode 7);
+// unlocking sets the locked record's mode to 0.
+void SetCameraLock(bool lock);
 bool CameraLocked();
 
 // Save hooks: chunks 256 and 0x100000, the CameraState record. The

@@ -46,6 +46,9 @@
 #include "script/profiles.h"
 #include "session/tick_driver.h"
 #include "visuals/cut_scene.h"
+#include "visuals/game_camera.h"
+#include "visuals/interface_task.h"
+#include "engine/scene/entity.h"
 
 namespace {
 
@@ -371,4 +374,34 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   EXPECT_TRUE(HudPanels().auctionPrompt.open);
   EXPECT_EQ(Count(boxes_, "Interface"), 0);
   EXPECT_EQ(Count(boxes_, "cannot be read"), 0);
+}
+
+// LOCKCAM locks the view where it is (with no number or 1) and any other
+// number unlocks it; AddToTracker adds the selected object, and nothing
+// when nothing is selected.
+TEST_F(GameTest, TheCameraLockAndTrackerCommands) {
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  SetCameraLock(false);
+  struct Case {
+    const char* line;
+    bool locked;
+  };
+  for (const Case& c : {Case{"LOCKCAM", true}, Case{"lockcam 0", false}, Case{"LOCKCAM 1", true},
+                        Case{"LOCKCAM 1", true}, Case{"LOCKCAM 2", false}}) {
+    ExecuteConsoleCommand(c.line);
+    EXPECT_EQ(CameraLocked(), c.locked) << c.line;
+    EXPECT_EQ(LockedCameraState().mode, c.locked ? 7 : 0) << c.line;
+  }
+
+  ClearCameraTracker();
+  SelectedObject() = nullptr;
+  ExecuteConsoleCommand("AddToTracker");
+  EXPECT_EQ(CameraTrackerCount(), 0);
+  CEntity object;
+  SelectedObject() = &object;
+  ExecuteConsoleCommand("addtotracker");
+  EXPECT_EQ(CameraTrackerCount(), 1);
+  SelectedObject() = nullptr;
+  ClearCameraTracker();
 }

@@ -4,6 +4,7 @@
 #include "city/households.h"
 #include "city/people.h"
 #include "panels_fixture.h"
+#include "panels/panel_events.h"
 #include "ui/line_chart.h"
 #include "ui/buttons.h"
 #include "ui/rich_text.h"
@@ -370,3 +371,20 @@ TEST_F(SelectionInfoTest, PersonPageReadsTheHouseholdOnlyWhenThereIsOne) {
 }
 
 }  // namespace
+
+// An auction announced for the selected block while its lease is pending
+// sends the page back to its lists with the rights button held, and shows
+// the pending message.
+TEST_F(SelectionInfoTest, AnAuctionOfTheSelectedBlockHoldsItsPage) {
+  AddPlayer("Ada", 0, 50000);
+  const int32_t block = OrdinaryBlock();
+  Select(block);
+  ClickMode(1);
+  g_Blocks[size_t(block)].RequestPending = 1;
+  HandlePanelGameEvent(AuctionEvent{kAuctionAnnounced, block, 0, 1000, 120});
+  EXPECT_TRUE(panel().ModeButton(0)->IsPressed());
+  EXPECT_FALSE(panel().ModeButton(1)->IsPressed());
+  EXPECT_TRUE(panel().ModeButton(2)->inputDisabled);
+  EXPECT_GT(page().pendingMessage->LineCount(), 0);
+  g_Blocks[size_t(block)].RequestPending = 0;
+}

@@ -39,4 +39,37 @@ TEST_F(VotingPanelTest, BarsFollowTheSharesAndThePanelClosesAfter750Frames) {
   EXPECT_FALSE(voting.open);
 }
 
+// A vote that names nobody says so in its title (not the last vote's name);
+// the mayor's race shows each player's votes won, the weakest link none.
+TEST_F(VotingPanelTest, TheTitleAndCountsFollowTheKindOfVote) {
+  AddPlayer("Ann", 1);
+  AddPlayer("Bob", 2);
+  CVotingPanel& voting = Hud().voting;
+  VoteEvent named;
+  named.shares = {60.0f, 40.0f, 0, 0, 0, 0};
+  named.votes = {2, 1, -1, -1, -1, -1};
+  named.named = 0;
+  voting.ShowVote(named);
+  EXPECT_EQ(Joined(voting.titleLabel), "Ann");
+  EXPECT_EQ(Joined(voting.votes[0]), "2");
+  EXPECT_EQ(Joined(voting.votes[1]), "1");
+
+  struct Case {
+    bool weakestLink;
+    const char* title;
+    const char* annVotes;
+  };
+  for (const Case& c : {Case{false, "Nobody leads the vote today", "3"}, Case{true, "Nobody is voted out today", ""}}) {
+    VoteEvent tie;
+    tie.shares = {50.0f, 50.0f, 0, 0, 0, 0};
+    tie.votes = {3, 3, -1, -1, -1, -1};
+    tie.weakestLink = c.weakestLink;
+    voting.ShowVote(tie);
+    EXPECT_EQ(Joined(voting.titleLabel), c.title);
+    EXPECT_EQ(Joined(voting.titleArea), "The daily vote");
+    EXPECT_EQ(Joined(voting.votes[0]), c.annVotes);
+    EXPECT_EQ(voting.weakestLink, c.weakestLink);
+  }
+}
+
 }  // namespace
