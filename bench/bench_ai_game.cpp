@@ -160,10 +160,11 @@ void PrintStandings(const Outcome& o) {
     if (ai == nullptr) continue;
     int32_t blocks = 0;
     for (int8_t b : ai->ownedBlocks) blocks += b;
-    std::printf("  %-6s %s money %.0f paper wealth %.0f blocks %d businesses %d; requests %d bids %d builds %d\n",
-                ai->name, slot == o.winner ? "WINNER" : ai->inUse ? "      " : "out   ", ai->money,
-                PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot), ai->tally.blockRequests,
-                ai->tally.bids, ai->tally.constructions);
+    std::printf(
+        "  %-6s %s money %.0f paper wealth %.0f blocks %d businesses %d; requests %d bids %d auctions won %d builds %d\n",
+        ai->name, slot == o.winner ? "WINNER" : ai->inUse ? "      " : "out   ", ai->money,
+        PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot), ai->tally.blockRequests,
+        ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
   if (o.winner < 0) std::printf("  no winner\n");
 }

@@ -21,6 +21,15 @@ inline bool ReadToolSource(const char* path, std::string& text) {
   return true;
 }
 
+// After a source line's statement: anything left on the line but a comment
+// is an error, said in `why`.
+inline bool NothingMoreOnLine(std::istream& words, std::string& why) {
+  std::string rest;
+  if (!(words >> rest) || rest[0] == '#') return true;
+  why = "unexpected " + rest;
+  return false;
+}
+
 // Whether an output name names a file inside the output folder: not empty,
 // not absolute, no ".." among its parts (either separator).
 inline bool OutputNameStaysInside(std::string_view name) {

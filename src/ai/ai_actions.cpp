@@ -299,6 +299,12 @@ CActions* FindActionById(CPlayerAI& ai, int32_t id) {
   return Walk(ai.standard, [&](const CActions& a) { return a.id != 0 && a.id == id; });
 }
 
+bool IsAuctionActionId(const CPlayerAI& ai, int32_t id) {
+  for (const CActions& a : ai.auction)
+    if (a.state != ACT_NOT_READY && a.id != 0 && a.id == id) return true;
+  return false;
+}
+
 void PopCompletedAuctionActions(CPlayerAI& ai) {
   for (CActions& a : ai.auction)
     if (a.state == ACT_COMPLETED) a.Pop();

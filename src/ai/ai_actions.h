@@ -85,5 +85,7 @@ bool AddAction_ConstructBuilding(CPlayerAI& ai, int32_t block, int32_t kind, int
 CActions* FindAwaitingPurchaseAction(CPlayerAI& ai, int32_t block);
 CActions* FindAuctionActionForRequest(CPlayerAI& ai, const PlayerMessage& message);
 CActions* FindActionById(CPlayerAI& ai, int32_t id);
+// True when an action of the auction list carries the id.
+bool IsAuctionActionId(const CPlayerAI& ai, int32_t id);
 void PopCompletedAuctionActions(CPlayerAI& ai);
 int32_t FindFreeActionSlot(const CPlayerAI& ai);

@@ -321,7 +321,7 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount) {
 }
 
 void NominateBlockForAuction(CPlayerAI& ai) {
-  if (AuctionRunning() || ai.plan.targetRequested || ai.pendingBlockRequest >= 0) return;
+  if (AuctionBusy() || ai.plan.targetRequested || ai.pendingBlockRequest >= 0) return;
   if (ai.warned24h && ai.money < 0.0f) return;
   const int32_t saved = ai.plan.chosenBlock;
   int32_t best = -1, bestScore = 0;

@@ -9,6 +9,7 @@
 #include "ai/computer_player.h"
 #include "ai/scoring_terms.h"
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "session/auction.h"
 #include "session/game_messages.h"
 #include "session/session_state.h"
@@ -139,13 +140,20 @@ int32_t CPlayerAI::ComputeSpeculativeBid() {
 
 void CPlayerAI::CheckBlockRejectEvent(const PlayerMessage& refusal) {
   CActions* action = FindActionById(*this, refusal.values[2]);
-  if (action == nullptr) {
-    ReportError(1, 0, "CheckBlockRejectEvent: action is NULL!");
+  if (action == nullptr && IsAuctionActionId(*this, refusal.values[2])) {
+    // The block's auction began before the city answered and took the
+    // request over: the auction settles it, the refusal changes nothing.
     currentRequestId = -1;
     return;
   }
-  if (action->phase != AI_AWAITING_BLOCK_PURCHASE)
-    ReportError(1, 0, "CheckBlockRejectEvent: suspect block reject action");
+  // A refusal can cross the end of an auction that already settled its
+  // request: a warning on the console, as for any stale id met in play.
+  if (action == nullptr) {
+    PlayWarningF("CheckBlockRejectEvent: action is NULL!");
+    currentRequestId = -1;
+    return;
+  }
+  if (action->phase != AI_AWAITING_BLOCK_PURCHASE) PlayWarningF("CheckBlockRejectEvent: suspect block reject action");
   const int32_t committed = static_cast<int32_t>(action->committed);
   committedCash -= static_cast<float>(committed);
   const int32_t refuser = refusal.from.value;

@@ -186,8 +186,8 @@ void CPlayerAI::RunHousekeepingJobs() {
   if (take(kWorkRefurbish)) RunRefurbishmentReview(*this);
   if (take(kWorkDemolish)) RunDemolitionReview(*this);
   if (take(kWorkTakeOver)) RunTakeOverReview(*this);
-  // A nomination waits while the auction room is busy.
-  if (!AuctionRunning() && take(kWorkBlockPurchase)) RunBlockPurchaseCheck(*this);
+  // A nomination waits while the auction room is busy or requests wait for it.
+  if (!AuctionBusy() && take(kWorkBlockPurchase)) RunBlockPurchaseCheck(*this);
   if (take(kWorkFootprint) && ChooseNextBusinessForChosenBlock(*this)) {
     DevelopmentResult result;
     if (!PlanBlockDevelopment(*this, true, result) && !result.found) plan.nothingToBuild = true;

@@ -146,7 +146,7 @@ bool IsCashShortBeforeDeadline(const CPlayerAI& ai) {
 }
 
 bool ChooseOneOffPurchase(CPlayerAI& ai) {
-  if (AuctionRunning()) return false;
+  if (AuctionBusy()) return false;
   const AiDifficultyRow* row = ai.DifficultyRow();
   const float funds = ai.money + (row ? static_cast<float>(row->Value(9)) : 0.0f);
   int32_t percent = static_cast<int32_t>(static_cast<float>(CharacterOffset(ai.characterRow) + 1000) * 0.01f + 100.0f);

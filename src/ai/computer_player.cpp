@@ -160,15 +160,23 @@ AiPlayerState& CPlayerAI::ScoringState() {
   scoring_.Random = &random;
   scoring_.ChosenBlock = plan.chosenBlock;
   scoring_.OneOffAttempts = oneOffAttempts;
-  scoring_.Warned24h = warned24h != 0;
+  // Money below 0 counts as the warning from the moment it runs out, not
+  // only from the midnight that announces it: a player in the red puts
+  // nothing on a block.
+  scoring_.Warned24h = warned24h != 0 || money < 0.0f;
   scoring_.WarningHours = GetDebtHoursLeft(index);
   return scoring_;
 }
 
 float CPlayerAI::GetScore(int32_t type, int32_t& whole) {
   AiPlayerState& s = ScoringState();
-  const float score = ::GetScore(s, type, AuctionBlock(), whole);
+  float score = ::GetScore(s, type, AuctionBlock(), whole);
   rival = s.Rival;
+  // The difficulty's cost scale takes its share off the block's value.
+  if (const AiDifficultyRow* row = DifficultyRow()) {
+    score = static_cast<float>(100 - std::min(row->Value(7), 100)) * 0.01f * score;
+    whole = static_cast<int32_t>(score);
+  }
   return score;
 }
 
@@ -427,6 +435,7 @@ void CPlayerAI::HandleMessage() {
         action->state = ACT_COMPLETED;
         action->phase = AI_IDLE;
         RemovePendingRequest(block);
+        ++tally.auctionsWon;
       } else {
         // Somebody else's purchase: the block stands refused to this player
         // at the price it went for.

@@ -274,7 +274,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   bool withdrawalPosted = false;  // pulled out of the running auction while out of the game
   // Counters the tests and the whole-game check read.
   struct Tally {
-    int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0, nominations = 0;
+    int32_t blockRequests = 0, bids = 0, constructions = 0, priceRounds = 0, nominations = 0, auctionsWon = 0;
     int32_t cardsPlayed = 0, cardsDiscarded = 0;
   } tally;
 

@@ -412,9 +412,9 @@ int32_t GetIncomeForBlock(int32_t block, int32_t player) {
 
 int32_t GetBlockBusinessValue(int32_t block) {
   if (!ValidBlock(block, "GetBlockBusinessValue")) return 0;
-  float sum = 0.0f;
-  ForEachBusiness(block, [&](const CBusiness& business, const CBuilding&) { sum += business.GetSellValue(); });
-  return static_cast<int32_t>(sum);
+  int32_t sum = 0;
+  ForEachBusiness(block, [&](const CBusiness& business, const CBuilding&) { sum += business.GroundRent; });
+  return sum;
 }
 
 int32_t RentStage(int32_t block) {

@@ -85,7 +85,8 @@ bool AnyBuildableBlockHasFixedCosts();
 int32_t GetTotalBlockProfit(int32_t block);
 int32_t GetSavingForBlock(int32_t block, int32_t player);
 int32_t GetIncomeForBlock(int32_t block, int32_t player);
-// The sell values of the businesses on the block, truncated.
+// What the businesses on the block are worth to whoever holds it: the
+// ground rent they pay their landlord each day.
 int32_t GetBlockBusinessValue(int32_t block);
 // Whole game days the block's current lease has run, at most 120 (120 for
 // the city's): how settled its owner is.

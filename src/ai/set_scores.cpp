@@ -117,7 +117,9 @@ float GetScore(AiPlayerState& s, int32_t type, int32_t auctionBlock, int32_t& wh
   if (type == kScoreChosenBlock || type == kScoreChosenBlockAgain) block = s.ChosenBlock;
   if (auction) block = auctionBlock;
   if (block < 0 || block >= kBlockCount) return 0.0f;
-  // The district term, then the script's set score on top of it.
+  // How much the player wants the block, in per cent: the district term and
+  // the script's set score on top, then the terms that weigh the block itself
+  // and the player's means.
   float c = static_cast<float>(GetSetScore(auction, block, s));
   float x = c + static_cast<float>(GetDistrictRentopiaScore(s.Player, block));
   float worth = GetBlockWorth(block, s);
@@ -125,14 +127,22 @@ float GetScore(AiPlayerState& s, int32_t type, int32_t auctionBlock, int32_t& wh
   x = AddBusinessTerm(block, s, x);
   x = AddProfitTerm(s, block, x);
   x = AddDevelopmentTerm(auction, s, block, x);
-  int32_t h = GetBidCeiling(block, s);
-  int32_t l = GetBidValue(block, s);
+  int32_t ceiling = GetBidCeiling(block, s);
+  int32_t value = GetBidValue(block, s);
   x = AddPrestigeTerm(block, s, x);
-  x = AddResidentTerm(block, s, x);
-  float sc = AddLandRentTerm(block, s, x, worth);
-  // The share of the block's bid value the player's ceiling covers, 0..100 %.
-  float t = l > 0 ? static_cast<float>(std::clamp(h * 100 / l, 0, 100)) : 100.0f;
-  float score = sc * t * 0.01f + sc * 0.01f;
+  int32_t wish = static_cast<int32_t>(x);
+  x = static_cast<float>(AdjustForCash(block, s, wish, wish));
+  x = AddLandRentTerm(block, s, x, worth);
+  float want = AddResidentTerm(block, s, x);
+  // However badly it wants a set, a player never values a block at more
+  // than the script's cap allows.
+  int32_t cap = GetAiScores().MaxScoreCap;
+  if (cap > 0) want = std::min(want, static_cast<float>(cap));
+  // What the block is worth in money to this player: its value, held to
+  // what the player can raise unless it wants the set. A player with nothing
+  // to raise puts nothing on it, however much it wants it.
+  float money = static_cast<float>(std::max(GetValueCap(s, value, ceiling), 0));
+  float score = want * money * 0.01f + want * 0.01f;
   whole = static_cast<int32_t>(score);
   return score;
 }

@@ -267,12 +267,14 @@ void Game::StartSimulation() {
 
 // The profile, then (unless a game has been loaded during start-up) the
 // front end's title and main menu; a run that skips the menus (NOFRONTEND,
-// headless runs) starts the free-play level as a quick game would.
+// headless runs) starts the free-play level as a quick game would, with the
+// command line's COMPUTERS as rivals.
 void Game::StartFirstScreen() {
   // The boards once; the profile then loads its own.
   ListBoards();
   PlayerProfile().LoadLast();
   ApplyCursorMode();
+  CopyGraphicsSettings();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN without the menus: the level starts when the network game
@@ -283,6 +285,7 @@ void Game::StartFirstScreen() {
     return;
   }
   FillDefaultPlayerSetup();
+  SeatCommandLineComputers();
   NewGame(&FreePlayLevel());
 }
 
@@ -372,7 +375,7 @@ void Game::InterfaceTask() {
   PollInput();
   StepMenuScript();
   CopyCameraSettings();
-  CopyDetailSetting();
+  CopyGraphicsSettings();
   RunInterfaceKeys();
   CamUpdate();
   StepPresentation();

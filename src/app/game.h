@@ -55,6 +55,9 @@ class Game final : public ShellProgram {
   // The simulation and what the game root connects to it (part of Start;
   // tests without a window call it alone).
   void StartSimulation();
+  // The first screen once started (part of Start; tests without a window
+  // call it after StartSimulation).
+  void StartFirstScreen();
   // Starts a game of the level (null: the default level, no city of its own).
   void NewGame(const LevelEntry* level);
   // Loads "profiles\<profile>\<name>": the file is read and checked, then the
@@ -76,7 +79,6 @@ class Game final : public ShellProgram {
   static void ShowAuctionEvent(const AuctionEvent& event);
 
  private:
-  void StartFirstScreen();
   void Reset();
   void DrawFrame();
   bool FrameWanted();

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -51,6 +53,8 @@
 #include "city/business_types.h"
 #include "ui/hover_info.h"
 #include "ui/interface_assets.h"
+#include "ui/ui_services.h"
+#include "engine/files/text_bank.h"
 #include "visuals/city_picking.h"
 #include "visuals/scene_passes.h"
 #include "visuals/building_visuals.h"
@@ -61,6 +65,7 @@
 namespace {
 
 constexpr int32_t kCameraRate = 50;
+constexpr int32_t kComputerSlotText = 1756;  // "Computer", a computer player's name before its number
 constexpr int32_t kBlackPageSize = 64;
 constexpr uint32_t kOpaqueBlack = 0xFF000000;
 constexpr int32_t kFreePlayId = 400002;  // the sandbox
@@ -257,7 +262,17 @@ void CopyCameraSettings() {
   s.performance = g_StartupOptions.performance;
 }
 
-void CopyDetailSetting() { DetailChoice = std::clamp(PlayerProfile().DetailLevel, 0, 2); }
+void CopyGraphicsSettings() {
+  const auto& profile = PlayerProfile();
+  DetailChoice = std::clamp(profile.DetailLevel, 0, 2);
+  CRenderer* renderer = CurrentRenderer();
+  if (!renderer) return;
+  // Only a change reaches the renderer: a new ramp is work for the device.
+  const int32_t filtering = std::clamp(profile.FilteringLevel, 0, 1);
+  const int32_t gamma = std::clamp(profile.GammaLevel, kGammaLevelMin, kGammaLevelMax);
+  if (renderer->FilteringLevel() != filtering) renderer->SetFilteringLevel(filtering);
+  if (renderer->GammaLevel() != gamma) renderer->SetGammaLevel(gamma);
+}
 
 namespace {
 
@@ -399,6 +414,7 @@ void FillLevelPlayerSetup(const LevelEntry& level) {
     break;
   }
   FillDefaultPlayerSetup();
+  SeatCommandLineComputers();
 }
 
 void LoadComputerPlayerCharacters(bool initialise) {
@@ -426,4 +442,36 @@ void FillDefaultPlayerSetup() {
   row.character = PlayerProfile().PreferredCharacter;
   const std::string_view name = PlayerProfile().name[0] ? PlayerProfile().name : "Player";
   name.copy(row.name, std::min(name.size(), sizeof row.name - 1));
+}
+
+void SeatComputerPlayers(int32_t count) {
+  CPlayerTable& table = PlayerTable();
+  std::string label = "Computer";
+  if (Ui().text) Ui().text->GetTextAscii(label, kComputerSlotText);
+  auto held = [&](int32_t token) {
+    for (int32_t i = 0; i < kMaxPlayers; ++i)
+      if (table.SetupRow(i).kind != kPlayerEmpty && table.SetupRow(i).character == token) return true;
+    return false;
+  };
+  int32_t seated = 0;
+  for (int32_t slot = 0; slot < kMaxPlayers && seated < count; ++slot) {
+    PlayerSetupRow& row = table.SetupRow(slot);
+    if (row.kind != kPlayerEmpty) continue;
+    int32_t token = 0;
+    while (held(token)) ++token;
+    row = PlayerSetupRow{};
+    row.kind = kPlayerComputer;
+    row.character = token;
+    row.difficulty = ScenarioManager().Difficulty();
+    std::snprintf(row.name, sizeof row.name, "%s %d", label.c_str(), slot + 1);
+    ++seated;
+  }
+}
+
+void SeatCommandLineComputers() {
+  if (g_StartupOptions.computers < 0) return;
+  CPlayerTable& table = PlayerTable();
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
+    if (table.SetupRow(slot).kind == kPlayerComputer) table.SetupRow(slot) = PlayerSetupRow{};
+  SeatComputerPlayers(g_StartupOptions.computers);
 }

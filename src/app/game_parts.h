@@ -37,8 +37,10 @@ void StartCamera();
 void InterpolateCamera();
 // The camera modes read the player's settings and the renderer choice.
 void CopyCameraSettings();
-// The frame draws the optional groups by the graphics options' detail.
-void CopyDetailSetting();
+// The graphics options of the profile take effect: the frame draws the
+// optional groups by the detail, the renderer samples textures by the
+// filtering and shows the picture through the brightness's gamma ramp.
+void CopyGraphicsSettings();
 // The city's visuals: the architect's buildings, signs and props, and the
 // effects that step with the logic ticks (night windows), installed as the
 // city's visual services.
@@ -76,13 +78,21 @@ bool RunLevelScripts(const LevelEntry* level, bool startingCity);
 // The scripts' session services, which also run the computer players' scripts
 // of the current level when a level starts with computer players.
 void InstallGameSessionServices();
-// Until the front end exists the first screen starts a free game with the
-// profile's player as the one human player, unless a set-up row is filled.
 // The computer players' characters from the AI scripts (first decision times
 // drawn when initialising), and their state rebuilt after a load.
 void LoadComputerPlayerCharacters(bool initialise);
 void ResumeComputerPlayersAfterLoad();
+// A game started without the menus has the profile's player as the one human
+// player, unless a set-up row is filled.
 void FillDefaultPlayerSetup();
 // The players of a level's token choice (its players.lua), the first human
 // slot named after the profile; the profile's player alone when it names none.
+// The command line's COMPUTERS, when given, replaces the level's rivals.
 void FillLevelPlayerSetup(const LevelEntry& level);
+// Each free set-up row, in order, becomes a computer player named by its slot
+// number, with the lowest token no row holds (its AI character) and the
+// current difficulty, until `count` are seated.
+void SeatComputerPlayers(int32_t count);
+// The command line's COMPUTERS, when given, for a start without the menus:
+// the rows' computer players make way for that many in the free rows.
+void SeatCommandLineComputers();

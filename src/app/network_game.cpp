@@ -1,7 +1,6 @@
 #include "app/network_game.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -11,7 +10,6 @@
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
-#include "engine/files/text_bank.h"
 #include "frontend/network_pages.h"
 #include "script/profiles.h"
 #include "session/game_messages.h"
@@ -19,14 +17,12 @@
 #include "session/scenarios.h"
 #include "session/ready_barrier.h"
 #include "session/session_state.h"
-#include "ui/ui_services.h"
 
 namespace {
 
 constexpr float kPollRate = 5.0f;
 constexpr int32_t kPollGroup = 0;  // never paused
 constexpr const char* kDefaultSessionName = "Rentopia Civano";
-constexpr int32_t kComputerSlotText = 1756;
 
 std::string LocalName() { return PlayerProfile().name[0] ? PlayerProfile().name : "Player"; }
 
@@ -68,7 +64,7 @@ bool NetworkGame::OpenWith(std::unique_ptr<platform::NetTransport> transport, co
     return false;
   }
   expectedPlayers_ = options.networkPlayers;
-  computers_ = options.networkComputers;
+  computers_ = std::max(options.computers, 0);
   menus_ = false;
   StartSession(std::move(transport), options.hostSession);
   if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name);
@@ -102,13 +98,14 @@ bool NetworkGame::OpenForMenus() {
   return browser_ != nullptr;
 }
 
-// The command line's JOIN address, else this machine ("0").
+// This machine, the local network and the command line's JOIN address.
 void NetworkGame::EnumerateSessions() {
   if (browser_ == nullptr) return;
   const StartupOptions& o = g_StartupOptions;
-  const std::string address = o.networkStart && !o.hostSession && o.hostAddress[0] ? o.hostAddress : "0";
+  const std::string address = o.networkStart && !o.hostSession && o.hostAddress[0] ? o.hostAddress : "";
   browser_->EnumerateSessions(address, static_cast<uint16_t>(o.port));
-  browser_->Poll();
+  for (const platform::NetEvent& e : browser_->Poll())
+    if (e.kind == platform::NetEventKind::kWarning) ConsolePrintF(kConsoleError, "%s", e.text.c_str());
 }
 
 void NetworkGame::StopSessionEnumeration() {
@@ -223,7 +220,7 @@ void NetworkGame::StartWhenGathered() {
   if (menus_ || started_ || !Session().host || transport_->PlayerCount() < expectedPlayers_) return;
   started_ = true;
   transport_->DisableJoining();
-  SeatComputerPlayers();
+  SeatComputerPlayers(computers_);
   LobbySetupMsg setup;
   CPlayerTable& table = PlayerTable();
   for (int i = 0; i < kMaxPlayers; ++i) {
@@ -236,33 +233,6 @@ void NetworkGame::StartWhenGathered() {
   Post(setup);
   Post(GameStartMsg{static_cast<int32_t>(std::time(nullptr)), kNetworkFreePlayId, Session().executableVersion});
   StartLevelWhenToldTo();
-}
-
-// Each free slot, in order, becomes a computer player named by its slot
-// number, with the lowest token no slot holds (its AI character), until
-// COMPUTERS are seated.
-void NetworkGame::SeatComputerPlayers() {
-  CPlayerTable& table = PlayerTable();
-  std::string label = "Computer";
-  if (Ui().text) Ui().text->GetTextAscii(label, kComputerSlotText);
-  int32_t seated = 0;
-  for (int slot = 0; slot < kMaxPlayers && seated < computers_; ++slot) {
-    PlayerSetupRow& row = table.SetupRow(slot);
-    if (row.kind != kPlayerEmpty) continue;
-    int32_t token = 0;
-    auto held = [&](int32_t t) {
-      for (int i = 0; i < kMaxPlayers; ++i)
-        if (table.SetupRow(i).kind != kPlayerEmpty && table.SetupRow(i).character == t) return true;
-      return false;
-    };
-    while (held(token)) ++token;
-    row = PlayerSetupRow{};
-    row.kind = kPlayerComputer;
-    row.character = token;
-    row.difficulty = ScenarioManager().Difficulty();
-    std::snprintf(row.name, sizeof row.name, "%s %d", label.c_str(), slot + 1);
-    ++seated;
-  }
 }
 
 void NetworkGame::StartLevelWhenToldTo() {

@@ -55,7 +55,6 @@ class NetworkGame final : public SessionNetworkServices {
  private:
   void Handle(const platform::NetEvent& event);
   void StartWhenGathered();
-  void SeatComputerPlayers();
   void StartLevelWhenToldTo();
   bool StartSession(std::unique_ptr<platform::NetTransport> transport, bool host);
 

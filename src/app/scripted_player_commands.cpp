@@ -21,16 +21,22 @@
 namespace {
 
 constexpr int32_t kBidRaise = 100;
-// A lease request answered by neither an auction nor a transfer within this
-// many ticks (after it was asked, or after the last auction ended) is taken as
-// refused and asked again.
-constexpr uint32_t kLeaseAnswerTicks = 200;
+// After the block's auction (or a refusal) the lease is asked again this many
+// ticks later unless the block has changed hands by then (its transfer comes
+// a delivery lead after the auction's end).
+constexpr uint32_t kLeaseAnswerTicks = 100;
+// A request neither seen waiting nor auctioned this long after it was asked
+// was lost or refused unseen: asked again. A client is never further behind
+// the host than the host's lead allows, so its request is delivered sooner.
+constexpr uint32_t kLeaseDeliveryTicks = 3000;
 
 struct Lease {
   int32_t block = -1;
   int32_t price = 0;
   bool asked = false;
+  bool seen = false;  // the request was seen waiting or its auction running
   uint32_t askedAt = 0;
+  uint32_t answeredAt = 0;
 };
 
 struct Autobid {
@@ -87,10 +93,24 @@ void EnsureTask() {
 
 // ---- Leases -------------------------------------------------------------------------
 
+// Whether the player's request for the block waits for its turn or its
+// auction is announced or up (shared state, the same on every machine).
+bool LeaseInAuction(int32_t block, int32_t player) {
+  const CAuction* a = CurrentAuction();
+  if (a != nullptr && a->block.value == block) return true;
+  const WaitingAuctionList& waiting = WaitingAuctions();
+  for (int32_t i = 0; i < waiting.count; ++i)
+    if (waiting.rows[i].block.value == block && waiting.rows[i].starter == player) return true;
+  return false;
+}
+
 // True when the lease is settled (the block is the player's or a rival's).
+// The request is asked once and answered by its auction (it waits its turn
+// while others run) or by a refusal; then, while the block is still the
+// city's, it is asked again.
 bool StepLease(Lease& lease) {
   CPlayer* local = PlayerTable().Local();
-  const CBlock* block = GetBlock(lease.block);
+  CBlock* block = GetBlock(lease.block);
   if (local == nullptr || block == nullptr) return false;
   if (!block->Ownable) {
     ConsolePrintF(kConsoleError, "Error. Block %d cannot be leased", lease.block);
@@ -105,21 +125,33 @@ bool StepLease(Lease& lease) {
                   int(block->Owner));
     return true;
   }
-  if (CurrentAuction() != nullptr) {
-    // Whatever was asked, this auction answers or refused it; its result
-    // reaches the block some ticks after it ends.
-    lease.asked = true;
-    lease.askedAt = LogicTick();
-    return false;
+  const uint32_t now = LogicTick();
+  if (lease.asked) {
+    if (LeaseInAuction(lease.block, local->index)) {
+      lease.seen = true;
+      lease.answeredAt = now;
+      return false;
+    }
+    // A refusal clears the page's pending mark at its delivery.
+    const bool refused = !lease.seen && block->RequestPending == 0;
+    if (lease.seen || refused) {
+      if (lease.answeredAt == 0 || lease.answeredAt < lease.askedAt) lease.answeredAt = now;
+      if (now < lease.answeredAt + kLeaseAnswerTicks) return false;
+    } else if (now < lease.askedAt + kLeaseDeliveryTicks) {
+      return false;
+    }
   }
-  if (lease.asked && LogicTick() < lease.askedAt + kLeaseAnswerTicks) return false;
   const int32_t price = lease.price > 0 ? lease.price : static_cast<int32_t>(block->GetLeasePrice());
   if (!local->CanAfford(static_cast<float>(price), false)) return false;
+  // As the block page does: the request stays marked until it is answered.
+  block->RequestPending = 1;
   local->RequestBuyBlock(lease.block, static_cast<float>(price), -1);
   lease.asked = true;
-  lease.askedAt = LogicTick();
+  lease.seen = false;
+  lease.askedAt = now;
+  lease.answeredAt = 0;
   ConsolePrintF(kConsoleReply, "Player %d asks for block %d at %d (tick %u)", local->index + 1, lease.block, price,
-                LogicTick());
+                now);
   return false;
 }
 

@@ -458,7 +458,7 @@ class CTokenSelectScreen : public CFrontEndPage {
     for (int32_t n = 0; n < kSetupRows; ++n) {
       TokenRow& row = rows[size_t(n)];
       if (row.kind == 0) row.name = Game().ProfileName().empty() ? Game().Text(1760) : Game().ProfileName();
-      else if (row.kind == 1 && row.token >= 0) row.name = Game().Text(kTokenInfo[row.token].nameText);
+      else if (row.kind == 1 && row.token >= 0) row.name = Game().Text(TokenInfoRow(row.token).nameText);
       if (row.name.size() > 31) row.name.resize(31);
       if (row.kind == -1) Show(names[size_t(n)], 1755);
       else Show(names[size_t(n)], row.name);
@@ -468,8 +468,8 @@ class CTokenSelectScreen : public CFrontEndPage {
     described = n;
     const TokenRow& row = rows[size_t(n)];
     if (row.token < 0) return;
-    Show(infoTitle, kTokenInfo[row.token].nameText);
-    Show(info, kTokenInfo[row.token].descriptionText);
+    Show(infoTitle, TokenInfoRow(row.token).nameText);
+    Show(info, TokenInfoRow(row.token).descriptionText);
   }
   void OnOpen() override {
     frames = 0;
@@ -485,7 +485,7 @@ class CTokenSelectScreen : public CFrontEndPage {
       if (!e->tutorial || !ran) {
         rows[0].kind = 0;
         rows[0].token = e->tutorial ? 0 : Game().RememberedToken();
-        if (rows[0].token < 0 || rows[0].token >= kTokenChoices) rows[0].token = 0;
+        if (rows[0].token < 0 || rows[0].token >= kTokenCount) rows[0].token = 0;
       }
       ResolveTokenClashes(rows);
       ShowNames();
@@ -508,34 +508,28 @@ class CTokenSelectScreen : public CFrontEndPage {
     return true;
   }
   void DrawPage() override {
-    const uint32_t alpha = uint32_t(255 - (8 * frames) % 256) & 0xFF;
     Band("SP_TOKEN_PLAYER_BACKING", kBacking, kBacking);
     Band("SP_TOKEN_SESS_BACKING", kBacking, kBacking);
     Band("SP_TOKEN_INFO_BACKING", kBacking, kBacking);
     Band("SP_TOKEN_TITLE_AREA", 0xFF01762F, 0xFF01762F);
     Band("SP_TOKEN_SESS_TITLE_AREA", 0xFF1B254B, 0xFF1B254B);
     Band("SP_TOKEN_PLAYERS_TITLE", kGreyTop, kGreyBottom);
-    if (rows[size_t(described)].token >= 0) {
-      const uint32_t c = kTokenInfo[rows[size_t(described)].token].colour & 0x00FFFFFF;
-      Band("SP_TOKEN_INFO_TITLE_AREA", 0xFF000000 | c, 0x7F000000 | c);
-    }
+    if (rows[size_t(described)].token >= 0) TokenBand("SP_TOKEN_INFO_TITLE_AREA", rows[size_t(described)].token);
     char element[40];
     for (int32_t n = 0; n < kSetupRows; ++n) {
       const TokenRow& row = rows[size_t(n)];
       std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
-      if (n == 0) Band(element, (alpha << 24) | 0x00FF00, (alpha << 24) | 0x00FF00);
+      if (n == 0) PulseBand(element, frames);
       std::snprintf(element, sizeof element, "SP_TOKEN_TINT_SLOT%d", n + 1);
       char picture[40], token[40];
       std::snprintf(picture, sizeof picture, "SP_TOKEN_3DPIC_P%d", n + 1);
       std::snprintf(token, sizeof token, "SP_TOKEN_TOKEN_P%d", n + 1);
-      if (row.kind != -1 && row.token >= 0) {
-        const TokenInfo& info = kTokenInfo[row.token];
-        const uint32_t c = info.colour & 0x00FFFFFF;
-        Band(element, 0xFF000000 | c, 0x7F000000 | c);
-        DrawImageInRect(At(picture), info.portraitImage);
-        DrawImageInRect(At(token), info.tokenImage);
+      const bool used = row.kind != -1 && row.token >= 0;
+      TokenBand(element, used ? row.token : -1);
+      if (used) {
+        DrawImageInRect(At(picture), TokenInfoRow(row.token).portraitImage);
+        DrawImageInRect(At(token), TokenInfoRow(row.token).tokenImage);
       } else {
-        Band(element, kGreyTop, 0x7F909090);
         DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
     }

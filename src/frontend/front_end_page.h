@@ -12,6 +12,7 @@
 #include "ui/draw_2d.h"
 #include "ui/edit_box.h"
 #include "ui/panel.h"
+#include "ui/player_tokens.h"
 #include "ui/text_rect.h"
 
 namespace frontend_pages {
@@ -46,6 +47,17 @@ class CFrontEndPage : public CPanel {
   FrontEndServices& Game() { return FrontEndScreens().Services(); }
   UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
   void Band(const char* element, uint32_t top, uint32_t bottom) { DrawBand(At(element), top, bottom); }
+  // A player row's band in its token's colour, or grey without a token.
+  void TokenBand(const char* element, int32_t token) {
+    if (token < 0 || token >= kTokenCount) return Band(element, kGreyTop, 0x7F909090);
+    const uint32_t c = TokenInfoRow(token).colour & 0x00FFFFFF;
+    Band(element, 0xFF000000 | c, 0x7F000000 | c);
+  }
+  // The local row's backing pulses green, fading out over 32 frames.
+  void PulseBand(const char* element, int32_t frames) {
+    const uint32_t alpha = uint32_t(255 - (8 * frames) % 256) & 0xFF;
+    Band(element, (alpha << 24) | 0x00FF00, (alpha << 24) | 0x00FF00);
+  }
 
   CIconButton* MenuButton(const MenuButtonDef* table, int32_t id, int32_t font) {
     const MenuButtonDef& row = table[id];

@@ -4,7 +4,7 @@
 
 namespace {
 
-bool ValidToken(int32_t t) { return t >= 0 && t < kTokenChoices; }
+bool ValidToken(int32_t t) { return t >= 0 && t < kTokenCount; }
 
 }  // namespace
 
@@ -24,7 +24,7 @@ bool LobbySlots::Held(int32_t token, int32_t except) const {
 }
 
 int32_t LobbySlots::LowestFreeToken() const {
-  for (int32_t t = 0; t < kTokenChoices; ++t)
+  for (int32_t t = 0; t < kTokenCount; ++t)
     if (!Held(t)) return t;
   return -1;
 }
@@ -33,8 +33,8 @@ void LobbySlots::CycleToken(int32_t slot, int32_t step) {
   if (slot < 0 || slot >= kSetupRows || (step != 1 && step != -1)) return;
   LobbySlot& s = slots[size_t(slot)];
   const int32_t from = ValidToken(s.token) ? s.token : 0;
-  for (int32_t k = 1; k <= kTokenChoices; ++k) {
-    const int32_t t = ((from + 10 + k * step) % kTokenChoices + kTokenChoices) % kTokenChoices;
+  for (int32_t k = 1; k <= kTokenCount; ++k) {
+    const int32_t t = ((from + 10 + k * step) % kTokenCount + kTokenCount) % kTokenCount;
     if (!Held(t, slot)) {
       s.token = t;
       return;
@@ -43,13 +43,13 @@ void LobbySlots::CycleToken(int32_t slot, int32_t step) {
 }
 
 void LobbySlots::ResolveTokenClashes() {
-  bool taken[kTokenChoices] = {};
+  bool taken[kTokenCount] = {};
   if (slots[0].Used() && ValidToken(slots[0].token)) taken[slots[0].token] = true;
   for (int32_t i = 1; i < kSetupRows; ++i) {
     LobbySlot& s = slots[size_t(i)];
     if (!s.Used() || !ValidToken(s.token)) continue;
     // Six slots hold at most six of ten tokens: a free one always exists.
-    for (int32_t n = 0; n < kTokenChoices && taken[s.token]; ++n) s.token = (s.token + 1) % kTokenChoices;
+    for (int32_t n = 0; n < kTokenCount && taken[s.token]; ++n) s.token = (s.token + 1) % kTokenCount;
     taken[s.token] = true;
   }
 }

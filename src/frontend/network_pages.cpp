@@ -665,7 +665,6 @@ class CNetworkChatScreen : public CFrontEndPage {
     }
   }
   void DrawPage() override {
-    const uint32_t alpha = uint32_t(255 - (8 * frames) % 256) & 0xFF;
     Band("NETWORK_CHAT_PLAYER_BACK", kBacking, kBacking);
     Band("NETWORK_CHAT_TITLE_AREA", kGreenTop, kGreenBottom);
     Band("NETWORK_CHAT_PLAYERS_TITLE", kGreyTop, kGreyTitleBottom);
@@ -681,17 +680,12 @@ class CNetworkChatScreen : public CFrontEndPage {
       const LobbySlot& slot = lobby.slots[size_t(s)];
       if (s == LocalSlot()) {
         std::snprintf(element, sizeof element, "NETWORK_CHAT_SLOT_%dBACKING", s + 1);
-        Band(element, (alpha << 24) | 0x00FF00, (alpha << 24) | 0x00FF00);
+        PulseBand(element, frames);
       }
       std::snprintf(element, sizeof element, "NETWORK_CHAT_NAMESLOT_P%d", s + 1);
       Band(element, kInfoBacking, kInfoBacking);
       std::snprintf(element, sizeof element, "NETWORK_CHAT_TINT_SLOT%d", s + 1);
-      if (slot.Used() && slot.token >= 0 && slot.token < kTokenChoices) {
-        const uint32_t c = kTokenInfo[slot.token].colour & 0x00FFFFFF;
-        Band(element, 0xFF000000 | c, 0x7F000000 | c);
-      } else {
-        Band(element, kGreyTop, kGreyTitleBottom);
-      }
+      TokenBand(element, slot.Used() ? slot.token : -1);
     }
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
@@ -798,7 +792,7 @@ void CNetworkHostScreen::Host() {
   std::string player = FrontEndNet().PlayerName();
   if (player.empty()) player = Game().ProfileName();
   int32_t token = Game().RememberedToken();
-  if (token < 0 || token >= kTokenChoices) token = 0;
+  if (token < 0 || token >= kTokenCount) token = 0;
   Lobby().SetPlayerSlot(0, FrontEndNet().LocalId(), player, token, kSlotHuman, 0);
 }
 

@@ -13,6 +13,7 @@
 #include "session/goals.h"
 #include "session/player.h"
 #include "session/scenarios.h"
+#include "ui/player_tokens.h"
 #include "ui/line_chart.h"
 
 using namespace frontend_pages;
@@ -25,16 +26,6 @@ constexpr int32_t kNoStatisticText = 1621;
 // The face of a player whose line is hidden.
 constexpr int32_t kHiddenPlayerImage = 9;
 constexpr IconImages kLeftArrow{97, 98, 99, 100}, kRightArrow{101, 102, 103, 104};
-
-// The first player icon image (normal) of a token, as the time panel shows it.
-int32_t PlayerIcon(int32_t token) {
-  if (token <= 0 || token >= kTokenChoices) return 147;
-  return token == 1 ? 144 : 150 + 3 * (token - 2);
-}
-
-uint32_t TokenColour(int32_t token) {
-  return kTokenInfo[token >= 0 && token < kTokenChoices ? token : 0].colour;
-}
 
 class CStatisticsScreen : public CFrontEndPage {
  public:
@@ -77,7 +68,7 @@ class CStatisticsScreen : public CFrontEndPage {
       if (p == nullptr || !p->inUse) continue;
       b->visible = true;
       b->on = true;
-      b->imageOn = PlayerIcon(p->character);
+      b->imageOn = PlayerIconImage(p->character);
       b->imageOff = kHiddenPlayerImage;
       names[size_t(k)]->AddText(p->name);
     }
@@ -122,7 +113,7 @@ class CStatisticsScreen : public CFrontEndPage {
       const CPlayer* p = PlayerTable().Get(k);
       if (p == nullptr || !p->inUse) continue;
       std::snprintf(element, sizeof element, "STATS_TOKEN_BACKING0%d", k + 1);
-      const uint32_t c = TokenColour(p->character) - 0x01000000u;
+      const uint32_t c = TokenInfoRow(p->character).colour - 0x01000000u;
       Band(element, c, c);
     }
     DrawChart();
@@ -155,7 +146,7 @@ class CStatisticsScreen : public CFrontEndPage {
     for (int32_t k = 0; k < kMaxPlayers; ++k) {
       const CPlayer* p = PlayerTable().Get(k);
       if (p == nullptr || !p->inUse || !tokens[size_t(k)]->on) continue;
-      CChart::DrawLine(chart, lines.lines[size_t(k)], TokenColour(p->character), 4.0f);
+      CChart::DrawLine(chart, lines.lines[size_t(k)], TokenInfoRow(p->character).colour, 4.0f);
     }
   }
 

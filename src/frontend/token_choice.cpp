@@ -1,21 +1,13 @@
 #include "frontend/token_choice.h"
 
-// The token image is the player icon the game shows for the token.
-const TokenInfo kTokenInfo[kTokenChoices] = {
-    {1744, 1863, 0xFFBD0000, 272, 147}, {1745, 1871, 0xFF0D00F1, 264, 144}, {1746, 1866, 0xFFFD96B1, 267, 150},
-    {1747, 1864, 0xFF00A203, 263, 153}, {1748, 1870, 0xFFF17100, 271, 156}, {1749, 1872, 0xFF0094E8, 266, 159},
-    {1750, 1867, 0xFFFFF201, 269, 162}, {1751, 1865, 0xFF9DFFE5, 270, 165}, {1752, 1868, 0xFF733826, 268, 168},
-    {1753, 1869, 0xFFBE27B9, 265, 171},
-};
-
 namespace {
 
-bool ValidToken(int32_t t) { return t >= 0 && t < kTokenChoices; }
+bool ValidToken(int32_t t) { return t >= 0 && t < kTokenCount; }
 
 }  // namespace
 
 void ResolveTokenClashes(TokenRows& rows) {
-  bool taken[kTokenChoices] = {};
+  bool taken[kTokenCount] = {};
   if (ValidToken(rows[0].token)) taken[rows[0].token] = true;
   for (int32_t r = 1; r < kSetupRows; ++r) {
     TokenRow& row = rows[size_t(r)];
@@ -26,7 +18,7 @@ void ResolveTokenClashes(TokenRows& rows) {
       continue;
     }
     // Six rows hold at most six of ten tokens: a free one always exists.
-    for (int32_t n = 0; n < kTokenChoices && taken[t]; ++n) t = (t + 1) % kTokenChoices;
+    for (int32_t n = 0; n < kTokenCount && taken[t]; ++n) t = (t + 1) % kTokenCount;
     row.token = t;
     taken[t] = true;
   }
@@ -35,7 +27,7 @@ void ResolveTokenClashes(TokenRows& rows) {
 void StepHumanToken(TokenRows& rows, int32_t step) {
   TokenRow& human = rows[0];
   const int32_t from = ValidToken(human.token) ? human.token : 0;
-  human.token = (from + (step < 0 ? kTokenChoices - 1 : 1)) % kTokenChoices;
+  human.token = (from + (step < 0 ? kTokenCount - 1 : 1)) % kTokenCount;
   ResolveTokenClashes(rows);
 }
 

@@ -8,17 +8,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr int32_t kTokenChoices = 10;
-inline constexpr int32_t kSetupRows = 6;
+#include "ui/player_tokens.h"
 
-struct TokenInfo {
-  int32_t nameText;
-  int32_t descriptionText;
-  uint32_t colour;  // ARGB
-  int32_t portraitImage;  // UI images
-  int32_t tokenImage;
-};
-extern const TokenInfo kTokenInfo[kTokenChoices];
+inline constexpr int32_t kSetupRows = 6;
 
 // One row of the token page: kind -1 unused, 0 human, 1 computer.
 struct TokenRow {

@@ -84,13 +84,6 @@ const CPlayer* PlayerAt(int32_t index) {
   return p && p->inUse ? p : nullptr;
 }
 
-void SetUpText(CTextRect& t, const UIRect& r, CPanel* panel, int32_t alignment, int32_t font) {
-  t.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
-  t.SetAlignment(alignment, 0, 0);
-  t.SetFont(font);
-  t.Clear();
-}
-
 // A box whose first two corners are opaque and last two half clear.
 void DrawShadedBox(const UIRect& r, const CLayoutEntity* m, uint32_t colour) {
   DrawBand(r, m, WithAlpha(colour, 0xFE), WithAlpha(colour, 0x7F), kDepth);
@@ -107,25 +100,12 @@ void DrawImage(const UIRect& r, int32_t image) {
 // A point of a figure (in its model's space) on screen, in layout units,
 // through the view the room drew it with.
 bool ProjectFigurePoint(const CEntity& figure, float up, float& x, float& y) {
-  const ProjectionState& p = g_Projection;
-  if (p.centreX <= 0 || p.centreY <= 0) return false;
-  const Vec3 local{0.0f, up, 0.0f};
-  Vec3 view;
-  MatTransformPoints(figure.view, &local, &view, 1);
-  if (view.z < p.nearPlane) return false;
-  ScreenPoint at;
-  ProjectPoints(&view, &at, 1);
-  x = at.x * 640.0f / (2 * p.centreX);
-  y = at.y * 480.0f / (2 * p.centreY);
-  return true;
+  return ProjectToLayout(figure.view, Vec3{0.0f, up, 0.0f}, x, y);
 }
 
 CIconButton* MakeButton(CPanel& panel, int32_t id, const UIRect& r, int32_t firstImage) {
-  CIconButton* b = panel.CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+  CIconButton* b = CreatePushButton(panel, id, r);
   if (firstImage >= 0) SetButtonImages(*b, firstImage, firstImage + 2, -1, firstImage + 1, -1);
-  b->SetMode(kIconFireOnRelease);
-  b->label.SetFont(3);
-  b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
   return b;
 }
 
@@ -158,9 +138,9 @@ BidderTag BidderTagAt(float x, float y, bool tall) {
 void CAuctionTimerPanel::Build() {
   backing = ElementRect("AUCTION_TIMER_BACKING");
   titleRect = ElementRect("AUCTION_TIMER_TITLE_LABEL");
-  SetUpText(titleText, titleRect, this, 4, 1);
+  PanelText(titleText, titleRect, this, 1, 4);
   titleText.AddTextId(kTimerTitleText);
-  SetUpText(timerText, ElementRect("AUCTION_TIMER_TIMER_AREA"), this, 4, 3);
+  PanelText(timerText, ElementRect("AUCTION_TIMER_TIMER_AREA"), this, 3, 4);
   countdown = kAuctionTurnTime;
 }
 
@@ -205,7 +185,7 @@ void CAuctionTimerPanel::DrawSelf() {
 void CAuctionBidPanel::Build() {
   backing = ElementRect("AUCTION_BID_BACKING");
   amountRect = ElementRect("AUCTION_BID_BID_AMOUNT");
-  SetUpText(amountText, amountRect, this, 3, 1);
+  PanelText(amountText, amountRect, this, 1, 3);
   amountText.AddTextId(kAuctionTitleText);
   secondLabel.Attach(amountRect.x1, amountRect.y1, amountRect.x2, amountRect.y2, this, this, 0);
   secondLabel.SetAlignment(5, 20, 0);
@@ -409,7 +389,7 @@ void CAuctionBidPanel::DrawSelf() {
     const CPlayer* p = PlayerAt(i);
     if (!tagShown[size_t(i)] || p == nullptr) continue;
     const BidderTag& t = tags[size_t(i)];
-    const TokenInfo& token = TokenRow(p->character);
+    const TokenInfo& token = TokenInfoRow(p->character);
     DrawRect2DSolid(t.tag, kTagColour, kDepth);
     const uint32_t top = token.colour - 0x01000000u, bottom = token.colour + 0x7F000000u;
     for (const UIRect& strip : {t.upper, t.lower}) {
@@ -423,7 +403,7 @@ void CAuctionBidPanel::DrawSelf() {
     cash[size_t(i)].Draw(nullptr);
   }
   if (a && leaderShown)
-    if (const CPlayer* leader = PlayerAt(a->leader)) DrawImage(leaderMarker, TokenRow(leader->character).portraitImage);
+    if (const CPlayer* leader = PlayerAt(a->leader)) DrawImage(leaderMarker, TokenInfoRow(leader->character).portraitImage);
 }
 
 // ---- Sale banner ----------------------------------------------------------------------
@@ -433,9 +413,9 @@ void CAuctionTopPanel::Build() {
   saleArea = ElementRect("AUCTION_TOP_SALE_AREA");
   bidShading = ElementRect("AUCTION_TOP_BID_SHADING");
   bidIcon = ElementRect("AUCTION_TOP_BID_ICON");
-  SetUpText(titleText, saleArea, this, 4, 1);
+  PanelText(titleText, saleArea, this, 1, 4);
   titleText.AddTextId(kTopTitleAtBuildText);
-  SetUpText(bidText, ElementRect("AUCTION_TOP_BID_INFO_LABEL"), this, 4, 3);
+  PanelText(bidText, ElementRect("AUCTION_TOP_BID_INFO_LABEL"), this, 3, 4);
   bidText.AddTextId(kTopBidLineAtBuildText);
 }
 
@@ -470,7 +450,7 @@ void CAuctionTopPanel::DrawSelf() {
   const CAuction* a = RoomAuction();
   if (a == nullptr) return;
   if (const CPlayer* leader = PlayerAt(a->leader))
-    DrawImage(MovedRect(bidIcon, m), TokenRow(leader->character).portraitImage);
+    DrawImage(MovedRect(bidIcon, m), TokenInfoRow(leader->character).portraitImage);
 }
 
 // ---- City map -------------------------------------------------------------------------
@@ -478,7 +458,7 @@ void CAuctionTopPanel::DrawSelf() {
 void CAuctionMapPanel::Build() {
   backing = ElementRect("AUCTION_MAP_BACKING");
   titleRect = ElementRect("AUCTION_MAP_TITLE");
-  SetUpText(titleText, titleRect, this, 4, 1);
+  PanelText(titleText, titleRect, this, 1, 4);
   titleText.AddTextId(kMapTitleText);
   view.map = ElementRect("AUCTION_MAP_AREA");
 }
@@ -507,9 +487,9 @@ void CAuctionLayoutPanel::Build() {
   backing = ElementRect("AUCTION_LAYOUT_BACKING");
   titleRect = ElementRect("AUCTION_LAYOUT_TITLE");
   area = ElementRect("AUCTION_LAYOUT_AREA");
-  SetUpText(titleText, titleRect, this, 4, 1);
+  PanelText(titleText, titleRect, this, 1, 4);
   titleText.AddTextId(kLayoutTitleText);
-  for (CTextRect& t : debugTexts) SetUpText(t, UIRect{0, 0, 80, 40, kDepth}, this, 4, 1);
+  for (CTextRect& t : debugTexts) PanelText(t, UIRect{0, 0, 80, 40, kDepth}, this, 1, 4);
 }
 
 void CAuctionLayoutPanel::LotArea(const UIRect& a, UIRect& outer, UIRect& inner) {
@@ -599,12 +579,12 @@ void CAuctionCountdownPanel::Build() {
   miniBidLabelRect = full("AUCTION_TIMER_BID_LABEL");
   openButton = MakeButton(*this, 0, openRect, kCountdownOpenImage);
   const float half = (openRect.x2 - openRect.x1) / 2;
-  SetUpText(titleText, UIRect{titleLabel.x1 - half, titleLabel.y1, titleLabel.x2 - half, titleLabel.y2, kDepth}, this,
-            4, 3);
-  SetUpText(miniTimerLabel, miniTimerLabelRect, this, 4, 3);
+  PanelText(titleText, UIRect{titleLabel.x1 - half, titleLabel.y1, titleLabel.x2 - half, titleLabel.y2, kDepth}, this,
+            3, 4);
+  PanelText(miniTimerLabel, miniTimerLabelRect, this, 3, 4);
   miniTimerLabel.AddTextId(kCountdownTimerLabelText);
-  SetUpText(bidLabel, miniBidLabelRect, this, 4, 0);
-  SetUpText(miniTimer, miniTimerRect, this, 4, 3);
+  PanelText(bidLabel, miniBidLabelRect, this, 0, 4);
+  PanelText(miniTimer, miniTimerRect, this, 3, 4);
   SetInterfaceControl(kControlCountdown, this);
   layer = 1;
   compact = false;
@@ -691,7 +671,7 @@ void CAuctionCountdownPanel::Update() {
 void CAuctionCountdownPanel::DrawSelf() {
   const CLayoutEntity* m = LayoutEntity();
   miniTimer.Draw(m);
-  if (const CPlayer* p = PlayerAt(player)) DrawImage(MovedRect(miniBidderRect, m), TokenRow(p->character).portraitImage);
+  if (const CPlayer* p = PlayerAt(player)) DrawImage(MovedRect(miniBidderRect, m), TokenInfoRow(p->character).portraitImage);
   if (compact) return;
   titleText.Draw(m);
   miniTimerLabel.Draw(m);

@@ -8,6 +8,7 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "panels/city_names.h"
+#include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
 #include "panels/selection_info_panel.h"
 #include "session/player.h"
@@ -72,11 +73,10 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(32, rentList);
   const float w = float(UIImageWidth(97)), h = float(UIImageHeight(97));
   leftArrow = owner->CreateIconButton(owner->NextId(), L + w, T + 45, L + 2 * w, T + 45 + h);
-  leftArrow->imageNormal = leftArrow->currentImage = 97, leftArrow->imageHover = 98, leftArrow->imagePressed = 99;
+  SetButtonImages(*leftArrow, 97, 99, -1, 98, -1);
   leftArrow->SetMode(kIconFireOnRelease);
   rightArrow = owner->CreateIconButton(owner->NextId(), R - 3 * w, T + 45, R - 2 * w, T + 45 + h);
-  rightArrow->imageNormal = rightArrow->currentImage = 101, rightArrow->imageHover = 102,
-  rightArrow->imagePressed = 103;
+  SetButtonImages(*rightArrow, 101, 103, -1, 102, -1);
   rightArrow->SetMode(kIconFireOnRelease);
   leftId = leftArrow->id, rightId = rightArrow->id;
   SetInterfaceControl(33, leftArrow);
@@ -107,8 +107,7 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   const float bw = float(UIImageWidth(76)), bh = float(UIImageHeight(76));
   const float bx = L + float(int32_t((R - L) / 2)) - bw / 2;
   leaseButton = owner->CreateIconButton(owner->NextId(), bx, offerTop + 17, bx + bw, offerTop + 17 + bh);
-  leaseButton->imageNormal = leaseButton->currentImage = 76, leaseButton->imageHover = 77,
-  leaseButton->imagePressed = 78;
+  SetButtonImages(*leaseButton, 76, 78, -1, 77, -1);
   leaseButton->SetMode(kIconFireOnRelease);
   leaseButton->label.SetFont(2);
   leaseButton->SetLabelId(47);
@@ -117,8 +116,7 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
   rightsButton = owner->CreateIconButton(owner->NextId(), bx, T + 20 + 40, bx + bw, T + 60 + bh);
-  rightsButton->imageNormal = rightsButton->currentImage = 76, rightsButton->imageHover = 77,
-  rightsButton->imagePressed = 78;
+  SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetMode(kIconFireOnRelease);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;
@@ -315,8 +313,8 @@ namespace {
 // A utility's column of the business types' needs (telecom, gas, water,
 // electricity) for the utility index (water, electricity, gas, telecoms).
 constexpr int kUtilityNeed[4] = {2, 3, 1, 0};
-constexpr int32_t kUtilityRowOrder[4] = {3, 2, 1, 0};   // TELECOMS first
-constexpr int32_t kRailroadRowOrder[4] = {3, 2, 1, 0};  // GLENFORD first
+// A group's owner rows list its blocks last first (TELECOMS, GLENFORD).
+constexpr int32_t kGroupRowOrder[4] = {3, 2, 1, 0};
 
 int32_t BlockOfKey(const char* key) { return FindBlockByKey(key); }
 
@@ -354,7 +352,18 @@ void CInfoBlockPage::FillSpecial() {
   list.Clear();
   list.visible = true;
   const int32_t name = NameId(b);
-  auto percentLines = [&](float total) {
+  // The group view: owner and lease, what the owner of one to four of the
+  // group's blocks earns of `total`, and who owns each of them.
+  auto groupLines = [&](int32_t heading, int32_t line, int32_t lineArg, float total, int32_t ownersHeading,
+                        const char* const (&keys)[4]) {
+    list.AddLabelId(27);
+    AddOwner(list, b.Owner);
+    list.AddLabelId(1393);
+    list.AddValueF("%d", b.LeaseHours);
+    list.AddBlankLine();
+    list.AddHeadingId(heading);
+    list.AddLabelId(line, std::initializer_list<TextArg>{lineArg});
+    list.AddBlankLine();
     list.AddLabelId(1817, std::initializer_list<TextArg>{name + 1});
     list.AddValueF("%s", FormatMoneyDecimal(total * 0.25f).c_str());
     list.AddLabelId(1818, std::initializer_list<TextArg>{1});
@@ -363,6 +372,9 @@ void CInfoBlockPage::FillSpecial() {
     list.AddValueF("%s", FormatMoneyDecimal(total * 0.75f).c_str());
     list.AddLabelId(1819, std::initializer_list<TextArg>{3});
     list.AddValueF("%s", FormatMoneyDecimal(total).c_str());
+    list.AddBlankLine();
+    list.AddHeadingId(ownersHeading);
+    for (int32_t i : kGroupRowOrder) AddOwnerRow(list, BlockOfKey(keys[i]));
   };
   if (utility) {
     const auto shares = UtilityShares(utilityIndex);
@@ -390,18 +402,7 @@ void CInfoBlockPage::FillSpecial() {
       list.AddValueF("%s", FormatMoneyDecimal(ownerShare).c_str());
       return;
     }
-    list.AddLabelId(27);
-    AddOwner(list, b.Owner);
-    list.AddLabelId(1393);
-    list.AddValueF("%d", b.LeaseHours);
-    list.AddBlankLine();
-    list.AddHeadingId(1803);
-    list.AddLabelId(1804, std::initializer_list<TextArg>{name + 1});
-    list.AddBlankLine();
-    percentLines(total);
-    list.AddBlankLine();
-    list.AddHeadingId(1805);
-    for (int32_t i : kUtilityRowOrder) AddOwnerRow(list, BlockOfKey(kUtilityKeys[i]));
+    groupLines(1803, 1804, name + 1, total, 1805, kUtilityKeys);
     return;
   }
   // A railroad's figure is what it pays at the next payout; the freight is
@@ -422,18 +423,7 @@ void CInfoBlockPage::FillSpecial() {
     list.AddValueF("%s", FormatMoneyDecimal(figure).c_str());
     return;
   }
-  list.AddLabelId(27);
-  AddOwner(list, b.Owner);
-  list.AddLabelId(1393);
-  list.AddValueF("%d", b.LeaseHours);
-  list.AddBlankLine();
-  list.AddHeadingId(1810);
-  list.AddLabelId(3400, std::initializer_list<TextArg>{CountOwnedRailroadBlocks(LocalNumber() - 1)});
-  list.AddBlankLine();
-  percentLines(figure);
-  list.AddBlankLine();
-  list.AddHeadingId(3401);
-  for (int32_t i : kRailroadRowOrder) AddOwnerRow(list, BlockOfKey(kRailroadKeys[i]));
+  groupLines(1810, 3400, CountOwnedRailroadBlocks(LocalNumber() - 1), figure, 3401, kRailroadKeys);
 }
 
 void CInfoBlockPage::FillGroundRent() {

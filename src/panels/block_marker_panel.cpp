@@ -6,6 +6,7 @@
 #include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
 #include "engine/scene/entity.h"
+#include "panels/panel_drawing.h"
 #include "panels/player_tokens.h"
 #include "session/player.h"
 #include "ui/draw_2d.h"
@@ -46,8 +47,6 @@ constexpr BlockIconRow kBlockIcons[17] = {
     {215, 2420, kUtilityBacking}, {216, 2252, kUtilityBacking}, {216, 2324, kUtilityBacking},
     {216, 2340, kUtilityBacking}, {216, 2404, kUtilityBacking},
 };
-
-uint32_t WithAlpha(uint32_t colour, uint32_t alpha) { return (colour & 0x00FFFFFFu) | (alpha << 24); }
 
 // The pulse of the unsettled markers, from the drawn frames.
 uint32_t PulseAlpha() { return (Ui().frameCounter * 10u) % 256u; }
@@ -125,17 +124,7 @@ Mat43 CameraViewMatrix() {
 }
 
 bool CBlockMarkerPanel::ProjectBlock(const CBlock& block, float& x, float& y) {
-  const ProjectionState& p = g_Projection;
-  if (p.centreX <= 0 || p.centreY <= 0) return false;
-  const Vec3 world{block.CentreX, 0.0f, block.CentreZ};
-  Vec3 view;
-  MatTransformPoints(CameraViewMatrix(), &world, &view, 1);
-  if (view.z < p.nearPlane) return false;
-  ScreenPoint at;
-  ProjectPoints(&view, &at, 1);
-  x = at.x * 640.0f / (2 * p.centreX);
-  y = at.y * 480.0f / (2 * p.centreY);
-  return true;
+  return ProjectToLayout(CameraViewMatrix(), Vec3{block.CentreX, 0.0f, block.CentreZ}, x, y);
 }
 
 // ---- The panel ----------------------------------------------------------------
@@ -238,7 +227,7 @@ void CBlockMarkerPanel::DrawOwner(const CBlock& block, float x, float y, float l
   Square(x, y, 15, kOwnerShade);
   if (!owner) return;
   // The token's portrait, shrunk into the shaded square.
-  const int32_t texture = UIImageTexture(TokenRow(owner->character).portraitImage);
+  const int32_t texture = UIImageTexture(TokenInfoRow(owner->character).portraitImage);
   if (texture >= 0) DrawTexturedRect(UIRect{x - 13, y - 13, x + 13, y + 13, kDepth}, texture, kDepth);
   DrawNumber(block.LeaseHours, labelLeft + 18 + DigitShift(block.LeaseHours), y + 5);
 }

@@ -11,6 +11,7 @@
 #include "city/business_types.h"
 #include "city/city_entities.h"
 #include "city/commodities.h"
+#include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
 #include "panels/player_tokens.h"
 #include "panels/selection_info_panel.h"
@@ -46,14 +47,11 @@ int32_t LocalNumber() {
 
 void Enable(CIconButton* b, bool on) { b->disabled = b->inputDisabled = !on; }
 
-void SetButtonImages(CIconButton* b, int32_t normal, int32_t hover, int32_t pressed) {
-  b->imageNormal = b->currentImage = normal;
-  b->imageHover = hover;
-  b->imagePressed = pressed;
+// A button of the page: its images, fired on release.
+void SetReleaseButton(CIconButton* b, int32_t normal, int32_t hover, int32_t pressed) {
+  SetButtonImages(*b, normal, pressed, -1, hover, -1);
   b->SetMode(kIconFireOnRelease);
 }
-
-uint32_t Faded(uint32_t c) { return (c & 0x00FFFFFFu) | (((c >> 24) / 3) << 24); }
 
 // The business types in the order the type list offers them.
 int32_t ChoiceOrder(int32_t i) { return i; }
@@ -86,10 +84,10 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   const float L = m.x1, T = m.y1, R = m.x2, B = m.y2;
   const float w = float(UIImageWidth(97)), h = float(UIImageHeight(97));
   leftArrow = owner->CreateIconButton(owner->NextId(), L + w / 2, T + kArrowRow, L + w / 2 + w, T + kArrowRow + h);
-  SetButtonImages(leftArrow, 97, 98, 99);
+  SetReleaseButton(leftArrow, 97, 98, 99);
   rightArrow =
       owner->CreateIconButton(owner->NextId(), R - 2 * w - w / 2, T + kArrowRow, R - w - w / 2, T + kArrowRow + h);
-  SetButtonImages(rightArrow, 101, 102, 103);
+  SetReleaseButton(rightArrow, 101, 102, 103);
   leftId = leftArrow->id, rightId = rightArrow->id;
   SetInterfaceControl(36, leftArrow);
   SetInterfaceControl(37, rightArrow);
@@ -104,7 +102,7 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   const float bw = float(UIImageWidth(76)), bh = float(UIImageHeight(76));
   const float bx = L + float(int32_t((R - L) / 2)) - bw / 2;
   actionButton = owner->CreateIconButton(owner->NextId(), bx, T + 110, bx + bw, T + 110 + bh);
-  SetButtonImages(actionButton, 76, 77, 78);
+  SetReleaseButton(actionButton, 76, 77, 78);
   actionButton->label.SetFont(2);
   actionButton->SetLabelId(1415);
   actionId = actionButton->id;
@@ -120,7 +118,7 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   for (CTextRect* t : {typeCostCaption, typeCost}) t->SetFont(3), t->SetAlignment(4, 0, 0);
   typeCostCaption->AddTextId(87);
   changeTypeButton = owner->CreateIconButton(owner->NextId(), bx, B - 44, bx + bw, B - 44 + bh);
-  SetButtonImages(changeTypeButton, 76, 77, 78);
+  SetReleaseButton(changeTypeButton, 76, 77, 78);
   changeTypeButton->label.SetFont(2);
   changeTypeButton->SetLabelId(85);
   changeTypeId = changeTypeButton->id;
@@ -133,7 +131,7 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   for (CTextRect* t : {demolishCostCaption, demolishCost}) t->SetFont(3), t->SetAlignment(4, 0, 0);
   demolishCostCaption->AddTextId(84);
   demolishButton = owner->CreateIconButton(owner->NextId(), bx, T + 112, bx + bw, T + 112 + bh);
-  SetButtonImages(demolishButton, 76, 77, 78);
+  SetReleaseButton(demolishButton, 76, 77, 78);
   demolishButton->label.SetFont(2);
   demolishButton->SetLabelId(88);
   demolishId = demolishButton->id;
@@ -266,6 +264,13 @@ void CInfoBusinessPage::SelectView(int32_t i) {
     demolishLabel->visible = demolishCostCaption->visible = demolishCost->visible = false;
     panel->statusStrip->Clear();
   };
+  // A view of its own in the open panel: no tabs.
+  auto openView = [&](int32_t v) {
+    panel->EnsureOpen();
+    hideViews();
+    panel->ResetTabButtons();
+    view = v;
+  };
   switch (i) {
     case kBusinessViewInfo:
       panel->EnsureOpen();
@@ -284,25 +289,16 @@ void CInfoBusinessPage::SelectView(int32_t i) {
       if (PanelGameLinks().openBusinessPanel) PanelGameLinks().openBusinessPanel();
       return;
     case kBusinessViewSell:
-      panel->EnsureOpen();
-      hideViews();
-      panel->ResetTabButtons();
-      view = kBusinessViewSell;
+      openView(kBusinessViewSell);
       FillSellView();
       break;
     case kBusinessViewType:
-      panel->EnsureOpen();
-      hideViews();
-      panel->ResetTabButtons();
-      view = kBusinessViewType;
+      openView(kBusinessViewType);
       FillTypeView();
       changeTypeButton->visible = typeLocalOwner;
       break;
     case kBusinessViewDemolish:
-      panel->EnsureOpen();
-      hideViews();
-      panel->ResetTabButtons();
-      view = kBusinessViewDemolish;
+      openView(kBusinessViewDemolish);
       FillDemolishView();
       demolishButton->visible = demolishLocalOwner;
       break;

@@ -59,13 +59,6 @@ constexpr int32_t kTutorialBusinessOk = 53, kTutorialPriceChanged = 7;
 constexpr IconImages kLowerArrow{118, 119, 120, 121}, kRaiseArrow{122, 123, 124, 125};
 constexpr IconImages kApplyImages{85, 86, 87, 143};
 
-void Text(CTextRect& t, const UIRect& r, CPanel* panel, int32_t alignment, int32_t margin, int32_t offset) {
-  t.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
-  t.SetFont(3);
-  t.SetAlignment(alignment, margin, offset);
-  t.Clear();
-}
-
 // The band of row r: the backing's width, the r-th sixth of the list.
 UIRect RowBand(int32_t r) {
   const UIRect& list = g_rects[kCommodityList];
@@ -140,37 +133,32 @@ void CBusinessPanel::Build() {
   for (int32_t e = 0; e < kElementCount; ++e) g_rects[e] = ElementRect(kElementNames[e]);
   for (int32_t r = 0; r < kBusinessRows; ++r)
     g_icons[r] = ElementRect("BAP_COMM_ICON_ROW" + std::to_string(r + 1));
-  Text(dropLabel, g_rects[kDropLabel], this, 3, 4, 0);
-  Text(hours, g_rects[kHours], this, 5, 0, 0);
+  PanelText(dropLabel, g_rects[kDropLabel], this, 3, 3, 4);
+  PanelText(hours, g_rects[kHours], this, 3, 5);
   hours.AddText("Open 9:00am to 5:00pm (Closed)");
   for (int32_t c = 0; c < kBusinessColumns; ++c) {
-    Text(titles[c], g_rects[kCommodityTitle + c], this, 4, 0, 0);
+    PanelText(titles[c], g_rects[kCommodityTitle + c], this, 3, 4);
     titles[c].AddTextId(kTitleTexts[c]);
   }
-  Text(totalLabel, g_rects[kTotalLabel], this, 3, 4, 0);
+  PanelText(totalLabel, g_rects[kTotalLabel], this, 3, 3, 4);
   totalLabel.AddTextId(kTotalText);
   for (int32_t t = 0; t < 4; ++t) {
-    Text(totals[t], g_rects[kTotalElements[t]], this, 4, 0, 0);
+    PanelText(totals[t], g_rects[kTotalElements[t]], this, 3, 4);
     totals[t].AddTextId(kTotalTexts[t]);
   }
   UIRect commodity = g_rects[kCommodityList];
   commodity.x2 += 20;
   for (int32_t r = 0; r < kBusinessRows; ++r) {
     const int32_t v = 2 + 17 * r;
-    Text(cells[kColCommodity][r], commodity, this, 0, 20, v);
-    for (int32_t c = 1; c < kBusinessColumns; ++c) Text(cells[c][r], g_rects[kColumnLists[c]], this, 1, 0, v);
+    PanelText(cells[kColCommodity][r], commodity, this, 3, 0, 20, v);
+    for (int32_t c = 1; c < kBusinessColumns; ++c) PanelText(cells[c][r], g_rects[kColumnLists[c]], this, 3, 1, 0, v);
   }
 
   auto button = [this](int32_t id, const UIRect& r) { return CreateIconButton(id, r.x1, r.y1, r.x2, r.y2); };
-  ok = button(kOk, g_rects[kOkButton]);
+  ok = CreatePushButton(*this, kOk, g_rects[kOkButton]);
   SetButtonImages(*ok, 79, 81, -1, 80, -1);
-  apply = button(kApply, g_rects[kApplyButton]);
+  apply = CreatePushButton(*this, kApply, g_rects[kApplyButton]);
   apply->SetImages(kApplyImages);
-  for (CIconButton* b : {ok, apply}) {
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
-  }
   ok->SetLabelId(kOkLabel);
   apply->SetLabelId(kApplyLabel);
   previous = button(kPrevious, g_rects[kPrevElement]);

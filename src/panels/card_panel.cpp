@@ -31,24 +31,15 @@ void CCardPanel::Build() {
   infoRect = ElementRect("CARD_MAIN_INFO");
   portraitRect = ElementRect("CARD_PORTRAIT");
   for (size_t i = 0; i < tints.size(); ++i) tints[i] = ElementRect(kTintElements[i]);
-  titleText.Attach(titleRect.x1, titleRect.y1, titleRect.x2, titleRect.y2, this, this, 0);
-  titleText.SetFont(3);
-  titleText.SetAlignment(4, 0, 0);
-  titleText.Clear();
+  PanelText(titleText, titleRect, this, 3, 4);
   titleText.AddTextId(kTitleText);
-  mainText.Attach(infoRect.x1, infoRect.y1, infoRect.x2, infoRect.y2, this, this, 0);
-  mainText.SetFont(0);
-  mainText.SetAlignment(4, 0, 0);
-  mainText.Clear();
+  PanelText(mainText, infoRect, this, 0, 4);
   mainText.AddText("No Text");
   // Built in the order use now, keep, OK, discard: OK and keep share a place.
   for (int32_t id : {kCardButtonUse, kCardButtonKeep, kCardButtonOk, kCardButtonDiscard}) {
     const UIRect r = ElementRect(kButtonElements[id]);
-    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+    CIconButton* b = CreatePushButton(*this, id, r);
     SetButtonImages(*b, 79, 81, -1, 80, -1);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
     b->SetLabelId(kButtonTexts[id]);
     buttons[size_t(id)] = b;
   }

@@ -42,14 +42,6 @@ int32_t LocalIndex() {
   return local ? int32_t(local->index) : -1;
 }
 
-void Text(CTextRect& t, const UIRect& r, CPanel* panel, int32_t alignment, int32_t textId) {
-  t.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
-  t.SetFont(3);
-  t.SetAlignment(alignment, 2, 0);
-  t.Clear();
-  t.AddTextId(textId);
-}
-
 }  // namespace
 
 // ---- The panel ----------------------------------------------------------------------------
@@ -59,15 +51,11 @@ void CChatPanel::Build() {
   backingRect = ElementRect("CHAT_BACKING");
   toRect = ElementRect("CHAT_TO_LABEL");
   inputRect = ElementRect("CHAT_INPUT_AREA");
-  Text(titleText, titleRect, this, 4, kTitleText);
-  Text(toLabel, toRect, this, 3, kToText);
-  auto button = [this](int32_t id, const UIRect& r) {
-    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
-    return b;
-  };
+  PanelText(titleText, titleRect, this, 3, 4, 2);
+  titleText.AddTextId(kTitleText);
+  PanelText(toLabel, toRect, this, 3, 3, 2);
+  toLabel.AddTextId(kToText);
+  auto button = [this](int32_t id, const UIRect& r) { return CreatePushButton(*this, id, r); };
   all = button(kAll, ElementRect("CHAT_ALL_BUTTON"));
   SetButtonImages(*all, 82, 84, -1, 83, -1);
   all->SetLabelId(kAllText);

@@ -14,6 +14,7 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "panels/block_marker_panel.h"
+#include "panels/panel_drawing.h"
 #include "panels/player_tokens.h"
 #include "session/player.h"
 #include "session/tutorial.h"
@@ -63,13 +64,6 @@ constexpr int32_t kLastListedDef = 45;
 
 constexpr uint32_t kBackingColour = 0xBB000A28u;
 constexpr uint32_t kGrey = 0xFF777777u, kFadedGrey = 0x66777777u;
-
-void SetIconButton(CIconButton* b, int32_t normal, int32_t hover, int32_t disabled, int32_t pressed) {
-  b->imageNormal = b->currentImage = normal;
-  b->imageHover = hover;
-  b->imageDisabled = disabled;
-  b->imagePressed = pressed;
-}
 
 CPlayer* LocalPlayer() { return PlayerTable().Local(); }
 
@@ -195,8 +189,7 @@ void CCityOverviewPanel::Build() {
   for (int32_t i = 0; i < 4; ++i) {
     const UIRect r = FindElementRect(kTabNames[i], model, last);
     CIconButton* b = CreateIconButton(nextId_++, r.x1, r.y1, r.x2, r.y2);
-    SetIconButton(b, 191, 192, 17, 193);
-    b->imageToggled = 194;
+    SetButtonImages(*b, 191, 193, 17, 192, 194);
     b->overlayRect = r;
     b->overlayImage = kTabIconImage[i];
     b->tooltipTextId = kTabTooltipText[i];
@@ -208,8 +201,7 @@ void CCityOverviewPanel::Build() {
   for (int32_t i = 0; i < 6; ++i) {
     const UIRect r = FindElementRect("P_MAIN_SUBMODE_" + std::to_string(i + 1), model, last);
     CIconButton* b = CreateIconButton(nextId_++, r.x1, r.y1, r.x2, r.y2);
-    SetIconButton(b, 13, 14, 17, 15);
-    b->imageToggled = 16;
+    SetButtonImages(*b, 13, 15, 17, 14, 16);
     b->SetMode(kIconToggleOnRelease);
     b->isToggle = 1;
     b->visible = false;
@@ -223,8 +215,7 @@ void CCityOverviewPanel::Build() {
   todayButton = CreateIconButton(nextId_++, r.x1, r.y1, r.x2, r.y2);
   for (int32_t d = 0; d < 2; ++d) {
     CIconButton* b = d ? todayButton : yesterdayButton;
-    SetIconButton(b, 13, 14, 17, 15);
-    b->imageToggled = 16;
+    SetButtonImages(*b, 13, 15, 17, 14, 16);
     b->SetMode(kIconToggleOnRelease);
     b->isToggle = 1;
     b->switchOnOnly = true;

@@ -37,8 +37,6 @@ constexpr int32_t kTypeValues[3] = {1508, 1509, 1510};
 constexpr int32_t kQualityTexts[3] = {1656, 1655, 1657};
 constexpr int32_t kNoRestriction = 999;
 
-uint32_t Faded(uint32_t c) { return (c & 0x00FFFFFFu) | (((c >> 24) / 3) << 24); }
-
 CPlayer* Local() { return PlayerTable().Local(); }
 
 bool UseAvailable(const char* key) {
@@ -96,7 +94,7 @@ void CConstructionPanel::Build() {
     UIRect r = FindElementRect(kStepIconNames[i], model, last);
     const float lift = 4.0f + 3.0f * float(i);
     CIconButton* b = CreateIconButton(nextId++, r.x1, r.y1 - lift, r.x2, r.y2 - lift);
-    b->imageNormal = b->currentImage = 13, b->imageHover = 14, b->imagePressed = 15, b->imageDisabled = 17;
+    SetButtonImages(*b, 13, 15, 17, 14, -1);
     b->SetMode(kIconFireOnRelease);
     b->overlayRect = b->Rect();
     b->overlayImage = 176 + i;
@@ -110,11 +108,9 @@ void CConstructionPanel::Build() {
 
   const float bw = float(UIImageWidth(79)), bh = float(UIImageHeight(79));
   cancelButton = CreateIconButton(nextId++, R - 10 - bw, Y + 235, R - 10, Y + 235 + bh);
-  cancelButton->imageNormal = cancelButton->currentImage = 82, cancelButton->imagePressed = 84;
-  cancelButton->imageDisabled = 143, cancelButton->imageHover = 83;
+  SetButtonImages(*cancelButton, 82, 84, 143, 83, -1);
   buildButton = CreateIconButton(nextId++, X + 10, Y + 235, X + 10 + bw, Y + 235 + bh);
-  buildButton->imageNormal = buildButton->currentImage = 79, buildButton->imagePressed = 81;
-  buildButton->imageDisabled = 143, buildButton->imageHover = 80;
+  SetButtonImages(*buildButton, 79, 81, 143, 80, -1);
   for (CIconButton* b : {cancelButton, buildButton}) {
     b->SetMode(kIconFireOnRelease);
     b->label.SetFont(2);
@@ -184,7 +180,7 @@ void CConstructionPanel::Build() {
   for (int32_t q = 0; q < 3; ++q) {
     const float x = X + 4 + 60.0f * float(q);  // room for the longest label
     CIconButton* b = CreateIconButton(nextId++, x, Y + 141, x + qw, Y + 141 + qh);
-    b->imageNormal = b->currentImage = 175, b->imageHover = 175, b->imagePressed = 174;
+    SetButtonImages(*b, 175, 174, -1, 175, -1);
     b->SetMode(kIconFireOnRelease);
     qualityButtons[size_t(q)] = b;
     SetInterfaceControl(94 + q, b);
@@ -201,7 +197,7 @@ void CConstructionPanel::Build() {
   const float aw = float(UIImageWidth(97)), ah = float(UIImageHeight(97));
   for (int32_t i = 0; i < 3; ++i) {
     CIconButton* b = CreateIconButton(nextId++, R - aw - 4, rowTops[i], R - 8, rowTops[i] + ah);
-    b->imageNormal = b->currentImage = 97, b->imageHover = 98, b->imagePressed = 99;
+    SetButtonImages(*b, 97, 99, -1, 98, -1);
     b->SetMode(kIconFireOnRelease);
     backButtons[size_t(i)] = b;
   }

@@ -32,7 +32,7 @@
 #include "visuals/frame_draw.h"
 
 // The auction room's layout models, in its set's model order.
-enum AuctionModel : int32_t {
+enum AuctionLayoutModel : int32_t {
   kAuctionSetTopSale = 0,
   kAuctionSetSmallTimer = 1,
   kAuctionSetBid = 2,

@@ -20,6 +20,22 @@ void SetButtonImages(CIconButton& b, int32_t normal, int32_t pressed, int32_t di
   b.imageToggled = toggled;
 }
 
+CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_t font) {
+  CIconButton* b = panel.CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+  b->SetMode(kIconFireOnRelease);
+  b->label.SetFont(font);
+  b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
+  return b;
+}
+
+void PanelText(CTextRect& text, const UIRect& r, CPanel* panel, int32_t font, int32_t alignment, int32_t margin,
+               int32_t offset) {
+  text.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
+  text.SetFont(font);
+  text.SetAlignment(alignment, margin, offset);
+  text.Clear();
+}
+
 void DrawBand(const UIRect& rect, const CLayoutEntity* model, uint32_t c1, uint32_t c2, float depth) {
   DrawRect2D(MovedRect(rect, model), c1, c1, c2, c2, depth);
 }
@@ -34,6 +50,19 @@ void DrawTexturedCorners(const Vec3 corners[4], int32_t texture, uint32_t colour
   if (renderer == nullptr || texture < 0) return;
   const TexRect coords{0.0f, 0.0f, 1.0f, 1.0f};
   renderer->DrawTexturedQuadsShaded(corners, 1, &coords, texture, &colour);
+}
+
+bool ProjectToLayout(const Mat43& view, const Vec3& point, float& x, float& y) {
+  const ProjectionState& p = g_Projection;
+  if (p.centreX <= 0 || p.centreY <= 0) return false;
+  Vec3 at;
+  MatTransformPoints(view, &point, &at, 1);
+  if (at.z < p.nearPlane) return false;
+  ScreenPoint screen;
+  ProjectPoints(&at, &screen, 1);
+  x = screen.x * 640.0f / (2 * p.centreX);
+  y = screen.y * 480.0f / (2 * p.centreY);
+  return true;
 }
 
 void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth, Vec3 out[4]) {

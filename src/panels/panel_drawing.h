@@ -6,13 +6,23 @@
 #include "ui/ui_rect.h"
 
 class CIconButton;
+class CPanel;
+class CTextRect;
 struct CLayoutEntity;
+struct Mat43;
 struct Vec3;
 
 // The icon button's five images in the order normal, pressed, disabled,
 // hover, toggled (-1 none).
 void SetButtonImages(CIconButton& button, int32_t normal, int32_t pressed, int32_t disabled,
                      int32_t hover, int32_t toggled);
+// A push button of the panel on `r`: fired on release, its label centred in
+// `font`.
+CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_t font = 3);
+// Attaches an empty text of the panel on `r`, in `font`, with the alignment
+// code, margin and vertical offset given.
+void PanelText(CTextRect& text, const UIRect& r, CPanel* panel, int32_t font, int32_t alignment, int32_t margin = 0,
+               int32_t offset = 0);
 // The rect moved by the model, filled with c1 on its left corners and c2 on
 // its right ones.
 void DrawBand(const UIRect& rect, const CLayoutEntity* model, uint32_t c1, uint32_t c2, float depth);
@@ -23,10 +33,15 @@ void DrawFade(const UIRect& rect, const CLayoutEntity* model, uint32_t top, uint
 void DrawTexturedCorners(const Vec3 corners[4], int32_t texture, uint32_t colour);
 // A quad of half-width `half` along the segment (x1, y1)-(x2, y2).
 void SegmentQuad(float x1, float y1, float x2, float y2, float half, float depth, Vec3 out[4]);
+// A point through `view` on screen, in layout units; false behind the near
+// plane or before the projection is set.
+bool ProjectToLayout(const Mat43& view, const Vec3& point, float& x, float& y);
 // The colour with its alpha replaced.
 inline uint32_t WithAlpha(uint32_t colour, uint32_t alpha) {
   return (colour & 0x00FFFFFFu) | (alpha << 24);
 }
+// The colour at a third of its alpha (the lower corners of a title band).
+inline uint32_t Faded(uint32_t colour) { return WithAlpha(colour, (colour >> 24) / 3); }
 // The interface's grey title fill.
 inline constexpr uint32_t kGreyTop = 0xFF909090u;
 inline constexpr uint32_t kGreyBottom = 0x7F909090u;

@@ -33,7 +33,7 @@ const char* PlayerName(int32_t index) {
 
 int32_t PortraitOf(int32_t playerIndex) {
   const CPlayer* p = PlayerTable().Get(playerIndex);
-  return p ? TokenRow(p->character).portraitImage : kCityPortraitImage;
+  return p ? TokenInfoRow(p->character).portraitImage : kCityPortraitImage;
 }
 
 CHumanPlayer* LocalHuman() { return dynamic_cast<CHumanPlayer*>(PlayerTable().Local()); }

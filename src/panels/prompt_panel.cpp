@@ -68,11 +68,8 @@ void CPromptPanel::Build() {
     r->inUse = false;
   }
   for (int32_t i = kPromptButtons - 1; i >= 0; --i) {
-    CIconButton* b = buttons[size_t(i)] = CreateIconButton(i, 0, 0, 0, 0);
+    CIconButton* b = buttons[size_t(i)] = CreatePushButton(*this, i, UIRect{}, kLabelFont);
     SetButtonImages(*b, kHighlightImages[0], kHighlightImages[1], -1, kHighlightImages[2], -1);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(kLabelFont);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
     b->SetLabel("No String!!");
     b->visible = false;
   }

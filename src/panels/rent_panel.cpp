@@ -43,47 +43,36 @@ constexpr int32_t kModeTexts[2] = {33, 32};
 constexpr int32_t kResidenceImage = 45;
 constexpr int32_t kRentIncomeLine = 11;
 
-void Text(CTextRect& t, const UIRect& r, CPanel* panel, int32_t alignment, int32_t margin) {
-  t.Attach(r.x1, r.y1, r.x2, r.y2, panel, panel, 0);
-  t.SetFont(3);
-  t.SetAlignment(alignment, margin, 0);
-  t.Clear();
-}
-
 }  // namespace
 
 void CRentPanel::Build() {
   // The model keeps 26 characters of a name.
   for (int32_t e = 0; e < kElementCount; ++e)
     g_rects[e] = ElementRect(std::string_view(kElementNames[e]).substr(0, kModelNameLength - 1));
-  Text(dropLabel, g_rects[kDropLabel], this, 3, 4);
+  PanelText(dropLabel, g_rects[kDropLabel], this, 3, 3, 4);
   dropLabel.AddText(" ");
-  Text(hours, g_rects[kHours], this, 5, 0);
+  PanelText(hours, g_rects[kHours], this, 3, 5);
   for (int32_t t = 0; t < 5; ++t) {
-    Text(titles[t], g_rects[kCommodityTitle + t], this, (t == 1 || t == 2) ? 1 : 4, 0);
+    PanelText(titles[t], g_rects[kCommodityTitle + t], this, 3, (t == 1 || t == 2) ? 1 : 4);
     titles[t].AddTextId(kTitleTexts[t]);
   }
-  Text(rowText, g_rects[kCommodityList], this, 3, 19);
+  PanelText(rowText, g_rects[kCommodityList], this, 3, 3, 19);
   rowText.AddTextId(1427);
-  Text(rent, g_rects[kRentList], this, 4, 0);
-  Text(tenants, g_rects[kTenantsList], this, 4, 0);
-  Text(taken, g_rects[kTakenList], this, 4, 0);
-  Text(potential, g_rects[kPotentialList], this, 4, 0);
+  PanelText(rent, g_rects[kRentList], this, 3, 4);
+  PanelText(tenants, g_rects[kTenantsList], this, 3, 4);
+  PanelText(taken, g_rects[kTakenList], this, 3, 4);
+  PanelText(potential, g_rects[kPotentialList], this, 3, 4);
   for (CTextRect* t : {&rent, &tenants}) t->AddTextId(1428);
   for (CTextRect* t : {&taken, &potential}) t->AddTextId(1429);
-  Text(tenantsHeader, g_rects[kTenantsType], this, 4, 0);
+  PanelText(tenantsHeader, g_rects[kTenantsType], this, 3, 4);
   tenantsHeader.AddTextId(kModeTexts[0]);
-  Text(takenHeader, g_rects[kTakenType], this, 4, 0);
+  PanelText(takenHeader, g_rects[kTakenType], this, 3, 4);
   takenHeader.AddTextId(kModeTexts[0]);
 
   const int32_t places[10] = {kPrevElement,    kNextElement,          kOkButton,      kApplyButton, kTenantsTypeLeft,
                               kTenantsTypeRight, kTakenTypeLeft, kTakenTypeRight, kRentLeft,    kRentRight};
   for (int32_t id = 0; id < 10; ++id) {
-    const UIRect& r = g_rects[places[id]];
-    buttons[id] = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
-    buttons[id]->SetMode(kIconFireOnRelease);
-    buttons[id]->label.SetFont(3);
-    buttons[id]->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
+    buttons[id] = CreatePushButton(*this, id, g_rects[places[id]]);
   }
   for (int32_t id : {kPrevious, kTenantsLeft, kTakenLeft}) SetButtonImages(*buttons[id], 97, 99, -1, 98, -1);
   for (int32_t id : {kNext, kTenantsRight, kTakenRight}) SetButtonImages(*buttons[id], 101, 103, -1, 102, -1);

@@ -29,13 +29,6 @@ namespace {
 constexpr const char* kModeNames[6] = {"P_MAIN_ICON2", "P_MAIN_ICON3", "P_MAIN_ICON4",
                                        "P_MAIN_ICON5", "P_MAIN_ICON6", "P_MAIN_OVERLAY_TOGGLE2"};
 CPlayer* LocalPlayer() { return PlayerTable().Local(); }
-void SetIconButton(CIconButton* b, int32_t normal, int32_t hover, int32_t disabled, int32_t pressed) {
-  b->imageNormal = b->currentImage = normal;
-  b->imageHover = hover;
-  b->imageDisabled = disabled;
-  b->imagePressed = pressed;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- frame
@@ -63,7 +56,7 @@ void CSelectionInfoPanel::Build() {
 
   UIRect r = FindElementRect("P_MAIN_OPENCLOSE_ICON", model, last);
   openClose = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
-  SetIconButton(openClose, 88, 89, -1, 90);
+  SetButtonImages(*openClose, 88, 90, -1, 89, -1);
   openClose->SetMode(kIconFireOnRelease);
   openClose->tooltipTextId = 2;
   openClose->overlayRect = r;
@@ -72,11 +65,11 @@ void CSelectionInfoPanel::Build() {
   sliderWidth = float(UIImageWidth(105));
   r = FindElementRect("P_MAIN_SLIDER_BUTTON_UP", model, last);
   sliderUp = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
-  SetIconButton(sliderUp, 105, 106, -1, 107);
+  SetButtonImages(*sliderUp, 105, 107, -1, 106, -1);
   sliderUp->SetMode(kIconFireOnRelease);
   r = FindElementRect("P_MAIN_SLIDER_BUTTON_DOWN", model, last);
   sliderDown = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
-  SetIconButton(sliderDown, 93, 94, -1, 95);
+  SetButtonImages(*sliderDown, 93, 95, -1, 94, -1);
   sliderDown->SetMode(kIconFireOnRelease);
 
   const UIRect t1 = backings[3], t2 = backings[4];
@@ -94,9 +87,8 @@ void CSelectionInfoPanel::Build() {
   for (int32_t i = 0; i < 6; ++i) {
     r = FindElementRect(kModeNames[i], model, last);
     CIconButton* b = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
-    if (i < 5) SetIconButton(b, 191, 192, 17, 193);
-    else SetIconButton(b, 111, 112, 17, 113);
-    b->imageToggled = i < 5 ? 194 : 114;
+    if (i < 5) SetButtonImages(*b, 191, 193, 17, 192, 194);
+    else SetButtonImages(*b, 111, 113, 17, 112, 114);
     b->SetMode(kIconFireOnRelease);  // the release toggles it first
     b->switchOnOnly = true;
     b->isToggle = 1;
@@ -109,8 +101,7 @@ void CSelectionInfoPanel::Build() {
     const float x = float(int32_t(mainWindow.x1 + 1)) + 1 + float(i) * tabW;
     const float y = float(int32_t(mainWindow.y1 + 2)) + 1;
     CIconButton* b = CreateIconButton(NextId(), x, y, x + bw, y + bh);
-    SetIconButton(b, 13, 14, 17, 15);
-    b->imageToggled = 16;
+    SetButtonImages(*b, 13, 15, 17, 14, 16);
     b->SetMode(kIconFireOnRelease);  // the release toggles it first
     b->isToggle = 1;
     modeAndTabs[size_t(6 + i)] = b;
@@ -135,13 +126,7 @@ void CSelectionInfoPanel::Build() {
   isOpen = true;
   layoutPending = false;
   blockShown = -1;
-  pageTitle.Clear();
-  if (CInfoPage* p = PageObject(page)) p->Leave();
-  page = kInfoBlockPage;
-  ResetModeButtons();
-  blockPage.Enter();
-  if (isOpen) blockPage.Refresh();
-  else ApplyOpenState();
+  ShowPage(kInfoBlockPage);
 }
 
 void CSelectionInfoPanel::ResetModeButtons() {
@@ -379,13 +364,7 @@ void CSelectionInfoPanel::Reset() {
   layoutPending = false;
   blockShown = -1;
   ApplyOpenState();
-  pageTitle.Clear();
-  if (CInfoPage* p = PageObject(page)) p->Leave();
-  page = kInfoDefaultPage;
-  ResetModeButtons();
-  defaultPage.Enter();
-  if (isOpen) defaultPage.Refresh();
-  else ApplyOpenState();
+  ShowPage(kInfoDefaultPage);
   blockPage.Reset();
   businessPage.Reset();
   personPage.Reset();

@@ -125,13 +125,7 @@ void CStatsPanel::Build() {
   g_rects.modeLabel = ElementRect("P_STATS_COMPARE_MODE_LABEL");
   g_rects.openCloseOverlay = ElementRect("P_STATS_OPENCLOSE_OVERLAY");
 
-  auto button = [this](int32_t id, const UIRect& r) {
-    CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
-    b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(3);
-    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
-    return b;
-  };
+  auto button = [this](int32_t id, const UIRect& r) { return CreatePushButton(*this, id, r); };
   for (int32_t n = 0; n < kStatsSlots; ++n) {
     playerButtons[size_t(n)] = button(n, g_rects.icon[n]);
     playerButtons[size_t(n)]->visible = false;

@@ -49,31 +49,18 @@ std::string ClockText(int32_t hour, int32_t ticks, int32_t year) {
 
 void CTimePanel::Build() {
   for (int32_t e = 0; e < kTimeElementCount; ++e) rects[e] = ElementRect(kTimeElementNames[e]);
-  const UIRect& n = rects[kTimeNameArea];
-  name.Attach(n.x1, n.y1, n.x2, n.y2, this, this, 10);
-  name.SetAlignment(3, 4, 0);
-  name.SetFont(2);
-  name.Clear();
-  name.AddText("No Text");
-  const UIRect& c = rects[kTimeCashArea];
-  cash.Attach(c.x1, c.y1, c.x2, c.y2, this, this, 11);
-  cash.SetAlignment(3, kKeepAlignmentValue, kKeepAlignmentValue);
-  cash.SetFont(3);
-  cash.Clear();
-  cash.AddText("No Text");
-  const UIRect& a = rects[kTimeArea];
-  clock.Attach(a.x1, a.y1, a.x2, a.y2, this, this, 12);
-  clock.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
-  clock.SetFont(3);
-  clock.Clear();
-  clock.AddText("No Text");
+  PanelText(name, rects[kTimeNameArea], this, 2, 3, 4);
+  PanelText(cash, rects[kTimeCashArea], this, 3, 3);
+  PanelText(clock, rects[kTimeArea], this, 3, 4);
+  int32_t id = 10;
+  for (CTextRect* t : {&name, &cash, &clock}) {
+    t->id = id++;
+    t->AddText("No Text");
+  }
 
   const UIRect& o = rects[kTimeOptionsIcon];
-  options = CreateIconButton(0, o.x1, o.y1, o.x2, o.y2);
+  options = CreatePushButton(*this, 0, o);
   SetButtonImages(*options, 82, 84, -1, 83, -1);
-  options->SetMode(kIconFireOnRelease);
-  options->label.SetFont(3);
-  options->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
   options->SetLabelId(1115);
   const UIRect& p = rects[kTimePlayerIcon];
   playerIcon = CreateIconButton(1, p.x1, p.y1, p.x2, p.y2);

@@ -27,35 +27,18 @@ void CVotingPanel::Build() {
     rosettes[size_t(i)] = ElementRect("VOTING_ROSETTE" + std::to_string(i + 1));
   }
   const UIRect o = ElementRect("VOTING_OK_BUTTON");
-  ok = CreateIconButton(0, o.x1, o.y1, o.x2, o.y2);
+  ok = CreatePushButton(*this, 0, o, 2);
   SetButtonImages(*ok, 76, 78, -1, 77, -1);
-  ok->SetMode(kIconFireOnRelease);
-  ok->label.SetFont(2);
-  ok->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);
   ok->SetLabelId(1435);
   for (int32_t i = 0; i < 6; ++i) {
     const UIRect& t = tokens[size_t(i)];
     bars[size_t(i)] = UIRect{t.x1, graph.y2, t.x2, graph.y2, t.depth};
-    CTextRect& p = percents[size_t(i)];
-    p.Attach(t.x1 + 3, graph.y2 - 20, t.x2 + 3, graph.y2 - 5, this, this, 0);
-    p.SetFont(0);
-    p.SetAlignment(4, 0, 0);
-    p.Clear();
-    p.AddText("0%");
-    CTextRect& v = votes[size_t(i)];
-    v.Attach(t.x1, t.y1 - 4, t.x2, t.y2 - 4, this, this, 0);
-    v.SetFont(1);
-    v.SetAlignment(4, 0, 0);
-    v.Clear();
+    PanelText(percents[size_t(i)], UIRect{t.x1 + 3, graph.y2 - 20, t.x2 + 3, graph.y2 - 5, t.depth}, this, 0, 4);
+    percents[size_t(i)].AddText("0%");
+    PanelText(votes[size_t(i)], UIRect{t.x1, t.y1 - 4, t.x2, t.y2 - 4, t.depth}, this, 1, 4);
   }
-  titleLabel.Attach(titleLabelRect.x1, titleLabelRect.y1, titleLabelRect.x2, titleLabelRect.y2, this, this, 0);
-  titleLabel.SetFont(3);
-  titleLabel.SetAlignment(4, 0, 0);
-  titleLabel.Clear();
-  titleArea.Attach(titleRect.x1, titleRect.y1, titleRect.x2, titleRect.y2, this, this, 0);
-  titleArea.SetFont(1);
-  titleArea.SetAlignment(4, 0, 0);
-  titleArea.Clear();
+  PanelText(titleLabel, titleLabelRect, this, 3, 4);
+  PanelText(titleArea, titleRect, this, 1, 4);
   titleArea.AddTextId(kTitleText);
   winner = -1;
   layer = 1;
@@ -128,7 +111,7 @@ void CVotingPanel::DrawSelf() {
   for (int32_t i = 0; i < 6; ++i) {
     const CPlayer* p = PlayerTable().Get(i);
     if (p == nullptr || !(p->inUse || i == winner)) continue;
-    const TokenInfo& token = TokenRow(p->character);
+    const TokenInfo& token = TokenInfoRow(p->character);
     DrawTexturedRect(MovedRect(tokens[size_t(i)], m), UIImageTexture(token.tokenImage), 0.45f);
     if (!weakestLink)
       DrawTexturedRectColoured(MovedRect(rosettes[size_t(i)], m), UIImageTexture(kRosetteImage), 0.45f, token.colour);

@@ -218,6 +218,11 @@ class GpuDevice {
                            int32_t primitiveCount) = 0;
   virtual void Draw(GpuPrimitive type, int32_t startVertex, int32_t primitiveCount) = 0;
 
+  // The picture shown in the window passes through this table, the same for
+  // red, green and blue (256 entries; null: shown as drawn). Only what the
+  // device presents changes: the colour buffer keeps the drawn values and
+  // the display's own ramp is never touched.
+  virtual void SetGammaRamp(const uint8_t* ramp) = 0;
   virtual GpuResult Present() = 0;
   virtual GpuResult TestCooperativeLevel() = 0;
   // Recreates the device's surfaces; every buffer and texture must be released first.

@@ -39,7 +39,7 @@ struct NetEvent {
   std::string shortName, longName;  // kPlayerCreated
 };
 
-// A session found at an address (the answer to an enquiry).
+// A session found by a search (its host's answer).
 struct NetSessionInfo {
   std::string name;
   std::string address;  // where it answered from, to join it
@@ -63,10 +63,14 @@ class NetTransport {
   // Poll (InSession turns true, or kSessionLost with the refusal in text).
   virtual bool JoinSession(const std::string& address, uint16_t port, const std::string& shortName,
                            const std::string& longName, uint32_t version) = 0;
-  // Asks the address for its session ("0": this machine); answers arrive
-  // through Sessions(), which keeps the last answers until new ones come.
+  // Searches for sessions on the port: asks this machine, the address when
+  // one is given ("0" or empty: none) and the local network by broadcast.
+  // Each call asks again; the answers arrive through Poll into Sessions(),
+  // which lists every session that has answered lately (a session that
+  // stops answering drops out) with the address it answered from.
   virtual bool EnumerateSessions(const std::string& address, uint16_t port) = 0;
   virtual std::vector<NetSessionInfo> Sessions() const = 0;
+  // Stops reading answers; the sessions found stay listed.
   virtual void StopSessionEnumeration() = 0;
 
   // Host: a block to every other machine. Client: a block to the host.

@@ -94,6 +94,7 @@ RecordingGpuDevice::RecordingGpuDevice(const GpuPresentParams& params) : params_
   backBuffer.pitch = params.width * 4;
   backBuffer.format = GpuFormat::X8R8G8B8;
   backBuffer.pixels.reset(new uint8_t[size_t(backBuffer.pitch) * size_t(params.height)]());
+  for (size_t i = 0; i < gammaRamp.size(); ++i) gammaRamp[i] = uint8_t(i);
 }
 
 std::unique_ptr<GpuBuffer> RecordingGpuDevice::CreateVertexBuffer(int32_t bytes, GpuVertexLayout) {
@@ -261,6 +262,11 @@ void RecordingGpuDevice::Draw(GpuPrimitive type, int32_t startVertex, int32_t pr
                                                        : primitiveCount;
   CopyVertices(r, nullptr, count, startVertex);
   Record(std::move(r));
+}
+
+void RecordingGpuDevice::SetGammaRamp(const uint8_t* ramp) {
+  for (size_t i = 0; i < gammaRamp.size(); ++i) gammaRamp[i] = ramp ? ramp[i] : uint8_t(i);
+  Record(GpuCallRecord{GpuCall::GammaRamp});
 }
 
 GpuResult RecordingGpuDevice::Present() {

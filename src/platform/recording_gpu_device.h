@@ -5,6 +5,7 @@
 // tests' window into what a renderer sends. A device that keeps no calls
 // (the headless game's: nobody reads them) only follows the states, so a
 // long run's memory stays flat.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@ namespace platform {
 
 enum class GpuCall : int32_t {
   State, StageState, Texture, Transform, Viewport, Stream, Indices, Validate, BeginScene,
-  EndScene, Clear, DrawIndexed, Draw, Present, Reset, LockVertices, LockIndices,
+  EndScene, Clear, DrawIndexed, Draw, Present, Reset, LockVertices, LockIndices, GammaRamp,
 };
 
 struct GpuCallRecord {
@@ -96,6 +97,7 @@ class RecordingGpuDevice : public GpuDevice {
   void DrawIndexed(int32_t minIndex, int32_t vertexCount, int32_t startIndex,
                    int32_t primitiveCount) override;
   void Draw(GpuPrimitive type, int32_t startVertex, int32_t primitiveCount) override;
+  void SetGammaRamp(const uint8_t* ramp) override;
   GpuResult Present() override;
   GpuResult TestCooperativeLevel() override { return lost_; }
   bool Reset(const GpuPresentParams& params) override;
@@ -128,6 +130,7 @@ class RecordingGpuDevice : public GpuDevice {
   GpuResult lost_ = GpuResult::Ok;
   int32_t resets = 0;
   GpuImage backBuffer;  // X8R8G8B8, what WriteBackBuffer stored
+  std::array<uint8_t, 256> gammaRamp{};  // the last ramp given (identity: none)
 
  private:
   void CopyVertices(GpuCallRecord& record, const uint16_t* indices, int32_t count,

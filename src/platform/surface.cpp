@@ -77,6 +77,7 @@ bool DisplaySurfaces::Open(void* nativeWindow, bool windowed, int32_t width, int
 void DisplaySurfaces::Close() {
   back_.reset();
   primary_.reset();
+  shown_.reset();
   presenter_.reset();
 }
 
@@ -84,7 +85,57 @@ bool DisplaySurfaces::Present() {
   if (!primary_) return false;
   bool moved = windowed_ ? primary_->BltFrom(*back_) : primary_->FlipWith(*back_);
   if (!moved) return false;
-  return presenter_->Present(*primary_);
+  return presenter_->Present(ShownFrame());
+}
+
+void DisplaySurfaces::SetGammaRamp(const uint8_t* ramp) {
+  rampOn_ = false;
+  for (int32_t i = 0; i < 256; ++i) {
+    ramp_[i] = ramp ? ramp[i] : uint8_t(i);
+    rampOn_ = rampOn_ || ramp_[i] != i;
+  }
+  pixelRamp_.clear();
+}
+
+namespace {
+
+// A channel of `bits` bits through an 8-bit ramp, back to `bits` bits.
+uint32_t RampChannel(const uint8_t* ramp, uint32_t value, int32_t bits) {
+  const uint32_t top = (1u << bits) - 1;
+  const uint32_t wide = (value * 255 + top / 2) / top;
+  return (uint32_t(ramp[wide]) * top + 127) / 255;
+}
+
+}  // namespace
+
+const Surface16& DisplaySurfaces::ShownFrame() {
+  const Surface16& frame = *primary_;
+  if (!rampOn_) return frame;
+  const PixelLayout layout = frame.Layout();
+  if (pixelRamp_.empty() || pixelRampLayout_ != layout) {
+    pixelRamp_.resize(65536);
+    pixelRampLayout_ = layout;
+    const bool is565 = layout == PixelLayout::Rgb565;
+    const int32_t greenBits = is565 ? 6 : 5;
+    for (uint32_t p = 0; p < 65536; ++p) {
+      const uint32_t r = RampChannel(ramp_, is565 ? p >> 11 : (p >> 10) & 31, 5);
+      const uint32_t g = RampChannel(ramp_, (p >> 5) & ((1u << greenBits) - 1), greenBits);
+      const uint32_t b = RampChannel(ramp_, p & 31, 5);
+      pixelRamp_[p] = uint16_t(is565 ? (r << 11) | (g << 5) | b
+                                     : (p & 0x8000) | (r << 10) | (g << 5) | b);
+    }
+  }
+  if (!shown_ || shown_->Width() != frame.Width() || shown_->Height() != frame.Height() ||
+      shown_->Layout() != layout)
+    shown_ = std::make_unique<Surface16>(frame.Width(), frame.Height(), layout);
+  uint16_t* to = nullptr;
+  int32_t pitch = 0;
+  if (!shown_->Lock(&to, &pitch)) return frame;
+  const uint16_t* from = frame.Pixels();
+  const size_t count = size_t(frame.Width()) * size_t(frame.Height());
+  for (size_t i = 0; i < count; ++i) to[i] = pixelRamp_[from[i]];
+  shown_->Unlock();
+  return *shown_;
 }
 
 bool DisplaySurfaces::AnyLost() const {

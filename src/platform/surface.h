@@ -94,11 +94,23 @@ class DisplaySurfaces {
   bool AnyLost() const;
   void RestoreAll();
 
+  // The shown picture passes through this table, the same for red, green
+  // and blue (256 entries; null: shown as drawn). The primary surface keeps
+  // the drawn pixels; the presenter gets a mapped copy. Kept across Open.
+  void SetGammaRamp(const uint8_t* ramp);
+
  private:
+  const Surface16& ShownFrame();
+
   bool windowed_ = true;
   std::unique_ptr<Surface16> primary_;
   std::unique_ptr<Surface16> back_;
+  std::unique_ptr<Surface16> shown_;  // the primary surface through the ramp
   std::unique_ptr<FramePresenter> presenter_;
+  uint8_t ramp_[256] = {};
+  bool rampOn_ = false;
+  std::vector<uint16_t> pixelRamp_;  // the ramp for every 16-bit pixel; empty: to build
+  PixelLayout pixelRampLayout_ = PixelLayout::Rgb565;
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "session/auction.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "city/blocks.h"
@@ -35,6 +36,8 @@ struct AuctionHolder {
   // Not saved: a loaded auction starts again from its opening.
   int32_t turnSerial = 1;
   int32_t turnCountdown = kAuctionTurnTime;
+  int32_t serial = 0;
+  WaitingAuctionList waiting;
 };
 
 bool g_QuickAuction = false;
@@ -169,6 +172,7 @@ void CloseAuctionRoom() {
 void SaveAuction() {
   const AuctionHolder& h = Holder();
   if (h.exists && (h.record.pending || h.record.active)) WriteRecordChunk(kChunkAuction, h.record);
+  if (h.waiting.count > 0) WriteRecordChunk(kChunkAuctionQueue, h.waiting);
 }
 
 // A saved auction starts again from its opening price: the room reopens at
@@ -193,6 +197,7 @@ void LoadAuction(const CAuction& saved) {
 }  // namespace
 
 const CAuction* CurrentAuction() { return Holder().exists ? &Holder().record : nullptr; }
+int32_t AuctionSerial() { return Holder().serial; }
 bool AuctionRunning() { return Holder().count == 1; }
 int32_t AuctionBlock() { return AuctionRunning() ? Holder().record.block.value : -1; }
 
@@ -206,6 +211,7 @@ bool StartAuction(int32_t block, int32_t starter, int32_t openingValue) {
   }
   if (GetBlock(block) == nullptr) return false;
   InitAuctionRecord(block, starter, openingValue);
+  ++h.serial;
   h.exists = true;
   h.count = 1;
   CAuction& a = Record();
@@ -216,6 +222,48 @@ bool StartAuction(int32_t block, int32_t starter, int32_t openingValue) {
   Announce();
   PostGameEvent(SelectionPageEvent{});
   return true;
+}
+
+bool AuctionBusy() { return AuctionRunning() || Holder().waiting.count > 0; }
+
+const WaitingAuctionList& WaitingAuctions() { return Holder().waiting; }
+
+bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const int32_t request[5]) {
+  AuctionHolder& h = Holder();
+  WaitingAuctionList& list = h.waiting;
+  const CBlock* b = GetBlock(block);
+  if (b == nullptr || list.count >= kMaxWaitingAuctions || AuctionBlock() == block) return false;
+  for (int32_t i = 0; i < list.count; ++i) {
+    const WaitingAuction& w = list.rows[i];
+    if (w.block.value == block || (starter >= 0 && w.starter == starter)) return false;
+  }
+  WaitingAuction& w = list.rows[list.count++];
+  w = WaitingAuction{BlockId{block}, starter, opening, b->Owner, {}};
+  std::copy(request, request + 5, w.request);
+  return true;
+}
+
+void RefuseAuctionRequest(int32_t block, int32_t starter, const int32_t request[5]) {
+  const CPlayer* local = PlayerTable().Local();
+  if (local && local->index == starter)
+    if (CBlock* b = GetBlock(block)) b->RequestPending = 0;
+  if (IsAuthority() && SlotInUse(starter))
+    PlayerTable().PostPlayerMessage(starter, kCityPlayer, PLAYER_MESS_REFUSED, request[0], request[1], request[2],
+                                    request[3], request[4]);
+}
+
+void StartWaitingAuction() {
+  AuctionHolder& h = Holder();
+  WaitingAuctionList& list = h.waiting;
+  while (list.count > 0 && !h.exists && LogicTick() >= list.notBefore) {
+    const WaitingAuction w = list.rows[0];
+    std::copy(list.rows + 1, list.rows + list.count, list.rows);
+    list.rows[--list.count] = WaitingAuction{};
+    const CBlock* b = GetBlock(w.block.value);
+    if (w.starter >= 0 && !SlotInUse(w.starter)) continue;  // its requester left the game
+    if (b == nullptr || b->Owner != w.owner || !StartAuction(w.block.value, w.starter, w.opening))
+      RefuseAuctionRequest(w.block.value, w.starter, w.request);
+  }
 }
 
 void OpenAuctionScreen() {
@@ -423,6 +471,8 @@ void EndAuction() {
   a.active = a.pending = 0;
   h.count = 0;
   h.exists = false;
+  // The next waiting request starts after this auction's block transfer.
+  h.waiting.notBefore = LogicTick() + kMessageDeliveryLead + 1;
   if (IsAuthority()) TellEveryPlayer(PLAYER_MESS_AUCTION_ENDED, block);
 }
 
@@ -431,9 +481,12 @@ void ResetAuction() {
   h.record.active = h.record.pending = 0;
   h.count = 0;
   h.exists = false;
+  h.waiting = WaitingAuctionList{};
 }
 
 void RegisterAuctionSaveHooks() {
   RegisterSaveHook(kSaveAuction, [] { SaveAuction(); });
   RegisterRecordChunk<CAuction>(kChunkAuction, kAuctionRecordSize, [](const CAuction& a) { LoadAuction(a); }, 1);
+  RegisterRecordChunk<WaitingAuctionList>(
+      kChunkAuctionQueue, kWaitingAuctionListSize, [](const WaitingAuctionList& w) { Holder().waiting = w; }, 1);
 }

@@ -100,8 +100,64 @@ struct CAuction {
 // The running or announced auction; null when none.
 const CAuction* CurrentAuction();
 bool AuctionRunning();
+// Counts the auctions started since the program began (each machine its own
+// count: it tells one auction from the next of the same block).
+int32_t AuctionSerial();
 // The block of the running auction, -1 when none.
 int32_t AuctionBlock();
+
+// Requests for an auction that are delivered while one is announced or up,
+// or while others wait, wait their turn instead of being refused: in the
+// order they were delivered, at most one per player and one per block, and
+// none for the block being auctioned. The first starts once the auction
+// before it has ended and that auction's block transfer (posted at its end,
+// applied a delivery lead later) has been applied; one whose block changed
+// hands meanwhile, or whose requester left, is dropped and the requester told
+// no. Requests wait and start at delivery ticks, so every machine holds the
+// same list.
+inline constexpr int32_t kMaxWaitingAuctions = kMaxPlayers + 2;
+
+struct WaitingAuction {
+  BlockId block{0};
+  int32_t starter = -1;  // player index, -1 the city
+  int32_t opening = 0;
+  int32_t owner = 0;  // the block's owner number when the request came
+  int32_t request[5] = {};  // the request it answers: values 1..4 and token
+  template <class V> void Visit(V& v) {
+    v.I32(block);
+    v.I32(starter, {-1, kMaxPlayers - 1, "starter"});
+    v.I32(opening);
+    v.I32(owner, {0, kMaxPlayers, "owner"});
+    for (int32_t& word : request) v.I32(word);
+  }
+};
+
+// The waiting requests (chunk 0x2000000, written only while one waits).
+struct WaitingAuctionList {
+  uint32_t notBefore = 0;  // the logic tick from which the first may start
+  int32_t count = 0;
+  WaitingAuction rows[kMaxWaitingAuctions];
+  template <class V> void Visit(V& v) {
+    v.U32(notBefore);
+    v.I32(count, {0, kMaxWaitingAuctions, "waiting auctions"});
+    for (WaitingAuction& row : rows) row.Visit(v);
+  }
+};
+inline constexpr int32_t kWaitingAuctionListSize = 8 + kMaxWaitingAuctions * 36;
+
+// True while an auction is announced or up, or requests wait for one: a
+// request made now would wait.
+bool AuctionBusy();
+const WaitingAuctionList& WaitingAuctions();
+// Queues a request (message type 26 while AuctionBusy); false when it may not
+// wait (its block is auctioned or waiting, its requester waits already, the
+// list is full): it is then refused.
+bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const int32_t request[5]);
+// A refused request: the requester's block page forgets it, and the
+// single-player machine or the host tells the requester no (player message 35).
+void RefuseAuctionRequest(int32_t block, int32_t starter, const int32_t request[5]);
+// Each running logic tick: starts the first waiting request whose turn has come.
+void StartWaitingAuction();
 
 // Message handlers (types 26 to 29).
 bool StartAuction(int32_t block, int32_t starter, int32_t openingValue);

@@ -358,7 +358,7 @@ void ApplyPlayCard(const PlayCardMsg& m) {
 // right after it opens, in the order they came, so every machine runs the
 // auction through the same moves.
 struct HeldAuctionMoves {
-  int32_t block = -1;
+  int32_t auction = -1;  // the auction's serial on this machine
   std::vector<AuctionStepMsg> moves;
 };
 HeldAuctionMoves& HeldMoves() {
@@ -366,11 +366,12 @@ HeldAuctionMoves& HeldMoves() {
   return held;
 }
 
+// A request delivered while an auction is announced or up, or while others
+// wait, waits its turn; one that can neither start nor wait is refused.
 void ApplyStartAuction(const StartAuctionMsg& m) {
-  if (!AuctionRunning()) HeldMoves() = HeldAuctionMoves{};
-  if (StartAuction(m.block.value, m.starter.value, m.opening) || !IsAuthority()) return;
-  PlayerTable().PostPlayerMessage(m.starter.value, kCityPlayer, PLAYER_MESS_REFUSED, m.request[0], m.request[1],
-                                  m.request[2], m.request[3], m.request[4]);
+  const bool started = AuctionBusy() ? false : StartAuction(m.block.value, m.starter.value, m.opening);
+  if (started || WaitForAuction(m.block.value, m.starter.value, m.opening, m.request)) return;
+  RefuseAuctionRequest(m.block.value, m.starter.value, m.request);
 }
 
 void ApplyOpenAuction(const OpenAuctionMsg&) {
@@ -379,7 +380,7 @@ void ApplyOpenAuction(const OpenAuctionMsg&) {
   const std::vector<AuctionStepMsg> moves = std::move(held.moves);
   held.moves.clear();
   const CAuction* a = CurrentAuction();
-  if (a == nullptr || !a->active || a->block.value != held.block) return;
+  if (a == nullptr || !a->active || AuctionSerial() != held.auction) return;
   for (const AuctionStepMsg& m : moves) ApplyAuctionMessage(m);
 }
 
@@ -392,8 +393,8 @@ void ApplyAuctionStep(const AuctionStepMsg& m) {
   const CAuction* a = CurrentAuction();
   if (a != nullptr && a->pending && !a->active) {
     HeldAuctionMoves& held = HeldMoves();
-    if (held.block != a->block.value) held.moves.clear();
-    held.block = a->block.value;
+    if (held.auction != AuctionSerial()) held.moves.clear();
+    held.auction = AuctionSerial();
     held.moves.push_back(m);
     return;
   }

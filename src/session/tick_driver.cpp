@@ -98,6 +98,7 @@ void StepRunningCity() {
   visuals.UpdateSmokeEmitters();
   visuals.StepPulsingLights();
   UpdateConstructionJobs();
+  StartWaitingAuction();
   CountAuctionDown();
   if (IsAuthority()) game.RunAiTick();
   ++s.tickInHour;

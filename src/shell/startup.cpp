@@ -238,7 +238,7 @@ void ParseCommandLine(std::string_view text, StartupOptions& options) {
         ReadNumberInRange(argument, 1, kMaxNetworkPlayers, options.networkPlayers);
     } else if (UpperEquals(token, "COMPUTERS")) {
       if (tokens.Next(kTokenSeparators, argument))
-        ReadNumberInRange(argument, 0, kMaxNetworkPlayers - 1, options.networkComputers);
+        ReadNumberInRange(argument, 0, kMaxNetworkPlayers - 1, options.computers);
     } else if (UpperEquals(token, "JOIN")) {
       options.networkStart = true;
       options.hostSession = false;

@@ -180,9 +180,9 @@ void DrawDoorMarkers(CRenderer& r) {
 // shaders would blend them with a stage they do not have (black walls), so
 // they are lit by the frame's colour ramps under the modulating shader and
 // the night shows in their window lights.
-void DrawBuildings(CRenderer& r) {
+void DrawBuildings(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
-  r.EnableLighting();
+  lit ? r.EnableLighting() : r.DisableLighting();
   DrawBasicBuildings();
   DrawBuildingVisuals(View());
   if (g_DebugFlags.SHOWDOORPOS) DrawDoorMarkers(r);
@@ -365,9 +365,9 @@ void FlushSharedBatch() {
   SpriteBatches()[0].Reset();
 }
 
-void DrawGroundAndBases(CRenderer& r, bool untextured) {
+void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true) {
   r.SetShader(kShaderModulate);
-  r.EnableLighting();
+  lit ? r.EnableLighting() : r.DisableLighting();
   DrawBasicGround(true);
   Trace("blocks");
   if (untextured) DrawBlockBases();
@@ -830,12 +830,15 @@ void DrawPlanViewPasses(CRenderer& r) {
   r.SetShader(kShaderModulate);
   Trace("board");
   DrawPlanBoard();
+  r.SetShader(-1);  // the board goes down first, under everything
   r.EnableDepthWrite();
-  r.EnableLighting();
+  // The plan is a map: everything on it is drawn unlit, so it reads the same
+  // at any hour and on either renderer (the software renderer darkens the
+  // picture by the light only when lighting is on as the overlay begins).
   Trace("ground");
-  DrawGroundAndBases(r, true);
+  DrawGroundAndBases(r, true, false);
   Trace("buildings");
-  DrawBuildings(r);
+  DrawBuildings(r, false);
   Trace("plan buildings");
   const PlanViewFilters& f = PlanFilters();
   if (f.showBuildings) {
@@ -871,7 +874,6 @@ void DrawPlanViewPasses(CRenderer& r) {
       }
     }
     if (!colours.empty()) DrawWorldQuads(r, quads.data(), int32_t(colours.size()), colours.data());
-    r.EnableLighting();
   }
   r.SetShader(kShaderModulate);
   Trace("outlines");

@@ -7,9 +7,11 @@
 
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
+#include "ai/set_scores.h"
 #include "ai_fixture.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "engine/core/play_warning.h"
 #include "session/game_clock.h"
 #include "session/auction.h"
 #include "session/game_messages.h"
@@ -119,6 +121,58 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
   EXPECT_EQ(cpu->auctionPending, 1);
   EXPECT_EQ(cpu->bidCeiling, 0.0f);
   EXPECT_EQ(cpu->NextAuctionBid(), 0);
+}
+
+// In the red it values nothing, before the midnight warning comes and
+// whatever reserve its character keeps.
+TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRed) {
+  cpu->characterRow = 3;  // the largest cash reserve
+  GetAiScores().blk2_Rentopia = 60;
+  GiveBlock(29, 1);
+  GiveBlock(30, -1);
+  P(0).money = 0.0f;
+  cpu->plan.chosenBlock = 30;
+  int32_t whole = 0;
+  cpu->money = 3000.0f;
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_GT(whole, 0);
+  cpu->money = -500.0f;
+  ASSERT_EQ(cpu->warned24h, 0);
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_EQ(whole, 0);
+}
+
+// The city's refusal of a request can arrive after the block's auction took
+// the request over, or after an auction already settled it.
+TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
+  GiveBlock(12, -1);
+  ASSERT_TRUE(AddAction_BuyBlock(*cpu, 12, 100));
+  cpu->RunPendingActions();
+  CActions* request = FindAwaitingPurchaseAction(*cpu, 12);
+  ASSERT_NE(request, nullptr);
+  const int32_t id = request->id;
+  ASSERT_TRUE(StartAuction(12, 0, 400));
+  cpu->own.valuation = 5000.0f;
+  PlayerMessage begins;
+  begins.code = PLAYER_MESS_AUCTION_BEGINS;
+  begins.values[0] = 12;
+  cpu->BeginAuctionBidding(request, begins);
+  ASSERT_EQ(cpu->auctionPending, 1);
+
+  PlayerMessage refusal;
+  refusal.code = PLAYER_MESS_REFUSED;
+  refusal.values[0] = 12;
+  refusal.values[2] = id;
+  const int32_t warnings = PlayWarningCount();
+  cpu->currentRequestId = id;
+  cpu->CheckBlockRejectEvent(refusal);
+  EXPECT_EQ(PlayWarningCount(), warnings) << "the auction answers for the request";
+  EXPECT_EQ(cpu->auctionPending, 1);
+  EXPECT_EQ(cpu->currentRequestId, -1);
+  // A refusal whose request is gone altogether is a warning on the console.
+  refusal.values[2] = id + 500;
+  cpu->CheckBlockRejectEvent(refusal);
+  EXPECT_EQ(PlayWarningCount(), warnings + 1);
 }
 
 // A player that has given up takes no decisions, but on its turn in the

@@ -87,6 +87,68 @@ TEST_F(AiTest, ScoreDispatcherChainsTheTerms) {
   EXPECT_EQ(GetScore(ai, 5, 30, whole), 0.0f);
 }
 
+// Block 30 completes the two-block district 7 for the computer player,
+// which holds block 29; the other player has nothing to contest it with.
+class SetBlockScoreTest : public AiTest {
+ protected:
+  void SetUp() override {
+    AiTest::SetUp();
+    P(0).money = 0.0f;
+    GiveBlock(29, 1);
+    GiveBlock(30, -1);
+    ai.ChosenBlock = 30;
+    GetAiScores().blk2_Rentopia = 60;  // as the game's scripts set it
+  }
+  int32_t Whole(float money) {
+    P(1).money = money;
+    int32_t whole = 0;
+    GetScore(ai, kScoreChosenBlock, -1, whole);
+    return whole;
+  }
+  int32_t lease = static_cast<int32_t>(g_Blocks[30].GetLeasePrice());
+};
+
+TEST_F(SetBlockScoreTest, ValueIsMoneyWorthBiddingAndHeldByTheCap) {
+  int32_t rich = Whole(20000.0f);
+  EXPECT_EQ(ai.ScoreNote, 0);
+  EXPECT_GE(rich, lease + 200) << "a set-completing block is worth bidding for";
+  EXPECT_LT(rich, 20000) << "but not everything the player has";
+  // The script's cap holds how far the wish for a set lifts the value.
+  GetAiScores().MaxScoreCap = 50;
+  int32_t capped = Whole(20000.0f);
+  EXPECT_LT(capped, rich);
+  EXPECT_LE(capped, GetBidValue(30, ai) / 2 + 1);
+}
+
+TEST_F(SetBlockScoreTest, CashBeyondTheBlocksWorthRaisesTheValue) {
+  // Both can raise the block's value, so only the cash adjustment differs.
+  const float worth = GetBlockWorth(30, ai);
+  const int32_t near = Whole(worth + 100.0f);
+  ASSERT_GE(GetBidCeiling(30, ai), GetBidValue(30, ai));
+  EXPECT_LT(near, Whole(worth + 2000.0f));
+  // Short of the block's worth a cash-poor player values it lower still.
+  EXPECT_LT(Whole(worth - 300.0f), near);
+  EXPECT_GT(Whole(worth - 300.0f), 0);
+}
+
+TEST_F(SetBlockScoreTest, PlayerInTheRedPutsNothingOnABlock) {
+  ai.Warned24h = true;
+  EXPECT_EQ(Whole(-500.0f), 0);
+  // Nor when a richer rival makes the set unsafe and its wish turns negative.
+  P(0).money = 9000.0f;
+  EXPECT_LE(Whole(-500.0f), 0);
+}
+
+TEST_F(SetBlockScoreTest, CharacterEightNeverStretchesPastItsMoney) {
+  // No cash reserve and no eagerness past its means: however badly it wants
+  // the set, a poor player of character 8 values the block at what it has.
+  InitAiPlayerState(ai, 1, 8, &random);
+  ai.ChosenBlock = 30;
+  GetAiScores().MaxScoreCap = 100;
+  EXPECT_LE(Whole(200.0f), 200 + 1);  // the score keeps one per cent of its wish
+  EXPECT_GT(Whole(200.0f), 0);
+}
+
 TEST_F(AiTest, TwoFailedOneOffsForceExpansion) {
   GameClock().decade = 1;
   P(1).money = 60000.0f;  // idle money weighs towards a one-off purchase

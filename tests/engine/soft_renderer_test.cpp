@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -410,6 +412,63 @@ TEST_F(SoftRendererTest, ReadBackExpandsSixteenBitPixels) {
   EXPECT_EQ(pixels[479 * 640 + 2], 0x000000FFu);
   EXPECT_EQ(pixels[0], 0u);
   std::free(pixels);
+}
+
+// The gamma ramp changes the picture the window is given, not the frame the
+// renderer keeps: read-backs and screenshots stay as drawn.
+TEST_F(SoftRendererTest, GammaLevelMapsThePresentedPictureOnly) {
+  struct Shown : platform::FramePresenter {
+    bool Present(const platform::Surface16& frame) override {
+      pixels.assign(frame.Pixels(), frame.Pixels() + frame.Width() * frame.Height());
+      return true;
+    }
+    std::vector<uint16_t> pixels;
+  };
+  Shown* shown = nullptr;
+  auto old = platform::SetPresenterFactory([&](void*) {
+    auto p = std::make_unique<Shown>();
+    shown = p.get();
+    return p;
+  });
+  renderer.Close();
+  ASSERT_TRUE(renderer.Open(nullptr, nullptr, &settings));
+  platform::SetPresenterFactory(std::move(old));
+  ASSERT_NE(shown, nullptr);
+  // Grey, white and black squares along the top row (5-6-5 pixels).
+  const uint32_t colours[3] = {0xFF808080, 0xFFFFFFFF, 0xFF000000};
+  auto presentSquares = [&] {
+    ASSERT_TRUE(renderer.BeginFrame());
+    renderer.DisableLighting();
+    renderer.BeginOverlay();
+    for (int i = 0; i < 3; ++i) {
+      const float x = float(10 * i);
+      const Vec3 quad[4] = {{x, 0, 0}, {x + 8, 0, 0}, {x + 8, 8, 0}, {x, 8, 0}};
+      renderer.DrawFlatQuads(quad, 1, &colours[i]);
+    }
+    renderer.Present();
+  };
+  auto red = [&](int square) { return shown->pixels[size_t(10 * square + 2)] >> 11; };
+  const struct {
+    int32_t level;
+    int lowGreyRed, highGreyRed;  // 5-bit red of the grey (drawn: 16)
+  } cases[] = {{35, 16, 16}, {0, 10, 12}, {100, 23, 25}, {-40, 10, 12}};
+  for (const auto& c : cases) {
+    renderer.SetGammaLevel(c.level);
+    presentSquares();
+    EXPECT_GE(red(0), c.lowGreyRed) << c.level;
+    EXPECT_LE(red(0), c.highGreyRed) << c.level;
+    EXPECT_EQ(shown->pixels[12], 0xFFFF) << c.level;  // white stays white
+    if (c.level == kNeutralGammaLevel) {
+      const platform::Surface16& drawn = *renderer.Display().Primary();
+      EXPECT_TRUE(std::equal(shown->pixels.begin(), shown->pixels.end(), drawn.Pixels()));
+    }
+    uint32_t* read = nullptr;
+    int32_t w = 0, h = 0;
+    ASSERT_EQ(renderer.ReadBackBuffer(&read, &w, &h), 1);
+    EXPECT_EQ(read[479 * 640 + 2] & 0xFF, 0x84u) << c.level;  // the grey as drawn
+    std::free(read);
+  }
+  EXPECT_EQ(shown->pixels[22], 0) << "black stays black";
 }
 
 TEST(SoftRendererNames, ResultNamesAndOperationTable) {

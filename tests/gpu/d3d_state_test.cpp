@@ -1,6 +1,7 @@
 #include "d3d_fixture.h"
 
 using platform::GpuCall;
+using platform::GpuStageState;
 using platform::GpuState;
 
 TEST_F(D3DRecordingTest, OpenSetsUpDeviceAndFailedDeviceReportsCleanly) {
@@ -178,4 +179,83 @@ TEST_F(D3DRecordingTest, ViewWindowEnlargesAQuarterOfTheView) {
   EXPECT_NEAR((0.0f * p[0] + z * p[8]) / z, -1.0f, 1e-5);
   EXPECT_NEAR((0.0f * p[5] + z * p[9]) / z, 1.0f, 1e-5);
   renderer_->SetViewWindow(0.0f, 1.0f, 0.0f, 1.0f);
+}
+
+namespace {
+
+struct Filters {
+  uint32_t min, mag, mip;
+  bool operator==(const Filters&) const = default;
+};
+
+}  // namespace
+
+// Point filtering turns the world's bilinear filters to nearest texels from
+// the next thing drawn (what was pending is drawn as it was asked for); the
+// mip-map choice stays and the overlay keeps the shaders' own filters.
+TEST_F(D3DRecordingTest, FilteringLevelPointSamplesTheWorldButNotTheOverlay) {
+  ASSERT_TRUE(Open());
+  renderer_->SetShaderTable(table_, 4);
+  ASSERT_TRUE(renderer_->BeginFrame());
+  renderer_->SetShader(0);
+  const Vec3 quad[4] = {{0, 0, 10}, {1, 0, 10}, {1, 1, 10}, {0, 1, 10}};
+  const uint32_t white = 0xFFFFFFFF;
+  auto sent = [&] {
+    return Filters{device_->StageValue(0, GpuStageState::MinFilter),
+                   device_->StageValue(0, GpuStageState::MagFilter),
+                   device_->StageValue(0, GpuStageState::MipFilter)};
+  };
+  auto drawn = [&] {
+    renderer_->DrawFlatQuads(quad, 1, &white);
+    renderer_->SetShader(-1);
+    return sent();
+  };
+  const Filters bilinear{platform::kGpuFilterLinear, platform::kGpuFilterLinear,
+                         platform::kGpuFilterPoint};
+  const Filters point{platform::kGpuFilterPoint, platform::kGpuFilterPoint,
+                      platform::kGpuFilterPoint};
+  EXPECT_EQ(drawn(), bilinear);
+
+  renderer_->DrawFlatQuads(quad, 1, &white);
+  device_->ClearCalls();
+  renderer_->SetFilteringLevel(0);
+  EXPECT_EQ(Count(GpuCall::DrawIndexed), 1);
+  EXPECT_EQ(sent(), bilinear);
+  EXPECT_EQ(drawn(), point);
+
+  renderer_->BeginOverlay();
+  EXPECT_EQ(drawn(), bilinear);
+  renderer_->EndOverlay();
+  renderer_->EndFrame();
+  ASSERT_TRUE(renderer_->BeginFrame());
+  renderer_->SetShader(0);
+  EXPECT_EQ(drawn(), point);
+
+  renderer_->SetFilteringLevel(5);  // kept as 1
+  EXPECT_EQ(renderer_->FilteringLevel(), 1);
+  EXPECT_EQ(drawn(), bilinear);
+}
+
+// The brightness reaches the device as a ramp: at once on an open device,
+// when a device opens, and again after a lost device is restored.
+TEST_F(D3DRecordingTest, GammaLevelReachesTheDeviceAsARamp) {
+  renderer_ = std::make_unique<CD3DRenderer>();
+  renderer_->SetGammaLevel(100);
+  ASSERT_TRUE(renderer_->Open(nullptr, nullptr, &settings_));
+  device_ = dynamic_cast<platform::RecordingGpuDevice*>(renderer_->Device());
+  ASSERT_NE(device_, nullptr);
+  EXPECT_EQ(device_->gammaRamp, BuildGammaRamp(100));
+
+  renderer_->SetGammaLevel(-3);
+  EXPECT_EQ(renderer_->GammaLevel(), 0);
+  EXPECT_EQ(device_->gammaRamp, BuildGammaRamp(0));
+
+  device_->SetGammaRamp(nullptr);  // what a reset device would have
+  device_->lost_ = platform::GpuResult::DeviceNotReset;
+  renderer_->Present();
+  EXPECT_EQ(device_->resets, 1);
+  EXPECT_EQ(device_->gammaRamp, BuildGammaRamp(0));
+
+  renderer_->SetGammaLevel(kNeutralGammaLevel);
+  for (size_t i = 0; i < 256; ++i) ASSERT_EQ(device_->gammaRamp[i], i);
 }

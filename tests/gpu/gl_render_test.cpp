@@ -194,6 +194,35 @@ TEST_F(GlRenderTest, SpecularAfterTexturingAndTableFog) {
   EXPECT_EQ(At(f, 48, 24), 0x00FF0000u);  // right half: wholly fogged blue
 }
 
+// Presenting through a gamma ramp changes only what the window is shown: the
+// colour buffer keeps the drawn values, and the next frame draws exactly as
+// the first (the present pass leaves no state of its own behind).
+TEST_F(GlRenderTest, ARampedPresentLeavesTheDrawnFramesAlone) {
+  auto draw = [&] {
+    EXPECT_TRUE(renderer_->BeginFrame());
+    renderer_->Clear();
+    renderer_->SetShader(1);  // depth test and clockwise culling
+    renderer_->BeginOverlay();
+    Rect(0, 0, 10, 10, 10, 0xFFFF0000, true);   // culled
+    Rect(20, 0, 30, 10, 10, 0xFF808080, false);
+    Rect(40, 0, 50, 10, 1000, 0xFF00FF00, false);
+    Rect(40, 0, 50, 10, 9000, 0xFFFFFFFF, false);  // behind: hidden
+    renderer_->EndOverlay();
+    renderer_->EndFrame();
+    return Frame();
+  };
+  const auto plain = draw();
+  renderer_->SetGammaLevel(100);
+  renderer_->Present();
+  EXPECT_EQ(Frame(), plain);
+  EXPECT_EQ(At(plain, 25, 5), 0x00808080u);
+  const auto after = draw();
+  EXPECT_EQ(after, plain);
+  renderer_->Present();
+  EXPECT_EQ(At(after, 5, 5), 0u);
+  EXPECT_EQ(At(after, 45, 5), 0x0000FF00u);
+}
+
 #ifdef CITYRUN_PATH
 // The game program with "SysSetup api D3D" opens the OpenGL layer on its own
 // window (SDL's off-screen display here) and keeps drawing its start-up

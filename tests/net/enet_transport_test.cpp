@@ -1,6 +1,7 @@
 // The ENet transport with several machines in one process, on 127.0.0.1
 // only: joining, the six-player limit, refusals, ordering, broadcasts, chat,
-// departures, oversize blocks and discovery. Every wait is bounded.
+// departures, oversize blocks and the session search (broadcast on the
+// loopback network). Every wait is bounded.
 #include "platform/net/enet_transport.h"
 
 #include <enet/enet.h>
@@ -21,13 +22,17 @@ using platform::NetEventKind;
 using platform::NetTransport;
 
 constexpr const char* kLoopback = "127.0.0.1";
+constexpr const char* kLoopbackBroadcast = "127.255.255.255";
 
 class EnetTransportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static int next = 0;
     port_ = static_cast<uint16_t>(30000 + (::getpid() * 7 + next++ * 13) % 20000);
+    // Searches stay on this machine: broadcast on the loopback network.
+    platform::SetEnetDiscoveryBroadcasts({kLoopbackBroadcast});
   }
+  void TearDown() override { platform::SetEnetDiscoveryBroadcasts({}); }
 
   NetTransport& Add() {
     machines_.push_back(platform::CreateEnetTransport());
@@ -128,10 +133,18 @@ TEST_F(EnetTransportTest, JoiningDisabledIsRefusedAndDiscoveryShowsTheSession) {
   const int32_t words[4] = {1, 2, 3, 4};
   host.SetSessionUserValues(words);
   host.DisableJoining();
+  // Asked with no address: this machine and the network's broadcast both
+  // reach the host, which is listed once, at the address it answered from.
   NetTransport& looker = Add();
-  ASSERT_TRUE(looker.EnumerateSessions(kLoopback, port_));
+  ASSERT_TRUE(looker.EnumerateSessions("", port_));
   ASSERT_TRUE(PumpUntil([&] { return !looker.Sessions().empty(); }));
+  ASSERT_TRUE(looker.EnumerateSessions(kLoopback, port_));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  PumpUntil([&] { return std::chrono::steady_clock::now() > until; });  // every answer in
+  ASSERT_EQ(looker.Sessions().size(), 1u);
   const platform::NetSessionInfo info = looker.Sessions()[0];
+  EXPECT_EQ(info.address, kLoopback);
+  EXPECT_EQ(info.port, port_);
   EXPECT_EQ(info.name, "soak");
   EXPECT_EQ(info.players, 1);
   EXPECT_EQ(info.maxPlayers, 6);
@@ -145,6 +158,97 @@ TEST_F(EnetTransportTest, JoiningDisabledIsRefusedAndDiscoveryShowsTheSession) {
             "The session does not accept players now.");
   host.EnableJoining();
   EXPECT_TRUE(Join("y").InSession());
+}
+
+// A host elsewhere on the network hears only the search's broadcast (this
+// stand-in is bound to the loopback network's broadcast address) and answers
+// it: a good reply lists its session; replies of the wrong length or with a
+// field out of its range are dropped, each with a warning.
+TEST_F(EnetTransportTest, ABroadcastSearchListsTheAnswerAndDropsMalformedReplies) {
+  ENetAddress listen{}, reply{};
+  enet_address_set_host_ip(&listen, kLoopbackBroadcast);
+  enet_address_set_host_ip(&reply, kLoopback);
+  ENetSocket hears = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+  ENetSocket answers = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+  ASSERT_NE(hears, ENET_SOCKET_NULL);
+  ASSERT_NE(answers, ENET_SOCKET_NULL);
+  for (int i = 0; i < 50; ++i) {  // a free port
+    listen.port = port_;
+    if (enet_socket_bind(hears, &listen) == 0) break;
+    port_ = static_cast<uint16_t>(30000 + (port_ - 30000 + 101) % 20000);
+  }
+  enet_socket_set_option(hears, ENET_SOCKOPT_NONBLOCK, 1);
+  reply.port = 0;
+  ASSERT_EQ(enet_socket_bind(answers, &reply), 0);
+
+  // The reply: game id, kind, name[32], instance, players, most players,
+  // joining disabled, four words.
+  auto make = [](uint32_t game, uint8_t kind, const std::string& name, uint32_t players, uint32_t most,
+                 uint8_t disabled) {
+    std::vector<uint8_t> b;
+    auto u32 = [&](uint32_t v) {
+      for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    u32(game);
+    b.push_back(kind);
+    for (size_t i = 0; i < 32; ++i) b.push_back(i < name.size() ? static_cast<uint8_t>(name[i]) : 0);
+    u32(77);
+    u32(players);
+    u32(most);
+    b.push_back(disabled);
+    for (uint32_t w : {400002u, 1u, 5000u, 0x60002u}) u32(w);
+    return b;
+  };
+  const uint8_t kReply = 0x52;
+  const std::vector<uint8_t> good = make(platform::kNetGameId, kReply, "across the street", 2, 6, 0);
+  std::vector<uint8_t> shorter(good.begin(), good.end() - 1), longer = good;
+  longer.push_back(0);
+  const std::vector<std::vector<uint8_t>> bad = {
+      shorter,
+      longer,
+      make(platform::kNetGameId + 1, kReply, "other game", 2, 6, 0),
+      make(platform::kNetGameId, kReply + 1, "other kind", 2, 6, 0),
+      make(platform::kNetGameId, kReply, std::string(32, 'x'), 2, 6, 0),  // the name never ends
+      make(platform::kNetGameId, kReply, "nobody", 0, 6, 0),
+      make(platform::kNetGameId, kReply, "crowded", 7, 6, 0),
+      make(platform::kNetGameId, kReply, "too big", 7, 7, 0),
+      make(platform::kNetGameId, kReply, "flag", 2, 6, 2),
+  };
+
+  NetTransport& looker = Add();
+  ASSERT_TRUE(looker.EnumerateSessions("", port_));
+  uint8_t enquiry[64];
+  ENetBuffer in{enquiry, sizeof enquiry};
+  ENetAddress from{};
+  int got = 0;
+  ASSERT_TRUE(PumpUntil([&] { return (got = enet_socket_receive(hears, &from, &in, 1)) > 0; }));
+  EXPECT_EQ(got, 5);  // the game id and the enquiry's kind
+  for (const std::vector<uint8_t>& b : bad) {
+    ENetBuffer out{const_cast<uint8_t*>(b.data()), b.size()};
+    enet_socket_send(answers, &from, &out, 1);
+  }
+  // Noise of every length up to past a reply's lists nothing either.
+  uint32_t seed = 12345;
+  for (size_t length = 1; length < 100; ++length) {
+    std::vector<uint8_t> noise(length);
+    for (uint8_t& b : noise) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    ENetBuffer junk{noise.data(), noise.size()};
+    enet_socket_send(answers, &from, &junk, 1);
+  }
+  ENetBuffer out{const_cast<uint8_t*>(good.data()), good.size()};
+  enet_socket_send(answers, &from, &out, 1);
+
+  ASSERT_TRUE(PumpUntil([&] { return !looker.Sessions().empty(); }));
+  const std::vector<platform::NetSessionInfo> found = looker.Sessions();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, "across the street");
+  EXPECT_EQ(found[0].address, kLoopback);
+  EXPECT_EQ(found[0].instance, 77u);
+  EXPECT_EQ(found[0].players, 2);
+  EXPECT_EQ(found[0].user[3], 0x60002);
+  EXPECT_EQ(Count(0, NetEventKind::kWarning), static_cast<int>(bad.size()) + 99);
+  enet_socket_destroy(hears);
+  enet_socket_destroy(answers);
 }
 
 TEST_F(EnetTransportTest, BurstKeepsItsOrderAndBroadcastSkipsTheSender) {

@@ -36,7 +36,7 @@ TEST_F(EventTickerTest, ShowsOthersDeedsButNotTheLocalPlayersOwn) {
   EXPECT_EQ(Line(0), "Bob has bought Lantern Avenue");
   EXPECT_EQ(Line(1), "Cloverdale Avenue has gone back to the city");
   EXPECT_EQ(Line(2), "Bob: a new Bakery on Lantern Avenue");
-  EXPECT_EQ(ticker().slots[0].swatch, TokenRow(bob->character).colour);
+  EXPECT_EQ(ticker().slots[0].swatch, TokenInfoRow(bob->character).colour);
   EXPECT_EQ(ticker().slots[0].life, kTickerLineLife);
 }
 

@@ -131,7 +131,7 @@ TEST_F(NavigatorTest, OwnedBlocksAreDrawnInTheirOwnersColours) {
   EXPECT_EQ(Renderer().gouraud[0].size(), size_t(shownBlocks) * 4);
   ASSERT_EQ(Renderer().gouraud[1].size(), 4u);
   uint32_t pulsed = 0;
-  OwnerQuadColour(TokenRow(3).colour, 500, true, 15, pulsed);
+  OwnerQuadColour(TokenInfoRow(3).colour, 500, true, 15, pulsed);
   EXPECT_EQ(Renderer().gouraud[1][0], pulsed);
 }
 

@@ -170,7 +170,7 @@ TEST_F(PromptPanelTest, ABuyRequestIsAQuestionThatReturnAndTheTimeOutRefuse) {
   EXPECT_EQ(ann->state, 1);
   EXPECT_EQ(Joined(prompt().Head()->lines[1]), "Bob offers $1200 for Lantern Avenue. Put it up for auction?");
   EXPECT_EQ(prompt().Head()->defaultButton, 1);
-  EXPECT_EQ(prompt().Head()->portrait, TokenRow(1).portraitImage);
+  EXPECT_EQ(prompt().Head()->portrait, TokenInfoRow(1).portraitImage);
   EXPECT_TRUE(prompt().buttons[0]->tinted);
   Step();
   Step(kReturn);

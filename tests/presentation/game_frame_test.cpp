@@ -62,7 +62,7 @@ class ShotProgram : public ShellProgram {
 
   bool recording = false;
   // What the level shows when the shot is taken.
-  enum class Scene { City, Night, Plan, Auction, Selected } scene = Scene::City;
+  enum class Scene { City, Night, Plan, PlanAtNight, Auction, Selected } scene = Scene::City;
 
  private:
   void AfterFrame() {
@@ -74,8 +74,8 @@ class ShotProgram : public ShellProgram {
       c.eye = c.targetEye = {0, 120, -700};
       c.yaw = 1.5707964f;  // towards +z, over the city
       c.pitch = -0.15f;
-      if (scene == Scene::Night) GameClock().hour = 22;
-      if (scene == Scene::Plan) {
+      if (scene == Scene::Night || scene == Scene::PlanAtNight) GameClock().hour = 22;
+      if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
         TogglePlanView();
         c.eye = c.targetEye;  // the camera at its place over the board
         c.lookAt = c.targetLookAt;
@@ -290,6 +290,22 @@ TEST_F(GameFrameTest, PlanViewLooksTheSameOnBothRenderers) {
   Mean(hard, 0, 60, top);
   EXPECT_FALSE(top[2] > top[0] + 20 && top[2] > 60) << "sky above the plan view";
   EXPECT_GT(top[1], top[2]) << "the top of the plan is not the board";
+  EXPECT_LE(Differing(hard, soft), 0.04);
+}
+
+// The plan is a map, drawn unlit: at night the board keeps its day colours
+// (not the night's dark) and both renderers still agree.
+TEST_F(GameFrameTest, PlanViewAtNightIsTheSameMapOnBothRenderers) {
+  const std::vector<uint8_t> hard = Frame("D3D", false, ShotProgram::Scene::PlanAtNight);
+  const std::vector<uint8_t> soft = Frame("Software", false, ShotProgram::Scene::PlanAtNight);
+  ASSERT_FALSE(hard.empty()) << log_;
+  ASSERT_EQ(hard.size(), soft.size()) << log_;
+  for (const std::vector<uint8_t>* t : {&hard, &soft}) {
+    double top[3];
+    Mean(*t, 0, 60, top);
+    EXPECT_GT(top[1], 90) << (t == &hard ? "D3D" : "Software") << ": the board is dark";
+    EXPECT_GT(top[1], top[2]) << "the top of the plan is not the board";
+  }
   EXPECT_LE(Differing(hard, soft), 0.04);
 }
 

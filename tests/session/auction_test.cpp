@@ -133,12 +133,13 @@ TEST_F(AuctionTest, ABidderWhoPassedMayBidAgainInALaterRound) {
   EXPECT_FLOAT_EQ(PlayerTable().Get(1)->money, before - 700.0f);
 }
 
-TEST_F(AuctionTest, TheStagesTakeTheirTimesAndASecondAuctionIsRefused) {
+TEST_F(AuctionTest, TheStagesTakeTheirTimesAndASecondAuctionWaits) {
   MakePlayers(2);
   OpenRoom(500);
   ASSERT_TRUE(Post(StartAuctionMsg{BlockId{3}, PlayerIndex{-1}, 100, {}}));
   RunTicks(25);
   EXPECT_EQ(Auction().block.value, kBlock);
+  EXPECT_EQ(WaitingAuctions().count, 1);
   PostAuctionPullOut(1);
   PostAuctionPullOut(2);
   EXPECT_EQ(Auction().winner, 0);
@@ -148,6 +149,74 @@ TEST_F(AuctionTest, TheStagesTakeTheirTimesAndASecondAuctionIsRefused) {
   EXPECT_EQ(Auction().stage, kStageSold);
   RunTicks(1);
   EXPECT_EQ(Auction().stage, kStageDone);
+}
+
+// A request for an auction: block, requester (-1 the city), opening price.
+void Ask(int32_t block, int32_t starter, int32_t opening) {
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{block}, PlayerIndex{starter}, opening, {block, opening, 0, 0, -1}}));
+}
+
+// Requests that come while an auction is up wait their turn in the order they
+// were delivered, one per player and one per block; the first starts once
+// the running auction's block transfer has been applied, its requester
+// holding the opening price.
+TEST_F(AuctionTest, RequestsDuringAnAuctionWaitTheirTurnInDeliveryOrder) {
+  MakePlayers(2);
+  OpenRoom(500);
+  g_Blocks[7].RequestPending = 1;  // the local player's page marks its request
+  Ask(3, 2, 300);
+  Ask(5, 0, 400);
+  Ask(7, 0, 450);       // player 0 waits already: refused
+  Ask(3, 1, 350);       // block 3 waits already: refused
+  Ask(kBlock, 1, 600);  // the block up now: refused
+  Ask(9, -1, 200);      // the city's own request waits too
+  RunTicks(25);
+  const WaitingAuctionList& waiting = WaitingAuctions();
+  ASSERT_EQ(waiting.count, 3);
+  const int32_t expected[3][2] = {{3, 2}, {5, 0}, {9, -1}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(waiting.rows[i].block.value, expected[i][0]) << i;
+    EXPECT_EQ(waiting.rows[i].starter, expected[i][1]) << i;
+  }
+  EXPECT_EQ(g_Blocks[7].RequestPending, 0);  // the refusal reached the page
+
+  PostAuctionPass(1);
+  PostAuctionPass(2);
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() == nullptr; }, 400));
+  EXPECT_TRUE(AuctionBusy());
+  RunTicks(25);
+  EXPECT_EQ(CurrentAuction(), nullptr);  // not before the block transfer
+  EXPECT_EQ(g_Blocks[kBlock].Owner, 1);
+  RunTicks(1);
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_EQ(Auction().block.value, 3);
+  EXPECT_EQ(Auction().leader, 2);
+  EXPECT_EQ(Auction().price, 300);
+  ASSERT_EQ(WaitingAuctions().count, 2);
+  EXPECT_EQ(WaitingAuctions().rows[0].block.value, 5);
+}
+
+// A waiting request whose block changed hands meanwhile is refused, one whose
+// requester left is dropped, and the next starts in their place.
+TEST_F(AuctionTest, AWaitingRequestThatNoLongerHoldsGivesWayToTheNext) {
+  MakePlayers(2);
+  OpenRoom(500);
+  g_Blocks[5].RequestPending = 1;
+  Ask(5, 0, 400);
+  Ask(7, 2, 300);
+  Ask(3, 1, 350);
+  ASSERT_TRUE(Post(RemovePlayerMsg{PlayerIndex{2}}));
+  RunTicks(26);
+  ASSERT_EQ(WaitingAuctions().count, 3);
+  PlayerTable().Get(1)->TakeBlock(5, 0.0f);
+  PostAuctionPass(1);  // player 2 has left: player 0 wins
+  ASSERT_TRUE(RunUntil([] { return CurrentAuction() == nullptr; }, 400));
+  RunTicks(26);
+  ASSERT_NE(CurrentAuction(), nullptr);
+  EXPECT_EQ(Auction().block.value, 3);
+  EXPECT_EQ(Auction().leader, 1);
+  EXPECT_EQ(WaitingAuctions().count, 0);
+  EXPECT_EQ(g_Blocks[5].RequestPending, 0);
 }
 
 // Moves that break the message's rules never arrive; moves of a player who

@@ -162,6 +162,43 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   reject(msg + 24 + 24, 60, 2);    // the message's block
 }
 
+// The requests waiting for the auction room survive a save; a list that
+// claims more than it can hold, or names a block or requester out of range,
+// fails the load and changes nothing.
+TEST_F(SessionSaveTest, WaitingAuctionRequestsRoundTripAndAreChecked) {
+  MakePlayers(2);
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {}}));
+  RunTicks(25);
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{3}, PlayerIndex{2}, 300, {3, 300, 0, 0, -1}}));
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{5}, PlayerIndex{0}, 400, {5, 400, 0, 0, -1}}));
+  RunTicks(25);
+  ASSERT_EQ(WaitingAuctions().count, 2);
+  ASSERT_TRUE(Save("waiting.sav", kSaveAuction));
+  const std::vector<uint8_t> good = ReadAll("waiting.sav");
+  const size_t list = ChunkData(good, kChunkAuctionQueue);
+  ASSERT_NE(list, 0u);
+  ResetAuction();
+  ASSERT_TRUE(Load("waiting.sav", kChunkAuctionQueue));
+  ASSERT_EQ(WaitingAuctions().count, 2);
+  EXPECT_EQ(WaitingAuctions().rows[0].block.value, 3);
+  EXPECT_EQ(WaitingAuctions().rows[0].starter, 2);
+  EXPECT_EQ(WaitingAuctions().rows[1].block.value, 5);
+  EXPECT_EQ(WaitingAuctions().rows[1].opening, 400);
+
+  const size_t row = list + 8;
+  for (auto [at, value] : {std::pair{list + 4, kMaxWaitingAuctions + 1}, {row, 52}, {row + 4, 6}, {row + 12, 7}}) {
+    std::vector<uint8_t> bad = good;
+    StoreLeI32(&bad[at], value);
+    WriteAll("bad.sav", bad);
+    ResetAuction();
+    EXPECT_FALSE(Load("bad.sav", kChunkAuctionQueue)) << at - list;
+    EXPECT_EQ(WaitingAuctions().count, 0);
+  }
+  ResetAuction();
+  ASSERT_TRUE(Save("none.sav", kSaveAuction));
+  EXPECT_EQ(ChunkData(ReadAll("none.sav"), kChunkAuctionQueue), 0u);
+}
+
 TEST_F(SessionSaveTest, StatisticsHistoryRoundTripsAndRefusesIndicesOutsideItsRings) {
   MakePlayers();
   for (int i = 0; i < 3; ++i) RecordStatsHistorySample();

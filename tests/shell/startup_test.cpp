@@ -67,9 +67,9 @@ TEST(CommandLine, KeywordTable) {
   }
 }
 
-// Our own keywords of a network game: the machines the host waits for (1..6,
-// anything else leaves 2), the computer players it seats (0..5, anything
-// else leaves 0) and full speed.
+// Our own keywords: the machines a network host waits for (1..6, anything
+// else leaves 2), the computer players a start without the menus seats (0..5,
+// anything else leaves it not given, -1) and full speed.
 TEST(CommandLine, PlayersAndFullSpeed) {
   const std::pair<const char*, int32_t> cases[] = {
       {"HOST PLAYERS 4", 4}, {"PLAYERS 6", 6}, {"PLAYERS 1", 1}, {"PLAYERS 7", 2},
@@ -83,13 +83,14 @@ TEST(CommandLine, PlayersAndFullSpeed) {
     EXPECT_FALSE(o.fullSpeed);
   }
   const std::pair<const char*, int32_t> computers[] = {
-      {"HOST PLAYERS 2 COMPUTERS 3", 3}, {"COMPUTERS 5", 5}, {"COMPUTERS 6", 0}, {"COMPUTERS x", 0},
+      {"HOST PLAYERS 2 COMPUTERS 3", 3}, {"COMPUTERS 5", 5}, {"COMPUTERS 0", 0},
+      {"COMPUTERS 6", -1},                {"COMPUTERS x", -1}, {"PLAYERS 2", -1},
   };
   for (const auto& [line, count] : computers) {
     SCOPED_TRACE(line);
     StartupOptions o;
     ParseCommandLine(line, o);
-    EXPECT_EQ(o.networkComputers, count);
+    EXPECT_EQ(o.computers, count);
   }
   StartupOptions o;
   ParseCommandLine("JOIN \"127.0.0.1\" FULLSPEED", o);

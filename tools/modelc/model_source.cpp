@@ -7,6 +7,8 @@
 #include <numbers>
 #include <sstream>
 
+#include "tools/tool_io.h"
+
 namespace {
 
 constexpr float kMaxCoordinate = 1.0e6f;
@@ -28,12 +30,7 @@ class SourceParser {
       std::istringstream words(line);
       std::string op;
       if (!(words >> op) || op[0] == '#') continue;
-      if (!Statement(op, words)) return Fail(error);
-      std::string rest;
-      if (words >> rest && rest[0] != '#') {
-        why_ = "unexpected " + rest;
-        return Fail(error);
-      }
+      if (!Statement(op, words) || !NothingMoreOnLine(words, why_)) return Fail(error);
     }
     if (group_open_) why_ = "group without endgroup";
     else if (out_.output.empty()) why_ = "no output given";

@@ -13,6 +13,7 @@
 
 #include "engine/render/fullscreen_image.h"
 #include "engine/scene/texture.h"
+#include "tools/tool_io.h"
 
 namespace {
 
@@ -157,12 +158,7 @@ class SourceParser {
       std::istringstream words(line);
       std::string op;
       if (!(words >> op) || op[0] == '#') continue;
-      if (!Statement(op, words)) return Fail(error);
-      std::string rest;
-      if (words >> rest && rest[0] != '#') {
-        why_ = "unexpected " + rest;
-        return Fail(error);
-      }
+      if (!Statement(op, words) || !NothingMoreOnLine(words, why_)) return Fail(error);
     }
     if (rows_ >= 0) why_ = "pixels without end";
     else if (out_.output.empty()) why_ = "no output given";

@@ -39,8 +39,8 @@ struct StartupOptions {
   char hostAddress[kHostAddressSize] = "";  // digits and dots
   char sessionName[kSessionNameSize] = "";
   int32_t port = kDefaultNetworkPort;
-  int32_t networkPlayers = 2;    // PLAYERS: machines the host waits for before it starts
-  int32_t networkComputers = 0;  // COMPUTERS: computer players the host seats in the free slots
+  int32_t networkPlayers = 2;  // PLAYERS: machines the host waits for before it starts
+  int32_t computers = -1;  // COMPUTERS: computer players a start without the menus seats (-1 not given)
   bool fullSpeed = false;  // FULLSPEED: every main-loop pass runs a full step of game time (soak runs, benchmarks)
   bool memoryReport = false;  // MEMREPORT: the memory manager's activity log, memreport.txt
   bool buildingEditor = false;  // EDITOR: start mode 2, the building editor

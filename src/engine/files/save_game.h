@@ -49,6 +49,7 @@ enum SaveChunkType : int32_t {
   kChunkEndGame = 0x400000,
   kChunkCityDemand = 0x800000,
   kChunkChanceCards = 0x1000000,
+  kChunkAuctionQueue = 0x2000000,  // written by the auction's hook
   kChunkTerminator = -1,
 };
 

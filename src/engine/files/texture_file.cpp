@@ -20,13 +20,24 @@ bool GetTexels(ByteReader& r, TextureImage& t) {
   return r.GetBytes(t.texels.data(), size);
 }
 
-void PutRecord(ByteWriter& w, const CTexture& t) {
+void PutRecord(ByteWriter& w, const CTexture& t) { PutTextureRecord(w, t, 0); }
+
+// A record whose texels follow it.
+bool GetRecord(ByteReader& r, CTexture& t) {
+  uint32_t unused = 0;
+  return GetTextureRecord(r, t, unused) && SideOk(t.width) && SideOk(t.height) &&
+         r.Remaining() / 4 >= static_cast<size_t>(t.width) * static_cast<size_t>(t.height);
+}
+
+}  // namespace
+
+void PutTextureRecord(ByteWriter& w, const CTexture& t, uint32_t texelMarker) {
   w.Put(t.flags);
   w.Put(t.width);
   w.Put(t.height);
   w.Put(t.uSize);
   w.Put(t.vSize);
-  w.Put(uint32_t{0});
+  w.Put(texelMarker);
   w.Put(t.uOffset);
   w.Put(t.vOffset);
   w.Put(t.pageId);
@@ -37,27 +48,15 @@ void PutRecord(ByteWriter& w, const CTexture& t) {
   w.Put(uint16_t{0});
 }
 
-bool GetRecord(ByteReader& r, CTexture& t) {
-  std::memset(static_cast<void*>(&t), 0, sizeof t);
-  uint32_t unused = 0;
+bool GetTextureRecord(ByteReader& r, CTexture& t, uint32_t& texelMarker) {
+  t = CTexture{};
   uint16_t padding = 0;
-  r.Get(t.flags);
-  r.Get(t.width);
-  r.Get(t.height);
-  r.Get(t.uSize);
-  r.Get(t.vSize);
-  r.Get(unused);
-  r.Get(t.uOffset);
-  r.Get(t.vOffset);
-  r.Get(t.pageId);
-  r.Get(t.pageIndex);
-  r.Get(t.group);
-  r.Get(t.references);
-  r.GetBytes(t.options, sizeof t.options);
-  r.Get(padding);
-  return r.Ok() && SideOk(t.width) && SideOk(t.height) &&
-         r.Remaining() / 4 >= static_cast<size_t>(t.width) * static_cast<size_t>(t.height);
+  return r.Get(t.flags) && r.Get(t.width) && r.Get(t.height) && r.Get(t.uSize) && r.Get(t.vSize) &&
+         r.Get(texelMarker) && r.Get(t.uOffset) && r.Get(t.vOffset) && r.Get(t.pageId) && r.Get(t.pageIndex) &&
+         r.Get(t.group) && r.Get(t.references) && r.GetBytes(t.options, sizeof t.options) && r.Get(padding);
 }
+
+namespace {
 
 // A record for a texture just read from its file: sizes as floats, no page.
 CTexture RecordOf(const TextureImage& image) {

@@ -42,6 +42,14 @@ struct TextureEntryInfo {
   int32_t height;
 };
 
+// The 56-byte texture record, shared with the texture page cache, whose
+// marker word (after the sizes) says whether the texels are the page's.
+class ByteReader;
+struct ByteWriter;
+void PutTextureRecord(ByteWriter& w, const CTexture& t, uint32_t texelMarker);
+// Reads a record into `t` (zeroed first); false when the bytes run out.
+bool GetTextureRecord(ByteReader& r, CTexture& t, uint32_t& texelMarker);
+
 bool ParseGtdFile(std::span<const uint8_t> bytes, std::vector<TextureImage>& out, std::string& reason);
 bool EncodeGtdFile(std::span<const TextureImage> textures, std::vector<uint8_t>& out);
 bool ParseTextureFile(std::span<const uint8_t> bytes, TextureImage& out, std::string& reason);

@@ -56,6 +56,7 @@ bool CD3DRenderer::Open(void* window, void*, RendererSettings* settings) {
   GetCaps(&caps_);
   clearFlags_ = 3;
   SetInitialStates();
+  SendGammaRamp();
   g_ViewWindow = {0, 1, 0, 1};
   applied_ = ShaderMode{};
   batchFirstVertex_ = batchVertexCount_ = batchFirstIndex_ = batchIndexCount_ = 0;
@@ -209,6 +210,7 @@ void CD3DRenderer::RecoverLostDevice() {
   }
   DownloadAllTexturePages();
   SetInitialStates();
+  SendGammaRamp();
   std::memset(&applied_, 0xFF, sizeof(applied_));
   worldSet_ = false;
 }
@@ -231,9 +233,9 @@ void CD3DRenderer::Begin2D() {
 }
 
 void CD3DRenderer::BeginOverlay() {
-  immediateEntities_ = true;
   DrawBatch();
   DrawQueue();
+  immediateEntities_ = true;
   camPos_ = {0, 0, 0};
   camTarget_ = {0, 0, 100};
   camUp_ = {0, 1, 0};
@@ -243,6 +245,7 @@ void CD3DRenderer::BeginOverlay() {
   ApplyCamera();
   PublishViewMatrix(world);
   SetOrthographic(float(width_), float(height_));
+  if (filteringLevel_ == 0) dirty_ = true;  // the interface keeps its own filters
   BindStage(0, 0);
   if (dev_.device) dev_.device->SetRenderState(GpuState::FogEnable, 0);
 }

@@ -134,6 +134,8 @@ class CD3DRenderer : public CRenderer {
   bool AttachModelSet(CModelSystem* models) override;
   int32_t PrepareAllModels() override;
   void PrepareModel(int32_t handle) override;
+  void SetFilteringLevel(int32_t level) override;
+  void SetGammaLevel(int32_t level) override;
 
   // For tests and statistics.
   platform::GpuDevice* Device() const { return dev_.device.get(); }
@@ -172,6 +174,8 @@ class CD3DRenderer : public CRenderer {
   // Shader states.
   void SwitchField(int32_t ShaderMode::*field, int32_t value);
   void ApplyStates();
+  ShaderMode WithFilteringLevel(const ShaderMode& mode) const;
+  void SendGammaRamp();
   void ApplyStage(int32_t stage, const ShaderStage& want, const ShaderStage& have);
   void SetInitialStates();
   void BindStage(int32_t stage, int32_t page);

@@ -104,7 +104,7 @@ void CD3DRenderer::ApplyStates() {
   ++applications_;
   ++GetRendererStats().stateChanges;
   GpuDevice& d = *dev_.device;
-  const ShaderMode& c = current_;
+  const ShaderMode c = WithFilteringLevel(current_);
   ShaderMode& a = applied_;
   auto onOff = [&](int32_t want, int32_t have, GpuState state) {
     if (want != have && want != 0) d.SetRenderState(state, want == kStateOn ? 1 : 0);
@@ -167,8 +167,43 @@ void CD3DRenderer::ApplyStates() {
     d.SetRenderState(GpuState::StencilEnable, 0);
   }
   for (int32_t s = 0; s < kShaderStageCount; ++s) ApplyStage(s, c.stages[s], a.stages[s]);
-  applied_ = current_;
+  applied_ = c;
   dirty_ = false;
+}
+
+// Point sampling turns the world's bilinear filters to nearest texels; the
+// mip-map choice stays, so distant textures keep their smaller levels (as
+// the software renderer draws them). The overlay keeps the shaders' filters.
+ShaderMode CD3DRenderer::WithFilteringLevel(const ShaderMode& mode) const {
+  ShaderMode out = mode;
+  if (filteringLevel_ != 0 || immediateEntities_) return out;
+  for (ShaderStage& stage : out.stages) {
+    if (stage.minFilter == kFilterLinear) stage.minFilter = kFilterPoint;
+    if (stage.magFilter == kFilterLinear) stage.magFilter = kFilterPoint;
+  }
+  return out;
+}
+
+void CD3DRenderer::SetFilteringLevel(int32_t level) {
+  const int32_t before = filteringLevel_;
+  CRenderer::SetFilteringLevel(level);
+  if (filteringLevel_ == before) return;
+  if (dev_.device) {  // what is pending was asked for under the old filters
+    DrawBatch();
+    DrawQueue();
+  }
+  dirty_ = true;
+}
+
+void CD3DRenderer::SetGammaLevel(int32_t level) {
+  CRenderer::SetGammaLevel(level);
+  SendGammaRamp();
+}
+
+void CD3DRenderer::SendGammaRamp() {
+  if (!dev_.device) return;
+  const GammaRamp ramp = BuildGammaRamp(gammaLevel_);
+  dev_.device->SetGammaRamp(ramp.data());
 }
 
 void CD3DRenderer::ApplyStage(int32_t s, const ShaderStage& w, const ShaderStage& h) {

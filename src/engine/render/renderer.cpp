@@ -113,3 +113,9 @@ void CRenderer::DrawTexturedQuads(const Vec3* quads, int32_t count, const TexRec
                 [this](const Vec3* q, int32_t n, const TexCoord* c, int32_t page,
                        const uint32_t*) { DrawTexturedQuads(q, n, c, page); });
 }
+
+void CRenderer::SetFilteringLevel(int32_t level) { filteringLevel_ = std::clamp(level, 0, 1); }
+
+void CRenderer::SetGammaLevel(int32_t level) {
+  gammaLevel_ = std::clamp(level, kGammaLevelMin, kGammaLevelMax);
+}

@@ -22,6 +22,7 @@
 
 struct Vec3;
 struct Mat43;
+#include "engine/render/gamma_ramp.h"
 #include "engine/render/renderer_settings.h"
 struct ShaderMode;        // one named render-state block
 struct CTextureSystem;
@@ -278,6 +279,23 @@ class CRenderer {
   void DrawTexturedQuadsShaded(const Vec3* quads, int32_t count, const TexRect* rects,
                                int32_t texture, const uint32_t* colours);
   void DrawTexturedQuads(const Vec3* quads, int32_t count, const TexRect* rects, int32_t texture);
+
+  // The graphics options, beyond the numbered operations. The base keeps the
+  // levels (clamped); a renderer that applies one overrides its setter and
+  // calls the base's. Filtering: 0 point sampling of the world's textures, 1
+  // the shaders' own filters (bilinear, with mip-maps); the interface drawn
+  // over the world keeps its own filters. Gamma: 0..100 (gamma_ramp.h), the
+  // neutral level shows the picture as drawn; the ramp applies to the
+  // picture shown in the window, so read-backs and screenshots keep the
+  // drawn colours.
+  virtual void SetFilteringLevel(int32_t level);
+  virtual void SetGammaLevel(int32_t level);
+  int32_t FilteringLevel() const { return filteringLevel_; }
+  int32_t GammaLevel() const { return gammaLevel_; }
+
+ protected:
+  int32_t filteringLevel_ = 1;
+  int32_t gammaLevel_ = kNeutralGammaLevel;
 };
 
 // The four corner coordinates, in the texture's page, of a rectangle

@@ -304,6 +304,12 @@ int32_t CSoftwareRenderer::ReadBackBuffer(uint32_t** pixels, int32_t* width, int
   return 1;
 }
 
+void CSoftwareRenderer::SetGammaLevel(int32_t level) {
+  CRenderer::SetGammaLevel(level);
+  const GammaRamp ramp = BuildGammaRamp(gammaLevel_);
+  display_.SetGammaRamp(ramp.data());
+}
+
 // ---- Camera and projection ------------------------------------------------------
 
 void CSoftwareRenderer::SetFieldOfView(float degrees) {

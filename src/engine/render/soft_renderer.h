@@ -126,6 +126,9 @@ class CSoftwareRenderer : public CRenderer {
   bool AttachModelSet(CModelSystem* models) override;
   int32_t PrepareAllModels() override;
   void PrepareModel(int32_t handle) override;
+  // The rasteriser samples the nearest texel of a mip level whatever the
+  // filtering level; the gamma ramp goes to the shown picture.
+  void SetGammaLevel(int32_t level) override;
 
   // For tests and tools.
   const SoftTexture* PageTexture(int32_t page) const;

@@ -13,6 +13,7 @@
 
 #include "engine/core/error.h"
 #include "engine/files/file_bytes.h"
+#include "engine/files/texture_file.h"
 #include "engine/core/memory.h"
 #include "engine/scene/texture.h"
 
@@ -30,23 +31,6 @@ constexpr size_t kPageBytes = 40;
 constexpr int32_t kLargestCachedPage = 4096;
 
 void PutPad(ByteWriter& w, size_t n) { w.bytes.insert(w.bytes.end(), n, uint8_t{0}); }
-
-void PutTexture(ByteWriter& w, const CTexture& t, bool pagePixels) {
-  w.Put(t.flags);
-  w.Put(t.width);
-  w.Put(t.height);
-  w.Put(t.uSize);
-  w.Put(t.vSize);
-  w.Put(uint32_t{pagePixels ? 1u : 0u});
-  w.Put(t.uOffset);
-  w.Put(t.vOffset);
-  w.Put(t.pageId);
-  w.Put(t.pageIndex);
-  w.Put(t.group);
-  w.Put(t.references);
-  w.PutBytes(t.options, kTexOptionCount);
-  PutPad(w, 2);
-}
 
 void PutPage(ByteWriter& w, const TexturePage& p) {
   w.Put(p.width);
@@ -91,16 +75,6 @@ bool ReadSlot(ByteReader& r, LoadedSlot& s) {
   return r.Get(s.texture) && r.Get(s.inUse) && r.GetBytes(pad, 3) && r.Get(s.value);
 }
 
-bool ReadTexture(ByteReader& r, LoadedTexture& lt) {
-  CTexture& t = lt.texture;
-  t = CTexture{};
-  uint8_t pad[2];
-  return r.Get(t.flags) && r.Get(t.width) && r.Get(t.height) && r.Get(t.uSize) &&
-         r.Get(t.vSize) && r.Get(lt.pixelMarker) && r.Get(t.uOffset) && r.Get(t.vOffset) &&
-         r.Get(t.pageId) && r.Get(t.pageIndex) && r.Get(t.group) && r.Get(t.references) &&
-         r.GetBytes(t.options, kTexOptionCount) && r.GetBytes(pad, 2);
-}
-
 bool ReadPage(ByteReader& r, LoadedPage& lp) {
   TexturePage& p = lp.page;
   p = TexturePage{};
@@ -132,7 +106,7 @@ bool ParseCache(const std::vector<uint8_t>& bytes, PageCache& cache, std::string
   cache.textures.resize(size_t(cache.slotCount));
   cache.pages.resize(size_t(cache.pageCount));
   for (LoadedSlot& s : cache.slots) ReadSlot(r, s);
-  for (LoadedTexture& t : cache.textures) ReadTexture(r, t);
+  for (LoadedTexture& t : cache.textures) GetTextureRecord(r, t.texture, t.pixelMarker);
   size_t texelBytes = 0;
   for (LoadedPage& lp : cache.pages) {
     ReadPage(r, lp);
@@ -243,7 +217,7 @@ bool TexSysSavePageCache(const char* gameName) {
       ReportErrorF(1, "Texture pages not cached: texture slot %d is not packed", i);
       return false;
     }
-    PutTexture(w, *t, pagePixels);
+    PutTextureRecord(w, *t, pagePixels ? 1u : 0u);
   }
   for (int32_t i = 0; i < ts->pageCount; ++i) PutPage(w, ts->pages[i]);
   for (int32_t i = 0; i < ts->pageCount; ++i) {

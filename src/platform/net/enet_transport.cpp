@@ -1,8 +1,12 @@
 #include "platform/net/enet_transport.h"
 
 #include <enet/enet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <random>
 
@@ -20,20 +24,37 @@ enum PacketKind : uint8_t {
   kChat = 5,     // from, to (0 = every player), the text
   kJoined = 6,   // host -> clients: id, short and long name
   kLeft = 7,     // host -> clients: id
-  kEnquire = 8,  // anyone -> host: what session is this?
-  kSessionInfo = 9,
 };
 enum RefuseReason : uint8_t { kRefuseFull = 1, kRefuseDisabled = 2, kRefuseWrongGame = 3 };
 
 constexpr size_t kBlockHeader = 9;
 constexpr size_t kMaxChat = 256;
 constexpr size_t kPlayerRecord = 4 + 2 * kNetNameSize;
-// More peers than players: a refused join or an enquiry also takes one for a moment.
+// More peers than players: a refused join also takes one for a moment.
 constexpr size_t kHostPeers = 16;
 constexpr uint32_t kFirstClientId = 2;
 constexpr uint32_t kHostPlayerId = 1;
 // A silent peer counts as gone after at most this long.
 constexpr uint32_t kPeerTimeoutMs = 5000;
+
+// Session search: plain datagrams on the session's port, outside ENet's own
+// protocol (the host takes them off its socket before ENet sees them). An
+// enquiry is the game id and one byte; the reply carries the session's
+// description at fixed offsets, and a searcher takes nothing of a reply
+// whose length or fields are wrong.
+enum DiscoveryKind : uint8_t { kDiscoverEnquiry = 0x51, kDiscoverReply = 0x52 };
+constexpr size_t kEnquirySize = 5;
+constexpr size_t kReplySize = 4 + 1 + kNetNameSize + 4 + 4 + 4 + 1 + 4 * 4;
+constexpr size_t kMaxSessions = 24;
+// Replies read per poll: a flood cannot hold the game up.
+constexpr int kMaxRepliesPerPoll = 64;
+// A session that has not answered this long is no longer listed.
+constexpr auto kSessionForgotten = std::chrono::milliseconds(3000);
+
+std::vector<std::string>& DiscoveryBroadcasts() {
+  static std::vector<std::string> addresses;
+  return addresses;
+}
 
 struct Writer {
   std::vector<uint8_t> b;
@@ -76,6 +97,50 @@ struct Reader {
   size_t Left() const { return n - at; }
 };
 
+// The addresses a search is broadcast to: the ones set for tests, else the
+// limited broadcast and each network interface's own broadcast address.
+std::vector<uint32_t> BroadcastTargets() {
+  std::vector<uint32_t> hosts;
+  auto add = [&](uint32_t host) {
+    if (std::find(hosts.begin(), hosts.end(), host) == hosts.end()) hosts.push_back(host);
+  };
+  if (!DiscoveryBroadcasts().empty()) {
+    for (const std::string& text : DiscoveryBroadcasts()) {
+      ENetAddress a{};
+      if (enet_address_set_host_ip(&a, text.c_str()) == 0) add(a.host);
+    }
+    return hosts;
+  }
+  add(ENET_HOST_BROADCAST);
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return hosts;
+  for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
+    if (i->ifa_broadaddr == nullptr || i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+        !(i->ifa_flags & IFF_BROADCAST) || !(i->ifa_flags & IFF_UP))
+      continue;
+    add(reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr);
+  }
+  freeifaddrs(list);
+  return hosts;
+}
+
+// A reply to a search, or false when any length or field is wrong.
+bool ReadDiscoveryReply(const uint8_t* data, size_t size, NetSessionInfo& info) {
+  if (size != kReplySize) return false;
+  Reader r{data, size};
+  if (r.U32() != kNetGameId || r.U8() != kDiscoverReply) return false;
+  if (data[r.at + kNetNameSize - 1] != 0) return false;  // the name ends inside its field
+  info.name = r.Name();
+  info.instance = r.U32();
+  info.players = static_cast<int32_t>(r.U32());
+  info.maxPlayers = static_cast<int32_t>(r.U32());
+  const uint8_t disabled = r.U8();
+  for (int32_t& word : info.user) word = static_cast<int32_t>(r.U32());
+  info.joinDisabled = disabled != 0;
+  return r.ok && r.Left() == 0 && info.maxPlayers >= 1 && info.maxPlayers <= kNetMaxPlayers &&
+         info.players >= 1 && info.players <= info.maxPlayers && disabled <= 1;
+}
+
 bool EnetStarted() {
   static const bool ok = enet_initialize() == 0;
   return ok;
@@ -104,6 +169,7 @@ class EnetTransport final : public NetTransport {
     host_ = enet_host_create(&address, kHostPeers, 1, 0, 0);
     if (host_ == nullptr) return false;
     LimitPackets();
+    host_->intercept = InterceptDiscovery;
     isHost_ = true;
     inSession_ = true;
     sessionName_ = name;
@@ -141,34 +207,45 @@ class EnetTransport final : public NetTransport {
     return true;
   }
 
+  // Asks this machine, the address when one is given, and the local network
+  // by broadcast; the replies are read by Poll.
   bool EnumerateSessions(const std::string& address, uint16_t port) override {
-    // One search at a time: a search still waiting for its answer goes on.
-    if (enquiry_ != nullptr) return true;
-    if (!EnetStarted()) return false;
-    enquiryAddress_ = address == "0" || address.empty() ? "127.0.0.1" : address;
-    enquiryPort_ = port;
-    answered_ = false;
-    enquiry_ = enet_host_create(nullptr, 1, 1, 0, 0);
-    if (enquiry_ == nullptr) return false;
+    if (!EnetStarted() || !OpenProbe()) return false;
+    std::vector<uint32_t> targets = BroadcastTargets();
     ENetAddress to{};
-    if (enet_address_set_host_ip(&to, enquiryAddress_.c_str()) != 0) {
-      StopSessionEnumeration();
-      return false;
+    enet_address_set_host_ip(&to, "127.0.0.1");
+    targets.push_back(to.host);
+    if (!address.empty() && address != "0" && enet_address_set_host_ip(&to, address.c_str()) == 0 &&
+        std::find(targets.begin(), targets.end(), to.host) == targets.end())
+      targets.push_back(to.host);
+    Writer w;
+    w.U32(kNetGameId);
+    w.U8(kDiscoverEnquiry);
+    ENetBuffer buffer{w.b.data(), w.b.size()};
+    bool sent = false;
+    for (uint32_t host : targets) {
+      to.host = host;
+      to.port = port;
+      // A network that cannot broadcast (none, or no route) fails its sends;
+      // the search goes on with the others.
+      sent |= enet_socket_send(probe_, &to, &buffer, 1) > 0;
     }
-    to.port = port;
-    if (enet_host_connect(enquiry_, &to, 1, 0) == nullptr) {
-      StopSessionEnumeration();
-      return false;
-    }
-    return true;
+    return sent;
   }
 
-  std::vector<NetSessionInfo> Sessions() const override { return sessions_; }
+  std::vector<NetSessionInfo> Sessions() const override {
+    std::vector<NetSessionInfo> listed;
+    const auto now = std::chrono::steady_clock::now();
+    for (const Found& f : found_)
+      if (now - f.seen < kSessionForgotten) listed.push_back(f.info);
+    return listed;
+  }
 
+  // The sessions found stay listed; no more replies are read.
   void StopSessionEnumeration() override {
-    if (enquiry_ == nullptr) return;
-    enet_host_destroy(enquiry_);
-    enquiry_ = nullptr;
+    if (probe_ == ENET_SOCKET_NULL) return;
+    enet_socket_destroy(probe_);
+    probe_ = ENET_SOCKET_NULL;
   }
 
   bool SendToAll(const uint8_t* data, size_t size) override {
@@ -210,9 +287,11 @@ class EnetTransport final : public NetTransport {
   std::vector<NetEvent> Poll() override {
     events_.clear();
     ENetEvent ev;
+    servicing_ = this;
     while (host_ != nullptr && enet_host_service(host_, &ev, 0) > 0) Handle(ev);
-    while (enquiry_ != nullptr && enet_host_service(enquiry_, &ev, 0) > 0) HandleEnquiry(ev);
+    servicing_ = nullptr;
     if (host_ != nullptr) enet_host_flush(host_);
+    ReadDiscoveryReplies();
     return std::move(events_);
   }
 
@@ -357,18 +436,6 @@ class EnetTransport final : public NetTransport {
 
   void HostReceive(ENetPeer* peer, uint8_t kind, Reader& r) {
     Player* from = FindPeer(peer);
-    if (kind == kEnquire) {
-      Writer w;
-      w.U8(kSessionInfo);
-      w.Name(sessionName_);
-      w.U32(instance_);
-      w.U32(static_cast<uint32_t>(players_.size()));
-      w.U32(kNetMaxPlayers);
-      w.U8(joinDisabled_ ? 1 : 0);
-      for (int32_t word : user_) w.U32(static_cast<uint32_t>(word));
-      Send(peer, w.b);
-      return;
-    }
     if (kind == kHello && from == nullptr) {
       Hello(peer, r);
       return;
@@ -537,41 +604,98 @@ class EnetTransport final : public NetTransport {
     Created(p);
   }
 
-  void HandleEnquiry(ENetEvent& ev) {
-    if (ev.type == ENET_EVENT_TYPE_CONNECT) {
-      Send(ev.peer, std::vector<uint8_t>{kEnquire});
-    } else if (ev.type == ENET_EVENT_TYPE_RECEIVE) {
-      Reader r{ev.packet->data, ev.packet->dataLength};
-      NetSessionInfo info;
-      const bool isInfo = r.U8() == kSessionInfo;
-      info.name = r.Name();
-      info.instance = r.U32();
-      info.players = static_cast<int32_t>(r.U32());
-      info.maxPlayers = static_cast<int32_t>(r.U32());
-      info.joinDisabled = r.U8() != 0;
-      for (int32_t& word : info.user) word = static_cast<int32_t>(r.U32());
-      info.address = enquiryAddress_;
-      info.port = enquiryPort_;
-      enet_packet_destroy(ev.packet);
-      // The answer replaces the last one: one address, one session.
-      if (isInfo && r.ok) sessions_ = {info};
-      answered_ = true;
-      enet_peer_disconnect(ev.peer, 0);
-    } else if (ev.type == ENET_EVENT_TYPE_DISCONNECT) {
-      // Nobody answered: no session there now.
-      if (!answered_) sessions_.clear();
+  // ---- Session search ----------------------------------------------------
+
+  struct Found {
+    NetSessionInfo info;
+    std::chrono::steady_clock::time_point seen;
+  };
+
+  bool OpenProbe() {
+    if (probe_ != ENET_SOCKET_NULL) return true;
+    probe_ = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    if (probe_ == ENET_SOCKET_NULL) return false;
+    ENetAddress any{};
+    any.host = ENET_HOST_ANY;
+    any.port = 0;
+    if (enet_socket_set_option(probe_, ENET_SOCKOPT_NONBLOCK, 1) != 0 ||
+        enet_socket_set_option(probe_, ENET_SOCKOPT_BROADCAST, 1) != 0 || enet_socket_bind(probe_, &any) != 0) {
       StopSessionEnumeration();
+      return false;
+    }
+    return true;
+  }
+
+  // The host answers a search on its own socket; everything else is ENet's.
+  static int ENET_CALLBACK InterceptDiscovery(ENetHost* host, ENetEvent*) {
+    const uint8_t* d = host->receivedData;
+    if (servicing_ == nullptr || host->receivedDataLength != kEnquirySize || LoadU32(d) != kNetGameId ||
+        d[4] != kDiscoverEnquiry)
+      return 0;
+    const std::vector<uint8_t> reply = servicing_->DiscoveryReply();
+    ENetBuffer buffer{const_cast<uint8_t*>(reply.data()), reply.size()};
+    enet_socket_send(host->socket, &host->receivedAddress, &buffer, 1);
+    return 1;
+  }
+
+  static uint32_t LoadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  }
+
+  std::vector<uint8_t> DiscoveryReply() const {
+    Writer w;
+    w.U32(kNetGameId);
+    w.U8(kDiscoverReply);
+    w.Name(sessionName_);
+    w.U32(instance_);
+    w.U32(static_cast<uint32_t>(players_.size()));
+    w.U32(kNetMaxPlayers);
+    w.U8(joinDisabled_ ? 1 : 0);
+    for (int32_t word : user_) w.U32(static_cast<uint32_t>(word));
+    return w.b;
+  }
+
+  // Every waiting reply: a session is listed once (by its instance), with
+  // the address it answered from, to join it.
+  void ReadDiscoveryReplies() {
+    for (int i = 0; i < kMaxRepliesPerPoll && probe_ != ENET_SOCKET_NULL; ++i) {
+      uint8_t bytes[kReplySize + 1];
+      ENetBuffer buffer{bytes, sizeof bytes};
+      ENetAddress from{};
+      const int n = enet_socket_receive(probe_, &from, &buffer, 1);
+      if (n == 0) return;
+      NetSessionInfo info;
+      if (n < 0 || !ReadDiscoveryReply(bytes, static_cast<size_t>(n), info)) {
+        Warn("A malformed reply to the session search was dropped.");
+        continue;
+      }
+      char text[64] = {};
+      enet_address_get_host_ip(&from, text, sizeof text);
+      info.address = text;
+      info.port = from.port;
+      Found* known = nullptr;
+      for (Found& f : found_)
+        if (f.info.instance == info.instance && f.info.port == info.port) known = &f;
+      const auto now = std::chrono::steady_clock::now();
+      if (known != nullptr) {
+        info.address = known->info.address;  // where it answered first: the list line stays
+        *known = Found{info, now};
+        continue;
+      }
+      std::erase_if(found_, [&](const Found& f) { return now - f.seen >= kSessionForgotten; });
+      if (found_.size() >= kMaxSessions) {
+        Warn("More sessions answered than the list holds; the others are left out.");
+        continue;
+      }
+      found_.push_back(Found{info, now});
     }
   }
 
-  static constexpr size_t kMaxSessions = 24;
+  static inline EnetTransport* servicing_ = nullptr;  // the transport whose host Poll services
 
   ENetHost* host_ = nullptr;
   ENetPeer* server_ = nullptr;  // client: the host
-  ENetHost* enquiry_ = nullptr;
-  std::string enquiryAddress_;
-  uint16_t enquiryPort_ = 0;
-  bool answered_ = false;
+  ENetSocket probe_ = ENET_SOCKET_NULL;  // the session search's socket
   bool inSession_ = false;
   bool isHost_ = false;
   bool joinDisabled_ = false;
@@ -581,7 +705,7 @@ class EnetTransport final : public NetTransport {
   std::string sessionName_, joinName_, joinLongName_, refusal_;
   int32_t user_[4] = {};
   std::vector<Player> players_;
-  std::vector<NetSessionInfo> sessions_;
+  std::vector<Found> found_;
   std::vector<NetEvent> events_;
 };
 
@@ -590,5 +714,7 @@ class EnetTransport final : public NetTransport {
 std::unique_ptr<NetTransport> CreateEnetTransport() { return std::make_unique<EnetTransport>(); }
 
 void InstallEnetTransport() { SetNetTransportFactory(CreateEnetTransport); }
+
+void SetEnetDiscoveryBroadcasts(std::vector<std::string> addresses) { DiscoveryBroadcasts() = std::move(addresses); }
 
 }  // namespace platform

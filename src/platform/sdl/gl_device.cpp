@@ -272,6 +272,58 @@ bool BuildProgram(GlFunctions& gl, bool flat, Program& p, std::string* error) {
   return true;
 }
 
+// The last step of presenting with a gamma ramp: one triangle over the
+// window samples the finished picture and looks each channel up in the ramp.
+const char* kPresentVertexSource = R"(
+out vec2 vUv;
+void main() {
+  vec2 corner = vec2(float((gl_VertexID << 1) & 2), float(gl_VertexID & 2));
+  vUv = corner;
+  gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* kPresentFragmentSource = R"(
+in vec2 vUv;
+uniform sampler2D uFrame;
+uniform sampler2D uRamp;
+out vec4 fragColour;
+float Ramp(float v) { return texture(uRamp, vec2((v * 255.0 + 0.5) / 256.0, 0.5)).r; }
+void main() {
+  vec3 c = texture(uFrame, vUv).rgb;
+  fragColour = vec4(Ramp(c.r), Ramp(c.g), Ramp(c.b), 1.0);
+}
+)";
+
+struct PresentProgram {
+  GLuint name = 0;
+  GLint frame = -1, ramp = -1;
+};
+
+bool BuildPresentProgram(GlFunctions& gl, PresentProgram& p, std::string* error) {
+  GLuint vs = Compile(gl, GL_VERTEX_SHADER, kPresentVertexSource, false, error);
+  GLuint fs = vs ? Compile(gl, GL_FRAGMENT_SHADER, kPresentFragmentSource, false, error) : 0;
+  if (!vs || !fs) {
+    if (vs) gl.glDeleteShader(vs);
+    return false;
+  }
+  p.name = gl.glCreateProgram();
+  gl.glAttachShader(p.name, vs);
+  gl.glAttachShader(p.name, fs);
+  gl.glLinkProgram(p.name);
+  gl.glDeleteShader(vs);
+  gl.glDeleteShader(fs);
+  GLint ok = 0;
+  gl.glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    if (error) *error = "the present program does not link";
+    return false;
+  }
+  p.frame = gl.glGetUniformLocation(p.name, "uFrame");
+  p.ramp = gl.glGetUniformLocation(p.name, "uRamp");
+  return true;
+}
+
 // ---- Resources -------------------------------------------------------------------
 
 class GlDevice;
@@ -507,6 +559,7 @@ class GlDevice : public GpuDevice {
   void DrawIndexed(int32_t minIndex, int32_t vertexCount, int32_t startIndex,
                    int32_t primitiveCount) override;
   void Draw(GpuPrimitive type, int32_t startVertex, int32_t primitiveCount) override;
+  void SetGammaRamp(const uint8_t* ramp) override;
   GpuResult Present() override;
   GpuResult TestCooperativeLevel() override { return GpuResult::Ok; }
   bool Reset(const GpuPresentParams& params) override;
@@ -524,6 +577,7 @@ class GlDevice : public GpuDevice {
   bool Prepare();  // states, program, stream before a draw
   void ApplyFixedStates();
   void BindStream();
+  void PresentThroughRamp(int width, int height);
 
   SDL_Window* window_;
   bool ownWindow_;
@@ -531,6 +585,9 @@ class GlDevice : public GpuDevice {
   GpuPresentParams params_;
   GlFunctions gl_;
   Program programs_[2];  // smooth, flat
+  PresentProgram present_;
+  GLuint rampTexture_ = 0, presentVao_ = 0;
+  bool rampOn_ = false;  // false: the picture is shown as drawn (a plain blit)
   GLuint vao_ = 0, fbo_ = 0, colour_ = 0, depth_ = 0;
   GLuint samplers_[kGpuSampledStages] = {};
   uint32_t states_[size_t(GpuState::Count)] = {};
@@ -552,6 +609,9 @@ GlDevice::~GlDevice() {
   for (Program& p : programs_)
     if (p.name) gl_.glDeleteProgram(p.name);
   if (vao_) gl_.glDeleteVertexArrays(1, &vao_);
+  if (presentVao_) gl_.glDeleteVertexArrays(1, &presentVao_);
+  if (present_.name) gl_.glDeleteProgram(present_.name);
+  if (rampTexture_) gl_.glDeleteTextures(1, &rampTexture_);
   if (samplers_[0]) gl_.glDeleteSamplers(kGpuSampledStages, samplers_);
   SDL_GL_DeleteContext(context_);
   if (ownWindow_) SDL_DestroyWindow(window_);
@@ -564,7 +624,17 @@ bool GlDevice::Init(std::string* error) {
   }
   for (int flat = 0; flat < 2; ++flat)
     if (!BuildProgram(gl_, flat == 1, programs_[flat], error)) return false;
+  if (!BuildPresentProgram(gl_, present_, error)) return false;
   gl_.glGenVertexArrays(1, &vao_);
+  gl_.glGenVertexArrays(1, &presentVao_);
+  gl_.glGenTextures(1, &rampTexture_);
+  gl_.glBindTexture(GL_TEXTURE_2D, rampTexture_);
+  gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  SetGammaRamp(nullptr);
   gl_.glGenSamplers(kGpuSampledStages, samplers_);
   gl_.glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes the first vertex
   gl_.glEnable(GL_PROGRAM_POINT_SIZE);
@@ -832,14 +902,56 @@ void GlDevice::Draw(GpuPrimitive type, int32_t startVertex, int32_t primitiveCou
   }
 }
 
+void GlDevice::SetGammaRamp(const uint8_t* ramp) {
+  uint8_t table[256];
+  rampOn_ = false;
+  for (int i = 0; i < 256; ++i) {
+    table[i] = ramp ? ramp[i] : uint8_t(i);
+    rampOn_ = rampOn_ || table[i] != i;
+  }
+  SDL_GL_MakeCurrent(window_, context_);
+  gl_.glBindTexture(GL_TEXTURE_2D, rampTexture_);
+  gl_.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gl_.glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, 256, 1, 0, GL_RED, GL_UNSIGNED_BYTE, table);
+}
+
+// Draws the picture into the window through the ramp; the states it
+// changes are set again before the next draw.
+void GlDevice::PresentThroughRamp(int width, int height) {
+  gl_.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  gl_.glViewport(0, 0, width, height);
+  gl_.glDisable(GL_DEPTH_TEST);
+  gl_.glDisable(GL_BLEND);
+  gl_.glDisable(GL_CULL_FACE);
+  gl_.glDisable(GL_STENCIL_TEST);
+  gl_.glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  gl_.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  gl_.glUseProgram(present_.name);
+  gl_.glActiveTexture(GL_TEXTURE0);
+  gl_.glBindTexture(GL_TEXTURE_2D, colour_);
+  gl_.glBindSampler(0, 0);
+  gl_.glActiveTexture(GL_TEXTURE1);
+  gl_.glBindTexture(GL_TEXTURE_2D, rampTexture_);
+  gl_.glBindSampler(1, 0);
+  gl_.glUniform1i(present_.frame, 0);
+  gl_.glUniform1i(present_.ramp, 1);
+  gl_.glBindVertexArray(presentVao_);
+  gl_.glDrawArrays(GL_TRIANGLES, 0, 3);
+  stateDirty_ = streamDirty_ = true;
+}
+
 GpuResult GlDevice::Present() {
   SDL_GL_MakeCurrent(window_, context_);
   int w = 0, h = 0;
   SDL_GL_GetDrawableSize(window_, &w, &h);
-  gl_.glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
-  gl_.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  gl_.glBlitFramebuffer(0, 0, params_.width, params_.height, 0, 0, w, h, GL_COLOR_BUFFER_BIT,
-                        GL_LINEAR);
+  if (rampOn_) {
+    PresentThroughRamp(w, h);
+  } else {
+    gl_.glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+    gl_.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl_.glBlitFramebuffer(0, 0, params_.width, params_.height, 0, 0, w, h, GL_COLOR_BUFFER_BIT,
+                          GL_LINEAR);
+  }
   SDL_GL_SwapWindow(window_);
   gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   return GpuResult::Ok;

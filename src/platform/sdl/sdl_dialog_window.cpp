@@ -14,16 +14,10 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/window.h"
+#include "platform/sdl/imgui_support.h"
 
 namespace platform {
 namespace {
-
-// Latin-1 covers the nine languages' texts; the default ImGui face is ASCII.
-constexpr const char* kDialogFonts[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-    "/usr/share/fonts/TTF/DejaVuSans.ttf",
-    "/usr/share/fonts/dejavu/DejaVuSans.ttf",
-};
 
 struct Picture {
   GLuint texture = 0;
@@ -68,23 +62,23 @@ class ImGuiDialogUi : public DialogUi {
   }
   bool Button(std::string_view text, bool enabled) override {
     ImGui::SetCursorPosX(column_);
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     return ImGui::Button(Id(text).c_str(), ImVec2(140, 0));
   }
   bool Radio(std::string_view text, bool selected, bool enabled) override {
     ImGui::SetCursorPosX(column_);
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     return ImGui::RadioButton(Id(text).c_str(), selected) && !selected;
   }
   bool Check(std::string_view text, bool& value, bool enabled) override {
     ImGui::SetCursorPosX(column_);
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     return ImGui::Checkbox(Id(text).c_str(), &value);
   }
   bool List(std::string_view id, const std::vector<std::string>& items, int& selected,
             bool enabled) override {
     ImGui::SetCursorPosX(column_);
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     const char* preview = selected >= 0 && size_t(selected) < items.size() ? items[selected].c_str() : "";
     bool changed = false;
     ImGui::SetNextItemWidth(260);
@@ -114,15 +108,6 @@ class ImGuiDialogUi : public DialogUi {
   }
 
  private:
-  struct Enabled {
-    explicit Enabled(bool on) : on_(on) {
-      if (!on_) ImGui::BeginDisabled();
-    }
-    ~Enabled() {
-      if (!on_) ImGui::EndDisabled();
-    }
-    bool on_;
-  };
   // Texts can repeat ("Device" twice); the caption page keeps them apart.
   std::string Id(std::string_view text) { return std::string(text) + "##" + caption_; }
 
@@ -164,18 +149,6 @@ class ImGuiDialogUi : public DialogUi {
   float column_ = 8;
 };
 
-void LoadDialogFont() {
-  ImGuiIO& io = ImGui::GetIO();
-  io.IniFilename = nullptr;  // no imgui.ini left in the game folder
-  for (const char* path : kDialogFonts) {
-    if (SDL_RWops* f = SDL_RWFromFile(path, "rb")) {
-      SDL_RWclose(f);
-      io.Fonts->AddFontFromFileTTF(path, 15.0f, nullptr, io.Fonts->GetGlyphRangesDefault());
-      return;
-    }
-  }
-}
-
 bool RunImGuiDialog(const DialogSpec& spec, const DialogFrame& frame) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // A display nobody looks at (off-screen, dummy) could never be answered:
@@ -201,7 +174,7 @@ bool RunImGuiDialog(const DialogSpec& spec, const DialogFrame& frame) {
   SDL_GL_SetSwapInterval(1);
   ImGui::CreateContext();
   ImGui::StyleColorsDark();
-  LoadDialogFont();
+  LoadImGuiFont(15.0f);
   ImGui_ImplSDL2_InitForOpenGL(window, context);
   ImGui_ImplOpenGL2_Init();
   {

@@ -13,16 +13,11 @@
 #include <string>
 
 #include "platform/editor_ui.h"
+#include "platform/sdl/imgui_support.h"
 #include "platform/sdl/sdl_window.h"
 
 namespace platform {
 namespace {
-
-constexpr const char* kEditorFonts[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-    "/usr/share/fonts/TTF/DejaVuSans.ttf",
-    "/usr/share/fonts/dejavu/DejaVuSans.ttf",
-};
 
 ImU32 Colour(uint32_t rgb) {
   return IM_COL32((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 0xFF);
@@ -42,19 +37,19 @@ class ImGuiEditorUi : public EditorUi {
   void Label(std::string_view text) override { ImGui::TextUnformatted(text.data(), text.data() + text.size()); }
   void SameLine() override { ImGui::SameLine(); }
   bool Button(std::string_view text, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     return ImGui::Button(std::string(text).c_str());
   }
   bool Check(std::string_view text, bool& value, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     return ImGui::Checkbox(std::string(text).c_str(), &value);
   }
   bool Radio(std::string_view text, bool selected, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     return ImGui::RadioButton(std::string(text).c_str(), selected);
   }
   bool Combo(std::string_view id, const std::vector<std::string>& items, int& selected, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     const char* preview = selected >= 0 && size_t(selected) < items.size() ? items[size_t(selected)].c_str() : "";
     bool changed = false;
     ImGui::SetNextItemWidth(170);
@@ -89,7 +84,7 @@ class ImGuiEditorUi : public EditorUi {
   }
   bool MultiList(std::string_view id, const std::vector<std::string>& items, std::vector<uint8_t>& selected,
                  int rows, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     selected.resize(items.size());
     bool changed = false;
     const float height = ImGui::GetTextLineHeightWithSpacing() * float(rows) + 4;
@@ -107,7 +102,7 @@ class ImGuiEditorUi : public EditorUi {
     return changed;
   }
   bool Field(std::string_view id, const std::string& shown, std::string& entered, int width, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     const ImGuiID key = ImGui::GetID(std::string(id).c_str());
     std::string& buffer = fields_[key];
     // While the field is being edited it keeps what is typed.
@@ -125,7 +120,7 @@ class ImGuiEditorUi : public EditorUi {
     return false;
   }
   int Arrows(std::string_view id, bool enabled) override {
-    Enabled e(enabled);
+    ImGuiEnabledScope e(enabled);
     ImGui::PushID(std::string(id).c_str());
     int result = 0;
     if (ImGui::ArrowButton("##up", ImGuiDir_Up)) result = 1;
@@ -189,15 +184,6 @@ class ImGuiEditorUi : public EditorUi {
   }
 
  private:
-  struct Enabled {
-    explicit Enabled(bool on) : on_(on) {
-      if (!on_) ImGui::BeginDisabled();
-    }
-    ~Enabled() {
-      if (!on_) ImGui::EndDisabled();
-    }
-    bool on_;
-  };
   ImVec2 At(float x, float y) const { return ImVec2(canvasOrigin_.x + x, canvasOrigin_.y + y); }
 
   std::map<ImGuiID, std::string> fields_;
@@ -215,15 +201,7 @@ class SdlEditorWindow : public EditorWindow {
     imgui_ = ImGui::CreateContext();
     ImGui::SetCurrentContext(imgui_);
     ImGui::StyleColorsDark();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    for (const char* path : kEditorFonts) {
-      if (SDL_RWops* f = SDL_RWFromFile(path, "rb")) {
-        SDL_RWclose(f);
-        io.Fonts->AddFontFromFileTTF(path, 14.0f);
-        break;
-      }
-    }
+    LoadImGuiFont(14.0f);
     ImGui_ImplSDL2_InitForOpenGL(window_, context_);
     ImGui_ImplOpenGL2_Init();
     windowId_ = SDL_GetWindowID(window_);

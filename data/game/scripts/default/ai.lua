@@ -144,7 +144,9 @@ function EVENT_LoadScoreData(argument)
   AiScores.RRUtil_3left_Bonus = 15
   AiScores.RRUtil_opponent_rentopia = 35
   AiScores.RRUtil_Max_LandRent_Income = 20
-  AiScores.MaxScoreCap = 200
+  -- The most a computer player wants any block, in per cent of its value:
+  -- above 60 the players bid away the money they need to build.
+  AiScores.MaxScoreCap = 60
   AiScores.MaxDevelopment = 100
   AiScores.MaxObjective = 100
   AiScores.MaxHindrance = 60
