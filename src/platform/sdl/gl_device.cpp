@@ -240,27 +240,37 @@ GLuint Compile(GlFunctions& gl, GLenum type, const char* body, bool flat, std::s
   return shader;
 }
 
-bool BuildProgram(GlFunctions& gl, bool flat, Program& p, std::string* error) {
-  GLuint vs = Compile(gl, GL_VERTEX_SHADER, kVertexSource, flat, error);
-  GLuint fs = vs ? Compile(gl, GL_FRAGMENT_SHADER, kFragmentSource, flat, error) : 0;
+// Compiles and links one program; 0 with the log in *error when either
+// stage fails.
+GLuint LinkProgram(GlFunctions& gl, const char* vertex, const char* fragment, bool flat,
+                   std::string* error) {
+  GLuint vs = Compile(gl, GL_VERTEX_SHADER, vertex, flat, error);
+  GLuint fs = vs ? Compile(gl, GL_FRAGMENT_SHADER, fragment, flat, error) : 0;
   if (!vs || !fs) {
     if (vs) gl.glDeleteShader(vs);
-    return false;
+    return 0;
   }
-  p.name = gl.glCreateProgram();
-  gl.glAttachShader(p.name, vs);
-  gl.glAttachShader(p.name, fs);
-  gl.glLinkProgram(p.name);
+  GLuint name = gl.glCreateProgram();
+  gl.glAttachShader(name, vs);
+  gl.glAttachShader(name, fs);
+  gl.glLinkProgram(name);
   gl.glDeleteShader(vs);
   gl.glDeleteShader(fs);
   GLint ok = 0;
-  gl.glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
+  gl.glGetProgramiv(name, GL_LINK_STATUS, &ok);
   if (!ok) {
     char log[1024] = {};
-    gl.glGetProgramInfoLog(p.name, sizeof(log), nullptr, log);
+    gl.glGetProgramInfoLog(name, sizeof(log), nullptr, log);
     if (error) *error = log;
-    return false;
+    gl.glDeleteProgram(name);
+    return 0;
   }
+  return name;
+}
+
+bool BuildProgram(GlFunctions& gl, bool flat, Program& p, std::string* error) {
+  p.name = LinkProgram(gl, kVertexSource, kFragmentSource, flat, error);
+  if (!p.name) return false;
   auto u = [&](const char* n) { return gl.glGetUniformLocation(p.name, n); };
   p.matrix = u("uMatrix"), p.screen = u("uScreen"), p.target = u("uTarget");
   p.fogMode = u("uFogMode"), p.fogRange = u("uFogRange"), p.tex0 = u("uTex0");
@@ -301,24 +311,8 @@ struct PresentProgram {
 };
 
 bool BuildPresentProgram(GlFunctions& gl, PresentProgram& p, std::string* error) {
-  GLuint vs = Compile(gl, GL_VERTEX_SHADER, kPresentVertexSource, false, error);
-  GLuint fs = vs ? Compile(gl, GL_FRAGMENT_SHADER, kPresentFragmentSource, false, error) : 0;
-  if (!vs || !fs) {
-    if (vs) gl.glDeleteShader(vs);
-    return false;
-  }
-  p.name = gl.glCreateProgram();
-  gl.glAttachShader(p.name, vs);
-  gl.glAttachShader(p.name, fs);
-  gl.glLinkProgram(p.name);
-  gl.glDeleteShader(vs);
-  gl.glDeleteShader(fs);
-  GLint ok = 0;
-  gl.glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    if (error) *error = "the present program does not link";
-    return false;
-  }
+  p.name = LinkProgram(gl, kPresentVertexSource, kPresentFragmentSource, false, error);
+  if (!p.name) return false;
   p.frame = gl.glGetUniformLocation(p.name, "uFrame");
   p.ramp = gl.glGetUniformLocation(p.name, "uRamp");
   return true;
