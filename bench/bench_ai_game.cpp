@@ -88,6 +88,7 @@ void StartEngine() {
   if (!MemoryManager().IsInitialised()) MemoryManager().Init(64u << 20, 16);
   CreateEngineSystems();
   TheGame().StartSimulation();
+  ReadGameParameterFiles();
   std::strcpy(PlayerProfile().name, "bench");
 }
 
