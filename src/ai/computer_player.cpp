@@ -162,8 +162,10 @@ AiPlayerState& CPlayerAI::ScoringState() {
   scoring_.OneOffAttempts = oneOffAttempts;
   // Money below 0 counts as the warning from the moment it runs out, not
   // only from the midnight that announces it: a player in the red puts
-  // nothing on a block.
-  scoring_.Warned24h = warned24h != 0 || money < 0.0f;
+  // nothing on a block. And the warning stands until the midnight that
+  // lifts it, however much the morning's rents bring in: a block bought on
+  // credit then ends the game at that midnight.
+  scoring_.Warned24h = warned24h != 0 || money < 0.0f || IsInDebtWarning(index);
   scoring_.WarningHours = GetDebtHoursLeft(index);
   return scoring_;
 }

@@ -15,6 +15,7 @@
 #include "session/game_clock.h"
 #include "session/auction.h"
 #include "session/game_messages.h"
+#include "session/goals.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 
@@ -124,10 +125,12 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
 }
 
 // In the red it values nothing, before the midnight warning comes and
-// whatever reserve its character keeps.
-TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRed) {
+// whatever reserve its character keeps; nor, back in credit, until the
+// midnight that lifts the warning.
+TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRedOrWarned) {
   cpu->characterRow = 3;  // the largest cash reserve
   GetAiScores().blk2_Rentopia = 60;
+  GetAiScores().MaxScoreCap = 60;  // as the game's scripts set it
   GiveBlock(29, 1);
   GiveBlock(30, -1);
   P(0).money = 0.0f;
@@ -140,6 +143,16 @@ TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRed) {
   ASSERT_EQ(cpu->warned24h, 0);
   cpu->GetScore(kScoreChosenBlock, whole);
   EXPECT_EQ(whole, 0);
+  // The morning's rents put it back in credit (its own flag is clear) while
+  // the midnight's warning stands.
+  GameGoal().players[cpu->index].inDebt = 1;
+  GameClock().hour = 19;
+  cpu->money = 3000.0f;
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_EQ(whole, 0);
+  GameGoal().players[cpu->index].inDebt = 0;
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_GT(whole, 0);
 }
 
 // The city's refusal of a request can arrive after the block's auction took
