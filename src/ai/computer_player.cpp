@@ -70,7 +70,7 @@ void CPlayerAI::Init() {
   nextDecisionTick = nextStandingsTick = nextFootprintTick = 0;
   creditAllowance = static_cast<int32_t>(kCreditAllowance);
   actionDelay = 15;
-  pendingBlockRequest = currentRequestId = -1;
+  pendingBlockRequest = currentRequestId = auctionSettledRequest = -1;
   plan = AiPlanState{};
   auctionPlan = AiAuctionPlan{};
   auctionConsidered = false;
@@ -402,6 +402,7 @@ void CPlayerAI::HandleMessage() {
       break;
     case PLAYER_MESS_AUCTION_BEGINS: {
       CActions* action = FindAwaitingPurchaseAction(*this, block);
+      if (action != nullptr) auctionSettledRequest = action->id;
       inAuction = true;
       BeginAuctionBidding(action, m);
       break;
@@ -451,6 +452,7 @@ void CPlayerAI::HandleMessage() {
     }
     case PLAYER_MESS_AUCTION_ENDED:
       if (CActions* action = FindAwaitingPurchaseAction(*this, block)) {
+        auctionSettledRequest = action->id;
         committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
         action->state = ACT_COMPLETED;
         action->phase = AI_IDLE;

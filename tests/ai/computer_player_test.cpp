@@ -188,6 +188,30 @@ TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
   EXPECT_EQ(PlayWarningCount(), warnings + 1);
 }
 
+// An auction of the block settled the request and is over when the city's
+// refusal of it comes: no news, no warning.
+TEST_F(ComputerPlayerTest, ARefusalAfterTheAuctionThatSettledTheRequest) {
+  GiveBlock(13, -1);
+  ASSERT_TRUE(AddAction_BuyBlock(*cpu, 13, 100));
+  cpu->RunPendingActions();
+  const CActions* request = FindAwaitingPurchaseAction(*cpu, 13);
+  ASSERT_NE(request, nullptr);
+  PlayerMessage refusal;
+  refusal.code = PLAYER_MESS_REFUSED;
+  refusal.values[0] = 13;
+  refusal.values[2] = request->id;
+  PlayerMessage ended;
+  ended.code = PLAYER_MESS_AUCTION_ENDED;
+  ended.values[0] = 13;
+  ASSERT_TRUE(cpu->AddMessage(ended));
+  cpu->HandleMessage();
+  cpu->RunPendingActions();
+  ASSERT_EQ(FindActionById(*cpu, refusal.values[2]), nullptr);
+  const int32_t warnings = PlayWarningCount();
+  cpu->CheckBlockRejectEvent(refusal);
+  EXPECT_EQ(PlayWarningCount(), warnings);
+}
+
 // A player that has given up takes no decisions, but on its turn in the
 // auction room it pulls out, so the room does not wait for it for ever.
 TEST_F(ComputerPlayerTest, AGivenUpPlayerPullsOutOnItsTurn) {
