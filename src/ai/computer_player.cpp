@@ -116,6 +116,9 @@ void CPlayerAI::Resume() {
   const CRandomStream* first = FirstRandomStream() ? FirstRandomStream()->Next() : nullptr;
   random.SetState((first ? first->GetState() : 0u) + 7919u * (static_cast<uint32_t>(index) + 1u));
   Init();
+  // A midnight's debt warning outlives a load in the session's goals; the
+  // message that told the player may have been handled before the save.
+  warned24h = IsInDebtWarning(index) && money < 0.0f ? 1 : 0;
   SyncOwnershipLists();
   ComputeAllBlockFreeFootprints();
   const CAuction* a = CurrentAuction();

@@ -155,6 +155,19 @@ TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRedOrWarned) {
   EXPECT_GT(whole, 0);
 }
 
+// Taken up again after a load, a player still in debt is under the warning
+// the last midnight gave, though the message that told it came before the save.
+TEST_F(ComputerPlayerTest, ResumedInDebtItIsStillWarned) {
+  GameGoal().players[cpu->index].inDebt = 1;
+  cpu->money = -50.0f;
+  cpu->Resume();
+  EXPECT_EQ(cpu->warned24h, 1);
+  cpu->money = 10.0f;  // back in credit: the warning is its own no more
+  cpu->Resume();
+  EXPECT_EQ(cpu->warned24h, 0);
+  GameGoal().players[cpu->index].inDebt = 0;
+}
+
 // The city's refusal of a request can arrive after the block's auction took
 // the request over, or after an auction already settled it.
 TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
