@@ -18,6 +18,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 #include <variant>
 
 #include "ai/ai_profile.h"
@@ -49,6 +51,15 @@ constexpr int32_t kDecadeDays = 10;
 constexpr int32_t kDecades = 8;
 constexpr int32_t kLastYear = 1930 + kDecadeDays * kDecades - 1;
 
+// Warnings raised in play (boxes and the console's errors), with the first
+// few texts.
+int32_t g_warnings = 0;
+std::vector<std::string> g_warningTexts;
+void CountWarning(std::string_view text) {
+  if (g_warningTexts.size() < 5) g_warningTexts.emplace_back(text);
+  ++g_warnings;
+}
+
 // Time inside the computer players' work.
 Clock::time_point g_aiStart;
 double g_aiSeconds = 0;
@@ -59,16 +70,20 @@ void TimeAiWork(bool begin) {
     g_aiSeconds += std::chrono::duration<double>(Clock::now() - g_aiStart).count();
 }
 
-// A scratch game root: the game's scripts and data, and a profile for its saves.
+// A scratch game root: the game's scripts, data and fly-by paths, and a
+// profile for its saves.
 class ScratchRoot {
  public:
   ScratchRoot() {
     dir_ = fs::temp_directory_path() / ("bench_ai_game_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "profiles" / "bench");
-    for (const char* folder : {"scripts", "parameters", "gamedata"})
-      if (fs::exists(fs::path(RC_GAME_ROOT) / folder))
+    fs::create_directories(dir_ / "max");  // the cache archive the fly-by path comes through
+    for (const char* folder : {"scripts", "parameters", "gamedata", "gamedata2/paths"})
+      if (fs::exists(fs::path(RC_GAME_ROOT) / folder)) {
+        fs::create_directories(dir_ / folder);
         fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+      }
     platform::SetGameRoot(dir_.string());
   }
   ~ScratchRoot() { fs::remove_all(dir_); }
@@ -79,15 +94,20 @@ class ScratchRoot {
 
 void StartEngine() {
   platform::SetHeadless(true);
-  platform::SetMessageBoxBackend(
-      [](std::string_view, std::string_view, platform::BoxIcon, platform::BoxButtons) { return platform::BoxResult::Ok; });
-  SetConsoleSink([](std::string_view, int) {});
+  platform::SetMessageBoxBackend([](std::string_view, std::string_view text, platform::BoxIcon, platform::BoxButtons) {
+    CountWarning(text);
+    return platform::BoxResult::Ok;
+  });
+  SetConsoleSink([](std::string_view text, int kind) {
+    if (kind == kConsoleError) CountWarning(text);
+  });
   ClearConsoleCommandTable();
   RegisterConsoleCommands();
   AttachGameConsoleCommands();
   if (!MemoryManager().IsInitialised()) MemoryManager().Init(64u << 20, 16);
   CreateEngineSystems();
   TheGame().StartSimulation();
+  ReadGameParameterFiles();
   std::strcpy(PlayerProfile().name, "bench");
 }
 
@@ -167,6 +187,8 @@ void PrintStandings(const Outcome& o) {
         ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
   if (o.winner < 0) std::printf("  no winner\n");
+  std::printf("  warnings %d\n", g_warnings);
+  for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());
 }
 
 void BM_SixComputerPlayers(benchmark::State& state) {

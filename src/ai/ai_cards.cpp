@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ai/ai_development.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/set_scores.h"
@@ -206,7 +207,9 @@ int32_t FindTakeOverTarget(CPlayerAI& ai, float& best) {
     if (!SearchableBlock(block) || InCompletedSet(block)) continue;
     const bool ownBlock = g_Blocks[size_t(block)].Owner == number;
     ForEachBusinessOnBlock(block, [&](const CBuilding& building, const CBusiness& b) {
-      if (!IsRival(b, number)) return;
+      // A business it cannot pay for is no target: the card would put it in
+      // debt, and two midnights in debt end its game.
+      if (!IsRival(b, number) || !CanSpend(ai, HostileTakeoverPrice(b))) return;
       // What setting the business up cost without its stock, less what it
       // would cost to run.
       float value = building.GetBusinessSetupCost(b.Type) - float(GetUtilityCosts(ai.index, b));

@@ -71,14 +71,6 @@ int32_t DailyRunningCosts(const CPlayerAI& ai) {
   return sum;
 }
 
-// The spending check: what the build costs leaves in hand, counting what is
-// already set aside, the character's cash threshold, its cash floor and its
-// threshold share of the money it has now. Before the first day's accounts
-// the threshold is 0, and without the share a free spender would sink all
-// its starting money into its first buildings and have none for a block.
-// It also keeps back a few days of what its businesses cost to run (rent,
-// utilities, restocking): a player that builds past that goes into debt at
-// the first slow day and is out of the game at the second midnight.
 // On land it does not own a business pays ground rent from its first day,
 // before the city has the trade to carry it: the player runs at most a
 // quarter of its character's business limit there.
@@ -96,11 +88,7 @@ bool TooManyOnRentedLand(const CPlayerAI& ai, int32_t block) {
 }
 
 bool Affordable(const CPlayerAI& ai, float cost) {
-  if (TooManyOnRentedLand(ai, ai.plan.chosenBlock)) return false;
-  const AiDifficultyRow* row = ai.DifficultyRow();
-  float keep = std::max(ai.own.cashThreshold, kRunningCostDaysKept * static_cast<float>(DailyRunningCosts(ai)));
-  if (row != nullptr) keep = std::max({keep, static_cast<float>(row->cashFloor), row->thresholdFactor * ai.money});
-  return ai.CanAfford(cost, false) && ai.money - ai.committedCash - cost >= keep;
+  return !TooManyOnRentedLand(ai, ai.plan.chosenBlock) && CanSpend(ai, cost);
 }
 
 // The step rule when a plan is too dear or finds no place: fewer floors
@@ -119,6 +107,18 @@ void StepDown(const CPlayerAI& ai, int32_t type, int32_t& size, int32_t& floors,
 }
 
 }  // namespace
+
+// Before the first day's accounts the threshold is 0, and without the share
+// a free spender would sink all its starting money into its first buildings
+// and have none for a block. The running costs kept back (rent, utilities,
+// restocking) carry it over a slow day: a player that spends past them goes
+// into debt and is out of the game at the second midnight.
+bool CanSpend(const CPlayerAI& ai, float cost) {
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  float keep = std::max(ai.own.cashThreshold, kRunningCostDaysKept * static_cast<float>(DailyRunningCosts(ai)));
+  if (row != nullptr) keep = std::max({keep, static_cast<float>(row->cashFloor), row->thresholdFactor * ai.money});
+  return ai.CanAfford(cost, false) && ai.money - ai.committedCash - cost >= keep;
+}
 
 int32_t GetPreferredSize(const CPlayerAI& ai, int32_t type) {
   const BusinessType* row = GetBusinessType(type);

@@ -13,6 +13,11 @@ struct DevelopmentResult {
   bool blockFull = false;
 };
 
+// The spending check: the cost leaves in hand, beyond what is already set
+// aside, the character's cash threshold and floor, its threshold share of
+// the money it has and a few days of what its businesses cost to run.
+bool CanSpend(const CPlayerAI& ai, float cost);
+
 // Plans the plan's business on the plan's block; when committing, queues
 // the construction. True when it fits and is affordable (and, committing,
 // was queued).

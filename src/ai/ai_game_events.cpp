@@ -139,15 +139,15 @@ int32_t CPlayerAI::ComputeSpeculativeBid() {
 }
 
 void CPlayerAI::CheckBlockRejectEvent(const PlayerMessage& refusal) {
-  CActions* action = FindActionById(*this, refusal.values[2]);
-  if (action == nullptr && IsAuctionActionId(*this, refusal.values[2])) {
+  const int32_t id = refusal.values[2];
+  CActions* action = FindActionById(*this, id);
+  if (action == nullptr && (IsAuctionActionId(*this, id) || (id != 0 && id == auctionSettledRequest))) {
     // The block's auction began before the city answered and took the
-    // request over: the auction settles it, the refusal changes nothing.
+    // request over, or has settled it already: the refusal changes nothing.
     currentRequestId = -1;
     return;
   }
-  // A refusal can cross the end of an auction that already settled its
-  // request: a warning on the console, as for any stale id met in play.
+  // Any other stale id: a warning on the console.
   if (action == nullptr) {
     PlayWarningF("CheckBlockRejectEvent: action is NULL!");
     currentRequestId = -1;

@@ -70,7 +70,7 @@ void CPlayerAI::Init() {
   nextDecisionTick = nextStandingsTick = nextFootprintTick = 0;
   creditAllowance = static_cast<int32_t>(kCreditAllowance);
   actionDelay = 15;
-  pendingBlockRequest = currentRequestId = -1;
+  pendingBlockRequest = currentRequestId = auctionSettledRequest = -1;
   plan = AiPlanState{};
   auctionPlan = AiAuctionPlan{};
   auctionConsidered = false;
@@ -116,6 +116,9 @@ void CPlayerAI::Resume() {
   const CRandomStream* first = FirstRandomStream() ? FirstRandomStream()->Next() : nullptr;
   random.SetState((first ? first->GetState() : 0u) + 7919u * (static_cast<uint32_t>(index) + 1u));
   Init();
+  // A midnight's debt warning outlives a load in the session's goals; the
+  // message that told the player may have been handled before the save.
+  warned24h = IsInDebtWarning(index) && money < 0.0f ? 1 : 0;
   SyncOwnershipLists();
   ComputeAllBlockFreeFootprints();
   const CAuction* a = CurrentAuction();
@@ -162,8 +165,10 @@ AiPlayerState& CPlayerAI::ScoringState() {
   scoring_.OneOffAttempts = oneOffAttempts;
   // Money below 0 counts as the warning from the moment it runs out, not
   // only from the midnight that announces it: a player in the red puts
-  // nothing on a block.
-  scoring_.Warned24h = warned24h != 0 || money < 0.0f;
+  // nothing on a block. And the warning stands until the midnight that
+  // lifts it, however much the morning's rents bring in: a block bought on
+  // credit then ends the game at that midnight.
+  scoring_.Warned24h = warned24h != 0 || money < 0.0f || IsInDebtWarning(index);
   scoring_.WarningHours = GetDebtHoursLeft(index);
   return scoring_;
 }
@@ -400,6 +405,7 @@ void CPlayerAI::HandleMessage() {
       break;
     case PLAYER_MESS_AUCTION_BEGINS: {
       CActions* action = FindAwaitingPurchaseAction(*this, block);
+      if (action != nullptr) auctionSettledRequest = action->id;
       inAuction = true;
       BeginAuctionBidding(action, m);
       break;
@@ -449,6 +455,7 @@ void CPlayerAI::HandleMessage() {
     }
     case PLAYER_MESS_AUCTION_ENDED:
       if (CActions* action = FindAwaitingPurchaseAction(*this, block)) {
+        auctionSettledRequest = action->id;
         committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
         action->state = ACT_COMPLETED;
         action->phase = AI_IDLE;

@@ -228,6 +228,9 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   int32_t actionDelay = 15;
   int32_t pendingBlockRequest = -1;
   int32_t currentRequestId = -1;
+  // The purchase request that an auction of its block settled last: the
+  // city's refusal of it can still come after the auction's end.
+  int32_t auctionSettledRequest = -1;
   AiPlanState plan;
   AiAuctionPlan auctionPlan;
   bool auctionConsidered = false;

@@ -20,7 +20,6 @@
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
 #include "city/city_map.h"
-#include "engine/core/command_script.h"
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
@@ -226,8 +225,7 @@ void Game::Start() {
   LoadScaffoldPieces();
   BuildStandardBuildings();
   CreateHud();
-  ReadParameterFile("parameters\\parameter.prm");
-  ReadParameterFile("parameters\\timetable.prm");
+  ReadGameParameterFiles();
   HoldAndCloseLoadingScreen();
   run.drawingEnabled = true;
   PumpMessages();

@@ -22,6 +22,7 @@
 #include "shell/asset_groups.h"
 #include "engine/scene/asset_table.h"
 #include "city/city_services.h"
+#include "engine/core/command_script.h"
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
@@ -141,6 +142,11 @@ void BuildTexturePages() {
 
 void PrepareModels() {
   if (CRenderer* renderer = CurrentRenderer()) renderer->PrepareAllModels();
+}
+
+void ReadGameParameterFiles() {
+  ReadParameterFile("parameters\\parameter.prm");
+  ReadParameterFile("parameters\\timetable.prm");
 }
 
 void DestroyEngineSystems() {

@@ -17,6 +17,10 @@ void AttachEngineSystems();
 void BuildTexturePages();
 void PrepareModels();
 void DestroyEngineSystems();
+// The start-up's tuning, read once: the parameter file, then the people's
+// daily timetables (without them nobody leaves the street to find a home,
+// work or shop).
+void ReadGameParameterFiles();
 // Every model and texture set, behind the loading screen; traffic and people
 // take their models from the table. Forgotten before the systems go.
 void LoadGameAssetsForDrawing();

@@ -342,6 +342,8 @@ void CPlayerChance::Restore(const Saved& s) {
 
 void ChanceHourlyTick(CPlayer& player) { player.Chance().HourlyTick(); }
 
+float HostileTakeoverPrice(const CBusiness& business) { return 0.5f * business.GetRating(); }
+
 // ---- Effects -----------------------------------------------------------------------------
 
 namespace {
@@ -464,9 +466,9 @@ void ForEachBusinessOnBlock(int32_t block, void (*f)(CBusiness&)) {
     if (CBusiness* business = GetBusinessInUse(bld->GetBusiness())) f(*business);
 }
 
-// Sub-effect 8: the player buys the target's business for half its rating.
+// Sub-effect 8: the player buys the target's business.
 void HostileTakeover(CardPlay& play, CBuilding& building, CBusiness& business) {
-  const float price = 0.5f * business.GetRating();
+  const float price = HostileTakeoverPrice(business);
   CPlayer* former = PlayerTable().ByNumber(business.Owner);
   if (former == &play.player) return;
   if (former) former->AddMoney(price, kLedgerBuyoutGained);

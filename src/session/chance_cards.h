@@ -18,6 +18,7 @@
 #include "engine/core/random_stream.h"
 #include "engine/core/record_visitor.h"
 
+class CBusiness;
 class CPlayer;
 struct PlayCardMsg;
 struct PlayerMessage;
@@ -188,6 +189,8 @@ class CPlayerChance {
 void ApplyChanceCardEffect(const PlayCardMsg& message);
 // The host's check of a play-card message before it is passed on.
 bool ChanceCardPlayAllowed(const PlayCardMsg& message, int32_t senderNumber);
+// What the Hostile Takeover card makes its player pay for a business.
+float HostileTakeoverPrice(const CBusiness& business);
 
 // Save chunk: the deck, each player's card state and the utilities' charge
 // switches that utility cards turn off.

@@ -122,6 +122,30 @@ TEST_F(AiCardsTest, OfTwoCandidatesEitherIsChosenAndTheLargerValueIsTheOneCompar
   EXPECT_TRUE(PlayedTarget() == g_Businesses[first].Building || PlayedTarget() == g_Businesses[second].Building);
 }
 
+// A Hostile Takeover is played only on a business the player can pay for
+// from its money: bought on credit, the business would put it in debt.
+TEST_F(AiCardsTest, AHostileTakeoverIsPlayedOnlyOnABusinessItCanPayFor) {
+  g_BusinessTypes[3].RefurbCost = 2000;  // worth the card
+  const int32_t rival = Business(ordinary[0], 0, 3, 1, 9000.0f);
+  // Within its credit, beyond its money.
+  const float price = HostileTakeoverPrice(g_Businesses[rival]);
+  cpu->money = 0.8f * price;
+  ASSERT_TRUE(cpu->CanAfford(price, false));
+  float best = 0;
+  EXPECT_EQ(FindTakeOverTarget(*cpu, best), -1);
+  Deal(73);
+  AtHour(7);
+  EXPECT_EQ(cpu->Chance().HeldCard(), 0);
+  EXPECT_EQ(PlayedTarget(), -1);
+  EXPECT_FALSE(ChanceDeck().IsDrawn(73)) << "discarded";
+  // With the money to spare it takes the business over.
+  cpu->money = 4.0f * price;
+  EXPECT_EQ(FindTakeOverTarget(*cpu, best), g_Businesses[rival].Building);
+  Deal(73);
+  AtHour(7);
+  EXPECT_EQ(PlayedTarget(), g_Businesses[rival].Building);
+}
+
 TEST_F(AiCardsTest, InDebtWithLittleCashANewCardIsLeftAlone) {
   GameGoal().players[1].inDebt = 1;
   cpu->money = 500;

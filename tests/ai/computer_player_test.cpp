@@ -15,6 +15,7 @@
 #include "session/game_clock.h"
 #include "session/auction.h"
 #include "session/game_messages.h"
+#include "session/goals.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 
@@ -124,10 +125,12 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
 }
 
 // In the red it values nothing, before the midnight warning comes and
-// whatever reserve its character keeps.
-TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRed) {
+// whatever reserve its character keeps; nor, back in credit, until the
+// midnight that lifts the warning.
+TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRedOrWarned) {
   cpu->characterRow = 3;  // the largest cash reserve
   GetAiScores().blk2_Rentopia = 60;
+  GetAiScores().MaxScoreCap = 60;  // as the game's scripts set it
   GiveBlock(29, 1);
   GiveBlock(30, -1);
   P(0).money = 0.0f;
@@ -140,6 +143,29 @@ TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRed) {
   ASSERT_EQ(cpu->warned24h, 0);
   cpu->GetScore(kScoreChosenBlock, whole);
   EXPECT_EQ(whole, 0);
+  // The morning's rents put it back in credit (its own flag is clear) while
+  // the midnight's warning stands.
+  GameGoal().players[cpu->index].inDebt = 1;
+  GameClock().hour = 19;
+  cpu->money = 3000.0f;
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_EQ(whole, 0);
+  GameGoal().players[cpu->index].inDebt = 0;
+  cpu->GetScore(kScoreChosenBlock, whole);
+  EXPECT_GT(whole, 0);
+}
+
+// Taken up again after a load, a player still in debt is under the warning
+// the last midnight gave, though the message that told it came before the save.
+TEST_F(ComputerPlayerTest, ResumedInDebtItIsStillWarned) {
+  GameGoal().players[cpu->index].inDebt = 1;
+  cpu->money = -50.0f;
+  cpu->Resume();
+  EXPECT_EQ(cpu->warned24h, 1);
+  cpu->money = 10.0f;  // back in credit: the warning is its own no more
+  cpu->Resume();
+  EXPECT_EQ(cpu->warned24h, 0);
+  GameGoal().players[cpu->index].inDebt = 0;
 }
 
 // The city's refusal of a request can arrive after the block's auction took
@@ -173,6 +199,30 @@ TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
   refusal.values[2] = id + 500;
   cpu->CheckBlockRejectEvent(refusal);
   EXPECT_EQ(PlayWarningCount(), warnings + 1);
+}
+
+// An auction of the block settled the request and is over when the city's
+// refusal of it comes: no news, no warning.
+TEST_F(ComputerPlayerTest, ARefusalAfterTheAuctionThatSettledTheRequest) {
+  GiveBlock(13, -1);
+  ASSERT_TRUE(AddAction_BuyBlock(*cpu, 13, 100));
+  cpu->RunPendingActions();
+  const CActions* request = FindAwaitingPurchaseAction(*cpu, 13);
+  ASSERT_NE(request, nullptr);
+  PlayerMessage refusal;
+  refusal.code = PLAYER_MESS_REFUSED;
+  refusal.values[0] = 13;
+  refusal.values[2] = request->id;
+  PlayerMessage ended;
+  ended.code = PLAYER_MESS_AUCTION_ENDED;
+  ended.values[0] = 13;
+  ASSERT_TRUE(cpu->AddMessage(ended));
+  cpu->HandleMessage();
+  cpu->RunPendingActions();
+  ASSERT_EQ(FindActionById(*cpu, refusal.values[2]), nullptr);
+  const int32_t warnings = PlayWarningCount();
+  cpu->CheckBlockRejectEvent(refusal);
+  EXPECT_EQ(PlayWarningCount(), warnings);
 }
 
 // A player that has given up takes no decisions, but on its turn in the

@@ -24,7 +24,6 @@
 #include "city/people.h"
 #include "city/person.h"
 #include "session/game_clock.h"
-#include "engine/core/command_script.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
@@ -282,9 +281,7 @@ TEST_F(GameTest, ScriptsHaveTheCityDealACard) {
 TEST_F(GameTest, TheLevelsCityIsBuiltOnTheFirstDecadesFigures) {
   std::strcpy(PlayerProfile().name, "p");
   FillDefaultPlayerSetup();
-  // As the game's start reads them.
-  ReadParameterFile("parameters\\parameter.prm");
-  ReadParameterFile("parameters\\timetable.prm");
+  ReadGameParameterFiles();  // as the game's start reads them
   for (int game = 0; game < 2; ++game) {
     SCOPED_TRACE(game);
     TheGame().NewGame(&FreePlayLevel());

@@ -3,10 +3,13 @@
 // speed for a number of game days, printing the city's figures for each day
 // and a summary. Used to tune the content; CI runs it on a short game.
 //
-//   cityreport [--days N] [--seed S] [--root DIR] [--save-each-day]
+//   cityreport [--days N] [--seed S] [--root DIR] [--save-each-day] [--computers N]
 //
-// --save-each-day saves at every midnight and plays on from the loaded save.
-// The exit code is 1 when a warning was raised or a save did not load.
+// --save-each-day saves at every midnight and plays on from the loaded save;
+// the loaded game must have the saved one's checksums. --computers seats N
+// computer players beside the player, as cityrun's COMPUTERS does.
+// The exit code is 1 when a warning was raised, a save did not load or a
+// load differed from the saved game.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +23,13 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/city_day_counters.h"
+#include "city/households.h"
 #include "city/people.h"
 #include "city/population_classes.h"
 #include "city/person.h"
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
+#include "engine/core/memory.h"
 #include "engine/core/run_state.h"
 #include "engine/render/soft_renderer.h"
 #include "platform/headless.h"
@@ -43,6 +48,7 @@ struct Options {
   uint32_t seed = 1;
   std::string root = RC_GAME_ROOT;
   bool saveEachDay = false;
+  int computers = -1;  // -1: as the command line leaves it
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -57,6 +63,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.root = argv[++i];
     } else if (arg == "--save-each-day") {
       o.saveEachDay = true;
+    } else if (arg == "--computers" && hasValue) {
+      o.computers = std::atoi(argv[++i]);
+      if (o.computers < 0 || o.computers > kMaxPlayers - 1) return false;
     } else {
       return false;
     }
@@ -73,6 +82,9 @@ struct DayFigures {
   double takings = 0;
   CityDayCounters counters;
   int warnings = 0;
+  int householdsInDebt = 0;  // households whose money is below 0
+  int64_t saveBytes = 0;     // the midnight save's size, 0 without one
+  int32_t heapBytes = 0;     // the game heap in use
 };
 
 int g_warnings = 0;
@@ -81,6 +93,10 @@ std::vector<std::string> g_warningTexts;
 void CountWarning(std::string_view text) {
   ++g_warnings;
   if (g_warningTexts.size() < 20) g_warningTexts.emplace_back(text);
+}
+
+void CountHouseholds(DayFigures& d) {
+  for (const CHousehold& h : g_Households) d.householdsInDebt += h.InUse && h.Money < 0.0f;
 }
 
 void CountPeople(DayFigures& d) {
@@ -140,13 +156,14 @@ void PrintDay(int day, const DayFigures& d) {
   for (int i = 0; i < kMaxPlayers; ++i) {
     if (const CPlayer* p = PlayerTable().Get(i); p && p->inUse) std::printf(" %.0f", p->money);
   }
-  std::printf(" | warnings %d\n", d.warnings);
+  std::printf(" | households in debt %d heap %d save %lld | warnings %d\n", d.householdsInDebt, d.heapBytes,
+              static_cast<long long>(d.saveBytes), d.warnings);
 }
 
 struct Summary {
   int days = 0, housedMin = 100, sellingMin = 100;
   double takings = 0, stock = 0, income = 0, spent = 0;
-  int started = 0, gaveUp = 0, warnings = 0, loadFailures = 0;
+  int started = 0, gaveUp = 0, warnings = 0, loadFailures = 0, loadMismatches = 0;
   std::vector<int32_t> trips;
   double rent[kSocialClassCount] = {};
   int housed[kSocialClassCount] = {};
@@ -183,7 +200,8 @@ struct Summary {
     std::printf("  households' income spent (shops and rent): %.0f%%\n", income > 0 ? 100.0 * spent / income : 0.0);
     std::printf("  vehicles given up: %.1f%% of %d; median trip %d game minutes\n",
                 started > 0 ? 100.0 * gaveUp / started : 0.0, started, MedianMinutes(trips));
-    std::printf("  warnings %d; saves that did not load %d\n", warnings, loadFailures);
+    std::printf("  warnings %d; saves that did not load %d; loads that differed from the save %d\n", warnings,
+                loadFailures, loadMismatches);
     for (const std::string& w : g_warningTexts) std::printf("  warning: %s\n", w.c_str());
   }
 };
@@ -222,8 +240,32 @@ class ReportProgram final : public ShellProgram {
 
  private:
   int RunDays(Game& game);
+  void SaveAndLoad(Game& game, DayFigures& day, Summary& summary);
   Options options_;
 };
+
+// The checksums a network game compares, but the traffic's: a save does not
+// keep the vehicles, a load starts the streets empty.
+bool SameGame(const CSyncSnapshot& a, const CSyncSnapshot& b) {
+  return a.people == b.people && a.buildings == b.buildings && a.businesses == b.businesses && a.players == b.players;
+}
+
+void ReportProgram::SaveAndLoad(Game& game, DayFigures& day, Summary& summary) {
+  const CSyncSnapshot saved = ComputeSyncSnapshot();
+  if (!game.Save("cityreport.sav") || !game.Load("cityreport.sav")) {
+    ++summary.loadFailures;
+    return;
+  }
+  std::error_code error;
+  const auto file = std::filesystem::path(options_.root) / "profiles" / PlayerProfile().name / "cityreport.sav";
+  day.saveBytes = static_cast<int64_t>(std::filesystem::file_size(file, error));
+  const CSyncSnapshot loaded = ComputeSyncSnapshot();
+  if (SameGame(saved, loaded)) return;
+  ++summary.loadMismatches;
+  std::printf("  the load differs: people %d/%d buildings %d/%d businesses %d/%d players %d/%d\n", saved.people,
+              loaded.people, saved.buildings, loaded.buildings, saved.businesses, loaded.businesses, saved.players,
+              loaded.players);
+}
 
 int ReportProgram::RunDays(Game& game) {
   DrainEvents();
@@ -247,6 +289,9 @@ int ReportProgram::RunDays(Game& game) {
     notedNoon = false;
     CountPeople(day);
     CountShops(day);
+    CountHouseholds(day);
+    day.heapBytes = MemoryManager().GetStats().ActualMemoryUsed;
+    if (options_.saveEachDay) SaveAndLoad(game, day, summary);
     day.counters = DayCounters();
     day.warnings = g_warnings - warningsAtDayStart;
     warningsAtDayStart = g_warnings;
@@ -254,13 +299,10 @@ int ReportProgram::RunDays(Game& game) {
     summary.Add(day);
     day = DayFigures{};
     ClearDayCounters();
-    if (options_.saveEachDay && !(game.Save("cityreport.sav") && game.Load("cityreport.sav"))) {
-      ++summary.loadFailures;
-    }
   }
   summary.Print();
   std::fflush(stdout);
-  return summary.warnings > 0 || summary.loadFailures > 0 ? 1 : 0;
+  return summary.warnings > 0 || summary.loadFailures > 0 || summary.loadMismatches > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -268,7 +310,7 @@ int ReportProgram::RunDays(Game& game) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: cityreport [--days N] [--seed S] [--root DIR] [--save-each-day]\n");
+    std::fprintf(stderr, "usage: cityreport [--days N] [--seed S] [--root DIR] [--save-each-day] [--computers N]\n");
     return 2;
   }
   platform::SetHeadless(true);
@@ -285,6 +327,7 @@ int main(int argc, char** argv) {
   TheGame().SetNewGameSeed(options.seed);
   TheGame().Prepare();
   ReportProgram program(options);
-  WinMain("", program);
+  const std::string commandLine = options.computers >= 0 ? "COMPUTERS " + std::to_string(options.computers) : "";
+  WinMain(commandLine, program);
   return program.result;
 }
