@@ -30,7 +30,7 @@ At = {
   businessPanel = { 320, 300 },
   businessOk = { 480, 450 },
   cardButton = { 621, 66 },
-  statistics = { 442, 226 },
+  statistics = { 174, 172 },
   bidButtons = { 320, 425 },
 }
 
