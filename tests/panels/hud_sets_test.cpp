@@ -76,6 +76,7 @@ TEST(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
   const std::vector<std::vector<int32_t>> views = {
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo},  // the city
       {kHudViewButton, kHudTime, kHudStatistics, kHudCityOverview},                  // the plan
+      {kHudStatistics, kHudSelectionInfo, kHudCard},  // a chance card shown over the city
   };
   for (const std::vector<int32_t>& view : views)
     for (size_t i = 0; i < view.size(); ++i)
