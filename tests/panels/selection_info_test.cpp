@@ -130,6 +130,15 @@ TEST_F(SelectionInfoTest, ReopeningEntersThePageOnlyAtFrameNine) {
   EXPECT_GT(panel().statusStrip->LineCount(), 0);
 }
 
+// The tabs, the status strip under them and the block's summary under that
+// each keep their own rows of the main window.
+TEST_F(SelectionInfoTest, TheTabsTheStatusStripAndTheSummaryDoNotOverlap) {
+  Select(OrdinaryBlock());
+  const UIRect strip = panel().statusStrip->Rect();
+  for (int32_t i = 0; i < 5; ++i) EXPECT_LE(panel().TabButton(i)->Rect().y2, strip.y1) << "tab " << i;
+  EXPECT_LE(strip.y2, page().summary->Rect().y1);
+}
+
 TEST_F(SelectionInfoTest, PagesThreeAndFourAreIgnored) {
   Select(OrdinaryBlock());
   for (int32_t missing : {3, 4, 6, -1}) {
