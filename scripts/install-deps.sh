@@ -12,6 +12,7 @@ PACKAGES=(
   libimgui-dev
   liblua5.4-dev
   libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
+  xdotool imagemagick
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -456,10 +456,12 @@ void Game::NewGame(const LevelEntry* entry) {
   StartSimulationLevel();
   InitSmokeEmitters();
   RunState().gameRunning = true;
-  // Until the level scripts place the camera, a level opens on the stored
-  // view over the city.
+  // Until the level scripts or the player place the camera, a level opens on
+  // the stored view over the city, held still: the keys mode would swing it
+  // round with every move of the pointer towards the panels.
   SetScreenMode(kScreenCity);
   PutCameraHome();
+  CamSetMode(kNewGameCameraMode);
   StartSimulationRunning();
   OpenLevelPanels();
   GameScheduler().ResetClock();

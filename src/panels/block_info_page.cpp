@@ -577,6 +577,8 @@ void CInfoBlockPage::FillLeaseView() {
   offerText->visible = leaseButton->visible = leaseControlsShown;
   offer->visible = leaseControlsShown && !mine;
   leaseLines[4]->visible = leaseControlsShown;
+  // The request's controls are gone until its answer: say why.
+  if (b.RequestPending) ShowPendingMessage(b.Index);
   pendingMessage->visible = !leaseControlsShown && b.RequestPending;
 }
 
@@ -672,7 +674,15 @@ void CInfoBlockPage::OnBlockChanged(int32_t block) {
     panel->ModeButton(2)->SetPressed(false);
     panel->ModeButton(2)->inputDisabled = true;
     panel->ModeButton(0)->SetPressed(true);
-    view = kBlockViewLists;
+    if (view != kBlockViewLists) {
+      // The lease or rights view's widgets go with it; the panel stays as it is.
+      LeaveLists();
+      view = kBlockViewLists;
+      panel->TabButton(listMode == kBlockShares ? 1 : listMode)->SetPressed(true);
+      SetTabVisibility();
+      ShowStatusTitle();
+      Refresh();
+    }
   } else if (b->BuildingRights == kRightsGranted || (b->BuildingRights == kRightsPreparing && b->Ownable)) {
     panel->ModeButton(2)->SetPressed(false);
     panel->ModeButton(2)->inputDisabled = false;

@@ -53,6 +53,16 @@ struct ShellWindowState {
   platform::InstanceLock lock;
   int32_t layoutWidth = 640;
   int32_t layoutHeight = 480;
+
+  // DestroyMainWindow has closed both on every ordinary way out. Still here,
+  // the program is leaving through exit() in the middle of something: the
+  // display's own lost-connection handler, for one. Closing them then would
+  // talk to that display again and never return, so they are left to the
+  // end of the process.
+  ~ShellWindowState() {
+    (void)renderer.release();
+    (void)window.release();
+  }
 };
 
 ShellWindowState& Shell() {

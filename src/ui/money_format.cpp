@@ -1,5 +1,6 @@
 #include "ui/money_format.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,7 +52,8 @@ std::string FormatMoney(int32_t amount) {
 
 std::string FormatMoneyDecimal(float amount) {
   char number[64];
-  std::snprintf(number, sizeof number, "%.2f", double(amount < 0 ? -amount : amount));
+  // The magnitude alone: fabs also takes the sign off a negative zero.
+  std::snprintf(number, sizeof number, "%.2f", std::fabs(double(amount)));
   // -0.004 shows as 0.00: a minus sign there would be a sign of nothing.
   const bool zero = std::strtod(number, nullptr) == 0.0;
   return Place(amount < 0 && !zero, number);

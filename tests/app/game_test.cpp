@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/game_parts.h"
@@ -45,6 +46,8 @@
 #include "script/profiles.h"
 #include "session/tick_driver.h"
 #include "visuals/cut_scene.h"
+#include "engine/input/camera_controller.h"
+#include "engine/input/input_device.h"
 #include "visuals/game_camera.h"
 #include "visuals/interface_task.h"
 #include "engine/scene/entity.h"
@@ -371,6 +374,25 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   EXPECT_TRUE(HudPanels().auctionPrompt.open);
   EXPECT_EQ(Count(boxes_, "Interface"), 0);
   EXPECT_EQ(Count(boxes_, "cannot be read"), 0);
+}
+
+// A level opens on the view over the city and keeps it while the pointer
+// moves (towards the panels); Alt+F's keys mode is the one the mouse turns.
+TEST_F(GameTest, ALevelOpensOnAStillViewOverTheCity) {
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  const Vec3 eye = g_CameraState.targetEye, lookAt = g_CameraState.targetLookAt;
+  EXPECT_GT(eye.y, lookAt.y);  // looking down on the city
+  for (int i = 0; i < 20; ++i) {
+    g_InputState.mouse.x = 40;
+    g_InputState.mouse.y = 30;
+    CamUpdate();
+  }
+  g_InputState.mouse = {};
+  const Vec3& nowEye = g_CameraState.targetEye;
+  const Vec3& nowLook = g_CameraState.targetLookAt;
+  EXPECT_EQ(std::tie(nowEye.x, nowEye.y, nowEye.z), std::tie(eye.x, eye.y, eye.z));
+  EXPECT_EQ(std::tie(nowLook.x, nowLook.y, nowLook.z), std::tie(lookAt.x, lookAt.y, lookAt.z));
 }
 
 // LOCKCAM locks the view where it is (with no number or 1) and any other

@@ -163,6 +163,13 @@ TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
   EXPECT_GT(lua_tonumber(L, -1), lua_tonumber(L, -2));
   lua_pop(L, 2);
   me->ownedBlocks[LanternAvenue()] = 0;
+
+  // The rivals' scripts leave the table of levels alone: the save pages
+  // read a level's target from it while the game runs.
+  ASSERT_TRUE(Script().RunText("target = FindLevel(200013).targets[2]", "test", true));
+  lua_getglobal(L, "target");
+  EXPECT_EQ(lua_tointeger(L, -1), int(GameGoal().target));
+  lua_pop(L, 1);
 }
 
 TEST_F(LevelsTest, ClosedDistrictsGoUpForSaleOnTheirDay) {

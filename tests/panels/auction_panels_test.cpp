@@ -181,6 +181,20 @@ TEST_F(AuctionPanelsTest, TheCountdownBeepsFromFiveDownToZero) {
   EXPECT_EQ(stopped_.back(), reinterpret_cast<void*>(5));
 }
 
+// The opening bid's line, wrapped, stays inside the panel for a player with
+// a full name.
+TEST_F(AuctionPanelsTest, TheCountdownsOpeningBidFitsItsPanel) {
+  AddPlayer("Ann", 0);
+  AddPlayer("Felix Amberg", 1);
+  ASSERT_TRUE(StartAuction(kBlock, 1, 12500));
+  Deliver();
+  CTextRect& line = Hud().auctionCountdown.bidLabel;
+  line.Layout();
+  ASSERT_GT(line.LineCount(), 0);
+  const UIRect r = line.Rect();
+  EXPECT_LE(float(line.LineCount() * line.lineHeight), r.y2 - r.y1) << Joined(line);
+}
+
 // The fold button switches between the full panel and the compact one,
 // which keeps only the time left and the leader.
 TEST_F(AuctionPanelsTest, TheCountdownFoldsToItsCompactFrame) {

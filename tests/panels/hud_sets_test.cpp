@@ -61,6 +61,30 @@ TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
   HudPanels().chat.EnterControlSlots();
 }
 
+// The panels that stand open side by side, in the city view and in the plan
+// view, each keep their own part of the screen.
+TEST(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
+  std::vector<LayoutModel> models;
+  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+  auto open = [&](int32_t slot) {
+    const LayoutModel& m = models[size_t(slot)];
+    return LayoutFrameBounds(m, m.FrameCount() - 1);
+  };
+  auto overlap = [](const UIRect& a, const UIRect& b) {
+    return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
+  };
+  const std::vector<std::vector<int32_t>> views = {
+      {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo},  // the city
+      {kHudViewButton, kHudTime, kHudStatistics, kHudCityOverview},                  // the plan
+      {kHudStatistics, kHudSelectionInfo, kHudCard},  // a chance card shown over the city
+  };
+  for (const std::vector<int32_t>& view : views)
+    for (size_t i = 0; i < view.size(); ++i)
+      for (size_t j = i + 1; j < view.size(); ++j)
+        EXPECT_FALSE(overlap(open(view[i]), open(view[j]))) << kHudLayoutFiles[view[i]] << " and "
+                                                            << kHudLayoutFiles[view[j]];
+}
+
 class ScreenModeSetsTest : public PanelsTest {};
 
 TEST_F(ScreenModeSetsTest, TheAuctionRoomHidesTheHudWithoutClosingItsPanels) {

@@ -130,6 +130,15 @@ TEST_F(SelectionInfoTest, ReopeningEntersThePageOnlyAtFrameNine) {
   EXPECT_GT(panel().statusStrip->LineCount(), 0);
 }
 
+// The tabs, the status strip under them and the block's summary under that
+// each keep their own rows of the main window.
+TEST_F(SelectionInfoTest, TheTabsTheStatusStripAndTheSummaryDoNotOverlap) {
+  Select(OrdinaryBlock());
+  const UIRect strip = panel().statusStrip->Rect();
+  for (int32_t i = 0; i < 5; ++i) EXPECT_LE(panel().TabButton(i)->Rect().y2, strip.y1) << "tab " << i;
+  EXPECT_LE(strip.y2, page().summary->Rect().y1);
+}
+
 TEST_F(SelectionInfoTest, PagesThreeAndFourAreIgnored) {
   Select(OrdinaryBlock());
   for (int32_t missing : {3, 4, 6, -1}) {
@@ -180,8 +189,30 @@ TEST_F(SelectionInfoTest, LeaseButtonPostsTheRequestAndMarksItPending) {
   EXPECT_EQ(g_Blocks[size_t(block)].Owner, 0) << "the page changes no record itself";
   EXPECT_FALSE(PostedMessages().empty());
   EXPECT_FALSE(page().leaseButton->visible);
+  // The lease view says the request waits for its answer.
+  EXPECT_TRUE(page().pendingMessage->visible);
+  std::string said;
+  for (int32_t l = 0; l < page().pendingMessage->LineCount(); ++l)
+    said += (l ? " " : "") + page().pendingMessage->LineText(l);
+  EXPECT_EQ(said, "A request for this block is waiting for an answer.");
   page().OnBlockRequestAnswered(block, true);
   EXPECT_EQ(g_Blocks[size_t(block)].RequestPending, 0);
+}
+
+// An auction of the block shown in the lease view takes the page to its
+// lists: the lease view's lines go, the summary shows alone.
+TEST_F(SelectionInfoTest, ARequestUnderWayTakesTheLeaseViewToTheLists) {
+  AddPlayer("Ada", 0, 50000);
+  const int32_t block = OrdinaryBlock();
+  Select(block);
+  ClickMode(1);
+  ASSERT_EQ(page().view, kBlockViewLease);
+  g_Blocks[size_t(block)].RequestPending = 2;
+  panel().NotifyBlockAuction(block);
+  EXPECT_EQ(page().view, kBlockViewLists);
+  for (const CTextRect* line : page().leaseLines) EXPECT_FALSE(line->visible);
+  EXPECT_FALSE(page().leaseButton->visible);
+  EXPECT_TRUE(page().summary->visible);
 }
 
 TEST_F(SelectionInfoTest, PeriodArrowsWrap) {

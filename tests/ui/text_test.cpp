@@ -199,7 +199,8 @@ TEST_F(TextTest, MoneyBySignAndSide) {
     float amount;
     const char* expected;
   } decimals[] = {{true, 12.5f, "$12.50"},  {true, -12.5f, "-$12.50"}, {false, -0.25f, "-0.25$"},
-                  {true, -0.004f, "$0.00"}, {false, 0.0f, "0.00$"}};
+                  {true, -0.004f, "$0.00"}, {false, 0.0f, "0.00$"},
+                  {true, -0.0f, "$0.00"}};  // a cost of nothing, negated
   for (const DecimalCase& c : decimals) {
     SetCurrencyFormat("$", c.before);
     EXPECT_EQ(FormatMoneyDecimal(c.amount), c.expected);

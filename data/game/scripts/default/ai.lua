@@ -49,7 +49,7 @@ Characters = {
 -- Per difficulty (easy, medium, hard): how many hours before a debt deadline
 -- the character panics, its cash floor, and how much its patience and cash
 -- threshold scale.
-Levels = {
+AiDifficulties = {
   { panic = 4, floor = 100, patience = 1.5, threshold = 1.2 },
   { panic = 6, floor = 150, patience = 1.0, threshold = 1.0 },
   { panic = 8, floor = 200, patience = 0.7, threshold = 0.8 },
@@ -94,7 +94,7 @@ function EVENT_LoadDifficultyVariables(row)
   local c = Characters[row + 1]
   local p = c[11]
   for level = 0, 2 do
-    local l = Levels[level + 1]
+    local l = AiDifficulties[level + 1]
     -- panic hours, cash floor, spare, price step, threshold share, threshold
     -- cap, cost scale, random delay, spare cash, demolition patience, auction
     -- wait, refurbishment patience, two player factors, last byte

@@ -30,7 +30,7 @@ At = {
   businessPanel = { 320, 300 },
   businessOk = { 480, 450 },
   cardButton = { 621, 66 },
-  statistics = { 442, 226 },
+  statistics = { 174, 172 },
   bidButtons = { 320, 425 },
 }
 
@@ -118,8 +118,9 @@ Lessons = {
     { say = 3853 } },
   -- 11: statistics.
   { { say = 3860 },
-    { act = 3861, wait = { TUT_PCP_OPEN_CLOSE }, unlock = { TUT_PCP_OPEN_CLOSE }, arrow = At.statistics },
-    { act = 3862, wait = { TUT_PCP_TOGGLE_OPTIONS_LEFT, TUT_PCP_TOGGLE_OPTIONS_RIGHT } },
+    { act = 3861, wait = { TUT_PCP_OPEN_CLOSE }, unlock = { TUT_PCP_OPEN_CLOSE }, arrow = At.statistics,
+      place = "right" },
+    { act = 3862, wait = { TUT_PCP_TOGGLE_OPTIONS_LEFT, TUT_PCP_TOGGLE_OPTIONS_RIGHT }, place = "right" },
     { say = 3863 } },
   -- 12: railroads and utilities.
   { locked = { TUT_BUILD_RIGHTS_BUTTON },
