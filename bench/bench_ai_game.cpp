@@ -101,13 +101,14 @@ void StartEngine() {
   SetConsoleSink([](std::string_view text, int kind) {
     if (kind == kConsoleError) CountWarning(text);
   });
+  RegisterRandomStreams();  // in the program's order, before anything draws
   ClearConsoleCommandTable();
   RegisterConsoleCommands();
   AttachGameConsoleCommands();
   if (!MemoryManager().IsInitialised()) MemoryManager().Init(64u << 20, 16);
   CreateEngineSystems();
   TheGame().StartSimulation();
-  ReadGameParameterFiles();
+  TheGame().RunStartupFiles();
   std::strcpy(PlayerProfile().name, "bench");
 }
 

@@ -212,20 +212,17 @@ void Game::Start() {
   InitAuctionRoom();
   GamePauseState().AddReason(0);
 
-  // Models, the game-start scripts and the parameter files (which may load
-  // a game), behind the loading screen.
+  // Models, the HUD, the game-start scripts and the parameter files (which
+  // may load a game), behind the loading screen.
   PrepareModels();
   PrepareTutorFigure();
-  // Errors in the scripts have been reported; the game goes on without them.
-  RunGameStartScripts();
-  // The front end's scripts register the levels it offers.
-  RunFrontEndScripts();
   // The scaffold pieces (from the asset groups) and the utility and marina
   // blocks' standard buildings.
   LoadScaffoldPieces();
   BuildStandardBuildings();
   CreateHud();
-  ReadGameParameterFiles();
+  // Errors in the scripts have been reported; the game goes on without them.
+  RunStartupFiles();
   HoldAndCloseLoadingScreen();
   run.drawingEnabled = true;
   PumpMessages();
@@ -261,6 +258,16 @@ void Game::StartSimulation() {
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
   SetScriptEndGameHandler(EndGameFromScript);
+}
+
+// The game-start scripts put up the rules and the city the fly-by shows, the
+// front end's register the levels it offers; then the tuning (without the
+// timetables nobody leaves the street to find a home, work or shop).
+bool Game::RunStartupFiles() {
+  const bool started = RunGameStartScripts();
+  const bool frontEnd = RunFrontEndScripts();
+  ReadGameParameterFiles();
+  return started && frontEnd;
 }
 
 // The profile, then (unless a game has been loaded during start-up) the

@@ -53,8 +53,12 @@ class Game final : public ShellProgram {
   // Builds every system up to the first screen.
   void Start();
   // The simulation and what the game root connects to it (part of Start;
-  // tests without a window call it alone).
+  // tests without a window call it, then RunStartupFiles).
   void StartSimulation();
+  // The start-up's scripts and parameter files, in the program's order (part
+  // of Start, after StartSimulation). False when a script failed; the files
+  // are read all the same.
+  bool RunStartupFiles();
   // The first screen once started (part of Start; tests without a window
   // call it after StartSimulation).
   void StartFirstScreen();

@@ -21,13 +21,13 @@ namespace {
 class CommandLineComputersTest : public StartedGameTest {
  protected:
   void SetUp() override {
-    OpenScriptedGame("command_line_computers");
+    OpenStartedGame("command_line_computers");
     ASSERT_FALSE(HasFatalFailure());
   }
   void TearDown() override {
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
     g_StartupOptions = StartupOptions{};
-    CloseScriptedGame();
+    CloseStartedGame();
   }
 
   void CommandLine(const char* line) {

@@ -52,8 +52,7 @@ class FrontEndSaveLoadTest : public InProcessGameTest {
     ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
     LoadFrontEnd();
     AttachFrontEnd();
-    StartSimulation();
-    ASSERT_TRUE(Script().Create());  // the profiles' settings run in it
+    StartSimulation();  // the profiles' settings run in its script state
   }
   void TearDown() override {
     ResetFrontEnd();

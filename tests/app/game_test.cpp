@@ -284,7 +284,6 @@ TEST_F(GameTest, ScriptsHaveTheCityDealACard) {
 TEST_F(GameTest, TheLevelsCityIsBuiltOnTheFirstDecadesFigures) {
   std::strcpy(PlayerProfile().name, "p");
   FillDefaultPlayerSetup();
-  ReadGameParameterFiles();  // as the game's start reads them
   for (int game = 0; game < 2; ++game) {
     SCOPED_TRACE(game);
     TheGame().NewGame(&FreePlayLevel());

@@ -1,6 +1,8 @@
 // The game's simulation started in the test's own process, on a temporary
 // copy of the built game root, as the program's start does: the console
-// table, the run, pause and session state, the heap and the engine systems.
+// table, the run, pause and session state, the heap and the engine systems,
+// then the simulation with the start-up's scripts and parameter files (the
+// program's own steps, in its order; the window and drawing left out).
 // A test calls OpenGame, adds what its case needs, then StartSimulation; its
 // TearDown calls CloseGame last.
 #pragma once
@@ -25,6 +27,7 @@
 #include "platform/paths.h"
 #include "script/script.h"
 #include "session/player.h"
+#include "session/scenarios.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 
@@ -56,6 +59,7 @@ class InProcessGameTest : public ::testing::Test {
   // The console, the state and the engine as the game's start leaves them.
   void OpenGame() {
     ThrowOnFatalError();
+    RegisterRandomStreams();  // in the program's order, before anything draws
     ClearConsoleCommandTable();
     RegisterConsoleCommands();
     AttachGameConsoleCommands();
@@ -71,10 +75,12 @@ class InProcessGameTest : public ::testing::Test {
   void StartSimulation() {
     TheGame().StartSimulation();
     GamePauseState().AddReason(0);  // as the game's start leaves it
+    ASSERT_TRUE(TheGame().RunStartupFiles());
   }
 
   void CloseGame() {
     Script().Destroy();
+    ScenarioManager().Clear();  // the front end's levels
     DestroyEngineSystems();
     MemoryManager().Shutdown();
     PlayerTable().DeleteAllPlayers();

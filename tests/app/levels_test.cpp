@@ -49,12 +49,12 @@ int32_t StrandwayBlock() { return FindBlockByKey("STRANDWAY"); }
 class LevelsTest : public StartedGameTest {
  protected:
   void SetUp() override {
-    OpenScriptedGame("levels_test");
+    OpenStartedGame("levels_test");
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(boxes_.empty()) << boxes_.front();
   }
 
-  void TearDown() override { CloseScriptedGame(); }
+  void TearDown() override { CloseStartedGame(); }
 
   // The ids of the levels a player can start: single-player and network.
   std::vector<int32_t> PlayableLevels() const {

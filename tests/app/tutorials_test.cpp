@@ -39,8 +39,8 @@ namespace fs = std::filesystem;
 
 class TutorialsTest : public StartedGameTest {
  public:
-  void SetUp() override { OpenScriptedGame("tutorials_test"); }
-  void TearDown() override { CloseScriptedGame(); }
+  void SetUp() override { OpenStartedGame("tutorials_test"); }
+  void TearDown() override { CloseStartedGame(); }
 
   template <class Done>
   bool PlayUntil(Done done, int32_t ticks = 40000) {
