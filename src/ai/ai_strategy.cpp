@@ -111,6 +111,12 @@ bool IsStillInGame(const CPlayerAI& ai) {
 }
 
 bool CheckAuctionWait(CPlayerAI& ai) {
+  // A player whose debt deadline is near must choose the panic strategy at
+  // once: waiting out back-to-back auctions would let the deadline pass.
+  if (MustPanic(ai)) {
+    if (ai.mode == kAiAuctionWait) AbandonStrategy(ai);
+    return false;
+  }
   if (ai.mode == kAiAuctionWait) {
     ai.plan.auctionSeen = false;
     return true;
@@ -143,6 +149,13 @@ bool IsCashShortBeforeDeadline(const CPlayerAI& ai) {
   const int32_t t = (GetDebtHoursLeft(ai.index) > 0 ? 24 : 48) - hour;
   const float floor = row ? static_cast<float>(row->cashFloor) : 0.0f;
   return floor > ai.money + static_cast<float>(t * static_cast<int32_t>(ai.own.worth * 0.071428575f));
+}
+
+bool MustPanic(const CPlayerAI& ai) {
+  if (!ai.warned24h || !IsCashShortBeforeDeadline(ai)) return false;
+  const AiDifficultyRow* row = ai.DifficultyRow();
+  const int32_t hoursLeft = std::max(GetDebtHoursLeft(ai.index), 0);
+  return row != nullptr && hoursLeft >= 1 && hoursLeft <= row->panicHours;
 }
 
 bool ChooseOneOffPurchase(CPlayerAI& ai) {
@@ -235,9 +248,7 @@ void SelectStrategy(CPlayerAI& ai) {
   if (ai.pendingReply >= 0) return;
   const int32_t w = WeighStrategies(ai.ScoringState());
   AiPlanState& p = ai.plan;
-  const AiDifficultyRow* row = ai.DifficultyRow();
-  const int32_t hoursLeft = ai.warned24h ? std::max(GetDebtHoursLeft(ai.index), 0) : 0;
-  if (ai.warned24h && IsCashShortBeforeDeadline(ai) && hoursLeft >= 1 && row && hoursLeft <= row->panicHours) {
+  if (MustPanic(ai)) {
     p.strategy = 4;
     return;
   }

@@ -21,6 +21,7 @@ void ResetPlan(CPlayerAI& ai);
 void AbandonStrategy(CPlayerAI& ai);
 bool IsStillInGame(const CPlayerAI& ai);
 bool IsCashShortBeforeDeadline(const CPlayerAI& ai);
+bool MustPanic(const CPlayerAI& ai);  // under the debt warning with the deadline in the panic window
 bool CheckAuctionWait(CPlayerAI& ai);
 void SelectStrategy(CPlayerAI& ai);
 int32_t GetExpansionTactic(CPlayerAI& ai);
