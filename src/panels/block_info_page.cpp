@@ -199,11 +199,11 @@ void CInfoBlockPage::Enter() {
     return;
   }
   const int32_t local = LocalNumber();
-  panel->ModeButton(1)->inputDisabled = !b->Ownable;
+  EnableButton(panel->ModeButton(1), b->Ownable);
   const bool rights = b->BuildingRights == kRightsGranted ||
                       (b->BuildingRights == kRightsPreparing && b->Ownable) ||
                       (b->BuildingRights == kRightsNone && b->Owner == local && local > 0);
-  panel->ModeButton(2)->inputDisabled = !rights;
+  EnableButton(panel->ModeButton(2), rights);
   OnBlockChanged(b->Index);
   if (!panel->layoutPending) {
     for (int32_t i = 0; i < 5; ++i) {
@@ -613,7 +613,7 @@ void CInfoBlockPage::LeaseClicked() {
   CBlock* b = Block();
   CPlayer* local = PlayerTable().Local();
   if (!b || !local) return;
-  panel->ModeButton(2)->inputDisabled = true;
+  EnableButton(panel->ModeButton(2), false);
   panel->ModeButton(2)->SetPressed(false);
   const float value = offer->value;
   if (b->Owner == LocalNumber()) {
@@ -656,7 +656,7 @@ void CInfoBlockPage::OnBlockRequestAnswered(int32_t block, bool force) {
   if (view == kBlockViewLease && Block() == b) {
     FillLeaseView();
     panel->ModeButton(2)->SetPressed(false);
-    panel->ModeButton(2)->inputDisabled = false;
+    EnableButton(panel->ModeButton(2), true);
   }
 }
 
@@ -672,7 +672,7 @@ void CInfoBlockPage::OnBlockChanged(int32_t block) {
   if (b->RequestPending) {
     panel->ModeButton(1)->SetPressed(false);
     panel->ModeButton(2)->SetPressed(false);
-    panel->ModeButton(2)->inputDisabled = true;
+    EnableButton(panel->ModeButton(2), false);
     panel->ModeButton(0)->SetPressed(true);
     if (view != kBlockViewLists) {
       // The lease or rights view's widgets go with it; the panel stays as it is.
@@ -685,7 +685,7 @@ void CInfoBlockPage::OnBlockChanged(int32_t block) {
     }
   } else if (b->BuildingRights == kRightsGranted || (b->BuildingRights == kRightsPreparing && b->Ownable)) {
     panel->ModeButton(2)->SetPressed(false);
-    panel->ModeButton(2)->inputDisabled = false;
+    EnableButton(panel->ModeButton(2), true);
   }
 }
 
