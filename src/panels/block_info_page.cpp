@@ -106,18 +106,15 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   offerText->SetAlignment(1, 0, 0);
   const float bw = float(UIImageWidth(76)), bh = float(UIImageHeight(76));
   const float bx = L + float(int32_t((R - L) / 2)) - bw / 2;
-  leaseButton = owner->CreateIconButton(owner->NextId(), bx, offerTop + 17, bx + bw, offerTop + 17 + bh);
+  leaseButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, offerTop + 17, bx + bw, offerTop + 17 + bh), 2);
   SetButtonImages(*leaseButton, 76, 78, -1, 77, -1);
-  leaseButton->SetMode(kIconFireOnRelease);
-  leaseButton->label.SetFont(2);
   leaseButton->SetLabelId(47);
   leaseId = leaseButton->id;
   SetInterfaceControl(35, leaseButton);
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
-  rightsButton = owner->CreateIconButton(owner->NextId(), bx, T + 20 + 40, bx + bw, T + 60 + bh);
+  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20 + 40, bx + bw, T + 60 + bh), 0);
   SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
-  rightsButton->SetMode(kIconFireOnRelease);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;
   SetInterfaceControl(91, rightsButton);
@@ -199,11 +196,11 @@ void CInfoBlockPage::Enter() {
     return;
   }
   const int32_t local = LocalNumber();
-  panel->ModeButton(1)->inputDisabled = !b->Ownable;
+  EnableButton(panel->ModeButton(1), b->Ownable);
   const bool rights = b->BuildingRights == kRightsGranted ||
                       (b->BuildingRights == kRightsPreparing && b->Ownable) ||
                       (b->BuildingRights == kRightsNone && b->Owner == local && local > 0);
-  panel->ModeButton(2)->inputDisabled = !rights;
+  EnableButton(panel->ModeButton(2), rights);
   OnBlockChanged(b->Index);
   if (!panel->layoutPending) {
     for (int32_t i = 0; i < 5; ++i) {
@@ -613,7 +610,7 @@ void CInfoBlockPage::LeaseClicked() {
   CBlock* b = Block();
   CPlayer* local = PlayerTable().Local();
   if (!b || !local) return;
-  panel->ModeButton(2)->inputDisabled = true;
+  EnableButton(panel->ModeButton(2), false);
   panel->ModeButton(2)->SetPressed(false);
   const float value = offer->value;
   if (b->Owner == LocalNumber()) {
@@ -656,7 +653,7 @@ void CInfoBlockPage::OnBlockRequestAnswered(int32_t block, bool force) {
   if (view == kBlockViewLease && Block() == b) {
     FillLeaseView();
     panel->ModeButton(2)->SetPressed(false);
-    panel->ModeButton(2)->inputDisabled = false;
+    EnableButton(panel->ModeButton(2), true);
   }
 }
 
@@ -672,7 +669,7 @@ void CInfoBlockPage::OnBlockChanged(int32_t block) {
   if (b->RequestPending) {
     panel->ModeButton(1)->SetPressed(false);
     panel->ModeButton(2)->SetPressed(false);
-    panel->ModeButton(2)->inputDisabled = true;
+    EnableButton(panel->ModeButton(2), false);
     panel->ModeButton(0)->SetPressed(true);
     if (view != kBlockViewLists) {
       // The lease or rights view's widgets go with it; the panel stays as it is.
@@ -685,7 +682,7 @@ void CInfoBlockPage::OnBlockChanged(int32_t block) {
     }
   } else if (b->BuildingRights == kRightsGranted || (b->BuildingRights == kRightsPreparing && b->Ownable)) {
     panel->ModeButton(2)->SetPressed(false);
-    panel->ModeButton(2)->inputDisabled = false;
+    EnableButton(panel->ModeButton(2), true);
   }
 }
 

@@ -45,8 +45,6 @@ int32_t LocalNumber() {
   return p ? int32_t(p->index) + 1 : -1;
 }
 
-void Enable(CIconButton* b, bool on) { b->disabled = b->inputDisabled = !on; }
-
 // A button of the page: its images, fired on release.
 void SetReleaseButton(CIconButton* b, int32_t normal, int32_t hover, int32_t pressed) {
   SetButtonImages(*b, normal, pressed, -1, hover, -1);
@@ -164,7 +162,7 @@ void CInfoBusinessPage::Enter() {
     m->overlayImage = kModeIcons[i];
     m->tooltipTextId = kModeTips[i];
     m->visible = i == 0 || i == 1 || i == 5;
-    Enable(m, true);
+    EnableButton(m, true);
   }
   if (!x) return;
   if (LocalOwnsBusiness()) {
@@ -174,7 +172,7 @@ void CInfoBusinessPage::Enter() {
   }
   hasCommodities = x->Kind != kBusinessLandscape;
   if (x->Kind == kBusinessResidence || x->Type == kTypeHotel) {
-    Enable(panel->ModeButton(3), false);
+    EnableButton(panel->ModeButton(3), false);
     panel->ModeButton(3)->SetPressed(false);
     if (view == kBusinessViewType) Reset();
   }
@@ -190,7 +188,7 @@ void CInfoBusinessPage::Enter() {
   if (x->Kind == kBusinessLandscape) {
     if (view == kBusinessViewSell) Reset();
     for (int32_t i : {1, 2, 3}) {
-      Enable(panel->ModeButton(i), false);
+      EnableButton(panel->ModeButton(i), false);
       panel->ModeButton(i)->SetPressed(false);
     }
   }
@@ -199,7 +197,7 @@ void CInfoBusinessPage::Enter() {
   if (b && b->Block && b->Block->RequestPending) {
     for (int32_t i : {2, 3, 4}) {
       panel->ModeButton(i)->SetPressed(false);
-      Enable(panel->ModeButton(i), false);
+      EnableButton(panel->ModeButton(i), false);
     }
     if (view >= kBusinessViewSell && view <= kBusinessViewDemolish) SelectView(kBusinessViewInfo);
   }
@@ -222,7 +220,7 @@ void CInfoBusinessPage::Leave() {
   ResetLists();
   for (CIconButton* b : {actionButton, changeTypeButton, demolishButton}) {
     b->visible = false;
-    Enable(b, false);
+    EnableButton(b, false);
   }
   typeList->visible = typeScroll->visible = false;
   typeLabel->visible = typeCostCaption->visible = typeCost->visible = false;
@@ -493,14 +491,14 @@ void CInfoBusinessPage::FillSellView() {
   }
   if (view != kBusinessViewSell) return;
   actionButton->visible = true;
-  Enable(actionButton, false);
+  EnableButton(actionButton, false);
   actionButton->SetLabelId(1415);
   if (b->TradePending) return;
   if (mine) {
     actionButton->SetLabelId(1416);
-    Enable(actionButton, true);
+    EnableButton(actionButton, true);
   } else if (LocalOwnsBlock()) {
-    Enable(actionButton, true);
+    EnableButton(actionButton, true);
   }
 }
 
@@ -557,7 +555,7 @@ void CInfoBusinessPage::FillTypeView() {
 }
 
 void CInfoBusinessPage::TypeRowChosen(int32_t row) {
-  Enable(changeTypeButton, false);
+  EnableButton(changeTypeButton, false);
   chosenRow = row;
   const CBuilding* b = Building();
   const CBusiness* x = Business();
@@ -567,7 +565,7 @@ void CInfoBusinessPage::TypeRowChosen(int32_t row) {
   typeCost->Clear();
   typeCost->AddText(FormatMoneyDecimal(TypeCost(type)));
   if (LocalOwnsBusiness()) {
-    Enable(changeTypeButton, true);
+    EnableButton(changeTypeButton, true);
     FireTutorialEvent(7);
   }
 }
@@ -583,7 +581,7 @@ void CInfoBusinessPage::FillDemolishView() {
     if (x->Kind != kBusinessLandscape || LocalOwnsBlock()) {
       demolishLabel->AddTextIdArgs2(9, x->GetOwner() ? x->GetOwner()->name : "", x->GetTypeNameId());
       demolishLocalOwner = true;
-      Enable(demolishButton, true);
+      EnableButton(demolishButton, true);
     }
   } else {
     demolishLabel->AddTextId(82);
@@ -601,11 +599,11 @@ void CInfoBusinessPage::ActionClicked() {
   CPlayer* local = PlayerTable().Local();
   if (!b || !x || !local || b->TradePending) return;
   if (LocalOwnsBusiness()) {
-    Enable(actionButton, false);
+    EnableButton(actionButton, false);
     local->PostCloseBusiness(x->Index);
   } else {
     if (!LocalOwnsBlock() || !local->CanAfford(b->GetBuyoutPrice(), true)) return;
-    Enable(actionButton, false);
+    EnableButton(actionButton, false);
     b->SendBuyoutRequest();
   }
   b->TradePending = 1;
@@ -617,7 +615,7 @@ void CInfoBusinessPage::DemolishClicked() {
   if (!b || !local || b->DemolishPending || !demolishLocalOwner) return;
   const float value = b->GetRentalValue();
   if (!local->CanAfford(value, true)) return;
-  Enable(demolishButton, false);
+  EnableButton(demolishButton, false);
   local->PostDemolishBuilding(b->Id, int32_t(value));
   b->DemolishPending = 1;
 }
@@ -631,7 +629,7 @@ void CInfoBusinessPage::ChangeTypeClicked() {
   if (type < 0 || !local->CanAfford(TypeCost(type), true)) return;
   local->PostBuyBusiness(b->Id, type);
   b->TradePending = 1;
-  Enable(changeTypeButton, false);
+  EnableButton(changeTypeButton, false);
   typeList->ClearSelection();
   chosenRow = -1;
 }

@@ -55,8 +55,6 @@ bool ClosedToBuilding(const CBlock* b) {
   return !(b->BuildingRights == kRightsGranted || (b->BuildingRights == kRightsPreparing && mine));
 }
 
-void EnableButton(CIconButton* b, bool on) { b->disabled = b->inputDisabled = !on; }
-
 }  // namespace
 
 const std::array<int32_t, 45>& UsesInKeyOrder() {

@@ -20,6 +20,8 @@ void SetButtonImages(CIconButton& b, int32_t normal, int32_t pressed, int32_t di
   b.imageToggled = toggled;
 }
 
+void EnableButton(CIconButton* b, bool on) { b->disabled = b->inputDisabled = !on; }
+
 CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_t font) {
   CIconButton* b = panel.CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
   b->SetMode(kIconFireOnRelease);

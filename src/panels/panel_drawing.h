@@ -16,6 +16,9 @@ struct Vec3;
 // hover, toggled (-1 none).
 void SetButtonImages(CIconButton& button, int32_t normal, int32_t pressed, int32_t disabled,
                      int32_t hover, int32_t toggled);
+// Enables or disables the button: a disabled one shows its disabled image and
+// takes no input.
+void EnableButton(CIconButton* button, bool on);
 // A push button of the panel on `r`: fired on release, its label centred in
 // `font`.
 CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_t font = 3);

@@ -158,6 +158,34 @@ TEST_F(SelectionInfoTest, CivicBlockShowsTheSummaryOnly) {
   EXPECT_EQ(page().listMode, kBlockSummary);
 }
 
+// A view the block does not allow is greyed (its disabled face) and takes no
+// clicks: the lease view of a block that cannot be leased, the rights view
+// while nobody has rights on it.
+TEST_F(SelectionInfoTest, ViewsTheBlockDoesNotAllowAreGreyed) {
+  AddPlayer("Ada", 0, 50000);
+  const int32_t block = OrdinaryBlock();
+  CBlock& b = g_Blocks[size_t(block)];
+  const int32_t disabledFace = panel().ModeButton(2)->imageDisabled;
+  b.BuildingRights = kRightsNone;
+  Select(block);
+  EXPECT_FALSE(panel().ModeButton(1)->disabled);
+  EXPECT_TRUE(panel().ModeButton(2)->disabled);
+  EXPECT_TRUE(panel().ModeButton(2)->inputDisabled);
+  EXPECT_EQ(panel().ModeButton(2)->ChooseImage(), disabledFace);
+
+  const uint8_t ownable = b.Ownable;
+  b.Ownable = 0;
+  Select(block);
+  EXPECT_TRUE(panel().ModeButton(1)->disabled);
+  EXPECT_EQ(panel().ModeButton(1)->ChooseImage(), disabledFace);
+  b.Ownable = ownable;
+
+  b.BuildingRights = kRightsGranted;
+  Select(block);
+  EXPECT_FALSE(panel().ModeButton(2)->disabled);
+  EXPECT_NE(panel().ModeButton(2)->ChooseImage(), disabledFace);
+}
+
 TEST_F(SelectionInfoTest, LeaseOfferNeverBelowTheLeasePrice) {
   AddPlayer("Ada", 0, 50000);
   const int32_t block = OrdinaryBlock();
