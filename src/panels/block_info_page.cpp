@@ -205,8 +205,7 @@ void CInfoBlockPage::Enter() {
   if (!panel->layoutPending) {
     for (int32_t i = 0; i < 5; ++i) {
       CIconButton* t = panel->TabButton(i);
-      const UIRect r = t->Rect();
-      t->overlayRect = UIRect{r.x1 * 1.025f, r.y1 * 1.025f, r.x2 * 0.975f, r.y2 * 0.975f, r.depth};
+      t->overlayRect = TabIconRect(t->Rect());
       const bool special = (utility || railroad) && i == 1;
       t->overlayImage = special ? 301 : kTabIcons[i];
       t->tooltipTextId = special ? (railroad ? 1813 : 1806 + utilityIndex) : kTabTips[i];

@@ -179,8 +179,7 @@ void CInfoBusinessPage::Enter() {
   if (!panel->isOpen) return;
   for (int32_t i = 0; i < 2; ++i) {
     CIconButton* t = panel->TabButton(i);
-    const UIRect r = t->Rect();
-    t->overlayRect = UIRect{r.x1 * 1.025f, r.y1 * 1.025f, r.x2 * 0.975f, r.y2 * 0.975f, r.depth};
+    t->overlayRect = TabIconRect(t->Rect());
     t->overlayImage = kTabIcons[i];
     t->tooltipTextId = kTabTips[i];
     t->visible = !panel->layoutPending;

@@ -19,6 +19,13 @@ void SetButtonImages(CIconButton& button, int32_t normal, int32_t pressed, int32
 // Enables or disables the button: a disabled one shows its disabled image and
 // takes no input.
 void EnableButton(CIconButton* button, bool on);
+// A page tab's icon: the tab's rect drawn in by 2.5% of its own size on each
+// side. Scaling the screen coordinates themselves would shrink an icon the
+// further right its tab stands, to nothing at the panel's right edge.
+inline UIRect TabIconRect(const UIRect& r) {
+  const float dx = (r.x2 - r.x1) * 0.025f, dy = (r.y2 - r.y1) * 0.025f;
+  return UIRect{r.x1 + dx, r.y1 + dy, r.x2 - dx, r.y2 - dy, r.depth};
+}
 // A push button of the panel on `r`: fired on release, its label centred in
 // `font`.
 CIconButton* CreatePushButton(CPanel& panel, int32_t id, const UIRect& r, int32_t font = 3);

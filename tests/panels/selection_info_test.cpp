@@ -139,6 +139,19 @@ TEST_F(SelectionInfoTest, TheTabsTheStatusStripAndTheSummaryDoNotOverlap) {
   EXPECT_LE(strip.y2, page().summary->Rect().y1);
 }
 
+// Every tab's icon fills its tab but a thin margin, wherever the tab stands
+// on the screen.
+TEST_F(SelectionInfoTest, TabIconsFillTheirTabs) {
+  Select(OrdinaryBlock());
+  for (int32_t i = 0; i < 5; ++i) {
+    const CIconButton* t = panel().TabButton(i);
+    const UIRect r = t->Rect(), icon = t->overlayRect;
+    EXPECT_NEAR(icon.x2 - icon.x1, 0.95f * (r.x2 - r.x1), 0.01f) << "tab " << i;
+    EXPECT_NEAR(icon.y2 - icon.y1, 0.95f * (r.y2 - r.y1), 0.01f) << "tab " << i;
+    EXPECT_NEAR(icon.x1 + icon.x2, r.x1 + r.x2, 0.01f) << "tab " << i;
+  }
+}
+
 TEST_F(SelectionInfoTest, PagesThreeAndFourAreIgnored) {
   Select(OrdinaryBlock());
   for (int32_t missing : {3, 4, 6, -1}) {
