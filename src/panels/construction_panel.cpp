@@ -176,7 +176,7 @@ void CConstructionPanel::Build() {
   const float qh = std::min(14.0f, float(UIImageHeight(175)));
   const float qw = qh * float(UIImageWidth(175)) / float(std::max(UIImageHeight(175), 1));
   for (int32_t q = 0; q < 3; ++q) {
-    const float x = X + 4 + 60.0f * float(q);  // room for the longest label
+    const float x = X + 4 + 60.0f * float(q);  // placed by PackQualityRow
     CIconButton* b = CreateIconButton(nextId++, x, Y + 141, x + qw, Y + 141 + qh);
     SetButtonImages(*b, 175, 174, -1, 175, -1);
     b->SetMode(kIconFireOnRelease);
@@ -189,6 +189,7 @@ void CConstructionPanel::Build() {
     label->visible = false;
     qualityLabels[size_t(q)] = label;
   }
+  PackQualityRow(X + 4, qw, qh);
   costCaption = line(Y + 184, X, R, false, 1521);
   costValue = line(Y + 200, X, R, false, 0);
   for (CTextRect* t : {costCaption, costValue}) t->SetAlignment(4, 0, 2), t->SetBackground(false, 0);
@@ -207,6 +208,18 @@ void CConstructionPanel::Build() {
 }
 
 // ---- Steps ----------------------------------------------------------------------------
+
+void CConstructionPanel::PackQualityRow(float x, float buttonWidth, float buttonHeight) {
+  for (int32_t q = 0; q < 3; ++q) {
+    CIconButton* b = qualityButtons[size_t(q)];
+    CTextRect* label = qualityLabels[size_t(q)];
+    const float y = b->Rect().y1;
+    b->SetRect(x, y, x + buttonWidth, y + buttonHeight);
+    const float width = float(std::max(label->LineWidth(0), 0)) + 2.0f;
+    label->SetRect(x + buttonWidth + 1, y, x + buttonWidth + 1 + width, y + buttonHeight);
+    x += buttonWidth + 1 + width + 6.0f;
+  }
+}
 
 void CConstructionPanel::HideAll() {
   typeValue->visible = false;

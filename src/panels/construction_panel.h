@@ -105,6 +105,9 @@ class CConstructionPanel : public CPanel {
   CTextRect* qualityCaption = nullptr;
   std::array<CIconButton*, 3> qualityButtons{};
   std::array<CTextRect*, 3> qualityLabels{};
+  // Lays the quality buttons out from x, each followed by its label at the
+  // label's own width, so a long word is never covered by the next button.
+  void PackQualityRow(float x, float buttonWidth, float buttonHeight);
   CTextRect* designCaption = nullptr;
   CTextRect* designValue = nullptr;
   CScrollBar* designBar = nullptr;
