@@ -8,7 +8,9 @@
 #include "city/prestige_textures.h"
 #include "engine/core/random_stream.h"
 #include "engine/scene/model.h"
+#include "engine/scene/texture.h"
 #include "visuals/architect_tables.h"
+#include "visuals/night_windows.h"
 #include "visuals/outline_geometry.h"
 
 namespace {
@@ -18,7 +20,9 @@ constexpr int32_t kLastLot = 6;
 constexpr int32_t kMaxSearchResults = 20;
 constexpr size_t kMaxPartVertices = 0xFFF0;
 
-enum Part { kWalls = 0, kRoofs = 1, kLedges = 2 };
+enum Part { kWalls = 0, kRoofs = 1, kLedges = 2, kNightWindows = 3 };
+// The lit windows stand just off their wall, clear of its depth.
+constexpr float kNightWindowLift = 0.12f;
 
 // A design's plan point in world units from its street front.
 void DesignToFrame(const LibraryPoint& p, float& u, float& v) {
@@ -110,6 +114,20 @@ int32_t WallTexture(const BuildingDescription& d, uint8_t byte, const ArchitectT
   return set.blank[material];
 }
 
+// The wall's quad again, lifted off it and wearing the night-window texture
+// over the same window grid.
+void AddNightWindows(ArchitectBuild& out, const Vec3 (&wall)[4], const TexCoord (&t)[4], const Vec3& out3) {
+  const float n = std::hypot(out3.x, out3.z);
+  if (n <= 0) return;
+  const Vec3 lift{out3.x / n * kNightWindowLift, 0, out3.z / n * kNightWindowLift};
+  MeshPart& m = out.parts[kNightWindows];
+  const int32_t prim = m.Primitive(kNightWindowTextureNumber);
+  Vec3 p[4];
+  for (int k = 0; k < 4; ++k) p[k] = {wall[k].x + lift.x, wall[k].y, wall[k].z + lift.z};
+  const TexCoord t2[4] = {};
+  AddQuad(m, prim, p, t, t2, out3);
+}
+
 bool SameOutline(const DescriptionLayer& a, const DescriptionLayer& b) {
   if (a.points.size() != b.points.size()) return false;
   for (size_t i = 0; i < a.points.size(); ++i)
@@ -143,6 +161,8 @@ void AddWalls(ArchitectBuild& out, const BuildingDescription& d, size_t li, cons
     const TexCoord t[4] = {{0, reps}, {u, reps}, {u, 0}, {0, 0}};
     const TexCoord t2[4] = {{offset, v2}, {u * 0.125f + offset, v2}, {u * 0.125f + offset, v2}, {offset, v2}};
     AddQuad(m, prim, p, t, t2, out3);
+    const int32_t code = TextureByteIndex(byte);
+    if (!c.plain && code >= kFacadeWindowsFirst && code < kFacadeShopBlank) AddNightWindows(out, p, t, out3);
   }
 }
 
@@ -390,6 +410,12 @@ int32_t RegisterMeshPart(const MeshPart& part) {
   if (part.Empty() || TheModelSystem() == nullptr || part.positions.size() > kMaxPartVertices) return 0;
   for (const auto& list : part.indices)
     if (list.size() > size_t(kModelBuilderCapacity)) return 0;
+  // Lit windows need the night-window texture; without it there are none.
+  int32_t nightSlot = -1;
+  if (std::find(part.textures.begin(), part.textures.end(), kNightWindowTextureNumber) != part.textures.end()) {
+    if (TheTextureSystem()) nightSlot = TexSysFindNamedTexture(kNightWindowTexture);
+    if (nightSlot < 0) return 0;
+  }
   // Models run their z opposite to the city's: mirrored, with the winding turned.
   std::vector<Vec3> positions = part.positions;
   for (Vec3& p : positions) p.z = -p.z;
@@ -400,7 +426,9 @@ int32_t RegisterMeshPart(const MeshPart& part) {
     std::vector<uint16_t> indices = part.indices[p];
     for (size_t i = 0; i + 2 < indices.size(); i += 3) std::swap(indices[i + 1], indices[i + 2]);
     ModSysAddIndices(int32_t(indices.size()), indices.data());
-    ModSysEndPrimitive(handle, int32_t(p), 0, ArchitectTextureSlot(part.textures[p]));
+    const int32_t number = part.textures[p];
+    ModSysEndPrimitive(handle, int32_t(p), 0, number == kNightWindowTextureNumber ? uint16_t(nightSlot)
+                                                                                 : ArchitectTextureSlot(number));
   }
   ModSysCalcBounds(handle);
   if (CRenderer* renderer = GetRenderer()) renderer->PrepareModel(handle);

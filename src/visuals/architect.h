@@ -61,6 +61,12 @@ ArchitectTextureChoice ChooseArchitectTextures(uint32_t seed);
 // block's prestige list gives a seed; -1 when the list is empty.
 int32_t PrestigeWallMaterial(float blockPrestige, uint32_t seed);
 
+// The parts of a building: the three of the day, then the night's windows.
+inline constexpr size_t kArchitectDayParts = 3, kArchitectParts = 4;
+// The texture number of the night's lit windows (the shared night-window
+// texture, not one of the architect's own).
+inline constexpr int32_t kNightWindowTextureNumber = -2;
+
 // One model's geometry before it is registered.
 struct MeshPart {
   std::vector<Vec3> positions;
@@ -79,7 +85,9 @@ struct ArchitectBuild {
   DesignFrame frame;
   ArchitectTextureChoice textures;
   BuildingDescription description;
-  std::array<MeshPart, 3> parts;  // walls, roofs and caps, ledges
+  // Walls, roofs and caps, ledges; then the lit windows of the night, just
+  // off the walls that have windows (drawn only at night).
+  std::array<MeshPart, kArchitectParts> parts;
   int32_t doorCount = 0;
   std::array<Vec3, 8> doors{};  // building-relative, y up
   float height = 0;

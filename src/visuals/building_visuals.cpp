@@ -15,6 +15,7 @@
 #include "visuals/architect_tables.h"
 #include "visuals/architect.h"
 #include "visuals/building_tints.h"
+#include "visuals/scene_passes.h"
 #include "session/player.h"
 #include "ui/text_mesh.h"
 
@@ -380,7 +381,7 @@ void ReleaseStandardBuildings() {
 
 void DrawBuildingVisuals(const Mat43& view) {
   for (const StandardBuilding& s : g_standard)
-    for (const ModelLodSet& set : s.models.sets) DrawModel(set, s.position, 0, {1, 1, 1}, view);
+    for (size_t k = 0; k < kArchitectDayParts; ++k) DrawModel(s.models.sets[k], s.position, 0, {1, 1, 1}, view);
   for (int32_t slot : g_cityProps) {
     const PropSlot& p = ThePropPool().Slots[size_t(slot)];
     if (p.InUse && g_propModel)
@@ -397,8 +398,9 @@ void DrawBuildingVisuals(const Mat43& view) {
     const Vec3 at{b.CentreX, -v.Sink, b.CentreZ};
     // In the plan view the walls wear the owner's colour.
     const uint32_t tint = BuildingTint(b.Id);
-    for (const ModelLodSet& set : Models(b.Id).sets)
-      DrawModel(set, at, 0, {v.Growth, v.Growth, v.Growth}, view, tint);
+    const BuildingModels& models = Models(b.Id);
+    for (size_t k = 0; k < kArchitectDayParts; ++k)
+      DrawModel(models.sets[k], at, 0, {v.Growth, v.Growth, v.Growth}, view, tint);
     for (int32_t i = 0; i < b.Visual.PropCount && i < kBuildingProps && g_propModel; ++i) {
       const PropSlot& p = ThePropPool().Slots[size_t(b.Visual.Props[i])];
       DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
@@ -410,5 +412,15 @@ void DrawBuildingVisuals(const Mat43& view) {
       DrawModel(set, {s.Position[0], s.Position[1], s.Position[2]}, s.Yaw, {s.Scale[0], s.Scale[1], s.Scale[2]},
                 view);
     }
+  }
+}
+
+void DrawBuildingWindowLights(const Mat43& view, float nightLevel) {
+  for (const CBuilding& b : g_Buildings) {
+    const BuildingVisual& v = b.Visual;
+    if (!b.InUse || !b.Block || !v.Built || v.Growth < 1.0f || v.Sink > 0) continue;
+    const ModelLodSet& lit = Models(b.Id).sets[kArchitectParts - 1];
+    if (lit.count == 0 || !LightGroupLit(b.Id, nightLevel)) continue;
+    DrawModel(lit, {b.CentreX, 0, b.CentreZ}, 0, {1, 1, 1}, view);
   }
 }

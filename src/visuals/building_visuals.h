@@ -10,8 +10,7 @@
 #include "city/city_services.h"
 #include "engine/core/maths.h"
 #include "engine/scene/model.h"
-
-struct ArchitectBuild;
+#include "visuals/architect.h"
 
 inline constexpr int32_t kSignPoolSize = 2200;
 inline constexpr int32_t kPropPoolSize = 500;
@@ -77,9 +76,10 @@ int32_t SignModelForCode(SignSlot& sign, int32_t textId, const char* text, int32
 // last row when nobody owns it.
 int32_t SignColourRow(const CBuilding& building);
 
-// The building's models (walls, roofs and caps, ledges); handles 0 = none.
+// The building's models (walls, roofs and caps, ledges, the night's lit
+// windows); handles 0 = none.
 struct BuildingModels {
-  std::array<ModelLodSet, 3> sets{};
+  std::array<ModelLodSet, kArchitectParts> sets{};
 };
 const BuildingModels& ModelsOfBuilding(int32_t buildingId);
 
@@ -111,3 +111,6 @@ void ReleaseStandardBuildings();
 // Draws the architect's buildings, their signs and the standard buildings
 // (entities built per draw).
 void DrawBuildingVisuals(const Mat43& view);
+// The lit windows of the architect's buildings whose light group is on at
+// the night level (a building's group is its id).
+void DrawBuildingWindowLights(const Mat43& view, float nightLevel);

@@ -292,7 +292,8 @@ void DrawSmoke(CRenderer& r) {
   (void)r;
 }
 
-// Night windows: the blocks' window models, staggered in sixteen groups.
+// Night windows: the plain boxes' window models by block and the architect's
+// buildings' lit windows by building, staggered in sixteen groups.
 void DrawWindowLights(CRenderer& r) {
   const float night = NightLevel();
   if (night >= 255) return;
@@ -300,6 +301,7 @@ void DrawWindowLights(CRenderer& r) {
   r.SetShader(kShaderModulateAlphaTest);
   for (int32_t k = 0; k < kBlockCount; ++k)
     if (LightGroupLit(k, night)) DrawBasicWindows(k);
+  DrawBuildingWindowLights(View(), night);
   r.EnableLighting();
 }
 

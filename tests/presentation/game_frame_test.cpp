@@ -246,6 +246,18 @@ double Differing(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   return a.empty() ? 1.0 : double(off) / double(a.size() / 4);
 }
 
+// Warm lit-window pixels (strong red and green, little blue) in the city
+// below the prompt, between the panels at the left and the right.
+size_t WindowLightPixels(const std::vector<uint8_t>& t) {
+  size_t n = 0;
+  for (int y = 300; y < 480; ++y)
+    for (int x = 165; x < 460; ++x) {
+      const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+      n += p[2] > 200 && p[1] > 150 && p[0] + 70 < p[2];
+    }
+  return n;
+}
+
 TEST_F(GameFrameTest, AtNightTheCityIsDarkWithItsLightsOn) {
   for (const char* api : {"D3D", "Software"}) {
     const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Night);
@@ -254,6 +266,8 @@ TEST_F(GameFrameTest, AtNightTheCityIsDarkWithItsLightsOn) {
     Mean(t, 300, 480, land);
     EXPECT_LT(land[0] + land[1] + land[2], 3 * 70.0) << api << ": the night is not dark";
     EXPECT_GT(BrightPixels(t, 180), 30u) << api << ": no lights in the dark";
+    // The windows are drawn unlit: the night's dim light must not darken them.
+    if (std::string(api) == "D3D") EXPECT_GT(WindowLightPixels(t), 300u) << "no lit windows in the buildings";
   }
 }
 

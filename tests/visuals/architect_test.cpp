@@ -191,7 +191,7 @@ float Volume(const MeshPart& m) {
 }
 
 TEST_F(ArchitectLibraryTest, EverySiteGetsABuildingInsideItsLot) {
-  int32_t built = 0;
+  int32_t built = 0, litWindows = 0;
   for (int kind : {kKindRetail, kKindResidential, kKindLandscape})
     for (int x1 = 0; x1 < 7; x1 += 2)
       for (int z1 = 0; z1 < 7; z1 += 3)
@@ -229,8 +229,15 @@ TEST_F(ArchitectLibraryTest, EverySiteGetsABuildingInsideItsLot) {
               EXPECT_LE(std::fabs(a.doors[size_t(i)].z), hd + 0.01f);
               EXPECT_EQ(a.doors[size_t(i)].y, 6.0f);
             }
+            // Lit windows for the night on walls with windows; a landscaped
+            // site has no walls to light.
+            if (kind == kKindLandscape) {
+              EXPECT_EQ(a.parts[kArchitectParts - 1].TriangleCount(), 0);
+            }
+            litWindows += a.parts[kArchitectParts - 1].TriangleCount() > 0;
           }
   EXPECT_GT(built, 100);
+  EXPECT_GT(litWindows, built / 3);
 }
 
 TEST_F(ArchitectLibraryTest, DoorsOfAShopStandOnItsStreetFront) {

@@ -509,6 +509,7 @@ void CD3DRenderer::DrawEntity(CEntity* entity) {
     rec.flags |= 4;
   }
   rec.colour = entity->colour;
+  if (!lighting_) rec.flags |= 2;  // the queue is drawn later, under whatever lighting is on then
   rec.frame = std::clamp<int32_t>(entity->animFrame, 0, std::max<int32_t>(1, model->frameCount) - 1);
   if (immediateEntities_) {
     for (int32_t g = 0; g < model->primitiveCount; ++g) DrawQueuedGroup(rec, *model, g);
@@ -594,7 +595,7 @@ void CD3DRenderer::DrawQueuedGroup(const DrawRecord& rec, const CModel& model, i
   const size_t frame = size_t(rec.frame) * size_t(model.vertexCount);
   const bool packed = model.packed == 1 && model.packedPositions;
   if (!packed && !model.positions) return;
-  const bool flat = rec.colour != 0xFFFFFFFFu || !lighting_;
+  const bool flat = rec.colour != 0xFFFFFFFFu || (rec.flags & 2);
   const bool lit = !flat && model.normals;
   const bool twoStage = layout_ == GpuVertexLayout::TwoTextures;
   const Mat43& m = rec.matrix;

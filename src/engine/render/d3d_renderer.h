@@ -156,7 +156,7 @@ class CD3DRenderer : public CRenderer {
     Mat43 matrix;  // world, z row negated
     Vec3 light;    // light direction in model space x 127
     Vec3 halfway;  // x 127, when flag 4
-    uint32_t flags;  // 1: translation only; 4: half-way vector present
+    uint32_t flags;  // 1: translation only; 2: drawn with lighting off; 4: half-way vector present
     uint32_t colour;
     int32_t frame;
   };
