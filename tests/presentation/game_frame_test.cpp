@@ -267,7 +267,9 @@ TEST_F(GameFrameTest, AtNightTheCityIsDarkWithItsLightsOn) {
     EXPECT_LT(land[0] + land[1] + land[2], 3 * 70.0) << api << ": the night is not dark";
     EXPECT_GT(BrightPixels(t, 180), 30u) << api << ": no lights in the dark";
     // The windows are drawn unlit: the night's dim light must not darken them.
-    if (std::string(api) == "D3D") EXPECT_GT(WindowLightPixels(t), 300u) << "no lit windows in the buildings";
+    if (std::string(api) == "D3D") {
+      EXPECT_GT(WindowLightPixels(t), 300u) << "no lit windows in the buildings";
+    }
   }
 }
 
