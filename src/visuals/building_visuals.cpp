@@ -416,6 +416,13 @@ void DrawBuildingVisuals(const Mat43& view) {
 }
 
 void DrawBuildingWindowLights(const Mat43& view, float nightLevel) {
+  // The utility and marina blocks' standard buildings light up in the same
+  // staggered groups, counted by their place in the list.
+  for (size_t i = 0; i < g_standard.size(); ++i) {
+    const ModelLodSet& lit = g_standard[i].models.sets[kArchitectParts - 1];
+    if (lit.count > 0 && LightGroupLit(int32_t(i), nightLevel))
+      DrawModel(lit, g_standard[i].position, 0, {1, 1, 1}, view);
+  }
   for (const CBuilding& b : g_Buildings) {
     const BuildingVisual& v = b.Visual;
     if (!b.InUse || !b.Block || !v.Built || v.Growth < 1.0f || v.Sink > 0) continue;
