@@ -13,6 +13,7 @@ PACKAGES=(
   liblua5.4-dev
   libfreetype-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
   xdotool imagemagick
+  iproute2 util-linux
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
