@@ -10,10 +10,12 @@
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
 #include "frontend/board_list.h"
+#include "frontend/front_end.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
 #include "app/panel_commands.h"
+#include "panels/hud_panels.h"
 #include "panels/panel_events.h"
 #include "app/menu_script_commands.h"
 #include "app/network_game.h"
@@ -54,6 +56,7 @@
 #include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/player.h"
+#include "session/session_services.h"
 #include "session/session_state.h"
 #include "session/simulation.h"
 #include "session/tick_driver.h"
@@ -423,23 +426,54 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 
 // ---- New game, load, end ------------------------------------------------------------
 
-// The new-game reset, also the first step of a load.
+// The one reset: every piece of game state back to its start, the network
+// state included. A new game and a load begin with it, so a second game in
+// one process starts as the first did, whatever the first left (a level
+// after a network game, a load after a level). Tests call it too, never a
+// list of their own: a piece missing here breaks the program and the tests
+// alike. What the next game is to be (the level list, the lobby's set-up
+// rows) is its input and stays; the program's own parts (assets, panels,
+// the scripts' functions) stay until Shutdown.
 void Game::Reset() {
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
+  // Scripts: the old level's timers (its state is replaced by the level's).
+  Script().ClearTimers();
+  // Interface and camera: the HUD, and the menu pages that covered the old
+  // game hold none of its pauses.
   ResetInterface();
+  ForgetCoveredGame();
+  CamReset();
+  ResetGameCamera();
   ResetCameraHeading();
   ResetStoredCamera();
   ResetScreenModes();
   ResetPicking();
   SetEndSequenceTokens(kNoEndToken, kNoEndToken);
+  // Simulation and session, the network state included.
   ResetSimulation();
-  // After the city's reset has removed its buildings; the city's own props
-  // before the level's buildings take theirs.
+  // The save file's words: no end requested, and no header of a game loaded
+  // before; the difficulty is the next game's setting (the menus' choice or
+  // the loaded header's) and stays.
+  EndGameWord() = 0;
+  SaveGameHeader header;
+  header.difficulty = CurrentSaveHeader().difficulty;
+  CurrentSaveHeader() = header;
+  // Presentation: after the city's reset has removed its buildings; the
+  // city's own props before the level's buildings take theirs.
   ResetBuildingVisuals();
   ResetPropInstances();
   ResetPresentation();
+  ResetGameSound();
   CamSetMode(kNewGameCameraMode);
   GameScheduler().ResetTaskTimes();
+}
+
+// A game started or loaded on an open network session is played on it: the
+// session's own values are carried across the reset, which clears them.
+void Game::ResetKeepingNetworkSession() {
+  const SessionState before = Session();
+  Reset();
+  if (before.networkSession) CopyNetworkSession(before, Session());
 }
 
 void Game::NewGame(const LevelEntry* entry) {
@@ -448,7 +482,7 @@ void Game::NewGame(const LevelEntry* entry) {
   // gets a new game each time.
   const uint32_t ownSeed = newGameSeed_ ? *newGameSeed_ : static_cast<uint32_t>(std::time(nullptr));
   SeedRandomStreams(Session().networkSession ? static_cast<uint32_t>(Session().networkSeed) : ownSeed);
-  Reset();
+  ResetKeepingNetworkSession();
   GamePauseState().ClearReason(0);
   const LevelEntry* level = CurrentLevelEntry();
   // The starting decade's figures (rents, costs, ground rents) before the
@@ -488,7 +522,7 @@ bool Game::Load(std::string_view name) {
     CurrentSaveHeader() = shown;
     return false;
   }
-  Reset();
+  ResetKeepingNetworkSession();
   SetCurrentLevelEntry(level);
   // The level's rules and economy, without its starting city: the saved
   // city is the one that runs. The scripts see the saved ticks.
@@ -497,6 +531,7 @@ bool Game::Load(std::string_view name) {
   GameTime().screenMode = kScreenModeCity;
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
+  StartLevelSound();
   ResumeComputerPlayersAfterLoad();
   InitSmokeEmitters();
   ResetRoadDecade();
@@ -535,14 +570,29 @@ void Game::EndGame(bool finished, int32_t outcome) {
 
 // ---- Shutdown ------------------------------------------------------------------------
 
+// The end of what StartSimulation began: the game state reset (which
+// releases the buildings' models while the model system stands), then the
+// city's entities, and the services and handlers it installed taken back.
+void Game::ReleaseSimulation() {
+  Reset();
+  ReleaseCityEntities();
+  SetCityVisualServices(nullptr);
+  SetFlybyEndedHandler(nullptr);
+  RestoreDefaultSessionServices();
+  SetSaveProfileSource({});
+  SetSaveHeaderSource({});
+  SetScriptEndGameHandler(nullptr);
+  SetScriptTextIdCheck(nullptr);
+}
+
 void Game::Shutdown() {
   if (!running_) return;
   running_ = false;
-  ResetBuildingVisuals();
+  TheNetworkGame().End();
+  ReleaseSimulation();
+  ReleaseHudPanelSets();
   ReleaseStandardBuildings();
   ReleaseArchitectAssets();
-  SetCityVisualServices(nullptr);
-  TheNetworkGame().End();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
   ReleaseAuctionRoom();

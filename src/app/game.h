@@ -55,6 +55,10 @@ class Game final : public ShellProgram {
   // The simulation and what the game root connects to it (part of Start;
   // tests without a window call it, then RunStartupFiles).
   void StartSimulation();
+  // The end of StartSimulation's work: the game state reset, the city's
+  // entities released (part of Shutdown; tests without a window call it
+  // before they release the engine).
+  void ReleaseSimulation();
   // The start-up's scripts and parameter files, in the program's order (part
   // of Start, after StartSimulation). False when a script failed; the files
   // are read all the same.
@@ -70,6 +74,9 @@ class Game final : public ShellProgram {
   bool Save(std::string_view name);
   // Ends the running game: finished, and the outcome (1 won).
   void EndGame(bool finished, int32_t outcome);
+  // The one reset of the game state (game.cpp): NewGame and Load begin with
+  // it, and every test that runs a game calls it.
+  void Reset();
 
   // The scheduler's four tasks.
   static void PanelRefreshTask();
@@ -83,7 +90,7 @@ class Game final : public ShellProgram {
   static void ShowAuctionEvent(const AuctionEvent& event);
 
  private:
-  void Reset();
+  void ResetKeepingNetworkSession();
   void DrawFrame();
   bool FrameWanted();
 

@@ -156,6 +156,11 @@ void StartLevelSound() {
   for (int32_t i = 0; i < 7; ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
 }
 
+void ResetGameSound() {
+  GameSound().Disable();
+  StartedSamples().clear();
+}
+
 void ActivateSound(bool active) {
   if (active)
     GameSound().ResumeAll(GamePauseState().Count(3));

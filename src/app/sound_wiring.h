@@ -12,8 +12,12 @@ void AttachSound();
 // After the window: the sound manager and the profile's volumes.
 void OpenSound();
 void CloseSound();
-// A level starts: the game's sound on, the decade tracks listed.
+// A level starts or a game is loaded: the game's sound on, the decade
+// tracks listed.
 void StartLevelSound();
+// The game root's reset: the game's sound off and silent, the samples the
+// last game started forgotten.
+void ResetGameSound();
 // The window lost (false) or regained the focus.
 void ActivateSound(bool active);
 // One game event for sound: a named sample, its stop, the decade's music.

@@ -26,7 +26,7 @@
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_state.h"
-#include "session/utility_income.h"
+#include "session/simulation.h"
 
 namespace {
 
@@ -182,6 +182,8 @@ void BuildFixtureCity(const FixtureCityOptions& options) {
   RestoreDefaultCityServices();
   RegisterCityRandomStreams();
   VehicleRandom();
+  // A new game's reset (the game root's own), then the fixture's city on it.
+  ResetSimulation();
   InitBlockDefs();
   InitDistricts();
   ResetBuildingKinds();
@@ -192,12 +194,8 @@ void BuildFixtureCity(const FixtureCityOptions& options) {
   InitBlocks();
   ResetEconomyTables();
   // The session as a running game with no players, from the start hour.
-  PlayerTable().DeleteAllPlayers();
   PlayerData().Reset();
-  ResetUtilityIncome();
-  ResetGameClock();
   GameClock().hour = options.StartHour;
-  LogicTick() = 0;
   Session().inGame = true;
   SetCityVisualServices(options.Visuals);
   SeedRandomStreams(options.Seed);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -246,6 +247,7 @@ class CInGameMenuScreen : public CFrontEndPage {
       });
     return 1;
   }
+  void ForgetCoveredGame() override { cover.Forget(); }
   GameCover cover;
   std::array<CIconButton*, 4> buttons{};
 };
@@ -667,7 +669,17 @@ CFrontEndScreens::~CFrontEndScreens() {
   delete pages_;
 }
 
-void CFrontEndScreens::SetLayoutModels(std::vector<LayoutModel> models) { models_ = std::move(models); }
+void CFrontEndScreens::SetLayoutModels(std::vector<LayoutModel> models) {
+  const auto oldFirst = reinterpret_cast<uintptr_t>(models_.data());
+  const size_t oldCount = models_.size();
+  models_ = std::move(models);
+  for (const std::unique_ptr<CLayoutEntity>& e : entities) {
+    const auto at = reinterpret_cast<uintptr_t>(e->model);
+    if (e->model == nullptr || at < oldFirst || at >= oldFirst + oldCount * sizeof(LayoutModel)) continue;
+    const size_t page = (at - oldFirst) / sizeof(LayoutModel);
+    e->model = page < models_.size() ? &models_[page] : nullptr;
+  }
+}
 
 FrontEndServices& CFrontEndScreens::Services() {
   static FrontEndServices none;
@@ -777,11 +789,18 @@ void ReturnToFrontEnd(bool tutorial, bool finished) {
   fe.MoveToFront(page);
 }
 
+void ForgetCoveredGame() {
+  for (int32_t page = 0; page < kFrontEndPageCount; ++page)
+    if (auto* p = dynamic_cast<frontend_pages::CFrontEndPage*>(FrontEndScreens().Page(page))) p->ForgetCoveredGame();
+}
+
 void ResetFrontEnd() {
+  ForgetCoveredGame();
   CFrontEndScreens& fe = FrontEndScreens();
   for (CPanel* p : fe.Panels()) p->Close();
   while (fe.modalCount > 0) fe.PopModal();
-  fe.orbitCameraOnce = false;
+  // As the pages' building left it: the next opening orbits the camera.
+  fe.orbitCameraOnce = fe.created;
 }
 
 namespace frontend_pages {

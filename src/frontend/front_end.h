@@ -97,6 +97,8 @@ class CFrontEndScreens : public CPanelManager {
   ~CFrontEndScreens() override;
   void CreatePanels() override;
 
+  // The pages' layout models. Pages already built are moved onto the new
+  // models (page for page), never left on the old ones.
   void SetLayoutModels(std::vector<LayoutModel> models);
   void SetServices(FrontEndServices* services) { services_ = services; }
   FrontEndServices& Services();
@@ -133,5 +135,10 @@ void ReturnToFrontEnd(bool tutorial, bool finished = false);
 // The statistics page over the running game (the view panel's results
 // button); nothing when it is open already.
 void ShowStatistics();
-// Tests and the program's end: every page closed, the set forgotten.
+// The game root's reset: the pages that covered a running game (the in-game
+// menu, the statistics) hold no pause and remember no screen mode of it.
+void ForgetCoveredGame();
+// Tests and the program's end: every page closed, no question pending, no
+// game covered, and the set as its building left it (the next opening
+// orbits the camera).
 void ResetFrontEnd();

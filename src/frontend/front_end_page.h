@@ -42,6 +42,8 @@ class CFrontEndPage : public CPanel {
     for (CTextRect* t : texts) t->Draw(LayoutEntity());
   }
   virtual void DrawPage() {}
+  // The game the page covered is gone (ForgetCoveredGame).
+  virtual void ForgetCoveredGame() {}
   std::vector<CTextRect*> texts;
   CFrontEndScreens& Screens() { return FrontEndScreens(); }
   FrontEndServices& Game() { return FrontEndScreens().Services(); }

@@ -17,6 +17,9 @@ class GameCover {
   void Uncover(FrontEndServices& game);
   // Lets go of the pause without touching the screen mode (the game ends).
   void Release(FrontEndServices& game);
+  // The covered game is gone (the game root's reset has cleared its pauses):
+  // nothing held, nothing remembered, so the next game is covered afresh.
+  void Forget() { *this = GameCover{}; }
   bool HoldsPause() const { return holdsPause_; }
   int32_t RememberedMode() const { return rememberedMode_; }
 

@@ -151,6 +151,7 @@ class CStatisticsScreen : public CFrontEndPage {
   }
 
   int32_t statistic = 2;
+  void ForgetCoveredGame() override { cover.Forget(); }
   GameCover cover;
   CTextRect* session = nullptr;
   CTextRect* item = nullptr;

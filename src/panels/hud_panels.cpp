@@ -150,6 +150,11 @@ void CreateHudPanelSets() {
   AuctionPanels().CreatePanels();
 }
 
+void ReleaseHudPanelSets() {
+  GamePanels().ReleasePanels();
+  AuctionPanels().ReleasePanels();
+}
+
 // ---- Which set shows ------------------------------------------------------------------
 
 void ShowPanelSets(bool, bool inGame, bool auction) {

@@ -108,6 +108,9 @@ void InstallHudPanels(HudPanelObjects& objects, CGamePanelManager& game, CAuctio
 void InstallHudPanels();
 // Both sets' CreatePanels, the in-game set first.
 void CreateHudPanelSets();
+// The HUD's and the auction room's sets released (the program's end, before
+// the interface's textures and the heap go): no panel of them is built.
+void ReleaseHudPanelSets();
 
 // Which set takes input and is drawn: the auction room shows the auction
 // set only, the front end neither, every other mode the in-game set.

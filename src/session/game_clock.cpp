@@ -32,11 +32,7 @@ CGameClock& GameClock() {
 }
 
 void ResetGameClock() {
-  CGameClock& c = GameClock();
-  c.hour = 9;
-  c.yearInDecade = 0;
-  c.decade = 0;
-  c.dayCounter = 0;
+  GameClock() = CGameClock{};
   Session().tickInHour = 0;
 }
 

@@ -8,20 +8,25 @@
 #include "city/construction_jobs.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
+#include "session/ai_characters.h"
 #include "session/auction.h"
 #include "session/chance_cards.h"
 #include "session/chat_log.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_events.h"
 #include "session/game_messages.h"
 #include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/player.h"
 #include "session/player_data.h"
+#include "session/ready_barrier.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "session/stats_history.h"
+#include "session/tick_driver.h"
+#include "session/tutorial.h"
 #include "session/utility_income.h"
 #include "engine/files/save_game.h"
 
@@ -50,6 +55,33 @@ void RegisterSessionSaveHooks() {
 }
 
 void InitSession() { RegisterSessionSaveHooks(); }
+
+void ResetSession() {
+  // What was told of the old game is no news for the new one.
+  ClearGameEvents();
+  Session() = SessionState{};
+  Tweaks() = GameTweaks{};
+  ResetGameTime();
+  ResetTickCounters();
+  ResetTickDriver();
+  EndPlayerReadyWait();
+  PlayerReadyBarrier() = ReadyBarrier{};
+  PlayerTable().DeleteAllPlayers();
+  ResetAuction();
+  ResetChanceCards();
+  // Before the level's scripts, whose level event sets the objective.
+  ResetGoals();
+  ResetGameClock();
+  GetUtilityIncome() = UtilityIncome{};
+  ResetUtilityIncome();
+  EventQueue().Clear();
+  ChatLog().Clear();
+  ClearStatsHistory();
+  SetLogicSpeed(false);
+  ResetAiScores();
+  GetAiScriptLimits() = AiScriptLimits{};
+  TutorialBuildRestriction() = TutorialBuildChoice{};
+}
 
 void StartLevelSession() {
   ResetTickCounters();

@@ -5,13 +5,7 @@ GameTimeWords& GameTime() {
   return words;
 }
 
-void ResetGameTime() {
-  GameTimeWords& t = GameTime();
-  t.viewState = 1;
-  t.gameTime[0] = 0;
-  t.gameTime[1] = 0;
-  t.timeWords[0] = 25;
-}
+void ResetGameTime() { GameTime() = GameTimeWords{}; }
 
 // Saved as game-time words; the session gives them their meaning.
 uint32_t& LogicTick() { return reinterpret_cast<uint32_t&>(GameTime().gameTime[0]); }
@@ -22,6 +16,18 @@ uint32_t& DayTick() { return reinterpret_cast<uint32_t&>(GameTime().timeWords[1]
 SessionState& Session() {
   static SessionState state;
   return state;
+}
+
+void CopyNetworkSession(const SessionState& from, SessionState& to) {
+  to.networkSession = from.networkSession;
+  to.host = from.host;
+  to.networkGameStarted = from.networkGameStarted;
+  to.networkSeed = from.networkSeed;
+  to.networkScenario = from.networkScenario;
+  to.localSlot = from.localSlot;
+  to.localDirectPlayId = from.localDirectPlayId;
+  to.serverSlot = from.serverSlot;
+  to.sessionLost = from.sessionLost;
 }
 
 GameTweaks& Tweaks() {

@@ -30,7 +30,8 @@ struct GameTimeWords {
   }
 };
 GameTimeWords& GameTime();
-// The new-game values: no ticks, the frame step, the first view state.
+// The new-game values: no ticks, the frame step, the city's screen mode, the
+// first view state.
 void ResetGameTime();
 
 // Tick counters. The logic tick, running tick, tick limit and day tick live in
@@ -59,6 +60,11 @@ struct SessionState {
   int32_t shellGameMode = 0;    // 3 skips the hourly scenery schedule
 };
 SessionState& Session();
+// This machine's part of an open network session: the connection's flags,
+// its slots and the start the machines agreed (seed and level). The reset
+// clears it with every other field; a game that starts on an open session
+// carries it across its reset with this copy.
+void CopyNetworkSession(const SessionState& from, SessionState& to);
 
 // True in a single-player game or on the host: the machine that runs the
 // computer players, the auctioneer, the goal checks and the tick grants.

@@ -18,6 +18,7 @@
 #include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/player.h"
+#include "session/player_data.h"
 #include "session/ready_barrier.h"
 #include "session/session.h"
 #include "session/session_services.h"
@@ -41,18 +42,11 @@ void InitSimulation() {
 }
 
 void ResetSimulation() {
-  // What was told of the old game is no news for the new one.
-  ClearGameEvents();
+  // The session first: its reset drops the players, whose businesses and
+  // blocks the city's reset then takes back.
+  ResetSession();
   ResetPreferences();
   ResetEconomyForNewGame();
-  PlayerTable().DeleteAllPlayers();
-  ResetAuction();
-  ResetChanceCards();
-  // Before the level's scripts, whose level event sets the objective.
-  ResetGoals();
-  ResetGameClock();
-  ResetUtilityIncome();
-  EventQueue().Clear();
   ResetConstructionJobs();
   ClearCity();
   EntAnimFinishAll();
@@ -60,13 +54,12 @@ void ResetSimulation() {
   ResetBlockStats(true);
   // Traffic saves nothing: a new or loaded game starts with empty streets.
   ResetTraffic();
-  ClearStatsHistory();
-  SetLogicSpeed(false);
-  ResetGameTime();
-  TutorialBuildRestriction() = TutorialBuildChoice{};
+  // The players' statistics, counted on the emptied city.
+  PlayerData().Reset();
 }
 
 void FinishSimulationLoad() {
+  Session().inGame = true;
   FinishPeopleLoad();
   Session().tickInHour = RunningTick() % kTicksPerHour;
   LoadDecadeParameters(GameClock().decade);

@@ -9,14 +9,15 @@
 // the animation pool, traffic, people and economy tables, every save chunk
 // and console command of the simulation, and the session's links.
 void InitSimulation();
-// The new-game reset: economy, players, clock, auction, utility accounts,
-// event queue, buildings, animations, people, block statistics, traffic,
-// statistics history, the logic speed and the game-time words. Also the
-// first step of a load.
+// The new-game reset, also the first step of a load: the whole session
+// (ResetSession), then the economy, construction jobs, buildings,
+// animations, people, block statistics, traffic and the players' statistics.
+// The game root's reset (Game::Reset) calls it; a test below the game root
+// calls it to start from a new game, never a list of its own.
 void ResetSimulation();
-// After a load's chunks: the people's block counts, crossings and entity
-// positions, the hour's tick count, the decade's parameters and
-// the utility accounts, which the chunks do not hold.
+// After a load's chunks: a level is running, the people's block counts,
+// crossings and entity positions, the hour's tick count, the decade's
+// parameters and the utility accounts, which the chunks do not hold.
 void FinishSimulationLoad();
 // Level start, after the level's scripts and players: the session's level
 // start, empty streets and the people's crossings, the block prestige.

@@ -132,6 +132,8 @@ void CPanel::BindLayout(CLayoutEntity* model, const char* hotArea, const char* d
   frameCount = openFrames = withModel ? std::max<int32_t>(model->model->FrameCount(), 1) : 1;
   SelectLayoutFrame(frameCount);
   animating = open = settling = reopen = false;
+  // Bound again (a panel set released and made anew): built afresh.
+  if (built) DeleteTree();
   Build();
   built = true;
 }

@@ -32,7 +32,8 @@ class CPanel : public CWidget {
   virtual void OnClose() {}
 
   // Binds the model (null: a panel without one) and looks up the optional
-  // hot-area and drag-bar elements, then runs Build.
+  // hot-area and drag-bar elements, then runs Build (a panel built before
+  // loses its old widgets first).
   void BindLayout(CLayoutEntity* model, const char* hotArea, const char* dragBar,
                   CPanelManager* manager);
   void SelectLayoutFrame(int32_t n);  // 1-based

@@ -48,6 +48,18 @@ void CPanelManager::RemovePanel(CPanel* panel) {
   panel->manager = nullptr;
 }
 
+void CPanelManager::ReleasePanels() {
+  for (CPanel* p : Panels()) {
+    RemovePanel(p);
+    p->open = p->animating = p->settling = p->modal = false;
+    p->built = false;
+  }
+  entities.clear();
+  hovered = entered = tooltipWidget = focusedEditBox = nullptr;
+  modalCount = 0;
+  modalPresent = false;
+}
+
 void CPanelManager::MoveToFront(CPanel* panel) {
   if (panel == nullptr) return;
   Unlink(panel);

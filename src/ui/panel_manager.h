@@ -28,6 +28,9 @@ class CPanelManager {
   void MoveToFront(CPanel* panel);
   // Takes a panel out of the set (a panel leaving is forgotten everywhere).
   void RemovePanel(CPanel* panel);
+  // Every panel out of the set and no longer built, the set's entities gone:
+  // CreatePanels may make the set again (its panels are then built afresh).
+  void ReleasePanels();
   void ProcessInput();
   void Draw();
   void CloseAll();

@@ -488,9 +488,6 @@ void SetCameraPath(std::span<const Vec3> vertices, int32_t perFrame, int32_t fra
 }
 
 bool LoadCameraPath(const char* name) {
-  static ModelLodSet set{};
-  if (set.handles[0] > 0) ModSysDeleteModel(set.handles[0]);
-  set = ModelLodSet{};
   SetCameraPath({}, 0, 0);
   // A missing path is reported and not registered (the model loader would
   // end the program).
@@ -507,16 +504,35 @@ bool LoadCameraPath(const char* name) {
     ReportErrorF(1, "Unable to load the camera path %s.", name);
     return false;
   }
+  ModelLodSet set{};
   const int32_t handle = EntLoadModel(name, &set, 0);
   if (reopen) CacheArchive().Close();
   const CModel* m = ModSysGetModel(handle);
-  if (!m || !m->positions) return false;
-  const int32_t frames = std::max<int32_t>(m->frameCount, 1);
-  SetCameraPath({m->positions, size_t(m->vertexCount) * size_t(frames)}, m->vertexCount, frames);
-  return true;
+  const bool loaded = m && m->positions;
+  if (loaded) {
+    const int32_t frames = std::max<int32_t>(m->frameCount, 1);
+    SetCameraPath({m->positions, size_t(m->vertexCount) * size_t(frames)}, m->vertexCount, frames);
+  }
+  // The camera keeps its own copy of the vertices: the model goes at once,
+  // so no handle of it outlives the model system it came from.
+  if (set.handles[0] > 0) ModSysDeleteModel(set.handles[0]);
+  return loaded;
 }
 
 void ResetCameraHeading() { C().yaw = -kPi / 2; }
+
+void ResetGameCamera() {
+  GameCamera& g = Game();
+  g.tracker.clear();
+  g.followed = nullptr;
+  g.orbitPoint = {0, 5, 30};
+  g.orbitRadius = 10;
+  g.autoTurn = false;
+  g.path.clear();
+  g.pathVerticesPerFrame = g.pathFrames = 0;
+  g.locked = CameraState{};
+  g.isLocked = false;
+}
 
 int32_t AddToCameraTracker(CEntity* object) {
   auto& t = Game().tracker;

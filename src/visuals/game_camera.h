@@ -70,6 +70,9 @@ bool LoadCameraPath(const char* name);
 // Frames of vertices for the flyby path (tests and self-built paths).
 void SetCameraPath(std::span<const Vec3> vertices, int32_t verticesPerFrame, int32_t frames);
 void ResetCameraHeading();
+// Between games: no object followed or tracked (they were the last game's),
+// no lock, no orbit or fly-by path of it. The fly-by's end handler stays.
+void ResetGameCamera();
 int32_t AddToCameraTracker(CEntity* object);
 int32_t CameraTrackerCount();
 void ClearCameraTracker();

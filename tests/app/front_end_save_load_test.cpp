@@ -55,8 +55,9 @@ class FrontEndSaveLoadTest : public InProcessGameTest {
     StartSimulation();  // the profiles' settings run in its script state
   }
   void TearDown() override {
-    ResetFrontEnd();
+    // The game's end opens the menus again: they are closed after it.
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
+    ResetFrontEnd();
     PlayerProfile() = CPlayerProfile{};
     g_StartupOptions.frontEnd = false;
     CloseGame();

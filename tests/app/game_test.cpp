@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -36,6 +37,7 @@
 #include "city/blocks.h"
 #include "session/auction.h"
 #include "session/chance_cards.h"
+#include "session/chat_log.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
 #include "session/player.h"
@@ -45,6 +47,7 @@
 #include "script/people_access.h"
 #include "script/profiles.h"
 #include "session/tick_driver.h"
+#include "sound/game_sound.h"
 #include "visuals/cut_scene.h"
 #include "engine/input/camera_controller.h"
 #include "engine/input/input_device.h"
@@ -213,6 +216,123 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
   EXPECT_EQ(SkipCutScene(), "lose_sequence");
   EXPECT_FALSE(RunState().gameRunning);
   EXPECT_FALSE(PlayerTable().Local()->inUse);
+}
+
+// A second game in one process starts from the start, whatever the first
+// left: the game root's one reset (Game::Reset) begins every new game and
+// every load. A save taken at once holds the whole saved game; what a save
+// does not hold is looked at directly.
+class SecondGameTest : public WholeGameTest {
+ protected:
+  void TearDown() override {
+    TheGame().SetNewGameSeed(std::nullopt);
+    WholeGameTest::TearDown();
+  }
+  Bytes SaveNow(const std::string& name) {
+    ExecuteConsoleCommand(("SAVEGAME " + name).c_str());
+    return Read(name.c_str());
+  }
+  // The game played on and left in the middle of everything: an auction on
+  // the screen, a chat line, a later decade, the fast speed, the plan view's
+  // words, a level's tweak.
+  void PlayOn() {
+    RunUntil([] { return LogicTick() % 100 == 99; }, 200);
+    ExecuteConsoleCommand("AUCTION 12 500");
+    ASSERT_TRUE(RunUntil([] { return CurrentAuction() != nullptr && CurrentAuction()->active != 0; }, 3200));
+    ASSERT_EQ(Session().gameState, kGameStateAuction);
+    ChatLog().AddLine(0, "still here");
+    GameClock().decade = 3;
+    SetLogicSpeed(true);
+    GameTime().viewState = 2;
+    Tweaks().startingCash = 1.0f;
+    PlayerTable().Local()->money += 12345.0f;
+  }
+  // What the save does not hold, as a new game or a load has it.
+  static void ExpectNothingOfTheLastGame() {
+    EXPECT_EQ(CurrentAuction(), nullptr);
+    EXPECT_EQ(Session().gameState, kGameStateRunning);
+    EXPECT_EQ(Session().ticksPerCall, 1);
+    EXPECT_TRUE(Session().inGame);
+    EXPECT_EQ(ChatLog().LiveCount(), 0);
+    EXPECT_EQ(GameTime().screenMode, 0);
+    EXPECT_TRUE(GameSound().enabled());
+    EXPECT_FALSE(GamePauseState().Paused());
+  }
+};
+
+TEST_F(SecondGameTest, LevelsInARowStartAlike) {
+  TheGame().SetNewGameSeed(77);
+  TheGame().NewGame(&FreePlayLevel());
+  const Bytes first = SaveNow("first");
+  ASSERT_FALSE(first.empty());
+  // A new level while one runs (STARTLEVEL), then one after the end.
+  PlayOn();
+  TheGame().NewGame(&FreePlayLevel());
+  ExpectNothingOfTheLastGame();
+  EXPECT_EQ(SaveNow("second"), first);
+  PlayOn();
+  TheGame().EndGame(false, 0);
+  TheGame().NewGame(&FreePlayLevel());
+  ExpectNothingOfTheLastGame();
+  EXPECT_EQ(SaveNow("third"), first);
+}
+
+TEST_F(SecondGameTest, ALoadAfterALevelIsTheSavedGameAlone) {
+  TheGame().NewGame(&FreePlayLevel());
+  RunUntil([] { return LogicTick() >= 200; }, 300);
+  const Bytes saved = SaveNow("saved");
+  // Loaded while a game runs, and from the menus once it has ended.
+  PlayOn();
+  ExecuteConsoleCommand("LOADGAME saved");
+  ASSERT_EQ(Count(replies_, "File saved loaded successfully"), 1);
+  ExpectNothingOfTheLastGame();
+  EXPECT_EQ(SaveNow("again"), saved);
+  PlayOn();
+  TheGame().EndGame(false, 0);
+  ExecuteConsoleCommand("LOADGAME saved");
+  ASSERT_EQ(Count(replies_, "File saved loaded successfully"), 2);
+  ExpectNothingOfTheLastGame();
+  EXPECT_EQ(SaveNow("after_the_end"), saved);
+}
+
+// A network game's session, once closed, leaves nothing to the next game: it
+// is a single-player one from the start. While a session is open, a level
+// that starts is played on it.
+TEST_F(SecondGameTest, ALevelAfterANetworkGameIsASinglePlayerOne) {
+  TheGame().SetNewGameSeed(77);
+  TheGame().NewGame(&FreePlayLevel());
+  const Bytes single = SaveNow("single");
+  // What the session's close (NetworkGame::CloseSession) leaves of it.
+  SessionState& s = Session();
+  s.networkSeed = 4242;
+  s.networkScenario = 300005;
+  s.localSlot = 2;
+  s.serverSlot = 1;
+  s.sessionLost = true;
+  TheGame().EndGame(false, 0);
+  TheGame().NewGame(&FreePlayLevel());
+  EXPECT_FALSE(Session().networkSession);
+  EXPECT_EQ(Session().networkSeed, 0);
+  EXPECT_EQ(Session().networkScenario, 0);
+  EXPECT_EQ(Session().localSlot, 0);
+  EXPECT_EQ(Session().serverSlot, 0);
+  EXPECT_FALSE(Session().sessionLost);
+  ExpectNothingOfTheLastGame();
+  EXPECT_EQ(SaveNow("single_again"), single);
+
+  // An open session: the level starts on it, seeded by it.
+  TheGame().EndGame(false, 0);
+  s.networkSession = true;
+  s.host = true;
+  s.networkGameStarted = true;
+  s.networkSeed = 4242;
+  s.localSlot = 1;
+  TheGame().NewGame(&FreePlayLevel());
+  EXPECT_TRUE(Session().networkSession);
+  EXPECT_TRUE(Session().host);
+  EXPECT_TRUE(Session().networkGameStarted);
+  EXPECT_EQ(Session().networkSeed, 4242);
+  EXPECT_EQ(Session().localSlot, 1);
 }
 
 // The level scripts' calls: the objective, the difficulty, level

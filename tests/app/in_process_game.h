@@ -23,6 +23,7 @@
 #include "engine/core/memory.h"
 #include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
+#include "panels/hud_panels.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/script.h"
@@ -65,11 +66,14 @@ class InProcessGameTest : public ::testing::Test {
     AttachGameConsoleCommands();
     RunState() = GameRunState{};
     GamePauseState().Reset();
-    Session() = SessionState{};
+    CurrentSaveHeader() = SaveGameHeader{};  // the menus' difficulty as at the start
     if (!MemoryManager().IsInitialised()) {
       ASSERT_TRUE(MemoryManager().Init(64u << 20, kGameHeapAlignment));
     }
     CreateEngineSystems();  // the night windows' texture
+    // Whatever an earlier test of this process left, the game starts from
+    // the program's one reset.
+    TheGame().Reset();
   }
 
   void StartSimulation() {
@@ -78,12 +82,17 @@ class InProcessGameTest : public ::testing::Test {
     ASSERT_TRUE(TheGame().RunStartupFiles());
   }
 
+  // The program's own end of the simulation (the game root's one reset, the
+  // city's entities released) and of the HUD a test may have made, as its
+  // Shutdown does while the engine stands; then the engine, the heap and the
+  // program's start-up wiring.
   void CloseGame() {
+    TheGame().ReleaseSimulation();
+    ReleaseHudPanelSets();
     Script().Destroy();
     ScenarioManager().Clear();  // the front end's levels
     DestroyEngineSystems();
     MemoryManager().Shutdown();
-    PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
     RestoreDefaultSessionServices();
     RestoreDefaultCityServices();
@@ -91,7 +100,6 @@ class InProcessGameTest : public ::testing::Test {
     ClearConsoleCommandTable();
     RunState() = GameRunState{};
     GamePauseState().Reset();
-    Session() = SessionState{};
     SetConsoleSink(std::move(oldSink_));
     platform::SetMessageBoxBackend(std::move(oldBoxes_));
     platform::SetGameRoot(oldRoot_);

@@ -17,22 +17,17 @@
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_state.h"
+#include "session/simulation.h"
 #include "session/utility_income.h"
 
-inline void ResetSessionForCityTest() {
-  PlayerTable().DeleteAllPlayers();
-  PlayerTable().SetLocal(nullptr);
-  PlayerData().Reset();
-  ResetUtilityIncome();
-  ResetGameClock();
-  LogicTick() = 0;
-  EventQueue().Clear();
-  Session() = SessionState{};
-}
-
+// The program's own new-game reset (the game root calls the same), then the
+// built-in map's city. The city's random streams take their places first, as
+// the program's start gives them theirs before the session's: the reset's
+// first draw would otherwise put the chance deck's stream ahead of them.
 inline void BuildTestCity() {
   RestoreDefaultCityServices();
-  ResetSessionForCityTest();
+  RegisterCityRandomStreams();
+  ResetSimulation();
   InitBlockDefs();
   InitDistricts();
   ResetBuildingKinds();

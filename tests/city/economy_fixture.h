@@ -61,7 +61,7 @@ class EconomyTest : public ::testing::Test {
     HouseholdRandom().SetState(12345);
     PeopleRandom().SetState(777);
   }
-  void TearDown() override { ResetSessionForCityTest(); }
+  void TearDown() override { ResetSimulation(); }
 
   // The city-wide rent per resident the house hunt weighs rents against.
   static void SetRentAverage(float value) {

@@ -17,6 +17,7 @@
 #include "session/scenarios.h"
 #include "script/profiles.h"
 #include "session/goals.h"
+#include "session/simulation.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"

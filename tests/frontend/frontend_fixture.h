@@ -19,6 +19,7 @@
 #include "platform/temp_dir.h"
 #include "script/profiles.h"
 #include "session/session_state.h"
+#include "session/simulation.h"
 #include "ui/interface_assets.h"
 #include "ui/ui_services.h"
 #include "ui/widget.h"
@@ -38,7 +39,7 @@ class FrontEndDataTest : public ::testing::Test {
     SetSaveHeaderSource({});
     PlayerProfile() = CPlayerProfile{};
     RunState().gameRunning = false;
-    Session().networkSession = false;
+    ResetSimulation();  // the program's new-game reset: no game, no session
     GamePauseState().Reset();
     platform::SetGameRoot(oldRoot_);
   }
@@ -55,19 +56,26 @@ class TextureRenderer : public RecordingRenderer {
 
 // The front end's pages made from the game's own layouts, images and fonts
 // at 640, served by the test's stand-in game, driven by the mouse; message
-// boxes are kept instead of shown.
+// boxes are kept instead of shown. The heap and the texture system stand for
+// the whole process, as the program's start makes them once; each test
+// loads the interface's images, fonts and layouts on them, and starts from
+// the menus closed and the program's new-game reset.
 class FrontEndPagesTest : public ::testing::Test {
  protected:
   void LoadPages(FrontEndServices& game) {
+    oldRoot_ = platform::GameRoot();
     platform::SetGameRoot(RC_GAME_ROOT);
-    platform::SetMessageBoxBackend([this](std::string_view, std::string_view text, platform::BoxIcon,
-                                          platform::BoxButtons) {
+    oldBoxes_ = platform::SetMessageBoxBackend([this](std::string_view, std::string_view text, platform::BoxIcon,
+                                                      platform::BoxButtons) {
       boxes_.emplace_back(text);
       return platform::BoxResult::Ok;
     });
+    loaded_ = true;
     ThrowOnFatalError();
-    ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
-    TexSysCreate();
+    if (!MemoryManager().IsInitialised()) {
+      ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+      TexSysCreate();
+    }
     Ui() = UiServices{};
     Ui().renderer = &renderer_;
     ASSERT_TRUE(LoadInterfaceImages(640));
@@ -76,6 +84,17 @@ class FrontEndPagesTest : public ::testing::Test {
     ASSERT_TRUE(LoadLayoutModels(std::span<const char* const>(kFrontEndLayoutFiles, size_t(kPageBlank)), models));
     FrontEndScreens().SetLayoutModels(std::move(models));
     FrontEndScreens().SetServices(&game);
+    ResetFrontEnd();
+    ResetSimulation();
+  }
+
+  void TearDown() override {
+    if (!loaded_) return;
+    ResetFrontEnd();
+    FrontEndScreens().SetServices(nullptr);
+    Ui() = UiServices{};
+    platform::SetMessageBoxBackend(std::move(oldBoxes_));
+    platform::SetGameRoot(oldRoot_);
   }
 
   CPanel* Page(int32_t p) { return FrontEndScreens().Page(p); }
@@ -102,4 +121,9 @@ class FrontEndPagesTest : public ::testing::Test {
 
   TextureRenderer renderer_;
   std::vector<std::string> boxes_;
+
+ private:
+  bool loaded_ = false;
+  std::string oldRoot_;
+  platform::MessageBoxBackend oldBoxes_;
 };

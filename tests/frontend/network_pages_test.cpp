@@ -20,6 +20,7 @@
 #include "session/scenarios.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
+#include "session/simulation.h"
 #include "ui/buttons.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
@@ -80,16 +81,16 @@ class NetworkPagesTest : public FrontEndPagesTest {
     ScenarioManager().RegisterLevel(300005, "Harbour", "wealth", "d");
     ScenarioManager().RegisterLevel(300006, "Decade", "year", "d");
     PlayerTable().ClearPlayerSetupRows();
-    Session() = SessionState{};
     FrontEndGameMode() = 0;
   }
   void TearDown() override {
     ResetFrontEnd();
     SetFrontEndNetwork(nullptr);
+    ResetSimulation();
     RestoreDefaultSessionServices();
-    Session() = SessionState{};
     ScenarioManager().Clear();
     PlayerTable().ClearPlayerSetupRows();
+    FrontEndPagesTest::TearDown();
   }
   void Open(int32_t p) {
     Page(p)->Open();

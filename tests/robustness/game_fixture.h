@@ -66,29 +66,22 @@ class RunningGameTest : public ::testing::Test {
     oldSink_ = SetConsoleSink([this](std::string_view, int kind) { consoleErrors += kind == kConsoleError; });
     ThrowOnFatalError();
 
+    // The game root's one reset, as a new game begins, then the fixture city
+    // (a running game from a new game's nine o'clock).
+    TheGame().Reset();
     FixtureCityOptions city;
     city.People = 150;
     city.CarsPerBand = 20;
     city.TaxisPerBand = 5;
+    city.StartHour = 9;
     BuildFixtureCity(city);
     WireSubsystems();
 
-    Session() = SessionState{};
-    Session().inGame = true;
+    // The program's run and pause state and the lobby's rows are no game
+    // state: each test starts them afresh.
     GamePauseState().Reset();
     RunState().quit = false;
-    PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
-    EventQueue().Clear();
-    ResetTickCounters();
-    ResetTickDriver();
-    ResetGameClock();
-    ClearStatsHistory();
-    // What a new game resets besides the city: an auction, the cards or a
-    // building job an earlier test left running is not this game's.
-    ResetAuction();
-    ResetChanceCards();
-    ResetConstructionJobs();
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 1, "Cpu"));
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Other"));
@@ -99,9 +92,7 @@ class RunningGameTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    PlayerTable().DeleteAllPlayers();
-    EventQueue().Clear();
-    Session() = SessionState{};
+    TheGame().Reset();
     ClearSaveHooks();
     ClearConsoleCommandTable();
     RestoreDefaultSessionServices();
@@ -138,7 +129,11 @@ class RunningGameTest : public ::testing::Test {
   static bool LoadGame(std::string_view name) {
     SaveGameFile file;
     if (!OpenSaveGame(name, file)) return false;
+    // The level's scripts would set the tweaks again after the reset: the
+    // test's stand in for them.
+    const GameTweaks level = Tweaks();
     ResetSimulation();
+    Tweaks() = level;
     ApplySaveChunks(file, kSaveAll);
     FinishSimulationLoad();
     RunState().gameRunning = true;

@@ -306,10 +306,21 @@ TEST_F(EventTest, RunawayScriptsAreStoppedAndCloseRequestsBreakIn) {
   EXPECT_EQ(stopped, 2);
   EXPECT_TRUE(RunScript("x = 1"));
 
+  // The request waits for a window procedure to take it, as the program's
+  // own does: without one it would stay pending and stop every later script.
+  static int closes;
+  closes = 0;
+  const platform::WindowProc oldProc = platform::SetWindowProc([](uint32_t m, uint64_t, int64_t) -> int64_t {
+    closes += m == platform::WM_CLOSE;
+    return 0;
+  });
   platform::RequestWindowClose();
   Script().ClearErrorLog();
   EXPECT_FALSE(Script().RunText("while true do end", "closing", false));
   platform::PumpWindowMessages();  // the close is taken
+  platform::SetWindowProc(oldProc);
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(platform::CloseRequestPending());
   ASSERT_FALSE(Script().ErrorLog().empty());
   EXPECT_NE(Script().ErrorLog().back().find("the game is closing"), std::string::npos);
   EXPECT_TRUE(RunScript("x = 2"));

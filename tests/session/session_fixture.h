@@ -116,36 +116,23 @@ class SessionTest : public ::testing::Test {
         });
     ThrowOnFatalError();
     SetRouteTableImage({});  // these games run without a route table, knowingly
-    BuildTestCity();
+    // The program's new-game reset (in BuildTestCity), then the city.
     RestoreDefaultSessionServices();
+    BuildTestCity();
     SetCityVisualServices(&visuals);
     SetSessionGameServices(&game);
-    ClearGameEvents();
     ClearSaveHooks();
     SetSaveProfileSource([] { return std::string("test"); });
     RegisterSessionSaveHooks();
-    Session() = SessionState{};
-    Tweaks() = GameTweaks{};
+    // The program's run and pause state, and the next game's choices (no
+    // level list, no set-up rows), are no game state: each test starts them
+    // afresh.
     RunState().quit = false;
     GamePauseState().Reset();
-    PlayerTable().DeleteAllPlayers();
     PlayerTable().ClearPlayerSetupRows();
-    EventQueue().Clear();
-    ResetTickCounters();
-    ResetTickDriver();
-    ResetGameClock();
-    GameClock().absoluteHour = 0;
-    GetUtilityIncome() = UtilityIncome{};
-    ResetUtilityIncome();
-    ClearStatsHistory();
-    PlayerData().Reset();
     ScenarioManager().Clear();
-    ResetAuction();
-    ResetChanceCards();
-    ResetGoals();
-    // A job left by an earlier game would finish on this one's buildings.
-    ResetConstructionJobs();
-    ChatLog().Clear();
+    // The players' statistics on the built city, as a level's start counts them.
+    PlayerData().Reset();
   }
 
   void TearDown() override {

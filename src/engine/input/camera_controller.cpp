@@ -27,6 +27,7 @@ struct Controller {
   CamSteering steered;
   float rotation = 0;
   bool modeChanged = false;
+  int32_t startConstraint = 0;  // CamInit's, which CamReset restores
 };
 
 Controller& Cam() {
@@ -186,20 +187,26 @@ Vec3 Between(const Vec3& current, const Vec3& target, float fraction, int32_t st
 void CamInit(int32_t rate, int32_t constraint) {
   CameraState& c = g_CameraState;
   Controller& k = Cam();
-  c.constraint = constraint;
-  c.smoothEye = c.smoothLookAt = 1;
-  c.orbitFollow = 0;
-  c.steps = 10;
-  CamSetMode(0);
-  CamSetPosition(0, 6, -10);
+  k.startConstraint = constraint;
+  CamReset();
   c.rate = rate;
   std::fill(std::begin(k.customModes), std::end(k.customModes), nullptr);
-  c.sensitivity = 100;
   const float r = SafeRate(rate);
   c.pitchDivisor = 10000 / r;
   k.slowSpeed = 8 / r;
   k.fastSpeed = 80 / r;
   k.modeChanged = false;
+}
+
+void CamReset() {
+  CameraState& c = g_CameraState;
+  c.constraint = Cam().startConstraint;
+  c.smoothEye = c.smoothLookAt = 1;
+  c.orbitFollow = 0;
+  c.steps = 10;
+  CamSetMode(0);
+  CamSetPosition(0, 6, -10);
+  c.sensitivity = 100;
 }
 
 int32_t CamSetMode(int32_t mode) {

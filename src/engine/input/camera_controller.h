@@ -104,6 +104,9 @@ struct CamSteering {
 };
 
 void CamInit(int32_t rate, int32_t constraint);
+// The camera's state as CamInit left it (constraint, smoothing, steps, mode,
+// position, sensitivity); its rate and registered modes stay.
+void CamReset();
 int32_t CamSetMode(int32_t mode);
 int32_t CamSetConstraint(int32_t kind);  // returns the previous kind
 // Modes 9..32 only; other numbers are refused (false).
