@@ -442,6 +442,36 @@ TEST_F(SelectionInfoTest, PersonPageReadsTheHouseholdOnlyWhenThereIsOne) {
   p = saved;
 }
 
+// The work section names the business of the building the person works in,
+// not the first business of the work block.
+TEST_F(SelectionInfoTest, PersonPageNamesTheBusinessOfThePersonsOwnWorkplace) {
+  const int32_t block = OrdinaryBlock();
+  const CBusiness& first = AddBusiness(block, 0, 0, 10);
+  const CBusiness& second = AddBusiness(block, 2, 0, 10);
+  ASSERT_NE(first.GetTypeNameId(), second.GetTypeNameId());
+  CPerson& p = g_People[7];
+  const CPerson saved = p;
+  const PersonCycle savedCycle = g_PersonCycles[7];
+  p = CPerson{};
+  p.InUse = 1;
+  p.Index = 7;
+  p.Household = -1;
+  p.WorkBlock = uint8_t(block);
+  DoorOf(second.Building, g_PersonCycles[7].WorkDoor);
+  CurrentInfoSelection() = InfoSelection{};
+  CurrentInfoSelection().person = 7;
+  panel().ShowPage(kInfoPersonPage);
+  Settle();
+  std::string second_name, first_name;
+  InterfaceTextSystem().GetTextAscii(second_name, second.GetTypeNameId());
+  InterfaceTextSystem().GetTextAscii(first_name, first.GetTypeNameId());
+  const std::string lines = Column(*panel().personPage.list);
+  EXPECT_NE(lines.find(second_name), std::string::npos) << lines;
+  EXPECT_EQ(lines.find(first_name), std::string::npos) << lines;
+  p = saved;
+  g_PersonCycles[7] = savedCycle;
+}
+
 }  // namespace
 
 // An auction announced for the selected block while its lease is pending
