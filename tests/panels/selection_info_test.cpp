@@ -294,6 +294,27 @@ TEST_F(SelectionInfoTest, GroundRentGroupsByOwnerWithTotals) {
   EXPECT_NE(right.find("30.00"), std::string::npos) << right;  // the owner's own: 13 + 17
 }
 
+// Each business's row picks its building when clicked.
+TEST_F(SelectionInfoTest, GroundRentRowsPickTheirBuildings) {
+  const int32_t block = OrdinaryBlock();
+  const CBusiness& shop = AddBusiness(block, 0, 0, 7);
+  Select(block);
+  panel().OnEvent(kNotifyClicked, panel().TabButton(1)->id, 0);
+  std::vector<std::pair<int32_t, int32_t>> picked;  // object index, building
+  const UiGameLinks saved = Ui().links;
+  Ui().links.objectExists = [](const UiObjectRef&) { return true; };
+  Ui().links.selectObject = [&](const UiObjectRef& o, int32_t building) { picked.emplace_back(o.index, building); };
+  int32_t rows = 0;
+  for (CRichTextLink* link : page().rentList->lineLink)
+    if (link->targetBuilding == shop.Building) {
+      ++rows;
+      link->OnEvent(kNotifyClicked, link->button ? link->button->id : 0, 0);
+    }
+  Ui().links = saved;
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(picked, (std::vector<std::pair<int32_t, int32_t>>{{block, shop.Building}}));
+}
+
 TEST_F(SelectionInfoTest, ListWithoutBusinessesShowsTheEmptyLine) {
   Select(OrdinaryBlock());
   panel().OnEvent(kNotifyClicked, panel().TabButton(3)->id, 0);
