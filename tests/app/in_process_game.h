@@ -32,6 +32,11 @@
 #include "session/session_services.h"
 #include "session/session_state.h"
 
+// The program fixes its random streams' order in Game::Prepare, before
+// anything draws; a test process does the same once, before its first test,
+// whichever test that is (a reset constructs the chance deck's stream).
+inline const bool kRandomStreamsInProgramOrder = (RegisterRandomStreams(), true);
+
 class InProcessGameTest : public ::testing::Test {
  protected:
   // A fresh game root named for the test, holding copies of `folders` of the

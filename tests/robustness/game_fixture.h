@@ -45,6 +45,10 @@
 #include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 
+// The program fixes its random streams' order in Game::Prepare, before
+// anything draws; a test process does the same once, before its first test.
+inline const bool kRandomStreamsInProgramOrder = (RegisterRandomStreams(), true);
+
 class RunningGameTest : public ::testing::Test {
  protected:
   void SetUp() override {
