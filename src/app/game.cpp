@@ -579,7 +579,9 @@ int LoadGameCommand(const char* rest) {
 int SaveGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (TheGame().Save(name))
+  if (!ValidSaveName(name))
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved: a save may not take that name", name.c_str());
+  else if (TheGame().Save(name))
     ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());
   else
     ConsolePrintF(kConsoleError, "Error. File %s could not be saved", name.c_str());

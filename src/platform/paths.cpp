@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -145,6 +145,38 @@ std::FILE* OpenRegularStream(const std::string& path, const char* mode) {
   std::FILE* file = ::fdopen(fd, mode);
   if (file == nullptr) ::close(fd);
   return file;
+}
+
+bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why) {
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string temp = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    if (why) *why = std::strerror(errno);
+    return false;
+  }
+  ::fchmod(fd, 0644);
+  size_t done = 0;
+  int error = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = n < 0 ? errno : ENOSPC;
+      break;
+    }
+    done += size_t(n);
+  }
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    if (why) *why = std::strerror(error);
+    return false;
+  }
+  return true;
 }
 
 bool GameFileExists(std::string_view game_name) { return Exists(ResolveGamePath(game_name)); }

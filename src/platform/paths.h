@@ -39,6 +39,14 @@ int OpenRegularFile(const std::string& path, int flags, int create_mode = 0644);
 // The same for fopen modes ("rb", "wb", "ab", "r+b", "w+" ...).
 std::FILE* OpenRegularStream(const std::string& path, const char* mode);
 
+// Replaces the file at a real path with `bytes`, whole or not at all. They are
+// written under a fresh hidden name in the same folder (".<name>.XXXXXX",
+// made with O_EXCL so it never takes a file that exists), synced, then renamed
+// over the file. No save or other name the game writes starts with a dot, so
+// a temporary never stands where a user's file could. False with the reason
+// in `why` (when given), the old file kept and no temporary left.
+bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why = nullptr);
+
 // True when the name resolves to an existing file or folder.
 bool GameFileExists(std::string_view game_name);
 

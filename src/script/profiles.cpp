@@ -83,25 +83,7 @@ bool WriteFileAtomically(std::string_view gamePath, const std::string& text) {
   const std::string real = platform::ResolveNewGamePath(gamePath);
   std::error_code ec;
   fs::create_directories(fs::path(real).parent_path(), ec);
-  if (fs::exists(real, ec)) {
-    // The settings file may have been left read-only.
-    fs::permissions(real, fs::perms::owner_write, fs::perm_options::add, ec);
-  }
-  const std::string temp = real + ".tmp";
-  std::FILE* file = platform::OpenRegularStream(temp, "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  fs::rename(temp, real, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  return platform::ReplaceFileWhole(real, text);
 }
 
 int NativeSetLevelInfo(lua_State* state) {

@@ -1,6 +1,7 @@
 #include "ui/layout_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -12,6 +13,8 @@
 #include "ui/ui_services.h"
 
 namespace {
+
+constexpr float kLayoutReach = 100000.0f;
 
 const Vec3* FramePositions(const LayoutModel& model, int32_t frame) {
   const ModelFileData& d = model.data;
@@ -83,6 +86,11 @@ bool ParseLayoutModel(std::span<const uint8_t> bytes, LayoutModel& out, std::str
   for (const auto& p : d.primitives)
     for (uint16_t i : p.indices)
       if (i >= d.vertexCount) return RefuseFile(reason, "index");
+  // Layouts are drawn in a 640 x 480 space. A position far outside it, or
+  // not a number, is damage: it is kept within a reach whose rectangles and
+  // text widths still fit an int.
+  for (Vec3& p : out.data.positions)
+    for (float* c : {&p.x, &p.y, &p.z}) *c = std::isnan(*c) ? 0.0f : std::clamp(*c, -kLayoutReach, kLayoutReach);
   out.textures.assign(d.textures.size(), -1);
   return true;
 }

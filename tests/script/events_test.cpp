@@ -309,10 +309,33 @@ TEST_F(EventTest, RunawayScriptsAreStoppedAndCloseRequestsBreakIn) {
   platform::RequestWindowClose();
   Script().ClearErrorLog();
   EXPECT_FALSE(Script().RunText("while true do end", "closing", false));
-  platform::PumpWindowMessages();  // the close is taken
+  // The close is taken, as the game's window procedure takes it (a request
+  // left pending would stop every later script of this program).
+  const platform::WindowProc old = platform::SetWindowProc([](uint32_t, uint64_t, int64_t) -> int64_t { return 0; });
+  platform::PumpWindowMessages();
+  platform::SetWindowProc(old);
+  ASSERT_FALSE(platform::CloseRequestPending());
   ASSERT_FALSE(Script().ErrorLog().empty());
   EXPECT_NE(Script().ErrorLog().back().find("the game is closing"), std::string::npos);
   EXPECT_TRUE(RunScript("x = 2"));
+}
+
+// Memory is bounded too: a script doubling a string or filling a table fails
+// with "not enough memory" as a script error (one instruction can double a
+// string, so the instruction budget alone does not stop it), and the state
+// goes on working once the garbage is gone.
+TEST_F(EventTest, ScriptsThatWantAllTheMemoryFailAsScriptErrors) {
+  const char* bombs[] = {"local s = 'x' for i = 1, 40 do s = s .. s end",
+                         "local t = {} for i = 1, 1e9 do t[i] = {i} end",
+                         "local t = {} for i = 1, 1e9 do t[i] = i end"};
+  for (const char* bomb : bombs) {
+    Script().ClearErrorLog();
+    EXPECT_FALSE(Script().RunText(bomb, "bomb", false)) << bomb;
+    ASSERT_FALSE(Script().ErrorLog().empty()) << bomb;
+    EXPECT_NE(Script().ErrorLog().back().find("not enough memory"), std::string::npos)
+        << Script().ErrorLog().back();
+    EXPECT_TRUE(RunScript("x = 3")) << bomb;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Panels on layouts made by the layout compiler: element lookup, the opening
 // slide and settle, the hot area and the drag bar; panel sets: hover, the
 // mouse and wheel messages, modal fades and the HUD's binding order.
+#include <cmath>
 #include <string>
 
 #include "tools/layoutc/layout_source.h"
@@ -169,6 +170,34 @@ TEST_F(PanelTest, DamagedOrMissingLayoutFilesAreRefused) {
   ASSERT_TRUE(LoadLayoutModel("gamedata2\\test\\panel.tm", model, error)) << error;
   EXPECT_EQ(model.textures, std::vector<int32_t>{-1});
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// Positions far outside the layout space, or not numbers, are kept within a
+// reach: the rectangles and the text widths taken from them stay ints.
+TEST_F(PanelTest, LayoutPositionsFromDamagedFilesStayWithinReach) {
+  for (float damaged : {1e30f, -1e30f, 3e38f, std::nanf("")}) {
+    LayoutSource compiled;
+    std::string error;
+    ASSERT_TRUE(ParseLayoutSource(kPanelSource, compiled, error));
+    for (Vec3& p : compiled.model.positions) p = {damaged, -damaged, damaged};
+    compiled.model.positions[0] = {-damaged, damaged, 0};
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(EncodeModelFile(compiled.model, bytes, error));
+    LayoutModel model;
+    ASSERT_TRUE(ParseLayoutModel(bytes, model, error)) << error;
+    const UIRect r = LayoutFrameBounds(model, 0);
+    for (float c : {r.x1, r.y1, r.x2, r.y2}) EXPECT_TRUE(c >= -100000.0f && c <= 100000.0f) << damaged << " " << c;
+  }
+  // A text rectangle of any size still wraps (the sanitizer build checks the
+  // arithmetic).
+  for (float edge : {1e30f, std::nanf("")}) {
+    CTextRect text;
+    text.SetRect(-edge, 0, edge, 100);
+    text.SetAlignment(0, 4, 0);
+    text.AddText("a few words to wrap");
+    text.Layout();
+    EXPECT_EQ(text.LineCount(), 1) << edge;
+  }
 }
 
 TEST_F(PanelTest, OpeningPlaysToTheLastFrameThenSettlesOnTheChosenOneAndRefreshesOnce) {

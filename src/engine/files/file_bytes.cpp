@@ -36,26 +36,9 @@ bool WriteWholeGameFile(std::string_view game_name, std::span<const uint8_t> byt
   const std::string real = platform::ResolveNewGamePath(game_name);
   const std::filesystem::path folder = std::filesystem::path(real).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-  // Written whole under a fresh name beside the file, then renamed over it:
-  // a full disk or a failed write leaves the old file, never a part of one.
-  std::string temp = real + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  ::fchmod(fd, 0644);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += size_t(n);
-  }
-  const bool written = done == bytes.size();
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), real.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  // A full disk or a failed write leaves the old file, never a part of one.
+  return platform::ReplaceFileWhole(
+      real, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void FatalFileError(std::string_view text, std::string_view path) {
