@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/core/random_stream.h"
 #include "platform/paths.h"
 #include "platform/window.h"
@@ -653,8 +654,8 @@ void CScript::TriggerEvent(std::string_view name, int32_t delay, int32_t argumen
 
   lua_getglobal(state, EventFunctionName("EVENT_", name).c_str());
   if (!lua_isfunction(state, -1)) {
-    ReportErrorF(1, "Unable to find event function for %.*s", static_cast<int>(std::min<size_t>(name.size(), 200)),
-                 name.data());
+    ReportPerFileF(1, "missing event function", "the level's scripts", "Unable to find event function for %.*s",
+                   static_cast<int>(std::min<size_t>(name.size(), 200)), name.data());
     lua_settop(state, top);
     return;
   }

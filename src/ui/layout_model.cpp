@@ -6,6 +6,7 @@
 #include <map>
 
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/render/renderer.h"
@@ -112,8 +113,11 @@ bool LoadLayoutModels(std::span<const char* const> gameNames, std::vector<Layout
   for (size_t i = 0; i < gameNames.size(); ++i) {
     std::string reason;
     if (!LoadLayoutModel(gameNames[i], out[i], reason)) {
-      ReportErrorF(1, "Layout %.200s cannot be read (%.100s)", gameNames[i], reason.c_str());
+      // Said once per file: the elements it lacks are then only logged.
+      ReportPerFileF(1, "layout", gameNames[i], "Layout %.200s cannot be read (%.100s)", gameNames[i],
+                     reason.c_str());
       out[i] = LayoutModel{};
+      out[i].name = gameNames[i];
       ok = false;
     }
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/play_warning.h"
 #include "tools/layoutc/layout_source.h"
 #include "ui/game_panels.h"
 #include "ui/interface_controls.h"
@@ -170,6 +171,23 @@ TEST_F(PanelTest, DamagedOrMissingLayoutFilesAreRefused) {
   ASSERT_TRUE(LoadLayoutModel("gamedata2\\test\\panel.tm", model, error)) << error;
   EXPECT_EQ(model.textures, std::vector<int32_t>{-1});
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// A damaged layout is said once, naming its file: the elements the panels
+// then miss in it go to the log with a count, not a box each.
+TEST_F(PanelTest, ADamagedLayoutIsReportedOnceForAllItsElements) {
+  ResetPerFileReports();
+  WriteBytes("gamedata2/test/damaged.tm", {1, 2, 3, 4});
+  const char* names[] = {"gamedata2\\test\\damaged.tm"};
+  std::vector<LayoutModel> models;
+  EXPECT_FALSE(LoadLayoutModels(names, models));
+  CLayoutEntity damaged;
+  damaged.model = &models[0];
+  for (const char* element : {"BACKING", "DRAGBAR", "HOTAREA", "TEXT_AREA", "CLOSE"})
+    CPanel::FindElementRect(element, &damaged, 0);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].find("gamedata2\\test\\damaged.tm cannot be read"), std::string::npos) << boxes_[0];
+  EXPECT_EQ(PerFileReportCount("layout", names[0]), 6);
 }
 
 // Positions far outside the layout space, or not numbers, are kept within a
