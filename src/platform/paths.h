@@ -4,6 +4,7 @@
 // (`scripts\gamestart\hub.lua`, `max\archive.DIR`). Every file the game opens
 // goes through here to become a real path on a case-sensitive file system.
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,15 @@ std::FILE* OpenRegularStream(const std::string& path, const char* mode);
 // a temporary never stands where a user's file could. False with the reason
 // in `why` (when given), the old file kept and no temporary left.
 bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why = nullptr);
+
+// Several files that belong together (a text bank's two halves), replaced
+// as ReplaceFileWhole does: every temporary is written before any is renamed,
+// so a failed write (a full disk) replaces none of them.
+struct FileContents {
+  std::string path;
+  std::string_view bytes;
+};
+bool ReplaceFilesWhole(std::span<const FileContents> files, std::string* why = nullptr);
 
 // True when the name resolves to an existing file or folder.
 bool GameFileExists(std::string_view game_name);

@@ -32,13 +32,21 @@ bool ReadWholeGameFile(std::string_view game_name, std::vector<uint8_t>& out, si
 }
 
 bool WriteWholeGameFile(std::string_view game_name, std::span<const uint8_t> bytes) {
-  std::error_code ec;
-  const std::string real = platform::ResolveNewGamePath(game_name);
-  const std::filesystem::path folder = std::filesystem::path(real).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-  // A full disk or a failed write leaves the old file, never a part of one.
-  return platform::ReplaceFileWhole(
-      real, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const GameFileBytes file{game_name, bytes};
+  return WriteWholeGameFiles(std::span(&file, 1));
+}
+
+bool WriteWholeGameFiles(std::span<const GameFileBytes> files) {
+  std::vector<platform::FileContents> contents;
+  for (const GameFileBytes& file : files) {
+    const std::string real = platform::ResolveNewGamePath(file.game_name);
+    const std::filesystem::path folder = std::filesystem::path(real).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    // A full disk or a failed write leaves the old files, never a part of one.
+    contents.push_back({real, std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size())});
+  }
+  return platform::ReplaceFilesWhole(contents);
 }
 
 void FatalFileError(std::string_view text, std::string_view path) {
