@@ -95,14 +95,17 @@ TEST_F(MovieTest, MissingAndDamagedFilesDoNotPlay) {
 // pictures' formats change between frames) decode to their end or stop; a
 // FIFO in the movie's place is refused at once.
 TEST_F(MovieTest, DamagedMoviesDecodeSafelyAndFifosAreRefused) {
-  const std::string good = Make(2.0);
+  // The game's own intro movie when it is built (its sound changes format
+  // where bytes are changed), else a small one.
+  const fs::path intro = fs::path(RC_GAME_ROOT) / "gamedata" / "quillmarch.mpg";
+  const std::string good = fs::exists(intro) ? intro.string() : Make(2.0);
   std::ifstream in(good, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
   uint32_t seed = 1;
   auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
-  for (int trial = 0; trial < 24; ++trial) {
+  for (int trial = 0; trial < 12; ++trial) {
     std::string damaged = bytes;
-    for (int flip = 0; flip < 200; ++flip) damaged[next() % damaged.size()] = char(next() >> 24);
+    for (int flip = 0; flip < 2000; ++flip) damaged[next() % damaged.size()] = char(next() >> 24);
     const fs::path path = dir_ / ("flipped" + std::to_string(trial) + ".mpg");
     std::ofstream(path, std::ios::binary) << damaged;
     platform::FfmpegMovie movie;
