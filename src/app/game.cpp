@@ -21,6 +21,7 @@
 #include "city/building_library.h"
 #include "city/city_map.h"
 #include "engine/core/console.h"
+#include "engine/core/play_warning.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
@@ -425,6 +426,7 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 
 // The new-game reset, also the first step of a load.
 void Game::Reset() {
+  ResetPerFileReports();  // each game says once what its damaged files lack
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
   ResetInterface();
   ResetCameraHeading();

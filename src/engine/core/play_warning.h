@@ -19,5 +19,5 @@ void ReportPerFileF(int level, std::string_view kind, std::string_view file, con
     __attribute__((format(printf, 4, 5)));
 // Reports of the kind and file so far.
 int32_t PerFileReportCount(std::string_view kind, std::string_view file);
-// Starts the counts again (tests).
+// Starts the counts again (each new or loaded game).
 void ResetPerFileReports();
