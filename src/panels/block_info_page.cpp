@@ -114,7 +114,8 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(35, leaseButton);
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
-  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20 + 40, bx + bw, T + 60 + bh), 0);
+  // At T + 20, so a label on two lines still ends above the message at T + 80.
+  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20, bx + bw, T + 20 + bh), 0);
   SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;
