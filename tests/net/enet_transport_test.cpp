@@ -410,4 +410,48 @@ TEST_F(EnetTransportTest, DisconnectRaisesPlayerDestroyedAndHostLossEndsTheSessi
   EXPECT_TRUE(host.HostSession("again", port_, "host", "The Host"));
 }
 
+// Machines that connect and never say Hello cannot fill the host's peers:
+// each is dropped after its deadline, and while they wait a real player
+// still joins. A player the host stops waiting for hears why.
+TEST_F(EnetTransportTest, SilentPeersCannotKeepAPlayerOutAndAreDropped) {
+  NetTransport& host = Host();
+  ENetHost* silent = enet_host_create(nullptr, 16, 1, 0, 0);
+  ASSERT_NE(silent, nullptr);
+  ENetAddress to{};
+  enet_address_set_host_ip(&to, kLoopback);
+  to.port = port_;
+  for (int i = 0; i < 16; ++i) ASSERT_NE(enet_host_connect(silent, &to, 1, 0), nullptr);
+  int connected = 0, dropped = 0;
+  auto serviceSilent = [&] {
+    ENetEvent ev;
+    while (enet_host_service(silent, &ev, 0) > 0) {
+      connected += ev.type == ENET_EVENT_TYPE_CONNECT;
+      dropped += ev.type == ENET_EVENT_TYPE_DISCONNECT;
+      if (ev.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(ev.packet);
+    }
+  };
+  // As many as the host lets in connect; the rest are pushed out at once.
+  ASSERT_TRUE(PumpUntil([&] {
+    serviceSilent();
+    return connected + dropped >= 16;
+  }));
+  NetTransport& real = Join("real");
+  EXPECT_TRUE(real.InSession());
+  EXPECT_EQ(host.PlayerCount(), 2);
+  // Past the deadline every silent one has gone; the player stays.
+  for (int round = 0; round < 3 && dropped < 16; ++round)
+    PumpUntil([&] {
+      serviceSilent();
+      return dropped >= 16;
+    });
+  EXPECT_EQ(dropped, 16);
+  EXPECT_GE(Count(0, NetEventKind::kWarning), 1);
+  EXPECT_TRUE(real.InSession());
+  enet_host_destroy(silent);
+
+  host.DropPlayer(real.LocalId(), true);
+  ASSERT_TRUE(PumpUntil([&] { return Count(Index(real), NetEventKind::kSessionLost) == 1; }));
+  EXPECT_EQ(Of(Index(real), NetEventKind::kSessionLost)[0].text, "The host stopped waiting for this machine.");
+}
+
 }  // namespace
