@@ -59,7 +59,7 @@ bool Refused(const char** why, const char* text) {
 
 void LogRefused(const CNetMessage& m, int32_t sender, int32_t peerId, const char* why) {
   const MessageKind* kind = FindMessageKind(m.Type());
-  NetLogF(sender, "Refused a %s message (type %d) from player %d, peer %d: %s.", kind ? kind->name : "game",
+  NetLogF(sender, "Refused a game message (%s, type %d) from player %d, peer %d: %s.", kind ? kind->name : "unknown",
           m.Type(), sender, peerId, why);
 }
 

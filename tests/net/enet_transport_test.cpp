@@ -6,7 +6,10 @@
 
 #include <enet/enet.h>
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -452,6 +455,35 @@ TEST_F(EnetTransportTest, SilentPeersCannotKeepAPlayerOutAndAreDropped) {
   host.DropPlayer(real.LocalId(), true);
   ASSERT_TRUE(PumpUntil([&] { return Count(Index(real), NetEventKind::kSessionLost) == 1; }));
   EXPECT_EQ(Of(Index(real), NetEventKind::kSessionLost)[0].text, "The host stopped waiting for this machine.");
+}
+
+// Datagrams larger than the transport's buffer sent to the session's port
+// (a flood of junk) are read off and dropped in one poll: a player's packets
+// behind them arrive at once, not one poll per junk datagram later, when the
+// player would long have been dropped for silence.
+TEST_F(EnetTransportTest, LargeJunkDatagramsDoNotHoldUpThePlayersPackets) {
+  NetTransport& host = Host();
+  NetTransport& client = Join("c");
+  ASSERT_TRUE(client.InSession());
+  const int junk = ::socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(junk, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port_);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const std::vector<uint8_t> big(6000, 0xA5);
+  for (int i = 0; i < 40; ++i)
+    ::sendto(junk, big.data(), big.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  ::close(junk);
+  const uint8_t block[] = {1, 2, 3};
+  ASSERT_TRUE(client.SendToAll(block, sizeof block));
+  client.Poll();  // sends it
+  bool arrived = false;
+  for (int poll = 0; poll < 3 && !arrived; ++poll) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (const NetEvent& e : host.Poll()) arrived |= e.kind == NetEventKind::kGame && e.data.size() == 3;
+  }
+  EXPECT_TRUE(arrived);
 }
 
 }  // namespace

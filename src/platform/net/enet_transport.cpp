@@ -45,8 +45,9 @@ constexpr uint32_t kPeerTimeoutMs = 5000;
 // take the slots real players join through.
 constexpr auto kHelloDeadline = std::chrono::milliseconds(5000);
 constexpr size_t kMaxPeersWithoutHello = kHostPeers - kNetMaxPlayers - 1;
-// Service passes per pump: each reads up to 256 datagrams.
-constexpr int kMaxServicePasses = 16;
+// Service passes per pump that hand out no event: each reads up to 256
+// datagrams, or stops at one larger than ENet's buffer.
+constexpr int kMaxServicePasses = 2048;
 
 // Session search: plain datagrams on the session's port, outside ENet's own
 // protocol (the host takes them off its socket before ENet sees them). An
@@ -325,16 +326,24 @@ class EnetTransport final : public NetTransport {
   void EnableJoining() override { joinDisabled_ = false; }
   void SetSessionUserValues(const int32_t words[4]) override { std::copy(words, words + 4, user_); }
 
-  // Reads the socket dry, a few thousand datagrams at most: junk sent to
-  // the port must not crowd the players' packets out of the system's
-  // receive buffer. The events wait for the next Poll.
+  // Reads the socket dry (within a bound): junk sent to the port must not
+  // crowd the players' packets out of the system's receive buffer. ENet
+  // stops a service call at a datagram larger than its buffer (and drops
+  // it), so a call that fails is followed by another; a flood of large
+  // datagrams used to leave all but one a poll in the socket. The events
+  // wait for the next Poll.
   void Pump() override {
     ENetEvent ev;
     servicing_ = this;
-    for (int pass = 0; pass < kMaxServicePasses && host_ != nullptr; ++pass) {
+    for (int passes = 0; host_ != nullptr && passes < kMaxServicePasses;) {
       const uint32_t received = host_->totalReceivedPackets;
-      while (host_ != nullptr && enet_host_service(host_, &ev, 0) > 0) Handle(ev);
-      if (host_ == nullptr || host_->totalReceivedPackets == received) break;
+      const int result = enet_host_service(host_, &ev, 0);
+      if (result > 0) {
+        Handle(ev);
+        continue;
+      }
+      ++passes;
+      if (result == 0 && host_->totalReceivedPackets == received) break;  // dry
     }
     servicing_ = nullptr;
     if (host_ != nullptr) enet_host_flush(host_);
