@@ -89,6 +89,18 @@ TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) 
   OnDirectPlayPlayerDestroyed(7);
   EXPECT_EQ(net.toAll.size(), 1u);
   EXPECT_TRUE(net.toHost.empty());
+  // At its tick the player leaves, holdings and all, and the ticker names it.
+  PlayerTable().Get(1)->TakeBlock(5, 0.0f);
+  ClearGameEvents();
+  Session().host = true;
+  RunTicks(static_cast<int>(kMessageDeliveryLead));
+  EXPECT_FALSE(PlayerTable().Get(1)->inUse);
+  EXPECT_EQ(g_Blocks[5].Owner, 0);
+  int named = 0;
+  for (const GameEvent& e : TakeGameEvents())
+    if (const auto* t = std::get_if<TickerEvent>(&e))
+      named += t->record[2] == kStatusPlayerLeft && t->record[1] == 2;
+  EXPECT_EQ(named, 1);
 }
 
 TEST_F(NetworkEventsTest, ClientTakesTheHostsSetUpAndFindsItsSlot) {
