@@ -532,9 +532,26 @@ bool ClientAuctionStep(const AuctionStepMsg& m, const Claim& c, const char** why
   return (p && p->CanAfford(static_cast<float>(m.amount), true)) || Refuse(why, "bid beyond the player's means");
 }
 
+// To another player anything of its own; to the city only what a person's
+// panels ask of it: a block of its own for sale, an offer for a block, a
+// card drawn or one of the dealt ones handed back.
 bool ClientPlayerMessage(const PlayerMessage& m, const Claim& c, const char** why) {
   if (!Is(m.from, c)) return Refuse(why, "another player");
-  return m.to.value != m.from.value || Refuse(why, "to itself");
+  if (m.to.value == m.from.value) return Refuse(why, "to itself");
+  if (!m.to.IsNone()) return true;
+  switch (m.code) {
+    case PLAYER_MESS_BLOCK_SALE:
+      if (!AmountInRange(m.values[1])) return Refuse(why, "amount");
+      return !c.holdings || OwnsBlock(m.values[0], c) || Refuse(why, "not the player's block");
+    case PLAYER_MESS_BUY_REQUEST:
+      return AmountInRange(m.values[1]) || Refuse(why, "amount");
+    case PLAYER_MESS_CARD_REQUEST:
+      return true;
+    case PLAYER_MESS_CARD_DISCARD:
+      return !c.holdings || ChanceDeck().IsDrawn(m.values[0]) || Refuse(why, "a card nobody holds");
+    default:
+      return Refuse(why, "not a request for the city");
+  }
 }
 
 // ---- The table ---------------------------------------------------------------------

@@ -74,7 +74,7 @@ std::vector<Act> ActsFor(int32_t who, const Holding& h) {
 
 // The sender's own player, but beyond its means or with amounts and times
 // no game carries.
-std::vector<Act> OwnBeyondBounds(const Holding& h) {
+std::vector<Act> OwnBeyondBounds(const Holding& h, const Holding& hosts) {
   const PlayerIndex me{kClient};
   const PlayerNumber n{kClient + 1};
   PriceMessage negative;
@@ -106,6 +106,15 @@ std::vector<Act> OwnBeyondBounds(const Holding& h) {
       {"message already late", late, false},
       {"put off for hours", farOff, false},
       {"its own delivery tick", unstamped, false},
+      {"the host's block for sale", EncodeMessage(PlayerMessage{PLAYER_MESS_BLOCK_SALE, me, PlayerIndex{kCity},
+                                                               {hosts.block, 400, 0, 0}, -1}),
+       false},
+      {"a card of its choosing", EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DEAL, me, PlayerIndex{kCity},
+                                                            {5, 0, 0, 0}, -1}),
+       true},
+      {"a card nobody holds handed back", EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DISCARD, me,
+                                                                      PlayerIndex{kCity}, {5, 0, 0, 0}, -1}),
+       false},
   };
 }
 
@@ -171,7 +180,7 @@ class NetAuthorityTest : public RunningGameTest {
         a.what += " for player index " + std::to_string(who);
         all.push_back(std::move(a));
       }
-    for (Act& a : OwnBeyondBounds(HeldBy(kClient))) all.push_back(std::move(a));
+    for (Act& a : OwnBeyondBounds(HeldBy(kClient), HeldBy(kHost))) all.push_back(std::move(a));
     // The host's kinds, whoever they name.
     for (const MessageKind& kind : MessageKinds())
       if (kind.client == nullptr) all.push_back({std::string("the host's ") + kind.name, kind.sample(), true});
