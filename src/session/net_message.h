@@ -10,9 +10,11 @@
 //
 // The sender byte is the number (1..6, 0 none) of the player the message acts
 // for. A poster on this machine sets it; the host overwrites it on every
-// message a client sends with the player of the machine it came from, so no
-// machine can act for another's player, and every machine applies the
-// message with the same sender.
+// message a client sends with the player of the machine it came from, and
+// every machine applies the message with the same sender. What the payload
+// names (players, blocks, amounts) is tied to that sender by the kind
+// table's client rules (ClientMaySend below), so no machine can act for
+// another's player.
 #include <algorithm>
 #include <cstdint>
 #include <span>
