@@ -126,6 +126,10 @@ void DispatchGameMessage(const CNetMessage& m) {
 bool ClientMaySend(const CNetMessage& m, int32_t sender, int32_t peerId, const char** why) {
   const MessageKind* kind = FindMessageKind(m.Type());
   if (sender <= 0) return Refused(why, "the machine holds no player");
+  // Once the game has its players, one that has left acts no more.
+  const CPlayer* player = PlayerTable().ByNumber(sender);
+  if (PlayerTable().PlayerCount() > 0 && (player == nullptr || !player->inUse))
+    return Refused(why, "the player has left the game");
   if (kind == nullptr || kind->client == nullptr) return Refused(why, "the host's alone");
   // A client's action takes effect the usual lead after the host routes it;
   // it may ask for a little more, never for a tick of its own.

@@ -260,6 +260,12 @@ TEST_F(NetAuthorityTest, AClientsOwnActsAreRoutedAndRelayed) {
   EXPECT_EQ(relayed.sent, 2);
   RunTicks(static_cast<int>(kMessageDeliveryLead) + 1);
   EXPECT_EQ(GetBusinessInUse(mine.business)->Owner, 0);
+  // A player who has left acts no more, whatever its machine still sends.
+  PlayerTable().Get(kClient)->inUse = false;
+  const int sent = relayed.sent;
+  OnDirectPlayGameMessage(EncodeMessage(PrepareBlockMsg{BlockId{mine.block}}).Bytes(), kClientId);
+  EXPECT_EQ(relayed.sent, sent);
+  PlayerTable().Get(kClient)->inUse = true;
 }
 
 }  // namespace
