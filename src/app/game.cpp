@@ -10,6 +10,8 @@
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
 #include "frontend/board_list.h"
+#include "frontend/front_end.h"
+#include "sound/sound_manager.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -303,6 +305,7 @@ void Game::Frame() {
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
+  DrainGameRequests();
   if (!RunState().drawingEnabled || !FrameWanted()) return;
   const uint32_t start = platform::timeGetTime();
   DrawFrame();
@@ -342,6 +345,49 @@ void Game::DrainGameEvents() {
       PlayPresentationEvent(event);
     }
   }
+}
+
+void Game::DrainGameRequests() {
+  for (const GameRequest& request : TakeGameRequests())
+    std::visit([this](const auto& r) { Apply(r); }, request);
+}
+
+void Game::Apply(const StartLevelRequest& request) {
+  const ScenarioEntry* entry = ScenarioManager().Current();
+  const LevelEntry* level = entry ? FindKnownLevel(entry->id) : nullptr;
+  if (level != nullptr) NewGame(level);
+  if (!RunState().gameRunning) FrontEndScreens().Go(-1, request.reopenPage);
+}
+
+void Game::Apply(const EndGameRequest&) { EndGame(false, 0); }
+
+void Game::Apply(const SaveGameRequest& request) {
+  WarningCapture warnings;
+  const bool saved = Save(request.file);
+  SaveGameAnswered(request.file, saved, warnings.Text());
+}
+
+void Game::Apply(const LoadGameRequest& request) {
+  WarningCapture warnings;
+  if (!Load(request.file)) return LoadGameFailed(request.file, warnings.Text());
+  // The loaded game shows its city and its panels; the menus close.
+  for (CPanel* p : FrontEndScreens().Panels()) p->Close();
+  SetScreenMode(kScreenCity);
+}
+
+void Game::Apply(const QuitRequest&) {
+  RunState().quit = true;
+  if (CPCSoundManager* sound = SoundManager()) sound->StopEverything();
+}
+
+void Game::Apply(const FlybyRequest& request) { PlayMenuFlyby(request.credits); }
+
+void Game::Apply(const MenuKeyRequest&) {
+  if (!FrontEndBypassed()) EnterFrontEnd();
+}
+
+void Game::Apply(const ShowStatisticsRequest&) {
+  if (!FrontEndBypassed() && RunState().gameRunning) ShowStatistics();
 }
 
 // The auction room's figures follow the auction: built when the room opens,

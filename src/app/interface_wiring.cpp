@@ -235,9 +235,6 @@ void AttachHudPanels() {
   HudPanels();
   InstallHudPanels();
   SetScreenModePanels(&HudScreenModePanels());
-  PanelGameLinks().enterFrontEnd = [] {
-    if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
-  };
   PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
   PanelGameLinks().playSample = [](const char* sample) -> void* {
     return PlaySoundSample(sample, false, false, false, true, 100);

@@ -24,6 +24,7 @@
 #include "ui/ui_services.h"
 #include "visuals/frame_draw.h"
 #include "visuals/interface_task.h"
+#include "ui/game_requests.h"
 
 namespace {
 
@@ -276,8 +277,8 @@ int32_t CNavButtonPanel::OnEvent(int32_t type, int32_t a, int32_t) {
     const bool fast = ToggleLogicSpeed();
     ApplyViewMode(fast);
     HoverInfo().SetTextId(fast ? 1145 : 1144);
-  } else if (a == kResultsButton && PanelGameLinks().showResults) {
-    PanelGameLinks().showResults();
+  } else if (a == kResultsButton) {
+    PostGameRequest(ShowStatisticsRequest{});
   }
   return 0;
 }

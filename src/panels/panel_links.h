@@ -6,8 +6,6 @@
 #include <functional>
 
 struct PanelLinks {
-  std::function<void()> enterFrontEnd;   // the time panel's options button
-  std::function<void()> showResults;     // the view panel's results button
   std::function<void()> showHeldCard;    // the time panel's card button
   std::function<bool()> cityOverviewOpen;
   // The selection panel's block page for the block, opened.

@@ -17,6 +17,7 @@
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
 #include "ui/money_format.h"
+#include "ui/game_requests.h"
 
 const char* const kTimeElementNames[kTimeElementCount] = {
     "TIME_PLAYER_BACKING_GREY", "TIME_BACKING",   "TIME_PLAYER_BACKING", "TIME_PLAYER_ICON",
@@ -143,7 +144,7 @@ int32_t CTimePanel::OnEvent(int32_t type, int32_t a, int32_t) {
     }
     UpdateTexts();
   } else if (type == kNotifyClicked) {
-    if (a == 0 && PanelGameLinks().enterFrontEnd) PanelGameLinks().enterFrontEnd();
+    if (a == 0) PostGameRequest(MenuKeyRequest{});
     if (a == 1) ShowGoalPrompt();
     if (a == 2 && chance && !chance->disabled && PanelGameLinks().showHeldCard)
       PanelGameLinks().showHeldCard();

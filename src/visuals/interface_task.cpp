@@ -17,6 +17,7 @@
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/screenshots.h"
+#include "ui/game_requests.h"
 
 namespace {
 
@@ -132,8 +133,7 @@ void RunInterfaceKeys() {
     if (h.ageChatLog) h.ageChatLog();
   }
   if (h.mouseOverPanels) RunState().pointerOverPanels = h.mouseOverPanels() ? 1 : 0;
-  if (KeyPressed(kEscape) && !GamePauseState().Paused() && mode != kScreenMenu && h.enterFrontEnd)
-    h.enterFrontEnd();
+  if (KeyPressed(kEscape) && !GamePauseState().Paused() && mode != kScreenMenu) PostGameRequest(MenuKeyRequest{});
   if ((KeyPressed(kF1) || (KeyPressed(kP) && !chatOpen)) && mode != kScreenMenu && !network) {
     if (h.togglePauseSwitch)
       h.togglePauseSwitch();

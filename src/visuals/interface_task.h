@@ -16,7 +16,6 @@ struct InterfaceHooks {
   std::function<bool()> frontEndPanelInWay;  // a front-end panel takes the Tab key
   std::function<bool()> mouseOverPanels;
   std::function<bool()> chatPanelOpen;
-  std::function<void()> enterFrontEnd;
   std::function<void()> viewChanged;          // the view panel and tutorial event 73
   std::function<void(CEntity*)> showPersonPage;
   std::function<void()> ageChatLog;
