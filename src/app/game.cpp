@@ -19,6 +19,7 @@
 #include "panels/panel_events.h"
 #include "app/menu_script_commands.h"
 #include "app/network_game.h"
+#include "app/seams.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
 #include "city/city_map.h"
@@ -223,6 +224,8 @@ void Game::Start() {
   LoadScaffoldPieces();
   BuildStandardBuildings();
   CreateHud();
+  // Everything is attached: a seam nobody filled stops the start here.
+  RequireSeams();
   // Errors in the scripts have been reported; the game goes on without them.
   RunStartupFiles();
   HoldAndCloseLoadingScreen();

@@ -365,7 +365,7 @@ void FocusCameraOnPick() {
     }
     return;
   }
-  if (Hook(PickTaskHooks().ctrlHeld) || KeyDown(platform::key::kLeftControl)) {
+  if (KeyDown(platform::key::kLeftControl)) {
     SetChaseCameraTarget(h);
     CamSetMode(kCamChase);
   } else {
@@ -413,7 +413,6 @@ void OpenPickedObject() {
       if (p) p->Open(ModePanel::SelectionInfo);
     }
   }
-  if (PickTaskHooks().resetDoubleClick) PickTaskHooks().resetDoubleClick();
   Run().sinceClick = 1000;
 }
 

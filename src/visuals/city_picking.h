@@ -72,10 +72,6 @@ struct PickHooks {
   std::function<void(int32_t block, int32_t building)> setCardTarget;
   // The city overview's current block (plan view).
   std::function<void(int32_t)> setOverviewBlock;
-  // The input task's double-click timer.
-  std::function<void()> resetDoubleClick;
-  // The left Ctrl key (without it: the keyboard state).
-  std::function<bool()> ctrlHeld;
   // The script event "Picked3D" with its argument (0 block, 1 opened,
   // 2 building, 3 building opened).
   std::function<void(int32_t)> picked3D;

@@ -10,6 +10,7 @@
 #include "engine/core/system_settings.h"
 #include "engine/scene/entity.h"
 #include "platform/input.h"
+#include "session/chat_log.h"
 #include "session/game_messages.h"
 #include "session/net_message.h"
 #include "session/session_state.h"
@@ -130,7 +131,7 @@ void RunInterfaceKeys() {
   if (KeyPressed(kTab) && !AltDown() && mode != kScreenAuction && !Hook(h.tutorialRunning) &&
       !Hook(h.frontEndPanelInWay) && GameTime().viewState == 1) {
     TogglePlanView();
-    if (h.ageChatLog) h.ageChatLog();
+    ChatLog().Age();
   }
   if (h.mouseOverPanels) RunState().pointerOverPanels = h.mouseOverPanels() ? 1 : 0;
   if (KeyPressed(kEscape) && !GamePauseState().Paused() && mode != kScreenMenu) PostGameRequest(MenuKeyRequest{});

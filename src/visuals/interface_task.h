@@ -18,7 +18,6 @@ struct InterfaceHooks {
   std::function<bool()> chatPanelOpen;
   std::function<void()> viewChanged;          // the view panel and tutorial event 73
   std::function<void(CEntity*)> showPersonPage;
-  std::function<void()> ageChatLog;
   std::function<void()> togglePauseSwitch;  // without it: TogglePauseSwitch
 };
 InterfaceHooks& InterfaceTaskHooks();

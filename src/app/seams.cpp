@@ -1,0 +1,122 @@
+#include "app/seams.h"
+
+#include <typeinfo>
+
+#include "city/city_services.h"
+#include "engine/core/error.h"
+#include "frontend/network_pages.h"
+#include "panels/panel_links.h"
+#include "script/profiles.h"
+#include "session/session_services.h"
+#include "sound/game_sound.h"
+#include "ui/ui_services.h"
+#include "visuals/auction_room.h"
+#include "visuals/city_picking.h"
+#include "visuals/cut_scene.h"
+#include "visuals/fireworks.h"
+#include "visuals/frame_draw.h"
+#include "visuals/interface_task.h"
+
+namespace {
+
+// An interface counts as installed when it is no longer the do-nothing
+// base its accessor falls back on.
+template <class Base>
+bool Overridden(const Base& installed) {
+  return typeid(installed) != typeid(Base);
+}
+
+}  // namespace
+
+std::vector<Seam> ProgramSeams() {
+  const InterfaceHooks& keys = InterfaceTaskHooks();
+  const PickHooks& pick = PickTaskHooks();
+  const OverlayHooks& overlay = Overlay();
+  const CutSceneHooks& cut = CutSceneHost();
+  const PanelLinks& panels = PanelGameLinks();
+  const UiGameLinks& ui = Ui().links;
+  const AuctionRoomHooks& room = AuctionRoomSound();
+  const FireworksSoundHooks& fireworks = FireworksShow().Sounds();
+  return {
+      // The interface task's keys.
+      {"InterfaceHooks.cutSceneRunning", bool(keys.cutSceneRunning)},
+      {"InterfaceHooks.pollCutSceneSkipKeys", bool(keys.pollCutSceneSkipKeys)},
+      {"InterfaceHooks.frontEndPanelInWay", bool(keys.frontEndPanelInWay)},
+      {"InterfaceHooks.mouseOverPanels", bool(keys.mouseOverPanels)},
+      {"InterfaceHooks.chatPanelOpen", bool(keys.chatPanelOpen)},
+      {"InterfaceHooks.viewChanged", bool(keys.viewChanged)},
+      {"InterfaceHooks.togglePauseSwitch", bool(keys.togglePauseSwitch)},
+      // What a click in the city opens.
+      {"PickHooks.lotSelectionFlag", bool(pick.lotSelectionFlag)},
+      {"PickHooks.setLotSelectionFlag", bool(pick.setLotSelectionFlag)},
+      {"PickHooks.typeLimits", bool(pick.typeLimits)},
+      {"PickHooks.showInfoPage", bool(pick.showInfoPage)},
+      {"PickHooks.reapplyInfoPage", bool(pick.reapplyInfoPage)},
+      {"PickHooks.setCardTarget", bool(pick.setCardTarget)},
+      {"PickHooks.setOverviewBlock", bool(pick.setOverviewBlock)},
+      {"PickHooks.picked3D", bool(pick.picked3D)},
+      // The overlay over the world.
+      {"OverlayHooks.drawPanels", bool(overlay.drawPanels)},
+      {"OverlayHooks.cutSceneRunning", bool(overlay.cutSceneRunning)},
+      // The cut-scene player.
+      {"CutSceneHooks.runScript", bool(cut.runScript)},
+      {"CutSceneHooks.endGame", bool(cut.endGame)},
+      {"CutSceneHooks.stopAmbient", bool(cut.stopAmbient)},
+      {"CutSceneHooks.playMusic", bool(cut.playMusic)},
+      {"CutSceneHooks.text", bool(cut.text)},
+      {"CutSceneHooks.beginDraw", bool(cut.beginDraw)},
+      {"CutSceneHooks.drawBar", bool(cut.drawBar)},
+      {"CutSceneHooks.imageHeight", bool(cut.imageHeight)},
+      {"CutSceneHooks.drawImage", bool(cut.drawImage)},
+      {"CutSceneHooks.drawText", bool(cut.drawText)},
+      {"CutSceneHooks.endDraw", bool(cut.endDraw)},
+      // The HUD panels' reach into the rest of the game.
+      {"PanelLinks.showHeldCard", bool(panels.showHeldCard)},
+      {"PanelLinks.cityOverviewOpen", bool(panels.cityOverviewOpen)},
+      {"PanelLinks.showBlockPage", bool(panels.showBlockPage)},
+      {"PanelLinks.openBusinessPanel", bool(panels.openBusinessPanel)},
+      {"PanelLinks.openConstruction", bool(panels.openConstruction)},
+      {"PanelLinks.sendTutor", bool(panels.sendTutor)},
+      {"PanelLinks.releaseTutor", bool(panels.releaseTutor)},
+      {"PanelLinks.playSample", bool(panels.playSample)},
+      {"PanelLinks.stopSample", bool(panels.stopSample)},
+      {"PanelLinks.aiCharacterToken", bool(panels.aiCharacterToken)},
+      // The widgets' reach into the game.
+      {"UiGameLinks.playSample", bool(ui.playSample)},
+      {"UiGameLinks.screenMode", bool(ui.screenMode)},
+      {"UiGameLinks.setScreenMode", bool(ui.setScreenMode)},
+      {"UiGameLinks.objectExists", bool(ui.objectExists)},
+      {"UiGameLinks.selectObject", bool(ui.selectObject)},
+      {"UiGameLinks.setHoveredBuilding", bool(ui.setHoveredBuilding)},
+      {"UiGameLinks.fireTutorialEvent", bool(ui.fireTutorialEvent)},
+      // Sound for the auction room and the fireworks.
+      {"AuctionRoomHooks.play", bool(room.play)},
+      {"AuctionRoomHooks.stop", bool(room.stop)},
+      {"AuctionRoomHooks.muted", bool(room.muted)},
+      {"FireworksSoundHooks.play", bool(fireworks.play)},
+      {"FireworksSoundHooks.playing", bool(fireworks.playing)},
+      {"FireworksSoundHooks.stop", bool(fireworks.stop)},
+      // The interfaces the game root installs.
+      {"ScreenModePanels", CurrentScreenModePanels() != nullptr},
+      {"SessionGameServices", Overridden(*Services().game)},
+      {"CityVisualServices", Overridden(*City().visuals)},
+      {"ProfileServices", Overridden(ProfileHooks())},
+      {"FrontEndNetwork", Overridden(FrontEndNet())},
+  };
+}
+
+std::vector<std::string> MissingSeams() {
+  std::vector<std::string> missing;
+  for (const Seam& s : ProgramSeams())
+    if (!s.installed) missing.emplace_back(s.name);
+  return missing;
+}
+
+void RequireSeams() {
+  const std::vector<std::string> missing = MissingSeams();
+  if (missing.empty()) return;
+  std::string names;
+  for (const std::string& n : missing) names += (names.empty() ? "" : ", ") + n;
+  const std::string text = "The game cannot start: nothing is installed for " + names + ".";
+  ReportError(0, 0, text.c_str());
+}
