@@ -9,7 +9,7 @@
 #include "script/script_bindings.h"
 #include "session/game_messages.h"
 #include "session/session_state.h"
-#include "shell/startup.h"
+#include "engine/core/system_settings.h"
 #include "visuals/fireworks.h"
 #include "visuals/frame_draw.h"
 

@@ -20,7 +20,7 @@
 #include "platform/paths.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "visuals/auction_room.h"
 #include "visuals/city_picking.h"
 #include "visuals/city_scene.h"

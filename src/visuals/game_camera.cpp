@@ -16,7 +16,6 @@
 #include "engine/input/input_device.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
-#include "shell/asset_groups.h"
 #include "platform/input.h"
 #include "platform/paths.h"
 

@@ -14,7 +14,7 @@
 #include "session/game_messages.h"
 #include "session/net_message.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/screenshots.h"

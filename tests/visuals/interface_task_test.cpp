@@ -9,7 +9,7 @@
 #include "presentation_fixture.h"
 #include "session/event_queue.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "ui/game_requests.h"
