@@ -26,13 +26,13 @@
 #include "ui/glyph_batcher.h"
 #include "ui/interface_assets.h"
 #include "ui/ui_services.h"
-#include "visuals/cut_scene.h"
-#include "visuals/cut_scene_script_bindings.h"
-#include "visuals/fireworks.h"
-#include "visuals/frame_draw.h"
-#include "visuals/interface_task.h"
-#include "visuals/shader_table.h"
-#include "visuals/tutor_figure.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/cut_scene_script_bindings.h"
+#include "visuals/scene/fireworks.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/scene/shader_table.h"
+#include "visuals/overlay/tutor_figure.h"
 
 namespace {
 

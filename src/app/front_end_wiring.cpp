@@ -27,10 +27,10 @@
 #include "sound/sound_manager.h"
 #include "ui/interface_assets.h"
 #include "ui/layout_model.h"
-#include "visuals/cut_scene.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

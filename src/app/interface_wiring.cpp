@@ -32,9 +32,9 @@
 #include "ui/layout_model.h"
 #include "ui/ui_services.h"
 #include "ui/widget_gallery.h"
-#include "visuals/frame_draw.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

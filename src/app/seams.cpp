@@ -10,12 +10,12 @@
 #include "session/session_services.h"
 #include "sound/game_sound.h"
 #include "ui/ui_services.h"
-#include "visuals/auction_room.h"
-#include "visuals/city_picking.h"
-#include "visuals/cut_scene.h"
-#include "visuals/fireworks.h"
-#include "visuals/frame_draw.h"
-#include "visuals/interface_task.h"
+#include "visuals/scene/auction_room.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/scene/fireworks.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

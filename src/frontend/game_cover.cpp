@@ -2,7 +2,7 @@
 
 #include "engine/core/run_state.h"
 #include "session/session_state.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 void GameCover::Cover() {
   if (!RunState().gameRunning) return;

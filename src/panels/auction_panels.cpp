@@ -29,9 +29,9 @@
 #include "ui/interface_controls.h"
 #include "ui/money_format.h"
 #include "ui/ui_services.h"
-#include "visuals/auction_room.h"
-#include "visuals/city_picking.h"
-#include "visuals/frame_draw.h"
+#include "visuals/scene/auction_room.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

@@ -25,8 +25,8 @@
 #include "ui/money_format.h"
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

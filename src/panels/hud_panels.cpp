@@ -4,8 +4,8 @@
 #include "panels/panel_links.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 #include "engine/scene/entity.h"
 
 #include "session/session_state.h"

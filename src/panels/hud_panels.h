@@ -29,7 +29,7 @@
 #include "session/game_events.h"
 #include "ui/game_panels.h"
 #include "ui/panel_manager.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 // The auction room's layout models, in its set's model order.
 enum AuctionLayoutModel : int32_t {

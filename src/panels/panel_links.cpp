@@ -5,9 +5,9 @@
 #include "engine/input/camera_controller.h"
 #include "engine/scene/entity.h"
 #include "ui/hover_info.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
 
 PanelLinks& PanelGameLinks() {
   static PanelLinks links;

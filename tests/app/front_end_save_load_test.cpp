@@ -23,8 +23,8 @@
 #include "ui/list_box.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
-#include "visuals/cut_scene.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "ui/ui_services.h"
 #include "frontend/front_end_page.h"
 #include "engine/core/run_state.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

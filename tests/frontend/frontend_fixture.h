@@ -28,7 +28,7 @@
 #include "ui/interface_assets.h"
 #include "ui/ui_services.h"
 #include "ui/widget.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 // A scratch game root with the current profile's saves in it; the profile
 // record, save sources and run state are put back afterwards.

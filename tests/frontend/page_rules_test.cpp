@@ -7,7 +7,7 @@
 #include "session/goals.h"
 #include "session/player.h"
 #include "session/stats_history.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "panels_fixture.h"
 
 #include "panels/player_tokens.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

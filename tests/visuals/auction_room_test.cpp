@@ -10,7 +10,7 @@
 #include "engine/scene/entity.h"
 #include "presentation_fixture.h"
 #include "session/player.h"
-#include "visuals/auction_room.h"
+#include "visuals/scene/auction_room.h"
 
 namespace {
 

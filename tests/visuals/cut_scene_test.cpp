@@ -13,9 +13,9 @@
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "session/session_state.h"
-#include "visuals/cut_scene.h"
-#include "visuals/cut_scene_script_bindings.h"
-#include "visuals/fireworks.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/cut_scene_script_bindings.h"
+#include "visuals/scene/fireworks.h"
 
 namespace {
 

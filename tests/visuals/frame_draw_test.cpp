@@ -8,7 +8,7 @@
 #include "engine/render/renderer.h"
 #include "presentation_fixture.h"
 #include "engine/core/run_state.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "session/event_queue.h"
 #include "session/session_state.h"
 #include "engine/core/run_state.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
 #include "ui/game_requests.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

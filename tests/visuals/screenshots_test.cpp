@@ -8,8 +8,8 @@
 #include "presentation_fixture.h"
 #include "engine/core/run_state.h"
 #include "platform/input.h"
-#include "visuals/interface_task.h"
-#include "visuals/screenshots.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/overlay/screenshots.h"
 
 namespace {
 
