@@ -21,7 +21,7 @@
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
 #include "ui/spin_arrow.h"
-#include "visuals/city_picking.h"
+#include "visuals/camera/city_picking.h"
 
 namespace {
 
