@@ -362,7 +362,7 @@ void Game::Apply(const StartLevelRequest& request) {
   if (!RunState().gameRunning) FrontEndScreens().Go(-1, request.reopenPage);
 }
 
-void Game::Apply(const EndGameRequest&) { EndGame(false, 0); }
+void Game::Apply(const EndGameRequest& request) { EndGame(request.finished, request.outcome); }
 
 void Game::Apply(const SaveGameRequest& request) {
   WarningCapture warnings;

@@ -12,7 +12,6 @@
 #include "ui/ui_services.h"
 #include "visuals/scene/auction_room.h"
 #include "visuals/camera/city_picking.h"
-#include "visuals/overlay/cut_scene.h"
 #include "visuals/scene/fireworks.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/overlay/interface_task.h"
@@ -32,7 +31,6 @@ std::vector<Seam> ProgramSeams() {
   const InterfaceHooks& keys = InterfaceTaskHooks();
   const PickHooks& pick = PickTaskHooks();
   const OverlayHooks& overlay = Overlay();
-  const CutSceneHooks& cut = CutSceneHost();
   const PanelLinks& panels = PanelGameLinks();
   const UiGameLinks& ui = Ui().links;
   const AuctionRoomHooks& room = AuctionRoomSound();
@@ -58,18 +56,6 @@ std::vector<Seam> ProgramSeams() {
       // The overlay over the world.
       {"OverlayHooks.drawPanels", bool(overlay.drawPanels)},
       {"OverlayHooks.cutSceneRunning", bool(overlay.cutSceneRunning)},
-      // The cut-scene player.
-      {"CutSceneHooks.runScript", bool(cut.runScript)},
-      {"CutSceneHooks.endGame", bool(cut.endGame)},
-      {"CutSceneHooks.stopAmbient", bool(cut.stopAmbient)},
-      {"CutSceneHooks.playMusic", bool(cut.playMusic)},
-      {"CutSceneHooks.text", bool(cut.text)},
-      {"CutSceneHooks.beginDraw", bool(cut.beginDraw)},
-      {"CutSceneHooks.drawBar", bool(cut.drawBar)},
-      {"CutSceneHooks.imageHeight", bool(cut.imageHeight)},
-      {"CutSceneHooks.drawImage", bool(cut.drawImage)},
-      {"CutSceneHooks.drawText", bool(cut.drawText)},
-      {"CutSceneHooks.endDraw", bool(cut.endDraw)},
       // The HUD panels' reach into the rest of the game.
       {"PanelLinks.showHeldCard", bool(panels.showHeldCard)},
       {"PanelLinks.cityOverviewOpen", bool(panels.cityOverviewOpen)},

@@ -16,8 +16,13 @@
 struct StartLevelRequest {
   int32_t reopenPage = -1;
 };
-// Ends the running game, not finished.
-struct EndGameRequest {};
+// Ends the running game: unfinished (the in-game menu's quit, a cut scene
+// nobody caught), or finished with its outcome (1 won) after the end
+// sequence.
+struct EndGameRequest {
+  bool finished = false;
+  int32_t outcome = 0;
+};
 // Saves or loads "profiles\<profile>\<file>"; the front end hears the
 // outcome (SaveGameAnswered, LoadGameAnswered).
 struct SaveGameRequest {

@@ -164,6 +164,7 @@ class WholeGameTest : public GameTest {
     const std::string name = CutScene().Name();
     CutScene().End();
     for (int i = 0; i < 200 && CutScene().Running(); ++i) CutScene().Update();
+    TheGame().DrainGameRequests();  // the frame's end: the scene's end reaches the game
     return name;
   }
   void RunToMidnight() {

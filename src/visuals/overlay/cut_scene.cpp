@@ -3,14 +3,28 @@
 #include <algorithm>
 #include <iterator>
 
+#include "city/traffic.h"
 #include "engine/core/debug_flags.h"
+#include "engine/core/error.h"
+#include "engine/core/run_state.h"
+#include "engine/files/text_bank.h"
+#include "engine/render/renderer.h"
 #include "engine/input/input_device.h"
+#include "script/profiles.h"
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "session/game_messages.h"
+#include "session/player.h"
 #include "session/session_state.h"
 #include "engine/core/system_settings.h"
+#include "sound/game_sound.h"
+#include "ui/draw_2d.h"
+#include "ui/game_requests.h"
+#include "ui/glyph_batcher.h"
+#include "ui/interface_assets.h"
+#include "ui/ui_services.h"
 #include "visuals/scene/fireworks.h"
+#include "visuals/scene/shader_table.h"
 #include "visuals/overlay/frame_draw.h"
 
 namespace {
@@ -69,16 +83,21 @@ bool SkipSeen() {
 }
 
 std::string Text(int32_t id) {
-  const CutSceneHooks& h = CutSceneHost();
-  return h.text ? h.text(id) : std::string();
+  std::string out;
+  if (Ui().text != nullptr) Ui().text->GetTextAscii(out, id);
+  return out;
+}
+
+// The scene's own script, scripts\<name>\hub.lua, in the current state.
+void RunSceneScript(const std::string& name) {
+  if (!IsValidProfileName(name)) {
+    ReportErrorF(1, "Cut scene \"%.100s\" is not a plain folder name", name.c_str());
+    return;
+  }
+  Script().RunFile("scripts\\" + name + "\\hub.lua", true);
 }
 
 }  // namespace
-
-CutSceneHooks& CutSceneHost() {
-  static CutSceneHooks hooks;
-  return hooks;
-}
 
 CCutScene& CutScene() {
   static CCutScene scene;
@@ -93,9 +112,9 @@ void CCutScene::Init() {
   logosRequested_ = false;
 }
 
-void CCutScene::Play(const std::string& name) {
-  const CutSceneHooks& h = CutSceneHost();
+void CCutScene::Play(const std::string& name, int32_t endCode) {
   running_ = false;
+  endCode_ = endCode;
   creditsRequested_ = logosRequested_ = false;
   PresentationRequests() = {};
   bypassAllowed_ = true;
@@ -107,12 +126,13 @@ void CCutScene::Play(const std::string& name) {
   name_ = name;
   SetScreenMode(kScreenCity);
   scripted_ = Script().State() != nullptr;
-  if (h.stopAmbient) h.stopAmbient();
+  GameSound().StopAmbientSounds();
+  ResetTraffic();
   if (scripted_) {
-    if (h.runScript) h.runScript(name);
+    RunSceneScript(name);
     Script().TriggerEvent("Level", 0, 0);
-  } else if (h.playMusic) {
-    h.playMusic("music_intro.wma");
+  } else {
+    GameSound().PlayMusic("music_intro.wma");
   }
   SetPhase(0);
   running_ = true;
@@ -181,7 +201,13 @@ void CCutScene::Finish() {
   image_ = kNoLogo;
   if (Session().gameState == kGameStateCutScene) Session().gameState = kGameStateRunning;
   if (Script().CatchEvent("CutSceneEnded", 0)) return;
-  if (CutSceneHost().endGame) CutSceneHost().endGame();
+  // The end sequence ends the game as its result said; any other scene ends
+  // an unfinished one.
+  const CPlayer* local = PlayerTable().Local();
+  const bool finished = endCode_ >= 0;
+  const bool won = finished && local != nullptr && endCode_ == local->index;
+  endCode_ = -1;
+  if (RunState().gameRunning) PostGameRequest(EndGameRequest{finished, won ? 1 : 0});
 }
 
 void CCutScene::StepPhase() {
@@ -269,18 +295,15 @@ void CCutScene::BuildCreditsList() {
   for (const FixedEntry& f : kFixedEntries) AddCreditsEntry(f.heading, f.names, f.count);
 }
 
-void CCutScene::Draw() const {
-  const CutSceneHooks& h = CutSceneHost();
-  if (!running_) return;
-  if (h.beginDraw) h.beginDraw();
-  if (h.drawBar) {
-    h.drawBar(-5, float(fade_));
-    h.drawBar(480 - float(fade_), 480);
-  }
-  const float half = image_ != kNoLogo && h.imageHeight ? h.imageHeight(image_) / 2.0f : 0.0f;
-  if (image_ != kNoLogo && h.drawImage) h.drawImage(image_, alpha_);
-  if (!h.drawText) return;
-  auto text = [&](int32_t font, float y, const std::string& s) { h.drawText(font, y, s, alpha_); };
+CutSceneDrawing CCutScene::Drawing() const {
+  CutSceneDrawing d;
+  if (!running_) return d;
+  d.topBar = float(fade_);
+  d.bottomBar = 480 - float(fade_);
+  d.image = image_;
+  d.alpha = alpha_;
+  const float half = image_ != kNoLogo ? float(UIImageHeight(image_)) / 2.0f : 0.0f;
+  auto text = [&](int32_t font, float y, const std::string& s) { d.texts.push_back({font, y, s}); };
   if (phase_ <= 1) {
     if (!caption_.empty()) text(4, 340, caption_);
   } else if (phase_ >= 3 && phase_ <= 5) {
@@ -296,7 +319,37 @@ void CCutScene::Draw() const {
     for (int i = 0; i < 5; ++i)
       if (e.names[i]) text(4, 240 + 20.0f * i, e.names[i]);
   }
-  if (h.endDraw) h.endDraw();
+  return d;
+}
+
+// As the interface draws: blended by alpha, over the scene, either winding.
+void CCutScene::Draw() const {
+  if (!running_) return;
+  const CutSceneDrawing d = Drawing();
+  if (CRenderer* renderer = UiRenderer()) {
+    renderer->SetShader(kShaderModulate);
+    renderer->DisableDepthTest();
+    renderer->DisableCulling();
+  }
+  DrawRect2DSolid(SetUIRect(0, -5, 640, d.topBar), 0xFF000000, 0.5f);
+  DrawRect2DSolid(SetUIRect(0, d.bottomBar, 640, 480), 0xFF000000, 0.5f);
+  const uint32_t tint = uint32_t(d.alpha) << 24 | 0xFFFFFF;
+  if (d.image != kNoLogo) {
+    const float x = 320.0f - float(UIImageWidth(d.image)) / 2, y = 240.0f - float(UIImageHeight(d.image)) / 2;
+    DrawImage2DTinted(x, y, d.image, 0.5f, tint);
+  }
+  if (CTextSystem* system = Ui().text) {
+    for (const CutSceneDrawing::Text& t : d.texts) {
+      if (t.text.empty()) continue;
+      SelectFont2D(t.font);
+      TextRect size;
+      system->MeasureString(size, 0, 0, t.text);
+      uint32_t colour = tint;
+      system->DrawString(320.0f - float(size.width) / 2, t.y, t.text, &colour);
+    }
+  }
+  FlushGlyphBatches();
+  SelectFont2D(0);
 }
 
 // Preset 0 over the harbour front, 1 over the park: every kind of rocket for

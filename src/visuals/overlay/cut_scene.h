@@ -5,9 +5,9 @@
 // roll. One global object, stepped by the 50-per-second interface task while
 // it runs and drawn by the overlay pass in the 640 x 480 layout space.
 //
-// What lies above the presentation (drawing text and images, ending the
-// game, music) is reached through hooks the program installs; without them
-// the player still steps (tests) and draws nothing.
+// It runs the level script itself, draws through the interface's toolkit,
+// and when a scene ends that no script catches it asks the game to end with
+// an EndGameRequest (finished with the end sequence's result, if any).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -19,23 +19,20 @@ inline constexpr int32_t kCutSceneFadeSteps = 85;  // bar height at full fade
 inline constexpr int32_t kNoLogo = -1;
 inline constexpr int32_t kLogoImages[3] = {274, 273, 287};  // in the order they show
 
-struct CutSceneHooks {
-  // Runs scripts\<name>\hub.lua in the current state; false when it failed.
-  std::function<bool(const std::string& name)> runScript;
-  std::function<void()> endGame;          // the cut scene ended and no script caught it
-  std::function<void()> stopAmbient;      // ambient sounds and traffic
-  std::function<void(const char* track)> playMusic;
-  std::function<std::string(int32_t textId)> text;
-  // Drawing, 640 x 480: a black bar, an image centred on (320, 240) tinted
-  // white with the alpha, a text centred on x = 320.
-  std::function<void()> beginDraw;  // the interface's render states
-  std::function<void(float y1, float y2)> drawBar;
-  std::function<int32_t(int32_t image)> imageHeight;
-  std::function<void(int32_t image, int32_t alpha)> drawImage;
-  std::function<void(int32_t font, float y, const std::string& text, int32_t alpha)> drawText;
-  std::function<void()> endDraw;  // flush and restore the text system's font
+// What one frame of the cut scene draws, in the 640 x 480 layout space and
+// in order: the two black bars, the logo centred on (320, 240) and the texts
+// centred on x = 320, all at the scene's alpha.
+struct CutSceneDrawing {
+  struct Text {
+    int32_t font = 0;
+    float y = 0;
+    std::string text;
+  };
+  float topBar = 0, bottomBar = 0;  // the bars' inner edges (-5 .. top, bottom .. 480)
+  int32_t image = kNoLogo;
+  int32_t alpha = 0;
+  std::vector<Text> texts;
 };
-CutSceneHooks& CutSceneHost();
 
 // One entry of the credits roll: a heading text (0 none) and up to five names.
 struct CreditsEntry {
@@ -48,8 +45,9 @@ class CCutScene {
   enum FadeState : int32_t { kSteady = 0, kFadingIn = 1, kFadingOut = 2 };
 
   void Init();
-  // Starts (or restarts) the named cut scene.
-  void Play(const std::string& name);
+  // Starts (or restarts) the named cut scene; an end sequence gives its
+  // result code (the winner's player index; -1 none).
+  void Play(const std::string& name, int32_t endCode = -1);
   void End() { state_ = kFadingOut; }
   void SetString(const std::string& text);
   // Caption 1767, 1768 or 1769 for 1, 2 or 3.
@@ -58,6 +56,8 @@ class CCutScene {
   // The skip keys (Escape, Return, Space, keypad Enter, a click), then Update.
   void PollSkipKeys();
   void Update();
+  // What this frame shows (nothing while no scene runs), and its drawing.
+  CutSceneDrawing Drawing() const;
   void Draw() const;
 
   void SetBypass(bool allowed) { bypassAllowed_ = allowed; }
@@ -111,6 +111,7 @@ class CCutScene {
   int32_t phase_ = 0;
   int32_t creditsEntry_ = 0;
   std::string name_;
+  int32_t endCode_ = -1;
   int32_t winnerToken_ = 10, loserToken_ = 10;
   std::vector<CreditsEntry> credits_;
   PresentationRandom creditsRandom_{0x43524544u};
