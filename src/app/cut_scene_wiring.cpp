@@ -141,13 +141,6 @@ void AttachCutScenes() {
   InterfaceTaskHooks().cutSceneRunning = [] { return CutScene().Running(); };
   InterfaceTaskHooks().pollCutSceneSkipKeys = [] { CutScene().PollSkipKeys(); };
   Overlay().cutSceneRunning = [] { return CutScene().Running(); };
-  // The prompt panel's arrow: the tutor turns his head to where it points,
-  // and back when it goes.
-  PanelGameLinks().sendTutor = [](float x, float y) { SetTutorTarget(x, y); };
-  PanelGameLinks().releaseTutor = [] {
-    ResetTutorFigure();
-    SetTutorTarget(TutorFigure().goalX, TutorFigure().goalY);
-  };
   RegisterConsoleCommand("CUTSCENE", CutSceneCommand);
   RegisterConsoleCommand("CREDITS", CreditsCommand);
   RegisterConsoleCommand("FIREWORKS", FireworksCommand);

@@ -235,16 +235,10 @@ void AttachHudPanels() {
   HudPanels();
   InstallHudPanels();
   SetScreenModePanels(&HudScreenModePanels());
-  PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
   PanelGameLinks().playSample = [](const char* sample) -> void* {
     return PlaySoundSample(sample, false, false, false, true, 100);
   };
   PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
-  PanelGameLinks().aiCharacterToken = [](int32_t player) {
-    const auto* ai = dynamic_cast<const CPlayerAI*>(PlayerTable().Get(player));
-    return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
-  };
-  PanelGameLinks().showHeldCard = [] { ShowLocalHeldCard(); };
   // A block picked in the city is the local player's card target; an open
   // card panel shows whether the card can now be used.
   PickTaskHooks().setCardTarget = [](int32_t block, int32_t building) {

@@ -57,16 +57,10 @@ std::vector<Seam> ProgramSeams() {
       {"OverlayHooks.drawPanels", bool(overlay.drawPanels)},
       {"OverlayHooks.cutSceneRunning", bool(overlay.cutSceneRunning)},
       // The HUD panels' reach into the rest of the game.
-      {"PanelLinks.showHeldCard", bool(panels.showHeldCard)},
       {"PanelLinks.cityOverviewOpen", bool(panels.cityOverviewOpen)},
       {"PanelLinks.showBlockPage", bool(panels.showBlockPage)},
-      {"PanelLinks.openBusinessPanel", bool(panels.openBusinessPanel)},
-      {"PanelLinks.openConstruction", bool(panels.openConstruction)},
-      {"PanelLinks.sendTutor", bool(panels.sendTutor)},
-      {"PanelLinks.releaseTutor", bool(panels.releaseTutor)},
       {"PanelLinks.playSample", bool(panels.playSample)},
       {"PanelLinks.stopSample", bool(panels.stopSample)},
-      {"PanelLinks.aiCharacterToken", bool(panels.aiCharacterToken)},
       // The widgets' reach into the game.
       {"UiGameLinks.playSample", bool(ui.playSample)},
       {"UiGameLinks.screenMode", bool(ui.screenMode)},

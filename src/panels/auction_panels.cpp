@@ -555,8 +555,7 @@ void CAuctionLayoutPanel::DrawSelf() {
     t.Clear();
     if (p == nullptr || p->kind != kPlayerComputer || figure == nullptr) continue;
     if (!ProjectFigurePoint(*figure, kTagRise, x, y)) continue;
-    const auto& link = PanelGameLinks().aiCharacterToken;
-    const int32_t second = link ? link(i) : -1;
+    const int32_t second = p->OtherCharacterToken();
     if (second < 0) continue;
     t.SetRect(x - 40 + 8 * float(i), y - 160, x + 40 + 8 * float(i), y - 120);
     t.AddText(TokenName(second));

@@ -22,6 +22,7 @@
 #include "ui/scroll_bar.h"
 #include "ui/spin_arrow.h"
 #include "visuals/camera/city_picking.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -604,7 +605,7 @@ void CInfoBlockPage::RunRightsView() {
     panel->ModeButton(2)->SetPressed(false);
     view = kBlockViewLists;
     panel->ModeButton(0)->SetPressed(true);
-    if (PanelGameLinks().openConstruction) PanelGameLinks().openConstruction(b.Index);
+    OpenConstructionOnBlock(b.Index);
   }
 }
 

@@ -27,6 +27,7 @@
 #include "ui/scroll_bar.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/overlay/interface_task.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -283,7 +284,7 @@ void CInfoBusinessPage::SelectView(int32_t i) {
       panel->ModeButton(1)->SetPressed(false);
       panel->ModeButton(0)->SetPressed(true);
       panel->Close();
-      if (PanelGameLinks().openBusinessPanel) PanelGameLinks().openBusinessPanel();
+      OpenBusinessPanelForSelection();
       return;
     case kBusinessViewSell:
       openView(kBusinessViewSell);

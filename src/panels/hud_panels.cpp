@@ -123,14 +123,6 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   h.auctionBid.timer = &h.auctionTimer;
   game.InstallHudPanel(kHudConstruction, &h.construction);
   CConstructionPanel* construction = &h.construction;
-  PanelGameLinks().openConstruction = [construction](int32_t block) {
-    if (CurrentInfoSelection().block != block) {
-      CurrentInfoSelection() = InfoSelection{};
-      CurrentInfoSelection().block = block;
-    }
-    construction->Open();
-  };
-  PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
   // The plot picking follows the construction panel's plot step.
   PickTaskHooks().lotSelectionFlag = [construction] { return construction->PlotPickingOff(); };
   PickTaskHooks().setLotSelectionFlag = [construction] { construction->PlotReleased(); };
@@ -205,6 +197,14 @@ ScreenModePanels& HudScreenModePanels() {
 
 CPromptPanel& CurrentPrompt() {
   return Session().gameState == kGameStateAuction ? HudPanels().auctionPrompt : HudPanels().prompt;
+}
+
+void OpenConstructionOnBlock(int32_t block) {
+  if (CurrentInfoSelection().block != block) {
+    CurrentInfoSelection() = InfoSelection{};
+    CurrentInfoSelection().block = block;
+  }
+  HudPanels().construction.Open();
 }
 
 void OpenBusinessPanelForSelection() {

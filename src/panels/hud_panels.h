@@ -122,6 +122,8 @@ CPromptPanel& CurrentPrompt();
 // The business panel of the selected building: the rent panel for a
 // residence or a building without a business, else the business panel.
 void OpenBusinessPanelForSelection();
+// The construction panel opened on the block (the block page's build step).
+void OpenConstructionOnBlock(int32_t block);
 // The auction room's panels follow the auction: the countdown while it is
 // announced, the room's panels while the room is up, the tags at each move.
 void FollowAuction(const AuctionEvent& event);

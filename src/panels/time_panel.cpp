@@ -12,6 +12,7 @@
 #include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
+#include "session/chance_cards.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "ui/buttons.h"
@@ -146,8 +147,8 @@ int32_t CTimePanel::OnEvent(int32_t type, int32_t a, int32_t) {
   } else if (type == kNotifyClicked) {
     if (a == 0) PostGameRequest(MenuKeyRequest{});
     if (a == 1) ShowGoalPrompt();
-    if (a == 2 && chance && !chance->disabled && PanelGameLinks().showHeldCard)
-      PanelGameLinks().showHeldCard();
+    if (a == 2 && chance && !chance->disabled)
+      if (CPlayer* local = PlayerTable().Local(); local && local->inUse) local->Chance().ShowHeldCard();
   }
   return 0;
 }

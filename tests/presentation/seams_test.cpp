@@ -92,16 +92,16 @@ TEST(ProgramSeamsTest, TheStartedGameHasEverySeamInstalled) {
 // A seam left empty stops the start with an error that names it.
 TEST(ProgramSeamsTest, AMissingSeamStopsTheStartNamingIt) {
   ThrowOnFatalError();
-  const auto held = PanelGameLinks().showHeldCard;
-  PanelGameLinks().showHeldCard = {};
+  const auto held = PanelGameLinks().showBlockPage;
+  PanelGameLinks().showBlockPage = {};
   std::string said;
   try {
     RequireSeams();
   } catch (const FatalErrorException& e) {
     said = e.what ? e.what : "";
   }
-  PanelGameLinks().showHeldCard = held;
-  EXPECT_NE(said.find("PanelLinks.showHeldCard"), std::string::npos) << said;
+  PanelGameLinks().showBlockPage = held;
+  EXPECT_NE(said.find("PanelLinks.showBlockPage"), std::string::npos) << said;
 }
 
 }  // namespace

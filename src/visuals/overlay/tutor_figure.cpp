@@ -95,6 +95,11 @@ void SetTutorTarget(float x, float y) {
   TutorFigure().targetY = y;
 }
 
+void ReleaseTutor() {
+  ResetTutorFigure();
+  SetTutorTarget(TutorFigure().goalX, TutorFigure().goalY);
+}
+
 // The figure stands where the prompt panel puts it.
 void SnapTutorFigure(float x, float y) {
   TutorFigureState& t = TutorFigure();

@@ -42,6 +42,8 @@ void OnTutorAnimDone(int32_t value);
 // The prompt panel's calls.
 void ResetTutorFigure();
 void SetTutorTarget(float x, float y);
+// The prompt's arrow is gone: the tutor rests and turns back to his goal.
+void ReleaseTutor();
 void SnapTutorFigure(float x, float y);
 void SetTutorVisible(bool visible);
 // One frame's easing of the head towards the target (or back when hidden).
