@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "app/cut_scene_wiring.h"
 #include "app/game_parts.h"
+#include "app/sound_wiring.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/files/text_bank.h"

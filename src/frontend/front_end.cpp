@@ -57,8 +57,6 @@ using namespace frontend_pages;
 namespace {
 
 constexpr int32_t kOrbitCameraMode = 15;
-const char* const kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
-                                     "music_70s.wma", "music_80s.wma", "music_90s.wma"};
 
 // The camera the in-game menu covered, put back when the game resumes.
 CameraState& SavedMenuCamera() {
@@ -769,8 +767,7 @@ CFrontEndScreens& FrontEndScreens() {
 
 void StartFrontEndScene() {
   CFrontEndScreens& fe = FrontEndScreens();
-  GameSound().ClearMusicList();
-  for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+  ListDecadeTracks();
   GameSound().PlayMusic("music_intro.wma");
   if (fe.orbitCameraOnce) {
     fe.orbitCameraOnce = false;

@@ -200,7 +200,11 @@ void CGameSound::StopAmbientSounds() {
 void CGameSound::Update(const SoundSceneView& view) {
   CPCSoundManager* manager = SoundManager();
   if (manager == nullptr) return;
+  // Going into the auction room and coming out of it silence the city's
+  // ambience; the rules below start again what the new screen should hear.
+  const bool wasInRoom = screenMode_ == 1;
   screenMode_ = view.screenMode;
+  if (wasInRoom != (screenMode_ == 1)) StopAmbientSounds();
   camera_ = view.cameraEye;
   if (manager->Is3DEnabled()) {
     Vec3 front{view.cameraLookAt.x - camera_.x, view.cameraLookAt.y - camera_.y, view.cameraLookAt.z - camera_.z};
@@ -544,4 +548,11 @@ bool CGameSound::PlayMusicTrack(int32_t index, bool fade) {
 
 void CGameSound::StopMusic() {
   if (CPCSoundManager* manager = SoundManager()) manager->StopMusic();
+}
+
+void ListDecadeTracks() {
+  static const char* const kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
+                                              "music_70s.wma", "music_80s.wma", "music_90s.wma"};
+  GameSound().ClearMusicList();
+  for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
 }
