@@ -32,7 +32,6 @@ std::vector<Seam> ProgramSeams() {
   const PickHooks& pick = PickTaskHooks();
   const OverlayHooks& overlay = Overlay();
   const PanelLinks& panels = PanelGameLinks();
-  const UiGameLinks& ui = Ui().links;
   const AuctionRoomHooks& room = AuctionRoomSound();
   const FireworksSoundHooks& fireworks = FireworksShow().Sounds();
   return {
@@ -61,14 +60,6 @@ std::vector<Seam> ProgramSeams() {
       {"PanelLinks.showBlockPage", bool(panels.showBlockPage)},
       {"PanelLinks.playSample", bool(panels.playSample)},
       {"PanelLinks.stopSample", bool(panels.stopSample)},
-      // The widgets' reach into the game.
-      {"UiGameLinks.playSample", bool(ui.playSample)},
-      {"UiGameLinks.screenMode", bool(ui.screenMode)},
-      {"UiGameLinks.setScreenMode", bool(ui.setScreenMode)},
-      {"UiGameLinks.objectExists", bool(ui.objectExists)},
-      {"UiGameLinks.selectObject", bool(ui.selectObject)},
-      {"UiGameLinks.setHoveredBuilding", bool(ui.setHoveredBuilding)},
-      {"UiGameLinks.fireTutorialEvent", bool(ui.fireTutorialEvent)},
       // Sound for the auction room and the fireworks.
       {"AuctionRoomHooks.play", bool(room.play)},
       {"AuctionRoomHooks.stop", bool(room.stop)},
@@ -82,6 +73,7 @@ std::vector<Seam> ProgramSeams() {
       {"CityVisualServices", Overridden(*City().visuals)},
       {"ProfileServices", Overridden(ProfileHooks())},
       {"FrontEndNetwork", Overridden(FrontEndNet())},
+      {"UiGame", Overridden(UiGameSide())},
   };
 }
 

@@ -200,7 +200,7 @@ int32_t CNavigatorPanel::OnEvent(int32_t type, int32_t, int32_t flag) {
     const bool click = type == kMsgLeftReleased && pressed && view.hoveredBlock >= 0 && !CityOverviewOpen();
     pressed = false;
     if (click) {
-      if (Ui().links.fireTutorialEvent) Ui().links.fireTutorialEvent(kNavigatorTutorialEvent);
+      UiGameSide().FireTutorialEvent(kNavigatorTutorialEvent);
       GoToBlock(view.hoveredBlock);
     }
   } else if (type == kMsgLeftPressed || (type == kNotifyClicked && flag == 0)) {
