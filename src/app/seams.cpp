@@ -56,8 +56,6 @@ std::vector<Seam> ProgramSeams() {
       {"OverlayHooks.drawPanels", bool(overlay.drawPanels)},
       {"OverlayHooks.cutSceneRunning", bool(overlay.cutSceneRunning)},
       // The HUD panels' reach into the rest of the game.
-      {"PanelLinks.cityOverviewOpen", bool(panels.cityOverviewOpen)},
-      {"PanelLinks.showBlockPage", bool(panels.showBlockPage)},
       {"PanelLinks.playSample", bool(panels.playSample)},
       {"PanelLinks.stopSample", bool(panels.stopSample)},
       // Sound for the auction room and the fireworks.

@@ -84,20 +84,12 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudCityOverview, &h.overview);
   h.overview.markers = &h.blockMarkers;
   CCityOverviewPanel* overview = &h.overview;
-  PanelGameLinks().cityOverviewOpen = [overview] { return overview->open; };
   PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
   game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);
   h.stats.chat = &h.chat;
   CSelectionInfoPanel* selection = &h.selection;
-  PanelGameLinks().showBlockPage = [selection](int32_t block) {
-    InfoSelection& s = CurrentInfoSelection();
-    s = InfoSelection{};
-    s.block = block;
-    selection->ShowPage(kInfoBlockPage);
-    selection->Open();
-  };
   // The picking code shows the page of what was clicked: the selection is
   // read from the picked object and building as they are now.
   PickTaskHooks().showInfoPage = [selection](int32_t page) {
@@ -197,6 +189,14 @@ ScreenModePanels& HudScreenModePanels() {
 
 CPromptPanel& CurrentPrompt() {
   return Session().gameState == kGameStateAuction ? HudPanels().auctionPrompt : HudPanels().prompt;
+}
+
+void ShowBlockPage(int32_t block) {
+  InfoSelection& s = CurrentInfoSelection();
+  s = InfoSelection{};
+  s.block = block;
+  HudPanels().selection.ShowPage(kInfoBlockPage);
+  HudPanels().selection.Open();
 }
 
 void OpenConstructionOnBlock(int32_t block) {

@@ -122,6 +122,9 @@ CPromptPanel& CurrentPrompt();
 // The business panel of the selected building: the rent panel for a
 // residence or a building without a business, else the business panel.
 void OpenBusinessPanelForSelection();
+// The selection panel opened on the block's page (the navigator's and the
+// ticker's way to a block).
+void ShowBlockPage(int32_t block);
 // The construction panel opened on the block (the block page's build step).
 void OpenConstructionOnBlock(int32_t block);
 // The auction room's panels follow the auction: the countdown while it is

@@ -25,6 +25,7 @@
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/overlay/interface_task.h"
 #include "ui/game_requests.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -36,10 +37,7 @@ constexpr int32_t kNavigatorTutorialEvent = 103;
 
 bool BlockShown(const CBlock& b) { return b.InUse && (b.MapMarks & kMarkHidden) == 0; }
 
-bool CityOverviewOpen() {
-  const auto& link = PanelGameLinks().cityOverviewOpen;
-  return link && link();
-}
+bool CityOverviewOpen() { return HudPanels().overview.open; }
 
 }  // namespace
 

@@ -6,9 +6,6 @@
 #include <functional>
 
 struct PanelLinks {
-  std::function<bool()> cityOverviewOpen;
-  // The selection panel's block page for the block, opened.
-  std::function<void(int32_t block)> showBlockPage;
   // A sample played once (not streamed, looped or positional; unique; volume
   // 100), giving its voice (null: none), and a voice stopped.
   std::function<void*(const char* sample)> playSample;

@@ -92,16 +92,16 @@ TEST(ProgramSeamsTest, TheStartedGameHasEverySeamInstalled) {
 // A seam left empty stops the start with an error that names it.
 TEST(ProgramSeamsTest, AMissingSeamStopsTheStartNamingIt) {
   ThrowOnFatalError();
-  const auto held = PanelGameLinks().showBlockPage;
-  PanelGameLinks().showBlockPage = {};
+  const auto held = PanelGameLinks().playSample;
+  PanelGameLinks().playSample = {};
   std::string said;
   try {
     RequireSeams();
   } catch (const FatalErrorException& e) {
     said = e.what ? e.what : "";
   }
-  PanelGameLinks().showBlockPage = held;
-  EXPECT_NE(said.find("PanelLinks.showBlockPage"), std::string::npos) << said;
+  PanelGameLinks().playSample = held;
+  EXPECT_NE(said.find("PanelLinks.playSample"), std::string::npos) << said;
 }
 
 }  // namespace
