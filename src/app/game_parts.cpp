@@ -346,7 +346,6 @@ void InstallGameVisuals() {
     return PlaySoundSample(sample, false, false, false, false, 100);
   };
   sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
-  sound.muted = [] { return QuickAuction(); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

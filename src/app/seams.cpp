@@ -61,7 +61,6 @@ std::vector<Seam> ProgramSeams() {
       // Sound for the auction room and the fireworks.
       {"AuctionRoomHooks.play", bool(room.play)},
       {"AuctionRoomHooks.stop", bool(room.stop)},
-      {"AuctionRoomHooks.muted", bool(room.muted)},
       {"FireworksSoundHooks.play", bool(fireworks.play)},
       {"FireworksSoundHooks.playing", bool(fireworks.playing)},
       {"FireworksSoundHooks.stop", bool(fireworks.stop)},

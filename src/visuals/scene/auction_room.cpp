@@ -108,7 +108,8 @@ void Stop(void*& voice) {
   voice = nullptr;
 }
 
-bool Muted() { return AuctionRoomSound().muted && AuctionRoomSound().muted(); }
+// The quick-auction switch silences the figures.
+bool Muted() { return QuickAuction(); }
 
 void BuildCone(MarkerCone& c) {
   for (int32_t i = 0; i < kConeRim; ++i) {

@@ -67,7 +67,6 @@ const char* TokenSound(int32_t token, int32_t kind);  // kind 0 bid, 1 win, 2 wi
 struct AuctionRoomHooks {
   std::function<void*(const char* sample)> play;  // returns the voice, null when none
   std::function<void(void* voice)> stop;
-  std::function<bool()> muted;                      // the bid panel's mute switch
 };
 AuctionRoomHooks& AuctionRoomSound();
 
