@@ -883,15 +883,10 @@ bool Buy(CPerson& p) {
   // No household, or no price set: nothing can be paid for.
   if (h != nullptr && price > 0) {
     int32_t units = std::min<int32_t>(static_cast<int32_t>(h->Want[commodity] / price), b->Slots[slot].Stock);
-    float weight = 0;
-    if (const ::PreferenceRow* row = GetPreferenceRow(p.PreferenceRow)) {
-      for (int i = 0; i < row->Count; ++i) {
-        if (row->Commodity[i] == commodity) {
-          weight = row->Weight[i];
-          break;
-        }
-      }
-    }
+    // The cap reads the row's weight at the position of the shop's slot,
+    // whatever commodity the row holds there.
+    const ::PreferenceRow* row = GetPreferenceRow(p.PreferenceRow);
+    const float weight = row && slot < kPreferenceEntries ? row->Weight[slot] : 0.0f;
     float cap = 2 * weight;
     bool capped = static_cast<float>(units) > cap;
     if (capped) units = static_cast<int32_t>(cap);

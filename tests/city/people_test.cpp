@@ -32,11 +32,11 @@ class People : public ::testing::Test {
     o.Seed = 31;
     BuildFixtureCity(o);
   }
-  // A shop business selling a commodity, open.
-  static CBusiness* OpenShop(int32_t& commodity) {
+  // A shop business, open, selling a commodity in the given slot.
+  static CBusiness* OpenShop(int32_t& commodity, int slot = 0) {
     for (CBusiness& b : g_Businesses) {
-      if (b.InUse && b.IsShop() && b.OpenState == kOpen && b.SlotCount() > 0) {
-        commodity = b.GetSlotCommodity(0);
+      if (b.InUse && b.IsShop() && b.OpenState == kOpen && b.SlotCount() > slot) {
+        commodity = b.GetSlotCommodity(slot);
         return &b;
       }
     }
@@ -135,12 +135,13 @@ TEST_F(People, TimetableCodesChooseStates) {
 
 TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
   int32_t commodity = -1;
-  CBusiness* shop = OpenShop(commodity);
+  CBusiness* shop = OpenShop(commodity, 1);
   ASSERT_NE(shop, nullptr);
   CPerson& p = g_People[2];
   CHousehold* h = GetHousehold(p.Household);
   ASSERT_NE(h, nullptr);
   int slot = shop->FindCommoditySlot(commodity);
+  ASSERT_EQ(slot, 1);
   shop->Price[slot] = 2.0f;
   shop->Slots[slot].Stock = 100;
   h->Want[commodity] = 9.0f;
@@ -148,11 +149,15 @@ TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
   h->TotalWant = 9.0f;
   p.Commodity = commodity;
   p.Destination.Building = shop->Building;
-  // A preference row that weighs the commodity heavily (no cap).
+  // The cap reads the weight at the shop slot's position in the row, not the
+  // commodity's own entry: here the slot's position weighs heavily (no cap)
+  // while the commodity's own entry would cap at 2 units.
   g_Preferences[120] = PreferenceRow{};
   g_Preferences[120].Commodity[0] = commodity;
-  g_Preferences[120].Weight[0] = 50.0f;
-  g_Preferences[120].Count = 1;
+  g_Preferences[120].Weight[0] = 1.0f;
+  g_Preferences[120].Commodity[1] = commodity + 1;
+  g_Preferences[120].Weight[1] = 50.0f;
+  g_Preferences[120].Count = 2;
   p.PreferenceRow = 120;
   EXPECT_TRUE(Buy(p));
   EXPECT_EQ(shop->Slots[slot].Stock, 96);
@@ -161,8 +166,10 @@ TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
   EXPECT_EQ(g_PersonCycles[2].Mode, kModeInShop);
   EXPECT_EQ(g_PersonCycles[2].WaitTicks, static_cast<int32_t>(shop->GetTypeRow()->TimeInStore));
 
-  // The cap: twice the row's weight; the rest of the want is dropped too.
-  g_Preferences[120].Weight[0] = 1.0f;
+  // The cap: twice the weight at the slot's position; the rest of the want is
+  // dropped too.
+  g_Preferences[120].Weight[0] = 50.0f;
+  g_Preferences[120].Weight[1] = 1.0f;
   h->Want[commodity] = 20.0f;
   h->Money = 50.0f;
   EXPECT_TRUE(Buy(p));
