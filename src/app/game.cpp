@@ -21,6 +21,7 @@
 #include "city/building_library.h"
 #include "city/city_map.h"
 #include "engine/core/console.h"
+#include "engine/core/play_warning.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
@@ -425,6 +426,7 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 
 // The new-game reset, also the first step of a load.
 void Game::Reset() {
+  ResetPerFileReports();  // each game says once what its damaged files lack
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
   ResetInterface();
   ResetCameraHeading();
@@ -579,7 +581,9 @@ int LoadGameCommand(const char* rest) {
 int SaveGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (TheGame().Save(name))
+  if (!ValidSaveName(name))
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved: a save may not take that name", name.c_str());
+  else if (TheGame().Save(name))
     ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());
   else
     ConsolePrintF(kConsoleError, "Error. File %s could not be saved", name.c_str());
