@@ -22,6 +22,11 @@ constexpr float kDeadEndCap = 5.0f;      // depth of the pavement closing a dead
 constexpr float kKerbWidth = 0.8f, kKerbHeight = 0.2f;
 constexpr float kStreetWidth = 25.0f, kStreetLength = 82.0f;  // the streets that get kerbs
 constexpr float kDepotOffsetZ = 41.0f;
+// A footpath between blocks no street joins: two paved paths along the lines
+// the people walk across, the blocks' pavements carried over (people walk
+// 36 to 40 units out from a block's centre).
+constexpr int32_t kPieceFootpath = -2;
+constexpr float kFootpathInner = 33.0f, kFootpathOuter = 43.0f;
 constexpr const char* kDepotModelFile = "gamedata2\\scaffolds\\parking_entrance.tm";
 
 struct PieceModel {
@@ -56,6 +61,11 @@ int32_t BuildPiece(int32_t piece, float w, float d) {
   const PresentationTextures& t = PresentationTextureSlots();
   SceneMeshBuilder m;
   const int32_t pavement = m.Primitive(t.pavement);
+  if (piece == kPieceFootpath) {
+    m.Ground(pavement, -kFootpathOuter, -d / 2, -kFootpathInner, d / 2, kPavementY, 10.0f);
+    m.Ground(pavement, kFootpathInner, -d / 2, kFootpathOuter, d / 2, kPavementY, 10.0f);
+    return m.Build();
+  }
   if (piece < 0) {  // kerb stones along both sides of a street
     const int32_t kerb = pavement;
     m.Box(kerb, kerb, -w / 2, -d / 2, -w / 2 + kKerbWidth, d / 2, kKerbHeight, 0);
@@ -96,6 +106,32 @@ ModelLodSet* DepotModel() {
   for (size_t k = 0; k < files.size(); ++k)
     if (files[k].file == kDepotModelFile) return ShelfModel(ModelShelf::Scaffolds, int32_t(k));
   return nullptr;
+}
+
+// The footpaths: one between each pair of blocks people walk between that
+// no street parts, from one block's edge to the other's.
+int32_t CountFootpaths() {
+  int32_t n = 0;
+  for (int32_t i = 0; i < kBlockCount; ++i)
+    for (int32_t j = i + 1; j < kBlockCount; ++j) n += IsFootpathLink(i, j);
+  return n;
+}
+
+void AddFootpaths(CEntityHouse& house) {
+  for (int32_t i = 0; i < kBlockCount; ++i) {
+    for (int32_t j = i + 1; j < kBlockCount; ++j) {
+      if (!IsFootpathLink(i, j)) continue;
+      const CBlock& a = g_Blocks[size_t(i)];
+      const CBlock& b = g_Blocks[size_t(j)];
+      const bool alongZ = a.CentreX == b.CentreX;
+      const float gap = alongZ ? std::fabs(a.CentreZ - b.CentreZ) - (a.SizeZ + b.SizeZ) / 2
+                               : std::fabs(a.CentreX - b.CentreX) - (a.SizeX + b.SizeX) / 2;
+      if (gap <= 0) continue;
+      const Vec3 at{(a.CentreX + b.CentreX) / 2, 0, (a.CentreZ + b.CentreZ) / 2};
+      house.AddModel(PieceSet(kPieceFootpath, 2 * kFootpathOuter, gap), at, alongZ ? 0.0f : 90.0f, kEntityKindRoad,
+                     -1, true);
+    }
+  }
 }
 
 }  // namespace
@@ -150,7 +186,7 @@ void CreateRoadNodeEntities() {
   s.roads.Release();
   s.depots.Release();
   const int32_t nodes = std::min<int32_t>(g_RoadNodes.NodeCount, kMaxRoadNodes);
-  s.roads.Allocate(2 * std::max(nodes, 1));
+  s.roads.Allocate(2 * std::max(nodes, 1) + CountFootpaths());
   for (int32_t i = 0; i < nodes; ++i) {
     const RoadNode& n = g_RoadNodes.Nodes[size_t(i)];
     const RoadPieceChoice c = ChooseRoadPiece(n);
@@ -164,6 +200,7 @@ void CreateRoadNodeEntities() {
     s.roads.AddModel(PieceSet(c.piece, w, d), at, c.angle, kind, i, visible);
     if (c.kerbs) s.roads.AddModel(PieceSet(-1, kStreetWidth, kStreetLength), at, c.angle, kind, i, visible);
   }
+  AddFootpaths(s.roads);
   s.depots.Allocate(kMaxDepots);
   ModelLodSet* depot = DepotModel();
   for (int32_t i = 0; i < g_Lanes.DepotCount && i < kMaxDepots; ++i) {

@@ -4,7 +4,9 @@
 // crossings, tees and corners, drawn with the decade's road surfaces), kerb
 // stones along the ordinary streets, and the car-park entrance of every
 // traffic depot. The road models are built in code from the road and
-// pavement textures, one for each piece and size the map asks for.
+// pavement textures, one for each piece and size the map asks for. Between
+// blocks that people walk between with no street parting them (the strand
+// and the docks), a footpath along each line they walk.
 #include <cstdint>
 
 #include "engine/core/maths.h"
