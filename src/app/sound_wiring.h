@@ -18,8 +18,6 @@ void StartLevelSound();
 // The game root's reset: the game's sound off and silent, the samples the
 // last game started forgotten.
 void ResetGameSound();
-// The music of the seven decades, by decade, as the tracks to play.
-void ListDecadeTracks();
 // The window lost (false) or regained the focus.
 void ActivateSound(bool active);
 // One game event for sound: a named sample, its stop, the decade's music.

@@ -19,6 +19,7 @@
 #include "session/game_messages.h"
 #include "session/goals.h"
 #include "session/scenarios.h"
+#include "session/net_log.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/ready_barrier.h"
@@ -66,6 +67,7 @@ void ResetSession() {
   ResetTickDriver();
   EndPlayerReadyWait();
   PlayerReadyBarrier() = ReadyBarrier{};
+  ResetNetLog();
   PlayerTable().DeleteAllPlayers();
   ResetAuction();
   ResetChanceCards();

@@ -31,6 +31,7 @@
 #include "session/scenarios.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
+#include "ui/game_requests.h"
 
 // The program fixes its random streams' order in Game::Prepare, before
 // anything draws; a test process does the same once, before its first test,
@@ -72,6 +73,7 @@ class InProcessGameTest : public ::testing::Test {
     RunState() = GameRunState{};
     GamePauseState().Reset();
     CurrentSaveHeader() = SaveGameHeader{};  // the menus' difficulty as at the start
+    ClearGameRequests();  // nothing an earlier game asked for
     if (!MemoryManager().IsInitialised()) {
       ASSERT_TRUE(MemoryManager().Init(64u << 20, kGameHeapAlignment));
     }
@@ -94,6 +96,7 @@ class InProcessGameTest : public ::testing::Test {
   void CloseGame() {
     TheGame().ReleaseSimulation();
     ReleaseHudPanelSets();
+    ClearGameRequests();
     Script().Destroy();
     ScenarioManager().Clear();  // the front end's levels
     DestroyEngineSystems();
