@@ -1,10 +1,50 @@
 #include <SDL.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/dialog_window.h"
 #include "platform/message_box.h"
 
 namespace platform {
+namespace {
+
+struct BoxButton {
+  BoxResult result;
+  const char* label;
+};
+
+// SDL's own box needs the X server's core fonts, which a bare server (a
+// virtual display) may lack: then the text shows in a dialog window of its
+// own, before a game window has its drawing context (the dialog window
+// would take it). Nothing when no dialog window can be shown.
+std::optional<BoxResult> ShowInDialogWindow(const std::string& caption, const std::string& text,
+                                            const std::vector<BoxButton>& buttons, BoxResult closed) {
+  if (SDL_GL_GetCurrentContext() != nullptr) return std::nullopt;
+  std::optional<BoxResult> answer;
+  const int lines = 1 + int(text.size()) / 56;
+  const DialogSpec spec{caption, 460, 90 + 18 * lines, ""};
+  const bool shown = RunDialogWindow(spec, [&](DialogUi& ui) {
+    ui.MoveTo(16, 16);
+    ui.Label(text);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+      ui.MoveTo(16 + 150 * int(i), spec.height - 36);
+      if (ui.Button(buttons[i].label)) {
+        answer = buttons[i].result;
+        return false;
+      }
+    }
+    if (!ui.CloseRequested()) return true;
+    answer = closed;
+    return false;
+  });
+  if (!shown) return std::nullopt;
+  return answer.value_or(closed);
+}
+
+}  // namespace
 
 // Installs SDL2's message box as the backend (used when a display exists).
 void InstallSdlMessageBoxes() {
@@ -33,11 +73,15 @@ void InstallSdlMessageBoxes() {
     }
     SDL_MessageBoxData box{flags, nullptr, cap.c_str(), body.c_str(), count, data, nullptr};
     int hit = 0;
-    if (SDL_ShowMessageBox(&box, &hit) != 0) {
-      std::fprintf(stderr, "[%s] %s\n", cap.c_str(), body.c_str());
-      return buttons == BoxButtons::Ok ? BoxResult::Ok : BoxResult::Yes;
-    }
-    return BoxResult(hit);
+    if (SDL_ShowMessageBox(&box, &hit) == 0) return BoxResult(hit);
+    std::vector<BoxButton> choices;
+    for (int i = 0; i < count; ++i) choices.push_back({BoxResult(data[i].buttonid), data[i].text});
+    const BoxResult closed = buttons == BoxButtons::Ok      ? BoxResult::Ok
+                             : buttons == BoxButtons::YesNo ? BoxResult::No
+                                                            : BoxResult::Cancel;
+    if (std::optional<BoxResult> answer = ShowInDialogWindow(cap, body, choices, closed)) return *answer;
+    std::fprintf(stderr, "[%s] %s\n", cap.c_str(), body.c_str());
+    return buttons == BoxButtons::Ok ? BoxResult::Ok : BoxResult::Yes;
   });
 }
 
