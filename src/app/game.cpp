@@ -10,6 +10,7 @@
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
 #include "frontend/board_list.h"
+#include "frontend/front_end.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -252,6 +253,7 @@ void Game::StartSimulation() {
   CreateBlockSignEntities();
   CreateSceneryEntities();
   RegisterCameraSaveHooks();
+  RegisterFrontEndSaveHooks();
   InstallGameVisuals();
   SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
@@ -495,6 +497,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kChunkGameTime);
   RunLevelScripts(level, false);
   GameTime().screenMode = kScreenModeCity;
+  FrontEndGameMode() = 0;  // a save without the mode's chunk
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   ResumeComputerPlayersAfterLoad();
@@ -531,6 +534,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
   // Back to the menus: the tutorial list after a tutorial, the statistics
   // after any other finished game.
   ReturnToMenusAfterGame(tutorial, finished);
+  FrontEndGameMode() = 0;
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "engine/core/error.h"
+#include "engine/files/save_game.h"
 #include "session/player.h"
 #include "session/scenarios.h"
 #include "ui/buttons.h"
@@ -38,6 +39,24 @@ const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
 int32_t& FrontEndGameMode() {
   static int32_t mode = 0;
   return mode;
+}
+
+namespace {
+
+struct FrontEndModeRecord {
+  int32_t mode = 0;
+  template <class V>
+  void Visit(V& v) {
+    v.I32(mode, {0, 2, "game mode"});
+  }
+};
+
+}  // namespace
+
+void RegisterFrontEndSaveHooks() {
+  RegisterSaveHook(kSaveFrontEnd, [] { WriteRecordChunk(kChunkFrontEnd, FrontEndModeRecord{FrontEndGameMode()}); });
+  RegisterRecordChunk<FrontEndModeRecord>(
+      kChunkFrontEnd, 4, [](const FrontEndModeRecord& r) { FrontEndGameMode() = r.mode; }, 1);
 }
 
 using namespace frontend_pages;

@@ -176,7 +176,11 @@ class CSaveListPage : public CFrontEndPage {
     values[0]->AddText(info->shownName);
     if (info->scenario) {
       ShowLevelName(values[1], *info->scenario);
-      ShowLevelDescription(values[4], *info->scenario);
+      // The target the saved game is played for (a custom game's own), else
+      // the level's at the saved difficulty.
+      const int32_t goal = info->goalTarget > 0 ? info->goalTarget
+                                                : Screens().Services().LevelTarget(info->scenario->id, info->difficulty);
+      ShowLevelDescription(values[4], *info->scenario, goal);
     }
     char year[16];
     std::snprintf(year, sizeof year, "%d", info->year);
