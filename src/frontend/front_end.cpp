@@ -20,6 +20,7 @@
 #include "ui/edit_box.h"
 #include "ui/list_box.h"
 #include "ui/text_rect.h"
+#include "ui/ui_services.h"
 
 const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\ingame_menu.tm",  "gamedata2\\frontend\\main_menu.tm",
@@ -430,6 +431,7 @@ class CScenarioSelectScreen : public CFrontEndPage {
 class CTokenSelectScreen : public CFrontEndPage {
  public:
   enum { kLeft = 0, kRight = 1, kBack = 2, kStart = 3 };
+  static constexpr int32_t kOwnSlotImage = 259, kOpponentSlotImage = 258;
   void Build() override {
     const UIRect l = ElementRect("SP_TOKEN_LEFT_BUTT_P1");
     const UIRect r = ElementRect("SP_TOKEN_RIGHT_BUTT_P1");
@@ -551,12 +553,30 @@ class CTokenSelectScreen : public CFrontEndPage {
       } else {
         DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
+      // The player's own slot and the opponents' carry different marks.
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_TOGGLE_P%d", n + 1);
+      DrawImageInRect(At(element), n == 0 ? kOwnSlotImage : kOpponentSlotImage);
+    }
+  }
+  // A press on a used row describes its token (the last row under the mouse).
+  void DescribeRowUnderMouse() {
+    char element[40];
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
+      const UIRect r = At(element);
+      const UiMouse& m = Ui().mouse;
+      const bool inside = m.x >= r.x1 && m.x < r.x2 && m.y >= r.y1 && m.y < r.y2;
+      if (inside && rows[size_t(n)].kind != -1) Describe(n);
     }
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
       ++frames;
       return 1;
+    }
+    if (type == kMsgLeftPressed) {
+      DescribeRowUnderMouse();
+      return 0;
     }
     if (type != kNotifyClicked) return 0;
     switch (id) {
