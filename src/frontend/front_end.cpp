@@ -68,7 +68,6 @@ constexpr int32_t kScreenModeCity = 0;
 constexpr int32_t kScreenModeMenu = 4;
 constexpr int32_t kIdleFrames = 6000;
 constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
-constexpr int32_t kRadioOn = 5, kRadioOff = 9;
 
 // A level's name or description: the scripts give a text id (kept as its
 // digits) or the text itself.
@@ -357,8 +356,8 @@ class CScenarioSelectScreen : public CFrontEndPage {
     for (int32_t i = 0; i < 3; ++i) {
       const UIRect t = ElementRect(toggles[i]);
       radios[size_t(i)] = CreateRadioButton(kEasy + i, t.x1, t.y1, t.x2, t.y2);
-      radios[size_t(i)]->imageOn = kRadioOn;
-      radios[size_t(i)]->imageOff = kRadioOff;
+      radios[size_t(i)]->imageOn = kRadioOnImage;
+      radios[size_t(i)]->imageOff = kRadioOffImage;
       Text(15 + i, labels[i], names[i], 1, 3);
     }
     for (int32_t i = 0; i < 3; ++i) {
@@ -431,7 +430,6 @@ class CScenarioSelectScreen : public CFrontEndPage {
 class CTokenSelectScreen : public CFrontEndPage {
  public:
   enum { kLeft = 0, kRight = 1, kBack = 2, kStart = 3 };
-  static constexpr int32_t kOwnSlotImage = 259, kOpponentSlotImage = 258;
   void Build() override {
     const UIRect l = ElementRect("SP_TOKEN_LEFT_BUTT_P1");
     const UIRect r = ElementRect("SP_TOKEN_RIGHT_BUTT_P1");
@@ -553,9 +551,9 @@ class CTokenSelectScreen : public CFrontEndPage {
       } else {
         DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
-      // The player's own slot and the opponents' carry different marks.
+      // The player's own row and the computers' carry their seat marks.
       std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_TOGGLE_P%d", n + 1);
-      DrawImageInRect(At(element), n == 0 ? kOwnSlotImage : kOpponentSlotImage);
+      DrawImageInRect(At(element), n == 0 ? kHumanSeatImage : kComputerSeatImage);
     }
   }
   // A press on a used row describes its token (the last row under the mouse).
