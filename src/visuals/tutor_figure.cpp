@@ -160,7 +160,8 @@ void DrawTutorFigure(CRenderer& r) {
   if (!t.tutorVisible) return;
   const float x = t.head.position.x, y = t.head.position.y;
   r.SetShader(kShaderZClear);
-  ClearDepth(r, x - 40, y - 70, x + 40, y + 70);
+  // Room for the hat as the head turns and tips.
+  ClearDepth(r, x - 50, y - 95, x + 50, y + 70);
   r.SetShader(kShaderModulate);
   t.head.rotation = {t.pitch, t.yaw, 0};
   r.DisableFog();
