@@ -135,15 +135,17 @@ click 397 393                      # cancel
 click 320 348                      # options
 click 320 295                      # credits
 shot credits 6
-xdotool key Escape
-shot credits_tapped 3
+xdotool key Escape                 # a tap of a few milliseconds
+shot credits_tapped 8
 
 # A custom game: the host page, the lobby with a computer, the game.
 click 320 228                      # back in the menu: single player
 click 320 234                      # custom game
 shot host
-click 150 106                      # the first level
-click 585 211                      # the goal a step up
+click 150 164                      # the decade race: its goal label
+shot host_decade 1
+click 150 116                      # the race for profit
+click 585 211                      # the goal two steps up
 click 585 211
 shot host_level 1
 click 530 430                      # OK: the lobby

@@ -551,9 +551,10 @@ class CTokenSelectScreen : public CFrontEndPage {
       } else {
         DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
-      // The player's own row and the computers' carry their seat marks.
+      // A used row carries its seat mark, the player's or a computer's; an
+      // open seat none.
       std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_TOGGLE_P%d", n + 1);
-      DrawImageInRect(At(element), n == 0 ? kHumanSeatImage : kComputerSeatImage);
+      if (row.kind != -1) DrawImageInRect(At(element), row.kind == 0 ? kHumanSeatImage : kComputerSeatImage);
     }
   }
   // A press on a used row describes its token (the last row under the mouse).
