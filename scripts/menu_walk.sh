@@ -142,7 +142,7 @@ shot credits_tapped 8
 click 320 228                      # back in the menu: single player
 click 320 234                      # custom game
 shot host
-click 150 164                      # the decade race: its goal label
+click 150 178                      # the decade race: its goal label
 shot host_decade 1
 click 150 116                      # the race for profit
 click 585 211                      # the goal two steps up
@@ -156,6 +156,7 @@ click 280 221                      # its token a step on: its name follows
 shot lobby_computer_next 1
 click 530 430                      # start
 shot custom_started 15
+key Return; sleep 1                # the level's opening message read
 xdotool key grave; sleep 1         # the console: lease a block, money goes
 xdotool type --delay 80 "LEASE 2"; xdotool key Return; sleep 0.5
 xdotool key grave
