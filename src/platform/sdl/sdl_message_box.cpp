@@ -16,21 +16,21 @@ struct BoxButton {
   const char* label;
 };
 
-// SDL's own box needs the X server's core fonts, which a bare server (a
-// virtual display) may lack: then the text shows in a dialog window of its
-// own, before a game window has its drawing context (the dialog window
-// would take it). Nothing when no dialog window can be shown.
+// SDL's own box can fail on a bare X server (a virtual display without a
+// window manager): then the text shows in a dialog window of its own, as
+// long as no game window holds the drawing context (the dialog window would
+// take it). Nothing when no dialog window can be shown.
 std::optional<BoxResult> ShowInDialogWindow(const std::string& caption, const std::string& text,
                                             const std::vector<BoxButton>& buttons, BoxResult closed) {
   if (SDL_GL_GetCurrentContext() != nullptr) return std::nullopt;
   std::optional<BoxResult> answer;
   const int lines = 1 + int(text.size()) / 56;
-  const DialogSpec spec{caption, 460, 90 + 18 * lines, ""};
-  const bool shown = RunDialogWindow(spec, [&](DialogUi& ui) {
+  const DialogSpec box{caption, 460, 90 + 18 * lines, ""};
+  const bool shown = RunDialogWindow(box, [&](DialogUi& ui) {
     ui.MoveTo(16, 16);
     ui.Label(text);
     for (size_t i = 0; i < buttons.size(); ++i) {
-      ui.MoveTo(16 + 150 * int(i), spec.height - 36);
+      ui.MoveTo(16 + 150 * int(i), box.height - 36);
       if (ui.Button(buttons[i].label)) {
         answer = buttons[i].result;
         return false;
