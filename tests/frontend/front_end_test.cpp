@@ -17,10 +17,12 @@
 #include "session/scenarios.h"
 #include "script/profiles.h"
 #include "session/goals.h"
+#include "engine/files/text_bank.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
+#include "ui/player_tokens.h"
 #include "ui/ui_services.h"
 
 namespace {
@@ -200,6 +202,13 @@ TEST_F(FrontEndTest, MenusLeadToAStartedLevelAndTheGameLeadsBack) {
 
   Click(kPageTokens, "SP_TOKEN_LEFT_BUTT_P1");  // LEFT from 0 gives 9
   EXPECT_EQ(game_.remembered, 9);
+  // A press on an opponent's row describes its token; an open seat's does not.
+  std::string described;
+  InterfaceTextSystem().GetTextAscii(described, TokenInfoRow(1).nameText);
+  Click(kPageTokens, "SP_TOKEN_SLOT_3BACKING");
+  EXPECT_EQ(Child<CTextRect>(kPageTokens, 23)->LineText(0), described);
+  Click(kPageTokens, "SP_TOKEN_SLOT_5BACKING");
+  EXPECT_EQ(Child<CTextRect>(kPageTokens, 23)->LineText(0), described);
   Click(kPageTokens, "SP_TOKEN_START_BUTTON");
   ASSERT_EQ(game_.started, std::vector<int32_t>{200002});
   EXPECT_TRUE(OpenPages().empty());
