@@ -12,9 +12,10 @@
 namespace {
 
 constexpr float kDegToRadians = 3.14159265f / 180.0f;
-// The money bag stands just under the time panel's cash, clear of the
-// player's portrait and the options button.
-constexpr Vec3 kMoneyPlace{596, 142, 1000};
+// The money bag stands left of the time panel, level with the cash, so that
+// neither it nor the coins it throws up cover the portrait or the options
+// button.
+constexpr Vec3 kMoneyPlace{410, 84, 1000};
 constexpr float kMoneyScale = 50, kMoneyDrawScale = 20;
 constexpr Vec3 kTutorPlace{250, 450, 100};
 constexpr float kTutorScale = 50;
