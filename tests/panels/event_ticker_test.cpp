@@ -32,12 +32,32 @@ TEST_F(EventTickerTest, ShowsOthersDeedsButNotTheLocalPlayersOwn) {
   ticker().AddMessage(Record(0, kStatusBlockChangedHands, 1));
   ticker().AddMessage(Record(2, kStatusBusinessOpened, 0, 0));
   ticker().AddMessage(Record(2, 3, 0));  // a kind it does not show
-  ASSERT_EQ(ticker().count, 3);
+  ticker().AddMessage(Record(2, kStatusPlayerLeft, -1));
+  ASSERT_EQ(ticker().count, 4);
   EXPECT_EQ(Line(0), "Bob has bought Lantern Avenue");
   EXPECT_EQ(Line(1), "Cloverdale Avenue has gone back to the city");
   EXPECT_EQ(Line(2), "Bob: a new Bakery on Lantern Avenue");
+  EXPECT_EQ(Line(3), "Bob has left the game");
   EXPECT_EQ(ticker().slots[0].swatch, TokenInfoRow(bob->character).colour);
   EXPECT_EQ(ticker().slots[0].life, kTickerLineLife);
+}
+
+// The ticker is read over every panel: the auction countdown that raises
+// itself when it opens stays behind it, and no line runs into the time panel.
+TEST_F(EventTickerTest, StaysInFrontOfTheCountdownAndClearOfTheTimePanel) {
+  Hud().auctionCountdown.Open();
+  Hud().auctionCountdown.raiseRequest = true;
+  Step();
+  const std::vector<CPanel*> order = GamePanels().Panels();
+  ASSERT_FALSE(order.empty());
+  EXPECT_EQ(order.front(), &ticker());
+  EXPECT_EQ(order[1], &Hud().auctionCountdown);
+  Hud().auctionCountdown.Close();
+  std::vector<LayoutModel> models;
+  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+  const LayoutModel& time = models[size_t(kHudTime)];
+  const UIRect panel = LayoutFrameBounds(time, time.FrameCount() - 1);
+  for (int32_t i = 0; i < 6; ++i) EXPECT_LE(ticker().LineRect(i).x2, panel.x1) << i;
 }
 
 TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {

@@ -63,7 +63,7 @@ void InstallSdlMessageBoxes() {
       case BoxButtons::Ok: add(int(BoxResult::Ok), "OK", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT); break;
       case BoxButtons::YesNo:
         add(int(BoxResult::Yes), "Yes", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
-        add(int(BoxResult::No), "No", 0);
+        add(int(BoxResult::No), "No", SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
         break;
       case BoxButtons::YesNoCancel:
         add(int(BoxResult::Yes), "Yes", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
@@ -72,16 +72,17 @@ void InstallSdlMessageBoxes() {
         break;
     }
     SDL_MessageBoxData box{flags, nullptr, cap.c_str(), body.c_str(), count, data, nullptr};
-    int hit = 0;
-    if (SDL_ShowMessageBox(&box, &hit) == 0) return BoxResult(hit);
+    int hit = -1;
+    if (SDL_ShowMessageBox(&box, &hit) == 0) {
+      // Closed without a button (hit stays -1): the safe answer again.
+      return hit < 0 ? UnshownBoxAnswer(buttons) : BoxResult(hit);
+    }
     std::vector<BoxButton> choices;
     for (int i = 0; i < count; ++i) choices.push_back({BoxResult(data[i].buttonid), data[i].text});
-    const BoxResult closed = buttons == BoxButtons::Ok      ? BoxResult::Ok
-                             : buttons == BoxButtons::YesNo ? BoxResult::No
-                                                            : BoxResult::Cancel;
-    if (std::optional<BoxResult> answer = ShowInDialogWindow(cap, body, choices, closed)) return *answer;
+    if (std::optional<BoxResult> answer = ShowInDialogWindow(cap, body, choices, UnshownBoxAnswer(buttons)))
+      return *answer;
     std::fprintf(stderr, "[%s] %s\n", cap.c_str(), body.c_str());
-    return buttons == BoxButtons::Ok ? BoxResult::Ok : BoxResult::Yes;
+    return UnshownBoxAnswer(buttons);
   });
 }
 
