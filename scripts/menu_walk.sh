@@ -83,13 +83,13 @@ click 320 188                      # tutorials
 shot tutorials
 click 530 430                      # OK: the lesson starts at once
 shot lesson_opening 15
-click 300 280                      # the opening message's OK
+click 356 270                      # the opening message's OK
 shot lesson_step_1 3
-click 300 280                      # the first step's OK
+click 356 270                      # the first step's OK
 shot lesson_step_2 3
-click 300 280
+click 356 270
 shot lesson_step_3 3
-click 300 280
+click 356 270
 shot lesson_step_4 3
 
 # The profile was made, and the token stepped on the token page (from the

@@ -77,7 +77,7 @@ TEST(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo},  // the city
       {kHudViewButton, kHudTime, kHudStatistics, kHudCityOverview},                  // the plan
       {kHudStatistics, kHudSelectionInfo, kHudCard},  // a chance card shown over the city
-      {kHudStatistics, kHudSelectionInfo, kHudPrompt},  // a message: both side panels stay readable
+      {kHudStatistics, kHudPrompt},                   // a message: the statistics stay readable
       {kHudNavigator, kHudStatistics, kHudTime, kHudBusiness},  // a shop's panel in the selection's place
       {kHudNavigator, kHudStatistics, kHudTime, kHudRent},      // a residence's
   };

@@ -17,9 +17,9 @@ Step = 0
 StepPrompt = 100
 DonePrompt = 99
 -- Where the messages stand (moved from the middle of the screen, which is
--- clear of the side panels): in the middle, or at the top, clear of the
--- business panel.
-Places = { centre = { 0, 0 }, left = { 0, 0 }, right = { 0, 0 }, top = { 0, -100 } }
+-- clear of the statistics panel): in the middle, or at the top, clear of
+-- the business panel.
+Places = { centre = { 0, 0 }, left = { 0, 0 }, right = { 0, 0 }, top = { 2, -46 } }
 
 function Contains(list, value)
   for i = 1, #list do
