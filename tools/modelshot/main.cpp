@@ -25,9 +25,9 @@
 #include "shell/asset_groups.h"
 #include "city/building_library.h"
 #include "city/buildings.h"
-#include "visuals/architect.h"
-#include "visuals/architect_assets.h"
-#include "visuals/shader_table.h"
+#include "visuals/architect/architect.h"
+#include "visuals/architect/architect_assets.h"
+#include "visuals/scene/shader_table.h"
 
 namespace {
 
