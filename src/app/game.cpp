@@ -269,6 +269,7 @@ void Game::StartSimulation() {
   CreateBlockSignEntities();
   CreateSceneryEntities();
   RegisterCameraSaveHooks();
+  RegisterFrontEndSaveHooks();
   InstallGameVisuals();
   SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
@@ -557,6 +558,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kChunkGameTime);
   RunLevelScripts(level, false);
   GameTime().screenMode = kScreenModeCity;
+  FrontEndGameMode() = 0;  // a save without the mode's chunk
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   ResumeComputerPlayersAfterLoad();
@@ -598,6 +600,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
   // after any other finished game, the session list after a network game
   // left unfinished.
   ReturnToMenusAfterGame(tutorial, finished, network);
+  FrontEndGameMode() = 0;
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
