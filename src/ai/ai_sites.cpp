@@ -44,8 +44,6 @@ constexpr int32_t kDayShare = 60;
 constexpr int32_t kNightShare = 50;
 constexpr int32_t kBigOtherArea = 8;
 
-std::array<BlockFreeFootprint, kBlockCount> g_freeFootprints{};
-
 bool ValidId(int32_t block) { return block >= 0 && block < kBlockCount; }
 
 bool IsPropertyBlock(int32_t block) {
@@ -116,7 +114,6 @@ int32_t ChooseAdjacentBlock(CPlayerAI& ai, bool night) {
       const int32_t c = g_BlockStats[static_cast<size_t>(i)].GetAdjacentBlockSlot(slot);
       if (!ValidId(c) || Marked(ai, c) || !(night ? IsNightBlock(c) : IsDayBlock(c))) continue;
       if (!IsBlockUsableByPlayer(ai.index, c)) continue;
-      ComputeBlockFreeFootprint(c);
       if (BlockDistrict(c) != BlockDistrict(i) || GetBlockFreeFootprint(c).largest <= 5) continue;
       ai.plan.chosenBlock = c;
       const int32_t score = GetScoreForAdjacentBlockToBuildOn(ai, c);
@@ -669,31 +666,3 @@ int32_t CentreCoverage(int32_t block, bool night) {
   return types > 0 ? present * 100 / types : 0;
 }
 
-void ComputeBlockFreeFootprint(int32_t block) {
-  if (!ValidId(block)) return;
-  BlockFreeFootprint& f = g_freeFootprints[static_cast<size_t>(block)];
-  f = BlockFreeFootprint{};
-  if (!IsPropertyBlock(block)) return;
-  const CBlock* b = GetBlock(block);
-  if (b == nullptr) return;
-  f.smallest = 99;
-  for (int32_t w = 1; w <= 6; ++w)
-    for (int32_t d = 1; d <= 6; ++d)
-      for (int32_t x = 0; x + w <= kLotsPerSide; ++x)
-        for (int32_t y = 0; y + d <= kLotsPerSide; ++y) {
-          const bool edge = x == 0 || y == 0 || x + w == kLotsPerSide || y + d == kLotsPerSide;
-          if (edge && b->IsLotRegionFreeAt(x, y, w, d)) {
-            f.smallest = std::min(f.smallest, w * d);
-            f.largest = std::max(f.largest, w * d);
-          }
-        }
-}
-
-void ComputeAllBlockFreeFootprints() {
-  for (int32_t block = 0; block < kBlockCount; ++block) ComputeBlockFreeFootprint(block);
-}
-
-const BlockFreeFootprint& GetBlockFreeFootprint(int32_t block) {
-  static const BlockFreeFootprint kNone;
-  return ValidId(block) ? g_freeFootprints[static_cast<size_t>(block)] : kNone;
-}

@@ -120,7 +120,6 @@ void CPlayerAI::Resume() {
   // message that told the player may have been handled before the save.
   warned24h = IsInDebtWarning(index) && money < 0.0f ? 1 : 0;
   SyncOwnershipLists();
-  ComputeAllBlockFreeFootprints();
   const CAuction* a = CurrentAuction();
   if (a != nullptr && (a->pending || a->active)) ConsiderAuction(nullptr);
 }

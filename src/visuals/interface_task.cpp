@@ -12,8 +12,10 @@
 #include "platform/input.h"
 #include "session/game_messages.h"
 #include "session/net_message.h"
+#include "session/scenarios.h"
 #include "session/session_state.h"
 #include "shell/game_loop.h"
+#include "visuals/city_picking.h"
 #include "visuals/frame_draw.h"
 #include "visuals/game_camera.h"
 #include "visuals/screenshots.h"
@@ -26,6 +28,9 @@ constexpr uint32_t kDebugSkipSeconds = 2;
 bool Hook(const std::function<bool()>& h) { return h && h(); }
 
 bool AltDown() { return KeyDown(platform::key::kLeftAlt); }
+
+// A tutorial's lessons hold the view: Tab, G and Alt+F do nothing then.
+bool TutorialRunning() { return ScenarioManager().IsTutorialRunning(); }
 
 CEntity*& PlanSelection() {
   static CEntity* remembered = nullptr;
@@ -84,7 +89,7 @@ bool FollowNextPerson() {
     SelectedObject() = e;
     SetFollowCameraTarget(e);
     CamSetMode(kCamFollow);
-    if (InterfaceTaskHooks().showPersonPage) InterfaceTaskHooks().showPersonPage(e);
+    ShowPersonPageOfSelection();
     return true;
   }
   return false;
@@ -126,7 +131,7 @@ void RunInterfaceKeys() {
   const int32_t mode = GetScreenMode();
   const bool network = Session().networkSession;
   const bool chatOpen = Hook(h.chatPanelOpen);
-  if (KeyPressed(kTab) && !AltDown() && mode != kScreenAuction && !Hook(h.tutorialRunning) &&
+  if (KeyPressed(kTab) && !AltDown() && mode != kScreenAuction && !TutorialRunning() &&
       !Hook(h.frontEndPanelInWay) && GameTime().viewState == 1) {
     TogglePlanView();
     if (h.ageChatLog) h.ageChatLog();
@@ -142,10 +147,10 @@ void RunInterfaceKeys() {
   }
   if (g_StartupOptions.debugStuff && !network && KeyDown(kLeftShift) && KeyDown(kQ))
     Post(TimeSkipMsg{kDebugSkipSeconds});
-  if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !Hook(h.tutorialRunning) && !chatOpen)
+  if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !TutorialRunning() && !chatOpen)
     FollowNextPerson();
   if (AltDown() && KeyPressed(kF5)) WriteNumberedScreenshot(0);
   if (!RunState().pointerOverPanels && AltDown() && KeyPressed(kF) &&
-      GetScreenMode() == kScreenCity && !chatOpen && !Hook(h.tutorialRunning))
+      GetScreenMode() == kScreenCity && !chatOpen && !TutorialRunning())
     PutCameraHome();
 }
