@@ -7,6 +7,7 @@
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "ai/scoring_terms.h"
 #include "ai/set_scores.h"
 #include "city/blocks.h"
@@ -310,7 +311,7 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
     const BusinessType* type = GetBusinessType(t);
     const bool shopOfPeriod = type->Kind != kBusinessShop || IsDayBusiness(t) != wantNight;
     if (!shopOfPeriod) continue;
-    const int32_t onBlock = GetBlockBusinessTypeCount(block, t);
+    const int32_t onBlock = AiBlockBusinessTypeCount(block, t);
     if (onBlock == 0) {
       main.push_back({t, row.Demand});
       if (!IsFirstDecade() && IsCommodityUnserved(row.Commodity)) extra.push_back({t, row.Demand});
@@ -348,7 +349,7 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
   }
   for (const Entry& e : extra) {
     const bool listed = std::any_of(main.begin(), main.end(), [&](const Entry& m) { return m.type == e.type; });
-    if (e.demand > 10 && !listed && GetBlockBusinessTypeCount(block, e.type) == 0) main.push_back(e);
+    if (e.demand > 10 && !listed && AiBlockBusinessTypeCount(block, e.type) == 0) main.push_back(e);
   }
   std::stable_sort(main.begin(), main.end(), byDemand);
   if (!main.empty()) {
@@ -650,7 +651,7 @@ bool IsCommodityUnserved(int32_t commodity) {
   const int32_t type = GetBusinessTypeSelling(commodity);
   if (type < 0) return true;
   for (int32_t block = 0; block < kBlockCount; ++block)
-    if (GetBlockBusinessTypeCount(block, type) > 0) return false;
+    if (AiBlockBusinessTypeCount(block, type) > 0) return false;
   return true;
 }
 
@@ -661,7 +662,7 @@ int32_t CentreCoverage(int32_t block, bool night) {
     const BusinessType* row = GetBusinessType(type);
     if (row == nullptr || !row->Available || row->Kind != kBusinessShop || IsDayBusiness(type) == night) continue;
     ++types;
-    present += GetBlockBusinessTypeCount(block, type) > 0;
+    present += AiBlockBusinessTypeCount(block, type) > 0;
   }
   return types > 0 ? present * 100 / types : 0;
 }

@@ -11,6 +11,7 @@
 #include "ai/ai_strategy.h"
 #include "ai/business_valuation.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "ai/set_scores.h"
 #include "city/business.h"
 #include "city/buildings.h"
@@ -484,7 +485,7 @@ void CPlayerAI::HandleMessage() {
       if (block >= 0) AddBusinessToList(block, 0);
       break;
     case PLAYER_MESS_CONSTRUCTION_REFUSED:
-      DecBlockBusinessTypeCount(block, m.values[1]);
+      DropPlannedBusiness(block, m.values[1]);
       break;
     case PLAYER_MESS_CARD_REQUEST:
       ReportError(1, 0, "Invalid player message sent to AI: PLAYER_MESS_CARD_REQUEST");

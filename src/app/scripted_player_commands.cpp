@@ -17,6 +17,7 @@
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "session/tick_driver.h"
 
 namespace {
 
@@ -271,6 +272,15 @@ int AutobidCommand(const char* rest) {
 
 // ---- Waiting commands ---------------------------------------------------------------
 
+// The logic waits at the first tick a command waits for, so the command
+// runs at that very tick on every machine.
+void HoldAtFirstWaitingTick() {
+  uint32_t first = 0;
+  for (const Waiting& w : Scripted().waiting)
+    if (w.condition == Condition::kTick && (first == 0 || uint32_t(w.value) < first)) first = uint32_t(w.value);
+  HoldLogicAtTick(first);
+}
+
 bool Met(const Waiting& w) {
   switch (w.condition) {
     case Condition::kTick:
@@ -304,6 +314,7 @@ int WhenCommand(const char* rest) {
   if (command.empty()) return Usage("WHEN TICK t | BLOCK b | SHOP command");
   w.command = command;
   Scripted().waiting.push_back(std::move(w));
+  HoldAtFirstWaitingTick();
   EnsureTask();
   return 0;
 }
@@ -324,6 +335,7 @@ void StepScriptedPlayer() {
     s.waiting.erase(s.waiting.begin() + static_cast<std::ptrdiff_t>(i));
     ExecuteConsoleCommand(command.c_str());
   }
+  HoldAtFirstWaitingTick();
 }
 
 }  // namespace

@@ -79,13 +79,10 @@ void CityHandleMessage(const PlayerMessage& m) {
     case PLAYER_MESS_REFUSED:
       break;
     case PLAYER_MESS_CARD_REQUEST:
-      ChanceDeck().DrawCard(m);
-      break;
     case PLAYER_MESS_CARD_DEAL:
-      ChanceDeck().DealCard(m);
-      break;
     case PLAYER_MESS_CARD_DISCARD:
-      ChanceDeck().ReturnCard(m.values[0]);
+      // The deck is dealt on every machine at one tick (the hourly step and
+      // the card-choice message): a request to the host alone changes nothing.
       break;
     default:
       ReportError(1, 0, "Unhandled city message");

@@ -103,7 +103,7 @@ void RunHourlyUpdate() {
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
-    if (p == players.Local() || (p->kind != kPlayerHuman && IsAuthority())) ChanceHourlyTick(*p);
+    ChanceHourlyTick(*p);
   }
   game.RunAiHourlyUpdate();
   RecordStatsHistorySample();
