@@ -9,7 +9,7 @@
 #include "city/business_types.h"
 #include "city/person.h"
 #include "engine/core/play_warning.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/game_messages.h"

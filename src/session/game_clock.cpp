@@ -24,7 +24,7 @@
 #include "session/stats_history.h"
 #include "session/utility_income.h"
 #include "engine/core/command_script.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 CGameClock& GameClock() {
   static CGameClock clock;

@@ -23,9 +23,10 @@
 #include "session/session_state.h"
 #include "session/stats_history.h"
 #include "session/utility_income.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 void RegisterSessionSaveHooks() {
+  InstallSaveChunkTable();
   RegisterSaveHook(kSavePlayers, [] { PlayerTable().SavePlayers(); });
   RegisterSaveHook(kSaveClock, [] { SaveGameClock(); });
   RegisterSaveHook(kSaveEventQueue, [] { EventQueue().Save(); });

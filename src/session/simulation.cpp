@@ -12,7 +12,7 @@
 #include "engine/scene/animation.h"
 #include "session/auction.h"
 #include "session/chance_cards.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"

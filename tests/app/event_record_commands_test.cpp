@@ -14,7 +14,7 @@
 #include "engine/input/input_device.h"
 #include "platform/message_box.h"
 #include "engine/core/console.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "engine/files/save_game.h"
+// The save container through the game's chunk table: writing, reading,
+// the header, and the files it refuses.
+#include "session/save_chunks.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,8 @@ class SaveGameTest : public ::testing::Test {
       return (dir_ / p).string();
     });
     SetSaveProfileSource([] { return std::string("anna"); });
+    ClearSaveHooks();
+    InstallSaveChunkTable();
     RegisterHooks();
   }
 
