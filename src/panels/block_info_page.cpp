@@ -21,6 +21,7 @@
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
 #include "ui/spin_arrow.h"
+#include "visuals/city_picking.h"
 
 namespace {
 
@@ -454,6 +455,8 @@ void CInfoBlockPage::FillGroundRent() {
       rentList->AddTaggedLabelId(1, TypeName(x));
       rentList->AddValueF("%s", FormatMoney(int32_t(x.GroundRent)).c_str());
       rentList->SetLineValue(rentList->LongerColumn() - 1, building.Id);
+      // Clicking the row picks its building.
+      rentList->SetLineLink(UiObjectRef{kPickBlock, b.Index}, building.Id);
       total += float(x.GroundRent);
     });
     rentList->MarkSeparator();
