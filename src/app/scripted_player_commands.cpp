@@ -60,6 +60,8 @@ struct ScriptedPlayer {
   // The auction's state when this player last moved: no second move until
   // the host's copy of the first has changed it.
   int32_t movedAt[4] = {-1, -1, -1, -1};
+  // HOLD: the logic stops at this tick for good (0 none).
+  uint32_t holdTick = 0;
   int32_t task = -1;
 };
 
@@ -275,7 +277,7 @@ int AutobidCommand(const char* rest) {
 // The logic waits at the first tick a command waits for, so the command
 // runs at that very tick on every machine.
 void HoldAtFirstWaitingTick() {
-  uint32_t first = 0;
+  uint32_t first = Scripted().holdTick;
   for (const Waiting& w : Scripted().waiting)
     if (w.condition == Condition::kTick && (first == 0 || uint32_t(w.value) < first)) first = uint32_t(w.value);
   HoldLogicAtTick(first);
@@ -293,6 +295,19 @@ bool Met(const Waiting& w) {
       return LocalOwnsShop();
   }
   return false;
+}
+
+// HOLD t: this machine's logic stops at tick t and stays there (a test
+// compares the machines at one tick).
+int HoldCommand(const char* rest) {
+  int32_t tick = 0;
+  if (!ReadConsoleInt(rest, tick) || tick <= 0) {
+    ConsolePrintF(kConsoleError, "Usage: HOLD tick");
+    return 0;
+  }
+  Scripted().holdTick = uint32_t(tick);
+  HoldAtFirstWaitingTick();
+  return 0;
 }
 
 int WhenCommand(const char* rest) {
@@ -345,4 +360,5 @@ void AttachScriptedPlayerCommands() {
   RegisterConsoleCommand("BUILD", BuildCommand);
   RegisterConsoleCommand("AUTOBID", AutobidCommand);
   RegisterConsoleCommand("WHEN", WhenCommand);
+  RegisterConsoleCommand("HOLD", HoldCommand);
 }

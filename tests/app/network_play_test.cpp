@@ -325,9 +325,14 @@ TEST_F(NetworkPlayTest, TheHostsAndTheClientsSaveOfOneTickAreEqual) {
 #else
   constexpr int kSaveTick = 9000;
 #endif
+  // Both machines stop at the tick for good; there each lets the messages in
+  // flight arrive for some twenty steps of its command script (each WHEN
+  // waits one more), then saves.
+  std::string save = "SAVEGAME atonetick";
+  for (int i = 0; i < 20; ++i) save = "WHEN TICK " + std::to_string(kSaveTick) + " " + save;
+  save = "HOLD " + std::to_string(kSaveTick) + "\n" + save;
   for (const fs::path& m : {host, client})
-    std::ofstream(m / "parameters" / "parameter.prm", std::ios::app)
-        << "\nWHEN TICK " << kSaveTick << " SAVEGAME atonetick\n";
+    std::ofstream(m / "parameters" / "parameter.prm", std::ios::app) << "\n" << save << "\n";
   const fs::path hostLog = host / "run.log", clientLog = client / "run.log";
   StartIn(host, hostLog.string(), HostArgs(2, 1));
   StartIn(client, clientLog.string(), JoinArgs());
