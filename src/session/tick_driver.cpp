@@ -283,6 +283,8 @@ void ResetTickDriver() {
   if (d.waitingForGrant) GamePauseState().RemoveReason(kWaitingForGrant);
   if (d.waitingForClients) GamePauseState().RemoveReason(kWaitingForGrant);
   d = TickDriverState{};
+  // A command script holds again from its next step.
+  HoldLogicAtTick(0);
 }
 
 void ForgetClientProgress(int32_t slot) {
