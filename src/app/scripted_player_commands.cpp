@@ -274,15 +274,6 @@ int AutobidCommand(const char* rest) {
 
 // ---- Waiting commands ---------------------------------------------------------------
 
-// The logic waits at the first tick a command waits for, so the command
-// runs at that very tick on every machine.
-void HoldAtFirstWaitingTick() {
-  uint32_t first = Scripted().holdTick;
-  for (const Waiting& w : Scripted().waiting)
-    if (w.condition == Condition::kTick && (first == 0 || uint32_t(w.value) < first)) first = uint32_t(w.value);
-  HoldLogicAtTick(first);
-}
-
 bool Met(const Waiting& w) {
   switch (w.condition) {
     case Condition::kTick:
@@ -306,7 +297,8 @@ int HoldCommand(const char* rest) {
     return 0;
   }
   Scripted().holdTick = uint32_t(tick);
-  HoldAtFirstWaitingTick();
+  HoldLogicAtTick(Scripted().holdTick);
+  EnsureTask();
   return 0;
 }
 
@@ -329,7 +321,6 @@ int WhenCommand(const char* rest) {
   if (command.empty()) return Usage("WHEN TICK t | BLOCK b | SHOP command");
   w.command = command;
   Scripted().waiting.push_back(std::move(w));
-  HoldAtFirstWaitingTick();
   EnsureTask();
   return 0;
 }
@@ -350,7 +341,8 @@ void StepScriptedPlayer() {
     s.waiting.erase(s.waiting.begin() + static_cast<std::ptrdiff_t>(i));
     ExecuteConsoleCommand(command.c_str());
   }
-  HoldAtFirstWaitingTick();
+  // A new level cleared the hold.
+  HoldLogicAtTick(s.holdTick);
 }
 
 }  // namespace
