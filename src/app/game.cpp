@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -10,6 +11,8 @@
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
 #include "frontend/board_list.h"
+#include "frontend/front_end.h"
+#include "sound/sound_manager.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -17,10 +20,12 @@
 #include "panels/panel_events.h"
 #include "app/menu_script_commands.h"
 #include "app/network_game.h"
+#include "app/seams.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
 #include "city/city_map.h"
 #include "engine/core/console.h"
+#include "engine/core/play_warning.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
@@ -63,19 +68,19 @@
 #include "ui/game_panels.h"
 #include "ui/interface_assets.h"
 #include "city/city_services.h"
-#include "visuals/architect_assets.h"
-#include "visuals/auction_room.h"
-#include "visuals/city_picking.h"
-#include "visuals/scene_passes.h"
-#include "visuals/building_visuals.h"
-#include "visuals/camera_script_bindings.h"
-#include "visuals/city_scene.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
-#include "visuals/night_windows.h"
-#include "visuals/shader_table.h"
-#include "visuals/sky.h"
+#include "visuals/architect/architect_assets.h"
+#include "visuals/scene/auction_room.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/scene/scene_passes.h"
+#include "visuals/architect/building_visuals.h"
+#include "visuals/camera/camera_script_bindings.h"
+#include "visuals/scene/city_scene.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/scene/night_windows.h"
+#include "visuals/scene/shader_table.h"
+#include "visuals/scene/sky.h"
 
 namespace {
 
@@ -102,10 +107,20 @@ int AddToTrackerCommand(const char*) {
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
 SaveGameHeader CurrentGameHeader();
 
-// The host's record of every snapshot that differed, both sides, for
-// comparing afterwards (desync.log in the game folder).
+// The host's record of the snapshots that differed, both sides, for
+// comparing afterwards (desync.log in the game folder). The tick driver
+// reports a few a minute; past its size the log takes no more, so a client
+// sending false snapshots cannot fill the disk.
+constexpr std::uintmax_t kDesyncLogLimit = 256 * 1024;
+
 void AppendDesyncLog(const DesyncEvent& e) {
-  std::ofstream log(platform::ResolveNewGamePath("desync.log"), std::ios::app);
+  const std::string path = platform::ResolveNewGamePath("desync.log");
+  std::error_code error;
+  // Only a plain file: opening a pipe in its place would block the game.
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) return;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size + e.report.size() > kDesyncLogLimit) return;
+  std::ofstream log(path, std::ios::app);
   log << e.report;
 }
 
@@ -221,6 +236,8 @@ void Game::Start() {
   LoadScaffoldPieces();
   BuildStandardBuildings();
   CreateHud();
+  // Everything is attached: a seam nobody filled stops the start here.
+  RequireSeams();
   // Errors in the scripts have been reported; the game goes on without them.
   RunStartupFiles();
   HoldAndCloseLoadingScreen();
@@ -303,6 +320,7 @@ void Game::Frame() {
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
+  DrainGameRequests();
   if (!RunState().drawingEnabled || !FrameWanted()) return;
   const uint32_t start = platform::timeGetTime();
   DrawFrame();
@@ -342,6 +360,49 @@ void Game::DrainGameEvents() {
       PlayPresentationEvent(event);
     }
   }
+}
+
+void Game::DrainGameRequests() {
+  for (const GameRequest& request : TakeGameRequests())
+    std::visit([this](const auto& r) { Apply(r); }, request);
+}
+
+void Game::Apply(const StartLevelRequest& request) {
+  const ScenarioEntry* entry = ScenarioManager().Current();
+  const LevelEntry* level = entry ? FindKnownLevel(entry->id) : nullptr;
+  if (level != nullptr) NewGame(level);
+  if (!RunState().gameRunning) FrontEndScreens().Go(-1, request.reopenPage);
+}
+
+void Game::Apply(const EndGameRequest& request) { EndGame(request.finished, request.outcome); }
+
+void Game::Apply(const SaveGameRequest& request) {
+  WarningCapture warnings;
+  const bool saved = Save(request.file);
+  SaveGameAnswered(request.file, saved, warnings.Text());
+}
+
+void Game::Apply(const LoadGameRequest& request) {
+  WarningCapture warnings;
+  if (!Load(request.file)) return LoadGameFailed(request.file, warnings.Text());
+  // The loaded game shows its city and its panels; the menus close.
+  for (CPanel* p : FrontEndScreens().Panels()) p->Close();
+  SetScreenMode(kScreenCity);
+}
+
+void Game::Apply(const QuitRequest&) {
+  RunState().quit = true;
+  if (CPCSoundManager* sound = SoundManager()) sound->StopEverything();
+}
+
+void Game::Apply(const FlybyRequest& request) { PlayMenuFlyby(request.credits); }
+
+void Game::Apply(const MenuKeyRequest&) {
+  if (!FrontEndBypassed()) EnterFrontEnd();
+}
+
+void Game::Apply(const ShowStatisticsRequest&) {
+  if (!FrontEndBypassed() && RunState().gameRunning) ShowStatistics();
 }
 
 // The auction room's figures follow the auction: built when the room opens,
@@ -425,6 +486,7 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 
 // The new-game reset, also the first step of a load.
 void Game::Reset() {
+  ResetPerFileReports();  // each game says once what its damaged files lack
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
   ResetInterface();
   ResetCameraHeading();
@@ -523,14 +585,19 @@ void Game::EndGame(bool finished, int32_t outcome) {
   GameTime().screenMode = kScreenModeFrontEnd;
   RunState().gameRunning = false;
   Session().inGame = false;
+  // The session and its poll end with the game: the next game on this
+  // machine is single player until a session is opened again.
+  const bool network = Session().networkSession;
+  TheNetworkGame().End();
   const bool tutorial = ScenarioManager().IsTutorialRunning();
   ClearSimulationAfterGame();
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
   // Back to the menus: the tutorial list after a tutorial, the statistics
-  // after any other finished game.
-  ReturnToMenusAfterGame(tutorial, finished);
+  // after any other finished game, the session list after a network game
+  // left unfinished.
+  ReturnToMenusAfterGame(tutorial, finished, network);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
@@ -579,7 +646,9 @@ int LoadGameCommand(const char* rest) {
 int SaveGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (TheGame().Save(name))
+  if (!ValidSaveName(name))
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved: a save may not take that name", name.c_str());
+  else if (TheGame().Save(name))
     ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());
   else
     ConsolePrintF(kConsoleError, "Error. File %s could not be saved", name.c_str());

@@ -44,7 +44,6 @@ class CFrontEndPage : public CPanel {
   virtual void DrawPage() {}
   std::vector<CTextRect*> texts;
   CFrontEndScreens& Screens() { return FrontEndScreens(); }
-  FrontEndServices& Game() { return FrontEndScreens().Services(); }
   UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
   void Band(const char* element, uint32_t top, uint32_t bottom) { DrawBand(At(element), top, bottom); }
   // A player row's band in its token's colour, or grey without a token.
@@ -131,6 +130,18 @@ class CNameEntryPage : public CFrontEndPage {
   CIconButton* ok = nullptr;
   CEditBox* box = nullptr;
 };
+
+// What the pages read of the game below them, in one place each.
+bool GameRunning();
+bool NetworkGame();
+std::string ProfileName();
+// A text of the interface's text bank as plain characters (empty: none).
+std::string MenuText(int32_t id);
+// The profile's remembered token and its update.
+int32_t RememberedToken();
+void RememberToken(int32_t token);
+// Runs a script file in the front end's state; false when it failed.
+bool RunMenuScript(const char* path, bool reportErrors);
 
 // A level's name or description as the scripts give it: a text id (kept as
 // its digits) or the text itself. The description's format names the

@@ -20,6 +20,7 @@
 #include "session/scenarios.h"
 #include "session/session_state.h"
 #include "ui/edit_box.h"
+#include "ui/game_requests.h"
 #include "ui/list_box.h"
 #include "ui/money_format.h"
 #include "ui/panel_manager.h"
@@ -48,7 +49,7 @@ bool NetworkMode() { return FrontEndGameMode() == 0; }
 void ShowDifficultyAndGoal(CTextRect* t, int32_t difficulty, int32_t goalType, int32_t goal) {
   // One line: the difficulty's name, then the value.
   const std::string value = GoalShownAsMoney(goalType) ? FormatMoney(goal) : std::to_string(goal);
-  CFrontEndPage::Show(t, FrontEndScreens().Services().Text(DifficultyGoalText(difficulty)) + "  " + value);
+  CFrontEndPage::Show(t, MenuText(DifficultyGoalText(difficulty)) + "  " + value);
 }
 
 void ShowGoalValue(CTextRect* t, int32_t goalType, uint32_t value) {
@@ -288,7 +289,7 @@ class CNetworkHostScreen : public CFrontEndPage {
     FrontEndNetwork& net = FrontEndNet();
     const bool fromCommandLine = NetworkMode() && net.StartedWithNetworkOptions();
     // The session's name starts as the profile's.
-    if (sessionName.empty()) sessionName = Game().ProfileName().substr(0, 16);
+    if (sessionName.empty()) sessionName = ProfileName().substr(0, 16);
     nameBox->SetText(fromCommandLine ? net.SessionNameOption() : sessionName);
     nameBox->clickable = !fromCommandLine;
     ids.clear();
@@ -453,7 +454,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     lobby.network = Session().networkSession;
     lobby.localSlot = lobby.hostOrSingle ? 0 : -1;
     for (CEditBox* b : names) {
-      b->SetText(Game().Text(kOpenSlotText));
+      b->SetText(MenuText(kOpenSlotText));
       b->clickable = false;
     }
     start->visible = lobby.hostOrSingle;
@@ -488,7 +489,7 @@ class CNetworkChatScreen : public CFrontEndPage {
       toggles[size_t(s)]->visible = lobby.hostOrSingle && !local;
       names[size_t(s)]->clickable = local;
       if (!local || Screens().focusedEditBox != names[size_t(s)])
-        names[size_t(s)]->SetText(slot.kind == kSlotOpen ? Game().Text(kOpenSlotText) : slot.name);
+        names[size_t(s)]->SetText(slot.kind == kSlotOpen ? MenuText(kOpenSlotText) : slot.name);
     }
     WriteRows();
     if (lobby.hostOrSingle && Session().networkSession && NetworkMode()) PublishSession();
@@ -604,7 +605,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     if (!lobby.hostOrSingle || s == LocalSlot()) return;
     const LobbySlot before = lobby.slots[size_t(s)];
     if (before.kind == kSlotHuman) Post(LobbyLeaveMsg{PlayerIndex{s}, PlayerIndex{LocalSlot()}});
-    lobby.Toggle(s, Game().Text(kComputerSlotText));
+    lobby.Toggle(s, MenuText(kComputerSlotText));
     SendPlayerSetup(s);
   }
   void ToggleReady() {
@@ -659,10 +660,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     if (Session().networkSession) FrontEndNet().EnableJoining(false);
     Post(GameStartMsg{seed, e->id, Session().executableVersion});
     Close();
-    if (!Game().StartSetUpLevel()) {
-      Open();
-      return;
-    }
+    PostGameRequest(StartLevelRequest{kPageNetworkLobby});
   }
   void DrawPage() override {
     Band("NETWORK_CHAT_PLAYER_BACK", kBacking, kBacking);
@@ -790,8 +788,8 @@ void CNetworkHostScreen::Host() {
   }
   OpenLobbyFrom(this);
   std::string player = FrontEndNet().PlayerName();
-  if (player.empty()) player = Game().ProfileName();
-  int32_t token = Game().RememberedToken();
+  if (player.empty()) player = ProfileName();
+  int32_t token = RememberedToken();
   if (token < 0 || token >= kTokenCount) token = 0;
   Lobby().SetPlayerSlot(0, FrontEndNet().LocalId(), player, token, kSlotHuman, 0);
 }

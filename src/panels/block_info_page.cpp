@@ -21,7 +21,8 @@
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
 #include "ui/spin_arrow.h"
-#include "visuals/city_picking.h"
+#include "visuals/camera/city_picking.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -114,7 +115,8 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(35, leaseButton);
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
-  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20 + 40, bx + bw, T + 60 + bh), 0);
+  // At T + 20, so a label on two lines still ends above the message at T + 80.
+  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20, bx + bw, T + 20 + bh), 0);
   SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;
@@ -185,6 +187,16 @@ void CInfoBlockPage::Enter() {
   SpecialBlockTest();
   if (!b) return;
   if (utility || railroad) panel->ModeButton(2)->visible = false;
+  // Every tab wears its icon, a civic block's single one too.
+  if (!panel->layoutPending) {
+    for (int32_t i = 0; i < 5; ++i) {
+      CIconButton* t = panel->TabButton(i);
+      t->overlayRect = TabIconRect(t->Rect());
+      const bool special = (utility || railroad) && i == 1;
+      t->overlayImage = special ? 301 : kTabIcons[i];
+      t->tooltipTextId = special ? (railroad ? 1813 : 1806 + utilityIndex) : kTabTips[i];
+    }
+  }
   if (g_BlockDefs[size_t(b->DefIndex)].District == 0) {
     panel->ModeButton(1)->visible = panel->ModeButton(2)->visible = false;
     view = kBlockViewLists, listMode = kBlockSummary;
@@ -203,15 +215,6 @@ void CInfoBlockPage::Enter() {
                       (b->BuildingRights == kRightsNone && b->Owner == local && local > 0);
   EnableButton(panel->ModeButton(2), rights);
   OnBlockChanged(b->Index);
-  if (!panel->layoutPending) {
-    for (int32_t i = 0; i < 5; ++i) {
-      CIconButton* t = panel->TabButton(i);
-      t->overlayRect = TabIconRect(t->Rect());
-      const bool special = (utility || railroad) && i == 1;
-      t->overlayImage = special ? 301 : kTabIcons[i];
-      t->tooltipTextId = special ? (railroad ? 1813 : 1806 + utilityIndex) : kTabTips[i];
-    }
-  }
   if (utility || railroad) {
     if (listMode >= kBlockGroundRent && listMode <= kBlockValue) listMode = kBlockSummary;
   } else if (listMode == kBlockShares) {
@@ -604,7 +607,7 @@ void CInfoBlockPage::RunRightsView() {
     panel->ModeButton(2)->SetPressed(false);
     view = kBlockViewLists;
     panel->ModeButton(0)->SetPressed(true);
-    if (PanelGameLinks().openConstruction) PanelGameLinks().openConstruction(b.Index);
+    OpenConstructionOnBlock(b.Index);
   }
 }
 

@@ -8,11 +8,12 @@
 #include "panels/player_tokens.h"
 #include "session/player.h"
 #include "ui/draw_2d.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 
-constexpr float kLeft = 191, kRight = 492, kLineHeight = 12;
+// Between the navigator and the time panel (which starts at 468).
+constexpr float kLeft = 191, kRight = 460, kLineHeight = 12;
 constexpr float kSwatchDepth = 1.5f;
 
 std::string PlayerName(int32_t number) {
@@ -26,6 +27,9 @@ bool PlanView() { return GetScreenMode() == kScreenPlan; }
 
 CEventTickerPanel::CEventTickerPanel() {
   for (TickerLine& line : slots) line.record.fill(-1);
+  // The ticker's lines are read over every other panel of the game view,
+  // the auction countdown that raises itself included.
+  staysInFront = true;
 }
 
 UIRect CEventTickerPanel::LineRect(int32_t i) const {
@@ -63,6 +67,8 @@ void CEventTickerPanel::Render(int32_t s, const StatusRecord& record) {
     const int32_t type = record[6];
     const int32_t typeName = IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : kNoNameText;
     line.text.AddTextIdArgs3(1507, PlayerName(player).c_str(), typeName, blockName);
+  } else if (kind == kStatusPlayerLeft) {
+    line.text.AddTextIdArgs1(kTickerPlayerLeftText, PlayerName(player).c_str());
   }
   line.text.SetAllLinesColour(0);
   line.swatch = WithAlpha(PlayerTokenColour(PlayerTable().ByNumber(player)), 0xFF);
@@ -73,7 +79,8 @@ void CEventTickerPanel::AddMessage(const StatusRecord& record) {
   const CPlayer* local = PlayerTable().Local();
   if (local != nullptr && record[1] == local->index + 1) return;
   if (count >= kTickerMaxMessages) return;
-  if (record[2] != kStatusBlockChangedHands && record[2] != kStatusBusinessOpened) return;
+  if (record[2] != kStatusBlockChangedHands && record[2] != kStatusBusinessOpened && record[2] != kStatusPlayerLeft)
+    return;
   TickerLine& line = slots[size_t(count)];
   line.record = record;
   line.life = kTickerLineLife;

@@ -21,6 +21,7 @@ using StatusRecord = std::array<int32_t, 10>;
 inline constexpr int32_t kTickerSlots = 20;
 inline constexpr int32_t kTickerMaxMessages = 19;
 inline constexpr int32_t kTickerLineLife = 700;
+inline constexpr int32_t kTickerPlayerLeftText = 3003;
 
 struct TickerLine {
   CTextRect text;
@@ -53,8 +54,10 @@ class CEventTickerPanel : public CPanel {
   int32_t count = 0;
   int32_t hoveredLine = -1;
 
+  // Where line i stands, in layout space.
+  UIRect LineRect(int32_t i) const;
+
  private:
   void Render(int32_t slot, const StatusRecord& record);
   void Remove(int32_t slot);
-  UIRect LineRect(int32_t i) const;
 };

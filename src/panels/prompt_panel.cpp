@@ -18,6 +18,7 @@
 #include "ui/interface_controls.h"
 #include "ui/panel_manager.h"
 #include "ui/ui_services.h"
+#include "visuals/overlay/tutor_figure.h"
 
 namespace {
 
@@ -333,7 +334,7 @@ void CPromptPanel::OnClose() {
     SetLogicSpeed(false);
     return;
   }
-  if (PanelGameLinks().releaseTutor) PanelGameLinks().releaseTutor();
+  ReleaseTutor();
   Unlock();
 }
 
@@ -369,7 +370,7 @@ void CPromptPanel::DrawPointer(const PromptRecord& r) {
   float dx = r.targetX - cx, dy = r.targetY - cy;
   const float length = std::sqrt(dx * dx + dy * dy);
   if (length > 0) {
-    if (PanelGameLinks().sendTutor) PanelGameLinks().sendTutor(cx + 160 * dx / length, cy + 80 * dy / length);
+    SetTutorTarget(cx + 160 * dx / length, cy + 80 * dy / length);
   }
   const float ex = cx + dx * r.grow, ey = cy + dy * r.grow;
   Vec3 q[4];
@@ -388,6 +389,6 @@ void CPromptPanel::DrawSelf() {
     r->lines[size_t(l)].Draw(m);
   }
   if (r->pointerShown) DrawPointer(*r);
-  else if (PanelGameLinks().releaseTutor) PanelGameLinks().releaseTutor();
+  else ReleaseTutor();
   if (r->portrait >= 0) DrawTexturedRect(MovedRect(portraitRect, m), UIImageTexture(r->portrait), 0.5f);
 }

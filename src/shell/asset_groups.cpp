@@ -143,11 +143,6 @@ std::vector<std::string>& MissingAssets() {
   return missing;
 }
 
-std::string GameArchiveName() {
-  if (g_StartupOptions.fullInstall) return "max\\archive.bin";
-  return std::string(g_StartupOptions.dataRoot) + "max\\archive.bin";
-}
-
 void LoadFontGroupAndPanels() {
   TexSysBeginGroup("Font Group And Panels");
   Options(0, 0, 1, 0, 0, 1);

@@ -18,12 +18,13 @@
 #include "session/tick_driver.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
+#include "ui/game_requests.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
-#include "visuals/cut_scene.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ class FrontEndSaveLoadTest : public InProcessGameTest {
     Frame(x, y, false);
     Frame(x, y, true);
     Frame(x, y, false);
+    // The frame's end: the game takes what the click asked of it.
+    TheGame().DrainGameRequests();
   }
   template <class T>
   T* Child(int32_t page, int32_t id) {
@@ -209,7 +212,8 @@ TEST_F(FrontEndSaveLoadTest, TheFlyByAndTheCreditsPlayTheCutSceneAndItsEndReturn
       Click(kPageOptions, "OPTIONS_BUTT05");
     } else {
       Fe().Page(kPageMainMenu)->Close();
-      Fe().Services().PlayCutScene("flyby1");
+      PostGameRequest(FlybyRequest{});
+      TheGame().DrainGameRequests();
     }
     ASSERT_TRUE(CutScene().Running());
     EXPECT_EQ(CutScene().Name(), "flyby1");
@@ -329,8 +333,8 @@ TEST_F(FrontEndSaveLoadTest, TheResultsButtonShowsTheStatisticsOverThePausedGame
   StartSandbox();
   RunTicks(20);
   ASSERT_FALSE(GamePauseState().Paused());
-  ASSERT_TRUE(PanelGameLinks().showResults);
-  PanelGameLinks().showResults();
+  PostGameRequest(ShowStatisticsRequest{});  // the view panel's results button
+  TheGame().DrainGameRequests();
   ASSERT_TRUE(Fe().IsOpen(kPageStatistics));
   EXPECT_TRUE(GamePauseState().Paused());
   EXPECT_EQ(GetScreenMode(), kScreenMenu);

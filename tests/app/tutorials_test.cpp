@@ -37,8 +37,8 @@
 #include "platform/input.h"
 #include "shell/game_loop.h"
 #include "session/session_state.h"
-#include "visuals/frame_draw.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

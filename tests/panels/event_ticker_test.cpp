@@ -3,7 +3,8 @@
 #include "panels_fixture.h"
 
 #include "panels/player_tokens.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/interface_task.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -32,12 +33,32 @@ TEST_F(EventTickerTest, ShowsOthersDeedsButNotTheLocalPlayersOwn) {
   ticker().AddMessage(Record(0, kStatusBlockChangedHands, 1));
   ticker().AddMessage(Record(2, kStatusBusinessOpened, 0, 0));
   ticker().AddMessage(Record(2, 3, 0));  // a kind it does not show
-  ASSERT_EQ(ticker().count, 3);
+  ticker().AddMessage(Record(2, kStatusPlayerLeft, -1));
+  ASSERT_EQ(ticker().count, 4);
   EXPECT_EQ(Line(0), "Bob has bought Lantern Avenue");
   EXPECT_EQ(Line(1), "Cloverdale Avenue has gone back to the city");
   EXPECT_EQ(Line(2), "Bob: a new Bakery on Lantern Avenue");
+  EXPECT_EQ(Line(3), "Bob has left the game");
   EXPECT_EQ(ticker().slots[0].swatch, TokenInfoRow(bob->character).colour);
   EXPECT_EQ(ticker().slots[0].life, kTickerLineLife);
+}
+
+// The ticker is read over every panel: the auction countdown that raises
+// itself when it opens stays behind it, and no line runs into the time panel.
+TEST_F(EventTickerTest, StaysInFrontOfTheCountdownAndClearOfTheTimePanel) {
+  Hud().auctionCountdown.Open();
+  Hud().auctionCountdown.raiseRequest = true;
+  Step();
+  const std::vector<CPanel*> order = GamePanels().Panels();
+  ASSERT_FALSE(order.empty());
+  EXPECT_EQ(order.front(), &ticker());
+  EXPECT_EQ(order[1], &Hud().auctionCountdown);
+  Hud().auctionCountdown.Close();
+  std::vector<LayoutModel> models;
+  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+  const LayoutModel& time = models[size_t(kHudTime)];
+  const UIRect panel = LayoutFrameBounds(time, time.FrameCount() - 1);
+  for (int32_t i = 0; i < 6; ++i) EXPECT_LE(ticker().LineRect(i).x2, panel.x1) << i;
 }
 
 TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {
@@ -71,17 +92,17 @@ TEST_F(EventTickerTest, LinesLeaveInOrderAndTheOnesBelowMoveUp) {
 
 TEST_F(EventTickerTest, AClickOnALineGoesToItsBlockAndBetweenLinesDoesNothing) {
   ticker().AddMessage(Record(0, kStatusBlockChangedHands, 3));
-  int32_t shownPage = -1;
-  PanelGameLinks().showBlockPage = [&](int32_t block) { shownPage = block; };
+  auto shownPage = [] { return HudPanels().selection.open ? CurrentInfoSelection().block : -1; };
+  HudPanels().selection.Close();
   SelectedObject() = nullptr;
   Mouse(300, 40);  // below the only line
   ticker().OnEvent(kMsgLeftPressed, 0, 0);
-  EXPECT_EQ(shownPage, -1);
+  EXPECT_EQ(shownPage(), -1);
   Mouse(300, 10);
   ticker().OnEvent(kMsgFrameTick, 0, 0);
   EXPECT_EQ(ticker().hoveredLine, 0);
   ticker().OnEvent(kMsgLeftPressed, 0, 0);
-  EXPECT_EQ(shownPage, 3);
+  EXPECT_EQ(shownPage(), 3);
   // Hovered lines are drawn black; nothing is drawn in plan view.
   Renderer().gouraud.clear();
   ticker().Update();

@@ -8,8 +8,8 @@
 #include "engine/scene/animation.h"
 #include "engine/scene/model.h"
 #include "presentation_fixture.h"
-#include "visuals/fireworks.h"
-#include "visuals/tutor_figure.h"
+#include "visuals/scene/fireworks.h"
+#include "visuals/overlay/tutor_figure.h"
 
 namespace {
 

@@ -96,6 +96,8 @@ class CCacheArchive {
 
   // Drops an entry from lookup (its content proved unusable); the next load
   // prepares the source file again.
+  // Why the last write failed ("No space left on device"), for the reports.
+  const std::string& WriteError() const { return write_error_; }
   void Forget(std::string_view name);
 
   bool SetEntryInfo(const void* source, size_t length);
@@ -119,6 +121,7 @@ class CCacheArchive {
   void RegenerateDirectory(bool report);
   ArchiveEntry* Current();
 
+  std::string write_error_;
   std::string data_name_;
   std::string directory_name_;
   ArchiveHeader header_{};
@@ -135,6 +138,9 @@ class CCacheArchive {
 
 // The program's one archive ("max\\archive.bin"), opened while assets load.
 CCacheArchive& CacheArchive();
+// Its game name: "max\\archive.bin", under the data root on a minimal
+// installation.
+std::string GameArchiveName();
 
 // Game name of the marker file whose presence asks for a rebuild.
 inline constexpr std::string_view kArchiveRebuildMarker = "gamedata2\\rebuild.txt";
