@@ -43,6 +43,9 @@ class EventRecordCommandsTest : public ::testing::Test {
       return (dir / p).string();
     });
     SetSaveProfileSource([] { return std::string("anna"); });
+    // The game's chunk table (header and end-game word) as the program has it.
+    ClearSaveHooks();
+    InstallSaveChunkTable();
     RegisterSaveHook(kSavePeople, [this] { WriteSaveChunk(kChunkPeople, 8, &state); });
     RegisterLoadHook(
         kChunkPeople, [this](std::span<const uint8_t> d) { std::memcpy(&state, d.data(), 8); }, 8);
