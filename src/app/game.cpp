@@ -34,7 +34,7 @@
 #include "engine/core/random_streams_order.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"

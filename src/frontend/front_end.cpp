@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "engine/core/error.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/core/run_state.h"
 #include "engine/files/text_bank.h"
 #include "engine/input/camera_controller.h"

@@ -7,8 +7,8 @@
 
 #include <sys/stat.h>
 
-#include "engine/files/save_game.h"
 #include "session/goals.h"
+#include "session/save_chunks.h"
 #include "session/scenarios.h"
 
 namespace fs = std::filesystem;
