@@ -389,7 +389,7 @@ TEST_F(SaveGameTest, TheChunkTableKeepsTheWrittenOrder) {
   }
   const std::vector<int32_t> written = {0x2000,  0x80000, 64,      32,      4,        16,       256,     0x100000,
                                         512,     1024,    2048,    4096,    0x4000,   0x8000,   0x2000000, 0x10000,
-                                        0x40000, 0x200000, 0x20000, 0x800000, 0x1000000, 0x400000};
+                                        0x40000, 0x200000, 0x20000, 0x800000, 0x1000000, 0x4000000, 0x400000};
   EXPECT_EQ(types, written);
 }
 
