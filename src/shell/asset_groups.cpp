@@ -143,6 +143,14 @@ std::vector<std::string>& MissingAssets() {
   return missing;
 }
 
+void ForgetLoadedAssets() {
+  ClearShelves();
+  for (int32_t set = 0; set < static_cast<int32_t>(TextureSetName::kCount); ++set) {
+    TextureSetStorage(static_cast<TextureSetName>(set)).clear();
+  }
+  MissingAssets().clear();
+}
+
 std::string GameArchiveName() {
   if (g_StartupOptions.fullInstall) return "max\\archive.bin";
   return std::string(g_StartupOptions.dataRoot) + "max\\archive.bin";

@@ -61,8 +61,25 @@ class PanelsEnvironment : public ::testing::Environment {
     ASSERT_TRUE(LoadAuctionLayouts());
     BuildTestCity();
     ResetBusinessTypes();
+    const int32_t missingBefore = MissingElementReports();
     InstallHudPanels();
     CreateHudPanelSets();
+    MissingElementsAfterBuild() = MissingElementReports() - missingBefore;
+    BuiltOrder() = {GamePanels().Panels(), AuctionPanels().Panels()};
+  }
+  // The elements the program's panels looked up and did not find.
+  static int32_t& MissingElementsAfterBuild() {
+    static int32_t missing = 0;
+    return missing;
+  }
+  // Both sets' panels front to back as built, before any opened and came
+  // to the front.
+  struct SetOrders {
+    std::vector<CPanel*> game, auction;
+  };
+  static SetOrders& BuiltOrder() {
+    static SetOrders orders;
+    return orders;
   }
   static PanelRenderer& Renderer() {
     static PanelRenderer renderer;
@@ -82,14 +99,12 @@ class PanelsTest : public ::testing::Test {
     Session() = SessionState{};
     GameClock() = CGameClock{};
     ClearGameEvents();
-    SharedCountingCash() = CountingCash{};
+    // Each test starts with the panels closed, then as a new game has them.
     for (CPanelManager* set : {static_cast<CPanelManager*>(&GamePanels()), static_cast<CPanelManager*>(&AuctionPanels())}) {
       set->CloseAll();
-      set->ResetPanels();
       set->modalCount = 0;
     }
-    EnableAllHudControls();
-    EnableAllControls(AuctionPanels());
+    ResetHudPanels();
     FollowScreenMode(kScreenCity);
     HudPanels().ticker.Open();
     PanelGameLinks() = PanelLinks{};
