@@ -94,6 +94,8 @@ class PanelsEnvironment : public ::testing::Environment {
 class PanelsTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Before anything closes a panel: a closing panel may call a link.
+    PanelGameLinks() = PanelLinks{};
     blocks_ = g_Blocks;
     PlayerTable().DeleteAllPlayers();
     Session() = SessionState{};
@@ -107,13 +109,14 @@ class PanelsTest : public ::testing::Test {
     ResetHudPanels();
     FollowScreenMode(kScreenCity);
     HudPanels().ticker.Open();
-    PanelGameLinks() = PanelLinks{};
     Renderer().calls.clear();
     Renderer().gouraud.clear();
     ClearKeys();
     Mouse(0, 0);
   }
   void TearDown() override {
+    // A test's links may reach into the test object, which goes now.
+    PanelGameLinks() = PanelLinks{};
     g_Blocks = blocks_;
     PlayerTable().DeleteAllPlayers();
     ClearKeys();

@@ -31,13 +31,15 @@ class InterfaceKeysTest : public PresentationTest {
     InterfaceTaskHooks().enterFrontEnd = [this] { ++frontEnds; };
     GameTime().viewState = 1;
     SelectedObject() = nullptr;
+    // The street as a new game has it: nobody on it.
+    ResetPeople();
   }
   void TearDown() override {
     InterfaceTaskHooks() = InterfaceHooks{};
     GamePauseState().Reset();
     ResetScreenModes();
     g_StartupOptions.debugStuff = false;
-    for (CPerson& p : g_People) p.InUse = 0;
+    ResetPeople();
     PresentationTest::TearDown();
   }
   // One interface step with `key` pressed (and `held` down since before).
