@@ -3,6 +3,8 @@
 #include "panels_fixture.h"
 
 #include "ui/edit_box.h"
+#include "ui/game_panels.h"
+#include "ui/layout_model.h"
 
 namespace {
 
@@ -66,6 +68,26 @@ TEST_F(ConsolePanelTest, LinesTypedQuicklyOneAfterAnotherAllRun) {
   EXPECT_EQ(lines[0], "x1");
   EXPECT_EQ(lines[2], "x2");
   ToggleConsole();
+}
+
+// A second console bound over the HUD's and gone again hands the replies
+// back to the HUD's, and building a console twice binds it once.
+TEST_F(ConsolePanelTest, AConsoleThatGoesHandsTheRepliesBack) {
+  {
+    std::vector<LayoutModel> models;
+    ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+    CGamePanelManager set;
+    set.SetLayoutModels(std::move(models));
+    CConsolePanel other;
+    set.InstallHudPanel(kHudConsole, &other);
+    set.CreatePanels();
+    other.Build();
+    ConsolePrint("to both", kConsoleReply);
+    EXPECT_EQ(other.History(), std::vector<std::string>{"to both"});
+    EXPECT_EQ(Last(1), std::vector<std::string>{"to both"});
+  }
+  ConsolePrint("after", kConsoleReply);
+  EXPECT_EQ(Last(2), (std::vector<std::string>{"to both", "after"}));
 }
 
 TEST_F(ConsolePanelTest, OpeningMakesItModalAndSetsTheOpenFlag) {
