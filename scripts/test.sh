@@ -13,4 +13,8 @@ for preset in default asan; do
   # Tests may reach loopback only: each run is in a namespace without any
   # other network interface.
   bash scripts/loopback-only.sh ctest --preset "$preset" -j "$jobs"
+  if [ "$preset" = default ]; then
+    # Then each test program once as one process, in a shuffled order.
+    bash scripts/loopback-only.sh bash scripts/shuffled-tests.sh build/default
+  fi
 done

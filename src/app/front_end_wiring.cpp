@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "app/cut_scene_wiring.h"
 #include "app/game_parts.h"
+#include "app/sound_wiring.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/files/text_bank.h"
@@ -35,8 +36,6 @@
 namespace {
 
 constexpr int32_t kOrbitCameraMode = 15;
-const char* const kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
-                                     "music_70s.wma", "music_80s.wma", "music_90s.wma"};
 
 class GameFrontEndServices : public FrontEndServices {
  public:
@@ -57,8 +56,7 @@ class GameFrontEndServices : public FrontEndServices {
   }
   bool RunScript(const char* path, bool report) override { return Script().RunFile(path, report); }
   void StartMenuMusic() override {
-    GameSound().ClearMusicList();
-    for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+    ListDecadeTracks();
     GameSound().PlayMusic("music_intro.wma");
   }
   void SetOrbitCamera(float x, float y, float z, float radius, float height, float turn) override {

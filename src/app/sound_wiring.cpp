@@ -12,6 +12,7 @@
 #include "city/animated_scenery.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/construction_jobs.h"
 #include "city/traffic.h"
 #include "engine/core/run_state.h"
 #include "engine/input/camera_controller.h"
@@ -26,36 +27,23 @@
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
+#include "visuals/cut_scene.h"
 
 namespace {
 
 constexpr const char* kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
                                          "music_70s.wma", "music_80s.wma", "music_90s.wma"};
 
-float DistanceTo(const Vec3& eye, float x, float y, float z) {
-  return std::sqrt((eye.x - x) * (eye.x - x) + (eye.y - y) * (eye.y - y) + (eye.z - z) * (eye.z - z));
-}
-
-// Buildings going up or coming down, in the four lists the construction
-// rule sounds: the two nearest the camera of each.
+// The construction jobs' four lists of the sites nearest the camera, in
+// the order the construction rule sounds them.
 void FillConstructionSites(SoundSceneView& view) {
-  for (const CBuilding& b : g_Buildings) {
-    if (!b.InUse) continue;
-    int list = -1;
-    if (b.DemolishPending) list = 3;
-    else if (b.Status == kStatusPhase1) list = 0;
-    else if (b.Status == kStatusPhase2) list = 2;
-    else if (b.Status == kStatusPhase3) list = 1;
-    if (list < 0) continue;
-    const SoundSceneView::Site site{DistanceTo(view.cameraEye, b.CentreX, 0, b.CentreZ), Vec3{b.CentreX, 0, b.CentreZ}};
-    auto& sites = view.sites[list];
-    int32_t& count = view.siteCounts[list];
-    if (count < kSitesPerList) {
-      sites[count++] = site;
-    } else if (site.distance < sites[1].distance) {
-      sites[1] = site;
-    }
-    if (count == kSitesPerList && sites[1].distance < sites[0].distance) std::swap(sites[0], sites[1]);
+  const auto& lists = ConstructionSoundSites();
+  static_assert(kSiteListCount == kConstructionLists && kSitesPerList == 2);
+  for (int list = 0; list < kConstructionLists; ++list) {
+    const SoundSites& sites = lists[size_t(list)];
+    view.siteCounts[size_t(list)] = std::clamp(sites.Count, 0, kSitesPerList);
+    for (int k = 0; k < view.siteCounts[size_t(list)]; ++k)
+      view.sites[size_t(list)][size_t(k)] = {sites.Entries[size_t(k)].Distance, sites.Entries[size_t(k)].Position};
   }
 }
 
@@ -65,11 +53,15 @@ void FillSoundScene(SoundSceneView& view) {
   view.cameraEye = g_CameraState.drawnEye;
   view.cameraLookAt = g_CameraState.drawnLookAt;
   view.screenMode = GameTime().screenMode;
+  view.cutScene = CutScene().Running();
   view.logicTick = LogicTick();
   view.hour = GameClock().hour;
   view.trafficDensity = g_Traffic.Loudness;
-  for (int i = 0; i < kSoundCars && i < kNearestVehicles; ++i)
-    view.cars[i].distance = i < g_Traffic.NearestCount ? g_Traffic.Nearest[i].Distance : 101.0f;
+  for (int i = 0; i < kSoundCars && i < kNearestVehicles; ++i) {
+    const bool near = i < g_Traffic.NearestCount;
+    view.cars[i].distance = near ? g_Traffic.Nearest[i].Distance : 101.0f;
+    view.cars[i].speed = near ? g_Traffic.Nearest[i].Speed : 0.0f;
+  }
   for (int i = 0; i < kSoundBlocks && i < kBlockCount; ++i) {
     const CBlock& block = g_Blocks[i];
     view.crowds[i] = {block.CentreX, block.CentreZ, g_BlockStats[i].GetPeopleCount()};
@@ -112,9 +104,9 @@ int NativePlaySound(lua_State* state) {
 // rules: vehicle cues (0 to 18) and crane cues (27 to 32).
 class SceneryCueSounds : public ScenerySounds {
  public:
-  void Cue(int32_t sound, float distance, const Vec3& where) override {
+  void Cue(int32_t sound, float distance, const Vec3& where, float speed) override {
     constexpr int32_t kLastVehicleSound = 18, kFirstCraneSound = 27;
-    if (sound <= kLastVehicleSound) GameSound().OnVehicleSound(sound, distance, 0);
+    if (sound <= kLastVehicleSound) GameSound().OnVehicleSound(sound, distance, speed);
     else if (sound >= kFirstCraneSound) GameSound().PlayCraneSound(sound, where);
   }
   void Ship(int32_t shipType, const Vec3& where) override { GameSound().UpdateShipSound(shipType, where); }
@@ -151,9 +143,13 @@ void CloseSound() {
 void StartLevelSound() {
   GameSound().StopMusic();
   GameSound().Enable();
-  // Until the front end exists the decade tracks are listed at the level start.
+  // A level started without the menus has its tracks listed too.
+  ListDecadeTracks();
+}
+
+void ListDecadeTracks() {
   GameSound().ClearMusicList();
-  for (int32_t i = 0; i < 7; ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+  for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
 }
 
 void ActivateSound(bool active) {

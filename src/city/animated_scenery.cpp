@@ -29,8 +29,10 @@ ScenerySounds* g_sounds = &g_silence;
 
 float DistanceTo(const Vec3& p) { return std::sqrt(DistanceSqToCamera(p)); }
 
-void Cue(int32_t sound, const Vec3& where) { g_sounds->Cue(sound, DistanceTo(where), where); }
-void Cue(int32_t sound, float distance, const Vec3& where) { g_sounds->Cue(sound, distance, where); }
+void Cue(int32_t sound, const Vec3& where) { g_sounds->Cue(sound, DistanceTo(where), where, 0.0f); }
+void Cue(int32_t sound, float distance, const Vec3& where, float speed = 0.0f) {
+  g_sounds->Cue(sound, distance, where, speed);
+}
 
 const CModel* PathModel(int32_t place) {
   const ModelLodSet* set = ShelfModel(ModelShelf::PlanesTrainsBoats, place);
@@ -160,14 +162,14 @@ void FlightCues(int32_t now) {
 }
 
 void TrainLoopCue() {
-  float nearest = 1e30f;
+  float nearest = 1e30f, speed = 0.0f;
   Vec3 nearestAt{};
   for (const TrainSlot& t : Scenery().Trains) {
     if (t.State == kTrainFree) continue;
     const float d = DistanceTo(t.Position);
-    if (d < nearest) nearest = d, nearestAt = t.Position;
+    if (d < nearest) nearest = d, nearestAt = t.Position, speed = t.Speed;
   }
-  if (nearest < kLoopSoundRange) Cue(7, nearest, nearestAt);
+  if (nearest < kLoopSoundRange) Cue(7, nearest, nearestAt, speed);
 }
 
 void StartLoops(int32_t now) {

@@ -27,7 +27,9 @@ inline constexpr float kTrainSpeedStep = 0.06f;
 class ScenerySounds {
  public:
   virtual ~ScenerySounds() = default;
-  virtual void Cue(int32_t /*sound*/, float /*distance*/, const Vec3& /*where*/) {}
+  // `speed` is the moving train's, which its engine's pitch follows (0 for
+  // every other cue).
+  virtual void Cue(int32_t /*sound*/, float /*distance*/, const Vec3& /*where*/, float /*speed*/) {}
   virtual void Ship(int32_t /*shipType*/, const Vec3& /*where*/) {}
   virtual void CraneVolumes(const Vec3& /*where*/) {}
 };

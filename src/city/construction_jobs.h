@@ -101,8 +101,10 @@ void ResetConstructionJobs();
 // Every build job in phase 0, 1 or 3 of player `from` passes to `to`.
 void SetConstructionJobKey(int32_t from, int32_t to);
 
-// The sound's lists of the nearest busy sites, refilled every update.
-enum SoundSiteList : int32_t { kSitesScaffoldUp, kSitesGrowing, kSitesScaffoldDown, kSitesSinking, kSiteListCount };
+// The sound's lists of the nearest busy sites, refilled every update, in
+// the order the construction sounds take them: scaffolding going up (build
+// or demolition), scaffolding coming down, a building growing, one sinking.
+enum SoundSiteList : int32_t { kSitesScaffoldUp, kSitesScaffoldDown, kSitesGrowing, kSitesSinking, kSiteListCount };
 struct SoundSite {
   float Distance = 0;
   Vec3 Position{};

@@ -8,6 +8,7 @@
 #include "city/population_classes.h"
 #include "city/timetables.h"
 #include "engine/core/console.h"
+#include "engine/core/maths.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ int ClassWeightingCommand(const char* rest) {
     return 0;
   }
   if (ReadConsoleWord(rest, value)) *w = ConsoleWordToFloat(value);
-  ConsolePrintF(kConsoleReply, "Class Weighting : %s %g", weighting.c_str(), static_cast<double>(*w));
+  // The reply shows the weighting as a whole number, cut toward zero.
+  ConsolePrintF(kConsoleReply, "Class Weighting : %s %d", weighting.c_str(), TruncToInt32(*w));
   return 0;
 }
 

@@ -929,18 +929,22 @@ int32_t GetActivityTextId(const CPerson& p) {
 
 // The work building is the building of the work block whose door the person
 // walks to for work.
-int32_t GetWorkBusinessKind(const CPerson& p) {
+const CBuilding* WorkBuilding(const CPerson& p) {
   const CBlock* block = BlockOf(p.WorkBlock);
-  if (block == nullptr) return 255;
+  if (block == nullptr) return nullptr;
   const PersonCycle& c = CycleOf(p);
   for (const CBuilding* b = block->FirstBuilding; b != nullptr; b = b->Next) {
     float door[3];
     DoorOf(b->Id, door);
-    if (door[0] != c.WorkDoor[0] || door[2] != c.WorkDoor[2]) continue;
-    const CBusiness* business = GetBusinessInUse(b->BusinessIndex);
-    return business ? business->Kind : 255;
+    if (door[0] == c.WorkDoor[0] && door[2] == c.WorkDoor[2]) return b;
   }
-  return 255;
+  return nullptr;
+}
+
+int32_t GetWorkBusinessKind(const CPerson& p) {
+  const CBuilding* b = WorkBuilding(p);
+  const CBusiness* business = b ? GetBusinessInUse(b->BusinessIndex) : nullptr;
+  return business ? business->Kind : 255;
 }
 
 void SetPersonModelSource(PersonModelSource source) { g_personModelSource = source; }

@@ -17,6 +17,8 @@
 #include "city/person.h"
 #include "engine/scene/entity.h"
 
+struct CBuilding;
+
 inline constexpr int32_t kTicksPerGameHour = 625;
 inline constexpr float kMotionOffsetX = 470.0f;
 inline constexpr float kMotionOffsetZ = 450.0f;
@@ -129,6 +131,9 @@ bool Buy(CPerson& p);
 
 // ---- Queries ----
 int32_t GetActivityTextId(const CPerson& p);
+// The building of the person's work block whose door the person walks to
+// for work; null when there is none.
+const CBuilding* WorkBuilding(const CPerson& p);
 int32_t GetWorkBusinessKind(const CPerson& p);
 // The door people use of a building (its first door, at its centre without one).
 void DoorOf(int32_t buildingId, float door[3]);

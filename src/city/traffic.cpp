@@ -560,7 +560,7 @@ void FindNearestVehicles() {
     while (slot < kNearestVehicles && g_Traffic.Nearest[slot].Distance <= distance) ++slot;
     if (slot == kNearestVehicles) continue;
     for (int k = kNearestVehicles - 1; k > slot; --k) g_Traffic.Nearest[k] = g_Traffic.Nearest[k - 1];
-    g_Traffic.Nearest[slot] = NearestVehicle{distance, 0, v.Kind};
+    g_Traffic.Nearest[slot] = NearestVehicle{distance, v.Speed, v.Kind};
     g_Traffic.NearestCount = std::min(g_Traffic.NearestCount + 1, kNearestVehicles);
   }
 }

@@ -90,7 +90,7 @@ struct CVehicle {
 
 struct NearestVehicle {
   float Distance = 101;
-  int32_t Unused = 0;
+  float Speed = 0;  // distance per tick, which the engine's pitch follows
   int32_t Kind = 0;
 };
 

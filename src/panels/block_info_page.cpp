@@ -21,6 +21,7 @@
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
 #include "ui/spin_arrow.h"
+#include "visuals/city_picking.h"
 
 namespace {
 
@@ -113,7 +114,8 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(35, leaseButton);
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
-  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20 + 40, bx + bw, T + 60 + bh), 0);
+  // At T + 20, so a label on two lines still ends above the message at T + 80.
+  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20, bx + bw, T + 20 + bh), 0);
   SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;
@@ -454,6 +456,8 @@ void CInfoBlockPage::FillGroundRent() {
       rentList->AddTaggedLabelId(1, TypeName(x));
       rentList->AddValueF("%s", FormatMoney(int32_t(x.GroundRent)).c_str());
       rentList->SetLineValue(rentList->LongerColumn() - 1, building.Id);
+      // Clicking the row picks its building.
+      rentList->SetLineLink(UiObjectRef{kPickBlock, b.Index}, building.Id);
       total += float(x.GroundRent);
     });
     rentList->MarkSeparator();

@@ -51,6 +51,17 @@ void SetReleaseButton(CIconButton* b, int32_t normal, int32_t hover, int32_t pre
   b->SetMode(kIconFireOnRelease);
 }
 
+// A labelled action button (sell or buy out, change, demolish): the gold
+// face with its label centred, and the grey face while it cannot be used.
+CIconButton* CreateActionButton(CSelectionInfoPanel& owner, float x, float y, int32_t label) {
+  constexpr int32_t kDisabledFace = 9;
+  const float w = float(UIImageWidth(76)), h = float(UIImageHeight(76));
+  CIconButton* b = CreatePushButton(owner, owner.NextId(), SetUIRect(x, y, x + w, y + h), 2);
+  SetButtonImages(*b, 76, 78, kDisabledFace, 77, -1);
+  b->SetLabelId(label);
+  return b;
+}
+
 // The business types in the order the type list offers them.
 int32_t ChoiceOrder(int32_t i) { return i; }
 
@@ -97,12 +108,9 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   noBusinessMessage->SetFont(3);
   infoList = owner->CreateList2(nullptr, T + 36);
   valueList = owner->CreateList3(&valueScroll, T + 36, nullptr, 0);
-  const float bw = float(UIImageWidth(76)), bh = float(UIImageHeight(76));
+  const float bw = float(UIImageWidth(76));
   const float bx = L + float(int32_t((R - L) / 2)) - bw / 2;
-  actionButton = owner->CreateIconButton(owner->NextId(), bx, T + 110, bx + bw, T + 110 + bh);
-  SetReleaseButton(actionButton, 76, 77, 78);
-  actionButton->label.SetFont(2);
-  actionButton->SetLabelId(1415);
+  actionButton = CreateActionButton(*owner, bx, T + 110, 1415);
   actionId = actionButton->id;
 
   typeLabel = owner->CreateTextRect(owner->NextId(), L + 4, T + 36, R - 4, T + 60);
@@ -115,10 +123,7 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   typeCost = owner->CreateTextRect(owner->NextId(), L + 4, B - 60, R - 4, B - 48);
   for (CTextRect* t : {typeCostCaption, typeCost}) t->SetFont(3), t->SetAlignment(4, 0, 0);
   typeCostCaption->AddTextId(87);
-  changeTypeButton = owner->CreateIconButton(owner->NextId(), bx, B - 44, bx + bw, B - 44 + bh);
-  SetReleaseButton(changeTypeButton, 76, 77, 78);
-  changeTypeButton->label.SetFont(2);
-  changeTypeButton->SetLabelId(85);
+  changeTypeButton = CreateActionButton(*owner, bx, B - 44, 85);
   changeTypeId = changeTypeButton->id;
   SetInterfaceControl(38, changeTypeButton);
 
@@ -128,10 +133,7 @@ void CInfoBusinessPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   demolishCost = owner->CreateTextRect(owner->NextId(), L + 4, T + 92, R - 4, T + 104);
   for (CTextRect* t : {demolishCostCaption, demolishCost}) t->SetFont(3), t->SetAlignment(4, 0, 0);
   demolishCostCaption->AddTextId(84);
-  demolishButton = owner->CreateIconButton(owner->NextId(), bx, T + 112, bx + bw, T + 112 + bh);
-  SetReleaseButton(demolishButton, 76, 77, 78);
-  demolishButton->label.SetFont(2);
-  demolishButton->SetLabelId(88);
+  demolishButton = CreateActionButton(*owner, bx, T + 112, 88);
   demolishId = demolishButton->id;
   SetInterfaceControl(39, demolishButton);
   Leave();

@@ -325,11 +325,17 @@ void CCityOverviewPanel::SetPage(int32_t t) {
   }
 }
 
+// The sub-mode buttons are a choice of one: the chosen one stays pressed.
+void CCityOverviewPanel::PressOnly(int32_t index) {
+  for (size_t i = 0; i < modes.size(); ++i)
+    if (modes[i]) modes[i]->SetPressed(int32_t(i) == index);
+}
+
 void CCityOverviewPanel::SetSubMode(int32_t index) {
   if (tab == kOverviewCity && index >= 0 && index < 4) {
     HideContents();
     cityMode = index;
-    modes[size_t(index)]->SetPressed(true);
+    PressOnly(index);
     modeTitle->AddTextId(kCityModeTitleText[index]);
     SetOverlay(OverviewOverlayMode(tab, index));
     if (index == kCityPopulation) FillPopulation();
@@ -338,7 +344,7 @@ void CCityOverviewPanel::SetSubMode(int32_t index) {
   } else if (tab == kOverviewLocator && index >= 0 && index < 3) {
     HideContents();
     locatorMode = index;
-    modes[size_t(index)]->SetPressed(true);
+    PressOnly(index);
     modeTitle->AddTextId(kLocatorTitleText[index]);
     SetOverlay(kMarkersNone);
     PlanFilters().use = index == kLocateUse && useLine >= 0 ? useList->GetLineValue(useLine) : -1;

@@ -52,6 +52,7 @@ class CCityOverviewPanel : public CPanel {
 
   void SetPage(int32_t tab);
   void SetSubMode(int32_t index);
+  void PressOnly(int32_t index);
   void SelectBlock(int32_t block);
 
   // The page's contents, filled from the city and the players as they are.

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr float kLeft = 191, kRight = 492, kLineHeight = 12;
+// Between the navigator and the time panel (which starts at 468).
+constexpr float kLeft = 191, kRight = 460, kLineHeight = 12;
 constexpr float kSwatchDepth = 1.5f;
 
 std::string PlayerName(int32_t number) {
@@ -26,6 +27,9 @@ bool PlanView() { return GetScreenMode() == kScreenPlan; }
 
 CEventTickerPanel::CEventTickerPanel() {
   for (TickerLine& line : slots) line.record.fill(-1);
+  // The ticker's lines are read over every other panel of the game view,
+  // the auction countdown that raises itself included.
+  staysInFront = true;
 }
 
 UIRect CEventTickerPanel::LineRect(int32_t i) const {

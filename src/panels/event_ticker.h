@@ -53,8 +53,10 @@ class CEventTickerPanel : public CPanel {
   int32_t count = 0;
   int32_t hoveredLine = -1;
 
+  // Where line i stands, in layout space.
+  UIRect LineRect(int32_t i) const;
+
  private:
   void Render(int32_t slot, const StatusRecord& record);
   void Remove(int32_t slot);
-  UIRect LineRect(int32_t i) const;
 };

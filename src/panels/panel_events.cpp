@@ -17,6 +17,7 @@
 #include "session/goals.h"
 #include "session/net_message.h"
 #include "session/player.h"
+#include "ui/interface_assets.h"
 #include "ui/money_format.h"
 
 namespace {
@@ -116,16 +117,18 @@ void ShowGoalResultPrompt(const GoalResultEvent& e) {
   CPromptPanel& p = CurrentPrompt();
   p.Open();
   p.SetPortrait(e.player >= 0 ? PortraitOf(e.player) : kCityPortraitImage);
-  const std::string money = FormatMoney(int32_t(e.amountArg));
+  // Each line takes what its text asks for, in its order: the player's name
+  // for %s, the objective's figure for %d (money texts put the currency
+  // symbol themselves).
+  const std::string name = e.nameArg >= 0 ? PlayerName(e.nameArg) : std::string();
   for (int32_t line = 0; line < 2; ++line) {
     const int32_t id = line == 0 ? e.line1 : e.line2;
-    if (e.nameArg >= 0) {
-      p.SetLineText(line, id, PlayerName(e.nameArg));
-    } else if (e.amountIsMoney) {
-      p.SetLineText(line, id, money);
-    } else {
-      p.SetLineTextWithNumbers(line, id, int32_t(e.amountArg));
+    std::vector<TextArg> args;
+    for (char kind : InterfaceTextSystem().FormatArgKinds(id)) {
+      if (kind == 's') args.emplace_back(name);
+      else args.emplace_back(int32_t(e.amountArg));
     }
+    p.SetLineTextArgs(line, id, args);
   }
   p.SetButtonCount(1);
   p.SetButtonText(0, 1435);

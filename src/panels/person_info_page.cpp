@@ -130,12 +130,9 @@ void CInfoPersonPage::Fill() {
     }
   }
   const CBlock* workBlock = p->WorkBlock != kNoBlock ? GetBlock(p->WorkBlock) : nullptr;
-  const CBusiness* work = nullptr;
-  if (workBlock) {
-    for (const CBuilding* b = workBlock->FirstBuilding; b && !work; b = b->Next)
-      if (const CBusiness* x = GetBusinessInUse(b->GetBusiness()); x && x->IsShop()) work = x;
-  }
-  if (work) {
+  const CBuilding* workBuilding = WorkBuilding(*p);
+  const CBusiness* work = workBuilding ? GetBusinessInUse(workBuilding->GetBusiness()) : nullptr;
+  if (workBlock && work) {
     list->AddBlankLine();
     list->AddHeadingId(1126);
     list->AddLabelId(work->GetTypeNameId());

@@ -221,6 +221,9 @@ void CSelectionInfoPanel::DrawSelf() {
   // the pages.
   for (CWidget* w = firstChild; w; w = w->nextSibling) {
     if (!w->visible) continue;
+    // The green status strip shows only while a page has put a title in it:
+    // an empty one would cover the page's first row.
+    if (w == statusStrip && statusStrip->LineCount() == 0) continue;
     if (auto* rich = dynamic_cast<CRichTextBase*>(w)) rich->Draw(LayoutEntity());
     else if (auto* text = dynamic_cast<CTextRect*>(w)) text->Draw(LayoutEntity());
   }

@@ -3,13 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-int32_t TruncToInt32(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483647.0) return INT32_MAX;
-  if (value <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(value);  // truncates toward zero
-}
-
 bool ArgNumber(lua_State* state, int index, double* out) {
   *out = 0;
   if (lua_isboolean(state, index)) {

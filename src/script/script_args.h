@@ -8,8 +8,7 @@
 
 #include <lua.hpp>
 
-// Truncates toward zero; NaN gives 0, values beyond the range are held at its ends.
-int32_t TruncToInt32(double value);
+#include "engine/core/maths.h"  // TruncToInt32
 // The number at a stack index; false (and 0) for nil, tables, functions,
 // userdata and strings that are not numbers.
 bool ArgNumber(lua_State* state, int index, double* out);

@@ -137,7 +137,6 @@ struct GoalResultEvent {
   int32_t line2 = 0;
   int32_t nameArg = -1;  // the player named in the lines, -1 none
   float amountArg = 0;   // the objective's target
-  bool amountIsMoney = false;
   int32_t endCode = -1;  // closing starts the end sequence with this code; -1 none
   int32_t timeoutSeconds = 30;
 };

@@ -325,7 +325,6 @@ void ShowGoalResult(const GoalResultMsg& m) {
         const int32_t* row = kLines[g.kind - 1];
         lines(row[0], row[1], row[2], row[3]);
         e.amountArg = g.target;
-        e.amountIsMoney = g.kind == OBJECTIVE_PROFIT || g.kind == OBJECTIVE_PAPERWEALTH_BY_AMOUNT;
       }
       e.endCode = player;
       break;

@@ -26,18 +26,25 @@ std::FILE*& MemoryReportFile() {
 
 void RunMainLoop(ShellProgram& program) {
   GameRunState& run = RunState();
+  bool idleBefore = false;
   while (!run.quit) {
     PumpMessages();
     if (run.quit) break;
     program.Frame();
     // Nothing waits for a display here, so pace the passes like one. When
     // every pass runs a fixed step the game runs at full speed: a pass that
-    // moved the game on is followed at once, an idle one rests briefly.
+    // moved the game on is followed at once. A fixed pass is a little shorter
+    // than a logic tick, so now and then one runs none; only a second idle
+    // pass in a row means the game is waiting (paused, in the menus, for
+    // the network), and rests briefly.
     if (platform::IsHeadless()) {
-      if (!GameScheduler().FixedPace())
+      if (!GameScheduler().FixedPace()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      else if (!program.PassMovedGameOn())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      } else {
+        const bool idle = !program.PassMovedGameOn();
+        if (idle && idleBefore) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        idleBefore = idle;
+      }
     }
   }
 }

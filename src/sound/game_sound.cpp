@@ -200,7 +200,11 @@ void CGameSound::StopAmbientSounds() {
 void CGameSound::Update(const SoundSceneView& view) {
   CPCSoundManager* manager = SoundManager();
   if (manager == nullptr) return;
+  // Going into the auction room and coming out of it silence the city's
+  // ambience; the rules below start again what the new screen should hear.
+  const bool wasInRoom = screenMode_ == 1;
   screenMode_ = view.screenMode;
+  if (wasInRoom != (screenMode_ == 1)) StopAmbientSounds();
   camera_ = view.cameraEye;
   if (manager->Is3DEnabled()) {
     Vec3 front{view.cameraLookAt.x - camera_.x, view.cameraLookAt.y - camera_.y, view.cameraLookAt.z - camera_.z};

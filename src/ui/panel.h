@@ -91,6 +91,7 @@ class CPanel : public CWidget {
   bool fading = false;
   int8_t fadeStep = 0;
   bool raiseRequest = false;
+  bool staysInFront = false;  // drawn over every panel of its set, whichever is raised
   bool inputBlocked = false;
   bool modal = false;
   bool noModel = false;

@@ -55,6 +55,10 @@ void CPanelManager::MoveToFront(CPanel* panel) {
   if (front) front->previous = panel;
   front = panel;
   if (back == nullptr) back = panel;
+  // A raised panel goes in front of all but the one that stays in front.
+  if (panel->staysInFront) return;
+  for (CPanel* p : Panels())
+    if (p->staysInFront) MoveToFront(p);
 }
 
 void CPanelManager::FindHovered(CPanel* modalPanel, CPanel*& found) {

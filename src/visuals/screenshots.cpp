@@ -20,12 +20,14 @@ std::string EncodeScreenshot(const uint32_t* pixels, int32_t width, int32_t heig
   bytes[16] = 32;
   bytes.reserve(18 + size_t(width) * size_t(height) * 4);
   for (size_t i = 0; i < size_t(width) * size_t(height); ++i) {
-    // Red-green-blue-alpha in memory becomes the file's blue-green-red-alpha.
+    // Red-green-blue in memory becomes the file's blue-green-red; the back
+    // buffer's alpha means nothing on screen, and a picture with alpha 0 shows
+    // blank in most viewers, so every pixel is opaque.
     const uint8_t* p = reinterpret_cast<const uint8_t*>(pixels + i);
     bytes.push_back(char(p[2]));
     bytes.push_back(char(p[1]));
     bytes.push_back(char(p[0]));
-    bytes.push_back(char(p[3]));
+    bytes.push_back(char(0xFF));
   }
   return bytes;
 }

@@ -28,7 +28,7 @@ namespace {
 std::vector<std::pair<int32_t, float>> g_cues;
 int32_t g_shipUpdates = 0;
 struct RecordedSounds : ScenerySounds {
-  void Cue(int32_t sound, float distance, const Vec3&) override { g_cues.emplace_back(sound, distance); }
+  void Cue(int32_t sound, float distance, const Vec3&, float) override { g_cues.emplace_back(sound, distance); }
   void Ship(int32_t, const Vec3&) override { ++g_shipUpdates; }
 } g_recorded;
 

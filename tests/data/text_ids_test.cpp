@@ -4,6 +4,8 @@
 // commodity names), the script constants, and the ids the level scripts use.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -164,6 +166,35 @@ TEST(TextIdsTest, EveryTextTheGameNamesIsInTheEnglishBank) {
     if (!present) missing += std::to_string(id) + " (" + where + ")\n";
   }
   EXPECT_TRUE(missing.empty()) << "texts missing from data/text/usa.txt:\n" << missing;
+}
+
+}  // namespace
+
+namespace {
+
+// Every format code of the English texts is one the text system expands:
+// %s, %d, %i, %u, %%, %b with a key number, and %c (the currency symbol)
+// right before the number it goes with. A translation is held to the same
+// codes by its own test.
+TEST(TextIdsTest, EveryFormatCodeOfTheEnglishBankIsOneTheGameExpands) {
+  std::ifstream in(fs::path(RC_TEST_SOURCE_DIR) / "data" / "text" / "usa.txt");
+  ASSERT_TRUE(in);
+  std::string line, bad;
+  while (std::getline(in, line)) {
+    const size_t tab = line.find('\t');
+    if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+    const std::string text = line.substr(tab + 1);
+    for (size_t k = 0; k < text.size(); ++k) {
+      if (text[k] != '%') continue;
+      const char code = k + 1 < text.size() ? text[k + 1] : '\0';
+      bool known = std::strchr("sdiu%", code) != nullptr && code != '\0';
+      if (code == 'c') known = text.compare(k + 2, 2, "%d") == 0 || (k + 2 < text.size() && std::isdigit(text[k + 2]));
+      if (code == 'b') known = k + 2 < text.size() && std::isdigit(text[k + 2]);
+      if (!known) bad += line + "\n";
+      ++k;  // the code's letter
+    }
+  }
+  EXPECT_TRUE(bad.empty()) << "texts with a format code the game does not expand:\n" << bad;
 }
 
 }  // namespace

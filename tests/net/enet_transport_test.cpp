@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -29,10 +32,20 @@ class EnetTransportTest : public ::testing::Test {
   void SetUp() override {
     static int next = 0;
     port_ = static_cast<uint16_t>(30000 + (::getpid() * 7 + next++ * 13) % 20000);
-    // Searches stay on this machine: broadcast on the loopback network.
-    platform::SetEnetDiscoveryBroadcasts({kLoopbackBroadcast});
+    // Searches stay on this machine, by the setting players and scripts use.
+    const char* before = std::getenv(kSearchSetting);
+    searchBefore_ = before ? std::optional<std::string>(before) : std::nullopt;
+    ::setenv(kSearchSetting, "loopback", 1);
   }
-  void TearDown() override { platform::SetEnetDiscoveryBroadcasts({}); }
+  void TearDown() override {
+    if (searchBefore_)
+      ::setenv(kSearchSetting, searchBefore_->c_str(), 1);
+    else
+      ::unsetenv(kSearchSetting);
+  }
+
+  static constexpr const char* kSearchSetting = "CITYRUN_SESSION_SEARCH";
+  std::optional<std::string> searchBefore_;
 
   NetTransport& Add() {
     machines_.push_back(platform::CreateEnetTransport());
@@ -249,6 +262,32 @@ TEST_F(EnetTransportTest, ABroadcastSearchListsTheAnswerAndDropsMalformedReplies
   EXPECT_EQ(Count(0, NetEventKind::kWarning), static_cast<int>(bad.size()) + 99);
   enet_socket_destroy(hears);
   enet_socket_destroy(answers);
+}
+
+// The search setting decides every address a search sends to; confined to
+// loopback, not even the address a player named leaves this machine.
+TEST_F(EnetTransportTest, TheSearchSettingDecidesWhereASearchIsSent) {
+  struct Case {
+    const char* setting;
+    const char* named;
+    std::vector<std::string> targets;
+  };
+  const Case cases[] = {
+      {"loopback", "", {kLoopbackBroadcast, kLoopback}},
+      {"loopback", "192.168.1.20", {kLoopbackBroadcast, kLoopback}},
+      {"loopback", "127.0.0.2", {kLoopbackBroadcast, kLoopback, "127.0.0.2"}},
+      {"127.255.255.255,127.0.0.9", "10.1.2.3", {kLoopbackBroadcast, "127.0.0.9", kLoopback}},
+      {"not an address", "8.8.8.8", {kLoopbackBroadcast, kLoopback}},
+      {"192.168.7.255", "0", {"192.168.7.255", kLoopback}},
+  };
+  for (const Case& c : cases) {
+    ::setenv(kSearchSetting, c.setting, 1);
+    EXPECT_EQ(platform::SessionSearchTargets(c.named), c.targets) << c.setting << " / " << c.named;
+  }
+  // Unset, the search asks the whole local network.
+  ::unsetenv(kSearchSetting);
+  const std::vector<std::string> network = platform::SessionSearchTargets("");
+  EXPECT_EQ(network.front(), "255.255.255.255");
 }
 
 TEST_F(EnetTransportTest, BurstKeepsItsOrderAndBroadcastSkipsTheSender) {

@@ -197,7 +197,7 @@ TEST_F(BusinessPanelTest, RentPanelStepsTheRentAndSendsOnClose) {
   EXPECT_FLOAT_EQ(home.RentPerPlace, 0.15f);
   EXPECT_EQ(Joined(rent.rent), FormatMoneyDecimal(0.1f));
   rent.OnEvent(kNotifyClicked, CRentPanel::kTenantsLeft, 0);
-  EXPECT_EQ(Joined(rent.tenantsHeader), "By tenant");
+  EXPECT_EQ(Joined(rent.tenantsHeader), "Last day");
   rent.Close();
   EXPECT_EQ(Posted(), 1u);
   // Another owner's residence: its rent buttons stay disabled.

@@ -161,6 +161,12 @@ TEST_F(CityOverviewTest, TabsAndSubModesChooseTheOverlayAndTheCurrentTabStaysPre
     EXPECT_EQ(o.tab, c.tab);
     EXPECT_EQ(Hud().blockMarkers.overlayMode, c.overlay) << c.tab << " " << c.mode;
     for (int32_t t = 0; t < 4; ++t) EXPECT_EQ(o.tabs[size_t(t)]->IsPressed(), t == c.tab);
+    // Only the chosen sub-mode stays pressed.
+    if (c.tab == kOverviewCity || c.tab == kOverviewLocator) {
+      for (int32_t m = 0; m < (c.tab == kOverviewCity ? 4 : 3); ++m) {
+        EXPECT_EQ(o.modes[size_t(m)]->IsPressed(), m == c.mode) << c.tab << " " << m;
+      }
+    }
   }
   // Clicking the current tab changes nothing: the located use stays.
   Click(o.tabs[kOverviewCity]);

@@ -40,6 +40,24 @@ TEST_F(EventTickerTest, ShowsOthersDeedsButNotTheLocalPlayersOwn) {
   EXPECT_EQ(ticker().slots[0].life, kTickerLineLife);
 }
 
+// The ticker is read over every panel: the auction countdown that raises
+// itself when it opens stays behind it, and no line runs into the time panel.
+TEST_F(EventTickerTest, StaysInFrontOfTheCountdownAndClearOfTheTimePanel) {
+  Hud().auctionCountdown.Open();
+  Hud().auctionCountdown.raiseRequest = true;
+  Step();
+  const std::vector<CPanel*> order = GamePanels().Panels();
+  ASSERT_FALSE(order.empty());
+  EXPECT_EQ(order.front(), &ticker());
+  EXPECT_EQ(order[1], &Hud().auctionCountdown);
+  Hud().auctionCountdown.Close();
+  std::vector<LayoutModel> models;
+  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+  const LayoutModel& time = models[size_t(kHudTime)];
+  const UIRect panel = LayoutFrameBounds(time, time.FrameCount() - 1);
+  for (int32_t i = 0; i < 6; ++i) EXPECT_LE(ticker().LineRect(i).x2, panel.x1) << i;
+}
+
 TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {
   for (int32_t i = 0; i < 25; ++i) ticker().AddMessage(Record(0, kStatusBlockChangedHands, i % 10));
   EXPECT_EQ(ticker().count, kTickerMaxMessages);

@@ -66,6 +66,9 @@ TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo},  // the city
       {kHudViewButton, kHudTime, kHudStatistics, kHudCityOverview},                  // the plan
       {kHudStatistics, kHudSelectionInfo, kHudCard},  // a chance card shown over the city
+      {kHudStatistics, kHudPrompt},                   // a message: the statistics stay readable
+      {kHudNavigator, kHudStatistics, kHudTime, kHudBusiness},  // a shop's panel in the selection's place
+      {kHudNavigator, kHudStatistics, kHudTime, kHudRent},      // a residence's
   };
   for (const std::vector<int32_t>& view : views)
     for (size_t i = 0; i < view.size(); ++i)

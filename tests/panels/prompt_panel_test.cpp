@@ -180,4 +180,45 @@ TEST_F(PromptPanelTest, ABuyRequestIsAQuestionThatReturnAndTheTimeOutRefuse) {
   for (const GameEvent& ev : TakeGameEvents()) EXPECT_FALSE(std::holds_alternative<AuctionEvent>(ev));
 }
 
+// A won game's prompt, for the winner and for the others, shows the
+// winner's name and the objective's figure where the texts put them.
+TEST_F(PromptPanelTest, AWinShowsTheNameAndTheFigureOfEveryObjective) {
+  AddPlayer("Ann", 0);
+  CPlayer* bob = AddPlayer("Bob", 1);
+  struct Case {
+    int32_t kind;
+    float target;
+    const char* mine;
+    const char* theirs;
+  };
+  const Case cases[] = {
+      {1, 7, "The city has voted you mayor 7 days running.", "The city has voted them mayor 7 days running."},
+      {2, 0, "You outlasted everyone in the city's votes.", "They outlasted everyone in the city's votes."},
+      {3, 100, "Your businesses made a profit of $100 in a day.", "Their businesses made a profit of $100 in a day."},
+      {4, 1936, "You were the richest player in the city in 1936.", "They were the richest player in 1936."},
+      {5, 30000, "Your paper wealth reached $30000.", "Their paper wealth reached $30000 first."},
+      {6, 500, "Your businesses sold 500 goods before anyone else.", "Their businesses sold 500 goods first."},
+  };
+  for (const Case& c : cases) {
+    GameGoal().kind = c.kind;
+    GameGoal().target = c.target;
+    for (const CPlayer* winner : {static_cast<const CPlayer*>(PlayerTable().Local()), static_cast<const CPlayer*>(bob)}) {
+      const bool mine = winner == PlayerTable().Local();
+      ClearGameEvents();
+      GoalResultMsg m;
+      m.player = PlayerIndex{winner->index};
+      m.result = kGoalWon;
+      ShowGoalResult(m);
+      for (const GameEvent& ev : TakeGameEvents())
+        if (const auto* r = std::get_if<GoalResultEvent>(&ev)) HandlePanelGameEvent(*r);
+      ASSERT_TRUE(prompt().open) << c.kind;
+      EXPECT_EQ(Shown(), mine ? std::string(c.kind == 1 ? "You are the mayor!" : "You have won!")
+                              : std::string(c.kind == 1 ? "Bob is the mayor" : "Bob has won"))
+          << c.kind;
+      EXPECT_EQ(Joined(prompt().Head()->lines[1]), mine ? c.mine : c.theirs) << c.kind;
+      prompt().Reset();  // closed without an answer: no end sequence
+    }
+  }
+}
+
 }  // namespace

@@ -294,6 +294,27 @@ TEST_F(SelectionInfoTest, GroundRentGroupsByOwnerWithTotals) {
   EXPECT_NE(right.find("30.00"), std::string::npos) << right;  // the owner's own: 13 + 17
 }
 
+// Each business's row picks its building when clicked.
+TEST_F(SelectionInfoTest, GroundRentRowsPickTheirBuildings) {
+  const int32_t block = OrdinaryBlock();
+  const CBusiness& shop = AddBusiness(block, 0, 0, 7);
+  Select(block);
+  panel().OnEvent(kNotifyClicked, panel().TabButton(1)->id, 0);
+  std::vector<std::pair<int32_t, int32_t>> picked;  // object index, building
+  const UiGameLinks saved = Ui().links;
+  Ui().links.objectExists = [](const UiObjectRef&) { return true; };
+  Ui().links.selectObject = [&](const UiObjectRef& o, int32_t building) { picked.emplace_back(o.index, building); };
+  int32_t rows = 0;
+  for (CRichTextLink* link : page().rentList->lineLink)
+    if (link->targetBuilding == shop.Building) {
+      ++rows;
+      link->OnEvent(kNotifyClicked, link->button ? link->button->id : 0, 0);
+    }
+  Ui().links = saved;
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(picked, (std::vector<std::pair<int32_t, int32_t>>{{block, shop.Building}}));
+}
+
 TEST_F(SelectionInfoTest, ListWithoutBusinessesShowsTheEmptyLine) {
   Select(OrdinaryBlock());
   panel().OnEvent(kNotifyClicked, panel().TabButton(3)->id, 0);
@@ -440,6 +461,36 @@ TEST_F(SelectionInfoTest, PersonPageReadsTheHouseholdOnlyWhenThereIsOne) {
   EXPECT_EQ(lines.find("Rent"), std::string::npos);
   EXPECT_FALSE(panel().titleLine1->LineText(0).empty());
   p = saved;
+}
+
+// The work section names the business of the building the person works in,
+// not the first business of the work block.
+TEST_F(SelectionInfoTest, PersonPageNamesTheBusinessOfThePersonsOwnWorkplace) {
+  const int32_t block = OrdinaryBlock();
+  const CBusiness& first = AddBusiness(block, 0, 0, 10);
+  const CBusiness& second = AddBusiness(block, 2, 0, 10);
+  ASSERT_NE(first.GetTypeNameId(), second.GetTypeNameId());
+  CPerson& p = g_People[7];
+  const CPerson saved = p;
+  const PersonCycle savedCycle = g_PersonCycles[7];
+  p = CPerson{};
+  p.InUse = 1;
+  p.Index = 7;
+  p.Household = -1;
+  p.WorkBlock = uint8_t(block);
+  DoorOf(second.Building, g_PersonCycles[7].WorkDoor);
+  CurrentInfoSelection() = InfoSelection{};
+  CurrentInfoSelection().person = 7;
+  panel().ShowPage(kInfoPersonPage);
+  Settle();
+  std::string second_name, first_name;
+  InterfaceTextSystem().GetTextAscii(second_name, second.GetTypeNameId());
+  InterfaceTextSystem().GetTextAscii(first_name, first.GetTypeNameId());
+  const std::string lines = Column(*panel().personPage.list);
+  EXPECT_NE(lines.find(second_name), std::string::npos) << lines;
+  EXPECT_EQ(lines.find(first_name), std::string::npos) << lines;
+  p = saved;
+  g_PersonCycles[7] = savedCycle;
 }
 
 }  // namespace

@@ -9,11 +9,12 @@ namespace {
 using RailroadIncomeTest = RunningGameTest;
 
 TEST_F(RailroadIncomeTest, RailroadsPayAfterALevelStartAndAfterALoad) {
-  // As the default scripts set them; difficulty 0 takes the HARD keys.
-  Tweaks().railUtilIncome[0] = 0.75f;
-  Tweaks().railUtilIncome[2] = 1.25f;
-  Tweaks().dailyFreight[0] = 200.0f;
-  Tweaks().dailyFreight[2] = 300.0f;
+  // As the default scripts set them; difficulty 0 (easy) takes the HARD keys,
+  // which hold the generous values.
+  Tweaks().railUtilIncome[0] = 1.25f;
+  Tweaks().railUtilIncome[2] = 0.75f;
+  Tweaks().dailyFreight[0] = 300.0f;
+  Tweaks().dailyFreight[2] = 200.0f;
   GetUtilityIncome() = UtilityIncome{};
   CurrentSaveHeader().difficulty = 0;
   StartLevelSession();
@@ -30,8 +31,8 @@ TEST_F(RailroadIncomeTest, RailroadsPayAfterALevelStartAndAfterALoad) {
     return me->Today()[kLedgerRailroadFirst] - before;
   };
   // The freight and whatever fares the railroad's passengers paid.
-  EXPECT_GE(payout_at_six(), 200.0f * 0.25f * 0.75f);
-  EXPECT_FLOAT_EQ(GetUtilityIncome().dailyFreight, 200.0f);
+  EXPECT_GE(payout_at_six(), 300.0f * 0.25f * 1.25f);
+  EXPECT_FLOAT_EQ(GetUtilityIncome().dailyFreight, 300.0f);
 
   // A game saved at difficulty 2 and loaded into a program that has chosen
   // nothing yet.
@@ -42,8 +43,8 @@ TEST_F(RailroadIncomeTest, RailroadsPayAfterALevelStartAndAfterALoad) {
   ASSERT_TRUE(LoadGame("rail.sav"));
   me = PlayerTable().Get(0);
   ASSERT_NE(me, nullptr);
-  EXPECT_GE(payout_at_six(), 300.0f * 0.25f * 1.25f);
-  EXPECT_FLOAT_EQ(GetUtilityIncome().incomeMultiplier, 1.25f);
+  EXPECT_GE(payout_at_six(), 200.0f * 0.25f * 0.75f);
+  EXPECT_FLOAT_EQ(GetUtilityIncome().incomeMultiplier, 0.75f);
 }
 
 }  // namespace

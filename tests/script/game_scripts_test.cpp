@@ -177,6 +177,10 @@ TEST_F(GameScriptsTest, GameStartSetsTheRulesAndBuildsTheStartingCity) {
   EXPECT_EQ(Tweaks().yearsPerDay, 1);
   EXPECT_EQ(Tweaks().blockLeaseLength, 240);
   EXPECT_GT(Tweaks().dailyFreight[0], 0.0f);
+  // An easy game (difficulty 0) pays more railroad and utility income than a
+  // hard one (difficulty 2).
+  EXPECT_GT(Tweaks().railUtilIncome[0], Tweaks().railUtilIncome[2]);
+  EXPECT_GT(Tweaks().dailyFreight[0], Tweaks().dailyFreight[2]);
   EXPECT_GT(g_Traffic.CarFrequency[2], 0);
 
   // Every commodity has a price; the kinds of the 1930s are open and sell.

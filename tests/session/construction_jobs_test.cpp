@@ -98,6 +98,29 @@ TEST_F(ConstructionJobsTest, KeepNearestJobsKeepsTheTwoNearestInOrder) {
   EXPECT_EQ(list.Entries[1].Position.x, 1);
 }
 
+// Each phase is heard from its own list: the scaffold sound while the
+// scaffolding goes up and comes down, the saw while a building grows, the
+// hammer while one sinks.
+TEST_F(ConstructionJobsTest, EachPhaseFillsItsOwnSoundList) {
+  auto lists_heard = [&](const CBuilding& b) {
+    std::vector<int32_t> heard;
+    for (int32_t tick = 0; tick < 10000 && ConstructionJobs().ActiveCount > 0; ++tick) {
+      UpdateConstructionJobs();
+      for (int32_t list = 0; list < kSiteListCount; ++list)
+        if (ConstructionSoundSites()[size_t(list)].Count > 0 && (heard.empty() || heard.back() != list))
+          heard.push_back(list);
+    }
+    EXPECT_NE(b.Status, kStatusQueued);
+    return heard;
+  };
+  CBuilding* b = Place(0, 0, 2);
+  b->Status = kStatusPlaced;
+  ASSERT_TRUE(StartConstructionJob(kBlock, b->Id, 3, 0));
+  EXPECT_EQ(lists_heard(*b), (std::vector<int32_t>{kSitesScaffoldUp, kSitesGrowing, kSitesScaffoldDown}));
+  ASSERT_TRUE(StartDemolitionJob(kBlock, b->Id));
+  EXPECT_EQ(lists_heard(*b), (std::vector<int32_t>{kSitesScaffoldUp, kSitesSinking, kSitesScaffoldDown}));
+}
+
 TEST_F(ConstructionJobsTest, IdleUpdateOnlyEmptiesTheSoundLists) {
   CBuilding* b = Place(0, 0, 1);
   ASSERT_TRUE(StartConstructionJob(kBlock, b->Id, 0, 0));

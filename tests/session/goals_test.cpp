@@ -64,7 +64,7 @@ TEST_F(GoalsTest, EqualMarginsGiveNoWinnerAndALargerOneWins) {
   EXPECT_EQ(results[0].player, 1);
   EXPECT_EQ(results[0].result, kGoalWon);
   EXPECT_EQ(results[0].line1, 1834);  // another player met the profit objective
-  EXPECT_TRUE(results[0].amountIsMoney);
+  EXPECT_EQ(results[0].amountArg, 100.0f);
   EXPECT_FALSE(PlayerTable().Get(0)->inUse);  // the others leave the game
   // The loser's machine plays the lose sequence with the winner's token.
   PlayerTable().Get(1)->character = 4;

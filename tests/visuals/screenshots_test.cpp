@@ -67,6 +67,7 @@ TEST_F(ScreenshotTest, PictureIsAnUprightTga) {
   EXPECT_EQ(texel(10, 479)[2], 0xFF);  // top row: red in B G R A order
   EXPECT_EQ(texel(10, 479)[0], 0x00);
   EXPECT_EQ(texel(10, 0)[2], 0x00);    // bottom row: not
+  for (size_t i = 18 + 3; i < f.size(); i += 4) ASSERT_EQ(f[i], 0xFF) << "every pixel is opaque";
 }
 
 TEST_F(ScreenshotTest, AltF5WritesOne) {

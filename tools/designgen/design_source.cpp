@@ -241,18 +241,22 @@ void AddStoreys(BuildingDesign& d, const Site& site, const DesignLook& look, int
     if (floorClass == 4 && (s == 1 || s == 2)) loop.repeatMax = s == 1 ? look.weight : std::max(2, look.weight / 2);
     loop.uRepeat = 1 + static_cast<int32_t>(site.w) / 3;
   }
-  // Tops left open by the storey above get a flat roof; the top gets the look's.
+  // Tops left open by the storey above get a flat roof; the top gets the
+  // look's. The pointed styles mean a layer without walls, which the game
+  // draws as a roof slab over nothing: every top keeps its walls.
+  const int32_t topRoof = look.roof & ~(kRoofPointyMajor | kRoofPointyMinor);
   for (int i = first; i < d.loopCount; ++i) {
     const bool top = i + 1 == d.loopCount;
-    if (top) d.loops[i].roofMask = look.roof;
+    if (top) d.loops[i].roofMask = topRoof != 0 ? topRoof : kRoofFlat;
     else if (!SameOutline(d.loops[i], d.loops[i + 1])) d.loops[i].roofMask = kRoofFlat;
   }
+  // A gable look gets a low walled attic storey over its top.
   if (look.gable && storeys <= 2) {
     const DesignLoop top = d.loops[d.loopCount - 1];
     Outline outline;
     for (int i = 0; i < top.pointCount; ++i) outline.push_back({top.points[i].x, top.points[i].z});
     const int index = AddLoop(d, outline, site, look, look.storeyHeight * 0.6f, {false, variant});
-    d.loops[index].roofMask = kRoofPointyMajor;
+    d.loops[index].roofMask = d.loops[index - 1].roofMask;
     d.loops[index - 1].roofMask = 0;
   }
 }

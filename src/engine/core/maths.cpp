@@ -551,3 +551,10 @@ void SwapRedBlue(void* destination, const uint32_t* source, int32_t width, int32
     }
   }
 }
+
+int32_t TruncToInt32(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return INT32_MAX;
+  if (value <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(value);  // truncates toward zero
+}

@@ -193,3 +193,6 @@ int32_t ConvertPixels16(void* destination, const uint32_t* source, int32_t width
 // Format 8888 only: copies pixels exchanging their first and third bytes.
 void SwapRedBlue(void* destination, const uint32_t* source, int32_t width, int32_t rows,
                  int32_t destinationPitch, int32_t format);
+
+// Truncates toward zero; NaN gives 0, values beyond the range are held at its ends.
+int32_t TruncToInt32(double value);

@@ -41,6 +41,7 @@ enum TextError : int32_t {
   kTextIdOutOfRange = 4,
   kTextFontRefused = 5,
   kTextMissingArgument = 6,
+  kTextWrongArgument = 7,  // a number for %s, or a string for %d or %i
 };
 
 // Reads "<base>.off" and "<base>.bin" (game names). Every length is checked
@@ -161,8 +162,12 @@ class CTextSystem {
   bool FormatToBank(CStringBank& bank, int32_t wrap_width, int32_t id, TextArgs args);
   bool FormatToBankV(CStringBank& bank, int32_t wrap_width, int32_t id, TextArgs args);
   int32_t CountFormatCodes(int32_t id);
+  // The arguments a text takes, in order: 's' for %s, 'd' for %d, 'i' for %i
+  // (%c and %b take none).
+  std::string FormatArgKinds(int32_t id);
   // Expands a text's format codes into at most `capacity` glyph codes; longer
-  // output is cut. False (error 4 or 6) when the id or an argument is bad.
+  // output is cut. False (error 4, 6 or 7) when the id or an argument is
+  // missing or of the wrong kind.
   bool ExpandFormat(std::vector<uint8_t>& out, int32_t id, TextArgs args, size_t capacity);
 
   // Measuring.

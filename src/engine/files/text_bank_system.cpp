@@ -6,6 +6,8 @@
 
 #include "engine/files/text_bank.h"
 
+#include "engine/core/play_warning.h"
+
 namespace {
 constexpr int32_t kNoWrapWidth = 999999;
 constexpr int32_t kNoOffsetYet = 999;
@@ -216,9 +218,16 @@ bool CTextSystem::ExpandFormat(std::vector<uint8_t>& out, int32_t id, TextArgs a
     }
     uint8_t letter = text[i + 1];
     if (letter == CodeOf('s') || letter == CodeOf('d') || letter == CodeOf('i')) {
-      if (next_arg >= args.size() ||
-          (letter == CodeOf('s') && (!args[next_arg].IsText() || !args[next_arg].Text()))) {
+      if (next_arg >= args.size() || (letter == CodeOf('s') && args[next_arg].IsText() && !args[next_arg].Text())) {
         error_ = kTextMissingArgument;
+        return false;
+      }
+      // A name where the text wants a number (or the other way round) would
+      // show as 0 or nothing: refuse it, so the caller's fault is seen.
+      if (args[next_arg].IsText() != (letter == CodeOf('s'))) {
+        PlayWarningF("Text %d: argument %zu is a %s where the text wants a %s", id, next_arg + 1,
+                     args[next_arg].IsText() ? "string" : "number", letter == CodeOf('s') ? "string" : "number");
+        error_ = kTextWrongArgument;
         return false;
       }
       const TextArg& arg = args[next_arg++];
@@ -258,6 +267,19 @@ bool CTextSystem::ExpandFormat(std::vector<uint8_t>& out, int32_t id, TextArgs a
     }
   }
   return true;
+}
+
+std::string CTextSystem::FormatArgKinds(int32_t id) {
+  std::string kinds;
+  if (!CheckId(id)) return kinds;
+  std::span<const uint8_t> text = TextCodes(id);
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != CodeOf('%')) continue;
+    for (char kind : {'s', 'd', 'i'})
+      if (text[i + 1] == CodeOf(kind)) kinds.push_back(kind);
+    ++i;  // the code's letter is not the start of another
+  }
+  return kinds;
 }
 
 int32_t CTextSystem::CountFormatCodes(int32_t id) {

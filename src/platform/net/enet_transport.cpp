@@ -3,10 +3,13 @@
 #include <enet/enet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <arpa/inet.h>
 #include <netinet/in.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -51,11 +54,6 @@ constexpr int kMaxRepliesPerPoll = 64;
 // A session that has not answered this long is no longer listed.
 constexpr auto kSessionForgotten = std::chrono::milliseconds(3000);
 
-std::vector<std::string>& DiscoveryBroadcasts() {
-  static std::vector<std::string> addresses;
-  return addresses;
-}
-
 struct Writer {
   std::vector<uint8_t> b;
   void U8(uint8_t v) { b.push_back(v); }
@@ -97,30 +95,70 @@ struct Reader {
   size_t Left() const { return n - at; }
 };
 
-// The addresses a search is broadcast to: the ones set for tests, else the
-// limited broadcast and each network interface's own broadcast address.
-std::vector<uint32_t> BroadcastTargets() {
+bool IsLoopback(uint32_t host) { return (ntohl(host) >> 24) == 127; }
+
+// The broadcast addresses CITYRUN_SESSION_SEARCH chooses:
+// "loopback" keeps the search on this machine, a comma-separated list of
+// IPv4 addresses names them, unset (or "network") means the local network,
+// returned as an empty list. A value that cannot be read keeps the search on
+// this machine: asking too few is safer than asking every network.
+std::vector<std::string> ChosenBroadcasts() {
+  const char* env = std::getenv("CITYRUN_SESSION_SEARCH");
+  const std::string value = env ? env : "";
+  if (value.empty() || value == "network") return {};
+  const std::vector<std::string> loopback{"127.255.255.255"};
+  if (value == "loopback") return loopback;
+  std::vector<std::string> listed;
+  size_t from = 0;
+  while (from <= value.size()) {
+    const size_t comma = std::min(value.find(',', from), value.size());
+    const std::string text = value.substr(from, comma - from);
+    in_addr parsed{};
+    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) {
+      static bool told = false;
+      if (!told) std::fprintf(stderr, "CITYRUN_SESSION_SEARCH: '%s' is not an IPv4 address; searching this machine only\n", text.c_str());
+      told = true;
+      return loopback;
+    }
+    listed.push_back(text);
+    from = comma + 1;
+  }
+  return listed;
+}
+
+// Every address a search asks, in network byte order: the chosen broadcast
+// addresses (else the limited broadcast and each network interface's own
+// broadcast address), this machine, and the address given. A search whose
+// broadcasts are all on the loopback network asks nothing off this machine.
+std::vector<uint32_t> SearchTargets(const std::string& address) {
   std::vector<uint32_t> hosts;
   auto add = [&](uint32_t host) {
     if (std::find(hosts.begin(), hosts.end(), host) == hosts.end()) hosts.push_back(host);
   };
-  if (!DiscoveryBroadcasts().empty()) {
-    for (const std::string& text : DiscoveryBroadcasts()) {
-      ENetAddress a{};
-      if (enet_address_set_host_ip(&a, text.c_str()) == 0) add(a.host);
+  const std::vector<std::string> chosen = ChosenBroadcasts();
+  for (const std::string& text : chosen) {
+    in_addr parsed{};
+    if (inet_pton(AF_INET, text.c_str(), &parsed) == 1) add(parsed.s_addr);
+  }
+  if (chosen.empty()) {
+    add(ENET_HOST_BROADCAST);
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) == 0) {
+      for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
+        if (i->ifa_broadaddr == nullptr || i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+            !(i->ifa_flags & IFF_BROADCAST) || !(i->ifa_flags & IFF_UP))
+          continue;
+        add(reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr);
+      }
+      freeifaddrs(list);
     }
-    return hosts;
   }
-  add(ENET_HOST_BROADCAST);
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return hosts;
-  for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
-    if (i->ifa_broadaddr == nullptr || i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
-        !(i->ifa_flags & IFF_BROADCAST) || !(i->ifa_flags & IFF_UP))
-      continue;
-    add(reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr);
-  }
-  freeifaddrs(list);
+  const bool confined = !hosts.empty() && std::all_of(hosts.begin(), hosts.end(), IsLoopback);
+  add(htonl(INADDR_LOOPBACK));
+  ENetAddress given{};
+  if (!address.empty() && address != "0" && enet_address_set_host_ip(&given, address.c_str()) == 0 &&
+      (!confined || IsLoopback(given.host)))
+    add(given.host);
   return hosts;
 }
 
@@ -211,13 +249,8 @@ class EnetTransport final : public NetTransport {
   // by broadcast; the replies are read by Poll.
   bool EnumerateSessions(const std::string& address, uint16_t port) override {
     if (!EnetStarted() || !OpenProbe()) return false;
-    std::vector<uint32_t> targets = BroadcastTargets();
+    const std::vector<uint32_t> targets = SearchTargets(address);
     ENetAddress to{};
-    enet_address_set_host_ip(&to, "127.0.0.1");
-    targets.push_back(to.host);
-    if (!address.empty() && address != "0" && enet_address_set_host_ip(&to, address.c_str()) == 0 &&
-        std::find(targets.begin(), targets.end(), to.host) == targets.end())
-      targets.push_back(to.host);
     Writer w;
     w.U32(kNetGameId);
     w.U8(kDiscoverEnquiry);
@@ -715,6 +748,16 @@ std::unique_ptr<NetTransport> CreateEnetTransport() { return std::make_unique<En
 
 void InstallEnetTransport() { SetNetTransportFactory(CreateEnetTransport); }
 
-void SetEnetDiscoveryBroadcasts(std::vector<std::string> addresses) { DiscoveryBroadcasts() = std::move(addresses); }
+std::vector<std::string> SessionSearchTargets(const std::string& address) {
+  std::vector<std::string> listed;
+  for (uint32_t host : SearchTargets(address)) {
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr a{};
+    a.s_addr = host;
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    listed.emplace_back(text);
+  }
+  return listed;
+}
 
 }  // namespace platform

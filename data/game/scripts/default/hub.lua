@@ -12,22 +12,13 @@ SetUpCity()
 -- ---- The difficulties ------------------------------------------------------------
 
 -- What changes with the difficulty besides a level's own money and targets:
--- the railroad and utility income and the daily freight (Tweaks), the price
--- of land and how long a bought block is held.
+-- the railroad and utility income and the daily freight (SetDifficultyTweaks
+-- of setup.lua), the price of land and how long a bought block is held.
 DifficultyRules = {
   [DIFFICULTY_EASY] = { price = 0.85, lease = 1.5 },
   [DIFFICULTY_MEDIUM] = { price = 1.0, lease = 1.0 },
   [DIFFICULTY_HARD] = { price = 1.2, lease = 0.75 },
 }
-
-function SetDifficultyTweaks(railFactor)
-  Tweaks.railutilincomeEASY = 1.25 * railFactor
-  Tweaks.railutilincomeMEDIUM = 1.0 * railFactor
-  Tweaks.railutilincomeHARD = 0.75 * railFactor
-  Tweaks.dailyfreightEASY = 300 * railFactor
-  Tweaks.dailyfreightMEDIUM = 250 * railFactor
-  Tweaks.dailyfreightHARD = 200 * railFactor
-end
 
 -- ---- The level being played --------------------------------------------------------
 

@@ -9,6 +9,18 @@
 
 -- ---- Game rules ---------------------------------------------------------------
 
+-- The game reads these keys crossed: at DIFFICULTY_EASY (0) it takes the ones
+-- named HARD, at DIFFICULTY_HARD (2) those named EASY. So the generous
+-- values go under HARD, and an easy game pays the most.
+function SetDifficultyTweaks(railFactor)
+  Tweaks.railutilincomeHARD = 1.25 * railFactor    -- read at easy
+  Tweaks.railutilincomeMEDIUM = 1.0 * railFactor
+  Tweaks.railutilincomeEASY = 0.75 * railFactor    -- read at hard
+  Tweaks.dailyfreightHARD = 300 * railFactor       -- read at easy
+  Tweaks.dailyfreightMEDIUM = 250 * railFactor
+  Tweaks.dailyfreightEASY = 200 * railFactor       -- read at hard
+end
+
 function SetGameRules()
   -- One year of city life passes every game day: the 1930s to the 2000s in
   -- eighty days.
@@ -18,12 +30,7 @@ function SetGameRules()
   Tweaks.citybusinessesownable = TRUE
   Tweaks.daysoff = FALSE
   -- Railroad and utility income, by difficulty.
-  Tweaks.railutilincomeEASY = 1.25
-  Tweaks.railutilincomeMEDIUM = 1.0
-  Tweaks.railutilincomeHARD = 0.75
-  Tweaks.dailyfreightEASY = 300
-  Tweaks.dailyfreightMEDIUM = 250
-  Tweaks.dailyfreightHARD = 200
+  SetDifficultyTweaks(1)
 
   InitialValue.playermoney = 5000
 
