@@ -186,6 +186,16 @@ void CInfoBlockPage::Enter() {
   SpecialBlockTest();
   if (!b) return;
   if (utility || railroad) panel->ModeButton(2)->visible = false;
+  // Every tab wears its icon, a civic block's single one too.
+  if (!panel->layoutPending) {
+    for (int32_t i = 0; i < 5; ++i) {
+      CIconButton* t = panel->TabButton(i);
+      t->overlayRect = TabIconRect(t->Rect());
+      const bool special = (utility || railroad) && i == 1;
+      t->overlayImage = special ? 301 : kTabIcons[i];
+      t->tooltipTextId = special ? (railroad ? 1813 : 1806 + utilityIndex) : kTabTips[i];
+    }
+  }
   if (g_BlockDefs[size_t(b->DefIndex)].District == 0) {
     panel->ModeButton(1)->visible = panel->ModeButton(2)->visible = false;
     view = kBlockViewLists, listMode = kBlockSummary;
@@ -204,15 +214,6 @@ void CInfoBlockPage::Enter() {
                       (b->BuildingRights == kRightsNone && b->Owner == local && local > 0);
   EnableButton(panel->ModeButton(2), rights);
   OnBlockChanged(b->Index);
-  if (!panel->layoutPending) {
-    for (int32_t i = 0; i < 5; ++i) {
-      CIconButton* t = panel->TabButton(i);
-      t->overlayRect = TabIconRect(t->Rect());
-      const bool special = (utility || railroad) && i == 1;
-      t->overlayImage = special ? 301 : kTabIcons[i];
-      t->tooltipTextId = special ? (railroad ? 1813 : 1806 + utilityIndex) : kTabTips[i];
-    }
-  }
   if (utility || railroad) {
     if (listMode >= kBlockGroundRent && listMode <= kBlockValue) listMode = kBlockSummary;
   } else if (listMode == kBlockShares) {

@@ -169,6 +169,7 @@ TEST_F(SelectionInfoTest, CivicBlockShowsTheSummaryOnly) {
   for (int32_t i = 1; i < 5; ++i) EXPECT_FALSE(panel().TabButton(i)->visible);
   EXPECT_TRUE(page().summary->visible);
   EXPECT_EQ(page().listMode, kBlockSummary);
+  EXPECT_GT(panel().TabButton(0)->overlayImage, 0) << "the summary tab wears its icon";
 }
 
 // A view the block does not allow is greyed (its disabled face) and takes no
