@@ -19,6 +19,7 @@
 #include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
+#include "session/net_log.h"
 #include "session/session_state.h"
 
 namespace {
@@ -385,7 +386,7 @@ void CPlayerAI::HandleMessage() {
   const int32_t block = m.values[0];
   switch (m.code) {
     case PLAYER_MESS_BLOCK_SALE:
-      ReportError(1, 0, "Invalid player message sent to AI: PLAYER_MESS_BLOCK_SALE");
+      NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_BLOCK_SALE");
       break;
     case PLAYER_MESS_BUY_REQUEST:
       OnGameEvent(1, &m);
@@ -488,16 +489,16 @@ void CPlayerAI::HandleMessage() {
       DecBlockBusinessTypeCount(block, m.values[1]);
       break;
     case PLAYER_MESS_CARD_REQUEST:
-      ReportError(1, 0, "Invalid player message sent to AI: PLAYER_MESS_CARD_REQUEST");
+      NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_CARD_REQUEST");
       break;
     case PLAYER_MESS_CARD_HELD:
       Chance().SetHeldCard(m.values[0]);
       break;
     case PLAYER_MESS_CARD_DISCARD:
-      ReportError(1, 0, "Invalid player message sent to AI: PLAYER_MESS_CARD_DISCARD");
+      NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_CARD_DISCARD");
       break;
     default:
-      ReportError(1, 0, "Unhandled AI Player message");
+      NetLogF(m.from.value + 1, "Unhandled AI Player message");
       break;
   }
 }

@@ -1,24 +1,24 @@
 #include "app/event_record_commands.h"
 
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "app/game.h"
 #include "engine/input/input_device.h"
 #include "engine/core/console.h"
 #include "engine/files/save_game.h"
+#include "platform/paths.h"
 
 namespace {
 
 constexpr std::string_view kRecordingStartSave = "__rec.sav";
 
-// Console file names name a file in the profile's folder, nothing else.
+// A recording and its save are saves of the profile: their names follow the
+// save names' rule.
 bool PlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\:") == std::string_view::npos &&
-         name.find("..") == std::string_view::npos;
+  const std::string base(name);
+  return name.find("..") == std::string_view::npos && name.find(':') == std::string_view::npos &&
+         ValidSaveName(base + ".rec") && ValidSaveName(base + ".sav");
 }
 
 std::string RealPath(std::string_view fileName) { return ResolveSavePath(SaveGamePath(fileName)); }
@@ -26,18 +26,11 @@ std::string RealPath(std::string_view fileName) { return ResolveSavePath(SaveGam
 // Copies one save of the profile to another name; the target is replaced
 // only by a complete copy of a save that reads back whole.
 bool CopySave(std::string_view from, std::string_view to) {
-  namespace fs = std::filesystem;
   SaveGameFile source;
   source.path = RealPath(from);
   if (!CheckSaveGameFile(source, false)) return false;
-  fs::path target = RealPath(to);
-  fs::path temp = target;
-  temp += ".tmp";
-  std::error_code ec;
-  fs::copy_file(source.path, temp, fs::copy_options::overwrite_existing, ec);
-  if (!ec) fs::rename(temp, target, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  const auto* bytes = reinterpret_cast<const char*>(source.buffer.data());
+  return platform::ReplaceFileWhole(RealPath(to), std::string_view(bytes, source.buffer.size()));
 }
 
 void CouldNotLoad(std::string_view name) {

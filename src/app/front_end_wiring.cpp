@@ -236,7 +236,7 @@ void DrawFrontEnd() {
   if (GetScreenMode() == kScreenMenu) FrontEndScreens().Draw();
 }
 
-void ReturnToMenusAfterGame(bool tutorial, bool finished) {
+void ReturnToMenusAfterGame(bool tutorial, bool finished, bool network) {
   if (FrontEndBypassed()) return;
-  ReturnToFrontEnd(tutorial, finished);
+  ReturnToFrontEnd(tutorial, finished, network);
 }

@@ -19,4 +19,4 @@ void RunFrontEndInput();
 void DrawFrontEnd();
 // After a game's end: back to the menus (the statistics after a finished
 // game that was not a tutorial).
-void ReturnToMenusAfterGame(bool tutorial, bool finished);
+void ReturnToMenusAfterGame(bool tutorial, bool finished, bool network);

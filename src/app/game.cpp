@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "city/building_library.h"
 #include "city/city_map.h"
 #include "engine/core/console.h"
+#include "engine/core/play_warning.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
 #include "engine/core/fpu_control.h"
@@ -102,10 +104,20 @@ int AddToTrackerCommand(const char*) {
 void EndGameFromScript(bool finished, int32_t outcome) { TheGame().EndGame(finished, outcome); }
 SaveGameHeader CurrentGameHeader();
 
-// The host's record of every snapshot that differed, both sides, for
-// comparing afterwards (desync.log in the game folder).
+// The host's record of the snapshots that differed, both sides, for
+// comparing afterwards (desync.log in the game folder). The tick driver
+// reports a few a minute; past its size the log takes no more, so a client
+// sending false snapshots cannot fill the disk.
+constexpr std::uintmax_t kDesyncLogLimit = 256 * 1024;
+
 void AppendDesyncLog(const DesyncEvent& e) {
-  std::ofstream log(platform::ResolveNewGamePath("desync.log"), std::ios::app);
+  const std::string path = platform::ResolveNewGamePath("desync.log");
+  std::error_code error;
+  // Only a plain file: opening a pipe in its place would block the game.
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) return;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size + e.report.size() > kDesyncLogLimit) return;
+  std::ofstream log(path, std::ios::app);
   log << e.report;
 }
 
@@ -425,6 +437,7 @@ bool Game::HardwareCursor() const { return PlayerProfile().HardwareCursor != 0; 
 
 // The new-game reset, also the first step of a load.
 void Game::Reset() {
+  ResetPerFileReports();  // each game says once what its damaged files lack
   if (CRenderer* renderer = CurrentRenderer()) renderer->SetFieldOfView(53.0f);
   ResetInterface();
   ResetCameraHeading();
@@ -523,14 +536,19 @@ void Game::EndGame(bool finished, int32_t outcome) {
   GameTime().screenMode = kScreenModeFrontEnd;
   RunState().gameRunning = false;
   Session().inGame = false;
+  // The session and its poll end with the game: the next game on this
+  // machine is single player until a session is opened again.
+  const bool network = Session().networkSession;
+  TheNetworkGame().End();
   const bool tutorial = ScenarioManager().IsTutorialRunning();
   ClearSimulationAfterGame();
   Script().ClearTimers();
   PlayerProfile().Save();
   EndGameWord() = 0;
   // Back to the menus: the tutorial list after a tutorial, the statistics
-  // after any other finished game.
-  ReturnToMenusAfterGame(tutorial, finished);
+  // after any other finished game, the session list after a network game
+  // left unfinished.
+  ReturnToMenusAfterGame(tutorial, finished, network);
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
@@ -579,7 +597,9 @@ int LoadGameCommand(const char* rest) {
 int SaveGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (TheGame().Save(name))
+  if (!ValidSaveName(name))
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved: a save may not take that name", name.c_str());
+  else if (TheGame().Save(name))
     ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());
   else
     ConsolePrintF(kConsoleError, "Error. File %s could not be saved", name.c_str());

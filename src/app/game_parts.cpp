@@ -82,9 +82,9 @@ class GameSessionServices : public ScriptSessionServices {
  public:
   // A lost session or the lobby's end: the game ends on this machine.
   void EndNetworkGame() override {
-    TheNetworkGame().End();
     LeaveNetworkLobby();
-    if (RunState().gameRunning) TheGame().EndGame(false, 0);
+    if (RunState().gameRunning) TheGame().EndGame(false, 0);  // closes the session too
+    TheNetworkGame().End();
   }
   // The lobby's messages reach the front end's lobby page.
   void LobbySetup(const LobbySetupMsg& m) override { LobbyTakeSetup(m); }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/game.h"
+#include "engine/core/config_file.h"
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
 #include "engine/core/error.h"
@@ -63,15 +64,30 @@ void InstallSdlPlatform() {
 }
 
 // The intro movie, in a window of its own before the renderer is made;
-// skipped when switched off, headless or missing.
+// skipped when switched off, headless or missing. A marker file stands while
+// it plays: found at the next start, the movie ended the game last time (a
+// damaged file can crash the decoder), so it is switched off for good, with
+// a word on how to have it back, instead of ending every start.
 void PlayIntroMovie() {
   constexpr const char* kIntroMovie = "gamedata\\quillmarch.mpg";
+  constexpr const char* kMoviePlaying = "intro_movie_playing.txt";
   if (g_StartupOptions.noMovie || platform::IsHeadless() || !platform::GameFileExists(kIntroMovie)) return;
+  const std::string marker = platform::ResolveNewGamePath(kMoviePlaying);
+  if (platform::GameFileExists(kMoviePlaying)) {
+    g_StartupOptions.noMovie = true;
+    WriteConfigFile();
+    std::remove(marker.c_str());
+    ReportError(1, 0, "The intro movie ended the game when it last played, so it is switched off ("
+                      "SysSetup NoMovie 0 in config.cfg turns it back on).");
+    return;
+  }
+  if (!platform::ReplaceFileWhole(marker, "the intro movie is playing\n")) return;
   platform::MovieWindowOptions options;
   options.windowed = g_RendererSettings.windowed != 0;
   options.sound = g_SoundSettings.avail == 0;
   options.soundDevice = g_SoundSettings.deviceDescription;
   platform::PlayMovieWindow(platform::ResolveGamePath(kIntroMovie), options);
+  std::remove(marker.c_str());
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 namespace {
 
 constexpr float kPollRate = 5.0f;
+constexpr float kPumpRate = 50.0f;
 constexpr int32_t kPollGroup = 0;  // never paused
 constexpr const char* kDefaultSessionName = "Rentopia Civano";
 
@@ -34,6 +35,7 @@ NetworkGame& TheNetworkGame() {
 }
 
 void PollNetwork() { TheNetworkGame().Poll(); }
+void PumpNetwork() { TheNetworkGame().Pump(); }
 
 bool NetworkGame::Open(const StartupOptions& options) {
   std::unique_ptr<platform::NetTransport> transport = platform::CreateNetTransport();
@@ -84,12 +86,16 @@ bool NetworkGame::StartSession(std::unique_ptr<platform::NetTransport> transport
   s.localSlot = 0;
   s.serverSlot = 0;
   s.localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
+  s.hostDirectPlayId = static_cast<int32_t>(transport_->HostId());
   PlayerTable().ClearPlayerSetupRows();
   SetSessionNetworkServices(this);
-  if (pollTask_ < 0)
+  if (pollTask_ < 0) {
     pollTask_ = GameScheduler().AddTask(kPollRate, PollNetwork, kPollGroup, true);
-  else
+    pumpTask_ = GameScheduler().AddTask(kPumpRate, PumpNetwork, kPollGroup, true);
+  } else {
     GameScheduler().EnableTask(pollTask_);
+    GameScheduler().EnableTask(pumpTask_);
+  }
   return true;
 }
 
@@ -161,22 +167,32 @@ void NetworkGame::RefusePlayer(int32_t id) {
 
 int32_t NetworkGame::LocalId() const { return transport_ ? static_cast<int32_t>(transport_->LocalId()) : 0; }
 
+void NetworkGame::Pump() {
+  if (transport_ != nullptr) transport_->Pump();
+}
+
 void NetworkGame::Poll() {
   if (transport_ == nullptr) return;
   for (const platform::NetEvent& event : transport_->Poll()) {
-    // A client learns its id with the welcome, before the host's first list.
-    if (Session().localDirectPlayId == 0 && transport_->InSession())
-      Session().localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
+    // A client learns its id and the host's with the welcome, before the
+    // host's first list.
+    LearnIds();
     Handle(event);
     if (transport_ == nullptr) return;  // the session ended
     // A client starts its level as soon as the start arrives, before any
     // message the host sent after it is applied.
     StartLevelWhenToldTo();
   }
-  if (Session().localDirectPlayId == 0 && transport_->InSession())
-    Session().localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
+  LearnIds();
   StartWhenGathered();
   RunPlayerReadyWait();
+}
+
+void NetworkGame::LearnIds() {
+  SessionState& s = Session();
+  if (!transport_->InSession()) return;
+  if (s.localDirectPlayId == 0) s.localDirectPlayId = static_cast<int32_t>(transport_->LocalId());
+  if (s.hostDirectPlayId == 0) s.hostDirectPlayId = static_cast<int32_t>(transport_->HostId());
 }
 
 void NetworkGame::Handle(const platform::NetEvent& e) {
@@ -279,9 +295,17 @@ void NetworkGame::CloseSession() {
   s.host = false;
   s.networkGameStarted = false;
   s.localDirectPlayId = 0;
+  s.hostDirectPlayId = 0;
   SetSessionNetworkServices(nullptr);
+}
+
+void NetworkGame::DropSlot(int32_t slot) {
+  if (!transport_ || slot < 0 || slot >= kMaxPlayers) return;
+  const int32_t id = PlayerTable().SetupRow(slot).directPlayId;
+  if (id > 0) transport_->DropPlayer(static_cast<uint32_t>(id), true);
 }
 
 void NetworkGame::StopPollTask() {
   if (pollTask_ >= 0) GameScheduler().DisableTask(pollTask_);
+  if (pumpTask_ >= 0) GameScheduler().DisableTask(pumpTask_);
 }

@@ -41,6 +41,8 @@ class NetworkGame final : public SessionNetworkServices {
   int32_t LocalId() const;
   // The poll task: every waiting event, then the ready barrier.
   void Poll();
+  // The pump task, ten times as often: the transport reads its socket.
+  void Pump();
   // Ends the network game on this machine: set-up rows, session, poll task.
   void End();
 
@@ -51,9 +53,11 @@ class NetworkGame final : public SessionNetworkServices {
   void SendChat(std::string_view text, int32_t slot) override;
   void CloseSession() override;
   void StopPollTask() override;
+  void DropSlot(int32_t slot) override;
 
  private:
   void Handle(const platform::NetEvent& event);
+  void LearnIds();
   void StartWhenGathered();
   void StartLevelWhenToldTo();
   bool StartSession(std::unique_ptr<platform::NetTransport> transport, bool host);
@@ -64,9 +68,11 @@ class NetworkGame final : public SessionNetworkServices {
   int32_t expectedPlayers_ = 2;
   int32_t computers_ = 0;
   int32_t pollTask_ = -1;
+  int32_t pumpTask_ = -1;
   bool started_ = false;
 };
 
 NetworkGame& TheNetworkGame();
-// The scheduler task (5 calls per second, never paused).
+// The scheduler tasks (5 and 50 calls per second, never paused).
 void PollNetwork();
+void PumpNetwork();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "city/building_library.h"
 #include "city/buildings.h"
 #include "city/city_services.h"
 #include "city/people.h"
@@ -16,6 +17,7 @@
 #include "session/player.h"
 #include "session/player_data.h"
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 
 std::array<BlockDef, kBlockCount> g_BlockDefs;
 std::array<CDistrict, kDistrictCount> g_Districts;
@@ -216,7 +218,9 @@ bool CBlock::PlaceBuilding(CBuilding* building, int x1, int z1, int x2, int z2, 
 void CBlock::LinkBuilding(CBuilding* building) {
   building->Block = this;
   if (!City().visuals->SetUpBuildingVisual(*building)) {
-    ReportErrorF(1, "No building design fits building %d: shown as a plain box", building->Id);
+    ReportPerFileF(1, "building library", kBuildingLibraryGameName,
+                   "No design of the building library %.*s fits building %d: shown as a plain box",
+                   int(kBuildingLibraryGameName.size()), kBuildingLibraryGameName.data(), building->Id);
     CityVisualServices fallback;
     fallback.SetUpBuildingVisual(*building);
   }

@@ -54,9 +54,22 @@ bool ReferenceFits(uint32_t reference, size_t size) {
   return static_cast<size_t>(LayerReferenceFirst(reference)) + LayerReferenceCount(reference) <= size;
 }
 
+// A point layer is a loop: its last point repeats its first, and the
+// geometry built from it counts on that (a cap has a vertex for every point
+// but the repeat).
+bool ClosedFiniteLoop(const BuildingLibrary& l, uint32_t reference) {
+  const size_t first = LayerReferenceFirst(reference), count = LayerReferenceCount(reference);
+  for (size_t i = first; i < first + count; ++i)
+    if (!std::isfinite(l.Points[i].x) || !std::isfinite(l.Points[i].z)) return false;
+  return count < 2 || (l.Points[first].x == l.Points[first + count - 1].x &&
+                       l.Points[first].z == l.Points[first + count - 1].z);
+}
+
 bool CheckReferences(const BuildingLibrary& l, std::string& reason) {
-  for (uint32_t r : l.PointLayers)
+  for (uint32_t r : l.PointLayers) {
     if (!ReferenceFits(r, l.Points.size())) return RefuseFile(reason, "a point layer runs past the points");
+    if (!ClosedFiniteLoop(l, r)) return RefuseFile(reason, "a point layer is not a closed loop of finite points");
+  }
   for (uint32_t r : l.TextureLayers)
     if (!ReferenceFits(r, l.Textures.size())) return RefuseFile(reason, "a texture layer runs past the textures");
   for (const LibraryLayer& layer : l.Layers) {

@@ -63,9 +63,14 @@ std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
 struct Walk {
   CompileReport& report;
   BuildingLibrary& library;
-  bool faulty = false;  // a design failed its checks or its compile
 
-  // False when the walk must end (an unreadable file or "Stop").
+  // A design that cannot be read, fails its checks or cannot be compiled is
+  // left out, named in the report; the rest still make the library.
+  void Skip(const std::string& name) {
+    if (report.skipped++ == 0) report.firstSkipped = name;
+  }
+
+  // False when the walk must end ("Stop").
   bool ProcessFile(const fs::path& path) {
     Pump();
     const std::string name = path.string();
@@ -75,19 +80,17 @@ struct Walk {
     NewBuildingDesign(*design);
     std::string reason;
     if (!ReadBuildingDesign(*design, name, &reason)) {
-      report.errorLine = Format("ERROR: Could not load building editor file '%s'", name.c_str());
       report.AddRow("--> ERROR: Could not load (" + reason + ")");
-      return false;
-    }
-    if (CheckDesignParameters(*design, path.filename().string(), report)) {
+      Skip(name);
+    } else if (CheckDesignParameters(*design, path.filename().string(), report)) {
       const int32_t entry = AddBuildingToLibrary(library, *design, &reason);
       if (entry >= 0) report.rowEntries[row] = kRowEntryBase + entry;
       else {
         report.AddRow("--> ERROR: " + reason);
-        faulty = true;
+        Skip(name);
       }
     } else {
-      faulty = true;
+      Skip(name);
     }
     report.statsText = FormatLibraryStats(library);
     if (!State().running) report.errorLine = "ERROR: Processing interrupted by user";
@@ -158,9 +161,11 @@ bool CheckDesignParameters(const BuildingDesign& d, std::string_view fileName, C
   const char base = static_cast<char>(std::tolower(static_cast<unsigned char>(fileName[0])));
   if ((d.baseType == 1 && base != 'c') || (d.baseType == 2 && base != 'e'))
     warn(Format("--> WARNING: Filename mismatch / xBase = %d, filename base = %c", d.baseType, fileName[0]));
-  if (fileName[5] != '0' + d.floors)
+  // Digits are compared as numbers: the stored sizes may be any int.
+  auto digit = [&](size_t at) { return int(fileName[at]) - '0'; };
+  if (digit(5) != d.floors)
     warn(Format("--> WARNING: Filename mismatch / xFloors = %d, filename floors = %c", d.floors, fileName[5]));
-  if (fileName[1] != '0' + d.width || fileName[2] != '0' + d.depth)
+  if (digit(1) != d.width || digit(2) != d.depth)
     warn(Format("--> WARNING: Filename mismatch / Base size = %dx%d, filename base size = %cx%c", d.width, d.depth,
                 fileName[1], fileName[2]));
   return ok;
@@ -182,11 +187,16 @@ bool CompileBuildingLibrary(std::string_view dataRoot, CompileReport& report) {
   std::error_code ec;
   bool ok = fs::is_directory(source, ec);
   if (!ok) report.errorLine = Format("ERROR: No building design folder '%s'", source.c_str());
-  ok = ok && walk.Folder(source) && !walk.faulty && state.running;
+  ok = ok && walk.Folder(source) && state.running;
   if (ok) {
     const std::string output = LibraryOutputPath(dataRoot);
     ok = SaveBuildingLibrary(output, *state.library);
     if (!ok) report.errorLine = Format("ERROR: Could not write the building library '%s'", output.c_str());
+    else if (report.skipped == 1)
+      report.errorLine = Format("WARNING: The design '%s' was left out (see its messages)", report.firstSkipped.c_str());
+    else if (report.skipped > 1)
+      report.errorLine = Format("WARNING: %d designs were left out, the first '%s' (see their messages)",
+                                report.skipped, report.firstSkipped.c_str());
   }
   report.statusLine = ok ? "STATUS: Files processed OK" : "STATUS: There was an error processing files";
   state.running = false;

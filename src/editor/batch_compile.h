@@ -6,10 +6,11 @@
 // depth first, each folder's entries in name order (so every machine builds
 // the same library); folders whose names begin with '.' or '_' are skipped.
 //
-// The run fails (and writes nothing) when the source folder is missing, a
-// file cannot be read, a design fails its checks or cannot be compiled, the
-// run is stopped, or the library cannot be written. Every design is still
-// checked, so one run lists every fault.
+// A design that cannot be read, fails its checks or cannot be compiled is
+// listed with its messages and left out; the others are still written, and
+// the error line names the first one left out. The run fails (and writes
+// nothing) when the source folder is missing, the run is stopped, or the
+// library cannot be written.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +28,8 @@ struct CompileReport {
   std::string errorLine;
   std::string statusLine;
   std::string statsText;
+  int32_t skipped = 0;        // designs left out of the library
+  std::string firstSkipped;   // the path of the first
   // Told of every row as it is added (the command line prints them).
   std::function<void(const std::string& row)> onRow;
 

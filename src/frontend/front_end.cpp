@@ -766,13 +766,16 @@ void EnterFrontEnd() {
   fe.MoveToFront(menu);
 }
 
-void ReturnToFrontEnd(bool tutorial, bool finished) {
+void ReturnToFrontEnd(bool tutorial, bool finished, bool network) {
   CFrontEndScreens& fe = FrontEndScreens();
   fe.CreatePanels();
   for (CPanel* p : fe.Panels()) p->Close();
   while (fe.modalCount > 0) fe.PopModal();
   fe.Services().SetScreenMode(kScreenModeMenu);
-  CPanel* page = fe.Page(tutorial ? kPageTutorials : finished ? kPageStatistics : kPageMainMenu);
+  CPanel* page = fe.Page(tutorial   ? kPageTutorials
+                         : finished ? kPageStatistics
+                         : network  ? kPageNetworkSessions
+                                    : kPageMainMenu);
   page->Open();
   fe.MoveToFront(page);
 }

@@ -127,9 +127,9 @@ CFrontEndScreens& FrontEndScreens();
 void EnterFrontEnd();
 void StartFrontEndScene();
 // The end of a game: back to the menus (the tutorial list after a
-// tutorial; the statistics after any other finished game; else the main
-// menu).
-void ReturnToFrontEnd(bool tutorial, bool finished = false);
+// tutorial; the statistics after any other finished game; the session list
+// after a network game left unfinished; else the main menu).
+void ReturnToFrontEnd(bool tutorial, bool finished = false, bool network = false);
 // The statistics page over the running game (the view panel's results
 // button); nothing when it is open already.
 void ShowStatistics();

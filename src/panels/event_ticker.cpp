@@ -67,6 +67,8 @@ void CEventTickerPanel::Render(int32_t s, const StatusRecord& record) {
     const int32_t type = record[6];
     const int32_t typeName = IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : kNoNameText;
     line.text.AddTextIdArgs3(1507, PlayerName(player).c_str(), typeName, blockName);
+  } else if (kind == kStatusPlayerLeft) {
+    line.text.AddTextIdArgs1(kTickerPlayerLeftText, PlayerName(player).c_str());
   }
   line.text.SetAllLinesColour(0);
   line.swatch = WithAlpha(PlayerTokenColour(PlayerTable().ByNumber(player)), 0xFF);
@@ -77,7 +79,8 @@ void CEventTickerPanel::AddMessage(const StatusRecord& record) {
   const CPlayer* local = PlayerTable().Local();
   if (local != nullptr && record[1] == local->index + 1) return;
   if (count >= kTickerMaxMessages) return;
-  if (record[2] != kStatusBlockChangedHands && record[2] != kStatusBusinessOpened) return;
+  if (record[2] != kStatusBlockChangedHands && record[2] != kStatusBusinessOpened && record[2] != kStatusPlayerLeft)
+    return;
   TickerLine& line = slots[size_t(count)];
   line.record = record;
   line.life = kTickerLineLife;

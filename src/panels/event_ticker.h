@@ -21,6 +21,7 @@ using StatusRecord = std::array<int32_t, 10>;
 inline constexpr int32_t kTickerSlots = 20;
 inline constexpr int32_t kTickerMaxMessages = 19;
 inline constexpr int32_t kTickerLineLife = 700;
+inline constexpr int32_t kTickerPlayerLeftText = 3003;
 
 struct TickerLine {
   CTextRect text;

@@ -2,7 +2,9 @@
 // The single-instance guard: an exclusive flock on a lock file. The system
 // drops the lock when the holder's descriptor closes, including when the
 // process ends abnormally, so a crash never leaves a stale lock behind. The
-// file itself stays; only the lock on it matters.
+// file itself stays; only the lock on it matters. The folder that holds the
+// file is locked too, so deleting the file while the game runs (the lock
+// goes with the old file) still lets no second holder in.
 #include <string>
 #include <string_view>
 
@@ -32,6 +34,7 @@ class InstanceLock {
 
  private:
   int fd_ = -1;
+  int folderFd_ = -1;
   std::string openError_;
 };
 

@@ -14,10 +14,19 @@ MessageBoxBackend& Backend() {
 BoxResult LogBox(std::string_view caption, std::string_view text, BoxIcon, BoxButtons buttons) {
   std::fprintf(stderr, "[%.*s] %.*s\n", int(caption.size()), caption.data(), int(text.size()),
                text.data());
-  return buttons == BoxButtons::Ok ? BoxResult::Ok : BoxResult::Yes;
+  return UnshownBoxAnswer(buttons);
 }
 
 }  // namespace
+
+BoxResult UnshownBoxAnswer(BoxButtons buttons) {
+  switch (buttons) {
+    case BoxButtons::Ok: return BoxResult::Ok;
+    case BoxButtons::YesNo: return BoxResult::No;
+    case BoxButtons::YesNoCancel: return BoxResult::Cancel;
+  }
+  return BoxResult::Cancel;
+}
 
 BoxResult ShowMessageBox(std::string_view caption, std::string_view text, BoxIcon icon,
                          BoxButtons buttons) {

@@ -15,10 +15,14 @@ enum class BoxResult { Ok, Yes, No, Cancel };
 using MessageBoxBackend =
     std::function<BoxResult(std::string_view caption, std::string_view text, BoxIcon, BoxButtons)>;
 
-// Shows a box through the current backend. With no backend installed the text
-// goes to standard error and the default answer (Ok or Yes) comes back.
+// Shows a box through the current backend. With no backend installed, or when
+// the box cannot be shown, the text goes to standard error and the safe answer
+// comes back: nobody said yes to a question nobody saw.
 BoxResult ShowMessageBox(std::string_view caption, std::string_view text, BoxIcon icon,
                          BoxButtons buttons = BoxButtons::Ok);
+
+// The answer of a box that cannot be shown: Ok, No, or Cancel.
+BoxResult UnshownBoxAnswer(BoxButtons buttons);
 
 // Installs a backend; returns the previous one. An empty function restores
 // the standard-error form.

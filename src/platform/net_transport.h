@@ -86,9 +86,14 @@ class NetTransport {
   virtual void DisableJoining() = 0;
   virtual void EnableJoining() = 0;
   virtual void SetSessionUserValues(const int32_t words[4]) = 0;
-  // Host only: sends a player away as a full session would refuse it.
-  virtual void DropPlayer(uint32_t /*id*/) {}
+  // Host only: sends a player away as a full session would refuse it, or
+  // (timedOut) telling it the others stopped waiting for it.
+  virtual void DropPlayer(uint32_t /*id*/, bool /*timedOut*/ = false) {}
 
+  // Reads what has arrived and keeps the events for the next Poll; never
+  // blocks. The game polls five times a second; the pump runs more often so
+  // that a flood of datagrams cannot crowd the players' out meanwhile.
+  virtual void Pump() {}
   // Drains every waiting event; never blocks.
   virtual std::vector<NetEvent> Poll() = 0;
   virtual void CloseSession() = 0;

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -145,6 +145,58 @@ std::FILE* OpenRegularStream(const std::string& path, const char* mode) {
   std::FILE* file = ::fdopen(fd, mode);
   if (file == nullptr) ::close(fd);
   return file;
+}
+
+namespace {
+
+// Writes the bytes under a fresh hidden name beside `path`; the errno of a
+// failure (no file left then), or 0 with the name in `temp`.
+int WriteHiddenTemp(const std::string& path, std::string_view bytes, std::string& temp) {
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  temp = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return errno;
+  ::fchmod(fd, 0644);
+  size_t done = 0;
+  int error = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = n < 0 ? errno : ENOSPC;
+      break;
+    }
+    done += size_t(n);
+  }
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) ::unlink(temp.c_str());
+  return error;
+}
+
+}  // namespace
+
+bool ReplaceFilesWhole(std::span<const FileContents> files, std::string* why) {
+  std::vector<std::string> temps;
+  int error = 0;
+  for (const FileContents& file : files) {
+    std::string temp;
+    error = WriteHiddenTemp(file.path, file.bytes, temp);
+    if (error != 0) break;
+    temps.push_back(temp);
+  }
+  for (size_t i = 0; i < temps.size(); ++i) {
+    if (error == 0 && ::rename(temps[i].c_str(), files[i].path.c_str()) != 0) error = errno;
+    if (error != 0) ::unlink(temps[i].c_str());
+  }
+  if (error != 0 && why) *why = std::strerror(error);
+  return error == 0;
+}
+
+bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why) {
+  const FileContents file{path, bytes};
+  return ReplaceFilesWhole(std::span(&file, 1), why);
 }
 
 bool GameFileExists(std::string_view game_name) { return Exists(ResolveGamePath(game_name)); }

@@ -4,6 +4,7 @@
 // (`scripts\gamestart\hub.lua`, `max\archive.DIR`). Every file the game opens
 // goes through here to become a real path on a case-sensitive file system.
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,23 @@ std::FILE* OpenGameFile(std::string_view game_name, const char* mode);
 int OpenRegularFile(const std::string& path, int flags, int create_mode = 0644);
 // The same for fopen modes ("rb", "wb", "ab", "r+b", "w+" ...).
 std::FILE* OpenRegularStream(const std::string& path, const char* mode);
+
+// Replaces the file at a real path with `bytes`, whole or not at all. They are
+// written under a fresh hidden name in the same folder (".<name>.XXXXXX",
+// made with O_EXCL so it never takes a file that exists), synced, then renamed
+// over the file. No save or other name the game writes starts with a dot, so
+// a temporary never stands where a user's file could. False with the reason
+// in `why` (when given), the old file kept and no temporary left.
+bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why = nullptr);
+
+// Several files that belong together (a text bank's two halves), replaced
+// as ReplaceFileWhole does: every temporary is written before any is renamed,
+// so a failed write (a full disk) replaces none of them.
+struct FileContents {
+  std::string path;
+  std::string_view bytes;
+};
+bool ReplaceFilesWhole(std::span<const FileContents> files, std::string* why = nullptr);
 
 // True when the name resolves to an existing file or folder.
 bool GameFileExists(std::string_view game_name);

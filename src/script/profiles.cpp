@@ -83,25 +83,7 @@ bool WriteFileAtomically(std::string_view gamePath, const std::string& text) {
   const std::string real = platform::ResolveNewGamePath(gamePath);
   std::error_code ec;
   fs::create_directories(fs::path(real).parent_path(), ec);
-  if (fs::exists(real, ec)) {
-    // The settings file may have been left read-only.
-    fs::permissions(real, fs::perms::owner_write, fs::perm_options::add, ec);
-  }
-  const std::string temp = real + ".tmp";
-  std::FILE* file = platform::OpenRegularStream(temp, "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  fs::rename(temp, real, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  return platform::ReplaceFileWhole(real, text);
 }
 
 int NativeSetLevelInfo(lua_State* state) {
@@ -206,6 +188,34 @@ void CPlayerProfile::SetDefaults() {
   HardwareCursor = g_StartupOptions.performance == 0 ? 1 : 0;
 }
 
+// The settings file is a script anyone can edit: a value outside what the
+// options pages offer is brought into range (and the board name must name a
+// board folder), so nothing out of range is used or written back.
+void CPlayerProfile::KeepSettingsInRange(std::string_view path) {
+  std::string fixed;
+  auto clamp = [&](int32_t& value, const char* field, int32_t low, int32_t high) {
+    if (value >= low && value <= high) return;
+    fixed += std::string(fixed.empty() ? "" : ", ") + field;
+    value = std::clamp(value, low, high);
+  };
+  clamp(PreferredCharacter, "PreferredCharacter", 0, 9);
+  clamp(MusicVolume, "MusicVolume", 0, 100);
+  clamp(SoundVolume, "SoundVolume", 0, 100);
+  clamp(DetailLevel, "DetailLevel", 0, 2);
+  clamp(LightingLevel, "LightingLevel", 0, 2);
+  clamp(FilteringLevel, "FilteringLevel", 0, 1);
+  clamp(GammaLevel, "GammaLevel", 0, 100);
+  clamp(MouseSensitivity, "MouseSensitivity", 0, 100);
+  const std::string board = FieldText(BoardName, sizeof BoardName);
+  if (!board.empty() && !IsPlainFolderName(board)) {
+    fixed += std::string(fixed.empty() ? "" : ", ") + "BoardName";
+    CopyText(BoardName, platform::ReadSetting(platform::kSettingDefaultBoard, platform::kDefaultBoard));
+  }
+  if (!fixed.empty())
+    ReportErrorF(1, "%.300s: %s out of range; the nearest allowed value is used", std::string(path).c_str(),
+                 fixed.c_str());
+}
+
 void CPlayerProfile::BindToScript(CScript& s) {
   s.BindGlobalString(name, "ProfileName");
   s.RegisterFunction(NativeSetLevelInfo, "SetLevelInfo");
@@ -290,6 +300,7 @@ bool CPlayerProfile::RunSettings() {
   // The profile is named by its folder: its settings cannot rename it (to a
   // path outside the game, say).
   CopyText(name, current);
+  KeepSettingsInRange(SettingsPath(current));
   return read;
 }
 

@@ -80,6 +80,7 @@ class CPlayerProfile {
   std::string SettingsText() const;
 
  private:
+  void KeepSettingsInRange(std::string_view path);
   bool RunSettings();
 };
 

@@ -5,9 +5,11 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/core/random_stream.h"
 #include "platform/paths.h"
 #include "platform/window.h"
@@ -395,6 +397,44 @@ namespace {
 constexpr int kHookInstructions = 10000;
 constexpr uint32_t kMaxHookTicks = 10000;  // 100 million instructions
 
+// The instruction budget does not bound memory: one instruction can double a
+// string. Each state allocates through a counter that refuses to pass this,
+// so a runaway script fails with Lua's "not enough memory" as a script error
+// instead of taking the machine's memory. The game's own scripts use a few MB.
+constexpr size_t kScriptMemoryLimit = size_t{64} << 20;
+
+struct ScriptMemory {
+  size_t used = 0;
+};
+
+void* LimitedAlloc(void* ud, void* block, size_t oldSize, size_t newSize) {
+  auto* memory = static_cast<ScriptMemory*>(ud);
+  const size_t old = block != nullptr ? oldSize : 0;  // else oldSize names a type
+  if (newSize == 0) {
+    std::free(block);
+    memory->used -= old;
+    return nullptr;
+  }
+  if (newSize > old && newSize - old > kScriptMemoryLimit - memory->used) return nullptr;
+  void* moved = std::realloc(block, newSize);
+  if (moved != nullptr) memory->used = memory->used - old + newSize;
+  return moved;
+}
+
+lua_State* NewLimitedState() {
+  auto* memory = new ScriptMemory;
+  lua_State* state = lua_newstate(LimitedAlloc, memory);
+  if (state == nullptr) delete memory;
+  return state;
+}
+
+void CloseLimitedState(lua_State* state) {
+  void* memory = nullptr;
+  lua_getallocf(state, &memory);
+  lua_close(state);
+  delete static_cast<ScriptMemory*>(memory);
+}
+
 }  // namespace
 
 void CScript::CountHook(lua_State* state, lua_Debug*) {
@@ -413,13 +453,13 @@ void CScript::CloseState(lua_State* state) {
   if (callDepth_ > 0) {
     retired_.push_back(state);  // still running: closed when the outermost call returns
   } else {
-    lua_close(state);
+    CloseLimitedState(state);
   }
 }
 
 void CScript::ReleaseRetired() {
   if (callDepth_ > 0) return;
-  for (lua_State* old : retired_) lua_close(old);
+  for (lua_State* old : retired_) CloseLimitedState(old);
   retired_.clear();
 }
 
@@ -440,7 +480,7 @@ bool CScript::Create() {
   RegisterDefaultScriptBinders();
   ClearTimers();
   CloseState(state_);
-  state_ = luaL_newstate();
+  state_ = NewLimitedState();
   if (state_ == nullptr) {
     ReportError(1, 0, "Unable to create the script state");
     return false;
@@ -452,7 +492,7 @@ bool CScript::Create() {
   lua_pushlightuserdata(state_, this);
   if (lua_pcall(state_, 1, 0, 0) != LUA_OK) {
     ReportErrorF(1, "Unable to fill the script state: %s", lua_tostring(state_, -1));
-    lua_close(state_);
+    CloseLimitedState(state_);
     state_ = nullptr;
     return false;
   }
@@ -614,8 +654,8 @@ void CScript::TriggerEvent(std::string_view name, int32_t delay, int32_t argumen
 
   lua_getglobal(state, EventFunctionName("EVENT_", name).c_str());
   if (!lua_isfunction(state, -1)) {
-    ReportErrorF(1, "Unable to find event function for %.*s", static_cast<int>(std::min<size_t>(name.size(), 200)),
-                 name.data());
+    ReportPerFileF(1, "missing event function", "the level's scripts", "Unable to find event function for %.*s",
+                   static_cast<int>(std::min<size_t>(name.size(), 200)), name.data());
     lua_settop(state, top);
     return;
   }

@@ -11,6 +11,7 @@
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/session_services.h"
+#include "session/net_log.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void CityHandleMessage(const PlayerMessage& m) {
       ChanceDeck().ReturnCard(m.values[0]);
       break;
     default:
-      ReportError(1, 0, "Unhandled city message");
+      NetLogF(m.from.value + 1, "Unhandled city message (code %d from player %d)", m.code, m.from.value + 1);
       break;
   }
   city.message = nullptr;

@@ -24,6 +24,7 @@
 #include "session/event_queue.h"
 #include "session/game_events.h"
 #include "session/goals.h"
+#include "session/net_log.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/ready_barrier.h"
@@ -34,7 +35,7 @@
 
 namespace {
 
-void Unhandled() { ReportError(1, 0, "Unhandled Client message"); }
+void Unhandled() { NetLogF(0, "Unhandled Client message"); }
 
 void RefreshPanels() { PostGameEvent(SelectionPageEvent{}); }
 
@@ -112,11 +113,6 @@ void ApplyLobbySetup(const LobbySetupMsg& m) {
   Services().game->LobbySetup(m);
 }
 
-// A client may change only its own slot: the host refuses any other.
-bool RouteLobbySlot(const LobbySlotMsg& m, const CNetMessage& raw) {
-  if (!RoutingReceivedMessage()) return true;
-  return raw.Sender() == m.slot.value + 1;
-}
 void ApplyLobbySlot(const LobbySlotMsg& m) { Services().game->LobbySlot(m); }
 
 bool RoutePlayerReady(const PlayerReadyMsg&, const CNetMessage& raw) {
@@ -129,12 +125,13 @@ void ApplyTickGrant(const TickGrantMsg& m) { OnTickGrant(m.limit); }
 
 void ApplyGoalResult(const GoalResultMsg& m) { ShowGoalResult(m); }
 
-void ApplyRemovePlayer(const RemovePlayerMsg& m) { PlayerTable().RemovePlayer(m.player.value); }
-
-// Starting, the whole lobby and dropping players are the host's alone.
-template <class T>
-bool FromHostOnly(const T&) {
-  return !RoutingReceivedMessage();
+// The player's holdings go back to the city; everyone else hears who left.
+void ApplyRemovePlayer(const RemovePlayerMsg& m) {
+  const CPlayer* p = PlayerTable().Get(m.player.value);
+  if (p == nullptr || !p->inUse) return;
+  PlayerTable().RemovePlayer(m.player.value);
+  ConsolePrintF(kConsoleReply, "Player %d has left the game at tick %u", m.player.value + 1, LogicTick());
+  AddStatusMessage(m);
 }
 
 void ApplyLobbyLeave(const LobbyLeaveMsg& m) {
@@ -143,9 +140,8 @@ void ApplyLobbyLeave(const LobbyLeaveMsg& m) {
   if (m.slot.IsNone() || m.slot.value == s.localSlot) Services().game->EndNetworkGame();
 }
 
-// The host steps the token (a client only its own slot's) and sends the list.
-bool RouteTokenCycle(const TokenCycleMsg& m, const CNetMessage& raw) {
-  if (RoutingReceivedMessage() && raw.Sender() != m.slot.value + 1) return false;
+// The host steps the token and sends the list.
+bool RouteTokenCycle(const TokenCycleMsg& m) {
   Services().game->CycleTokenAndSend(m.slot.value, m.direction);
   return false;
 }
@@ -295,7 +291,7 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
   if (!m.buyer.IsNone()) {
     CPlayer* p = table.ByNumber(m.buyer.value);
     if (p == nullptr) {
-      ReportError(1, 0, "Block transfer to a missing player dropped.");
+      NetLogF(0, "Block transfer to a missing player dropped.");
       return;
     }
     p->TakeBlock(m.block.value, price);
@@ -384,11 +380,6 @@ void ApplyOpenAuction(const OpenAuctionMsg&) {
   for (const AuctionStepMsg& m : moves) ApplyAuctionMessage(m);
 }
 
-// A player's move from another machine must be that machine's player's.
-bool RouteAuctionStep(const AuctionStepMsg& m, const CNetMessage& raw) {
-  const int32_t sender = raw.Sender();
-  return sender == 0 || (m.step != kAuctionMoveStage && sender == m.player.value + 1);
-}
 void ApplyAuctionStep(const AuctionStepMsg& m) {
   const CAuction* a = CurrentAuction();
   if (a != nullptr && a->pending && !a->active) {
@@ -402,6 +393,166 @@ void ApplyAuctionStep(const AuctionStepMsg& m) {
 }
 
 void ApplyFinishAuction(const FinishAuctionMsg&) { FinishAuction(); }
+
+// ---- Who may send what --------------------------------------------------------------
+//
+// A client acts only for its own player: the players a message names are
+// that player, and on the host what it acts on is that player's own (its
+// block, building or business) and what it pays is within its means. Each
+// kind a client may send has one rule here; a kind without one is the
+// host's alone (ticks, time, goals, removals, the lobby's set-up, auctions'
+// course, blocks changing hands).
+
+// Amounts a client's message may name: far above any game's prices, far
+// below what would overflow the ledger.
+constexpr int32_t kMaxClientAmount = 10'000'000;
+
+bool Refuse(const char** why, const char* text) {
+  if (why) *why = text;
+  return false;
+}
+
+bool Is(PlayerIndex p, const Claim& c) { return p.value + 1 == c.sender; }
+bool Is(PlayerNumber p, const Claim& c) { return p.value == c.sender; }
+bool AmountInRange(double v) { return v >= 0.0 && v <= kMaxClientAmount; }  // false for NaN
+
+bool OwnsBlock(int32_t block, const Claim& c) {
+  const CBlock* b = GetBlock(block);
+  return b != nullptr && b->Owner == c.sender;
+}
+
+// The sender's own building, or one standing on the sender's block.
+bool HoldsBuilding(int32_t id, const Claim& c) {
+  const CBuilding* b = GetBuilding(id);
+  return b != nullptr && b->InUse && (b->Owner == c.sender || (b->Block && b->Block->Owner == c.sender));
+}
+
+bool ClientSyncSnapshot(const CSyncSnapshot& m, const Claim& c, const char** why) {
+  if (m.sender + 1 != c.sender) return Refuse(why, "another player's snapshot");
+  if (m.tick == 0 || m.tick % kSnapshotInterval != 0) return Refuse(why, "snapshot tick");
+  if (c.holdings && m.tick > LogicTick() + kMessageDeliveryLead) return Refuse(why, "snapshot from the future");
+  return true;
+}
+
+// A client keeps its own slot as the person it joined as, or leaves it open.
+bool ClientLobbySlot(const LobbySlotMsg& m, const Claim& c, const char** why) {
+  constexpr int8_t kHumanSlot = 0, kOpenSlot = 2;
+  if (!Is(m.slot, c)) return Refuse(why, "another slot");
+  if (m.kind == kOpenSlot) return m.directPlayId <= 0 || Refuse(why, "another machine's id");
+  if (m.kind != kHumanSlot) return Refuse(why, "slot kind");
+  if (c.peerId != 0 && m.directPlayId != c.peerId) return Refuse(why, "another machine's id");
+  return true;
+}
+
+bool ClientPlayerReady(const PlayerReadyMsg& m, const Claim& c, const char** why) {
+  if (!Is(m.slot, c)) return Refuse(why, "another slot");
+  return !m.final || Refuse(why, "the host's final word");
+}
+
+bool ClientTokenCycle(const TokenCycleMsg& m, const Claim& c, const char** why) {
+  return Is(m.slot, c) || Refuse(why, "another slot");
+}
+
+// The builder pays at least what the host's own estimate comes to (half of
+// it: prices may move while the request travels).
+bool ClientConstructBuilding(const ConstructBuildingMsg& m, const Claim& c, const char** why) {
+  if (!Is(m.player, c)) return Refuse(why, "another player");
+  for (float part : m.costParts)
+    if (!AmountInRange(part)) return Refuse(why, "cost");
+  if (!c.holdings) return true;
+  if (!OwnsBlock(m.block.value, c)) return Refuse(why, "not the player's block");
+  const BuildingCostEstimate shown = g_LastCostEstimate;  // the construction panel's
+  const int32_t units = (m.x2 - m.x1 + 1) * (m.y2 - m.y1 + 1) * m.floors;
+  EstimateBuildingCost(m.block.value, units, m.kind, m.businessType, static_cast<uint8_t>(m.quality), c.sender - 1);
+  const float least = g_LastCostEstimate.Construction * 0.5f;
+  g_LastCostEstimate = shown;
+  return m.costParts[0] >= least || Refuse(why, "cost below the estimate");
+}
+
+// The refund is the building's rental value (twice it at most, as it may
+// move while the request travels).
+bool ClientDemolishBuilding(const DemolishBuildingMsg& m, const Claim& c, const char** why) {
+  if (!Is(m.player, c)) return Refuse(why, "another player");
+  if (!AmountInRange(m.refund)) return Refuse(why, "refund");
+  if (!c.holdings) return true;
+  if (!HoldsBuilding(m.building.value, c)) return Refuse(why, "not the player's building");
+  const CBuilding* b = GetBuilding(m.building.value);
+  return m.refund <= 2.0f * b->GetRentalValue() + 1.0f || Refuse(why, "refund above the building's value");
+}
+
+bool ClientBuyBusiness(const BuyBusinessMsg& m, const Claim& c, const char** why) {
+  if (!Is(m.buyer, c)) return Refuse(why, "another player");
+  return !c.holdings || HoldsBuilding(m.building.value, c) || Refuse(why, "not the player's building");
+}
+
+bool ClientCloseBusiness(const CloseBusinessMsg& m, const Claim& c, const char** why) {
+  if (!Is(m.player, c)) return Refuse(why, "another player");
+  const CBusiness* b = c.holdings ? GetBusinessInUse(m.business.value) : nullptr;
+  return !c.holdings || (b && b->Owner == c.sender) || Refuse(why, "not the player's business");
+}
+
+// The block's owner buys out the business on it.
+bool ClientBuyout(const BuyoutMsg& m, const Claim& c, const char** why) {
+  const CBuilding* b = c.holdings ? GetBuilding(m.building.value) : nullptr;
+  return !c.holdings || (b && b->InUse && b->Block && b->Block->Owner == c.sender) ||
+         Refuse(why, "not on the player's block");
+}
+
+bool ClientBusinessPrices(const PriceMessage& m, const Claim& c, const char** why) {
+  bool sane = AmountInRange(m.Rent);
+  for (int i = 0; i < kSlotsPerBusiness; ++i)
+    sane = sane && AmountInRange(m.Prices[i]) && m.StockTargets[i] >= 0 && m.StockTargets[i] <= kMaxClientAmount;
+  if (!sane) return Refuse(why, "price");
+  const CBusiness* b = c.holdings ? GetBusinessInUse(m.Business.value) : nullptr;
+  return !c.holdings || (b && b->Owner == c.sender) || Refuse(why, "not the player's business");
+}
+
+bool ClientPrepareBlock(const PrepareBlockMsg& m, const Claim& c, const char** why) {
+  return !c.holdings || OwnsBlock(m.block.value, c) || Refuse(why, "not the player's block");
+}
+
+bool ClientPlayCard(const PlayCardMsg& m, const Claim& c, const char** why) {
+  return Is(m.player, c) || Refuse(why, "another player");
+}
+
+// A block's owner sends its block to auction at another player's request.
+bool ClientStartAuction(const StartAuctionMsg& m, const Claim& c, const char** why) {
+  if (m.starter.IsNone()) return Refuse(why, "the city's auction");
+  if (!AmountInRange(m.opening)) return Refuse(why, "opening bid");
+  return !c.holdings || OwnsBlock(m.block.value, c) || Refuse(why, "not the player's block");
+}
+
+// A bid, pass or pull-out of the sender's own bidder; a bid within its means.
+bool ClientAuctionStep(const AuctionStepMsg& m, const Claim& c, const char** why) {
+  if (m.step == kAuctionMoveStage) return Refuse(why, "the auctioneer's stage");
+  if (!Is(m.player, c)) return Refuse(why, "another player");
+  if (!AmountInRange(m.amount)) return Refuse(why, "amount");
+  if (!c.holdings || m.step != kAuctionMoveBid) return true;
+  const CPlayer* p = PlayerTable().ByNumber(c.sender);
+  return (p && p->CanAfford(static_cast<float>(m.amount), true)) || Refuse(why, "bid beyond the player's means");
+}
+
+// To another player anything of its own; to the city only what a person's
+// panels ask of it: a block of its own for sale, an offer for a block, a
+// card drawn or one of the dealt ones handed back.
+bool ClientPlayerMessage(const PlayerMessage& m, const Claim& c, const char** why) {
+  if (!Is(m.from, c)) return Refuse(why, "another player");
+  if (m.to.value == m.from.value) return Refuse(why, "to itself");
+  if (!m.to.IsNone()) return true;
+  switch (m.code) {
+    case PLAYER_MESS_BLOCK_SALE:
+      if (!AmountInRange(m.values[1])) return Refuse(why, "amount");
+      return !c.holdings || OwnsBlock(m.values[0], c) || Refuse(why, "not the player's block");
+    case PLAYER_MESS_BUY_REQUEST:
+      return AmountInRange(m.values[1]) || Refuse(why, "amount");
+    case PLAYER_MESS_CARD_REQUEST:
+      return true;
+    case PLAYER_MESS_CARD_DISCARD:
+      return !c.holdings || ChanceDeck().IsDrawn(m.values[0]) || Refuse(why, "a card nobody holds");
+    default:
+      return Refuse(why, "not a request for the city");
+  }
+}
 
 // ---- The table ---------------------------------------------------------------------
 
@@ -423,6 +574,12 @@ void ApplyAs(const CNetMessage& raw) {
   if (DecodeMessage(raw, staged)) Call<T, Apply>(staged, raw);
 }
 
+template <class T, auto Rule>
+bool ClientAs(const CNetMessage& raw, const Claim& claim, const char** why) {
+  T staged;
+  return DecodeMessage(raw, staged, why) && Rule(staged, claim, why);
+}
+
 template <class T, auto Route>
 bool RouteAs(const CNetMessage& raw) {
   T staged;
@@ -433,18 +590,19 @@ bool RouteAs(const CNetMessage& raw) {
 
 constexpr bool kRelative = true, kAtOnce = false;
 
-template <class T, auto Apply, auto Route = nullptr>
+template <class T, auto Apply, auto Route = nullptr, auto Client = nullptr>
 constexpr MessageKind Kind(int32_t size, bool relative, const char* name, CNetMessage (*sample)()) {
-  MessageKind k{T::kType, T::kType, size, relative, name, CheckAs<T>, nullptr, ApplyAs<T, Apply>, sample};
+  MessageKind k{T::kType, T::kType, size, relative, name, CheckAs<T>, nullptr, ApplyAs<T, Apply>, nullptr, sample};
   // Decided by type: comparing a function's address is not a constant under
   // the sanitizers.
   if constexpr (!std::is_same_v<decltype(Route), std::nullptr_t>) k.route = RouteAs<T, Route>;
+  if constexpr (!std::is_same_v<decltype(Client), std::nullptr_t>) k.client = ClientAs<T, Client>;
   return k;
 }
 
 const MessageKind kKinds[] = {
     Kind<TimeSkipMsg, ApplyTimeSkip>(24, kAtOnce, "time skip", [] { return EncodeMessage(TimeSkipMsg{2}); }),
-    Kind<CSyncSnapshot, ApplySyncSnapshot, RouteSyncSnapshot>(52, kAtOnce, "sync snapshot", [] {
+    Kind<CSyncSnapshot, ApplySyncSnapshot, RouteSyncSnapshot, ClientSyncSnapshot>(52, kAtOnce, "sync snapshot", [] {
       CSyncSnapshot s;
       s.sender = 2;
       s.tick = 400;
@@ -452,9 +610,9 @@ const MessageKind kKinds[] = {
       return EncodeMessage(s);
     }),
     Kind<NewHostMsg, ApplyNewHost>(24, kAtOnce, "new host", [] { return EncodeMessage(NewHostMsg{PlayerIndex{1}}); }),
-    Kind<GameStartMsg, ApplyGameStart, FromHostOnly<GameStartMsg>>(36, kAtOnce, "game start",
+    Kind<GameStartMsg, ApplyGameStart>(36, kAtOnce, "game start",
                                        [] { return EncodeMessage(GameStartMsg{1234, 100001, 1}); }),
-    Kind<LobbySetupMsg, ApplyLobbySetup, FromHostOnly<LobbySetupMsg>>(276, kAtOnce, "lobby set-up", [] {
+    Kind<LobbySetupMsg, ApplyLobbySetup>(276, kAtOnce, "lobby set-up", [] {
       LobbySetupMsg m;
       for (int i = 0; i < kMaxPlayers; ++i) {
         m.directPlayId[i] = 100 + i;
@@ -464,62 +622,62 @@ const MessageKind kKinds[] = {
       }
       return EncodeMessage(m);
     }),
-    Kind<LobbySlotMsg, ApplyLobbySlot, RouteLobbySlot>(64, kAtOnce, "lobby slot",
+    Kind<LobbySlotMsg, ApplyLobbySlot, nullptr, ClientLobbySlot>(64, kAtOnce, "lobby slot",
                                        [] { return EncodeMessage(LobbySlotMsg{PlayerIndex{3}, "Slot three"}); }),
-    Kind<PlayerReadyMsg, ApplyPlayerReady, RoutePlayerReady>(
+    Kind<PlayerReadyMsg, ApplyPlayerReady, RoutePlayerReady, ClientPlayerReady>(
         28, kAtOnce, "player ready", [] { return EncodeMessage(PlayerReadyMsg{PlayerIndex{2}, true}); }),
     Kind<TickGrantMsg, ApplyTickGrant>(24, kAtOnce, "tick grant", [] { return EncodeMessage(TickGrantMsg{75}); }),
     Kind<GoalResultMsg, ApplyGoalResult>(28, kRelative, "goal result",
                                          [] { return EncodeMessage(GoalResultMsg{PlayerIndex{1}, 2}); }),
     Kind<RemovePlayerMsg, ApplyRemovePlayer>(24, kRelative, "remove player",
                                              [] { return EncodeMessage(RemovePlayerMsg{PlayerIndex{3}}); }),
-    Kind<LobbyLeaveMsg, ApplyLobbyLeave, FromHostOnly<LobbyLeaveMsg>>(
+    Kind<LobbyLeaveMsg, ApplyLobbyLeave>(
         28, kAtOnce, "lobby leave", [] { return EncodeMessage(LobbyLeaveMsg{PlayerIndex{-1}, PlayerIndex{2}}); }),
-    Kind<TokenCycleMsg, ApplyTokenCycle, RouteTokenCycle>(
+    Kind<TokenCycleMsg, ApplyTokenCycle, RouteTokenCycle, ClientTokenCycle>(
         28, kAtOnce, "token cycle", [] { return EncodeMessage(TokenCycleMsg{PlayerIndex{1}, 1}); }),
-    Kind<ConstructBuildingMsg, ApplyConstructBuilding, RouteConstructBuilding>(60, kRelative, "construct", [] {
+    Kind<ConstructBuildingMsg, ApplyConstructBuilding, RouteConstructBuilding, ClientConstructBuilding>(60, kRelative, "construct", [] {
       return EncodeMessage(ConstructBuildingMsg{BlockId{12}, 1, 3, 2, 4, 2, 77, 5, 0, 1, PlayerNumber{1},
                                                 {100.0f, 4.0f, 3.0f, 2.0f}});
     }),
-    Kind<DemolishBuildingMsg, ApplyDemolishBuilding>(28, kRelative, "demolish", [] {
+    Kind<DemolishBuildingMsg, ApplyDemolishBuilding, nullptr, ClientDemolishBuilding>(28, kRelative, "demolish", [] {
       return EncodeMessage(DemolishBuildingMsg{PlayerIndex{0}, BuildingId{42}, 500});
     }),
     Kind<OpenBusinessMsg, ApplyOpenBusiness>(36, kRelative, "open business", [] {
       return EncodeMessage(OpenBusinessMsg{BuildingId{42}, 3, PlayerNumber{1}, 1});
     }),
-    Kind<BuyBusinessMsg, ApplyBuyBusiness, RouteBuyBusiness>(32, kRelative, "buy business", [] {
+    Kind<BuyBusinessMsg, ApplyBuyBusiness, RouteBuyBusiness, ClientBuyBusiness>(32, kRelative, "buy business", [] {
       return EncodeMessage(BuyBusinessMsg{BuildingId{42}, 4, PlayerNumber{2}});
     }),
-    Kind<CloseBusinessMsg, ApplyCloseBusiness>(28, kRelative, "close business", [] {
+    Kind<CloseBusinessMsg, ApplyCloseBusiness, nullptr, ClientCloseBusiness>(28, kRelative, "close business", [] {
       return EncodeMessage(CloseBusinessMsg{BusinessId{17}, PlayerIndex{0}});
     }),
     Kind<PlayerNoteMsg, ApplyPlayerNote>(28, kRelative, "player note", [] { return EncodeMessage(PlayerNoteMsg{}); }),
-    Kind<BuyoutMsg, ApplyBuyout, RouteBuyout>(24, kRelative, "buy-out", [] { return EncodeMessage(BuyoutMsg{BuildingId{42}}); }),
+    Kind<BuyoutMsg, ApplyBuyout, RouteBuyout, ClientBuyout>(24, kRelative, "buy-out", [] { return EncodeMessage(BuyoutMsg{BuildingId{42}}); }),
     Kind<BlockTransferMsg, ApplyBlockTransfer, RouteBlockTransfer>(28, kRelative, "block transfer", [] {
       return EncodeMessage(BlockTransferMsg{750, BlockId{12}, PlayerNumber{1}});
     }),
     Kind<TakeOverBusinessMsg, ApplyTakeOverBusiness, RouteTakeOverBusiness>(32, kRelative, "take over", [] {
       return EncodeMessage(TakeOverBusinessMsg{900, BusinessId{17}, PlayerIndex{1}});
     }),
-    Kind<PriceMessage, ApplyBusinessPrices>(64, kRelative, "business prices", [] {
+    Kind<PriceMessage, ApplyBusinessPrices, nullptr, ClientBusinessPrices>(64, kRelative, "business prices", [] {
       return EncodeMessage(PriceMessage{BusinessId{17}, {5, 5}, {2.5f, 3.0f}, 40.0f});
     }),
-    Kind<PrepareBlockMsg, ApplyPrepareBlock>(24, kRelative, "prepare block",
+    Kind<PrepareBlockMsg, ApplyPrepareBlock, nullptr, ClientPrepareBlock>(24, kRelative, "prepare block",
                                              [] { return EncodeMessage(PrepareBlockMsg{BlockId{12}}); }),
-    Kind<PlayCardMsg, ApplyPlayCard, RoutePlayCard>(32, kRelative, "play card",
+    Kind<PlayCardMsg, ApplyPlayCard, RoutePlayCard, ClientPlayCard>(32, kRelative, "play card",
                                      [] { return EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, 12}); }),
-    Kind<StartAuctionMsg, ApplyStartAuction>(52, kRelative, "start auction", [] {
+    Kind<StartAuctionMsg, ApplyStartAuction, nullptr, ClientStartAuction>(52, kRelative, "start auction", [] {
       return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}});
     }),
     Kind<OpenAuctionMsg, ApplyOpenAuction>(20, kRelative, "open auction",
                                            [] { return EncodeMessage(OpenAuctionMsg{}); }),
-    Kind<AuctionStepMsg, ApplyAuctionStep, RouteAuctionStep>(32, kAtOnce, "auction step",
+    Kind<AuctionStepMsg, ApplyAuctionStep, nullptr, ClientAuctionStep>(32, kAtOnce, "auction step",
                                            [] { return EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 600}); }),
     Kind<FinishAuctionMsg, ApplyFinishAuction>(20, kRelative, "finish auction",
                                                [] { return EncodeMessage(FinishAuctionMsg{}); }),
     // Player messages: routed and dispatched by their own rules (message_dispatch.cpp).
     MessageKind{kMsgFirstPlayerMessage, kMsgLastPlayerMessage, kPlayerMessageSize, kAtOnce, "player message",
-                CheckAs<PlayerMessage>, nullptr, DispatchPlayerMessage, [] {
+                CheckAs<PlayerMessage>, nullptr, DispatchPlayerMessage, ClientAs<PlayerMessage, ClientPlayerMessage>, [] {
                   return EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, PlayerIndex{0}, PlayerIndex{-1},
                                                      {12, 500, 0, 0}, -1});
                 }},

@@ -20,11 +20,16 @@
 inline constexpr int kLobbyNameSize = 32;
 inline constexpr FieldRange kLot{0, kLotsPerSide - 1, "lot"};
 
-// 1: skip scheduler time (cut scenes).
+// 1: skip scheduler time (cut scenes). The skip is a key held a moment: a
+// longer one would run hours of ticks on every machine at once.
+inline constexpr uint32_t kMaxTimeSkipSeconds = 10;
 struct TimeSkipMsg {
   static constexpr int32_t kType = 1;
   uint32_t seconds = 0;
-  template <class V> void Visit(V& v) { v.U32(seconds); }
+  template <class V> void Visit(V& v) {
+    v.U32(seconds);
+    v.Require(seconds <= kMaxTimeSkipSeconds, "time skip");
+  }
 };
 
 // 2: CSyncSnapshot (tick_driver.h) carries its own visit.
@@ -403,6 +408,17 @@ bool Post(const T& m, uint32_t delay = 0) {
 
 // ---- The kind table ---------------------------------------------------------------
 
+// Who a client's message claims to act for: the number (1..6) of the
+// client's own player and the transport id of the machine it came from.
+// The host checks the payload and what the player owns and pays with
+// (holdings); a client, checking what the host relayed, only the payload:
+// its own city may lag the host's.
+struct Claim {
+  int32_t sender = 0;
+  int32_t peerId = 0;
+  bool holdings = false;
+};
+
 struct MessageKind {
   int32_t firstType;
   int32_t lastType;  // player messages share one entry
@@ -415,6 +431,8 @@ struct MessageKind {
   bool (*route)(const CNetMessage&);
   // Applies a checked message at its delivery tick.
   void (*apply)(const CNetMessage&);
+  // Whether a client may send it for its own player; null: the host's alone.
+  bool (*client)(const CNetMessage&, const Claim&, const char** why);
   // One well-formed message of the kind.
   CNetMessage (*sample)();
 };
@@ -435,7 +453,9 @@ enum StatusKind : int32_t {
   kStatusBusinessOpened = 1,
   kStatusBusinessBought = 2,
   kStatusBuildingRemoved = 3,
+  kStatusPlayerLeft = 4,
 };
 void AddStatusMessage(const BlockTransferMsg& message);
 void AddStatusMessage(StatusKind kind, BuildingId building, PlayerNumber owner);  // opened or bought
 void AddStatusMessage(const DemolishBuildingMsg& message);
+void AddStatusMessage(const RemovePlayerMsg& message);

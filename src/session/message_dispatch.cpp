@@ -11,14 +11,13 @@
 #include "session/event_queue.h"
 #include "session/game_events.h"
 #include "session/game_messages.h"
+#include "session/net_log.h"
 #include "session/player.h"
 #include "session/ready_barrier.h"
 #include "session/session_services.h"
 #include "session/tick_driver.h"
 
 namespace {
-
-bool routingReceived = false;
 
 // The player created from the set-up row that carries a DirectPlay id (in
 // the lobby, before any player exists, the row's own number); 0 when none.
@@ -51,6 +50,17 @@ void RoutePlayerMessage(const CNetMessage& raw) {
     target->AddMessage(m);
   else
     Services().network->SendToSlot(m.to.value, raw.Bytes());
+}
+
+bool Refused(const char** why, const char* text) {
+  if (why) *why = text;
+  return false;
+}
+
+void LogRefused(const CNetMessage& m, int32_t sender, int32_t peerId, const char* why) {
+  const MessageKind* kind = FindMessageKind(m.Type());
+  NetLogF(sender, "Refused a game message (%s, type %d) from player %d, peer %d: %s.", kind ? kind->name : "unknown",
+          m.Type(), sender, peerId, why);
 }
 
 void SendTickerRecord(StatusKind kind, std::span<int32_t, 10> record) {
@@ -102,12 +112,39 @@ void DispatchGameMessage(const CNetMessage& m) {
       EventQueue().Add(kClockLogic, static_cast<int32_t>(delivery), kEventDeliverMessage, -1, &m);
       return;
     }
-    ReportError(1, 0, "We have received a message after we ought to have done. Going out of sync...");
+    NetLogF(m.Sender(), "We have received a message after we ought to have done (type %d for tick %u at tick %u). "
+            "Going out of sync...", m.Type(), delivery, LogicTick());
   }
   if (const MessageKind* kind = FindMessageKind(m.Type()))
     kind->apply(m);
   else if (m.Type() != kMsgNone)
-    ReportError(1, 0, "Unhandled Client message");
+    NetLogF(m.Sender(), "Unhandled Client message (type %d)", m.Type());
+}
+
+// ---- Who may send what: the one check of each direction -------------------------
+
+bool ClientMaySend(const CNetMessage& m, int32_t sender, int32_t peerId, const char** why) {
+  const MessageKind* kind = FindMessageKind(m.Type());
+  if (sender <= 0) return Refused(why, "the machine holds no player");
+  // Once the game has its players, one that has left acts no more.
+  const CPlayer* player = PlayerTable().ByNumber(sender);
+  if (PlayerTable().PlayerCount() > 0 && (player == nullptr || !player->inUse))
+    return Refused(why, "the player has left the game");
+  if (kind == nullptr || kind->client == nullptr) return Refused(why, "the host's alone");
+  // A client's action takes effect the usual lead after the host routes it;
+  // it may ask for a little more, never for a tick of its own.
+  if (m.Relative() != kind->relative) return Refused(why, "delivery");
+  if (m.Relative() ? m.Delivery() > kMaxClientDelay : m.Delivery() != 0) return Refused(why, "delivery tick");
+  return kind->client(m, Claim{sender, peerId, true}, why);
+}
+
+bool HostMaySend(const CNetMessage& m, bool fromHost, const char** why) {
+  if (!fromHost) return Refused(why, "not from the host");
+  const int32_t sender = m.Sender();
+  if (sender == 0) return true;  // the host's own, its computer players' or the city's
+  const MessageKind* kind = FindMessageKind(m.Type());
+  if (kind == nullptr || kind->client == nullptr) return Refused(why, "the host's alone");
+  return kind->client(m, Claim{sender, 0, false}, why);
 }
 
 void DispatchPlayerMessage(const CNetMessage& raw) {
@@ -124,24 +161,26 @@ void DispatchPlayerMessage(const CNetMessage& raw) {
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId) {
   CNetMessage m;
   const char* why = "";
+  const SessionState& s = Session();
+  const bool host = s.networkSession && s.host;
+  const int32_t sender = host ? PlayerNumberOfDirectPlayId(fromDirectPlayId) : 0;
   if (bytes.size() > static_cast<size_t>(kNetReceiveBufferSize) || !CheckNetMessage(bytes, &why) ||
       !m.Parse(bytes)) {
     // Logged, never a box: a peer sending junk must not stall the host.
-    ConsolePrintF(kConsoleError, "Dropped a bad network message (%s).", why);
+    NetLogF(sender, "Dropped a bad network message (%s) from peer %d.", why, fromDirectPlayId);
     return;
   }
-  if (Session().networkSession && Session().host) {
+  if (host) {
     // A client may only act for its own player, whatever it wrote.
-    m.SetSender(PlayerNumberOfDirectPlayId(fromDirectPlayId));
-    routingReceived = true;
+    if (!ClientMaySend(m, sender, fromDirectPlayId, &why)) return LogRefused(m, sender, fromDirectPlayId, why);
+    m.SetSender(sender);
     RouteGameMessage(m);
-    routingReceived = false;
   } else {
+    const bool fromHost = !s.networkSession || s.hostDirectPlayId == 0 || fromDirectPlayId == s.hostDirectPlayId;
+    if (!HostMaySend(m, fromHost, &why)) return LogRefused(m, m.Sender(), fromDirectPlayId, why);
     DispatchGameMessage(m);
   }
 }
-
-bool RoutingReceivedMessage() { return routingReceived; }
 
 // ---- The transport's system events and chat ------------------------------------------
 
@@ -208,6 +247,13 @@ void AddStatusMessage(StatusKind kind, BuildingId building, PlayerNumber owner) 
     record[7] = b->Block ? b->Block->Index : -1;
   }
   SendTickerRecord(kind, record);
+}
+
+void AddStatusMessage(const RemovePlayerMsg& m) {
+  int32_t record[10];
+  std::fill(std::begin(record), std::end(record), -1);
+  record[1] = m.player.value + 1;
+  SendTickerRecord(kStatusPlayerLeft, record);
 }
 
 void AddStatusMessage(const DemolishBuildingMsg& m) {

@@ -10,9 +10,11 @@
 //
 // The sender byte is the number (1..6, 0 none) of the player the message acts
 // for. A poster on this machine sets it; the host overwrites it on every
-// message a client sends with the player of the machine it came from, so no
-// machine can act for another's player, and every machine applies the
-// message with the same sender.
+// message a client sends with the player of the machine it came from, and
+// every machine applies the message with the same sender. What the payload
+// names (players, blocks, amounts) is tied to that sender by the kind
+// table's client rules (ClientMaySend below), so no machine can act for
+// another's player.
 #include <algorithm>
 #include <cstdint>
 #include <span>
@@ -134,9 +136,16 @@ void DispatchGameMessage(const CNetMessage& message);
 // sender byte becomes the player whose set-up row holds the DirectPlay id the
 // transport received it from (0 when none).
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId = 0);
-// True while the host routes a message a client sent (its sender byte is
-// then the client's player, or 0 when the client holds no row).
-bool RoutingReceivedMessage();
+// The host, before routing what a client sent: whether the client's player
+// (number `sender`, 0 when the peer holds none; `peerId` its machine) may
+// send it, acting only for itself, on what it holds and with its own money.
+// The kind table says which kinds a client may send and checks each.
+bool ClientMaySend(const CNetMessage& message, int32_t sender, int32_t peerId, const char** why);
+// A client, on a message received: it comes from the host, and when it acts
+// for a client's player it is one that player may send (payload only).
+bool HostMaySend(const CNetMessage& message, bool fromHost, const char** why);
+// The most a client's action may ask to be put off, in ticks (an hour).
+inline constexpr uint32_t kMaxClientDelay = 625;
 
 // The transport's own events. A player created on the host takes the first
 // free set-up row (a human named as the transport says); a player destroyed

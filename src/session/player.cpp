@@ -13,6 +13,7 @@
 #include "session/chance_cards.h"
 #include "session/game_events.h"
 #include "session/session_services.h"
+#include "session/net_log.h"
 
 // ---- CPlayer ----------------------------------------------------------------
 
@@ -230,7 +231,7 @@ void CHumanPlayer::HandleMessage() {
     case PLAYER_MESS_BUSINESS_JOINS:
       break;
     default:
-      ReportError(1, 0, "Unhandled Player message");
+      NetLogF(m->from.value + 1, "Unhandled Player message (code %d from player %d)", m->code, m->from.value + 1);
       break;
   }
 }

@@ -1,6 +1,9 @@
 #include "session/ready_barrier.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "engine/core/console.h"
 
 #include "session/game_messages.h"
 #include "session/player.h"
@@ -12,6 +15,26 @@ namespace {
 constexpr int kWaitingForPlayers = 2;
 
 CNetMessage ReadyMessage(int32_t slot, bool final) { return EncodeMessage(PlayerReadyMsg{PlayerIndex{slot}, final}); }
+
+// Host, once a second for a slot not ready yet: the others hear whom they
+// wait for; past the deadline the slot's machine is sent away, and the
+// game goes on without it (its player leaves as any departed one does).
+void KeepWaitingFor(int32_t slot, int32_t seconds) {
+  const char* name = PlayerTable().SetupRow(slot).name;
+  if (seconds >= kReadyDeadlineSeconds) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s did not get ready in time and leaves the game.", name);
+    ConsolePrintF(kConsoleError, "%s", text);
+    Services().network->SendChat(text, -1);
+    PlayerReadyBarrier().ready[slot] = 1;
+    Services().network->DropSlot(slot);
+  } else if (seconds % kReadyNoticeSeconds == 0) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Waiting for %s to get ready.", name);
+    ConsolePrintF(kConsoleReply, "%s", text);
+    Services().network->SendChat(text, -1);
+  }
+}
 }
 
 ReadyBarrier& PlayerReadyBarrier() {
@@ -25,6 +48,7 @@ bool BeginPlayerReadyWait() {
   b.waiting = true;
   std::memset(b.ready, 0, sizeof b.ready);
   b.answerState = 0;
+  b.secondsWaited = 0;
   GamePauseState().AddReason(kWaitingForPlayers);
   return true;
 }
@@ -45,10 +69,12 @@ void RunPlayerReadyWait() {
   if (s.host) {
     if (s.localSlot >= 0 && s.localSlot < kMaxPlayers) b.ready[s.localSlot] = 1;
     bool sent = false;
+    ++b.secondsWaited;
     for (int slot = 0; slot < kMaxPlayers; ++slot) {
       const CPlayer* p = PlayerTable().Get(slot);
       if (b.ready[slot] || p == nullptr || !p->inUse || p->kind != kPlayerHuman) continue;
       net.SendToSlot(slot, ReadyMessage(s.localSlot, false).Bytes());
+      KeepWaitingFor(slot, b.secondsWaited);
       sent = true;
     }
     if (!sent) {

@@ -58,6 +58,8 @@ class SessionNetworkServices {
   virtual void SendChat(std::string_view /*text*/, int32_t /*slot*/) {}
   virtual void CloseSession() {}
   virtual void StopPollTask() {}
+  // Host: sends the machine of a slot away (it kept the game waiting).
+  virtual void DropSlot(int32_t /*slot*/) {}
 };
 
 struct SessionServices {

@@ -52,6 +52,7 @@ struct SessionState {
   int32_t networkScenario = 0;  // its level (message 4)
   int32_t localSlot = 0;    // this machine's lobby slot
   int32_t localDirectPlayId = 0;
+  int32_t hostDirectPlayId = 0;  // 0 until the transport knows it
   int32_t executableVersion = 1;
   int32_t serverSlot = 0;   // the slot this machine sends to in a session
   bool sessionLost = false;

@@ -1,5 +1,7 @@
 #include "session/tick_driver.h"
 
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -22,6 +24,7 @@
 #include "session/game_events.h"
 #include "session/game_clock.h"
 #include "session/game_messages.h"
+#include "session/net_log.h"
 #include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/player.h"
@@ -207,8 +210,11 @@ std::string DescribeSnapshot(const CSyncSnapshot& s) {
 // repaired; the game carries on.
 void CompareSyncSnapshot(const CSyncSnapshot& r) {
   if (r.sender >= 0 && r.sender < kMaxPlayers) {
+    // One comparison per client and snapshot tick: a snapshot sent again,
+    // or from a machine already gone, adds nothing.
     uint32_t& last = Driver().clientTicks[r.sender];
-    if (last != UINT32_MAX && r.tick > last) last = r.tick;
+    if (last == UINT32_MAX || r.tick <= last) return;
+    last = r.tick;
     ReleaseHostWhenCaughtUp();
   }
   const CSyncSnapshot& own = Driver().ring[SlotOf(r.tick)];
@@ -222,13 +228,30 @@ void CompareSyncSnapshot(const CSyncSnapshot& r) {
       {own.businesses != r.businesses, "Businesses out of sync"},
       {own.players != r.players, "Players out of sync"},
   };
+  // A client that stays out of step (or claims to) is told a few times a
+  // minute per part: the console and the desync log stay readable.
+  static std::array<LogBudget, 7> budgets = [] {
+    const LogBudget one(kDesyncReportsPerMinute, std::chrono::seconds(60));
+    return std::array<LogBudget, 7>{one, one, one, one, one, one, one};
+  }();
+  static_assert(sizeof checks / sizeof checks[0] == 7);
   std::string differing;
-  for (const auto& [differs, text] : checks) {
+  bool anyDiffers = false;
+  for (size_t i = 0; i < std::size(checks); ++i) {
+    const auto& [differs, text] = checks[i];
     if (!differs) continue;
-    ConsolePrintF(kConsoleError, "%s (tick %u, player %d)", text, r.tick, r.sender + 1);
+    anyDiffers = true;
+    if (!budgets[i].Take()) continue;
+    if (const int32_t leftOut = budgets[i].TakeLeftOut(); leftOut > 0)
+      ConsolePrintF(kConsoleError, "%s (tick %u, player %d; %d such reports left out)", text, r.tick, r.sender + 1,
+                    leftOut);
+    else
+      ConsolePrintF(kConsoleError, "%s (tick %u, player %d)", text, r.tick, r.sender + 1);
     differing += differing.empty() ? text : std::string("; ") + text;
   }
   ++Driver().syncChecks;
+  if (anyDiffers) ++Driver().syncMismatches;
+  if (anyDiffers && differing.empty()) return;
   if (differing.empty()) {
     ConsolePrintF(kConsoleReply, "Sync check at tick %u with player %d: in step (%s)", r.tick, r.sender + 1,
                   DescribeSnapshot(own).c_str());
@@ -237,7 +260,6 @@ void CompareSyncSnapshot(const CSyncSnapshot& r) {
   DesyncEvent report{r.tick, r.sender, ""};
   report.report = "tick " + std::to_string(r.tick) + " player " + std::to_string(r.sender + 1) + ": " +
                   differing + "\n  host:   " + DescribeSnapshot(own) + "\n  client: " + DescribeSnapshot(r) + "\n";
-  ++Driver().syncMismatches;
   PostGameEvent(report);
 }
 

@@ -9,6 +9,8 @@
 
 inline constexpr uint32_t kSnapshotInterval = 200;
 inline constexpr int kSnapshotRing = 10;
+// Reports of one differing part (people, traffic...) a minute at most.
+inline constexpr int32_t kDesyncReportsPerMinute = 3;
 
 struct CSyncSnapshot {
   int32_t sender = 0;

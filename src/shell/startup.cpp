@@ -609,6 +609,10 @@ void ReportMissingFolders() {
     if (!platform::GameFileExists(folder))
       ReportErrorF(1, "The game folder has no %s folder; what it holds is missing from the game.", folder.c_str());
   }
+  // Without the timetables the city still runs, but lifeless: say why.
+  if (platform::GameFileExists("parameters") && !platform::GameFileExists("parameters\\timetable.prm"))
+    ReportError(1, 0, "The game folder has no parameters\\timetable.prm; nobody in the city leaves the street to "
+                      "find a home, work or shop.");
 }
 
 // ---- Crash guard ------------------------------------------------------------------

@@ -1,10 +1,12 @@
 #include "ui/layout_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/files/file_bytes.h"
 #include "engine/files/texture_file.h"
 #include "engine/render/renderer.h"
@@ -12,6 +14,8 @@
 #include "ui/ui_services.h"
 
 namespace {
+
+constexpr float kLayoutReach = 100000.0f;
 
 const Vec3* FramePositions(const LayoutModel& model, int32_t frame) {
   const ModelFileData& d = model.data;
@@ -85,6 +89,11 @@ bool ParseLayoutModel(std::span<const uint8_t> bytes, LayoutModel& out, std::str
   for (const auto& p : d.primitives)
     for (uint16_t i : p.indices)
       if (i >= d.vertexCount) return RefuseFile(reason, "index");
+  // Layouts are drawn in a 640 x 480 space. A position far outside it, or
+  // not a number, is damage: it is kept within a reach whose rectangles and
+  // text widths still fit an int.
+  for (Vec3& p : out.data.positions)
+    for (float* c : {&p.x, &p.y, &p.z}) *c = std::isnan(*c) ? 0.0f : std::clamp(*c, -kLayoutReach, kLayoutReach);
   out.textures.assign(d.textures.size(), -1);
   return true;
 }
@@ -106,8 +115,11 @@ bool LoadLayoutModels(std::span<const char* const> gameNames, std::vector<Layout
   for (size_t i = 0; i < gameNames.size(); ++i) {
     std::string reason;
     if (!LoadLayoutModel(gameNames[i], out[i], reason)) {
-      ReportErrorF(1, "Layout %.200s cannot be read (%.100s)", gameNames[i], reason.c_str());
+      // Said once per file: the elements it lacks are then only logged.
+      ReportPerFileF(1, "layout", gameNames[i], "Layout %.200s cannot be read (%.100s)", gameNames[i],
+                     reason.c_str());
       out[i] = LayoutModel{};
+      out[i].name = gameNames[i];
       ok = false;
     }
   }

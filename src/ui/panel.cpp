@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/render/renderer.h"
 #include "ui/glyph_batcher.h"
 #include "ui/panel_manager.h"
@@ -31,7 +32,7 @@ void ReportMissingElement(std::string_view name, const CLayoutEntity* model) {
   const std::string layout = model && model->model ? model->model->name : std::string("?");
   if (!Missing().reported.insert(layout + "|" + std::string(name)).second) return;
   ++Missing().count;
-  ReportErrorF(1, "Layout %.200s has no element %.60s", layout.c_str(), std::string(name).c_str());
+  ReportPerFileF(1, "layout", layout, "Layout %.200s has no element %.60s", layout.c_str(), std::string(name).c_str());
 }
 
 }  // namespace

@@ -102,7 +102,13 @@ void CTextRect::Clear() {
   layoutValid = false;
 }
 
-int32_t CTextRect::WrapWidth() const { return int32_t(x2 - x1) - 2 * margin; }
+// A rectangle from damaged data may be of any size: the width is taken in
+// float and bounded before it becomes an int.
+int32_t CTextRect::WrapWidth() const {
+  const float width = x2 - x1 - 2.0f * float(margin);
+  if (std::isnan(width)) return 0;
+  return int32_t(std::clamp(width, -1e6f, 1e6f));
+}
 
 void CTextRect::GrowLineArrays() {
   const size_t n = lines.Count();

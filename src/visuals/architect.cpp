@@ -79,8 +79,13 @@ void AddCap(MeshPart& m, int32_t prim, const std::vector<LibraryPoint>& outline,
   if (TriangulateOutline(loop, tris) == 0 || !Room(m, loop.size())) return;
   float x0 = loop[0].x, z0 = loop[0].z;
   for (const LibraryPoint& p : loop) x0 = std::min(x0, p.x), z0 = std::min(z0, p.z);
+  // A vertex for every point the triangulation numbers: all but a closing
+  // repeat, which it drops by the same rule.
+  const bool closed = loop.size() >= 2 && NearlyEqual(loop.front().x, loop.back().x) &&
+                      NearlyEqual(loop.front().z, loop.back().z);
+  const size_t corners = loop.size() - (closed ? 1 : 0);
   const uint16_t first = uint16_t(m.positions.size());
-  for (size_t i = 0; i + 1 < loop.size(); ++i) {
+  for (size_t i = 0; i < corners; ++i) {
     const Vec3 p = Placed(f, loop[i], y);
     AddVertex(m, p, {(loop[i].x - x0) * uvScale, (loop[i].z - z0) * uvScale}, {0, 0});
   }

@@ -10,6 +10,7 @@
 #include "city/business_types.h"
 #include "city/buildings.h"
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/particles.h"
 #include "visuals/architect_tables.h"
@@ -249,12 +250,15 @@ bool ArchitectVisualServices::SetUpBuildingVisual(CBuilding& b) {
   switch (BuildFile_Search(b, build)) {
     case ArchitectResult::kBuilt: break;
     case ArchitectResult::kBadSearch:
-      ReportErrorF(1, "BuildFile_Search() : Duff parameters\n XSz %d   ZSz %d \n Quality %d \nCatergory  %d   Corner %d",
-                   b.X2 - b.X1 + 1, b.Z2 - b.Z1 + 1, b.Quality, b.Kind, build.turn.corner);
+      ReportPerFileF(1, "building library", kBuildingLibraryGameName,
+                     "BuildFile_Search() : Duff parameters\n XSz %d   ZSz %d \n Quality %d \nCatergory  %d   Corner %d",
+                     b.X2 - b.X1 + 1, b.Z2 - b.Z1 + 1, b.Quality, b.Kind, build.turn.corner);
       return false;
     case ArchitectResult::kNoDesign:
-      ReportErrorF(1, "COULD NOT FIND SELECTED BUILDING (building %d, %dx%d, %d floors, kind %d)", b.Id,
-                   b.X2 - b.X1 + 1, b.Z2 - b.Z1 + 1, b.Floors, b.Kind);
+      ReportPerFileF(1, "building library", kBuildingLibraryGameName,
+                     "COULD NOT FIND SELECTED BUILDING in %.*s (building %d, %dx%d, %d floors, kind %d)",
+                     int(kBuildingLibraryGameName.size()), kBuildingLibraryGameName.data(), b.Id, b.X2 - b.X1 + 1,
+                     b.Z2 - b.Z1 + 1, b.Floors, b.Kind);
       return false;
     case ArchitectResult::kNoLibrary:
       // Said once when the library failed to load: every building is the plain box.

@@ -57,6 +57,7 @@ TEST_F(CityrunTest, RunsALoadedCityAndEndsInOrder) {
   CopyCompiledData();
   fs::create_directories(dir_ / "profiles");
   Write(dir_ / "parameters" / "parameter.prm", "SAVEGAME wired\nLOADGAME wired\n");
+  Write(dir_ / "parameters" / "timetable.prm", "// nobody's day\n");
   Write(dir_ / "scripts" / "gamestart" / "hub.lua", "-- nothing at game start\n");
   Write(dir_ / "scripts" / "frontend" / "hub.lua", "-- only the program's own levels\n");
   Write(dir_ / "scripts" / "default" / "hub.lua",

@@ -106,7 +106,7 @@ TEST_F(EventRecordCommandsTest, SaveCopiesTheRecordingsStartAndLeavesTheRunningG
   CInputDevice other;
   SetTheInputDevice(&other);
   ExecuteConsoleCommand("loadeventrecord run1");
-  EXPECT_TRUE(replies.empty());
+  EXPECT_TRUE(replies.empty()) << replies.front();
   EXPECT_EQ(other.Recording().recordCount, device.Recording().recordCount);
   EXPECT_EQ(other.Recording().pollCount, 5);
   EXPECT_EQ(state, 1);

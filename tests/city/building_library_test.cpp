@@ -1,5 +1,6 @@
 #include "city/building_library.h"
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -124,6 +125,13 @@ TEST_F(BuildingLibraryFileTest, DamagedLibrariesAreRefusedWithAReason) {
       {"building's layers", [=](auto& b) { StoreLeI32(&b[buildings + 4], 3); }},
       {"building's first layer", [=](auto& b) { StoreLeI32(&b[buildings], -2); }},
       {"placements", [=](auto& b) { StoreLeI32(&b[buildings + 12], 33); }},
+      // The loops of the geometry: the last point must repeat the first, and
+      // every point be a number.
+      {"open loop", [](auto& b) { StoreLeF32(&b[LoadLeI32(&b[48]) + 4 * 8], 0.37f); }},
+      {"NaN point", [](auto& b) { StoreLeF32(&b[LoadLeI32(&b[48]) + 2 * 8 + 4], std::nanf("")); }},
+      {"infinite loop", [](auto& b) {
+         for (int i : {0, 4}) StoreLeF32(&b[LoadLeI32(&b[48]) + i * 8], INFINITY);
+       }},
   };
   for (const auto& [what, change] : damage) {
     std::vector<uint8_t> bytes = good;

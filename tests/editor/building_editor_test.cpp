@@ -388,6 +388,17 @@ TEST_F(EditorFilesTest, ADesignMadeInTheEditorCompilesIntoTheGamesLibrary) {
   ASSERT_TRUE(SaveDesignFileAs(f.e, panels, path)) << (boxes_.empty() ? "" : boxes_.back());
   EXPECT_EQ(ListDesignFiles(panels.dataRoot), std::vector<std::string>{"2.Retail/3.Okafor/c32_m1_00.cb"});
 
+  // Save As over it asks first; a question that cannot be shown (no box
+  // backend, as when the display refuses it) keeps the file.
+  const std::vector<uint8_t> before = ReadBytes(path);
+  auto boxes = platform::SetMessageBoxBackend(nullptr);
+  std::filesystem::remove(path);
+  WriteBytes(path, {'k', 'e', 'p', 't'});
+  EXPECT_FALSE(SaveDesignFileAs(f.e, panels, path));
+  platform::SetMessageBoxBackend(std::move(boxes));
+  EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
+  WriteBytes(path, before);
+
   ASSERT_TRUE(ProcessBuildings(f.e, panels)) << panels.report.errorLine;
   EXPECT_TRUE(panels.compileShown);
   EXPECT_EQ(panels.report.statusLine, "STATUS: Files processed OK");

@@ -243,3 +243,36 @@ TEST(StringBankTest, SetStringAndAppend) {
 }
 
 }  // namespace
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+// A bank rewritten on a disk that fills up (a file size limit stands in for
+// it) keeps its old pair whole: never a new .off beside the old .bin.
+TEST_F(TextSystemTest, AFailedRewriteKeepsTheOldPairWhole) {
+  const std::vector<uint8_t> off = ReadBytes("language/usa/civano.off"), bin = ReadBytes("language/usa/civano.bin");
+  std::vector<std::string> bigger{CodePageCharTable(), std::string(60000, 'z')};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG instead
+    const rlimit limit{6000, 6000};  // room for the .off, not for the .bin
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::_exit(WriteTextBankFiles("language\\usa\\civano", bigger) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the write should have failed";
+  EXPECT_EQ(ReadBytes("language/usa/civano.off"), off);
+  EXPECT_EQ(ReadBytes("language/usa/civano.bin"), bin);
+  for (const auto& entry : std::filesystem::directory_iterator(Real("language/usa")))
+    EXPECT_NE(entry.path().filename().string().front(), '.') << "a temporary was left: " << entry.path();
+}
+
+}  // namespace

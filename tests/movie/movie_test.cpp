@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -9,12 +10,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
 #include "gpu/driver_leaks.h"
 #include "platform/sdl/ffmpeg_movie.h"
 #include "platform/sdl/sdl_movie.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -88,6 +91,36 @@ TEST_F(MovieTest, MissingAndDamagedFilesDoNotPlay) {
   EXPECT_FALSE(platform::PlayMovieWindow((dir_ / "missing.mpg").string(), {}));
 }
 
+// Damaged movies (random bytes changed all through, so the sound's and the
+// pictures' formats change between frames) decode to their end or stop; a
+// FIFO in the movie's place is refused at once.
+TEST_F(MovieTest, DamagedMoviesDecodeSafelyAndFifosAreRefused) {
+  // The game's own intro movie when it is built (its sound changes format
+  // where bytes are changed), else a small one.
+  const fs::path intro = fs::path(RC_GAME_ROOT) / "gamedata" / "quillmarch.mpg";
+  const std::string good = fs::exists(intro) ? intro.string() : Make(2.0);
+  std::ifstream in(good, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  uint32_t seed = 1;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  for (int trial = 0; trial < 12; ++trial) {
+    std::string damaged = bytes;
+    for (int flip = 0; flip < 2000; ++flip) damaged[next() % damaged.size()] = char(next() >> 24);
+    const fs::path path = dir_ / ("flipped" + std::to_string(trial) + ".mpg");
+    std::ofstream(path, std::ios::binary) << damaged;
+    platform::FfmpegMovie movie;
+    if (!movie.Open(path.string(), 640, 480)) continue;
+    platform::MoviePacket p;
+    int n = 0;
+    while (movie.Next(&p) && n < 100000) ++n;
+    EXPECT_LT(n, 100000) << trial;
+  }
+  const fs::path fifo = dir_ / "fifo.mpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  platform::FfmpegMovie movie;
+  EXPECT_FALSE(movie.Open(fifo.string(), 640, 480));
+}
+
 TEST_F(MovieTest, TheWindowPlaysToTheEndOrUntilAKey) {
   ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
   // SDL's off-screen video keeps the display driver's allocations for good.
@@ -113,6 +146,20 @@ TEST_F(MovieTest, TheWindowPlaysToTheEndOrUntilAKey) {
   done = true;
   presser.join();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+  // A close signal (SIGTERM) ends it too, and stays for the game to honour.
+  std::thread closer([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    platform::RequestWindowClose();
+  });
+  const auto closing = std::chrono::steady_clock::now();
+  EXPECT_TRUE(platform::PlayMovieWindow(longMovie, options));
+  closer.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(20));
+  EXPECT_TRUE(platform::CloseRequestPending());
+  const platform::WindowProc old = platform::SetWindowProc([](uint32_t, uint64_t, int64_t) -> int64_t { return 0; });
+  platform::PumpWindowMessages();
+  platform::SetWindowProc(old);
   IgnoreDriverAllocations(false);
 }
 

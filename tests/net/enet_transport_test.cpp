@@ -6,7 +6,10 @@
 
 #include <enet/enet.h>
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -408,6 +411,79 @@ TEST_F(EnetTransportTest, DisconnectRaisesPlayerDestroyedAndHostLossEndsTheSessi
   EXPECT_EQ(Of(Index(b), NetEventKind::kSessionLost)[0].text, "The host has left; the network game is over.");
   // Hosting again after a closed session works on the same object.
   EXPECT_TRUE(host.HostSession("again", port_, "host", "The Host"));
+}
+
+// Machines that connect and never say Hello cannot fill the host's peers:
+// each is dropped after its deadline, and while they wait a real player
+// still joins. A player the host stops waiting for hears why.
+TEST_F(EnetTransportTest, SilentPeersCannotKeepAPlayerOutAndAreDropped) {
+  NetTransport& host = Host();
+  ENetHost* silent = enet_host_create(nullptr, 16, 1, 0, 0);
+  ASSERT_NE(silent, nullptr);
+  ENetAddress to{};
+  enet_address_set_host_ip(&to, kLoopback);
+  to.port = port_;
+  for (int i = 0; i < 16; ++i) ASSERT_NE(enet_host_connect(silent, &to, 1, 0), nullptr);
+  int connected = 0, dropped = 0;
+  auto serviceSilent = [&] {
+    ENetEvent ev;
+    while (enet_host_service(silent, &ev, 0) > 0) {
+      connected += ev.type == ENET_EVENT_TYPE_CONNECT;
+      dropped += ev.type == ENET_EVENT_TYPE_DISCONNECT;
+      if (ev.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(ev.packet);
+    }
+  };
+  // As many as the host lets in connect; the rest are pushed out at once.
+  ASSERT_TRUE(PumpUntil([&] {
+    serviceSilent();
+    return connected + dropped >= 16;
+  }));
+  NetTransport& real = Join("real");
+  EXPECT_TRUE(real.InSession());
+  EXPECT_EQ(host.PlayerCount(), 2);
+  // Past the deadline every silent one has gone; the player stays.
+  for (int round = 0; round < 3 && dropped < 16; ++round)
+    PumpUntil([&] {
+      serviceSilent();
+      return dropped >= 16;
+    });
+  EXPECT_EQ(dropped, 16);
+  EXPECT_GE(Count(0, NetEventKind::kWarning), 1);
+  EXPECT_TRUE(real.InSession());
+  enet_host_destroy(silent);
+
+  host.DropPlayer(real.LocalId(), true);
+  ASSERT_TRUE(PumpUntil([&] { return Count(Index(real), NetEventKind::kSessionLost) == 1; }));
+  EXPECT_EQ(Of(Index(real), NetEventKind::kSessionLost)[0].text, "The host stopped waiting for this machine.");
+}
+
+// Datagrams larger than the transport's buffer sent to the session's port
+// (a flood of junk) are read off and dropped in one poll: a player's packets
+// behind them arrive at once, not one poll per junk datagram later, when the
+// player would long have been dropped for silence.
+TEST_F(EnetTransportTest, LargeJunkDatagramsDoNotHoldUpThePlayersPackets) {
+  NetTransport& host = Host();
+  NetTransport& client = Join("c");
+  ASSERT_TRUE(client.InSession());
+  const int junk = ::socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(junk, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port_);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const std::vector<uint8_t> big(6000, 0xA5);
+  for (int i = 0; i < 40; ++i)
+    ::sendto(junk, big.data(), big.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  ::close(junk);
+  const uint8_t block[] = {1, 2, 3};
+  ASSERT_TRUE(client.SendToAll(block, sizeof block));
+  client.Poll();  // sends it
+  bool arrived = false;
+  for (int poll = 0; poll < 3 && !arrived; ++poll) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (const NetEvent& e : host.Poll()) arrived |= e.kind == NetEventKind::kGame && e.data.size() == 3;
+  }
+  EXPECT_TRUE(arrived);
 }
 
 }  // namespace

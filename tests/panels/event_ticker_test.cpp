@@ -32,10 +32,12 @@ TEST_F(EventTickerTest, ShowsOthersDeedsButNotTheLocalPlayersOwn) {
   ticker().AddMessage(Record(0, kStatusBlockChangedHands, 1));
   ticker().AddMessage(Record(2, kStatusBusinessOpened, 0, 0));
   ticker().AddMessage(Record(2, 3, 0));  // a kind it does not show
-  ASSERT_EQ(ticker().count, 3);
+  ticker().AddMessage(Record(2, kStatusPlayerLeft, -1));
+  ASSERT_EQ(ticker().count, 4);
   EXPECT_EQ(Line(0), "Bob has bought Lantern Avenue");
   EXPECT_EQ(Line(1), "Cloverdale Avenue has gone back to the city");
   EXPECT_EQ(Line(2), "Bob: a new Bakery on Lantern Avenue");
+  EXPECT_EQ(Line(3), "Bob has left the game");
   EXPECT_EQ(ticker().slots[0].swatch, TokenInfoRow(bob->character).colour);
   EXPECT_EQ(ticker().slots[0].life, kTickerLineLife);
 }

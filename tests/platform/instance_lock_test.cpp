@@ -1,6 +1,8 @@
 #include "platform/instance_lock.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +31,15 @@ TEST(InstanceLock, OnlyOneHolderAtATime) {
   platform::InstanceLock second;  // another descriptor in this process
   EXPECT_FALSE(second.Acquire(path));
   EXPECT_FALSE(second.IsHeld());
+  EXPECT_EQ(InChild([&] {
+              platform::InstanceLock other;
+              return other.Acquire(path) ? 1 : 0;
+            }),
+            0);
+
+  // Deleting the file while it is held lets nobody in: the folder is held too.
+  std::filesystem::remove(path);
+  EXPECT_FALSE(second.Acquire(path));
   EXPECT_EQ(InChild([&] {
               platform::InstanceLock other;
               return other.Acquire(path) ? 1 : 0;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/play_warning.h"
 #include "platform/paths.h"
 #include "platform/window.h"
 #include "script/level_scripts.h"
@@ -110,10 +111,17 @@ TEST_F(EventTest, AbsoluteTicks) {
   EXPECT_EQ(g_Seen, std::vector<int>({1, 3}));
 }
 
-TEST_F(EventTest, MissingEventFunctionWarnsEachTimeAndLeavesTheStack) {
+// One script line can ask for any number of handlers that do not exist: the
+// first is reported, the rest are logged with a count, never a box each.
+TEST_F(EventTest, MissingEventFunctionsAreReportedOnceAndLeaveTheStack) {
+  ResetPerFileReports();
+  const int warningsBefore = PlayWarningCount();
   const int top = lua_gettop(Script().State());
-  for (int i = 0; i < 20; ++i) Script().TriggerEvent("Nowhere", 0, 0);
-  EXPECT_EQ(CountBoxes("Unable to find event function for Nowhere"), 20);
+  ASSERT_TRUE(RunScript("for i = 1, 100000 do C_TriggerEvent('T' .. i, 0, i) end"));
+  EXPECT_EQ(CountBoxes("Unable to find event function for T1"), 1);
+  EXPECT_EQ(CountBoxes("Unable to find event function"), 1);
+  EXPECT_EQ(PerFileReportCount("missing event function", "the level's scripts"), 100000);
+  EXPECT_LT(PlayWarningCount() - warningsBefore, 20);  // the next nine, then counts at 10^k
   EXPECT_EQ(lua_gettop(Script().State()), top);
   EXPECT_EQ(Script().TimerCount(), 0u);
   // Missing initialisers and catchers are silent.
@@ -309,10 +317,33 @@ TEST_F(EventTest, RunawayScriptsAreStoppedAndCloseRequestsBreakIn) {
   platform::RequestWindowClose();
   Script().ClearErrorLog();
   EXPECT_FALSE(Script().RunText("while true do end", "closing", false));
-  platform::PumpWindowMessages();  // the close is taken
+  // The close is taken, as the game's window procedure takes it (a request
+  // left pending would stop every later script of this program).
+  const platform::WindowProc old = platform::SetWindowProc([](uint32_t, uint64_t, int64_t) -> int64_t { return 0; });
+  platform::PumpWindowMessages();
+  platform::SetWindowProc(old);
+  ASSERT_FALSE(platform::CloseRequestPending());
   ASSERT_FALSE(Script().ErrorLog().empty());
   EXPECT_NE(Script().ErrorLog().back().find("the game is closing"), std::string::npos);
   EXPECT_TRUE(RunScript("x = 2"));
+}
+
+// Memory is bounded too: a script doubling a string or filling a table fails
+// with "not enough memory" as a script error (one instruction can double a
+// string, so the instruction budget alone does not stop it), and the state
+// goes on working once the garbage is gone.
+TEST_F(EventTest, ScriptsThatWantAllTheMemoryFailAsScriptErrors) {
+  const char* bombs[] = {"local s = 'x' for i = 1, 40 do s = s .. s end",
+                         "local t = {} for i = 1, 1e9 do t[i] = {i} end",
+                         "local t = {} for i = 1, 1e9 do t[i] = i end"};
+  for (const char* bomb : bombs) {
+    Script().ClearErrorLog();
+    EXPECT_FALSE(Script().RunText(bomb, "bomb", false)) << bomb;
+    ASSERT_FALSE(Script().ErrorLog().empty()) << bomb;
+    EXPECT_NE(Script().ErrorLog().back().find("not enough memory"), std::string::npos)
+        << Script().ErrorLog().back();
+    EXPECT_TRUE(RunScript("x = 3")) << bomb;
+  }
 }
 
 }  // namespace

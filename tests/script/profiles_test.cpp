@@ -188,6 +188,31 @@ TEST_F(ProfileTest, LinesThatDoNotParseAreSkipped) {
   EXPECT_EQ(CountBoxes("did not run"), 1);
 }
 
+// Values the options pages could never set are brought into range when read,
+// and so written back in range; a board name that is a path is dropped.
+TEST_F(ProfileTest, SettingsOutOfRangeAreClampedWhenRead) {
+  CPlayerProfile& p = PlayerProfile();
+  ASSERT_TRUE(p.CreateNew("Ada"));
+  dir_.Write("profiles/Ada/settings.lua",
+             "g_ProfileOptions.MusicVolume = 2147483647\ng_ProfileOptions.SoundVolume = -5\n"
+             "g_ProfileOptions.GammaLevel = 99999\ng_ProfileOptions.MouseSensitivity = -1000000000\n"
+             "g_ProfileOptions.PreferredCharacter = 2147483647\ng_ProfileOptions.DetailLevel = 7\n"
+             "g_ProfileOptions.BoardName = \"../../../etc\"\n");
+  ASSERT_TRUE(p.Reload());
+  struct Case {
+    int32_t value, expected;
+  } cases[] = {{p.MusicVolume, 100},     {p.SoundVolume, 0},          {p.GammaLevel, 100},
+               {p.MouseSensitivity, 0}, {p.PreferredCharacter, 9}, {p.DetailLevel, 2}};
+  for (const Case& c : cases) EXPECT_EQ(c.value, c.expected);
+  EXPECT_EQ(std::string(p.BoardName).find(".."), std::string::npos) << p.BoardName;
+  EXPECT_EQ(CountBoxes("out of range"), 1);
+  ASSERT_TRUE(p.Save());
+  const std::string written = Read("profiles/Ada/settings.lua");
+  for (const char* line : {"MusicVolume = 100\n", "GammaLevel = 100\n", "SoundVolume = 0\n"})
+    EXPECT_NE(written.find(line), std::string::npos) << line << written;
+  EXPECT_EQ(written.find("../"), std::string::npos) << written;
+}
+
 // A profile's settings cannot rename it: the name stays its folder's, so
 // saves and settings stay inside the game.
 TEST_F(ProfileTest, SettingsCannotRenameTheProfile) {

@@ -163,7 +163,9 @@ TEST_F(LobbyMessagesTest, TheHostTakesFromAClientOnlyChangesToItsOwnSlot) {
   EXPECT_EQ(recorder_.ended, 0);
   EXPECT_FALSE(Session().networkGameStarted);
   // Its own slot and token: taken, and the host's own posts always are.
-  from9(EncodeMessage(LobbySlotMsg{PlayerIndex{2}, "Carol"}));
+  from9(EncodeMessage(LobbySlotMsg{PlayerIndex{2}, "Carol", 3, 0, 33}));  // another machine's id
+  from9(EncodeMessage(LobbySlotMsg{PlayerIndex{2}, "Carol", 3, 1, 9}));   // a computer's slot
+  from9(EncodeMessage(LobbySlotMsg{PlayerIndex{2}, "Carol", 3, 0, 9}));
   from9(EncodeMessage(TokenCycleMsg{PlayerIndex{2}, -1}));
   EXPECT_TRUE(Post(LobbySlotMsg{PlayerIndex{4}, "Computer 5"}));
   EXPECT_EQ(recorder_.slots, (std::vector<int32_t>{2, 4}));

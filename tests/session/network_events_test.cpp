@@ -5,6 +5,7 @@
 // the network game.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "session/game_messages.h"
@@ -15,8 +16,13 @@ namespace {
 
 struct SentBlocks : SessionNetworkServices {
   std::vector<std::vector<uint8_t>> toAll, toHost;
+  std::vector<int32_t> toSlot, dropped;
+  std::vector<std::string> chat;
   void SendToAll(std::span<const uint8_t> b) override { toAll.emplace_back(b.begin(), b.end()); }
   void SendToHost(std::span<const uint8_t> b) override { toHost.emplace_back(b.begin(), b.end()); }
+  void SendToSlot(int32_t slot, std::span<const uint8_t>) override { toSlot.push_back(slot); }
+  void SendChat(std::string_view text, int32_t) override { chat.emplace_back(text); }
+  void DropSlot(int32_t slot) override { dropped.push_back(slot); }
 };
 
 struct EndingGame : RecordingGame {
@@ -83,6 +89,18 @@ TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) 
   OnDirectPlayPlayerDestroyed(7);
   EXPECT_EQ(net.toAll.size(), 1u);
   EXPECT_TRUE(net.toHost.empty());
+  // At its tick the player leaves, holdings and all, and the ticker names it.
+  PlayerTable().Get(1)->TakeBlock(5, 0.0f);
+  ClearGameEvents();
+  Session().host = true;
+  RunTicks(static_cast<int>(kMessageDeliveryLead));
+  EXPECT_FALSE(PlayerTable().Get(1)->inUse);
+  EXPECT_EQ(g_Blocks[5].Owner, 0);
+  int named = 0;
+  for (const GameEvent& e : TakeGameEvents())
+    if (const auto* t = std::get_if<TickerEvent>(&e))
+      named += t->record[2] == kStatusPlayerLeft && t->record[1] == 2;
+  EXPECT_EQ(named, 1);
 }
 
 TEST_F(NetworkEventsTest, ClientTakesTheHostsSetUpAndFindsItsSlot) {
@@ -120,6 +138,38 @@ TEST_F(NetworkEventsTest, ALostSessionEndsTheNetworkGame) {
   OnDirectPlaySessionLost();
   EXPECT_TRUE(Session().sessionLost);
   EXPECT_EQ(ending.ended, 1);
+}
+
+// A client that joined and never answers the ready barrier: the others hear
+// whom they wait for, and after the deadline it is sent away and the game
+// starts without it.
+TEST_F(NetworkEventsTest, TheHostStopsWaitingForAMachineThatNeverGetsReady) {
+  Session().host = true;
+  OnDirectPlayPlayerCreated(1, "host");
+  OnDirectPlayPlayerCreated(7, "quiet");
+  OnDirectPlayPlayerCreated(8, "prompt");
+  Session().inGame = true;
+  PlayerTable().CreateSessionPlayers();
+  PlayerTable().SetLocal(PlayerTable().Get(0));
+  ASSERT_TRUE(BeginPlayerReadyWait());
+  OnPlayerReady(PlayerReadyMsg{PlayerIndex{2}, false});  // the prompt one answers
+  auto seconds = [](int n) {
+    for (int i = 0; i < 5 * n; ++i) RunPlayerReadyWait();  // five polls a second
+  };
+  seconds(kReadyNoticeSeconds - 1);
+  EXPECT_TRUE(net.chat.empty());
+  seconds(1);
+  EXPECT_EQ(net.chat, std::vector<std::string>{"Waiting for quiet to get ready."});
+  EXPECT_EQ(std::count(net.toSlot.begin(), net.toSlot.end(), 2), 0);  // asked only of the quiet one
+  seconds(kReadyDeadlineSeconds - kReadyNoticeSeconds - 1);
+  EXPECT_TRUE(net.dropped.empty());
+  EXPECT_TRUE(PlayerReadyBarrier().waiting);
+  seconds(1);
+  EXPECT_EQ(net.dropped, std::vector<int32_t>{1});
+  EXPECT_EQ(net.chat.back(), "quiet did not get ready in time and leaves the game.");
+  seconds(1);
+  EXPECT_FALSE(PlayerReadyBarrier().waiting);
+  EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace

@@ -312,7 +312,7 @@ TEST_F(SaveGameTest, FailedSaveKeepsTheOldFile) {
   fs::create_directories(fs::path(SavePath("held.sav")) / "inside");
   EXPECT_FALSE(SaveGame("held.sav"));
   for (const auto& entry : fs::directory_iterator(dir_ / "profiles" / "anna"))
-    EXPECT_EQ(entry.path().filename().string().rfind("held.sav.", 0), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find("held.sav."), std::string::npos) << entry.path();
 
   // A save may be named like a temporary file: saving another game never
   // touches it.

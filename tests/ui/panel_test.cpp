@@ -1,8 +1,10 @@
 // Panels on layouts made by the layout compiler: element lookup, the opening
 // slide and settle, the hot area and the drag bar; panel sets: hover, the
 // mouse and wheel messages, modal fades and the HUD's binding order.
+#include <cmath>
 #include <string>
 
+#include "engine/core/play_warning.h"
 #include "tools/layoutc/layout_source.h"
 #include "ui/game_panels.h"
 #include "ui/interface_controls.h"
@@ -169,6 +171,51 @@ TEST_F(PanelTest, DamagedOrMissingLayoutFilesAreRefused) {
   ASSERT_TRUE(LoadLayoutModel("gamedata2\\test\\panel.tm", model, error)) << error;
   EXPECT_EQ(model.textures, std::vector<int32_t>{-1});
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// A damaged layout is said once, naming its file: the elements the panels
+// then miss in it go to the log with a count, not a box each.
+TEST_F(PanelTest, ADamagedLayoutIsReportedOnceForAllItsElements) {
+  ResetPerFileReports();
+  WriteBytes("gamedata2/test/damaged.tm", {1, 2, 3, 4});
+  const char* names[] = {"gamedata2\\test\\damaged.tm"};
+  std::vector<LayoutModel> models;
+  EXPECT_FALSE(LoadLayoutModels(names, models));
+  CLayoutEntity damaged;
+  damaged.model = &models[0];
+  for (const char* element : {"BACKING", "DRAGBAR", "HOTAREA", "TEXT_AREA", "CLOSE"})
+    CPanel::FindElementRect(element, &damaged, 0);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].find("gamedata2\\test\\damaged.tm cannot be read"), std::string::npos) << boxes_[0];
+  EXPECT_EQ(PerFileReportCount("layout", names[0]), 6);
+}
+
+// Positions far outside the layout space, or not numbers, are kept within a
+// reach: the rectangles and the text widths taken from them stay ints.
+TEST_F(PanelTest, LayoutPositionsFromDamagedFilesStayWithinReach) {
+  for (float damaged : {1e30f, -1e30f, 3e38f, std::nanf("")}) {
+    LayoutSource compiled;
+    std::string error;
+    ASSERT_TRUE(ParseLayoutSource(kPanelSource, compiled, error));
+    for (Vec3& p : compiled.model.positions) p = {damaged, -damaged, damaged};
+    compiled.model.positions[0] = {-damaged, damaged, 0};
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(EncodeModelFile(compiled.model, bytes, error));
+    LayoutModel model;
+    ASSERT_TRUE(ParseLayoutModel(bytes, model, error)) << error;
+    const UIRect r = LayoutFrameBounds(model, 0);
+    for (float c : {r.x1, r.y1, r.x2, r.y2}) EXPECT_TRUE(c >= -100000.0f && c <= 100000.0f) << damaged << " " << c;
+  }
+  // A text rectangle of any size still wraps (the sanitizer build checks the
+  // arithmetic).
+  for (float edge : {1e30f, std::nanf("")}) {
+    CTextRect text;
+    text.SetRect(-edge, 0, edge, 100);
+    text.SetAlignment(0, 4, 0);
+    text.AddText("a few words to wrap");
+    text.Layout();
+    EXPECT_EQ(text.LineCount(), 1) << edge;
+  }
 }
 
 TEST_F(PanelTest, OpeningPlaysToTheLastFrameThenSettlesOnTheChosenOneAndRefreshesOnce) {

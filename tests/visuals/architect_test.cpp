@@ -8,7 +8,10 @@
 #include "session/player.h"
 #include "ui/text_mesh.h"
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 #include <set>
 
 #include "city/blocks.h"
@@ -17,6 +20,9 @@
 #include "city/city_map.h"
 #include "city/city_services.h"
 #include "engine/core/error.h"
+#include "engine/core/play_warning.h"
+#include "engine/files/file_bytes.h"
+#include "platform/message_box.h"
 #include "engine/core/memory.h"
 #include "engine/core/random_stream.h"
 #include "engine/scene/model.h"
@@ -449,6 +455,39 @@ TEST_F(ArchitectServiceTest, NoLibraryKeepsThePlainBox) {
       EXPECT_GT(b.Visual.Height, 0);
     }
   ASSERT_TRUE(LoadGameBuildingLibrary());
+}
+
+// A library none of whose designs fits the city's buildings is said once,
+// naming the file; each building's own miss goes to the log with a count.
+TEST_F(ArchitectServiceTest, ALibraryThatFitsNoBuildingIsReportedOnce) {
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeGameFile(kBuildingLibraryGameName, bytes));
+  BuildingLibrary library;
+  std::string reason;
+  ASSERT_TRUE(DecodeBuildingLibrary(bytes, library, reason)) << reason;
+  for (LibraryBuilding& b : library.Buildings) b.BaseWidth = 0;
+  const std::filesystem::path root =
+      std::filesystem::temp_directory_path() / ("architect_unfit_" + std::to_string(::getpid()));
+  platform::SetGameRoot(root.string());
+  ASSERT_TRUE(SaveBuildingLibrary(kBuildingLibraryGameName, library));
+  FreeGameBuildingLibrary();
+  ASSERT_TRUE(LoadGameBuildingLibrary());
+  std::vector<std::string> boxes;
+  auto old = platform::SetMessageBoxBackend([&](std::string_view, std::string_view text, platform::BoxIcon,
+                                                platform::BoxButtons) {
+    boxes.emplace_back(text);
+    return platform::BoxResult::Ok;
+  });
+  ResetPerFileReports();
+  BuildFixtureCity({.Seed = 3, .People = 10, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
+  platform::SetMessageBoxBackend(std::move(old));
+  platform::SetGameRoot(RC_GAME_ROOT);
+  std::filesystem::remove_all(root);
+  FreeGameBuildingLibrary();
+  ASSERT_TRUE(LoadGameBuildingLibrary());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("max\\BuildEditorModels\\BuildFile.dat"), std::string::npos) << boxes[0];
+  EXPECT_GT(PerFileReportCount("building library", kBuildingLibraryGameName), 20);
 }
 
 }  // namespace

@@ -25,6 +25,9 @@ bool ReadTextLine(std::string_view& text, std::span<char, kCommandLineSize> line
       // A byte above 0x7F ends the script; say so, once, as the rest is lost.
       ConsolePrintF(kConsoleError, "Error. Script ended early by byte 0x%02X; the rest is not run",
                     static_cast<unsigned>(static_cast<unsigned char>(c)));
+      // Nor the line it cut: run with what came before the byte, it would
+      // act on a different name (a save "Zo" for "Zoë...").
+      std::fill(line.begin(), line.end(), '\0');
       text = {};
       return false;
     }

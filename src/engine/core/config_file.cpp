@@ -91,16 +91,8 @@ std::string FormatConfigFile(const RendererSettings& renderer, const SoundSettin
 bool WriteConfigFile(std::string_view game_name) {
   const std::string text = FormatConfigFile(g_RendererSettings, g_SoundSettings, g_StartupOptions);
   const std::string path = platform::ResolveNewGamePath(game_name);
-  const std::string temp = path + ".new";
-  std::FILE* f = platform::OpenRegularStream(temp, "wb");
-  bool ok = f != nullptr;
-  if (f) {
-    ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fclose(f) == 0) && ok;
-  }
-  ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+  const bool ok = platform::ReplaceFileWhole(path, text);
   if (!ok) {
-    std::remove(temp.c_str());
     ReportError(1, 0, "Unable to gain write access to config.cfg");
   }
   return ok;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -259,7 +260,8 @@ bool CCacheArchive::BeginWrite(std::string_view name) {
   read_buffer_.clear();
   if (!ReopenData("ab")) {
     current_mode_ = kNone;
-    ReportErrorF(1, "Cannot write cache archive %s", data_name_.c_str());
+    write_error_ = std::strerror(errno);
+    ReportErrorF(1, "Cannot write cache archive %s: %s", data_name_.c_str(), write_error_.c_str());
     return false;
   }
   return true;
@@ -272,8 +274,11 @@ bool CCacheArchive::Write(const void* data, size_t length) {
     ReportErrorF(1, "Cache archive %s is full", data_name_.c_str());
     return false;
   }
-  if (std::fwrite(data, 1, length, data_file_.get()) != length) {
-    ReportErrorF(1, "Cannot write cache archive %s", data_name_.c_str());
+  // Flushed at once: a full disk shows here, with its reason, and not at a
+  // later read of a short entry.
+  if (std::fwrite(data, 1, length, data_file_.get()) != length || std::fflush(data_file_.get()) != 0) {
+    write_error_ = std::strerror(errno);
+    ReportErrorF(1, "Cannot write cache archive %s: %s", data_name_.c_str(), write_error_.c_str());
     return false;
   }
   auto n = static_cast<int32_t>(length);

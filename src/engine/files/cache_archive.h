@@ -96,6 +96,8 @@ class CCacheArchive {
 
   // Drops an entry from lookup (its content proved unusable); the next load
   // prepares the source file again.
+  // Why the last write failed ("No space left on device"), for the reports.
+  const std::string& WriteError() const { return write_error_; }
   void Forget(std::string_view name);
 
   bool SetEntryInfo(const void* source, size_t length);
@@ -119,6 +121,7 @@ class CCacheArchive {
   void RegenerateDirectory(bool report);
   ArchiveEntry* Current();
 
+  std::string write_error_;
   std::string data_name_;
   std::string directory_name_;
   ArchiveHeader header_{};

@@ -32,30 +32,21 @@ bool ReadWholeGameFile(std::string_view game_name, std::vector<uint8_t>& out, si
 }
 
 bool WriteWholeGameFile(std::string_view game_name, std::span<const uint8_t> bytes) {
-  std::error_code ec;
-  const std::string real = platform::ResolveNewGamePath(game_name);
-  const std::filesystem::path folder = std::filesystem::path(real).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-  // Written whole under a fresh name beside the file, then renamed over it:
-  // a full disk or a failed write leaves the old file, never a part of one.
-  std::string temp = real + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  ::fchmod(fd, 0644);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += size_t(n);
+  const GameFileBytes file{game_name, bytes};
+  return WriteWholeGameFiles(std::span(&file, 1));
+}
+
+bool WriteWholeGameFiles(std::span<const GameFileBytes> files) {
+  std::vector<platform::FileContents> contents;
+  for (const GameFileBytes& file : files) {
+    const std::string real = platform::ResolveNewGamePath(file.game_name);
+    const std::filesystem::path folder = std::filesystem::path(real).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    // A full disk or a failed write leaves the old files, never a part of one.
+    contents.push_back({real, std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size())});
   }
-  const bool written = done == bytes.size();
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), real.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return platform::ReplaceFilesWhole(contents);
 }
 
 void FatalFileError(std::string_view text, std::string_view path) {

@@ -15,6 +15,12 @@ bool ReadWholeGameFile(std::string_view game_name, std::vector<uint8_t>& out,
                        size_t limit = size_t{1} << 30);
 // Writes a whole file (game name), creating its folder when needed.
 bool WriteWholeGameFile(std::string_view game_name, std::span<const uint8_t> bytes);
+// Writes files that belong together: all of them, or (on a failure) none.
+struct GameFileBytes {
+  std::string_view game_name;
+  std::span<const uint8_t> bytes;
+};
+bool WriteWholeGameFiles(std::span<const GameFileBytes> files);
 
 // Stores a reason for refusing a file and returns false.
 inline bool RefuseFile(std::string& reason, const char* why) {

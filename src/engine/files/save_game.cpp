@@ -117,37 +117,6 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, int level
   return ok;
 }
 
-// Writes the bytes to a new file beside `target` under a fresh name, made
-// with O_EXCL so that it never replaces a file that exists (a save may have
-// any plain name, "x.tmp" included). False, with the reason and no file
-// left, on any failure.
-bool WriteTempBeside(const std::string& target, std::span<const uint8_t> bytes, std::string& temp,
-                     std::string& why) {
-  std::string pattern = target + ".XXXXXX";
-  int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) {
-    why = std::strerror(errno);
-    return false;
-  }
-  temp = pattern;
-  ::fchmod(fd, 0644);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += size_t(n);
-  }
-  bool ok = done == bytes.size() && ::fsync(fd) == 0;
-  if (!ok) why = errno != 0 ? std::strerror(errno) : "short write";
-  if (::close(fd) != 0 && ok) {
-    why = std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
 // One chunk of a checked file.
 struct ChunkView {
   int32_t type;
@@ -324,13 +293,9 @@ bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
   const std::filesystem::path folder = std::filesystem::path(file.path).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   // Written beside the old save and renamed over it only when complete.
-  std::string temp, why;
-  bool ok = WriteTempBeside(file.path, file.buffer, temp, why);
-  if (ok && std::rename(temp.c_str(), file.path.c_str()) != 0) {
-    why = std::strerror(errno);
-    ::unlink(temp.c_str());
-    ok = false;
-  }
+  std::string why;
+  const bool ok = platform::ReplaceFileWhole(
+      file.path, std::string_view(reinterpret_cast<const char*>(file.buffer.data()), file.buffer.size()), &why);
   if (!ok) ReportErrorF(1, "Error occurred whilst writing game data to %.300s: %s", file.path.c_str(), why.c_str());
   return ok;
 }
@@ -435,15 +400,29 @@ bool PlainFileName(std::string_view name) {
          name.find('\0') == std::string_view::npos;
 }
 
-// A save name names a file in the profile's folder, nothing else; and the
-// profile's name, which scripts can set, names a folder of profiles.
-bool ValidSaveName(std::string_view name) {
-  if (name.empty() || !PlainFileName(name) || SaveGamePath(name).size() > kSavePathMax) return false;
-  auto& source = Registry().profileSource;
-  return !source || PlainFileName(source());
+bool EndsWithNoCase(std::string_view name, std::string_view tail) {
+  if (name.size() < tail.size()) return false;
+  for (size_t i = 0; i < tail.size(); ++i) {
+    char c = name[name.size() - tail.size() + i];
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (c != tail[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
+
+// The profile's folder (and profiles\ itself) holds the profile's own scripts,
+// settings.lua and memory.lua, which the game rewrites; names are matched
+// without regard to case, as the path service does. Hidden names are the
+// temporaries' (platform::ReplaceFileWhole).
+bool ValidSaveName(std::string_view name) {
+  if (name.empty() || name.front() == '.' || EndsWithNoCase(name, ".lua") || !PlainFileName(name) ||
+      SaveGamePath(name).size() > kSavePathMax)
+    return false;
+  auto& source = Registry().profileSource;
+  return !source || PlainFileName(source());
+}
 
 bool SaveGame(std::string_view name) {
   if (!ValidSaveName(name)) return false;

@@ -234,6 +234,9 @@ std::string SaveGamePath(std::string_view name);
 // Turns a game name into a real path (the path service unless replaced).
 void SetSavePathResolver(std::function<std::string(std::string_view)> resolver);
 std::string ResolveSavePath(std::string_view gameName);
+// True for a name a save may take: a plain file name in the profile's folder
+// that is neither hidden (a temporary) nor a name the game keeps there itself.
+bool ValidSaveName(std::string_view name);
 
 // Saves everything as "profiles\<profile>\<name>".
 bool SaveGame(std::string_view name);

@@ -29,8 +29,11 @@ bool WriteTextBankFiles(std::string_view base, std::span<const std::string> stri
     off.Put(static_cast<uint16_t>(s.size()));
     bin.PutBytes(s.data(), s.size());
   }
-  std::string name(base);
-  return WriteWholeGameFile(name + ".off", off.bytes) && WriteWholeGameFile(name + ".bin", bin.bytes);
+  // The two halves together or not at all: a new .off beside an old .bin
+  // would not read.
+  const std::string name(base), offName = name + ".off", binName = name + ".bin";
+  const GameFileBytes files[] = {{offName, off.bytes}, {binName, bin.bytes}};
+  return WriteWholeGameFiles(files);
 }
 
 std::string CodePageCharTable() {

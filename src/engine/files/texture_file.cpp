@@ -290,7 +290,7 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
         w.PutBytes(image.texels.data(), image.texels.size());
       }
       if (!(archive.AddEntry(path) && archive.BeginWrite(path) && archive.Write(w.bytes.data(), w.bytes.size()))) {
-        FatalFileError("Cannot store in the cache archive ", path);
+        FatalFileError("Cannot store in the cache archive (" + archive.WriteError() + ") ", path);
       }
     }
     if (prepare_only) return true;
@@ -346,7 +346,7 @@ int32_t TexLoadTexture(std::string_view path) {
       PutRecord(w, RecordOf(image));
       w.PutBytes(image.texels.data(), image.texels.size());
       if (!(archive.AddEntry(key) && archive.BeginWrite(key) && archive.Write(w.bytes.data(), w.bytes.size()))) {
-        FatalFileError("Cannot store in the cache archive ", path);
+        FatalFileError("Cannot store in the cache archive (" + archive.WriteError() + ") ", path);
       }
       TextureEntryInfo info{};
       archive.GetEntryInfo(&info, sizeof info);

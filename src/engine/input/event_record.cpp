@@ -73,32 +73,13 @@ bool CheckEventRecording(const EventRecording& rec, std::string& why) {
 }
 
 bool WriteEventRecordFile(const char* path, const EventRecording& rec) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target(path);
-  if (fs::exists(target, ec))
-    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-  fs::path temp = target;
-  temp += ".tmp";
-  {
-    File f(platform::OpenRegularStream(temp.string(), "wb"));
-    if (!f) return false;
-    bool ok = std::fwrite(&rec.camera, sizeof rec.camera, 1, f.get()) == 1 &&
-              std::fwrite(&rec.pollCount, 4, 1, f.get()) == 1 &&
-              std::fwrite(&rec.recordCount, 4, 1, f.get()) == 1 &&
-              std::fwrite(rec.events, kEventBufferSize, 1, f.get()) == 1;
-    if (std::fclose(f.release()) != 0) ok = false;
-    if (!ok) {
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  std::string bytes;
+  bytes.reserve(kEventRecordFileSize);
+  bytes.append(reinterpret_cast<const char*>(&rec.camera), sizeof rec.camera);
+  bytes.append(reinterpret_cast<const char*>(&rec.pollCount), 4);
+  bytes.append(reinterpret_cast<const char*>(&rec.recordCount), 4);
+  bytes.append(reinterpret_cast<const char*>(rec.events), kEventBufferSize);
+  return platform::ReplaceFileWhole(path, bytes);
 }
 
 bool ReadEventRecordFile(const char* path, EventRecording& out, std::string& why) {

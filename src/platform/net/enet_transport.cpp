@@ -28,7 +28,7 @@ enum PacketKind : uint8_t {
   kJoined = 6,   // host -> clients: id, short and long name
   kLeft = 7,     // host -> clients: id
 };
-enum RefuseReason : uint8_t { kRefuseFull = 1, kRefuseDisabled = 2, kRefuseWrongGame = 3 };
+enum RefuseReason : uint8_t { kRefuseFull = 1, kRefuseDisabled = 2, kRefuseWrongGame = 3, kRefuseTimedOut = 4 };
 
 constexpr size_t kBlockHeader = 9;
 constexpr size_t kMaxChat = 256;
@@ -39,6 +39,15 @@ constexpr uint32_t kFirstClientId = 2;
 constexpr uint32_t kHostPlayerId = 1;
 // A silent peer counts as gone after at most this long.
 constexpr uint32_t kPeerTimeoutMs = 5000;
+// A machine that connects says Hello at once; one that has not within this
+// long is dropped. At most this many wait for their Hello: a newer one
+// pushes out the oldest, so peers that connect and say nothing can never
+// take the slots real players join through.
+constexpr auto kHelloDeadline = std::chrono::milliseconds(5000);
+constexpr size_t kMaxPeersWithoutHello = kHostPeers - kNetMaxPlayers - 1;
+// Service passes per pump that hand out no event: each reads up to 256
+// datagrams, or stops at one larger than ENet's buffer.
+constexpr int kMaxServicePasses = 2048;
 
 // Session search: plain datagrams on the session's port, outside ENet's own
 // protocol (the host takes them off its socket before ENet sees them). An
@@ -306,10 +315,10 @@ class EnetTransport final : public NetTransport {
     return true;
   }
 
-  void DropPlayer(uint32_t id) override {
+  void DropPlayer(uint32_t id, bool timedOut) override {
     Player* p = isHost_ ? Find(id) : nullptr;
     if (p == nullptr || p->peer == nullptr) return;
-    Send(p->peer, std::vector<uint8_t>{kRefuse, kRefuseFull});
+    Send(p->peer, std::vector<uint8_t>{kRefuse, timedOut ? kRefuseTimedOut : kRefuseFull});
     enet_peer_disconnect_later(p->peer, 0);
   }
 
@@ -317,15 +326,36 @@ class EnetTransport final : public NetTransport {
   void EnableJoining() override { joinDisabled_ = false; }
   void SetSessionUserValues(const int32_t words[4]) override { std::copy(words, words + 4, user_); }
 
-  std::vector<NetEvent> Poll() override {
-    events_.clear();
+  // Reads the socket dry (within a bound): junk sent to the port must not
+  // crowd the players' packets out of the system's receive buffer. ENet
+  // stops a service call at a datagram larger than its buffer (and drops
+  // it), so a call that fails is followed by another; a flood of large
+  // datagrams used to leave all but one a poll in the socket. The events
+  // wait for the next Poll.
+  void Pump() override {
     ENetEvent ev;
     servicing_ = this;
-    while (host_ != nullptr && enet_host_service(host_, &ev, 0) > 0) Handle(ev);
+    for (int passes = 0; host_ != nullptr && passes < kMaxServicePasses;) {
+      const uint32_t received = host_->totalReceivedPackets;
+      const int result = enet_host_service(host_, &ev, 0);
+      if (result > 0) {
+        Handle(ev);
+        continue;
+      }
+      ++passes;
+      if (result == 0 && host_->totalReceivedPackets == received) break;  // dry
+    }
     servicing_ = nullptr;
     if (host_ != nullptr) enet_host_flush(host_);
+    DropPeersWithoutHello();
+  }
+
+  std::vector<NetEvent> Poll() override {
+    Pump();
     ReadDiscoveryReplies();
-    return std::move(events_);
+    std::vector<NetEvent> events = std::move(events_);
+    events_.clear();
+    return events;
   }
 
   void CloseSession() override {
@@ -339,6 +369,7 @@ class EnetTransport final : public NetTransport {
     localId_ = hostId_ = 0;
     joinDisabled_ = false;
     players_.clear();
+    withoutHello_.clear();
   }
 
   bool InSession() const override { return inSession_; }
@@ -400,9 +431,32 @@ class EnetTransport final : public NetTransport {
     Event(std::move(e));
   }
 
+  // Host: a machine connected; it has until the deadline to say Hello.
+  void AwaitHello(ENetPeer* peer) {
+    if (withoutHello_.size() >= kMaxPeersWithoutHello) {
+      enet_peer_disconnect_now(withoutHello_.front().peer, 0);
+      withoutHello_.erase(withoutHello_.begin());
+    }
+    withoutHello_.push_back(Waiting{peer, std::chrono::steady_clock::now()});
+  }
+
+  void HelloHeard(ENetPeer* peer) {
+    std::erase_if(withoutHello_, [&](const Waiting& w) { return w.peer == peer; });
+  }
+
+  void DropPeersWithoutHello() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!withoutHello_.empty() && now - withoutHello_.front().since >= kHelloDeadline) {
+      enet_peer_disconnect_now(withoutHello_.front().peer, 0);
+      withoutHello_.erase(withoutHello_.begin());
+      Warn("A machine that connected and said nothing was dropped.");
+    }
+  }
+
   void Handle(ENetEvent& ev) {
     switch (ev.type) {
       case ENET_EVENT_TYPE_CONNECT:
+        if (isHost_) AwaitHello(ev.peer);
         if (!isHost_ && ev.peer == server_) {
           Writer w;
           w.U8(kHello);
@@ -426,6 +480,7 @@ class EnetTransport final : public NetTransport {
   }
 
   void Disconnected(ENetPeer* peer) {
+    HelloHeard(peer);
     if (!isHost_) {
       if (peer != server_) return;
       server_ = nullptr;
@@ -517,6 +572,7 @@ class EnetTransport final : public NetTransport {
   }
 
   void Hello(ENetPeer* peer, Reader& r) {
+    HelloHeard(peer);
     const uint32_t game = r.U32();
     r.U32();  // the version: the game compares it at the start (message 4)
     const std::string shortName = r.Name(), longName = r.Name();
@@ -584,6 +640,7 @@ class EnetTransport final : public NetTransport {
         const uint8_t why = r.U8();
         refusal_ = why == kRefuseFull       ? "The session is full."
                    : why == kRefuseDisabled ? "The session does not accept players now."
+                   : why == kRefuseTimedOut ? "The host stopped waiting for this machine."
                                             : "The session belongs to another game.";
         return;
       }
@@ -737,7 +794,12 @@ class EnetTransport final : public NetTransport {
   uint32_t joinVersion_ = 0;
   std::string sessionName_, joinName_, joinLongName_, refusal_;
   int32_t user_[4] = {};
+  struct Waiting {
+    ENetPeer* peer;
+    std::chrono::steady_clock::time_point since;
+  };
   std::vector<Player> players_;
+  std::vector<Waiting> withoutHello_;  // host: connected, no Hello yet, oldest first
   std::vector<Found> found_;
   std::vector<NetEvent> events_;
 };

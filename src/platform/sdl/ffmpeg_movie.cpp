@@ -9,6 +9,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <sys/stat.h>
+
 #include <deque>
 
 namespace platform {
@@ -29,6 +31,7 @@ struct FfmpegMovie::State {
   ~State() {
     sws_freeContext(scaler);
     swr_free(&resampler);
+    av_channel_layout_uninit(&soundLayout);
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&video);
@@ -59,10 +62,13 @@ struct FfmpegMovie::State {
     return (pts - start) * av_q2d(stream->time_base);
   }
 
+  // A damaged stream can change its pictures' size or format, and its sound's
+  // layout, format or rate, from one frame to the next: the scaler and the
+  // resampler are made for each frame's own (kept while they stay the same).
   void TakePicture() {
-    if (scaler == nullptr)
-      scaler = sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), width, height,
-                              AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (frame->width <= 0 || frame->height <= 0 || frame->format < 0) return;
+    scaler = sws_getCachedContext(scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                  width, height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (scaler == nullptr) return;
     MoviePacket p;
     p.picture = true;
@@ -75,8 +81,24 @@ struct FfmpegMovie::State {
     ready.push_back(std::move(p));
   }
 
+  AVChannelLayout soundLayout{};
+  int soundFormat = -1, soundRate = 0;
+
+  bool ResamplerFits() const {
+    return resampler != nullptr && soundFormat == frame->format && soundRate == frame->sample_rate &&
+           av_channel_layout_compare(&soundLayout, &frame->ch_layout) == 0;
+  }
+
   void TakeSound() {
-    if (resampler == nullptr) {
+    if (frame->nb_samples <= 0 || frame->sample_rate <= 0 || frame->format < 0 ||
+        frame->ch_layout.nb_channels <= 0 || frame->extended_data == nullptr)
+      return;
+    if (!ResamplerFits()) {
+      swr_free(&resampler);
+      av_channel_layout_uninit(&soundLayout);
+      if (av_channel_layout_copy(&soundLayout, &frame->ch_layout) < 0) return;
+      soundFormat = frame->format;
+      soundRate = frame->sample_rate;
       AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
       if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, kSoundRate, &frame->ch_layout,
                               static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr) < 0 ||
@@ -137,6 +159,10 @@ bool FfmpegMovie::Open(const std::string& path, int width, int height) {
   auto s = std::make_unique<State>();
   s->width = width;
   s->height = height;
+  // Only a regular file: a FIFO in its place would block the start-up in
+  // the demuxer's open().
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   if (avformat_open_input(&s->format, path.c_str(), nullptr, nullptr) < 0) return false;
   if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
   s->videoIndex = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

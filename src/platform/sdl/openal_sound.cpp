@@ -4,10 +4,12 @@
 #include <AL/alc.h>
 #include <vorbis/vorbisfile.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/headless.h"
+#include "platform/paths.h"
 #include "platform/sound_device.h"
 
 namespace platform {
@@ -29,8 +31,15 @@ class VorbisMusic : public MusicDecoder {
     if (open_) ov_clear(&file_);
   }
   bool Open(const std::string& path) {
-    open_ = ov_fopen(path.c_str(), &file_) == 0;
-    if (!open_) return false;
+    // Through the path layer's open: a FIFO or device in place of a track
+    // is refused at once instead of blocking the game in open().
+    std::FILE* stream = OpenRegularStream(path, "rb");
+    if (stream == nullptr) return false;
+    open_ = ov_open_callbacks(stream, &file_, nullptr, 0, OV_CALLBACKS_DEFAULT) == 0;
+    if (!open_) {
+      std::fclose(stream);  // ov_clear closes it only once opened
+      return false;
+    }
     const vorbis_info* info = ov_info(&file_, -1);
     if (info == nullptr) return false;
     format_ = PcmFormat{info->channels, static_cast<int32_t>(info->rate), 16};

@@ -23,7 +23,7 @@ void InstallSdlMessageBoxes() {
       case BoxButtons::Ok: add(int(BoxResult::Ok), "OK", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT); break;
       case BoxButtons::YesNo:
         add(int(BoxResult::Yes), "Yes", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
-        add(int(BoxResult::No), "No", 0);
+        add(int(BoxResult::No), "No", SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
         break;
       case BoxButtons::YesNoCancel:
         add(int(BoxResult::Yes), "Yes", SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
@@ -32,12 +32,13 @@ void InstallSdlMessageBoxes() {
         break;
     }
     SDL_MessageBoxData box{flags, nullptr, cap.c_str(), body.c_str(), count, data, nullptr};
-    int hit = 0;
+    int hit = -1;
     if (SDL_ShowMessageBox(&box, &hit) != 0) {
       std::fprintf(stderr, "[%s] %s\n", cap.c_str(), body.c_str());
-      return buttons == BoxButtons::Ok ? BoxResult::Ok : BoxResult::Yes;
+      return UnshownBoxAnswer(buttons);
     }
-    return BoxResult(hit);
+    // Closed without a button (hit stays -1): the safe answer again.
+    return hit < 0 ? UnshownBoxAnswer(buttons) : BoxResult(hit);
   });
 }
 

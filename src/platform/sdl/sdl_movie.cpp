@@ -3,10 +3,12 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "platform/sdl/ffmpeg_movie.h"
 #include "platform/sound_device.h"
+#include "platform/window.h"
 
 namespace platform {
 
@@ -54,15 +56,21 @@ class MovieSound {
   std::vector<uint32_t> queued_;
 };
 
-// A key, a click or closing the window skips the rest.
+// A key, a click or closing the window skips the rest; so does a close
+// signal (SIGTERM, SIGINT), which the game's start-up then honours too.
 bool SkipAsked() {
   SDL_Event e;
-  bool skip = false;
+  bool skip = CloseRequestPending();
   while (SDL_PollEvent(&e)) {
     if (e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_QUIT) skip = true;
   }
   return skip;
 }
+
+// A picture is never due more than this after the one before: a damaged
+// stream's time that jumps ahead shows its pictures at once instead of
+// holding the start-up for hours.
+constexpr double kLongestPictureWait = 1.0;
 
 struct MovieWindow {
   SDL_Window* window = nullptr;
@@ -98,14 +106,19 @@ struct MovieWindow {
 // Plays the packets in time; false when skipped.
 bool Play(FfmpegMovie& movie, MovieWindow& window, MovieSound& sound) {
   using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
+  auto at = [](double seconds) { return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds)); };
+  Clock::time_point start = Clock::now();
   MoviePacket packet;
   while (movie.Next(&packet)) {
+    if (SkipAsked()) return false;
     if (!packet.picture) {
       sound.Queue(packet.sound);
       continue;
     }
-    const auto due = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(packet.time));
+    if (!std::isfinite(packet.time)) packet.time = 0;
+    if (start + at(packet.time) > Clock::now() + at(kLongestPictureWait))
+      start = Clock::now() - at(packet.time);  // the stream's time jumped: follow it from now
+    const auto due = start + at(packet.time);
     while (Clock::now() < due) {
       if (SkipAsked()) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
