@@ -23,13 +23,13 @@
 #include "shell/game_loop.h"
 #include "city/blocks.h"
 #include "session/game_clock.h"
-#include "visuals/city_scene.h"
-#include "visuals/scene_passes.h"
-#include "visuals/frame_draw.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
-#include "visuals/shader_table.h"
-#include "visuals/sky.h"
+#include "visuals/scene/city_scene.h"
+#include "visuals/scene/scene_passes.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/scene/shader_table.h"
+#include "visuals/scene/sky.h"
 
 namespace {
 

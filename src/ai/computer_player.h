@@ -141,6 +141,7 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
  public:
   explicit CPlayerAI(int32_t characterRow);
   ~CPlayerAI() override;
+  int32_t OtherCharacterToken() const override { return characterRow != character ? characterRow : -1; }
 
   void HandleMessage() override;
   void Update() override;

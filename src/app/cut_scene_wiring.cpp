@@ -26,13 +26,13 @@
 #include "ui/glyph_batcher.h"
 #include "ui/interface_assets.h"
 #include "ui/ui_services.h"
-#include "visuals/cut_scene.h"
-#include "visuals/cut_scene_script_bindings.h"
-#include "visuals/fireworks.h"
-#include "visuals/frame_draw.h"
-#include "visuals/interface_task.h"
-#include "visuals/shader_table.h"
-#include "visuals/tutor_figure.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/cut_scene_script_bindings.h"
+#include "visuals/scene/fireworks.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/scene/shader_table.h"
+#include "visuals/overlay/tutor_figure.h"
 
 namespace {
 
@@ -43,74 +43,11 @@ constexpr size_t kSparkTexture = 3;
 constexpr int32_t kNoWinner = 10;
 
 struct CutSceneWiring {
-  int32_t endCode = -1;  // the end sequence's result code; -1 no end sequence
   std::optional<std::string> pendingCommand;
 };
 CutSceneWiring& Wiring() {
   static CutSceneWiring wiring;
   return wiring;
-}
-
-std::string BankText(int32_t id) {
-  std::string out;
-  if (Ui().text != nullptr) Ui().text->GetTextAscii(out, id);
-  return out;
-}
-
-// The end sequence ends the game as the result said; any other cut scene
-// ends an unfinished one.
-void EndGameAfterCutScene() {
-  CutSceneWiring& w = Wiring();
-  const CPlayer* local = PlayerTable().Local();
-  const bool won = w.endCode >= 0 && local != nullptr && w.endCode == local->index;
-  const bool finished = w.endCode >= 0;
-  w.endCode = -1;
-  if (RunState().gameRunning) TheGame().EndGame(finished, won ? 1 : 0);
-}
-
-void InstallCutSceneHost() {
-  CutSceneHooks& h = CutSceneHost();
-  h.runScript = [](const std::string& name) {
-    if (!IsValidProfileName(name)) {
-      ReportErrorF(1, "Cut scene \"%.100s\" is not a plain folder name", name.c_str());
-      return false;
-    }
-    return Script().RunFile("scripts\\" + name + "\\hub.lua", true);
-  };
-  h.endGame = EndGameAfterCutScene;
-  h.stopAmbient = [] {
-    GameSound().StopAmbientSounds();
-    ResetTraffic();
-  };
-  h.playMusic = [](const char* track) { GameSound().PlayMusic(track); };
-  h.text = BankText;
-  // As the interface draws: blended by alpha, over the scene, either winding.
-  h.beginDraw = [] {
-    CRenderer* renderer = UiRenderer();
-    if (renderer == nullptr) return;
-    renderer->SetShader(kShaderModulate);
-    renderer->DisableDepthTest();
-    renderer->DisableCulling();
-  };
-  h.drawBar = [](float y1, float y2) { DrawRect2DSolid(SetUIRect(0, y1, 640, y2), 0xFF000000, 0.5f); };
-  h.imageHeight = [](int32_t image) { return UIImageHeight(image); };
-  h.drawImage = [](int32_t image, int32_t alpha) {
-    const float x = 320.0f - float(UIImageWidth(image)) / 2, y = 240.0f - float(UIImageHeight(image)) / 2;
-    DrawImage2DTinted(x, y, image, 0.5f, uint32_t(alpha) << 24 | 0xFFFFFF);
-  };
-  h.drawText = [](int32_t font, float y, const std::string& text, int32_t alpha) {
-    CTextSystem* system = Ui().text;
-    if (system == nullptr || text.empty()) return;
-    SelectFont2D(font);
-    TextRect size;
-    system->MeasureString(size, 0, 0, text);
-    uint32_t colour = uint32_t(alpha) << 24 | 0xFFFFFF;
-    system->DrawString(320.0f - float(size.width) / 2, y, text, &colour);
-  };
-  h.endDraw = [] {
-    FlushGlyphBatches();
-    SelectFont2D(0);
-  };
 }
 
 void InstallFireworksSounds() {
@@ -204,13 +141,6 @@ void AttachCutScenes() {
   InterfaceTaskHooks().cutSceneRunning = [] { return CutScene().Running(); };
   InterfaceTaskHooks().pollCutSceneSkipKeys = [] { CutScene().PollSkipKeys(); };
   Overlay().cutSceneRunning = [] { return CutScene().Running(); };
-  // The prompt panel's arrow: the tutor turns his head to where it points,
-  // and back when it goes.
-  PanelGameLinks().sendTutor = [](float x, float y) { SetTutorTarget(x, y); };
-  PanelGameLinks().releaseTutor = [] {
-    ResetTutorFigure();
-    SetTutorTarget(TutorFigure().goalX, TutorFigure().goalY);
-  };
   RegisterConsoleCommand("CUTSCENE", CutSceneCommand);
   RegisterConsoleCommand("CREDITS", CreditsCommand);
   RegisterConsoleCommand("FIREWORKS", FireworksCommand);
@@ -219,7 +149,6 @@ void AttachCutScenes() {
 
 void ConnectCutScenes() {
   CutScene().Init();
-  InstallCutSceneHost();
   RegisterCutSceneScriptBindings();
 }
 
@@ -230,16 +159,12 @@ void PrepareTutorFigure() {
                   ShelfModel(ModelShelf::Tutor, 2));
 }
 
-void PlayCutScene(const std::string& name) {
-  Wiring().endCode = -1;
-  CutScene().Play(name);
-}
+void PlayCutScene(const std::string& name) { CutScene().Play(name); }
 
 void PlayPresentationEvent(const GameEvent& event) {
   if (const auto* scene = std::get_if<CutSceneEvent>(&event)) {
     CutScene().SetEndSequenceTokens(scene->winnerToken, scene->loserToken);
-    CutScene().Play(scene->name);
-    Wiring().endCode = scene->code;
+    CutScene().Play(scene->name, scene->code);
   } else if (const auto* fireworks = std::get_if<FireworksEvent>(&event)) {
     StartFireworksShow(fireworks->preset);
   } else if (const auto* money = std::get_if<MoneyEvent>(&event)) {

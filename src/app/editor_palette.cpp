@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "visuals/architect.h"
-#include "visuals/architect_tables.h"
+#include "visuals/architect/architect.h"
+#include "visuals/architect/architect_tables.h"
 
 int32_t FacadeTextureSlot(int32_t textureSet, int32_t groupMask, int32_t code) {
   const ArchitectTables& t = TheArchitectTables();

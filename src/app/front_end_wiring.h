@@ -5,14 +5,16 @@
 
 // After LoadInterface: the front end's page layouts.
 void LoadFrontEnd();
-// Once, before the start: the game's services for the pages, the Escape
-// key, the fly-by's end.
+// Once, before the start: the network pages' transport, the Escape key.
 void AttachFrontEnd();
 // True when this run skips the menus (NOFRONTEND, or a headless run without
 // FRONTEND): the first screen starts the sandbox as a quick game would.
 bool FrontEndBypassed();
 // The first screen: the title and main menu (or the new-profile entry).
 void OpenFrontEnd();
+// The menus' idle fly-by over the city (with the credits roll); the menus
+// come back when it ends.
+void PlayMenuFlyby(bool credits);
 // The interface task's share: the menus take the input while one is open.
 void RunFrontEndInput();
 // Drawn over the HUD.

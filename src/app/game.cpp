@@ -11,6 +11,8 @@
 #include "app/event_record_commands.h"
 #include "app/front_end_wiring.h"
 #include "frontend/board_list.h"
+#include "frontend/front_end.h"
+#include "sound/sound_manager.h"
 #include "app/game_parts.h"
 #include "city/city_entities.h"
 #include "app/interface_wiring.h"
@@ -18,6 +20,7 @@
 #include "panels/panel_events.h"
 #include "app/menu_script_commands.h"
 #include "app/network_game.h"
+#include "app/seams.h"
 #include "app/sound_wiring.h"
 #include "city/building_library.h"
 #include "city/city_map.h"
@@ -65,19 +68,19 @@
 #include "ui/game_panels.h"
 #include "ui/interface_assets.h"
 #include "city/city_services.h"
-#include "visuals/architect_assets.h"
-#include "visuals/auction_room.h"
-#include "visuals/city_picking.h"
-#include "visuals/scene_passes.h"
-#include "visuals/building_visuals.h"
-#include "visuals/camera_script_bindings.h"
-#include "visuals/city_scene.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
-#include "visuals/night_windows.h"
-#include "visuals/shader_table.h"
-#include "visuals/sky.h"
+#include "visuals/architect/architect_assets.h"
+#include "visuals/scene/auction_room.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/scene/scene_passes.h"
+#include "visuals/architect/building_visuals.h"
+#include "visuals/camera/camera_script_bindings.h"
+#include "visuals/scene/city_scene.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/scene/night_windows.h"
+#include "visuals/scene/shader_table.h"
+#include "visuals/scene/sky.h"
 
 namespace {
 
@@ -233,6 +236,8 @@ void Game::Start() {
   LoadScaffoldPieces();
   BuildStandardBuildings();
   CreateHud();
+  // Everything is attached: a seam nobody filled stops the start here.
+  RequireSeams();
   // Errors in the scripts have been reported; the game goes on without them.
   RunStartupFiles();
   HoldAndCloseLoadingScreen();
@@ -264,6 +269,7 @@ void Game::StartSimulation() {
   CreateBlockSignEntities();
   CreateSceneryEntities();
   RegisterCameraSaveHooks();
+  RegisterFrontEndSaveHooks();
   InstallGameVisuals();
   SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
@@ -315,6 +321,7 @@ void Game::Frame() {
   InterpolateCamera();
   UpdateSoundListener();
   DrainGameEvents();
+  DrainGameRequests();
   if (!RunState().drawingEnabled || !FrameWanted()) return;
   const uint32_t start = platform::timeGetTime();
   DrawFrame();
@@ -354,6 +361,49 @@ void Game::DrainGameEvents() {
       PlayPresentationEvent(event);
     }
   }
+}
+
+void Game::DrainGameRequests() {
+  for (const GameRequest& request : TakeGameRequests())
+    std::visit([this](const auto& r) { Apply(r); }, request);
+}
+
+void Game::Apply(const StartLevelRequest& request) {
+  const ScenarioEntry* entry = ScenarioManager().Current();
+  const LevelEntry* level = entry ? FindKnownLevel(entry->id) : nullptr;
+  if (level != nullptr) NewGame(level);
+  if (!RunState().gameRunning) FrontEndScreens().Go(-1, request.reopenPage);
+}
+
+void Game::Apply(const EndGameRequest& request) { EndGame(request.finished, request.outcome); }
+
+void Game::Apply(const SaveGameRequest& request) {
+  WarningCapture warnings;
+  const bool saved = Save(request.file);
+  SaveGameAnswered(request.file, saved, warnings.Text());
+}
+
+void Game::Apply(const LoadGameRequest& request) {
+  WarningCapture warnings;
+  if (!Load(request.file)) return LoadGameFailed(request.file, warnings.Text());
+  // The loaded game shows its city and its panels; the menus close.
+  for (CPanel* p : FrontEndScreens().Panels()) p->Close();
+  SetScreenMode(kScreenCity);
+}
+
+void Game::Apply(const QuitRequest&) {
+  RunState().quit = true;
+  if (CPCSoundManager* sound = SoundManager()) sound->StopEverything();
+}
+
+void Game::Apply(const FlybyRequest& request) { PlayMenuFlyby(request.credits); }
+
+void Game::Apply(const MenuKeyRequest&) {
+  if (!FrontEndBypassed()) EnterFrontEnd();
+}
+
+void Game::Apply(const ShowStatisticsRequest&) {
+  if (!FrontEndBypassed() && RunState().gameRunning) ShowStatistics();
 }
 
 // The auction room's figures follow the auction: built when the room opens,
@@ -508,6 +558,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kChunkGameTime);
   RunLevelScripts(level, false);
   GameTime().screenMode = kScreenModeCity;
+  FrontEndGameMode() = 0;  // a save without the mode's chunk
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   ResumeComputerPlayersAfterLoad();
@@ -549,6 +600,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
   // after any other finished game, the session list after a network game
   // left unfinished.
   ReturnToMenusAfterGame(tutorial, finished, network);
+  FrontEndGameMode() = 0;
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "shell/startup.h"
+#include "ui/game_requests.h"
 
 struct ScenarioEntry;
 struct AuctionEvent;
@@ -79,12 +80,24 @@ class Game final : public ShellProgram {
   // What the simulation told since the last frame, to the interface and to
   // sound (once per frame; tests call it between ticks).
   void DrainGameEvents();
+  // What the interface asked of the game since the last frame (the menus'
+  // and panels' GameRequests), applied in order, once per frame after the
+  // events; tests call it after a click.
+  void DrainGameRequests();
   // One auction event to the auction room's figures.
   static void ShowAuctionEvent(const AuctionEvent& event);
 
  private:
   void Reset();
   void DrawFrame();
+  void Apply(const StartLevelRequest& request);
+  void Apply(const EndGameRequest& request);
+  void Apply(const SaveGameRequest& request);
+  void Apply(const LoadGameRequest& request);
+  void Apply(const QuitRequest& request);
+  void Apply(const FlybyRequest& request);
+  void Apply(const MenuKeyRequest& request);
+  void Apply(const ShowStatisticsRequest& request);
   bool FrameWanted();
 
   bool running_ = false;  // between Start and Shutdown

@@ -45,10 +45,10 @@
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
-#include "visuals/cut_scene.h"
+#include "visuals/overlay/cut_scene.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
-#include "visuals/auction_room.h"
+#include "visuals/scene/auction_room.h"
 #include "city/blocks.h"
 #include "city/business.h"
 #include "city/business_types.h"
@@ -56,12 +56,12 @@
 #include "ui/interface_assets.h"
 #include "ui/ui_services.h"
 #include "engine/files/text_bank.h"
-#include "visuals/city_picking.h"
-#include "visuals/scene_passes.h"
-#include "visuals/building_visuals.h"
-#include "visuals/draw_distances.h"
-#include "visuals/game_camera.h"
-#include "visuals/night_windows.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/scene/scene_passes.h"
+#include "visuals/architect/building_visuals.h"
+#include "visuals/scene/draw_distances.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/scene/night_windows.h"
 
 namespace {
 
@@ -346,7 +346,6 @@ void InstallGameVisuals() {
     return PlaySoundSample(sample, false, false, false, false, 100);
   };
   sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
-  sound.muted = [] { return QuickAuction(); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -32,9 +32,9 @@
 #include "ui/layout_model.h"
 #include "ui/ui_services.h"
 #include "ui/widget_gallery.h"
-#include "visuals/frame_draw.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 
@@ -100,18 +100,18 @@ CBuilding* LinkedBuilding(int32_t id) {
 // way the Tab key does (the camera comes back with it), then selects its
 // block (and building) as a click in the city would. The widgets' tutorial
 // events (the navigator's block, a line link) reach the running lesson.
-void FillWidgetLinks() {
-  UiGameLinks& links = Ui().links;
-  links.playSample = [](const char* name) { PlaySoundSample(name, false, false, false, true, 100); };
-  links.screenMode = [] { return GetScreenMode(); };
-  links.setScreenMode = [](int32_t mode) {
+class GameUiSide : public UiGame {
+ public:
+  void PlaySample(const char* name) override { PlaySoundSample(name, false, false, false, true, 100); }
+  int32_t ScreenMode() override { return GetScreenMode(); }
+  void SetScreenMode(int32_t mode) override {
     if (mode == 0 && GetScreenMode() == 3) TogglePlanView();
-    else SetScreenMode(mode);
-  };
-  links.objectExists = [](const UiObjectRef& ref) {
+    else ::SetScreenMode(mode);
+  }
+  bool ObjectExists(const UiObjectRef& ref) override {
     return ref.kind == kHoverBlock && ref.index >= 0 && ref.index < kBlockCount;
-  };
-  links.selectObject = [](const UiObjectRef& ref, int32_t building) {
+  }
+  void SelectObject(const UiObjectRef& ref, int32_t building) override {
     CEntity* block = ref.kind == kHoverBlock ? BlockBaseEntities().GetEntity(ref.index) : nullptr;
     if (!block) return;
     SelectedObject() = nullptr;
@@ -122,9 +122,14 @@ void FillWidgetLinks() {
     // settles the camera and the page on it.
     CommitPickSelection(false);
     CommitPickSelection(false);
-  };
-  links.setHoveredBuilding = [](int32_t building) { g_HoveredBuilding = LinkedBuilding(building); };
-  links.fireTutorialEvent = FireTutorialEvent;
+  }
+  void SetHoveredBuilding(int32_t building) override { g_HoveredBuilding = LinkedBuilding(building); }
+  void FireTutorialEvent(int32_t event) override { ::FireTutorialEvent(event); }
+};
+
+void FillWidgetLinks() {
+  static GameUiSide side;
+  Ui().game = &side;
 }
 
 }  // namespace
@@ -224,19 +229,10 @@ void AttachHudPanels() {
   HudPanels();
   InstallHudPanels();
   SetScreenModePanels(&HudScreenModePanels());
-  PanelGameLinks().enterFrontEnd = [] {
-    if (InterfaceTaskHooks().enterFrontEnd) InterfaceTaskHooks().enterFrontEnd();
-  };
-  PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
   PanelGameLinks().playSample = [](const char* sample) -> void* {
     return PlaySoundSample(sample, false, false, false, true, 100);
   };
   PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
-  PanelGameLinks().aiCharacterToken = [](int32_t player) {
-    const auto* ai = dynamic_cast<const CPlayerAI*>(PlayerTable().Get(player));
-    return ai && ai->characterRow != ai->character ? ai->characterRow : -1;
-  };
-  PanelGameLinks().showHeldCard = [] { ShowLocalHeldCard(); };
   // A block picked in the city is the local player's card target; an open
   // card panel shows whether the card can now be used.
   PickTaskHooks().setCardTarget = [](int32_t block, int32_t building) {

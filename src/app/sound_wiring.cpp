@@ -27,12 +27,10 @@
 #include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
-#include "visuals/cut_scene.h"
+#include "visuals/overlay/cut_scene.h"
 
 namespace {
 
-constexpr const char* kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
-                                         "music_70s.wma", "music_80s.wma", "music_90s.wma"};
 
 // The construction jobs' four lists of the sites nearest the camera, in
 // the order the construction rule sounds them.
@@ -145,11 +143,6 @@ void StartLevelSound() {
   GameSound().Enable();
   // A level started without the menus has its tracks listed too.
   ListDecadeTracks();
-}
-
-void ListDecadeTracks() {
-  GameSound().ClearMusicList();
-  for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
 }
 
 void ActivateSound(bool active) {

@@ -14,8 +14,6 @@ void OpenSound();
 void CloseSound();
 // A level starts: the game's sound on, the decade tracks listed.
 void StartLevelSound();
-// The music of the seven decades, by decade, as the tracks to play.
-void ListDecadeTracks();
 // The window lost (false) or regained the focus.
 void ActivateSound(bool active);
 // One game event for sound: a named sample, its stop, the decade's music.

@@ -36,7 +36,8 @@ class CityVisualServices {
   virtual void ReleaseBuildingVisuals(CBuilding& building);
   // Rebuilds the signs of an architect-built visual.
   virtual void RebuildSigns(CBuilding& /*building*/) {}
-  // A demolition's dust over the lot rectangle: the effect slot, -1 none.
+  // A demolition's dust over the lot rectangle whose lowest corner is (x, z):
+  // the effect slot, -1 none.
   virtual int32_t StartDust(float /*x*/, float /*z*/, float /*width*/, float /*depth*/) { return -1; }
   virtual void StopEffect(int32_t /*effectSlot*/) {}
   // A block's district colours changed: retint its base entity (colour) or

@@ -82,6 +82,13 @@ void StepBuild(ConstructionJobTable& t, ConstructionJob& job, CBuilding& b) {
   }
 }
 
+// The dust rises over the building's lots, centred on the building: the
+// emitter takes the rectangle's corner.
+void StartDemolitionDust(CBuilding& b) {
+  const float width = float(b.X2 - b.X1 + 1) * kLotSize, depth = float(b.Z2 - b.Z1 + 1) * kLotSize;
+  b.Visual.EffectSlot = City().visuals->StartDust(b.CentreX - width / 2, b.CentreZ - depth / 2, width, depth);
+}
+
 void StepDemolition(ConstructionJobTable& t, ConstructionJob& job, CBuilding& b) {
   switch (job.Phase) {
     case kPhaseScaffoldUp:
@@ -89,8 +96,7 @@ void StepDemolition(ConstructionJobTable& t, ConstructionJob& job, CBuilding& b)
       Offer(kSitesScaffoldUp, b);
       if (job.Counter < ScaffoldTicks(b)) break;
       b.Status = kStatusPhase3;
-      b.Visual.EffectSlot = City().visuals->StartDust(b.CentreX, b.CentreZ, float(b.X2 - b.X1 + 1) * kLotSize,
-                                                      float(b.Z2 - b.Z1 + 1) * kLotSize);
+      StartDemolitionDust(b);
       job.Phase = kPhaseSinking, job.Counter = 0;
       break;
     case kPhaseSinking:

@@ -22,6 +22,7 @@
 #include "city/traffic.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "engine/scene/animation.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/player_data.h"
@@ -220,6 +221,7 @@ void StepFixtureCity() {
     GameClock().hour = (GameClock().hour + 1) % 24;
     HourlyJobs();
   }
+  EntAnimStepAll();  // as the tick driver does after the city's step
 }
 
 void RunFixtureCity(int32_t ticks) {

@@ -29,7 +29,8 @@ struct SimChecksums {
 
 // Builds (or rebuilds) the whole city and seeds the random streams.
 void BuildFixtureCity(const FixtureCityOptions& options);
-// One logic tick: people, traffic, then the clock (hourly and daily jobs).
+// One logic tick: people, traffic, the clock (hourly and daily jobs), then
+// the entities' animations.
 void StepFixtureCity();
 void RunFixtureCity(int32_t ticks);
 SimChecksums FixtureChecksums();

@@ -20,6 +20,7 @@
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
 #include "engine/files/save_game.h"
+#include "engine/scene/animation.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/utility_income.h"
@@ -103,6 +104,68 @@ void ShowPersonModel(const CPerson& p) {
   CEntity& e = g_PersonEntities[p.Index];
   ModelLodSet* set = g_personModelSource(GetModelIndex(p));
   if (set && e.model != set) e.SetModel(set);
+}
+
+// A person is drawn while it is on the street; in a building it is hidden.
+void ShowWhenOnStreet(const CPerson& p) {
+  CEntity& e = g_PersonEntities[p.Index];
+  if (CycleOf(p).Flags & kFlagOffStreet) {
+    e.flags = static_cast<uint8_t>(e.flags & ~kEntVisible);
+  } else {
+    e.flags |= kEntVisible;
+  }
+}
+
+// ---- Animations -------------------------------------------------------------------
+// The person's entity plays its street animations through the engine's
+// animation player, stepped once per logic tick after the people, so how long
+// an animation lasts is a count of ticks the same on every machine. A
+// finished one only raises the person's signal; the person acts on it in its
+// own update, never inside the player's step, so the order of the player's
+// slots (which local effects share) never matters.
+
+bool AnimationLoops(int32_t animation) {
+  return animation == kPersonAnimStand || animation == kPersonAnimWalk || animation == kPersonAnimWait;
+}
+
+void AnimationDone(int32_t index) {
+  if (index >= 0 && index < kMaxPeople) g_PersonCycles[size_t(index)].ModeSignal = 1;
+}
+
+bool AnimationRunning(const CPerson& p) { return g_PersonEntities[p.Index].animSlot >= 0; }
+
+// Starts the animation from its first frame; a loop already running goes on.
+void PlayAnimation(CPerson& p, int32_t animation) {
+  PersonCycle& c = CycleOf(p);
+  CEntity& e = g_PersonEntities[p.Index];
+  if (c.Animation == animation && AnimationLoops(animation) && AnimationRunning(p)) return;
+  EntAnimStop(&e);
+  EntAnimStart(&e, AnimationLoops(animation) ? kAnimLoopForward : kAnimOnceForward, EntAnimCallback(AnimationDone),
+               p.Index, 0);
+  const PersonFrameRange range = GetAnimationFrames(p, animation);
+  EntAnimSetRange(&e, range.first, range.end);
+  c.Animation = static_cast<uint8_t>(animation);
+  // With no slot free nothing would ever end it: a person waiting on it goes on.
+  c.ModeSignal = AnimationRunning(p) ? 0 : 1;
+}
+
+// Plays an animation once and waits for its end (mode 0).
+void PlayAndWait(CPerson& p, int32_t animation) {
+  PlayAnimation(p, animation);
+  CycleOf(p).Mode = kModeSignal;
+}
+
+// Walking strides; a person that stopped walking, or whose last animation
+// ended, stands about. The others (waiting at the kerb, at a door) are the
+// steps' own.
+void FollowMovement(CPerson& p) {
+  const PersonCycle& c = CycleOf(p);
+  if (c.Flags & kFlagOffStreet) return;
+  if (c.Flags & kFlagMoving) {
+    PlayAnimation(p, kPersonAnimWalk);
+  } else if (c.Animation == kPersonAnimWalk || !AnimationRunning(p)) {
+    PlayAnimation(p, kPersonAnimStand);
+  }
 }
 
 void Teleport(CPerson& p, float worldX, float worldZ) {
@@ -313,6 +376,12 @@ bool CrossStreet(CPerson& p) {
     int32_t node = c.CrossStep;
     if (node >= 0 && !IsJunctionBoxClear(node, c.CrossDirection)) {
       ++c.CrossWait;
+      // A look both ways, then a look at the watch until the way is clear.
+      if (c.Animation != kPersonAnimWaitBegin && c.Animation != kPersonAnimWait) {
+        PlayAnimation(p, kPersonAnimWaitBegin);
+      } else if (c.Animation == kPersonAnimWaitBegin && !AnimationRunning(p)) {
+        PlayAnimation(p, kPersonAnimWait);
+      }
       return false;
     }
     if (node >= 0) {
@@ -419,8 +488,10 @@ WalkResult RideToBlock(CPerson& p) {
   }
 }
 
-// Walk to the door set as the leg target (world position), then go in.
-WalkResult WalkToDoor(CPerson& p, const float door[3]) {
+// Walk to the door set as the leg target (world position), then go in: at a
+// shop's door the person first reaches over the counter, at every door it
+// steps in, waiting for each animation's end.
+WalkResult WalkToDoor(CPerson& p, const float door[3], bool shop) {
   PersonCycle& c = CycleOf(p);
   switch (c.LegState) {
     case 0:
@@ -430,9 +501,22 @@ WalkResult WalkToDoor(CPerson& p, const float door[3]) {
       [[fallthrough]];
     case 6:
       if (!WalkLeg(p)) return kBusy;
+      if (shop) {
+        PlayAndWait(p, kPersonAnimBuy);
+        c.LegState = 7;
+        return kBusy;
+      }
+      [[fallthrough]];
+    case 7:
+      PlayAndWait(p, kPersonAnimEnter);
+      c.LegState = 8;
+      return kBusy;
+    case 8:
+      c.Mode = kModeWhenStill;
       c.Flags |= kFlagOffStreet;
       c.SavedDestination.Block = kNoBlock;
       ChangeBlockCount(p.CurrentBlock, -1);
+      EntAnimStop(&g_PersonEntities[p.Index]);
       c.LegState = 0;
       return kDone;
     default:
@@ -502,7 +586,7 @@ void WalkHome(CPerson& p) {
     TravelStep(p, 5);
     return;
   }
-  if (WalkToDoor(p, c.HomeDoor) != kDone) return;
+  if (WalkToDoor(p, c.HomeDoor, false) != kDone) return;
   for (int i = 0; i < 4; ++i) {
     if (kRailroadBlocks[i] == p.HomeBlock) AddRailroadPassengers(i + 1, 5);
   }
@@ -523,7 +607,7 @@ void GoToWork(CPerson& p) {
     TravelStep(p, 5);
     return;
   }
-  if (WalkToDoor(p, c.WorkDoor) == kDone) EnterState(p, kStateAtWork);
+  if (WalkToDoor(p, c.WorkDoor, false) == kDone) EnterState(p, kStateAtWork);
 }
 
 // True when the trip is over.
@@ -551,7 +635,7 @@ bool ShoppingTrip(CPerson& p) {
     case 5: {
       float door[3];
       DoorOf(p.Destination.Building, door);
-      if (WalkToDoor(p, door) != kDone) return false;
+      if (WalkToDoor(p, door, true) != kDone) return false;
       if (Buy(p)) {
         c.BoughtHere = 1;
         ++DayCounters().ShopVisitsBought;
@@ -773,6 +857,8 @@ void UpdatePerson(CPerson& p) {
       break;
     default: break;
   }
+  FollowMovement(p);
+  ShowWhenOnStreet(p);
 }
 
 int32_t UpdatePeople() {
@@ -782,6 +868,14 @@ int32_t UpdatePeople() {
     ShowPersonModel(g_People[i]);
   }
   return g_PeopleCount;
+}
+
+PersonFrameRange GetAnimationFrames(const CPerson& p, int32_t animation) {
+  const int32_t build = p.Kind == kChild ? kBuildChild
+                        : p.Kind == kTeenager ? kBuildTeen
+                        : p.Kind == kPensioner ? kBuildElder
+                                               : kBuildAdult;
+  return PersonAnimFrames(build, std::clamp(animation, 0, kPersonAnimations - 1));
 }
 
 void EnterState(CPerson& p, int32_t state) {
@@ -883,15 +977,10 @@ bool Buy(CPerson& p) {
   // No household, or no price set: nothing can be paid for.
   if (h != nullptr && price > 0) {
     int32_t units = std::min<int32_t>(static_cast<int32_t>(h->Want[commodity] / price), b->Slots[slot].Stock);
-    float weight = 0;
-    if (const ::PreferenceRow* row = GetPreferenceRow(p.PreferenceRow)) {
-      for (int i = 0; i < row->Count; ++i) {
-        if (row->Commodity[i] == commodity) {
-          weight = row->Weight[i];
-          break;
-        }
-      }
-    }
+    // The cap reads the row's weight at the position of the shop's slot,
+    // whatever commodity the row holds there.
+    const ::PreferenceRow* row = GetPreferenceRow(p.PreferenceRow);
+    const float weight = row && slot < kPreferenceEntries ? row->Weight[slot] : 0.0f;
     float cap = 2 * weight;
     bool capped = static_cast<float>(units) > cap;
     if (capped) units = static_cast<int32_t>(cap);
@@ -1092,14 +1181,46 @@ void PersonRecord::Visit(V& v) {
   v.Field(c.Motion.Heading);
   v.Field(p.PositionX);
   v.Field(p.PositionZ);
-  v.Pad(66);  // reserved
+  v.Field(c.Animation);
+  v.Require(c.Animation < kPersonAnimations || c.Animation == kNoAnimation, "animation");
+  v.Field(c.AnimationRunning, {0, 1, "animation running"});
+  v.Field(c.AnimationFrame);
+  v.Require(!c.AnimationRunning || (c.Animation != kNoAnimation &&
+                                    c.AnimationFrame >= GetAnimationFrames(p, c.Animation).first &&
+                                    c.AnimationFrame < GetAnimationFrames(p, c.Animation).end),
+            "animation frame");
+  v.Pad(62);  // reserved
   v.Field(index, {0, kMaxPeople - 1, "person index"});
   v.Field(p.InUse);
   v.Pad(1);
 }
 
-std::array<uint8_t, kPersonRecordLength> PackPersonRecord(int32_t index) {
+namespace {
+
+// The saved record of a person: its fields and its entity's animation.
+PersonRecord RecordOf(int32_t index) {
   PersonRecord r{g_People[index], g_PersonCycles[index], static_cast<uint16_t>(index)};
+  const CEntity& e = g_PersonEntities[size_t(index)];
+  r.cycle.AnimationRunning = e.animSlot >= 0 && r.cycle.Animation != kNoAnimation ? 1 : 0;
+  r.cycle.AnimationFrame = r.cycle.AnimationRunning ? e.animFrame : 0;
+  return r;
+}
+
+// The saved animation, at the saved frame: the loaded game plays on as the
+// saved one would have.
+void RestoreAnimation(CPerson& p) {
+  PersonCycle& c = CycleOf(p);
+  if (!c.AnimationRunning) return;
+  const uint8_t signal = c.ModeSignal;
+  PlayAnimation(p, c.Animation);
+  g_PersonEntities[p.Index].animFrame = c.AnimationFrame;
+  c.ModeSignal = signal;
+}
+
+}  // namespace
+
+std::array<uint8_t, kPersonRecordLength> PackPersonRecord(int32_t index) {
+  PersonRecord r = RecordOf(index);
   r.person.InUse = g_People[index].InUse;
   std::array<uint8_t, kPersonRecordLength> out{};
   const std::vector<uint8_t> bytes = EncodeRecord(r);
@@ -1109,7 +1230,7 @@ std::array<uint8_t, kPersonRecordLength> PackPersonRecord(int32_t index) {
 
 void SavePeopleChunks() {
   for (int32_t i = 0; i < g_PeopleCount; ++i)
-    if (g_People[i].InUse) WriteRecordChunk(kChunkPeople, PersonRecord{g_People[i], g_PersonCycles[i], static_cast<uint16_t>(i)});
+    if (g_People[i].InUse) WriteRecordChunk(kChunkPeople, RecordOf(i));
 }
 
 void ApplyPersonRecord(const PersonRecord& r) {
@@ -1130,8 +1251,8 @@ void FinishPeopleLoad() {
     if (!(c.Flags & kFlagOffStreet)) ChangeBlockCount(p.CurrentBlock, 1);
     SyncPosition(p);
     ShowPersonModel(p);
-    CEntity& e = g_PersonEntities[i];
-    e.flags = static_cast<uint8_t>((c.Flags & kFlagOffStreet) ? (e.flags & ~kEntVisible) : (e.flags | kEntVisible));
+    ShowWhenOnStreet(p);
+    RestoreAnimation(p);
   }
   // A street being crossed keeps its junction claimed.
   RestorePeopleCrossings();

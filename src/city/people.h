@@ -15,6 +15,7 @@
 #include <span>
 
 #include "city/person.h"
+#include "engine/scene/asset_table.h"
 #include "engine/scene/entity.h"
 
 struct CBuilding;
@@ -78,6 +79,11 @@ struct PersonMotion {
 //    the ring, 2 straight to the target, 3 done.
 //  - BoughtHere: a purchase was made in the present shopping block (a block
 //    where no shop suits ends the trip instead of choosing it again).
+//  - Animation: the street animation last started on the entity
+//    (PersonAnimation, kNoAnimation none); AnimationRunning and
+//    AnimationFrame hold the entity's animation for the save, so a loaded
+//    person goes on with it at the same frame.
+inline constexpr uint8_t kNoAnimation = 255;
 struct PersonCycle {
   float HomeDoor[3] = {};
   float WorkDoor[3] = {};
@@ -102,6 +108,9 @@ struct PersonCycle {
   float CrossX = 0, CrossZ = 0;
   int32_t RingGoal = 0, RingPhase = 0;
   uint8_t BoughtHere = 0;
+  uint8_t Animation = kNoAnimation;
+  uint8_t AnimationRunning = 0;
+  int16_t AnimationFrame = 0;
 };
 
 extern std::array<PersonCycle, kMaxPeople> g_PersonCycles;
@@ -138,6 +147,9 @@ int32_t GetWorkBusinessKind(const CPerson& p);
 // The door people use of a building (its first door, at its centre without one).
 void DoorOf(int32_t buildingId, float door[3]);
 int32_t GetModelIndex(const CPerson& p);
+// The frames of a street animation for the person's kind (child, teenager,
+// pensioner, everyone else).
+PersonFrameRange GetAnimationFrames(const CPerson& p, int32_t animation);
 // The model set a person's entity gets for a people model number (null:
 // none bound); the entity follows its person's model number as it moves.
 using PersonModelSource = ModelLodSet* (*)(int32_t modelIndex);

@@ -221,6 +221,17 @@ int BuildRouteList(int fromJunction, int32_t heading, int toJunction, int32_t de
 
 // ---- Block connectivity and paths ----------------------------------------------------
 
+namespace {
+
+// Blocks in line whose centres are one street apart.
+bool AcrossOneStreet(const CBlock& a, const CBlock& b) {
+  if (a.CentreX == b.CentreX) return std::fabs(a.CentreZ - b.CentreZ) <= a.SizeZ + 37.0f;
+  if (a.CentreZ == b.CentreZ) return std::fabs(a.CentreX - b.CentreX) <= a.SizeX + 37.0f;
+  return false;
+}
+
+}  // namespace
+
 void BuildBlockConnectivity() {
   g_connected.fill(0);
   for (int i = 0; i < kBlockCount; ++i) {
@@ -229,10 +240,7 @@ void BuildBlockConnectivity() {
     for (int j = 0; j < kBlockCount; ++j) {
       const CBlock& b = g_Blocks[j];
       if (i == j || !b.InUse) continue;
-      bool linked = false;
-      if (a.CentreX == b.CentreX) linked = std::fabs(a.CentreZ - b.CentreZ) <= a.SizeZ + 37.0f;
-      else if (a.CentreZ == b.CentreZ) linked = std::fabs(a.CentreX - b.CentreX) <= a.SizeX + 37.0f;
-      g_connected[i * kBlockCount + j] = linked ? 1 : 0;
+      g_connected[i * kBlockCount + j] = AcrossOneStreet(a, b) ? 1 : 0;
     }
   }
   // The ferry between the strand and the docks.
@@ -243,6 +251,10 @@ void BuildBlockConnectivity() {
 bool IsBlockConnected(int from, int to) {
   if (from < 0 || from >= kBlockCount || to < 0 || to >= kBlockCount) return false;
   return g_connected[from * kBlockCount + to] != 0;
+}
+
+bool IsFootpathLink(int from, int to) {
+  return IsBlockConnected(from, to) && !AcrossOneStreet(g_Blocks[from], g_Blocks[to]);
 }
 
 void SetBlockPathDepthLimit(int32_t limit) { g_subwayThreshold = limit; }

@@ -9,9 +9,22 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "engine/core/error.h"
+#include "engine/files/save_game.h"
+#include "engine/core/run_state.h"
+#include "engine/files/text_bank.h"
+#include "engine/input/camera_controller.h"
+#include "script/profiles.h"
+#include "script/script.h"
+#include "session/session_state.h"
+#include "sound/game_sound.h"
+#include "ui/game_requests.h"
+#include "ui/interface_assets.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
 #include "session/player.h"
 #include "session/scenarios.h"
 #include "ui/buttons.h"
@@ -19,6 +32,7 @@
 #include "ui/edit_box.h"
 #include "ui/list_box.h"
 #include "ui/text_rect.h"
+#include "ui/ui_services.h"
 
 const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\ingame_menu.tm",  "gamedata2\\frontend\\main_menu.tm",
@@ -40,15 +54,70 @@ int32_t& FrontEndGameMode() {
   return mode;
 }
 
+namespace {
+
+struct FrontEndModeRecord {
+  int32_t mode = 0;
+  template <class V>
+  void Visit(V& v) {
+    v.I32(mode, {0, 2, "game mode"});
+  }
+};
+
+}  // namespace
+
+void RegisterFrontEndSaveHooks() {
+  RegisterSaveHook(kSaveFrontEnd, [] { WriteRecordChunk(kChunkFrontEnd, FrontEndModeRecord{FrontEndGameMode()}); });
+  RegisterRecordChunk<FrontEndModeRecord>(
+      kChunkFrontEnd, 4, [](const FrontEndModeRecord& r) { FrontEndGameMode() = r.mode; }, 1);
+}
+
 using namespace frontend_pages;
 
 namespace {
 
-constexpr int32_t kScreenModeCity = 0;
-constexpr int32_t kScreenModeMenu = 4;
+constexpr int32_t kOrbitCameraMode = 15;
+
+// The camera the in-game menu covered, put back when the game resumes.
+CameraState& SavedMenuCamera() {
+  static CameraState saved{};
+  return saved;
+}
+
+// The token page's rows as the players' setup rows the level start reads.
+void FillPlayerSetupRows(const TokenRows& rows) {
+  CPlayerTable& players = PlayerTable();
+  players.ClearPlayerSetupRows();
+  for (int32_t n = 0; n < kSetupRows; ++n) {
+    const TokenRow& row = rows[size_t(n)];
+    if (row.kind == -1) continue;
+    PlayerSetupRow& r = players.SetupRow(n);
+    r = PlayerSetupRow{};
+    r.kind = row.kind == 0 ? kPlayerHuman : kPlayerComputer;
+    r.character = row.token;
+    r.difficulty = row.option;
+    std::strncpy(r.name, row.name.c_str(), sizeof r.name - 1);
+  }
+}
+
+// FindLevel(id).targets[difficulty + 1] of the levels table, when the
+// front end's script has loaded it (0 when unknown).
+int32_t LevelTarget(int32_t id, int32_t difficulty) {
+  lua_State* state = Script().State();
+  if (state == nullptr) return 0;
+  const int top = lua_gettop(state);
+  int32_t target = 0;
+  if (lua_getglobal(state, "FindLevel") == LUA_TFUNCTION) {
+    lua_pushinteger(state, id);
+    if (Script().Call(1, 1) && lua_istable(state, -1) && lua_getfield(state, -1, "targets") == LUA_TTABLE &&
+        lua_rawgeti(state, -1, difficulty + 1) == LUA_TNUMBER)
+      target = int32_t(lua_tointeger(state, -1));
+  }
+  lua_settop(state, top);
+  return target;
+}
 constexpr int32_t kIdleFrames = 6000;
 constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
-constexpr int32_t kRadioOn = 5, kRadioOff = 9;
 
 // A level's name or description: the scripts give a text id (kept as its
 // digits) or the text itself.
@@ -174,7 +243,7 @@ class CMainMenuScreen : public CFrontEndPage {
   void OnOpen() override {
     idle = 0;
     StartFrontEndScene();
-    const std::string name = Game().ProfileName();
+    const std::string name = ProfileName();
     buttons[0]->label.Clear();
     buttons[0]->label.AddTextIdArgs1(1604, TextArg(name.c_str()));
   }
@@ -182,7 +251,7 @@ class CMainMenuScreen : public CFrontEndPage {
     if (type == kMsgFrameTick) {
       if (++idle >= kIdleFrames) {
         Close();
-        Game().PlayCutScene("flyby1");
+        PostGameRequest(FlybyRequest{});
       }
       return 1;
     }
@@ -203,7 +272,7 @@ class CMainMenuScreen : public CFrontEndPage {
     Screens().Ask(1765, 1766, 2, [this](int32_t button) {
       if (button != 0) return;
       Close();
-      Game().Quit();
+      PostGameRequest(QuitRequest{});
     });
   }
   int32_t idle = 0;
@@ -223,13 +292,13 @@ class CInGameMenuScreen : public CFrontEndPage {
   }
   void OnOpen() override {
     const ScenarioEntry* level = ScenarioManager().Current();
-    Enable(buttons[1], InGameSaveAllowed(level != nullptr && level->tutorial, Game().NetworkGame()));
-    cover.Cover(Game());
+    Enable(buttons[1], InGameSaveAllowed(level != nullptr && level->tutorial, NetworkGame()));
+    cover.Cover();
   }
   // Back to the game as it was (the menu's key closes it the same way).
   void Resume() {
-    Game().RestoreCamera();
-    cover.Uncover(Game());
+    g_CameraState = SavedMenuCamera();
+    cover.Uncover();
     Close();
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
@@ -241,8 +310,8 @@ class CInGameMenuScreen : public CFrontEndPage {
       Screens().Ask(1763, 1764, 2, [this](int32_t button) {
         if (button != 0) return;
         Close();
-        cover.Release(Game());
-        Game().EndGame();
+        cover.Release();
+        PostGameRequest(EndGameRequest{});
       });
     return 1;
   }
@@ -337,8 +406,8 @@ class CScenarioSelectScreen : public CFrontEndPage {
     for (int32_t i = 0; i < 3; ++i) {
       const UIRect t = ElementRect(toggles[i]);
       radios[size_t(i)] = CreateRadioButton(kEasy + i, t.x1, t.y1, t.x2, t.y2);
-      radios[size_t(i)]->imageOn = kRadioOn;
-      radios[size_t(i)]->imageOff = kRadioOff;
+      radios[size_t(i)]->imageOn = kRadioOnImage;
+      radios[size_t(i)]->imageOff = kRadioOffImage;
       Text(15 + i, labels[i], names[i], 1, 3);
     }
     for (int32_t i = 0; i < 3; ++i) {
@@ -457,8 +526,8 @@ class CTokenSelectScreen : public CFrontEndPage {
   void ShowNames() {
     for (int32_t n = 0; n < kSetupRows; ++n) {
       TokenRow& row = rows[size_t(n)];
-      if (row.kind == 0) row.name = Game().ProfileName().empty() ? Game().Text(1760) : Game().ProfileName();
-      else if (row.kind == 1 && row.token >= 0) row.name = Game().Text(TokenInfoRow(row.token).nameText);
+      if (row.kind == 0) row.name = ProfileName().empty() ? MenuText(1760) : ProfileName();
+      else if (row.kind == 1 && row.token >= 0) row.name = MenuText(TokenInfoRow(row.token).nameText);
       if (row.name.size() > 31) row.name.resize(31);
       if (row.kind == -1) Show(names[size_t(n)], 1755);
       else Show(names[size_t(n)], row.name);
@@ -480,11 +549,11 @@ class CTokenSelectScreen : public CFrontEndPage {
     if (e != nullptr) {
       PlayerTable().ClearPlayerSetupRows();
       const std::string script = "scripts\\" + e->folder + "\\players.lua";
-      const bool ran = Game().RunScript(script.c_str(), !e->tutorial);
+      const bool ran = RunMenuScript(script.c_str(), !e->tutorial);
       TakeScriptRows();
       if (!e->tutorial || !ran) {
         rows[0].kind = 0;
-        rows[0].token = e->tutorial ? 0 : Game().RememberedToken();
+        rows[0].token = e->tutorial ? 0 : RememberedToken();
         if (rows[0].token < 0 || rows[0].token >= kTokenCount) rows[0].token = 0;
       }
       ResolveTokenClashes(rows);
@@ -498,14 +567,13 @@ class CTokenSelectScreen : public CFrontEndPage {
       if (e->tutorial) TryStart();
     }
   }
-  bool TryStart() {
-    if (!TokenRowsReady(rows)) return false;
+  // The rows become the players' setup rows and the game is asked to start;
+  // this page opens again when the level does not start.
+  void TryStart() {
+    if (!TokenRowsReady(rows)) return;
     Close();
-    if (!Game().StartLevel(rows)) {
-      Open();
-      return false;
-    }
-    return true;
+    FillPlayerSetupRows(rows);
+    PostGameRequest(StartLevelRequest{kPageTokens});
   }
   void DrawPage() override {
     Band("SP_TOKEN_PLAYER_BACKING", kBacking, kBacking);
@@ -532,12 +600,31 @@ class CTokenSelectScreen : public CFrontEndPage {
       } else {
         DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
+      // A used row carries its seat mark, the player's or a computer's; an
+      // open seat none.
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_TOGGLE_P%d", n + 1);
+      if (row.kind != -1) DrawImageInRect(At(element), row.kind == 0 ? kHumanSeatImage : kComputerSeatImage);
+    }
+  }
+  // A press on a used row describes its token (the last row under the mouse).
+  void DescribeRowUnderMouse() {
+    char element[40];
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
+      const UIRect r = At(element);
+      const UiMouse& m = Ui().mouse;
+      const bool inside = m.x >= r.x1 && m.x < r.x2 && m.y >= r.y1 && m.y < r.y2;
+      if (inside && rows[size_t(n)].kind != -1) Describe(n);
     }
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
       ++frames;
       return 1;
+    }
+    if (type == kMsgLeftPressed) {
+      DescribeRowUnderMouse();
+      return 0;
     }
     if (type != kNotifyClicked) return 0;
     switch (id) {
@@ -546,7 +633,7 @@ class CTokenSelectScreen : public CFrontEndPage {
         if (rows[0].kind == -1) break;
         StepHumanToken(rows, id == kLeft ? -1 : 1);
         ShowNames();
-        Game().RememberToken(rows[0].token);
+        RememberToken(rows[0].token);
         Describe(0);
         break;
       case kBack: {
@@ -610,9 +697,9 @@ class CNewProfileScreen : public CNameEntryPage {
     }
     Close();
     ProfileList listed;
-    listed.Refresh(Game().ProfileName(), 1);
+    listed.Refresh(ProfileName(), 1);
     const NameAnswer answer = AnswerNewProfile(name, listed);
-    if (answer != NameAnswer::kCreate || !Game().CreateProfile(name)) {
+    if (answer != NameAnswer::kCreate || !PlayerProfile().CreateNew(name)) {
       // A name in use, or one a folder cannot take: say so, then back here.
       const bool duplicate = answer == NameAnswer::kDuplicate;
       Screens().Ask(duplicate ? 1741 : 1797, duplicate ? 1742 : 1798, 1, [this](int32_t) {
@@ -669,11 +756,6 @@ CFrontEndScreens::~CFrontEndScreens() {
 
 void CFrontEndScreens::SetLayoutModels(std::vector<LayoutModel> models) { models_ = std::move(models); }
 
-FrontEndServices& CFrontEndScreens::Services() {
-  static FrontEndServices none;
-  return services_ ? *services_ : none;
-}
-
 void CFrontEndScreens::CreatePanels() {
   if (created) return;
   created = true;
@@ -723,36 +805,34 @@ CFrontEndScreens& FrontEndScreens() {
 
 void StartFrontEndScene() {
   CFrontEndScreens& fe = FrontEndScreens();
-  FrontEndServices& game = fe.Services();
-  game.StartMenuMusic();
+  ListDecadeTracks();
+  GameSound().PlayMusic("music_intro.wma");
   if (fe.orbitCameraOnce) {
     fe.orbitCameraOnce = false;
-    const float h = game.AlternativeCameraHeight() ? 15.0f : 5.0f;
-    game.SetOrbitCamera(-53.0f, h, 44.0f, 30.0f, 30.0f, 0.0005f);
+    SetOrbitCamera(-53.0f, 5.0f, 44.0f, 30.0f, 30.0f, 0.0005f, true);
   }
-  game.OrbitCameraMode();
+  CamSetMode(kOrbitCameraMode);
 }
 
 void EnterFrontEnd() {
   CFrontEndScreens& fe = FrontEndScreens();
-  FrontEndServices& game = fe.Services();
   fe.CreatePanels();
-  if (!game.GameRunning()) {
+  if (!RunState().gameRunning) {
     if (fe.IsOpen(kPageMainMenu)) return;
-    game.SetScreenMode(kScreenModeMenu);
+    SetScreenMode(kScreenMenu);
     // Until a profile is chosen on the login page, a run with none current
     // makes one.
-    const bool none = game.ProfileCount() == 0 || game.ProfileName().empty();
+    const bool none = ListProfiles().empty() || ProfileName().empty();
     const int32_t page = none ? kPageNewProfile : kPageMainMenu;
     fe.Page(page)->Open();
     fe.MoveToFront(fe.Page(page));
-    game.RunScript("scripts\\frontend\\hub.lua", true);
+    RunMenuScript("scripts\\frontend\\hub.lua", true);
     return;
   }
   if (fe.IsOpen(kPageMainMenu)) {
     fe.Page(kPageMainMenu)->Close();
-    game.SetScreenMode(kScreenModeCity);
-    game.RemovePause();
+    SetScreenMode(kScreenCity);
+    if (GamePauseState().Count(0) > 0) GamePauseState().RemoveReason(0);
     return;
   }
   auto* menu = static_cast<CInGameMenuScreen*>(fe.Page(kPageInGameMenu));
@@ -761,7 +841,7 @@ void EnterFrontEnd() {
     menu->Resume();
     return;
   }
-  game.SaveCamera();
+  SavedMenuCamera() = g_CameraState;
   menu->Open();
   fe.MoveToFront(menu);
 }
@@ -771,7 +851,7 @@ void ReturnToFrontEnd(bool tutorial, bool finished, bool network) {
   fe.CreatePanels();
   for (CPanel* p : fe.Panels()) p->Close();
   while (fe.modalCount > 0) fe.PopModal();
-  fe.Services().SetScreenMode(kScreenModeMenu);
+  SetScreenMode(kScreenMenu);
   CPanel* page = fe.Page(tutorial   ? kPageTutorials
                          : finished ? kPageStatistics
                          : network  ? kPageNetworkSessions
@@ -789,9 +869,21 @@ void ResetFrontEnd() {
 
 namespace frontend_pages {
 
+bool GameRunning() { return RunState().gameRunning; }
+bool NetworkGame() { return Session().networkSession; }
+std::string ProfileName() { return PlayerProfile().name; }
+std::string MenuText(int32_t id) {
+  std::string out;
+  if (!InterfaceTextSystem().GetTextAscii(out, id)) return {};
+  return out;
+}
+int32_t RememberedToken() { return PlayerProfile().PreferredCharacter; }
+void RememberToken(int32_t token) { PlayerProfile().PreferredCharacter = token; }
+bool RunMenuScript(const char* path, bool reportErrors) { return Script().RunFile(path, reportErrors); }
+
 void ShowLevelName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
-void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal) {
-  if (goal <= 0) goal = FrontEndScreens().Services().LevelTarget(e.id, ScenarioManager().Difficulty());
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal, int32_t difficulty) {
+  if (goal <= 0) goal = LevelTarget(e.id, difficulty < 0 ? ScenarioManager().Difficulty() : difficulty);
   ShowEntryText(t, e.description, goal);
 }
 

@@ -2,9 +2,11 @@
 // The front end: the set of full-screen menu pages over the menu scene
 // (CFrontEndScreens), how the game enters it (EnterFrontEnd), the menu
 // scene's music and camera (StartFrontEndScene) and the yes/no question
-// every page asks through the front end's prompt. The game root installs
-// FrontEndServices: what the pages ask of the game (starting a level,
-// quitting, the camera, the music), so this library stays below the app.
+// every page asks through the front end's prompt. The pages read and set
+// what lies below them (run state, screen mode, pause, profile, camera,
+// music) directly; what they ask of the game above (start a level, save,
+// load, end, quit) goes as a GameRequest (ui/game_requests.h), and the game
+// root answers through SaveGameAnswered and LoadGameFailed.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,48 +15,6 @@
 #include "frontend/token_choice.h"
 #include "ui/layout_model.h"
 #include "ui/panel_manager.h"
-
-class FrontEndServices {
- public:
-  virtual ~FrontEndServices() = default;
-  virtual bool GameRunning() { return false; }
-  virtual bool NetworkGame() { return false; }
-  virtual int32_t ScreenMode() { return 0; }
-  virtual void SetScreenMode(int32_t) {}
-  virtual void AddPause() {}
-  virtual void RemovePause() {}
-  // How many profiles the profiles folder holds.
-  virtual int32_t ProfileCount() { return 0; }
-  virtual std::string ProfileName() { return {}; }
-  virtual bool CreateProfile(const std::string&) { return false; }
-  // Runs a script file in the front end's state; false when it failed.
-  virtual bool RunScript(const char*, bool /*reportErrors*/) { return true; }
-  virtual void StartMenuMusic() {}
-  virtual void SetOrbitCamera(float, float, float, float, float, float) {}
-  virtual void OrbitCameraMode() {}
-  virtual void SaveCamera() {}
-  virtual void RestoreCamera() {}
-  virtual void PlayCutScene(const char*) {}
-  // After PlayCutScene: the cut scene ends with the credits roll.
-  virtual void RequestCutSceneCredits() {}
-  virtual bool AlternativeCameraHeight() { return false; }
-  virtual void Quit() {}
-  // Starts the scenario manager's current level with the setup rows given.
-  virtual bool StartLevel(const TokenRows&) { return false; }
-  // Starts it with the player setup rows as they stand (the lobby's).
-  virtual bool StartSetUpLevel() { return false; }
-  // Ends the running game, not finished.
-  virtual void EndGame() {}
-  // Saves and loads "profiles\<profile>\<file>"; false when it failed.
-  virtual bool SaveGame(const std::string&) { return false; }
-  virtual bool LoadGame(const std::string&) { return false; }
-  virtual std::string Text(int32_t id) { return std::to_string(id); }
-  // The objective's target of a level at a difficulty (0 when unknown), for
-  // the descriptions that name it.
-  virtual int32_t LevelTarget(int32_t /*id*/, int32_t /*difficulty*/) { return 0; }
-  virtual int32_t RememberedToken() { return 0; }
-  virtual void RememberToken(int32_t) {}
-};
 
 // The screen set's pages, in the set's order (the index of each model).
 enum FrontEndPage : int32_t {
@@ -88,8 +48,11 @@ enum FrontEndPage : int32_t {
 extern const char* const kFrontEndLayoutFiles[kFrontEndPageCount];
 
 // FrontEndGameMode: 0 network game, 1 single player set up on the host
-// page, 2 quick single player (the sandbox).
+// page, 2 quick single player (the sandbox). 0 at start-up and once a game
+// ends; saved with the game (a save without it loads as 0).
 int32_t& FrontEndGameMode();
+// Registers the game mode's save chunk.
+void RegisterFrontEndSaveHooks();
 
 class CFrontEndScreens : public CPanelManager {
  public:
@@ -98,8 +61,6 @@ class CFrontEndScreens : public CPanelManager {
   void CreatePanels() override;
 
   void SetLayoutModels(std::vector<LayoutModel> models);
-  void SetServices(FrontEndServices* services) { services_ = services; }
-  FrontEndServices& Services();
 
   CPanel* Page(int32_t page) const;
   bool IsOpen(int32_t page) const;
@@ -119,7 +80,6 @@ class CFrontEndScreens : public CPanelManager {
   struct Pages;
   Pages* pages_;
   std::vector<LayoutModel> models_;
-  FrontEndServices* services_ = nullptr;
 };
 
 CFrontEndScreens& FrontEndScreens();
@@ -133,5 +93,10 @@ void ReturnToFrontEnd(bool tutorial, bool finished = false, bool network = false
 // The statistics page over the running game (the view panel's results
 // button); nothing when it is open already.
 void ShowStatistics();
+// The game's answers to a SaveGameRequest and a failed LoadGameRequest: the
+// save page's list again and, when it failed, a notice naming the file and
+// the reason (the warnings the attempt raised; empty: none given).
+void SaveGameAnswered(const std::string& file, bool saved, const std::string& reason);
+void LoadGameFailed(const std::string& file, const std::string& reason);
 // Tests and the program's end: every page closed, the set forgotten.
 void ResetFrontEnd();

@@ -20,6 +20,10 @@ namespace frontend_pages {
 // Backing colours of the pages (ARGB).
 constexpr uint32_t kBacking = 0xBB000A28;
 constexpr uint32_t kGreyTop = 0xFF909090, kGreyBottom = 0x80909090;
+// Every page's radio buttons: a round button, empty when off, green when on.
+constexpr int32_t kRadioOnImage = 175, kRadioOffImage = 174;
+// The seat marks of the player rows: a person, and the computer.
+constexpr int32_t kHumanSeatImage = 259, kComputerSeatImage = 258;
 
 // A row of the tables pages build their large buttons from (index = id).
 struct MenuButtonDef {
@@ -44,7 +48,6 @@ class CFrontEndPage : public CPanel {
   virtual void DrawPage() {}
   std::vector<CTextRect*> texts;
   CFrontEndScreens& Screens() { return FrontEndScreens(); }
-  FrontEndServices& Game() { return FrontEndScreens().Services(); }
   UIRect At(const char* element) const { return MovedRect(ElementRect(element), LayoutEntity()); }
   void Band(const char* element, uint32_t top, uint32_t bottom) { DrawBand(At(element), top, bottom); }
   // A player row's band in its token's colour, or grey without a token.
@@ -132,13 +135,27 @@ class CNameEntryPage : public CFrontEndPage {
   CEditBox* box = nullptr;
 };
 
+// What the pages read of the game below them, in one place each.
+bool GameRunning();
+bool NetworkGame();
+std::string ProfileName();
+// A text of the interface's text bank as plain characters (empty: none).
+std::string MenuText(int32_t id);
+// The profile's remembered token and its update.
+int32_t RememberedToken();
+void RememberToken(int32_t token);
+// Runs a script file in the front end's state; false when it failed.
+bool RunMenuScript(const char* path, bool reportErrors);
+
 // A level's name or description as the scripts give it: a text id (kept as
 // its digits) or the text itself. The description's format names the
 // objective's target at the chosen difficulty ("%c%d" and the like).
 void ShowLevelName(CTextRect* t, const ScenarioEntry& e);
 // The level's description with its target: the goal given (a network
 // host's choice), or the level's own target at the difficulty when none.
-void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal = 0);
+// The level's description with its target: `goal` when given, else the
+// level's own at `difficulty` (the current one when negative).
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal = 0, int32_t difficulty = -1);
 
 }  // namespace frontend_pages
 

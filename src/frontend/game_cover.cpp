@@ -1,30 +1,30 @@
 #include "frontend/game_cover.h"
 
-#include "frontend/front_end.h"
+#include "engine/core/run_state.h"
+#include "session/session_state.h"
+#include "visuals/overlay/frame_draw.h"
 
-namespace {
-constexpr int32_t kMenuOverlay = 4;
-}
-
-void GameCover::Cover(FrontEndServices& game) {
-  if (!game.GameRunning()) return;
-  if (game.ScreenMode() != kMenuOverlay) {
-    rememberedMode_ = game.ScreenMode();
-    game.SetScreenMode(kMenuOverlay);
+void GameCover::Cover() {
+  if (!RunState().gameRunning) return;
+  if (GetScreenMode() != kScreenMenu) {
+    rememberedMode_ = GetScreenMode();
+    SetScreenMode(kScreenMenu);
   }
-  if (!game.NetworkGame() && !holdsPause_) {
-    game.AddPause();
+  // A reset (a new game, a load) may have cleared the pause it held.
+  if (GamePauseState().Count(0) == 0) holdsPause_ = false;
+  if (!Session().networkSession && !holdsPause_) {
+    GamePauseState().AddReason(0);
     holdsPause_ = true;
   }
 }
 
-void GameCover::Uncover(FrontEndServices& game) {
-  if (game.GameRunning()) game.SetScreenMode(rememberedMode_);
-  Release(game);
+void GameCover::Uncover() {
+  if (RunState().gameRunning) SetScreenMode(rememberedMode_);
+  Release();
 }
 
-void GameCover::Release(FrontEndServices& game) {
+void GameCover::Release() {
   if (!holdsPause_) return;
-  game.RemovePause();
+  if (GamePauseState().Count(0) > 0) GamePauseState().RemoveReason(0);
   holdsPause_ = false;
 }

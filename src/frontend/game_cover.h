@@ -5,18 +5,16 @@
 // running under them.
 #include <cstdint>
 
-class FrontEndServices;
-
 class GameCover {
  public:
   // With a game running: remembers the screen mode unless the menu overlay is
   // up already, shows the overlay, and outside a network game holds one pause
   // (however often the page is opened again before it is uncovered).
-  void Cover(FrontEndServices& game);
+  void Cover();
   // Back to the remembered screen mode and lets go of the pause it holds.
-  void Uncover(FrontEndServices& game);
+  void Uncover();
   // Lets go of the pause without touching the screen mode (the game ends).
-  void Release(FrontEndServices& game);
+  void Release();
   bool HoldsPause() const { return holdsPause_; }
   int32_t RememberedMode() const { return rememberedMode_; }
 

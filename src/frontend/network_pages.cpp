@@ -13,6 +13,7 @@
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "frontend/front_end_page.h"
+#include "frontend/level_marks.h"
 #include "session/chat_log.h"
 #include "session/game_messages.h"
 #include "session/goals.h"
@@ -20,6 +21,7 @@
 #include "session/scenarios.h"
 #include "session/session_state.h"
 #include "ui/edit_box.h"
+#include "ui/game_requests.h"
 #include "ui/list_box.h"
 #include "ui/money_format.h"
 #include "ui/panel_manager.h"
@@ -48,7 +50,7 @@ bool NetworkMode() { return FrontEndGameMode() == 0; }
 void ShowDifficultyAndGoal(CTextRect* t, int32_t difficulty, int32_t goalType, int32_t goal) {
   // One line: the difficulty's name, then the value.
   const std::string value = GoalShownAsMoney(goalType) ? FormatMoney(goal) : std::to_string(goal);
-  CFrontEndPage::Show(t, FrontEndScreens().Services().Text(DifficultyGoalText(difficulty)) + "  " + value);
+  CFrontEndPage::Show(t, MenuText(DifficultyGoalText(difficulty)) + "  " + value);
 }
 
 void ShowGoalValue(CTextRect* t, int32_t goalType, uint32_t value) {
@@ -273,8 +275,8 @@ class CNetworkHostScreen : public CFrontEndPage {
     for (int32_t i = 0; i < 3; ++i) {
       const UIRect t = ElementRect(toggles[i]);
       radios[size_t(i)] = CreateRadioButton(kEasy + i, t.x1, t.y1, t.x2, t.y2);
-      radios[size_t(i)]->imageOn = 5;
-      radios[size_t(i)]->imageOff = 9;
+      radios[size_t(i)]->imageOn = kRadioOnImage;
+      radios[size_t(i)]->imageOff = kRadioOffImage;
       Text(30 + i, labels[i], names[i], 1, 3);
     }
     for (int32_t i = 0; i < 3; ++i) {
@@ -288,7 +290,7 @@ class CNetworkHostScreen : public CFrontEndPage {
     FrontEndNetwork& net = FrontEndNet();
     const bool fromCommandLine = NetworkMode() && net.StartedWithNetworkOptions();
     // The session's name starts as the profile's.
-    if (sessionName.empty()) sessionName = Game().ProfileName().substr(0, 16);
+    if (sessionName.empty()) sessionName = ProfileName().substr(0, 16);
     nameBox->SetText(fromCommandLine ? net.SessionNameOption() : sessionName);
     nameBox->clickable = !fromCommandLine;
     ids.clear();
@@ -356,6 +358,9 @@ class CNetworkHostScreen : public CFrontEndPage {
       Band(l, kLabelBacking, kLabelBacking);
     for (const char* i : {"NETWORK_HOST_INFO1", "NETWORK_HOST_INFO4", "NETWORK_HOST_SESS_BLUE2"})
       Band(i, kInfoBacking, kInfoBacking);
+    // The cups over the difficulties: what winning at each one earns.
+    const char* cups[3] = {"NETWORK_HOST_EASY_CUP", "NETWORK_HOST_MEDIUM_CUP", "NETWORK_HOST_HARD_CUP"};
+    for (int32_t i = 0; i < 3; ++i) DrawImageInRect(At(cups[i]), kCupImage[i]);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (type == kNotifyListItem && id == kList) {
@@ -412,7 +417,7 @@ class CNetworkChatScreen : public CFrontEndPage {
       };
       left[size_t(s)] = SmallButton(this, 2 * s, at("NETWORK_CHAT_LEFT_BUTT_P%d"), "<");
       right[size_t(s)] = SmallButton(this, 2 * s + 1, at("NETWORK_CHAT_RIGHT_BUTT_P%d"), ">");
-      toggles[size_t(s)] = SmallButton(this, kToggle + s, at("NETWORK_CHAT_TOGGLE_P%d"), "~");
+      toggles[size_t(s)] = SmallButton(this, kToggle + s, at("NETWORK_CHAT_TOGGLE_P%d"), "");
       readyBoxes[size_t(s)] = SmallButton(this, kReady + s, at("NETWORK_CHAT_CHECKBOX_P%d"), "");
       const UIRect n = at("NETWORK_CHAT_NAMESLOT_P%d");
       names[size_t(s)] = CreateEditBox(s, n.x1, n.y1, n.x2, n.y2);
@@ -453,7 +458,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     lobby.network = Session().networkSession;
     lobby.localSlot = lobby.hostOrSingle ? 0 : -1;
     for (CEditBox* b : names) {
-      b->SetText(Game().Text(kOpenSlotText));
+      b->SetText(MenuText(kOpenSlotText));
       b->clickable = false;
     }
     start->visible = lobby.hostOrSingle;
@@ -488,7 +493,7 @@ class CNetworkChatScreen : public CFrontEndPage {
       toggles[size_t(s)]->visible = lobby.hostOrSingle && !local;
       names[size_t(s)]->clickable = local;
       if (!local || Screens().focusedEditBox != names[size_t(s)])
-        names[size_t(s)]->SetText(slot.kind == kSlotOpen ? Game().Text(kOpenSlotText) : slot.name);
+        names[size_t(s)]->SetText(slot.kind == kSlotOpen ? MenuText(kOpenSlotText) : slot.name);
     }
     WriteRows();
     if (lobby.hostOrSingle && Session().networkSession && NetworkMode()) PublishSession();
@@ -553,9 +558,16 @@ class CNetworkChatScreen : public CFrontEndPage {
     UpdateAfterChange();
     if (keepToken) SendPlayerSetup(0);
   }
+  // A computer is called by its token's character, whichever token it holds.
+  void NameComputersByToken() {
+    for (LobbySlot& slot : lobby.slots)
+      if (slot.kind == kSlotComputer && slot.token >= 0 && slot.token < kTokenCount)
+        slot.name = MenuText(TokenInfoRow(slot.token).nameText);
+  }
   void SendPlayerSetup(int32_t s) {
     if (lobby.hostOrSingle) {
       lobby.ResolveTokenClashes();
+      NameComputersByToken();
       UpdateAfterChange();
       LobbySetupMsg m;
       for (int32_t i = 0; i < kSetupRows; ++i) {
@@ -604,7 +616,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     if (!lobby.hostOrSingle || s == LocalSlot()) return;
     const LobbySlot before = lobby.slots[size_t(s)];
     if (before.kind == kSlotHuman) Post(LobbyLeaveMsg{PlayerIndex{s}, PlayerIndex{LocalSlot()}});
-    lobby.Toggle(s, Game().Text(kComputerSlotText));
+    lobby.Toggle(s, MenuText(kComputerSlotText));
     SendPlayerSetup(s);
   }
   void ToggleReady() {
@@ -659,10 +671,7 @@ class CNetworkChatScreen : public CFrontEndPage {
     if (Session().networkSession) FrontEndNet().EnableJoining(false);
     Post(GameStartMsg{seed, e->id, Session().executableVersion});
     Close();
-    if (!Game().StartSetUpLevel()) {
-      Open();
-      return;
-    }
+    PostGameRequest(StartLevelRequest{kPageNetworkLobby});
   }
   void DrawPage() override {
     Band("NETWORK_CHAT_PLAYER_BACK", kBacking, kBacking);
@@ -686,6 +695,15 @@ class CNetworkChatScreen : public CFrontEndPage {
       Band(element, kInfoBacking, kInfoBacking);
       std::snprintf(element, sizeof element, "NETWORK_CHAT_TINT_SLOT%d", s + 1);
       TokenBand(element, slot.Used() ? slot.token : -1);
+      if (slot.kind == kSlotClosed) DrawRect2DSolid(At(element), 0xAA000000, 0.6f);
+      if (slot.Used() && slot.token >= 0 && slot.token < kTokenCount) {
+        std::snprintf(element, sizeof element, "NETWORK_CHAT_TOKEN_P%d", s + 1);
+        DrawImageInRect(At(element), TokenInfoRow(slot.token).tokenImage);
+      }
+      // The toggle shows who holds the seat: a person or the computer.
+      std::snprintf(element, sizeof element, "NETWORK_CHAT_TOGGLE_P%d", s + 1);
+      if (slot.kind == kSlotHuman) DrawImageInRect(At(element), kHumanSeatImage);
+      if (slot.kind == kSlotComputer) DrawImageInRect(At(element), kComputerSeatImage);
     }
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
@@ -790,8 +808,8 @@ void CNetworkHostScreen::Host() {
   }
   OpenLobbyFrom(this);
   std::string player = FrontEndNet().PlayerName();
-  if (player.empty()) player = Game().ProfileName();
-  int32_t token = Game().RememberedToken();
+  if (player.empty()) player = ProfileName();
+  int32_t token = RememberedToken();
   if (token < 0 || token >= kTokenCount) token = 0;
   Lobby().SetPlayerSlot(0, FrontEndNet().LocalId(), player, token, kSlotHuman, 0);
 }

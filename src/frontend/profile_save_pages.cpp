@@ -15,6 +15,7 @@
 #include "script/profiles.h"
 #include "session/scenarios.h"
 #include "ui/edit_box.h"
+#include "ui/game_requests.h"
 #include "ui/game_panels.h"
 #include "ui/list_box.h"
 #include "ui/money_format.h"
@@ -32,8 +33,8 @@ constexpr int32_t kSaveFailedTitle = 1801, kSaveFailedText = 1802;
 constexpr int32_t kNoReasonText = 3951;
 
 // The reason a save or load failed, as its report gave it.
-std::string Reason(const WarningCapture& warnings, FrontEndServices& game) {
-  return warnings.Text().empty() ? game.Text(kNoReasonText) : warnings.Text();
+std::string Reason(const std::string& warnings) {
+  return warnings.empty() ? MenuText(kNoReasonText) : warnings;
 }
 
 // A save's name as the list shows it: without ".sav".
@@ -176,7 +177,9 @@ class CSaveListPage : public CFrontEndPage {
     values[0]->AddText(info->shownName);
     if (info->scenario) {
       ShowLevelName(values[1], *info->scenario);
-      ShowLevelDescription(values[4], *info->scenario);
+      // The target the saved game is played for (a custom game's own), else
+      // the level's at the saved difficulty.
+      ShowLevelDescription(values[4], *info->scenario, info->goalTarget, info->difficulty);
     }
     char year[16];
     std::snprintf(year, sizeof year, "%d", info->year);
@@ -249,11 +252,9 @@ class CLoadGameScreen : public CSaveListPage {
     }
     if (type != kNotifyClicked) return 0;
     if (id == kLoad && saves.HighlightedSlot()) {
-      const std::string fileName = saves.HighlightedSlot()->fileName;
-      WarningCapture warnings;
-      if (Game().LoadGame(fileName)) Close();
-      else Screens().Ask(kLoadFailedTitle, kLoadFailedText, 1, nullptr, 0.0f,
-                         {ShownSaveName(fileName), Reason(warnings, Game())});
+      // The game closes the menus once it has loaded, or answers with
+      // LoadGameFailed.
+      PostGameRequest(LoadGameRequest{saves.HighlightedSlot()->fileName});
     } else if (id == kCancel) {
       Screens().Go(kPageLoad, kPageMainMenu);
     } else if (id == kDelete) {
@@ -287,14 +288,13 @@ class CSaveGameScreen : public CSaveListPage {
     Enable(buttons[kDelete], saves.ButtonsEnabled());
   }
   void DrawPage() override { DrawList(0xFF0000C0, 0x800000C0); }
-  // Writes the save and refreshes the page, or says that it failed.
-  void SaveAs(const std::string& fileName) {
-    WarningCapture warnings;
-    const bool saved = Game().SaveGame(fileName);
+  // Asks the game to write the save; it answers with SaveGameAnswered.
+  void SaveAs(const std::string& fileName) { PostGameRequest(SaveGameRequest{fileName}); }
+  // The list again, and a notice when the save failed.
+  void Answered(const std::string& fileName, bool saved, const std::string& reason) {
     Refresh();
     if (!saved)
-      Screens().Ask(kSaveFailedTitle, kSaveFailedText, 1, nullptr, 0.0f,
-                    {ShownSaveName(fileName), Reason(warnings, Game())});
+      Screens().Ask(kSaveFailedTitle, kSaveFailedText, 1, nullptr, 0.0f, {ShownSaveName(fileName), Reason(reason)});
   }
   void AskOverwrite() {
     const SaveSlot* slot = saves.HighlightedSlot();
@@ -399,7 +399,7 @@ class COptionsScreen : public CFrontEndPage {
     Text(10, "OPTIONS_TITLE_AREA", 1679, 4);
   }
   void OnOpen() override {
-    for (int32_t id = 0; id < 7; ++id) Enable(buttons[size_t(id)], !(Game().GameRunning() && OptionsNeedNoGame(id)));
+    for (int32_t id = 0; id < 7; ++id) Enable(buttons[size_t(id)], !(GameRunning() && OptionsNeedNoGame(id)));
   }
   void DrawPage() override { Band("OPTIONS_TITLE_AREA", 0xFF6E04AB, 0x806E04AB); }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
@@ -411,10 +411,9 @@ class COptionsScreen : public CFrontEndPage {
       case kBoard: Screens().Go(kPageOptions, kPageBoard); break;
       case kCredits:
         Close();
-        Game().PlayCutScene("flyby1");
-        Game().RequestCutSceneCredits();
+        PostGameRequest(FlybyRequest{true});
         break;
-      case kBack: Screens().Go(kPageOptions, Game().GameRunning() ? kPageInGameMenu : kPageMainMenu); break;
+      case kBack: Screens().Go(kPageOptions, GameRunning() ? kPageInGameMenu : kPageMainMenu); break;
       case kDefaults: RestoreDefaultOptions(PlayerProfile()); break;
       default: break;
     }
@@ -534,6 +533,14 @@ bool& NewProfileOpenedFromLogin() {
 }
 
 void RefreshLoginPage() { g_Login.Refresh(); }
+
+void SaveGameAnswered(const std::string& file, bool saved, const std::string& reason) {
+  g_Save.Answered(file, saved, reason);
+}
+
+void LoadGameFailed(const std::string& file, const std::string& reason) {
+  FrontEndScreens().Ask(kLoadFailedTitle, kLoadFailedText, 1, nullptr, 0.0f, {ShownSaveName(file), Reason(reason)});
+}
 
 CPanel* ProfileAndSavePage(int32_t page) {
   switch (page) {

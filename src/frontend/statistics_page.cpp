@@ -72,16 +72,16 @@ class CStatisticsScreen : public CFrontEndPage {
       b->imageOff = kHiddenPlayerImage;
       names[size_t(k)]->AddText(p->name);
     }
-    const bool running = Game().GameRunning();
+    const bool running = GameRunning();
     SetStatistic(FirstStatistic(GameGoal().kind, running));
     if (const ScenarioEntry* e = ScenarioManager().Current()) ShowLevelName(session, *e);
     else Show(session, " ");
-    cover.Cover(Game());
+    cover.Cover();
   }
 
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type != kNotifyClicked) return type == kNotifyToggleFlipped ? 1 : 0;
-    const bool all = AllStatisticsOffered(GameGoal().kind, Game().GameRunning());
+    const bool all = AllStatisticsOffered(GameGoal().kind, GameRunning());
     if (id == kLeft || id == kRight) SetStatistic(StepStatistic(statistic, id == kLeft ? -1 : 1, all));
     if (id == kOk) Leave();
     return 1;
@@ -91,11 +91,11 @@ class CStatisticsScreen : public CFrontEndPage {
   // from or the main menu.
   void Leave() {
     Close();
-    if (Game().GameRunning()) {
-      cover.Uncover(Game());
+    if (GameRunning()) {
+      cover.Uncover();
       return;
     }
-    cover.Release(Game());
+    cover.Release();
     const ScenarioEntry* e = ScenarioManager().Current();
     const int32_t next = e != nullptr && !e->tutorial && e->listFlag == 1 ? kPageScenarios : kPageMainMenu;
     Screens().Page(next)->Open();

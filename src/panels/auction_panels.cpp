@@ -29,9 +29,9 @@
 #include "ui/interface_controls.h"
 #include "ui/money_format.h"
 #include "ui/ui_services.h"
-#include "visuals/auction_room.h"
-#include "visuals/city_picking.h"
-#include "visuals/frame_draw.h"
+#include "visuals/scene/auction_room.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 
@@ -555,8 +555,7 @@ void CAuctionLayoutPanel::DrawSelf() {
     t.Clear();
     if (p == nullptr || p->kind != kPlayerComputer || figure == nullptr) continue;
     if (!ProjectFigurePoint(*figure, kTagRise, x, y)) continue;
-    const auto& link = PanelGameLinks().aiCharacterToken;
-    const int32_t second = link ? link(i) : -1;
+    const int32_t second = p->OtherCharacterToken();
     if (second < 0) continue;
     t.SetRect(x - 40 + 8 * float(i), y - 160, x + 40 + 8 * float(i), y - 120);
     t.AddText(TokenName(second));

@@ -21,7 +21,8 @@
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
 #include "ui/spin_arrow.h"
-#include "visuals/city_picking.h"
+#include "visuals/camera/city_picking.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -606,7 +607,7 @@ void CInfoBlockPage::RunRightsView() {
     panel->ModeButton(2)->SetPressed(false);
     view = kBlockViewLists;
     panel->ModeButton(0)->SetPressed(true);
-    if (PanelGameLinks().openConstruction) PanelGameLinks().openConstruction(b.Index);
+    OpenConstructionOnBlock(b.Index);
   }
 }
 

@@ -12,9 +12,9 @@
 #include "ui/draw_2d.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
-#include "visuals/scene_passes.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/scene/scene_passes.h"
 
 namespace {
 

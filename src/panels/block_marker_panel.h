@@ -11,7 +11,7 @@
 
 #include "engine/core/maths.h"
 #include "ui/panel.h"
-#include "visuals/building_tints.h"
+#include "visuals/architect/building_tints.h"
 
 class CBlock;
 class CTextRect;

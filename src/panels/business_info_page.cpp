@@ -25,8 +25,9 @@
 #include "ui/money_format.h"
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -285,7 +286,7 @@ void CInfoBusinessPage::SelectView(int32_t i) {
       panel->ModeButton(1)->SetPressed(false);
       panel->ModeButton(0)->SetPressed(true);
       panel->Close();
-      if (PanelGameLinks().openBusinessPanel) PanelGameLinks().openBusinessPanel();
+      OpenBusinessPanelForSelection();
       return;
     case kBusinessViewSell:
       openView(kBusinessViewSell);

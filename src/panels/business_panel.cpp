@@ -19,8 +19,8 @@
 #include "ui/hover_info.h"
 #include "ui/interface_controls.h"
 #include "ui/money_format.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include "ui/money_format.h"
 #include "ui/rich_text.h"
 #include "ui/scroll_bar.h"
-#include "visuals/city_picking.h"
-#include "visuals/scene_passes.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/scene/scene_passes.h"
 
 namespace {
 

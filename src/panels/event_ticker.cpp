@@ -8,7 +8,7 @@
 #include "panels/player_tokens.h"
 #include "session/player.h"
 #include "ui/draw_2d.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

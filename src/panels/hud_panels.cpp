@@ -4,8 +4,8 @@
 #include "panels/panel_links.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 #include "engine/scene/entity.h"
 
 #include "session/session_state.h"
@@ -71,16 +71,8 @@ namespace {
 // only the program's objects are reached from outside their sets.
 void LinkHudPanels(HudPanelObjects& h) {
   CCityOverviewPanel* overview = &h.overview;
-  PanelGameLinks().cityOverviewOpen = [overview] { return overview->open; };
   PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
   CSelectionInfoPanel* selection = &h.selection;
-  PanelGameLinks().showBlockPage = [selection](int32_t block) {
-    InfoSelection& s = CurrentInfoSelection();
-    s = InfoSelection{};
-    s.block = block;
-    selection->ShowPage(kInfoBlockPage);
-    selection->Open();
-  };
   // The picking code shows the page of what was clicked: the selection is
   // read from the picked object and building as they are now.
   PickTaskHooks().showInfoPage = [selection](int32_t page) {
@@ -99,14 +91,6 @@ void LinkHudPanels(HudPanelObjects& h) {
   };
   PickTaskHooks().reapplyInfoPage = [selection] { selection->ReapplyPageMode(); };
   CConstructionPanel* construction = &h.construction;
-  PanelGameLinks().openConstruction = [construction](int32_t block) {
-    if (CurrentInfoSelection().block != block) {
-      CurrentInfoSelection() = InfoSelection{};
-      CurrentInfoSelection().block = block;
-    }
-    construction->Open();
-  };
-  PanelGameLinks().openBusinessPanel = [] { OpenBusinessPanelForSelection(); };
   // The plot picking follows the construction panel's plot step.
   PickTaskHooks().lotSelectionFlag = [construction] { return construction->PlotPickingOff(); };
   PickTaskHooks().setLotSelectionFlag = [construction] { construction->PlotReleased(); };
@@ -230,6 +214,22 @@ ScreenModePanels& HudScreenModePanels() {
 
 CPromptPanel& CurrentPrompt() {
   return Session().gameState == kGameStateAuction ? HudPanels().auctionPrompt : HudPanels().prompt;
+}
+
+void ShowBlockPage(int32_t block) {
+  InfoSelection& s = CurrentInfoSelection();
+  s = InfoSelection{};
+  s.block = block;
+  HudPanels().selection.ShowPage(kInfoBlockPage);
+  HudPanels().selection.Open();
+}
+
+void OpenConstructionOnBlock(int32_t block) {
+  if (CurrentInfoSelection().block != block) {
+    CurrentInfoSelection() = InfoSelection{};
+    CurrentInfoSelection().block = block;
+  }
+  HudPanels().construction.Open();
 }
 
 void OpenBusinessPanelForSelection() {

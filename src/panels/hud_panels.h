@@ -29,7 +29,7 @@
 #include "session/game_events.h"
 #include "ui/game_panels.h"
 #include "ui/panel_manager.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 // The auction room's layout models, in its set's model order.
 enum AuctionLayoutModel : int32_t {
@@ -126,6 +126,11 @@ CPromptPanel& CurrentPrompt();
 // The business panel of the selected building: the rent panel for a
 // residence or a building without a business, else the business panel.
 void OpenBusinessPanelForSelection();
+// The selection panel opened on the block's page (the navigator's and the
+// ticker's way to a block).
+void ShowBlockPage(int32_t block);
+// The construction panel opened on the block (the block page's build step).
+void OpenConstructionOnBlock(int32_t block);
 // The auction room's panels follow the auction: the countdown while it is
 // announced, the room's panels while the room is up, the tags at each move.
 void FollowAuction(const AuctionEvent& event);

@@ -22,8 +22,10 @@
 #include "ui/interface_controls.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
-#include "visuals/frame_draw.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
+#include "ui/game_requests.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -35,10 +37,7 @@ constexpr int32_t kNavigatorTutorialEvent = 103;
 
 bool BlockShown(const CBlock& b) { return b.InUse && (b.MapMarks & kMarkHidden) == 0; }
 
-bool CityOverviewOpen() {
-  const auto& link = PanelGameLinks().cityOverviewOpen;
-  return link && link();
-}
+bool CityOverviewOpen() { return HudPanels().overview.open; }
 
 }  // namespace
 
@@ -199,7 +198,7 @@ int32_t CNavigatorPanel::OnEvent(int32_t type, int32_t, int32_t flag) {
     const bool click = type == kMsgLeftReleased && pressed && view.hoveredBlock >= 0 && !CityOverviewOpen();
     pressed = false;
     if (click) {
-      if (Ui().links.fireTutorialEvent) Ui().links.fireTutorialEvent(kNavigatorTutorialEvent);
+      UiGameSide().FireTutorialEvent(kNavigatorTutorialEvent);
       GoToBlock(view.hoveredBlock);
     }
   } else if (type == kMsgLeftPressed || (type == kNotifyClicked && flag == 0)) {
@@ -276,8 +275,8 @@ int32_t CNavButtonPanel::OnEvent(int32_t type, int32_t a, int32_t) {
     const bool fast = ToggleLogicSpeed();
     ApplyViewMode(fast);
     HoverInfo().SetTextId(fast ? 1145 : 1144);
-  } else if (a == kResultsButton && PanelGameLinks().showResults) {
-    PanelGameLinks().showResults();
+  } else if (a == kResultsButton) {
+    PostGameRequest(ShowStatisticsRequest{});
   }
   return 0;
 }

@@ -5,9 +5,10 @@
 #include "engine/input/camera_controller.h"
 #include "engine/scene/entity.h"
 #include "ui/hover_info.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
+#include "panels/hud_panels.h"
 
 PanelLinks& PanelGameLinks() {
   static PanelLinks links;
@@ -25,5 +26,5 @@ void GoToBlock(int32_t block) {
   if (base) SetBlockCameraTarget(base, 120.0f, 80.0f);
   else SetBlockCameraCentre(Vec3{b->CentreX, 0.0f, b->CentreZ}, 120.0f, 80.0f);
   CamSetMode(kCamBlock);
-  if (PanelGameLinks().showBlockPage) PanelGameLinks().showBlockPage(block);
+  ShowBlockPage(block);
 }

@@ -15,7 +15,7 @@
 #include "ui/buttons.h"
 #include "ui/money_format.h"
 #include "ui/rich_text.h"
-#include "visuals/city_picking.h"
+#include "visuals/camera/city_picking.h"
 
 namespace {
 

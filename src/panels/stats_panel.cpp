@@ -17,8 +17,8 @@
 #include "ui/interface_controls.h"
 #include "ui/money_format.h"
 #include "ui/ui_services.h"
-#include "visuals/frame_draw.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

@@ -12,11 +12,13 @@
 #include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
+#include "session/chance_cards.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
 #include "ui/money_format.h"
+#include "ui/game_requests.h"
 
 const char* const kTimeElementNames[kTimeElementCount] = {
     "TIME_PLAYER_BACKING_GREY", "TIME_BACKING",   "TIME_PLAYER_BACKING", "TIME_PLAYER_ICON",
@@ -143,10 +145,10 @@ int32_t CTimePanel::OnEvent(int32_t type, int32_t a, int32_t) {
     }
     UpdateTexts();
   } else if (type == kNotifyClicked) {
-    if (a == 0 && PanelGameLinks().enterFrontEnd) PanelGameLinks().enterFrontEnd();
+    if (a == 0) PostGameRequest(MenuKeyRequest{});
     if (a == 1) ShowGoalPrompt();
-    if (a == 2 && chance && !chance->disabled && PanelGameLinks().showHeldCard)
-      PanelGameLinks().showHeldCard();
+    if (a == 2 && chance && !chance->disabled)
+      if (CPlayer* local = PlayerTable().Local(); local && local->inUse) local->Chance().ShowHeldCard();
   }
   return 0;
 }

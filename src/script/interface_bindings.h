@@ -3,7 +3,7 @@
 // put up (posted to the interface as ScriptPromptEvent), the construction
 // panel's tutorial restrictions, the player slots of the token choice, and
 // the control and text-id constants. The picking and camera switches of the
-// Interface table are the presentation's (visuals/camera_script_bindings.h);
+// Interface table are the presentation's (visuals/camera/camera_script_bindings.h);
 // the control locks are the interface's (app/interface_lock_bindings.h).
 #include <cstdint>
 #include <utility>

@@ -102,6 +102,9 @@ class CPlayer : public PlayerSavedState {
 
   virtual void HandleMessage() = 0;
   virtual void Update() = 0;
+  // A computer player's character when it differs from the token it plays
+  // with (the auction room's debug overlay shows it), else -1.
+  virtual int32_t OtherCharacterToken() const { return -1; }
 
   // Run-time state.
   uint8_t index = 0;

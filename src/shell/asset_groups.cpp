@@ -151,11 +151,6 @@ void ForgetLoadedAssets() {
   MissingAssets().clear();
 }
 
-std::string GameArchiveName() {
-  if (g_StartupOptions.fullInstall) return "max\\archive.bin";
-  return std::string(g_StartupOptions.dataRoot) + "max\\archive.bin";
-}
-
 void LoadFontGroupAndPanels() {
   TexSysBeginGroup("Font Group And Panels");
   Options(0, 0, 1, 0, 0, 1);

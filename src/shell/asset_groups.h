@@ -44,9 +44,6 @@ void LoadCitySurround();
 void LoadTreeTrunkModel();
 void LoadRoadMarker();
 
-// The game name of the cache archive: "max\archive.bin", under the data root
-// on a minimal installation.
-std::string GameArchiveName();
 
 // Files reported missing since the list was last cleared.
 std::vector<std::string>& MissingAssets();

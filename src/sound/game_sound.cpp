@@ -549,3 +549,10 @@ bool CGameSound::PlayMusicTrack(int32_t index, bool fade) {
 void CGameSound::StopMusic() {
   if (CPCSoundManager* manager = SoundManager()) manager->StopMusic();
 }
+
+void ListDecadeTracks() {
+  static const char* const kDecadeTracks[] = {"music_30s.wma", "music_40s.wma", "music_50s.wma", "music_60s.wma",
+                                              "music_70s.wma", "music_80s.wma", "music_90s.wma"};
+  GameSound().ClearMusicList();
+  for (int32_t i = 0; i < int32_t(std::size(kDecadeTracks)); ++i) GameSound().AddMusicTrack(kDecadeTracks[i], i);
+}

@@ -141,6 +141,9 @@ class CGameSound {
 CGameSound& GameSound();
 
 // Plays "gamedata\sound\high\<name>"; null when nothing plays.
+// The music of the seven decades, by decade, as the tracks to play (a level
+// start and the menus list them).
+void ListDecadeTracks();
 CSoundDevice* PlaySoundSample(const std::string& name, bool stream, bool loop, bool positional, bool unique,
                               int32_t volume);
 void StopSoundSample(CSoundDevice* voice);

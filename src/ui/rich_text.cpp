@@ -57,7 +57,7 @@ void CRichTextLink::SetValue(int32_t v) {
 }
 
 int32_t CRichTextLink::OnEvent(int32_t type, int32_t a, int32_t) {
-  UiGameLinks& links = Ui().links;
+  UiGame& game = UiGameSide();
   switch (type) {
     case kMsgMouseEntered:
       hovered = true;
@@ -65,7 +65,7 @@ int32_t CRichTextLink::OnEvent(int32_t type, int32_t a, int32_t) {
     case kMsgMouseLeft:
     case kNotifyIconLeft:
       hovered = false;
-      if (links.setHoveredBuilding) links.setHoveredBuilding(-1);
+      game.SetHoveredBuilding(-1);
       break;
     case kMsgWheelForward:
     case kMsgWheelBack:
@@ -81,13 +81,13 @@ int32_t CRichTextLink::OnEvent(int32_t type, int32_t a, int32_t) {
 }
 
 void CRichTextLink::Clicked(int32_t a) {
-  UiGameLinks& links = Ui().links;
+  UiGame& game = UiGameSide();
   if (target.Valid()) {
     // The object may have gone since the line was written.
-    if (!links.objectExists || !links.objectExists(target)) return;
-    if (links.screenMode && links.setScreenMode && links.screenMode() == 3) links.setScreenMode(0);
-    if (links.selectObject) links.selectObject(target, targetBuilding);
-    if (links.fireTutorialEvent) links.fireTutorialEvent(6);
+    if (!game.ObjectExists(target)) return;
+    if (game.ScreenMode() == 3) game.SetScreenMode(0);
+    game.SelectObject(target, targetBuilding);
+    game.FireTutorialEvent(6);
   } else if (linkValue != -1 && ownerPanel) {
     ownerPanel->OnEvent(kNotifyLinkValue, linkValue, 0);
   }
@@ -304,8 +304,7 @@ void CRichTextBase::Draw(const CLayoutEntity* origin) {
       RequestCursor(kCursorHand, 1);
       hoveredRow = R;
     }
-    if (first + R < lineCapacity && Ui().links.setHoveredBuilding)
-      Ui().links.setHoveredBuilding(lineLink[size_t(first + R)]->targetBuilding);
+    if (first + R < lineCapacity) UiGameSide().SetHoveredBuilding(lineLink[size_t(first + R)]->targetBuilding);
   }
   const float ox = origin ? origin->x : 0.0f;
   for (int32_t i = first; i < std::min(first + visible, std::min(lines, lineCapacity)); ++i) {

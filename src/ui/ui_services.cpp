@@ -26,6 +26,9 @@ uint32_t PulseColour(uint32_t colour) {
   return (colour & 0x00FFFFFFu) | (alpha << 24);
 }
 
-void PlayUiClick() {
-  if (Ui().links.playSample) Ui().links.playSample("spot_any_ui_lightclick.wav");
+UiGame& UiGameSide() {
+  static UiGame none;
+  return Ui().game ? *Ui().game : none;
 }
+
+void PlayUiClick() { UiGameSide().PlaySample("spot_any_ui_lightclick.wav"); }

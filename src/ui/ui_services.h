@@ -26,18 +26,22 @@ struct UiObjectRef {
   bool Valid() const { return kind != 0 && index >= 0; }
 };
 
-// What the widgets ask of the game beyond drawing; the app fills these, and
-// a seam left empty does nothing.
-struct UiGameLinks {
-  std::function<void(const char* sample)> playSample;  // once, unique, volume 100
-  std::function<int32_t()> screenMode;
-  std::function<void(int32_t mode)> setScreenMode;
-  std::function<bool(const UiObjectRef&)> objectExists;
+// What the widgets ask of the game beyond drawing. The program installs its
+// own at start (app/interface_wiring.cpp, checked with the other seams);
+// this base is the null form the toolkit runs on alone (tests, tools): no
+// sound, the city screen, no object to select.
+class UiGame {
+ public:
+  virtual ~UiGame() = default;
+  virtual void PlaySample(const char* /*sample*/) {}  // once, unique, volume 100
+  virtual int32_t ScreenMode() { return 0; }
+  virtual void SetScreenMode(int32_t /*mode*/) {}
+  virtual bool ObjectExists(const UiObjectRef&) { return false; }
   // Clears the selection, makes the object and building the hovered ones and
   // commits them as the selection.
-  std::function<void(const UiObjectRef&, int32_t building)> selectObject;
-  std::function<void(int32_t building)> setHoveredBuilding;  // -1 clears it
-  std::function<void(int32_t event)> fireTutorialEvent;
+  virtual void SelectObject(const UiObjectRef&, int32_t /*building*/) {}
+  virtual void SetHoveredBuilding(int32_t /*building*/) {}  // -1 clears it
+  virtual void FireTutorialEvent(int32_t /*event*/) {}
 };
 
 struct UiServices {
@@ -62,10 +66,12 @@ struct UiServices {
   bool frontEndShown = false;
   bool interfaceLock = false;  // no panel takes messages while set
 
-  UiGameLinks links;
+  UiGame* game = nullptr;  // null: the null form
 };
 
 UiServices& Ui();
+// The installed game side of the widgets, or the null form.
+UiGame& UiGameSide();
 // The renderer the toolkit draws with (null when there is none).
 CRenderer* UiRenderer();
 // The pulsing highlight: the colour with its alpha replaced by

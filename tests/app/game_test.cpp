@@ -45,11 +45,11 @@
 #include "script/people_access.h"
 #include "script/profiles.h"
 #include "session/tick_driver.h"
-#include "visuals/cut_scene.h"
+#include "visuals/overlay/cut_scene.h"
 #include "engine/input/camera_controller.h"
 #include "engine/input/input_device.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
 #include "engine/scene/entity.h"
 
 namespace {
@@ -164,6 +164,7 @@ class WholeGameTest : public GameTest {
     const std::string name = CutScene().Name();
     CutScene().End();
     for (int i = 0; i < 200 && CutScene().Running(); ++i) CutScene().Update();
+    TheGame().DrainGameRequests();  // the frame's end: the scene's end reaches the game
     return name;
   }
   void RunToMidnight() {

@@ -11,7 +11,7 @@
 #include "platform/recording_gpu_device.h"
 #include "script/profiles.h"
 #include "shell/startup.h"
-#include "visuals/draw_distances.h"
+#include "visuals/scene/draw_distances.h"
 
 namespace {
 

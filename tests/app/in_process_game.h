@@ -30,6 +30,7 @@
 #include "session/scenarios.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
+#include "ui/game_requests.h"
 
 class InProcessGameTest : public ::testing::Test {
  protected:
@@ -66,6 +67,7 @@ class InProcessGameTest : public ::testing::Test {
     RunState() = GameRunState{};
     GamePauseState().Reset();
     Session() = SessionState{};
+    ClearGameRequests();  // nothing an earlier game asked for
     if (!MemoryManager().IsInitialised()) {
       ASSERT_TRUE(MemoryManager().Init(64u << 20, kGameHeapAlignment));
     }
@@ -79,6 +81,7 @@ class InProcessGameTest : public ::testing::Test {
   }
 
   void CloseGame() {
+    ClearGameRequests();
     Script().Destroy();
     ScenarioManager().Clear();  // the front end's levels
     DestroyEngineSystems();

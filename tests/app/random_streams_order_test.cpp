@@ -17,7 +17,7 @@
 #include "script/script.h"
 #include "session/chance_cards.h"
 #include "sound/game_sound.h"
-#include "visuals/night_windows.h"
+#include "visuals/scene/night_windows.h"
 
 namespace {
 

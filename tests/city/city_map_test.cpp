@@ -361,6 +361,10 @@ TEST_F(CityMap, AdjacencyAndConnectivity) {
   EXPECT_TRUE(IsBlockConnected(36, 30));
   EXPECT_FALSE(IsBlockConnected(40, 45));  // not on the map
   EXPECT_FALSE(IsBlockConnected(0, 52));
+  // That link alone has no street between: the city lays a footpath there.
+  for (int32_t i = 0; i < kBlockCount; ++i)
+    for (int32_t j = 0; j < kBlockCount; ++j)
+      EXPECT_EQ(IsFootpathLink(i, j), (i == 30 && j == 36) || (i == 36 && j == 30)) << i << " " << j;
 }
 
 TEST_F(CityMap, BlockPaths) {

@@ -32,11 +32,11 @@ class People : public ::testing::Test {
     o.Seed = 31;
     BuildFixtureCity(o);
   }
-  // A shop business selling a commodity, open.
-  static CBusiness* OpenShop(int32_t& commodity) {
+  // A shop business, open, selling a commodity in the given slot.
+  static CBusiness* OpenShop(int32_t& commodity, int slot = 0) {
     for (CBusiness& b : g_Businesses) {
-      if (b.InUse && b.IsShop() && b.OpenState == kOpen && b.SlotCount() > 0) {
-        commodity = b.GetSlotCommodity(0);
+      if (b.InUse && b.IsShop() && b.OpenState == kOpen && b.SlotCount() > slot) {
+        commodity = b.GetSlotCommodity(slot);
         return &b;
       }
     }
@@ -142,12 +142,13 @@ TEST_F(People, TimetableCodesChooseStates) {
 
 TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
   int32_t commodity = -1;
-  CBusiness* shop = OpenShop(commodity);
+  CBusiness* shop = OpenShop(commodity, 1);
   ASSERT_NE(shop, nullptr);
   CPerson& p = g_People[2];
   CHousehold* h = GetHousehold(p.Household);
   ASSERT_NE(h, nullptr);
   int slot = shop->FindCommoditySlot(commodity);
+  ASSERT_EQ(slot, 1);
   shop->Price[slot] = 2.0f;
   shop->Slots[slot].Stock = 100;
   h->Want[commodity] = 9.0f;
@@ -155,11 +156,15 @@ TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
   h->TotalWant = 9.0f;
   p.Commodity = commodity;
   p.Destination.Building = shop->Building;
-  // A preference row that weighs the commodity heavily (no cap).
+  // The cap reads the weight at the shop slot's position in the row, not the
+  // commodity's own entry: here the slot's position weighs heavily (no cap)
+  // while the commodity's own entry would cap at 2 units.
   g_Preferences[120] = PreferenceRow{};
   g_Preferences[120].Commodity[0] = commodity;
-  g_Preferences[120].Weight[0] = 50.0f;
-  g_Preferences[120].Count = 1;
+  g_Preferences[120].Weight[0] = 1.0f;
+  g_Preferences[120].Commodity[1] = commodity + 1;
+  g_Preferences[120].Weight[1] = 50.0f;
+  g_Preferences[120].Count = 2;
   p.PreferenceRow = 120;
   EXPECT_TRUE(Buy(p));
   EXPECT_EQ(shop->Slots[slot].Stock, 96);
@@ -168,8 +173,10 @@ TEST_F(People, PurchaseSpendsTheWantAndWaitsInTheShop) {
   EXPECT_EQ(g_PersonCycles[2].Mode, kModeInShop);
   EXPECT_EQ(g_PersonCycles[2].WaitTicks, static_cast<int32_t>(shop->GetTypeRow()->TimeInStore));
 
-  // The cap: twice the row's weight; the rest of the want is dropped too.
-  g_Preferences[120].Weight[0] = 1.0f;
+  // The cap: twice the weight at the slot's position; the rest of the want is
+  // dropped too.
+  g_Preferences[120].Weight[0] = 50.0f;
+  g_Preferences[120].Weight[1] = 1.0f;
   h->Want[commodity] = 20.0f;
   h->Money = 50.0f;
   EXPECT_TRUE(Buy(p));
@@ -265,6 +272,17 @@ TEST_F(People, SavedRecordsRoundTripAndBadOnesAreRefused) {
   g_People[5] = copy;
   EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(bad), staged));
   EXPECT_EQ(g_People[5].Household, copy.Household);
+  // A running animation's frame must lie in its frames; no such animation.
+  PersonRecord playing{g_People[5], g_PersonCycles[5], 5};
+  playing.cycle.Animation = kPersonAnimBuy;
+  playing.cycle.AnimationRunning = 1;
+  playing.cycle.AnimationFrame = GetAnimationFrames(g_People[5], kPersonAnimBuy).end;
+  EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(EncodeRecord(playing)), staged));
+  --playing.cycle.AnimationFrame;
+  EXPECT_TRUE(DecodeRecord(std::span<const uint8_t>(EncodeRecord(playing)), staged));
+  EXPECT_EQ(staged.cycle.AnimationFrame, playing.cycle.AnimationFrame);
+  playing.cycle.Animation = kPersonAnimations;
+  EXPECT_FALSE(DecodeRecord(std::span<const uint8_t>(EncodeRecord(playing)), staged));
   // The round trip keeps every saved field.
   PersonCycle cycle = g_PersonCycles[5];
   g_PersonCycles[5] = PersonCycle{};
@@ -441,3 +459,130 @@ TEST_F(People, EntitiesTakeTheModelOfTheirModelNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+// One tick of one person, as a test sees it.
+struct PersonTick {
+  uint8_t animation;
+  bool running;
+  int16_t frame;
+  bool moving, offStreet, visible;
+  int32_t mode, state;
+  float x, z;
+};
+
+// A stretch of ticks on one animation.
+struct AnimationRun {
+  int32_t animation;
+  size_t first, last;  // ticks of the log
+};
+
+std::vector<AnimationRun> Runs(const std::vector<PersonTick>& log) {
+  std::vector<AnimationRun> runs;
+  for (size_t t = 0; t < log.size(); ++t) {
+    if (!log[t].running) continue;
+    if (!runs.empty() && runs.back().animation == log[t].animation && runs.back().last + 1 == t) {
+      runs.back().last = t;
+    } else {
+      runs.push_back({log[t].animation, t, t});
+    }
+  }
+  return runs;
+}
+
+}  // namespace
+
+// Following people through a morning: every one walking strides through its
+// kind's walking frames; one that goes shopping reaches over the counter,
+// steps in at the door, each for exactly its frames while it stands still
+// waiting for the end, then is hidden in the shop; one held at a kerb looks
+// both ways before it looks at its watch.
+TEST_F(People, ShoppersWalkReachOverTheCounterAndStepInWithTheirAnimations) {
+  std::vector<std::vector<PersonTick>> logs(static_cast<size_t>(g_PeopleCount));
+  int32_t shopper = -1;
+  for (int32_t tick = 0; tick < 8000 && shopper < 0; ++tick) {
+    StepFixtureCity();
+    for (int32_t i = 0; i < g_PeopleCount; ++i) {
+      const PersonCycle& c = g_PersonCycles[size_t(i)];
+      const CEntity& e = g_PersonEntities[size_t(i)];
+      logs[size_t(i)].push_back({c.Animation, e.animSlot >= 0, e.animFrame, (c.Flags & kFlagMoving) != 0,
+                                 (c.Flags & kFlagOffStreet) != 0, (e.flags & kEntVisible) != 0, c.Mode, c.State,
+                                 g_People[size_t(i)].PositionX, g_People[size_t(i)].PositionZ});
+      if (c.Mode == kModeInShop && shopper < 0) shopper = i;
+    }
+  }
+  ASSERT_GE(shopper, 0) << "nobody went into a shop";
+
+  bool waited = false;
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    const CPerson& p = g_People[size_t(i)];
+    const std::vector<PersonTick>& log = logs[size_t(i)];
+    for (size_t t = 0; t < log.size(); ++t) {
+      const PersonTick& k = log[t];
+      EXPECT_EQ(k.visible, !k.offStreet) << i << " at " << t;
+      if (!k.running) continue;
+      const PersonFrameRange range = GetAnimationFrames(p, k.animation);
+      ASSERT_GE(k.frame, range.first) << i << " at " << t;
+      ASSERT_LT(k.frame, range.end) << i << " at " << t;
+      if (k.moving) {
+        EXPECT_EQ(k.animation, kPersonAnimWalk) << i << " at " << t;
+      }
+    }
+    const std::vector<AnimationRun> runs = Runs(log);
+    for (size_t r = 0; r < runs.size(); ++r) {
+      const AnimationRun& run = runs[r];
+      const PersonFrameRange range = GetAnimationFrames(p, run.animation);
+      // The engine steps an animation in the tick it starts: one played once
+      // is seen on its frames after the first, then, ended, on its last for
+      // a tick before the person acts on its end.
+      if (run.animation == kPersonAnimBuy || run.animation == kPersonAnimEnter ||
+          run.animation == kPersonAnimWaitBegin) {
+        for (size_t t = run.first; t <= run.last; ++t)
+          EXPECT_EQ(log[t].frame, range.first + int16_t(t - run.first + 1)) << i << " at " << t;
+      }
+      if (run.animation == kPersonAnimWait) {
+        ASSERT_GT(r, 0u) << i;
+        const AnimationRun& look = runs[r - 1];
+        const PersonFrameRange lookRange = GetAnimationFrames(p, kPersonAnimWaitBegin);
+        EXPECT_EQ(look.animation, kPersonAnimWaitBegin) << i;
+        EXPECT_EQ(look.last - look.first + 1, size_t(lookRange.end - lookRange.first - 1)) << i;
+        EXPECT_EQ(look.last + 2, run.first) << i;
+        for (size_t t = look.first; t <= run.last; ++t) EXPECT_FALSE(log[t].moving) << i << " at " << t;
+        waited = true;
+      }
+    }
+  }
+  EXPECT_TRUE(waited) << "nobody waited at a kerb";
+
+  // The shopper: walking to the shop, the reach and the step in, each for
+  // its frames while standing still in mode 0, then inside and hidden.
+  const CPerson& p = g_People[size_t(shopper)];
+  const std::vector<PersonTick>& log = logs[size_t(shopper)];
+  const std::vector<AnimationRun> runs = Runs(log);
+  ASSERT_GE(runs.size(), 3u);
+  const AnimationRun& walk = runs[runs.size() - 3];
+  const AnimationRun& buy = runs[runs.size() - 2];
+  const AnimationRun& enter = runs.back();
+  EXPECT_EQ(walk.animation, kPersonAnimWalk);
+  EXPECT_EQ(buy.animation, kPersonAnimBuy);
+  EXPECT_EQ(enter.animation, kPersonAnimEnter);
+  const auto length = [&](int32_t animation) {
+    const PersonFrameRange r = GetAnimationFrames(p, animation);
+    return size_t(r.end - r.first);
+  };
+  EXPECT_EQ(walk.last + 1, buy.first);
+  EXPECT_EQ(buy.last - buy.first + 1, length(kPersonAnimBuy) - 1);
+  EXPECT_EQ(buy.last + 2, enter.first);
+  EXPECT_EQ(enter.last - enter.first + 1, length(kPersonAnimEnter) - 1);
+  EXPECT_EQ(enter.last + 3, log.size());  // ended, then in at the next tick
+  for (size_t t = buy.first; t <= enter.last + 1; ++t) {
+    EXPECT_EQ(log[t].mode, kModeSignal) << t;
+    EXPECT_FALSE(log[t].moving) << t;
+    EXPECT_EQ(log[t].x, log[buy.first].x) << t;
+    EXPECT_TRUE(log[t].visible) << t;
+  }
+  EXPECT_FALSE(log.back().visible);
+  EXPECT_TRUE(log.back().offStreet);
+  EXPECT_EQ(log.back().mode, kModeInShop);
+}

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tools/tgabake/tga_sources.h"
-#include "visuals/sky.h"
+#include "visuals/scene/sky.h"
 
 namespace {
 

@@ -276,7 +276,7 @@ TEST_F(MemoryTest, StatisticsFollowTheHeaps) {
 }
 
 // Pointers that are not live payloads: refused, nothing changes. Ones inside
-// the active heap are programming faults and raise a warning.
+// the active heap are programming faults and get a log line, never a box.
 TEST_F(MemoryTest, FreeOfAnythingButALiveBlockChangesNothing) {
   uint8_t* a = Alloc(100);
   uint8_t* b = Alloc(100);

@@ -180,9 +180,11 @@ TEST_F(ParticlesTest, EachEmitterDrawsThroughTheSpriteBatchInOneCall) {
   EXPECT_EQ(renderer.draws[1].page, 8);
   ASSERT_EQ(first.positions.size(), 2u);
   const Vec3& older = pm.Emitter(0).positions[0];
-  // Drawn at (x, y, -z), white fading from the first tick, sized by age.
+  // Added at (x, y, -z), which the batch turns round again: the renderer
+  // draws the particle where it is in the city, as the other sprites.
+  // White fading from the first tick, sized by age.
   EXPECT_EQ(first.positions[0].x, older.x);
-  EXPECT_EQ(first.positions[0].z, -older.z);
+  EXPECT_EQ(first.positions[0].z, older.z);
   EXPECT_EQ(first.colours[0], 0xFEFFFFFFu);
   EXPECT_FLOAT_EQ(first.sizes[0], 2.0f * 0.05f);
   EXPECT_EQ(first.colours[1], 0x00FFFFFFu);

@@ -1,7 +1,8 @@
 // The front end's pages on the game's own layouts, fonts and texts, driven
 // by the mouse as a player would: entering the menus, the single-player road
 // to a started level, the in-game menu's quit back to the menus, the
-// tutorial list's choice. The game behind the pages is a recording stand-in.
+// tutorial list's choice. The pages act on the game's own state; what they
+// ask of the game above them is read from the request queue.
 #include <gtest/gtest.h>
 
 #include "frontend_fixture.h"
@@ -17,65 +18,23 @@
 #include "session/scenarios.h"
 #include "script/profiles.h"
 #include "session/goals.h"
+#include "engine/files/text_bank.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
+#include "ui/player_tokens.h"
 #include "ui/ui_services.h"
+#include "frontend/front_end_page.h"
+#include "engine/core/run_state.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
-
-// The game as the pages see it, recording what they ask.
-class FakeGame : public FrontEndServices {
- public:
-  bool GameRunning() override { return running; }
-  bool NetworkGame() override { return network; }
-  int32_t ScreenMode() override { return mode; }
-  void SetScreenMode(int32_t m) override { mode = m; }
-  void AddPause() override { ++pauses; }
-  void RemovePause() override { --pauses; }
-  int32_t ProfileCount() override { return int32_t(profiles.size()); }
-  std::string ProfileName() override { return profiles.empty() ? "" : profiles.back(); }
-  bool CreateProfile(const std::string& name) override {
-    profiles.push_back(name);
-    return true;
-  }
-  bool RunScript(const char* path, bool) override {
-    scripts.emplace_back(path);
-    if (playersScript && std::string(path).ends_with("players.lua")) playersScript();
-    return true;
-  }
-  void StartMenuMusic() override { ++music; }
-  void SetOrbitCamera(float, float, float, float, float, float) override { ++orbits; }
-  void Quit() override { quit = true; }
-  void PlayCutScene(const char* name) override { cutScenes.emplace_back(name); }
-  bool StartLevel(const TokenRows& r) override {
-    started.push_back(ScenarioManager().Current()->id);
-    rows = r;
-    running = true;
-    mode = 0;
-    return true;
-  }
-  void EndGame() override {
-    running = false;
-    ReturnToFrontEnd(ScenarioManager().IsTutorialRunning());
-  }
-  std::string Text(int32_t id) override { return "T" + std::to_string(id); }
-  int32_t RememberedToken() override { return remembered; }
-  void RememberToken(int32_t t) override { remembered = t; }
-
-  bool running = false, network = false, quit = false;
-  int32_t mode = 0, pauses = 0, music = 0, orbits = 0, remembered = 0;
-  std::vector<std::string> profiles, scripts, cutScenes;
-  std::vector<int32_t> started;
-  TokenRows rows{};
-  std::function<void()> playersScript;
-};
 
 class FrontEndTest : public FrontEndPagesTest {
  protected:
   void SetUp() override {
-    LoadPages(game_);
+    LoadPages();
     ASSERT_FALSE(HasFatalFailure());
     ScenarioManager().Clear();
     PlayerTable().ClearPlayerSetupRows();
@@ -98,70 +57,77 @@ class FrontEndTest : public FrontEndPagesTest {
     return t && t->LineCount() > 0 ? t->LineText(0) : std::string();
   }
 
-  FakeGame game_;
+  // The players' setup row n as the level start reads it.
+  const PlayerSetupRow& Row(int32_t n) { return PlayerTable().SetupRow(n); }
+  int32_t Pauses() { return GamePauseState().Count(0); }
+  // What the game does when it ends a game the menus asked it to end.
+  void EndTheGame() {
+    RunState().gameRunning = false;
+    ReturnToFrontEnd(ScenarioManager().IsTutorialRunning());
+  }
 };
 
 TEST_F(FrontEndTest, WithoutAProfileTheNewProfilePageComesFirstThenTheMainMenu) {
   EnterFrontEnd();
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageNewProfile});
-  EXPECT_EQ(game_.mode, 4);
-  EXPECT_EQ(game_.scripts, std::vector<std::string>{"scripts\\frontend\\hub.lua"});
-  EXPECT_EQ(game_.orbits, 1);
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
+  EXPECT_EQ(ScriptNumber("HubRuns"), 1);
   // A name typed and confirmed makes the profile and opens the main menu.
   Child<CEditBox>(kPageNewProfile, 3)->SetText("Alice");
   Click(kPageNewProfile, "CONFIRM_OPTION1_BUTTON");
-  EXPECT_EQ(game_.profiles, std::vector<std::string>{"Alice"});
+  EXPECT_EQ(ListProfiles(), std::vector<std::string>{"Alice"});
+  EXPECT_STREQ(PlayerProfile().name, "Alice");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
-  // The menu's scene restarts its music but sets the orbit camera only once.
-  EXPECT_EQ(game_.music, 2);
-  EXPECT_EQ(game_.orbits, 1);
+  // The menu's scene has set its orbit camera, once.
+  EXPECT_FALSE(Fe().orbitCameraOnce);
   EXPECT_EQ(Fe().modalCount, 0);
 }
 
 TEST_F(FrontEndTest, EnteringAgainWhileTheMainMenuIsOpenChangesNothing) {
-  game_.profiles = {"Bob"};
+  MakeProfile("Bob");
   EnterFrontEnd();
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
   EnterFrontEnd();
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
-  EXPECT_EQ(game_.scripts.size(), 1u);
-  EXPECT_EQ(game_.music, 1);
-  // Back and forth through the game-type page: the camera stays as it was.
+  EXPECT_EQ(ScriptNumber("HubRuns"), 1);
+  // Back and forth through the game-type page.
   Click(kPageMainMenu, "MAIN_BUTT03");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTitle});
   Click(kPageTitle, "MAIN_BUTT05");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
-  EXPECT_EQ(game_.music, 2);
-  EXPECT_EQ(game_.orbits, 1);
+  EXPECT_TRUE(Requests().empty());
 }
 
 // The idle count is of the menus' input frames (50 a second); clicks do not
 // reset it, a new opening does.
 TEST_F(FrontEndTest, AnIdleMainMenuGivesWayToTheFlyByOnItsSixThousandthFrame) {
-  game_.profiles = {"Bob"};
+  MakeProfile("Bob");
   EnterFrontEnd();
   for (int32_t frame = 1; frame < 6000; ++frame) Frame(0, 0, false);
   EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
-  EXPECT_TRUE(game_.cutScenes.empty());
+  EXPECT_TRUE(Requests().empty());
   Frame(0, 0, false);
   EXPECT_FALSE(Fe().IsOpen(kPageMainMenu));
-  EXPECT_EQ(game_.cutScenes, std::vector<std::string>{"flyby1"});
+  const std::vector<GameRequest> asked = Requests();
+  ASSERT_EQ(asked.size(), 1u);
+  ASSERT_TRUE(std::holds_alternative<FlybyRequest>(asked[0]));
+  EXPECT_FALSE(std::get<FlybyRequest>(asked[0]).credits);
   EnterFrontEnd();
   for (int32_t frame = 1; frame < 6000; ++frame) Frame(0, 0, false);
   EXPECT_TRUE(Fe().IsOpen(kPageMainMenu));
 }
 
 TEST_F(FrontEndTest, QuitQuestionAsksFirstAndNoLeavesEverything) {
-  game_.profiles = {"Bob"};
+  MakeProfile("Bob");
   EnterFrontEnd();
   Click(kPageMainMenu, "MAIN_BUTT07");
   EXPECT_TRUE(Fe().IsOpen(kPagePrompt));
   Click(kPagePrompt, "PROMPT_BUTTON_2");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
-  EXPECT_FALSE(game_.quit);
+  EXPECT_EQ(Count<QuitRequest>(Requests()), 0);
   Click(kPageMainMenu, "MAIN_BUTT07");
   Click(kPagePrompt, "PROMPT_BUTTON_1");
-  EXPECT_TRUE(game_.quit);
+  EXPECT_EQ(Count<QuitRequest>(Requests()), 1);
   EXPECT_TRUE(OpenPages().empty());
   EXPECT_EQ(Fe().modalCount, 0);
 }
@@ -170,7 +136,7 @@ TEST_F(FrontEndTest, QuitQuestionAsksFirstAndNoLeavesEverything) {
 // token page (a clash the human wins, LEFT from 0), START, then Escape's
 // in-game menu and its quit.
 TEST_F(FrontEndTest, MenusLeadToAStartedLevelAndTheGameLeadsBack) {
-  game_.profiles = {"Cleo"};
+  MakeProfile("Cleo");
   ScenarioManager().RegisterLevel(200001, "Main Street", "main_street", "Open the first shop.");
   ScenarioManager().RegisterLevel(200002, "Harbour", "harbour_lights", "Ships.");
   ScenarioManager().UnlockById(200001);
@@ -178,14 +144,9 @@ TEST_F(FrontEndTest, MenusLeadToAStartedLevelAndTheGameLeadsBack) {
   ScenarioManager().Find(200001)->completed[1] = 1;  // won at medium: the list opens on the next
   // The level's players script: the human asks for token 0, a computer for
   // 0 as well and another for 9, with no option given.
-  game_.playersScript = [] {
-    for (auto [row, kind, token] : {std::tuple{0, kPlayerHuman, 0}, std::tuple{1, kPlayerComputer, 0},
-                                    std::tuple{2, kPlayerComputer, 9}}) {
-      PlayerSetupRow& r = PlayerTable().SetupRow(row);
-      r.kind = kind;
-      r.character = token;
-    }
-  };
+  WriteScript("harbour_lights/players.lua", "Frontend.RegisterPlayer(0, HUMAN_PLAYER, 0)\n"
+                                             "Frontend.RegisterPlayer(1, AI_PLAYER, 0)\n"
+                                             "Frontend.RegisterPlayer(2, AI_PLAYER, 9)\n");
   EnterFrontEnd();
   Click(kPageMainMenu, "MAIN_BUTT03");
   Click(kPageTitle, "MAIN_BUTT02");
@@ -196,40 +157,56 @@ TEST_F(FrontEndTest, MenusLeadToAStartedLevelAndTheGameLeadsBack) {
   EXPECT_EQ(ScenarioManager().Difficulty(), 2);
   Click(kPageScenarios, "SPSCENARIO_OK_BUTTON");
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageTokens});
-  EXPECT_EQ(game_.scripts.back(), "scripts\\harbour_lights\\players.lua");
 
   Click(kPageTokens, "SP_TOKEN_LEFT_BUTT_P1");  // LEFT from 0 gives 9
-  EXPECT_EQ(game_.remembered, 9);
+  EXPECT_EQ(PlayerProfile().PreferredCharacter, 9);
+  // A press on an opponent's row describes its token; an open seat's does not.
+  std::string described;
+  InterfaceTextSystem().GetTextAscii(described, TokenInfoRow(1).nameText);
+  Click(kPageTokens, "SP_TOKEN_SLOT_3BACKING");
+  EXPECT_EQ(Child<CTextRect>(kPageTokens, 23)->LineText(0), described);
+  Click(kPageTokens, "SP_TOKEN_SLOT_5BACKING");
+  EXPECT_EQ(Child<CTextRect>(kPageTokens, 23)->LineText(0), described);
   Click(kPageTokens, "SP_TOKEN_START_BUTTON");
-  ASSERT_EQ(game_.started, std::vector<int32_t>{200002});
+  std::vector<GameRequest> asked = Requests();
+  ASSERT_EQ(asked.size(), 1u);
+  ASSERT_TRUE(std::holds_alternative<StartLevelRequest>(asked[0]));
+  EXPECT_EQ(std::get<StartLevelRequest>(asked[0]).reopenPage, kPageTokens);
+  EXPECT_EQ(ScenarioManager().Current()->id, 200002);
   EXPECT_TRUE(OpenPages().empty());
-  const TokenRows& rows = game_.rows;
-  EXPECT_EQ(rows[0].token, 9);
-  EXPECT_EQ(rows[0].name, "Cleo");
-  EXPECT_EQ(rows[1].token, 0);  // asked for 0, free again
-  EXPECT_EQ(rows[2].token, 1);  // asked for the human's 9: up past 0 (taken) to 1
-  EXPECT_EQ(rows[1].option, 0);  // registered without an option
-  EXPECT_EQ(rows[1].name, "T1744");
+  EXPECT_EQ(Row(0).kind, kPlayerHuman);
+  EXPECT_EQ(Row(0).character, 9);
+  EXPECT_STREQ(Row(0).name, "Cleo");
+  EXPECT_EQ(Row(1).kind, kPlayerComputer);
+  EXPECT_EQ(Row(1).character, 0);  // asked for 0, free again
+  EXPECT_EQ(Row(2).character, 1);  // asked for the human's 9: up past 0 (taken) to 1
+  EXPECT_EQ(Row(1).difficulty, 0);  // registered without an option
+  EXPECT_EQ(Row(1).name, frontend_pages::MenuText(1744));
 
-  // Escape opens the in-game menu and pauses; quitting after the question
-  // ends the game and the menus come back.
+  // The game started: Escape opens the in-game menu and pauses; quitting
+  // after the question asks the game to end.
+  RunState().gameRunning = true;
+  SetScreenMode(kScreenCity);
   EnterFrontEnd();
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
-  EXPECT_EQ(game_.pauses, 1);
+  EXPECT_EQ(Pauses(), 1);
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
   EnterFrontEnd();  // the menu's key again: back to the game
   EXPECT_TRUE(OpenPages().empty());
-  EXPECT_EQ(game_.pauses, 0);
-  EXPECT_EQ(game_.mode, 0);
+  EXPECT_EQ(Pauses(), 0);
+  EXPECT_EQ(GetScreenMode(), kScreenCity);
   EnterFrontEnd();
   Click(kPageInGameMenu, "MAIN_BUTT05");
   Click(kPagePrompt, "PROMPT_BUTTON_1");
-  EXPECT_FALSE(game_.running);
+  EXPECT_EQ(Count<EndGameRequest>(Requests()), 1);
+  EXPECT_EQ(Pauses(), 0);
+  EndTheGame();
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
-  EXPECT_EQ(game_.mode, 4);
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
 }
 
 TEST_F(FrontEndTest, TutorialListOpensOnTheFirstLessonNotDone) {
-  game_.profiles = {"Dee"};
+  MakeProfile("Dee");
   RegisterTutorials(4);
   ScenarioEntry* e = ScenarioManager().Find(100001);
   e->completed[0] = 1;
@@ -253,29 +230,36 @@ TEST_F(FrontEndTest, TutorialListOpensOnTheFirstLessonNotDone) {
 }
 
 TEST_F(FrontEndTest, ATutorialStartsWithoutWaitingUnlessARowLacksItsToken) {
-  game_.profiles = {"Eve"};
+  MakeProfile("Eve");
   RegisterTutorials(1);
-  bool emptyToken = true;
-  game_.playersScript = [&] {
-    PlayerTable().SetupRow(0).kind = kPlayerHuman;
-    PlayerTable().SetupRow(0).character = 2;
-    PlayerTable().SetupRow(1).kind = kPlayerComputer;
-    PlayerTable().SetupRow(1).character = emptyToken ? -1 : 5;
-  };
+  // Row 1 is a computer whose token the script leaves out.
+  Script().RegisterFunction(
+      [](lua_State*) -> int {
+        PlayerTable().SetupRow(1).kind = kPlayerComputer;
+        PlayerTable().SetupRow(1).character = -1;
+        return 0;
+      },
+      "ComputerWithoutToken");
+  WriteScript("tutorial/players.lua", "Frontend.RegisterPlayer(0, HUMAN_PLAYER, 2)\n"
+                                      "if NoTokenForRowOne then ComputerWithoutToken()\n"
+                                      "else Frontend.RegisterPlayer(1, AI_PLAYER, 5) end\n");
+  Script().RunText("NoTokenForRowOne = true", "test", true);
   EnterFrontEnd();
   Click(kPageMainMenu, "MAIN_BUTT02");
   Click(kPageTutorials, "SPTUTORIAL_OK_BUTTON");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTokens});  // stays: row 1 has no token
-  EXPECT_TRUE(game_.started.empty());
+  EXPECT_EQ(Count<StartLevelRequest>(Requests()), 0);
   Click(kPageTokens, "SP_TOKEN_BACK_BUTTON");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTutorials});
-  emptyToken = false;
+  Script().RunText("NoTokenForRowOne = false", "test", true);
   Click(kPageTutorials, "SPTUTORIAL_OK_BUTTON");
-  EXPECT_EQ(game_.started, std::vector<int32_t>{100001});
-  EXPECT_EQ(game_.rows[0].token, 2);
+  EXPECT_EQ(Count<StartLevelRequest>(Requests()), 1);
+  EXPECT_EQ(ScenarioManager().Current()->id, 100001);
+  EXPECT_EQ(Row(0).character, 2);
   EXPECT_EQ(ScenarioManager().Difficulty(), 0);
   // The end of a tutorial leads back to the tutorial list.
-  game_.EndGame();
+  RunState().gameRunning = true;
+  EndTheGame();
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageTutorials});
 }
 
@@ -284,7 +268,7 @@ TEST_F(FrontEndTest, ATutorialStartsWithoutWaitingUnlessARowLacksItsToken) {
 // arrows keep to the first five statistics, after a game decided by votes
 // they reach all six.
 TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered) {
-  game_.profiles = {"Fay"};
+  MakeProfile("Fay");
   ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 3, "Fay"));
   GameGoal().kind = OBJECTIVE_WEAKEST_LINK;
   struct Case {
@@ -293,13 +277,13 @@ TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered
   } const cases[] = {{false, 1}, {true, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.network);
-    game_.running = true;
-    game_.network = c.network;
-    game_.mode = 3;
+    RunState().gameRunning = true;
+    Session().networkSession = c.network;
+    SetScreenMode(kScreenPlan);
     ShowStatistics();
     ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageStatistics});
-    EXPECT_EQ(game_.mode, 4);
-    EXPECT_EQ(game_.pauses, c.pauses);
+    EXPECT_EQ(GetScreenMode(), kScreenMenu);
+    EXPECT_EQ(Pauses(), c.pauses);
     // One player: one icon, one name.
     EXPECT_TRUE(Child<CButton>(kPageStatistics, 3)->visible);
     EXPECT_FALSE(Child<CButton>(kPageStatistics, 4)->visible);
@@ -313,11 +297,11 @@ TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered
     EXPECT_EQ(Shown(kPageStatistics, 13), "Profit");
     Click(kPageStatistics, "STATS_OK_BUTTON");
     EXPECT_TRUE(OpenPages().empty());
-    EXPECT_EQ(game_.mode, 3);
-    EXPECT_EQ(game_.pauses, 0);
+    EXPECT_EQ(GetScreenMode(), kScreenPlan);
+    EXPECT_EQ(Pauses(), 0);
   }
   // The game has ended: the page comes up by itself and offers all six.
-  game_.running = game_.network = false;
+  RunState().gameRunning = Session().networkSession = false;
   ReturnToFrontEnd(false, true);
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageStatistics});
   EXPECT_EQ(Shown(kPageStatistics, 13), "Rating points");
@@ -328,29 +312,29 @@ TEST_F(FrontEndTest, StatisticsPausesOnlyASinglePlayerGameAndCyclesWhatIsOffered
   EXPECT_EQ(Shown(kPageStatistics, 13), "Profit");
   Click(kPageStatistics, "STATS_OK_BUTTON");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
-  EXPECT_EQ(game_.pauses, 0);
+  EXPECT_EQ(Pauses(), 0);
   PlayerTable().DeleteAllPlayers();
 }
 
 TEST_F(FrontEndTest, ANetworkGameIsNeitherPausedNorSaveableFromTheInGameMenu) {
-  game_.profiles = {"Gil"};
-  game_.running = game_.network = true;
+  MakeProfile("Gil");
+  RunState().gameRunning = Session().networkSession = true;
   EnterFrontEnd();
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
-  EXPECT_EQ(game_.pauses, 0);
-  EXPECT_EQ(game_.mode, 4);
+  EXPECT_EQ(Pauses(), 0);
+  EXPECT_EQ(GetScreenMode(), kScreenMenu);
   EXPECT_TRUE(Child<CIconButton>(kPageInGameMenu, 1)->disabled);
   Click(kPageInGameMenu, "MAIN_BUTT03");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
   Click(kPageInGameMenu, "MAIN_BUTT02");
   EXPECT_TRUE(OpenPages().empty());
-  EXPECT_EQ(game_.pauses, 0);
+  EXPECT_EQ(Pauses(), 0);
 }
 
 // The options menu's Back leads where it came from; during a game the
 // board, credits and defaults wait.
 TEST_F(FrontEndTest, OptionsBackReturnsToTheMenuItCameFrom) {
-  game_.profiles = {"Hal"};
+  MakeProfile("Hal");
   EnterFrontEnd();
   Click(kPageMainMenu, "MAIN_BUTT06");
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageOptions});
@@ -359,7 +343,7 @@ TEST_F(FrontEndTest, OptionsBackReturnsToTheMenuItCameFrom) {
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageMainMenu});
 
   Page(kPageMainMenu)->Close();
-  game_.running = true;
+  RunState().gameRunning = true;
   EnterFrontEnd();
   Click(kPageInGameMenu, "MAIN_BUTT04");
   ASSERT_EQ(OpenPages(), std::vector<int32_t>{kPageOptions});
@@ -367,7 +351,7 @@ TEST_F(FrontEndTest, OptionsBackReturnsToTheMenuItCameFrom) {
   for (int32_t id : {0, 1, 2}) EXPECT_FALSE(Child<CIconButton>(kPageOptions, id)->disabled) << id;
   Click(kPageOptions, "OPTIONS_BACK_BUTTON");
   EXPECT_EQ(OpenPages(), std::vector<int32_t>{kPageInGameMenu});
-  EXPECT_EQ(game_.pauses, 1);  // still paused under the menu
+  EXPECT_EQ(Pauses(), 1);  // still paused under the menu
 }
 
 struct CursorSpy : ProfileServices {
@@ -379,7 +363,7 @@ struct CursorSpy : ProfileServices {
 // filtering 2 becomes 1 as soon as the graphics page opens, the radios set
 // the detail, and the system pointer switch shows or hides it at once.
 TEST_F(FrontEndTest, OptionPagesWriteTheProfileAtOnce) {
-  game_.profiles = {"Ida"};
+  MakeProfile("Ida");
   CursorSpy spy;
   SetProfileServices(&spy);
   CPlayerProfile& p = PlayerProfile();

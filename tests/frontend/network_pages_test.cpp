@@ -23,17 +23,11 @@
 #include "ui/buttons.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
+#include "ui/player_tokens.h"
 #include "ui/ui_services.h"
+#include "frontend/front_end_page.h"
 
 namespace {
-
-class FakeGame : public FrontEndServices {
- public:
-  std::string ProfileName() override { return "Alice"; }
-  std::string Text(int32_t id) override { return "T" + std::to_string(id); }
-  bool StartSetUpLevel() override { return ++starts, true; }
-  int32_t starts = 0;
-};
 
 class FakeNetwork : public FrontEndNetwork {
  public:
@@ -70,7 +64,8 @@ class SentToHost : public SessionNetworkServices {
 class NetworkPagesTest : public FrontEndPagesTest {
  protected:
   void SetUp() override {
-    LoadPages(game_);
+    LoadPages();
+    MakeProfile("Alice");
     ASSERT_FALSE(HasFatalFailure());
     FrontEndScreens().CreatePanels();
     SetFrontEndNetwork(&net_);
@@ -89,7 +84,7 @@ class NetworkPagesTest : public FrontEndPagesTest {
     RestoreDefaultSessionServices();
     Session() = SessionState{};
     ScenarioManager().Clear();
-    PlayerTable().ClearPlayerSetupRows();
+    FrontEndPagesTest::TearDown();
   }
   void Open(int32_t p) {
     Page(p)->Open();
@@ -102,7 +97,6 @@ class NetworkPagesTest : public FrontEndPagesTest {
     return all;
   }
 
-  FakeGame game_;
   FakeNetwork net_;
   ObjectiveScripts scripts_;
   SentToHost sent_;
@@ -135,7 +129,7 @@ TEST_F(NetworkPagesTest, ASessionOfAnUnknownLevelShowsSoAndCannotBeJoined) {
   EXPECT_FALSE(Child<CIconButton>(kPageNetworkSessions, 1)->disabled);
   EXPECT_EQ(TextOf(kPageNetworkSessions, 21), "2/6|");
   // Hard, with the year as a plain number.
-  EXPECT_EQ(TextOf(kPageNetworkSessions, 23), "T1658  1960|");
+  EXPECT_EQ(TextOf(kPageNetworkSessions, 23), frontend_pages::MenuText(1658) + "  1960|");
   // A session list rebuilt with other sessions of the same count drops the
   // choice, so JOIN cannot join another session than the one shown.
   net_.found = {unknown, FoundSession{"Other", 13, {300006, 0, 1950, (6 << 16) | 1}}};
@@ -177,12 +171,16 @@ TEST_F(NetworkPagesTest, TheHostAloneCannotStartAndTheSlotToggleCycles) {
   CIconButton* start = Child<CIconButton>(kPageNetworkLobby, 25);
   EXPECT_TRUE(start->disabled);
   Click(kPageNetworkLobby, "NETWORK_CHAT_START_BUTTON");
-  EXPECT_EQ(game_.starts, 0);
+  EXPECT_EQ(Count<StartLevelRequest>(Requests()), 0);
   // Slot 2: open, computer, open in single player.
   Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P2");
   EXPECT_EQ(NetworkLobbySlots().slots[1].kind, kSlotComputer);
-  EXPECT_EQ(NetworkLobbySlots().slots[1].name, "T1756 2");
   EXPECT_NE(NetworkLobbySlots().slots[1].token, NetworkLobbySlots().slots[0].token);
+  // A computer goes by its token's character, and follows its token.
+  auto characterName = [](int32_t token) { return frontend_pages::MenuText(TokenInfoRow(token).nameText); };
+  EXPECT_EQ(NetworkLobbySlots().slots[1].name, characterName(NetworkLobbySlots().slots[1].token));
+  LobbyCycleTokenAndSend(1, 1);
+  EXPECT_EQ(NetworkLobbySlots().slots[1].name, characterName(NetworkLobbySlots().slots[1].token));
   EXPECT_FALSE(start->disabled);
   Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P2");
   EXPECT_EQ(NetworkLobbySlots().slots[1].kind, kSlotOpen);
@@ -190,7 +188,7 @@ TEST_F(NetworkPagesTest, TheHostAloneCannotStartAndTheSlotToggleCycles) {
   // A computer in slot 4 starts with the host; the rows are compacted.
   Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P4");
   Click(kPageNetworkLobby, "NETWORK_CHAT_START_BUTTON");
-  EXPECT_EQ(game_.starts, 1);
+  EXPECT_EQ(Count<StartLevelRequest>(Requests()), 1);
   EXPECT_EQ(PlayerTable().SetupRow(0).kind, kPlayerHuman);
   EXPECT_EQ(PlayerTable().SetupRow(1).kind, kPlayerComputer);
   EXPECT_EQ(PlayerTable().SetupRow(3).kind, kPlayerEmpty);

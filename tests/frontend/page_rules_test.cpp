@@ -7,7 +7,7 @@
 #include "session/goals.h"
 #include "session/player.h"
 #include "session/stats_history.h"
-#include "visuals/frame_draw.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 
@@ -19,16 +19,6 @@ struct VolumeSpy : ProfileServices {
     ++applied;
   }
   void LoadBoard(const char* b) override { board = b; }
-};
-
-// The front end's view of the game, on the game's own state.
-struct RealGame : FrontEndServices {
-  bool GameRunning() override { return RunState().gameRunning; }
-  bool NetworkGame() override { return Session().networkSession; }
-  int32_t ScreenMode() override { return GetScreenMode(); }
-  void SetScreenMode(int32_t mode) override { ::SetScreenMode(mode); }
-  void AddPause() override { GamePauseState().AddReason(0); }
-  void RemovePause() override { GamePauseState().RemoveReason(0); }
 };
 
 class PageRulesTest : public FrontEndDataTest {
@@ -45,20 +35,19 @@ class PageRulesTest : public FrontEndDataTest {
     FrontEndDataTest::TearDown();
   }
   VolumeSpy spy_;
-  RealGame game_;
 };
 
 TEST_F(PageRulesTest, ASinglePlayerGameIsPausedOnceUnderItsPages) {
   GameCover cover;
-  cover.Cover(game_);
+  cover.Cover();
   EXPECT_EQ(GetScreenMode(), kScreenMenu);
   EXPECT_TRUE(GamePauseState().Paused());
   // Opened again (back from the save page): the plan view is still what it
   // covers, and one resume lets the game go on.
-  cover.Cover(game_);
+  cover.Cover();
   EXPECT_EQ(cover.RememberedMode(), kScreenPlan);
   EXPECT_EQ(GamePauseState().Count(0), 1);
-  cover.Uncover(game_);
+  cover.Uncover();
   EXPECT_EQ(GetScreenMode(), kScreenPlan);
   EXPECT_FALSE(GamePauseState().Paused());
 }
@@ -66,13 +55,13 @@ TEST_F(PageRulesTest, ASinglePlayerGameIsPausedOnceUnderItsPages) {
 TEST_F(PageRulesTest, ANetworkGameIsNeitherPausedNorSaveable) {
   Session().networkSession = true;
   GameCover cover;
-  cover.Cover(game_);
+  cover.Cover();
   EXPECT_EQ(GetScreenMode(), kScreenMenu);
   EXPECT_FALSE(GamePauseState().Paused());
-  cover.Uncover(game_);
+  cover.Uncover();
   EXPECT_FALSE(GamePauseState().Paused());
   EXPECT_EQ(GetScreenMode(), kScreenPlan);
-  EXPECT_FALSE(InGameSaveAllowed(false, game_.NetworkGame()));
+  EXPECT_FALSE(InGameSaveAllowed(false, Session().networkSession));
   EXPECT_FALSE(InGameSaveAllowed(true, false));
   EXPECT_TRUE(InGameSaveAllowed(false, false));
 }
@@ -80,7 +69,7 @@ TEST_F(PageRulesTest, ANetworkGameIsNeitherPausedNorSaveable) {
 TEST_F(PageRulesTest, WithNoGameTheCoverDoesNothing) {
   RunState().gameRunning = false;
   GameCover cover;
-  cover.Cover(game_);
+  cover.Cover();
   EXPECT_EQ(GetScreenMode(), kScreenPlan);
   EXPECT_FALSE(GamePauseState().Paused());
 }

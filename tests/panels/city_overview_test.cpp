@@ -15,10 +15,10 @@
 #include "engine/scene/entity.h"
 #include "ui/buttons.h"
 #include "ui/rich_text.h"
-#include "visuals/building_tints.h"
-#include "visuals/city_picking.h"
-#include "visuals/frame_draw.h"
-#include "visuals/scene_passes.h"
+#include "visuals/architect/building_tints.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/scene/scene_passes.h"
 
 namespace {
 

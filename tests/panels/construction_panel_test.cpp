@@ -10,8 +10,8 @@
 #include "ui/list_box.h"
 #include "ui/scroll_bar.h"
 #include "ui/rich_text.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

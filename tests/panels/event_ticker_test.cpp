@@ -3,7 +3,8 @@
 #include "panels_fixture.h"
 
 #include "panels/player_tokens.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/interface_task.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -91,17 +92,17 @@ TEST_F(EventTickerTest, LinesLeaveInOrderAndTheOnesBelowMoveUp) {
 
 TEST_F(EventTickerTest, AClickOnALineGoesToItsBlockAndBetweenLinesDoesNothing) {
   ticker().AddMessage(Record(0, kStatusBlockChangedHands, 3));
-  int32_t shownPage = -1;
-  PanelGameLinks().showBlockPage = [&](int32_t block) { shownPage = block; };
+  auto shownPage = [] { return HudPanels().selection.open ? CurrentInfoSelection().block : -1; };
+  HudPanels().selection.Close();
   SelectedObject() = nullptr;
   Mouse(300, 40);  // below the only line
   ticker().OnEvent(kMsgLeftPressed, 0, 0);
-  EXPECT_EQ(shownPage, -1);
+  EXPECT_EQ(shownPage(), -1);
   Mouse(300, 10);
   ticker().OnEvent(kMsgFrameTick, 0, 0);
   EXPECT_EQ(ticker().hoveredLine, 0);
   ticker().OnEvent(kMsgLeftPressed, 0, 0);
-  EXPECT_EQ(shownPage, 3);
+  EXPECT_EQ(shownPage(), 3);
   // Hovered lines are drawn black; nothing is drawn in plan view.
   Renderer().gouraud.clear();
   ticker().Update();

@@ -6,6 +6,7 @@
 #include "panels/player_tokens.h"
 #include "session/tick_driver.h"
 #include "ui/buttons.h"
+#include "panels/hud_panels.h"
 
 namespace {
 
@@ -58,23 +59,23 @@ TEST_F(NavigatorTest, TheMouseFindsTheBlockUnderItEdgesIncluded) {
 
 TEST_F(NavigatorTest, AClickGoesToTheBlockUnlessTheCityOverviewIsOpen) {
   nav().Open();
-  int32_t shownPage = -1;
-  PanelGameLinks().showBlockPage = [&](int32_t block) { shownPage = block; };
-  bool overview = true;
-  PanelGameLinks().cityOverviewOpen = [&] { return overview; };
+  // The block page shown: the selection panel open on the block.
+  auto shownPage = [] { return HudPanels().selection.open ? CurrentInfoSelection().block : -1; };
+  HudPanels().selection.Close();
+  HudPanels().overview.open = true;
   const CBlock& b = g_Blocks[7];
   MouseAt(MapPosition(Centre(), b.CentreX, b.CentreZ));
   nav().OnEvent(kMsgLeftPressed, 0, 0);
   nav().OnEvent(kMsgLeftReleased, 0, 0);
-  EXPECT_EQ(shownPage, -1);
-  overview = false;
+  EXPECT_EQ(shownPage(), -1);
+  HudPanels().overview.open = false;
   nav().OnEvent(kMsgLeftPressed, 0, 0);
   nav().OnEvent(kMsgLeftReleased, 0, 0);
-  EXPECT_EQ(shownPage, 7);
+  EXPECT_EQ(shownPage(), 7);
   // A release without a press on the map does nothing.
-  shownPage = -1;
+  HudPanels().selection.Close();
   nav().OnEvent(kMsgLeftReleased, 0, 0);
-  EXPECT_EQ(shownPage, -1);
+  EXPECT_EQ(shownPage(), -1);
 }
 
 TEST(CameraMarkerTest, StaysWithinItsBoxAroundTheMapCentre) {

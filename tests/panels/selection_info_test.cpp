@@ -302,16 +302,21 @@ TEST_F(SelectionInfoTest, GroundRentRowsPickTheirBuildings) {
   Select(block);
   panel().OnEvent(kNotifyClicked, panel().TabButton(1)->id, 0);
   std::vector<std::pair<int32_t, int32_t>> picked;  // object index, building
-  const UiGameLinks saved = Ui().links;
-  Ui().links.objectExists = [](const UiObjectRef&) { return true; };
-  Ui().links.selectObject = [&](const UiObjectRef& o, int32_t building) { picked.emplace_back(o.index, building); };
+  struct Picker : UiGame {
+    std::vector<std::pair<int32_t, int32_t>>* picked = nullptr;
+    bool ObjectExists(const UiObjectRef&) override { return true; }
+    void SelectObject(const UiObjectRef& o, int32_t building) override { picked->emplace_back(o.index, building); }
+  } picker;
+  picker.picked = &picked;
+  UiGame* const saved = Ui().game;
+  Ui().game = &picker;
   int32_t rows = 0;
   for (CRichTextLink* link : page().rentList->lineLink)
     if (link->targetBuilding == shop.Building) {
       ++rows;
       link->OnEvent(kNotifyClicked, link->button ? link->button->id : 0, 0);
     }
-  Ui().links = saved;
+  Ui().game = saved;
   EXPECT_EQ(rows, 1);
   EXPECT_EQ(picked, (std::vector<std::pair<int32_t, int32_t>>{{block, shop.Building}}));
 }

@@ -15,7 +15,7 @@
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/money_format.h"
-#include "visuals/interface_task.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

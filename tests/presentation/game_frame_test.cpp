@@ -31,10 +31,10 @@
 #include "session/session_state.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
-#include "visuals/frame_draw.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
-#include "visuals/screenshots.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/overlay/screenshots.h"
 
 namespace {
 

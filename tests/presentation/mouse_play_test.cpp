@@ -54,11 +54,11 @@
 #include "ui/buttons.h"
 #include "ui/list_box.h"
 #include "ui/rich_text.h"
-#include "visuals/city_picking.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
-#include "visuals/screenshots.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/overlay/screenshots.h"
 
 namespace {
 

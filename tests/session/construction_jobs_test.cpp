@@ -67,6 +67,40 @@ TEST_F(ConstructionJobsTest, DemolitionGoesThroughItsPhasesAndRemovesTheBuilding
   EXPECT_TRUE(g_Blocks[kBlock].IsLotRegionFreeRect(3, 0, 3, 0));
 }
 
+// The dust of a demolition: where it is asked for, and that it stops.
+struct DustRecorder : CityVisualServices {
+  float x = 0, z = 0, width = 0, depth = 0;
+  int32_t started = 0, stopped = -1;
+  int32_t StartDust(float px, float pz, float w, float d) override {
+    x = px, z = pz, width = w, depth = d;
+    return started++ + 7;
+  }
+  void StopEffect(int32_t slot) override { stopped = slot; }
+};
+
+TEST_F(ConstructionJobsTest, DemolitionDustRisesOverTheBuildingsLotsCentredOnIt) {
+  DustRecorder dust;
+  SetCityVisualServices(&dust);
+  struct Restore {
+    ~Restore() { SetCityVisualServices(nullptr); }
+  } restore;
+  CBuilding* b = AllocBuilding();
+  ASSERT_NE(b, nullptr);
+  ASSERT_TRUE(g_Blocks[kBlock].PlaceBuilding(b, 1, 2, 2, 4, 1, 5, kKindRetail, 0, 0));  // 2 x 3 lots
+  b->Status = kStatusComplete;
+  ASSERT_TRUE(StartDemolitionJob(kBlock, b->Id));
+  while (dust.started == 0 && ConstructionJobs().ActiveCount > 0) UpdateConstructionJobs();
+  EXPECT_EQ(dust.started, 1);
+  EXPECT_FLOAT_EQ(dust.width, 2 * kLotSize);
+  EXPECT_FLOAT_EQ(dust.depth, 3 * kLotSize);
+  EXPECT_FLOAT_EQ(dust.x + dust.width / 2, b->CentreX);
+  EXPECT_FLOAT_EQ(dust.z + dust.depth / 2, b->CentreZ);
+  EXPECT_EQ(dust.stopped, -1);
+  int32_t ticks = 0;
+  RunJob(*b, ticks);
+  EXPECT_EQ(dust.stopped, 7);  // the building's removal stops its dust
+}
+
 TEST_F(ConstructionJobsTest, TheHundredAndTwentyNinthJobIsRefused) {
   for (int32_t id = 0; id < kMaxConstructionJobs; ++id) ASSERT_TRUE(StartConstructionJob(kBlock, id, 0, 0));
   EXPECT_FALSE(HasFreeConstructionJobSlot());

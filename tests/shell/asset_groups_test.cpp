@@ -148,8 +148,14 @@ TEST_F(AssetGroupsTest, EveryGroupLoadsInOrderWithItsOptionsAndNothingIsMissing)
   EXPECT_NE(ShelfModel(ModelShelf::Vehicles, kVehicleModels - 1)->handles[1], 0);
   EXPECT_NE(ShelfModel(ModelShelf::Marker, 0), nullptr);
   EXPECT_EQ(ShelfModel(ModelShelf::People, kPeopleModels), nullptr);
-  // The walking people step through their stride.
-  EXPECT_EQ(ModSysGetModel(ShelfModel(ModelShelf::People, 0)->handles[0])->frameCount, kPersonFrames);
+  // Every street figure carries all the street animations of its build, the
+  // coarse copy too; the first is a child, the last standing one a pensioner.
+  for (int32_t lod = 0; lod < 2; ++lod) {
+    EXPECT_EQ(ModSysGetModel(ShelfModel(ModelShelf::People, 0)->handles[lod])->frameCount,
+              PersonAnimFrameCount(kBuildChild));
+    EXPECT_EQ(ModSysGetModel(ShelfModel(ModelShelf::People, kStreetPeople - 1)->handles[lod])->frameCount,
+              PersonAnimFrameCount(kBuildElder));
+  }
 }
 
 TEST_F(AssetGroupsTest, ScreenSizeRuleAndTheArchiveHoldsEveryVariant) {

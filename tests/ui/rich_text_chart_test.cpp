@@ -81,14 +81,21 @@ TEST_F(RichTextTest, SelectionsSurviveClearAndOnlyTaggedLinesAreChosen) {
 }
 
 TEST_F(RichTextTest, LinkSelectsItsObjectOrHandsItsValueToThePanel) {
-  int32_t mode = 3, selected = -1, tutorial = 0;
-  bool exists = true;
-  UiGameLinks& links = Ui().links;
-  links.screenMode = [&] { return mode; };
-  links.setScreenMode = [&](int32_t m) { mode = m; };
-  links.objectExists = [&](const UiObjectRef&) { return exists; };
-  links.selectObject = [&](const UiObjectRef& ref, int32_t) { selected = ref.index; };
-  links.fireTutorialEvent = [&](int32_t e) { tutorial = e; };
+  // The game side: the plan view shows, the objects exist until told.
+  struct Game : UiGame {
+    int32_t mode = 3, selected = -1, tutorial = 0;
+    bool exists = true;
+    int32_t ScreenMode() override { return mode; }
+    void SetScreenMode(int32_t m) override { mode = m; }
+    bool ObjectExists(const UiObjectRef&) override { return exists; }
+    void SelectObject(const UiObjectRef& ref, int32_t) override { selected = ref.index; }
+    void FireTutorialEvent(int32_t e) override { tutorial = e; }
+  } game;
+  Ui().game = &game;
+  int32_t& mode = game.mode;
+  int32_t& selected = game.selected;
+  int32_t& tutorial = game.tutorial;
+  bool& exists = game.exists;
   rich_->AddLabelF("Block 7");
   rich_->SetLineLink(UiObjectRef{4, 7}, -1);
   CRichTextLink* link = rich_->lineLink[0];
@@ -108,6 +115,7 @@ TEST_F(RichTextTest, LinkSelectsItsObjectOrHandsItsValueToThePanel) {
   link->OnEvent(kNotifyClicked, 0, 0);
   EXPECT_EQ(panel_.notes[panel_.notes.size() - 2], (LoggingPanel::Note{kNotifyLinkValue, 42, 0}));
   EXPECT_EQ(panel_.notes.back().code, kNotifyLinkClicked);
+  Ui().game = nullptr;
 }
 
 TEST_F(RichTextTest, ScrollBarFollowsTheRichTextAndScrollsIt) {

@@ -37,10 +37,8 @@ class WidgetKitTest : public UiTest {
     Ui().imageTable.assign(110, arrow);
     entity_.model = &model_;
     panel_.BindLayout(&entity_, nullptr, nullptr, nullptr);
-    Ui().links.playSample = [this](const char* name) {
-      ++clicks_;
-      lastSample_ = name;
-    };
+    sounds_.test = this;
+    Ui().game = &sounds_;
   }
   // One input frame with the mouse at (x, y), then `type` to the widget.
   void Send(CWidget* w, int32_t type, int32_t x, int32_t y, bool left = false) {
@@ -51,6 +49,14 @@ class WidgetKitTest : public UiTest {
   LayoutModel model_;
   CLayoutEntity entity_;
   LoggingPanel panel_;
+  // The widgets' game side counts the samples they play.
+  struct Sounds : UiGame {
+    WidgetKitTest* test = nullptr;
+    void PlaySample(const char* name) override {
+      ++test->clicks_;
+      test->lastSample_ = name;
+    }
+  } sounds_;
   int32_t clicks_ = 0;
   std::string lastSample_;
 };

@@ -27,10 +27,10 @@
 #include "engine/core/random_stream.h"
 #include "engine/scene/model.h"
 #include "platform/paths.h"
-#include "visuals/architect.h"
-#include "visuals/architect_tables.h"
-#include "visuals/building_visuals.h"
-#include "visuals/outline_geometry.h"
+#include "visuals/architect/architect.h"
+#include "visuals/architect/architect_tables.h"
+#include "visuals/architect/building_visuals.h"
+#include "visuals/architect/outline_geometry.h"
 
 namespace {
 
@@ -522,8 +522,8 @@ TEST_F(ArchitectLibraryTest, PrestigeListsDressTheUpperWalls) {
 }  // namespace
 
 #include "engine/scene/asset_table.h"
-#include "visuals/architect_assets.h"
-#include "visuals/construction_draw.h"
+#include "visuals/architect/architect_assets.h"
+#include "visuals/scene/construction_draw.h"
 
 namespace {
 

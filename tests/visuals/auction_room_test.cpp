@@ -10,7 +10,9 @@
 #include "engine/scene/entity.h"
 #include "presentation_fixture.h"
 #include "session/player.h"
-#include "visuals/auction_room.h"
+#include "visuals/scene/auction_room.h"
+#include "session/auction.h"
+#include "session/session_state.h"
 
 namespace {
 
@@ -20,18 +22,19 @@ class AuctionRoomTest : public PresentationTest {
     PresentationTest::SetUp();
     EntAnimResetPool();
     PlayerTable().DeleteAllPlayers();
+    Session() = SessionState{};  // single player: the quick switch counts
     AuctionRoomHooks& h = AuctionRoomSound();
     h.play = [this](const char* sample) -> void* {
       played.push_back(sample);
       return &voices[played.size() % 8];
     };
     h.stop = [this](void* voice) { stopped.push_back(voice); };
-    h.muted = [this] { return muted; };
     InitAuctionRoom();
   }
   void TearDown() override {
     ReleaseAuctionRoom();
     AuctionRoomSound() = AuctionRoomHooks{};
+    SetQuickAuction(false);
     PlayerTable().DeleteAllPlayers();
     EntAnimResetPool();
     PresentationTest::TearDown();
@@ -40,7 +43,6 @@ class AuctionRoomTest : public PresentationTest {
 
   std::vector<std::string> played;
   std::vector<void*> stopped;
-  bool muted = false;
   int voices[8] = {};
 };
 
@@ -95,11 +97,11 @@ TEST_F(AuctionRoomTest, BidAndWinAnimationsPlayTheirSounds) {
   EXPECT_EQ(stopped[0], &voices[1]);
   EXPECT_EQ(played.size(), 2u);
   // Muted: the figure still moves, silently.
-  muted = true;
+  SetQuickAuction(true);
   SetBidderAnimation(0, kBidderBid);
   Advance(0);
   EXPECT_EQ(played.size(), 2u);
-  muted = false;
+  SetQuickAuction(false);
 
   // The win: two idle plays, then the win with applause.
   played.clear();

@@ -10,11 +10,11 @@
 #include "presentation_fixture.h"
 #include "script/script.h"
 #include "session/session_state.h"
-#include "visuals/camera_script_bindings.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
+#include "visuals/camera/camera_script_bindings.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
 
 namespace {
 

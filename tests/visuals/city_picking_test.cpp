@@ -13,8 +13,8 @@
 #include "engine/scene/picking.h"
 #include "presentation_fixture.h"
 #include "ui/cursors.h"
-#include "visuals/city_picking.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

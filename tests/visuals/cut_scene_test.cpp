@@ -8,40 +8,49 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/run_state.h"
+#include "engine/files/text_bank.h"
 #include "engine/input/input_device.h"
 #include "presentation_fixture.h"
 #include "script/script.h"
 #include "script/script_bindings.h"
 #include "session/session_state.h"
-#include "visuals/cut_scene.h"
-#include "visuals/cut_scene_script_bindings.h"
-#include "visuals/fireworks.h"
+#include "ui/draw_2d.h"
+#include "ui/game_requests.h"
+#include "ui/ui_services.h"
+#include "visuals/overlay/cut_scene.h"
+#include "visuals/overlay/cut_scene_script_bindings.h"
+#include "visuals/scene/fireworks.h"
 
 namespace {
 
 class CutSceneTest : public PresentationTest {
  protected:
   CCutScene scene;
-  int endings = 0;
-  std::vector<std::string> scripts;
+  CTextSystem texts;
 
   void SetUp() override {
     PresentationTest::SetUp();
     RegisterCutSceneScriptBindings();
     ASSERT_TRUE(Script().Create());
     Script().RunText("Game = Game or {}", "test", false);
-    CutSceneHooks& h = CutSceneHost();
-    h = CutSceneHooks{};
-    h.endGame = [this] { ++endings; };
-    h.runScript = [this](const std::string& name) {
-      scripts.push_back(name);
-      return true;
-    };
-    h.text = [](int32_t id) { return "text " + std::to_string(id); };
+    // Each scene's script notes that it ran; every text reads "text <id>".
+    for (const char* name : {"win_sequence", "flyby1", "complete_sequence"}) {
+      const std::string script = std::string("ScenesRun = (ScenesRun or '') .. '") + name + ";'\n";
+      WriteBytes(std::string("scripts/") + name + "/hub.lua", {script.begin(), script.end()});
+    }
+    std::vector<std::string> strings(1800);
+    strings[0] = CodePageCharTable();
+    for (size_t id = 1; id < strings.size(); ++id) strings[id] = "text " + std::to_string(id);
+    ASSERT_TRUE(WriteTextBankFiles("language\\test\\civano", strings));
+    ASSERT_TRUE(texts.LoadTextBankFile("language\\test\\civano"));
+    Ui().text = &texts;
+    ClearGameRequests();
     scene.Init();
   }
   void TearDown() override {
-    CutSceneHost() = CutSceneHooks{};
+    Ui().text = nullptr;
+    ClearGameRequests();
     PresentationRequests() = {};
     FireworksShow().Reset();
     Session() = SessionState{};
@@ -49,6 +58,19 @@ class CutSceneTest : public PresentationTest {
     PresentationTest::TearDown();
   }
   bool Run(const char* text) { return Script().RunText(text, "test", false); }
+  std::string ScenesRun() {
+    lua_getglobal(Script().State(), "ScenesRun");
+    const char* ran = lua_tostring(Script().State(), -1);
+    const std::string out = ran ? ran : "";
+    lua_pop(Script().State(), 1);
+    return out;
+  }
+  // The game ends the scene asked for since the last call.
+  int Endings() {
+    int n = 0;
+    for (const GameRequest& r : TakeGameRequests()) n += std::holds_alternative<EndGameRequest>(r);
+    return n;
+  }
   // Steps until the state changes to `state` (or the limit); the steps taken.
   int StepsUntilState(int32_t state, int limit = 20000) {
     int n = 0;
@@ -59,8 +81,9 @@ class CutSceneTest : public PresentationTest {
 
 TEST_F(CutSceneTest, PlayRunsTheScriptAndTheBarsSlideInThenOutAtTheEnd) {
   Session().gameState = kGameStateRunning;
+  RunState().gameRunning = true;
   scene.Play("win_sequence");
-  EXPECT_EQ(scripts, std::vector<std::string>{"win_sequence"});
+  EXPECT_EQ(ScenesRun(), "win_sequence;");
   EXPECT_EQ(Session().gameState, kGameStateCutScene);
   EXPECT_TRUE(scene.Running());
   EXPECT_EQ(scene.State(), CCutScene::kFadingIn);
@@ -76,11 +99,12 @@ TEST_F(CutSceneTest, PlayRunsTheScriptAndTheBarsSlideInThenOutAtTheEnd) {
   scene.End();
   for (int i = 0; i < kCutSceneFadeSteps - 1; ++i) scene.Update();
   EXPECT_TRUE(scene.Running());
-  EXPECT_EQ(endings, 0);
+  EXPECT_EQ(Endings(), 0);
   scene.Update();
   EXPECT_FALSE(scene.Running());
-  EXPECT_EQ(endings, 1);  // nobody caught CutSceneEnded
+  EXPECT_EQ(Endings(), 1);  // nobody caught CutSceneEnded
   EXPECT_EQ(Session().gameState, kGameStateRunning);
+  RunState().gameRunning = false;
 }
 
 TEST_F(CutSceneTest, ACaughtEndLeavesTheGameRunning) {
@@ -89,7 +113,7 @@ TEST_F(CutSceneTest, ACaughtEndLeavesTheGameRunning) {
   scene.End();
   StepsUntilState(CCutScene::kSteady);
   EXPECT_FALSE(scene.Running());
-  EXPECT_EQ(endings, 0);
+  EXPECT_EQ(Endings(), 0);
   lua_getglobal(Script().State(), "ended");
   EXPECT_EQ(lua_tointeger(Script().State(), -1), 1);
   lua_pop(Script().State(), 1);
@@ -245,31 +269,29 @@ TEST_F(CutSceneTest, FireworksPresetsStartTheShowAndOthersAreIgnored) {
 }
 
 TEST_F(CutSceneTest, DrawShowsTheBarsTheLogoAndTheCreditsEntry) {
-  struct Drawn {
-    std::vector<std::pair<float, float>> bars;
-    std::vector<std::string> texts;
-    int32_t image = -1;
-  } d;
-  CutSceneHooks& h = CutSceneHost();
-  h.drawBar = [&](float y1, float y2) { d.bars.emplace_back(y1, y2); };
-  h.imageHeight = [](int32_t) { return 100; };
-  h.drawImage = [&](int32_t image, int32_t) { d.image = image; };
-  h.drawText = [&](int32_t font, float y, const std::string& text, int32_t) {
-    d.texts.push_back(std::to_string(font) + "@" + std::to_string(int(y)) + ":" + text);
+  auto texts = [](const CutSceneDrawing& d) {
+    std::vector<std::string> out;
+    for (const CutSceneDrawing::Text& t : d.texts)
+      out.push_back(std::to_string(t.font) + "@" + std::to_string(int(t.y)) + ":" + t.text);
+    return out;
   };
+  EXPECT_EQ(scene.Drawing().image, kNoLogo);  // nothing while no scene runs
+  EXPECT_TRUE(scene.Drawing().texts.empty());
   scene.Play("complete_sequence");
   for (int i = 0; i < 10; ++i) scene.Update();
   scene.SetPhase(4);
-  scene.Draw();
-  EXPECT_EQ(d.bars, (std::vector<std::pair<float, float>>{{-5.0f, 10.0f}, {470.0f, 480.0f}}));
+  CutSceneDrawing d = scene.Drawing();
+  EXPECT_EQ(d.topBar, 10.0f);
+  EXPECT_EQ(d.bottomBar, 470.0f);
   EXPECT_EQ(d.image, 274);
-  EXPECT_EQ(d.texts, std::vector<std::string>{"4@290:text 1789"});
+  EXPECT_EQ(d.alpha, 255);
+  // The logo's text sits below it, by half the logo's height.
+  const int below = 240 + UIImageHeight(274) / 2;
+  EXPECT_EQ(texts(d), std::vector<std::string>{"4@" + std::to_string(below) + ":text 1789"});
 
   scene.BuildCreditsList();
   scene.SetPhase(13);
-  d.texts.clear();
-  scene.Draw();
-  EXPECT_EQ(d.texts, std::vector<std::string>{"3@220:text 1771"});
+  EXPECT_EQ(texts(scene.Drawing()), std::vector<std::string>{"3@220:text 1771"});
 }
 
 }  // namespace

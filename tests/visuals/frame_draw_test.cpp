@@ -7,8 +7,8 @@
 #include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
 #include "presentation_fixture.h"
-#include "shell/game_loop.h"
-#include "visuals/frame_draw.h"
+#include "engine/core/run_state.h"
+#include "visuals/overlay/frame_draw.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "engine/scene/entity.h"
 #include "platform/input.h"
 #include "presentation_fixture.h"
-#include "visuals/game_camera.h"
+#include "visuals/camera/game_camera.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/recording_renderer.h"
-#include "visuals/ground_markers.h"
+#include "visuals/scene/ground_markers.h"
 
 namespace {
 

@@ -9,10 +9,11 @@
 #include "presentation_fixture.h"
 #include "session/event_queue.h"
 #include "session/session_state.h"
-#include "shell/game_loop.h"
-#include "visuals/frame_draw.h"
-#include "visuals/game_camera.h"
-#include "visuals/interface_task.h"
+#include "engine/core/run_state.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/camera/game_camera.h"
+#include "ui/game_requests.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ class InterfaceKeysTest : public PresentationTest {
     GamePauseState().Reset();
     Session() = SessionState{};
     InterfaceTaskHooks() = InterfaceHooks{};
-    InterfaceTaskHooks().enterFrontEnd = [this] { ++frontEnds; };
+    ClearGameRequests();
     GameTime().viewState = 1;
     SelectedObject() = nullptr;
     // The street as a new game has it: nobody on it.
@@ -36,6 +37,7 @@ class InterfaceKeysTest : public PresentationTest {
   }
   void TearDown() override {
     InterfaceTaskHooks() = InterfaceHooks{};
+    ClearGameRequests();
     GamePauseState().Reset();
     ResetScreenModes();
     g_StartupOptions.debugStuff = false;
@@ -50,7 +52,13 @@ class InterfaceKeysTest : public PresentationTest {
     RunInterfaceKeys();
     ReleaseAll();
   }
-  int frontEnds = 0;
+  // How many times the menu key asked the game for the menus.
+  int MenuKeyRequests() {
+    for (const GameRequest& r : TakeGameRequests())
+      if (std::holds_alternative<MenuKeyRequest>(r)) ++menuKeys_;
+    return menuKeys_;
+  }
+  int menuKeys_ = 0;
 };
 
 TEST_F(InterfaceKeysTest, TabTogglesThePlanViewAndKeepsTheCityCamera) {
@@ -70,14 +78,14 @@ TEST_F(InterfaceKeysTest, TabTogglesThePlanViewAndKeepsTheCityCamera) {
 
 TEST_F(InterfaceKeysTest, EscapeEntersTheFrontEndUnlessPausedOrThere) {
   Step(kEscape);
-  EXPECT_EQ(frontEnds, 1);
+  EXPECT_EQ(MenuKeyRequests(), 1);
   GamePauseState().AddReason(0);
   Step(kEscape);
-  EXPECT_EQ(frontEnds, 1);
+  EXPECT_EQ(MenuKeyRequests(), 1);
   GamePauseState().Reset();
   SetScreenMode(kScreenMenu);
   Step(kEscape);
-  EXPECT_EQ(frontEnds, 1);
+  EXPECT_EQ(MenuKeyRequests(), 1);
 }
 
 TEST_F(InterfaceKeysTest, F1AndPSwitchThePause) {

@@ -6,7 +6,7 @@
 
 #include "engine/core/random_stream.h"
 #include "presentation_fixture.h"
-#include "visuals/night_windows.h"
+#include "visuals/scene/night_windows.h"
 
 namespace {
 

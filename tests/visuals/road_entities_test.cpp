@@ -6,7 +6,7 @@
 
 #include "city/city_map.h"
 #include "city/road_topology.h"
-#include "visuals/road_entities.h"
+#include "visuals/scene/road_entities.h"
 
 namespace {
 

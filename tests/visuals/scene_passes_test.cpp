@@ -14,13 +14,13 @@
 #include "engine/scene/model.h"
 #include "engine/recording_renderer.h"
 #include "presentation_fixture.h"
-#include "visuals/draw_distances.h"
-#include "visuals/scene_passes.h"
+#include "visuals/scene/draw_distances.h"
+#include "visuals/scene/scene_passes.h"
 #include "city/blocks.h"
 #include "engine/scene/entity.h"
-#include "visuals/city_picking.h"
-#include "visuals/ground_markers.h"
-#include "visuals/interface_task.h"
+#include "visuals/camera/city_picking.h"
+#include "visuals/scene/ground_markers.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "engine/input/camera_controller.h"
 #include "engine/render/soft_renderer.h"
 #include "presentation_fixture.h"
-#include "shell/game_loop.h"
+#include "engine/core/run_state.h"
 #include "platform/input.h"
-#include "visuals/interface_task.h"
-#include "visuals/screenshots.h"
+#include "visuals/overlay/interface_task.h"
+#include "visuals/overlay/screenshots.h"
 
 namespace {
 

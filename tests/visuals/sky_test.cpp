@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "presentation_fixture.h"
-#include "visuals/sky.h"
+#include "visuals/scene/sky.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "engine/scene/entity.h"
 #include "platform/recording_gpu_device.h"
 #include "engine/core/system_settings.h"
-#include "visuals/draw_distances.h"
-#include "visuals/shader_table.h"
+#include "visuals/scene/draw_distances.h"
+#include "visuals/scene/shader_table.h"
 
 namespace {
 

@@ -8,10 +8,15 @@
 
 // Kinds of this file:
 //   person <name> <build> <pose> <shirt> <trousers> <skin> <hair>
-//       build child | teen | adult | elder; pose walk | stand | enter | sit.
-//       Eight frames: walk a stride; stand 0-3 idle, 4-7 waiting (a look at
-//       the watch); enter a stride through a door, moving 1.5 ahead; sit a
-//       nod. Faces +z; the feet stand on y = 0.
+//       build child | teen | adult | elder; pose street | walk | stand |
+//       enter | sit. A street figure carries every animation of the street
+//       people one after another, at the frames of its build
+//       (PersonAnimFrames in engine/scene/asset_table.h): standing about, a
+//       step in at a door, a stride, a reach over a counter, a look at the
+//       watch, a look both ways. The others have eight frames: walk a stride;
+//       stand 0-3 idle, 4-7 waiting (a look at the watch); enter a stride
+//       through a door, moving 1.5 ahead; sit a nod. Faces +z; the feet stand
+//       on y = 0.
 //   vehicle <name> <type> <era 0-2> <body> [<accent>]
 //       type car | sports | estate | taxi | van | pickup | police | ambulance |
 //       limo | bus | coach | lorry | tanker | delivery | firetruck; faces +z.
@@ -87,13 +92,14 @@ struct Build {
   float scale;      // of an adult's height
   float headScale;  // children have large heads
   float stoop;      // degrees the back bends forward
+  int32_t timing;   // PersonBuild: the frames of its animations
 };
 
 bool BuildOf(const std::string& word, Build& b) {
-  if (word == "child") b = {0.6f, 1.35f, 0};
-  else if (word == "teen") b = {0.87f, 1.05f, 0};
-  else if (word == "adult") b = {1.0f, 1.0f, 0};
-  else if (word == "elder") b = {0.95f, 1.0f, 12};
+  if (word == "child") b = {0.6f, 1.35f, 0, kBuildChild};
+  else if (word == "teen") b = {0.87f, 1.05f, 0, kBuildTeen};
+  else if (word == "adult") b = {1.0f, 1.0f, 0, kBuildAdult};
+  else if (word == "elder") b = {0.95f, 1.0f, 12, kBuildElder};
   else return false;
   return true;
 }
@@ -111,17 +117,25 @@ struct Stance {
   float knees = 0;       // sitting: thighs forward
   float forward = 0;     // moved ahead
   float bob = 0, sway = 0, nod = 0, watch = 0;  // watch: left forearm raised
+  float reach = 0;       // right arm raised forward, 0..1
+  float look = 0;        // head turned, degrees
 };
+
+// A stride at `t` of its cycle (0..1).
+void Stride(Stance& s, float t) {
+  const float phase = 2 * kPi * t;
+  s.leftLeg = 28 * std::sin(phase);
+  s.rightLeg = -s.leftLeg;
+  s.leftArm = -22 * std::sin(phase);
+  s.rightArm = -s.leftArm;
+  s.bob = 0.06f * std::fabs(std::cos(phase));
+}
 
 Stance StanceAt(const std::string& pose, int frame) {
   Stance s;
   const float phase = 2 * kPi * static_cast<float>(frame) / kPersonFrames;
   if (pose == "walk" || pose == "enter") {
-    s.leftLeg = 28 * std::sin(phase);
-    s.rightLeg = -s.leftLeg;
-    s.leftArm = -22 * std::sin(phase);
-    s.rightArm = -s.leftArm;
-    s.bob = 0.06f * std::fabs(std::cos(phase));
+    Stride(s, static_cast<float>(frame) / kPersonFrames);
     if (pose == "enter") s.forward = 1.5f * static_cast<float>(frame) / (kPersonFrames - 1);
   } else if (pose == "stand") {
     if (frame < 4) s.sway = 2.5f * std::sin(phase * 2);
@@ -133,15 +147,46 @@ Stance StanceAt(const std::string& pose, int frame) {
   return s;
 }
 
+// A street figure at one frame of its build's animation table.
+Stance StreetStanceAt(int32_t build, int frame) {
+  int32_t animation = 0;
+  while (animation + 1 < kPersonAnimations && frame >= PersonAnimFrames(build, animation + 1).first) ++animation;
+  const PersonFrameRange range = PersonAnimFrames(build, animation);
+  const int length = range.end - range.first, local = frame - range.first;
+  const float t = static_cast<float>(local) / static_cast<float>(length);  // a loop's 0..1, end excluded
+  const float once = length > 1 ? static_cast<float>(local) / static_cast<float>(length - 1) : 1.0f;  // 0..1
+  Stance s;
+  switch (animation) {
+    case kPersonAnimStand: s.sway = 2.5f * std::sin(2 * kPi * t); break;
+    case kPersonAnimEnter:
+      Stride(s, t);
+      s.forward = 1.5f * once;
+      break;
+    case kPersonAnimWalk: Stride(s, t); break;
+    case kPersonAnimBuy:  // up to the counter and back, with a nod as it is handed over
+      s.reach = std::sin(kPi * once);
+      s.nod = 10 * std::sin(kPi * once);
+      break;
+    case kPersonAnimWait:  // the watch, shifting from foot to foot
+      s.watch = 1, s.nod = 12;
+      s.sway = 2 * std::sin(2 * kPi * t);
+      break;
+    default:  // looking left, then right, then ahead
+      s.look = 40 * std::sin(2 * kPi * once);
+      break;
+  }
+  return s;
+}
+
 void PersonFrame(MeshBuilder& m, const PersonLook& look, int frame, bool lod) {
   const Build& b = look.build;
   const float k = b.scale * 3.0f;  // an adult stands 3 units tall
-  const Stance s = StanceAt(look.pose, frame);
+  const Stance s = look.pose == "street" ? StreetStanceAt(b.timing, frame) : StanceAt(look.pose, frame);
   const float hip = 0.47f * k, shoulder = 0.8f * k, neck = 0.82f * k;
   const float head = 0.17f * k * b.headScale;
   const Vec3 lift{0, s.bob - (s.knees ? hip - 0.33f * k : 0), s.forward};
   const Place body = Then(TurnZ({0, hip, 0}, s.sway), TurnX({0, hip, 0}, b.stoop, lift));
-  const Place headPlace = Then(TurnX({0, neck, 0}, s.nod), body);
+  const Place headPlace = Then(Then(TurnY({0, neck, 0}, s.look), TurnX({0, neck, 0}, s.nod)), body);
   const float legW = 0.12f * k, armW = 0.085f * k, torsoW = 0.3f * k, depth = 0.09f * k;
   if (lod) {
     m.Box({-torsoW, 0, -depth}, {torsoW, hip, depth}, look.trousers, Move(lift));
@@ -171,7 +216,8 @@ void PersonFrame(MeshBuilder& m, const PersonLook& look, int frame, bool lod) {
   for (int side = -1; side <= 1; side += 2) {
     const float x = side * (torsoW / 2 + armW / 2 + 0.02f * k);
     const float swing = side < 0 ? s.leftArm : s.rightArm;
-    const Place arm = Then(TurnX({0, shoulder, 0}, swing - (side < 0 ? s.watch * 75 : 0) - s.knees * 30), body);
+    const float raised = side < 0 ? s.watch * 75 : s.reach * 80;
+    const Place arm = Then(TurnX({0, shoulder, 0}, swing - raised - s.knees * 30), body);
     m.Box({x - armW / 2, shoulder - 0.33f * k, -armW / 2}, {x + armW / 2, shoulder, armW / 2}, look.shirt, arm);
     m.Box({x - armW / 2, shoulder - 0.38f * k, -armW / 2}, {x + armW / 2, shoulder - 0.33f * k, armW / 2}, look.skin,
           arm);
@@ -189,7 +235,8 @@ bool Person(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::stri
   PersonLook look;
   if (!BuildOf(a.Word(0), look.build)) return error = "unknown build " + row.args[0], false;
   look.pose = a.Word(1);
-  if (look.pose != "walk" && look.pose != "stand" && look.pose != "enter" && look.pose != "sit")
+  if (look.pose != "street" && look.pose != "walk" && look.pose != "stand" && look.pose != "enter" &&
+      look.pose != "sit")
     return error = "unknown pose " + look.pose, false;
   look.shirt = a.Col(2);
   look.trousers = a.Col(3);
@@ -200,7 +247,8 @@ bool Person(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::stri
   for (int lod = 0; lod < 2; ++lod) {
     GenModel g;
     g.name = row.name + (lod ? "_lod" : "");
-    for (int f = 0; f < kPersonFrames; ++f) {
+    const int frames = look.pose == "street" ? PersonAnimFrameCount(look.build.timing) : kPersonFrames;
+    for (int f = 0; f < frames; ++f) {
       g.mesh.BeginFrame();
       PersonFrame(g.mesh, look, f, lod == 1);
     }
@@ -356,7 +404,7 @@ bool Vehicle(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::str
 // ---- Figures and tokens -----------------------------------------------------------
 
 bool Character(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
-  PersonLook look{{1.15f, 1.2f, 0}, "stand", a.Col(0), a.Col(1), a.Col(2), a.Col(3), false};
+  PersonLook look{{1.15f, 1.2f, 0, kBuildAdult}, "stand", a.Col(0), a.Col(1), a.Col(2), a.Col(3), false};
   const std::string hat = a.Word(4);
   if (!a.ok()) return error = a.error(), false;
   if (hat != "none" && hat != "top" && hat != "cap" && hat != "bowler" && hat != "crown")
@@ -429,7 +477,7 @@ void TutorBody(MeshBuilder& m, const PersonLook& look) {
 // or the body standing still.
 bool Tutor(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
   const std::string part = a.Word(0);
-  PersonLook look{{1.0f, 1.0f, 0}, "stand", a.Col(1), a.Col(2), a.Col(3), a.Col(4), false};
+  PersonLook look{{1.0f, 1.0f, 0, kBuildAdult}, "stand", a.Col(1), a.Col(2), a.Col(3), a.Col(4), false};
   if (!a.ok()) return error = a.error(), false;
   if (part != "head" && part != "body") return error = "tutor head or body expected", false;
   GenModel g;

@@ -25,9 +25,9 @@
 #include "shell/asset_groups.h"
 #include "city/building_library.h"
 #include "city/buildings.h"
-#include "visuals/architect.h"
-#include "visuals/architect_assets.h"
-#include "visuals/shader_table.h"
+#include "visuals/architect/architect.h"
+#include "visuals/architect/architect_assets.h"
+#include "visuals/scene/shader_table.h"
 
 namespace {
 
@@ -103,15 +103,23 @@ Scene SceneryScene() {
   return s;
 }
 
-// People close up: walking in mid-stride, standing, waiting (a look at the
-// watch), sitting, going in at a door.
+// People close up. In front, an adult street figure in each of its street
+// animations (standing, stepping in at a door, mid-stride, reaching over a
+// counter, looking at the watch, looking round), turned to show it; behind,
+// a walking child, teenager and pensioner, a sitting figure and one going in.
 Scene PeopleScene() {
-  Scene s{{}, {0, 5, -13}, {0, 1.8f, 0}};
-  for (int i = 0; i < 4; ++i) s.models.push_back({ModelShelf::People, i * 4 + 2, -7.5f + i * 2, 0, 200, 2});
-  for (int i = 0; i < 3; ++i) s.models.push_back({ModelShelf::People, 16 + i * 4 + 3, 1.0f + i * 2, 0, 160});
-  s.models.push_back({ModelShelf::People, 16 + 8 + 2, 7.5f, 0, 180, 5});
-  s.models.push_back({ModelShelf::People, kStreetPeople + kEnteringPeople, -3, 4, 180});
-  s.models.push_back({ModelShelf::People, kStreetPeople + 8, 3, 4, 0, 4});
+  Scene s{{}, {0, 5, -14}, {0, 1.8f, 0}};
+  const int16_t mid[kPersonAnimations] = {1, 6, 2, 3, 2, 2};  // a telling frame of each
+  for (int a = 0; a < kPersonAnimations; ++a) {
+    const int16_t frame = int16_t(PersonAnimFrames(kBuildAdult, a).first + mid[a]);
+    s.models.push_back({ModelShelf::People, 8 + a % 4, -7.5f + a * 3.0f, -1, a == kPersonAnimBuy ? 250.0f : 200.0f, frame});
+  }
+  for (int i = 0; i < 4; ++i)
+    if (i != 2)
+      s.models.push_back({ModelShelf::People, i * 4 + 2, -6.0f + i * 2, 4, 200,
+                          int16_t(PersonAnimFrames(i == 3 ? kBuildElder : i, kPersonAnimWalk).first + 2)});
+  s.models.push_back({ModelShelf::People, kStreetPeople + kEnteringPeople, 3, 4, 180});
+  s.models.push_back({ModelShelf::People, kStreetPeople + 8, 6, 4, 0, 4});
   return s;
 }
 

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "engine/core/error.h"
+#include "engine/core/system_settings.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 
@@ -45,6 +46,11 @@ uint32_t ByteSum(std::span<const uint8_t> bytes) {
 CCacheArchive& CacheArchive() {
   static CCacheArchive archive;
   return archive;
+}
+
+std::string GameArchiveName() {
+  if (g_StartupOptions.fullInstall) return "max\\archive.bin";
+  return std::string(g_StartupOptions.dataRoot) + "max\\archive.bin";
 }
 
 CCacheArchive::~CCacheArchive() {

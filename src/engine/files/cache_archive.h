@@ -138,6 +138,9 @@ class CCacheArchive {
 
 // The program's one archive ("max\\archive.bin"), opened while assets load.
 CCacheArchive& CacheArchive();
+// Its game name: "max\\archive.bin", under the data root on a minimal
+// installation.
+std::string GameArchiveName();
 
 // Game name of the marker file whose presence asks for a rebuild.
 inline constexpr std::string_view kArchiveRebuildMarker = "gamedata2\\rebuild.txt";

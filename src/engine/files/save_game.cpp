@@ -439,12 +439,14 @@ bool OpenSaveGame(std::string_view name, SaveGameFile& file) {
 
 void ApplySaveChunks(SaveGameFile& file, uint32_t mask) { ApplyChunks(file, mask); }
 
-bool ReadSaveHeader(std::string_view name) {
+bool ReadSaveChunks(std::string_view name, uint32_t mask) {
   if (!ValidSaveName(name)) return false;
   SaveGameFile file;
   file.path = ResolveSavePath(SaveGamePath(name));
-  return LoadGameFile(file, kChunkHeader);
+  return LoadGameFile(file, mask & ~uint32_t(kChunkVersion));
 }
+
+bool ReadSaveHeader(std::string_view name) { return ReadSaveChunks(name, kChunkHeader); }
 
 bool ReadSaveGameTime(std::string_view name) {
   if (!ValidSaveName(name)) return false;

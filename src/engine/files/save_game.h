@@ -50,6 +50,7 @@ enum SaveChunkType : int32_t {
   kChunkCityDemand = 0x800000,
   kChunkChanceCards = 0x1000000,
   kChunkAuctionQueue = 0x2000000,  // written by the auction's hook
+  kChunkFrontEnd = 0x4000000,      // the game mode the menus set up
   kChunkTerminator = -1,
 };
 
@@ -77,6 +78,7 @@ enum SaveMaskBit : uint32_t {
   kSaveEndGame = 0x400000,
   kSaveCityDemand = 0x800000,
   kSaveChanceCards = 0x1000000,
+  kSaveFrontEnd = 0x4000000,
   kSaveAll = 0xFFFFFFFFu,
 };
 
@@ -87,7 +89,7 @@ inline constexpr uint32_t kSaveHookOrder[] = {
     kSaveTraffic,   kSaveCameras,       kSaveClock,        kSaveGameTime,
     kSaveConstruction, kSaveHouseholds, kSaveEventQueue,   kSaveAuction,
     kSaveGoals,     kSaveBusinessKinds, kSaveCommodities,  kSaveStatsHistory,
-    kSaveCityDemand, kSaveChanceCards,
+    kSaveCityDemand, kSaveChanceCards, kSaveFrontEnd,
 };
 
 inline constexpr size_t kSaveVersionLength = 40;
@@ -251,6 +253,9 @@ void ApplySaveChunks(SaveGameFile& file, uint32_t mask);
 // Reads only the header of a save into CurrentSaveHeader(); false when the
 // file is missing or bad.
 bool ReadSaveHeader(std::string_view name);
+// Reads only the chunks of the mask (a save's summary: its header and
+// goals), without the version check; false when the file is missing or bad.
+bool ReadSaveChunks(std::string_view name, uint32_t mask);
 // Reads only the game-time chunk of a save.
 bool ReadSaveGameTime(std::string_view name);
 bool FileExists(std::string_view path);

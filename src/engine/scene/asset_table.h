@@ -53,10 +53,43 @@ inline constexpr int32_t kStreetPeople = 32;
 inline constexpr int32_t kEnteringPeople = 16;
 inline constexpr int32_t kSittingPeople = 8;
 inline constexpr int32_t kPeopleModels = 71;
-// Frames of the people models: a stride of 8 (walking, entering); standing:
-// idle 0-3, waiting 4-7.
+// Frames of the people entering a door, sitting and at work: a stride of 8
+// (walking, entering); standing: idle 0-3, waiting 4-7.
 inline constexpr int32_t kPersonFrames = 8;
 inline constexpr int32_t kPersonWaitFirst = 4;
+
+// The street people's animations, in the order of their numbers. Every
+// street figure carries all of them one after another, so a person keeps
+// its animation when its model number changes (walking, standing, a look).
+enum PersonAnimation : int32_t {
+  kPersonAnimStand = 0,      // standing about (loop)
+  kPersonAnimEnter = 1,      // a step in at a door (once)
+  kPersonAnimWalk = 2,       // a stride (loop)
+  kPersonAnimBuy = 3,        // reaching over a shop's counter (once)
+  kPersonAnimWait = 4,       // a look at the watch (loop)
+  kPersonAnimWaitBegin = 5,  // looking both ways at the kerb (once)
+  kPersonAnimations = 6,
+};
+// The figures' builds, each with its own timing: child, teenager,
+// pensioner, and everyone else (adults, tourists).
+enum PersonBuild : int32_t { kBuildChild, kBuildTeen, kBuildElder, kBuildAdult, kPersonBuilds };
+// Frames of each animation, by build: children step quickly, pensioners
+// slowly. A frame is a logic tick.
+inline constexpr int16_t kPersonAnimLengths[kPersonBuilds][kPersonAnimations] = {
+    {4, 6, 6, 8, 6, 8},     // child
+    {4, 8, 8, 8, 6, 8},     // teenager
+    {4, 10, 10, 10, 8, 10}, // pensioner
+    {4, 8, 8, 8, 6, 8},     // others
+};
+struct PersonFrameRange {
+  int16_t first = 0, end = 0;  // end exclusive
+};
+constexpr PersonFrameRange PersonAnimFrames(int32_t build, int32_t animation) {
+  int16_t first = 0;
+  for (int32_t a = 0; a < animation; ++a) first = static_cast<int16_t>(first + kPersonAnimLengths[build][a]);
+  return {first, static_cast<int16_t>(first + kPersonAnimLengths[build][animation])};
+}
+constexpr int32_t PersonAnimFrameCount(int32_t build) { return PersonAnimFrames(build, kPersonAnimations - 1).end; }
 
 // Vehicles: three eras of 29 at the traffic's model number (kind + 29 x
 // era), then 13 more per era.

@@ -29,9 +29,11 @@ CRandomStream& ParticleRandom() {
 
 void SpriteBatchParticleSprites::Begin() { batch_.Reset(); }
 void SpriteBatchParticleSprites::SetTexture(int32_t texture) { batch_.SetTexture(texture); }
-// The batch negates z on entry, as sprites are drawn at (x, y, -z).
+// Particles are added at (x, y, -z): the batch turns z round again on entry,
+// so the renderer gets the particle where it is in the city, as every other
+// sprite.
 void SpriteBatchParticleSprites::Add(const Vec3& position, uint32_t colour, float scale) {
-  batch_.Add(position, colour, scale);
+  batch_.Add(Vec3{position.x, position.y, -position.z}, colour, scale);
 }
 void SpriteBatchParticleSprites::End() { batch_.Flush(); }
 

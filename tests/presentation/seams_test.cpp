@@ -1,0 +1,107 @@
+// Every seam the game reads is filled once the real program has started:
+// the game root is started as cityrun starts it (headless, no menus) in a
+// child process, which writes the names of the seams nobody installed.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/game.h"
+#include "app/seams.h"
+#include "engine/core/error.h"
+#include "engine/core/run_state.h"
+#include "panels/panel_links.h"
+#include "engine/render/soft_renderer.h"
+#include "shell/game_loop.h"
+#include "shell/startup.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The game root; after its first frame it writes the missing seams and quits.
+class SeamProgram : public ShellProgram {
+ public:
+  void Run() override {
+    TheGame().Start();
+    RunMainLoop(*this);
+    TheGame().Shutdown();
+  }
+  void Frame() override {
+    TheGame().Frame();
+    if (!RunState().gameRunning) return;
+    std::ofstream out("seams.txt");
+    out << "started\n";
+    for (const std::string& name : MissingSeams()) out << name << "\n";
+    RunState().quit = true;
+  }
+  void Shutdown() override { TheGame().Shutdown(); }
+  void Activate(bool active) override { TheGame().Activate(active); }
+  void Paint() override { TheGame().Paint(); }
+  void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
+  bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
+};
+
+[[noreturn]] void RunGame(const fs::path& dir) {
+  if (::chdir(dir.c_str()) != 0) ::_exit(120);
+  if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
+  std::ofstream(dir / "config.cfg") << "SysSetup api D3D\nSysSetup Window 1\nSysSetup width 640\n"
+                                       "SysSetup height 480\nSysSetup NoMovie 1\n";
+  ::setenv("CITYRUN_HEADLESS", "1", 1);
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  TheGame().Prepare();
+  static SeamProgram program;
+  ::_exit(WinMain("NOFRONTEND", program));
+}
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ProgramSeamsTest, TheStartedGameHasEverySeamInstalled) {
+  const fs::path dir = fs::temp_directory_path() / ("rc_seams_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "max");
+  for (const char* d : {"gamedata", "gamedata2", "scripts", "parameters", "language"})
+    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / d, dir / d);
+  const pid_t pid = ::fork();
+  if (pid == 0) RunGame(dir);
+  int status = 0;
+  bool ended = false;
+  for (int i = 0; i < 1200 && !ended; ++i) {
+    ended = ::waitpid(pid, &status, WNOHANG) == pid;
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!ended) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  }
+  const std::string log = Read(dir / "out.log");
+  EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+  EXPECT_EQ(Read(dir / "seams.txt"), "started\n") << log;
+  fs::remove_all(dir);
+}
+
+// A seam left empty stops the start with an error that names it.
+TEST(ProgramSeamsTest, AMissingSeamStopsTheStartNamingIt) {
+  ThrowOnFatalError();
+  const auto held = PanelGameLinks().playSample;
+  PanelGameLinks().playSample = {};
+  std::string said;
+  try {
+    RequireSeams();
+  } catch (const FatalErrorException& e) {
+    said = e.what ? e.what : "";
+  }
+  PanelGameLinks().playSample = held;
+  EXPECT_NE(said.find("PanelLinks.playSample"), std::string::npos) << said;
+}
+
+}  // namespace
