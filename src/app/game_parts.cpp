@@ -188,7 +188,7 @@ void ForgetGameAssets() {
   SetVehicleModelSource(nullptr);
   SetVehicleBoundsSource(nullptr);
   SetPersonModelSource(nullptr);
-  ClearShelves();
+  ForgetLoadedAssets();
 }
 
 void CreateGameInputDevice() {
