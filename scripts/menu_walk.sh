@@ -5,10 +5,14 @@
 # page, the scenario list, the token choice, the started level, Escape's
 # in-game menu, its quit question, the main menu again, then the tutorial
 # list and a lesson's first steps; then, started again with a profile that
-# has won some levels, the lists with their ticks and cups.
+# has won some levels, the lists with their ticks and cups, the login page,
+# a custom game set up on the host page and in the lobby (its money bag, its
+# save and the save's summary on the save and load pages), and the credits
+# skipped by a short key tap.
 #
-#   xvfb-run -a -s "-screen 0 1024x768x24" scripts/menu_walk.sh <game folder> <shots folder>
+#   xvfb-run -a -s "-screen 0 1024x768x24" scripts/menu_walk.sh <game folder> <shots folder> [cityrun words]
 #
+# Further words go to cityrun's command line (L ger: the German texts).
 # The game folder is a copy of build/<preset>/game (it gets a profile).
 # Needs xdotool and imagemagick's import. Exits non-zero when the game
 # ended early, or the profile it leaves does not hold the new player with
@@ -19,10 +23,12 @@ set -u
 export CITYRUN_SESSION_SEARCH=loopback
 GAME=$(cd "$1" && pwd)
 SHOTS=$(mkdir -p "$2" && cd "$2" && pwd)
+shift 2
+WORDS=("$@")
 cd "$GAME"
 rm -f ZKS.txt
 rm -rf profiles
-./cityrun > "$SHOTS/cityrun.log" 2>&1 &
+./cityrun "${WORDS[@]}" > "$SHOTS/cityrun.log" 2>&1 &
 PID=$!
 trap 'kill $PID 2>/dev/null' EXIT
 play() {  # the launcher's Play
@@ -63,6 +69,8 @@ click 530 430                      # OK
 shot tokens
 click 282 120                      # the next token
 shot tokens_next 1
+click 170 164                      # an opponent's row: its token described
+shot tokens_opponent 1
 click 530 430                      # START
 shot level_started 15
 key Escape
@@ -75,13 +83,13 @@ click 320 188                      # tutorials
 shot tutorials
 click 530 430                      # OK: the lesson starts at once
 shot lesson_opening 15
-click 320 270                      # the opening message's OK
+click 356 270                      # the opening message's OK
 shot lesson_step_1 3
-click 320 270                      # the first step's OK
+click 356 270                      # the first step's OK
 shot lesson_step_2 3
-click 320 270
+click 356 270
 shot lesson_step_3 3
-click 320 270
+click 356 270
 shot lesson_step_4 3
 
 # The profile was made, and the token stepped on the token page (from the
@@ -103,7 +111,7 @@ echo 'ProfileName = "Bea"' > profiles/memory.lua
   echo 'SetLevelInfo(200002, DEPRECATED, 1, 0, 1, 0)'
   echo 'SetLevelInfo(200003, DEPRECATED, 1, 0, 0, 0)'
 } > profiles/Bea/settings.lua
-./cityrun >> "$SHOTS/cityrun.log" 2>&1 &
+./cityrun "${WORDS[@]}" >> "$SHOTS/cityrun.log" 2>&1 &
 PID=$!
 play
 shot main_menu_bea 30
@@ -119,4 +127,52 @@ click 320 400                      # quit
 shot main_menu_quit_question
 click 385 284                      # no: the menu stays
 shot main_menu_after_no
+click 320 148                      # the player: the login page
+shot login
+click 397 393                      # cancel
+
+# The credits, skipped by a tap shorter than a frame.
+click 320 348                      # options
+click 320 295                      # credits
+shot credits 6
+xdotool key Escape                 # a tap of a few milliseconds
+shot credits_tapped 8
+
+# A custom game: the host page, the lobby with a computer, the game.
+click 320 228                      # back in the menu: single player
+click 320 234                      # custom game
+shot host
+click 150 178                      # the decade race: its goal label
+shot host_decade 1
+click 150 116                      # the race for profit
+click 585 211                      # the goal two steps up
+click 585 211
+shot host_level 1
+click 530 430                      # OK: the lobby
+shot lobby
+click 310 221                      # the third seat: a computer
+shot lobby_computer 1
+click 280 221                      # its token a step on: its name follows
+shot lobby_computer_next 1
+click 530 430                      # start
+shot custom_started 15
+key Return; sleep 1                # the level's opening message read
+xdotool key grave; sleep 1         # the console: lease a block, money goes
+xdotool type --delay 80 "LEASE 2"; xdotool key Return; sleep 0.5
+xdotool key grave
+shot money_bag 0.5
+key Escape
+click 320 241                      # save
+click 107 429                      # new
+xdotool type --delay 120 "custom"
+click 245 300                      # OK
+click 180 104                      # the save: its summary
+shot save_page 1
+click 533 429                      # cancel
+click 320 357                      # quit the game
+click 255 284                      # yes
+click 320 308                      # load
+click 180 104                      # the save: its summary
+shot load_page 1
+click 510 429                      # cancel
 echo "walked the menus: $n screens in $SHOTS"

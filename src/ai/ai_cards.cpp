@@ -313,7 +313,7 @@ void AiCardHourlyTick(CPlayerAI& ai) {
     if (IsInDebtWarning(ai.index) && ai.money < kCardCash) return;
     ++ai.cardHoursHeld;
     if (chance.IsHeldCardKeepable()) {
-      chance.SetCardState(kCardKept);
+      chance.KeepHeldCard();
     } else {
       if (chance.PlayHeldCard()) ++ai.tally.cardsPlayed;
       ai.cardHoursHeld = 0;
@@ -321,7 +321,9 @@ void AiCardHourlyTick(CPlayerAI& ai) {
       return;
     }
   }
-  if (chance.CardState() != kCardKept) return;
+  // A keepable card is weighed in the hour it is kept: the keep, a play or a
+  // discard are messages applied in that order on every machine.
+  if (chance.CardState() == kCardNone || !chance.IsHeldCardKeepable()) return;
   const int32_t type = chance.GetHeldCardValue();
   const CardDecision decision = DecideKeptCard(ai);
   if (decision == kCardWait) return;

@@ -7,6 +7,7 @@
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "ai/scoring_terms.h"
 #include "ai/set_scores.h"
 #include "city/blocks.h"
@@ -226,7 +227,7 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
                                                                  static_cast<uint8_t>(quality), ai.index));
       if (!AddAction_ConstructBuilding(ai, block, kKindLandscape, kLandscapeType, quality, cost, x, y, w, d, 1))
         return false;
-      IncBlockBusinessTypeCount(block, kLandscapeType);
+      NotePlannedBusiness(block, kLandscapeType);
       result.found = true;
       result.cost = static_cast<int32_t>(cost);
       return true;
@@ -273,7 +274,7 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
         if (type == kLandscapeType && !ai.ownedBlocks[block])
           ReportErrorF(1, "%s is about to landscape %s. Does not own this block!", ai.name, g_BlockDefs[block].Key);
         if (!AddAction_ConstructBuilding(ai, block, kind, type, quality, cost, x, y, w, d, floors)) return false;
-        IncBlockBusinessTypeCount(block, type);
+        NotePlannedBusiness(block, type);
       }
       return true;
     }

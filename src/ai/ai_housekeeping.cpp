@@ -12,6 +12,7 @@
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "ai/scoring_terms.h"
 #include "ai/set_scores.h"
 #include "city/business.h"
@@ -64,7 +65,7 @@ void RunRefurbishmentReview(CPlayerAI& ai) {
     } else if (!queued && t != b->Type) {
       const int32_t block = BlockOfBusiness(*b);
       AddAction_DemolishBuilding(ai, block, building->Id, building->GetRentalValue());
-      DecBlockBusinessTypeCount(block, b->Type);
+      DropPlannedBusiness(block, b->Type);
     }
   }
 }
@@ -84,7 +85,7 @@ void RunDemolitionReview(CPlayerAI& ai) {
     const uint32_t r = ai.Draw();
     const float limit = static_cast<float>(CharacterOffset(ai.characterRow) * 100 + 100000) * 0.0005f;
     if (building != nullptr && static_cast<float>(r % 101) > limit) {
-      DecBlockBusinessTypeCount(block, b->Type);
+      DropPlannedBusiness(block, b->Type);
       AddAction_DemolishBuilding(ai, block, building->Id, building->GetRentalValue());
     } else {
       AddAction_SellBusiness(ai, e.id, block);

@@ -10,6 +10,7 @@
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
@@ -115,7 +116,7 @@ void RunSetExpansion(CPlayerAI& ai) {
       ai.plan = saved;
       if (AddAction_ConstructBuilding(ai, c.block, kKindResidential, kTypeHotel, q, static_cast<float>(c.cost), c.x,
                                       c.y, c.width, c.depth, c.floors))
-        IncBlockBusinessTypeCount(c.block, kTypeHotel);
+        NotePlannedBusiness(c.block, kTypeHotel);
       return;
     }
   }

@@ -7,6 +7,7 @@
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "ai/scoring_terms.h"
 #include "ai/set_scores.h"
 #include "city/blocks.h"
@@ -43,8 +44,6 @@ const std::vector<LotShape> kCentreShapes = {{3, 5}, {3, 4}, {3, 3}, {2, 5}, {2,
 constexpr int32_t kDayShare = 60;
 constexpr int32_t kNightShare = 50;
 constexpr int32_t kBigOtherArea = 8;
-
-std::array<BlockFreeFootprint, kBlockCount> g_freeFootprints{};
 
 bool ValidId(int32_t block) { return block >= 0 && block < kBlockCount; }
 
@@ -116,7 +115,6 @@ int32_t ChooseAdjacentBlock(CPlayerAI& ai, bool night) {
       const int32_t c = g_BlockStats[static_cast<size_t>(i)].GetAdjacentBlockSlot(slot);
       if (!ValidId(c) || Marked(ai, c) || !(night ? IsNightBlock(c) : IsDayBlock(c))) continue;
       if (!IsBlockUsableByPlayer(ai.index, c)) continue;
-      ComputeBlockFreeFootprint(c);
       if (BlockDistrict(c) != BlockDistrict(i) || GetBlockFreeFootprint(c).largest <= 5) continue;
       ai.plan.chosenBlock = c;
       const int32_t score = GetScoreForAdjacentBlockToBuildOn(ai, c);
@@ -313,7 +311,7 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
     const BusinessType* type = GetBusinessType(t);
     const bool shopOfPeriod = type->Kind != kBusinessShop || IsDayBusiness(t) != wantNight;
     if (!shopOfPeriod) continue;
-    const int32_t onBlock = GetBlockBusinessTypeCount(block, t);
+    const int32_t onBlock = AiBlockBusinessTypeCount(block, t);
     if (onBlock == 0) {
       main.push_back({t, row.Demand});
       if (!IsFirstDecade() && IsCommodityUnserved(row.Commodity)) extra.push_back({t, row.Demand});
@@ -351,7 +349,7 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
   }
   for (const Entry& e : extra) {
     const bool listed = std::any_of(main.begin(), main.end(), [&](const Entry& m) { return m.type == e.type; });
-    if (e.demand > 10 && !listed && GetBlockBusinessTypeCount(block, e.type) == 0) main.push_back(e);
+    if (e.demand > 10 && !listed && AiBlockBusinessTypeCount(block, e.type) == 0) main.push_back(e);
   }
   std::stable_sort(main.begin(), main.end(), byDemand);
   if (!main.empty()) {
@@ -653,7 +651,7 @@ bool IsCommodityUnserved(int32_t commodity) {
   const int32_t type = GetBusinessTypeSelling(commodity);
   if (type < 0) return true;
   for (int32_t block = 0; block < kBlockCount; ++block)
-    if (GetBlockBusinessTypeCount(block, type) > 0) return false;
+    if (AiBlockBusinessTypeCount(block, type) > 0) return false;
   return true;
 }
 
@@ -664,36 +662,8 @@ int32_t CentreCoverage(int32_t block, bool night) {
     const BusinessType* row = GetBusinessType(type);
     if (row == nullptr || !row->Available || row->Kind != kBusinessShop || IsDayBusiness(type) == night) continue;
     ++types;
-    present += GetBlockBusinessTypeCount(block, type) > 0;
+    present += AiBlockBusinessTypeCount(block, type) > 0;
   }
   return types > 0 ? present * 100 / types : 0;
 }
 
-void ComputeBlockFreeFootprint(int32_t block) {
-  if (!ValidId(block)) return;
-  BlockFreeFootprint& f = g_freeFootprints[static_cast<size_t>(block)];
-  f = BlockFreeFootprint{};
-  if (!IsPropertyBlock(block)) return;
-  const CBlock* b = GetBlock(block);
-  if (b == nullptr) return;
-  f.smallest = 99;
-  for (int32_t w = 1; w <= 6; ++w)
-    for (int32_t d = 1; d <= 6; ++d)
-      for (int32_t x = 0; x + w <= kLotsPerSide; ++x)
-        for (int32_t y = 0; y + d <= kLotsPerSide; ++y) {
-          const bool edge = x == 0 || y == 0 || x + w == kLotsPerSide || y + d == kLotsPerSide;
-          if (edge && b->IsLotRegionFreeAt(x, y, w, d)) {
-            f.smallest = std::min(f.smallest, w * d);
-            f.largest = std::max(f.largest, w * d);
-          }
-        }
-}
-
-void ComputeAllBlockFreeFootprints() {
-  for (int32_t block = 0; block < kBlockCount; ++block) ComputeBlockFreeFootprint(block);
-}
-
-const BlockFreeFootprint& GetBlockFreeFootprint(int32_t block) {
-  static const BlockFreeFootprint kNone;
-  return ValidId(block) ? g_freeFootprints[static_cast<size_t>(block)] : kNone;
-}

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "city/block_footprints.h"
+
 class CPlayerAI;
 
 inline constexpr int32_t kCentreMarkerType = 42;  // the tall homes a centre grows round
@@ -67,11 +69,3 @@ bool IsTypeSaturatedOnBlock(int32_t block, int32_t type);
 bool IsCommodityUnserved(int32_t commodity);
 // The share (0..100) of the period's trades the block's businesses already offer.
 int32_t CentreCoverage(int32_t block, bool night);
-// Smallest and largest free edge rectangle of each block.
-struct BlockFreeFootprint {
-  int32_t smallest = 0;
-  int32_t largest = 0;
-};
-void ComputeAllBlockFreeFootprints();
-void ComputeBlockFreeFootprint(int32_t block);
-const BlockFreeFootprint& GetBlockFreeFootprint(int32_t block);

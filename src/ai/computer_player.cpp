@@ -11,6 +11,7 @@
 #include "ai/ai_strategy.h"
 #include "ai/business_valuation.h"
 #include "ai/district_queries.h"
+#include "ai/planned_businesses.h"
 #include "ai/set_scores.h"
 #include "city/business.h"
 #include "city/buildings.h"
@@ -121,7 +122,6 @@ void CPlayerAI::Resume() {
   // message that told the player may have been handled before the save.
   warned24h = IsInDebtWarning(index) && money < 0.0f ? 1 : 0;
   SyncOwnershipLists();
-  ComputeAllBlockFreeFootprints();
   const CAuction* a = CurrentAuction();
   if (a != nullptr && (a->pending || a->active)) ConsiderAuction(nullptr);
 }
@@ -486,7 +486,7 @@ void CPlayerAI::HandleMessage() {
       if (block >= 0) AddBusinessToList(block, 0);
       break;
     case PLAYER_MESS_CONSTRUCTION_REFUSED:
-      DecBlockBusinessTypeCount(block, m.values[1]);
+      DropPlannedBusiness(block, m.values[1]);
       break;
     case PLAYER_MESS_CARD_REQUEST:
       NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_CARD_REQUEST");

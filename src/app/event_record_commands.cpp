@@ -6,8 +6,8 @@
 #include "app/game.h"
 #include "engine/input/input_device.h"
 #include "engine/core/console.h"
-#include "engine/files/save_game.h"
 #include "platform/paths.h"
+#include "session/save_chunks.h"
 
 namespace {
 

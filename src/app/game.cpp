@@ -35,7 +35,7 @@
 #include "engine/core/random_streams_order.h"
 #include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/d3d_renderer.h"
 #include "engine/render/renderer.h"
@@ -271,6 +271,7 @@ void Game::StartSimulation() {
   CreateBlockSignEntities();
   CreateSceneryEntities();
   RegisterCameraSaveHooks();
+  RegisterFrontEndSaveHooks();
   InstallGameVisuals();
   SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
@@ -590,6 +591,7 @@ bool Game::Load(std::string_view name) {
   ApplySaveChunks(file, kChunkGameTime);
   RunLevelScripts(level, false);
   GameTime().screenMode = kScreenModeCity;
+  FrontEndGameMode() = 0;  // a save without the mode's chunk
   ApplySaveChunks(file, kSaveAll);
   FinishSimulationLoad();
   StartLevelSound();
@@ -632,6 +634,7 @@ void Game::EndGame(bool finished, int32_t outcome) {
   // after any other finished game, the session list after a network game
   // left unfinished.
   ReturnToMenusAfterGame(tutorial, finished, network);
+  FrontEndGameMode() = 0;
 }
 
 // ---- Shutdown ------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include "app/game.h"
 #include "ai/computer_player.h"
+#include "ai/planned_businesses.h"
 #include "app/network_game.h"
 #include "frontend/network_pages.h"
 #include "city/animated_scenery.h"
@@ -187,7 +188,7 @@ void ForgetGameAssets() {
   SetVehicleModelSource(nullptr);
   SetVehicleBoundsSource(nullptr);
   SetPersonModelSource(nullptr);
-  ClearShelves();
+  ForgetLoadedAssets();
 }
 
 void CreateGameInputDevice() {
@@ -429,6 +430,8 @@ void LoadComputerPlayerCharacters(bool initialise) {
   const LevelEntry* level = CurrentLevelEntry();
   LoadAiCharacterScripts(level ? level->folder : std::string_view{}, Session().networkSession, initialise,
                          ScenarioManager().Difficulty());
+  // The characters start from the city's counts as they stand.
+  ForgetPlannedBusinesses();
 }
 
 void ResumeComputerPlayersAfterLoad() {

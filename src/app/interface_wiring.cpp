@@ -219,18 +219,7 @@ void RunInterfaceTask() {
   RunState().pointerOverPanels = MouseOverPanels() ? 1 : 0;
 }
 
-void ResetInterface() {
-  // A new game starts with no tutorial's locks and no chat line begun; the
-  // statistics open again for the level's goal.
-  HudPanels().chat.Close();
-  HudPanels().stats.Close();
-  EnableAllHudControls();
-  EnableAllControls(AuctionPanels());
-  GamePanels().ResetPanels();
-  AuctionPanels().ResetPanels();
-  SharedCountingCash() = CountingCash{};
-  GamePanels().RefreshAll();
-}
+void ResetInterface() { ResetHudPanels(); }
 
 namespace {
 

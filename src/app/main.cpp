@@ -94,6 +94,7 @@ void PlayIntroMovie() {
 
 int main(int argc, char** argv) {
   SetConsoleSink(PrintToStandardError);
+  SettleGameRoot();
   ClearDebugFlags();
   InstallSdlPlatform();
   // The network needs no display: a headless game may host or join too.

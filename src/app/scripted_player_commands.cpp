@@ -17,6 +17,7 @@
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "session/tick_driver.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ struct ScriptedPlayer {
   // The auction's state when this player last moved: no second move until
   // the host's copy of the first has changed it.
   int32_t movedAt[4] = {-1, -1, -1, -1};
+  // HOLD: the logic stops at this tick for good (0 none).
+  uint32_t holdTick = 0;
   int32_t task = -1;
 };
 
@@ -285,6 +288,20 @@ bool Met(const Waiting& w) {
   return false;
 }
 
+// HOLD t: this machine's logic stops at tick t and stays there (a test
+// compares the machines at one tick).
+int HoldCommand(const char* rest) {
+  int32_t tick = 0;
+  if (!ReadConsoleInt(rest, tick) || tick <= 0) {
+    ConsolePrintF(kConsoleError, "Usage: HOLD tick");
+    return 0;
+  }
+  Scripted().holdTick = uint32_t(tick);
+  HoldLogicAtTick(Scripted().holdTick);
+  EnsureTask();
+  return 0;
+}
+
 int WhenCommand(const char* rest) {
   Waiting w;
   std::string word;
@@ -324,6 +341,8 @@ void StepScriptedPlayer() {
     s.waiting.erase(s.waiting.begin() + static_cast<std::ptrdiff_t>(i));
     ExecuteConsoleCommand(command.c_str());
   }
+  // A new level cleared the hold.
+  HoldLogicAtTick(s.holdTick);
 }
 
 }  // namespace
@@ -333,4 +352,5 @@ void AttachScriptedPlayerCommands() {
   RegisterConsoleCommand("BUILD", BuildCommand);
   RegisterConsoleCommand("AUTOBID", AutobidCommand);
   RegisterConsoleCommand("WHEN", WhenCommand);
+  RegisterConsoleCommand("HOLD", HoldCommand);
 }

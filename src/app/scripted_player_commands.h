@@ -20,5 +20,6 @@
 //   WHEN TICK t command          runs the command once the logic tick is t
 //   WHEN BLOCK b command         ... once the player holds block b
 //   WHEN SHOP command            ... once the player owns a shop
+//   HOLD t                       the logic stops at tick t for good
 // Waiting commands run while a game runs, in the order given.
 void AttachScriptedPlayerCommands();

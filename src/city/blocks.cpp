@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "city/block_footprints.h"
 #include "city/building_library.h"
 #include "city/buildings.h"
 #include "city/city_services.h"
@@ -211,7 +212,7 @@ bool CBlock::PlaceBuilding(CBuilding* building, int x1, int z1, int x2, int z2, 
   building->InitBuilding(x1, z1, x2, z2, floors, cx, cz, seed, kind, quality, value);
   LinkBuilding(building);
   building->SetOwner(Owner);
-  if (building->Id >= 0) City().ai->ComputeBlockFreeFootprint(Index);
+  if (building->Id >= 0) ComputeBlockFreeFootprint(Index);
   return true;
 }
 
@@ -281,7 +282,7 @@ bool CBlock::RemoveBuilding(int32_t buildingId) {
     b->Visual.EffectSlot = -1;
   }
   ResetBounds(TallestBuildingHeight());
-  City().ai->ComputeBlockFreeFootprint(Index);
+  ComputeBlockFreeFootprint(Index);
   return true;
 }
 

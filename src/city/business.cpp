@@ -21,7 +21,7 @@
 #include "session/session_state.h"
 #include "session/utility_income.h"
 #include "engine/core/error.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 // The sync checksum hashes the records' bytes, so their layout is pinned.
 static_assert(sizeof(CBusiness) == 544);

@@ -10,7 +10,7 @@
 #include "city/commodities.h"
 #include "city/text_match.h"
 #include "engine/core/error.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 std::array<BusinessType, kBusinessTypeCount> g_BusinessTypes;
 std::array<TypeCommodityList, kBusinessTypeCount> g_TypeCommodities;

@@ -4,7 +4,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 namespace {
 

@@ -38,18 +38,16 @@ void CityVisualServices::ReleaseBuildingVisuals(CBuilding& b) {
 
 namespace {
 
-CityAiServices g_defaultAi;
 CityVisualServices g_defaultVisuals;
 
-CityServices g_services = {&g_defaultAi, &g_defaultVisuals};
+CityServices g_services = {&g_defaultVisuals};
 
 }  // namespace
 
 CityServices& City() { return g_services; }
 
-void SetCityAiServices(CityAiServices* s) { g_services.ai = s ? s : &g_defaultAi; }
 void SetCityVisualServices(CityVisualServices* s) { g_services.visuals = s ? s : &g_defaultVisuals; }
 
 void RestoreDefaultCityServices() {
-  g_services = {&g_defaultAi, &g_defaultVisuals};
+  g_services = {&g_defaultVisuals};
 }

@@ -1,19 +1,11 @@
 #pragma once
 // What the city model reaches above the simulation, through narrow virtuals
-// with harmless defaults: the computer players' bookkeeping and the
-// architect's and the effects' visuals. Everything within the simulation
+// with harmless defaults: the architect's and the effects' visuals. Everything within the simulation
 // (clock, players, messages, the economy) is called directly; prompts go up
 // as game events (session/game_events.h).
 #include <cstdint>
 
 class CBuilding;
-
-// Computer players: free-footprint bookkeeping of a block.
-class CityAiServices {
- public:
-  virtual ~CityAiServices() = default;
-  virtual void ComputeBlockFreeFootprint(int32_t /*block*/) {}
-};
 
 // Building and street visuals: the architect builds a building's look when
 // it is linked into its block (without it every building is a plain box),
@@ -47,14 +39,12 @@ class CityVisualServices {
 };
 
 struct CityServices {
-  CityAiServices* ai;
   CityVisualServices* visuals;
 };
 
 // The installed services; every pointer is always valid (defaults at start).
 CityServices& City();
-// Installs one service (null restores its default).
-void SetCityAiServices(CityAiServices* s);
+// Installs the visuals (null restores the default).
 void SetCityVisualServices(CityVisualServices* s);
 void RestoreDefaultCityServices();
 

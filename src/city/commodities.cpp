@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "city/text_match.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 std::array<CommodityRow, kCommodityCount> g_Commodities;
 std::array<uint32_t, kShoppingClassCount> g_ShoppingClassMasks;

@@ -10,7 +10,7 @@
 #include "city/city_services.h"
 #include "city/traffic.h"
 #include "engine/core/error.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/player.h"
 #include "session/session_state.h"
 

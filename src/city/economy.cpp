@@ -8,7 +8,7 @@
 #include "city/households.h"
 #include "city/population_classes.h"
 #include "city/timetables.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 void ResetEconomyTables() {
   ResetCommodities();

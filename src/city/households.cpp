@@ -7,7 +7,7 @@
 #include "city/commodities.h"
 #include "city/population_classes.h"
 #include "engine/core/random_stream.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 std::array<CHousehold, kMaxHouseholds> g_Households;
 

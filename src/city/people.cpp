@@ -19,7 +19,7 @@
 #include "city/traffic.h"
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/scene/animation.h"
 #include "session/game_clock.h"
 #include "session/player.h"

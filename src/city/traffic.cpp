@@ -12,7 +12,7 @@
 #include "engine/core/random_stream.h"
 #include "engine/core/stopwatch.h"
 #include "engine/core/debug_flags.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/game_clock.h"
 
 std::array<CVehicle, kMaxVehicles> g_Vehicles;

@@ -7,6 +7,7 @@
 #include "engine/core/command_script.h"
 #include "engine/files/text_bank.h"
 #include "platform/paths.h"
+#include "platform/settings_store.h"
 #include "script/profiles.h"
 #include "ui/interface_assets.h"
 #include "ui/money_format.h"
@@ -29,12 +30,30 @@ std::string BoardBank(std::string_view folder) {
   return std::string(kBoardFolder) + "\\" + std::string(folder) + "\\civano";
 }
 
+// The board's texts in the interface's language: the board's own bank (its
+// English texts) with those of its language folder over them, when the board
+// has one (gamedata\fonts\board\<board>\<language>\civano).
+bool ReadBoardTexts(std::string_view folder, TextBankData& texts) {
+  if (ReadTextBankFiles(BoardBank(folder), texts) != kTextOk) return false;
+  TextBankData translated;
+  const std::string& language = InterfaceLanguage();
+  if (language != platform::kDefaultLanguage &&
+      ReadTextBankFiles(std::string(kBoardFolder) + "\\" + std::string(folder) + "\\" + language + "\\civano",
+                        translated) == kTextOk) {
+    FillMissingTexts(translated, texts);
+    texts = std::move(translated);
+  }
+  return true;
+}
+
 // The board's display name: string 1 of its own bank (text 2233 once
 // loaded), the folder name when that is empty. False when the bank does not
 // read.
 bool ReadDisplayName(std::string_view folder, std::string& name) {
+  TextBankData texts;
+  if (!ReadBoardTexts(folder, texts)) return false;
   CTextSystem bank;
-  if (!bank.LoadTextBankFile(BoardBank(folder))) return false;
+  bank.SetTextBank(std::move(texts));
   name.clear();
   if (bank.StringCount() > 1) bank.GetTextAscii(name, 1);
   if (name.empty()) name = folder;
@@ -77,7 +96,10 @@ int32_t FindBoard(std::string_view folder) {
 
 bool LoadBoard(std::string_view folder) {
   if (!IsPlainFolderName(folder)) return false;
-  if (!InterfaceTextSystem().LoadTextBank(BoardBank(folder), kBoardFirstText)) return false;
+  TextBankData texts;
+  if (!ReadBoardTexts(folder, texts) ||
+      !InterfaceTextSystem().ReplaceTextsFrom(std::move(texts), kBoardFirstText))
+    return false;
   LoadCurrencyFormat();
   ReadParameterFile(std::string(kBoardFolder) + "\\" + std::string(folder) + "\\board.prm");
   if (BoardChangedHook()) BoardChangedHook()();

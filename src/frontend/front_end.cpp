@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "engine/core/error.h"
+#include "session/save_chunks.h"
 #include "engine/core/run_state.h"
 #include "engine/files/text_bank.h"
 #include "engine/input/camera_controller.h"
@@ -32,6 +33,7 @@
 #include "ui/edit_box.h"
 #include "ui/list_box.h"
 #include "ui/text_rect.h"
+#include "ui/ui_services.h"
 
 const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
     "gamedata2\\frontend\\ingame_menu.tm",  "gamedata2\\frontend\\main_menu.tm",
@@ -51,6 +53,24 @@ const char* const kFrontEndLayoutFiles[kFrontEndPageCount] = {
 int32_t& FrontEndGameMode() {
   static int32_t mode = 0;
   return mode;
+}
+
+namespace {
+
+struct FrontEndModeRecord {
+  int32_t mode = 0;
+  template <class V>
+  void Visit(V& v) {
+    v.I32(mode, {0, 2, "game mode"});
+  }
+};
+
+}  // namespace
+
+void RegisterFrontEndSaveHooks() {
+  RegisterSaveHook(kSaveFrontEnd, [] { WriteRecordChunk(kChunkFrontEnd, FrontEndModeRecord{FrontEndGameMode()}); });
+  RegisterRecordChunk<FrontEndModeRecord>(
+      kChunkFrontEnd, 4, [](const FrontEndModeRecord& r) { FrontEndGameMode() = r.mode; }, 1);
 }
 
 using namespace frontend_pages;
@@ -99,7 +119,6 @@ int32_t LevelTarget(int32_t id, int32_t difficulty) {
 }
 constexpr int32_t kIdleFrames = 6000;
 constexpr int32_t kYesText = 1636, kNoText = 1637, kNoticeText = 1127;
-constexpr int32_t kRadioOn = 5, kRadioOff = 9;
 
 // A level's name or description: the scripts give a text id (kept as its
 // digits) or the text itself.
@@ -389,8 +408,8 @@ class CScenarioSelectScreen : public CFrontEndPage {
     for (int32_t i = 0; i < 3; ++i) {
       const UIRect t = ElementRect(toggles[i]);
       radios[size_t(i)] = CreateRadioButton(kEasy + i, t.x1, t.y1, t.x2, t.y2);
-      radios[size_t(i)]->imageOn = kRadioOn;
-      radios[size_t(i)]->imageOff = kRadioOff;
+      radios[size_t(i)]->imageOn = kRadioOnImage;
+      radios[size_t(i)]->imageOff = kRadioOffImage;
       Text(15 + i, labels[i], names[i], 1, 3);
     }
     for (int32_t i = 0; i < 3; ++i) {
@@ -583,12 +602,31 @@ class CTokenSelectScreen : public CFrontEndPage {
       } else {
         DrawRect2DSolid(At(picture), 0x7F000000, 0.6f);
       }
+      // A used row carries its seat mark, the player's or a computer's; an
+      // open seat none.
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_TOGGLE_P%d", n + 1);
+      if (row.kind != -1) DrawImageInRect(At(element), row.kind == 0 ? kHumanSeatImage : kComputerSeatImage);
+    }
+  }
+  // A press on a used row describes its token (the last row under the mouse).
+  void DescribeRowUnderMouse() {
+    char element[40];
+    for (int32_t n = 0; n < kSetupRows; ++n) {
+      std::snprintf(element, sizeof element, "SP_TOKEN_SLOT_%dBACKING", n + 1);
+      const UIRect r = At(element);
+      const UiMouse& m = Ui().mouse;
+      const bool inside = m.x >= r.x1 && m.x < r.x2 && m.y >= r.y1 && m.y < r.y2;
+      if (inside && rows[size_t(n)].kind != -1) Describe(n);
     }
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {
     if (type == kMsgFrameTick) {
       ++frames;
       return 1;
+    }
+    if (type == kMsgLeftPressed) {
+      DescribeRowUnderMouse();
+      return 0;
     }
     if (type != kNotifyClicked) return 0;
     switch (id) {
@@ -863,8 +901,8 @@ void RememberToken(int32_t token) { PlayerProfile().PreferredCharacter = token; 
 bool RunMenuScript(const char* path, bool reportErrors) { return Script().RunFile(path, reportErrors); }
 
 void ShowLevelName(CTextRect* t, const ScenarioEntry& e) { ShowEntryText(t, e.name); }
-void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal) {
-  if (goal <= 0) goal = LevelTarget(e.id, ScenarioManager().Difficulty());
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal, int32_t difficulty) {
+  if (goal <= 0) goal = LevelTarget(e.id, difficulty < 0 ? ScenarioManager().Difficulty() : difficulty);
   ShowEntryText(t, e.description, goal);
 }
 

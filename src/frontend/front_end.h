@@ -48,8 +48,11 @@ enum FrontEndPage : int32_t {
 extern const char* const kFrontEndLayoutFiles[kFrontEndPageCount];
 
 // FrontEndGameMode: 0 network game, 1 single player set up on the host
-// page, 2 quick single player (the sandbox).
+// page, 2 quick single player (the sandbox). 0 at start-up and once a game
+// ends; saved with the game (a save without it loads as 0).
 int32_t& FrontEndGameMode();
+// Registers the game mode's save chunk.
+void RegisterFrontEndSaveHooks();
 
 class CFrontEndScreens : public CPanelManager {
  public:

@@ -20,6 +20,10 @@ namespace frontend_pages {
 // Backing colours of the pages (ARGB).
 constexpr uint32_t kBacking = 0xBB000A28;
 constexpr uint32_t kGreyTop = 0xFF909090, kGreyBottom = 0x80909090;
+// Every page's radio buttons: a round button, empty when off, green when on.
+constexpr int32_t kRadioOnImage = 175, kRadioOffImage = 174;
+// The seat marks of the player rows: a person, and the computer.
+constexpr int32_t kHumanSeatImage = 259, kComputerSeatImage = 258;
 
 // A row of the tables pages build their large buttons from (index = id).
 struct MenuButtonDef {
@@ -151,7 +155,9 @@ bool RunMenuScript(const char* path, bool reportErrors);
 void ShowLevelName(CTextRect* t, const ScenarioEntry& e);
 // The level's description with its target: the goal given (a network
 // host's choice), or the level's own target at the difficulty when none.
-void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal = 0);
+// The level's description with its target: `goal` when given, else the
+// level's own at `difficulty` (the current one when negative).
+void ShowLevelDescription(CTextRect* t, const ScenarioEntry& e, int32_t goal = 0, int32_t difficulty = -1);
 
 }  // namespace frontend_pages
 

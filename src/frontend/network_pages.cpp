@@ -13,6 +13,7 @@
 #include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "frontend/front_end_page.h"
+#include "frontend/level_marks.h"
 #include "session/chat_log.h"
 #include "session/game_messages.h"
 #include "session/goals.h"
@@ -274,8 +275,8 @@ class CNetworkHostScreen : public CFrontEndPage {
     for (int32_t i = 0; i < 3; ++i) {
       const UIRect t = ElementRect(toggles[i]);
       radios[size_t(i)] = CreateRadioButton(kEasy + i, t.x1, t.y1, t.x2, t.y2);
-      radios[size_t(i)]->imageOn = 5;
-      radios[size_t(i)]->imageOff = 9;
+      radios[size_t(i)]->imageOn = kRadioOnImage;
+      radios[size_t(i)]->imageOff = kRadioOffImage;
       Text(30 + i, labels[i], names[i], 1, 3);
     }
     for (int32_t i = 0; i < 3; ++i) {
@@ -357,6 +358,9 @@ class CNetworkHostScreen : public CFrontEndPage {
       Band(l, kLabelBacking, kLabelBacking);
     for (const char* i : {"NETWORK_HOST_INFO1", "NETWORK_HOST_INFO4", "NETWORK_HOST_SESS_BLUE2"})
       Band(i, kInfoBacking, kInfoBacking);
+    // The cups over the difficulties: what winning at each one earns.
+    const char* cups[3] = {"NETWORK_HOST_EASY_CUP", "NETWORK_HOST_MEDIUM_CUP", "NETWORK_HOST_HARD_CUP"};
+    for (int32_t i = 0; i < 3; ++i) DrawImageInRect(At(cups[i]), kCupImage[i]);
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t value) override {
     if (type == kNotifyListItem && id == kList) {
@@ -413,7 +417,7 @@ class CNetworkChatScreen : public CFrontEndPage {
       };
       left[size_t(s)] = SmallButton(this, 2 * s, at("NETWORK_CHAT_LEFT_BUTT_P%d"), "<");
       right[size_t(s)] = SmallButton(this, 2 * s + 1, at("NETWORK_CHAT_RIGHT_BUTT_P%d"), ">");
-      toggles[size_t(s)] = SmallButton(this, kToggle + s, at("NETWORK_CHAT_TOGGLE_P%d"), "~");
+      toggles[size_t(s)] = SmallButton(this, kToggle + s, at("NETWORK_CHAT_TOGGLE_P%d"), "");
       readyBoxes[size_t(s)] = SmallButton(this, kReady + s, at("NETWORK_CHAT_CHECKBOX_P%d"), "");
       const UIRect n = at("NETWORK_CHAT_NAMESLOT_P%d");
       names[size_t(s)] = CreateEditBox(s, n.x1, n.y1, n.x2, n.y2);
@@ -554,9 +558,16 @@ class CNetworkChatScreen : public CFrontEndPage {
     UpdateAfterChange();
     if (keepToken) SendPlayerSetup(0);
   }
+  // A computer is called by its token's character, whichever token it holds.
+  void NameComputersByToken() {
+    for (LobbySlot& slot : lobby.slots)
+      if (slot.kind == kSlotComputer && slot.token >= 0 && slot.token < kTokenCount)
+        slot.name = MenuText(TokenInfoRow(slot.token).nameText);
+  }
   void SendPlayerSetup(int32_t s) {
     if (lobby.hostOrSingle) {
       lobby.ResolveTokenClashes();
+      NameComputersByToken();
       UpdateAfterChange();
       LobbySetupMsg m;
       for (int32_t i = 0; i < kSetupRows; ++i) {
@@ -684,6 +695,15 @@ class CNetworkChatScreen : public CFrontEndPage {
       Band(element, kInfoBacking, kInfoBacking);
       std::snprintf(element, sizeof element, "NETWORK_CHAT_TINT_SLOT%d", s + 1);
       TokenBand(element, slot.Used() ? slot.token : -1);
+      if (slot.kind == kSlotClosed) DrawRect2DSolid(At(element), 0xAA000000, 0.6f);
+      if (slot.Used() && slot.token >= 0 && slot.token < kTokenCount) {
+        std::snprintf(element, sizeof element, "NETWORK_CHAT_TOKEN_P%d", s + 1);
+        DrawImageInRect(At(element), TokenInfoRow(slot.token).tokenImage);
+      }
+      // The toggle shows who holds the seat: a person or the computer.
+      std::snprintf(element, sizeof element, "NETWORK_CHAT_TOGGLE_P%d", s + 1);
+      if (slot.kind == kSlotHuman) DrawImageInRect(At(element), kHumanSeatImage);
+      if (slot.kind == kSlotComputer) DrawImageInRect(At(element), kComputerSeatImage);
     }
   }
   int32_t OnEvent(int32_t type, int32_t id, int32_t) override {

@@ -177,7 +177,9 @@ class CSaveListPage : public CFrontEndPage {
     values[0]->AddText(info->shownName);
     if (info->scenario) {
       ShowLevelName(values[1], *info->scenario);
-      ShowLevelDescription(values[4], *info->scenario);
+      // The target the saved game is played for (a custom game's own), else
+      // the level's at the saved difficulty.
+      ShowLevelDescription(values[4], *info->scenario, info->goalTarget, info->difficulty);
     }
     char year[16];
     std::snprintf(year, sizeof year, "%d", info->year);

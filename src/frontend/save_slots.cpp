@@ -7,7 +7,8 @@
 
 #include <sys/stat.h>
 
-#include "engine/files/save_game.h"
+#include "session/goals.h"
+#include "session/save_chunks.h"
 #include "session/scenarios.h"
 
 namespace fs = std::filesystem;
@@ -118,12 +119,15 @@ bool SaveSlotList::DeleteHighlighted() {
 }
 
 std::optional<SaveInfo> ReadSaveInfo(std::string_view fileName) {
-  // The header record is also the running game's (its difficulty): a
-  // summary read for the page must leave it as it was.
+  // The header and goals records are also the running game's: a summary
+  // read for the page must leave them as they were.
   const SaveGameHeader running = CurrentSaveHeader();
-  const bool read = ReadSaveHeader(fileName);
+  const CGameGoal runningGoal = GameGoal();
+  const bool read = ReadSaveChunks(fileName, kChunkHeader | kChunkGoals);
   const SaveGameHeader header = CurrentSaveHeader();
+  const CGameGoal goal = GameGoal();
   CurrentSaveHeader() = running;
+  GameGoal() = runningGoal;
   if (!read) return std::nullopt;
   SaveInfo info;
   info.shownName = std::string(fileName.substr(0, HasSaveExtension(fileName) ? fileName.size() - kSaveExtension.size()
@@ -131,5 +135,7 @@ std::optional<SaveInfo> ReadSaveInfo(std::string_view fileName) {
   info.scenario = ScenarioManager().FindById(header.scenarioId);
   info.year = header.year;
   info.money = header.money;
+  info.difficulty = header.difficulty;
+  if (goal.kind != OBJECTIVE_NONE && goal.target > 0 && goal.target < 2e9f) info.goalTarget = int32_t(goal.target);
   return info;
 }

@@ -30,6 +30,8 @@ struct SaveInfo {
   const ScenarioEntry* scenario = nullptr;  // null: a level no longer listed
   int32_t year = 0;
   float money = 0.0f;
+  int32_t difficulty = 0;
+  int32_t goalTarget = 0;  // the saved game's own target; 0 when it has none
 };
 
 // Why a save name cannot be used (kNameOk: it can).

@@ -13,16 +13,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Files a played game leaves in its folder; a fresh installation starts
-// without them.
-bool IsRunTimeFile(const fs::path& relative) {
+// What a played game leaves in its folder: its run-time files and the
+// players' own (their profiles with the saves, screenshots). A fresh
+// installation starts without them.
+bool IsPlayedGameFile(const fs::path& relative) {
   if (relative.has_parent_path()) return false;
   const std::string name = relative.string();
   for (std::string_view skip : {std::string_view(platform::kSettingsFileName),
                                 std::string_view("config.cfg"), std::string_view("ZKS.txt"),
-                                platform::kInstanceLockName, std::string_view("D3DEnum.txt")})
+                                platform::kInstanceLockName, std::string_view("D3DEnum.txt"),
+                                std::string_view("profiles"), std::string_view("__crash.sav")})
     if (name == skip) return true;
-  return relative.extension() == ".log";
+  const bool screenshot = name.starts_with("civano") && relative.extension() == ".tga";
+  return screenshot || relative.extension() == ".log";
 }
 
 bool Inside(const fs::path& inner, const fs::path& outer) {
@@ -37,7 +40,11 @@ bool CopyTree(const fs::path& source, const fs::path& target, std::string& error
   for (auto it = fs::recursive_directory_iterator(source, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
     const fs::path relative = fs::relative(it->path(), source, ec);
-    if (ec || IsRunTimeFile(relative)) continue;
+    if (ec) continue;
+    if (IsPlayedGameFile(relative)) {
+      if (it->is_directory()) it.disable_recursion_pending();
+      continue;
+    }
     const fs::path to = target / relative;
     if (it->is_directory()) {
       fs::create_directories(to, ec);

@@ -4,8 +4,9 @@
 // store there written with the language and the installation's paths.
 #include <string>
 
-// The game files copied: everything in `source` but the run-time files of a
-// game that has been played there (settings, config.cfg, the lock and logs).
+// The game files copied: everything in `source` but what a game played there
+// leaves (settings, config.cfg, the lock, logs, the players' profiles and
+// saves, screenshots).
 // `target` is made when missing; it must not be `source` or lie inside it.
 // On failure, the reason in `error`; files already copied stay.
 bool InstallGame(const std::string& source, const std::string& target,

@@ -88,7 +88,7 @@ int32_t CCardPanel::OnEvent(int32_t type, int32_t a, int32_t) {
       else SetCard(card);
       break;
     case kCardButtonKeep:
-      if (chance && chance->HeldCard() == card) chance->SetCardState(kCardKept);
+      if (chance && chance->HeldCard() == card) chance->KeepHeldCard();
       Close();
       break;
     case kCardButtonDiscard:

@@ -13,6 +13,17 @@ namespace {
 constexpr int32_t kHistoryFont = 2;
 constexpr float kStampX1 = 480, kStampY1 = 55, kStampX2 = 640, kStampY2 = 95;
 
+// The reply sink a bound console installs: the line to the console, then to
+// the sink that was there before it. Named, so a console knows its own.
+struct PanelSink {
+  CConsolePanel* panel;
+  ConsoleSink before;
+  void operator()(std::string_view text, int kind) const {
+    panel->Print(text, kind);
+    if (before) before(text, kind);
+  }
+};
+
 }  // namespace
 
 std::string BuildTimeText() { return __TIME__; }
@@ -29,8 +40,12 @@ std::string BuildDateText() {
 // there when the panel, a static object, lets go of it at the program's end.
 CConsolePanel::CConsolePanel() { SetConsoleSink(SetConsoleSink(nullptr)); }
 
+// A console that goes hands the replies back to the sink before it, when
+// its own is the current one; another console bound later keeps its own.
 CConsolePanel::~CConsolePanel() {
-  if (built) SetConsoleSink(nullptr);
+  ConsoleSink current = SetConsoleSink(nullptr);
+  const PanelSink* mine = current.target<PanelSink>();
+  SetConsoleSink(mine && mine->panel == this ? mine->before : std::move(current));
 }
 
 
@@ -56,12 +71,14 @@ void CConsolePanel::Build() {
   buildStamp.SetAlignment(1, 0, 0);
   buildStamp.SetRect(kStampX1, kStampY1, kStampX2, kStampY2);
   // Replies of the command table land here from now on (and still where
-  // they went before).
+  // they went before); built again, the console keeps the one sink.
   ConsoleSink before = SetConsoleSink(nullptr);
-  SetConsoleSink([this, before](std::string_view text, int kind) {
-    Print(text, kind);
-    if (before) before(text, kind);
-  });
+  const PanelSink* mine = before.target<PanelSink>();
+  if (mine && mine->panel == this) {
+    SetConsoleSink(std::move(before));
+    return;
+  }
+  SetConsoleSink(PanelSink{this, std::move(before)});
 }
 
 void CConsolePanel::Print(std::string_view text, int32_t kind) {

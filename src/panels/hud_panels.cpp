@@ -65,30 +65,13 @@ HudPanelObjects& HudPanels() {
   return panels;
 }
 
-void InstallHudPanels() { InstallHudPanels(HudPanels(), GamePanels(), AuctionPanels()); }
+namespace {
 
-void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanelManager& auction) {
-  game.InstallHudPanel(kHudNavigator, &h.navigator);
-  game.InstallHudPanel(kHudConsole, &h.console);
-  game.InstallHudPanel(kHudEventTicker, &h.ticker);
-  game.InstallHudPanel(kHudDay, &h.day);
-  game.InstallHudPanel(kHudTime, &h.time);
-  game.InstallHudPanel(kHudViewButton, &h.viewButtons);
-  game.InstallHudPanel(kHudPrompt, &h.prompt);
-  game.InstallHudPanel(kHudAuctionTimer, &h.auctionCountdown);
-  game.InstallHudPanel(kHudBusiness, &h.business);
-  game.InstallHudPanel(kHudRent, &h.rent);
-  game.InstallHudPanel(kHudVoting, &h.voting);
-  game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
-  game.InstallHudPanel(kHudSelectionInfo, &h.selection);
-  game.InstallHudPanel(kHudCityOverview, &h.overview);
-  h.overview.markers = &h.blockMarkers;
+// The program's links from the rest of the game to its own panel objects:
+// only the program's objects are reached from outside their sets.
+void LinkHudPanels(HudPanelObjects& h) {
   CCityOverviewPanel* overview = &h.overview;
   PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
-  game.InstallHudPanel(kHudCard, &h.card);
-  game.InstallHudPanel(kHudStatistics, &h.stats);
-  game.InstallHudPanel(kHudChat, &h.chat);
-  h.stats.chat = &h.chat;
   CSelectionInfoPanel* selection = &h.selection;
   // The picking code shows the page of what was clicked: the selection is
   // read from the picked object and building as they are now.
@@ -107,13 +90,6 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
     selection->ShowPage(page);
   };
   PickTaskHooks().reapplyInfoPage = [selection] { selection->ReapplyPageMode(); };
-  auction.InstallPanel(kAuctionSetTopSale, &h.auctionTop);
-  auction.InstallPanel(kAuctionSetSmallTimer, &h.auctionTimer);
-  auction.InstallPanel(kAuctionSetBid, &h.auctionBid);
-  auction.InstallPanel(kAuctionSetMap, &h.auctionMap);
-  auction.InstallPanel(kAuctionSetLotLayout, &h.auctionLayout);
-  h.auctionBid.timer = &h.auctionTimer;
-  game.InstallHudPanel(kHudConstruction, &h.construction);
   CConstructionPanel* construction = &h.construction;
   // The plot picking follows the construction panel's plot step.
   PickTaskHooks().lotSelectionFlag = [construction] { return construction->PlotPickingOff(); };
@@ -121,6 +97,42 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   PickTaskHooks().typeLimits = [construction](int32_t* smallest, int32_t* largest, int32_t* longest) {
     construction->PlotLimits(smallest, largest, longest);
   };
+}
+
+}  // namespace
+
+void InstallHudPanels() {
+  InstallHudPanels(HudPanels(), GamePanels(), AuctionPanels());
+  LinkHudPanels(HudPanels());
+}
+
+void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanelManager& auction) {
+  game.InstallHudPanel(kHudNavigator, &h.navigator);
+  game.InstallHudPanel(kHudConsole, &h.console);
+  game.InstallHudPanel(kHudEventTicker, &h.ticker);
+  game.InstallHudPanel(kHudDay, &h.day);
+  game.InstallHudPanel(kHudTime, &h.time);
+  game.InstallHudPanel(kHudViewButton, &h.viewButtons);
+  game.InstallHudPanel(kHudPrompt, &h.prompt);
+  game.InstallHudPanel(kHudAuctionTimer, &h.auctionCountdown);
+  game.InstallHudPanel(kHudBusiness, &h.business);
+  game.InstallHudPanel(kHudRent, &h.rent);
+  game.InstallHudPanel(kHudVoting, &h.voting);
+  game.InstallHudPanel(kHudBlockMarkers, &h.blockMarkers);
+  game.InstallHudPanel(kHudSelectionInfo, &h.selection);
+  game.InstallHudPanel(kHudCityOverview, &h.overview);
+  h.overview.markers = &h.blockMarkers;
+  game.InstallHudPanel(kHudCard, &h.card);
+  game.InstallHudPanel(kHudStatistics, &h.stats);
+  game.InstallHudPanel(kHudChat, &h.chat);
+  h.stats.chat = &h.chat;
+  auction.InstallPanel(kAuctionSetTopSale, &h.auctionTop);
+  auction.InstallPanel(kAuctionSetSmallTimer, &h.auctionTimer);
+  auction.InstallPanel(kAuctionSetBid, &h.auctionBid);
+  auction.InstallPanel(kAuctionSetMap, &h.auctionMap);
+  auction.InstallPanel(kAuctionSetLotLayout, &h.auctionLayout);
+  h.auctionBid.timer = &h.auctionTimer;
+  game.InstallHudPanel(kHudConstruction, &h.construction);
   auction.InstallPanel(kAuctionSetTime, &h.auctionTime);
   auction.InstallPanel(kAuctionSetPrompt, &h.auctionPrompt);
   for (CTimePanel* t : {&h.time, &h.auctionTime}) {
@@ -137,6 +149,19 @@ void CreateHudPanelSets() {
 void ReleaseHudPanelSets() {
   GamePanels().ReleasePanels();
   AuctionPanels().ReleasePanels();
+}
+
+void ResetHudPanels() {
+  // A new game starts with no tutorial's locks and no chat line begun; the
+  // statistics open again for the level's goal.
+  HudPanels().chat.Close();
+  HudPanels().stats.Close();
+  EnableAllHudControls();
+  EnableAllControls(AuctionPanels());
+  GamePanels().ResetPanels();
+  AuctionPanels().ResetPanels();
+  SharedCountingCash() = CountingCash{};
+  GamePanels().RefreshAll();
 }
 
 // ---- Which set shows ------------------------------------------------------------------

@@ -102,8 +102,9 @@ struct HudPanelObjects {
 HudPanelObjects& HudPanels();
 
 // Installs the panel objects in the slots of both sets (before their
-// CreatePanels) and links the panels that reach one another; without
-// arguments the program's own objects and sets.
+// CreatePanels) and links the panels that reach one another; the given
+// objects are reached from nowhere else. Without arguments the program's own
+// objects and sets, which the game's links and picking hooks then reach.
 void InstallHudPanels(HudPanelObjects& objects, CGamePanelManager& game, CAuctionPanelManager& auction);
 void InstallHudPanels();
 // Both sets' CreatePanels, the in-game set first.
@@ -111,6 +112,9 @@ void CreateHudPanelSets();
 // The HUD's and the auction room's sets released (the program's end, before
 // the interface's textures and the heap go): no panel of them is built.
 void ReleaseHudPanelSets();
+// The panels' part of a new game: the interface's reset calls it. The
+// console's history is the program's, not the game's, and stays.
+void ResetHudPanels();
 
 // Which set takes input and is drawn: the auction room shows the auction
 // set only, the front end neither, every other mode the in-game set.

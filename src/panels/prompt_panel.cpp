@@ -367,14 +367,20 @@ void CPromptPanel::DrawPointer(const PromptRecord& r) {
   const CLayoutEntity* m = LayoutEntity();
   const UIRect b = MovedRect(backingRect, m);
   const float cx = (b.x1 + b.x2) / 2, cy = (b.y1 + b.y2) / 2;
-  float dx = r.targetX - cx, dy = r.targetY - cy;
+  const float dx = r.targetX - cx, dy = r.targetY - cy;
   const float length = std::sqrt(dx * dx + dy * dy);
   if (length > 0) {
     SetTutorTarget(cx + 160 * dx / length, cy + 80 * dy / length);
   }
-  const float ex = cx + dx * r.grow, ey = cy + dy * r.grow;
+  // The pointer leaves the backing at its edge, so it never crosses the
+  // message; a target on the backing itself gets none.
+  const float halfW = (b.x2 - b.x1) / 2, halfH = (b.y2 - b.y1) / 2;
+  const float edge = std::min(dx != 0 ? halfW / std::fabs(dx) : 1e9f, dy != 0 ? halfH / std::fabs(dy) : 1e9f);
+  if (edge >= 1.0f) return;
+  const float sx = cx + dx * edge, sy = cy + dy * edge;
+  const float ex = sx + (r.targetX - sx) * r.grow, ey = sy + (r.targetY - sy) * r.grow;
   Vec3 q[4];
-  SegmentQuad(cx, cy, ex, ey, kPointerHalfWidth, 0.5f, q);
+  SegmentQuad(sx, sy, ex, ey, kPointerHalfWidth, 0.5f, q);
   const uint32_t faded = WithAlpha(kPointerColour, 0x7F);
   const uint32_t colours[4] = {faded, kPointerColour, kPointerColour, faded};
   if (CRenderer* renderer = UiRenderer()) renderer->DrawGouraudQuads(q, 1, colours);

@@ -179,6 +179,7 @@ bool QueuedInputSource::Readable(InputDeviceKind kind) const {
 void QueuedInputSource::KeyChange(uint8_t code, bool down, uint32_t time) {
   if (!focus_ || code == 0) return;
   keys_[code] = down ? 0x80 : 0;
+  if (down) pressedSinceRead_[code] = 0x80;
   if (events_.size() >= kMaxQueuedKeyEvents) events_.pop_front();
   events_.push_back(KeyEvent{code, down ? 0x80u : 0u, time, sequence_++});
 }
@@ -202,6 +203,7 @@ void QueuedInputSource::SetFocus(bool focus) {
     // Keys held when the focus goes are let go, so none stays down.
     for (int code = 1; code < 256; ++code)
       if (keys_[code]) KeyChange(static_cast<uint8_t>(code), false, timeGetTime());
+    pressedSinceRead_.fill(0);
     mouse_ = MouseReading{};
     for (Device& d : devices_) d.acquired = false;
   }
@@ -210,7 +212,10 @@ void QueuedInputSource::SetFocus(bool focus) {
 
 bool QueuedInputSource::ReadKeyTable(std::span<uint8_t, 256> keys) {
   if (!Readable(InputDeviceKind::Keyboard)) return false;
-  std::copy(keys_.begin(), keys_.end(), keys.begin());
+  // A key pressed and let go again since the last read (a tap shorter than
+  // the time between two polls) reads as down this once.
+  for (size_t code = 0; code < keys_.size(); ++code) keys[code] = keys_[code] | pressedSinceRead_[code];
+  pressedSinceRead_.fill(0);
   events_.clear();  // the table already says what they said
   return true;
 }

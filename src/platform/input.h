@@ -172,6 +172,7 @@ class QueuedInputSource : public InputSource {
   Device devices_[2];
   bool focus_ = true;
   std::array<uint8_t, 256> keys_{};
+  std::array<uint8_t, 256> pressedSinceRead_{};
   std::deque<KeyEvent> events_;
   uint32_t sequence_ = 0;
   MouseReading mouse_;

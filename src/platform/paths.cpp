@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace platform {
@@ -105,6 +106,13 @@ void SetGameRoot(std::string_view root) {
 }
 
 const std::string& GameRoot() { return RootStorage(); }
+
+std::string ProgramFolder() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec && self.has_parent_path()) return self.parent_path().string();
+  return std::filesystem::current_path(ec).string();
+}
 
 std::string ResolveGamePath(std::string_view game_name) { return Resolve(game_name); }
 

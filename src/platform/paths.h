@@ -13,6 +13,9 @@ namespace platform {
 // The game's root folder. Empty (the default) means the working directory.
 void SetGameRoot(std::string_view root);
 const std::string& GameRoot();
+// The folder the running program lies in (the working directory when the
+// system does not tell).
+std::string ProgramFolder();
 
 // A game name as a real path below the root: `\` becomes `/`, doubled
 // separators and "." components disappear, and every component that does not

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "city/blocks.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/input/camera_controller.h"
 #include "session/game_events.h"
 #include "session/game_messages.h"

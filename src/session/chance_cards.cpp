@@ -9,7 +9,7 @@
 #include "city/business_types.h"
 #include "city/person.h"
 #include "engine/core/play_warning.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/game_messages.h"
@@ -125,14 +125,13 @@ int32_t CChanceDeck::OrderAt(int32_t position) const {
   return position >= 0 && position < count_ ? order_[size_t(position)] : -1;
 }
 
-void CChanceDeck::DrawCard(const PlayerMessage& m) {
-  if (m.from.IsNone()) return;
+int32_t CChanceDeck::DrawCard() {
   const bool firstDay = GameClock().dayCounter == 0;
   // Reshuffling deals only cards that are not drawn: when none of them may
   // be dealt, no number of shuffles finds one.
   bool any = false;
   for (int32_t card = 0; card < kChanceCardCount && !any; ++card) any = Dealable(card, firstDay);
-  if (!any) return;
+  if (!any) return 0;
   // Each shuffle puts a dealable card on top with a chance of at least one in
   // 83; past this many tries the last dealable one is moved there.
   constexpr int32_t kMaxShuffles = 2000;
@@ -147,18 +146,16 @@ void CChanceDeck::DrawCard(const PlayerMessage& m) {
   }
   const int32_t card = order_[size_t(--count_)];
   drawn_[size_t(card)] = 1;
-  // A player gone from the game takes no card: it stays in the deck.
-  if (!PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_CARD_HELD, card)) drawn_[size_t(card)] = 0;
+  return card;
 }
 
-void CChanceDeck::DealCard(const PlayerMessage& m) {
-  const int32_t card = m.values[0];
+bool CChanceDeck::DealCard(int32_t card) {
   bool inOrder = false;
   for (int32_t i = 0; i < count_; ++i) inOrder |= order_[size_t(i)] == card;
-  if (!inOrder || m.from.IsNone()) return;
+  if (!inOrder) return false;
   drawn_[size_t(card)] = 1;
   Shuffle();
-  if (!PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_CARD_HELD, card)) drawn_[size_t(card)] = 0;
+  return true;
 }
 
 void CChanceDeck::ReturnCard(int32_t card) {
@@ -202,6 +199,7 @@ void CPlayerChance::SetHeldCard(int32_t card) {
   owner_.heldCard = card;
   state_ = kCardDealt;
   targetValid_ = false;
+  choiceSent_ = false;
 }
 
 void CPlayerChance::SetCardState(int32_t state) {
@@ -212,7 +210,34 @@ void CPlayerChance::SetCardState(int32_t state) {
 }
 
 void CPlayerChance::PostChanceMessage(int32_t card) {
-  PlayerTable().PostPlayerMessage(kCityPlayer, owner_.index, PLAYER_MESS_CARD_DEAL, card, 0, 0, 0, kSenderToken);
+  Post(CardChoiceMsg{kCardChoiceDeal, PlayerIndex{owner_.index}, card});
+}
+
+// Keeping may be followed by a play or a discard before it arrives: it
+// leaves the way open for them.
+void CPlayerChance::KeepHeldCard() {
+  if (state_ != kCardDealt || choiceSent_) return;
+  Post(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{owner_.index}, heldCard_});
+}
+
+void CPlayerChance::ApplyKeep(int32_t card) {
+  if (card != heldCard_ || state_ != kCardDealt) return;
+  state_ = kCardKept;
+}
+
+void CPlayerChance::ApplyDiscard(int32_t card) {
+  if (card != heldCard_ || state_ == kCardNone || !IsHeldCardKeepable()) return;
+  ChanceDeck().ReturnCard(card);
+  ClearHeldCard();
+}
+
+void CPlayerChance::ApplyDeal(int32_t card) {
+  if (state_ != kCardNone || !ChanceDeck().DealCard(card)) return;
+  SetHeldCard(card);
+}
+
+void CPlayerChance::ApplyPlayed(int32_t card) {
+  if (card == heldCard_ && state_ != kCardNone) ClearHeldCard();
 }
 
 bool CPlayerChance::IsHeldCardKeepable() const { return GetChanceCard(heldCard_).kind == kCardKeepable; }
@@ -290,19 +315,21 @@ void CPlayerChance::ShowHeldCard() {
   if (!IsHeldCardKeepable()) PlayHeldCard();
 }
 
+// The card stays in the hand until the message is applied, at one tick on
+// every machine.
 bool CPlayerChance::PlayHeldCard() {
+  if (choiceSent_) return false;
   const int32_t target = ValidateTarget();
   if (target < 0) return false;
+  choiceSent_ = true;
   Post(PlayCardMsg{heldCard_, PlayerIndex{owner_.index}, target});
-  ClearHeldCard();
   return true;
 }
 
 void CPlayerChance::DiscardHeldCard() {
-  if (!IsHeldCardKeepable() || state_ == kCardNone) return;
-  PlayerTable().PostPlayerMessage(kCityPlayer, owner_.index, PLAYER_MESS_CARD_DISCARD, heldCard_, 0, 0, 0,
-                                  kSenderToken);
-  ClearHeldCard();
+  if (!IsHeldCardKeepable() || state_ == kCardNone || choiceSent_) return;
+  choiceSent_ = true;
+  Post(CardChoiceMsg{kCardChoiceDiscard, PlayerIndex{owner_.index}, heldCard_});
 }
 
 void CPlayerChance::ClearHeldCard() {
@@ -310,6 +337,7 @@ void CPlayerChance::ClearHeldCard() {
   owner_.heldCard = 0;
   state_ = kCardNone;
   targetValid_ = false;
+  choiceSent_ = false;
   redraw_ = true;
 }
 
@@ -322,7 +350,7 @@ void CPlayerChance::HourlyTick() {
   const int32_t before = hours_;
   if (hours_ > INT32_MIN) --hours_;
   if (before == 0 && state_ == kCardNone && PlayerTable().ActiveCount() > 1)
-    PlayerTable().PostPlayerMessage(kCityPlayer, owner_.index, PLAYER_MESS_CARD_REQUEST, 0, 0, 0, 0, kSenderToken);
+    if (const int32_t card = ChanceDeck().DrawCard()) SetHeldCard(card);
 }
 
 CPlayerChance::Saved CPlayerChance::Save() const {
@@ -334,6 +362,7 @@ void CPlayerChance::Restore(const Saved& s) {
   heldCard_ = s.heldCard;
   state_ = s.state;
   redraw_ = s.redraw != 0;
+  choiceSent_ = false;
   random_.SetState(s.randomState);
   owner_.heldCard = s.heldCard;
   targetValid_ = false;
@@ -635,6 +664,21 @@ void CarryOut(CardPlay& play) {
 
 }  // namespace
 
+bool CardChoiceAllowed(const CardChoiceMsg& m, int32_t senderNumber) {
+  const CPlayer* p = PlayerTable().Get(m.player.value);
+  if (p == nullptr || !p->inUse || !IsChanceCard(m.card)) return false;
+  return senderNumber == 0 || senderNumber == m.player.value + 1;
+}
+
+void ApplyCardChoice(const CardChoiceMsg& m) {
+  CPlayer* p = PlayerTable().Get(m.player.value);
+  if (p == nullptr || !p->inUse || !IsChanceCard(m.card)) return;
+  CPlayerChance& chance = p->Chance();
+  if (m.choice == kCardChoiceKeep) chance.ApplyKeep(m.card);
+  else if (m.choice == kCardChoiceDiscard) chance.ApplyDiscard(m.card);
+  else if (m.choice == kCardChoiceDeal && GetChanceCard(m.card).kind != kCardNeverDealt) chance.ApplyDeal(m.card);
+}
+
 bool ChanceCardPlayAllowed(const PlayCardMsg& m, int32_t senderNumber) {
   const CPlayer* p = PlayerTable().Get(m.player.value);
   if (p == nullptr || !p->inUse || !IsChanceCard(m.card)) return false;
@@ -659,6 +703,7 @@ void ApplyChanceCardEffect(const PlayCardMsg& m) {
   ChanceDeck().ReturnCard(m.card);
   CPlayer* p = PlayerTable().Get(m.player.value);
   if (p == nullptr) return;
+  p->Chance().ApplyPlayed(m.card);
   CardPlay play{*p, kChanceCards[size_t(m.card)], m.target, kChanceCards[size_t(m.card)].announce != 0};
   CarryOut(play);
   PostGameEvent(SelectionPageEvent{true});

@@ -21,6 +21,7 @@
 class CBusiness;
 class CPlayer;
 struct PlayCardMsg;
+struct CardChoiceMsg;
 struct PlayerMessage;
 
 inline constexpr int32_t kChanceCardCount = 83;
@@ -72,11 +73,12 @@ class CChanceDeck {
   void Reset();
   // Rebuilds the order from the cards not drawn and shuffles it.
   void Shuffle();
-  // Player message 46: deals the next card the day allows to its sender
-  // (message 48). Deals nothing when no card can be dealt.
-  void DrawCard(const PlayerMessage& message);
-  // Player message 47: deals the named card again when it is in the deck.
-  void DealCard(const PlayerMessage& message);
+  // The next card the day allows, marked drawn; 0 when no card can be dealt.
+  // Every machine draws at the same tick, so the deck stays one deck.
+  int32_t DrawCard();
+  // The named card when it is in the deck (marked drawn, the rest
+  // reshuffled); false when it is not there.
+  bool DealCard(int32_t card);
   // A played or discarded card goes back: the next shuffle may deal it.
   void ReturnCard(int32_t card);
   bool IsDrawn(int32_t card) const { return IsChanceCard(card) && drawn_[size_t(card)] != 0; }
@@ -127,15 +129,18 @@ class CPlayerChance {
   // comes 5 to 10 hours on.
   void Start(int32_t slot);
 
-  // Player message 48: the card is dealt, not yet decided.
+  // The card is dealt, not yet decided.
   void SetHeldCard(int32_t card);
   // 0 none (the card is let go, the player record's cleared too), 1 dealt,
   // 2 kept; a state with a card needs a card held.
   void SetCardState(int32_t state);
   int32_t CardState() const { return state_; }
   int32_t HeldCard() const { return heldCard_; }
-  // Player message 47 to the city: the card held before a load.
+  // Asks for the named card from the deck (a script, the console, a load
+  // without the card state): a card-choice message.
   void PostChanceMessage(int32_t card);
+  // The held card is kept for later: a card-choice message.
+  void KeepHeldCard();
   bool IsHeldCardKeepable() const;
   int32_t GetHeldCardValue() const;
   // The block and building picked for a keepable card (-1 none); then checked.
@@ -151,10 +156,16 @@ class CPlayerChance {
   // Sends the play-card message; false (and nothing changes) when the card
   // has no valid target.
   bool PlayHeldCard();
-  // A kept card goes back to the deck (message 49).
+  // A kept card goes back to the deck: a card-choice message.
   void DiscardHeldCard();
-  // Once a game hour on the machine that plays for the player.
+  // Once a game hour on every machine: the countdown to the next card, and
+  // the card drawn from the deck when it runs out.
   void HourlyTick();
+  // The shared steps of the card-choice and play-card messages.
+  void ApplyKeep(int32_t card);
+  void ApplyDiscard(int32_t card);
+  void ApplyDeal(int32_t card);
+  void ApplyPlayed(int32_t card);
   int32_t HoursToNextCard() const { return hours_; }
 
   // The saved state (the owner's slot is the chunk's row).
@@ -179,6 +190,9 @@ class CPlayerChance {
   int32_t heldCard_ = 0;
   int32_t state_ = kCardNone;
   bool redraw_ = false;
+  // This machine sent a play or a choice for the held card that has not
+  // yet been applied: no second one is sent meanwhile.
+  bool choiceSent_ = false;
   bool targetValid_ = false;
   int32_t targetBlock_ = -1;
   int32_t targetBuilding_ = -1;
@@ -189,6 +203,10 @@ class CPlayerChance {
 void ApplyChanceCardEffect(const PlayCardMsg& message);
 // The host's check of a play-card message before it is passed on.
 bool ChanceCardPlayAllowed(const PlayCardMsg& message, int32_t senderNumber);
+// Game message 25 on every machine: a card kept, discarded or dealt.
+void ApplyCardChoice(const CardChoiceMsg& message);
+// The host's check: a client chooses only for its own player.
+bool CardChoiceAllowed(const CardChoiceMsg& message, int32_t senderNumber);
 // What the Hostile Takeover card makes its player pay for a business.
 float HostileTakeoverPrice(const CBusiness& business);
 

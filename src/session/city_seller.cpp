@@ -80,13 +80,10 @@ void CityHandleMessage(const PlayerMessage& m) {
     case PLAYER_MESS_REFUSED:
       break;
     case PLAYER_MESS_CARD_REQUEST:
-      ChanceDeck().DrawCard(m);
-      break;
     case PLAYER_MESS_CARD_DEAL:
-      ChanceDeck().DealCard(m);
-      break;
     case PLAYER_MESS_CARD_DISCARD:
-      ChanceDeck().ReturnCard(m.values[0]);
+      // The deck is dealt on every machine at one tick (the hourly step and
+      // the card-choice message): a request to the host alone changes nothing.
       break;
     default:
       NetLogF(m.from.value + 1, "Unhandled city message (code %d from player %d)", m.code, m.from.value + 1);

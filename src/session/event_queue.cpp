@@ -6,7 +6,7 @@
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
 #include "session/session_state.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 CEventQueue& EventQueue() {
   static CEventQueue queue;

@@ -24,7 +24,7 @@
 #include "session/stats_history.h"
 #include "session/utility_income.h"
 #include "engine/core/command_script.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 CGameClock& GameClock() {
   static CGameClock clock;
@@ -99,7 +99,7 @@ void RunHourlyUpdate() {
   for (int i = 0; i < kMaxPlayers; ++i) {
     CPlayer* p = players.Get(i);
     if (p == nullptr || !p->inUse) continue;
-    if (p == players.Local() || (p->kind != kPlayerHuman && IsAuthority())) ChanceHourlyTick(*p);
+    ChanceHourlyTick(*p);
   }
   game.RunAiHourlyUpdate();
   RecordStatsHistorySample();

@@ -343,6 +343,7 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
 }
 
 bool RoutePlayCard(const PlayCardMsg& m, const CNetMessage& raw) { return ChanceCardPlayAllowed(m, raw.Sender()); }
+bool RouteCardChoice(const CardChoiceMsg& m, const CNetMessage& raw) { return CardChoiceAllowed(m, raw.Sender()); }
 void ApplyPlayCard(const PlayCardMsg& m) {
   ApplyChanceCardEffect(m);
   FireLocalPlayerTutorialEvent(NumberOf(m.player).value, kTutorialCardPlayed);
@@ -666,6 +667,9 @@ const MessageKind kKinds[] = {
                                              [] { return EncodeMessage(PrepareBlockMsg{BlockId{12}}); }),
     Kind<PlayCardMsg, ApplyPlayCard, RoutePlayCard, ClientPlayCard>(32, kRelative, "play card",
                                      [] { return EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, 12}); }),
+    Kind<CardChoiceMsg, ApplyCardChoice, RouteCardChoice>(32, kRelative, "card choice", [] {
+      return EncodeMessage(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{1}, 12});
+    }),
     Kind<StartAuctionMsg, ApplyStartAuction, nullptr, ClientStartAuction>(52, kRelative, "start auction", [] {
       return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}});
     }),

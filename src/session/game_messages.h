@@ -308,6 +308,20 @@ struct PlayCardMsg {
   }
 };
 
+// 25: a player's choice for its chance card, or a named card dealt.
+enum CardChoice : int32_t { kCardChoiceKeep = 1, kCardChoiceDiscard = 2, kCardChoiceDeal = 3 };
+struct CardChoiceMsg {
+  static constexpr int32_t kType = 25;
+  int32_t choice = kCardChoiceKeep;
+  PlayerIndex player;
+  int32_t card = 0;  // 1..82 (chance_cards.h)
+  template <class V> void Visit(V& v) {
+    v.I32(choice, {kCardChoiceKeep, kCardChoiceDeal, "card choice"});
+    v.I32(player);
+    v.I32(card, {1, 82, "chance card"});
+  }
+};
+
 // 26: a block goes to auction.
 struct StartAuctionMsg {
   static constexpr int32_t kType = 26;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/core/run_state.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/game_messages.h"

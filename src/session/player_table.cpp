@@ -8,7 +8,7 @@
 #include "session/chance_cards.h"
 #include "session/game_events.h"
 #include "session/session_services.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 CPlayerTable& PlayerTable() {
   static CPlayerTable table;

@@ -1,6 +1,6 @@
 #include "session/scenarios.h"
 
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/session_services.h"
 #include "session/utility_income.h"
 

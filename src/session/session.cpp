@@ -29,14 +29,22 @@
 #include "session/tick_driver.h"
 #include "session/tutorial.h"
 #include "session/utility_income.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 void RegisterSessionSaveHooks() {
+  InstallSaveChunkTable();
   RegisterSaveHook(kSavePlayers, [] { PlayerTable().SavePlayers(); });
   RegisterSaveHook(kSaveClock, [] { SaveGameClock(); });
   RegisterSaveHook(kSaveEventQueue, [] { EventQueue().Save(); });
   RegisterSaveHook(kSaveStatsHistory, [] { SaveStatsHistory(); });
-  RegisterSaveHook(kSaveGameTime, [] { WriteRecordChunk(kChunkGameTime, GameTime()); });
+  RegisterSaveHook(kSaveGameTime, [] {
+    // The tick limit is this machine's lockstep grant, which a client hears
+    // later than the host gives it: the save holds the limit a game started
+    // at this tick would have, the same on every machine.
+    GameTimeWords saved = GameTime();
+    saved.timeWords[0] = int32_t(LogicTick() + kMessageDeliveryLead);
+    WriteRecordChunk(kChunkGameTime, saved);
+  });
   RegisterRecordChunk<GameTimeWords>(kChunkGameTime, 24, [](const GameTimeWords& t) { GameTime() = t; });
   // One set-up row and one state per player: no more than the table holds.
   RegisterRecordChunk<PlayerSetupRow>(

@@ -1,6 +1,7 @@
 #include "session/simulation.h"
 #include "session/tutorial.h"
 
+#include "city/block_footprints.h"
 #include "city/blocks.h"
 #include "city/city.h"
 #include "city/construction_jobs.h"
@@ -11,7 +12,7 @@
 #include "engine/scene/animation.h"
 #include "session/auction.h"
 #include "session/chance_cards.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -52,6 +53,7 @@ void ResetSimulation() {
   EntAnimFinishAll();
   ResetPeople();
   ResetBlockStats(true);
+  ComputeAllBlockFreeFootprints();
   // Traffic saves nothing: a new or loaded game starts with empty streets.
   ResetTraffic();
   // The players' statistics, counted on the emptied city.
@@ -61,6 +63,8 @@ void ResetSimulation() {
 void FinishSimulationLoad() {
   Session().inGame = true;
   FinishPeopleLoad();
+  // The loaded buildings were linked without their blocks' free rectangles.
+  ComputeAllBlockFreeFootprints();
   Session().tickInHour = RunningTick() % kTicksPerHour;
   LoadDecadeParameters(GameClock().decade);
   SelectUtilityIncomeValues(CurrentSaveHeader().difficulty);

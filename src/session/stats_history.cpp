@@ -8,7 +8,7 @@
 #include "engine/core/byte_io.h"
 #include "session/player.h"
 #include "session/player_data.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 
 CStatsHistory& StatsHistory() {

@@ -263,11 +263,19 @@ void CompareSyncSnapshot(const CSyncSnapshot& r) {
   PostGameEvent(report);
 }
 
+uint32_t& HeldTick() {
+  static uint32_t held = 0;
+  return held;
+}
+
+void HoldLogicAtTick(uint32_t tick) { HeldTick() = tick; }
+
 void RunLogicTicks() {
   const int32_t ticks = Session().ticksPerCall;
   SessionState& s = Session();
   for (int32_t i = 0; i < ticks; ++i) {
     if (Driver().waitingForGrant || Driver().waitingForClients) return;
+    if (HeldTick() != 0 && LogicTick() >= HeldTick()) return;
     DebugTrace("Entering logic loop");
     ++LogicTick();
     if (LogicTick() % kSnapshotInterval == 0) TakeSyncSnapshot();
@@ -297,6 +305,8 @@ void ResetTickDriver() {
   if (d.waitingForGrant) GamePauseState().RemoveReason(kWaitingForGrant);
   if (d.waitingForClients) GamePauseState().RemoveReason(kWaitingForGrant);
   d = TickDriverState{};
+  // A command script holds again from its next step.
+  HoldLogicAtTick(0);
 }
 
 void ForgetClientProgress(int32_t slot) {

@@ -44,6 +44,10 @@ struct CSyncSnapshot {
 
 // The scheduler task.
 void RunLogicTicks();
+// Holds this machine's logic once the logic tick reaches `tick` (0 holds
+// nothing): a command script's moment is then the same tick on every
+// machine. The hold only delays this machine; it changes no shared state.
+void HoldLogicAtTick(uint32_t tick);
 // Fills the ring slot of the current tick (network games with a local player).
 void TakeSyncSnapshot();
 // Host: compares a client's snapshot with its own copy of that tick; each

@@ -143,6 +143,14 @@ std::vector<std::string>& MissingAssets() {
   return missing;
 }
 
+void ForgetLoadedAssets() {
+  ClearShelves();
+  for (int32_t set = 0; set < static_cast<int32_t>(TextureSetName::kCount); ++set) {
+    TextureSetStorage(static_cast<TextureSetName>(set)).clear();
+  }
+  MissingAssets().clear();
+}
+
 void LoadFontGroupAndPanels() {
   TexSysBeginGroup("Font Group And Panels");
   Options(0, 0, 1, 0, 0, 1);

@@ -47,3 +47,7 @@ void LoadRoadMarker();
 
 // Files reported missing since the list was last cleared.
 std::vector<std::string>& MissingAssets();
+
+// Forgets what the last load left: the shelves' handles, the texture sets'
+// slots and the missing list (the model and texture systems are going away).
+void ForgetLoadedAssets();

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <map>
 
 #include "engine/core/error.h"
@@ -603,6 +605,33 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
   }
 }
 
+void SettleGameRoot() {
+  namespace fs = std::filesystem;
+  auto usable = [](const std::string& folder, const char* from) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return true;
+    ConsolePrintF(kConsoleError, "The game folder %.200s (%s) does not exist; it is passed over.",
+                  folder.c_str(), from);
+    return false;
+  };
+  const char* env = std::getenv("CITYRUN_ROOT");
+  if (env && *env && usable(env, "CITYRUN_ROOT")) {
+    platform::SetGameRoot(env);
+    return;
+  }
+  platform::SetGameRoot(platform::ProgramFolder());
+  const std::optional<std::string> stored = platform::ReadSetting(platform::kSettingPath);
+  if (stored && usable(*stored, "the installation's Path")) platform::SetGameRoot(*stored);
+}
+
+void SettleLanguageFolder(StartupOptions& options) {
+  const std::string_view english = platform::kDefaultLanguage;
+  const std::string folder = std::string("language\\") + options.languageName;
+  if (options.languageName == english || platform::GameFileExists(folder)) return;
+  ConsolePrintF(kConsoleError, "The game has no %.200s folder; it is played in English.", folder.c_str());
+  CopyBounded(options.languageName, std::string(english));
+}
+
 void ReportMissingFolders() {
   const std::string language = std::string("language\\") + g_StartupOptions.languageName;
   for (const std::string& folder : {std::string("parameters"), std::string("gamedata"), language}) {
@@ -650,6 +679,7 @@ int WinMain(std::string_view commandLine, ShellProgram& program) {
               PlainLanguageName(stored) ? stored : std::string(platform::kDefaultLanguage));
   ParseCommandLine(commandLine, g_StartupOptions);
   SetLanguageIndex(g_StartupOptions.languageName);
+  SettleLanguageFolder(g_StartupOptions);
 
   // A second instance leaves the running one's marker alone.
   if (!AcquireInstanceMutex()) {

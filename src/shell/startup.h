@@ -45,6 +45,17 @@ class ShellProgram {
   virtual bool PassMovedGameOn() const { return false; }
 };
 
+// The game root of the program: the folder CITYRUN_ROOT names when set
+// (tests and development runs from a copy of the game), else the folder the
+// installation's settings beside the program store as Path, else the
+// program's own folder. A named folder that does not exist is reported on
+// the console and passed over. cityrun calls it before anything is read.
+void SettleGameRoot();
+// The language folder: a language whose language\<name> folder is missing is
+// played in English ("usa"), with one line on the console. The start-up
+// messages keep the language asked for.
+void SettleLanguageFolder(StartupOptions& options);
+
 // The program: start-up, the game and shutdown. Returns the exit code.
 int WinMain(std::string_view commandLine, ShellProgram& program);
 // The program the window procedure and the crash guard talk to (WinMain sets

@@ -97,6 +97,9 @@ void CHoverInfo::SetPickedObject(const CEntity* entity, int32_t building, bool i
 }
 
 void CHoverInfo::ClearPickedObject() {
+  // The pick task clears ten times a second while nothing in the city is
+  // hovered: rebuilding then would restart a widget tooltip's wait for ever.
+  if (pickedObject == nullptr && pickedBuilding == -1) return;
   pickedObject = nullptr;
   pickedBuilding = -1;
   if (tooltipWidget == nullptr) shown = false;

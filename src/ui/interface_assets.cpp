@@ -2,11 +2,13 @@
 
 #include <vector>
 
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/system_settings.h"
 #include "engine/files/file_bytes.h"
 #include "engine/files/text_bank.h"
 #include "engine/files/texture_file.h"
+#include "platform/settings_store.h"
 #include "ui/cursors.h"
 #include "ui/game_panels.h"
 #include "ui/glyph_batcher.h"
@@ -43,7 +45,18 @@ std::string SizedSet(const char* folder, int32_t displayWidth) {
          "\\textures.gtd";
 }
 
+std::string& LanguageStorage() {
+  static std::string language(platform::kDefaultLanguage);
+  return language;
+}
+
+std::string LanguageBank(std::string_view language) {
+  return "language\\" + std::string(language) + "\\civano";
+}
+
 }  // namespace
+
+const std::string& InterfaceLanguage() { return LanguageStorage(); }
 
 CTextSystem& InterfaceTextSystem() {
   static CTextSystem text;
@@ -53,11 +66,16 @@ CTextSystem& InterfaceTextSystem() {
 bool LoadInterfaceFonts(std::string_view language, int32_t displayWidth) {
   CTextSystem& text = InterfaceTextSystem();
   Ui().text = &text;
-  const std::string bank = "language\\" + std::string(language) + "\\civano";
-  if (!text.LoadTextBankFile(bank)) {
-    ReportErrorF(1, "The text bank %.200s cannot be read", bank.c_str());
+  const std::string bank = LanguageBank(language);
+  const std::string english = LanguageBank(platform::kDefaultLanguage);
+  bool own = false;
+  if (!text.LoadTextBankFile(bank, english, &own)) {
+    ReportErrorF(1, "The text bank %.200s cannot be read", english.c_str());
     return false;
   }
+  LanguageStorage() = own ? std::string(language) : std::string(platform::kDefaultLanguage);
+  if (!own && bank != english)
+    ConsolePrintF(kConsoleError, "The text bank %.200s cannot be read; the texts are in English.", bank.c_str());
   InstallGlyphBatcher();
   bool ok = true;
   for (int32_t slot = 0; slot < int32_t(std::size(kFontTables)); ++slot) {

@@ -51,10 +51,12 @@ std::string NormalisedName(const std::string& path) {
 // texture system, by game name.
 std::map<std::string, int32_t>& LayoutTextures() {
   static std::map<std::string, int32_t> slots;
-  static const CTextureSystem* system = nullptr;
-  if (system != TheTextureSystem()) {
+  static uint32_t generation = 0;
+  const CTextureSystem* system = TheTextureSystem();
+  const uint32_t current = system ? system->generation : 0;
+  if (generation != current) {
     slots.clear();
-    system = TheTextureSystem();
+    generation = current;
   }
   return slots;
 }

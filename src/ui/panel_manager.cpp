@@ -177,7 +177,11 @@ void CPanelManager::RefreshAll() {
 }
 
 void CPanelManager::ResetPanels() {
-  for (CPanel* p : Panels()) p->ResetPosition();
+  // A raise asked for in the last game is no reason to come to the front.
+  for (CPanel* p : Panels()) {
+    p->ResetPosition();
+    p->raiseRequest = false;
+  }
   hovered = entered = nullptr;
 }
 

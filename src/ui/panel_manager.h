@@ -35,6 +35,7 @@ class CPanelManager {
   void Draw();
   void CloseAll();
   void RefreshAll();
+  // Each panel back to its place, with no raise pending.
   void ResetPanels();
   void PushModal(CPanel* panel);
   void PopModal(CPanel* panel);

@@ -12,6 +12,8 @@
 #include "engine/core/console.h"
 #include "engine/core/debug_flags.h"
 #include "session/chance_cards.h"
+#include "session/event_queue.h"
+#include "session/session_state.h"
 #include "session/game_clock.h"
 #include "session/goals.h"
 #include "session/session_services.h"
@@ -42,11 +44,18 @@ class AiCardsTest : public ComputerPlayerAiTest {
     ComputerPlayerAiTest::TearDown();
   }
 
-  // The computer player holds the card as the city dealt it.
+  // The card messages posted take effect at their tick.
+  static void Deliver() {
+    for (uint32_t i = 0; i <= kMessageDeliveryLead; ++i) {
+      ++LogicTick();
+      EventQueue().DispatchDue();
+    }
+  }
+  // The computer player holds the card as the deck dealt it.
   void Deal(int32_t card) {
     ChanceDeck().Shuffle();
     cpu->Chance().PostChanceMessage(card);
-    cpu->HandleMessage();
+    Deliver();
     ASSERT_EQ(cpu->Chance().HeldCard(), card);
   }
   // A business of player number `owner` on the block, making `profit` a day.
@@ -56,17 +65,18 @@ class AiCardsTest : public ComputerPlayerAiTest {
     std::fill(std::begin(g_Businesses[business].ProfitRing), std::end(g_Businesses[business].ProfitRing), profit);
     return business;
   }
+  // The hour's card step, and its messages delivered.
   void AtHour(int32_t hour) {
     GameClock().hour = hour;
     AiCardHourlyTick(*cpu);
-  }
-  // The target of the card the computer player last played, -1 none.
-  static int32_t PlayedTarget() {
-    int32_t target = -1;
+    played_ = -1;
     for (const auto& m : PostedMessages())
-      if (m[0] == PlayCardMsg::kType) target = m[4];
-    return target;
+      if (m[0] == PlayCardMsg::kType) played_ = m[4];
+    Deliver();
   }
+  // The target of the card the computer player played in the last step, -1 none.
+  int32_t PlayedTarget() const { return played_; }
+  int32_t played_ = -1;
 
   std::vector<int32_t> ordinary;
 };

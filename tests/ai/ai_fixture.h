@@ -6,6 +6,7 @@
 #include "ai/ai_scores.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
+#include "ai/planned_businesses.h"
 #include "city/city_demand.h"
 #include "city/economy_fixture.h"
 #include "engine/core/random_stream.h"
@@ -19,6 +20,8 @@ class AiTest : public EconomyTest {
  protected:
   void SetUp() override {
     EconomyTest::SetUp();
+    // As the program starts each game's characters: no plans of an earlier game.
+    ForgetPlannedBusinesses();
     PlayerTable().DeleteAllPlayers();
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Me"));
     ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 4, "Cpu"));

@@ -98,6 +98,8 @@ class SetBlockScoreTest : public AiTest {
     GiveBlock(30, -1);
     ai.ChosenBlock = 30;
     GetAiScores().blk2_Rentopia = 60;  // as the game's scripts set it
+    // Read from the city this test built, not the one the last test left.
+    lease = static_cast<int32_t>(g_Blocks[30].GetLeasePrice());
   }
   int32_t Whole(float money) {
     P(1).money = money;
@@ -105,7 +107,7 @@ class SetBlockScoreTest : public AiTest {
     GetScore(ai, kScoreChosenBlock, -1, whole);
     return whole;
   }
-  int32_t lease = static_cast<int32_t>(g_Blocks[30].GetLeasePrice());
+  int32_t lease = 0;
 };
 
 TEST_F(SetBlockScoreTest, ValueIsMoneyWorthBiddingAndHeldByTheCap) {

@@ -61,6 +61,7 @@ class CityrunTest : public ::testing::Test {
     pid_t pid = ::fork();
     if (pid == 0) {
       if (::chdir(folder.c_str()) != 0) ::_exit(120);
+      ::setenv("CITYRUN_ROOT", folder.c_str(), 1);  // the test's folder is the game root
       int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(fd, STDERR_FILENO);
       ::dup2(fd, STDOUT_FILENO);

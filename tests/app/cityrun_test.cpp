@@ -196,6 +196,7 @@ TEST_F(CityrunTest, HangUpEndsInOrderAndABrokenPipeIsIgnored) {
   game = ::fork();
   if (game == 0) {
     if (::chdir(dir_.c_str()) != 0) ::_exit(120);
+    ::setenv("CITYRUN_ROOT", dir_.c_str(), 1);  // the test's folder is the game root
     ::close(pipe_ends[0]);
     ::dup2(pipe_ends[1], STDERR_FILENO);
     ::dup2(pipe_ends[1], STDOUT_FILENO);

@@ -26,7 +26,7 @@
 #include "engine/core/play_warning.h"
 #include "engine/core/memory.h"
 #include "engine/core/run_state.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/profiles.h"

@@ -14,7 +14,7 @@
 #include "engine/input/input_device.h"
 #include "platform/message_box.h"
 #include "engine/core/console.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 namespace {
 
@@ -43,6 +43,9 @@ class EventRecordCommandsTest : public ::testing::Test {
       return (dir / p).string();
     });
     SetSaveProfileSource([] { return std::string("anna"); });
+    // The game's chunk table (header and end-game word) as the program has it.
+    ClearSaveHooks();
+    InstallSaveChunkTable();
     RegisterSaveHook(kSavePeople, [this] { WriteSaveChunk(kChunkPeople, 8, &state); });
     RegisterLoadHook(
         kChunkPeople, [this](std::span<const uint8_t> d) { std::memcpy(&state, d.data(), 8); }, 8);

@@ -14,6 +14,7 @@
 #include "in_process_game.h"
 #include "panels/panel_links.h"
 #include "script/profiles.h"
+#include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/tick_driver.h"
 #include "ui/buttons.h"
@@ -139,6 +140,9 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   Fe().Page(kPageMainMenu)->Close();
   StartSandbox();
   RunTicks(50);
+  // A target of the game's own, as a custom game sets: the summary shows it.
+  ASSERT_TRUE(SetObjective(GameGoal().kind, 12345));
+  FrontEndGameMode() = 2;  // a quick game, as its menu road sets
   EnterFrontEnd();
   ASSERT_TRUE(Fe().IsOpen(kPageInGameMenu));
   EXPECT_TRUE(GamePauseState().Paused());
@@ -170,6 +174,7 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   Click(kPagePrompt, "PROMPT_BUTTON_1");
   ASSERT_FALSE(RunState().gameRunning);
   ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
+  EXPECT_EQ(FrontEndGameMode(), 0);  // the ended game's mode is gone
 
   // Load: the save is listed; choosing it and Load starts it again.
   Click(kPageMainMenu, "MAIN_BUTT05");
@@ -178,17 +183,19 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   ASSERT_EQ(list->count, 1);
   list->Select(0);
   Frame(0, 0, false);
-  // The sandbox's description names its target as money, not its format.
+  // The sandbox's description names the game's target as money, not its
+  // format nor the level's own target.
   std::string description;
   const CTextRect* shown = Child<CTextRect>(kPageLoad, 44);
   ASSERT_NE(shown, nullptr);
   for (int32_t line = 0; line < shown->LineCount(); ++line) description += shown->LineText(line) + " ";
-  EXPECT_NE(description.find("profit of $"), std::string::npos) << description;
+  EXPECT_NE(description.find("profit of $12345"), std::string::npos) << description;
   EXPECT_EQ(description.find('%'), std::string::npos) << description;
   Click(kPageLoad, "LOAD_LOAD_BUTTON");
   ASSERT_TRUE(RunState().gameRunning);
   EXPECT_FALSE(Fe().IsOpen(kPageLoad));
   EXPECT_EQ(LogicTick(), savedAt);
+  EXPECT_EQ(FrontEndGameMode(), 2);  // and the loaded game's mode is back
   EXPECT_FALSE(GamePauseState().Paused());
   RunTicks(50);
   EXPECT_GT(LogicTick(), savedAt);

@@ -24,6 +24,7 @@
 #include "engine/core/run_state.h"
 #include "engine/files/save_game.h"
 #include "panels/hud_panels.h"
+#include "session/save_chunks.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/script.h"

@@ -19,7 +19,7 @@
 #include "engine/core/memory.h"
 #include "engine/core/run_state.h"
 #include "engine/files/cache_archive.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "script/interface_bindings.h"

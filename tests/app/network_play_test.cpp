@@ -11,6 +11,8 @@
 // one tick.
 #include "app/cityrun_fixture.h"
 
+#include <map>
+
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -259,6 +261,89 @@ TEST_F(NetworkPlayTest, APriceChangedOnAClientTakesEffectOnBothMachinesAtOneTick
   const std::string text = Read(hostLog);
   EXPECT_EQ(text.find("out of sync"), std::string::npos);
   EXPECT_EQ(text.find("[WARNING!]"), std::string::npos) << text.substr(0, 8000);
+}
+
+// The chunk types of a save file whose bytes differ between two saves ("" when
+// the files are equal).
+std::string DifferingChunks(const std::string& a, const std::string& b) {
+  auto chunks = [](const std::string& file) {
+    std::map<int32_t, std::string> out;
+    for (size_t at = 0; at + 4 <= file.size();) {
+      int32_t type = 0, length = 0;
+      std::memcpy(&type, file.data() + at, 4);
+      if (type == -1 || at + 8 > file.size()) break;
+      std::memcpy(&length, file.data() + at + 4, 4);
+      if (length < 0 || at + 8 + size_t(length) > file.size()) break;
+      out[type] += file.substr(at + 8, size_t(length));
+      at += 8 + size_t(length);
+    }
+    return out;
+  };
+  const std::map<int32_t, std::string> ca = chunks(a), cb = chunks(b);
+  std::string differing;
+  for (const auto& [type, bytes] : ca) {
+    const auto other = cb.find(type);
+    if (other == cb.end() || other->second != bytes) differing += " " + std::to_string(type);
+  }
+  for (const auto& [type, bytes] : cb)
+    if (!ca.count(type)) differing += " " + std::to_string(type);
+  if (differing.empty() && a != b) differing = " (the chunks' order)";
+  return differing;
+}
+
+// How many chunks of the type the save file holds.
+int ChunkCount(const std::string& file, int32_t wanted) {
+  int n = 0;
+  for (size_t at = 0; at + 8 <= file.size();) {
+    int32_t type = 0, length = 0;
+    std::memcpy(&type, file.data() + at, 4);
+    std::memcpy(&length, file.data() + at + 4, 4);
+    if (type == -1 || length < 0) break;
+    n += type == wanted;
+    at += 8 + size_t(length);
+  }
+  return n;
+}
+
+// The file a machine saved under its profile's folder.
+std::string SavedFile(const fs::path& machine, const std::string& name) {
+  for (const auto& e : fs::recursive_directory_iterator(machine / "profiles"))
+    if (e.path().filename() == name) {
+      std::ifstream in(e.path(), std::ios::binary);
+      return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+  return "";
+}
+
+// A host with a computer player and a client save the game at one tick, each
+// on its own machine: the two files are the same bytes.
+TEST_F(NetworkPlayTest, TheHostsAndTheClientsSaveOfOneTickAreEqual) {
+  const fs::path host = Machine("host");
+  const fs::path client = Machine("client");
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr int kSaveTick = 1500;
+#else
+  constexpr int kSaveTick = 9000;
+#endif
+  // Both machines stop at the tick for good; there each lets the messages in
+  // flight arrive for some twenty steps of its command script (each WHEN
+  // waits one more), then saves.
+  std::string save = "SAVEGAME atonetick";
+  for (int i = 0; i < 20; ++i) save = "WHEN TICK " + std::to_string(kSaveTick) + " " + save;
+  save = "HOLD " + std::to_string(kSaveTick) + "\n" + save;
+  for (const fs::path& m : {host, client})
+    std::ofstream(m / "parameters" / "parameter.prm", std::ios::app) << "\n" << save << "\n";
+  const fs::path hostLog = host / "run.log", clientLog = client / "run.log";
+  StartIn(host, hostLog.string(), HostArgs(2, 1));
+  StartIn(client, clientLog.string(), JoinArgs());
+  for (const fs::path& log : {hostLog, clientLog})
+    ASSERT_TRUE(WaitForText(log, "File atonetick saved successfully", 240)) << Read(log).substr(0, 8000);
+  const std::string onHost = SavedFile(host, "atonetick"), onClient = SavedFile(client, "atonetick");
+  ASSERT_GT(onHost.size(), 1000u);
+  EXPECT_EQ(onHost.size(), onClient.size());
+  EXPECT_TRUE(onHost == onClient) << "chunks that differ:" << DifferingChunks(onHost, onClient);
+  // Both people and the computer player are in it.
+  EXPECT_EQ(ChunkCount(onHost, 64), 3);
 }
 
 }  // namespace

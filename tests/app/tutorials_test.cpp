@@ -32,6 +32,13 @@
 #include "session/tick_driver.h"
 #include "session/tutorial.h"
 #include "started_game.h"
+#include "engine/input/camera_controller.h"
+#include "engine/input/input_device.h"
+#include "platform/input.h"
+#include "shell/game_loop.h"
+#include "session/session_state.h"
+#include "visuals/overlay/frame_draw.h"
+#include "visuals/overlay/interface_task.h"
 
 namespace {
 
@@ -208,6 +215,38 @@ TEST_F(TutorialsTest, ALessonIgnoresWhatItDidNotAskFor) {
   FireTutorialEvent(103);
   Settle();
   EXPECT_NE(NewestPrompt(), waiting);
+  TheGame().EndGame(false, 0);
+}
+
+// A lesson holds the view: Tab, G and Alt+F, pressed as the interface task
+// reads them, leave the city view, the selection and the camera as they are.
+TEST_F(TutorialsTest, TheViewKeysAreLockedDuringALesson) {
+  ExecuteConsoleCommand("STARTLEVEL 100002");
+  Settle();
+  ASSERT_TRUE(ScenarioManager().IsTutorialRunning());
+  ASSERT_EQ(GetScreenMode(), kScreenCity);
+  ASSERT_EQ(GameTime().viewState, 1);
+  const int32_t cameraMode = g_CameraState.mode;
+  const CEntity* selected = SelectedObject();
+  using namespace platform::key;
+  auto press = [](uint8_t key, uint8_t held) {
+    std::memset(g_InputState.keys, 0, sizeof g_InputState.keys);
+    std::memset(g_InputState.previousKeys, 0, sizeof g_InputState.previousKeys);
+    if (held) g_InputState.keys[held] = g_InputState.previousKeys[held] = 0x80;
+    g_InputState.keys[key] = 0x80;
+    RunInterfaceKeys();
+    std::memset(g_InputState.keys, 0, sizeof g_InputState.keys);
+  };
+  struct Case {
+    uint8_t key, held;
+  } cases[] = {{kTab, 0}, {kG, 0}, {kF, kLeftAlt}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.key));
+    press(c.key, c.held);
+    EXPECT_EQ(GetScreenMode(), kScreenCity);
+    EXPECT_EQ(SelectedObject(), selected);
+    EXPECT_EQ(g_CameraState.mode, cameraMode);
+  }
   TheGame().EndGame(false, 0);
 }
 

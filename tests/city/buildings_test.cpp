@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "city/block_footprints.h"
 #include "city/business.h"
 #include "city/city_save.h"
 #include "city/commodities.h"
@@ -11,11 +12,6 @@
 
 namespace {
 
-struct FakeAi : CityAiServices {
-  std::vector<int32_t> blocks;
-  void ComputeBlockFreeFootprint(int32_t block) override { blocks.push_back(block); }
-};
-
 class Buildings : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,7 +19,6 @@ class Buildings : public ::testing::Test {
     AddTestPlayers(2);
     GameClock().decade = 2;
     GameClock().yearInDecade = 3;
-    SetCityAiServices(&ai);
     // Business type 0: the figures the building rules read. Its one
     // commodity costs 5, ten units of stock per unit of area.
     ResetEconomyTables();
@@ -48,8 +43,6 @@ class Buildings : public ::testing::Test {
     EXPECT_TRUE(g_Blocks[block].PlaceBuilding(b, x1, z1, x2, z2, floors, 1234, kind, quality, 99.0f));
     return b;
   }
-
-  FakeAi ai;
 };
 
 }  // namespace
@@ -80,7 +73,6 @@ TEST_F(Buildings, PlacementRecord) {
   EXPECT_EQ(b->Owner, 4);
   EXPECT_EQ(b->GetBlockOwnerNumber(), 4);
   EXPECT_EQ(b->OwnerChangeTick, 40);
-  EXPECT_EQ(ai.blocks, std::vector<int32_t>{3});
   EXPECT_EQ(b->VolumeUnits(), 4);
 }
 
@@ -396,4 +388,37 @@ TEST_F(Buildings, NoFittingDesignFallsBackToThePlainBox) {
   EXPECT_EQ(b->Visual.Built, 0);
   EXPECT_FLOAT_EQ(b->Visual.Height, 3 * kPlainFloorHeight);
   EXPECT_EQ(g_Blocks[8].BuildingCount, 1);
+}
+
+// The block keeps its free edge rectangles current as buildings come and go,
+// as a fresh count of its lots gives them.
+TEST_F(Buildings, FreeFootprintFollowsPlacementAndRemoval) {
+  constexpr int kBlock = 3;
+  const auto district = g_BlockDefs[kBlock].District;
+  g_BlockDefs[kBlock].District = 1;
+  ComputeAllBlockFreeFootprints();
+  auto current = [&] {
+    const BlockFreeFootprint kept = GetBlockFreeFootprint(kBlock);
+    ComputeBlockFreeFootprint(kBlock);
+    const BlockFreeFootprint fresh = GetBlockFreeFootprint(kBlock);
+    EXPECT_EQ(kept.smallest, fresh.smallest);
+    EXPECT_EQ(kept.largest, fresh.largest);
+    return kept.largest;
+  };
+  EXPECT_EQ(current(), 36);
+  CBuilding* big = Place(kBlock, 0, 0, 5, 5, 1);  // leaves a strip one lot wide
+  EXPECT_EQ(current(), 6);
+  CBuilding* corner = Place(kBlock, 6, 6, 6, 6, 1);
+  EXPECT_EQ(current(), 6);
+  ASSERT_TRUE(g_Blocks[kBlock].RemoveBuilding(big->Id));
+  EXPECT_EQ(current(), 36);
+  ASSERT_TRUE(g_Blocks[kBlock].RemoveBuilding(corner->Id));
+  EXPECT_EQ(current(), 36);
+  // A block outside the property districts has no free rectangles.
+  g_BlockDefs[kBlock].District = 10;
+  ComputeBlockFreeFootprint(kBlock);
+  EXPECT_EQ(GetBlockFreeFootprint(kBlock).largest, 0);
+  EXPECT_EQ(GetBlockFreeFootprint(-1).largest, 0);
+  g_BlockDefs[kBlock].District = district;
+  ComputeAllBlockFreeFootprints();
 }

@@ -9,7 +9,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "economy_fixture.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 namespace {
 

@@ -89,9 +89,16 @@ TEST_F(People, WorkBusinessKindIsTheKindAtTheWorkDoor) {
   EXPECT_EQ(GetWorkBusinessKind(*child), 255);
 }
 
+// A newcomer adult of the middle class, with the unhoused day's timetable
+// (the fixture's people are of kinds drawn from the seed).
+static CPerson& NewUnhousedAdult() {
+  CPerson* p = CreatePerson(kAdult, 1, -1);
+  EXPECT_NE(p, nullptr);
+  return *p;
+}
+
 TEST_F(People, LookingForAHouseMovesIntoAResidence) {
-  CPerson& p = g_People[0];
-  p.Kind = kAdult;
+  CPerson& p = NewUnhousedAdult();
   EnterState(p, kStateLookForHouse);
   UpdatePerson(p);
   ASSERT_TRUE(p.IsHoused());
@@ -99,7 +106,7 @@ TEST_F(People, LookingForAHouseMovesIntoAResidence) {
   ASSERT_NE(home, nullptr);
   EXPECT_TRUE(home->IsResidence());
   EXPECT_EQ(p.HomeBlock, home->GetBlock());
-  EXPECT_EQ(g_PersonCycles[0].State, kStateGoingHome);
+  EXPECT_EQ(g_PersonCycles[p.Index].State, kStateGoingHome);
 }
 
 TEST_F(People, TimetableCodesChooseStates) {
@@ -383,8 +390,7 @@ TEST_F(People, TimetablesByHousingAndEviction) {
   DailyIncome(*tourist);
   EXPECT_EQ(tourist->DayTimetable, kTouristTable);
 
-  CPerson& p = g_People[0];
-  p.Kind = kAdult;
+  CPerson& p = NewUnhousedAdult();
   EnterState(p, kStateLookForHouse);
   UpdatePerson(p);
   ASSERT_TRUE(p.IsHoused());
@@ -397,8 +403,8 @@ TEST_F(People, TimetablesByHousingAndEviction) {
   EXPECT_EQ(p.HomeBuilding, -1);
   EXPECT_EQ(GetHousingStatus(p), 1);
   EXPECT_EQ(p.DayTimetable, kUnhousedTable);
-  for (int32_t r = home->GetFirstPerson(); r >= 0; r = g_People[r].NextResident) EXPECT_NE(r, 0);
-  EXPECT_EQ(g_PersonCycles[0].State, kStateLookForHouse);  // hour 7 of the unhoused day
+  for (int32_t r = home->GetFirstPerson(); r >= 0; r = g_People[r].NextResident) EXPECT_NE(r, p.Index);
+  EXPECT_EQ(g_PersonCycles[p.Index].State, kStateLookForHouse);  // hour 7 of the unhoused day
 }
 
 // Hour 5: the household is paid the person's income and people forget a

@@ -146,7 +146,28 @@ TEST_F(InputDeviceTest, KeyboardPollKeepsPreviousTableAndTakesSixteenEventsAPoll
   EXPECT_EQ(dev->EventCount(), 16);
   Poll();
   EXPECT_EQ(dev->EventCount(), 4);
+  EXPECT_TRUE(KeyDown(key::kA));  // the last tap shows for its poll
+  Poll();
   EXPECT_FALSE(KeyDown(key::kA));
+}
+
+// A tap shorter than a poll (pressed and let go between two polls) is a
+// press for one poll, then the key is up.
+TEST_F(InputDeviceTest, AKeyTappedWithinOnePollIsPressedForThatPoll) {
+  src->PressKey(key::kEscape);
+  src->ReleaseKey(key::kEscape);
+  Poll();
+  EXPECT_TRUE(KeyPressed(key::kEscape));
+  Poll();
+  EXPECT_FALSE(KeyDown(key::kEscape));
+  // Held across polls, it stays down until it is let go.
+  src->PressKey(key::kEscape);
+  Poll();
+  Poll();
+  EXPECT_TRUE(KeyDown(key::kEscape));
+  src->ReleaseKey(key::kEscape);
+  Poll();
+  EXPECT_FALSE(KeyDown(key::kEscape));
 }
 
 TEST_F(InputDeviceTest, MousePollTakesMotionFromTheDeviceAndButtonsFromTheMessages) {

@@ -222,6 +222,36 @@ TEST_F(TextSystemTest, BoardBankReplacesTheTail) {
   EXPECT_FALSE(text.LoadTextBank("gamedata\\fonts\\board\\eu\\board", 2301));
 }
 
+// A partly translated bank: its own texts where it has them, the English
+// text where it has an empty one or stops early, and the English glyph
+// codes turned into its own through the two character tables.
+TEST_F(TextSystemTest, AMissingTranslationShowsTheEnglishText) {
+  std::string shifted = CodePageCharTable();  // its own glyph codes: character + 1
+  for (char& c : shifted) c = static_cast<char>(static_cast<uint8_t>(c) + 1);
+  const std::vector<std::string> german{shifted, {char('%' + 1), char('e' + 1)}, "", {char('I' + 1)}};
+  ASSERT_TRUE(WriteTextBankFiles("language\\ger\\civano", german));
+
+  bool own = false;
+  ASSERT_TRUE(text.LoadTextBankFile("language\\ger\\civano", "language\\usa\\civano", &own));
+  EXPECT_TRUE(own);
+  EXPECT_EQ(text.StringCount(), 2300u);
+  std::string s;
+  const std::pair<int32_t, std::string> cases[] = {
+      {1, "%e"}, {2, "100%q"}, {3, "I"}, {4, "one two three four"}, {2234, "$"}};
+  for (const auto& [id, expected] : cases) {
+    text.GetTextAscii(s, id);
+    EXPECT_EQ(s, expected) << id;
+  }
+  EXPECT_EQ(text.TextCodes(2)[0], uint8_t('1' + 1));  // recoded, not copied
+
+  // No bank of the language: English alone; no English bank: refused.
+  ASSERT_TRUE(text.LoadTextBankFile("language\\fin\\civano", "language\\usa\\civano", &own));
+  EXPECT_FALSE(own);
+  text.GetTextAscii(s, 1);
+  EXPECT_EQ(s, "%d");
+  EXPECT_FALSE(text.LoadTextBankFile("language\\ger\\civano", "language\\none\\civano", &own));
+}
+
 TEST(StringBankTest, SetStringAndAppend) {
   CStringBank a, b;
   std::vector<uint8_t> bytes{'a', 'b', ' ', 'c', 'd', 0};

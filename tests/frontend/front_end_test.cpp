@@ -18,10 +18,12 @@
 #include "session/scenarios.h"
 #include "script/profiles.h"
 #include "session/goals.h"
+#include "engine/files/text_bank.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
+#include "ui/player_tokens.h"
 #include "ui/ui_services.h"
 #include "frontend/front_end_page.h"
 #include "engine/core/run_state.h"
@@ -158,6 +160,13 @@ TEST_F(FrontEndTest, MenusLeadToAStartedLevelAndTheGameLeadsBack) {
 
   Click(kPageTokens, "SP_TOKEN_LEFT_BUTT_P1");  // LEFT from 0 gives 9
   EXPECT_EQ(PlayerProfile().PreferredCharacter, 9);
+  // A press on an opponent's row describes its token; an open seat's does not.
+  std::string described;
+  InterfaceTextSystem().GetTextAscii(described, TokenInfoRow(1).nameText);
+  Click(kPageTokens, "SP_TOKEN_SLOT_3BACKING");
+  EXPECT_EQ(Child<CTextRect>(kPageTokens, 23)->LineText(0), described);
+  Click(kPageTokens, "SP_TOKEN_SLOT_5BACKING");
+  EXPECT_EQ(Child<CTextRect>(kPageTokens, 23)->LineText(0), described);
   Click(kPageTokens, "SP_TOKEN_START_BUTTON");
   std::vector<GameRequest> asked = Requests();
   ASSERT_EQ(asked.size(), 1u);

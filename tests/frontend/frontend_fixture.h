@@ -12,7 +12,7 @@
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/core/run_state.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/recording_renderer.h"
 #include "engine/scene/texture.h"
 #include "frontend/front_end.h"

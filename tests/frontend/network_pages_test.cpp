@@ -24,6 +24,7 @@
 #include "ui/buttons.h"
 #include "ui/interface_assets.h"
 #include "ui/list_box.h"
+#include "ui/player_tokens.h"
 #include "ui/ui_services.h"
 #include "frontend/front_end_page.h"
 
@@ -175,8 +176,12 @@ TEST_F(NetworkPagesTest, TheHostAloneCannotStartAndTheSlotToggleCycles) {
   // Slot 2: open, computer, open in single player.
   Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P2");
   EXPECT_EQ(NetworkLobbySlots().slots[1].kind, kSlotComputer);
-  EXPECT_EQ(NetworkLobbySlots().slots[1].name, frontend_pages::MenuText(1756) + " 2");
   EXPECT_NE(NetworkLobbySlots().slots[1].token, NetworkLobbySlots().slots[0].token);
+  // A computer goes by its token's character, and follows its token.
+  auto characterName = [](int32_t token) { return frontend_pages::MenuText(TokenInfoRow(token).nameText); };
+  EXPECT_EQ(NetworkLobbySlots().slots[1].name, characterName(NetworkLobbySlots().slots[1].token));
+  LobbyCycleTokenAndSend(1, 1);
+  EXPECT_EQ(NetworkLobbySlots().slots[1].name, characterName(NetworkLobbySlots().slots[1].token));
   EXPECT_FALSE(start->disabled);
   Click(kPageNetworkLobby, "NETWORK_CHAT_TOGGLE_P2");
   EXPECT_EQ(NetworkLobbySlots().slots[1].kind, kSlotOpen);

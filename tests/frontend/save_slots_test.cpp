@@ -14,7 +14,9 @@ class SaveSlotsTest : public FrontEndDataTest {
  protected:
   void SetUp() override {
     FrontEndDataTest::SetUp();
+    // Only the summary's chunks: the table's own header and end-game word.
     ClearSaveHooks();
+    InstallSaveChunkTable();
     ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
   }
   void TearDown() override {

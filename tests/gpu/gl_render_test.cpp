@@ -238,6 +238,7 @@ TEST_F(GlRenderTest, CityrunOpensTheOpenGLRendererOnItsWindow) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(dir.c_str()) != 0) ::_exit(120);
+    ::setenv("CITYRUN_ROOT", dir.c_str(), 1);  // the test's folder is the game root
     if (!std::freopen("out.log", "w", stderr) || !std::freopen("out.log", "a", stdout)) ::_exit(121);
     ::unsetenv("CITYRUN_HEADLESS");
     ::unsetenv("DISPLAY");

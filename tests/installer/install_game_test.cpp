@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
 
 #include "platform/settings_store.h"
@@ -33,7 +34,9 @@ TEST(InstallGame, CopiesTheGameAndWritesTheSettings) {
   medium.Write("cityrun", "program");
   medium.Write("gamedata/loading.bmp", "BM");
   medium.Write("language/usa/text.txt", "words");
-  for (const char* played : {"settings.ini", "config.cfg", "ZKS.txt", "cityrun.lock", "error.log"})
+  for (const char* played : {"settings.ini", "config.cfg", "ZKS.txt", "cityrun.lock", "error.log",
+                             "profiles/Ada/settings.lua", "profiles/Ada/first save", "civano0001.tga",
+                             "__crash.sav"})
     medium.Write(played, "left by a played game");
   const std::string target = home / "games/Rentopia Civano ";  // a blank at the end survives
 
@@ -41,7 +44,8 @@ TEST(InstallGame, CopiesTheGameAndWritesTheSettings) {
   ASSERT_TRUE(InstallGame(medium.path(), target, "ger", error)) << error;
   EXPECT_EQ(ReadAll(fs::path(target) / "gamedata/loading.bmp"), "BM");
   EXPECT_EQ(ReadAll(fs::path(target) / "language/usa/text.txt"), "words");
-  for (const char* played : {"config.cfg", "ZKS.txt", "cityrun.lock", "error.log"})
+  for (const char* played : {"config.cfg", "ZKS.txt", "cityrun.lock", "error.log", "profiles",
+                             "civano0001.tga", "__crash.sav"})
     EXPECT_FALSE(fs::exists(fs::path(target) / played)) << played;
   EXPECT_EQ(Setting(target, "Language"), "ger");
   EXPECT_EQ(Setting(target, "LANGUAGE"), "ger");  // the installer's name for the same value
@@ -77,11 +81,18 @@ class InstallerProgramTest : public ::testing::Test {
   void SetUp() override {
     for (const char* program : {RUNSETUP_PATH, SETUP_PATH, CITYRUN_PATH})
       fs::copy_file(program, fs::path(medium_.path()) / fs::path(program).filename());
+    fs::copy(fs::path(RC_GAME_ROOT) / "language", medium_ / "language", fs::copy_options::recursive);
+  }
+  // Every entry of a folder, by name.
+  static std::set<std::string> Entries(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
   }
   // Runs a program in `folder` with the environment's additions; its exit
   // status, or -1 when it does not end within `seconds`.
   int Run(const std::string& program, const std::string& folder, int seconds = 60,
-          bool terminate = false) {
+          bool terminate = false, const char* locale = "de_CH.UTF-8") {
     const pid_t pid = ::fork();
     if (pid == 0) {
       if (::chdir(folder.c_str()) != 0) ::_exit(120);
@@ -90,7 +101,8 @@ class InstallerProgramTest : public ::testing::Test {
       ::dup2(log, STDOUT_FILENO);
       ::setenv("CITYRUN_HEADLESS", "1", 1);
       ::setenv("CITYRUN_INSTALL_FOLDER", (home_ / "game").c_str(), 1);
-      ::setenv("LANG", "de_CH.UTF-8", 1);
+      ::setenv("LANG", locale, 1);
+      ::unsetenv("CITYRUN_ROOT");
       ::unsetenv("LC_ALL");
       ::unsetenv("LC_MESSAGES");
       ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
@@ -117,13 +129,35 @@ TEST_F(InstallerProgramTest, RunsetupInstallsAGameThatStarts) {
   EXPECT_EQ(Setting(game, "Language"), "ger");
   ASSERT_TRUE(fs::exists(game / "cityrun"));
   EXPECT_TRUE(fs::exists(game / "setup"));
+}
 
-  // The installed game comes up, runs until it is closed and ends cleanly.
-  EXPECT_EQ(Run((game / "cityrun").string(), game.string(), 60, true), 0) << ReadAll(home_ / "log.txt");
-  EXPECT_FALSE(fs::exists(game / "ZKS.txt"));  // it ended in order
-  // It took its language from the installation's settings (this bare medium
-  // has no German texts, which it reports).
-  EXPECT_NE(ReadAll(home_ / "log.txt").find("language\\ger"), std::string::npos);
+// Installed under a German locale of Germany, the game starts from another
+// folder: it finds its own folder, leaves nothing where it was started and
+// shows German, or English where the German texts are missing.
+TEST_F(InstallerProgramTest, TheInstalledGameStartsFromAnotherFolderInItsLanguage) {
+  ASSERT_EQ(Run(medium_ / "runsetup", home_.path(), 60, false, "de_DE.UTF-8"), 0) << ReadAll(home_ / "log.txt");
+  const fs::path game = home_ / "game";
+  ASSERT_EQ(Setting(game, "Language"), "ger");
+  const std::set<std::string> before = Entries(home_.path());
+
+  EXPECT_EQ(Run((game / "cityrun").string(), home_.path(), 60, true), 0) << ReadAll(home_ / "log.txt");
+  EXPECT_EQ(Entries(home_.path()), before);
+  fs::remove(game / "D3DEnum.txt");  // nothing left in the folder it started from
+  EXPECT_FALSE(fs::exists(game / "ZKS.txt"));  // it ended in order, in its own folder
+  const std::string log = ReadAll(home_ / "log.txt");
+  EXPECT_EQ(log.find("language\\usa\\civano cannot be read"), std::string::npos) << log;
+  if (!fs::exists(game / "language" / "ger")) {
+    EXPECT_NE(log.find("no language\\ger folder; it is played in English"), std::string::npos) << log;
+  }
+
+  // A copy of the program elsewhere finds the game by the stored path.
+  const fs::path bin = home_ / "bin";
+  fs::create_directories(bin);
+  fs::copy_file(game / "cityrun", bin / "cityrun");
+  fs::copy_file(game / "settings.ini", bin / "settings.ini");
+  EXPECT_EQ(Run((bin / "cityrun").string(), home_.path(), 60, true), 0) << ReadAll(home_ / "log.txt");
+  EXPECT_EQ(Entries(bin), (std::set<std::string>{"cityrun", "settings.ini"}));
+  EXPECT_TRUE(fs::exists(game / "D3DEnum.txt"));  // what it writes, it writes there
 }
 
 TEST_F(InstallerProgramTest, AMissingSetUpProgramIsReported) {

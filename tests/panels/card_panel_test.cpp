@@ -4,6 +4,7 @@
 
 #include "panels/panel_events.h"
 #include "session/chance_cards.h"
+#include "session/event_queue.h"
 #include "session/game_messages.h"
 
 namespace {
@@ -16,11 +17,18 @@ class CardPanelTest : public PanelsTest {
     AddPlayer("Bob", 2);
     ChanceDeck().Reset();
   }
-  // The city deals the card to the local player, who shows it.
+  // The card messages posted take effect at their tick, on every machine.
+  static void Deliver() {
+    for (uint32_t i = 0; i <= kMessageDeliveryLead; ++i) {
+      ++LogicTick();
+      EventQueue().DispatchDue();
+    }
+  }
+  // The deck deals the card to the local player, who shows it.
   void DealAndShow(int32_t card) {
     ChanceDeck().Shuffle();
     me->Chance().PostChanceMessage(card);
-    me->HandleMessage();
+    Deliver();
     ASSERT_EQ(me->Chance().HeldCard(), card);
     me->Chance().ShowHeldCard();
     for (const GameEvent& e : TakeGameEvents()) HandlePanelGameEvent(e);
@@ -42,6 +50,7 @@ TEST_F(CardPanelTest, AMoneyCardShowsItsAmountAndOkAndIsPlayedAtOnce) {
   ASSERT_TRUE(panel.open);
   EXPECT_EQ(Joined(panel.mainText), "A film crew rents your premises. Collect $300.00.");
   EXPECT_EQ(Shown(), (std::vector<int32_t>{kCardButtonOk}));
+  Deliver();
   EXPECT_EQ(me->Chance().HeldCard(), 0) << "played when shown";
   Click(kCardButtonOk);
   EXPECT_FALSE(panel.open);
@@ -53,6 +62,7 @@ TEST_F(CardPanelTest, AKeptCardIsUsedOnlyOnceAimedAndCanBeThrownAway) {
   EXPECT_EQ(Shown(), (std::vector<int32_t>{kCardButtonKeep, kCardButtonDiscard}));
   Click(kCardButtonKeep);
   EXPECT_FALSE(panel.open);
+  Deliver();
   EXPECT_EQ(me->Chance().CardState(), kCardKept);
   // Kept, with no target: no use button, and a use keeps the card.
   me->Chance().ShowHeldCard();
@@ -69,10 +79,12 @@ TEST_F(CardPanelTest, AKeptCardIsUsedOnlyOnceAimedAndCanBeThrownAway) {
   EXPECT_EQ(Shown(), (std::vector<int32_t>{kCardButtonUse, kCardButtonKeep, kCardButtonDiscard}));
   Click(kCardButtonUse);
   EXPECT_FALSE(panel.open);
+  Deliver();
   EXPECT_EQ(me->Chance().HeldCard(), 0);
   // Another kept card thrown away goes back to the deck.
   DealAndShow(71);
   Click(kCardButtonDiscard);
+  Deliver();
   EXPECT_EQ(me->Chance().CardState(), kCardNone);
   EXPECT_FALSE(ChanceDeck().IsDrawn(71));
 }

@@ -3,18 +3,21 @@
 #include "panels_fixture.h"
 
 #include "ui/edit_box.h"
+#include "ui/game_panels.h"
+#include "ui/layout_model.h"
 
 namespace {
 
+// The console's history is the program's and outlives games: each test
+// reads only what it printed itself.
 class ConsolePanelTest : public PanelsTest {
  protected:
-  void SetUp() override {
-    PanelsTest::SetUp();
-    console().start = console().write = 0;
-    console().wrapped = false;
-    console().shown.clear();
-  }
   CConsolePanel& console() { return Hud().console; }
+  // The last n entries, oldest first.
+  std::vector<std::string> Last(size_t n) {
+    const std::vector<std::string>& h = console().History();
+    return {h.end() - std::ptrdiff_t(std::min(n, h.size())), h.end()};
+  }
 };
 
 TEST_F(ConsolePanelTest, TheThirtyFirstLineDropsTheFirstAndTheNewestStaysLast) {
@@ -34,33 +37,57 @@ TEST_F(ConsolePanelTest, TheThirtyFirstLineDropsTheFirstAndTheNewestStaysLast) {
 }
 
 TEST_F(ConsolePanelTest, ATypedLineIsEchoedBeforeItsRepliesAndKeptAsText) {
+  // A full ring first, so the new lines push old ones out.
+  for (int i = 0; i < kConsoleHistoryLines; ++i) ConsolePrint("old", kConsoleReply);
   console().Open();
   console().input->SetText("nosuch%u %s");
   console().OnEvent(kNotifyEditEnter, 0, 0);
-  ASSERT_EQ(console().History().size(), 2u);
-  EXPECT_EQ(console().History()[0], "nosuch%u %s");
-  EXPECT_EQ(console().History()[1], "Error. Unrecognised command NOSUCH%U");
+  const std::vector<std::string> expected = {"nosuch%u %s", "Error. Unrecognised command NOSUCH%U"};
+  ASSERT_EQ(Last(2), expected);
   // The echo in colour 4, the error in colour 6; the box is empty again.
-  EXPECT_EQ(console().history.lineColour[0], 4);
-  EXPECT_EQ(console().history.lineColour[1], 6);
-  EXPECT_EQ(console().history.LineText(0), "nosuch%u %s");
+  const CTextRect& h = console().history;
+  const int32_t echo = h.LineCount() - 2;
+  EXPECT_EQ(h.lineColour[size_t(echo)], 4);
+  EXPECT_EQ(h.lineColour[size_t(echo + 1)], 6);
+  EXPECT_EQ(h.LineText(echo), "nosuch%u %s");
   std::string left;
   console().input->GetText(left);
   EXPECT_EQ(left, "");
   // An empty reply is kept as one blank, a reply in colour 5.
   ConsolePrint("", kConsoleReply);
   EXPECT_EQ(console().History().back(), " ");
-  EXPECT_EQ(console().history.lineColour[2], 5);
+  EXPECT_EQ(h.lineColour[size_t(h.LineCount() - 1)], 5);
 }
 
 TEST_F(ConsolePanelTest, LinesTypedQuicklyOneAfterAnotherAllRun) {
+  for (int i = 0; i < kConsoleHistoryLines; ++i) ConsolePrint("old", kConsoleReply);
   ToggleConsole();
   for (char c : std::string("x1\rx2\r")) Ui().chars.push_back(uint8_t(c));
   for (int i = 0; i < 10; ++i) Step();
-  ASSERT_EQ(console().History().size(), 4u);
-  EXPECT_EQ(console().History()[0], "x1");
-  EXPECT_EQ(console().History()[2], "x2");
+  const std::vector<std::string> lines = Last(4);
+  EXPECT_EQ(lines[0], "x1");
+  EXPECT_EQ(lines[2], "x2");
   ToggleConsole();
+}
+
+// A second console bound over the HUD's and gone again hands the replies
+// back to the HUD's, and building a console twice binds it once.
+TEST_F(ConsolePanelTest, AConsoleThatGoesHandsTheRepliesBack) {
+  {
+    std::vector<LayoutModel> models;
+    ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+    CGamePanelManager set;
+    set.SetLayoutModels(std::move(models));
+    CConsolePanel other;
+    set.InstallHudPanel(kHudConsole, &other);
+    set.CreatePanels();
+    other.Build();
+    ConsolePrint("to both", kConsoleReply);
+    EXPECT_EQ(other.History(), std::vector<std::string>{"to both"});
+    EXPECT_EQ(Last(1), std::vector<std::string>{"to both"});
+  }
+  ConsolePrint("after", kConsoleReply);
+  EXPECT_EQ(Last(2), (std::vector<std::string>{"to both", "after"}));
 }
 
 TEST_F(ConsolePanelTest, OpeningMakesItModalAndSetsTheOpenFlag) {

@@ -9,21 +9,15 @@ testing::Environment* const kPanelsEnvironment = testing::AddGlobalTestEnvironme
 
 namespace {
 
-TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
-  std::vector<LayoutModel> hudModels, auctionModels;
-  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, hudModels));
-  ASSERT_TRUE(LoadLayoutModels(kAuctionLayoutFiles, auctionModels));
-  const int32_t reportsBefore = MissingElementReports();
-  HudPanelObjects objects;
-  CGamePanelManager game;
-  CAuctionPanelManager auction;
-  game.SetLayoutModels(std::move(hudModels));
-  auction.SetLayoutModels(std::move(auctionModels));
-  InstallHudPanels(objects, game, auction);
-  game.CreatePanels();
-  auction.CreatePanels();
+// The program's own sets, as the environment built them the program's way.
+class HudSetsTest : public PanelsTest {};
+
+TEST_F(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
   // Every element the panels look up is in the game's layouts.
-  EXPECT_EQ(MissingElementReports(), reportsBefore);
+  EXPECT_EQ(PanelsEnvironment::MissingElementsAfterBuild(), 0);
+  CGamePanelManager& game = GamePanels();
+  CAuctionPanelManager& auction = AuctionPanels();
+  HudPanelObjects& objects = HudPanels();
 
   const std::vector<int32_t> hudFrontToBack = {
       kHudEventTicker, kHudNavigator, kHudConsole,      kHudCityOverview, kHudStatistics,
@@ -32,7 +26,7 @@ TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
       kHudDay,         kHudVoting,    kHudBlockMarkers};
   std::vector<CPanel*> expected;
   for (int32_t slot : hudFrontToBack) expected.push_back(game.Panel(slot));
-  EXPECT_EQ(game.Panels(), expected);
+  EXPECT_EQ(PanelsEnvironment::BuiltOrder().game, expected);
   EXPECT_EQ(game.Panel(kHudTime), &objects.time);
   EXPECT_EQ(game.Panel(kHudPrompt), &objects.prompt);
   EXPECT_EQ(game.Panel(kHudEventTicker), &objects.ticker);
@@ -40,7 +34,7 @@ TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
 
   std::vector<CPanel*> auctionOrder;
   for (int32_t slot = 0; slot < kAuctionSetModelCount; ++slot) auctionOrder.push_back(auction.Panel(slot));
-  EXPECT_EQ(auction.Panels(), auctionOrder);
+  EXPECT_EQ(PanelsEnvironment::BuiltOrder().auction, auctionOrder);
   // The two time panels and the two prompts are separate objects.
   EXPECT_EQ(auction.Panel(kAuctionSetTime), &objects.auctionTime);
   EXPECT_EQ(auction.Panel(kAuctionSetPrompt), &objects.auctionPrompt);
@@ -54,16 +48,11 @@ TEST(HudSetsTest, BothSetsBindTheirPanelsInTheirListOrder) {
   EXPECT_TRUE(objects.ticker.open);
   objects.ticker.Close();
   EXPECT_TRUE(objects.ticker.open);
-  // The program's own prompts and chat keep their control slots.
-  HudPanels().prompt.EnterControlSlots();
-  HudPanels().auctionPrompt.EnterControlSlots();
-  HudPanels().stats.EnterControlSlots();
-  HudPanels().chat.EnterControlSlots();
 }
 
 // The panels that stand open side by side, in the city view and in the plan
 // view, each keep their own part of the screen.
-TEST(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
+TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
   std::vector<LayoutModel> models;
   ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
   auto open = [&](int32_t slot) {

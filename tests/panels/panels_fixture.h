@@ -61,8 +61,25 @@ class PanelsEnvironment : public ::testing::Environment {
     ASSERT_TRUE(LoadAuctionLayouts());
     BuildTestCity();
     ResetBusinessTypes();
+    const int32_t missingBefore = MissingElementReports();
     InstallHudPanels();
     CreateHudPanelSets();
+    MissingElementsAfterBuild() = MissingElementReports() - missingBefore;
+    BuiltOrder() = {GamePanels().Panels(), AuctionPanels().Panels()};
+  }
+  // The elements the program's panels looked up and did not find.
+  static int32_t& MissingElementsAfterBuild() {
+    static int32_t missing = 0;
+    return missing;
+  }
+  // Both sets' panels front to back as built, before any opened and came
+  // to the front.
+  struct SetOrders {
+    std::vector<CPanel*> game, auction;
+  };
+  static SetOrders& BuiltOrder() {
+    static SetOrders orders;
+    return orders;
   }
   static PanelRenderer& Renderer() {
     static PanelRenderer renderer;
@@ -77,28 +94,29 @@ class PanelsEnvironment : public ::testing::Environment {
 class PanelsTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Before anything closes a panel: a closing panel may call a link.
+    PanelGameLinks() = PanelLinks{};
     blocks_ = g_Blocks;
     PlayerTable().DeleteAllPlayers();
     Session() = SessionState{};
     GameClock() = CGameClock{};
     ClearGameEvents();
-    SharedCountingCash() = CountingCash{};
+    // Each test starts with the panels closed, then as a new game has them.
     for (CPanelManager* set : {static_cast<CPanelManager*>(&GamePanels()), static_cast<CPanelManager*>(&AuctionPanels())}) {
       set->CloseAll();
-      set->ResetPanels();
       set->modalCount = 0;
     }
-    EnableAllHudControls();
-    EnableAllControls(AuctionPanels());
+    ResetHudPanels();
     FollowScreenMode(kScreenCity);
     HudPanels().ticker.Open();
-    PanelGameLinks() = PanelLinks{};
     Renderer().calls.clear();
     Renderer().gouraud.clear();
     ClearKeys();
     Mouse(0, 0);
   }
   void TearDown() override {
+    // A test's links may reach into the test object, which goes now.
+    PanelGameLinks() = PanelLinks{};
     g_Blocks = blocks_;
     PlayerTable().DeleteAllPlayers();
     ClearKeys();

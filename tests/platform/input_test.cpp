@@ -95,6 +95,21 @@ TEST_F(HeadlessSourceTest, AtMostSixteenEventsPerReadInOrder) {
   EXPECT_EQ(src.ReadKeyEvents(ev), 0);
 }
 
+// A tap shorter than the time between two reads still reads as down once,
+// so a check of "down now, up before" sees it; a held key stays down.
+TEST_F(HeadlessSourceTest, AKeyTappedBetweenTwoReadsIsSeenOnce) {
+  std::array<uint8_t, 256> table{};
+  src.PressKey(platform::key::kEscape);
+  src.ReleaseKey(platform::key::kEscape);
+  src.PressKey(platform::key::kA);
+  ASSERT_TRUE(src.ReadKeyTable(table));
+  EXPECT_EQ(table[platform::key::kEscape], 0x80);
+  EXPECT_EQ(table[platform::key::kA], 0x80);
+  ASSERT_TRUE(src.ReadKeyTable(table));
+  EXPECT_EQ(table[platform::key::kEscape], 0);
+  EXPECT_EQ(table[platform::key::kA], 0x80);
+}
+
 TEST_F(HeadlessSourceTest, MouseMotionAndWheelAreSinceTheLastRead) {
   src.MoveMouse(3, -2);
   src.MoveMouse(1, 1);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "engine/core/debug_flags.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/soft_renderer.h"
 #include "platform/headless.h"
@@ -62,7 +63,7 @@ class ShotProgram : public ShellProgram {
 
   bool recording = false;
   // What the level shows when the shot is taken.
-  enum class Scene { City, Night, Plan, PlanAtNight, Auction, Selected } scene = Scene::City;
+  enum class Scene { City, Night, Plan, PlanAtNight, Auction, Selected, Paused } scene = Scene::City;
 
  private:
   void AfterFrame() {
@@ -105,6 +106,14 @@ class ShotProgram : public ShellProgram {
       selected_ = true;
     }
     if (LogicTick() < levelTick_ + 75) return;  // three game seconds
+    if (scene == Scene::Paused) {
+      // The pause switch and the statistics: the shot some frames later.
+      if (pausedFrames_++ == 0) {
+        g_DebugFlags.DEBUGTEXT = true;
+        TogglePauseSwitch();
+      }
+      if (pausedFrames_ < 5) return;
+    }
     if (recording)
       std::ofstream("triangles.txt") << LastTriangleCount();
     else
@@ -114,6 +123,7 @@ class ShotProgram : public ShellProgram {
 
   uint32_t levelTick_ = 0;
   bool selected_ = false;
+  int32_t pausedFrames_ = 0;
 };
 
 // In the child: runs the game, raises the view to the horizon once the level
@@ -323,6 +333,26 @@ TEST_F(GameFrameTest, PlanViewAtNightIsTheSameMapOnBothRenderers) {
     EXPECT_GT(top[1], top[2]) << "the top of the plan is not the board";
   }
   EXPECT_LE(Differing(hard, soft), 0.04);
+}
+
+// Near-white pixels of the rectangle [x0, x1) x [y0, y1), rows from the top.
+size_t WhitePixels(const std::vector<uint8_t>& t, int x0, int y0, int x1, int y1) {
+  size_t n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+      n += p[0] > 220 && p[1] > 220 && p[2] > 220;
+    }
+  return n;
+}
+
+// Paused by the switch with DEBUGTEXT on: the red strip at the bottom carries
+// the pause line's words, and the statistics are written at the top left.
+TEST_F(GameFrameTest, ThePauseLineAndTheStatisticsAreWritten) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Paused);
+  ASSERT_FALSE(t.empty()) << log_;
+  EXPECT_GT(WhitePixels(t, 200, 452, 440, 475), 40u) << "no words on the pause strip";
+  EXPECT_GT(WhitePixels(t, 5, 15, 160, 110), 100u) << "no statistics";
 }
 
 }  // namespace

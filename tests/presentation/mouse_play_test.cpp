@@ -52,6 +52,7 @@
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "ui/buttons.h"
+#include "ui/hover_info.h"
 #include "ui/list_box.h"
 #include "ui/rich_text.h"
 #include "visuals/camera/city_picking.h"
@@ -80,7 +81,8 @@ class MousePlayProgram : public ShellProgram {
  public:
   void Run() override {
     TheGame().Start();
-    Plan();
+    if (seams) PlanSeams();
+    else Plan();
     RunMainLoop(*this);
     TheGame().Shutdown();
   }
@@ -93,6 +95,9 @@ class MousePlayProgram : public ShellProgram {
   void Paint() override { TheGame().Paint(); }
   void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
   bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
+
+  // The tooltip, the person key and the pause line instead of the shop.
+  bool seams = false;
 
  private:
   struct Step {
@@ -439,6 +444,68 @@ class MousePlayProgram : public ShellProgram {
     return {b.CentreX, 0, b.CentreZ};
   }
 
+  // What the interface shows beside the city: a control's tooltip after the
+  // pointer rests on it, the person page that G opens, the pause line.
+  void PlanSeams() {
+    Expect("the level runs", [] { return RunState().gameRunning && Session().gameState == kGameStateRunning; }, 20000);
+    Add("the pointer's scale: move", [] {
+      if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnPointerMoved(400, 300);
+      return true;
+    }, 3);
+    Add("the pointer's scale: read", [] {
+      if (g_InputState.uiCursorX <= 0 || g_InputState.uiCursorY <= 0) return false;
+      Scale() = {float(g_InputState.uiCursorX) / 400.0f, float(g_InputState.uiCursorY) / 300.0f};
+      return true;
+    });
+    Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
+    // The pointer rests on the navigator's speed button while the hover task
+    // runs many times: its tooltip comes up and stays.
+    CNavButtonPanel& nav = HudPanels().viewButtons;
+    CWidget* speed = nav.buttons[1];  // plan view, speed, results
+    Add("over the speed button", [speed, &nav] {
+      if (!On(speed, &nav)(&aim_)) return false;
+      Pointer(aim_);
+      return GamePanels().hovered == speed;
+    }, 60);
+    Expect("its tooltip", [speed] {
+      const CHoverInfo& h = HoverInfo();
+      return h.tooltipWidget == speed && h.shown && h.hoverFrames > kHoverShowAfterFrames &&
+             h.text.LineText(0) == "Fast forward";
+    });
+    Shot();
+    // G follows a person on the street and opens the person page.
+    Add("the pointer into the city", [] {
+      Pointer({300, 300});
+      return true;
+    });
+    PressKey("G", platform::key::kG);
+    Expect("the person page", [this] {
+      const CEntity* e = SelectedObject();
+      return e && (e->objectKind == kPickPerson || e->objectKind == kPickPerson2) && Info().open &&
+             Info().page == kInfoPersonPage && CurrentInfoSelection().person == e->index;
+    }, 200);
+    Shot();
+    // P: the pause line names the paused game.
+    PressKey("P", platform::key::kP);
+    Expect("paused", [] { return PauseMessageTextId() != 0; });
+    Shot();
+    PressKey("P", platform::key::kP);
+    Expect("running again", [] { return PauseMessageTextId() == 0; });
+  }
+
+  // A key pressed and released through the input device.
+  void PressKey(const std::string& name, uint8_t key) {
+    Add(name + ": press", [key] {
+      if (platform::HeadlessInputSource* keys = Keys()) keys->PressKey(key);
+      return true;
+    }, 3);
+    Add(name + ": release", [key] {
+      if (platform::HeadlessInputSource* keys = Keys()) keys->ReleaseKey(key);
+      return true;
+    }, 3);
+  }
+  static inline Point aim_;
+
   // A free plot at the block's edge that the use allows: its two corner lots.
   bool ChoosePlot(int32_t* lotA, int32_t* lotB) {
     const BusinessType& use = g_BusinessTypes[size_t(Build().use)];
@@ -501,7 +568,7 @@ class MousePlayProgram : public ShellProgram {
   std::chrono::steady_clock::time_point nextTry_{};
 };
 
-[[noreturn]] void RunMousePlay(const fs::path& dir) {
+[[noreturn]] void RunMousePlay(const fs::path& dir, bool seams) {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   const bool shots = ShotsWanted();
@@ -518,16 +585,13 @@ class MousePlayProgram : public ShellProgram {
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
   TheGame().Prepare();
   static MousePlayProgram program;
+  program.seams = seams;
   ::_exit(WinMain("NOFRONTEND FULLSPEED", program));
 }
 
-TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
-#if defined(__SANITIZE_ADDRESS__)
-  // The shop opens game hours after it is ordered: too long a stretch for
-  // the sanitizer build, which runs the panels' own tests.
-  GTEST_SKIP();
-#endif
-  const fs::path dir = fs::temp_directory_path() / ("rc_mouse_play_" + std::to_string(::getpid()));
+// Plays one plan in a child process; what it reached, "OK" when all of it.
+void PlayInChild(bool seams, const char* name) {
+  const fs::path dir = fs::temp_directory_path() / (std::string(name) + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "max");
   for (const char* d : {"gamedata", "gamedata2", "scripts", "parameters", "language", "data2"})
@@ -535,7 +599,7 @@ TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
   if (fs::exists(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels"))
     fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels", dir / "max" / "BuildEditorModels");
   const pid_t pid = ::fork();
-  if (pid == 0) RunMousePlay(dir);
+  if (pid == 0) RunMousePlay(dir, seams);
   int status = 0;
   bool ended = false;
   for (int i = 0; i < 3000 && !ended; ++i) {
@@ -554,9 +618,21 @@ TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
   EXPECT_EQ(result, "OK\n") << read(dir / "out.log").substr(0, 6000);
   if (const char* shots = std::getenv("RC_MOUSE_PLAY_SHOTS"))
     for (const auto& e : fs::directory_iterator(dir))
-      if (e.path().extension() == ".tga") fs::copy_file(e.path(), fs::path(shots) / e.path().filename(),
-                                                        fs::copy_options::overwrite_existing);
+      if (e.path().extension() == ".tga")
+        fs::copy_file(e.path(), fs::path(shots) / (std::string(name) + e.path().filename().string()),
+                      fs::copy_options::overwrite_existing);
   if (!std::getenv("RC_MOUSE_PLAY_KEEP")) fs::remove_all(dir);
 }
+
+TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The shop opens game hours after it is ordered: too long a stretch for
+  // the sanitizer build, which runs the panels' own tests.
+  GTEST_SKIP();
+#endif
+  PlayInChild(false, "rc_mouse_play_");
+}
+
+TEST(MousePlayTest, TooltipPersonPageAndPauseLine) { PlayInChild(true, "rc_seams_play_"); }
 
 }  // namespace

@@ -43,7 +43,7 @@
 #include "engine/core/console.h"
 #include "app/game.h"
 #include "engine/core/run_state.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 // The program fixes its random streams' order in Game::Prepare, before
 // anything draws; a test process does the same once, before its first test.

@@ -12,10 +12,6 @@
 
 namespace {
 
-PlayerMessage CityMessage(int32_t code, int32_t from, int32_t value = 0) {
-  return PlayerMessage{code, PlayerIndex{from}, PlayerIndex{kCityPlayer}, {value, 0, 0, 0}, -1};
-}
-
 class ChanceCardsTest : public SessionTest {
  protected:
   void SetUp() override {
@@ -35,33 +31,33 @@ class ChanceCardsTest : public SessionTest {
   static CPlayer& P(int32_t i) { return *PlayerTable().Get(i); }
   static CPlayerChance& C(int32_t i) { return P(i).Chance(); }
 
-  // Every card the city dealt to the player since the last call.
-  static std::vector<int32_t> Dealt(int32_t player) {
-    std::vector<int32_t> cards;
-    while (const PlayerMessage* m = P(player).PopMessage())
-      if (m->code == PLAYER_MESS_CARD_HELD) cards.push_back(m->values[0]);
-    return cards;
+  // The next card the deck deals; -1 when none.
+  static int32_t Draw() {
+    const int32_t card = ChanceDeck().DrawCard();
+    return card != 0 ? card : -1;
   }
-  // The player asks for a card; the card dealt, -1 when none.
-  static int32_t Draw(int32_t player) {
-    ChanceDeck().DrawCard(CityMessage(PLAYER_MESS_CARD_REQUEST, player));
-    const std::vector<int32_t> cards = Dealt(player);
-    return cards.empty() ? -1 : cards.back();
-  }
-  // The city deals the named card (message 47) and the player takes it.
-  static void Give(int32_t player, int32_t card) {
+  // Posted card messages take effect at their tick.
+  void Deliver() { RunTicks(int(kMessageDeliveryLead) + 1); }
+  // The deck deals the named card (the card-choice message) and the player takes it.
+  void Give(int32_t player, int32_t card) {
+    Deliver();               // a discard before it has come back
     ChanceDeck().Shuffle();  // cards that came back are dealt again after a shuffle
     C(player).PostChanceMessage(card);
-    ASSERT_NE(P(player).QueuedMessages(), 0u) << "card " << card << " is not in the deck";
-    P(player).HandleMessage();
-    ASSERT_EQ(C(player).HeldCard(), card);
+    Deliver();
+    ASSERT_EQ(C(player).HeldCard(), card) << "card " << card << " is not in the deck";
+  }
+  // The player keeps its dealt card.
+  void Keep(int32_t player) {
+    C(player).KeepHeldCard();
+    Deliver();
+    ASSERT_EQ(C(player).CardState(), kCardKept);
   }
 };
 
 TEST_F(ChanceCardsTest, DealOrderOfASeedSkipsCardZeroAndTheLaterCardsOnTheFirstDay) {
   GameClock().dayCounter = 0;
   std::vector<int32_t> first;
-  for (int i = 0; i < 20; ++i) first.push_back(Draw(0));
+  for (int i = 0; i < 20; ++i) first.push_back(Draw());
   // The first deals of seed 4242, worked out by hand from the generator.
   EXPECT_EQ(std::vector<int32_t>(first.begin(), first.begin() + 6), (std::vector<int32_t>{6, 42, 32, 5, 29, 22}));
   std::set<int32_t> distinct(first.begin(), first.end());
@@ -75,31 +71,34 @@ TEST_F(ChanceCardsTest, DealOrderOfASeedSkipsCardZeroAndTheLaterCardsOnTheFirstD
   ChanceDeck().Random().SetState(4242);
   ChanceDeck().Reset();
   std::vector<int32_t> again;
-  for (int i = 0; i < 20; ++i) again.push_back(Draw(0));
+  for (int i = 0; i < 20; ++i) again.push_back(Draw());
   EXPECT_EQ(again, first);
 
   // With every first-day card out of the deck nothing more is dealt that
   // day, and the deal ends rather than shuffling for ever.
-  for (int i = 0; i < kChanceCardCount; ++i) Draw(0);
-  EXPECT_EQ(Draw(0), -1);
+  for (int i = 0; i < kChanceCardCount; ++i) Draw();
+  EXPECT_EQ(Draw(), -1);
   // From the second day the rest come too, card 0 never.
   GameClock().dayCounter = 1;
   std::set<int32_t> later;
   for (int i = 0; i < kChanceCardCount; ++i)
-    if (int32_t card = Draw(0); card >= 0) later.insert(card);
+    if (int32_t card = Draw(); card >= 0) later.insert(card);
   for (int32_t card : {17, 34, 37, 38, 46, 47, 63, 64, 65, 82}) EXPECT_TRUE(later.count(card)) << card;
   for (int32_t card = 1; card < kChanceCardCount; ++card) EXPECT_TRUE(ChanceDeck().IsDrawn(card)) << card;
   EXPECT_FALSE(ChanceDeck().IsDrawn(0));
-  EXPECT_EQ(Draw(0), -1);
+  EXPECT_EQ(Draw(), -1);
 }
 
 TEST_F(ChanceCardsTest, PlayedAndDiscardedCardsGoBackToTheDeckAndAKeptOneStaysOut) {
   Give(0, 33);  // collect 300 at once
   EXPECT_TRUE(ChanceDeck().IsDrawn(33));
   EXPECT_TRUE(C(0).PlayHeldCard());
+  EXPECT_FALSE(C(0).PlayHeldCard()) << "played twice before the first play arrived";
+  // The card leaves the hand when the play takes effect, on every machine.
+  EXPECT_EQ(C(0).HeldCard(), 33);
+  RunTicks(kMessageDeliveryLead + 1);
   EXPECT_EQ(C(0).HeldCard(), 0);
   EXPECT_EQ(P(0).heldCard, 0);
-  RunTicks(kMessageDeliveryLead + 1);
   EXPECT_FALSE(ChanceDeck().IsDrawn(33));
   EXPECT_FLOAT_EQ(P(0).money, 5300.0f);
   // The next card comes 20 to 28 hours on, drawn at the next hourly step.
@@ -108,15 +107,17 @@ TEST_F(ChanceCardsTest, PlayedAndDiscardedCardsGoBackToTheDeckAndAKeptOneStaysOu
   EXPECT_LE(C(0).HoursToNextCard(), 28);
 
   Give(1, 70);  // inflated prices: kept
-  C(1).SetCardState(kCardKept);
+  Keep(1);
   Give(2, 71);  // bad publicity: kept, then thrown away
-  C(2).SetCardState(kCardKept);
+  Keep(2);
   C(2).DiscardHeldCard();
+  EXPECT_EQ(C(2).HeldCard(), 71);
+  Deliver();
   EXPECT_FALSE(ChanceDeck().IsDrawn(71));
   EXPECT_EQ(C(2).CardState(), kCardNone);
   // Through many shuffles the kept card is never dealt to anyone.
   for (int round = 0; round < 40; ++round) {
-    const int32_t card = Draw(0);
+    const int32_t card = Draw();
     ASSERT_NE(card, 70);
     if (card > 0) ChanceDeck().ReturnCard(card);
   }
@@ -239,7 +240,7 @@ TEST_F(ChanceCardsTest, AKeptCardIsPlayedOnlyOnATargetItsRulesAllow) {
   };
   for (const Case& c : cases) {
     Give(0, c.card);
-    C(0).SetCardState(kCardKept);
+    Keep(0);
     C(0).SetTarget(c.block, c.building);
     EXPECT_EQ(C(0).ValidateTarget(), c.target) << "card " << c.card << " on " << c.block << "/" << c.building;
     EXPECT_EQ(C(0).TargetValid(), c.target >= 0);
@@ -247,7 +248,7 @@ TEST_F(ChanceCardsTest, AKeptCardIsPlayedOnlyOnATargetItsRulesAllow) {
   }
   // Without a target the card stays in the hand.
   Give(0, 65);
-  C(0).SetCardState(kCardKept);
+  Keep(0);
   C(0).SetTarget(-1, mine);
   EXPECT_FALSE(C(0).PlayHeldCard());
   EXPECT_EQ(C(0).HeldCard(), 65);
@@ -264,15 +265,15 @@ TEST_F(ChanceCardsTest, AKeptCardIsPlayedOnlyOnATargetItsRulesAllow) {
   EXPECT_TRUE(ChanceCardPlayAllowed(PlayCardMsg{1, PlayerIndex{0}, 0}, 1));
   EXPECT_FALSE(ChanceCardPlayAllowed(PlayCardMsg{1, PlayerIndex{0}, 0}, 2));
   EXPECT_FALSE(ChanceCardPlayAllowed(PlayCardMsg{2, PlayerIndex{0}, 0}, 1));
-  ChanceDeck().DealCard(CityMessage(PLAYER_MESS_CARD_DEAL, 1, 66));
+  ASSERT_TRUE(ChanceDeck().DealCard(66));
   EXPECT_TRUE(ChanceCardPlayAllowed(PlayCardMsg{66, PlayerIndex{1}, ordinary}, 0));
   EXPECT_FALSE(ChanceCardPlayAllowed(PlayCardMsg{66, PlayerIndex{1}, kBlockCount}, 0));
 }
 
 TEST_F(ChanceCardsTest, TheDeckAndTheHeldCardsComeBackFromASave) {
   Give(1, 70);
-  C(1).SetCardState(kCardKept);
-  Draw(0);
+  Keep(1);
+  Draw();
   const CChanceDeck::Saved deck = ChanceDeck().Save();
   const CPlayerChance::Saved held = C(1).Save();
   ASSERT_TRUE(SaveGame("cards"));
@@ -306,6 +307,25 @@ TEST_F(ChanceCardsTest, TheDeckAndTheHeldCardsComeBackFromASave) {
   lying->deck.order[0] = 70;  // a drawn card among those to deal
   lying->deck.count = std::max(lying->deck.count, 1);
   EXPECT_FALSE(DecodeRecord(EncodeRecord(*lying), *std::make_unique<ChanceSavedState>()));
+}
+
+// Every machine counts down every player's hours and deals from the one deck
+// at the hourly step, so all of them hold the same cards; a client may choose
+// only for its own player.
+TEST_F(ChanceCardsTest, EveryPlayersCardIsDealtAtTheHourlyStepOnEveryMachine) {
+  for (int hour = 0; hour < 30; ++hour)
+    for (int32_t i = 0; i < 3; ++i) C(i).HourlyTick();
+  std::set<int32_t> held;
+  for (int32_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(C(i).CardState(), kCardDealt) << "player " << i;
+    EXPECT_TRUE(ChanceDeck().IsDrawn(C(i).HeldCard()));
+    held.insert(C(i).HeldCard());
+  }
+  EXPECT_EQ(held.size(), 3u);
+  EXPECT_TRUE(CardChoiceAllowed(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{1}, C(1).HeldCard()}, 2));
+  EXPECT_TRUE(CardChoiceAllowed(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{1}, C(1).HeldCard()}, 0));
+  EXPECT_FALSE(CardChoiceAllowed(CardChoiceMsg{kCardChoiceDiscard, PlayerIndex{1}, C(1).HeldCard()}, 3));
+  EXPECT_FALSE(CardChoiceAllowed(CardChoiceMsg{kCardChoiceDeal, PlayerIndex{5}, 3}, 0));
 }
 
 }  // namespace

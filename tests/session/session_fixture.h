@@ -32,7 +32,7 @@
 #include "session/tick_driver.h"
 #include "session/utility_income.h"
 #include "engine/core/run_state.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 
 // Writes the name of every step it is asked for into one log; the game
 // events posted so far join it (prompts, sounds, music) when it is read.

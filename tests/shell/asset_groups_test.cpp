@@ -62,7 +62,7 @@ class AssetGroupsTest : public ::testing::Test {
     ModSysCreate();
   }
   void StopSystems() {
-    ClearShelves();
+    ForgetLoadedAssets();
     ModSysDestroy();
     TexSysDestroy();
   }

@@ -422,3 +422,40 @@ TEST_F(GameStateTest, CursorScalesFollowTheWindowNotTheDrawingSize) {
 }
 
 }  // namespace
+
+// A language without its folder is played in English, said once on the
+// console; one with its folder keeps it, and its start-up messages either way.
+TEST_F(GameRootTest, AMissingLanguageFolderFallsBackToEnglish) {
+  std::vector<std::string> lines;
+  ConsoleSink old = SetConsoleSink([&](std::string_view text, int) { lines.emplace_back(text); });
+  fs::create_directories(root_ / "language" / "usa");
+  fs::create_directories(root_ / "language" / "f");
+  const std::pair<const char*, const char*> cases[] = {
+      {"ger", "usa"}, {"f", "f"}, {"usa", "usa"}};
+  for (const auto& [asked, played] : cases) {
+    StartupOptions o;
+    ParseCommandLine(std::string("L ") + asked, o);
+    SettleLanguageFolder(o);
+    EXPECT_STREQ(o.languageName, played) << asked;
+  }
+  SetConsoleSink(std::move(old));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("language\\ger"), std::string::npos) << lines[0];
+}
+
+// CITYRUN_ROOT names the game root; a folder that does not exist is passed
+// over for the program's own folder.
+TEST_F(GameRootTest, TheRootComesFromTheEnvironmentElseTheProgramsFolder) {
+  std::vector<std::string> lines;
+  ConsoleSink old = SetConsoleSink([&](std::string_view text, int) { lines.emplace_back(text); });
+  ::setenv("CITYRUN_ROOT", root_.c_str(), 1);
+  SettleGameRoot();
+  EXPECT_EQ(platform::GameRoot(), root_.string());
+  ::setenv("CITYRUN_ROOT", (root_ / "missing").c_str(), 1);
+  SettleGameRoot();
+  ::unsetenv("CITYRUN_ROOT");
+  SetConsoleSink(std::move(old));
+  EXPECT_EQ(platform::GameRoot(), platform::ProgramFolder());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("missing"), std::string::npos);
+}

@@ -90,6 +90,14 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDraws) {
   EXPECT_EQ(text.LineText(0), "The City");
   EXPECT_GT(text.LineWidth(0), 20);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+
+  // A language whose bank is missing shows the English texts, no box.
+  EXPECT_TRUE(LoadInterfaceFonts("nob", 640));
+  EXPECT_EQ(InterfaceLanguage(), "usa");
+  text.Clear();
+  text.AddTextId(1116);
+  EXPECT_EQ(text.LineText(0), "The City");
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
 class GalleryManager : public CPanelManager {

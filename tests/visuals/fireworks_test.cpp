@@ -151,10 +151,15 @@ TEST_F(MoneyAnimationTest, TheTutorShowsWhenToldAndTurnsHisHeadToTheTarget) {
   SnapTutorFigure(300, 400);
   EXPECT_FLOAT_EQ(t.head.position.x, 300);
   EXPECT_FLOAT_EQ(t.body.position.y, 400);
-  SetTutorTarget(600, 400);  // to his right, level
+  SetTutorTarget(360, 400);  // a little to his right, level
   for (int i = 0; i < 200; ++i) StepTutorHead();
-  EXPECT_NEAR(t.yaw, 180 + 300.0f / 3, 0.01);
+  EXPECT_NEAR(t.yaw, 180 + 60.0f / 3, 0.01);
   EXPECT_NEAR(t.pitch, 180, 0.01);
+  // Far away up and to the side: he turns only so far.
+  SetTutorTarget(900, 0);
+  for (int i = 0; i < 200; ++i) StepTutorHead();
+  EXPECT_NEAR(t.yaw, 180 + 50, 0.01);
+  EXPECT_NEAR(t.pitch, 180 - 20, 0.01);
   SetTutorVisible(false);
   for (int i = 0; i < 200; ++i) StepTutorHead();
   EXPECT_NEAR(t.yaw, 180, 0.01);

@@ -32,6 +32,8 @@ class InterfaceKeysTest : public PresentationTest {
     ClearGameRequests();
     GameTime().viewState = 1;
     SelectedObject() = nullptr;
+    // The street as a new game has it: nobody on it.
+    ResetPeople();
   }
   void TearDown() override {
     InterfaceTaskHooks() = InterfaceHooks{};
@@ -39,7 +41,7 @@ class InterfaceKeysTest : public PresentationTest {
     GamePauseState().Reset();
     ResetScreenModes();
     g_StartupOptions.debugStuff = false;
-    for (CPerson& p : g_People) p.InUse = 0;
+    ResetPeople();
     PresentationTest::TearDown();
   }
   // One interface step with `key` pressed (and `held` down since before).

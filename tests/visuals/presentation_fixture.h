@@ -16,15 +16,18 @@ class PresentationTest : public GameRootTest {
  protected:
   void SetUp() override {
     GameRootTest::SetUp();
-    if (!MemoryManager().IsInitialised()) MemoryManager().Init(64 << 20, 16);
+    // The heap is each test's own: a test after this one starts its own.
+    ASSERT_TRUE(MemoryManager().Init(64 << 20, 16));
     TexSysCreate();
     std::memset(&g_InputState, 0, sizeof g_InputState);
   }
   void TearDown() override {
-    CTextureSystem* t = TheTextureSystem();
-    for (int32_t p = 0; p < t->pageCount; ++p) t->pages[p].pixels = nullptr;
+    if (CTextureSystem* t = TheTextureSystem()) {
+      for (int32_t p = 0; p < t->pageCount; ++p) t->pages[p].pixels = nullptr;
+    }
     for (CTexture& texture : textures_) texture.pixels = nullptr;
     TexSysDestroy();
+    MemoryManager().Shutdown();
     std::memset(&g_InputState, 0, sizeof g_InputState);
     GameRootTest::TearDown();
   }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -33,14 +34,12 @@ struct LoadEntry {
 };
 
 struct SaveRegistry {
-  SaveHook saveHooks[std::size(kSaveHookOrder)];
+  std::map<uint32_t, SaveHook> saveHooks;
+  std::vector<uint32_t> hookOrder;
   std::map<int32_t, LoadEntry> loadHooks;
-  std::function<SaveGameHeader()> headerSource;
   std::function<void()> oldSaveNotice;
   std::function<std::string()> profileSource;
   std::function<std::string(std::string_view)> pathResolver;
-  SaveGameHeader header;
-  int32_t endGameWord = 0;
   SaveGameFile* current = nullptr;
 };
 
@@ -58,15 +57,6 @@ class CurrentFileScope {
   CurrentFileScope& operator=(const CurrentFileScope&) = delete;
 };
 
-
-// The end-game chunk: one word.
-struct EndGameRecord {
-  int32_t word = 0;
-  template <class V>
-  void Visit(V& v) {
-    v.I32(word);
-  }
-};
 
 bool IsSingleBit(int32_t type) { return type > 0 && std::has_single_bit(uint32_t(type)); }
 
@@ -148,18 +138,14 @@ void ApplyChunks(SaveGameFile& file, uint32_t mask) {
       case kChunkVersion:
         mask &= ~uint32_t(kChunkVersion);
         break;
-      case kChunkHeader:
-        DecodeRecord(chunk.data, reg.header);
-        mask &= ~uint32_t(kChunkHeader);
-        break;
-      case kChunkEndGame:
-        if (EndGameRecord end; DecodeRecord(chunk.data, end)) reg.endGameWord = end.word;
-        break;
       case kChunkSkipped:
         break;
       default:
-        if (auto it = reg.loadHooks.find(chunk.type); it != reg.loadHooks.end() && it->second.hook)
+        if (auto it = reg.loadHooks.find(chunk.type); it != reg.loadHooks.end() && it->second.hook) {
           it->second.hook(chunk.data);
+          // A type held once is served.
+          if (it->second.maxCount == 1) mask &= ~uint32_t(chunk.type);
+        }
         break;
     }
     return true;
@@ -172,8 +158,6 @@ bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check, i
   maxCount = 0;
   switch (type) {
     case kChunkVersion: fixedLength = kSaveVersionLength; return true;
-    case kChunkHeader: fixedLength = kSaveHeaderLength; return true;
-    case kChunkEndGame: fixedLength = 4; return true;
     case kChunkSkipped: fixedLength = 0; return true;
     default: break;
   }
@@ -190,14 +174,14 @@ bool KnownChunk(int32_t type, uint32_t& fixedLength, const ChunkCheck*& check, i
 
 // ---- Hooks ----------------------------------------------------------------
 
+void SetSaveHookOrder(std::span<const uint32_t> maskBits) {
+  Registry().hookOrder.assign(maskBits.begin(), maskBits.end());
+}
+
 bool RegisterSaveHook(uint32_t maskBit, SaveHook hook) {
-  for (size_t i = 0; i < std::size(kSaveHookOrder); ++i) {
-    if (kSaveHookOrder[i] == maskBit) {
-      Registry().saveHooks[i] = std::move(hook);
-      return true;
-    }
-  }
-  return false;
+  if (!std::has_single_bit(maskBit)) return false;
+  Registry().saveHooks[maskBit] = std::move(hook);
+  return true;
 }
 
 bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, ChunkCheck check, int32_t maxCount) {
@@ -205,9 +189,7 @@ bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, Ch
   switch (chunkType) {
     case kChunkVersion:
     case kChunkSkipped:
-    case kChunkHeader:
-    case kChunkEndGame:
-      return false;  // read by the framework itself
+      return false;  // read by the container itself
     default:
       break;
   }
@@ -217,17 +199,10 @@ bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength, Ch
 
 void ClearSaveHooks() {
   SaveRegistry& reg = Registry();
-  for (auto& hook : reg.saveHooks) hook = nullptr;
+  reg.saveHooks.clear();
   reg.loadHooks.clear();
-  reg.headerSource = nullptr;
 }
 
-void SetSaveHeaderSource(std::function<SaveGameHeader()> source) {
-  Registry().headerSource = std::move(source);
-}
-
-SaveGameHeader& CurrentSaveHeader() { return Registry().header; }
-int32_t& EndGameWord() { return Registry().endGameWord; }
 SaveGameFile* CurrentSaveFile() { return Registry().current; }
 
 // ---- Writing --------------------------------------------------------------
@@ -274,13 +249,12 @@ bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
   {
     CurrentFileScope scope(file);
     WriteSaveChunk(kChunkVersion, kSaveVersionLength, kSaveVersionBlock);
-    if (mask & kSaveHeader) {
-      if (reg.headerSource) reg.header = reg.headerSource();
-      WriteRecordChunk(kChunkHeader, reg.header);
-    }
-    for (size_t i = 0; i < std::size(kSaveHookOrder); ++i)
-      if ((mask & kSaveHookOrder[i]) && reg.saveHooks[i]) reg.saveHooks[i]();
-    if (mask & kSaveEndGame) WriteRecordChunk(kChunkEndGame, EndGameRecord{reg.endGameWord});
+    // The table's order first, then any other hook by its bit.
+    std::vector<uint32_t> order = reg.hookOrder;
+    for (const auto& [bit, hook] : reg.saveHooks)
+      if (std::find(order.begin(), order.end(), bit) == order.end()) order.push_back(bit);
+    for (uint32_t bit : order)
+      if (auto it = reg.saveHooks.find(bit); (mask & bit) && it != reg.saveHooks.end() && it->second) it->second();
     WriteSaveChunk(kChunkTerminator, 0, nullptr);
   }
   if (file.overflowed) {
@@ -439,18 +413,11 @@ bool OpenSaveGame(std::string_view name, SaveGameFile& file) {
 
 void ApplySaveChunks(SaveGameFile& file, uint32_t mask) { ApplyChunks(file, mask); }
 
-bool ReadSaveHeader(std::string_view name) {
+bool ReadSaveChunks(std::string_view name, uint32_t mask) {
   if (!ValidSaveName(name)) return false;
   SaveGameFile file;
   file.path = ResolveSavePath(SaveGamePath(name));
-  return LoadGameFile(file, kChunkHeader);
-}
-
-bool ReadSaveGameTime(std::string_view name) {
-  if (!ValidSaveName(name)) return false;
-  SaveGameFile file;
-  file.path = ResolveSavePath(SaveGamePath(name));
-  return LoadGameFile(file, kChunkGameTime);
+  return LoadGameFile(file, mask & ~uint32_t(kChunkVersion));
 }
 
 bool FileExists(std::string_view path) {

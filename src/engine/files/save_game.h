@@ -6,8 +6,8 @@
 // Every subsystem with state registers a save hook for its mask bit (which
 // appends chunks through WriteSaveChunk / ReserveSaveChunk while a save runs)
 // and a load hook for each chunk type it owns. The shell never names the
-// subsystems: the writer calls the registered save hooks in the fixed order of
-// kSaveHookOrder, the reader dispatches by chunk type.
+// subsystems nor their chunks: the writer calls the registered save hooks in
+// the order the game's chunk table gives, the reader dispatches by chunk type.
 //
 // A save is built in memory and written to "<path>.tmp", which is renamed over
 // the old file only when complete. A load reads the whole file and checks
@@ -24,95 +24,23 @@
 
 #include "engine/core/record_visitor.h"
 
-// Chunk types (and the mask bits that select them).
-enum SaveChunkType : int32_t {
+// The container's own chunk types; every other type is the game's (its
+// chunk table), each a single bit that a load mask selects.
+enum SaveContainerChunk : int32_t {
   kChunkVersion = 1,
   kChunkSkipped = 2,  // accepted and ignored by the reader
-  kChunkBuildings = 4,
-  kChunkPeople = 16,
-  kChunkBusinesses = 32,
-  kChunkPlayers = 64,
-  kChunkCamera = 256,
-  kChunkClock = 512,
-  kChunkGameTime = 1024,
-  kChunkConstruction = 2048,
-  kChunkHouseholds = 4096,
-  kChunkHeader = 0x2000,
-  kChunkEventQueue = 0x4000,
-  kChunkAuction = 0x8000,
-  kChunkGoals = 0x10000,
-  kChunkStatsHistory = 0x20000,
-  kChunkBusinessKinds = 0x40000,
-  kChunkPlayerSetup = 0x80000,
-  kChunkStoredCamera = 0x100000,
-  kChunkCommodities = 0x200000,
-  kChunkEndGame = 0x400000,
-  kChunkCityDemand = 0x800000,
-  kChunkChanceCards = 0x1000000,
-  kChunkAuctionQueue = 0x2000000,  // written by the auction's hook
   kChunkTerminator = -1,
 };
 
-// Mask bits that select save hooks (a hook may write several chunk types:
-// 0x40 writes players and set-up rows, 8 writes the buildings chunk 4, 0x80
-// is traffic, which writes nothing).
-enum SaveMaskBit : uint32_t {
-  kSaveBuildings = 8,
-  kSavePeople = 0x10,
-  kSaveBusinesses = 0x20,
-  kSavePlayers = 0x40,
-  kSaveTraffic = 0x80,
-  kSaveCameras = 0x100,
-  kSaveClock = 0x200,
-  kSaveGameTime = 0x400,
-  kSaveConstruction = 0x800,
-  kSaveHouseholds = 0x1000,
-  kSaveHeader = 0x2000,
-  kSaveEventQueue = 0x4000,
-  kSaveAuction = 0x8000,
-  kSaveGoals = 0x10000,
-  kSaveStatsHistory = 0x20000,
-  kSaveBusinessKinds = 0x40000,
-  kSaveCommodities = 0x200000,
-  kSaveEndGame = 0x400000,
-  kSaveCityDemand = 0x800000,
-  kSaveChanceCards = 0x1000000,
-  kSaveAll = 0xFFFFFFFFu,
-};
-
-// The order in which WriteSaveGame calls the save hooks (after the version
-// chunk and the header, before the end-game word and the terminator).
-inline constexpr uint32_t kSaveHookOrder[] = {
-    kSavePlayers,   kSaveBusinesses,    kSaveBuildings,    kSavePeople,
-    kSaveTraffic,   kSaveCameras,       kSaveClock,        kSaveGameTime,
-    kSaveConstruction, kSaveHouseholds, kSaveEventQueue,   kSaveAuction,
-    kSaveGoals,     kSaveBusinessKinds, kSaveCommodities,  kSaveStatsHistory,
-    kSaveCityDemand, kSaveChanceCards,
-};
+// A mask that selects every save hook and every chunk.
+inline constexpr uint32_t kSaveAll = 0xFFFFFFFFu;
 
 inline constexpr size_t kSaveVersionLength = 40;
-inline constexpr size_t kSaveHeaderLength = 16;
 inline constexpr size_t kSaveBufferCapacity = 0x200000;  // 2 MiB
 inline constexpr size_t kSavePathMax = 127;
 
 // The 40-byte version block that opens every save.
 extern const uint8_t kSaveVersionBlock[kSaveVersionLength];
-
-// The header chunk (0x2000): what the save and load screens show.
-struct SaveGameHeader {
-  int32_t scenarioId = 0;
-  int32_t year = 0;  // 1930 + decade * 10 + year in decade
-  float money = 0.0f;
-  int32_t difficulty = 0;  // 0-2
-
-  template <class V>
-  void Visit(V& v) {
-    v.I32(scenarioId);
-    v.I32(year);
-    v.F32(money);
-    v.I32(difficulty, {0, 2, "difficulty"});
-  }
-};
 
 // One save or load in progress; lives on the caller's stack.
 struct SaveGameFile {
@@ -133,8 +61,13 @@ using LoadHook = std::function<void(std::span<const uint8_t> data)>;
 // Optional check of one chunk before anything is applied; false rejects the file.
 using ChunkCheck = std::function<bool(std::span<const uint8_t> data)>;
 
-// Registers (or replaces) the save hook of one mask bit of kSaveHookOrder.
-// Returns false for a bit that is not in the order table.
+// The order in which WriteSaveGame calls the save hooks, by mask bit (after
+// the version chunk, before the terminator): the game's chunk table gives it.
+// Hooks of bits outside it follow in the order of their bits.
+void SetSaveHookOrder(std::span<const uint32_t> maskBits);
+
+// Registers (or replaces) the save hook of one mask bit; false for a mask
+// that is not a single bit.
 bool RegisterSaveHook(uint32_t maskBit, SaveHook hook);
 
 // Registers (or replaces) the load hook of a chunk type. A non-zero
@@ -144,18 +77,8 @@ bool RegisterSaveHook(uint32_t maskBit, SaveHook hook);
 bool RegisterLoadHook(int32_t chunkType, LoadHook hook, uint32_t fixedLength = 0,
                       ChunkCheck check = {}, int32_t maxCount = 0);
 
-// Forgets every registered hook (tests and shutdown).
+// Forgets every registered hook (tests and shutdown); the order stays.
 void ClearSaveHooks();
-
-// Supplies the header for the next save (scenario, year, money, difficulty).
-// Without a source the current header record is written as it stands.
-void SetSaveHeaderSource(std::function<SaveGameHeader()> source);
-
-// The header record: filled by a header read or a load.
-SaveGameHeader& CurrentSaveHeader();
-
-// The end-game request word (chunk 0x400000), tested and cleared by EndGame.
-int32_t& EndGameWord();
 
 // The save being written or the file being read, while one runs; else null.
 SaveGameFile* CurrentSaveFile();
@@ -212,9 +135,10 @@ bool RegisterRecordChunk(int32_t chunkType, uint32_t length, std::function<void(
 
 // Reads and checks the whole file, then hands each chunk whose type bit is in
 // the mask to its hook, in file order. The version is compared only when the
-// mask has bit 1; an old version shows the old-save notice. Reading stops once
-// every bit of the mask has been served (a header-only read ends after the
-// header). False, with nothing applied, on any fault.
+// mask has bit 1; an old version shows the old-save notice. A type that one
+// file holds once is served by its first chunk: reading stops once every bit
+// of the mask has been served (a header-only read ends after the header).
+// False, with nothing applied, on any fault.
 bool LoadGameFile(SaveGameFile& file, uint32_t mask);
 
 // Reads the whole file at file.path into file.buffer and checks every chunk
@@ -246,11 +170,10 @@ bool SaveGame(std::string_view name);
 // and hands the chunks to their owners with ApplySaveChunks.
 bool OpenSaveGame(std::string_view name, SaveGameFile& file);
 // Hands each chunk of a checked file whose type bit is in the mask to its
-// load hook, in file order (the header and end-game word to their records).
+// load hook, in file order.
 void ApplySaveChunks(SaveGameFile& file, uint32_t mask);
-// Reads only the header of a save into CurrentSaveHeader(); false when the
-// file is missing or bad.
-bool ReadSaveHeader(std::string_view name);
-// Reads only the game-time chunk of a save.
-bool ReadSaveGameTime(std::string_view name);
+// Reads the save "profiles\<profile>\<name>" and applies only the chunks
+// of the mask (without the version check); false when the name, the file
+// or a chunk is bad.
+bool ReadSaveChunks(std::string_view name, uint32_t mask);
 bool FileExists(std::string_view path);

@@ -1,6 +1,7 @@
 #include "engine/files/text_bank.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 #include "engine/files/file_bytes.h"
@@ -40,6 +41,44 @@ std::string CodePageCharTable() {
   std::string table;
   for (int c = 32; c < 256; ++c) table.push_back(static_cast<char>(c));
   return table;
+}
+
+void FillMissingTexts(TextBankData& bank, const TextBankData& fallback) {
+  if (fallback.lengths.empty()) return;
+  if (bank.lengths.empty()) {
+    bank = fallback;
+    return;
+  }
+  auto starts = [](const TextBankData& b) {
+    std::vector<size_t> s(b.lengths.size() + 1, 0);
+    for (size_t i = 0; i < b.lengths.size(); ++i) s[i + 1] = s[i] + b.lengths[i];
+    return s;
+  };
+  const std::vector<size_t> own = starts(bank), other = starts(fallback);
+  // Glyph code in the fallback -> character -> glyph code in the bank; a
+  // character the bank's table lacks becomes its '?'.
+  std::array<uint8_t, 256> recode{};
+  std::array<int32_t, 256> codeOfChar;
+  codeOfChar.fill(-1);
+  for (size_t j = 0; j < std::min<size_t>(bank.lengths[0], 224); ++j) codeOfChar[32 + j] = bank.bytes[j];
+  recode.fill(codeOfChar['?'] >= 0 ? uint8_t(codeOfChar['?']) : uint8_t('?'));
+  for (size_t j = std::min<size_t>(fallback.lengths[0], 224); j-- > 0;) {
+    if (codeOfChar[32 + j] >= 0) recode[fallback.bytes[j]] = uint8_t(codeOfChar[32 + j]);
+  }
+  TextBankData merged;
+  const size_t count = std::max(bank.lengths.size(), fallback.lengths.size());
+  merged.lengths.reserve(count);
+  for (size_t id = 0; id < count; ++id) {
+    const bool mine = id < bank.lengths.size() && (bank.lengths[id] > 0 || id >= fallback.lengths.size());
+    if (mine) {
+      merged.lengths.push_back(bank.lengths[id]);
+      merged.bytes.insert(merged.bytes.end(), bank.bytes.begin() + own[id], bank.bytes.begin() + own[id + 1]);
+      continue;
+    }
+    merged.lengths.push_back(fallback.lengths[id]);
+    for (size_t k = other[id]; k < other[id + 1]; ++k) merged.bytes.push_back(recode[fallback.bytes[k]]);
+  }
+  bank = std::move(merged);
 }
 
 // ---- CStringBank ----------------------------------------------------------

@@ -52,6 +52,11 @@ TextError ReadTextBankFiles(std::string_view base, TextBankData& out);
 bool WriteTextBankFiles(std::string_view base, std::span<const std::string> strings);
 // The character table of the game's code page: glyph code = character code.
 std::string CodePageCharTable();
+// Fills the texts `bank` lacks (empty, or past its end) from `fallback`, so
+// a partly translated bank shows the fallback language's text there. The
+// fallback's glyph codes are turned into `bank`'s through the two character
+// tables (string 0); `bank` keeps its own table.
+void FillMissingTexts(TextBankData& bank, const TextBankData& fallback);
 
 // ---- CStringBank ----------------------------------------------------------
 
@@ -123,7 +128,15 @@ class CTextSystem {
 
   // Loading.
   bool LoadTextBankFile(std::string_view base);
+  // The bank `base` with the texts it lacks taken from the bank `fallback`;
+  // the fallback alone when `base` does not read (`*usedBase` tells which).
+  // False when the fallback does not read.
+  bool LoadTextBankFile(std::string_view base, std::string_view fallback, bool* usedBase = nullptr);
   bool LoadTextBank(std::string_view base, int32_t first_id);
+  // A bank already read becomes the text bank.
+  void SetTextBank(TextBankData&& data) { SetBank(std::move(data)); }
+  // The same with a bank already read (a board's, with its own fallback).
+  bool ReplaceTextsFrom(TextBankData&& other, int32_t first_id);
   bool LoadCharTable(int32_t slot, std::string_view base);
 
   // Settings.

@@ -37,6 +37,25 @@ bool CTextSystem::LoadTextBankFile(std::string_view base) {
   return true;
 }
 
+bool CTextSystem::LoadTextBankFile(std::string_view base, std::string_view fallback, bool* usedBase) {
+  TextBankData english;
+  TextError e = ReadTextBankFiles(fallback, english);
+  if (e != kTextOk) {
+    error_ = e;
+    return false;
+  }
+  TextBankData chosen;
+  const bool own = base != fallback && ReadTextBankFiles(base, chosen) == kTextOk;
+  if (usedBase) *usedBase = own;
+  if (own) {
+    FillMissingTexts(chosen, english);
+    SetBank(std::move(chosen));
+  } else {
+    SetBank(std::move(english));
+  }
+  return true;
+}
+
 // Replaces the texts from first_id on with those of another bank (a board's),
 // whose string 1 becomes first_id. The string count stays: ids the other bank
 // does not reach become empty, and its strings past the count are dropped.
@@ -49,6 +68,14 @@ bool CTextSystem::LoadTextBank(std::string_view base, int32_t first_id) {
   TextError e = ReadTextBankFiles(base, other);
   if (e != kTextOk) {
     error_ = e;
+    return false;
+  }
+  return ReplaceTextsFrom(std::move(other), first_id);
+}
+
+bool CTextSystem::ReplaceTextsFrom(TextBankData&& other, int32_t first_id) {
+  if (first_id < 1 || static_cast<uint32_t>(first_id) > string_count_ || other.lengths.empty()) {
+    error_ = kTextIdOutOfRange;
     return false;
   }
   TextBankData merged;

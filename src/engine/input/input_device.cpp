@@ -133,8 +133,7 @@ void CInputDevice::PollKeyboard() {
       if (n < 0) InputErrorHook(-1);
       eventCount_ = std::max(n, 0);
     }
-    for (int32_t i = 0; i < eventCount_; ++i)
-      g.keys[eventData_[i].key & 0xFF] = static_cast<uint8_t>(eventData_[i].data & 0x80);
+    ApplyKeyEvents();
   }
   if (recording_ && eventCount_ > 0) {
     uint8_t data[4 + 2 * platform::kKeyEventsPerPoll];
@@ -146,6 +145,27 @@ void CInputDevice::PollKeyboard() {
     Record(EventKind::Keys, data, 4 + 2 * static_cast<size_t>(eventCount_));
   }
   ++g.pollCounter;
+}
+
+void CInputDevice::ApplyKeyEvents() {
+  InputState& g = g_InputState;
+  for (size_t code = 0; code < releaseAtNextPoll_.size(); ++code)
+    if (releaseAtNextPoll_[code]) g.keys[code] = 0;
+  releaseAtNextPoll_.fill(0);
+  std::array<bool, 256> pressedNow{};
+  for (int32_t i = 0; i < eventCount_; ++i) {
+    const size_t code = eventData_[i].key & 0xFF;
+    const bool down = (eventData_[i].data & 0x80) != 0;
+    if (down) {
+      g.keys[code] = 0x80;
+      pressedNow[code] = true;
+      releaseAtNextPoll_[code] = 0;
+    } else if (pressedNow[code]) {
+      releaseAtNextPoll_[code] = 1;
+    } else {
+      g.keys[code] = 0;
+    }
+  }
 }
 
 // Plays the events recorded at the current poll number.

@@ -95,6 +95,7 @@ class CInputDevice {
   void Record(EventKind kind, const void* data, size_t size);
   void PollMouse();
   void PollKeyboard();
+  void ApplyKeyEvents();
   void ReplayPoll();
 
   void* instance_ = nullptr;
@@ -108,6 +109,9 @@ class CInputDevice {
   float scale2X_ = 1.0f, scale2Y_ = 1.0f;
   int32_t eventCount_ = 0;
   platform::KeyEvent eventData_[platform::kKeyEventsPerPoll] = {};
+  // Keys pressed and let go within one poll: down for that poll, let go at
+  // the next, so a tap shorter than a poll is still a press.
+  std::array<uint8_t, 256> releaseAtNextPoll_{};
   EventRecording rec_;
   size_t cursor_ = 0;     // offset into rec_.events
   int32_t replayed_ = 0;  // events played back so far

@@ -7,6 +7,7 @@
 #include "engine/core/maths.h"
 #include "engine/render/renderer.h"
 #include "platform/clock.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -72,6 +73,8 @@ std::string LoadingScreenPicture(uint32_t elapsed, bool* isLoadingPicture) {
   char loading[128];
   std::snprintf(loading, sizeof loading, "language\\%.*s\\loading.tga",
                 int(ImageLanguage().size()), ImageLanguage().data());
+  // A language without a loading picture of its own shows the English one.
+  if (!platform::GameFileExists(loading)) std::snprintf(loading, sizeof loading, "language\\usa\\loading.tga");
   *isLoadingPicture = false;
   if (elapsed < 3000) return kSplashPicture;
   if (s.splashEnded < 0) s.splashEnded = elapsed;

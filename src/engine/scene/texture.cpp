@@ -298,6 +298,8 @@ CTextureSystem* TexSysCreate() {
   }
   std::memset(block, 0, sizeof(CTextureSystem));
   auto* ts = static_cast<CTextureSystem*>(block);
+  static uint32_t created = 0;
+  ts->generation = ++created;
   ts->pageSize = kTexturePageSize;
   ts->currentGroup = 0;
   std::memcpy(ts->loadOptions, kDefaultLoadOptions, kTexOptionCount);

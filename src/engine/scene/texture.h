@@ -106,6 +106,9 @@ struct CTextureSystem {
   NamedTexture named[kMaxNamedTextures];
   int32_t namedCount;
   TexProgressProc progress;
+  // Counts the systems created in this process: a later system may reuse a
+  // destroyed one's address, so caches of slots key on this instead.
+  uint32_t generation;
 };
 
 // The program's texture system, or null.

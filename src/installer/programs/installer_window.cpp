@@ -11,14 +11,8 @@ namespace platform {
 void InstallSdlMessageBoxes();
 }
 
-std::string ProgramFolder() {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::current_path().string() : self.parent_path().string();
-}
-
 void InstallInstallerPlatform() {
-  platform::SetGameRoot(ProgramFolder());
+  platform::SetGameRoot(platform::ProgramFolder());
   if (platform::IsHeadless()) return;
   platform::InstallSdlMessageBoxes();
   platform::InstallSdlDialogWindows();

@@ -4,10 +4,9 @@
 #include <string>
 #include <string_view>
 
-// The programs' own folder; also made the game root, so that their pictures
-// and the settings store there are found.
-std::string ProgramFolder();
-// The SDL dialogs and message boxes when there is a display.
+// The programs' own folder (platform::ProgramFolder) is made the game root,
+// so that their pictures and the settings store there are found; then the
+// SDL dialogs and message boxes when there is a display.
 void InstallInstallerPlatform();
 // A message box, or standard error headless.
 void ReportInstallerError(std::string_view text);

@@ -12,6 +12,7 @@
 #include "installer/installer_launcher.h"
 #include "installer/programs/installer_window.h"
 #include "platform/dialog_window.h"
+#include "platform/paths.h"
 #include "platform/settings_store.h"
 
 namespace {
@@ -49,7 +50,7 @@ std::optional<int> ShowLanguageDialog(int preselected) {
 // Starts the set-up program with the one argument and waits for it; false
 // (reported) when it is missing or cannot be started.
 bool RunSetup(const std::string& argument) {
-  const std::string program = ProgramFolder() + "/" + kSetupProgram;
+  const std::string program = platform::ProgramFolder() + "/" + kSetupProgram;
   if (::access(program.c_str(), X_OK) != 0) {
     ReportInstallerError("The set-up program " + program + " is missing.");
     return false;

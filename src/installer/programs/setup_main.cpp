@@ -13,6 +13,7 @@
 #include "installer/programs/installer_window.h"
 #include "platform/dialog_window.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "platform/settings_store.h"
 
 namespace {
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
   const std::optional<std::string> folder = ChooseFolder();
   if (!folder) return 1;
   std::string error;
-  if (!InstallGame(ProgramFolder(), *folder, *language, error)) {
+  if (!InstallGame(platform::ProgramFolder(), *folder, *language, error)) {
     ReportInstallerError(error);
     return 1;
   }

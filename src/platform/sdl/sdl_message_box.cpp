@@ -1,10 +1,50 @@
 #include <SDL.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/dialog_window.h"
 #include "platform/message_box.h"
 
 namespace platform {
+namespace {
+
+struct BoxButton {
+  BoxResult result;
+  const char* label;
+};
+
+// SDL's own box can fail on a bare X server (a virtual display without a
+// window manager): then the text shows in a dialog window of its own, as
+// long as no game window holds the drawing context (the dialog window would
+// take it). Nothing when no dialog window can be shown.
+std::optional<BoxResult> ShowInDialogWindow(const std::string& caption, const std::string& text,
+                                            const std::vector<BoxButton>& buttons, BoxResult closed) {
+  if (SDL_GL_GetCurrentContext() != nullptr) return std::nullopt;
+  std::optional<BoxResult> answer;
+  const int lines = 1 + int(text.size()) / 56;
+  const DialogSpec box{caption, 460, 90 + 18 * lines, ""};
+  const bool shown = RunDialogWindow(box, [&](DialogUi& ui) {
+    ui.MoveTo(16, 16);
+    ui.Label(text);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+      ui.MoveTo(16 + 150 * int(i), box.height - 36);
+      if (ui.Button(buttons[i].label)) {
+        answer = buttons[i].result;
+        return false;
+      }
+    }
+    if (!ui.CloseRequested()) return true;
+    answer = closed;
+    return false;
+  });
+  if (!shown) return std::nullopt;
+  return answer.value_or(closed);
+}
+
+}  // namespace
 
 // Installs SDL2's message box as the backend (used when a display exists).
 void InstallSdlMessageBoxes() {
@@ -33,12 +73,16 @@ void InstallSdlMessageBoxes() {
     }
     SDL_MessageBoxData box{flags, nullptr, cap.c_str(), body.c_str(), count, data, nullptr};
     int hit = -1;
-    if (SDL_ShowMessageBox(&box, &hit) != 0) {
-      std::fprintf(stderr, "[%s] %s\n", cap.c_str(), body.c_str());
-      return UnshownBoxAnswer(buttons);
+    if (SDL_ShowMessageBox(&box, &hit) == 0) {
+      // Closed without a button (hit stays -1): the safe answer again.
+      return hit < 0 ? UnshownBoxAnswer(buttons) : BoxResult(hit);
     }
-    // Closed without a button (hit stays -1): the safe answer again.
-    return hit < 0 ? UnshownBoxAnswer(buttons) : BoxResult(hit);
+    std::vector<BoxButton> choices;
+    for (int i = 0; i < count; ++i) choices.push_back({BoxResult(data[i].buttonid), data[i].text});
+    if (std::optional<BoxResult> answer = ShowInDialogWindow(cap, body, choices, UnshownBoxAnswer(buttons)))
+      return *answer;
+    std::fprintf(stderr, "[%s] %s\n", cap.c_str(), body.c_str());
+    return UnshownBoxAnswer(buttons);
   });
 }
 

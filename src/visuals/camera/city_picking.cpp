@@ -382,13 +382,17 @@ void ShowInfoPageForPick() {
     InfoPage(g_SelectedBuilding && g_SelectedBuilding->GetBusiness() >= 0 ? 2 : 1);
 }
 
+void ShowPersonPageOfSelection() {
+  if (ScreenModePanels* p = CurrentScreenModePanels()) p->Open(ModePanel::SelectionInfo);
+  InfoPage(5);
+}
+
 void OpenPickedObject() {
   CEntity* h = HoveredObject();
   if (!PickingOn() || !h) return;
   ScreenModePanels* p = CurrentScreenModePanels();
   if (h->objectKind == kPickPerson || h->objectKind == kPickPerson2) {
-    if (p) p->Open(ModePanel::SelectionInfo);
-    InfoPage(5);
+    ShowPersonPageOfSelection();
   } else if (h->objectKind == kPickBlock) {
     if (GetScreenMode() == kScreenPlan) {
       RaisePicked3D(1);

@@ -94,6 +94,8 @@ void CommitPickSelection(bool keepPanels);
 void FocusCameraOnPick();
 void ShowInfoPageForPick();
 void OpenPickedObject();
+// Opens the selection panel on the person page of the selected person.
+void ShowPersonPageOfSelection();
 
 // The whole pick task (ten times a second) and the click handling of the
 // input task.

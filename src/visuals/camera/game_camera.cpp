@@ -12,7 +12,7 @@
 #include "engine/core/error.h"
 #include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
-#include "engine/files/save_game.h"
+#include "session/save_chunks.h"
 #include "engine/input/input_device.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"

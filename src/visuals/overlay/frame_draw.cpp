@@ -21,6 +21,9 @@
 #include "session/game_clock.h"
 #include "session/session_state.h"
 #include "engine/core/run_state.h"
+#include "ui/glyph_batcher.h"
+#include "ui/layout_model.h"
+#include "ui/text_rect.h"
 #include "visuals/scene/auction_room.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/scene/city_scene.h"
@@ -334,6 +337,33 @@ std::vector<OverlayLine> DebugTextLines(int32_t mouseX, int32_t mouseY, float fr
   return lines;
 }
 
+namespace {
+
+// A line of the overlay: the interface's text in font 0, white, unwrapped.
+void StartOverlayLine(CTextRect& line) {
+  line.wordWrap = false;
+  line.SetRect(0, 0, 640, 480);
+}
+
+void DrawOverlayLine(CTextRect& line, float x, float y) {
+  line.SetAllLinesColour(0);
+  CLayoutEntity origin;
+  origin.x = x;
+  origin.y = y;
+  line.Draw(&origin);
+}
+
+}  // namespace
+
+void DrawOverlayText(float x, float y, std::string_view text) {
+  CTextRect line;
+  StartOverlayLine(line);
+  // The statistics' formats end in a line break: one line each.
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  line.AddText(text);
+  DrawOverlayLine(line, x, y);
+}
+
 void DrawOverlay(CRenderer& r) {
   OverlayHooks& h = Overlay();
   r.SetShader(kShaderStartOfFrame);
@@ -351,12 +381,13 @@ void DrawOverlay(CRenderer& r) {
   DrawMoneyAnimation(r);
   if (GetScreenMode() != kScreenMenu) r.DisableLighting();
   if (h.drawHover) h.drawHover();
-  if (g_DebugFlags.DEBUGTEXT && h.drawText) {
+  if (g_DebugFlags.DEBUGTEXT) {
     const float rate = GameScheduler().FramesPerSecond();
     for (const OverlayLine& l : DebugTextLines(int32_t(g_InputState.uiCursorX),
                                                int32_t(g_InputState.uiCursorY), rate,
                                                Frame().lastTriangles))
-      h.drawText(l.x, l.y, l.text, 0xFFFFFFFF);
+      DrawOverlayText(l.x, l.y, l.text);
+    FlushGlyphBatches();
   }
   DrawPauseMessage(r);
   r.SetShader(kShaderModulate2);
@@ -380,11 +411,11 @@ void DrawPauseMessage(CRenderer& r) {
   const Vec3 strip[4] = {{0, 450, 0.5f}, {640, 450, 0.5f}, {640, 480, 0.5f}, {0, 480, 0.5f}};
   const uint32_t colour = kPauseStripColour;
   r.DrawFlatQuads(strip, 1, &colour);
-  OverlayHooks& h = Overlay();
-  if (!h.drawText || !h.text) return;
-  const std::string text = h.text(id);
-  const float width = h.textWidth ? h.textWidth(text) : 0.0f;
-  h.drawText(320 - width / 2, 455, text, 0xFFFFFFFF);
+  CTextRect line;
+  StartOverlayLine(line);
+  line.AddTextId(id);
+  DrawOverlayLine(line, 320 - float(line.LineWidth(0)) / 2, 455);
+  FlushGlyphBatches();
 }
 
 // ---- Scrolling texture coordinates ----------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CRenderer;
@@ -86,10 +87,7 @@ struct OverlayHooks {
   std::function<void()> drawPanels;       // the three panel sets
   std::function<void()> drawHover;        // hover tooltip and chat log
   std::function<void()> drawCursor;       // the mouse cursor
-  std::function<void(float x, float y, const std::string& text, uint32_t colour)> drawText;
-  std::function<float(const std::string& text)> textWidth;
   std::function<bool()> cutSceneRunning;
-  std::function<std::string(int32_t textId)> text;  // a text bank line
 };
 OverlayHooks& Overlay();
 
@@ -102,6 +100,8 @@ std::vector<OverlayLine> DebugTextLines(int32_t mouseX, int32_t mouseY, float fr
                                         int32_t lastTriangles);
 int32_t LastTriangleCount();
 void DrawOverlay(CRenderer& renderer);
+// One line of white interface text (font 0) at a point of the 640 x 480 layout.
+void DrawOverlayText(float x, float y, std::string_view text);
 // The pause line: text 1759 while pause reason 2 is raised, else 1133 while
 // reason 3 is; nothing otherwise or while no game runs.
 int32_t PauseMessageTextId();

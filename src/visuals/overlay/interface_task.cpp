@@ -13,8 +13,10 @@
 #include "session/chat_log.h"
 #include "session/game_messages.h"
 #include "session/net_message.h"
+#include "session/scenarios.h"
 #include "session/session_state.h"
 #include "engine/core/run_state.h"
+#include "visuals/camera/city_picking.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
 #include "visuals/overlay/screenshots.h"
@@ -28,6 +30,9 @@ constexpr uint32_t kDebugSkipSeconds = 2;
 bool Hook(const std::function<bool()>& h) { return h && h(); }
 
 bool AltDown() { return KeyDown(platform::key::kLeftAlt); }
+
+// A tutorial's lessons hold the view: Tab, G and Alt+F do nothing then.
+bool TutorialRunning() { return ScenarioManager().IsTutorialRunning(); }
 
 CEntity*& PlanSelection() {
   static CEntity* remembered = nullptr;
@@ -86,7 +91,7 @@ bool FollowNextPerson() {
     SelectedObject() = e;
     SetFollowCameraTarget(e);
     CamSetMode(kCamFollow);
-    if (InterfaceTaskHooks().showPersonPage) InterfaceTaskHooks().showPersonPage(e);
+    ShowPersonPageOfSelection();
     return true;
   }
   return false;
@@ -128,7 +133,7 @@ void RunInterfaceKeys() {
   const int32_t mode = GetScreenMode();
   const bool network = Session().networkSession;
   const bool chatOpen = Hook(h.chatPanelOpen);
-  if (KeyPressed(kTab) && !AltDown() && mode != kScreenAuction && !Hook(h.tutorialRunning) &&
+  if (KeyPressed(kTab) && !AltDown() && mode != kScreenAuction && !TutorialRunning() &&
       !Hook(h.frontEndPanelInWay) && GameTime().viewState == 1) {
     TogglePlanView();
     ChatLog().Age();
@@ -143,10 +148,10 @@ void RunInterfaceKeys() {
   }
   if (g_StartupOptions.debugStuff && !network && KeyDown(kLeftShift) && KeyDown(kQ))
     Post(TimeSkipMsg{kDebugSkipSeconds});
-  if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !Hook(h.tutorialRunning) && !chatOpen)
+  if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !TutorialRunning() && !chatOpen)
     FollowNextPerson();
   if (AltDown() && KeyPressed(kF5)) WriteNumberedScreenshot(0);
   if (!RunState().pointerOverPanels && AltDown() && KeyPressed(kF) &&
-      GetScreenMode() == kScreenCity && !chatOpen && !Hook(h.tutorialRunning))
+      GetScreenMode() == kScreenCity && !chatOpen && !TutorialRunning())
     PutCameraHome();
 }

@@ -12,12 +12,10 @@ class CEntity;
 struct InterfaceHooks {
   std::function<bool()> cutSceneRunning;
   std::function<void()> pollCutSceneSkipKeys;
-  std::function<bool()> tutorialRunning;
   std::function<bool()> frontEndPanelInWay;  // a front-end panel takes the Tab key
   std::function<bool()> mouseOverPanels;
   std::function<bool()> chatPanelOpen;
   std::function<void()> viewChanged;          // the view panel and tutorial event 73
-  std::function<void(CEntity*)> showPersonPage;
   std::function<void()> togglePauseSwitch;  // without it: TogglePauseSwitch
 };
 InterfaceHooks& InterfaceTaskHooks();

@@ -1,5 +1,6 @@
 #include "visuals/overlay/tutor_figure.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "engine/core/maths.h"
@@ -11,11 +12,20 @@
 namespace {
 
 constexpr float kDegToRadians = 3.14159265f / 180.0f;
-constexpr Vec3 kMoneyPlace{503, 66, 1000};
+// The money bag stands left of the time panel, level with the cash, so that
+// neither it nor the coins it throws up cover the portrait or the options
+// button.
+constexpr Vec3 kMoneyPlace{410, 84, 1000};
 constexpr float kMoneyScale = 50, kMoneyDrawScale = 20;
 constexpr Vec3 kTutorPlace{250, 450, 100};
 constexpr float kTutorScale = 50;
 constexpr float kClearDepth = 10000;
+// Where the head model meets the body (model units above the figure's
+// middle); the head turns about this point.
+constexpr float kTutorNeck = 0.55f;
+// How far the head turns from facing the player: enough to look at a pointer
+// anywhere on the screen, not so far that it shows the back of the hat.
+constexpr float kMaxYaw = 50, kMaxPitch = 20;
 
 void Place(CEntity& e, ModelLodSet* model, const Vec3& at, float scale, const Vec3& rotation) {
   e.Reset();
@@ -49,13 +59,33 @@ void ClearDepth(CRenderer& r, float x1, float y1, float x2, float y2) {
   r.DrawFlatQuads(quad, 1, &colour);
 }
 
+void SetRotation(const Vec3& rotation, float scale, Mat43& out) {
+  MatSetRotationScale(-rotation.x * kDegToRadians, -rotation.y * kDegToRadians, rotation.z * kDegToRadians,
+                      scale, scale, scale, out);
+}
+
 // Draws the entity at its place with its rotation and the given scale.
 void DrawAt(CRenderer& r, CEntity& e, float scale) {
   if (e.model == nullptr) return;
-  MatSetRotationScale(-e.rotation.x * kDegToRadians, -e.rotation.y * kDegToRadians,
-                      e.rotation.z * kDegToRadians, scale, scale, scale, e.world);
+  SetRotation(e.rotation, scale, e.world);
   MatSetTranslation(e.position.x, e.position.y, e.position.z, e.world);
   r.DrawEntity(&e);
+}
+
+// Draws the head turned about its neck, which stays where the body's
+// (standing as `bodyRotation`) is.
+void DrawHeadAt(CRenderer& r, CEntity& head, const Vec3& bodyRotation, float scale) {
+  if (head.model == nullptr) return;
+  Mat43 body;
+  SetRotation(bodyRotation, scale, body);
+  SetRotation(head.rotation, scale, head.world);
+  const Vec3 neck{0, kTutorNeck, 0};
+  Vec3 onBody, onHead;
+  MatRotateVector(body, neck, onBody);
+  MatRotateVector(head.world, neck, onHead);
+  MatSetTranslation(head.position.x + onBody.x - onHead.x, head.position.y + onBody.y - onHead.y,
+                    head.position.z + onBody.z - onHead.z, head.world);
+  r.DrawEntity(&head);
 }
 
 // Moves v a fraction of the way to goal.
@@ -113,8 +143,8 @@ void SetTutorVisible(bool visible) { TutorFigure().tutorVisible = visible; }
 void StepTutorHead() {
   TutorFigureState& t = TutorFigure();
   if (t.tutorVisible) {
-    Ease(t.pitch, 180 + (t.targetY - t.head.position.y) / 7, 0.5f);
-    Ease(t.yaw, 180 + (t.targetX - t.head.position.x) / 3, 0.125f);
+    Ease(t.pitch, 180 + std::clamp((t.targetY - t.head.position.y) / 7, -kMaxPitch, kMaxPitch), 0.5f);
+    Ease(t.yaw, 180 + std::clamp((t.targetX - t.head.position.x) / 3, -kMaxYaw, kMaxYaw), 0.125f);
   } else {
     Ease(t.pitch, 180, 0.5f);
     Ease(t.yaw, 180, 0.25f);
@@ -124,7 +154,8 @@ void StepTutorHead() {
 void DrawMoneyAnimation(CRenderer& r) {
   TutorFigureState& t = TutorFigure();
   if (!t.moneyAnimating) return;
-  if (SetZClearShader()) ClearDepth(r, 423, -84, 583, 136);
+  const Vec3& at = kMoneyPlace;
+  if (SetZClearShader()) ClearDepth(r, at.x - 42, at.y - 62, at.x + 42, at.y + 8);
   r.SetShader(kShaderModulate);
   DrawAt(r, t.money, kMoneyDrawScale);
 }
@@ -135,10 +166,11 @@ void DrawTutorFigure(CRenderer& r) {
   if (!t.tutorVisible) return;
   const float x = t.head.position.x, y = t.head.position.y;
   r.SetShader(kShaderZClear);
-  ClearDepth(r, x - 40, y - 70, x + 40, y + 70);
+  // Room for the hat as the head turns and tips.
+  ClearDepth(r, x - 50, y - 95, x + 50, y + 70);
   r.SetShader(kShaderModulate);
   t.head.rotation = {t.pitch, t.yaw, 0};
   r.DisableFog();
   DrawAt(r, t.body, kTutorScale);
-  DrawAt(r, t.head, kTutorScale);
+  DrawHeadAt(r, t.head, t.body.rotation, kTutorScale);
 }

@@ -16,11 +16,10 @@ LevelTarget = 0
 Step = 0
 StepPrompt = 100
 DonePrompt = 99
--- Where the messages stand (moved from the middle of the screen): a
--- question in the middle; a message asking for an action to the left,
--- clear of the map, the time panel and the information panel; to the right,
--- clear of the statistics; or at the top, clear of the business panel.
-Places = { centre = { 0, 0 }, left = { -110, 20 }, right = { 120, 20 }, top = { 2, -46 } }
+-- Where the messages stand (moved from the middle of the screen, which is
+-- clear of the statistics panel): in the middle, or at the top, clear of
+-- the business panel.
+Places = { centre = { 0, 0 }, left = { 0, 0 }, right = { 0, 0 }, top = { 2, -46 } }
 
 function Contains(list, value)
   for i = 1, #list do

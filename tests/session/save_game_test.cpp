@@ -1,4 +1,6 @@
-#include "engine/files/save_game.h"
+// The save container through the game's chunk table: writing, reading,
+// the header, and the files it refuses.
+#include "session/save_chunks.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,8 @@ class SaveGameTest : public ::testing::Test {
       return (dir_ / p).string();
     });
     SetSaveProfileSource([] { return std::string("anna"); });
+    ClearSaveHooks();
+    InstallSaveChunkTable();
     RegisterHooks();
   }
 
@@ -357,6 +361,36 @@ TEST_F(SaveGameTest, LoadThatCannotOpenSaysWhy) {
   EXPECT_NE(texts[0].find("Cannot open the save game"), std::string::npos) << texts[0];
   EXPECT_NE(texts[0].find("No such file or directory"), std::string::npos) << texts[0];
   EXPECT_NE(texts[1].find("it is not a regular file"), std::string::npos) << texts[1];
+}
+
+// The table writes the chunks in the order of the saves already written:
+// every chunk type of the table, one hook per save bit.
+TEST_F(SaveGameTest, TheChunkTableKeepsTheWrittenOrder) {
+  ClearSaveHooks();
+  InstallSaveChunkTable();
+  for (const SaveChunkRow& row : kSaveChunks) {
+    if (row.type == kChunkHeader || row.type == kChunkEndGame) continue;
+    RegisterSaveHook(row.saveBit, [bit = row.saveBit] {
+      for (const SaveChunkRow& r : kSaveChunks)
+        if (r.saveBit == bit && r.type != 0) WriteSaveChunk(r.type, 4, "abcd");
+    });
+  }
+  SaveGameFile f;
+  f.path = SavePath("order.sav").string();
+  ASSERT_TRUE(WriteSaveGame(f, kSaveAll));
+  const Bytes bytes = ReadFile(SavePath("order.sav"));
+  std::vector<int32_t> types;
+  for (size_t at = 8 + kSaveVersionLength; at + 8 <= bytes.size();) {
+    int32_t type = 0, length = 0;
+    std::memcpy(&type, bytes.data() + at, 4);
+    std::memcpy(&length, bytes.data() + at + 4, 4);
+    types.push_back(type);
+    at += 8 + size_t(length);
+  }
+  const std::vector<int32_t> written = {0x2000,  0x80000, 64,      32,      4,        16,       256,     0x100000,
+                                        512,     1024,    2048,    4096,    0x4000,   0x8000,   0x2000000, 0x10000,
+                                        0x40000, 0x200000, 0x20000, 0x800000, 0x1000000, 0x4000000, 0x400000};
+  EXPECT_EQ(types, written);
 }
 
 }  // namespace

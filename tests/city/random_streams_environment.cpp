@@ -1,0 +1,3 @@
+#include "city/random_streams_environment.h"
+
+testing::Environment* const kCityRandomStreams = testing::AddGlobalTestEnvironment(new RandomStreamsEnvironment);
