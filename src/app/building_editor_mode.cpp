@@ -59,7 +59,9 @@
 
 namespace {
 
-constexpr int32_t kEditorHeapSize = 0x2800000;
+// Room for the architect's texture pages, the fonts and the interface's
+// pictures; 40 MB no longer held them all.
+constexpr int32_t kEditorHeapSize = 0x3800000;
 constexpr float kLotExtent = 70.0f;  // the 7 by 7 cell lot, 10 units a cell
 constexpr int kEditorWindowWidth = 560;
 
