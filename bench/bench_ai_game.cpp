@@ -25,7 +25,6 @@
 #include "ai/ai_profile.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
-#include "ai/district_queries.h"
 #include "app/game.h"
 #include "app/game_parts.h"
 #include "engine/core/console.h"
@@ -180,17 +179,13 @@ void PrintStandings(const Outcome& o) {
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     const CPlayerAI* ai = ComputerPlayer(slot);
     if (ai == nullptr) continue;
-    int32_t blocks = 0, railroadsAndUtilities = 0;
-    for (int32_t b = 0; b < kBlockCount; ++b) {
-      blocks += ai->ownedBlocks[b];
-      if (ai->ownedBlocks[b] && IsRailroadOrUtilityBlock(b)) ++railroadsAndUtilities;
-    }
+    int32_t blocks = 0;
+    for (int8_t b : ai->ownedBlocks) blocks += b;
     std::printf(
-        "  %-6s %s money %.0f paper wealth %.0f blocks %d (railroads and utilities %d) businesses %d; requests %d bids "
-        "%d auctions won %d builds %d\n",
+        "  %-6s %s money %.0f paper wealth %.0f blocks %d businesses %d; requests %d bids %d auctions won %d builds %d\n",
         ai->name, slot == o.winner ? "WINNER" : ai->inUse ? "      " : "out   ", ai->money,
-        PlayerData().GetPaperWealthForPlayer(slot), blocks, railroadsAndUtilities, GetNumBusinessesOwned(slot),
-        ai->tally.blockRequests, ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
+        PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot), ai->tally.blockRequests,
+        ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
   if (o.winner < 0) std::printf("  no winner\n");
   std::printf("  warnings %d\n", g_warnings);

@@ -321,19 +321,15 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount) {
   return p.bought && static_cast<int32_t>(p.price) * 5 < amount;
 }
 
-// Any ownable block of the city's is open to a nomination: the railroads,
-// the utilities and the rivals' blocks too, not only the city's property.
-bool CanNominateForAuction(const CPlayerAI& ai, int32_t block) {
-  return GetBlock(block) != nullptr && IsOwnable(block) && !ai.ownedBlocks[block] && !ai.HasStandingRejection(block);
-}
-
 void NominateBlockForAuction(CPlayerAI& ai) {
   if (AuctionBusy() || ai.plan.targetRequested || ai.pendingBlockRequest >= 0) return;
   if (ai.warned24h && ai.money < 0.0f) return;
   const int32_t saved = ai.plan.chosenBlock;
   int32_t best = -1, bestScore = 0;
   for (int32_t block = 0; block < kBlockCount; ++block) {
-    if (!CanNominateForAuction(ai, block)) continue;
+    const CBlock* b = GetBlock(block);
+    if (b == nullptr || !IsOwnable(block) || ai.ownedBlocks[block] || ai.HasStandingRejection(block)) continue;
+    if (b->Owner != 0 || IsNonPropertyBlock(block)) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
     ai.GetScore(kScoreChosenBlock, whole);

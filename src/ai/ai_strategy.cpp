@@ -158,14 +158,6 @@ bool MustPanic(const CPlayerAI& ai) {
   return row != nullptr && hoursLeft >= 1 && hoursLeft <= row->panicHours;
 }
 
-// Still the city's (its railroads and utilities included), ownable, and
-// without a standing refusal.
-bool IsOneOffCandidate(const CPlayerAI& ai, int32_t block) {
-  const CBlock* b = GetBlock(block);
-  return b != nullptr && IsOwnable(block) && b->Owner == 0 && !ai.ownedBlocks[block] &&
-         !ai.HasStandingRejection(block);
-}
-
 bool ChooseOneOffPurchase(CPlayerAI& ai) {
   if (AuctionBusy()) return false;
   const AiDifficultyRow* row = ai.DifficultyRow();
@@ -178,8 +170,10 @@ bool ChooseOneOffPurchase(CPlayerAI& ai) {
   };
   std::vector<Candidate> list;
   for (int32_t block = 0; block < kBlockCount; ++block) {
-    if (!IsOneOffCandidate(ai, block)) continue;
     const CBlock* b = GetBlock(block);
+    if (b == nullptr || !IsOwnable(block) || b->Owner != 0 || ai.ownedBlocks[block] || ai.HasStandingRejection(block))
+      continue;
+    if (IsNonPropertyBlock(block)) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
     const float value = ai.GetScore(kScoreChosenBlockAgain, whole);
