@@ -11,6 +11,7 @@
 #include "session/player.h"
 #include "session/ready_barrier.h"
 #include "session/scenarios.h"
+#include "session/tick_driver.h"
 #include "session/tutorial.h"
 
 namespace {
@@ -36,6 +37,8 @@ struct AuctionHolder {
   // Not saved: a loaded auction starts again from its opening.
   int32_t turnSerial = 1;
   int32_t turnCountdown = kAuctionTurnTime;
+  // Host: the tick at which the current turn's time ran out (0 while it runs).
+  uint32_t turnEnd = 0;
   int32_t serial = 0;
   WaitingAuctionList waiting;
 };
@@ -93,6 +96,7 @@ void InitAuctionRecord(int32_t block, int32_t starter, int32_t value) {
   a.openingValue = value;
   Holder().turnSerial = 1;
   Holder().turnCountdown = kAuctionTurnTime;
+  Holder().turnEnd = 0;
 }
 
 int32_t StillInCount(const CAuction& a) {
@@ -106,6 +110,7 @@ void AdvanceAuctionTurn() {
   a.stageTimer = 0;
   ++Holder().turnSerial;
   Holder().turnCountdown = kAuctionTurnTime;
+  Holder().turnEnd = 0;
   const int32_t count = PlayerTable().PlayerCount();
   if (count > 0) {
     const int32_t start = a.turn;
@@ -396,6 +401,18 @@ void StepTurnTimer() {
     h.turnCountdown = 0;
     return;
   }
+  // A player on another machine may trail the host (at full speed by up to
+  // the host's lead): the move it made in time may still be on its way. Its
+  // moves travel ahead of its snapshots, so once a snapshot shows that machine
+  // past the end of the turn, anything it sent for the turn has been posted.
+  if (IsAuthority()) {
+    if (h.turnEnd == 0) h.turnEnd = LogicTick();
+    if (!PlayerMachineReached(a.turn, h.turnEnd)) {
+      h.turnCountdown = 0;
+      return;
+    }
+  }
+  h.turnEnd = 0;
   h.turnCountdown = kAuctionTurnTime;
   if (IsAuthority()) Post(AuctionStepMsg{kAuctionMovePullOut, PlayerIndex{a.turn}, h.turnSerial});
 }

@@ -209,6 +209,13 @@ void CPlayerChance::SetCardState(int32_t state) {
   state_ = state;
 }
 
+// A player's choices run on every machine alike; only the machine that acts
+// for the player sends them: its own for a person, the host for a computer.
+bool CPlayerChance::SentHere() const {
+  if (owner_.kind == kPlayerHuman) return &owner_ == PlayerTable().Local() || !Session().networkSession;
+  return IsAuthority();
+}
+
 void CPlayerChance::PostChanceMessage(int32_t card) {
   Post(CardChoiceMsg{kCardChoiceDeal, PlayerIndex{owner_.index}, card});
 }
@@ -217,7 +224,7 @@ void CPlayerChance::PostChanceMessage(int32_t card) {
 // leaves the way open for them.
 void CPlayerChance::KeepHeldCard() {
   if (state_ != kCardDealt || choiceSent_) return;
-  Post(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{owner_.index}, heldCard_});
+  if (SentHere()) Post(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{owner_.index}, heldCard_});
 }
 
 void CPlayerChance::ApplyKeep(int32_t card) {
@@ -322,14 +329,14 @@ bool CPlayerChance::PlayHeldCard() {
   const int32_t target = ValidateTarget();
   if (target < 0) return false;
   choiceSent_ = true;
-  Post(PlayCardMsg{heldCard_, PlayerIndex{owner_.index}, target});
+  if (SentHere()) Post(PlayCardMsg{heldCard_, PlayerIndex{owner_.index}, target});
   return true;
 }
 
 void CPlayerChance::DiscardHeldCard() {
   if (!IsHeldCardKeepable() || state_ == kCardNone || choiceSent_) return;
   choiceSent_ = true;
-  Post(CardChoiceMsg{kCardChoiceDiscard, PlayerIndex{owner_.index}, heldCard_});
+  if (SentHere()) Post(CardChoiceMsg{kCardChoiceDiscard, PlayerIndex{owner_.index}, heldCard_});
 }
 
 void CPlayerChance::ClearHeldCard() {

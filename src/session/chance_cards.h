@@ -183,6 +183,8 @@ class CPlayerChance {
   // After a play or a discard: no card, and the next one 20 to 28 hours on
   // (drawn at the next hourly step).
   void ClearHeldCard();
+  // This machine sends the owner's plays and choices.
+  bool SentHere() const;
 
   CPlayer& owner_;
   CRandomStream random_;
@@ -190,8 +192,8 @@ class CPlayerChance {
   int32_t heldCard_ = 0;
   int32_t state_ = kCardNone;
   bool redraw_ = false;
-  // This machine sent a play or a choice for the held card that has not
-  // yet been applied: no second one is sent meanwhile.
+  // A play or a choice for the held card was made (and sent by the machine
+  // acting for the owner) and has not yet been applied: no second one meanwhile.
   bool choiceSent_ = false;
   bool targetValid_ = false;
   int32_t targetBlock_ = -1;

@@ -516,6 +516,12 @@ bool ClientPlayCard(const PlayCardMsg& m, const Claim& c, const char** why) {
   return Is(m.player, c) || Refuse(why, "another player");
 }
 
+// A player keeps or throws away its own card; dealing is the host's.
+bool ClientCardChoice(const CardChoiceMsg& m, const Claim& c, const char** why) {
+  if (m.choice == kCardChoiceDeal) return Refuse(why, "a deal");
+  return Is(m.player, c) || Refuse(why, "another player");
+}
+
 // A block's owner sends its block to auction at another player's request.
 bool ClientStartAuction(const StartAuctionMsg& m, const Claim& c, const char** why) {
   if (m.starter.IsNone()) return Refuse(why, "the city's auction");
@@ -667,7 +673,7 @@ const MessageKind kKinds[] = {
                                              [] { return EncodeMessage(PrepareBlockMsg{BlockId{12}}); }),
     Kind<PlayCardMsg, ApplyPlayCard, RoutePlayCard, ClientPlayCard>(32, kRelative, "play card",
                                      [] { return EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, 12}); }),
-    Kind<CardChoiceMsg, ApplyCardChoice, RouteCardChoice>(32, kRelative, "card choice", [] {
+    Kind<CardChoiceMsg, ApplyCardChoice, RouteCardChoice, ClientCardChoice>(32, kRelative, "card choice", [] {
       return EncodeMessage(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{1}, 12});
     }),
     Kind<StartAuctionMsg, ApplyStartAuction, nullptr, ClientStartAuction>(52, kRelative, "start auction", [] {

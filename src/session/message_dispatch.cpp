@@ -1,6 +1,7 @@
 // Posting, routing and dispatching game messages; what each kind does is its
 // Apply function (game_messages.cpp), found through the kind table.
 #include <cstring>
+#include <deque>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
@@ -63,6 +64,61 @@ void LogRefused(const CNetMessage& m, int32_t sender, int32_t peerId, const char
           m.Type(), sender, peerId, why);
 }
 
+// A client runs up to the tick limit its host granted, a delivery lead past
+// the host's own tick: it may act on a change the host has yet to apply (a
+// build on the block it won a few ticks ago). A message refused on arrival
+// is looked at again once the host has reached every tick the client could
+// have seen; only then is it refused. A client's later messages wait behind
+// it, so the host routes each machine's messages in the order they were sent.
+struct HeldClientMessage {
+  CNetMessage message;
+  int32_t sender = 0;
+  int32_t peerId = 0;
+  uint32_t finalAt = 0;  // the tick of the last look
+};
+constexpr size_t kMaxHeldPerClient = 64;
+
+std::deque<HeldClientMessage>& HeldMessages(int32_t sender) {
+  static std::deque<HeldClientMessage> held[kMaxPlayers + 1];
+  return held[sender >= 0 && sender <= kMaxPlayers ? sender : 0];
+}
+
+// Routes what the host now accepts from the front of the sender's queue;
+// refuses the front once its last look has come.
+void RouteHeldClientMessages(int32_t sender) {
+  std::deque<HeldClientMessage>& held = HeldMessages(sender);
+  while (!held.empty()) {
+    HeldClientMessage& h = held.front();
+    const char* why = "";
+    if (ClientMaySend(h.message, h.sender, h.peerId, &why)) {
+      h.message.SetSender(h.sender);
+      RouteGameMessage(h.message);
+    } else if (LogicTick() >= h.finalAt) {
+      LogRefused(h.message, h.sender, h.peerId, why);
+    } else {
+      return;
+    }
+    held.pop_front();
+  }
+}
+
+void ReceiveClientMessage(CNetMessage& m, int32_t sender, int32_t peerId) {
+  std::deque<HeldClientMessage>& held = HeldMessages(sender);
+  const char* why = "";
+  // What no state of the game could allow is refused at once.
+  if (!ClientMaySend(m, sender, peerId, &why, false)) return LogRefused(m, sender, peerId, why);
+  if (held.empty()) {
+    if (ClientMaySend(m, sender, peerId, &why)) {
+      m.SetSender(sender);
+      RouteGameMessage(m);
+      return;
+    }
+    if (PlayerTable().PlayerCount() == 0) return LogRefused(m, sender, peerId, why);
+  }
+  if (held.size() >= kMaxHeldPerClient) return LogRefused(m, sender, peerId, "too many waiting");
+  held.push_back(HeldClientMessage{m, sender, peerId, LogicTick() + kMessageDeliveryLead});
+}
+
 void SendTickerRecord(StatusKind kind, std::span<int32_t, 10> record) {
   record[2] = kind;
   TickerEvent ticker;
@@ -123,7 +179,7 @@ void DispatchGameMessage(const CNetMessage& m) {
 
 // ---- Who may send what: the one check of each direction -------------------------
 
-bool ClientMaySend(const CNetMessage& m, int32_t sender, int32_t peerId, const char** why) {
+bool ClientMaySend(const CNetMessage& m, int32_t sender, int32_t peerId, const char** why, bool holdings) {
   const MessageKind* kind = FindMessageKind(m.Type());
   if (sender <= 0) return Refused(why, "the machine holds no player");
   // Once the game has its players, one that has left acts no more.
@@ -135,7 +191,7 @@ bool ClientMaySend(const CNetMessage& m, int32_t sender, int32_t peerId, const c
   // it may ask for a little more, never for a tick of its own.
   if (m.Relative() != kind->relative) return Refused(why, "delivery");
   if (m.Relative() ? m.Delivery() > kMaxClientDelay : m.Delivery() != 0) return Refused(why, "delivery tick");
-  return kind->client(m, Claim{sender, peerId, true}, why);
+  return kind->client(m, Claim{sender, peerId, holdings}, why);
 }
 
 bool HostMaySend(const CNetMessage& m, bool fromHost, const char** why) {
@@ -172,14 +228,20 @@ void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectP
   }
   if (host) {
     // A client may only act for its own player, whatever it wrote.
-    if (!ClientMaySend(m, sender, fromDirectPlayId, &why)) return LogRefused(m, sender, fromDirectPlayId, why);
-    m.SetSender(sender);
-    RouteGameMessage(m);
+    ReceiveClientMessage(m, sender, fromDirectPlayId);
   } else {
     const bool fromHost = !s.networkSession || s.hostDirectPlayId == 0 || fromDirectPlayId == s.hostDirectPlayId;
     if (!HostMaySend(m, fromHost, &why)) return LogRefused(m, m.Sender(), fromDirectPlayId, why);
     DispatchGameMessage(m);
   }
+}
+
+void RouteHeldClientMessages() {
+  for (int32_t sender = 1; sender <= kMaxPlayers; ++sender) RouteHeldClientMessages(sender);
+}
+
+void ForgetHeldClientMessages() {
+  for (int32_t sender = 0; sender <= kMaxPlayers; ++sender) HeldMessages(sender).clear();
 }
 
 // ---- The transport's system events and chat ------------------------------------------

@@ -136,11 +136,18 @@ void DispatchGameMessage(const CNetMessage& message);
 // sender byte becomes the player whose set-up row holds the DirectPlay id the
 // transport received it from (0 when none).
 void OnDirectPlayGameMessage(std::span<const uint8_t> bytes, int32_t fromDirectPlayId = 0);
+// Host, each logic tick: a client's message refused on arrival is looked at
+// again until the host has reached the ticks that client could have run
+// (see message_dispatch.cpp); level start forgets them.
+void RouteHeldClientMessages();
+void ForgetHeldClientMessages();
 // The host, before routing what a client sent: whether the client's player
 // (number `sender`, 0 when the peer holds none; `peerId` its machine) may
 // send it, acting only for itself, on what it holds and with its own money.
-// The kind table says which kinds a client may send and checks each.
-bool ClientMaySend(const CNetMessage& message, int32_t sender, int32_t peerId, const char** why);
+// The kind table says which kinds a client may send and checks each. Without
+// `holdings`, only what does not depend on what the game holds now.
+bool ClientMaySend(const CNetMessage& message, int32_t sender, int32_t peerId, const char** why,
+                   bool holdings = true);
 // A client, on a message received: it comes from the host, and when it acts
 // for a client's player it is one that player may send (payload only).
 bool HostMaySend(const CNetMessage& message, bool fromHost, const char** why);

@@ -278,6 +278,7 @@ void RunLogicTicks() {
     if (HeldTick() != 0 && LogicTick() >= HeldTick()) return;
     DebugTrace("Entering logic loop");
     ++LogicTick();
+    if (s.networkSession && s.host) RouteHeldClientMessages();
     if (LogicTick() % kSnapshotInterval == 0) TakeSyncSnapshot();
     FpuSetFullPrecision();
     EventQueue().DispatchDue();
@@ -305,6 +306,7 @@ void ResetTickDriver() {
   if (d.waitingForGrant) GamePauseState().RemoveReason(kWaitingForGrant);
   if (d.waitingForClients) GamePauseState().RemoveReason(kWaitingForGrant);
   d = TickDriverState{};
+  ForgetHeldClientMessages();
   // A command script holds again from its next step.
   HoldLogicAtTick(0);
 }
@@ -316,6 +318,14 @@ void ForgetClientProgress(int32_t slot) {
 }
 
 bool WaitingForClients() { return Driver().waitingForClients; }
+
+bool PlayerMachineReached(int32_t player, uint32_t tick) {
+  const CPlayerTable& table = PlayerTable();
+  const CPlayer* p = table.Get(player);
+  if (!Session().networkSession || p == nullptr || !p->inUse || p->kind != kPlayerHuman || p == table.Local()) return true;
+  const uint32_t last = Driver().clientTicks[player];
+  return last == UINT32_MAX || last >= tick;
+}
 
 void OnTickGrant(uint32_t limit) {
   TickLimit() = limit;

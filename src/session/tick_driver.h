@@ -68,6 +68,10 @@ int32_t SyncMismatchesFound();
 // Host: held while a client's last snapshot lags its tick by more than half
 // the ring; released by the client's next snapshot or its departure.
 bool WaitingForClients();
+// Host: whether the machine of `player` has run past `tick` as far as its
+// snapshots tell; the host's own players, computer players and players that
+// left always have.
+bool PlayerMachineReached(int32_t player, uint32_t tick);
 // Host: a client machine that left is no longer waited for.
 void ForgetClientProgress(int32_t slot);
 // Level start: no grant awaited, an empty snapshot ring.

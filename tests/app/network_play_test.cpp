@@ -178,6 +178,8 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   }
   EXPECT_EQ(text.find("out of sync"), std::string::npos);
   EXPECT_EQ(text.find("[WARNING!]"), std::string::npos) << text.substr(0, 8000);
+  // Each machine sends only its own player's acts, the host its computers' too.
+  EXPECT_EQ(text.find("Refused a game message"), std::string::npos) << LineStarting(text, "Refused");
   EXPECT_FALSE(fs::exists(folders[0] / "desync.log"));
 
   // The host leaves: each client's game ends with the reason, and the

@@ -23,8 +23,14 @@ constexpr int32_t kHost = 0, kComputer = 1, kClient = 2, kThird = 3, kCity = -1;
 
 struct Relayed : SessionNetworkServices {
   int sent = 0;
-  void SendToAll(std::span<const uint8_t>) override { ++sent; }
-  void SendToSlot(int32_t, std::span<const uint8_t>) override { ++sent; }
+  int forClient = 0;  // those sent as the client's own acts
+  void SendToAll(std::span<const uint8_t> bytes) override { Count(bytes); }
+  void SendToSlot(int32_t, std::span<const uint8_t> bytes) override { Count(bytes); }
+  void Count(std::span<const uint8_t> bytes) {
+    ++sent;
+    CNetMessage m;
+    if (m.Parse(bytes) && m.Sender() == kClient + 1) ++forClient;
+  }
 };
 
 // A block with a building and a business on it, all of one owner.
@@ -215,10 +221,14 @@ TEST_F(NetAuthorityTest, EveryKindAClientSendsForAnotherIsRefusedAndChangesNothi
   // A peer that holds no player acts for nobody.
   OnDirectPlayGameMessage(ActsFor(kClient, HeldBy(kClient))[5].message.Bytes(), 999);
   EXPECT_EQ(relayed.sent, 0);
+  EXPECT_EQ(Snapshot(), before);
+  // What a later state could allow (the client may have run a few ticks
+  // ahead) is looked at until the host has run those ticks, then refused.
+  RunTicks(static_cast<int>(kMessageDeliveryLead) + 1);
+  EXPECT_EQ(relayed.forClient, 0);
   // One line each, never a box; the lines a peer may fill are few a second.
   EXPECT_EQ(NetLogLinesPrinted() + NetLogLinesLeftOut() - logged, static_cast<int32_t>(acts.size()) + 1);
   EXPECT_EQ(boxes, 0);
-  EXPECT_EQ(Snapshot(), before);
 
   // A client, on the same acts claimed as relayed by the host for the
   // sending client: what the bytes show to act for another is refused.
@@ -266,6 +276,26 @@ TEST_F(NetAuthorityTest, AClientsOwnActsAreRoutedAndRelayed) {
   OnDirectPlayGameMessage(EncodeMessage(PrepareBlockMsg{BlockId{mine.block}}).Bytes(), kClientId);
   EXPECT_EQ(relayed.sent, sent);
   PlayerTable().Get(kClient)->inUse = true;
+}
+
+// A client runs up to a delivery lead ahead of its host: a build on the
+// block it has just won may reach the host before the host has applied the
+// lease. It waits (and the client's later acts behind it) until the host
+// has run those ticks, and goes through once the block is the client's.
+TEST_F(NetAuthorityTest, AnActOnWhatTheHostIsStillToApplyWaitsForIt) {
+  BeHost();
+  const Holding& cities = HeldBy(kCity);
+  const Holding& mine = HeldBy(kClient);
+  OnDirectPlayGameMessage(EncodeMessage(PrepareBlockMsg{BlockId{cities.block}}).Bytes(), kClientId);
+  OnDirectPlayGameMessage(EncodeMessage(PrepareBlockMsg{BlockId{mine.block}}).Bytes(), kClientId);
+  EXPECT_EQ(relayed.forClient, 0);
+  GetBlock(cities.block)->Owner = static_cast<uint8_t>(kClient + 1);  // the lease, applied
+  RunTicks(1);
+  EXPECT_EQ(relayed.forClient, 2);
+  ASSERT_GE(EventQueue().Count(), 2u);
+  const int32_t logged = NetLogLinesPrinted() + NetLogLinesLeftOut();
+  RunTicks(static_cast<int>(kMessageDeliveryLead) + 1);
+  EXPECT_EQ(NetLogLinesPrinted() + NetLogLinesLeftOut(), logged);
 }
 
 }  // namespace

@@ -277,6 +277,32 @@ TEST_F(AuctionTest, AHumansTurnTimesOutIntoAPullOut) {
   EXPECT_EQ(g_Blocks[kBlock].Owner, 2);
 }
 
+// On the host, a turn of a player on another machine ends only once that
+// machine's snapshots show it past the turn's end: a game at full speed runs
+// the host ahead of its clients, and a move made in time may be on its way.
+TEST_F(AuctionTest, ARemotePlayersTurnEndsOnceItsMachineHasRunPastIt) {
+  MakePlayers(2);
+  OpenRoom(500);
+  PostAuctionBid(1, 600);
+  PostAuctionPass(2);
+  ASSERT_EQ(Auction().turn, 0);
+  Session().networkSession = true;
+  Session().host = true;
+  PlayerTable().SetLocal(PlayerTable().Get(1));  // player 0 plays elsewhere
+  const auto snapshotFromPlayer0 = [] {
+    CSyncSnapshot s = ComputeSyncSnapshot();
+    s.sender = 0;
+    s.tick = LogicTick();
+    CompareSyncSnapshot(s);
+  };
+  snapshotFromPlayer0();
+  RunTicks(kAuctionTurnTime);
+  EXPECT_EQ(Auction().rows[0].stillIn, 1);
+  snapshotFromPlayer0();
+  RunTicks(static_cast<int>(kMessageDeliveryLead) + 2);
+  EXPECT_EQ(Auction().rows[0].pulledOut, 1);
+}
+
 // The time-out names its turn: one that arrives after the turn moved on,
 // even when the turn has come back to the same player, changes nothing.
 TEST_F(AuctionTest, ALateTimeOutChangesNothing) {
