@@ -367,12 +367,14 @@ void FlushSharedBatch() {
   SpriteBatches()[0].Reset();
 }
 
-void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true) {
+// Every pass list draws the block bases: drawing them is what marks a block
+// in view, and picking finds only blocks in view.
+void DrawGroundAndBases(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
   lit ? r.EnableLighting() : r.DisableLighting();
   DrawBasicGround(true);
   Trace("blocks");
-  if (untextured) DrawBlockBases();
+  DrawBlockBases();
   r.SetShader(kShaderNoDepth);
   Trace("ownership");
   DrawOwnershipOverlay(r);
@@ -436,7 +438,7 @@ void DrawCityScene(CRenderer& r) {
   DrawSunAndMoon(r);
   SetDrawRangesUnlimited();
   Trace("ground");
-  DrawGroundAndBases(r, true);
+  DrawGroundAndBases(r);
   UpdateVehicleEntities(0);
   SetDrawRangesUnlimited();
   r.SetShader(kShaderModulate);
@@ -518,7 +520,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   Trace("scenery");
   DrawHouse(SceneryEntities(0));
   Trace("ground");
-  DrawGroundAndBases(r, false);
+  DrawGroundAndBases(r);
   DrawHouse(SceneryEntities(1));
   DrawHouse(SceneryEntities(2));
   SetDrawRangesUnlimited();
@@ -838,7 +840,7 @@ void DrawPlanViewPasses(CRenderer& r) {
   // at any hour and on either renderer (the software renderer darkens the
   // picture by the light only when lighting is on as the overlay begins).
   Trace("ground");
-  DrawGroundAndBases(r, true, false);
+  DrawGroundAndBases(r, false);
   Trace("buildings");
   DrawBuildings(r, false);
   Trace("plan buildings");
