@@ -392,7 +392,11 @@ void DrawBuildingVisuals(const Mat43& view) {
       DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
                 view);
   }
-  for (const CBuilding& b : g_Buildings) {
+  // The spare record is the construction panel's preview on its plot: it
+  // stands outside the pool and is drawn with it.
+  const CBuilding* preview = GetSpareBuilding();
+  for (size_t i = 0; i <= g_Buildings.size(); ++i) {
+    const CBuilding& b = i < g_Buildings.size() ? g_Buildings[i] : *preview;
     if (!b.InUse || !b.Block || !b.Visual.Built) continue;
     // Placed in the city's frame (the entity turns the models' own z, which
     // runs opposite, back); a construction job grows the building out of the
