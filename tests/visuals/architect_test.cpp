@@ -361,11 +361,16 @@ TEST_F(ArchitectServiceTest, CityBuildingsAreArchitectBuiltAndReleased) {
   }
   EXPECT_GT(buildings, 100);
   EXPECT_GT(signs, 0);
-  const int32_t before = TheModelSystem()->freeCount;
+  const int32_t before = TheModelSystem()->freeCount, propsBefore = ThePropPool().Count;
   EXPECT_EQ(BuildStandardBuildings(), 5);
   EXPECT_LT(TheModelSystem()->freeCount, before);
+  // The utilities carry their plant and trees, kept out of the city's pool
+  // (a new game empties it).
+  EXPECT_GT(StandardBuildingPropCount(), 0);
+  EXPECT_EQ(ThePropPool().Count, propsBefore);
   ReleaseStandardBuildings();
   EXPECT_EQ(TheModelSystem()->freeCount, before);
+  EXPECT_EQ(StandardBuildingPropCount(), 0);
   EXPECT_EQ(TheSignPool().Count, signs);
   ClearCity();
   EXPECT_EQ(TheSignPool().Count, 0);
