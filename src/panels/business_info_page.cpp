@@ -708,6 +708,7 @@ CChart ProfitGraphChart(const std::array<float, 4>& profits, float year) {
   // axis carries no numbers (they would read as years).
   chart.xKind = kChartNoLabel;
   chart.yKind = kChartMoney;
+  chart.yLinesPerLabel = 1;
   chart.dataMinX = year - 15.0f;
   chart.dataMaxX = year;
   // The zero line is always in view.
