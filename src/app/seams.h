@@ -3,7 +3,7 @@
 // game root installs in Prepare and Start for the layers below it to call.
 // A seam that may stay empty is not listed; it has a null form chosen on
 // purpose where it is declared (the network transport outside a network
-// game, the intro movie, the effect sounds' recorder in tests). The start refuses to go on with a listed
+// game, the intro movie). The start refuses to go on with a listed
 // seam missing, naming it, so nothing fails quietly.
 #include <string>
 #include <vector>
