@@ -463,11 +463,24 @@ void DispatchPlayerMessage(const CNetMessage& message);
 
 // Event-ticker records built from applied messages.
 enum StatusKind : int32_t {
+  kStatusUnset = -1,
   kStatusBlockChangedHands = 0,
   kStatusBusinessOpened = 1,
   kStatusBusinessBought = 2,
   kStatusBuildingRemoved = 3,
   kStatusPlayerLeft = 4,
+};
+// One status-line record: what happened, who did it (the player's number,
+// 0 the city, -1 nobody) and the building, business and block it concerns
+// (none where it concerns none).
+struct StatusRecord {
+  StatusKind kind = kStatusUnset;
+  PlayerNumber player{-1};
+  BuildingId building;
+  int32_t buildingKind = -1;
+  BusinessId business;
+  int32_t businessType = -1;
+  BlockId block;
 };
 void AddStatusMessage(const BlockTransferMsg& message);
 void AddStatusMessage(StatusKind kind, BuildingId building, PlayerNumber owner);  // opened or bought
