@@ -10,11 +10,13 @@
 // (CNetMessage::Send). Adding a kind: one struct here, one table line.
 #include <cstdint>
 #include <span>
+#include <variant>
 
 #include "city/business.h"
 #include "city/game_ids.h"
 #include "engine/core/record_visitor.h"
 #include "session/net_message.h"
+#include "session/player_notes.h"
 #include "session/tick_driver.h"
 
 inline constexpr int kLobbyNameSize = 32;
@@ -328,12 +330,12 @@ struct StartAuctionMsg {
   BlockId block;
   PlayerIndex starter;  // -1: the city
   int32_t opening = 0;
-  int32_t request[5] = {};  // the request it answers: values 1..4 and token
+  AuctionRequest request;
   template <class V> void Visit(V& v) {
     v.I32(block);
     v.I32(starter, kPlayerIndexOrCity);
     v.I32(opening);
-    for (int32_t& word : request) v.I32(word);
+    request.Visit(v);
   }
 };
 
@@ -366,18 +368,26 @@ struct FinishAuctionMsg {
 };
 
 // 30..49: a player message (CPlayerTable::PostPlayerMessage); the code is
-// the type.
+// the type and decides the record of its words.
 struct PlayerMessage {
   int32_t code = kMsgFirstPlayerMessage;
   PlayerIndex from;  // -1: the city
   PlayerIndex to;    // -1: the city
-  int32_t values[4] = {};
+  PlayerMessageBody body;
   int32_t token = -1;
+  // The words as the record T; an empty T when the message carries another.
+  template <class T>
+  const T& As() const {
+    static const T none{};
+    const T* held = std::get_if<T>(&body);
+    return held ? *held : none;
+  }
   template <class V> void Visit(V& v) {
     v.I8(from, kPlayerIndexOrCity);
     v.I8(to, kPlayerIndexOrCity);
     v.Pad(2);
-    for (int32_t& value : values) v.I32(value);
+    if constexpr (V::kReading) body = PlayerMessageBodyFor(code);
+    std::visit([&](auto& words) { words.Visit(v); }, body);
     v.I32(token);
     v.Pad(4);
   }

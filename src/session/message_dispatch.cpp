@@ -34,7 +34,7 @@ int32_t PlayerNumberOfDirectPlayId(int32_t id) {
 }
 
 void ClearPendingRequest(const PlayerMessage& m) {
-  if (m.code == PLAYER_MESS_REFUSED) PostGameEvent(BlockAnsweredEvent{m.values[0], 1});
+  if (m.code == PLAYER_MESS_REFUSED) PostGameEvent(BlockAnsweredEvent{m.As<BlockDeal>().block.value, 1});
 }
 
 void RoutePlayerMessage(const CNetMessage& raw) {
