@@ -47,14 +47,12 @@ class CameraScriptTest : public PresentationTest {
       bases.Add(e);
     }
     ASSERT_TRUE(Script().Create());
-    SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   }
   void TearDown() override {
     if (GetScreenMode() != kScreenCity) SetScreenMode(kScreenCity);
     BlockBaseEntities().Release();
     HoveredObject() = SelectedObject() = nullptr;
     g_Blocks = saved_;
-    SetFlybyEndedHandler(nullptr);
     SetCameraPath({}, 0, 0);
     SetAuctionActorSource(nullptr);
     ScriptPickSwitches() = PickSwitches{};
