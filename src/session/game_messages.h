@@ -70,14 +70,14 @@ struct LobbySetupMsg {
   char names[kMaxPlayers][kLobbyNameSize] = {};
   int8_t tokens[kMaxPlayers] = {-1, -1, -1, -1, -1, -1};
   int8_t kinds[kMaxPlayers] = {2, 2, 2, 2, 2, 2};
-  int32_t values[kMaxPlayers] = {};
+  int32_t ready[kMaxPlayers] = {};
   template <class V> void Visit(V& v) {
     v.Pad(4);
     for (int32_t& id : directPlayId) v.I32(id);
     for (auto& name : names) v.Text(name);
     for (int8_t& token : tokens) v.I8(token, kLobbyToken);
     for (int8_t& kind : kinds) v.I8(kind, kLobbySlotKind);
-    for (int32_t& value : values) v.I32(value, kLobbyReady);
+    for (int32_t& mark : ready) v.I32(mark, kLobbyReady);
   }
 };
 
