@@ -273,7 +273,6 @@ void Game::StartSimulation() {
   RegisterCameraSaveHooks();
   RegisterFrontEndSaveHooks();
   InstallGameVisuals();
-  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
@@ -646,7 +645,6 @@ void Game::ReleaseSimulation() {
   Reset();
   ReleaseCityEntities();
   SetCityVisualServices(nullptr);
-  SetFlybyEndedHandler(nullptr);
   RestoreDefaultSessionServices();
   SetSaveProfileSource({});
   SetSaveHeaderSource({});

@@ -133,8 +133,8 @@ class HostilePeer {
         EncodeMessage(TickGrantMsg{granted_ + 100000}),
         EncodeMessage(AuctionStepMsg{kAuctionMoveBid, other, 1}),
         EncodeMessage(CloseBusinessMsg{BusinessId{static_cast<int32_t>(rng_() % 100)}, host}),
-        EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_ACCEPTED, PlayerIndex{-1}, other, {block, 1, 0, 0}, -1}),
-        EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, host, PlayerIndex{-1}, {block, 1, 0, 0}, -1}),
+        EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_ACCEPTED, PlayerIndex{-1}, other, BlockDeal{BlockId{block}, 1}, -1}),
+        EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, host, PlayerIndex{-1}, BlockDeal{BlockId{block}, 1}, -1}),
         EncodeMessage(LobbySlotMsg{host, "Mallory", 1, 0, 1}),
         late,
     };

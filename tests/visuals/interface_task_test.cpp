@@ -28,7 +28,7 @@ class InterfaceKeysTest : public PresentationTest {
     ResetScreenModes();
     GamePauseState().Reset();
     Session() = SessionState{};
-    InterfaceTaskHooks() = InterfaceHooks{};
+    SetInterfacePanels(&panels_);
     ClearGameRequests();
     GameTime().viewState = 1;
     SelectedObject() = nullptr;
@@ -36,7 +36,7 @@ class InterfaceKeysTest : public PresentationTest {
     ResetPeople();
   }
   void TearDown() override {
-    InterfaceTaskHooks() = InterfaceHooks{};
+    SetInterfacePanels(nullptr);
     ClearGameRequests();
     GamePauseState().Reset();
     ResetScreenModes();
@@ -52,6 +52,12 @@ class InterfaceKeysTest : public PresentationTest {
     RunInterfaceKeys();
     ReleaseAll();
   }
+  // The panels as the keys see them: typing into the chat or not.
+  struct Panels : InterfacePanels {
+    bool typing = false;
+    bool Typing() override { return typing; }
+  };
+  Panels panels_;
   // How many times the menu key asked the game for the menus.
   int MenuKeyRequests() {
     for (const GameRequest& r : TakeGameRequests())
@@ -93,7 +99,7 @@ TEST_F(InterfaceKeysTest, F1AndPSwitchThePause) {
   EXPECT_EQ(GamePauseState().Count(3), 1);
   Step(kP);
   EXPECT_EQ(GamePauseState().Count(3), 0);
-  InterfaceTaskHooks().chatPanelOpen = [] { return true; };
+  panels_.typing = true;
   Step(kP);
   EXPECT_EQ(GamePauseState().Count(3), 0);  // typing in the chat
   Step(kF1);
