@@ -15,7 +15,7 @@ struct InterfaceHooks {
   std::function<bool()> frontEndPanelInWay;  // a front-end panel takes the Tab key
   std::function<bool()> mouseOverPanels;
   std::function<bool()> chatPanelOpen;
-  std::function<void()> viewChanged;          // the view panel and tutorial event 73
+  std::function<void()> viewChanged;          // the view panel
   std::function<void()> togglePauseSwitch;  // without it: TogglePauseSwitch
 };
 InterfaceHooks& InterfaceTaskHooks();
