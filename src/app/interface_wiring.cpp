@@ -252,7 +252,13 @@ void AttachHudPanels() {
 
 }  // namespace
 
-void OpenLevelPanels() { HudPanels().stats.Open(); }
+// A level starts, and a game loads, with the selection's information (not
+// over the plan view, which shows the city overview in its place) and the
+// statistics open; the time panel never closes.
+void OpenLevelPanels() {
+  if (GetScreenMode() != kScreenPlan) HudPanels().selection.Open();
+  HudPanels().stats.Open();
+}
 
 void AttachInterface() {
   FillWidgetLinks();
