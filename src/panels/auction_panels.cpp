@@ -422,8 +422,11 @@ void CAuctionBidPanel::PlaceTags() {
     }
     if (!ProjectFigurePoint(*figure, kTagRise, x, y)) continue;
     BidderTag t = BidderTagAt(x, y, i == a->leader && a->winner != i);
-    const TagOffset move = KeepClear(UIRect{t.tag.x1, t.tag.y1, t.tag.x2, std::max(t.tag.y2, t.lower.y2), kDepth}, clear);
+    const UIRect box{t.tag.x1, t.tag.y1, t.tag.x2, std::max(t.tag.y2, t.lower.y2), kDepth};
+    const TagOffset move = KeepClear(box, clear);
     for (UIRect* r : {&t.tag, &t.upper, &t.lower}) *r = MovedBy(*r, move);
+    // A tag moved aside must not land on one already placed.
+    clear.push_back(MovedBy(box, move));
     tags[size_t(i)] = t;
     tagShown[size_t(i)] = true;
     const float icon = t.upper.y2 - t.upper.y1;
