@@ -65,9 +65,10 @@ void TogglePlanView() {
   if (GetScreenMode() == kScreenPlan) {
     g_CameraState = StoredCameraState();
     SetScreenMode(kScreenCity);
-    // The page reads the selection: it is put back first.
+    // The page reads the selection: it is put back first. With nothing
+    // selected the panel keeps its page (a block page of no block is blank).
     SelectedObject() = PlanSelection();
-    if (PickTaskHooks().showInfoPage) PickTaskHooks().showInfoPage(1);
+    if (SelectedObject() && PickTaskHooks().showInfoPage) PickTaskHooks().showInfoPage(1);
   } else {
     StoredCameraState() = g_CameraState;
     SetScreenMode(kScreenPlan);
