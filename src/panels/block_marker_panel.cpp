@@ -13,6 +13,7 @@
 #include "panels/player_tokens.h"
 #include "session/player.h"
 #include "ui/draw_2d.h"
+#include "ui/panel_manager.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
 #include "visuals/camera/city_picking.h"
@@ -219,6 +220,25 @@ void CBlockMarkerPanel::DrawIcon(const Label& label, float x, float y) const {
   }
 }
 
+std::vector<UIRect> CBlockMarkerPanel::CoveringPanels() const {
+  std::vector<UIRect> covered;
+  if (manager != nullptr)
+    for (const CPanel* p : manager->Panels())
+      if (p != this && p->open && p->LayoutEntity() != nullptr) covered.push_back(MovedRect(p->bounds, p->LayoutEntity()));
+  return covered;
+}
+
+// A block's marks: its marker square and its name below it.
+UIRect CBlockMarkerPanel::LabelBox(float x, float y) {
+  return UIRect{x - kLabelWidth / 2, y - 19, x + kLabelWidth / 2, y + 49, kDepth};
+}
+
+bool CBlockMarkerPanel::Covered(const UIRect& box, const std::vector<UIRect>& covered) {
+  for (const UIRect& r : covered)
+    if (box.x1 < r.x2 && r.x1 < box.x2 && box.y1 < r.y2 && r.y1 < box.y2) return true;
+  return false;
+}
+
 void CBlockMarkerPanel::DrawName(const Label& label, float x, float top, float wrap) const {
   const float left = x - wrap / 2;
   label.text->SetRect(left, top, left + wrap, top + kNameRoom);
@@ -307,9 +327,13 @@ void CBlockMarkerPanel::DrawSelf() {
     float x, y;
   };
   std::vector<Placed> placed;
+  const std::vector<UIRect> covered = CoveringPanels();
   for (const Label& l : labelList) {
     float x = 0, y = 0;
-    if (ProjectBlock(g_Blocks[size_t(l.block)], x, y)) placed.push_back({&l, x, y});
+    // A block under a panel keeps its marks out of it: the panels' backings
+    // are translucent, and names seen through them would mix with theirs.
+    if (ProjectBlock(g_Blocks[size_t(l.block)], x, y) && !Covered(LabelBox(x, y), covered))
+      placed.push_back({&l, x, y});
   }
   if (labels)
     for (const Placed& p : placed) DrawIcon(*p.label, p.x, p.y);
@@ -333,7 +357,12 @@ void CBlockMarkerPanel::DrawSelf() {
       boxes.push_back(NameBoxOf(*placed[i].label, placed[i].x, placed[i].y, wraps.back()));
     }
     PlaceBlockNames(boxes, float(kNameLineHeight), kNameGap + kIconHalf);
-    for (size_t i = 0; i < placed.size(); ++i) DrawName(*placed[i].label, placed[i].x, boxes[i].y, wraps[i]);
+    for (size_t i = 0; i < placed.size(); ++i) {
+      // A name moved off its neighbours keeps out of the panels too.
+      const NameBox& n = boxes[i];
+      if (!Covered(UIRect{n.x - n.width / 2, n.y, n.x + n.width / 2, n.y + n.height, kDepth}, covered))
+        DrawName(*placed[i].label, placed[i].x, n.y, wraps[i]);
+    }
   }
   if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r, CameraViewMatrix());
   const int32_t selected = SelectedBlockIndex();

@@ -18,6 +18,7 @@
 #include "engine/scene/model.h"
 #include "platform/input.h"
 #include "platform/paths.h"
+#include "script/script.h"
 #include "ui/cursors.h"
 
 namespace {
@@ -35,7 +36,6 @@ struct GameCamera {
   std::vector<Vec3> path;
   int32_t pathVerticesPerFrame = 0;
   int32_t pathFrames = 0;
-  std::function<bool()> flybyEnded;
   CameraState stored{};
   CameraState locked{};
   bool isLocked = false;
@@ -289,7 +289,9 @@ void FlybyPathStep() {
   if (g.pathFrames <= 0 || g.pathVerticesPerFrame < 4) return;
   if (++c.modeData >= g.pathFrames || c.modeData < 0) {
     c.modeData = 0;
-    if (g.flybyEnded && g.flybyEnded()) return;
+    // The end of the path is offered to the level's script as "FlybyEnded";
+    // a script that catches it decides what comes next.
+    if (Script().CatchEvent("FlybyEnded", 0)) return;
   }
   const size_t k = size_t(c.modeData) * size_t(g.pathVerticesPerFrame);
   if (k + 3 >= g.path.size()) return;
@@ -546,7 +548,6 @@ int32_t CameraTrackerCount() { return int32_t(Game().tracker.size()); }
 void ClearCameraTracker() { Game().tracker.clear(); }
 CEntity* FollowedObject() { return Game().followed; }
 
-void SetFlybyEndedHandler(std::function<bool()> handler) { Game().flybyEnded = std::move(handler); }
 
 CameraState& StoredCameraState() { return Game().stored; }
 CameraState& LockedCameraState() { return Game().locked; }
