@@ -1036,14 +1036,19 @@ bool GlDevice::ReadBackBuffer(GpuImage& image) {
   const int32_t w = params_.width, h = params_.height;
   image.width = w, image.height = h, image.pitch = w * 4, image.format = GpuFormat::X8R8G8B8;
   image.pixels.reset(new uint8_t[size_t(w) * size_t(h) * 4]);
-  std::vector<uint8_t> rows(size_t(w) * size_t(h) * 4);
   gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   gl_.glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  gl_.glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+  gl_.glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.pixels.get());
   // GL hands the bottom row first; the layer's images start at the top.
-  for (int32_t y = 0; y < h; ++y)
-    std::memcpy(image.pixels.get() + size_t(y) * size_t(image.pitch),
-                rows.data() + size_t(h - 1 - y) * size_t(w) * 4, size_t(w) * 4);
+  const size_t rowBytes = size_t(w) * 4;
+  std::vector<uint8_t> row(rowBytes);
+  for (int32_t y = 0; y < h / 2; ++y) {
+    uint8_t* top = image.pixels.get() + size_t(y) * rowBytes;
+    uint8_t* bottom = image.pixels.get() + size_t(h - 1 - y) * rowBytes;
+    std::memcpy(row.data(), top, rowBytes);
+    std::memcpy(top, bottom, rowBytes);
+    std::memcpy(bottom, row.data(), rowBytes);
+  }
   return true;
 }
 
