@@ -424,6 +424,35 @@ GlFormat FormatOf(GpuFormat f) {
   }
 }
 
+// Sixteen-bit texels widened to 0xAARRGGBB words, each channel's bits
+// repeated into the low ones (so full scale stays full scale). llvmpipe
+// samples eight-bit channels on its quickest paths.
+bool IsSixteenBit(GpuFormat f) { return GpuFormatBytes(f) == 2; }
+
+uint32_t Widen(int32_t bits, uint32_t value) {
+  uint32_t v = value << (8 - bits);
+  for (int32_t have = bits; have < 8; have += bits) v |= v >> bits;
+  return v & 0xFF;
+}
+
+uint32_t WidenTexel(GpuFormat f, uint16_t p) {
+  uint32_t a = 255, r, g, b;
+  switch (f) {
+    case GpuFormat::A4R4G4B4:
+      a = Widen(4, p >> 12u), r = Widen(4, (p >> 8u) & 0xFu), g = Widen(4, (p >> 4u) & 0xFu);
+      b = Widen(4, p & 0xFu);
+      break;
+    case GpuFormat::R5G6B5:
+      r = Widen(5, p >> 11u), g = Widen(6, (p >> 5u) & 0x3Fu), b = Widen(5, p & 0x1Fu);
+      break;
+    default:  // A1R5G5B5, X1R5G5B5 (its alpha is read as 1 by the swizzle)
+      a = (p & 0x8000u) ? 255 : 0;
+      r = Widen(5, (p >> 10u) & 0x1Fu), g = Widen(5, (p >> 5u) & 0x1Fu), b = Widen(5, p & 0x1Fu);
+      break;
+  }
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
 class GlTexture : public GpuTexture {
  public:
   GlTexture(GlFunctions* gl, int32_t width, int32_t height, int32_t levels, GpuFormat format)
@@ -432,7 +461,7 @@ class GlTexture : public GpuTexture {
       levels_.emplace_back(size_t(LevelWidth(i)) * size_t(LevelHeight(i)) *
                            size_t(GpuFormatBytes(format)));
     if (!gl_) return;  // system memory
-    const GlFormat f = FormatOf(format);
+    const GlFormat f = StoredFormat();
     gl_->glGenTextures(1, &name_);
     gl_->glBindTexture(GL_TEXTURE_2D, name_);
     gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -459,11 +488,27 @@ class GlTexture : public GpuTexture {
   void Unlock(int32_t level) override { Upload(level); }
   void Upload(int32_t level) {
     if (!gl_ || level < 0 || level >= Levels()) return;
-    const GlFormat f = FormatOf(format_);
+    const GlFormat f = StoredFormat();
+    const void* texels = levels_[size_t(level)].data();
+    std::vector<uint32_t> wide;
+    if (IsSixteenBit(format_)) {
+      const size_t count = size_t(LevelWidth(level)) * size_t(LevelHeight(level));
+      wide.resize(count);
+      for (size_t i = 0; i < count; ++i) {
+        uint16_t p;
+        std::memcpy(&p, levels_[size_t(level)].data() + 2 * i, 2);
+        wide[i] = WidenTexel(format_, p);
+      }
+      texels = wide.data();
+    }
     gl_->glBindTexture(GL_TEXTURE_2D, name_);
     gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     gl_->glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, LevelWidth(level), LevelHeight(level),
-                         f.format, f.type, levels_[size_t(level)].data());
+                         f.format, f.type, texels);
+  }
+  // What GL keeps: sixteen-bit texels are widened to eight bits a channel.
+  GlFormat StoredFormat() const {
+    return IsSixteenBit(format_) ? FormatOf(GpuFormat::A8R8G8B8) : FormatOf(format_);
   }
   std::vector<uint8_t>& Level(int32_t i) { return levels_[size_t(i)]; }
   GLuint Name() const { return name_; }
