@@ -307,6 +307,84 @@ TEST(GlDeviceStates, EachDrawTakesTheStagesAndAlphaTestSetForIt) {
   IgnoreDriverAllocations(false);
 }
 
+// Sixteen-bit texels read back as their colours at eight bits a channel
+// (each channel's bits repeated downward), with the alpha they carry:
+// alpha 0 fails the alpha test and leaves the cleared colour.
+TEST(GlDeviceStates, SixteenBitTexelsKeepTheirColoursAndAlpha) {
+  using namespace platform;
+  IgnoreDriverAllocations(true);
+  auto system = CreateGlGpuSystem();
+  std::unique_ptr<GpuDevice> device;
+  if (system) {
+    GpuPresentParams params;
+    params.width = 16, params.height = 16;
+    device = system->CreateDevice(0, params, nullptr);
+  }
+  if (!device) {
+    IgnoreDriverAllocations(false);
+    GTEST_SKIP() << "no OpenGL 3.3 context here";
+  }
+  constexpr uint32_t kCleared = 0x102030u;
+  struct Case {
+    GpuFormat format;
+    uint16_t texel;
+    uint32_t expected;  // 0x00RRGGBB
+  };
+  const Case cases[] = {
+      {GpuFormat::A4R4G4B4, 0xF8C4, 0x88CC44u},
+      {GpuFormat::A4R4G4B4, 0x0FFF, kCleared},
+      {GpuFormat::A1R5G5B5, 0xFC00, 0xFF0000u},
+      {GpuFormat::A1R5G5B5, 0x03E0, kCleared},
+      {GpuFormat::X1R5G5B5, 0x001F, 0x0000FFu},  // no alpha: opaque
+      {GpuFormat::R5G6B5, 0x07E0, 0x00FF00u},
+      {GpuFormat::R5G6B5, 0x8410, 0x848284u},
+  };
+  struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;
+    float u, v;
+  };
+  auto vertices = device->CreateVertexBuffer(6 * 32, GpuVertexLayout::Screen);
+  auto* v = static_cast<ScreenVertex*>(vertices->Lock(0, 6 * 32, kGpuLockDiscard));
+  const float corners[6][2] = {{-0.5f, -0.5f}, {15.5f, -0.5f}, {15.5f, 15.5f},
+                               {-0.5f, -0.5f}, {15.5f, 15.5f}, {-0.5f, 15.5f}};
+  for (int k = 0; k < 6; ++k)
+    v[k] = {corners[k][0], corners[k][1], 0.5f, 1.0f, 0xFFFFFFFFu, 0xFF000000u, 0.5f, 0.5f};
+  vertices->Unlock();
+  for (const Case& c : cases) {
+    auto texture = device->CreateTexture(1, 1, 1, c.format, GpuPool::Device);
+    ASSERT_TRUE(texture);
+    std::memcpy(texture->Lock(0, nullptr), &c.texel, 2);
+    texture->Unlock(0);
+    device->SetStreamSource(vertices.get(), GpuVertexLayout::Screen);
+    device->SetRenderState(GpuState::CullMode, kGpuCullNone);
+    device->SetRenderState(GpuState::AlphaTestEnable, 1);
+    device->SetRenderState(GpuState::AlphaFunc, kGpuGreater);
+    device->SetRenderState(GpuState::AlphaRef, 0x80);
+    device->SetTexture(0, texture.get());
+    device->SetStageState(0, GpuStageState::ColourOp, kGpuOpSelectArg1);
+    device->SetStageState(0, GpuStageState::ColourArg1, kGpuArgTexture);
+    device->SetStageState(0, GpuStageState::AlphaOp, kGpuOpSelectArg1);
+    device->SetStageState(0, GpuStageState::AlphaArg1, kGpuArgTexture);
+    ASSERT_TRUE(device->BeginScene());
+    device->Clear(kGpuClearColour | kGpuClearDepth, 0xFF000000u | kCleared, 1.0f, 0);
+    device->Draw(GpuPrimitive::TriangleList, 0, 2);
+    device->EndScene();
+    GpuImage image;
+    ASSERT_TRUE(device->ReadBackBuffer(image));
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, image.pixels.get() + size_t(8 * image.pitch) + 8 * 4, 4);
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(int((pixel >> shift) & 0xFF), int((c.expected >> shift) & 0xFF), 1)
+          << "texel 0x" << std::hex << c.texel << ": 0x" << pixel;
+    device->SetTexture(0, nullptr);
+  }
+  vertices.reset();
+  device.reset();
+  system.reset();
+  IgnoreDriverAllocations(false);
+}
+
 #ifdef CITYRUN_PATH
 // The game program with "SysSetup api D3D" opens the OpenGL layer on its own
 // window (SDL's off-screen display here) and keeps drawing its start-up
