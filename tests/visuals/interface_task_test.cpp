@@ -99,8 +99,11 @@ TEST_F(InterfaceKeysTest, TheToggleClearsTheHoverShowsPageOneAndTellsTheLesson) 
   SetSessionGameServices(&lesson);
   const ScenarioEntry* before = ScenarioManager().Current();
   ScenarioManager().SetCurrent(ScenarioManager().RegisterLevel(100001, "", "lesson", ""));
-  std::vector<int32_t> pages;
-  PickTaskHooks().showInfoPage = [&](int32_t page) { pages.push_back(page); };
+  struct Pages : PickPanels {
+    std::vector<int32_t> shown;
+    void ShowInfoPage(int32_t page) override { shown.push_back(page); }
+  } pages;
+  SetPickPanels(&pages);
   CEntity hovered{}, block{};
   SelectedObject() = &block;
   for (int turn = 0; turn < 4; ++turn) {
@@ -109,9 +112,9 @@ TEST_F(InterfaceKeysTest, TheToggleClearsTheHoverShowsPageOneAndTellsTheLesson) 
     TogglePlanView();
     EXPECT_EQ(HoveredObject(), nullptr);
   }
-  EXPECT_EQ(pages, std::vector<int32_t>{1});
+  EXPECT_EQ(pages.shown, std::vector<int32_t>{1});
   EXPECT_EQ(lesson.events, std::vector<int32_t>(4, kTutorialViewToggled));
-  PickTaskHooks().showInfoPage = nullptr;
+  SetPickPanels(nullptr);
   ScenarioManager().SetCurrent(before);
   SetSessionGameServices(nullptr);
 }

@@ -62,7 +62,7 @@ void TogglePlanView() {
     // The page reads the selection: it is put back first. With nothing
     // selected the panel keeps its page (a block page of no block is blank).
     SelectedObject() = PlanSelection();
-    if (SelectedObject() && PickTaskHooks().showInfoPage) PickTaskHooks().showInfoPage(1);
+    if (SelectedObject()) CurrentPickPanels().ShowInfoPage(1);
   } else {
     StoredCameraState() = g_CameraState;
     SetScreenMode(kScreenPlan);
