@@ -20,6 +20,7 @@
 #include "script/profiles.h"
 #include "session/chance_cards.h"
 #include "session/player.h"
+#include "session/session_state.h"
 #include "session/tutorial.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
@@ -212,9 +213,11 @@ void RunInterfaceTask() {
   RunConsoleKey();
   RunChatKey();
   RunCardKey();
-  RunInterfaceInput(TheInputDevice());
+  // The HUD keeps pace with the logic: at fast speed its input (and the
+  // ticker's count, while a game runs) goes four times a step.
+  RunInterfaceInput(TheInputDevice(), Session().ticksPerCall,
+                    RunState().gameRunning ? TickHudPanels : nullptr);
   AuctionPanels().ProcessInput();
-  TickHudPanels();
   // Clicks on the panels are not clicks on the city.
   RunState().pointerOverPanels = MouseOverPanels() ? 1 : 0;
 }
@@ -253,7 +256,13 @@ class GameInterfacePanels : public InterfacePanels {
 
 }  // namespace
 
-void OpenLevelPanels() { HudPanels().stats.Open(); }
+// A level starts, and a game loads, with the selection's information (not
+// over the plan view, which shows the city overview in its place) and the
+// statistics open; the time panel never closes.
+void OpenLevelPanels() {
+  if (GetScreenMode() != kScreenPlan) HudPanels().selection.Open();
+  HudPanels().stats.Open();
+}
 
 void AttachInterface() {
   FillWidgetLinks();

@@ -9,6 +9,7 @@
 // session's, kept by the logic tick; the panels only show it.
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "panels/navigator_panel.h"
 #include "ui/panel.h"
@@ -86,6 +87,12 @@ struct BidderTag {
   UIRect tag, upper, lower;
 };
 BidderTag BidderTagAt(float x, float y, bool tall);
+// How far a tag or the leader marker moves to stay on the screen and off
+// the rectangles of `clear` (the room's other panels).
+struct TagOffset {
+  float x = 0, y = 0;
+};
+TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear);
 
 // The local player's turn timer: up while it is the local player's turn;
 // ticks each whole second with the counter sound.

@@ -209,8 +209,10 @@ TEST_F(HostileNetworkTest, TheHonestMachinesStayInStepBesideAHostileOne) {
            text.find("Player 2 has left the game") != std::string::npos ||
            text.find("Player 3 has left the game") != std::string::npos;
   };
+  // The game runs on past the last check, so a fast machine that gets there
+  // first still meets its share of junk before the logs are read.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(30);
-  while (!checked() && std::chrono::steady_clock::now() < deadline) {
+  while ((!checked() || mallory.Sent() <= 100) && std::chrono::steady_clock::now() < deadline) {
     // Busy enough that even a game day at full speed, a few seconds, meets
     // a few hundred hostile messages.
     for (int i = 0; i < 50; ++i) {

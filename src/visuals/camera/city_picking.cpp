@@ -339,6 +339,14 @@ void CommitPickSelection(bool keepPanels) {
           p->Open(ModePanel::SelectionInfo);
       }
     }
+  } else if (!keepPanels && hovered && GetScreenMode() != kScreenPlan) {
+    // The selection picked again with no panel of its own on screen (one
+    // was closed, or the plan view took it): its information comes back.
+    ScreenModePanels* p = CurrentScreenModePanels();
+    bool any = false;
+    for (ModePanel panel : {ModePanel::Construction, ModePanel::Rent, ModePanel::Business, ModePanel::SelectionInfo})
+      any = any || (p && p->IsOpen(panel));
+    if (p && !any) p->Open(ModePanel::SelectionInfo);
   }
   SelectedObject() = hovered;
   g_SelectedBuilding = g_HoveredBuilding;

@@ -75,8 +75,11 @@ void EnterPlanView(ScreenModePanels& p, int32_t previous) {
   // What was open in the city view is taken before anything closes, so the
   // city view can put it back (taken after the closes it would always read
   // "selection open, business closed").
+  // The construction panel closes here as by its cancel, and every way out
+  // of it brings the block's information back: so it counts as that.
   if (previous == kScreenCity)
-    Frame().memory = {p.IsOpen(ModePanel::SelectionInfo), p.IsOpen(ModePanel::Business)};
+    Frame().memory = {p.IsOpen(ModePanel::SelectionInfo) || p.IsOpen(ModePanel::Construction),
+                      p.IsOpen(ModePanel::Business)};
   CloseIfOpen(p, ModePanel::Construction);
   CloseIfOpen(p, ModePanel::Rent);
   CloseIfOpen(p, ModePanel::Business);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "city/blocks.h"
 #include "city/people.h"
 #include "city/person.h"
 #include "engine/input/camera_controller.h"
@@ -15,6 +16,7 @@
 #include "session/net_message.h"
 #include "session/scenarios.h"
 #include "session/session_state.h"
+#include "session/tutorial.h"
 #include "engine/core/run_state.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/overlay/frame_draw.h"
@@ -51,10 +53,16 @@ CEntity*& SelectedObject() {
 }
 
 void TogglePlanView() {
+  // What the mouse was over belongs to the view being left.
+  HoveredObject() = nullptr;
+  g_HoveredBuilding = nullptr;
   if (GetScreenMode() == kScreenPlan) {
     g_CameraState = StoredCameraState();
     SetScreenMode(kScreenCity);
+    // The page reads the selection: it is put back first. With nothing
+    // selected the panel keeps its page (a block page of no block is blank).
     SelectedObject() = PlanSelection();
+    if (SelectedObject()) CurrentPickPanels().ShowInfoPage(1);
   } else {
     StoredCameraState() = g_CameraState;
     SetScreenMode(kScreenPlan);
@@ -62,6 +70,7 @@ void TogglePlanView() {
     SelectedObject() = nullptr;
   }
   CurrentInterfacePanels().ViewChanged();
+  FireTutorialEvent(kTutorialViewToggled);
 }
 
 void TogglePauseSwitch() {
