@@ -273,7 +273,6 @@ void Game::StartSimulation() {
   RegisterCameraSaveHooks();
   RegisterFrontEndSaveHooks();
   InstallGameVisuals();
-  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
@@ -651,7 +650,6 @@ void Game::ReleaseSimulation() {
   Reset();
   ReleaseCityEntities();
   SetCityVisualServices(nullptr);
-  SetFlybyEndedHandler(nullptr);
   RestoreDefaultSessionServices();
   SetSaveProfileSource({});
   SetSaveHeaderSource({});

@@ -226,29 +226,33 @@ void ResetInterface() { ResetHudPanels(); }
 
 namespace {
 
-// The HUD's panel objects in their sets' slots, the screen modes' switch of
-// the sets, and the panels' links to the rest of the game.
+// The HUD's panel objects in their sets' slots (with what a click in the
+// city opens) and the screen modes' switch of the sets.
 void AttachHudPanels() {
   HudPanels();
   InstallHudPanels();
   SetScreenModePanels(&HudScreenModePanels());
-  PanelGameLinks().playSample = [](const char* sample) -> void* {
-    return PlaySoundSample(sample, false, false, false, true, 100);
-  };
-  PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
-  // A block picked in the city is the local player's card target; an open
-  // card panel shows whether the card can now be used.
-  PickTaskHooks().setCardTarget = [](int32_t block, int32_t building) {
-    CPlayer* local = PlayerTable().Local();
-    if (local == nullptr) return;
-    local->Chance().SetTarget(block, building);
-    CCardPanel& card = HudPanels().card;
-    if (card.open) card.SetCard(card.card);
-  };
-  InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
-  // Keys typed into the console or the chat are not the game's keys.
-  InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen() || HudPanels().chat.open; };
 }
+
+// The program's panels as the overlay and the interface keys see them.
+class GameInterfacePanels : public InterfacePanels {
+ public:
+  // Drawn in the world's frame, by its overlay pass; the auction room's set
+  // (shown instead of the HUD's) under the HUD's, the front end over both.
+  void Draw() override {
+    DrawInterface([] {
+      // The chat line belongs to the city's screens: the front end (the
+      // lobby has its own chat box) never shows it.
+      if (RunState().gameRunning && GetScreenMode() != kScreenMenu) DrawChatOverlay();
+      AuctionPanels().Draw();
+    }, DrawFrontEnd);
+  }
+  bool FrontEndPageOpen() override { return AnyFrontEndPageOpen(); }
+  // Keys typed into the console or the chat are not the game's keys.
+  bool Typing() override { return IsConsoleOpen() || HudPanels().chat.open; }
+  bool MouseOverPanels() override { return ::MouseOverPanels(); }
+  void ViewChanged() override { HudPanels().viewButtons.UpdateIcon(); }
+};
 
 }  // namespace
 
@@ -263,27 +267,7 @@ void OpenLevelPanels() {
 void AttachInterface() {
   FillWidgetLinks();
   RegisterConsoleCommand("WIDGETPANEL", WidgetPanelCommand);
-  PauseSwitch().SetProc([](bool on) {
-    if (on) {
-      GamePauseState().AddReason(3);
-      GameSound().PauseAll();
-    } else {
-      GamePauseState().RemoveReason(3);
-      GameSound().ResumeAll(GamePauseState().Count(3));
-    }
-  });
-  // Drawn in the world's frame, by its overlay pass; the auction room's set
-  // (shown instead of the HUD's) under the HUD's.
-  Overlay().drawPanels = [] {
-    DrawInterface([] {
-      // The chat line belongs to the city's screens: the front end (the
-      // lobby has its own chat box) never shows it.
-      if (RunState().gameRunning && GetScreenMode() != kScreenMenu) DrawChatOverlay();
-      AuctionPanels().Draw();
-    }, DrawFrontEnd);
-  };
+  static GameInterfacePanels panels;
+  SetInterfacePanels(&panels);
   AttachHudPanels();
-  // The interface task's keys reach the panels.
-  InterfaceTaskHooks().mouseOverPanels = [] { return MouseOverPanels(); };
-  InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
 }

@@ -22,6 +22,7 @@
 #include "session/scenarios.h"
 #include "session/session_state.h"
 #include "session/tutorial.h"
+#include "sound/effect_sounds.h"
 #include "city/city_demand.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
@@ -61,13 +62,10 @@ constexpr int32_t kCountdownOpenImage = 139;
 constexpr const char* kTurnTickSample = "auction\\dynam_auctioncounter.wav";
 constexpr const char* kBeepSample = "ambi_any_build_hospitalbeep.wav";
 
-void* PlaySample(const char* sample) {
-  const auto& play = PanelGameLinks().playSample;
-  return play ? play(sample) : nullptr;
-}
+CSoundDevice* PlaySample(const char* sample) { return Effects().PlaySample(sample, true); }
 
-void StopSample(void*& voice) {
-  if (voice && PanelGameLinks().stopSample) PanelGameLinks().stopSample(voice);
+void StopSample(CSoundDevice*& voice) {
+  if (voice) Effects().StopSample(voice);
   voice = nullptr;
 }
 

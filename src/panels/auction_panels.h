@@ -16,6 +16,7 @@
 #include "ui/text_rect.h"
 
 class CIconButton;
+class CSoundDevice;
 struct CAuction;
 
 // Texts of the auction panels.
@@ -106,7 +107,7 @@ class CAuctionTimerPanel : public CPanel {
   CTextRect titleText, timerText;
   UIRect backing, titleRect;
   int32_t countdown = 0;  // fiftieths of a second, as the session counts
-  void* lastVoice = nullptr;
+  CSoundDevice* lastVoice = nullptr;
   int32_t lastSecond = -1;
 };
 
@@ -226,7 +227,7 @@ class CAuctionCountdownPanel : public CPanel {
   int32_t block = -1;
   int32_t player = -1;
   int32_t amount = 0;
-  void* lastBeep = nullptr;
+  CSoundDevice* lastBeep = nullptr;
   int32_t lastSecond = -1;
   bool compact = false;
 };

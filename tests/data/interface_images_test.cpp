@@ -66,7 +66,9 @@ TEST(InterfaceImagesTest, ImagesThePanelsShowAreNotPlainFaces) {
   // The four step icons differ from each other and from the check boxes.
   for (int32_t a = 176; a <= 181; ++a)
     for (int32_t b = a + 1; b <= 181; ++b)
-      if (a < 180 || b < 180) EXPECT_FALSE(SameImage(image(a), image(b))) << a << " and " << b;
+      if (a < 180 || b < 180) {
+        EXPECT_FALSE(SameImage(image(a), image(b))) << a << " and " << b;
+      }
 }
 
 }  // namespace

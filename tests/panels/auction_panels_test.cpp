@@ -7,6 +7,7 @@
 #include "engine/core/play_warning.h"
 #include "panels/panel_events.h"
 #include "session/auction.h"
+#include "sound/recording_effects.h"
 #include "ui/buttons.h"
 #include "ui/money_format.h"
 
@@ -20,11 +21,6 @@ class AuctionPanelsTest : public PanelsTest {
     PanelsTest::SetUp();
     ResetAuction();
     SetQuickAuction(false);
-    PanelGameLinks().playSample = [this](const char* sample) -> void* {
-      played_.emplace_back(sample);
-      return reinterpret_cast<void*>(played_.size());
-    };
-    PanelGameLinks().stopSample = [this](void* voice) { stopped_.push_back(voice); };
   }
   void TearDown() override {
     ResetAuction();
@@ -57,8 +53,9 @@ class AuctionPanelsTest : public PanelsTest {
     return true;
   }
 
-  std::vector<std::string> played_;
-  std::vector<void*> stopped_;
+  RecordingEffects sounds_;
+  std::vector<std::string>& played_ = sounds_.played;
+  std::vector<CSoundDevice*>& stopped_ = sounds_.stopped;
 };
 
 // First match wins: a winner who passed earlier is the winner; a bid shows
@@ -220,7 +217,7 @@ TEST_F(AuctionPanelsTest, TheCountdownBeepsFromFiveDownToZero) {
   EXPECT_EQ(shown, (std::vector<std::string>{"5", "4", "3", "2", "1", "0"}));
   for (const std::string& s : played_) EXPECT_EQ(s, "ambi_any_build_hospitalbeep.wav");
   EXPECT_EQ(stopped_.size(), 5u);
-  EXPECT_EQ(stopped_.back(), reinterpret_cast<void*>(5));
+  EXPECT_EQ(stopped_.back(), RecordingEffects::Voice(5));
 }
 
 // The opening bid's line, wrapped, stays inside the panel for a player with

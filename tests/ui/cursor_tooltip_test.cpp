@@ -227,13 +227,4 @@ TEST_F(HoverTest, TheBoxStaysOnScreen) {
   }
 }
 
-TEST_F(HoverTest, PauseSwitchRunsItsProcedureEachWay) {
-  std::vector<bool> seen;
-  CPauseSwitch pause;
-  pause.SetProc([&](bool on) { seen.push_back(on); });
-  pause.Toggle();
-  pause.Toggle();
-  EXPECT_EQ(seen, (std::vector<bool>{true, false}));
-}
-
 }  // namespace

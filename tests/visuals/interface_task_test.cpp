@@ -33,7 +33,7 @@ class InterfaceKeysTest : public PresentationTest {
     ResetScreenModes();
     GamePauseState().Reset();
     Session() = SessionState{};
-    InterfaceTaskHooks() = InterfaceHooks{};
+    SetInterfacePanels(&panels_);
     ClearGameRequests();
     GameTime().viewState = 1;
     SelectedObject() = nullptr;
@@ -41,7 +41,7 @@ class InterfaceKeysTest : public PresentationTest {
     ResetPeople();
   }
   void TearDown() override {
-    InterfaceTaskHooks() = InterfaceHooks{};
+    SetInterfacePanels(nullptr);
     ClearGameRequests();
     GamePauseState().Reset();
     ResetScreenModes();
@@ -57,6 +57,12 @@ class InterfaceKeysTest : public PresentationTest {
     RunInterfaceKeys();
     ReleaseAll();
   }
+  // The panels as the keys see them: typing into the chat or not.
+  struct Panels : InterfacePanels {
+    bool typing = false;
+    bool Typing() override { return typing; }
+  };
+  Panels panels_;
   // How many times the menu key asked the game for the menus.
   int MenuKeyRequests() {
     for (const GameRequest& r : TakeGameRequests())
@@ -93,8 +99,11 @@ TEST_F(InterfaceKeysTest, TheToggleClearsTheHoverShowsPageOneAndTellsTheLesson) 
   SetSessionGameServices(&lesson);
   const ScenarioEntry* before = ScenarioManager().Current();
   ScenarioManager().SetCurrent(ScenarioManager().RegisterLevel(100001, "", "lesson", ""));
-  std::vector<int32_t> pages;
-  PickTaskHooks().showInfoPage = [&](int32_t page) { pages.push_back(page); };
+  struct Pages : PickPanels {
+    std::vector<int32_t> shown;
+    void ShowInfoPage(int32_t page) override { shown.push_back(page); }
+  } pages;
+  SetPickPanels(&pages);
   CEntity hovered{}, block{};
   SelectedObject() = &block;
   for (int turn = 0; turn < 4; ++turn) {
@@ -103,9 +112,9 @@ TEST_F(InterfaceKeysTest, TheToggleClearsTheHoverShowsPageOneAndTellsTheLesson) 
     TogglePlanView();
     EXPECT_EQ(HoveredObject(), nullptr);
   }
-  EXPECT_EQ(pages, std::vector<int32_t>{1});
+  EXPECT_EQ(pages.shown, std::vector<int32_t>{1});
   EXPECT_EQ(lesson.events, std::vector<int32_t>(4, kTutorialViewToggled));
-  PickTaskHooks().showInfoPage = nullptr;
+  SetPickPanels(nullptr);
   ScenarioManager().SetCurrent(before);
   SetSessionGameServices(nullptr);
 }
@@ -127,7 +136,7 @@ TEST_F(InterfaceKeysTest, F1AndPSwitchThePause) {
   EXPECT_EQ(GamePauseState().Count(3), 1);
   Step(kP);
   EXPECT_EQ(GamePauseState().Count(3), 0);
-  InterfaceTaskHooks().chatPanelOpen = [] { return true; };
+  panels_.typing = true;
   Step(kP);
   EXPECT_EQ(GamePauseState().Count(3), 0);  // typing in the chat
   Step(kF1);
