@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/render/d3d_renderer.h"
+#include "engine/render/gamma_ramp.h"
 #include "engine/core/memory.h"
 #include "engine/scene/texture.h"
 #include "driver_leaks.h"
@@ -222,6 +223,34 @@ TEST_F(GlRenderTest, ARampedPresentLeavesTheDrawnFramesAlone) {
   renderer_->Present();
   EXPECT_EQ(At(after, 5, 5), 0u);
   EXPECT_EQ(At(after, 45, 5), 0x0000FF00u);
+}
+
+// A picture written through the locked back buffer is the frame read back,
+// whether the frame is drawn straight into the window or off-screen (as it
+// is while a gamma ramp is on).
+TEST_F(GlRenderTest, WritingTheBackBufferReachesTheFrameOnEitherTarget) {
+  for (int32_t gamma : {kNeutralGammaLevel, kGammaLevelMax}) {
+    renderer_->SetGammaLevel(gamma);
+    renderer_->Present();  // the next frame chooses its target
+    ASSERT_TRUE(renderer_->BeginFrame());
+    renderer_->Clear();
+    renderer_->EndFrame();
+    const auto cleared = Frame();
+    void* pixels = nullptr;
+    int32_t w = 0, h = 0, pitch = 0;
+    renderer_->LockBackBuffer(&pixels, &w, &h, &pitch, nullptr);
+    ASSERT_NE(pixels, nullptr);
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + 3 * pitch);
+    row[7] = 0x00336699u;
+    renderer_->UnlockBackBuffer();
+    renderer_->LockBackBuffer(&pixels, &w, &h, &pitch, nullptr);
+    ASSERT_NE(pixels, nullptr);
+    row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + 3 * pitch);
+    EXPECT_EQ(row[7] & 0xFFFFFFu, 0x336699u) << "gamma " << gamma;
+    renderer_->UnlockBackBuffer();
+    const auto written = Frame();
+    EXPECT_EQ(At(written, 0, 0), At(cleared, 0, 0)) << "gamma " << gamma;
+  }
 }
 
 // Each draw runs the fragment work of the states set for it: quads drawn one

@@ -24,6 +24,7 @@ namespace {
 
 #define RC_GL_FUNCTIONS(X)                                                                  \
   X(PFNGLGETSTRINGPROC, glGetString) X(PFNGLGETINTEGERVPROC, glGetIntegerv)                 \
+  X(PFNGLGETERRORPROC, glGetError)                                                          \
   X(PFNGLGENBUFFERSPROC, glGenBuffers) X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)           \
   X(PFNGLBINDBUFFERPROC, glBindBuffer) X(PFNGLBUFFERDATAPROC, glBufferData)                 \
   X(PFNGLBUFFERSUBDATAPROC, glBufferSubData) X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays) \
@@ -61,6 +62,7 @@ namespace {
   X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                                    \
   X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                              \
   X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer) X(PFNGLVIEWPORTPROC, glViewport)           \
+  X(PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC, glGetFramebufferAttachmentParameteriv)    \
   X(PFNGLCLEARCOLORPROC, glClearColor) X(PFNGLCLEARDEPTHPROC, glClearDepth)                 \
   X(PFNGLCLEARSTENCILPROC, glClearStencil) X(PFNGLCLEARPROC, glClear)                       \
   X(PFNGLENABLEPROC, glEnable) X(PFNGLDISABLEPROC, glDisable)                               \
@@ -669,6 +671,7 @@ class GlDevice : public GpuDevice {
   void ApplyFixedStates();
   void BindStream();
   void PresentThroughRamp(int width, int height);
+  void ChooseTarget();
 
   SDL_Window* window_;
   bool ownWindow_;
@@ -681,6 +684,10 @@ class GlDevice : public GpuDevice {
   GLuint rampTexture_ = 0, presentVao_ = 0;
   bool rampOn_ = false;  // false: the picture is shown as drawn (a plain blit)
   GLuint vao_ = 0, fbo_ = 0, colour_ = 0, depth_ = 0;
+  GLuint target_ = 0;  // where this frame is drawn: fbo_, or 0 for the window itself
+  // Set by Present: the next frame's first drawing chooses its target again,
+  // so a frame presented can still be read back from where it was drawn.
+  bool chooseTarget_ = false;
   GLuint samplers_[kGpuSampledStages] = {};
   uint32_t states_[size_t(GpuState::Count)] = {};
   uint32_t stages_[kGpuMaxStages][size_t(GpuStageState::Count)] = {};
@@ -737,6 +744,7 @@ bool GlDevice::Init(std::string* error) {
   gl_.glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes the first vertex
   gl_.glEnable(GL_PROGRAM_POINT_SIZE);
   if (!MakeTarget(error)) return false;
+  ChooseTarget();
   viewport_[2] = params_.width, viewport_[3] = params_.height;
   for (auto& t : transforms_) t[0] = t[5] = t[10] = t[15] = 1.0f;
   // The layer's defaults: depth on, less-equal, solid, cull counter-clockwise,
@@ -801,7 +809,37 @@ void GlDevice::FreeTarget() {
 bool GlDevice::Reset(const GpuPresentParams& params) {
   params_ = params;
   FreeTarget();
-  return MakeTarget(nullptr);
+  if (!MakeTarget(nullptr)) return false;
+  ChooseTarget();
+  return true;
+}
+
+// Copying the finished picture into the window costs a full-screen pass
+// without a graphics card, so a frame is drawn straight into the window when
+// the window holds it as the off-screen target would: same size, eight bits a
+// colour channel, a 24-bit depth and 8-bit stencil buffer, and no gamma ramp
+// to apply on the way. Otherwise it is drawn off-screen and copied.
+void GlDevice::ChooseTarget() {
+  target_ = fbo_;
+  chooseTarget_ = false;
+  if (rampOn_) return;
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(window_, &w, &h);
+  if (w != params_.width || h != params_.height) return;
+  gl_.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  const auto bits = [&](GLenum attachment, GLenum what) {
+    GLint n = 0;
+    gl_.glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, what, &n);
+    return n;
+  };
+  const bool colour = bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) == 8 &&
+                      bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) == 8 &&
+                      bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) == 8;
+  const bool depth = bits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE) == 24 &&
+                     bits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE) == 8;
+  while (gl_.glGetError() != GL_NO_ERROR) {
+  }
+  if (colour && depth) target_ = 0;
 }
 
 void GlDevice::ApplyFixedStates() {
@@ -892,7 +930,8 @@ void GlDevice::BindStream() {
 bool GlDevice::Prepare() {
   if (!stream_) return false;
   SDL_GL_MakeCurrent(window_, context_);
-  gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  if (chooseTarget_) ChooseTarget();
+  gl_.glBindFramebuffer(GL_FRAMEBUFFER, target_);
   gl_.glViewport(viewport_[0], params_.height - viewport_[1] - viewport_[3], viewport_[2],
                  viewport_[3]);
   if (stateDirty_) ApplyFixedStates();
@@ -980,7 +1019,8 @@ const Program* GlDevice::ProgramFor(const FragmentKey& key) {
 
 void GlDevice::Clear(uint32_t flags, uint32_t colour, float depth, uint32_t stencil) {
   SDL_GL_MakeCurrent(window_, context_);
-  gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  if (chooseTarget_) ChooseTarget();
+  gl_.glBindFramebuffer(GL_FRAMEBUFFER, target_);
   GLbitfield mask = 0;
   if (flags & kGpuClearColour) {
     gl_.glClearColor(float((colour >> 16) & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
@@ -1063,7 +1103,9 @@ GpuResult GlDevice::Present() {
   SDL_GL_MakeCurrent(window_, context_);
   int w = 0, h = 0;
   SDL_GL_GetDrawableSize(window_, &w, &h);
-  if (rampOn_) {
+  if (target_ == 0) {
+    // Drawn straight into the window: nothing to copy.
+  } else if (rampOn_) {
     PresentThroughRamp(w, h);
   } else {
     gl_.glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
@@ -1072,7 +1114,8 @@ GpuResult GlDevice::Present() {
                           GL_LINEAR);
   }
   SDL_GL_SwapWindow(window_);
-  gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  gl_.glBindFramebuffer(GL_FRAMEBUFFER, target_);
+  chooseTarget_ = true;
   return GpuResult::Ok;
 }
 
@@ -1081,7 +1124,7 @@ bool GlDevice::ReadBackBuffer(GpuImage& image) {
   const int32_t w = params_.width, h = params_.height;
   image.width = w, image.height = h, image.pitch = w * 4, image.format = GpuFormat::X8R8G8B8;
   image.pixels.reset(new uint8_t[size_t(w) * size_t(h) * 4]);
-  gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  gl_.glBindFramebuffer(GL_FRAMEBUFFER, target_);
   gl_.glPixelStorei(GL_PACK_ALIGNMENT, 4);
   gl_.glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.pixels.get());
   // GL hands the bottom row first; the layer's images start at the top.
@@ -1102,6 +1145,7 @@ bool GlDevice::WriteBackBuffer(const GpuImage& image) {
       GpuFormatBytes(image.format) != 4)
     return false;
   SDL_GL_MakeCurrent(window_, context_);
+  if (chooseTarget_) ChooseTarget();
   const int32_t w = image.width, h = image.height;
   std::vector<uint8_t> rows(size_t(w) * size_t(h) * 4);
   for (int32_t y = 0; y < h; ++y)
@@ -1111,6 +1155,12 @@ bool GlDevice::WriteBackBuffer(const GpuImage& image) {
   gl_.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   gl_.glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                       rows.data());
+  if (target_ == 0) {  // this frame is drawn in the window: the picture goes there
+    gl_.glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+    gl_.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl_.glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    gl_.glBindFramebuffer(GL_FRAMEBUFFER, target_);
+  }
   return true;
 }
 
@@ -1194,6 +1244,7 @@ class GlGpuSystem : public GpuSystem {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    RequestFrameBuffers();
     auto* window = static_cast<SDL_Window*>(params.window);
     const bool own = window == nullptr;
     if (own)
@@ -1235,6 +1286,11 @@ std::unique_ptr<GpuSystem> CreateGlGpuSystem() {
   auto system = std::make_unique<GlGpuSystem>();
   if (!system->Started()) return nullptr;
   return system;
+}
+
+void RequestFrameBuffers() {
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 }
 
 void InstallGlGpu() { SetGpuSystemFactory([] { return CreateGlGpuSystem(); }); }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/input.h"
+#include "platform/sdl/gl_gpu.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -203,8 +204,15 @@ std::unique_ptr<GameWindow> CreateSdlWindow(const WindowDesc& desc) {
   flags |= desc.windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
   // The renderer draws with OpenGL when it can; a window without it still works
   // for the software renderer.
+  RequestFrameBuffers();
   SDL_Window* window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width,
                                         desc.height, flags | SDL_WINDOW_OPENGL);
+  if (!window) {  // no such visual: the OpenGL device then draws off-screen and copies
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height,
+                              flags | SDL_WINDOW_OPENGL);
+  }
   if (!window)
     window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
   if (!window) return nullptr;
