@@ -3,9 +3,15 @@
 // the standings each game day, the winner, and the computer players' share
 // of the tick time (measured round their work with the AI work hook).
 //   bench_ai_game [--players N] [--seed S] [--days D] [--level-objective]
+//   bench_ai_game --levels [--seed S] [--days D] [--level ID]
 // Without --days it plays until the game is decided or the decades end; the
 // objective is the richest on paper in the last year of the decades, or with
 // --level-objective the level's own.
+// --levels is the level report: every level (or the one given) at each
+// difficulty, with a strong computer player in the human's seat against the
+// level's own rivals and money, played until its objective is decided or for
+// D game days (30 when not given); a table says whether and when the seat met
+// the target, or who did.
 // With --benchmark_* arguments it runs as a Google Benchmark program instead
 // (two game days of six players per iteration, reporting the AI's share).
 #include <benchmark/benchmark.h>
@@ -25,7 +31,11 @@
 #include "ai/ai_profile.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
+#include "ai/district_queries.h"
 #include "app/game.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
 #include "app/game_parts.h"
 #include "engine/core/console.h"
 #include "engine/core/memory.h"
@@ -33,12 +43,15 @@
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "script/level_scripts.h"
 #include "script/profiles.h"
+#include "session/ai_characters.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
 #include "session/player.h"
 #include "session/player_data.h"
+#include "session/scenarios.h"
 #include "session/tick_driver.h"
 
 namespace {
@@ -47,6 +60,12 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kNames[6] = {"Car", "Cart", "Dog", "Rocket", "Crown", "Horse"};
+// The characters of the game's AI script, by row.
+const char* CharacterName(int32_t row) {
+  constexpr const char* kCharacters[kAiCharacterRows] = {"Landlord", "Bidder",   "Shopkeeper", "Towers",    "Prestige",
+                                                         "Night owl", "Homebody", "Speculator", "Skinflint", "All-rounder"};
+  return row >= 0 && row < kAiCharacterRows ? kCharacters[row] : "";
+}
 constexpr int32_t kDecadeDays = 10;
 constexpr int32_t kDecades = 8;
 constexpr int32_t kLastYear = 1930 + kDecadeDays * kDecades - 1;
@@ -173,20 +192,54 @@ Outcome Play(int32_t dayLimit, bool print) {
   return o;
 }
 
+// What each character built, where its traits should show: homes against
+// shops, shops open at night, the quality and height of its buildings, how
+// many it runs, and the blocks it bought outright or at auction.
+void PrintCharacterFigures() {
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+    const CPlayerAI* ai = ComputerPlayer(slot);
+    if (ai == nullptr) continue;
+    int32_t homes = 0, dayShops = 0, nightShops = 0, parks = 0, buildings = 0, quality = 0, floors = 0, lots = 0;
+    for (const CBusiness& b : g_Businesses) {
+      if (!b.InUse || b.Owner != slot + 1) continue;
+      if (b.Type == kTypeApartments) ++homes;
+      else if (b.Type == kTypeLandscape) ++parks;
+      else if (IsDayBusiness(b.Type)) ++dayShops;
+      else ++nightShops;
+      if (const CBuilding* building = b.GetBuilding()) {
+        ++buildings;
+        quality += building->Quality;
+        floors += building->Floors;
+        lots += (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
+      }
+    }
+    const float n = static_cast<float>(std::max(buildings, 1));
+    std::printf("  %-6s %-11s homes %d day shops %d night shops %d parks %d; quality %.2f floors %.1f lots %.1f; "
+                "nominations %d\n",
+                ai->name, ai->Character() ? CharacterName(ai->characterRow) : "", homes, dayShops, nightShops, parks,
+                quality / n, floors / n, lots / n, ai->tally.nominations);
+  }
+}
+
 void PrintStandings(const Outcome& o) {
   std::printf("after %d game days (%.1f s, the computer players' share of the tick time %.1f%%):\n", o.days, o.seconds,
               o.seconds > 0 ? 100.0 * o.aiSeconds / o.seconds : 0.0);
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     const CPlayerAI* ai = ComputerPlayer(slot);
     if (ai == nullptr) continue;
-    int32_t blocks = 0;
-    for (int8_t b : ai->ownedBlocks) blocks += b;
+    int32_t blocks = 0, railroadsAndUtilities = 0;
+    for (int32_t b = 0; b < kBlockCount; ++b) {
+      blocks += ai->ownedBlocks[b];
+      if (ai->ownedBlocks[b] && IsRailroadOrUtilityBlock(b)) ++railroadsAndUtilities;
+    }
     std::printf(
-        "  %-6s %s money %.0f paper wealth %.0f blocks %d businesses %d; requests %d bids %d auctions won %d builds %d\n",
+        "  %-6s %s money %.0f paper wealth %.0f blocks %d (railroads and utilities %d) businesses %d; requests %d bids "
+        "%d auctions won %d builds %d\n",
         ai->name, slot == o.winner ? "WINNER" : ai->inUse ? "      " : "out   ", ai->money,
-        PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot), ai->tally.blockRequests,
-        ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
+        PlayerData().GetPaperWealthForPlayer(slot), blocks, railroadsAndUtilities, GetNumBusinessesOwned(slot),
+        ai->tally.blockRequests, ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
+  PrintCharacterFigures();
   if (o.winner < 0) std::printf("  no winner\n");
   std::printf("  warnings %d\n", g_warnings);
   for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());
@@ -210,17 +263,112 @@ void BM_SixComputerPlayers(benchmark::State& state) {
 }
 BENCHMARK(BM_SixComputerPlayers)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// ---- Level report ---------------------------------------------------------------
+
+// The characters that play the human's seat best, most first; the seat takes
+// the first that is not among the level's rivals.
+constexpr int32_t kStrongCharacters[] = {1, 4, 8, 6, 2, 7, 9, 5, 3, 0};
+constexpr const char* kDifficultyNames[3] = {"easy", "medium", "hard"};
+
+int32_t StrongCharacterFor(const bool taken[kAiCharacterRows]) {
+  for (int32_t c : kStrongCharacters)
+    if (!taken[c]) return c;
+  return 0;
+}
+
+// The level's token choice with the human's row played by a computer player.
+void SeatStrongPlayer(const LevelEntry& level, int32_t difficulty) {
+  ScenarioManager().SetDifficulty(difficulty);
+  FillLevelPlayerSetup(level);
+  bool taken[kAiCharacterRows] = {};
+  int32_t human = -1;
+  for (int32_t row = 0; row < kMaxPlayers; ++row) {
+    const PlayerSetupRow& r = PlayerTable().SetupRow(row);
+    if (r.kind == kPlayerComputer && r.character >= 0 && r.character < kAiCharacterRows) taken[r.character] = true;
+    if (r.kind == kPlayerHuman && human < 0) human = row;
+  }
+  if (human < 0) return;
+  PlayerSetupRow& seat = PlayerTable().SetupRow(human);
+  seat.kind = kPlayerComputer;
+  seat.character = StrongCharacterFor(taken);
+  seat.difficulty = difficulty;
+  std::strcpy(seat.name, "Seat");
+}
+
+struct LevelResult {
+  int32_t winner = -1, day = 0, rivals = 0;
+  float target = 0;
+  int32_t objective = 0;
+};
+
+LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed, int32_t days) {
+  SeatStrongPlayer(level, difficulty);
+  TheGame().SetNewGameSeed(seed);
+  TheGame().NewGame(&level);
+  LevelResult r;
+  r.objective = GameGoal().kind;
+  r.target = GameGoal().target;
+  for (int32_t slot = 1; slot < kMaxPlayers; ++slot) r.rivals += ComputerPlayer(slot) != nullptr;
+  const Outcome o = Play(days, false);
+  r.winner = o.winner;
+  r.day = o.days;
+  TheGame().EndGame(false, 0);
+  return r;
+}
+
+int RunLevelReport(uint32_t seed, int32_t days, int32_t onlyLevel) {
+  ScratchRoot root;
+  StartEngine();
+  if (!RunFrontEndScripts()) {
+    std::printf("the front end's level table did not load\n");
+    return 1;
+  }
+  std::printf("level    objective target(easy/medium/hard)        rivals  easy           medium         hard\n");
+  // The ids first: a game's start may register levels and move the entries.
+  std::vector<int32_t> ids;
+  for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e != nullptr;
+       e = ScenarioManager().NextAnyEntry(e))
+    if (!e->tutorial && (onlyLevel <= 0 || e->id == onlyLevel)) ids.push_back(e->id);
+  for (int32_t id : ids) {
+    const LevelEntry* e = FindKnownLevel(id);
+    if (e == nullptr) continue;
+    LevelResult results[3];
+    for (int32_t d = 0; d < 3; ++d) results[d] = PlayLevel(*FindKnownLevel(id), d, seed, days);
+    std::printf("%-8d %-9d %8.0f/%8.0f/%8.0f   %5d ", id, results[0].objective, results[0].target,
+                results[1].target, results[2].target, results[0].rivals);
+    for (const LevelResult& r : results) {
+      char cell[32];
+      if (r.winner == 0)
+        std::snprintf(cell, sizeof cell, "won day %d", r.day);
+      else if (r.winner > 0)
+        std::snprintf(cell, sizeof cell, "rival%d day %d", r.winner, r.day);
+      else
+        std::snprintf(cell, sizeof cell, "not met %d", r.day);
+      std::printf("  %-13s", cell);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+  std::printf("warnings %d\n", g_warnings);
+  for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());
+  return 0;
+}
+
 int RunOnce(int argc, char** argv) {
   int32_t players = 6, days = kDecadeDays * kDecades;
   uint32_t seed = 1234;
-  bool levelObjective = false;
+  bool levelObjective = false, levels = false;
+  int32_t onlyLevel = 0, levelDays = 30;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--level-objective") == 0) levelObjective = true;
+    else if (std::strcmp(argv[i], "--levels") == 0) levels = true;
+    else if (hasValue && std::strcmp(argv[i], "--level") == 0) onlyLevel = std::atoi(argv[++i]);
     else if (hasValue && std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[++i]), 1, 6);
     else if (hasValue && std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    else if (hasValue && std::strcmp(argv[i], "--days") == 0) days = std::max(std::atoi(argv[++i]), 1);
+    else if (hasValue && std::strcmp(argv[i], "--days") == 0) days = levelDays = std::max(std::atoi(argv[++i]), 1);
   }
+  if (levels) return RunLevelReport(seed, levelDays, onlyLevel);
   ScratchRoot root;
   StartEngine();
   NewComputerGame(players, seed);
