@@ -98,25 +98,24 @@ uint32_t NumberAfter(const std::string& line, const std::string& word) {
   return at == std::string::npos ? 0 : static_cast<uint32_t>(std::stoul(line.substr(at + word.size())));
 }
 
-// The command script of a machine's player: it asks for its own block at
-// the tick given (bidding up to 9000 for it, more than a computer player
-// puts on an ordinary block, and up to 600 in any other auction), builds a
-// small shop on the free lots of its back row once it holds it, and raises
-// the shop's first price.
+// The command script of a machine's player: it asks for its own empty block
+// at the tick given (bidding up to 9500 for it, near all its money, so that
+// a computer player that puts the block up first or bids against it loses
+// it to the player, and up to 600 in any other auction), builds a small
+// shop on it once it holds it, and raises the shop's first price.
 std::string PlayerScript(int block, int askAt) {
   const std::string b = std::to_string(block);
-  return "\nAUTOBID 600\nAUTOBID 9000 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
-         "\nWHEN BLOCK " + b + " BUILD " + b + " 2 5 2 2 1 0\nWHEN SHOP SHOPPRICE 0 3\n";
+  return "\nAUTOBID 600\nAUTOBID 9500 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
+         "\nWHEN BLOCK " + b + " BUILD " + b + " 0 0 2 2 1 0\nWHEN SHOP SHOPPRICE 0 3\n";
 }
 
 TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   // The players' four auctions take over 3000 ticks each: too long for the
   // sanitizer build, which runs the computer players alone.
   constexpr bool kScripted = kTicksInStep >= 15000;
-  // Ordinary blocks of four districts of the free-play city, each with free
-  // lots at 2,5; late in the block order, which the computer players'
-  // nominations walk from the start.
-  constexpr int kBlocks[4] = {38, 34, 30, 26};
+  // Empty blocks of the free-play city (two railroads and two utilities):
+  // the computer players build on no such block, though they may bid for it.
+  constexpr int kBlocks[4] = {2, 4, 17, 35};
   std::vector<fs::path> folders, logs;
   for (int i = 0; i < 4; ++i) {
     folders.push_back(Machine(i == 0 ? "host" : "client" + std::to_string(i)));
