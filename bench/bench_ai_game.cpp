@@ -2,7 +2,7 @@
 // free-play level, run headless through the game root at full speed. Prints
 // the standings each game day, the winner, and the computer players' share
 // of the tick time (measured round their work with the AI work hook).
-//   bench_ai_game [--players N] [--seed S] [--days D] [--level-objective]
+//   bench_ai_game [--players N | --characters A,B,...] [--seed S] [--days D] [--level-objective]
 //   bench_ai_game --levels [--seed S] [--days D] [--level ID]
 // Without --days it plays until the game is decided or the decades end; the
 // objective is the richest on paper in the last year of the decades, or with
@@ -131,12 +131,16 @@ void StartEngine() {
   std::strcpy(PlayerProfile().name, "bench");
 }
 
+// The AI characters of the seats, by row (0..5 unless --characters says).
+std::vector<int32_t> g_characters = {0, 1, 2, 3, 4, 5};
+
 void NewComputerGame(int32_t players, uint32_t seed) {
   PlayerTable().ClearPlayerSetupRows();
+  players = std::min(players, static_cast<int32_t>(g_characters.size()));
   for (int32_t row = 0; row < players; ++row) {
     PlayerSetupRow& r = PlayerTable().SetupRow(row);
     r.kind = kPlayerComputer;
-    r.character = row;
+    r.character = g_characters[static_cast<size_t>(row)];
     std::strcpy(r.name, kNames[row % 6]);
   }
   TheGame().SetNewGameSeed(seed);
@@ -149,6 +153,9 @@ struct Outcome {
   double seconds = 0;
   double aiSeconds = 0;
 };
+
+// Called at the end of each game day of a play (the level report's figures).
+void (*g_dayHook)() = nullptr;
 
 // Runs until the goal is decided, the decades end or the day limit; the
 // winner from the goal's announcement.
@@ -173,6 +180,7 @@ Outcome Play(int32_t dayLimit, bool print) {
     if (GameClock().dayCounter == lastDay) continue;
     lastDay = GameClock().dayCounter;
     ++o.days;
+    if (g_dayHook) g_dayHook();
     if (!print) continue;
     std::printf("day %3d (%d%d) ", o.days, GameClock().decade, GameClock().yearInDecade);
     for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
@@ -297,9 +305,26 @@ void SeatStrongPlayer(const LevelEntry& level, int32_t difficulty) {
 
 struct LevelResult {
   int32_t winner = -1, day = 0, rivals = 0;
-  float target = 0;
+  float target = 0, best = 0;
   int32_t objective = 0;
 };
+
+// The seat's best figure towards the objective over the days played: a
+// day's profit, goods sold, or paper wealth.
+float g_seatBest = 0;
+void NoteSeatFigure() {
+  const CPlayer* seat = PlayerTable().Get(0);
+  if (seat == nullptr || !seat->inUse) return;
+  float figure = 0;
+  switch (GameGoal().kind) {
+    case OBJECTIVE_PROFIT: figure = PlayerData().GetProfitsForPlayer(0); break;
+    case OBJECTIVE_SALES: figure = static_cast<float>(seat->salesCount); break;
+    case OBJECTIVE_PAPERWEALTH_BY_DATE:
+    case OBJECTIVE_PAPERWEALTH_BY_AMOUNT: figure = PlayerData().GetPaperWealthForPlayer(0); break;
+    default: return;
+  }
+  g_seatBest = std::max(g_seatBest, figure);
+}
 
 LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed, int32_t days) {
   SeatStrongPlayer(level, difficulty);
@@ -309,7 +334,11 @@ LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed
   r.objective = GameGoal().kind;
   r.target = GameGoal().target;
   for (int32_t slot = 1; slot < kMaxPlayers; ++slot) r.rivals += ComputerPlayer(slot) != nullptr;
+  g_seatBest = 0;
+  g_dayHook = NoteSeatFigure;
   const Outcome o = Play(days, false);
+  g_dayHook = nullptr;
+  r.best = g_seatBest;
   r.winner = o.winner;
   r.day = o.days;
   TheGame().EndGame(false, 0);
@@ -323,7 +352,9 @@ int RunLevelReport(uint32_t seed, int32_t days, int32_t onlyLevel) {
     std::printf("the front end's level table did not load\n");
     return 1;
   }
-  std::printf("level    objective target(easy/medium/hard)        rivals  easy           medium         hard\n");
+  std::printf("the seat's result at easy, medium and hard: won on a day, a rival won first, or not met in %d days; "
+              "in brackets the seat's best figure\n", days);
+  std::printf("level    objective target(easy/medium/hard)        rivals  easy                    medium                  hard\n");
   // The ids first: a game's start may register levels and move the entries.
   std::vector<int32_t> ids;
   for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e != nullptr;
@@ -337,14 +368,14 @@ int RunLevelReport(uint32_t seed, int32_t days, int32_t onlyLevel) {
     std::printf("%-8d %-9d %8.0f/%8.0f/%8.0f   %5d ", id, results[0].objective, results[0].target,
                 results[1].target, results[2].target, results[0].rivals);
     for (const LevelResult& r : results) {
-      char cell[32];
+      char cell[48];
       if (r.winner == 0)
         std::snprintf(cell, sizeof cell, "won day %d", r.day);
       else if (r.winner > 0)
-        std::snprintf(cell, sizeof cell, "rival%d day %d", r.winner, r.day);
+        std::snprintf(cell, sizeof cell, "rival%d day %d (%.0f)", r.winner, r.day, r.best);
       else
-        std::snprintf(cell, sizeof cell, "not met %d", r.day);
-      std::printf("  %-13s", cell);
+        std::snprintf(cell, sizeof cell, "no, best %.0f", r.best);
+      std::printf("  %-22s", cell);
     }
     std::printf("\n");
     std::fflush(stdout);
@@ -363,6 +394,16 @@ int RunOnce(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--level-objective") == 0) levelObjective = true;
     else if (std::strcmp(argv[i], "--levels") == 0) levels = true;
+    else if (hasValue && std::strcmp(argv[i], "--characters") == 0) {
+      // A comma-separated list of character rows, one a seat.
+      g_characters.clear();
+      for (char* c = argv[++i]; *c != '\0' && g_characters.size() < 6;) {
+        g_characters.push_back(std::clamp(static_cast<int32_t>(std::strtol(c, &c, 10)), 0, kAiCharacterRows - 1));
+        if (*c == ',') ++c;
+        else break;
+      }
+      players = static_cast<int32_t>(g_characters.size());
+    }
     else if (hasValue && std::strcmp(argv[i], "--level") == 0) onlyLevel = std::atoi(argv[++i]);
     else if (hasValue && std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[++i]), 1, 6);
     else if (hasValue && std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));

@@ -162,6 +162,19 @@ int32_t TypeForCommodity(int32_t commodity) {
   return selling >= 0 ? selling : GetBusinessTypeForCommodity(commodity);
 }
 
+// A night centre's trade in the commodity: an available shop that opens in
+// the evening and sells it (the bar for drinks), before the day shops that
+// sell it too.
+int32_t NightTypeSelling(int32_t commodity) {
+  for (int32_t type = 0; type < kBusinessTypeCount; ++type) {
+    const BusinessType& t = g_BusinessTypes[static_cast<size_t>(type)];
+    if (!t.Available || t.Kind != kBusinessShop || IsDayBusiness(type)) continue;
+    for (int32_t i = 0; i < std::min<int32_t>(t.CommodityCount, kMaxTypeCommodities); ++i)
+      if (g_TypeCommodities[static_cast<size_t>(type)][static_cast<size_t>(i)].Commodity == commodity) return type;
+  }
+  return -1;
+}
+
 bool TypeInPeriod(int32_t type, int32_t period) {
   const BusinessType* row = GetBusinessType(type);
   if (row == nullptr) return false;
@@ -299,7 +312,8 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
   const int32_t savedType = ai.plan.businessType;
   for (const CityWideDemandRow& row : CityWideDemand().Rows) {
     if (row.Demand <= 0 || row.Commodity < 0 || row.Commodity >= kCommodityCount) continue;
-    const int32_t t = TypeForCommodity(row.Commodity);
+    int32_t t = wantNight ? NightTypeSelling(row.Commodity) : -1;
+    if (t < 0) t = TypeForCommodity(row.Commodity);
     if (t < 0 || t == kLandscapeType || !TypeInPeriod(t, period)) continue;
     ai.plan.businessType = t;
     DevelopmentResult site;

@@ -17,7 +17,9 @@
 #include "ai/computer_player.h"
 #include "app/game.h"
 #include "app/game_parts.h"
+#include "city/buildings.h"
 #include "city/business.h"
+#include "city/business_types.h"
 #include "city/people.h"
 #include "city/person.h"
 #include "city/city_services.h"
@@ -147,6 +149,69 @@ TEST_F(ComputerPlayersGameTest, TenDaysOfThreeComputerPlayers) {
   }
   EXPECT_GT(activity, 0);
   EXPECT_GE(rounds, 5);
+}
+
+// What a computer player built and bought, where its character shows.
+struct CharacterFigures {
+  int32_t homes = 0, shops = 0, businesses = 0, auctionsWon = 0;
+  float quality = 0;
+};
+
+CharacterFigures FiguresOf(int32_t slot) {
+  CharacterFigures f;
+  int32_t buildings = 0, quality = 0;
+  for (const CBusiness& b : g_Businesses) {
+    if (!b.InUse || b.Owner != slot + 1) continue;
+    ++f.businesses;
+    f.homes += b.Type == kTypeApartments;
+    f.shops += b.Kind == kBusinessShop;
+    if (const CBuilding* building = b.GetBuilding()) {
+      ++buildings;
+      quality += building->Quality;
+    }
+  }
+  f.quality = static_cast<float>(quality) / static_cast<float>(std::max(buildings, 1));
+  if (const CPlayerAI* ai = ComputerPlayer(slot)) f.auctionsWon = ai->tally.auctionsWon;
+  return f;
+}
+
+// Each character plays a month against the all-rounder, on one seed: its
+// trait shows in its figures against the all-rounder's.
+TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) {
+  constexpr int32_t kAllRounder = 9;
+  using Shows = bool (*)(const CharacterFigures& c, const CharacterFigures& n);
+  const struct {
+    int32_t character;
+    const char* trait;
+    Shows shows;
+  } cases[] = {
+      {0, "the landlord builds homes", [](auto& c, auto& n) { return c.homes > n.homes; }},
+      {2, "the shopkeeper opens more shops, and no homes",
+       [](auto& c, auto& n) { return c.shops > n.shops && c.homes == 0; }},
+      {3, "the tower builder runs a few, no more than its limit of 8",
+       [](auto& c, auto& n) { return c.businesses < n.businesses && c.businesses <= 8; }},
+      {4, "the prestige seeker builds better", [](auto& c, auto& n) { return c.quality > n.quality; }},
+      {7, "the speculator wins more blocks", [](auto& c, auto& n) { return c.auctionsWon > n.auctionsWon; }},
+  };
+  for (const auto& c : cases) {
+    PlayerTable().ClearPlayerSetupRows();
+    for (int32_t row = 0; row < 2; ++row) {
+      PlayerSetupRow& r = PlayerTable().SetupRow(row);
+      r.kind = kPlayerComputer;
+      r.character = row == 0 ? c.character : kAllRounder;
+      std::strcpy(r.name, row == 0 ? "Trait" : "Neutral");
+    }
+    TheGame().SetNewGameSeed(2u);
+    TheGame().NewGame(&FreePlayLevel());
+    RunDays(30);
+    const CharacterFigures mine = FiguresOf(0), neutral = FiguresOf(1);
+    EXPECT_TRUE(c.shows(mine, neutral))
+        << c.trait << ": homes " << mine.homes << "/" << neutral.homes << " shops " << mine.shops << "/"
+        << neutral.shops << " businesses " << mine.businesses << "/" << neutral.businesses << " quality "
+        << mine.quality << "/" << neutral.quality << " auctions won " << mine.auctionsWon << "/" << neutral.auctionsWon;
+    TheGame().EndGame(false, 0);
+    boxes_.clear();
+  }
 }
 
 class ComputerPlayersSoakTest : public ComputerPlayersGameTest {};
