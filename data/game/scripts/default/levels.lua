@@ -106,7 +106,7 @@ Levels = {
     objective = OBJECTIVE_PAPERWEALTH_BY_DATE, targets = { 1945, 1942, 1940 }, money = { 3000, 2500, 2000 },
     rivals = { { 0, 2 }, { 2, 2 }, { 4, 2 }, { 7, 2 }, { 9, 2 } }, token = 8, price = 1.1 },
   { id = 400002, folder = "freeplay", title = ID_SINGLE_PLAYER_SANDBOX_MODE_TITLE,
-    desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_PROFIT, targets = { 3000, 5000, 8000 },
+    desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_PROFIT, targets = { 25000, 25000, 25000 },
     money = { 15000, 10000, 5000 }, rivals = {}, token = 0, flyby = 1, standard = 1 },
 
   -- Network games: the humans come from the session; computer players fill
