@@ -12,12 +12,6 @@
 #include "session/game_messages.h"
 #include "ui/text_rect.h"
 
-// A status record: ten words, -1 where unset. Word 1 the player number (0
-// the city), word 2 the kind, word 5 the business index, word 6 the
-// business type, word 7 the block.
-using StatusRecord = std::array<int32_t, 10>;
-
-
 inline constexpr int32_t kTickerSlots = 20;
 inline constexpr int32_t kTickerMaxMessages = 19;
 inline constexpr int32_t kTickerLineLife = 700;
@@ -54,8 +48,13 @@ class CEventTickerPanel : public CPanel {
   int32_t count = 0;
   int32_t hoveredLine = -1;
 
-  // Where line i stands, in layout space.
+  // Where line i stands, in layout space (before the entity's move).
   UIRect LineRect(int32_t i) const;
+  // A panel of the same strip (the auction countdown): while it is open the
+  // lines run below it, so neither hides the other.
+  const CPanel* keepBelow = nullptr;
+  // Moves the entity under keepBelow while it is open, back otherwise.
+  void FollowKeepBelow();
 
  private:
   void Render(int32_t slot, const StatusRecord& record);

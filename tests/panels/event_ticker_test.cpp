@@ -10,11 +10,10 @@ namespace {
 
 StatusRecord Record(int32_t player, int32_t kind, int32_t block, int32_t type = -1) {
   StatusRecord r;
-  r.fill(-1);
-  r[1] = player;
-  r[2] = kind;
-  r[6] = type;
-  r[7] = block;
+  r.player = PlayerNumber{player};
+  r.kind = StatusKind(kind);
+  r.businessType = type;
+  r.block = BlockId{block};
   return r;
 }
 
@@ -59,6 +58,20 @@ TEST_F(EventTickerTest, StaysInFrontOfTheCountdownAndClearOfTheTimePanel) {
   const LayoutModel& time = models[size_t(kHudTime)];
   const UIRect panel = LayoutFrameBounds(time, time.FrameCount() - 1);
   for (int32_t i = 0; i < 6; ++i) EXPECT_LE(ticker().LineRect(i).x2, panel.x1) << i;
+}
+
+// While an auction is announced the lines run below its countdown, which
+// shares their strip: the block's name stays readable; closed, they go back.
+TEST_F(EventTickerTest, LinesRunBelowTheOpenCountdown) {
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  countdown.Open();
+  while (countdown.animating || countdown.settling) Step();
+  ticker().Update();
+  const UIRect shown = MovedRect(countdown.bounds, countdown.LayoutEntity());
+  EXPECT_GE(MovedRect(ticker().LineRect(0), &ticker().entity).y1, shown.y2);
+  countdown.Close();
+  ticker().Update();
+  EXPECT_EQ(ticker().entity.y, 0);
 }
 
 TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {

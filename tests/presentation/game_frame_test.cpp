@@ -63,7 +63,7 @@ class ShotProgram : public ShellProgram {
 
   bool recording = false;
   // What the level shows when the shot is taken.
-  enum class Scene { City, Night, Plan, PlanAtNight, Auction, Selected, Paused } scene = Scene::City;
+  enum class Scene { City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight } scene = Scene::City;
 
  private:
   void AfterFrame() {
@@ -75,13 +75,14 @@ class ShotProgram : public ShellProgram {
       c.eye = c.targetEye = {0, 120, -700};
       c.yaw = 1.5707964f;  // towards +z, over the city
       c.pitch = -0.15f;
-      if (scene == Scene::Night || scene == Scene::PlanAtNight) GameClock().hour = 22;
+      if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::AuctionAtNight)
+        GameClock().hour = 22;
       if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
         TogglePlanView();
         c.eye = c.targetEye;  // the camera at its place over the board
         c.lookAt = c.targetLookAt;
       }
-      if (scene == Scene::Auction) {
+      if (scene == Scene::Auction || scene == Scene::AuctionAtNight) {
         // Three computer players bid against the one at the keyboard.
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
         if (StartAuction(20, -1, 500)) OpenAuctionScreen();
@@ -303,6 +304,22 @@ TEST_F(GameFrameTest, AuctionRoomLooksTheSameOnBothRenderers) {
   Mean(hard, 0, 60, top);
   EXPECT_FALSE(top[2] > top[0] + 20) << "sky where the room's walls should be";
   EXPECT_LE(Differing(hard, soft), 0.04);
+}
+
+// The room is lit by its own lamps: at night it is as bright as by day on
+// both renderers.
+TEST_F(GameFrameTest, AuctionRoomAtNightIsLitAsByDay) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> day = Frame(api, false, ShotProgram::Scene::Auction);
+    const std::vector<uint8_t> night = Frame(api, false, ShotProgram::Scene::AuctionAtNight);
+    ASSERT_FALSE(day.empty() || night.empty()) << log_;
+    double byDay[3], atNight[3];
+    Mean(day, 60, 420, byDay);
+    Mean(night, 60, 420, atNight);
+    const double dayLight = byDay[0] + byDay[1] + byDay[2], nightLight = atNight[0] + atNight[1] + atNight[2];
+    EXPECT_GT(dayLight, 90) << api << ": the room is dark by day";
+    EXPECT_NEAR(nightLight, dayLight, 0.05 * dayLight) << api;
+  }
 }
 
 // The plan view looks down on the board: no sky, the board fills the top of

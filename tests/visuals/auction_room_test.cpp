@@ -2,10 +2,12 @@
 // figures' animation states with the sounds they play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "engine/recording_renderer.h"
 #include "engine/scene/animation.h"
 #include "engine/scene/entity.h"
 #include "presentation_fixture.h"
@@ -13,6 +15,7 @@
 #include "visuals/scene/auction_room.h"
 #include "session/auction.h"
 #include "session/session_state.h"
+#include "sound/recording_effects.h"
 
 namespace {
 
@@ -23,17 +26,10 @@ class AuctionRoomTest : public PresentationTest {
     EntAnimResetPool();
     PlayerTable().DeleteAllPlayers();
     Session() = SessionState{};  // single player: the quick switch counts
-    AuctionRoomHooks& h = AuctionRoomSound();
-    h.play = [this](const char* sample) -> void* {
-      played.push_back(sample);
-      return &voices[played.size() % 8];
-    };
-    h.stop = [this](void* voice) { stopped.push_back(voice); };
     InitAuctionRoom();
   }
   void TearDown() override {
     ReleaseAuctionRoom();
-    AuctionRoomSound() = AuctionRoomHooks{};
     SetQuickAuction(false);
     PlayerTable().DeleteAllPlayers();
     EntAnimResetPool();
@@ -41,9 +37,9 @@ class AuctionRoomTest : public PresentationTest {
   }
   void Advance(int32_t seat) { SetBidderAnimation(seat, kBidderAdvance); }
 
-  std::vector<std::string> played;
-  std::vector<void*> stopped;
-  int voices[8] = {};
+  RecordingEffects sounds;
+  std::vector<std::string>& played = sounds.played;
+  std::vector<CSoundDevice*>& stopped = sounds.stopped;
 };
 
 TEST_F(AuctionRoomTest, SeatsStandInARowAcrossTheRoom) {
@@ -94,7 +90,7 @@ TEST_F(AuctionRoomTest, BidAndWinAnimationsPlayTheirSounds) {
   SetBidderAnimation(0, kBidderBid);
   Advance(0);
   ASSERT_EQ(stopped.size(), 1u);
-  EXPECT_EQ(stopped[0], &voices[1]);
+  EXPECT_EQ(stopped[0], RecordingEffects::Voice(1));
   EXPECT_EQ(played.size(), 2u);
   // Muted: the figure still moves, silently.
   SetQuickAuction(true);
@@ -144,6 +140,29 @@ TEST_F(AuctionRoomTest, SessionMovesReachTheSeatedFigures) {
   CloseAuctionRoomFigures();
   EXPECT_EQ(BidderAnimationState(0), kBidderStopped);
   EXPECT_EQ(TokenSound(10, 0), nullptr);
+}
+
+// The room keeps its own lamps: after the night's dark light of the frame,
+// the room is drawn under a bright one.
+TEST_F(AuctionRoomTest, TheRoomIsLitByItsOwnLampsAtNight) {
+  class RampRecorder : public RecordingRenderer {
+   public:
+    void SetLightRamps(uint32_t diffuse, uint32_t ambient, uint32_t, uint32_t, int32_t, float, float, float,
+                       float, int32_t) override {
+      RecordingRenderer::SetLightRamps(diffuse, ambient, 0, 0, 0, 1.0f, 0, 0, 0, 0);
+      lamp = diffuse, fill = ambient;
+    }
+    uint32_t lamp = 0, fill = 0;
+  } r;
+  auto darkest = [](uint32_t c) { return std::min({c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF}); };
+  r.SetColourRamps(0xFF1C2238u, 0xFF141A2Cu, 0xFF1C2238u, 0, 8, 1.0f, 0, -1, 0, 0);  // ten at night
+  DrawAuctionRoom(r, true);
+  EXPECT_GT(darkest(r.lamp), 0xC0u);
+  EXPECT_GT(darkest(r.fill), 0x80u);
+  const auto& calls = r.calls;
+  const auto lit = std::find(calls.begin(), calls.end(), "EnableLighting");
+  ASSERT_NE(lit, calls.end());
+  EXPECT_NE(std::find(calls.begin() + 1, lit, "SetLightRamps"), lit) << "the room's light comes before the room";
 }
 
 }  // namespace

@@ -145,14 +145,11 @@ bool LoadGameFile(SaveGameFile& file, uint32_t mask);
 // without applying anything. Used by LoadGameFile and LoadGame.
 bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion);
 
-// Shown when a save of another version is loaded. Default: a message box
-// "Old Savegame FIle"; the in-game prompt replaces it once panels exist.
-void SetOldSaveNotice(std::function<void()> notice);
-
 // ---- Save and load sequences --------------------------------------------
 
 // The current player profile's name, for "profiles\<profile>\<name>".
 void SetSaveProfileSource(std::function<std::string()> source);
+bool HasSaveProfileSource();
 // Game name of a save: "profiles\<profile>\<name>".
 std::string SaveGamePath(std::string_view name);
 // Turns a game name into a real path (the path service unless replaced).

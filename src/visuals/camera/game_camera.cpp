@@ -18,6 +18,8 @@
 #include "engine/scene/model.h"
 #include "platform/input.h"
 #include "platform/paths.h"
+#include "script/script.h"
+#include "ui/cursors.h"
 
 namespace {
 
@@ -34,7 +36,6 @@ struct GameCamera {
   std::vector<Vec3> path;
   int32_t pathVerticesPerFrame = 0;
   int32_t pathFrames = 0;
-  std::function<bool()> flybyEnded;
   CameraState stored{};
   CameraState locked{};
   bool isLocked = false;
@@ -72,6 +73,7 @@ void ClampCentre(CameraState& c) {
 // Both buttons: the centre moves with the mouse, along and across the heading.
 void Pan(CameraState& c) {
   if (!Control() || !LeftHeld() || !RightHeld()) return;
+  RequestCursor(kCursorTrack, 1);
   const float s = Sensitivity() * 0.01f * 2 + 1;
   const float dx = float(g_InputState.mouse.x), dy = float(g_InputState.mouse.y);
   const float sh = std::sin(c.yaw), ch = std::cos(c.yaw);
@@ -95,6 +97,7 @@ void PanKeys(CameraState& c) {
 
 void Turn(CameraState& c) {
   if (!Control() || c.constraint == kCamConstraintPlan || !RightDrag()) return;
+  RequestCursor(kCursorRotate, 1);
   const float dx = float(std::clamp(g_InputState.mouse.x, -14, 14));
   c.yaw -= 2 * dx / (200 - Sensitivity());
   c.orbitTargetYaw = c.yaw;
@@ -103,6 +106,7 @@ void Turn(CameraState& c) {
 
 void Zoom(CameraState& c) {
   if (!Control() || !RightDrag()) return;
+  RequestCursor(kCursorRotate, 1);
   float dy = float(g_InputState.mouse.y);
   if (c.constraint == kCamConstraintPlan) {
     c.targetEye.y -= dy;
@@ -285,7 +289,9 @@ void FlybyPathStep() {
   if (g.pathFrames <= 0 || g.pathVerticesPerFrame < 4) return;
   if (++c.modeData >= g.pathFrames || c.modeData < 0) {
     c.modeData = 0;
-    if (g.flybyEnded && g.flybyEnded()) return;
+    // The end of the path is offered to the level's script as "FlybyEnded";
+    // a script that catches it decides what comes next.
+    if (Script().CatchEvent("FlybyEnded", 0)) return;
   }
   const size_t k = size_t(c.modeData) * size_t(g.pathVerticesPerFrame);
   if (k + 3 >= g.path.size()) return;
@@ -542,7 +548,6 @@ int32_t CameraTrackerCount() { return int32_t(Game().tracker.size()); }
 void ClearCameraTracker() { Game().tracker.clear(); }
 CEntity* FollowedObject() { return Game().followed; }
 
-void SetFlybyEndedHandler(std::function<bool()> handler) { Game().flybyEnded = std::move(handler); }
 
 CameraState& StoredCameraState() { return Game().stored; }
 CameraState& LockedCameraState() { return Game().locked; }

@@ -16,6 +16,7 @@
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "sound/effect_sounds.h"
 #include "visuals/scene/city_scene.h"
 #include "visuals/scene/draw_distances.h"
 #include "visuals/scene/scene_passes.h"
@@ -33,6 +34,11 @@ constexpr const char* kAuctionScreen = "gamedata\\screens\\auction.tga";
 // Eye and look-at of the room camera, at the camera's x.
 constexpr Vec3 kRoomEye{0, 8.0f, 4.0f};
 constexpr Vec3 kRoomLook{0, 2.5f, 28.0f};
+// The room is lit by its own lamps, whatever the hour outside: a warm light
+// from high over the seats and a soft fill, so an auction at night reads as
+// one by day.
+constexpr uint32_t kRoomLampColour = 0xFFFFF0DCu, kRoomFillColour = 0xFFA09C98u;
+constexpr Vec3 kRoomLampDirection{0.2f, 0.95f, 0.24f};
 
 // The four props placed round the room and the second of the room's models.
 constexpr Vec3 kPropPlaces[4] = {{14, 0, -2}, {14, 0, 22}, {-14, 0, -2}, {-14, 0, 22}};
@@ -46,8 +52,8 @@ struct Seat {
   bool used = false;
   int32_t token = 0;
   int32_t state = 0;
-  void* voice = nullptr;  // bid or withdraw
-  void* winVoice = nullptr;
+  CSoundDevice* voice = nullptr;  // bid or withdraw
+  CSoundDevice* winVoice = nullptr;
 };
 
 struct Room {
@@ -98,13 +104,10 @@ void PlayRange(int32_t seat, int32_t state) {
   EntAnimSetRange(&s.figure, first, last);
 }
 
-void* Play(const char* sample) {
-  AuctionRoomHooks& h = AuctionRoomSound();
-  return sample && h.play ? h.play(sample) : nullptr;
-}
+CSoundDevice* Play(const char* sample) { return sample ? Effects().PlaySample(sample, false) : nullptr; }
 
-void Stop(void*& voice) {
-  if (voice && AuctionRoomSound().stop) AuctionRoomSound().stop(voice);
+void Stop(CSoundDevice*& voice) {
+  if (voice) Effects().StopSample(voice);
   voice = nullptr;
 }
 
@@ -162,11 +165,6 @@ const MarkerCone& AuctionMarkerCone() {
 
 float TurnConePulse(uint32_t tick) {
   return float(std::abs(int32_t(tick % 32u) - 15) + 15) / 31.0f;
-}
-
-AuctionRoomHooks& AuctionRoomSound() {
-  static AuctionRoomHooks hooks;
-  return hooks;
 }
 
 const char* TokenSound(int32_t token, int32_t kind) {
@@ -388,6 +386,8 @@ void DrawAuctionRoom(CRenderer& r, bool hardware) {
   r.SetDepthRange(1.0f, 200.0f);
   r.UpdateViewVolume();
   SetDrawRangesUnlimited();
+  r.SetColourRamps(kRoomLampColour, kRoomFillColour, kRoomLampColour, 0, 8, 1.0f, kRoomLampDirection.x,
+                   kRoomLampDirection.y, kRoomLampDirection.z, 0);
   r.EnableLighting();
   bool pictured = false;
   if (!hardware) {

@@ -367,12 +367,25 @@ void FlushSharedBatch() {
   SpriteBatches()[0].Reset();
 }
 
-void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true) {
+// Every pass list draws the block bases: drawing them is what marks a block
+// in view, and picking finds only blocks in view.
+// With landLast (the hardware city pass) the land is drawn after the paving
+// and the roads that lie on it, so that the depth test rejects the land
+// under them before it is shaded: the land sits below both, so the picture
+// is the same. The queue is drawn between them, as it orders what it holds
+// by page.
+void DrawGroundAndBases(CRenderer& r, bool lit = true, bool landLast = false) {
   r.SetShader(kShaderModulate);
   lit ? r.EnableLighting() : r.DisableLighting();
-  DrawBasicGround(true);
+  if (landLast) {
+    DrawBasicGround(false);
+    r.SetShader(-1);
+    DrawBasicLand();
+  } else {
+    DrawBasicGround(true);
+  }
   Trace("blocks");
-  if (untextured) DrawBlockBases();
+  DrawBlockBases();
   r.SetShader(kShaderNoDepth);
   Trace("ownership");
   DrawOwnershipOverlay(r);
@@ -436,7 +449,7 @@ void DrawCityScene(CRenderer& r) {
   DrawSunAndMoon(r);
   SetDrawRangesUnlimited();
   Trace("ground");
-  DrawGroundAndBases(r, true);
+  DrawGroundAndBases(r, true, true);
   UpdateVehicleEntities(0);
   SetDrawRangesUnlimited();
   r.SetShader(kShaderModulate);
@@ -518,7 +531,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   Trace("scenery");
   DrawHouse(SceneryEntities(0));
   Trace("ground");
-  DrawGroundAndBases(r, false);
+  DrawGroundAndBases(r);
   DrawHouse(SceneryEntities(1));
   DrawHouse(SceneryEntities(2));
   SetDrawRangesUnlimited();
@@ -838,7 +851,7 @@ void DrawPlanViewPasses(CRenderer& r) {
   // at any hour and on either renderer (the software renderer darkens the
   // picture by the light only when lighting is on as the overlay begins).
   Trace("ground");
-  DrawGroundAndBases(r, true, false);
+  DrawGroundAndBases(r, false);
   Trace("buildings");
   DrawBuildings(r, false);
   Trace("plan buildings");
