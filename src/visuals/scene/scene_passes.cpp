@@ -55,6 +55,8 @@ constexpr float kDoorMarkerHeight = 8.0f, kDoorMarkerRadius = 7.5f;
 constexpr uint32_t kDoorMarkerColour = 0xFF00FFFFu;
 // A near pool's middle: its two passes add up to about the lamp's own glow.
 constexpr float kPoolStrength = 80.0f / 255.0f;
+// The glow's alpha at a near pool's middle, added in the ring's warm colour.
+constexpr float kPoolGlowAlpha = 120.0f;
 constexpr uint32_t kLampSpriteColour = 0xAFFFFFAFu;
 constexpr uint32_t kSmokeColour = 0x00A0A0A0u;
 constexpr uint32_t kClosedDecorationTint = 0xFF7F7F7Fu;
@@ -310,7 +312,7 @@ void DrawLampSprites() {
   const float night = NightLevel();
   if (night >= 255 || !IsDetailOn()) return;
   CSpriteBatch& b = SpriteBatches()[3];
-  b.SetPage(SpritePage(PresentationTextureSlots().sun));
+  b.SetPage(SpritePage(PresentationTextureSlots().lamp));
   b.SetDepthOffset(-2);
   for (int32_t i = 0; i < g_StreetLights.Count && i < kMaxStreetLights; ++i) {
     if (!LightGroupLit(i, night)) continue;
@@ -321,11 +323,19 @@ void DrawLampSprites() {
   b.SetDepthOffset(0);
 }
 
-// The pools of light the street lights throw on the ground.
+// The pools of light the street lights throw on the ground: the ring's
+// multiplying blend brightens a lit ground, and a warm glow added over it
+// shows the pool on a ground the night has made black.
 void DrawLightPools(CRenderer& r) {
   State().poolsDrawn = 0;
   const float night = NightLevel();
   if (night >= 255) return;
+  struct Pool {
+    const StreetLight* light;
+    int32_t segments;
+    float intensity;
+  };
+  std::vector<Pool> pools;
   r.SetShader(kShaderVolumetricLights);
   r.DisableFog();
   for (int32_t i = 0; i < g_StreetLights.Count && i < kMaxStreetLights; ++i) {
@@ -341,11 +351,18 @@ void DrawLightPools(CRenderer& r) {
     const float depth = inView.centre.z;
     const float intensity = LightPoolIntensity(depth);
     if (intensity <= 0) continue;
+    const int32_t segments = LightRingSegments(depth);
     BuildRingStrip(r, Vec3{l.LampX, kPoolHeight, l.LampZ}, Vec3{}, Vec3{}, l.Angle, l.LightSize, l.LightSize,
-                   LightRingSegments(depth), 1.0f + kPoolStrength * intensity);
+                   segments, 1.0f + kPoolStrength * intensity);
+    pools.push_back({&l, segments, intensity});
     ++State().poolsDrawn;
   }
   r.SetShader(kShaderAdditive);
+  for (const Pool& p : pools) {
+    const uint32_t alpha = uint32_t(kPoolGlowAlpha * p.intensity);
+    BuildGlowFan(r, Vec3{p.light->LampX, kPoolHeight, p.light->LampZ}, p.light->Angle, p.light->LightSize,
+                 p.light->LightSize, p.segments, alpha << 24 | kRingColour);
+  }
 }
 
 void DrawEndTokens() { DrawEndSequenceTokens(); }
