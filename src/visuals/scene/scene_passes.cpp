@@ -30,6 +30,7 @@
 #include "session/game_clock.h"
 #include "session/session_state.h"
 #include "visuals/scene/auction_room.h"
+#include "visuals/scene/block_labels.h"
 #include "visuals/architect/building_visuals.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/scene/city_scene.h"
@@ -56,10 +57,9 @@ constexpr uint32_t kDoorMarkerColour = 0xFF00FFFFu;
 // A near pool's middle: its two passes add up to about the lamp's own glow.
 constexpr float kPoolStrength = 80.0f / 255.0f;
 // The glow's alpha at a near pool's middle, added in the ring's warm colour.
-constexpr float kPoolGlowAlpha = 120.0f;
+constexpr float kPoolGlowAlpha = 170.0f;
 constexpr uint32_t kLampSpriteColour = 0xAFFFFFAFu;
 constexpr uint32_t kSmokeColour = 0x00A0A0A0u;
-constexpr uint32_t kClosedDecorationTint = 0xFF7F7F7Fu;
 constexpr float kOwnerFrameInner = 34.0f, kOwnerFrameOuter = 42.0f;
 constexpr Vec3 kFirstTokenPlace{-53.742f, 3.996f, 47.904f};
 constexpr Vec3 kSecondTokenPlace{-53.502f, 4.0f, 44.885f};
@@ -367,6 +367,15 @@ void DrawLightPools(CRenderer& r) {
 
 void DrawEndTokens() { DrawEndSequenceTokens(); }
 
+// The block names lie flat on the ground, their glyphs wound for a view from
+// below: seen from above they need both faces.
+void DrawLabels(CRenderer& r) {
+  r.SetShader(kShaderModulate);
+  r.DisableCulling();
+  DrawBlockLabels(View());
+  r.CullClockwise();
+}
+
 void DrawConstruction(CRenderer& r) {
   DrawLockedCameraFrustum(r);
   r.DisableCulling();
@@ -454,6 +463,7 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("ground");
   DrawGroundAndBases(r, true);
+  DrawLabels(r);
   UpdateVehicleEntities(0);
   SetDrawRangesUnlimited();
   r.SetShader(kShaderModulate);
@@ -536,6 +546,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   DrawHouse(SceneryEntities(0));
   Trace("ground");
   DrawGroundAndBases(r, false);
+  DrawLabels(r);
   DrawHouse(SceneryEntities(1));
   DrawHouse(SceneryEntities(2));
   SetDrawRangesUnlimited();
