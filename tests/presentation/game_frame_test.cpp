@@ -214,15 +214,17 @@ class GameFrameTest : public ::testing::Test {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  // Mean red, green, blue of the rows [first, last) counted from the top.
-  static void Mean(const std::vector<uint8_t>& t, int first, int last, double rgb[3]) {
+  // Mean red, green, blue of the rows [first, last) counted from the top,
+  // columns [left, right).
+  static void Mean(const std::vector<uint8_t>& t, int first, int last, double rgb[3], int left = 0,
+                   int right = 640) {
     rgb[0] = rgb[1] = rgb[2] = 0;
     for (int y = first; y < last; ++y)
-      for (int x = 0; x < 640; ++x) {
+      for (int x = left; x < right; ++x) {
         const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
         rgb[0] += p[2], rgb[1] += p[1], rgb[2] += p[0];
       }
-    for (int k = 0; k < 3; ++k) rgb[k] /= double(last - first) * 640;
+    for (int k = 0; k < 3; ++k) rgb[k] /= double(last - first) * (right - left);
   }
   void ExpectSkyAboveGround(const std::vector<uint8_t>& t) {
     ASSERT_FALSE(t.empty()) << log_;
@@ -373,6 +375,34 @@ TEST_F(GameFrameTest, ThePauseLineAndTheStatisticsAreWritten) {
 }
 
 }  // namespace
+
+// A clear noon sky is blue, not the sun's pale white: the band of sky
+// between the panels at the top is clearly more blue than red.
+TEST_F(GameFrameTest, TheNoonSkyIsBlue) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Noon);
+    ASSERT_FALSE(t.empty()) << log_;
+    double sky[3] = {0, 0, 0};
+    for (int y = 0; y < 40; ++y)
+      for (int x = 130; x < 380; ++x) {
+        const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+        sky[0] += p[2], sky[2] += p[0];
+      }
+    EXPECT_GT(sky[2] - sky[0], 85.0 * 40 * 250) << api << ": red " << sky[0] / 10000 << " blue " << sky[2] / 10000;
+  }
+}
+
+// Down on a street at night: the lamp's pool of light shows on the ground
+// under it, where the night leaves the rest of the street black.
+TEST_F(GameFrameTest, AStreetAtNightHasLampPoolsOnTheGround) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::StreetAtNight);
+  ASSERT_FALSE(t.empty()) << log_;
+  double pool[3], dark[3];
+  Mean(t, 420, 470, pool, 260, 400);
+  Mean(t, 420, 470, dark, 0, 100);
+  EXPECT_GT(pool[0], dark[0] + 25) << "pool " << pool[0] << " dark street " << dark[0];
+  EXPECT_GT(pool[0] - dark[0], pool[2] - dark[2]) << "the pool's light is warm";
+}
 
 TEST_F(GameFrameTest, DISABLED_Shots) {
   const std::string apis = std::getenv("SHOT_APIS") ? std::getenv("SHOT_APIS") : "D3D Software";
