@@ -404,6 +404,21 @@ TEST_F(GameFrameTest, AStreetAtNightHasLampPoolsOnTheGround) {
   EXPECT_GT(pool[0] - dark[0], pool[2] - dark[2]) << "the pool's light is warm";
 }
 
+// By day on the same street the block's name lies on its paving in the
+// district's label colour from the board's parameter file (dark on this
+// district), over the light paving in front of the camera.
+TEST_F(GameFrameTest, ABlockNameLiesOnItsPaving) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Street);
+  ASSERT_FALSE(t.empty()) << log_;
+  size_t lettering = 0;
+  for (int y = 395; y < 440; ++y)
+    for (int x = 340; x < 500; ++x) {
+      const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+      lettering += p[2] < 90 && p[1] < 90 && p[0] < 110;
+    }
+  EXPECT_GT(lettering, 500u);
+}
+
 TEST_F(GameFrameTest, DISABLED_Shots) {
   const std::string apis = std::getenv("SHOT_APIS") ? std::getenv("SHOT_APIS") : "D3D Software";
   const std::string scenes = std::getenv("SHOT_SCENES") ? std::getenv("SHOT_SCENES") : "0 1 7 8 9 10";
