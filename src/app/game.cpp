@@ -436,6 +436,7 @@ void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
 void Game::HoverTask() {
   RunPickTask();
   ShowHoveredObject();
+  StepHoverPulse();
 }
 
 // Fifty times a second: the input devices, the camera, then the interface.

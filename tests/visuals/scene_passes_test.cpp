@@ -97,6 +97,23 @@ TEST(PulseColour, ScalesColourByTheTickAndKeepsAlpha) {
   EXPECT_EQ(ScaleArgb(0xFF102030u, -1.0f, 1.0f), 0xFF000000u);  // floored at 0
 }
 
+// The hovered object's pulse runs from half to one and a half of its colour
+// and back over the 9-bit phase; bytes stop at 255 and alpha is kept.
+TEST(HoverPulse, ScalesTheColourByTheMirroredPhase) {
+  struct Case {
+    uint32_t phase, colour;
+  };
+  for (const Case& c : {Case{0, 0x80402010u}, Case{128, 0x80804020u}, Case{255, 0x80BF5F2Fu},
+                        Case{256, 0x80BF5F2Fu}, Case{511, 0x80402010u}, Case{0x200, 0x80402010u}}) {
+    EXPECT_EQ(HoverPulseColour(0x80804020u, c.phase), c.colour) << c.phase;
+  }
+  EXPECT_EQ(HoverPulseColour(0xFFF0F0F0u, 255), 0xFFFFFFFFu);
+  // Ten steps a second, 40 each, round the 512 phases.
+  const uint32_t start = HoverPulsePhase();
+  for (int i = 0; i < 64; ++i) StepHoverPulse();
+  EXPECT_EQ(HoverPulsePhase(), (start + 64 * 40) & 0x1FFu);
+}
+
 TEST(Outlines, MarkerScaleAndPulse) {
   const struct {
     Vec3 size;

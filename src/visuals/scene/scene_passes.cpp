@@ -77,6 +77,7 @@ struct PassState {
   std::vector<PulsingLight> lights;
   PlanViewFilters filters;
   int32_t poolsDrawn = 0;
+  uint32_t hoverPhase = 0;
   CEntityHouse streetLights;
   int32_t streetLightDecade = -1;  // the decade and map the posts were made for
   int32_t streetLightSource = -1;
@@ -122,9 +123,19 @@ void BuildingBox(const CBuilding& b, Vec3& lo, Vec3& hi) {
 
 // ---- Pieces of the passes ---------------------------------------------------------
 
+// Draws an entity, in its pulsed colour while it is hovered and not the
+// selection; its own colour stays as it was.
+void DrawHighlighted(CEntity& e) {
+  if (&e != HoveredObject() || &e == SelectedObject()) return e.Draw(View());
+  const uint32_t own = e.colour;
+  e.colour = HoverPulseColour(own, State().hoverPhase);
+  e.Draw(View());
+  e.colour = own;
+}
+
 void DrawBlockBases() {
   CEntityHouse& bases = BlockBaseEntities();
-  for (int32_t i = 0; i < bases.count; ++i) bases.entities[i].Draw(View());
+  for (int32_t i = 0; i < bases.count; ++i) DrawHighlighted(bases.entities[i]);
 }
 
 // Owned blocks get a frame of four quads round them in the owner's colour.
@@ -159,7 +170,7 @@ void DrawPeople(CRenderer& r) {
     e.objectKind = kPickPerson;
     e.index = i;
     e.flags |= kEntRebuildMatrix;  // people move every tick
-    e.Draw(View());
+    DrawHighlighted(e);
   }
 }
 
@@ -438,6 +449,19 @@ uint32_t PulseColour(uint32_t colour, uint32_t tick) {
   const float f = 0.5f + float(std::abs(15 - t)) / 32.0f;
   return ScaleArgb(colour, f, 1.0f);
 }
+
+uint32_t HoverPulseColour(uint32_t base, uint32_t phase) {
+  uint32_t d = phase & 0x1FFu;
+  if (d & 0x100u) d = 511u - d;
+  d += 128u;
+  uint32_t out = base & 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= std::min(255u, d * ((base >> shift) & 0xFFu) / 256u) << shift;
+  return out;
+}
+
+void StepHoverPulse() { State().hoverPhase = (State().hoverPhase + 40u) & 0x1FFu; }
+uint32_t HoverPulsePhase() { return State().hoverPhase; }
 
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor) {
   auto channel = [&](int shift, float factor) {

@@ -25,6 +25,14 @@ void AdvanceFrameTick();
 
 // Red, green and blue scaled by 0.5 + |15 - (tick mod 32)| / 32; alpha kept.
 uint32_t PulseColour(uint32_t colour, uint32_t tick);
+// The hovered object's highlight: a 9-bit phase; its pulse d is the low 9
+// bits, mirrored (511 - d) when bit 8 is set, plus 128, and each colour byte
+// c becomes min(255, d x c / 256) (alpha kept).
+uint32_t HoverPulseColour(uint32_t base, uint32_t phase);
+// One hover step (ten a second) moves the phase on by 40; the passes draw
+// the hovered object, unless it is the selected one, in its pulsed colour.
+void StepHoverPulse();
+uint32_t HoverPulsePhase();
 // Each colour channel times `colourFactor`, alpha times `alphaFactor`,
 // truncated and clamped to 0..255.
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor);
