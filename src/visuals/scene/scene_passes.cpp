@@ -28,6 +28,7 @@
 #include "engine/scene/texture.h"
 #include "platform/input.h"
 #include "session/game_clock.h"
+#include "session/player.h"
 #include "session/session_state.h"
 #include "visuals/scene/auction_room.h"
 #include "visuals/scene/block_labels.h"
@@ -64,6 +65,10 @@ constexpr float kOwnerFrameInner = 34.0f, kOwnerFrameOuter = 42.0f;
 constexpr Vec3 kFirstTokenPlace{-53.742f, 3.996f, 47.904f};
 constexpr Vec3 kSecondTokenPlace{-53.502f, 4.0f, 44.885f};
 constexpr float kFrustumDepth = 1000.0f;
+constexpr int32_t kChangedHandsTicks = 100;
+constexpr float kChangedHandsRise = 0.25f;  // a tick
+constexpr float kChangedHandsSpriteSize = 6.0f;
+constexpr uint32_t kChangedHandsColour = 0x00FFE880u;
 constexpr float kFrustumHalfX = 0.6167f, kFrustumHalfY = 0.4625f;
 constexpr int32_t kPlanBatch = 100;
 constexpr float kMarkerArm = 4.0f;     // arm length at marker scale 1
@@ -189,6 +194,27 @@ void DrawDoorMarkers(CRenderer& r) {
   }
 }
 
+// Over each of the local player's buildings that just changed hands, a
+// glow that rises and pulses.
+void DrawChangedHandsSprites(CRenderer& r) {
+  const CPlayer* local = PlayerTable().Local();
+  if (!local) return;
+  std::vector<Vec3> at;
+  std::vector<uint32_t> colours;
+  for (const CBuilding& b : g_Buildings) {
+    Vec3 p;
+    uint32_t c = 0;
+    if (b.InUse && b.Block && ChangedHandsSprite(b, local->index + 1, int32_t(LogicTick()), p, c))
+      at.push_back(p), colours.push_back(c);
+  }
+  if (at.empty()) return;
+  const std::vector<float> sizes(at.size(), kChangedHandsSpriteSize);
+  r.SetShader(kShaderAdditive);
+  r.DrawSprites(int32_t(at.size()), at.data(), colours.data(), SpritePage(PresentationTextureSlots().lamp),
+                sizes.data(), 0, 512);
+  r.SetShader(kShaderModulate);
+}
+
 // Our building models carry one texture set: the two-stage day and night
 // shaders would blend them with a stage they do not have (black walls), so
 // they are lit by the frame's colour ramps under the modulating shader and
@@ -198,6 +224,7 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   lit ? r.EnableLighting() : r.DisableLighting();
   DrawBasicBuildings();
   DrawBuildingVisuals(View());
+  if (lit) DrawChangedHandsSprites(r);
   if (g_DebugFlags.SHOWDOORPOS) DrawDoorMarkers(r);
   r.SetShader(kShaderModulate);
 }
@@ -462,6 +489,17 @@ uint32_t HoverPulseColour(uint32_t base, uint32_t phase) {
 
 void StepHoverPulse() { State().hoverPhase = (State().hoverPhase + 40u) & 0x1FFu; }
 uint32_t HoverPulsePhase() { return State().hoverPhase; }
+
+bool ChangedHandsSprite(const CBuilding& b, int32_t localPlayer, int32_t now, Vec3& at, uint32_t& colour) {
+  const int32_t age = now - b.OwnerChangeTick;
+  if (b.Owner != localPlayer || age <= 0 || age >= kChangedHandsTicks) return false;
+  Vec3 lo, hi;
+  BuildingBox(b, lo, hi);
+  at = {(lo.x + hi.x) / 2, hi.y + kChangedHandsRise * float(age), (lo.z + hi.z) / 2};
+  const uint32_t alpha = uint32_t(std::abs(int32_t(uint32_t(now) % 64u) - 31) * 7);
+  colour = alpha << 24 | kChangedHandsColour;
+  return true;
+}
 
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor) {
   auto channel = [&](int shift, float factor) {

@@ -13,6 +13,7 @@
 #include "engine/core/maths.h"
 
 class CRenderer;
+class CBuilding;
 class CEntity;
 
 inline constexpr uint32_t kSelectedColour = 0xFF00FE00u;
@@ -33,6 +34,10 @@ uint32_t HoverPulseColour(uint32_t base, uint32_t phase);
 // the hovered object, unless it is the selected one, in its pulsed colour.
 void StepHoverPulse();
 uint32_t HoverPulsePhase();
+// The sprite over a building of the local player that changed hands less
+// than 100 ticks ago (not this tick): it rises 0.25 a tick from the top,
+// its alpha |(tick mod 64) - 31| x 7. False when there is none.
+bool ChangedHandsSprite(const CBuilding& b, int32_t localPlayer, int32_t now, Vec3& at, uint32_t& colour);
 // Each colour channel times `colourFactor`, alpha times `alphaFactor`,
 // truncated and clamped to 0..255.
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor);
