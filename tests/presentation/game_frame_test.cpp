@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -424,14 +423,4 @@ TEST_F(GameFrameTest, ABlockNameLiesOnItsPaving) {
       lettering += p[2] < 90 && p[1] < 90 && p[0] < 110;
     }
   EXPECT_GT(lettering, 500u);
-}
-
-TEST_F(GameFrameTest, DISABLED_Shots) {
-  const std::string apis = std::getenv("SHOT_APIS") ? std::getenv("SHOT_APIS") : "D3D Software";
-  const std::string scenes = std::getenv("SHOT_SCENES") ? std::getenv("SHOT_SCENES") : "0 1 7 8 9 10";
-  for (const char* api : {"D3D", "Software"}) {
-    if (apis.find(api) == std::string::npos) continue;
-    std::istringstream in(scenes);
-    for (int n = 0; in >> n;) Frame(api, false, ShotProgram::Scene(n));
-  }
 }
