@@ -66,7 +66,7 @@ class ShotProgram : public ShellProgram {
   bool recording = false;
   // What the level shows when the shot is taken.
   enum class Scene {
-    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, Morning, Noon, Street, StreetAtNight
+    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, Noon, Street, StreetAtNight
   } scene = Scene::City;
 
  private:
@@ -81,7 +81,6 @@ class ShotProgram : public ShellProgram {
       c.pitch = -0.15f;
       if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::StreetAtNight)
         GameClock().hour = 22;
-      if (scene == Scene::Morning) GameClock().hour = 9;
       if (scene == Scene::Noon || scene == Scene::Street) GameClock().hour = 12;
       if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
         TogglePlanView();
