@@ -271,6 +271,8 @@ void Game::StartSimulation() {
   CreateBlockEntities();
   CreateBlockSignEntities();
   CreateSceneryEntities();
+  // Another board names the blocks anew: their labels are built again.
+  SetBoardChangedHook(ReleaseBlockLabels);
   RegisterCameraSaveHooks();
   RegisterFrontEndSaveHooks();
   InstallGameVisuals();
