@@ -199,7 +199,7 @@ int32_t CPlayerAI::NextAuctionBid() {
 }
 
 void CPlayerAI::BeginAuctionBidding(CActions* action, const PlayerMessage& m) {
-  const int32_t block = m.values[0];
+  const int32_t block = m.As<AuctionNews>().block.value;
   const CAuction* auc = CurrentAuction();
   if (own.valuationStale) {
     own.valuationStale = false;

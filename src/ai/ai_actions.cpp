@@ -289,9 +289,10 @@ CActions* FindAwaitingPurchaseAction(CPlayerAI& ai, int32_t block) {
 }
 
 CActions* FindAuctionActionForRequest(CPlayerAI& ai, const PlayerMessage& m) {
-  if (m.values[1] != ai.index) return nullptr;
+  const AuctionSettled& settled = m.As<AuctionSettled>();
+  if (settled.winner != PlayerIndex{ai.index}) return nullptr;
   for (CActions& a : ai.auction)
-    if (a.state != ACT_NOT_READY && a.block == m.values[0]) return &a;
+    if (a.state != ACT_NOT_READY && a.block == settled.block.value) return &a;
   return nullptr;
 }
 

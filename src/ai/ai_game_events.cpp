@@ -71,13 +71,12 @@ void CPlayerAI::OnGameEvent(int32_t kind, const PlayerMessage* message) {
 
 void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   if (request != nullptr) {
-    const int32_t block = request->values[0];
-    const int32_t offered = request->values[1];
+    const BlockDeal& offer = request->As<BlockDeal>();
+    const int32_t block = offer.block.value;
+    const int32_t offered = offer.amount;
     if (ShouldBidOnDistrict(*this, block, offered)) {
       currentRequestId = request->token;
-      Post(StartAuctionMsg{BlockId{block}, request->from, offered,
-                           {request->values[0], request->values[1], request->values[2], request->values[3],
-                            request->token}});
+      Post(StartAuctionMsg{offer.block, request->from, offered, {offer, request->token}});
     } else {
       PlayerTable().RepostPlayerMessage(*request, PLAYER_MESS_REFUSED);
     }
@@ -139,7 +138,7 @@ int32_t CPlayerAI::ComputeSpeculativeBid() {
 }
 
 void CPlayerAI::CheckBlockRejectEvent(const PlayerMessage& refusal) {
-  const int32_t id = refusal.values[2];
+  const int32_t id = refusal.As<BlockDeal>().requestId;
   CActions* action = FindActionById(*this, id);
   if (action == nullptr && (IsAuctionActionId(*this, id) || (id != 0 && id == auctionSettledRequest))) {
     // The block's auction began before the city answered and took the

@@ -383,7 +383,6 @@ void CPlayerAI::HandleMessage() {
     return;
   }
   const PlayerMessage m = *popped;
-  const int32_t block = m.values[0];
   switch (m.code) {
     case PLAYER_MESS_BLOCK_SALE:
       NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_BLOCK_SALE");
@@ -401,11 +400,11 @@ void CPlayerAI::HandleMessage() {
     case PLAYER_MESS_REFUSED:
       plan.requestAnswered = true;
       OnGameEvent(2, &m);
-      RemovePendingRequest(block);
+      RemovePendingRequest(m.As<BlockDeal>().block.value);
       pendingBlockRequest = -1;
       break;
     case PLAYER_MESS_AUCTION_BEGINS: {
-      CActions* action = FindAwaitingPurchaseAction(*this, block);
+      CActions* action = FindAwaitingPurchaseAction(*this, m.As<AuctionNews>().block.value);
       if (action != nullptr) auctionSettledRequest = action->id;
       inAuction = true;
       BeginAuctionBidding(action, m);
@@ -431,6 +430,8 @@ void CPlayerAI::HandleMessage() {
       nominatedBlock = -1;
       break;
     case PLAYER_MESS_PURCHASE_SETTLED: {
+      const AuctionSettled& settled = m.As<AuctionSettled>();
+      const int32_t block = settled.block.value;
       if (CActions* action = FindAuctionActionForRequest(*this, m)) {
         committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
         const CBlock* b = GetBlock(block);
@@ -438,7 +439,7 @@ void CPlayerAI::HandleMessage() {
         if (b != nullptr && district != 10 && district != 11) b->SendPrepareRequest();
         AddBlockToList(block);
         if (block >= 0 && block < kBlockCount)
-          purchases[block] = {1, static_cast<float>(m.values[2]), kPurchaseCountdownDays};
+          purchases[block] = {1, static_cast<float>(settled.price), kPurchaseCountdownDays};
         action->state = ACT_COMPLETED;
         action->phase = AI_IDLE;
         RemovePendingRequest(block);
@@ -447,15 +448,15 @@ void CPlayerAI::HandleMessage() {
         // Somebody else's purchase: the block stands refused to this player
         // at the price it went for.
         const CAuction* a = CurrentAuction();
-        const int32_t winner = a ? a->winner : m.values[1];
+        const int32_t winner = a ? a->winner : settled.winner.value;
         if (block >= 0 && block < kBlockCount && winner >= 0 && winner < kMaxPlayers)
-          RegisterRejectedBlockRequest(block, static_cast<float>(a ? a->price : m.values[2]), winner);
+          RegisterRejectedBlockRequest(block, static_cast<float>(a ? a->price : settled.price), winner);
         plan.rejected = true;
       }
       break;
     }
     case PLAYER_MESS_AUCTION_ENDED:
-      if (CActions* action = FindAwaitingPurchaseAction(*this, block)) {
+      if (CActions* action = FindAwaitingPurchaseAction(*this, m.As<AuctionNews>().block.value)) {
         auctionSettledRequest = action->id;
         committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
         action->state = ACT_COMPLETED;
@@ -478,21 +479,22 @@ void CPlayerAI::HandleMessage() {
       plan.subState = 9;
       break;
     case PLAYER_MESS_BOUGHT_OUT:
-      if (const CBuilding* b = GetBuilding(block)) {
+      if (const CBuilding* b = GetBuilding(m.As<BoughtOutNote>().building.value)) {
         if (b->GetBusiness() >= 0) RemoveBusinessFromList(b->GetBusiness(), 0);
       }
       break;
     case PLAYER_MESS_BUSINESS_JOINS:
-      if (block >= 0) AddBusinessToList(block, 0);
+      if (const BusinessId business = m.As<BusinessJoinedNote>().business; business.value >= 0)
+        AddBusinessToList(business.value, 0);
       break;
     case PLAYER_MESS_CONSTRUCTION_REFUSED:
-      DropPlannedBusiness(block, m.values[1]);
+      DropPlannedBusiness(m.As<ConstructionRefusal>().block.value, m.As<ConstructionRefusal>().businessType);
       break;
     case PLAYER_MESS_CARD_REQUEST:
       NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_CARD_REQUEST");
       break;
     case PLAYER_MESS_CARD_HELD:
-      Chance().SetHeldCard(m.values[0]);
+      Chance().SetHeldCard(m.As<CardNote>().card);
       break;
     case PLAYER_MESS_CARD_DISCARD:
       NetLogF(m.from.value + 1, "Invalid player message sent to AI: PLAYER_MESS_CARD_DISCARD");

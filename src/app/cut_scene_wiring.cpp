@@ -50,23 +50,6 @@ CutSceneWiring& Wiring() {
   return wiring;
 }
 
-void InstallFireworksSounds() {
-  FireworksSoundHooks& s = FireworksShow().Sounds();
-  s.play = [](const char* sample, int32_t volume) {
-    CPCSoundManager* manager = SoundManager();
-    return manager ? manager->HandleOf(PlayNamedSound(sample, volume)) : 0;
-  };
-  s.playing = [](int32_t handle) {
-    CPCSoundManager* manager = SoundManager();
-    return manager != nullptr && CPCSoundManager::IsPlaying(manager->FromHandle(handle));
-  };
-  s.stop = [](int32_t handle) {
-    CPCSoundManager* manager = SoundManager();
-    CSoundDevice* voice = manager ? manager->FromHandle(handle) : nullptr;
-    if (CPCSoundManager::IsPlaying(voice)) StopSoundSample(voice);
-  };
-}
-
 // ---- Console commands: reachable before a game runs (config.cfg and the
 // parameter files), they wait for the game to start.
 
@@ -137,10 +120,6 @@ void LoadCutSceneTextures() {
 }  // namespace
 
 void AttachCutScenes() {
-  InstallFireworksSounds();
-  InterfaceTaskHooks().cutSceneRunning = [] { return CutScene().Running(); };
-  InterfaceTaskHooks().pollCutSceneSkipKeys = [] { CutScene().PollSkipKeys(); };
-  Overlay().cutSceneRunning = [] { return CutScene().Running(); };
   RegisterConsoleCommand("CUTSCENE", CutSceneCommand);
   RegisterConsoleCommand("CREDITS", CreditsCommand);
   RegisterConsoleCommand("FIREWORKS", FireworksCommand);

@@ -70,13 +70,13 @@ class GameFrontEndNetwork : public FrontEndNetwork {
   std::string PlayerName() override { return PlayerProfile().name[0] ? PlayerProfile().name : "Player"; }
 };
 
-bool AnyPageOpen() {
+}  // namespace
+
+bool AnyFrontEndPageOpen() {
   for (CPanel* p : FrontEndScreens().Panels())
     if (p->open) return true;
   return false;
 }
-
-}  // namespace
 
 void LoadFrontEnd() {
   std::vector<LayoutModel> models;
@@ -87,7 +87,6 @@ void LoadFrontEnd() {
 void AttachFrontEnd() {
   static GameFrontEndNetwork network;
   SetFrontEndNetwork(&network);
-  InterfaceTaskHooks().frontEndPanelInWay = [] { return AnyPageOpen(); };
 }
 
 bool FrontEndBypassed() {

@@ -19,6 +19,8 @@ void PlayMenuFlyby(bool credits);
 void RunFrontEndInput();
 // Drawn over the HUD.
 void DrawFrontEnd();
+// A front-end page is open (over a game or the menus).
+bool AnyFrontEndPageOpen();
 // After a game's end: back to the menus (the statistics after a finished
 // game that was not a tutorial).
 void ReturnToMenusAfterGame(bool tutorial, bool finished, bool network);

@@ -276,7 +276,6 @@ void Game::StartSimulation() {
   RegisterCameraSaveHooks();
   RegisterFrontEndSaveHooks();
   InstallGameVisuals();
-  SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   InstallGameSessionServices();
   SetSaveProfileSource([] { return std::string(PlayerProfile().name); });
   SetSaveHeaderSource(CurrentGameHeader);
@@ -430,8 +429,13 @@ void Game::ShowAuctionEvent(const AuctionEvent& e) {
 // loading screen draws itself during the start.
 void Game::DrawFrame() { RenderFrame(); }
 
-// Twice a second: the panels' pages.
-void Game::PanelRefreshTask() { GamePanels().RefreshAll(); }
+// Twice a second: the pages of every panel set on screen (the HUD, the
+// menus over a game, the auction room); a hidden set is refreshed when shown.
+void Game::PanelRefreshTask() {
+  if (GamePanels().shown) GamePanels().RefreshAll();
+  if (GetScreenMode() == kScreenMenu) FrontEndScreens().RefreshAll();
+  if (AuctionPanels().shown) AuctionPanels().RefreshAll();
+}
 
 // Ten times a second: the city under the mouse (hover, cursor, lot drag);
 // the cursor requests age.
@@ -651,7 +655,6 @@ void Game::ReleaseSimulation() {
   Reset();
   ReleaseCityEntities();
   SetCityVisualServices(nullptr);
-  SetFlybyEndedHandler(nullptr);
   RestoreDefaultSessionServices();
   SetSaveProfileSource({});
   SetSaveHeaderSource({});

@@ -335,18 +335,10 @@ void ShowHoveredObject() {
     HoverInfo().ClearPickedObject();
 }
 
-// The city's visual effects step with the logic ticks; a click on the city
-// raises "Picked3D" to the level's script; the auction room's figures speak
-// through the game's sound.
+// The city's visual effects step with the logic ticks.
 void InstallGameVisuals() {
   static GameVisualServices visuals;
   SetCityVisualServices(&visuals);
-  PickTaskHooks().picked3D = [](int32_t argument) { Script().CatchEvent("Picked3D", argument); };
-  AuctionRoomHooks& sound = AuctionRoomSound();
-  sound.play = [](const char* sample) -> void* {
-    return PlaySoundSample(sample, false, false, false, false, 100);
-  };
-  sound.stop = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
 }
 
 // ---- Loading screen ------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "script/profiles.h"
 #include "session/chance_cards.h"
 #include "session/player.h"
+#include "session/session_state.h"
 #include "session/tutorial.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
@@ -212,9 +213,11 @@ void RunInterfaceTask() {
   RunConsoleKey();
   RunChatKey();
   RunCardKey();
-  RunInterfaceInput(TheInputDevice());
+  // The HUD keeps pace with the logic: at fast speed its input (and the
+  // ticker's count, while a game runs) goes four times a step.
+  RunInterfaceInput(TheInputDevice(), Session().ticksPerCall,
+                    RunState().gameRunning ? TickHudPanels : nullptr);
   AuctionPanels().ProcessInput();
-  TickHudPanels();
   // Clicks on the panels are not clicks on the city.
   RunState().pointerOverPanels = MouseOverPanels() ? 1 : 0;
 }
@@ -223,58 +226,48 @@ void ResetInterface() { ResetHudPanels(); }
 
 namespace {
 
-// The HUD's panel objects in their sets' slots, the screen modes' switch of
-// the sets, and the panels' links to the rest of the game.
+// The HUD's panel objects in their sets' slots (with what a click in the
+// city opens) and the screen modes' switch of the sets.
 void AttachHudPanels() {
   HudPanels();
   InstallHudPanels();
   SetScreenModePanels(&HudScreenModePanels());
-  PanelGameLinks().playSample = [](const char* sample) -> void* {
-    return PlaySoundSample(sample, false, false, false, true, 100);
-  };
-  PanelGameLinks().stopSample = [](void* voice) { StopSoundSample(static_cast<CSoundDevice*>(voice)); };
-  // A block picked in the city is the local player's card target; an open
-  // card panel shows whether the card can now be used.
-  PickTaskHooks().setCardTarget = [](int32_t block, int32_t building) {
-    CPlayer* local = PlayerTable().Local();
-    if (local == nullptr) return;
-    local->Chance().SetTarget(block, building);
-    CCardPanel& card = HudPanels().card;
-    if (card.open) card.SetCard(card.card);
-  };
-  InterfaceTaskHooks().viewChanged = [] { HudPanels().viewButtons.UpdateIcon(); };
-  // Keys typed into the console or the chat are not the game's keys.
-  InterfaceTaskHooks().chatPanelOpen = [] { return IsConsoleOpen() || HudPanels().chat.open; };
 }
 
-}  // namespace
-
-void OpenLevelPanels() { HudPanels().stats.Open(); }
-
-void AttachInterface() {
-  FillWidgetLinks();
-  RegisterConsoleCommand("WIDGETPANEL", WidgetPanelCommand);
-  PauseSwitch().SetProc([](bool on) {
-    if (on) {
-      GamePauseState().AddReason(3);
-      GameSound().PauseAll();
-    } else {
-      GamePauseState().RemoveReason(3);
-      GameSound().ResumeAll(GamePauseState().Count(3));
-    }
-  });
+// The program's panels as the overlay and the interface keys see them.
+class GameInterfacePanels : public InterfacePanels {
+ public:
   // Drawn in the world's frame, by its overlay pass; the auction room's set
-  // (shown instead of the HUD's) under the HUD's.
-  Overlay().drawPanels = [] {
+  // (shown instead of the HUD's) under the HUD's, the front end over both.
+  void Draw() override {
     DrawInterface([] {
       // The chat line belongs to the city's screens: the front end (the
       // lobby has its own chat box) never shows it.
       if (RunState().gameRunning && GetScreenMode() != kScreenMenu) DrawChatOverlay();
       AuctionPanels().Draw();
     }, DrawFrontEnd);
-  };
+  }
+  bool FrontEndPageOpen() override { return AnyFrontEndPageOpen(); }
+  // Keys typed into the console or the chat are not the game's keys.
+  bool Typing() override { return IsConsoleOpen() || HudPanels().chat.open; }
+  bool MouseOverPanels() override { return ::MouseOverPanels(); }
+  void ViewChanged() override { HudPanels().viewButtons.UpdateIcon(); }
+};
+
+}  // namespace
+
+// A level starts, and a game loads, with the selection's information (not
+// over the plan view, which shows the city overview in its place) and the
+// statistics open; the time panel never closes.
+void OpenLevelPanels() {
+  if (GetScreenMode() != kScreenPlan) HudPanels().selection.Open();
+  HudPanels().stats.Open();
+}
+
+void AttachInterface() {
+  FillWidgetLinks();
+  RegisterConsoleCommand("WIDGETPANEL", WidgetPanelCommand);
+  static GameInterfacePanels panels;
+  SetInterfacePanels(&panels);
   AttachHudPanels();
-  // The interface task's keys reach the panels.
-  InterfaceTaskHooks().mouseOverPanels = [] { return MouseOverPanels(); };
-  InterfaceTaskHooks().togglePauseSwitch = [] { PauseSwitch().Toggle(); };
 }

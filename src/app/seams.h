@@ -1,9 +1,9 @@
 #pragma once
-// Every seam the running game needs filled, in one table: the hook slots the
-// interface layers still read and the interfaces the game root installs in
-// Prepare and Start. A seam that may stay empty is not listed; it has a null
-// form chosen on purpose where it is declared (the network transport outside
-// a network game, the intro movie). The start refuses to go on with a listed
+// Every seam the running game needs filled, in one table: the interfaces the
+// game root installs in Prepare and Start for the layers below it to call.
+// A seam that may stay empty is not listed; it has a null form chosen on
+// purpose where it is declared (the network transport outside a network
+// game, the intro movie). The start refuses to go on with a listed
 // seam missing, naming it, so nothing fails quietly.
 #include <string>
 #include <vector>

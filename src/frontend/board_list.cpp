@@ -21,11 +21,6 @@ std::vector<BoardEntry>& BoardTable() {
   return boards;
 }
 
-std::function<void()>& BoardChangedHook() {
-  static std::function<void()> hook;
-  return hook;
-}
-
 std::string BoardBank(std::string_view folder) {
   return std::string(kBoardFolder) + "\\" + std::string(folder) + "\\civano";
 }
@@ -102,8 +97,6 @@ bool LoadBoard(std::string_view folder) {
     return false;
   LoadCurrencyFormat();
   ReadParameterFile(std::string(kBoardFolder) + "\\" + std::string(folder) + "\\board.prm");
-  if (BoardChangedHook()) BoardChangedHook()();
   return true;
 }
 
-void SetBoardChangedHook(std::function<void()> hook) { BoardChangedHook() = std::move(hook); }

@@ -4,7 +4,6 @@
 // texts from id 2233 on: its display name first, then the currency and the
 // names of districts and properties) and its parameter file board.prm.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +26,6 @@ const std::vector<BoardEntry>& Boards();
 int32_t FindBoard(std::string_view folder);
 
 // Makes a board current: its texts replace the bank's from 2233 on, the
-// currency follows them, its board.prm runs and the board-changed hook
-// (the city's labels and sprites) is called. False, and nothing changed,
+// currency follows them and its board.prm runs. False, and nothing changed,
 // when the name is not a plain folder name or its bank does not read.
 bool LoadBoard(std::string_view folder);
-void SetBoardChangedHook(std::function<void()> hook);

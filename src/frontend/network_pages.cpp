@@ -576,7 +576,7 @@ class CNetworkChatScreen : public CFrontEndPage {
         std::snprintf(m.names[i], kLobbyNameSize, "%s", slot.name.c_str());
         m.tokens[i] = int8_t(slot.Used() ? slot.token : -1);
         m.kinds[i] = int8_t(slot.kind);
-        m.values[i] = slot.ready;
+        m.ready[i] = slot.ready;
       }
       Post(m);
       return;
@@ -837,7 +837,7 @@ bool NetworkLobbyOpen() { return Lobby().open; }
 void LobbyTakeSetup(const LobbySetupMsg& m) {
   if (!NetworkLobbyOpen()) return;
   for (int32_t s = 0; s < kSetupRows; ++s)
-    Lobby().SetPlayerSlot(s, m.directPlayId[s], NameOf(m.names[s]), m.tokens[s], m.kinds[s], m.values[s]);
+    Lobby().SetPlayerSlot(s, m.directPlayId[s], NameOf(m.names[s]), m.tokens[s], m.kinds[s], m.ready[s]);
 }
 
 void LobbyTakeSlot(const LobbySlotMsg& m) {

@@ -20,7 +20,7 @@ namespace {
 
 constexpr uint32_t kLabelBox = 0xFF01762F;
 constexpr int32_t kOnText = 1584, kOffText = 1585;
-constexpr int32_t kCheckOnImage = 177, kCheckOffImage = 176;
+constexpr int32_t kCheckOnImage = 181, kCheckOffImage = 180;
 
 // A label on its green box, in the light label colour.
 CTextRect* Label(CFrontEndPage& page, int32_t id, const char* element, int32_t text) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
+#include <string_view>
+#include <vector>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
@@ -19,15 +22,18 @@
 #include "session/scenarios.h"
 #include "session/session_state.h"
 #include "session/tutorial.h"
+#include "sound/effect_sounds.h"
 #include "city/city_demand.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/input_device.h"
 #include "platform/input.h"
 #include "ui/buttons.h"
 #include "ui/draw_2d.h"
+#include "ui/glyph_batcher.h"
 #include "ui/hover_info.h"
 #include "ui/interface_controls.h"
 #include "ui/money_format.h"
+#include "ui/panel_manager.h"
 #include "ui/ui_services.h"
 #include "visuals/scene/auction_room.h"
 #include "visuals/camera/city_picking.h"
@@ -48,18 +54,18 @@ constexpr float kTagRise = 3.6f;
 constexpr float kMarkerRise = 5.6f;
 constexpr float kTagTextScale = 0.75f;  // name and cash share the upper strip
 constexpr float kMarkerSize = 32.0f;
+constexpr float kScreenWidth = 640.0f, kScreenHeight = 480.0f;
+// The name and the cash share the upper strip right of the token's square.
+constexpr float kTagTextWidth = 80.0f - 23.0f - 4.0f;
 constexpr int32_t kSwitchOnImage = 137, kSwitchOffImage = 138;
 constexpr int32_t kCountdownOpenImage = 139;
 constexpr const char* kTurnTickSample = "auction\\dynam_auctioncounter.wav";
 constexpr const char* kBeepSample = "ambi_any_build_hospitalbeep.wav";
 
-void* PlaySample(const char* sample) {
-  const auto& play = PanelGameLinks().playSample;
-  return play ? play(sample) : nullptr;
-}
+CSoundDevice* PlaySample(const char* sample) { return Effects().PlaySample(sample, true); }
 
-void StopSample(void*& voice) {
-  if (voice && PanelGameLinks().stopSample) PanelGameLinks().stopSample(voice);
+void StopSample(CSoundDevice*& voice) {
+  if (voice) Effects().StopSample(voice);
   voice = nullptr;
 }
 
@@ -123,6 +129,58 @@ int32_t AuctionStatusText(const CAuction& a, int32_t i) {
   if (row.lastBid > 0) return kStatusShowsBid;
   if (a.seller == i) return kStatusSellerText;
   return kStatusEmpty;
+}
+
+UIRect MovedBy(const UIRect& r, TagOffset d) { return UIRect{r.x1 + d.x, r.y1 + d.y, r.x2 + d.x, r.y2 + d.y, r.depth}; }
+
+// A tag's text on one line, never wrapped (a wrapped name would show only
+// its first word, and "Computer 2" would read "Computer"): made smaller
+// when it is wider than the strip leaves it.
+void OneLineInWidth(CTextRect& t, std::string_view text, float width) {
+  // Laid out with no width, the text is not broken at all.
+  const UIRect kept{t.x1, t.y1, t.x2, t.y2, 0.5f};
+  t.SetRect(kept.x1, kept.y1, kept.x1, kept.y2);
+  t.textScale = kTagTextScale;
+  t.AddText(text);
+  if (CTextSystem* system = Ui().text) {
+    SelectFont2D(t.font);
+    system->SetFontScale(t.textScale);
+    const float wide = float(t.LineWidth(0));
+    system->SetFontScale(1.0f);
+    if (wide > width) {
+      t.Clear();
+      t.textScale = kTagTextScale * width / wide;
+      t.AddText(text);
+    }
+  }
+  t.SetRect(kept.x1, kept.y1, kept.x2, kept.y2);
+}
+
+// Moves `box` by the least that takes it off each rectangle of `clear`
+// (right, left, up or down, whichever stays on the screen), then onto the
+// 640 by 480 screen; returns the move.
+TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear) {
+  auto overlaps = [](const UIRect& a, const UIRect& b) {
+    return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
+  };
+  auto onScreen = [](float x1, float x2, float lo, float hi) {
+    return x1 < lo ? lo - x1 : (x2 > hi ? hi - x2 : 0.0f);
+  };
+  TagOffset move{onScreen(box.x1, box.x2, 0, kScreenWidth), onScreen(box.y1, box.y2, 0, kScreenHeight)};
+  for (int pass = 0; pass < 2; ++pass)
+    for (const UIRect& r : clear) {
+      const UIRect b{box.x1 + move.x, box.y1 + move.y, box.x2 + move.x, box.y2 + move.y, box.depth};
+      if (!overlaps(b, r)) continue;
+      const TagOffset ways[4] = {{r.x2 - b.x1, 0}, {r.x1 - b.x2, 0}, {0, r.y1 - b.y2}, {0, r.y2 - b.y1}};
+      const TagOffset* best = nullptr;
+      for (const TagOffset& w : ways) {
+        const float x1 = b.x1 + w.x, x2 = b.x2 + w.x, y1 = b.y1 + w.y, y2 = b.y2 + w.y;
+        if (x1 < 0 || x2 > kScreenWidth || y1 < 0 || y2 > kScreenHeight) continue;
+        if (!best || std::abs(w.x) + std::abs(w.y) < std::abs(best->x) + std::abs(best->y)) best = &w;
+      }
+      if (best) move = {move.x + best->x, move.y + best->y};
+    }
+  return move;
 }
 
 BidderTag BidderTagAt(float x, float y, bool tall) {
@@ -317,16 +375,14 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     n.Clear();
     n.SetAlignment(2, 2, 2);
     n.SetFont(0);
-    n.textScale = kTagTextScale;
     c.Clear();
     c.SetAlignment(8, 2, -2);
     c.SetFont(0);
-    c.textScale = kTagTextScale;
     const CPlayer* p = PlayerTable().Get(i);
     if (p == nullptr) continue;
-    n.AddText(p->name);
+    OneLineInWidth(n, p->name, kTagTextWidth);
     const int32_t whole = int32_t(std::trunc(p->money));
-    c.AddText(FormatMoney(whole));
+    OneLineInWidth(c, FormatMoney(whole), kTagTextWidth);
     c.SetAllLinesColour(whole < 0 ? kNegativeCashColour : 0);
     if (a == nullptr) continue;
     const int32_t text = AuctionStatusText(*a, i);
@@ -346,16 +402,29 @@ void CAuctionBidPanel::PlaceTags() {
   leaderShown = false;
   tagShown.fill(false);
   if (a == nullptr) return;
+  // The tags and the marker keep off the room's other panels (the map and
+  // the block's layout at the left, the banner, the clock) and this panel's
+  // own backing.
+  std::vector<UIRect> clear;
+  if (manager != nullptr)
+    for (CPanel* p : manager->Panels())
+      if (p->open && p->LayoutEntity() != nullptr) clear.push_back(MovedRect(p->bounds, p->LayoutEntity()));
   for (int32_t i = 0; i < 6; ++i) {
     const CEntity* figure = AuctionFigure(i);
     if (figure == nullptr || PlayerAt(i) == nullptr) continue;
     float x = 0, y = 0;
     if (i == a->leader && ProjectFigurePoint(*figure, kMarkerRise, x, y)) {
       leaderMarker = UIRect{x - kMarkerSize / 2, y - kMarkerSize / 2, x + kMarkerSize / 2, y + kMarkerSize / 2, kDepth};
+      leaderMarker = MovedBy(leaderMarker, KeepClear(leaderMarker, clear));
       leaderShown = true;
     }
     if (!ProjectFigurePoint(*figure, kTagRise, x, y)) continue;
-    const BidderTag t = BidderTagAt(x, y, i == a->leader && a->winner != i);
+    BidderTag t = BidderTagAt(x, y, i == a->leader && a->winner != i);
+    const UIRect box{t.tag.x1, t.tag.y1, t.tag.x2, std::max(t.tag.y2, t.lower.y2), kDepth};
+    const TagOffset move = KeepClear(box, clear);
+    for (UIRect* r : {&t.tag, &t.upper, &t.lower}) *r = MovedBy(*r, move);
+    // A tag moved aside must not land on one already placed.
+    clear.push_back(MovedBy(box, move));
     tags[size_t(i)] = t;
     tagShown[size_t(i)] = true;
     const float icon = t.upper.y2 - t.upper.y1;

@@ -9,12 +9,14 @@
 // session's, kept by the logic tick; the panels only show it.
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "panels/navigator_panel.h"
 #include "ui/panel.h"
 #include "ui/text_rect.h"
 
 class CIconButton;
+class CSoundDevice;
 struct CAuction;
 
 // Texts of the auction panels.
@@ -85,6 +87,12 @@ struct BidderTag {
   UIRect tag, upper, lower;
 };
 BidderTag BidderTagAt(float x, float y, bool tall);
+// How far a tag or the leader marker moves to stay on the screen and off
+// the rectangles of `clear` (the room's other panels).
+struct TagOffset {
+  float x = 0, y = 0;
+};
+TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear);
 
 // The local player's turn timer: up while it is the local player's turn;
 // ticks each whole second with the counter sound.
@@ -99,7 +107,7 @@ class CAuctionTimerPanel : public CPanel {
   CTextRect titleText, timerText;
   UIRect backing, titleRect;
   int32_t countdown = 0;  // fiftieths of a second, as the session counts
-  void* lastVoice = nullptr;
+  CSoundDevice* lastVoice = nullptr;
   int32_t lastSecond = -1;
 };
 
@@ -219,7 +227,7 @@ class CAuctionCountdownPanel : public CPanel {
   int32_t block = -1;
   int32_t player = -1;
   int32_t amount = 0;
-  void* lastBeep = nullptr;
+  CSoundDevice* lastBeep = nullptr;
   int32_t lastSecond = -1;
   bool compact = false;
 };

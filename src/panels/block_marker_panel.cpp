@@ -10,6 +10,7 @@
 #include "panels/player_tokens.h"
 #include "session/player.h"
 #include "ui/draw_2d.h"
+#include "ui/panel_manager.h"
 #include "ui/text_rect.h"
 #include "ui/ui_services.h"
 #include "visuals/camera/city_picking.h"
@@ -209,6 +210,25 @@ void CBlockMarkerPanel::DrawIcon(const Label& label, float x, float y) const {
   }
 }
 
+std::vector<UIRect> CBlockMarkerPanel::CoveringPanels() const {
+  std::vector<UIRect> covered;
+  if (manager != nullptr)
+    for (const CPanel* p : manager->Panels())
+      if (p != this && p->open && p->LayoutEntity() != nullptr) covered.push_back(MovedRect(p->bounds, p->LayoutEntity()));
+  return covered;
+}
+
+// A block's marks: its marker square and its name below it.
+UIRect CBlockMarkerPanel::LabelBox(float x, float y) {
+  return UIRect{x - kLabelWidth / 2, y - 19, x + kLabelWidth / 2, y + 49, kDepth};
+}
+
+bool CBlockMarkerPanel::Covered(const UIRect& box, const std::vector<UIRect>& covered) {
+  for (const UIRect& r : covered)
+    if (box.x1 < r.x2 && r.x1 < box.x2 && box.y1 < r.y2 && r.y1 < box.y2) return true;
+  return false;
+}
+
 void CBlockMarkerPanel::DrawName(const Label& label, float x, float y) const {
   const float left = x - kLabelWidth / 2;
   label.text->SetRect(left, y + 19, left + kLabelWidth, y + 49);
@@ -248,9 +268,13 @@ void CBlockMarkerPanel::DrawSelf() {
     float x, y;
   };
   std::vector<Placed> placed;
+  const std::vector<UIRect> covered = CoveringPanels();
   for (const Label& l : labelList) {
     float x = 0, y = 0;
-    if (ProjectBlock(g_Blocks[size_t(l.block)], x, y)) placed.push_back({&l, x, y});
+    // A block under a panel keeps its marks out of it: the panels' backings
+    // are translucent, and names seen through them would mix with theirs.
+    if (ProjectBlock(g_Blocks[size_t(l.block)], x, y) && !Covered(LabelBox(x, y), covered))
+      placed.push_back({&l, x, y});
   }
   if (labels)
     for (const Placed& p : placed) DrawIcon(*p.label, p.x, p.y);

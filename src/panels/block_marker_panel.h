@@ -74,6 +74,11 @@ class CBlockMarkerPanel : public CPanel {
   // A block's centre in the 640 x 480 layout space; false when it lies
   // behind the camera or no view is set up.
   static bool ProjectBlock(const CBlock& block, float& x, float& y);
+  // The places of the set's other open panels, and whether a block's marks
+  // (LabelBox, round its projected centre) would lie under one of them.
+  std::vector<UIRect> CoveringPanels() const;
+  static UIRect LabelBox(float x, float y);
+  static bool Covered(const UIRect& box, const std::vector<UIRect>& covered);
 
   struct Label {
     CTextRect* text = nullptr;

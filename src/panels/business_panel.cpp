@@ -113,7 +113,7 @@ void SelectBusinessBuilding(const CBusiness& business) {
     SelectedObject() = base;
     HoverInfo().SetPickedObject(base, building->Id, false);
   }
-  if (PickTaskHooks().showInfoPage) PickTaskHooks().showInfoPage(2);
+  CurrentPickPanels().ShowInfoPage(2);
 }
 
 std::array<int32_t, kBusinessRows> ShownCommodityRows(const CBusiness& shop) {

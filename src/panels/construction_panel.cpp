@@ -112,6 +112,7 @@ void CConstructionPanel::Build() {
   for (CIconButton* b : {cancelButton, buildButton}) {
     b->SetMode(kIconFireOnRelease);
     b->label.SetFont(2);
+    b->label.SetAlignment(4, kKeepAlignmentValue, kKeepAlignmentValue);  // centred on the face
   }
   cancelButton->SetLabelId(1436);
   buildButton->SetLabelId(1511);

@@ -38,7 +38,7 @@ void CDayPanel::Build() {
   title = MakeText(*this, 10, titleRect, 1501, 4);
 }
 
-void CDayPanel::OnOpen() { SetModelPosition(0.0f, -100.0f); }
+void CDayPanel::OnOpen() { SetModelPosition(kOpenX, kOpenY); }
 
 void CDayPanel::Update() {
   const CLayoutEntity* m = LayoutEntity();

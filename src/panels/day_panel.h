@@ -13,6 +13,8 @@ inline constexpr int32_t kDayRows = 5;
 
 class CDayPanel : public CPanel {
  public:
+  // Where every opening puts the layout model (the panel slides in from there).
+  static constexpr float kOpenX = 0.0f, kOpenY = -100.0f;
   void Build() override;
   void Update() override;
   void DrawSelf() override;

@@ -26,7 +26,7 @@ bool PlanView() { return GetScreenMode() == kScreenPlan; }
 }  // namespace
 
 CEventTickerPanel::CEventTickerPanel() {
-  for (TickerLine& line : slots) line.record.fill(-1);
+  for (TickerLine& line : slots) line.record = StatusRecord{};
   // The ticker's lines are read over every other panel of the game view,
   // the auction countdown that raises itself included.
   staysInFront = true;
@@ -47,7 +47,7 @@ void CEventTickerPanel::Build() {
     line.text.Clear();
     line.text.SetAllLinesColour(0);
     line.hovered = true;
-    line.record.fill(-1);
+    line.record = StatusRecord{};
     line.life = -1;
   }
   linesShown = kTickerSlots;
@@ -57,14 +57,15 @@ void CEventTickerPanel::Build() {
 void CEventTickerPanel::Render(int32_t s, const StatusRecord& record) {
   TickerLine& line = slots[size_t(s)];
   line.text.Clear();
-  const int32_t player = record[1], kind = record[2];
-  const int32_t blockName = BlockNameText(record[7]);
+  const int32_t player = record.player.value;
+  const StatusKind kind = record.kind;
+  const int32_t blockName = BlockNameText(record.block.value);
   if (kind == kStatusBlockChangedHands && player == 0) {
     line.text.AddTextIdArgs1(1505, blockName);
   } else if (kind == kStatusBlockChangedHands) {
     line.text.AddTextIdArgs2(1506, PlayerName(player).c_str(), blockName);
   } else if (kind == kStatusBusinessOpened) {
-    const int32_t type = record[6];
+    const int32_t type = record.businessType;
     const int32_t typeName = IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : kNoNameText;
     line.text.AddTextIdArgs3(1507, PlayerName(player).c_str(), typeName, blockName);
   } else if (kind == kStatusPlayerLeft) {
@@ -77,9 +78,9 @@ void CEventTickerPanel::Render(int32_t s, const StatusRecord& record) {
 
 void CEventTickerPanel::AddMessage(const StatusRecord& record) {
   const CPlayer* local = PlayerTable().Local();
-  if (local != nullptr && record[1] == local->index + 1) return;
+  if (local != nullptr && record.player == NumberOf(PlayerIndex{local->index})) return;
   if (count >= kTickerMaxMessages) return;
-  if (record[2] != kStatusBlockChangedHands && record[2] != kStatusBusinessOpened && record[2] != kStatusPlayerLeft)
+  if (record.kind != kStatusBlockChangedHands && record.kind != kStatusBusinessOpened && record.kind != kStatusPlayerLeft)
     return;
   TickerLine& line = slots[size_t(count)];
   line.record = record;
@@ -140,14 +141,14 @@ int32_t CEventTickerPanel::OnEvent(int32_t type, int32_t, int32_t) {
   if (type == kMsgFrameTick) {
     for (int32_t i = 0; i < linesShown; ++i) {
       TickerLine& line = slots[size_t(i)];
-      line.hovered = IsMouseOverRect(line.text.Rect(), &entity) && line.record[2] != -1;
+      line.hovered = IsMouseOverRect(line.text.Rect(), &entity) && line.record.kind != kStatusUnset;
       if (line.hovered) hoveredLine = i;
     }
   } else if (type == kMsgLeftPressed) {
     for (int32_t i = 0; i < count; ++i) {
       if (!IsMouseOverRect(slots[size_t(i)].text.Rect(), &entity)) continue;
       hoveredLine = i;
-      GoToBlock(slots[size_t(i)].record[7]);
+      GoToBlock(slots[size_t(i)].record.block.value);
       break;
     }
   }
@@ -157,7 +158,7 @@ int32_t CEventTickerPanel::OnEvent(int32_t type, int32_t, int32_t) {
 void CEventTickerPanel::Reset() {
   for (TickerLine& line : slots) {
     line.text.Clear();
-    line.record.fill(-1);
+    line.record = StatusRecord{};
     line.hovered = true;
     line.life = -1;
   }

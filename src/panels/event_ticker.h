@@ -12,12 +12,6 @@
 #include "session/game_messages.h"
 #include "ui/text_rect.h"
 
-// A status record: ten words, -1 where unset. Word 1 the player number (0
-// the city), word 2 the kind, word 5 the business index, word 6 the
-// business type, word 7 the block.
-using StatusRecord = std::array<int32_t, 10>;
-
-
 inline constexpr int32_t kTickerSlots = 20;
 inline constexpr int32_t kTickerMaxMessages = 19;
 inline constexpr int32_t kTickerLineLife = 700;

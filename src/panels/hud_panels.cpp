@@ -8,6 +8,8 @@
 #include "visuals/overlay/interface_task.h"
 #include "engine/scene/entity.h"
 
+#include "session/chance_cards.h"
+#include "session/player.h"
 #include "session/session_state.h"
 #include "ui/interface_controls.h"
 
@@ -67,15 +69,20 @@ HudPanelObjects& HudPanels() {
 
 namespace {
 
-// The program's links from the rest of the game to its own panel objects:
-// only the program's objects are reached from outside their sets.
-void LinkHudPanels(HudPanelObjects& h) {
-  CCityOverviewPanel* overview = &h.overview;
-  PickTaskHooks().setOverviewBlock = [overview](int32_t block) { overview->SelectBlock(block); };
-  CSelectionInfoPanel* selection = &h.selection;
-  // The picking code shows the page of what was clicked: the selection is
-  // read from the picked object and building as they are now.
-  PickTaskHooks().showInfoPage = [selection](int32_t page) {
+// What a click in the city opens in the program's own panel objects: only
+// the program's objects are reached from outside their sets.
+class HudPickPanels : public PickPanels {
+ public:
+  explicit HudPickPanels(HudPanelObjects& h) : h_(h) {}
+  // The plot picking follows the construction panel's plot step.
+  bool PlotPickingOff() override { return h_.construction.PlotPickingOff(); }
+  void PlotReleased() override { h_.construction.PlotReleased(); }
+  void PlotLimits(int32_t* smallest, int32_t* largest, int32_t* longest) override {
+    h_.construction.PlotLimits(smallest, largest, longest);
+  }
+  // The page of what was clicked: the selection is read from the picked
+  // object and building as they are now.
+  void ShowInfoPage(int32_t page) override {
     InfoSelection& s = CurrentInfoSelection();
     s = InfoSelection{};
     if (const CEntity* picked = SelectedObject()) {
@@ -87,23 +94,28 @@ void LinkHudPanels(HudPanelObjects& h) {
       s.business = g_SelectedBuilding->GetBusiness() >= 0;
       if (g_SelectedBuilding->Block) s.block = g_SelectedBuilding->Block->Index;
     }
-    selection->ShowPage(page);
-  };
-  PickTaskHooks().reapplyInfoPage = [selection] { selection->ReapplyPageMode(); };
-  CConstructionPanel* construction = &h.construction;
-  // The plot picking follows the construction panel's plot step.
-  PickTaskHooks().lotSelectionFlag = [construction] { return construction->PlotPickingOff(); };
-  PickTaskHooks().setLotSelectionFlag = [construction] { construction->PlotReleased(); };
-  PickTaskHooks().typeLimits = [construction](int32_t* smallest, int32_t* largest, int32_t* longest) {
-    construction->PlotLimits(smallest, largest, longest);
-  };
-}
+    h_.selection.ShowPage(page);
+  }
+  void ReapplyInfoPage() override { h_.selection.ReapplyPageMode(); }
+  // An open card panel shows whether the card can now be used.
+  void SetCardTarget(int32_t block, int32_t building) override {
+    CPlayer* local = PlayerTable().Local();
+    if (local == nullptr) return;
+    local->Chance().SetTarget(block, building);
+    if (h_.card.open) h_.card.SetCard(h_.card.card);
+  }
+  void SelectOverviewBlock(int32_t block) override { h_.overview.SelectBlock(block); }
+
+ private:
+  HudPanelObjects& h_;
+};
 
 }  // namespace
 
 void InstallHudPanels() {
   InstallHudPanels(HudPanels(), GamePanels(), AuctionPanels());
-  LinkHudPanels(HudPanels());
+  static HudPickPanels pick(HudPanels());
+  SetPickPanels(&pick);
 }
 
 void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanelManager& auction) {

@@ -69,14 +69,14 @@ void ShowPlayerMessage(const PlayerMessageEvent& e) {
   std::vector<TextArg> args;
   switch (m.code) {
     case PLAYER_MESS_BUY_REQUEST:  // who offers how much for which block
-      args = {sender, m.values[1], BlockNameText(m.values[0])};
+      args = {sender, m.As<BlockDeal>().amount, BlockNameText(m.As<BlockDeal>().block.value)};
       break;
     case PLAYER_MESS_BUY_ACCEPTED:
     case PLAYER_MESS_REFUSED:
-      args = {BlockNameText(m.values[0])};
+      args = {BlockNameText(m.As<BlockDeal>().block.value)};
       break;
     case PLAYER_MESS_BOUGHT_OUT: {  // who bought which business on which block
-      const CBuilding* b = GetBuilding(m.values[0]);
+      const CBuilding* b = GetBuilding(m.As<BoughtOutNote>().building.value);
       const CBusiness* business = b ? GetBusinessInUse(b->GetBusiness()) : nullptr;
       const int32_t type = business ? business->Type : -1;
       args = {sender, IsBusinessType(type) ? g_BusinessTypes[size_t(type)].NameTextId : kNoNameText,

@@ -10,11 +10,6 @@
 #include "visuals/overlay/interface_task.h"
 #include "panels/hud_panels.h"
 
-PanelLinks& PanelGameLinks() {
-  static PanelLinks links;
-  return links;
-}
-
 void GoToBlock(int32_t block) {
   const CBlock* b = GetBlock(block);
   if (b == nullptr || !b->InUse) return;

@@ -148,12 +148,12 @@ void BeginAuctionRoom() {
   SetLogicSpeed(false);
 }
 
-void TellEveryPlayer(int32_t code, int32_t v1, int32_t v2 = 0, int32_t v3 = 0, bool computersOnly = false) {
+void TellEveryPlayer(int32_t code, const PlayerMessageBody& words, bool computersOnly = false) {
   CPlayerTable& table = PlayerTable();
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     const CPlayer* p = table.Get(slot);
     if (p == nullptr || !p->inUse || (computersOnly && p->kind == kPlayerHuman)) continue;
-    table.PostPlayerMessage(slot, kCityPlayer, code, v1, v2, v3, 0, -1);
+    table.PostPlayerMessage(slot, kCityPlayer, code, words, -1);
   }
 }
 
@@ -233,7 +233,7 @@ bool AuctionBusy() { return AuctionRunning() || Holder().waiting.count > 0; }
 
 const WaitingAuctionList& WaitingAuctions() { return Holder().waiting; }
 
-bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const int32_t request[5]) {
+bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const AuctionRequest& request) {
   AuctionHolder& h = Holder();
   WaitingAuctionList& list = h.waiting;
   const CBlock* b = GetBlock(block);
@@ -243,18 +243,16 @@ bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const int32
     if (w.block.value == block || (starter >= 0 && w.starter == starter)) return false;
   }
   WaitingAuction& w = list.rows[list.count++];
-  w = WaitingAuction{BlockId{block}, starter, opening, b->Owner, {}};
-  std::copy(request, request + 5, w.request);
+  w = WaitingAuction{BlockId{block}, starter, opening, b->Owner, request};
   return true;
 }
 
-void RefuseAuctionRequest(int32_t block, int32_t starter, const int32_t request[5]) {
+void RefuseAuctionRequest(int32_t block, int32_t starter, const AuctionRequest& request) {
   const CPlayer* local = PlayerTable().Local();
   if (local && local->index == starter)
     if (CBlock* b = GetBlock(block)) b->RequestPending = 0;
   if (IsAuthority() && SlotInUse(starter))
-    PlayerTable().PostPlayerMessage(starter, kCityPlayer, PLAYER_MESS_REFUSED, request[0], request[1], request[2],
-                                    request[3], request[4]);
+    PlayerTable().PostPlayerMessage(starter, kCityPlayer, PLAYER_MESS_REFUSED, request.offer, request.token);
 }
 
 void StartWaitingAuction() {
@@ -358,8 +356,9 @@ void FinishAuction() {
   if (!h.exists || !a.active || a.stage != kStageDone) return;
   const int32_t block = a.block.value;
   if (IsAuthority()) {
-    if (!a.noSale) TellEveryPlayer(PLAYER_MESS_PURCHASE_SETTLED, block, a.winner, a.price, true);
-    TellEveryPlayer(PLAYER_MESS_AUCTION_OVER, block);
+    if (!a.noSale)
+      TellEveryPlayer(PLAYER_MESS_PURCHASE_SETTLED, AuctionSettled{a.block, PlayerIndex{a.winner}, a.price}, true);
+    TellEveryPlayer(PLAYER_MESS_AUCTION_OVER, AuctionNews{a.block});
     const bool sold = !a.noSale && a.winner >= 0;
     Post(BlockTransferMsg{a.price, BlockId{block}, PlayerNumber{sold ? a.winner + 1 : 0}});
   }
@@ -446,7 +445,7 @@ void StepAuctionIfRunning() {
       PostAuctioneerStep(kStageAnnounce);
       break;
     case kStageAnnounce:
-      TellEveryPlayer(PLAYER_MESS_AUCTION_BEGINS, a.block.value);
+      TellEveryPlayer(PLAYER_MESS_AUCTION_BEGINS, AuctionNews{a.block});
       PostAuctioneerStep(kStageBidding);
       break;
     case kStageBidding:
@@ -492,7 +491,7 @@ void EndAuction() {
   h.exists = false;
   // The next waiting request starts after this auction's block transfer.
   h.waiting.notBefore = LogicTick() + kMessageDeliveryLead + 1;
-  if (IsAuthority()) TellEveryPlayer(PLAYER_MESS_AUCTION_ENDED, block);
+  if (IsAuthority()) TellEveryPlayer(PLAYER_MESS_AUCTION_ENDED, AuctionNews{BlockId{block}});
 }
 
 void ResetAuction() {

@@ -9,6 +9,7 @@
 #include "city/game_ids.h"
 #include "engine/core/record_visitor.h"
 #include "engine/input/camera_controller.h"
+#include "session/player_notes.h"
 #include "session/session_state.h"
 
 struct AuctionStepMsg;
@@ -122,13 +123,13 @@ struct WaitingAuction {
   int32_t starter = -1;  // player index, -1 the city
   int32_t opening = 0;
   int32_t owner = 0;  // the block's owner number when the request came
-  int32_t request[5] = {};  // the request it answers: values 1..4 and token
+  AuctionRequest request;
   template <class V> void Visit(V& v) {
     v.I32(block);
     v.I32(starter, {-1, kMaxPlayers - 1, "starter"});
     v.I32(opening);
     v.I32(owner, {0, kMaxPlayers, "owner"});
-    for (int32_t& word : request) v.I32(word);
+    request.Visit(v);
   }
 };
 
@@ -152,10 +153,10 @@ const WaitingAuctionList& WaitingAuctions();
 // Queues a request (message type 26 while AuctionBusy); false when it may not
 // wait (its block is auctioned or waiting, its requester waits already, the
 // list is full): it is then refused.
-bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const int32_t request[5]);
+bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const AuctionRequest& request);
 // A refused request: the requester's block page forgets it, and the
 // single-player machine or the host tells the requester no (player message 35).
-void RefuseAuctionRequest(int32_t block, int32_t starter, const int32_t request[5]);
+void RefuseAuctionRequest(int32_t block, int32_t starter, const AuctionRequest& request);
 // Each running logic tick: starts the first waiting request whose turn has come.
 void StartWaitingAuction();
 

@@ -516,8 +516,8 @@ void HostileTakeover(CardPlay& play, CBuilding& building, CBusiness& business) {
   PostGameEvent(SelectionPageEvent{});
   PostGameEvent(BusinessTradedEvent{building.Id});
   if (former && IsAuthority())
-    PlayerTable().PostPlayerMessage(former->index, play.player.index, PLAYER_MESS_BOUGHT_OUT, building.Id, 0, 0, 0,
-                                    kSenderToken);
+    PlayerTable().PostPlayerMessage(former->index, play.player.index, PLAYER_MESS_BOUGHT_OUT,
+                                    BoughtOutNote{BuildingId{building.Id}}, kSenderToken);
 }
 
 void TargetEffect(CardPlay& play) {

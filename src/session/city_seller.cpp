@@ -56,8 +56,9 @@ void CityHandleMessage(const PlayerMessage& m) {
   city.message = &m;
   CPlayerTable& table = PlayerTable();
   const bool direct = table.ActiveCount() < 2;
-  const BlockId block{m.values[0]};
-  const int32_t amount = m.values[1];
+  const BlockDeal& deal = m.As<BlockDeal>();
+  const BlockId block = deal.block;
+  const int32_t amount = deal.amount;
   switch (m.code) {
     case PLAYER_MESS_BLOCK_SALE:
       if (GetBlock(block.value) == nullptr) break;
@@ -74,7 +75,7 @@ void CityHandleMessage(const PlayerMessage& m) {
         table.RepostPlayerMessage(m, PLAYER_MESS_BUY_ACCEPTED);
         Post(BlockTransferMsg{amount, block, NumberOf(m.from)});
       } else {
-        Post(StartAuctionMsg{block, m.from, amount, {m.values[0], m.values[1], m.values[2], m.values[3], m.token}});
+        Post(StartAuctionMsg{block, m.from, amount, {deal, m.token}});
       }
       break;
     case PLAYER_MESS_REFUSED:

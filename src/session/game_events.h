@@ -56,7 +56,7 @@ struct BusinessTradedEvent {
 };
 // One status-line record for the ticker.
 struct TickerEvent {
-  std::array<int32_t, 10> record{};
+  StatusRecord record;
 };
 // The logic speed switch changed.
 struct SpeedEvent {

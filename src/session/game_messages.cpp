@@ -40,11 +40,11 @@ void Unhandled() { NetLogF(0, "Unhandled Client message"); }
 void RefreshPanels() { PostGameEvent(SelectionPageEvent{}); }
 
 // Posts player message 44 to the computer owner of a business that joined it.
-void TellComputerOwner(PlayerNumber ownerNumber, int32_t business) {
+void TellComputerOwner(PlayerNumber ownerNumber, BusinessId business) {
   CPlayer* owner = PlayerTable().ByNumber(ownerNumber.value);
   if (owner && owner->kind != kPlayerHuman && IsAuthority())
-    PlayerTable().PostPlayerMessage(owner->index, kCityPlayer, PLAYER_MESS_BUSINESS_JOINS, business, 0, 0, 0,
-                                    kSenderToken);
+    PlayerTable().PostPlayerMessage(owner->index, kCityPlayer, PLAYER_MESS_BUSINESS_JOINS,
+                                    BusinessJoinedNote{business}, kSenderToken);
 }
 
 // The opening steps shared by kinds 15 and 16.
@@ -60,7 +60,7 @@ void OpenBusinessIn(BuildingId buildingId, int32_t type, PlayerNumber owner, boo
   OpenBusiness(business, building->Id, noCharge);
   PlayerData().MarkBusinessesStale();
   AddStatusMessage(status, buildingId, owner);
-  TellComputerOwner(owner, business);
+  TellComputerOwner(owner, BusinessId{business});
   RefreshPanels();
   FireLocalPlayerTutorialEvent(owner.value, kTutorialBusinessOpened);
 }
@@ -156,8 +156,8 @@ bool RouteConstructBuilding(const ConstructBuildingMsg& m) {
   }
   CPlayer* requester = PlayerTable().ByNumber(m.player.value);
   if (requester && requester->kind != kPlayerHuman)
-    PlayerTable().PostPlayerMessage(requester->index, kCityPlayer, PLAYER_MESS_CONSTRUCTION_REFUSED, m.block.value,
-                                    m.businessType, 0, 0, kSenderToken);
+    PlayerTable().PostPlayerMessage(requester->index, kCityPlayer, PLAYER_MESS_CONSTRUCTION_REFUSED,
+                                    ConstructionRefusal{m.block, m.businessType}, kSenderToken);
   return false;
 }
 
@@ -209,13 +209,14 @@ void ApplyOpenBusiness(const OpenBusinessMsg& m) {
 
 // The host's check of a purchase: the buyer is a player whose money and
 // credit cover the price. A refused purchase is not sent on, so it changes
-// nothing anywhere; a computer buyer is told, a human one sees why.
-bool BuyerCanPay(int32_t buyerNumber, float price, int32_t refusedValue) {
+// nothing anywhere; a computer buyer is told (with the block, when a block
+// was refused), a human one sees why.
+bool BuyerCanPay(int32_t buyerNumber, float price, BlockId refusedBlock = BlockId{}) {
   CPlayer* buyer = PlayerTable().ByNumber(buyerNumber);
   if (buyer == nullptr || !(price >= 0.0f)) return false;
   if (buyer->CanAfford(price, true)) return true;
   if (buyer->kind != kPlayerHuman)
-    PlayerTable().PostPlayerMessage(buyer->index, kCityPlayer, PLAYER_MESS_REFUSED, refusedValue, 0, 0, 0,
+    PlayerTable().PostPlayerMessage(buyer->index, kCityPlayer, PLAYER_MESS_REFUSED, BlockDeal{refusedBlock},
                                     kSenderToken);
   return false;
 }
@@ -223,7 +224,7 @@ bool BuyerCanPay(int32_t buyerNumber, float price, int32_t refusedValue) {
 bool RouteBuyBusiness(const BuyBusinessMsg& m) {
   const CBuilding* building = GetBuilding(m.building.value);
   return building != nullptr && building->InUse &&
-         BuyerCanPay(m.buyer.value, building->GetBusinessSetupCost(m.businessType), m.building.value);
+         BuyerCanPay(m.buyer.value, building->GetBusinessSetupCost(m.businessType));
 }
 
 void ApplyBuyBusiness(const BuyBusinessMsg& m) {
@@ -257,7 +258,7 @@ void ApplyPlayerNote(const PlayerNoteMsg&) {}
 bool RouteBuyout(const BuyoutMsg& m) {
   const CBuilding* building = GetBuilding(m.building.value);
   if (building == nullptr || !building->InUse || building->Block == nullptr) return false;
-  return BuyerCanPay(building->Block->Owner, building->GetBuyoutPrice(), m.building.value);
+  return BuyerCanPay(building->Block->Owner, building->GetBuyoutPrice());
 }
 
 void ApplyBuyout(const BuyoutMsg& m) {
@@ -274,15 +275,15 @@ void ApplyBuyout(const BuyoutMsg& m) {
   building->SetOwner(static_cast<uint8_t>(blockOwner->index + 1));
   PlayerData().MarkBusinessesStale();
   if (former && IsAuthority())
-    PlayerTable().PostPlayerMessage(former->index, blockOwner->index, PLAYER_MESS_BOUGHT_OUT, building->Id, 0, 0, 0,
-                                    kSenderToken);
+    PlayerTable().PostPlayerMessage(former->index, blockOwner->index, PLAYER_MESS_BOUGHT_OUT,
+                                    BoughtOutNote{BuildingId{building->Id}}, kSenderToken);
   RefreshPanels();
   PostGameEvent(BusinessTradedEvent{building->Id});
 }
 
 // A block back to the city needs no buyer's money.
 bool RouteBlockTransfer(const BlockTransferMsg& m) {
-  return m.buyer.IsNone() || BuyerCanPay(m.buyer.value, static_cast<float>(m.price), m.block.value);
+  return m.buyer.IsNone() || BuyerCanPay(m.buyer.value, static_cast<float>(m.price), m.block);
 }
 
 void ApplyBlockTransfer(const BlockTransferMsg& m) {
@@ -313,7 +314,7 @@ void ApplyBlockTransfer(const BlockTransferMsg& m) {
 }
 
 bool RouteTakeOverBusiness(const TakeOverBusinessMsg& m) {
-  return BuyerCanPay(NumberOf(m.player).value, static_cast<float>(m.price), m.business.value);
+  return BuyerCanPay(NumberOf(m.player).value, static_cast<float>(m.price));
 }
 
 void ApplyTakeOverBusiness(const TakeOverBusinessMsg& m) {
@@ -539,6 +540,39 @@ bool ClientAuctionStep(const AuctionStepMsg& m, const Claim& c, const char** why
   return (p && p->CanAfford(static_cast<float>(m.amount), true)) || Refuse(why, "bid beyond the player's means");
 }
 
+}  // namespace
+
+PlayerMessageBody PlayerMessageBodyFor(int32_t code) {
+  switch (code) {
+    case PLAYER_MESS_BLOCK_SALE:
+    case PLAYER_MESS_BUY_REQUEST:
+    case PLAYER_MESS_BUY_ACCEPTED:
+    case PLAYER_MESS_REFUSED:
+      return BlockDeal{};
+    case PLAYER_MESS_AUCTION_BEGINS:
+    case PLAYER_MESS_AUCTION_OVER:
+    case PLAYER_MESS_AUCTION_ENDED:
+      return AuctionNews{};
+    case PLAYER_MESS_PURCHASE_SETTLED:
+      return AuctionSettled{};
+    case PLAYER_MESS_BOUGHT_OUT:
+      return BoughtOutNote{};
+    case PLAYER_MESS_BUSINESS_JOINS:
+      return BusinessJoinedNote{};
+    case PLAYER_MESS_CONSTRUCTION_REFUSED:
+      return ConstructionRefusal{};
+    case PLAYER_MESS_CARD_REQUEST:
+    case PLAYER_MESS_CARD_DEAL:
+    case PLAYER_MESS_CARD_HELD:
+    case PLAYER_MESS_CARD_DISCARD:
+      return CardNote{};
+    default:
+      return PlainNote{};
+  }
+}
+
+namespace {
+
 // To another player anything of its own; to the city only what a person's
 // panels ask of it: a block of its own for sale, an offer for a block, a
 // card drawn or one of the dealt ones handed back.
@@ -547,15 +581,17 @@ bool ClientPlayerMessage(const PlayerMessage& m, const Claim& c, const char** wh
   if (m.to.value == m.from.value) return Refuse(why, "to itself");
   if (!m.to.IsNone()) return true;
   switch (m.code) {
-    case PLAYER_MESS_BLOCK_SALE:
-      if (!AmountInRange(m.values[1])) return Refuse(why, "amount");
-      return !c.holdings || OwnsBlock(m.values[0], c) || Refuse(why, "not the player's block");
+    case PLAYER_MESS_BLOCK_SALE: {
+      const BlockDeal& sale = m.As<BlockDeal>();
+      if (!AmountInRange(sale.amount)) return Refuse(why, "amount");
+      return !c.holdings || OwnsBlock(sale.block.value, c) || Refuse(why, "not the player's block");
+    }
     case PLAYER_MESS_BUY_REQUEST:
-      return AmountInRange(m.values[1]) || Refuse(why, "amount");
+      return AmountInRange(m.As<BlockDeal>().amount) || Refuse(why, "amount");
     case PLAYER_MESS_CARD_REQUEST:
       return true;
     case PLAYER_MESS_CARD_DISCARD:
-      return !c.holdings || ChanceDeck().IsDrawn(m.values[0]) || Refuse(why, "a card nobody holds");
+      return !c.holdings || ChanceDeck().IsDrawn(m.As<CardNote>().card) || Refuse(why, "a card nobody holds");
     default:
       return Refuse(why, "not a request for the city");
   }
@@ -677,7 +713,7 @@ const MessageKind kKinds[] = {
       return EncodeMessage(CardChoiceMsg{kCardChoiceKeep, PlayerIndex{1}, 12});
     }),
     Kind<StartAuctionMsg, ApplyStartAuction, nullptr, ClientStartAuction>(52, kRelative, "start auction", [] {
-      return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}});
+      return EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {BlockDeal{BlockId{3}, 250}, -1}});
     }),
     Kind<OpenAuctionMsg, ApplyOpenAuction>(20, kRelative, "open auction",
                                            [] { return EncodeMessage(OpenAuctionMsg{}); }),
@@ -689,7 +725,7 @@ const MessageKind kKinds[] = {
     MessageKind{kMsgFirstPlayerMessage, kMsgLastPlayerMessage, kPlayerMessageSize, kAtOnce, "player message",
                 CheckAs<PlayerMessage>, nullptr, DispatchPlayerMessage, ClientAs<PlayerMessage, ClientPlayerMessage>, [] {
                   return EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, PlayerIndex{0}, PlayerIndex{-1},
-                                                     {12, 500, 0, 0}, -1});
+                                                     BlockDeal{BlockId{12}, 500}, -1});
                 }},
 };
 

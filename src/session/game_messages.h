@@ -10,11 +10,13 @@
 // (CNetMessage::Send). Adding a kind: one struct here, one table line.
 #include <cstdint>
 #include <span>
+#include <variant>
 
 #include "city/business.h"
 #include "city/game_ids.h"
 #include "engine/core/record_visitor.h"
 #include "session/net_message.h"
+#include "session/player_notes.h"
 #include "session/tick_driver.h"
 
 inline constexpr int kLobbyNameSize = 32;
@@ -68,14 +70,14 @@ struct LobbySetupMsg {
   char names[kMaxPlayers][kLobbyNameSize] = {};
   int8_t tokens[kMaxPlayers] = {-1, -1, -1, -1, -1, -1};
   int8_t kinds[kMaxPlayers] = {2, 2, 2, 2, 2, 2};
-  int32_t values[kMaxPlayers] = {};
+  int32_t ready[kMaxPlayers] = {};
   template <class V> void Visit(V& v) {
     v.Pad(4);
     for (int32_t& id : directPlayId) v.I32(id);
     for (auto& name : names) v.Text(name);
     for (int8_t& token : tokens) v.I8(token, kLobbyToken);
     for (int8_t& kind : kinds) v.I8(kind, kLobbySlotKind);
-    for (int32_t& value : values) v.I32(value, kLobbyReady);
+    for (int32_t& mark : ready) v.I32(mark, kLobbyReady);
   }
 };
 
@@ -328,12 +330,12 @@ struct StartAuctionMsg {
   BlockId block;
   PlayerIndex starter;  // -1: the city
   int32_t opening = 0;
-  int32_t request[5] = {};  // the request it answers: values 1..4 and token
+  AuctionRequest request;
   template <class V> void Visit(V& v) {
     v.I32(block);
     v.I32(starter, kPlayerIndexOrCity);
     v.I32(opening);
-    for (int32_t& word : request) v.I32(word);
+    request.Visit(v);
   }
 };
 
@@ -366,18 +368,26 @@ struct FinishAuctionMsg {
 };
 
 // 30..49: a player message (CPlayerTable::PostPlayerMessage); the code is
-// the type.
+// the type and decides the record of its words.
 struct PlayerMessage {
   int32_t code = kMsgFirstPlayerMessage;
   PlayerIndex from;  // -1: the city
   PlayerIndex to;    // -1: the city
-  int32_t values[4] = {};
+  PlayerMessageBody body;
   int32_t token = -1;
+  // The words as the record T; an empty T when the message carries another.
+  template <class T>
+  const T& As() const {
+    static const T none{};
+    const T* held = std::get_if<T>(&body);
+    return held ? *held : none;
+  }
   template <class V> void Visit(V& v) {
     v.I8(from, kPlayerIndexOrCity);
     v.I8(to, kPlayerIndexOrCity);
     v.Pad(2);
-    for (int32_t& value : values) v.I32(value);
+    if constexpr (V::kReading) body = PlayerMessageBodyFor(code);
+    std::visit([&](auto& words) { words.Visit(v); }, body);
     v.I32(token);
     v.Pad(4);
   }
@@ -463,11 +473,24 @@ void DispatchPlayerMessage(const CNetMessage& message);
 
 // Event-ticker records built from applied messages.
 enum StatusKind : int32_t {
+  kStatusUnset = -1,
   kStatusBlockChangedHands = 0,
   kStatusBusinessOpened = 1,
   kStatusBusinessBought = 2,
   kStatusBuildingRemoved = 3,
   kStatusPlayerLeft = 4,
+};
+// One status-line record: what happened, who did it (the player's number,
+// 0 the city, -1 nobody) and the building, business and block it concerns
+// (none where it concerns none).
+struct StatusRecord {
+  StatusKind kind = kStatusUnset;
+  PlayerNumber player{-1};
+  BuildingId building;
+  int32_t buildingKind = -1;
+  BusinessId business;
+  int32_t businessType = -1;
+  BlockId block;
 };
 void AddStatusMessage(const BlockTransferMsg& message);
 void AddStatusMessage(StatusKind kind, BuildingId building, PlayerNumber owner);  // opened or bought

@@ -38,7 +38,7 @@ void ForEachPlayerInUse(F&& f) {
 void PostGoal(int32_t player, int32_t result) { Post(GoalResultMsg{PlayerIndex{player}, result}); }
 
 void TellPlayer(int32_t player, int32_t code) {
-  PlayerTable().PostPlayerMessage(player, kCityPlayer, code, 0, 0, 0, 0, -1);
+  PlayerTable().PostPlayerMessage(player, kCityPlayer, code, PlainNote{}, -1);
 }
 
 void RemoveFromGame(int32_t player) {

@@ -34,7 +34,7 @@ int32_t PlayerNumberOfDirectPlayId(int32_t id) {
 }
 
 void ClearPendingRequest(const PlayerMessage& m) {
-  if (m.code == PLAYER_MESS_REFUSED) PostGameEvent(BlockAnsweredEvent{m.values[0], 1});
+  if (m.code == PLAYER_MESS_REFUSED) PostGameEvent(BlockAnsweredEvent{m.As<BlockDeal>().block.value, 1});
 }
 
 void RoutePlayerMessage(const CNetMessage& raw) {
@@ -119,11 +119,9 @@ void ReceiveClientMessage(CNetMessage& m, int32_t sender, int32_t peerId) {
   held.push_back(HeldClientMessage{m, sender, peerId, LogicTick() + kMessageDeliveryLead});
 }
 
-void SendTickerRecord(StatusKind kind, std::span<int32_t, 10> record) {
-  record[2] = kind;
-  TickerEvent ticker;
-  std::copy(record.begin(), record.end(), ticker.record.begin());
-  PostGameEvent(ticker);
+void SendTickerRecord(StatusKind kind, StatusRecord record) {
+  record.kind = kind;
+  PostGameEvent(TickerEvent{record});
 }
 
 }  // namespace
@@ -289,42 +287,38 @@ void OnDirectPlaySessionLost() {
 // ---- Status line records ----------------------------------------------------------
 
 void AddStatusMessage(const BlockTransferMsg& m) {
-  int32_t record[10];
-  std::fill(std::begin(record), std::end(record), -1);
-  record[1] = m.buyer.value;
-  record[7] = m.block.value;
+  StatusRecord record;
+  record.player = m.buyer;
+  record.block = m.block;
   SendTickerRecord(kStatusBlockChangedHands, record);
 }
 
 void AddStatusMessage(StatusKind kind, BuildingId building, PlayerNumber owner) {
-  int32_t record[10];
-  std::fill(std::begin(record), std::end(record), -1);
-  record[1] = owner.value;
-  record[3] = building.value;
+  StatusRecord record;
+  record.player = owner;
+  record.building = building;
   if (const CBuilding* b = GetBuilding(building.value)) {
     const CBusiness* business = GetBusinessInUse(b->GetBusiness());
-    record[4] = b->Kind;
-    record[5] = b->GetBusiness();
-    record[6] = business ? business->Type : -1;
-    record[7] = b->Block ? b->Block->Index : -1;
+    record.buildingKind = b->Kind;
+    record.business = BusinessId{b->GetBusiness()};
+    record.businessType = business ? business->Type : -1;
+    if (b->Block) record.block = BlockId{b->Block->Index};
   }
   SendTickerRecord(kind, record);
 }
 
 void AddStatusMessage(const RemovePlayerMsg& m) {
-  int32_t record[10];
-  std::fill(std::begin(record), std::end(record), -1);
-  record[1] = m.player.value + 1;
+  StatusRecord record;
+  record.player = NumberOf(m.player);
   SendTickerRecord(kStatusPlayerLeft, record);
 }
 
 void AddStatusMessage(const DemolishBuildingMsg& m) {
-  int32_t record[10];
-  std::fill(std::begin(record), std::end(record), -1);
-  record[3] = m.building.value;
+  StatusRecord record;
+  record.building = m.building;
   if (const CBuilding* b = GetBuilding(m.building.value); b && b->Block) {
-    record[7] = b->Block->Index;
-    record[1] = b->Block->Owner;
+    record.block = BlockId{b->Block->Index};
+    record.player = PlayerNumber{int32_t(b->Block->Owner)};
   }
   SendTickerRecord(kStatusBuildingRemoved, record);
 }

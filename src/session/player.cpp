@@ -70,13 +70,13 @@ void CPlayer::UpdateDistrictSetFlag() {
 void CPlayer::RequestBuyBlock(int32_t block, float price, int32_t extra) {
   const CBlock* b = GetBlock(block);
   if (b == nullptr) return;
-  PlayerTable().PostPlayerMessage(int32_t(b->Owner) - 1, index, PLAYER_MESS_BUY_REQUEST, block,
-                                  static_cast<int32_t>(price), extra, 0, kSenderToken);
+  PlayerTable().PostPlayerMessage(int32_t(b->Owner) - 1, index, PLAYER_MESS_BUY_REQUEST,
+                                  BlockDeal{BlockId{block}, static_cast<int32_t>(price), extra}, kSenderToken);
 }
 
 void CPlayer::RequestSellBlock(int32_t block, float amount, int32_t extra) {
-  PlayerTable().PostPlayerMessage(kCityPlayer, index, PLAYER_MESS_BLOCK_SALE, block, static_cast<int32_t>(amount),
-                                  extra, 0, kSenderToken);
+  PlayerTable().PostPlayerMessage(kCityPlayer, index, PLAYER_MESS_BLOCK_SALE,
+                                  BlockDeal{BlockId{block}, static_cast<int32_t>(amount), extra}, kSenderToken);
 }
 
 bool CPlayer::PostConstructBuilding(int32_t block, int32_t lotX, int32_t lotY, int32_t width, int32_t depth,
@@ -215,12 +215,12 @@ void CHumanPlayer::HandleMessage() {
       ShowMessage(*m);
       break;
     case PLAYER_MESS_BOUGHT_OUT: {
-      const CBuilding* b = GetBuilding(m->values[0]);
+      const CBuilding* b = GetBuilding(m->As<BoughtOutNote>().building.value);
       if (b && b->GetBusiness() >= 0) ShowMessage(*m);
       break;
     }
     case PLAYER_MESS_CARD_HELD:
-      Chance().SetHeldCard(m->values[0]);
+      Chance().SetHeldCard(m->As<CardNote>().card);
       break;
     case 34:
     case PLAYER_MESS_AUCTION_BEGINS:
@@ -238,13 +238,14 @@ void CHumanPlayer::HandleMessage() {
 
 void CHumanPlayer::AnswerBuyRequest(int32_t button, int32_t code) {
   const PlayerMessage& m = CurrentMessage();
-  const BlockId block{m.values[0]};
+  const BlockDeal& offer = m.As<BlockDeal>();
+  const BlockId block = offer.block;
   const CBlock* b = GetBlock(block.value);
   CPlayer* local = PlayerTable().Local();
   bool stillOurs = b != nullptr && local != nullptr && b->Owner == local->index + 1;
   if (stillOurs && code == PLAYER_MESS_BUY_REQUEST) {
     if (button == 0) {
-      Post(StartAuctionMsg{block, m.from, m.values[1], {m.values[0], m.values[1], m.values[2], m.values[3], m.token}});
+      Post(StartAuctionMsg{block, m.from, offer.amount, {offer, m.token}});
     } else if (button == 1) {
       PlayerTable().RepostPlayerMessage(m, PLAYER_MESS_REFUSED);
     }

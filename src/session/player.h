@@ -20,7 +20,6 @@ inline constexpr uint32_t kPlayerStateSize = 440;
 inline constexpr uint32_t kPlayerSetupRowSize = 48;
 inline constexpr int kPlayerNameSize = 32;
 inline constexpr int32_t kCityPlayer = -1;
-inline constexpr int32_t kKeepValue = 99999999;  // RepostPlayerMessage: leave the value
 inline constexpr int32_t kSenderToken = -999;     // PostPlayerMessage: the sender's token
 inline constexpr int32_t kDefaultPortrait = 302;
 
@@ -225,10 +224,12 @@ class CPlayerTable {
   void UpdatePlayers();
   void SwapLedgers();
   void ClearCardEffects();
-  bool PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code, int32_t v1, int32_t v2, int32_t v3,
-                         int32_t v4, int32_t token);
-  bool RepostPlayerMessage(const PlayerMessage& message, int32_t code, int32_t v1 = kKeepValue,
-                           int32_t v2 = kKeepValue, int32_t v3 = kKeepValue, int32_t v4 = kKeepValue);
+  // A message of the code with its words (the code's record) from one
+  // player (or the city, -1) to another.
+  bool PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code, const PlayerMessageBody& words,
+                         int32_t token);
+  // The answer to a message: back to its sender with the same words.
+  bool RepostPlayerMessage(const PlayerMessage& message, int32_t code);
   void RemovePlayer(int32_t index);
 
   // The player in a slot 0..5, null when none.

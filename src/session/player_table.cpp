@@ -127,8 +127,8 @@ void CPlayerTable::ClearCardEffects() {
     if (p) p->cardEffect = 0;
 }
 
-bool CPlayerTable::PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code, int32_t v1, int32_t v2,
-                                     int32_t v3, int32_t v4, int32_t token) {
+bool CPlayerTable::PostPlayerMessage(int32_t recipient, int32_t sender, int32_t code,
+                                     const PlayerMessageBody& words, int32_t token) {
   if (!IsPlayerMessageType(code)) return false;
   if (recipient == kCityPlayer) {
     if (activeCount_ <= 0) return false;
@@ -141,11 +141,10 @@ bool CPlayerTable::PostPlayerMessage(int32_t recipient, int32_t sender, int32_t 
     const CPlayer* from = Get(sender);
     token = from ? from->requestToken : -1;
   }
-  return Post(PlayerMessage{code, PlayerIndex{sender}, PlayerIndex{recipient}, {v1, v2, v3, v4}, token});
+  return Post(PlayerMessage{code, PlayerIndex{sender}, PlayerIndex{recipient}, words, token});
 }
 
-bool CPlayerTable::RepostPlayerMessage(const PlayerMessage& message, int32_t code, int32_t v1, int32_t v2,
-                                       int32_t v3, int32_t v4) {
+bool CPlayerTable::RepostPlayerMessage(const PlayerMessage& message, int32_t code) {
   if (!IsPlayerMessageType(code)) return false;
   if (!message.from.IsNone()) {
     CPlayer* p = Get(message.from.value);
@@ -155,9 +154,6 @@ bool CPlayerTable::RepostPlayerMessage(const PlayerMessage& message, int32_t cod
   reply.code = code;
   reply.from = message.to;
   reply.to = message.from;
-  const int32_t values[4] = {v1, v2, v3, v4};
-  for (int i = 0; i < 4; ++i)
-    if (values[i] != kKeepValue) reply.values[i] = values[i];
   return Post(reply);
 }
 

@@ -8,6 +8,7 @@
 enum TutorialEventId : int32_t {
   kTutorialLink = 6,
   kTutorialAuctionPanels = 63,
+  kTutorialViewToggled = 73,  // city view and plan view
   kTutorialAuctionClosed = 64,
   kTutorialAuctionSold = 68,
   // The local player's game actions as the session applies them (above the

@@ -19,7 +19,6 @@ struct Cursors {
   int32_t handles[kCursorCount] = {-1, -1, -1, -1, -1, -1, -1, -1};
   bool hardware = false;
   bool systemReady = false;  // the window system's cursors were made
-  std::function<void(bool)> show;
 };
 
 Cursors& C() {
@@ -59,7 +58,6 @@ void DestroySystemCursors() {
 
 void SetHardwareCursorMode(bool hardware) { C().hardware = hardware && C().systemReady; }
 bool HardwareCursorMode() { return C().hardware; }
-void SetShowCursorProc(std::function<void(bool)> proc) { C().show = std::move(proc); }
 
 int32_t RequestCursor(int32_t index, int32_t priority) {
   CursorState& s = C().state;
@@ -98,13 +96,6 @@ void DrawMouseCursor() {
   const float y = float(Ui().mouse.y - ScaleToScreenY(s.hotSpot.y));
   const UIRect r = SetUIRect(x, y, x + float(ScaleToScreenX(s.width)), y + float(ScaleToScreenY(s.height)));
   DrawTexturedRect(r, texture, kCursorDepth);
-}
-
-void ShowMouseCursor(bool show) {
-  CursorState& s = C().state;
-  if (s.shown == (show ? 1 : 0)) return;
-  s.shown = show ? 1 : 0;
-  if (C().show) C().show(show);
 }
 
 const CursorState& GetCursorState() { return C().state; }

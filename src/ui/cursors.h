@@ -5,7 +5,6 @@
 // it is repeated. The cursor is either the window system's colour cursor
 // (hardware) or a textured quad the game draws each frame (software).
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "engine/files/texture_file.h"
@@ -37,14 +36,11 @@ void DestroySystemCursors();
 // window system's cursors exist.
 void SetHardwareCursorMode(bool hardware);
 bool HardwareCursorMode();
-// Shows or hides the window system's cursor through this procedure.
-void SetShowCursorProc(std::function<void(bool)> proc);
 
 // Returns the requested index after the request.
 int32_t RequestCursor(int32_t index, int32_t priority);
 void DecayCursorPriority();
 void DrawMouseCursor();
-void ShowMouseCursor(bool show);
 
 struct CursorState {
   int32_t requested = -1;
@@ -52,7 +48,6 @@ struct CursorState {
   int32_t priority = 0;
   int32_t width = 0, height = 0;  // of the software image, pixels
   CursorHotSpot hotSpot{0, 0};
-  int8_t shown = -1;  // -1 before the first ShowMouseCursor
 };
 const CursorState& GetCursorState();
 void ResetCursors();

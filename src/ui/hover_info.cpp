@@ -155,16 +155,6 @@ void CHoverInfo::Draw() {
   FlushGlyphBatches();
 }
 
-void CPauseSwitch::Toggle() {
-  on_ = !on_;
-  if (proc_) proc_(on_);
-}
-
-CPauseSwitch& PauseSwitch() {
-  static CPauseSwitch pause;
-  return pause;
-}
-
 void CDebugTextLines::Build() {
   for (CTextRect& line : lines) line.Clear();
   flag = 0;

@@ -5,7 +5,6 @@
 // while. Beside it: the pause switch of the in-game input and the block of
 // debug text lines.
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "ui/text_rect.h"
@@ -79,20 +78,6 @@ class CHoverInfo {
 };
 
 CHoverInfo& HoverInfo();
-
-// The pause switch: on adds the pause of the switch and pauses the game's
-// sound, off takes them back (through the procedure the game installs).
-class CPauseSwitch {
- public:
-  void Toggle();
-  bool On() const { return on_; }
-  void SetProc(std::function<void(bool on)> proc) { proc_ = std::move(proc); }
-
- private:
-  bool on_ = false;
-  std::function<void(bool)> proc_;
-};
-CPauseSwitch& PauseSwitch();
 
 // Five debug text lines; their per-frame draw draws nothing.
 class CDebugTextLines {

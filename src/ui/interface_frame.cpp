@@ -1,5 +1,7 @@
 #include "ui/interface_frame.h"
 
+#include <algorithm>
+
 #include "engine/input/input_device.h"
 #include "engine/render/renderer.h"
 #include "ui/cursors.h"
@@ -13,7 +15,7 @@ namespace {
 constexpr int32_t kInterfaceShader = 1;
 }  // namespace
 
-void RunInterfaceInput(CInputDevice* device) {
+void RunInterfaceInput(CInputDevice* device, int32_t steps, void (*beforeStep)()) {
   UiMouse now;
   now.x = g_InputState.uiCursorX;
   now.y = g_InputState.uiCursorY;
@@ -27,7 +29,12 @@ void RunInterfaceInput(CInputDevice* device) {
   // Typing with the mouse over no panel must not pile characters up.
   while (chars.size() > size_t(kTypedCharCapacity)) chars.pop_front();
   ++Ui().interfaceTicks;
-  GamePanels().ProcessInput();
+  for (int32_t step = 0; step < std::max(steps, 1); ++step) {
+    // The repeats see the mouse as it stands: no second click.
+    if (step > 0) BeginUiInputFrame(now);
+    if (beforeStep) beforeStep();
+    GamePanels().ProcessInput();
+  }
   HoverInfo().CountFrame();
 }
 

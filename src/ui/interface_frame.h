@@ -5,8 +5,10 @@
 class CInputDevice;
 
 // One input frame: reads the mouse and the typed characters, counts the
-// interface tick, runs the HUD's input and counts the tooltip's frame.
-void RunInterfaceInput(CInputDevice* device);
+// interface tick, runs the HUD's input `steps` times (the logic's ticks per
+// pass, so the panels keep pace with a fast game), each after `beforeStep`,
+// and counts the tooltip's frame. A press counts in the first step only.
+void RunInterfaceInput(CInputDevice* device, int32_t steps = 1, void (*beforeStep)() = nullptr);
 // Draws the HUD, the tooltip and the cursor over whatever the frame drew;
 // `underPanels` draws the game's own 2D overlay (the chat) beneath the panels,
 // `overPanels` the menus over them.

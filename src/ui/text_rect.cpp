@@ -159,8 +159,10 @@ void CTextRect::AddTextIdArgs3(int32_t textId, TextArg a, TextArg b2, TextArg c)
 }
 
 void CTextRect::AddTextIdArgList(int32_t textId, TextArgs args) {
-  if (Ui().text) Ui().text->SelectFont(font);
-  Append(false, [&](CTextSystem& t, CStringBank& b, int32_t w) { t.FormatToBank(b, w, textId, args); });
+  // Through the 2D font selection, which remembers the font: choosing it on
+  // the text system alone would leave that memory wrong, and the next rect
+  // laid out in the remembered font would be measured in this one.
+  Append(true, [&](CTextSystem& t, CStringBank& b, int32_t w) { t.FormatToBank(b, w, textId, args); });
 }
 
 void CTextRect::AddTextIdCurrentFont(int32_t textId, TextArg a) {

@@ -117,7 +117,7 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
   cpu->own.valuation = static_cast<float>(a.openingBid);
   PlayerMessage begins;
   begins.code = PLAYER_MESS_AUCTION_BEGINS;
-  begins.values[0] = 12;
+  begins.body = AuctionNews{BlockId{12}};
   cpu->BeginAuctionBidding(nullptr, begins);
   EXPECT_EQ(cpu->auctionPending, 1);
   EXPECT_EQ(cpu->bidCeiling, 0.0f);
@@ -181,14 +181,13 @@ TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
   cpu->own.valuation = 5000.0f;
   PlayerMessage begins;
   begins.code = PLAYER_MESS_AUCTION_BEGINS;
-  begins.values[0] = 12;
+  begins.body = AuctionNews{BlockId{12}};
   cpu->BeginAuctionBidding(request, begins);
   ASSERT_EQ(cpu->auctionPending, 1);
 
   PlayerMessage refusal;
   refusal.code = PLAYER_MESS_REFUSED;
-  refusal.values[0] = 12;
-  refusal.values[2] = id;
+  refusal.body = BlockDeal{BlockId{12}, 0, id};
   const int32_t warnings = PlayWarningCount();
   cpu->currentRequestId = id;
   cpu->CheckBlockRejectEvent(refusal);
@@ -196,7 +195,7 @@ TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
   EXPECT_EQ(cpu->auctionPending, 1);
   EXPECT_EQ(cpu->currentRequestId, -1);
   // A refusal whose request is gone altogether is a warning on the console.
-  refusal.values[2] = id + 500;
+  refusal.body = BlockDeal{BlockId{12}, 0, id + 500};
   cpu->CheckBlockRejectEvent(refusal);
   EXPECT_EQ(PlayWarningCount(), warnings + 1);
 }
@@ -211,15 +210,14 @@ TEST_F(ComputerPlayerTest, ARefusalAfterTheAuctionThatSettledTheRequest) {
   ASSERT_NE(request, nullptr);
   PlayerMessage refusal;
   refusal.code = PLAYER_MESS_REFUSED;
-  refusal.values[0] = 13;
-  refusal.values[2] = request->id;
+  refusal.body = BlockDeal{BlockId{13}, 0, request->id};
   PlayerMessage ended;
   ended.code = PLAYER_MESS_AUCTION_ENDED;
-  ended.values[0] = 13;
+  ended.body = AuctionNews{BlockId{13}};
   ASSERT_TRUE(cpu->AddMessage(ended));
   cpu->HandleMessage();
   cpu->RunPendingActions();
-  ASSERT_EQ(FindActionById(*cpu, refusal.values[2]), nullptr);
+  ASSERT_EQ(FindActionById(*cpu, refusal.As<BlockDeal>().requestId), nullptr);
   const int32_t warnings = PlayWarningCount();
   cpu->CheckBlockRejectEvent(refusal);
   EXPECT_EQ(PlayWarningCount(), warnings);
@@ -282,9 +280,7 @@ TEST_F(ComputerPlayerTest, EqualWorthSharesARank) {
 TEST_F(ComputerPlayerTest, PurchaseSettledWithoutItsActionIsARejection) {
   PlayerMessage settled;
   settled.code = PLAYER_MESS_PURCHASE_SETTLED;
-  settled.values[0] = 12;
-  settled.values[1] = 0;  // the human won
-  settled.values[2] = 700;
+  settled.body = AuctionSettled{BlockId{12}, PlayerIndex{0}, 700};  // the human won
   ASSERT_TRUE(cpu->AddMessage(settled));
   cpu->HandleMessage();
   int32_t who = -1;

@@ -463,7 +463,9 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   CreateHudPanelSets();
   FillDefaultPlayerSetup();
   TheGame().NewGame(&FreePlayLevel());
-  // The level's start opens the statistics, unfolded.
+  // The level's start opens the selection's information and the
+  // statistics, unfolded.
+  EXPECT_TRUE(HudPanels().selection.open);
   EXPECT_TRUE(HudPanels().stats.open);
   EXPECT_TRUE(HudPanels().stats.Expanded());
   CPromptPanel& prompt = HudPanels().prompt;
@@ -477,7 +479,12 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
                   "Interface.CreateMessage(1728, 'Look here', 7, 2236)\n"));
   ASSERT_TRUE(prompt.open);
   ASSERT_NE(prompt.Head(), nullptr);
-  EXPECT_EQ(prompt.Head()->lines[0].LineText(0), "Your lease on Lantern Avenue runs out in 24 hours.");
+  // A title too long for one line takes the title area's second, whole.
+  const CTextRect& title = prompt.Head()->lines[0];
+  std::string titleText;
+  for (int32_t l = 0; l < title.LineCount(); ++l) titleText += (l ? " " : "") + title.LineText(l);
+  EXPECT_EQ(titleText, "Your lease on Lantern Avenue runs out in 24 hours.");
+  EXPECT_LE(float(title.LineCount() * title.lineHeight), title.y2 - title.y1);
   EXPECT_EQ(prompt.Head()->lines[1].LineText(0), "Look here");
   EXPECT_EQ(prompt.Head()->buttonCount, 0);
   EXPECT_EQ(prompt.Head()->portrait, 302);

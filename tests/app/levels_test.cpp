@@ -187,6 +187,20 @@ TEST_F(LevelsTest, ClosedDistrictsGoUpForSaleOnTheirDay) {
 
 namespace {
 
+// A level's opening message waits for its button (and times out as any).
+TEST_F(LevelsTest, ALevelOpensWithItsMessageAndItsButton) {
+  Start(200001, 1);
+  ASSERT_TRUE(RunState().gameRunning);
+  for (int i = 0; i < 5; ++i) RunLogicTicks();
+  std::vector<ScriptPromptEvent> prompts;
+  for (const GameEvent& e : TakeGameEvents())
+    if (const auto* p = std::get_if<ScriptPromptEvent>(&e))
+      if (p->action == kScriptPromptOpen) prompts.push_back(*p);
+  ASSERT_EQ(prompts.size(), 1u);
+  EXPECT_TRUE(prompts[0].withButton);
+  EXPECT_FALSE(prompts[0].noTimeout);
+}
+
 TEST_F(LevelsTest, ATutorialOpensAloneOnItsLesson) {
   Start(100003, 0);
   ASSERT_TRUE(RunState().gameRunning);

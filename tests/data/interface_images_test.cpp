@@ -34,6 +34,8 @@ const UsedImages kUsed[] = {
     {"tab faces: hover, pressed, chosen", {14, 15, 16}},
     {"sixth view button faces", {111, 112, 113, 114}},
     {"rent panel residence, voting rosette", {45, 46}},
+    {"construction steps: kind, use, plot, design", {176, 177, 178, 179}},
+    {"option pages' check box: clear, ticked", {180, 181}},
 };
 
 TextureSource SizedSet() {
@@ -56,7 +58,17 @@ TEST(InterfaceImagesTest, ImagesThePanelsShowAreNotPlainFaces) {
   const auto image = [&](int32_t id) -> const TextureImage& { return set.textures.at(size_t(id - kFirstSizedImage)); };
   const TextureImage& plain = image(kPlainPlace);
   for (const UsedImages& used : kUsed)
-    for (int32_t id : used.ids) EXPECT_FALSE(SameImage(image(id), plain)) << "image " << id << " (" << used.where << ")";
+    for (int32_t id : used.ids) {
+      EXPECT_FALSE(SameImage(image(id), plain)) << "image " << id << " (" << used.where << ")";
+      // A place kept for no picture holds a single texel.
+      EXPECT_GT(image(id).width * image(id).height, 1) << "image " << id << " (" << used.where << ")";
+    }
+  // The four step icons differ from each other and from the check boxes.
+  for (int32_t a = 176; a <= 181; ++a)
+    for (int32_t b = a + 1; b <= 181; ++b)
+      if (a < 180 || b < 180) {
+        EXPECT_FALSE(SameImage(image(a), image(b))) << a << " and " << b;
+      }
 }
 
 }  // namespace

@@ -90,6 +90,17 @@ TEST(TextBankTables, EveryLanguageHasTheEnglishIdsWithTheSameCodes) {
   }
 }
 
+// The clock's 12-hour time tells the morning from the afternoon in every
+// language: the two halves of the day have different words.
+TEST(TextBankTables, TheClockTellsMorningFromAfternoon) {
+  constexpr int32_t kMorning = 1374, kAfternoon = 1375;
+  for (const fs::path& path : Translations()) {
+    const Table table = ReadTable(path);
+    ASSERT_TRUE(table.contains(kMorning) && table.contains(kAfternoon)) << path.filename();
+    EXPECT_NE(table.at(kMorning), table.at(kAfternoon)) << path.filename();
+  }
+}
+
 // The code check itself: a dropped, swapped or stray code is told apart.
 TEST(TextBankTables, CodesTellOrderAndLineBreaks) {
   EXPECT_EQ(Codes("%s offers %c%d for %i."), (std::vector<std::string>{"%s", "%c", "%d", "%i"}));

@@ -219,7 +219,7 @@ TEST_F(NetworkPagesTest, AClientMarkedReadyCannotStepItsToken) {
   list.kinds[0] = list.kinds[1] = kSlotHuman;
   list.tokens[0] = 0;
   list.tokens[1] = 1;
-  list.values[0] = 1;
+  list.ready[0] = 1;
   std::snprintf(list.names[0], 32, "Host");
   std::snprintf(list.names[1], 32, "Alice");
   Session().localSlot = 1;

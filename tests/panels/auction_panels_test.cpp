@@ -7,6 +7,7 @@
 #include "engine/core/play_warning.h"
 #include "panels/panel_events.h"
 #include "session/auction.h"
+#include "sound/recording_effects.h"
 #include "ui/buttons.h"
 #include "ui/money_format.h"
 
@@ -20,11 +21,6 @@ class AuctionPanelsTest : public PanelsTest {
     PanelsTest::SetUp();
     ResetAuction();
     SetQuickAuction(false);
-    PanelGameLinks().playSample = [this](const char* sample) -> void* {
-      played_.emplace_back(sample);
-      return reinterpret_cast<void*>(played_.size());
-    };
-    PanelGameLinks().stopSample = [this](void* voice) { stopped_.push_back(voice); };
   }
   void TearDown() override {
     ResetAuction();
@@ -57,8 +53,9 @@ class AuctionPanelsTest : public PanelsTest {
     return true;
   }
 
-  std::vector<std::string> played_;
-  std::vector<void*> stopped_;
+  RecordingEffects sounds_;
+  std::vector<std::string>& played_ = sounds_.played;
+  std::vector<CSoundDevice*>& stopped_ = sounds_.stopped;
 };
 
 // First match wins: a winner who passed earlier is the winner; a bid shows
@@ -131,6 +128,48 @@ TEST_F(AuctionPanelsTest, TagsShowStatusNameAndTruncatedCash) {
   EXPECT_EQ(bid.cash[1].lineColour[0], 0);
 }
 
+// A name stays whole on its one line, however narrow the strip it was last
+// laid in: "Computer 2" never reads "Computer".
+TEST_F(AuctionPanelsTest, TagNamesStayWholeOnOneLine) {
+  AddPlayer("Ann", 0);
+  AddPlayer("Computer 2", 1);
+  AddPlayer("Computer 3 of the harbour", 2);
+  CAuctionBidPanel& bid = Bid();
+  for (int pass = 0; pass < 2; ++pass) {
+    bid.RefreshBidders();
+    for (int32_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(bid.names[size_t(i)].LineCount(), 1) << i;
+      bid.names[size_t(i)].SetRect(0, 0, 57, 23);  // as the tags lay them
+    }
+  }
+  EXPECT_EQ(Joined(bid.names[1]), "Computer 2");
+  EXPECT_EQ(Joined(bid.names[2]), "Computer 3 of the harbour");
+  EXPECT_LT(bid.names[2].textScale, bid.names[1].textScale);  // made to fit
+}
+
+// The tags and the leader marker keep to the screen and off the room's
+// other panels, moving the least way that does.
+TEST(BidderTagPlaces, KeepToTheScreenAndOffThePanels) {
+  const UIRect mapAndLayout{2, 2, 150, 300, 0.5f}, bidPanel{170, 398, 470, 478, 0.5f};
+  const std::vector<UIRect> clear = {mapAndLayout, bidPanel};
+  const struct {
+    UIRect box;
+    float dx, dy;
+  } cases[] = {
+      {{300, 200, 380, 240, 0.5f}, 0, 0},      // in the open
+      {{-30, 200, 50, 240, 0.5f}, 30, 100},    // off the left edge, then under the layout
+      {{120, 250, 200, 290, 0.5f}, 30, 0},     // over the layout's right edge
+      {{600, 100, 680, 140, 0.5f}, -40, 0},    // off the right edge
+      {{300, 380, 380, 420, 0.5f}, 0, -22},    // into the bid panel from above
+      {{-20, -10, 12, 22, 0.5f}, 170, 10},     // a marker past the top left corner
+  };
+  for (const auto& c : cases) {
+    const TagOffset d = KeepClear(c.box, clear);
+    EXPECT_FLOAT_EQ(d.x, c.dx) << c.box.x1 << "," << c.box.y1;
+    EXPECT_FLOAT_EQ(d.y, c.dy) << c.box.x1 << "," << c.box.y1;
+  }
+}
+
 TEST_F(AuctionPanelsTest, TheQuickSwitchIsForSinglePlayerGamesOnly) {
   RoomAtLocalTurn(5000);
   CAuctionBidPanel& bid = Bid();
@@ -178,7 +217,7 @@ TEST_F(AuctionPanelsTest, TheCountdownBeepsFromFiveDownToZero) {
   EXPECT_EQ(shown, (std::vector<std::string>{"5", "4", "3", "2", "1", "0"}));
   for (const std::string& s : played_) EXPECT_EQ(s, "ambi_any_build_hospitalbeep.wav");
   EXPECT_EQ(stopped_.size(), 5u);
-  EXPECT_EQ(stopped_.back(), reinterpret_cast<void*>(5));
+  EXPECT_EQ(stopped_.back(), RecordingEffects::Voice(5));
 }
 
 // The opening bid's line, wrapped, stays inside the panel for a player with

@@ -63,7 +63,7 @@ TEST_F(BlockMarkerPanelTest, BracketsShowFor21EventsAndHideFor20) {
 }
 
 // The rights overlay marks a block whose rights are not granted and leaves a
-// granted one bare.
+// granted one bare, and a block under a panel bare too.
 TEST_F(BlockMarkerPanelTest, RightsMarkersSkipGrantedBlocks) {
   SetProjection(640, 480, 60, 1, 5000, 1, 0);
   const CameraState camera = g_CameraState;
@@ -90,6 +90,16 @@ TEST_F(BlockMarkerPanelTest, RightsMarkersSkipGrantedBlocks) {
     markers.DrawSelf();
     EXPECT_EQ(redSquares(), rights == kRightsNone ? 1 : 0) << rights;
   }
+  // Under an open panel the block shows no marks: they would show through
+  // its translucent backing.
+  block.BuildingRights = kRightsNone;
+  CDayPanel& day = Hud().day;
+  day.Open();
+  day.SetModelPosition(0, -300);  // over the middle of the screen, where the block is
+  Renderer().gouraud.clear();
+  markers.DrawSelf();
+  EXPECT_EQ(redSquares(), 0);
+  day.Close();
   markers.Reset();
   g_CameraState = camera;
 }

@@ -10,11 +10,10 @@ namespace {
 
 StatusRecord Record(int32_t player, int32_t kind, int32_t block, int32_t type = -1) {
   StatusRecord r;
-  r.fill(-1);
-  r[1] = player;
-  r[2] = kind;
-  r[6] = type;
-  r[7] = block;
+  r.player = PlayerNumber{player};
+  r.kind = StatusKind(kind);
+  r.businessType = type;
+  r.block = BlockId{block};
   return r;
 }
 

@@ -94,8 +94,6 @@ class PanelsEnvironment : public ::testing::Environment {
 class PanelsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Before anything closes a panel: a closing panel may call a link.
-    PanelGameLinks() = PanelLinks{};
     blocks_ = g_Blocks;
     PlayerTable().DeleteAllPlayers();
     Session() = SessionState{};
@@ -115,8 +113,6 @@ class PanelsTest : public ::testing::Test {
     Mouse(0, 0);
   }
   void TearDown() override {
-    // A test's links may reach into the test object, which goes now.
-    PanelGameLinks() = PanelLinks{};
     g_Blocks = blocks_;
     PlayerTable().DeleteAllPlayers();
     ClearKeys();

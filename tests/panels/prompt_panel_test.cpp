@@ -157,8 +157,7 @@ TEST_F(PromptPanelTest, ABuyRequestIsAQuestionThatReturnAndTheTimeOutRefuse) {
   e.player = ann->index;
   e.message.code = PLAYER_MESS_BUY_REQUEST;
   e.message.from = PlayerIndex{bob->index};
-  e.message.values[0] = 0;
-  e.message.values[1] = 1200;
+  e.message.body = BlockDeal{BlockId{0}, 1200};
   e.portraitPlayer = bob->index;
   e.line1 = 1712;
   e.line2 = 1713;

@@ -266,6 +266,29 @@ class MousePlayProgram : public ShellProgram {
     Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
           [this] { return Build().open; });
     Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
+    // Tab to the plan view and back while building: the block's page stands
+    // where the construction panel stood.
+    PressKey("Tab", platform::key::kTab);
+    Expect("the plan view", [] { return GetScreenMode() == kScreenPlan; });
+    PressKey("Tab again", platform::key::kTab);
+    Expect("the block's page after the plan view", [this] {
+      return GetScreenMode() == kScreenCity && !Build().open && Info().open && Info().page == kInfoBlockPage &&
+             CurrentInfoSelection().block == block_;
+    });
+    // Closed, it comes back when the selected block is clicked again.
+    Add("the block's page closed", [this] {
+      Info().Close();
+      return !Info().open;
+    });
+    Click("the block again", [this](Point* p) {
+      return Aim(p, [this](const CEntity* e) {
+        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
+      });
+    }, 800);
+    Expect("its page is back", [this] { return Info().open && CurrentInfoSelection().block == block_; }, 600);
+    Click("the rights view to build", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
+          [this] { return Build().open; });
+    Expect("the construction panel again", [this] { return Build().open && Build().step == kStepType; });
 
     // The construction panel's steps.
     Click("business", [this](Point* p) {

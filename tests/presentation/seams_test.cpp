@@ -16,10 +16,10 @@
 #include "app/seams.h"
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
-#include "panels/panel_links.h"
 #include "engine/render/soft_renderer.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
+#include "visuals/camera/city_picking.h"
 
 namespace {
 
@@ -92,16 +92,16 @@ TEST(ProgramSeamsTest, TheStartedGameHasEverySeamInstalled) {
 // A seam left empty stops the start with an error that names it.
 TEST(ProgramSeamsTest, AMissingSeamStopsTheStartNamingIt) {
   ThrowOnFatalError();
-  const auto held = PanelGameLinks().playSample;
-  PanelGameLinks().playSample = {};
+  PickPanels* held = &CurrentPickPanels();
+  SetPickPanels(nullptr);
   std::string said;
   try {
     RequireSeams();
   } catch (const FatalErrorException& e) {
     said = e.what ? e.what : "";
   }
-  PanelGameLinks().playSample = held;
-  EXPECT_NE(said.find("PanelLinks.playSample"), std::string::npos) << said;
+  SetPickPanels(held);
+  EXPECT_NE(said.find("PickPanels"), std::string::npos) << said;
 }
 
 }  // namespace

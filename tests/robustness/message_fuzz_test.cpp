@@ -69,13 +69,13 @@ std::vector<CNetMessage> ValidMessages() {
           EncodeMessage(prices),
           EncodeMessage(PrepareBlockMsg{inCity}),
           EncodeMessage(PlayCardMsg{4, PlayerIndex{1}, block}),
-          EncodeMessage(StartAuctionMsg{inCity, PlayerIndex{-1}, 500, {3, 250, 0, 0, -1}}),
+          EncodeMessage(StartAuctionMsg{inCity, PlayerIndex{-1}, 500, {BlockDeal{BlockId{3}, 250}, -1}}),
           EncodeMessage(OpenAuctionMsg{}),
           EncodeMessage(AuctionStepMsg{0, PlayerIndex{1}, 600}),
           EncodeMessage(FinishAuctionMsg{}),
-          EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, PlayerIndex{1}, PlayerIndex{-1}, {block, 500, 0, 0}, -1}),
-          EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_ACCEPTED, PlayerIndex{0}, PlayerIndex{1}, {block, 500, 0, 0}, -1}),
-          EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DISCARD, PlayerIndex{2}, PlayerIndex{-1}, {2, 0, 0, 0}, -1})};
+          EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, PlayerIndex{1}, PlayerIndex{-1}, BlockDeal{BlockId{block}, 500}, -1}),
+          EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_ACCEPTED, PlayerIndex{0}, PlayerIndex{1}, BlockDeal{BlockId{block}, 500}, -1}),
+          EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DISCARD, PlayerIndex{2}, PlayerIndex{-1}, CardNote{2}, -1})};
 }
 
 constexpr int32_t kExtremes[] = {0,   -1,   1,    2,    5,     6,      7,     51,  52,

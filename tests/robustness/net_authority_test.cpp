@@ -73,7 +73,7 @@ std::vector<Act> ActsFor(int32_t who, const Holding& h) {
       {"play card", EncodeMessage(PlayCardMsg{4, p, 0}), true},
       {"start auction", EncodeMessage(StartAuctionMsg{BlockId{h.block}, PlayerIndex{kClient}, 400, {}}), false},
       {"auction bid", EncodeMessage(AuctionStepMsg{kAuctionMoveBid, p, 100}), true},
-      {"player message", EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, p, PlayerIndex{kCity}, {h.block, 500, 0, 0}, -1}),
+      {"player message", EncodeMessage(PlayerMessage{PLAYER_MESS_BUY_REQUEST, p, PlayerIndex{kCity}, BlockDeal{BlockId{h.block}, 500}, -1}),
        true},
   };
 }
@@ -113,13 +113,13 @@ std::vector<Act> OwnBeyondBounds(const Holding& h, const Holding& hosts) {
       {"put off for hours", farOff, false},
       {"its own delivery tick", unstamped, false},
       {"the host's block for sale", EncodeMessage(PlayerMessage{PLAYER_MESS_BLOCK_SALE, me, PlayerIndex{kCity},
-                                                               {hosts.block, 400, 0, 0}, -1}),
+                                                               BlockDeal{BlockId{hosts.block}, 400}, -1}),
        false},
       {"a card of its choosing", EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DEAL, me, PlayerIndex{kCity},
-                                                            {5, 0, 0, 0}, -1}),
+                                                            CardNote{5}, -1}),
        true},
       {"a card nobody holds handed back", EncodeMessage(PlayerMessage{PLAYER_MESS_CARD_DISCARD, me,
-                                                                      PlayerIndex{kCity}, {5, 0, 0, 0}, -1}),
+                                                                      PlayerIndex{kCity}, CardNote{5}, -1}),
        false},
   };
 }

@@ -153,7 +153,7 @@ TEST_F(AuctionTest, TheStagesTakeTheirTimesAndASecondAuctionWaits) {
 
 // A request for an auction: block, requester (-1 the city), opening price.
 void Ask(int32_t block, int32_t starter, int32_t opening) {
-  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{block}, PlayerIndex{starter}, opening, {block, opening, 0, 0, -1}}));
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{block}, PlayerIndex{starter}, opening, {BlockDeal{BlockId{block}, opening}, -1}}));
 }
 
 // Requests that come while an auction is up wait their turn in the order they

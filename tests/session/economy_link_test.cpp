@@ -129,19 +129,21 @@ TEST_F(EconomyLinkTest, BuyoutPassesTheBusinessToTheBlockOwner) {
 }
 
 // A purchase the buyer's money and credit do not cover is refused by the
-// host: nothing changes hands and no money moves; a computer buyer is told.
+// host: nothing changes hands and no money moves; a computer buyer is told,
+// with the block when a block was refused and no block otherwise.
 TEST_F(EconomyLinkTest, PurchasesBeyondMoneyAndCreditAreRefused) {
   const int32_t shop = OpenShop(0);
   g_Blocks[kShopBlock].Owner = 2;
   struct Case {
     const char* what;
     CNetMessage message;
+    BlockId refused;
   };
   const Case cases[] = {
-      {"block", EncodeMessage(BlockTransferMsg{20000, BlockId{12}, PlayerNumber{2}})},
-      {"business", EncodeMessage(BuyBusinessMsg{BuildingId{building}, kBakery, PlayerNumber{2}})},
-      {"buy-out", EncodeMessage(BuyoutMsg{BuildingId{building}})},
-      {"take-over", EncodeMessage(TakeOverBusinessMsg{20000, BusinessId{shop}, PlayerIndex{1}})},
+      {"block", EncodeMessage(BlockTransferMsg{20000, BlockId{12}, PlayerNumber{2}}), BlockId{12}},
+      {"business", EncodeMessage(BuyBusinessMsg{BuildingId{building}, kBakery, PlayerNumber{2}}), BlockId{}},
+      {"buy-out", EncodeMessage(BuyoutMsg{BuildingId{building}}), BlockId{}},
+      {"take-over", EncodeMessage(TakeOverBusinessMsg{20000, BusinessId{shop}, PlayerIndex{1}}), BlockId{}},
   };
   g_BusinessTypes[kBakery].RefurbCost = 30000;
   for (const Case& c : cases) {
@@ -152,7 +154,9 @@ TEST_F(EconomyLinkTest, PurchasesBeyondMoneyAndCreditAreRefused) {
     ASSERT_TRUE(m.Send());
     // The host's check answers at once.
     ASSERT_EQ(cpu->QueuedMessages(), 1u);
-    EXPECT_EQ(cpu->PopMessage()->code, PLAYER_MESS_REFUSED);
+    const PlayerMessage* told = cpu->PopMessage();
+    EXPECT_EQ(told->code, PLAYER_MESS_REFUSED);
+    EXPECT_EQ(told->As<BlockDeal>().block, c.refused);
     RunTicks(static_cast<int>(kMessageDeliveryLead) + 1);
     EXPECT_FLOAT_EQ(cpu->money, -9999.0f);
     EXPECT_EQ(g_Blocks[12].Owner, 0);

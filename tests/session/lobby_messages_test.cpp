@@ -62,8 +62,8 @@ TEST_F(LobbyMessagesTest, EveryLobbyKindHasItsFixedLayout) {
   list.kinds[0] = 0;
   list.kinds[1] = 1;
   list.kinds[5] = 3;
-  list.values[0] = 1;
-  list.values[1] = 1;
+  list.ready[0] = 1;
+  list.ready[1] = 1;
   const std::vector<uint8_t> five = Body(EncodeMessage(list));
   ASSERT_EQ(five.size(), 276u);
   EXPECT_EQ(LoadLeI32(five.data() + 4), 5);

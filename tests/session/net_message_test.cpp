@@ -1,5 +1,6 @@
 #include "session/game_messages.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -11,6 +12,58 @@
 namespace {
 
 using NetMessageTest = SessionTest;
+
+// The words of every player message come out of their typed record as they
+// went in, byte for byte, and each record names the words where the older
+// peers and saves put them: sender, recipient, two pad bytes, four words,
+// the token, four pad bytes; an auction's request after its opening bid.
+TEST_F(NetMessageTest, PlayerMessageWordsKeepTheirBytes) {
+  const int32_t words[4] = {12, -5, 700, 99};
+  for (int32_t code = kMsgFirstPlayerMessage; code <= kMsgLastPlayerMessage; ++code) {
+    SCOPED_TRACE(code);
+    ByteWriter payload;
+    payload.Put(int8_t{1});
+    payload.Put(int8_t{-1});
+    payload.Put(int16_t{0});
+    for (int32_t w : words) payload.Put(w);
+    payload.Put(int32_t{42});
+    payload.Put(int32_t{0});
+    CNetMessage raw(code);
+    raw.SetPayload(payload.bytes);
+    PlayerMessage m;
+    ASSERT_TRUE(DecodeMessage(raw, m));
+    const CNetMessage again = EncodeMessage(m);
+    EXPECT_TRUE(std::ranges::equal(again.Payload(), raw.Payload()));
+  }
+
+  struct Named {
+    PlayerMessage message;
+    int32_t words[4];
+  };
+  const Named named[] = {
+      {{PLAYER_MESS_BUY_REQUEST, PlayerIndex{1}, PlayerIndex{-1}, BlockDeal{BlockId{12}, 500, 7}, 3}, {12, 500, 7, 0}},
+      {{PLAYER_MESS_PURCHASE_SETTLED, PlayerIndex{-1}, PlayerIndex{2}, AuctionSettled{BlockId{4}, PlayerIndex{2}, 650}, -1},
+       {4, 2, 650, 0}},
+      {{PLAYER_MESS_BOUGHT_OUT, PlayerIndex{0}, PlayerIndex{1}, BoughtOutNote{BuildingId{301}}, -1}, {301, 0, 0, 0}},
+      {{PLAYER_MESS_BUSINESS_JOINS, PlayerIndex{-1}, PlayerIndex{1}, BusinessJoinedNote{BusinessId{55}}, -1}, {55, 0, 0, 0}},
+      {{PLAYER_MESS_CONSTRUCTION_REFUSED, PlayerIndex{-1}, PlayerIndex{1}, ConstructionRefusal{BlockId{9}, 14}, -1},
+       {9, 14, 0, 0}},
+      {{PLAYER_MESS_CARD_HELD, PlayerIndex{-1}, PlayerIndex{1}, CardNote{33}, -1}, {33, 0, 0, 0}},
+  };
+  for (const Named& n : named) {
+    SCOPED_TRACE(n.message.code);
+    const std::span<const uint8_t> bytes = EncodeMessage(n.message).Payload();
+    ASSERT_EQ(bytes.size(), 28u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(LoadLeI32(bytes.data() + 4 + 4 * i), n.words[i]);
+    EXPECT_EQ(LoadLeI32(bytes.data() + 20), n.message.token);
+  }
+
+  const CNetMessage start =
+      EncodeMessage(StartAuctionMsg{BlockId{12}, PlayerIndex{1}, 500, {BlockDeal{BlockId{12}, 500, 7}, 3}});
+  const std::span<const uint8_t> a = start.Payload();
+  const int32_t request[5] = {12, 500, 7, 0, 3};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(LoadLeI32(a.data() + 12 + 4 * i), request[i]);
+}
 
 TEST_F(NetMessageTest, EveryKindRoundTripsThroughItsRecord) {
   std::set<int32_t> types;

@@ -99,7 +99,7 @@ TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) 
   int named = 0;
   for (const GameEvent& e : TakeGameEvents())
     if (const auto* t = std::get_if<TickerEvent>(&e))
-      named += t->record[2] == kStatusPlayerLeft && t->record[1] == 2;
+      named += t->record.kind == kStatusPlayerLeft && t->record.player == PlayerNumber{2};
   EXPECT_EQ(named, 1);
 }
 

@@ -61,8 +61,8 @@ TEST_F(PlayerTest, SetupRowsMakeTheSessionPlayers) {
   EXPECT_EQ(t.Get(1)->character, 3);
   EXPECT_EQ(t.Get(2)->inUse, 0);
   // An inactive player receives no messages.
-  EXPECT_FALSE(t.PostPlayerMessage(2, 0, PLAYER_MESS_BUY_REQUEST, 1, 2, 3, 4, kSenderToken));
-  EXPECT_TRUE(t.PostPlayerMessage(1, 0, PLAYER_MESS_BUY_REQUEST, 1, 2, 3, 4, kSenderToken));
+  EXPECT_FALSE(t.PostPlayerMessage(2, 0, PLAYER_MESS_BUY_REQUEST, BlockDeal{BlockId{1}, 2, 3, 4}, kSenderToken));
+  EXPECT_TRUE(t.PostPlayerMessage(1, 0, PLAYER_MESS_BUY_REQUEST, BlockDeal{BlockId{1}, 2, 3, 4}, kSenderToken));
   EXPECT_EQ(t.Get(1)->QueuedMessages(), 1u);
   EXPECT_FALSE(t.CreatePlayer(kPlayerEmpty, 0, "x"));
 }
@@ -243,7 +243,7 @@ TEST_F(PlayerTest, MessagesForTheLocalHumanAreToldAsGameEvents) {
   ClearGameEvents();
   PlayerMessage m;
   m.code = PLAYER_MESS_DEBT_WARNING;
-  m.values[0] = 7;
+  m.body = PlainNote{{7}};
   ASSERT_TRUE(me->AddMessage(m));
   for (int i = 0; i < 10; ++i) me->Update();  // the first update comes after ten calls
   std::vector<GameEvent> events = TakeGameEvents();
@@ -252,7 +252,7 @@ TEST_F(PlayerTest, MessagesForTheLocalHumanAreToldAsGameEvents) {
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(shown->player, 0);
   EXPECT_EQ(shown->message.code, PLAYER_MESS_DEBT_WARNING);
-  EXPECT_EQ(shown->message.values[0], 7);
+  EXPECT_EQ(shown->message.As<PlainNote>().spare[0], 7);
   EXPECT_EQ(me->state, 0);  // the simulation does not wait on the interface
 
   for (size_t i = 0; i < kMaxPendingGameEvents + 10; ++i) PostGameEvent(SelectionPageEvent{});

@@ -88,7 +88,6 @@ class SaveGameTest : public ::testing::Test {
     ClearSaveHooks();
     SetSavePathResolver(nullptr);
     SetSaveProfileSource(nullptr);
-    SetOldSaveNotice(nullptr);
     EndGameWord() = 0;
     CurrentSaveHeader() = {};
     platform::SetMessageBoxBackend(std::move(oldBoxes_));

@@ -169,8 +169,8 @@ TEST_F(SessionSaveTest, WaitingAuctionRequestsRoundTripAndAreChecked) {
   MakePlayers(2);
   ASSERT_TRUE(Post(StartAuctionMsg{BlockId{12}, PlayerIndex{-1}, 500, {}}));
   RunTicks(25);
-  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{3}, PlayerIndex{2}, 300, {3, 300, 0, 0, -1}}));
-  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{5}, PlayerIndex{0}, 400, {5, 400, 0, 0, -1}}));
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{3}, PlayerIndex{2}, 300, {BlockDeal{BlockId{3}, 300}, -1}}));
+  ASSERT_TRUE(Post(StartAuctionMsg{BlockId{5}, PlayerIndex{0}, 400, {BlockDeal{BlockId{5}, 400}, -1}}));
   RunTicks(25);
   ASSERT_EQ(WaitingAuctions().count, 2);
   ASSERT_TRUE(Save("waiting.sav", kSaveAuction));

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "ui/glyph_batcher.h"
 #include "ui/text_rect.h"
 #include "ui_fixture.h"
 
@@ -67,6 +68,18 @@ TEST_F(TextTest, IndentAppliesToTextIdsAndWrapFollowsTheWidth) {
   text.AddTextId(6);
   EXPECT_GT(text.LineCount(), 2);
   for (int32_t i = 0; i < text.LineCount(); ++i) EXPECT_LE(text.LineWidth(i), 60);
+}
+
+// Every way of adding text chooses the rect's font through the remembered
+// 2D selection: left out of step, the next rect laid out in the remembered
+// font would be measured in another (values drifting off their labels).
+TEST_F(TextTest, AddingTextKeepsTheRememberedFontTrue) {
+  CTextRect text;
+  text.SetRect(0, 0, 200, 100);
+  text.SetFont(1);
+  SelectFont2D(0);
+  text.AddTextIdArgList(5, {});
+  EXPECT_EQ(Ui().text->CurrentFont(), CurrentFont2D());
 }
 
 TEST_F(TextTest, TooltipLikeTextIsShownAsItIs) {

@@ -13,6 +13,7 @@
 #include "visuals/scene/auction_room.h"
 #include "session/auction.h"
 #include "session/session_state.h"
+#include "sound/recording_effects.h"
 
 namespace {
 
@@ -23,17 +24,10 @@ class AuctionRoomTest : public PresentationTest {
     EntAnimResetPool();
     PlayerTable().DeleteAllPlayers();
     Session() = SessionState{};  // single player: the quick switch counts
-    AuctionRoomHooks& h = AuctionRoomSound();
-    h.play = [this](const char* sample) -> void* {
-      played.push_back(sample);
-      return &voices[played.size() % 8];
-    };
-    h.stop = [this](void* voice) { stopped.push_back(voice); };
     InitAuctionRoom();
   }
   void TearDown() override {
     ReleaseAuctionRoom();
-    AuctionRoomSound() = AuctionRoomHooks{};
     SetQuickAuction(false);
     PlayerTable().DeleteAllPlayers();
     EntAnimResetPool();
@@ -41,9 +35,9 @@ class AuctionRoomTest : public PresentationTest {
   }
   void Advance(int32_t seat) { SetBidderAnimation(seat, kBidderAdvance); }
 
-  std::vector<std::string> played;
-  std::vector<void*> stopped;
-  int voices[8] = {};
+  RecordingEffects sounds;
+  std::vector<std::string>& played = sounds.played;
+  std::vector<CSoundDevice*>& stopped = sounds.stopped;
 };
 
 TEST_F(AuctionRoomTest, SeatsStandInARowAcrossTheRoom) {
@@ -94,7 +88,7 @@ TEST_F(AuctionRoomTest, BidAndWinAnimationsPlayTheirSounds) {
   SetBidderAnimation(0, kBidderBid);
   Advance(0);
   ASSERT_EQ(stopped.size(), 1u);
-  EXPECT_EQ(stopped[0], &voices[1]);
+  EXPECT_EQ(stopped[0], RecordingEffects::Voice(1));
   EXPECT_EQ(played.size(), 2u);
   // Muted: the figure still moves, silently.
   SetQuickAuction(true);

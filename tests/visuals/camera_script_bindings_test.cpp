@@ -46,17 +46,13 @@ class CameraScriptTest : public PresentationTest {
       e.position = {100.0f * b, 0, -40};
       bases.Add(e);
     }
-    PickTaskHooks().picked3D = [](int32_t code) { Script().CatchEvent("Picked3D", code); };
     ASSERT_TRUE(Script().Create());
-    SetFlybyEndedHandler([] { return Script().CatchEvent("FlybyEnded", 0); });
   }
   void TearDown() override {
     if (GetScreenMode() != kScreenCity) SetScreenMode(kScreenCity);
     BlockBaseEntities().Release();
     HoveredObject() = SelectedObject() = nullptr;
-    PickTaskHooks() = PickHooks{};
     g_Blocks = saved_;
-    SetFlybyEndedHandler(nullptr);
     SetCameraPath({}, 0, 0);
     SetAuctionActorSource(nullptr);
     ScriptPickSwitches() = PickSwitches{};

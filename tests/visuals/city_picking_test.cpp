@@ -42,15 +42,25 @@ class PickingTest : public PresentationTest {
     block.objectKind = kPickBlock;
     block.index = 0;
     block.flags |= kEntVisible | kEntInView;
-    PickTaskHooks() = PickHooks{};
+    SetPickPanels(&panels_);
   }
   void TearDown() override {
     ResetPicking();
-    PickTaskHooks() = PickHooks{};
+    SetPickPanels(nullptr);
     g_Blocks[0] = savedBlock_;
     g_BlockDefs[0] = savedDef_;
     PresentationTest::TearDown();
   }
+  // The construction panel's plot step as picking sees it.
+  struct Panels : PickPanels {
+    bool plotPickingOff = false;
+    int32_t released = 0;
+    int32_t smallest = 1, largest = 36, longest = 6;
+    bool PlotPickingOff() override { return plotPickingOff; }
+    void PlotReleased() override { ++released; }
+    void PlotLimits(int32_t* s, int32_t* l, int32_t* side) override { *s = smallest, *l = largest, *side = longest; }
+  };
+  Panels panels_;
   // A tall plain building on one lot of block 0.
   static void Lot(CBuilding& b, int x, int z) {
     b.InUse = 1;
@@ -108,8 +118,7 @@ TEST_F(PickingTest, TheNearerOfTwoBuildingsUnderTheMouseIsHovered) {
 }
 
 TEST_F(PickingTest, CursorFollowsTheHoveredKind) {
-  bool lotSelection = false;
-  PickTaskHooks().lotSelectionFlag = [&] { return lotSelection; };
+  bool& lotSelection = panels_.plotPickingOff;
   CEntity person;
   person.objectKind = kPickPerson;
   CBuilding house;
@@ -160,8 +169,7 @@ TEST_F(PickingTest, LotGridCellsLieInsideTheBlockInOrder) {
 
 TEST_F(PickingTest, DragValidityAndCommit) {
   SelectedObject() = &block;
-  int32_t flagged = 0;
-  PickTaskHooks().setLotSelectionFlag = [&] { ++flagged; };
+  const int32_t& flagged = panels_.released;
   // Corner to corner: 7 x 7, more than 6 a side, never valid.
   Drag(0, 48);
   const LotDrag& d = LotDragState();
@@ -200,9 +208,7 @@ TEST_F(PickingTest, DragValidityAndCommit) {
   Drag(0, 0);
   EXPECT_FALSE(d.valid);
   g_BlockDefs[0].District = 1;
-  PickTaskHooks().typeLimits = [](int32_t* smallest, int32_t* largest, int32_t* longest) {
-    *smallest = 2, *largest = 4, *longest = 2;
-  };
+  panels_.smallest = 2, panels_.largest = 4, panels_.longest = 2;
   TrackLotMarkerDrag(false);
   Drag(0, 0);
   EXPECT_FALSE(d.valid);  // 1 lot, smaller than the smallest

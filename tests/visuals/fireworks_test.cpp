@@ -8,6 +8,7 @@
 #include "engine/scene/animation.h"
 #include "engine/scene/model.h"
 #include "presentation_fixture.h"
+#include "sound/recording_effects.h"
 #include "visuals/scene/fireworks.h"
 #include "visuals/overlay/tutor_figure.h"
 
@@ -75,13 +76,9 @@ TEST(FireworksTest, TheShowIsFixedByItsGeneratorsState) {
 }
 
 TEST(FireworksTest, BurstSoundsUseSixHandlesAndAWhistleMarksKindThree) {
+  RecordingEffects sounds;  // nothing ever stops
+  const std::vector<std::string>& played = sounds.played;
   CFireworksShow show;
-  std::vector<std::string> played;
-  show.Sounds().play = [&](const char* sample, int32_t) {
-    played.push_back(sample);
-    return int32_t(played.size());
-  };
-  show.Sounds().playing = [](int32_t) { return true; };  // nothing ever stops
   show.Start(Preset(2, 10, 0));
   for (int32_t slot = 0; slot < 8; ++slot) show.LaunchInto(slot, 3, {float(slot) * 10, 0, 0});
   for (int i = 0; i < 600; ++i) show.Update();

@@ -83,6 +83,17 @@ TEST_F(ScreenModeTest, PlanViewPlacesTheCameraAndRemembersThePanels) {
   EXPECT_TRUE(PlanMemory().business);
 }
 
+// Leaving the plan view puts the block's information where the
+// construction panel stood (the panel itself closed on the way in).
+TEST_F(ScreenModeTest, ThePlanViewEnteredWhileBuildingGivesBackTheInformation) {
+  panels.open = {ModePanel::Construction, ModePanel::Navigator};
+  SetScreenMode(kScreenPlan);
+  EXPECT_FALSE(panels.IsOpen(ModePanel::Construction));
+  SetScreenMode(kScreenCity);
+  EXPECT_TRUE(panels.IsOpen(ModePanel::SelectionInfo));
+  EXPECT_FALSE(panels.IsOpen(ModePanel::Construction));
+}
+
 TEST(NearPlane, FollowsTheEyeHeight) {
   EXPECT_FLOAT_EQ(NearPlaneForEye(14.9f), 1.0f);
   EXPECT_FLOAT_EQ(NearPlaneForEye(20.0f), 4.0f);

@@ -8,6 +8,7 @@
 #include "engine/scene/entity.h"
 #include "platform/input.h"
 #include "presentation_fixture.h"
+#include "script/script.h"
 #include "visuals/camera/game_camera.h"
 
 namespace {
@@ -24,7 +25,7 @@ class GameCameraTest : public PresentationTest {
     ClearCameraTracker();
   }
   void TearDown() override {
-    SetFlybyEndedHandler(nullptr);
+    Script().Destroy();
     SetCameraPath({}, 0, 0);
     CameraSettings() = GameCameraSettings{};
     PresentationTest::TearDown();
@@ -111,27 +112,21 @@ TEST_F(GameCameraTest, FlybyPathWrapsAndAScriptCanCatchTheEnd) {
     for (int v = 0; v < 4; ++v) path.push_back({float(frame * 10 + v), 5, float(frame)});
   SetCameraPath(path, 4, 3);
   CamSetMode(kCamFlybyPath);
-  int offered = 0;
-  bool caught = false;
-  SetFlybyEndedHandler([&] {
-    ++offered;
-    return caught;
-  });
+  ASSERT_TRUE(Script().Create());  // nothing catches the end yet
   CamUpdate();  // frame 1
   CamUpdate();  // frame 2
   EXPECT_FLOAT_EQ(g_CameraState.targetEye.x, 20.0f);
   EXPECT_FLOAT_EQ(g_CameraState.targetEye.z, -2.0f);
   CamUpdate();  // past the last: back to frame 0, not caught
-  EXPECT_EQ(offered, 1);
   EXPECT_EQ(g_CameraState.modeData, 0);
   EXPECT_FLOAT_EQ(g_CameraState.targetEye.x, 0.0f);
   EXPECT_FLOAT_EQ(g_CameraState.targetLookAt.x, 3.0f);
-  caught = true;
+  ASSERT_TRUE(Script().RunText("function CATCHEVENT_FlybyEnded(a) offered = (offered or 0) + 1 end", "test", false));
   CamUpdate();
   CamUpdate();
   g_CameraState.targetEye.x = -1;
   CamUpdate();  // caught: the step ends there
-  EXPECT_EQ(offered, 2);
+  EXPECT_TRUE(Script().RunText("if offered ~= 1 then error(\"offered \" .. tostring(offered)) end", "test", false));
   EXPECT_FLOAT_EQ(g_CameraState.targetEye.x, -1.0f);
 }
 

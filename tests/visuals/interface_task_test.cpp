@@ -5,10 +5,15 @@
 #include "city/person.h"
 #include "engine/core/system_settings.h"
 #include "engine/input/camera_controller.h"
+#include "engine/scene/entity.h"
 #include "platform/input.h"
 #include "presentation_fixture.h"
 #include "session/event_queue.h"
+#include "session/scenarios.h"
+#include "session/session_services.h"
 #include "session/session_state.h"
+#include "session/tutorial.h"
+#include "visuals/camera/city_picking.h"
 #include "engine/core/run_state.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
@@ -28,7 +33,7 @@ class InterfaceKeysTest : public PresentationTest {
     ResetScreenModes();
     GamePauseState().Reset();
     Session() = SessionState{};
-    InterfaceTaskHooks() = InterfaceHooks{};
+    SetInterfacePanels(&panels_);
     ClearGameRequests();
     GameTime().viewState = 1;
     SelectedObject() = nullptr;
@@ -36,7 +41,7 @@ class InterfaceKeysTest : public PresentationTest {
     ResetPeople();
   }
   void TearDown() override {
-    InterfaceTaskHooks() = InterfaceHooks{};
+    SetInterfacePanels(nullptr);
     ClearGameRequests();
     GamePauseState().Reset();
     ResetScreenModes();
@@ -52,6 +57,12 @@ class InterfaceKeysTest : public PresentationTest {
     RunInterfaceKeys();
     ReleaseAll();
   }
+  // The panels as the keys see them: typing into the chat or not.
+  struct Panels : InterfacePanels {
+    bool typing = false;
+    bool Typing() override { return typing; }
+  };
+  Panels panels_;
   // How many times the menu key asked the game for the menus.
   int MenuKeyRequests() {
     for (const GameRequest& r : TakeGameRequests())
@@ -76,6 +87,38 @@ TEST_F(InterfaceKeysTest, TabTogglesThePlanViewAndKeepsTheCityCamera) {
   EXPECT_EQ(GetScreenMode(), kScreenAuction);
 }
 
+// The toggle drops the hover of the view it leaves, shows the block page on
+// the way back and tells a running lesson, either way.
+TEST_F(InterfaceKeysTest, TheToggleClearsTheHoverShowsPageOneAndTellsTheLesson) {
+  struct Lesson : SessionGameServices {
+    std::vector<int32_t> events;
+    void CatchEvent(const char* name, int32_t argument) override {
+      if (std::string(name) == "TutorialEvent") events.push_back(argument);
+    }
+  } lesson;
+  SetSessionGameServices(&lesson);
+  const ScenarioEntry* before = ScenarioManager().Current();
+  ScenarioManager().SetCurrent(ScenarioManager().RegisterLevel(100001, "", "lesson", ""));
+  struct Pages : PickPanels {
+    std::vector<int32_t> shown;
+    void ShowInfoPage(int32_t page) override { shown.push_back(page); }
+  } pages;
+  SetPickPanels(&pages);
+  CEntity hovered{}, block{};
+  SelectedObject() = &block;
+  for (int turn = 0; turn < 4; ++turn) {
+    if (turn == 2) SelectedObject() = nullptr;  // nothing selected: the page stays
+    HoveredObject() = &hovered;
+    TogglePlanView();
+    EXPECT_EQ(HoveredObject(), nullptr);
+  }
+  EXPECT_EQ(pages.shown, std::vector<int32_t>{1});
+  EXPECT_EQ(lesson.events, std::vector<int32_t>(4, kTutorialViewToggled));
+  SetPickPanels(nullptr);
+  ScenarioManager().SetCurrent(before);
+  SetSessionGameServices(nullptr);
+}
+
 TEST_F(InterfaceKeysTest, EscapeEntersTheFrontEndUnlessPausedOrThere) {
   Step(kEscape);
   EXPECT_EQ(MenuKeyRequests(), 1);
@@ -93,7 +136,7 @@ TEST_F(InterfaceKeysTest, F1AndPSwitchThePause) {
   EXPECT_EQ(GamePauseState().Count(3), 1);
   Step(kP);
   EXPECT_EQ(GamePauseState().Count(3), 0);
-  InterfaceTaskHooks().chatPanelOpen = [] { return true; };
+  panels_.typing = true;
   Step(kP);
   EXPECT_EQ(GamePauseState().Count(3), 0);  // typing in the chat
   Step(kF1);

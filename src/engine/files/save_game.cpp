@@ -37,7 +37,6 @@ struct SaveRegistry {
   std::map<uint32_t, SaveHook> saveHooks;
   std::vector<uint32_t> hookOrder;
   std::map<int32_t, LoadEntry> loadHooks;
-  std::function<void()> oldSaveNotice;
   std::function<std::string()> profileSource;
   std::function<std::string(std::string_view)> pathResolver;
   SaveGameFile* current = nullptr;
@@ -60,13 +59,8 @@ class CurrentFileScope {
 
 bool IsSingleBit(int32_t type) { return type > 0 && std::has_single_bit(uint32_t(type)); }
 
-
+// A save of another version is told in a box.
 void ShowOldSaveNotice() {
-  auto& notice = Registry().oldSaveNotice;
-  if (notice) {
-    notice();
-    return;
-  }
   platform::ShowMessageBox("Old Savegame FIle",
                            "Sorry, the savefile you are trying to load was saved out with an "
                            "older version of Civano",
@@ -335,10 +329,6 @@ bool LoadGameFile(SaveGameFile& file, uint32_t mask) {
   if (!CheckSaveGameFile(file, (mask & kChunkVersion) != 0)) return false;
   ApplyChunks(file, mask);
   return true;
-}
-
-void SetOldSaveNotice(std::function<void()> notice) {
-  Registry().oldSaveNotice = std::move(notice);
 }
 
 // ---- Save and load sequences ----------------------------------------------

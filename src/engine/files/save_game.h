@@ -145,10 +145,6 @@ bool LoadGameFile(SaveGameFile& file, uint32_t mask);
 // without applying anything. Used by LoadGameFile and LoadGame.
 bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion);
 
-// Shown when a save of another version is loaded. Default: a message box
-// "Old Savegame FIle"; the in-game prompt replaces it once panels exist.
-void SetOldSaveNotice(std::function<void()> notice);
-
 // ---- Save and load sequences --------------------------------------------
 
 // The current player profile's name, for "profiles\<profile>\<name>".

@@ -16,6 +16,7 @@
 #include "engine/scene/entity.h"
 #include "engine/scene/picking.h"
 #include "platform/input.h"
+#include "script/script.h"
 #include "session/session_state.h"
 #include "ui/cursors.h"
 #include "visuals/camera/camera_script_bindings.h"
@@ -38,7 +39,7 @@ struct PickRuntime {
   CEntity* hovered = nullptr;
   CPickState state;
   LotDrag drag;
-  PickHooks hooks;
+  PickPanels* panels = nullptr;
   int32_t sinceClick = 1000;
   CEntity* lastClicked = nullptr;
 };
@@ -48,9 +49,7 @@ PickRuntime& Run() {
   return run;
 }
 
-bool Hook(const std::function<bool()>& h) { return h && h(); }
-
-bool LotSelectionFlag() { return Hook(Run().hooks.lotSelectionFlag); }
+bool LotSelectionFlag() { return CurrentPickPanels().PlotPickingOff(); }
 
 CBlock* BlockOf(const CEntity* e) {
   if (!e || e->objectKind != kPickBlock || e->index < 0 || e->index >= kBlockCount) return nullptr;
@@ -87,18 +86,18 @@ void PickIn(CEntity* entities, int32_t count, CEntity*& best, float& depth) {
   }
 }
 
-// A Picked3D handler that picks again (Camera.SetMode) is not told again.
+// "Picked3D" to the level's script (0 block, 1 opened, 2 building,
+// 3 building opened); a handler that picks again (Camera.SetMode) is not
+// told again.
 void RaisePicked3D(int32_t argument) {
   static bool raising = false;
-  if (raising || !Run().hooks.picked3D) return;
+  if (raising) return;
   raising = true;
-  Run().hooks.picked3D(argument);
+  Script().CatchEvent("Picked3D", argument);
   raising = false;
 }
 
-void InfoPage(int32_t page) {
-  if (Run().hooks.showInfoPage) Run().hooks.showInfoPage(page);
-}
+void InfoPage(int32_t page) { CurrentPickPanels().ShowInfoPage(page); }
 
 Vec3 EntityPoint(const CEntity* e) { return e ? e->position : Vec3{}; }
 
@@ -145,7 +144,12 @@ void BuildingCamera(const CBuilding& b, const CEntity* block) {
 CPickState& PickState() { return Run().state; }
 CEntity*& HoveredObject() { return Run().hovered; }
 LotDrag& LotDragState() { return Run().drag; }
-PickHooks& PickTaskHooks() { return Run().hooks; }
+void SetPickPanels(PickPanels* panels) { Run().panels = panels; }
+
+PickPanels& CurrentPickPanels() {
+  static PickPanels none;
+  return Run().panels ? *Run().panels : none;
+}
 
 void PickMouseFromInterface(int32_t uiX, int32_t uiY) {
   const ProjectionState& p = g_Projection;
@@ -260,7 +264,7 @@ void ComputeLotDragRectangle() {
     d.outline[k + 4] = {p.x, kOutlineHeight, p.z};
   }
   int32_t smallest = 1, largest = 36, longest = kMaxLotSide;
-  if (PickTaskHooks().typeLimits) PickTaskHooks().typeLimits(&smallest, &largest, &longest);
+  CurrentPickPanels().PlotLimits(&smallest, &largest, &longest);
   const int32_t area = d.rows * d.columns;
   // Rows run along z, columns along x: lots x = column, z = row.
   d.valid = block->IsLotRegionFreeRect(cLo, rLo, cHi, rHi) && g_BlockDefs[size_t(std::clamp(block->DefIndex, 0, kBlockCount - 1))].District != 0 && area >= smallest &&
@@ -298,7 +302,7 @@ void TrackLotMarkerDrag(bool leftHeld) {
   } else {
     if (d.active && d.valid) {
       d.done = true;
-      if (PickTaskHooks().setLotSelectionFlag) PickTaskHooks().setLotSelectionFlag();
+      CurrentPickPanels().PlotReleased();
     }
     d.active = false;
   }
@@ -335,6 +339,14 @@ void CommitPickSelection(bool keepPanels) {
           p->Open(ModePanel::SelectionInfo);
       }
     }
+  } else if (!keepPanels && hovered && GetScreenMode() != kScreenPlan) {
+    // The selection picked again with no panel of its own on screen (one
+    // was closed, or the plan view took it): its information comes back.
+    ScreenModePanels* p = CurrentScreenModePanels();
+    bool any = false;
+    for (ModePanel panel : {ModePanel::Construction, ModePanel::Rent, ModePanel::Business, ModePanel::SelectionInfo})
+      any = any || (p && p->IsOpen(panel));
+    if (p && !any) p->Open(ModePanel::SelectionInfo);
   }
   SelectedObject() = hovered;
   g_SelectedBuilding = g_HoveredBuilding;
@@ -342,10 +354,9 @@ void CommitPickSelection(bool keepPanels) {
     FocusCameraOnPick();
     ShowInfoPageForPick();
   }
-  if (PickTaskHooks().reapplyInfoPage) PickTaskHooks().reapplyInfoPage();
+  CurrentPickPanels().ReapplyInfoPage();
   if (CBlock* block = BlockOf(SelectedObject()))
-    if (PickTaskHooks().setCardTarget)
-      PickTaskHooks().setCardTarget(block->Index, g_SelectedBuilding ? g_SelectedBuilding->Id : -1);
+    CurrentPickPanels().SetCardTarget(block->Index, g_SelectedBuilding ? g_SelectedBuilding->Id : -1);
 }
 
 void FocusCameraOnPick() {
@@ -354,7 +365,7 @@ void FocusCameraOnPick() {
   if (h->objectKind == kPickBlock) {
     if (GetScreenMode() == kScreenPlan) {
       RaisePicked3D(0);
-      if (PickTaskHooks().setOverviewBlock) PickTaskHooks().setOverviewBlock(h->index);
+      CurrentPickPanels().SelectOverviewBlock(h->index);
     } else if (g_SelectedBuilding) {
       RaisePicked3D(2);
       BuildingCamera(*g_SelectedBuilding, h);
@@ -396,7 +407,7 @@ void OpenPickedObject() {
   } else if (h->objectKind == kPickBlock) {
     if (GetScreenMode() == kScreenPlan) {
       RaisePicked3D(1);
-      if (PickTaskHooks().setOverviewBlock) PickTaskHooks().setOverviewBlock(h->index);
+      CurrentPickPanels().SelectOverviewBlock(h->index);
       SetScreenMode(kScreenCity);
       g_CameraState.yaw = -1.5707964f;
       SetBlockCameraTarget(h, 120, 80);

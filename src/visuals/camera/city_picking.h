@@ -10,7 +10,6 @@
 // the last frame was drawn with), so hover and click agree on every renderer
 // and at every resolution.
 #include <cstdint>
-#include <functional>
 
 #include "engine/core/maths.h"
 
@@ -56,27 +55,30 @@ struct LotDrag {
 };
 LotDrag& LotDragState();
 
-// What picking needs of the panels (installed by the program; defaults:
-// no construction panel, nothing to open).
-struct PickHooks {
-  // The construction panel's lot-selection flag, and setting it.
-  std::function<bool()> lotSelectionFlag;
-  std::function<void()> setLotSelectionFlag;
+// What a click in the city opens in the HUD's panels. The panels install
+// theirs with the HUD (InstallHudPanels); this base is the null form: no
+// construction panel, nothing to open.
+class PickPanels {
+ public:
+  virtual ~PickPanels() = default;
+  // The construction panel's plot step: true while no plot is wanted; a
+  // released plot is reported.
+  virtual bool PlotPickingOff() { return false; }
+  virtual void PlotReleased() {}
   // Smallest and largest area and longest side of the building type chosen
-  // in the construction panel (lots); defaults 1, 36, 6.
-  std::function<void(int32_t*, int32_t*, int32_t*)> typeLimits;
-  // The selection-information panel's page (1 block, 2 business, 5 person).
-  std::function<void(int32_t)> showInfoPage;
-  std::function<void()> reapplyInfoPage;
-  // The local player's chance card target.
-  std::function<void(int32_t block, int32_t building)> setCardTarget;
+  // in the construction panel (lots); left as given (1, 36, 6) without one.
+  virtual void PlotLimits(int32_t* /*smallest*/, int32_t* /*largest*/, int32_t* /*longest*/) {}
+  // The selection-information panel's page of the selection (1 block,
+  // 2 business, 5 person), and its page mode again.
+  virtual void ShowInfoPage(int32_t /*page*/) {}
+  virtual void ReapplyInfoPage() {}
+  // A picked block (and building, -1 none) as the local player's card target.
+  virtual void SetCardTarget(int32_t /*block*/, int32_t /*building*/) {}
   // The city overview's current block (plan view).
-  std::function<void(int32_t)> setOverviewBlock;
-  // The script event "Picked3D" with its argument (0 block, 1 opened,
-  // 2 building, 3 building opened).
-  std::function<void(int32_t)> picked3D;
+  virtual void SelectOverviewBlock(int32_t /*block*/) {}
 };
-PickHooks& PickTaskHooks();
+void SetPickPanels(PickPanels* panels);  // null: the null form
+PickPanels& CurrentPickPanels();
 
 // The mouse in projection pixels, from the interface's 640 x 480 position.
 void PickMouseFromInterface(int32_t uiX, int32_t uiY);

@@ -18,6 +18,7 @@
 #include "engine/scene/model.h"
 #include "platform/input.h"
 #include "platform/paths.h"
+#include "script/script.h"
 
 namespace {
 
@@ -34,7 +35,6 @@ struct GameCamera {
   std::vector<Vec3> path;
   int32_t pathVerticesPerFrame = 0;
   int32_t pathFrames = 0;
-  std::function<bool()> flybyEnded;
   CameraState stored{};
   CameraState locked{};
   bool isLocked = false;
@@ -285,7 +285,9 @@ void FlybyPathStep() {
   if (g.pathFrames <= 0 || g.pathVerticesPerFrame < 4) return;
   if (++c.modeData >= g.pathFrames || c.modeData < 0) {
     c.modeData = 0;
-    if (g.flybyEnded && g.flybyEnded()) return;
+    // The end of the path is offered to the level's script as "FlybyEnded";
+    // a script that catches it decides what comes next.
+    if (Script().CatchEvent("FlybyEnded", 0)) return;
   }
   const size_t k = size_t(c.modeData) * size_t(g.pathVerticesPerFrame);
   if (k + 3 >= g.path.size()) return;
@@ -542,7 +544,6 @@ int32_t CameraTrackerCount() { return int32_t(Game().tracker.size()); }
 void ClearCameraTracker() { Game().tracker.clear(); }
 CEntity* FollowedObject() { return Game().followed; }
 
-void SetFlybyEndedHandler(std::function<bool()> handler) { Game().flybyEnded = std::move(handler); }
 
 CameraState& StoredCameraState() { return Game().stored; }
 CameraState& LockedCameraState() { return Game().locked; }

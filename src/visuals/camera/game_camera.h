@@ -5,7 +5,6 @@
 // plan view keeps, the camera tracker, and the camera's save chunks (256 the
 // live record, 0x100000 the stored one, 196 bytes each).
 #include <cstdint>
-#include <functional>
 #include <span>
 
 #include "engine/input/camera_controller.h"
@@ -78,8 +77,6 @@ int32_t CameraTrackerCount();
 void ClearCameraTracker();
 CEntity* FollowedObject();
 
-// Offered "FlybyEnded" at the end of a path; true when a script caught it.
-void SetFlybyEndedHandler(std::function<bool()> handler);
 
 // The stored city-view record (plan view and the new-game reset).
 CameraState& StoredCameraState();

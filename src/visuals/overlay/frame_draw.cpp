@@ -75,8 +75,11 @@ void EnterPlanView(ScreenModePanels& p, int32_t previous) {
   // What was open in the city view is taken before anything closes, so the
   // city view can put it back (taken after the closes it would always read
   // "selection open, business closed").
+  // The construction panel closes here as by its cancel, and every way out
+  // of it brings the block's information back: so it counts as that.
   if (previous == kScreenCity)
-    Frame().memory = {p.IsOpen(ModePanel::SelectionInfo), p.IsOpen(ModePanel::Business)};
+    Frame().memory = {p.IsOpen(ModePanel::SelectionInfo) || p.IsOpen(ModePanel::Construction),
+                      p.IsOpen(ModePanel::Business)};
   CloseIfOpen(p, ModePanel::Construction);
   CloseIfOpen(p, ModePanel::Rent);
   CloseIfOpen(p, ModePanel::Business);
@@ -301,9 +304,20 @@ bool DrawFrame() {
 
 // ---- Overlay ----------------------------------------------------------------------
 
-OverlayHooks& Overlay() {
-  static OverlayHooks hooks;
-  return hooks;
+namespace {
+
+InterfacePanels*& InstalledPanels() {
+  static InterfacePanels* panels = nullptr;
+  return panels;
+}
+
+}  // namespace
+
+void SetInterfacePanels(InterfacePanels* panels) { InstalledPanels() = panels; }
+
+InterfacePanels& CurrentInterfacePanels() {
+  static InterfacePanels none;
+  return InstalledPanels() ? *InstalledPanels() : none;
 }
 
 int32_t LastTriangleCount() { return Frame().lastTriangles; }
@@ -365,22 +379,20 @@ void DrawOverlayText(float x, float y, std::string_view text) {
 }
 
 void DrawOverlay(CRenderer& r) {
-  OverlayHooks& h = Overlay();
   r.SetShader(kShaderStartOfFrame);
   r.SetShader(kShaderModulate);
   r.BeginOverlay();
-  if (CutScene().Running() || (h.cutSceneRunning && h.cutSceneRunning())) {
+  if (CutScene().Running()) {
     r.Begin2D();
     CutScene().Draw();
     r.EndOverlay();
     return;
   }
   r.Begin2D();
-  if (h.drawPanels) h.drawPanels();
+  CurrentInterfacePanels().Draw();
   DrawTutorFigure(r);
   DrawMoneyAnimation(r);
   if (GetScreenMode() != kScreenMenu) r.DisableLighting();
-  if (h.drawHover) h.drawHover();
   if (g_DebugFlags.DEBUGTEXT) {
     const float rate = GameScheduler().FramesPerSecond();
     for (const OverlayLine& l : DebugTextLines(int32_t(g_InputState.uiCursorX),
@@ -391,7 +403,6 @@ void DrawOverlay(CRenderer& r) {
   }
   DrawPauseMessage(r);
   r.SetShader(kShaderModulate2);
-  if (h.drawCursor) h.drawCursor();
   r.EndOverlay();
   Frame().lastTriangles = r.GetTriangleCount();
 }

@@ -4,7 +4,6 @@
 // overlay, present). The screen mode decides the scene, which panel sets are
 // shown and, for the plan view, where the camera goes.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,15 +80,25 @@ void RenderFrame();
 // when the frame was skipped before the renderer was asked to draw.
 bool DrawFrame();
 
-// What the overlay needs of the interface (installed by the program; the
-// defaults draw nothing). Text is drawn in the 640 x 480 layout space.
-struct OverlayHooks {
-  std::function<void()> drawPanels;       // the three panel sets
-  std::function<void()> drawHover;        // hover tooltip and chat log
-  std::function<void()> drawCursor;       // the mouse cursor
-  std::function<bool()> cutSceneRunning;
+// What the overlay and the interface keys need of the interface above them
+// (the HUD's and the auction room's panel sets, the front end's pages, the
+// chat and the console). The program installs its own at start; this base
+// is the null form: nothing drawn, no panel in the way.
+class InterfacePanels {
+ public:
+  virtual ~InterfacePanels() = default;
+  // The panel sets, drawn in the 640 x 480 layout space.
+  virtual void Draw() {}
+  // A front-end page is open (it takes the Tab key).
+  virtual bool FrontEndPageOpen() { return false; }
+  // Keys go into the console or the chat, not to the game.
+  virtual bool Typing() { return false; }
+  virtual bool MouseOverPanels() { return false; }
+  // The view switched between the city and the plan view.
+  virtual void ViewChanged() {}
 };
-OverlayHooks& Overlay();
+void SetInterfacePanels(InterfacePanels* panels);  // null: the null form
+InterfacePanels& CurrentInterfacePanels();
 
 struct OverlayLine {
   float x, y;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "city/blocks.h"
 #include "city/people.h"
 #include "city/person.h"
 #include "engine/input/camera_controller.h"
@@ -15,19 +16,20 @@
 #include "session/net_message.h"
 #include "session/scenarios.h"
 #include "session/session_state.h"
+#include "session/tutorial.h"
 #include "engine/core/run_state.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
+#include "visuals/overlay/cut_scene.h"
 #include "visuals/overlay/screenshots.h"
+#include "sound/game_sound.h"
 #include "ui/game_requests.h"
 
 namespace {
 
 constexpr int32_t kPauseSwitchReason = 3;
 constexpr uint32_t kDebugSkipSeconds = 2;
-
-bool Hook(const std::function<bool()>& h) { return h && h(); }
 
 bool AltDown() { return KeyDown(platform::key::kLeftAlt); }
 
@@ -45,37 +47,43 @@ bool IsPerson(const CEntity* e) {
 
 }  // namespace
 
-InterfaceHooks& InterfaceTaskHooks() {
-  static InterfaceHooks hooks;
-  return hooks;
-}
-
 CEntity*& SelectedObject() {
   static CEntity* selected = nullptr;
   return selected;
 }
 
 void TogglePlanView() {
-  InterfaceHooks& h = InterfaceTaskHooks();
+  // What the mouse was over belongs to the view being left.
+  HoveredObject() = nullptr;
+  g_HoveredBuilding = nullptr;
   if (GetScreenMode() == kScreenPlan) {
     g_CameraState = StoredCameraState();
     SetScreenMode(kScreenCity);
+    // The page reads the selection: it is put back first. With nothing
+    // selected the panel keeps its page (a block page of no block is blank).
     SelectedObject() = PlanSelection();
+    if (SelectedObject()) CurrentPickPanels().ShowInfoPage(1);
   } else {
     StoredCameraState() = g_CameraState;
     SetScreenMode(kScreenPlan);
     PlanSelection() = SelectedObject();
     SelectedObject() = nullptr;
   }
-  if (h.viewChanged) h.viewChanged();
+  CurrentInterfacePanels().ViewChanged();
+  FireTutorialEvent(kTutorialViewToggled);
 }
 
 void TogglePauseSwitch() {
   CGamePauseState& pause = GamePauseState();
-  if (pause.Count(kPauseSwitchReason) > 0)
+  // The game's sound pauses with the switch and resumes once nothing else
+  // holds the switch's pause.
+  if (pause.Count(kPauseSwitchReason) > 0) {
     pause.ClearReason(kPauseSwitchReason);
-  else
+    GameSound().ResumeAll(pause.Count(kPauseSwitchReason));
+  } else {
     pause.AddReason(kPauseSwitchReason);
+    GameSound().PauseAll();
+  }
 }
 
 bool FollowNextPerson() {
@@ -124,28 +132,24 @@ void ResetStoredCamera() {
 }
 
 void RunInterfaceKeys() {
-  InterfaceHooks& h = InterfaceTaskHooks();
-  if (Hook(h.cutSceneRunning)) {
-    if (h.pollCutSceneSkipKeys) h.pollCutSceneSkipKeys();
+  if (CutScene().Running()) {
+    CutScene().PollSkipKeys();
     return;
   }
+  InterfacePanels& panels = CurrentInterfacePanels();
   using namespace platform::key;
   const int32_t mode = GetScreenMode();
   const bool network = Session().networkSession;
-  const bool chatOpen = Hook(h.chatPanelOpen);
+  const bool chatOpen = panels.Typing();
   if (KeyPressed(kTab) && !AltDown() && mode != kScreenAuction && !TutorialRunning() &&
-      !Hook(h.frontEndPanelInWay) && GameTime().viewState == 1) {
+      !panels.FrontEndPageOpen() && GameTime().viewState == 1) {
     TogglePlanView();
     ChatLog().Age();
   }
-  if (h.mouseOverPanels) RunState().pointerOverPanels = h.mouseOverPanels() ? 1 : 0;
+  RunState().pointerOverPanels = panels.MouseOverPanels() ? 1 : 0;
   if (KeyPressed(kEscape) && !GamePauseState().Paused() && mode != kScreenMenu) PostGameRequest(MenuKeyRequest{});
-  if ((KeyPressed(kF1) || (KeyPressed(kP) && !chatOpen)) && mode != kScreenMenu && !network) {
-    if (h.togglePauseSwitch)
-      h.togglePauseSwitch();
-    else
-      TogglePauseSwitch();
-  }
+  if ((KeyPressed(kF1) || (KeyPressed(kP) && !chatOpen)) && mode != kScreenMenu && !network)
+    TogglePauseSwitch();
   if (g_StartupOptions.debugStuff && !network && KeyDown(kLeftShift) && KeyDown(kQ))
     Post(TimeSkipMsg{kDebugSkipSeconds});
   if (KeyPressed(kG) && GetScreenMode() == kScreenCity && !TutorialRunning() && !chatOpen)

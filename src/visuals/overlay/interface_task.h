@@ -2,23 +2,11 @@
 // The 50-per-second interface task's keys and the plan-view toggle: Tab
 // (plan view), Escape (front end), F1 and P (pause switch), the debug time
 // skip, G (follow the next person), Alt+F5 (screenshot), Alt+F (camera home).
-// The panels, the front end and the chat are reached through hooks the
-// program installs; without them they count as absent.
+// The panels, the front end and the chat are asked through the installed
+// InterfacePanels (visuals/overlay/frame_draw.h).
 #include <cstdint>
-#include <functional>
 
 class CEntity;
-
-struct InterfaceHooks {
-  std::function<bool()> cutSceneRunning;
-  std::function<void()> pollCutSceneSkipKeys;
-  std::function<bool()> frontEndPanelInWay;  // a front-end panel takes the Tab key
-  std::function<bool()> mouseOverPanels;
-  std::function<bool()> chatPanelOpen;
-  std::function<void()> viewChanged;          // the view panel and tutorial event 73
-  std::function<void()> togglePauseSwitch;  // without it: TogglePauseSwitch
-};
-InterfaceHooks& InterfaceTaskHooks();
 
 // The selected object (null when none) and its kind.
 CEntity*& SelectedObject();
@@ -29,7 +17,7 @@ void RunInterfaceKeys();
 // Switches between the city view and the plan view, keeping the live camera
 // in the stored record while the plan view shows.
 void TogglePlanView();
-// The pause switch (pause reason 3).
+// The pause switch (pause reason 3), with the game's sound.
 void TogglePauseSwitch();
 // G: the next person after the followed one to follow; false when none.
 bool FollowNextPerson();

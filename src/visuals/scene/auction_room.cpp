@@ -16,6 +16,7 @@
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "sound/effect_sounds.h"
 #include "visuals/scene/city_scene.h"
 #include "visuals/scene/draw_distances.h"
 #include "visuals/scene/scene_passes.h"
@@ -46,8 +47,8 @@ struct Seat {
   bool used = false;
   int32_t token = 0;
   int32_t state = 0;
-  void* voice = nullptr;  // bid or withdraw
-  void* winVoice = nullptr;
+  CSoundDevice* voice = nullptr;  // bid or withdraw
+  CSoundDevice* winVoice = nullptr;
 };
 
 struct Room {
@@ -98,13 +99,10 @@ void PlayRange(int32_t seat, int32_t state) {
   EntAnimSetRange(&s.figure, first, last);
 }
 
-void* Play(const char* sample) {
-  AuctionRoomHooks& h = AuctionRoomSound();
-  return sample && h.play ? h.play(sample) : nullptr;
-}
+CSoundDevice* Play(const char* sample) { return sample ? Effects().PlaySample(sample, false) : nullptr; }
 
-void Stop(void*& voice) {
-  if (voice && AuctionRoomSound().stop) AuctionRoomSound().stop(voice);
+void Stop(CSoundDevice*& voice) {
+  if (voice) Effects().StopSample(voice);
   voice = nullptr;
 }
 
@@ -162,11 +160,6 @@ const MarkerCone& AuctionMarkerCone() {
 
 float TurnConePulse(uint32_t tick) {
   return float(std::abs(int32_t(tick % 32u) - 15) + 15) / 31.0f;
-}
-
-AuctionRoomHooks& AuctionRoomSound() {
-  static AuctionRoomHooks hooks;
-  return hooks;
 }
 
 const char* TokenSound(int32_t token, int32_t kind) {

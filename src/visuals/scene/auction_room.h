@@ -6,7 +6,6 @@
 // turn it is pulses). The room camera looks along the row of seats and
 // follows the bidder.
 #include <cstdint>
-#include <functional>
 
 #include "engine/core/maths.h"
 
@@ -63,12 +62,7 @@ void BidderFrameRange(int32_t token, int32_t state, int32_t* first, int32_t* las
 // The token's sound for a move: "auction\<token>_bid.wav" and so on; null
 // outside 0..9.
 const char* TokenSound(int32_t token, int32_t kind);  // kind 0 bid, 1 win, 2 withdraw
-// Sounds go out through this (the program's sound); the default drops them.
-struct AuctionRoomHooks {
-  std::function<void*(const char* sample)> play;  // returns the voice, null when none
-  std::function<void(void* voice)> stop;
-};
-AuctionRoomHooks& AuctionRoomSound();
+// The figures speak through the game's effect sounds (sound/effect_sounds.h).
 
 // What the session tells the room: a bid, a withdrawal, the winner.
 void OnAuctionBid(int32_t player);

@@ -5,6 +5,7 @@
 
 #include "engine/render/renderer.h"
 #include "engine/scene/texture.h"
+#include "sound/effect_sounds.h"
 #include "visuals/scene/shader_table.h"
 
 namespace {
@@ -79,7 +80,7 @@ void CFireworksShow::Reset() {
   for (int32_t* h : {burstSounds_.data(), whistleSounds_.data()}) {
     const int32_t n = h == burstSounds_.data() ? kFireworkBurstHandles : kFireworkWhistleHandles;
     for (int32_t i = 0; i < n; ++i) {
-      if (h[i] != 0 && sounds_.stop) sounds_.stop(h[i]);
+      if (h[i] != 0) Effects().StopHandle(h[i]);
       h[i] = 0;
     }
   }
@@ -147,11 +148,10 @@ int32_t CFireworksShow::PickKind() {
 }
 
 void CFireworksShow::PlayInto(int32_t* handles, int32_t count, const char* sample, int32_t volume) {
-  if (!sounds_.play) return;
   for (int32_t i = 0; i < count; ++i) {
-    const bool free = handles[i] == 0 || !sounds_.playing || !sounds_.playing(handles[i]);
+    const bool free = handles[i] == 0 || !Effects().Playing(handles[i]);
     if (!free) continue;
-    handles[i] = sounds_.play(sample, volume);
+    handles[i] = Effects().PlayNamed(sample, volume);
     return;
   }
 }

@@ -5,8 +5,8 @@
 // from its own generator. No allocation while it runs: 30 fixed rocket slots of
 // two 90-spark lists each and a fixed frame list.
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 
 #include "engine/core/maths.h"
 #include "engine/render/sprite_batch.h"
@@ -62,13 +62,6 @@ struct FireworksPreset {
   float zSpan = 0;
 };
 
-// The sounds of the show (installed by the program; without them it is silent).
-struct FireworksSoundHooks {
-  std::function<int32_t(const char* sample, int32_t volume)> play;  // a handle, 0 none
-  std::function<bool(int32_t handle)> playing;
-  std::function<void(int32_t handle)> stop;
-};
-
 class CFireworksShow {
  public:
   static constexpr int32_t kUpdatesPerSecond = 50;
@@ -95,7 +88,6 @@ class CFireworksShow {
   int32_t ClimbingCount() const;
   int32_t BurstCount() const { return bursts_; }  // bursts since Start
   void SetTexture(int32_t textureSlot) { texture_ = textureSlot; }
-  FireworksSoundHooks& Sounds() { return sounds_; }
   PresentationRandom& Random() { return random_; }
 
   // A rocket of the kind into the slot (0..29), as the show launches them.
@@ -128,7 +120,6 @@ class CFireworksShow {
   int32_t frameCount_ = 0;
   CSpriteBatch batch_;  // made on the first draw of a show
   CRenderer* batchRenderer_ = nullptr;
-  FireworksSoundHooks sounds_;
   PresentationRandom random_{0x46495245u};
 };
 

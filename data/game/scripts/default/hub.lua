@@ -99,7 +99,8 @@ NewsPrompt = 2
 
 function EVENT_LevelOpening(argument)
   if CurrentLevel then
-    Interface.CreateMessage(CurrentLevel.title, CurrentLevel.desc, LevelPrompt, LevelTarget)
+    -- With its OK button: the player reads it and goes on with a click.
+    Interface.CreatePrompt(CurrentLevel.title, CurrentLevel.desc, LevelPrompt, LevelTarget)
     if CurrentLevel.flyby then Camera.SetFlybyMode("gamedata2\\paths\\flyby_city.tm") end
   end
   return 0

@@ -51,7 +51,8 @@ Lessons = {
     { say = 3761 },
     { act = 3762, wait = Picked, unlock = { TUT_NAVIGATOR_PANEL }, arrow = At.navigator },
     { act = 3763, wait = InfoTabs, unlock = InfoTabs, arrow = At.infoButtons },
-    { say = 3764 } },
+    -- The day panel: what the people in the street do at each hour.
+    { say = 3764, start = function() Interface.CreateEventList() end } },
   -- 2: leasing a block.
   { locked = { TUT_MPP_BLOCK_BUYBLOCK, TUT_BUILD_RIGHTS_BUTTON },
     { say = 3770 },
