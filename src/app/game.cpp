@@ -271,8 +271,6 @@ void Game::StartSimulation() {
   CreateBlockEntities();
   CreateBlockSignEntities();
   CreateSceneryEntities();
-  // Another board names the blocks anew: their labels are built again.
-  SetBoardChangedHook(ReleaseBlockLabels);
   RegisterCameraSaveHooks();
   RegisterFrontEndSaveHooks();
   InstallGameVisuals();
