@@ -4,8 +4,10 @@
 
 #include "city/city_services.h"
 #include "engine/core/error.h"
+#include "engine/files/save_game.h"
 #include "frontend/network_pages.h"
 #include "script/profiles.h"
+#include "session/save_chunks.h"
 #include "session/session_services.h"
 #include "sound/game_sound.h"
 #include "ui/ui_services.h"
@@ -34,6 +36,10 @@ std::vector<Seam> ProgramSeams() {
       {"ProfileServices", Overridden(ProfileHooks())},
       {"FrontEndNetwork", Overridden(FrontEndNet())},
       {"UiGame", Overridden(UiGameSide())},
+      // The sources the save and the sound read from the game each time.
+      {"SaveHeaderSource", HasSaveHeaderSource()},
+      {"SaveProfileSource", HasSaveProfileSource()},
+      {"SoundSceneSource", HasSoundSceneSource()},
   };
 }
 

@@ -1,6 +1,7 @@
 #include "city/people.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -84,6 +85,22 @@ int SideNodeIndex(int32_t side) {
 }
 
 PersonModelSource g_personModelSource = nullptr;
+// The source's answers by model number, asked once each: they hold while the
+// source is installed (the models are loaded before it and kept after). The
+// people's update runs every tick, and asking anew for every person cost a
+// tenth of a headless game at full speed.
+constexpr int32_t kRememberedModels = 64;
+std::array<ModelLodSet*, kRememberedModels> g_personModels{};
+std::array<bool, kRememberedModels> g_personModelKnown{};
+
+ModelLodSet* PersonModel(int32_t index) {
+  if (index < 0 || index >= kRememberedModels) return g_personModelSource(index);
+  if (!g_personModelKnown[size_t(index)]) {
+    g_personModels[size_t(index)] = g_personModelSource(index);
+    g_personModelKnown[size_t(index)] = true;
+  }
+  return g_personModels[size_t(index)];
+}
 
 float WorldX(const PersonCycle& c) { return c.Motion.X - kMotionOffsetX; }
 float WorldZ(const PersonCycle& c) { return c.Motion.Z - kMotionOffsetZ; }
@@ -102,7 +119,7 @@ void SyncPosition(CPerson& p) {
 void ShowPersonModel(const CPerson& p) {
   if (!g_personModelSource) return;
   CEntity& e = g_PersonEntities[p.Index];
-  ModelLodSet* set = g_personModelSource(GetModelIndex(p));
+  ModelLodSet* set = PersonModel(GetModelIndex(p));
   if (set && e.model != set) e.SetModel(set);
 }
 
@@ -1036,7 +1053,10 @@ int32_t GetWorkBusinessKind(const CPerson& p) {
   return business ? business->Kind : 255;
 }
 
-void SetPersonModelSource(PersonModelSource source) { g_personModelSource = source; }
+void SetPersonModelSource(PersonModelSource source) {
+  g_personModelSource = source;
+  g_personModelKnown.fill(false);
+}
 
 int32_t GetModelIndex(const CPerson& p) {
   const PersonCycle& c = CycleOf(p);

@@ -1,5 +1,7 @@
 #include "panels/event_ticker.h"
 
+#include <algorithm>
+
 #include "city/blocks.h"
 #include "city/business_types.h"
 #include "panels/city_names.h"
@@ -112,7 +114,15 @@ void CEventTickerPanel::Tick() {
 
 bool CEventTickerPanel::ContainsMouse() { return IsMouseOverRect(bounds, &entity); }
 
+void CEventTickerPanel::FollowKeepBelow() {
+  entity.y = 0;
+  if (keepBelow == nullptr || !keepBelow->open || keepBelow->LayoutEntity() == nullptr) return;
+  const float bottom = MovedRect(keepBelow->bounds, keepBelow->LayoutEntity()).y2;
+  entity.y = std::max(0.0f, bottom + 2 - LineRect(0).y1);
+}
+
 void CEventTickerPanel::Update() {
+  FollowKeepBelow();
   // The panel covers its lines only: with none (or none drawn) the mouse
   // passes to the city below.
   bounds.y1 = 0;

@@ -48,8 +48,13 @@ class CEventTickerPanel : public CPanel {
   int32_t count = 0;
   int32_t hoveredLine = -1;
 
-  // Where line i stands, in layout space.
+  // Where line i stands, in layout space (before the entity's move).
   UIRect LineRect(int32_t i) const;
+  // A panel of the same strip (the auction countdown): while it is open the
+  // lines run below it, so neither hides the other.
+  const CPanel* keepBelow = nullptr;
+  // Moves the entity under keepBelow while it is open, back otherwise.
+  void FollowKeepBelow();
 
  private:
   void Render(int32_t slot, const StatusRecord& record);

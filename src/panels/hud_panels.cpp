@@ -134,6 +134,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudSelectionInfo, &h.selection);
   game.InstallHudPanel(kHudCityOverview, &h.overview);
   h.overview.markers = &h.blockMarkers;
+  h.ticker.keepBelow = &h.auctionCountdown;
   game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);

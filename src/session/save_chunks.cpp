@@ -42,6 +42,7 @@ void InstallSaveChunkTable() {
 }
 
 void SetSaveHeaderSource(std::function<SaveGameHeader()> source) { Header().source = std::move(source); }
+bool HasSaveHeaderSource() { return bool(Header().source); }
 SaveGameHeader& CurrentSaveHeader() { return Header().header; }
 int32_t& EndGameWord() { return Header().endGameWord; }
 

@@ -121,6 +121,7 @@ void InstallSaveChunkTable();
 // Supplies the header for the next save (scenario, year, money, difficulty).
 // Without a source the current header record is written as it stands.
 void SetSaveHeaderSource(std::function<SaveGameHeader()> source);
+bool HasSaveHeaderSource();
 // The header record: filled by a header read or a load.
 SaveGameHeader& CurrentSaveHeader();
 // The end-game request word (its chunk), tested and cleared by EndGame.

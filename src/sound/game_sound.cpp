@@ -146,6 +146,7 @@ CGameSound& GameSound() {
 }
 
 void SetSoundSceneSource(SoundSceneSource source) { SceneSource() = std::move(source); }
+bool HasSoundSceneSource() { return bool(SceneSource()); }
 
 void UpdateSoundListener() {
   if (SoundManager() == nullptr) return;

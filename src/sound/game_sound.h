@@ -153,6 +153,7 @@ void SetEffectsVolume(int32_t percent);
 // The per-frame update: the scene from the installed source, the rules and
 // the manager's own update.
 void SetSoundSceneSource(SoundSceneSource source);
+bool HasSoundSceneSource();
 void UpdateSoundListener();
 
 // How the rest of the game plays a named sound when it gives only the name

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <span>
 
 #include <cmath>
 #include <cstring>
@@ -427,9 +428,10 @@ TEST_F(People, DailyIncomeAndForgetting) {
 namespace {
 
 std::array<ModelLodSet, 32> g_personSets;
+std::array<ModelLodSet, 32> g_otherPersonSets;
 
 // Each person's entity shows the model its model number picks, walking or
-// standing, as it changes.
+// standing, as it changes; a source installed anew is asked again.
 TEST_F(People, EntitiesTakeTheModelOfTheirModelNumber) {
   const bool ownMemory = !MemoryManager().IsInitialised();
   if (ownMemory) {
@@ -437,11 +439,13 @@ TEST_F(People, EntitiesTakeTheModelOfTheirModelNumber) {
   }
   ModSysCreate();
   const Vec3 p[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-  for (ModelLodSet& set : g_personSets) {
-    set = ModelLodSet{{ModSysCreateSelfBuiltModel(1, 3, p, nullptr, nullptr), 0, 0}, 1};
-    ModSysAddTriangle(0, 1, 2);
-    ModSysEndPrimitive(set.handles[0], 0, 0, 0);
-    ModSysCalcBounds(set.handles[0]);
+  for (ModelLodSet* sets : {g_personSets.data(), g_otherPersonSets.data()}) {
+    for (ModelLodSet& set : std::span(sets, 32)) {
+      set = ModelLodSet{{ModSysCreateSelfBuiltModel(1, 3, p, nullptr, nullptr), 0, 0}, 1};
+      ModSysAddTriangle(0, 1, 2);
+      ModSysEndPrimitive(set.handles[0], 0, 0, 0);
+      ModSysCalcBounds(set.handles[0]);
+    }
   }
   SetPersonModelSource([](int32_t i) { return i >= 0 && i < 32 ? &g_personSets[size_t(i)] : nullptr; });
   RunFixtureCity(200);
@@ -452,6 +456,13 @@ TEST_F(People, EntitiesTakeTheModelOfTheirModelNumber) {
     ++checked;
   }
   EXPECT_GT(checked, 0);
+  SetPersonModelSource([](int32_t i) { return i >= 0 && i < 32 ? &g_otherPersonSets[size_t(i)] : nullptr; });
+  UpdatePeople();
+  for (int32_t i = 0; i < g_PeopleCount; ++i) {
+    if (g_People[i].InUse) {
+      EXPECT_EQ(g_PersonEntities[i].model, &g_otherPersonSets[size_t(GetModelIndex(g_People[i]))]) << i;
+    }
+  }
   SetPersonModelSource(nullptr);
   for (CEntity& e : g_PersonEntities) e.model = nullptr;
   ModSysDestroy();

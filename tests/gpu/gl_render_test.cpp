@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -221,6 +222,167 @@ TEST_F(GlRenderTest, ARampedPresentLeavesTheDrawnFramesAlone) {
   renderer_->Present();
   EXPECT_EQ(At(after, 5, 5), 0u);
   EXPECT_EQ(At(after, 45, 5), 0x0000FF00u);
+}
+
+// Each draw runs the fragment work of the states set for it: quads drawn one
+// after another in one frame, each under different stage operations and
+// alpha tests, come out as those states say, and a set of states met again
+// draws as it did the first time.
+TEST(GlDeviceStates, EachDrawTakesTheStagesAndAlphaTestSetForIt) {
+  using namespace platform;
+  IgnoreDriverAllocations(true);
+  auto system = CreateGlGpuSystem();
+  std::unique_ptr<GpuDevice> device;
+  if (system) {
+    GpuPresentParams params;
+    params.width = 96, params.height = 16;
+    device = system->CreateDevice(0, params, nullptr);
+  }
+  if (!device) {
+    IgnoreDriverAllocations(false);
+    GTEST_SKIP() << "no OpenGL 3.3 context here";
+  }
+  auto texture = device->CreateTexture(4, 4, 1, GpuFormat::A8R8G8B8, GpuPool::Device);
+  int32_t pitch = 0;
+  auto* texels = static_cast<uint32_t*>(texture->Lock(0, &pitch));
+  std::fill(texels, texels + 16, 0x40FF0000u);  // red, alpha 0x40
+  texture->Unlock(0);
+  struct Case {
+    uint32_t colourOp, alphaTest, alphaFunc, expected;
+  };
+  const Case cases[] = {
+      {kGpuOpModulate, 1, kGpuGreater, 0xFF0000FFu},    // alpha 0x40 fails "> 0x80": cleared
+      {kGpuOpModulate, 0, kGpuGreater, 0xFF800000u},    // no test: red x grey
+      {kGpuOpSelectArg2, 0, kGpuAlways, 0xFF808080u},   // the diffuse alone
+      {kGpuOpAdd, 0, kGpuAlways, 0xFFFF8080u},          // red + grey, clamped
+      {kGpuOpModulate, 1, kGpuLess, 0xFF800000u},       // alpha 0x40 passes "< 0x80"
+      {kGpuOpModulate, 1, kGpuGreater, 0xFF0000FFu},    // the first states again
+  };
+  constexpr int32_t kCases = int32_t(std::size(cases));
+  auto vertices = device->CreateVertexBuffer(kCases * 6 * 32, GpuVertexLayout::Screen);
+  struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;
+    float u, v;
+  };
+  auto* v = static_cast<ScreenVertex*>(vertices->Lock(0, kCases * 6 * 32, kGpuLockDiscard));
+  for (int32_t i = 0; i < kCases; ++i) {
+    const float x0 = float(16 * i) - 0.5f, x1 = x0 + 16, y0 = -0.5f, y1 = 15.5f;
+    const float corners[6][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y0}, {x1, y1}, {x0, y1}};
+    for (int k = 0; k < 6; ++k)
+      v[6 * i + k] = {corners[k][0], corners[k][1], 0.5f, 1.0f, 0xFF808080u, 0xFF000000u, 0, 0};
+  }
+  vertices->Unlock();
+  device->SetStreamSource(vertices.get(), GpuVertexLayout::Screen);
+  device->SetRenderState(GpuState::CullMode, kGpuCullNone);
+  device->SetRenderState(GpuState::AlphaRef, 0x80);
+  device->SetTexture(0, texture.get());
+  device->SetStageState(0, GpuStageState::ColourArg1, kGpuArgTexture);
+  device->SetStageState(0, GpuStageState::ColourArg2, kGpuArgDiffuse);
+  device->SetStageState(0, GpuStageState::AlphaOp, kGpuOpSelectArg1);
+  device->SetStageState(0, GpuStageState::AlphaArg1, kGpuArgTexture);
+  ASSERT_TRUE(device->BeginScene());
+  device->Clear(kGpuClearColour | kGpuClearDepth, 0xFF0000FFu, 1.0f, 0);
+  for (int32_t i = 0; i < kCases; ++i) {
+    device->SetStageState(0, GpuStageState::ColourOp, cases[i].colourOp);
+    device->SetRenderState(GpuState::AlphaTestEnable, cases[i].alphaTest);
+    device->SetRenderState(GpuState::AlphaFunc, cases[i].alphaFunc);
+    device->Draw(GpuPrimitive::TriangleList, 6 * i, 2);
+  }
+  device->EndScene();
+  GpuImage image;
+  ASSERT_TRUE(device->ReadBackBuffer(image));
+  for (int32_t i = 0; i < kCases; ++i) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, image.pixels.get() + size_t(8 * image.pitch) + size_t(16 * i + 8) * 4, 4);
+    const uint32_t want = cases[i].expected;
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(int((pixel >> shift) & 0xFF), int((want >> shift) & 0xFF), 2)
+          << "case " << i << std::hex << ": 0x" << pixel;
+  }
+  texture.reset();
+  vertices.reset();
+  device.reset();
+  system.reset();
+  IgnoreDriverAllocations(false);
+}
+
+// Sixteen-bit texels read back as their colours at eight bits a channel
+// (each channel's bits repeated downward), with the alpha they carry:
+// alpha 0 fails the alpha test and leaves the cleared colour.
+TEST(GlDeviceStates, SixteenBitTexelsKeepTheirColoursAndAlpha) {
+  using namespace platform;
+  IgnoreDriverAllocations(true);
+  auto system = CreateGlGpuSystem();
+  std::unique_ptr<GpuDevice> device;
+  if (system) {
+    GpuPresentParams params;
+    params.width = 16, params.height = 16;
+    device = system->CreateDevice(0, params, nullptr);
+  }
+  if (!device) {
+    IgnoreDriverAllocations(false);
+    GTEST_SKIP() << "no OpenGL 3.3 context here";
+  }
+  constexpr uint32_t kCleared = 0x102030u;
+  struct Case {
+    GpuFormat format;
+    uint16_t texel;
+    uint32_t expected;  // 0x00RRGGBB
+  };
+  const Case cases[] = {
+      {GpuFormat::A4R4G4B4, 0xF8C4, 0x88CC44u},
+      {GpuFormat::A4R4G4B4, 0x0FFF, kCleared},
+      {GpuFormat::A1R5G5B5, 0xFC00, 0xFF0000u},
+      {GpuFormat::A1R5G5B5, 0x03E0, kCleared},
+      {GpuFormat::X1R5G5B5, 0x001F, 0x0000FFu},  // no alpha: opaque
+      {GpuFormat::R5G6B5, 0x07E0, 0x00FF00u},
+      {GpuFormat::R5G6B5, 0x8410, 0x848284u},
+  };
+  struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;
+    float u, v;
+  };
+  auto vertices = device->CreateVertexBuffer(6 * 32, GpuVertexLayout::Screen);
+  auto* v = static_cast<ScreenVertex*>(vertices->Lock(0, 6 * 32, kGpuLockDiscard));
+  const float corners[6][2] = {{-0.5f, -0.5f}, {15.5f, -0.5f}, {15.5f, 15.5f},
+                               {-0.5f, -0.5f}, {15.5f, 15.5f}, {-0.5f, 15.5f}};
+  for (int k = 0; k < 6; ++k)
+    v[k] = {corners[k][0], corners[k][1], 0.5f, 1.0f, 0xFFFFFFFFu, 0xFF000000u, 0.5f, 0.5f};
+  vertices->Unlock();
+  for (const Case& c : cases) {
+    auto texture = device->CreateTexture(1, 1, 1, c.format, GpuPool::Device);
+    ASSERT_TRUE(texture);
+    std::memcpy(texture->Lock(0, nullptr), &c.texel, 2);
+    texture->Unlock(0);
+    device->SetStreamSource(vertices.get(), GpuVertexLayout::Screen);
+    device->SetRenderState(GpuState::CullMode, kGpuCullNone);
+    device->SetRenderState(GpuState::AlphaTestEnable, 1);
+    device->SetRenderState(GpuState::AlphaFunc, kGpuGreater);
+    device->SetRenderState(GpuState::AlphaRef, 0x80);
+    device->SetTexture(0, texture.get());
+    device->SetStageState(0, GpuStageState::ColourOp, kGpuOpSelectArg1);
+    device->SetStageState(0, GpuStageState::ColourArg1, kGpuArgTexture);
+    device->SetStageState(0, GpuStageState::AlphaOp, kGpuOpSelectArg1);
+    device->SetStageState(0, GpuStageState::AlphaArg1, kGpuArgTexture);
+    ASSERT_TRUE(device->BeginScene());
+    device->Clear(kGpuClearColour | kGpuClearDepth, 0xFF000000u | kCleared, 1.0f, 0);
+    device->Draw(GpuPrimitive::TriangleList, 0, 2);
+    device->EndScene();
+    GpuImage image;
+    ASSERT_TRUE(device->ReadBackBuffer(image));
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, image.pixels.get() + size_t(8 * image.pitch) + 8 * 4, 4);
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(int((pixel >> shift) & 0xFF), int((c.expected >> shift) & 0xFF), 1)
+          << "texel 0x" << std::hex << c.texel << ": 0x" << pixel;
+    device->SetTexture(0, nullptr);
+  }
+  vertices.reset();
+  device.reset();
+  system.reset();
+  IgnoreDriverAllocations(false);
 }
 
 #ifdef CITYRUN_PATH

@@ -60,6 +60,20 @@ TEST_F(EventTickerTest, StaysInFrontOfTheCountdownAndClearOfTheTimePanel) {
   for (int32_t i = 0; i < 6; ++i) EXPECT_LE(ticker().LineRect(i).x2, panel.x1) << i;
 }
 
+// While an auction is announced the lines run below its countdown, which
+// shares their strip: the block's name stays readable; closed, they go back.
+TEST_F(EventTickerTest, LinesRunBelowTheOpenCountdown) {
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  countdown.Open();
+  while (countdown.animating || countdown.settling) Step();
+  ticker().Update();
+  const UIRect shown = MovedRect(countdown.bounds, countdown.LayoutEntity());
+  EXPECT_GE(MovedRect(ticker().LineRect(0), &ticker().entity).y1, shown.y2);
+  countdown.Close();
+  ticker().Update();
+  EXPECT_EQ(ticker().entity.y, 0);
+}
+
 TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {
   for (int32_t i = 0; i < 25; ++i) ticker().AddMessage(Record(0, kStatusBlockChangedHands, i % 10));
   EXPECT_EQ(ticker().count, kTickerMaxMessages);

@@ -337,6 +337,8 @@ void SetSaveProfileSource(std::function<std::string()> source) {
   Registry().profileSource = std::move(source);
 }
 
+bool HasSaveProfileSource() { return bool(Registry().profileSource); }
+
 std::string SaveGamePath(std::string_view name) {
   auto& source = Registry().profileSource;
   std::string profile = source ? source() : std::string();

@@ -149,6 +149,7 @@ bool CheckSaveGameFile(SaveGameFile& file, bool checkVersion);
 
 // The current player profile's name, for "profiles\<profile>\<name>".
 void SetSaveProfileSource(std::function<std::string()> source);
+bool HasSaveProfileSource();
 // Game name of a save: "profiles\<profile>\<name>".
 std::string SaveGamePath(std::string_view name);
 // Turns a game name into a real path (the path service unless replaced).

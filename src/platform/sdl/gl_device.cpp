@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -135,6 +136,11 @@ void main() {
 }
 )";
 
+// The fragment program is made for one set of stage, alpha-test, specular
+// and fog states (the defines that FragmentDefines puts before this text),
+// so a pixel runs only the arithmetic its states ask for. Without a graphics
+// card every pixel is shaded on the processor, and one general program that
+// branched on uniforms for each pixel cost most of the frame.
 const char* kFragmentSource = R"(
 SHADE in vec4 vDiffuse;
 SHADE in vec4 vSpecular;
@@ -143,20 +149,8 @@ in float vFog;
 in float vDepth;
 uniform sampler2D uTex0;
 uniform sampler2D uTex1;
-uniform int uHasTex[2];
-uniform int uCoordSet[2];
-uniform int uCOp[2];
-uniform int uCA1[2];
-uniform int uCA2[2];
-uniform int uAOp[2];
-uniform int uAA1[2];
-uniform int uAA2[2];
 uniform vec4 uFactor;
-uniform int uSpecularOn;
-uniform int uAlphaTest;
-uniform int uAlphaFunc;
 uniform float uAlphaRef;
-uniform int uFogMode;
 uniform vec2 uFogRange;
 uniform vec4 uFogColour;
 out vec4 fragColour;
@@ -195,35 +189,92 @@ bool Passes(int f, float a, float r) {
   if (f == 7) return a >= r;
   return true;
 }
+vec4 Stage(vec4 tex, vec4 cur, int cop, int ca1, int ca2, int aop, int aa1, int aa2) {
+  vec4 c = clamp(Op(cop, Arg(ca1, tex, cur), Arg(ca2, tex, cur), tex, cur), 0.0, 1.0);
+  vec4 a = aop == 1 ? cur : clamp(Op(aop, Arg(aa1, tex, cur), Arg(aa2, tex, cur), tex, cur), 0.0, 1.0);
+  return vec4(c.rgb, a.a);
+}
 void main() {
   vec4 cur = vDiffuse;
-  for (int s = 0; s < 2; ++s) {
-    if (uCOp[s] == 1) break;
-    vec2 uv = vUv[uCoordSet[s] == 1 ? 1 : 0];
-    vec4 tex = vec4(1.0);
-    if (uHasTex[s] == 1) tex = s == 0 ? texture(uTex0, uv) : texture(uTex1, uv);
-    vec4 c = clamp(Op(uCOp[s], Arg(uCA1[s], tex, cur), Arg(uCA2[s], tex, cur), tex, cur), 0.0, 1.0);
-    vec4 a = uAOp[s] == 1 ? cur : clamp(Op(uAOp[s], Arg(uAA1[s], tex, cur), Arg(uAA2[s], tex, cur), tex, cur), 0.0, 1.0);
-    cur = vec4(c.rgb, a.a);
-  }
-  if (uSpecularOn == 1) cur.rgb = min(cur.rgb + vSpecular.rgb, vec3(1.0));
-  if (uAlphaTest == 1 && !Passes(uAlphaFunc, floor(cur.a * 255.0 + 0.5), uAlphaRef)) discard;
-  float f = vFog;
-  if (uFogMode == 1) f = clamp((uFogRange.y - vDepth) / (uFogRange.y - uFogRange.x), 0.0, 1.0);
-  if (uFogMode != 0) cur.rgb = mix(uFogColour.rgb, cur.rgb, f);
+#if STAGES > 0
+  cur = Stage(TEX0, cur, COP0, CA10, CA20, AOP0, AA10, AA20);
+#endif
+#if STAGES > 1
+  cur = Stage(TEX1, cur, COP1, CA11, CA21, AOP1, AA11, AA21);
+#endif
+#if SPECULAR
+  cur.rgb = min(cur.rgb + vSpecular.rgb, vec3(1.0));
+#endif
+#if ALPHA_FUNC != 8
+  if (!Passes(ALPHA_FUNC, floor(cur.a * 255.0 + 0.5), uAlphaRef)) discard;
+#endif
+#if FOG == 1
+  cur.rgb = mix(uFogColour.rgb, cur.rgb,
+                clamp((uFogRange.y - vDepth) / (uFogRange.y - uFogRange.x), 0.0, 1.0));
+#elif FOG > 1
+  cur.rgb = mix(uFogColour.rgb, cur.rgb, vFog);
+#endif
   fragColour = cur;
 }
 )";
 
-struct Program {
-  GLuint name = 0;
-  GLint matrix, screen, target, fogMode, fogRange, tex0, tex1, hasTex, coordSet, cop, ca1, ca2,
-      aop, aa1, aa2, factor, specularOn, alphaTest, alphaFunc, alphaRef, fogColour;
+// What a fragment program is made for. Values the program treats alike are
+// brought to one form, so that they share a program.
+struct FragmentKey {
+  struct StageKey {
+    uint8_t cop = 1, ca1 = 0, ca2 = 0, aop = 1, aa1 = 0, aa2 = 0, hasTex = 0, coordSet = 0;
+  };
+  StageKey stage[2];
+  uint8_t stages = 0, flat = 0, specular = 0, alphaFunc = 8, fog = 0;
+
+  uint64_t Packed() const {
+    uint64_t k = 0;
+    auto put = [&k](uint32_t value, int bits) { k = (k << bits) | value; };
+    for (const StageKey& s : stage) {
+      put(s.cop, 5), put(s.ca1, 3), put(s.ca2, 3), put(s.aop, 5), put(s.aa1, 3), put(s.aa2, 3);
+      put(s.hasTex, 1), put(s.coordSet, 1);
+    }
+    put(stages, 2), put(flat, 1), put(specular, 1), put(alphaFunc, 4), put(fog, 2);
+    return k;
+  }
 };
 
-GLuint Compile(GlFunctions& gl, GLenum type, const char* body, bool flat, std::string* error) {
+// An operation the program does not know leaves the colour as it is (0);
+// an argument past the factor reads the specular colour (4).
+uint8_t OpKey(uint32_t op) { return op >= 1 && op <= 16 ? uint8_t(op) : 0; }
+uint8_t ArgKey(uint32_t arg) { return uint8_t(std::min<uint32_t>(arg, 4)); }
+
+std::string FragmentDefines(const FragmentKey& k) {
+  std::string d;
+  auto def = [&d](const std::string& name, int value) {
+    d += "#define " + name + " " + std::to_string(value) + "\n";
+  };
+  def("STAGES", k.stages);
+  for (int i = 0; i < 2; ++i) {
+    const FragmentKey::StageKey& s = k.stage[i];
+    const std::string n = std::to_string(i);
+    def("COP" + n, s.cop), def("CA1" + n, s.ca1), def("CA2" + n, s.ca2);
+    def("AOP" + n, s.aop), def("AA1" + n, s.aa1), def("AA2" + n, s.aa2);
+    d += "#define TEX" + n + " " +
+         (s.hasTex ? "texture(uTex" + n + ", vUv[" + std::to_string(s.coordSet) + "])"
+                   : std::string("vec4(1.0)")) +
+         "\n";
+  }
+  def("SPECULAR", k.specular);
+  def("ALPHA_FUNC", k.alphaFunc);
+  def("FOG", k.fog);
+  return d;
+}
+
+struct Program {
+  GLuint name = 0;
+  GLint matrix, screen, target, fogMode, fogRange, tex0, tex1, factor, alphaRef, fogColour;
+};
+
+GLuint Compile(GlFunctions& gl, GLenum type, const char* body, bool flat,
+               const std::string& defines, std::string* error) {
   std::string source = std::string("#version 330 core\n#define SHADE ") + (flat ? "flat" : "") +
-                       "\n" + body;
+                       "\n" + defines + body;
   GLuint shader = gl.glCreateShader(type);
   const char* text = source.c_str();
   gl.glShaderSource(shader, 1, &text, nullptr);
@@ -243,9 +294,9 @@ GLuint Compile(GlFunctions& gl, GLenum type, const char* body, bool flat, std::s
 // Compiles and links one program; 0 with the log in *error when either
 // stage fails.
 GLuint LinkProgram(GlFunctions& gl, const char* vertex, const char* fragment, bool flat,
-                   std::string* error) {
-  GLuint vs = Compile(gl, GL_VERTEX_SHADER, vertex, flat, error);
-  GLuint fs = vs ? Compile(gl, GL_FRAGMENT_SHADER, fragment, flat, error) : 0;
+                   std::string* error, const std::string& fragmentDefines = {}) {
+  GLuint vs = Compile(gl, GL_VERTEX_SHADER, vertex, flat, {}, error);
+  GLuint fs = vs ? Compile(gl, GL_FRAGMENT_SHADER, fragment, flat, fragmentDefines, error) : 0;
   if (!vs || !fs) {
     if (vs) gl.glDeleteShader(vs);
     return 0;
@@ -268,17 +319,15 @@ GLuint LinkProgram(GlFunctions& gl, const char* vertex, const char* fragment, bo
   return name;
 }
 
-bool BuildProgram(GlFunctions& gl, bool flat, Program& p, std::string* error) {
-  p.name = LinkProgram(gl, kVertexSource, kFragmentSource, flat, error);
+bool BuildProgram(GlFunctions& gl, const FragmentKey& key, Program& p, std::string* error) {
+  p.name = LinkProgram(gl, kVertexSource, kFragmentSource, key.flat != 0, error,
+                       FragmentDefines(key));
   if (!p.name) return false;
   auto u = [&](const char* n) { return gl.glGetUniformLocation(p.name, n); };
   p.matrix = u("uMatrix"), p.screen = u("uScreen"), p.target = u("uTarget");
   p.fogMode = u("uFogMode"), p.fogRange = u("uFogRange"), p.tex0 = u("uTex0");
-  p.tex1 = u("uTex1"), p.hasTex = u("uHasTex"), p.coordSet = u("uCoordSet");
-  p.cop = u("uCOp"), p.ca1 = u("uCA1"), p.ca2 = u("uCA2"), p.aop = u("uAOp");
-  p.aa1 = u("uAA1"), p.aa2 = u("uAA2"), p.factor = u("uFactor");
-  p.specularOn = u("uSpecularOn"), p.alphaTest = u("uAlphaTest");
-  p.alphaFunc = u("uAlphaFunc"), p.alphaRef = u("uAlphaRef"), p.fogColour = u("uFogColour");
+  p.tex1 = u("uTex1"), p.factor = u("uFactor"), p.alphaRef = u("uAlphaRef");
+  p.fogColour = u("uFogColour");
   return true;
 }
 
@@ -375,6 +424,35 @@ GlFormat FormatOf(GpuFormat f) {
   }
 }
 
+// Sixteen-bit texels widened to 0xAARRGGBB words, each channel's bits
+// repeated into the low ones (so full scale stays full scale). llvmpipe
+// samples eight-bit channels on its quickest paths.
+bool IsSixteenBit(GpuFormat f) { return GpuFormatBytes(f) == 2; }
+
+uint32_t Widen(int32_t bits, uint32_t value) {
+  uint32_t v = value << (8 - bits);
+  for (int32_t have = bits; have < 8; have += bits) v |= v >> bits;
+  return v & 0xFF;
+}
+
+uint32_t WidenTexel(GpuFormat f, uint16_t p) {
+  uint32_t a = 255, r, g, b;
+  switch (f) {
+    case GpuFormat::A4R4G4B4:
+      a = Widen(4, p >> 12u), r = Widen(4, (p >> 8u) & 0xFu), g = Widen(4, (p >> 4u) & 0xFu);
+      b = Widen(4, p & 0xFu);
+      break;
+    case GpuFormat::R5G6B5:
+      r = Widen(5, p >> 11u), g = Widen(6, (p >> 5u) & 0x3Fu), b = Widen(5, p & 0x1Fu);
+      break;
+    default:  // A1R5G5B5, X1R5G5B5 (its alpha is read as 1 by the swizzle)
+      a = (p & 0x8000u) ? 255 : 0;
+      r = Widen(5, (p >> 10u) & 0x1Fu), g = Widen(5, (p >> 5u) & 0x1Fu), b = Widen(5, p & 0x1Fu);
+      break;
+  }
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
 class GlTexture : public GpuTexture {
  public:
   GlTexture(GlFunctions* gl, int32_t width, int32_t height, int32_t levels, GpuFormat format)
@@ -383,7 +461,7 @@ class GlTexture : public GpuTexture {
       levels_.emplace_back(size_t(LevelWidth(i)) * size_t(LevelHeight(i)) *
                            size_t(GpuFormatBytes(format)));
     if (!gl_) return;  // system memory
-    const GlFormat f = FormatOf(format);
+    const GlFormat f = StoredFormat();
     gl_->glGenTextures(1, &name_);
     gl_->glBindTexture(GL_TEXTURE_2D, name_);
     gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -410,11 +488,27 @@ class GlTexture : public GpuTexture {
   void Unlock(int32_t level) override { Upload(level); }
   void Upload(int32_t level) {
     if (!gl_ || level < 0 || level >= Levels()) return;
-    const GlFormat f = FormatOf(format_);
+    const GlFormat f = StoredFormat();
+    const void* texels = levels_[size_t(level)].data();
+    std::vector<uint32_t> wide;
+    if (IsSixteenBit(format_)) {
+      const size_t count = size_t(LevelWidth(level)) * size_t(LevelHeight(level));
+      wide.resize(count);
+      for (size_t i = 0; i < count; ++i) {
+        uint16_t p;
+        std::memcpy(&p, levels_[size_t(level)].data() + 2 * i, 2);
+        wide[i] = WidenTexel(format_, p);
+      }
+      texels = wide.data();
+    }
     gl_->glBindTexture(GL_TEXTURE_2D, name_);
     gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     gl_->glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, LevelWidth(level), LevelHeight(level),
-                         f.format, f.type, levels_[size_t(level)].data());
+                         f.format, f.type, texels);
+  }
+  // What GL keeps: sixteen-bit texels are widened to eight bits a channel.
+  GlFormat StoredFormat() const {
+    return IsSixteenBit(format_) ? FormatOf(GpuFormat::A8R8G8B8) : FormatOf(format_);
   }
   std::vector<uint8_t>& Level(int32_t i) { return levels_[size_t(i)]; }
   GLuint Name() const { return name_; }
@@ -569,6 +663,9 @@ class GlDevice : public GpuDevice {
   bool MakeTarget(std::string* error);
   void FreeTarget();
   bool Prepare();  // states, program, stream before a draw
+  FragmentKey CurrentKey() const;
+  int32_t FogMode() const;
+  const Program* ProgramFor(const FragmentKey& key);
   void ApplyFixedStates();
   void BindStream();
   void PresentThroughRamp(int width, int height);
@@ -578,7 +675,8 @@ class GlDevice : public GpuDevice {
   SDL_GLContext context_;
   GpuPresentParams params_;
   GlFunctions gl_;
-  Program programs_[2];  // smooth, flat
+  // One program for each set of states drawn with so far, made on first use.
+  std::unordered_map<uint64_t, Program> programs_;
   PresentProgram present_;
   GLuint rampTexture_ = 0, presentVao_ = 0;
   bool rampOn_ = false;  // false: the picture is shown as drawn (a plain blit)
@@ -600,8 +698,7 @@ class GlDevice : public GpuDevice {
 GlDevice::~GlDevice() {
   SDL_GL_MakeCurrent(window_, context_);
   FreeTarget();
-  for (Program& p : programs_)
-    if (p.name) gl_.glDeleteProgram(p.name);
+  for (auto& [key, p] : programs_) gl_.glDeleteProgram(p.name);
   if (vao_) gl_.glDeleteVertexArrays(1, &vao_);
   if (presentVao_) gl_.glDeleteVertexArrays(1, &presentVao_);
   if (present_.name) gl_.glDeleteProgram(present_.name);
@@ -616,8 +713,15 @@ bool GlDevice::Init(std::string* error) {
     if (error) *error = "OpenGL entry points missing";
     return false;
   }
-  for (int flat = 0; flat < 2; ++flat)
-    if (!BuildProgram(gl_, flat == 1, programs_[flat], error)) return false;
+  // The defaults' program, made now so that a driver that cannot build it
+  // fails the device's creation and not a draw.
+  for (int flat = 0; flat < 2; ++flat) {
+    FragmentKey key;
+    key.flat = uint8_t(flat);
+    Program p;
+    if (!BuildProgram(gl_, key, p, error)) return false;
+    programs_.emplace(key.Packed(), p);
+  }
   if (!BuildPresentProgram(gl_, present_, error)) return false;
   gl_.glGenVertexArrays(1, &vao_);
   gl_.glGenVertexArrays(1, &presentVao_);
@@ -795,7 +899,9 @@ bool GlDevice::Prepare() {
   if (streamDirty_) BindStream();
   streamDirty_ = false;
   const auto s = [&](GpuState st) { return states_[size_t(st)]; };
-  const Program& p = programs_[s(GpuState::ShadeMode) == kGpuShadeFlat ? 1 : 0];
+  const Program* program = ProgramFor(CurrentKey());
+  if (!program) return false;
+  const Program& p = *program;
   gl_.glUseProgram(p.name);
   if (matrixDirty_) {
     float wv[16];
@@ -806,12 +912,7 @@ bool GlDevice::Prepare() {
   gl_.glUniformMatrix4fv(p.matrix, 1, GL_TRUE, combined_);
   gl_.glUniform1i(p.screen, layout_ == GpuVertexLayout::Screen ? 1 : 0);
   gl_.glUniform2f(p.target, float(viewport_[2]), float(viewport_[3]));
-  int32_t fog = 0;
-  if (s(GpuState::FogEnable))
-    fog = s(GpuState::FogTableMode) == kGpuFogLinear    ? 1
-          : s(GpuState::FogVertexMode) == kGpuFogLinear ? 2
-                                                        : 3;
-  gl_.glUniform1i(p.fogMode, fog);
+  gl_.glUniform1i(p.fogMode, FogMode());
   gl_.glUniform2f(p.fogRange, GpuBitsFloat(s(GpuState::FogStart)),
                   GpuBitsFloat(s(GpuState::FogEnd)));
   const uint32_t fc = s(GpuState::FogColour);
@@ -820,37 +921,61 @@ bool GlDevice::Prepare() {
   const uint32_t tf = s(GpuState::TextureFactor);
   gl_.glUniform4f(p.factor, float((tf >> 16) & 0xFF) / 255.0f, float((tf >> 8) & 0xFF) / 255.0f,
                   float(tf & 0xFF) / 255.0f, float(tf >> 24) / 255.0f);
-  gl_.glUniform1i(p.specularOn, s(GpuState::SpecularEnable) ? 1 : 0);
-  gl_.glUniform1i(p.alphaTest, s(GpuState::AlphaTestEnable) ? 1 : 0);
-  gl_.glUniform1i(p.alphaFunc, GLint(s(GpuState::AlphaFunc)));
   gl_.glUniform1f(p.alphaRef, float(s(GpuState::AlphaRef) & 0xFF));
-  GLint hasTex[2], coordSet[2], cop[2], ca1[2], ca2[2], aop[2], aa1[2], aa2[2];
   for (int32_t i = 0; i < kGpuSampledStages; ++i) {
-    const auto& st = stages_[i];
-    hasTex[i] = textures_[i] ? 1 : 0;
-    coordSet[i] = GLint(st[size_t(GpuStageState::TexCoordIndex)] & 1);
-    cop[i] = GLint(st[size_t(GpuStageState::ColourOp)]);
-    ca1[i] = GLint(st[size_t(GpuStageState::ColourArg1)]);
-    ca2[i] = GLint(st[size_t(GpuStageState::ColourArg2)]);
-    aop[i] = GLint(st[size_t(GpuStageState::AlphaOp)]);
-    aa1[i] = GLint(st[size_t(GpuStageState::AlphaArg1)]);
-    aa2[i] = GLint(st[size_t(GpuStageState::AlphaArg2)]);
     gl_.glActiveTexture(GL_TEXTURE0 + GLenum(i));
     gl_.glBindTexture(GL_TEXTURE_2D, textures_[i] ? textures_[i]->Name() : 0);
     gl_.glBindSampler(GLuint(i), samplers_[i]);
   }
   gl_.glUniform1i(p.tex0, 0);
   gl_.glUniform1i(p.tex1, 1);
-  gl_.glUniform1iv(p.hasTex, 2, hasTex);
-  gl_.glUniform1iv(p.coordSet, 2, coordSet);
-  gl_.glUniform1iv(p.cop, 2, cop);
-  gl_.glUniform1iv(p.ca1, 2, ca1);
-  gl_.glUniform1iv(p.ca2, 2, ca2);
-  gl_.glUniform1iv(p.aop, 2, aop);
-  gl_.glUniform1iv(p.aa1, 2, aa1);
-  gl_.glUniform1iv(p.aa2, 2, aa2);
   stateDirty_ = false;
   return true;
+}
+
+int32_t GlDevice::FogMode() const {
+  const auto s = [&](GpuState st) { return states_[size_t(st)]; };
+  if (!s(GpuState::FogEnable)) return 0;
+  return s(GpuState::FogTableMode) == kGpuFogLinear    ? 1
+         : s(GpuState::FogVertexMode) == kGpuFogLinear ? 2
+                                                       : 3;
+}
+
+FragmentKey GlDevice::CurrentKey() const {
+  const auto s = [&](GpuState st) { return states_[size_t(st)]; };
+  FragmentKey k;
+  k.flat = s(GpuState::ShadeMode) == kGpuShadeFlat ? 1 : 0;
+  for (int32_t i = 0; i < kGpuSampledStages; ++i) {
+    const auto& st = stages_[i];
+    if (st[size_t(GpuStageState::ColourOp)] == kGpuOpDisable) break;
+    FragmentKey::StageKey& sk = k.stage[i];
+    sk.cop = OpKey(st[size_t(GpuStageState::ColourOp)]);
+    sk.ca1 = ArgKey(st[size_t(GpuStageState::ColourArg1)]);
+    sk.ca2 = ArgKey(st[size_t(GpuStageState::ColourArg2)]);
+    sk.aop = OpKey(st[size_t(GpuStageState::AlphaOp)]);
+    if (sk.aop != kGpuOpDisable) {
+      sk.aa1 = ArgKey(st[size_t(GpuStageState::AlphaArg1)]);
+      sk.aa2 = ArgKey(st[size_t(GpuStageState::AlphaArg2)]);
+    }
+    sk.hasTex = textures_[i] ? 1 : 0;
+    sk.coordSet = sk.hasTex ? uint8_t(st[size_t(GpuStageState::TexCoordIndex)] & 1) : 0;
+    k.stages = uint8_t(i + 1);
+  }
+  k.specular = s(GpuState::SpecularEnable) ? 1 : 0;
+  const uint32_t func = s(GpuState::AlphaFunc);
+  if (s(GpuState::AlphaTestEnable) && func >= kGpuNever && func < kGpuAlways)
+    k.alphaFunc = uint8_t(func);
+  k.fog = uint8_t(FogMode());
+  return k;
+}
+
+const Program* GlDevice::ProgramFor(const FragmentKey& key) {
+  const uint64_t packed = key.Packed();
+  auto found = programs_.find(packed);
+  if (found != programs_.end()) return &found->second;
+  Program p;
+  if (!BuildProgram(gl_, key, p, nullptr)) return nullptr;
+  return &programs_.emplace(packed, p).first->second;
 }
 
 void GlDevice::Clear(uint32_t flags, uint32_t colour, float depth, uint32_t stencil) {
@@ -956,14 +1081,19 @@ bool GlDevice::ReadBackBuffer(GpuImage& image) {
   const int32_t w = params_.width, h = params_.height;
   image.width = w, image.height = h, image.pitch = w * 4, image.format = GpuFormat::X8R8G8B8;
   image.pixels.reset(new uint8_t[size_t(w) * size_t(h) * 4]);
-  std::vector<uint8_t> rows(size_t(w) * size_t(h) * 4);
   gl_.glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   gl_.glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  gl_.glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+  gl_.glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.pixels.get());
   // GL hands the bottom row first; the layer's images start at the top.
-  for (int32_t y = 0; y < h; ++y)
-    std::memcpy(image.pixels.get() + size_t(y) * size_t(image.pitch),
-                rows.data() + size_t(h - 1 - y) * size_t(w) * 4, size_t(w) * 4);
+  const size_t rowBytes = size_t(w) * 4;
+  std::vector<uint8_t> row(rowBytes);
+  for (int32_t y = 0; y < h / 2; ++y) {
+    uint8_t* top = image.pixels.get() + size_t(y) * rowBytes;
+    uint8_t* bottom = image.pixels.get() + size_t(h - 1 - y) * rowBytes;
+    std::memcpy(row.data(), top, rowBytes);
+    std::memcpy(top, bottom, rowBytes);
+    std::memcpy(bottom, row.data(), rowBytes);
+  }
   return true;
 }
 

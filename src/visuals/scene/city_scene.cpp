@@ -247,6 +247,8 @@ void DrawBasicGround(bool land) {
   DrawRoadEntities(PublishedViewMatrix());
 }
 
+void DrawBasicLand() { Scene().land.Draw(); }
+
 void DrawBasicBuildings() {
   for (SceneModel& m : Scene().buildings) m.Draw();
 }

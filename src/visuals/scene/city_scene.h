@@ -29,6 +29,7 @@ void DrawPlanViewScene(CRenderer& renderer);
 // plain buildings; the night windows of block k.
 void RefreshBasicScene();
 void DrawBasicGround(bool land);
+void DrawBasicLand();
 void DrawBasicBuildings();
 void DrawBasicWindows(int32_t block);
 // The board under the plan view.

@@ -431,10 +431,21 @@ void FlushSharedBatch() {
   SpriteBatches()[0].Reset();
 }
 
-void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true) {
+// With landLast (the hardware city pass) the land is drawn after the paving
+// and the roads that lie on it, so that the depth test rejects the land
+// under them before it is shaded: the land sits below both, so the picture
+// is the same. The queue is drawn between them, as it orders what it holds
+// by page.
+void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true, bool landLast = false) {
   r.SetShader(kShaderModulate);
   lit ? r.EnableLighting() : r.DisableLighting();
-  DrawBasicGround(true);
+  if (landLast) {
+    DrawBasicGround(false);
+    r.SetShader(-1);
+    DrawBasicLand();
+  } else {
+    DrawBasicGround(true);
+  }
   Trace("blocks");
   if (untextured) DrawBlockBases();
   r.SetShader(kShaderNoDepth);
@@ -524,7 +535,7 @@ void DrawCityScene(CRenderer& r) {
   DrawSunAndMoon(r);
   SetDrawRangesUnlimited();
   Trace("ground");
-  DrawGroundAndBases(r, true);
+  DrawGroundAndBases(r, true, true, true);
   DrawLabels(r);
   UpdateVehicleEntities(0);
   SetDrawRangesUnlimited();
