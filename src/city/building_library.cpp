@@ -10,6 +10,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/random_stream.h"
+#include "engine/core/system_settings.h"
 #include "engine/files/file_bytes.h"
 
 static_assert(std::endian::native == std::endian::little, "the library file is little-endian");
@@ -356,13 +357,19 @@ std::string FormatLibraryBuildingInfo(const BuildingLibrary& l, int32_t index) {
   return text;
 }
 
+std::string GameBuildingLibraryName() {
+  if (g_StartupOptions.fullInstall) return std::string(kBuildingLibraryGameName);
+  return std::string(g_StartupOptions.dataRoot) + std::string(kBuildingLibraryGameName);
+}
+
 bool LoadGameBuildingLibrary() {
   auto library = std::make_unique<BuildingLibrary>();
   std::string reason;
-  if (!LoadBuildingLibrary(kBuildingLibraryGameName, *library, reason)) {
+  const std::string name = GameBuildingLibraryName();
+  if (!LoadBuildingLibrary(name, *library, reason)) {
     GameLibrary().reset();
-    ReportErrorF(1, "The building library %.*s was not loaded (%s): buildings are shown as plain boxes",
-                 static_cast<int>(kBuildingLibraryGameName.size()), kBuildingLibraryGameName.data(), reason.c_str());
+    ReportErrorF(1, "The building library %s was not loaded (%s): buildings are shown as plain boxes", name.c_str(),
+                 reason.c_str());
     return false;
   }
   GameLibrary() = std::move(library);

@@ -226,6 +226,9 @@ std::string FormatLibraryBuildingInfo(const BuildingLibrary& library, int32_t in
 
 // ---- The game's library ---------------------------------------------------------
 
+// The game's library: under the game root, or on a minimal installation
+// under its data root.
+std::string GameBuildingLibraryName();
 // Loads the game's library at start-up. A missing or refused file is
 // reported (warning with its reason) and the game goes on without one: every
 // building is then the plain box. True when a library was loaded.

@@ -11,13 +11,18 @@
 namespace {
 
 constexpr float kControlPickRadius = 0.5f;
-constexpr uint32_t kGridColour = 0xFF6666;
-constexpr uint32_t kPreviousLoopColour = 0x990000;  // red
-constexpr uint32_t kCurrentLoopColour = 0xCCCCCC;
-constexpr uint32_t kHoverColour = 0x00FF00;
-constexpr uint32_t kSelectedControlColour = 0xFFFFFF;
-constexpr uint32_t kControlColour = 0xCCFF00;
-constexpr uint32_t kIdleControlColour = 0x669900;
+// The plan's colours are kept as Windows colour values (red in the low
+// byte, 0x00BBGGRR); the shapes carry 0xRRGGBB.
+constexpr uint32_t FromWindowsColour(uint32_t bgr) {
+  return (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+}
+constexpr uint32_t kGridColour = FromWindowsColour(0xFF6666);          // light blue
+constexpr uint32_t kPreviousLoopColour = FromWindowsColour(0x000099);  // red
+constexpr uint32_t kCurrentLoopColour = FromWindowsColour(0xCCCCCC);
+constexpr uint32_t kHoverColour = FromWindowsColour(0x00FF00);
+constexpr uint32_t kSelectedControlColour = FromWindowsColour(0xFFFFFF);
+constexpr uint32_t kControlColour = FromWindowsColour(0xCCFF00);      // aqua green
+constexpr uint32_t kIdleControlColour = FromWindowsColour(0x669900);  // sea green
 
 bool ValidLoop(const BuildingEditor& e, int n) { return n >= 0 && n < e.design->loopCount; }
 

@@ -128,6 +128,9 @@ int32_t AuctionStatusText(const CAuction& a, int32_t i) {
   if (a.turn == i) return kStatusBiddingText;
   if (row.lastBid > 0) return kStatusShowsBid;
   if (a.seller == i) return kStatusSellerText;
+  // The holder of the opening price has its tall strip: it shows the price
+  // it holds rather than standing empty.
+  if (a.leader == i && a.winner < 0) return kStatusShowsBid;
   return kStatusEmpty;
 }
 
@@ -388,7 +391,7 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     const int32_t text = AuctionStatusText(*a, i);
     if (text == kStatusShowsBid) {
       s.SetFont(1);
-      s.AddText(FormatMoney(a->rows[i].lastBid));
+      s.AddText(FormatMoney(a->rows[i].lastBid > 0 ? a->rows[i].lastBid : a->price));
     } else if (text != kStatusEmpty) {
       s.AddTextId(text);
     }

@@ -1,5 +1,8 @@
 #include "panels/block_marker_panel.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "engine/core/maths.h"
@@ -25,6 +28,13 @@ constexpr int32_t kSchoolLibraryBlock = 41;
 constexpr int32_t kLastLabelledDef = 45;
 constexpr float kDepth = 1.5f;
 constexpr float kLabelWidth = 64.0f;
+// A name starts this far under its block's centre, below the icon.
+constexpr float kNameGap = 19.0f;
+constexpr float kIconHalf = 16.0f;
+constexpr int32_t kNameLineHeight = 10;
+constexpr float kNameRoom = 40.0f;       // the rectangle a name wraps in, high
+constexpr float kNameSpace = 4.0f;       // least room between two names
+constexpr float kNarrowestName = 40.0f;  // a name wraps no narrower
 constexpr uint32_t kCivicBacking = 0xFF808080u, kUtilityBacking = 0xFF92A686u;
 constexpr uint32_t kOwnerShade = 0x55000000u;
 
@@ -229,10 +239,59 @@ bool CBlockMarkerPanel::Covered(const UIRect& box, const std::vector<UIRect>& co
   return false;
 }
 
-void CBlockMarkerPanel::DrawName(const Label& label, float x, float y) const {
-  const float left = x - kLabelWidth / 2;
-  label.text->SetRect(left, y + 19, left + kLabelWidth, y + 49);
+void CBlockMarkerPanel::DrawName(const Label& label, float x, float top, float wrap) const {
+  const float left = x - wrap / 2;
+  label.text->SetRect(left, top, left + wrap, top + kNameRoom);
   label.text->Draw(nullptr);
+}
+
+NameBox CBlockMarkerPanel::NameBoxOf(const Label& label, float x, float y, float wrap) const {
+  const float left = x - wrap / 2;
+  label.text->SetRect(left, y + kNameGap, left + wrap, y + kNameGap + kNameRoom);
+  // The text wraps as it is added: it is given again to wrap in this width.
+  label.text->Clear();
+  label.text->AddTextId(NameText(g_Blocks[size_t(label.block)]) + 1);
+  label.text->Layout();
+  int32_t widest = 0;
+  for (int32_t i = 0; i < label.text->LineCount(); ++i) widest = std::max(widest, label.text->LineWidth(i));
+  const float lines = float(std::max(1, label.text->LineCount()));
+  // A word longer than the width stands out of it.
+  return NameBox{x, y + kNameGap, float(widest), lines * float(label.text->lineHeight)};
+}
+
+float NameWrapWidth(const std::vector<Vec3>& centres, size_t i) {
+  float room = kLabelWidth;
+  for (size_t k = 0; k < centres.size(); ++k) {
+    if (k == i || std::fabs(centres[k].y - centres[i].y) > 2 * kNameGap) continue;
+    room = std::min(room, std::fabs(centres[k].x - centres[i].x) - kNameSpace);
+  }
+  return std::max(room, kNarrowestName);
+}
+
+void PlaceBlockNames(std::vector<NameBox>& names, float lineHeight, float rise) {
+  // How much two names share, with a space's width round each: names
+  // closer than that read as one.
+  auto shared = [](const NameBox& a, const NameBox& b) {
+    const float w = (a.width + b.width) / 2 + kNameSpace - std::fabs(a.x - b.x);
+    const float h = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    return w > 0 && h > 0 ? w * h : 0.0f;
+  };
+  for (size_t i = 0; i < names.size(); ++i) {
+    NameBox& n = names[i];
+    const float own = n.y;
+    // Under the block, a line lower or two, then above the icon; where all
+    // are taken, the one that covers least.
+    const float tops[] = {own, own + lineHeight, own + 2 * lineHeight, own - rise - n.height};
+    float bestTop = own, least = -1;
+    for (float top : tops) {
+      n.y = top;
+      float covered = 0;
+      for (size_t k = 0; k < i; ++k) covered += shared(n, names[k]);
+      if (least < 0 || covered < least) least = covered, bestTop = top;
+      if (covered == 0) break;
+    }
+    n.y = bestTop;
+  }
 }
 
 void CBlockMarkerPanel::DrawStars(const CBlock& block, float x, float y) const {
@@ -286,8 +345,25 @@ void CBlockMarkerPanel::DrawSelf() {
   }
   for (const Located& l : located) DrawLocatorMarker(l.pulsing, l.block);
   // The names go over the markers: a neighbour's square must not cut them.
-  if (labels)
-    for (const Placed& p : placed) DrawName(*p.label, p.x, p.y);
+  // Long names of neighbouring blocks would run into one another: each is
+  // measured and moved off the names placed before it.
+  if (labels) {
+    std::vector<Vec3> centres;
+    for (const Placed& p : placed) centres.push_back({p.x, p.y, 0});
+    std::vector<NameBox> boxes;
+    std::vector<float> wraps;
+    for (size_t i = 0; i < placed.size(); ++i) {
+      wraps.push_back(NameWrapWidth(centres, i));
+      boxes.push_back(NameBoxOf(*placed[i].label, placed[i].x, placed[i].y, wraps.back()));
+    }
+    PlaceBlockNames(boxes, float(kNameLineHeight), kNameGap + kIconHalf);
+    for (size_t i = 0; i < placed.size(); ++i) {
+      // A name moved off its neighbours keeps out of the panels too.
+      const NameBox& n = boxes[i];
+      if (!Covered(UIRect{n.x - n.width / 2, n.y, n.x + n.width / 2, n.y + n.height, kDepth}, covered))
+        DrawName(*placed[i].label, placed[i].x, n.y, wraps[i]);
+    }
+  }
   if (CRenderer* r = UiRenderer()) DrawListedObjectMarkers(*r, CameraViewMatrix());
   const int32_t selected = SelectedBlockIndex();
   for (const Placed& p : placed)

@@ -54,6 +54,19 @@ Mat43 CameraViewMatrix();
 // selected building; -1 none.
 int32_t SelectedBlockIndex();
 
+// A block name's box in the 640 x 480 layout: centred on x, its top at y.
+struct NameBox {
+  float x = 0, y = 0, width = 0, height = 0;
+};
+// Moves each name (in order) off the names placed before it: first its own
+// place under the block, then one and two steps of `lineHeight` lower, then
+// above the block's icon (its top `rise` over its own place); a name that
+// finds no free place takes the one it shares least.
+void PlaceBlockNames(std::vector<NameBox>& names, float lineHeight, float rise);
+// The width the name of block `i` wraps in: the room to its nearest
+// neighbour on its row (centres x, y in the layout), at most the usual width.
+float NameWrapWidth(const std::vector<Vec3>& centres, size_t i);
+
 class CBlockMarkerPanel : public CPanel {
  public:
   void Build() override;
@@ -97,7 +110,9 @@ class CBlockMarkerPanel : public CPanel {
 
  private:
   void DrawIcon(const Label& label, float x, float y) const;
-  void DrawName(const Label& label, float x, float y) const;
+  // The name's box under its block at (x, y), measured as it wraps in `wrap`.
+  NameBox NameBoxOf(const Label& label, float x, float y, float wrap) const;
+  void DrawName(const Label& label, float x, float top, float wrap) const;
   void DrawStars(const CBlock& block, float x, float y) const;
   void DrawOwner(const CBlock& block, float x, float y, float labelLeft) const;
   void DrawRights(const CBlock& block, float x, float y) const;

@@ -703,7 +703,12 @@ void CInfoBusinessPage::OnBusinessTraded(int32_t building) {
 
 CChart ProfitGraphChart(const std::array<float, 4>& profits, float year) {
   CChart chart;
-  chart.xKind = chart.yKind = kChartNoLabel;
+  // The profits are labelled as money beside the plot. The four points are
+  // the last four days, spread over the chart's fifteen-year span, so the x
+  // axis carries no numbers (they would read as years).
+  chart.xKind = kChartNoLabel;
+  chart.yKind = kChartMoney;
+  chart.yLinesPerLabel = 1;
   chart.dataMinX = year - 15.0f;
   chart.dataMaxX = year;
   // The zero line is always in view.

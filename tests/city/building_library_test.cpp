@@ -1,6 +1,7 @@
 #include "city/building_library.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -8,6 +9,7 @@
 
 #include "engine/game_root_fixture.h"
 #include "engine/core/byte_io.h"
+#include "engine/core/system_settings.h"
 
 namespace {
 
@@ -83,6 +85,23 @@ TEST_F(BuildingLibraryFileTest, EmptyLibraryIsAHundredBytesAndRoundTrips) {
   EXPECT_TRUE(LoadGameBuildingLibrary());
   ASSERT_NE(TheBuildingLibrary(), nullptr);
   EXPECT_TRUE(TheBuildingLibrary()->Buildings.empty());
+  FreeGameBuildingLibrary();
+}
+
+// A minimal installation reads the library from under its data root, not
+// the game root's copy.
+TEST_F(BuildingLibraryFileTest, AMinimalInstallationReadsTheLibraryUnderItsDataRoot) {
+  BuildingLibrary one;
+  AddDesign(one, 3, 5, 1, 1);
+  ASSERT_TRUE(SaveBuildingLibrary("data/max\\BuildEditorModels\\BuildFile.dat", one));
+  ASSERT_TRUE(SaveBuildingLibrary("max\\BuildEditorModels\\BuildFile.dat", BuildingLibrary{}));
+  const StartupOptions saved = g_StartupOptions;
+  g_StartupOptions.fullInstall = false;
+  std::snprintf(g_StartupOptions.dataRoot, sizeof g_StartupOptions.dataRoot, "data/");
+  EXPECT_TRUE(LoadGameBuildingLibrary());
+  g_StartupOptions = saved;
+  ASSERT_NE(TheBuildingLibrary(), nullptr);
+  EXPECT_EQ(TheBuildingLibrary()->Buildings.size(), 1u);
   FreeGameBuildingLibrary();
 }
 

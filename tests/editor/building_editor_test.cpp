@@ -40,6 +40,15 @@ struct EditorFixture {
   }
 };
 
+// The plan's colours are Windows colour values (red in the low byte): the
+// grid is light blue, not pinkish red.
+TEST(PlanViewTest, TheGridIsBlueInWindowsByteOrder) {
+  EditorFixture f;
+  const std::vector<PlanShape> shapes = PlanViewShapes(f.e, 800, 800);
+  ASSERT_FALSE(shapes.empty());
+  EXPECT_EQ(shapes.front().colour, 0x6666FFu);
+}
+
 TEST(PlanViewTest, RightClickOnATriangleDeletesNothingAndInsertsOnlyOnAnEdge) {
   EditorFixture f;
   f.MakeTriangle();

@@ -67,6 +67,7 @@ TEST_F(AuctionPanelsTest, StatusFollowsItsOrder) {
     int32_t lastBid;
     bool seller;
     int32_t expected;
+    bool leader = false;
   };
   const Case cases[] = {
       {"winner who passed", true, false, true, true, 700, false, kStatusWinnerText},
@@ -76,6 +77,8 @@ TEST_F(AuctionPanelsTest, StatusFollowsItsOrder) {
       {"a bid", false, false, false, false, 700, true, kStatusShowsBid},
       {"seller", false, false, false, false, 0, true, kStatusSellerText},
       {"nothing", false, false, false, false, 0, false, kStatusEmpty},
+      {"holds the opening price", false, false, false, false, 0, false, kStatusShowsBid, true},
+      {"seller holding the price", false, false, false, false, 0, true, kStatusSellerText, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -86,6 +89,7 @@ TEST_F(AuctionPanelsTest, StatusFollowsItsOrder) {
     a.rows[3].pulledOut = c.pulledOut;
     a.rows[3].passed = c.passed;
     a.rows[3].lastBid = c.lastBid;
+    a.leader = c.leader ? 3 : 1;
     EXPECT_EQ(AuctionStatusText(a, 3), c.expected);
   }
 }

@@ -33,6 +33,32 @@ TEST(StarCountTest, RoundsOnlyTheLastHundredthAndCapsAtFive) {
   for (const auto& c : cases) EXPECT_EQ(StarCount(c.rating), c.stars) << c.rating;
 }
 
+// Names of neighbouring blocks are moved apart: none covers another, a name
+// with room keeps its own place, and a crowded row is spread over the lines
+// under and over the blocks.
+TEST(PlaceBlockNamesTest, NoNameCoversAnother) {
+  auto overlap = [](const NameBox& a, const NameBox& b) {
+    return std::fabs(a.x - b.x) * 2 < a.width + b.width && a.y < b.y + b.height && b.y < a.y + a.height;
+  };
+  const struct {
+    const char* what;
+    std::vector<NameBox> names;
+  } cases[] = {
+      {"apart", {{0, 19, 60, 20}, {100, 19, 60, 20}}},
+      {"neighbours", {{0, 19, 60, 20}, {45, 19, 60, 20}}},
+      {"a crowded row", {{0, 19, 64, 20}, {40, 19, 64, 20}, {80, 19, 64, 20}, {120, 19, 64, 20}}},
+      {"a crowded column", {{0, 19, 60, 30}, {0, 59, 60, 20}, {0, 99, 60, 10}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<NameBox> names = c.names;
+    PlaceBlockNames(names, 10, 35);
+    EXPECT_EQ(names[0].y, c.names[0].y) << "the first name keeps its place";
+    for (size_t i = 0; i < names.size(); ++i)
+      for (size_t k = 0; k < i; ++k) EXPECT_FALSE(overlap(names[i], names[k])) << i << " and " << k;
+  }
+}
+
 TEST_F(BlockMarkerPanelTest, PlanViewTintsBuildingsByOwnerAndLeavingItUntintsEveryOne) {
   CPlayer* ann = AddPlayer("Ann", 3);
   for (CBuilding& b : g_Buildings) b.InUse = 0;

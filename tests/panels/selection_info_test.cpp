@@ -389,6 +389,9 @@ TEST_F(SelectionInfoTest, SubPageArrowsWrapAndTheGraphKeepsZeroInView) {
   EXPECT_GE(chart.viewY + chart.viewHeight, 40.0f);
   const CChart losses = ProfitGraphChart({-10, -30, -20, -5}, 1950);
   EXPECT_EQ(losses.dataMaxY, 0.0f);
+  // Every grid line of the profit axis carries its amount.
+  EXPECT_EQ(chart.yKind, kChartMoney);
+  EXPECT_EQ(chart.yLinesPerLabel, 1);
 }
 
 TEST_F(SelectionInfoTest, TypeListOffersOtherShopTypesOnly) {

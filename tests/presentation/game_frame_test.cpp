@@ -66,7 +66,7 @@ class ShotProgram : public ShellProgram {
   bool recording = false;
   // What the level shows when the shot is taken.
   enum class Scene {
-    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, Noon, Street, StreetAtNight
+    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight, Noon, Street, StreetAtNight
   } scene = Scene::City;
 
  private:
@@ -79,7 +79,8 @@ class ShotProgram : public ShellProgram {
       c.eye = c.targetEye = {0, 120, -700};
       c.yaw = 1.5707964f;  // towards +z, over the city
       c.pitch = -0.15f;
-      if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::StreetAtNight)
+      if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::AuctionAtNight ||
+          scene == Scene::StreetAtNight)
         GameClock().hour = 22;
       if (scene == Scene::Noon || scene == Scene::Street) GameClock().hour = 12;
       if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
@@ -87,7 +88,7 @@ class ShotProgram : public ShellProgram {
         c.eye = c.targetEye;  // the camera at its place over the board
         c.lookAt = c.targetLookAt;
       }
-      if (scene == Scene::Auction) {
+      if (scene == Scene::Auction || scene == Scene::AuctionAtNight) {
         // Three computer players bid against the one at the keyboard.
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
         if (StartAuction(20, -1, 500)) OpenAuctionScreen();
@@ -326,6 +327,22 @@ TEST_F(GameFrameTest, AuctionRoomIsDrawnOnBothRenderers) {
     double top[3];
     Mean(t, 0, 60, top);
     EXPECT_FALSE(top[2] > top[0] + 20) << api << ": sky where the room's walls should be";
+  }
+}
+
+// The room is lit by its own lamps: at night it is as bright as by day on
+// both renderers.
+TEST_F(GameFrameTest, AuctionRoomAtNightIsLitAsByDay) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> day = Frame(api, false, ShotProgram::Scene::Auction);
+    const std::vector<uint8_t> night = Frame(api, false, ShotProgram::Scene::AuctionAtNight);
+    ASSERT_FALSE(day.empty() || night.empty()) << log_;
+    double byDay[3], atNight[3];
+    Mean(day, 60, 420, byDay);
+    Mean(night, 60, 420, atNight);
+    const double dayLight = byDay[0] + byDay[1] + byDay[2], nightLight = atNight[0] + atNight[1] + atNight[2];
+    EXPECT_GT(dayLight, 90) << api << ": the room is dark by day";
+    EXPECT_NEAR(nightLight, dayLight, 0.05 * dayLight) << api;
   }
 }
 

@@ -26,6 +26,8 @@
 #include "engine/core/memory.h"
 #include "engine/core/random_stream.h"
 #include "engine/scene/model.h"
+#include "engine/recording_renderer.h"
+#include "engine/render/renderer.h"
 #include "platform/paths.h"
 #include "visuals/architect/architect.h"
 #include "visuals/architect/architect_tables.h"
@@ -359,11 +361,16 @@ TEST_F(ArchitectServiceTest, CityBuildingsAreArchitectBuiltAndReleased) {
   }
   EXPECT_GT(buildings, 100);
   EXPECT_GT(signs, 0);
-  const int32_t before = TheModelSystem()->freeCount;
+  const int32_t before = TheModelSystem()->freeCount, propsBefore = ThePropPool().Count;
   EXPECT_EQ(BuildStandardBuildings(), 5);
   EXPECT_LT(TheModelSystem()->freeCount, before);
+  // The utilities carry their plant and trees, kept out of the city's pool
+  // (a new game empties it).
+  EXPECT_GT(StandardBuildingPropCount(), 0);
+  EXPECT_EQ(ThePropPool().Count, propsBefore);
   ReleaseStandardBuildings();
   EXPECT_EQ(TheModelSystem()->freeCount, before);
+  EXPECT_EQ(StandardBuildingPropCount(), 0);
   EXPECT_EQ(TheSignPool().Count, signs);
   ClearCity();
   EXPECT_EQ(TheSignPool().Count, 0);
@@ -618,6 +625,38 @@ TEST(DecorationTintTest, FadesWithDistanceAndDarkensWhenClosed) {
     EXPECT_EQ(tint & 0xFFFFFFu, c.tint & 0xFFFFFFu) << c.distance << " " << c.closed;
   }
   DetailFactor = saved;
+}
+
+// The construction panel's preview is the spare building record, outside the
+// pool: placed on a free plot it is built by the architect and drawn there.
+TEST_F(ArchitectServiceTest, ThePreviewOnItsPlotIsDrawn) {
+  BuildFixtureCity({.Seed = 3, .People = 10, .CarsPerBand = 0, .TaxisPerBand = 0, .Visuals = &TheArchitect()});
+  CBlock* plot = nullptr;
+  int lot = -1;
+  for (CBlock& b : g_Blocks)
+    for (int i = 0; i < 49 && !plot; ++i)
+      if (b.InUse && b.IsLotRegionFreeRect(i % 7, i / 7, i % 7, i / 7)) plot = &b, lot = i;
+  ASSERT_NE(plot, nullptr);
+  RecordingRenderer r;
+  SetRenderer(&r);
+  SetProjection(640, 480, 53.0f, 1.0f, 3000.0f, 1.0f, 0.0f);
+  const float x = plot->CentreX - 35.0f + float(lot % 7) * 10.0f + 5.0f;
+  const float z = plot->CentreZ - 35.0f + float(lot / 7) * 10.0f + 5.0f;
+  Mat43 view;
+  MatLookAt(x, 60, z - 40, x, 0, z, 0, 1, 0, view);
+  auto draws = [&] {
+    r.calls.clear();
+    DrawBuildingVisuals(view);
+    return r.Count("DrawEntity");
+  };
+  const int32_t without = draws();
+  CBuilding* preview = GetSpareBuilding();
+  ASSERT_TRUE(plot->PlaceBuilding(preview, lot % 7, lot / 7, lot % 7, lot / 7, 2, 11, kKindRetail, 1, 0.0f));
+  ASSERT_EQ(preview->Visual.Built, 1);
+  EXPECT_GT(draws(), without);
+  plot->RemoveBuilding(preview->Id);
+  EXPECT_EQ(draws(), without) << "the preview goes with the panel";
+  SetRenderer(nullptr);
 }
 
 }  // namespace

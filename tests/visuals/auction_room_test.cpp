@@ -2,10 +2,12 @@
 // figures' animation states with the sounds they play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "engine/recording_renderer.h"
 #include "engine/scene/animation.h"
 #include "engine/scene/entity.h"
 #include "presentation_fixture.h"
@@ -138,6 +140,29 @@ TEST_F(AuctionRoomTest, SessionMovesReachTheSeatedFigures) {
   CloseAuctionRoomFigures();
   EXPECT_EQ(BidderAnimationState(0), kBidderStopped);
   EXPECT_EQ(TokenSound(10, 0), nullptr);
+}
+
+// The room keeps its own lamps: after the night's dark light of the frame,
+// the room is drawn under a bright one.
+TEST_F(AuctionRoomTest, TheRoomIsLitByItsOwnLampsAtNight) {
+  class RampRecorder : public RecordingRenderer {
+   public:
+    void SetLightRamps(uint32_t diffuse, uint32_t ambient, uint32_t, uint32_t, int32_t, float, float, float,
+                       float, int32_t) override {
+      RecordingRenderer::SetLightRamps(diffuse, ambient, 0, 0, 0, 1.0f, 0, 0, 0, 0);
+      lamp = diffuse, fill = ambient;
+    }
+    uint32_t lamp = 0, fill = 0;
+  } r;
+  auto darkest = [](uint32_t c) { return std::min({c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF}); };
+  r.SetColourRamps(0xFF1C2238u, 0xFF141A2Cu, 0xFF1C2238u, 0, 8, 1.0f, 0, -1, 0, 0);  // ten at night
+  DrawAuctionRoom(r, true);
+  EXPECT_GT(darkest(r.lamp), 0xC0u);
+  EXPECT_GT(darkest(r.fill), 0x80u);
+  const auto& calls = r.calls;
+  const auto lit = std::find(calls.begin(), calls.end(), "EnableLighting");
+  ASSERT_NE(lit, calls.end());
+  EXPECT_NE(std::find(calls.begin() + 1, lit, "SetLightRamps"), lit) << "the room's light comes before the room";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/input.h"
 #include "presentation_fixture.h"
 #include "script/script.h"
+#include "ui/cursors.h"
 #include "visuals/camera/game_camera.h"
 
 namespace {
@@ -50,6 +51,28 @@ TEST_F(GameCameraTest, RightDragTurnIsClampedToFourteen) {
   const float held = g_CameraState.yaw;
   CamUpdate();
   EXPECT_FLOAT_EQ(g_CameraState.yaw, held);
+}
+
+// A right drag turns the view under the rotate cursor; both buttons pan it
+// under the track cursor.
+TEST_F(GameCameraTest, DraggingAsksForTheRotateAndTrackCursors) {
+  SetBlockCameraCentre({0, 0, 0}, 120, 80);
+  CamSetMode(kCamBlock);
+  const struct {
+    bool left, right;
+    int32_t cursor;
+  } cases[] = {{false, true, kCursorRotate}, {true, true, kCursorTrack}};
+  for (const auto& c : cases) {
+    ResetCursors();
+    RequestCursor(kCursorCity, 1);
+    DecayCursorPriority();  // the pick task's request of the last step
+    g_InputState.mouse.buttons[0] = c.left;
+    g_InputState.mouse.buttons[1] = c.right;
+    g_InputState.mouse.x = 5;
+    CamUpdate();
+    EXPECT_EQ(GetCursorState().requested, c.cursor) << c.left;
+  }
+  ResetCursors();
 }
 
 TEST_F(GameCameraTest, ZoomAndHeightKeysKeepTheEyeBetweenTheLimits) {

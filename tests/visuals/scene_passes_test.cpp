@@ -17,6 +17,9 @@
 #include "visuals/scene/draw_distances.h"
 #include "visuals/scene/scene_passes.h"
 #include "city/blocks.h"
+#include "city/city_entities.h"
+#include "engine/core/run_state.h"
+#include "visuals/overlay/frame_draw.h"
 #include "engine/scene/entity.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/scene/ground_markers.h"
@@ -335,6 +338,58 @@ TEST_F(ScenePassTest, DoorPointsAreMarkedOnlyWithTheDebugFlag) {
   EXPECT_NEAR(LastGroundMarker().vertices[0].x, 4, 1e-5f);  // the last door, in the city's frame
   EXPECT_NEAR(LastGroundMarker().vertices[0].z, 5, 1e-5f);
   g_Buildings[0] = saved;
+}
+
+}  // namespace
+
+namespace {
+
+// A block is hovered and clicked only once a frame has marked it in view:
+// each renderer's own pass list must draw the block bases.
+TEST_F(ScenePassTest, BlocksArePickedAfterEitherRenderersPasses) {
+  SetProjection(640, 480, 53.0f, 1.0f, 3000.0f, 1.0f, 0.0f);
+  Mat43 view;
+  MatLookAt(0, 200, -100, 0, 0, 40, 0, 1, 0, view);
+  PublishViewMatrix(view);
+  const Vec3 p[8] = {{-41, 0, -41}, {41, 0, -41}, {41, 0.3f, -41}, {-41, 0.3f, -41},
+                     {-41, 0, 41},  {41, 0, 41},  {41, 0.3f, 41},  {-41, 0.3f, 41}};
+  const TexCoord uv[8] = {};
+  ModelLodSet slab{};
+  slab.handles[0] = ModSysCreateSelfBuiltModel(1, 8, p, uv, nullptr);
+  slab.count = 1;
+  ModSysAddQuad(0, 1, 2, 3);
+  ModSysEndPrimitive(slab.handles[0], 0, 0, 0);
+  ModSysCalcBounds(slab.handles[0]);
+  CEntityHouse& bases = BlockBaseEntities();
+  ASSERT_TRUE(bases.Allocate(1));
+  CEntity* base = bases.AddModel(&slab, {0, 0, 40}, 0, kEntityKindBlockBase, 0);
+  ASSERT_NE(base, nullptr);
+  const CBlock saved = g_Blocks[0];
+  g_Blocks[0].InUse = 1;
+  g_Blocks[0].FirstBuilding = nullptr;
+  ResetPicking();
+  RunState().gameRunning = true;
+  SetScreenMode(kScreenCity);
+  // The mouse over the middle of the screen, where the block lies.
+  g_InputState.uiCursorX = 320, g_InputState.uiCursorY = 240;
+  for (const bool hardware : {true, false}) {
+    SCOPED_TRACE(hardware ? "full passes" : "reduced passes");
+    ResetPicking();
+    base->flags = uint8_t(base->flags & ~kEntInView);
+    RunPickTask();
+    EXPECT_EQ(HoveredObject(), nullptr) << "nothing is in view before a frame";
+    DrawCityPasses(renderer, hardware);
+    RunPickTask();
+    EXPECT_EQ(HoveredObject(), base);
+    g_InputState.mouse.buttons[0] = 1;
+    RunPickClicks();
+    g_InputState.mouse.buttons[0] = 0;
+    EXPECT_EQ(SelectedObject(), base) << "the click takes what the hover shows";
+  }
+  ResetPicking();
+  RunState().gameRunning = false;
+  bases.Release();
+  g_Blocks[0] = saved;
 }
 
 }  // namespace

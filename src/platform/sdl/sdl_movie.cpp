@@ -83,8 +83,15 @@ struct MovieWindow {
   }
   bool Create(bool windowed) {
     const Uint32 flags = windowed ? SDL_WINDOW_SHOWN : SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window = SDL_CreateWindow("Rentopia Civano", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kMovieWidth,
-                              kMovieHeight, flags);
+    // Full screen, the window is made at the desktop's size: a 640 x 480
+    // window that the system is left to enlarge (it may never do so without a
+    // window manager) would show the middle of a picture scaled for the
+    // desktop. The logical size fits the picture into whatever size it gets.
+    int w = kMovieWidth, h = kMovieHeight;
+    SDL_DisplayMode desktop;
+    if (!windowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0)
+      w = desktop.w, h = desktop.h;
+    window = SDL_CreateWindow("Rentopia Civano", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
     if (window == nullptr) return false;
     // A 640 x 480 picture needs no GPU; the game's own renderer comes later.
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);

@@ -38,6 +38,9 @@ std::vector<int32_t> g_cityProps;  // the marker props' slots
 struct StandardBuilding {
   BuildingModels models;
   Vec3 position{};
+  // Its props, kept here: the pool is emptied with every new game, and the
+  // standard buildings stand from the start to the end of the program.
+  std::vector<PropSlot> props;
 };
 std::vector<StandardBuilding> g_standard;
 std::array<BuildingModels, kBuildingPoolSize + 1> g_models{};
@@ -212,7 +215,7 @@ int32_t SignModelForCode(SignSlot& s, int32_t textId, const char* text, int32_t 
 
 const BuildingModels& ModelsOfBuilding(int32_t id) { return Models(id); }
 
-void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
+void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b, bool withSigns) {
   BuildingVisual& v = b.Visual;
   const BuildingDescription& d = build.description;
   // The street side of the design, turned into the site: signs face it.
@@ -234,7 +237,7 @@ void AttachBuildingProps(const ArchitectBuild& build, CBuilding& b) {
       v.Props[v.PropCount++] = slot;
       continue;
     }
-    if (v.SignCount >= kBuildingSigns) continue;
+    if (!withSigns || v.SignCount >= kBuildingSigns) continue;
     const int32_t slot = AllocSignSlot();
     if (slot < 0) continue;
     SignSlot& s = TheSignPool().Slots[size_t(slot)];
@@ -391,27 +394,48 @@ int32_t BuildStandardBuildings() {
       b.models.sets[k].count = b.models.sets[k].handles[0] > 0 ? 1 : 0;
     }
     b.position = {block->CentreX, 0.5f, block->CentreZ + s.extraZ};
+    // Its plant, tanks and trees; a utility carries no business signs.
+    CBuilding site;
+    site.CentreX = b.position.x, site.CentreZ = b.position.z;
+    AttachBuildingProps(build, site, false);
+    for (int32_t i = 0; i < site.Visual.PropCount && i < kBuildingProps; ++i) {
+      b.props.push_back(ThePropPool().Slots[size_t(site.Visual.Props[i])]);
+      FreePropSlot(site.Visual.Props[i]);
+    }
   }
   return int32_t(g_standard.size());
 }
 
+int32_t StandardBuildingPropCount() {
+  size_t n = 0;
+  for (const StandardBuilding& b : g_standard) n += b.props.size();
+  return int32_t(n);
+}
+
 void ReleaseStandardBuildings() {
-  for (StandardBuilding& b : g_standard)
+  for (StandardBuilding& b : g_standard) {
     for (ModelLodSet& set : b.models.sets)
       if (set.handles[0] > 0 && TheModelSystem() != nullptr) ModSysDeleteModel(set.handles[0]);
+  }
   g_standard.clear();
 }
 
 void DrawBuildingVisuals(const Mat43& view) {
-  for (const StandardBuilding& s : g_standard)
-    for (size_t k = 0; k < kArchitectDayParts; ++k) DrawModel(s.models.sets[k], s.position, 0, {1, 1, 1}, view);
-  for (int32_t slot : g_cityProps) {
-    const PropSlot& p = ThePropPool().Slots[size_t(slot)];
+  auto drawProp = [&](const PropSlot& p) {
     if (p.InUse && g_propModel)
       DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
                 view);
+  };
+  for (const StandardBuilding& s : g_standard) {
+    for (size_t k = 0; k < kArchitectDayParts; ++k) DrawModel(s.models.sets[k], s.position, 0, {1, 1, 1}, view);
+    for (const PropSlot& p : s.props) drawProp(p);
   }
-  for (const CBuilding& b : g_Buildings) {
+  for (int32_t slot : g_cityProps) drawProp(ThePropPool().Slots[size_t(slot)]);
+  // The spare record is the construction panel's preview on its plot: it
+  // stands outside the pool and is drawn with it.
+  const CBuilding* preview = GetSpareBuilding();
+  for (size_t i = 0; i <= g_Buildings.size(); ++i) {
+    const CBuilding& b = i < g_Buildings.size() ? g_Buildings[i] : *preview;
     if (!b.InUse || !b.Block || !b.Visual.Built) continue;
     // Placed in the city's frame (the entity turns the models' own z, which
     // runs opposite, back); a construction job grows the building out of the

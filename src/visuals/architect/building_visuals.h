@@ -95,8 +95,9 @@ class ArchitectVisualServices : public CityVisualServices {
 };
 ArchitectVisualServices& TheArchitect();
 
-// Signs and props of a design on a building whose look was just built.
-void AttachBuildingProps(const ArchitectBuild& build, CBuilding& building);
+// Signs and props of a design on a building whose look was just built
+// (without signs: the props alone).
+void AttachBuildingProps(const ArchitectBuild& build, CBuilding& building, bool withSigns = true);
 
 // New game and load, once the city is cleared: every building model, sign
 // model and pool slot given back.
@@ -105,9 +106,11 @@ void ResetBuildingVisuals();
 // The five standard buildings of the utility and marina blocks (telecoms,
 // gas, electricity, water, marina), built once at start-up from the
 // library's designs of those categories with seed 80; a category without a
-// design is left out. Returns how many were built.
+// design is left out, each with its design's props (held by the building,
+// outside the prop pool). Returns how many were built.
 int32_t BuildStandardBuildings();
 void ReleaseStandardBuildings();
+int32_t StandardBuildingPropCount();
 
 // Draws the architect's buildings, their signs and the standard buildings
 // (entities built per draw).

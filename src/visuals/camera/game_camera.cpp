@@ -19,6 +19,7 @@
 #include "platform/input.h"
 #include "platform/paths.h"
 #include "script/script.h"
+#include "ui/cursors.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ void ClampCentre(CameraState& c) {
 // Both buttons: the centre moves with the mouse, along and across the heading.
 void Pan(CameraState& c) {
   if (!Control() || !LeftHeld() || !RightHeld()) return;
+  RequestCursor(kCursorTrack, 1);
   const float s = Sensitivity() * 0.01f * 2 + 1;
   const float dx = float(g_InputState.mouse.x), dy = float(g_InputState.mouse.y);
   const float sh = std::sin(c.yaw), ch = std::cos(c.yaw);
@@ -95,6 +97,7 @@ void PanKeys(CameraState& c) {
 
 void Turn(CameraState& c) {
   if (!Control() || c.constraint == kCamConstraintPlan || !RightDrag()) return;
+  RequestCursor(kCursorRotate, 1);
   const float dx = float(std::clamp(g_InputState.mouse.x, -14, 14));
   c.yaw -= 2 * dx / (200 - Sensitivity());
   c.orbitTargetYaw = c.yaw;
@@ -103,6 +106,7 @@ void Turn(CameraState& c) {
 
 void Zoom(CameraState& c) {
   if (!Control() || !RightDrag()) return;
+  RequestCursor(kCursorRotate, 1);
   float dy = float(g_InputState.mouse.y);
   if (c.constraint == kCamConstraintPlan) {
     c.targetEye.y -= dy;

@@ -34,6 +34,11 @@ constexpr const char* kAuctionScreen = "gamedata\\screens\\auction.tga";
 // Eye and look-at of the room camera, at the camera's x.
 constexpr Vec3 kRoomEye{0, 8.0f, 4.0f};
 constexpr Vec3 kRoomLook{0, 2.5f, 28.0f};
+// The room is lit by its own lamps, whatever the hour outside: a warm light
+// from high over the seats and a soft fill, so an auction at night reads as
+// one by day.
+constexpr uint32_t kRoomLampColour = 0xFFFFF0DCu, kRoomFillColour = 0xFFA09C98u;
+constexpr Vec3 kRoomLampDirection{0.2f, 0.95f, 0.24f};
 
 // The four props placed round the room and the second of the room's models.
 constexpr Vec3 kPropPlaces[4] = {{14, 0, -2}, {14, 0, 22}, {-14, 0, -2}, {-14, 0, 22}};
@@ -381,6 +386,8 @@ void DrawAuctionRoom(CRenderer& r, bool hardware) {
   r.SetDepthRange(1.0f, 200.0f);
   r.UpdateViewVolume();
   SetDrawRangesUnlimited();
+  r.SetColourRamps(kRoomLampColour, kRoomFillColour, kRoomLampColour, 0, 8, 1.0f, kRoomLampDirection.x,
+                   kRoomLampDirection.y, kRoomLampDirection.z, 0);
   r.EnableLighting();
   bool pictured = false;
   if (!hardware) {

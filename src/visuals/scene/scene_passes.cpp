@@ -431,12 +431,14 @@ void FlushSharedBatch() {
   SpriteBatches()[0].Reset();
 }
 
+// Every pass list draws the block bases: drawing them is what marks a block
+// in view, and picking finds only blocks in view.
 // With landLast (the hardware city pass) the land is drawn after the paving
 // and the roads that lie on it, so that the depth test rejects the land
 // under them before it is shaded: the land sits below both, so the picture
 // is the same. The queue is drawn between them, as it orders what it holds
 // by page.
-void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true, bool landLast = false) {
+void DrawGroundAndBases(CRenderer& r, bool lit = true, bool landLast = false) {
   r.SetShader(kShaderModulate);
   lit ? r.EnableLighting() : r.DisableLighting();
   if (landLast) {
@@ -447,7 +449,7 @@ void DrawGroundAndBases(CRenderer& r, bool untextured, bool lit = true, bool lan
     DrawBasicGround(true);
   }
   Trace("blocks");
-  if (untextured) DrawBlockBases();
+  DrawBlockBases();
   r.SetShader(kShaderNoDepth);
   Trace("ownership");
   DrawOwnershipOverlay(r);
@@ -535,7 +537,7 @@ void DrawCityScene(CRenderer& r) {
   DrawSunAndMoon(r);
   SetDrawRangesUnlimited();
   Trace("ground");
-  DrawGroundAndBases(r, true, true, true);
+  DrawGroundAndBases(r, true, true);
   DrawLabels(r);
   UpdateVehicleEntities(0);
   SetDrawRangesUnlimited();
@@ -618,7 +620,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   Trace("scenery");
   DrawHouse(SceneryEntities(0));
   Trace("ground");
-  DrawGroundAndBases(r, false);
+  DrawGroundAndBases(r);
   DrawLabels(r);
   DrawHouse(SceneryEntities(1));
   DrawHouse(SceneryEntities(2));
@@ -939,7 +941,7 @@ void DrawPlanViewPasses(CRenderer& r) {
   // at any hour and on either renderer (the software renderer darkens the
   // picture by the light only when lighting is on as the overlay begins).
   Trace("ground");
-  DrawGroundAndBases(r, true, false);
+  DrawGroundAndBases(r, false);
   Trace("buildings");
   DrawBuildings(r, false);
   Trace("plan buildings");
