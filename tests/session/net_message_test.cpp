@@ -52,7 +52,8 @@ TEST_F(NetMessageTest, PlayerMessageWordsKeepTheirBytes) {
   };
   for (const Named& n : named) {
     SCOPED_TRACE(n.message.code);
-    const std::span<const uint8_t> bytes = EncodeMessage(n.message).Payload();
+    const CNetMessage encoded = EncodeMessage(n.message);
+    const std::span<const uint8_t> bytes = encoded.Payload();
     ASSERT_EQ(bytes.size(), 28u);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(LoadLeI32(bytes.data() + 4 + 4 * i), n.words[i]);
     EXPECT_EQ(LoadLeI32(bytes.data() + 20), n.message.token);
