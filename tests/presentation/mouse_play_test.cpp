@@ -7,7 +7,8 @@
 // the process while it runs) and writes what it reached to a file.
 //
 // With RC_MOUSE_PLAY_SHOTS set (to a folder) the game runs on a display
-// (SDL's default video driver) and writes a screenshot of each page there.
+// (SDL's default video driver) and writes a screenshot of each page there;
+// RC_MOUSE_PLAY_SIZE=1024x768 plays it in a window of that size.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -595,9 +597,14 @@ class MousePlayProgram : public ShellProgram {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   const bool shots = ShotsWanted();
+  // RC_MOUSE_PLAY_SIZE=<w>x<h> plays in a larger window (the pointer is
+  // scaled to it); the interface's own 640 x 480 otherwise.
+  int width = 640, height = 480;
+  if (const char* size = std::getenv("RC_MOUSE_PLAY_SIZE"))
+    if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width < 640 || height < 480) width = 640, height = 480;
   std::ofstream(dir / "config.cfg") << "SysSetup api D3D"
-                                    << "\nSysSetup Window 1\nSysSetup width 640\n"
-                                       "SysSetup height 480\nSysSetup NoMovie 1\n";
+                                    << "\nSysSetup Window 1\nSysSetup width " << width
+                                    << "\nSysSetup height " << height << "\nSysSetup NoMovie 1\n";
   if (shots) {
     ::unsetenv("CITYRUN_HEADLESS");
     platform::SetHeadless(false);
