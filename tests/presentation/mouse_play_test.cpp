@@ -145,6 +145,8 @@ class MousePlayProgram : public ShellProgram {
       return true;
     }, 2, 400, settleMs);
     Add(name + ": press", [=, this] {
+      // What the click was for may come about between the aim and the press.
+      if (!*skip && needless && needless()) *skip = true;
       if (*skip) return true;
       if (AnswerPrompt()) return false;
       Pointer(*at);
