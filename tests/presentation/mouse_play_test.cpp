@@ -325,8 +325,9 @@ class MousePlayProgram : public ShellProgram {
       if (!ChoosePlot(&lotA, &lotB)) return false;
       ComputeLotGrid();
       const LotDrag& d = LotDragState();
-      cells->first = {d.cellX[lotA], d.cellY[lotA]};
-      cells->second = {d.cellX[lotB], d.cellY[lotB]};
+      // The grid is in the window's pixels; the pointer goes in layout units.
+      cells->first = {d.cellX[lotA] * Scale().x, d.cellY[lotA] * Scale().y};
+      cells->second = {d.cellX[lotB] * Scale().x, d.cellY[lotB] * Scale().y};
       Pointer(cells->first);
       Buttons(platform::kMouseLeft);
       return true;
