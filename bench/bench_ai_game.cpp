@@ -2,10 +2,16 @@
 // free-play level, run headless through the game root at full speed. Prints
 // the standings each game day, the winner, and the computer players' share
 // of the tick time (measured round their work with the AI work hook).
-//   bench_ai_game [--players N] [--seed S] [--days D] [--level-objective]
+//   bench_ai_game [--players N | --characters A,B,...] [--seed S] [--days D] [--level-objective]
+//   bench_ai_game --levels [--seed S] [--days D] [--level ID]
 // Without --days it plays until the game is decided or the decades end; the
 // objective is the richest on paper in the last year of the decades, or with
 // --level-objective the level's own.
+// --levels is the level report: every level (or the one given) at each
+// difficulty, with a strong computer player in the human's seat against the
+// level's own rivals and money (the best of three strong characters), played
+// until its objective is decided or for D game days (30 when not given); a
+// table says whether and when the seat met the target, or who did.
 // With --benchmark_* arguments it runs as a Google Benchmark program instead
 // (two game days of six players per iteration, reporting the AI's share).
 #include <benchmark/benchmark.h>
@@ -25,7 +31,11 @@
 #include "ai/ai_profile.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
+#include "ai/district_queries.h"
 #include "app/game.h"
+#include "city/buildings.h"
+#include "city/business.h"
+#include "city/business_types.h"
 #include "app/game_parts.h"
 #include "engine/core/console.h"
 #include "engine/core/memory.h"
@@ -33,12 +43,15 @@
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "script/level_scripts.h"
 #include "script/profiles.h"
+#include "session/ai_characters.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
 #include "session/player.h"
 #include "session/player_data.h"
+#include "session/scenarios.h"
 #include "session/tick_driver.h"
 
 namespace {
@@ -47,6 +60,12 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kNames[6] = {"Car", "Cart", "Dog", "Rocket", "Crown", "Horse"};
+// The characters of the game's AI script, by row.
+const char* CharacterName(int32_t row) {
+  constexpr const char* kCharacters[kAiCharacterRows] = {"Landlord", "Bidder",   "Shopkeeper", "Towers",    "Prestige",
+                                                         "Night owl", "Homebody", "Speculator", "Skinflint", "All-rounder"};
+  return row >= 0 && row < kAiCharacterRows ? kCharacters[row] : "";
+}
 constexpr int32_t kDecadeDays = 10;
 constexpr int32_t kDecades = 8;
 constexpr int32_t kLastYear = 1930 + kDecadeDays * kDecades - 1;
@@ -112,24 +131,35 @@ void StartEngine() {
   std::strcpy(PlayerProfile().name, "bench");
 }
 
+// The AI characters of the seats, by row (0..5 unless --characters says).
+std::vector<int32_t> g_characters = {0, 1, 2, 3, 4, 5};
+
 void NewComputerGame(int32_t players, uint32_t seed) {
   PlayerTable().ClearPlayerSetupRows();
+  players = std::min(players, static_cast<int32_t>(g_characters.size()));
   for (int32_t row = 0; row < players; ++row) {
     PlayerSetupRow& r = PlayerTable().SetupRow(row);
     r.kind = kPlayerComputer;
-    r.character = row;
+    r.character = g_characters[static_cast<size_t>(row)];
     std::strcpy(r.name, kNames[row % 6]);
   }
   TheGame().SetNewGameSeed(seed);
   TheGame().NewGame(&FreePlayLevel());
 }
 
+// A seat whose bankruptcy or vote-out ends the play (the level report's), -1 none.
+int32_t g_watchedSeat = -1;
+
 struct Outcome {
+  bool seatOut = false;
   int32_t winner = -1;
   int32_t days = 0;
   double seconds = 0;
   double aiSeconds = 0;
 };
+
+// Called at the end of each game day of a play (the level report's figures).
+void (*g_dayHook)() = nullptr;
 
 // Runs until the goal is decided, the decades end or the day limit; the
 // winner from the goal's announcement.
@@ -149,11 +179,17 @@ Outcome Play(int32_t dayLimit, bool print) {
     }
     RunLogicTicks();
     for (const GameEvent& e : TakeGameEvents())
-      if (const auto* goal = std::get_if<GoalResultEvent>(&e); goal && goal->result == kGoalWon)
-        o.winner = goal->player;
+      if (const auto* goal = std::get_if<GoalResultEvent>(&e)) {
+        // The objective met, or the last player left when the rest are out.
+        if (goal->result == kGoalWon || goal->result == kGoalLastPlayer) o.winner = goal->player;
+        if ((goal->result == kGoalBankrupt || goal->result == kGoalVotedOut) && goal->player == g_watchedSeat)
+          o.seatOut = true;
+      }
+    if (o.seatOut) break;
     if (GameClock().dayCounter == lastDay) continue;
     lastDay = GameClock().dayCounter;
     ++o.days;
+    if (g_dayHook) g_dayHook();
     if (!print) continue;
     std::printf("day %3d (%d%d) ", o.days, GameClock().decade, GameClock().yearInDecade);
     for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
@@ -173,20 +209,54 @@ Outcome Play(int32_t dayLimit, bool print) {
   return o;
 }
 
+// What each character built, where its traits should show: homes against
+// shops, shops open at night, the quality and height of its buildings, how
+// many it runs, and the blocks it bought outright or at auction.
+void PrintCharacterFigures() {
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+    const CPlayerAI* ai = ComputerPlayer(slot);
+    if (ai == nullptr) continue;
+    int32_t homes = 0, dayShops = 0, nightShops = 0, parks = 0, buildings = 0, quality = 0, floors = 0, lots = 0;
+    for (const CBusiness& b : g_Businesses) {
+      if (!b.InUse || b.Owner != slot + 1) continue;
+      if (b.Type == kTypeApartments) ++homes;
+      else if (b.Type == kTypeLandscape) ++parks;
+      else if (IsDayBusiness(b.Type)) ++dayShops;
+      else ++nightShops;
+      if (const CBuilding* building = b.GetBuilding()) {
+        ++buildings;
+        quality += building->Quality;
+        floors += building->Floors;
+        lots += (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
+      }
+    }
+    const float n = static_cast<float>(std::max(buildings, 1));
+    std::printf("  %-6s %-11s homes %d day shops %d night shops %d parks %d; quality %.2f floors %.1f lots %.1f; "
+                "nominations %d\n",
+                ai->name, ai->Character() ? CharacterName(ai->characterRow) : "", homes, dayShops, nightShops, parks,
+                quality / n, floors / n, lots / n, ai->tally.nominations);
+  }
+}
+
 void PrintStandings(const Outcome& o) {
   std::printf("after %d game days (%.1f s, the computer players' share of the tick time %.1f%%):\n", o.days, o.seconds,
               o.seconds > 0 ? 100.0 * o.aiSeconds / o.seconds : 0.0);
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     const CPlayerAI* ai = ComputerPlayer(slot);
     if (ai == nullptr) continue;
-    int32_t blocks = 0;
-    for (int8_t b : ai->ownedBlocks) blocks += b;
+    int32_t blocks = 0, railroadsAndUtilities = 0;
+    for (int32_t b = 0; b < kBlockCount; ++b) {
+      blocks += ai->ownedBlocks[b];
+      if (ai->ownedBlocks[b] && IsRailroadOrUtilityBlock(b)) ++railroadsAndUtilities;
+    }
     std::printf(
-        "  %-6s %s money %.0f paper wealth %.0f blocks %d businesses %d; requests %d bids %d auctions won %d builds %d\n",
+        "  %-6s %s money %.0f paper wealth %.0f blocks %d (railroads and utilities %d) businesses %d; requests %d bids "
+        "%d auctions won %d builds %d\n",
         ai->name, slot == o.winner ? "WINNER" : ai->inUse ? "      " : "out   ", ai->money,
-        PlayerData().GetPaperWealthForPlayer(slot), blocks, GetNumBusinessesOwned(slot), ai->tally.blockRequests,
-        ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
+        PlayerData().GetPaperWealthForPlayer(slot), blocks, railroadsAndUtilities, GetNumBusinessesOwned(slot),
+        ai->tally.blockRequests, ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
+  PrintCharacterFigures();
   if (o.winner < 0) std::printf("  no winner\n");
   std::printf("  warnings %d\n", g_warnings);
   for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());
@@ -210,17 +280,169 @@ void BM_SixComputerPlayers(benchmark::State& state) {
 }
 BENCHMARK(BM_SixComputerPlayers)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// ---- Level report ---------------------------------------------------------------
+
+// The characters that play the human's seat best, most first; the seat
+// takes each of the first few that are not among the level's rivals in
+// turn, and the best of their results stands.
+constexpr int32_t kStrongCharacters[] = {1, 7, 4, 8, 6, 2, 9, 5, 3, 0};
+constexpr int32_t kSeatTries = 3;
+
+// The n-th strong character that is not taken (-1 when none is left).
+int32_t StrongCharacterFor(const bool taken[kAiCharacterRows], int32_t n) {
+  for (int32_t c : kStrongCharacters)
+    if (!taken[c] && n-- == 0) return c;
+  return -1;
+}
+
+// The level's token choice with the human's row played by a computer player.
+bool SeatStrongPlayer(const LevelEntry& level, int32_t difficulty, int32_t n) {
+  ScenarioManager().SetDifficulty(difficulty);
+  FillLevelPlayerSetup(level);
+  bool taken[kAiCharacterRows] = {};
+  int32_t human = -1;
+  for (int32_t row = 0; row < kMaxPlayers; ++row) {
+    const PlayerSetupRow& r = PlayerTable().SetupRow(row);
+    if (r.kind == kPlayerComputer && r.character >= 0 && r.character < kAiCharacterRows) taken[r.character] = true;
+    if (r.kind == kPlayerHuman && human < 0) human = row;
+  }
+  const int32_t character = StrongCharacterFor(taken, n);
+  if (human < 0 || character < 0) return false;
+  PlayerSetupRow& seat = PlayerTable().SetupRow(human);
+  seat.kind = kPlayerComputer;
+  seat.character = character;
+  seat.difficulty = difficulty;
+  std::strcpy(seat.name, "Seat");
+  return true;
+}
+
+struct LevelResult {
+  bool seatOut = false;
+  int32_t winner = -1, day = 0, rivals = 0;
+  float target = 0, best = 0;
+  int32_t objective = 0;
+};
+
+// The seat's best figure towards the objective over the days played: a
+// day's profit, goods sold, or paper wealth.
+float g_seatBest = 0;
+void NoteSeatFigure() {
+  const CPlayer* seat = PlayerTable().Get(0);
+  if (seat == nullptr || !seat->inUse) return;
+  float figure = 0;
+  switch (GameGoal().kind) {
+    case OBJECTIVE_PROFIT: figure = PlayerData().GetLastDayProfitsForPlayer(0); break;
+    case OBJECTIVE_SALES: figure = static_cast<float>(seat->salesCount); break;
+    case OBJECTIVE_PAPERWEALTH_BY_DATE:
+    case OBJECTIVE_PAPERWEALTH_BY_AMOUNT: figure = PlayerData().GetPaperWealthForPlayer(0); break;
+    default: return;
+  }
+  g_seatBest = std::max(g_seatBest, figure);
+}
+
+// Whether a is the better result for the seat: won, and sooner; else the
+// higher figure.
+bool Better(const LevelResult& a, const LevelResult& b) {
+  const bool aWon = a.winner == 0, bWon = b.winner == 0;
+  if (aWon != bWon) return aWon;
+  if (aWon) return a.day < b.day;
+  return a.best > b.best;
+}
+
+LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed, int32_t days, int32_t n) {
+  if (!SeatStrongPlayer(level, difficulty, n)) return LevelResult{};
+  TheGame().SetNewGameSeed(seed);
+  TheGame().NewGame(&level);
+  LevelResult r;
+  r.objective = GameGoal().kind;
+  r.target = GameGoal().target;
+  for (int32_t slot = 1; slot < kMaxPlayers; ++slot) r.rivals += ComputerPlayer(slot) != nullptr;
+  g_seatBest = 0;
+  g_dayHook = NoteSeatFigure;
+  g_watchedSeat = 0;
+  const Outcome o = Play(days, false);
+  g_watchedSeat = -1;
+  g_dayHook = nullptr;
+  r.seatOut = o.seatOut;
+  r.best = g_seatBest;
+  r.winner = o.winner;
+  r.day = o.days;
+  TheGame().EndGame(false, 0);
+  return r;
+}
+
+int RunLevelReport(uint32_t seed, int32_t days, int32_t onlyLevel) {
+  ScratchRoot root;
+  StartEngine();
+  if (!RunFrontEndScripts()) {
+    std::printf("the front end's level table did not load\n");
+    return 1;
+  }
+  std::printf("the seat's result at easy, medium and hard (the best of %d strong characters): won on a day, a rival "
+              "won first, the seat out, or not met in %d days; in brackets the seat's best figure\n", kSeatTries, days);
+  std::printf("level    objective target(easy/medium/hard)        rivals  easy                    medium                  hard\n");
+  // The ids first: a game's start may register levels and move the entries.
+  std::vector<int32_t> ids;
+  for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e != nullptr;
+       e = ScenarioManager().NextAnyEntry(e))
+    if (!e->tutorial && (onlyLevel <= 0 || e->id == onlyLevel)) ids.push_back(e->id);
+  for (int32_t id : ids) {
+    const LevelEntry* e = FindKnownLevel(id);
+    if (e == nullptr) continue;
+    LevelResult results[3];
+    for (int32_t d = 0; d < 3; ++d) {
+      for (int32_t n = 0; n < kSeatTries; ++n) {
+        const LevelResult r = PlayLevel(*FindKnownLevel(id), d, seed, days, n);
+        if (n == 0 || Better(r, results[d])) results[d] = r;
+      }
+    }
+    std::printf("%-8d %-9d %8.0f/%8.0f/%8.0f   %5d ", id, results[0].objective, results[0].target,
+                results[1].target, results[2].target, results[0].rivals);
+    for (const LevelResult& r : results) {
+      char cell[48];
+      if (r.seatOut)
+        std::snprintf(cell, sizeof cell, "out day %d (%.0f)", r.day, r.best);
+      else if (r.winner == 0)
+        std::snprintf(cell, sizeof cell, "won day %d", r.day);
+      else if (r.winner > 0)
+        std::snprintf(cell, sizeof cell, "rival%d day %d (%.0f)", r.winner, r.day, r.best);
+      else
+        std::snprintf(cell, sizeof cell, "no, best %.0f", r.best);
+      std::printf("  %-22s", cell);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+  std::printf("warnings %d\n", g_warnings);
+  for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());
+  return 0;
+}
+
 int RunOnce(int argc, char** argv) {
   int32_t players = 6, days = kDecadeDays * kDecades;
   uint32_t seed = 1234;
-  bool levelObjective = false;
+  bool levelObjective = false, levels = false;
+  int32_t onlyLevel = 0, levelDays = 30;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--level-objective") == 0) levelObjective = true;
+    else if (std::strcmp(argv[i], "--levels") == 0) levels = true;
+    else if (hasValue && std::strcmp(argv[i], "--characters") == 0) {
+      // A comma-separated list of character rows, one a seat.
+      g_characters.clear();
+      for (char* c = argv[++i]; *c != '\0' && g_characters.size() < 6;) {
+        g_characters.push_back(std::clamp(static_cast<int32_t>(std::strtol(c, &c, 10)), 0, kAiCharacterRows - 1));
+        if (*c == ',') ++c;
+        else break;
+      }
+      players = static_cast<int32_t>(g_characters.size());
+    }
+    else if (hasValue && std::strcmp(argv[i], "--level") == 0) onlyLevel = std::atoi(argv[++i]);
     else if (hasValue && std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[++i]), 1, 6);
     else if (hasValue && std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    else if (hasValue && std::strcmp(argv[i], "--days") == 0) days = std::max(std::atoi(argv[++i]), 1);
+    else if (hasValue && std::strcmp(argv[i], "--days") == 0) days = levelDays = std::max(std::atoi(argv[++i]), 1);
   }
+  if (levels) return RunLevelReport(seed, levelDays, onlyLevel);
   ScratchRoot root;
   StartEngine();
   NewComputerGame(players, seed);

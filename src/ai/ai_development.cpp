@@ -146,7 +146,11 @@ int32_t SelectBuildingQuality(CPlayerAI& ai, int32_t block) {
     return 0;
   }
   const int32_t prestige = static_cast<int32_t>(b->Prestige);
-  const int32_t band = prestige <= 2 ? 0 : prestige <= 4 ? 1 : 2;
+  // A character with a prestige bias builds as if the block stood higher:
+  // one band up for every two points of bias.
+  const AiCharacter* c = ai.Character();
+  const int32_t lift = c ? std::max(c->prestigeBias, 0) / 2 : 0;
+  const int32_t band = std::min((prestige <= 2 ? 0 : prestige <= 4 ? 1 : 2) + lift, 2);
   const int32_t r = static_cast<int32_t>(ai.Draw() % 101);
   if (InGameType12()) {
     if (band == 2) return r > 10 ? 2 : 1;
@@ -251,6 +255,11 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
   } else {
     size = GetPreferredSize(ai, type);
     floors = ChooseFloorCount(ai, type);
+    // No bigger than the residents' unmet demand for its goods fills; goods
+    // nobody asks for yet keep the character's own size.
+    int32_t fitted = size, fittedFloors = floors;
+    FitBusinessToDemand(ai, fitted, fittedFloors);
+    if (fitted > 0 && fittedFloors > 0) size = fitted, floors = fittedFloors;
   }
   size = std::max(size, minimum);
   if (size < minimum || size < 1) return false;
@@ -321,15 +330,19 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount) {
   return p.bought && static_cast<int32_t>(p.price) * 5 < amount;
 }
 
+// Any ownable block of the city's is open to a nomination: the railroads,
+// the utilities and the rivals' blocks too, not only the city's property.
+bool CanNominateForAuction(const CPlayerAI& ai, int32_t block) {
+  return GetBlock(block) != nullptr && IsOwnable(block) && !ai.ownedBlocks[block] && !ai.HasStandingRejection(block);
+}
+
 void NominateBlockForAuction(CPlayerAI& ai) {
   if (AuctionBusy() || ai.plan.targetRequested || ai.pendingBlockRequest >= 0) return;
   if (ai.warned24h && ai.money < 0.0f) return;
   const int32_t saved = ai.plan.chosenBlock;
   int32_t best = -1, bestScore = 0;
   for (int32_t block = 0; block < kBlockCount; ++block) {
-    const CBlock* b = GetBlock(block);
-    if (b == nullptr || !IsOwnable(block) || ai.ownedBlocks[block] || ai.HasStandingRejection(block)) continue;
-    if (b->Owner != 0 || IsNonPropertyBlock(block)) continue;
+    if (!CanNominateForAuction(ai, block)) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
     ai.GetScore(kScoreChosenBlock, whole);

@@ -162,6 +162,19 @@ int32_t TypeForCommodity(int32_t commodity) {
   return selling >= 0 ? selling : GetBusinessTypeForCommodity(commodity);
 }
 
+// A night centre's trade in the commodity: an available shop that opens in
+// the evening and sells it (the bar for drinks), before the day shops that
+// sell it too.
+int32_t NightTypeSelling(int32_t commodity) {
+  for (int32_t type = 0; type < kBusinessTypeCount; ++type) {
+    const BusinessType& t = g_BusinessTypes[static_cast<size_t>(type)];
+    if (!t.Available || t.Kind != kBusinessShop || IsDayBusiness(type)) continue;
+    for (int32_t i = 0; i < std::min<int32_t>(t.CommodityCount, kMaxTypeCommodities); ++i)
+      if (g_TypeCommodities[static_cast<size_t>(type)][static_cast<size_t>(i)].Commodity == commodity) return type;
+  }
+  return -1;
+}
+
 bool TypeInPeriod(int32_t type, int32_t period) {
   const BusinessType* row = GetBusinessType(type);
   if (row == nullptr) return false;
@@ -299,7 +312,8 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
   const int32_t savedType = ai.plan.businessType;
   for (const CityWideDemandRow& row : CityWideDemand().Rows) {
     if (row.Demand <= 0 || row.Commodity < 0 || row.Commodity >= kCommodityCount) continue;
-    const int32_t t = TypeForCommodity(row.Commodity);
+    int32_t t = wantNight ? NightTypeSelling(row.Commodity) : -1;
+    if (t < 0) t = TypeForCommodity(row.Commodity);
     if (t < 0 || t == kLandscapeType || !TypeInPeriod(t, period)) continue;
     ai.plan.businessType = t;
     DevelopmentResult site;
@@ -369,18 +383,45 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period) {
   return -1;
 }
 
+namespace {
+
+bool HomesFit(CPlayerAI& ai) {
+  const int32_t saved = ai.plan.businessType;
+  ai.plan.businessType = kCentreMarkerType;
+  DevelopmentResult site;
+  const bool fits = PlanBlockDevelopment(ai, false, site);
+  ai.plan.businessType = saved;
+  return fits;
+}
+
+// A character that likes homes more than shops builds homes first on a
+// share of its turns (ten in ten for a gap of ten); one that likes no shops
+// at all builds none.
+bool PrefersHomesNow(CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  if (c == nullptr) return false;
+  const int32_t gap = c->HomeLiking() - c->ShopLiking();
+  return gap > 0 && static_cast<int32_t>(ai.Draw() % 10) < gap;
+}
+
+bool LikesShops(const CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  return c == nullptr || c->ShopLiking() > 0;
+}
+
+}  // namespace
+
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {
-  if (ShouldBuildDayOrNightCentre(ai)) {
-    const int32_t saved = ai.plan.businessType;
-    ai.plan.businessType = kCentreMarkerType;
-    DevelopmentResult site;
-    const bool fits = PlanBlockDevelopment(ai, false, site);
-    ai.plan.businessType = saved;
-    if (fits) return kCentreMarkerType;
-  }
+  if ((PrefersHomesNow(ai) || ShouldBuildDayOrNightCentre(ai)) && HomesFit(ai)) return kCentreMarkerType;
+  if (!LikesShops(ai)) return -1;
   const int32_t type = ChooseBusinessForCentre(ai, -1);
   if (type == kLandscapeType) ReportError(1, 0, "GetNextBusinessForDayOrNightCentre: Illegal Landscaping");
   return type;
+}
+
+bool AtBusinessLimit(const CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  return c != nullptr && c->businessLimit > 0 && GetNumBusinessesOwned(ai.index) >= c->businessLimit;
 }
 
 bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai) {
@@ -394,6 +435,9 @@ bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai) {
       if (ChooseLandscapeFootprint(ai, p.chosenBlock, x, y, w, d)) type = kLandscapeType;
     }
   }
+  // A character with a business limit opens no more than it allows (the
+  // tower builder runs a few big ones).
+  if (type >= 0 && type != kLandscapeType && AtBusinessLimit(ai)) type = -1;
   if (type < 0) {
     p.nothingToBuild = true;
     return false;

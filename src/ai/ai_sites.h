@@ -47,6 +47,8 @@ int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period);
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai);
 // Stores the business the plan's block gets next; false (and the plan's
 // nothing-to-build flag) when none.
+// The character's business limit is reached (no limit when it is 0).
+bool AtBusinessLimit(const CPlayerAI& ai);
 bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai);
 
 // ---- Block choice and placement ----

@@ -158,6 +158,14 @@ bool MustPanic(const CPlayerAI& ai) {
   return row != nullptr && hoursLeft >= 1 && hoursLeft <= row->panicHours;
 }
 
+// Still the city's (its railroads and utilities included), ownable, and
+// without a standing refusal.
+bool IsOneOffCandidate(const CPlayerAI& ai, int32_t block) {
+  const CBlock* b = GetBlock(block);
+  return b != nullptr && IsOwnable(block) && b->Owner == 0 && !ai.ownedBlocks[block] &&
+         !ai.HasStandingRejection(block);
+}
+
 bool ChooseOneOffPurchase(CPlayerAI& ai) {
   if (AuctionBusy()) return false;
   const AiDifficultyRow* row = ai.DifficultyRow();
@@ -170,10 +178,8 @@ bool ChooseOneOffPurchase(CPlayerAI& ai) {
   };
   std::vector<Candidate> list;
   for (int32_t block = 0; block < kBlockCount; ++block) {
+    if (!IsOneOffCandidate(ai, block)) continue;
     const CBlock* b = GetBlock(block);
-    if (b == nullptr || !IsOwnable(block) || b->Owner != 0 || ai.ownedBlocks[block] || ai.HasStandingRejection(block))
-      continue;
-    if (IsNonPropertyBlock(block)) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
     const float value = ai.GetScore(kScoreChosenBlockAgain, whole);
@@ -228,6 +234,9 @@ bool ChooseDayOrNightBlock(CPlayerAI& ai) {
 namespace {
 
 bool UseBlockChooser(CPlayerAI& ai) {
+  // Once it trades somewhere the player grows its centres (blocks that
+  // already hold some of the period's trade) before it opens new ground.
+  ai.centreMode = GetNumBusinessesOwned(ai.index) > 0;
   int32_t kind = 0;
   const int32_t block = ChooseBusinessBlock(ai, kind);
   if (block < 0) return false;

@@ -28,6 +28,7 @@ int32_t GetExpansionTactic(CPlayerAI& ai);
 void SetTacticForStrategy(CPlayerAI& ai);
 bool ExecuteTactic(CPlayerAI& ai);
 void RunTacticProgressCheck(CPlayerAI& ai);
+bool IsOneOffCandidate(const CPlayerAI& ai, int32_t block);
 bool ChooseOneOffPurchase(CPlayerAI& ai);
 bool ChooseOwnBlockForCentre(CPlayerAI& ai);
 bool ChooseDayOrNightBlock(CPlayerAI& ai);

@@ -9,6 +9,7 @@
 #include "ai/scoring_terms.h"
 #include "city/blocks.h"
 #include "engine/core/random_stream.h"
+#include "session/ai_characters.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 
@@ -143,6 +144,9 @@ float GetScore(AiPlayerState& s, int32_t type, int32_t auctionBlock, int32_t& wh
   // to raise puts nothing on it, however much it wants it.
   float money = static_cast<float>(std::max(GetValueCap(s, value, ceiling), 0));
   float score = want * money * 0.01f + want * 0.01f;
+  // A speculator puts more on any block than a cautious character does.
+  if (const AiCharacter* c = GetAiCharacter(s.Character))
+    score = score * static_cast<float>(c->BlockValuePercent()) * 0.01f;
   whole = static_cast<int32_t>(score);
   return score;
 }
@@ -164,6 +168,10 @@ int32_t WeighStrategies(AiPlayerState& s) {
   WeighIdleMoney(s, oneOff);
   WeighBusierRivals(s, expand);
   if (GetAiGameFacts().GameType == 6) expand += 100;
+  if (const AiCharacter* c = GetAiCharacter(s.Character)) {
+    oneOff += c->PurchaseBias();
+    expand += c->BuildBias();
+  }
   if (oneOff >= 0 && expand >= 0) {
     uint32_t r = s.Random ? s.Random->Rand() : 0;
     return static_cast<uint32_t>(oneOff) < r % static_cast<uint32_t>(oneOff + expand + 1) ? kWeighExpand

@@ -70,6 +70,7 @@
 #include "ui/game_panels.h"
 #include "ui/interface_assets.h"
 #include "city/city_services.h"
+#include "visuals/scene/block_labels.h"
 #include "visuals/architect/architect_assets.h"
 #include "visuals/scene/auction_room.h"
 #include "visuals/camera/city_picking.h"
@@ -439,6 +440,7 @@ void Game::PanelRefreshTask() {
 void Game::HoverTask() {
   RunPickTask();
   ShowHoveredObject();
+  StepHoverPulse();
 }
 
 // Fifty times a second: the input devices, the camera, then the interface.
@@ -528,6 +530,7 @@ void Game::Reset() {
   // city's own props before the level's buildings take theirs.
   ResetBuildingVisuals();
   ResetPropInstances();
+  ReleaseBlockLabels();  // built anew for the level's blocks on the next frame
   ResetPresentation();
   ResetGameSound();
   CamSetMode(kNewGameCameraMode);
@@ -667,6 +670,7 @@ void Game::Shutdown() {
   ReleaseArchitectAssets();
   PlayerProfile().Save();
   ReleaseBasicCityScene();
+  ReleaseBlockLabels();
   ReleaseAuctionRoom();
   ReleaseStreetLightEntities();
   DestroySpriteBatches();

@@ -11,6 +11,7 @@
 #include "script/profiles.h"
 #include "ui/interface_assets.h"
 #include "ui/money_format.h"
+#include "visuals/scene/block_labels.h"
 
 namespace fs = std::filesystem;
 
@@ -97,6 +98,7 @@ bool LoadBoard(std::string_view folder) {
     return false;
   LoadCurrencyFormat();
   ReadParameterFile(std::string(kBoardFolder) + "\\" + std::string(folder) + "\\board.prm");
+  ReleaseBlockLabels();  // the blocks' names are the board's: their labels are built anew
   return true;
 }
 

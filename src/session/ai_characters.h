@@ -102,6 +102,25 @@ struct AiCharacter {
   uint8_t strategyBias[4] = {};
   AiDifficultyRow difficulty[3];
   AiBuildTimes buildTimes[3];
+
+  // What the script's character bytes mean to the computer player.
+  // How much it likes building shops and homes, 0..10 each.
+  int32_t ShopLiking() const { return traits[1] < 10 ? traits[1] : 10; }
+  int32_t HomeLiking() const { return traits[2] < 10 ? traits[2] : 10; }
+  // Weights added when it weighs buying a block outright against building,
+  // each against a neutral 30.
+  // A row the script left unset weighs neither way.
+  int32_t PurchaseBias() const { return StrategyBias(0); }
+  int32_t BuildBias() const { return StrategyBias(1); }
+  // How much it wants a block, in per cent of the common valuation (100 when unset).
+  int32_t BlockValuePercent() const { return baseValueMultiplier > 0 ? baseValueMultiplier : 100; }
+  static constexpr int32_t kNeutralStrategyBias = 30;
+
+ private:
+  int32_t StrategyBias(int32_t i) const {
+    const bool unset = (strategyBias[0] | strategyBias[1] | strategyBias[2] | strategyBias[3]) == 0;
+    return unset ? 0 : strategyBias[i] - kNeutralStrategyBias;
+  }
 };
 
 AiCharacter* GetAiCharacter(int32_t row);  // null outside 0..9

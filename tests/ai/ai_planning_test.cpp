@@ -237,6 +237,37 @@ TEST_F(AiPlanningTest, FootprintStepsDownThroughTheRowsAreas) {
 }
 
 // A block it bought goes to auction only for more than five times its price.
+// A nomination considers every ownable block that is not the player's and
+// has no standing refusal: the railroads, the utilities and the rivals'
+// blocks too. A one-off purchase considers the city's blocks, its railroads
+// and utilities included.
+TEST_F(AiPlanningTest, NominationsAndOneOffPurchasesConsiderTheWholeCity) {
+  const int32_t railroad = g_Districts[10].Blocks[0], utility = kUtilityBlocks[0];
+  const int32_t rivals = g_Districts[kTwoBlockDistrict].Blocks[0], mine = g_Districts[kTwoBlockDistrict].Blocks[1];
+  const int32_t refused = g_Districts[kThreeBlockDistrict].Blocks[0];
+  for (int32_t b : {railroad, utility, rivals, mine, refused}) g_Blocks[size_t(b)].Ownable = 1;
+  GiveBlock(railroad, -1);
+  GiveBlock(utility, -1);
+  GiveBlock(rivals, 0);
+  GiveBlock(mine, 1);
+  GiveBlock(refused, -1);
+  cpu->ownedBlocks[mine] = true;
+  cpu->rejections[0][refused].hours = 5;
+  cpu->rejections[0][refused].value = 900.0f;
+  const struct {
+    int32_t block;
+    bool nominate, oneOff;
+  } cases[] = {{railroad, true, true}, {utility, true, true}, {rivals, true, false}, {mine, false, false},
+               {refused, false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(CanNominateForAuction(*cpu, c.block), c.nominate) << c.block;
+    EXPECT_EQ(IsOneOffCandidate(*cpu, c.block), c.oneOff) << c.block;
+  }
+  g_Blocks[size_t(railroad)].Ownable = 0;  // a block the level keeps closed
+  EXPECT_FALSE(CanNominateForAuction(*cpu, railroad));
+  EXPECT_FALSE(IsOneOffCandidate(*cpu, railroad));
+}
+
 TEST_F(AiPlanningTest, SellsABoughtBlockOnlyForOverFiveTimesItsPrice) {
   cpu->purchases[kBlock] = AiBlockPurchase{1, 100.9f, 5};
   const struct {

@@ -74,6 +74,17 @@ std::vector<std::string> LinesWith(const std::string& log, const std::string& te
   return lines;
 }
 
+// The lines of a machine's log about blocks and auctions, for a failure's message.
+std::string DebugLines(const std::string& log) {
+  std::string out;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);)
+    if (line.find("block") != std::string::npos || line.find("Block") != std::string::npos ||
+        line.find("uction") != std::string::npos || line.find("LEASE") != std::string::npos)
+      out += line + "\n";
+  return out.substr(0, 20000);
+}
+
 // The first of those lines that holds `also` too ("" when none does).
 std::string FirstWith(const std::string& log, const std::string& text, const std::string& also) {
   for (const std::string& line : LinesWith(log, text))
@@ -88,12 +99,13 @@ uint32_t NumberAfter(const std::string& line, const std::string& word) {
 }
 
 // The command script of a machine's player: it asks for its own empty block
-// at the tick given (bidding up to 6000 for it, and up to 600 in any other
-// auction), builds a small shop on it once it holds it, and raises the
-// shop's first price.
+// at the tick given (bidding up to 9500 for it, near all its money, so that
+// a computer player that puts the block up first or bids against it loses
+// it to the player, and up to 600 in any other auction), builds a small
+// shop on it once it holds it, and raises the shop's first price.
 std::string PlayerScript(int block, int askAt) {
   const std::string b = std::to_string(block);
-  return "\nAUTOBID 600\nAUTOBID 6000 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
+  return "\nAUTOBID 600\nAUTOBID 9500 " + b + "\nWHEN TICK " + std::to_string(askAt) + " LEASE " + b +
          "\nWHEN BLOCK " + b + " BUILD " + b + " 0 0 2 2 1 0\nWHEN SHOP SHOPPRICE 0 3\n";
 }
 
@@ -101,7 +113,9 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   // The players' four auctions take over 3000 ticks each: too long for the
   // sanitizer build, which runs the computer players alone.
   constexpr bool kScripted = kTicksInStep >= 15000;
-  constexpr int kBlocks[4] = {2, 4, 17, 35};  // empty blocks of the free-play city
+  // Empty blocks of the free-play city (two railroads and two utilities):
+  // the computer players build on no such block, though they may bid for it.
+  constexpr int kBlocks[4] = {2, 4, 17, 35};
   std::vector<fs::path> folders, logs;
   for (int i = 0; i < 4; ++i) {
     folders.push_back(Machine(i == 0 ? "host" : "client" + std::to_string(i)));
@@ -130,14 +144,21 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
       ASSERT_TRUE(WaitForText(logs[i], " row 0: price ", 300)) << Read(logs[i]).substr(0, 8000);
       const std::string own = Read(logs[i]);
       const std::string block = std::to_string(kBlocks[i]);
-      const std::string asked = FirstWith(own, "Player ", " asks for block " + block + " ");
+      const std::string built = FirstWith(own, "Player ", " builds type ");
       const std::string priced = FirstWith(own, "Business ", " row 0: price ");
-      ASSERT_FALSE(asked.empty() || priced.empty()) << own.substr(0, 8000);
-      const std::string player = std::to_string(NumberAfter(asked, "Player "));
+      ASSERT_FALSE(built.empty() || priced.empty()) << "machine " << i << "\n" << DebugLines(own);
+      const std::string player = std::to_string(NumberAfter(built, "Player "));
       const std::string shop = std::to_string(NumberAfter(priced, "Business "));
+      EXPECT_NE(built.find(" on block " + block + " "), std::string::npos) << built;
       // Its one request waited its turn and was served: never refused, it
-      // was never asked again.
-      EXPECT_EQ(LinesWith(own, " asks for block ").size(), 1u) << own.substr(0, 8000);
+      // was never asked again. (A computer player may have put the block up
+      // before the player's turn came, and the player won it there.)
+      const size_t asks = LinesWith(own, " asks for block ").size();
+      EXPECT_LE(asks, 1u) << DebugLines(own);
+      if (asks == 0)
+        EXPECT_NE(FirstWith(own, "Lease of block " + block + ":", " is player " + player + "'s"), "") << DebugLines(own);
+      else
+        EXPECT_NE(FirstWith(own, "Player " + player + " asks for block " + block + " ", " at "), "") << DebugLines(own);
       for (const std::string& line : {"Block " + block + " leased by player " + player + " for ",
                                       " of player " + player + " goes up on block " + block + " ",
                                       "Prices of business " + shop + " set at tick "}) {

@@ -166,6 +166,66 @@ TEST_F(SoftRendererTest, OwnPagesOfAnySizeAreDrawn) {
   }
 }
 
+// A wall's texture repeated three times across a square. On a page of its
+// own the repeats wrap within the texture; on a shared page they run on into
+// the texture packed beside it (here solid green), which is what the shared
+// case shows the check can see.
+TEST_F(SoftRendererTest, RepeatsWrapWithinATextureOnItsOwnPage) {
+  for (const bool own : {true, false}) {
+    SCOPED_TRACE(own ? "own page" : "shared page");
+    auto texture = [&](uint32_t flags, auto texel) {
+      CTexture& t = store.emplace_back();
+      std::memset(&t, 0, sizeof t);
+      t.flags = flags;
+      t.width = t.height = 64;
+      t.uSize = t.vSize = 64.0f;
+      t.pixels = static_cast<uint32_t*>(MEM_ALLOC(64 * 64 * 4));
+      for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) t.pixels[y * 64 + x] = texel(x, y);
+      return &t;
+    };
+    TexSysBeginGroup("walls");
+    const uint8_t options[kTexOptionCount] = {0, 0, 1, 0, 0, 0};
+    TexSysSetLoadOptions(options);
+    const int32_t wall = TexSysAddTexture(
+        texture(own ? kTexFlagOwnPage : 0, [](int x, int y) { return ((x / 8 + y / 8) & 1) ? 0xFFFFFFFFu : 0xFF0000FFu; }),
+        own ? kSlotValueOwnPage : 0);
+    const int32_t neighbour = TexSysAddTexture(texture(0, [](int, int) { return 0xFF00FF00u; }), 0);
+    ASSERT_TRUE(TexSysBuildPages());
+    renderer.DownloadAllTexturePages();
+    Vec3 corners[4] = {{-20, 20, 0}, {20, 20, 0}, {20, -20, 0}, {-20, -20, 0}};
+    TexCoord uv[4] = {{0, 0}, {3, 0}, {3, 3}, {0, 3}};
+    const int32_t handle = ModSysCreateSelfBuiltModel(1, 4, corners, uv, nullptr);
+    ModSysAddTriangle(0, 2, 1);
+    ModSysAddTriangle(0, 3, 2);
+    ModSysEndPrimitive(handle, 0, 0, uint16_t(wall));
+    renderer.PrepareModel(handle);
+    ASSERT_TRUE(renderer.BeginFrame());
+    renderer.Clear();
+    renderer.SetCameraPosition(0, 0, -30);
+    renderer.SetCameraTarget(0, 0, 50);
+    renderer.ApplyCamera();
+    renderer.UpdateViewVolume();
+    ModelLodSet set;
+    CEntity square = PlaceEntity(set, handle, {0, 0, 40});
+    renderer.DrawEntity(&square);
+    renderer.EndFrame();
+    int green = 0;
+    for (int i = 0; i < kSoftWidth * kSoftHeight; ++i) {
+      const uint16_t p = renderer.ColourBuffer()[i];
+      green += ((p >> 5) & 63) > 40 && (p >> 11) < 8;
+    }
+    EXPECT_GT(CountDrawn(), 2000);
+    if (own)
+      EXPECT_EQ(green, 0) << "the repeats show the neighbouring texture";
+    else
+      EXPECT_GT(green, 100);
+    ModSysDeleteModel(handle);
+    TexSysReleaseSlot(wall);
+    TexSysReleaseSlot(neighbour);
+  }
+}
+
 TEST_F(SoftRendererTest, GoldenTexturedLitScene) {
   int32_t slot = MakeChecker();
   int32_t handle = MakeSquare(slot, 40.0f);

@@ -26,6 +26,7 @@
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
 #include "city/city_entities.h"
+#include "city/blocks.h"
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/game_clock.h"
@@ -34,6 +35,7 @@
 #include "shell/startup.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/city_picking.h"
+#include "visuals/camera/game_camera.h"
 #include "visuals/overlay/interface_task.h"
 #include "visuals/overlay/screenshots.h"
 
@@ -63,7 +65,9 @@ class ShotProgram : public ShellProgram {
 
   bool recording = false;
   // What the level shows when the shot is taken.
-  enum class Scene { City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight } scene = Scene::City;
+  enum class Scene {
+    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight, Noon, Street, StreetAtNight
+  } scene = Scene::City;
 
  private:
   void AfterFrame() {
@@ -75,8 +79,10 @@ class ShotProgram : public ShellProgram {
       c.eye = c.targetEye = {0, 120, -700};
       c.yaw = 1.5707964f;  // towards +z, over the city
       c.pitch = -0.15f;
-      if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::AuctionAtNight)
+      if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::AuctionAtNight ||
+          scene == Scene::StreetAtNight)
         GameClock().hour = 22;
+      if (scene == Scene::Noon || scene == Scene::Street) GameClock().hour = 12;
       if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
         TogglePlanView();
         c.eye = c.targetEye;  // the camera at its place over the board
@@ -87,6 +93,13 @@ class ShotProgram : public ShellProgram {
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
         if (StartAuction(20, -1, 500)) OpenAuctionScreen();
       }
+    }
+    if ((scene == Scene::Street || scene == Scene::StreetAtNight) && !placed_ && LogicTick() >= levelTick_ + 30) {
+      // The block camera, low over a street corner of the city's middle.
+      const CBlock& b = g_Blocks[20];
+      SetBlockCameraCentre({b.CentreX, 0, b.CentreZ}, 30, 70);
+      CamSetMode(12);
+      placed_ = true;
     }
     if (scene == Scene::Selected && !selected_ && LogicTick() >= levelTick_ + 60) {
       // The block nearest the middle of the last frame, as a click there
@@ -124,6 +137,7 @@ class ShotProgram : public ShellProgram {
 
   uint32_t levelTick_ = 0;
   bool selected_ = false;
+  bool placed_ = false;
   int32_t pausedFrames_ = 0;
 };
 
@@ -172,6 +186,7 @@ class GameFrameTest : public ::testing::Test {
   // bottom row first, or empty.
   std::vector<uint8_t> Frame(const char* api, bool headless = false,
                              ShotProgram::Scene scene = ShotProgram::Scene::City) {
+    fs::remove(dir_ / "civano0000.tga");  // a shot from an earlier run in this test
     const pid_t pid = ::fork();
     if (pid == 0) RunGameAndShoot(dir_, api, headless, scene);
     int status = 0;
@@ -198,15 +213,17 @@ class GameFrameTest : public ::testing::Test {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  // Mean red, green, blue of the rows [first, last) counted from the top.
-  static void Mean(const std::vector<uint8_t>& t, int first, int last, double rgb[3]) {
+  // Mean red, green, blue of the rows [first, last) counted from the top,
+  // columns [left, right).
+  static void Mean(const std::vector<uint8_t>& t, int first, int last, double rgb[3], int left = 0,
+                   int right = 640) {
     rgb[0] = rgb[1] = rgb[2] = 0;
     for (int y = first; y < last; ++y)
-      for (int x = 0; x < 640; ++x) {
+      for (int x = left; x < right; ++x) {
         const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
         rgb[0] += p[2], rgb[1] += p[1], rgb[2] += p[0];
       }
-    for (int k = 0; k < 3; ++k) rgb[k] /= double(last - first) * 640;
+    for (int k = 0; k < 3; ++k) rgb[k] /= double(last - first) * (right - left);
   }
   void ExpectSkyAboveGround(const std::vector<uint8_t>& t) {
     ASSERT_FALSE(t.empty()) << log_;
@@ -245,16 +262,22 @@ size_t BrightPixels(const std::vector<uint8_t>& t, int level) {
   return n;
 }
 
-// Fraction of pixels that differ by more than 40 in a channel.
-double Differing(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  size_t off = 0;
-  for (size_t i = 0; i + 3 < a.size(); i += 4)
-    for (int k = 0; k < 3; ++k)
-      if (std::abs(int(a[i + k]) - int(b[i + k])) > 40) {
-        ++off;
-        break;
-      }
-  return a.empty() ? 1.0 : double(off) / double(a.size() / 4);
+// Fraction of the pixels of the map below the prompt, between the profit
+// panel and the city overview, that differ by more than 40 in a channel.
+// The panels themselves differ: the software renderer draws them opaque.
+double MapDiffering(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  if (a.size() != 640u * 480 * 4 || b.size() != a.size()) return 1.0;
+  size_t off = 0, all = 0;
+  for (int y = 300; y < 480; ++y)
+    for (int x = 130; x < 420; ++x, ++all) {
+      const size_t i = 4 * (size_t(479 - y) * 640 + x);
+      for (int k = 0; k < 3; ++k)
+        if (std::abs(int(a[i + k]) - int(b[i + k])) > 40) {
+          ++off;
+          break;
+        }
+    }
+  return double(off) / double(all);
 }
 
 // Warm lit-window pixels (strong red and green, little blue) in the city
@@ -294,16 +317,17 @@ TEST_F(GameFrameTest, TheSelectedBlockIsMarkedAtItsCorners) {
 }
 
 // The auction room from the session's own steps: opened for block 20, the
-// figures in their seats; both renderers draw the same room.
-TEST_F(GameFrameTest, AuctionRoomLooksTheSameOnBothRenderers) {
-  const std::vector<uint8_t> hard = Frame("D3D", false, ShotProgram::Scene::Auction);
-  const std::vector<uint8_t> soft = Frame("Software", false, ShotProgram::Scene::Auction);
-  ASSERT_FALSE(hard.empty()) << log_;
-  ASSERT_EQ(hard.size(), soft.size()) << log_;
-  double top[3];
-  Mean(hard, 0, 60, top);
-  EXPECT_FALSE(top[2] > top[0] + 20) << "sky where the room's walls should be";
-  EXPECT_LE(Differing(hard, soft), 0.04);
+// figures in their seats. The hardware renderer draws the room in 3D, the
+// software one over the room's picture, so they are not compared pixel by
+// pixel; neither shows sky where the walls are.
+TEST_F(GameFrameTest, AuctionRoomIsDrawnOnBothRenderers) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Auction);
+    ASSERT_FALSE(t.empty()) << log_;
+    double top[3];
+    Mean(t, 0, 60, top);
+    EXPECT_FALSE(top[2] > top[0] + 20) << api << ": sky where the room's walls should be";
+  }
 }
 
 // The room is lit by its own lamps: at night it is as bright as by day on
@@ -333,7 +357,7 @@ TEST_F(GameFrameTest, PlanViewLooksTheSameOnBothRenderers) {
   Mean(hard, 0, 60, top);
   EXPECT_FALSE(top[2] > top[0] + 20 && top[2] > 60) << "sky above the plan view";
   EXPECT_GT(top[1], top[2]) << "the top of the plan is not the board";
-  EXPECT_LE(Differing(hard, soft), 0.04);
+  EXPECT_LE(MapDiffering(hard, soft), 0.04);
 }
 
 // The plan is a map, drawn unlit: at night the board keeps its day colours
@@ -349,7 +373,7 @@ TEST_F(GameFrameTest, PlanViewAtNightIsTheSameMapOnBothRenderers) {
     EXPECT_GT(top[1], 90) << (t == &hard ? "D3D" : "Software") << ": the board is dark";
     EXPECT_GT(top[1], top[2]) << "the top of the plan is not the board";
   }
-  EXPECT_LE(Differing(hard, soft), 0.04);
+  EXPECT_LE(MapDiffering(hard, soft), 0.04);
 }
 
 // Near-white pixels of the rectangle [x0, x1) x [y0, y1), rows from the top.
@@ -373,3 +397,46 @@ TEST_F(GameFrameTest, ThePauseLineAndTheStatisticsAreWritten) {
 }
 
 }  // namespace
+
+// A clear noon sky is blue, not the sun's pale white: the band of sky
+// between the panels at the top is clearly more blue than red.
+TEST_F(GameFrameTest, TheNoonSkyIsBlue) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Noon);
+    ASSERT_FALSE(t.empty()) << log_;
+    double sky[3] = {0, 0, 0};
+    for (int y = 0; y < 40; ++y)
+      for (int x = 130; x < 380; ++x) {
+        const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+        sky[0] += p[2], sky[2] += p[0];
+      }
+    EXPECT_GT(sky[2] - sky[0], 85.0 * 40 * 250) << api << ": red " << sky[0] / 10000 << " blue " << sky[2] / 10000;
+  }
+}
+
+// Down on a street at night: the lamp's pool of light shows on the ground
+// under it, where the night leaves the rest of the street black.
+TEST_F(GameFrameTest, AStreetAtNightHasLampPoolsOnTheGround) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::StreetAtNight);
+  ASSERT_FALSE(t.empty()) << log_;
+  double pool[3], dark[3];
+  Mean(t, 420, 470, pool, 260, 400);
+  Mean(t, 420, 470, dark, 0, 100);
+  EXPECT_GT(pool[0], dark[0] + 25) << "pool " << pool[0] << " dark street " << dark[0];
+  EXPECT_GT(pool[0] - dark[0], pool[2] - dark[2]) << "the pool's light is warm";
+}
+
+// By day on the same street the block's name lies on its paving in the
+// district's label colour from the board's parameter file (dark on this
+// district), over the light paving in front of the camera.
+TEST_F(GameFrameTest, ABlockNameLiesOnItsPaving) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Street);
+  ASSERT_FALSE(t.empty()) << log_;
+  size_t lettering = 0;
+  for (int y = 395; y < 440; ++y)
+    for (int x = 340; x < 500; ++x) {
+      const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+      lettering += p[2] < 90 && p[1] < 90 && p[0] < 110;
+    }
+  EXPECT_GT(lettering, 500u);
+}

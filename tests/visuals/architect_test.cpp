@@ -574,7 +574,58 @@ TEST(ScaffoldTest, PiecesOfACornerBuilding) {
 
 }  // namespace
 
+#include "engine/scene/texture.h"
+#include "visuals/architect/building_tints.h"
+#include "visuals/scene/draw_distances.h"
+
 namespace {
+
+// Walls, roofs and pavements repeat their texture many times across a face:
+// every building texture the program loads fills a page of its own, so the
+// renderers' repeat wraps within it and never reaches another texture.
+TEST(ArchitectTexturesTest, EveryBuildingTextureFillsAPageOfItsOwn) {
+  ASSERT_TRUE(MemoryManager().Init(64u << 20, 16));
+  TexSysCreate();
+  platform::SetGameRoot(RC_GAME_ROOT);
+  LoadArchitectAssets();
+  ASSERT_TRUE(TexSysBuildPages());
+  std::set<int32_t> pages;
+  int32_t textures = 0;
+  for (int32_t n = 0; n < 200; ++n) {
+    if (n > 0 && ArchitectTextureSlot(n) == 0) break;  // past the set
+    const CTexture* t = TexSysGetTexture(ArchitectTextureSlot(n));
+    ASSERT_NE(t, nullptr) << n;
+    ++textures;
+    EXPECT_TRUE(pages.insert(t->pageIndex).second) << "texture " << n << " shares its page";
+    EXPECT_EQ(t->uOffset, 0.0f) << n;
+    EXPECT_EQ(t->vOffset, 0.0f) << n;
+    EXPECT_EQ(t->uSize, 1.0f) << n;
+    EXPECT_EQ(t->vSize, 1.0f) << n;
+  }
+  EXPECT_GT(textures, 50);
+  TexSysDestroy();
+  MemoryManager().Shutdown();
+}
+
+// Decorations: whole near the eye, fading over the last 50 units of the
+// detail distance, gone beyond; a closed business's are darkened.
+TEST(DecorationTintTest, FadesWithDistanceAndDarkensWhenClosed) {
+  const float saved = DetailFactor;
+  DetailFactor = 1.0f;  // whole to 350, nothing from 400
+  struct Case {
+    float distance;
+    bool closed;
+    uint32_t tint;
+  };
+  for (const Case& c : {Case{10, false, kNoTint}, Case{350, false, kNoTint}, Case{375, false, 0x7FFFFFFFu},
+                        Case{399.9f, false, 0}, Case{400, false, 0}, Case{900, false, 0},
+                        Case{10, true, kClosedDecorationTint}, Case{375, true, 0x7F7F7F7Fu}}) {
+    const uint32_t tint = DecorationTint(c.distance, c.closed);
+    EXPECT_NEAR(double(tint >> 24), double(c.tint >> 24), 1.0) << c.distance;
+    EXPECT_EQ(tint & 0xFFFFFFu, c.tint & 0xFFFFFFu) << c.distance << " " << c.closed;
+  }
+  DetailFactor = saved;
+}
 
 // The construction panel's preview is the spare building record, outside the
 // pool: placed on a free plot it is built by the architect and drawn there.

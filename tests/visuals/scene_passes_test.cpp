@@ -100,6 +100,53 @@ TEST(PulseColour, ScalesColourByTheTickAndKeepsAlpha) {
   EXPECT_EQ(ScaleArgb(0xFF102030u, -1.0f, 1.0f), 0xFF000000u);  // floored at 0
 }
 
+// The hovered object's pulse runs from half to one and a half of its colour
+// and back over the 9-bit phase; bytes stop at 255 and alpha is kept.
+TEST(HoverPulse, ScalesTheColourByTheMirroredPhase) {
+  struct Case {
+    uint32_t phase, colour;
+  };
+  for (const Case& c : {Case{0, 0x80402010u}, Case{128, 0x80804020u}, Case{255, 0x80BF5F2Fu},
+                        Case{256, 0x80BF5F2Fu}, Case{511, 0x80402010u}, Case{0x200, 0x80402010u}}) {
+    EXPECT_EQ(HoverPulseColour(0x80804020u, c.phase), c.colour) << c.phase;
+  }
+  EXPECT_EQ(HoverPulseColour(0xFFF0F0F0u, 255), 0xFFFFFFFFu);
+  // Ten steps a second, 40 each, round the 512 phases.
+  const uint32_t start = HoverPulsePhase();
+  for (int i = 0; i < 64; ++i) StepHoverPulse();
+  EXPECT_EQ(HoverPulsePhase(), (start + 64 * 40) & 0x1FFu);
+}
+
+// Over a building of the local player that changed hands, a sprite rises a
+// quarter unit a tick from its top for 100 ticks (not in the tick of the
+// change), pulsing in alpha; nothing over another player's building.
+TEST(ChangedHands, ASpriteRisesOverTheLocalPlayersBuildingFor100Ticks) {
+  CBuilding b;
+  b.Owner = 2;
+  b.OwnerChangeTick = 1000;
+  b.CentreX = 10, b.CentreZ = 20;
+  b.Visual.BoxMin[0] = b.Visual.BoxMin[2] = -5;
+  b.Visual.BoxMax[0] = b.Visual.BoxMax[2] = 5;
+  b.Visual.BoxMax[1] = b.Visual.Height = 12;
+  struct Case {
+    int32_t player, now;
+    bool shown;
+    float y;
+    uint32_t alpha;
+  };
+  for (const Case& c : {Case{2, 1000, false, 0, 0}, Case{2, 1001, true, 12.25f, 70}, Case{2, 1023, true, 17.75f, 224},
+                        Case{2, 1099, true, 36.75f, 140}, Case{2, 1100, false, 0, 0}, Case{3, 1001, false, 0, 0}}) {
+    Vec3 at{};
+    uint32_t colour = 0;
+    ASSERT_EQ(ChangedHandsSprite(b, c.player, c.now, at, colour), c.shown) << c.now;
+    if (!c.shown) continue;
+    EXPECT_FLOAT_EQ(at.x, 10) << c.now;
+    EXPECT_FLOAT_EQ(at.z, 20) << c.now;
+    EXPECT_FLOAT_EQ(at.y, c.y) << c.now;
+    EXPECT_EQ(colour >> 24, c.alpha) << c.now;
+  }
+}
+
 TEST(Outlines, MarkerScaleAndPulse) {
   const struct {
     Vec3 size;

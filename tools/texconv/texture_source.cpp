@@ -61,6 +61,30 @@ Colour Mix(const Colour& a, const Colour& b, float f) {
   return out;
 }
 
+// A soft ellipse round (cx, cy) with radii rx, ry: the colour, alpha too,
+// falls off smoothly to nothing at its rim and each texel keeps the larger of
+// its own channel and the blob's. Distances wrap round the edges, so a blob
+// over an edge goes on at the far side and the texture still tiles.
+void Blob(TextureImage& t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, const Colour& c) {
+  auto wrapped = [](int32_t d, int32_t size) {
+    d %= size;
+    if (d > size / 2) d -= size;
+    if (d < -size / 2) d += size;
+    return static_cast<float>(d);
+  };
+  for (int32_t y = 0; y < t.height; ++y)
+    for (int32_t x = 0; x < t.width; ++x) {
+      const float dx = wrapped(x - cx, t.width) / static_cast<float>(rx);
+      const float dy = wrapped(y - cy, t.height) / static_cast<float>(ry);
+      const float d2 = dx * dx + dy * dy;
+      if (d2 >= 1.0f) continue;
+      const float f = (1.0f - d2) * (1.0f - d2);
+      uint8_t* texel = &t.texels[(static_cast<size_t>(y) * static_cast<size_t>(t.width) + static_cast<size_t>(x)) * 4];
+      for (size_t i = 0; i < 4; ++i)
+        texel[i] = std::max(texel[i], static_cast<uint8_t>(std::lround(static_cast<float>(c[i]) * f)));
+    }
+}
+
 // A fixed hash of a texel's place: the same source always draws the same noise.
 uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
   uint32_t h = x * 0x8DA6B343u ^ y * 0xD8163841u ^ seed * 0xCB1AB31Fu;
@@ -310,6 +334,13 @@ class SourceParser {
           for (int i = 0; i < 3; ++i) texel[i] = static_cast<uint8_t>(std::clamp(texel[i] + delta, 0, 255));
         }
       }
+      return true;
+    }
+    if (op == "blob") {
+      if (!Get(words, x, -side, side) || !Get(words, y, -side, side) || !Get(words, w, 1, side) ||
+          !Get(words, h, 1, side) || !Get(words, a))
+        return false;
+      Blob(*t, x, y, w, h, a);
       return true;
     }
     if (op == "text") {

@@ -23,6 +23,9 @@
 //   stripes <h|v> <width> <colour> <colour>
 //   gradient <h|v> <colour> <colour>
 //   bricks <w> <h> <mortar> <brick colour> <mortar colour>
+//   blob <x> <y> <rx> <ry> <colour>
+//                             a soft ellipse fading to its rim (alpha too),
+//                             kept where brighter, wrapping round the edges
 //   noise <seed> <amount>     varies every texel's brightness by up to amount
 //   key <char> <colour>       a colour for the pixel rows below
 //   pixels <x> <y>            rows of key characters follow, up to "end";

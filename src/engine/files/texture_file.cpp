@@ -249,7 +249,7 @@ void TexAdjustColours(CTexture* t) {
 
 // ---- Loaders --------------------------------------------------------------
 
-int32_t TexRegisterImage(TextureImage image) {
+int32_t TexRegisterImage(TextureImage image, int32_t slotValue) {
   if (image.width <= 0 || image.height <= 0 ||
       image.texels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4)
     return -1;
@@ -260,7 +260,8 @@ int32_t TexRegisterImage(TextureImage image) {
   record->pixels = static_cast<uint32_t*>(MEM_ALLOC(image.texels.size()));
   if (!record->pixels) return -1;
   std::memcpy(record->pixels, image.texels.data(), image.texels.size());
-  return TexSysAddTexture(record, 0);
+  if (slotValue & kSlotValueOwnPage) record->flags |= kTexFlagOwnPage;
+  return TexSysAddTexture(record, slotValue);
 }
 
 bool TexLoadReadHeader(std::string_view path, uint8_t header[8]) {

@@ -79,6 +79,7 @@ bool TexLoadGtd(std::string_view path, CTexture** textures, int32_t* count, bool
 // file cannot be opened or the texture system refuses it.
 int32_t TexLoadTexture(std::string_view path);
 // Registers a texture read by the caller (prepared as the loaders prepare
-// theirs) without the cache archive; its slot, or -1 when refused.
-int32_t TexRegisterImage(TextureImage image);
+// theirs) without the cache archive; its slot, or -1 when refused. With
+// kSlotValueOwnPage in slotValue it goes on a page of its own.
+int32_t TexRegisterImage(TextureImage image, int32_t slotValue = 0);
 bool TexLoadReadHeader(std::string_view path, uint8_t header[8]);

@@ -32,7 +32,10 @@ void LoadTextureSet() {
   std::vector<int32_t> slots;
   if (TheTextureSystem() != nullptr && ReadWholeGameFile(kArchitectTextureSet, bytes) &&
       ParseGtdFile(bytes, images, reason))
-    for (TextureImage& image : images) slots.push_back(TexRegisterImage(std::move(image)));
+    // Walls, roofs and pavements repeat their texture many times across a
+    // face: on a page of its own a repeat wraps within the texture instead
+    // of running into its neighbours on a shared page.
+    for (TextureImage& image : images) slots.push_back(TexRegisterImage(std::move(image), kSlotValueOwnPage));
   else
     ReportErrorF(1, "The building textures %s were not loaded.", kArchitectTextureSet);
   SetArchitectTextureSlots(slots.data(), int32_t(slots.size()));

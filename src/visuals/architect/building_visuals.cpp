@@ -16,6 +16,8 @@
 #include "visuals/architect/architect_tables.h"
 #include "visuals/architect/architect.h"
 #include "visuals/architect/building_tints.h"
+#include "visuals/scene/block_labels.h"
+#include "visuals/scene/draw_distances.h"
 #include "visuals/scene/scene_passes.h"
 #include "session/player.h"
 #include "ui/text_mesh.h"
@@ -105,7 +107,22 @@ void DrawModel(const ModelLodSet& set, const Vec3& position, float yaw, const Ve
   e.Draw(view);
 }
 
+// How far a point of the city lies from the eye of the view.
+float DistanceFromEye(const Vec3& at, const Mat43& view) {
+  Vec3 seen{};
+  MatTransformPoints(view, &at, &seen, 1);
+  return std::sqrt(seen.x * seen.x + seen.y * seen.y + seen.z * seen.z);
+}
+
 }  // namespace
+
+uint32_t DecorationTint(float distance, bool closed) {
+  const float whole = DetailFactor * 200.0f + 150.0f, none = whole + 50.0f;
+  if (distance >= none) return 0;
+  const float alpha = distance <= whole ? 255.0f : 255.0f * (none - distance) / (none - whole);
+  if (alpha < 1.0f) return 0;
+  return uint32_t(alpha) << 24 | ((closed ? kClosedDecorationTint : kNoTint) & 0x00FFFFFFu);
+}
 
 SignPool& TheSignPool() {
   static SignPool pool;
@@ -321,6 +338,8 @@ int32_t ArchitectVisualServices::StartDust(float x, float z, float width, float 
 
 void ArchitectVisualServices::StopEffect(int32_t slot) { ParticleManager().RemoveEmitter(slot); }
 
+void ArchitectVisualServices::TintBlockLabel(int32_t block, uint32_t colour) { ::TintBlockLabel(block, colour); }
+
 ArchitectVisualServices& TheArchitect() {
   static ArchitectVisualServices architect;
   return architect;
@@ -429,16 +448,19 @@ void DrawBuildingVisuals(const Mat43& view) {
     const BuildingModels& models = Models(b.Id);
     for (size_t k = 0; k < kArchitectDayParts; ++k)
       DrawModel(models.sets[k], at, 0, {v.Growth, v.Growth, v.Growth}, view, tint);
+    const CBusiness* business = GetBusiness(b.GetBusiness());
+    const uint32_t decoration = DecorationTint(DistanceFromEye(at, view), business && business->OpenState != kOpen);
+    if (decoration == 0) continue;
     for (int32_t i = 0; i < b.Visual.PropCount && i < kBuildingProps && g_propModel; ++i) {
       const PropSlot& p = ThePropPool().Slots[size_t(b.Visual.Props[i])];
       DrawModel(*g_propModel, {p.Position[0], p.Position[1], p.Position[2]}, 0, {p.Scale[0], p.Scale[1], p.Scale[2]},
-                view);
+                view, decoration);
     }
     for (int32_t i = 0; i < b.Visual.SignCount && i < kBuildingSigns; ++i) {
       const SignSlot& s = TheSignPool().Slots[size_t(b.Visual.Signs[i])];
       ModelLodSet set{{s.Model, 0, 0}, 1};
       DrawModel(set, {s.Position[0], s.Position[1], s.Position[2]}, s.Yaw, {s.Scale[0], s.Scale[1], s.Scale[2]},
-                view);
+                view, decoration);
     }
   }
 }

@@ -91,6 +91,7 @@ class ArchitectVisualServices : public CityVisualServices {
   void RebuildSigns(CBuilding& building) override;
   int32_t StartDust(float x, float z, float width, float depth) override;
   void StopEffect(int32_t effectSlot) override;
+  void TintBlockLabel(int32_t block, uint32_t colour) override;
 };
 ArchitectVisualServices& TheArchitect();
 
@@ -113,6 +114,11 @@ int32_t StandardBuildingPropCount();
 
 // Draws the architect's buildings, their signs and the standard buildings
 // (entities built per draw).
+// The tint of a building's decorations (props and signs) at a distance from
+// the eye: whole up to the detail factor x 200 + 150, fading to nothing 50
+// further (0: not drawn); darkened when its business is closed.
+inline constexpr uint32_t kClosedDecorationTint = 0xFF7F7F7Fu;
+uint32_t DecorationTint(float distance, bool closed);
 void DrawBuildingVisuals(const Mat43& view);
 // The lit windows of the architect's buildings whose light group is on at
 // the night level (a building's group is its id).

@@ -75,6 +75,17 @@ void BuildRingStrip(CRenderer& renderer, const Vec3& centre, const Vec3& offset,
   DrawTwice(renderer);
 }
 
+void BuildGlowFan(CRenderer& renderer, const Vec3& centre, float angleDegrees, float radiusX, float radiusZ,
+                  int32_t segments, uint32_t colour) {
+  BuildFan(centre, centre, Vec3{}, angleDegrees, radiusX, radiusZ, segments, 1.0f, 0.0f, colour,
+           colour & 0x00FFFFFFu);
+  const GroundMarkerBuffers& b = Buffers();
+  std::vector<VertexUntextured> drawn(b.vertices.size());
+  for (size_t i = 0; i < drawn.size(); ++i)
+    drawn[i] = {b.vertices[i].x, b.vertices[i].y, b.vertices[i].z, b.vertices[i].diffuse};
+  renderer.DrawIndexedUntextured(drawn.data(), b.indices.data(), int32_t(drawn.size()), int32_t(b.indices.size()));
+}
+
 void BuildDomeFan(CRenderer& renderer, const Vec3& centre, const Vec3& offset, const Vec3& origin,
                   float angleDegrees, float radiusX, float radiusZ, int32_t segments, uint32_t colour) {
   const Vec3 hub{centre.x + offset.x, centre.y + offset.y, centre.z + offset.z};

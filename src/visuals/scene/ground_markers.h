@@ -34,5 +34,11 @@ void BuildRingStrip(CRenderer& renderer, const Vec3& centre, const Vec3& offset,
 void BuildDomeFan(CRenderer& renderer, const Vec3& centre, const Vec3& offset, const Vec3& origin,
                   float angleDegrees, float radiusX, float radiusZ, int32_t segments, uint32_t colour);
 
+// A flat glow round centre, drawn once: the colour at the hub fading to no
+// alpha at the rim. Under an adding blend it lights a ground however dark,
+// where the ring's multiplying blend leaves a black ground black.
+void BuildGlowFan(CRenderer& renderer, const Vec3& centre, float angleDegrees, float radiusX, float radiusZ,
+                  int32_t segments, uint32_t colour);
+
 // The second pass's shade: half the colour, its alpha raised by 128.
 uint32_t MarkerSecondColour(uint32_t colour);

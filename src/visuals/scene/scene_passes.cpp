@@ -28,8 +28,10 @@
 #include "engine/scene/texture.h"
 #include "platform/input.h"
 #include "session/game_clock.h"
+#include "session/player.h"
 #include "session/session_state.h"
 #include "visuals/scene/auction_room.h"
+#include "visuals/scene/block_labels.h"
 #include "visuals/architect/building_visuals.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/scene/city_scene.h"
@@ -55,13 +57,18 @@ constexpr float kDoorMarkerHeight = 8.0f, kDoorMarkerRadius = 7.5f;
 constexpr uint32_t kDoorMarkerColour = 0xFF00FFFFu;
 // A near pool's middle: its two passes add up to about the lamp's own glow.
 constexpr float kPoolStrength = 80.0f / 255.0f;
+// The glow's alpha at a near pool's middle, added in the ring's warm colour.
+constexpr float kPoolGlowAlpha = 170.0f;
 constexpr uint32_t kLampSpriteColour = 0xAFFFFFAFu;
 constexpr uint32_t kSmokeColour = 0x00A0A0A0u;
-constexpr uint32_t kClosedDecorationTint = 0xFF7F7F7Fu;
 constexpr float kOwnerFrameInner = 34.0f, kOwnerFrameOuter = 42.0f;
 constexpr Vec3 kFirstTokenPlace{-53.742f, 3.996f, 47.904f};
 constexpr Vec3 kSecondTokenPlace{-53.502f, 4.0f, 44.885f};
 constexpr float kFrustumDepth = 1000.0f;
+constexpr int32_t kChangedHandsTicks = 100;
+constexpr float kChangedHandsRise = 0.25f;  // a tick
+constexpr float kChangedHandsSpriteSize = 6.0f;
+constexpr uint32_t kChangedHandsColour = 0x00FFE880u;
 constexpr float kFrustumHalfX = 0.6167f, kFrustumHalfY = 0.4625f;
 constexpr int32_t kPlanBatch = 100;
 constexpr float kMarkerArm = 4.0f;     // arm length at marker scale 1
@@ -75,6 +82,7 @@ struct PassState {
   std::vector<PulsingLight> lights;
   PlanViewFilters filters;
   int32_t poolsDrawn = 0;
+  uint32_t hoverPhase = 0;
   CEntityHouse streetLights;
   int32_t streetLightDecade = -1;  // the decade and map the posts were made for
   int32_t streetLightSource = -1;
@@ -120,9 +128,19 @@ void BuildingBox(const CBuilding& b, Vec3& lo, Vec3& hi) {
 
 // ---- Pieces of the passes ---------------------------------------------------------
 
+// Draws an entity, in its pulsed colour while it is hovered and not the
+// selection; its own colour stays as it was.
+void DrawHighlighted(CEntity& e) {
+  if (&e != HoveredObject() || &e == SelectedObject()) return e.Draw(View());
+  const uint32_t own = e.colour;
+  e.colour = HoverPulseColour(own, State().hoverPhase);
+  e.Draw(View());
+  e.colour = own;
+}
+
 void DrawBlockBases() {
   CEntityHouse& bases = BlockBaseEntities();
-  for (int32_t i = 0; i < bases.count; ++i) bases.entities[i].Draw(View());
+  for (int32_t i = 0; i < bases.count; ++i) DrawHighlighted(bases.entities[i]);
 }
 
 // Owned blocks get a frame of four quads round them in the owner's colour.
@@ -157,7 +175,7 @@ void DrawPeople(CRenderer& r) {
     e.objectKind = kPickPerson;
     e.index = i;
     e.flags |= kEntRebuildMatrix;  // people move every tick
-    e.Draw(View());
+    DrawHighlighted(e);
   }
 }
 
@@ -176,6 +194,27 @@ void DrawDoorMarkers(CRenderer& r) {
   }
 }
 
+// Over each of the local player's buildings that just changed hands, a
+// glow that rises and pulses.
+void DrawChangedHandsSprites(CRenderer& r) {
+  const CPlayer* local = PlayerTable().Local();
+  if (!local) return;
+  std::vector<Vec3> at;
+  std::vector<uint32_t> colours;
+  for (const CBuilding& b : g_Buildings) {
+    Vec3 p;
+    uint32_t c = 0;
+    if (b.InUse && b.Block && ChangedHandsSprite(b, local->index + 1, int32_t(LogicTick()), p, c))
+      at.push_back(p), colours.push_back(c);
+  }
+  if (at.empty()) return;
+  const std::vector<float> sizes(at.size(), kChangedHandsSpriteSize);
+  r.SetShader(kShaderAdditive);
+  r.DrawSprites(int32_t(at.size()), at.data(), colours.data(), SpritePage(PresentationTextureSlots().lamp),
+                sizes.data(), 0, 512);
+  r.SetShader(kShaderModulate);
+}
+
 // Our building models carry one texture set: the two-stage day and night
 // shaders would blend them with a stage they do not have (black walls), so
 // they are lit by the frame's colour ramps under the modulating shader and
@@ -185,6 +224,7 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   lit ? r.EnableLighting() : r.DisableLighting();
   DrawBasicBuildings();
   DrawBuildingVisuals(View());
+  if (lit) DrawChangedHandsSprites(r);
   if (g_DebugFlags.SHOWDOORPOS) DrawDoorMarkers(r);
   r.SetShader(kShaderModulate);
 }
@@ -310,7 +350,7 @@ void DrawLampSprites() {
   const float night = NightLevel();
   if (night >= 255 || !IsDetailOn()) return;
   CSpriteBatch& b = SpriteBatches()[3];
-  b.SetPage(SpritePage(PresentationTextureSlots().sun));
+  b.SetPage(SpritePage(PresentationTextureSlots().lamp));
   b.SetDepthOffset(-2);
   for (int32_t i = 0; i < g_StreetLights.Count && i < kMaxStreetLights; ++i) {
     if (!LightGroupLit(i, night)) continue;
@@ -321,11 +361,19 @@ void DrawLampSprites() {
   b.SetDepthOffset(0);
 }
 
-// The pools of light the street lights throw on the ground.
+// The pools of light the street lights throw on the ground: the ring's
+// multiplying blend brightens a lit ground, and a warm glow added over it
+// shows the pool on a ground the night has made black.
 void DrawLightPools(CRenderer& r) {
   State().poolsDrawn = 0;
   const float night = NightLevel();
   if (night >= 255) return;
+  struct Pool {
+    const StreetLight* light;
+    int32_t segments;
+    float intensity;
+  };
+  std::vector<Pool> pools;
   r.SetShader(kShaderVolumetricLights);
   r.DisableFog();
   for (int32_t i = 0; i < g_StreetLights.Count && i < kMaxStreetLights; ++i) {
@@ -341,14 +389,30 @@ void DrawLightPools(CRenderer& r) {
     const float depth = inView.centre.z;
     const float intensity = LightPoolIntensity(depth);
     if (intensity <= 0) continue;
+    const int32_t segments = LightRingSegments(depth);
     BuildRingStrip(r, Vec3{l.LampX, kPoolHeight, l.LampZ}, Vec3{}, Vec3{}, l.Angle, l.LightSize, l.LightSize,
-                   LightRingSegments(depth), 1.0f + kPoolStrength * intensity);
+                   segments, 1.0f + kPoolStrength * intensity);
+    pools.push_back({&l, segments, intensity});
     ++State().poolsDrawn;
   }
   r.SetShader(kShaderAdditive);
+  for (const Pool& p : pools) {
+    const uint32_t alpha = uint32_t(kPoolGlowAlpha * p.intensity);
+    BuildGlowFan(r, Vec3{p.light->LampX, kPoolHeight, p.light->LampZ}, p.light->Angle, p.light->LightSize,
+                 p.light->LightSize, p.segments, alpha << 24 | kRingColour);
+  }
 }
 
 void DrawEndTokens() { DrawEndSequenceTokens(); }
+
+// The block names lie flat on the ground, their glyphs wound for a view from
+// below: seen from above they need both faces.
+void DrawLabels(CRenderer& r) {
+  r.SetShader(kShaderModulate);
+  r.DisableCulling();
+  DrawBlockLabels(View());
+  r.CullClockwise();
+}
 
 void DrawConstruction(CRenderer& r) {
   DrawLockedCameraFrustum(r);
@@ -426,6 +490,30 @@ uint32_t PulseColour(uint32_t colour, uint32_t tick) {
   return ScaleArgb(colour, f, 1.0f);
 }
 
+uint32_t HoverPulseColour(uint32_t base, uint32_t phase) {
+  uint32_t d = phase & 0x1FFu;
+  if (d & 0x100u) d = 511u - d;
+  d += 128u;
+  uint32_t out = base & 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= std::min(255u, d * ((base >> shift) & 0xFFu) / 256u) << shift;
+  return out;
+}
+
+void StepHoverPulse() { State().hoverPhase = (State().hoverPhase + 40u) & 0x1FFu; }
+uint32_t HoverPulsePhase() { return State().hoverPhase; }
+
+bool ChangedHandsSprite(const CBuilding& b, int32_t localPlayer, int32_t now, Vec3& at, uint32_t& colour) {
+  const int32_t age = now - b.OwnerChangeTick;
+  if (b.Owner != localPlayer || age <= 0 || age >= kChangedHandsTicks) return false;
+  Vec3 lo, hi;
+  BuildingBox(b, lo, hi);
+  at = {(lo.x + hi.x) / 2, hi.y + kChangedHandsRise * float(age), (lo.z + hi.z) / 2};
+  const uint32_t alpha = uint32_t(std::abs(int32_t(uint32_t(now) % 64u) - 31) * 7);
+  colour = alpha << 24 | kChangedHandsColour;
+  return true;
+}
+
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor) {
   auto channel = [&](int shift, float factor) {
     const float v = float((colour >> shift) & 0xFF) * factor;
@@ -450,6 +538,7 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("ground");
   DrawGroundAndBases(r, true, true);
+  DrawLabels(r);
   UpdateVehicleEntities(0);
   SetDrawRangesUnlimited();
   r.SetShader(kShaderModulate);
@@ -532,6 +621,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   DrawHouse(SceneryEntities(0));
   Trace("ground");
   DrawGroundAndBases(r);
+  DrawLabels(r);
   DrawHouse(SceneryEntities(1));
   DrawHouse(SceneryEntities(2));
   SetDrawRangesUnlimited();

@@ -13,6 +13,7 @@
 #include "engine/core/maths.h"
 
 class CRenderer;
+class CBuilding;
 class CEntity;
 
 inline constexpr uint32_t kSelectedColour = 0xFF00FE00u;
@@ -25,6 +26,18 @@ void AdvanceFrameTick();
 
 // Red, green and blue scaled by 0.5 + |15 - (tick mod 32)| / 32; alpha kept.
 uint32_t PulseColour(uint32_t colour, uint32_t tick);
+// The hovered object's highlight: a 9-bit phase; its pulse d is the low 9
+// bits, mirrored (511 - d) when bit 8 is set, plus 128, and each colour byte
+// c becomes min(255, d x c / 256) (alpha kept).
+uint32_t HoverPulseColour(uint32_t base, uint32_t phase);
+// One hover step (ten a second) moves the phase on by 40; the passes draw
+// the hovered object, unless it is the selected one, in its pulsed colour.
+void StepHoverPulse();
+uint32_t HoverPulsePhase();
+// The sprite over a building of the local player that changed hands less
+// than 100 ticks ago (not this tick): it rises 0.25 a tick from the top,
+// its alpha |(tick mod 64) - 31| x 7. False when there is none.
+bool ChangedHandsSprite(const CBuilding& b, int32_t localPlayer, int32_t now, Vec3& at, uint32_t& colour);
 // Each colour channel times `colourFactor`, alpha times `alphaFactor`,
 // truncated and clamped to 0..255.
 uint32_t ScaleArgb(uint32_t colour, float colourFactor, float alphaFactor);

@@ -29,6 +29,9 @@ constexpr int32_t kDomeVertices = (kRings + 2) * kRingVertices;  // extra below,
 constexpr int32_t kQuadRings = kRings + 1;
 constexpr int32_t kMaxStars = 512;
 constexpr float kFarPlane = 3000.0f;
+// How much of the table's sky colour the dome takes: at the horizon, and
+// the more it takes straight overhead.
+constexpr float kDomeTableHorizon = 0.3f, kDomeTableRise = 0.35f;
 
 struct Star {
   Vec3 position;
@@ -187,6 +190,13 @@ uint32_t SkyColourAt(const Vec3& direction) {
   return 0xFF000000u | uint32_t(Channel(r)) << 16 | uint32_t(Channel(gr)) << 8 | uint32_t(Channel(b));
 }
 
+uint32_t DomeColourAt(const Vec3& direction) {
+  Vec3 d = direction;
+  VecNormalise(d);
+  const float overhead = std::clamp(d.y, 0.0f, 1.0f);
+  return MixColour(SkyColourAt(direction), Sky().sky, kDomeTableHorizon + kDomeTableRise * overhead);
+}
+
 float SkyFogStart() { return Sky().fogA / 255.0f * kFarPlane; }
 float SkyFogEnd() { return SkyFogStart() + Sky().fogB / 255.0f * kFarPlane; }
 
@@ -294,7 +304,7 @@ int32_t DomeVertices(const Vec3& eye, int32_t rings, std::vector<VertexTwoTextur
   out.resize(size_t(count));
   for (int32_t v = 0; v < count; ++v) {
     const Vec3& p = g.positions[v];
-    const uint32_t c = SkyColourAt({p.x * 0.005f, p.y * 0.005f, p.z * 0.005f});
+    const uint32_t c = DomeColourAt({p.x * 0.005f, p.y * 0.005f, p.z * 0.005f});
     const uint32_t half = 0xFF000000u | ((c >> 1) & 0x7F7F7F);
     const TexCoord& a = g.uv1[v];
     const TexCoord& b = g.uv2[v];

@@ -53,6 +53,11 @@ void UpdateSunColoursAt(int32_t hour, int32_t tickInHour);
 // Once per frame, from the game clock.
 void UpdateSunColours();
 // The sky colour seen in a direction (0xAARRGGBB).
+// The dome's colour in a direction: SkyColourAt's sun and glow mixed with
+// the hour's sky colour of the colour table, more of it overhead than at the
+// horizon, so a clear noon is blue rather than the pale white of the sun's
+// light alone.
+uint32_t DomeColourAt(const Vec3& direction);
 uint32_t SkyColourAt(const Vec3& direction);
 
 // Fog start and end for the frame (fractions of the 3000-unit far plane).
