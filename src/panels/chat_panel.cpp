@@ -27,7 +27,9 @@ constexpr int32_t kInputCharacters = 230, kInputWidth = 215;
 constexpr uint32_t kFieldColour = 0xFF1F2F75u;
 
 constexpr int32_t kChatFont = 3;
-constexpr float kLogX = 200.0f, kLogY = 370.0f, kLogHeight = 100.0f;
+// The selection panel stands from x 420.
+constexpr float kLogX = 200.0f, kLogY = 370.0f, kLogRight = 416.0f, kLogHeight = 100.0f;
+constexpr int32_t kLogRows = 10;
 // One colour per character token, bright enough over the city.
 constexpr uint32_t kLogColours[] = {0xFFFFD040, 0xFF60C0FF, 0xFFFF6060, 0xFF70E070,
                                     0xFFE080FF, 0xFFFF9830, 0xFFFFFFFF, 0xFF40E0D0};
@@ -180,25 +182,66 @@ void CChatPanel::DrawSelf() {
 
 // ---- The log over the game view ---------------------------------------------------------------
 
-void DrawChatLog(const CChatLog& log, float x, float y, float height) {
+UIRect ChatLogArea() { return UIRect{kLogX, kLogY, kLogRight, kLogY + kLogHeight, 0.5f}; }
+
+std::vector<std::string> WrapChatText(std::string_view line, float width) {
+  std::vector<std::string> rows;
+  CTextSystem* text = Ui().text;
+  if (text == nullptr) return {std::string(line)};
+  SelectFont2D(kChatFont);
+  std::string row;
+  float rowWidth = 0;
+  size_t lastSpace = std::string::npos;  // in row
+  for (char c : line) {
+    const float w = float(text->CharWidth(c));
+    if (!row.empty() && rowWidth + w > width) {
+      if (c == ' ') {  // the break falls on a space: it goes
+        rows.push_back(row);
+        row.clear(), rowWidth = 0, lastSpace = std::string::npos;
+        continue;
+      }
+      std::string carry;
+      if (lastSpace != std::string::npos && lastSpace > 0) {
+        carry = row.substr(lastSpace + 1);
+        row.resize(lastSpace);
+      }
+      rows.push_back(row);
+      row = carry;
+      rowWidth = 0;
+      for (char k : row) rowWidth += float(text->CharWidth(k));
+      lastSpace = std::string::npos;
+    }
+    if (c == ' ') lastSpace = row.size();
+    row += c;
+    rowWidth += w;
+  }
+  if (!row.empty() || rows.empty()) rows.push_back(row);
+  return rows;
+}
+
+void DrawChatLog(const CChatLog& log, const UIRect& area) {
   CTextSystem* text = Ui().text;
   const int n = log.LiveCount();
   if (text == nullptr || n == 0) return;
-  SelectFont2D(kChatFont);
-  const float step = height / 10.0f;
+  const float step = (area.y2 - area.y1) / float(kLogRows);
   CPlayerTable& players = PlayerTable();
   char line[kChatTextSize + kPlayerNameSize + 4];
-  for (int i = 0; i < n; ++i) {
+  // Newest first from the bottom up, until the area is full.
+  int row = kLogRows;
+  for (int i = n - 1; i >= 0 && row > 0; --i) {
     const ChatLine& chat = log.Line(i);
     const bool known = chat.player >= 0 && chat.player < kMaxPlayers;
-    const PlayerSetupRow* row = known ? &players.SetupRow(chat.player) : nullptr;
-    std::snprintf(line, sizeof line, "%s: %s", row ? row->name : "", chat.text);
-    uint32_t colour = LogColour(row ? row->character : 0);
-    text->DrawString(x, y + height - float(n - i) * step, line, &colour);
+    const PlayerSetupRow* entry = known ? &players.SetupRow(chat.player) : nullptr;
+    std::snprintf(line, sizeof line, "%s: %s", entry ? entry->name : "", chat.text);
+    uint32_t colour = LogColour(entry ? entry->character : 0);
+    const std::vector<std::string> rows = WrapChatText(line, area.x2 - area.x1);
+    SelectFont2D(kChatFont);
+    for (int r = int(rows.size()) - 1; r >= 0 && row > 0; --r, --row)
+      text->DrawString(area.x1, area.y1 + float(row - 1) * step, rows[size_t(r)], &colour);
   }
 }
 
 void DrawChatOverlay() {
   if (Session().gameState == kGameStateAuction) return;
-  DrawChatLog(ChatLog(), kLogX, kLogY, kLogHeight);
+  DrawChatLog(ChatLog(), ChatLogArea());
 }

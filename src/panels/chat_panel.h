@@ -55,9 +55,15 @@ class CChatPanel : public CPanel {
   std::array<CIconButton*, kChatIcons> icons{};
 };
 
-// x, y: the log's area's top left; height: the area's height (ten lines).
-// Each live line "name: text" in its player's token colour, oldest first,
-// the newest ending at the area's bottom.
-void DrawChatLog(const CChatLog& log, float x, float y, float height);
+// The log's place over the game view, in layout space: left of the
+// selection panel, so a long line is not cut off under it.
+UIRect ChatLogArea();
+// A line cut into rows no wider than `width` (by the chat font's widths),
+// at spaces where it can be; a word wider than a row is split.
+std::vector<std::string> WrapChatText(std::string_view line, float width);
+// The area holds ten rows. Each live line "name: text" in its player's
+// token colour, oldest first, wrapped to the area's width, the newest
+// ending at the area's bottom; rows above the area are left out.
+void DrawChatLog(const CChatLog& log, const UIRect& area);
 // The log at its place over the game view, unless the auction room is up.
 void DrawChatOverlay();

@@ -107,7 +107,8 @@ void CEventTickerPanel::Tick() {
   if (count <= 0) return;
   for (int32_t s = 0; s < kTickerSlots; ++s) {
     TickerLine& line = slots[size_t(s)];
-    if (line.life > 0) --line.life;
+    // A line held back (below an open countdown) waits to be read.
+    if (line.life > 0 && s < linesShown) --line.life;
     if (line.life == 0) Remove(s);
   }
 }
@@ -116,9 +117,27 @@ bool CEventTickerPanel::ContainsMouse() { return IsMouseOverRect(bounds, &entity
 
 void CEventTickerPanel::FollowKeepBelow() {
   entity.y = 0;
+  linesShown = kTickerSlots;
   if (keepBelow == nullptr || !keepBelow->open || keepBelow->LayoutEntity() == nullptr) return;
   const float bottom = MovedRect(keepBelow->bounds, keepBelow->LayoutEntity()).y2;
   entity.y = std::max(0.0f, bottom + 2 - LineRect(0).y1);
+  // The strip a line covers (its swatch starts a little above its text).
+  const auto lineStrip = [this](int32_t i) {
+    UIRect r = MovedRect(LineRect(i), &entity);
+    r.y1 = std::min(r.y1, r.y2 - kLineHeight);
+    return r;
+  };
+  const auto clear = [&](int32_t i) {
+    const UIRect line = lineStrip(i);
+    for (const CPanel* other : keepClearOf) {
+      if (other == nullptr || !other->open) continue;
+      const UIRect r = MovedRect(other->bounds, other->LayoutEntity());
+      if (line.x1 < r.x2 && r.x1 < line.x2 && line.y1 < r.y2 && r.y1 < line.y2) return false;
+    }
+    return true;
+  };
+  linesShown = 0;
+  while (linesShown < kTickerSlots && clear(linesShown)) ++linesShown;
 }
 
 void CEventTickerPanel::Update() {
@@ -128,7 +147,7 @@ void CEventTickerPanel::Update() {
   bounds.y1 = 0;
   bounds.y2 = -1;
   if (PlanView()) return;
-  for (int32_t i = 0; i < count; ++i) {
+  for (int32_t i = 0; i < std::min(count, linesShown); ++i) {
     const float b = 17 + kLineHeight * float(i);
     bounds.y1 = 0;
     bounds.y2 = b;
@@ -155,7 +174,7 @@ int32_t CEventTickerPanel::OnEvent(int32_t type, int32_t, int32_t) {
       if (line.hovered) hoveredLine = i;
     }
   } else if (type == kMsgLeftPressed) {
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < std::min(count, linesShown); ++i) {
       if (!IsMouseOverRect(slots[size_t(i)].text.Rect(), &entity)) continue;
       hoveredLine = i;
       GoToBlock(slots[size_t(i)].record.block.value);

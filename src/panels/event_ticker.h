@@ -1,11 +1,12 @@
 #pragma once
 // The event ticker: short news lines across the top of the screen when a
 // block changes hands or a business opens. Each line lives 700 interface
-// steps and then leaves, the lines below moving up; a click on a line takes
-// the player to its block. The local player's own deeds are not announced.
+// steps while shown and then leaves, the lines below moving up; a click on a
+// line takes the player to its block. The local player's own deeds are not announced.
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/layout_model.h"
 #include "ui/panel.h"
@@ -53,7 +54,12 @@ class CEventTickerPanel : public CPanel {
   // A panel of the same strip (the auction countdown): while it is open the
   // lines run below it, so neither hides the other.
   const CPanel* keepBelow = nullptr;
-  // Moves the entity under keepBelow while it is open, back otherwise.
+  // Panels the lines reach once moved down (the prompt, the selection
+  // panel): while the lines run below keepBelow, only those clear of every
+  // open one are shown; the rest wait their turn.
+  std::vector<const CPanel*> keepClearOf;
+  // Moves the entity under keepBelow while it is open, back otherwise, and
+  // sets the lines shown.
   void FollowKeepBelow();
 
  private:

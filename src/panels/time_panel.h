@@ -39,7 +39,7 @@ inline constexpr int32_t kCashBlinkImage = 304;
 inline constexpr int32_t kClockHandImage = 305;
 inline constexpr int32_t kEmptyCardImage = 285;
 inline constexpr int32_t kCardImages = 286;        // normal, pressed, hover
-inline constexpr int32_t kCardFlagImages = 289;    // the card's own set
+inline constexpr int32_t kCardFlagImages = 297;    // the card's own set
 inline constexpr int32_t kCashSteps = 50;
 
 // The cash both time panels show as it counts, and its remaining steps.

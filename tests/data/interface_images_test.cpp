@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ struct UsedImages {
 
 const UsedImages kUsed[] = {
     {"block page views: lease, building rights", {19, 18}},
-    {"block page tabs: ground rent, sales, values, a special block's income", {197, 64, 67, 301}},
+    {"block page tabs: summary, ground rent, sales, values, a special block's income", {291, 197, 64, 67, 301}},
     {"labelled action button: normal, hover, pressed", {76, 77, 78}},
     {"business page views: own panel, change type, demolish", {25, 74, 23}},
     {"business page figures tab", {292}},
@@ -36,6 +37,7 @@ const UsedImages kUsed[] = {
     {"rent panel residence, voting rosette", {45, 46}},
     {"construction steps: kind, use, plot, design", {176, 177, 178, 179}},
     {"option pages' check box: clear, ticked", {180, 181}},
+    {"chance button: held card, a card of its own kind", {286, 287, 288, 297, 298, 299}},
 };
 
 TextureSource SizedSet() {
@@ -69,6 +71,17 @@ TEST(InterfaceImagesTest, ImagesThePanelsShowAreNotPlainFaces) {
       if (a < 180 || b < 180) {
         EXPECT_FALSE(SameImage(image(a), image(b))) << a << " and " << b;
       }
+}
+
+// One picture serves one purpose: a tab icon that is also a chance card's
+// face shows the card on the tab.
+TEST(InterfaceImagesTest, NoImageServesTwoUses) {
+  std::map<int32_t, const char*> user;
+  for (const UsedImages& used : kUsed)
+    for (int32_t id : used.ids) {
+      const auto [at, fresh] = user.emplace(id, used.where);
+      EXPECT_TRUE(fresh) << "image " << id << ": " << at->second << " and " << used.where;
+    }
 }
 
 }  // namespace

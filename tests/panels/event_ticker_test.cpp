@@ -74,6 +74,52 @@ TEST_F(EventTickerTest, LinesRunBelowTheOpenCountdown) {
   EXPECT_EQ(ticker().entity.y, 0);
 }
 
+// Moved below the countdown, a long run of lines would reach the selection
+// panel and the prompt under it: the lines that would are held back (and do
+// not age) until the ones above them leave, and all of them show again once
+// the countdown closes.
+TEST_F(EventTickerTest, LinesBelowTheCountdownKeepClearOfThePromptAndTheSelection) {
+  CAuctionCountdownPanel& countdown = Hud().auctionCountdown;
+  auto settle = [&] {
+    while (countdown.animating || countdown.settling || Hud().prompt.animating || Hud().selection.animating) Step();
+    ticker().Update();
+  };
+  auto clearOf = [&](const CPanel& other) {
+    const UIRect r = MovedRect(other.bounds, other.LayoutEntity());
+    for (int32_t i = 0; i < ticker().linesShown; ++i) {
+      const UIRect line = MovedRect(ticker().LineRect(i), &ticker().entity);
+      const float top = line.y2 - 12;  // the swatch's top
+      EXPECT_FALSE(line.x1 < r.x2 && r.x1 < line.x2 && top < r.y2 && r.y1 < line.y2)
+          << "line " << i << " at " << top << "-" << line.y2 << ", panel " << r.x1 << "," << r.y1 << "-" << r.x2
+          << "," << r.y2;
+    }
+  };
+  countdown.Open();
+  Hud().selection.Open();
+  settle();
+  for (int32_t i = 0; i < 12; ++i) ticker().AddMessage(Record(0, kStatusBlockChangedHands, i % 10));
+  ticker().Update();
+  const int32_t shown = ticker().linesShown;
+  EXPECT_GT(shown, 0);
+  EXPECT_LT(shown, 12);
+  clearOf(Hud().selection);
+  for (int32_t t = 0; t < 10; ++t) ticker().Tick();
+  EXPECT_EQ(ticker().slots[0].life, kTickerLineLife - 10);
+  EXPECT_EQ(ticker().slots[size_t(shown)].life, kTickerLineLife);
+
+  Hud().prompt.Open();
+  Hud().prompt.SetLineString(0, "a message");
+  settle();
+  EXPECT_LE(ticker().linesShown, shown);
+  clearOf(Hud().prompt);
+  clearOf(Hud().selection);
+
+  countdown.Close();
+  Hud().prompt.Close();
+  settle();
+  EXPECT_EQ(ticker().linesShown, kTickerSlots);
+}
+
 TEST_F(EventTickerTest, TheTwentiethMessageIsDroppedNotQueued) {
   for (int32_t i = 0; i < 25; ++i) ticker().AddMessage(Record(0, kStatusBlockChangedHands, i % 10));
   EXPECT_EQ(ticker().count, kTickerMaxMessages);

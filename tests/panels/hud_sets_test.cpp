@@ -78,6 +78,8 @@ TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudPrompt, kHudDay},
       {kHudNavigator, kHudStatistics, kHudTime, kHudBusiness},  // a shop's panel in the selection's place
       {kHudNavigator, kHudStatistics, kHudTime, kHudRent},      // a residence's
+      // the chat in a network game, over the city
+      {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudChat},
   };
   for (const std::vector<int32_t>& view : views)
     for (size_t i = 0; i < view.size(); ++i)

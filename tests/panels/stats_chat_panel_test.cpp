@@ -14,6 +14,7 @@
 #include "session/session_services.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
+#include "ui/glyph_batcher.h"
 #include "ui/money_format.h"
 #include "visuals/overlay/interface_task.h"
 
@@ -282,3 +283,40 @@ TEST_F(ChatPanelTest, NoRecipientSendsNothingAndTheButtonsOnlyWorkInANetworkGame
 }
 
 }  // namespace
+
+// The log over the game view stands left of the selection panel, and a line
+// longer than its width wraps onto rows that fit, losing no word.
+TEST_F(ChatPanelTest, TheLogWrapsLongLinesLeftOfTheSelectionPanel) {
+  std::vector<LayoutModel> models;
+  ASSERT_TRUE(LoadLayoutModels(kHudLayoutFiles, models));
+  const LayoutModel& selection = models[size_t(kHudSelectionInfo)];
+  const UIRect area = ChatLogArea();
+  EXPECT_LE(area.x2, LayoutFrameBounds(selection, selection.FrameCount() - 1).x1);
+  EXPECT_LE(area.y2, 480);
+
+  const float width = area.x2 - area.x1;
+  SelectFont2D(3);
+  auto rowWidth = [](const std::string& row) {
+    float w = 0;
+    for (char c : row) w += float(Ui().text->CharWidth(c));
+    return w;
+  };
+  const std::string words = "Player: Hello from the host, a long line to see it wrap past the panel beside it";
+  const std::string unbroken(120, 'x');
+  struct Case {
+    std::string line;
+    size_t minRows;
+    const char* joiner;  // what joins the rows back into the line
+  } const cases[] = {{"Ann: hi", 1, " "}, {words, 2, " "}, {unbroken, 2, ""}};
+  for (const Case& c : cases) {
+    const std::vector<std::string> rows = WrapChatText(c.line, width);
+    ASSERT_GE(rows.size(), c.minRows) << c.line;
+    std::string joined;
+    for (const std::string& row : rows) {
+      EXPECT_LE(rowWidth(row), width) << row;
+      EXPECT_FALSE(row.empty()) << c.line;
+      joined += (joined.empty() ? "" : c.joiner) + row;
+    }
+    EXPECT_EQ(joined, c.line);
+  }
+}

@@ -68,6 +68,22 @@ TEST_F(TimePanelTest, ShowsTheLocalPlayerTheClockAndNegativeCashInColourSix) {
   EXPECT_EQ(time.cash.lineColour[0], 0);
 }
 
+// The auction room's time panel follows the game's clock while the room is
+// shown, as the city's does.
+TEST_F(TimePanelTest, TheRoomsClockShowsTheGameTime) {
+  AddPlayer("Ann", 0);
+  HudScreenModePanels().SetManagers(false, false, true);
+  Hud().auctionTime.Open();
+  GameClock().hour = 9;
+  Session().tickInHour = 0;
+  Step();
+  EXPECT_EQ(Hud().auctionTime.clock.LineText(0), "9:00 AM 1930");
+  GameClock().hour = 22;
+  Step();
+  EXPECT_EQ(Hud().auctionTime.clock.LineText(0), "10:00 PM 1930");
+  HudScreenModePanels().SetManagers(true, false, false);
+}
+
 TEST_F(TimePanelTest, ThePlayerButtonShowsTheGoalInTheRoomsOwnPrompt) {
   AddPlayer("Ann", 0);
   SetObjective(OBJECTIVE_PROFIT, 20000);

@@ -7,7 +7,8 @@
 // the process while it runs) and writes what it reached to a file.
 //
 // With RC_MOUSE_PLAY_SHOTS set (to a folder) the game runs on a display
-// (SDL's default video driver) and writes a screenshot of each page there.
+// (SDL's default video driver) and writes a screenshot of each page there;
+// RC_MOUSE_PLAY_SIZE=1024x768 plays it in a window of that size.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -143,6 +145,8 @@ class MousePlayProgram : public ShellProgram {
       return true;
     }, 2, 400, settleMs);
     Add(name + ": press", [=, this] {
+      // What the click was for may come about between the aim and the press.
+      if (!*skip && needless && needless()) *skip = true;
       if (*skip) return true;
       if (AnswerPrompt()) return false;
       Pointer(*at);
@@ -321,8 +325,9 @@ class MousePlayProgram : public ShellProgram {
       if (!ChoosePlot(&lotA, &lotB)) return false;
       ComputeLotGrid();
       const LotDrag& d = LotDragState();
-      cells->first = {d.cellX[lotA], d.cellY[lotA]};
-      cells->second = {d.cellX[lotB], d.cellY[lotB]};
+      // The grid is in the window's pixels; the pointer goes in layout units.
+      cells->first = {d.cellX[lotA] * Scale().x, d.cellY[lotA] * Scale().y};
+      cells->second = {d.cellX[lotB] * Scale().x, d.cellY[lotB] * Scale().y};
       Pointer(cells->first);
       Buttons(platform::kMouseLeft);
       return true;
@@ -595,9 +600,14 @@ class MousePlayProgram : public ShellProgram {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   const bool shots = ShotsWanted();
+  // RC_MOUSE_PLAY_SIZE=<w>x<h> plays in a larger window (the pointer is
+  // scaled to it); the interface's own 640 x 480 otherwise.
+  int width = 640, height = 480;
+  if (const char* size = std::getenv("RC_MOUSE_PLAY_SIZE"))
+    if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width < 640 || height < 480) width = 640, height = 480;
   std::ofstream(dir / "config.cfg") << "SysSetup api D3D"
-                                    << "\nSysSetup Window 1\nSysSetup width 640\n"
-                                       "SysSetup height 480\nSysSetup NoMovie 1\n";
+                                    << "\nSysSetup Window 1\nSysSetup width " << width
+                                    << "\nSysSetup height " << height << "\nSysSetup NoMovie 1\n";
   if (shots) {
     ::unsetenv("CITYRUN_HEADLESS");
     platform::SetHeadless(false);
