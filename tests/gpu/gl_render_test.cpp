@@ -253,24 +253,35 @@ TEST_F(GlRenderTest, WritingTheBackBufferReachesTheFrameOnEitherTarget) {
   }
 }
 
+// A small OpenGL device of its own for the state tests (null where no
+// context can be made); the driver's own allocations are not counted while
+// it lives.
+struct SmallDevice {
+  SmallDevice(int32_t width, int32_t height) {
+    IgnoreDriverAllocations(true);
+    system = platform::CreateGlGpuSystem();
+    if (!system) return;
+    platform::GpuPresentParams params;
+    params.width = width, params.height = height;
+    device = system->CreateDevice(0, params, nullptr);
+  }
+  ~SmallDevice() {
+    device.reset();
+    IgnoreDriverAllocations(false);
+  }
+  std::unique_ptr<platform::GpuSystem> system;
+  std::unique_ptr<platform::GpuDevice> device;
+};
+
 // Each draw runs the fragment work of the states set for it: quads drawn one
 // after another in one frame, each under different stage operations and
 // alpha tests, come out as those states say, and a set of states met again
 // draws as it did the first time.
 TEST(GlDeviceStates, EachDrawTakesTheStagesAndAlphaTestSetForIt) {
   using namespace platform;
-  IgnoreDriverAllocations(true);
-  auto system = CreateGlGpuSystem();
-  std::unique_ptr<GpuDevice> device;
-  if (system) {
-    GpuPresentParams params;
-    params.width = 96, params.height = 16;
-    device = system->CreateDevice(0, params, nullptr);
-  }
-  if (!device) {
-    IgnoreDriverAllocations(false);
-    GTEST_SKIP() << "no OpenGL 3.3 context here";
-  }
+  SmallDevice small(96, 16);
+  if (!small.device) GTEST_SKIP() << "no OpenGL 3.3 context here";
+  std::unique_ptr<GpuDevice>& device = small.device;
   auto texture = device->CreateTexture(4, 4, 1, GpuFormat::A8R8G8B8, GpuPool::Device);
   int32_t pitch = 0;
   auto* texels = static_cast<uint32_t*>(texture->Lock(0, &pitch));
@@ -331,9 +342,6 @@ TEST(GlDeviceStates, EachDrawTakesTheStagesAndAlphaTestSetForIt) {
   }
   texture.reset();
   vertices.reset();
-  device.reset();
-  system.reset();
-  IgnoreDriverAllocations(false);
 }
 
 // Sixteen-bit texels read back as their colours at eight bits a channel
@@ -341,18 +349,9 @@ TEST(GlDeviceStates, EachDrawTakesTheStagesAndAlphaTestSetForIt) {
 // alpha 0 fails the alpha test and leaves the cleared colour.
 TEST(GlDeviceStates, SixteenBitTexelsKeepTheirColoursAndAlpha) {
   using namespace platform;
-  IgnoreDriverAllocations(true);
-  auto system = CreateGlGpuSystem();
-  std::unique_ptr<GpuDevice> device;
-  if (system) {
-    GpuPresentParams params;
-    params.width = 16, params.height = 16;
-    device = system->CreateDevice(0, params, nullptr);
-  }
-  if (!device) {
-    IgnoreDriverAllocations(false);
-    GTEST_SKIP() << "no OpenGL 3.3 context here";
-  }
+  SmallDevice small(16, 16);
+  if (!small.device) GTEST_SKIP() << "no OpenGL 3.3 context here";
+  std::unique_ptr<GpuDevice>& device = small.device;
   constexpr uint32_t kCleared = 0x102030u;
   struct Case {
     GpuFormat format;
@@ -409,9 +408,6 @@ TEST(GlDeviceStates, SixteenBitTexelsKeepTheirColoursAndAlpha) {
     device->SetTexture(0, nullptr);
   }
   vertices.reset();
-  device.reset();
-  system.reset();
-  IgnoreDriverAllocations(false);
 }
 
 #ifdef CITYRUN_PATH
