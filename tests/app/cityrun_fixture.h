@@ -137,6 +137,18 @@ class CityrunTest : public ::testing::Test {
     }
   }
 
+  // One machine of a network game: its own folder under the test's, with the
+  // game's scripts and parameters to change, and the data linked or copied.
+  fs::path MachineFolder(const std::string& name) {
+    const fs::path folder = dir_ / name;
+    fs::create_directories(folder / "profiles");
+    for (const char* f : {"scripts", "parameters"})
+      fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
+    LinkGameData(folder);
+    CopyCompiledData(folder);
+    return folder;
+  }
+
   fs::path dir_;
   std::vector<pid_t> running_;
 };

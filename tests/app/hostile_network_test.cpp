@@ -156,15 +156,6 @@ class HostilePeer {
 
 class HostileNetworkTest : public CityrunTest {
  protected:
-  fs::path Machine(const std::string& name) {
-    const fs::path folder = dir_ / name;
-    fs::create_directories(folder / "profiles");
-    for (const char* f : {"scripts", "parameters"})
-      fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
-    LinkGameData(folder);
-    CopyCompiledData(folder);
-    return folder;
-  }
   uint16_t Port() const { return static_cast<uint16_t>(24000 + ::getpid() % 9000); }
 
   static std::string InStep(uint32_t tick, int player) {
@@ -177,7 +168,7 @@ TEST_F(HostileNetworkTest, TheHonestMachinesStayInStepBesideAHostileOne) {
   const std::string port = std::to_string(Port());
   std::vector<fs::path> folders, logs;
   for (const char* name : {"host", "client1", "client2"}) {
-    folders.push_back(Machine(name));
+    folders.push_back(MachineFolder(name));
     logs.push_back(folders.back() / "run.log");
   }
   // At full speed, unless RC_HOSTILE_SOAK_SPEED=normal: then the junk has

@@ -17,12 +17,7 @@ constexpr uint32_t kTicksInStep = 15000;
 class NetworkLobbyTest : public CityrunTest {
  protected:
   fs::path Machine(const std::string& name, const std::string& menuScript) {
-    const fs::path folder = dir_ / name;
-    fs::create_directories(folder / "profiles");
-    for (const char* f : {"scripts", "parameters"})
-      fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
-    LinkGameData(folder);
-    CopyCompiledData(folder);
+    const fs::path folder = MachineFolder(name);
     std::ofstream(folder / "parameters" / "parameter.prm", std::ios::app) << "\n" << menuScript;
     return folder;
   }

@@ -23,16 +23,6 @@ constexpr uint32_t kTicksInStep = 2 * 15000;
 
 class NetworkPlayTest : public CityrunTest {
  protected:
-  // A machine's folder: the game's scripts, parameters and route table.
-  fs::path Machine(const std::string& name) {
-    const fs::path folder = dir_ / name;
-    fs::create_directories(folder / "profiles");
-    for (const char* f : {"scripts", "parameters"})
-      fs::copy(fs::path(RC_GAME_ROOT) / f, folder / f, fs::copy_options::recursive);
-    LinkGameData(folder);
-    CopyCompiledData(folder);
-    return folder;
-  }
 
   std::vector<std::string> HostArgs(int players, int computers = 0) const {
     return {"HOST", "PORT", Port(), "PLAYERS", std::to_string(players), "COMPUTERS", std::to_string(computers),
@@ -118,7 +108,7 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   constexpr int kBlocks[4] = {2, 4, 17, 35};
   std::vector<fs::path> folders, logs;
   for (int i = 0; i < 4; ++i) {
-    folders.push_back(Machine(i == 0 ? "host" : "client" + std::to_string(i)));
+    folders.push_back(MachineFolder(i == 0 ? "host" : "client" + std::to_string(i)));
     logs.push_back(folders.back() / "run.log");
     // The clients ask late in the first day, while the computer players'
     // auctions follow one another.
@@ -216,8 +206,8 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
 }
 
 TEST_F(NetworkPlayTest, ADifferingClientIsReportedBySubsystemAndTheGameGoesOn) {
-  const fs::path host = Machine("host");
-  const fs::path client = Machine("client");
+  const fs::path host = MachineFolder("host");
+  const fs::path client = MachineFolder("client");
   // This client alone starts its players with other money.
   std::ofstream(client / "scripts" / "freeplay" / "hub.lua", std::ios::app) << "\nInitialValue.playermoney = 7777\n";
   const fs::path hostLog = host / "run.log";
@@ -254,8 +244,8 @@ end
 )";
 
 TEST_F(NetworkPlayTest, APriceChangedOnAClientTakesEffectOnBothMachinesAtOneTick) {
-  const fs::path host = Machine("host");
-  const fs::path client = Machine("client");
+  const fs::path host = MachineFolder("host");
+  const fs::path client = MachineFolder("client");
   for (const fs::path& m : {host, client})
     std::ofstream(m / "scripts" / "freeplay" / "hub.lua", std::ios::app) << kGiveShopToPlayer2;
   // The client's player raises the first row's price three steps through
@@ -341,8 +331,8 @@ std::string SavedFile(const fs::path& machine, const std::string& name) {
 // A host with a computer player and a client save the game at one tick, each
 // on its own machine: the two files are the same bytes.
 TEST_F(NetworkPlayTest, TheHostsAndTheClientsSaveOfOneTickAreEqual) {
-  const fs::path host = Machine("host");
-  const fs::path client = Machine("client");
+  const fs::path host = MachineFolder("host");
+  const fs::path client = MachineFolder("client");
 #if defined(__SANITIZE_ADDRESS__)
   constexpr int kSaveTick = 1500;
 #else

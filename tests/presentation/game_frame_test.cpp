@@ -31,6 +31,7 @@
 #include "session/player.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
+#include "presentation/game_program.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "visuals/overlay/frame_draw.h"
@@ -46,22 +47,11 @@ namespace fs = std::filesystem;
 // The game root, with one more step after each frame: once the level runs
 // it raises the view to the horizon, and some game seconds later it writes a
 // screenshot (or, recording, the last frame's triangle count) and quits.
-class ShotProgram : public ShellProgram {
+class ShotProgram : public TestGameProgram {
  public:
-  void Run() override {
-    TheGame().Start();
-    RunMainLoop(*this);
-    TheGame().Shutdown();
-  }
-  void Frame() override {
-    TheGame().Frame();
+  void AfterGameFrame() override {
     if (RunState().drawingEnabled) AfterFrame();
   }
-  void Shutdown() override { TheGame().Shutdown(); }
-  void Activate(bool active) override { TheGame().Activate(active); }
-  void Paint() override { TheGame().Paint(); }
-  void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
-  bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
 
   bool recording = false;
   // What the level shows when the shot is taken.

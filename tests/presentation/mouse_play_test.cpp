@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "app/game.h"
+#include "presentation/game_program.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
@@ -79,24 +80,13 @@ Point Centre(const CWidget* w, const CPanel* panel) {
 
 bool ShotsWanted() { return std::getenv("RC_MOUSE_PLAY_SHOTS") != nullptr; }
 
-class MousePlayProgram : public ShellProgram {
+class MousePlayProgram : public TestGameProgram {
  public:
-  void Run() override {
-    TheGame().Start();
+  void BeforeLoop() override {
     if (seams) PlanSeams();
     else Plan();
-    RunMainLoop(*this);
-    TheGame().Shutdown();
   }
-  void Frame() override {
-    TheGame().Frame();
-    Advance();
-  }
-  void Shutdown() override { TheGame().Shutdown(); }
-  void Activate(bool active) override { TheGame().Activate(active); }
-  void Paint() override { TheGame().Paint(); }
-  void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
-  bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
+  void AfterGameFrame() override { Advance(); }
 
   // The tooltip, the person key and the pause line instead of the shop.
   bool seams = false;

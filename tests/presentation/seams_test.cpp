@@ -14,6 +14,7 @@
 
 #include "app/game.h"
 #include "app/seams.h"
+#include "presentation/game_program.h"
 #include "engine/core/error.h"
 #include "engine/core/run_state.h"
 #include "engine/render/soft_renderer.h"
@@ -26,26 +27,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // The game root; after its first frame it writes the missing seams and quits.
-class SeamProgram : public ShellProgram {
- public:
-  void Run() override {
-    TheGame().Start();
-    RunMainLoop(*this);
-    TheGame().Shutdown();
-  }
-  void Frame() override {
-    TheGame().Frame();
+class SeamProgram : public TestGameProgram {
+  void AfterGameFrame() override {
     if (!RunState().gameRunning) return;
     std::ofstream out("seams.txt");
     out << "started\n";
     for (const std::string& name : MissingSeams()) out << name << "\n";
     RunState().quit = true;
   }
-  void Shutdown() override { TheGame().Shutdown(); }
-  void Activate(bool active) override { TheGame().Activate(active); }
-  void Paint() override { TheGame().Paint(); }
-  void SetCursorScales(float a, float b, float c, float d) override { TheGame().SetCursorScales(a, b, c, d); }
-  bool HardwareCursor() const override { return TheGame().HardwareCursor(); }
 };
 
 [[noreturn]] void RunGame(const fs::path& dir) {
