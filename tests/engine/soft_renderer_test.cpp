@@ -70,10 +70,11 @@ class SoftRendererTest : public SceneTest {
   }
 
   // A square of side `size` facing -z, centred on the origin, mapped once.
-  int32_t MakeSquare(int32_t slot, float size) {
+  // `repeats`: how many times the texture repeats across each side.
+  int32_t MakeSquare(int32_t slot, float size, float repeats = 1) {
     float h = size / 2;
     Vec3 corners[4] = {{-h, h, 0}, {h, h, 0}, {h, -h, 0}, {-h, -h, 0}};
-    TexCoord uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    TexCoord uv[4] = {{0, 0}, {repeats, 0}, {repeats, repeats}, {0, repeats}};
     int32_t handle = ModSysCreateSelfBuiltModel(1, 4, corners, uv, nullptr);
     // Anticlockwise on screen: the front.
     ModSysAddTriangle(0, 2, 1);
@@ -94,6 +95,20 @@ class SoftRendererTest : public SceneTest {
     e.flags = kEntVisible | kEntRebuildMatrix;
     e.Transform(renderer.ViewMatrix());
     return e;
+  }
+
+  // One frame holding only the model, square to the camera 70 units ahead.
+  void DrawAlone(int32_t handle) {
+    ASSERT_TRUE(renderer.BeginFrame());
+    renderer.Clear();
+    renderer.SetCameraPosition(0, 0, -30);
+    renderer.SetCameraTarget(0, 0, 50);
+    renderer.ApplyCamera();
+    renderer.UpdateViewVolume();
+    ModelLodSet set;
+    CEntity e = PlaceEntity(set, handle, {0, 0, 40});
+    renderer.DrawEntity(&e);
+    renderer.EndFrame();
   }
 
   uint16_t Pixel(int x, int y) { return renderer.ColourBuffer()[y * kSoftWidth + x]; }
@@ -145,16 +160,7 @@ TEST_F(SoftRendererTest, OwnPagesOfAnySizeAreDrawn) {
     ASSERT_EQ(TexSysPageSize(page), size);
     ASSERT_NE(renderer.PageTexture(page), nullptr);
     const int32_t handle = MakeSquare(slot, 40.0f);
-    ASSERT_TRUE(renderer.BeginFrame());
-    renderer.Clear();
-    renderer.SetCameraPosition(0, 0, -30);
-    renderer.SetCameraTarget(0, 0, 50);
-    renderer.ApplyCamera();
-    renderer.UpdateViewVolume();
-    ModelLodSet set;
-    CEntity square = PlaceEntity(set, handle, {0, 0, 40});
-    renderer.DrawEntity(&square);
-    renderer.EndFrame();
+    DrawAlone(handle);
     // Both colours of the checkerboard show.
     std::set<uint16_t> colours;
     for (int i = 0; i < kSoftWidth * kSoftHeight; ++i)
@@ -193,23 +199,8 @@ TEST_F(SoftRendererTest, RepeatsWrapWithinATextureOnItsOwnPage) {
     const int32_t neighbour = TexSysAddTexture(texture(0, [](int, int) { return 0xFF00FF00u; }), 0);
     ASSERT_TRUE(TexSysBuildPages());
     renderer.DownloadAllTexturePages();
-    Vec3 corners[4] = {{-20, 20, 0}, {20, 20, 0}, {20, -20, 0}, {-20, -20, 0}};
-    TexCoord uv[4] = {{0, 0}, {3, 0}, {3, 3}, {0, 3}};
-    const int32_t handle = ModSysCreateSelfBuiltModel(1, 4, corners, uv, nullptr);
-    ModSysAddTriangle(0, 2, 1);
-    ModSysAddTriangle(0, 3, 2);
-    ModSysEndPrimitive(handle, 0, 0, uint16_t(wall));
-    renderer.PrepareModel(handle);
-    ASSERT_TRUE(renderer.BeginFrame());
-    renderer.Clear();
-    renderer.SetCameraPosition(0, 0, -30);
-    renderer.SetCameraTarget(0, 0, 50);
-    renderer.ApplyCamera();
-    renderer.UpdateViewVolume();
-    ModelLodSet set;
-    CEntity square = PlaceEntity(set, handle, {0, 0, 40});
-    renderer.DrawEntity(&square);
-    renderer.EndFrame();
+    const int32_t handle = MakeSquare(wall, 40.0f, 3);
+    DrawAlone(handle);
     int green = 0;
     for (int i = 0; i < kSoftWidth * kSoftHeight; ++i) {
       const uint16_t p = renderer.ColourBuffer()[i];
