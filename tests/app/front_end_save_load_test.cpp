@@ -31,6 +31,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int32_t kRaceLevel = 300002;  // a day's profit race, as the host page sets one up
+
 class TextureRenderer : public RecordingRenderer {
  public:
   CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
@@ -136,13 +138,18 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
   EXPECT_STREQ(PlayerProfile().name, "Ada");
 
-  // A game, then Escape: the in-game menu over it, paused.
+  // A game set up on the host page with a target of the player's own, then
+  // Escape: the in-game menu over it, paused.
   Fe().Page(kPageMainMenu)->Close();
-  StartSandbox();
+  ScenarioEntry* race = ScenarioManager().Find(kRaceLevel);
+  ASSERT_NE(race, nullptr);
+  race->goalValue = 12345;
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(race);
+  ASSERT_TRUE(RunState().gameRunning);
+  ASSERT_FLOAT_EQ(GameGoal().target, 12345);
   RunTicks(50);
-  // A target of the game's own, as a custom game sets: the summary shows it.
-  ASSERT_TRUE(SetObjective(GameGoal().kind, 12345));
-  FrontEndGameMode() = 2;  // a quick game, as its menu road sets
+  FrontEndGameMode() = 1;  // a game of the host page, as its menu road sets
   EnterFrontEnd();
   ASSERT_TRUE(Fe().IsOpen(kPageInGameMenu));
   EXPECT_TRUE(GamePauseState().Paused());
@@ -183,7 +190,7 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   ASSERT_EQ(list->count, 1);
   list->Select(0);
   Frame(0, 0, false);
-  // The sandbox's description names the game's target as money, not its
+  // The level's description names the game's target as money, not its
   // format nor the level's own target.
   std::string description;
   const CTextRect* shown = Child<CTextRect>(kPageLoad, 44);
@@ -195,7 +202,7 @@ TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageA
   ASSERT_TRUE(RunState().gameRunning);
   EXPECT_FALSE(Fe().IsOpen(kPageLoad));
   EXPECT_EQ(LogicTick(), savedAt);
-  EXPECT_EQ(FrontEndGameMode(), 2);  // and the loaded game's mode is back
+  EXPECT_EQ(FrontEndGameMode(), 1);  // and the loaded game's mode is back
   EXPECT_FALSE(GamePauseState().Paused());
   RunTicks(50);
   EXPECT_GT(LogicTick(), savedAt);

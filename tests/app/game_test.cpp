@@ -367,20 +367,6 @@ TEST_F(GameTest, ScriptsReachTheSessionRules) {
   ASSERT_TRUE(Script().RunText("if Difficulty ~= DIFFICULTY_HARD then error('difficulty') end", "check", true));
 }
 
-// The open city plays the sandbox's row: its description names the
-// sandbox's target, never $0.
-TEST_F(GameTest, TheOpenCityShowsTheSandboxsTarget) {
-  FillDefaultPlayerSetup();
-  TheGame().NewGame(&FreePlayLevel());
-  ASSERT_TRUE(Script().RunText(
-      "local open, sandbox = FindLevel(300001), FindLevel(400002)\n"
-      "for d = 1, 3 do\n"
-      "  if not (open.targets[d] > 0 and open.targets[d] == sandbox.targets[d]) then error('target') end\n"
-      "end\n"
-      "if open.objective ~= sandbox.objective then error('objective') end\n",
-      "open city", true));
-}
-
 // A script has the city deal a card through the deck's messages; a card or
 // player out of range, or a player holding a card, is refused.
 TEST_F(GameTest, ScriptsHaveTheCityDealACard) {

@@ -102,7 +102,8 @@ TEST_F(LevelsTest, EveryLevelStartsPlaysADayAndEndsWithoutAScriptError) {
     Start(id, difficulty);
     ASSERT_TRUE(RunState().gameRunning);
     ASSERT_NE(PlayerTable().Local(), nullptr);
-    EXPECT_NE(GameGoal().kind, OBJECTIVE_NONE);
+    // Every level is won by its objective but free play, which has none.
+    EXPECT_EQ(GameGoal().kind == OBJECTIVE_NONE, ScenarioManager().FindById(id)->folder == "freeplay");
     const int32_t day = GameClock().dayCounter;
     PlayADay();
     EXPECT_TRUE(!RunState().gameRunning || GameClock().dayCounter == day + 1)
@@ -170,6 +171,25 @@ TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
   lua_getglobal(L, "target");
   EXPECT_EQ(lua_tointeger(L, -1), int(GameGoal().target));
   lua_pop(L, 1);
+}
+
+// The sandbox and the open city are free play: no objective, so no profit
+// ends them, and a player alone with the city plays on.
+TEST_F(LevelsTest, FreePlayGoesOnWhateverThePlayerMakes) {
+  for (int32_t id : {400002, 300001}) {
+    SCOPED_TRACE(id);
+    Start(id, 0);
+    ASSERT_TRUE(RunState().gameRunning);
+    EXPECT_EQ(GameGoal().kind, OBJECTIVE_NONE);
+    EXPECT_EQ(PlayerTable().PlayerCount(), 1);
+    // A day's profit beyond any level's target, and a second day begun.
+    PlayerTable().Local()->AddToLedger(1e6f, 3);
+    PlayADay();
+    PlayADay();
+    EXPECT_TRUE(RunState().gameRunning);
+    EXPECT_EQ(GameGoal().players[0].reached, 0);
+    if (RunState().gameRunning) TheGame().EndGame(false, 0);
+  }
 }
 
 TEST_F(LevelsTest, ClosedDistrictsGoUpForSaleOnTheirDay) {

@@ -22,11 +22,11 @@ DifficultyRules = {
 
 -- ---- The level being played --------------------------------------------------------
 
--- The level's row (nil until a level hub names one: the objective then stays
--- the free game's).
+-- The level's row (nil until a level hub names one: the game is then free
+-- play, with no objective).
 CurrentLevel = nil
-LevelObjective = OBJECTIVE_PROFIT
-LevelTarget = 100000
+LevelObjective = OBJECTIVE_NONE
+LevelTarget = 0
 
 -- A number by difficulty from a { easy, medium, hard } list.
 function ByDifficulty(list)
@@ -50,7 +50,7 @@ function PlayLevel(id)
   local rules = DifficultyRules[Game.GetDifficulty()] or DifficultyRules[DIFFICULTY_MEDIUM]
   if level.standard then rules = DifficultyRules[DIFFICULTY_MEDIUM] end
   LevelObjective = level.objective
-  LevelTarget = ByDifficulty(level.targets)
+  LevelTarget = level.targets and ByDifficulty(level.targets) or 0
   -- A network level's goal is the one its host chose.
   local chosen = Game.GetGoalValue()
   if chosen and chosen > 0 then LevelTarget = chosen end

@@ -10,7 +10,8 @@
 --     with the objective's target at the start),
 --   objective and targets = { easy, medium, hard } (a day's profit, goods
 --     sold, paper wealth, a calendar year, days at the head of the vote or
---     the first vote day),
+--     the first vote day); OBJECTIVE_NONE and no targets for free play,
+--     which goes on until the player leaves it,
 --   money = { easy, medium, hard }: every player's opening cash,
 --   rivals = { { token, difficulty }, ... }: the computer players,
 --   token: the human player's token,
@@ -106,7 +107,7 @@ Levels = {
     objective = OBJECTIVE_PAPERWEALTH_BY_DATE, targets = { 1945, 1942, 1940 }, money = { 3000, 2500, 2000 },
     rivals = { { 0, 2 }, { 2, 2 }, { 4, 2 }, { 7, 2 }, { 9, 2 } }, token = 8, price = 1.1 },
   { id = 400002, folder = "freeplay", title = ID_SINGLE_PLAYER_SANDBOX_MODE_TITLE,
-    desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_PROFIT, targets = { 25000, 25000, 25000 },
+    desc = ID_SINGLE_PLAYER_SANDBOX_MODE_DESC, objective = OBJECTIVE_NONE,
     money = { 15000, 10000, 5000 }, rivals = {}, token = 0, flyby = 1, standard = 1 },
 
   -- Network games: the humans come from the session; computer players fill
@@ -138,8 +139,8 @@ function FindLevel(id)
   return nil
 end
 
--- The open city plays the sandbox's row, so it shows the sandbox's
--- objective and target in its description and on the host page.
+-- The open city plays the sandbox's row, so it is free play too: no
+-- objective in its description nor a goal on the host page.
 do
   local open, sandbox = FindLevel(300001), FindLevel(400002)
   open.objective, open.targets, open.money = sandbox.objective, sandbox.targets, sandbox.money

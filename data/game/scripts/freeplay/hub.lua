@@ -1,4 +1,3 @@
 -- The sandbox, and the network game on the open city: the starting city as
--- it stands, won by the first player whose businesses make a profit of
--- 25,000 in a day.
+-- it stands, played freely with no objective until the players leave it.
 PlayLevel(400002)
