@@ -3,18 +3,22 @@
 // the standings each game day, the winner, and the computer players' share
 // of the tick time (measured round their work with the AI work hook).
 //   bench_ai_game [--players N | --characters A,B,...] [--seed S] [--days D] [--level-objective]
-//   bench_ai_game --levels [--seed S] [--days D] [--level ID]
+//   bench_ai_game --levels [--seed S | --seeds S1,S2,...] [--days D] [--level ID] [--jobs N]
 // Without --days it plays until the game is decided or the decades end; the
 // objective is the richest on paper in the last year of the decades, or with
 // --level-objective the level's own.
 // --levels is the level report: every level (or the one given) at each
-// difficulty, with a strong computer player in the human's seat against the
-// level's own rivals and money (the best of three strong characters), played
-// until its objective is decided or for D game days (30 when not given); a
-// table says whether and when the seat met the target, or who did.
+// difficulty and seed, with a strong computer player in the human's seat
+// against the level's own rivals and money (the best of three strong
+// characters), played until its objective is decided or for D game days (30
+// when not given); a table says whether and when the seat met the target, or
+// who did, and whether the level is won at easy and harder at hard. Each
+// level and seed is played by a worker (this program with --level-row), N
+// at a time.
 // With --benchmark_* arguments it runs as a Google Benchmark program instead
 // (two game days of six players per iteration, reporting the AI's share).
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -71,11 +75,12 @@ constexpr int32_t kDecades = 8;
 constexpr int32_t kLastYear = 1930 + kDecadeDays * kDecades - 1;
 
 // Warnings raised in play (boxes and the console's errors), with the first
-// few texts.
+// few different texts.
 int32_t g_warnings = 0;
 std::vector<std::string> g_warningTexts;
 void CountWarning(std::string_view text) {
-  if (g_warningTexts.size() < 5) g_warningTexts.emplace_back(text);
+  if (g_warningTexts.size() < 5 && std::find(g_warningTexts.begin(), g_warningTexts.end(), text) == g_warningTexts.end())
+    g_warningTexts.emplace_back(text);
   ++g_warnings;
 }
 
@@ -287,6 +292,7 @@ BENCHMARK(BM_SixComputerPlayers)->Unit(benchmark::kMillisecond)->Iterations(2);
 // turn, and the best of their results stands.
 constexpr int32_t kStrongCharacters[] = {1, 7, 4, 8, 6, 2, 9, 5, 3, 0};
 constexpr int32_t kSeatTries = 3;
+constexpr int32_t kSeatStrength = 0;
 
 // The n-th strong character that is not taken (-1 when none is left).
 int32_t StrongCharacterFor(const bool taken[kAiCharacterRows], int32_t n) {
@@ -311,16 +317,16 @@ bool SeatStrongPlayer(const LevelEntry& level, int32_t difficulty, int32_t n) {
   PlayerSetupRow& seat = PlayerTable().SetupRow(human);
   seat.kind = kPlayerComputer;
   seat.character = character;
-  seat.difficulty = difficulty;
+  // A player of one skill at every difficulty.
+  seat.difficulty = kSeatStrength;
   std::strcpy(seat.name, "Seat");
   return true;
 }
 
 struct LevelResult {
   bool seatOut = false;
-  int32_t winner = -1, day = 0, rivals = 0;
-  float target = 0, best = 0;
-  int32_t objective = 0;
+  int32_t winner = -1, day = 0;
+  float best = 0;
 };
 
 // The seat's best figure towards the objective over the days played: a
@@ -353,16 +359,13 @@ LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed
   if (!SeatStrongPlayer(level, difficulty, n)) return LevelResult{};
   TheGame().SetNewGameSeed(seed);
   TheGame().NewGame(&level);
-  LevelResult r;
-  r.objective = GameGoal().kind;
-  r.target = GameGoal().target;
-  for (int32_t slot = 1; slot < kMaxPlayers; ++slot) r.rivals += ComputerPlayer(slot) != nullptr;
   g_seatBest = 0;
   g_dayHook = NoteSeatFigure;
   g_watchedSeat = 0;
   const Outcome o = Play(days, false);
   g_watchedSeat = -1;
   g_dayHook = nullptr;
+  LevelResult r;
   r.seatOut = o.seatOut;
   r.best = g_seatBest;
   r.winner = o.winner;
@@ -371,50 +374,246 @@ LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed
   return r;
 }
 
-int RunLevelReport(uint32_t seed, int32_t days, int32_t onlyLevel) {
+// One level on one seed, at each difficulty: the best of the seat's tries.
+// A try after a win plays only until the day before it, since only a
+// sooner win could be better.
+struct LevelRow {
+  int32_t id = 0, objective = 0, rivals = 0, warnings = 0;
+  float targets[3] = {};
+  LevelResult results[3];
+};
+
+LevelRow PlayLevelRow(int32_t id, uint32_t seed, int32_t days) {
+  LevelRow row;
+  row.id = id;
+  for (int32_t d = 0; d < 3; ++d) {
+    bool first = true;
+    for (int32_t n = 0; n < kSeatTries; ++n) {
+      const LevelResult& best = row.results[d];
+      const int32_t limit = !first && best.winner == 0 ? best.day - 1 : days;
+      if (limit < 1) break;
+      const LevelEntry* level = FindKnownLevel(id);
+      if (level == nullptr) return row;
+      const LevelResult r = PlayLevel(*level, d, seed, limit, n);
+      if (first || Better(r, best)) row.results[d] = r;
+      first = false;
+    }
+  }
+  return row;
+}
+
+// The objective and targets of a level at each difficulty, as its scripts
+// set them, and its rivals: a game started and ended at once.
+void ReadLevelSetting(LevelRow& row) {
+  for (int32_t d = 0; d < 3; ++d) {
+    const LevelEntry* level = FindKnownLevel(row.id);
+    if (level == nullptr || !SeatStrongPlayer(*level, d, 0)) return;
+    TheGame().NewGame(level);
+    row.objective = GameGoal().kind;
+    row.targets[d] = GameGoal().target;
+    row.rivals = 0;
+    for (int32_t slot = 1; slot < kMaxPlayers; ++slot) row.rivals += ComputerPlayer(slot) != nullptr;
+    TheGame().EndGame(false, 0);
+  }
+}
+
+// A row travels from a worker as one line: id, seed, objective, rivals,
+// warnings, the three targets, then per difficulty the result's kind
+// (W won, R a rival won first, O the seat out, N not met), day, winner and
+// best figure.
+void WriteRow(const LevelRow& row, uint32_t seed) {
+  std::printf("ROW %d %u %d %d %d %.0f %.0f %.0f", row.id, seed, row.objective, row.rivals, row.warnings,
+              row.targets[0], row.targets[1], row.targets[2]);
+  for (const LevelResult& r : row.results) {
+    const char kind = r.seatOut ? 'O' : r.winner == 0 ? 'W' : r.winner > 0 ? 'R' : 'N';
+    std::printf(" %c %d %d %.0f", kind, r.day, r.winner, r.best);
+  }
+  std::printf("\n");
+  std::fflush(stdout);
+}
+
+bool ReadRow(const char* line, LevelRow& row, uint32_t& seed) {
+  int used = 0;
+  if (std::sscanf(line, "ROW %d %u %d %d %d %f %f %f%n", &row.id, &seed, &row.objective, &row.rivals, &row.warnings,
+                  &row.targets[0], &row.targets[1], &row.targets[2], &used) != 8)
+    return false;
+  line += used;
+  for (LevelResult& r : row.results) {
+    char kind = 0;
+    if (std::sscanf(line, " %c %d %d %f%n", &kind, &r.day, &r.winner, &r.best, &used) != 4) return false;
+    line += used;
+    r.seatOut = kind == 'O';
+  }
+  return true;
+}
+
+// The level report's worker: one level on one seed, printed as a row.
+int RunLevelRow(int32_t id, uint32_t seed, int32_t days) {
   ScratchRoot root;
   StartEngine();
-  if (!RunFrontEndScripts()) {
-    std::printf("the front end's level table did not load\n");
-    return 1;
+  if (!RunFrontEndScripts() || FindKnownLevel(id) == nullptr) return 1;
+  LevelRow row;
+  row.id = id;
+  ReadLevelSetting(row);
+  if (row.objective != OBJECTIVE_NONE) {
+    const LevelRow played = PlayLevelRow(id, seed, days);
+    std::copy(std::begin(played.results), std::end(played.results), std::begin(row.results));
   }
-  std::printf("the seat's result at easy, medium and hard (the best of %d strong characters): won on a day, a rival "
-              "won first, the seat out, or not met in %d days; in brackets the seat's best figure\n", kSeatTries, days);
-  std::printf("level    objective target(easy/medium/hard)        rivals  easy                    medium                  hard\n");
-  // The ids first: a game's start may register levels and move the entries.
-  std::vector<int32_t> ids;
-  for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e != nullptr;
-       e = ScenarioManager().NextAnyEntry(e))
-    if (!e->tutorial && (onlyLevel <= 0 || e->id == onlyLevel)) ids.push_back(e->id);
-  for (int32_t id : ids) {
-    const LevelEntry* e = FindKnownLevel(id);
-    if (e == nullptr) continue;
-    LevelResult results[3];
-    for (int32_t d = 0; d < 3; ++d) {
-      for (int32_t n = 0; n < kSeatTries; ++n) {
-        const LevelResult r = PlayLevel(*FindKnownLevel(id), d, seed, days, n);
-        if (n == 0 || Better(r, results[d])) results[d] = r;
+  row.warnings = g_warnings;
+  WriteRow(row, seed);
+  for (const std::string& text : g_warningTexts) std::fprintf(stderr, "level %d: warning: %s\n", id, text.c_str());
+  return 0;
+}
+
+// Runs the workers, at most `jobs` at a time, each this program again with
+// --level-row; their rows by level and seed.
+std::vector<std::pair<LevelRow, uint32_t>> RunWorkers(const std::vector<int32_t>& ids,
+                                                      const std::vector<uint32_t>& seeds, int32_t days,
+                                                      int32_t jobs) {
+  struct Job {
+    int32_t id;
+    uint32_t seed;
+  };
+  std::vector<Job> queue;
+  for (int32_t id : ids)
+    for (uint32_t seed : seeds) queue.push_back({id, seed});
+  std::vector<std::pair<LevelRow, uint32_t>> rows;
+  struct Running {
+    pid_t pid;
+    FILE* out;
+    Job job;
+  };
+  std::vector<Running> running;
+  size_t next = 0;
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  while (next < queue.size() || !running.empty()) {
+    while (next < queue.size() && static_cast<int32_t>(running.size()) < jobs) {
+      const Job job = queue[next++];
+      int pipeFds[2];
+      if (::pipe(pipeFds) != 0) break;
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        ::dup2(pipeFds[1], 1);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        const std::string id = std::to_string(job.id), seed = std::to_string(job.seed), d = std::to_string(days);
+        ::execl(self.c_str(), self.c_str(), "--level-row", id.c_str(), "--seed", seed.c_str(), "--days", d.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
       }
+      ::close(pipeFds[1]);
+      running.push_back({pid, ::fdopen(pipeFds[0], "r"), job});
     }
-    std::printf("%-8d %-9d %8.0f/%8.0f/%8.0f   %5d ", id, results[0].objective, results[0].target,
-                results[1].target, results[2].target, results[0].rivals);
-    for (const LevelResult& r : results) {
-      char cell[48];
-      if (r.seatOut)
-        std::snprintf(cell, sizeof cell, "out day %d (%.0f)", r.day, r.best);
-      else if (r.winner == 0)
-        std::snprintf(cell, sizeof cell, "won day %d", r.day);
-      else if (r.winner > 0)
-        std::snprintf(cell, sizeof cell, "rival%d day %d (%.0f)", r.winner, r.day, r.best);
-      else
-        std::snprintf(cell, sizeof cell, "no, best %.0f", r.best);
-      std::printf("  %-22s", cell);
-    }
-    std::printf("\n");
+    if (running.empty()) break;
+    // Read whichever worker finishes first; a worker's row is one short
+    // line, so it never waits on a full pipe.
+    int status = 0;
+    const pid_t done = ::wait(&status);
+    auto it = std::find_if(running.begin(), running.end(), [done](const Running& r) { return r.pid == done; });
+    if (it == running.end()) continue;
+    char line[512];
+    LevelRow row;
+    uint32_t seed = 0;
+    bool read = false;
+    while (std::fgets(line, sizeof line, it->out) != nullptr)
+      if (ReadRow(line, row, seed)) read = true;
+    std::fclose(it->out);
+    if (read) rows.emplace_back(row, seed);
+    else std::printf("level %d, seed %u: the worker failed (status %d)\n", it->job.id, it->job.seed, status);
     std::fflush(stdout);
+    std::fprintf(stderr, "level %d, seed %u played (%zu of %zu)\n", it->job.id, it->job.seed, rows.size(),
+                 queue.size());
+    running.erase(it);
   }
-  std::printf("warnings %d\n", g_warnings);
-  for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());
+  return rows;
+}
+
+const char* ObjectiveName(int32_t kind) {
+  switch (kind) {
+    case OBJECTIVE_FIRST_TO_BE_MAYOR: return "mayor";
+    case OBJECTIVE_WEAKEST_LINK: return "weakest";
+    case OBJECTIVE_PROFIT: return "profit";
+    case OBJECTIVE_PAPERWEALTH_BY_DATE: return "by-date";
+    case OBJECTIVE_PAPERWEALTH_BY_AMOUNT: return "wealth";
+    case OBJECTIVE_SALES: return "sales";
+    default: return "free";
+  }
+}
+
+// One seed's result in a cell: the day won; a rival's win (r2@14); the seat
+// out (x@9); or not met, with the seat's best figure in brackets.
+std::string ResultText(const LevelResult& r) {
+  char text[32];
+  if (r.seatOut) std::snprintf(text, sizeof text, "x@%d", r.day);
+  else if (r.winner == 0) std::snprintf(text, sizeof text, "%d", r.day);
+  else if (r.winner > 0) std::snprintf(text, sizeof text, "r%d@%d", r.winner, r.day);
+  else std::snprintf(text, sizeof text, "(%.0f)", r.best);
+  return text;
+}
+
+// Whether hard is harder than easy over the seeds: fewer wins, or as many
+// won later on average (a level not won at all is not harder, only lost).
+struct Wins {
+  int32_t count = 0, days = 0;
+};
+Wins CountWins(const std::vector<const LevelRow*>& rows, int32_t d) {
+  Wins w;
+  for (const LevelRow* row : rows)
+    if (row->results[d].winner == 0 && !row->results[d].seatOut) ++w.count, w.days += row->results[d].day;
+  return w;
+}
+
+int RunLevelReport(const std::vector<uint32_t>& seeds, int32_t days, int32_t onlyLevel, int32_t jobs) {
+  const auto start = Clock::now();
+  std::vector<int32_t> ids;
+  {
+    ScratchRoot root;
+    StartEngine();
+    if (!RunFrontEndScripts()) {
+      std::printf("the front end's level table did not load\n");
+      return 1;
+    }
+    for (const ScenarioEntry* e = ScenarioManager().NextAnyEntry(nullptr); e != nullptr;
+         e = ScenarioManager().NextAnyEntry(e))
+      if (!e->tutorial && (onlyLevel <= 0 || e->id == onlyLevel)) ids.push_back(e->id);
+  }
+  const auto rows = RunWorkers(ids, seeds, days, jobs);
+  std::printf("The seat (the best of %d strong characters in the human's seat) per seed, at easy, medium and hard:\n"
+              "the day it won; r2@14 rival 2 won first on day 14; x@9 the seat out on day 9; (figure) not met in %d "
+              "days, with its best figure.\n", kSeatTries, days);
+  std::printf("%-7s %-8s %-20s %-6s %-24s %-24s %-24s %s\n", "level", "goal", "target e/m/h", "rivals", "easy",
+              "medium", "hard", "verdict");
+  int32_t failing = 0, warnings = 0;
+  for (int32_t id : ids) {
+    std::vector<const LevelRow*> mine;
+    for (const auto& [row, seed] : rows)
+      if (row.id == id) mine.push_back(&row);
+    if (mine.empty()) continue;
+    const LevelRow& first = *mine.front();
+    char targets[48];
+    std::snprintf(targets, sizeof targets, "%.0f/%.0f/%.0f", first.targets[0], first.targets[1], first.targets[2]);
+    std::string cells[3];
+    for (int32_t d = 0; d < 3; ++d)
+      for (const LevelRow* row : mine) cells[d] += (cells[d].empty() ? "" : " ") + ResultText(row->results[d]);
+    for (const LevelRow* row : mine) warnings += row->warnings;
+    std::string verdict;
+    if (first.objective == OBJECTIVE_NONE) {
+      verdict = "free play, not played";
+      for (std::string& cell : cells) cell = "-";
+    } else {
+      const Wins easy = CountWins(mine, 0), hard = CountWins(mine, 2);
+      const bool winnable = easy.count == static_cast<int32_t>(mine.size());
+      const bool harder = hard.count < easy.count || (hard.count == easy.count && hard.count > 0 &&
+                                                      hard.days > easy.days);
+      verdict = winnable && harder ? "ok" : !winnable ? "NOT WON AT EASY" : "NOT HARDER AT HARD";
+      if (!winnable && !harder) verdict += ", NOT HARDER AT HARD";
+      failing += !(winnable && harder);
+    }
+    std::printf("%-7d %-8s %-20s %-6d %-24s %-24s %-24s %s\n", id, ObjectiveName(first.objective), targets,
+                first.rivals, cells[0].c_str(), cells[1].c_str(), cells[2].c_str(), verdict.c_str());
+  }
+  std::printf("%d level(s) not won at easy on every seed or not harder at hard; warnings %d; %.0f s\n", failing,
+              warnings, std::chrono::duration<double>(Clock::now() - start).count());
   return 0;
 }
 
@@ -422,7 +621,8 @@ int RunOnce(int argc, char** argv) {
   int32_t players = 6, days = kDecadeDays * kDecades;
   uint32_t seed = 1234;
   bool levelObjective = false, levels = false;
-  int32_t onlyLevel = 0, levelDays = 30;
+  int32_t onlyLevel = 0, levelDays = 30, levelRow = 0, jobs = 1;
+  std::vector<uint32_t> seeds;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--level-objective") == 0) levelObjective = true;
@@ -438,11 +638,23 @@ int RunOnce(int argc, char** argv) {
       players = static_cast<int32_t>(g_characters.size());
     }
     else if (hasValue && std::strcmp(argv[i], "--level") == 0) onlyLevel = std::atoi(argv[++i]);
+    else if (hasValue && std::strcmp(argv[i], "--level-row") == 0) levelRow = std::atoi(argv[++i]);
+    else if (hasValue && std::strcmp(argv[i], "--jobs") == 0) jobs = std::clamp(std::atoi(argv[++i]), 1, 64);
+    else if (hasValue && std::strcmp(argv[i], "--seeds") == 0) {
+      // A comma-separated list of seeds.
+      for (char* c = argv[++i]; *c != '\0';) {
+        seeds.push_back(static_cast<uint32_t>(std::strtoul(c, &c, 10)));
+        if (*c == ',') ++c;
+        else break;
+      }
+    }
     else if (hasValue && std::strcmp(argv[i], "--players") == 0) players = std::clamp(std::atoi(argv[++i]), 1, 6);
     else if (hasValue && std::strcmp(argv[i], "--seed") == 0) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
     else if (hasValue && std::strcmp(argv[i], "--days") == 0) days = levelDays = std::max(std::atoi(argv[++i]), 1);
   }
-  if (levels) return RunLevelReport(seed, levelDays, onlyLevel);
+  if (levelRow > 0) return RunLevelRow(levelRow, seed, levelDays);
+  if (seeds.empty()) seeds.push_back(seed);
+  if (levels) return RunLevelReport(seeds, levelDays, onlyLevel, jobs);
   ScratchRoot root;
   StartEngine();
   NewComputerGame(players, seed);

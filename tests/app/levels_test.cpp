@@ -139,6 +139,13 @@ TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
   EXPECT_LT(target[0], target[1]);
   EXPECT_LT(target[1], target[2]);
 
+  // A rival that joins only at hard.
+  for (int32_t d = 0; d < 3; ++d) {
+    Start(200009, d);
+    EXPECT_EQ(PlayerTable().PlayerCount(), d == 2 ? 4 : 3) << d;
+    TheGame().EndGame(false, 0);
+  }
+
   // Another level opens differently: more rivals, everything for sale.
   Start(200013, 1);
   EXPECT_EQ(PlayerTable().PlayerCount(), 4);

@@ -13,7 +13,9 @@
 --     the first vote day); OBJECTIVE_NONE and no targets for free play,
 --     which goes on until the player leaves it,
 --   money = { easy, medium, hard }: every player's opening cash,
---   rivals = { { token, difficulty }, ... }: the computer players,
+--   rivals = { { token, difficulty [, from = difficulty] }, ... }: the
+--     computer players; one with from plays only at that game difficulty
+--     and above,
 --   token: the human player's token,
 --   open = { district, ... }: the only districts for sale at the start (all
 --     when not given); the rest go up for sale on day openDay,
@@ -52,10 +54,10 @@ Levels = {
   -- The campaign: from a corner of the city to the whole of it.
   { id = 200001, folder = "corner_shop", title = ID_SINGLE_SCENARIO_1_TITLE, desc = ID_SINGLE_SCENARIO_1_DESC,
     objective = OBJECTIVE_PROFIT, targets = { 2000, 3000, 4500 }, money = { 9000, 7000, 5000 },
-    rivals = { { 2, 0 } }, token = 0, open = { 1, 2 }, openDay = 3, population = 700 },
+    rivals = { { 5, 0 } }, token = 0, open = { 1, 2 }, openDay = 3, population = 700 },
   { id = 200002, folder = "main_street", title = ID_SINGLE_SCENARIO_2_TITLE, desc = ID_SINGLE_SCENARIO_2_DESC,
     objective = OBJECTIVE_SALES, targets = { 1500, 2500, 4000 }, money = { 9000, 7000, 5500 },
-    rivals = { { 4, 0 } }, token = 1, open = { 1, 3, 4 }, openDay = 4, population = 900 },
+    rivals = { { 3, 0 } }, token = 1, open = { 1, 3, 4 }, openDay = 4, population = 900 },
   { id = 200003, folder = "harbour_lights", title = ID_SINGLE_SCENARIO_3_TITLE, desc = ID_SINGLE_SCENARIO_3_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 30000, 45000, 65000 },
     money = { 8000, 6000, 4500 }, rivals = { { 5, 0 }, { 8, 1 } }, token = 7, open = { 8, 9 }, openDay = 5,
@@ -81,10 +83,10 @@ Levels = {
     rivals = { { 7, 1 }, { 0, 1 } }, token = 4, open = { 5, 6, 7 }, openDay = 6, price = 1.2 },
   { id = 200009, folder = "by_the_decade", title = ID_SINGLE_SCENARIO_9_TITLE, desc = ID_SINGLE_SCENARIO_9_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_DATE, targets = { 1938, 1937, 1936 }, money = { 9000, 7000, 6000 },
-    rivals = { { 8, 1 }, { 5, 1 } }, token = 9 },
+    rivals = { { 8, 1 }, { 5, 1 }, { 1, 1, from = DIFFICULTY_HARD } }, token = 9 },
   { id = 200010, folder = "weakest_link", title = ID_SINGLE_SCENARIO_10_TITLE, desc = ID_SINGLE_SCENARIO_10_DESC,
     objective = OBJECTIVE_WEAKEST_LINK, targets = { 6, 5, 4 }, money = { 9000, 7000, 6000 },
-    rivals = { { 2, 1 }, { 6, 1 }, { 8, 1 } }, token = 0 },
+    rivals = { { 2, 1 }, { 6, 1 }, { 8, 1 }, { 7, 1, from = DIFFICULTY_HARD } }, token = 0 },
   { id = 200011, folder = "rail_baron", title = ID_SINGLE_SCENARIO_11_TITLE, desc = ID_SINGLE_SCENARIO_11_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 70000, 95000, 130000 },
     money = { 16000, 12000, 9000 }, rivals = { { 4, 1 }, { 9, 2 } }, token = 8, rail = 1.5 },
@@ -93,15 +95,15 @@ Levels = {
     rivals = { { 3, 2 } }, token = 7, open = { 9, 8, 4 }, openDay = 5, population = 1000 },
   { id = 200013, folder = "three_rivals", title = ID_SINGLE_SCENARIO_13_TITLE, desc = ID_SINGLE_SCENARIO_13_DESC,
     objective = OBJECTIVE_PROFIT, targets = { 4000, 6000, 8500 }, money = { 9000, 7000, 5500 },
-    rivals = { { 1, 2 }, { 5, 2 }, { 7, 2 } }, token = 6 },
+    rivals = { { 3, 2 }, { 5, 2 }, { 6, 2 } }, token = 6 },
   { id = 200014, folder = "short_leases", title = ID_SINGLE_SCENARIO_14_TITLE, desc = ID_SINGLE_SCENARIO_14_DESC,
     objective = OBJECTIVE_SALES, targets = { 1800, 3000, 4500 }, money = { 10000, 8000, 6500 },
     rivals = { { 0, 2 }, { 8, 2 } }, token = 3, lease = 72 },
   { id = 200015, folder = "grand_avenue", title = ID_SINGLE_SCENARIO_15_TITLE, desc = ID_SINGLE_SCENARIO_15_DESC,
-    objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 40000, 70000, 100000 },
+    objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 32000, 70000, 100000 },
     money = { 12000, 9000, 7000 }, rivals = { { 2, 2 }, { 6, 2 }, { 0, 2 } }, token = 1, price = 1.3 },
   { id = 200016, folder = "the_whole_city", title = ID_SINGLE_SCENARIO_16_TITLE, desc = ID_SINGLE_SCENARIO_16_DESC,
-    objective = OBJECTIVE_FIRST_TO_BE_MAYOR, targets = { 4, 5, 7 }, money = { 10000, 8000, 6000 },
+    objective = OBJECTIVE_FIRST_TO_BE_MAYOR, targets = { 3, 5, 7 }, money = { 10000, 8000, 6000 },
     rivals = { { 0, 2 }, { 3, 2 }, { 6, 2 }, { 8, 2 } }, token = 5, population = 1200 },
   { id = 400001, folder = "bonus", title = ID_SINGLE_SCENARIO_BONUS_TITLE, desc = ID_SINGLE_SCENARIO_BONUS_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_DATE, targets = { 1945, 1942, 1940 }, money = { 3000, 2500, 2000 },
@@ -129,7 +131,7 @@ Levels = {
     money = { 7000, 6000, 5000 }, rivals = { { 0, 1 } }, token = 3, open = { 8, 9 }, openDay = 4, price = 0.8 },
   { id = 300006, folder = "net_decade", title = ID_MULTI_SCENARIO_6_TITLE, desc = ID_MULTI_SCENARIO_6_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_DATE, targets = { 1939, 1936, 1935 }, money = { 8000, 7000, 6000 },
-    rivals = { { 0, 2 } }, token = 4 },
+    rivals = { { 0, 2 }, { 7, 1, from = DIFFICULTY_HARD } }, token = 4 },
 }
 
 function FindLevel(id)
@@ -160,13 +162,18 @@ function RegisterLevels()
   end
 end
 
--- The token choice: the human player in slot 0, the computer players after.
+-- The token choice: the human player in slot 0, the computer players of
+-- the game's difficulty after.
 function ChoosePlayers(id)
   local level = FindLevel(id)
   if level == nil then return end
   Frontend.RegisterPlayer(0, HUMAN_PLAYER, level.token)
+  local slot = 1
   for i = 1, #level.rivals do
     local rival = level.rivals[i]
-    Frontend.RegisterPlayer(i, AI_PLAYER, rival[1], rival[2])
+    if rival.from == nil or Game.GetDifficulty() >= rival.from then
+      Frontend.RegisterPlayer(slot, AI_PLAYER, rival[1], rival[2])
+      slot = slot + 1
+    end
   end
 end
