@@ -61,7 +61,8 @@
 //       line <nx> <ny> <nz> <x0> <y0> <z0> <x1> <y1> <z1> <count>) ...
 //       where sunlight glints off water or glass: 28-byte records of a
 //       point, the way its surface faces and the glint's size. A grid lies
-//       over water (facing up), its points a little off the even grid; a
+//       over water (facing up, tilted a little as by waves), its points a
+//       little off the even grid; a
 //       line runs along a glass face. Model coordinates.
 
 float RowArgs::Number(size_t i) {
@@ -911,9 +912,12 @@ bool Glints(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::stri
       int n = 0;
       for (float z = z0; z <= z1; z += step)
         for (float x = x0; x <= x1; x += step, ++n) {
-          // Off the even grid by a fixed scatter, so the glints do not line up.
+          // Off the even grid by a fixed scatter, so the glints do not line
+          // up, and tilted a little as by the waves, so the sun's image
+          // breaks into sparkles.
           const float dx = static_cast<float>((n * 37) % 11 - 5) / 10.0f, dz = static_cast<float>((n * 53) % 13 - 6) / 12.0f;
-          records.push_back(Record({x + dx * step * 0.4f, y, z + dz * step * 0.4f}, {0, 1, 0}, size));
+          const float tx = static_cast<float>((n * 29) % 7 - 3) / 3.0f, tz = static_cast<float>((n * 41) % 9 - 4) / 4.0f;
+          records.push_back(Record({x + dx * step * 0.4f, y, z + dz * step * 0.4f}, {tx * 0.06f, 1, tz * 0.06f}, size));
         }
       i += 7;
     } else if (shape == "line") {

@@ -111,6 +111,8 @@ std::vector<ModelFileEntry> SurroundFiles() {
   numbered("bridge_", 4);
   out.push_back({"gamedata2\\city_surround\\station_goods_shed.tm"});
   out.push_back({"gamedata2\\city_surround\\quay.tm"});
+  out.push_back({"gamedata2\\city_surround\\lighthouse_rock.tm"});
+  out.push_back({"gamedata2\\city_surround\\lighthouse.tm"});
   return out;
 }
 

@@ -40,6 +40,7 @@ constexpr int32_t kBeaconStartBrightness[kBeaconCount] = {0, 120, 60, 200};
 // 70 percent, 10 degrees 2 percent.
 constexpr float kGlintSharpness = 256.0f;
 constexpr float kFaintestGlint = 0.05f;
+constexpr float kGlintDepthOffset = -16.0f;
 
 struct EffectsState {
   CEntityHouse furniture;
@@ -225,8 +226,12 @@ int32_t DrawLargeEffects() {
   const std::vector<LightSprite> glints = CollectGlints(points, sky.sunDirection, g_CameraState.drawnEye, sky.sun);
   if (glints.empty()) return 0;
   CSpriteBatch& b = SpriteBatches()[2];
-  b.SetPage(SpritePage(PresentationTextureSlots().sun));
+  b.SetPage(SpritePage(PresentationTextureSlots().glint));
+  // Nearer by a sprite's size: a glint lies on its surface and would be
+  // cut in half by it.
+  b.SetDepthOffset(kGlintDepthOffset);
   for (const LightSprite& s : glints) AddToBatch(b, s);
   b.Flush();
+  b.SetDepthOffset(0);
   return LastCityEffectCounts().glints = int32_t(glints.size());
 }
