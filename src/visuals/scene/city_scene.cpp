@@ -215,6 +215,7 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
     {&PresentationTextures::lamp, "lamp"},         {&PresentationTextures::glint, "glint"},
+    {&PresentationTextures::smoke, "smoke"},
 };
 
 }  // namespace

@@ -320,14 +320,14 @@ void DrawLockedCameraFrustum(CRenderer& r) {
 
 void DrawSmoke(CRenderer& r) {
   CSpriteBatch& b = SpriteBatches()[2];
-  b.SetPage(SpritePage(PresentationTextureSlots().cloud1));
+  b.SetPage(SpritePage(PresentationTextureSlots().smoke));
   const std::vector<SmokeEmitter>& emitters = State().smoke;
   const size_t count = DetailChoice == 0 ? std::min<size_t>(1, emitters.size()) : emitters.size();
   for (size_t e = 0; e < count; ++e)
     for (const SmokeParticle& p : emitters[e].particles)
       if (p.active) {
         const uint32_t a = uint32_t(std::clamp(p.alpha, 0.0f, 255.0f));
-        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / 4.0f);
+        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / b.BaseSize());
       }
   b.Flush();
   (void)r;
