@@ -83,6 +83,16 @@ class ShotProgram : public TestGameProgram {
       if (scene == Scene::SeaInTheEvening) GameClock().hour = 18;
       if (scene == Scene::HarbourAtNight) GameClock().hour = 22;
       if (scene == Scene::Pavement) GameClock().hour = 11;
+      if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
+        TogglePlanView();
+        c.eye = c.targetEye;  // the camera at its place over the board
+        c.lookAt = c.targetLookAt;
+      }
+      if (scene == Scene::Auction || scene == Scene::AuctionAtNight) {
+        // Three computer players bid against the one at the keyboard.
+        for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
+        if (StartAuction(20, -1, 500)) OpenAuctionScreen();
+      }
     }
     if (scene >= Scene::SeaInTheEvening) {
       // Held in place every frame: without the level's prompt the level's
@@ -92,9 +102,9 @@ class ShotProgram : public TestGameProgram {
         float yaw, pitch;
       };
       static constexpr View kViews[] = {
-          {{-380, 70, 0}, 3.1415927f, -0.12f},     // out to sea, towards the setting sun
-          {{-700, 60, -700}, 0.9f, -0.05f},        // from the sea past the quay into the city
-          {{-162, 5, -152}, 3.55f, -0.3f}};  // over a pavement, at a bench
+          {{-380, 70, 0}, 3.1415927f, -0.12f},  // out to sea, towards the setting sun
+          {{-700, 60, -700}, 0.9f, -0.05f},     // from the sea past the quay into the city
+          {{-162, 5, -152}, 3.55f, -0.3f}};     // over a pavement, at a bench
       const View& v = kViews[int(scene) - int(Scene::SeaInTheEvening)];
       CameraState& c = g_CameraState;
       CamSetMode(0);
@@ -328,7 +338,7 @@ size_t WindowLightPixels(const std::vector<uint8_t>& t) {
 }
 
 TEST_F(GameFrameTest, AtNightTheCityIsDarkWithItsLightsOn) {
-  for (const char* api : {"D3D"}) {
+  for (const char* api : {"D3D", "Software"}) {
     const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Night);
     ASSERT_FALSE(t.empty()) << log_;
     double land[3];
@@ -356,7 +366,7 @@ TEST_F(GameFrameTest, TheSelectedBlockIsMarkedAtItsCorners) {
 // software one over the room's picture, so they are not compared pixel by
 // pixel; neither shows sky where the walls are.
 TEST_F(GameFrameTest, AuctionRoomIsDrawnOnBothRenderers) {
-  for (const char* api : {"D3D"}) {
+  for (const char* api : {"D3D", "Software"}) {
     const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Auction);
     ASSERT_FALSE(t.empty()) << log_;
     double top[3];
@@ -368,7 +378,7 @@ TEST_F(GameFrameTest, AuctionRoomIsDrawnOnBothRenderers) {
 // The room is lit by its own lamps: at night it is as bright as by day on
 // both renderers.
 TEST_F(GameFrameTest, AuctionRoomAtNightIsLitAsByDay) {
-  for (const char* api : {"D3D"}) {
+  for (const char* api : {"D3D", "Software"}) {
     const std::vector<uint8_t> day = Frame(api, false, ShotProgram::Scene::Auction);
     const std::vector<uint8_t> night = Frame(api, false, ShotProgram::Scene::AuctionAtNight);
     ASSERT_FALSE(day.empty() || night.empty()) << log_;
@@ -436,7 +446,7 @@ TEST_F(GameFrameTest, ThePauseLineAndTheStatisticsAreWritten) {
 // A clear noon sky is blue, not the sun's pale white: the band of sky
 // between the panels at the top is clearly more blue than red.
 TEST_F(GameFrameTest, TheNoonSkyIsBlue) {
-  for (const char* api : {"D3D"}) {
+  for (const char* api : {"D3D", "Software"}) {
     const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Noon);
     ASSERT_FALSE(t.empty()) << log_;
     double sky[3] = {0, 0, 0};
@@ -475,7 +485,6 @@ TEST_F(GameFrameTest, ABlockNameLiesOnItsPaving) {
     }
   EXPECT_GT(lettering, 500u);
 }
-
 
 // Sunlight glints off the sea towards the evening sun, on both renderers;
 // the sparkles are the brightest pixels over the water.
