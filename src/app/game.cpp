@@ -676,7 +676,6 @@ void Game::Shutdown() {
   ReleaseBlockLabels();
   ReleaseAuctionRoom();
   ReleaseStreetLightEntities();
-  ReleasePathObjectEntities();
   DestroySpriteBatches();
   DestroyMainWindow();
   ForgetGameAssets();
