@@ -224,6 +224,8 @@ class CityEffectsPassTest : public PresentationTest {
     PulsingLights().clear();
     ClearShelves();
     Sky() = SkyState{};
+    g_CameraState.drawnEye = {};
+    DetailChoice = 2;
     SetRenderer(nullptr);
     ModSysDestroy();
     PresentationTest::TearDown();
