@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "engine/input/camera_controller.h"
-#include "engine/render/renderer.h"
 #include "engine/render/sprite_batch.h"
 #include "engine/scene/asset_table.h"
 #include "engine/scene/entity.h"
@@ -25,13 +23,15 @@ constexpr float kLightRaise = 0.5f;
 constexpr float kSmallLightSize = 2.0f, kLightSize = 5.0f;
 constexpr uint32_t kNightLampColour = 0xAFFFFFAFu;
 constexpr float kNightLampDepthOffset = -2.0f;
-// The two fixed beacons: a radio mast's top and, far out over the sea, the
-// lighthouse, drawn larger so that it shows at that distance.
+// The two fixed beacons (model coordinates, as the batch takes them): a
+// warning light high over the north-west blocks and, far out to sea, the
+// lighthouse's lamp, drawn larger so that it shows at that distance.
 constexpr Vec3 kMastBeacon{-219.1f, 105.7f, -394.5f};
 constexpr Vec3 kLighthouseBeacon{-1715.53f, 136.6f, 1110.13f};
 constexpr float kLighthouseScale = 4.0f;
 // The beacons' colours (alpha comes from their pulsing lights): the
-// airport tower and the chimney red, the mast amber, the lighthouse white.
+// airport tower and the chimney red, the warning light amber, the
+// lighthouse white.
 constexpr uint32_t kBeaconColours[kBeaconCount] = {0xFF2010u, 0xFF2010u, 0xFFB030u, 0xFFFFE8u};
 // Each beacon's pace: ticks between steps of 20 in brightness.
 constexpr int32_t kBeaconPeriods[kBeaconCount] = {1, 1, 2, 3};
