@@ -16,11 +16,14 @@
 #include "city/business_types.h"
 #include "city/city_demand.h"
 #include "city/commodities.h"
+#include "city/construction_jobs.h"
 #include "city/people.h"
 #include "engine/core/error.h"
 #include "engine/core/play_warning.h"
 #include "session/auction.h"
+#include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_messages.h"
 #include "session/player.h"
 
 namespace {
@@ -419,9 +422,47 @@ int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {
   return type;
 }
 
+namespace {
+
+// The player's construction and opening requests that the event queue
+// still holds: a building between its request and its job, or between its
+// job's end and its business's opening.
+int32_t BusinessesInFlight(int32_t number) {
+  int32_t n = 0;
+  for (const CGameEvent& e : EventQueue().LogicList()) {
+    if (e.kind != kEventDeliverMessage) continue;
+    if (e.message.Type() == ConstructBuildingMsg::kType) {
+      ConstructBuildingMsg m;
+      n += DecodeMessage(e.message, m) && m.player.value == number && m.businessType >= 0 &&
+           m.businessType != kLandscapeType;
+    } else if (e.message.Type() == OpenBusinessMsg::kType) {
+      OpenBusinessMsg m;
+      const CBuilding* building = DecodeMessage(e.message, m) ? GetBuilding(m.building.value) : nullptr;
+      // A refurbishment replaces a business that still counts.
+      n += building != nullptr && m.owner.value == number && m.businessType != kLandscapeType &&
+           GetBusinessInUse(building->GetBusiness()) == nullptr;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+int32_t BusinessesInHand(const CPlayerAI& ai) {
+  const int32_t number = ai.index + 1;
+  int32_t n = 0;
+  for (const CBusiness& b : g_Businesses)
+    n += b.InUse && b.Owner == number && b.Type != kLandscapeType;
+  for (const ConstructionJob& job : ConstructionJobs().Jobs)
+    n += job.Kind == kJobBuild && job.Player == number && job.OpenType >= 0 && job.OpenType != kLandscapeType;
+  for (const CActions& a : ai.standard)
+    n += a.state != ACT_NOT_READY && a.phase == AI_CONSTRUCT_BUILDING && a.target != kLandscapeType;
+  return n + BusinessesInFlight(number);
+}
+
 bool AtBusinessLimit(const CPlayerAI& ai) {
   const AiCharacter* c = ai.Character();
-  return c != nullptr && c->businessLimit > 0 && GetNumBusinessesOwned(ai.index) >= c->businessLimit;
+  return c != nullptr && c->businessLimit > 0 && BusinessesInHand(ai) >= c->businessLimit;
 }
 
 bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai) {

@@ -229,7 +229,12 @@ bool StartAuction(int32_t block, int32_t starter, int32_t openingValue) {
   return true;
 }
 
-bool AuctionBusy() { return AuctionRunning() || Holder().waiting.count > 0; }
+// Busy too until the last auction's block transfer has been applied: a
+// request made before it would still see the block as the city's.
+bool AuctionBusy() {
+  const AuctionHolder& h = Holder();
+  return AuctionRunning() || h.waiting.count > 0 || LogicTick() < h.waiting.notBefore;
+}
 
 const WaitingAuctionList& WaitingAuctions() { return Holder().waiting; }
 

@@ -146,8 +146,8 @@ struct WaitingAuctionList {
 };
 inline constexpr int32_t kWaitingAuctionListSize = 8 + kMaxWaitingAuctions * 36;
 
-// True while an auction is announced or up, or requests wait for one: a
-// request made now would wait.
+// True while an auction is announced or up, its block transfer is still in
+// flight, or requests wait for one: a request made now would wait.
 bool AuctionBusy();
 const WaitingAuctionList& WaitingAuctions();
 // Queues a request (message type 26 while AuctionBusy); false when it may not
