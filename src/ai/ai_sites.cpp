@@ -75,13 +75,20 @@ void ForEachStandingBusiness(int32_t block, F f) {
   }
 }
 
+// Homes, hotels and parks never close: they are neither day nor night
+// trade, so they make a block neither a day block nor a night one.
+bool OpenRoundTheClock(int32_t type) {
+  const BusinessType* t = GetBusinessType(type);
+  return t != nullptr && t->OpeningTime == 0 && t->ClosingTime >= 24;
+}
+
 bool PeriodBlock(int32_t block, bool night) {
   if (!ValidBlock(block, night ? "IsNightBlock: invalid block index" : "IsDayBlock: invalid block index"))
     return false;
   if (IsBlockEmpty(block)) return true;
   int32_t n = 0, period = 0, big = 0;
   ForEachStandingBusiness(block, [&](const CBusiness& business, const CBuilding& building) {
-    if (!IsBusinessType(business.Type)) return;
+    if (!IsBusinessType(business.Type) || OpenRoundTheClock(business.Type)) return;
     ++n;
     if (IsDayBusiness(business.Type) != night)
       ++period;
@@ -412,10 +419,19 @@ bool LikesShops(const CPlayerAI& ai) {
   return c == nullptr || c->ShopLiking() > 0;
 }
 
+// The homes at a centre's heart are built on a share of the turns that
+// they are wanted, as much as the character likes homes (all for 10, none
+// for 0).
+bool LikesHomesNow(CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  return c == nullptr || static_cast<int32_t>(ai.Draw() % 10) < c->HomeLiking();
+}
+
 }  // namespace
 
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {
-  if ((PrefersHomesNow(ai) || ShouldBuildDayOrNightCentre(ai)) && HomesFit(ai)) return kCentreMarkerType;
+  if ((PrefersHomesNow(ai) || (ShouldBuildDayOrNightCentre(ai) && LikesHomesNow(ai))) && HomesFit(ai))
+    return kCentreMarkerType;
   if (!LikesShops(ai)) return -1;
   const int32_t type = ChooseBusinessForCentre(ai, -1);
   if (type == kLandscapeType) ReportError(1, 0, "GetNextBusinessForDayOrNightCentre: Illegal Landscaping");
