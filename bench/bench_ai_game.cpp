@@ -36,6 +36,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/city_demand.h"
 #include "app/game_parts.h"
 #include "engine/core/console.h"
 #include "engine/core/memory.h"
@@ -172,6 +173,7 @@ struct Pacing {
   int64_t gapTicks = 0, shortestGap = -1, lastEnd = -1;
   int64_t cityTicks = 0, waitingTicks[kMaxPlayers] = {};
   int32_t mostBusinesses[kMaxPlayers] = {};
+  int32_t mostHomeless = 0, lastHour = -1;
   int32_t lastSerial = 0;
   bool wasRunning = false;
   uint32_t lastDayTick = 0;
@@ -199,6 +201,11 @@ struct Pacing {
     const int64_t ran = day >= lastDayTick ? day - lastDayTick : day;
     lastDayTick = day;
     cityTicks += ran;
+    // Hotels are built for the homeless: how many the city had at most.
+    if (GameClock().hour != lastHour) {
+      lastHour = GameClock().hour;
+      mostHomeless = std::max(mostHomeless, GetHomelessCount());
+    }
     for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
       if (const CPlayerAI* ai = ComputerPlayer(slot); ai && ai->inUse) {
         if (ai->plan.tactic == 9) waitingTicks[slot] += ran;
@@ -317,6 +324,7 @@ void PrintStandings(const Outcome& o) {
   std::printf("  auctions %d (%.1f a day); between them on average %.1f game hours, at least %.1f\n", pc.auctions,
               pc.auctions / days, pc.gaps ? pc.gapTicks / 625.0 / pc.gaps : 0.0,
               pc.shortestGap >= 0 ? pc.shortestGap / 625.0 : 0.0);
+  std::printf("  homeless at most %d (hotels are built above 29)\n", pc.mostHomeless);
   std::printf("  waiting for a suitable strategy:");
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
     if (const CPlayerAI* ai = ComputerPlayer(slot))
