@@ -23,6 +23,7 @@
 #include "visuals/scene/night_windows.h"
 #include "visuals/scene/road_entities.h"
 #include "visuals/scene/scene_mesh.h"
+#include "visuals/scene/water_surfaces.h"
 #include "visuals/scene/shader_table.h"
 #include "visuals/scene/sky.h"
 
@@ -214,7 +215,8 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::cloud1, "cloud1"},     {&PresentationTextures::cloud2, "cloud2"},
     {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
-    {&PresentationTextures::lamp, "lamp"},
+    {&PresentationTextures::lamp, "lamp"},         {&PresentationTextures::sea, "sea"},
+    {&PresentationTextures::harbour, "harbour"},
 };
 
 }  // namespace
@@ -284,6 +286,7 @@ void ReleaseBasicCityScene() {
   s.land.Release();
   s.blocks.Release();
   ReleaseRoadEntities();
+  ReleaseWaterSurfaces();
   s.board.Release();
   for (SceneModel& m : s.buildings) m.Release();
   for (SceneModel& m : s.windows) m.Release();

@@ -44,6 +44,8 @@
 #include "visuals/overlay/interface_task.h"
 #include "visuals/scene/shader_table.h"
 #include "visuals/scene/sky.h"
+#include "visuals/scene/water_surfaces.h"
+#include "visuals/scene/workplace_tints.h"
 
 namespace {
 
@@ -177,6 +179,9 @@ void DrawPeople(CRenderer& r) {
     e.flags |= kEntRebuildMatrix;  // people move every tick
     DrawHighlighted(e);
   }
+  DrawWorkplaceTints(r, View());
+  r.SetShader(kShaderModulate);
+  r.EnableLighting();
 }
 
 // Debug: a small dome over every door point the people use, seen through
@@ -406,12 +411,15 @@ void DrawLightPools(CRenderer& r) {
 void DrawEndTokens() { DrawEndSequenceTokens(); }
 
 // The block names lie flat on the ground, their glyphs wound for a view from
-// below: seen from above they need both faces.
+// below: seen from above they need both faces. The software renderer writes
+// the glyphs' texels in the label's colour (its textured fill wears none).
 void DrawLabels(CRenderer& r) {
   r.SetShader(kShaderModulate);
+  r.SetSoftwareShaderValue(kShaderSoftSilhouette);
   r.DisableCulling();
   DrawBlockLabels(View());
   r.CullClockwise();
+  r.SetShader(kShaderModulate);
 }
 
 void DrawConstruction(CRenderer& r) {
@@ -535,6 +543,7 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("stars");
   DrawSunAndMoon(r);
+  DrawWaterSurfaces(r, float(LogicTick()));
   SetDrawRangesUnlimited();
   Trace("ground");
   DrawGroundAndBases(r, true, true);
@@ -616,6 +625,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   Trace("sky");
   DrawSky(r);
   DrawSunAndMoon(r);
+  DrawWaterSurfaces(r, float(LogicTick()));
   SetDrawRangesUnlimited();
   Trace("scenery");
   DrawHouse(SceneryEntities(0));
