@@ -216,7 +216,7 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
     {&PresentationTextures::lamp, "lamp"},         {&PresentationTextures::sea, "sea"},
-    {&PresentationTextures::harbour, "harbour"},
+    {&PresentationTextures::harbour, "harbour"},   {&PresentationTextures::cloudLayer, "cloudlayer"},
 };
 
 }  // namespace
@@ -229,6 +229,7 @@ void LoadPresentationTextures() {
     t.*f.slot = LoadTextureFile(std::string("gamedata2\\presentation\\") + f.name + ".tex");
   if (t.nightWindows >= 0) TexSysSetNamedTexture(kNightWindowTexture, t.nightWindows);
   SetSkyTextures(t.cloud1, t.cloud2, t.sun, t.moon, t.star);
+  SetCloudLayerTexture(t.cloudLayer);
 }
 
 void DrawBasicCityScene(CRenderer& r) {
@@ -287,6 +288,7 @@ void ReleaseBasicCityScene() {
   s.blocks.Release();
   ReleaseRoadEntities();
   ReleaseWaterSurfaces();
+  ReleaseSkyModels();
   s.board.Release();
   for (SceneModel& m : s.buildings) m.Release();
   for (SceneModel& m : s.windows) m.Release();

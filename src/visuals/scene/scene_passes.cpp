@@ -540,6 +540,7 @@ void DrawCityScene(CRenderer& r) {
   Trace("sky");
   r.Reserved49();
   DrawSky(r);
+  DrawSkyModels(r);
   SetDrawRangesUnlimited();
   Trace("stars");
   DrawSunAndMoon(r);
@@ -624,6 +625,7 @@ void DrawCitySceneReduced(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("sky");
   DrawSky(r);
+  DrawSkyModels(r);
   DrawSunAndMoon(r);
   DrawWaterSurfaces(r, float(LogicTick()));
   SetDrawRangesUnlimited();
