@@ -28,6 +28,10 @@
 #include "platform/sdl/sdl_window.h"
 #include "city/city_entities.h"
 #include "city/blocks.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "city/people.h"
+#include "city/person.h"
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/game_clock.h"
@@ -40,6 +44,7 @@
 #include "visuals/camera/game_camera.h"
 #include "visuals/overlay/interface_task.h"
 #include "visuals/overlay/screenshots.h"
+#include "visuals/scene/workplace_tints.h"
 
 namespace {
 
@@ -58,7 +63,7 @@ class ShotProgram : public TestGameProgram {
   // What the level shows when the shot is taken.
   enum class Scene {
     City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight, Noon, Street, StreetAtNight,
-    Sea
+    Sea, Workers
   } scene = Scene::City;
   // Logic ticks from the level's start to the shot.
   uint32_t shotTicks = 75;
@@ -80,7 +85,7 @@ class ShotProgram : public TestGameProgram {
       if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::AuctionAtNight ||
           scene == Scene::StreetAtNight)
         GameClock().hour = 22;
-      if (scene == Scene::Noon || scene == Scene::Street) GameClock().hour = 12;
+      if (scene == Scene::Noon || scene == Scene::Street || scene == Scene::Workers) GameClock().hour = 12;
 
       if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
         TogglePlanView();
@@ -100,7 +105,9 @@ class ShotProgram : public TestGameProgram {
       CamSetMode(12);
       placed_ = true;
     }
-    if ((scene == Scene::Street || scene == Scene::StreetAtNight) && !placed_ && LogicTick() >= levelTick_ + 30) {
+    if (scene == Scene::Workers && !placed_ && LogicTick() >= levelTick_ + 30) GiveEveryoneWork();
+    if ((scene == Scene::Street || scene == Scene::StreetAtNight || scene == Scene::Workers) && !placed_ &&
+        LogicTick() >= levelTick_ + 30) {
       // The block camera, low over a street corner of the city's middle.
       const CBlock& b = g_Blocks[20];
       SetBlockCameraCentre({b.CentreX, 0, b.CentreZ}, 30, 70);
@@ -139,6 +146,26 @@ class ShotProgram : public TestGameProgram {
     else
       WriteNumberedScreenshot(0);
     RunState().quit = true;
+  }
+
+  // Nobody has a work place in the opening city: the adults all take work
+  // at the first business of block 20, as if they had found jobs there, and
+  // its type wears magenta (a colour nothing else in the city has).
+  static void GiveEveryoneWork() {
+    const CBlock& block = g_Blocks[20];
+    for (const CBuilding* b = block.FirstBuilding; b; b = b->Next) {
+      const CBusiness* business = GetBusinessInUse(b->BusinessIndex);
+      const BusinessType* type = business ? GetBusinessType(business->Type) : nullptr;
+      if (!type) continue;
+      ParseBusinessTypeColours(std::string(type->Key) + " #FF00FF\n");
+      for (int32_t i = 0; i < g_PeopleCount; ++i) {
+        CPerson& p = g_People[size_t(i)];
+        if (!p.InUse || p.Kind == kChild) continue;
+        p.WorkBlock = 20;
+        DoorOf(b->Id, g_PersonCycles[size_t(i)].WorkDoor);
+      }
+      return;
+    }
   }
 
   uint32_t levelTick_ = 0;
@@ -484,5 +511,22 @@ TEST_F(GameFrameTest, TheSeaDriftsUnderTheClouds) {
         cloud += std::min({p[0], p[1], p[2]}) > 180 && std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) < 40;
       }
     EXPECT_GT(cloud, 1000u) << "no clouds";
+  }
+}
+
+// Down on the street with everyone at work at one business whose type wears
+// magenta: the people on the pavement are drawn again in it, on both
+// renderers (the software renderer's flat colour; the hardware renderer's
+// colour over their textures).
+TEST_F(GameFrameTest, WorkersWearTheirWorkplacesColour) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Workers);
+    ASSERT_FALSE(t.empty()) << log_;
+    size_t magenta = 0;
+    for (size_t i = 0; i + 3 < t.size(); i += 4) {
+      const int b = t[i], g = t[i + 1], r = t[i + 2];
+      magenta += r > 90 && b > 90 && g < r / 3 && std::abs(r - b) < 50;
+    }
+    EXPECT_GT(magenta, 100u) << api;  // none without the work (a few on the software renderer)
   }
 }
