@@ -522,11 +522,10 @@ TEST_F(GameFrameTest, WorkersWearTheirWorkplacesColour) {
   for (const char* api : {"D3D", "Software"}) {
     const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Workers);
     ASSERT_FALSE(t.empty()) << log_;
+    // Magenta over a texture keeps no green; no other pixel of the street
+    // is that pure.
     size_t magenta = 0;
-    for (size_t i = 0; i + 3 < t.size(); i += 4) {
-      const int b = t[i], g = t[i + 1], r = t[i + 2];
-      magenta += r > 90 && b > 90 && g < r / 3 && std::abs(r - b) < 50;
-    }
-    EXPECT_GT(magenta, 100u) << api;  // none without the work (a few on the software renderer)
+    for (size_t i = 0; i + 3 < t.size(); i += 4) magenta += t[i + 2] > 100 && t[i] > 100 && t[i + 1] < 16;
+    EXPECT_GT(magenta, 40u) << api;
   }
 }
