@@ -32,7 +32,7 @@ class ScrollingTest : public PresentationTest {
   }
   void TearDown() override {
     ReleaseSkyModels();
-    SetCloudLayerTexture(-1);
+    SetCloudLayerTextures(-1, -1);
     LogicTick() = savedTick_;
     SetRenderer(nullptr);
     ModSysDestroy();
@@ -69,7 +69,7 @@ TEST_F(ScrollingTest, WaterCoordinatesDriftWithTheGamesTime) {
 // 0.00025 a tick: 400 ticks move a layer's scroll on by 0.1, so the first
 // layer's u by 0.2 and the second's by -0.2; the scroll stays in [0, 1).
 TEST_F(ScrollingTest, CloudLayersScrollEachTheirOwnWayWithTheTicks) {
-  SetCloudLayerTexture(OwnPageTexture(8, 0xFFFFFFFFu));
+  SetCloudLayerTextures(OwnPageTexture(8, 0xFFFFFFFFu), OwnPageTexture(8, 0xFFFFFFFFu));
   LogicTick() = 1000;
   DrawSkyModels(renderer);
   ASSERT_EQ(renderer.Count("DrawEntity"), 2) << "two layers";
@@ -90,7 +90,7 @@ TEST_F(ScrollingTest, CloudLayersScrollEachTheirOwnWayWithTheTicks) {
 // A layer's coordinates: (x, z) x 0.0091, u moved by twice the scroll (the
 // second layer the other way, its v lifted by 0.3).
 TEST_F(ScrollingTest, CloudLayerCoordinatesFollowTheScroll) {
-  SetCloudLayerTexture(OwnPageTexture(8, 0xFFFFFFFFu));
+  SetCloudLayerTextures(OwnPageTexture(8, 0xFFFFFFFFu), OwnPageTexture(8, 0xFFFFFFFFu));
   LogicTick() = 0;
   DrawSkyModels(renderer);
   LogicTick() = 800;

@@ -217,6 +217,7 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
     {&PresentationTextures::lamp, "lamp"},         {&PresentationTextures::sea, "sea"},
     {&PresentationTextures::harbour, "harbour"},   {&PresentationTextures::cloudLayer, "cloudlayer"},
+    {&PresentationTextures::cloudLayer2, "cloudlayer2"},
 };
 
 }  // namespace
@@ -229,7 +230,7 @@ void LoadPresentationTextures() {
     t.*f.slot = LoadTextureFile(std::string("gamedata2\\presentation\\") + f.name + ".tex");
   if (t.nightWindows >= 0) TexSysSetNamedTexture(kNightWindowTexture, t.nightWindows);
   SetSkyTextures(t.cloud1, t.cloud2, t.sun, t.moon, t.star);
-  SetCloudLayerTexture(t.cloudLayer);
+  SetCloudLayerTextures(t.cloudLayer, t.cloudLayer2);
 }
 
 void DrawBasicCityScene(CRenderer& r) {

@@ -69,7 +69,8 @@ struct SkyGeometry {
   bool loadTried = false;
   float scroll[3] = {};
   uint32_t lastTick = 0;
-  int32_t cloud1 = -1, cloud2 = -1, sun = -1, moon = -1, star = -1, cloudLayer = -1;
+  int32_t cloud1 = -1, cloud2 = -1, sun = -1, moon = -1, star = -1;
+  int32_t cloudLayer[kCloudLayers] = {-1, -1};
   CloudLayer layers[kCloudLayers];
   bool layersBuilt = false;
 };
@@ -423,9 +424,9 @@ int32_t BuildCloudSheet(int32_t texture, float height) {
 
 void BuildCloudLayers(SkyGeometry& g) {
   g.layersBuilt = true;
-  if (g.cloudLayer < 0) return;
   for (int32_t k = 0; k < kCloudLayers; ++k) {
-    const int32_t handle = BuildCloudSheet(g.cloudLayer, kCloudLayerHeights[k]);
+    if (g.cloudLayer[k] < 0) continue;
+    const int32_t handle = BuildCloudSheet(g.cloudLayer[k], kCloudLayerHeights[k]);
     if (handle <= 0) continue;
     CloudLayer& layer = g.layers[k];
     layer.set = ModelLodSet{{handle, 0, 0}, 1};
@@ -455,10 +456,10 @@ void ScrollCloudLayer(CloudLayer& layer, int32_t k, uint32_t now) {
 
 }  // namespace
 
-void SetCloudLayerTexture(int32_t texture) {
+void SetCloudLayerTextures(int32_t upper, int32_t lower) {
   SkyGeometry& g = Geometry();
-  if (g.cloudLayer != texture) ReleaseSkyModels();
-  g.cloudLayer = texture;
+  if (g.cloudLayer[0] != upper || g.cloudLayer[1] != lower) ReleaseSkyModels();
+  g.cloudLayer[0] = upper, g.cloudLayer[1] = lower;
 }
 
 uint32_t CloudLayerColour() {

@@ -81,7 +81,8 @@ void SetSkyTextures(int32_t cloud1, int32_t cloud2, int32_t sun, int32_t moon, i
 // (the second layer the other way, its v a further 0.3), the scroll growing
 // 0.00025 a tick elapsed. Worn in the colour of the hour's light.
 inline constexpr int32_t kCloudLayers = 2;
-void SetCloudLayerTexture(int32_t texture);
+// The upper and the lower layer's textures (slots; -1 none).
+void SetCloudLayerTextures(int32_t upper, int32_t lower);
 void DrawSkyModels(CRenderer& renderer);
 // A layer's scroll, in [0, 1).
 float CloudLayerScroll(int32_t layer);
