@@ -85,6 +85,9 @@ enum class GpuState : int32_t {
   StencilWriteMask, FogEnable, FogColour, FogTableMode, FogVertexMode, FogStart, FogEnd,
   RangeFogEnable, EdgeAntialias, DepthBias, TextureFactor, Clipping, Lighting, LocalViewer,
   NormaliseNormals, VertexBlend, PointSprites,
+  // 1: draws write depth (and stencil) only, no colour; with alpha testing
+  // off the device may shade such pixels with nothing at all.
+  DepthOnly,
   Count
 };
 enum GpuCompare : uint32_t {

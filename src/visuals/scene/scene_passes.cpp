@@ -229,6 +229,17 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
 }
 
+// The buildings' depth alone, before the ground: the ground and whatever
+// else stands behind them is then rejected before it is shaded. They are
+// drawn in full in their own pass, onto the same depths.
+void DrawBuildingsDepth(CRenderer& r) {
+  r.SetShader(kShaderModulate);
+  if (!r.BeginDepthPrepass()) return;
+  DrawBasicBuildings();
+  DrawBuildingVisuals(View());
+  r.EndDepthPrepass();
+}
+
 // The posts change with the decade (three styles).
 void DrawStreetLightPosts() {
   if (State().streetLightDecade != GameClock().decade || State().streetLightSource != g_StreetLights.Count)
@@ -536,6 +547,7 @@ void DrawCityScene(CRenderer& r) {
   Trace("stars");
   DrawSunAndMoon(r);
   SetDrawRangesUnlimited();
+  DrawBuildingsDepth(r);
   Trace("ground");
   DrawGroundAndBases(r, true, true);
   DrawLabels(r);
