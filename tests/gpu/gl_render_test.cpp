@@ -412,12 +412,14 @@ TEST(GlDeviceStates, SixteenBitTexelsKeepTheirColoursAndAlpha) {
 
 // A depth pre-pass: a draw made depth-only leaves no colour, rejects what is
 // drawn behind it afterwards, and lets the same quad drawn again in colour
-// land on its own depth. Each quad's vertices are written into the one
-// buffer after the draws before them were made, as the renderer's batches
-// are (the caller promising not to overwrite what they read).
-TEST(GlDeviceStates, DepthOnlyDrawsAndAppendedVertices) {
+// land on its own depth. A draw behind everything shows only where no depth
+// was laid, however near its own, and leaves the depth as it was. Each
+// quad's vertices are written into the one buffer after the draws before
+// them were made, as the renderer's batches are (the caller promising not
+// to overwrite what they read).
+TEST(GlDeviceStates, DepthOnlyAndBehindAllDrawsWithAppendedVertices) {
   using namespace platform;
-  SmallDevice small(48, 16);
+  SmallDevice small(64, 16);
   if (!small.device) GTEST_SKIP() << "no OpenGL 3.3 context here";
   std::unique_ptr<GpuDevice>& device = small.device;
   struct ScreenVertex {
@@ -428,14 +430,17 @@ TEST(GlDeviceStates, DepthOnlyDrawsAndAppendedVertices) {
   struct Quad {
     int32_t column;
     float z;
-    uint32_t colour, depthOnly;
+    uint32_t colour, depthOnly, behind;
   };
   const Quad quads[] = {
-      {0, 0.3f, 0xFFFF0000u, 1},  // depth alone: column 0 stays cleared...
-      {0, 0.5f, 0xFF00FF00u, 0},  // ...and rejects this one behind it,
-      {0, 0.3f, 0xFFFFFFFFu, 0},  // but not the same quad in colour
-      {1, 0.3f, 0xFFFF0000u, 1},  // column 1: depth alone, nothing after
-      {2, 0.7f, 0xFF00FF00u, 0},  // column 2: an ordinary draw after them
+      {0, 0.3f, 0xFFFF0000u, 1, 0},  // depth alone: column 0 stays cleared...
+      {0, 0.5f, 0xFF00FF00u, 0, 0},  // ...and rejects this one behind it,
+      {0, 0.3f, 0xFFFFFFFFu, 0, 0},  // but not the same quad in colour
+      {1, 0.3f, 0xFFFF0000u, 1, 0},  // column 1: depth alone, and then
+      {1, 0.2f, 0xFFFFFF00u, 0, 1},  // behind all, rejected though nearer
+      {2, 0.7f, 0xFF00FF00u, 0, 0},  // column 2: an ordinary draw after them
+      {3, 0.2f, 0xFFFF0000u, 0, 1},  // column 3: behind all on the cleared
+      {3, 0.9f, 0xFFFF00FFu, 0, 0},  // depth, which it leaves for this one
   };
   constexpr int32_t kQuads = int32_t(std::size(quads));
   constexpr int32_t kQuadBytes = 6 * int32_t(sizeof(ScreenVertex));
@@ -457,13 +462,14 @@ TEST(GlDeviceStates, DepthOnlyDrawsAndAppendedVertices) {
       v[k] = {corners[k][0], corners[k][1], q.z, 1.0f, q.colour, 0xFF000000u, 0, 0};
     vertices->Unlock();
     device->SetRenderState(GpuState::DepthOnly, q.depthOnly);
+    device->SetRenderState(GpuState::BehindAll, q.behind);
     device->Draw(GpuPrimitive::TriangleList, 6 * i, 2);
   }
   device->EndScene();
   GpuImage image;
   ASSERT_TRUE(device->ReadBackBuffer(image));
-  const uint32_t expected[3] = {0xFFFFFFu, 0x0000FFu, 0x00FF00u};
-  for (int32_t column = 0; column < 3; ++column) {
+  const uint32_t expected[4] = {0xFFFFFFu, 0x0000FFu, 0x00FF00u, 0xFF00FFu};
+  for (int32_t column = 0; column < 4; ++column) {
     uint32_t pixel = 0;
     std::memcpy(&pixel, image.pixels.get() + size_t(8 * image.pitch) + size_t(16 * column + 8) * 4,
                 4);

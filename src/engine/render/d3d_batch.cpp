@@ -551,6 +551,13 @@ void CD3DRenderer::EndDepthPrepass() {
   if (dev_.device) dev_.device->SetRenderState(GpuState::DepthOnly, 0);
 }
 
+void CD3DRenderer::SetDrawBehindAll(bool on) {
+  if (!dev_.device || (on && !(clearFlags_ & 2))) return;
+  SetShader(-1);
+  dev_.device->SetRenderState(GpuState::BehindAll, on ? 1 : 0);
+  dirty_ = true;
+}
+
 void CD3DRenderer::DrawQueue() {
   if (entries_.empty() || !dev_.device) return;
   if (layout_ == GpuVertexLayout::Screen) BindSingleTexture();

@@ -119,6 +119,7 @@ void CD3DRenderer::SetInitialStates() {
   d.SetRenderState(GpuState::VertexBlend, 0);
   d.SetRenderState(GpuState::PointSprites, 0);
   d.SetRenderState(GpuState::DepthOnly, 0);
+  d.SetRenderState(GpuState::BehindAll, 0);
   clipping_ = 1;
 }
 
@@ -137,6 +138,7 @@ bool CD3DRenderer::BeginFrame() {
     depthPrepass_ = false;
     dev_.device->SetRenderState(platform::GpuState::DepthOnly, 0);
   }
+  dev_.device->SetRenderState(platform::GpuState::BehindAll, 0);
   if (!dev_.device->BeginScene()) return false;
   platform::GpuDevice& d = *dev_.device;
   inScene_ = true;

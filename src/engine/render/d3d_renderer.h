@@ -96,6 +96,7 @@ class CD3DRenderer : public CRenderer {
   void DrawEntity(CEntity* entity) override;
   bool BeginDepthPrepass() override;
   void EndDepthPrepass() override;
+  void SetDrawBehindAll(bool on) override;
   void DrawTexturedPolygon(const Vec3* corners, int32_t cornerCount, const TexCoord* coords,
                            int32_t page) override;
   void DrawTexturedQuadsShaded(const Vec3* quads, int32_t count, const TexCoord* coords,

@@ -300,6 +300,12 @@ class CRenderer {
   // entities may be drawn in the pass.
   virtual bool BeginDepthPrepass() { return false; }
   virtual void EndDepthPrepass() {}
+  // While on, draws lie behind everything: at the farthest depth, they show
+  // only where nothing has been drawn since the frame's depth was cleared.
+  // A background drawn this way after a pre-pass is spared the pixels that
+  // the opaque entities will cover anyway. A renderer that cannot, or a
+  // frame whose depth is not cleared, draws as usual.
+  virtual void SetDrawBehindAll(bool) {}
   int32_t FilteringLevel() const { return filteringLevel_; }
   int32_t GammaLevel() const { return gammaLevel_; }
 

@@ -75,7 +75,8 @@ namespace {
   X(PFNGLDRAWARRAYSPROC, glDrawArrays) X(PFNGLREADPIXELSPROC, glReadPixels)                 \
   X(PFNGLPIXELSTOREIPROC, glPixelStorei) X(PFNGLPROVOKINGVERTEXPROC, glProvokingVertex)     \
   X(PFNGLCOLORMASKPROC, glColorMask) X(PFNGLFINISHPROC, glFinish)                           \
-  X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange) X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)
+  X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange) X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)      \
+  X(PFNGLDEPTHRANGEPROC, glDepthRange)
 
 struct GlFunctions {
 #define RC_GL_MEMBER(type, name) type name = nullptr;
@@ -871,10 +872,14 @@ void GlDevice::ChooseTarget() {
 
 void GlDevice::ApplyFixedStates() {
   const auto s = [&](GpuState st) { return states_[size_t(st)]; };
-  const bool depth = s(GpuState::ZEnable) != 0;
+  // Behind everything: every fragment at depth 1, the cleared depth, so it
+  // passes only where nothing nearer has been drawn.
+  const bool behind = s(GpuState::BehindAll) != 0;
+  const bool depth = behind || s(GpuState::ZEnable) != 0;
   depth ? gl_.glEnable(GL_DEPTH_TEST) : gl_.glDisable(GL_DEPTH_TEST);
-  gl_.glDepthFunc(CompareOf(s(GpuState::ZFunc)));
-  gl_.glDepthMask(s(GpuState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+  gl_.glDepthFunc(behind ? GL_LEQUAL : CompareOf(s(GpuState::ZFunc)));
+  gl_.glDepthMask(!behind && s(GpuState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+  gl_.glDepthRange(behind ? 1.0 : 0.0, 1.0);
   // "Clockwise" is as seen on screen; window y runs the same way in both
   // conventions here (no flip), so faces keep their turning sense.
   const uint32_t cull = s(GpuState::CullMode);

@@ -229,15 +229,18 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
 }
 
-// The buildings' depth alone, before the ground: the ground and whatever
-// else stands behind them is then rejected before it is shaded. They are
-// drawn in full in their own pass, onto the same depths.
-void DrawBuildingsDepth(CRenderer& r) {
+// The buildings' depth alone, first: the sky behind them (drawn behind
+// everything), the ground and whatever else they hide is then rejected
+// before it is shaded. They are drawn in full in their own pass, onto the
+// same depths. (The ground, which covers the whole view from above, costs
+// more to lay down than it spares.) False when the renderer has no pre-pass.
+bool DrawOpaqueDepth(CRenderer& r) {
   r.SetShader(kShaderModulate);
-  if (!r.BeginDepthPrepass()) return;
+  if (!r.BeginDepthPrepass()) return false;
   DrawBasicBuildings();
   DrawBuildingVisuals(View());
   r.EndDepthPrepass();
+  return true;
 }
 
 // The posts change with the decade (three styles).
@@ -542,12 +545,14 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("sky");
   r.Reserved49();
+  const bool depthLaid = DrawOpaqueDepth(r);
+  r.SetDrawBehindAll(depthLaid);
   DrawSky(r);
+  r.SetDrawBehindAll(false);
   SetDrawRangesUnlimited();
   Trace("stars");
   DrawSunAndMoon(r);
   SetDrawRangesUnlimited();
-  DrawBuildingsDepth(r);
   Trace("ground");
   DrawGroundAndBases(r, true, true);
   DrawLabels(r);
