@@ -229,12 +229,13 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
 }
 
-// The buildings' depth alone, first: the sky behind them (drawn behind
-// everything), the ground and whatever else they hide is then rejected
-// before it is shaded. They are drawn in full in their own pass, onto the
-// same depths. (The ground, which covers the whole view from above, costs
-// more to lay down than it spares.) False when the renderer has no pre-pass.
-bool DrawOpaqueDepth(CRenderer& r) {
+// The buildings' depth alone, first: whatever they hide (the sky, drawn
+// behind everything, the ground and what stands behind them) is then
+// rejected before it is shaded. They are drawn in full in their own pass,
+// onto the same depths. The ground is left out: seen from above it covers
+// the whole view and costs more to lay down than it spares. False when the
+// renderer has no pre-pass.
+bool DrawBuildingsDepth(CRenderer& r) {
   r.SetShader(kShaderModulate);
   if (!r.BeginDepthPrepass()) return false;
   DrawBasicBuildings();
@@ -545,7 +546,7 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("sky");
   r.Reserved49();
-  const bool depthLaid = DrawOpaqueDepth(r);
+  const bool depthLaid = DrawBuildingsDepth(r);
   r.SetDrawBehindAll(depthLaid);
   DrawSky(r);
   r.SetDrawBehindAll(false);
