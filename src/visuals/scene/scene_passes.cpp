@@ -34,6 +34,7 @@
 #include "visuals/scene/block_labels.h"
 #include "visuals/architect/building_visuals.h"
 #include "visuals/camera/city_picking.h"
+#include "visuals/scene/city_effects.h"
 #include "visuals/scene/city_scene.h"
 #include "visuals/scene/construction_draw.h"
 #include "visuals/scene/draw_distances.h"
@@ -334,14 +335,14 @@ void DrawLockedCameraFrustum(CRenderer& r) {
 
 void DrawSmoke(CRenderer& r) {
   CSpriteBatch& b = SpriteBatches()[2];
-  b.SetPage(SpritePage(PresentationTextureSlots().cloud1));
+  b.SetPage(SpritePage(PresentationTextureSlots().smoke));
   const std::vector<SmokeEmitter>& emitters = State().smoke;
   const size_t count = DetailChoice == 0 ? std::min<size_t>(1, emitters.size()) : emitters.size();
   for (size_t e = 0; e < count; ++e)
     for (const SmokeParticle& p : emitters[e].particles)
       if (p.active) {
         const uint32_t a = uint32_t(std::clamp(p.alpha, 0.0f, 255.0f));
-        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / 4.0f);
+        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / b.BaseSize());
       }
   b.Flush();
   (void)r;
@@ -419,6 +420,13 @@ void DrawLightPools(CRenderer& r) {
 }
 
 void DrawEndTokens() { DrawEndSequenceTokens(); }
+
+// The large effect: sunlight glinting, added over what lies beneath.
+void DrawEffects(CRenderer& r) {
+  r.SetShader(kShaderAdditive);
+  DrawLargeEffects();
+  r.SetShader(kShaderModulate);
+}
 
 // The block names lie flat on the ground, their glyphs wound for a view from
 // below: seen from above they need both faces.
@@ -570,7 +578,11 @@ void DrawCityScene(CRenderer& r) {
   r.SetShader(kShaderModulate);
   Trace("people");
   DrawPeople(r);
-  if (SetFarRangeLongIfDetail()) Trace("path objects");
+  if (SetFarRangeLongIfDetail()) {
+    r.SetShader(kShaderModulate);
+    Trace("path objects");
+    DrawInstancedPathObjects();
+  }
   SetDrawRangesLong();
   Trace("signs");
   DrawHouse(BlockSignEntities());
@@ -599,7 +611,10 @@ void DrawCityScene(CRenderer& r) {
   SetFarRangeMedium();
   Trace("traffic lights");
   DrawTrafficPosts(r);
-  if (SetDrawRangesFixedIfDetail()) Trace("effects");
+  if (SetDrawRangesFixedIfDetail()) {
+    Trace("effects");
+    DrawEffects(r);
+  }
   SetDrawRangesUnlimited();
   Trace("path scenery");
   DrawPathScenery(View());
@@ -617,6 +632,7 @@ void DrawCityScene(CRenderer& r) {
   DrawWindowLights(r);
   r.SetShader(kShaderAdditive);
   DrawLampSprites();
+  DrawLightSprites();
   FlushTraffic(r);
   r.SetShader(kShaderFireworks);
   r.SetShader(kShaderModulate);
@@ -676,6 +692,8 @@ void DrawCitySceneReduced(CRenderer& r) {
     Trace("smoke");
     DrawSmoke(r);
     DrawParticles();
+    Trace("effects");
+    DrawEffects(r);
   }
   SetDrawRangesShort();
   Trace("people");
@@ -685,6 +703,7 @@ void DrawCitySceneReduced(CRenderer& r) {
 
 void DrawCityPasses(CRenderer& r, bool hardware) {
   AdvanceFrameTick();
+  LastCityEffectCounts() = {};
   if (hardware)
     DrawCityScene(r);
   else
