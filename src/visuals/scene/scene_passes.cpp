@@ -230,6 +230,21 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
 }
 
+// The buildings' depth alone, first: whatever they hide (the sky, drawn
+// behind everything, the ground and what stands behind them) is then
+// rejected before it is shaded. They are drawn in full in their own pass,
+// onto the same depths. The ground is left out: seen from above it covers
+// the whole view and costs more to lay down than it spares. False when the
+// renderer has no pre-pass.
+bool DrawBuildingsDepth(CRenderer& r) {
+  r.SetShader(kShaderModulate);
+  if (!r.BeginDepthPrepass()) return false;
+  DrawBasicBuildings();
+  DrawBuildingVisuals(View());
+  r.EndDepthPrepass();
+  return true;
+}
+
 // The posts change with the decade (three styles).
 void DrawStreetLightPosts() {
   if (State().streetLightDecade != GameClock().decade || State().streetLightSource != g_StreetLights.Count)
@@ -539,7 +554,10 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("sky");
   r.Reserved49();
+  const bool depthLaid = DrawBuildingsDepth(r);
+  r.SetDrawBehindAll(depthLaid);
   DrawSky(r);
+  r.SetDrawBehindAll(false);
   SetDrawRangesUnlimited();
   Trace("stars");
   DrawSunAndMoon(r);
