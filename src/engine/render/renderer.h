@@ -289,7 +289,29 @@ class CRenderer {
   // picture shown in the window, so read-backs and screenshots keep the
   // drawn colours.
   virtual void SetFilteringLevel(int32_t level);
+  // The software renderer's own shader word (kShaderSoft* of shader_mode.h)
+  // for what follows, until the next SetShader: kShaderSoftFlatDepth draws
+  // models in their entity's colour with depth, kShaderSoftSilhouette draws
+  // the opaque texels of their texture in it. The hardware renderer wears an
+  // entity's colour through the named shader and ignores the word.
+  virtual void SetSoftwareShaderValue(uint32_t) {}
   virtual void SetGammaLevel(int32_t level);
+
+  // A depth pre-pass: between Begin (true when the renderer offers one) and
+  // End, entities drawn lay down only the depth of their opaque pages, with
+  // the shader then in force; no colour is written and the transparent
+  // pages are left out. Drawn again afterwards as usual, the same entities
+  // land on the same depths and the picture is unchanged, while whatever is
+  // drawn in between behind them is rejected before it is shaded. Only
+  // entities may be drawn in the pass.
+  virtual bool BeginDepthPrepass() { return false; }
+  virtual void EndDepthPrepass() {}
+  // While on, draws lie behind everything: at the farthest depth, they show
+  // only where nothing has been drawn since the frame's depth was cleared.
+  // A background drawn this way after a pre-pass is spared the pixels that
+  // the opaque entities will cover anyway. A renderer that cannot, or a
+  // frame whose depth is not cleared, draws as usual.
+  virtual void SetDrawBehindAll(bool) {}
   int32_t FilteringLevel() const { return filteringLevel_; }
   int32_t GammaLevel() const { return gammaLevel_; }
 
