@@ -69,7 +69,7 @@ bool NetworkGame::OpenWith(std::unique_ptr<platform::NetTransport> transport, co
   computers_ = std::max(options.computers, 0);
   menus_ = false;
   StartSession(std::move(transport), options.hostSession);
-  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name);
+  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name, PlayerProfile().PreferredCharacter);
   ConsolePrintF(kConsoleReply, "%s the network game on port %d", s.host ? "Hosting" : "Joining", options.port);
   return true;
 }
