@@ -255,6 +255,12 @@ void NetworkGame::StartLevelWhenToldTo() {
   const SessionState& s = Session();
   if (!s.networkGameStarted || s.inGame || RunState().gameRunning) return;
   const LevelEntry* level = FindKnownLevel(s.networkScenario);
+  // Who sits where, as every machine starts the level with it.
+  for (int32_t i = 0; i < kMaxPlayers; ++i) {
+    const PlayerSetupRow& row = PlayerTable().SetupRow(i);
+    if (row.kind != kPlayerEmpty)
+      ConsolePrintF(kConsoleReply, "Seat %d: %.31s, token %d", i + 1, row.name, row.character);
+  }
   // A client's lobby closes for the level the host started.
   CloseNetworkLobbyForStart();
   TheGame().NewGame(level ? level : &FreePlayLevel());

@@ -1,5 +1,6 @@
 #include "panels/voting_panel.h"
 
+#include <cmath>
 #include <string>
 
 #include "panels/panel_drawing.h"
@@ -65,7 +66,9 @@ void CVotingPanel::SetBar(int32_t n, float percent, int32_t count) {
   CTextRect& p = percents[size_t(n)];
   p.SetRect(bar.x1 + 3, bar.y1 - 20, bar.x2 + 3, bar.y1 - 5);
   p.Clear();
-  p.AddText(FormatUiText(0, "%f", double(percent)) + "%");  // the share, then a literal per cent sign
+  // The share in whole per cent, so that six labels side by side stay apart;
+  // then a literal per cent sign.
+  p.AddText(FormatUiText(0, "%d", int32_t(std::lround(percent))) + "%");
   votes[size_t(n)].Clear();
   if (count >= 0) votes[size_t(n)].AddTextF("%d", count);
 }

@@ -79,6 +79,8 @@ TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudPrompt, kHudDay},
       {kHudNavigator, kHudStatistics, kHudTime, kHudBusiness},  // a shop's panel in the selection's place
       {kHudNavigator, kHudStatistics, kHudTime, kHudRent},      // a residence's
+      // the evening's vote, with an auction's countdown up
+      {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudVoting, kHudAuctionTimer},
       // the chat in a network game, over the city
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudChat},
   };

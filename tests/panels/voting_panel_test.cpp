@@ -22,8 +22,10 @@ TEST_F(VotingPanelTest, BarsFollowTheSharesAndThePanelClosesAfter750Frames) {
   ASSERT_TRUE(voting.open);
   EXPECT_FLOAT_EQ(voting.bars[0].y1, voting.graph.y1);
   EXPECT_FLOAT_EQ(voting.bars[1].y1, voting.bars[1].y2);
-  EXPECT_EQ(Joined(voting.percents[0]), "100.00%");
-  EXPECT_EQ(Joined(voting.percents[1]), "0.00%");
+  EXPECT_EQ(Joined(voting.percents[0]), "100%");
+  EXPECT_EQ(Joined(voting.percents[1]), "0%");
+  // A full bar's share stays below the title's line.
+  EXPECT_GE(voting.percents[0].Rect().y1, voting.titleLabelRect.y2);
   EXPECT_EQ(Joined(voting.titleLabel), "Ann");
   EXPECT_EQ(Joined(voting.titleArea), "Ann wins the vote");
   EXPECT_EQ(voting.winner, 0);
@@ -69,6 +71,26 @@ TEST_F(VotingPanelTest, TheTitleAndCountsFollowTheKindOfVote) {
     EXPECT_EQ(Joined(voting.titleArea), "The daily vote");
     EXPECT_EQ(Joined(voting.votes[0]), c.annVotes);
     EXPECT_EQ(voting.weakestLink, c.weakestLink);
+  }
+}
+
+// Six players with near shares: each bar's share is read apart from its
+// neighbours'.
+TEST_F(VotingPanelTest, SixSharesSideBySideStayApart) {
+  const char* names[6] = {"A", "B", "C", "D", "E", "F"};
+  for (int i = 0; i < 6; ++i) AddPlayer(names[i], i);
+  CVotingPanel& voting = Hud().voting;
+  VoteEvent vote;
+  vote.shares = {16.67f, 16.66f, 16.67f, 16.66f, 16.67f, 16.67f};
+  voting.ShowVote(vote);
+  EXPECT_EQ(Joined(voting.percents[0]), "17%");
+  for (int i = 0; i + 1 < 6; ++i) {
+    CTextRect& a = voting.percents[size_t(i)];
+    CTextRect& b = voting.percents[size_t(i) + 1];
+    // Centred in their rectangles.
+    const float aRight = (a.Rect().x1 + a.Rect().x2 + float(a.LineWidth(0))) / 2;
+    const float bLeft = (b.Rect().x1 + b.Rect().x2 - float(b.LineWidth(0))) / 2;
+    EXPECT_LT(aRight, bLeft) << i;
   }
 }
 
