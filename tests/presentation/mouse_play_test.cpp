@@ -805,7 +805,7 @@ TEST(MousePlayTest, AHomesRentAndItsGroundRentRow) {
 // reaches have their own tests.
 TEST(MousePlayTest, RivalsAuctionsAndTheEveningVote) {
   if (!ShotsWanted()) GTEST_SKIP() << "a screenshot walk (RC_MOUSE_PLAY_SHOTS)";
-  PlayInChild(MousePlayProgram::Walk::kRivals, "rc_rivals_play_", 900);
+  PlayInChild(MousePlayProgram::Walk::kRivals, "rc_rivals_play_", 1800);
 }
 
 }  // namespace
