@@ -35,6 +35,7 @@
 #include "city/business_types.h"
 #include "city/city_entities.h"
 #include "city/people.h"
+#include "engine/core/console.h"
 #include "engine/core/maths.h"
 #include "engine/core/run_state.h"
 #include "engine/input/camera_controller.h"
@@ -43,7 +44,6 @@
 #include "engine/render/soft_renderer.h"
 #include "engine/scene/entity.h"
 #include "panels/city_overview_panel.h"
-#include "engine/core/console.h"
 #include "panels/hud_panels.h"
 #include "panels/rent_panel.h"
 #include "platform/headless.h"
@@ -52,6 +52,7 @@
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
+#include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "shell/game_loop.h"
@@ -372,6 +373,7 @@ class MousePlayProgram : public TestGameProgram {
       if (!ChoosePlot(&lotA, &lotB)) return false;
       ComputeLotGrid();
       const LotDrag& d = LotDragState();
+      // The grid is in the window's pixels; the pointer goes in layout units.
       cells->first = {d.cellX[lotA] * Scale().x, d.cellY[lotA] * Scale().y};
       cells->second = {d.cellX[lotB] * Scale().x, d.cellY[lotB] * Scale().y};
       Pointer(cells->first);
@@ -508,10 +510,15 @@ class MousePlayProgram : public TestGameProgram {
     Add("a mayor's race", [] { return ExecuteConsoleCommand("OBJECTIVE 1 9") == 0; });
     Expect("a countdown over the rivals' news", [] {
       const CPanel& c = HudPanels().auctionCountdown;
-      return c.open && !c.animating && HudPanels().ticker.count >= 2 && HudPanels().ticker.linesShown > 0 &&
+      return c.open && !c.animating && HudPanels().ticker.count >= 1 && HudPanels().ticker.linesShown > 0 &&
              GetScreenMode() == kScreenCity;
     }, 400000);
     Shot();
+    // The race votes from its third day: the walk goes there at once.
+    Add("the third day", [] {
+      GameClock().dayCounter = std::max(GameClock().dayCounter, 2);
+      return true;
+    });
     Expect("the vote in the city", [] {
       const CPanel& v = HudPanels().voting;
       return v.open && !v.animating && GetScreenMode() == kScreenCity;
