@@ -36,6 +36,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/city_demand.h"
 #include "app/game_parts.h"
 #include "engine/core/console.h"
 #include "engine/core/memory.h"
@@ -46,12 +47,14 @@
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "session/ai_characters.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
 #include "session/player.h"
 #include "session/player_data.h"
 #include "session/scenarios.h"
+#include "session/session_state.h"
 #include "session/tick_driver.h"
 
 namespace {
@@ -161,6 +164,59 @@ struct Outcome {
 // Called at the end of each game day of a play (the level report's figures).
 void (*g_dayHook)() = nullptr;
 
+// The pace of the auctions and how the players spend the city's hours:
+// auctions started, the city time between one auction's end and the next
+// one's announcement, and per seat the running ticks it spent waiting for
+// a suitable strategy.
+struct Pacing {
+  int32_t auctions = 0, gaps = 0;
+  int64_t gapTicks = 0, shortestGap = -1, lastEnd = -1;
+  int64_t cityTicks = 0, waitingTicks[kMaxPlayers] = {};
+  int32_t mostBusinesses[kMaxPlayers] = {};
+  int32_t mostHomeless = 0, lastHour = -1;
+  int32_t lastSerial = 0;
+  bool wasRunning = false;
+  uint32_t lastDayTick = 0;
+
+  static int64_t CityTime() { return static_cast<int64_t>(GameClock().dayCounter) * 24 * 625 + DayTick(); }
+
+  void Start() { *this = Pacing{}, lastSerial = AuctionSerial(), lastDayTick = DayTick(); }
+
+  void Step() {
+    const int64_t now = CityTime();
+    if (AuctionSerial() != lastSerial) {
+      lastSerial = AuctionSerial();
+      ++auctions;
+      if (lastEnd >= 0) {
+        const int64_t gap = now - lastEnd;
+        ++gaps;
+        gapTicks += gap;
+        if (shortestGap < 0 || gap < shortestGap) shortestGap = gap;
+      }
+    }
+    const bool running = AuctionRunning();
+    if (wasRunning && !running) lastEnd = now;
+    wasRunning = running;
+    const uint32_t day = DayTick();
+    const int64_t ran = day >= lastDayTick ? day - lastDayTick : day;
+    lastDayTick = day;
+    cityTicks += ran;
+    // Hotels are built for the homeless: how many the city had at most.
+    if (GameClock().hour != lastHour) {
+      lastHour = GameClock().hour;
+      mostHomeless = std::max(mostHomeless, GetHomelessCount());
+    }
+    for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
+      if (const CPlayerAI* ai = ComputerPlayer(slot); ai && ai->inUse) {
+        if (ai->plan.tactic == 9) waitingTicks[slot] += ran;
+        int32_t open = 0;
+        for (const CBusiness& b : g_Businesses) open += b.InUse && b.Owner == slot + 1 && b.Type != kTypeLandscape;
+        mostBusinesses[slot] = std::max(mostBusinesses[slot], open);
+      }
+  }
+};
+Pacing g_pacing;
+
 // Runs until the goal is decided, the decades end or the day limit; the
 // winner from the goal's announcement.
 Outcome Play(int32_t dayLimit, bool print) {
@@ -168,6 +224,7 @@ Outcome Play(int32_t dayLimit, bool print) {
   g_aiSeconds = 0;
   SetAiWorkHook(TimeAiWork);
   const auto start = Clock::now();
+  g_pacing.Start();
   int32_t lastDay = GameClock().dayCounter;
   // A game held up for good (an auction room nobody can close) stops after
   // twice the ticks its days should take.
@@ -178,6 +235,7 @@ Outcome Play(int32_t dayLimit, bool print) {
       break;
     }
     RunLogicTicks();
+    g_pacing.Step();
     for (const GameEvent& e : TakeGameEvents())
       if (const auto* goal = std::get_if<GoalResultEvent>(&e)) {
         // The objective met, or the last player left when the rest are out.
@@ -216,10 +274,12 @@ void PrintCharacterFigures() {
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     const CPlayerAI* ai = ComputerPlayer(slot);
     if (ai == nullptr) continue;
-    int32_t homes = 0, dayShops = 0, nightShops = 0, parks = 0, buildings = 0, quality = 0, floors = 0, lots = 0;
+    int32_t homes = 0, dayShops = 0, nightShops = 0, parks = 0, hotels = 0, buildings = 0, quality = 0, floors = 0,
+            lots = 0;
     for (const CBusiness& b : g_Businesses) {
       if (!b.InUse || b.Owner != slot + 1) continue;
       if (b.Type == kTypeApartments) ++homes;
+      else if (b.Type == kTypeHotel) ++hotels;
       else if (b.Type == kTypeLandscape) ++parks;
       else if (IsDayBusiness(b.Type)) ++dayShops;
       else ++nightShops;
@@ -231,10 +291,12 @@ void PrintCharacterFigures() {
       }
     }
     const float n = static_cast<float>(std::max(buildings, 1));
-    std::printf("  %-6s %-11s homes %d day shops %d night shops %d parks %d; quality %.2f floors %.1f lots %.1f; "
-                "nominations %d\n",
-                ai->name, ai->Character() ? CharacterName(ai->characterRow) : "", homes, dayShops, nightShops, parks,
-                quality / n, floors / n, lots / n, ai->tally.nominations);
+    const AiCharacter* c = ai->Character();
+    std::printf("  %-6s %-11s homes %d day shops %d night shops %d parks %d hotels %d (sets %d); quality %.2f floors "
+                "%.1f lots %.1f; nominations %d; businesses at most %d (limit %d)\n",
+                ai->name, c ? CharacterName(ai->characterRow) : "", homes, dayShops, nightShops, parks, hotels,
+                PlayerData().GetNumSetsForPlayer(slot), quality / n, floors / n, lots / n, ai->tally.nominations,
+                g_pacing.mostBusinesses[slot], c ? c->businessLimit : 0);
   }
 }
 
@@ -257,6 +319,17 @@ void PrintStandings(const Outcome& o) {
         ai->tally.blockRequests, ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
   PrintCharacterFigures();
+  const Pacing& pc = g_pacing;
+  const double days = std::max(1.0, static_cast<double>(pc.cityTicks) / (24.0 * 625.0));
+  std::printf("  auctions %d (%.1f a day); between them on average %.1f game hours, at least %.1f\n", pc.auctions,
+              pc.auctions / days, pc.gaps ? pc.gapTicks / 625.0 / pc.gaps : 0.0,
+              pc.shortestGap >= 0 ? pc.shortestGap / 625.0 : 0.0);
+  std::printf("  homeless at most %d (hotels are built above 29)\n", pc.mostHomeless);
+  std::printf("  waiting for a suitable strategy:");
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
+    if (const CPlayerAI* ai = ComputerPlayer(slot))
+      std::printf(" %s %.0f%%", ai->name, pc.cityTicks ? 100.0 * pc.waitingTicks[slot] / pc.cityTicks : 0.0);
+  std::printf("\n");
   if (o.winner < 0) std::printf("  no winner\n");
   std::printf("  warnings %d\n", g_warnings);
   for (const std::string& text : g_warningTexts) std::printf("  warning: %s\n", text.c_str());

@@ -72,7 +72,11 @@ void CPlayerAI::RunAction(CActions* a) {
       break;
     case AI_BUY_BLOCK: {
       const bool mine = a->block >= 0 && a->block < kBlockCount && ownedBlocks[a->block];
-      if (!mine && money - committedCash + static_cast<float>(creditAllowance) >= a->committed) {
+      // A block whose auction has not settled yet is not asked for: that
+      // auction's end would settle this request too, before its answer came.
+      const bool unsettled = BlockAuctionUnsettled(a->block);
+      if (unsettled && a->block == plan.oneOffBlock) plan.rejected = true;
+      if (!mine && !unsettled && money - committedCash + static_cast<float>(creditAllowance) >= a->committed) {
         pendingBlockRequest = a->id;
         RequestBuyBlock(a->block, a->committed, a->id);
         a->phase = AI_AWAITING_BLOCK_PURCHASE;

@@ -1,6 +1,7 @@
 #include "ai/ai_actions.h"
 
 #include "ai/computer_player.h"
+#include "ai/ai_sites.h"
 #include "ai/district_queries.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
@@ -268,6 +269,9 @@ bool AddAction_DemolishBuilding(CPlayerAI& ai, int32_t block, int32_t building, 
 
 bool AddAction_ConstructBuilding(CPlayerAI& ai, int32_t block, int32_t kind, int32_t businessType, int32_t quality,
                                  float cost, int32_t x, int32_t y, int32_t width, int32_t depth, int32_t flag) {
+  // Every way to a new business passes here: the character's limit holds
+  // for hotels and centres alike (parks are not businesses it runs).
+  if (businessType != kLandscapeType && AtBusinessLimit(ai)) return false;
   ListFullWarning(ai);
   CActions a = Filled(AI_CONSTRUCT_BUILDING);
   a.block = block;

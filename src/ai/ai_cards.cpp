@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ai/ai_development.h"
+#include "ai/ai_sites.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "ai/set_scores.h"
@@ -283,6 +284,8 @@ CardDecision DecideKeptCard(CPlayerAI& ai) {
       return block < 0 ? kCardGiveUp : kCardWait;
     }
     case kCardHostileTakeover: {
+      // A business taken over is one more it runs.
+      if (AtBusinessLimit(ai)) return kCardGiveUp;
       const int32_t building = FindTakeOverTarget(ai, best);
       if (building < 0) return kCardGiveUp;
       chance.SetTarget(-1, building);

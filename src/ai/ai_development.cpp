@@ -337,7 +337,7 @@ bool CanNominateForAuction(const CPlayerAI& ai, int32_t block) {
 }
 
 void NominateBlockForAuction(CPlayerAI& ai) {
-  if (AuctionBusy() || ai.plan.targetRequested || ai.pendingBlockRequest >= 0) return;
+  if (AuctionBusy() || ai.plan.targetRequested || ai.plan.listed || ai.pendingBlockRequest >= 0) return;
   if (ai.warned24h && ai.money < 0.0f) return;
   const int32_t saved = ai.plan.chosenBlock;
   int32_t best = -1, bestScore = 0;

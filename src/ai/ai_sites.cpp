@@ -16,11 +16,14 @@
 #include "city/business_types.h"
 #include "city/city_demand.h"
 #include "city/commodities.h"
+#include "city/construction_jobs.h"
 #include "city/people.h"
 #include "engine/core/error.h"
 #include "engine/core/play_warning.h"
 #include "session/auction.h"
+#include "session/event_queue.h"
 #include "session/game_clock.h"
+#include "session/game_messages.h"
 #include "session/player.h"
 
 namespace {
@@ -72,13 +75,20 @@ void ForEachStandingBusiness(int32_t block, F f) {
   }
 }
 
+// Homes, hotels and parks never close: they are neither day nor night
+// trade, so they make a block neither a day block nor a night one.
+bool OpenRoundTheClock(int32_t type) {
+  const BusinessType* t = GetBusinessType(type);
+  return t != nullptr && t->OpeningTime == 0 && t->ClosingTime >= 24;
+}
+
 bool PeriodBlock(int32_t block, bool night) {
   if (!ValidBlock(block, night ? "IsNightBlock: invalid block index" : "IsDayBlock: invalid block index"))
     return false;
   if (IsBlockEmpty(block)) return true;
   int32_t n = 0, period = 0, big = 0;
   ForEachStandingBusiness(block, [&](const CBusiness& business, const CBuilding& building) {
-    if (!IsBusinessType(business.Type)) return;
+    if (!IsBusinessType(business.Type) || OpenRoundTheClock(business.Type)) return;
     ++n;
     if (IsDayBusiness(business.Type) != night)
       ++period;
@@ -409,19 +419,66 @@ bool LikesShops(const CPlayerAI& ai) {
   return c == nullptr || c->ShopLiking() > 0;
 }
 
+// The homes at a centre's heart are built on a share of the turns that
+// they are wanted, as much as the character likes homes (all for 10, none
+// for 0).
+bool LikesHomesNow(CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  return c == nullptr || static_cast<int32_t>(ai.Draw() % 10) < c->HomeLiking();
+}
+
 }  // namespace
 
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {
-  if ((PrefersHomesNow(ai) || ShouldBuildDayOrNightCentre(ai)) && HomesFit(ai)) return kCentreMarkerType;
+  if ((PrefersHomesNow(ai) || (ShouldBuildDayOrNightCentre(ai) && LikesHomesNow(ai))) && HomesFit(ai))
+    return kCentreMarkerType;
   if (!LikesShops(ai)) return -1;
   const int32_t type = ChooseBusinessForCentre(ai, -1);
   if (type == kLandscapeType) ReportError(1, 0, "GetNextBusinessForDayOrNightCentre: Illegal Landscaping");
   return type;
 }
 
+namespace {
+
+// The player's construction and opening requests that the event queue
+// still holds: a building between its request and its job, or between its
+// job's end and its business's opening.
+int32_t BusinessesInFlight(int32_t number) {
+  int32_t n = 0;
+  for (const CGameEvent& e : EventQueue().LogicList()) {
+    if (e.kind != kEventDeliverMessage) continue;
+    if (e.message.Type() == ConstructBuildingMsg::kType) {
+      ConstructBuildingMsg m;
+      n += DecodeMessage(e.message, m) && m.player.value == number && m.businessType >= 0 &&
+           m.businessType != kLandscapeType;
+    } else if (e.message.Type() == OpenBusinessMsg::kType) {
+      OpenBusinessMsg m;
+      const CBuilding* building = DecodeMessage(e.message, m) ? GetBuilding(m.building.value) : nullptr;
+      // A refurbishment replaces a business that still counts.
+      n += building != nullptr && m.owner.value == number && m.businessType != kLandscapeType &&
+           GetBusinessInUse(building->GetBusiness()) == nullptr;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+int32_t BusinessesInHand(const CPlayerAI& ai) {
+  const int32_t number = ai.index + 1;
+  int32_t n = 0;
+  for (const CBusiness& b : g_Businesses)
+    n += b.InUse && b.Owner == number && b.Type != kLandscapeType;
+  for (const ConstructionJob& job : ConstructionJobs().Jobs)
+    n += job.Kind == kJobBuild && job.Player == number && job.OpenType >= 0 && job.OpenType != kLandscapeType;
+  for (const CActions& a : ai.standard)
+    n += a.state != ACT_NOT_READY && a.phase == AI_CONSTRUCT_BUILDING && a.target != kLandscapeType;
+  return n + BusinessesInFlight(number);
+}
+
 bool AtBusinessLimit(const CPlayerAI& ai) {
   const AiCharacter* c = ai.Character();
-  return c != nullptr && c->businessLimit > 0 && GetNumBusinessesOwned(ai.index) >= c->businessLimit;
+  return c != nullptr && c->businessLimit > 0 && BusinessesInHand(ai) >= c->businessLimit;
 }
 
 bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai) {

@@ -48,6 +48,9 @@ int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai);
 // Stores the business the plan's block gets next; false (and the plan's
 // nothing-to-build flag) when none.
 // The character's business limit is reached (no limit when it is 0).
+// The businesses the player runs or has under way (queued, posted, being
+// built), parks aside: what its character's business limit counts.
+int32_t BusinessesInHand(const CPlayerAI& ai);
 bool AtBusinessLimit(const CPlayerAI& ai);
 bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai);
 

@@ -437,6 +437,12 @@ void CheckProgressShoppingCentre(CPlayerAI& ai) {
   if (ai.money < ai.own.cashThreshold) {
     AbandonStrategy(ai);
   } else if (p.centreDone || p.nothingToBuild || !ValidBlockId(p.chosenBlock)) {
+    // A centre whose own block has no room left for another business is
+    // finished: the block is marked, so no centre is planned there again and
+    // its leftover lots may be landscaped.
+    const bool full = p.centreDone || (p.nothingToBuild && p.blockFull);
+    if (full && ValidBlockId(p.chosenBlock) && ai.ownedBlocks[p.chosenBlock])
+      ai.markedBlocks |= uint64_t{1} << p.chosenBlock;
     AbandonStrategy(ai);
   } else if (p.oneOff) {
     if (p.planStarted) {

@@ -258,9 +258,13 @@ void CPlayerAI::CheckTacticProgress() {
     GiveUp();
     return;
   }
-  if (plan.oneOffBlock >= 0 && !plan.targetRequested && plan.tactic == 2) {
+  // The one-off block is asked for once: an auction that ends without it
+  // (lost, unsold, or won but not yet handed over) must not be followed by
+  // another request for the same block as the room closes.
+  if (plan.oneOffBlock >= 0 && plan.bidPlaced && !plan.listed && plan.tactic == 2) {
     if (AddAction_BuyBlock(*this, plan.oneOffBlock, 100)) ++tally.blockRequests;
     plan.targetRequested = true;
+    plan.listed = true;
   }
   RunTacticProgressCheck(*this);
 }

@@ -91,6 +91,7 @@ struct AiPlanState {
   bool dayCentre = false;
   bool nightCentre = false;       // the block was chosen for a night centre
   bool bidPlaced = false;         // the one-off purchase has started
+  bool listed = false;            // its block was asked for; once a tactic, not again after the auction
   bool countdownActive = false;
   bool centreDone = false;        // the centre's block has nothing left to take
   bool planStarted = false;

@@ -156,7 +156,8 @@ bool IsFirstDecade() { return GameClock().decade == 0; }
 int32_t WeighStrategies(AiPlayerState& s) {
   if (s.OneOffAttempts >= 2) return kWeighExpand;
   int32_t oneOff = 0, expand = 0;
-  if (IsFirstDecade()) {
+  // On the game's first day it builds rather than buys.
+  if (GameClock().dayCounter == 0) {
     oneOff = -50;
     expand = 30;
   }

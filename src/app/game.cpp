@@ -75,6 +75,7 @@
 #include "visuals/scene/auction_room.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/scene/scene_passes.h"
+#include "visuals/scene/city_effects.h"
 #include "visuals/architect/building_visuals.h"
 #include "visuals/camera/camera_script_bindings.h"
 #include "visuals/scene/city_scene.h"
@@ -565,6 +566,7 @@ void Game::NewGame(const LevelEntry* entry) {
   StartLevelSound();
   StartSimulationLevel();
   InitSmokeEmitters();
+  InitPulsingLights();
   RunState().gameRunning = true;
   // Until the level scripts or the player place the camera, a level opens on
   // the stored view over the city, held still: the keys mode would swing it
@@ -604,6 +606,7 @@ bool Game::Load(std::string_view name) {
   StartLevelSound();
   ResumeComputerPlayersAfterLoad();
   InitSmokeEmitters();
+  InitPulsingLights();
   ResetRoadDecade();
   RunState().gameRunning = true;
   GamePauseState().RemoveReason(0);

@@ -46,6 +46,7 @@
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "visuals/scene/city_effects.h"
 #include "visuals/overlay/cut_scene.h"
 #include "shell/startup.h"
 #include "sound/game_sound.h"
@@ -185,6 +186,7 @@ void LoadGameAssetsForDrawing() {
 
 void ForgetGameAssets() {
   ReleaseCityEntities();
+  ReleasePathObjectEntities();  // they point into the shelves
   SetVehicleModelSource(nullptr);
   SetVehicleBoundsSource(nullptr);
   SetPersonModelSource(nullptr);

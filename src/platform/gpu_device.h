@@ -85,6 +85,13 @@ enum class GpuState : int32_t {
   StencilWriteMask, FogEnable, FogColour, FogTableMode, FogVertexMode, FogStart, FogEnd,
   RangeFogEnable, EdgeAntialias, DepthBias, TextureFactor, Clipping, Lighting, LocalViewer,
   NormaliseNormals, VertexBlend, PointSprites,
+  // 1: draws write depth (and stencil) only, no colour; with alpha testing
+  // off the device may shade such pixels with nothing at all.
+  DepthOnly,
+  // 1: draws lie at the farthest depth, behind everything: they show only
+  // where no depth has been laid down since the clear (tested less-or-equal,
+  // never written, whatever ZEnable, ZFunc and ZWriteEnable say).
+  BehindAll,
   Count
 };
 enum GpuCompare : uint32_t {

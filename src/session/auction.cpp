@@ -41,6 +41,7 @@ struct AuctionHolder {
   uint32_t turnEnd = 0;
   int32_t serial = 0;
   WaitingAuctionList waiting;
+  int32_t settlingBlock = -1;  // the last auction's block until its transfer is applied
 };
 
 bool g_QuickAuction = false;
@@ -229,7 +230,17 @@ bool StartAuction(int32_t block, int32_t starter, int32_t openingValue) {
   return true;
 }
 
-bool AuctionBusy() { return AuctionRunning() || Holder().waiting.count > 0; }
+// Busy too until the last auction's block transfer has been applied: a
+// request made before it would still see the block as the city's.
+bool AuctionBusy() {
+  const AuctionHolder& h = Holder();
+  return AuctionRunning() || h.waiting.count > 0 || LogicTick() < h.waiting.notBefore;
+}
+
+bool BlockAuctionUnsettled(int32_t block) {
+  const AuctionHolder& h = Holder();
+  return AuctionBlock() == block || (block == h.settlingBlock && LogicTick() < h.waiting.notBefore);
+}
 
 const WaitingAuctionList& WaitingAuctions() { return Holder().waiting; }
 
@@ -491,6 +502,7 @@ void EndAuction() {
   h.exists = false;
   // The next waiting request starts after this auction's block transfer.
   h.waiting.notBefore = LogicTick() + kMessageDeliveryLead + 1;
+  h.settlingBlock = block;
   if (IsAuthority()) TellEveryPlayer(PLAYER_MESS_AUCTION_ENDED, AuctionNews{BlockId{block}});
 }
 
@@ -500,6 +512,7 @@ void ResetAuction() {
   h.count = 0;
   h.exists = false;
   h.waiting = WaitingAuctionList{};
+  h.settlingBlock = -1;
 }
 
 void RegisterAuctionSaveHooks() {

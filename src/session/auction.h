@@ -146,9 +146,13 @@ struct WaitingAuctionList {
 };
 inline constexpr int32_t kWaitingAuctionListSize = 8 + kMaxWaitingAuctions * 36;
 
-// True while an auction is announced or up, or requests wait for one: a
-// request made now would wait.
+// True while an auction is announced or up, its block transfer is still in
+// flight, or requests wait for one: a request made now would wait.
 bool AuctionBusy();
+// True while the block is announced or up for auction, or its auction has
+// ended and its transfer is not yet applied: a request for it now would be
+// answered by that auction's end, not its own.
+bool BlockAuctionUnsettled(int32_t block);
 const WaitingAuctionList& WaitingAuctions();
 // Queues a request (message type 26 while AuctionBusy); false when it may not
 // wait (its block is auctioned or waiting, its requester waits already, the

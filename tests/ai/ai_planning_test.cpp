@@ -50,6 +50,13 @@ class AiPlanningTest : public ComputerPlayerAiTest {
 TEST_F(AiPlanningTest, DayAndNightBlocks) {
   EXPECT_TRUE(IsDayBlock(kBlock));  // empty: both
   EXPECT_TRUE(IsNightBlock(kBlock));
+  // Homes open round the clock are neither day nor night trade: a block of
+  // homes, however big, stays open to a night centre as to a day one.
+  constexpr int32_t kHomesType = 7;
+  DefineShopType(kHomesType, {0}, 10.0f, 0, 24);
+  Open(kHomesType, 2, Place(kBlock + 1, 0, 0, 2, 3, 4, kKindResidential), true);
+  EXPECT_TRUE(IsNightBlock(kBlock + 1));
+  EXPECT_TRUE(IsDayBlock(kBlock + 1));
   for (int32_t x = 0; x < 7; ++x) Open(kDayShop, 2, Place(kBlock, x, 6, x, 6, 1), true);
   Open(kDayShop, 2, Place(kBlock, 6, 0, 6, 0, 1), true);
   Open(kDayShop, 2, Place(kBlock, 6, 2, 6, 2, 1), true);
@@ -158,6 +165,29 @@ TEST_F(AiPlanningTest, RaisingCashEndsAfter48Hours) {
     cpu->plan.hoursConsolidating = hours;
     RunTacticProgressCheck(*cpu);
     EXPECT_EQ(cpu->mode, hours > 48 ? kAiNewStrategy : kAiRunStrategy) << hours;
+  }
+}
+
+// A centre that ends because its own block has no room left marks the block
+// for landscaping; one that ends for another reason (its business limit),
+// or on a block it does not own, leaves it unmarked.
+TEST_F(AiPlanningTest, AFullCentreBlockIsMarkedForLandscaping) {
+  OwnBlock(kBlock);
+  cpu->money = 10000;
+  const struct {
+    int32_t block;
+    bool full, marked;
+  } cases[] = {{kBlock, true, true}, {kBlock, false, false}, {kBlock + 1, true, false}};
+  for (const auto& c : cases) {
+    cpu->markedBlocks = 0;
+    cpu->mode = kAiRunStrategy;
+    cpu->plan.tactic = 0;
+    cpu->plan.chosenBlock = c.block;
+    cpu->plan.nothingToBuild = true;
+    cpu->plan.blockFull = c.full;
+    RunTacticProgressCheck(*cpu);
+    EXPECT_EQ(cpu->mode, kAiNewStrategy);
+    EXPECT_EQ(((cpu->markedBlocks >> c.block) & 1u) != 0, c.marked) << c.block << " full " << c.full;
   }
 }
 

@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "ai/ai_sites.h"
 #include "ai/business_valuation.h"
 #include "ai/computer_player.h"
 #include "app/game.h"
@@ -33,6 +34,7 @@
 #include "platform/paths.h"
 #include "script/profiles.h"
 #include "script/script.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
 #include "session/goals.h"
@@ -162,12 +164,12 @@ TEST_F(ComputerPlayersGameTest, TenDaysOfThreeComputerPlayers) {
 // What a computer player built and bought, where its character shows.
 struct CharacterFigures {
   int32_t homes = 0, shops = 0, businesses = 0, auctionsWon = 0;
-  float quality = 0;
+  float quality = 0, lots = 0;
 };
 
 CharacterFigures FiguresOf(int32_t slot) {
   CharacterFigures f;
-  int32_t buildings = 0, quality = 0;
+  int32_t buildings = 0, quality = 0, lots = 0;
   for (const CBusiness& b : g_Businesses) {
     if (!b.InUse || b.Owner != slot + 1) continue;
     ++f.businesses;
@@ -176,9 +178,11 @@ CharacterFigures FiguresOf(int32_t slot) {
     if (const CBuilding* building = b.GetBuilding()) {
       ++buildings;
       quality += building->Quality;
+      lots += (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
     }
   }
   f.quality = static_cast<float>(quality) / static_cast<float>(std::max(buildings, 1));
+  f.lots = static_cast<float>(lots) / static_cast<float>(std::max(buildings, 1));
   if (const CPlayerAI* ai = ComputerPlayer(slot)) f.auctionsWon = ai->tally.auctionsWon;
   return f;
 }
@@ -196,8 +200,8 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
       {0, "the landlord builds homes", [](auto& c, auto& n) { return c.homes > n.homes; }},
       {2, "the shopkeeper opens more shops, and no homes",
        [](auto& c, auto& n) { return c.shops > n.shops && c.homes == 0; }},
-      {3, "the tower builder runs a few, no more than its limit of 8",
-       [](auto& c, auto& n) { return c.businesses < n.businesses && c.businesses <= 8; }},
+      {3, "the tower builder runs a few, no more than its limit of 8, on bigger footprints",
+       [](auto& c, auto& n) { return c.businesses <= 8 && c.lots > n.lots; }},
       {4, "the prestige seeker builds better", [](auto& c, auto& n) { return c.quality > n.quality; }},
       {7, "the speculator wins more blocks", [](auto& c, auto& n) { return c.auctionsWon > n.auctionsWon; }},
   };
@@ -223,10 +227,44 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
     EXPECT_TRUE(c.shows(mine, neutral))
         << c.trait << ": homes " << mine.homes << "/" << neutral.homes << " shops " << mine.shops << "/"
         << neutral.shops << " businesses " << mine.businesses << "/" << neutral.businesses << " quality "
-        << mine.quality << "/" << neutral.quality << " auctions won " << mine.auctionsWon << "/" << neutral.auctionsWon;
+        << mine.quality << "/" << neutral.quality << " lots " << mine.lots << "/" << neutral.lots << " auctions won "
+        << mine.auctionsWon << "/" << neutral.auctionsWon;
     TheGame().EndGame(false, 0);
     boxes_.clear();
   }
+}
+
+// Six computer players over two weeks. A one-off purchase asks for its
+// block once: when that auction ends (lost, unsold, or won before the block
+// changes hands) the same block is not put up again as the room closes. And
+// no player ever runs or has under way more businesses than its character's
+// limit, whichever way it builds (centres, hotels, buy-outs).
+TEST_F(ComputerPlayersGameTest, AuctionsAreNotRepeatedAndTheBusinessLimitHolds) {
+  SetUpPlayers(6);
+  TheGame().SetNewGameSeed(1u);
+  TheGame().NewGame(&FreePlayLevel());
+  int32_t serial = AuctionSerial(), previousBlock = -1, auctions = 0, repeats = 0;
+  int32_t over[6] = {};
+  const uint32_t end = RunningTick() + 14u * kTicksPerDay;
+  for (int guard = 0; RunningTick() < end && guard < 4000000; ++guard) {
+    RunLogicTicks();
+    TheGame().DrainGameEvents();
+    if (AuctionSerial() != serial) {
+      serial = AuctionSerial();
+      ++auctions;
+      const int32_t block = AuctionBlock();
+      repeats += block == previousBlock;
+      previousBlock = block;
+    }
+    for (int32_t i = 0; i < 6; ++i) {
+      const CPlayerAI* ai = ComputerPlayer(i);
+      const AiCharacter* c = ai ? ai->Character() : nullptr;
+      if (c && c->businessLimit > 0 && BusinessesInHand(*ai) > c->businessLimit) ++over[i];
+    }
+  }
+  EXPECT_GT(auctions, 10);
+  EXPECT_EQ(repeats, 0) << "of " << auctions << " auctions";
+  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(over[i], 0) << ComputerPlayer(i)->name;
 }
 
 class ComputerPlayersSoakTest : public ComputerPlayersGameTest {};

@@ -50,6 +50,11 @@ TEST(ModelGenerator, BadRowsAreRefusedWithAReason) {
       {"path p keys 5 0 0 0 10 1 1 1", "first at frame 0"},
       {"path p keys 0 0 0 0 0 1 1 1", "must rise"},
       {"path p spiral 1 2 3", "unknown path shape"},
+      {"streetobjects s 39 pattern 0 1 blocks 5", "streetobjects <kerb> pattern"},
+      {"streetobjects s 39 pattern 0 300 blocks 0 0", "out of range"},
+      {"lights l 2 0 0 0 1 1", "groups of"},
+      {"glints g 10 ring 1 2", "grid or line expected"},
+      {"glints g 10 grid 10 0 0 10 5 0", "glints grid"},
   };
   for (const auto& c : kCases) {
     std::vector<ModelFileData> out;
@@ -142,3 +147,43 @@ TEST(ModelGenerator, SceneryStandsInItsWorldPlace) {
 }
 
 }  // namespace
+
+// Street furniture: per block side, a point in the street's middle and the
+// object at the kerb facing out, both in the model files' z; lights keep
+// their order; a glint grid faces up.
+TEST(ModelGenerator, PointModelsKeepTheirPlacesAndOrder) {
+  std::vector<ModelFileData> out;
+  std::string error;
+  ASSERT_TRUE(Generate("streetobjects s 39 pattern 10 2 blocks 100 200", out, error)) << error;
+  ASSERT_EQ(out[0].vertexCount, 0);
+  ASSERT_EQ(out[0].frameRecords.size(), 8u);
+  const ModelFrameRecord& northFrom = out[0].frameRecords[0];
+  const ModelFrameRecord& north = out[0].frameRecords[4];
+  EXPECT_FLOAT_EQ(north.position[0], 110);  // along the side, then out to the kerb
+  EXPECT_FLOAT_EQ(north.position[2], -239);
+  EXPECT_FLOAT_EQ(north.rotation[2], 1);  // facing out, north
+  EXPECT_EQ(north.tag, 2);
+  EXPECT_FLOAT_EQ(northFrom.position[2], -253.5f);
+  const ModelFrameRecord& east = out[0].frameRecords[5];
+  EXPECT_FLOAT_EQ(east.position[0], 139);
+  EXPECT_FLOAT_EQ(east.position[2], -190);
+  EXPECT_FLOAT_EQ(east.rotation[0], 1);
+
+  out.clear();
+  ASSERT_TRUE(Generate("lights l 3 0 1 0 4 1 0  1 9 9 9 9 9 9", out, error)) << error;
+  ASSERT_EQ(out[0].vertexCount, 4);
+  for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(out[0].positions[size_t(i)].x, 2.0f * float(i));
+  EXPECT_FLOAT_EQ(out[0].positions[3].y, 9);
+  // Every light is used by the model's triangles, first ones first.
+  const std::vector<uint16_t>& idx = out[0].primitives[0].indices;
+  for (uint16_t v = 0; v < 4; ++v) EXPECT_NE(std::find(idx.begin(), idx.end(), v), idx.end()) << v;
+
+  out.clear();
+  ASSERT_TRUE(Generate("glints g 12 grid 0 0 100 50 25 0.1 line -1 0 0 5 5 5 5 5 15 3", out, error)) << error;
+  ASSERT_EQ(out[0].frameRecords.size(), 5u * 3u + 3u);
+  for (size_t i = 0; i < 15; ++i) {
+    EXPECT_GT(out[0].frameRecords[i].rotation[1], 0.99f) << i;  // nearly up
+    EXPECT_EQ(out[0].frameRecords[i].tag, 12);
+  }
+  EXPECT_FLOAT_EQ(out[0].frameRecords[15].rotation[0], -1);
+}

@@ -410,6 +410,74 @@ TEST(GlDeviceStates, SixteenBitTexelsKeepTheirColoursAndAlpha) {
   vertices.reset();
 }
 
+// A depth pre-pass: a draw made depth-only leaves no colour, rejects what is
+// drawn behind it afterwards, and lets the same quad drawn again in colour
+// land on its own depth. A draw behind everything shows only where no depth
+// was laid, however near its own, and leaves the depth as it was. Each
+// quad's vertices are written into the one buffer after the draws before
+// them were made, as the renderer's batches are (the caller promising not
+// to overwrite what they read).
+TEST(GlDeviceStates, DepthOnlyAndBehindAllDrawsWithAppendedVertices) {
+  using namespace platform;
+  SmallDevice small(64, 16);
+  if (!small.device) GTEST_SKIP() << "no OpenGL 3.3 context here";
+  std::unique_ptr<GpuDevice>& device = small.device;
+  struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;
+    float u, v;
+  };
+  struct Quad {
+    int32_t column;
+    float z;
+    uint32_t colour, depthOnly, behind;
+  };
+  const Quad quads[] = {
+      {0, 0.3f, 0xFFFF0000u, 1, 0},  // depth alone: column 0 stays cleared...
+      {0, 0.5f, 0xFF00FF00u, 0, 0},  // ...and rejects this one behind it,
+      {0, 0.3f, 0xFFFFFFFFu, 0, 0},  // but not the same quad in colour
+      {1, 0.3f, 0xFFFF0000u, 1, 0},  // column 1: depth alone, and then
+      {1, 0.2f, 0xFFFFFF00u, 0, 1},  // behind all, rejected though nearer
+      {2, 0.7f, 0xFF00FF00u, 0, 0},  // column 2: an ordinary draw after them
+      {3, 0.2f, 0xFFFF0000u, 0, 1},  // column 3: behind all on the cleared
+      {3, 0.9f, 0xFFFF00FFu, 0, 0},  // depth, which it leaves for this one
+  };
+  constexpr int32_t kQuads = int32_t(std::size(quads));
+  constexpr int32_t kQuadBytes = 6 * int32_t(sizeof(ScreenVertex));
+  auto vertices = device->CreateVertexBuffer(kQuads * kQuadBytes, GpuVertexLayout::Screen);
+  device->SetStreamSource(vertices.get(), GpuVertexLayout::Screen);
+  device->SetRenderState(GpuState::CullMode, kGpuCullNone);
+  device->SetStageState(0, GpuStageState::ColourOp, kGpuOpSelectArg1);
+  device->SetStageState(0, GpuStageState::ColourArg1, kGpuArgDiffuse);
+  ASSERT_TRUE(device->BeginScene());
+  device->Clear(kGpuClearColour | kGpuClearDepth, 0xFF0000FFu, 1.0f, 0);
+  for (int32_t i = 0; i < kQuads; ++i) {
+    const Quad& q = quads[i];
+    auto* v = static_cast<ScreenVertex*>(vertices->Lock(
+        i * kQuadBytes, kQuadBytes, i == 0 ? kGpuLockDiscard : kGpuLockNoOverwrite));
+    ASSERT_TRUE(v);
+    const float x0 = float(16 * q.column) - 0.5f, x1 = x0 + 16, y0 = -0.5f, y1 = 15.5f;
+    const float corners[6][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y0}, {x1, y1}, {x0, y1}};
+    for (int k = 0; k < 6; ++k)
+      v[k] = {corners[k][0], corners[k][1], q.z, 1.0f, q.colour, 0xFF000000u, 0, 0};
+    vertices->Unlock();
+    device->SetRenderState(GpuState::DepthOnly, q.depthOnly);
+    device->SetRenderState(GpuState::BehindAll, q.behind);
+    device->Draw(GpuPrimitive::TriangleList, 6 * i, 2);
+  }
+  device->EndScene();
+  GpuImage image;
+  ASSERT_TRUE(device->ReadBackBuffer(image));
+  const uint32_t expected[4] = {0xFFFFFFu, 0x0000FFu, 0x00FF00u, 0xFF00FFu};
+  for (int32_t column = 0; column < 4; ++column) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, image.pixels.get() + size_t(8 * image.pitch) + size_t(16 * column + 8) * 4,
+                4);
+    EXPECT_EQ(pixel & 0xFFFFFFu, expected[column]) << "column " << column << std::hex << ": 0x" << pixel;
+  }
+  vertices.reset();
+}
+
 #ifdef CITYRUN_PATH
 // The game program with "SysSetup api D3D" opens the OpenGL layer on its own
 // window (SDL's off-screen display here) and keeps drawing its start-up

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -39,6 +40,8 @@
 #include "visuals/camera/game_camera.h"
 #include "visuals/overlay/interface_task.h"
 #include "visuals/overlay/screenshots.h"
+#include "visuals/scene/city_effects.h"
+#include "visuals/scene/scene_passes.h"
 
 namespace {
 
@@ -56,7 +59,10 @@ class ShotProgram : public TestGameProgram {
   bool recording = false;
   // What the level shows when the shot is taken.
   enum class Scene {
-    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight, Noon, Street, StreetAtNight
+    City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight, Noon, Street, StreetAtNight,
+    // Without the interface: the sea from the west of the city in the
+    // evening sun, the quay and the city at night, a pavement by day.
+    SeaInTheEvening, HarbourAtNight, Pavement
   } scene = Scene::City;
 
  private:
@@ -73,6 +79,10 @@ class ShotProgram : public TestGameProgram {
           scene == Scene::StreetAtNight)
         GameClock().hour = 22;
       if (scene == Scene::Noon || scene == Scene::Street) GameClock().hour = 12;
+      if (scene >= Scene::SeaInTheEvening) SetInterfacePanels(nullptr);
+      if (scene == Scene::SeaInTheEvening) GameClock().hour = 18;
+      if (scene == Scene::HarbourAtNight) GameClock().hour = 22;
+      if (scene == Scene::Pavement) GameClock().hour = 11;
       if (scene == Scene::Plan || scene == Scene::PlanAtNight) {
         TogglePlanView();
         c.eye = c.targetEye;  // the camera at its place over the board
@@ -83,6 +93,23 @@ class ShotProgram : public TestGameProgram {
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
         if (StartAuction(20, -1, 500)) OpenAuctionScreen();
       }
+    }
+    if (scene >= Scene::SeaInTheEvening) {
+      // Held in place every frame: without the level's prompt the level's
+      // own camera would take the view.
+      struct View {
+        Vec3 eye;
+        float yaw, pitch;
+      };
+      static constexpr View kViews[] = {
+          {{-380, 70, 0}, 3.1415927f, -0.12f},  // out to sea, towards the setting sun
+          {{-700, 60, -700}, 0.9f, -0.05f},     // from the sea past the quay into the city
+          {{-162, 5, -152}, 3.55f, -0.3f}};     // over a pavement, at a bench
+      const View& v = kViews[int(scene) - int(Scene::SeaInTheEvening)];
+      CameraState& c = g_CameraState;
+      CamSetMode(0);
+      c.eye = c.targetEye = c.drawnEye = v.eye;
+      c.yaw = v.yaw, c.pitch = v.pitch;
     }
     if ((scene == Scene::Street || scene == Scene::StreetAtNight) && !placed_ && LogicTick() >= levelTick_ + 30) {
       // The block camera, low over a street corner of the city's middle.
@@ -109,6 +136,7 @@ class ShotProgram : public TestGameProgram {
       HoveredObject() = nearest[1];
       selected_ = true;
     }
+    if (!PulsingLights().empty()) beaconLevels_.insert(PulsingLights()[0].brightness);
     if (LogicTick() < levelTick_ + 75) return;  // three game seconds
     if (scene == Scene::Paused) {
       // The pause switch and the statistics: the shot some frames later.
@@ -122,6 +150,9 @@ class ShotProgram : public TestGameProgram {
       std::ofstream("triangles.txt") << LastTriangleCount();
     else
       WriteNumberedScreenshot(0);
+    const CityEffectCounts& fx = LastCityEffectCounts();
+    std::ofstream("effects.txt") << fx.pathObjects << ' ' << fx.lightSprites << ' ' << fx.glints << ' '
+                                 << beaconLevels_.size();
     RunState().quit = true;
   }
 
@@ -129,6 +160,7 @@ class ShotProgram : public TestGameProgram {
   bool selected_ = false;
   bool placed_ = false;
   int32_t pausedFrames_ = 0;
+  std::set<int32_t> beaconLevels_;  // the first beacon's brightness, frame by frame
 };
 
 // In the child: runs the game, raises the view to the horizon once the level
@@ -177,6 +209,7 @@ class GameFrameTest : public ::testing::Test {
   std::vector<uint8_t> Frame(const char* api, bool headless = false,
                              ShotProgram::Scene scene = ShotProgram::Scene::City) {
     fs::remove(dir_ / "civano0000.tga");  // a shot from an earlier run in this test
+    fs::remove(dir_ / "effects.txt");
     const pid_t pid = ::fork();
     if (pid == 0) RunGameAndShoot(dir_, api, headless, scene);
     int status = 0;
@@ -198,6 +231,28 @@ class GameFrameTest : public ::testing::Test {
                     std::ios::binary) << file;
     if (file.size() != 18 + 640 * 480 * 4) return {};
     return {file.begin() + 18, file.end()};
+  }
+  // What the last run's last frame drew of the city's point effects, and
+  // how many brightness levels the first beacon showed while it ran.
+  struct Effects {
+    int objects = -1, lights = -1, glints = -1, beaconLevels = -1;
+  };
+  Effects DrawnEffects() {
+    Effects e;
+    std::ifstream(dir_ / "effects.txt") >> e.objects >> e.lights >> e.glints >> e.beaconLevels;
+    return e;
+  }
+  // Pixels of the rows [first, last) counted from the top whose red, green
+  // and blue pass the test.
+  template <typename Test>
+  static int Count(const std::vector<uint8_t>& t, int first, int last, int left, int right, Test test) {
+    int n = 0;
+    for (int y = first; y < last; ++y)
+      for (int x = left; x < right; ++x) {
+        const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+        n += test(p[2], p[1], p[0]) ? 1 : 0;
+      }
+    return n;
   }
   static std::string Read(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -429,4 +484,42 @@ TEST_F(GameFrameTest, ABlockNameLiesOnItsPaving) {
       lettering += p[2] < 90 && p[1] < 90 && p[0] < 110;
     }
   EXPECT_GT(lettering, 500u);
+}
+
+// Sunlight glints off the sea towards the evening sun, on both renderers;
+// the sparkles are the brightest pixels over the water.
+TEST_F(GameFrameTest, TheEveningSeaGlittersOnBothRenderers) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::SeaInTheEvening);
+    ASSERT_FALSE(t.empty()) << log_;
+    EXPECT_GT(DrawnEffects().glints, 5) << api;
+    // The sea lies across rows 190 to 285; the sun sets to the right.
+    const int sparkles = Count(t, 190, 285, 330, 640, [](int r, int g, int b) { return std::min({r, g, b}) > 200; });
+    EXPECT_GT(sparkles, 10) << api;
+  }
+}
+
+// At night the quay's lamps shine over the dark water's edge and the beacons
+// pulse as the logic ticks on; the full pass list draws them.
+TEST_F(GameFrameTest, AtNightTheQuayLampsShineAndTheBeaconsPulse) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::HarbourAtNight);
+  ASSERT_FALSE(t.empty()) << log_;
+  const Effects e = DrawnEffects();
+  EXPECT_GT(e.lights, 62) << "the runway, the beacons and some of the night's lamps";
+  EXPECT_GT(e.beaconLevels, 3) << "the first beacon does not pulse";
+  // The quay lies left of the middle, below the city's lights.
+  const int lamps = Count(t, 250, 290, 100, 240, [](int r, int g, int b) { return r > 120 && g > 100 && b < r; });
+  EXPECT_GT(lamps, 40);
+}
+
+// The pavements carry their benches, bins, post boxes and hydrants; the
+// full pass list draws them (the reduced list has no such pass).
+TEST_F(GameFrameTest, StreetFurnitureStandsOnThePavement) {
+  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Pavement);
+  ASSERT_FALSE(t.empty()) << log_;
+  EXPECT_GT(DrawnEffects().objects, 100);
+  // A red post box at the kerb, near the camera on the left.
+  EXPECT_GT(Count(t, 0, 240, 0, 320, [](int r, int g, int b) { return r > 120 && g < 60 && b < 60; }), 200);
+  // A green bench beside it.
+  EXPECT_GT(Count(t, 0, 240, 200, 480, [](int r, int g, int b) { return g > r + 30 && g > b + 20 && g > 60; }), 200);
 }

@@ -71,7 +71,7 @@ TEST_F(ScenePassTest, FullAndReducedOrders) {
   DrawCityPasses(renderer, false);
   const std::vector<std::string> reduced = {"sky",       "scenery",  "ground",   "blocks",      "ownership",
                                             "vehicles",  "signs",    "construction", "buildings", "outlines",
-                                            "night lights", "end tokens", "smoke", "people"};
+                                            "night lights", "end tokens", "smoke", "effects", "people"};
   EXPECT_EQ(trace, reduced);
 
   // Without detail the optional passes drop out of both orders.

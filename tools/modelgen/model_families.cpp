@@ -44,6 +44,26 @@
 //       it back. keys: key frames from 0, positions between them linear,
 //       facing the way of travel; loop: an ellipse whose last frame is its
 //       first.
+//   streetobjects <name> <kerb> pattern <offset> <kind> ... blocks <x> <z> ...
+//       the street furniture laid along the streets round each listed block
+//       centre (city coordinates): on each side, at `kerb` from the centre
+//       and at each pattern offset along the side, an object of that kind
+//       (the 7th value of its record) facing the street. The model has no
+//       vertices, only 28-byte records: the first half the points on the
+//       street's middle line the objects were laid out from, the second half
+//       the objects themselves; each is x, y, z (z turned as the model files
+//       hold it), the facing (x, y, z) and the kind.
+//   lights <name> <count> <x0> <y0> <z0> <x1> <y1> <z1> ...
+//       a light model: its vertices are the lights, `count` of them evenly
+//       from the first point to the second (one: the first point), for each
+//       group of seven numbers; model coordinates.
+//   glints <name> <size> (grid <x0> <z0> <x1> <z1> <step> <y> |
+//       line <nx> <ny> <nz> <x0> <y0> <z0> <x1> <y1> <z1> <count>) ...
+//       where sunlight glints off water or glass: 28-byte records of a
+//       point, the way its surface faces and the glint's size. A grid lies
+//       over water (facing up, tilted a little as by waves), its points a
+//       little off the even grid; a
+//       line runs along a glass face. Model coordinates.
 
 float RowArgs::Number(size_t i) {
   if (i >= row_.args.size()) {
@@ -800,8 +820,133 @@ bool Markers(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::str
   return true;
 }
 
+// The model file of records only (no vertices to draw).
+GenModel RecordModel(const std::string& name, std::vector<ModelFrameRecord> records) {
+  GenModel g;
+  g.name = name;
+  g.direct = true;
+  g.data.vertexCount = 0;
+  g.data.frameCount = 1;
+  g.data.hasFrameRecords = true;
+  g.data.frameRecordCount = static_cast<int32_t>(records.size());
+  g.data.frameRecords = std::move(records);
+  return g;
+}
+
+ModelFrameRecord Record(const Vec3& at, const Vec3& facing, int32_t tag) {
+  return {{at.x, at.y, at.z}, {facing.x, facing.y, facing.z}, tag};
+}
+
+// Index of a word among the row's parameters, or the row's size.
+size_t WordAt(const GenRow& row, const char* word) {
+  return static_cast<size_t>(std::find(row.args.begin(), row.args.end(), word) - row.args.begin());
+}
+
+bool StreetObjects(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
+  const size_t pattern = WordAt(row, "pattern"), blocks = WordAt(row, "blocks");
+  if (pattern != 1 || blocks >= row.args.size() || (blocks - pattern - 1) % 2 != 0 || blocks == pattern + 1 ||
+      (row.args.size() - blocks - 1) % 2 != 0 || row.args.size() == blocks + 1)
+    return error = "streetobjects <kerb> pattern <offset> <kind> ... blocks <x> <z> ...", false;
+  constexpr float kStreetMiddle = 53.5f;  // half the distance between block centres
+  const float kerb = a.Number(0);
+  std::vector<ModelFrameRecord> along, objects;
+  for (size_t b = blocks + 1; b + 1 < row.args.size(); b += 2) {
+    const float cx = a.Number(b), cz = a.Number(b + 1);
+    // Outward along each side: north, east, south, west.
+    for (const auto& [nx, nz] : {std::pair{0.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, -1.0f}, {-1.0f, 0.0f}}) {
+      for (size_t p = pattern + 1; p + 1 < blocks; p += 2) {
+        const float offset = a.Number(p);
+        const int kind = a.Whole(p + 1, 0, 255);
+        // Along the side is the outward direction turned a quarter.
+        const float x = cx + nz * offset, z = cz - nx * offset;
+        along.push_back(Record({x + nx * kStreetMiddle, 0, -(z + nz * kStreetMiddle)}, {nz, 0, -nx}, kind));
+        objects.push_back(Record({x + nx * kerb, 0, -(z + nz * kerb)}, {nx, 0, nz}, kind));
+      }
+    }
+  }
+  if (!a.ok()) return error = a.error(), false;
+  along.insert(along.end(), objects.begin(), objects.end());
+  out.push_back(RecordModel(row.name, std::move(along)));
+  return true;
+}
+
+bool LightPoints(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
+  if (row.args.empty() || row.args.size() % 7 != 0) return error = "lights: groups of <count> <x0 y0 z0> <x1 y1 z1>", false;
+  GenModel g;
+  g.name = row.name;
+  g.direct = true;
+  ModelFileData& m = g.data;
+  for (size_t i = 0; i < row.args.size(); i += 7) {
+    const int n = a.Whole(i, 1, 1000);
+    const Vec3 p{a.Number(i + 1), a.Number(i + 2), a.Number(i + 3)}, q{a.Number(i + 4), a.Number(i + 5), a.Number(i + 6)};
+    for (int k = 0; k < n; ++k) {
+      const float t = n > 1 ? static_cast<float>(k) / static_cast<float>(n - 1) : 0.0f;
+      m.positions.push_back({p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t});
+    }
+  }
+  if (!a.ok()) return error = a.error(), false;
+  if (m.positions.size() > 0xFFF0) return error = "lights: at most 65520 lights", false;
+  m.vertexCount = static_cast<uint16_t>(m.positions.size());
+  m.uvs.assign(m.vertexCount, TexCoord{0.5f, 0.5f});
+  m.textures.push_back(ColourTextureName(0xFFFFFF));
+  // A fan over the lights in order makes it a model like any other and
+  // keeps them in their order (a vertex is placed at its first use).
+  ModelFileData::Primitive prim;
+  for (uint16_t v = 1; v + 1 < m.vertexCount; ++v) prim.indices.insert(prim.indices.end(), {0, v, uint16_t(v + 1)});
+  if (m.vertexCount < 3) prim.indices = {0, uint16_t(m.vertexCount - 1), uint16_t(m.vertexCount - 1)};
+  m.primitives.push_back(prim);
+  out.push_back(std::move(g));
+  return true;
+}
+
+bool Glints(const GenRow& row, RowArgs& a, std::vector<GenModel>& out, std::string& error) {
+  const int size = a.Whole(0, 1, 200);
+  std::vector<ModelFrameRecord> records;
+  size_t i = 1;
+  while (i < row.args.size() && a.ok()) {
+    const std::string shape = a.Word(i);
+    if (shape == "grid") {
+      const float x0 = a.Number(i + 1), z0 = a.Number(i + 2), x1 = a.Number(i + 3), z1 = a.Number(i + 4);
+      const float step = a.Number(i + 5), y = a.Number(i + 6);
+      if (!a.ok() || step < 1 || x1 < x0 || z1 < z0) return error = "glints grid <x0> <z0> <x1> <z1> <step> <y>", false;
+      int n = 0;
+      for (float z = z0; z <= z1; z += step)
+        for (float x = x0; x <= x1; x += step, ++n) {
+          // Off the even grid by a fixed scatter, so the glints do not line
+          // up, and tilted a little as by the waves, so the sun's image
+          // breaks into sparkles.
+          const float dx = static_cast<float>((n * 37) % 11 - 5) / 10.0f, dz = static_cast<float>((n * 53) % 13 - 6) / 12.0f;
+          const float tx = static_cast<float>((n * 29) % 7 - 3) / 3.0f, tz = static_cast<float>((n * 41) % 9 - 4) / 4.0f;
+          records.push_back(Record({x + dx * step * 0.4f, y, z + dz * step * 0.4f}, {tx * 0.06f, 1, tz * 0.06f}, size));
+        }
+      i += 7;
+    } else if (shape == "line") {
+      Vec3 n{a.Number(i + 1), a.Number(i + 2), a.Number(i + 3)};
+      const Vec3 p{a.Number(i + 4), a.Number(i + 5), a.Number(i + 6)}, q{a.Number(i + 7), a.Number(i + 8), a.Number(i + 9)};
+      const int count = a.Whole(i + 10, 1, 1000);
+      const float len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+      if (!a.ok() || len < 1e-4f) return error = "glints line <nx ny nz> <x0 y0 z0> <x1 y1 z1> <count>", false;
+      n = {n.x / len, n.y / len, n.z / len};
+      for (int k = 0; k < count; ++k) {
+        const float t = count > 1 ? static_cast<float>(k) / static_cast<float>(count - 1) : 0.0f;
+        records.push_back(Record({p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t}, n, size));
+      }
+      i += 11;
+    } else {
+      return error = "glints: grid or line expected, not " + shape, false;
+    }
+  }
+  if (!a.ok()) return error = a.error(), false;
+  if (records.empty() || records.size() > 20000) return error = "glints: 1 to 20000 points", false;
+  out.push_back(RecordModel(row.name, std::move(records)));
+  return true;
+}
+
 bool GenerateFacingPlusZ(const GenRow& row, std::vector<GenModel>& out, std::string& error) {
   RowArgs a(row);
+  if (row.kind == "streetobjects") return StreetObjects(row, a, out, error);
+  if (row.kind == "lights") return LightPoints(row, a, out, error);
+  if (row.kind == "glints") return Glints(row, a, out, error);
   if (row.kind == "markers") return Markers(row, a, out, error);
   if (row.kind == "person") return Person(row, a, out, error);
   if (row.kind == "vehicle") return Vehicle(row, a, out, error);

@@ -8,7 +8,8 @@
 //   tower <radius> <h> <colour> <cap colour>  round tower, tank or chimney
 //   room <w> <d> <h> <floor> <wall>           seen from inside
 //   chair | bench | statue | fountain | flowers | flowerbed | brickcorner |
-//   entrance | moneybag | locator <colour>    small street furniture
+//   entrance | moneybag | bin | bollard | hydrant | postbox |
+//   locator <colour>                          small street furniture
 //   lamp <era 0-2> <colour>                   street light
 //   trafficlight <era 0-1>                    post with three lamps
 //   scaffold <w> <d> <h>                      poles, boards and ladders
@@ -305,6 +306,22 @@ void Furniture(MeshBuilder& m, const std::string& kind, Colour c) {
     m.Prism(8, 1.3f, 0.4f, 1.2f, 2.2f, 0, 0, c);
     m.Prism(8, 0.4f, 0.6f, 2.2f, 2.7f, 0, 0, Shade(c, 0.8f));
     m.Box({-0.5f, 1.0f, 1.2f}, {0.5f, 1.6f, 1.3f}, 0x2E8B3A);  // the dollar patch
+  } else if (kind == "bin") {  // a litter bin on a post
+    m.Box({-0.08f, 0, -0.08f}, {0.08f, 1.0f, 0.08f}, kBlack);
+    m.Prism(8, 0.45f, 0.5f, 0.7f, 2.0f, 0, 0, c);
+    m.Prism(8, 0.52f, 0.4f, 2.0f, 2.15f, 0, 0, Shade(c, 0.7f));
+  } else if (kind == "bollard") {  // a kerb post with a light band
+    m.Prism(8, 0.3f, 0.28f, 0, 1.6f, 0, 0, c);
+    m.Prism(8, 0.31f, 0.31f, 1.2f, 1.4f, 0, 0, kWhite);
+    m.Prism(8, 0.28f, 0.05f, 1.6f, 1.8f, 0, 0, c);
+  } else if (kind == "hydrant") {
+    m.Prism(8, 0.35f, 0.35f, 0, 1.3f, 0, 0, c);
+    m.Prism(8, 0.4f, 0.1f, 1.3f, 1.7f, 0, 0, c);
+    m.Prism(6, 0.15f, 0.15f, -0.6f, 0.6f, 0, 0, Shade(c, 0.8f), 'x', Move({0, 0.9f, 0}));
+  } else if (kind == "postbox") {  // a pillar box with its slot facing +z
+    m.Prism(10, 0.6f, 0.6f, 0, 2.6f, 0, 0, c);
+    m.Prism(10, 0.7f, 0.1f, 2.6f, 3.1f, 0, 0, c);
+    m.Box({-0.35f, 2.0f, 0.55f}, {0.35f, 2.12f, 0.65f}, kBlack);
   } else {  // locator: a small upright arrow
     m.Box({-0.2f, 0, -0.2f}, {0.2f, 2, 0.2f}, c);
     m.Taper({-0.5f, 2, -0.5f}, {0.5f, 2.8f, 0.5f}, 0.45f, 0.45f, -0.45f, c);
@@ -396,7 +413,8 @@ bool GenerateKitRow(const GenRow& row, RowArgs& a, MeshBuilder& m, bool& known) 
       m.Box({-x + 1, 0, z - 3}, {x - 1, 1.2f, z - 1}, 0x6A1A20);  // stage along the far wall
     }
   } else if (k == "chair" || k == "bench" || k == "statue" || k == "fountain" || k == "flowers" || k == "flowerbed" ||
-             k == "brickcorner" || k == "entrance" || k == "moneybag" || k == "locator") {
+             k == "brickcorner" || k == "entrance" || k == "moneybag" || k == "bin" || k == "bollard" ||
+             k == "hydrant" || k == "postbox" || k == "locator") {
     const Colour c = a.Col(0);
     if (a.ok()) Furniture(m, k, c);
   } else if (k == "lamp") {

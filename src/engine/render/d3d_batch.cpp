@@ -536,6 +536,28 @@ void CD3DRenderer::DrawEntity(CEntity* entity) {
   }
 }
 
+bool CD3DRenderer::BeginDepthPrepass() {
+  if (!dev_.device || immediateEntities_ || depthPrepass_) return false;
+  SetShader(-1);  // what is pending is drawn as it was asked for
+  depthPrepass_ = true;
+  dev_.device->SetRenderState(GpuState::DepthOnly, 1);
+  return true;
+}
+
+void CD3DRenderer::EndDepthPrepass() {
+  if (!depthPrepass_) return;
+  SetShader(-1);
+  depthPrepass_ = false;
+  if (dev_.device) dev_.device->SetRenderState(GpuState::DepthOnly, 0);
+}
+
+void CD3DRenderer::SetDrawBehindAll(bool on) {
+  if (!dev_.device || (on && !(clearFlags_ & 2))) return;
+  SetShader(-1);
+  dev_.device->SetRenderState(GpuState::BehindAll, on ? 1 : 0);
+  dirty_ = true;
+}
+
 void CD3DRenderer::DrawQueue() {
   if (entries_.empty() || !dev_.device) return;
   if (layout_ == GpuVertexLayout::Screen) BindSingleTexture();
@@ -558,7 +580,8 @@ void CD3DRenderer::DrawQueue() {
   // opaque mark: the first pass takes the pages that carry it. Taking the
   // pages that lack it first instead would draw transparent pages before the
   // opaque ones behind them and blend the opaque ones.
-  for (int pass = 0; pass < 2; ++pass) {
+  // A depth pre-pass takes only the opaque pages.
+  for (int pass = 0; pass < (depthPrepass_ ? 1 : 2); ++pass) {
     if (pass == 0) {
       current_.alphaBlend = kStateOff;
       current_.alphaTest = kStateOff;

@@ -118,6 +118,8 @@ void CD3DRenderer::SetInitialStates() {
   d.SetRenderState(GpuState::NormaliseNormals, 0);
   d.SetRenderState(GpuState::VertexBlend, 0);
   d.SetRenderState(GpuState::PointSprites, 0);
+  d.SetRenderState(GpuState::DepthOnly, 0);
+  d.SetRenderState(GpuState::BehindAll, 0);
   clipping_ = 1;
 }
 
@@ -132,6 +134,11 @@ bool CD3DRenderer::BeginFrame() {
   std::fill(pageIndices_.begin(), pageIndices_.end(), 0);
   recordCount_ = 0;
   immediateEntities_ = false;
+  if (depthPrepass_) {  // a frame left unfinished inside a pre-pass
+    depthPrepass_ = false;
+    dev_.device->SetRenderState(platform::GpuState::DepthOnly, 0);
+  }
+  dev_.device->SetRenderState(platform::GpuState::BehindAll, 0);
   if (!dev_.device->BeginScene()) return false;
   platform::GpuDevice& d = *dev_.device;
   inScene_ = true;

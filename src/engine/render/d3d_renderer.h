@@ -94,6 +94,9 @@ class CD3DRenderer : public CRenderer {
   void DrawPolyline(int32_t count, const PolylinePoint* points) override;
 
   void DrawEntity(CEntity* entity) override;
+  bool BeginDepthPrepass() override;
+  void EndDepthPrepass() override;
+  void SetDrawBehindAll(bool on) override;
   void DrawTexturedPolygon(const Vec3* corners, int32_t cornerCount, const TexCoord* coords,
                            int32_t page) override;
   void DrawTexturedQuadsShaded(const Vec3* quads, int32_t count, const TexCoord* coords,
@@ -228,6 +231,7 @@ class CD3DRenderer : public CRenderer {
   uint32_t clearFlags_ = 3;
   int32_t texDetail_ = 2;
   bool immediateEntities_ = false;
+  bool depthPrepass_ = false;  // between BeginDepthPrepass and EndDepthPrepass
   int32_t width_ = -1, height_ = -1, depth_ = 0;
   Vec3 camPos_{0, 0, 0}, camTarget_{0, 0, 100}, camUp_{0, 1, 0};
   float fov_ = 90.0f, near_ = 1.0f, far_ = 30000.0f, q_ = 0, qn_ = 0;

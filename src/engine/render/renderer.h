@@ -290,6 +290,22 @@ class CRenderer {
   // drawn colours.
   virtual void SetFilteringLevel(int32_t level);
   virtual void SetGammaLevel(int32_t level);
+
+  // A depth pre-pass: between Begin (true when the renderer offers one) and
+  // End, entities drawn lay down only the depth of their opaque pages, with
+  // the shader then in force; no colour is written and the transparent
+  // pages are left out. Drawn again afterwards as usual, the same entities
+  // land on the same depths and the picture is unchanged, while whatever is
+  // drawn in between behind them is rejected before it is shaded. Only
+  // entities may be drawn in the pass.
+  virtual bool BeginDepthPrepass() { return false; }
+  virtual void EndDepthPrepass() {}
+  // While on, draws lie behind everything: at the farthest depth, they show
+  // only where nothing has been drawn since the frame's depth was cleared.
+  // A background drawn this way after a pre-pass is spared the pixels that
+  // the opaque entities will cover anyway. A renderer that cannot, or a
+  // frame whose depth is not cleared, draws as usual.
+  virtual void SetDrawBehindAll(bool) {}
   int32_t FilteringLevel() const { return filteringLevel_; }
   int32_t GammaLevel() const { return gammaLevel_; }
 

@@ -67,7 +67,9 @@ std::vector<ModelFileEntry> WorldCityFiles() {
                     {"traffic_light_1", "traffic_light_2", "streetlight_1920", "streetlight_1960", "streetlight_2000",
                      "crane_base", "crane_jib", "crane_hook", "crane_cable", "container_1", "container_2", "container_3",
                      "crane_anchor", "crane_jib_point", "crane_hook_point", "tree_locator_1", "tree_locator_2",
-                     "block_base", "block_sign"});
+                     "block_base", "block_sign", "street_objects", "street_bench", "street_bin", "street_bollard",
+                     "street_hydrant", "street_postbox", "lights_runway", "lights_beacons", "lights_quay",
+                     "lights_station", "sun_glints"});
   out.push_back({"gamedata2\\Park_Mr_rentopia\\mr_rentopia.tm", true});
   return out;
 }
@@ -109,6 +111,8 @@ std::vector<ModelFileEntry> SurroundFiles() {
   numbered("bridge_", 4);
   out.push_back({"gamedata2\\city_surround\\station_goods_shed.tm"});
   out.push_back({"gamedata2\\city_surround\\quay.tm"});
+  out.push_back({"gamedata2\\city_surround\\lighthouse_rock.tm"});
+  out.push_back({"gamedata2\\city_surround\\lighthouse.tm"});
   return out;
 }
 

@@ -104,6 +104,12 @@ enum WorldCityModel : int32_t {
   kCraneAnchor, kCraneJibPoint, kCraneHookPoint,
   kTreeLocator1, kTreeLocator2,
   kBlockBase, kBlockSign,
+  // Street furniture: where it stands (records only), then its models by
+  // the kind its records name.
+  kStreetObjects, kStreetBench, kStreetBin, kStreetBollard, kStreetHydrant, kStreetPostbox,
+  // The light models: their points are lights.
+  kLightsRunway, kLightsBeacons, kLightsQuay, kLightsStation,
+  kSunGlints,  // records of where sunlight glints
   kParkStatue,  // with its coarse copy at level 1
   kWorldCityCount
 };

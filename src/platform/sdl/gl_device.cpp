@@ -74,7 +74,9 @@ namespace {
   X(PFNGLDRAWELEMENTSBASEVERTEXPROC, glDrawElementsBaseVertex)                              \
   X(PFNGLDRAWARRAYSPROC, glDrawArrays) X(PFNGLREADPIXELSPROC, glReadPixels)                 \
   X(PFNGLPIXELSTOREIPROC, glPixelStorei) X(PFNGLPROVOKINGVERTEXPROC, glProvokingVertex)     \
-  X(PFNGLCOLORMASKPROC, glColorMask) X(PFNGLFINISHPROC, glFinish)
+  X(PFNGLCOLORMASKPROC, glColorMask) X(PFNGLFINISHPROC, glFinish)                           \
+  X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange) X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)      \
+  X(PFNGLDEPTHRANGEPROC, glDepthRange)
 
 struct GlFunctions {
 #define RC_GL_MEMBER(type, name) type name = nullptr;
@@ -113,6 +115,9 @@ SHADE out vec4 vSpecular;
 out vec2 vUv[2];
 out float vFog;
 out float vDepth;
+// A depth-only draw and the same geometry's colour draw after it must land
+// on the same depths, whichever fragment program each is linked with.
+invariant gl_Position;
 void main() {
   vec4 clip;
   if (uScreen == 1) {
@@ -197,6 +202,10 @@ vec4 Stage(vec4 tex, vec4 cur, int cop, int ca1, int ca2, int aop, int aa1, int 
   return vec4(c.rgb, a.a);
 }
 void main() {
+#if DEPTH_ONLY
+  fragColour = vec4(0.0);
+  return;
+#endif
   vec4 cur = vDiffuse;
 #if STAGES > 0
   cur = Stage(TEX0, cur, COP0, CA10, CA20, AOP0, AA10, AA20);
@@ -228,6 +237,9 @@ struct FragmentKey {
   };
   StageKey stage[2];
   uint8_t stages = 0, flat = 0, specular = 0, alphaFunc = 8, fog = 0;
+  // Colour writes are off and nothing is discarded: the pixel needs no
+  // shading (the depth test and write are fixed-function).
+  uint8_t depthOnly = 0;
 
   uint64_t Packed() const {
     uint64_t k = 0;
@@ -237,6 +249,7 @@ struct FragmentKey {
       put(s.hasTex, 1), put(s.coordSet, 1);
     }
     put(stages, 2), put(flat, 1), put(specular, 1), put(alphaFunc, 4), put(fog, 2);
+    put(depthOnly, 1);
     return k;
   }
 };
@@ -265,6 +278,7 @@ std::string FragmentDefines(const FragmentKey& k) {
   def("SPECULAR", k.specular);
   def("ALPHA_FUNC", k.alphaFunc);
   def("FOG", k.fog);
+  def("DEPTH_ONLY", k.depthOnly);
   return d;
 }
 
@@ -395,8 +409,22 @@ class GlBuffer : public GpuBuffer {
     gl_.glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
     if (flags_ & kGpuLockDiscard)  // orphan the old storage so no draw waits on it
       gl_.glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(shadow_.size()), nullptr, GL_STREAM_DRAW);
-    if (bytes_ > 0)
-      gl_.glBufferSubData(GL_COPY_WRITE_BUFFER, offset_, bytes_, shadow_.data() + offset_);
+    if (bytes_ <= 0) return;
+    // The caller promised to write only what no pending draw reads. A plain
+    // update of a buffer that queued draws use makes a driver without a
+    // graphics card finish drawing them first, so that each batch of the
+    // frame waited on the one before; unsynchronised, the frame is drawn
+    // all at once, on all of its threads.
+    if ((flags_ & kGpuLockNoOverwrite) && !(flags_ & kGpuLockDiscard)) {
+      void* at = gl_.glMapBufferRange(GL_COPY_WRITE_BUFFER, offset_, bytes_,
+                                      GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT |
+                                          GL_MAP_INVALIDATE_RANGE_BIT);
+      if (at) {
+        std::memcpy(at, shadow_.data() + offset_, size_t(bytes_));
+        if (gl_.glUnmapBuffer(GL_COPY_WRITE_BUFFER)) return;
+      }
+    }
+    gl_.glBufferSubData(GL_COPY_WRITE_BUFFER, offset_, bytes_, shadow_.data() + offset_);
   }
   GLuint Name() const { return name_; }
 
@@ -844,10 +872,14 @@ void GlDevice::ChooseTarget() {
 
 void GlDevice::ApplyFixedStates() {
   const auto s = [&](GpuState st) { return states_[size_t(st)]; };
-  const bool depth = s(GpuState::ZEnable) != 0;
+  // Behind everything: every fragment at depth 1, the cleared depth, so it
+  // passes only where nothing nearer has been drawn.
+  const bool behind = s(GpuState::BehindAll) != 0;
+  const bool depth = behind || s(GpuState::ZEnable) != 0;
   depth ? gl_.glEnable(GL_DEPTH_TEST) : gl_.glDisable(GL_DEPTH_TEST);
-  gl_.glDepthFunc(CompareOf(s(GpuState::ZFunc)));
-  gl_.glDepthMask(s(GpuState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+  gl_.glDepthFunc(behind ? GL_LEQUAL : CompareOf(s(GpuState::ZFunc)));
+  gl_.glDepthMask(!behind && s(GpuState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+  gl_.glDepthRange(behind ? 1.0 : 0.0, 1.0);
   // "Clockwise" is as seen on screen; window y runs the same way in both
   // conventions here (no flip), so faces keep their turning sense.
   const uint32_t cull = s(GpuState::CullMode);
@@ -858,6 +890,8 @@ void GlDevice::ApplyFixedStates() {
   } else {
     gl_.glDisable(GL_CULL_FACE);
   }
+  const GLboolean colour = s(GpuState::DepthOnly) ? GL_FALSE : GL_TRUE;
+  gl_.glColorMask(colour, colour, colour, colour);
   gl_.glPolygonMode(GL_FRONT_AND_BACK, s(GpuState::FillMode) == kGpuFillWireframe ? GL_LINE
                                        : s(GpuState::FillMode) == kGpuFillPoint  ? GL_POINT
                                                                                  : GL_FILL);
@@ -983,6 +1017,12 @@ int32_t GlDevice::FogMode() const {
 FragmentKey GlDevice::CurrentKey() const {
   const auto s = [&](GpuState st) { return states_[size_t(st)]; };
   FragmentKey k;
+  const uint32_t func = s(GpuState::AlphaFunc);
+  const bool alphaTest = s(GpuState::AlphaTestEnable) && func >= kGpuNever && func < kGpuAlways;
+  if (s(GpuState::DepthOnly) && !alphaTest) {
+    k.depthOnly = 1;
+    return k;
+  }
   k.flat = s(GpuState::ShadeMode) == kGpuShadeFlat ? 1 : 0;
   for (int32_t i = 0; i < kGpuSampledStages; ++i) {
     const auto& st = stages_[i];
@@ -1001,9 +1041,7 @@ FragmentKey GlDevice::CurrentKey() const {
     k.stages = uint8_t(i + 1);
   }
   k.specular = s(GpuState::SpecularEnable) ? 1 : 0;
-  const uint32_t func = s(GpuState::AlphaFunc);
-  if (s(GpuState::AlphaTestEnable) && func >= kGpuNever && func < kGpuAlways)
-    k.alphaFunc = uint8_t(func);
+  if (alphaTest) k.alphaFunc = uint8_t(func);
   k.fog = uint8_t(FogMode());
   return k;
 }

@@ -214,7 +214,8 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::cloud1, "cloud1"},     {&PresentationTextures::cloud2, "cloud2"},
     {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
-    {&PresentationTextures::lamp, "lamp"},
+    {&PresentationTextures::lamp, "lamp"},         {&PresentationTextures::glint, "glint"},
+    {&PresentationTextures::smoke, "smoke"},
 };
 
 }  // namespace

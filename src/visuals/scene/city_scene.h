@@ -12,7 +12,7 @@ class CRenderer;
 struct PresentationTextures {
   int32_t grass = -1, pavement = -1, facade = -1, roof = -1, nightWindows = -1;
   int32_t roadA = -1, roadB = -1, cloud1 = -1, cloud2 = -1, sun = -1, moon = -1, star = -1;
-  int32_t board = -1, lamp = -1;
+  int32_t board = -1, lamp = -1, glint = -1, smoke = -1;
 };
 const PresentationTextures& PresentationTextureSlots();
 

@@ -34,6 +34,7 @@
 #include "visuals/scene/block_labels.h"
 #include "visuals/architect/building_visuals.h"
 #include "visuals/camera/city_picking.h"
+#include "visuals/scene/city_effects.h"
 #include "visuals/scene/city_scene.h"
 #include "visuals/scene/construction_draw.h"
 #include "visuals/scene/draw_distances.h"
@@ -229,6 +230,21 @@ void DrawBuildings(CRenderer& r, bool lit = true) {
   r.SetShader(kShaderModulate);
 }
 
+// The buildings' depth alone, first: whatever they hide (the sky, drawn
+// behind everything, the ground and what stands behind them) is then
+// rejected before it is shaded. They are drawn in full in their own pass,
+// onto the same depths. The ground is left out: seen from above it covers
+// the whole view and costs more to lay down than it spares. False when the
+// renderer has no pre-pass.
+bool DrawBuildingsDepth(CRenderer& r) {
+  r.SetShader(kShaderModulate);
+  if (!r.BeginDepthPrepass()) return false;
+  DrawBasicBuildings();
+  DrawBuildingVisuals(View());
+  r.EndDepthPrepass();
+  return true;
+}
+
 // The posts change with the decade (three styles).
 void DrawStreetLightPosts() {
   if (State().streetLightDecade != GameClock().decade || State().streetLightSource != g_StreetLights.Count)
@@ -319,14 +335,14 @@ void DrawLockedCameraFrustum(CRenderer& r) {
 
 void DrawSmoke(CRenderer& r) {
   CSpriteBatch& b = SpriteBatches()[2];
-  b.SetPage(SpritePage(PresentationTextureSlots().cloud1));
+  b.SetPage(SpritePage(PresentationTextureSlots().smoke));
   const std::vector<SmokeEmitter>& emitters = State().smoke;
   const size_t count = DetailChoice == 0 ? std::min<size_t>(1, emitters.size()) : emitters.size();
   for (size_t e = 0; e < count; ++e)
     for (const SmokeParticle& p : emitters[e].particles)
       if (p.active) {
         const uint32_t a = uint32_t(std::clamp(p.alpha, 0.0f, 255.0f));
-        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / 4.0f);
+        AddSprite(b, p.position, (a << 24) | kSmokeColour, p.sizeX / b.BaseSize());
       }
   b.Flush();
   (void)r;
@@ -404,6 +420,13 @@ void DrawLightPools(CRenderer& r) {
 }
 
 void DrawEndTokens() { DrawEndSequenceTokens(); }
+
+// The large effect: sunlight glinting, added over what lies beneath.
+void DrawEffects(CRenderer& r) {
+  r.SetShader(kShaderAdditive);
+  DrawLargeEffects();
+  r.SetShader(kShaderModulate);
+}
 
 // The block names lie flat on the ground, their glyphs wound for a view from
 // below: seen from above they need both faces.
@@ -531,7 +554,10 @@ void DrawCityScene(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("sky");
   r.Reserved49();
+  const bool depthLaid = DrawBuildingsDepth(r);
+  r.SetDrawBehindAll(depthLaid);
   DrawSky(r);
+  r.SetDrawBehindAll(false);
   SetDrawRangesUnlimited();
   Trace("stars");
   DrawSunAndMoon(r);
@@ -552,7 +578,11 @@ void DrawCityScene(CRenderer& r) {
   r.SetShader(kShaderModulate);
   Trace("people");
   DrawPeople(r);
-  if (SetFarRangeLongIfDetail()) Trace("path objects");
+  if (SetFarRangeLongIfDetail()) {
+    r.SetShader(kShaderModulate);
+    Trace("path objects");
+    DrawInstancedPathObjects();
+  }
   SetDrawRangesLong();
   Trace("signs");
   DrawHouse(BlockSignEntities());
@@ -581,7 +611,10 @@ void DrawCityScene(CRenderer& r) {
   SetFarRangeMedium();
   Trace("traffic lights");
   DrawTrafficPosts(r);
-  if (SetDrawRangesFixedIfDetail()) Trace("effects");
+  if (SetDrawRangesFixedIfDetail()) {
+    Trace("effects");
+    DrawEffects(r);
+  }
   SetDrawRangesUnlimited();
   Trace("path scenery");
   DrawPathScenery(View());
@@ -599,6 +632,7 @@ void DrawCityScene(CRenderer& r) {
   DrawWindowLights(r);
   r.SetShader(kShaderAdditive);
   DrawLampSprites();
+  DrawLightSprites();
   FlushTraffic(r);
   r.SetShader(kShaderFireworks);
   r.SetShader(kShaderModulate);
@@ -658,6 +692,8 @@ void DrawCitySceneReduced(CRenderer& r) {
     Trace("smoke");
     DrawSmoke(r);
     DrawParticles();
+    Trace("effects");
+    DrawEffects(r);
   }
   SetDrawRangesShort();
   Trace("people");
@@ -667,6 +703,7 @@ void DrawCitySceneReduced(CRenderer& r) {
 
 void DrawCityPasses(CRenderer& r, bool hardware) {
   AdvanceFrameTick();
+  LastCityEffectCounts() = {};
   if (hardware)
     DrawCityScene(r);
   else
