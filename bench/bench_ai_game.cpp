@@ -290,13 +290,17 @@ void PrintCharacterFigures() {
         lots += (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
       }
     }
+    // A park needs more than 3 of the player's businesses on one own block.
+    int32_t mostOnABlock = 0;
+    for (int32_t block = 0; block < kBlockCount; ++block)
+      mostOnABlock = std::max(mostOnABlock, CountBusinessesOfPlayerOnBlock(slot, block));
     const float n = static_cast<float>(std::max(buildings, 1));
     const AiCharacter* c = ai->Character();
     std::printf("  %-6s %-11s homes %d day shops %d night shops %d parks %d hotels %d (sets %d); quality %.2f floors "
-                "%.1f lots %.1f; nominations %d; businesses at most %d (limit %d)\n",
+                "%.1f lots %.1f; nominations %d; businesses at most %d (limit %d), on one block %d\n",
                 ai->name, c ? CharacterName(ai->characterRow) : "", homes, dayShops, nightShops, parks, hotels,
                 PlayerData().GetNumSetsForPlayer(slot), quality / n, floors / n, lots / n, ai->tally.nominations,
-                g_pacing.mostBusinesses[slot], c ? c->businessLimit : 0);
+                g_pacing.mostBusinesses[slot], c ? c->businessLimit : 0, mostOnABlock);
   }
 }
 

@@ -164,6 +164,8 @@ TEST_F(ComputerPlayersGameTest, TenDaysOfThreeComputerPlayers) {
 // What a computer player built and bought, where its character shows.
 struct CharacterFigures {
   int32_t homes = 0, shops = 0, businesses = 0, auctionsWon = 0;
+  // Shops that open in the evening, and the lots they stand on.
+  int32_t nightShops = 0, nightLots = 0;
   float quality = 0, lots = 0;
 };
 
@@ -175,10 +177,14 @@ CharacterFigures FiguresOf(int32_t slot) {
     ++f.businesses;
     f.homes += b.Type == kTypeApartments;
     f.shops += b.Kind == kBusinessShop;
+    const bool night = b.Kind == kBusinessShop && !IsDayBusiness(b.Type);
+    f.nightShops += night;
     if (const CBuilding* building = b.GetBuilding()) {
       ++buildings;
       quality += building->Quality;
-      lots += (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
+      const int32_t area = (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
+      lots += area;
+      if (night) f.nightLots += area;
     }
   }
   f.quality = static_cast<float>(quality) / static_cast<float>(std::max(buildings, 1));
@@ -203,6 +209,8 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
       {3, "the tower builder runs a few, no more than its limit of 8, on bigger footprints",
        [](auto& c, auto& n) { return c.businesses <= 8 && c.lots > n.lots; }},
       {4, "the prestige seeker builds better", [](auto& c, auto& n) { return c.quality > n.quality; }},
+      {5, "the night owl trades more at night",
+       [](auto& c, auto& n) { return c.nightShops >= n.nightShops && c.nightLots > n.nightLots; }},
       {7, "the speculator wins more blocks", [](auto& c, auto& n) { return c.auctionsWon > n.auctionsWon; }},
   };
   // The sanitizer build, many times slower, plays the first month only.
@@ -228,7 +236,8 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
         << c.trait << ": homes " << mine.homes << "/" << neutral.homes << " shops " << mine.shops << "/"
         << neutral.shops << " businesses " << mine.businesses << "/" << neutral.businesses << " quality "
         << mine.quality << "/" << neutral.quality << " lots " << mine.lots << "/" << neutral.lots << " auctions won "
-        << mine.auctionsWon << "/" << neutral.auctionsWon;
+        << mine.auctionsWon << "/" << neutral.auctionsWon << " night shops " << mine.nightShops << "/"
+        << neutral.nightShops << " night lots " << mine.nightLots << "/" << neutral.nightLots;
     TheGame().EndGame(false, 0);
     boxes_.clear();
   }

@@ -49,8 +49,10 @@ class SoftRendererTest : public SceneTest {
     SceneTest::TearDown();
   }
 
-  // One texture: a checkerboard of 8-texel squares, red and white.
-  int32_t MakeChecker(uint32_t flags = 0, int32_t size = 64, int32_t slotValue = 0) {
+  // One texture: a checkerboard of 8-texel squares, red (or `redTexel`) and
+  // white.
+  int32_t MakeChecker(uint32_t flags = 0, int32_t size = 64, int32_t slotValue = 0,
+                      uint32_t redTexel = 0xFF0000FFu) {
     CTexture& t = store.emplace_back();
     std::memset(&t, 0, sizeof t);
     t.flags = flags;
@@ -59,7 +61,7 @@ class SoftRendererTest : public SceneTest {
     t.pixels = static_cast<uint32_t*>(MEM_ALLOC(size_t(size) * size * 4));
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x)  // bytes R, G, B, A
-        t.pixels[y * size + x] = ((x / 8 + y / 8) & 1) ? 0xFFFFFFFFu : 0xFF0000FFu;
+        t.pixels[y * size + x] = ((x / 8 + y / 8) & 1) ? 0xFFFFFFFFu : redTexel;
     TexSysBeginGroup("test");
     uint8_t options[kTexOptionCount] = {0, 0, 0, 0, 0, 0};
     TexSysSetLoadOptions(options);
@@ -97,16 +99,20 @@ class SoftRendererTest : public SceneTest {
     return e;
   }
 
-  // One frame holding only the model, square to the camera 70 units ahead.
-  void DrawAlone(int32_t handle) {
+  // One frame holding only the model, square to the camera 70 units ahead;
+  // the entity in `colour`, under the software shader word `value` when one
+  // is given.
+  void DrawAlone(int32_t handle, uint32_t colour = 0xFFFFFFFFu, int64_t value = -1) {
     ASSERT_TRUE(renderer.BeginFrame());
     renderer.Clear();
     renderer.SetCameraPosition(0, 0, -30);
     renderer.SetCameraTarget(0, 0, 50);
     renderer.ApplyCamera();
     renderer.UpdateViewVolume();
+    if (value >= 0) renderer.SetSoftwareShaderValue(uint32_t(value));
     ModelLodSet set;
     CEntity e = PlaceEntity(set, handle, {0, 0, 40});
+    e.colour = colour;
     renderer.DrawEntity(&e);
     renderer.EndFrame();
   }
@@ -444,6 +450,54 @@ TEST_F(SoftRendererTest, ShaderChoosesFillersAndMinusOneChangesNothing) {
   renderer.BeginOverlay();
   EXPECT_EQ(g_RasterVertices.OpaqueFiller, &FillTextured);
   renderer.EndOverlay();
+}
+
+// The renderer's own shader word: flat colour with depth fills the model in
+// its entity's colour (the people's workplace tint), the silhouette writes
+// only the texture's opaque texels in it (the block names' district colour),
+// and the next named shader draws the texture again.
+TEST_F(SoftRendererTest, TheSoftwareShaderValueDrawsInTheEntitysColour) {
+  ShaderMode table[1] = {};
+  renderer.SetShaderTable(table, 1);
+  const int32_t slot = MakeChecker(kTexFlagKeyedAlpha, 64, 0, 0x000000FFu);  // red squares clear
+  const int32_t handle = MakeSquare(slot, 40.0f);
+  const uint32_t colour = 0xFF20C040u;
+  const uint16_t tint = ToPixel16(colour);
+  // A frame clears only the depth: the last frame would show through the
+  // clear squares.
+  auto blank = [&] {
+    std::memset(const_cast<uint16_t*>(renderer.ColourBuffer()), 0, size_t(kSoftWidth) * kSoftHeight * 2);
+  };
+  auto count = [&](int& tinted, int& other) {
+    tinted = other = 0;
+
+    for (int i = 0; i < kSoftWidth * kSoftHeight; ++i) {
+      const uint16_t p = renderer.ColourBuffer()[i];
+      tinted += p == tint;
+      other += p != 0 && p != tint;
+    }
+  };
+  int flat = 0, tinted = 0, other = 0;
+  renderer.SetShader(0);
+  blank();
+  DrawAlone(handle, colour, kShaderSoftFlatDepth);
+  count(flat, other);
+  EXPECT_GT(flat, 2000);
+  EXPECT_EQ(other, 0);
+  renderer.SetShader(0);
+  blank();
+  DrawAlone(handle, colour, kShaderSoftSilhouette);
+  count(tinted, other);
+  EXPECT_EQ(other, 0);
+  EXPECT_GT(tinted, flat * 3 / 10) << "the opaque half of the squares";
+  EXPECT_LT(tinted, flat * 7 / 10);
+  renderer.SetShader(0);
+  blank();
+  DrawAlone(handle, colour);
+  count(tinted, other);
+  EXPECT_EQ(tinted, 0);
+  EXPECT_GT(other, 1000) << "the texture itself";
+  ModSysDeleteModel(handle);
 }
 
 TEST_F(SoftRendererTest, LostSurfaceSkipsTheFrameAndRestores) {

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -28,6 +29,10 @@
 #include "platform/sdl/sdl_window.h"
 #include "city/city_entities.h"
 #include "city/blocks.h"
+#include "city/business.h"
+#include "city/business_types.h"
+#include "city/people.h"
+#include "city/person.h"
 #include "session/auction.h"
 #include "session/player.h"
 #include "session/game_clock.h"
@@ -42,6 +47,7 @@
 #include "visuals/overlay/screenshots.h"
 #include "visuals/scene/city_effects.h"
 #include "visuals/scene/scene_passes.h"
+#include "visuals/scene/workplace_tints.h"
 
 namespace {
 
@@ -60,10 +66,17 @@ class ShotProgram : public TestGameProgram {
   // What the level shows when the shot is taken.
   enum class Scene {
     City, Night, Plan, PlanAtNight, Auction, Selected, Paused, AuctionAtNight, Noon, Street, StreetAtNight,
+    Sea, Workers,
     // Without the interface: the sea from the west of the city in the
     // evening sun, the quay and the city at night, a pavement by day.
     SeaInTheEvening, HarbourAtNight, Pavement
   } scene = Scene::City;
+  // Logic ticks from the level's start to the shot.
+  uint32_t shotTicks = 75;
+  // The sea scene's block camera: low over the shore, looking out to sea.
+  float seaYaw = 3.1415927f;
+  Vec3 seaCentre{-700, 0, -150};
+  float seaHeight = 12, seaDistance = 300;
 
  private:
   void AfterFrame() {
@@ -78,7 +91,7 @@ class ShotProgram : public TestGameProgram {
       if (scene == Scene::Night || scene == Scene::PlanAtNight || scene == Scene::AuctionAtNight ||
           scene == Scene::StreetAtNight)
         GameClock().hour = 22;
-      if (scene == Scene::Noon || scene == Scene::Street) GameClock().hour = 12;
+      if (scene == Scene::Noon || scene == Scene::Street || scene == Scene::Workers) GameClock().hour = 12;
       if (scene >= Scene::SeaInTheEvening) SetInterfacePanels(nullptr);
       if (scene == Scene::SeaInTheEvening) GameClock().hour = 18;
       if (scene == Scene::HarbourAtNight) GameClock().hour = 22;
@@ -93,6 +106,13 @@ class ShotProgram : public TestGameProgram {
         for (int32_t i = 1; i <= 3; ++i) PlayerTable().CreatePlayer(kPlayerComputer, 2 * i, "Rival");
         if (StartAuction(20, -1, 500)) OpenAuctionScreen();
       }
+    }
+    if (scene == Scene::Sea && !placed_ && LogicTick() >= levelTick_ + 30) {
+      // Over the shore, looking out to sea.
+      g_CameraState.yaw = seaYaw;
+      SetBlockCameraCentre(seaCentre, seaHeight, seaDistance);
+      CamSetMode(12);
+      placed_ = true;
     }
     if (scene >= Scene::SeaInTheEvening) {
       // Held in place every frame: without the level's prompt the level's
@@ -111,7 +131,9 @@ class ShotProgram : public TestGameProgram {
       c.eye = c.targetEye = c.drawnEye = v.eye;
       c.yaw = v.yaw, c.pitch = v.pitch;
     }
-    if ((scene == Scene::Street || scene == Scene::StreetAtNight) && !placed_ && LogicTick() >= levelTick_ + 30) {
+    if (scene == Scene::Workers && !placed_ && LogicTick() >= levelTick_ + 30) GiveEveryoneWork();
+    if ((scene == Scene::Street || scene == Scene::StreetAtNight || scene == Scene::Workers) && !placed_ &&
+        LogicTick() >= levelTick_ + 30) {
       // The block camera, low over a street corner of the city's middle.
       const CBlock& b = g_Blocks[20];
       SetBlockCameraCentre({b.CentreX, 0, b.CentreZ}, 30, 70);
@@ -137,7 +159,7 @@ class ShotProgram : public TestGameProgram {
       selected_ = true;
     }
     if (!PulsingLights().empty()) beaconLevels_.insert(PulsingLights()[0].brightness);
-    if (LogicTick() < levelTick_ + 75) return;  // three game seconds
+    if (LogicTick() < levelTick_ + shotTicks) return;  // three game seconds unless asked
     if (scene == Scene::Paused) {
       // The pause switch and the statistics: the shot some frames later.
       if (pausedFrames_++ == 0) {
@@ -156,6 +178,26 @@ class ShotProgram : public TestGameProgram {
     RunState().quit = true;
   }
 
+  // Nobody has a work place in the opening city: the adults all take work
+  // at the first business of block 20, as if they had found jobs there, and
+  // its type wears magenta (a colour nothing else in the city has).
+  static void GiveEveryoneWork() {
+    const CBlock& block = g_Blocks[20];
+    for (const CBuilding* b = block.FirstBuilding; b; b = b->Next) {
+      const CBusiness* business = GetBusinessInUse(b->BusinessIndex);
+      const BusinessType* type = business ? GetBusinessType(business->Type) : nullptr;
+      if (!type) continue;
+      ParseBusinessTypeColours(std::string(type->Key) + " #FF00FF\n");
+      for (int32_t i = 0; i < g_PeopleCount; ++i) {
+        CPerson& p = g_People[size_t(i)];
+        if (!p.InUse || p.Kind == kChild) continue;
+        p.WorkBlock = 20;
+        DoorOf(b->Id, g_PersonCycles[size_t(i)].WorkDoor);
+      }
+      return;
+    }
+  }
+
   uint32_t levelTick_ = 0;
   bool selected_ = false;
   bool placed_ = false;
@@ -168,7 +210,7 @@ class ShotProgram : public TestGameProgram {
 // Headless, the hardware renderer draws into the recording device; the
 // triangles of the last frame are written to "triangles.txt" instead.
 [[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api, bool headless,
-                                  ShotProgram::Scene scene) {
+                                  ShotProgram::Scene scene, uint32_t shotTicks) {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   std::ofstream(dir / "config.cfg") << "SysSetup api " << api
@@ -188,6 +230,7 @@ class ShotProgram : public TestGameProgram {
   static ShotProgram program;
   program.recording = headless;
   program.scene = scene;
+  program.shotTicks = shotTicks;
   ::_exit(WinMain("NOFRONTEND", program));  // straight into the sandbox
 }
 
@@ -207,11 +250,11 @@ class GameFrameTest : public ::testing::Test {
   // Runs the game on the renderer; the screenshot's texels (B, G, R, A),
   // bottom row first, or empty.
   std::vector<uint8_t> Frame(const char* api, bool headless = false,
-                             ShotProgram::Scene scene = ShotProgram::Scene::City) {
+                             ShotProgram::Scene scene = ShotProgram::Scene::City, uint32_t shotTicks = 75) {
     fs::remove(dir_ / "civano0000.tga");  // a shot from an earlier run in this test
     fs::remove(dir_ / "effects.txt");
     const pid_t pid = ::fork();
-    if (pid == 0) RunGameAndShoot(dir_, api, headless, scene);
+    if (pid == 0) RunGameAndShoot(dir_, api, headless, scene, shotTicks);
     int status = 0;
     bool ended = false;
     for (int i = 0; i < 1200 && !ended; ++i) {
@@ -227,7 +270,7 @@ class GameFrameTest : public ::testing::Test {
     const std::string file = Read(dir_ / "civano0000.tga");
     if (const char* dump = std::getenv("RC_FRAME_DUMP"))  // for looking at a failure
       std::ofstream(std::string(dump) + "_" + api + (headless ? "_headless" : "") + "_" +
-                        std::to_string(int(scene)) + ".tga",
+                        std::to_string(int(scene)) + "_" + std::to_string(shotTicks) + ".tga",
                     std::ios::binary) << file;
     if (file.size() != 18 + 640 * 480 * 4) return {};
     return {file.begin() + 18, file.end()};
@@ -473,17 +516,72 @@ TEST_F(GameFrameTest, AStreetAtNightHasLampPoolsOnTheGround) {
 
 // By day on the same street the block's name lies on its paving in the
 // district's label colour from the board's parameter file (dark on this
-// district), over the light paving in front of the camera.
+// district), over the light paving in front of the camera, on both
+// renderers.
 TEST_F(GameFrameTest, ABlockNameLiesOnItsPaving) {
-  const std::vector<uint8_t> t = Frame("D3D", false, ShotProgram::Scene::Street);
-  ASSERT_FALSE(t.empty()) << log_;
-  size_t lettering = 0;
-  for (int y = 395; y < 440; ++y)
-    for (int x = 340; x < 500; ++x) {
-      const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
-      lettering += p[2] < 90 && p[1] < 90 && p[0] < 110;
-    }
-  EXPECT_GT(lettering, 500u);
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Street);
+    ASSERT_FALSE(t.empty()) << log_;
+    size_t lettering = 0;
+    for (int y = 395; y < 440; ++y)
+      for (int x = 340; x < 500; ++x) {
+        const uint8_t* p = t.data() + 4 * (size_t(479 - y) * 640 + x);
+        lettering += p[2] < 90 && p[1] < 90 && p[0] < 110;
+      }
+    EXPECT_GT(lettering, 500u) << api;
+  }
+}
+
+// Low over the shore at 9 in the morning, looking out to sea: the water in
+// front is blue and its texture has moved on four game seconds later, and
+// clouds (near white) show in the sky above, on both renderers.
+TEST_F(GameFrameTest, TheSeaDriftsUnderTheClouds) {
+  for (const char* api : {"D3D", "Software"}) {
+    SCOPED_TRACE(api);
+    const std::vector<uint8_t> early = Frame(api, false, ShotProgram::Scene::Sea, 75);
+    const std::vector<uint8_t> later = Frame(api, false, ShotProgram::Scene::Sea, 175);
+    ASSERT_FALSE(early.empty() || later.empty()) << log_;
+    // The water between the panels at the bottom of the frame.
+    double sea[3];
+    Mean(early, 400, 480, sea, 170, 440);
+    EXPECT_GT(sea[2], sea[0] + 60) << "not the sea";
+    size_t moved = 0;
+    for (int y = 400; y < 480; ++y)
+      for (int x = 170; x < 440; ++x) {
+        const size_t i = 4 * (size_t(479 - y) * 640 + x);
+        for (int k = 0; k < 3; ++k)
+          if (std::abs(int(early[i + k]) - int(later[i + k])) > 6) {
+            ++moved;
+            break;
+          }
+      }
+    EXPECT_GT(moved, size_t(80 * 270 * 15 / 100)) << "the water stood still";
+    // Light grey to white in the sky between the panels: the blue of the
+    // dome has its red below 150.
+    size_t cloud = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 170; x < 460; ++x) {
+        const uint8_t* p = early.data() + 4 * (size_t(479 - y) * 640 + x);
+        cloud += std::min({p[0], p[1], p[2]}) > 180 && std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) < 40;
+      }
+    EXPECT_GT(cloud, 1000u) << "no clouds";
+  }
+}
+
+// Down on the street with everyone at work at one business whose type wears
+// magenta: the people on the pavement are drawn again in it, on both
+// renderers (the software renderer's flat colour; the hardware renderer's
+// colour over their textures).
+TEST_F(GameFrameTest, WorkersWearTheirWorkplacesColour) {
+  for (const char* api : {"D3D", "Software"}) {
+    const std::vector<uint8_t> t = Frame(api, false, ShotProgram::Scene::Workers);
+    ASSERT_FALSE(t.empty()) << log_;
+    // Magenta over a texture keeps no green; no other pixel of the street
+    // is that pure.
+    size_t magenta = 0;
+    for (size_t i = 0; i + 3 < t.size(); i += 4) magenta += t[i + 2] > 100 && t[i] > 100 && t[i + 1] < 16;
+    EXPECT_GT(magenta, 40u) << api;
+  }
 }
 
 // Sunlight glints off the sea towards the evening sun, on both renderers;

@@ -289,6 +289,12 @@ class CRenderer {
   // picture shown in the window, so read-backs and screenshots keep the
   // drawn colours.
   virtual void SetFilteringLevel(int32_t level);
+  // The software renderer's own shader word (kShaderSoft* of shader_mode.h)
+  // for what follows, until the next SetShader: kShaderSoftFlatDepth draws
+  // models in their entity's colour with depth, kShaderSoftSilhouette draws
+  // the opaque texels of their texture in it. The hardware renderer wears an
+  // entity's colour through the named shader and ignores the word.
+  virtual void SetSoftwareShaderValue(uint32_t) {}
   virtual void SetGammaLevel(int32_t level);
 
   // A depth pre-pass: between Begin (true when the renderer offers one) and

@@ -373,6 +373,12 @@ void CSoftwareRenderer::SetShader(int32_t index) {
   ChooseFillers();
 }
 
+void CSoftwareRenderer::SetSoftwareShaderValue(uint32_t value) {
+  shader_.softwareFlags = value;
+  shaderIndex_ = std::max(shaderIndex_, 0);
+  ChooseFillers();
+}
+
 void CSoftwareRenderer::ChooseFillers() {
   const uint32_t flags = shaderIndex_ >= 0 ? shader_.softwareFlags : 0;
   const bool noKey = (flags & kShaderSoftNoKey) != 0;

@@ -77,6 +77,7 @@ class CSoftwareRenderer : public CRenderer {
   void ValidateShader(ShaderMode*, int32_t) override {}
   void SetShaderTable(ShaderMode* table, int32_t count) override;
   void SetShader(int32_t index) override;
+  void SetSoftwareShaderValue(uint32_t value) override;
   void SetStageTexture(int32_t, int32_t) override {}
 
   void BeginPolyline(int32_t mode) override;

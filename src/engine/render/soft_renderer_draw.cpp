@@ -206,6 +206,7 @@ void CSoftwareRenderer::FillTriangle(const CEntity& entity, const SoftTexture* t
   }
   if (!texture) return;
   if (flags & kShaderSoftSilhouette) {
+    g_RasterVertices.SilhouetteColour = entity.colour;
     FillSilhouette(*texture, clip);
   } else if (flags & kShaderSoftFloor) {
     FloorVertex fa{a.x, a.y, a.vz, a.depth * 0.5f, a.u, a.v};

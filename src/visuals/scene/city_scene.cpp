@@ -23,6 +23,7 @@
 #include "visuals/scene/night_windows.h"
 #include "visuals/scene/road_entities.h"
 #include "visuals/scene/scene_mesh.h"
+#include "visuals/scene/water_surfaces.h"
 #include "visuals/scene/shader_table.h"
 #include "visuals/scene/sky.h"
 
@@ -215,7 +216,9 @@ constexpr TextureFile kTextureFiles[] = {
     {&PresentationTextures::sun, "sun"},           {&PresentationTextures::moon, "moon"},
     {&PresentationTextures::star, "star"},         {&PresentationTextures::board, "board"},
     {&PresentationTextures::lamp, "lamp"},         {&PresentationTextures::glint, "glint"},
-    {&PresentationTextures::smoke, "smoke"},
+    {&PresentationTextures::smoke, "smoke"},       {&PresentationTextures::sea, "sea"},
+    {&PresentationTextures::harbour, "harbour"},   {&PresentationTextures::cloudLayer, "cloudlayer"},
+    {&PresentationTextures::cloudLayer2, "cloudlayer2"},
 };
 
 }  // namespace
@@ -228,6 +231,7 @@ void LoadPresentationTextures() {
     t.*f.slot = LoadTextureFile(std::string("gamedata2\\presentation\\") + f.name + ".tex");
   if (t.nightWindows >= 0) TexSysSetNamedTexture(kNightWindowTexture, t.nightWindows);
   SetSkyTextures(t.cloud1, t.cloud2, t.sun, t.moon, t.star);
+  SetCloudLayerTextures(t.cloudLayer, t.cloudLayer2);
 }
 
 void DrawBasicCityScene(CRenderer& r) {
@@ -285,6 +289,8 @@ void ReleaseBasicCityScene() {
   s.land.Release();
   s.blocks.Release();
   ReleaseRoadEntities();
+  ReleaseWaterSurfaces();
+  ReleaseSkyModels();
   s.board.Release();
   for (SceneModel& m : s.buildings) m.Release();
   for (SceneModel& m : s.windows) m.Release();

@@ -13,6 +13,7 @@ struct PresentationTextures {
   int32_t grass = -1, pavement = -1, facade = -1, roof = -1, nightWindows = -1;
   int32_t roadA = -1, roadB = -1, cloud1 = -1, cloud2 = -1, sun = -1, moon = -1, star = -1;
   int32_t board = -1, lamp = -1, glint = -1, smoke = -1;
+  int32_t sea = -1, harbour = -1, cloudLayer = -1, cloudLayer2 = -1;
 };
 const PresentationTextures& PresentationTextureSlots();
 

@@ -45,6 +45,8 @@
 #include "visuals/overlay/interface_task.h"
 #include "visuals/scene/shader_table.h"
 #include "visuals/scene/sky.h"
+#include "visuals/scene/water_surfaces.h"
+#include "visuals/scene/workplace_tints.h"
 
 namespace {
 
@@ -178,6 +180,9 @@ void DrawPeople(CRenderer& r) {
     e.flags |= kEntRebuildMatrix;  // people move every tick
     DrawHighlighted(e);
   }
+  DrawWorkplaceTints(r, View());
+  r.SetShader(kShaderModulate);
+  r.EnableLighting();
 }
 
 // Debug: a small dome over every door point the people use, seen through
@@ -429,12 +434,15 @@ void DrawEffects(CRenderer& r) {
 }
 
 // The block names lie flat on the ground, their glyphs wound for a view from
-// below: seen from above they need both faces.
+// below: seen from above they need both faces. The software renderer writes
+// the glyphs' texels in the label's colour (its textured fill wears none).
 void DrawLabels(CRenderer& r) {
   r.SetShader(kShaderModulate);
+  r.SetSoftwareShaderValue(kShaderSoftSilhouette);
   r.DisableCulling();
   DrawBlockLabels(View());
   r.CullClockwise();
+  r.SetShader(kShaderModulate);
 }
 
 void DrawConstruction(CRenderer& r) {
@@ -557,10 +565,12 @@ void DrawCityScene(CRenderer& r) {
   const bool depthLaid = DrawBuildingsDepth(r);
   r.SetDrawBehindAll(depthLaid);
   DrawSky(r);
+  DrawSkyModels(r);
   r.SetDrawBehindAll(false);
   SetDrawRangesUnlimited();
   Trace("stars");
   DrawSunAndMoon(r);
+  DrawWaterSurfaces(r, float(LogicTick()));
   SetDrawRangesUnlimited();
   Trace("ground");
   DrawGroundAndBases(r, true, true);
@@ -649,7 +659,9 @@ void DrawCitySceneReduced(CRenderer& r) {
   SetDrawRangesUnlimited();
   Trace("sky");
   DrawSky(r);
+  DrawSkyModels(r);
   DrawSunAndMoon(r);
+  DrawWaterSurfaces(r, float(LogicTick()));
   SetDrawRangesUnlimited();
   Trace("scenery");
   DrawHouse(SceneryEntities(0));

@@ -11,9 +11,13 @@
 #include "engine/files/file_bytes.h"
 #include "engine/input/camera_controller.h"
 #include "engine/render/renderer.h"
+#include "engine/render/shader_mode.h"
+#include "engine/scene/entity.h"
+#include "engine/scene/model.h"
 #include "engine/scene/texture.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
+#include "visuals/scene/scene_mesh.h"
 #include "visuals/scene/shader_table.h"
 
 namespace {
@@ -33,6 +37,23 @@ constexpr float kFarPlane = 3000.0f;
 // the more it takes straight overhead.
 constexpr float kDomeTableHorizon = 0.3f, kDomeTableRise = 0.35f;
 
+// The cloud layers: sheets over the camera at two heights, as the dome is
+// drawn round it (the sky is as far as the camera can go), reaching out to
+// about ten degrees over the horizon, in cells small enough for the software
+// renderer's flat texture mapping.
+constexpr float kCloudLayerExtent = 1500.0f, kCloudLayerCell = 250.0f;
+constexpr float kCloudLayerHeights[2] = {230.0f, 180.0f};
+constexpr float kCloudUvScale = 0.0091f, kCloudScrollPerTick = 0.00025f;
+constexpr uint32_t kNightCloudColour = 0xFF2A3040u;
+
+struct CloudLayer {
+  ModelLodSet set{};
+  CEntity entity;
+  float scroll = 0;
+  uint32_t lastTick = 0;
+  bool ticking = false;
+};
+
 struct Star {
   Vec3 position;
   uint32_t colour;
@@ -49,6 +70,9 @@ struct SkyGeometry {
   float scroll[3] = {};
   uint32_t lastTick = 0;
   int32_t cloud1 = -1, cloud2 = -1, sun = -1, moon = -1, star = -1;
+  int32_t cloudLayer[kCloudLayers] = {-1, -1};
+  CloudLayer layers[kCloudLayers];
+  bool layersBuilt = false;
 };
 
 SkyGeometry& Geometry() {
@@ -375,4 +399,109 @@ void DrawSunAndMoon(CRenderer& renderer) {
   VecNormalise(moon);
   sprite(moon, g.moon, 0xFFFFFFFF, 40.0f);
   renderer.SetShader(kShaderModulate);
+}
+
+// ---- Cloud layers -------------------------------------------------------------
+
+namespace {
+
+// Facing down: they are seen from below, and the software renderer draws no
+// back faces.
+int32_t BuildCloudSheet(int32_t texture, float height) {
+  SceneMeshBuilder mesh;
+  const int32_t prim = mesh.Primitive(texture);
+  const int32_t cells = int32_t(2 * kCloudLayerExtent / kCloudLayerCell);
+  for (int32_t i = 0; i < cells; ++i)
+    for (int32_t j = 0; j < cells; ++j) {
+      const float x0 = -kCloudLayerExtent + kCloudLayerCell * float(i), x1 = x0 + kCloudLayerCell;
+      const float z0 = -kCloudLayerExtent + kCloudLayerCell * float(j), z1 = z0 + kCloudLayerCell;
+      const Vec3 w[4] = {{x0, height, z0}, {x1, height, z0}, {x1, height, z1}, {x0, height, z1}};
+      const TexCoord uv[4] = {};
+      mesh.Face(prim, w, uv, {0, -1, 0});
+    }
+  return mesh.Build();
+}
+
+void BuildCloudLayers(SkyGeometry& g) {
+  g.layersBuilt = true;
+  for (int32_t k = 0; k < kCloudLayers; ++k) {
+    if (g.cloudLayer[k] < 0) continue;
+    const int32_t handle = BuildCloudSheet(g.cloudLayer[k], kCloudLayerHeights[k]);
+    if (handle <= 0) continue;
+    CloudLayer& layer = g.layers[k];
+    layer.set = ModelLodSet{{handle, 0, 0}, 1};
+    layer.entity = CEntity{};
+    layer.entity.SetModel(&layer.set);
+    layer.entity.flags |= kEntVisible | kEntRebuildMatrix;
+  }
+}
+
+// The layer's scroll moves on by the ticks since its last draw; its texture
+// coordinates follow from the model's own positions.
+void ScrollCloudLayer(CloudLayer& layer, int32_t k, uint32_t now) {
+  if (layer.ticking && now > layer.lastTick && now - layer.lastTick < 100000u) {
+    layer.scroll += kCloudScrollPerTick * float(now - layer.lastTick);
+    WrapUnit(layer.scroll);
+  }
+  layer.lastTick = now, layer.ticking = true;
+  CModel* m = ModSysGetModel(layer.set.handles[0]);
+  if (!m || !m->positions || !m->uv1) return;
+  const float shift = k == 0 ? 2 * layer.scroll : -2 * layer.scroll;
+  const float lift = k == 0 ? 0.0f : 0.3f;
+  for (int32_t i = 0; i < m->vertexCount; ++i) {
+    const Vec3& p = m->positions[i];
+    m->uv1[i] = {p.x * kCloudUvScale + shift, p.z * kCloudUvScale + lift};
+  }
+}
+
+}  // namespace
+
+void SetCloudLayerTextures(int32_t upper, int32_t lower) {
+  SkyGeometry& g = Geometry();
+  if (g.cloudLayer[0] != upper || g.cloudLayer[1] != lower) ReleaseSkyModels();
+  g.cloudLayer[0] = upper, g.cloudLayer[1] = lower;
+}
+
+uint32_t CloudLayerColour() {
+  const SkyState& s = Sky();
+  const uint32_t daylight = MixColour(s.sun, 0xFFFFFFFFu, 0.6f);
+  return MixColour(kNightCloudColour, daylight, std::clamp(s.brightness / 255.0f, 0.0f, 1.0f));
+}
+
+float CloudLayerScroll(int32_t layer) {
+  return layer >= 0 && layer < kCloudLayers ? Geometry().layers[layer].scroll : 0.0f;
+}
+
+void DrawSkyModels(CRenderer& renderer) {
+  SkyGeometry& g = Geometry();
+  if (!g.layersBuilt) BuildCloudLayers(g);
+  const uint32_t now = LogicTick();
+  const uint32_t colour = CloudLayerColour();
+  const Vec3 eye = g_CameraState.drawnEye;
+  // Unlit in the hour's colour and, like the dome, behind everything drawn
+  // after them (no depth written); the software renderer writes the clouds'
+  // texels in the colour.
+  renderer.SetShader(kShaderNoDepth);
+  renderer.SetSoftwareShaderValue(kShaderSoftSilhouette);
+  renderer.DisableLighting();
+  for (int32_t k = 0; k < kCloudLayers; ++k) {
+    CloudLayer& layer = g.layers[k];
+    if (layer.set.handles[0] <= 0) continue;
+    ScrollCloudLayer(layer, k, now);
+    layer.entity.colour = colour;
+    layer.entity.position = eye;
+    layer.entity.flags |= kEntRebuildMatrix;
+    layer.entity.Draw(PublishedViewMatrix());
+  }
+  renderer.SetShader(kShaderModulate);
+  renderer.EnableLighting();
+}
+
+void ReleaseSkyModels() {
+  SkyGeometry& g = Geometry();
+  for (CloudLayer& layer : g.layers) {
+    if (layer.set.handles[0] > 0) ModSysDeleteModel(layer.set.handles[0]);
+    layer = CloudLayer{};
+  }
+  g.layersBuilt = false;
 }

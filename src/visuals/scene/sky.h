@@ -72,6 +72,25 @@ void DrawSky(CRenderer& renderer);
 void DrawSunAndMoon(CRenderer& renderer);
 // Sky textures by name, loaded with the presentation's textures.
 void SetSkyTextures(int32_t cloud1, int32_t cloud2, int32_t sun, int32_t moon, int32_t star);
+
+// ---- Cloud layers ----
+// Two sky models: level sheets of cloud high over the city (built on first
+// use, facing down), textured with the cloud layer texture (transparent
+// between the clouds) and drifting each its own way with the logic ticks:
+// texture coordinates (x, z) x 0.0091, u moved on by twice the layer's scroll
+// (the second layer the other way, its v a further 0.3), the scroll growing
+// 0.00025 a tick elapsed. Worn in the colour of the hour's light.
+inline constexpr int32_t kCloudLayers = 2;
+// The upper and the lower layer's textures (slots; -1 none).
+void SetCloudLayerTextures(int32_t upper, int32_t lower);
+void DrawSkyModels(CRenderer& renderer);
+// A layer's scroll, in [0, 1).
+float CloudLayerScroll(int32_t layer);
+// The clouds' colour at the current hour: the sun's light by day, a dim
+// blue-grey by night.
+uint32_t CloudLayerColour();
+// Gives the layers' models back; the next draw builds them anew.
+void ReleaseSkyModels();
 // Stars are drawn when enabled and the sky is dark.
 void EnableStars(bool on);
 int32_t StarCount();

@@ -29,9 +29,10 @@ Characters = {
   -- CROWN: the prestige seeker. Upmarket shops and homes, pricey.
   { "Prestige", 6, 6, { 25, 35, 30, 10 }, 12, 4, 140, { 2, 2, 3, 3, 4, 4, 5, 5, 6, 6 },
     { 3, 4, 6, 9, 12 }, { 9, 8, 18, 22, 100 }, { 4, 90, 5 }, { 0.55, 10000 }, 1.5 },
-  -- HORSE: the night trader. Starts late, builds into the night.
+  -- HORSE: the night trader. Starts late and builds only into the night: its
+  -- day window (18..17) is empty, so every centre it plans is a night one.
   { "Night owl", 8, 3, { 30, 30, 30, 10 }, 14, 1, 105, { 1, 2, 2, 2, 3, 3, 3, 4, 4, 4 },
-    { 2, 4, 6, 8, 10 }, { 13, 12, 17, 23, 80 }, { 5, 100, 4 }, { 0.2, 6000 }, 0.6 },
+    { 2, 4, 6, 8, 10 }, { 17, 18, 17, 23, 80 }, { 5, 100, 4 }, { 0.2, 6000 }, 0.6 },
   -- KETTLE: the homebody. Homes first, slow and steady.
   { "Homebody", 1, 10, { 15, 45, 30, 10 }, 10, 0, 95, { 1, 2, 2, 2, 3, 3, 3, 3, 4, 4 },
     { 2, 3, 4, 6, 8 }, { 10, 9, 17, 21, 140 }, { 10, 60, 7 }, { 0.4, 10000 }, 0.4 },
