@@ -69,7 +69,7 @@ bool NetworkGame::OpenWith(std::unique_ptr<platform::NetTransport> transport, co
   computers_ = std::max(options.computers, 0);
   menus_ = false;
   StartSession(std::move(transport), options.hostSession);
-  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name);
+  if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name, PlayerProfile().PreferredCharacter);
   ConsolePrintF(kConsoleReply, "%s the network game on port %d", s.host ? "Hosting" : "Joining", options.port);
   return true;
 }
@@ -255,6 +255,12 @@ void NetworkGame::StartLevelWhenToldTo() {
   const SessionState& s = Session();
   if (!s.networkGameStarted || s.inGame || RunState().gameRunning) return;
   const LevelEntry* level = FindKnownLevel(s.networkScenario);
+  // Who sits where, as every machine starts the level with it.
+  for (int32_t i = 0; i < kMaxPlayers; ++i) {
+    const PlayerSetupRow& row = PlayerTable().SetupRow(i);
+    if (row.kind != kPlayerEmpty)
+      ConsolePrintF(kConsoleReply, "Seat %d: %.31s, token %d", i + 1, row.name, row.character);
+  }
   // A client's lobby closes for the level the host started.
   CloseNetworkLobbyForStart();
   TheGame().NewGame(level ? level : &FreePlayLevel());

@@ -135,7 +135,7 @@ void InstallHudPanels(HudPanelObjects& h, CGamePanelManager& game, CAuctionPanel
   game.InstallHudPanel(kHudCityOverview, &h.overview);
   h.overview.markers = &h.blockMarkers;
   h.ticker.keepBelow = &h.auctionCountdown;
-  h.ticker.keepClearOf = {&h.prompt, &h.selection};
+  h.ticker.keepClearOf = {&h.prompt, &h.selection, &h.voting};
   game.InstallHudPanel(kHudCard, &h.card);
   game.InstallHudPanel(kHudStatistics, &h.stats);
   game.InstallHudPanel(kHudChat, &h.chat);

@@ -81,16 +81,16 @@ void CTimePanel::Build() {
 
 void CTimePanel::OnOpen() {
   cashShown = -1;
-  iconCharacter = -1;
+  iconImage = -1;
   UpdateTexts();
 }
 
 // The player icon shows the local player's character (a new game may
-// bring another).
+// bring another; a player without a token shows the first).
 void CTimePanel::FollowPlayerIcon(const CPlayer& local) {
-  if (local.character == iconCharacter) return;
-  iconCharacter = local.character;
   const int32_t base = PlayerIconImage(local.character);
+  if (base == iconImage) return;
+  iconImage = base;
   SetButtonImages(*playerIcon, base, base + 2, -1, base + 1, -1);
 }
 

@@ -82,7 +82,7 @@ class CTimePanel : public CPanel {
   float cashShown = 0;
   // Set while the local player's money animation runs (frames left).
   int32_t moneyAnimation = 0;
-  int32_t iconCharacter = -1;
+  int32_t iconImage = -1;  // the player icon's first image, -1 none yet
 
  private:
   void FollowPlayerIcon(const CPlayer& local);

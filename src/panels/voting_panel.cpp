@@ -78,11 +78,42 @@ void CVotingPanel::ShowVote(const VoteEvent& vote) {
   titleArea.AddTextId(kTitleText);
   winner = -1;
   for (int32_t i = 0; i < 6; ++i) SetBar(i, vote.shares[size_t(i)], weakestLink ? -1 : vote.votes[size_t(i)]);
+  StaggerShareLabels();
   if (vote.named >= 0) {
     SetTitlePlayer(vote.named);
     if (vote.winner) SetWinner(vote.named);
   }
   Open();
+}
+
+// The labels of bars of about one height would run into each other (the
+// slots are narrower than a share with its decimals): such a label goes a
+// line higher than its left neighbour's.
+void CVotingPanel::StaggerShareLabels() {
+  const auto extent = [this](int32_t i) {
+    CTextRect& t = percents[size_t(i)];
+    const UIRect r = t.Rect();
+    const float half = float(t.LineWidth(0)) / 2, centre = (r.x1 + r.x2) / 2;
+    return UIRect{centre - half, r.y1, centre + half, r.y2, r.depth};
+  };
+  int32_t left = -1;
+  for (int32_t i = 0; i < 6; ++i) {
+    if (!BarShown(i)) continue;
+    if (left >= 0) {
+      const UIRect a = extent(left), b = extent(i);
+      if (a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2) {
+        CTextRect& t = percents[size_t(i)];
+        const UIRect r = t.Rect();
+        t.SetRect(r.x1, a.y1 - (r.y2 - r.y1), r.x2, a.y1);
+      }
+    }
+    left = i;
+  }
+}
+
+bool CVotingPanel::BarShown(int32_t i) const {
+  const CPlayer* p = PlayerTable().Get(i);
+  return p != nullptr && (p->inUse || i == winner);
 }
 
 void CVotingPanel::OnOpen() { countdown = kVotingFrames; }
@@ -109,8 +140,8 @@ void CVotingPanel::Update() {
 void CVotingPanel::DrawSelf() {
   const CLayoutEntity* m = LayoutEntity();
   for (int32_t i = 0; i < 6; ++i) {
+    if (!BarShown(i)) continue;
     const CPlayer* p = PlayerTable().Get(i);
-    if (p == nullptr || !(p->inUse || i == winner)) continue;
     const TokenInfo& token = TokenInfoRow(p->character);
     DrawTexturedRect(MovedRect(tokens[size_t(i)], m), UIImageTexture(token.tokenImage), 0.45f);
     if (!weakestLink)

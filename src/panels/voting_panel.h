@@ -28,6 +28,9 @@ class CVotingPanel : public CPanel {
   // Bar n rises from the graph's bottom by `percent` of its height; votes
   // below 0 leave its count empty.
   void SetBar(int32_t n, float percent, int32_t votes);
+  void StaggerShareLabels();
+  // Bar i is drawn: its player is in the game or won.
+  bool BarShown(int32_t i) const;
   // Fills the panel from a finished vote and opens it.
   void ShowVote(const VoteEvent& vote);
 

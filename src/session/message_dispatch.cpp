@@ -1,13 +1,16 @@
 // Posting, routing and dispatching game messages; what each kind does is its
 // Apply function (game_messages.cpp), found through the kind table.
+#include <algorithm>
 #include <cstring>
 #include <deque>
+#include <string>
 
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
+#include "engine/scene/asset_table.h"
 #include "session/city_seller.h"
 #include "session/event_queue.h"
 #include "session/game_events.h"
@@ -244,17 +247,55 @@ void ForgetHeldClientMessages() {
 
 // ---- The transport's system events and chat ------------------------------------------
 
-void OnDirectPlayPlayerCreated(int32_t id, std::string_view shortName) {
+namespace {
+
+bool SetupTokenHeld(CPlayerTable& table, int32_t token) {
+  for (int row = 0; row < kMaxPlayers; ++row)
+    if (table.SetupRow(row).kind != kPlayerEmpty && table.SetupRow(row).character == token) return true;
+  return false;
+}
+
+bool SetupNameHeld(CPlayerTable& table, std::string_view name) {
+  for (int row = 0; row < kMaxPlayers; ++row)
+    if (table.SetupRow(row).kind != kPlayerEmpty && name == table.SetupRow(row).name) return true;
+  return false;
+}
+
+// The wanted token when nobody holds it, else the lowest free one.
+int32_t FreeSetupToken(CPlayerTable& table, int32_t wanted) {
+  if (wanted >= 0 && wanted < kTokenCount && !SetupTokenHeld(table, wanted)) return wanted;
+  for (int32_t t = 0; t < kTokenCount; ++t)
+    if (!SetupTokenHeld(table, t)) return t;
+  return 0;
+}
+
+// The name, cut to a row, or with " 2", " 3" ... after it when another row has it.
+void GiveSetupName(CPlayerTable& table, std::string_view name, PlayerSetupRow& r) {
+  constexpr size_t kRoom = sizeof r.name - 1;
+  const std::string base(name.substr(0, std::min(name.size(), kRoom)));
+  std::string chosen = base;
+  for (int n = 2; SetupNameHeld(table, chosen) && n <= kMaxPlayers + 1; ++n) {
+    const std::string tail = " " + std::to_string(n);
+    chosen = base.substr(0, std::min(base.size(), kRoom - tail.size())) + tail;
+  }
+  std::fill(std::begin(r.name), std::end(r.name), '\0');
+  chosen.copy(r.name, std::min(chosen.size(), kRoom));
+}
+
+}  // namespace
+
+void OnDirectPlayPlayerCreated(int32_t id, std::string_view shortName, int32_t token) {
   const SessionState& s = Session();
   if (!s.networkSession || !s.host || s.inGame) return;
   CPlayerTable& table = PlayerTable();
   for (int row = 0; row < kMaxPlayers; ++row) {
-    PlayerSetupRow& r = table.SetupRow(row);
-    if (r.kind != kPlayerEmpty) continue;
-    r = PlayerSetupRow{};
+    if (table.SetupRow(row).kind != kPlayerEmpty) continue;
+    PlayerSetupRow r;
     r.kind = kPlayerHuman;
     r.directPlayId = id;
-    shortName.copy(r.name, std::min(shortName.size(), sizeof r.name - 1));
+    r.character = FreeSetupToken(table, token);
+    GiveSetupName(table, shortName, r);
+    table.SetupRow(row) = r;
     return;
   }
 }

@@ -157,8 +157,10 @@ inline constexpr uint32_t kMaxClientDelay = 625;
 // The transport's own events. A player created on the host takes the first
 // free set-up row (a human named as the transport says); a player destroyed
 // leaves the game at one tick on every machine (the host posts the removal);
-// a lost session ends the network game on this machine.
-void OnDirectPlayPlayerCreated(int32_t directPlayId, std::string_view shortName);
+// a lost session ends the network game on this machine. Each row gets a token
+// no other row holds (`token` when it is free) and a name no other row has
+// (a number after a name already taken), so the players can be told apart.
+void OnDirectPlayPlayerCreated(int32_t directPlayId, std::string_view shortName, int32_t token = -1);
 void OnDirectPlayPlayerDestroyed(int32_t directPlayId);
 void OnDirectPlaySessionLost();
 // Chat: the text goes to the chat log with the sender's slot (0 when unknown).

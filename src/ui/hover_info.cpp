@@ -4,6 +4,7 @@
 
 #include "engine/scene/entity.h"
 #include "ui/draw_2d.h"
+#include "ui/game_panels.h"
 #include "ui/glyph_batcher.h"
 #include "ui/layout_model.h"
 #include "ui/ui_services.h"
@@ -140,7 +141,27 @@ UIRect CHoverInfo::BoxRect() {
   if (x + w >= 640.0f) x = 640.0f - w;
   float y = std::max(0.0f, my + 33.0f);
   if (y + h >= 480.0f) y = 480.0f - h;
-  return SetUIRectXYWH(x, y, w, h);
+  UIRect box = SetUIRectXYWH(x, y, w, h);
+  // A name in the city is read beside the panels, not across their controls
+  // (a control's own tooltip belongs over its panel).
+  if (tooltipWidget == nullptr) box = KeptOffPanels(box, mx);
+  return box;
+}
+
+UIRect CHoverInfo::KeptOffPanels(UIRect box, float mouseX) {
+  const CGamePanelManager& set = GamePanels();
+  if (!set.shown) return box;
+  const float w = box.x2 - box.x1;
+  for (const CPanel* p : set.Panels()) {
+    if (!p->open || p->noModel) continue;
+    const UIRect r = MovedRect(p->bounds, p->LayoutEntity());
+    if (box.x1 >= r.x2 || r.x1 >= box.x2 || box.y1 >= r.y2 || r.y1 >= box.y2) continue;
+    // To the side of the panel the mouse is on, as far as the screen allows.
+    const float x = mouseX < (r.x1 + r.x2) / 2 ? std::max(0.0f, r.x1 - w) : std::min(r.x2, 640.0f - w);
+    box.x1 = x;
+    box.x2 = x + w;
+  }
+  return box;
 }
 
 void CHoverInfo::Draw() {

@@ -61,6 +61,8 @@ class CHoverInfo {
   void Draw();
   // Where Draw puts the box for the current text and mouse.
   UIRect BoxRect();
+  // The box moved beside any open panel of the in-game set that it crosses.
+  static UIRect KeptOffPanels(UIRect box, float mouseX);
   void SetWorld(CHoverWorld* world) { world_ = world; }
   void Reset();
 

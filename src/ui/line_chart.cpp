@@ -66,10 +66,14 @@ float TidyStep(float raw, bool twenty) {
 }
 
 // Lines per label also count the grid lines of one tidy step (at least one).
+// A money label shows whole dollars: labelled money steps are at least one,
+// so that labels never repeat one rounded amount.
+float MoneyStep(float tidy, float n) { return std::max(tidy, 1.0f) / n; }
+
 float ChartXStep(const CChart& c, float raw) {
   const float n = float(std::max(1, c.xLinesPerLabel));
   switch (c.xKind) {
-    case kChartMoney:
+    case kChartMoney: return MoneyStep(TidyStep(n * raw), n);
     case kChartPercent: return TidyStep(n * raw) / n;
     case kChartNumber: return TidyStep(n * raw, false) / n;
     case kChartNoLabel: return OneSignificantDigit(raw);
@@ -79,7 +83,7 @@ float ChartXStep(const CChart& c, float raw) {
 
 float ChartYStep(const CChart& c, float raw) {
   const float n = float(std::max(1, c.yLinesPerLabel));
-  return TidyStep(n * raw) / n;
+  return c.yKind == kChartMoney ? MoneyStep(TidyStep(n * raw), n) : TidyStep(n * raw) / n;
 }
 
 float FirstGridValue(float start, float step) {
@@ -98,7 +102,7 @@ void DrawAxisLabel(float x, float y, float value, int32_t decimals, int32_t kind
   uint32_t colour = 0xFFFFFFFFu;
   switch (kind) {
     case kChartNumber: label = number; break;
-    case kChartMoney: label = FormatMoney(int32_t(value)); break;
+    case kChartMoney: label = FormatMoney(int32_t(std::lround(value))); break;
     case kChartPercent: label = std::string(number) + "%"; break;
     case kChartNoLabel: {
       colour = 0x0FFFFFFFu;

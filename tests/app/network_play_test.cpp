@@ -205,6 +205,27 @@ TEST_F(NetworkPlayTest, FourMachinesRunInStep) {
   }
 }
 
+// Each machine brings its profile's name; the host seats the players with
+// tokens of their own (its own wish first), and both machines start the
+// level with the same seats.
+TEST_F(NetworkPlayTest, ThePlayersSitUnderTheirProfileNamesWithTokensOfTheirOwn) {
+  const fs::path host = MachineFolder("host");
+  const fs::path client = MachineFolder("client");
+  for (const auto& [m, name] : {std::pair{host, "Hostess"}, std::pair{client, "Guest"}}) {
+    Write(m / "profiles" / "memory.lua", std::string("ProfileName = \"") + name + "\"\n");
+    Write(m / "profiles" / name / "settings.lua", "g_ProfileOptions.PreferredCharacter = 3\n");
+  }
+  const fs::path hostLog = host / "run.log", clientLog = client / "run.log";
+  StartIn(host, hostLog.string(), HostArgs(2));
+  StartIn(client, clientLog.string(), JoinArgs());
+  ASSERT_TRUE(WaitForText(hostLog, InStep(200, 2), 120)) << Read(hostLog);
+  for (const fs::path& log : {hostLog, clientLog}) {
+    const std::string text = Read(log);
+    EXPECT_NE(text.find("Seat 1: Hostess, token 3"), std::string::npos) << text.substr(0, 6000);
+    EXPECT_NE(text.find("Seat 2: Guest, token 0"), std::string::npos) << text.substr(0, 6000);
+  }
+}
+
 TEST_F(NetworkPlayTest, ADifferingClientIsReportedBySubsystemAndTheGameGoesOn) {
   const fs::path host = MachineFolder("host");
   const fs::path client = MachineFolder("client");

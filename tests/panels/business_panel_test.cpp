@@ -191,6 +191,9 @@ TEST_F(BusinessPanelTest, RentPanelStepsTheRentAndSendsOnClose) {
   ASSERT_TRUE(rent.open);
   EXPECT_FALSE(Hud().business.open);
   EXPECT_FALSE(rent.buttons[CRentPanel::kLower]->disabled);
+  // The row's name, after its icon, ends before the rent's lower arrow.
+  const float nameEnd = rent.ElementRect("BAP_COM_COMMODITY_LIST").x1 + 19 + float(rent.rowText.LineWidth(0));
+  EXPECT_LE(nameEnd, rent.buttons[CRentPanel::kLower]->Rect().x1) << rent.rowText.LineText(0);
   rent.OnEvent(kNotifyClicked, CRentPanel::kLower, 0);
   rent.OnEvent(kNotifyClicked, CRentPanel::kLower, 0);
   EXPECT_NEAR(home.PendingRent, 0.1f, 1e-6f);

@@ -114,8 +114,17 @@ TEST_F(EventTickerTest, LinesBelowTheCountdownKeepClearOfThePromptAndTheSelectio
   clearOf(Hud().prompt);
   clearOf(Hud().selection);
 
-  countdown.Close();
   Hud().prompt.Close();
+  // The evening's vote, in the prompt's column, holds them back the same way.
+  Hud().voting.Open();
+  settle();
+  while (Hud().voting.animating) Hud().voting.StepAnimation();
+  ticker().Update();
+  EXPECT_LE(ticker().linesShown, shown);
+  clearOf(Hud().voting);
+  Hud().voting.Close();
+
+  countdown.Close();
   settle();
   EXPECT_EQ(ticker().linesShown, kTickerSlots);
 }

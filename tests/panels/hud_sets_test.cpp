@@ -3,6 +3,7 @@
 #include "panels_fixture.h"
 
 #include "engine/core/error.h"
+#include "ui/hover_info.h"
 #include "ui/panel.h"
 
 testing::Environment* const kPanelsEnvironment = testing::AddGlobalTestEnvironment(new PanelsEnvironment);
@@ -78,6 +79,8 @@ TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudPrompt, kHudDay},
       {kHudNavigator, kHudStatistics, kHudTime, kHudBusiness},  // a shop's panel in the selection's place
       {kHudNavigator, kHudStatistics, kHudTime, kHudRent},      // a residence's
+      // the evening's vote, with an auction's countdown up
+      {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudVoting, kHudAuctionTimer},
       // the chat in a network game, over the city
       {kHudNavigator, kHudViewButton, kHudTime, kHudStatistics, kHudSelectionInfo, kHudChat},
   };
@@ -86,6 +89,42 @@ TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       for (size_t j = i + 1; j < view.size(); ++j)
         EXPECT_FALSE(overlap(open(view[i]), open(view[j]))) << kHudLayoutFiles[view[i]] << " and "
                                                             << kHudLayoutFiles[view[j]];
+}
+
+// A name shown for what lies under the mouse in the city is read beside the
+// open panels, never across their controls; a control's own tooltip stays
+// over its panel.
+TEST_F(HudSetsTest, TheCitysHoverNamesKeepOffTheOpenPanels) {
+  CPanel& page = Hud().selection;
+  page.Open();
+  while (page.animating) page.StepAnimation();
+  const UIRect panel = MovedRect(page.bounds, page.LayoutEntity());
+  ASSERT_GT(panel.x2 - panel.x1, 100.0f);
+  CHoverInfo& hover = HoverInfo();
+  hover.Reset();
+  hover.text.SetRect(0, 0, 150, 480);
+  hover.text.AddText("Lantern Avenue Gardens");
+  hover.text.ComputeExtent();
+  auto crosses = [&](const UIRect& b) {
+    return b.x1 < panel.x2 && panel.x1 < b.x2 && b.y1 < panel.y2 && panel.y1 < b.y2;
+  };
+  // Left of the page, nearer and farther; and over the city below the page's top.
+  for (const float dx : {2.0f, 30.0f, 60.0f})
+    for (const float y : {panel.y1 - 30, (panel.y1 + panel.y2) / 2}) {
+      Mouse(int32_t(panel.x1 - dx), int32_t(y));
+      const UIRect box = hover.BoxRect();
+      EXPECT_FALSE(crosses(box)) << dx << " " << y << ": " << box.x1 << ".." << box.x2;
+      EXPECT_GE(box.x1, 0.0f);
+    }
+  CWidget control;
+  control.tooltipTextId = 6;
+  hover.SetWidgetTooltip(&control, true);
+  hover.text.SetRect(0, 0, 150, 480);
+  hover.text.AddText("Lantern Avenue Gardens");
+  hover.text.ComputeExtent();
+  Mouse(int32_t(panel.x1 + 5), int32_t((panel.y1 + panel.y2) / 2));
+  EXPECT_TRUE(crosses(hover.BoxRect()));
+  hover.Reset();
 }
 
 class ScreenModeSetsTest : public PanelsTest {};

@@ -58,6 +58,12 @@ TEST_F(TimePanelTest, ShowsTheLocalPlayerTheClockAndNegativeCashInColourSix) {
   EXPECT_EQ(PlayerIconImage(0), 147);
   EXPECT_EQ(PlayerIconImage(1), 144);
   EXPECT_EQ(PlayerIconImage(9), 171);
+  // A player that came without a token still shows a picture, the first one's.
+  ann->character = -1;
+  time.Close();
+  time.Open();
+  Step();
+  EXPECT_EQ(time.playerIcon->imageNormal, PlayerIconImage(0));
   // Both time panels count the one shared cash.
   ann->money = 250;
   AuctionPanels().shown = true;

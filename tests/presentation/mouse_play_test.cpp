@@ -35,6 +35,7 @@
 #include "city/business_types.h"
 #include "city/city_entities.h"
 #include "city/people.h"
+#include "engine/core/console.h"
 #include "engine/core/maths.h"
 #include "engine/core/run_state.h"
 #include "engine/input/camera_controller.h"
@@ -44,12 +45,14 @@
 #include "engine/scene/entity.h"
 #include "panels/city_overview_panel.h"
 #include "panels/hud_panels.h"
+#include "panels/rent_panel.h"
 #include "platform/headless.h"
 #include "platform/input.h"
 #include "platform/sdl/gl_gpu.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
+#include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
 #include "shell/game_loop.h"
@@ -82,14 +85,19 @@ bool ShotsWanted() { return std::getenv("RC_MOUSE_PLAY_SHOTS") != nullptr; }
 
 class MousePlayProgram : public TestGameProgram {
  public:
+  enum class Walk { kShop, kSeams, kHome, kRivals };
   void BeforeLoop() override {
-    if (seams) PlanSeams();
+    if (walk == Walk::kSeams) PlanSeams();
+    else if (walk == Walk::kHome) PlanHome();
+    else if (walk == Walk::kRivals) PlanRivals();
     else Plan();
   }
   void AfterGameFrame() override { Advance(); }
 
-  // The tooltip, the person key and the pause line instead of the shop.
-  bool seams = false;
+  // The shop's loop; or the tooltip, the person key and the pause line; or
+  // a home with its rent and the block's ground rent; or rivals' auctions
+  // and a vote.
+  Walk walk = Walk::kShop;
 
  private:
   struct Step {
@@ -181,7 +189,9 @@ class MousePlayProgram : public TestGameProgram {
     return nullptr;
   }
 
-  void Plan() {
+  // The level under way, the pointer's scale known, the camera on the
+  // chosen block and its page open from a click on it.
+  void ComeToTheBlock() {
     Expect("the level runs", [this] {
       if (!RunState().gameRunning || Session().gameState != kGameStateRunning) return false;
       return ChooseBlock();
@@ -222,6 +232,10 @@ class MousePlayProgram : public TestGameProgram {
       return CurrentInfoSelection().block == block_ && Info().page == kInfoBlockPage && Info().open &&
              !Info().layoutPending && Info().ModeButton(1)->visible;
     }, 600);
+  }
+
+  void Plan() {
+    ComeToTheBlock();
     Shot();
     ClickOn("the lease view", Info().ModeButton(1), &Info());
     Expect("the lease view", [this] { return Info().blockPage.view == kBlockViewLease; });
@@ -294,43 +308,9 @@ class MousePlayProgram : public TestGameProgram {
     });
     Expect("the use step", [this] { return Build().step == kStepUse; });
     Shot();
-    Click("a shop", [this](Point* p) {
-      const CRichTextRect3* list = Build().useList;
-      if (!list->visible) return false;
-      for (int32_t line = 0; line < list->LongerColumn(); ++line) {
-        const int32_t use = list->GetLineValue(line);
-        if (use < 0 || list->lineTag[size_t(line)] != 1) continue;
-        const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
-        const float row = float(line - std::max(0, list->left.firstLine)) + 0.5f;
-        *p = {(r.x1 + r.x2) / 2, r.y1 + 3 + row * float(list->left.lineHeight)};
-        return true;
-      }
-      return false;
-    });
+    ChooseTheFirstUse("a shop");
     Expect("the plot step", [this] { return Build().step == kStepPlot; });
-    // The plot dragged on the block's lots from the corner lot.
-    auto cells = std::make_shared<std::pair<Point, Point>>();
-    Add("the plot: press", [this, cells] {
-      int32_t lotA = 0, lotB = 0;
-      if (!ChoosePlot(&lotA, &lotB)) return false;
-      ComputeLotGrid();
-      const LotDrag& d = LotDragState();
-      // The grid is in the window's pixels; the pointer goes in layout units.
-      cells->first = {d.cellX[lotA] * Scale().x, d.cellY[lotA] * Scale().y};
-      cells->second = {d.cellX[lotB] * Scale().x, d.cellY[lotB] * Scale().y};
-      Pointer(cells->first);
-      Buttons(platform::kMouseLeft);
-      return true;
-    }, 15, 400, 800);
-    Add("the plot: drag", [cells] {
-      Pointer(cells->second);
-      return true;
-    }, 15);
-    Add("the plot: release", [] {
-      Buttons(0);
-      return true;
-    }, 15);
-    Expect("the design step with its preview", [this] { return Build().step == kStepDesign && Build().preview; });
+    DragThePlot();
     Shot();
     ClickOn("build", Build().buildButton, &Build());
     Expect("the building goes up", [this] { return !Build().open && Shop() != nullptr; }, 4000);
@@ -382,6 +362,168 @@ class MousePlayProgram : public TestGameProgram {
       }, 40);
       Shot();
     }
+  }
+
+  // The plot dragged on the block's lots from the corner lot, then the
+  // design step.
+  void DragThePlot() {
+    auto cells = std::make_shared<std::pair<Point, Point>>();
+    Add("the plot: press", [this, cells] {
+      int32_t lotA = 0, lotB = 0;
+      if (!ChoosePlot(&lotA, &lotB)) return false;
+      ComputeLotGrid();
+      const LotDrag& d = LotDragState();
+      // The grid is in the window's pixels; the pointer goes in layout units.
+      cells->first = {d.cellX[lotA] * Scale().x, d.cellY[lotA] * Scale().y};
+      cells->second = {d.cellX[lotB] * Scale().x, d.cellY[lotB] * Scale().y};
+      Pointer(cells->first);
+      Buttons(platform::kMouseLeft);
+      return true;
+    }, 15, 400, 800);
+    Add("the plot: drag", [cells] {
+      Pointer(cells->second);
+      return true;
+    }, 15);
+    Add("the plot: release", [] {
+      Buttons(0);
+      return true;
+    }, 15);
+    Expect("the design step with its preview", [this] { return Build().step == kStepDesign && Build().preview; });
+  }
+
+  // The first use of the list that may be chosen.
+  void ChooseTheFirstUse(const std::string& name, std::function<bool()> needless = nullptr) {
+    Click(name, [this](Point* p) {
+      const CRichTextRect3* list = Build().useList;
+      if (!list->visible) return false;
+      for (int32_t line = 0; line < list->LongerColumn(); ++line) {
+        const int32_t use = list->GetLineValue(line);
+        if (use < 0 || list->lineTag[size_t(line)] != 1) continue;
+        const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
+        const float row = float(line - std::max(0, list->left.firstLine)) + 0.5f;
+        *p = {(r.x1 + r.x2) / 2, r.y1 + 3 + row * float(list->left.lineHeight)};
+        return true;
+      }
+      return false;
+    }, 0, nullptr, std::move(needless));
+  }
+
+  // A home on a leased block: its rent panel from its business page, the
+  // rent raised by its arrow, the block's ground-rent list and its home's
+  // row, which picks the home.
+  void PlanHome() {
+    ComeToTheBlock();
+    ClickOn("the lease view", Info().ModeButton(1), &Info());
+    ClickOn("lease", Info().blockPage.leaseButton, &Info());
+    Expect("the block is leased", [this] { return Target().Owner == LocalNumber(); }, 4000);
+    ClickOn("the rights view", Info().ModeButton(2), &Info());
+    ClickOn("ask for building rights", Info().blockPage.rightsButton, &Info());
+    Expect("the rights are being prepared", [this] { return Target().BuildingRights != kRightsNone; }, 4000);
+    Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
+          [this] { return Build().open; });
+    Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
+    Click("residential", [this](Point* p) {
+      const CListBox* list = Build().typeList;
+      if (!Build().open || !list->visible) return false;
+      const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
+      *p = {(r.x1 + r.x2) / 2, r.y1 + 1.5f * float(std::max(list->text.lineHeight, 1))};
+      return true;
+    });
+    // With one kind of home to build the panel goes on to the plot.
+    Expect("a home chosen", [this] { return Build().step >= kStepUse && Build().buildType == 1; });
+    ChooseTheFirstUse("a kind of home", [this] { return Build().step == kStepPlot; });
+    Expect("the plot step", [this] { return Build().step == kStepPlot; });
+    DragThePlot();
+    ClickOn("build", Build().buildButton, &Build());
+    Expect("the building goes up", [this] { return !Build().open && Shop() != nullptr; }, 4000);
+    Expect("the home opens", [this] {
+      const CBuilding* b = Shop();
+      const CBusiness* x = b ? GetBusinessInUse(b->GetBusiness()) : nullptr;
+      return x && x->IsResidence();
+    }, 200000);
+    Add("the camera looks at the home", [this] {
+      const CBuilding* b = Shop();
+      SetBlockCameraCentre(Vec3{b->CentreX, 0, b->CentreZ}, 120, 80);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
+    Click("the home", [this](Point* p) {
+      const CBuilding* b = Shop();
+      if (!b) return false;
+      return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
+    }, 800);
+    Expect("its business page", [this] { return Info().page == kInfoBusinessPage && Info().open; }, 600);
+    Shot();
+    CRentPanel& rent = HudPanels().rent;
+    ClickOn("the rent panel", Info().ModeButton(1), &Info());
+    Expect("the rent panel opens", [&rent] { return rent.open && !rent.animating; }, 600);
+    Add("the first rent", [this] {
+      const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
+      price_ = x ? x->RentPerPlace : 0;
+      return x != nullptr;
+    });
+    Shot();
+    ClickOn("a higher rent", rent.buttons[CRentPanel::kRaise], &rent);
+    ClickOn("apply", rent.buttons[CRentPanel::kApply], &rent);
+    Expect("the rent is raised", [this] {
+      const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
+      return x && x->RentPerPlace > price_ + 0.05f;
+    }, 4000);
+    Shot();
+    ClickOn("OK", rent.buttons[CRentPanel::kOk], &rent);
+    Expect("the page is back", [this, &rent] { return !rent.open && Info().open; }, 600);
+    Click("the block's ground", [this](Point* p) {
+      return Aim(p, [this](const CEntity* e) {
+        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
+      });
+    }, 800);
+    Expect("the block page", [this] {
+      return Info().open && Info().page == kInfoBlockPage && !Info().layoutPending && Info().TabButton(1)->visible;
+    }, 600);
+    ClickOn("the ground-rent tab", Info().TabButton(1), &Info());
+    Expect("the ground rent", [this] { return Info().blockPage.listMode == kBlockGroundRent; });
+    Add("the pointer off the tabs", [] {
+      Pointer({300, 300});
+      return true;
+    });
+    Shot();
+    Click("the home's row", [this](Point* p) {
+      const CRichTextRect3& l = *Info().blockPage.rentList;
+      const CBuilding* b = Shop();
+      if (!l.visible || !b) return false;
+      for (int32_t i = 0; i < l.left.LineCount() && i < int32_t(l.lineLink.size()); ++i)
+        if (l.GetLineValue(i) == b->Id && l.lineLink[size_t(i)]->visible) {
+          *p = Centre(l.lineLink[size_t(i)], &Info());
+          return true;
+        }
+      return false;
+    });
+    Expect("the home is picked", [this] { return g_SelectedBuilding == Shop(); }, 600);
+  }
+
+  // Two computer rivals and a mayor's race: their leases go to auction, so
+  // an auction's countdown comes up with their news running along the
+  // ticker below it; then the vote at six in the evening of the third day.
+  void PlanRivals() {
+    Expect("the level runs", [] { return RunState().gameRunning && Session().gameState == kGameStateRunning; }, 20000);
+    Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
+    Add("a mayor's race", [] { return ExecuteConsoleCommand("OBJECTIVE 1 9") == 0; });
+    Expect("a countdown over the rivals' news", [] {
+      const CPanel& c = HudPanels().auctionCountdown;
+      return c.open && !c.animating && HudPanels().ticker.count >= 1 && HudPanels().ticker.linesShown > 0 &&
+             GetScreenMode() == kScreenCity;
+    }, 400000);
+    Shot();
+    // The race votes from its third day: the walk goes there at once.
+    Add("the third day", [] {
+      GameClock().dayCounter = std::max(GameClock().dayCounter, 2);
+      return true;
+    });
+    Expect("the vote in the city", [] {
+      const CPanel& v = HudPanels().voting;
+      return v.open && !v.animating && GetScreenMode() == kScreenCity;
+    }, 600000);
+    Shot();
   }
 
   // Which panel of the in-game set holds the hovered widget (for a failure's message).
@@ -586,7 +728,7 @@ class MousePlayProgram : public TestGameProgram {
   std::chrono::steady_clock::time_point nextTry_{};
 };
 
-[[noreturn]] void RunMousePlay(const fs::path& dir, bool seams) {
+[[noreturn]] void RunMousePlay(const fs::path& dir, MousePlayProgram::Walk walk) {
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   const bool shots = ShotsWanted();
@@ -608,12 +750,13 @@ class MousePlayProgram : public TestGameProgram {
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
   TheGame().Prepare();
   static MousePlayProgram program;
-  program.seams = seams;
-  ::_exit(WinMain("NOFRONTEND FULLSPEED", program));
+  program.walk = walk;
+  ::_exit(WinMain(walk == MousePlayProgram::Walk::kRivals ? "NOFRONTEND FULLSPEED COMPUTERS 2" : "NOFRONTEND FULLSPEED",
+                  program));
 }
 
 // Plays one plan in a child process; what it reached, "OK" when all of it.
-void PlayInChild(bool seams, const char* name) {
+void PlayInChild(MousePlayProgram::Walk walk, const char* name, int32_t seconds = 300) {
   const fs::path dir = fs::temp_directory_path() / (std::string(name) + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "max");
@@ -622,10 +765,10 @@ void PlayInChild(bool seams, const char* name) {
   if (fs::exists(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels"))
     fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels", dir / "max" / "BuildEditorModels");
   const pid_t pid = ::fork();
-  if (pid == 0) RunMousePlay(dir, seams);
+  if (pid == 0) RunMousePlay(dir, walk);
   int status = 0;
   bool ended = false;
-  for (int i = 0; i < 3000 && !ended; ++i) {
+  for (int i = 0; i < seconds * 10 && !ended; ++i) {
     ended = ::waitpid(pid, &status, WNOHANG) == pid;
     if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -653,9 +796,23 @@ TEST(MousePlayTest, LeaseBuildOpenAndPriceAShopByMouse) {
   // the sanitizer build, which runs the panels' own tests.
   GTEST_SKIP();
 #endif
-  PlayInChild(false, "rc_mouse_play_");
+  PlayInChild(MousePlayProgram::Walk::kShop, "rc_mouse_play_");
 }
 
-TEST(MousePlayTest, TooltipPersonPageAndPauseLine) { PlayInChild(true, "rc_seams_play_"); }
+TEST(MousePlayTest, TooltipPersonPageAndPauseLine) { PlayInChild(MousePlayProgram::Walk::kSeams, "rc_seams_play_"); }
+
+TEST(MousePlayTest, AHomesRentAndItsGroundRentRow) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP();  // the home opens game hours after it is ordered
+#endif
+  PlayInChild(MousePlayProgram::Walk::kHome, "rc_home_play_");
+}
+
+// Game days of rivals' auctions for a screenshot walk only: the panels it
+// reaches have their own tests.
+TEST(MousePlayTest, RivalsAuctionsAndTheEveningVote) {
+  if (!ShotsWanted()) GTEST_SKIP() << "a screenshot walk (RC_MOUSE_PLAY_SHOTS)";
+  PlayInChild(MousePlayProgram::Walk::kRivals, "rc_rivals_play_", 1800);
+}
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "session/game_messages.h"
 #include "session/ready_barrier.h"
@@ -62,6 +63,25 @@ TEST_F(NetworkEventsTest, HostGathersPlayersIntoFreeRowsUntilTheGameStarts) {
   Session().host = false;
   OnDirectPlayPlayerCreated(12, "twelve");
   EXPECT_EQ(t.SetupRow(3).kind, kPlayerEmpty);
+}
+
+// Players gathered by the host can be told apart: each row has its own
+// token (the host's its wish when free) and its own name.
+TEST_F(NetworkEventsTest, GatheredPlayersGetTokensAndNamesOfTheirOwn) {
+  Session().host = true;
+  OnDirectPlayPlayerCreated(1, "Player", 3);
+  OnDirectPlayPlayerCreated(7, "Player", 3);  // the wish is taken
+  OnDirectPlayPlayerCreated(8, "Player");
+  OnDirectPlayPlayerCreated(9, std::string(40, 'x'));
+  OnDirectPlayPlayerCreated(10, std::string(40, 'x'));
+  OnDirectPlayPlayerCreated(11, "Ann", 42);  // no such token
+  CPlayerTable& t = PlayerTable();
+  const int32_t tokens[] = {3, 0, 1, 2, 4, 5};
+  const std::string names[] = {"Player", "Player 2", "Player 3", std::string(31, 'x'), std::string(29, 'x') + " 2", "Ann"};
+  for (int row = 0; row < 6; ++row) {
+    EXPECT_EQ(t.SetupRow(row).character, tokens[row]) << row;
+    EXPECT_EQ(t.SetupRow(row).name, names[row]) << row;
+  }
 }
 
 TEST_F(NetworkEventsTest, APlayerWhoGoesDuringTheGameLeavesAtOneTickEverywhere) {

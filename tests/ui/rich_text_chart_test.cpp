@@ -148,6 +148,15 @@ TEST(LineChartTest, TidyStepsAreFiveTenTwentyOrFiftyTimesAPowerOfTen) {
   EXPECT_NEAR(ChartXStep(chart, 3.2f), 2.0f, 1e-5);
   chart.xLinesPerLabel = 0;  // no labels: still one line per step
   EXPECT_NEAR(ChartXStep(chart, 3.2f), 2.0f, 1e-5);
+  // Cents of profit: money labels (whole dollars) a dollar apart at least,
+  // not four labels of "$0".
+  chart.yKind = kChartMoney;
+  chart.yLinesPerLabel = 1;
+  EXPECT_NEAR(ChartYStep(chart, 0.3f), 1.0f, 1e-5);
+  chart.yLinesPerLabel = 2;
+  EXPECT_NEAR(ChartYStep(chart, 0.3f), 0.5f, 1e-5);
+  chart.yKind = kChartNumber;
+  EXPECT_NEAR(ChartYStep(chart, 0.3f), 0.25f, 1e-5);
 }
 
 TEST(LineChartTest, ViewFitsTheDataAndGridStartsNearTheViewStart) {
