@@ -32,7 +32,7 @@ failed=$(grep -c '^FAILED' "$logs/summary")
 passed=$(grep -c '^passed' "$logs/summary")
 for name in $(grep '^FAILED' "$logs/summary" | cut -d' ' -f2); do
   echo "== $name (seed $seed)"
-  grep -E '^\[  FAILED  \]|Failure|error:|Segmentation|Aborted' "$logs/$name.log" | head -40
+  grep -E -A12 '^\[  FAILED  \]|Failure|error:|Segmentation|Aborted' "$logs/$name.log" | head -80
   tail -5 "$logs/$name.log"
 done
 echo "shuffled: $passed passed, $failed failed"

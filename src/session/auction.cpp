@@ -42,6 +42,10 @@ struct AuctionHolder {
   int32_t serial = 0;
   WaitingAuctionList waiting;
   int32_t settlingBlock = -1;  // the last auction's block until its transfer is applied
+  // The authority's count of the pause after the hammer. It is kept out of
+  // the saved record: only the authority counts, and a host's and a client's
+  // save of one tick must be alike.
+  int32_t pauseTicks = 0;
 };
 
 bool g_QuickAuction = false;
@@ -461,10 +465,10 @@ void StepAuctionIfRunning() {
       break;
     case kStageBidding:
       if (a.winner >= 0) {
-        a.stageTimer = 0;
+        h.pauseTicks = 0;
         PostAuctioneerStep(kStageSold);
       } else if (a.noSale) {
-        a.stageTimer = 0;
+        h.pauseTicks = 0;
         PostAuctioneerStep(kStageNotSold);
       }
       if (a.stage == kStageBidding && a.turn >= 0 && !SlotInUse(a.turn) && a.rows[a.turn].stillIn)
@@ -472,7 +476,7 @@ void StepAuctionIfRunning() {
       break;
     case kStageSold:
     case kStageNotSold:
-      if (++a.stageTimer > (a.stage == kStageSold ? kSoldTicks : kNotSoldTicks)) {
+      if (++h.pauseTicks > (a.stage == kStageSold ? kSoldTicks : kNotSoldTicks)) {
         Post(FinishAuctionMsg{});
         PostAuctioneerStep(kStageDone);
       }

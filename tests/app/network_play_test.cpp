@@ -317,7 +317,13 @@ std::string DifferingChunks(const std::string& a, const std::string& b) {
   std::string differing;
   for (const auto& [type, bytes] : ca) {
     const auto other = cb.find(type);
-    if (other == cb.end() || other->second != bytes) differing += " " + std::to_string(type);
+    if (other == cb.end()) {
+      differing += " " + std::to_string(type);
+    } else if (other->second != bytes) {  // with the first byte that differs
+      size_t at = 0;
+      while (at < bytes.size() && at < other->second.size() && bytes[at] == other->second[at]) ++at;
+      differing += " " + std::to_string(type) + "@" + std::to_string(at);
+    }
   }
   for (const auto& [type, bytes] : cb)
     if (!ca.count(type)) differing += " " + std::to_string(type);
