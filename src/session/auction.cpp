@@ -42,10 +42,6 @@ struct AuctionHolder {
   int32_t serial = 0;
   WaitingAuctionList waiting;
   int32_t settlingBlock = -1;  // the last auction's block until its transfer is applied
-  // The authority's count of the pause after the hammer. It is kept out of
-  // the saved record: only the authority counts, and a host's and a client's
-  // save of one tick must be alike.
-  int32_t pauseTicks = 0;
 };
 
 bool g_QuickAuction = false;
@@ -181,7 +177,14 @@ void CloseAuctionRoom() {
 
 void SaveAuction() {
   const AuctionHolder& h = Holder();
-  if (h.exists && (h.record.pending || h.record.active)) WriteRecordChunk(kChunkAuction, h.record);
+  if (h.exists && (h.record.pending || h.record.active)) {
+    // Only the authority counts the pause after the hammer, and a load starts
+    // the auction again from its opening: the count is left out, so that a
+    // host's and a client's save of one tick are alike.
+    CAuction saved = h.record;
+    saved.stageTimer = 0;
+    WriteRecordChunk(kChunkAuction, saved);
+  }
   if (h.waiting.count > 0) WriteRecordChunk(kChunkAuctionQueue, h.waiting);
 }
 
@@ -465,10 +468,10 @@ void StepAuctionIfRunning() {
       break;
     case kStageBidding:
       if (a.winner >= 0) {
-        h.pauseTicks = 0;
+        a.stageTimer = 0;
         PostAuctioneerStep(kStageSold);
       } else if (a.noSale) {
-        h.pauseTicks = 0;
+        a.stageTimer = 0;
         PostAuctioneerStep(kStageNotSold);
       }
       if (a.stage == kStageBidding && a.turn >= 0 && !SlotInUse(a.turn) && a.rows[a.turn].stillIn)
@@ -476,7 +479,7 @@ void StepAuctionIfRunning() {
       break;
     case kStageSold:
     case kStageNotSold:
-      if (++h.pauseTicks > (a.stage == kStageSold ? kSoldTicks : kNotSoldTicks)) {
+      if (++a.stageTimer > (a.stage == kStageSold ? kSoldTicks : kNotSoldTicks)) {
         Post(FinishAuctionMsg{});
         PostAuctioneerStep(kStageDone);
       }

@@ -58,7 +58,7 @@ struct CAuction {
   int32_t price = 0;
   uint8_t noSale = 0;
   int32_t stage = kStageOpening;
-  int32_t stageTimer = 0;  // kept for the layout; the pause after the hammer is counted outside
+  int32_t stageTimer = 0;
   uint8_t active = 0;   // the auction screen runs
   uint8_t pending = 0;  // announced, screen not yet open
   int32_t countdown = 0;  // the timer's remaining countdown, 50 a second
