@@ -171,6 +171,20 @@ class MousePlayProgram : public TestGameProgram {
   }
   // A widget of a panel, once it is shown and takes input.
   void ClickOn(const std::string& name, const CWidget* w, const CPanel* panel) { Click(name, On(w, panel), 0, w); }
+  // Turns the camera to the walk's building and clicks it in the city.
+  void LookAtAndClickTheBuilding(const std::string& what) {
+    Add("the camera looks at the " + what, [this] {
+      const CBuilding* b = Shop();
+      SetBlockCameraCentre(Vec3{b->CentreX, 0, b->CentreZ}, 120, 80);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
+    Click("the " + what, [this](Point* p) {
+      const CBuilding* b = Shop();
+      if (!b) return false;
+      return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
+    }, 800);
+  }
   static std::function<bool(Point*)> On(const CWidget* w, const CPanel* panel) {
     return [w, panel](Point* p) {
       if (!w || !w->visible || w->inputDisabled || !panel->open) return false;
@@ -320,17 +334,7 @@ class MousePlayProgram : public TestGameProgram {
     }, 200000);
 
     // The shop, clicked in the city: its business page, then its own panel.
-    Add("the camera looks at the shop", [this] {
-      const CBuilding* b = Shop();
-      SetBlockCameraCentre(Vec3{b->CentreX, 0, b->CentreZ}, 120, 80);
-      CamSetMode(kCamBlock);
-      return true;
-    }, 150);
-    Click("the shop", [this](Point* p) {
-      const CBuilding* b = Shop();
-      if (!b) return false;
-      return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
-    }, 800);
+    LookAtAndClickTheBuilding("shop");
     Expect("its business page", [this] { return Info().page == kInfoBusinessPage && Info().open; }, 600);
     Shot();
     ClickOn("the business panel", Info().ModeButton(1), &Info());
@@ -441,17 +445,7 @@ class MousePlayProgram : public TestGameProgram {
       const CBusiness* x = b ? GetBusinessInUse(b->GetBusiness()) : nullptr;
       return x && x->IsResidence();
     }, 200000);
-    Add("the camera looks at the home", [this] {
-      const CBuilding* b = Shop();
-      SetBlockCameraCentre(Vec3{b->CentreX, 0, b->CentreZ}, 120, 80);
-      CamSetMode(kCamBlock);
-      return true;
-    }, 150);
-    Click("the home", [this](Point* p) {
-      const CBuilding* b = Shop();
-      if (!b) return false;
-      return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
-    }, 800);
+    LookAtAndClickTheBuilding("home");
     Expect("its business page", [this] { return Info().page == kInfoBusinessPage && Info().open; }, 600);
     Shot();
     CRentPanel& rent = HudPanels().rent;
