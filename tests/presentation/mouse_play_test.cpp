@@ -171,6 +171,16 @@ class MousePlayProgram : public TestGameProgram {
   }
   // A widget of a panel, once it is shown and takes input.
   void ClickOn(const std::string& name, const CWidget* w, const CPanel* panel) { Click(name, On(w, panel), 0, w); }
+  // Clicks a row of the construction panel's type list.
+  void ClickTheTypeRow(const std::string& name, int32_t row) {
+    Click(name, [this, row](Point* p) {
+      const CListBox* list = Build().typeList;
+      if (!Build().open || !list->visible) return false;
+      const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
+      *p = {(r.x1 + r.x2) / 2, r.y1 + (float(row) + 0.5f) * float(std::max(list->text.lineHeight, 1))};
+      return true;
+    });
+  }
   // Turns the camera to the walk's building and clicks it in the city.
   void LookAtAndClickTheBuilding(const std::string& what) {
     Add("the camera looks at the " + what, [this] {
@@ -313,13 +323,7 @@ class MousePlayProgram : public TestGameProgram {
     Expect("the construction panel again", [this] { return Build().open && Build().step == kStepType; });
 
     // The construction panel's steps.
-    Click("business", [this](Point* p) {
-      const CListBox* list = Build().typeList;
-      if (!Build().open || !list->visible) return false;
-      const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
-      *p = {(r.x1 + r.x2) / 2, r.y1 + 0.5f * float(std::max(list->text.lineHeight, 1))};
-      return true;
-    });
+    ClickTheTypeRow("business", 0);
     Expect("the use step", [this] { return Build().step == kStepUse; });
     Shot();
     ChooseTheFirstUse("a shop");
@@ -426,13 +430,7 @@ class MousePlayProgram : public TestGameProgram {
     Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
           [this] { return Build().open; });
     Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
-    Click("residential", [this](Point* p) {
-      const CListBox* list = Build().typeList;
-      if (!Build().open || !list->visible) return false;
-      const UIRect r = MovedRect(list->Rect(), Build().LayoutEntity());
-      *p = {(r.x1 + r.x2) / 2, r.y1 + 1.5f * float(std::max(list->text.lineHeight, 1))};
-      return true;
-    });
+    ClickTheTypeRow("residential", 1);
     // With one kind of home to build the panel goes on to the plot.
     Expect("a home chosen", [this] { return Build().step >= kStepUse && Build().buildType == 1; });
     ChooseTheFirstUse("a kind of home", [this] { return Build().step == kStepPlot; });
