@@ -37,6 +37,7 @@
 #include "session/player.h"
 #include "session/game_clock.h"
 #include "session/session_state.h"
+#include "session/tick_driver.h"
 #include "presentation/game_program.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
@@ -79,10 +80,17 @@ class ShotProgram : public TestGameProgram {
   float seaHeight = 12, seaDistance = 300;
 
  private:
+  bool PlacesView() const {
+    return scene == Scene::Sea || scene == Scene::Street || scene == Scene::StreetAtNight || scene == Scene::Workers;
+  }
   void AfterFrame() {
     if (!RunState().gameRunning) return;
     if (levelTick_ == 0) {
       levelTick_ = LogicTick() + 1;
+      // The logic waits at the ticks where the view is placed and the shot
+      // taken, so that a slow machine, drawing fewer frames, shoots the same
+      // moment of the city.
+      HoldLogicAtTick(levelTick_ + (PlacesView() ? 30 : shotTicks));
       CameraState& c = g_CameraState;
       CamSetMode(0);
       c.eye = c.targetEye = {0, 120, -700};
@@ -131,8 +139,24 @@ class ShotProgram : public TestGameProgram {
       c.eye = c.targetEye = c.drawnEye = v.eye;
       c.yaw = v.yaw, c.pitch = v.pitch;
     }
-    if (scene == Scene::Workers && !placed_ && LogicTick() >= levelTick_ + 30) GiveEveryoneWork();
-    if ((scene == Scene::Street || scene == Scene::StreetAtNight || scene == Scene::Workers) && !placed_ &&
+    if (scene == Scene::Workers && !placed_ && LogicTick() >= levelTick_ + 30) {
+      GiveEveryoneWork();
+      SetInterfacePanels(nullptr);  // the whole pavement in view
+      placed_ = true;
+    }
+    if (scene == Scene::Workers && placed_) {
+      // High over the block, looking down on its pavements and the next
+      // block's, where the workers walk at the shot's tick; held every
+      // frame, as the views above.
+      const CBlock& b = g_Blocks[20];
+      const Vec3 eye{b.CentreX - 20, 150, b.CentreZ - 20};
+      CameraState& c = g_CameraState;
+      CamSetMode(0);
+      c.eye = c.targetEye = c.drawnEye = eye;
+      c.yaw = std::atan2(b.CentreZ - eye.z, b.CentreX - eye.x);
+      c.pitch = -std::atan2(eye.y, std::hypot(b.CentreX - eye.x, b.CentreZ - eye.z));
+    }
+    if ((scene == Scene::Street || scene == Scene::StreetAtNight) && !placed_ &&
         LogicTick() >= levelTick_ + 30) {
       // The block camera, low over a street corner of the city's middle.
       const CBlock& b = g_Blocks[20];
@@ -158,6 +182,7 @@ class ShotProgram : public TestGameProgram {
       HoveredObject() = nearest[1];
       selected_ = true;
     }
+    if (placed_) HoldLogicAtTick(levelTick_ + shotTicks);
     if (!PulsingLights().empty()) beaconLevels_.insert(PulsingLights()[0].brightness);
     if (LogicTick() < levelTick_ + shotTicks) return;  // three game seconds unless asked
     if (scene == Scene::Paused) {
@@ -568,8 +593,8 @@ TEST_F(GameFrameTest, TheSeaDriftsUnderTheClouds) {
   }
 }
 
-// Down on the street with everyone at work at one business whose type wears
-// magenta: the people on the pavement are drawn again in it, on both
+// Over a block with everyone at work at one business whose type wears
+// magenta: the people on the pavements are drawn again in it, on both
 // renderers (the software renderer's flat colour; the hardware renderer's
 // colour over their textures).
 TEST_F(GameFrameTest, WorkersWearTheirWorkplacesColour) {
