@@ -251,6 +251,7 @@ class ShotProgram : public TestGameProgram {
     platform::InstallGlGpu();
   }
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  HurryTheLoadingScreen();
   TheGame().Prepare();
   static ShotProgram program;
   program.recording = headless;

@@ -740,6 +740,7 @@ class MousePlayProgram : public TestGameProgram {
     platform::InstallGlGpu();
   }
   SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);
+  HurryTheLoadingScreen();
   TheGame().Prepare();
   static MousePlayProgram program;
   program.walk = walk;
