@@ -181,6 +181,17 @@ class MousePlayProgram : public TestGameProgram {
       return true;
     });
   }
+  // Asks for building rights on the leased block's page. The page takes the
+  // player to the construction panel once the rights are being prepared; if
+  // it has not, the rights view again.
+  void AskForRightsAndBuild() {
+    ClickOn("the rights view", Info().ModeButton(2), &Info());
+    ClickOn("ask for building rights", Info().blockPage.rightsButton, &Info());
+    Expect("the rights are being prepared", [this] { return Target().BuildingRights != kRightsNone; }, 4000);
+    Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
+          [this] { return Build().open; });
+    Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
+  }
   // Turns the camera to the walk's building and clicks it in the city.
   void LookAtAndClickTheBuilding(const std::string& what) {
     Add("the camera looks at the " + what, [this] {
@@ -290,14 +301,7 @@ class MousePlayProgram : public TestGameProgram {
       return GetScreenMode() == kScreenCity && SelectedObject() == BlockBaseEntities().GetEntity(block_) &&
              Info().open && Info().page == kInfoBlockPage && CurrentInfoSelection().block == block_;
     }, 600);
-    ClickOn("the rights view", Info().ModeButton(2), &Info());
-    ClickOn("ask for building rights", Info().blockPage.rightsButton, &Info());
-    Expect("the rights are being prepared", [this] { return Target().BuildingRights != kRightsNone; }, 4000);
-    // The page takes the player to the construction panel once the rights
-    // are being prepared; if it has not, the rights view again.
-    Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
-          [this] { return Build().open; });
-    Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
+    AskForRightsAndBuild();
     // Tab to the plan view and back while building: the block's page stands
     // where the construction panel stood.
     PressKey("Tab", platform::key::kTab);
@@ -424,12 +428,7 @@ class MousePlayProgram : public TestGameProgram {
     ClickOn("the lease view", Info().ModeButton(1), &Info());
     ClickOn("lease", Info().blockPage.leaseButton, &Info());
     Expect("the block is leased", [this] { return Target().Owner == LocalNumber(); }, 4000);
-    ClickOn("the rights view", Info().ModeButton(2), &Info());
-    ClickOn("ask for building rights", Info().blockPage.rightsButton, &Info());
-    Expect("the rights are being prepared", [this] { return Target().BuildingRights != kRightsNone; }, 4000);
-    Click("the rights view again", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
-          [this] { return Build().open; });
-    Expect("the construction panel", [this] { return Build().open && Build().step == kStepType; });
+    AskForRightsAndBuild();
     ClickTheTypeRow("residential", 1);
     // With one kind of home to build the panel goes on to the plot.
     Expect("a home chosen", [this] { return Build().step >= kStepUse && Build().buildType == 1; });
