@@ -13,7 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kRowEntryBase = 1230000;
 // File names follow "%c%d%d_%c%d_00.cb"; the checks read the name up to
 // character 5, which a shorter name does not have.
 constexpr size_t kCheckedNameLength = 6;
@@ -63,6 +62,7 @@ std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
 struct Walk {
   CompileReport& report;
   BuildingLibrary& library;
+  fs::path source;  // rows name files below it: a whole path leaves no room for the name
 
   // A design that cannot be read, fails its checks or cannot be compiled is
   // left out, named in the report; the rest still make the library.
@@ -73,18 +73,18 @@ struct Walk {
   // False when the walk must end ("Stop").
   bool ProcessFile(const fs::path& path) {
     Pump();
-    const std::string name = path.string();
+    const std::string name = path.lexically_relative(source).generic_string();
     report.AddRow(name);
     const size_t row = report.rows.size() - 1;
     auto design = std::make_unique<BuildingDesign>();
     NewBuildingDesign(*design);
     std::string reason;
-    if (!ReadBuildingDesign(*design, name, &reason)) {
+    if (!ReadBuildingDesign(*design, path.string(), &reason)) {
       report.AddRow("--> ERROR: Could not load (" + reason + ")");
       Skip(name);
     } else if (CheckDesignParameters(*design, path.filename().string(), report)) {
       const int32_t entry = AddBuildingToLibrary(library, *design, &reason);
-      if (entry >= 0) report.rowEntries[row] = kRowEntryBase + entry;
+      if (entry >= 0) report.rowEntries[row] = entry;
       else {
         report.AddRow("--> ERROR: " + reason);
         Skip(name);
@@ -183,7 +183,7 @@ bool CompileBuildingLibrary(std::string_view dataRoot, CompileReport& report) {
   state.running = true;
 
   const std::string source = DesignSourceFolder(dataRoot);
-  Walk walk{report, *state.library};
+  Walk walk{report, *state.library, fs::path(source)};
   std::error_code ec;
   bool ok = fs::is_directory(source, ec);
   if (!ok) report.errorLine = Format("ERROR: No building design folder '%s'", source.c_str());

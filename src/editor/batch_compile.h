@@ -19,9 +19,9 @@
 
 #include "city/building_library.h"
 
-// What the compile dialog shows: one row per file and per message, the
-// library entry of each file's row (-1 none), an error line, a status line
-// and the running statistics.
+// What the compile dialog shows: one row per file (its path below the
+// source folder) and per message, the library entry index of each file's
+// row (-1 none), an error line, a status line and the running statistics.
 struct CompileReport {
   std::vector<std::string> rows;
   std::vector<int32_t> rowEntries;
@@ -29,7 +29,7 @@ struct CompileReport {
   std::string statusLine;
   std::string statsText;
   int32_t skipped = 0;        // designs left out of the library
-  std::string firstSkipped;   // the path of the first
+  std::string firstSkipped;   // the path of the first, below the source folder
   // Told of every row as it is added (the command line prints them).
   std::function<void(const std::string& row)> onRow;
 

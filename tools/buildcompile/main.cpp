@@ -1,8 +1,9 @@
 // buildcompile: the batch compile of the building library from the command
 // line. Compiles every design file below <data root>/data2/BuildEditorModels
-// into <data root>/max/BuildEditorModels/BuildFile.dat. Exits 1 when the
-// compile fails (nothing is written then) or left a design out (the rest are
-// written then): the build's own designs must all pass.
+// into <data root>/max/BuildEditorModels/BuildFile.dat. A design left out
+// is a warning: the tree holds the designers' own folders too, and one
+// unfinished design must not cost everyone the library (or the build its
+// target). Exits 1 only when the compile fails and nothing was written.
 //   buildcompile <data root>
 #include <cstdio>
 #include <string>
@@ -30,5 +31,5 @@ int main(int argc, char** argv) {
   const bool ok = CompileBuildingLibrary(argv[1], report);
   if (!report.errorLine.empty()) std::fprintf(stderr, "%s\n", report.errorLine.c_str());
   std::printf("%s\n%s", report.statusLine.c_str(), report.statsText.c_str());
-  return ok && report.skipped == 0 ? 0 : 1;
+  return ok ? 0 : 1;
 }
