@@ -15,8 +15,6 @@ namespace {
 constexpr int32_t kDepthFactor = 25000000;
 constexpr int32_t kWidthFactor = 5000;
 constexpr const char* kLauncherPicture = "gamedata\\loading.bmp";
-// Start mode 2 (the building editor), a developer's choice.
-constexpr const char* kBuildingEditorChoice = "Building Editor";
 constexpr const char* kTitle = "Rentopia Civano";
 constexpr int kVersionMajor = 1, kVersionMinor = 2, kVersionBuild = 532;
 
@@ -29,6 +27,7 @@ enum : int32_t {
   kMsgAdvancedNote = 24, kMsgMiscellaneous = 25, kMsgSoundGroup = 26, kMsgVideo = 27,
   kMsgNoMovie = 28, kMsgWindowed = 29, kMsgNoHardwareMixing = 30, kMsgNo3dSound = 31,
   kMsgNoFog = 32, kMsgNoMultiTexture = 33, kMsgNoBillboards = 34,
+  kMsgBuildingEditor = 42,  // start mode 2, a developer's choice
 };
 
 SetupSoundAccess& SoundAccess() {
@@ -343,7 +342,7 @@ void ShowSetupDialog() {
     ui.Label(version);
     ui.MoveTo(400, 250);
     if (ui.Button(GetStartupMessage(kMsgPlay))) return false;
-    if (ui.Button(kBuildingEditorChoice)) {
+    if (ui.Button(GetStartupMessage(kMsgBuildingEditor))) {
       run.startMode = 2;
       return false;
     }

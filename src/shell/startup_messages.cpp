@@ -228,6 +228,9 @@ const MessageRow kMessages[kStartupMessageCount] = {
               "Tiedosto nimeltä __crash.sav on tallennettu. Kun käynnistät Rentopia Civano -pelin "
               "seuraavan kerran, sinulta kysytään, haluatko käyttää vikasietotilaa. Lisätietoja on "
               "Lueminut-tiedostossa."},
+    /* 42 */ {"Building Editor", "Éditeur de bâtiments", "Gebäude-Editor", "Gebouweneditor",
+              "Editor de edificios", "Byggnadsredigerare", "Bygningsredigerer", "Bygningseditor",
+              "Rakennuseditori"},
 };
 
 #undef SAME9

@@ -303,4 +303,14 @@ TEST_F(SetupDialogTest, TheDialogsSpeakTheChosenLanguage) {
   EXPECT_TRUE(std::filesystem::exists(root_ / "config.cfg"));
 }
 
+// The editor's button is a text of the chosen language like the others.
+TEST_F(SetupDialogTest, TheEditorButtonSpeaksTheChosenLanguageAndStartsTheEditor) {
+  SetLanguageIndex("ger");
+  RunState().startMode = 0;
+  RunLauncher({"Geb\xC3\xA4ude-Editor"});
+  EXPECT_EQ(RunState().startMode, 2);
+  EXPECT_FALSE(RunState().quit);
+  RunState().startMode = 0;
+}
+
 }  // namespace

@@ -57,10 +57,13 @@ TEST_F(StartupMessagesTest, EveryRowHasAllNineTextsAndKeepsTheTitle) {
   ResetLanguageIndex();
   EXPECT_STREQ(GetStartupMessage(22), "There is already an instance of Rentopia Civano running.");
   EXPECT_STREQ(GetStartupMessage(2), "Tarnwell Software Rasterizer");
+  // The launcher's editor button speaks the language too.
+  SetLanguageIndex("ger");
+  EXPECT_STREQ(GetStartupMessage(42), "Gebäude-Editor");
 }
 
 TEST_F(StartupMessagesTest, IdsOutsideTheTableGiveAnEmptyText) {
-  for (int32_t id : {-1, 42, 1000, INT32_MIN, INT32_MAX}) EXPECT_STREQ(GetStartupMessage(id), "") << id;
+  for (int32_t id : {-1, 43, 1000, INT32_MIN, INT32_MAX}) EXPECT_STREQ(GetStartupMessage(id), "") << id;
 }
 
 }  // namespace
