@@ -151,6 +151,8 @@ void RebuildPreview(EditorMode& m) {
   m.previewEntry = m.panels.previewEntry;
   ReleasePreviewModels(m);
   m.panels.previewPolygons = m.panels.previewVertices = 0;
+  // The label follows the loops even when nothing is left to build.
+  m.editor.boundsText = LoopBoundsText(*m.editor.design);
   BuildingDescription d;
   if (!PreviewDescription(m.editor, m.panels, d)) return;
   const int32_t w = std::max<int32_t>(d.baseWidth, 1), depth = std::max<int32_t>(d.baseDepth, 1);
@@ -185,7 +187,6 @@ void RebuildPreview(EditorMode& m) {
   // the street front, which the architect puts at the world's z = 0.
   BuildingDesign bounds = *m.editor.design;
   ComputeLoopBounds(bounds);
-  m.editor.boundsText = std::to_string(bounds.width) + "x" + std::to_string(bounds.depth);
   const float x0 = m.previewMode ? 0.0f : float(std::clamp(bounds.lowX, 0, 7)) * kLotSize;
   const float z0 = m.previewMode ? 0.0f : float(std::clamp(bounds.offsetZ, 0, 7)) * kLotSize;
   m.buildingCentre = {x0 + float(w) * kLotSize * 0.5f, 0.0f, z0 + float(depth) * kLotSize * 0.5f};

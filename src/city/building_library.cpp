@@ -357,6 +357,26 @@ std::string FormatLibraryBuildingInfo(const BuildingLibrary& l, int32_t index) {
   return text;
 }
 
+std::string DumpLibraryDetails(const BuildingLibrary& l) {
+  int32_t counts[7][7][4] = {};  // depth, width, floor class
+  for (const LibraryBuilding& b : l.Buildings)
+    if (b.BaseWidth >= 1 && b.BaseWidth <= 7 && b.BaseDepth >= 1 && b.BaseDepth <= 7 && b.FloorClass >= 1 &&
+        b.FloorClass <= 4)
+      ++counts[b.BaseDepth - 1][b.BaseWidth - 1][b.FloorClass - 1];
+  std::string text;
+  char line[96];
+  for (int width = 0; width < 7; ++width)
+    for (int depth = 0; depth < 7; ++depth) {
+      const int32_t* c = counts[depth][width];
+      const int32_t total = c[0] + c[1] + c[2] + c[3];
+      if (total == 0) continue;
+      std::snprintf(line, sizeof line, "%d x %d: %d (floors 1: %d, 2: %d, 3: %d, 4+: %d)\n", width + 1, depth + 1,
+                    total, c[0], c[1], c[2], c[3]);
+      text += line;
+    }
+  return text;
+}
+
 std::string GameBuildingLibraryName() {
   if (g_StartupOptions.fullInstall) return std::string(kBuildingLibraryGameName);
   return std::string(g_StartupOptions.dataRoot) + std::string(kBuildingLibraryGameName);

@@ -223,6 +223,9 @@ bool InstantiateLibraryBuilding(const BuildingLibrary* library, int32_t entry, B
 std::string FormatLibraryStats(const BuildingLibrary& library);
 std::string FormatLibraryBaseSizeTable(const BuildingLibrary& library);
 std::string FormatLibraryBuildingInfo(const BuildingLibrary& library, int32_t index);
+// Each base size the library holds, with its count of buildings by floors
+// ("3 x 2: 5 (floors 1: 2, 2: 3, 3: 0, 4+: 0)"), one line a size.
+std::string DumpLibraryDetails(const BuildingLibrary& library);
 
 // ---- The game's library ---------------------------------------------------------
 

@@ -735,6 +735,13 @@ bool RebuildPreviewBuilding(const BuildingEditor& e, BuildingDescription& descri
   return InstantiateLibraryBuilding(&library, 0, description, floors);
 }
 
+std::string LoopBoundsText(const BuildingDesign& design) {
+  if (design.loopCount <= 0) return "0x0";
+  auto bounds = std::make_unique<BuildingDesign>(design);
+  ComputeLoopBounds(*bounds);
+  return std::to_string(bounds->width) + "x" + std::to_string(bounds->depth);
+}
+
 PreviewCamera PreviewKey(PreviewState& s, int key) {
   switch (key) {
     case 'F': case 'f': return PreviewCamera::kFree;

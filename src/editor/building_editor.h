@@ -197,6 +197,9 @@ SaveAsResult SaveDesignAs(BuildingEditor& editor, std::string_view path, bool re
 // points as placements). False (description invalid) when the design has no
 // loops or its base is not 1 to 7 cells each way.
 bool RebuildPreviewBuilding(const BuildingEditor& editor, BuildingDescription& description);
+// The loops' bounds label, "%dx%d" of width and depth; "0x0" with no loops
+// (nothing left to bound).
+std::string LoopBoundsText(const BuildingDesign& design);
 
 // The preview window's state and keys.
 enum class PreviewDisplay { kNone = 0, kDesign = 1, kSpecial = 2, kTestTriangle = 6, kTestPattern = 7 };

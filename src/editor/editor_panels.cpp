@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "platform/clock.h"
 #include "platform/editor_ui.h"
@@ -13,8 +14,42 @@ namespace {
 constexpr const char* kEditorTitle = "Civano Building Editor";
 constexpr const char* kOptionsTitle = "Building Editor Options -- Version 8";
 
-void Show(const EditorMessage& m) {
-  if (!m.Empty()) platform::ShowMessageBox(m.caption, m.text, platform::BoxIcon::Warning);
+// A box or question of the editor: in its own window while the panels are
+// drawn there (the answer comes in a later frame), else the message box,
+// which answers at once (headless: its default answer).
+void Ask(EditorPanels& p, std::string caption, std::string text, platform::BoxIcon icon, platform::BoxButtons buttons,
+         std::function<void(platform::BoxResult)> answered = {}) {
+  if (p.boxesInWindow) {
+    p.boxes.push_back({std::move(caption), std::move(text), buttons, std::move(answered)});
+    return;
+  }
+  const platform::BoxResult answer = platform::ShowMessageBox(caption, text, icon, buttons);
+  if (answered) answered(answer);
+}
+
+void Show(EditorPanels& p, const EditorMessage& m) {
+  if (!m.Empty()) Ask(p, m.caption, m.text, platform::BoxIcon::Warning, platform::BoxButtons::Ok);
+}
+
+// The first waiting box over the window, until a button answers it.
+void DrawBox(platform::EditorUi& ui, EditorPanels& p) {
+  if (p.boxes.empty()) return;
+  using platform::BoxResult;
+  std::vector<std::string> labels = {"OK"};
+  std::vector<BoxResult> results = {BoxResult::Ok};
+  if (p.boxes.front().buttons != platform::BoxButtons::Ok) {
+    labels = {"Yes", "No"};
+    results = {BoxResult::Yes, BoxResult::No};
+  }
+  if (p.boxes.front().buttons == platform::BoxButtons::YesNoCancel) {
+    labels.push_back("Cancel");
+    results.push_back(BoxResult::Cancel);
+  }
+  const int pressed = ui.Question(p.boxes.front().caption, p.boxes.front().text, labels);
+  if (pressed < 0 || size_t(pressed) >= results.size()) return;
+  EditorPanels::Box box = std::move(p.boxes.front());
+  p.boxes.pop_front();
+  if (box.answered) box.answered(results[size_t(pressed)]);
 }
 
 std::vector<uint8_t> MaskBits(int32_t mask, int count) {
@@ -194,12 +229,12 @@ void Actions(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p) {
     if (p.openPath.empty()) p.openPath = DesignSourceFolder(p.dataRoot) + "/";
   }
   ui.SameLine();
-  if (ui.Button("Save", !e.fileName.empty())) Show(SaveDesign(e));
+  if (ui.Button("Save", !e.fileName.empty())) Show(p, SaveDesign(e));
   ui.SameLine();
   if (ui.Button("Save As")) {
     const std::string missing = MissingPropertiesText(*e.design);
     if (!missing.empty()) {
-      Show({"Civano Building Editor - Not letting you save!", missing});
+      Show(p, {"Civano Building Editor - Not letting you save!", missing});
     } else {
       p.saveAsShown = true;
       p.saveAsPath = ProposedSaveAsPath(e, p.dataRoot);
@@ -249,19 +284,23 @@ void FilePanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p, int 
   }
 }
 
+// The library entry of the chosen row: -1 for none, a message or a design
+// left out.
+int ChosenEntry(const EditorPanels& p) {
+  const bool inRange = p.compileRow >= 0 && size_t(p.compileRow) < p.report.rowEntries.size();
+  return inRange ? p.report.rowEntries[size_t(p.compileRow)] : -1;
+}
+
 void CompileDialog(platform::EditorUi& ui, EditorPanels& p, int width) {
   if (!p.compileShown) return;
-  if (ui.BeginPanel("Compile", std::max(0, width - 470), 60, 460, 520)) {
+  // Wide enough for the four report choices on one line.
+  if (ui.BeginPanel("Compile", std::max(0, width - 550), 60, 540, 520)) {
     int row = p.compileRow;
     if (ui.List("##rows", p.report.rows, row, 10)) {
       p.compileRow = row;
-      if (p.previewMode && size_t(row) < p.report.rowEntries.size()) p.previewEntry = p.report.rowEntries[size_t(row)];
+      if (p.previewMode) p.previewEntry = ChosenEntry(p);
     }
-    if (ui.Check("Preview mode", p.previewMode)) {
-      p.previewEntry = -1;
-      if (p.previewMode && p.compileRow >= 0 && size_t(p.compileRow) < p.report.rowEntries.size())
-        p.previewEntry = p.report.rowEntries[size_t(p.compileRow)];
-    }
+    if (ui.Check("Preview mode", p.previewMode)) p.previewEntry = p.previewMode ? ChosenEntry(p) : -1;
     const char* kinds[] = {"General Stats", "Building Sizes", "Detailed Sizes", "Current Building"};
     for (int k = 0; k < 4; ++k) {
       if (k) ui.SameLine();
@@ -271,18 +310,18 @@ void CompileDialog(platform::EditorUi& ui, EditorPanels& p, int width) {
     if (const BuildingLibrary* library = LastCompiledLibrary()) {
       switch (p.reportKind) {
         case 1: text = FormatLibraryBaseSizeTable(*library); break;
-        case 2: text.clear(); break;  // the detailed dump writes nothing
+        case 2: text = DumpLibraryDetails(*library); break;
         case 3: {
-          const int entry = p.compileRow >= 0 && size_t(p.compileRow) < p.report.rowEntries.size()
-                                ? p.report.rowEntries[size_t(p.compileRow)]
-                                : -1;
-          text = entry >= 0 ? FormatLibraryBuildingInfo(*library, entry) : "";
+          // The file the entry came from, then the entry.
+          const int entry = ChosenEntry(p);
+          text = entry >= 0 ? p.report.rows[size_t(p.compileRow)] + "\n" + FormatLibraryBuildingInfo(*library, entry)
+                            : "";
           break;
         }
         default: text = FormatLibraryStats(*library); break;
       }
     }
-    ui.TextBox("##report", text, 440, 150);
+    ui.TextBox("##report", text, 520, 150);
     ui.Label(p.report.errorLine);
     ui.Label(p.report.statusLine);
     if (ui.Button("Done")) p.compileShown = false;
@@ -297,15 +336,19 @@ void CompileDialog(platform::EditorUi& ui, EditorPanels& p, int width) {
 }  // namespace
 
 void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p, int width, int height) {
+  // Drawn, so there is a window to ask in from now on.
+  p.boxesInWindow = true;
   // While a compile runs only its dialog takes input.
   if (IsBuildingCompileRunning()) {
     CompileDialog(ui, p, width);
     return;
   }
+  // The plan and the options are the window itself: the dialogs stay in
+  // front of them.
   const int planHeight = std::min(height / 2, width);
-  if (ui.BeginPanel(kEditorTitle, 0, 0, width, planHeight)) DrawPlanView(ui, e);
+  if (ui.BeginPanel(kEditorTitle, 0, 0, width, planHeight, true)) DrawPlanView(ui, e);
   ui.EndPanel();
-  if (ui.BeginPanel(kOptionsTitle, 0, planHeight, width, height - planHeight)) {
+  if (ui.BeginPanel(kOptionsTitle, 0, planHeight, width, height - planHeight, true)) {
     LoopSection(ui, e);
     LoopProperties(ui, e);
     EditorOptions(ui, e, p);
@@ -318,6 +361,7 @@ void DrawEditorPanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p
   ui.EndPanel();
   FilePanels(ui, e, p, width);
   CompileDialog(ui, p, width);
+  DrawBox(ui, p);
 }
 
 std::vector<std::string> ListDesignFiles(const std::string& dataRoot) {
@@ -349,22 +393,28 @@ bool ProcessBuildings(BuildingEditor& e, EditorPanels& p) {
 }
 
 void LoadDesignFile(BuildingEditor& e, EditorPanels& p, const std::string& path) {
-  Show(LoadDesign(e, path));
+  Show(p, LoadDesign(e, path));
   p.textureSetText = std::to_string(e.design->textureSet);
 }
 
-bool SaveDesignFileAs(BuildingEditor& e, EditorPanels&, const std::string& path) {
+bool SaveDesignFileAs(BuildingEditor& e, EditorPanels& p, const std::string& path) {
   EditorMessage message;
-  SaveAsResult result = SaveDesignAs(e, path, false, message);
-  if (result == SaveAsResult::kNeedsConfirmation) {
-    const platform::BoxResult answer =
-        platform::ShowMessageBox(kEditorTitle, path + " already exists.\nDo you want to replace it?",
-                                 platform::BoxIcon::Question, platform::BoxButtons::YesNo);
-    if (answer != platform::BoxResult::Yes) return false;
-    result = SaveDesignAs(e, path, true, message);
+  const SaveAsResult result = SaveDesignAs(e, path, false, message);
+  if (result != SaveAsResult::kNeedsConfirmation) {
+    Show(p, message);
+    return result == SaveAsResult::kSaved;
   }
-  Show(message);
-  return result == SaveAsResult::kSaved;
+  // Answered now by the message box, or in a later frame in the window.
+  auto saved = std::make_shared<bool>(false);
+  Ask(p, kEditorTitle, path + " already exists.\nDo you want to replace it?", platform::BoxIcon::Question,
+      platform::BoxButtons::YesNo, [&e, &p, path, saved](platform::BoxResult answer) {
+        if (answer != platform::BoxResult::Yes) return;
+        EditorMessage replaced;
+        *saved = SaveDesignAs(e, path, true, replaced) == SaveAsResult::kSaved;
+        Show(p, replaced);
+        if (*saved) p.saveAsShown = false;
+      });
+  return *saved;
 }
 
 bool PreviewDescription(const BuildingEditor& e, const EditorPanels& p, BuildingDescription& out) {

@@ -4,12 +4,15 @@
 // control of the design, the file panels (Open, Save As) and the compile
 // dialog. Every change goes through the handlers of building_editor.h.
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "city/building_library.h"
 #include "editor/batch_compile.h"
 #include "editor/building_editor.h"
+#include "platform/message_box.h"
 
 namespace platform {
 class EditorUi;
@@ -34,6 +37,16 @@ struct EditorPanels {
   int previewEntry = -1;  // the compiled entry the preview shows in preview mode
   // Shown under the options: the preview's counts.
   int previewPolygons = 0, previewVertices = 0;
+  // Boxes and questions waiting in the editor's window, the first shown
+  // over it; each answer goes to its handler. Only once the panels have
+  // been drawn: before that (headless, no window) the message box answers.
+  struct Box {
+    std::string caption, text;
+    platform::BoxButtons buttons = platform::BoxButtons::Ok;
+    std::function<void(platform::BoxResult)> answered;
+  };
+  std::deque<Box> boxes;
+  bool boxesInWindow = false;
 };
 
 // Draws the panels into a window of that size and applies what the user did.
@@ -48,8 +61,10 @@ bool ProcessBuildings(BuildingEditor& editor, EditorPanels& panels);
 // The design files below the data root's source folder, as paths relative
 // to it, in name order.
 std::vector<std::string> ListDesignFiles(const std::string& dataRoot);
-// "Load" and "Save As" with a chosen path (the file panels' OK); messages go
-// to the message box.
+// "Load" and "Save As" with a chosen path (the file panels' OK). Save As
+// onto an existing file asks first; asked in the window, the answer comes
+// in a later frame, so false now and the Save As panel closes when a "Yes"
+// has saved it.
 void LoadDesignFile(BuildingEditor& editor, EditorPanels& panels, const std::string& path);
 bool SaveDesignFileAs(BuildingEditor& editor, EditorPanels& panels, const std::string& path);
 

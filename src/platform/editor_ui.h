@@ -30,9 +30,16 @@ class EditorUi {
  public:
   virtual ~EditorUi() = default;
   // A panel at (x, y) of the window with that size; false when collapsed
-  // (its controls are then skipped, EndPanel is still called).
-  virtual bool BeginPanel(std::string_view title, int x, int y, int width, int height) = 0;
+  // (its controls are then skipped, EndPanel is still called). A background
+  // panel is part of the window itself: it never comes in front of the
+  // others (the dialogs it opens), even when clicked or shown again.
+  virtual bool BeginPanel(std::string_view title, int x, int y, int width, int height,
+                          bool background = false) = 0;
   virtual void EndPanel() = 0;
+  // A question over the whole window, which takes no other input while it
+  // shows: the index of the button pressed this frame, -1 while none is.
+  // Called each frame, outside any panel, until it is answered.
+  virtual int Question(std::string_view title, std::string_view text, const std::vector<std::string>& buttons) = 0;
   // A section heading that can be folded; false while folded.
   virtual bool Section(std::string_view title) = 0;
   virtual void Label(std::string_view text) = 0;

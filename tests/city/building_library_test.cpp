@@ -309,6 +309,9 @@ TEST(BuildingLibraryTest, ReportsForTheEditor) {
   EXPECT_NE(table.find("0\t0\t2\t0\t0\t0\t0\n"), std::string::npos);  // depth 5: two 3-wide
   EXPECT_EQ(FormatLibraryBuildingInfo(l, 2), "Building 2\nBase = 7 x 1");
   EXPECT_EQ(FormatLibraryBuildingInfo(l, 3), "");
+  // "Detailed Sizes": one line a base size held, by floors.
+  EXPECT_EQ(DumpLibraryDetails(l), "3 x 5: 2 (floors 1: 1, 2: 1, 3: 0, 4+: 0)\n7 x 1: 1 (floors 1: 0, 2: 1, 3: 0, 4+: 0)\n");
+  EXPECT_EQ(DumpLibraryDetails(BuildingLibrary{}), "");
   EXPECT_EQ(GetLibraryElementSize(kArrayBuildings), 28);
   EXPECT_EQ(GetLibraryCount(l, 123), -1);
   EXPECT_EQ(GrowLibraryArray(l, kArrayPlacements, 2), 3);

@@ -437,9 +437,23 @@ namespace {
 class PressingUi : public platform::EditorUi {
  public:
   std::string press;
+  std::string choose;  // the compile list's row that holds this text is clicked
   std::vector<std::string> shown;
-  bool BeginPanel(std::string_view title, int, int, int, int) override { return Seen(title), true; }
+  std::vector<std::string> backgroundPanels;
+  std::vector<std::string> compileRows;  // the compile list as last drawn
+  std::string report;                    // the compile dialog's report text as last drawn
+  std::string question;                  // the question over the window, as last drawn
+  bool BeginPanel(std::string_view title, int, int, int, int, bool background) override {
+    if (background) backgroundPanels.emplace_back(title);
+    return Seen(title), true;
+  }
   void EndPanel() override {}
+  int Question(std::string_view, std::string_view text, const std::vector<std::string>& buttons) override {
+    question = text;
+    for (size_t i = 0; i < buttons.size(); ++i)
+      if (buttons[i] == press) return int(i);
+    return -1;
+  }
   bool Section(std::string_view title) override { return Seen(title), true; }
   void Label(std::string_view text) override { Seen(text); }
   void SameLine() override {}
@@ -451,13 +465,23 @@ class PressingUi : public platform::EditorUi {
   }
   bool Radio(std::string_view text, bool, bool) override { return Pressed(text); }
   bool Combo(std::string_view id, const std::vector<std::string>&, int&, bool) override { return Seen(id), false; }
-  bool List(std::string_view id, const std::vector<std::string>&, int&, int) override { return Seen(id), false; }
+  bool List(std::string_view id, const std::vector<std::string>& items, int& selected, int) override {
+    Seen(id);
+    if (id != "##rows") return false;
+    compileRows = items;
+    for (size_t i = 0; i < items.size() && !choose.empty(); ++i)
+      if (items[i].find(choose) != std::string::npos && int(i) != selected) {
+        selected = int(i);
+        return true;
+      }
+    return false;
+  }
   bool MultiList(std::string_view id, const std::vector<std::string>&, std::vector<uint8_t>&, int, bool) override {
     return Seen(id), false;
   }
   bool Field(std::string_view id, const std::string&, std::string&, int, bool) override { return Seen(id), false; }
   int Arrows(std::string_view, bool) override { return 0; }
-  void TextBox(std::string_view, const std::string&, int, int) override {}
+  void TextBox(std::string_view, const std::string& text, int, int) override { report = text; }
   void BeginCanvas(std::string_view, int& w, int& h, platform::CanvasInput& input) override {
     w = h = 400;
     input = {};
@@ -486,12 +510,22 @@ TEST_F(EditorFilesTest, TheOptionsPanelWiresItsButtonsToTheRules) {
                             "Control Points", "Actions"})
     EXPECT_NE(std::find(ui.shown.begin(), ui.shown.end(), title), ui.shown.end()) << title;
 
-  // Save As with properties missing says which; nothing is offered.
+  // The plan and the options are the window itself; dialogs stay in front.
+  EXPECT_EQ(ui.backgroundPanels,
+            (std::vector<std::string>{"Civano Building Editor", "Building Editor Options -- Version 8"}));
+
+  // Save As with properties missing says which, in the editor's window;
+  // nothing is offered.
   ui.press = "Save As";
   DrawEditorPanels(ui, f.e, panels, 560, 740);
-  ASSERT_FALSE(boxes_.empty());
-  EXPECT_NE(boxes_.back().find("Not letting you save!"), std::string::npos);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_NE(ui.question.find("These Building Property fields were not filled in"), std::string::npos)
+      << ui.question;
   EXPECT_FALSE(panels.saveAsShown);
+  ui.press = "OK";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_TRUE(panels.boxes.empty());
+  ui.press = "Save As";
   f.SetAllProperties();
   DrawEditorPanels(ui, f.e, panels, 560, 740);
   EXPECT_TRUE(panels.saveAsShown);
@@ -505,6 +539,102 @@ TEST_F(EditorFilesTest, TheOptionsPanelWiresItsButtonsToTheRules) {
   ui.press = "Control Point edit mode";
   DrawEditorPanels(ui, f.e, panels, 560, 740);
   EXPECT_TRUE(f.e.controlMode);
+}
+
+}  // namespace
+
+namespace {
+
+// Save As onto an existing file asks in the editor's window: "No" keeps the
+// file and the Save As panel, "Yes" replaces it and closes the panel.
+TEST_F(EditorFilesTest, SaveAsAsksInTheEditorsWindowBeforeReplacing) {
+  EditorFixture f;
+  AddLoop(f.e);
+  f.SetAllProperties();
+  EditorPanels panels;
+  panels.dataRoot = root_.string();
+  PressingUi ui;
+  ui.press = "Save As";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  ASSERT_TRUE(panels.saveAsShown);
+  WriteBytes(std::filesystem::path(panels.saveAsPath).lexically_relative(root_).string(), {'k', 'e', 'p', 't'});
+  const std::string relative = std::filesystem::path(panels.saveAsPath).lexically_relative(root_).string();
+
+  for (const char* answer : {"No", "Yes"}) {
+    ui.press = "OK##saveas";
+    DrawEditorPanels(ui, f.e, panels, 560, 740);
+    EXPECT_NE(ui.question.find("already exists.\nDo you want to replace it?"), std::string::npos) << answer;
+    EXPECT_EQ(ReadBytes(relative), (std::vector<uint8_t>{'k', 'e', 'p', 't'})) << answer;
+    EXPECT_TRUE(panels.saveAsShown) << answer;
+    ui.press = answer;
+    ui.question.clear();
+    DrawEditorPanels(ui, f.e, panels, 560, 740);
+  }
+  EXPECT_TRUE(boxes_.empty());  // nothing went past the window
+  EXPECT_FALSE(panels.saveAsShown);
+  EXPECT_EQ(ReadBytes(relative).size(), size_t(kDesignFileSize));
+}
+
+// "Process Buildings" as the program runs it, then the compile dialog: the
+// list names the files below the source folder; a chosen row in preview
+// mode previews that compiled building, and "Current Building" names it.
+TEST_F(EditorFilesTest, TheCompileDialogPreviewsAndNamesTheChosenBuilding) {
+  EditorFixture f;
+  AddLoop(f.e);
+  f.SetAllProperties();
+  EditorPanels panels;
+  panels.dataRoot = root_.string();
+  const std::string path = ProposedSaveAsPath(f.e, panels.dataRoot);
+  ASSERT_TRUE(SaveDesignFileAs(f.e, panels, path));
+  auto other = std::make_unique<BuildingDesign>(*f.e.design);
+  other->loops[0].points[1].x = 4.0f;  // 3 wide, not 5
+  other->loops[0].points[2].x = 4.0f;
+  other->width = 3;
+  ASSERT_TRUE(WriteBuildingDesign(*other, DesignSourceFolder(root_.string()) + "/c35_m2_00.cb"));
+
+  PressingUi ui;
+  ui.press = "Process Buildings";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  ASSERT_TRUE(panels.compileRequested);
+  ASSERT_TRUE(ProcessBuildings(f.e, panels)) << panels.report.errorLine;
+  ui.press.clear();
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_EQ(ui.compileRows, (std::vector<std::string>{"2.Retail/3.Okafor/c55_m2_00.cb", "c35_m2_00.cb"}));
+
+  const struct {
+    const char* file;
+    int width;
+    const char* info;
+  } rows[] = {{"c35_m2_00.cb", 3, "c35_m2_00.cb\nBuilding 1\nBase = 3 x 5"},
+              {"c55_m2_00.cb", 5, "2.Retail/3.Okafor/c55_m2_00.cb\nBuilding 0\nBase = 5 x 5"}};
+  ui.press = "Preview mode";
+  for (const auto& row : rows) {
+    ui.choose = row.file;
+    DrawEditorPanels(ui, f.e, panels, 560, 740);
+    ui.press.clear();
+    ASSERT_TRUE(panels.previewMode);
+    BuildingDescription d;
+    ASSERT_TRUE(PreviewDescription(f.e, panels, d)) << row.file;
+    EXPECT_EQ(d.baseWidth, row.width) << row.file;
+    EXPECT_EQ(d.layers.size(), 1u) << row.file;  // walls to draw, not the empty lot
+    ui.press = "Current Building";
+    DrawEditorPanels(ui, f.e, panels, 560, 740);
+    EXPECT_EQ(ui.report, row.info);
+    ui.press.clear();
+  }
+  ui.press = "Detailed Sizes";
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_NE(ui.report.find("3 x 5: 1"), std::string::npos) << ui.report;
+}
+
+// The bounds label follows the loops down to none.
+TEST(OptionsDialogTest, TheBoundsLabelFollowsTheLoopsToNone) {
+  EditorFixture f;
+  AddLoop(f.e);
+  EXPECT_EQ(LoopBoundsText(*f.e.design), "5x5");
+  DeleteLoop(f.e);
+  EXPECT_EQ(f.e.design->loopCount, 0);
+  EXPECT_EQ(LoopBoundsText(*f.e.design), "0x0");
 }
 
 }  // namespace

@@ -25,12 +25,38 @@ ImU32 Colour(uint32_t rgb) {
 
 class ImGuiEditorUi : public EditorUi {
  public:
-  bool BeginPanel(std::string_view title, int x, int y, int width, int height) override {
+  bool BeginPanel(std::string_view title, int x, int y, int width, int height, bool background) override {
     ImGui::SetNextWindowPos(ImVec2(float(x), float(y)), ImGuiCond_Once);
     ImGui::SetNextWindowSize(ImVec2(float(width), float(height)), ImGuiCond_Once);
-    return ImGui::Begin(std::string(title).c_str(), nullptr, ImGuiWindowFlags_NoSavedSettings);
+    ImGuiWindowFlags flags = ImGuiWindowFlags_NoSavedSettings;
+    // A window drawn again after frames away (as after a compile) would
+    // otherwise take the focus and cover the dialog in front of it.
+    if (background) flags |= ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_NoFocusOnAppearing;
+    return ImGui::Begin(std::string(title).c_str(), nullptr, flags);
   }
   void EndPanel() override { ImGui::End(); }
+  int Question(std::string_view title, std::string_view text, const std::vector<std::string>& buttons) override {
+    const std::string id = std::string(title) + "##question";
+    if (!ImGui::IsPopupOpen(id.c_str())) ImGui::OpenPopup(id.c_str());
+    const ImGuiViewport* view = ImGui::GetMainViewport();
+    ImGui::SetNextWindowPos(ImVec2(view->Pos.x + view->Size.x * 0.5f, view->Pos.y + view->Size.y * 0.5f),
+                            ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    int pressed = -1;
+    if (ImGui::BeginPopupModal(id.c_str(), nullptr,
+                               ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings)) {
+      ImGui::PushTextWrapPos(view->Size.x * 0.8f);
+      ImGui::TextUnformatted(text.data(), text.data() + text.size());
+      ImGui::PopTextWrapPos();
+      ImGui::Spacing();
+      for (size_t i = 0; i < buttons.size(); ++i) {
+        if (i) ImGui::SameLine();
+        if (ImGui::Button(buttons[i].c_str(), ImVec2(90, 0))) pressed = int(i);
+      }
+      if (pressed >= 0) ImGui::CloseCurrentPopup();
+      ImGui::EndPopup();
+    }
+    return pressed;
+  }
   bool Section(std::string_view title) override {
     return ImGui::CollapsingHeader(std::string(title).c_str(), ImGuiTreeNodeFlags_DefaultOpen);
   }
@@ -201,6 +227,9 @@ class SdlEditorWindow : public EditorWindow {
     imgui_ = ImGui::CreateContext();
     ImGui::SetCurrentContext(imgui_);
     ImGui::StyleColorsDark();
+    // Opaque: a dialog over the panels must not let their text show through.
+    ImGui::GetStyle().Colors[ImGuiCol_WindowBg].w = 1.0f;
+    ImGui::GetStyle().Colors[ImGuiCol_PopupBg].w = 1.0f;
     LoadImGuiFont(14.0f);
     ImGui_ImplSDL2_InitForOpenGL(window_, context_);
     ImGui_ImplOpenGL2_Init();
