@@ -20,6 +20,8 @@ namespace frontend_pages {
 // Backing colours of the pages (ARGB).
 constexpr uint32_t kBacking = 0xBB000A28;
 constexpr uint32_t kGreyTop = 0xFF909090, kGreyBottom = 0x80909090;
+// The green box behind an option's label.
+constexpr uint32_t kLabelBox = 0xFF01762F;
 // Every page's radio buttons: a round button, empty when off, green when on.
 constexpr int32_t kRadioOnImage = 175, kRadioOffImage = 174;
 // The seat marks of the player rows: a person, and the computer.

@@ -18,7 +18,6 @@ using namespace frontend_pages;
 
 namespace {
 
-constexpr uint32_t kLabelBox = 0xFF01762F;
 constexpr int32_t kOnText = 1584, kOffText = 1585;
 constexpr int32_t kCheckOnImage = 181, kCheckOffImage = 180;
 

@@ -57,8 +57,7 @@ StatisticLines CollectStatisticLines(int32_t n, float nowYears) {
   constexpr int32_t kMostSamples = 512;  // more than the history holds
   StatisticLines out;
   for (int32_t player = 0; player < kMaxPlayers; ++player) {
-    const CPlayer* p = PlayerTable().Get(player);
-    if (p == nullptr || !p->inUse) continue;
+    if (!PlayerOnStatistics(player)) continue;
     std::vector<float> values;
     float v = 0;
     for (int32_t k = 0; k < kMostSamples && GetStatsHistorySample(v, player, n, k); ++k) values.push_back(v);
@@ -74,6 +73,16 @@ StatisticLines CollectStatisticLines(int32_t n, float nowYears) {
   out.maxX = nowYears;
   out.minX = nowYears - float(std::max(out.longest - 1, 1)) / kHoursAYear;
   return out;
+}
+
+bool PlayerOnStatistics(int32_t player) {
+  const CPlayer* p = PlayerTable().Get(player);
+  if (p == nullptr) return false;
+  float sample = 0;
+  if (p->inUse) return true;
+  for (int32_t series = 0; series < kHistorySeries; ++series)
+    if (GetStatsHistorySample(sample, player, series, 0)) return true;
+  return false;
 }
 
 bool InGameSaveAllowed(bool tutorial, bool networkGame) { return !tutorial && !networkGame; }

@@ -28,8 +28,8 @@ int32_t StepStatistic(int32_t n, int32_t step, bool allOffered);
 
 // The y label kind of statistic n: money, a percentage or a count.
 int32_t StatisticLabelKind(int32_t n);
-// The lines of statistic n, one a player slot (empty for a slot not in use
-// or without samples), oldest sample first, x in calendar years (one sample a
+// The lines of statistic n, one a player slot (empty for a slot not on the
+// statistics or without samples), oldest sample first, x in calendar years (one sample a
 // game hour, 24 a year) ending at `nowYears`. The x range spans the longest
 // line (at least one hour); the y range spans every line, shown or not, and 0.
 struct StatisticLines {
@@ -38,6 +38,9 @@ struct StatisticLines {
   int32_t longest = 0;  // samples of the longest line
 };
 StatisticLines CollectStatisticLines(int32_t n, float nowYears);
+// Whether the statistics show the player of slot `player`: one in the game,
+// or one who left it (a win removes every rival) after samples were taken.
+bool PlayerOnStatistics(int32_t player);
 
 // ---- In-game menu
 // Save is offered outside tutorials and network games.

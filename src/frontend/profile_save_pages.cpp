@@ -460,6 +460,8 @@ class CSoundOptionsScreen : public CFrontEndPage {
     Band("SOUND_TITLE_AREA", 0xFF6E04AB, 0x806E04AB);
     Band("SOUND_MUSICVOL_BACKING", kBacking, kBacking);
     Band("SOUND_EFFECTSVOL_BACKING", kBacking, kBacking);
+    Band("SOUND_MUSICVOL_LABEL", kLabelBox, kLabelBox);
+    Band("SOUND_EFFECTSVOL_LABEL", kLabelBox, kLabelBox);
     Band("SOUND_OPTIONS_BACKING", kBacking, kBacking);
     Band("SOUND_OPTIONS_HEADING", kGreyTop, kGreyBottom);
   }

@@ -65,7 +65,7 @@ class CStatisticsScreen : public CFrontEndPage {
       b->visible = false;
       names[size_t(k)]->Clear();
       const CPlayer* p = PlayerTable().Get(k);
-      if (p == nullptr || !p->inUse) continue;
+      if (!PlayerOnStatistics(k)) continue;
       b->visible = true;
       b->on = true;
       b->imageOn = PlayerIconImage(p->character);
@@ -111,7 +111,7 @@ class CStatisticsScreen : public CFrontEndPage {
     char element[32];
     for (int32_t k = 0; k < kMaxPlayers; ++k) {
       const CPlayer* p = PlayerTable().Get(k);
-      if (p == nullptr || !p->inUse) continue;
+      if (!PlayerOnStatistics(k)) continue;
       std::snprintf(element, sizeof element, "STATS_TOKEN_BACKING0%d", k + 1);
       const uint32_t c = TokenInfoRow(p->character).colour - 0x01000000u;
       Band(element, c, c);
@@ -145,7 +145,7 @@ class CStatisticsScreen : public CFrontEndPage {
     CChart::DrawGrid(chart, kGridX, 32.0f, 0xFF1F1F1F, 0xFF3F3F3F);
     for (int32_t k = 0; k < kMaxPlayers; ++k) {
       const CPlayer* p = PlayerTable().Get(k);
-      if (p == nullptr || !p->inUse || !tokens[size_t(k)]->on) continue;
+      if (!PlayerOnStatistics(k) || !tokens[size_t(k)]->on) continue;
       CChart::DrawLine(chart, lines.lines[size_t(k)], TokenInfoRow(p->character).colour, 4.0f);
     }
   }

@@ -1,6 +1,7 @@
 #include "panels/auction_panels.h"
 
 #include <algorithm>
+#include <optional>
 #include <cmath>
 #include <span>
 #include <string_view>
@@ -52,7 +53,8 @@ constexpr int32_t kNegativeCashColour = 6;
 // marker over the tag.
 constexpr float kTagRise = 3.6f;
 constexpr float kMarkerRise = 5.6f;
-constexpr float kTagTextScale = 0.75f;  // name and cash share the upper strip
+// Name and cash share the upper strip, one line above the other with a gap.
+constexpr float kTagTextScale = 0.7f;
 constexpr float kMarkerSize = 32.0f;
 constexpr float kScreenWidth = 640.0f, kScreenHeight = 480.0f;
 // The name and the cash share the upper strip right of the token's square.
@@ -159,9 +161,44 @@ void OneLineInWidth(CTextRect& t, std::string_view text, float width) {
   t.SetRect(kept.x1, kept.y1, kept.x2, kept.y2);
 }
 
-// Moves `box` by the least that takes it off each rectangle of `clear`
-// (right, left, up or down, whichever stays on the screen), then onto the
-// 640 by 480 screen; returns the move.
+// The least move from `start` (in steps off one rectangle right, left, up or
+// down, at most two steps) after which `box` lies on the 640 by 480 screen
+// and off every rectangle of `clear`; none when no such move is found.
+std::optional<TagOffset> LeastFreeMove(const UIRect& box, TagOffset start, std::span<const UIRect> clear) {
+  auto moved = [&](TagOffset m) { return UIRect{box.x1 + m.x, box.y1 + m.y, box.x2 + m.x, box.y2 + m.y, box.depth}; };
+  auto overlaps = [](const UIRect& a, const UIRect& b) {
+    return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
+  };
+  auto onScreen = [](const UIRect& b) { return b.x1 >= 0 && b.y1 >= 0 && b.x2 <= kScreenWidth && b.y2 <= kScreenHeight; };
+  auto cost = [](TagOffset m) { return std::abs(m.x) + std::abs(m.y); };
+  std::vector<TagOffset> moves{start};
+  for (int step = 0; step <= 2 && !moves.empty(); ++step) {
+    std::optional<TagOffset> best;
+    for (const TagOffset& m : moves) {
+      const UIRect b = moved(m);
+      if (!onScreen(b) || std::any_of(clear.begin(), clear.end(), [&](const UIRect& r) { return overlaps(b, r); }))
+        continue;
+      if (!best || cost(m) < cost(*best)) best = m;
+    }
+    if (best) return best;
+    std::vector<TagOffset> next;
+    for (const TagOffset& m : moves) {
+      const UIRect b = moved(m);
+      for (const UIRect& r : clear) {
+        if (!overlaps(b, r)) continue;
+        for (TagOffset w : {TagOffset{r.x2 - b.x1, 0}, TagOffset{r.x1 - b.x2, 0}, TagOffset{0, r.y1 - b.y2},
+                            TagOffset{0, r.y2 - b.y1}})
+          next.push_back({m.x + w.x, m.y + w.y});
+      }
+    }
+    moves = std::move(next);
+  }
+  return std::nullopt;
+}
+
+// Moves `box` by the least that takes it onto the 640 by 480 screen and off
+// every rectangle of `clear`, stepping right, left, up or down off them;
+// returns the move.
 TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear) {
   auto overlaps = [](const UIRect& a, const UIRect& b) {
     return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
@@ -170,6 +207,8 @@ TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear) {
     return x1 < lo ? lo - x1 : (x2 > hi ? hi - x2 : 0.0f);
   };
   TagOffset move{onScreen(box.x1, box.x2, 0, kScreenWidth), onScreen(box.y1, box.y2, 0, kScreenHeight)};
+  if (const std::optional<TagOffset> free = LeastFreeMove(box, move, clear)) return *free;
+  // Hemmed in everywhere: off each rectangle in turn, the last move kept.
   for (int pass = 0; pass < 2; ++pass)
     for (const UIRect& r : clear) {
       const UIRect b{box.x1 + move.x, box.y1 + move.y, box.x2 + move.x, box.y2 + move.y, box.depth};
@@ -189,8 +228,8 @@ TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear) {
 BidderTag BidderTagAt(float x, float y, bool tall) {
   BidderTag t;
   t.tag = UIRect{x - 40, y - 20, x + 40, y + 20, kDepth};
-  t.upper = UIRect{t.tag.x1, t.tag.y1, t.tag.x1 + 80, t.tag.y1 + 23, kDepth};
-  t.lower = UIRect{t.tag.x1, t.tag.y1 + 25, t.tag.x1 + 80, t.tag.y1 + 25 + (tall ? 45.0f : 15.0f), kDepth};
+  t.upper = UIRect{t.tag.x1, t.tag.y1, t.tag.x1 + 80, t.tag.y1 + 26, kDepth};
+  t.lower = UIRect{t.tag.x1, t.tag.y1 + 28, t.tag.x1 + 80, t.tag.y1 + 28 + (tall ? 45.0f : 15.0f), kDepth};
   return t;
 }
 
@@ -376,10 +415,10 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     s.SetAlignment(4, 0, 0);
     s.SetFont(0);
     n.Clear();
-    n.SetAlignment(2, 2, 2);
+    n.SetAlignment(2, 2, 1);
     n.SetFont(0);
     c.Clear();
-    c.SetAlignment(8, 2, -2);
+    c.SetAlignment(8, 2, -1);
     c.SetFont(0);
     const CPlayer* p = PlayerTable().Get(i);
     if (p == nullptr) continue;

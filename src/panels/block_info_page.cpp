@@ -69,7 +69,7 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   CInfoPage::Init(owner, nextId);
   const UIRect m = owner->mainWindow;
   const float L = m.x1, T = m.y1, R = m.x2;
-  specialList = owner->CreateList3(nullptr, T + 40, nullptr, 0);
+  specialList = owner->CreateList3(&specialScroll, T + 40, nullptr, 0);
   summary = owner->CreateList2(nullptr, T + 40);
   rentList = owner->CreateList3(&rentScroll, T + 40, nullptr, 0);
   SetInterfaceControl(32, rentList);
@@ -115,8 +115,9 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(35, leaseButton);
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
-  // At T + 20, so a label on two lines still ends above the message at T + 80.
-  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, T + 20, bx + bw, T + 20 + bh), 0);
+  // Below the status strip, with room for a label on two lines.
+  const float rightsTop = owner->statusStrip->y2 + 6;
+  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, rightsTop, bx + bw, rightsTop + bh), 0);
   SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;
@@ -143,13 +144,13 @@ void CInfoBlockPage::SpecialBlockTest() {
 }
 
 void CInfoBlockPage::LeaveLists() {
-  for (CWidget* w : std::initializer_list<CWidget*>{summary, specialList, rentList, rentScroll, profitList,
+  for (CWidget* w : std::initializer_list<CWidget*>{summary, specialList, specialScroll, rentList, rentScroll, profitList,
                                                     profitScroll, salesList, salesScroll, valueList, valueScroll,
                                                     leftArrow, rightArrow, subHeading})
     w->visible = false;
   for (CTextRect* t : leaseLines) t->visible = false;
   offer->visible = offerText->visible = leaseButton->visible = false;
-  rightsMessage->visible = rightsButton->visible = false;
+  rightsMessage->visible = rightsButton->visible = pendingMessage->visible = false;
 }
 
 void CInfoBlockPage::Leave() {
@@ -350,7 +351,7 @@ void CInfoBlockPage::FillSpecial() {
   CRichTextRect3& list = *specialList;
   list.ScrollTo(0);
   list.Clear();
-  list.visible = true;
+  list.visible = specialScroll->visible = true;
   const int32_t name = NameId(b);
   // The group view: owner and lease, what the owner of one to four of the
   // group's blocks earns of `total`, and who owns each of them.

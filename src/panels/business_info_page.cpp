@@ -389,11 +389,11 @@ void CInfoBusinessPage::FillInfoList() {
   subHeading->Clear();
   subHeading->AddTextId(kSubPageNames[subPage]);
   const bool residence = x->Kind == kBusinessResidence;
-  income = residence ? x->Accounts[kLineRentReceived] : x->GetTotalPrice();
-  costs = x->Accounts[kLineGroundRent] + x->Accounts[kLineGas] + x->Accounts[kLineElectricity] +
-          x->Accounts[kLineWater] + x->Accounts[kLineTelephone];
-  if (!residence) costs += x->Accounts[kLineStock];
-  profit = income + costs;
+  // The day's account lines, the same figures whose sum the profit graph
+  // ends on: the takings (sales or rents) and every other line as costs.
+  income = x->Accounts[kLineSales] + x->Accounts[kLineRentReceived];
+  profit = x->GetProfit();
+  costs = profit - income;
 
   infoList->AddBlankLine();
   infoList->AddLabelId(1408);

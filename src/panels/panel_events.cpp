@@ -197,8 +197,8 @@ void ShowChanceCard(const ChanceCardEvent& e) {
   p.SetLineTextWithNumbers(0, kCardPlayedText, 0);
   p.SetLineText(1, c.textId + 1, PlayerName(e.player));
   if (e.localTouched) {
+    // Each text added to a prompt line starts its own line.
     if (PromptRecord* r = p.Building()) {
-      r->lines[1].AddText("\n");
       r->lines[1].AddTextIdArgs1(c.textId + 2, FormatMoneyDecimal(e.localAmount));
     }
   }

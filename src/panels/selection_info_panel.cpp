@@ -174,8 +174,9 @@ void CSelectionInfoPanel::ReapplyPageMode() {
 }
 
 void CSelectionInfoPanel::NotifyBlockAuction(int32_t block) {
-  blockPage.ShowPendingMessage(block);
   const InfoSelection& s = CurrentInfoSelection();
+  // The message speaks of the block shown, not of whichever block is auctioned.
+  if (s.block == block) blockPage.ShowPendingMessage(block);
   if (page == kInfoBusinessPage && s.business) businessPage.Refresh();
   if (page == kInfoBlockPage && s.block == block) blockPage.OnBlockChanged(block);
 }

@@ -128,6 +128,7 @@ class CInfoBlockPage : public CInfoPage {
   CRichTextRect3* rentList = nullptr;
   CScrollBar* rentScroll = nullptr;
   CRichTextRect3* specialList = nullptr;
+  CScrollBar* specialScroll = nullptr;  // the owners lie below a short panel
   CRichTextRect3* profitList = nullptr;
   CScrollBar* profitScroll = nullptr;
   CRichTextRect3* salesList = nullptr;

@@ -104,8 +104,16 @@ void CTextRect::Clear() {
 
 // A rectangle from damaged data may be of any size: the width is taken in
 // float and bounded before it becomes an int.
+namespace {
+// Left-aligned lines start this many units right of their margin.
+constexpr int32_t kLeftLead = 2;
+}  // namespace
+
 int32_t CTextRect::WrapWidth() const {
-  const float width = x2 - x1 - 2.0f * float(margin);
+  // Left-aligned lines start kLeftLead in (see Layout): they wrap that much
+  // sooner, so that they end inside the rectangle and off a scroll bar beside it.
+  const bool left = alignment != 9 && alignment % 3 == 0;
+  const float width = x2 - x1 - 2.0f * float(margin) - (left ? float(kLeftLead) : 0.0f);
   if (std::isnan(width)) return 0;
   return int32_t(std::clamp(width, -1e6f, 1e6f));
 }
@@ -272,7 +280,7 @@ void CTextRect::Layout() {
   GrowLineArrays();
   for (int32_t i = 0; i < count; ++i) {
     const float w = float(LineWidth(i));
-    float x = float(margin + 2);
+    float x = float(margin + kLeftLead);
     if (column == 2) x = std::round(W - w - float(margin));
     if (column == 1) x = std::round((W - w + float(margin)) / 2.0f);
     lineX[size_t(i)] = int16_t(int32_t(x) + int32_t(x1));

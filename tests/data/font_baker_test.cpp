@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "tools/tool_io.h"
+
 namespace {
 
 int32_t InkInCell(const TextureImage& t, const GlyphRecord& g, float scale) {
@@ -32,6 +34,8 @@ TEST(FontBakerTest, ReadsTheFontList) {
   EXPECT_EQ(fonts[0].base, "gamedata\\fonts\\a");
   EXPECT_FALSE(fonts[0].antialias);
   EXPECT_TRUE(fonts[1].small_caps);
+  ASSERT_TRUE(ParseFontList("c Face.ttf 12 mono autohint\n", fonts, error)) << error;
+  EXPECT_TRUE(fonts[0].autohint);
   for (const char* bad : {"a Face.ttf 12\n", "a Face.ttf 200 aa\n", "a Face.ttf 12 aa bold\n", "# nothing\n"}) {
     EXPECT_FALSE(ParseFontList(bad, fonts, error)) << bad;
   }
@@ -116,6 +120,50 @@ TEST_F(BakedFontTest, MonoFontsHaveOnlyFullOrEmptyTexelsAndSmallCapsAreNarrower)
   const auto& caps = baked_->tables[1];
   EXPECT_LT(caps['a'].width, caps['A'].width);
   EXPECT_GT(caps['a'].width, 0);
+}
+
+// Whether the glyph's column of cells shows ink, then no ink, then ink again
+// from top to bottom: the dot of an i or j stands apart from its stem.
+bool DotStandsApart(const TextureImage& t, const GlyphRecord& g, float scale) {
+  const auto x0 = static_cast<int32_t>(std::lround(static_cast<float>(g.place[1]) * scale));
+  const auto y0 = static_cast<int32_t>(std::lround(static_cast<float>(g.place[2]) * scale));
+  const auto x1 = static_cast<int32_t>(std::lround(static_cast<float>(g.place[1] + g.place[3]) * scale));
+  const auto y1 = static_cast<int32_t>(std::lround(static_cast<float>(g.place[2] + g.place[4]) * scale));
+  int32_t changes = 0;
+  bool inked = false;
+  for (int32_t y = y0; y < y1; ++y) {
+    bool row = false;  // a texel at least half covered
+    for (int32_t x = x0; x < x1; ++x)
+      row |= t.texels[(static_cast<size_t>(y) * static_cast<size_t>(t.width) + static_cast<size_t>(x)) * 4 + 3] >= 128;
+    if (row != inked) ++changes, inked = row;
+  }
+  return changes >= 3;
+}
+
+// The game's own font list, baked for the three screens: no glyph that fits
+// its cell loses ink to the cell's edges (a j's hook or an accent is moved
+// in), and the dots of i and j stay apart from their stems (in the fonts
+// that draw them in lower case).
+TEST(FontBakerTest, TheGamesFontsKeepEveryGlyphsInkInsideItsCell) {
+  std::string text, error;
+  ASSERT_TRUE(ReadToolSource(RC_TEST_SOURCE_DIR "/data/fonts/fonts.txt", text));
+  std::vector<FontSpec> fonts;
+  ASSERT_TRUE(ParseFontList(text, fonts, error)) << error;
+  BakedFonts baked;
+  const std::vector<int32_t> widths = {640, 800, 1024};
+  ASSERT_TRUE(BakeFonts(fonts, RC_DEJAVU_DIR, widths, baked, error)) << error;
+  EXPECT_EQ(baked.lostInk, 0);
+  for (size_t f = 0; f < fonts.size(); ++f) {
+    if (fonts[f].small_caps) continue;
+    for (size_t s = 0; s < widths.size(); ++s) {
+      const float scale = static_cast<float>(widths[s]) / 640.0f;
+      for (uint8_t c : {uint8_t{'i'}, uint8_t{'j'}}) {
+        const GlyphRecord& g = baked.tables[f][c];
+        EXPECT_TRUE(DotStandsApart(baked.sets[s][static_cast<size_t>(g.place[0])], g, scale))
+            << fonts[f].base << " at " << widths[s] << ": " << c;
+      }
+    }
+  }
 }
 
 TEST(FontBakerTest, AMissingFaceIsAnError) {

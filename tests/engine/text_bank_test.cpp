@@ -136,6 +136,20 @@ TEST_F(TextSystemTest, WordWrap) {
   EXPECT_EQ(Lines(bank), (std::vector<std::string>{"one two", "three", "four"}));
   ASSERT_TRUE(text.LayoutText(bank, 0, 5));
   EXPECT_EQ(Lines(bank), (std::vector<std::string>{"first ", "second"}));
+  // A line feed anywhere breaks the line and never shows as a letter.
+  const struct {
+    const char* plain;
+    std::vector<std::string> lines;
+  } feeds[] = {
+      {"\nab", {" ", "ab"}},
+      {"\n", {" ", ""}},
+      {"ab\n\ncd", {"ab ", " ", "cd"}},
+      {"ab\n", {"ab ", ""}},
+  };
+  for (const auto& f : feeds) {
+    text.FormatPlainToBank(bank, 0, f.plain);
+    EXPECT_EQ(Lines(bank), f.lines) << f.plain;
+  }
   // A single long word runs past the width.
   text.FormatPlainToBank(bank, 30, "abcdefgh ij");
   EXPECT_EQ(Lines(bank), (std::vector<std::string>{"abcdefgh", "ij"}));

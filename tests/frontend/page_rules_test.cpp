@@ -126,6 +126,14 @@ TEST_F(PageRulesTest, StatisticLinesEndAtThePresentAndTheirRangeHoldsZero) {
   EXPECT_EQ(StatisticLabelKind(kCash), kChartMoney);
   EXPECT_EQ(StatisticLabelKind(5), kChartPercent);
   EXPECT_EQ(StatisticLabelKind(3), kChartNumber);
+  // A rival removed at the end of the game keeps its line; an empty slot has none.
+  PlayerTable().RemovePlayer(1);
+  ASSERT_FALSE(PlayerTable().Get(1)->inUse);
+  lines = CollectStatisticLines(kCash, 1935.5f);
+  EXPECT_EQ(lines.lines[1].size(), 2u);
+  EXPECT_TRUE(PlayerOnStatistics(0));
+  EXPECT_TRUE(PlayerOnStatistics(1));
+  EXPECT_FALSE(PlayerOnStatistics(2));
   PlayerTable().DeleteAllPlayers();
   ClearStatsHistory();
 }

@@ -172,6 +172,12 @@ TEST(BidderTagPlaces, KeepToTheScreenAndOffThePanels) {
     EXPECT_FLOAT_EQ(d.x, c.dx) << c.box.x1 << "," << c.box.y1;
     EXPECT_FLOAT_EQ(d.y, c.dy) << c.box.x1 << "," << c.box.y1;
   }
+  // The room's map above its block layout: a marker on the layout's top goes
+  // right, past both, rather than up onto the map.
+  const std::vector<UIRect> stacked = {{2, 2, 150, 150, 0.5f}, {2, 150, 150, 300, 0.5f}};
+  const TagOffset d = KeepClear({50, 160, 82, 192, 0.5f}, stacked);
+  EXPECT_FLOAT_EQ(d.x, 100);
+  EXPECT_FLOAT_EQ(d.y, 0);
 }
 
 TEST_F(AuctionPanelsTest, TheQuickSwitchIsForSinglePlayerGamesOnly) {

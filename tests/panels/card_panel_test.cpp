@@ -95,9 +95,20 @@ TEST_F(CardPanelTest, AnotherPlayersCardIsAnnouncedWithWhatItCostTheLocalPlayer)
   const PromptRecord* shown = CurrentPrompt().Head();
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(Joined(shown->lines[0]), "A chance card is played");
-  const std::string text = Joined(shown->lines[1]);
-  EXPECT_NE(text.find("It is Bob's birthday"), std::string::npos) << text;
-  EXPECT_NE(text.find("Your present cost you $80.00."), std::string::npos) << text;
+  // The announcement, then what it cost on a line of its own, and no line
+  // between them.
+  const CTextRect& main = shown->lines[1];
+  ASSERT_GE(main.LineCount(), 2);
+  EXPECT_EQ(main.LineText(0).rfind("It is Bob's birthday", 0), 0u) << main.LineText(0);
+  std::string cost;
+  for (int32_t l = 0; l < main.LineCount(); ++l)
+    if (!cost.empty() || main.LineText(l).rfind("Your present", 0) == 0) cost += (cost.empty() ? "" : " ") + main.LineText(l);
+  EXPECT_EQ(cost, "Your present cost you $80.00.");
+  for (int32_t l = 0; l < main.LineCount(); ++l) {
+    EXPECT_NE(main.LineText(l).find_first_not_of(' '), std::string::npos) << "line " << l << " is empty";
+    EXPECT_NE(main.LineText(l), "n");
+    EXPECT_NE(main.LineText(l), " n");
+  }
 }
 
 }  // namespace

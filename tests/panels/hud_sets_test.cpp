@@ -5,6 +5,7 @@
 #include "engine/core/error.h"
 #include "ui/hover_info.h"
 #include "ui/panel.h"
+#include "visuals/overlay/frame_draw.h"
 
 testing::Environment* const kPanelsEnvironment = testing::AddGlobalTestEnvironment(new PanelsEnvironment);
 
@@ -89,6 +90,10 @@ TEST_F(HudSetsTest, ThePanelsOpenTogetherDoNotCoverEachOther) {
       for (size_t j = i + 1; j < view.size(); ++j)
         EXPECT_FALSE(overlap(open(view[i]), open(view[j]))) << kHudLayoutFiles[view[i]] << " and "
                                                             << kHudLayoutFiles[view[j]];
+  // The pause line's strip lies between the statistics and the selection.
+  for (float textWidth : {0.0f, 50.0f, 140.0f})
+    for (int32_t slot : {kHudStatistics, kHudSelectionInfo})
+      EXPECT_FALSE(overlap(PauseStripRect(textWidth), open(slot))) << textWidth << " " << kHudLayoutFiles[slot];
 }
 
 // A name shown for what lies under the mouse in the city is read beside the

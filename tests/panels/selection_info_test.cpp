@@ -137,6 +137,9 @@ TEST_F(SelectionInfoTest, TheTabsTheStatusStripAndTheSummaryDoNotOverlap) {
   const UIRect strip = panel().statusStrip->Rect();
   for (int32_t i = 0; i < 5; ++i) EXPECT_LE(panel().TabButton(i)->Rect().y2, strip.y1) << "tab " << i;
   EXPECT_LE(strip.y2, page().summary->Rect().y1);
+  // The rights view's button and its message stand below the strip, apart.
+  EXPECT_LE(strip.y2, page().rightsButton->Rect().y1);
+  EXPECT_LE(page().rightsButton->Rect().y2, page().rightsMessage->Rect().y1);
 }
 
 // Every tab's icon fills its tab but a thin margin, wherever the tab stands
@@ -255,6 +258,25 @@ TEST_F(SelectionInfoTest, ARequestUnderWayTakesTheLeaseViewToTheLists) {
   for (const CTextRect* line : page().leaseLines) EXPECT_FALSE(line->visible);
   EXPECT_FALSE(page().leaseButton->visible);
   EXPECT_TRUE(page().summary->visible);
+}
+
+// The waiting request's message belongs to its block's lease view: it goes
+// with the view and never shows on the summary or on another block's page.
+TEST_F(SelectionInfoTest, TheWaitingRequestsMessageStaysInItsLeaseView) {
+  AddPlayer("Ada", 0, 50000);
+  const int32_t block = OrdinaryBlock();
+  Select(block);
+  ClickMode(1);
+  panel().OnEvent(kNotifyClicked, page().leaseId, 0);
+  ASSERT_TRUE(page().pendingMessage->visible);
+  panel().NotifyBlockAuction(block);
+  EXPECT_EQ(page().view, kBlockViewLists);
+  EXPECT_FALSE(page().pendingMessage->visible) << "over the summary";
+  int32_t other = block + 1;
+  while (!g_Blocks[size_t(other)].InUse) ++other;
+  Select(other);
+  panel().NotifyBlockAuction(block);
+  EXPECT_FALSE(page().pendingMessage->visible) << "on another block's page";
 }
 
 TEST_F(SelectionInfoTest, PeriodArrowsWrap) {
@@ -392,6 +414,44 @@ TEST_F(SelectionInfoTest, SubPageArrowsWrapAndTheGraphKeepsZeroInView) {
   // Every grid line of the profit axis carries its amount.
   EXPECT_EQ(chart.yKind, kChartMoney);
   EXPECT_EQ(chart.yLinesPerLabel, 1);
+}
+
+// The page's income, costs and profit are the day's account lines, so its
+// profit is the figure the profit graph beneath it ends on.
+TEST_F(SelectionInfoTest, IncomeCostsAndProfitAgreeWithTheAccountAndTheGraph) {
+  const int32_t block = OrdinaryBlock();
+  const struct {
+    int32_t kind;
+    float sales, rents, stock, groundRent, gas, other;
+    const char *income, *costs, *profit;
+  } cases[] = {
+      {kBusinessShop, 45.5f, 0, -20, -5, -1.25f, 0, "$45.50", "$26.25", "$19.25"},
+      {kBusinessShop, 6.8f, 0, -30, -10, -1.2f, 2, "$6.80", "$39.20", "-$32.40"},
+      {kBusinessResidence, 0, 24, 0, -6, -0.5f, 0, "$24.00", "$6.50", "$17.50"},
+  };
+  for (const auto& c : cases) {
+    CBusiness& x = AddBusiness(block, 0, 0, 5);
+    x.Kind = c.kind;
+    x.Accounts[kLineSales] = c.sales;
+    x.Accounts[kLineRentReceived] = c.rents;
+    x.Accounts[kLineStock] = c.stock;
+    x.Accounts[kLineGroundRent] = c.groundRent;
+    x.Accounts[kLineGas] = c.gas;
+    x.Accounts[kLineOther] = c.other;
+    SelectBusiness(x);
+    ASSERT_EQ(panel().page, kInfoBusinessPage);
+    const CRichTextBase& list = *business().infoList;
+    auto valueOf = [&](const std::string& label) {
+      for (int32_t l = 0; l < list.left.LineCount(); ++l)
+        if (list.left.LineText(l) == label) return list.right.LineText(l);
+      return std::string("(no ") + label + ")";
+    };
+    EXPECT_EQ(valueOf("Income"), c.income) << c.profit;
+    EXPECT_EQ(valueOf("Costs"), c.costs) << c.profit;
+    EXPECT_EQ(valueOf("Profit"), c.profit);
+    EXPECT_FLOAT_EQ(business().GraphProfits()[3], x.GetProfit());
+    EXPECT_FLOAT_EQ(business().GraphProfits()[3], business().profit);
+  }
 }
 
 TEST_F(SelectionInfoTest, TypeListOffersOtherShopTypesOnly) {

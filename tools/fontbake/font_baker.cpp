@@ -53,8 +53,9 @@ uint32_t UpperCase(uint32_t cp) {
 }
 
 FT_Int32 LoadFlags(const FontSpec& font) {
-  return font.antialias ? FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL
-                        : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
+  const FT_Int32 hinter = font.autohint ? FT_LOAD_FORCE_AUTOHINT : 0;
+  return hinter | (font.antialias ? FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL
+                                  : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME);
 }
 
 // Which character a code is drawn with, and whether with the small face.
@@ -143,29 +144,44 @@ int32_t Scaled(int32_t units, float scale) {
   return static_cast<int32_t>(std::lround(static_cast<float>(units) * scale));
 }
 
-// Copies a rendered glyph into its cell (white texels, coverage as alpha),
-// clipped to the cell.
-void BlitGlyph(const FT_Bitmap& bitmap, int32_t left, int32_t top, int32_t cell_x, int32_t cell_y,
-               int32_t cell_w, int32_t cell_h, TextureImage& texture) {
+// Where a glyph `size` long starts in a cell `cell` long: at `start`, moved
+// in when it overhangs an edge and fits.
+int32_t PlaceInCell(int32_t start, int32_t size, int32_t cell) {
+  if (start + size > cell) start = cell - size;
+  return std::max(start, 0);
+}
+
+// Copies a rendered glyph into its cell (white texels, coverage as alpha).
+// A glyph that overhangs its cell (a j's hook, an accent above the line) is
+// moved into it; one wider or taller than its cell loses its far edge.
+// Returns the texels of ink (at least half covered) that fall outside.
+int32_t BlitGlyph(const FT_Bitmap& bitmap, int32_t left, int32_t top, int32_t cell_x, int32_t cell_y,
+                  int32_t cell_w, int32_t cell_h, TextureImage& texture) {
+  left = PlaceInCell(left, static_cast<int32_t>(bitmap.width), cell_w);
+  top = PlaceInCell(top, static_cast<int32_t>(bitmap.rows), cell_h);
+  int32_t lost = 0;
   for (int32_t row = 0; row < static_cast<int32_t>(bitmap.rows); ++row) {
     const int32_t ty = top + row;
-    if (ty < 0 || ty >= cell_h) continue;
     const uint8_t* line = bitmap.buffer + static_cast<ptrdiff_t>(row) * std::abs(bitmap.pitch);
     for (int32_t col = 0; col < static_cast<int32_t>(bitmap.width); ++col) {
       const int32_t tx = left + col;
-      if (tx < 0 || tx >= cell_w) continue;
       uint8_t alpha = bitmap.pixel_mode == FT_PIXEL_MODE_MONO
                           ? ((line[col >> 3] >> (7 - (col & 7))) & 1 ? 255 : 0)
                           : line[col];
+      if (ty >= cell_h || tx >= cell_w) {
+        lost += alpha >= 128;
+        continue;
+      }
       const size_t at = (static_cast<size_t>(cell_y + ty) * static_cast<size_t>(texture.width) +
                          static_cast<size_t>(cell_x + tx)) * 4 + 3;
       texture.texels[at] = std::max(texture.texels[at], alpha);
     }
   }
+  return lost;
 }
 
 bool RenderSet(FT_Library lib, const std::vector<FontSpec>& fonts, const std::string& folder,
-               const BakedFonts& layout, int32_t texture_count, int32_t screen_width,
+               BakedFonts& layout, int32_t texture_count, int32_t screen_width,
                std::vector<TextureImage>& set, std::string& error) {
   const float scale = static_cast<float>(screen_width) / 640.0f;
   const int32_t side = Scaled(kBakedTextureSide, scale);
@@ -190,8 +206,11 @@ bool RenderSet(FT_Library lib, const std::vector<FontSpec>& fonts, const std::st
       if (!slot) continue;
       const int32_t x0 = Scaled(g.place[1], scale), y0 = Scaled(g.place[2], scale);
       const int32_t x1 = Scaled(g.place[1] + g.place[3], scale), y1 = Scaled(g.place[2] + g.place[4], scale);
-      BlitGlyph(slot->bitmap, slot->bitmap_left, baseline - slot->bitmap_top, x0, y0, x1 - x0, y1 - y0,
-                set[static_cast<size_t>(g.place[0])]);
+      const int32_t lost = BlitGlyph(slot->bitmap, slot->bitmap_left, baseline - slot->bitmap_top, x0, y0, x1 - x0,
+                                     y1 - y0, set[static_cast<size_t>(g.place[0])]);
+      const bool fits = static_cast<int32_t>(slot->bitmap.width) <= x1 - x0 &&
+                        static_cast<int32_t>(slot->bitmap.rows) <= y1 - y0;
+      (fits ? layout.lostInk : layout.overhangInk) += lost;
     }
   }
   return true;
@@ -218,16 +237,20 @@ bool ParseFontList(std::string_view text, std::vector<FontSpec>& out, std::strin
     if (!(words >> font.base) || font.base[0] == '#') continue;
     if (!(words >> font.face >> font.pixels >> mode) || font.pixels < 4 || font.pixels > 96 ||
         (mode != "aa" && mode != "mono")) {
-      error = "line " + std::to_string(number) + ": expected <base> <face> <pixels 4..96> <aa|mono> [smallcaps]";
+      error = "line " + std::to_string(number) +
+              ": expected <base> <face> <pixels 4..96> <aa|mono> [smallcaps] [autohint]";
       return false;
     }
     font.antialias = mode == "aa";
     while (words >> extra) {
-      if (extra != "smallcaps") {
+      if (extra == "smallcaps") {
+        font.small_caps = true;
+      } else if (extra == "autohint") {
+        font.autohint = true;
+      } else {
         error = "line " + std::to_string(number) + ": unknown option " + extra;
         return false;
       }
-      font.small_caps = true;
     }
     out.push_back(std::move(font));
   }

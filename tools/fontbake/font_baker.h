@@ -28,16 +28,25 @@ struct FontSpec {
   int32_t pixels = 0;  // em size in interface units
   bool antialias = true;
   bool small_caps = false;  // lower case drawn as smaller capitals
+  // Hinted by FreeType's own hinter instead of the face's instructions,
+  // which at some sizes close the gap between the dot of i and j and its stem.
+  bool autohint = false;
 };
 
 // Reads a font list: one font a line, "<base> <face> <pixels> <aa|mono>
-// [smallcaps]"; blank lines and lines starting with '#' are skipped.
+// [smallcaps] [autohint]"; blank lines and lines starting with '#' are skipped.
 bool ParseFontList(std::string_view text, std::vector<FontSpec>& out, std::string& error);
 
 struct BakedFonts {
   std::vector<std::vector<GlyphRecord>> tables;  // one per font, kMaxGlyphs records
   // One texture set per screen width asked for, in the same order.
   std::vector<std::vector<TextureImage>> sets;
+  // Texels of ink lost outside their cells, over every set, by glyphs that
+  // fit their cells (none: such a glyph is moved into its cell) and by
+  // glyphs wider or taller than their cells (a cell is as wide as the
+  // advance, and some glyphs reach past theirs).
+  int32_t lostInk = 0;
+  int32_t overhangInk = 0;
 };
 
 // Bakes every font of the list for the given screen widths (640 first is

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }
+  if (baked.lostInk > 0) std::fprintf(stderr, "%s: warning: %d texels of ink fall outside their cells\n", argv[1], baked.lostInk);
   platform::SetGameRoot(argv[3]);
   for (size_t f = 0; f < fonts.size(); ++f) {
     if (!ToolOutputInside(fonts[f].base + ".tab")) return 1;

@@ -348,6 +348,11 @@ void CTextSystem::LayoutCodes(CStringBank& bank, int32_t wrap_width,
     if (!word_wrap_) stopped = true;
   };
   while (i < count && !stopped) {
+    // A line feed ends the line wherever it stands, at a line's start too.
+    if (i + 1 < count && codes[i] == backslash && codes[i + 1] == letter_n) {
+      end_line(i + 1);
+      continue;
+    }
     width += CodeWidth(codes[i]);
     if (width >= limit && candidate >= 0) {
       end_line(static_cast<size_t>(candidate));
@@ -355,10 +360,6 @@ void CTextSystem::LayoutCodes(CStringBank& bank, int32_t wrap_width,
     }
     if (i + 1 < count) {
       if (!word_wrap_ || codes[i + 1] == blank) candidate = static_cast<int64_t>(i + 1);
-      if (i + 2 < count && codes[i + 1] == backslash && codes[i + 2] == letter_n) {
-        end_line(i + 2);
-        continue;
-      }
     }
     ++i;
   }

@@ -415,17 +415,25 @@ int32_t PauseMessageTextId() {
   return 0;
 }
 
+UIRect PauseStripRect(float textWidth) {
+  constexpr float kMargin = 20;
+  const float half = std::min(320.0f, std::max(textWidth, 0.0f) / 2 + kMargin);
+  return SetUIRect(320 - half, 450, 320 + half, 480);
+}
+
 void DrawPauseMessage(CRenderer& r) {
   if (GetScreenMode() == kScreenMenu) return;  // the front end's set is shown
   const int32_t id = PauseMessageTextId();
   if (id == 0) return;
-  const Vec3 strip[4] = {{0, 450, 0.5f}, {640, 450, 0.5f}, {640, 480, 0.5f}, {0, 480, 0.5f}};
-  const uint32_t colour = kPauseStripColour;
-  r.DrawFlatQuads(strip, 1, &colour);
   CTextRect line;
   StartOverlayLine(line);
   line.AddTextId(id);
-  DrawOverlayLine(line, 320 - float(line.LineWidth(0)) / 2, 455);
+  const float width = float(line.LineWidth(0));
+  const UIRect s = PauseStripRect(width);
+  const Vec3 strip[4] = {{s.x1, s.y1, 0.5f}, {s.x2, s.y1, 0.5f}, {s.x2, s.y2, 0.5f}, {s.x1, s.y2, 0.5f}};
+  const uint32_t colour = kPauseStripColour;
+  r.DrawFlatQuads(strip, 1, &colour);
+  DrawOverlayLine(line, 320 - width / 2, 455);
   FlushGlyphBatches();
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/ui_rect.h"
+
 class CRenderer;
 class CEntity;
 class CSpriteBatch;
@@ -114,6 +116,10 @@ void DrawOverlayText(float x, float y, std::string_view text);
 // The pause line: text 1759 while pause reason 2 is raised, else 1133 while
 // reason 3 is; nothing otherwise or while no game runs.
 int32_t PauseMessageTextId();
+// The red strip behind a pause line `textWidth` wide: the bottom 30 rows,
+// as wide as the text with a margin and centred, so that it stays between
+// the statistics and selection panels rather than over their last lines.
+UIRect PauseStripRect(float textWidth);
 void DrawPauseMessage(CRenderer& renderer);
 
 // Scrolls the entity's texture coordinates with game time (water-like
