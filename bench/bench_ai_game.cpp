@@ -48,6 +48,7 @@
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "script/interface_bindings.h"
 #include "script/level_scripts.h"
 #include "script/profiles.h"
 #include "session/ai_characters.h"
@@ -241,13 +242,19 @@ Outcome Play(int32_t dayLimit, bool print) {
     }
     RunLogicTicks();
     g_pacing.Step();
-    for (const GameEvent& e : TakeGameEvents())
+    for (const GameEvent& e : TakeGameEvents()) {
+      // No prompt panel here: a script's message is closed as the game's
+      // panel closes it when its time is up, so the scripts' count of open
+      // prompts stays what a player's game has.
+      if (const auto* prompt = std::get_if<ScriptPromptEvent>(&e); prompt && prompt->action == kScriptPromptOpen)
+        ScriptPromptClosed(prompt->scriptId);
       if (const auto* goal = std::get_if<GoalResultEvent>(&e)) {
         // The objective met, or the last player left when the rest are out.
         if (goal->result == kGoalWon || goal->result == kGoalLastPlayer) o.winner = goal->player;
         if ((goal->result == kGoalBankrupt || goal->result == kGoalVotedOut) && goal->player == g_watchedSeat)
           o.seatOut = true;
       }
+    }
     if (o.seatOut) break;
     if (GameClock().dayCounter == lastDay) continue;
     lastDay = GameClock().dayCounter;

@@ -197,7 +197,11 @@ void CPlayerAI::Update() {
   if (!initialised) Init();
   if (updateCount < 20) ++updateCount;
   if (LogicTick() >= nextStandingsTick) RefreshStandings(true);
-  if (money >= 0.0f) warned24h = 0;
+  // Cash above zero does not lift the warning: the game's debt state stands
+  // until the midnight that checks it, and a player that spends back into
+  // the red before then is put out. So the flag, which makes the player
+  // raise money and hold back its spending, stays while the warning does.
+  if (money >= 0.0f && !IsInDebtWarning(index)) warned24h = 0;
   if (!inAuction) {
     if (LogicTick() >= nextDecisionTick) {
       nextDecisionTick = GetNextDecisionTick(*this);

@@ -243,6 +243,38 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
   }
 }
 
+// The speculator spends its cash on blocks in its first days and is in the
+// red at the second midnight, warned; the next morning's takings lift it
+// above zero, and it spends again. It stays warned until the midnight that
+// checks its debt, so it holds back and raises money, and is still in the
+// game, rich in blocks, after that midnight.
+TEST_F(ComputerPlayersGameTest, AWarnedPlayerBackInTheBlackStaysWarnedUntilMidnight) {
+  PlayerTable().ClearPlayerSetupRows();
+  const int32_t characters[2] = {7, 9};  // the speculator and the all-rounder
+  for (int32_t row = 0; row < 2; ++row) {
+    PlayerSetupRow& r = PlayerTable().SetupRow(row);
+    r.kind = kPlayerComputer;
+    r.character = characters[row];
+    std::strcpy(r.name, row == 0 ? "Ship" : "Trumpet");
+  }
+  TheGame().SetNewGameSeed(5u);
+  TheGame().NewGame(&FreePlayLevel());
+  bool warned = false, warnedInTheBlack = false;
+  const uint32_t end = RunningTick() + 4u * kTicksPerDay;
+  for (int guard = 0; RunningTick() < end && guard < 4000000; ++guard) {
+    RunLogicTicks();
+    TheGame().DrainGameEvents();
+    const CPlayerAI* ai = ComputerPlayer(0);
+    ASSERT_NE(ai, nullptr);
+    ASSERT_NE(ai->inUse, 0) << "the speculator went bankrupt on day " << GameClock().dayCounter;
+    warned |= IsInDebtWarning(0);
+    warnedInTheBlack |= IsInDebtWarning(0) && ai->money >= 0.0f && ai->warned24h != 0;
+  }
+  EXPECT_TRUE(warned) << "the game no longer meets the debt it was written for";
+  EXPECT_TRUE(warnedInTheBlack);
+  EXPECT_EQ(PlayerTable().ActiveCount(), 2);
+}
+
 // Six computer players over two weeks. A one-off purchase asks for its
 // block once: when that auction ends (lost, unsold, or won before the block
 // changes hands) the same block is not put up again as the room closes. And

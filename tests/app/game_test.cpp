@@ -33,6 +33,7 @@
 #include "session/save_chunks.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "script/interface_bindings.h"
 #include "script/script.h"
 #include "city/blocks.h"
 #include "session/auction.h"
@@ -487,6 +488,33 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
   EXPECT_TRUE(HudPanels().auctionPrompt.open);
   EXPECT_EQ(Count(boxes_, "Interface"), 0);
   EXPECT_EQ(Count(boxes_, "cannot be read"), 0);
+}
+
+// A level's daily news is a message without a button: the prompt panel
+// closes each when its time is up, so a month of them never reaches the
+// limit of script prompts open at once.
+TEST_F(GameTest, ScriptMessagesCloseWhenTheirTimeIsUp) {
+  for (const char* folder : {"gamedata2", "language"})
+    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / folder);
+  ASSERT_TRUE(LoadInterfaceImages(640));
+  ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
+  ASSERT_TRUE(LoadHudLayouts());
+  ASSERT_TRUE(LoadAuctionLayouts());
+  InstallHudPanels();
+  CreateHudPanelSets();
+  FillDefaultPlayerSetup();
+  TheGame().NewGame(&FreePlayLevel());
+  CPromptPanel& prompt = HudPanels().prompt;
+  while (prompt.open) prompt.OnEvent(kMsgFrameTick, 0, 0);  // the level's own opening message
+  for (int day = 0; day < 30; ++day) {
+    ASSERT_TRUE(Script().RunText("Interface.CreateMessage(1948, 1949, 5, 30000)", "test", true));
+    TheGame().DrainGameEvents();
+    ASSERT_TRUE(prompt.open) << "day " << day;
+    for (int frame = 0; frame <= kPromptDefaultTimeout + 1 && prompt.open; ++frame) prompt.OnEvent(kMsgFrameTick, 0, 0);
+    EXPECT_FALSE(prompt.open) << "day " << day;
+  }
+  EXPECT_TRUE(OpenScriptPrompts().empty());
+  EXPECT_EQ(Count(boxes_, "prompts open"), 0);
 }
 
 // A level opens on the view over the city and keeps it while the pointer
