@@ -293,8 +293,9 @@ int ChosenEntry(const EditorPanels& p) {
 
 void CompileDialog(platform::EditorUi& ui, EditorPanels& p, int width) {
   if (!p.compileShown) return;
-  // Wide enough for the four report choices on one line.
-  if (ui.BeginPanel("Compile", std::max(0, width - 550), 60, 540, 520)) {
+  // Wide enough for the four report choices on one line; closing it hides
+  // it, as "Done" does.
+  if (ui.BeginPanel("Compile", std::max(0, width - 550), 60, 540, 520, false, &p.compileShown)) {
     int row = p.compileRow;
     if (ui.List("##rows", p.report.rows, row, 10)) {
       p.compileRow = row;

@@ -32,9 +32,10 @@ class EditorUi {
   // A panel at (x, y) of the window with that size; false when collapsed
   // (its controls are then skipped, EndPanel is still called). A background
   // panel is part of the window itself: it never comes in front of the
-  // others (the dialogs it opens), even when clicked or shown again.
-  virtual bool BeginPanel(std::string_view title, int x, int y, int width, int height,
-                          bool background = false) = 0;
+  // others (the dialogs it opens), even when clicked or shown again. With
+  // `open`, the panel has a close box that clears it.
+  virtual bool BeginPanel(std::string_view title, int x, int y, int width, int height, bool background = false,
+                          bool* open = nullptr) = 0;
   virtual void EndPanel() = 0;
   // A question over the whole window, which takes no other input while it
   // shows: the index of the button pressed this frame, -1 while none is.

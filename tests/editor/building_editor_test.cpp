@@ -443,8 +443,10 @@ class PressingUi : public platform::EditorUi {
   std::vector<std::string> compileRows;  // the compile list as last drawn
   std::string report;                    // the compile dialog's report text as last drawn
   std::string question;                  // the question over the window, as last drawn
-  bool BeginPanel(std::string_view title, int, int, int, int, bool background) override {
+  // Pressing a panel's title presses its close box.
+  bool BeginPanel(std::string_view title, int, int, int, int, bool background, bool* open) override {
     if (background) backgroundPanels.emplace_back(title);
+    if (open && title == press) *open = false;
     return Seen(title), true;
   }
   void EndPanel() override {}
@@ -625,6 +627,9 @@ TEST_F(EditorFilesTest, TheCompileDialogPreviewsAndNamesTheChosenBuilding) {
   ui.press = "Detailed Sizes";
   DrawEditorPanels(ui, f.e, panels, 560, 740);
   EXPECT_NE(ui.report.find("3 x 5: 1"), std::string::npos) << ui.report;
+  ui.press = "Compile";  // its close box hides it, as "Done" does
+  DrawEditorPanels(ui, f.e, panels, 560, 740);
+  EXPECT_FALSE(panels.compileShown);
 }
 
 // The bounds label follows the loops down to none.

@@ -25,14 +25,15 @@ ImU32 Colour(uint32_t rgb) {
 
 class ImGuiEditorUi : public EditorUi {
  public:
-  bool BeginPanel(std::string_view title, int x, int y, int width, int height, bool background) override {
+  bool BeginPanel(std::string_view title, int x, int y, int width, int height, bool background,
+                  bool* open) override {
     ImGui::SetNextWindowPos(ImVec2(float(x), float(y)), ImGuiCond_Once);
     ImGui::SetNextWindowSize(ImVec2(float(width), float(height)), ImGuiCond_Once);
     ImGuiWindowFlags flags = ImGuiWindowFlags_NoSavedSettings;
     // A window drawn again after frames away (as after a compile) would
     // otherwise take the focus and cover the dialog in front of it.
     if (background) flags |= ImGuiWindowFlags_NoBringToFrontOnFocus | ImGuiWindowFlags_NoFocusOnAppearing;
-    return ImGui::Begin(std::string(title).c_str(), nullptr, flags);
+    return ImGui::Begin(std::string(title).c_str(), open, flags);
   }
   void EndPanel() override { ImGui::End(); }
   int Question(std::string_view title, std::string_view text, const std::vector<std::string>& buttons) override {
