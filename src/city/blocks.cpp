@@ -399,8 +399,8 @@ void InitBlocks() {
     b.LeaseHours = 0;
     b.PrepareHours = 0;
     b.PeopleInside = 0;
-    b.RequestPending = 0;
-    b.PreparePending = 0;
+    b.RequestPad = 0;
+    b.PreparePad = 0;
     b.Prestige = g_BlockDefs[i].Prestige;
   }
   g_HoveredBuilding = nullptr;
