@@ -13,6 +13,7 @@
 #include "app/cityrun_fixture.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -458,7 +459,7 @@ TEST_P(NetworkSavesTest, EveryMachinesSaveOfATickHoldsTheHostsChunks) {
     // longer than the host before saving.
     const uint32_t at = ticks[1] / 3 + 40 * uint32_t(i);
     std::ofstream(folders.back() / "parameters" / "parameter.prm", std::ios::app)
-        << SaveAtEveryTick(ticks, i == 0 ? 20 : 40) << "WHEN TICK " << at << " SHOPPRICE 0 3\n"
+        << SaveAtEveryTick(ticks, i == 0 ? 12 : 28) << "WHEN TICK " << at << " SHOPPRICE 0 3\n"
         << "WHEN TICK " << at + 200 << " HOMERENT 2\n"
         << "WHEN TICK " << at + 400 << " DEALCARD " << 10 + i << "\n"
         << "WHEN TICK " << ticks[1] << " SHOPPRICE 1 -1\n"
@@ -471,7 +472,11 @@ TEST_P(NetworkSavesTest, EveryMachinesSaveOfATickHoldsTheHostsChunks) {
     const std::string name = "tick" + std::to_string(tick);
     for (const fs::path& log : logs)
       ASSERT_TRUE(WaitForText(log, "File " + name + " saved successfully", 600)) << Read(log).substr(0, 8000);
-    constexpr int32_t kHeader = 0x2000;  // describes the saving machine's player
+    // The header describes the saving machine's player and the cameras are
+    // its own view. The auction record is left out too: a move in the
+    // auction room is applied on each machine as it arrives, so a client
+    // behind the host may hold a move of a later tick.
+    const std::set<int32_t> ownView = {0x2000, 256, 0x100000, 0x8000};
     const auto host = ChunksOf(SavedFile(folders[0], name));
     ASSERT_GT(host.size(), 10u);
     for (int i = 1; i < machines; ++i) {
@@ -479,7 +484,8 @@ TEST_P(NetworkSavesTest, EveryMachinesSaveOfATickHoldsTheHostsChunks) {
       auto client = ChunksOf(SavedFile(folders[i], name));
       ASSERT_EQ(client.size(), host.size()) << FirstDifferingChunk(host, client);
       for (size_t c = 0; c < client.size(); ++c)
-        if (client[c].first == kHeader && host[c].first == kHeader && client[c].second.size() == host[c].second.size())
+        if (ownView.count(client[c].first) && client[c].first == host[c].first &&
+            client[c].second.size() == host[c].second.size())
           client[c].second = host[c].second;
       EXPECT_EQ(FirstDifferingChunk(host, client), "");
     }
