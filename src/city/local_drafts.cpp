@@ -63,8 +63,3 @@ BlockRequestMarks& LocalBlockMarks(int32_t block) {
   }
   return marks[size_t(block)];
 }
-
-void ResetLocalDrafts() {
-  BusinessDrafts().fill(OpenDraft{});
-  BlockMarks().fill(BlockRequestMarks{});
-}

@@ -35,7 +35,6 @@ struct BlockRequestMarks {
   uint8_t Prepare = 0;
 };
 // The block's marks (a spare row, never read, for an id off the map).
+// Cleared with the blocks' records (InitBlocks), as a business's draft is
+// closed with its record (CBusiness::Reset).
 BlockRequestMarks& LocalBlockMarks(int32_t block);
-
-// Every draft closed and mark cleared (new game, load).
-void ResetLocalDrafts();

@@ -6,7 +6,6 @@
 #include "city/city.h"
 #include "city/construction_jobs.h"
 #include "city/economy.h"
-#include "city/local_drafts.h"
 #include "city/people.h"
 #include "city/population_classes.h"
 #include "city/traffic.h"
@@ -51,8 +50,6 @@ void ResetSimulation() {
   ResetEconomyForNewGame();
   ResetConstructionJobs();
   ClearCity();
-  // This machine's drafts and request marks belonged to the game left.
-  ResetLocalDrafts();
   EntAnimFinishAll();
   ResetPeople();
   ResetBlockStats(true);
