@@ -14,6 +14,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "city/city_demand.h"
 #include "engine/core/error.h"
 #include "session/auction.h"
@@ -303,7 +304,8 @@ void RepriceBusinesses(CPlayerAI& ai) {
     CBusiness* b = GetBusinessInUse(id);
     const int32_t c = b->Capacity, s = b->Occupants;
     if (c < 1) continue;
-    float& rent = b->PendingRent;
+    BusinessDraft& draft = EditBusinessDraft(*b);
+    float& rent = draft.Rent;
     const float before = rent;
     const int32_t v = static_cast<int32_t>(rent);
     const int32_t u = GetBusinessRunningCost(*b) / c;
@@ -317,7 +319,7 @@ void RepriceBusinesses(CPlayerAI& ai) {
       rent = std::max(step + static_cast<float>(v), 0.1f);
     }
     if (rent != before) {
-      b->Changed = 1;
+      draft.Changed = true;
       changed = true;
     }
   }

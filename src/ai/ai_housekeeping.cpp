@@ -19,6 +19,7 @@
 #include "city/buildings.h"
 #include "city/city_demand.h"
 #include "city/commodities.h"
+#include "city/local_drafts.h"
 #include "session/auction.h"
 
 namespace {
@@ -135,6 +136,7 @@ void RunEndOfDayStockAndPrices(CPlayerAI& ai) {
     if (b == nullptr) continue;
     const int32_t slots = b->SlotCount();
     const float g = static_cast<float>(GetStockCapacityForArea(b->GetFootprintUnits(), b->Type));
+    BusinessDraft& draft = EditBusinessDraft(*b);
     float sum = 0;
     int32_t empty = 0;
     for (int32_t i = 0; i < slots; ++i) {
@@ -147,7 +149,7 @@ void RunEndOfDayStockAndPrices(CPlayerAI& ai) {
       if (c < 1) continue;
       const float v = static_cast<float>(s) * 100.0f / static_cast<float>(c);
       const float w = std::min(v * 0.625f, 50.0f);
-      float& p = b->PendingPrice[i];
+      float& p = draft.Price[i];
       const float before = p;
       p = std::max(p - CutToTenth(p * w / 100.0f), 0.1f);
       const float base = GetCommodityBasePrice(b->GetSlotCommodity(i));
@@ -155,7 +157,7 @@ void RunEndOfDayStockAndPrices(CPlayerAI& ai) {
       const float target = static_cast<float>(c) - 0.1f * g;
       b->AddStock(i, std::max(static_cast<int32_t>(target), 0));
       sum += target;
-      if (p != before) b->Changed = 1;
+      if (p != before) draft.Changed = true;
     }
     for (int32_t i = 0; i < slots && empty > 0; ++i) {
       if (b->Slots[i].Stock != 0) continue;
@@ -164,11 +166,11 @@ void RunEndOfDayStockAndPrices(CPlayerAI& ai) {
       const float part = 0.1f * a;
       b->AddStock(i, static_cast<int32_t>(part >= 5.0f ? static_cast<float>(c) + part : static_cast<float>(c + 5)));
       if (a < static_cast<float>(c)) b->AddStock(i, static_cast<int32_t>(a));
-      float& p = b->PendingPrice[i];
+      float& p = draft.Price[i];
       const float before = p;
       p += 0.1f * p > 1.0f ? CutToTenth(0.1f * p) : 1.0f;
       p = std::max(p, 0.1f);
-      if (p != before) b->Changed = 1;
+      if (p != before) draft.Changed = true;
     }
   }
   SendBusinessPriceMessages(ai.index);

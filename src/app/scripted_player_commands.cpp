@@ -9,6 +9,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "city/prestige_textures.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
@@ -136,7 +137,7 @@ bool StepLease(Lease& lease) {
       return false;
     }
     // A refusal clears the page's pending mark at its delivery.
-    const bool refused = !lease.seen && block->RequestPending == 0;
+    const bool refused = !lease.seen && LocalBlockMarks(lease.block).Request == 0;
     if (lease.seen || refused) {
       if (lease.answeredAt == 0 || lease.answeredAt < lease.askedAt) lease.answeredAt = now;
       if (now < lease.answeredAt + kLeaseAnswerTicks) return false;
@@ -147,7 +148,7 @@ bool StepLease(Lease& lease) {
   const int32_t price = lease.price > 0 ? lease.price : static_cast<int32_t>(block->GetLeasePrice());
   if (!local->CanAfford(static_cast<float>(price), false)) return false;
   // As the block page does: the request stays marked until it is answered.
-  block->RequestPending = 1;
+  LocalBlockMarks(lease.block).Request = 1;
   local->RequestBuyBlock(lease.block, static_cast<float>(price), -1);
   lease.asked = true;
   lease.seen = false;

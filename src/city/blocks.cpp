@@ -9,6 +9,7 @@
 #include "city/building_library.h"
 #include "city/buildings.h"
 #include "city/city_services.h"
+#include "city/local_drafts.h"
 #include "city/people.h"
 #include "city/business.h"
 #include "session/auction.h"
@@ -399,8 +400,9 @@ void InitBlocks() {
     b.LeaseHours = 0;
     b.PrepareHours = 0;
     b.PeopleInside = 0;
-    b.RequestPending = 0;
-    b.PreparePending = 0;
+    b.RequestPad = 0;
+    b.PreparePad = 0;
+    LocalBlockMarks(i) = BlockRequestMarks{};
     b.Prestige = g_BlockDefs[i].Prestige;
   }
   g_HoveredBuilding = nullptr;

@@ -68,8 +68,10 @@ struct BlockSavedState {
   uint8_t Owner = 0;
   int32_t BuildingCount = 0;
   int32_t SavedBuildingIds[kBlockSavedBuildings] = {};
-  uint8_t RequestPending = 0;
-  uint8_t PreparePending = 0;
+  // The saved layout keeps room for a machine's marks of its requests about
+  // the block; those are its own (city/local_drafts.h), so both stay 0.
+  uint8_t RequestPad = 0;
+  uint8_t PreparePad = 0;
   uint32_t CommodityMask = 0;
   uint8_t Ownable = 0;
   int32_t BuildingRights = 0;
@@ -87,8 +89,8 @@ struct BlockSavedState {
     v.Pad(2);
     v.Field(BuildingCount, {0, kBlockSavedBuildings, "building count"});
     v.Field(SavedBuildingIds);
-    v.Field(RequestPending);
-    v.Field(PreparePending);
+    v.Field(RequestPad);
+    v.Field(PreparePad);
     v.Pad(2);
     v.Field(CommodityMask);
     v.Field(Ownable);

@@ -13,6 +13,7 @@
 #include "city/city_services.h"
 #include "city/commodities.h"
 #include "city/households.h"
+#include "city/local_drafts.h"
 #include "city/person.h"
 #include "session/game_clock.h"
 #include "session/game_events.h"
@@ -30,7 +31,7 @@ static_assert(offsetof(CBusiness, Accounts) == 36);
 static_assert(offsetof(CBusiness, OpenHour) == 104);
 static_assert(offsetof(CBusiness, Slots) == 128);
 static_assert(offsetof(CBusiness, StockTarget) == 440);
-static_assert(offsetof(CBusiness, PendingRent) == 516);
+static_assert(offsetof(CBusiness, RentCopy) == 516);
 static_assert(offsetof(CBusiness, FirstResident) == 524);
 static_assert(offsetof(CBusiness, InUse) == 540);
 
@@ -369,12 +370,11 @@ void CBusiness::Reset(int32_t index) {
     s.Reserved2[0] = s.Reserved2[1] = 0;
   }
   std::fill(std::begin(StockTarget), std::end(StockTarget), 0);
-  std::fill(std::begin(PendingStockTarget), std::end(PendingStockTarget), 0);
   std::fill(std::begin(Price), std::end(Price), 0.0f);
-  std::fill(std::begin(PendingPrice), std::end(PendingPrice), 0.0f);
-  RentPerPlace = PendingRent = 0;
+  RentPerPlace = 0;
+  CopyAppliedValues();
+  ForgetBusinessDraft(index);
   LastActivityTick = 0;
-  Changed = 0;
   SoldOut = 0;
 }
 
@@ -397,6 +397,8 @@ void CBusiness::SetOwner(int32_t newOwner) {
       if (CPlayer* after = Player(newOwner)) after->pointsB += points;
     }
   }
+  // A draft was the old owner's.
+  if (newOwner != Owner) ForgetBusinessDraft(Index);
   Owner = static_cast<int8_t>(newOwner);
 }
 
@@ -514,7 +516,7 @@ void CBusiness::Refresh(bool noCharge) {
   const CBuilding* building = GetBuilding();
   if (IsResidence()) {
     int32_t rentUnit = building ? building->RentPerUnit : 0;
-    RentPerPlace = PendingRent = static_cast<float>((Type == kTypeHotel ? 12 : 6) * rentUnit);
+    RentPerPlace = static_cast<float>((Type == kTypeHotel ? 12 : 6) * rentUnit);
     PotentialIncome = static_cast<float>(Capacity) * RentPerPlace;
   } else if (IsShop()) {
     float w = TypeWeightSum(Type);
@@ -522,7 +524,7 @@ void CBusiness::Refresh(bool noCharge) {
     int n = SlotCount();
     for (int i = 0; i < n; ++i) {
       int32_t m = static_cast<int32_t>(g_TypeCommodities[Type][i].Weight * h);
-      StockTarget[i] = PendingStockTarget[i] = ClampI16(m);
+      StockTarget[i] = ClampI16(m);
       if (hour >= 6) Slots[i].Stock = ClampU16(m);
     }
     if (hour >= 6) {
@@ -534,10 +536,12 @@ void CBusiness::Refresh(bool noCharge) {
     for (int i = 0; i < n; ++i) {
       int32_t c = GetSlotCommodity(i);
       float price = static_cast<float>(static_cast<int32_t>((GetCommodityDefaultPrice(c) + 0.09f) * 10.0f)) * 0.1f;
-      Price[i] = PendingPrice[i] = price;
+      Price[i] = price;
       PotentialIncome += (price - GetCommodityBasePrice(c)) * static_cast<float>(Slots[i].Stock);
     }
   }
+  CopyAppliedValues();
+  ForgetBusinessDraft(Index);
   UpdateOpenState(-1);
   StampActivity();
   RecountStock();
@@ -589,15 +593,17 @@ void CBusiness::ClearStock() {
 
 void CBusiness::SetStockTarget(int slot, int32_t target) {
   if (target < 0 || slot < 0 || slot >= SlotCount()) return;
+  BusinessDraft& draft = EditBusinessDraft(*this);
+  int16_t* targets = draft.StockTarget;
   int32_t cap = FreeStockSpace();
   int32_t room = cap;
-  for (int i = 0; i < SlotCount(); ++i) room -= PendingStockTarget[i];
+  for (int i = 0; i < SlotCount(); ++i) room -= targets[i];
   int32_t share = static_cast<int32_t>(static_cast<float>(cap) * g_TypeCommodities[Type][slot].Weight) -
-                  PendingStockTarget[slot];
-  int32_t change = std::min({share, room, target - PendingStockTarget[slot]});
-  int16_t before = PendingStockTarget[slot];
-  PendingStockTarget[slot] = ClampI16(PendingStockTarget[slot] + change);
-  if (PendingStockTarget[slot] != before) Changed = 1;
+                  targets[slot];
+  int32_t change = std::min({share, room, target - targets[slot]});
+  int16_t before = targets[slot];
+  targets[slot] = ClampI16(targets[slot] + change);
+  if (targets[slot] != before) draft.Changed = true;
 }
 
 int32_t CBusiness::Sell(int32_t commodity, int32_t units) {
@@ -717,12 +723,13 @@ void CBusiness::CheckSoldOut(bool daytime) {
 // ---- Prices -----------------------------------------------------------------
 
 void CBusiness::SendPriceMessage() {
+  BusinessDraft& draft = EditBusinessDraft(*this);
   PriceMessage m;
   m.Business = BusinessId{Index};
-  std::copy(std::begin(PendingStockTarget), std::end(PendingStockTarget), m.StockTargets);
-  std::copy(std::begin(PendingPrice), std::end(PendingPrice), m.Prices);
-  m.Rent = PendingRent;
-  Changed = 0;
+  std::copy(std::begin(draft.StockTarget), std::end(draft.StockTarget), m.StockTargets);
+  std::copy(std::begin(draft.Price), std::end(draft.Price), m.Prices);
+  m.Rent = draft.Rent;
+  draft.Changed = false;
   // Posted for the owner (only an owner's own businesses are sent); the
   // owner must still hold it when it arrives.
   CNetMessage message = EncodeMessage(m);
@@ -732,18 +739,27 @@ void CBusiness::SendPriceMessage() {
 
 void SendBusinessPriceMessages(int32_t player) {
   for (CBusiness& b : g_Businesses) {
-    if (b.InUse && b.Changed && b.Owner == player + 1) b.SendPriceMessage();
+    if (b.InUse && BusinessDraftChanged(b.Index) && b.Owner == player + 1) b.SendPriceMessage();
   }
 }
 
 void CBusiness::ApplyPriceMessage(const PriceMessage& m) {
   std::copy(std::begin(m.StockTargets), std::end(m.StockTargets), StockTarget);
-  std::copy(std::begin(m.StockTargets), std::end(m.StockTargets), PendingStockTarget);
   std::copy(std::begin(m.Prices), std::end(m.Prices), Price);
-  std::copy(std::begin(m.Prices), std::end(m.Prices), PendingPrice);
   float old = RentPerPlace;
-  PendingRent = RentPerPlace = m.Rent;
+  RentPerPlace = m.Rent;
+  CopyAppliedValues();
+  // The owner's machine shows what is applied from now on, unless its
+  // owner has edited again since sending.
+  if (!BusinessDraftChanged(Index)) ForgetBusinessDraft(Index);
   if (m.Rent > old) RehouseResidents();
+}
+
+void CBusiness::CopyAppliedValues() {
+  std::copy(std::begin(StockTarget), std::end(StockTarget), StockTargetCopy);
+  std::copy(std::begin(Price), std::end(Price), PriceCopy);
+  RentCopy = RentPerPlace;
+  ChangedPad = 0;
 }
 
 bool ApplyBusinessPriceMessage(int32_t sender, const PriceMessage& m) {
@@ -873,16 +889,7 @@ uint32_t BusinessChecksum() {
   uint32_t sum = 2166136261u;
   for (const CBusiness& record : g_Businesses) {
     if (!record.InUse) continue;
-    // The owner's panel edits (pending prices, stock targets and rent) live
-    // on the owner's machine only until its price message is applied on
-    // every machine: they are left out, or an edit made across a snapshot
-    // would read as a desync.
-    CBusiness b = record;
-    std::fill(std::begin(b.PendingStockTarget), std::end(b.PendingStockTarget), int16_t{0});
-    std::fill(std::begin(b.PendingPrice), std::end(b.PendingPrice), 0.0f);
-    b.PendingRent = 0;
-    b.Changed = 0;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(&b);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
     for (size_t i = 0; i < sizeof(CBusiness); ++i) sum = (sum ^ bytes[i]) * 16777619u;
   }
   return sum;
@@ -908,7 +915,7 @@ bool CBusiness::SavedRecordInUseValid() const {
   if (Day >= kDayRing || OpenState < kOpen || OpenState > kHeldClosed) return false;
   if (FirstResident < -1 || FirstResident >= kMaxPeople) return false;
   if (EventKind < 0 || EventKind > 4) return false;
-  if (!AllFinite(Accounts) || !AllFinite(ProfitRing) || !AllFinite(Price) || !AllFinite(PendingPrice)) return false;
-  const float singles[] = {LastDayRent, DayTotal, PotentialIncome, EventFactor, RentPerPlace, PendingRent};
+  if (!AllFinite(Accounts) || !AllFinite(ProfitRing) || !AllFinite(Price) || !AllFinite(PriceCopy)) return false;
+  const float singles[] = {LastDayRent, DayTotal, PotentialIncome, EventFactor, RentPerPlace, RentCopy};
   return AllFinite(singles);
 }

@@ -126,10 +126,14 @@ class CBusiness {
   int16_t StockTarget[kSlotsPerBusiness] = {};
   float Price[kSlotsPerBusiness] = {};
   float RentPerPlace = 0;
-  int16_t PendingStockTarget[kSlotsPerBusiness] = {};
-  float PendingPrice[kSlotsPerBusiness] = {};
-  float PendingRent = 0;
-  uint8_t Changed = 0;
+  // The saved layout keeps room for an owner's unsent edits. Those are its
+  // machine's draft (city/local_drafts.h), so these hold copies of the
+  // applied StockTarget, Price and RentPerPlace, and ChangedPad stays 0: a
+  // record is the same on every machine.
+  int16_t StockTargetCopy[kSlotsPerBusiness] = {};
+  float PriceCopy[kSlotsPerBusiness] = {};
+  float RentCopy = 0;
+  uint8_t ChangedPad = 0;
   uint8_t Day = 0;
   uint8_t Pad4[2] = {};
   int32_t FirstResident = -1;
@@ -174,10 +178,10 @@ class CBusiness {
     v.Field(StockTarget);
     v.Field(Price);
     v.Field(RentPerPlace);
-    v.Field(PendingStockTarget);
-    v.Field(PendingPrice);
-    v.Field(PendingRent);
-    v.Field(Changed);
+    v.Field(StockTargetCopy);
+    v.Field(PriceCopy);
+    v.Field(RentCopy);
+    v.Field(ChangedPad);
     v.Field(Day);
     v.Field(Pad4);
     v.Field(FirstResident);
@@ -192,6 +196,9 @@ class CBusiness {
   }
   // The rules of a record in use (types, owner, references, finite figures).
   bool SavedRecordInUseValid() const;
+  // The copies set from the applied values (after a change and a load: an
+  // older save may hold its machine's unsent edits there).
+  void CopyAppliedValues();
 
   // ---- Lookups ----
   const BusinessType* GetTypeRow() const { return GetBusinessType(Type); }

@@ -78,6 +78,9 @@ void ApplyBuildingsRecord(const CityBuildingsRecord& r) {
     static_cast<BlockSavedState&>(block) = r.blocks[i];
     block.Index = index;
     block.InUse = inUse;
+    // An older save holds its machine's marks of requests whose answers a
+    // load does not bring back.
+    block.RequestPad = block.PreparePad = 0;
     block.BuildingCount = 0;
     for (int k = 0; k < r.blocks[i].BuildingCount; ++k) {
       const int32_t id = block.SavedBuildingIds[k];

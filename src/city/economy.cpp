@@ -43,6 +43,9 @@ void RegisterEconomySaveHooks() {
   RegisterSaveHook(kSaveHouseholds, [] { WriteRecordChunk(kChunkHouseholds, g_Households); });
   RegisterRecordChunk<BusinessTable>(kChunkBusinesses, kBusinessesChunkLength, [](const BusinessTable& t) {
     g_Businesses = t;
+    // An older save holds its machine's unsent edits beside the applied
+    // values; they were that machine's alone.
+    for (CBusiness& b : g_Businesses) b.CopyAppliedValues();
     RebuildVacancies();
   });
   RegisterRecordChunk<BusinessTypeTable>(kChunkBusinessKinds, kBusinessTypesChunkLength,

@@ -154,7 +154,10 @@ void DevelopBlocks() {
       }
       int32_t business = AllocBusiness(type, 0, building->Id);
       if (business < 0 || !OpenBusiness(business, building->Id, true)) continue;
-      if (type == kTypeApartments) g_Businesses[business].RentPerPlace = 4.0f + static_cast<float>((block + slot) % 9);
+      if (type == kTypeApartments) {
+        g_Businesses[business].RentPerPlace = 4.0f + static_cast<float>((block + slot) % 9);
+        g_Businesses[business].CopyAppliedValues();
+      }
     }
   }
 }

@@ -7,6 +7,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "panels/city_names.h"
 #include "panels/panel_drawing.h"
 #include "panels/panel_links.h"
@@ -561,7 +562,7 @@ void CInfoBlockPage::FillLeaseView() {
   }
   const int32_t local = LocalNumber();
   const bool mine = local > 0 && b.Owner == local;
-  if (b.RequestPending) {
+  if (LocalBlockMarks(b.Index).Request) {
     leaseControlsShown = false;
   } else if (mine) {
     leaseButton->SetLabelId(48);
@@ -581,8 +582,8 @@ void CInfoBlockPage::FillLeaseView() {
   offer->visible = leaseControlsShown && !mine;
   leaseLines[4]->visible = leaseControlsShown;
   // The request's controls are gone until its answer: say why.
-  if (b.RequestPending) ShowPendingMessage(b.Index);
-  pendingMessage->visible = !leaseControlsShown && b.RequestPending;
+  if (LocalBlockMarks(b.Index).Request) ShowPendingMessage(b.Index);
+  pendingMessage->visible = !leaseControlsShown && LocalBlockMarks(b.Index).Request;
 }
 
 void CInfoBlockPage::RunRightsView() {
@@ -592,13 +593,13 @@ void CInfoBlockPage::RunRightsView() {
   rightsMessage->visible = true;
   const int32_t local = LocalNumber();
   const bool mine = local > 0 && b.Owner == local;
-  if (b.RequestPending == 2) {
+  if (LocalBlockMarks(b.Index).Request == 2) {
     rightsMessage->AddTextId(1406);
     panel->EnsureOpen();
   } else if (mine && b.BuildingRights == kRightsNone) {
     rightsMessage->AddTextId(1202);
     panel->EnsureOpen();
-    rightsButton->visible = !panel->layoutPending && !b.PreparePending;
+    rightsButton->visible = !panel->layoutPending && !LocalBlockMarks(b.Index).Prepare;
   } else if (!mine && b.BuildingRights != kRightsGranted) {
     rightsMessage->AddTextId(b.BuildingRights == kRightsNone ? 1201 : 1203);
     panel->EnsureOpen();
@@ -622,12 +623,12 @@ void CInfoBlockPage::LeaseClicked() {
   if (b->Owner == LocalNumber()) {
     local->RequestSellBlock(b->Index, value, -1);
     offer->visible = leaseButton->visible = false;
-    b->RequestPending = 1;
+    LocalBlockMarks(b->Index).Request = 1;
     FillLeaseView();
     return;
   }
   if (!local->CanAfford(value, true)) return;
-  b->RequestPending = 1;
+  LocalBlockMarks(b->Index).Request = 1;
   FillLeaseView();
   local->RequestBuyBlock(b->Index, value, -1);
 }
@@ -638,7 +639,7 @@ bool CInfoBlockPage::Clicked(int32_t id) {
   } else if (id == rightsId) {
     if (CBlock* b = Block()) {
       b->SendPrepareRequest();
-      b->PreparePending = 1;
+      LocalBlockMarks(b->Index).Prepare = 1;
       RunRightsView();
     }
     FireTutorialEvent(91);
@@ -655,7 +656,7 @@ void CInfoBlockPage::OnBlockRequestAnswered(int32_t block, bool force) {
   CBlock* b = GetBlock(block);
   if (!b) return;
   (void)force;
-  b->RequestPending = 0;
+  LocalBlockMarks(b->Index).Request = 0;
   if (view == kBlockViewLease && Block() == b) {
     FillLeaseView();
     panel->ModeButton(2)->SetPressed(false);
@@ -666,13 +667,13 @@ void CInfoBlockPage::OnBlockRequestAnswered(int32_t block, bool force) {
 void CInfoBlockPage::ShowPendingMessage(int32_t block) {
   const CBlock* b = GetBlock(block);
   pendingMessage->Clear();
-  if (b && b->RequestPending == 1) pendingMessage->AddTextId(1407);
+  if (b && LocalBlockMarks(b->Index).Request == 1) pendingMessage->AddTextId(1407);
 }
 
 void CInfoBlockPage::OnBlockChanged(int32_t block) {
   const CBlock* b = GetBlock(block);
   if (!b) return;
-  if (b->RequestPending) {
+  if (LocalBlockMarks(b->Index).Request) {
     panel->ModeButton(1)->SetPressed(false);
     panel->ModeButton(2)->SetPressed(false);
     EnableButton(panel->ModeButton(2), false);

@@ -9,6 +9,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "city/city_entities.h"
 #include "city/commodities.h"
 #include "panels/panel_drawing.h"
@@ -196,7 +197,7 @@ void CInfoBusinessPage::Enter() {
   }
   SelectView(view);
   const CBuilding* b = Building();
-  if (b && b->Block && b->Block->RequestPending) {
+  if (b && b->Block && LocalBlockMarks(b->Block->Index).Request) {
     for (int32_t i : {2, 3, 4}) {
       panel->ModeButton(i)->SetPressed(false);
       EnableButton(panel->ModeButton(i), false);

@@ -4,6 +4,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "city/city_entities.h"
 #include "city/commodities.h"
 #include "engine/scene/entity.h"
@@ -247,6 +248,7 @@ void CBusinessPanel::RefreshTable() {
   for (auto& column : cells)
     for (CTextRect& cell : column) cell.Clear();
   const auto rows = ShownCommodityRows(*shop);
+  const BusinessDraft shown = BusinessDraftOf(*shop);
   int32_t today = 0, yesterday = 0, wanted = 0, held = 0;
   for (int32_t r = kBusinessRows - 1; r >= 0; --r) {
     const int32_t c = rows[size_t(r)];
@@ -254,16 +256,16 @@ void CBusinessPanel::RefreshTable() {
     const CommoditySlot& slot = shop->Slots[r];
     cells[kColCommodity][r].AddTextId(g_Commodities[size_t(c)].NameTextId);
     cells[kColCost][r].AddText(FormatMoneyDecimal(g_Commodities[size_t(c)].Value));
-    cells[kColSelling][r].AddText(FormatMoneyDecimal(shop->PendingPrice[r]));
+    cells[kColSelling][r].AddText(FormatMoneyDecimal(shown.Price[r]));
     const int32_t soldToday = slot.SoldPerDay[shop->Day % kDayRing];
     const int32_t soldYesterday = slot.SoldPerDay[(shop->Day + kDayRing - 1) % kDayRing];
     cells[kColToday][r].AddTextF("%d", soldToday);
     cells[kColYesterday][r].AddTextF("%d", soldYesterday);
-    cells[kColWant][r].AddTextF("%d", int32_t(shop->PendingStockTarget[r]));
+    cells[kColWant][r].AddTextF("%d", int32_t(shown.StockTarget[r]));
     cells[kColHave][r].AddTextF("%d", int32_t(slot.Stock));
     today += soldToday;
     yesterday += soldYesterday;
-    wanted += shop->PendingStockTarget[r];
+    wanted += shown.StockTarget[r];
     held += slot.Stock;
   }
   const int32_t capacity = ShopStockCapacity(*shop);
@@ -332,13 +334,14 @@ int32_t CBusinessPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
       }
     } else if (a >= kPriceArrows && a < kStockArrows && owned) {
       const int32_t row = (a - kPriceArrows) / 2;
-      shop->PendingPrice[row] = SteppedPrice(shop->PendingPrice[row], (a % 2 == 0) ? -kLowestPrice : kLowestPrice);
-      shop->Changed = 1;
+      BusinessDraft& draft = EditBusinessDraft(*shop);
+      draft.Price[row] = SteppedPrice(draft.Price[row], (a % 2 == 0) ? -kLowestPrice : kLowestPrice);
+      draft.Changed = true;
       apply->disabled = false;
       FireTutorialEvent(kTutorialPriceChanged);
     } else if (a >= kStockArrows && a < kRowButtons && owned) {
       const int32_t row = (a - kStockArrows) / 2;
-      const int32_t wanted = shop->PendingStockTarget[row] + ((a % 2 == 0) ? -1 : 1);
+      const int32_t wanted = BusinessDraftOf(*shop).StockTarget[row] + ((a % 2 == 0) ? -1 : 1);
       shop->AddStock(row, wanted);
       apply->disabled = false;
       FireTutorialEvent(kTutorialPriceChanged);

@@ -7,6 +7,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "panels/business_panel.h"
 #include "panels/city_names.h"
 #include "panels/panel_drawing.h"
@@ -121,11 +122,12 @@ void CRentPanel::RefreshValues() {
   CBusiness* home = SelectedBusiness(kBusinessResidence);
   if (home == nullptr) return;
   for (CTextRect* t : {&rent, &tenants, &taken, &potential}) t->Clear();
-  rent.AddText(FormatMoneyDecimal(home->PendingRent));
+  const float shownRent = BusinessDraftOf(*home).Rent;
+  rent.AddText(FormatMoneyDecimal(shownRent));
   tenants.AddTextF("%d/%d", int32_t(tenantsMode ? home->Occupants : home->OccupantsAtSettlement),
                    int32_t(home->Capacity));
   taken.AddText(FormatMoneyDecimal(takenMode ? home->LastDayRent : home->Accounts[kRentIncomeLine]));
-  potential.AddText(FormatMoney(int32_t(std::lround(home->PendingRent * float(home->Capacity)))));
+  potential.AddText(FormatMoney(int32_t(std::lround(shownRent * float(home->Capacity)))));
   tenantsHeader.Clear();
   tenantsHeader.AddTextId(kModeTexts[tenantsMode ? 1 : 0]);
   takenHeader.Clear();
@@ -182,8 +184,9 @@ int32_t CRentPanel::OnEvent(int32_t type, int32_t a, int32_t b) {
     } else if (a == kTakenLeft || a == kTakenRight) {
       takenMode = !takenMode;
     } else if ((a == kLower || a == kRaise) && LocalPlayerOwns(*home)) {
-      home->PendingRent = SteppedPrice(home->PendingRent, a == kLower ? -kLowestPrice : kLowestPrice);
-      home->Changed = 1;
+      BusinessDraft& draft = EditBusinessDraft(*home);
+      draft.Rent = SteppedPrice(draft.Rent, a == kLower ? -kLowestPrice : kLowestPrice);
+      draft.Changed = true;
       buttons[kApply]->disabled = false;
     }
   } else if (type != kMsgRefresh) {

@@ -6,6 +6,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "city/local_drafts.h"
 #include "city/commodities.h"
 #include "engine/core/error.h"
 #include "script/script.h"
@@ -101,8 +102,11 @@ void SetPendingPrice(CBusiness& b, int slot, double price) {
   float p = static_cast<float>(price);
   if (!(p >= kMinimumPrice)) p = kMinimumPrice;  // also catches NaN
   if (p > 1e9f) p = 1e9f;
-  b.PendingPrice[slot] = p;
-  b.Changed = 1;  // sent to every machine with the owner's price messages
+  // This machine's draft, sent with the owner's price messages by the
+  // machine that acts for the owner.
+  BusinessDraft& draft = EditBusinessDraft(b);
+  draft.Price[slot] = p;
+  draft.Changed = true;
 }
 
 int BusinessGetOwner(lua_State* state) {

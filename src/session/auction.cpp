@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "city/blocks.h"
+#include "city/local_drafts.h"
 #include "session/save_chunks.h"
 #include "engine/input/camera_controller.h"
 #include "session/game_events.h"
@@ -219,7 +220,7 @@ bool StartAuction(int32_t block, int32_t starter, int32_t openingValue) {
   if (h.count == 1) {
     const CPlayer* local = PlayerTable().Local();
     if (local && local->index == starter)
-      if (CBlock* b = GetBlock(block)) b->RequestPending = 0;
+      if (GetBlock(block)) LocalBlockMarks(block).Request = 0;
     return false;
   }
   if (GetBlock(block) == nullptr) return false;
@@ -268,7 +269,7 @@ bool WaitForAuction(int32_t block, int32_t starter, int32_t opening, const Aucti
 void RefuseAuctionRequest(int32_t block, int32_t starter, const AuctionRequest& request) {
   const CPlayer* local = PlayerTable().Local();
   if (local && local->index == starter)
-    if (CBlock* b = GetBlock(block)) b->RequestPending = 0;
+    if (GetBlock(block)) LocalBlockMarks(block).Request = 0;
   if (IsAuthority() && SlotInUse(starter))
     PlayerTable().PostPlayerMessage(starter, kCityPlayer, PLAYER_MESS_REFUSED, request.offer, request.token);
 }

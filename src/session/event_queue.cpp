@@ -79,7 +79,29 @@ void CEventQueue::Clear() {
   running_.clear();
 }
 
+namespace {
+
+// In a network game a save holds the messages the host routed in the ticks
+// run so far: a client already holds some the host, running ahead, routed
+// after this tick (and a host, between ticks, some routed for the next),
+// which every machine's save of this tick leaves out alike. Alone, a game
+// saves everything it has queued, a move made while paused too.
+bool SavedAtThisTick(const CGameEvent& e) {
+  if (e.kind != kEventDeliverMessage || !Session().networkSession) return true;
+  return e.message.RoutedAt() <= LogicTick();
+}
+
+void WriteEntry(const CGameEvent& e) {
+  if (!SavedAtThisTick(e)) return;
+  // The routing lead serves only the running game: saved as before, 0.
+  CGameEvent saved = e;
+  saved.message.SetRoutingLead(0);
+  WriteRecordChunk(kChunkEventQueue, saved);
+}
+
+}  // namespace
+
 void CEventQueue::Save() const {
-  for (const CGameEvent& e : logic_) WriteRecordChunk(kChunkEventQueue, e);
-  for (const CGameEvent& e : running_) WriteRecordChunk(kChunkEventQueue, e);
+  for (const CGameEvent& e : logic_) WriteEntry(e);
+  for (const CGameEvent& e : running_) WriteEntry(e);
 }

@@ -51,7 +51,8 @@ class CEventQueue {
   const std::deque<CGameEvent>& LogicList() const { return logic_; }
   const std::deque<CGameEvent>& RunningList() const { return running_; }
 
-  // Save hook: one chunk 0x4000 per entry, logic list first.
+  // Save hook: one chunk 0x4000 per entry, logic list first; in a network
+  // game only the messages the host routed by the current tick.
   void Save() const;
   // Load hook: one checked entry.
   void LoadEntry(const CGameEvent& entry) { AddEvent(CGameEvent(entry)); }

@@ -14,6 +14,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "city/local_drafts.h"
 #include "city/construction_jobs.h"
 #include "engine/core/console.h"
 #include "engine/core/error.h"
@@ -337,7 +338,7 @@ void ApplyPrepareBlock(const PrepareBlockMsg& m) {
   CBlock* block = GetBlock(m.block.value);
   if (block == nullptr) return;
   block->BuildingRights = kRightsPreparing;
-  block->PreparePending = 0;
+  LocalBlockMarks(block->Index).Prepare = 0;
   block->PrepareHours = 24;
   EventQueue().Add(kClockRunning, static_cast<int32_t>(RunningTick() + kTicksPerDay), kEventBlockReady,
                    block->Index, nullptr);

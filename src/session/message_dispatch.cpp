@@ -157,6 +157,9 @@ void RouteGameMessage(CNetMessage& m) {
     m.SetDelivery(m.Delivery() + LogicTick() + kMessageDeliveryLead);
     m.SetRelative(false);
   }
+  // What a sender wrote there is replaced: only the host's routing counts.
+  const uint32_t routed = RoutingTick();
+  m.SetRoutingLead(m.Delivery() > routed ? m.Delivery() - routed : 0);
   if (!valid) return;
   DispatchGameMessage(m);
   if (Session().networkSession) Services().network->SendToAll(m.Bytes());

@@ -5,8 +5,14 @@
 //
 // A message is one little-endian record: 20-byte header (class word, always
 // written 0 and never read; type; length; delivery tick; relative flag;
-// sender; padding), then the kind's payload as its struct's visit lays it
-// out (game_messages.h).
+// sender; the routing lead), then the kind's payload as its struct's visit
+// lays it out (game_messages.h).
+//
+// The routing lead is the 16-bit count of ticks from the host's routing of
+// the message to its delivery (0 when unknown), written by the host as it
+// routes: with it every machine knows which of its queued messages the host
+// had routed by a given tick, so a client's save leaves out what the host,
+// running ahead, routed after the tick saved.
 //
 // The sender byte is the number (1..6, 0 none) of the player the message acts
 // for. A poster on this machine sets it; the host overwrites it on every
@@ -27,6 +33,7 @@ inline constexpr int kMaxNetMessageSize = 276;   // the largest kind (lobby set-
 inline constexpr int kNetReceiveBufferSize = 1024;
 inline constexpr int kPlayerMessageSize = 48;
 inline constexpr int kNetSenderOffset = 17;
+inline constexpr int kNetRoutingLeadOffset = 18;
 
 // Types 1..29 are the game message kinds, each numbered by its struct's kType
 // (game_messages.h); 30..49 are player messages.
@@ -82,6 +89,16 @@ class CNetMessage {
   // The player number the message acts for (1..6), 0 when none.
   int32_t Sender() const { return data_[kNetSenderOffset]; }
   void SetSender(int32_t number);
+  // The ticks from the host's routing to the delivery (0 when unknown).
+  uint32_t RoutingLead() const { return LoadLeU16(data_ + kNetRoutingLeadOffset); }
+  void SetRoutingLead(uint32_t ticks) {
+    StoreLeU16(data_ + kNetRoutingLeadOffset, static_cast<uint16_t>(ticks <= 0xFFFF ? ticks : 0));
+  }
+  // The logic tick at which the host routed the message, 0 when unknown.
+  uint32_t RoutedAt() const {
+    const uint32_t lead = RoutingLead();
+    return lead != 0 && lead <= Delivery() ? Delivery() - lead : 0;
+  }
 
   // The kind's fixed length.
   int32_t GetSize() const { return NetMessageSize(Type()); }

@@ -43,6 +43,7 @@ constexpr uint32_t kHostLead = kSnapshotInterval * (kSnapshotRing / 2);
 
 struct TickDriverState {
   CSyncSnapshot ring[kSnapshotRing];
+  bool inTick = false;
   bool waitingForGrant = false;
   // Host: the tick of each client slot's last snapshot; the host holds while
   // one of them is more than kHostLead behind.
@@ -278,11 +279,15 @@ void RunLogicTicks() {
     if (HeldTick() != 0 && LogicTick() >= HeldTick()) return;
     DebugTrace("Entering logic loop");
     ++LogicTick();
+    Driver().inTick = true;
     if (s.networkSession && s.host) RouteHeldClientMessages();
     if (LogicTick() % kSnapshotInterval == 0) TakeSyncSnapshot();
     FpuSetFullPrecision();
     EventQueue().DispatchDue();
-    if (RunState().quit) return;
+    if (RunState().quit) {
+      Driver().inTick = false;
+      return;
+    }
     if (s.gameState == kGameStateRunning) {
       StepRunningCity();
     } else if (s.gameState == kGameStateAuction) {
@@ -292,9 +297,12 @@ void RunLogicTicks() {
     EntAnimStepAll();
     if (LogicTick() % 5 == 0) PlayerTable().UpdatePlayers();
     HoldAtTickLimit();
+    Driver().inTick = false;
     DebugTrace("Logic end");
   }
 }
+
+uint32_t RoutingTick() { return Driver().inTick ? LogicTick() : LogicTick() + 1; }
 
 bool WaitingForTickGrant() { return Driver().waitingForGrant; }
 

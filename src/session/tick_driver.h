@@ -44,6 +44,10 @@ struct CSyncSnapshot {
 
 // The scheduler task.
 void RunLogicTicks();
+// The tick a message routed now belongs to: the current one while a logic
+// tick runs, the next one between ticks (a save between ticks holds what
+// the ticks run so far routed, the same on every machine).
+uint32_t RoutingTick();
 // Holds this machine's logic once the logic tick reaches `tick` (0 holds
 // nothing): a command script's moment is then the same tick on every
 // machine. The hold only delays this machine; it changes no shared state.

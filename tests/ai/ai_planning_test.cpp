@@ -15,6 +15,7 @@
 #include "ai_fixture.h"
 #include "city/buildings.h"
 #include "city/business.h"
+#include "city/local_drafts.h"
 #include "session/game_clock.h"
 #include "session/session_services.h"
 
@@ -226,7 +227,7 @@ TEST_F(AiPlanningTest, RentReviewFollowsTheVacancies) {
   const int32_t shop = Open(kDayShop, 2, Place(kBlock, 3, 3, 3, 3, 1), true);
   for (AiDifficultyRow& row : cpu->Character()->difficulty) row.priceStep = 0.5f;
   home.Capacity = 10;
-  const float shopPrice = g_Businesses[shop].PendingPrice[0];
+  const float shopPrice = BusinessDraftOf(g_Businesses[shop]).Price[0];
   const struct {
     uint16_t occupants;
     float rent, after;
@@ -235,12 +236,12 @@ TEST_F(AiPlanningTest, RentReviewFollowsTheVacancies) {
   ASSERT_LT(keep, 3.0f);
   for (const auto& c : cases) {
     home.Occupants = c.occupants;
-    home.PendingRent = c.rent;
-    home.Changed = 0;
+    ForgetBusinessDraft(home.Index);
+    EditBusinessDraft(home).Rent = c.rent;
     RepriceBusinesses(*cpu);
-    EXPECT_FLOAT_EQ(home.PendingRent, c.after < 0 ? keep : c.after) << c.occupants;
+    EXPECT_FLOAT_EQ(BusinessDraftOf(home).Rent, c.after < 0 ? keep : c.after) << c.occupants;
   }
-  EXPECT_EQ(g_Businesses[shop].PendingPrice[0], shopPrice);  // shops are priced at the day's end
+  EXPECT_EQ(BusinessDraftOf(g_Businesses[shop]).Price[0], shopPrice);  // shops are priced at the day's end
 }
 
 // Too dear or no room: a footprint steps down to the next area the

@@ -8,6 +8,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/local_drafts.h"
 #include "economy_fixture.h"
 #include "session/save_chunks.h"
 
@@ -89,7 +90,7 @@ TEST_F(Businesses, PricesRoundToTenthsAfterAddingNineHundredths) {
     DefineCommodity(kBread, c.value, c.markup);
     CBusiness& shop = OpenShop();
     EXPECT_NEAR(shop.GetCommodityPrice(kBread), c.price, 1e-5f) << c.value << " x " << c.markup;
-    EXPECT_EQ(shop.PendingPrice[0], shop.Price[0]);
+    EXPECT_EQ(shop.PriceCopy[0], shop.Price[0]);
     CloseBusiness(shop.Index);
   }
 }
@@ -192,17 +193,18 @@ TEST_F(Businesses, SupplyStatesHalveDeliveriesOrCost) {
 TEST_F(Businesses, StockTargetsStayWithinTheSlotShareAndTheFreeRoom) {
   CBusiness& shop = OpenShop();
   shop.SetStockTarget(0, 30);  // no room left: both slots hold 20 of 40
-  EXPECT_EQ(shop.PendingStockTarget[0], 20);
-  EXPECT_EQ(shop.Changed, 0);
+  EXPECT_EQ(BusinessDraftOf(shop).StockTarget[0], 20);
+  EXPECT_FALSE(BusinessDraftChanged(shop.Index));
   shop.SetStockTarget(1, 5);
-  EXPECT_EQ(shop.PendingStockTarget[1], 5);
-  EXPECT_EQ(shop.Changed, 1);
+  EXPECT_EQ(BusinessDraftOf(shop).StockTarget[1], 5);
+  EXPECT_TRUE(BusinessDraftChanged(shop.Index));
   shop.SetStockTarget(0, 100);  // room 15, share 40 - 20
-  EXPECT_EQ(shop.PendingStockTarget[0], 35);
+  EXPECT_EQ(BusinessDraftOf(shop).StockTarget[0], 35);
   shop.SetStockTarget(0, -1);
   shop.SetStockTarget(7, 1);
-  EXPECT_EQ(shop.PendingStockTarget[0], 35);
+  EXPECT_EQ(BusinessDraftOf(shop).StockTarget[0], 35);
   EXPECT_EQ(shop.StockTarget[0], 20);  // applied only by the price message
+  EXPECT_EQ(shop.StockTargetCopy[0], 20);
 
   // With half weights a slot's share is half the capacity.
   CloseBusiness(shop.Index);
@@ -212,7 +214,7 @@ TEST_F(Businesses, StockTargetsStayWithinTheSlotShareAndTheFreeRoom) {
   CBusiness& half = OpenShop();
   half.SetStockTarget(1, 0);
   half.SetStockTarget(0, 100);
-  EXPECT_EQ(half.PendingStockTarget[0], 20);
+  EXPECT_EQ(BusinessDraftOf(half).StockTarget[0], 20);
 }
 
 TEST_F(Businesses, SellingNeverTakesMoreThanTheSlotHolds) {
@@ -446,7 +448,7 @@ bool ApplyPriceBytes(int32_t sender, std::span<const uint8_t> bytes) {
 
 TEST_F(Businesses, PriceMessagesTravelAndApply) {
   CBusiness& shop = OpenShop();
-  shop.PendingPrice[0] = 2.5f;
+  EditBusinessDraft(shop).Price[0] = 2.5f;
   shop.SetStockTarget(1, 4);
   SendBusinessPriceMessages(1);  // player index 1 is owner 2: nothing
   EXPECT_TRUE(PostedMessages().empty());
@@ -456,12 +458,16 @@ TEST_F(Businesses, PriceMessagesTravelAndApply) {
   EXPECT_EQ(sent[0][0], 22);
   EXPECT_EQ(sent[0][1], 64);
   EXPECT_EQ(EventQueue().LogicList()[0].message.Sender(), 1);  // sent for its owner
-  EXPECT_EQ(shop.Changed, 0);
+  EXPECT_FALSE(BusinessDraftChanged(shop.Index));
+  EXPECT_EQ(shop.Price[0], shop.PriceCopy[0]);  // sent, not yet applied
   std::vector<uint8_t> payload(44);
   for (int i = 0; i < 11; ++i) StoreLeI32(&payload[4 * i], sent[0][2 + i]);
   ASSERT_TRUE(ApplyPriceBytes(1, payload));
   EXPECT_FLOAT_EQ(shop.Price[0], 2.5f);
   EXPECT_EQ(shop.StockTarget[1], 4);
+  // The saved copies follow what is applied.
+  EXPECT_FLOAT_EQ(shop.PriceCopy[0], 2.5f);
+  EXPECT_EQ(shop.StockTargetCopy[1], 4);
 }
 
 TEST_F(Businesses, BadPriceMessagesChangeNothing) {
@@ -591,6 +597,11 @@ TEST_F(BusinessSaves, ChunksRoundTrip) {
   auto types = g_BusinessTypes;
   auto commodities = g_Commodities;
   auto households = g_Households;
+  // As an older save held its machine's unsent edits: a load takes only the
+  // applied values.
+  shop.PriceCopy[0] += 1.0f;
+  shop.StockTargetCopy[1] = 3;
+  shop.ChangedPad = 1;
   SaveGameFile out;
   out.path = path;
   ASSERT_TRUE(WriteSaveGame(out, kMask));
@@ -677,17 +688,24 @@ TEST_F(BusinessSaves, DamagedChunksAreRefusedBeforeAnythingChanges) {
 
 }  // namespace
 
-// The owner's panel edits stay on its own machine until its price message is
-// applied everywhere: the sync checksum must not see them, but must see the
-// prices themselves.
-TEST_F(Businesses, TheChecksumSkipsTheOwnersPendingEditsButNotThePrices) {
+// The owner's edits stay on its own machine until its price message is
+// applied everywhere: neither the saved record nor the sync checksum holds
+// them, but the checksum sees the prices themselves.
+TEST_F(Businesses, TheOwnersDraftStaysOutOfTheRecordAndTheChecksum) {
   CBusiness& shop = OpenShop();
   const uint32_t before = BusinessChecksum();
-  shop.PendingPrice[0] += 0.3f;
-  shop.PendingStockTarget[0] += 2;
-  shop.PendingRent += 5.0f;
-  shop.Changed = 1;
+  const CBusiness record = shop;
+  BusinessDraft& draft = EditBusinessDraft(shop);
+  draft.Price[0] += 0.3f;
+  draft.StockTarget[0] += 2;
+  draft.Rent += 5.0f;
+  draft.Changed = true;
   EXPECT_EQ(BusinessChecksum(), before);
+  EXPECT_EQ(std::memcmp(&record, &shop, sizeof record), 0);
+  // A new owner does not inherit the old one's draft.
+  shop.SetOwner(2);
+  EXPECT_FALSE(BusinessDraftChanged(shop.Index));
+  EXPECT_EQ(BusinessDraftOf(shop).Price[0], shop.Price[0]);
   shop.Price[0] += 0.3f;
   EXPECT_NE(BusinessChecksum(), before);
 }

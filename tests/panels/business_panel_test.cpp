@@ -6,6 +6,7 @@
 
 #include "city/buildings.h"
 #include "city/economy.h"
+#include "city/local_drafts.h"
 #include "city/economy_fixture.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
@@ -92,7 +93,7 @@ TEST_F(BusinessPanelTest, ShowsTheTypesRowsAndTotalsAgainstTheCapacity) {
 
 TEST_F(BusinessPanelTest, EditsWaitForTheMessageAndCloseSendsThem) {
   CBusiness& shop = OpenShop(1);
-  shop.Price[0] = shop.PendingPrice[0] = 0.15f;
+  shop.Price[0] = 0.15f;
   Select(shop);
   Panel().Open();
   EXPECT_TRUE(Panel().apply->disabled);
@@ -100,9 +101,9 @@ TEST_F(BusinessPanelTest, EditsWaitForTheMessageAndCloseSendsThem) {
   EXPECT_FALSE(Panel().Arrow(CBusinessPanel::kPriceArrows)->disabled);
   EXPECT_TRUE(Panel().Arrow(CBusinessPanel::kPriceArrows + 2)->disabled);
   Click(CBusinessPanel::kPriceArrows);  // 0.15 - 0.1: the floor
-  EXPECT_NEAR(shop.PendingPrice[0], 0.1f, 1e-6f);
+  EXPECT_NEAR(BusinessDraftOf(shop).Price[0], 0.1f, 1e-6f);
   EXPECT_FLOAT_EQ(shop.Price[0], 0.15f);  // the shared record waits for delivery
-  EXPECT_EQ(shop.Changed, 1);
+  EXPECT_TRUE(BusinessDraftChanged(shop.Index));
   EXPECT_FALSE(Panel().apply->disabled);
   Click(CBusinessPanel::kPriceArrows + 3);  // row 1 up
   EXPECT_EQ(Posted(), 0u);
@@ -111,7 +112,7 @@ TEST_F(BusinessPanelTest, EditsWaitForTheMessageAndCloseSendsThem) {
   ASSERT_EQ(Posted(), 1u);
   EXPECT_EQ(PostedMessages()[0][0], kPriceMessageType);
   EXPECT_EQ(EventQueue().LogicList()[0].message.Sender(), 1);
-  EXPECT_EQ(shop.Changed, 0);
+  EXPECT_FALSE(BusinessDraftChanged(shop.Index));
   // Delivered: the record takes the new prices.
   LogicTick() = EventQueue().LogicList()[0].due;
   EventQueue().DispatchDue();
@@ -122,11 +123,11 @@ TEST_F(BusinessPanelTest, ApplySendsAndStockArrowsKeepWithinTheCapacity) {
   CBusiness& shop = OpenShop(1);
   Select(shop);
   Panel().Open();
-  const int16_t before = shop.PendingStockTarget[0];
+  const int16_t before = BusinessDraftOf(shop).StockTarget[0];
   for (int i = 0; i < 20; ++i) Click(CBusinessPanel::kStockArrows + 1);
-  EXPECT_GT(shop.PendingStockTarget[0], before - 1);
+  EXPECT_GT(BusinessDraftOf(shop).StockTarget[0], before - 1);
   int32_t total = 0;
-  for (int s = 0; s < 3; ++s) total += shop.PendingStockTarget[s];
+  for (int s = 0; s < 3; ++s) total += BusinessDraftOf(shop).StockTarget[s];
   EXPECT_LE(total, ShopStockCapacity(shop));
   Click(CBusinessPanel::kApply);
   EXPECT_EQ(Posted(), 1u);
@@ -137,7 +138,7 @@ TEST_F(BusinessPanelTest, ApplySendsAndStockArrowsKeepWithinTheCapacity) {
 
 TEST_F(BusinessPanelTest, AnotherOwnersShopIsViewedWithoutLiveArrows) {
   CBusiness& shop = OpenShop(2);
-  const float price = shop.PendingPrice[0];
+  const float price = BusinessDraftOf(shop).Price[0];
   Select(shop);
   Panel().Open();
   for (CIconButton* a : Panel().arrows) EXPECT_TRUE(a->disabled);
@@ -145,8 +146,8 @@ TEST_F(BusinessPanelTest, AnotherOwnersShopIsViewedWithoutLiveArrows) {
   Panel().Update();
   for (CIconButton* a : Panel().arrows) EXPECT_TRUE(a->disabled);
   Click(CBusinessPanel::kPriceArrows + 1);
-  EXPECT_EQ(shop.PendingPrice[0], price);
-  EXPECT_EQ(shop.Changed, 0);
+  EXPECT_EQ(BusinessDraftOf(shop).Price[0], price);
+  EXPECT_FALSE(BusinessDraftChanged(shop.Index));
   Panel().Close();
   EXPECT_EQ(Posted(), 0u);
 }
@@ -185,7 +186,7 @@ TEST_F(BusinessPanelTest, RentPanelStepsTheRentAndSendsOnClose) {
   OpenBusinessPanelForSelection();
   EXPECT_FALSE(rent.open);
   CBusiness& home = OpenHome(1);
-  home.RentPerPlace = home.PendingRent = 0.15f;
+  home.RentPerPlace = 0.15f;
   Select(home);
   OpenBusinessPanelForSelection();
   ASSERT_TRUE(rent.open);
@@ -196,7 +197,7 @@ TEST_F(BusinessPanelTest, RentPanelStepsTheRentAndSendsOnClose) {
   EXPECT_LE(nameEnd, rent.buttons[CRentPanel::kLower]->Rect().x1) << rent.rowText.LineText(0);
   rent.OnEvent(kNotifyClicked, CRentPanel::kLower, 0);
   rent.OnEvent(kNotifyClicked, CRentPanel::kLower, 0);
-  EXPECT_NEAR(home.PendingRent, 0.1f, 1e-6f);
+  EXPECT_NEAR(BusinessDraftOf(home).Rent, 0.1f, 1e-6f);
   EXPECT_FLOAT_EQ(home.RentPerPlace, 0.15f);
   EXPECT_EQ(Joined(rent.rent), FormatMoneyDecimal(0.1f));
   rent.OnEvent(kNotifyClicked, CRentPanel::kTenantsLeft, 0);
@@ -209,7 +210,7 @@ TEST_F(BusinessPanelTest, RentPanelStepsTheRentAndSendsOnClose) {
   rent.Open();
   EXPECT_TRUE(rent.buttons[CRentPanel::kRaise]->disabled);
   rent.OnEvent(kNotifyClicked, CRentPanel::kRaise, 0);
-  EXPECT_NEAR(home.PendingRent, 0.1f, 1e-6f);
+  EXPECT_NEAR(BusinessDraftOf(home).Rent, 0.1f, 1e-6f);
 }
 
 }  // namespace

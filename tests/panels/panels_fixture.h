@@ -11,6 +11,7 @@
 
 #include "city/business_types.h"
 #include "city/city_fixture.h"
+#include "city/local_drafts.h"
 #include "engine/core/console.h"
 #include "engine/core/memory.h"
 #include "engine/input/input_device.h"
@@ -114,6 +115,8 @@ class PanelsTest : public ::testing::Test {
   }
   void TearDown() override {
     g_Blocks = blocks_;
+    // The blocks' records come back as they were; this machine's marks go.
+    for (int i = 0; i < kBlockCount; ++i) LocalBlockMarks(i) = BlockRequestMarks{};
     PlayerTable().DeleteAllPlayers();
     ClearKeys();
   }

@@ -2,6 +2,7 @@
 
 #include "city/business.h"
 #include "city/households.h"
+#include "city/local_drafts.h"
 #include "city/people.h"
 #include "panels_fixture.h"
 #include "panels/panel_events.h"
@@ -230,7 +231,7 @@ TEST_F(SelectionInfoTest, LeaseButtonPostsTheRequestAndMarksItPending) {
   ClickMode(1);
   EventQueue().Clear();
   panel().OnEvent(kNotifyClicked, page().leaseId, 0);
-  EXPECT_EQ(g_Blocks[size_t(block)].RequestPending, 1);
+  EXPECT_EQ(LocalBlockMarks(block).Request, 1);
   EXPECT_EQ(g_Blocks[size_t(block)].Owner, 0) << "the page changes no record itself";
   EXPECT_FALSE(PostedMessages().empty());
   EXPECT_FALSE(page().leaseButton->visible);
@@ -241,7 +242,7 @@ TEST_F(SelectionInfoTest, LeaseButtonPostsTheRequestAndMarksItPending) {
     said += (l ? " " : "") + page().pendingMessage->LineText(l);
   EXPECT_EQ(said, "A request for this block is waiting for an answer.");
   page().OnBlockRequestAnswered(block, true);
-  EXPECT_EQ(g_Blocks[size_t(block)].RequestPending, 0);
+  EXPECT_EQ(LocalBlockMarks(block).Request, 0);
 }
 
 // An auction of the block shown in the lease view takes the page to its
@@ -252,7 +253,7 @@ TEST_F(SelectionInfoTest, ARequestUnderWayTakesTheLeaseViewToTheLists) {
   Select(block);
   ClickMode(1);
   ASSERT_EQ(page().view, kBlockViewLease);
-  g_Blocks[size_t(block)].RequestPending = 2;
+  LocalBlockMarks(block).Request = 2;
   panel().NotifyBlockAuction(block);
   EXPECT_EQ(page().view, kBlockViewLists);
   for (const CTextRect* line : page().leaseLines) EXPECT_FALSE(line->visible);
@@ -572,11 +573,11 @@ TEST_F(SelectionInfoTest, AnAuctionOfTheSelectedBlockHoldsItsPage) {
   const int32_t block = OrdinaryBlock();
   Select(block);
   ClickMode(1);
-  g_Blocks[size_t(block)].RequestPending = 1;
+  LocalBlockMarks(block).Request = 1;
   HandlePanelGameEvent(AuctionEvent{kAuctionAnnounced, block, 0, 1000, 120});
   EXPECT_TRUE(panel().ModeButton(0)->IsPressed());
   EXPECT_FALSE(panel().ModeButton(1)->IsPressed());
   EXPECT_TRUE(panel().ModeButton(2)->inputDisabled);
   EXPECT_GT(page().pendingMessage->LineCount(), 0);
-  g_Blocks[size_t(block)].RequestPending = 0;
+  LocalBlockMarks(block).Request = 0;
 }

@@ -34,6 +34,7 @@
 #include "city/business.h"
 #include "city/business_types.h"
 #include "city/city_entities.h"
+#include "city/local_drafts.h"
 #include "city/people.h"
 #include "engine/core/console.h"
 #include "engine/core/maths.h"
@@ -571,7 +572,7 @@ class MousePlayProgram : public TestGameProgram {
     for (int32_t i = 0; i < kBlockCount; ++i) {
       const CBlock& b = g_Blocks[size_t(i)];
       const std::string key = g_BlockDefs[size_t(b.DefIndex)].Key;
-      if (!b.InUse || !b.Ownable || b.Owner != 0 || b.RequestPending ||
+      if (!b.InUse || !b.Ownable || b.Owner != 0 || LocalBlockMarks(i).Request ||
           g_BlockDefs[size_t(b.DefIndex)].District == 0 || key.find("RAILROAD") != std::string::npos ||
           key == "TELECOMS" || key == "GASWORKS" || key == "VOLTARA_COMPANY" || key == "BRIGHTWELL_WORKS" ||
           !BlockBaseEntities().GetEntity(i))

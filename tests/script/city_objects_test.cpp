@@ -3,6 +3,7 @@
 #include <string>
 
 #include "city/economy_fixture.h"
+#include "city/local_drafts.h"
 #include "city/people.h"
 #include "city/road_topology.h"
 #include "script_fixture.h"
@@ -118,12 +119,11 @@ TEST_F(CityScriptTest, BusinessMethodsReadAndChangeTheRecord) {
   EXPECT_TRUE(boxes_.empty());
 
   // New prices wait for the owner's price message; never below 0.1.
-  shop.Changed = 0;
   ASSERT_TRUE(RunScript(obj + ":SetCommodityPriceByIndex(0, 0.05) " + obj + ":SetCommodityPriceByType(MEAT, 4)"));
-  EXPECT_FLOAT_EQ(shop.PendingPrice[0], 0.1f);
-  EXPECT_FLOAT_EQ(shop.PendingPrice[1], 4.0f);
+  EXPECT_FLOAT_EQ(BusinessDraftOf(shop).Price[0], 0.1f);
+  EXPECT_FLOAT_EQ(BusinessDraftOf(shop).Price[1], 4.0f);
   EXPECT_FLOAT_EQ(shop.Price[0], 2.5f);
-  EXPECT_EQ(shop.Changed, 1);
+  EXPECT_TRUE(BusinessDraftChanged(shop.Index));
 
   ASSERT_TRUE(RunScript(obj + ":SetOwner(2)"));
   EXPECT_EQ(shop.Owner, 2);
@@ -135,7 +135,7 @@ TEST_F(CityScriptTest, BusinessMethodsReadAndChangeTheRecord) {
                   ":SetOwner(7) " + obj + ":GetCommodityPriceByType(32)"));
   EXPECT_EQ(boxes_.size(), 4u);
   EXPECT_EQ(shop.Owner, 2);
-  EXPECT_EQ(shop.PendingPrice[2], 0.0f);
+  EXPECT_EQ(BusinessDraftOf(shop).Price[2], 0.0f);
 }
 
 TEST_F(CityScriptTest, PeopleTable) {

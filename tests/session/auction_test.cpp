@@ -2,6 +2,7 @@
 // screen's turns, the auctioneer's stages and the block transfer.
 #include <functional>
 
+#include "city/local_drafts.h"
 #include "session/game_messages.h"
 #include "session_fixture.h"
 
@@ -163,7 +164,7 @@ void Ask(int32_t block, int32_t starter, int32_t opening) {
 TEST_F(AuctionTest, RequestsDuringAnAuctionWaitTheirTurnInDeliveryOrder) {
   MakePlayers(2);
   OpenRoom(500);
-  g_Blocks[7].RequestPending = 1;  // the local player's page marks its request
+  LocalBlockMarks(7).Request = 1;  // the local player's page marks its request
   Ask(3, 2, 300);
   Ask(5, 0, 400);
   Ask(7, 0, 450);       // player 0 waits already: refused
@@ -178,7 +179,7 @@ TEST_F(AuctionTest, RequestsDuringAnAuctionWaitTheirTurnInDeliveryOrder) {
     EXPECT_EQ(waiting.rows[i].block.value, expected[i][0]) << i;
     EXPECT_EQ(waiting.rows[i].starter, expected[i][1]) << i;
   }
-  EXPECT_EQ(g_Blocks[7].RequestPending, 0);  // the refusal reached the page
+  EXPECT_EQ(LocalBlockMarks(7).Request, 0);  // the refusal reached the page
 
   PostAuctionPass(1);
   PostAuctionPass(2);
@@ -201,7 +202,7 @@ TEST_F(AuctionTest, RequestsDuringAnAuctionWaitTheirTurnInDeliveryOrder) {
 TEST_F(AuctionTest, AWaitingRequestThatNoLongerHoldsGivesWayToTheNext) {
   MakePlayers(2);
   OpenRoom(500);
-  g_Blocks[5].RequestPending = 1;
+  LocalBlockMarks(5).Request = 1;
   Ask(5, 0, 400);
   Ask(7, 2, 300);
   Ask(3, 1, 350);
@@ -216,7 +217,7 @@ TEST_F(AuctionTest, AWaitingRequestThatNoLongerHoldsGivesWayToTheNext) {
   EXPECT_EQ(Auction().block.value, 3);
   EXPECT_EQ(Auction().leader, 1);
   EXPECT_EQ(WaitingAuctions().count, 0);
-  EXPECT_EQ(g_Blocks[5].RequestPending, 0);
+  EXPECT_EQ(LocalBlockMarks(5).Request, 0);
 }
 
 // Moves that break the message's rules never arrive; moves of a player who

@@ -6,6 +6,7 @@
 #include "city/blocks.h"
 #include "city/buildings.h"
 #include "city/economy_fixture.h"
+#include "city/local_drafts.h"
 #include "city/people.h"
 #include "session/game_messages.h"
 #include "session_fixture.h"
@@ -197,7 +198,7 @@ TEST_F(EconomyLinkTest, TakeOverMovesTheBusinessForTheStatedPrice) {
 
 TEST_F(EconomyLinkTest, OwnersPricesArriveAtTheirTick) {
   CBusiness& shop = g_Businesses[OpenShop(2)];
-  shop.PendingPrice[0] = 2.5f;
+  EditBusinessDraft(shop).Price[0] = 2.5f;
   shop.SetStockTarget(1, 4);
   SendBusinessPriceMessages(1);  // the computer player's businesses
   RunTicks(static_cast<int>(kMessageDeliveryLead) - 1);
@@ -210,8 +211,8 @@ TEST_F(EconomyLinkTest, OwnersPricesArriveAtTheirTick) {
 TEST_F(EconomyLinkTest, PricesOfABusinessThatChangedHandsInFlightAreDropped) {
   CBusiness& shop = g_Businesses[OpenShop(1)];
   const float old = shop.Price[0];
-  shop.PendingPrice[0] = old + 3.0f;
-  shop.Changed = 1;
+  EditBusinessDraft(shop).Price[0] = old + 3.0f;
+  EditBusinessDraft(shop).Changed = true;
   SendBusinessPriceMessages(0);
   shop.SetOwner(2);
   RunTicks(static_cast<int>(kMessageDeliveryLead));

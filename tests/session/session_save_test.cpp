@@ -162,6 +162,44 @@ TEST_F(SessionSaveTest, EventQueueRoundTripsAndChecksItsEntries) {
   reject(msg + 24 + 24, 60, 2);    // the message's block
 }
 
+// A client runs behind its host, so its queue already holds messages the
+// host routed after the client's tick: its save of that tick leaves them
+// out, as the host's save of it does. Alone, a game saves all it queued.
+TEST_F(SessionSaveTest, ANetworkSaveHoldsTheMessagesTheHostRoutedByItsTick) {
+  MakePlayers();
+  LogicTick() = 110;
+  const auto routed = [](int32_t block, uint32_t at) {
+    CNetMessage m = EncodeMessage(BlockTransferMsg{300, BlockId{block}, PlayerNumber{1}});
+    m.SetRelative(false);
+    m.SetDelivery(at + kMessageDeliveryLead);
+    m.SetRoutingLead(kMessageDeliveryLead);
+    return m;
+  };
+  DispatchGameMessage(routed(13, 100));
+  DispatchGameMessage(routed(14, 110));
+  DispatchGameMessage(routed(15, 111));  // by the host ahead, or between its ticks
+  ASSERT_EQ(EventQueue().Count(), 3u);
+  Session().networkSession = true;
+  ASSERT_TRUE(Save("client.sav", kSaveEventQueue));
+  const std::vector<uint8_t> client = ReadAll("client.sav");
+  const size_t first = ChunkData(client, kChunkEventQueue, 0);
+  ASSERT_NE(first, 0u);
+  ASSERT_NE(ChunkData(client, kChunkEventQueue, 1), 0u);
+  EXPECT_EQ(ChunkData(client, kChunkEventQueue, 2), 0u);
+  // The routing lead is saved as the files always held it, 0.
+  EXPECT_EQ(LoadLeU16(&client[first + 24 + kNetRoutingLeadOffset]), 0u);
+  Session().networkSession = false;
+  ASSERT_TRUE(Save("alone.sav", kSaveEventQueue));
+  EXPECT_NE(ChunkData(ReadAll("alone.sav"), kChunkEventQueue, 2), 0u);
+
+  // The host stamps what it routes with the tick it belongs to: between
+  // ticks, the next one.
+  EventQueue().Clear();
+  Post(BlockTransferMsg{300, BlockId{16}, PlayerNumber{1}});
+  ASSERT_EQ(EventQueue().Count(), 1u);
+  EXPECT_EQ(EventQueue().LogicList().front().message.RoutedAt(), LogicTick() + 1);
+}
+
 // The requests waiting for the auction room survive a save; a list that
 // claims more than it can hold, or names a block or requester out of range,
 // fails the load and changes nothing.
