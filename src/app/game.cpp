@@ -162,6 +162,9 @@ void AttachGameConsoleCommands() {
 void Game::Prepare() {
   RegisterRandomStreams();
   AttachGameConsoleCommands();
+  // config.cfg's and the parameter files' game commands wait for the first
+  // screen (StartFirstScreen).
+  HoldGameConsoleCommands();
   AttachSound();
   AttachInterface();
   AttachCutScenes();
@@ -301,6 +304,9 @@ void Game::StartFirstScreen() {
   PlayerProfile().LoadLast();
   ApplyCursorMode();
   CopyGraphicsSettings();
+  // The levels are registered and the profile is loaded: a STARTLEVEL line
+  // of config.cfg starts its game here, in place of the menus.
+  RunHeldGameConsoleCommands();
   const GameRunState& run = RunState();
   if (run.gameRunning || run.quit) return;
   // HOST or JOIN without the menus: the level starts when the network game

@@ -90,9 +90,14 @@ bool LocalOwnsShop() {
 
 void StepScriptedPlayer();
 
+// The task is added with the first command that needs it; a scheduler
+// started afresh since (the game's start empties its table) gets it again.
 void EnsureTask() {
   ScriptedPlayer& s = Scripted();
-  if (s.task < 0) s.task = GameScheduler().AddTask(25.0f, StepScriptedPlayer, 0, true);
+  const CScheduler& scheduler = GameScheduler();
+  if (s.task >= 0 && uint32_t(s.task) < scheduler.TaskCount() && scheduler.Task(s.task).procedure == StepScriptedPlayer)
+    return;
+  s.task = GameScheduler().AddTask(25.0f, StepScriptedPlayer, 0, true);
 }
 
 // ---- Leases -------------------------------------------------------------------------
@@ -349,9 +354,9 @@ void StepScriptedPlayer() {
 }  // namespace
 
 void AttachScriptedPlayerCommands() {
-  RegisterConsoleCommand("LEASE", LeaseCommand);
-  RegisterConsoleCommand("BUILD", BuildCommand);
-  RegisterConsoleCommand("AUTOBID", AutobidCommand);
-  RegisterConsoleCommand("WHEN", WhenCommand);
-  RegisterConsoleCommand("HOLD", HoldCommand);
+  RegisterGameConsoleCommand("LEASE", LeaseCommand);
+  RegisterGameConsoleCommand("BUILD", BuildCommand);
+  RegisterGameConsoleCommand("AUTOBID", AutobidCommand);
+  RegisterGameConsoleCommand("WHEN", WhenCommand);
+  RegisterGameConsoleCommand("HOLD", HoldCommand);
 }

@@ -91,12 +91,12 @@ int SayCommand(const char* rest) {
 }  // namespace
 
 void AttachSessionRuleCommands() {
-  RegisterConsoleCommand("STARTLEVEL", StartLevelCommand);
-  RegisterConsoleCommand("AUCTION", AuctionCommand);
-  RegisterConsoleCommand("BID", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMoveBid); });
-  RegisterConsoleCommand("PASS", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMovePass); });
-  RegisterConsoleCommand("PULLOUT", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMovePullOut); });
-  RegisterConsoleCommand("OBJECTIVE", ObjectiveCommand);
-  RegisterConsoleCommand("SAY", SayCommand);
+  RegisterGameConsoleCommand("STARTLEVEL", StartLevelCommand);
+  RegisterGameConsoleCommand("AUCTION", AuctionCommand);
+  RegisterGameConsoleCommand("BID", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMoveBid); });
+  RegisterGameConsoleCommand("PASS", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMovePass); });
+  RegisterGameConsoleCommand("PULLOUT", [](const char* rest) { return AuctionMoveCommand(rest, kAuctionMovePullOut); });
+  RegisterGameConsoleCommand("OBJECTIVE", ObjectiveCommand);
+  RegisterGameConsoleCommand("SAY", SayCommand);
   AttachScriptedPlayerCommands();
 }

@@ -253,8 +253,45 @@ bool IsBlockConnected(int from, int to) {
   return g_connected[from * kBlockCount + to] != 0;
 }
 
+namespace {
+
+struct GroundPoint {
+  float x, z;
+};
+
+// The point midway across the gap between two linked blocks, where the
+// people walking between them cross.
+GroundPoint GapMiddle(const CBlock& a, const CBlock& b) {
+  if (a.CentreX == b.CentreX) {
+    const CBlock& south = a.CentreZ < b.CentreZ ? a : b;
+    const CBlock& north = a.CentreZ < b.CentreZ ? b : a;
+    return {a.CentreX, (south.CentreZ + south.SizeZ / 2 + north.CentreZ - north.SizeZ / 2) / 2};
+  }
+  if (a.CentreZ == b.CentreZ) {
+    const CBlock& west = a.CentreX < b.CentreX ? a : b;
+    const CBlock& east = a.CentreX < b.CentreX ? b : a;
+    return {(west.CentreX + west.SizeX / 2 + east.CentreX - east.SizeX / 2) / 2, a.CentreZ};
+  }
+  return {(a.CentreX + b.CentreX) / 2, (a.CentreZ + b.CentreZ) / 2};
+}
+
+// Whether a street that is drawn (no hidden node) lies under the point.
+bool DrawnStreetAt(GroundPoint p) {
+  for (int32_t i = 0; i < g_RoadNodes.NodeCount && i < kMaxRoadNodes; ++i) {
+    const RoadNode& n = g_RoadNodes.Nodes[size_t(i)];
+    if ((n.Marks & 1) || n.SizeX <= 0 || n.SizeZ <= 0) continue;
+    if (std::fabs(p.x - n.CentreX) <= n.SizeX / 2 && std::fabs(p.z - n.CentreZ) <= n.SizeZ / 2) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool IsFootpathLink(int from, int to) {
-  return IsBlockConnected(from, to) && !AcrossOneStreet(g_Blocks[from], g_Blocks[to]);
+  if (!IsBlockConnected(from, to)) return false;
+  const CBlock& a = g_Blocks[size_t(from)];
+  const CBlock& b = g_Blocks[size_t(to)];
+  return !AcrossOneStreet(a, b) || !DrawnStreetAt(GapMiddle(a, b));
 }
 
 void SetBlockPathDepthLimit(int32_t limit) { g_subwayThreshold = limit; }

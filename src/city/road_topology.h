@@ -137,8 +137,9 @@ extern BlockPathList g_BlockPaths;
 
 void BuildBlockConnectivity();
 bool IsBlockConnected(int from, int to);
-// Connected blocks that no single street parts (the strand and the docks):
-// people walk straight across between them, so the city lays a footpath.
+// Connected blocks that no drawn street parts (the strand and the docks, and
+// blocks whose street is left out of the map): people walk straight across
+// the grass between them, so the city lays a footpath.
 bool IsFootpathLink(int from, int to);
 // The people's subwaythreshold: the depth limit of every search.
 void SetBlockPathDepthLimit(int32_t limit);

@@ -130,6 +130,8 @@ class InputMessageSink {
  public:
   virtual ~InputMessageSink() = default;
   virtual void OnChar(uint8_t character) = 0;
+  // A character the system typed again because its key is held.
+  virtual void OnRepeatedChar(uint8_t character) { OnChar(character); }
   virtual void OnPointerMoved(int32_t x, int32_t y) = 0;
   // kMouse* flags after a button went down or up.
   virtual void OnMouseButtons(uint32_t flags) = 0;

@@ -86,7 +86,9 @@ void MessageTranslator::Translate(const WindowEvent& e, std::vector<WindowMessag
       break;
     }
     case WindowEventKind::Character:
-      if (e.code) emit(WM_CHAR, e.code, 1);
+      // As the system's character message: a repeat count of 1, bit 30 set
+      // when the key was already down (auto-repeat).
+      if (e.code) emit(WM_CHAR, e.code, e.repeat ? 1 | (int64_t(1) << 30) : 1);
       break;
     case WindowEventKind::Posted: emit(e.code, e.wparam, e.lparam); break;
   }

@@ -94,7 +94,7 @@ enum class WindowEventKind {
   PointerLeft,   // the pointer left the client area
   ButtonDown,    // button 1 left, 3 right; clicks counts quick repeats
   ButtonUp,
-  Character,     // code: a character of the game's code page
+  Character,     // code: a character of the game's code page; repeat: typed by a held key
   Posted,        // a posted message: code, wparam, lparam
 };
 
@@ -104,6 +104,7 @@ struct WindowEvent {
   int32_t y = 0;
   uint8_t button = 0;
   uint8_t clicks = 1;
+  bool repeat = false;
   uint32_t code = 0;
   uint64_t wparam = 0;
   int64_t lparam = 0;

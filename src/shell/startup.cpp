@@ -566,7 +566,9 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
       run.quit = true;
       return 0;
     case WM_CHAR:
-      if (sink) sink->OnChar(uint8_t(wparam));
+      // Bit 30: the key was down already, the system's auto-repeat.
+      if (sink && (lparam & (int64_t(1) << 30))) sink->OnRepeatedChar(uint8_t(wparam));
+      else if (sink) sink->OnChar(uint8_t(wparam));
       return 0;
     case WM_MOUSEMOVE:
       if (sink) sink->OnPointerMoved(ParamX(lparam), ParamY(lparam));

@@ -259,7 +259,12 @@ void CIconButton::ApplyMode(int32_t type) {
       }
       break;
     case kIconAutoRepeat:
-      if (pressed) {
+      // The repeat goes by the interface's steps (fifty a second), not by
+      // messages: a fast game runs the HUD's input four times a step, and a
+      // click must move a price by one step at every speed. The press fires,
+      // then every step from the twelfth on while it is held.
+      if (pressed && (type == kMsgLeftPressed || repeatStep != Ui().interfaceTicks)) {
+        repeatStep = Ui().interfaceTicks;
         if (repeatCount == 0 || repeatCount > 10) fire = true;
         ++repeatCount;
       }

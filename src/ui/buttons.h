@@ -88,7 +88,8 @@ class CIconButton : public CWidget {
   bool pressStarted = false, hovered = false, toggled = false;
   int32_t isToggle = 0;
   bool switchOnOnly = false;
-  int32_t repeatCount = 0;
+  int32_t repeatCount = 0;  // auto-repeat: interface steps held since the press
+  uint32_t repeatStep = 0;  // the interface step that last counted
   int32_t dragX = 0, dragY = 0;
   bool tinted = false;
   uint32_t tintBase = 0, tintLight = 0, tintDark2 = 0, tintHover = 0, tintDark = 0;

@@ -26,8 +26,6 @@ void RunInterfaceInput(CInputDevice* device, int32_t steps, void (*beforeStep)()
   auto& chars = Ui().chars;
   if (device)
     while (device->HasChars()) chars.push_back(device->PopChar());
-  // Typing with the mouse over no panel must not pile characters up.
-  while (chars.size() > size_t(kTypedCharCapacity)) chars.pop_front();
   ++Ui().interfaceTicks;
   for (int32_t step = 0; step < std::max(steps, 1); ++step) {
     // The repeats see the mouse as it stands: no second click.
@@ -35,6 +33,9 @@ void RunInterfaceInput(CInputDevice* device, int32_t steps, void (*beforeStep)()
     if (beforeStep) beforeStep();
     GamePanels().ProcessInput();
   }
+  // Typing with the mouse over no panel must not pile characters up; an
+  // edit box with the focus has taken what was typed for it.
+  while (chars.size() > size_t(kTypedCharCapacity)) chars.pop_front();
   HoverInfo().CountFrame();
 }
 

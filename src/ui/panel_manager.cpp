@@ -158,8 +158,14 @@ void CPanelManager::ProcessInput() {
     HoverInfo().ClearWidgetTooltip();
     tooltipWidget = nullptr;
   }
-  if (focusedEditBox && focusedEditBox->visible && !Ui().chars.empty())
+  // The box takes every character waiting: after a slow frame several come
+  // at once, and one a pass would leave the rest to pile up and be cut.
+  auto& chars = Ui().chars;
+  while (focusedEditBox && focusedEditBox->visible && !chars.empty()) {
+    const size_t waiting = chars.size();
     focusedEditBox->HandleMessage(kMsgCharacter, 0, 0);
+    if (chars.size() >= waiting) break;  // an inactive box takes none
+  }
 }
 
 void CPanelManager::Draw() {

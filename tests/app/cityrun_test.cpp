@@ -145,6 +145,26 @@ TEST_F(CityrunTest, UnusableScreenSizesFallBackToTheSafeSettings) {
   }
 }
 
+// config.cfg is read before the game's levels and scheduler exist: its game
+// commands wait for the first screen and then act as a parameter file's do
+// (the level starts in place of the menus, the lease is asked for).
+TEST_F(CityrunTest, GameCommandsInConfigActOnceTheGameHasStarted) {
+  CopyCompiledData();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  Write(dir_ / "config.cfg", "SysSetup api SOFTWARE\nSTARTLEVEL 200005 0\nLEASE 0 3000\n");
+  const fs::path log = dir_ / "config_commands.log";
+  pid_t game = Start(log.string());
+  ASSERT_TRUE(WaitForText(log, "Player 1 asks for block 0 at 3000")) << Read(log);
+  ::kill(game, SIGTERM);
+  Wait(game);
+  const std::string text = Read(log);
+  EXPECT_NE(text.find("Level 200005 started"), std::string::npos) << text;
+  EXPECT_EQ(text.find("is not known"), std::string::npos) << text;
+  // Read twice at start, the lines are kept once: one level, one lease.
+  EXPECT_EQ(text.find("Level 200005 started"), text.rfind("Level 200005 started")) << text;
+}
+
 // A lock file that cannot be made is not taken for another instance: the
 // game says what failed and ends with a failure status.
 TEST_F(CityrunTest, ALockFileThatCannotBeMadeIsSaidSo) {

@@ -97,7 +97,7 @@ class InputDeviceTest : public ::testing::Test {
   platform::MessageBoxBackend oldBox;
 };
 
-TEST_F(InputDeviceTest, TypedCharactersComeOutInOrderAndTheSeventeenthIsDropped) {
+TEST_F(InputDeviceTest, TypedCharactersComeOutInOrderAndWaitBehindAFullRing) {
   EXPECT_EQ(dev->PopChar(), 0);
   EXPECT_FALSE(dev->HasChars());
   dev->PushChar('a');
@@ -109,11 +109,16 @@ TEST_F(InputDeviceTest, TypedCharactersComeOutInOrderAndTheSeventeenthIsDropped)
   EXPECT_EQ(dev->PopChar(), 0);
   EXPECT_FALSE(dev->HasChars());
 
-  for (int i = 0; i < 17; ++i) dev->PushChar(static_cast<uint8_t>('A' + i));
+  // Past the ring of 16 the characters wait behind it, in order, up to the
+  // overflow's size; only beyond that are they lost.
+  const int typed = kTypedCharCapacity + kTypedCharOverflow + 5;
+  for (int i = 0; i < typed; ++i) dev->PushChar(static_cast<uint8_t>('A' + i % 26));
   std::string out;
   while (dev->HasChars()) out.push_back(static_cast<char>(dev->PopChar()));
-  EXPECT_EQ(out, "ABCDEFGHIJKLMNOP");
+  ASSERT_EQ(out.size(), size_t(kTypedCharCapacity + kTypedCharOverflow));
+  for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], 'A' + int(i % 26)) << i;
   dev->PushChar('x');
+  for (int i = 0; i < 20; ++i) dev->PushChar('y');
   dev->ClearChars();
   EXPECT_FALSE(dev->HasChars());
   EXPECT_EQ(dev->PopChar(), 0);

@@ -1,17 +1,19 @@
 // The business and rent panels: the rows a shop shows, price and rent steps
 // with their floor, edits kept pending until the price message is
-// delivered, the message sent on apply and on close, and another owner's
-// business viewed without live arrows.
+// delivered, the message sent on apply and on close, another owner's
+// business viewed without live arrows, and the arrows' repeat by time.
 #include "panels_fixture.h"
 
 #include "city/buildings.h"
 #include "city/economy.h"
 #include "city/local_drafts.h"
 #include "city/economy_fixture.h"
+#include "engine/core/scheduler.h"
 #include "session/event_queue.h"
 #include "session/game_clock.h"
 #include "ui/buttons.h"
 #include "ui/drop_down.h"
+#include "ui/interface_frame.h"
 #include "ui/money_format.h"
 
 namespace {
@@ -211,6 +213,72 @@ TEST_F(BusinessPanelTest, RentPanelStepsTheRentAndSendsOnClose) {
   EXPECT_TRUE(rent.buttons[CRentPanel::kRaise]->disabled);
   rent.OnEvent(kNotifyClicked, CRentPanel::kRaise, 0);
   EXPECT_NEAR(BusinessDraftOf(home).Rent, 0.1f, 1e-6f);
+}
+
+// The arrows repeat by the interface's time, whatever the game's speed and
+// the frames' length: the program's interface task on a scheduler whose
+// clock the test moves, the mouse held on the arrow for a click (150 ms: one
+// step) or a hold (390 ms: the press, then every step from the twelfth of
+// nineteen).
+uint32_t g_clockMs = 0;
+
+TEST_F(BusinessPanelTest, ArrowsStepByTimeAtEverySpeed) {
+  CBusiness& shop = OpenShop(1);
+  CBusiness& home = OpenHome(1);
+  struct Widget {
+    const char* name;
+    CBusiness* business;
+    float CBusiness::*value;
+    CIconButton* (*arrow)(HudPanelObjects&);
+  } const widgets[] = {
+      {"price", &shop, nullptr, [](HudPanelObjects& h) { return h.business.Arrow(CBusinessPanel::kPriceArrows + 1); }},
+      {"rent", &home, &CBusiness::PendingRent, [](HudPanelObjects& h) { return h.rent.buttons[CRentPanel::kRaise]; }},
+  };
+  struct Case {
+    int32_t ticksPerCall;
+    uint32_t passMs;
+    uint32_t holdMs;
+    int32_t steps;
+  } const cases[] = {
+      {1, 10, 150, 1}, {4, 10, 150, 1}, {1, 39, 156, 1}, {4, 39, 156, 1},
+      {1, 10, 390, 9}, {4, 10, 390, 9}, {1, 39, 390, 9}, {4, 39, 390, 9},
+  };
+  CScheduler scheduler;
+  scheduler.SetClock([] { return g_clockMs; });
+  for (const Widget& w : widgets) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << w.name << " speed " << c.ticksPerCall << " pass " << c.passMs << " ms, held "
+                                      << c.holdMs << " ms");
+      GamePanels().CloseAll();
+      Select(*w.business);
+      OpenBusinessPanelForSelection();
+      Session().ticksPerCall = c.ticksPerCall;
+      scheduler.Init();
+      scheduler.AddTask(50.0f, [] { RunInterfaceInput(nullptr, Session().ticksPerCall, nullptr); }, 1, true);
+      auto run = [&](uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += c.passMs) {
+          g_clockMs += c.passMs;
+          scheduler.Run(false);
+        }
+      };
+      // The panel slides in first; then the mouse goes over the arrow.
+      g_InputState.leftButton = 0;
+      run(2000);
+      CIconButton* arrow = w.arrow(Hud());
+      const UIRect r = MovedRect(arrow->Rect(), arrow->OwnerModel());
+      g_InputState.uiCursorX = int32_t((r.x1 + r.x2) / 2);
+      g_InputState.uiCursorY = int32_t((r.y1 + r.y2) / 2);
+      run(100);
+      const float before = w.value ? w.business->*w.value : w.business->PendingPrice[0];
+      g_InputState.leftButton = 1;
+      run(c.holdMs);
+      g_InputState.leftButton = 0;
+      run(100);
+      const float after = w.value ? w.business->*w.value : w.business->PendingPrice[0];
+      EXPECT_NEAR(after - before, 0.1f * float(c.steps), 1e-3f);
+    }
+  }
+  g_InputState.uiCursorX = g_InputState.uiCursorY = 0;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "session/session_services.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
+#include "ui/interface_frame.h"
 #include "ui/glyph_batcher.h"
 #include "ui/money_format.h"
 #include "visuals/overlay/interface_task.h"
@@ -252,6 +253,62 @@ TEST_F(ChatPanelTest, PlayerButtonsAndAllChooseTheRecipientsButNeverTheLocalPlay
   Chat().OnEvent(kNotifyClicked, CChatPanel::kCancel, 0);
   EXPECT_FALSE(Chat().open);
   EXPECT_FALSE(Stats().next->inputDisabled);
+}
+
+// Typing reaches the chat line through the program's input device and input
+// frame. A slow frame hands over a whole line at once: nothing is cut at the
+// device's ring or the frame's queue. The system's auto-repeat, held behind a
+// slow frame, comes as a burst: a key types again only after it has been held
+// for 25 input steps, then every second step.
+TEST_F(ChatPanelTest, TypingUnderSlowFramesKeepsEveryCharacterOnce) {
+  struct Typed {
+    int32_t afterSteps;  // input steps run before this character arrives
+    char c;
+    bool repeat;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Typed> typed;
+    std::string line;
+  };
+  // More than two rings' worth, within the line's width.
+  const std::string longLine = "Hello Guest, this is the host speaking";
+  std::vector<Typed> oneFrame;
+  for (char c : longLine) oneFrame.push_back({0, c, false});
+  std::vector<Typed> burst{{0, 'G', false}};
+  for (int i = 0; i < 11; ++i) burst.push_back({0, 'G', true});
+  for (char c : std::string("uest")) burst.push_back({1, c, false});
+  std::vector<Typed> held{{0, 'x', false}};
+  for (int i = 0; i < 20; ++i) held.push_back({2, 'x', true});  // every second step
+  std::vector<Typed> backspace{{0, 'a', false}, {0, 'b', false}, {0, 8, false}, {0, 8, true}, {0, 'c', false}};
+  const Case cases[] = {
+      {"a long line in one frame", oneFrame, longLine},
+      {"a burst of repeats behind a slow frame", burst, "Guest"},
+      // Repeats after 26, 28 ... 40 steps are taken: eight more.
+      {"a key held at the interface's pace", held, std::string(9, 'x')},
+      {"a repeated backspace in a burst", backspace, "ac"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenChatToEverybody();
+    ASSERT_TRUE(Chat().open);
+    Chat().input->SetText("");
+    CInputDevice device;
+    auto step = [&device] {
+      device.Poll(kInputKeyboard);
+      RunInterfaceInput(&device, 1, nullptr);
+    };
+    for (const Typed& t : c.typed) {
+      for (int32_t i = 0; i < t.afterSteps; ++i) step();
+      if (t.repeat) device.PushRepeatedChar(uint8_t(t.c));
+      else device.PushChar(uint8_t(t.c));
+    }
+    for (int32_t i = 0; i < 3; ++i) step();
+    std::string text;
+    Chat().input->GetText(text);
+    EXPECT_EQ(text, c.line);
+    Chat().Close();
+  }
 }
 
 TEST_F(ChatPanelTest, NoRecipientSendsNothingAndTheButtonsOnlyWorkInANetworkGame) {

@@ -12,16 +12,22 @@ struct ModeCase {
   int32_t mode;
   std::vector<int32_t> messages;  // message types, the mouse over the button
   std::vector<int32_t> firedAt;   // 1-based messages that sent 12
+  int32_t messagesPerStep = 1;    // input passes of one interface step
 };
 
 TEST_F(ButtonTest, IconButtonModesFireOnTheirMessages) {
   std::vector<int32_t> repeat{kMsgLeftPressed};
   repeat.insert(repeat.end(), 14, kMsgLeftHeld);
+  // Four passes a step (a fast game): the repeat still goes by steps.
+  std::vector<int32_t> fastRepeat{kMsgLeftPressed};
+  fastRepeat.insert(fastRepeat.end(), 4 * 13 - 1, kMsgLeftHeld);
+  fastRepeat.insert(fastRepeat.end(), {kMsgLeftReleased, kMsgLeftPressed});
   const ModeCase cases[] = {
       {"while held", kIconFireWhileHeld, {4, 5, 5, 6}, {1, 2, 3}},
       {"on press", kIconFireOnPress, {4, 5, 6, 4}, {1, 4}},
       {"on release", kIconFireOnRelease, {4, 5, 6}, {3}},
       {"auto-repeat", kIconAutoRepeat, repeat, {1, 12, 13, 14, 15}},
+      {"auto-repeat, four passes a step", kIconAutoRepeat, fastRepeat, {1, 45, 49, 54}, 4},
       {"press, never twice running", kIconFireOnPressOnce, {4, 4, 6, 4}, {1, 4}},
       {"release, never twice running", kIconToggleOnRelease, {4, 6, 6, 4, 6}, {2, 5}},
       {"drag never fires", kIconDragSteps, {4, 5, 6}, {}},
@@ -34,6 +40,7 @@ TEST_F(ButtonTest, IconButtonModesFireOnTheirMessages) {
     b->SetMode(c.mode);
     std::vector<int32_t> fired;
     for (size_t i = 0; i < c.messages.size(); ++i) {
+      if (i % size_t(c.messagesPerStep) == 0) ++Ui().interfaceTicks;
       const size_t before = panel_.notes.size();
       Send(b, c.messages[i], 20, 20, c.messages[i] != kMsgLeftReleased);
       for (size_t k = before; k < panel_.notes.size(); ++k)

@@ -1,11 +1,14 @@
 #include "engine/core/console.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "engine/core/error.h"
 #include "engine/core/setup_commands.h"
@@ -64,6 +67,16 @@ FixedCommand* FixedCommands() {
 
 bool g_console_open = false;
 
+struct HeldGameCommands {
+  bool holding = false;
+  std::vector<std::string> lines;
+};
+
+HeldGameCommands& Held() {
+  static HeldGameCommands held;
+  return held;
+}
+
 ConsoleSink& Sink() {
   static ConsoleSink sink;
   return sink;
@@ -92,7 +105,25 @@ bool RegisterConsoleCommand(const char* name, ConsoleHandler handler) {
   const std::string stored = StoredName(name);
   std::memcpy(e.name, stored.c_str(), stored.size() + 1);
   e.handler = handler;
+  e.needsGame = false;
   return true;
+}
+
+bool RegisterGameConsoleCommand(const char* name, ConsoleHandler handler) {
+  if (!RegisterConsoleCommand(name, handler)) return false;
+  Table().entries[Table().count - 1].needsGame = true;
+  return true;
+}
+
+void HoldGameConsoleCommands() { Held().holding = true; }
+
+void RunHeldGameConsoleCommands() {
+  HeldGameCommands& held = Held();
+  held.holding = false;
+  // A held line may itself be a command that adds lines; take them all first.
+  const std::vector<std::string> lines = std::move(held.lines);
+  held.lines.clear();
+  for (const std::string& line : lines) ExecuteConsoleCommand(line.c_str());
 }
 
 void RegisterConsoleCommands() {
@@ -142,8 +173,17 @@ int ExecuteConsoleCommand(const char* line) {
     ConsolePrintF(kConsoleError, "Error. Unrecognised command %s", word.c_str());
     return 0;
   }
-  const ConsoleHandler handler = Table().entries[index].handler;
-  return handler ? handler(cursor) : 0;
+  const ConsoleCommand& command = Table().entries[index];
+  if (command.needsGame && Held().holding) {
+    // config.cfg is read twice at start: its lines are kept once.
+    std::vector<std::string>& lines = Held().lines;
+    if (std::find(lines.begin(), lines.end(), line) == lines.end()) {
+      lines.emplace_back(line);
+      ConsolePrintF(kConsoleReply, "%s waits for the game to start", word.c_str());
+    }
+    return 0;
+  }
+  return command.handler ? command.handler(cursor) : 0;
 }
 
 std::span<const ConsoleCommand> ConsoleCommandTable() {

@@ -19,11 +19,22 @@ inline constexpr int kMaxConsoleCommands = 256;
 struct ConsoleCommand {
   char name[kConsoleNameSize];  // upper case, NUL-terminated
   ConsoleHandler handler;       // null: the command is known but does nothing yet
+  bool needsGame = false;       // acts on a game: held while game commands are
 };
 
 // Appends an entry (name upper-cased, cut to 63 characters). Entries are
 // never removed or sorted. False, with a warning, when the table is full.
 bool RegisterConsoleCommand(const char* name, ConsoleHandler handler);
+// The same for a command that acts on a game (starts a level, plays the
+// local player): config.cfg is read before the game's window, levels or
+// scheduler exist, so such a line waits until the game has started.
+bool RegisterGameConsoleCommand(const char* name, ConsoleHandler handler);
+// From HoldGameConsoleCommands on, a line of a game command is kept (with a
+// reply saying so) instead of run; RunHeldGameConsoleCommands ends the hold
+// and runs the kept lines in the order given. Without a hold (tests, tools)
+// every line runs at once.
+void HoldGameConsoleCommands();
+void RunHeldGameConsoleCommands();
 
 // Clears the console-open flag and appends the game's fixed command list in
 // its order. Start-up calls it before each of its two readings of config.cfg,

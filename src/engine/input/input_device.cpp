@@ -145,6 +145,7 @@ void CInputDevice::PollKeyboard() {
     Record(EventKind::Keys, data, 4 + 2 * static_cast<size_t>(eventCount_));
   }
   ++g.pollCounter;
+  ++keyboardPolls_;
 }
 
 void CInputDevice::ApplyKeyEvents() {
@@ -223,11 +224,28 @@ void CInputDevice::Record(EventKind kind, const void* data, size_t size) {
 
 void CInputDevice::PushChar(uint8_t character) {
   if (recording_ && character == ' ') g_InputState.blankTyped = 1;
-  if (charCount_ >= kTypedCharCapacity) return;  // the ring is full: the character is lost
+  typedAtPoll_ = keyboardPolls_;
+  if (charCount_ >= kTypedCharCapacity || !overflow_.empty()) {
+    // The ring is full: the character waits behind it, in order.
+    if (overflow_.size() < size_t(kTypedCharOverflow)) overflow_.push_back(character);
+    return;
+  }
   chars_[writeIndex_] = character;
   writeIndex_ = static_cast<int8_t>((writeIndex_ + 1) % kTypedCharCapacity);
   ++charCount_;
   hasChars_ = true;
+}
+
+void CInputDevice::PushRepeatedChar(uint8_t character) {
+  // The system's repeats come by its clock; a frame that was slow hands a
+  // whole burst over at once, which would type the letter many times.
+  if (keyboardPolls_ - typedAtPoll_ < kKeyRepeatDelayPolls ||
+      keyboardPolls_ - repeatedAtPoll_ < kKeyRepeatIntervalPolls)
+    return;
+  const int32_t typedAt = typedAtPoll_;
+  PushChar(character);
+  typedAtPoll_ = typedAt;  // a repeat does not restart the key's delay
+  repeatedAtPoll_ = keyboardPolls_;
 }
 
 bool CInputDevice::HasChars() { return hasChars_; }
@@ -240,12 +258,19 @@ uint8_t CInputDevice::PopChar() {
   uint8_t c = chars_[readIndex_];
   readIndex_ = static_cast<int8_t>((readIndex_ + 1) % kTypedCharCapacity);
   --charCount_;
+  if (!overflow_.empty()) {
+    chars_[writeIndex_] = overflow_.front();
+    overflow_.pop_front();
+    writeIndex_ = static_cast<int8_t>((writeIndex_ + 1) % kTypedCharCapacity);
+    ++charCount_;
+  }
   hasChars_ = charCount_ > 0;
   return c;
 }
 
 void CInputDevice::ClearChars() {
   writeIndex_ = readIndex_ = charCount_ = 0;
+  overflow_.clear();
   hasChars_ = false;
 }
 
@@ -348,6 +373,7 @@ CInputDevice* TheInputDevice() { return g_CurrentInputDevice; }
 void SetTheInputDevice(CInputDevice* device) { g_CurrentInputDevice = device; }
 
 void CInputDeviceMessages::OnChar(uint8_t character) { device_->PushChar(character); }
+void CInputDeviceMessages::OnRepeatedChar(uint8_t character) { device_->PushRepeatedChar(character); }
 void CInputDeviceMessages::OnPointerMoved(int32_t x, int32_t y) {
   device_->SetCursorPosition(x, y, false);
 }

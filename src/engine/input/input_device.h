@@ -7,6 +7,7 @@
 // recording back in place of the real devices.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 
 #include "engine/input/camera_controller.h"
@@ -51,6 +52,14 @@ inline bool KeyPressed(uint8_t code) {
 inline constexpr int32_t kInputMouse = 0;
 inline constexpr int32_t kInputKeyboard = 1;
 inline constexpr int kTypedCharCapacity = 16;
+// Characters that find the ring full wait behind it, up to this many more (a
+// long line's worth typed during a slow frame); only beyond that are they lost.
+inline constexpr int kTypedCharOverflow = 240;
+// A key held down types again by the interface's time (keyboard polls, fifty
+// a second): from 500 ms after its first character, every 40 ms. Repeats the
+// system sends sooner (a burst that waited behind a slow frame) are dropped.
+inline constexpr int32_t kKeyRepeatDelayPolls = 25;
+inline constexpr int32_t kKeyRepeatIntervalPolls = 2;
 
 class CInputDevice {
  public:
@@ -67,6 +76,9 @@ class CInputDevice {
   virtual bool Acquire(int32_t device);
   virtual bool Unacquire(int32_t device);
   virtual void PushChar(uint8_t character);
+  // A character the system typed again for a held key: taken only when the
+  // key has been held and the last character waited long enough in polls.
+  virtual void PushRepeatedChar(uint8_t character);
   virtual bool HasChars();
   virtual uint8_t PopChar();
   virtual void ClearChars();
@@ -105,6 +117,10 @@ class CInputDevice {
   bool hasChars_ = false;
   uint8_t chars_[kTypedCharCapacity] = {};
   int8_t writeIndex_ = 0, readIndex_ = 0, charCount_ = 0;
+  std::deque<uint8_t> overflow_;  // behind a full ring, oldest first
+  int32_t keyboardPolls_ = 0;
+  int32_t typedAtPoll_ = -1000;   // the poll of the last character not repeated
+  int32_t repeatedAtPoll_ = -1000;  // ... of the last repeat taken
   float scale1X_ = 1.0f, scale1Y_ = 1.0f;
   float scale2X_ = 1.0f, scale2Y_ = 1.0f;
   int32_t eventCount_ = 0;
@@ -137,6 +153,7 @@ class CInputDeviceMessages : public platform::InputMessageSink {
  public:
   explicit CInputDeviceMessages(CInputDevice* device) : device_(device) {}
   void OnChar(uint8_t character) override;
+  void OnRepeatedChar(uint8_t character) override;
   void OnPointerMoved(int32_t x, int32_t y) override;
   void OnMouseButtons(uint32_t flags) override;
 

@@ -13,6 +13,7 @@ namespace platform {
 namespace {
 
 Uint32 g_postedEventType = 0;
+bool g_lastKeyDownRepeated = false;
 
 uint8_t ButtonOfSdl(Uint8 button) {
   switch (button) {
@@ -94,15 +95,20 @@ void Convert(const SDL_Event& e, std::deque<WindowEvent>& out) {
         push(e.type == SDL_MOUSEBUTTONDOWN ? WindowEventKind::ButtonDown : WindowEventKind::ButtonUp);
       break;
     case SDL_KEYDOWN:
+      // The text of a key's auto-repeat follows its repeated key-down.
+      g_lastKeyDownRepeated = e.key.repeat != 0;
       if (uint32_t item = DebugMenuItem(e.key)) {
         w.code = WM_COMMAND;
         w.wparam = item;
         push(WindowEventKind::Posted);
       } else if ((w.code = ControlCharacter(e.key.keysym.scancode))) {
+        w.repeat = g_lastKeyDownRepeated;
         push(WindowEventKind::Character);
       }
       break;
+    case SDL_KEYUP: g_lastKeyDownRepeated = false; break;
     case SDL_TEXTINPUT:
+      w.repeat = g_lastKeyDownRepeated;
       for (char c : GameCharsFromUtf8(e.text.text)) {
         w.code = static_cast<uint8_t>(c);
         push(WindowEventKind::Character);
