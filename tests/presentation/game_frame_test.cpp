@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,7 +87,6 @@ class ShotProgram : public TestGameProgram {
     if (!RunState().gameRunning) return;
     if (levelTick_ == 0) {
       levelTick_ = LogicTick() + 1;
-      std::ofstream("started.txt") << "level running\n";  // the start's time, for the parent's limit
       // The logic waits at the ticks where the view is placed and the shot
       // taken, so that a slow machine, drawing fewer frames, shoots the same
       // moment of the city.
@@ -248,8 +246,7 @@ class ShotProgram : public TestGameProgram {
 // triangles of the last frame are written to "triangles.txt" instead.
 [[noreturn]] void RunGameAndShoot(const fs::path& dir, const char* api, bool headless,
                                   ShotProgram::Scene scene, std::vector<uint32_t> shotTicks) {
-  // The game ends with the test's process, however that ends.
-  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  EndWithTheTest();
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   std::ofstream(dir / "config.cfg") << "SysSetup api " << api
@@ -299,13 +296,11 @@ class GameFrameTest : public ::testing::Test {
     for (size_t i = 0; i < shotTicks.size(); ++i) fs::remove(dir_ / ShotName(i));  // an earlier run's
     fs::remove(dir_ / "effects.txt");
     fs::remove(dir_ / "started.txt");
-    const auto forked = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) RunGameAndShoot(dir_, api, headless, scene, shotTicks);
-    const bool ended = AwaitGame(pid, forked);
+    // The shots take a small part of the start's work.
     int status = 0;
-    if (!ended) ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
+    const bool ended = AwaitTestGame(pid, dir_, 10, status);
     log_ = Read(dir_ / "out.log");
     EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << log_;
     std::vector<std::vector<uint8_t>> shots;
@@ -326,25 +321,6 @@ class GameFrameTest : public ::testing::Test {
     char name[32];
     std::snprintf(name, sizeof name, "civano%04zu.tga", i);
     return name;
-  }
-  // Waits for the game to end. No fixed time: the start (the program's
-  // set-up and the level's loading) is this machine's measure of its speed
-  // now, under whatever build and load, and the shots, which take a small
-  // part of the start's work, get many times the start's time. A game that
-  // never starts is left to the test runner's own limit (the child dies
-  // with this process). Returns false when the game overran.
-  bool AwaitGame(pid_t pid, std::chrono::steady_clock::time_point forked) {
-    using Clock = std::chrono::steady_clock;
-    constexpr int kShotsPerStart = 10;
-    Clock::time_point started{};
-    for (;;) {
-      siginfo_t info{};  // ended, left for the caller to collect
-      if (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid) return true;
-      const Clock::time_point now = Clock::now();
-      if (started == Clock::time_point{} && fs::exists(dir_ / "started.txt")) started = now;
-      if (started != Clock::time_point{} && now - started > kShotsPerStart * (started - forked)) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
   }
   // What the last run's last frame drew of the city's point effects, and
   // how many brightness levels the first beacon showed while it ran.
