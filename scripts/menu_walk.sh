@@ -52,22 +52,18 @@ press() {
   xdotool mousemove 1020 760
 }
 # A click that must change the screen. What moves by itself (the menus'
-# scene, the city) is measured first, twice over half as long as the press
-# takes, the quieter of the two counting (a key's page may still be opening
-# during the first); the click counts once the screen differs by clearly
-# more than that, looked for over ten seconds (a page may take a few frames
-# to open).
+# scene, the city) is measured first over as long as the press takes; the
+# click counts once the screen differs by clearly more than that, looked
+# for over ten seconds (a page may take a few frames to open).
 click() {
-  local noise second changed tries=0
-  grab before; sleep 0.85; grab middle; sleep 0.85; grab still
-  noise=$(differing before middle)
-  second=$(differing middle still)
-  [ "$second" -lt "$noise" ] && noise=$second
+  local noise changed tries=0
+  grab before; sleep 1.7; grab still
+  noise=$(differing before still)
   press "$1" "$2"
   while :; do
     grab after
     changed=$(differing still after)
-    [ "$changed" -gt $(( 3 * noise + 100 )) ] && return 0
+    [ "$changed" -gt $(( 2 * noise + 100 )) ] && return 0
     tries=$((tries + 1))
     if [ $tries -ge 20 ]; then
       echo "the click at ($1, $2) after shot $n changed nothing on the screen ($changed pixels, $noise by itself)"
@@ -76,7 +72,9 @@ click() {
     sleep 0.5
   done
 }
-key() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; }
+# A key, and time for what it opens to settle before the next click
+# measures what moves by itself.
+key() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 1.5; }
 n=0
 shot() {
   sleep "${2:-2}"
