@@ -6,17 +6,20 @@
 # in-game menu, its quit question, the main menu again, then the tutorial
 # list and a lesson's first steps; then, started again with a profile that
 # has won some levels, the lists with their ticks and cups, the login page,
-# a custom game set up on the host page and in the lobby (its money bag, its
-# save and the save's summary on the save and load pages), and the credits
-# skipped by a short key tap.
+# a custom game set up on the host page and in the lobby, free play started
+# from the console (its money bag as a block is leased, its save and the
+# save's summary on the save and load pages), and the credits skipped by a
+# short key tap.
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" scripts/menu_walk.sh <game folder> <shots folder> [cityrun words]
 #
 # Further words go to cityrun's command line (L ger: the German texts).
 # The game folder is a copy of build/<preset>/game (it gets a profile).
-# Needs xdotool and imagemagick's import. Exits non-zero when the game
-# ended early, or the profile it leaves does not hold the new player with
-# the token chosen on the way. Look at the screenshots for the rest.
+# Needs xdotool and imagemagick's import and compare. Exits non-zero when
+# the game ended early, when a click changed nothing on the screen (a button
+# that moved, a page that did not open), or the profile it leaves does not
+# hold the new player with the token chosen on the way. Look at the
+# screenshots for the rest.
 set -u
 # The walk opens no session list, but whatever it starts searches this
 # machine only.
@@ -30,22 +33,48 @@ rm -f ZKS.txt
 rm -rf profiles
 ./cityrun "${WORDS[@]}" > "$SHOTS/cityrun.log" 2>&1 &
 PID=$!
-trap 'kill $PID 2>/dev/null' EXIT
+GRABS=$(mktemp -d)
+trap 'kill $PID 2>/dev/null; rm -rf "$GRABS"' EXIT
 play() {  # the launcher's Play
   sleep 8
   xdotool mousemove 701 434 mousedown 1; sleep 0.3; xdotool mouseup 1
 }
 
-# Interface layout (640 x 480) to the 1024 x 768 screen.
-click() {
-  local x=$(( $1 * 8 / 5 )) y=$(( $2 * 8 / 5 ))
-  # Held long enough for a slow frame to see the hover, the press and the
-  # release one after another.
-  xdotool mousemove "$x" "$y"; sleep 0.6
+grab() { import -window root "$GRABS/$1.png"; }
+# Pixels that differ between two grabs (beyond a little colour noise).
+differing() { compare -metric AE -fuzz 10% "$GRABS/$1.png" "$GRABS/$2.png" null: 2>&1 | awk '{ printf "%d", $1 }'; }
+# The press itself, in interface layout (640 x 480) on the 1024 x 768
+# screen, held long enough for a slow frame to see the hover, the press and
+# the release one after another.
+press() {
+  xdotool mousemove "$(( $1 * 8 / 5 ))" "$(( $2 * 8 / 5 ))"; sleep 0.6
   xdotool mousedown 1; sleep 0.5; xdotool mouseup 1; sleep 0.6
   xdotool mousemove 1020 760
 }
-key() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; }
+# A click that must change the screen. What moves by itself (the menus'
+# scene, the city) is measured first over as long as the press takes; the
+# click counts once the screen differs by clearly more than that, looked
+# for over ten seconds (a page may take a few frames to open).
+click() {
+  local noise changed tries=0
+  grab before; sleep 1.7; grab still
+  noise=$(differing before still)
+  press "$1" "$2"
+  while :; do
+    grab after
+    changed=$(differing still after)
+    [ "$changed" -gt $(( 2 * noise + 100 )) ] && return 0
+    tries=$((tries + 1))
+    if [ $tries -ge 20 ]; then
+      echo "the click at ($1, $2) after shot $n changed nothing on the screen ($changed pixels, $noise by itself)"
+      exit 1
+    fi
+    sleep 0.5
+  done
+}
+# A key, and time for what it opens to settle before the next click
+# measures what moves by itself.
+key() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 1.5; }
 n=0
 shot() {
   sleep "${2:-2}"
@@ -83,13 +112,15 @@ click 320 188                      # tutorials
 shot tutorials
 click 530 430                      # OK: the lesson starts at once
 shot lesson_opening 15
-click 356 270                      # the opening message's OK
+# The lesson's prompt sits in the middle of the HUD, its one button centred
+# under the text.
+click 301 303                      # the opening message's OK
 shot lesson_step_1 3
-click 356 270                      # the first step's OK
+click 301 303                      # the first step's OK
 shot lesson_step_2 3
-click 356 270
+click 301 303
 shot lesson_step_3 3
-click 356 270
+click 301 303
 shot lesson_step_4 3
 
 # The profile was made, and the token stepped on the token page (from the
@@ -156,11 +187,21 @@ click 280 221                      # its token a step on: its name follows
 shot lobby_computer_next 1
 click 530 430                      # start
 shot custom_started 15
+# With a rival at the table a lease goes to auction; free play has none,
+# so there the city leases the block at once and the money goes.
 key Return; sleep 1                # the level's opening message read
-xdotool key grave; sleep 1         # the console: lease a block, money goes
+xdotool key grave; sleep 1         # the console
+xdotool type --delay 80 "STARTLEVEL 400002"; xdotool key Return; sleep 0.5
+xdotool key grave
+shot free_play 15
+key Return; sleep 1                # the level's opening message read
+xdotool key grave; sleep 1
 xdotool type --delay 80 "LEASE 2"; xdotool key Return; sleep 0.5
 xdotool key grave
-shot money_bag 0.5
+# The money goes as the block changes hands, a second or so later, and the
+# bag shows for about as long: a shot every half second.
+for i in 1 2 3 4 5 6 7 8; do shot "money_bag_$i" 0.2; done
+key Return; sleep 1                # the lease's answer read
 key Escape
 click 320 241                      # save
 click 107 429                      # new

@@ -32,6 +32,7 @@
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
 #include "visuals/overlay/interface_task.h"
+#include "engine/core/overrides.h"
 
 namespace {
 
@@ -69,6 +70,21 @@ class GameFrontEndNetwork : public FrontEndNetwork {
   std::string SessionNameOption() override { return g_StartupOptions.sessionName; }
   std::string PlayerName() override { return PlayerProfile().name[0] ? PlayerProfile().name : "Player"; }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, Init);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, EnumerateSessions);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, StopSessionEnumeration);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, Sessions);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, JoinSession);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, HostSession);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, SetSessionUserValues);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, EnableJoining);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, RefusePlayer);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, EndSession);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, LocalId);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, StartedWithNetworkOptions);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, SessionNameOption);
+RC_OVERRIDES(GameFrontEndNetwork, FrontEndNetwork, PlayerName);
 
 }  // namespace
 

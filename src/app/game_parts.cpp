@@ -64,6 +64,7 @@
 #include "visuals/scene/draw_distances.h"
 #include "visuals/camera/game_camera.h"
 #include "visuals/scene/night_windows.h"
+#include "engine/core/overrides.h"
 
 namespace {
 
@@ -110,6 +111,25 @@ class GameSessionServices : public ScriptSessionServices {
   }
   void ResetAiCharacters() override { ResetAllAiCharacters(); }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(GameSessionServices, SessionGameServices, CutSceneRunning);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, CatchEvent);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, TriggerEvent);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, TickScriptTimers);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, RunScriptFile);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, CreateComputerPlayer);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, RunAiTick);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, RunAiHourlyUpdate);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, RunAiDayRollover);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, SyncOwnershipLists);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, ResumeComputerPlayer);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, SetComputerDifficulty);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, LoadAiCharacterScripts);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, ResetAiCharacters);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, LobbySetup);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, LobbySlot);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, CycleTokenAndSend);
+RC_OVERRIDES(GameSessionServices, SessionGameServices, EndNetworkGame);
 
 }  // namespace
 
@@ -293,6 +313,16 @@ class GameVisualServices : public ArchitectVisualServices {
   void UpdateSmokeEmitters() override { ::UpdateSmokeEmitters(); }
   void StepPulsingLights() override { ::StepPulsingLights(); }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(GameVisualServices, CityVisualServices, UpdateNightWindows);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, UpdateSmokeEmitters);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, StepPulsingLights);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, SetUpBuildingVisual);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, ReleaseBuildingVisuals);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, RebuildSigns);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, StartDust);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, StopEffect);
+RC_OVERRIDES(GameVisualServices, CityVisualServices, TintBlockLabel);
 
 // What the tooltip shows of the object under the mouse: block names, the
 // business of a building and its owner. People have no names yet.

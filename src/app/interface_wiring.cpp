@@ -36,6 +36,7 @@
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/overlay/interface_task.h"
+#include "engine/core/overrides.h"
 
 namespace {
 
@@ -127,6 +128,14 @@ class GameUiSide : public UiGame {
   void SetHoveredBuilding(int32_t building) override { g_HoveredBuilding = LinkedBuilding(building); }
   void FireTutorialEvent(int32_t event) override { ::FireTutorialEvent(event); }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(GameUiSide, UiGame, PlaySample);
+RC_OVERRIDES(GameUiSide, UiGame, ScreenMode);
+RC_OVERRIDES(GameUiSide, UiGame, SetScreenMode);
+RC_OVERRIDES(GameUiSide, UiGame, ObjectExists);
+RC_OVERRIDES(GameUiSide, UiGame, SelectObject);
+RC_OVERRIDES(GameUiSide, UiGame, SetHoveredBuilding);
+RC_OVERRIDES(GameUiSide, UiGame, FireTutorialEvent);
 
 void FillWidgetLinks() {
   static GameUiSide side;
@@ -253,6 +262,12 @@ class GameInterfacePanels : public InterfacePanels {
   bool MouseOverPanels() override { return ::MouseOverPanels(); }
   void ViewChanged() override { HudPanels().viewButtons.UpdateIcon(); }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(GameInterfacePanels, InterfacePanels, Draw);
+RC_OVERRIDES(GameInterfacePanels, InterfacePanels, FrontEndPageOpen);
+RC_OVERRIDES(GameInterfacePanels, InterfacePanels, Typing);
+RC_OVERRIDES(GameInterfacePanels, InterfacePanels, MouseOverPanels);
+RC_OVERRIDES(GameInterfacePanels, InterfacePanels, ViewChanged);
 
 }  // namespace
 

@@ -3,12 +3,18 @@
 #include <typeinfo>
 
 #include "city/city_services.h"
+#include "city/people.h"
+#include "city/traffic.h"
 #include "engine/core/error.h"
+#include "engine/render/renderer_settings.h"
 #include "engine/files/save_game.h"
 #include "frontend/network_pages.h"
+#include "script/interface_bindings.h"
 #include "script/profiles.h"
+#include "script/script_bindings.h"
 #include "session/save_chunks.h"
 #include "session/session_services.h"
+#include "shell/startup.h"
 #include "sound/game_sound.h"
 #include "ui/ui_services.h"
 #include "visuals/camera/city_picking.h"
@@ -40,6 +46,19 @@ std::vector<Seam> ProgramSeams() {
       {"SaveHeaderSource", HasSaveHeaderSource()},
       {"SaveProfileSource", HasSaveProfileSource()},
       {"SoundSceneSource", HasSoundSceneSource()},
+      // What the city's traffic and people take from the loaded models:
+      // without them no car or person is drawn, and cars keep built-in
+      // lengths.
+      {"VehicleModelSource", HasVehicleModelSource()},
+      {"VehicleBoundsSource", HasVehicleBoundsSource()},
+      {"PersonModelSource", HasPersonModelSource()},
+      // What the scripts hand to the game: Game.End, and the check of their
+      // text ids against the loaded bank.
+      {"ScriptEndGameHandler", HasScriptEndGameHandler()},
+      {"ScriptTextIdCheck", HasScriptTextIdCheck()},
+      // Both renderers the set-up may choose.
+      {"RendererFactory(OpenGL)", HasRendererFactory(kApiDirect3D)},
+      {"RendererFactory(software)", HasRendererFactory(kApiSoftware)},
   };
 }
 

@@ -28,6 +28,7 @@
 #include "sound/game_sound.h"
 #include "sound/sound_manager.h"
 #include "visuals/overlay/cut_scene.h"
+#include "engine/core/overrides.h"
 
 namespace {
 
@@ -91,6 +92,10 @@ class SoundProfileServices : public ProfileServices {
     ::ShowSystemCursor(show);
   }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(SoundProfileServices, ProfileServices, SetVolumes);
+RC_OVERRIDES(SoundProfileServices, ProfileServices, LoadBoard);
+RC_OVERRIDES(SoundProfileServices, ProfileServices, ShowSystemCursor);
 
 int NativePlaySound(lua_State* state) {
   std::string file;

@@ -6,6 +6,7 @@
 
 #include "city/blocks.h"
 #include "city/buildings.h"
+#include "city/city_entities.h"
 #include "city/city_services.h"
 #include "engine/core/console.h"
 
@@ -94,7 +95,8 @@ int SetDistrictColour(const char* rest, bool label) {
         City().visuals->TintBlockLabel(b.Index, colour);
       } else {
         b.DistrictColour = colour;
-        City().visuals->TintBlockBase(b.Index, colour);
+        // The block's base wears the colour at once; the city owns it.
+        if (CEntity* base = BlockBaseEntities().GetEntity(b.Index)) base->colour = colour;
       }
     }
   }

@@ -14,14 +14,12 @@ class CBuilding;
 class CityVisualServices {
  public:
   virtual ~CityVisualServices() = default;
-  // Per running tick, at their places in the tick driver's order.
-  virtual void UpdateAnimatedScenery() {}
+  // Per running tick, at their places in the tick driver's order (the
+  // animated scenery and the blocks' ambience are the city's own, stepped
+  // directly).
   virtual void UpdateNightWindows() {}
-  virtual void UpdateBlockAmbiencePositions() {}
   virtual void UpdateSmokeEmitters() {}
   virtual void StepPulsingLights() {}
-  // Each game hour: the scenery's schedule for the hour.
-  virtual void ScheduleSceneryForHour(int32_t /*hour*/) {}
   // Sets up the visual; returns false when no fitting design exists (the
   // building then keeps the plain box and a warning is reported).
   virtual bool SetUpBuildingVisual(CBuilding& building);
@@ -32,9 +30,8 @@ class CityVisualServices {
   // the effect slot, -1 none.
   virtual int32_t StartDust(float /*x*/, float /*z*/, float /*width*/, float /*depth*/) { return -1; }
   virtual void StopEffect(int32_t /*effectSlot*/) {}
-  // A block's district colours changed: retint its base entity (colour) or
-  // its name label (text colour).
-  virtual void TintBlockBase(int32_t /*block*/, uint32_t /*colour*/) {}
+  // A block's district text colour changed: retint its name label (the
+  // city retints the block's base entity itself).
   virtual void TintBlockLabel(int32_t /*block*/, uint32_t /*colour*/) {}
 };
 

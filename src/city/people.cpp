@@ -1058,6 +1058,8 @@ void SetPersonModelSource(PersonModelSource source) {
   g_personModelKnown.fill(false);
 }
 
+bool HasPersonModelSource() { return g_personModelSource != nullptr; }
+
 int32_t GetModelIndex(const CPerson& p) {
   const PersonCycle& c = CycleOf(p);
   int32_t kind = p.Kind == kTourist ? kAdult : p.Kind;

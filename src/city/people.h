@@ -154,6 +154,7 @@ PersonFrameRange GetAnimationFrames(const CPerson& p, int32_t animation);
 // none bound); the entity follows its person's model number as it moves.
 using PersonModelSource = ModelLodSet* (*)(int32_t modelIndex);
 void SetPersonModelSource(PersonModelSource source);
+bool HasPersonModelSource();
 int32_t GetHousingStatus(const CPerson& p);  // 0 tourist, 1 homeless, 2 housed
 int32_t PeopleInBlock(int32_t block);
 // Everyone whose current block it is, indoors or out.

@@ -362,6 +362,8 @@ bool IsBoxFreeFor(int32_t junction, int32_t side, int32_t turn) {
 
 void SetVehicleBoundsSource(VehicleBoundsSource source) { g_BoundsSource = source; }
 void SetVehicleModelSource(VehicleModelSource source) { g_ModelSource = source; }
+bool HasVehicleBoundsSource() { return g_BoundsSource != nullptr; }
+bool HasVehicleModelSource() { return g_ModelSource != nullptr; }
 
 VehicleModelBounds GetVehicleModelBounds(int32_t modelIndex) {
   return g_BoundsSource ? g_BoundsSource(modelIndex) : BuiltInBounds(modelIndex);

@@ -166,10 +166,12 @@ struct VehicleModelBounds {
 // models' bounds (null restores the built-in sizes).
 using VehicleBoundsSource = VehicleModelBounds (*)(int32_t modelIndex);
 void SetVehicleBoundsSource(VehicleBoundsSource source);
+bool HasVehicleBoundsSource();
 VehicleModelBounds GetVehicleModelBounds(int32_t modelIndex);
 // The model set an entity gets for a vehicle model (null: none bound).
 using VehicleModelSource = ModelLodSet* (*)(int32_t modelIndex);
 void SetVehicleModelSource(VehicleModelSource source);
+bool HasVehicleModelSource();
 
 // ---- Drawing (per frame) ----
 void UpdateVehicleEntities(float frameFraction);

@@ -12,6 +12,7 @@
 #include "session/player.h"
 #include "session/session_state.h"
 #include "ui/interface_controls.h"
+#include "engine/core/overrides.h"
 
 const char* const kAuctionLayoutFiles[kAuctionSetModelCount] = {
     "gamedata2\\brand_new_panels\\new_auction_top.tm",
@@ -109,6 +110,14 @@ class HudPickPanels : public PickPanels {
  private:
   HudPanelObjects& h_;
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(HudPickPanels, PickPanels, PlotPickingOff);
+RC_OVERRIDES(HudPickPanels, PickPanels, PlotReleased);
+RC_OVERRIDES(HudPickPanels, PickPanels, PlotLimits);
+RC_OVERRIDES(HudPickPanels, PickPanels, ShowInfoPage);
+RC_OVERRIDES(HudPickPanels, PickPanels, ReapplyInfoPage);
+RC_OVERRIDES(HudPickPanels, PickPanels, SetCardTarget);
+RC_OVERRIDES(HudPickPanels, PickPanels, SelectOverviewBlock);
 
 }  // namespace
 
@@ -223,6 +232,11 @@ class HudModePanels : public ScreenModePanels {
     return nullptr;
   }
 };
+// Every method the game needs has its own body here (checked when built).
+RC_OVERRIDES(HudModePanels, ScreenModePanels, IsOpen);
+RC_OVERRIDES(HudModePanels, ScreenModePanels, Open);
+RC_OVERRIDES(HudModePanels, ScreenModePanels, Close);
+RC_OVERRIDES(HudModePanels, ScreenModePanels, SetManagers);
 
 }  // namespace
 

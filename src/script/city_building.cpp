@@ -184,6 +184,7 @@ int GameEnd(lua_State* state) {
 }  // namespace
 
 void SetScriptEndGameHandler(ScriptEndGameHandler handler) { g_EndGameHandler = handler; }
+bool HasScriptEndGameHandler() { return g_EndGameHandler != nullptr; }
 
 void RegisterCityBuildingScriptFunctions(CScript& s) {
   s.RegisterFunction(NativeAddBuilding, "AddBuilding");

@@ -219,6 +219,7 @@ int FrontendRegisterPlayer(lua_State* state) {
 }  // namespace
 
 void SetScriptTextIdCheck(TextIdCheck check) { g_TextIdCheck = check; }
+bool HasScriptTextIdCheck() { return g_TextIdCheck != nullptr; }
 
 bool ScriptTextIdExists(int32_t id) {
   if (id < 1 || id > kHighestId) return false;

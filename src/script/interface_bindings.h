@@ -27,6 +27,7 @@ const std::vector<int32_t>& OpenScriptPrompts();
 // the check; without one every id from 1 to 65534 passes.
 using TextIdCheck = bool (*)(int32_t id);
 void SetScriptTextIdCheck(TextIdCheck check);
+bool HasScriptTextIdCheck();
 bool ScriptTextIdExists(int32_t id);
 
 // The ID_* text constants that scripts see, name and value.

@@ -31,6 +31,7 @@ void RegisterSessionRulesScriptFunctions();
 // call is refused with a warning.
 using ScriptEndGameHandler = void (*)(bool finished, int32_t mode);
 void SetScriptEndGameHandler(ScriptEndGameHandler handler);
+bool HasScriptEndGameHandler();
 
 // Calendar: the clock's hour, year and decade, and the time constants.
 void RegisterCalendarScriptTable(CScript& script);

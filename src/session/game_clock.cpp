@@ -72,10 +72,7 @@ void RunHourlyUpdate() {
   game.CatchEvent("HourlyUpdate", hour);
   if (hour == 18) RunDailyVote();
   CheckDebtsHourly(hour);
-  if (Session().shellGameMode != 3) {
-    City().visuals->ScheduleSceneryForHour(hour);
-    ::ScheduleSceneryForHour(hour);
-  }
+  if (Session().shellGameMode != 3) ScheduleSceneryForHour(hour);
   UpdateBusinessesHourly();
   UpdateBlockLeasesHourly();
   if (hour == 24) {

@@ -42,8 +42,6 @@ class SessionGameServices {
   virtual void LobbySlot(const LobbySlotMsg&) {}
   virtual void CycleTokenAndSend(int32_t /*slot*/, int32_t /*direction*/) {}
   virtual void EndNetworkGame() {}
-  // The chat log (a line received from the slot's player).
-  virtual void AddChatLine(int32_t /*slot*/, std::string_view /*text*/) {}
 };
 
 // The network transport (only used while a session is open).

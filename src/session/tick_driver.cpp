@@ -91,14 +91,12 @@ void StepRunningCity() {
   CityVisualServices& visuals = *City().visuals;
   SessionGameServices& game = *Services().game;
   SessionState& s = Session();
-  visuals.UpdateAnimatedScenery();
-  ::UpdateAnimatedScenery();
+  UpdateAnimatedScenery();
   visuals.UpdateNightWindows();
   UpdatePeople();
   ParticleManager().UpdateAll();
   UpdateTraffic();
-  visuals.UpdateBlockAmbiencePositions();
-  ::UpdateBlockAmbiencePositions();
+  UpdateBlockAmbiencePositions();
   visuals.UpdateSmokeEmitters();
   visuals.StepPulsingLights();
   UpdateConstructionJobs();

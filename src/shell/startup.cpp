@@ -358,6 +358,11 @@ void SetRendererFactory(int32_t api, RendererFactory factory) {
   Shell().factories[api] = std::move(factory);
 }
 
+bool HasRendererFactory(int32_t api) {
+  const auto found = Shell().factories.find(api);
+  return found != Shell().factories.end() && found->second != nullptr;
+}
+
 CRenderer* CurrentRenderer() { return Shell().renderer.get(); }
 void SetShellProgram(ShellProgram* program) { Shell().program = program; }
 ShellProgram* CurrentShellProgram() { return Shell().program; }

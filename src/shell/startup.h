@@ -134,6 +134,7 @@ bool MainWindowExists();
 using RendererFactory = std::function<std::unique_ptr<CRenderer>()>;
 // Installs the factory for one API value (0 Direct3D, 2 software, 3 test).
 void SetRendererFactory(int32_t api, RendererFactory factory);
+bool HasRendererFactory(int32_t api);
 CRenderer* CurrentRenderer();
 
 // The folders the game start reads from (parameters, gamedata, the

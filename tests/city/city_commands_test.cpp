@@ -4,14 +4,15 @@
 #include <vector>
 
 #include "city/city.h"
+#include "city/city_entities.h"
 #include "city_fixture.h"
 #include "engine/core/console.h"
+#include "engine/core/memory.h"
 
 namespace {
 
 struct TintRecorder : CityVisualServices {
-  std::vector<std::pair<int32_t, uint32_t>> bases, labels;
-  void TintBlockBase(int32_t block, uint32_t colour) override { bases.emplace_back(block, colour); }
+  std::vector<std::pair<int32_t, uint32_t>> labels;
   void TintBlockLabel(int32_t block, uint32_t colour) override { labels.emplace_back(block, colour); }
 };
 
@@ -24,6 +25,17 @@ class CityCommands : public ::testing::Test {
     InitCityModel();
     StartCityStreets();
     SetCityVisualServices(&tints);
+    // The blocks' base entities, one per block as the city makes them, on
+    // the engine's heap.
+    ASSERT_TRUE(MemoryManager().Init(0x100000, 16));
+    CEntityHouse& bases = BlockBaseEntities();
+    bases.Release();
+    ASSERT_TRUE(bases.Allocate(kBlockCount));
+    for (int32_t b = 0; b < kBlockCount; ++b) {
+      CEntity e{};
+      e.index = b;
+      bases.Add(e);
+    }
     previous = SetConsoleSink([this](std::string_view text, int kind) {
       lines.emplace_back(text);
       kinds.push_back(kind);
@@ -32,6 +44,8 @@ class CityCommands : public ::testing::Test {
   void TearDown() override {
     SetConsoleSink(previous);
     RestoreDefaultCityServices();
+    BlockBaseEntities().Release();
+    MemoryManager().Shutdown();
   }
   std::vector<std::string> lines;
   std::vector<int> kinds;
@@ -93,7 +107,9 @@ TEST_F(CityCommands, DistrictColour) {
   EXPECT_EQ(d.Colour[3], 255);
   for (int b : {0, 1, 6}) EXPECT_EQ(g_Blocks[b].DistrictColour, 0xFF010203u);
   EXPECT_EQ(g_Blocks[8].DistrictColour, g_Districts[2].ColourWord());
-  EXPECT_EQ(tints.bases.size(), 3u);
+  // The district's blocks' bases wear the colour; another district's not.
+  for (int b : {0, 1, 6}) EXPECT_EQ(BlockBaseEntities().GetEntity(b)->colour, 0xFF010203u);
+  EXPECT_NE(BlockBaseEntities().GetEntity(8)->colour, 0xFF010203u);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "Current colour: DISTRICT_LANTERN 1 2 3");
 

@@ -721,6 +721,7 @@ class MousePlayProgram : public TestGameProgram {
 };
 
 [[noreturn]] void RunMousePlay(const fs::path& dir, MousePlayProgram::Walk walk) {
+  EndWithTheTest();
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   const bool shots = ShotsWanted();
@@ -749,7 +750,7 @@ class MousePlayProgram : public TestGameProgram {
 }
 
 // Plays one plan in a child process; what it reached, "OK" when all of it.
-void PlayInChild(MousePlayProgram::Walk walk, const char* name, int32_t seconds = 300) {
+void PlayInChild(MousePlayProgram::Walk walk, const char* name, int32_t timesTheStart = 30) {
   const fs::path dir = fs::temp_directory_path() / (std::string(name) + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "max");
@@ -759,16 +760,10 @@ void PlayInChild(MousePlayProgram::Walk walk, const char* name, int32_t seconds 
     fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / "max" / "BuildEditorModels", dir / "max" / "BuildEditorModels");
   const pid_t pid = ::fork();
   if (pid == 0) RunMousePlay(dir, walk);
+  // A walk is a few dozen interface steps, each with its own limit in
+  // ticks; the whole gets many times the start's time.
   int status = 0;
-  bool ended = false;
-  for (int i = 0; i < seconds * 10 && !ended; ++i) {
-    ended = ::waitpid(pid, &status, WNOHANG) == pid;
-    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (!ended) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-  }
+  AwaitTestGame(pid, dir, timesTheStart, status);
   auto read = [](const fs::path& p) {
     std::ifstream in(p);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -805,7 +800,7 @@ TEST(MousePlayTest, AHomesRentAndItsGroundRentRow) {
 // reaches have their own tests.
 TEST(MousePlayTest, RivalsAuctionsAndTheEveningVote) {
   if (!ShotsWanted()) GTEST_SKIP() << "a screenshot walk (RC_MOUSE_PLAY_SHOTS)";
-  PlayInChild(MousePlayProgram::Walk::kRivals, "rc_rivals_play_", 1800);
+  PlayInChild(MousePlayProgram::Walk::kRivals, "rc_rivals_play_", 180);
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ class SeamProgram : public TestGameProgram {
 };
 
 [[noreturn]] void RunGame(const fs::path& dir) {
+  EndWithTheTest();
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   std::ofstream(dir / "config.cfg") << "SysSetup api D3D\nSysSetup Window 1\nSysSetup width 640\n"
@@ -63,15 +64,7 @@ TEST(ProgramSeamsTest, TheStartedGameHasEverySeamInstalled) {
   const pid_t pid = ::fork();
   if (pid == 0) RunGame(dir);
   int status = 0;
-  bool ended = false;
-  for (int i = 0; i < 1200 && !ended; ++i) {
-    ended = ::waitpid(pid, &status, WNOHANG) == pid;
-    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (!ended) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-  }
+  const bool ended = AwaitTestGame(pid, dir, 10, status);  // it quits on its first frame
   const std::string log = Read(dir / "out.log");
   EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
   EXPECT_EQ(Read(dir / "seams.txt"), "started\n") << log;

@@ -68,10 +68,10 @@ TEST_F(GameClockTest, HourlyJobsRunInOrderWithTheDailyOnesAtTheirHours) {
   RunHours(1);  // 6 o'clock
   // The economy's and the blocks' hourly and daily jobs and the players'
   // chance-card countdowns are called directly between these.
-  const std::vector<std::string> six = {"event HourlyUpdate 6", "scenery-hour 6", "event EndOfDay 0", "ai-hourly"};
+  const std::vector<std::string> six = {"event HourlyUpdate 6", "event EndOfDay 0", "ai-hourly"};
   std::vector<std::string> hourly;
   for (const auto& s : log.steps)
-    if (s.find("event") == 0 || s.find("scenery-") == 0 || s == "ai-hourly")
+    if (s.find("event") == 0 || s == "ai-hourly")
       hourly.push_back(s);
   EXPECT_EQ(hourly, six);
   GameClock().hour = 9;
@@ -111,7 +111,6 @@ TEST_F(GameClockTest, TutorialSkipsTheHourlyJobsButTheClockRuns) {
   RunHours(1);
   EXPECT_EQ(GameClock().hour, 10);
   EXPECT_FALSE(log.Has("event HourlyUpdate 10"));
-  EXPECT_FALSE(log.Has("scenery-hour 10"));
   float v = 0;
   EXPECT_FALSE(GetStatsHistorySample(v, 0, 2, 0));
 }

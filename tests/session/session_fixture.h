@@ -70,12 +70,9 @@ struct StepLog {
 struct RecordingVisuals : CityVisualServices {
   StepLog* log;
   explicit RecordingVisuals(StepLog* l) : log(l) {}
-  void UpdateAnimatedScenery() override { log->steps.push_back("scenery"); }
   void UpdateNightWindows() override { log->steps.push_back("windows"); }
-  void UpdateBlockAmbiencePositions() override { log->steps.push_back("ambience"); }
   void UpdateSmokeEmitters() override { log->steps.push_back("smoke"); }
   void StepPulsingLights() override { log->steps.push_back("lights"); }
-  void ScheduleSceneryForHour(int32_t h) override { log->steps.push_back("scenery-hour " + std::to_string(h)); }
 };
 
 struct RecordingGame : SessionGameServices {

@@ -10,12 +10,12 @@ namespace {
 
 using TickDriverTest = SessionTest;
 
-// People, particles, traffic, construction and animations are called
+// The scenery, people, particles, traffic, construction and animations are called
 // directly between these.
 TEST_F(TickDriverTest, RunningTickStepsEverySystemInOrder) {
   MakePlayers();
   RunLogicTicks();
-  const std::vector<std::string> expected = {"scenery", "windows", "ambience", "smoke", "lights", "ai", "timers"};
+  const std::vector<std::string> expected = {"windows", "smoke", "lights", "ai", "timers"};
   EXPECT_EQ(log.steps, expected);
   EXPECT_EQ(LogicTick(), 1u);
   EXPECT_EQ(RunningTick(), 1u);
@@ -167,7 +167,7 @@ TEST_F(TickDriverTest, AuctionScreenFreezesTheCityAndTheClock) {
   RunTicks(10);
   EXPECT_EQ(LogicTick(), 10u);
   EXPECT_EQ(RunningTick(), 0u);
-  EXPECT_FALSE(log.Has("scenery"));
+  EXPECT_FALSE(log.Has("windows"));
 }
 
 TEST_F(TickDriverTest, PreSixSampleAndPlayersEveryFiveTicks) {

@@ -15,6 +15,9 @@
 #include "visuals/overlay/interface_task.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
+#include "visuals/scene/auction_room.h"
+#include "session/player.h"
+#include "engine/scene/animation.h"
 
 namespace {
 
@@ -54,7 +57,6 @@ class CameraScriptTest : public PresentationTest {
     HoveredObject() = SelectedObject() = nullptr;
     g_Blocks = saved_;
     SetCameraPath({}, 0, 0);
-    SetAuctionActorSource(nullptr);
     ScriptPickSwitches() = PickSwitches{};
     CameraSettings() = GameCameraSettings{};
     Session() = SessionState{};
@@ -152,14 +154,22 @@ TEST_F(CameraScriptTest, AFlybyEndsWithFlybyEndedForTheScripts) {
 TEST_F(CameraScriptTest, ActorsAndViews) {
   ASSERT_TRUE(Run("ax, ay, az = Camera.GetActorPosition(0)"));
   EXPECT_EQ(Number("ax"), -999);
-  SetAuctionActorSource([](int32_t actor, Vec3& at) {
-    at = {1, 2, 3};
-    return actor == 0;
-  });
+  // The room's figures, one per seat of the two players.
+  EntAnimResetPool();
+  PlayerTable().DeleteAllPlayers();
+  InitAuctionRoom();
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerHuman, 0, "Ann"));
+  ASSERT_TRUE(PlayerTable().CreatePlayer(kPlayerComputer, 3, "Bob"));
+  BuildAuctionRoomFigures();
   Session().gameState = kGameStateAuction;
-  ASSERT_TRUE(Run("ax, ay, az = Camera.GetActorPosition(0) bx = Camera.GetActorPosition(4)"));
-  EXPECT_EQ(Number("az"), 3);
-  EXPECT_EQ(Number("bx"), -999);
+  ASSERT_TRUE(Run("ax, ay, az = Camera.GetActorPosition(1) bx = Camera.GetActorPosition(4)"));
+  ASSERT_NE(AuctionFigure(1), nullptr);
+  EXPECT_FLOAT_EQ(float(Number("ax")), AuctionFigure(1)->position.x);
+  EXPECT_FLOAT_EQ(float(Number("az")), kSeatZ);
+  EXPECT_EQ(Number("bx"), -999);  // an empty seat
+  ReleaseAuctionRoom();
+  PlayerTable().DeleteAllPlayers();
+  EntAnimResetPool();
   Session().gameState = kGameStateRunning;
   ASSERT_TRUE(Run("Camera.SetPlanView()"));
   EXPECT_EQ(GetScreenMode(), kScreenPlan);

@@ -16,6 +16,7 @@
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/camera/game_camera.h"
+#include "visuals/scene/auction_room.h"
 
 namespace {
 
@@ -29,8 +30,6 @@ constexpr const char* kDistrictNames[] = {
 constexpr float kOrbitRadius = 50, kOrbitHeight = 100, kOrbitTurn = 0.005f;
 // The block camera's height and distance (as a click on a block sets them).
 constexpr float kBlockCamHeight = 120, kBlockCamDistance = 80;
-
-AuctionActorSource g_ActorSource = nullptr;
 
 const CBlock* BlockOnMap(int32_t index) {
   const CBlock* block = GetBlock(index);
@@ -151,17 +150,16 @@ int CameraSetLookatPath(lua_State* state) {
   return 0;
 }
 
-// x, y, z of an auction-room actor while the auction screen is up; nothing
-// at any other time.
+// x, y, z of an auction-room actor (the figure of a seat) while the auction
+// screen is up; nothing at any other time or for an empty seat.
 int CameraGetActorPosition(lua_State* state) {
   double actor = 0;
-  Vec3 at{};
-  if (Session().gameState != kGameStateAuction || g_ActorSource == nullptr || !ArgNumber(state, 1, &actor) ||
-      !g_ActorSource(TruncToInt32(actor), at))
-    return 0;
-  lua_pushnumber(state, at.x);
-  lua_pushnumber(state, at.y);
-  lua_pushnumber(state, at.z);
+  if (Session().gameState != kGameStateAuction || !ArgNumber(state, 1, &actor)) return 0;
+  const CEntity* figure = AuctionFigure(TruncToInt32(actor));
+  if (!figure) return 0;
+  lua_pushnumber(state, figure->position.x);
+  lua_pushnumber(state, figure->position.y);
+  lua_pushnumber(state, figure->position.z);
   return 3;
 }
 
@@ -301,7 +299,6 @@ BezierCurve& ScriptLookatPath() {
   return path;
 }
 
-void SetAuctionActorSource(AuctionActorSource source) { g_ActorSource = source; }
 
 void RegisterCameraScriptBindings() {
   AddScriptBinder(ScriptBindingStage::kCamera, BindCameraTable);

@@ -25,10 +25,5 @@ PickSwitches& ScriptPickSwitches();
 BezierCurve& ScriptPositionPath();
 BezierCurve& ScriptLookatPath();
 
-// Where an actor of the auction room stands, for Camera.GetActorPosition;
-// false when there is no such actor. The auction room installs it.
-using AuctionActorSource = bool (*)(int32_t actor, Vec3& position);
-void SetAuctionActorSource(AuctionActorSource source);
-
 // Adds the Camera table and the Interface switches to every new script state.
 void RegisterCameraScriptBindings();
