@@ -205,10 +205,15 @@ void Game::Start() {
   PumpMessages();
   SetErrorOwnerWindow(MainWindowHandle());
   ShowLoadingScreen();
+  // A close asked for while the game loads (the window's, SIGTERM) is
+  // honoured between the loading steps: the start ends there, and the main
+  // loop and Shutdown follow with what stands.
   LoadGameAssetsForDrawing();
+  if (CloseAskedWhileLoading()) return;
   // The architect's textures before the texture pages are packed.
   LoadArchitectAssets();
   BuildTexturePages();
+  if (CloseAskedWhileLoading()) return;
   BuildShaderTable(CurrentRenderer());
   StartCamera();
   OpenInputDevices();
@@ -216,6 +221,7 @@ void Game::Start() {
   // After the assets, before the city: a missing or refused library has been
   // reported and the game goes on with plain boxes.
   LoadGameBuildingLibrary();
+  if (CloseAskedWhileLoading()) return;
   RegisterGameCameraModes();
 
   // The main loop's tasks, then the simulation, paused until a game starts.
@@ -239,6 +245,7 @@ void Game::Start() {
   // blocks' standard buildings.
   LoadScaffoldPieces();
   BuildStandardBuildings();
+  if (CloseAskedWhileLoading()) return;
   CreateHud();
   // Everything is attached: a seam nobody filled stops the start here.
   RequireSeams();
@@ -671,7 +678,9 @@ void Game::Shutdown() {
   ReleaseHudPanelSets();
   ReleaseStandardBuildings();
   ReleaseArchitectAssets();
-  PlayerProfile().Save();
+  // A start closed while it loaded has not read the profile yet: writing it
+  // would put the defaults in place of the player's settings.
+  if (RunState().startupFinished) PlayerProfile().Save();
   ReleaseBasicCityScene();
   ReleaseBlockLabels();
   ReleaseAuctionRoom();

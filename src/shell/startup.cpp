@@ -468,6 +468,11 @@ bool MainWindowExists() { return Shell().window != nullptr; }
 
 void PumpMessages() { platform::PumpWindowMessages(); }
 
+bool CloseAskedWhileLoading() {
+  PumpMessages();
+  return RunState().quit;
+}
+
 namespace {
 
 const char* Text(const char* text) { return text ? text : ""; }

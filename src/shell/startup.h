@@ -126,6 +126,10 @@ void DestroyMainWindow();
 std::string DebugInformationText(uint32_t command);
 // Gives the focus to a pending window and dispatches every queued message.
 void PumpMessages();
+// Between two loading steps: the queued messages, then whether the game is to
+// close (the window's close, SIGTERM). A start told so stops loading and
+// ends; nothing is half loaded, since no step is cut.
+bool CloseAskedWhileLoading();
 int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam);
 // The window system's handle of the main window (null headless or closed).
 void* MainWindowHandle();
