@@ -614,7 +614,14 @@ bool Game::Load(std::string_view name) {
   return true;
 }
 
-bool Game::Save(std::string_view name) { return SaveGame(name); }
+bool Game::Save(std::string_view name) {
+  // The recorder writes over its own names: a save there would be lost.
+  if (!PlayerSaveName(name)) {
+    ReportErrorF(1, "A save may not take the name %.200s.", std::string(name).c_str());
+    return false;
+  }
+  return SaveGame(name);
+}
 
 void Game::EndGame(bool finished, int32_t outcome) {
   GameSound().Disable();
@@ -708,7 +715,7 @@ int LoadGameCommand(const char* rest) {
 int SaveGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (!ValidSaveName(name))
+  if (!PlayerSaveName(name))
     ConsolePrintF(kConsoleError, "Error. File %s could not be saved: a save may not take that name", name.c_str());
   else if (TheGame().Save(name))
     ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());
