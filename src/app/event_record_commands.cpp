@@ -1,9 +1,13 @@
 #include "app/event_record_commands.h"
 
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "app/game.h"
+#include "engine/input/event_record.h"
 #include "engine/input/input_device.h"
 #include "engine/core/console.h"
 #include "platform/paths.h"
@@ -11,26 +15,25 @@
 
 namespace {
 
-constexpr std::string_view kRecordingStartSave = "__rec.sav";
-
 // A recording and its save are saves of the profile: their names follow the
 // save names' rule.
 bool PlainName(std::string_view name) {
   const std::string base(name);
   return name.find("..") == std::string_view::npos && name.find(':') == std::string_view::npos &&
-         ValidSaveName(base + ".rec") && ValidSaveName(base + ".sav");
+         ValidSaveName(base + std::string(kRecordingExtension)) && ValidSaveName(base + ".sav");
 }
 
 std::string RealPath(std::string_view fileName) { return ResolveSavePath(SaveGamePath(fileName)); }
 
-// Copies one save of the profile to another name; the target is replaced
-// only by a complete copy of a save that reads back whole.
-bool CopySave(std::string_view from, std::string_view to) {
-  SaveGameFile source;
-  source.path = RealPath(from);
-  if (!CheckSaveGameFile(source, false)) return false;
-  const auto* bytes = reinterpret_cast<const char*>(source.buffer.data());
-  return platform::ReplaceFileWhole(RealPath(to), std::string_view(bytes, source.buffer.size()));
+// True when nothing stands at the path, or an input recording does: a
+// recording is written only over another. Anything else there (a save given
+// that name before saves could not take it, a damaged recording) is kept.
+bool RecordingOrNothing(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return true;
+  auto recording = std::make_unique<EventRecording>();
+  std::string why;
+  return ReadEventRecordFile(path.c_str(), *recording, why);
 }
 
 void CouldNotLoad(std::string_view name) {
@@ -44,7 +47,7 @@ int LoadEventRecordCommand(const char* rest) {
   if (!ReadConsoleWord(rest, name)) return 0;
   CInputDevice* device = TheInputDevice();
   if (!PlainName(name) || device == nullptr ||
-      !device->LoadRecording(RealPath(name + ".rec").c_str())) {
+      !device->LoadRecording(RealPath(name + std::string(kRecordingExtension)).c_str())) {
     CouldNotLoad(name);
     return 0;
   }
@@ -64,14 +67,33 @@ int SaveEventRecordCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
   CInputDevice* device = TheInputDevice();
-  if (!PlainName(name) || device == nullptr ||
-      !device->SaveRecording(RealPath(name + ".rec").c_str())) {
+  if (!PlainName(name) || device == nullptr) {
     CouldNotLoad(name);
     return 0;
   }
   // The recording's save is the game as it was when it started: a copy of
-  // "__rec.sav", never the game running now.
-  if (!CopySave(kRecordingStartSave, name + ".sav")) CouldNotLoad(kRecordingStartSave);
+  // "__rec.sav", never the game running now. It is read first, so that
+  // without it nothing is written.
+  SaveGameFile start;
+  start.path = RealPath(kRecordingStartSave);
+  if (!CheckSaveGameFile(start, false)) {
+    CouldNotLoad(kRecordingStartSave);
+    return 0;
+  }
+  const std::string recordingName = name + std::string(kRecordingExtension);
+  const std::string recording = RealPath(recordingName);
+  if (!RecordingOrNothing(recording)) {
+    ConsolePrintF(kConsoleError, "Error. File %s is not an input recording; it is kept and nothing was written",
+                  recordingName.c_str());
+    return 0;
+  }
+  if (!device->SaveRecording(recording.c_str())) {
+    CouldNotLoad(name);
+    return 0;
+  }
+  const auto* bytes = reinterpret_cast<const char*>(start.buffer.data());
+  if (!platform::ReplaceFileWhole(RealPath(name + ".sav"), std::string_view(bytes, start.buffer.size())))
+    ConsolePrintF(kConsoleError, "Error. File %s.sav could not be saved", name.c_str());
   return 0;
 }
 

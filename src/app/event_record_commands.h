@@ -12,5 +12,6 @@ void AttachEventRecordCommands();
 int LoadEventRecordCommand(const char* rest);
 // SAVEEVENTRECORD name: writes the input recording to "<name>.rec" and copies
 // "__rec.sav" (the game at the recording's start) to "<name>.sav". The
-// running game is left alone.
+// running game is left alone. Nothing is written without "__rec.sav", nor
+// over a "<name>.rec" that is not a recording.
 int SaveEventRecordCommand(const char* rest);

@@ -208,10 +208,15 @@ void Game::Start() {
   PumpMessages();
   SetErrorOwnerWindow(MainWindowHandle());
   ShowLoadingScreen();
+  // A close asked for while the game loads (the window's, SIGTERM) is
+  // honoured between the loading steps: the start ends there, and the main
+  // loop and Shutdown follow with what stands.
   LoadGameAssetsForDrawing();
+  if (CloseAskedWhileLoading()) return;
   // The architect's textures before the texture pages are packed.
   LoadArchitectAssets();
   BuildTexturePages();
+  if (CloseAskedWhileLoading()) return;
   BuildShaderTable(CurrentRenderer());
   StartCamera();
   OpenInputDevices();
@@ -219,6 +224,7 @@ void Game::Start() {
   // After the assets, before the city: a missing or refused library has been
   // reported and the game goes on with plain boxes.
   LoadGameBuildingLibrary();
+  if (CloseAskedWhileLoading()) return;
   RegisterGameCameraModes();
 
   // The main loop's tasks, then the simulation, paused until a game starts.
@@ -242,6 +248,7 @@ void Game::Start() {
   // blocks' standard buildings.
   LoadScaffoldPieces();
   BuildStandardBuildings();
+  if (CloseAskedWhileLoading()) return;
   CreateHud();
   // Everything is attached: a seam nobody filled stops the start here.
   RequireSeams();
@@ -620,7 +627,14 @@ bool Game::Load(std::string_view name) {
   return true;
 }
 
-bool Game::Save(std::string_view name) { return SaveGame(name); }
+bool Game::Save(std::string_view name) {
+  // The recorder writes over its own names: a save there would be lost.
+  if (!PlayerSaveName(name)) {
+    ReportErrorF(1, "A save may not take the name %.200s.", std::string(name).c_str());
+    return false;
+  }
+  return SaveGame(name);
+}
 
 void Game::EndGame(bool finished, int32_t outcome) {
   GameSound().Disable();
@@ -677,7 +691,9 @@ void Game::Shutdown() {
   ReleaseHudPanelSets();
   ReleaseStandardBuildings();
   ReleaseArchitectAssets();
-  PlayerProfile().Save();
+  // A start closed while it loaded has not read the profile yet: writing it
+  // would put the defaults in place of the player's settings.
+  if (RunState().startupFinished) PlayerProfile().Save();
   ReleaseBasicCityScene();
   ReleaseBlockLabels();
   ReleaseAuctionRoom();
@@ -714,7 +730,7 @@ int LoadGameCommand(const char* rest) {
 int SaveGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (!ValidSaveName(name))
+  if (!PlayerSaveName(name))
     ConsolePrintF(kConsoleError, "Error. File %s could not be saved: a save may not take that name", name.c_str());
   else if (TheGame().Save(name))
     ConsolePrintF(kConsoleReply, "File %s saved successfully", name.c_str());

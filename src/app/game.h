@@ -72,6 +72,8 @@ class Game final : public ShellProgram {
   // Loads "profiles\<profile>\<name>": the file is read and checked, then the
   // game is reset and the saved state applied. A bad file changes nothing.
   bool Load(std::string_view name);
+  // Saves as "profiles\<profile>\<name>" under a name a player may give
+  // (PlayerSaveName); any other is refused with a report.
   bool Save(std::string_view name);
   // Ends the running game: finished, and the outcome (1 won).
   void EndGame(bool finished, int32_t outcome);

@@ -15,8 +15,10 @@
 #include "session/game_messages.h"
 #include "session/player.h"
 #include "session/scenarios.h"
+#include "session/net_log.h"
 #include "session/ready_barrier.h"
 #include "session/session_state.h"
+#include "session/tick_driver.h"
 
 namespace {
 
@@ -186,6 +188,8 @@ void NetworkGame::Poll() {
   LearnIds();
   StartWhenGathered();
   RunPlayerReadyWait();
+  RunClientLagWait();
+  FlushNetLog();
 }
 
 void NetworkGame::LearnIds() {
@@ -268,6 +272,7 @@ void NetworkGame::StartLevelWhenToldTo() {
 
 void NetworkGame::End() {
   if (transport_ == nullptr) return;
+  ResetNetLog();  // what was left out of the log is told first
   PlayerTable().ClearPlayerSetupRows();
   CloseSession();
   StopPollTask();

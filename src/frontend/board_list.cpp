@@ -28,18 +28,31 @@ std::string BoardBank(std::string_view folder) {
 
 // The board's texts in the interface's language: the board's own bank (its
 // English texts) with those of its language folder over them, when the board
-// has one (gamedata\fonts\board\<board>\<language>\civano).
+// has one (gamedata\fonts\board\<board>\<language>\civano). Each falls
+// back on the other text by text; a damaged one is named once. A folder
+// without a bank of its own is no board.
 bool ReadBoardTexts(std::string_view folder, TextBankData& texts) {
-  if (ReadTextBankFiles(BoardBank(folder), texts) != kTextOk) return false;
-  TextBankData translated;
+  const std::string english = BoardBank(folder);
+  if (!TextBankExists(english)) return false;
+  const bool englishRead = ReadTextBankFiles(english, texts) == kTextOk;
+  bool translatedRead = false;
   const std::string& language = InterfaceLanguage();
-  if (language != platform::kDefaultLanguage &&
-      ReadTextBankFiles(std::string(kBoardFolder) + "\\" + std::string(folder) + "\\" + language + "\\civano",
-                        translated) == kTextOk) {
-    FillMissingTexts(translated, texts);
-    texts = std::move(translated);
+  if (language != platform::kDefaultLanguage) {
+    const std::string translatedBank =
+        std::string(kBoardFolder) + "\\" + std::string(folder) + "\\" + language + "\\civano";
+    TextBankData translated;
+    translatedRead = ReadTextBankFiles(translatedBank, translated) == kTextOk;
+    if (translatedRead) {
+      FillMissingTexts(translated, texts);
+      texts = std::move(translated);
+    } else if (TextBankExists(translatedBank)) {
+      SayTextBankUnreadable(translatedBank, "the board's texts are in English");
+    }
   }
-  return true;
+  if (!englishRead)
+    SayTextBankUnreadable(english, translatedRead ? "the board's texts its translation lacks are empty"
+                                                  : "the board " + std::string(folder) + " is left out");
+  return englishRead || translatedRead;
 }
 
 // The board's display name: string 1 of its own bank (text 2233 once

@@ -52,6 +52,7 @@ SaveNameCheck CheckSaveName(std::string_view typed) {
     return SaveNameCheck::kNameNotPlain;
   }
   if (SaveGamePath(SaveFileName(typed)).size() > kSavePathMax) return SaveNameCheck::kNameTooLong;
+  if (!PlayerSaveName(SaveFileName(typed))) return SaveNameCheck::kNameNotPlain;  // hidden, or the recorder's
   return SaveNameCheck::kNameOk;
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -205,6 +206,33 @@ bool ReplaceFilesWhole(std::span<const FileContents> files, std::string* why) {
 bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why) {
   const FileContents file{path, bytes};
   return ReplaceFilesWhole(std::span(&file, 1), why);
+}
+
+std::optional<std::string> TemporaryOf(std::string_view fileName) {
+  constexpr size_t kSuffix = 6;  // mkostemp's XXXXXX
+  if (fileName.size() < 1 + 1 + 1 + kSuffix || fileName.front() != '.') return std::nullopt;
+  const std::string_view suffix = fileName.substr(fileName.size() - kSuffix);
+  const bool random = std::all_of(suffix.begin(), suffix.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+  if (!random || fileName[fileName.size() - kSuffix - 1] != '.') return std::nullopt;
+  const std::string_view name = fileName.substr(1, fileName.size() - kSuffix - 2);
+  if (name.empty() || name.front() == '.') return std::nullopt;  // the game never writes a hidden file
+  return std::string(name);
+}
+
+int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(std::string_view)>& ours) {
+  namespace fs = std::filesystem;
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::optional<std::string> target = TemporaryOf(it->path().filename().string());
+    std::error_code statusError;
+    // Never through a link: only a file of this folder itself.
+    if (!target || !ours(*target) || !fs::is_regular_file(it->symlink_status(statusError))) continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 bool GameFileExists(std::string_view game_name) { return Exists(ResolveGamePath(game_name)); }

@@ -4,6 +4,8 @@
 // (`scripts\gamestart\hub.lua`, `max\archive.DIR`). Every file the game opens
 // goes through here to become a real path on a case-sensitive file system.
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,6 +61,16 @@ struct FileContents {
   std::string_view bytes;
 };
 bool ReplaceFilesWhole(std::span<const FileContents> files, std::string* why = nullptr);
+
+// A file name of the form ReplaceFileWhole gives its temporaries,
+// ".<name>.XXXXXX" (six letters or digits): `name` is that of the file it was
+// to replace. Nothing for any other name.
+std::optional<std::string> TemporaryOf(std::string_view fileName);
+// Removes from `folder` (a real path, not below it) the regular files named
+// as temporaries of files `ours` accepts: what a write cut short (a killed
+// process) left behind. Only for a folder no other process writes in now.
+// Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(std::string_view)>& ours);
 
 // True when the name resolves to an existing file or folder.
 bool GameFileExists(std::string_view game_name);

@@ -9,32 +9,63 @@
 #include "session/player.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
+#include "session/tick_driver.h"
 #include "engine/core/run_state.h"
+#include "session/wall_clock.h"
 
 namespace {
 constexpr int kWaitingForPlayers = 2;
 
 CNetMessage ReadyMessage(int32_t slot, bool final) { return EncodeMessage(PlayerReadyMsg{PlayerIndex{slot}, final}); }
 
-// Host, once a second for a slot not ready yet: the others hear whom they
-// wait for; past the deadline the slot's machine is sent away, and the
-// game goes on without it (its player leaves as any departed one does).
-void KeepWaitingFor(int32_t slot, int32_t seconds) {
+}  // namespace
+
+void MachineWait::Clear() {
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) Stop(slot);
+}
+
+void MachineWait::StartAll() {
+  const int64_t now = WallClockMs();
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+    since_[slot] = now;
+    notices_[slot] = 0;
+  }
+}
+
+void MachineWait::Stop(int32_t slot) {
+  if (slot < 0 || slot >= kMaxPlayers) return;
+  since_[slot] = -1;
+  notices_[slot] = 0;
+}
+
+// A host that itself stood still (a debugger, a stopped process) finds
+// several intervals gone at once: the others hear one line, not a burst.
+bool MachineWait::Keep(int32_t slot, const char* what) {
+  if (slot < 0 || slot >= kMaxPlayers) return false;
+  const int64_t now = WallClockMs();
+  if (since_[slot] < 0) since_[slot] = now;
+  const int64_t waited = now - since_[slot];
   const char* name = PlayerTable().SetupRow(slot).name;
-  if (seconds >= kReadyDeadlineSeconds) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%s did not get ready in time and leaves the game.", name);
+  char text[128];
+  if (waited >= int64_t(kReadyDeadlineSeconds) * 1000) {
+    std::snprintf(text, sizeof text, "%s did not %s in time and leaves the game.", name, what);
     ConsolePrintF(kConsoleError, "%s", text);
     Services().network->SendChat(text, -1);
-    PlayerReadyBarrier().ready[slot] = 1;
     Services().network->DropSlot(slot);
-  } else if (seconds % kReadyNoticeSeconds == 0) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Waiting for %s to get ready.", name);
+    // Nor is it waited for at its snapshots, even before its transport
+    // tells of the departure.
+    ForgetClientProgress(slot);
+    Stop(slot);
+    return true;
+  }
+  const int32_t intervals = static_cast<int32_t>(waited / (int64_t(kReadyNoticeSeconds) * 1000));
+  if (intervals > notices_[slot]) {
+    notices_[slot] = intervals;
+    std::snprintf(text, sizeof text, "Waiting for %s to %s.", name, what);
     ConsolePrintF(kConsoleReply, "%s", text);
     Services().network->SendChat(text, -1);
   }
-}
+  return false;
 }
 
 ReadyBarrier& PlayerReadyBarrier() {
@@ -48,7 +79,7 @@ bool BeginPlayerReadyWait() {
   b.waiting = true;
   std::memset(b.ready, 0, sizeof b.ready);
   b.answerState = 0;
-  b.secondsWaited = 0;
+  b.wait.StartAll();
   GamePauseState().AddReason(kWaitingForPlayers);
   return true;
 }
@@ -69,12 +100,12 @@ void RunPlayerReadyWait() {
   if (s.host) {
     if (s.localSlot >= 0 && s.localSlot < kMaxPlayers) b.ready[s.localSlot] = 1;
     bool sent = false;
-    ++b.secondsWaited;
     for (int slot = 0; slot < kMaxPlayers; ++slot) {
       const CPlayer* p = PlayerTable().Get(slot);
       if (b.ready[slot] || p == nullptr || !p->inUse || p->kind != kPlayerHuman) continue;
       net.SendToSlot(slot, ReadyMessage(s.localSlot, false).Bytes());
-      KeepWaitingFor(slot, b.secondsWaited);
+      // Past the deadline the slot counts as ready: the game goes on without it.
+      if (b.wait.Keep(slot, "get ready")) b.ready[slot] = 1;
       sent = true;
     }
     if (!sent) {

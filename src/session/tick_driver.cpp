@@ -28,6 +28,7 @@
 #include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/player.h"
+#include "session/ready_barrier.h"
 #include "session/session_services.h"
 #include "session/session_state.h"
 #include "engine/core/run_state.h"
@@ -49,6 +50,8 @@ struct TickDriverState {
   // one of them is more than kHostLead behind.
   uint32_t clientTicks[kMaxPlayers] = {};
   bool waitingForClients = false;
+  // How long the held host has waited for each lagging client.
+  MachineWait lagWait;
   int32_t syncChecks = 0;
   int32_t syncMismatches = 0;
 };
@@ -115,14 +118,17 @@ void StepRunningCity() {
 
 // A client machine still in the game whose snapshots lag the host's tick by
 // more than the lead (computer players run on the host and send none).
-bool ClientsLagBehind() {
+bool ClientLags(int slot) {
   const TickDriverState& d = Driver();
   const CPlayerTable& table = PlayerTable();
-  for (int i = 0; i < kMaxPlayers; ++i) {
-    const CPlayer* p = table.Get(i);
-    if (p == nullptr || !p->inUse || p->kind != kPlayerHuman || p == table.Local()) continue;
-    if (d.clientTicks[i] != UINT32_MAX && d.clientTicks[i] + kHostLead < LogicTick()) return true;
-  }
+  const CPlayer* p = table.Get(slot);
+  if (p == nullptr || !p->inUse || p->kind != kPlayerHuman || p == table.Local()) return false;
+  return d.clientTicks[slot] != UINT32_MAX && d.clientTicks[slot] + kHostLead < LogicTick();
+}
+
+bool ClientsLagBehind() {
+  for (int i = 0; i < kMaxPlayers; ++i)
+    if (ClientLags(i)) return true;
   return false;
 }
 
@@ -130,6 +136,7 @@ void ReleaseHostWhenCaughtUp() {
   TickDriverState& d = Driver();
   if (!d.waitingForClients || ClientsLagBehind()) return;
   d.waitingForClients = false;
+  d.lagWait.Clear();
   GamePauseState().RemoveReason(kWaitingForGrant);
 }
 
@@ -145,6 +152,7 @@ void HoldAtTickLimit() {
     TickDriverState& d = Driver();
     if (Session().networkSession && !d.waitingForClients && ClientsLagBehind()) {
       d.waitingForClients = true;
+      d.lagWait.StartAll();
       GamePauseState().AddReason(kWaitingForGrant);
     }
     return;
@@ -214,6 +222,8 @@ void CompareSyncSnapshot(const CSyncSnapshot& r) {
     uint32_t& last = Driver().clientTicks[r.sender];
     if (last == UINT32_MAX || r.tick <= last) return;
     last = r.tick;
+    // It moves: a wait for it starts afresh.
+    Driver().lagWait.Stop(r.sender);
     ReleaseHostWhenCaughtUp();
   }
   const CSyncSnapshot& own = Driver().ring[SlotOf(r.tick)];
@@ -324,6 +334,17 @@ void ForgetClientProgress(int32_t slot) {
 }
 
 bool WaitingForClients() { return Driver().waitingForClients; }
+
+void RunClientLagWait() {
+  TickDriverState& d = Driver();
+  if (!d.waitingForClients || !Session().networkSession || !Session().host) return;
+  for (int slot = 0; slot < kMaxPlayers; ++slot) {
+    if (ClientLags(slot))
+      d.lagWait.Keep(slot, "catch up");
+    else
+      d.lagWait.Stop(slot);
+  }
+}
 
 bool PlayerMachineReached(int32_t player, uint32_t tick) {
   const CPlayerTable& table = PlayerTable();

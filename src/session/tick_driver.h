@@ -72,6 +72,11 @@ int32_t SyncMismatchesFound();
 // Host: held while a client's last snapshot lags its tick by more than half
 // the ring; released by the client's next snapshot or its departure.
 bool WaitingForClients();
+// Host, after every network poll while held: a client that holds the game
+// back is waited for as the ready barrier waits (ready_barrier.h): named to
+// every machine every ten seconds, sent away after the deadline, and the
+// others play on. Its next snapshot starts the wait afresh.
+void RunClientLagWait();
 // Host: whether the machine of `player` has run past `tick` as far as its
 // snapshots tell; the host's own players, computer players and players that
 // left always have.

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "engine/core/error.h"
+#include "engine/core/run_state.h"
 #include "engine/core/system_settings.h"
 #include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
 #include "engine/files/texture_file.h"
 #include "engine/scene/texture.h"
 #include "platform/paths.h"
+#include "shell/startup.h"
 
 // Storage behind the table's read-only views (asset_table.cpp).
 std::vector<ModelLodSet>& ShelfStorage(ModelShelf shelf);
@@ -285,27 +287,17 @@ void LoadGameAssets() {
                  GameArchiveName().c_str());
     return;
   }
-  LoadFontGroupAndPanels();
-  LoadAuctionGroup();
-  LoadPlayerCharacters();
-  LoadWorldTextureSets();
-  LoadPeopleGroup();
-  LoadVehiclesGroup();
-  LoadGenericTextures();
-  LoadRoofModels();
-  LoadScaffoldModels();
-  LoadMapModel();
-  LoadLandscapeModels();
-  LoadSignTextures();
-  LoadTutorGroup();
-  LoadWorldCityModels();
-  LoadPlanesTrainsBoats();
-  LoadIndustrialUnitsGroup();
-  LoadCitySurround();
-  LoadTreeTrunkModel();
-  LoadRoadMarker();
+  // A close asked for while the groups load ends the loading between two.
+  for (void (*group)() :
+       {LoadFontGroupAndPanels, LoadAuctionGroup, LoadPlayerCharacters, LoadWorldTextureSets, LoadPeopleGroup,
+        LoadVehiclesGroup, LoadGenericTextures, LoadRoofModels, LoadScaffoldModels, LoadMapModel,
+        LoadLandscapeModels, LoadSignTextures, LoadTutorGroup, LoadWorldCityModels, LoadPlanesTrainsBoats,
+        LoadIndustrialUnitsGroup, LoadCitySurround, LoadTreeTrunkModel, LoadRoadMarker}) {
+    group();
+    if (CloseAskedWhileLoading()) break;
+  }
   CacheArchive().Close();
-  if (!MissingAssets().empty()) {
+  if (!MissingAssets().empty() && !RunState().quit) {
     ReportErrorF(1, "%zu game data files are missing (the first: %s); the game goes on without them.",
                  MissingAssets().size(), MissingAssets().front().c_str());
   }

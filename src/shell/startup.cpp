@@ -473,6 +473,11 @@ bool MainWindowExists() { return Shell().window != nullptr; }
 
 void PumpMessages() { platform::PumpWindowMessages(); }
 
+bool CloseAskedWhileLoading() {
+  PumpMessages();
+  return RunState().quit;
+}
+
 namespace {
 
 const char* Text(const char* text) { return text ? text : ""; }
@@ -612,23 +617,80 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
   }
 }
 
+namespace {
+
+// Why a folder cannot be the game's root, or nothing when it holds the
+// game's data: its parameters and gamedata folders (named in any case, as
+// the path service finds them). An empty folder would leave nothing to run.
+std::optional<std::string> NoGameDataIn(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::exists(folder, ec)) return "does not exist";
+  if (!fs::is_directory(folder, ec)) return "is not a folder";
+  bool parameters = false, gamedata = false;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_directory(typeError)) continue;
+    std::string name = it->path().filename().string();
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    parameters = parameters || name == "parameters";
+    gamedata = gamedata || name == "gamedata";
+  }
+  if (!parameters || !gamedata) return "holds no game data (no parameters and gamedata folders)";
+  return std::nullopt;
+}
+
+}  // namespace
+
 void SettleGameRoot() {
   namespace fs = std::filesystem;
-  auto usable = [](const std::string& folder, const char* from) {
-    std::error_code ec;
-    if (fs::is_directory(folder, ec)) return true;
-    ConsolePrintF(kConsoleError, "The game folder %.200s (%s) does not exist; it is passed over.",
-                  folder.c_str(), from);
-    return false;
-  };
   const char* env = std::getenv("CITYRUN_ROOT");
-  if (env && *env && usable(env, "CITYRUN_ROOT")) {
-    platform::SetGameRoot(env);
+  if (env && *env) {
+    std::error_code ec;
+    if (fs::is_directory(env, ec)) {
+      platform::SetGameRoot(env);
+      return;
+    }
+    ConsolePrintF(kConsoleError, "The game folder %.200s (CITYRUN_ROOT) does not exist; it is passed over.", env);
+  }
+  const std::string program = platform::ProgramFolder();
+  platform::SetGameRoot(program);
+  const std::optional<std::string> stored = platform::ReadSetting(platform::kSettingPath);
+  if (!stored) return;
+  // The installation's Path belongs with its settings beside the program:
+  // a relative one is read from there, never from the working folder.
+  std::string written = *stored;
+  std::replace(written.begin(), written.end(), '\\', '/');
+  fs::path folder(written);
+  if (folder.is_relative()) folder = fs::path(program) / folder;
+  folder = folder.lexically_normal();
+  if (const std::optional<std::string> why = NoGameDataIn(folder)) {
+    ConsolePrintF(kConsoleError,
+                  "The game folder %.200s (the installation's Path) %s; the program's folder %.200s is used.",
+                  folder.c_str(), why->c_str(), program.c_str());
     return;
   }
-  platform::SetGameRoot(platform::ProgramFolder());
-  const std::optional<std::string> stored = platform::ReadSetting(platform::kSettingPath);
-  if (stored && usable(*stored, "the installation's Path")) platform::SetGameRoot(*stored);
+  platform::SetGameRoot(folder.string());
+}
+
+void RemoveCutShortWrites() {
+  namespace fs = std::filesystem;
+  auto any = [](std::string_view) { return true; };
+  int removed = platform::RemoveStaleTemporaries(platform::ResolveGamePath(""),
+                                                 [](std::string_view name) { return name == kConfigFileName; });
+  // The profiles' folders hold only what the game writes: saves,
+  // recordings and the profiles' scripts.
+  const std::string profiles = platform::ResolveGamePath("profiles");
+  removed += platform::RemoveStaleTemporaries(profiles, any);
+  std::error_code ec;
+  for (fs::directory_iterator it(profiles, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (fs::is_directory(it->symlink_status(typeError)))
+      removed += platform::RemoveStaleTemporaries(it->path().string(), any);
+  }
+  if (removed > 0)
+    ConsolePrintF(kConsoleReply, "Removed %d unfinished file%s that a write cut short left in the game's folders.",
+                  removed, removed > 1 ? "s" : "");
 }
 
 void SettleLanguageFolder(StartupOptions& options) {
@@ -700,6 +762,7 @@ int WinMain(std::string_view commandLine, ShellProgram& program) {
     platform::ShowMessageBox(" ", GetStartupMessage(22), platform::BoxIcon::Warning);
     return 0;
   }
+  RemoveCutShortWrites();
   if (CheckSafeModeMarker() == MarkerState::LeftOver) OfferSafeMode();
 
   GameRunState& run = RunState();

@@ -47,9 +47,11 @@ class ShellProgram {
 
 // The game root of the program: the folder CITYRUN_ROOT names when set
 // (tests and development runs from a copy of the game), else the folder the
-// installation's settings beside the program store as Path, else the
-// program's own folder. A named folder that does not exist is reported on
-// the console and passed over. cityrun calls it before anything is read.
+// installation's settings beside the program store as Path (a relative one
+// taken from the program's folder), else the program's own folder. A
+// CITYRUN_ROOT that is no folder, and a Path that holds no game data (its
+// parameters and gamedata folders), are passed over with one console line
+// saying why. cityrun calls it before anything is read.
 void SettleGameRoot();
 // The language folder: a language whose language\<name> folder is missing is
 // played in English ("usa"), with one line on the console. The start-up
@@ -126,6 +128,10 @@ void DestroyMainWindow();
 std::string DebugInformationText(uint32_t command);
 // Gives the focus to a pending window and dispatches every queued message.
 void PumpMessages();
+// Between two loading steps: the queued messages, then whether the game is to
+// close (the window's close, SIGTERM). A start told so stops loading and
+// ends; nothing is half loaded, since no step is cut.
+bool CloseAskedWhileLoading();
 int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam);
 // The window system's handle of the main window (null headless or closed).
 void* MainWindowHandle();
@@ -137,6 +143,11 @@ void SetRendererFactory(int32_t api, RendererFactory factory);
 bool HasRendererFactory(int32_t api);
 CRenderer* CurrentRenderer();
 
+// Removes the hidden temporaries that writes cut short by a killed process
+// left in the game's own folders (profiles\, each profile's folder, and
+// config.cfg's in the root), with one console line when there were any.
+// Called once the instance lock is held: no other game writes there then.
+void RemoveCutShortWrites();
 // The folders the game start reads from (parameters, gamedata, the
 // language's); without one the game runs on built-in values, which is said
 // once here rather than never.

@@ -68,14 +68,14 @@ bool LoadInterfaceFonts(std::string_view language, int32_t displayWidth) {
   Ui().text = &text;
   const std::string bank = LanguageBank(language);
   const std::string english = LanguageBank(platform::kDefaultLanguage);
-  bool own = false;
-  if (!text.LoadTextBankFile(bank, english, &own)) {
+  bool own = false, englishRead = false;
+  if (!text.LoadTextBankFile(bank, english, &own, &englishRead)) {
     ReportErrorF(1, "The text bank %.200s cannot be read", english.c_str());
     return false;
   }
   LanguageStorage() = own ? std::string(language) : std::string(platform::kDefaultLanguage);
-  if (!own && bank != english)
-    ConsolePrintF(kConsoleError, "The text bank %.200s cannot be read; the texts are in English.", bank.c_str());
+  if (!own && bank != english) SayTextBankUnreadable(bank, "the texts are in English");
+  if (!englishRead) SayTextBankUnreadable(english, "texts the " + std::string(language) + " bank lacks are empty");
   InstallGlyphBatcher();
   bool ok = true;
   for (int32_t slot = 0; slot < int32_t(std::size(kFontTables)); ++slot) {

@@ -19,15 +19,21 @@ class CityrunFilesTest : public CityrunTest {
     std::ofstream(dir_ / "parameters" / "parameter.prm", std::ios::app) << "\n" << lines;
   }
   // Runs the game until `text` is in its log, then closes it as a user does.
-  std::string RunUntil(const std::string& name, const std::string& text, int seconds = 120) {
+  std::string RunUntil(const std::string& name, const std::string& text, int seconds = 120,
+                       const char* arg = nullptr) {
     const fs::path log = dir_ / (name + ".log");
-    pid_t game = Start(log.string());
+    pid_t game = Start(log.string(), arg);
     EXPECT_TRUE(WaitForText(log, text, seconds)) << Read(log);
     ::kill(game, SIGTERM);
     int status = 0;
     EXPECT_TRUE(WaitAtMost(game, 30, status)) << "still running 30 s after SIGTERM";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Read(log);
     return Read(log);
+  }
+  static size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
   }
   bool IsSave(const fs::path& p) {
     const std::string bytes = Read(p);
@@ -36,9 +42,10 @@ class CityrunFilesTest : public CityrunTest {
 };
 
 // A save may take any plain name but those of the game's own files in the
-// profile's folder; temporaries (of saves, recordings and the profile) never
-// stand where a save can. Each save below outlives the writes that used to
-// take its name, and a second start still finds its profile and its saves.
+// profile's folder (the profile's, and the recorder's recordings and start
+// save); temporaries (of saves, recordings and the profile) never stand
+// where a save can. Each save below outlives the writes that used to take
+// its name, and a second start still finds its profile and its saves.
 TEST_F(CityrunFilesTest, SavesAndTheGamesOwnFilesNeverTakeEachOthersNames) {
   GameWithProfile();
   // memory.lua and settings.lua are the game's; the parameter file runs
@@ -49,18 +56,22 @@ TEST_F(CityrunFilesTest, SavesAndTheGamesOwnFilesNeverTakeEachOthersNames) {
       "WHEN TICK 20 SAVEGAME settings.lua.tmp\n"
       "WHEN TICK 20 SAVEGAME SETTINGS.LUA\n"
       "WHEN TICK 20 SAVEGAME .hidden\n"
+      "WHEN TICK 20 SAVEGAME x.rec\n"
+      "WHEN TICK 20 SAVEGAME __REC.SAV\n"
       "WHEN TICK 21 SAVEGAME y\n"
       "WHEN TICK 22 SAVEEVENTRECORD x\n"
       "WHEN TICK 23 SAVEGAME done\n");
   const std::string first = RunUntil("first", "File done saved successfully");
-  for (const char* refused : {"memory.lua", "SETTINGS.LUA", ".hidden"})
+  for (const char* refused : {"memory.lua", "SETTINGS.LUA", ".hidden", "x.rec", "__REC.SAV"})
     EXPECT_NE(first.find(std::string("File ") + refused + " could not be saved: a save may not take that name"),
               std::string::npos)
         << refused << "\n" << first;
   const fs::path bob = dir_ / "profiles" / "bob";
   EXPECT_TRUE(IsSave(bob / "x.rec.tmp"));
   EXPECT_TRUE(IsSave(bob / "settings.lua.tmp"));
-  EXPECT_TRUE(fs::exists(bob / "x.rec"));
+  // No recording has started: the recorder writes nothing at all.
+  EXPECT_NE(first.find("Error. File __rec.sav could not be loaded"), std::string::npos) << first;
+  for (const char* none : {"x.rec", "x.sav", "__rec.sav", "__REC.SAV"}) EXPECT_FALSE(fs::exists(bob / none)) << none;
   EXPECT_EQ(Read(dir_ / "profiles" / "memory.lua"), "ProfileName = \"bob\"");
   EXPECT_NE(Read(bob / "settings.lua").find("MusicVolume = "), std::string::npos) << Read(bob / "settings.lua");
   for (const auto& entry : fs::recursive_directory_iterator(dir_ / "profiles"))
@@ -73,6 +84,78 @@ TEST_F(CityrunFilesTest, SavesAndTheGamesOwnFilesNeverTakeEachOthersNames) {
   EXPECT_NE(second.find("File x.rec.tmp loaded successfully"), std::string::npos) << second;
   EXPECT_NE(second.find("File settings.lua.tmp loaded successfully"), std::string::npos) << second;
   EXPECT_EQ(second.find("did not run"), std::string::npos) << second;
+}
+
+// A write cut short (the game killed while it saves) leaves its hidden
+// temporary; the next start removes those of the game's own files, and
+// nothing else. A save that fails again and again (the daily autosave on a
+// full disk; a folder stands in its place here) is shown once, then logged
+// with its count.
+TEST_F(CityrunFilesTest, CutShortWritesAreClearedAndARepeatedSaveFailureIsShownOnce) {
+  GameWithProfile();
+  const fs::path bob = dir_ / "profiles" / "bob";
+  const std::string bytes(4000, 's');
+  const fs::path stale[] = {bob / ".cyc.9rpIFf", dir_ / "profiles" / ".memory.lua.AbC123",
+                            dir_ / ".config.cfg.Zz09Aa"};
+  const fs::path kept[] = {bob / "cyc", dir_ / ".notes.backup", dir_ / ".readme.txt.AbCdEf"};
+  for (const fs::path& p : stale) Write(p, bytes);
+  for (const fs::path& p : kept) Write(p, bytes);
+  fs::create_directories(bob / "autosave.sav");
+
+  const std::string log = RunUntil("autosave", "(3 times in a row)", 240, "FULLSPEED");
+  EXPECT_EQ(Count(log, "Removed 3 unfinished files"), 1u) << log;
+  for (const fs::path& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
+  for (const fs::path& p : kept) EXPECT_EQ(Read(p), bytes) << p;
+  EXPECT_EQ(Count(log, "[WARNING!] Error occurred whilst writing game data to"), 1u) << log;
+  EXPECT_EQ(Count(log, "autosave.sav: Is a directory (2 times in a row)"), 1u) << log;
+}
+
+// An installed game (no CITYRUN_ROOT) takes settings.ini's Path as its root
+// only when that folder holds the game's data, and reads a relative Path from
+// the program's folder, never the working one (whose parent looks like a
+// game here). Otherwise the program's own folder is the root, with one line.
+TEST_F(CityrunFilesTest, TheInstallationsPathIsTakenOnlyWhenItHoldsTheGame) {
+  const fs::path install = dir_ / "a" / "install";
+  fs::create_directories(install);
+  std::error_code ec;
+  fs::create_hard_link(CITYRUN_PATH, install / "cityrun", ec);
+  if (ec) fs::copy_file(CITYRUN_PATH, install / "cityrun");
+  LinkGameData(install);
+  for (const char* folder : {"scripts", "parameters"})
+    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, install / folder);
+  for (const char* folder :
+       {"w/sub", "w/parameters", "w/gamedata", "a/other/parameters", "a/other/gamedata", "a/empty"})
+    fs::create_directories(dir_ / folder);
+  const struct {
+    std::string path;
+    fs::path root;
+    const char* why;  // nullptr: taken
+  } cases[] = {
+      {(dir_ / "a" / "empty").string(), install, "holds no game data"},
+      {"..", install, "holds no game data"},
+      {"..\\other", dir_ / "a" / "other", nullptr},
+      {(dir_ / "missing").string(), install, "does not exist"},
+      {(install / "cityrun").string(), install, "is not a folder"},
+  };
+  for (const auto& c : cases) {
+    Write(install / "settings.ini", "[Rentopia Civano]\nPath=" + c.path + "\n");
+    for (const fs::path& root : {install, dir_ / "w", dir_ / "a" / "other", dir_ / "a" / "empty"})
+      fs::remove(root / "cityrun.lock");
+    const fs::path log = dir_ / "path.log";
+    const pid_t game = StartProgram(install / "cityrun", dir_ / "w" / "sub", log.string(), {}, "");
+    for (int i = 0; i < 12000 && !fs::exists(c.root / "cityrun.lock"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(game, SIGKILL);
+    Wait(game);
+    const std::string text = Read(log);
+    EXPECT_TRUE(fs::exists(c.root / "cityrun.lock")) << c.path << "\n" << text;
+    EXPECT_EQ(Count(text, "(the installation's Path)"), c.why ? 1u : 0u) << c.path << "\n" << text;
+    if (c.why) {
+      EXPECT_NE(text.find(c.why), std::string::npos) << c.path << "\n" << text;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "w" / "cityrun.lock")) << c.path;
+    EXPECT_TRUE(fs::is_empty(dir_ / "a" / "empty")) << c.path;
+  }
 }
 
 }  // namespace

@@ -55,18 +55,28 @@ class CityrunTest : public ::testing::Test {
 
   // Starts cityrun in `folder` with the arguments.
   pid_t StartIn(const fs::path& folder, const std::string& log, const std::vector<std::string>& args) {
-    std::vector<char*> argv{const_cast<char*>(CITYRUN_PATH)};
+    return StartProgram(CITYRUN_PATH, folder, log, args, folder);  // the test's folder is the game root
+  }
+
+  // Starts the program at `program` in the working folder `folder`; with
+  // `root` empty the program settles its root itself, as an installed game.
+  pid_t StartProgram(const fs::path& program, const fs::path& folder, const std::string& log,
+                     const std::vector<std::string>& args, const fs::path& root) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = ::fork();
     if (pid == 0) {
       if (::chdir(folder.c_str()) != 0) ::_exit(120);
-      ::setenv("CITYRUN_ROOT", folder.c_str(), 1);  // the test's folder is the game root
+      if (root.empty())
+        ::unsetenv("CITYRUN_ROOT");
+      else
+        ::setenv("CITYRUN_ROOT", root.c_str(), 1);
       int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(fd, STDERR_FILENO);
       ::dup2(fd, STDOUT_FILENO);
       ::setenv("CITYRUN_HEADLESS", "1", 1);
-      ::execv(CITYRUN_PATH, argv.data());
+      ::execv(program.c_str(), argv.data());
       ::_exit(121);
     }
     running_.push_back(pid);

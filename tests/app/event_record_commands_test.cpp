@@ -116,14 +116,43 @@ TEST_F(EventRecordCommandsTest, SaveCopiesTheRecordingsStartAndLeavesTheRunningG
   EXPECT_EQ(ReadAll(Profile("__rec.sav")), ReadAll(Profile("run1.sav")));
 }
 
-TEST_F(EventRecordCommandsTest, WithoutTheStartSaveOnlyTheRecordingIsWritten) {
+// A recording is written only with its start save to copy, and only over
+// nothing or another recording: a save that took the name "x.rec" before
+// such names were refused, or a damaged recording, is kept byte for byte.
+TEST_F(EventRecordCommandsTest, NothingIsWrittenWithoutTheStartSaveOrOverAnotherFile) {
   RecordSomething();
-  ExecuteConsoleCommand("SAVEEVENTRECORD run2");
-  EXPECT_TRUE(fs::exists(Profile("run2.rec")));
-  EXPECT_FALSE(fs::exists(Profile("run2.sav")));
-  ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(replies[0], "Error. File __rec.sav could not be loaded");
-  EXPECT_EQ(kinds[0], kConsoleError);
+  state = 7;
+  ASSERT_TRUE(SaveGame("old.rec"));
+  const auto oldSave = ReadAll(Profile("old.rec"));
+  std::ofstream(Profile("torn.rec"), std::ios::binary) << "half a recording";
+  struct Case {
+    const char* name;
+    bool startSave;
+    const char* reply;
+  };
+  const Case cases[] = {
+      {"run2", false, "Error. File __rec.sav could not be loaded"},
+      {"old", true, "Error. File old.rec is not an input recording; it is kept and nothing was written"},
+      {"torn", true, "Error. File torn.rec is not an input recording; it is kept and nothing was written"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(Profile("__rec.sav"));
+    if (c.startSave) ASSERT_TRUE(SaveGame("__rec.sav"));
+    replies.clear();
+    kinds.clear();
+    ExecuteConsoleCommand((std::string("SAVEEVENTRECORD ") + c.name).c_str());
+    ASSERT_EQ(replies.size(), 1u) << c.name;
+    EXPECT_EQ(replies[0], c.reply);
+    EXPECT_EQ(kinds[0], kConsoleError);
+    EXPECT_FALSE(fs::exists(Profile((std::string(c.name) + ".sav").c_str()))) << c.name;
+  }
+  EXPECT_FALSE(fs::exists(Profile("run2.rec")));
+  EXPECT_EQ(ReadAll(Profile("old.rec")), oldSave);
+  EXPECT_EQ(fs::file_size(Profile("torn.rec")), 16u);
+  // The recording was never taken out of the device: a good name still gets it.
+  ExecuteConsoleCommand("SAVEEVENTRECORD good");
+  EXPECT_EQ(fs::file_size(Profile("good.rec")), kEventRecordFileSize);
+  EXPECT_TRUE(fs::exists(Profile("good.sav")));
 }
 
 TEST_F(EventRecordCommandsTest, RefusedNamesAndMissingFiles) {

@@ -168,6 +168,40 @@ TEST_F(LoadingScreenTest, BarFillsAtThreeQuartersAndRedrawsOncePerSecond) {
   EXPECT_EQ(LoadingBarWidth(10, 10.0f, 10), 640.0f);  // zero at the total: one item's span
 }
 
+// A drawing that takes longer than the second between two (a huge back
+// buffer on a busy machine) must not draw at every item: the pause after a
+// drawing counts from its end and grows with it, so the loading goes on at
+// four fifths of its pace or better.
+TEST_F(LoadingScreenTest, ASlowDrawingTakesAtMostAFifthOfTheLoading) {
+  struct SlowRenderer : BufferRenderer {
+    uint32_t* clock = nullptr;
+    uint32_t drawMs = 0;
+    void Present() override {
+      BufferRenderer::Present();
+      *clock += drawMs;
+    }
+  };
+  for (uint32_t drawMs : {0u, 500u, 1500u, 20000u}) {
+    SCOPED_TRACE(drawMs);
+    SlowRenderer slow;
+    slow.clock = &now;
+    slow.drawMs = drawMs;
+    SetLoadingScreenRenderer(&slow);
+    const uint32_t start = now;
+    LoadingScreenStart(100000);
+    for (int i = 0; i < 60000; ++i) {  // an item a millisecond
+      ++now;
+      LoadingScreenStep();
+    }
+    const uint32_t drawing = uint32_t(GetLoadingScreenState().framesDrawn) * drawMs;
+    EXPECT_LE(drawing, (now - start) / 5 + drawMs);
+    if (drawMs == 0) {  // quick drawings still come once a second
+      EXPECT_GE(GetLoadingScreenState().framesDrawn, 59);
+    }
+  }
+  SetLoadingScreenRenderer(&renderer);
+}
+
 TEST_F(LoadingScreenTest, UsaShowsTheWarningAfterTheSplashAndZeroesTheBarLater) {
   SetImageLanguage("usa");
   LoadingScreenStart(100);

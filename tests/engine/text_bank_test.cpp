@@ -67,18 +67,31 @@ TEST_F(TextSystemTest, BankFilesRoundTrip) {
 }
 
 TEST_F(TextSystemTest, DamagedBankFilesAreRefused) {
-  // Lengths that do not add up to the .bin file, an odd .off, a missing file.
+  // Lengths that do not add up to the .bin file (short or long), an odd .off,
+  // a .off longer than one length per id, lengths past the most a bank may
+  // hold (the .bin is never read then), a missing half, a missing bank.
   WriteBytes("language/bad/a.off", {5, 0, 5, 0});
   WriteBytes("language/bad/a.bin", {'a', 'b', 'c'});
   WriteBytes("language/bad/b.off", {5, 0, 5});
   WriteBytes("language/bad/b.bin", {'a', 'b', 'c', 'd', 'e'});
+  WriteBytes("language/bad/long.off", {2, 0});
+  WriteBytes("language/bad/long.bin", {'a', 'b', 'c'});
+  WriteBytes("language/bad/ids.off", std::vector<uint8_t>(kMaxTextBankLengthBytes + 2, 0));
+  WriteBytes("language/bad/ids.bin", {});
+  WriteBytes("language/bad/huge.off", std::vector<uint8_t>(2 * 300, 0xFF));  // 300 x 65535 bytes
+  WriteBytes("language/bad/huge.bin", {'a'});
+  WriteBytes("language/bad/half.off", {1, 0});
+  const std::pair<const char*, TextError> cases[] = {
+      {"a", kTextShortRead},    {"b", kTextShortRead},    {"long", kTextShortRead}, {"ids", kTextShortRead},
+      {"huge", kTextShortRead}, {"half", kTextShortRead}, {"none", kTextCannotOpen},
+  };
   CTextSystem t;
-  EXPECT_FALSE(t.LoadTextBankFile("language\\bad\\a"));
-  EXPECT_EQ(t.TakeError(), kTextShortRead);
-  EXPECT_FALSE(t.LoadTextBankFile("language\\bad\\b"));
-  EXPECT_EQ(t.TakeError(), kTextShortRead);
-  EXPECT_FALSE(t.LoadTextBankFile("language\\bad\\none"));
-  EXPECT_EQ(t.TakeError(), kTextCannotOpen);
+  for (const auto& [name, error] : cases) {
+    const std::string base = std::string("language\\bad\\") + name;
+    EXPECT_FALSE(t.LoadTextBankFile(base)) << name;
+    EXPECT_EQ(t.TakeError(), error) << name;
+    EXPECT_EQ(TextBankExists(base), error != kTextCannotOpen) << name;
+  }
   EXPECT_EQ(t.StringCount(), 0u);
 }
 
@@ -258,12 +271,21 @@ TEST_F(TextSystemTest, AMissingTranslationShowsTheEnglishText) {
   }
   EXPECT_EQ(text.TextCodes(2)[0], uint8_t('1' + 1));  // recoded, not copied
 
-  // No bank of the language: English alone; no English bank: refused.
-  ASSERT_TRUE(text.LoadTextBankFile("language\\fin\\civano", "language\\usa\\civano", &own));
+  // No bank of the language: English alone. No English bank: the
+  // language's alone, the texts it lacks empty. Neither: refused.
+  bool english = false;
+  ASSERT_TRUE(text.LoadTextBankFile("language\\fin\\civano", "language\\usa\\civano", &own, &english));
   EXPECT_FALSE(own);
+  EXPECT_TRUE(english);
   text.GetTextAscii(s, 1);
   EXPECT_EQ(s, "%d");
-  EXPECT_FALSE(text.LoadTextBankFile("language\\ger\\civano", "language\\none\\civano", &own));
+  ASSERT_TRUE(text.LoadTextBankFile("language\\ger\\civano", "language\\none\\civano", &own, &english));
+  EXPECT_TRUE(own);
+  EXPECT_FALSE(english);
+  EXPECT_EQ(text.StringCount(), 4u);
+  text.GetTextAscii(s, 2);
+  EXPECT_EQ(s, "");
+  EXPECT_FALSE(text.LoadTextBankFile("language\\fin\\civano", "language\\none\\civano", &own));
 }
 
 TEST(StringBankTest, SetStringAndAppend) {

@@ -1,6 +1,7 @@
 // Boards: which folders are boards, and what loading one changes.
 #include <filesystem>
 
+#include "engine/core/console.h"
 #include "engine/files/text_bank.h"
 #include "frontend/board_list.h"
 #include "frontend_fixture.h"
@@ -73,6 +74,25 @@ TEST_F(BoardListTest, LoadingABoardReplacesTheTextsFromItsFirstIdOn) {
 
   SetCurrencyFormat("$", true);
   Ui().text = oldText;
+}
+
+// A board whose own bank is damaged (and that has no translation to use
+// instead) is left out, and that is said once on the console, however often
+// it is asked for; its board.prm does not run.
+TEST_F(BoardListTest, ABoardWithADamagedBankIsLeftOutAndNamedOnce) {
+  WriteBank("torn", "Torn");
+  dir_.Write("gamedata/fonts/board/torn/civano.off", "\x01");  // an odd length
+  dir_.Write("gamedata/fonts/board/torn/board.prm", "SAVEGAME fromboard\n");
+  std::vector<std::string> lines;
+  ConsoleSink oldSink = SetConsoleSink([&](std::string_view text, int) { lines.emplace_back(text); });
+  ListBoards();
+  EXPECT_FALSE(LoadBoard("torn"));
+  EXPECT_FALSE(LoadBoard("torn"));
+  SetConsoleSink(std::move(oldSink));
+  EXPECT_EQ(FindBoard("torn"), -1);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0],
+            "The text bank gamedata\\fonts\\board\\torn\\civano cannot be read; the board torn is left out.");
 }
 
 TEST(GameBoardTest, TheDefaultBoardIsInstalled) {

@@ -138,7 +138,8 @@ TEST_F(SaveSlotsTest, SaveNameAnswers) {
   EXPECT_EQ(AnswerSaveName("Mine", true, list), NameAnswer::kSave);  // exact names only
   EXPECT_EQ(AnswerSaveName("", true, list), NameAnswer::kKeepEditing);
   const std::string tooLong(200, 'x');
-  for (const char* bad : {"a/b", "a\\b", "..", "what?", tooLong.c_str()}) {
+  // "__rec" would be the recorder's start save, a hidden name a temporary's.
+  for (const char* bad : {"a/b", "a\\b", "..", "what?", tooLong.c_str(), "__rec", "__REC", ".hidden"}) {
     EXPECT_EQ(AnswerSaveName(bad, false, list), NameAnswer::kRefuse) << bad;
   }
   EXPECT_EQ(SaveFileName("mine"), "mine.sav");

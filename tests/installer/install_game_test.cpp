@@ -150,7 +150,9 @@ TEST_F(InstallerProgramTest, TheInstalledGameStartsFromAnotherFolderInItsLanguag
     EXPECT_NE(log.find("no language\\ger folder; it is played in English"), std::string::npos) << log;
   }
 
-  // A copy of the program elsewhere finds the game by the stored path.
+  // A copy of the program elsewhere finds the game by the stored path, a
+  // folder that holds the game's data (this medium brings none of its own).
+  for (const char* folder : {"parameters", "gamedata"}) fs::create_directories(game / folder);
   const fs::path bin = home_ / "bin";
   fs::create_directories(bin);
   fs::copy_file(game / "cityrun", bin / "cityrun");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "temp_dir.h"
@@ -66,6 +68,45 @@ TEST_F(PathsTest, ExactMatchWinsAndTwinsResolveTheSameWayEveryTime) {
   EXPECT_EQ(platform::ResolveGamePath("data\\Alpha.txt"), Root("data/Alpha.txt"));
   // Neither matches as written: the smallest name in byte order.
   EXPECT_EQ(platform::ResolveGamePath("data\\ALPHA.TXT"), Root("data/Alpha.txt"));
+}
+
+// The temporaries a killed write leaves are known by their whole form,
+// ".<name>.XXXXXX"; a user's hidden file that merely looks a little like
+// one is not taken for one.
+TEST(StaleTemporaries, OnlyTheTemporariesOfTheGamesOwnFilesAreRemoved) {
+  const struct {
+    const char* file;
+    const char* of;  // nullptr: not a temporary
+  } cases[] = {
+      {".cyc.9rpIFf", "cyc"},         {".x.rec.tmp.AbC123", "x.rec.tmp"},
+      {".settings.lua.000000", "settings.lua"},
+      {".cyc.9rpIF", nullptr},        {".cyc.9rpIFf2", nullptr},  // five or seven
+      {".cyc.9rp-Ff", nullptr},       {"cyc.9rpIFf", nullptr},     // not hidden
+      {"..9rpIFf", nullptr},          {"...bash.9rpIFf", nullptr},  // no name, a hidden one
+      {".9rpIFf", nullptr},           {".cyc_9rpIFf", nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::optional<std::string> of = platform::TemporaryOf(c.file);
+    EXPECT_EQ(of.has_value(), c.of != nullptr) << c.file;
+    if (of && c.of) {
+      EXPECT_EQ(*of, c.of) << c.file;
+    }
+  }
+
+  TempDir dir;
+  for (const char* name : {".cyc.9rpIFf", ".config.cfg.Zz09Aa", ".notes.backup", ".keep.abc", "plain.txt"})
+    dir.Write(name, "x");
+  dir.Write(".folder.AbCdEf/inner", "x");                                   // a folder is never removed
+  std::filesystem::create_symlink(dir / "plain.txt", dir / ".link.AbCdEf");  // nor a link
+  auto ours = [](std::string_view name) {
+    return name == "cyc" || name == "config.cfg" || name == "link" || name == "folder";
+  };
+  const int removed = platform::RemoveStaleTemporaries(dir.path(), ours);
+  EXPECT_EQ(removed, 2);
+  for (const char* gone : {".cyc.9rpIFf", ".config.cfg.Zz09Aa"}) EXPECT_FALSE(std::filesystem::exists(dir / gone));
+  for (const char* kept : {".notes.backup", ".keep.abc", "plain.txt", ".folder.AbCdEf/inner", ".link.AbCdEf"})
+    EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
+  EXPECT_EQ(platform::RemoveStaleTemporaries(dir / "missing", [](std::string_view) { return true; }), 0);
 }
 
 TEST(PathsRoot, EmptyRootIsTheWorkingDirectoryAndSeparatorsAreNormalised) {

@@ -11,9 +11,21 @@
 
 #include "session/game_messages.h"
 #include "session/ready_barrier.h"
+#include "session/tick_driver.h"
+#include "session/wall_clock.h"
 #include "session_fixture.h"
 
 namespace {
+
+// The wall clock the host's waits read, driven by the test.
+struct TestWallClock {
+  static inline int64_t ms = 0;
+  TestWallClock() {
+    ms = 0;
+    SetWallClock([] { return ms; });
+  }
+  ~TestWallClock() { SetWallClock(nullptr); }
+};
 
 struct SentBlocks : SessionNetworkServices {
   std::vector<std::vector<uint8_t>> toAll, toHost;
@@ -164,6 +176,7 @@ TEST_F(NetworkEventsTest, ALostSessionEndsTheNetworkGame) {
 // whom they wait for, and after the deadline it is sent away and the game
 // starts without it.
 TEST_F(NetworkEventsTest, TheHostStopsWaitingForAMachineThatNeverGetsReady) {
+  TestWallClock clock;
   Session().host = true;
   OnDirectPlayPlayerCreated(1, "host");
   OnDirectPlayPlayerCreated(7, "quiet");
@@ -174,7 +187,10 @@ TEST_F(NetworkEventsTest, TheHostStopsWaitingForAMachineThatNeverGetsReady) {
   ASSERT_TRUE(BeginPlayerReadyWait());
   OnPlayerReady(PlayerReadyMsg{PlayerIndex{2}, false});  // the prompt one answers
   auto seconds = [](int n) {
-    for (int i = 0; i < 5 * n; ++i) RunPlayerReadyWait();  // five polls a second
+    for (int i = 0; i < 5 * n; ++i) {  // five polls a second
+      TestWallClock::ms += 200;
+      RunPlayerReadyWait();
+    }
   };
   seconds(kReadyNoticeSeconds - 1);
   EXPECT_TRUE(net.chat.empty());
@@ -189,6 +205,52 @@ TEST_F(NetworkEventsTest, TheHostStopsWaitingForAMachineThatNeverGetsReady) {
   EXPECT_EQ(net.chat.back(), "quiet did not get ready in time and leaves the game.");
   seconds(1);
   EXPECT_FALSE(PlayerReadyBarrier().waiting);
+  EXPECT_TRUE(boxes.empty());
+}
+
+// A client that sends no snapshot holds the host at its lead: the others
+// hear whom they wait for every ten seconds of the clock, a snapshot starts
+// the wait afresh, and after a minute without one the client is sent away
+// and the host plays on.
+TEST_F(NetworkEventsTest, TheHostHeldByASilentClientNamesItThenSendsItAway) {
+  TestWallClock clock;
+  Session().host = true;
+  OnDirectPlayPlayerCreated(1, "host");
+  OnDirectPlayPlayerCreated(7, "silent");
+  Session().inGame = true;
+  PlayerTable().CreateSessionPlayers();
+  PlayerTable().SetLocal(PlayerTable().Get(0));
+  RunTicks(1500);
+  ASSERT_TRUE(WaitingForClients());
+  auto seconds = [](int n) {
+    for (int i = 0; i < 5 * n; ++i) {
+      TestWallClock::ms += 200;
+      RunClientLagWait();
+    }
+  };
+  seconds(kReadyNoticeSeconds - 1);
+  EXPECT_TRUE(net.chat.empty());
+  seconds(1);
+  EXPECT_EQ(net.chat, std::vector<std::string>{"Waiting for silent to catch up."});
+
+  CSyncSnapshot report = SnapshotRingSlot(1);  // it reached tick 200 after all
+  report.sender = 1;
+  CompareSyncSnapshot(report);
+  EXPECT_FALSE(WaitingForClients());
+  RunTicks(500);
+  ASSERT_TRUE(WaitingForClients());  // and stopped again
+  seconds(kReadyNoticeSeconds - 1);
+  EXPECT_EQ(net.chat.size(), 1u);
+  seconds(kReadyDeadlineSeconds - kReadyNoticeSeconds);
+  EXPECT_TRUE(net.dropped.empty());
+  EXPECT_EQ(net.chat.size(), 6u);
+  seconds(1);
+  EXPECT_EQ(net.dropped, std::vector<int32_t>{1});
+  EXPECT_EQ(net.chat.back(), "silent did not catch up in time and leaves the game.");
+  EXPECT_FALSE(WaitingForClients());
+  const uint32_t held = LogicTick();
+  RunTicks(100);
+  EXPECT_EQ(LogicTick(), held + 100);
   EXPECT_TRUE(boxes.empty());
 }
 

@@ -3,6 +3,12 @@
 // HUD set built on them draws and answers the mouse.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/files/text_bank.h"
@@ -98,6 +104,58 @@ TEST_F(HudDataTest, InterfaceDataLoadsAndTheHudDraws) {
   text.AddTextId(1116);
   EXPECT_EQ(text.LineText(0), "The City");
   EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// Each language's bank stands on its own: a damaged or missing English bank
+// leaves a whole German bank its texts (those it lacks are empty), a damaged
+// German bank gives the English texts. The damaged bank is named once on the
+// console, however often the fonts are loaded, and never in a box.
+TEST_F(HudDataTest, EachBankFallsBackOnTheOtherTextByText) {
+  namespace fs = std::filesystem;
+  const fs::path game(RC_GAME_ROOT);
+  const struct {
+    const char* damage;  // the bank file cut short or removed
+    bool remove;
+    const char* language;
+    const char* text;
+  } cases[] = {
+      {"usa/civano.off", false, "ger", "Die Stadt"},
+      {"usa", true, "ger", "Die Stadt"},
+      {"ger/civano.bin", false, "usa", "The City"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const fs::path root = fs::temp_directory_path() / ("hud_banks_" + std::to_string(::getpid()) + "_" +
+                                                      std::to_string(n++));
+    fs::remove_all(root);
+    fs::create_directories(root / "gamedata");
+    fs::create_directories(root / "language");
+    fs::create_directory_symlink(game / "gamedata" / "fonts", root / "gamedata" / "fonts");
+    fs::create_directory_symlink(game / "gamedata2", root / "gamedata2");
+    for (const char* language : {"usa", "ger"})
+      fs::copy(game / "language" / language, root / "language" / language, fs::copy_options::recursive);
+    const fs::path damaged = root / "language" / c.damage;
+    if (c.remove)
+      fs::remove_all(damaged);
+    else
+      fs::resize_file(damaged, fs::file_size(damaged) - 1);
+    platform::SetGameRoot(root.string());
+    std::vector<std::string> lines;
+    ConsoleSink oldSink = SetConsoleSink([&](std::string_view text, int) { lines.emplace_back(text); });
+    for (int load = 0; load < 2; ++load) EXPECT_TRUE(LoadInterfaceFonts("ger", 640)) << c.damage;
+    SetConsoleSink(std::move(oldSink));
+    EXPECT_EQ(InterfaceLanguage(), c.language) << c.damage;
+    CTextRect text;
+    text.SetRect(0, 0, 200, 40);
+    text.AddTextId(1116);
+    EXPECT_EQ(text.LineText(0), c.text) << c.damage;
+    ASSERT_EQ(lines.size(), 1u) << c.damage;
+    const std::string bank = std::string("language\\") + (c.damage[0] == 'u' ? "usa" : "ger") + "\\civano";
+    EXPECT_NE(lines[0].find("The text bank " + bank + " cannot be read"), std::string::npos) << lines[0];
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+    platform::SetGameRoot(RC_GAME_ROOT);
+    fs::remove_all(root);
+  }
 }
 
 class GalleryManager : public CPanelManager {

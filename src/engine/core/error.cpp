@@ -70,5 +70,7 @@ void ThrowOnFatalError() {
   });
 }
 
+bool WarningsCaptured() { return CurrentCapture() != nullptr; }
+
 WarningCapture::WarningCapture() : outer_(CurrentCapture()) { CurrentCapture() = this; }
 WarningCapture::~WarningCapture() { CurrentCapture() = outer_; }

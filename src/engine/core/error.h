@@ -32,6 +32,8 @@ void ThrowOnFatalError();
 // a caller that tells the player itself why something failed (the front
 // end's notices of a failed save or load) takes the text from here. The
 // innermost capture takes the reports; the last one is kept.
+// True while a WarningCapture takes the level-1 reports.
+bool WarningsCaptured();
 class WarningCapture {
  public:
   WarningCapture();

@@ -4,11 +4,16 @@
 #include <string>
 
 #include "engine/files/file_bytes.h"
+#include "platform/paths.h"
 
 int32_t ReadFontTable(std::string_view base, std::vector<GlyphRecord>& out) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeGameFile(std::string(base) + ".tab", bytes)) return 1;
   int32_t count = 0;
+  // No table is longer than its count and kMaxGlyphs records: a longer file
+  // is refused before it is read.
+  const size_t longest = sizeof count + size_t(kMaxGlyphs) * sizeof(GlyphRecord);
+  if (!ReadWholeGameFile(std::string(base) + ".tab", bytes, longest))
+    return platform::GameFileExists(std::string(base) + ".tab") ? 2 : 1;
   if (bytes.size() < sizeof count) return 2;
   std::memcpy(&count, bytes.data(), sizeof count);
   if (count < 0 || count > kMaxGlyphs ||

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -233,6 +234,39 @@ bool WriteSaveChunk(int32_t type, uint32_t length, const void* data) {
   return true;
 }
 
+namespace {
+
+// Failed writes of each save file since its last good one.
+std::map<std::string, int32_t>& FailingSaveWrites() {
+  static std::map<std::string, int32_t> failing;
+  return failing;
+}
+
+bool PowerOfTen(int32_t n) {
+  while (n % 10 == 0) n /= 10;
+  return n == 1;
+}
+
+// A save that fails again and again (a full disk under the daily autosave or
+// a script's saves) is shown once; the repeats go to the log with their count
+// (the first ten, then at each power of ten) until a write of that file works
+// again. A caller that tells the player itself (a WarningCapture) hears of
+// every failure.
+void ReportSaveWrite(const std::string& path, bool ok, const std::string& why) {
+  if (ok) {
+    FailingSaveWrites().erase(path);
+    return;
+  }
+  const int32_t failures = ++FailingSaveWrites()[path];
+  if (failures == 1 || WarningsCaptured())
+    ReportErrorF(1, "Error occurred whilst writing game data to %.300s: %s", path.c_str(), why.c_str());
+  else if (failures <= 10 || PowerOfTen(failures))
+    ConsolePrintF(kConsoleError, "Error occurred whilst writing game data to %.300s: %s (%d times in a row)",
+                  path.c_str(), why.c_str(), failures);
+}
+
+}  // namespace
+
 bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
   SaveRegistry& reg = Registry();
   if (reg.current) return false;  // no saving from inside a hook
@@ -264,7 +298,7 @@ bool WriteSaveGame(SaveGameFile& file, uint32_t mask) {
   std::string why;
   const bool ok = platform::ReplaceFileWhole(
       file.path, std::string_view(reinterpret_cast<const char*>(file.buffer.data()), file.buffer.size()), &why);
-  if (!ok) ReportErrorF(1, "Error occurred whilst writing game data to %.300s: %s", file.path.c_str(), why.c_str());
+  ReportSaveWrite(file.path, ok, why);
   return ok;
 }
 
@@ -388,6 +422,11 @@ bool ValidSaveName(std::string_view name) {
     return false;
   auto& source = Registry().profileSource;
   return !source || PlainFileName(source());
+}
+
+bool PlayerSaveName(std::string_view name) {
+  return ValidSaveName(name) && !EndsWithNoCase(name, kRecordingExtension) &&
+         !(name.size() == kRecordingStartSave.size() && EndsWithNoCase(name, kRecordingStartSave));
 }
 
 bool SaveGame(std::string_view name) {

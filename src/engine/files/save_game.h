@@ -158,6 +158,14 @@ std::string ResolveSavePath(std::string_view gameName);
 // True for a name a save may take: a plain file name in the profile's folder
 // that is neither hidden (a temporary) nor a name the game keeps there itself.
 bool ValidSaveName(std::string_view name);
+// The input recorder's files in the profile's folder: its recordings
+// "<name>.rec" and the save of the game at a recording's start.
+inline constexpr std::string_view kRecordingExtension = ".rec";
+inline constexpr std::string_view kRecordingStartSave = "__rec.sav";
+// True for a name a player may give a save (the console's SAVEGAME, the save
+// page): a valid save name that is none of the recorder's, which the
+// recorder would write over. Saves of such names made before still load.
+bool PlayerSaveName(std::string_view name);
 
 // Saves everything as "profiles\<profile>\<name>".
 bool SaveGame(std::string_view name);

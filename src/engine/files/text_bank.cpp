@@ -2,25 +2,45 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <numeric>
+#include <set>
+#include <string>
 
+#include "engine/core/console.h"
 #include "engine/files/file_bytes.h"
+#include "platform/paths.h"
 
 TextError ReadTextBankFiles(std::string_view base, TextBankData& out) {
   std::vector<uint8_t> off, bin;
-  std::string name(base);
-  if (!ReadWholeGameFile(name + ".off", off) || !ReadWholeGameFile(name + ".bin", bin)) {
-    return kTextCannotOpen;
-  }
-  // Every length must lie inside the .bin file and together they must fill it.
+  const std::string name(base);
+  // The lengths first: the .bin must be exactly as long as they add up to,
+  // so its size is checked before a byte of it is read.
+  if (!ReadWholeGameFile(name + ".off", off, kMaxTextBankLengthBytes))
+    return platform::GameFileExists(name + ".off") ? kTextShortRead : kTextCannotOpen;
   if (off.size() % 2 != 0 || off.empty()) return kTextShortRead;
   std::vector<uint16_t> lengths(off.size() / 2);
   std::memcpy(lengths.data(), off.data(), off.size());
-  uint64_t total = std::accumulate(lengths.begin(), lengths.end(), uint64_t{0});
+  const uint64_t total = std::accumulate(lengths.begin(), lengths.end(), uint64_t{0});
+  if (total > kMaxTextBankTextBytes) return kTextShortRead;
+  if (!ReadWholeGameFile(name + ".bin", bin, size_t(total))) return kTextShortRead;  // longer, or a half gone
   if (total != bin.size()) return kTextShortRead;
   out.lengths = std::move(lengths);
   out.bytes = std::move(bin);
   return kTextOk;
+}
+
+bool TextBankExists(std::string_view base) {
+  const std::string name(base);
+  return platform::GameFileExists(name + ".off") || platform::GameFileExists(name + ".bin");
+}
+
+void SayTextBankUnreadable(std::string_view base, std::string_view consequence) {
+  // Once for each file, wherever the game's root lies.
+  static std::set<std::string> said;
+  if (!said.insert(platform::ResolveGamePath(base)).second) return;
+  ConsolePrintF(kConsoleError, "The text bank %.200s cannot be read; %.200s.", std::string(base).c_str(),
+                std::string(consequence).c_str());
 }
 
 bool WriteTextBankFiles(std::string_view base, std::span<const std::string> strings) {

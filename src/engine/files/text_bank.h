@@ -44,9 +44,22 @@ enum TextError : int32_t {
   kTextWrongArgument = 7,  // a number for %s, or a string for %d or %i
 };
 
+// The most a bank may hold: a length for each id up to 65535, and 16 MB of
+// texts (the game's banks hold some 40 KB).
+inline constexpr size_t kMaxTextBankLengthBytes = size_t{2} << 16;
+inline constexpr uint64_t kMaxTextBankTextBytes = uint64_t{16} << 20;
 // Reads "<base>.off" and "<base>.bin" (game names). Every length is checked
-// against the .bin file: the lengths must add up to its size exactly.
+// against the .bin file: the lengths must add up to its size exactly, which
+// is compared before the .bin is read. kTextCannotOpen when a file is
+// missing or cannot be opened, kTextShortRead when the pair is damaged.
 TextError ReadTextBankFiles(std::string_view base, TextBankData& out);
+// True when either file of the bank is there: a bank with neither is just
+// missing (a language without that bank), one with either that does not
+// read is damaged.
+bool TextBankExists(std::string_view base);
+// Tells once in the program's run, on the console, that the bank `base`
+// cannot be read and what follows from that ("the texts are in English").
+void SayTextBankUnreadable(std::string_view base, std::string_view consequence);
 // Writes the pair from a list of strings (string 0 = the character table).
 // False when a string is longer than 65535 bytes or a file cannot be written.
 bool WriteTextBankFiles(std::string_view base, std::span<const std::string> strings);
@@ -129,9 +142,11 @@ class CTextSystem {
   // Loading.
   bool LoadTextBankFile(std::string_view base);
   // The bank `base` with the texts it lacks taken from the bank `fallback`;
-  // the fallback alone when `base` does not read (`*usedBase` tells which).
-  // False when the fallback does not read.
-  bool LoadTextBankFile(std::string_view base, std::string_view fallback, bool* usedBase = nullptr);
+  // the fallback alone when `base` does not read, `base` alone (the texts it
+  // lacks empty) when the fallback does not. `*usedBase` and
+  // `*usedFallback` tell which were read. False when neither reads.
+  bool LoadTextBankFile(std::string_view base, std::string_view fallback, bool* usedBase = nullptr,
+                        bool* usedFallback = nullptr);
   bool LoadTextBank(std::string_view base, int32_t first_id);
   // A bank already read becomes the text bank.
   void SetTextBank(TextBankData&& data) { SetBank(std::move(data)); }

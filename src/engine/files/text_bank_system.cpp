@@ -37,18 +37,21 @@ bool CTextSystem::LoadTextBankFile(std::string_view base) {
   return true;
 }
 
-bool CTextSystem::LoadTextBankFile(std::string_view base, std::string_view fallback, bool* usedBase) {
+bool CTextSystem::LoadTextBankFile(std::string_view base, std::string_view fallback, bool* usedBase,
+                                   bool* usedFallback) {
+  // Each bank on its own: a damaged fallback never costs a whole bank its texts.
   TextBankData english;
-  TextError e = ReadTextBankFiles(fallback, english);
-  if (e != kTextOk) {
-    error_ = e;
-    return false;
-  }
+  const TextError fallbackError = ReadTextBankFiles(fallback, english);
   TextBankData chosen;
   const bool own = base != fallback && ReadTextBankFiles(base, chosen) == kTextOk;
   if (usedBase) *usedBase = own;
+  if (usedFallback) *usedFallback = fallbackError == kTextOk;
+  if (!own && fallbackError != kTextOk) {
+    error_ = fallbackError;
+    return false;
+  }
   if (own) {
-    FillMissingTexts(chosen, english);
+    FillMissingTexts(chosen, english);  // nothing to fill from a fallback that did not read
     SetBank(std::move(chosen));
   } else {
     SetBank(std::move(english));

@@ -1,5 +1,6 @@
 #include "engine/render/loading_screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -94,12 +95,21 @@ void LoadingScreenStart(int32_t expectedCount) {
 
 namespace {
 
+// The pause between two drawings is counted from the end of the last one,
+// and a slow drawing (a huge back buffer to scale and read back on a busy
+// machine) makes it longer: drawing never takes more than a fifth of the
+// loading's time, however slow it gets.
+constexpr uint32_t kRedrawGapMs = 999;
+constexpr uint32_t kLoadingPerDrawing = 4;
+
 void DrawWhenDue(bool force) {
   LoadingScreenState& s = State();
   const uint32_t now = Now();
-  if (!force && s.lastDraw >= 0 && now - uint32_t(s.lastDraw) <= 999) return;
+  if (!force && s.lastDraw >= 0 && now - uint32_t(s.lastDraw) <= s.redrawGap) return;
   DrawFrame();
-  s.lastDraw = now;
+  const uint32_t done = Now();
+  s.lastDraw = done;
+  s.redrawGap = std::max(kRedrawGapMs, (done - now) * kLoadingPerDrawing);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ Levels = {
     rivals = { { 3, 0 }, { 5, 0 }, { 6, 0 } }, token = 6 },
   { id = 200014, folder = "short_leases", title = ID_SINGLE_SCENARIO_14_TITLE, desc = ID_SINGLE_SCENARIO_14_DESC,
     objective = OBJECTIVE_SALES, targets = { 900, 3000, 4500 }, money = { 10000, 8000, 6500 },
-    rivals = { { 0, 2 }, { 8, 2 } }, token = 3, lease = 72 },
+    rivals = { { 0, 2 }, { 8, 2, from = DIFFICULTY_MEDIUM } }, token = 3, lease = 72 },
   { id = 200015, folder = "grand_avenue", title = ID_SINGLE_SCENARIO_15_TITLE, desc = ID_SINGLE_SCENARIO_15_DESC,
     objective = OBJECTIVE_PAPERWEALTH_BY_AMOUNT, targets = { 32000, 70000, 100000 },
     money = { 12000, 9000, 7000 }, rivals = { { 2, 2 }, { 6, 2 }, { 0, 2 } }, token = 1, price = 1.3 },
