@@ -137,7 +137,9 @@ TEST_F(EventRecordCommandsTest, NothingIsWrittenWithoutTheStartSaveOrOverAnother
   };
   for (const Case& c : cases) {
     fs::remove(Profile("__rec.sav"));
-    if (c.startSave) ASSERT_TRUE(SaveGame("__rec.sav"));
+    if (c.startSave) {
+      ASSERT_TRUE(SaveGame("__rec.sav"));
+    }
     replies.clear();
     kinds.clear();
     ExecuteConsoleCommand((std::string("SAVEEVENTRECORD ") + c.name).c_str());
