@@ -228,11 +228,13 @@ TEST_F(BusinessPanelTest, ArrowsStepByTimeAtEverySpeed) {
   struct Widget {
     const char* name;
     CBusiness* business;
-    float CBusiness::*value;
+    float (*value)(const BusinessDraft&);  // the figure the arrow edits in the owner's draft
     CIconButton* (*arrow)(HudPanelObjects&);
   } const widgets[] = {
-      {"price", &shop, nullptr, [](HudPanelObjects& h) { return h.business.Arrow(CBusinessPanel::kPriceArrows + 1); }},
-      {"rent", &home, &CBusiness::PendingRent, [](HudPanelObjects& h) { return h.rent.buttons[CRentPanel::kRaise]; }},
+      {"price", &shop, [](const BusinessDraft& d) { return d.Price[0]; },
+       [](HudPanelObjects& h) { return h.business.Arrow(CBusinessPanel::kPriceArrows + 1); }},
+      {"rent", &home, [](const BusinessDraft& d) { return d.Rent; },
+       [](HudPanelObjects& h) { return h.rent.buttons[CRentPanel::kRaise]; }},
   };
   struct Case {
     int32_t ticksPerCall;
@@ -269,12 +271,12 @@ TEST_F(BusinessPanelTest, ArrowsStepByTimeAtEverySpeed) {
       g_InputState.uiCursorX = int32_t((r.x1 + r.x2) / 2);
       g_InputState.uiCursorY = int32_t((r.y1 + r.y2) / 2);
       run(100);
-      const float before = w.value ? w.business->*w.value : w.business->PendingPrice[0];
+      const float before = w.value(BusinessDraftOf(*w.business));
       g_InputState.leftButton = 1;
       run(c.holdMs);
       g_InputState.leftButton = 0;
       run(100);
-      const float after = w.value ? w.business->*w.value : w.business->PendingPrice[0];
+      const float after = w.value(BusinessDraftOf(*w.business));
       EXPECT_NEAR(after - before, 0.1f * float(c.steps), 1e-3f);
     }
   }
