@@ -7,6 +7,7 @@
 #include "city/blocks.h"
 #include "city/business.h"
 #include "city/city_services.h"
+#include "city/local_drafts.h"
 #include "session/game_clock.h"
 #include "session/game_messages.h"
 #include "session/player.h"
@@ -27,6 +28,7 @@ constexpr uint16_t kKindStartFigures[7] = {10, 10, 0, 0, 0, 0, 10};
 void ClearBuildingRecord(CBuilding& b, int32_t id) {
   b = CBuilding{};
   b.Id = id;
+  LocalBuildingMarks(id) = BuildingRequestMarks{};
 }
 
 }  // namespace
@@ -110,7 +112,7 @@ void CBuilding::InitBuilding(int x1, int z1, int x2, int z2, int floors, float c
   Owner = 0;
   RentPerUnit = (kind >= 0 && kind < kBuildingKindCount) ? g_BuildingKinds[kind].Figures[kFigureRent] : 0;
   BuiltYear = GameClock().decade * 10 + GameClock().yearInDecade;
-  DemolishPending = RequestPending = TradePending = 0;
+  LocalBuildingMarks(Id) = BuildingRequestMarks{};
 }
 
 CPlayer* CBuilding::GetOwner() const { return PlayerTable().ByNumber(Owner); }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "city/blocks.h"
+#include "city/buildings.h"
 
 namespace {
 
@@ -19,6 +20,11 @@ std::array<OpenDraft, kMaxBusinesses>& BusinessDrafts() {
 
 std::array<BlockRequestMarks, kBlockCount + 1>& BlockMarks() {
   static std::array<BlockRequestMarks, kBlockCount + 1> marks;
+  return marks;
+}
+
+std::array<BuildingRequestMarks, kBuildingPoolSize + 1>& BuildingMarks() {
+  static std::array<BuildingRequestMarks, kBuildingPoolSize + 1> marks;
   return marks;
 }
 
@@ -62,4 +68,13 @@ BlockRequestMarks& LocalBlockMarks(int32_t block) {
     return marks[kBlockCount];
   }
   return marks[size_t(block)];
+}
+
+BuildingRequestMarks& LocalBuildingMarks(int32_t building) {
+  auto& marks = BuildingMarks();
+  if (building < 0 || building >= kBuildingPoolSize) {
+    marks[kBuildingPoolSize] = BuildingRequestMarks{};
+    return marks[kBuildingPoolSize];
+  }
+  return marks[size_t(building)];
 }

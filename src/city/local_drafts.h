@@ -38,3 +38,16 @@ struct BlockRequestMarks {
 // Cleared with the blocks' records (InitBlocks), as a business's draft is
 // closed with its record (CBusiness::Reset).
 BlockRequestMarks& LocalBlockMarks(int32_t block);
+
+// A building's marks while this machine's player waits for the answer to
+// its business page's demolition, its sale, buyout or change of type, and
+// its request about the building; each keeps the page from sending again.
+struct BuildingRequestMarks {
+  uint8_t Demolish = 0;
+  uint8_t Request = 0;
+  uint8_t Trade = 0;
+};
+// The building's marks (a spare row, never read, for an id off the pool, as
+// the construction panel's preview has). Cleared with the buildings'
+// records (ResetBuildings) and when a record is taken for a new building.
+BuildingRequestMarks& LocalBuildingMarks(int32_t building);

@@ -496,7 +496,7 @@ void CInfoBusinessPage::FillSellView() {
   actionButton->visible = true;
   EnableButton(actionButton, false);
   actionButton->SetLabelId(1415);
-  if (b->TradePending) return;
+  if (LocalBuildingMarks(b->Id).Trade) return;
   if (mine) {
     actionButton->SetLabelId(1416);
     EnableButton(actionButton, true);
@@ -530,7 +530,7 @@ int32_t CInfoBusinessPage::TypeForRow(int32_t nameText) const {
 void CInfoBusinessPage::FillTypeView() {
   CBuilding* b = Building();
   CBusiness* x = Business();
-  if (!b || !x || b->TradePending) return;
+  if (!b || !x || LocalBuildingMarks(b->Id).Trade) return;
   typeCost->Clear();
   typeLabel->Clear();
   typeLocalOwner = LocalOwnsBusiness();
@@ -562,7 +562,7 @@ void CInfoBusinessPage::TypeRowChosen(int32_t row) {
   chosenRow = row;
   const CBuilding* b = Building();
   const CBusiness* x = Business();
-  if (!b || !x || b->TradePending || x->Kind == kBusinessResidence) return;
+  if (!b || !x || LocalBuildingMarks(b->Id).Trade || x->Kind == kBusinessResidence) return;
   const int32_t type = TypeForRow(typeList->GetLineValue(row));
   if (type < 0) return;
   typeCost->Clear();
@@ -576,7 +576,7 @@ void CInfoBusinessPage::TypeRowChosen(int32_t row) {
 void CInfoBusinessPage::FillDemolishView() {
   CBuilding* b = Building();
   CBusiness* x = Business();
-  if (!b || !x || b->DemolishPending) return;
+  if (!b || !x || LocalBuildingMarks(b->Id).Demolish) return;
   demolishLabel->Clear();
   demolishLabel->visible = true;
   demolishLocalOwner = false;
@@ -600,7 +600,7 @@ void CInfoBusinessPage::ActionClicked() {
   CBuilding* b = Building();
   CBusiness* x = Business();
   CPlayer* local = PlayerTable().Local();
-  if (!b || !x || !local || b->TradePending) return;
+  if (!b || !x || !local || LocalBuildingMarks(b->Id).Trade) return;
   if (LocalOwnsBusiness()) {
     EnableButton(actionButton, false);
     local->PostCloseBusiness(x->Index);
@@ -609,29 +609,29 @@ void CInfoBusinessPage::ActionClicked() {
     EnableButton(actionButton, false);
     b->SendBuyoutRequest();
   }
-  b->TradePending = 1;
+  LocalBuildingMarks(b->Id).Trade = 1;
 }
 
 void CInfoBusinessPage::DemolishClicked() {
   CBuilding* b = Building();
   CPlayer* local = PlayerTable().Local();
-  if (!b || !local || b->DemolishPending || !demolishLocalOwner) return;
+  if (!b || !local || LocalBuildingMarks(b->Id).Demolish || !demolishLocalOwner) return;
   const float value = b->GetRentalValue();
   if (!local->CanAfford(value, true)) return;
   EnableButton(demolishButton, false);
   local->PostDemolishBuilding(b->Id, int32_t(value));
-  b->DemolishPending = 1;
+  LocalBuildingMarks(b->Id).Demolish = 1;
 }
 
 void CInfoBusinessPage::ChangeTypeClicked() {
   CBuilding* b = Building();
   CBusiness* x = Business();
   CPlayer* local = PlayerTable().Local();
-  if (!b || !x || !local || chosenRow < 0 || b->TradePending || !LocalOwnsBusiness()) return;
+  if (!b || !x || !local || chosenRow < 0 || LocalBuildingMarks(b->Id).Trade || !LocalOwnsBusiness()) return;
   const int32_t type = TypeForRow(typeList->GetLineValue(chosenRow));
   if (type < 0 || !local->CanAfford(TypeCost(type), true)) return;
   local->PostBuyBusiness(b->Id, type);
-  b->TradePending = 1;
+  LocalBuildingMarks(b->Id).Trade = 1;
   EnableButton(changeTypeButton, false);
   typeList->ClearSelection();
   chosenRow = -1;
@@ -661,7 +661,7 @@ void CInfoBusinessPage::TitleAction() {
 void CInfoBusinessPage::OnBuildingRequestAnswered(int32_t building) {
   CBuilding* b = GetBuilding(building);
   if (!b) return;
-  b->RequestPending = 0;
+  LocalBuildingMarks(b->Id).Request = 0;
   if (b == Building()) {
     ShowTitle();
     Refresh();
@@ -671,7 +671,7 @@ void CInfoBusinessPage::OnBuildingRequestAnswered(int32_t building) {
 void CInfoBusinessPage::OnDemolitionStarted(int32_t building) {
   CBuilding* b = GetBuilding(building);
   if (!b) return;
-  b->DemolishPending = 0;
+  LocalBuildingMarks(b->Id).Demolish = 0;
   if (CurrentInfoSelection().building != building) return;
   InfoSelection& s = CurrentInfoSelection();
   s.building = -1;
@@ -687,7 +687,7 @@ void CInfoBusinessPage::OnDemolitionStarted(int32_t building) {
 void CInfoBusinessPage::OnBusinessTraded(int32_t building) {
   CBuilding* b = GetBuilding(building);
   if (!b) return;
-  b->TradePending = 0;
+  LocalBuildingMarks(b->Id).Trade = 0;
   if (b != Building() || panel->page != kInfoBusinessPage) return;
   if (view == kBusinessViewSell) {
     view = kBusinessViewInfo;

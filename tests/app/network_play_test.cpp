@@ -472,10 +472,12 @@ TEST_P(NetworkSavesTest, EveryMachinesSaveOfATickHoldsTheHostsChunks) {
     const std::string name = "tick" + std::to_string(tick);
     for (const fs::path& log : logs)
       ASSERT_TRUE(WaitForText(log, "File " + name + " saved successfully", 600)) << Read(log).substr(0, 8000);
-    // The header describes the saving machine's player and the cameras are
-    // its own view. The auction record is left out too: a move in the
-    // auction room is applied on each machine as it arrives, so a client
-    // behind the host may hold a move of a later tick.
+    // The header describes the saving machine's player. The cameras (live
+    // and stored) are its own view: each machine's input task moves them,
+    // no game message does, so they differ between machines by nature. The
+    // auction record is left out too: a move in the auction room is applied
+    // on each machine as it arrives, so a client behind the host may hold a
+    // move of a later tick.
     const std::set<int32_t> ownView = {0x2000, 256, 0x100000, 0x8000};
     const auto host = ChunksOf(SavedFile(folders[0], name));
     ASSERT_GT(host.size(), 10u);

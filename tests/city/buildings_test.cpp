@@ -260,9 +260,8 @@ TEST_F(Buildings, ChunkLayoutPutsEveryFieldInItsPlace) {
   a->OwnerChangeTick = 9000;
   a->BuiltYear = 1975;
   a->Value = 1234.5f;
-  a->DemolishPending = 1;
-  a->RequestPending = 1;
-  a->TradePending = 1;
+  // Nor are its marks of a demolition, request and trade waiting for answers.
+  LocalBuildingMarks(a->Id) = BuildingRequestMarks{1, 1, 1};
   const auto bytes = EncodeBuildingsChunk();
   ASSERT_EQ(bytes.size(), size_t(600 * 64 + 52 * 172));
 
@@ -304,8 +303,7 @@ TEST_F(Buildings, ChunkLayoutPutsEveryFieldInItsPlace) {
       {"X2", BuildingField(a->Id, 6), 2},          {"Z2", BuildingField(a->Id, 7), 3},
       {"Floors", BuildingField(a->Id, 8), 4},      {"PlaceInBlock", BuildingField(b->Id, 24), 1},
       {"Quality", BuildingField(b->Id, 44), 2},    {"building Owner", BuildingField(a->Id, 45), 5},
-      {"DemolishPending", BuildingField(a->Id, 60), 1}, {"RequestPending", BuildingField(a->Id, 61), 1},
-      {"TradePending", BuildingField(a->Id, 62), 1},    {"InUse", BuildingField(a->Id, 63), 1},
+      {"InUse", BuildingField(a->Id, 63), 1},
       {"block InUse", BlockField(8, 4), 1},        {"block Owner", BlockField(8, 5), 3},
       {"block RequestPad", BlockField(8, 140), 1}, {"block PreparePad", BlockField(8, 141), 1},
       {"block 9 request mark", BlockField(9, 140), 0}, {"block 9 prepare mark", BlockField(9, 141), 0},
@@ -318,7 +316,8 @@ TEST_F(Buildings, ChunkLayoutPutsEveryFieldInItsPlace) {
   EXPECT_FLOAT_EQ(At<float>(bytes, BlockField(8, 164)), 0.5f);
 
   // Padding is written as zeros and not read: junk in it loads the same city.
-  const size_t buildingPads[] = {9, 10, 11, 25, 26, 27, 46, 47};
+  // A building's 60 to 62 held an older save's marks of its machine's requests.
+  const size_t buildingPads[] = {9, 10, 11, 25, 26, 27, 46, 47, 60, 61, 62};
   const size_t blockPads[] = {6, 7, 142, 143, 149, 150, 151};
   auto junk = bytes;
   for (size_t p : buildingPads) {
@@ -332,10 +331,13 @@ TEST_F(Buildings, ChunkLayoutPutsEveryFieldInItsPlace) {
   auto staged = std::make_unique<CityBuildingsRecord>();
   ASSERT_TRUE(DecodeRecord(junk, *staged));
   ApplyBuildingsRecord(*staged);
-  // A loaded block holds no saving machine's request marks.
+  // A loaded block holds no saving machine's request marks, and a load
+  // drops this machine's marks, whose answers it does not bring back.
   std::vector<uint8_t> loaded = bytes;
   loaded[BlockField(8, 140)] = loaded[BlockField(8, 141)] = 0;
   EXPECT_EQ(EncodeBuildingsChunk(), loaded);
+  const BuildingRequestMarks marks = LocalBuildingMarks(a->Id);
+  EXPECT_EQ(marks.Demolish + marks.Request + marks.Trade, 0);
 }
 
 TEST_F(Buildings, DamagedChunksChangeNothing) {

@@ -477,7 +477,7 @@ TEST_F(SelectionInfoTest, TypeListOffersOtherShopTypesOnly) {
   ASSERT_EQ(PostedMessages().size(), 1u);
   EXPECT_EQ(PostedMessages()[0][0], 16);
   EXPECT_TRUE(business().changeTypeButton->inputDisabled);
-  EXPECT_EQ(GetBuilding(shop.Building)->TradePending, 1);
+  EXPECT_EQ(LocalBuildingMarks(shop.Building).Trade, 1);
   ResetBusinessTypes();
 }
 
@@ -493,18 +493,18 @@ TEST_F(SelectionInfoTest, SellAndDemolishPostMessagesAndTheAnswersMoveThePage) {
   EventQueue().Clear();
   panel().OnEvent(kNotifyClicked, business().actionId, 0);
   EXPECT_EQ(shop.Owner, 1) << "the page changes no record itself";
-  EXPECT_EQ(building.TradePending, 1);
+  EXPECT_EQ(LocalBuildingMarks(building.Id).Trade, 1);
   ASSERT_EQ(PostedMessages().size(), 1u);
   EXPECT_EQ(PostedMessages()[0][0], 17);
   business().OnBusinessTraded(building.Id);
-  EXPECT_EQ(building.TradePending, 0);
+  EXPECT_EQ(LocalBuildingMarks(building.Id).Trade, 0);
   EXPECT_EQ(business().view, kBusinessViewInfo);
 
   ClickMode(4);
   ASSERT_EQ(business().view, kBusinessViewDemolish);
   EventQueue().Clear();
   panel().OnEvent(kNotifyClicked, business().demolishId, 0);
-  EXPECT_EQ(building.DemolishPending, 1);
+  EXPECT_EQ(LocalBuildingMarks(building.Id).Demolish, 1);
   ASSERT_EQ(PostedMessages().size(), 1u);
   EXPECT_EQ(PostedMessages()[0][0], 14);
   business().OnDemolitionStarted(building.Id);

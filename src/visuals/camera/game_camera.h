@@ -89,6 +89,9 @@ bool CameraLocked();
 
 // Save hooks: chunks 256 and 0x100000, the CameraState record. The
 // followed-object pointer is written as 0 and a loaded record follows nothing.
+// The camera is the saving machine's own view, moved by its input task and
+// never by game messages, so machines of one network game save different
+// cameras of the same tick.
 void SaveCameraState();
 void LoadCameraState(const CameraState& saved);
 void LoadStoredCameraState(const CameraState& saved);
