@@ -14,6 +14,7 @@
 #include "app/cityrun_fixture.h"
 #include "app/game.h"
 #include "engine/core/run_state.h"
+#include "engine/render/soft_renderer.h"
 #include "engine/render/loading_screen.h"
 #include "platform/clock.h"
 #include "platform/recording_gpu_device.h"
@@ -39,6 +40,7 @@ class StartProgram : public TestGameProgram {
   ::setenv("CITYRUN_ROOT", folder.c_str(), 1);
   ::setenv("CITYRUN_HEADLESS", "1", 1);
   SettleGameRoot();
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);  // as cityrun installs it
   platform::SetGpuSystemFactory([] {
     auto system = std::make_unique<platform::RecordingGpuSystem>();
     system->keepCalls = false;

@@ -21,6 +21,7 @@
 #include "app/game.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
+#include "engine/render/soft_renderer.h"
 #include "platform/net/enet_transport.h"
 #include "platform/recording_gpu_device.h"
 #include "presentation/game_program.h"
@@ -163,6 +164,7 @@ class HostProgram : public TestGameProgram {
     g_lines.push_back(std::to_string(g_clockMs) + " " + std::to_string(LogicTick()) + " " + std::string(text));
   });
   SettleGameRoot();
+  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);  // as cityrun installs it
   platform::SetGpuSystemFactory([] {
     auto system = std::make_unique<platform::RecordingGpuSystem>();
     system->keepCalls = false;
