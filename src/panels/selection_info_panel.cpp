@@ -54,6 +54,8 @@ void CSelectionInfoPanel::Build() {
   const int32_t last = std::max(frameCount, 1);
   FindPanelBackings(model, frameCount, backings, backingColours);
 
+  openCloseElement = FindElementIndex("P_MAIN_OPENCLOSE_ICON", model);
+  sideBarElement = FindElementIndex("P_MAIN_VERTCAL_BAR_BACKING", model);
   UIRect r = FindElementRect("P_MAIN_OPENCLOSE_ICON", model, last);
   openClose = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
   SetButtonImages(*openClose, 88, 90, -1, 89, -1);
@@ -233,8 +235,22 @@ void CSelectionInfoPanel::DrawSelf() {
   DrawImage2D(at.x1, at.y1, icon, 0.5f);
 }
 
+void CSelectionInfoPanel::FollowFrameWithTab() {
+  const CLayoutEntity* model = LayoutEntity();
+  if (model == nullptr || openClose == nullptr) return;
+  const UIRect tab = ElementRectInFrame(openCloseElement, model->frame);
+  if (openCloseElement >= 0 && tab.x2 > tab.x1) {
+    openClose->SetRect(tab.x1, tab.y1, tab.x2, tab.y2);
+    openClose->overlayRect = UIRect{tab.x1, tab.y1, tab.x2, tab.y2, openClose->overlayRect.depth};
+  }
+  const UIRect bar = ElementRectInFrame(sideBarElement, model->frame);
+  if (sideBarElement >= 0 && bar.x2 > bar.x1)
+    backings[1] = UIRect{bar.x1, bar.y1, bar.x2, bar.y2, backings[1].depth};
+}
+
 void CSelectionInfoPanel::Update() {
   FollowLayout();
+  FollowFrameWithTab();
   const CLayoutEntity* model = LayoutEntity();
   auto drawRow = [&](size_t row) { DrawPanelBacking(backings[row], backingColours[row], model); };
   drawRow(1);

@@ -288,6 +288,10 @@ class CSelectionInfoPanel : public CPanel {
   bool LayoutFrameIs(int32_t frame) const;
   // Enters the page again once an opening model has reached its open frame.
   void FollowLayout();
+  // Keeps the side bar and the open/close tab where the model's current
+  // frame draws them, so a folded panel's tab is drawn and clicked at the
+  // screen's edge rather than where the open panel had it.
+  void FollowFrameWithTab();
 
   int32_t nextId = 0;
   int32_t page = kInfoDefaultPage;
@@ -296,6 +300,7 @@ class CSelectionInfoPanel : public CPanel {
   std::array<UIRect, 6> backings{};
   std::array<std::array<uint32_t, 4>, 6> backingColours{};
   CIconButton* openClose = nullptr;
+  int32_t openCloseElement = -1, sideBarElement = -1;
   std::array<CIconButton*, 11> modeAndTabs{};  // six view buttons, then five tabs
   CIconButton* ModeButton(int32_t i) const { return modeAndTabs[size_t(i)]; }
   CIconButton* TabButton(int32_t i) const { return modeAndTabs[size_t(6 + i)]; }

@@ -1,4 +1,5 @@
 #include <string>
+#include "ui/layout_model.h"
 
 #include "city/business.h"
 #include "city/households.h"
@@ -129,6 +130,34 @@ TEST_F(SelectionInfoTest, ReopeningEntersThePageOnlyAtFrameNine) {
   panel().OnEvent(kMsgFrameTick, 0, 0);
   EXPECT_FALSE(panel().layoutPending);
   EXPECT_GT(panel().statusStrip->LineCount(), 0);
+}
+
+// Folded, the panel's model slides down until only its tab shows at the
+// bottom of the screen: the side bar and the open/close button go down with
+// it, and the pointer on the tab finds the button, not the city behind.
+TEST_F(SelectionInfoTest, TheFoldedPanelsTabGoesDownWithItsModelAndTakesTheClick) {
+  Select(OrdinaryBlock());
+  panel().Open();  // shown, as the level's start shows it
+  const UIRect openTab = panel().openClose->Rect();
+  panel().OnEvent(kNotifyClicked, panel().openClose->id, 0);  // close
+  panel().layoutModel->frame = 0;                              // the model has folded
+  panel().Update();
+  const UIRect folded = LayoutFrameBounds(*panel().layoutModel->model, 0);
+  const UIRect tab = panel().openClose->Rect();
+  EXPECT_GE(tab.y1, folded.y1) << "the tab stayed where the open panel had it";
+  EXPECT_LE(tab.y2, 480.0f) << "the folded tab is off the screen";
+  EXPECT_GE(panel().backings[1].y1, folded.y1) << "the side bar stayed up the screen";
+  const CLayoutEntity* model = panel().LayoutEntity();
+  Ui().mouse.x = int32_t((tab.x1 + tab.x2) / 2 + model->x);
+  Ui().mouse.y = int32_t((tab.y1 + tab.y2) / 2 + model->y);
+  EXPECT_EQ(panel().PickWidget(), panel().openClose);
+  Ui().mouse.y = int32_t((openTab.y1 + openTab.y2) / 2 + model->y);  // where the open tab was: the city's
+  EXPECT_EQ(panel().PickWidget(), nullptr);
+  panel().OnEvent(kNotifyClicked, panel().openClose->id, 0);  // open again
+  panel().layoutModel->frame = 9;
+  panel().Update();
+  EXPECT_FLOAT_EQ(panel().openClose->Rect().y1, openTab.y1) << "the open panel's tab is back in its place";
+  Ui().mouse = UiMouse{};
 }
 
 // The tabs, the status strip under them and the block's summary under that
