@@ -38,11 +38,13 @@ namespace {
 enum class PeerPlay { kNeverReady, kNoSnapshots, kRefusalBurst };
 
 // The wall clock of the host's network waits: it stands still until the
-// host waits, then moves 10 ms a pass (at FULLSPEED a pass is 39 ms of the
-// scheduler's time: the clock runs slower than the game).
+// host waits, then moves a sixth of a thousandth of the deadline a pass
+// (10 ms; at FULLSPEED a pass is 39 ms of the scheduler's time: the clock
+// runs slower than the game). The sanitizers' longer deadline is passed in
+// as many passes.
 int64_t g_clockMs = 1000000;
 int64_t TestClock() { return g_clockMs; }
-constexpr int64_t kClockStepMs = 10;
+constexpr int64_t kClockStepMs = kReadyDeadlineSeconds / 6;
 // The ready barrier looks once a second of the scheduler's time, 25 passes.
 constexpr int64_t kLookEveryMs = 26 * kClockStepMs;
 // Passes the host waits with the clock standing: at FULLSPEED each runs
