@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/cityrun_fixture.h"
+#include "app/fresh_process.h"
 #include "app/game.h"
 #include "engine/core/run_state.h"
 #include "engine/render/soft_renderer.h"
@@ -62,6 +63,11 @@ class StartProgram : public TestGameProgram {
   ::_exit(code);
 }
 
+const bool kProgramRole = RegisterFreshRole("loading_close_program", [](const std::vector<std::string>& args) {
+  if (args.size() != 2) ::_exit(123);
+  RunProgram(args[0], std::stoll(args[1]));
+});
+
 class LoadingCloseTest : public CityrunTest {
  protected:
   struct Start {
@@ -70,8 +76,8 @@ class LoadingCloseTest : public CityrunTest {
   };
   Start RunStart(const std::string& name, int64_t signalAt) {
     const fs::path folder = MachineFolder(name);
-    const pid_t pid = ::fork();
-    if (pid == 0) RunProgram(folder, signalAt);
+    const pid_t pid = StartFreshRole("loading_close_program", {folder.string(), std::to_string(signalAt)},
+                                     "LoadingCloseTest.ACloseWhileLoadingEndsTheStartBetweenTwoSteps");
     running_.push_back(pid);
     int status = 0;
     const bool ended = WaitAtMost(pid, 900, status);  // a hang's bound only

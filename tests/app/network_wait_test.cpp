@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/cityrun_fixture.h"
+#include "app/fresh_process.h"
 #include "app/game.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
@@ -180,6 +181,11 @@ class HostProgram : public TestGameProgram {
   ::_exit(WinMain(command, program));
 }
 
+const bool kHostRole = RegisterFreshRole("network_wait_host", [](const std::vector<std::string>& args) {
+  if (args.size() != 3) ::_exit(123);
+  RunHost(args[0], static_cast<uint16_t>(std::stoi(args[1])), static_cast<PeerPlay>(std::stoi(args[2])));
+});
+
 struct Line {
   int64_t clockMs = 0;
   uint32_t tick = 0;
@@ -207,8 +213,9 @@ class NetworkWaitTest : public CityrunTest {
   // did not end of itself.
   std::vector<Line> RunGame(const std::string& name, PeerPlay play) {
     const fs::path folder = MachineFolder(name);
-    const pid_t pid = ::fork();
-    if (pid == 0) RunHost(folder, Port(), play);
+    const pid_t pid = StartFreshRole(
+        "network_wait_host", {folder.string(), std::to_string(Port()), std::to_string(int(play))},
+        "NetworkWaitTest.ABurstOfRefusalsIsCountedWhenNoLineFollows");
     running_.push_back(pid);
     int status = 0;
     // A bound for a hang only: a slow machine takes longer, never fails.
