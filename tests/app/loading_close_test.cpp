@@ -13,6 +13,7 @@
 
 #include "app/cityrun_fixture.h"
 #include "app/fresh_process.h"
+#include "app/headless_child.h"
 #include "app/game.h"
 #include "engine/core/run_state.h"
 #include "engine/render/soft_renderer.h"
@@ -34,19 +35,7 @@ class StartProgram : public TestGameProgram {
 };
 
 [[noreturn]] void RunProgram(const fs::path& folder, int64_t signalAt) {
-  if (::chdir(folder.c_str()) != 0) ::_exit(120);
-  const int log = ::open("run.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ::dup2(log, STDERR_FILENO);
-  ::dup2(log, STDOUT_FILENO);
-  ::setenv("CITYRUN_ROOT", folder.c_str(), 1);
-  ::setenv("CITYRUN_HEADLESS", "1", 1);
-  SettleGameRoot();
-  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);  // as cityrun installs it
-  platform::SetGpuSystemFactory([] {
-    auto system = std::make_unique<platform::RecordingGpuSystem>();
-    system->keepCalls = false;
-    return std::unique_ptr<platform::GpuSystem>(std::move(system));
-  });
+  BecomeHeadlessGame(folder);
   static int64_t at = signalAt;
   SetLoadingScreenClock([] {
     if (++g_reads == at) {

@@ -19,6 +19,7 @@
 
 #include "app/cityrun_fixture.h"
 #include "app/fresh_process.h"
+#include "app/headless_child.h"
 #include "app/game.h"
 #include "engine/core/console.h"
 #include "engine/core/run_state.h"
@@ -156,22 +157,10 @@ class HostProgram : public TestGameProgram {
 };
 
 [[noreturn]] void RunHost(const fs::path& folder, uint16_t port, PeerPlay play) {
-  if (::chdir(folder.c_str()) != 0) ::_exit(120);
-  const int log = ::open("run.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ::dup2(log, STDERR_FILENO);
-  ::dup2(log, STDOUT_FILENO);
-  ::setenv("CITYRUN_ROOT", folder.c_str(), 1);
-  ::setenv("CITYRUN_HEADLESS", "1", 1);
+  BecomeHeadlessGame(folder);
   SetConsoleSink([](std::string_view text, int) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     g_lines.push_back(std::to_string(g_clockMs) + " " + std::to_string(LogicTick()) + " " + std::string(text));
-  });
-  SettleGameRoot();
-  SetRendererFactory(kApiSoftware, CreateSoftwareRenderer);  // as cityrun installs it
-  platform::SetGpuSystemFactory([] {
-    auto system = std::make_unique<platform::RecordingGpuSystem>();
-    system->keepCalls = false;
-    return std::unique_ptr<platform::GpuSystem>(std::move(system));
   });
   platform::InstallEnetTransport();
   SetWallClock(TestClock);
