@@ -90,6 +90,20 @@ class GameTest : public InProcessGameTest {
   void RunTicks(int n) {
     for (int i = 0; i < n; ++i) RunLogicTicks();
   }
+  // The interface's data and the HUD's panels as the program loads them,
+  // then a new free-play game.
+  void StartFreePlayWithHud() {
+    for (const char* folder : {"gamedata2", "language"})
+      fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / folder);
+    ASSERT_TRUE(LoadInterfaceImages(640));
+    ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
+    ASSERT_TRUE(LoadHudLayouts());
+    ASSERT_TRUE(LoadAuctionLayouts());
+    InstallHudPanels();
+    CreateHudPanelSets();
+    FillDefaultPlayerSetup();
+    TheGame().NewGame(&FreePlayLevel());
+  }
 };
 
 TEST_F(GameTest, NewGameSaveLoadAndEnd) {
@@ -440,16 +454,7 @@ TEST_F(GameTest, LosingTheFocusPausesOnlyASinglePlayerGame) {
 // day panel (the auction room's prompt in the auction state); the level's
 // start opens the statistics.
 TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
-  for (const char* folder : {"gamedata2", "language"})
-    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / folder);
-  ASSERT_TRUE(LoadInterfaceImages(640));
-  ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
-  ASSERT_TRUE(LoadHudLayouts());
-  ASSERT_TRUE(LoadAuctionLayouts());
-  InstallHudPanels();
-  CreateHudPanelSets();
-  FillDefaultPlayerSetup();
-  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_NO_FATAL_FAILURE(StartFreePlayWithHud());
   // The level's start opens the selection's information and the
   // statistics, unfolded.
   EXPECT_TRUE(HudPanels().selection.open);
@@ -494,16 +499,7 @@ TEST_F(GameTest, ScriptsOpenThePromptsAndTheDayPanel) {
 // closes each when its time is up, so a month of them never reaches the
 // limit of script prompts open at once.
 TEST_F(GameTest, ScriptMessagesCloseWhenTheirTimeIsUp) {
-  for (const char* folder : {"gamedata2", "language"})
-    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / folder);
-  ASSERT_TRUE(LoadInterfaceImages(640));
-  ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
-  ASSERT_TRUE(LoadHudLayouts());
-  ASSERT_TRUE(LoadAuctionLayouts());
-  InstallHudPanels();
-  CreateHudPanelSets();
-  FillDefaultPlayerSetup();
-  TheGame().NewGame(&FreePlayLevel());
+  ASSERT_NO_FATAL_FAILURE(StartFreePlayWithHud());
   CPromptPanel& prompt = HudPanels().prompt;
   while (prompt.open) prompt.OnEvent(kMsgFrameTick, 0, 0);  // the level's own opening message
   for (int day = 0; day < 30; ++day) {
