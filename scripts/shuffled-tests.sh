@@ -12,13 +12,22 @@ seed=${2:-${RC_SHUFFLE_SEED:-$(( (RANDOM << 15 | RANDOM) % 99999 + 1 ))}}
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 export CITYRUN_HEADLESS=1 CITYRUN_SESSION_SEARCH=loopback
-echo "== shuffled single-process run, seed $seed"
+if grep -q '^RC_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+  # The sanitizer build's test environment, as its ctest preset gives it.
+  export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+         LP_NUM_THREADS=0 MESA_SHADER_CACHE_DISABLE=true
+fi
+# A program still running after this long has hung: it is stopped and
+# counted as failed, so a run always ends with its report.
+hang_limit=${RC_SHUFFLE_HANG_SECONDS:-3600}
+echo "== shuffled single-process run of $build, seed $seed"
 mapfile -t programs < <(find "$build/tests" -maxdepth 2 -type f -name '*_tests' -perm -u+x | sort)
 run_one() {
   local program=$1 seed=$2 logs=$3 name
   name=$(basename "$program")
   # Each program runs from its own folder, as ctest runs it.
-  if (cd "$(dirname "$program")" && "./$name" --gtest_shuffle --gtest_random_seed="$seed" \
+  if (cd "$(dirname "$program")" &&
+      timeout --kill-after=30 "$hang_limit" "./$name" --gtest_shuffle --gtest_random_seed="$seed" \
         >"$logs/$name.log" 2>&1); then
     echo "passed $name"
   else
@@ -26,6 +35,10 @@ run_one() {
   fi
 }
 export -f run_one
+export hang_limit
+# The longest programs first (the largest files, roughly), so that the last
+# to finish is not a long one started late.
+mapfile -t programs < <(ls -S "${programs[@]}")
 printf '%s\n' "${programs[@]}" |
   xargs -P "$(nproc)" -I{} bash -c 'run_one "$1" "$2" "$3"' _ {} "$seed" "$logs" | tee "$logs/summary"
 failed=$(grep -c '^FAILED' "$logs/summary")

@@ -53,6 +53,7 @@ void CPanelManager::ReleasePanels() {
     RemovePanel(p);
     p->open = p->animating = p->settling = p->modal = false;
     p->built = false;
+    p->layoutModel = nullptr;  // its entity goes with the others below
   }
   entities.clear();
   hovered = entered = tooltipWidget = focusedEditBox = nullptr;

@@ -128,7 +128,11 @@ TEST_F(ComputerPlayerTest, AuctionBidsAndPullOut) {
 // whatever reserve its character keeps; nor, back in credit, until the
 // midnight that lifts the warning.
 TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRedOrWarned) {
-  cpu->characterRow = 3;  // the largest cash reserve
+  // The character with the largest cash reserve, bound as the game binds
+  // one, so that the player lets it go when it is deleted.
+  UnbindAiCharacter(cpu->characterRow);
+  cpu->characterRow = 3;
+  ASSERT_TRUE(BindAiCharacter(3, cpu));
   GetAiScores().blk2_Rentopia = 60;
   GetAiScores().MaxScoreCap = 60;  // as the game's scripts set it
   GiveBlock(29, 1);

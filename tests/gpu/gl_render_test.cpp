@@ -23,6 +23,7 @@
 #include "engine/scene/texture.h"
 #include "driver_leaks.h"
 #include "game_data_links.h"
+#include "sanitizer_build.h"
 #include "platform/sdl/gl_gpu.h"
 
 namespace {
@@ -30,6 +31,7 @@ namespace {
 class GlRenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_REAL_OPENGL_UNDER_THE_SANITIZER();
     IgnoreDriverAllocations(true);
     old_ = platform::SetGpuSystemFactory([] { return platform::CreateGlGpuSystem(); });
     D3DForgetEnumeration();
@@ -62,6 +64,7 @@ class GlRenderTest : public ::testing::Test {
     renderer_->SetClearFlags(true, true);
   }
   void TearDown() override {
+    if (kSanitizerBuild) return;  // skipped: nothing was set up
     if (renderer_) renderer_->Close();
     renderer_.reset();
     platform::SetGpuSystemFactory(old_);

@@ -432,6 +432,11 @@ TEST_F(PanelTest, HudSetBindsInItsFixedOrder) {
   // The stand-ins find their tab and title.
   EXPECT_GE(set.Panel(kHudChat)->hotAreaElement, 0);
   EXPECT_GE(set.Panel(kHudChat)->dragBarElement, 0);
+
+  // Released (the game's end), no panel keeps its freed layout entity: a
+  // panel opened before the set is made again finds no frame.
+  set.ReleasePanels();
+  for (CPanel* p : panels) EXPECT_EQ(p->LayoutEntity(), nullptr);
 }
 
 }  // namespace
