@@ -181,12 +181,26 @@ struct Pacing {
   int32_t mostBusinesses[kMaxPlayers] = {};
   int32_t mostHomeless = 0, lastHour = -1;
   int32_t lastSerial = 0;
+  // The homes each seat ran at the end of each third of the play, where a
+  // landlord's growth shows.
+  int32_t homesByThird[kMaxPlayers][3] = {};
   bool wasRunning = false;
   uint32_t lastDayTick = 0;
 
   static int64_t CityTime() { return static_cast<int64_t>(GameClock().dayCounter) * 24 * 625 + DayTick(); }
 
   void Start() { *this = Pacing{}, lastSerial = AuctionSerial(), lastDayTick = DayTick(); }
+
+  void NoteDay(int32_t day, int32_t dayLimit) {
+    for (int32_t third = 0; third < 3; ++third) {
+      if (day != (third + 1) * dayLimit / 3) continue;
+      for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+        int32_t homes = 0;
+        for (const CBusiness& b : g_Businesses) homes += b.InUse && b.Owner == slot + 1 && b.Type == kTypeApartments;
+        homesByThird[slot][third] = homes;
+      }
+    }
+  }
 
   void Step() {
     const int64_t now = CityTime();
@@ -259,6 +273,7 @@ Outcome Play(int32_t dayLimit, bool print) {
     if (GameClock().dayCounter == lastDay) continue;
     lastDay = GameClock().dayCounter;
     ++o.days;
+    g_pacing.NoteDay(o.days, dayLimit);
     if (g_dayHook) g_dayHook();
     if (!print) continue;
     std::printf("day %3d (%d%d) ", o.days, GameClock().decade, GameClock().yearInDecade);
@@ -316,6 +331,60 @@ void PrintCharacterFigures() {
   }
 }
 
+// One line a character, the figures its trait should show in: businesses
+// (now and at most), homes at each third of the play, night shops, mean
+// floors, auctions won of its bids and its share of all won, the share of
+// the city's hours it spent waiting for a strategy, and its paper wealth.
+// Below it, whether the characters kept playing and showed their traits:
+// the landlord's homes grew from the first third to the last, the night owl
+// runs night shops and at least three businesses, the tower builder's mean
+// floors stand above everyone else's, nobody won more than 40% of the
+// auctions and nobody waited for a strategy more than half the time.
+void PrintCharacterTable() {
+  int32_t wonByAll = 0;
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
+    if (const CPlayerAI* ai = ComputerPlayer(slot)) wonByAll += ai->tally.auctionsWon;
+  struct Shown {
+    bool landlordSeen = false, landlordGrows = true, owlSeen = false, owlTrades = true, towersSeen = false;
+    bool fairAuctions = true, busy = true;
+    double towersFloors = 0, othersFloors = 0;
+  } shown;
+  std::printf("  character    businesses (most)  homes by thirds  night shops  floors  auctions won/bid (share)  "
+              "waiting  wealth\n");
+  for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+    const CPlayerAI* ai = ComputerPlayer(slot);
+    if (ai == nullptr) continue;
+    int32_t night = 0, buildings = 0, floors = 0;
+    for (const CBusiness& b : g_Businesses) {
+      if (!b.InUse || b.Owner != slot + 1) continue;
+      night += b.Kind == kBusinessShop && !IsDayBusiness(b.Type);
+      if (const CBuilding* building = b.GetBuilding()) ++buildings, floors += building->Floors;
+    }
+    const int32_t* h = g_pacing.homesByThird[slot];
+    const double meanFloors = buildings ? static_cast<double>(floors) / buildings : 0.0;
+    const double share = wonByAll ? 100.0 * ai->tally.auctionsWon / wonByAll : 0.0;
+    const double waiting = g_pacing.cityTicks ? 100.0 * g_pacing.waitingTicks[slot] / g_pacing.cityTicks : 0.0;
+    switch (ai->characterRow) {
+      case 0: shown.landlordSeen = true, shown.landlordGrows &= h[2] > h[0]; break;
+      case 5: shown.owlSeen = true, shown.owlTrades &= night > 0 && GetNumBusinessesOwned(slot) >= 3; break;
+      case 3: shown.towersSeen = true, shown.towersFloors = meanFloors; break;
+      default: shown.othersFloors = std::max(shown.othersFloors, meanFloors); break;
+    }
+    shown.fairAuctions &= share <= 40.0;
+    shown.busy &= waiting <= 50.0;
+    std::printf("  %-11s  %10d (%2d)  %5d %3d %3d  %11d  %6.1f  %8d/%-4d (%3.0f%%)  %6.0f%%  %.0f\n",
+                CharacterName(ai->characterRow), GetNumBusinessesOwned(slot), g_pacing.mostBusinesses[slot], h[0],
+                h[1], h[2], night, meanFloors, ai->tally.auctionsWon, ai->tally.bids, share, waiting,
+                PlayerData().GetPaperWealthForPlayer(slot));
+  }
+  auto verdict = [](bool seen, bool held) { return !seen ? "not in play" : held ? "yes" : "NO"; };
+  std::printf("  landlord's homes grow: %s; night owl runs night shops and 3 businesses: %s; towers tallest: %s; "
+              "no share of the auctions above 40%%: %s; nobody waits over half the time: %s\n",
+              verdict(shown.landlordSeen, shown.landlordGrows), verdict(shown.owlSeen, shown.owlTrades),
+              verdict(shown.towersSeen, shown.towersFloors > shown.othersFloors), verdict(true, shown.fairAuctions),
+              verdict(true, shown.busy));
+}
+
 void PrintStandings(const Outcome& o) {
   std::printf("after %d game days (%.1f s, the computer players' share of the tick time %.1f%%):\n", o.days, o.seconds,
               o.seconds > 0 ? 100.0 * o.aiSeconds / o.seconds : 0.0);
@@ -335,6 +404,7 @@ void PrintStandings(const Outcome& o) {
         ai->tally.blockRequests, ai->tally.bids, ai->tally.auctionsWon, ai->tally.constructions);
   }
   PrintCharacterFigures();
+  PrintCharacterTable();
   const Pacing& pc = g_pacing;
   const double days = std::max(1.0, static_cast<double>(pc.cityTicks) / (24.0 * 625.0));
   std::printf("  auctions %d (%.1f a day); between them on average %.1f game hours, at least %.1f\n", pc.auctions,

@@ -65,6 +65,9 @@ bool FindPlace(CPlayerAI& ai, int32_t block, LotShape s, int32_t& x, int32_t& y,
 
 constexpr float kRunningCostDaysKept = 6.0f;
 constexpr int32_t kRentedLandShare = 4;
+// A small limit's quarter would hold a player to one or two businesses on
+// rented land, too few to earn the block it could build on freely.
+constexpr int32_t kLeastRentedLand = 4;
 
 int32_t DailyRunningCosts(const CPlayerAI& ai) {
   int32_t sum = 0;
@@ -86,7 +89,7 @@ bool TooManyOnRentedLand(const CPlayerAI& ai, int32_t block) {
     const CBuilding* building = b ? b->GetBuilding() : nullptr;
     if (building && building->Block && !ai.ownedBlocks[building->Block->Index]) ++rented;
   }
-  return rented >= std::max(c->businessLimit / kRentedLandShare, 1);
+  return rented >= std::min(std::max(c->businessLimit / kRentedLandShare, kLeastRentedLand), c->businessLimit);
 }
 
 bool Affordable(const CPlayerAI& ai, float cost) {
@@ -96,10 +99,14 @@ bool Affordable(const CPlayerAI& ai, float cost) {
 // The step rule when a plan is too dear or finds no place: fewer floors
 // first while the type allows, then a smaller footprint at full height, the
 // next area down that the character's footprint row offers (landscaping and
-// the centre's homes, which have their own shapes, one lot at a time).
+// the centre's homes, which have their own shapes, one lot at a time). A
+// builder of towers keeps its floors and gives up ground first, down to its
+// smallest footprint.
 void StepDown(const CPlayerAI& ai, int32_t type, int32_t& size, int32_t& floors, int32_t minFloors,
-              bool placeFound) {
-  if (placeFound && floors > minFloors) {
+              int32_t minimumSize, bool placeFound) {
+  const AiCharacter* c = ai.Character();
+  const bool keepHeight = c != nullptr && c->BuildsTall() && size > minimumSize;
+  if (placeFound && floors > minFloors && !keepHeight) {
     --floors;
     return;
   }
@@ -289,7 +296,7 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
       return true;
     }
     if (!placed) result.lotsShort = std::min(result.lotsShort, std::max(size - GetBlockFreeFootprint(block).largest, 1));
-    StepDown(ai, type, size, floors, minFloors, placed);
+    StepDown(ai, type, size, floors, minFloors, minimum, placed);
   }
   if (result.lotsShort == 99) result.lotsShort = 0;
   result.blockFull = !result.found && CountFreeEdgeLots(block) == 0;
@@ -332,6 +339,11 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount) {
   return p.bought && static_cast<int32_t>(p.price) * 5 < amount;
 }
 
+// A player that runs all the businesses its character allows has no use
+// for more building land: it still wants the railroads and utilities, which
+// earn without a business of its own.
+bool WantedAtBusinessLimit(int32_t block) { return IsRailroadOrUtilityBlock(block); }
+
 // Any ownable block of the city's is open to a nomination: the railroads,
 // the utilities and the rivals' blocks too, not only the city's property.
 bool CanNominateForAuction(const CPlayerAI& ai, int32_t block) {
@@ -341,10 +353,11 @@ bool CanNominateForAuction(const CPlayerAI& ai, int32_t block) {
 void NominateBlockForAuction(CPlayerAI& ai) {
   if (AuctionBusy() || ai.plan.targetRequested || ai.plan.listed || ai.pendingBlockRequest >= 0) return;
   if (ai.warned24h && ai.money < 0.0f) return;
+  const bool atLimit = AtBusinessLimit(ai);
   const int32_t saved = ai.plan.chosenBlock;
   int32_t best = -1, bestScore = 0;
   for (int32_t block = 0; block < kBlockCount; ++block) {
-    if (!CanNominateForAuction(ai, block)) continue;
+    if (!CanNominateForAuction(ai, block) || (atLimit && !WantedAtBusinessLimit(block))) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
     ai.GetScore(kScoreChosenBlock, whole);

@@ -44,4 +44,6 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount);
 // Asks the city to auction the best-scoring block (score 75 or more).
 // An ownable block that is not the player's and has no standing refusal.
 bool CanNominateForAuction(const CPlayerAI& ai, int32_t block);
+// Whether a player at its business limit still wants the block.
+bool WantedAtBusinessLimit(int32_t block);
 void NominateBlockForAuction(CPlayerAI& ai);

@@ -6,6 +6,7 @@
 
 #include "ai/ai_development.h"
 #include "ai/ai_profile.h"
+#include "ai/ai_sites.h"
 #include "ai/computer_player.h"
 #include "ai/scoring_terms.h"
 #include "engine/core/error.h"
@@ -92,7 +93,9 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   plan.chosenBlock = previous;
   const CBlock* b = GetBlock(a->block.value);
   const float lease = b ? b->GetLeasePrice() : 0.0f;
-  if (lease + 200.0f > static_cast<float>(whole)) {
+  // At its business limit it has no use for more building land.
+  const bool unwanted = AtBusinessLimit(*this) && !WantedAtBusinessLimit(a->block.value);
+  if (unwanted || lease + 200.0f > static_cast<float>(whole)) {
     auctionPlan.doNotBid = true;
     auctionPlan.maxBid = 0;
   } else {
@@ -105,7 +108,7 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   // speculative ceiling drawn when the room opens; a block it asked for
   // itself is worth at least what it planned to spend.
   own.valuation = static_cast<float>(auctionPlan.maxBid);
-  own.valuationStale = auctionPlan.doNotBid;
+  own.valuationStale = auctionPlan.doNotBid && !unwanted;
   if (a->block.value == plan.oneOffBlock && plan.spendLimit > 0) {
     own.valuation = std::max(own.valuation, static_cast<float>(plan.spendLimit));
     own.valuationStale = false;

@@ -419,6 +419,17 @@ bool LikesShops(const CPlayerAI& ai) {
   return c == nullptr || c->ShopLiking() > 0;
 }
 
+// A character that likes homes more than shops keeps half its business
+// limit for homes: the shops it opens while a home is beyond its means
+// would otherwise fill the limit, and its homes would stop at the first.
+bool ShopsFillTheirShare(const CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  if (c == nullptr || c->businessLimit <= 0 || c->HomeLiking() <= c->ShopLiking()) return false;
+  int32_t shops = 0;
+  for (const CBusiness& b : g_Businesses) shops += b.InUse && b.Owner == ai.index + 1 && b.Kind == kBusinessShop;
+  return shops >= c->businessLimit / 2;
+}
+
 // The homes at a centre's heart are built on a share of the turns that
 // they are wanted, as much as the character likes homes (all for 10, none
 // for 0).
@@ -432,7 +443,7 @@ bool LikesHomesNow(CPlayerAI& ai) {
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {
   if ((PrefersHomesNow(ai) || (ShouldBuildDayOrNightCentre(ai) && LikesHomesNow(ai))) && HomesFit(ai))
     return kCentreMarkerType;
-  if (!LikesShops(ai)) return -1;
+  if (!LikesShops(ai) || ShopsFillTheirShare(ai)) return -1;
   const int32_t type = ChooseBusinessForCentre(ai, -1);
   if (type == kLandscapeType) ReportError(1, 0, "GetNextBusinessForDayOrNightCentre: Illegal Landscaping");
   return type;
@@ -519,6 +530,8 @@ bool QualifiesForBuilding(const CPlayerAI& ai, int32_t block) {
   return city || b->Owner == ai.index + 1;
 }
 
+// A night trader opens its night trade among the day shops too: at night it
+// takes any block, not only those whose trade is mostly the night's already.
 void GeneralScoring(CPlayerAI& ai, std::vector<Candidate>& out) {
   int32_t inside = 0;
   for (int32_t i = 0; i < g_PeopleCount; ++i) inside += g_PersonCycles[static_cast<size_t>(i)].State == kStateAtHome;
@@ -533,7 +546,7 @@ void GeneralScoring(CPlayerAI& ai, std::vector<Candidate>& out) {
     if (!QualifiesForBuilding(ai, block)) continue;
     if (cheapOnly && GetBlock(block)->Prestige > 3.9f) continue;
     if (day && !IsDayBlock(block)) continue;
-    if (!day && night && !IsNightBlock(block)) continue;
+    if (!day && night && !ai.TradesAtNight() && !IsNightBlock(block)) continue;
     if (!CanPlacePeriodBusiness(ai, block)) continue;
     const int32_t e = CountFreeEdgeLots(block);
     const int32_t f = GetBlockUsedArea(block);
@@ -553,7 +566,7 @@ void CentreScoring(CPlayerAI& ai, std::vector<Candidate>& out) {
   const bool night = !ai.DayWindowOpen() && ai.NightWindowOpen();
   for (int32_t block = 0; block < kBlockCount; ++block) {
     if (!QualifiesForBuilding(ai, block) || IsBlockEmpty(block)) continue;
-    if (night ? !IsNightBlock(block) : !IsDayBlock(block)) continue;
+    if (night ? !ai.TradesAtNight() && !IsNightBlock(block) : !IsDayBlock(block)) continue;
     const bool bold = r % 101 > 80;
     if (!bold && PrestigeBand(ai.characterRow) < static_cast<int32_t>(GetBlock(block)->Prestige)) continue;
     if (!CanPlacePeriodBusiness(ai, block, true)) continue;
@@ -705,11 +718,15 @@ void FitBusinessToDemand(CPlayerAI& ai, int32_t& size, int32_t& floors) {
   const int32_t h = static_cast<int32_t>(static_cast<float>(g > 0 ? demand / g : demand) / rate);
   if (h < 1) return;
   const AiCharacter* c = ai.Character();
-  const int32_t limit = c ? c->footprints[std::min<uint8_t>(row->FootprintBand, 4)].preferences[2] : size;
+  // A builder of towers meets a small demand with a smaller footprint, down
+  // to its smallest, and keeps its floors.
+  const bool tall = c != nullptr && c->BuildsTall();
+  const AiFootprintRow* f = c ? &c->footprints[std::min<uint8_t>(row->FootprintBand, 4)] : nullptr;
+  const int32_t limit = f ? f->preferences[tall ? 0 : 2] : size;
   for (int32_t step = 0; step < 21 && h < floors * size; ++step) {
     if (limit < size)
       --size;
-    else if (row->MinHeight < floors)
+    else if (row->MinHeight < floors && !tall)
       --floors;
     else
       break;

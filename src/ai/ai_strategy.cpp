@@ -278,6 +278,16 @@ void SelectStrategy(CPlayerAI& ai) {
     p.strategy = GameClock().hour < 6 ? 5 : 6;
     return;
   }
+  // A player that runs all the businesses its character allows has nothing
+  // to expand into: it consolidates, tending what it runs, until one closes
+  // or a day has passed, rather than looking for a site every hour. A
+  // one-off purchase may still be weighed.
+  if (w != kWeighOneOff && AtBusinessLimit(ai)) {
+    p.holdingAtLimit = true;
+    p.hoursConsolidating = 0;
+    p.strategy = 1;
+    return;
+  }
   if (w == kWeighExpand) {
     bool found = false;
     if (ai.dayCount == 0 && !ai.dayZeroCentrePlanned) {
@@ -376,7 +386,7 @@ bool ExecuteTactic(CPlayerAI& ai) {
     case 1:
       if (p.chosenBlock < 0) return false;
       run();
-      p.dayCentre = p.tactic == 0;
+      p.dayCentre = p.tactic == 0 && !ai.TradesAtNight();
       p.centrePeriod = p.tactic;
       p.tacticStage = 3;
       LoadNewTimetable(ai, p.tactic);
@@ -501,10 +511,13 @@ void CheckProgressLandscape(CPlayerAI& ai) {
   if (!going) AbandonStrategy(ai);
 }
 
+constexpr int32_t kHoursHeldAtLimit = 24;
+
 void CheckProgressRaiseCash(CPlayerAI& ai) {
   const AiPlanState& p = ai.plan;
-  const bool done = static_cast<float>(p.cashGoal) > ai.own.worth || ai.money >= static_cast<float>(p.cashGoal) ||
-                    p.hoursConsolidating > 48;
+  const bool done = p.holdingAtLimit ? !AtBusinessLimit(ai) || p.hoursConsolidating > kHoursHeldAtLimit
+                                     : static_cast<float>(p.cashGoal) > ai.own.worth ||
+                                           ai.money >= static_cast<float>(p.cashGoal) || p.hoursConsolidating > 48;
   const AiDifficultyRow* row = ai.DifficultyRow();
   if (ai.warned24h && row != nullptr) {
     const int32_t c = GetDebtHoursLeft(ai.index) > 0 ? 24 : 48;

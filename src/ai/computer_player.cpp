@@ -158,6 +158,11 @@ bool CPlayerAI::NightWindowOpen() const {
   return t != nullptr && h >= t->dayEnd && h <= t->nightEnd;
 }
 
+bool CPlayerAI::TradesAtNight() const {
+  const AiBuildTimes* t = BuildTimes();
+  return t != nullptr && t->nightEnd - t->dayEnd > t->dayEnd - t->dayStart;
+}
+
 AiPlayerState& CPlayerAI::ScoringState() {
   scoring_.Player = index;
   scoring_.Character = characterRow;

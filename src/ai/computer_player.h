@@ -65,6 +65,8 @@ struct AiStanding {
 
 struct AiPlanState {
   int32_t strategy = 6;   // StrategyInForce
+  // Consolidating because it runs all the businesses its character allows.
+  bool holdingAtLimit = false;
   int32_t tactic = -1;    // current tactic id, -1 none
   int32_t subTactic = 9;
   int32_t tacticStage = 0;
@@ -174,6 +176,9 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   const AiBuildTimes* BuildTimes() const;
   bool DayWindowOpen() const;
   bool NightWindowOpen() const;
+  // A character whose night build window is longer than its day window
+  // trades at night: every centre it builds, day or night, holds night trade.
+  bool TradesAtNight() const;
   float FreeCash() const { return money - committedCash - reservedCash; }
 
   // ---- Registries ----

@@ -114,6 +114,10 @@ struct AiCharacter {
   int32_t BuildBias() const { return StrategyBias(1); }
   // How much it wants a block, in per cent of the common valuation (100 when unset).
   int32_t BlockValuePercent() const { return baseValueMultiplier > 0 ? baseValueMultiplier : 100; }
+  // A floor row that weighs even its lowest storey at 3 or more is a
+  // builder of towers: it gives up ground before height.
+  bool BuildsTall() const { return floors[0] >= kTallFloorWeight; }
+  static constexpr uint8_t kTallFloorWeight = 3;
   static constexpr int32_t kNeutralStrategyBias = 30;
 
  private:

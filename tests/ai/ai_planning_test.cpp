@@ -169,6 +169,39 @@ TEST_F(AiPlanningTest, RaisingCashEndsAfter48Hours) {
   }
 }
 
+// A player that runs all the businesses its character allows consolidates
+// instead of waiting for a site it may not build on, until a business
+// closes or a day has passed; at its limit it still wants the railroads and
+// utilities, which earn without a business, and no other block.
+TEST_F(AiPlanningTest, AtItsBusinessLimitAPlayerConsolidates) {
+  cpu->Character()->businessLimit = 1;
+  cpu->money = 5000;
+  cpu->oneOffAttempts = 2;  // it weighs building, not a one-off purchase
+  SelectStrategy(*cpu);
+  EXPECT_EQ(cpu->plan.strategy, 6);
+  const int32_t shop = Open(kDayShop, 2, Place(kBlock, 0, 0, 1, 1, 1), true);
+  for (const int32_t hours : {24, 25}) {
+    cpu->oneOffAttempts = 2;
+    SetTacticForStrategy(*cpu);
+    ASSERT_EQ(cpu->plan.strategy, 1);
+    EXPECT_EQ(cpu->plan.tactic, 4);
+    cpu->mode = kAiRunStrategy;
+    cpu->plan.hoursConsolidating = hours;
+    RunTacticProgressCheck(*cpu);
+    EXPECT_EQ(cpu->mode, hours > 24 ? kAiNewStrategy : kAiRunStrategy) << hours;
+  }
+  cpu->oneOffAttempts = 2;
+  SetTacticForStrategy(*cpu);
+  cpu->mode = kAiRunStrategy;
+  cpu->Character()->businessLimit = 2;  // room for one more
+  RunTacticProgressCheck(*cpu);
+  EXPECT_EQ(cpu->mode, kAiNewStrategy);
+  EXPECT_GE(shop, 0);
+  EXPECT_TRUE(WantedAtBusinessLimit(g_Districts[10].Blocks[0]));
+  EXPECT_TRUE(WantedAtBusinessLimit(kUtilityBlocks[0]));
+  EXPECT_FALSE(WantedAtBusinessLimit(kBlock));
+}
+
 // A centre that ends because its own block has no room left marks the block
 // for landscaping; one that ends for another reason (its business limit),
 // or on a block it does not own, leaves it unmarked.

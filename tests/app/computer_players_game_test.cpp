@@ -243,6 +243,46 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
   }
 }
 
+// The six default rivals play three weeks together: none stalls after its
+// first buildings (each runs at least three businesses, more than after its
+// first day) and none spends more than half the city's hours waiting for a
+// strategy. The sanitizer build plays the first ten days. The characters'
+// traits and the spread of the auctions, which need a longer game, are the
+// verdict of `bench_ai_game --days 60`.
+TEST_F(ComputerPlayersGameTest, SixCharactersKeepPlayingTogether) {
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr int32_t kDays = 10;
+#else
+  constexpr int32_t kDays = 21;
+#endif
+  SetUpPlayers(6);
+  TheGame().SetNewGameSeed(6u);
+  TheGame().NewGame(&FreePlayLevel());
+  int64_t ticks = 0, waiting[6] = {};
+  int32_t firstDay[6] = {};
+  for (int32_t day = 0; day < kDays; ++day) {
+    const uint32_t end = RunningTick() + kTicksPerDay;
+    for (int guard = 0; RunningTick() < end && guard < 400000; ++guard) {
+      const uint32_t before = RunningTick();
+      RunLogicTicks();
+      TheGame().DrainGameEvents();
+      const uint32_t ran = RunningTick() - before;
+      ticks += ran;
+      for (int32_t i = 0; i < 6; ++i)
+        if (ComputerPlayer(i)->plan.tactic == 9) waiting[i] += ran;
+    }
+    if (day == 0)
+      for (int32_t i = 0; i < 6; ++i) firstDay[i] = GetNumBusinessesOwned(i);
+  }
+  for (int32_t i = 0; i < 6; ++i) {
+    SCOPED_TRACE(ComputerPlayer(i)->name);
+    const int32_t businesses = GetNumBusinessesOwned(i);
+    EXPECT_GE(businesses, 3);
+    EXPECT_GT(businesses, firstDay[i]);
+    EXPECT_LE(waiting[i] * 2, ticks) << "waited " << waiting[i] << " of " << ticks << " ticks";
+  }
+}
+
 // The speculator spends its cash on blocks in its first days and is in the
 // red at the second midnight, warned; the next morning's takings lift it
 // above zero, and it spends again. It stays warned until the midnight that

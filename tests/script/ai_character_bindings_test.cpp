@@ -99,6 +99,8 @@ TEST_F(AiCharacterBindingTest, TheGamesCharactersLeanAsTheirNamesSay) {
   EXPECT_GT(c(kLandlord).BuildBias(), neutral.BuildBias());
   EXPECT_LT(c(kSkinflint).BlockValuePercent(), neutral.BlockValuePercent());
   EXPECT_EQ(neutral.PurchaseBias(), 0);
+  // Only the tower builder gives up ground before height.
+  for (int32_t row = 0; row < kAiCharacterRows; ++row) EXPECT_EQ(c(row).BuildsTall(), row == kTowers) << row;
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 --   footprint re-plan period }, patience { demolish, auction wait, refurbish },
 --   cash threshold { share of worth, cap }, price step.
 Characters = {
-  -- CAR: the cautious landlord. Builds homes, low and cheap, keeps money back
-  -- and waits long before giving up on a tenant.
+  -- CAR: the cautious landlord. Builds homes, low and cheap, keeps half its
+  -- business limit for them and waits long before giving up on a tenant.
   { "Landlord", 2, 10, { 10, 50, 30, 10 }, 10, 0, 90, { 1, 1, 2, 2, 2, 2, 3, 3, 3, 3 },
-    { 2, 3, 4, 6, 8 }, { 9, 8, 18, 22, 120 }, { 9, 60, 6 }, { 0.5, 12000 }, 0.5 },
+    { 2, 3, 4, 6, 8 }, { 9, 7, 18, 23, 120 }, { 9, 60, 6 }, { 0.25, 6000 }, 0.5 },
   -- CART: the aggressive bidder. Opens early, buys blocks at any price the
   -- city asks and answers every auction quickly.
   { "Bidder", 6, 5, { 60, 20, 10, 10 }, 14, 1, 130, { 1, 2, 2, 3, 3, 4, 4, 5, 5, 6 },
@@ -25,14 +25,15 @@ Characters = {
     { 4, 5, 6, 8, 12 }, { 8, 7, 19, 23, 80 }, { 3, 100, 4 }, { 0.5, 6000 }, 0.2 },
   -- ROCKET: the tower builder. Few businesses on big footprints, tall.
   { "Towers", 4, 8, { 30, 30, 30, 10 }, 8, 2, 120, { 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 },
-    { 4, 6, 4, 12, 16 }, { 10, 8, 18, 22, 150 }, { 5, 80, 5 }, { 0.5, 9000 }, 0.8 },
+    { 4, 6, 4, 12, 16 }, { 10, 8, 18, 22, 150 }, { 5, 80, 5 }, { 0.1, 9000 }, 0.8 },
   -- CROWN: the prestige seeker. Upmarket shops and homes, pricey.
-  { "Prestige", 6, 6, { 25, 35, 30, 10 }, 12, 4, 140, { 2, 2, 3, 3, 4, 4, 5, 5, 6, 6 },
-    { 3, 4, 6, 9, 12 }, { 9, 8, 18, 22, 100 }, { 4, 90, 5 }, { 0.55, 10000 }, 1.5 },
-  -- HORSE: the night trader. Starts late and builds only into the night: its
-  -- day window (18..17) is empty, so every centre it plans is a night one.
+  { "Prestige", 6, 6, { 25, 35, 30, 10 }, 12, 4, 125, { 2, 2, 3, 3, 4, 4, 5, 5, 6, 6 },
+    { 3, 4, 6, 9, 12 }, { 9, 7, 18, 23, 100 }, { 4, 90, 5 }, { 0.2, 10000 }, 1.5 },
+  -- HORSE: the night trader. Builds from early morning into the night: its
+  -- night window (10..23) is longer than its day window (6..10), so every
+  -- centre it plans, among the day shops too, holds night trade.
   { "Night owl", 8, 3, { 30, 30, 30, 10 }, 14, 1, 105, { 1, 2, 2, 2, 3, 3, 3, 4, 4, 4 },
-    { 2, 4, 6, 8, 10 }, { 17, 18, 17, 23, 80 }, { 5, 100, 4 }, { 0.2, 6000 }, 0.6 },
+    { 2, 4, 6, 8, 10 }, { 6, 6, 10, 23, 80 }, { 5, 100, 4 }, { 0.2, 6000 }, 0.6 },
   -- KETTLE: the homebody. Homes first, slow and steady.
   { "Homebody", 1, 10, { 15, 45, 30, 10 }, 10, 0, 95, { 1, 2, 2, 2, 3, 3, 3, 3, 4, 4 },
     { 2, 3, 4, 6, 8 }, { 10, 9, 17, 21, 140 }, { 10, 60, 7 }, { 0.4, 10000 }, 0.4 },
