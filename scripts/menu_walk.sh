@@ -13,6 +13,9 @@
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" scripts/menu_walk.sh <game folder> <shots folder> [cityrun words]
 #
+# The game fills the screen, so the walk plays at the screen's size (640x480
+# as well as 1024x768): clicks are given in the 640 x 480 interface and
+# scaled to it.
 # Further words go to cityrun's command line (L ger: the German texts).
 # The game folder is a copy of build/<preset>/game (it gets a profile).
 # Needs xdotool and imagemagick's import and compare. Exits non-zero when
@@ -35,21 +38,22 @@ rm -rf profiles
 PID=$!
 GRABS=$(mktemp -d)
 trap 'kill $PID 2>/dev/null; rm -rf "$GRABS"' EXIT
-play() {  # the launcher's Play
+read -r WIDTH HEIGHT < <(xdotool getdisplaygeometry)
+play() {  # the launcher's Play, at its place on a 1024 x 768 screen, moved with the centred window
   sleep 8
-  xdotool mousemove 701 434 mousedown 1; sleep 0.3; xdotool mouseup 1
+  xdotool mousemove $(( 701 + (WIDTH - 1024) / 2 )) $(( 434 + (HEIGHT - 768) / 2 )) mousedown 1; sleep 0.3; xdotool mouseup 1
 }
 
 grab() { import -window root "$GRABS/$1.png"; }
 # Pixels that differ between two grabs (beyond a little colour noise).
 differing() { compare -metric AE -fuzz 10% "$GRABS/$1.png" "$GRABS/$2.png" null: 2>&1 | awk '{ printf "%d", $1 }'; }
-# The press itself, in interface layout (640 x 480) on the 1024 x 768
-# screen, held long enough for a slow frame to see the hover, the press and
-# the release one after another.
+# The press itself, in interface layout (640 x 480) on the screen, held
+# long enough for a slow frame to see the hover, the press and the release
+# one after another.
 press() {
-  xdotool mousemove "$(( $1 * 8 / 5 ))" "$(( $2 * 8 / 5 ))"; sleep 0.6
+  xdotool mousemove "$(( $1 * WIDTH / 640 ))" "$(( $2 * HEIGHT / 480 ))"; sleep 0.6
   xdotool mousedown 1; sleep 0.5; xdotool mouseup 1; sleep 0.6
-  xdotool mousemove 1020 760
+  xdotool mousemove $(( WIDTH - 4 )) $(( HEIGHT - 8 ))
 }
 # A click that must change the screen. What moves by itself (the menus'
 # scene, the city) is measured first over as long as the press takes; the
@@ -62,7 +66,7 @@ click() {
   press "$1" "$2"
   # Over a quarter of the screen moving by itself (the in-game menu over
   # the flying camera) leaves nothing to judge the click by.
-  if [ $(( 4 * noise )) -gt $(( 1024 * 768 )) ]; then
+  if [ $(( 4 * noise )) -gt $(( WIDTH * HEIGHT )) ]; then
     echo "the click at ($1, $2) after shot $n not judged: the screen moves by itself"
     sleep 1
     return 0
