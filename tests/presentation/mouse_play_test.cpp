@@ -47,6 +47,7 @@
 #include "panels/business_panel.h"
 #include "panels/city_overview_panel.h"
 #include "panels/hud_panels.h"
+#include "panels/navigator_panel.h"
 #include "panels/rent_panel.h"
 #include "platform/headless.h"
 #include "platform/input.h"
@@ -54,6 +55,7 @@
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -356,12 +358,25 @@ class MousePlayProgram : public TestGameProgram {
       return x != nullptr;
     });
     Shot();
+    // At fast speed the interface reads its input several times a step:
+    // one click still moves the price by one step.
+    CNavButtonPanel& nav = HudPanels().viewButtons;
+    ClickOn("fast speed", nav.buttons[1], &nav);
+    Expect("fast", [&nav] { return nav.buttons[1]->tooltipTextId == 1145; });
     ClickOn("a higher price", HudPanels().business.Arrow(CBusinessPanel::kPriceArrows + 1), &HudPanels().business);
+    Shot();
     ClickOn("apply", HudPanels().business.apply, &HudPanels().business);
     Expect("the price is raised", [this] {
       const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
       return x && x->Price[0] > price_ + 0.05f;
     }, 4000);
+    Add("by one step", [this] {
+      const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
+      if (x && x->Price[0] < price_ + kLowestPrice * 1.5f) return true;
+      Finish("one click raised the price from " + std::to_string(price_) + " to " +
+             std::to_string(x ? x->Price[0] : 0));
+      return false;
+    });
     if (ShotsWanted()) {
       Add("a person", [] {
         for (int32_t i = 0; i < kMaxPeople; ++i) {
@@ -502,11 +517,25 @@ class MousePlayProgram : public TestGameProgram {
     Expect("the level runs", [] { return RunState().gameRunning && Session().gameState == kGameStateRunning; }, 20000);
     Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
     Add("a mayor's race", [] { return ExecuteConsoleCommand("OBJECTIVE 1 9") == 0; });
+    // A rival is dealt the birthday card, which it plays at once: its
+    // announcement tells what it cost the player.
+    Add("a card for a rival", [] { return ExecuteConsoleCommand("DEALCARD 16 1") == 0; }, 10);
+    Expect("the rival's card announced", [] {
+      const CPlayer* rival = PlayerTable().Get(1);
+      return rival && rival->Chance().CardState() == kCardNone && HudPanels().prompt.open &&
+             !HudPanels().prompt.animating;
+    }, 40000);
+    Shot();
+    Add("the announcement answered", [this] { return !AnswerPrompt(); }, 2, 2000);
     Expect("a countdown over the rivals' news", [] {
       const CPanel& c = HudPanels().auctionCountdown;
       return c.open && !c.animating && HudPanels().ticker.count >= 1 && HudPanels().ticker.linesShown > 0 &&
              GetScreenMode() == kScreenCity;
     }, 400000);
+    Shot();
+    // The countdown runs out: the auction room, its tags and the leader.
+    Expect("the auction room", [] { return GetScreenMode() == kScreenAuction; }, 400000);
+    Add("the room's first bids", [] { return true; }, 100, 400, 3000);
     Shot();
     // The race votes from its third day: the walk goes there at once.
     Add("the third day", [] {
@@ -517,6 +546,11 @@ class MousePlayProgram : public TestGameProgram {
       const CPanel& v = HudPanels().voting;
       return v.open && !v.animating && GetScreenMode() == kScreenCity;
     }, 600000);
+    Shot();
+    // A rival wins: the end of the game and its statistics.
+    Add("the game ends", [] { return ExecuteConsoleCommand("ENDSEQUENCE 1") == 0; }, 10);
+    Expect("the statistics", [] { return GetScreenMode() == kScreenMenu; }, 400000);
+    Add("the statistics drawn", [] { return true; }, 20, 400, 2000);
     Shot();
   }
 
