@@ -144,7 +144,7 @@ click 301 303                      # the first step's OK
 shot lesson_step_2 3
 click 301 303
 shot lesson_step_3 3
-click 60 40                        # the step asks for a block on the navigator
+click 55 32                        # the step asks for a block on the navigator
 shot lesson_step_4 3
 
 # The profile was made, and the token stepped on the token page (from the
