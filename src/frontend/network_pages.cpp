@@ -445,7 +445,9 @@ class CNetworkChatScreen : public CFrontEndPage {
     Text(106, "NETWORK_CHAT_SESS_LABEL3", kLobbyStatusLabelText, 1, 3)->SetAllLinesColour(kLabelColour);
     levelName = Text(107, "NETWORK_CHAT_SESS_INFO1", 0, 1, 3);
     difficulty = Text(108, "NETWORK_CHAT_SESS_INFO2", 0, 1, 3);
-    status = Text(109, "NETWORK_CHAT_SESS_INFO3", 0, 1, 3);
+    // The status is a sentence ("Waiting for the host to start"): in the
+    // smaller bold face on two lines, which the row's box is tall enough for.
+    status = Text(109, "NETWORK_CHAT_SESS_INFO3", 0, 3, 3);
     chatLines = Text(110, "NETWORK_CHAT_CHAT_BACKING", 0, 1, 0);
   }
   LobbySlots& L() { return lobby; }

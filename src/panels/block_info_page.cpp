@@ -116,9 +116,14 @@ void CInfoBlockPage::Init(CSelectionInfoPanel* owner, int32_t& nextId) {
   SetInterfaceControl(35, leaseButton);
   rightsMessage = owner->CreateTextRect(owner->NextId(), L + 5, T + 80, R - 5, T + 180);
   rightsMessage->SetFont(3);
-  // Below the status strip, with room for a label on two lines.
+  // Below the status strip, twice the face's width (drawn stretched) so the
+  // label stands on the face on one line in every language: on the face's
+  // own width it wraps, and two lines overhang the face above and below.
   const float rightsTop = owner->statusStrip->y2 + 6;
-  rightsButton = CreatePushButton(*owner, owner->NextId(), SetUIRect(bx, rightsTop, bx + bw, rightsTop + bh), 0);
+  const float rightsWidth = std::min(2 * bw, R - L - 10);
+  const float rightsX = L + float(int32_t((R - L - rightsWidth) / 2));
+  rightsButton = CreatePushButton(*owner, owner->NextId(),
+                                  SetUIRect(rightsX, rightsTop, rightsX + rightsWidth, rightsTop + bh), 0);
   SetButtonImages(*rightsButton, 76, 78, -1, 77, -1);
   rightsButton->SetLabelId(53);
   rightsId = rightsButton->id;

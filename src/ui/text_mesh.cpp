@@ -98,23 +98,16 @@ std::vector<LaidGlyph> LayOut(int32_t font, std::string_view text, int32_t textI
   return glyphs;
 }
 
-// Glyph rectangles into the mesh, one group per page, through `place`,
-// which turns a point of the layout (x right, y down) into the model.
+// The glyphs of one page on one texture as one group, in every copy.
 template <typename Place>
-void EmitGlyphs(const std::vector<LaidGlyph>& glyphs, Place place) {
-  for (int page = 0; page < 2; ++page) {
-    // A page's glyphs share its texture: the first one's.
-    int32_t texture = 0;
-    for (const LaidGlyph& g : glyphs)
-      if (g.second == (page == 1)) {
-        texture = g.texture;
-        break;
-      }
-    BeginMeshGroup(texture);
-    const int32_t firstHigh = Mesh().highCount;
+void EmitGlyphGroup(const std::vector<LaidGlyph>& glyphs, int page, int32_t texture, int32_t copies, Place place) {
+  BeginMeshGroup(texture);
+  const int32_t firstHigh = Mesh().highCount;
+  for (int32_t copy = 0; copy < copies; ++copy) {
     for (const LaidGlyph& g : glyphs) {
-      if (g.second != (page == 1)) continue;
-      const Vec3 c[4] = {place(g.x0, g.y1), place(g.x1, g.y1), place(g.x1, g.y0), place(g.x0, g.y0)};
+      if (g.second != (page == 1) || g.texture != texture) continue;
+      const Vec3 c[4] = {place(copy, g.x0, g.y1), place(copy, g.x1, g.y1), place(copy, g.x1, g.y0),
+                         place(copy, g.x0, g.y0)};
       const TexCoord t[4] = {{g.u0, g.v1}, {g.u1, g.v1}, {g.u1, g.v0}, {g.u0, g.v0}};
       if (Mesh().vertexCount + 4 > kTextMeshVertices) break;  // cut at a whole glyph
       int32_t i[4];
@@ -128,15 +121,32 @@ void EmitGlyphs(const std::vector<LaidGlyph>& glyphs, Place place) {
         for (int k : {0, 1, 2, 0, 2, 3}) m.high[size_t(m.highCount++)] = uint16_t(i[k]);
       }
     }
-    // High-page glyphs index the high list; its group is marked so.
-    if (page == 1) {
-      TextMesh& m = Mesh();
-      AddGroup({texture, firstHigh, m.highCount - firstHigh, true});
-      m.openTexture = -1;
-      m.openFirst = m.lowCount;
-    } else {
-      EndMeshGroup();
-    }
+  }
+  // High-page glyphs index the high list; its group is marked so.
+  if (page == 1) {
+    TextMesh& m = Mesh();
+    AddGroup({texture, firstHigh, m.highCount - firstHigh, true});
+    m.openTexture = -1;
+    m.openFirst = m.lowCount;
+  } else {
+    EndMeshGroup();
+  }
+}
+
+// Glyph rectangles into the mesh through `place`, which turns a point of
+// the layout (x right, y down) of a copy (0 .. copies - 1) into the model:
+// one group for each texture the glyphs of a page sit on, holding every
+// copy. A font's glyphs are baked onto several textures whatever their
+// code, so a group drawn with one texture for all would draw the rest from
+// the wrong squares.
+template <typename Place>
+void EmitGlyphs(const std::vector<LaidGlyph>& glyphs, int32_t copies, Place place) {
+  for (int page = 0; page < 2; ++page) {
+    std::vector<int32_t> textures;  // the page's, in the order first met
+    for (const LaidGlyph& g : glyphs)
+      if (g.second == (page == 1) && std::find(textures.begin(), textures.end(), g.texture) == textures.end())
+        textures.push_back(g.texture);
+    for (const int32_t texture : textures) EmitGlyphGroup(glyphs, page, texture, copies, place);
   }
 }
 
@@ -206,8 +216,10 @@ void FittedText(std::vector<LaidGlyph> glyphs, bool vertical, float width, float
   const Extent e = Measure(glyphs);
   const float sx = fx * width / std::max(1.0f, e.x1 - e.x0), sy = fy * height / std::max(1.0f, e.y1 - e.y0);
   const float cx = (e.x0 + e.x1) * 0.5f, cy = (e.y0 + e.y1) * 0.5f;
-  EmitGlyphs(glyphs, [&](float x, float y) { return Vec3{(x - cx) * sx, (cy - y) * sy, 0.2f}; });
-  if (back) EmitGlyphs(glyphs, [&](float x, float y) { return Vec3{-(x - cx) * sx, (cy - y) * sy, -0.2f}; });
+  // The back copy turned half round.
+  EmitGlyphs(glyphs, back ? 2 : 1, [&](int32_t copy, float x, float y) {
+    return copy == 0 ? Vec3{(x - cx) * sx, (cy - y) * sy, 0.2f} : Vec3{-(x - cx) * sx, (cy - y) * sy, -0.2f};
+  });
 }
 
 int32_t TextSign(TextModelRecord& r, std::string_view text, int32_t id, float width, float height, bool back,
@@ -360,12 +372,11 @@ int32_t CreateFourSidedTextModel(TextModelRecord& r, int32_t textId, std::string
   const Extent e = Measure(glyphs);
   const float half = (e.x1 - e.x0) * 0.5f;
   const float sx = half > 0 ? std::min(0.25f, 30.0f / half) : 0.25f;
-  for (int32_t turn = 0; turn < 4; ++turn) {
+  // Four copies, a quarter turn apart.
+  EmitGlyphs(glyphs, 4, [&](int32_t turn, float x, float y) {
     const float a = float(turn) * 1.5707963f, c = std::cos(a), s = std::sin(a);
-    EmitGlyphs(glyphs, [&](float x, float y) {
-      const float px = (x - e.x0 - half) * sx, pz = y * 0.25f + 35.5f;
-      return Vec3{c * px - s * pz, 0.25f, c * pz + s * px};
-    });
-  }
+    const float px = (x - e.x0 - half) * sx, pz = y * 0.25f + 35.5f;
+    return Vec3{c * px - s * pz, 0.25f, c * pz + s * px};
+  });
   return Finish(r, false);
 }

@@ -175,6 +175,28 @@ TEST_F(InputDeviceTest, AKeyTappedWithinOnePollIsPressedForThatPoll) {
   EXPECT_FALSE(KeyDown(key::kEscape));
 }
 
+// After a slow frame a click's press and release come between two polls:
+// the button is down for the first poll and up from the next, so the
+// interface sees the whole click.
+TEST_F(InputDeviceTest, AClickWithinOnePollIsDownForThatPoll) {
+  CInputDeviceMessages messages(dev.get());
+  messages.OnMouseButtons(platform::kMouseLeft);
+  messages.OnMouseButtons(0);
+  Poll();
+  EXPECT_EQ(g_InputState.leftButton, 1);
+  Poll();
+  EXPECT_EQ(g_InputState.leftButton, 0);
+  // Held across polls, it stays down until it is let go, and goes up at once.
+  messages.OnMouseButtons(platform::kMouseRight);
+  Poll();
+  Poll();
+  EXPECT_EQ(g_InputState.rightButton, 1);
+  messages.OnMouseButtons(0);
+  EXPECT_EQ(g_InputState.rightButton, 0);
+  Poll();
+  EXPECT_EQ(g_InputState.rightButton, 0);
+}
+
 TEST_F(InputDeviceTest, MousePollTakesMotionFromTheDeviceAndButtonsFromTheMessages) {
   src->MoveMouse(5, -3);
   src->TurnWheel(-1);

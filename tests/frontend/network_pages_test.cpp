@@ -11,6 +11,7 @@
 #include "engine/recording_renderer.h"
 #include "engine/scene/texture.h"
 #include "frontend/front_end.h"
+#include "frontend/lobby_rules.h"
 #include "frontend/network_pages.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -193,6 +194,28 @@ TEST_F(NetworkPagesTest, TheHostAloneCannotStartAndTheSlotToggleCycles) {
   EXPECT_EQ(PlayerTable().SetupRow(0).kind, kPlayerHuman);
   EXPECT_EQ(PlayerTable().SetupRow(1).kind, kPlayerComputer);
   EXPECT_EQ(PlayerTable().SetupRow(3).kind, kPlayerEmpty);
+}
+
+// The lobby's status sentences lie whole in their box in every language.
+TEST_F(NetworkPagesTest, TheLobbyStatusFitsItsBoxInEveryLanguage) {
+  FrontEndGameMode() = 1;
+  Open(kPageNetworkHost);
+  Click(kPageNetworkHost, "NETWORK_HOST_OK_BUTTON");
+  ASSERT_TRUE(NetworkLobbyOpen());
+  CTextRect* status = Child<CTextRect>(kPageNetworkLobby, 109);
+  ASSERT_NE(status, nullptr);
+  const UIRect box = status->Rect();
+  for (const char* language : {"usa", "ger", "dan", "spa", "f", "fin", "hol", "nor", "swe"}) {
+    ASSERT_TRUE(InterfaceTextSystem().LoadTextBankFile(std::string("language\\") + language + "\\civano"));
+    for (int32_t text : {kLobbyWaitingText, kLobbyReadyText, kLobbyClientText}) {
+      status->Clear();
+      status->AddTextId(text);
+      EXPECT_LE(float(status->LineCount() * status->lineHeight), box.y2 - box.y1)
+          << language << " text " << text << ": " << status->LineCount() << " lines, the last "
+          << status->LineText(status->LineCount() - 1);
+    }
+  }
+  ASSERT_TRUE(InterfaceTextSystem().LoadTextBankFile("language\\usa\\civano"));
 }
 
 TEST_F(NetworkPagesTest, ANetworkSlotToggleCyclesThroughClosed) {

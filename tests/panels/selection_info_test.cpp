@@ -170,6 +170,9 @@ TEST_F(SelectionInfoTest, TheTabsTheStatusStripAndTheSummaryDoNotOverlap) {
   // The rights view's button and its message stand below the strip, apart.
   EXPECT_LE(strip.y2, page().rightsButton->Rect().y1);
   EXPECT_LE(page().rightsButton->Rect().y2, page().rightsMessage->Rect().y1);
+  // Its label lies on its face: one line, which a face too narrow would wrap
+  // into two overhanging it.
+  EXPECT_EQ(page().rightsButton->label.LineCount(), 1) << page().rightsButton->label.LineText(0);
 }
 
 // Every tab's icon fills its tab but a thin margin, wherever the tab stands

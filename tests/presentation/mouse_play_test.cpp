@@ -44,8 +44,10 @@
 #include "engine/render/renderer.h"
 #include "engine/render/soft_renderer.h"
 #include "engine/scene/entity.h"
+#include "panels/business_panel.h"
 #include "panels/city_overview_panel.h"
 #include "panels/hud_panels.h"
+#include "panels/navigator_panel.h"
 #include "panels/rent_panel.h"
 #include "platform/headless.h"
 #include "platform/input.h"
@@ -53,6 +55,7 @@
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_window.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
@@ -86,9 +89,10 @@ bool ShotsWanted() { return std::getenv("RC_MOUSE_PLAY_SHOTS") != nullptr; }
 
 class MousePlayProgram : public TestGameProgram {
  public:
-  enum class Walk { kShop, kSeams, kHome, kRivals };
+  enum class Walk { kShop, kSeams, kHome, kRivals, kTour };
   void BeforeLoop() override {
     if (walk == Walk::kSeams) PlanSeams();
+    else if (walk == Walk::kTour) PlanTour();
     else if (walk == Walk::kHome) PlanHome();
     else if (walk == Walk::kRivals) PlanRivals();
     else Plan();
@@ -354,12 +358,25 @@ class MousePlayProgram : public TestGameProgram {
       return x != nullptr;
     });
     Shot();
+    // At fast speed the interface reads its input several times a step:
+    // one click still moves the price by one step.
+    CNavButtonPanel& nav = HudPanels().viewButtons;
+    ClickOn("fast speed", nav.buttons[1], &nav);
+    Expect("fast", [&nav] { return nav.buttons[1]->tooltipTextId == 1145; });
     ClickOn("a higher price", HudPanels().business.Arrow(CBusinessPanel::kPriceArrows + 1), &HudPanels().business);
+    Shot();
     ClickOn("apply", HudPanels().business.apply, &HudPanels().business);
     Expect("the price is raised", [this] {
       const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
       return x && x->Price[0] > price_ + 0.05f;
     }, 4000);
+    Add("by one step", [this] {
+      const CBusiness* x = GetBusinessInUse(Shop()->GetBusiness());
+      if (x && x->Price[0] < price_ + kLowestPrice * 1.5f) return true;
+      Finish("one click raised the price from " + std::to_string(price_) + " to " +
+             std::to_string(x ? x->Price[0] : 0));
+      return false;
+    });
     if (ShotsWanted()) {
       Add("a person", [] {
         for (int32_t i = 0; i < kMaxPeople; ++i) {
@@ -493,18 +510,34 @@ class MousePlayProgram : public TestGameProgram {
     Expect("the home is picked", [this] { return g_SelectedBuilding == Shop(); }, 600);
   }
 
-  // Two computer rivals and a mayor's race: their leases go to auction, so
-  // an auction's countdown comes up with their news running along the
-  // ticker below it; then the vote at six in the evening of the third day.
+  // Two computer rivals and a mayor's race: a rival's chance card is
+  // announced; their leases go to auction, so an auction's countdown comes
+  // up with their news running along the ticker below it, then the auction
+  // room; then the vote at six in the evening of the third day, and a
+  // rival's win ends the game.
   void PlanRivals() {
     Expect("the level runs", [] { return RunState().gameRunning && Session().gameState == kGameStateRunning; }, 20000);
     Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
     Add("a mayor's race", [] { return ExecuteConsoleCommand("OBJECTIVE 1 9") == 0; });
+    // A rival is dealt the birthday card, which it plays at once: its
+    // announcement tells what it cost the player.
+    Add("a card for a rival", [] { return ExecuteConsoleCommand("DEALCARD 16 1") == 0; }, 10);
+    Expect("the rival's card announced", [] {
+      const CPlayer* rival = PlayerTable().Get(1);
+      return rival && rival->Chance().CardState() == kCardNone && HudPanels().prompt.open &&
+             !HudPanels().prompt.animating;
+    }, 40000);
+    Shot();
+    Add("the announcement answered", [this] { return !AnswerPrompt(); }, 2, 2000);
     Expect("a countdown over the rivals' news", [] {
       const CPanel& c = HudPanels().auctionCountdown;
       return c.open && !c.animating && HudPanels().ticker.count >= 1 && HudPanels().ticker.linesShown > 0 &&
              GetScreenMode() == kScreenCity;
     }, 400000);
+    Shot();
+    // The countdown runs out: the auction room, its tags and the leader.
+    Expect("the auction room", [] { return GetScreenMode() == kScreenAuction; }, 400000);
+    Add("the room's first bids", [] { return true; }, 100, 400, 3000);
     Shot();
     // The race votes from its third day: the walk goes there at once.
     Add("the third day", [] {
@@ -515,6 +548,148 @@ class MousePlayProgram : public TestGameProgram {
       const CPanel& v = HudPanels().voting;
       return v.open && !v.animating && GetScreenMode() == kScreenCity;
     }, 600000);
+    Shot();
+    // A rival wins: the end sequence plays through to the menus (the
+    // statistics page is the front end's, which this walk goes without).
+    Add("the game ends", [] { return ExecuteConsoleCommand("ENDSEQUENCE 1") == 0; }, 10);
+    Expect("the menus", [] { return GetScreenMode() == kScreenMenu; }, 400000);
+    Add("the menus drawn", [] { return true; }, 20, 400, 2000);
+    Shot();
+  }
+
+  // The block of the city whose key is given, -1 when none.
+  static int32_t BlockWithKey(const std::string& key) {
+    for (int32_t i = 0; i < kBlockCount; ++i)
+      if (g_Blocks[size_t(i)].InUse && g_BlockDefs[size_t(g_Blocks[size_t(i)].DefIndex)].Key == key) return i;
+    return -1;
+  }
+  void ShotOfBlockPage(const std::string& key) {
+    Add("the block page of " + key, [key] {
+      const int32_t block = BlockWithKey(key);
+      if (block < 0) return false;
+      ShowBlockPage(block);
+      return true;
+    }, 20);
+    Expect(key + "'s page", [this] { return Info().open && Info().page == kInfoBlockPage && !Info().layoutPending; });
+    ClickOn(key + "'s summary", Info().ModeButton(0), &Info());
+    Expect(key + "'s summary view", [this] { return Info().blockPage.view == kBlockViewLists; });
+    Shot();
+  }
+
+  // A screenshot tour of what a new player meets, for looking at: the
+  // level's opening message and its button, the selection panel open and
+  // folded, a block's lease view with its request waiting under the pause
+  // strip, another block's page and the railroad's and a utility's
+  // summaries meanwhile, the rights view, a city shop's business page and
+  // the ground west of the museum, where people cross the grass.
+  void PlanTour() {
+    Expect("the level runs", [this] {
+      return RunState().gameRunning && Session().gameState == kGameStateRunning && HudPanels().prompt.open &&
+             ChooseBlock();
+    }, 20000);
+    Add("the pointer's scale: move", [] {
+      if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnPointerMoved(400, 300);
+      return true;
+    }, 3);
+    Add("the pointer's scale: read", [] {
+      if (g_InputState.uiCursorX <= 0 || g_InputState.uiCursorY <= 0) return false;
+      Scale() = {float(g_InputState.uiCursorX) / 400.0f, float(g_InputState.uiCursorY) / 300.0f};
+      return true;
+    });
+    Shot();
+    // The opening message's button, clicked once, closes it.
+    CPromptPanel& prompt = HudPanels().prompt;
+    Add("over the opening message's button", [&prompt] {
+      if (!On(prompt.buttons[0], &prompt)(&aim_)) return false;
+      Pointer(aim_);
+      return GamePanels().hovered == prompt.buttons[0];
+    }, 4);
+    Add("press it", [] {
+      Buttons(platform::kMouseLeft);
+      return true;
+    }, 4);
+    Add("release it", [] {
+      Buttons(0);
+      return true;
+    }, 4);
+    Expect("the opening message closed by one click", [&prompt] { return !prompt.open; }, 100);
+    Add("the pointer into the city", [] {
+      Pointer({300, 300});
+      return true;
+    }, 20);
+    Shot();
+    CSelectionInfoPanel& info = Info();
+    ClickOn("fold the selection panel", info.openClose, &info);
+    Expect("folded", [&info] { return !info.isOpen; });
+    Shot();
+    ClickOn("open the selection panel", info.openClose, &info);
+    Expect("open", [&info] { return info.isOpen; });
+    Add("the camera looks at the block", [this] {
+      SetBlockCameraTarget(BlockBaseEntities().GetEntity(block_), 120, 80);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
+    Click("the block", [this](Point* p) {
+      return Aim(p, [this](const CEntity* e) {
+        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
+      });
+    }, 800);
+    Expect("its block page", [this] {
+      return CurrentInfoSelection().block == block_ && Info().page == kInfoBlockPage && Info().open &&
+             !Info().layoutPending && Info().ModeButton(1)->visible;
+    }, 600);
+    Shot();
+    ClickOn("the lease view", Info().ModeButton(1), &Info());
+    Expect("the lease view", [this] { return Info().blockPage.view == kBlockViewLease; });
+    Shot();
+    // Paused, the lease's request waits for its tick.
+    PressKey("P", platform::key::kP);
+    Expect("paused", [] { return PauseMessageTextId() != 0; });
+    ClickOn("lease", Info().blockPage.leaseButton, &Info());
+    Expect("the request waits", [this] { return LocalBlockMarks(block_).Request != 0; });
+    Shot();
+    Add("another block's page", [this] {
+      for (int32_t i = 0; i < kBlockCount; ++i)
+        if (i != block_ && g_Blocks[size_t(i)].InUse && g_Blocks[size_t(i)].Ownable &&
+            BlockBaseEntities().GetEntity(i)) {
+          ShowBlockPage(i);
+          return true;
+        }
+      return false;
+    }, 20);
+    Shot();
+    ShotOfBlockPage("Q_V_RAILROAD");
+    ShotOfBlockPage("GASWORKS");
+    PressKey("P again", platform::key::kP);
+    Expect("running again", [] { return PauseMessageTextId() == 0; });
+    Expect("the block is leased", [this] { return Target().Owner == LocalNumber(); }, 4000);
+    Add("the leased block's page", [this] {
+      ShowBlockPage(block_);
+      return true;
+    }, 20);
+    ClickOn("the rights view", Info().ModeButton(2), &Info());
+    Expect("the rights view", [this] { return Info().blockPage.view == kBlockViewRights; });
+    Shot();
+    Add("a city shop's business page", [] {
+      for (int32_t i = 0; i < kMaxBusinesses; ++i)
+        if (const CBusiness* x = GetBusinessInUse(i); x && x->IsShop() && x->GetBuilding()) {
+          SelectBusinessBuilding(*x);
+          return true;
+        }
+      return false;
+    }, 40);
+    Expect("the business page", [this] { return Info().open && Info().page == kInfoBusinessPage; });
+    Shot();
+    // People cross from the Strandway block to the museum's west of it.
+    Add("the ground between the Strandway and the museum", [this] {
+      const int32_t museum = BlockWithKey("MUSEUM_AND_ART_GALLERY"), strand = BlockWithKey("STRANDWAY");
+      if (museum < 0 || strand < 0) return false;
+      Info().Close();
+      const CBlock &a = g_Blocks[size_t(museum)], &b = g_Blocks[size_t(strand)];
+      SetBlockCameraCentre(Vec3{(a.CentreX + b.CentreX) / 2, 0, (a.CentreZ + b.CentreZ) / 2}, 90, 110);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
     Shot();
   }
 
@@ -745,8 +920,10 @@ class MousePlayProgram : public TestGameProgram {
   TheGame().Prepare();
   static MousePlayProgram program;
   program.walk = walk;
-  ::_exit(WinMain(walk == MousePlayProgram::Walk::kRivals ? "NOFRONTEND FULLSPEED COMPUTERS 2" : "NOFRONTEND FULLSPEED",
-                  program));
+  // RC_MOUSE_PLAY_WORDS adds to the command line (L ger: the German texts).
+  std::string words = walk == MousePlayProgram::Walk::kRivals ? "NOFRONTEND FULLSPEED COMPUTERS 2" : "NOFRONTEND FULLSPEED";
+  if (const char* more = std::getenv("RC_MOUSE_PLAY_WORDS")) words += std::string(" ") + more;
+  ::_exit(WinMain(words.c_str(), program));
 }
 
 // Plays one plan in a child process; what it reached, "OK" when all of it.
@@ -801,6 +978,12 @@ TEST(MousePlayTest, AHomesRentAndItsGroundRentRow) {
 TEST(MousePlayTest, RivalsAuctionsAndTheEveningVote) {
   if (!ShotsWanted()) GTEST_SKIP() << "a screenshot walk (RC_MOUSE_PLAY_SHOTS)";
   PlayInChild(MousePlayProgram::Walk::kRivals, "rc_rivals_play_", 180);
+}
+
+// The pages a new player meets, for a screenshot walk only.
+TEST(MousePlayTest, ATourOfThePagesForScreenshots) {
+  if (!ShotsWanted()) GTEST_SKIP() << "a screenshot walk (RC_MOUSE_PLAY_SHOTS)";
+  PlayInChild(MousePlayProgram::Walk::kTour, "rc_tour_play_");
 }
 
 }  // namespace

@@ -72,6 +72,23 @@ TEST_F(TextMeshTest, SecondPageGlyphsMakeASecondPrimitive) {
   EXPECT_EQ(ModSysGetModel(both)->primitiveCount, 2);
 }
 
+// A font's glyphs lie on several textures, capitals too ("E" and "M" of
+// the label font on two): each glyph is drawn from its own texture, so the
+// name on the ground reads as it is written.
+TEST_F(TextMeshTest, EveryGlyphIsDrawnFromItsOwnTexture) {
+  Ui().fontTextures.clear();
+  for (int32_t i = 0; i < 64; ++i) Ui().fontTextures.push_back(100 + i);
+  TextModelRecord r;
+  const int32_t one = CreateFourSidedTextModel(r, -1, "EM");
+  Ui().fontTextures.clear();
+  ASSERT_GT(one, 0);
+  const CModel* m = ModSysGetModel(one);
+  ASSERT_EQ(m->primitiveCount, 2);
+  EXPECT_NE(m->primitives[0].texture, m->primitives[1].texture);
+  // Four copies round the block, one glyph each: two quads per primitive.
+  for (int32_t p = 0; p < 2; ++p) EXPECT_EQ(m->primitives[p].indexCount, 4 * 6) << "primitive " << p;
+}
+
 TEST_F(TextMeshTest, LongTextIsCutAtAWholeGlyph) {
   TextModelRecord r;
   const std::string huge(2000, 'M');

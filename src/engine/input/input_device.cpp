@@ -100,6 +100,17 @@ bool CInputDevice::Poll(int32_t device) {
 void CInputDevice::PollMouse() {
   InputState& g = g_InputState;
   g.previousMouse = g.mouse;
+  // A click that came and went before the last poll has been seen down by
+  // it: its release shows from this poll on.
+  if (lastPollSawPress_) {
+    lastPollSawPress_ = false;
+    ShowMouseButtons();
+  }
+  if (pressedSincePoll_) {
+    ShowMouseButtons();
+    pressedSincePoll_ = 0;
+    lastPollSawPress_ = true;
+  }
   if (playingBack_) return;  // the recording supplies the mouse
   platform::MouseReading m;
   if (!source_ || !source_->ReadMouse(m)) {
@@ -299,8 +310,19 @@ void CInputDevice::SetCursorScale2(float sx, float sy) {
 }
 
 void CInputDevice::SetMouseButtons(uint32_t flags) {
-  g_InputState.leftButton = (flags & platform::kMouseLeft) ? 1 : 0;
-  g_InputState.rightButton = (flags & platform::kMouseRight) ? 1 : 0;
+  // A button pressed since the last poll stays down for the next one, as a
+  // key does: after a slow frame a click's press and release come in one
+  // batch, and the interface would otherwise never see the button down.
+  const uint32_t buttons = platform::kMouseLeft | platform::kMouseRight;
+  pressedSincePoll_ |= flags & ~mouseButtons_ & buttons;
+  mouseButtons_ = flags & buttons;
+  ShowMouseButtons();
+}
+
+void CInputDevice::ShowMouseButtons() {
+  const uint32_t seen = mouseButtons_ | pressedSincePoll_;
+  g_InputState.leftButton = (seen & platform::kMouseLeft) ? 1 : 0;
+  g_InputState.rightButton = (seen & platform::kMouseRight) ? 1 : 0;
 }
 
 void CInputDevice::StartRecording() {

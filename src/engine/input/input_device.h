@@ -106,6 +106,9 @@ class CInputDevice {
  private:
   void Record(EventKind kind, const void* data, size_t size);
   void PollMouse();
+  // The buttons as the game reads them: those held and those pressed since
+  // the last poll.
+  void ShowMouseButtons();
   void PollKeyboard();
   void ApplyKeyEvents();
   void ReplayPoll();
@@ -118,6 +121,9 @@ class CInputDevice {
   uint8_t chars_[kTypedCharCapacity] = {};
   int8_t writeIndex_ = 0, readIndex_ = 0, charCount_ = 0;
   std::deque<uint8_t> overflow_;  // behind a full ring, oldest first
+  uint32_t mouseButtons_ = 0;      // as the messages left them
+  uint32_t pressedSincePoll_ = 0;  // pressed since the last mouse poll
+  bool lastPollSawPress_ = false;  // that poll showed such a press
   int32_t keyboardPolls_ = 0;
   int32_t typedAtPoll_ = -1000;   // the poll of the last character not repeated
   int32_t repeatedAtPoll_ = -1000;  // ... of the last repeat taken
