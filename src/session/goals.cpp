@@ -234,20 +234,25 @@ void ResolveGoal(int32_t count) {
   if (winner >= 0) DeclareWinner(winner);
 }
 
+// Every machine keeps the debt flags from the money they share at the same
+// midnight, so that each one's save holds the same goals record; only the
+// host tells the players and removes the bankrupt.
 void CheckDebtsHourly(int32_t hour) {
-  if (hour != 24 || !IsAuthority()) return;
+  if (hour != 24) return;
+  const bool authority = IsAuthority();
   CGameGoal& g = GameGoal();
   ForEachPlayerInUse([&](CPlayer& p) {
     GoalPlayerState& s = g.players[p.index];
     if (p.money >= 0.0f) {
-      if (s.inDebt) TellPlayer(p.index, PLAYER_MESS_OUT_OF_DEBT);
+      if (s.inDebt && authority) TellPlayer(p.index, PLAYER_MESS_OUT_OF_DEBT);
       s.inDebt = 0;
     } else if (s.inDebt) {
+      if (!authority) return;
       PostGoal(p.index, kGoalBankrupt);
       RemoveFromGame(p.index);
     } else {
       s.inDebt = 1;
-      TellPlayer(p.index, PLAYER_MESS_DEBT_WARNING);
+      if (authority) TellPlayer(p.index, PLAYER_MESS_DEBT_WARNING);
     }
   });
 }

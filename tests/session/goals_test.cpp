@@ -105,6 +105,28 @@ TEST_F(GoalsTest, DebtWarnsThenClearsAndTwoMidnightsBankrupt) {
   EXPECT_EQ(results[0].endCode, kNoToken);  // lost, nobody won
 }
 
+// A client keeps the same debt flag as its host from the money they share,
+// so its save holds the host's goals record; the warning and the removal
+// are the host's alone.
+TEST_F(GoalsTest, AClientKeepsTheDebtFlagButLeavesTheWarningAndRemovalToItsHost) {
+  MakePlayers(1);
+  CPlayer* me = PlayerTable().Get(0);
+  Session().networkSession = true;
+  Session().host = false;
+  // A client's logic runs only as far as its host lets it: its hourly
+  // update's midnight check, twice.
+  for (int midnight = 0; midnight < 2; ++midnight) {
+    me->money = -10.0f;
+    CheckDebtsHourly(24);
+    EXPECT_EQ(GameGoal().players[0].inDebt, 1);
+  }
+  Session().networkSession = false;
+  RunTicks(30);  // anything posted would be delivered by now
+  EXPECT_TRUE(me->inUse);
+  EXPECT_TRUE(Events<PlayerMessageEvent>().empty());
+  EXPECT_TRUE(Events<GoalResultEvent>().empty());
+}
+
 TEST_F(GoalsTest, ResultsNameOnlyPlayersOfTheGame) {
   MakePlayers();
   ShowGoalResult(GoalResultMsg{PlayerIndex{-1}, kGoalWon});
