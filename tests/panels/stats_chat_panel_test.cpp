@@ -5,13 +5,16 @@
 // and never read as a format).
 #include "panels_fixture.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "city/blocks.h"
 #include "session/chat_log.h"
 #include "session/goals.h"
+#include "platform/window.h"
 #include "session/session_services.h"
+#include "shell/startup.h"
 #include "ui/buttons.h"
 #include "ui/edit_box.h"
 #include "ui/interface_frame.h"
@@ -309,6 +312,71 @@ TEST_F(ChatPanelTest, TypingUnderSlowFramesKeepsEveryCharacterOnce) {
     EXPECT_EQ(text, c.line);
     Chat().Close();
   }
+}
+
+// Keys from the window to the sent line, all in one slow frame: the window's
+// events go through the program's pump and window procedure into the input
+// device, then one input frame. Return comes behind every character typed
+// before it, so they are all in the line it sends; the box's drawn-width
+// limit (215 pixels in the chat font) refuses the characters past it.
+TEST_F(ChatPanelTest, ReturnInASlowFrameSendsEveryCharacterTypedBeforeIt) {
+  struct Case {
+    const char* name;
+    std::string typed;  // window characters, 13 for Return
+    std::string sent;   // the line sent, empty when none
+    std::string left;   // the box's text afterwards
+  };
+  const std::string walk = "Hello Guest, this is me speaking with a long line";
+  const Case cases[] = {
+      {"a line within the width", "Hello Guest, this is me speaking\r", "Hello Guest, this is me speaking", ""},
+      // " line" would draw the text wider than the box allows.
+      {"a line past the width", walk + "\r", "Hello Guest, this is me speaking with a long", ""},
+      {"a line corrected with backspace", "Hexo\b\bllo there\r", "Hello there", ""},
+      // The box's press on sending empties the typed queue.
+      {"typing after Return in the same frame", "one\rtwo", "one", ""},
+      {"no Return: the line waits in the box", walk, "", "Hello Guest, this is me speaking with a long"},
+  };
+  struct Events : platform::EventSource {
+    std::deque<platform::WindowEvent> queued;
+    bool Poll(platform::WindowEvent& e) override {
+      if (queued.empty()) return false;
+      e = queued.front();
+      queued.pop_front();
+      return true;
+    }
+  } events;
+  CInputDevice device;
+  CInputDeviceMessages sink(&device);
+  platform::EventSource* oldSource = platform::SetEventSource(&events);
+  platform::WindowProc oldProc = platform::SetWindowProc(MainWindowProc);
+  platform::InputMessageSink* oldSink = platform::SetInputMessageSink(&sink);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenChatToEverybody();
+    ASSERT_TRUE(Chat().open);
+    Chat().input->SetText("");
+    net_.sent.clear();
+    for (char ch : c.typed) {
+      platform::WindowEvent e;
+      e.kind = platform::WindowEventKind::Character;
+      e.code = uint8_t(ch);
+      events.queued.push_back(e);
+    }
+    platform::PumpWindowMessages();
+    device.Poll(kInputKeyboard);
+    RunInterfaceInput(&device, 1, nullptr);
+    const size_t opponents = PlayerTable().PlayerCount() - 1;
+    ASSERT_EQ(net_.sent.size(), c.sent.empty() ? 0 : opponents);
+    for (const auto& [slot, line] : net_.sent) EXPECT_EQ(line, c.sent) << slot;
+    std::string text;
+    Chat().input->GetText(text);
+    EXPECT_EQ(text, c.left);
+    EXPECT_TRUE(Chat().input->active);  // the keyboard stays on the line
+    Chat().Close();
+  }
+  platform::SetInputMessageSink(oldSink);
+  platform::SetWindowProc(oldProc);
+  platform::SetEventSource(oldSource);
 }
 
 TEST_F(ChatPanelTest, NoRecipientSendsNothingAndTheButtonsOnlyWorkInANetworkGame) {
