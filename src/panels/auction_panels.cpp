@@ -138,29 +138,6 @@ int32_t AuctionStatusText(const CAuction& a, int32_t i) {
 
 UIRect MovedBy(const UIRect& r, TagOffset d) { return UIRect{r.x1 + d.x, r.y1 + d.y, r.x2 + d.x, r.y2 + d.y, r.depth}; }
 
-// A tag's text on one line, never wrapped (a wrapped name would show only
-// its first word, and "Computer 2" would read "Computer"): made smaller
-// when it is wider than the strip leaves it.
-void OneLineInWidth(CTextRect& t, std::string_view text, float width) {
-  // Laid out with no width, the text is not broken at all.
-  const UIRect kept{t.x1, t.y1, t.x2, t.y2, 0.5f};
-  t.SetRect(kept.x1, kept.y1, kept.x1, kept.y2);
-  t.textScale = kTagTextScale;
-  t.AddText(text);
-  if (CTextSystem* system = Ui().text) {
-    SelectFont2D(t.font);
-    system->SetFontScale(t.textScale);
-    const float wide = float(t.LineWidth(0));
-    system->SetFontScale(1.0f);
-    if (wide > width) {
-      t.Clear();
-      t.textScale = kTagTextScale * width / wide;
-      t.AddText(text);
-    }
-  }
-  t.SetRect(kept.x1, kept.y1, kept.x2, kept.y2);
-}
-
 // The least move from `start` (in steps off one rectangle right, left, up or
 // down, at most two steps) after which `box` lies on the 640 by 480 screen
 // and off every rectangle of `clear`; none when no such move is found.
@@ -422,9 +399,9 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     c.SetFont(0);
     const CPlayer* p = PlayerTable().Get(i);
     if (p == nullptr) continue;
-    OneLineInWidth(n, p->name, kTagTextWidth);
+    n.AddOneLineInWidth(p->name, kTagTextScale, kTagTextWidth);
     const int32_t whole = int32_t(std::trunc(p->money));
-    OneLineInWidth(c, FormatMoney(whole), kTagTextWidth);
+    c.AddOneLineInWidth(FormatMoney(whole), kTagTextScale, kTagTextWidth);
     c.SetAllLinesColour(whole < 0 ? kNegativeCashColour : 0);
     if (a == nullptr) continue;
     const int32_t text = AuctionStatusText(*a, i);

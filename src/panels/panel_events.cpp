@@ -198,9 +198,7 @@ void ShowChanceCard(const ChanceCardEvent& e) {
   p.SetLineText(1, c.textId + 1, PlayerName(e.player));
   if (e.localTouched) {
     // Each text added to a prompt line starts its own line.
-    if (PromptRecord* r = p.Building()) {
-      r->lines[1].AddTextIdArgs1(c.textId + 2, FormatMoneyDecimal(e.localAmount));
-    }
+    p.AddMainTextArgs1(c.textId + 2, FormatMoneyDecimal(e.localAmount));
   }
   p.SetButtonCount(1);
   p.SetButtonText(0, 1437);

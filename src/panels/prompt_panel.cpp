@@ -27,6 +27,9 @@ constexpr uint32_t kPointerColour = 0xFFFF0000u;
 constexpr int32_t kLabelFont = 3;
 constexpr int32_t kHighlightImages[3] = {79, 81, 80};  // normal, pressed, hover
 constexpr int32_t kPlainImages[3] = {85, 87, 86};
+// The main text's fonts, largest first: a long message (a lesson's step in
+// German) takes the first in which all of it shows.
+constexpr int32_t kMainTextFonts[] = {0, 1, 2};
 
 }  // namespace
 
@@ -100,6 +103,7 @@ void CPromptPanel::InitRecord(PromptRecord& r) {
   r.buttonText.fill(0);
   r.highlighted.fill(true);
   r.coloured = false;
+  r.mainFill = nullptr;
   CTextRect& main = r.lines[1];
   main.SetRect(mainRect.x1, mainRect.y1, mainRect.x2, mainRect.y2);
   main.SetAlignment(4, 4, kKeepAlignmentValue);
@@ -192,33 +196,66 @@ void CPromptPanel::UseColouredButtons() {
   if (IsOnScreen(building)) LayOut();
 }
 
-void CPromptPanel::SetLineTextWithNumbers(int32_t line, int32_t textId, int32_t number) {
+void CPromptPanel::FitMainText(PromptRecord& r) {
+  if (r.mainFill) r.lines[1].FillFitting(kMainTextFonts, r.mainFill);
+}
+
+// The title is filled as it is; the main text in the largest font in which
+// it shows whole.
+void CPromptPanel::FillLine(int32_t line, std::function<void(CTextRect&)> fill) {
   if (building == nullptr || line < 0 || line > 1) return;
-  CTextRect& t = building->lines[size_t(line)];
-  t.Clear();
-  t.AddTextIdArgs1(textId, number);
+  if (line == 0) {
+    CTextRect& t = building->lines[0];
+    t.Clear();
+    fill(t);
+    return;
+  }
+  building->mainFill = std::move(fill);
+  FitMainText(*building);
+}
+
+void CPromptPanel::SetLineTextWithNumbers(int32_t line, int32_t textId, int32_t number) {
+  FillLine(line, [textId, number](CTextRect& t) { t.AddTextIdArgs1(textId, number); });
 }
 
 void CPromptPanel::SetLineText(int32_t line, int32_t textId, std::string_view text) {
-  if (building == nullptr || line < 0 || line > 1) return;
-  const std::string s(text);
-  CTextRect& t = building->lines[size_t(line)];
-  t.Clear();
-  t.AddTextIdArgs1(textId, s.c_str());
+  FillLine(line, [textId, s = std::string(text)](CTextRect& t) { t.AddTextIdArgs1(textId, s.c_str()); });
 }
 
 void CPromptPanel::SetLineTextArgs(int32_t line, int32_t textId, TextArgs args) {
-  if (building == nullptr || line < 0 || line > 1) return;
-  CTextRect& t = building->lines[size_t(line)];
-  t.Clear();
-  t.AddTextIdArgList(textId, args);
+  // The arguments' texts are copied: the fill may run again later.
+  std::vector<std::string> texts;
+  for (const TextArg& a : args)
+    if (a.IsText()) texts.emplace_back(a.Text() ? a.Text() : "");
+  std::vector<bool> isText;
+  std::vector<int32_t> numbers;
+  for (const TextArg& a : args) {
+    isText.push_back(a.IsText());
+    numbers.push_back(a.Int());
+  }
+  FillLine(line, [textId, texts, isText, numbers](CTextRect& t) {
+    std::vector<TextArg> kept;
+    size_t next = 0;
+    for (size_t i = 0; i < isText.size(); ++i) {
+      if (isText[i]) kept.emplace_back(texts[next++]);
+      else kept.emplace_back(numbers[i]);
+    }
+    t.AddTextIdArgList(textId, kept);
+  });
 }
 
 void CPromptPanel::SetLineString(int32_t line, std::string_view text) {
-  if (building == nullptr || line < 0 || line > 1) return;
-  CTextRect& t = building->lines[size_t(line)];
-  t.Clear();
-  t.AddText(text);
+  FillLine(line, [s = std::string(text)](CTextRect& t) { t.AddText(s); });
+}
+
+void CPromptPanel::AddMainTextArgs1(int32_t textId, std::string_view text) {
+  if (building == nullptr) return;
+  std::function<void(CTextRect&)> before = std::move(building->mainFill);
+  building->mainFill = [before, textId, s = std::string(text)](CTextRect& t) {
+    if (before) before(t);
+    t.AddTextIdArgs1(textId, s.c_str());
+  };
+  FitMainText(*building);
 }
 
 void CPromptPanel::SetButtonText(int32_t button, int32_t textId) {
@@ -252,6 +289,8 @@ void CPromptPanel::SetPortrait(int32_t image) {
   CTextRect& main = building->lines[1];
   main.SetRect(r.x1, r.y1, r.x2, r.y2);
   main.SetAlignment(3, 4, kKeepAlignmentValue);
+  // A text already there is laid out again for the other width.
+  FitMainText(*building);
 }
 
 void CPromptPanel::PointAt(float x, float y) {

@@ -44,6 +44,9 @@ struct PromptRecord {
   // question sets it to its "no".
   int32_t defaultButton = 0;
   std::array<CTextRect, 2> lines;  // title, main text
+  // What fills the main text, kept to fill it again in a smaller font or
+  // another rect: a text is wrapped as it is added.
+  std::function<void(CTextRect&)> mainFill;
   bool pointerShown = false;
   float targetX = 0, targetY = 0, grow = 0;
   int32_t portrait = -1;
@@ -75,6 +78,8 @@ class CPromptPanel : public CPanel {
   void SetLineTextArgs(int32_t line, int32_t textId, TextArgs args);
   // Shown as it is (never read as a format).
   void SetLineString(int32_t line, std::string_view text);
+  // Adds a paragraph to the main text, on a line of its own.
+  void AddMainTextArgs1(int32_t textId, std::string_view text);
   void SetButtonText(int32_t button, int32_t textId);
   void SetButtonHighlight(int32_t button, bool on);
   void SetButtonCount(int32_t n);
@@ -104,6 +109,8 @@ class CPromptPanel : public CPanel {
   PromptRecord* TakeRecord();
   void InitRecord(PromptRecord& r);
   void LayOut();
+  void FillLine(int32_t line, std::function<void(CTextRect&)> fill);
+  void FitMainText(PromptRecord& r);
   void Answer(int32_t button, bool close);
   void Lock();
   void Unlock();

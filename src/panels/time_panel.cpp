@@ -110,7 +110,11 @@ void CTimePanel::UpdateTexts() {
   }
   const CGameClock& c = GameClock();
   clock.Clear();
-  clock.AddText(ClockText(c.hour, int32_t(Session().tickInHour), c.CalendarYear()));
+  // The time and the year on the one line the area holds: a language whose
+  // morning and afternoon are long words ("10:41 nachm. 1930") gets a
+  // smaller text rather than losing the year to a second line.
+  clock.AddOneLineInWidth(ClockText(c.hour, int32_t(Session().tickInHour), c.CalendarYear()), 1.0f,
+                          clock.x2 - clock.x1 - 2.0f * float(clock.margin));
 }
 
 void CTimePanel::UpdateChanceButton() {

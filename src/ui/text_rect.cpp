@@ -304,6 +304,42 @@ void CTextRect::Layout() {
   extentDirty = true;
 }
 
+void CTextRect::AddOneLineInWidth(std::string_view text, float scale, float width) {
+  // Laid out with no width, the text is not broken at all.
+  const float keptX2 = x2;
+  SetRect(x1, y1, x1, y2);
+  textScale = scale;
+  AddText(text);
+  if (CTextSystem* system = Ui().text) {
+    SelectFont2D(font);
+    system->SetFontScale(textScale);
+    const float wide = float(LineWidth(0));
+    system->SetFontScale(1.0f);
+    if (wide > width) {
+      Clear();
+      textScale = scale * width / wide;
+      AddText(text);
+    }
+  }
+  SetRect(x1, y1, keptX2, y2);
+}
+
+int32_t CTextRect::RowsThatFit() {
+  Layout();
+  if (lineHeight <= 0) return 1;
+  return std::max(1, int32_t((y2 - y1 + float(lineSpacing)) / float(lineHeight)));
+}
+
+void CTextRect::FillFitting(std::span<const int32_t> fonts, const std::function<void(CTextRect&)>& fill) {
+  for (const int32_t f : fonts) {
+    SetFont(f);
+    Clear();
+    fill(*this);
+    visibleLines = RowsThatFit();
+    if (LineCount() <= visibleLines) return;
+  }
+}
+
 void CTextRect::ComputeExtent() {
   Layout();
   int32_t widest = 0;

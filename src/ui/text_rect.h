@@ -6,6 +6,8 @@
 // a fixed table, optionally flashing.
 #include <cstdarg>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +61,18 @@ class CTextRect : public CWidget {
   void SetLineStyle(int32_t line, int32_t colour, int32_t altColour, bool flash);
   void SetLastLineColour(int32_t colour);
   void SetBackground(bool on, uint32_t colour);
+
+  // Shows `text` on one line, never wrapped (a wrapped name would show only
+  // its first word, a wrapped clock only its time), at `scale`, made smaller
+  // when wider than `width`; a text wider than that is put alone.
+  void AddOneLineInWidth(std::string_view text, float scale, float width);
+  // Empties the text and fills it by `fill` in the first of `fonts` in which
+  // every line it makes shows in the rect, else in the last. A text is
+  // wrapped as it is added, so a smaller font means filling it again.
+  void FillFitting(std::span<const int32_t> fonts, const std::function<void(CTextRect&)>& fill);
+  // The lines the rect shows at the current font, the last one without the
+  // spacing below it; never less than one.
+  int32_t RowsThatFit();
 
   void ComputeExtent();
   void FitVisibleLines();

@@ -2,6 +2,10 @@
 // the lock of the other controls, and the game's prompts reaching it.
 #include "panels_fixture.h"
 
+#include <fstream>
+#include <iterator>
+#include <regex>
+
 #include "panels/panel_events.h"
 #include "platform/input.h"
 #include "session/goals.h"
@@ -218,6 +222,66 @@ TEST_F(PromptPanelTest, AWinShowsTheNameAndTheFigureOfEveryObjective) {
       prompt().Reset();  // closed without an answer: no end sequence
     }
   }
+}
+
+
+// The text ids of the lessons' steps, as the lessons' script lists them.
+std::vector<int32_t> LessonStepTexts() {
+  std::ifstream file(std::string(RC_GAME_ROOT) + "/scripts/tutorial/lessons.lua");
+  const std::string script((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::regex step(R"((say|act) = (\d+))");
+  std::vector<int32_t> ids;
+  for (auto m = std::sregex_iterator(script.begin(), script.end(), step); m != std::sregex_iterator(); ++m)
+    ids.push_back(std::stoi((*m)[2].str()));
+  return ids;
+}
+
+// Every lesson's opening, steps and closing show whole in the prompt, in
+// English and in German, whose longer texts overran the message in its
+// large font and were cut mid-sentence: a long one is laid out again in a
+// smaller font.
+TEST_F(PromptPanelTest, EveryLessonsTextShowsWholeInEveryLanguage) {
+  std::vector<int32_t> ids = LessonStepTexts();
+  ASSERT_GE(ids.size(), 40u);
+  for (int32_t id = 2002; id <= 2014; ++id) ids.push_back(id);  // the lessons' openings
+  ids.push_back(3751);                                             // the closing message
+  for (const char* language : {"usa", "ger"}) {
+    ASSERT_TRUE(LoadInterfaceFonts(language, 640));
+    for (const int32_t id : ids) {
+      ScriptPromptEvent e;
+      e.lines[0].textId = 2016;
+      e.lines[1].textId = id;
+      e.scriptId = 100;
+      e.withButton = true;
+      e.buttonText = 1707;
+      HandlePanelGameEvent(e);
+      ASSERT_TRUE(prompt().open);
+      CTextRect& main = prompt().Building()->lines[1];
+      main.Layout();
+      EXPECT_GT(main.LineCount(), 0) << language << " " << id;
+      EXPECT_LE(main.LineCount(), main.visibleLines) << language << " " << id << ": " << Joined(main);
+      EXPECT_LE(float(main.visibleLines * main.lineHeight - main.lineSpacing), main.y2 - main.y1) << id;
+      // The text stands beside the portrait, above the buttons.
+      EXPECT_GE(main.x1, prompt().portraitRect.x2);
+      EXPECT_LE(main.y2, prompt().buttons[0]->y1);
+      prompt().Close();
+    }
+  }
+  ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
+}
+
+// A short message keeps the large font; a portrait set after the text lays
+// it out again for the narrower area.
+TEST_F(PromptPanelTest, AShortMessageKeepsTheLargeFontAndFollowsThePortrait) {
+  prompt().Open();
+  prompt().SetLineString(1, "Short and sweet.");
+  CTextRect& main = prompt().Building()->lines[1];
+  EXPECT_EQ(main.font, 0);
+  EXPECT_EQ(main.x1, prompt().mainRect.x1);
+  prompt().SetPortrait(302);
+  EXPECT_EQ(main.x1, prompt().portraitRect.x2);
+  EXPECT_EQ(Joined(main), "Short and sweet.");
+  prompt().Close();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "session/goals.h"
 #include "ui/buttons.h"
+#include "ui/glyph_batcher.h"
 
 namespace {
 
@@ -104,6 +105,41 @@ TEST_F(TimePanelTest, ThePlayerButtonShowsTheGoalInTheRoomsOwnPrompt) {
   EXPECT_TRUE(Hud().auctionPrompt.open);
   EXPECT_EQ(Hud().prompt.QueueLength(), 1u);
   ResetGoals();
+}
+
+// Every language's clock keeps the time and the year on the one line its
+// area shows, also at two-digit hours in the afternoon, where the German
+// "nachm." made the year wrap out of sight.
+TEST_F(TimePanelTest, EveryLanguagesClockShowsTheTimeAndTheYearOnOneLine) {
+  AddPlayer("Ann", 0);
+  CTimePanel& time = Hud().time;
+  const float width = time.rects[kTimeArea].x2 - time.rects[kTimeArea].x1;
+  struct Case {
+    int32_t hour, ticks;
+  } const cases[] = {{10, 427}, {22, 600}, {9, 31}, {12, 0}};
+  for (const char* language : {"usa", "ger", "f", "spa", "dan", "fin", "hol", "nor", "swe"}) {
+    ASSERT_TRUE(LoadInterfaceFonts(language, 640));
+    for (const Case& c : cases) {
+      GameClock().hour = c.hour;
+      Session().tickInHour = c.ticks;
+      time.Close();
+      time.Open();
+      Step();
+      const std::string want = ClockText(c.hour, c.ticks, GameClock().CalendarYear());
+      ASSERT_EQ(time.clock.LineCount(), 1) << language << " " << want;
+      EXPECT_EQ(time.clock.LineText(0), want) << language;
+      SelectFont2D(time.clock.font);
+      InterfaceTextSystem().SetFontScale(time.clock.textScale);
+      EXPECT_LE(time.clock.LineWidth(0), width) << language << " " << want;
+      InterfaceTextSystem().SetFontScale(1.0f);
+      // The year is there, and a text that fits keeps its size.
+      EXPECT_NE(want.find("1930"), std::string::npos);
+      if (std::string(language) == "usa") {
+        EXPECT_EQ(time.clock.textScale, 1.0f) << want;
+      }
+    }
+  }
+  ASSERT_TRUE(LoadInterfaceFonts("usa", 640));
 }
 
 }  // namespace
