@@ -95,7 +95,7 @@ Levels = {
     objective = OBJECTIVE_PROFIT, targets = { 3500, 5000, 7000 }, money = { 7000, 5500, 4000 },
     rivals = { { 3, 2 } }, token = 7, open = { 9, 8, 4 }, openDay = 5, population = 1000 },
   { id = 200013, folder = "three_rivals", title = ID_SINGLE_SCENARIO_13_TITLE, desc = ID_SINGLE_SCENARIO_13_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 2500, 6000, 8500 }, money = { 9000, 7000, 5500 },
+    objective = OBJECTIVE_PROFIT, targets = { 3000, 6000, 8500 }, money = { 9000, 7000, 5500 },
     rivals = { { 3, 0 }, { 5, 0 }, { 6, 0 } }, token = 6 },
   { id = 200014, folder = "short_leases", title = ID_SINGLE_SCENARIO_14_TITLE, desc = ID_SINGLE_SCENARIO_14_DESC,
     objective = OBJECTIVE_SALES, targets = { 900, 3000, 4500 }, money = { 10000, 8000, 6500 },
