@@ -229,14 +229,9 @@ class MousePlayProgram : public TestGameProgram {
     return nullptr;
   }
 
-  // The level under way, the pointer's scale known, the camera on the
-  // chosen block and its page open from a click on it.
-  void ComeToTheBlock() {
-    Expect("the level runs", [this] {
-      if (!RunState().gameRunning || Session().gameState != kGameStateRunning) return false;
-      return ChooseBlock();
-    }, 20000);
-    // How window pixels map to the interface.
+  // How window pixels map to the interface: a move through the window's
+  // input, then where the interface put the pointer.
+  void LearnThePointersScale() {
     Add("the pointer's scale: move", [] {
       if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnPointerMoved(400, 300);
       return true;
@@ -246,6 +241,16 @@ class MousePlayProgram : public TestGameProgram {
       Scale() = {float(g_InputState.uiCursorX) / 400.0f, float(g_InputState.uiCursorY) / 300.0f};
       return true;
     });
+  }
+
+  // The level under way, the pointer's scale known, the camera on the
+  // chosen block and its page open from a click on it.
+  void ComeToTheBlock() {
+    Expect("the level runs", [this] {
+      if (!RunState().gameRunning || Session().gameState != kGameStateRunning) return false;
+      return ChooseBlock();
+    }, 20000);
+    LearnThePointersScale();
     Add("the camera looks at the block", [this] {
       SetBlockCameraTarget(BlockBaseEntities().GetEntity(block_), 120, 80);
       CamSetMode(kCamBlock);
@@ -587,15 +592,7 @@ class MousePlayProgram : public TestGameProgram {
       return RunState().gameRunning && Session().gameState == kGameStateRunning && HudPanels().prompt.open &&
              ChooseBlock();
     }, 20000);
-    Add("the pointer's scale: move", [] {
-      if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnPointerMoved(400, 300);
-      return true;
-    }, 3);
-    Add("the pointer's scale: read", [] {
-      if (g_InputState.uiCursorX <= 0 || g_InputState.uiCursorY <= 0) return false;
-      Scale() = {float(g_InputState.uiCursorX) / 400.0f, float(g_InputState.uiCursorY) / 300.0f};
-      return true;
-    });
+    LearnThePointersScale();
     Shot();
     // The opening message's button, clicked once, closes it.
     CPromptPanel& prompt = HudPanels().prompt;
@@ -775,15 +772,7 @@ class MousePlayProgram : public TestGameProgram {
   // pointer rests on it, the person page that G opens, the pause line.
   void PlanSeams() {
     Expect("the level runs", [] { return RunState().gameRunning && Session().gameState == kGameStateRunning; }, 20000);
-    Add("the pointer's scale: move", [] {
-      if (platform::InputMessageSink* sink = platform::GetInputMessageSink()) sink->OnPointerMoved(400, 300);
-      return true;
-    }, 3);
-    Add("the pointer's scale: read", [] {
-      if (g_InputState.uiCursorX <= 0 || g_InputState.uiCursorY <= 0) return false;
-      Scale() = {float(g_InputState.uiCursorX) / 400.0f, float(g_InputState.uiCursorY) / 300.0f};
-      return true;
-    });
+    LearnThePointersScale();
     Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
     // The pointer rests on the navigator's speed button while the hover task
     // runs many times: its tooltip comes up and stays.
