@@ -262,12 +262,16 @@ class MousePlayProgram : public TestGameProgram {
     Click("fold the statistics", On(HudPanels().stats.openClose, &HudPanels().stats), 0, HudPanels().stats.openClose,
           [] { return !HudPanels().stats.open || !HudPanels().stats.Expanded(); });
 
-    // The block, clicked in the city.
-    // Once the camera has come to the block (the frames are drawn now and then).
-    // Once the camera has come to the block: a point where the picking finds
-    // the block and none of its buildings, as a player aims at the ground.
-    Click("the block", [this](Point* p) {
-      if (std::chrono::steady_clock::now() < nextTry_) return false;
+    ClickTheBlock(true);
+  }
+
+  // The block, clicked in the city once the camera has come to it: a point
+  // where the picking finds the block and none of its buildings, as a player
+  // aims at the ground; then its page. Paced, a try waits 300 ms after the
+  // last (the frames are drawn now and then).
+  void ClickTheBlock(bool paced) {
+    Click("the block", [this, paced](Point* p) {
+      if (paced && std::chrono::steady_clock::now() < nextTry_) return false;
       nextTry_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
       return Aim(p, [this](const CEntity* e) {
         return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
@@ -626,15 +630,7 @@ class MousePlayProgram : public TestGameProgram {
       CamSetMode(kCamBlock);
       return true;
     }, 150);
-    Click("the block", [this](Point* p) {
-      return Aim(p, [this](const CEntity* e) {
-        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
-      });
-    }, 800);
-    Expect("its block page", [this] {
-      return CurrentInfoSelection().block == block_ && Info().page == kInfoBlockPage && Info().open &&
-             !Info().layoutPending && Info().ModeButton(1)->visible;
-    }, 600);
+    ClickTheBlock(false);
     Shot();
     ClickOn("the lease view", Info().ModeButton(1), &Info());
     Expect("the lease view", [this] { return Info().blockPage.view == kBlockViewLease; });
