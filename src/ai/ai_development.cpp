@@ -249,8 +249,18 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
   const int32_t type = p.businessType;
   const BusinessType* row = GetBusinessType(type);
   if (row == nullptr) return false;
-  const int32_t minFloors = std::max(row->MinHeight, 1);
+  int32_t minFloors = std::max(row->MinHeight, 1);
   int32_t minimum = GetMinimumSize(ai, type);
+  // A builder of towers short of cash gives up ground, down to the least
+  // the type allows, before it gives up a floor, and builds nothing lower
+  // than a tower's least height (or the type's greatest): it waits for the
+  // cash rather than spend its money on low buildings; a lower floor draw
+  // is raised to that height.
+  const AiCharacter* c = ai.Character();
+  if (c != nullptr && c->BuildsTall() && type != kLandscapeType) {
+    minimum = std::max(row->MinArea, 1);
+    minFloors = std::min(std::max(minFloors, AiCharacter::kLeastTowerFloors), std::max(row->MaxHeight, minFloors));
+  }
   int32_t size = 0, floors = 1;
   if (type == kLandscapeType) {
     size = std::min(GetLandscapeLotsNeeded(block), kMaxLandscapeLots);
@@ -270,6 +280,7 @@ bool PlanBlockDevelopment(CPlayerAI& ai, bool commit, DevelopmentResult& result,
     if (fitted > 0 && fittedFloors > 0) size = fitted, floors = fittedFloors;
   }
   size = std::max(size, minimum);
+  floors = std::max(floors, minFloors);
   if (size < minimum || size < 1) return false;
   const int32_t quality = useGivenQuality ? givenQuality : SelectBuildingQuality(ai, block);
   const int32_t kind = BuildingKindFor(type);

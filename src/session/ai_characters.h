@@ -118,6 +118,8 @@ struct AiCharacter {
   // builder of towers: it gives up ground before height.
   bool BuildsTall() const { return floors[0] >= kTallFloorWeight; }
   static constexpr uint8_t kTallFloorWeight = 3;
+  // The fewest floors a builder of towers builds where the type allows them.
+  static constexpr int32_t kLeastTowerFloors = 3;
   static constexpr int32_t kNeutralStrategyBias = 30;
 
  private:

@@ -251,6 +251,47 @@ TEST_F(AiPlanningTest, EveryFootprintTooDearGivesUp) {
   EXPECT_EQ(cpu->standardPending, before + 1);
 }
 
+// A builder of towers short of cash gives up ground, down to the least the
+// type allows and below its own smallest footprint, before it gives up a
+// floor, and plans nothing lower than three floors: with too little money
+// for that it plans nothing.
+TEST_F(AiPlanningTest, ATowerBuilderGivesUpGroundBeforeFloors) {
+  OwnBlock(kBlock);
+  AiCharacter& c = *cpu->Character();
+  BusinessType& shop = g_BusinessTypes[kDayShop];
+  // The shared tables are put back for the tests that follow.
+  const AiCharacter savedCharacter = c;
+  const BusinessType savedShop = shop;
+  for (int32_t i = 0; i < 10; ++i) c.floors[i] = static_cast<uint8_t>(3 + i);
+  ASSERT_TRUE(c.BuildsTall());
+  c.businessLimit = 50;
+  shop.MinArea = 1, shop.MaxArea = 16, shop.MinHeight = 1, shop.MaxHeight = 6;
+  c.footprints[shop.FootprintBand] = AiFootprintRow{{6, 7, 8}};
+  cpu->plan.chosenBlock = kBlock;
+  cpu->plan.businessType = kDayShop;
+  int32_t smallest = 99;
+  for (const float money : {100000.0f, 20000.0f, 8000.0f, 4000.0f, 2000.0f, 1000.0f, 500.0f, 10.0f}) {
+    for (CActions& a : cpu->standard) a = CActions{};
+    cpu->standardPending = 0;
+    cpu->money = money;
+    DevelopmentResult result;
+    const bool planned = PlanBlockDevelopment(*cpu, true, result, true, 0);
+    for (const CActions& a : cpu->standard)
+      if (a.phase == AI_CONSTRUCT_BUILDING) {
+        EXPECT_GE(a.flag, 3) << money;  // floors
+        smallest = std::min(smallest, a.lot[2] * a.lot[3]);
+      }
+    if (money == 10.0f) {
+      EXPECT_FALSE(planned);
+    }
+  }
+  EXPECT_LT(smallest, 6);
+  for (CActions& a : cpu->standard) a = CActions{};
+  cpu->standardPending = 0;
+  c = savedCharacter;
+  shop = savedShop;
+}
+
 // The rent review: a residence with empty places is let cheaper, never below
 // what a place costs to keep; a full one dearer by the character's step.
 TEST_F(AiPlanningTest, RentReviewFollowsTheVacancies) {

@@ -166,12 +166,12 @@ struct CharacterFigures {
   int32_t homes = 0, shops = 0, businesses = 0, auctionsWon = 0;
   // Shops that open in the evening, and the lots they stand on.
   int32_t nightShops = 0, nightLots = 0;
-  float quality = 0, lots = 0;
+  float quality = 0, lots = 0, floors = 0;
 };
 
 CharacterFigures FiguresOf(int32_t slot) {
   CharacterFigures f;
-  int32_t buildings = 0, quality = 0, lots = 0;
+  int32_t buildings = 0, quality = 0, lots = 0, floors = 0;
   for (const CBusiness& b : g_Businesses) {
     if (!b.InUse || b.Owner != slot + 1) continue;
     ++f.businesses;
@@ -182,6 +182,7 @@ CharacterFigures FiguresOf(int32_t slot) {
     if (const CBuilding* building = b.GetBuilding()) {
       ++buildings;
       quality += building->Quality;
+      floors += building->Floors;
       const int32_t area = (building->X2 - building->X1 + 1) * (building->Z2 - building->Z1 + 1);
       lots += area;
       if (night) f.nightLots += area;
@@ -189,6 +190,7 @@ CharacterFigures FiguresOf(int32_t slot) {
   }
   f.quality = static_cast<float>(quality) / static_cast<float>(std::max(buildings, 1));
   f.lots = static_cast<float>(lots) / static_cast<float>(std::max(buildings, 1));
+  f.floors = static_cast<float>(floors) / static_cast<float>(std::max(buildings, 1));
   if (const CPlayerAI* ai = ComputerPlayer(slot)) f.auctionsWon = ai->tally.auctionsWon;
   return f;
 }
@@ -206,8 +208,8 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
       {0, "the landlord builds homes", [](auto& c, auto& n) { return c.homes > n.homes; }},
       {2, "the shopkeeper opens more shops, and no homes",
        [](auto& c, auto& n) { return c.shops > n.shops && c.homes == 0; }},
-      {3, "the tower builder runs a few, no more than its limit of 8, on bigger footprints",
-       [](auto& c, auto& n) { return c.businesses <= 8 && c.lots > n.lots; }},
+      {3, "the tower builder runs a few, no more than its limit of 6, and builds them taller",
+       [](auto& c, auto& n) { return c.businesses <= 6 && c.businesses < n.businesses && c.floors > n.floors + 1.0f; }},
       {4, "the prestige seeker builds better", [](auto& c, auto& n) { return c.quality > n.quality; }},
       {5, "the night owl trades more at night",
        [](auto& c, auto& n) { return c.nightShops >= n.nightShops && c.nightLots > n.nightLots; }},
@@ -236,7 +238,8 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
         << c.trait << ": homes " << mine.homes << "/" << neutral.homes << " shops " << mine.shops << "/"
         << neutral.shops << " businesses " << mine.businesses << "/" << neutral.businesses << " quality "
         << mine.quality << "/" << neutral.quality << " lots " << mine.lots << "/" << neutral.lots << " auctions won "
-        << mine.auctionsWon << "/" << neutral.auctionsWon << " night shops " << mine.nightShops << "/"
+        << mine.auctionsWon << "/" << neutral.auctionsWon << " floors " << mine.floors << "/" << neutral.floors
+        << " night shops " << mine.nightShops << "/"
         << neutral.nightShops << " night lots " << mine.nightLots << "/" << neutral.nightLots;
     TheGame().EndGame(false, 0);
     boxes_.clear();

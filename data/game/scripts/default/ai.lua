@@ -23,9 +23,10 @@ Characters = {
   -- DOG: the shopkeeper. Only shops, as many as it can, priced sharply.
   { "Shopkeeper", 10, 1, { 20, 40, 30, 10 }, 20, 1, 125, { 1, 1, 1, 2, 2, 2, 2, 3, 3, 3 },
     { 4, 5, 6, 8, 12 }, { 8, 7, 19, 23, 80 }, { 3, 100, 4 }, { 0.5, 6000 }, 0.2 },
-  -- ROCKET: the tower builder. Few businesses on big footprints, tall.
-  { "Towers", 4, 8, { 30, 30, 30, 10 }, 8, 2, 120, { 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 },
-    { 4, 6, 4, 12, 16 }, { 10, 8, 18, 22, 150 }, { 5, 80, 5 }, { 0.1, 9000 }, 0.8 },
+  -- ROCKET: the tower builder. Few businesses on big footprints, tall: it
+  -- keeps a fifth of its worth for the floors.
+  { "Towers", 4, 8, { 30, 30, 30, 10 }, 6, 2, 120, { 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 },
+    { 4, 6, 4, 12, 16 }, { 10, 8, 18, 22, 150 }, { 5, 80, 5 }, { 0.2, 9000 }, 0.8 },
   -- CROWN: the prestige seeker. Upmarket shops and homes, pricey.
   { "Prestige", 6, 6, { 25, 35, 30, 10 }, 12, 4, 125, { 2, 2, 3, 3, 4, 4, 5, 5, 6, 6 },
     { 3, 4, 6, 9, 12 }, { 9, 7, 18, 23, 100 }, { 4, 90, 5 }, { 0.2, 10000 }, 1.5 },
