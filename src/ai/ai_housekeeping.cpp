@@ -107,6 +107,9 @@ int32_t TakeOverScore(const CBusiness& b, bool completedSet) {
 void RunTakeOverReview(CPlayerAI& ai) {
   if (ai.warned24h || IsFirstDecade() || ai.CountRegisteredBlocks() == 0 || ai.money < 0.0f) return;
   if (AtBusinessLimit(ai)) return;  // a business bought out is one more it runs
+  // Only shops are bought out, and a character that keeps room for homes
+  // buys none past its shops' share.
+  if (ShopsFillTheirShare(ai)) return;
   struct Candidate {
     int32_t score;
     const CBuilding* building;

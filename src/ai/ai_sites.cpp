@@ -419,17 +419,6 @@ bool LikesShops(const CPlayerAI& ai) {
   return c == nullptr || c->ShopLiking() > 0;
 }
 
-// A character that likes homes more than shops keeps half its business
-// limit for homes: the shops it opens while a home is beyond its means
-// would otherwise fill the limit, and its homes would stop at the first.
-bool ShopsFillTheirShare(const CPlayerAI& ai) {
-  const AiCharacter* c = ai.Character();
-  if (c == nullptr || c->businessLimit <= 0 || c->HomeLiking() <= c->ShopLiking()) return false;
-  int32_t shops = 0;
-  for (const CBusiness& b : g_Businesses) shops += b.InUse && b.Owner == ai.index + 1 && b.Kind == kBusinessShop;
-  return shops >= c->businessLimit / 2;
-}
-
 // The homes at a centre's heart are built on a share of the turns that
 // they are wanted, as much as the character likes homes (all for 10, none
 // for 0).
@@ -439,6 +428,18 @@ bool LikesHomesNow(CPlayerAI& ai) {
 }
 
 }  // namespace
+
+// A character that likes homes more than shops keeps half its business
+// limit for homes: the shops it opens or buys out while a home is beyond its
+// means would otherwise fill the limit, and its homes would stop at the
+// first.
+bool ShopsFillTheirShare(const CPlayerAI& ai) {
+  const AiCharacter* c = ai.Character();
+  if (c == nullptr || c->businessLimit <= 0 || c->HomeLiking() <= c->ShopLiking()) return false;
+  int32_t shops = 0;
+  for (const CBusiness& b : g_Businesses) shops += b.InUse && b.Owner == ai.index + 1 && b.Kind == kBusinessShop;
+  return shops >= c->businessLimit / 2;
+}
 
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {
   if ((PrefersHomesNow(ai) || (ShouldBuildDayOrNightCentre(ai) && LikesHomesNow(ai))) && HomesFit(ai))

@@ -45,6 +45,9 @@ bool ListBlocksForCentre(CPlayerAI& ai, std::vector<int32_t>& list);
 // period -1 any, 0 day, 1 night.
 int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period);
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai);
+// A character that likes homes more than shops runs as many shops as half
+// its business limit: the rest is kept for homes.
+bool ShopsFillTheirShare(const CPlayerAI& ai);
 // Stores the business the plan's block gets next; false (and the plan's
 // nothing-to-build flag) when none.
 // The character's business limit is reached (no limit when it is 0).

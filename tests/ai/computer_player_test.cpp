@@ -367,4 +367,34 @@ TEST_F(ComputerPlayerTest, TakeOverNeedsAScoreOf800) {
   GameClock().decade = 0;
 }
 
+// A character that likes homes more than shops keeps half its business
+// limit for homes: with its shops at that share it buys out no tenant shop,
+// however good the score, and with one shop fewer it does.
+TEST_F(ComputerPlayerTest, AHomeLikerBuysOutNoShopPastItsShopsShare) {
+  DefineShopType(3, {0});
+  GiveBlock(29, 1);
+  GameClock().decade = 1;
+  AiCharacter& c = *cpu->Character();
+  const AiCharacter saved = c;  // the shared table is put back for the tests that follow
+  c.traits[1] = 2, c.traits[2] = 10, c.businessLimit = 4;
+  const int32_t building = Place(29, 0, 0, 1, 1, 1);
+  const int32_t tenant = Open(3, 1, building, true);  // the human's shop on the computer's block
+  GetBuilding(building)->Value = 300.0f;
+  GetBuilding(building)->OwnerChangeTick = -1000000;
+  GetBusinessInUse(tenant)->PotentialIncome = 0;
+  cpu->money = 5000;
+  // Its own shops stand on a block it rents, away from the tenant's.
+  Open(3, 2, Place(30, 0, 0, 0, 0, 1), true);
+  cpu->SyncOwnershipLists();
+  ASSERT_EQ(TakeOverScore(*GetBusinessInUse(tenant), false), 800);
+  for (const auto& [ownShops, taken] : {std::pair{2, false}, std::pair{1, true}}) {
+    const int32_t second = ownShops == 2 ? Open(3, 2, Place(30, 2, 0, 2, 0, 1), true) : -1;
+    RunTakeOverReview(*cpu);
+    EXPECT_EQ(cpu->BusinessInList(tenant, 0), taken) << ownShops << " shops of its own";
+    if (second >= 0) CloseBusiness(second);
+  }
+  c = saved;
+  GameClock().decade = 0;
+}
+
 }  // namespace
