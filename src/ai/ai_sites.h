@@ -48,13 +48,13 @@ int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai);
 // A character that likes homes more than shops runs as many shops as half
 // its business limit: the rest is kept for homes.
 bool ShopsFillTheirShare(const CPlayerAI& ai);
-// Stores the business the plan's block gets next; false (and the plan's
-// nothing-to-build flag) when none.
-// The character's business limit is reached (no limit when it is 0).
 // The businesses the player runs or has under way (queued, posted, being
 // built), parks aside: what its character's business limit counts.
 int32_t BusinessesInHand(const CPlayerAI& ai);
+// The character's business limit is reached (no limit when it is 0).
 bool AtBusinessLimit(const CPlayerAI& ai);
+// Stores the business the plan's block gets next; false (and the plan's
+// nothing-to-build flag) when none.
 bool ChooseNextBusinessForChosenBlock(CPlayerAI& ai);
 
 // ---- Block choice and placement ----
