@@ -173,11 +173,11 @@ void (*g_dayHook)() = nullptr;
 // The pace of the auctions and how the players spend the city's hours:
 // auctions started, the city time between one auction's end and the next
 // one's announcement, and per seat the running ticks it spent waiting for
-// a suitable strategy.
+// a suitable strategy, and those it consolidated with nowhere to build.
 struct Pacing {
   int32_t auctions = 0, gaps = 0;
   int64_t gapTicks = 0, shortestGap = -1, lastEnd = -1;
-  int64_t cityTicks = 0, waitingTicks[kMaxPlayers] = {};
+  int64_t cityTicks = 0, waitingTicks[kMaxPlayers] = {}, noRoomTicks[kMaxPlayers] = {};
   int32_t mostBusinesses[kMaxPlayers] = {};
   int32_t mostHomeless = 0, lastHour = -1;
   int32_t lastSerial = 0;
@@ -229,6 +229,7 @@ struct Pacing {
     for (int32_t slot = 0; slot < kMaxPlayers; ++slot)
       if (const CPlayerAI* ai = ComputerPlayer(slot); ai && ai->inUse) {
         if (ai->plan.tactic == 9) waitingTicks[slot] += ran;
+        if (ai->plan.tactic == 4 && ai->plan.holdingWithoutRoom) noRoomTicks[slot] += ran;
         int32_t open = 0;
         for (const CBusiness& b : g_Businesses) open += b.InUse && b.Owner == slot + 1 && b.Type != kTypeLandscape;
         mostBusinesses[slot] = std::max(mostBusinesses[slot], open);
@@ -334,7 +335,8 @@ void PrintCharacterFigures() {
 // One line a character, the figures its trait should show in: businesses
 // (now and at most), homes at each third of the play, night shops, mean
 // floors, auctions won of its bids and its share of all won, the share of
-// the city's hours it spent waiting for a strategy, and its paper wealth.
+// the city's hours it spent waiting for a strategy and those it consolidated
+// because no block it may build on had room, and its paper wealth.
 // Below it, whether the characters kept playing and showed their traits:
 // the landlord's homes grew from the first third to the last, the night owl
 // runs night shops and at least three businesses, the tower builder's mean
@@ -350,7 +352,7 @@ void PrintCharacterTable() {
     double towersFloors = 0, othersFloors = 0;
   } shown;
   std::printf("  character    businesses (most)  homes by thirds  night shops  floors  auctions won/bid (share)  "
-              "waiting  wealth\n");
+              "waiting  no room  wealth\n");
   for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
     const CPlayerAI* ai = ComputerPlayer(slot);
     if (ai == nullptr) continue;
@@ -364,6 +366,7 @@ void PrintCharacterTable() {
     const double meanFloors = buildings ? static_cast<double>(floors) / buildings : 0.0;
     const double share = wonByAll ? 100.0 * ai->tally.auctionsWon / wonByAll : 0.0;
     const double waiting = g_pacing.cityTicks ? 100.0 * g_pacing.waitingTicks[slot] / g_pacing.cityTicks : 0.0;
+    const double noRoom = g_pacing.cityTicks ? 100.0 * g_pacing.noRoomTicks[slot] / g_pacing.cityTicks : 0.0;
     switch (ai->characterRow) {
       case 0: shown.landlordSeen = true, shown.landlordGrows &= h[2] > h[0]; break;
       case 5: shown.owlSeen = true, shown.owlTrades &= night > 0 && GetNumBusinessesOwned(slot) >= 3; break;
@@ -372,10 +375,10 @@ void PrintCharacterTable() {
     }
     shown.fairAuctions &= share <= 40.0;
     shown.busy &= waiting <= 50.0;
-    std::printf("  %-11s  %10d (%2d)  %5d %3d %3d  %11d  %6.1f  %8d/%-4d (%3.0f%%)  %6.0f%%  %.0f\n",
+    std::printf("  %-11s  %10d (%2d)  %5d %3d %3d  %11d  %6.1f  %8d/%-4d (%3.0f%%)  %6.0f%%  %6.0f%%  %.0f\n",
                 CharacterName(ai->characterRow), GetNumBusinessesOwned(slot), g_pacing.mostBusinesses[slot], h[0],
                 h[1], h[2], night, meanFloors, ai->tally.auctionsWon, ai->tally.bids, share, waiting,
-                PlayerData().GetPaperWealthForPlayer(slot));
+                noRoom, PlayerData().GetPaperWealthForPlayer(slot));
   }
   auto verdict = [](bool seen, bool held) { return !seen ? "not in play" : held ? "yes" : "NO"; };
   std::printf("  landlord's homes grow: %s; night owl runs night shops and 3 businesses: %s; towers tallest: %s; "

@@ -311,8 +311,14 @@ bool IsAuctionActionId(const CPlayerAI& ai, int32_t id) {
 }
 
 void PopCompletedAuctionActions(CPlayerAI& ai) {
+  // A bid that came from the player's own request carries the money the
+  // request set aside. Won, the settlement has given it back already; lost
+  // or unsold, it is given back here, or it would stay set aside for good.
   for (CActions& a : ai.auction)
-    if (a.state == ACT_COMPLETED) a.Pop();
+    if (a.state == ACT_COMPLETED) {
+      ai.committedCash -= static_cast<float>(static_cast<int32_t>(a.committed));
+      a.Pop();
+    }
 }
 
 int32_t FindFreeActionSlot(const CPlayerAI& ai) {

@@ -107,9 +107,13 @@ int32_t TakeOverScore(const CBusiness& b, bool completedSet) {
 void RunTakeOverReview(CPlayerAI& ai) {
   if (ai.warned24h || IsFirstDecade() || ai.CountRegisteredBlocks() == 0 || ai.money < 0.0f) return;
   if (AtBusinessLimit(ai)) return;  // a business bought out is one more it runs
-  // Only shops are bought out, and a character that keeps room for homes
-  // buys none past its shops' share.
-  if (ShopsFillTheirShare(ai)) return;
+  // Shops are bought out, but by a character that keeps room for homes none
+  // past its shops' share. Such a character buys out the homes on its blocks
+  // too: once the city has no frontage left, that is where its homes grow.
+  const AiCharacter* c = ai.Character();
+  const bool homes = c != nullptr && c->HomeLiking() > c->ShopLiking();
+  const bool shops = !ShopsFillTheirShare(ai);
+  if (!shops && !homes) return;
   struct Candidate {
     int32_t score;
     const CBuilding* building;
@@ -121,7 +125,8 @@ void RunTakeOverReview(CPlayerAI& ai) {
     const CBlock* blk = GetBlock(block);
     for (const CBuilding* building = blk ? blk->FirstBuilding : nullptr; building; building = building->Next) {
       const CBusiness* b = GetBusinessInUse(building->GetBusiness());
-      if (b == nullptr || b->Owner == ai.index + 1 || b->Kind != 0) continue;
+      if (b == nullptr || b->Owner == ai.index + 1) continue;
+      if (!(b->Kind == kBusinessShop ? shops : b->Kind == kBusinessResidence && homes)) continue;
       const int32_t score = TakeOverScore(*b, IsBlockRentopiaOwned(block));
       if (score >= kTakeOverThreshold && list.size() < 255) list.push_back({score, building, b->Index});
     }

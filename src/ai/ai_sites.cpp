@@ -429,16 +429,17 @@ bool LikesHomesNow(CPlayerAI& ai) {
 
 }  // namespace
 
-// A character that likes homes more than shops keeps half its business
-// limit for homes: the shops it opens or buys out while a home is beyond its
-// means would otherwise fill the limit, and its homes would stop at the
-// first.
+// A character that likes homes more than shops keeps its business limit for
+// homes but for the shops' share of its liking (rounded up): the shops it
+// opens or buys out while a home is beyond its means would otherwise fill
+// the limit, and its homes would stop early in the game.
 bool ShopsFillTheirShare(const CPlayerAI& ai) {
   const AiCharacter* c = ai.Character();
   if (c == nullptr || c->businessLimit <= 0 || c->HomeLiking() <= c->ShopLiking()) return false;
   int32_t shops = 0;
   for (const CBusiness& b : g_Businesses) shops += b.InUse && b.Owner == ai.index + 1 && b.Kind == kBusinessShop;
-  return shops >= c->businessLimit / 2;
+  const int32_t liking = c->HomeLiking() + c->ShopLiking();
+  return shops >= (c->businessLimit * c->ShopLiking() + liking - 1) / liking;
 }
 
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai) {

@@ -45,8 +45,8 @@ bool ListBlocksForCentre(CPlayerAI& ai, std::vector<int32_t>& list);
 // period -1 any, 0 day, 1 night.
 int32_t ChooseBusinessForCentre(CPlayerAI& ai, int32_t period);
 int32_t GetNextBusinessForDayOrNightCentre(CPlayerAI& ai);
-// A character that likes homes more than shops runs as many shops as half
-// its business limit: the rest is kept for homes.
+// A character that likes homes more than shops runs as many shops as their
+// share of its liking takes of its business limit: the rest is kept for homes.
 bool ShopsFillTheirShare(const CPlayerAI& ai);
 // The businesses the player runs or has under way (queued, posted, being
 // built), parks aside: what its character's business limit counts.

@@ -295,6 +295,16 @@ void SelectStrategy(CPlayerAI& ai) {
       ai.dayZeroCentrePlanned = found;
     }
     if (!found) found = ChooseOwnBlockForCentre(ai) || ChooseDayOrNightBlock(ai) || UseBlockChooser(ai);
+    // No block it may build on has room for the period's trade: once the
+    // city's frontage is built up that stays so for days. A player that runs
+    // businesses consolidates for a few hours, as one at its limit does,
+    // rather than finding no strategy every five seconds.
+    if (!found && GetNumBusinessesOwned(ai.index) > 0) {
+      p.holdingWithoutRoom = true;
+      p.hoursConsolidating = 0;
+      p.strategy = 1;
+      return;
+    }
     if (!found) {
       p.strategy = 6;
       return;
@@ -512,11 +522,13 @@ void CheckProgressLandscape(CPlayerAI& ai) {
 }
 
 constexpr int32_t kHoursHeldAtLimit = 24;
+constexpr int32_t kHoursHeldWithoutRoom = 4;
 
 void CheckProgressRaiseCash(CPlayerAI& ai) {
   const AiPlanState& p = ai.plan;
-  const bool done = p.holdingAtLimit ? !AtBusinessLimit(ai) || p.hoursConsolidating > kHoursHeldAtLimit
-                                     : static_cast<float>(p.cashGoal) > ai.own.worth ||
+  const bool done = p.holdingWithoutRoom ? p.hoursConsolidating >= kHoursHeldWithoutRoom
+                    : p.holdingAtLimit   ? !AtBusinessLimit(ai) || p.hoursConsolidating > kHoursHeldAtLimit
+                                         : static_cast<float>(p.cashGoal) > ai.own.worth ||
                                            ai.money >= static_cast<float>(p.cashGoal) || p.hoursConsolidating > 48;
   const AiDifficultyRow* row = ai.DifficultyRow();
   if (ai.warned24h && row != nullptr) {

@@ -447,6 +447,7 @@ void CPlayerAI::HandleMessage() {
       const int32_t block = settled.block.value;
       if (CActions* action = FindAuctionActionForRequest(*this, m)) {
         committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
+        action->committed = 0;
         const CBlock* b = GetBlock(block);
         const int32_t district = BlockDistrict(block);
         if (b != nullptr && district != 10 && district != 11) b->SendPrepareRequest();

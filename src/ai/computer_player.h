@@ -67,6 +67,8 @@ struct AiPlanState {
   int32_t strategy = 6;   // StrategyInForce
   // Consolidating because it runs all the businesses its character allows.
   bool holdingAtLimit = false;
+  // Consolidating because no block it may build on has room for the period's trade.
+  bool holdingWithoutRoom = false;
   int32_t tactic = -1;    // current tactic id, -1 none
   int32_t subTactic = 9;
   int32_t tacticStage = 0;

@@ -37,6 +37,31 @@ class AiPlanningTest : public ComputerPlayerAiTest {
     GameClock().hour = 10;
     GameClock().decade = 1;
   }
+  // A player that finds no site with the given business limit, then opens
+  // its first shop: the shop's index.
+  int32_t FirstShopAfterNoSite(int32_t limit) {
+    cpu->Character()->businessLimit = limit;
+    cpu->money = 5000;
+    cpu->oneOffAttempts = 2;  // it weighs building, not a one-off purchase
+    SelectStrategy(*cpu);
+    EXPECT_EQ(cpu->plan.strategy, 6);
+    return Open(kDayShop, 2, Place(kBlock, 0, 0, 1, 1, 1), true);
+  }
+  // It consolidates, at its limit or for want of room, still at `lastHour`
+  // hours of it and no longer after one more.
+  void ExpectConsolidatingUntil(int32_t lastHour, bool withoutRoom) {
+    for (const int32_t hours : {lastHour, lastHour + 1}) {
+      cpu->oneOffAttempts = 2;
+      SetTacticForStrategy(*cpu);
+      ASSERT_EQ(cpu->plan.strategy, 1);
+      EXPECT_EQ(cpu->plan.tactic, 4);
+      EXPECT_EQ(cpu->plan.holdingWithoutRoom, withoutRoom);
+      cpu->mode = kAiRunStrategy;
+      cpu->plan.hoursConsolidating = hours;
+      RunTacticProgressCheck(*cpu);
+      EXPECT_EQ(cpu->mode, hours > lastHour ? kAiNewStrategy : kAiRunStrategy) << hours;
+    }
+  }
   void TearDown() override {
     GameClock() = CGameClock{};
     ComputerPlayerAiTest::TearDown();
@@ -174,22 +199,8 @@ TEST_F(AiPlanningTest, RaisingCashEndsAfter48Hours) {
 // closes or a day has passed; at its limit it still wants the railroads and
 // utilities, which earn without a business, and no other block.
 TEST_F(AiPlanningTest, AtItsBusinessLimitAPlayerConsolidates) {
-  cpu->Character()->businessLimit = 1;
-  cpu->money = 5000;
-  cpu->oneOffAttempts = 2;  // it weighs building, not a one-off purchase
-  SelectStrategy(*cpu);
-  EXPECT_EQ(cpu->plan.strategy, 6);
-  const int32_t shop = Open(kDayShop, 2, Place(kBlock, 0, 0, 1, 1, 1), true);
-  for (const int32_t hours : {24, 25}) {
-    cpu->oneOffAttempts = 2;
-    SetTacticForStrategy(*cpu);
-    ASSERT_EQ(cpu->plan.strategy, 1);
-    EXPECT_EQ(cpu->plan.tactic, 4);
-    cpu->mode = kAiRunStrategy;
-    cpu->plan.hoursConsolidating = hours;
-    RunTacticProgressCheck(*cpu);
-    EXPECT_EQ(cpu->mode, hours > 24 ? kAiNewStrategy : kAiRunStrategy) << hours;
-  }
+  const int32_t shop = FirstShopAfterNoSite(1);
+  ExpectConsolidatingUntil(24, false);
   cpu->oneOffAttempts = 2;
   SetTacticForStrategy(*cpu);
   cpu->mode = kAiRunStrategy;
@@ -200,6 +211,16 @@ TEST_F(AiPlanningTest, AtItsBusinessLimitAPlayerConsolidates) {
   EXPECT_TRUE(WantedAtBusinessLimit(g_Districts[10].Blocks[0]));
   EXPECT_TRUE(WantedAtBusinessLimit(kUtilityBlocks[0]));
   EXPECT_FALSE(WantedAtBusinessLimit(kBlock));
+}
+
+// A player that finds no block it may build on with room for the period's
+// trade consolidates for four hours when it runs businesses, and searches
+// again after them; with no business it has nothing to tend and finds no
+// strategy.
+TEST_F(AiPlanningTest, WithNowhereToBuildAPlayerConsolidatesForFourHours) {
+  EXPECT_GE(FirstShopAfterNoSite(5), 0);
+  EXPECT_FALSE(cpu->plan.holdingWithoutRoom);
+  ExpectConsolidatingUntil(3, true);
 }
 
 // A centre that ends because its own block has no room left marks the block

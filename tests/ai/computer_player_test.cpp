@@ -204,6 +204,45 @@ TEST_F(ComputerPlayerTest, LateRefusalsOfASettledRequest) {
   EXPECT_EQ(PlayWarningCount(), warnings + 1);
 }
 
+// A request taken over by the block's auction hands its set-aside money to
+// the bid. Won or lost, the player has that money back once the room closes,
+// and only once: money left set aside for good once put a rich player out.
+TEST_F(ComputerPlayerTest, ARequestsMoneyComesBackWhenItsAuctionCloses) {
+  for (const bool won : {false, true}) {
+    SCOPED_TRACE(won ? "won" : "lost");
+    const int32_t block = won ? 13 : 12;
+    GiveBlock(block, -1);
+    const float before = cpu->committedCash;
+    ASSERT_TRUE(AddAction_BuyBlock(*cpu, block, 100));
+    cpu->RunPendingActions();
+    CActions* request = FindAwaitingPurchaseAction(*cpu, block);
+    ASSERT_NE(request, nullptr);
+    ASSERT_TRUE(StartAuction(block, 0, 400));
+    cpu->own.valuation = 5000.0f;
+    PlayerMessage begins;
+    begins.code = PLAYER_MESS_AUCTION_BEGINS;
+    begins.body = AuctionNews{BlockId{block}};
+    cpu->BeginAuctionBidding(request, begins);
+    ASSERT_EQ(cpu->auctionPending, 1);
+    ASSERT_GT(cpu->committedCash, before);
+
+    PlayerMessage settled;
+    settled.code = PLAYER_MESS_PURCHASE_SETTLED;
+    settled.body = AuctionSettled{BlockId{block}, PlayerIndex{won ? cpu->index : 0}, 700};
+    ASSERT_TRUE(cpu->AddMessage(settled));
+    cpu->HandleMessage();
+    EndAuction();
+    cpu->RunPendingActions();  // the room is gone: the bid is done
+    PlayerMessage over;
+    over.code = PLAYER_MESS_AUCTION_OVER;
+    over.body = AuctionNews{BlockId{block}};
+    ASSERT_TRUE(cpu->AddMessage(over));
+    while (cpu->QueuedMessages() > 0) cpu->HandleMessage();
+    EXPECT_EQ(cpu->auctionPending, 0);
+    EXPECT_EQ(cpu->committedCash, before);
+  }
+}
+
 // An auction of the block settled the request and is over when the city's
 // refusal of it comes: no news, no warning.
 TEST_F(ComputerPlayerTest, ARefusalAfterTheAuctionThatSettledTheRequest) {
@@ -367,16 +406,18 @@ TEST_F(ComputerPlayerTest, TakeOverNeedsAScoreOf800) {
   GameClock().decade = 0;
 }
 
-// A character that likes homes more than shops keeps half its business
-// limit for homes: with its shops at that share it buys out no tenant shop,
-// however good the score, and with one shop fewer it does.
+// A character that likes homes more than shops keeps its business limit for
+// homes but for the shops' share of its liking (2 of 12 for a limit of 12):
+// with its shops at that share it buys out no tenant shop, however good the
+// score, and with one shop fewer it does. A tenant home it buys out with its
+// shops at their share.
 TEST_F(ComputerPlayerTest, AHomeLikerBuysOutNoShopPastItsShopsShare) {
   DefineShopType(3, {0});
   GiveBlock(29, 1);
   GameClock().decade = 1;
   AiCharacter& c = *cpu->Character();
   const AiCharacter saved = c;  // the shared table is put back for the tests that follow
-  c.traits[1] = 2, c.traits[2] = 10, c.businessLimit = 4;
+  c.traits[1] = 2, c.traits[2] = 10, c.businessLimit = 12;
   const int32_t building = Place(29, 0, 0, 1, 1, 1);
   const int32_t tenant = Open(3, 1, building, true);  // the human's shop on the computer's block
   GetBuilding(building)->Value = 300.0f;
@@ -393,6 +434,17 @@ TEST_F(ComputerPlayerTest, AHomeLikerBuysOutNoShopPastItsShopsShare) {
     EXPECT_EQ(cpu->BusinessInList(tenant, 0), taken) << ownShops << " shops of its own";
     if (second >= 0) CloseBusiness(second);
   }
+  CloseBusiness(tenant);
+  Open(3, 2, Place(30, 2, 0, 2, 0, 1), true);  // its shops at their share again
+  g_BusinessTypes[kTypeApartments].Available = 1;
+  const int32_t house = Place(29, 0, 0, 1, 1, 1, kKindResidential);
+  const int32_t home = Open(kTypeApartments, 1, house, true);
+  GetBuilding(house)->Value = 300.0f;
+  GetBuilding(house)->OwnerChangeTick = -1000000;
+  cpu->SyncOwnershipLists();
+  ASSERT_GE(TakeOverScore(*GetBusinessInUse(home), false), 800);
+  RunTakeOverReview(*cpu);
+  EXPECT_TRUE(cpu->BusinessInList(home, 0));
   c = saved;
   GameClock().decade = 0;
 }

@@ -249,17 +249,14 @@ TEST_F(ComputerPlayersGameTest, EachCharacterShowsItsTraitAgainstTheAllRounder) 
 // The six default rivals play three weeks together: none stalls after its
 // first buildings (each runs at least three businesses, more than after its
 // first day) and none spends more than half the city's hours waiting for a
-// strategy. The sanitizer build plays the first ten days. The characters'
-// traits and the spread of the auctions, which need a longer game, are the
-// verdict of `bench_ai_game --days 60`.
+// strategy. Three weeks, in the sanitizer build too: the tower builder, which
+// keeps a fifth of its worth for its floors, may still run two businesses on
+// day 10. This is one game; the characters' traits and the spread of the
+// auctions over many games are the verdict of `bench_ai_game --days 60`.
 TEST_F(ComputerPlayersGameTest, SixCharactersKeepPlayingTogether) {
-#if defined(__SANITIZE_ADDRESS__)
-  constexpr int32_t kDays = 10;
-#else
   constexpr int32_t kDays = 21;
-#endif
   SetUpPlayers(6);
-  TheGame().SetNewGameSeed(6u);
+  TheGame().SetNewGameSeed(1u);
   TheGame().NewGame(&FreePlayLevel());
   int64_t ticks = 0, waiting[6] = {};
   int32_t firstDay[6] = {};

@@ -139,10 +139,10 @@ TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
   EXPECT_LT(target[0], target[1]);
   EXPECT_LT(target[1], target[2]);
 
-  // A rival that joins only at hard.
+  // Rivals that join from medium and from hard.
   for (int32_t d = 0; d < 3; ++d) {
     Start(200009, d);
-    EXPECT_EQ(PlayerTable().PlayerCount(), d == 2 ? 4 : 3) << d;
+    EXPECT_EQ(PlayerTable().PlayerCount(), 2 + d) << d;
     TheGame().EndGame(false, 0);
   }
 

@@ -12,9 +12,10 @@
 --   footprint re-plan period }, patience { demolish, auction wait, refurbish },
 --   cash threshold { share of worth, cap }, price step.
 Characters = {
-  -- CAR: the cautious landlord. Builds homes, low and cheap, keeps half its
-  -- business limit for them and waits long before giving up on a tenant.
-  { "Landlord", 2, 10, { 10, 50, 30, 10 }, 10, 0, 90, { 1, 1, 2, 2, 2, 2, 3, 3, 3, 3 },
+  -- CAR: the cautious landlord. Builds homes, low and cheap, keeps all but
+  -- its shops' share of its business limit for them, and waits long before
+  -- giving up on a tenant.
+  { "Landlord", 2, 10, { 10, 50, 30, 10 }, 14, 0, 90, { 1, 1, 2, 2, 2, 2, 3, 3, 3, 3 },
     { 2, 3, 4, 6, 8 }, { 9, 7, 18, 23, 120 }, { 9, 60, 6 }, { 0.25, 6000 }, 0.5 },
   -- CART: the aggressive bidder. Opens early, buys blocks at any price the
   -- city asks and answers every auction quickly.
