@@ -136,8 +136,11 @@ class MousePlayProgram : public TestGameProgram {
     steps_.push_back(Step{std::move(name), std::move(run), wait, timeout, settleMs});
   }
   // A click: aim (the point is found when the step runs), press, release.
+  // `stillAimed`, when given, is asked again just before the press: what was
+  // under the point may have moved away, and the click is aimed anew.
   void Click(const std::string& name, std::function<bool(Point*)> where, int32_t settleMs = 0,
-             const CWidget* target = nullptr, std::function<bool()> needless = nullptr) {
+             const CWidget* target = nullptr, std::function<bool()> needless = nullptr,
+             std::function<bool(Point)> stillAimed = nullptr) {
     auto at = std::make_shared<Point>();
     auto skip = std::make_shared<bool>(false);
     Add(name + ": aim", [=, this] {
@@ -152,6 +155,10 @@ class MousePlayProgram : public TestGameProgram {
       if (!*skip && needless && needless()) *skip = true;
       if (*skip) return true;
       if (AnswerPrompt()) return false;
+      if (stillAimed && !stillAimed(*at)) {
+        if (where(at.get())) Pointer(*at);
+        return false;
+      }
       Pointer(*at);
       // A player presses once the pointer is over the button.
       if (target && GamePanels().hovered != target) return false;
@@ -209,7 +216,11 @@ class MousePlayProgram : public TestGameProgram {
       const CBuilding* b = Shop();
       if (!b) return false;
       return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
-    }, 800);
+    }, 800, nullptr, nullptr, [this](Point p) {
+      const bool there = PickAt(p) && g_HoveredBuilding == Shop();
+      g_HoveredBuilding = nullptr;
+      return there;
+    });
   }
   static std::function<bool(Point*)> On(const CWidget* w, const CPanel* panel) {
     return [w, panel](Point* p) {
@@ -262,25 +273,32 @@ class MousePlayProgram : public TestGameProgram {
     Click("fold the statistics", On(HudPanels().stats.openClose, &HudPanels().stats), 0, HudPanels().stats.openClose,
           [] { return !HudPanels().stats.open || !HudPanels().stats.Expanded(); });
 
-    ClickTheBlock(true);
+    ClickTheBlock("the block", true, Info().ModeButton(1));
   }
 
   // The block, clicked in the city once the camera has come to it: a point
-  // where the picking finds the block and none of its buildings, as a player
-  // aims at the ground; then its page. Paced, a try waits 300 ms after the
-  // last (the frames are drawn now and then).
-  void ClickTheBlock(bool paced) {
-    Click("the block", [this, paced](Point* p) {
+  // where the picking finds the block's ground, clear of its buildings and
+  // of the people and vehicles passing by, as a player aims; then its page
+  // with `shown` on it. Paced, a try waits 300 ms after the last (the frames
+  // are drawn now and then).
+  void ClickTheBlock(const std::string& name, bool paced, const CWidget* shown) {
+    Click(name, [this, paced](Point* p) {
       if (paced && std::chrono::steady_clock::now() < nextTry_) return false;
       nextTry_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-      return Aim(p, [this](const CEntity* e) {
-        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
-      });
-    }, 800);
-    Expect("its block page", [this] {
+      return Aim(p, [this](const CEntity* e) { return OnTheGround(e); }, kGroundMargin);
+    }, 800, nullptr, nullptr, [this](Point p) {
+      const bool ground = OnTheGround(PickAt(p));
+      g_HoveredBuilding = nullptr;
+      return ground;
+    });
+    Expect(name + ": its block page", [this, shown] {
       return CurrentInfoSelection().block == block_ && Info().page == kInfoBlockPage && Info().open &&
-             !Info().layoutPending && Info().ModeButton(1)->visible;
+             !Info().layoutPending && shown->visible;
     }, 600);
+  }
+  static constexpr int32_t kGroundMargin = 2;
+  bool OnTheGround(const CEntity* e) const {
+    return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
   }
 
   void Plan() {
@@ -330,12 +348,7 @@ class MousePlayProgram : public TestGameProgram {
       Info().Close();
       return !Info().open;
     });
-    Click("the block again", [this](Point* p) {
-      return Aim(p, [this](const CEntity* e) {
-        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
-      });
-    }, 800);
-    Expect("its page is back", [this] { return Info().open && CurrentInfoSelection().block == block_; }, 600);
+    ClickTheBlock("the block again", false, Info().ModeButton(2));
     Click("the rights view to build", On(Info().ModeButton(2), &Info()), 0, Info().ModeButton(2),
           [this] { return Build().open; });
     Expect("the construction panel again", [this] { return Build().open && Build().step == kStepType; });
@@ -490,14 +503,7 @@ class MousePlayProgram : public TestGameProgram {
     Shot();
     ClickOn("OK", rent.buttons[CRentPanel::kOk], &rent);
     Expect("the page is back", [this, &rent] { return !rent.open && Info().open; }, 600);
-    Click("the block's ground", [this](Point* p) {
-      return Aim(p, [this](const CEntity* e) {
-        return e && e->objectKind == kPickBlock && e->index == block_ && g_HoveredBuilding == nullptr;
-      });
-    }, 800);
-    Expect("the block page", [this] {
-      return Info().open && Info().page == kInfoBlockPage && !Info().layoutPending && Info().TabButton(1)->visible;
-    }, 600);
+    ClickTheBlock("the block's ground", false, Info().TabButton(1));
     ClickOn("the ground-rent tab", Info().TabButton(1), &Info());
     Expect("the ground rent", [this] { return Info().blockPage.listMode == kBlockGroundRent; });
     Add("the pointer off the tabs", [] {
@@ -630,7 +636,7 @@ class MousePlayProgram : public TestGameProgram {
       CamSetMode(kCamBlock);
       return true;
     }, 150);
-    ClickTheBlock(false);
+    ClickTheBlock("the block", false, Info().ModeButton(1));
     Shot();
     ClickOn("the lease view", Info().ModeButton(1), &Info());
     Expect("the lease view", [this] { return Info().blockPage.view == kBlockViewLease; });
@@ -708,27 +714,48 @@ class MousePlayProgram : public TestGameProgram {
     return open || returnDown_;
   }
 
+  // What the picking finds at a point of the interface: the object, with
+  // g_HoveredBuilding set as a click there would set it.
+  static CEntity* PickAt(Point p) {
+    PickMouseFromInterface(int32_t(p.x), int32_t(p.y));
+    CEntity* e = PickHoveredObject();
+    g_HoveredBuilding = nullptr;
+    if (e) PickBuildingInBlock(e);
+    return e;
+  }
+
   // The point of the city view nearest its middle where the picking finds
   // what `wanted` accepts (the hovered object and building as a click there
-  // would find them).
-  bool Aim(Point* p, const std::function<bool(const CEntity*)>& wanted) {
-    float best = 1e9f;
+  // would find them), and finds it too `margin` grid steps (6 pixels each)
+  // to every side: something small walking by takes no click aimed there.
+  bool Aim(Point* p, const std::function<bool(const CEntity*)>& wanted, int32_t margin = 0) {
+    constexpr int32_t kStep = 6, kColumns = 106, kRows = 75;  // x from 4, y from 24
+    std::vector<char> hit(size_t(kColumns * kRows), 0);
     int32_t blocks = 0, buildings = 0;
-    for (int32_t y = 24; y < 470; y += 6)
-      for (int32_t x = 4; x < 636; x += 6) {
+    for (int32_t row = 0; row < kRows; ++row)
+      for (int32_t col = 0; col < kColumns; ++col) {
+        const int32_t x = 4 + col * kStep, y = 24 + row * kStep;
         // Not where the panels are: the navigator, the time panel, the selection panel.
         if ((x < 170 && y < 160) || (x > 440 && y < 90) || (x > 412 && y > 150)) continue;
-        PickMouseFromInterface(x, y);
-        CEntity* e = PickHoveredObject();
-        g_HoveredBuilding = nullptr;
-        if (e) PickBuildingInBlock(e);
+        const CEntity* e = PickAt({float(x), float(y)});
         blocks += e && e->index == block_ ? 1 : 0;
         buildings += g_HoveredBuilding ? 1 : 0;
-        if (!wanted(e)) continue;
-        const float d = std::fabs(float(x) - 220.0f) + std::fabs(float(y) - 250.0f);
-        if (d < best) best = d, *p = {float(x), float(y)};
+        hit[size_t(row * kColumns + col)] = wanted(e) ? 1 : 0;
       }
     g_HoveredBuilding = nullptr;
+    auto at = [&](int32_t row, int32_t col) {
+      return row >= 0 && row < kRows && col >= 0 && col < kColumns && hit[size_t(row * kColumns + col)];
+    };
+    float best = 1e9f;
+    for (int32_t row = 0; row < kRows; ++row)
+      for (int32_t col = 0; col < kColumns; ++col) {
+        if (!at(row, col) || !at(row - margin, col) || !at(row + margin, col) || !at(row, col - margin) ||
+            !at(row, col + margin))
+          continue;
+        const float x = float(4 + col * kStep), y = float(24 + row * kStep);
+        const float d = std::fabs(x - 220.0f) + std::fabs(y - 250.0f);
+        if (d < best) best = d, *p = {x, y};
+      }
     lastAim_ = (best < 1e9f ? "found" : "nothing found") + std::string(" blocks ") + std::to_string(blocks) +
                " buildings " + std::to_string(buildings);
     return best < 1e9f;
