@@ -217,9 +217,7 @@ class MousePlayProgram : public TestGameProgram {
       if (!b) return false;
       return Aim(p, [b](const CEntity* e) { return e && g_HoveredBuilding == b; });
     }, 800, nullptr, nullptr, [this](Point p) {
-      const bool there = PickAt(p) && g_HoveredBuilding == Shop();
-      g_HoveredBuilding = nullptr;
-      return there;
+      return FindsAt(p, [this](const CEntity* e) { return e && g_HoveredBuilding == Shop(); });
     });
   }
   static std::function<bool(Point*)> On(const CWidget* w, const CPanel* panel) {
@@ -287,9 +285,7 @@ class MousePlayProgram : public TestGameProgram {
       nextTry_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
       return Aim(p, [this](const CEntity* e) { return OnTheGround(e); }, kGroundMargin);
     }, 800, nullptr, nullptr, [this](Point p) {
-      const bool ground = OnTheGround(PickAt(p));
-      g_HoveredBuilding = nullptr;
-      return ground;
+      return FindsAt(p, [this](const CEntity* e) { return OnTheGround(e); });
     });
     Expect(name + ": its block page", [this, shown] {
       return CurrentInfoSelection().block == block_ && Info().page == kInfoBlockPage && Info().open &&
@@ -722,6 +718,11 @@ class MousePlayProgram : public TestGameProgram {
     g_HoveredBuilding = nullptr;
     if (e) PickBuildingInBlock(e);
     return e;
+  }
+  static bool FindsAt(Point p, const std::function<bool(const CEntity*)>& wanted) {
+    const bool found = wanted(PickAt(p));
+    g_HoveredBuilding = nullptr;
+    return found;
   }
 
   // The point of the city view nearest its middle where the picking finds
