@@ -21,8 +21,6 @@ void Complete(CActions& a) {
   a.phase = AI_IDLE;
 }
 
-void Release(CPlayerAI& ai, float amount) { ai.committedCash -= static_cast<float>(static_cast<int32_t>(amount)); }
-
 // A wall texture for a new building: one of the three prestige lists with
 // equal chance, then a per-player position in it.
 int32_t DrawBuildingTexture(CPlayerAI& ai) {
@@ -85,7 +83,7 @@ void CPlayerAI::RunAction(CActions* a) {
         AddPendingRequest(a->block);
         ++tally.blockRequests;
       } else {
-        Release(*this, a->committed);
+        ReleaseCommitted(a->committed);
         a->Pop();
       }
       break;
@@ -105,14 +103,14 @@ void CPlayerAI::RunAction(CActions* a) {
     case AI_REFURB_BUILDING:
       if (a->item >= 0) RemoveBusinessFromList(a->item, 0);
       PostOpenBusiness(a->target, a->building, 0);
-      Release(*this, a->committed);
+      ReleaseCommitted(a->committed);
       a->Pop();
       break;
     case AI_DEMOLISH_BUILDING:
       PostDemolishBuilding(a->building, static_cast<int32_t>(a->cost));
       if (a->item >= 0) RemoveBusinessFromList(a->item, 0);
       if (a->block >= 0 && a->block < 64) markedBlocks &= ~(uint64_t{1} << a->block);
-      Release(*this, a->committed);
+      ReleaseCommitted(a->committed);
       a->Pop();
       break;
     case AI_CONSTRUCT_BUILDING: {
@@ -124,7 +122,7 @@ void CPlayerAI::RunAction(CActions* a) {
                                   a->target))
           ++tally.constructions;
       }
-      Release(*this, a->committed);
+      ReleaseCommitted(a->committed);
       a->Pop();
       break;
     }

@@ -316,7 +316,7 @@ void PopCompletedAuctionActions(CPlayerAI& ai) {
   // or unsold, it is given back here, or it would stay set aside for good.
   for (CActions& a : ai.auction)
     if (a.state == ACT_COMPLETED) {
-      ai.committedCash -= static_cast<float>(static_cast<int32_t>(a.committed));
+      ai.ReleaseCommitted(a.committed);
       a.Pop();
     }
 }

@@ -157,7 +157,7 @@ void CPlayerAI::CheckBlockRejectEvent(const PlayerMessage& refusal) {
   }
   if (action->phase != AI_AWAITING_BLOCK_PURCHASE) PlayWarningF("CheckBlockRejectEvent: suspect block reject action");
   const int32_t committed = static_cast<int32_t>(action->committed);
-  committedCash -= static_cast<float>(committed);
+  ReleaseCommitted(action->committed);
   const int32_t refuser = refusal.from.value;
   if (refuser >= 0 && refuser < kMaxPlayers)
     RegisterRejectedBlockRequest(action->block, static_cast<float>(committed), refuser);

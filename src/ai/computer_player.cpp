@@ -446,7 +446,7 @@ void CPlayerAI::HandleMessage() {
       const AuctionSettled& settled = m.As<AuctionSettled>();
       const int32_t block = settled.block.value;
       if (CActions* action = FindAuctionActionForRequest(*this, m)) {
-        committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
+        ReleaseCommitted(action->committed);
         action->committed = 0;
         const CBlock* b = GetBlock(block);
         const int32_t district = BlockDistrict(block);
@@ -472,7 +472,7 @@ void CPlayerAI::HandleMessage() {
     case PLAYER_MESS_AUCTION_ENDED:
       if (CActions* action = FindAwaitingPurchaseAction(*this, m.As<AuctionNews>().block.value)) {
         auctionSettledRequest = action->id;
-        committedCash -= static_cast<float>(static_cast<int32_t>(action->committed));
+        ReleaseCommitted(action->committed);
         action->state = ACT_COMPLETED;
         action->phase = AI_IDLE;
       }

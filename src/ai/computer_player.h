@@ -182,6 +182,8 @@ class CPlayerAI : public CPlayer, public AiCharacterPlayer {
   // trades at night: every centre it builds, day or night, holds night trade.
   bool TradesAtNight() const;
   float FreeCash() const { return money - committedCash - reservedCash; }
+  // Gives back money an action set aside, in whole units as it was set aside.
+  void ReleaseCommitted(float amount) { committedCash -= static_cast<float>(static_cast<int32_t>(amount)); }
 
   // ---- Registries ----
   void AddBusinessToList(int32_t business, int32_t list);
