@@ -87,13 +87,26 @@ int SaveEventRecordCommand(const char* rest) {
                   recordingName.c_str());
     return 0;
   }
+  // The recording's save goes only where nothing stands or beside the
+  // recording it belongs to: a save of that name without one is the
+  // player's own.
+  const std::string saveName = name + ".sav";
+  const std::string save = RealPath(saveName);
+  std::error_code ec;
+  if (std::filesystem::exists(std::filesystem::symlink_status(save, ec)) &&
+      !std::filesystem::exists(std::filesystem::symlink_status(recording, ec))) {
+    ConsolePrintF(kConsoleError,
+                  "Error. File %s is a save the recorder did not make; it is kept and nothing was written",
+                  saveName.c_str());
+    return 0;
+  }
   if (!device->SaveRecording(recording.c_str())) {
     CouldNotLoad(name);
     return 0;
   }
   const auto* bytes = reinterpret_cast<const char*>(start.buffer.data());
-  if (!platform::ReplaceFileWhole(RealPath(name + ".sav"), std::string_view(bytes, start.buffer.size())))
-    ConsolePrintF(kConsoleError, "Error. File %s.sav could not be saved", name.c_str());
+  if (!platform::ReplaceFileWhole(save, std::string_view(bytes, start.buffer.size())))
+    ConsolePrintF(kConsoleError, "Error. File %s could not be saved", saveName.c_str());
   return 0;
 }
 

@@ -175,6 +175,10 @@ void Game::Prepare() {
 }
 
 void Game::Run() {
+  // The input device lives in the game's heap, its buffers outside it: a
+  // fatal error (a renderer that cannot open) gives it back before the exit
+  // takes the heap away.
+  const FatalCleanup releaseInput(ReleaseInputDevices);
   Start();
   RunMainLoop(*this);
   Shutdown();
@@ -191,26 +195,31 @@ void Game::Start() {
     ReportError(0, 0, "Unable to create the game's memory heap.");
   ReportMissingFolders();
 
+  // A close asked for while the game loads (the window's, SIGTERM) is
+  // honoured between the loading steps, from the first on: the start ends
+  // there, and the main loop and Shutdown follow with what stands. On a busy
+  // machine a huge screen takes seconds for each of the first steps.
+  //
   // The intro movie, then the renderer and the window with the engine's
   // systems and the interface's assets on them.
   if (introMovie_) introMovie_();
+  if (CloseAskedWhileLoading()) return;
   CreateEngineSystems();
   CreateGameInputDevice();
   CreateRenderer(g_RendererSettings);
   ConfigureRendererForGame();
   AttachEngineSystems();
-  LoadInterface();
-  LoadFrontEnd();
-  LoadPresentationTextures();
-  LoadCutSceneAssets();
+  for (void (*step)() : {LoadInterface, LoadFrontEnd, LoadPresentationTextures, LoadCutSceneAssets}) {
+    if (CloseAskedWhileLoading()) return;
+    step();
+  }
   ShowMainWindow();
   RaiseMainWindow();
   PumpMessages();
   SetErrorOwnerWindow(MainWindowHandle());
+  if (CloseAskedWhileLoading()) return;
   ShowLoadingScreen();
-  // A close asked for while the game loads (the window's, SIGTERM) is
-  // honoured between the loading steps: the start ends there, and the main
-  // loop and Shutdown follow with what stands.
+  if (CloseAskedWhileLoading()) return;
   LoadGameAssetsForDrawing();
   if (CloseAskedWhileLoading()) return;
   // The architect's textures before the texture pages are packed.

@@ -26,14 +26,27 @@ std::string BoardBank(std::string_view folder) {
   return std::string(kBoardFolder) + "\\" + std::string(folder) + "\\civano";
 }
 
+// True when a language folder of the board holds a bank: the board's own
+// bank is missing (deleted), not a folder that was never a board.
+bool HasTranslatedBank(std::string_view folder) {
+  std::error_code ec;
+  const std::string board = std::string(kBoardFolder) + "\\" + std::string(folder);
+  for (fs::directory_iterator it(platform::ResolveGamePath(board), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError) && TextBankExists(board + "\\" + it->path().filename().string() + "\\civano"))
+      return true;
+  }
+  return false;
+}
+
 // The board's texts in the interface's language: the board's own bank (its
 // English texts) with those of its language folder over them, when the board
 // has one (gamedata\fonts\board\<board>\<language>\civano). Each falls
-// back on the other text by text; a damaged one is named once. A folder
-// without a bank of its own is no board.
+// back on the other text by text; a damaged or missing one is named once. A
+// folder without a bank of its own or of a language is no board.
 bool ReadBoardTexts(std::string_view folder, TextBankData& texts) {
   const std::string english = BoardBank(folder);
-  if (!TextBankExists(english)) return false;
+  if (!TextBankExists(english) && !HasTranslatedBank(folder)) return false;
   const bool englishRead = ReadTextBankFiles(english, texts) == kTextOk;
   bool translatedRead = false;
   const std::string& language = InterfaceLanguage();

@@ -163,7 +163,7 @@ namespace {
 int WriteHiddenTemp(const std::string& path, std::string_view bytes, std::string& temp) {
   const size_t slash = path.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  temp = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".XXXXXX";
+  temp = path.substr(0, nameStart) + "." + path.substr(nameStart) + std::string(kTemporaryMark) + "XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return errno;
   ::fchmod(fd, 0644);
@@ -210,13 +210,15 @@ bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::stri
 
 std::optional<std::string> TemporaryOf(std::string_view fileName) {
   constexpr size_t kSuffix = 6;  // mkostemp's XXXXXX
-  if (fileName.size() < 1 + 1 + 1 + kSuffix || fileName.front() != '.') return std::nullopt;
+  const std::string_view mark = kTemporaryMark;
+  if (fileName.size() < 1 + 1 + mark.size() + kSuffix || fileName.front() != '.') return std::nullopt;
   const std::string_view suffix = fileName.substr(fileName.size() - kSuffix);
   const bool random = std::all_of(suffix.begin(), suffix.end(), [](char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
   });
-  if (!random || fileName[fileName.size() - kSuffix - 1] != '.') return std::nullopt;
-  const std::string_view name = fileName.substr(1, fileName.size() - kSuffix - 2);
+  const std::string_view rest = fileName.substr(0, fileName.size() - kSuffix);
+  if (!random || !rest.ends_with(mark)) return std::nullopt;
+  const std::string_view name = rest.substr(1, rest.size() - 1 - mark.size());
   if (name.empty() || name.front() == '.') return std::nullopt;  // the game never writes a hidden file
   return std::string(name);
 }

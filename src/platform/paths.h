@@ -46,11 +46,12 @@ int OpenRegularFile(const std::string& path, int flags, int create_mode = 0644);
 std::FILE* OpenRegularStream(const std::string& path, const char* mode);
 
 // Replaces the file at a real path with `bytes`, whole or not at all. They are
-// written under a fresh hidden name in the same folder (".<name>.XXXXXX",
+// written under a fresh hidden name in the same folder (".<name>.cityrun-XXXXXX",
 // made with O_EXCL so it never takes a file that exists), synced, then renamed
 // over the file. No save or other name the game writes starts with a dot, so
-// a temporary never stands where a user's file could. False with the reason
-// in `why` (when given), the old file kept and no temporary left.
+// a temporary never stands where a user's file could; the mark in its name
+// tells it from a user's own hidden files (".notes.backup"). False with the
+// reason in `why` (when given), the old file kept and no temporary left.
 bool ReplaceFileWhole(const std::string& path, std::string_view bytes, std::string* why = nullptr);
 
 // Several files that belong together (a text bank's two halves), replaced
@@ -62,9 +63,12 @@ struct FileContents {
 };
 bool ReplaceFilesWhole(std::span<const FileContents> files, std::string* why = nullptr);
 
+// What ReplaceFileWhole puts between a file's name and the six random letters
+// of its temporary.
+inline constexpr std::string_view kTemporaryMark = ".cityrun-";
 // A file name of the form ReplaceFileWhole gives its temporaries,
-// ".<name>.XXXXXX" (six letters or digits): `name` is that of the file it was
-// to replace. Nothing for any other name.
+// ".<name>.cityrun-XXXXXX" (six letters or digits): `name` is that of the
+// file it was to replace. Nothing for any other name.
 std::optional<std::string> TemporaryOf(std::string_view fileName);
 // Removes from `folder` (a real path, not below it) the regular files named
 // as temporaries of files `ours` accepts: what a write cut short (a killed

@@ -475,6 +475,9 @@ void PumpMessages() { platform::PumpWindowMessages(); }
 
 bool CloseAskedWhileLoading() {
   PumpMessages();
+  // Before the main window exists nobody takes a close request (SIGTERM):
+  // the start takes it itself.
+  if (!MainWindowExists() && platform::CloseRequestPending()) RunState().quit = true;
   return RunState().quit;
 }
 
@@ -619,24 +622,24 @@ int64_t MainWindowProc(uint32_t message, uint64_t wparam, int64_t lparam) {
 
 namespace {
 
+// Files every game folder holds and no game starts without: the start-up
+// script that builds the city and the game's parameters. Folders of the
+// right names alone (left behind by an uninstaller, made by hand) are no game.
+constexpr const char* kGameDataFiles[] = {"parameters\\parameter.prm", "scripts\\gamestart\\hub.lua"};
+
 // Why a folder cannot be the game's root, or nothing when it holds the
-// game's data: its parameters and gamedata folders (named in any case, as
-// the path service finds them). An empty folder would leave nothing to run.
+// game's data (named in any case, as the path service finds it).
 std::optional<std::string> NoGameDataIn(const std::filesystem::path& folder) {
   namespace fs = std::filesystem;
   std::error_code ec;
   if (!fs::exists(folder, ec)) return "does not exist";
   if (!fs::is_directory(folder, ec)) return "is not a folder";
-  bool parameters = false, gamedata = false;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  const std::string root = fs::absolute(folder, ec).string();
+  for (const char* file : kGameDataFiles) {
     std::error_code typeError;
-    if (!it->is_directory(typeError)) continue;
-    std::string name = it->path().filename().string();
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    parameters = parameters || name == "parameters";
-    gamedata = gamedata || name == "gamedata";
+    if (!fs::is_regular_file(platform::ResolveGamePath(root + "/" + file), typeError))
+      return std::string("holds no game data (no ") + file + ")";
   }
-  if (!parameters || !gamedata) return "holds no game data (no parameters and gamedata folders)";
   return std::nullopt;
 }
 

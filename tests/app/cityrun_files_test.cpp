@@ -20,9 +20,9 @@ class CityrunFilesTest : public CityrunTest {
   }
   // Runs the game until `text` is in its log, then closes it as a user does.
   std::string RunUntil(const std::string& name, const std::string& text, int seconds = 120,
-                       const char* arg = nullptr) {
+                       const char* arg = nullptr, const char* arg2 = nullptr) {
     const fs::path log = dir_ / (name + ".log");
-    pid_t game = Start(log.string(), arg);
+    pid_t game = Start(log.string(), arg, arg2);
     EXPECT_TRUE(WaitForText(log, text, seconds)) << Read(log);
     ::kill(game, SIGTERM);
     int status = 0;
@@ -87,17 +87,23 @@ TEST_F(CityrunFilesTest, SavesAndTheGamesOwnFilesNeverTakeEachOthersNames) {
 }
 
 // A write cut short (the game killed while it saves) leaves its hidden
-// temporary; the next start removes those of the game's own files, and
-// nothing else. A save that fails again and again (the daily autosave on a
+// temporary; the next start removes those of the game's own files, by their
+// whole form, and nothing else: a player's own hidden files stay. A save that fails again and again (the daily autosave on a
 // full disk; a folder stands in its place here) is shown once, then logged
 // with its count.
 TEST_F(CityrunFilesTest, CutShortWritesAreClearedAndARepeatedSaveFailureIsShownOnce) {
   GameWithProfile();
   const fs::path bob = dir_ / "profiles" / "bob";
   const std::string bytes(4000, 's');
-  const fs::path stale[] = {bob / ".cyc.9rpIFf", dir_ / "profiles" / ".memory.lua.AbC123",
-                            dir_ / ".config.cfg.Zz09Aa"};
-  const fs::path kept[] = {bob / "cyc", dir_ / ".notes.backup", dir_ / ".readme.txt.AbCdEf"};
+  const fs::path stale[] = {bob / ".cyc.cityrun-9rpIFf", dir_ / "profiles" / ".memory.lua.cityrun-AbC123",
+                            dir_ / ".config.cfg.cityrun-Zz09Aa"};
+  // The player's own hidden files, beside the game's or in its folders.
+  const fs::path kept[] = {bob / "cyc",
+                           dir_ / ".notes.backup",
+                           dir_ / ".readme.txt.cityrun-AbCdEf",
+                           dir_ / "profiles" / ".notes.backup",
+                           bob / ".diary.txt.draft1",
+                           bob / ".cyc.9rpIFf"};
   for (const fs::path& p : stale) Write(p, bytes);
   for (const fs::path& p : kept) Write(p, bytes);
   fs::create_directories(bob / "autosave.sav");
@@ -108,6 +114,39 @@ TEST_F(CityrunFilesTest, CutShortWritesAreClearedAndARepeatedSaveFailureIsShownO
   for (const fs::path& p : kept) EXPECT_EQ(Read(p), bytes) << p;
   EXPECT_EQ(Count(log, "[WARNING!] Error occurred whilst writing game data to"), 1u) << log;
   EXPECT_EQ(Count(log, "autosave.sav: Is a directory (2 times in a row)"), 1u) << log;
+}
+
+// A board whose own (English) bank was deleted is named once, never dropped
+// without a word: a game in a language the board is translated into plays it
+// with the translation's texts (its board.prm runs); an English game leaves
+// it out.
+TEST_F(CityrunFilesTest, ABoardWithoutItsOwnBankIsNamedOnce) {
+  GameWithProfile();
+  // The game's fonts and boards as a copy of this game's own, to damage.
+  fs::remove(dir_ / "gamedata" / "fonts");
+  fs::copy(fs::path(RC_GAME_ROOT) / "gamedata" / "fonts", dir_ / "gamedata" / "fonts", fs::copy_options::recursive);
+  const fs::path usa = dir_ / "gamedata" / "fonts" / "board" / "usa";
+  for (const char* bank : {"civano.off", "civano.bin"}) ASSERT_TRUE(fs::remove(usa / bank));
+  std::ofstream(usa / "board.prm", std::ios::app) << "\nSAVEGAME fromboard\n";
+  AppendParameters("WHEN TICK 20 SAVEGAME done\n");
+  const struct {
+    const char* language;  // nullptr: English
+    const char* line;
+    bool boardRuns;
+  } cases[] = {
+      {"ger", "The text bank gamedata\\fonts\\board\\usa\\civano cannot be read; the board's texts its "
+              "translation lacks are empty.", true},
+      {nullptr, "The text bank gamedata\\fonts\\board\\usa\\civano cannot be read; the board usa is left out.",
+       false},
+  };
+  for (const auto& c : cases) {
+    const std::string log =
+        RunUntil(c.language ? c.language : "usa", "File done saved successfully", 120, c.language ? "L" : nullptr,
+                 c.language);
+    EXPECT_EQ(Count(log, "civano cannot be read"), 1u) << log;
+    EXPECT_EQ(Count(log, c.line), 1u) << log;
+    EXPECT_EQ(log.find("fromboard") != std::string::npos, c.boardRuns) << log;
+  }
 }
 
 // An installed game (no CITYRUN_ROOT) takes settings.ini's Path as its root
@@ -123,15 +162,20 @@ TEST_F(CityrunFilesTest, TheInstallationsPathIsTakenOnlyWhenItHoldsTheGame) {
   LinkGameData(install);
   for (const char* folder : {"scripts", "parameters"})
     fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, install / folder);
-  for (const char* folder :
-       {"w/sub", "w/parameters", "w/gamedata", "a/other/parameters", "a/other/gamedata", "a/empty"})
+  // "hollow" has the game's folders, empty (an uninstaller's leftovers);
+  // "other" a game: its scripts and parameters.
+  for (const char* folder : {"w/sub", "w/parameters", "w/gamedata", "a/other/gamedata", "a/empty", "a/hollow/parameters",
+                             "a/hollow/gamedata"})
     fs::create_directories(dir_ / folder);
+  for (const char* folder : {"scripts", "parameters"})
+    fs::create_directory_symlink(fs::path(RC_GAME_ROOT) / folder, dir_ / "a" / "other" / folder);
   const struct {
     std::string path;
     fs::path root;
     const char* why;  // nullptr: taken
   } cases[] = {
-      {(dir_ / "a" / "empty").string(), install, "holds no game data"},
+      {(dir_ / "a" / "empty").string(), install, "holds no game data (no parameters\\parameter.prm)"},
+      {(dir_ / "a" / "hollow").string(), install, "holds no game data (no parameters\\parameter.prm)"},
       {"..", install, "holds no game data"},
       {"..\\other", dir_ / "a" / "other", nullptr},
       {(dir_ / "missing").string(), install, "does not exist"},
@@ -139,7 +183,7 @@ TEST_F(CityrunFilesTest, TheInstallationsPathIsTakenOnlyWhenItHoldsTheGame) {
   };
   for (const auto& c : cases) {
     Write(install / "settings.ini", "[Rentopia Civano]\nPath=" + c.path + "\n");
-    for (const fs::path& root : {install, dir_ / "w", dir_ / "a" / "other", dir_ / "a" / "empty"})
+    for (const fs::path& root : {install, dir_ / "w", dir_ / "a" / "other", dir_ / "a" / "empty", dir_ / "a" / "hollow"})
       fs::remove(root / "cityrun.lock");
     const fs::path log = dir_ / "path.log";
     const pid_t game = StartProgram(install / "cityrun", dir_ / "w" / "sub", log.string(), {}, "");
@@ -155,6 +199,12 @@ TEST_F(CityrunFilesTest, TheInstallationsPathIsTakenOnlyWhenItHoldsTheGame) {
     }
     EXPECT_FALSE(fs::exists(dir_ / "w" / "cityrun.lock")) << c.path;
     EXPECT_TRUE(fs::is_empty(dir_ / "a" / "empty")) << c.path;
+    size_t hollowEntries = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_ / "a" / "hollow")) {
+      EXPECT_TRUE(entry.is_directory()) << c.path << ": " << entry.path();
+      ++hollowEntries;
+    }
+    EXPECT_EQ(hollowEntries, 2u) << c.path;
   }
 }
 

@@ -145,6 +145,36 @@ TEST_F(CityrunTest, UnusableScreenSizesFallBackToTheSafeSettings) {
   }
 }
 
+// A display adapter that is not present (a config.cfg from another machine)
+// does not stop the game: it starts on the first adapter, says so once, and
+// ends in order. config.cfg keeps what the player wrote.
+TEST_F(CityrunTest, AnAdapterThatIsNotPresentGivesWayToTheFirst) {
+  CopyCompiledData();
+  for (const char* folder : {"scripts", "parameters"})
+    fs::copy(fs::path(RC_GAME_ROOT) / folder, dir_ / folder, fs::copy_options::recursive);
+  for (const char* device : {"1", "-1", "2147483647"}) {
+    SCOPED_TRACE(device);
+    const std::string config = std::string("SysSetup api D3D\nSysSetup device ") + device + "\n";
+    Write(dir_ / "config.cfg", config);
+    const fs::path log = dir_ / (std::string("device") + device + ".log");
+    pid_t game = Start(log.string());
+    // Past the window and the renderer: the game start's scripts speak.
+    ASSERT_TRUE(WaitForText(log, "console:", 120)) << Read(log);
+    ::kill(game, SIGTERM);
+    int status = Wait(game);
+    ASSERT_TRUE(WIFEXITED(status)) << Read(log);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << Read(log);
+    const std::string text = Read(log);
+    const std::string line = std::string("The display adapter ") + device +
+                             " (SysSetup device in config.cfg) is not present; the first one is used.";
+    size_t lines = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++lines;
+    EXPECT_EQ(lines, 1u) << text;
+    EXPECT_EQ(text.find("WARNING"), std::string::npos) << text;
+    EXPECT_EQ(Read(dir_ / "config.cfg"), config);
+  }
+}
+
 // config.cfg is read before the game's levels and scheduler exist: its game
 // commands wait for the first screen and then act as a parameter file's do
 // (the level starts in place of the menus, the lease is asked for).

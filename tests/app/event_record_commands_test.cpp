@@ -119,12 +119,18 @@ TEST_F(EventRecordCommandsTest, SaveCopiesTheRecordingsStartAndLeavesTheRunningG
 // A recording is written only with its start save to copy, and only over
 // nothing or another recording: a save that took the name "x.rec" before
 // such names were refused, or a damaged recording, is kept byte for byte.
+// Its save goes only where nothing stands or beside its own recording: a
+// player's save of that name is kept too. The recorder's own pair is
+// replaced by a later recording of the same name.
 TEST_F(EventRecordCommandsTest, NothingIsWrittenWithoutTheStartSaveOrOverAnotherFile) {
   RecordSomething();
   state = 7;
   ASSERT_TRUE(SaveGame("old.rec"));
   const auto oldSave = ReadAll(Profile("old.rec"));
   std::ofstream(Profile("torn.rec"), std::ios::binary) << "half a recording";
+  state = 9;
+  ASSERT_TRUE(SaveGame("mine.sav"));
+  state = 7;
   struct Case {
     const char* name;
     bool startSave;
@@ -134,27 +140,41 @@ TEST_F(EventRecordCommandsTest, NothingIsWrittenWithoutTheStartSaveOrOverAnother
       {"run2", false, "Error. File __rec.sav could not be loaded"},
       {"old", true, "Error. File old.rec is not an input recording; it is kept and nothing was written"},
       {"torn", true, "Error. File torn.rec is not an input recording; it is kept and nothing was written"},
+      {"mine", true, "Error. File mine.sav is a save the recorder did not make; it is kept and nothing was written"},
   };
   for (const Case& c : cases) {
     fs::remove(Profile("__rec.sav"));
     if (c.startSave) {
       ASSERT_TRUE(SaveGame("__rec.sav"));
     }
+    const fs::path savePath = Profile((std::string(c.name) + ".sav").c_str());
+    const bool hadSave = fs::exists(savePath);
+    const auto before = ReadAll(savePath);
     replies.clear();
     kinds.clear();
     ExecuteConsoleCommand((std::string("SAVEEVENTRECORD ") + c.name).c_str());
     ASSERT_EQ(replies.size(), 1u) << c.name;
     EXPECT_EQ(replies[0], c.reply);
     EXPECT_EQ(kinds[0], kConsoleError);
-    EXPECT_FALSE(fs::exists(Profile((std::string(c.name) + ".sav").c_str()))) << c.name;
+    EXPECT_EQ(fs::exists(savePath), hadSave) << c.name;
+    EXPECT_EQ(ReadAll(savePath), before) << c.name;
   }
   EXPECT_FALSE(fs::exists(Profile("run2.rec")));
+  EXPECT_FALSE(fs::exists(Profile("mine.rec")));
   EXPECT_EQ(ReadAll(Profile("old.rec")), oldSave);
   EXPECT_EQ(fs::file_size(Profile("torn.rec")), 16u);
   // The recording was never taken out of the device: a good name still gets it.
   ExecuteConsoleCommand("SAVEEVENTRECORD good");
   EXPECT_EQ(fs::file_size(Profile("good.rec")), kEventRecordFileSize);
-  EXPECT_TRUE(fs::exists(Profile("good.sav")));
+  EXPECT_EQ(ReadAll(Profile("good.sav")), ReadAll(Profile("__rec.sav")));
+  // A later recording of that name replaces the recorder's own pair.
+  state = 8;
+  ASSERT_TRUE(SaveGame("__rec.sav"));
+  RecordSomething();
+  replies.clear();
+  ExecuteConsoleCommand("SAVEEVENTRECORD good");
+  EXPECT_TRUE(replies.empty()) << replies.front();
+  EXPECT_EQ(ReadAll(Profile("good.sav")), ReadAll(Profile("__rec.sav")));
 }
 
 TEST_F(EventRecordCommandsTest, RefusedNamesAndMissingFiles) {

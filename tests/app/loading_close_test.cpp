@@ -16,12 +16,15 @@
 #include "app/headless_child.h"
 #include "app/game.h"
 #include "engine/core/run_state.h"
+#include "engine/render/d3d_renderer.h"
 #include "engine/render/soft_renderer.h"
 #include "engine/render/loading_screen.h"
 #include "platform/clock.h"
 #include "platform/recording_gpu_device.h"
 #include "presentation/game_program.h"
+#include "platform/window.h"
 #include "shell/startup.h"
+#include "ui/ui_services.h"
 
 namespace {
 
@@ -98,6 +101,72 @@ TEST_F(LoadingCloseTest, ACloseWhileLoadingEndsTheStartBetweenTwoSteps) {
     if (c.beforeTexturePages) {
       EXPECT_LT(closed.reads, whole.reads * 2 / 3);
     }
+  }
+}
+
+// A close that comes before the loading screen is up (before the start, as
+// the renderer opens, as the loading screen opens) ends the start at the
+// next step: nothing after it is made. Each is raised at a step of the
+// start itself, so the case holds on a machine of any speed. The program
+// is the game program as cityrun runs it.
+int g_renderersMade = 0;
+
+[[noreturn]] void RunEarlyClose(const fs::path& folder, const std::string& when) {
+  BecomeHeadlessGame(folder);
+  static bool atLoadingScreen = when == "loading screen";
+  SetLoadingScreenClock([] {
+    if (++g_reads == 1 && atLoadingScreen) ::raise(SIGTERM);
+    return platform::timeGetTime();
+  });
+  TheGame().Prepare();
+  static bool atRenderer = when == "renderer";
+  SetRendererFactory(kApiDirect3D, [] {
+    ++g_renderersMade;
+    if (atRenderer) ::raise(SIGTERM);
+    return CreateD3DRenderer();
+  });
+  if (when == "before") platform::RequestWindowClose();
+  const int code = WinMain("NOFRONTEND", TheGame());
+  std::ofstream("start.txt") << g_renderersMade << ' ' << (Ui().text != nullptr) << ' ' << g_reads << ' '
+                             << std::filesystem::exists("max/archive.DIR") << ' ' << RunState().startupFinished;
+  ::_exit(code);
+}
+
+const bool kEarlyCloseRole = RegisterFreshRole("early_close_program", [](const std::vector<std::string>& args) {
+  if (args.size() != 2) ::_exit(123);
+  RunEarlyClose(args[0], args[1]);
+});
+
+TEST_F(LoadingCloseTest, ACloseBeforeTheLoadingScreenEndsTheStartAtTheNextStep) {
+  struct Case {
+    const char* when;
+    int renderers;
+    bool interfaceLoaded;
+    bool loadingScreenShown;
+  };
+  const Case cases[] = {
+      {"before", 0, false, false},
+      {"renderer", 1, false, false},
+      {"loading screen", 1, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.when);
+    const fs::path folder = MachineFolder(std::string("early_") + (c.when[0] == 'l' ? "loading" : c.when));
+    const pid_t pid = StartFreshRole("early_close_program", {folder.string(), c.when},
+                                     "LoadingCloseTest.ACloseBeforeTheLoadingScreenEndsTheStartAtTheNextStep");
+    running_.push_back(pid);
+    int status = 0;
+    const bool ended = WaitAtMost(pid, 900, status);  // a hang's bound only
+    ASSERT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << Read(folder / "run.log").substr(0, 8000);
+    int renderers = -1;
+    bool interfaceLoaded = false, archiveOpened = true, finished = true;
+    int64_t reads = -1;
+    std::ifstream(folder / "start.txt") >> renderers >> interfaceLoaded >> reads >> archiveOpened >> finished;
+    EXPECT_EQ(renderers, c.renderers);
+    EXPECT_EQ(interfaceLoaded, c.interfaceLoaded);
+    EXPECT_EQ(reads > 0, c.loadingScreenShown);
+    EXPECT_FALSE(archiveOpened);  // no asset group was loaded
+    EXPECT_FALSE(finished);
   }
 }
 

@@ -71,19 +71,28 @@ TEST_F(PathsTest, ExactMatchWinsAndTwinsResolveTheSameWayEveryTime) {
 }
 
 // The temporaries a killed write leaves are known by their whole form,
-// ".<name>.XXXXXX"; a user's hidden file that merely looks a little like
-// one is not taken for one.
+// ".<name>.cityrun-XXXXXX"; a user's hidden file that merely looks a little
+// like one (".notes.backup": six letters after a dot) is not taken for one.
 TEST(StaleTemporaries, OnlyTheTemporariesOfTheGamesOwnFilesAreRemoved) {
   const struct {
     const char* file;
     const char* of;  // nullptr: not a temporary
   } cases[] = {
-      {".cyc.9rpIFf", "cyc"},         {".x.rec.tmp.AbC123", "x.rec.tmp"},
-      {".settings.lua.000000", "settings.lua"},
-      {".cyc.9rpIF", nullptr},        {".cyc.9rpIFf2", nullptr},  // five or seven
-      {".cyc.9rp-Ff", nullptr},       {"cyc.9rpIFf", nullptr},     // not hidden
-      {"..9rpIFf", nullptr},          {"...bash.9rpIFf", nullptr},  // no name, a hidden one
-      {".9rpIFf", nullptr},           {".cyc_9rpIFf", nullptr},
+      {".cyc.cityrun-9rpIFf", "cyc"},
+      {".x.rec.tmp.cityrun-AbC123", "x.rec.tmp"},
+      {".settings.lua.cityrun-000000", "settings.lua"},
+      {".cyc.cityrun-9rpIF", nullptr},
+      {".cyc.cityrun-9rpIFf2", nullptr},  // five or seven
+      {".cyc.cityrun-9rp-Ff", nullptr},
+      {"cyc.cityrun-9rpIFf", nullptr},  // not hidden
+      {"..cityrun-9rpIFf", nullptr},
+      {"...bash.cityrun-9rpIFf", nullptr},  // no name, a hidden one
+      {".cityrun-9rpIFf", nullptr},
+      {".cyc_cityrun-9rpIFf", nullptr},
+      {".notes.backup", nullptr},  // a user's own hidden files
+      {".diary.txt.draft1", nullptr},
+      {".cyc.9rpIFf", nullptr},
+      {".cyc.cityrun9rpIFf", nullptr},
   };
   for (const auto& c : cases) {
     const std::optional<std::string> of = platform::TemporaryOf(c.file);
@@ -94,17 +103,20 @@ TEST(StaleTemporaries, OnlyTheTemporariesOfTheGamesOwnFilesAreRemoved) {
   }
 
   TempDir dir;
-  for (const char* name : {".cyc.9rpIFf", ".config.cfg.Zz09Aa", ".notes.backup", ".keep.abc", "plain.txt"})
+  for (const char* name :
+       {".cyc.cityrun-9rpIFf", ".config.cfg.cityrun-Zz09Aa", ".notes.backup", ".keep.cityrun-abc", "plain.txt"})
     dir.Write(name, "x");
-  dir.Write(".folder.AbCdEf/inner", "x");                                   // a folder is never removed
-  std::filesystem::create_symlink(dir / "plain.txt", dir / ".link.AbCdEf");  // nor a link
+  dir.Write(".folder.cityrun-AbCdEf/inner", "x");                                   // a folder is never removed
+  std::filesystem::create_symlink(dir / "plain.txt", dir / ".link.cityrun-AbCdEf");  // nor a link
   auto ours = [](std::string_view name) {
-    return name == "cyc" || name == "config.cfg" || name == "link" || name == "folder";
+    return name == "cyc" || name == "config.cfg" || name == "link" || name == "folder" || name == "notes";
   };
   const int removed = platform::RemoveStaleTemporaries(dir.path(), ours);
   EXPECT_EQ(removed, 2);
-  for (const char* gone : {".cyc.9rpIFf", ".config.cfg.Zz09Aa"}) EXPECT_FALSE(std::filesystem::exists(dir / gone));
-  for (const char* kept : {".notes.backup", ".keep.abc", "plain.txt", ".folder.AbCdEf/inner", ".link.AbCdEf"})
+  for (const char* gone : {".cyc.cityrun-9rpIFf", ".config.cfg.cityrun-Zz09Aa"})
+    EXPECT_FALSE(std::filesystem::exists(dir / gone));
+  for (const char* kept :
+       {".notes.backup", ".keep.cityrun-abc", "plain.txt", ".folder.cityrun-AbCdEf/inner", ".link.cityrun-AbCdEf"})
     EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
   EXPECT_EQ(platform::RemoveStaleTemporaries(dir / "missing", [](std::string_view) { return true; }), 0);
 }

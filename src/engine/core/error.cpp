@@ -16,6 +16,11 @@ WarningCapture*& CurrentCapture() {
   return capture;
 }
 
+FatalCleanup*& InnermostCleanup() {
+  static FatalCleanup* cleanup = nullptr;
+  return cleanup;
+}
+
 FatalExitHandler& FatalHandler() {
   static FatalExitHandler handler;
   return handler;
@@ -37,6 +42,11 @@ void* GetErrorOwnerWindow() { return g_owner_window; }
 int32_t ReportError(int32_t level, int32_t unused, const char* text) {
   if (level == 0) {
     ShowFatalError(unused, text);
+    // Each step runs once, even when one of them reports a fatal error too.
+    while (FatalCleanup* cleanup = InnermostCleanup()) {
+      InnermostCleanup() = cleanup->outer_;
+      if (cleanup->step_) cleanup->step_();
+    }
     if (FatalHandler()) FatalHandler()(text ? text : "");
     std::exit(1);
   }
@@ -68,6 +78,20 @@ void ThrowOnFatalError() {
     last = text;
     throw FatalErrorException{last.c_str()};
   });
+}
+
+FatalCleanup::FatalCleanup(std::function<void()> step) : outer_(InnermostCleanup()), step_(std::move(step)) {
+  InnermostCleanup() = this;
+}
+
+FatalCleanup::~FatalCleanup() {
+  // Already taken off when a fatal error ran it.
+  for (FatalCleanup** at = &InnermostCleanup(); *at != nullptr; at = &(*at)->outer_) {
+    if (*at == this) {
+      *at = outer_;
+      break;
+    }
+  }
 }
 
 bool WarningsCaptured() { return CurrentCapture() != nullptr; }

@@ -21,6 +21,23 @@ void* GetErrorOwnerWindow();
 using FatalExitHandler = std::function<void(const char* text)>;
 FatalExitHandler SetFatalExitHandler(FatalExitHandler handler);
 
+// While one exists, a level-0 error runs its step after the box and before
+// the handler and the exit (the innermost first): what a part of the program
+// holds outside the game's heap, which the exit gives back without looking
+// inside, is released instead of lost.
+class FatalCleanup {
+ public:
+  explicit FatalCleanup(std::function<void()> step);
+  ~FatalCleanup();
+  FatalCleanup(const FatalCleanup&) = delete;
+  FatalCleanup& operator=(const FatalCleanup&) = delete;
+
+ private:
+  friend int32_t ReportError(int32_t, int32_t, const char*);
+  FatalCleanup* outer_;
+  std::function<void()> step_;
+};
+
 // Thrown by the test handler below; carries the fatal text.
 struct FatalErrorException {
   const char* what;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/core/console.h"
 #include "engine/core/error.h"
 #include "platform/paths.h"
 
@@ -188,6 +189,19 @@ GpuFormat FullScreenFormat(platform::GpuSystem& gpu, int32_t adapter, int32_t bi
   return GpuFormat::Unknown;
 }
 
+// The adapter the settings name, or the first one when that is not present
+// (a config.cfg from another machine, or an edited one): the game still
+// starts, and says once which adapter it draws on.
+int32_t PresentAdapter(platform::GpuSystem& gpu, int32_t wanted) {
+  if (wanted >= 0 && wanted < gpu.AdapterCount()) return wanted;
+  static bool said = false;
+  if (!said)
+    ConsolePrintF(kConsoleError, "The display adapter %d (SysSetup device in config.cfg) is not present; the first "
+                  "one is used.", wanted);
+  said = true;
+  return 0;
+}
+
 }  // namespace
 
 bool D3DCreateBuffers(D3DDevice& d) {
@@ -215,7 +229,8 @@ bool D3DCreateDevice(D3DDevice& d, const RendererSettings& settings, void* windo
     ReportError(1, 0, "D3D: the drawing layer could not be started");
     return false;
   }
-  const int32_t adapter = settings.device;
+  const int32_t adapter = PresentAdapter(*d.system, settings.device);
+  d.settings.device = adapter;
   if (!g_DisplayModeRead) {
     g_DisplayModeRead = d.system->GetCurrentMode(adapter, g_DesktopMode);
   }
