@@ -7,8 +7,9 @@
 # - every function, class or constant the guides place in a source file:
 #   "`Name` (`file`)", "`Name` in `file`", "(`Name`, `file`)",
 #   "`file`: `A`, `B`" and "`file` (`A`, `B`)", across line breaks too.
-#   The name must be declared or defined in that file (a console command,
-#   all upper case, named there; a Lua name, named there).
+#   The name must be declared or defined in that file (a test suite or test
+#   named by its TEST line; a console command, all upper case, and a Lua
+#   name named there).
 #   bash scripts/check-doc-paths.sh [-v]
 # -v lists each claim checked. Exits 1 when a claim does not hold.
 set -uo pipefail
@@ -95,7 +96,7 @@ declares() {
     exit 0 if /\b$type\Q$n\E\b/ || /#\s*define\s+\Q$n\E\b/;
     exit 0 if /$before\Q$n\E\s*(?:\(|\[|=|\{|;)/;
     exit 0 if /^\s*\Q$n\E\s*(?:=(?!=)|,|\n)/m;
-    exit 0 if /\bRC_\w+\(\s*\Q$n\E\b/;
+    exit 0 if /\bRC_\w+\(\s*\Q$n\E\b/ || /\bTEST\w*\(\s*(?:\w+\s*,\s*)?\Q$n\E\b/;
     exit 1;' "$file"
 }
 
