@@ -46,8 +46,8 @@ void CGamePanelManager::SetLayoutModels(std::vector<LayoutModel> models) {
 void CGamePanelManager::InstallHudPanel(int32_t slot, CPanel* panel) {
   if (slot < 0 || slot >= kHudPanelCount) return;
   CPanel*& installed = installed_[size_t(slot)];
-  // Two panels in one slot would both be drawn there while only the later
-  // one hears its clicks.
+  // Of two panels given one slot only the later would be bound: the other
+  // would never show, with nothing said.
   if (installed != nullptr && installed != panel) ReportErrorF(0, "HUD slot %d is given two panels.", int(slot));
   installed = panel;
 }

@@ -418,8 +418,8 @@ TEST_F(PanelTest, PanelsSharingAModelChangeTheirOwnElementTextures) {
   EXPECT_EQ(entity_.groupFlipped[size_t(backing)], 0);
 }
 
-// Two panels given one slot would both be drawn there while only the later
-// heard its clicks: the second ends the start, naming the slot.
+// Of two panels given one slot only the later would be bound: the second
+// ends the start, naming the slot.
 TEST_F(PanelTest, AHudSlotTakesOnePanel) {
   CGamePanelManager set;
   CHudPanel chat, other;
