@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the project needs, builds it and runs the whole test suite:
-# first the normal build, then a second tree built with the sanitizers.
+# Installs what the project needs, checks the guides against the tree, builds
+# it and runs the whole test suite: first the normal build, then a second tree
+# built with the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The guides name only files, levels and functions the tree has.
+bash scripts/check-doc-paths.sh
 jobs=$(nproc)
 for preset in default asan; do
   echo "== $preset build"

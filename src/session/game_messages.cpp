@@ -636,6 +636,7 @@ constexpr bool kRelative = true, kAtOnce = false;
 
 template <class T, auto Apply, auto Route = nullptr, auto Client = nullptr>
 constexpr MessageKind Kind(int32_t size, bool relative, const char* name, CNetMessage (*sample)()) {
+  static_assert(T::kType > kMsgNone && T::kType <= kMsgLastType, "a message kind's type beyond kMsgLastType");
   MessageKind k{T::kType, T::kType, size, relative, name, CheckAs<T>, nullptr, ApplyAs<T, Apply>, nullptr, sample};
   // Decided by type: comparing a function's address is not a constant under
   // the sanitizers.
@@ -735,11 +736,11 @@ const MessageKind kKinds[] = {
 std::span<const MessageKind> MessageKinds() { return kKinds; }
 
 const MessageKind* FindMessageKind(int32_t type) {
-  static const std::array<const MessageKind*, kMsgLastPlayerMessage + 1> byType = [] {
-    std::array<const MessageKind*, kMsgLastPlayerMessage + 1> index{};
+  static const std::array<const MessageKind*, kMsgLastType + 1> byType = [] {
+    std::array<const MessageKind*, kMsgLastType + 1> index{};
     for (const MessageKind& k : kKinds)
       for (int32_t t = k.firstType; t <= k.lastType; ++t) index[t] = &k;
     return index;
   }();
-  return type >= 0 && type <= kMsgLastPlayerMessage ? byType[type] : nullptr;
+  return type >= 0 && type <= kMsgLastType ? byType[type] : nullptr;
 }

@@ -36,10 +36,13 @@ inline constexpr int kNetSenderOffset = 17;
 inline constexpr int kNetRoutingLeadOffset = 18;
 
 // Types 1..29 are the game message kinds, each numbered by its struct's kType
-// (game_messages.h); 30..49 are player messages.
+// (game_messages.h); 30..49 are player messages. Every number up to
+// kMsgLastType is taken: a new kind takes the next one and raises it (the
+// kind table refuses to build a kind beyond it).
 inline constexpr int32_t kMsgNone = 0;
 inline constexpr int32_t kMsgFirstPlayerMessage = 30;
 inline constexpr int32_t kMsgLastPlayerMessage = 49;
+inline constexpr int32_t kMsgLastType = 49;
 
 // Player message codes (types 30..49).
 enum PlayerMessageCode : int32_t {

@@ -1,8 +1,11 @@
 #include "ui/game_panels.h"
 
+#include <algorithm>
+
+#include "engine/core/error.h"
 #include "ui/money_format.h"
 
-const char* const kHudLayoutFiles[kHudModelCount] = {
+constexpr const char* kHudLayoutFiles[kHudModelCount] = {
     "gamedata2\\brand_new_panels\\new_nav_top.tm",
     "gamedata2\\newpanels\\console.tm",
     "gamedata2\\brand_new_panels\\main_panel_v2.tm",
@@ -20,6 +23,8 @@ const char* const kHudLayoutFiles[kHudModelCount] = {
     "gamedata2\\brand_new_panels\\day_tutor_panel.tm",
     "gamedata2\\brand_new_panels\\voting_panel.tm",
 };
+static_assert(std::ranges::none_of(kHudLayoutFiles, [](const char* file) { return file == nullptr; }),
+              "a HUD layout model without its layout file");
 
 void CHudPanel::Build() {
   const CLayoutEntity* model = LayoutEntity();
@@ -39,7 +44,12 @@ void CGamePanelManager::SetLayoutModels(std::vector<LayoutModel> models) {
 }
 
 void CGamePanelManager::InstallHudPanel(int32_t slot, CPanel* panel) {
-  if (slot >= 0 && slot < kHudPanelCount) installed_[size_t(slot)] = panel;
+  if (slot < 0 || slot >= kHudPanelCount) return;
+  CPanel*& installed = installed_[size_t(slot)];
+  // Of two panels given one slot only the later would be bound: the other
+  // would never show, with nothing said.
+  if (installed != nullptr && installed != panel) ReportErrorF(0, "HUD slot %d is given two panels.", int(slot));
+  installed = panel;
 }
 
 CPanel* CGamePanelManager::SlotPanel(int32_t slot) {

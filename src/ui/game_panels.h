@@ -1,5 +1,5 @@
 #pragma once
-// The in-game HUD's panel set. CreatePanels places the 16 HUD layout models
+// The in-game HUD's panel set. CreatePanels places the HUD layout models
 // and binds the HUD panels to them; the event ticker and the block marker
 // overlay are bound without a model. A panel class installed for a slot
 // (InstallHudPanel, before CreatePanels) is bound there; a slot without one
@@ -33,10 +33,16 @@ enum HudModel : int32_t {
   kHudVoting = 15,
   kHudModelCount = 16,
 };
-// The two panels bound without a model.
-enum HudOwnPanel : int32_t { kHudEventTicker = 16, kHudBlockMarkers = 17, kHudPanelCount = 18 };
+// The two panels bound without a model, after the models: a model added
+// before kHudModelCount moves them on rather than sharing their slots.
+enum HudOwnPanel : int32_t {
+  kHudEventTicker = kHudModelCount,
+  kHudBlockMarkers = kHudModelCount + 1,
+  kHudPanelCount = kHudModelCount + 2,
+};
 
-// The game name of each HUD layout model.
+// The game name of each HUD layout model (a model without one fails the
+// build).
 extern const char* const kHudLayoutFiles[kHudModelCount];
 
 // A framed panel standing in for a HUD panel whose class is not installed.
@@ -52,6 +58,7 @@ class CGamePanelManager : public CPanelManager {
   // The layout models CreatePanels places (index = HudModel).
   void SetLayoutModels(std::vector<LayoutModel> models);
   // Binds `panel` in `slot` at the next CreatePanels; the caller keeps it.
+  // A second panel for a taken slot ends the program, naming the slot.
   void InstallHudPanel(int32_t slot, CPanel* panel);
   CPanel* Panel(int32_t slot) const { return panels_[size_t(slot)]; }
   // The navigator, which the camera and picking code read.

@@ -90,7 +90,7 @@ TEST_F(NetMessageTest, EveryKindRoundTripsThroughItsRecord) {
     EXPECT_TRUE(std::equal(bytes.begin() + 4, bytes.end(), copy.Bytes().begin() + 4));
   }
   // Every type of the protocol but 0 has a kind.
-  EXPECT_EQ(types.size(), 49u);
+  EXPECT_EQ(types.size(), size_t(kMsgLastType));
   EXPECT_EQ(types.count(0), 0u);
 
   CSyncSnapshot snap;
@@ -129,7 +129,7 @@ TEST_F(NetMessageTest, MalformedRecordsAreRefused) {
   const Case cases[] = {
       {"type 0", CNetMessage(PrepareBlockMsg::kType), 4, 0, 4, 0},
       {"type 25", CNetMessage(PrepareBlockMsg::kType), 4, 25, 4, 0},
-      {"type 50", CNetMessage(PrepareBlockMsg::kType), 4, 50, 4, 0},
+      {"type past the last", CNetMessage(PrepareBlockMsg::kType), 4, kMsgLastType + 1, 4, 0},
       {"length field", prepare, 8, 28, 4, 0},
       {"short record", prepare, 8, 24, 4, 2},
       {"block", prepare, 20, 52, 4, 0},

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/error.h"
 #include "engine/core/play_warning.h"
 #include "tools/layoutc/layout_source.h"
 #include "ui/game_panels.h"
@@ -415,6 +416,19 @@ TEST_F(PanelTest, PanelsSharingAModelChangeTheirOwnElementTextures) {
   EXPECT_EQ(entity_.groupFlipped[size_t(backing)], 1);
   a.FlipMeshTextureYAxis(backing);
   EXPECT_EQ(entity_.groupFlipped[size_t(backing)], 0);
+}
+
+// Of two panels given one slot only the later would be bound: the second
+// ends the start, naming the slot.
+TEST_F(PanelTest, AHudSlotTakesOnePanel) {
+  CGamePanelManager set;
+  CHudPanel chat, other;
+  set.InstallHudPanel(kHudChat, &chat);
+  set.InstallHudPanel(kHudChat, &chat);  // the same panel again (a second game)
+  const FatalExitHandler before = SetFatalExitHandler(nullptr);
+  ThrowOnFatalError();
+  EXPECT_THROW(set.InstallHudPanel(kHudChat, &other), FatalErrorException);
+  SetFatalExitHandler(before);
 }
 
 TEST_F(PanelTest, HudSetBindsInItsFixedOrder) {
