@@ -1,8 +1,9 @@
 #include "app/panel_commands.h"
 
-#include <cstdlib>
 #include <cctype>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "city/blocks.h"
