@@ -72,6 +72,7 @@ bool NetworkGame::OpenWith(std::unique_ptr<platform::NetTransport> transport, co
   menus_ = false;
   StartSession(std::move(transport), options.hostSession);
   if (s.host) OnDirectPlayPlayerCreated(s.localDirectPlayId, name, PlayerProfile().PreferredCharacter);
+  PublishGathering();
   ConsolePrintF(kConsoleReply, "%s the network game on port %d", s.host ? "Hosting" : "Joining", options.port);
   return true;
 }
@@ -186,6 +187,7 @@ void NetworkGame::Poll() {
     StartLevelWhenToldTo();
   }
   LearnIds();
+  PublishGathering();
   StartWhenGathered();
   RunPlayerReadyWait();
   RunClientLagWait();
@@ -215,7 +217,9 @@ void NetworkGame::Handle(const platform::NetEvent& e) {
         // players through the host's slot list).
         if (!Session().inGame) LobbyPlayerJoined(from, e.longName.empty() ? e.shortName : e.longName);
       } else {
-        OnDirectPlayPlayerCreated(from, e.shortName);
+        // A player who joined from the session list gives its name as the
+        // long name only.
+        OnDirectPlayPlayerCreated(from, e.shortName.empty() ? e.longName : e.shortName);
       }
       break;
     case platform::NetEventKind::kPlayerDestroyed:
@@ -231,6 +235,19 @@ void NetworkGame::Handle(const platform::NetEvent& e) {
       ConsolePrintF(kConsoleError, "%s", e.text.c_str());
       break;
   }
+}
+
+// A host gathering by the command line tells the session lists what its
+// lobby would: the level it will start, the difficulty and goal, and the
+// machines in and the machines it waits for, so the game can be chosen and
+// joined from a list.
+void NetworkGame::PublishGathering() {
+  if (menus_ || started_ || !Session().host) return;
+  const LevelEntry* level = FindKnownLevel(kNetworkFreePlayId);
+  const int32_t words[4] = {kNetworkFreePlayId, ScenarioManager().Difficulty(),
+                            level ? int32_t(level->goalValue) : 0,
+                            (expectedPlayers_ << 16) | std::min(transport_->PlayerCount(), expectedPlayers_)};
+  transport_->SetSessionUserValues(words);
 }
 
 // Host: once the expected machines are in, joining closes, the set-up rows

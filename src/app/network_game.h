@@ -58,6 +58,7 @@ class NetworkGame final : public SessionNetworkServices {
  private:
   void Handle(const platform::NetEvent& event);
   void LearnIds();
+  void PublishGathering();
   void StartWhenGathered();
   void StartLevelWhenToldTo();
   bool StartSession(std::unique_ptr<platform::NetTransport> transport, bool host);

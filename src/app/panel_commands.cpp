@@ -1,8 +1,10 @@
 #include "app/panel_commands.h"
 
+#include <cctype>
 #include <cstdlib>
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "city/blocks.h"
 #include "city/business.h"
@@ -14,9 +16,25 @@
 
 namespace {
 
-std::optional<std::string>& PendingCommand() {
-  static std::optional<std::string> line;
+// Lines given before a game runs (a parameter file), every one kept, in the
+// order given, until the game runs them.
+std::vector<std::string>& HeldLines() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+
+// The whole line, as given: `rest` is what follows the command's word.
+std::string CommandLine(const char* command, const char* rest) {
+  std::string line = std::string(command) + (rest ? rest : "");
+  while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
   return line;
+}
+
+// A line that cannot act says which line it was (a held one runs long after
+// it was read) and why, on one line.
+int Refuse(const std::string& line, const char* why) {
+  ConsolePrintF(kConsoleError, "Error. %s: %s", line.c_str(), why);
+  return 0;
 }
 
 CBusiness* FirstOwnShop() {
@@ -39,23 +57,21 @@ int ShopPriceCommand(const char* rest) {
     return 0;
   }
   const bool given = ReadConsoleInt(rest, index);
+  const std::string line = CommandLine("SHOPPRICE", start);
   if (!RunState().gameRunning) {
-    PendingCommand() = std::string("SHOPPRICE") + (start ? start : "");
+    HeldLines().push_back(line);
     return 0;
   }
   CBusiness* shop = given ? GetBusinessInUse(index) : FirstOwnShop();
-  if (shop == nullptr || !shop->IsShop() || !LocalPlayerOwns(*shop)) {
-    ConsolePrintF(kConsoleError, "Error. No shop of yours to price");
-    return 0;
-  }
+  if (shop == nullptr || !shop->IsShop() || !LocalPlayerOwns(*shop)) return Refuse(line, "no shop of yours to price");
   if (row < 0 || row >= shop->SlotCount()) {
-    ConsolePrintF(kConsoleError, "Error. Shop %d has no row %d", shop->Index, row);
-    return 0;
+    const std::string why = "shop " + std::to_string(shop->Index) + " has no row " + std::to_string(row);
+    return Refuse(line, why.c_str());
   }
   g_SelectedBuilding = shop->GetBuilding();
   CBusinessPanel& panel = HudPanels().business;
   panel.Open();
-  if (!panel.open) return 0;
+  if (!panel.open) return Refuse(line, "the business panel cannot open now");
   const float before = BusinessDraftOf(*shop).Price[row];
   const int32_t arrow = CBusinessPanel::kPriceArrows + 2 * row + (steps > 0 ? 1 : 0);
   for (int32_t i = 0; i < std::abs(steps); ++i) panel.OnEvent(kNotifyClicked, arrow, 0);
@@ -74,19 +90,18 @@ int HomeRentCommand(const char* rest) {
     return 0;
   }
   const bool given = ReadConsoleInt(rest, index);
+  const std::string line = CommandLine("HOMERENT", start);
   if (!RunState().gameRunning) {
-    PendingCommand() = std::string("HOMERENT") + (start ? start : "");
+    HeldLines().push_back(line);
     return 0;
   }
   CBusiness* home = given ? GetBusinessInUse(index) : FirstOwnHome();
-  if (home == nullptr || !home->IsResidence() || !LocalPlayerOwns(*home)) {
-    ConsolePrintF(kConsoleError, "Error. No residence of yours to let");
-    return 0;
-  }
+  if (home == nullptr || !home->IsResidence() || !LocalPlayerOwns(*home))
+    return Refuse(line, "no residence of yours to let");
   g_SelectedBuilding = home->GetBuilding();
   CRentPanel& panel = HudPanels().rent;
   panel.Open();
-  if (!panel.open) return 0;
+  if (!panel.open) return Refuse(line, "the rent panel cannot open now");
   const float before = BusinessDraftOf(*home).Rent;
   const int32_t arrow = steps > 0 ? CRentPanel::kRaise : CRentPanel::kLower;
   for (int32_t i = 0; i < std::abs(steps); ++i) panel.OnEvent(kNotifyClicked, arrow, 0);
@@ -99,13 +114,15 @@ int HomeRentCommand(const char* rest) {
 }  // namespace
 
 void AttachPanelCommands() {
+  HeldLines().clear();  // nothing held from an earlier start of the game
   RegisterConsoleCommand("SHOPPRICE", ShopPriceCommand);
   RegisterConsoleCommand("HOMERENT", HomeRentCommand);
 }
 
 void StepPanelCommands() {
-  if (!PendingCommand() || !RunState().gameRunning) return;
-  const std::string line = *PendingCommand();
-  PendingCommand().reset();
-  ExecuteConsoleCommand(line.c_str());
+  if (HeldLines().empty() || !RunState().gameRunning) return;
+  // Taken all at once: a line that finds the game gone again holds itself anew.
+  const std::vector<std::string> lines = std::move(HeldLines());
+  HeldLines().clear();
+  for (const std::string& line : lines) ExecuteConsoleCommand(line.c_str());
 }

@@ -5,8 +5,12 @@
 //                                    the lower arrow), then the panel closed,
 //                                    which sends the change; the business is
 //                                    the local player's first shop unless
-//                                    given. Given before a game runs (a
-//                                    parameter file), it waits for one.
+//                                    given
+//   HOMERENT steps [business]        the rent panel's arrows, likewise, on
+//                                    the local player's first residence
+// Lines given before a game runs (a parameter file) wait for one, every one
+// kept and run in the order given. A line that cannot act says which line
+// and why, on one line.
 void AttachPanelCommands();
-// The interface task's share: a command that waited for the game runs.
+// The interface task's share: the lines that waited for the game run.
 void StepPanelCommands();

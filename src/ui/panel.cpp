@@ -288,6 +288,11 @@ void CPanel::HandleMouse(int32_t type) {
 
 int32_t CPanel::HandleMessage(int32_t type, int32_t a, int32_t b) {
   if (!enabled || inputBlocked || Ui().interfaceLock) return 0;
+  // A closed panel shows nothing to re-read, and its widgets hold whatever
+  // they held when it last closed (a slider of a page never opened holds 0):
+  // refreshing them would hand those stale values back to the page as if
+  // the player had set them. Opening refreshes the panel and its widgets.
+  if (type == kMsgRefresh && !open) return 0;
   if (inputDisabled && type != kMsgRefresh) return 0;
   if (type >= kMsgLeftPressed && type <= kMsgLeftReleased) {
     if (dragging) {
@@ -301,7 +306,7 @@ int32_t CPanel::HandleMessage(int32_t type, int32_t a, int32_t b) {
     return 0;
   }
   int32_t result = 0;
-  if (open || type == kMsgRefresh) result = OnEvent(type, a, b);
+  if (open) result = OnEvent(type, a, b);
   if (type == kMsgRefresh && firstChild) firstChild->BroadcastMessage(kMsgRefresh, a, b);
   return result;
 }

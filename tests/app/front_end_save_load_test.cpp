@@ -1,9 +1,11 @@
 // The front end's profile, save and load pages on the running game, driven
 // by the mouse: a new profile, a game saved from the in-game menu under a
-// typed name, quit, loaded again from the load page and played on.
+// typed name, quit, loaded again from the load page and played on; and the
+// profile's options kept through time in the menus and a restart.
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/front_end_wiring.h"
@@ -14,6 +16,7 @@
 #include "in_process_game.h"
 #include "panels/panel_links.h"
 #include "script/profiles.h"
+#include "ui/scroll_bar.h"
 #include "session/goals.h"
 #include "session/scenarios.h"
 #include "session/tick_driver.h"
@@ -36,6 +39,13 @@ constexpr int32_t kRaceLevel = 300002;  // a day's profit race, as the host page
 class TextureRenderer : public RecordingRenderer {
  public:
   CTextureSystem* GetTextureSystem() override { return TheTextureSystem(); }
+};
+
+// Volumes handed to the sound, as the program's sound wiring takes them.
+class VolumesSeen : public ProfileServices {
+ public:
+  void SetVolumes(int32_t music, int32_t effects) override { seen.push_back({music, effects}); }
+  std::vector<std::pair<int32_t, int32_t>> seen;
 };
 
 // The game with its menus (as the command line's FRONTEND asks), the pages
@@ -62,6 +72,7 @@ class FrontEndSaveLoadTest : public InProcessGameTest {
     // The game's end opens the menus again: they are closed after it.
     if (RunState().gameRunning) TheGame().EndGame(false, 0);
     ResetFrontEnd();
+    SetProfileServices(nullptr);
     PlayerProfile() = CPlayerProfile{};
     g_StartupOptions.frontEnd = false;
     CloseGame();
@@ -117,6 +128,7 @@ class FrontEndSaveLoadTest : public InProcessGameTest {
   }
 
   TextureRenderer renderer_;
+  VolumesSeen volumes_;
 };
 
 TEST_F(FrontEndSaveLoadTest, AProfileSavesFromTheInGameMenuLoadsFromTheLoadPageAndPlaysOn) {
@@ -358,6 +370,87 @@ TEST_F(FrontEndSaveLoadTest, TheResultsButtonShowsTheStatisticsOverThePausedGame
   EXPECT_FALSE(Fe().IsOpen(kPageStatistics));
   EXPECT_FALSE(GamePauseState().Paused());
   EXPECT_EQ(GetScreenMode(), kScreenCity);
+}
+
+// A setting made in an earlier run stays what it is through a minute of the
+// menus' refreshes with its page never opened (the closed pages' sliders
+// hold nothing of it), is written at the exit, read at the next start, and
+// is what its page shows when the player opens it at last.
+TEST_F(FrontEndSaveLoadTest, EachOptionSurvivesAMinuteInTheMenusAndARestart) {
+  constexpr int32_t kRefreshesInAMinute = 120;  // the refresh task runs twice a second
+  struct Case {
+    const char* name;
+    int32_t CPlayerProfile::*field;
+    int32_t value;
+    int32_t page;
+    const char* pageButton;  // on the options menu
+    int32_t sliderId;
+    const char* okButton;
+  } const cases[] = {
+      {"music", &CPlayerProfile::MusicVolume, 37, kPageSoundOptions, "OPTIONS_BUTT01", 4, "SOUND_OK_BUTTON"},
+      {"effects", &CPlayerProfile::SoundVolume, 71, kPageSoundOptions, "OPTIONS_BUTT01", 5, "SOUND_OK_BUTTON"},
+      {"mouse speed", &CPlayerProfile::MouseSensitivity, 88, kPageGamePlayOptions, "OPTIONS_BUTT03", 16,
+       "GAMEPLAY_OK_BUTTON"},
+  };
+  SetProfileServices(&volumes_);
+  ASSERT_TRUE(PlayerProfile().CreateNew("Ada"));
+  EnterFrontEnd();
+  ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The last run set it and wrote it; this one starts by reading it.
+    PlayerProfile().*c.field = c.value;
+    ASSERT_TRUE(PlayerProfile().Save());
+    PlayerProfile() = CPlayerProfile{};
+    ASSERT_TRUE(PlayerProfile().LoadLast());
+    ASSERT_EQ(PlayerProfile().*c.field, c.value);
+    volumes_.seen.clear();
+
+    // A minute in the menus: the main menu, the options menu, the graphics
+    // page and back, the refresh task running all the while.
+    const auto sit = [this] {
+      for (int32_t i = 0; i < kRefreshesInAMinute / 4; ++i) {
+        Game::PanelRefreshTask();
+        Frame(0, 0, false);
+      }
+    };
+    sit();
+    Click(kPageMainMenu, "MAIN_BUTT06");
+    ASSERT_TRUE(Fe().IsOpen(kPageOptions));
+    sit();
+    Click(kPageOptions, "OPTIONS_BUTT02");
+    ASSERT_TRUE(Fe().IsOpen(kPageGraphicsOptions));
+    sit();
+    Click(kPageGraphicsOptions, "GRAPHICS_OK_BUTTON");
+    Click(kPageOptions, "OPTIONS_BACK_BUTTON");
+    ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
+    sit();
+    EXPECT_EQ(PlayerProfile().*c.field, c.value);
+    for (const auto& [music, effects] : volumes_.seen) {
+      EXPECT_EQ(music, PlayerProfile().MusicVolume);
+      EXPECT_EQ(effects, PlayerProfile().SoundVolume);
+    }
+
+    // The exit writes the profile; the next start reads it back.
+    ASSERT_TRUE(PlayerProfile().Save());
+    PlayerProfile() = CPlayerProfile{};
+    ASSERT_TRUE(PlayerProfile().LoadLast());
+    EXPECT_EQ(PlayerProfile().*c.field, c.value);
+
+    // Its page shows it, and leaving the page keeps it.
+    Click(kPageMainMenu, "MAIN_BUTT06");
+    Click(kPageOptions, c.pageButton);
+    ASSERT_TRUE(Fe().IsOpen(c.page));
+    const CScrollBar* slider = Child<CScrollBar>(c.page, c.sliderId);
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->value, c.value);
+    Game::PanelRefreshTask();
+    Click(c.page, c.okButton);
+    Click(kPageOptions, "OPTIONS_BACK_BUTTON");
+    ASSERT_TRUE(Fe().IsOpen(kPageMainMenu));
+    EXPECT_EQ(PlayerProfile().*c.field, c.value);
+  }
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
 }  // namespace
