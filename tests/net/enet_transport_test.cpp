@@ -624,29 +624,49 @@ TEST_F(EnetTransportTest, AClientFloodingItsConnectionIsDroppedAtOnce) {
 
 // A client that stops (frozen, or too busy to service its connection) long
 // enough for the host to drop it hears, once it runs again, that it was
-// dropped, not that the host left; the host and the other client go on.
-TEST_F(EnetTransportTest, AStoppedClientHearsItWasDroppedNotThatTheHostLeft) {
-  NetTransport& host = Host();
-  NetTransport& stopped = Join("stopped");
-  NetTransport& other = Join("other");
-  const size_t s = Index(stopped);
-  // Every machine but the stopped one runs until the host has dropped it.
-  bool dropped = false;
-  for (int i = 0; i < 3000 && !dropped; ++i) {
-    for (size_t m = 0; m < machines_.size(); ++m)
-      if (m != s)
-        for (NetEvent& e : machines_[m]->Poll()) events_[m].push_back(std::move(e));
-    dropped = Count(0, NetEventKind::kPlayerDestroyed) == 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// dropped, not that the host left; the host and the other client go on. One
+// whose host closed the session while it was stopped hears that the host left.
+TEST_F(EnetTransportTest, AStoppedClientHearsWhetherItWasDroppedOrTheHostLeft) {
+  struct Case {
+    bool hostCloses;
+    const char* told;
+  };
+  const Case cases[] = {
+      {false, "This machine did not answer for "},
+      {true, "The host has left; the network game is over."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.told);
+    TearDown();
+    machines_.clear();
+    events_.clear();
+    SetUp();
+    NetTransport& host = Host();
+    NetTransport& stopped = Join("stopped");
+    NetTransport& other = Join("other");
+    const size_t s = Index(stopped);
+    // Every machine but the stopped one runs until the host has dropped it;
+    // or the host closes its session a second into the pause, long before
+    // it would drop anyone, and the pause lasts three seconds.
+    bool done = false;
+    for (int i = 0; i < 3000 && !done; ++i) {
+      for (size_t m = 0; m < machines_.size(); ++m)
+        if (m != s && machines_[m]->InSession())
+          for (NetEvent& e : machines_[m]->Poll()) events_[m].push_back(std::move(e));
+      if (c.hostCloses && i == 100) host.CloseSession();
+      done = c.hostCloses ? i == 300 : Count(0, NetEventKind::kPlayerDestroyed) == 1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(done);
+    ASSERT_TRUE(PumpUntil([&] { return Count(s, NetEventKind::kSessionLost) == 1; }));
+    const std::string told = Of(s, NetEventKind::kSessionLost)[0].text;
+    EXPECT_EQ(told.rfind(c.told, 0), 0u) << told;
+    if (c.hostCloses) continue;
+    EXPECT_NE(told.find(" seconds, so the host dropped it; the network game is over."), std::string::npos) << told;
+    EXPECT_TRUE(host.InSession());
+    EXPECT_TRUE(other.InSession());
+    EXPECT_EQ(host.PlayerCount(), 2);
   }
-  ASSERT_TRUE(dropped);
-  ASSERT_TRUE(PumpUntil([&] { return Count(s, NetEventKind::kSessionLost) == 1; }));
-  const std::string told = Of(s, NetEventKind::kSessionLost)[0].text;
-  EXPECT_EQ(told.rfind("This machine did not answer for ", 0), 0u) << told;
-  EXPECT_NE(told.find(" seconds, so the host dropped it; the network game is over."), std::string::npos) << told;
-  EXPECT_TRUE(host.InSession());
-  EXPECT_TRUE(other.InSession());
-  EXPECT_EQ(host.PlayerCount(), 2);
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ enum RefuseReason : uint8_t {
   kRefuseTimedOut = 4,
   kRefuseFlooded = 5,
 };
+// What the host's disconnect carries when it closes its session: the host
+// left, whatever pause this machine had before.
+constexpr uint32_t kHostClosed = 0x100;
 
 constexpr size_t kBlockHeader = 9;
 constexpr size_t kMaxChat = 256;
@@ -423,7 +426,8 @@ class EnetTransport final : public NetTransport {
 
   void CloseSession() override {
     if (host_ != nullptr) {
-      for (size_t i = 0; i < host_->peerCount; ++i) enet_peer_disconnect_now(&host_->peers[i], 0);
+      for (size_t i = 0; i < host_->peerCount; ++i)
+        enet_peer_disconnect_now(&host_->peers[i], isHost_ ? kHostClosed : 0);
       enet_host_destroy(host_);
     }
     host_ = nullptr;
@@ -511,7 +515,9 @@ class EnetTransport final : public NetTransport {
     lastPump_ = now;
   }
 
-  // Why the client lost a session it was in, the host having said nothing.
+  // Why the client lost a session it was in, the host having said nothing:
+  // after a pause of its own long enough for the host to give up on it, it
+  // was dropped; else the host went.
   std::string LostSessionText() const {
     const auto now = std::chrono::steady_clock::now();
     if (stallEnded_ == std::chrono::steady_clock::time_point{} || now - stallEnded_ >= kStallBlame)
@@ -613,13 +619,16 @@ class EnetTransport final : public NetTransport {
     HelloHeard(peer);
     if (!isHost_) {
       if (peer != server_) return;
-      if (refusal_.empty() && why != 0) refusal_ = RefusalText(why);
+      if (refusal_.empty() && why != 0 && why != kHostClosed) refusal_ = RefusalText(why);
       server_ = nullptr;
       const bool wasIn = inSession_;
       inSession_ = false;
       NetEvent e;
       e.kind = NetEventKind::kSessionLost;
-      e.text = !refusal_.empty() ? refusal_ : wasIn ? LostSessionText() : "Could not reach the session.";
+      e.text = !refusal_.empty()   ? refusal_
+               : why == kHostClosed ? "The host has left; the network game is over."
+               : wasIn              ? LostSessionText()
+                                    : "Could not reach the session.";
       Event(std::move(e));
       return;
     }
