@@ -418,10 +418,14 @@ TEST_F(HostileNetworkTest, AFloodingMachineIsKeptToAFewLinesAndDroppedAtOnce) {
       {"its own connection", [&] { flooder.PastWhatTheHostTakes(); },
        "A machine flooded its connection and was dropped. (player 3"},
   };
+  std::string took;
   for (const Flood& f : floods) {
     SCOPED_TRACE(f.what);
+    const auto start = std::chrono::steady_clock::now();
     f.send();
     EXPECT_TRUE(stepUntil(f.told)) << Read(logs[0]).substr(0, 8000);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    took += std::string(" ") + f.what + " " + std::to_string(ms.count()) + " ms;";
   }
   ASSERT_TRUE(WaitForText(logs[0], "Player 3 has left the game", 60)) << Read(logs[0]).substr(0, 8000);
   const std::string hostText = Read(logs[0]);
@@ -442,8 +446,9 @@ TEST_F(HostileNetworkTest, AFloodingMachineIsKeptToAFewLinesAndDroppedAtOnce) {
   EXPECT_EQ(client.find("[WARNING!]"), std::string::npos) << client.substr(0, 4000);
   EXPECT_EQ(client.find("Player 2 has left"), std::string::npos);
   // What the trial saw, for a run by hand.
-  std::printf("flood: host lines about blocks for another player %zu, left-out counts %zu; chat lines on the "
-              "client %zu; host: %s\n",
+  std::printf("flood: from each flood to the host's line about it:%s host lines about blocks for another player "
+              "%zu, left-out counts %zu; chat lines on the client %zu; host: %s\n",
+              took.c_str(),
               count(host, "A network message for another player was dropped."),
               count(host, "more such lines about player 3 left out"), count(client, "Chat from player 3"),
               LineWith(host, "chat lines were not passed on").c_str());
