@@ -93,6 +93,11 @@ constexpr int32_t kNewGameCameraMode = 6;
 constexpr int32_t kScreenModeCity = 0;
 constexpr int32_t kScreenModeFrontEnd = 4;
 constexpr int kInactivePause = 1;
+// Every machine of a network game plays the one city the session started:
+// a load on the host would leave the clients in another game, and a load on
+// a client would hold every machine waiting for it.
+constexpr const char* kNoLoadInNetworkGame =
+    "a network game plays on the city it started with; no saved game can be loaded into it";
 
 int LoadGameCommand(const char* rest);
 int SaveGameCommand(const char* rest);
@@ -603,6 +608,10 @@ void Game::NewGame(const LevelEntry* entry) {
 }
 
 bool Game::Load(std::string_view name) {
+  if (Session().networkSession) {
+    ReportErrorF(1, "The saved game %.200s was not loaded: %s.", std::string(name).c_str(), kNoLoadInNetworkGame);
+    return false;
+  }
   // Everything is read and checked before the running game is touched.
   SaveGameFile file;
   if (!OpenSaveGame(name, file)) return false;
@@ -729,7 +738,9 @@ namespace {
 int LoadGameCommand(const char* rest) {
   std::string name;
   if (!ReadConsoleWord(rest, name)) return 0;
-  if (TheGame().Load(name))
+  if (Session().networkSession)
+    ConsolePrintF(kConsoleError, "Error. File %s could not be loaded: %s", name.c_str(), kNoLoadInNetworkGame);
+  else if (TheGame().Load(name))
     ConsolePrintF(kConsoleReply, "File %s loaded successfully", name.c_str());
   else
     ConsolePrintF(kConsoleError, "Error. File %s could not be loaded", name.c_str());

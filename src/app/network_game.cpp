@@ -114,7 +114,8 @@ void NetworkGame::EnumerateSessions() {
   const std::string address = o.networkStart && !o.hostSession && o.hostAddress[0] ? o.hostAddress : "";
   browser_->EnumerateSessions(address, static_cast<uint16_t>(o.port));
   for (const platform::NetEvent& e : browser_->Poll())
-    if (e.kind == platform::NetEventKind::kWarning) ConsolePrintF(kConsoleError, "%s", e.text.c_str());
+    if (e.kind == platform::NetEventKind::kWarning) OnDirectPlayWarning(0, e.text);
+  FlushNetLog();
 }
 
 void NetworkGame::StopSessionEnumeration() {
@@ -232,7 +233,7 @@ void NetworkGame::Handle(const platform::NetEvent& e) {
       OnDirectPlaySessionLost();
       break;
     case platform::NetEventKind::kWarning:
-      ConsolePrintF(kConsoleError, "%s", e.text.c_str());
+      OnDirectPlayWarning(from, e.text);
       break;
   }
 }

@@ -33,7 +33,7 @@ enum class NetEventKind { kGame, kChat, kPlayerCreated, kPlayerDestroyed, kSessi
 
 struct NetEvent {
   NetEventKind kind = NetEventKind::kGame;
-  uint32_t from = 0;  // the sender's or the player's id
+  uint32_t from = 0;  // the sender's or the player's id (kWarning: the player it is about, 0 for none)
   std::vector<uint8_t> data;  // kGame: the block
   std::string text;           // kChat: the text; kSessionLost, kWarning: why
   std::string shortName, longName;  // kPlayerCreated

@@ -63,13 +63,19 @@ bool SlotInUse(int32_t slot) {
   return p != nullptr && p->inUse;
 }
 
-void ResetAuctionRecord(CAuction& a) {
+// The bidding as it stands before the first move.
+void ClearBidding(CAuction& a) {
   for (AuctionBidder& row : a.rows) row = AuctionBidder{};
   a.lastBidder = a.turn = a.leader = a.winner = -1;
-  a.passes = a.openingBid = a.price = 0;
+  a.passes = a.price = 0;
   a.noSale = 0;
   a.stage = kStageOpening;
   a.stageTimer = 0;
+}
+
+void ResetAuctionRecord(CAuction& a) {
+  ClearBidding(a);
+  a.openingBid = 0;
   a.active = a.pending = 0;
   PostGameEvent(StopSoundEvent{kMurmur});
 }
@@ -179,11 +185,17 @@ void CloseAuctionRoom() {
 void SaveAuction() {
   const AuctionHolder& h = Holder();
   if (h.exists && (h.record.pending || h.record.active)) {
-    // Only the authority counts the pause after the hammer, and a load starts
-    // the auction again from its opening: the count is left out, so that a
-    // host's and a client's save of one tick are alike.
+    // A load starts the auction again from its opening, so the save keeps
+    // only what it starts from. The rest is each machine's own view: the
+    // moves in the room take effect as they arrive, so at one tick a client
+    // may hold a bid the host has not yet seen or the host one still on its
+    // way; only the authority counts the pause after the hammer; the camera
+    // and its constraint are the machine's, and the room sets them afresh.
+    // Left out, every machine's save of one tick holds the same record.
     CAuction saved = h.record;
-    saved.stageTimer = 0;
+    ClearBidding(saved);
+    saved.camera = CameraState{};
+    saved.constraint = 0;
     WriteRecordChunk(kChunkAuction, saved);
   }
   if (h.waiting.count > 0) WriteRecordChunk(kChunkAuctionQueue, h.waiting);

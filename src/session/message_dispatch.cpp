@@ -323,6 +323,15 @@ void OnDirectPlayPlayerDestroyed(int32_t id) {
   Post(RemovePlayerMsg{PlayerIndex{number - 1}});
 }
 
+void OnDirectPlayWarning(int32_t id, std::string_view text) {
+  const int32_t number = PlayerNumberOfDirectPlayId(id);
+  const int length = static_cast<int>(std::min<size_t>(text.size(), 400));
+  if (number > 0)
+    NetLogF(number, "%.*s (player %d, peer %d)", length, text.data(), number, id);
+  else
+    NetLogF(0, "%.*s", length, text.data());
+}
+
 void OnDirectPlaySessionLost() {
   Session().sessionLost = true;
   Services().game->EndNetworkGame();

@@ -185,3 +185,8 @@ void OnDirectPlayPlayerDestroyed(int32_t directPlayId);
 void OnDirectPlaySessionLost();
 // Chat: the text goes to the chat log with the sender's slot (0 when unknown).
 void OnDirectPlayChatMessage(int32_t fromDirectPlayId, std::string_view text);
+// What the transport dropped or refused, about the machine `fromDirectPlayId`
+// (0: none): a console line under that player's rate of lines, as the
+// game's own refusals are, since a peer can make the transport warn for
+// every packet it sends.
+void OnDirectPlayWarning(int32_t fromDirectPlayId, std::string_view text);

@@ -486,4 +486,187 @@ TEST_F(EnetTransportTest, LargeJunkDatagramsDoNotHoldUpThePlayersPackets) {
   EXPECT_TRUE(arrived);
 }
 
+// A machine of the test's own making on raw ENet: it says Hello as a client
+// does, then sends whatever packets a test gives it.
+class RawPeer {
+ public:
+  explicit RawPeer(uint16_t port) : host_(enet_host_create(nullptr, 1, 1, 0, 0)) {
+    ENetAddress to{};
+    enet_address_set_host_ip(&to, kLoopback);
+    to.port = port;
+    peer_ = enet_host_connect(host_, &to, 1, 0);
+  }
+  ~RawPeer() { enet_host_destroy(host_); }
+
+  // Services the connection; true once connected.
+  bool Service() {
+    ENetEvent ev;
+    while (enet_host_service(host_, &ev, 0) > 0) {
+      connected_ |= ev.type == ENET_EVENT_TYPE_CONNECT;
+      if (ev.type == ENET_EVENT_TYPE_DISCONNECT) {
+        disconnected_ = true;
+        if (ev.data != 0) refusal_ = static_cast<int>(ev.data);
+      }
+      if (ev.type == ENET_EVENT_TYPE_RECEIVE) {
+        if (ev.packet->dataLength == 2 && ev.packet->data[0] == 3) refusal_ = ev.packet->data[1];
+        enet_packet_destroy(ev.packet);
+      }
+    }
+    return connected_;
+  }
+  void Send(const std::vector<uint8_t>& bytes) {
+    enet_peer_send(peer_, 0, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+  }
+  void Hello() {
+    std::vector<uint8_t> hello{1, 0x31, 0x56, 0x43, 0x52, 1, 0, 0, 0};
+    hello.resize(hello.size() + 64, 'r');
+    Send(hello);
+  }
+  // A game block of `size` bytes for the host.
+  void Block(size_t size) {
+    std::vector<uint8_t> block(9 + size, 0);
+    block[0] = 4;
+    Send(block);
+  }
+  bool Disconnected() const { return disconnected_; }
+  int Refusal() const { return refusal_; }
+
+ private:
+  ENetHost* host_;
+  ENetPeer* peer_ = nullptr;
+  bool connected_ = false, disconnected_ = false;
+  int refusal_ = 0;
+};
+
+// One client's chat reaches the others a few lines at a time: what it sends
+// beyond that is not passed on, and the host hears how many lines were
+// held once the window is over. A second client's chat still goes through.
+TEST_F(EnetTransportTest, AFloodOfChatIsHeldBackAndCounted) {
+  Host();
+  NetTransport& a = Join("a");
+  NetTransport& b = Join("b");
+  for (int i = 0; i < 40; ++i) a.SendChat("line " + std::to_string(i), 0);
+  ASSERT_TRUE(PumpUntil([&] {
+    for (const NetEvent& w : Of(0, NetEventKind::kWarning))
+      if (w.text.find("chat lines were not passed on") != std::string::npos) return true;
+    return false;
+  }));
+  EXPECT_EQ(Count(Index(b), NetEventKind::kChat), 5);
+  EXPECT_EQ(Count(0, NetEventKind::kChat), 5);
+  const NetEvent told = Of(0, NetEventKind::kWarning).back();
+  EXPECT_EQ(told.text, "35 chat lines were not passed on: more than 5 in 5 seconds.");
+  EXPECT_EQ(told.from, a.LocalId());
+  b.SendChat("from b", 0);
+  ASSERT_TRUE(PumpUntil([&] { return Count(Index(a), NetEventKind::kChat) == 1; }));
+  EXPECT_EQ(Of(Index(a), NetEventKind::kChat)[0].text, "from b");
+}
+
+// A client that floods its own connection is dropped at once, whichever
+// way it floods: packets queued behind one larger than the host takes (it is
+// never acknowledged, so everything after it waits, the client's snapshots
+// too), or more than any game sends in a second. The other player stays,
+// hears that the flooder left, and its blocks arrive.
+TEST_F(EnetTransportTest, AClientFloodingItsConnectionIsDroppedAtOnce) {
+  struct Case {
+    const char* what;
+    std::vector<size_t> blocks;  // the sizes it sends, in order
+  };
+  const Case cases[] = {
+      {"behind a packet larger than the host takes", [] {
+         std::vector<size_t> sizes{5000};
+         sizes.insert(sizes.end(), 200, 1000);
+         return sizes;
+       }()},
+      {"more than a game sends in a second", std::vector<size_t>(3000, 1000)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    machines_.clear();
+    events_.clear();
+    SetUp();
+    NetTransport& host = Host();
+    NetTransport& honest = Join("honest");
+    RawPeer flooder(port_);
+    ASSERT_TRUE(PumpUntil([&] { return flooder.Service(); }));
+    flooder.Hello();
+    ASSERT_TRUE(PumpUntil([&] {
+      flooder.Service();
+      return host.PlayerCount() == 3;
+    }));
+    for (size_t size : c.blocks) flooder.Block(size);
+    ASSERT_TRUE(PumpUntil([&] {
+      flooder.Service();
+      return Count(0, NetEventKind::kPlayerDestroyed) == 1;
+    }));
+    EXPECT_EQ(host.PlayerCount(), 2);
+    // Dropped for its flood, not timed out as a silent peer later would be.
+    bool named = false;
+    for (const NetEvent& w : Of(0, NetEventKind::kWarning))
+      named |= w.text == "A machine flooded its connection and was dropped." &&
+               w.from == Of(0, NetEventKind::kPlayerDestroyed)[0].from;
+    EXPECT_TRUE(named);
+    ASSERT_TRUE(PumpUntil([&] {
+      flooder.Service();
+      return Count(Index(honest), NetEventKind::kPlayerDestroyed) == 1 && flooder.Disconnected();
+    }));
+    EXPECT_EQ(flooder.Refusal(), 5);
+    const uint8_t block[] = {7, 7};
+    ASSERT_TRUE(honest.SendToAll(block, sizeof block));
+    ASSERT_TRUE(PumpUntil([&] {
+      for (const NetEvent& e : Of(0, NetEventKind::kGame))
+        if (e.data.size() == 2 && e.from == honest.LocalId()) return true;
+      return false;
+    }));
+    EXPECT_TRUE(honest.InSession());
+  }
+}
+
+// A client that stops (frozen, or too busy to service its connection) long
+// enough for the host to drop it hears, once it runs again, that it was
+// dropped, not that the host left; the host and the other client go on. One
+// whose host closed the session while it was stopped hears that the host left.
+TEST_F(EnetTransportTest, AStoppedClientHearsWhetherItWasDroppedOrTheHostLeft) {
+  struct Case {
+    bool hostCloses;
+    const char* told;
+  };
+  const Case cases[] = {
+      {false, "This machine did not answer for "},
+      {true, "The host has left; the network game is over."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.told);
+    TearDown();
+    machines_.clear();
+    events_.clear();
+    SetUp();
+    NetTransport& host = Host();
+    NetTransport& stopped = Join("stopped");
+    NetTransport& other = Join("other");
+    const size_t s = Index(stopped);
+    // Every machine but the stopped one runs until the host has dropped it;
+    // or the host closes its session a second into the pause, long before
+    // it would drop anyone, and the pause lasts three seconds.
+    bool done = false;
+    for (int i = 0; i < 3000 && !done; ++i) {
+      for (size_t m = 0; m < machines_.size(); ++m)
+        if (m != s && machines_[m]->InSession())
+          for (NetEvent& e : machines_[m]->Poll()) events_[m].push_back(std::move(e));
+      if (c.hostCloses && i == 100) host.CloseSession();
+      done = c.hostCloses ? i == 300 : Count(0, NetEventKind::kPlayerDestroyed) == 1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(done);
+    ASSERT_TRUE(PumpUntil([&] { return Count(s, NetEventKind::kSessionLost) == 1; }));
+    const std::string told = Of(s, NetEventKind::kSessionLost)[0].text;
+    EXPECT_EQ(told.rfind(c.told, 0), 0u) << told;
+    if (c.hostCloses) continue;
+    EXPECT_NE(told.find(" seconds, so the host dropped it; the network game is over."), std::string::npos) << told;
+    EXPECT_TRUE(host.InSession());
+    EXPECT_TRUE(other.InSession());
+    EXPECT_EQ(host.PlayerCount(), 2);
+  }
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace platform {
 
@@ -28,7 +29,16 @@ enum PacketKind : uint8_t {
   kJoined = 6,   // host -> clients: id, short and long name
   kLeft = 7,     // host -> clients: id
 };
-enum RefuseReason : uint8_t { kRefuseFull = 1, kRefuseDisabled = 2, kRefuseWrongGame = 3, kRefuseTimedOut = 4 };
+enum RefuseReason : uint8_t {
+  kRefuseFull = 1,
+  kRefuseDisabled = 2,
+  kRefuseWrongGame = 3,
+  kRefuseTimedOut = 4,
+  kRefuseFlooded = 5,
+};
+// What the host's disconnect carries when it closes its session: the host
+// left, whatever pause this machine had before.
+constexpr uint32_t kHostClosed = 0x100;
 
 constexpr size_t kBlockHeader = 9;
 constexpr size_t kMaxChat = 256;
@@ -45,6 +55,30 @@ constexpr uint32_t kPeerTimeoutMs = 5000;
 // take the slots real players join through.
 constexpr auto kHelloDeadline = std::chrono::milliseconds(5000);
 constexpr size_t kMaxPeersWithoutHello = kHostPeers - kNetMaxPlayers - 1;
+// A machine that goes this long without servicing its connection (stopped,
+// or busy) may be timed out by the host: the host gives up on a silent peer
+// after at least this long.
+constexpr auto kStallLimit = std::chrono::milliseconds(kPeerTimeoutMs / 2);
+// A connection lost within this long after such a stall was lost to it.
+constexpr auto kStallBlame = std::chrono::milliseconds(2 * kPeerTimeoutMs);
+
+// A client's chat reaches the others at most this often; the rest is
+// counted and the host told once the window is over. A person types far
+// slower; a peer sending thousands would bury every other player's lines.
+constexpr int32_t kChatsPerWindow = 5;
+constexpr auto kChatWindow = std::chrono::seconds(5);
+
+// A client floods its connection when the host holds more than this of its
+// data undelivered behind a gap (packets larger than the host takes are
+// never acknowledged, and everything the client sends after them waits),
+// or when it sends more than this in a second: a game sends a few kilobytes
+// a second at full speed. Its own messages, snapshots included, would wait
+// behind the flood and hold every machine, so the host drops it at once.
+constexpr size_t kFloodWaitingBytes = 64 * 1024;
+constexpr size_t kFloodBytesPerSecond = 1024 * 1024;
+// What ENet holds undelivered for one peer at most between two pumps.
+constexpr size_t kMaxWaitingData = 4 * kFloodBytesPerSecond;
+
 // Service passes per pump that hand out no event: each reads up to 256
 // datagrams, or stops at one larger than ENet's buffer.
 constexpr int kMaxServicePasses = 2048;
@@ -193,10 +227,36 @@ bool EnetStarted() {
   return ok;
 }
 
+// Counts within a fixed window of wall-clock time (the transport's own
+// limits: they touch only what is relayed or kept, never the game).
+struct WindowCount {
+  std::chrono::steady_clock::time_point start{};
+  size_t count = 0;
+  // Adds n; the sum within the current window.
+  size_t Add(size_t n, std::chrono::steady_clock::duration window) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start >= window) {
+      start = now;
+      count = 0;
+    }
+    return count += n;
+  }
+  bool Over(std::chrono::steady_clock::duration window) const {
+    return std::chrono::steady_clock::now() - start >= window;
+  }
+};
+
 struct Player {
+  Player() = default;
+  Player(uint32_t id_, std::string shortName_, std::string longName_, ENetPeer* peer_)
+      : id(id_), shortName(std::move(shortName_)), longName(std::move(longName_)), peer(peer_) {}
   uint32_t id = 0;
   std::string shortName, longName;
   ENetPeer* peer = nullptr;  // host: the client's peer
+  // Host: the client's chats and bytes, and the chats not passed on.
+  WindowCount chats, bytes;
+  int32_t chatsHeld = 0;
+  bool flooding = false;
 };
 
 class EnetTransport final : public NetTransport {
@@ -318,8 +378,9 @@ class EnetTransport final : public NetTransport {
   void DropPlayer(uint32_t id, bool timedOut) override {
     Player* p = isHost_ ? Find(id) : nullptr;
     if (p == nullptr || p->peer == nullptr) return;
-    Send(p->peer, std::vector<uint8_t>{kRefuse, timedOut ? kRefuseTimedOut : kRefuseFull});
-    enet_peer_disconnect_later(p->peer, 0);
+    const uint8_t why = timedOut ? kRefuseTimedOut : kRefuseFull;
+    Send(p->peer, std::vector<uint8_t>{kRefuse, why});
+    enet_peer_disconnect_later(p->peer, why);
   }
 
   void DisableJoining() override { joinDisabled_ = true; }
@@ -333,6 +394,7 @@ class EnetTransport final : public NetTransport {
   // datagrams used to leave all but one a poll in the socket. The events
   // wait for the next Poll.
   void Pump() override {
+    NoteStall();
     ENetEvent ev;
     servicing_ = this;
     for (int passes = 0; host_ != nullptr && passes < kMaxServicePasses;) {
@@ -348,6 +410,10 @@ class EnetTransport final : public NetTransport {
     servicing_ = nullptr;
     if (host_ != nullptr) enet_host_flush(host_);
     DropPeersWithoutHello();
+    if (isHost_) {
+      DropFloodingPlayers();
+      TellHeldChats();
+    }
   }
 
   std::vector<NetEvent> Poll() override {
@@ -360,7 +426,8 @@ class EnetTransport final : public NetTransport {
 
   void CloseSession() override {
     if (host_ != nullptr) {
-      for (size_t i = 0; i < host_->peerCount; ++i) enet_peer_disconnect_now(&host_->peers[i], 0);
+      for (size_t i = 0; i < host_->peerCount; ++i)
+        enet_peer_disconnect_now(&host_->peers[i], isHost_ ? kHostClosed : 0);
       enet_host_destroy(host_);
     }
     host_ = nullptr;
@@ -370,6 +437,7 @@ class EnetTransport final : public NetTransport {
     joinDisabled_ = false;
     players_.clear();
     withoutHello_.clear();
+    lastPump_ = stallEnded_ = {};
   }
 
   bool InSession() const override { return inSession_; }
@@ -381,7 +449,10 @@ class EnetTransport final : public NetTransport {
  private:
   // A block bigger than the game's buffer is dropped by the receiver; ENet
   // itself refuses anything far beyond it before allocating.
-  void LimitPackets() { host_->maximumPacketSize = kNetMaxBlock * 4; }
+  void LimitPackets() {
+    host_->maximumPacketSize = kNetMaxBlock * 4;
+    host_->maximumWaitingData = kMaxWaitingData;
+  }
 
   static bool Send(ENetPeer* peer, const std::vector<uint8_t>& bytes) {
     if (peer == nullptr) return false;
@@ -424,11 +495,66 @@ class EnetTransport final : public NetTransport {
   }
 
   void Event(NetEvent e) { events_.push_back(std::move(e)); }
-  void Warn(std::string text) {
+  // `from`: the player the warning is about, 0 for none.
+  void Warn(std::string text, uint32_t from = 0) {
     NetEvent e;
     e.kind = NetEventKind::kWarning;
+    e.from = from;
     e.text = std::move(text);
     Event(std::move(e));
+  }
+
+  // Client: a pump long after the last one means this machine did not
+  // answer the host meanwhile.
+  void NoteStall() {
+    const auto now = std::chrono::steady_clock::now();
+    if (lastPump_ != std::chrono::steady_clock::time_point{} && now - lastPump_ >= kStallLimit) {
+      stalledFor_ = now - lastPump_;
+      stallEnded_ = now;
+    }
+    lastPump_ = now;
+  }
+
+  // Why the client lost a session it was in, the host having said nothing:
+  // after a pause of its own long enough for the host to give up on it, it
+  // was dropped; else the host went.
+  std::string LostSessionText() const {
+    const auto now = std::chrono::steady_clock::now();
+    if (stallEnded_ == std::chrono::steady_clock::time_point{} || now - stallEnded_ >= kStallBlame)
+      return "The host has left; the network game is over.";
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(stalledFor_).count();
+    return "This machine did not answer for " + std::to_string(seconds) +
+           " seconds, so the host dropped it; the network game is over.";
+  }
+
+  // Host: a client flooding its connection is sent away at once, before
+  // its flood holds every machine waiting for what queues behind it.
+  void DropFloodingPlayers() {
+    for (size_t i = 0; i < players_.size();) {
+      Player& p = players_[i];
+      if (p.peer == nullptr || (!p.flooding && p.peer->totalWaitingData <= kFloodWaitingBytes)) {
+        ++i;
+        continue;
+      }
+      ENetPeer* peer = p.peer;
+      Warn("A machine flooded its connection and was dropped.", p.id);
+      Send(peer, std::vector<uint8_t>{kRefuse, kRefuseFlooded});
+      enet_host_flush(host_);
+      Disconnected(peer);  // the player leaves every machine's game now
+      enet_peer_disconnect_now(peer, kRefuseFlooded);
+    }
+  }
+
+  // Host: each client whose chat window is over hears how many of its
+  // lines were not passed on.
+  void TellHeldChats() {
+    for (Player& p : players_) {
+      if (p.chatsHeld == 0 || !p.chats.Over(kChatWindow)) continue;
+      Warn(std::to_string(p.chatsHeld) + " chat lines were not passed on: more than " +
+               std::to_string(kChatsPerWindow) + " in " + std::to_string(kChatWindow.count()) + " seconds.",
+           p.id);
+      p.chatsHeld = 0;
+    }
   }
 
   // Host: a machine connected; it has until the deadline to say Hello.
@@ -472,25 +598,37 @@ class EnetTransport final : public NetTransport {
         enet_packet_destroy(ev.packet);
         break;
       case ENET_EVENT_TYPE_DISCONNECT:
-        Disconnected(ev.peer);
+        Disconnected(ev.peer, ev.data);
         break;
       default:
         break;
     }
   }
 
-  void Disconnected(ENetPeer* peer) {
+  static std::string RefusalText(uint32_t why) {
+    return why == kRefuseFull       ? "The session is full."
+           : why == kRefuseDisabled ? "The session does not accept players now."
+           : why == kRefuseTimedOut ? "The host stopped waiting for this machine."
+           : why == kRefuseFlooded  ? "The host dropped this machine: it sent more than a game ever sends."
+                                    : "The session belongs to another game.";
+  }
+
+  // `why`: the refusal the host's disconnect carried (0 for none). It tells
+  // the client why when the refusal's own packet was lost in the disconnect.
+  void Disconnected(ENetPeer* peer, uint32_t why = 0) {
     HelloHeard(peer);
     if (!isHost_) {
       if (peer != server_) return;
+      if (refusal_.empty() && why != 0 && why != kHostClosed) refusal_ = RefusalText(why);
       server_ = nullptr;
       const bool wasIn = inSession_;
       inSession_ = false;
       NetEvent e;
       e.kind = NetEventKind::kSessionLost;
-      e.text = !refusal_.empty() ? refusal_
-               : wasIn          ? "The host has left; the network game is over."
-                                : "Could not reach the session.";
+      e.text = !refusal_.empty()   ? refusal_
+               : why == kHostClosed ? "The host has left; the network game is over."
+               : wasIn              ? LostSessionText()
+                                    : "Could not reach the session.";
       Event(std::move(e));
       return;
     }
@@ -511,9 +649,13 @@ class EnetTransport final : public NetTransport {
   void Receive(ENetPeer* peer, const uint8_t* data, size_t size) {
     Reader r{data, size};
     const uint8_t kind = r.U8();
+    Player* from = isHost_ ? FindPeer(peer) : nullptr;
+    if (from != nullptr && from->bytes.Add(size, std::chrono::seconds(1)) > kFloodBytesPerSecond)
+      from->flooding = true;
     if (kind == kBlock && size > kBlockHeader + kNetMaxBlock) {
       Warn("A network message of " + std::to_string(size - kBlockHeader) +
-           " bytes is larger than the receive buffer; dropped.");
+               " bytes is larger than the receive buffer; dropped.",
+           from ? from->id : 0);
       return;
     }
     if (isHost_)
@@ -534,10 +676,10 @@ class EnetTransport final : public NetTransport {
       const uint32_t to = r.U32();
       const uint8_t* block = r.p + r.at;
       const size_t n = r.Left();
-      if (!r.ok) return Warn("A malformed network message was dropped.");
+      if (!r.ok) return Warn("A malformed network message was dropped.", from->id);
       // Game blocks from a client are the host's alone: what reaches the
       // other machines is what the host routes, so none is relayed.
-      if (to != 0 && to != localId_) return Warn("A network message for another player was dropped.");
+      if (to != 0 && to != localId_) return Warn("A network message for another player was dropped.", from->id);
       NetEvent e;
       e.from = from->id;
       e.data.assign(block, block + n);
@@ -545,11 +687,15 @@ class EnetTransport final : public NetTransport {
     } else if (kind == kChat) {
       r.U32();
       const uint32_t to = r.U32();
-      if (!r.ok) return Warn("A malformed chat message was dropped.");
+      if (!r.ok) return Warn("A malformed chat message was dropped.", from->id);
+      if (from->chats.Add(1, kChatWindow) > size_t(kChatsPerWindow)) {
+        ++from->chatsHeld;
+        return;
+      }
       const std::string text(reinterpret_cast<const char*>(r.p + r.at), std::min(r.Left(), kMaxChat));
       RelayChat(from->id, to, ChatPacket(from->id, to, text));
     } else {
-      Warn("A network packet of unknown kind was dropped.");
+      Warn("A network packet of unknown kind was dropped.", from->id);
     }
   }
 
@@ -585,7 +731,7 @@ class EnetTransport final : public NetTransport {
       refuse = kRefuseFull;
     if (refuse != 0) {
       Send(peer, std::vector<uint8_t>{kRefuse, refuse});
-      enet_peer_disconnect_later(peer, 0);
+      enet_peer_disconnect_later(peer, refuse);
       return;
     }
     enet_peer_timeout(peer, 0, kPeerTimeoutMs / 2, kPeerTimeoutMs);
@@ -635,15 +781,10 @@ class EnetTransport final : public NetTransport {
         players_.push_back(Player{me, joinName_, joinLongName_, nullptr});
         return;
       }
-      case kRefuse: {
+      case kRefuse:
         // Before the welcome, or a host sending a player away.
-        const uint8_t why = r.U8();
-        refusal_ = why == kRefuseFull       ? "The session is full."
-                   : why == kRefuseDisabled ? "The session does not accept players now."
-                   : why == kRefuseTimedOut ? "The host stopped waiting for this machine."
-                                            : "The session belongs to another game.";
+        refusal_ = RefusalText(r.U8());
         return;
-      }
       case kJoined:
         if (inSession_) AddPlayer(r);
         return;
@@ -799,6 +940,9 @@ class EnetTransport final : public NetTransport {
     std::chrono::steady_clock::time_point since;
   };
   std::vector<Player> players_;
+  // Client: when the last pump ran, and the last stall (see NoteStall).
+  std::chrono::steady_clock::time_point lastPump_{}, stallEnded_{};
+  std::chrono::steady_clock::duration stalledFor_{};
   std::vector<Waiting> withoutHello_;  // host: connected, no Hello yet, oldest first
   std::vector<Found> found_;
   std::vector<NetEvent> events_;

@@ -13,6 +13,7 @@
 #include "engine/files/cache_archive.h"
 #include "engine/files/entity_file.h"
 #include "session/save_chunks.h"
+#include "session/session_state.h"
 #include "engine/input/input_device.h"
 #include "engine/scene/entity.h"
 #include "engine/scene/model.h"
@@ -567,6 +568,11 @@ void SetCameraLock(bool lock) {
 // ---- Save chunks --------------------------------------------------------------
 
 void SaveCameraState() {
+  // In a network game each machine's camera is its player's own view, moved
+  // by that machine's input and never by a game message: it is no part of
+  // the game every machine shares, so their saves leave it out, and the
+  // loaded game opens on the new game's view.
+  if (Session().networkSession) return;
   WriteRecordChunk(kChunkCamera, g_CameraState);
   WriteRecordChunk(kChunkStoredCamera, Game().stored);
 }
