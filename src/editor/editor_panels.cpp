@@ -271,9 +271,12 @@ void FilePanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p, int 
     ui.EndPanel();
   }
   if (p.saveAsShown) {
-    if (ui.BeginPanel("Civano Building Editor / Save As...", width / 2 - 220, 160, 440, 110)) {
+    // As wide as the window allows: the proposed path ends in the file name,
+    // which a narrow field cuts off.
+    const int panelWidth = std::max(440, width - 20);
+    if (ui.BeginPanel("Civano Building Editor / Save As...", (width - panelWidth) / 2, 160, panelWidth, 110)) {
       ui.Label("Civano Building (*.cb)");
-      if (ui.Field("File##saveas", p.saveAsPath, entered, 360)) p.saveAsPath = entered;
+      if (ui.Field("File##saveas", p.saveAsPath, entered, panelWidth - 70)) p.saveAsPath = entered;
       if (ui.Button("OK##saveas")) {
         if (SaveDesignFileAs(e, p, p.saveAsPath)) p.saveAsShown = false;
       }

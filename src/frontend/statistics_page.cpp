@@ -71,6 +71,8 @@ class CStatisticsScreen : public CFrontEndPage {
       b->imageOn = PlayerIconImage(p->character);
       b->imageOff = kHiddenPlayerImage;
       names[size_t(k)]->AddText(p->name);
+      // On its token's band: black on the light ones (yellow, white).
+      names[size_t(k)]->SetAllLinesColour(TextColourOn(TokenInfoRow(p->character).colour));
     }
     const bool running = GameRunning();
     SetStatistic(FirstStatistic(GameGoal().kind, running));
