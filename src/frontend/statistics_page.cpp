@@ -71,8 +71,6 @@ class CStatisticsScreen : public CFrontEndPage {
       b->imageOn = PlayerIconImage(p->character);
       b->imageOff = kHiddenPlayerImage;
       names[size_t(k)]->AddText(p->name);
-      // On its token's band: black on the light ones (yellow, white).
-      names[size_t(k)]->SetAllLinesColour(TextColourOn(TokenInfoRow(p->character).colour));
     }
     const bool running = GameRunning();
     SetStatistic(FirstStatistic(GameGoal().kind, running));
@@ -115,7 +113,8 @@ class CStatisticsScreen : public CFrontEndPage {
       const CPlayer* p = PlayerTable().Get(k);
       if (!PlayerOnStatistics(k)) continue;
       std::snprintf(element, sizeof element, "STATS_TOKEN_BACKING0%d", k + 1);
-      const uint32_t c = TokenInfoRow(p->character).colour - 0x01000000u;
+      // The name is white on its token's colour: a pale token's band is darker.
+      const uint32_t c = BackingUnderWhiteText(TokenInfoRow(p->character).colour - 0x01000000u);
       Band(element, c, c);
     }
     DrawChart();

@@ -151,7 +151,10 @@ void CSelectionInfoPanel::ResetTabButtons() {
 }
 
 void CSelectionInfoPanel::SetTitleColours(uint32_t c0, uint32_t c1, uint32_t c2, uint32_t c3) {
-  backingColours[2] = {c0, c1, c2, c3};
+  // The strip wears the district's or the owner's colour, some of them pale
+  // (the utilities' district, a yellow token): the white title must read.
+  backingColours[2] = {BackingUnderWhiteText(c0), BackingUnderWhiteText(c1), BackingUnderWhiteText(c2),
+                       BackingUnderWhiteText(c3)};
 }
 
 void CSelectionInfoPanel::ShowPage(int32_t number) {
@@ -219,9 +222,6 @@ void CSelectionInfoPanel::EnsureOpen() {
 
 void CSelectionInfoPanel::DrawSelf() {
   if (!isOpen || layoutPending) return;
-  // The title strip wears the district's or the owner's colour, some of
-  // them pale: the title is drawn in what reads on it.
-  pageTitle.SetAllLinesColour(TextColourOn(backingColours[2][0]));
   pageTitle.Draw(LayoutEntity());
   if (CInfoPage* p = PageObject(page)) p->Draw();
   // Texts and lists draw only when asked: every shown one of the frame and

@@ -32,11 +32,14 @@ uint32_t ColourOf(uint8_t index) {
 
 }  // namespace
 
-int32_t TextColourOn(uint32_t background) {
-  const uint32_t r = (background >> 16) & 0xFFu, g = (background >> 8) & 0xFFu, b = background & 0xFFu;
+uint32_t BackingUnderWhiteText(uint32_t colour) {
+  constexpr uint32_t kMostBrightness = 120;
+  const uint32_t r = (colour >> 16) & 0xFFu, g = (colour >> 8) & 0xFFu, b = colour & 0xFFu;
   // Perceived brightness (ITU-R BT.601 weights, in thousandths).
   const uint32_t brightness = (299 * r + 587 * g + 114 * b) / 1000;
-  return brightness > 150 ? 1 : 0;
+  if (brightness <= kMostBrightness) return colour;
+  auto dim = [&](uint32_t c) { return c * kMostBrightness / brightness; };
+  return (colour & 0xFF000000u) | (dim(r) << 16) | (dim(g) << 8) | dim(b);
 }
 
 std::string FormatUiTextV(int32_t indent, const char* format, va_list args) {

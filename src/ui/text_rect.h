@@ -18,10 +18,11 @@
 inline constexpr int32_t kTextColourCount = 29;
 extern const uint32_t TextColourTable[kTextColourCount];
 inline constexpr uint32_t InterfaceBackingColour = 0xBB000A28u;
-// The colour index of the text that reads on a strip of `background`
-// (0xAARRGGBB): white on a dark one, black on a light one (a pale district,
-// a yellow token).
-int32_t TextColourOn(uint32_t background);
+// A strip's colour (0xAARRGGBB) under white text: a pale one (a pale
+// district, a yellow token) is darkened until the text reads on it, its hue
+// and alpha kept. Darkening rather than dark text: the software renderer
+// draws every text in its glyphs' own white.
+uint32_t BackingUnderWhiteText(uint32_t colour);
 // The formatter builds at most this many characters, indent included.
 inline constexpr size_t kFormatterCapacity = 499;
 inline constexpr int32_t kKeepAlignmentValue = -999;
