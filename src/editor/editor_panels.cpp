@@ -11,6 +11,20 @@
 
 namespace {
 
+// The Save As field shows a path below the game's root as relative to it, so
+// the file name at its end fits the field; what is typed there relative is
+// saved below the root.
+std::string ShownBelowRoot(const std::string& path, const std::string& root) {
+  if (root.empty()) return path;
+  const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(root);
+  if (relative.empty() || *relative.begin() == "..") return path;
+  return relative.generic_string();
+}
+std::string UnderRoot(const std::string& path, const std::string& root) {
+  if (root.empty() || path.empty() || std::filesystem::path(path).is_absolute()) return path;
+  return (std::filesystem::path(root) / path).string();
+}
+
 constexpr const char* kEditorTitle = "Civano Building Editor";
 constexpr const char* kOptionsTitle = "Building Editor Options -- Version 8";
 
@@ -237,7 +251,7 @@ void Actions(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p) {
       Show(p, {"Civano Building Editor - Not letting you save!", missing});
     } else {
       p.saveAsShown = true;
-      p.saveAsPath = ProposedSaveAsPath(e, p.dataRoot);
+      p.saveAsPath = ShownBelowRoot(ProposedSaveAsPath(e, p.dataRoot), p.dataRoot);
     }
   }
   ui.Label(e.fileName.empty() ? "(no file)" : e.fileName);
@@ -271,11 +285,14 @@ void FilePanels(platform::EditorUi& ui, BuildingEditor& e, EditorPanels& p, int 
     ui.EndPanel();
   }
   if (p.saveAsShown) {
-    if (ui.BeginPanel("Civano Building Editor / Save As...", width / 2 - 220, 160, 440, 110)) {
+    // As wide as the window allows: the proposed path ends in the file name,
+    // which a narrow field cuts off.
+    const int panelWidth = std::max(440, width - 20);
+    if (ui.BeginPanel("Civano Building Editor / Save As...", (width - panelWidth) / 2, 160, panelWidth, 110)) {
       ui.Label("Civano Building (*.cb)");
-      if (ui.Field("File##saveas", p.saveAsPath, entered, 360)) p.saveAsPath = entered;
+      if (ui.Field("File##saveas", p.saveAsPath, entered, panelWidth - 70)) p.saveAsPath = entered;
       if (ui.Button("OK##saveas")) {
-        if (SaveDesignFileAs(e, p, p.saveAsPath)) p.saveAsShown = false;
+        if (SaveDesignFileAs(e, p, UnderRoot(p.saveAsPath, p.dataRoot))) p.saveAsShown = false;
       }
       ui.SameLine();
       if (ui.Button("Cancel##saveas")) p.saveAsShown = false;

@@ -2,6 +2,7 @@
 // The base of the front end's pages: the table row their large buttons are
 // built from, the page backings, and the helpers every page uses to place
 // its buttons and texts on its layout's elements.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -70,12 +71,25 @@ class CFrontEndPage : public CPanel {
     const MenuButtonDef& row = table[id];
     const UIRect r = ElementRect(row.element);
     CIconButton* b = CreateIconButton(id, r.x1, r.y1, r.x2, r.y2);
+    b->label.SetFont(font);
     b->SetLabelId(row.text);
     b->SetMode(kIconFireOnRelease);
-    b->label.SetFont(font);
     b->label.SetAlignment(9, 0, 0);
     b->SetTint(row.r, row.g, row.b);
+    FitLabelToFace(*b);
     return b;
+  }
+  // A word wider than the button's face ("NETZWERKSPIEL") would run onto
+  // its frame: the label is laid out again smaller, keeping its lines.
+  static void FitLabelToFace(CIconButton& b) {
+    constexpr float kFrameMargin = 6.0f;
+    const float room = b.x2 - b.x1 - 2 * kFrameMargin;
+    int32_t widest = 0;
+    for (int32_t line = 0; line < b.label.LineCount(); ++line)
+      widest = std::max(widest, b.label.ShownLineWidth(line));
+    if (widest <= 0 || float(widest) <= room) return;
+    b.label.textScale *= room / float(widest);
+    b.SetLabelId(b.labelTextId);
   }
   CTextRect* Text(int32_t id, const char* element, int32_t text, int32_t font = 1, int32_t align = 9) {
     const UIRect r = ElementRect(element);

@@ -113,7 +113,8 @@ class CStatisticsScreen : public CFrontEndPage {
       const CPlayer* p = PlayerTable().Get(k);
       if (!PlayerOnStatistics(k)) continue;
       std::snprintf(element, sizeof element, "STATS_TOKEN_BACKING0%d", k + 1);
-      const uint32_t c = TokenInfoRow(p->character).colour - 0x01000000u;
+      // The name is white on its token's colour: a pale token's band is darker.
+      const uint32_t c = BackingUnderWhiteText(TokenInfoRow(p->character).colour - 0x01000000u);
       Band(element, c, c);
     }
     DrawChart();

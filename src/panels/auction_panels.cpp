@@ -57,8 +57,13 @@ constexpr float kMarkerRise = 5.6f;
 constexpr float kTagTextScale = 0.7f;
 constexpr float kMarkerSize = 32.0f;
 constexpr float kScreenWidth = 640.0f, kScreenHeight = 480.0f;
-// The name and the cash share the upper strip right of the token's square.
-constexpr float kTagTextWidth = 80.0f - 23.0f - 4.0f;
+// A tag's width and its upper strip's height, which is also the side of the
+// token's square at its left.
+constexpr float kTagWidth = 80.0f, kUpperStripHeight = 26.0f;
+// The name and the cash share the upper strip right of the token's square,
+// kept a little off it; the status fills the lower strip but a margin.
+constexpr float kTagTextWidth = kTagWidth - kUpperStripHeight - 4.0f;
+constexpr float kStatusTextWidth = kTagWidth - 4.0f;
 constexpr int32_t kSwitchOnImage = 137, kSwitchOffImage = 138;
 constexpr int32_t kCountdownOpenImage = 139;
 constexpr const char* kTurnTickSample = "auction\\dynam_auctioncounter.wav";
@@ -204,9 +209,11 @@ TagOffset KeepClear(const UIRect& box, std::span<const UIRect> clear) {
 
 BidderTag BidderTagAt(float x, float y, bool tall) {
   BidderTag t;
-  t.tag = UIRect{x - 40, y - 20, x + 40, y + 20, kDepth};
-  t.upper = UIRect{t.tag.x1, t.tag.y1, t.tag.x1 + 80, t.tag.y1 + 26, kDepth};
-  t.lower = UIRect{t.tag.x1, t.tag.y1 + 28, t.tag.x1 + 80, t.tag.y1 + 28 + (tall ? 45.0f : 15.0f), kDepth};
+  const float half = kTagWidth / 2;
+  t.tag = UIRect{x - half, y - 20, x + half, y + 20, kDepth};
+  t.upper = UIRect{t.tag.x1, t.tag.y1, t.tag.x2, t.tag.y1 + kUpperStripHeight, kDepth};
+  const float lowerTop = t.upper.y2 + 2;
+  t.lower = UIRect{t.tag.x1, lowerTop, t.tag.x2, lowerTop + (tall ? 45.0f : 15.0f), kDepth};
   return t;
 }
 
@@ -389,8 +396,6 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     CTextRect& n = names[size_t(i)];
     CTextRect& c = cash[size_t(i)];
     s.Clear();
-    s.SetAlignment(4, 0, 0);
-    s.SetFont(0);
     n.Clear();
     n.SetAlignment(2, 2, 1);
     n.SetFont(0);
@@ -404,15 +409,19 @@ int32_t CAuctionBidPanel::RefreshBidders() {
     c.AddOneLineInWidth(FormatMoney(whole), kTagTextScale, kTagTextWidth);
     c.SetAllLinesColour(whole < 0 ? kNegativeCashColour : 0);
     if (a == nullptr) continue;
-    const int32_t text = AuctionStatusText(*a, i);
-    if (text == kStatusShowsBid) {
-      s.SetFont(1);
-      s.AddText(FormatMoney(a->rows[i].lastBid > 0 ? a->rows[i].lastBid : a->price));
-    } else if (text != kStatusEmpty) {
-      s.AddTextId(text);
-    }
+    ShowBidderStatus(s, AuctionStatusText(*a, i), a->rows[i].lastBid > 0 ? a->rows[i].lastBid : a->price);
   }
   return count;
+}
+
+void ShowBidderStatus(CTextRect& status, int32_t text, int32_t bid) {
+  status.Clear();
+  status.SetAlignment(4, 0, 0);
+  status.SetFont(text == kStatusShowsBid ? 1 : 0);
+  // One line across the strip in every language: a long word ("Ausgestiegen")
+  // is drawn smaller rather than over the next tag.
+  if (text == kStatusShowsBid) status.AddOneLineInWidth(FormatMoney(bid), 1.0f, kStatusTextWidth);
+  else if (text != kStatusEmpty) status.AddOneLineIdInWidth(text, 1.0f, kStatusTextWidth);
 }
 
 // The tags follow the figures on screen: each frame from the room's view.

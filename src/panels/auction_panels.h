@@ -78,10 +78,13 @@ inline constexpr int32_t kBidRaises[3] = {50, 100, 500};
 inline constexpr int32_t kStatusShowsBid = -2;
 inline constexpr int32_t kStatusEmpty = -1;
 int32_t AuctionStatusText(const CAuction& a, int32_t player);
+// Fills a tag's status text for a status of AuctionStatusText (`bid` for
+// kStatusShowsBid): one line that fits the tag's lower strip.
+void ShowBidderStatus(CTextRect& status, int32_t text, int32_t bid);
 
 // A bidder's tag under its figure's screen point (x, y): the tag 80 by 40
-// with its top left at (x - 40, y - 20), the upper strip its top 23, the
-// lower strip from 25 down, 45 high for the leader who has not yet won
+// with its top left at (x - 40, y - 20), the upper strip its top 26, the
+// lower strip from 28 down, 45 high for the leader who has not yet won
 // (`tall`), else 15.
 struct BidderTag {
   UIRect tag, upper, lower;

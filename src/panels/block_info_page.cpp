@@ -182,8 +182,15 @@ void CInfoBlockPage::ShowStatusTitle() {
   s->SetAllLinesColour(16);
 }
 
+void CInfoBlockPage::ScrollListsToTop() {
+  for (CRichTextRect3* list : {specialList, rentList, profitList, salesList, valueList}) list->ScrollTo(0);
+}
+
 void CInfoBlockPage::Enter() {
   const CBlock* b = Block();
+  // A page shown afresh starts at its top, whatever the last one was
+  // scrolled to; the twice-a-second refresh keeps the place.
+  ScrollListsToTop();
   for (int32_t i = 0; i < 3; ++i) {
     CIconButton* m = panel->ModeButton(i);
     m->visible = true;
@@ -258,6 +265,7 @@ void CInfoBlockPage::SelectView(int32_t i) {
 void CInfoBlockPage::SelectTab(int32_t i) {
   if (i < 0 || i > 4) return;
   listMode = (utility || railroad) ? (i == 1 ? kBlockShares : kBlockSummary) : i;
+  ScrollListsToTop();
   LeaveLists();
   SetTabVisibility();
   ShowStatusTitle();
@@ -355,7 +363,6 @@ std::array<float, kMaxPlayerNumber + 1> UtilityShares(int32_t utilityIndex) {
 void CInfoBlockPage::FillSpecial() {
   const CBlock& b = *Block();
   CRichTextRect3& list = *specialList;
-  list.ScrollTo(0);
   list.Clear();
   list.visible = specialScroll->visible = true;
   const int32_t name = NameId(b);

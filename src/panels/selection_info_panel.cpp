@@ -87,6 +87,7 @@ void CSelectionInfoPanel::Build() {
   scrollBar->visible = false;
 
   for (int32_t i = 0; i < 6; ++i) {
+    modeElements[size_t(i)] = FindElementIndex(kModeNames[i], model);
     r = FindElementRect(kModeNames[i], model, last);
     CIconButton* b = CreateIconButton(NextId(), r.x1, r.y1, r.x2, r.y2);
     if (i < 5) SetButtonImages(*b, 191, 193, 17, 192, 194);
@@ -150,7 +151,10 @@ void CSelectionInfoPanel::ResetTabButtons() {
 }
 
 void CSelectionInfoPanel::SetTitleColours(uint32_t c0, uint32_t c1, uint32_t c2, uint32_t c3) {
-  backingColours[2] = {c0, c1, c2, c3};
+  // The strip wears the district's or the owner's colour, some of them pale
+  // (the utilities' district, a yellow token): the white title must read.
+  backingColours[2] = {BackingUnderWhiteText(c0), BackingUnderWhiteText(c1), BackingUnderWhiteText(c2),
+                       BackingUnderWhiteText(c3)};
 }
 
 void CSelectionInfoPanel::ShowPage(int32_t number) {
@@ -246,6 +250,17 @@ void CSelectionInfoPanel::FollowFrameWithTab() {
   const UIRect bar = ElementRectInFrame(sideBarElement, model->frame);
   if (sideBarElement >= 0 && bar.x2 > bar.x1)
     backings[1] = UIRect{bar.x1, bar.y1, bar.x2, bar.y2, backings[1].depth};
+  // The view buttons stand on the bar: they slide with it, their icons too.
+  for (int32_t i = 0; i < 6; ++i) {
+    const int32_t element = modeElements[size_t(i)];
+    const UIRect at = ElementRectInFrame(element, model->frame);
+    CIconButton* b = ModeButton(i);
+    if (element < 0 || at.x2 <= at.x1 || (at.x1 == b->x1 && at.y1 == b->y1)) continue;
+    const float dx = at.x1 - b->x1, dy = at.y1 - b->y1;
+    b->SetRect(at.x1, at.y1, at.x2, at.y2);
+    UIRect& icon = b->overlayRect;
+    icon = UIRect{icon.x1 + dx, icon.y1 + dy, icon.x2 + dx, icon.y2 + dy, icon.depth};
+  }
 }
 
 void CSelectionInfoPanel::Update() {
@@ -331,7 +346,10 @@ void CSelectionInfoPanel::FollowLayout() {
       if (isOpen) p->Refresh();
     }
   } else if (layoutPending && !isOpen && LayoutFrameIs(0)) {
+    // Folded, only the tab is left to click: the page's view buttons went
+    // down with the bar and come back when the page is entered again.
     layoutPending = false;
+    ResetModeButtons();
   }
 }
 

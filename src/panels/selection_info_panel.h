@@ -101,6 +101,7 @@ class CInfoBlockPage : public CInfoPage {
   CBlock* Block() const;
   void SpecialBlockTest();
   void LeaveLists();
+  void ScrollListsToTop();
   void SetTabVisibility();
   void ShowStatusTitle();
   void FillList();
@@ -288,9 +289,10 @@ class CSelectionInfoPanel : public CPanel {
   bool LayoutFrameIs(int32_t frame) const;
   // Enters the page again once an opening model has reached its open frame.
   void FollowLayout();
-  // Keeps the side bar and the open/close tab where the model's current
-  // frame draws them, so a folded panel's tab is drawn and clicked at the
-  // screen's edge rather than where the open panel had it.
+  // Keeps the side bar, the open/close tab and the view buttons on it where
+  // the model's current frame draws them, so a folded panel's tab is drawn
+  // and clicked at the screen's edge rather than where the open panel had
+  // it, and its buttons go down with the bar.
   void FollowFrameWithTab();
 
   int32_t nextId = 0;
@@ -301,6 +303,7 @@ class CSelectionInfoPanel : public CPanel {
   std::array<std::array<uint32_t, 4>, 6> backingColours{};
   CIconButton* openClose = nullptr;
   int32_t openCloseElement = -1, sideBarElement = -1;
+  std::array<int32_t, 6> modeElements{};
   std::array<CIconButton*, 11> modeAndTabs{};  // six view buttons, then five tabs
   CIconButton* ModeButton(int32_t i) const { return modeAndTabs[size_t(i)]; }
   CIconButton* TabButton(int32_t i) const { return modeAndTabs[size_t(6 + i)]; }

@@ -21,6 +21,12 @@ class DialogUi {
   // Places the next control at (x, y) pixels in the window.
   virtual void MoveTo(int x, int y) = 0;
   virtual void Label(std::string_view text) = 0;
+  // A line centred across the window at y pixels, over the picture (the
+  // launcher's tagline); by default a label there.
+  virtual void CentredLine(std::string_view text, int y) {
+    MoveTo(0, y);
+    Label(text);
+  }
   // Each returns true when the user changed or pressed it this frame.
   virtual bool Button(std::string_view text, bool enabled = true) = 0;
   virtual bool Radio(std::string_view text, bool selected, bool enabled = true) = 0;

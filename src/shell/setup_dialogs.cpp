@@ -28,6 +28,7 @@ enum : int32_t {
   kMsgNoMovie = 28, kMsgWindowed = 29, kMsgNoHardwareMixing = 30, kMsgNo3dSound = 31,
   kMsgNoFog = 32, kMsgNoMultiTexture = 33, kMsgNoBillboards = 34,
   kMsgBuildingEditor = 42,  // start mode 2, a developer's choice
+  kMsgTagline = 43,
 };
 
 SetupSoundAccess& SoundAccess() {
@@ -338,6 +339,8 @@ void ShowSetupDialog() {
     }
     ui.SetCaption(kTitle);
     ui.Picture(kLauncherPicture);
+    // Under the picture's title, in the player's language.
+    ui.CentredLine(GetStartupMessage(kMsgTagline), 112);
     ui.MoveTo(12, 390);
     ui.Label(version);
     ui.MoveTo(400, 250);

@@ -231,6 +231,11 @@ const MessageRow kMessages[kStartupMessageCount] = {
     /* 42 */ {"Building Editor", "Éditeur de bâtiments", "Gebäude-Editor", "Gebouweneditor",
               "Editor de edificios", "Byggnadsredigerare", "Bygningsredigerer", "Bygningseditor",
               "Rakennuseditori"},
+    /* 43 */ {"Own the city. Build it. Run it.", "Possédez la ville. Bâtissez-la. Dirigez-la.",
+              "Besitze die Stadt. Bau sie. Führe sie.", "Bezit de stad. Bouw haar. Bestuur haar.",
+              "Sé dueño de la ciudad. Constrúyela. Dirígela.", "Äg staden. Bygg den. Styr den.",
+              "Eie byen. Bygg den. Styr den.", "Ej byen. Byg den. Styr den.",
+              "Omista kaupunki. Rakenna se. Johda sitä."},
 };
 
 #undef SAME9

@@ -19,7 +19,7 @@ enum StartupLanguage : int32_t {
   kLanguageCount
 };
 
-inline constexpr int32_t kStartupMessageCount = 43;
+inline constexpr int32_t kStartupMessageCount = 44;
 
 // Picks the language from its name, compared exactly (case matters): "f",
 // "ger", "hol", "spa", "swe", "nor", "dan", "fin". Any other name leaves the

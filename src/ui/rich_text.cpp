@@ -261,6 +261,7 @@ void CRichTextBase::ScrollTo(int32_t first) {
   left.SetFirstLine(first);
   right.SetFirstLine(first);
   scrollPos = first;
+  if (scrollBar) scrollBar->SetValue(first);
   for (int32_t i = 0; i < lineCapacity; ++i) {
     CRichTextLink* link = lineLink[size_t(i)];
     const float top = float((i - first) * left.lineHeight + left.lineTop);
@@ -353,12 +354,6 @@ void CRichTextRect3::RefreshScrollRange() {
   if (scrollBar == nullptr) return;
   scrollBar->maximum = float(LongerColumn());
   scrollBar->UpdateRange();
-}
-
-void CRichTextRect3::ScrollTo(int32_t first) {
-  if (first == scrollPos) return;
-  CRichTextBase::ScrollTo(first);
-  if (scrollBar) scrollBar->SetValue(first);
 }
 
 void CRichTextRect3::ClearSelection() { std::fill(lineSelected.begin(), lineSelected.end(), 0); }

@@ -64,7 +64,8 @@ class CRichTextBase : public CWidget {
   void SetLineLink(const UiObjectRef& object, int32_t building);
   void SetLineValue(int32_t line, int32_t v);
   int32_t GetLineValue(int32_t line) const;
-  virtual void ScrollTo(int32_t first);
+  // Moves the scroll bar with it, when the text has one.
+  void ScrollTo(int32_t first);
   void Draw(const CLayoutEntity* origin);
   // The line count of the longer column.
   int32_t LongerColumn() const { return std::max(left.LineCount(), right.LineCount()); }
@@ -118,7 +119,6 @@ class CRichTextRect2 : public CRichTextBase {
 class CRichTextRect3 : public CRichTextBase {
  public:
   int32_t OnEvent(int32_t type, int32_t a, int32_t b) override;
-  void ScrollTo(int32_t first) override;
 
   void ClearSelection();
   void AddTaggedLabelF(uint8_t tag, const char* format, ...);

@@ -11,8 +11,11 @@
 #include "ui/ui_services.h"
 
 void CScrollBar::AttachText(CTextRect* text) { attachedText = text; }
-void CScrollBar::AttachRichText2(CRichTextRect2* rich) { attachedRich = rich; }
-void CScrollBar::AttachRichText3(CRichTextRect3* rich) { attachedRich = rich; }
+// The text knows its bar too: the wheel over the text scrolls it, and a
+// text scrolled by its owner moves the bar, whose value is applied again at
+// its next event.
+void CScrollBar::AttachRichText2(CRichTextRect2* rich) { attachedRich = rich, rich->scrollBar = this; }
+void CScrollBar::AttachRichText3(CRichTextRect3* rich) { attachedRich = rich, rich->scrollBar = this; }
 void CScrollBar::AttachListBox(CListBox* list) { attachedList = list; }
 
 void CScrollBar::BuildArrows(float upX, float upY, float downX, float downY) {

@@ -32,6 +32,16 @@ uint32_t ColourOf(uint8_t index) {
 
 }  // namespace
 
+uint32_t BackingUnderWhiteText(uint32_t colour) {
+  constexpr uint32_t kMostBrightness = 120;
+  const uint32_t r = (colour >> 16) & 0xFFu, g = (colour >> 8) & 0xFFu, b = colour & 0xFFu;
+  // Perceived brightness (ITU-R BT.601 weights, in thousandths).
+  const uint32_t brightness = (299 * r + 587 * g + 114 * b) / 1000;
+  if (brightness <= kMostBrightness) return colour;
+  auto dim = [&](uint32_t c) { return c * kMostBrightness / brightness; };
+  return (colour & 0xFF000000u) | (dim(r) << 16) | (dim(g) << 8) | dim(b);
+}
+
 std::string FormatUiTextV(int32_t indent, const char* format, va_list args) {
   std::string out(size_t(std::clamp<int32_t>(indent, 0, int32_t(kFormatterCapacity))), ' ');
   if (format == nullptr) return out;
@@ -304,24 +314,38 @@ void CTextRect::Layout() {
   extentDirty = true;
 }
 
-void CTextRect::AddOneLineInWidth(std::string_view text, float scale, float width) {
+template <typename Add>
+void CTextRect::AddOneLineFitted(float scale, float width, Add add) {
   // Laid out with no width, the text is not broken at all.
   const float keptX2 = x2;
   SetRect(x1, y1, x1, y2);
   textScale = scale;
-  AddText(text);
-  if (CTextSystem* system = Ui().text) {
-    SelectFont2D(font);
-    system->SetFontScale(textScale);
-    const float wide = float(LineWidth(0));
-    system->SetFontScale(1.0f);
-    if (wide > width) {
-      Clear();
-      textScale = scale * width / wide;
-      AddText(text);
-    }
+  add();
+  const float wide = float(ShownLineWidth(0));
+  if (wide > width) {
+    Clear();
+    textScale = scale * width / wide;
+    add();
   }
   SetRect(x1, y1, keptX2, y2);
+}
+
+void CTextRect::AddOneLineInWidth(std::string_view text, float scale, float width) {
+  AddOneLineFitted(scale, width, [&] { AddText(text); });
+}
+
+void CTextRect::AddOneLineIdInWidth(int32_t textId, float scale, float width) {
+  AddOneLineFitted(scale, width, [&] { AddTextId(textId); });
+}
+
+int32_t CTextRect::ShownLineWidth(int32_t line) {
+  CTextSystem* system = Ui().text;
+  if (system == nullptr) return 0;
+  SelectFont2D(font);
+  system->SetFontScale(textScale);
+  const int32_t wide = LineWidth(line);
+  system->SetFontScale(1.0f);
+  return wide;
 }
 
 int32_t CTextRect::RowsThatFit() {

@@ -18,6 +18,11 @@
 inline constexpr int32_t kTextColourCount = 29;
 extern const uint32_t TextColourTable[kTextColourCount];
 inline constexpr uint32_t InterfaceBackingColour = 0xBB000A28u;
+// A strip's colour (0xAARRGGBB) under white text: a pale one (a pale
+// district, a yellow token) is darkened until the text reads on it, its hue
+// and alpha kept. Darkening rather than dark text: the software renderer
+// draws every text in its glyphs' own white.
+uint32_t BackingUnderWhiteText(uint32_t colour);
 // The formatter builds at most this many characters, indent included.
 inline constexpr size_t kFormatterCapacity = 499;
 inline constexpr int32_t kKeepAlignmentValue = -999;
@@ -66,6 +71,7 @@ class CTextRect : public CWidget {
   // its first word, a wrapped clock only its time), at `scale`, made smaller
   // when wider than `width`; a text wider than that is put alone.
   void AddOneLineInWidth(std::string_view text, float scale, float width);
+  void AddOneLineIdInWidth(int32_t textId, float scale, float width);
   // Empties the text and fills it by `fill` in the first of `fonts` in which
   // every line it makes shows in the rect, else in the last. A text is
   // wrapped as it is added, so a smaller font means filling it again.
@@ -76,7 +82,10 @@ class CTextRect : public CWidget {
 
   void ComputeExtent();
   void FitVisibleLines();
+  // A line's width in the text system's present font and scale.
   int32_t LineWidth(int32_t line);
+  // A line's width as it is drawn: in the rect's own font and scale.
+  int32_t ShownLineWidth(int32_t line);
   int32_t LineCount() const { return int32_t(lines.Count()); }
   std::string LineText(int32_t line) const;  // in the game's code page
   // (mouse y - y1) / lineHeight + firstLine, -1 past the lines.
@@ -113,6 +122,8 @@ class CTextRect : public CWidget {
   // what it laid out.
   template <typename Fill>
   void Append(bool selectFont2D, Fill fill);
+  template <typename Add>
+  void AddOneLineFitted(float scale, float width, Add add);
   void GrowLineArrays();
   int32_t FontHeight();
 };

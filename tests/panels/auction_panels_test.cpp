@@ -139,16 +139,45 @@ TEST_F(AuctionPanelsTest, TagNamesStayWholeOnOneLine) {
   AddPlayer("Computer 2", 1);
   AddPlayer("Computer 3 of the harbour", 2);
   CAuctionBidPanel& bid = Bid();
+  // The strip right of the token's square, as the tags lay the names.
+  const BidderTag tag = BidderTagAt(320, 240, false);
+  const float square = tag.upper.y2 - tag.upper.y1;
+  const UIRect room{tag.upper.x1 + square, tag.upper.y1, tag.upper.x2, tag.upper.y2, 0.5f};
   for (int pass = 0; pass < 2; ++pass) {
     bid.RefreshBidders();
     for (int32_t i = 0; i < 3; ++i) {
-      EXPECT_EQ(bid.names[size_t(i)].LineCount(), 1) << i;
-      bid.names[size_t(i)].SetRect(0, 0, 57, 23);  // as the tags lay them
+      CTextRect& name = bid.names[size_t(i)];
+      EXPECT_EQ(name.LineCount(), 1) << i;
+      name.SetRect(room.x1, room.y1, room.x2, room.y2);
+      // Right-aligned, a name that fills the strip still keeps off the square.
+      EXPECT_LE(float(name.ShownLineWidth(0)), room.x2 - room.x1 - 4) << Joined(name);
     }
   }
   EXPECT_EQ(Joined(bid.names[1]), "Computer 2");
   EXPECT_EQ(Joined(bid.names[2]), "Computer 3 of the harbour");
   EXPECT_LT(bid.names[2].textScale, bid.names[1].textScale);  // made to fit
+}
+
+// Every status a tag can show fits its strip on one line in every language
+// the game ships, so no tag runs into its neighbour's ("Ausgestiegen").
+TEST_F(AuctionPanelsTest, EveryStatusFitsItsStripInEveryLanguage) {
+  struct EnglishAfter {
+    ~EnglishAfter() { LoadInterfaceFonts("usa", 640); }
+  } english;
+  const BidderTag tag = BidderTagAt(320, 240, false);
+  const float strip = tag.lower.x2 - tag.lower.x1;
+  CTextRect& status = Bid().status[0];
+  for (const char* language : {"usa", "ger", "f", "hol", "spa", "swe", "nor", "dan", "fin"}) {
+    ASSERT_TRUE(LoadInterfaceFonts(language, 640));
+    ASSERT_EQ(InterfaceLanguage(), language);
+    for (int32_t text : std::initializer_list<int32_t>{kStatusWinnerText, kStatusPulledOutText, kStatusPassedText, kStatusSellerText,
+                         kStatusBiddingText, kStatusShowsBid}) {
+      ShowBidderStatus(status, text, 100000);
+      status.SetRect(tag.lower.x1, tag.lower.y1, tag.lower.x2, tag.lower.y2);
+      ASSERT_EQ(status.LineCount(), 1) << language << " " << text;
+      EXPECT_LE(float(status.ShownLineWidth(0)), strip - 2) << language << " " << Joined(status);
+    }
+  }
 }
 
 // The tags and the leader marker keep to the screen and off the room's

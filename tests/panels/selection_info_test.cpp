@@ -160,6 +160,83 @@ TEST_F(SelectionInfoTest, TheFoldedPanelsTabGoesDownWithItsModelAndTakesTheClick
   Ui().mouse = UiMouse{};
 }
 
+// Everything on the bar folds with it: the block page's view buttons (and
+// their icons) slide down with the side bar, and once the panel has folded
+// none is left over the city to be seen or clicked; opened again they are
+// back where they were.
+TEST_F(SelectionInfoTest, TheViewButtonsFoldWithTheBar) {
+  Select(OrdinaryBlock());
+  panel().Open();
+  const CLayoutEntity* model = panel().LayoutEntity();
+  std::array<UIRect, 3> open{};
+  for (int32_t i = 0; i < 3; ++i) {
+    ASSERT_TRUE(panel().ModeButton(i)->visible) << i;
+    open[size_t(i)] = panel().ModeButton(i)->Rect();
+  }
+  const float barTop = panel().backings[1].y1;
+  panel().OnEvent(kNotifyClicked, panel().openClose->id, 0);  // close
+  panel().layoutModel->frame = 4;                              // half way down
+  panel().Update();
+  const float slid = panel().backings[1].y1 - barTop;
+  ASSERT_GT(slid, 0.0f);
+  for (int32_t i = 0; i < 3; ++i) {
+    const CIconButton* b = panel().ModeButton(i);
+    EXPECT_FLOAT_EQ(b->Rect().y1, open[size_t(i)].y1 + slid) << "button " << i << " stayed behind the bar";
+    EXPECT_FLOAT_EQ(b->overlayRect.y1, b->Rect().y1) << "the icon of button " << i << " stayed behind";
+  }
+  panel().layoutModel->frame = 0;  // folded
+  panel().Update();
+  for (int32_t i = 0; i < 6; ++i) EXPECT_FALSE(panel().ModeButton(i)->visible) << i;
+  for (const UIRect& r : open) {
+    Ui().mouse.x = int32_t((r.x1 + r.x2) / 2 + model->x);
+    Ui().mouse.y = int32_t((r.y1 + r.y2) / 2 + model->y);
+    EXPECT_EQ(panel().PickWidget(), nullptr) << "a button is left where the open panel had it";
+  }
+  Ui().mouse = UiMouse{};
+  panel().OnEvent(kNotifyClicked, panel().openClose->id, 0);  // open again
+  Settle();
+  panel().Update();
+  for (int32_t i = 0; i < 3; ++i) {
+    const CIconButton* b = panel().ModeButton(i);
+    EXPECT_TRUE(b->visible) << i;
+    EXPECT_FLOAT_EQ(b->Rect().y1, open[size_t(i)].y1) << i;
+    EXPECT_FLOAT_EQ(b->overlayRect.y1, open[size_t(i)].y1) << i;
+  }
+}
+
+// A railroad or utility page shows its owner at the top whatever the last
+// such page was scrolled to; the wheel over the list scrolls it, and the
+// twice-a-second refresh keeps the place the player scrolled to.
+TEST_F(SelectionInfoTest, AGroupPageOpensAtItsTopAndTheWheelScrollsIt) {
+  AddPlayer("Ada", 0);
+  const int32_t railroad = FindBlockByKey("Q_V_RAILROAD"), telecoms = FindBlockByKey("TELECOMS");
+  ASSERT_GE(railroad, 0);
+  ASSERT_GE(telecoms, 0);
+  Select(railroad);
+  CRichTextRect3& list = *page().specialList;
+  ASSERT_TRUE(list.visible);
+  ASSERT_GT(list.LongerColumn(), list.left.visibleLines) << "the list needs no scrolling here";
+  for (int32_t i = 0; i < 40; ++i) list.OnEvent(kMsgWheelBack, 0, 0);
+  const int32_t bottom = page().specialScroll->value;
+  EXPECT_GT(bottom, 0) << "the wheel did not scroll the list";
+  EXPECT_EQ(list.left.firstLine, bottom);
+  panel().OnEvent(kMsgRefresh, 0, 0);
+  page().specialScroll->OnEvent(kMsgMouseEntered, 0, 0);  // any event applies the bar's value
+  EXPECT_EQ(list.left.firstLine, bottom) << "the refresh lost the player's place";
+  list.OnEvent(kMsgWheelForward, 0, 0);
+  EXPECT_EQ(list.left.firstLine, bottom - 1);
+  Select(telecoms);
+  page().specialScroll->OnEvent(kMsgMouseEntered, 0, 0);
+  EXPECT_EQ(page().specialScroll->value, 0);
+  EXPECT_EQ(list.left.firstLine, 0);
+  // Scrolled to the end of its shares, then its summary tab: the top again.
+  panel().OnEvent(kNotifyClicked, panel().TabButton(1)->id, 0);
+  for (int32_t i = 0; i < 40; ++i) list.OnEvent(kMsgWheelBack, 0, 0);
+  panel().OnEvent(kNotifyClicked, panel().TabButton(0)->id, 0);
+  page().specialScroll->OnEvent(kMsgMouseEntered, 0, 0);
+  EXPECT_EQ(list.left.firstLine, 0);
+}
+
 // The tabs, the status strip under them and the block's summary under that
 // each keep their own rows of the main window.
 TEST_F(SelectionInfoTest, TheTabsTheStatusStripAndTheSummaryDoNotOverlap) {

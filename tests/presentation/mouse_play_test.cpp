@@ -9,6 +9,7 @@
 // With RC_MOUSE_PLAY_SHOTS set (to a folder) the game runs on a display
 // (SDL's default video driver) and writes a screenshot of each page there;
 // RC_MOUSE_PLAY_SIZE=1024x768 plays it in a window of that size.
+// RC_MOUSE_PLAY_API=Software draws it with the software renderer.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -65,6 +66,7 @@
 #include "ui/hover_info.h"
 #include "ui/list_box.h"
 #include "ui/rich_text.h"
+#include "ui/scroll_bar.h"
 #include "visuals/camera/city_picking.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
@@ -654,7 +656,21 @@ class MousePlayProgram : public TestGameProgram {
     }, 20);
     Shot();
     ShotOfBlockPage("Q_V_RAILROAD");
+    // Scrolled to its end, the railroad's list leaves the utility's page
+    // that follows at its top.
+    Add("the railroad's list scrolled to its end", [this] {
+      for (int32_t i = 0; i < 40; ++i) Info().blockPage.specialList->OnEvent(kMsgWheelBack, 0, 0);
+      return Info().blockPage.specialScroll->value > 0;
+    }, 10);
+    Shot();
     ShotOfBlockPage("GASWORKS");
+    // Folded over a block's page, the view buttons go down with the bar.
+    ClickOn("fold the panel over the utility's page", Info().openClose, &Info());
+    Expect("folded down", [this] { return !Info().isOpen && !Info().layoutPending; });
+    Shot();
+    ClickOn("open it again", Info().openClose, &Info());
+    Expect("open again", [this] { return Info().isOpen && !Info().layoutPending; });
+    Shot();
     PressKey("P again", platform::key::kP);
     Expect("running again", [] { return PauseMessageTextId() == 0; });
     Expect("the block is leased", [this] { return Target().Owner == LocalNumber(); }, 4000);
@@ -918,7 +934,9 @@ class MousePlayProgram : public TestGameProgram {
   int width = 640, height = 480;
   if (const char* size = std::getenv("RC_MOUSE_PLAY_SIZE"))
     if (std::sscanf(size, "%dx%d", &width, &height) != 2 || width < 640 || height < 480) width = 640, height = 480;
-  std::ofstream(dir / "config.cfg") << "SysSetup api D3D"
+  // RC_MOUSE_PLAY_API=Software draws with the software renderer.
+  const char* api = std::getenv("RC_MOUSE_PLAY_API");
+  std::ofstream(dir / "config.cfg") << "SysSetup api " << (api && std::string(api) == "Software" ? "Software" : "D3D")
                                     << "\nSysSetup Window 1\nSysSetup width " << width
                                     << "\nSysSetup height " << height << "\nSysSetup NoMovie 1\n";
   if (shots) {

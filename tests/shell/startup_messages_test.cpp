@@ -60,10 +60,12 @@ TEST_F(StartupMessagesTest, EveryRowHasAllNineTextsAndKeepsTheTitle) {
   // The launcher's editor button speaks the language too.
   SetLanguageIndex("ger");
   EXPECT_STREQ(GetStartupMessage(42), "Gebäude-Editor");
+  // And its tagline, which the launcher's picture no longer carries in English.
+  EXPECT_STREQ(GetStartupMessage(43), "Besitze die Stadt. Bau sie. Führe sie.");
 }
 
 TEST_F(StartupMessagesTest, IdsOutsideTheTableGiveAnEmptyText) {
-  for (int32_t id : {-1, 43, 1000, INT32_MIN, INT32_MAX}) EXPECT_STREQ(GetStartupMessage(id), "") << id;
+  for (int32_t id : {-1, kStartupMessageCount, 1000, INT32_MIN, INT32_MAX}) EXPECT_STREQ(GetStartupMessage(id), "") << id;
 }
 
 }  // namespace

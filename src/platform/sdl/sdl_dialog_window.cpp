@@ -60,6 +60,16 @@ class ImGuiDialogUi : public DialogUi {
     ImGui::TextUnformatted(text.data(), text.data() + text.size());
     ImGui::PopTextWrapPos();
   }
+  void CentredLine(std::string_view text, int y) override {
+    // Larger than the controls' text, dark on the picture's light sky.
+    ImGui::SetWindowFontScale(1.4f);
+    const ImVec2 size = ImGui::CalcTextSize(text.data(), text.data() + text.size());
+    ImGui::SetCursorPos(ImVec2((ImGui::GetIO().DisplaySize.x - size.x) / 2, float(y)));
+    ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0x22, 0x32, 0x4A, 0xFF));
+    ImGui::TextUnformatted(text.data(), text.data() + text.size());
+    ImGui::PopStyleColor();
+    ImGui::SetWindowFontScale(1.0f);
+  }
   bool Button(std::string_view text, bool enabled) override {
     ImGui::SetCursorPosX(column_);
     ImGuiEnabledScope e(enabled);
