@@ -27,10 +27,10 @@ void RunInterfaceInput(CInputDevice* device, int32_t steps, void (*beforeStep)()
   if (device)
     while (device->HasChars()) chars.push_back(device->PopChar());
   ++Ui().interfaceTicks;
-  // What keeps pace with the logic steps once for each of its steps; the
-  // panels read the frame's input once, whatever the speed: a click, a key
-  // or a frame's share of a time-out counted again would act again, and the
-  // sets read after this one would find the click used up.
+  // The step (the ticker's count) keeps pace with the logic, once per logic
+  // tick; the panels read the frame's input once, whatever the speed: a
+  // click, a key or a frame's share of a time-out read again would act
+  // again, and the sets read after this one would find the click used up.
   if (beforeStep)
     for (int32_t step = 0; step < std::max(steps, 1); ++step) beforeStep();
   GamePanels().ProcessInput();
