@@ -28,6 +28,7 @@
 #include "sound/sound_manager.h"
 #include "ui/interface_assets.h"
 #include "ui/layout_model.h"
+#include "ui/ui_services.h"
 #include "visuals/overlay/cut_scene.h"
 #include "visuals/overlay/frame_draw.h"
 #include "visuals/camera/game_camera.h"
@@ -136,7 +137,7 @@ void RunFrontEndInput() {
   // The screen mode shows one panel set: the menus' in mode 4.
   if (GetScreenMode() != kScreenMenu) return;
   FrontEndScreens().ProcessInput();
-  RunState().pointerOverPanels = FrontEndScreens().IsMouseOverPanels() ? 1 : 0;
+  RunState().pointerOverPanels = FrontEndScreens().IsMouseOverPanels() || Ui().mouseTaken ? 1 : 0;
 }
 
 void DrawFrontEnd() {

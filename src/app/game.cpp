@@ -429,7 +429,7 @@ void Game::Apply(const QuitRequest&) {
 void Game::Apply(const FlybyRequest& request) { PlayMenuFlyby(request.credits); }
 
 void Game::Apply(const MenuKeyRequest&) {
-  if (!FrontEndBypassed()) EnterFrontEnd();
+  if (!FrontEndBypassed()) PressMenuKey();
 }
 
 void Game::Apply(const ShowStatisticsRequest&) {

@@ -222,13 +222,14 @@ void RunInterfaceTask() {
   RunConsoleKey();
   RunChatKey();
   RunCardKey();
-  // The HUD keeps pace with the logic: at fast speed its input (and the
-  // ticker's count, while a game runs) goes four times a step.
+  // The ticker keeps pace with the logic: at fast speed it counts four
+  // times a step, while the panels read the frame's input once.
   RunInterfaceInput(TheInputDevice(), Session().ticksPerCall,
                     RunState().gameRunning ? TickHudPanels : nullptr);
   AuctionPanels().ProcessInput();
-  // Clicks on the panels are not clicks on the city.
-  RunState().pointerOverPanels = MouseOverPanels() ? 1 : 0;
+  // Clicks on the panels are not clicks on the city, nor is a click that a
+  // panel took and closed under.
+  RunState().pointerOverPanels = MouseOverPanels() || Ui().mouseTaken ? 1 : 0;
 }
 
 void ResetInterface() { ResetHudPanels(); }

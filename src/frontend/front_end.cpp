@@ -858,6 +858,14 @@ void EnterFrontEnd() {
   fe.MoveToFront(menu);
 }
 
+void PressMenuKey() {
+  if (GetScreenMode() == kScreenMenu) {
+    CFrontEndScreens& fe = FrontEndScreens();
+    if (!RunState().gameRunning || !fe.IsOpen(kPageInGameMenu) || fe.modalCount > 0) return;
+  }
+  EnterFrontEnd();
+}
+
 void ReturnToFrontEnd(bool tutorial, bool finished, bool network) {
   CFrontEndScreens& fe = FrontEndScreens();
   fe.CreatePanels();

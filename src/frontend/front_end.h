@@ -87,6 +87,11 @@ class CFrontEndScreens : public CPanelManager {
 CFrontEndScreens& FrontEndScreens();
 
 void EnterFrontEnd();
+// The menu key (Escape, the time panel's menu button): over the city it
+// enters the menus as EnterFrontEnd does; over the menus it only closes the
+// in-game menu, as its Resume does, and leaves any other page, or a question
+// asked over the menu, as it is.
+void PressMenuKey();
 void StartFrontEndScene();
 // The end of a game: back to the menus (the tutorial list after a
 // tutorial; the statistics after any other finished game; the session list

@@ -62,6 +62,15 @@ void ForEachBusiness(const CBlock& block, F f) {
 
 bool KeyIs(const CBlock& b, const char* key) { return std::strcmp(g_BlockDefs[size_t(b.DefIndex)].Key, key) == 0; }
 
+// The rights view has something for the local player on a block whose
+// rights are granted, or being prepared on a block that may be owned, or on
+// a block of the player's own that has none yet.
+bool RightsViewUseful(const CBlock& b) {
+  const int32_t local = LocalNumber();
+  return b.BuildingRights == kRightsGranted || (b.BuildingRights == kRightsPreparing && b.Ownable) ||
+         (b.BuildingRights == kRightsNone && b.Owner == local && local > 0);
+}
+
 }  // namespace
 
 CBlock* CInfoBlockPage::Block() const { return GetBlock(CurrentInfoSelection().block); }
@@ -222,12 +231,8 @@ void CInfoBlockPage::Enter() {
     FillList();
     return;
   }
-  const int32_t local = LocalNumber();
   EnableButton(panel->ModeButton(1), b->Ownable);
-  const bool rights = b->BuildingRights == kRightsGranted ||
-                      (b->BuildingRights == kRightsPreparing && b->Ownable) ||
-                      (b->BuildingRights == kRightsNone && b->Owner == local && local > 0);
-  EnableButton(panel->ModeButton(2), rights);
+  EnableButton(panel->ModeButton(2), RightsViewUseful(*b));
   OnBlockChanged(b->Index);
   if (utility || railroad) {
     if (listMode >= kBlockGroundRent && listMode <= kBlockValue) listMode = kBlockSummary;
@@ -669,11 +674,14 @@ void CInfoBlockPage::OnBlockRequestAnswered(int32_t block, bool force) {
   if (!b) return;
   (void)force;
   LocalBlockMarks(b->Index).Request = 0;
-  if (view == kBlockViewLease && Block() == b) {
+  if (Block() != b) return;
+  if (view == kBlockViewLease) {
     FillLeaseView();
     panel->ModeButton(2)->SetPressed(false);
-    EnableButton(panel->ModeButton(2), true);
   }
+  // In any view: an auction of the request takes the page to its lists,
+  // and the block the answer leaves with the player has rights to ask for.
+  EnableButton(panel->ModeButton(2), RightsViewUseful(*b));
 }
 
 void CInfoBlockPage::ShowPendingMessage(int32_t block) {
@@ -699,7 +707,7 @@ void CInfoBlockPage::OnBlockChanged(int32_t block) {
       ShowStatusTitle();
       Refresh();
     }
-  } else if (b->BuildingRights == kRightsGranted || (b->BuildingRights == kRightsPreparing && b->Ownable)) {
+  } else if (RightsViewUseful(*b)) {
     panel->ModeButton(2)->SetPressed(false);
     EnableButton(panel->ModeButton(2), true);
   }

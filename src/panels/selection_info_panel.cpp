@@ -8,6 +8,7 @@
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/business_types.h"
+#include "panels/hud_panels.h"
 #include "panels/panel_drawing.h"
 #include "session/player.h"
 #include "session/tutorial.h"
@@ -412,6 +413,11 @@ void CSelectionInfoPanel::Reset() {
 void CSelectionInfoPanel::OnOpen() {
   const CPlayer* local = LocalPlayer();
   if (local && local->kind == kPlayerInactive) Close();
+  // The construction panel stands where this one does and closes it as it
+  // opens; a page opened over it (a pick, the navigator, a list's link)
+  // leaves the construction instead, or it would stay behind the page,
+  // where its own way back (the rights view) could no longer reach it.
+  if (CPanel& build = HudPanels().construction; open && build.open) build.Close();
 }
 
 // ---------------------------------------------------------------- default page

@@ -27,12 +27,13 @@ void RunInterfaceInput(CInputDevice* device, int32_t steps, void (*beforeStep)()
   if (device)
     while (device->HasChars()) chars.push_back(device->PopChar());
   ++Ui().interfaceTicks;
-  for (int32_t step = 0; step < std::max(steps, 1); ++step) {
-    // The repeats see the mouse as it stands: no second click.
-    if (step > 0) BeginUiInputFrame(now);
-    if (beforeStep) beforeStep();
-    GamePanels().ProcessInput();
-  }
+  // The step (the ticker's count) keeps pace with the logic, once per logic
+  // tick; the panels read the frame's input once, whatever the speed: a
+  // click, a key or a frame's share of a time-out read again would act
+  // again, and the sets read after this one would find the click used up.
+  if (beforeStep)
+    for (int32_t step = 0; step < std::max(steps, 1); ++step) beforeStep();
+  GamePanels().ProcessInput();
   // Typing with the mouse over no panel must not pile characters up; an
   // edit box with the focus has taken what was typed for it.
   while (chars.size() > size_t(kTypedCharCapacity)) chars.pop_front();

@@ -5,9 +5,10 @@
 class CInputDevice;
 
 // One input frame: reads the mouse and the typed characters, counts the
-// interface tick, runs the HUD's input `steps` times (the logic's ticks per
-// pass, so the panels keep pace with a fast game), each after `beforeStep`,
-// and counts the tooltip's frame. A press counts in the first step only.
+// interface tick, runs `beforeStep` `steps` times (the logic's ticks per
+// pass, so what it counts keeps pace with a fast game), then the HUD's input
+// once, and counts the tooltip's frame. The frame's press, release and keys
+// stay for the sets that read the input after the HUD's.
 void RunInterfaceInput(CInputDevice* device, int32_t steps = 1, void (*beforeStep)() = nullptr);
 // Draws the HUD, the tooltip and the cursor over whatever the frame drew;
 // `underPanels` draws the game's own 2D overlay (the chat) beneath the panels,

@@ -120,6 +120,11 @@ void CPanelManager::SendMouseMessage(CPanel* found) {
   else if (m.wheel > 0 && before.wheel == 0) type = kMsgWheelForward;
   else if (m.wheel < 0 && before.wheel == 0) type = kMsgWheelBack;
   else if (charWaiting) type = kMsgCharacter, value = chars.front();
+  // A press, release or wheel turn acts once: the first set whose widget is
+  // under the pointer takes it.
+  const bool edge = type != 0 && type != kMsgLeftHeld && type != kMsgCharacter;
+  if (edge && Ui().mouseTaken) type = 0;
+  if (edge && type != 0) Ui().mouseTaken = true;
   if (type != 0) hovered->HandleMessage(type, 0, value);
   // Unused typed characters are not kept for later.
   if (charWaiting && !chars.empty()) chars.pop_front();

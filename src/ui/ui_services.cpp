@@ -12,6 +12,7 @@ CRenderer* UiRenderer() { return Ui().renderer ? Ui().renderer : GetRenderer(); 
 void BeginUiInputFrame(const UiMouse& now) {
   Ui().previousMouse = Ui().mouse;
   Ui().mouse = now;
+  Ui().mouseTaken = false;
 }
 
 void SetInterfaceScreenSize(int32_t width, int32_t height) {

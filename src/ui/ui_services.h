@@ -49,6 +49,9 @@ struct UiServices {
   CTextSystem* text = nullptr;
 
   UiMouse mouse, previousMouse;  // this input frame and the one before
+  // A panel has taken this input frame's press, release or wheel turn: no
+  // other set and not the city acts on it again.
+  bool mouseTaken = false;
   std::deque<uint8_t> chars;     // typed characters, game code page
 
   uint32_t interfaceTicks = 0;  // input frames, paces pulses and the caret
@@ -79,7 +82,8 @@ CRenderer* UiRenderer();
 uint32_t PulseColour(uint32_t colour);
 // The button click, through the sound seam.
 void PlayUiClick();
-// Starts an input frame: the current mouse becomes the previous one.
+// Starts an input frame: the current mouse becomes the previous one, and
+// nothing of it is taken yet.
 void BeginUiInputFrame(const UiMouse& now);
 // The pixel size the layout space maps to (the shell's InterfaceLayoutSize).
 void SetInterfaceScreenSize(int32_t width, int32_t height);

@@ -5,6 +5,7 @@
 #include "city/buildings.h"
 #include "city/business_types.h"
 #include "engine/scene/entity.h"
+#include "panels/panel_links.h"
 #include "panels_fixture.h"
 #include "ui/buttons.h"
 #include "ui/list_box.h"
@@ -182,6 +183,28 @@ TEST_F(ConstructionPanelTest, PreviewIsRemovedOnEveryWayOutButBuild) {
   EXPECT_EQ(PostedMessages()[0][0], 13);
   EXPECT_TRUE(Hud().selection.open);
   EXPECT_EQ(Hud().selection.page, kInfoBlockPage);
+}
+
+// The block picked on the navigator while it is being built on: its page
+// opens and the construction is left (its preview goes), never standing
+// behind the page; the rights view opens the construction again.
+TEST_F(ConstructionPanelTest, APagePickedOverItLeavesItAndTheRightsViewBringsItBack) {
+  const int32_t block = OwnedBlock();
+  MakeUse(1, 9);
+  ToDesignStep();
+  ASSERT_EQ(BuildingsOn(block), 1);
+  CSelectionInfoPanel& info = Hud().selection;
+  ASSERT_FALSE(info.open);
+  GoToBlock(block);
+  info.layoutModel->frame = 9;
+  info.OnEvent(kMsgFrameTick, 0, 0);
+  EXPECT_TRUE(info.open);
+  EXPECT_FALSE(panel().open);
+  EXPECT_EQ(BuildingsOn(block), 0) << "the preview is left standing";
+  info.ModeButton(2)->SetPressed(true);
+  info.OnEvent(kNotifyClicked, info.ModeButton(2)->id, 0);
+  EXPECT_TRUE(panel().open);
+  EXPECT_FALSE(info.open);
 }
 
 TEST_F(ConstructionPanelTest, FloorsAtTheSameValueKeepThePreview) {

@@ -389,6 +389,29 @@ TEST_F(SelectionInfoTest, TheWaitingRequestsMessageStaysInItsLeaseView) {
   EXPECT_FALSE(page().pendingMessage->visible) << "on another block's page";
 }
 
+// A lease that went to auction and was won: the auction took the page to
+// its lists, and the rights view opens once the block is the player's,
+// with no second pick of the block. The events come as the session sends
+// them: the auction's end answers the request, then the block passes.
+TEST_F(SelectionInfoTest, ALeaseWonAtAuctionLeavesTheRightsViewOpen) {
+  CPlayer* ada = AddPlayer("Ada", 0, 50000);
+  const int32_t block = OrdinaryBlock();
+  Select(block);
+  ClickMode(1);
+  panel().OnEvent(kNotifyClicked, page().leaseId, 0);
+  ASSERT_TRUE(panel().ModeButton(2)->inputDisabled);
+  HandlePanelGameEvent(AuctionEvent{kAuctionAnnounced, block, 0, 1000, 120});
+  ASSERT_EQ(page().view, kBlockViewLists);
+  HandlePanelGameEvent(BlockAnsweredEvent{block, 0});
+  HandlePanelGameEvent(AuctionEvent{kAuctionEnded, block, 1, 1000, 0});
+  ada->TakeBlock(block, 1000);
+  HandlePanelGameEvent(BlockAnsweredEvent{block, 0});
+  EXPECT_FALSE(panel().ModeButton(2)->inputDisabled);
+  ClickMode(2);
+  EXPECT_EQ(page().view, kBlockViewRights);
+  EXPECT_TRUE(page().rightsButton->visible);
+}
+
 TEST_F(SelectionInfoTest, PeriodArrowsWrap) {
   const int32_t block = OrdinaryBlock();
   AddBusiness(block, 0, 0, 10);

@@ -28,7 +28,9 @@
 #include <string>
 #include <thread>
 
+#include "app/front_end_wiring.h"
 #include "app/game.h"
+#include "frontend/front_end.h"
 #include "presentation/game_program.h"
 #include "city/blocks.h"
 #include "city/buildings.h"
@@ -60,6 +62,7 @@
 #include "session/game_clock.h"
 #include "session/player.h"
 #include "session/session_state.h"
+#include "session/tick_driver.h"
 #include "shell/game_loop.h"
 #include "shell/startup.h"
 #include "ui/buttons.h"
@@ -91,12 +94,13 @@ bool ShotsWanted() { return std::getenv("RC_MOUSE_PLAY_SHOTS") != nullptr; }
 
 class MousePlayProgram : public TestGameProgram {
  public:
-  enum class Walk { kShop, kSeams, kHome, kRivals, kTour };
+  enum class Walk { kShop, kSeams, kHome, kRivals, kTour, kMenu };
   void BeforeLoop() override {
     if (walk == Walk::kSeams) PlanSeams();
     else if (walk == Walk::kTour) PlanTour();
     else if (walk == Walk::kHome) PlanHome();
     else if (walk == Walk::kRivals) PlanRivals();
+    else if (walk == Walk::kMenu) PlanMenuCases();
     else Plan();
   }
   void AfterGameFrame() override { Advance(); }
@@ -849,6 +853,138 @@ class MousePlayProgram : public TestGameProgram {
     Expect("running again", [] { return PauseMessageTextId() == 0; });
   }
 
+  // The in-game menu and a prompt, each case one click or one key at
+  // normal and at fast speed: the menu opens and closes once for each, and
+  // what a panel takes reaches neither the city behind it nor the menus.
+  enum class Start { kCity, kMenu, kQuitQuestion, kPrompt };
+  enum class Act { kEscape, kOptions, kResume, kNo, kContinue };
+  struct MenuCase {
+    const char* name;
+    Start start;
+    Act act;
+    bool menu, question, prompt, paused;  // after it
+  };
+  static constexpr MenuCase kMenuCases[] = {
+      {"Escape opens the menu", Start::kCity, Act::kEscape, true, false, false, true},
+      {"Resume closes it", Start::kMenu, Act::kResume, false, false, false, false},
+      {"Options opens the menu", Start::kCity, Act::kOptions, true, false, false, true},
+      {"Escape closes it", Start::kMenu, Act::kEscape, false, false, false, false},
+      {"No keeps the menu", Start::kQuitQuestion, Act::kNo, true, false, false, true},
+      {"Escape leaves the question up", Start::kQuitQuestion, Act::kEscape, true, true, false, true},
+      {"Continue over the city", Start::kPrompt, Act::kContinue, false, false, false, false},
+  };
+  static CPanel* InGameMenu() { return FrontEndScreens().Page(kPageInGameMenu); }
+  static bool QuestionUp() { return FrontEndScreens().IsOpen(kPagePrompt); }
+  // A button of a front-end page by its widget id.
+  static CWidget* PageButton(int32_t page, int32_t id) {
+    for (CWidget* w = FrontEndScreens().Page(page)->firstChild; w; w = w->nextSibling)
+      if (w->id == id && dynamic_cast<CIconButton*>(w)) return w;
+    return nullptr;
+  }
+  // Puts the game where a case starts, through the program's own calls.
+  bool Arrange(Start start) {
+    CFrontEndScreens& fe = FrontEndScreens();
+    if (start != Start::kQuitQuestion && QuestionUp()) fe.Page(kPagePrompt)->OnEvent(kNotifyClicked, 1, 0);
+    const bool menu = start == Start::kMenu || start == Start::kQuitQuestion;
+    if (InGameMenu()->open != menu) EnterFrontEnd();
+    if (start == Start::kQuitQuestion && !QuestionUp()) InGameMenu()->OnEvent(kNotifyClicked, 3, 0);
+    if (start == Start::kPrompt && !HudPanels().prompt.open) HudPanels().time.ShowGoalPrompt();
+    return InGameMenu()->open == menu && QuestionUp() == (start == Start::kQuitQuestion) &&
+           HudPanels().prompt.open == (start == Start::kPrompt);
+  }
+  // A click on a widget once its panel stands still: aimed, pressed once
+  // the pointer is over the widget, released.
+  void ClickWidget(const std::string& name, std::function<CWidget*()> widget, std::function<CPanel*()> panel) {
+    Add(name + ": aim", [=] {
+      CWidget* w = widget();
+      if (panel()->animating || !On(w, panel())(&aim_)) return false;
+      Pointer(aim_);
+      return true;
+    }, 4);
+    Add(name + ": press", [=] {
+      if (!panel()->manager || panel()->manager->hovered != widget()) return false;
+      Buttons(platform::kMouseLeft);
+      return true;
+    }, 4);
+    Add(name + ": release", [] {
+      Buttons(0);
+      return true;
+    }, 4);
+  }
+  void PlanMenuCase(const MenuCase& c, bool fast) {
+    const std::string name = std::string(c.name) + (fast ? " at fast speed" : " at normal speed");
+    auto selected = std::make_shared<std::pair<CEntity*, int32_t>>();
+    Add(name + ": arranged", [this, c, fast, selected] {
+      if (!Arrange(c.start)) return false;
+      CPromptPanel& prompt = HudPanels().prompt;
+      if (prompt.open && prompt.animating) return false;
+      if (c.start == Start::kPrompt && !FindsAt(Centre(prompt.buttons[0], &prompt), [](const CEntity* e) {
+            return e != nullptr;
+          })) {
+        Finish("the prompt's button is over nothing of the city");
+        return false;
+      }
+      // A prompt drops the game to normal speed as it opens: the speed is
+      // set after it.
+      SetLogicSpeed(fast);
+      *selected = {SelectedObject(), CurrentInfoSelection().block};
+      return true;
+    }, 10);
+    switch (c.act) {
+      case Act::kEscape: PressKey(name, platform::key::kEscape); break;
+      case Act::kOptions:
+        ClickWidget(name, [] { return HudPanels().time.options; }, [] { return &HudPanels().time; });
+        break;
+      case Act::kResume:
+        ClickWidget(name, [] { return PageButton(kPageInGameMenu, 0); }, [] { return InGameMenu(); });
+        break;
+      case Act::kNo:
+        ClickWidget(name, [] { return PageButton(kPagePrompt, 1); },
+                     [] { return FrontEndScreens().Page(kPagePrompt); });
+        break;
+      case Act::kContinue:
+        ClickWidget(name, [] { return HudPanels().prompt.buttons[0]; }, [] { return &HudPanels().prompt; });
+        break;
+    }
+    // Some frames for a second action to show, then the state.
+    Add(name + ": frames pass", [] { return true; }, 25);
+    Add(name + ": after it", [this, c, fast, name, selected] {
+      const bool paused = GamePauseState().Paused();
+      const bool menu = InGameMenu()->open, question = QuestionUp(), prompt = HudPanels().prompt.open;
+      const bool sameSelection = SelectedObject() == selected->first && CurrentInfoSelection().block == selected->second;
+      const bool speedKept = Session().ticksPerCall == (fast ? 4 : 1);
+      if (menu == c.menu && question == c.question && prompt == c.prompt && paused == c.paused && sameSelection &&
+          speedKept)
+        return true;
+      Finish(name + ": menu " + std::to_string(menu) + " question " + std::to_string(question) + " prompt " +
+             std::to_string(prompt) + " paused " + std::to_string(paused) + " selection kept " +
+             std::to_string(sameSelection) + " speed kept " + std::to_string(speedKept));
+      return false;
+    });
+  }
+  void PlanMenuCases() {
+    // A quick game from the main menu, as a player starts one.
+    Expect("the main menu", [] { return GetScreenMode() == kScreenMenu && FrontEndScreens().IsOpen(kPageMainMenu); },
+           20000);
+    const auto page = [](int32_t p) { return [p] { return FrontEndScreens().Page(p); }; };
+    ClickWidget("single player", [] { return PageButton(kPageMainMenu, 2); }, page(kPageMainMenu));
+    ClickWidget("a quick game", [] { return PageButton(kPageTitle, 2); }, page(kPageTitle));
+    ClickWidget("start", [] { return PageButton(kPageTokens, 3); }, page(kPageTokens));
+    Expect("the level runs", [this] {
+      return RunState().gameRunning && Session().gameState == kGameStateRunning && GetScreenMode() == kScreenCity &&
+             ChooseBlock();
+    }, 20000);
+    LearnThePointersScale();
+    Add("the prompts are answered", [this] { return !AnswerPrompt(); }, 2, 2000);
+    Add("the camera looks at the block", [this] {
+      SetBlockCameraTarget(BlockBaseEntities().GetEntity(block_), 120, 80);
+      CamSetMode(kCamBlock);
+      return true;
+    }, 150);
+    for (bool fast : {false, true})
+      for (const MenuCase& c : kMenuCases) PlanMenuCase(c, fast);
+  }
+
   // A key pressed and released through the input device.
   void PressKey(const std::string& name, uint8_t key) {
     Add(name + ": press", [key] {
@@ -927,6 +1063,12 @@ class MousePlayProgram : public TestGameProgram {
 [[noreturn]] void RunMousePlay(const fs::path& dir, MousePlayProgram::Walk walk) {
   EndWithTheTest();
   if (::chdir(dir.c_str()) != 0) ::_exit(120);
+  if (walk == MousePlayProgram::Walk::kMenu) {
+    // A player who has made a profile: the game opens on the main menu.
+    fs::create_directories("profiles/Nora");
+    std::ofstream("profiles/memory.lua") << "ProfileName = \"Nora\"\n";
+    std::ofstream("profiles/Nora/settings.lua") << "g_ProfileOptions.PlayerName = \"Nora\"\n";
+  }
   if (!std::freopen("out.log", "w", stderr)) ::_exit(121);
   const bool shots = ShotsWanted();
   // RC_MOUSE_PLAY_SIZE=<w>x<h> plays in a larger window (the pointer is
@@ -952,7 +1094,9 @@ class MousePlayProgram : public TestGameProgram {
   static MousePlayProgram program;
   program.walk = walk;
   // RC_MOUSE_PLAY_WORDS adds to the command line (L ger: the German texts).
-  std::string words = walk == MousePlayProgram::Walk::kRivals ? "NOFRONTEND FULLSPEED COMPUTERS 2" : "NOFRONTEND FULLSPEED";
+  std::string words = walk == MousePlayProgram::Walk::kRivals ? "NOFRONTEND FULLSPEED COMPUTERS 2"
+                      : walk == MousePlayProgram::Walk::kMenu   ? "FRONTEND FULLSPEED"
+                                                                 : "NOFRONTEND FULLSPEED";
   if (const char* more = std::getenv("RC_MOUSE_PLAY_WORDS")) words += std::string(" ") + more;
   ::_exit(WinMain(words.c_str(), program));
 }
@@ -1015,6 +1159,11 @@ TEST(MousePlayTest, RivalsAuctionsAndTheEveningVote) {
 TEST(MousePlayTest, ATourOfThePagesForScreenshots) {
   if (!ShotsWanted()) GTEST_SKIP() << "a screenshot walk (RC_MOUSE_PLAY_SHOTS)";
   PlayInChild(MousePlayProgram::Walk::kTour, "rc_tour_play_");
+}
+
+// The in-game menu and a prompt, one click or key a case, at both speeds.
+TEST(MousePlayTest, TheMenuAndAPromptActOnceForEachClickOrKeyAtBothSpeeds) {
+  PlayInChild(MousePlayProgram::Walk::kMenu, "rc_menu_play_");
 }
 
 }  // namespace

@@ -103,20 +103,15 @@ TEST_F(CursorTooltipTest, TheInputFrameTakesTheMouseAndTheTypedCharacters) {
   g_InputState.leftButton = 0;
 }
 
-// A fast game repeats the HUD's input four times a step, the ticker's count
-// before each; a press is new in the first repeat only.
-TEST_F(CursorTooltipTest, AFastStepRepeatsTheHudInputWithOnePress) {
+// A fast game counts the ticker four times a step, but the panels read the
+// frame's input once: the press is still new for the sets read after them.
+TEST_F(CursorTooltipTest, AFastStepCountsFourTimesAndReadsTheInputOnce) {
   static int beforeSteps;
-  static std::vector<bool> pressSeen;
   beforeSteps = 0;
-  pressSeen.clear();
   g_InputState.leftButton = 1;
-  RunInterfaceInput(nullptr, 4, [] {
-    ++beforeSteps;
-    pressSeen.push_back(Ui().mouse.left && !Ui().previousMouse.left);
-  });
+  RunInterfaceInput(nullptr, 4, [] { ++beforeSteps; });
   EXPECT_EQ(beforeSteps, 4);
-  EXPECT_EQ(pressSeen, (std::vector<bool>{true, false, false, false}));
+  EXPECT_TRUE(Ui().mouse.left && !Ui().previousMouse.left);
   EXPECT_EQ(Ui().interfaceTicks, 1u);
   g_InputState.leftButton = 0;
 }

@@ -330,6 +330,47 @@ TEST_F(OpenPanelTest, MouseMessagesByButtonStatesAndOneWheelMessagePerNotch) {
   }
 }
 
+// Two sets read one input frame (the HUD's, then the menus' or the city's):
+// a press, release or wheel turn the first set's widget takes acts there
+// only; what the first set leaves, the second takes.
+TEST_F(OpenPanelTest, WhatOneSetTakesOfAFrameTheNextSetDoesNotGet) {
+  auto owned = std::make_unique<Probe>();
+  CLayoutEntity entity;
+  entity.model = &model_;
+  TestPanel panel;
+  TestSet second;
+  second.AddPanel(&panel, &entity, "HOTAREA", "DRAGBAR");
+  panel.Open();
+  while (panel.animating) panel.StepAnimation();
+  owned->Attach(120, 130, 200, 180, &panel, &panel, 4);
+  panel.AppendChild(owned.get());
+  const struct {
+    bool firstShown, left;
+    int32_t wheel;
+    int32_t toFirst, toSecond;  // 0: nothing
+  } frames[] = {
+      {true, false, 0, 0, 0},
+      {true, true, 0, kMsgLeftPressed, 0},
+      {true, false, 0, kMsgLeftReleased, 0},
+      {true, false, 120, kMsgWheelForward, 0},
+      {false, false, 0, 0, 0},
+      {false, true, 0, 0, kMsgLeftPressed},
+  };
+  for (const auto& f : frames) {
+    probe_->events.clear();
+    owned->events.clear();
+    set_.shown = f.firstShown;
+    Mouse(150, 150, f.left, false, f.wheel);
+    set_.ProcessInput();
+    second.ProcessInput();
+    std::erase(probe_->events, kMsgMouseEntered);
+    std::erase(owned->events, kMsgMouseEntered);
+    EXPECT_EQ(probe_->events, f.toFirst ? std::vector<int32_t>{f.toFirst} : std::vector<int32_t>{});
+    EXPECT_EQ(owned->events, f.toSecond ? std::vector<int32_t>{f.toSecond} : std::vector<int32_t>{});
+    EXPECT_EQ(Ui().mouseTaken, f.toFirst != 0 || f.toSecond != 0);
+  }
+}
+
 // A tutorial locks every control; the prompt's slot stays usable.
 TEST_F(OpenPanelTest, AfterDisablingAllControlsOnlyThePromptStillClicks) {
   const auto click = [this] {

@@ -147,7 +147,9 @@ void RunInterfaceKeys() {
     ChatLog().Age();
   }
   RunState().pointerOverPanels = panels.MouseOverPanels() ? 1 : 0;
-  if (KeyPressed(kEscape) && !GamePauseState().Paused() && mode != kScreenMenu) PostGameRequest(MenuKeyRequest{});
+  // Escape opens the menus over a running game (not over one the player
+  // paused) and, over the menus, closes the in-game menu again.
+  if (KeyPressed(kEscape) && (mode == kScreenMenu || !GamePauseState().Paused())) PostGameRequest(MenuKeyRequest{});
   if ((KeyPressed(kF1) || (KeyPressed(kP) && !chatOpen)) && mode != kScreenMenu && !network)
     TogglePauseSwitch();
   if (g_StartupOptions.debugStuff && !network && KeyDown(kLeftShift) && KeyDown(kQ))
