@@ -190,7 +190,7 @@ TEST_F(LevelsTest, FreePlayGoesOnWhateverThePlayerMakes) {
     EXPECT_EQ(GameGoal().kind, OBJECTIVE_NONE);
     EXPECT_EQ(PlayerTable().PlayerCount(), 1);
     // A day's profit beyond any level's target, and a second day begun.
-    PlayerTable().Local()->AddToLedger(1e6f, 3);
+    PlayerTable().Local()->AddToLedger(1e6f, kLedgerSales);
     PlayADay();
     PlayADay();
     EXPECT_TRUE(RunState().gameRunning);
