@@ -494,7 +494,7 @@ void NoteSeatFigure() {
   if (seat == nullptr || !seat->inUse) return;
   float figure = 0;
   switch (GameGoal().kind) {
-    case OBJECTIVE_PROFIT: figure = PlayerData().GetLastDayProfitsForPlayer(0); break;
+    case OBJECTIVE_PROFIT: figure = PlayerData().GetLastDayTradingProfitsForPlayer(0); break;
     case OBJECTIVE_SALES: figure = static_cast<float>(seat->salesCount); break;
     case OBJECTIVE_PAPERWEALTH_BY_DATE:
     case OBJECTIVE_PAPERWEALTH_BY_AMOUNT: figure = PlayerData().GetPaperWealthForPlayer(0); break;
@@ -532,8 +532,8 @@ LevelResult PlayLevel(const LevelEntry& level, int32_t difficulty, uint32_t seed
 }
 
 // One level on one seed, at each difficulty: the best of the seat's tries.
-// A try after a win plays only until the day before it, since only a
-// sooner win could be better.
+// A try after a win plays no longer than that win took: a win on the same
+// day or sooner is still seen, and only a sooner one counts as better.
 struct LevelRow {
   int32_t id = 0, objective = 0, rivals = 0, warnings = 0;
   float targets[3] = {};
@@ -547,7 +547,7 @@ LevelRow PlayLevelRow(int32_t id, uint32_t seed, int32_t days) {
     bool first = true;
     for (int32_t n = 0; n < kSeatTries; ++n) {
       const LevelResult& best = row.results[d];
-      const int32_t limit = !first && best.winner == 0 ? best.day - 1 : days;
+      const int32_t limit = !first && best.winner == 0 ? best.day : days;
       if (limit < 1) break;
       const LevelEntry* level = FindKnownLevel(id);
       if (level == nullptr) return row;

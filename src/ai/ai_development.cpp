@@ -78,7 +78,8 @@ int32_t DailyRunningCosts(const CPlayerAI& ai) {
 
 // On land it does not own a business pays ground rent from its first day,
 // before the city has the trade to carry it: the player runs at most a
-// quarter of its character's business limit there.
+// quarter of its character's business limit there, but never fewer than
+// four (nor more than the limit).
 bool TooManyOnRentedLand(const CPlayerAI& ai, int32_t block) {
   if (block < 0 || block >= kBlockCount || ai.ownedBlocks[block]) return false;
   const AiCharacter* c = ai.Character();
@@ -351,9 +352,32 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount) {
 }
 
 // A player that runs all the businesses its character allows has no use
-// for more building land: it still wants the railroads and utilities, which
-// earn without a business of its own.
-bool WantedAtBusinessLimit(int32_t block) { return IsRailroadOrUtilityBlock(block); }
+// for more building land, but a block still earns or counts without a
+// business of its own: the railroads and utilities, a block where the other
+// players' businesses would pay it ground rent, and the block that completes
+// a district.
+bool WantedAtBusinessLimit(const CPlayerAI& ai, int32_t block) {
+  if (IsRailroadOrUtilityBlock(block)) return true;
+  if (GetRivalsGroundRentForBlock(block, ai.index) > 0) return true;
+  return CompletesDistrict(ai, block);
+}
+
+bool CompletesDistrict(const CPlayerAI& ai, int32_t block) {
+  return GetBlockDistrictBlockCount(block) > 1 && OwnsAllOtherDistrictBlocks(block, ai.index);
+}
+
+// What a block is worth to a player at its business limit: the railroads,
+// the utilities and a district's last block their score; any other block its
+// lease price, which it adds to paper wealth, and the ground rent the other
+// players' businesses on it pay in ten days. A full score would have it
+// outbid every builder for land it cannot use.
+int32_t WorthAtBusinessLimit(const CPlayerAI& ai, int32_t block, int32_t score) {
+  constexpr int32_t kRentDays = 10;
+  if (IsRailroadOrUtilityBlock(block) || CompletesDistrict(ai, block)) return score;
+  const CBlock* b = GetBlock(block);
+  const int32_t lease = b ? static_cast<int32_t>(b->GetLeasePrice()) : 0;
+  return std::min(score, lease + kRentDays * GetRivalsGroundRentForBlock(block, ai.index));
+}
 
 // Any ownable block of the city's is open to a nomination: the railroads,
 // the utilities and the rivals' blocks too, not only the city's property.
@@ -368,7 +392,7 @@ void NominateBlockForAuction(CPlayerAI& ai) {
   const int32_t saved = ai.plan.chosenBlock;
   int32_t best = -1, bestScore = 0;
   for (int32_t block = 0; block < kBlockCount; ++block) {
-    if (!CanNominateForAuction(ai, block) || (atLimit && !WantedAtBusinessLimit(block))) continue;
+    if (!CanNominateForAuction(ai, block) || (atLimit && !WantedAtBusinessLimit(ai, block))) continue;
     ai.plan.chosenBlock = block;
     int32_t whole = 0;
     ai.GetScore(kScoreChosenBlock, whole);

@@ -45,5 +45,9 @@ bool ShouldBidOnDistrict(const CPlayerAI& ai, int32_t block, int32_t amount);
 // An ownable block that is not the player's and has no standing refusal.
 bool CanNominateForAuction(const CPlayerAI& ai, int32_t block);
 // Whether a player at its business limit still wants the block.
-bool WantedAtBusinessLimit(int32_t block);
+bool WantedAtBusinessLimit(const CPlayerAI& ai, int32_t block);
+// Whether winning the block gives the player the whole of its district.
+bool CompletesDistrict(const CPlayerAI& ai, int32_t block);
+// The most a player at its business limit bids for the block, its score at most.
+int32_t WorthAtBusinessLimit(const CPlayerAI& ai, int32_t block, int32_t score);
 void NominateBlockForAuction(CPlayerAI& ai);

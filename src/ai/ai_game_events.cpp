@@ -85,7 +85,14 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   }
   const CAuction* a = CurrentAuction();
   if (a == nullptr || !(a->pending || a->active) || plan.requestOutstanding) return;
-  if (IsInDebtWarning(index) && money <= 0.0f) return;
+  if (IsInDebtWarning(index) && money <= 0.0f) {
+    // Declining leaves no valuation: the room would otherwise take an
+    // earlier block's value as its ceiling and bid a warned player deeper
+    // into debt.
+    own.valuation = 0.0f;
+    own.valuationStale = false;
+    return;
+  }
   const int32_t previous = plan.chosenBlock;
   plan.chosenBlock = a->block.value;
   int32_t whole = 0;
@@ -93,14 +100,17 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   plan.chosenBlock = previous;
   const CBlock* b = GetBlock(a->block.value);
   const float lease = b ? b->GetLeasePrice() : 0.0f;
-  // At its business limit it has no use for more building land.
-  const bool unwanted = AtBusinessLimit(*this) && !WantedAtBusinessLimit(a->block.value);
-  if (unwanted || lease + 200.0f > static_cast<float>(whole)) {
+  // At its business limit it wants the land only for what the block earns
+  // or counts without a business of its own.
+  const bool atLimit = AtBusinessLimit(*this);
+  const int32_t ceiling = atLimit ? WorthAtBusinessLimit(*this, a->block.value, whole) : whole;
+  const float opening = static_cast<float>(std::max(a->price, a->openingBid));
+  if (lease + 200.0f > static_cast<float>(whole) || (atLimit && opening >= static_cast<float>(ceiling))) {
     auctionPlan.doNotBid = true;
     auctionPlan.maxBid = 0;
   } else {
     auctionPlan.doNotBid = false;
-    auctionPlan.maxBid = whole;
+    auctionPlan.maxBid = ceiling;
   }
   auctionPlan.ready = true;
   auctionConsidered = true;
@@ -108,7 +118,7 @@ void CPlayerAI::ConsiderAuction(const PlayerMessage* request) {
   // speculative ceiling drawn when the room opens; a block it asked for
   // itself is worth at least what it planned to spend.
   own.valuation = static_cast<float>(auctionPlan.maxBid);
-  own.valuationStale = auctionPlan.doNotBid && !unwanted;
+  own.valuationStale = auctionPlan.doNotBid && !atLimit;
   if (a->block.value == plan.oneOffBlock && plan.spendLimit > 0) {
     own.valuation = std::max(own.valuation, static_cast<float>(plan.spendLimit));
     own.valuationStale = false;

@@ -439,6 +439,9 @@ void CPlayerAI::HandleMessage() {
       workFlags |= kWorkSyncOwnership;
       auctionConsidered = false;
       auctionPlan.ready = false;
+      // A valuation belongs to the block it was made for.
+      own.valuation = 0.0f;
+      own.valuationStale = false;
       rival = -1;
       nominatedBlock = -1;
       break;

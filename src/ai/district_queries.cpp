@@ -410,6 +410,15 @@ int32_t GetIncomeForBlock(int32_t block, int32_t player) {
   return sum;
 }
 
+int32_t GetRivalsGroundRentForBlock(int32_t block, int32_t player) {
+  if (!ValidBlock(block, "GetRivalsGroundRentForBlock")) return 0;
+  int32_t sum = 0;
+  ForEachBusiness(block, [&](const CBusiness& business, const CBuilding&) {
+    if (business.Owner != 0 && !IsBusinessOfPlayer(business, player)) sum += business.GroundRent;
+  });
+  return sum;
+}
+
 int32_t GetBlockBusinessValue(int32_t block) {
   if (!ValidBlock(block, "GetBlockBusinessValue")) return 0;
   int32_t sum = 0;

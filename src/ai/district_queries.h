@@ -85,6 +85,8 @@ bool AnyBuildableBlockHasFixedCosts();
 int32_t GetTotalBlockProfit(int32_t block);
 int32_t GetSavingForBlock(int32_t block, int32_t player);
 int32_t GetIncomeForBlock(int32_t block, int32_t player);
+// The ground rent the other players' businesses on the block pay (not the city's).
+int32_t GetRivalsGroundRentForBlock(int32_t block, int32_t player);
 // What the businesses on the block are worth to whoever holds it: the
 // ground rent they pay their landlord each day.
 int32_t GetBlockBusinessValue(int32_t block);

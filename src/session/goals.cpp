@@ -69,7 +69,7 @@ int32_t CountReached(CGameGoal& g) {
   switch (g.kind) {
     case OBJECTIVE_PROFIT:
       ForEachPlayerInUse([&](CPlayer& p) {
-        ReachIfAbove(g.players[p.index], data.GetProfitsForPlayer(p.index), g.target, count);
+        ReachIfAbove(g.players[p.index], data.GetTradingProfitsForPlayer(p.index), g.target, count);
       });
       break;
     case OBJECTIVE_PAPERWEALTH_BY_DATE: {

@@ -41,6 +41,7 @@ enum LedgerCategory : int32_t {
   kLedgerBusinessSold = 24,
   kLedgerUtilityFirst = 25,
   kLedgerRailroadFirst = 29,
+  kLedgerSales = 35,
 };
 
 // A player's saved state: the record of chunk 64 (440 bytes).

@@ -5,6 +5,7 @@
 #include "city/business.h"
 #include "city/commodities.h"
 #include "engine/core/error.h"
+#include "session/chance_cards.h"
 #include "session/game_clock.h"
 #include "session/player.h"
 
@@ -23,6 +24,42 @@ float SumLedger(const float* ledger) {
   float sum = 0.0f;
   for (int c = 0; c < kLedgerCategories; ++c) sum += ledger[c];
   return sum;
+}
+
+// Money that changes hands for what a player owns, or falls to it by a
+// card: a shop sold in debt is no day's profit, nor a block bought a loss.
+// A new building's first utilities, rent and stock stay in: they are
+// running costs, booked with the others.
+bool IsOutsideTrading(int category) {
+  switch (category) {
+    case kLedgerBlock:
+    case kLedgerDemolitionRefund:
+    case kLedgerTakeOver:
+    case kLedgerBuyoutPaid:
+    case kLedgerConstruction:
+    case kLedgerBusinessBought:
+    case kLedgerBuyoutGained:
+    case kLedgerBlockSold:
+    case kLedgerBusinessSold:
+    case kLedgerCardPayment:
+    case kLedgerCardIncome:
+      return true;
+    default:
+      return false;
+  }
+}
+
+float SumTrading(const float* ledger) {
+  float sum = 0.0f;
+  for (int c = 0; c < kLedgerCategories; ++c)
+    if (!IsOutsideTrading(c)) sum += ledger[c];
+  return sum;
+}
+
+// The ledger of the last whole day: today's until the morning's turn-over.
+int LastDayLedger(const CPlayer& p) {
+  const int ledger = GameClock().hour > 5 ? p.currentLedger : (p.currentLedger ^ 1);
+  return ledger & 1;
 }
 
 }  // namespace
@@ -65,12 +102,23 @@ float CData::GetProfitsForPlayer(int32_t player) {
   return p ? SumLedger(p->Today()) : 0.0f;
 }
 
+float CData::GetTradingProfitsForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetTradingProfitsForPlayer: Invalid player index")) return 0.0f;
+  const CPlayer* p = PlayerTable().Get(player);
+  return p ? SumTrading(p->Today()) : 0.0f;
+}
+
+float CData::GetLastDayTradingProfitsForPlayer(int32_t player) {
+  if (!ValidPlayer(player, "CData::GetLastDayTradingProfitsForPlayer: Invalid player index")) return 0.0f;
+  const CPlayer* p = PlayerTable().Get(player);
+  return p ? SumTrading(p->ledgers[LastDayLedger(*p)]) : 0.0f;
+}
+
 float CData::GetLastDayProfitsForPlayer(int32_t player) {
   if (!ValidPlayer(player, "CData::GetProfitsForPlayer: Invalid player index")) return 0.0f;
   const CPlayer* p = PlayerTable().Get(player);
   if (p == nullptr) return 0.0f;
-  int ledger = GameClock().hour > 5 ? p->currentLedger : (p->currentLedger ^ 1);
-  return SumLedger(p->ledgers[ledger & 1]);
+  return SumLedger(p->ledgers[LastDayLedger(*p)]);
 }
 
 void CData::RecountBlocks() {

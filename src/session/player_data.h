@@ -30,6 +30,11 @@ class CData {
 
   float GetPaperWealthForPlayer(int32_t player);
   float GetProfitsForPlayer(int32_t player);
+  // Today's profit from trading, rents and running costs: what the profit
+  // objective counts. Buying, building and selling blocks and businesses,
+  // and card money, are left out.
+  float GetTradingProfitsForPlayer(int32_t player);
+  float GetLastDayTradingProfitsForPlayer(int32_t player);
   float GetLastDayProfitsForPlayer(int32_t player);
   int32_t GetNumBlocksForPlayer(int32_t player);
   int32_t GetNumSetsForPlayer(int32_t player);

@@ -9,13 +9,16 @@
 
 #include "ai/ai_development.h"
 #include "ai/business_valuation.h"
+#include "ai/ai_scores.h"
 #include "ai/ai_sites.h"
 #include "ai/ai_strategy.h"
 #include "ai/computer_player.h"
+#include "ai/district_queries.h"
 #include "ai_fixture.h"
 #include "city/buildings.h"
 #include "city/business.h"
 #include "city/local_drafts.h"
+#include "session/auction.h"
 #include "session/game_clock.h"
 #include "session/session_services.h"
 
@@ -208,9 +211,48 @@ TEST_F(AiPlanningTest, AtItsBusinessLimitAPlayerConsolidates) {
   RunTacticProgressCheck(*cpu);
   EXPECT_EQ(cpu->mode, kAiNewStrategy);
   EXPECT_GE(shop, 0);
-  EXPECT_TRUE(WantedAtBusinessLimit(g_Districts[10].Blocks[0]));
-  EXPECT_TRUE(WantedAtBusinessLimit(kUtilityBlocks[0]));
-  EXPECT_FALSE(WantedAtBusinessLimit(kBlock));
+  EXPECT_TRUE(WantedAtBusinessLimit(*cpu, g_Districts[10].Blocks[0]));
+  EXPECT_TRUE(WantedAtBusinessLimit(*cpu, kUtilityBlocks[0]));
+  EXPECT_FALSE(WantedAtBusinessLimit(*cpu, kBlock));
+}
+
+// At its business limit a player still bids for a block that earns without
+// a business of its own, up to its lease price and ten days of the ground
+// rent the others' businesses on it pay (its score at most); a bare block
+// only up to its lease price, what it adds to paper wealth.
+TEST_F(AiPlanningTest, AtItsBusinessLimitABlockThatEarnsIsStillWorthABid) {
+  constexpr int32_t kAuctioned = 0;  // a district of three, none of them its
+  GetAiScores().blk2_1left_city_owned = 200;
+  GetAiScores().blk3_1left_city_owned = 200;
+  GetAiScores().blk3_2left_city_owned = 200;
+  GetAiScores().MaxScoreCap = 200;
+  cpu->money = 20000;
+  ASSERT_GE(Open(kDayShop, 2, Place(kBlock, 0, 0, 1, 1, 1), true), 0);  // its one business
+  const float lease = g_Blocks[kAuctioned].GetLeasePrice();
+  for (const bool rented : {false, true}) {
+    SCOPED_TRACE(rented ? "the human's shop pays ground rent" : "bare");
+    GiveBlock(kAuctioned, -1);
+    if (rented) {
+      ASSERT_GE(Open(kDayShop, 1, Place(kAuctioned, 0, 0, 1, 1, 1), true), 0);
+    }
+    ASSERT_EQ(GetRivalsGroundRentForBlock(kAuctioned, cpu->index) > 0, rented);
+    float valuation[2] = {};
+    for (const int32_t limit : {10, 1}) {
+      cpu->Character()->businessLimit = limit;
+      ASSERT_TRUE(StartAuction(kAuctioned, 0, 100));
+      cpu->auctionConsidered = false;
+      cpu->OnGameEvent(0, nullptr);
+      valuation[limit == 1] = cpu->own.valuation;
+      EndAuction();
+    }
+    ASSERT_TRUE(AtBusinessLimit(*cpu));
+    ASSERT_GT(valuation[0], lease) << "worth a bid below the limit";
+    const int32_t rent = GetRivalsGroundRentForBlock(kAuctioned, cpu->index);
+    EXPECT_EQ(valuation[1], std::min(valuation[0], lease + 10.0f * static_cast<float>(rent)));
+    if (rented) {
+      EXPECT_GT(valuation[1], lease);
+    }
+  }
 }
 
 // A player that finds no block it may build on with room for the period's

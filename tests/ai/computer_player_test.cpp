@@ -159,6 +159,39 @@ TEST_F(ComputerPlayerTest, NoValueForABlockWhileInTheRedOrWarned) {
   EXPECT_GT(whole, 0);
 }
 
+// A warned player in the red declines every auction, and declining leaves
+// no valuation behind: the block it valued in credit that morning is no
+// ceiling for the next one.
+TEST_F(ComputerPlayerTest, AWarnedPlayerInTheRedPullsOutWithAnEarlierValuationGone) {
+  GetAiScores().blk2_Rentopia = 200;
+  GetAiScores().MaxScoreCap = 200;
+  GiveBlock(29, 1);
+  GiveBlock(30, -1);
+  cpu->money = 20000.0f;
+  ASSERT_TRUE(StartAuction(30, 0, 100));
+  cpu->OnGameEvent(0, nullptr);
+  ASSERT_GT(cpu->own.valuation, 0.0f) << "valued in credit";
+  EndAuction();
+  PlayerMessage over;
+  over.code = PLAYER_MESS_AUCTION_OVER;
+  over.body = AuctionNews{BlockId{30}};
+  ASSERT_TRUE(cpu->AddMessage(over));
+  while (cpu->QueuedMessages() > 0) cpu->HandleMessage();
+
+  cpu->money = -500.0f;
+  GameGoal().players[cpu->index].inDebt = 1;
+  GiveBlock(12, -1);
+  ASSERT_TRUE(StartAuction(12, 0, 100));
+  cpu->OnGameEvent(0, nullptr);
+  PlayerMessage begins;
+  begins.code = PLAYER_MESS_AUCTION_BEGINS;
+  begins.body = AuctionNews{BlockId{12}};
+  cpu->BeginAuctionBidding(nullptr, begins);
+  EXPECT_EQ(cpu->bidCeiling, 0.0f);
+  EXPECT_EQ(cpu->NextAuctionBid(), 0);
+  GameGoal().players[cpu->index].inDebt = 0;
+}
+
 // Taken up again after a load, a player still in debt is under the warning
 // the last midnight gave, though the message that told it came before the save.
 TEST_F(ComputerPlayerTest, ResumedInDebtItIsStillWarned) {

@@ -214,7 +214,7 @@ TEST_F(WholeGameTest, AuctionSavedAndLoadedThenAWinByObjectiveThenALossByDebt) {
   RunUntil([] { return g_Blocks[12].Owner != 0; }, 50);
   EXPECT_EQ(g_Blocks[12].Owner, 1);
 
-  PlayerTable().Local()->AddToLedger(2000.0f, 3);
+  PlayerTable().Local()->AddToLedger(2000.0f, kLedgerSales);
   EXPECT_EQ(SkipCutScene(), "win_sequence");
   EXPECT_FALSE(RunState().gameRunning);
   EXPECT_EQ(ScenarioManager().FindById(400002)->completed[ScenarioManager().Difficulty()], 1);

@@ -120,14 +120,14 @@ TEST_F(LevelsTest, EveryLevelStartsPlaysADayAndEndsWithoutAScriptError) {
 }
 
 TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
-  // The first campaign level: one rival, two districts for sale, the money
-  // and the target by difficulty.
+  // The first campaign level: one rival from medium, two districts for
+  // sale, the money and the target by difficulty.
   float money[3] = {};
   float target[3] = {};
   for (int32_t d = 0; d < 3; ++d) {
     Start(200001, d);
     ASSERT_TRUE(RunState().gameRunning);
-    EXPECT_EQ(PlayerTable().PlayerCount(), 2);
+    EXPECT_EQ(PlayerTable().PlayerCount(), d == 0 ? 1 : 2) << d;
     money[d] = PlayerTable().Local()->money;
     target[d] = GameGoal().target;
     EXPECT_EQ(g_Blocks[LanternAvenue()].Ownable, 1);
@@ -190,7 +190,7 @@ TEST_F(LevelsTest, FreePlayGoesOnWhateverThePlayerMakes) {
     EXPECT_EQ(GameGoal().kind, OBJECTIVE_NONE);
     EXPECT_EQ(PlayerTable().PlayerCount(), 1);
     // A day's profit beyond any level's target, and a second day begun.
-    PlayerTable().Local()->AddToLedger(1e6f, 3);
+    PlayerTable().Local()->AddToLedger(1e6f, kLedgerSales);
     PlayADay();
     PlayADay();
     EXPECT_TRUE(RunState().gameRunning);

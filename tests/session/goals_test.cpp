@@ -2,7 +2,10 @@
 // vote's guard, the result prompts and the end sequences.
 #include <functional>
 
+#include "city/business.h"
 #include "session/game_messages.h"
+#include "session/player.h"
+#include "session/player_data.h"
 #include "session_fixture.h"
 
 namespace {
@@ -51,13 +54,13 @@ TEST_F(GoalsTest, TheLastPlayerLeftWinsWithResultFourOnce) {
 TEST_F(GoalsTest, EqualMarginsGiveNoWinnerAndALargerOneWins) {
   MakePlayers(1);
   ASSERT_TRUE(SetObjective(OBJECTIVE_PROFIT, 100.0f));
-  PlayerTable().Get(0)->AddToLedger(150.0f, 3);
-  PlayerTable().Get(1)->AddToLedger(150.0f, 3);
+  PlayerTable().Get(0)->AddToLedger(150.0f, kLedgerSales);
+  PlayerTable().Get(1)->AddToLedger(150.0f, kLedgerSales);
   RunTicks(100);
   EXPECT_TRUE(Events<GoalResultEvent>().empty());
   EXPECT_EQ(PlayerTable().ActiveCount(), 2);
 
-  PlayerTable().Get(1)->AddToLedger(10.0f, 3);
+  PlayerTable().Get(1)->AddToLedger(10.0f, kLedgerSales);
   RunTicks(100);
   std::vector<GoalResultEvent> results = Events<GoalResultEvent>();
   ASSERT_EQ(results.size(), 1u);
@@ -73,6 +76,33 @@ TEST_F(GoalsTest, EqualMarginsGiveNoWinnerAndALargerOneWins) {
   ASSERT_EQ(scenes.size(), 1u);
   EXPECT_STREQ(scenes[0].name, "lose_sequence");
   EXPECT_EQ(scenes[0].winnerToken, 4);
+}
+
+// A day's profit is what trading, rents and running costs bring in: a shop
+// sold, a block sold or a buy-out received meets no profit objective, and a
+// block bought or a building put up costs it nothing. The ledger keeps them.
+TEST_F(GoalsTest, TheProfitObjectiveCountsTradingRentsAndRunningCostsOnly) {
+  MakePlayers(1);
+  ASSERT_TRUE(SetObjective(OBJECTIVE_PROFIT, 1000.0f));
+  CPlayer& seller = *PlayerTable().Get(1);
+  seller.AddToLedger(400.0f, kLedgerSales);
+  for (const int32_t sale : {kLedgerBusinessSold, kLedgerBuyoutGained, kLedgerBlockSold}) {
+    seller.AddToLedger(3000.0f, sale);
+    RunTicks(100);
+    EXPECT_TRUE(Events<GoalResultEvent>().empty()) << "category " << sale;
+  }
+  EXPECT_FLOAT_EQ(PlayerData().GetProfitsForPlayer(1), 9400.0f) << "the ledger's day keeps the sales";
+  CPlayer& builder = *PlayerTable().Get(0);
+  builder.AddToLedger(700.0f, kLedgerSales);
+  builder.AddToLedger(500.0f, kLedgerLandlordIncome);
+  builder.AddToLedger(-150.0f, kLedgerDiscards);
+  builder.AddToLedger(-2000.0f, kLedgerBlock);
+  builder.AddToLedger(-3000.0f, kLedgerConstruction);
+  RunTicks(100);
+  std::vector<GoalResultEvent> results = Events<GoalResultEvent>();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].player, 0);
+  EXPECT_EQ(results[0].result, kGoalWon);
 }
 
 TEST_F(GoalsTest, DebtWarnsThenClearsAndTwoMidnightsBankrupt) {

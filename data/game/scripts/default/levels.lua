@@ -54,7 +54,7 @@ Levels = {
   -- The campaign: from a corner of the city to the whole of it.
   { id = 200001, folder = "corner_shop", title = ID_SINGLE_SCENARIO_1_TITLE, desc = ID_SINGLE_SCENARIO_1_DESC,
     objective = OBJECTIVE_PROFIT, targets = { 2000, 3000, 4500 }, money = { 9000, 7000, 5000 },
-    rivals = { { 5, 0 } }, token = 0, open = { 1, 2 }, openDay = 3, population = 700 },
+    rivals = { { 5, 0, from = 1 } }, token = 0, open = { 1, 2 }, openDay = 3, population = 700 },
   { id = 200002, folder = "main_street", title = ID_SINGLE_SCENARIO_2_TITLE, desc = ID_SINGLE_SCENARIO_2_DESC,
     objective = OBJECTIVE_SALES, targets = { 1500, 2500, 4000 }, money = { 9000, 7000, 5500 },
     rivals = { { 3, 0 } }, token = 1, open = { 1, 3, 4 }, openDay = 4, population = 900 },
@@ -121,7 +121,7 @@ Levels = {
   { id = 300001, folder = "freeplay", title = ID_MULTI_SCENARIO_1_TITLE, desc = ID_MULTI_SCENARIO_1_DESC,
     rivals = {}, token = 0 },
   { id = 300002, folder = "net_race", title = ID_MULTI_SCENARIO_2_TITLE, desc = ID_MULTI_SCENARIO_2_DESC,
-    objective = OBJECTIVE_PROFIT, targets = { 3000, 4500, 6500 }, money = { 8000, 6000, 5000 },
+    objective = OBJECTIVE_PROFIT, targets = { 2200, 4500, 6500 }, money = { 8000, 6000, 5000 },
     rivals = { { 5, 1 } }, token = 0 },
   { id = 300003, folder = "net_mayor", title = ID_MULTI_SCENARIO_3_TITLE, desc = ID_MULTI_SCENARIO_3_DESC,
     objective = OBJECTIVE_FIRST_TO_BE_MAYOR, targets = { 3, 4, 5 }, money = { 8000, 7000, 6000 },
