@@ -156,8 +156,10 @@ TEST_F(InstallerProgramTest, TheInstalledGameStartsFromAnotherFolderInItsLanguag
   }
 
   // A copy of the program elsewhere finds the game by the stored path, a
-  // folder that holds the game's data (this medium brings none of its own).
-  for (const char* folder : {"parameters", "gamedata"}) fs::create_directories(game / folder);
+  // folder that holds the game's data (this medium brings none of its own:
+  // the files a game folder is known by stand in for it).
+  for (const char* folder : {"parameters", "gamedata", "scripts/gamestart"}) fs::create_directories(game / folder);
+  for (const char* file : {"parameters/parameter.prm", "scripts/gamestart/hub.lua"}) std::ofstream(game / file) << "\n";
   const fs::path bin = home_ / "bin";
   fs::create_directories(bin);
   fs::copy_file(game / "cityrun", bin / "cityrun");

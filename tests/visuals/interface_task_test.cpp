@@ -119,16 +119,20 @@ TEST_F(InterfaceKeysTest, TheToggleClearsTheHoverShowsPageOneAndTellsTheLesson) 
   SetSessionGameServices(nullptr);
 }
 
-TEST_F(InterfaceKeysTest, EscapeEntersTheFrontEndUnlessPausedOrThere) {
+TEST_F(InterfaceKeysTest, EscapeAsksForTheMenusUnlessPausedOverTheCity) {
   Step(kEscape);
   EXPECT_EQ(MenuKeyRequests(), 1);
   GamePauseState().AddReason(0);
   Step(kEscape);
   EXPECT_EQ(MenuKeyRequests(), 1);
-  GamePauseState().Reset();
+  // In the menus the key still asks, paused or not: the front end closes
+  // the in-game menu on it.
   SetScreenMode(kScreenMenu);
   Step(kEscape);
-  EXPECT_EQ(MenuKeyRequests(), 1);
+  EXPECT_EQ(MenuKeyRequests(), 2);
+  GamePauseState().Reset();
+  Step(kEscape);
+  EXPECT_EQ(MenuKeyRequests(), 3);
 }
 
 TEST_F(InterfaceKeysTest, F1AndPSwitchThePause) {
