@@ -918,12 +918,13 @@ class MousePlayProgram : public TestGameProgram {
       if (!Arrange(c.start)) return false;
       CPromptPanel& prompt = HudPanels().prompt;
       if (prompt.open && prompt.animating) return false;
+      // The case needs something of the city under the button; while the
+      // picking finds nothing there yet (a frame not drawn, a passer-by
+      // gone), the step waits and its time limit names it.
       if (c.start == Start::kPrompt && !FindsAt(Centre(prompt.buttons[0], &prompt), [](const CEntity* e) {
             return e != nullptr;
-          })) {
-        Finish("the prompt's button is over nothing of the city");
+          }))
         return false;
-      }
       // A prompt drops the game to normal speed as it opens: the speed is
       // set after it.
       SetLogicSpeed(fast);
