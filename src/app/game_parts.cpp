@@ -480,17 +480,11 @@ void SeatComputerPlayers(int32_t count) {
   CPlayerTable& table = PlayerTable();
   std::string label = "Computer";
   if (Ui().text) Ui().text->GetTextAscii(label, kComputerSlotText);
-  auto held = [&](int32_t token) {
-    for (int32_t i = 0; i < kMaxPlayers; ++i)
-      if (table.SetupRow(i).kind != kPlayerEmpty && table.SetupRow(i).character == token) return true;
-    return false;
-  };
   int32_t seated = 0;
   for (int32_t slot = 0; slot < kMaxPlayers && seated < count; ++slot) {
     PlayerSetupRow& row = table.SetupRow(slot);
     if (row.kind != kPlayerEmpty) continue;
-    int32_t token = 0;
-    while (held(token)) ++token;
+    const int32_t token = table.FreeSetupToken(-1);
     row = PlayerSetupRow{};
     row.kind = kPlayerComputer;
     row.character = token;

@@ -83,6 +83,9 @@ bool BuildTrafficLightPosts() {
   for (int i = g_RoadNodes.FirstJunction; i < g_RoadNodes.NodeCount; ++i) {
     const RoadNode& n = g_RoadNodes.Nodes[i];
     if (n.Kind <= 10 || std::popcount(static_cast<unsigned>(n.Links)) < 3) continue;
+    // A hidden junction is not drawn (its traffic still obeys its signals):
+    // posts there would stand on open ground.
+    if (n.Marks & 1) continue;
     for (const PostSide& s : kSides) {
       if (!(n.Links & s.link)) continue;
       if (Full(g_Lanes.PostCount, kMaxTrafficLightPosts, "traffic-light posts")) return false;

@@ -252,24 +252,10 @@ void ForgetHeldClientMessages() {
 
 namespace {
 
-bool SetupTokenHeld(CPlayerTable& table, int32_t token) {
-  for (int row = 0; row < kMaxPlayers; ++row)
-    if (table.SetupRow(row).kind != kPlayerEmpty && table.SetupRow(row).character == token) return true;
-  return false;
-}
-
 bool SetupNameHeld(CPlayerTable& table, std::string_view name) {
   for (int row = 0; row < kMaxPlayers; ++row)
     if (table.SetupRow(row).kind != kPlayerEmpty && name == table.SetupRow(row).name) return true;
   return false;
-}
-
-// The wanted token when nobody holds it, else the lowest free one.
-int32_t FreeSetupToken(CPlayerTable& table, int32_t wanted) {
-  if (wanted >= 0 && wanted < kTokenCount && !SetupTokenHeld(table, wanted)) return wanted;
-  for (int32_t t = 0; t < kTokenCount; ++t)
-    if (!SetupTokenHeld(table, t)) return t;
-  return 0;
 }
 
 // The name, cut to a row, or with " 2", " 3" ... after it when another row has it.
@@ -296,7 +282,7 @@ void OnDirectPlayPlayerCreated(int32_t id, std::string_view shortName, int32_t t
     PlayerSetupRow r;
     r.kind = kPlayerHuman;
     r.directPlayId = id;
-    r.character = FreeSetupToken(table, token);
+    r.character = table.FreeSetupToken(token);
     GiveSetupName(table, shortName, r);
     table.SetupRow(row) = r;
     return;

@@ -243,6 +243,10 @@ class CPlayerTable {
   int32_t ActiveCount() const { return activeCount_; }
   bool SlotFree(int32_t index) const { return index < 0 || index >= kMaxPlayers || freeSlot_[index]; }
   PlayerSetupRow& SetupRow(int32_t i) { return setupRows_[i]; }
+  // Whether a seated setup row plays with the token.
+  bool SetupTokenHeld(int32_t token) const;
+  // The wanted token when no seated row holds it, else the lowest free one.
+  int32_t FreeSetupToken(int32_t wanted) const;
 
   // Save hooks.
   void SavePlayers() const;
@@ -251,6 +255,8 @@ class CPlayerTable {
   void LoadPlayerState(const PlayerSavedState& state);
 
  private:
+  void SeparateSetupTokens();
+
   int8_t freeSlot_[kMaxPlayers] = {1, 1, 1, 1, 1, 1};
   int32_t playerCount_ = 0;
   int32_t activeCount_ = 0;

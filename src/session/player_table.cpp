@@ -5,6 +5,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/byte_io.h"
+#include "engine/scene/asset_table.h"
 #include "session/chance_cards.h"
 #include "session/game_events.h"
 #include "session/session_services.h"
@@ -61,6 +62,7 @@ void CPlayerTable::CreateSessionPlayers() {
     local_ = Get(0);
     return;
   }
+  SeparateSetupTokens();
   const SessionState& s = Session();
   int32_t slotOfRow[kMaxPlayers];
   for (int row = 0; row < kMaxPlayers; ++row) {
@@ -83,6 +85,37 @@ void CPlayerTable::CreateSessionPlayers() {
   for (int row = 0; row < kMaxPlayers; ++row) {
     CPlayer* p = Get(slotOfRow[row]);
     if (p && p->kind == kPlayerComputer) game.SetComputerDifficulty(*p, setupRows_[row].difficulty);
+  }
+}
+
+bool CPlayerTable::SetupTokenHeld(int32_t token) const {
+  for (const PlayerSetupRow& r : setupRows_)
+    if (r.kind != kPlayerEmpty && r.character == token) return true;
+  return false;
+}
+
+int32_t CPlayerTable::FreeSetupToken(int32_t wanted) const {
+  if (wanted >= 0 && wanted < kTokenCount && !SetupTokenHeld(wanted)) return wanted;
+  for (int32_t t = 0; t < kTokenCount; ++t)
+    if (!SetupTokenHeld(t)) return t;
+  return 0;
+}
+
+// A level's players script, a console level switch or a command line may
+// seat two rows on one token, and their players could then not be told apart
+// on the board or in the statistics. The earlier row keeps the token and the
+// later one takes the lowest token no row holds. This runs on every machine
+// from the same rows, so every machine seats the same tokens.
+void CPlayerTable::SeparateSetupTokens() {
+  for (int32_t row = 1; row < kMaxPlayers; ++row) {
+    PlayerSetupRow& r = setupRows_[row];
+    if (r.kind == kPlayerEmpty) continue;
+    for (int32_t earlier = 0; earlier < row; ++earlier) {
+      const PlayerSetupRow& e = setupRows_[earlier];
+      if (e.kind == kPlayerEmpty || e.character != r.character) continue;
+      r.character = FreeSetupToken(-1);
+      break;
+    }
   }
 }
 

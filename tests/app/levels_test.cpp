@@ -18,6 +18,7 @@
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/core/run_state.h"
+#include "engine/scene/asset_table.h"
 #include "engine/files/cache_archive.h"
 #include "session/save_chunks.h"
 #include "platform/message_box.h"
@@ -178,6 +179,26 @@ TEST_F(LevelsTest, OpeningPositionsAndRulesFollowTheLevelAndTheDifficulty) {
   lua_getglobal(L, "target");
   EXPECT_EQ(lua_tointeger(L, -1), int(GameGoal().target));
   lua_pop(L, 1);
+}
+
+// A console level switch from a running game seats the level's own rows
+// (three_rivals asks for the player's token for a rival too): every level
+// seats its players on tokens that can be told apart.
+TEST_F(LevelsTest, EveryLevelStartedFromARunningGameSeatsDistinctTokens) {
+  Start(200001, 1);
+  ASSERT_TRUE(RunState().gameRunning);
+  for (int32_t id : PlayableLevels()) {
+    Start(id, 2);
+    ASSERT_TRUE(RunState().gameRunning) << id;
+    bool seen[kTokenCount] = {};
+    for (int32_t slot = 0; slot < kMaxPlayers; ++slot) {
+      const CPlayer* p = PlayerTable().Get(slot);
+      if (p == nullptr || !p->inUse) continue;
+      ASSERT_TRUE(p->character >= 0 && p->character < kTokenCount) << id << " slot " << slot;
+      EXPECT_FALSE(seen[p->character]) << "level " << id << " seats token " << p->character << " twice";
+      seen[p->character] = true;
+    }
+  }
 }
 
 // The sandbox and the open city are free play: no objective, so no profit
