@@ -551,8 +551,14 @@ TEST_P(NetworkSavesTest, EveryMachinesSaveOfATickHoldsTheHostsChunks) {
       EXPECT_EQ(WhereSavesPart(host, ChunksOf(SavedFile(folders[i], name))), "");
     }
   }
-  // Some saves fell while an auction was announced or up.
+  // Some saves fell while an auction was announced or up. The sanitizer's
+  // three early saves may all fall between the computers' auctions: there
+  // the normal build's day of saves covers the auction record.
+#if !defined(__SANITIZE_ADDRESS__)
   EXPECT_GT(auctions, 0);
+#else
+  (void)auctions;
+#endif
   // Every machine's people acted, and every change reached every machine.
   const std::string hostText = Read(logs[0]);
   for (int i = 0; i < machines; ++i) {
